@@ -1,0 +1,112 @@
+#include "common/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+QString env(const char *name)
+{
+    return QString::fromLocal8Bit(qgetenv(name));
+}
+
+QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
+{
+    const QString value = env(variable);
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return value;
+    return QDir::homePath() + QLatin1Char('/') + fallbackUnderHome;
+}
+
+QMutex s_resourceMutex;
+QString s_resourceOverride;
+
+} // namespace
+
+namespace AppPaths {
+
+QString dataFolder()
+{
+    return QDir::homePath() + QStringLiteral("/.Ostrel_mac_Pelmorath");
+}
+
+QUrl dataFolderURL()
+{
+    return QUrl::fromLocalFile(dataFolder());
+}
+
+QString privateFolder()
+{
+    return dataFolder() + QStringLiteral("/private");
+}
+
+QString pageFolder()
+{
+    return dataFolder() + QStringLiteral("/page");
+}
+
+QString usersFolder()
+{
+    return dataFolder() + QStringLiteral("/users");
+}
+
+QString configFolder()
+{
+    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/ostrel");
+}
+
+QString cachesFolder()
+{
+    return xdgFolder("XDG_CACHE_HOME", QStringLiteral(".cache")) + QStringLiteral("/ostrel");
+}
+
+QString downloadsFolder()
+{
+    return xdgFolder("XDG_DOWNLOAD_DIR", QStringLiteral("Downloads"));
+}
+
+QString logFolder()
+{
+    return cachesFolder() + QStringLiteral("/logs");
+}
+
+QString resourceFolder()
+{
+    {
+        QMutexLocker lock(&s_resourceMutex);
+        if (!s_resourceOverride.isEmpty())
+            return s_resourceOverride;
+    }
+    // applicationDirPath needs an application object; without one we are in a tool that
+    // set the override or does not need resources.
+    const QString bin = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                     : QDir::currentPath();
+    return QDir::cleanPath(bin + QStringLiteral("/../share/ostrel"));
+}
+
+QString resourcePath(const QString &relative)
+{
+    return resourceFolder() + QLatin1Char('/') + relative;
+}
+
+void setResourceFolderForTesting(const QString &folder)
+{
+    QMutexLocker lock(&s_resourceMutex);
+    s_resourceOverride = folder;
+}
+
+bool ensureFolder(const QString &path, bool privateToUser)
+{
+    QDir dir(path);
+    if (!dir.exists() && !QDir().mkpath(path))
+        return false;
+    if (!privateToUser)
+        return true;
+    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                           | QFileDevice::ExeOwner);
+}
+
+} // namespace AppPaths

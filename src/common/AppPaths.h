@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// Where the program keeps its files. Everything resolves from HOME and the XDG variables, so a
+// test or the demo gives the program a fresh profile by pointing HOME at a temporary folder.
+namespace AppPaths {
+
+// "~/.Ostrel_mac_Pelmorath": the data folder other programs and scripts rely on, name as it is.
+QString dataFolder();
+QUrl dataFolderURL();
+QString privateFolder();   // archives, access-control lists, engine configuration files
+QString pageFolder();      // unpacked web pages
+QString usersFolder();
+
+QString configFolder();    // $XDG_CONFIG_HOME/ostrel: the defaults suites
+QString cachesFolder();    // $XDG_CACHE_HOME/ostrel: the database, the image cache
+QString downloadsFolder(); // $XDG_DOWNLOAD_DIR, else ~/Downloads
+QString logFolder();       // <caches>/logs
+
+// The application's resource folder ("the bundle"): share/ostrel beside bin/, found from the
+// executable's own path. Tests may point it elsewhere.
+QString resourceFolder();
+QString resourcePath(const QString &relative);
+void setResourceFolderForTesting(const QString &folder);
+
+// Creates the folder (and parents) with the given permissions when it is missing.
+bool ensureFolder(const QString &path, bool privateToUser = false);
+
+} // namespace AppPaths

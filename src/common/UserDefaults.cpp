@@ -1,0 +1,381 @@
+#include "common/UserDefaults.h"
+
+#include "common/AppPaths.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QMutexLocker>
+#include <QSaveFile>
+
+#include <cmath>
+#include <map>
+#include <memory>
+
+Q_LOGGING_CATEGORY(lcDefaults, "ostrel.defaults")
+
+namespace {
+
+// On disk each value is {"t": type, "v": value}: JSON alone cannot tell 1 from 1.0 or from true.
+const QString kTypeKey = QStringLiteral("t");
+const QString kValueKey = QStringLiteral("v");
+
+QJsonValue encode(const QVariant &value)
+{
+    QJsonObject out;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        out[kTypeKey] = QStringLiteral("bool");
+        out[kValueKey] = value.toBool();
+        break;
+    case QMetaType::LongLong:
+        out[kTypeKey] = QStringLiteral("int");
+        // Text keeps every 64-bit value exact.
+        out[kValueKey] = QString::number(value.toLongLong());
+        break;
+    case QMetaType::Double:
+        out[kTypeKey] = QStringLiteral("double");
+        out[kValueKey] = value.toDouble();
+        break;
+    case QMetaType::QString:
+        out[kTypeKey] = QStringLiteral("string");
+        out[kValueKey] = value.toString();
+        break;
+    case QMetaType::QJsonObject:
+        out[kTypeKey] = QStringLiteral("dict");
+        out[kValueKey] = value.toJsonObject();
+        break;
+    case QMetaType::QJsonArray:
+        out[kTypeKey] = QStringLiteral("array");
+        out[kValueKey] = value.toJsonArray();
+        break;
+    default:
+        return QJsonValue::Undefined;
+    }
+    return out;
+}
+
+QVariant decode(const QJsonValue &stored)
+{
+    const QJsonObject o = stored.toObject();
+    const QString type = o.value(kTypeKey).toString();
+    const QJsonValue v = o.value(kValueKey);
+    if (type == QLatin1String("bool") && v.isBool())
+        return v.toBool();
+    if (type == QLatin1String("int") && v.isString()) {
+        bool ok = false;
+        const qint64 n = v.toString().toLongLong(&ok);
+        return ok ? QVariant(n) : QVariant();
+    }
+    if (type == QLatin1String("double") && v.isDouble())
+        return v.toDouble();
+    if (type == QLatin1String("string") && v.isString())
+        return v.toString();
+    if (type == QLatin1String("dict") && v.isObject())
+        return v.toObject();
+    if (type == QLatin1String("array") && v.isArray())
+        return v.toArray();
+    return {};
+}
+
+bool isNumber(const QVariant &v)
+{
+    const int t = v.typeId();
+    return t == QMetaType::Bool || t == QMetaType::LongLong || t == QMetaType::Double;
+}
+
+QMutex s_registryMutex;
+std::map<QString, std::unique_ptr<UserDefaults>> &registry()
+{
+    static std::map<QString, std::unique_ptr<UserDefaults>> suites;
+    return suites;
+}
+
+const QString kStandardSuite = QStringLiteral("standard");
+
+} // namespace
+
+UserDefaults &UserDefaults::standard()
+{
+    return suite(kStandardSuite);
+}
+
+UserDefaults &UserDefaults::suite(const QString &name)
+{
+    QMutexLocker lock(&s_registryMutex);
+    auto &suites = registry();
+    auto it = suites.find(name);
+    if (it == suites.end()) {
+        std::unique_ptr<UserDefaults> created(new UserDefaults(name));
+        it = suites.emplace(name, std::move(created)).first;
+    }
+    return *it->second;
+}
+
+void UserDefaults::reloadAllForTesting()
+{
+    QMutexLocker lock(&s_registryMutex);
+    for (auto &[name, suite] : registry()) {
+        QMutexLocker suiteLock(&suite->m_mutex);
+        suite->m_values.clear();
+        suite->m_registered.clear();
+        suite->load();
+    }
+}
+
+UserDefaults::UserDefaults(const QString &name)
+    : m_name(name)
+{
+    load();
+}
+
+QString UserDefaults::filePath() const
+{
+    return AppPaths::configFolder() + QLatin1Char('/') + m_name + QStringLiteral(".json");
+}
+
+void UserDefaults::load()
+{
+    QFile file(filePath());
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcDefaults) << "cannot read defaults file" << file.fileName() << file.errorString();
+        return;
+    }
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+        // Keep the broken file for inspection instead of overwriting it with the next write.
+        const QString aside = filePath() + QStringLiteral(".corrupt");
+        QFile::remove(aside);
+        QFile::rename(filePath(), aside);
+        qCWarning(lcDefaults) << "defaults file" << filePath() << "is corrupt ("
+                              << error.errorString() << "); moved to" << aside << "and starting empty";
+        return;
+    }
+    const QJsonObject root = doc.object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        const QVariant value = decode(it.value());
+        if (value.isValid())
+            m_values.insert(it.key(), value);
+        else
+            qCWarning(lcDefaults) << "ignoring unreadable defaults value" << it.key();
+    }
+}
+
+bool UserDefaults::save()
+{
+    if (!AppPaths::ensureFolder(AppPaths::configFolder(), true)) {
+        qCWarning(lcDefaults) << "cannot create" << AppPaths::configFolder();
+        return m_lastWriteOk = false;
+    }
+    QJsonObject root;
+    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+        root.insert(it.key(), encode(it.value()));
+    QSaveFile file(filePath());
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(lcDefaults) << "cannot write" << filePath() << file.errorString();
+        return m_lastWriteOk = false;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+    m_lastWriteOk = file.commit();
+    if (!m_lastWriteOk)
+        qCWarning(lcDefaults) << "cannot write" << filePath() << file.errorString();
+    return m_lastWriteOk;
+}
+
+QVariant UserDefaults::lookup(const QString &key) const
+{
+    const auto it = m_values.constFind(key);
+    if (it != m_values.cend())
+        return it.value();
+    return m_registered.value(key);
+}
+
+QVariant UserDefaults::normalised(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::QString:
+    case QMetaType::QJsonObject:
+    case QMetaType::QJsonArray:
+        return value;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        return QVariant(value.toLongLong());
+    case QMetaType::Float:
+        return QVariant(value.toDouble());
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash:
+        return QJsonObject::fromVariantMap(value.toMap());
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return QJsonArray::fromVariantList(value.toList());
+    case QMetaType::QByteArray:
+        return QString::fromUtf8(value.toByteArray());
+    default:
+        return {};
+    }
+}
+
+bool UserDefaults::contains(const QString &key) const
+{
+    QMutexLocker lock(&m_mutex);
+    return lookup(key).isValid();
+}
+
+QVariant UserDefaults::object(const QString &key) const
+{
+    QMutexLocker lock(&m_mutex);
+    return lookup(key);
+}
+
+std::optional<bool> UserDefaults::boolValue(const QString &key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (!isNumber(v))
+        return std::nullopt;
+    const double d = v.toDouble();
+    if (d == 0.0 || d == 1.0)
+        return d == 1.0;
+    return std::nullopt;
+}
+
+std::optional<qint64> UserDefaults::integerValue(const QString &key) const
+{
+    const QVariant v = object(key);
+    if (!isNumber(v))
+        return std::nullopt;
+    if (v.typeId() == QMetaType::Double) {
+        const double d = v.toDouble();
+        if (!std::isfinite(d) || std::trunc(d) != d)
+            return std::nullopt;
+        return static_cast<qint64>(d);
+    }
+    return v.toLongLong();
+}
+
+std::optional<double> UserDefaults::doubleValue(const QString &key) const
+{
+    const QVariant v = object(key);
+    if (!isNumber(v))
+        return std::nullopt;
+    return v.toDouble();
+}
+
+std::optional<QString> UserDefaults::stringValue(const QString &key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return v.toString();
+}
+
+std::optional<QJsonObject> UserDefaults::dictionaryValue(const QString &key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QJsonObject)
+        return std::nullopt;
+    return v.toJsonObject();
+}
+
+std::optional<QJsonArray> UserDefaults::arrayValue(const QString &key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QJsonArray)
+        return std::nullopt;
+    return v.toJsonArray();
+}
+
+void UserDefaults::setBool(const QString &key, bool value)
+{
+    setValue(key, QVariant(value));
+}
+
+void UserDefaults::setInteger(const QString &key, qint64 value)
+{
+    setValue(key, QVariant(value));
+}
+
+void UserDefaults::setDouble(const QString &key, double value)
+{
+    setValue(key, QVariant(value));
+}
+
+void UserDefaults::setString(const QString &key, const QString &value)
+{
+    setValue(key, QVariant(value));
+}
+
+void UserDefaults::setDictionary(const QString &key, const QJsonObject &value)
+{
+    setValue(key, QVariant(value));
+}
+
+void UserDefaults::setArray(const QString &key, const QJsonArray &value)
+{
+    setValue(key, QVariant(value));
+}
+
+void UserDefaults::setValue(const QString &key, const QVariant &value)
+{
+    if (!value.isValid()) {
+        remove(key);
+        return;
+    }
+    const QVariant stored = normalised(value);
+    if (!stored.isValid()) {
+        qCWarning(lcDefaults) << "refusing to store a value of type" << value.typeName() << "under" << key;
+        return;
+    }
+    QMutexLocker lock(&m_mutex);
+    m_values.insert(key, stored);
+    save();
+}
+
+void UserDefaults::remove(const QString &key)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_values.remove(key) > 0)
+        save();
+}
+
+void UserDefaults::registerDefaults(const QVariantMap &defaults)
+{
+    QMutexLocker lock(&m_mutex);
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
+        const QVariant v = normalised(it.value());
+        if (v.isValid())
+            m_registered.insert(it.key(), v);
+    }
+}
+
+void UserDefaults::removePersistentDomain()
+{
+    QMutexLocker lock(&m_mutex);
+    m_values.clear();
+    QFile::remove(filePath());
+}
+
+bool UserDefaults::synchronize()
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastWriteOk;
+}

@@ -1,0 +1,14 @@
+#include <QApplication>
+
+#include "app/MainWindow.h"
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+
+    MainWindow window;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,32 @@
+// Entry of every test executable: a private profile (HOME and XDG folders in a temporary folder)
+// and a Qt application object, so that tests touch real files without touching the user's.
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "common/AppPaths.h"
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
+    if (!profile.isValid())
+        return 2;
+    const QByteArray home = profile.path().toLocal8Bit();
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", home + "/.config");
+    qputenv("XDG_CACHE_HOME", home + "/.cache");
+    qputenv("XDG_DATA_HOME", home + "/.local/share");
+    qputenv("XDG_DOWNLOAD_DIR", home + "/Downloads");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || !QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).exists()) {
+        QDir().mkpath(profile.path() + QStringLiteral("/run"));
+        qputenv("XDG_RUNTIME_DIR", home + "/run");
+    }
+
+    QCoreApplication app(argc, argv);
+    // Resources come from the source tree, so a test never depends on an install step.
+    AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
