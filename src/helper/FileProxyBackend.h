@@ -1,0 +1,26 @@
+#pragma once
+
+#include "helper/ProxyBackend.h"
+
+// Keeps the proxy settings in a JSON file: for desktops that keep none of their own (a session
+// script or a wrapper can read it) and for tests, which check what the daemon would have set.
+class FileProxyBackend : public ProxyBackend
+{
+public:
+    explicit FileProxyBackend(const QString &filePath);
+
+    QString name() const override { return QStringLiteral("file"); }
+    QString filePath() const { return m_filePath; }
+
+    std::optional<QJsonObject> snapshot(QString *error) override;
+    QString restoreSnapshot(const QJsonObject &snapshot) override;
+    bool isValidSnapshot(const QJsonObject &snapshot) const override;
+    std::optional<ProxySettings> read(QString *error) override;
+    QString apply(const ProxySettings &settings) override;
+
+private:
+    std::optional<QJsonObject> readObject(QString *error) const;
+    QString writeObject(const QJsonObject &object) const;
+
+    QString m_filePath;
+};

@@ -1,0 +1,124 @@
+#include "helper/HelperValidation.h"
+
+#include <QHostAddress>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+
+bool matchesWhole(const QString &text, const QRegularExpression &pattern)
+{
+    return pattern.match(text).hasMatch();
+}
+
+std::optional<int> integerIn(const QJsonValue &value, int low, int high)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    if (std::floor(number) != number || number < low || number > high)
+        return std::nullopt;
+    return static_cast<int>(number);
+}
+
+} // namespace
+
+namespace HelperValidation {
+
+std::optional<int> port(const QJsonValue &value)
+{
+    return integerIn(value, 1, 65535);
+}
+
+std::optional<int> portOrZero(const QJsonValue &value)
+{
+    return integerIn(value, 0, 65535);
+}
+
+bool isAddress(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 45)
+        return false;
+    // QHostAddress accepts scope ids and other decorations; keep to plain digits, dots, colons.
+    static const QRegularExpression chars(QStringLiteral("^[0-9A-Fa-f.:]+$"));
+    if (!matchesWhole(text, chars))
+        return false;
+    QHostAddress address;
+    return address.setAddress(text);
+}
+
+bool isHost(const QString &text)
+{
+    if (isAddress(text))
+        return true;
+    static const QRegularExpression name(QStringLiteral(
+        "^(?=.{1,253}$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?"
+        "(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*\\.?$"));
+    return matchesWhole(text, name);
+}
+
+bool isExceptionEntry(const QString &text)
+{
+    if (text.isEmpty() || text.size() > kMaxEntryLength)
+        return false;
+    if (isHost(text))
+        return true;
+    if (text.startsWith(QLatin1String("*.")) && isHost(text.mid(2)))
+        return true;
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return false;
+    const QString address = text.left(slash);
+    const QString prefix = text.mid(slash + 1);
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    if (!isAddress(address) || !matchesWhole(prefix, digits))
+        return false;
+    const int bits = prefix.toInt();
+    const bool v6 = address.contains(QLatin1Char(':'));
+    return bits <= (v6 ? 128 : 32);
+}
+
+bool isPacUrl(const QString &text)
+{
+    if (text.isEmpty() || text.size() > kMaxUrlLength)
+        return false;
+    // RFC 3986 characters only; quotes and backslashes are left out on purpose.
+    static const QRegularExpression chars(
+        QStringLiteral("^[A-Za-z0-9._~:/?#\\[\\]@!$&()*+,;=%-]+$"));
+    if (!matchesWhole(text, chars))
+        return false;
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid())
+        return false;
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String("file"))
+        return !url.path().isEmpty();
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty();
+}
+
+std::optional<QStringList> exceptionList(const QJsonValue &value, QString *error)
+{
+    if (!value.isArray()) {
+        *error = QStringLiteral("ignoreList must be an array of texts");
+        return std::nullopt;
+    }
+    const QJsonArray array = value.toArray();
+    if (array.size() > kMaxIgnoreEntries) {
+        *error = QStringLiteral("ignoreList has more than %1 entries").arg(kMaxIgnoreEntries);
+        return std::nullopt;
+    }
+    QStringList entries;
+    for (const QJsonValue &entry : array) {
+        if (!entry.isString() || !isExceptionEntry(entry.toString())) {
+            *error = QStringLiteral("ignoreList holds an entry that is not a host or network");
+            return std::nullopt;
+        }
+        entries.append(entry.toString());
+    }
+    return entries;
+}
+
+} // namespace HelperValidation

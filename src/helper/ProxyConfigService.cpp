@@ -1,0 +1,201 @@
+#include "helper/ProxyConfigService.h"
+
+#include "helper/HelperValidation.h"
+
+#include <QDebug>
+
+namespace {
+
+ProxyConfigService::Reply failure(const QString &error)
+{
+    return {QJsonValue::Null, error};
+}
+
+// Absent means false; anything but a JSON boolean is refused.
+std::optional<bool> flag(const QJsonObject &params, const QString &key)
+{
+    const QJsonValue value = params.value(key);
+    if (value.isUndefined())
+        return false;
+    if (!value.isBool())
+        return std::nullopt;
+    return value.toBool();
+}
+
+// Absent, null and "" all mean "none"; anything else must be a text.
+std::optional<QString> optionalText(const QJsonObject &params, const QString &key)
+{
+    const QJsonValue value = params.value(key);
+    if (value.isUndefined() || value.isNull())
+        return QString();
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+} // namespace
+
+ProxyConfigService::ProxyConfigService(ProxyBackend &backend, SavedProxyState &state, const QString &version)
+    : m_backend(backend)
+    , m_state(state)
+    , m_version(version)
+{
+}
+
+ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const QJsonObject &params)
+{
+    if (method == QLatin1String("getVersion"))
+        return {m_version, {}};
+    if (method == QLatin1String("enableProxy"))
+        return callEnable(params);
+    if (method == QLatin1String("disableProxy")) {
+        const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
+        if (!filter)
+            return failure(QStringLiteral("filterInterface must be a boolean"));
+        const QString error = disableProxy(*filter);
+        return {QJsonValue::Null, error};
+    }
+    if (method == QLatin1String("restoreProxy"))
+        return callRestore(params);
+    if (method == QLatin1String("getCurrentProxySetting")) {
+        QString error;
+        const std::optional<QJsonObject> current = currentProxySetting(&error);
+        if (!current)
+            return failure(error);
+        return {*current, {}};
+    }
+    return failure(QStringLiteral("unknown method"));
+}
+
+ProxyConfigService::Reply ProxyConfigService::callEnable(const QJsonObject &params)
+{
+    const std::optional<int> port = HelperValidation::port(params.value(QStringLiteral("port")));
+    const std::optional<int> socksPort = HelperValidation::port(params.value(QStringLiteral("socksPort")));
+    if (!port || !socksPort)
+        return failure(QStringLiteral("port and socksPort must be integers from 1 to 65535"));
+    const std::optional<QString> pac = optionalText(params, QStringLiteral("pac"));
+    if (!pac || (!pac->isEmpty() && !HelperValidation::isPacUrl(*pac)))
+        return failure(QStringLiteral("pac must be an http, https or file URL"));
+    const std::optional<QString> dns = optionalText(params, QStringLiteral("dnsServer"));
+    if (!dns || (!dns->isEmpty() && !HelperValidation::isAddress(*dns)))
+        return failure(QStringLiteral("dnsServer must be an IP address"));
+    const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
+    if (!filter)
+        return failure(QStringLiteral("filterInterface must be a boolean"));
+    QString error;
+    const QJsonValue ignoreValue = params.value(QStringLiteral("ignoreList"));
+    const std::optional<QStringList> ignore = ignoreValue.isUndefined() || ignoreValue.isNull()
+                                                  ? std::optional<QStringList>(QStringList())
+                                                  : HelperValidation::exceptionList(ignoreValue, &error);
+    if (!ignore)
+        return failure(error);
+    error = enableProxy(*port, *socksPort, *pac, *dns, *filter, *ignore);
+    return {QJsonValue::Null, error};
+}
+
+ProxyConfigService::Reply ProxyConfigService::callRestore(const QJsonObject &params)
+{
+    const std::optional<int> port = HelperValidation::port(params.value(QStringLiteral("currentPort")));
+    const std::optional<int> socksPort = HelperValidation::port(params.value(QStringLiteral("socksPort")));
+    if (!port || !socksPort)
+        return failure(QStringLiteral("currentPort and socksPort must be integers from 1 to 65535"));
+    const QJsonValue info = params.value(QStringLiteral("info"));
+    if (!info.isObject())
+        return failure(QStringLiteral("info must be an object of proxy settings"));
+    const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
+    if (!filter)
+        return failure(QStringLiteral("filterInterface must be a boolean"));
+    return {QJsonValue::Null, restoreProxy(*port, *socksPort, info.toObject(), *filter)};
+}
+
+QString ProxyConfigService::saveUserSettingsOnce()
+{
+    // A second enable while ours are in place must not overwrite the user's settings with ours.
+    if (m_state.exists())
+        return {};
+    QString error;
+    const std::optional<QJsonObject> snapshot = m_backend.snapshot(&error);
+    if (!snapshot)
+        return error;
+    return m_state.save({m_backend.name(), *snapshot});
+}
+
+QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &pac, const QString &dnsServer,
+                                        bool filterInterface, const QStringList &ignoreList)
+{
+    Q_UNUSED(filterInterface) // every desktop store here is per user, not per interface
+    const QString saveError = saveUserSettingsOnce();
+    if (!saveError.isEmpty())
+        return QStringLiteral("proxy settings left unchanged: ") + saveError;
+    m_dnsServer = dnsServer;
+    const QString error = m_backend.apply(ProxySettings::forLocalListener(port, socksPort, pac, ignoreList));
+    if (error.isEmpty())
+        return {};
+    // Half-applied settings would leave the desktop pointing nowhere: put the user's back.
+    const QString restoreError = restoreSaved();
+    if (!restoreError.isEmpty())
+        qWarning().noquote() << "restoring after a failed enable:" << restoreError;
+    return error;
+}
+
+QString ProxyConfigService::restoreSaved()
+{
+    QString error;
+    const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
+    if (!saved)
+        return error;
+    if (saved->backend != m_backend.name())
+        return QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend);
+    error = m_backend.restoreSnapshot(saved->snapshot);
+    if (!error.isEmpty())
+        return error; // kept on disk for the next attempt
+    m_dnsServer.clear();
+    if (!m_state.clear())
+        return QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath());
+    return {};
+}
+
+QString ProxyConfigService::disableProxy(bool filterInterface)
+{
+    Q_UNUSED(filterInterface)
+    if (!m_state.exists())
+        return {}; // nothing of ours is in place
+    return restoreSaved();
+}
+
+QString ProxyConfigService::restoreProxy(int currentPort, int socksPort, const QJsonObject &info, bool filterInterface)
+{
+    Q_UNUSED(currentPort)
+    Q_UNUSED(socksPort)
+    Q_UNUSED(filterInterface)
+    QString error;
+    const std::optional<ProxySettings> settings = ProxySettings::fromJson(info, &error);
+    if (!settings)
+        return error;
+    error = m_backend.apply(*settings);
+    if (!error.isEmpty())
+        return error;
+    // The caller named the settings to keep; an older saved copy must not override them later.
+    m_state.clear();
+    m_dnsServer.clear();
+    return {};
+}
+
+std::optional<QJsonObject> ProxyConfigService::currentProxySetting(QString *error)
+{
+    const std::optional<ProxySettings> settings = m_backend.read(error);
+    if (!settings)
+        return std::nullopt;
+    QJsonObject json = settings->toJson();
+    json.insert(QStringLiteral("backend"), m_backend.name());
+    json.insert(QStringLiteral("changed_by_helper"), m_state.exists());
+    json.insert(QStringLiteral("dns_server"), m_dnsServer);
+    return json;
+}
+
+QString ProxyConfigService::restoreLeftover()
+{
+    if (!m_state.exists())
+        return {};
+    return restoreSaved();
+}

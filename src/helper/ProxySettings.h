@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The desktop proxy as every backend understands it. The JSON form is what getCurrentProxySetting
+// answers and what restoreProxy accepts, so a client may hand back what it once read.
+class ProxySettings
+{
+public:
+    enum class Mode { None, Manual, Auto };
+
+    Mode mode = Mode::None;
+    QString socksHost;
+    int socksPort = 0;
+    QString httpHost; // also used for HTTPS; empty when SOCKS carries everything
+    int httpPort = 0;
+    QStringList ignoreHosts;
+    QString autoconfigUrl;
+
+    // Points the desktop at a listener on loopback: SOCKS on socksPort, an HTTP proxy only when
+    // the caller names a distinct HTTP port, a PAC address instead when one is given.
+    static ProxySettings forLocalListener(int port, int socksPort, const QString &pacUrl,
+                                          const QStringList &ignoreHosts);
+
+    QJsonObject toJson() const;
+    // Strict: unknown modes, bad hosts, ports or exception entries are refused with a reason.
+    static std::optional<ProxySettings> fromJson(const QJsonObject &json, QString *error);
+
+    static QString modeName(Mode mode);
+    static std::optional<Mode> modeFromName(const QString &name);
+
+    bool operator==(const ProxySettings &other) const = default;
+};

@@ -1,0 +1,82 @@
+#include "helper/SavedProxyState.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr qint64 kMaxFileSize = 256 * 1024;
+
+} // namespace
+
+SavedProxyState::SavedProxyState(const QString &folder)
+    : m_folder(folder)
+{
+}
+
+QString SavedProxyState::defaultFolder()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/ostrel-helper");
+}
+
+QString SavedProxyState::filePath() const
+{
+    return m_folder + QStringLiteral("/saved-proxy-settings.json");
+}
+
+bool SavedProxyState::exists() const
+{
+    return QFile::exists(filePath());
+}
+
+QString SavedProxyState::save(const Entry &entry)
+{
+    if (!QDir().mkpath(m_folder))
+        return QStringLiteral("cannot create %1").arg(m_folder);
+    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QJsonObject object = {
+        {QStringLiteral("backend"), entry.backend},
+        {QStringLiteral("snapshot"), entry.snapshot},
+        {QStringLiteral("saved_at"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+    };
+    QSaveFile file(filePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot save the current proxy settings");
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    if (!file.commit())
+        return QStringLiteral("cannot save the current proxy settings");
+    return {};
+}
+
+std::optional<SavedProxyState::Entry> SavedProxyState::load(QString *error) const
+{
+    QFile file(filePath());
+    if (!file.exists())
+        return std::nullopt;
+    QJsonDocument document;
+    if (file.size() <= kMaxFileSize && file.open(QIODevice::ReadOnly))
+        document = QJsonDocument::fromJson(file.readAll());
+    file.close();
+    const QJsonObject object = document.object();
+    if (!object.value(QStringLiteral("backend")).isString() || !object.value(QStringLiteral("snapshot")).isObject()) {
+        const QString aside = filePath() + QStringLiteral(".damaged");
+        QFile::remove(aside);
+        QFile::rename(filePath(), aside);
+        *error = QStringLiteral("the saved proxy settings were damaged and were set aside as %1").arg(aside);
+        return std::nullopt;
+    }
+    return Entry{object.value(QStringLiteral("backend")).toString(), object.value(QStringLiteral("snapshot")).toObject()};
+}
+
+bool SavedProxyState::clear()
+{
+    return !QFile::exists(filePath()) || QFile::remove(filePath());
+}

@@ -1,0 +1,98 @@
+// ostrel-helper: points the desktop's proxy settings at the client's local listener and puts
+// the user's own settings back, on request of the client over a Unix socket.
+#include "helper/HelperServer.h"
+#include "helper/ProxyBackendFactory.h"
+#include "helper/ProxyConfigService.h"
+#include "helper/SavedProxyState.h"
+#include "helper/UnixSignalWatcher.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDebug>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSystemdFirstDescriptor = 3;
+
+// A listening socket passed by systemd socket activation, or -1.
+int activatedDescriptor()
+{
+    bool ok = false;
+    const qint64 pid = qEnvironmentVariable("LISTEN_PID").toLongLong(&ok);
+    if (!ok || pid != ::getpid())
+        return -1;
+    const int count = qEnvironmentVariable("LISTEN_FDS").toInt(&ok);
+    if (!ok || count < 1)
+        return -1;
+    return kSystemdFirstDescriptor;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ostrel-helper"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sets the desktop proxy for the Ostrel client."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption socketOption(QStringLiteral("socket"), QStringLiteral("Socket path."), QStringLiteral("path"),
+                                          HelperServer::defaultSocketPath());
+    const QCommandLineOption backendOption(QStringLiteral("backend"), QStringLiteral("auto, file, gsettings or kde."),
+                                           QStringLiteral("name"), QStringLiteral("auto"));
+    const QCommandLineOption stateOption(QStringLiteral("state-dir"), QStringLiteral("Folder of the saved settings."),
+                                         QStringLiteral("path"), SavedProxyState::defaultFolder());
+    const QCommandLineOption fileOption(QStringLiteral("settings-file"), QStringLiteral("File of the file backend."),
+                                        QStringLiteral("path"));
+    const QCommandLineOption kdeOption(QStringLiteral("kioslaverc"), QStringLiteral("kioslaverc of the kde backend."),
+                                       QStringLiteral("path"));
+    parser.addOptions({socketOption, backendOption, stateOption, fileOption, kdeOption});
+    parser.process(app);
+
+    ProxyBackendFactory::Options options;
+    options.backend = parser.value(backendOption);
+    options.filePath = parser.isSet(fileOption) ? parser.value(fileOption)
+                                                 : parser.value(stateOption) + QStringLiteral("/proxy-settings.json");
+    options.kioslavercPath = parser.value(kdeOption);
+    QString error;
+    const std::unique_ptr<ProxyBackend> backend = ProxyBackendFactory::create(options, &error);
+    if (!backend) {
+        std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    SavedProxyState state(parser.value(stateOption));
+    ProxyConfigService service(*backend, state, QStringLiteral(OSTREL_VERSION));
+    error = service.restoreLeftover();
+    if (!error.isEmpty())
+        qWarning().noquote() << "could not restore the settings saved by an earlier run:" << error;
+
+    HelperServer server(service);
+    const int activated = activatedDescriptor();
+    const bool listening = activated >= 0 ? server.listenOnDescriptor(activated, &error)
+                                          : server.listen(parser.value(socketOption), &error);
+    if (!listening) {
+        std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(error));
+        return 1;
+    }
+    qInfo().noquote() << "ostrel-helper" << OSTREL_VERSION << "serving with the" << backend->name() << "backend";
+
+    // The session is ending: the user's settings must not keep pointing at a listener that is
+    // about to go away with it.
+    UnixSignalWatcher signals({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signals, &UnixSignalWatcher::unixSignal, &app, [&service] {
+        const QString restoreError = service.disableProxy(true);
+        if (!restoreError.isEmpty())
+            qWarning().noquote() << "could not restore the proxy settings:" << restoreError;
+        QCoreApplication::quit();
+    });
+    std::signal(SIGPIPE, SIG_IGN);
+    return app.exec();
+}
