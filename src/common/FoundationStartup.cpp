@@ -1,0 +1,30 @@
+#include "common/FoundationStartup.h"
+
+#include "common/DefaultsKeys.h"
+#include "common/Localization.h"
+#include "common/Logger.h"
+#include "common/UserDefaults.h"
+
+#include <QVariantMap>
+
+namespace FoundationStartup {
+
+void run()
+{
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.setBool(DefaultsKeys::kProxyConnectionState, false);
+    defaults.setBool(DefaultsKeys::ShadowsocksOn, false);
+    defaults.setBool(DefaultsKeys::kProxyConnected, false);
+
+    setupAppLanguage();
+    Logger::log(QStringLiteral("app language: ") + currentAppLanguage().value_or(QString()), Logger::Info,
+                QStringLiteral("AppDelegate"), QStringLiteral("startUp()"));
+
+    // Registered, never written: a value the user stores later wins.
+    defaults.registerDefaults({
+        {DefaultsKeys::kTunStateKey, true},
+        {DefaultsKeys::kProxyMode, 0},
+    });
+}
+
+} // namespace FoundationStartup

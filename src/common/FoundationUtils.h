@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// "%02d:%02d:%02d" of hours, minutes and seconds (whole seconds, rounded down). Hours are not
+// wrapped at a day. A negative or non-finite count reads as zero.
+QString formatHMS(double seconds);
+
+// Removes "<data folder>/users" when it exists. A failure is printed, never raised; the result
+// tells whether the folder is gone.
+bool removeUserCacheFolder();

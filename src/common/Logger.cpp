@@ -1,0 +1,178 @@
+#include "common/Logger.h"
+
+#include "common/AppPaths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QRegularExpression>
+
+#include <spdlog/logger.h>
+#include <spdlog/sinks/daily_file_sink.h>
+#include <spdlog/sinks/stdout_sinks.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+QMutex s_mutex;
+std::shared_ptr<spdlog::logger> s_logger;
+
+spdlog::level::level_enum spdLevel(int level)
+{
+    switch (level) {
+    case Logger::Info:
+        return spdlog::level::info;
+    case Logger::Warning:
+        return spdlog::level::warn;
+    case Logger::Error:
+        return spdlog::level::err;
+    case Logger::Debug:
+        return spdlog::level::debug;
+    default:
+        // "silent" and "unknown" lines are kept as well: dropping them would lose what callers
+        // chose to record.
+        return spdlog::level::trace;
+    }
+}
+
+// spdlog only trims the folder on a day change and only sees an unbroken run of days, so files
+// left from before a gap in use would stay forever. Trim by name (the date sorts as text).
+void pruneOldFiles(const QString &folder)
+{
+    const QFileInfo base(Logger::baseFileName());
+    const QRegularExpression pattern(QStringLiteral("^%1_\\d{4}-\\d{2}-\\d{2}\\.%2$")
+                                         .arg(QRegularExpression::escape(base.completeBaseName()),
+                                              QRegularExpression::escape(base.suffix())));
+    QStringList files;
+    const QStringList all = QDir(folder).entryList(QDir::Files, QDir::Name);
+    for (const QString &name : all) {
+        if (pattern.match(name).hasMatch())
+            files.append(name);
+    }
+    while (files.size() > Logger::kKeptFiles)
+        QFile::remove(folder + QLatin1Char('/') + files.takeFirst());
+}
+
+std::shared_ptr<spdlog::logger> makeStderrLogger()
+{
+    auto sink = std::make_shared<spdlog::sinks::stderr_sink_mt>();
+    return std::make_shared<spdlog::logger>("ostrel", std::move(sink));
+}
+
+std::shared_ptr<spdlog::logger> makeLogger()
+{
+    std::shared_ptr<spdlog::logger> logger;
+    const QString folder = AppPaths::logFolder();
+    if (AppPaths::ensureFolder(folder, true)) {
+        try {
+            const std::string path = (folder + QLatin1Char('/') + Logger::baseFileName()).toStdString();
+            auto sink = std::make_shared<spdlog::sinks::daily_file_sink_mt>(
+                path, 0, 0, false, static_cast<uint16_t>(Logger::kKeptFiles));
+            logger = std::make_shared<spdlog::logger>("ostrel", std::move(sink));
+            pruneOldFiles(folder);
+        } catch (const spdlog::spdlog_ex &error) {
+            std::fprintf(stderr, "log file unavailable in %s: %s\n", qPrintable(folder), error.what());
+        }
+    }
+    if (!logger)
+        logger = makeStderrLogger();
+    // The calendar year ("%Y"), never a week-based year, which is wrong around the new year.
+    logger->set_pattern("%Y/%m/%d %H:%M:%S:%e %v");
+    logger->set_level(spdlog::level::trace);
+    logger->flush_on(spdlog::level::trace);
+    // A failed write must not reach the caller; spdlog reports through this handler instead.
+    logger->set_error_handler([](const std::string &message) {
+        std::fprintf(stderr, "log write failed: %s\n", message.c_str());
+    });
+    return logger;
+}
+
+std::shared_ptr<spdlog::logger> currentLogger()
+{
+    QMutexLocker lock(&s_mutex);
+    if (!s_logger)
+        s_logger = makeLogger();
+    return s_logger;
+}
+
+void write(spdlog::log_clock::time_point time, const QString &message, int level, const QString &file,
+           const QString &function)
+{
+    const QByteArray line = Logger::formatLine(message, level, file, function).toUtf8();
+    try {
+        currentLogger()->log(time, spdlog::source_loc{}, spdLevel(level),
+                             spdlog::string_view_t(line.constData(), static_cast<size_t>(line.size())));
+    } catch (...) {
+        // Logging never fails towards the caller.
+    }
+}
+
+} // namespace
+
+QString Logger::levelName(int level)
+{
+    switch (level) {
+    case Info:
+        return QStringLiteral("info");
+    case Warning:
+        return QStringLiteral("warning");
+    case Error:
+        return QStringLiteral("error");
+    case Debug:
+        return QStringLiteral("debug");
+    case Silent:
+        return QStringLiteral("silent");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+QString Logger::formatLine(const QString &message, int level, const QString &file, const QString &function)
+{
+    return QLatin1Char('[') + levelName(level) + QStringLiteral("] ") + file + QLatin1Char(' ') + function
+           + QLatin1Char(' ') + message;
+}
+
+QString Logger::baseFileName()
+{
+    return QStringLiteral("ostrel.log");
+}
+
+void Logger::log(const QString &message, int level, const QString &file, const QString &function)
+{
+    write(spdlog::log_clock::now(), message, level, file, function);
+}
+
+void Logger::logAt(const QDateTime &time, const QString &message, int level, const QString &file,
+                   const QString &function)
+{
+    const auto point = spdlog::log_clock::time_point(std::chrono::duration_cast<spdlog::log_clock::duration>(
+        std::chrono::milliseconds(time.toMSecsSinceEpoch())));
+    write(point, message, level, file, function);
+}
+
+void Logger::flush()
+{
+    QMutexLocker lock(&s_mutex);
+    if (!s_logger)
+        return;
+    try {
+        s_logger->flush();
+    } catch (...) {
+    }
+}
+
+void Logger::shutdown()
+{
+    QMutexLocker lock(&s_mutex);
+    if (!s_logger)
+        return;
+    try {
+        s_logger->flush();
+    } catch (...) {
+    }
+    s_logger.reset();
+}
