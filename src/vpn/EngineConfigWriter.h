@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+// Writes an engine configuration file into the data folder's "private" folder.
+//
+// The files hold relay passwords and the session token: the folder is made 0700, the file 0600,
+// and the text replaces the old file atomically (written beside it, then renamed over it), so a
+// failed write leaves the previous file whole and the engine never reads half a file.
+class EngineConfigWriter
+{
+public:
+    struct Result
+    {
+        bool ok = false;
+        QString path;
+        QString error; // empty when ok
+    };
+
+    static Result writePrivateJson(const QString &fileName, const QJsonObject &content);
+    // The same into any folder (tests, other profiles); the folder is made 0700 when missing.
+    static Result writeJson(const QString &folder, const QString &fileName, const QJsonObject &content);
+};
