@@ -1,0 +1,6 @@
+#include "common/HHNotificationTable.h"
+
+HHNotificationTable::HHNotificationTable()
+    : NamedJsonTable(QStringLiteral("Notification"))
+{
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class HLLAppConstant
+{
+public:
+    // The app-group identifier, also the suite name of the shared app-group defaults.
+    static QString sharedGroupIdentifier() { return QStringLiteral("R8T2M6WQ4N.group.fenbra.mac.data"); }
+    // A key of the shared app-group defaults.
+    static QString is_domestic() { return QStringLiteral("is_domestic"); }
+
+private:
+    HLLAppConstant() = delete;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace SQLite {
+class Database;
+}
+
+// The one shared connection to the local database "database_swift.sqlite3" in the caches folder.
+//
+// Every table goes through run(), which holds the connection's lock for the whole unit of work,
+// so callers on any thread never interleave inside one statement sequence. SQLite errors never
+// leave this class: run() logs them and reports false.
+//
+// A file that is not a database (or fails its integrity check) is moved aside as
+// "<file>.corrupt" and a fresh database is created in its place, so a damaged cache costs the
+// cached rows, never the program.
+class MKConnection
+{
+public:
+    static MKConnection &shared();
+    static QString defaultFilePath();
+
+    // Runs the work on the open database under the lock. False when the database cannot be
+    // opened or the work throws; `what` names the work in the log line.
+    bool run(const QString &what, const std::function<void(SQLite::Database &)> &work);
+
+    QString filePath() const;
+
+    // The time stamp every table stores: UTC, milliseconds, in a form that sorts as text
+    // ("2024-05-01 08:30:12.345"), the same form as SQLite's own strftime('%Y-%m-%d %H:%M:%f'),
+    // and strictly increasing within the process.
+    static QString nowTimestamp();
+
+    // Closes the connection; the next run() opens the file again (as a restarted program would).
+    void closeForTesting();
+
+    ~MKConnection();
+
+private:
+    MKConnection();
+    bool ensureOpen();
+    enum class OpenResult { Opened, Corrupt, Failed };
+    OpenResult openFile();
+    void moveAsideCorruptFile();
+
+    mutable std::recursive_mutex m_mutex;
+    std::unique_ptr<SQLite::Database> m_database;
+};

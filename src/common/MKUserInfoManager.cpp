@@ -1,0 +1,51 @@
+#include "common/MKUserInfoManager.h"
+
+#include "common/MKUserTable.h"
+
+MKUserInfoManager &MKUserInfoManager::shared()
+{
+    static MKUserInfoManager manager;
+    return manager;
+}
+
+bool MKUserInfoManager::saveUser(const QJsonObject &data)
+{
+    const std::optional<HHUserInfo> info = HHUserInfo::fromJson(data);
+    if (!info || !info->user)
+        return false;
+    return store(*info);
+}
+
+bool MKUserInfoManager::store(const HHUserInfo &info)
+{
+    return MKUserTable().insertOrReplace(info.user->id, info.toJsonText());
+}
+
+bool MKUserInfoManager::clearUser()
+{
+    return MKUserTable().deleteAll();
+}
+
+std::optional<HHUserInfo> MKUserInfoManager::currentUser() const
+{
+    return MKUserTable().queryUser();
+}
+
+bool MKUserInfoManager::isVipValid() const
+{
+    const std::optional<HHUserInfo> info = currentUser();
+    if (!info || !info->user)
+        return false;
+    const MKUser &user = *info->user;
+    return !user.vipInvalidTime.value_or(QString()).isEmpty() && !user.svipInvalidTime.value_or(QString()).isEmpty();
+}
+
+bool MKUserInfoManager::updatePhone(const QString &regionCode, const QString &phone)
+{
+    std::optional<HHUserInfo> info = currentUser();
+    if (!info || !info->user)
+        return false;
+    info->user->phone = phone;
+    info->user->regionCode = regionCode;
+    return store(*info);
+}

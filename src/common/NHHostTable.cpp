@@ -1,0 +1,6 @@
+#include "common/NHHostTable.h"
+
+NHHostTable::NHHostTable()
+    : NamedJsonTable(QStringLiteral("Host"))
+{
+}

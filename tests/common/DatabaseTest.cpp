@@ -1,0 +1,164 @@
+// The local database on a real SQLite file in the test's private caches folder.
+#include <QFile>
+#include <QJsonDocument>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <SQLiteCpp/Database.h>
+
+#include "common/HHNotificationTable.h"
+#include "common/MKConnection.h"
+#include "common/MKUserTable.h"
+#include "common/NHHostTable.h"
+#include "common/RequestLogTable.h"
+
+namespace {
+
+class DatabaseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { resetDatabase(); }
+
+    static void resetDatabase()
+    {
+        MKConnection::shared().closeForTesting();
+        const QString path = MKConnection::defaultFilePath();
+        for (const QString &suffix : { QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral(".corrupt") })
+            QFile::remove(path + suffix);
+    }
+
+    static QString userJson(int id, const QString &name)
+    {
+        return QStringLiteral("{\"user\":{\"id\":%1,\"username\":\"%2\",\"api_token\":\"t%1\"}}").arg(id).arg(name);
+    }
+};
+
+} // namespace
+
+TEST_F(DatabaseTest, UserTableGivesTheNewestRowAndNothingWhenEmptyOrUndecodable)
+{
+    MKUserTable table;
+    EXPECT_FALSE(table.queryUser().has_value());
+
+    ASSERT_TRUE(table.insertOrReplace(7, userJson(7, QStringLiteral("seven"))));
+    ASSERT_TRUE(table.insertOrReplace(3, userJson(3, QStringLiteral("three"))));
+    std::optional<HHUserInfo> newest = table.queryUser();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(newest->user->username, QStringLiteral("three")) << "saved last, inside the same second";
+
+    // Replacing a row by its id makes it the newest and keeps one row per id.
+    ASSERT_TRUE(table.insertOrReplace(7, userJson(7, QStringLiteral("seven again"))));
+    EXPECT_EQ(table.queryUser()->user->username, QStringLiteral("seven again"));
+
+    ASSERT_TRUE(table.insertOrReplace(9, QStringLiteral("{not json")));
+    EXPECT_FALSE(table.queryUser().has_value()) << "the newest row does not decode";
+    EXPECT_FALSE(MKUserTable().queryUser().has_value()) << "and reading it changed nothing";
+
+    ASSERT_TRUE(table.deleteAll());
+    EXPECT_FALSE(table.queryUser().has_value());
+}
+
+TEST_F(DatabaseTest, NamedJsonTablesStoreReplaceAndDelete)
+{
+    HHNotificationTable notifications;
+    NHHostTable hosts;
+    EXPECT_FALSE(notifications.queryJson(QStringLiteral("splash")).has_value());
+
+    ASSERT_TRUE(notifications.insertOrReplace(QStringLiteral("{\"a\":1}"), QStringLiteral("splash")));
+    ASSERT_TRUE(notifications.insertOrReplace(QStringLiteral("{\"a\":2}"), QStringLiteral("splash")));
+    EXPECT_EQ(notifications.queryJson(QStringLiteral("splash")), QStringLiteral("{\"a\":2}"));
+    EXPECT_FALSE(hosts.queryJson(QStringLiteral("splash")).has_value()) << "tables are separate";
+
+    ASSERT_TRUE(hosts.insertOrReplace(QStringLiteral("[\"https://a.example\"]"), QStringLiteral("historyHostsKey")));
+    ASSERT_TRUE(hosts.insertOrReplace(std::nullopt, QStringLiteral("kRemoteUrlsKey")));
+    EXPECT_FALSE(hosts.queryJson(QStringLiteral("kRemoteUrlsKey")).has_value());
+    EXPECT_EQ(hosts.queryJson(QStringLiteral("historyHostsKey")), QStringLiteral("[\"https://a.example\"]"));
+
+    // Quotes in names and texts are data, never SQL.
+    const QString hostile = QStringLiteral("x'); DROP TABLE \"Host\"; --");
+    ASSERT_TRUE(hosts.insertOrReplace(hostile, hostile));
+    EXPECT_EQ(hosts.queryJson(hostile), hostile);
+
+    ASSERT_TRUE(notifications.remove(QStringLiteral("splash")));
+    EXPECT_FALSE(notifications.queryJson(QStringLiteral("splash")).has_value());
+    EXPECT_TRUE(notifications.remove(QStringLiteral("never stored")));
+}
+
+TEST_F(DatabaseTest, MissingTablesAreCreatedOnUse)
+{
+    NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k"));
+    MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one")));
+    ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("drop"), [](SQLite::Database &database) {
+        database.exec("DROP TABLE \"Host\"");
+        database.exec("DROP TABLE \"User\"");
+    }));
+    EXPECT_FALSE(NHHostTable().queryJson(QStringLiteral("k")).has_value());
+    EXPECT_TRUE(NHHostTable().insertOrReplace(QStringLiteral("2"), QStringLiteral("k")));
+    EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("k")), QStringLiteral("2"));
+    EXPECT_FALSE(MKUserTable().queryUser().has_value());
+}
+
+TEST_F(DatabaseTest, RequestLogKeepsOnlyTheNewestRowsAndDeletesUploadedOnes)
+{
+    RequestLogTable log;
+    const QDateTime start = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < RequestLogTable::kMaxRows + 25; ++i) {
+        RequestLogTable::Record record;
+        record.method = QStringLiteral("GET");
+        record.path = QStringLiteral("/api/%1").arg(i);
+        record.httpStatus = 200;
+        record.durationMs = i;
+        record.time = start.addMSecs(i);
+        ASSERT_TRUE(log.insert(record));
+    }
+    EXPECT_EQ(log.count(), RequestLogTable::kMaxRows);
+
+    const std::vector<RequestLogTable::Record> oldest = log.fetchOldest(3);
+    ASSERT_EQ(oldest.size(), 3u);
+    EXPECT_EQ(oldest[0].path, QStringLiteral("/api/25")) << "the 25 oldest were dropped";
+    EXPECT_EQ(oldest[0].durationMs, 25);
+    EXPECT_EQ(oldest[0].time, start.addMSecs(25)) << "times keep their milliseconds";
+    EXPECT_EQ(oldest[0].method, QStringLiteral("GET"));
+
+    ASSERT_TRUE(log.deleteIds({ oldest[0].id, oldest[1].id }));
+    EXPECT_EQ(log.count(), RequestLogTable::kMaxRows - 2);
+    EXPECT_EQ(log.fetchOldest(1).front().id, oldest[2].id);
+    EXPECT_TRUE(log.fetchOldest(0).empty());
+}
+
+TEST_F(DatabaseTest, DamagedFileIsSetAsideAndAFreshDatabaseTakesItsPlace)
+{
+    MKConnection::shared().closeForTesting();
+    const QString path = MKConnection::defaultFilePath();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray garbage(8192, 'Z');
+    file.write(garbage);
+    file.close();
+
+    EXPECT_FALSE(MKUserTable().queryUser().has_value());
+    EXPECT_TRUE(MKUserTable().insertOrReplace(5, userJson(5, QStringLiteral("five"))));
+    EXPECT_EQ(MKUserTable().queryUser()->user->id, 5);
+
+    QFile aside(path + QStringLiteral(".corrupt"));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << "the damaged file is kept for inspection";
+    EXPECT_EQ(aside.readAll(), garbage);
+}
+
+TEST_F(DatabaseTest, RowsSurviveReopeningAndConcurrentWriters)
+{
+    auto writer = [](int base) {
+        for (int i = 0; i < 50; ++i)
+            NHHostTable().insertOrReplace(QString::number(i), QStringLiteral("w%1-%2").arg(base).arg(i));
+    };
+    std::unique_ptr<QThread> a(QThread::create(writer, 1));
+    std::unique_ptr<QThread> b(QThread::create(writer, 2));
+    a->start();
+    b->start();
+    a->wait();
+    b->wait();
+    MKConnection::shared().closeForTesting();
+    EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("w1-49")), QStringLiteral("49"));
+    EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("w2-0")), QStringLiteral("0"));
+}
