@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One feedback of the feedback list ("page_datas"). Every field optional and settable.
+class NBFeedbackListModel
+{
+public:
+    static std::optional<NBFeedbackListModel> fromJson(const QJsonObject &json);
+    QJsonObject toJson() const;
+
+    std::optional<QString> content;
+    std::optional<QString> createdTime;     // "created_at"
+    std::optional<qint64> id;
+    std::optional<QStringList> imageUrl;    // "image_url"
+    std::optional<qint64> isRead;           // "is_read"
+    std::optional<qint64> kind;
+};

@@ -1,0 +1,44 @@
+#include "networking/NetworkUiHooks.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+QMutex s_mutex;
+std::shared_ptr<NetworkUiHooks> s_hooks;
+NetworkUiHooks::StopLocalHandler s_stopLocal;
+
+NetworkUiHooks &noOpHooks()
+{
+    static NetworkUiHooks hooks;
+    return hooks;
+}
+
+} // namespace
+
+NetworkUiHooks &NetworkUiHooks::instance()
+{
+    QMutexLocker lock(&s_mutex);
+    if (!s_hooks)
+        return noOpHooks();
+    return *s_hooks;
+}
+
+void NetworkUiHooks::setInstance(std::shared_ptr<NetworkUiHooks> hooks)
+{
+    QMutexLocker lock(&s_mutex);
+    s_hooks = std::move(hooks);
+}
+
+void NetworkUiHooks::setStopLocalHandler(StopLocalHandler handler)
+{
+    QMutexLocker lock(&s_mutex);
+    s_stopLocal = std::move(handler);
+}
+
+NetworkUiHooks::StopLocalHandler NetworkUiHooks::stopLocalHandler()
+{
+    QMutexLocker lock(&s_mutex);
+    return s_stopLocal;
+}

@@ -1,0 +1,534 @@
+#include "networking/OONetWork.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QHttpMultiPart>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QSaveFile>
+#include <QThread>
+#include <QTimer>
+#include <QUrlQuery>
+
+#include <memory>
+
+#include "common/AppPaths.h"
+#include "common/Localization.h"
+#include "common/OOAES256.h"
+#include "common/ProtocolConfig.h"
+#include "common/RequestLogTable.h"
+#include "networking/NetworkLog.h"
+#include "networking/NetworkUiHooks.h"
+#include "networking/OOHostSafeAdpter.h"
+
+Q_LOGGING_CATEGORY(lcNetwork, "ostrel.network", QtInfoMsg)
+
+namespace {
+
+const char *kTooLarge = "ostrel_too_large";
+
+QString pathOf(const QString &url)
+{
+    return QUrl(url).path();
+}
+
+// Query text by hand: QUrlQuery leaves '+' alone, which servers read as a space, and the
+// envelope's Base64 is full of them.
+QByteArray encodeQuery(const QJsonObject &fields)
+{
+    QByteArray query;
+    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
+        if (!query.isEmpty())
+            query += '&';
+        const QJsonValue value = it.value();
+        const QString text = value.isString() ? value.toString() : value.toVariant().toString();
+        query += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(text);
+    }
+    return query;
+}
+
+int httpStatus(QNetworkReply *reply)
+{
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+} // namespace
+
+OONetWork::OONetWork(QObject *parent)
+    : QObject(parent)
+    , m_manager(new QNetworkAccessManager(this))
+{
+    // Redirects would carry the signed headers to wherever the server points: follow none.
+    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+}
+
+OONetWork &OONetWork::shared()
+{
+    static OONetWork *instance = [] {
+        auto *network = new OONetWork();
+        QCoreApplication *app = QCoreApplication::instance();
+        network->moveToThread(app->thread());
+        network->setParent(app);
+        return network;
+    }();
+    return *instance;
+}
+
+bool OONetWork::runOnOwnThread(std::function<void()> task)
+{
+    if (QThread::currentThread() == thread())
+        return false;
+    QPointer<OONetWork> self(this);
+    QMetaObject::invokeMethod(this, [self, task = std::move(task)] {
+        if (self)
+            task();
+    }, Qt::QueuedConnection);
+    return true;
+}
+
+void OONetWork::deliverLater(std::function<void()> task)
+{
+    QPointer<OONetWork> self(this);
+    QMetaObject::invokeMethod(this, [self, task = std::move(task)] {
+        if (self)
+            task();
+    }, Qt::QueuedConnection);
+}
+
+void OONetWork::requestData(const QString &method, const QString &url, bool decryptResponse,
+                            const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
+                            Completion completion)
+{
+    if (runOnOwnThread([=] { sendData(method, url, decryptResponse, params, headers, completion); }))
+        return;
+    sendData(method, url, decryptResponse, params, headers, completion);
+}
+
+void OONetWork::sendData(const QString &method, const QString &url, bool decryptResponse,
+                         const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
+                         Completion completion)
+{
+    auto fail = [this, completion](NetError error) {
+        deliverLater([completion, error] {
+            if (completion)
+                completion(std::nullopt, error);
+        });
+    };
+    const QUrl target(url);
+    if (!target.isValid() || !isAllowedUrl(target)) {
+        qCWarning(lcNetwork) << "refused request to" << target.scheme() << target.host();
+        fail({NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
+        return;
+    }
+    const QJsonObject merged = mergeAppInfoParameters(params);
+    const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(merged, decryptResponse);
+    if (!envelope) {
+        qCWarning(lcNetwork) << "could not build the request envelope for" << target.path();
+        fail({NetError::DecryptionFailure, QStringLiteral("Encryption failure")});
+        return;
+    }
+    qCDebug(lcNetwork).noquote() << method << target.path() << "parameters:"
+                                 << QJsonDocument(merged).toJson(QJsonDocument::Compact);
+
+    const HeaderMap sent = headers ? *headers : OONetParamManager::shared().buildCommonHeaders({}, false, envelope);
+    const bool isPost = method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
+    QUrl requestUrl = target;
+    QByteArray body;
+    if (isPost)
+        body = QJsonDocument(*envelope).toJson(QJsonDocument::Compact);
+    else
+        requestUrl.setQuery(QString::fromLatin1(encodeQuery(*envelope)), QUrl::StrictMode);
+
+    QNetworkRequest request(requestUrl);
+    request.setTransferTimeout(m_requestTimeoutMs);
+    if (isPost)
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    for (auto it = sent.constBegin(); it != sent.constEnd(); ++it)
+        request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
+
+    QElapsedTimer clock;
+    clock.start();
+    QNetworkReply *reply = send(method, request, body);
+    guardSize(reply);
+    const QString path = target.path();
+    connect(reply, &QNetworkReply::finished, this, [this, reply, decryptResponse, clock, method, path, completion] {
+        reply->deleteLater();
+        handleDataReply(reply, decryptResponse, clock, method.toUpper(), path, completion);
+    });
+}
+
+QNetworkReply *OONetWork::send(const QString &method, QNetworkRequest request, const QByteArray &body)
+{
+    const QByteArray verb = method.toUpper().toLatin1();
+    if (verb == "GET")
+        return m_manager->get(request);
+    if (verb == "POST")
+        return m_manager->post(request, body);
+    if (verb == "PUT")
+        return m_manager->put(request, body);
+    if (verb == "DELETE")
+        return m_manager->deleteResource(request);
+    return m_manager->sendCustomRequest(request, verb, body);
+}
+
+void OONetWork::guardSize(QNetworkReply *reply)
+{
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received <= MaxResponseBytes || reply->property(kTooLarge).toBool())
+            return;
+        reply->setProperty(kTooLarge, true);
+        reply->abort();
+    });
+}
+
+void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, const QElapsedTimer &clock,
+                                const QString &method, const QString &path, const Completion &completion)
+{
+    const int status = httpStatus(reply);
+    if (reply->property(kTooLarge).toBool()) {
+        qCWarning(lcNetwork) << method << path << "reply larger than" << MaxResponseBytes << "bytes, dropped";
+        if (completion)
+            completion(std::nullopt, NetError{NetError::Malformed, QStringLiteral("Response too large")});
+        return;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        const QString hint = hintForError(reply->error());
+        qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status;
+        showNetworkHint(hint);
+        if (completion)
+            completion(std::nullopt, NetError{status >= 400 ? status : int(reply->error()), hint});
+        return;
+    }
+
+    const QByteArray etag = reply->rawHeader("Etag");
+    if (etag.isNull()) {
+        qCInfo(lcNetwork) << path << "reply without a server fingerprint; checking the API hosts";
+        OOHostSafeAdpter::shared().startPollingRoundIfIdle();
+    } else if (QString::fromUtf8(etag) != expectedEtag()) {
+        qCWarning(lcNetwork) << path << "reply with a foreign server fingerprint dropped";
+        OOHostSafeAdpter::shared().startPollingRoundIfIdle();
+        return;
+    }
+
+    const QByteArray body = reply->readAll();
+    qCDebug(lcNetwork).noquote() << method << path << "raw reply:" << body.left(4096);
+
+    NetError error;
+    std::optional<QJsonObject> object;
+    if (decryptResponse) {
+        object = decodeResponseBody(body, &error);
+    } else {
+        const QJsonDocument doc = QJsonDocument::fromJson(body);
+        if (doc.isObject())
+            object = doc.object();
+        else
+            error = {NetError::Malformed, QStringLiteral("Malformed response")};
+    }
+    const int envelopeError = object ? object->value(QStringLiteral("error_code")).toInt() : error.code;
+    insertRequestLog(method, path, status, clock.elapsed(), envelopeError);
+    if (!object) {
+        qCInfo(lcNetwork) << method << path << "unreadable reply:" << error.message;
+        if (completion)
+            completion(std::nullopt, error);
+        return;
+    }
+    qCDebug(lcNetwork).noquote() << method << path << "reply:" << QJsonDocument(*object).toJson(QJsonDocument::Compact);
+    checkAccountException(*object);
+    if (completion)
+        completion(object, std::nullopt);
+}
+
+std::optional<QJsonObject> OONetWork::decodeResponseBody(const QByteArray &body, NetError *error)
+{
+    const NetError failure{NetError::DecryptionFailure, QStringLiteral("Decryption failure")};
+    const QByteArray text = body.trimmed();
+    if (text.isEmpty() || text.size() > MaxResponseBytes) {
+        if (error)
+            *error = failure;
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> plain = OOAES256::decrypt(ProtocolConfig::apiKey(), QString::fromLatin1(text));
+    if (!plain) {
+        if (error)
+            *error = failure;
+        return std::nullopt;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(*plain, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        if (error)
+            *error = failure;
+        return std::nullopt;
+    }
+    return doc.object();
+}
+
+QString OONetWork::expectedEtag()
+{
+    return ProtocolConfig::string(QStringLiteral("etag.expected"));
+}
+
+bool OONetWork::isAllowedUrl(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return !url.host().isEmpty();
+    if (scheme != QLatin1String("http"))
+        return false;
+    const QString host = url.host();
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+QString OONetWork::hintForError(int networkError)
+{
+    switch (networkError) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::UnknownNetworkError:
+        return localizedByAppLanguage(QStringLiteral("NO_NET_TITLE"));
+    default:
+        break;
+    }
+    return localizedByAppLanguage(QStringLiteral("NET_SOMETHING_WRONG_TIP"));
+}
+
+void OONetWork::insertRequestLog(const QString &method, const QString &path, int status, qint64 durationMs, int errorCode)
+{
+    RequestLogTable::Record record;
+    record.method = method;
+    record.path = path;
+    record.httpStatus = status;
+    record.durationMs = durationMs;
+    record.time = QDateTime::currentDateTimeUtc().addMSecs(-durationMs);
+    if (errorCode != 0)
+        record.errorCode = QString::number(errorCode);
+    RequestLogTable().insert(record);
+}
+
+void OONetWork::requestConfigRawData(const QString &method, const QString &url, RawCompletion completion)
+{
+    if (runOnOwnThread([=] { requestConfigRawData(method, url, completion); }))
+        return;
+    const QUrl target(url);
+    if (!target.isValid() || !isAllowedUrl(target)) {
+        deliverLater([completion] {
+            if (completion)
+                completion(std::nullopt, NetError{NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
+        });
+        return;
+    }
+    QNetworkRequest request(target);
+    request.setTransferTimeout(m_rawTimeoutMs);
+    QElapsedTimer clock;
+    clock.start();
+    QNetworkReply *reply = send(method, request, {});
+    guardSize(reply);
+    const QString verb = method.toUpper();
+    connect(reply, &QNetworkReply::finished, this, [this, reply, clock, verb, completion] {
+        reply->deleteLater();
+        const int status = httpStatus(reply);
+        const QString path = reply->url().path();
+        if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError) {
+            insertRequestLog(verb, path, status, clock.elapsed(), int(reply->error()));
+            const int code = status >= 400 ? status : int(reply->error());
+            if (completion)
+                completion(std::nullopt, NetError{code, hintForError(reply->error())});
+            return;
+        }
+        const QByteArray data = reply->readAll();
+        insertRequestLog(verb, path, status, clock.elapsed(), 0);
+        if (completion)
+            completion(data, std::nullopt);
+    });
+}
+
+QString OONetWork::downloadDestination()
+{
+    return AppPaths::downloadsFolder() + QStringLiteral("/翠鸟通行器Pro.dmg");
+}
+
+void OONetWork::download(const QString &url, DownloadHandler handler)
+{
+    if (runOnOwnThread([=] { startDownload(url, handler); }))
+        return;
+    startDownload(url, handler);
+}
+
+void OONetWork::startDownload(const QString &url, DownloadHandler handler)
+{
+    auto failNow = [this, handler](NetError error) {
+        deliverLater([handler, error] {
+            if (handler)
+                handler(std::nullopt, false, error);
+        });
+    };
+    const QUrl target(url);
+    if (!target.isValid() || !isAllowedUrl(target)) {
+        failNow({NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
+        return;
+    }
+    const QString destination = downloadDestination();
+    QDir().mkpath(QFileInfo(destination).absolutePath());
+    // The installer is written beside its final place and renamed only when every byte arrived,
+    // so a broken transfer never leaves a truncated file where the installer is expected.
+    auto file = std::make_shared<QSaveFile>(destination);
+    if (!file->open(QIODevice::WriteOnly)) {
+        failNow({NetError::Malformed, file->errorString()});
+        return;
+    }
+    QNetworkRequest request(target);
+    request.setRawHeader("Accept-Encoding", "");
+    request.setTransferTimeout(m_rawTimeoutMs);
+    QNetworkReply *reply = m_manager->get(request);
+    auto writeFailed = std::make_shared<bool>(false);
+    connect(reply, &QNetworkReply::readyRead, this, [reply, file, writeFailed] {
+        const QByteArray chunk = reply->readAll();
+        if (reply->error() == QNetworkReply::NoError && httpStatus(reply) < 400 && file->write(chunk) != chunk.size())
+            *writeFailed = true;
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, [handler](qint64 received, qint64 total) {
+        DownloadProgress progress{received, total};
+        qDebug().noquote() << "Download Progress: " + QString::number(progress.fraction() * 100.0, 'f', 1) + QLatin1Char('%');
+        if (handler)
+            handler(progress, false, std::nullopt);
+    });
+    connect(reply, &QNetworkReply::finished, this, [reply, file, writeFailed, handler] {
+        reply->deleteLater();
+        const QByteArray rest = reply->readAll();
+        if (reply->error() != QNetworkReply::NoError) {
+            file->cancelWriting();
+            const int status = httpStatus(reply);
+            if (handler)
+                handler(std::nullopt, false, NetError{status >= 400 ? status : int(reply->error()), hintForError(reply->error())});
+            return;
+        }
+        if (!rest.isEmpty() && file->write(rest) != rest.size())
+            *writeFailed = true;
+        if (*writeFailed || !file->commit()) {
+            file->cancelWriting();
+            if (handler)
+                handler(std::nullopt, false, NetError{NetError::Malformed, QStringLiteral("Could not write the download")});
+            return;
+        }
+        if (handler)
+            handler(std::nullopt, true, std::nullopt);
+    });
+}
+
+void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &parts, const HeaderMap &headers,
+                                RawCompletion completion)
+{
+    if (runOnOwnThread([=] { uploadMultipart(url, parts, headers, completion); }))
+        return;
+    const QUrl target(url);
+    if (!target.isValid() || !isAllowedUrl(target)) {
+        deliverLater([completion] {
+            if (completion)
+                completion(std::nullopt, NetError{NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
+        });
+        return;
+    }
+    auto *multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
+    for (const MultipartPart &part : parts) {
+        QHttpPart httpPart;
+        QString disposition = QStringLiteral("form-data; name=\"%1\"").arg(part.name);
+        if (!part.fileName.isEmpty())
+            disposition += QStringLiteral("; filename=\"%1\"").arg(QString(part.fileName).remove(QLatin1Char('"')));
+        httpPart.setHeader(QNetworkRequest::ContentDispositionHeader, disposition);
+        if (!part.contentType.isEmpty())
+            httpPart.setHeader(QNetworkRequest::ContentTypeHeader, part.contentType);
+        httpPart.setBody(part.data);
+        multipart->append(httpPart);
+    }
+    QNetworkRequest request(target);
+    request.setTransferTimeout(m_rawTimeoutMs);
+    for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
+        request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
+    QNetworkReply *reply = m_manager->post(request, multipart);
+    multipart->setParent(reply);
+    guardSize(reply);
+    connect(reply, &QNetworkReply::finished, this, [reply, completion] {
+        reply->deleteLater();
+        if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError) {
+            if (completion)
+                completion(std::nullopt, NetError{int(reply->error()), hintForError(reply->error())});
+            return;
+        }
+        const QByteArray body = reply->readAll();
+        qCDebug(lcNetwork).noquote() << "upload raw reply:" << body.left(4096);
+        if (completion)
+            completion(body, std::nullopt);
+    });
+}
+
+void OONetWork::networkStatusChanged(OOReachability::Status status, const std::function<void(bool)> &callback)
+{
+    qDebug().noquote() << QStringLiteral("网络状态: ") + OOReachability::statusName(status);
+    if (callback)
+        callback(status == OOReachability::Status::NotReachable);
+}
+
+void OONetWork::showNetworkHint(const QString &text)
+{
+    NetworkUiHooks::instance().showNetworkHint(text);
+}
+
+void OONetWork::checkAccountException(const QJsonObject &response)
+{
+    const QJsonValue errorCode = response.value(QStringLiteral("error_code"));
+    if (errorCode.isDouble() && errorCode.toDouble() == 101) {
+        // One alert at a time: a burst of replies must not stack alerts on the screen.
+        if (m_accountAlertShown)
+            return;
+        m_accountAlertShown = true;
+        NetworkUiHooks::instance().showAccountException(NetworkUiHooks::AccountExceptionKind::AccountException);
+        return;
+    }
+    if (response.value(QStringLiteral("code")).toString() == QLatin1String("C238"))
+        NetworkUiHooks::instance().showAccountException(NetworkUiHooks::AccountExceptionKind::DeviceLimit);
+}
+
+void OONetWork::accountExceptionGotIt()
+{
+    if (runOnOwnThread([this] { accountExceptionGotIt(); }))
+        return;
+    m_accountAlertShown = false;
+    QPointer<OONetWork> self(this);
+    auto signOut = [self] {
+        if (self)
+            NetworkUiHooks::instance().onAccountExceptionAcknowledged();
+    };
+    const NetworkUiHooks::StopLocalHandler stopLocal = NetworkUiHooks::stopLocalHandler();
+    if (!stopLocal) {
+        signOut();
+        return;
+    }
+    stopLocal(signOut);
+}
+
+HeaderMap OONetWork::buildCommonHeaders(const HeaderMap &extra, bool fileSecret)
+{
+    return OONetParamManager::shared().buildCommonHeaders(extra, fileSecret);
+}
+
+QJsonObject OONetWork::mergeAppInfoParameters(const std::optional<QJsonObject> &params)
+{
+    return OONetParamManager::shared().mergeAppInfoParameters(params);
+}
+
+void OONetWork::setTimeoutsForTesting(int requestMs, int rawMs)
+{
+    m_requestTimeoutMs = requestMs;
+    m_rawTimeoutMs = rawMs;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+#include "networking/NetError.h"
+#include "networking/OONetParamManager.h"
+#include "networking/OOReachability.h"
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+
+struct DownloadProgress
+{
+    qint64 received = 0;
+    qint64 total = -1;   // -1 while the size is unknown
+    double fraction() const { return total > 0 ? double(received) / double(total) : 0.0; }
+};
+
+struct MultipartPart
+{
+    QString name;
+    QByteArray data;
+    QString fileName;      // empty for a text part
+    QString contentType;   // empty for a text part
+};
+
+// The request functions of the API client. One network manager on the GUI thread carries every
+// request; entry points may be called from any thread and move themselves to the GUI thread, and
+// every completion runs there.
+class OONetWork : public QObject
+{
+    Q_OBJECT
+public:
+    using Completion = std::function<void(std::optional<QJsonObject>, std::optional<NetError>)>;
+    using RawCompletion = std::function<void(std::optional<QByteArray>, std::optional<NetError>)>;
+    using DownloadHandler = std::function<void(std::optional<DownloadProgress>, bool, std::optional<NetError>)>;
+
+    static OONetWork &shared();
+
+    // The encrypted API request: identity merged under `params`, the envelope, the common signed
+    // headers (`headers` replace them when given), the fingerprint check, the request log, the
+    // decryption and the account checks. A reply with a foreign fingerprint is dropped and the
+    // completion never runs.
+    void requestData(const QString &method, const QString &url, bool decryptResponse,
+                     const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
+                     Completion completion);
+
+    // A plain request (archives, images): raw bytes, no envelope, 60 s time-out, one log row.
+    void requestConfigRawData(const QString &method, const QString &url, RawCompletion completion);
+
+    // The installer download into "<Downloads>/翠鸟通行器Pro.dmg". The file only appears there
+    // once complete; a failed or broken transfer leaves any earlier file untouched.
+    void download(const QString &url, DownloadHandler handler);
+    static QString downloadDestination();
+
+    // Multipart POST without envelope or fingerprint check (the feedback uploads).
+    void uploadMultipart(const QString &url, const QList<MultipartPart> &parts, const HeaderMap &headers,
+                         RawCompletion completion);
+
+    static void networkStatusChanged(OOReachability::Status status, const std::function<void(bool)> &callback);
+    void showNetworkHint(const QString &text);
+    void checkAccountException(const QJsonObject &response);
+    void accountExceptionGotIt();
+
+    static HeaderMap buildCommonHeaders(const HeaderMap &extra, bool fileSecret);
+    static QJsonObject mergeAppInfoParameters(const std::optional<QJsonObject> &params);
+
+    // Base64 ciphertext in, JSON object out; the error says why not. Pure: shared with the fuzzer.
+    static std::optional<QJsonObject> decodeResponseBody(const QByteArray &body, NetError *error);
+    static QString expectedEtag();
+    // https anywhere; plain http only to loopback hosts (the stand-in service, local tests).
+    static bool isAllowedUrl(const QUrl &url);
+    static QString hintForError(int networkError);
+
+    static constexpr qint64 MaxResponseBytes = 32 * 1024 * 1024;
+
+    void setTimeoutsForTesting(int requestMs, int rawMs);
+    QNetworkAccessManager *manager() const { return m_manager; }
+
+private:
+    explicit OONetWork(QObject *parent = nullptr);
+
+    bool runOnOwnThread(std::function<void()> task);
+    void deliverLater(std::function<void()> task);
+    void sendData(const QString &method, const QString &url, bool decryptResponse,
+                  const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
+                  Completion completion);
+    QNetworkReply *send(const QString &method, QNetworkRequest request, const QByteArray &body);
+    void handleDataReply(QNetworkReply *reply, bool decryptResponse, const QElapsedTimer &clock,
+                         const QString &method, const QString &path, const Completion &completion);
+    void guardSize(QNetworkReply *reply);
+    void insertRequestLog(const QString &method, const QString &path, int status, qint64 durationMs, int errorCode);
+    void startDownload(const QString &url, DownloadHandler handler);
+
+    QNetworkAccessManager *m_manager = nullptr;
+    int m_requestTimeoutMs = 15000;
+    int m_rawTimeoutMs = 60000;
+    bool m_accountAlertShown = false;
+};

@@ -1,0 +1,576 @@
+#include "networking/OONetWorkTool.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "common/HHAppInfo.h"
+#include "common/Localization.h"
+#include "common/MKUserInfoManager.h"
+#include "common/MKUserTable.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/OOAES256.h"
+#include "common/ProtocolConfig.h"
+#include "networking/NetworkLog.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OORequestLogReporter.h"
+
+namespace {
+
+// The service writes "success" as a Boolean, and a few older endpoints as the number 1.
+bool successIsTrue(const QJsonObject &response)
+{
+    const QJsonValue value = response.value(QStringLiteral("success"));
+    if (value.isBool())
+        return value.toBool();
+    return value.isDouble() && value.toDouble() == 1;
+}
+
+bool successIsBool(const QJsonObject &response)
+{
+    const QJsonValue value = response.value(QStringLiteral("success"));
+    return value.isBool() || (value.isDouble() && (value.toDouble() == 0 || value.toDouble() == 1));
+}
+
+bool isAccountException(const QJsonObject &response)
+{
+    const QJsonValue code = response.value(QStringLiteral("error_code"));
+    return code.isDouble() && code.toDouble() == 101;
+}
+
+std::optional<QString> textOf(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+QString serverDataError()
+{
+    return localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
+}
+
+std::optional<qint64> currentUserId()
+{
+    const std::optional<HHUserInfo> info = MKUserTable().queryUser();
+    if (!info || !info->user)
+        return std::nullopt;
+    return info->user->id;
+}
+
+QString appVersionText()
+{
+    return QStringLiteral(OSTREL_VERSION);
+}
+
+QString compactText(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+QString OONetWorkTool::encryptPath(const QString &path)
+{
+    const QString plain = path + QLatin1Char('/') + QString::number(QDateTime::currentSecsSinceEpoch());
+    const std::optional<QString> encrypted = OOAES256::encrypt(ProtocolConfig::pathKey(), plain);
+    if (!encrypted)
+        return path;
+    return QLatin1Char('/') + *encrypted;
+}
+
+QString OONetWorkTool::apiUrl(const QString &path)
+{
+    return OOHostSafeAdpter::shared().currentDomain() + encryptPath(path);
+}
+
+void OONetWorkTool::request(const QString &method, const QString &path, const std::optional<QJsonObject> &params,
+                            const OONetWork::Completion &completion)
+{
+    OONetWork::shared().requestData(method, apiUrl(path), true, params, std::nullopt, completion);
+}
+
+// --- readers ----------------------------------------------------------------------------------
+
+void OONetWorkTool::printReply(const Reply &response, const Error &error)
+{
+    // The reply may carry a token or a user record: debug level only.
+    qCDebug(lcNetwork).noquote() << QStringLiteral("返回数据:")
+                                 << (response ? compactText(*response) : QStringLiteral("nil"))
+                                 << QStringLiteral(" 异常：") << (error ? error->message : QStringLiteral("nil"));
+}
+
+void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion &completion)
+{
+    if (!completion)
+        return;
+    if (!response) {
+        completion(std::nullopt, serverDataError());
+        return;
+    }
+    if (successIsTrue(*response)) {
+        completion(*response, std::nullopt);
+        return;
+    }
+    if (isAccountException(*response)) {
+        completion(std::nullopt, std::nullopt);
+        return;
+    }
+    completion(std::nullopt, textOf(*response, QStringLiteral("message")));
+}
+
+void OONetWorkTool::parseResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
+{
+    printReply(response, error);
+    parseEnvelope(response, completion);
+}
+
+void OONetWorkTool::parseWithUserSave(const Reply &response, const Error &error, const MessageCompletion &completion, bool print)
+{
+    if (print)
+        printReply(response, error);
+    if (response && successIsTrue(*response)) {
+        const QJsonValue data = response->value(QStringLiteral("data"));
+        if (data.isObject())
+            MKUserInfoManager::shared().saveUser(data.toObject());
+    }
+    parseEnvelope(response, completion);
+}
+
+void OONetWorkTool::parseLoginResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
+{
+    parseWithUserSave(response, error, completion, true);
+}
+
+void OONetWorkTool::parseQRSignInResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
+{
+    parseWithUserSave(response, error, completion, true);
+}
+
+void OONetWorkTool::parseRegisterResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
+{
+    parseWithUserSave(response, error, completion, true);
+}
+
+void OONetWorkTool::parseAccountEditResponse(const Reply &response, const Error &, const MessageCompletion &completion)
+{
+    parseEnvelope(response, completion);
+}
+
+void OONetWorkTool::parseCodeSendResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
+{
+    printReply(response, error);
+    parseEnvelope(response, completion);
+}
+
+void OONetWorkTool::parseResourceResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
+{
+    printReply(response, error);
+    parseEnvelope(response, completion);
+}
+
+void OONetWorkTool::logResponse(const Reply &response, const Error &error)
+{
+    printReply(response, error);
+    if (!response)
+        return;
+    qCDebug(lcNetwork) << "success:" << response->value(QStringLiteral("success"))
+                       << "error_code:" << response->value(QStringLiteral("error_code"))
+                       << "message:" << response->value(QStringLiteral("message"));
+}
+
+void OONetWorkTool::parseRegisterSignInResponse(const Reply &response, const Error &error)
+{
+    printReply(response, error);
+    if (!response || !successIsTrue(*response))
+        return;
+    const QJsonValue data = response->value(QStringLiteral("data"));
+    if (!data.isObject())
+        return;
+    MKUserInfoManager::shared().saveUser(data.toObject());
+    NotificationCenter::defaultCenter().post(NotificationNames::kAnonySignSuccessNotification);
+    NotificationCenter::defaultCenter().post(NotificationNames::kPopToHomeVcNotification);
+}
+
+void OONetWorkTool::parseAccountInfoResponse(const Reply &response, const Error &error, const ErrorCompletion &completion)
+{
+    printReply(response, error);
+    if (!completion)
+        return;
+    if (!response) {
+        completion(std::nullopt, error);
+        return;
+    }
+    if (!successIsBool(*response))
+        return;
+    if (successIsTrue(*response)) {
+        const QJsonValue data = response->value(QStringLiteral("data"));
+        if (data.isObject())
+            completion(data.toObject(), std::nullopt);
+        return;
+    }
+    if (isAccountException(*response)) {
+        completion(std::nullopt, std::nullopt);
+        return;
+    }
+    completion(std::nullopt, error);
+}
+
+void OONetWorkTool::parseHomeContentResponse(const Reply &response, const Error &error, const HomeContentCompletion &completion)
+{
+    printReply(response, error);
+    if (!completion)
+        return;
+    if (!response) {
+        completion(std::nullopt, serverDataError(), QStringLiteral("500"));
+        return;
+    }
+    if (successIsTrue(*response)) {
+        completion(*response, std::nullopt, QStringLiteral("200"));
+        return;
+    }
+    if (isAccountException(*response)) {
+        completion(std::nullopt, std::nullopt, QStringLiteral("500"));
+        return;
+    }
+    completion(std::nullopt, textOf(*response, QStringLiteral("message")), textOf(*response, QStringLiteral("code")));
+}
+
+// --- endpoints --------------------------------------------------------------------------------
+
+void OONetWorkTool::nodeList(const TextCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/nodes/node_list"),
+            QJsonObject{{QStringLiteral("kind"), 1}}, [completion](Reply response, Error error) {
+        if (completion) {
+            if (response) {
+                const QJsonValue data = response->value(QStringLiteral("data"));
+                if (data.isObject())
+                    completion(compactText(data.toObject()), std::nullopt);
+                else
+                    completion(std::nullopt, error ? error : NetError{NetError::Malformed, textOf(*response, QStringLiteral("message")).value_or(serverDataError())});
+            } else {
+                completion(std::nullopt, error);
+            }
+        }
+        OORequestLogReporter::shared().uploadPending();
+    });
+}
+
+void OONetWorkTool::connect2(qint64 nodeInfoId, const HomeContentCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/nodes/connect2"),
+            QJsonObject{{QStringLiteral("node_info_id"), nodeInfoId}}, [completion](Reply response, Error error) {
+        parseHomeContentResponse(response, error, completion);
+    });
+}
+
+void OONetWorkTool::reportConnectionLog(const QJsonObject &report, const ErrorCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/v2/nodes/report_connection_log"), report,
+            [completion](Reply response, Error error) {
+        printReply(response, error);
+        if (completion)
+            completion(response, error);
+        OORequestLogReporter::shared().uploadPending();
+    });
+}
+
+void OONetWorkTool::advertisements(int type, const MessageCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/advertisements/type"),
+            QJsonObject{{QStringLiteral("type"), QString::number(type)}}, [completion](Reply response, Error error) {
+        parseResponse(response, error, completion);
+    });
+}
+
+void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"),
+            QJsonObject{{QStringLiteral("signType"), QStringLiteral("1")}}, [completion](Reply response, Error error) {
+        printReply(response, error);
+        if (response && successIsTrue(*response)) {
+            const QJsonValue data = response->value(QStringLiteral("data"));
+            if (data.isObject())
+                MKUserInfoManager::shared().saveUser(data.toObject());
+            if (completion)
+                completion(std::nullopt);
+            return;
+        }
+        if (!completion)
+            return;
+        if (response)
+            completion(textOf(*response, QStringLiteral("message")).value_or(serverDataError()));
+        else
+            completion(error ? error->message : serverDataError());
+    });
+}
+
+void OONetWorkTool::accountLogin(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"), params,
+            [completion](Reply response, Error error) { parseLoginResponse(response, error, completion); });
+}
+
+void OONetWorkTool::accountLoginAfterRegister(const QJsonObject &params)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"), params,
+            [](Reply response, Error error) { parseRegisterSignInResponse(response, error); });
+}
+
+void OONetWorkTool::accountInfo(const ErrorCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/info"), std::nullopt,
+            [completion](Reply response, Error error) { parseAccountInfoResponse(response, error, completion); });
+}
+
+void OONetWorkTool::unreadMessages(const OONetWork::Completion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/unread_messages"), std::nullopt, completion);
+}
+
+void OONetWorkTool::domainHosts(const MessageCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), std::nullopt,
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::notificationList(const TextCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/notifications/list"), std::nullopt,
+            [completion](Reply response, Error error) {
+        if (!completion)
+            return;
+        if (!response) {
+            completion(std::nullopt, error);
+            return;
+        }
+        const QJsonValue data = response->value(QStringLiteral("data"));
+        if (successIsTrue(*response) && data.isObject()) {
+            completion(compactText(data.toObject()), std::nullopt);
+            return;
+        }
+        completion(std::nullopt, NetError{response->value(QStringLiteral("error_code")).toInt(),
+                                          textOf(*response, QStringLiteral("message")).value_or(serverDataError())});
+    });
+}
+
+void OONetWorkTool::systemSetting(const MessageCompletion &completion)
+{
+    QJsonObject params{{QStringLiteral("appVersion"), appVersionText()},
+                       {QStringLiteral("appName"), ProtocolConfig::projectName()},
+                       {QStringLiteral("pageType"), QStringLiteral("buypage")},
+                       {QStringLiteral("platform"), QStringLiteral("mac")}};
+    if (const std::optional<qint64> userId = currentUserId())
+        params.insert(QStringLiteral("userId"), *userId);
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"), params,
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::updateApp(const ErrorCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/update_app"), std::nullopt,
+            [completion](Reply response, Error error) {
+        printReply(response, error);
+        if (!completion)
+            return;
+        if (!response) {
+            completion(std::nullopt, error);
+            return;
+        }
+        if (successIsTrue(*response)) {
+            completion(*response, std::nullopt);
+            return;
+        }
+        completion(std::nullopt, NetError{response->value(QStringLiteral("error_code")).toInt(),
+                                          textOf(*response, QStringLiteral("message")).value_or(serverDataError())});
+    });
+}
+
+void OONetWorkTool::resourcePackageVersion(const MessageCompletion &completion)
+{
+    QJsonObject params{{QStringLiteral("appName"), ProtocolConfig::projectName()},
+                       {QStringLiteral("appVersion"), appVersionText()},
+                       {QStringLiteral("platform"), QStringLiteral("mac")}};
+    if (const std::optional<qint64> userId = currentUserId())
+        params.insert(QStringLiteral("userId"), *userId);
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/resource_package_version"), params,
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::routerFiles(const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/commons/get_router_files"),
+            QJsonObject{{QStringLiteral("platform"), QStringLiteral("mac")}},
+            [completion](Reply response, Error error) { parseResourceResponse(response, error, completion); });
+}
+
+void OONetWorkTool::getQRCode(const MessageCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/get_qr_code"),
+            QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}},
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const MessageCompletion &completion)
+{
+    QJsonObject params = qrRecord;
+    params.insert(QStringLiteral("platform"), 2);
+    params.insert(QStringLiteral("app_name"), ProtocolConfig::projectName());
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/query_qr_code"), params,
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::signInByQRCode(const QString &token, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"),
+            QJsonObject{{QStringLiteral("token"), token}},
+            [completion](Reply response, Error error) { parseQRSignInResponse(response, error, completion); });
+}
+
+void OONetWorkTool::sendRegisterCode(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_register_code"), params,
+            [completion](Reply response, Error error) { parseAccountEditResponse(response, error, completion); });
+}
+
+void OONetWorkTool::sendEmail(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_email"), params,
+            [completion](Reply response, Error error) { parseCodeSendResponse(response, error, completion); });
+}
+
+void OONetWorkTool::registerAccount(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/register"), params,
+            [completion](Reply response, Error error) { parseRegisterResponse(response, error, completion); });
+}
+
+void OONetWorkTool::getBackPassword(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/get_back_password"), params,
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::boundAccount(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/bound_account"), params,
+            [completion](Reply response, Error error) { parseCodeSendResponse(response, error, completion); });
+}
+
+void OONetWorkTool::updatePassword(const QJsonObject &params, const MessageCompletion &completion)
+{
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/update_password"), params,
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::messageList(int page, const MessageCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/messages_v3"),
+            QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}},
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::readMessage(qint64 messageId)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/read"),
+            QJsonObject{{QStringLiteral("messageId"), QString::number(messageId)}},
+            [](Reply response, Error error) { logResponse(response, error); });
+}
+
+void OONetWorkTool::feedbackList(int page, const MessageCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback_list"),
+            QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}},
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+void OONetWorkTool::feedbackRecord(qint64 feedbackId, const MessageCompletion &completion)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback/record"),
+            QJsonObject{{QStringLiteral("feedback_id"), feedbackId}},
+            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+}
+
+// --- uploads ----------------------------------------------------------------------------------
+
+QList<MultipartPart> OONetWorkTool::appInfoParts()
+{
+    QList<MultipartPart> parts;
+    const QJsonObject identity = makeAppInfo().toJson();
+    for (auto it = identity.constBegin(); it != identity.constEnd(); ++it) {
+        const QJsonValue value = it.value();
+        const QString text = value.isString() ? value.toString() : value.toVariant().toString();
+        parts << MultipartPart{it.key(), text.toUtf8(), {}, {}};
+    }
+    return parts;
+}
+
+void OONetWorkTool::createFeedback(const QString &kind, const std::optional<QList<QByteArray>> &pictures,
+                                   const std::optional<QStringList> &fileNames, const QString &content,
+                                   const std::optional<QString> &contact, const MessageCompletion &completion)
+{
+    QList<MultipartPart> parts;
+    if (pictures && fileNames && !pictures->isEmpty()) {
+        for (int i = 0; i < pictures->size(); ++i)
+            parts << MultipartPart{QStringLiteral("file"), pictures->at(i), fileNames->value(i, QStringLiteral("image%1.jpg").arg(i)), QStringLiteral("image/jpeg")};
+    }
+    parts << MultipartPart{QStringLiteral("content"), content.toUtf8(), {}, {}};
+    parts << MultipartPart{QStringLiteral("contact_info"), contact.value_or(QString()).toUtf8(), {}, {}};
+    parts << MultipartPart{QStringLiteral("kind"), kind.toUtf8(), {}, {}};
+    parts << appInfoParts();
+    OONetWork::shared().uploadMultipart(apiUrl(QStringLiteral("/api/client/society_v2/users/create_feedbacks")), parts,
+                                        OONetWork::buildCommonHeaders({}, true),
+                                        [completion](std::optional<QByteArray> body, std::optional<NetError> error) {
+        handleUploadReply(body, error, completion);
+    });
+}
+
+void OONetWorkTool::resendFeedback(const QList<QByteArray> &images, const QStringList &fileNames,
+                                   const std::optional<QString> &content, qint64 feedbackId,
+                                   const MessageCompletion &completion)
+{
+    QList<MultipartPart> parts;
+    for (int i = 0; i < images.size(); ++i)
+        parts << MultipartPart{QStringLiteral("file"), images.at(i), fileNames.value(i, QStringLiteral("image%1.jpg").arg(i)), QStringLiteral("image/jpeg")};
+    if (content)
+        parts << MultipartPart{QStringLiteral("content"), content->toUtf8(), {}, {}};
+    parts << MultipartPart{QStringLiteral("userFeedbackId"), QByteArray::number(feedbackId), {}, {}};
+    parts << appInfoParts();
+    OONetWork::shared().uploadMultipart(apiUrl(QStringLiteral("/api/client/society/users/feedback/resend")), parts,
+                                        OONetWork::buildCommonHeaders({}, false),
+                                        [completion](std::optional<QByteArray> body, std::optional<NetError> error) {
+        handleUploadReply(body, error, completion);
+    });
+}
+
+std::optional<QJsonObject> OONetWorkTool::decodeUploadReply(const QByteArray &body)
+{
+    const std::optional<QByteArray> plain = OOAES256::decrypt(ProtocolConfig::uploadKey(), QString::fromLatin1(body.trimmed()));
+    if (!plain)
+        return std::nullopt;
+    const QJsonDocument doc = QJsonDocument::fromJson(*plain);
+    if (!doc.isObject())
+        return std::nullopt;
+    return doc.object();
+}
+
+void OONetWorkTool::handleUploadReply(const std::optional<QByteArray> &body, const std::optional<NetError> &error,
+                                      const MessageCompletion &completion)
+{
+    if (!completion)
+        return;
+    if (!body || error) {
+        completion(std::nullopt, QStringLiteral("上传图片失败"));
+        return;
+    }
+    // An unreadable reply still ends the upload, so the form never waits for ever.
+    const std::optional<QJsonObject> reply = decodeUploadReply(*body);
+    if (!reply) {
+        completion(std::nullopt, QStringLiteral("Decryption failure"));
+        return;
+    }
+    completion(*reply, std::nullopt);
+}

@@ -1,0 +1,88 @@
+#include "networking/OOReachability.h"
+
+#include <QCoreApplication>
+#include <QNetworkInformation>
+#include <QPointer>
+#include <QTimer>
+
+#include "networking/NetworkLog.h"
+
+namespace {
+
+OOReachability::Status fromQt(QNetworkInformation::Reachability reachability)
+{
+    switch (reachability) {
+    case QNetworkInformation::Reachability::Disconnected:
+        return OOReachability::Status::NotReachable;
+    case QNetworkInformation::Reachability::Local:
+    case QNetworkInformation::Reachability::Site:
+    case QNetworkInformation::Reachability::Online:
+        return OOReachability::Status::Reachable;
+    case QNetworkInformation::Reachability::Unknown:
+        break;
+    }
+    return OOReachability::Status::Unknown;
+}
+
+} // namespace
+
+OOReachability::OOReachability(QObject *parent)
+    : QObject(parent)
+{
+}
+
+OOReachability &OOReachability::shared()
+{
+    static OOReachability *instance = [] {
+        auto *reachability = new OOReachability(QCoreApplication::instance());
+        return reachability;
+    }();
+    return *instance;
+}
+
+void OOReachability::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    Status first = Status::Unknown;
+    if (QNetworkInformation::load(QNetworkInformation::Feature::Reachability)) {
+        QNetworkInformation *info = QNetworkInformation::instance();
+        first = fromQt(info->reachability());
+        connect(info, &QNetworkInformation::reachabilityChanged, this,
+                [this](QNetworkInformation::Reachability r) { report(fromQt(r)); });
+    } else {
+        qCInfo(lcNetwork) << "no reachability backend; network state stays unknown";
+    }
+    // The platform reports changes only: hand the first state over ourselves, after the caller
+    // has had the chance to connect.
+    QPointer<OOReachability> self(this);
+    QTimer::singleShot(0, this, [self, first] {
+        if (self)
+            self->report(first);
+    });
+}
+
+OOReachability::Status OOReachability::status() const
+{
+    return m_status;
+}
+
+QString OOReachability::statusName(Status status)
+{
+    switch (status) {
+    case Status::NotReachable:
+        return QStringLiteral("notReachable");
+    case Status::Reachable:
+        return QStringLiteral("reachable");
+    case Status::Unknown:
+        break;
+    }
+    return QStringLiteral("unknown");
+}
+
+void OOReachability::report(Status status)
+{
+    m_status = status;
+    Q_EMIT statusChanged(status);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Network reachability as the start-up code and the launch screen listen to it. Reports the
+// first state itself once started (the platform only reports changes), then every change.
+// Without a reachability backend the state stays Unknown, which callers treat as reachable.
+class OOReachability : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Status { Unknown, NotReachable, Reachable };
+    Q_ENUM(Status)
+
+    static OOReachability &shared();
+
+    void start();
+    Status status() const;
+    static QString statusName(Status status);
+
+Q_SIGNALS:
+    void statusChanged(OOReachability::Status status);
+
+private:
+    explicit OOReachability(QObject *parent = nullptr);
+    void report(Status status);
+
+    bool m_started = false;
+    Status m_status = Status::Unknown;
+};

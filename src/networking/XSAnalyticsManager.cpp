@@ -1,0 +1,127 @@
+#include "networking/XSAnalyticsManager.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QThread>
+
+#include "common/MKUserTable.h"
+#include "networking/NetworkLog.h"
+#include "networking/OONetParamManager.h"
+#include "networking/OONetWork.h"
+#include "networking/OONetWorkTool.h"
+
+namespace {
+
+QJsonObject userFields()
+{
+    QJsonObject fields;
+    const std::optional<HHUserInfo> info = MKUserTable().queryUser();
+    if (!info || !info->user)
+        return fields;
+    const MKUser &user = *info->user;
+    if (user.id)
+        fields.insert(QStringLiteral("user_id"), *user.id);
+    if (user.userType)
+        fields.insert(QStringLiteral("user_type"), *user.userType);
+    if (user.userLevel)
+        fields.insert(QStringLiteral("user_level"), *user.userLevel);
+    if (user.username)
+        fields.insert(QStringLiteral("username"), *user.username);
+    if (user.isVisitor)
+        fields.insert(QStringLiteral("is_visitor"), *user.isVisitor);
+    return fields;
+}
+
+} // namespace
+
+XSAnalyticsManager::XSAnalyticsManager(QObject *parent)
+    : QObject(parent)
+    , m_thread(new QThread(this))
+    , m_worker(new QObject())
+{
+    m_thread->setObjectName(QStringLiteral("analytics"));
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread->start();
+}
+
+XSAnalyticsManager::~XSAnalyticsManager()
+{
+    m_thread->quit();
+    m_thread->wait(2000);
+}
+
+XSAnalyticsManager &XSAnalyticsManager::shared()
+{
+    static XSAnalyticsManager *instance = [] {
+        auto *manager = new XSAnalyticsManager();
+        QCoreApplication *app = QCoreApplication::instance();
+        manager->moveToThread(app->thread());
+        manager->setParent(app);
+        return manager;
+    }();
+    return *instance;
+}
+
+QJsonObject XSAnalyticsManager::buildEvent(const QString &event, const std::optional<QString> &url,
+                                           const std::optional<QString> &dataId, const std::optional<QJsonObject> &params)
+{
+    QJsonObject record{{QStringLiteral("event"), event},
+                       {QStringLiteral("event_time"), QDateTime::currentMSecsSinceEpoch()}};
+    if (url)
+        record.insert(QStringLiteral("url"), *url);
+    if (dataId)
+        record.insert(QStringLiteral("data_id"), *dataId);
+    if (params)
+        record.insert(QStringLiteral("params"), *params);
+    const QJsonObject user = userFields();
+    for (auto it = user.constBegin(); it != user.constEnd(); ++it)
+        record.insert(it.key(), it.value());
+    return OONetParamManager::shared().mergeAppInfoParameters(record);
+}
+
+void XSAnalyticsManager::track(const QString &event, const std::optional<QString> &url,
+                               const std::optional<QString> &dataId, const std::optional<QJsonObject> &params)
+{
+    const QJsonObject record = buildEvent(event, url, dataId, params);
+    const QString target = OONetWorkTool::apiUrl(QStringLiteral("/api/log/v1/client/actionTrack"));
+    QPointer<XSAnalyticsManager> self(this);
+    QMetaObject::invokeMethod(m_worker, [self, target, record] {
+        if (self)
+            self->upload(target, record);
+    }, Qt::QueuedConnection);
+}
+
+// Runs on the worker thread.
+void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
+{
+    const QString name = event.value(QStringLiteral("event")).toString();
+    const QUrl target(url);
+    const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(event);
+    if (!envelope || !OONetWork::isAllowedUrl(target)) {
+        Q_EMIT uploaded(name, false);
+        return;
+    }
+    if (!m_manager)
+        m_manager = new QNetworkAccessManager(m_worker);
+    QNetworkRequest request(target);
+    request.setTransferTimeout(15000);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    const HeaderMap headers = OONetParamManager::shared().buildCommonHeaders({}, false, envelope);
+    for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
+        request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
+    QNetworkReply *reply = m_manager->post(request, QJsonDocument(*envelope).toJson(QJsonDocument::Compact));
+    QPointer<XSAnalyticsManager> self(this);
+    connect(reply, &QNetworkReply::finished, m_worker, [self, reply, name] {
+        reply->deleteLater();
+        const bool delivered = reply->error() == QNetworkReply::NoError;
+        qCDebug(lcNetwork) << "analytics" << name << (delivered ? "delivered" : "dropped");
+        if (self)
+            Q_EMIT self->uploaded(name, delivered);
+    });
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QNetworkAccessManager;
+class QThread;
+
+// Analytics events: each call records one event with the app identity, the current user's
+// fields and the time, signs it like every API request, and uploads it from a worker thread.
+// Nothing is reported back; a failed upload is dropped silently.
+class XSAnalyticsManager : public QObject
+{
+    Q_OBJECT
+public:
+    static XSAnalyticsManager &shared();
+    ~XSAnalyticsManager() override;
+
+    void track(const QString &event, const std::optional<QString> &url = std::nullopt,
+               const std::optional<QString> &dataId = std::nullopt,
+               const std::optional<QJsonObject> &params = std::nullopt);
+
+    // The event record as uploaded (before the envelope). Pure apart from reading the user.
+    static QJsonObject buildEvent(const QString &event, const std::optional<QString> &url,
+                                  const std::optional<QString> &dataId, const std::optional<QJsonObject> &params);
+
+Q_SIGNALS:
+    void uploaded(const QString &event, bool delivered);
+
+private:
+    explicit XSAnalyticsManager(QObject *parent = nullptr);
+    void upload(const QString &url, const QJsonObject &event);
+
+    QThread *m_thread = nullptr;
+    QObject *m_worker = nullptr;               // lives on m_thread
+    QNetworkAccessManager *m_manager = nullptr; // child of m_worker, created on m_thread
+};
