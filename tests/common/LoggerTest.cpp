@@ -1,0 +1,159 @@
+#include "common/AppPaths.h"
+#include "common/Logger.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString logFileFor(const QDate &date)
+{
+    return AppPaths::logFolder() + QStringLiteral("/ostrel_") + date.toString(QStringLiteral("yyyy-MM-dd"))
+           + QStringLiteral(".log");
+}
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList logFiles()
+{
+    return QDir(AppPaths::logFolder()).entryList({QStringLiteral("ostrel_*.log")}, QDir::Files, QDir::Name);
+}
+
+class LoggerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Logger::shutdown();
+        QDir(AppPaths::logFolder()).removeRecursively();
+        QFile::remove(AppPaths::logFolder());
+    }
+    void TearDown() override { Logger::shutdown(); }
+};
+
+TEST_F(LoggerTest, LevelNames)
+{
+    const QStringList expected = {QStringLiteral("info"),  QStringLiteral("warning"), QStringLiteral("error"),
+                                  QStringLiteral("debug"), QStringLiteral("silent"),  QStringLiteral("unknown")};
+    for (int level = 0; level < expected.size(); ++level)
+        EXPECT_EQ(Logger::levelName(level), expected.at(level));
+    EXPECT_EQ(Logger::levelName(-1), QStringLiteral("unknown"));
+    EXPECT_EQ(Logger::levelName(6), QStringLiteral("unknown"));
+}
+
+TEST_F(LoggerTest, LineCarriesTimestampLevelFileFunctionAndMessage)
+{
+    Logger::log(QStringLiteral("installation {} 100% done"), Logger::Warning, QStringLiteral("PrivilegedHelperManager"),
+                QStringLiteral("checkInstall()"));
+    Logger::log(QStringLiteral("quiet"), Logger::Silent, QStringLiteral("F"), QStringLiteral("f()"));
+    Logger::flush();
+
+    const QStringList lines = readLines(logFileFor(QDate::currentDate()));
+    ASSERT_EQ(lines.size(), 2);
+    const QRegularExpression format(QStringLiteral(
+        "^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}:\\d{3} "
+        "\\[warning\\] PrivilegedHelperManager checkInstall\\(\\) installation \\{\\} 100% done$"));
+    EXPECT_TRUE(format.match(lines.at(0)).hasMatch()) << lines.at(0).toStdString();
+    EXPECT_TRUE(lines.at(0).startsWith(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"))));
+    EXPECT_TRUE(lines.at(1).endsWith(QStringLiteral("[silent] F f() quiet")));
+}
+
+TEST_F(LoggerTest, TimestampUsesTheCalendarYearAtTheTurnOfTheYear)
+{
+    // 30 December 2024 belongs to week 1 of 2025; the log must still say 2024.
+    Logger::logAt(QDateTime(QDate(2024, 12, 30), QTime(23, 59, 58, 7)), QStringLiteral("m"), Logger::Info,
+                  QStringLiteral("F"), QStringLiteral("f()"));
+    Logger::flush();
+    const QStringList lines = readLines(logFileFor(QDate::currentDate()));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.at(0), QStringLiteral("2024/12/30 23:59:58:007 [info] F f() m"));
+}
+
+TEST_F(LoggerTest, OneFilePerDayAndOnlyTheNewestThreeKept)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    Logger::log(QStringLiteral("day 0"), Logger::Info, QStringLiteral("F"), QStringLiteral("f()"));
+    for (int day = 1; day <= 3; ++day)
+        Logger::logAt(now.addDays(day), QStringLiteral("day %1").arg(day), Logger::Info, QStringLiteral("F"),
+                      QStringLiteral("f()"));
+    Logger::flush();
+
+    const QStringList expected = {QFileInfo(logFileFor(now.date().addDays(1))).fileName(),
+                                  QFileInfo(logFileFor(now.date().addDays(2))).fileName(),
+                                  QFileInfo(logFileFor(now.date().addDays(3))).fileName()};
+    EXPECT_EQ(logFiles(), expected);
+    EXPECT_TRUE(readLines(logFileFor(now.date().addDays(3))).first().endsWith(QStringLiteral("day 3")));
+}
+
+TEST_F(LoggerTest, FilesLeftFromLongAgoAreTrimmedAtStart)
+{
+    ASSERT_TRUE(AppPaths::ensureFolder(AppPaths::logFolder()));
+    const QStringList old = {QStringLiteral("ostrel_2001-01-01.log"), QStringLiteral("ostrel_2001-01-05.log"),
+                             QStringLiteral("ostrel_2001-02-01.log"), QStringLiteral("ostrel_2001-03-01.log"),
+                             QStringLiteral("notes.txt")};
+    for (const QString &name : old) {
+        QFile file(AppPaths::logFolder() + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old\n");
+    }
+
+    Logger::log(QStringLiteral("now"), Logger::Info, QStringLiteral("F"), QStringLiteral("f()"));
+
+    const QStringList expected = {QStringLiteral("ostrel_2001-02-01.log"), QStringLiteral("ostrel_2001-03-01.log"),
+                                  QFileInfo(logFileFor(QDate::currentDate())).fileName()};
+    EXPECT_EQ(logFiles(), expected);
+    EXPECT_TRUE(QFile::exists(AppPaths::logFolder() + QStringLiteral("/notes.txt")));
+}
+
+TEST_F(LoggerTest, UnusableFolderNeverFailsTheCaller)
+{
+    // A plain file where the folder should be: the folder cannot be made.
+    ASSERT_TRUE(AppPaths::ensureFolder(AppPaths::cachesFolder()));
+    {
+        QFile blocker(AppPaths::logFolder());
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    Logger::log(QStringLiteral("to stderr"), Logger::Error, QStringLiteral("F"), QStringLiteral("f()"));
+    Logger::flush();
+    EXPECT_TRUE(QFileInfo(AppPaths::logFolder()).isFile());
+}
+
+TEST_F(LoggerTest, ConcurrentWritersProduceWholeLines)
+{
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back(QThread::create([t] {
+            for (int i = 0; i < kLines; ++i)
+                Logger::log(QStringLiteral("thread %1 line %2").arg(t).arg(i), Logger::Debug, QStringLiteral("F"),
+                            QStringLiteral("f()"));
+        }));
+        threads.back()->start();
+    }
+    for (auto &thread : threads)
+        ASSERT_TRUE(thread->wait(10000));
+    Logger::flush();
+
+    const QStringList lines = readLines(logFileFor(QDate::currentDate()));
+    EXPECT_EQ(lines.size(), kThreads * kLines);
+    const QRegularExpression format(QStringLiteral("^\\S+ \\S+ \\[debug\\] F f\\(\\) thread \\d line \\d+$"));
+    for (const QString &line : lines)
+        ASSERT_TRUE(format.match(line).hasMatch()) << line.toStdString();
+}
+
+} // namespace

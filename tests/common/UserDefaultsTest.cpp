@@ -1,0 +1,197 @@
+#include "support/MessageCapture.h"
+
+#include "common/AppPaths.h"
+#include "common/DefaultsKeys.h"
+#include "common/UserDefaults.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kGroupSuite = QStringLiteral("R8T2M6WQ4N.group.fenbra.mac.data");
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class UserDefaultsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().removePersistentDomain();
+        UserDefaults::suite(kGroupSuite).removePersistentDomain();
+        UserDefaults::reloadAllForTesting();
+    }
+
+    UserDefaults &defaults() { return UserDefaults::standard(); }
+};
+
+TEST_F(UserDefaultsTest, ValuesKeepTheirTypeAcrossARestart)
+{
+    defaults().setInteger(QStringLiteral("int"), 7);
+    defaults().setInteger(QStringLiteral("big"), (qint64(1) << 62) + 1);
+    defaults().setBool(QStringLiteral("bool"), true);
+    defaults().setDouble(QStringLiteral("double"), 2.5);
+    defaults().setString(QStringLiteral("text"), QStringLiteral("ünïcode"));
+    defaults().setDictionary(QStringLiteral("dict"), QJsonObject{{QStringLiteral("configPath"), QStringLiteral("/x")}});
+    defaults().setArray(QStringLiteral("array"), QJsonArray{QJsonObject{{QStringLiteral("id"), 3}}});
+    ASSERT_TRUE(defaults().synchronize());
+
+    UserDefaults::reloadAllForTesting();
+
+    EXPECT_EQ(defaults().object(QStringLiteral("int")).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("int")), 7);
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("big")), (qint64(1) << 62) + 1);
+    EXPECT_EQ(defaults().object(QStringLiteral("bool")).typeId(), QMetaType::Bool);
+    EXPECT_EQ(defaults().doubleValue(QStringLiteral("double")), 2.5);
+    EXPECT_EQ(defaults().stringValue(QStringLiteral("text")), QStringLiteral("ünïcode"));
+    EXPECT_EQ(defaults().dictionaryValue(QStringLiteral("dict"))->value(QStringLiteral("configPath")).toString(),
+              QStringLiteral("/x"));
+    EXPECT_EQ(defaults().arrayValue(QStringLiteral("array"))->at(0).toObject().value(QStringLiteral("id")).toInt(), 3);
+}
+
+TEST_F(UserDefaultsTest, NumbersAndBooleansBridgeOnlyForZeroAndOne)
+{
+    // Written as an Int, read as a Bool (the automatic-connection switch does exactly this).
+    defaults().setInteger(DefaultsKeys::kAutoConnectionStateKey, 1);
+    EXPECT_EQ(defaults().boolValue(DefaultsKeys::kAutoConnectionStateKey), true);
+    defaults().setInteger(DefaultsKeys::kAutoConnectionStateKey, 0);
+    EXPECT_EQ(defaults().boolValue(DefaultsKeys::kAutoConnectionStateKey), false);
+
+    defaults().setInteger(QStringLiteral("two"), 2);
+    EXPECT_FALSE(defaults().boolValue(QStringLiteral("two")).has_value());
+
+    defaults().setBool(QStringLiteral("flag"), true);
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("flag")), 1);
+
+    defaults().setDouble(QStringLiteral("half"), 0.5);
+    EXPECT_FALSE(defaults().integerValue(QStringLiteral("half")).has_value());
+    EXPECT_FALSE(defaults().boolValue(QStringLiteral("half")).has_value());
+}
+
+TEST_F(UserDefaultsTest, TextNeverReadsAsANumberAndMissingIsToldApartFromOtherType)
+{
+    defaults().setString(DefaultsKeys::kProxyMode, QStringLiteral("1"));
+    EXPECT_TRUE(defaults().contains(DefaultsKeys::kProxyMode));
+    EXPECT_FALSE(defaults().integerValue(DefaultsKeys::kProxyMode).has_value());
+    EXPECT_FALSE(defaults().boolValue(DefaultsKeys::kProxyMode).has_value());
+    EXPECT_FALSE(defaults().doubleValue(DefaultsKeys::kProxyMode).has_value());
+
+    EXPECT_FALSE(defaults().contains(DefaultsKeys::kLineOrderType));
+    EXPECT_FALSE(defaults().object(DefaultsKeys::kLineOrderType).isValid());
+    EXPECT_EQ(defaults().integerForKey(DefaultsKeys::kLineOrderType), 0);
+
+    defaults().setInteger(QStringLiteral("n"), 1);
+    EXPECT_FALSE(defaults().stringValue(QStringLiteral("n")).has_value());
+    EXPECT_FALSE(defaults().dictionaryValue(QStringLiteral("n")).has_value());
+}
+
+TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerButAreNeverWritten)
+{
+    defaults().registerDefaults({{DefaultsKeys::kTunStateKey, true}, {DefaultsKeys::kProxyMode, 0}});
+    EXPECT_EQ(defaults().boolValue(DefaultsKeys::kTunStateKey), true);
+    EXPECT_EQ(defaults().integerValue(DefaultsKeys::kProxyMode), 0);
+
+    defaults().setString(QStringLiteral("other"), QStringLiteral("x"));
+    const QByteArray onDisk = fileBytes(defaults().filePath());
+    EXPECT_FALSE(onDisk.contains("kTunStateKey"));
+    EXPECT_FALSE(onDisk.contains("kProxyMode"));
+
+    // A stored value wins over the registered one, and removing it brings the default back.
+    defaults().setInteger(DefaultsKeys::kProxyMode, 1);
+    EXPECT_EQ(defaults().integerValue(DefaultsKeys::kProxyMode), 1);
+    defaults().remove(DefaultsKeys::kProxyMode);
+    EXPECT_EQ(defaults().integerValue(DefaultsKeys::kProxyMode), 0);
+
+    // A restart forgets registrations until start-up registers them again.
+    UserDefaults::reloadAllForTesting();
+    EXPECT_FALSE(defaults().contains(DefaultsKeys::kTunStateKey));
+    defaults().registerDefaults({{DefaultsKeys::kTunStateKey, true}});
+    EXPECT_EQ(defaults().boolValue(DefaultsKeys::kTunStateKey), true);
+}
+
+TEST_F(UserDefaultsTest, AppGroupSuiteIsSeparate)
+{
+    UserDefaults &group = UserDefaults::suite(kGroupSuite);
+    group.setBool(DefaultsKeys::is_domestic, true);
+    group.setArray(DefaultsKeys::iplist, QJsonArray{QStringLiteral("1.0.1.0/24")});
+
+    EXPECT_FALSE(defaults().contains(DefaultsKeys::is_domestic));
+    EXPECT_NE(group.filePath(), defaults().filePath());
+
+    UserDefaults::reloadAllForTesting();
+    EXPECT_EQ(UserDefaults::suite(kGroupSuite).boolValue(DefaultsKeys::is_domestic), true);
+    EXPECT_EQ(UserDefaults::suite(kGroupSuite).arrayValue(DefaultsKeys::iplist)->size(), 1);
+}
+
+TEST_F(UserDefaultsTest, RemovePersistentDomainDropsStoredValuesOnly)
+{
+    defaults().registerDefaults({{DefaultsKeys::kTunStateKey, true}});
+    defaults().setInteger(DefaultsKeys::kLineOrderType, 1);
+    defaults().setBool(DefaultsKeys::kTunStateKey, false);
+
+    defaults().removePersistentDomain();
+
+    EXPECT_FALSE(defaults().contains(DefaultsKeys::kLineOrderType));
+    EXPECT_EQ(defaults().boolValue(DefaultsKeys::kTunStateKey), true);
+    EXPECT_FALSE(QFile::exists(defaults().filePath()));
+    UserDefaults::reloadAllForTesting();
+    EXPECT_FALSE(defaults().contains(DefaultsKeys::kLineOrderType));
+}
+
+TEST_F(UserDefaultsTest, CorruptFileIsReportedSetAsideAndTheStoreStillWorks)
+{
+    defaults().setInteger(QStringLiteral("before"), 1);
+    const QString path = defaults().filePath();
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("{\"before\": {\"t\": \"int\", \"v\": ");
+    }
+
+    MessageCapture capture;
+    UserDefaults::reloadAllForTesting();
+
+    EXPECT_TRUE(capture.contains(QStringLiteral("corrupt")));
+    EXPECT_EQ(fileBytes(path + QStringLiteral(".corrupt")), QByteArray("{\"before\": {\"t\": \"int\", \"v\": "));
+    EXPECT_FALSE(defaults().contains(QStringLiteral("before")));
+
+    defaults().setInteger(QStringLiteral("after"), 2);
+    EXPECT_TRUE(defaults().synchronize());
+    UserDefaults::reloadAllForTesting();
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("after")), 2);
+}
+
+TEST_F(UserDefaultsTest, UnreadableEntryIsSkippedWithoutLosingTheOthers)
+{
+    defaults().setInteger(QStringLiteral("good"), 5);
+    const QString path = defaults().filePath();
+    QJsonObject root = QJsonDocument::fromJson(fileBytes(path)).object();
+    root.insert(QStringLiteral("bad"), QJsonObject{{QStringLiteral("t"), QStringLiteral("int")},
+                                                   {QStringLiteral("v"), QStringLiteral("not a number")}});
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(root).toJson());
+    }
+    UserDefaults::reloadAllForTesting();
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("good")), 5);
+    EXPECT_FALSE(defaults().contains(QStringLiteral("bad")));
+}
+
+TEST_F(UserDefaultsTest, FileIsPrivateToTheUser)
+{
+    defaults().setString(QStringLiteral("k"), QStringLiteral("v"));
+    const QFileDevice::Permissions permissions = QFile::permissions(defaults().filePath());
+    EXPECT_FALSE(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+}
+
+} // namespace
