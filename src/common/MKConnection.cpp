@@ -1,6 +1,7 @@
 #include "common/MKConnection.h"
 
 #include "common/AppPaths.h"
+#include "common/Logger.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -96,7 +97,10 @@ void MKConnection::moveAsideCorruptFile()
     // Journal files belong to the damaged database; replayed into a fresh one they would harm it.
     QFile::remove(path + QStringLiteral("-wal"));
     QFile::remove(path + QStringLiteral("-shm"));
-    qWarning().noquote() << "Database" << path << "was damaged; kept as" << aside << "and started afresh";
+    // Worth a line in the file log: the cached rows (and a signed-in user) are gone after this.
+    const QString line = QStringLiteral("Database %1 was damaged; kept as %2 and started afresh").arg(path, aside);
+    Logger::log(line, Logger::Error, QStringLiteral("MKConnection.cpp"), QStringLiteral("moveAsideCorruptFile"));
+    qWarning().noquote() << line;
 }
 
 bool MKConnection::ensureOpen()

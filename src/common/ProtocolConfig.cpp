@@ -1,6 +1,7 @@
 #include "common/ProtocolConfig.h"
 
 #include "common/AppPaths.h"
+#include "common/Logger.h"
 
 #include <QDebug>
 #include <QFile>
@@ -55,8 +56,11 @@ LoadedConfig config()
     if (!cache) {
         cache = readConfig();
         // Said once per load, not on every lookup: callers see empty values and fail on their own.
-        if (!cache->error.isEmpty())
-            qWarning().noquote() << "Protocol configuration unavailable:" << cache->error;
+        if (!cache->error.isEmpty()) {
+            const QString line = QStringLiteral("Protocol configuration unavailable: ") + cache->error;
+            Logger::log(line, Logger::Error, QStringLiteral("ProtocolConfig.cpp"), QStringLiteral("config"));
+            qWarning().noquote() << line;
+        }
     }
     return *cache;
 }
