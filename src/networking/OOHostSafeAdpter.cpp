@@ -67,6 +67,7 @@ struct OOHostSafeAdpter::Round
 
 OOHostSafeAdpter::OOHostSafeAdpter(QObject *parent)
     : QObject(parent)
+    , m_probeTimeoutMs(ProtocolConfig::value(QStringLiteral("probe.timeout_ms")).toInt(5000))
 {
 }
 
