@@ -67,6 +67,9 @@ MKConnection::OpenResult MKConnection::openFile()
     try {
         auto database = std::make_unique<SQLite::Database>(
             path.constData(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_FULLMUTEX, kBusyTimeoutMs);
+        // The user table holds the sign-in token: the file (and the journal files SQLite derives
+        // from its mode) is for the user alone.
+        QFile::setPermissions(filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // The first read of the header is where a file that is no database shows itself.
         bool healthy = false;
         {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <SQLiteCpp/Database.h>
 
 #include "common/HHNotificationTable.h"
@@ -57,6 +59,13 @@ TEST_F(DatabaseTest, UserTableGivesTheNewestRowAndNothingWhenEmptyOrUndecodable)
 
     ASSERT_TRUE(table.deleteAll());
     EXPECT_FALSE(table.queryUser().has_value());
+
+    // The table holds tokens: nobody but the user may read the file or its journal.
+    for (const QString &suffix : { QString(), QStringLiteral("-wal") }) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(MKConnection::defaultFilePath() + suffix).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix.toStdString();
+    }
 }
 
 TEST_F(DatabaseTest, NamedJsonTablesStoreReplaceAndDelete)
