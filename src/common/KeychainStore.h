@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
-#include <QMutex>
+#include <QRecursiveMutex>
 #include <QString>
 
 #include <optional>
@@ -44,6 +44,8 @@ private:
     bool serviceSet(const QString &key, const QString &secret, QString *error) const;
     bool serviceRemove(const QString &key, QString *error) const;
 
-    QMutex m_mutex;
+    // Recursive: the probe waits in a local event loop, where another caller on this thread may
+    // arrive.
+    QRecursiveMutex m_mutex;
     Backend m_backend = Backend::Unknown;
 };
