@@ -1,0 +1,143 @@
+#include "vpn/EngineInstaller.h"
+
+#include "common/DefaultsKeys.h"
+#include "common/Logger.h"
+#include "common/UserDefaults.h"
+#include "vpn/PrivilegedRunner.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QVersionNumber>
+
+namespace {
+
+const QString kFile = QStringLiteral("EngineInstaller");
+
+void log(const QString &message, int level = Logger::Info)
+{
+    Logger::log(message, level, kFile, QStringLiteral("install"));
+}
+
+} // namespace
+
+EngineInstaller::EngineInstaller(Engine engine, const EngineSetup &setup)
+    : m_engine(engine)
+    , m_setup(setup)
+    , m_architecture(engineArchitectureFromMachine(setup.machine))
+{
+}
+
+QString EngineInstaller::getCurrentArchitecture() const
+{
+    return engineArchitectureText(m_architecture);
+}
+
+QString EngineInstaller::getCurrentProgressName() const
+{
+    const bool arm = m_architecture == EngineArchitecture::ARM;
+    if (m_architecture == EngineArchitecture::Unknown)
+        return QString();
+    if (m_engine == Engine::SSLocal)
+        return arm ? QStringLiteral("arm_sslocal") : QStringLiteral("intel_sslocal");
+    return arm ? QStringLiteral("sing-box_arm64") : QStringLiteral("sing-box_amd64");
+}
+
+QString EngineInstaller::getShellFileName() const
+{
+    const bool arm = m_architecture == EngineArchitecture::ARM;
+    if (m_architecture == EngineArchitecture::Unknown)
+        return QString();
+    if (m_engine == Engine::SSLocal)
+        return arm ? QStringLiteral("install_arm_sslocal") : QStringLiteral("install_amd_sslocal");
+    return arm ? QStringLiteral("install_arm_singbox") : QStringLiteral("install_amd_singbox");
+}
+
+QString EngineInstaller::enginePath() const
+{
+    const QString name = getCurrentProgressName();
+    return name.isEmpty() ? QString() : m_setup.engineFolder + QLatin1Char('/') + name;
+}
+
+QString EngineInstaller::scriptPath() const
+{
+    const QString name = getShellFileName();
+    return name.isEmpty() ? QString() : m_setup.scriptFolder + QLatin1Char('/') + name + QStringLiteral(".sh");
+}
+
+QString EngineInstaller::versionKey() const
+{
+    return m_engine == Engine::SSLocal ? DefaultsKeys::kSSLocalVersion : DefaultsKeys::kSingBoxVersion;
+}
+
+QString EngineInstaller::shippedVersion() const
+{
+    const QString fallback = QStringLiteral("1.0.0");
+    QFile file(m_setup.shippedVersionsFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return fallback;
+    const QJsonObject versions = QJsonDocument::fromJson(file.readAll()).object();
+    const QString key = m_engine == Engine::SSLocal ? QStringLiteral("sslocal") : QStringLiteral("sing-box");
+    const QString version = versions.value(key).toString();
+    return QVersionNumber::fromString(version).isNull() ? fallback : version;
+}
+
+bool EngineInstaller::isVersionOk() const
+{
+    const std::optional<QString> installed = UserDefaults::standard().stringValue(versionKey());
+    if (!installed || QVersionNumber::fromString(*installed).isNull())
+        return false;
+    return compareVersions(*installed, shippedVersion()) == 0;
+}
+
+bool EngineInstaller::isEngineUsable() const
+{
+    const QFileInfo engine(enginePath());
+    return !enginePath().isEmpty() && engine.isFile() && engine.isExecutable();
+}
+
+int EngineInstaller::compareVersions(const QString &a, const QString &b)
+{
+    const QVersionNumber left = QVersionNumber::fromString(a).normalized();
+    const QVersionNumber right = QVersionNumber::fromString(b).normalized();
+    const int order = QVersionNumber::compare(left, right);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+void EngineInstaller::ensureInstalled(QObject *guard, Done done) const
+{
+    if (m_architecture == EngineArchitecture::Unknown) {
+        log(QStringLiteral("no engine for the processor \"%1\"").arg(m_setup.machine), Logger::Error);
+        done(Outcome::UnknownArchitecture, QStringLiteral("unsupported processor: %1").arg(m_setup.machine));
+        return;
+    }
+    if (isVersionOk() && isEngineUsable()) {
+        done(Outcome::Ready, QString());
+        return;
+    }
+    if (!m_setup.runner) {
+        done(Outcome::InstallFailed, QStringLiteral("no way to run the install script"));
+        return;
+    }
+    const QString script = scriptPath();
+    log(QStringLiteral("run install script: %1").arg(script));
+    const EngineInstaller self = *this;
+    QPointer<QObject> alive(guard);
+    m_setup.runner->runScript(script, guard, [self, alive, done](bool ok, const QString &error) {
+        if (!alive)
+            return;
+        if (ok && self.isEngineUsable()) {
+            log(QStringLiteral("installation success"));
+            UserDefaults &defaults = UserDefaults::standard();
+            defaults.setString(self.versionKey(), self.shippedVersion());
+            defaults.synchronize();
+            done(Outcome::Ready, QString());
+            return;
+        }
+        const QString reason = ok ? QStringLiteral("the engine is still missing after the install") : error;
+        log(QStringLiteral("installation failure: %1").arg(reason), Logger::Error);
+        done(Outcome::InstallFailed, reason);
+    });
+}

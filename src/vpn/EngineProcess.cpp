@@ -1,0 +1,134 @@
+#include "vpn/EngineProcess.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+EngineProcess::EngineProcess(QObject *parent)
+    : QObject(parent)
+{
+}
+
+EngineProcess::~EngineProcess()
+{
+    if (isRunning())
+        stopAndWait(500);
+}
+
+bool EngineProcess::start(const QString &program, const QStringList &arguments,
+                          const QString &workingFolder, ErrorOutput errorOutput)
+{
+    if (isRunning())
+        return false;
+    m_buffer = EngineLineBuffer();
+    m_process = std::make_unique<QProcess>();
+    m_process->setProgram(program);
+    m_process->setArguments(arguments);
+    if (!workingFolder.isEmpty())
+        m_process->setWorkingDirectory(workingFolder);
+    m_process->setProcessChannelMode(errorOutput == ErrorOutput::Merged ? QProcess::MergedChannels
+                                                                        : QProcess::ForwardedErrorChannel);
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    const pid_t client = ::getpid();
+    m_process->setChildProcessModifier([client] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The client may have died between fork and prctl; then nobody would ever stop us.
+        if (::getppid() != client)
+            ::_exit(1);
+    });
+
+    QProcess *process = m_process.get();
+    connect(process, &QProcess::started, this, &EngineProcess::started);
+    connect(process, &QProcess::readyReadStandardOutput, this, &EngineProcess::readOutput);
+    connect(process, &QProcess::finished, this, &EngineProcess::onFinished);
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart || m_process.get() != process)
+            return;
+        const QString text = process->errorString();
+        // The QProcess may be deleted by a slot of failedToStart; let it go after this call.
+        m_process.release()->deleteLater();
+        Q_EMIT failedToStart(text);
+    });
+    process->start();
+    return true;
+}
+
+void EngineProcess::stop(int graceMs)
+{
+    if (!isRunning())
+        return;
+    m_process->terminate();
+    QPointer<QProcess> process(m_process.get());
+    QTimer::singleShot(graceMs, this, [process] {
+        if (process && process->state() != QProcess::NotRunning)
+            process->kill();
+    });
+}
+
+void EngineProcess::stopAndWait(int graceMs)
+{
+    // Waiting delivers the process's signals, and their slots may drop it: check after each wait.
+    QPointer<QProcess> process(m_process.get());
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    if (process->state() == QProcess::Starting)
+        process->waitForStarted(graceMs);
+    if (!process || process->state() == QProcess::NotRunning)
+        return;
+    process->terminate();
+    if (process->waitForFinished(graceMs) || !process)
+        return;
+    process->kill();
+    if (process)
+        process->waitForFinished(1000);
+}
+
+bool EngineProcess::isRunning() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning;
+}
+
+qint64 EngineProcess::processId() const
+{
+    return m_process ? m_process->processId() : 0;
+}
+
+QString EngineProcess::program() const
+{
+    return m_process ? m_process->program() : QString();
+}
+
+QStringList EngineProcess::arguments() const
+{
+    return m_process ? m_process->arguments() : QStringList();
+}
+
+void EngineProcess::readOutput()
+{
+    if (!m_process)
+        return;
+    const QStringList lines = m_buffer.append(m_process->readAllStandardOutput());
+    QPointer<EngineProcess> self(this);
+    for (const QString &line : lines) {
+        if (!self)
+            return;
+        Q_EMIT lineRead(line);
+    }
+}
+
+void EngineProcess::onFinished(int exitCode, QProcess::ExitStatus status)
+{
+    readOutput();
+    QPointer<EngineProcess> self(this);
+    if (const std::optional<QString> rest = m_buffer.flush())
+        Q_EMIT lineRead(*rest);
+    if (!self)
+        return;
+    // Keep the QProcess until control has left its signal; a slot may start a new engine.
+    if (m_process)
+        m_process.release()->deleteLater();
+    Q_EMIT finished(exitCode, status == QProcess::CrashExit);
+}

@@ -1,0 +1,56 @@
+#include "vpn/EngineSetup.h"
+
+#include "common/AppPaths.h"
+#include "vpn/EngineArchitecture.h"
+#include "vpn/PkexecRunner.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <optional>
+
+namespace {
+
+QMutex s_mutex;
+std::optional<EngineSetup> s_override;
+
+PrivilegedRunner *productionRunner()
+{
+    static PkexecRunner runner;
+    return &runner;
+}
+
+} // namespace
+
+QString EngineSetup::defaultEngineFolder()
+{
+    return QStringLiteral("/opt/Ostrel_mac_Pelmorath");
+}
+
+EngineSetup EngineSetup::standard()
+{
+    {
+        QMutexLocker lock(&s_mutex);
+        if (s_override)
+            return *s_override;
+    }
+    EngineSetup setup;
+    setup.engineFolder = defaultEngineFolder();
+    setup.scriptFolder = AppPaths::resourcePath(QStringLiteral("scripts"));
+    setup.shippedVersionsFile = AppPaths::resourcePath(QStringLiteral("engines/versions.json"));
+    setup.machine = currentMachineName();
+    setup.runner = productionRunner();
+    return setup;
+}
+
+void EngineSetup::setStandardForTesting(const EngineSetup &setup)
+{
+    QMutexLocker lock(&s_mutex);
+    s_override = setup;
+}
+
+void EngineSetup::resetStandard()
+{
+    QMutexLocker lock(&s_mutex);
+    s_override.reset();
+}

@@ -1,0 +1,202 @@
+#include "vpn/HLLShadowsocks.h"
+
+#include "common/DefaultsKeys.h"
+#include "common/Logger.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "vpn/EngineProcess.h"
+
+#include <QFileInfo>
+#include <QPointer>
+
+namespace {
+
+const QString kFile = QStringLiteral("HLLShadowsocks");
+
+void log(const QString &message, const QString &function, int level = Logger::Info)
+{
+    Logger::log(message, level, kFile, function);
+}
+
+} // namespace
+
+HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const EngineSetup &setup)
+    : QObject(parent)
+    , m_config(config)
+    , m_installer(EngineInstaller::Engine::SSLocal, setup)
+    , m_engine(new EngineProcess(this))
+{
+    m_startTimer.setSingleShot(true);
+    connect(&m_startTimer, &QTimer::timeout, this, [this] {
+        failStart(StartTimedOut, QStringLiteral("no start line in time"));
+        m_engine->stop(m_stopGraceMs);
+    });
+    connect(m_engine, &EngineProcess::lineRead, this, &HLLShadowsocks::handleLine);
+    connect(m_engine, &EngineProcess::finished, this, &HLLShadowsocks::handleFinished);
+    connect(m_engine, &EngineProcess::failedToStart, this, [this](const QString &error) {
+        failStart(LaunchFailed, error);
+    });
+}
+
+HLLShadowsocks::~HLLShadowsocks()
+{
+    disconnect(m_engine, nullptr, this, nullptr);
+    m_engine->stopAndWait(m_stopGraceMs);
+}
+
+void HLLShadowsocks::install(std::function<void(bool ok)> done)
+{
+    m_installing = true;
+    QPointer<HLLShadowsocks> self(this);
+    m_installer.ensureInstalled(this, [self, done](EngineInstaller::Outcome outcome, const QString &) {
+        if (!self)
+            return;
+        self->m_installing = false;
+        if (done)
+            done(outcome == EngineInstaller::Outcome::Ready);
+    });
+}
+
+void HLLShadowsocks::startWithConnectivityChecks(bool checkConnectivity, Completion completion)
+{
+    if (m_installing || isStarting()) {
+        if (completion)
+            completion(StartPending);
+        return;
+    }
+    m_checkConnectivity = checkConnectivity;
+    const QString configPath = m_config.value(QStringLiteral("configPath")).toString();
+    if (configPath.isEmpty()) {
+        if (completion)
+            completion(NoStartParameters);
+        return;
+    }
+    if (m_engine->isRunning()) {
+        disconnect(m_engine, &EngineProcess::finished, this, &HLLShadowsocks::handleFinished);
+        m_engine->stopAndWait(m_stopGraceMs);
+        connect(m_engine, &EngineProcess::finished, this, &HLLShadowsocks::handleFinished);
+    }
+    m_started = false;
+    m_stopRequested = false;
+    m_startCompletion = completion ? std::move(completion) : Completion([](int) {});
+
+    m_installing = true;
+    QPointer<HLLShadowsocks> self(this);
+    m_installer.ensureInstalled(this, [self](EngineInstaller::Outcome outcome, const QString &error) {
+        if (!self)
+            return;
+        self->m_installing = false;
+        if (std::exchange(self->m_stopRequested, false))
+            self->failStart(ExitedBeforeStart, QStringLiteral("stopped before the engine was started"));
+        else if (outcome == EngineInstaller::Outcome::UnknownArchitecture)
+            self->failStart(UnknownArchitecture, error);
+        else if (outcome == EngineInstaller::Outcome::InstallFailed)
+            self->failStart(InstallFailed, error);
+        else
+            self->launch();
+    });
+}
+
+void HLLShadowsocks::launch()
+{
+    if (!m_installer.isEngineUsable()) {
+        failStart(EngineMissing, QStringLiteral("no executable engine at %1").arg(enginePath()));
+        return;
+    }
+    const QString configPath = m_config.value(QStringLiteral("configPath")).toString();
+    const QStringList arguments{QStringLiteral("-c"), configPath};
+    log(QStringLiteral("start %1").arg(enginePath()), QStringLiteral("startShadowsocks"));
+    m_startTimer.start(m_startTimeoutMs);
+    m_engine->start(enginePath(), arguments, QFileInfo(configPath).absolutePath(),
+                    EngineProcess::ErrorOutput::Forwarded);
+}
+
+void HLLShadowsocks::handleLine(const QString &line)
+{
+    log(QStringLiteral("标准输出: %1").arg(line), QStringLiteral("receivedData"), Logger::Debug);
+    const ServerCommand command = ServerCommand::parseLine(line);
+    QPointer<HLLShadowsocks> self(this);
+    if (command.startSuccess && m_startCompletion) {
+        log(QStringLiteral("sslocal启动成功"), QStringLiteral("receivedData"));
+        m_started = true;
+        m_startTimer.stop();
+        UserDefaults &defaults = UserDefaults::standard();
+        defaults.setBool(DefaultsKeys::ShadowsocksOn, true);
+        defaults.synchronize();
+        Completion completion = m_startCompletion;
+        completion(Started);
+        if (!self)
+            return;
+    }
+    NotificationCenter::defaultCenter().post(NotificationNames::ServerCMD,
+                                             {{QStringLiteral("cmd"), command.cmd},
+                                              {QStringLiteral("cmdDes"), command.cmdDes}});
+    if (!self)
+        return;
+    Q_EMIT serverCommand(command.cmd, command.cmdDes);
+    if (self)
+        log(QStringLiteral("command -- %1").arg(line), QStringLiteral("receivedData"), Logger::Debug);
+}
+
+void HLLShadowsocks::handleFinished(int exitCode, bool crashed)
+{
+    const bool afterStart = m_started;
+    log(QStringLiteral("engine ended, code %1%2").arg(exitCode).arg(crashed ? QStringLiteral(", crashed") : QString()),
+        QStringLiteral("startShadowsocks"), afterStart ? Logger::Warning : Logger::Error);
+    QPointer<HLLShadowsocks> self(this);
+    if (!afterStart && m_startCompletion)
+        failStart(ExitedBeforeStart, QStringLiteral("the engine ended before its start line"));
+    if (!self)
+        return;
+    m_started = false;
+    m_startCompletion = nullptr;
+    if (m_stopCompletion) {
+        Completion stopped = std::exchange(m_stopCompletion, Completion());
+        stopped(0);
+        if (!self)
+            return;
+    }
+    Q_EMIT engineExited(exitCode, afterStart);
+}
+
+void HLLShadowsocks::failStart(int code, const QString &reason)
+{
+    m_startTimer.stop();
+    if (!m_startCompletion)
+        return;
+    log(QStringLiteral("start failed (%1): %2").arg(code).arg(reason), QStringLiteral("startShadowsocks"),
+        Logger::Error);
+    Completion completion = std::exchange(m_startCompletion, Completion());
+    m_started = false;
+    completion(code);
+}
+
+void HLLShadowsocks::stop(Completion completion)
+{
+    if (!m_engine->isRunning()) {
+        // A start still installing is called off: it reports its failure instead of launching.
+        if (m_installing && m_startCompletion)
+            m_stopRequested = true;
+        if (completion)
+            completion(0);
+        return;
+    }
+    m_stopCompletion = std::move(completion);
+    m_engine->stop(m_stopGraceMs);
+}
+
+void HLLShadowsocks::stopAndWait()
+{
+    m_engine->stopAndWait(m_stopGraceMs);
+}
+
+bool HLLShadowsocks::isRunning() const
+{
+    return m_engine->isRunning();
+}
+
+qint64 HLLShadowsocks::processId() const
+{
+    return m_engine->processId();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "vpn/EngineInstaller.h"
+#include "vpn/EngineSetup.h"
+#include "vpn/ServerCommand.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class EngineProcess;
+
+// The shadowsocks engine ("sslocal"): installs it when needed, starts it with
+// "-c <configPath>", reports the start, and turns every line it prints into a server command
+// ("ServerCMD" notification and serverCommand signal).
+//
+// The controller owns its engine: at most one process per controller; starting again while the
+// engine runs stops it first; destroying the controller stops it. Every start ends in exactly
+// one report to its completion: 0 once the engine prints "start_success" (and again for every
+// later "start_success", which the engine prints after it restarts its service), or a failure
+// code. An engine that ends after its start is reported through engineExited.
+class HLLShadowsocks : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum StartCode {
+        Started = 0,
+        NoStartParameters = 7,   // no "configPath" in the start parameters
+        StartPending = 8,        // a start is already under way
+        UnknownArchitecture = 9, // no engine for this processor
+        InstallFailed = 10,      // the install script failed or was refused
+        EngineMissing = 11,      // no executable engine at the engine path
+        LaunchFailed = 12,       // the engine could not be started
+        ExitedBeforeStart = 13,  // the engine ended before "start_success"
+        StartTimedOut = 14,      // no "start_success" within the start time-out
+    };
+    using Completion = std::function<void(int code)>;
+
+    static constexpr int kDefaultStartTimeoutMs = 30000;
+    static constexpr int kDefaultStopGraceMs = 3000;
+
+    // `config` holds the start parameters ("configPath": the path of "sslocal.conf").
+    explicit HLLShadowsocks(const QJsonObject &config, QObject *parent = nullptr,
+                            const EngineSetup &setup = EngineSetup::standard());
+    ~HLLShadowsocks() override;
+
+    QJsonObject config() const { return m_config; }
+    bool checkConnectivity() const { return m_checkConnectivity; }
+
+    QString getCurrentArchitecture() const { return m_installer.getCurrentArchitecture(); }
+    QString getCurrentProgressName() const { return m_installer.getCurrentProgressName(); }
+    QString getShellFileName() const { return m_installer.getShellFileName(); }
+    QString enginePath() const { return m_installer.enginePath(); }
+    bool isVersionOk() const { return m_installer.isVersionOk(); }
+
+    // Installs the engine when it is missing or outdated; `done` gets true when it is usable.
+    void install(std::function<void(bool ok)> done = {});
+    void startWithConnectivityChecks(bool checkConnectivity, Completion completion);
+    // Ends the engine (SIGTERM, SIGKILL after the grace period); `completion` gets 0 once the
+    // process has ended, at once when none runs.
+    void stop(Completion completion = {});
+    // Ends the engine before returning (quitting, a new line's start).
+    void stopAndWait();
+
+    bool isRunning() const;
+    bool isStarting() const { return bool(m_startCompletion) && !m_started; }
+    qint64 processId() const;
+
+    void setStartTimeout(int ms) { m_startTimeoutMs = ms; }
+    void setStopGrace(int ms) { m_stopGraceMs = ms; }
+
+Q_SIGNALS:
+    void serverCommand(int cmd, const QString &cmdDes);
+    // The engine ended on its own or by stop(); `afterStart` when it had reported its start.
+    void engineExited(int exitCode, bool afterStart);
+
+private:
+    void launch();
+    void handleLine(const QString &line);
+    void handleFinished(int exitCode, bool crashed);
+    void failStart(int code, const QString &reason);
+
+    QJsonObject m_config;
+    EngineInstaller m_installer;
+    EngineProcess *m_engine = nullptr; // child
+    QTimer m_startTimer;
+    Completion m_startCompletion;
+    Completion m_stopCompletion;
+    bool m_checkConnectivity = false;
+    bool m_started = false;
+    bool m_installing = false;
+    bool m_stopRequested = false;
+    int m_startTimeoutMs = kDefaultStartTimeoutMs;
+    int m_stopGraceMs = kDefaultStopGraceMs;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "vpn/EngineInstaller.h"
+#include "vpn/EngineSetup.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class EngineProcess;
+
+// The TUN engine ("sing-box"): installs it when needed (the install script also gives it the
+// network-administration capability TUN needs) and runs "run -c <singbox.json>" with the private
+// folder as its working folder. Its output (both channels) goes to the log; nothing is parsed.
+//
+// One process per controller: start() while the engine runs stops it first (a new connection's
+// files are read afresh); destroying the controller stops it. A start is reported through
+// started() or startFailed(code); an engine that ends afterwards through engineExited.
+class HLLSingBox : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum StartCode {
+        Started = 0,
+        StartPending = 8,
+        UnknownArchitecture = 9,
+        InstallFailed = 10,
+        EngineMissing = 11,
+        LaunchFailed = 12,
+        ExitedBeforeStart = 13,
+    };
+
+    static constexpr int kDefaultStopGraceMs = 3000;
+
+    explicit HLLSingBox(QObject *parent = nullptr, const EngineSetup &setup = EngineSetup::standard());
+    ~HLLSingBox() override;
+
+    QString getCurrentArchitecture() const { return m_installer.getCurrentArchitecture(); }
+    QString getCurrentProgressName() const { return m_installer.getCurrentProgressName(); }
+    QString getShellFileName() const { return m_installer.getShellFileName(); }
+    QString enginePath() const { return m_installer.enginePath(); }
+    QString configPath() const;
+    bool isVersionOk() const { return m_installer.isVersionOk(); }
+
+    void install(std::function<void(bool ok)> done = {});
+    void start();
+    // Ends the engine (SIGTERM, SIGKILL after the grace period); `done` once it has ended.
+    void stop(std::function<void()> done = {});
+    void stopAndWait();
+
+    bool isRunning() const;
+    bool isStarting() const { return m_installing || m_launching; }
+    qint64 processId() const;
+    void setStopGrace(int ms) { m_stopGraceMs = ms; }
+
+Q_SIGNALS:
+    void started();
+    void startFailed(int code, const QString &reason);
+    void engineExited(int exitCode, bool crashed);
+
+private:
+    void launch();
+    void fail(int code, const QString &reason);
+    void handleFinished(int exitCode, bool crashed);
+
+    EngineInstaller m_installer;
+    EngineProcess *m_engine = nullptr; // child
+    std::function<void()> m_stopDone;
+    bool m_installing = false;
+    bool m_launching = false;
+    bool m_stopRequested = false;
+    int m_stopGraceMs = kDefaultStopGraceMs;
+};

@@ -1,0 +1,78 @@
+#include "vpn/PkexecRunner.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString ownershipProblem(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("cannot read %1").arg(path);
+    if (info.st_uid != 0)
+        return QStringLiteral("%1 is not owned by root").arg(path);
+    if (info.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("%1 is writable by others than root").arg(path);
+    return QString();
+}
+
+} // namespace
+
+QString PkexecRunner::scriptRefusal(const QString &scriptPath)
+{
+    const QFileInfo script(scriptPath);
+    if (!script.isFile())
+        return QStringLiteral("install script missing: %1").arg(scriptPath);
+    const QString canonical = script.canonicalFilePath();
+    if (const QString problem = ownershipProblem(canonical); !problem.isEmpty())
+        return problem;
+    return ownershipProblem(QFileInfo(canonical).absolutePath());
+}
+
+void PkexecRunner::runScript(const QString &scriptPath, QObject *guard, Done done)
+{
+    if (const QString refusal = scriptRefusal(scriptPath); !refusal.isEmpty()) {
+        done(false, refusal);
+        return;
+    }
+    const QString script = QFileInfo(scriptPath).canonicalFilePath();
+    const bool asRoot = ::geteuid() == 0;
+    const QString program = asRoot ? QStringLiteral("/bin/bash") : QStringLiteral("pkexec");
+    const QStringList arguments = asRoot ? QStringList{script} : QStringList{QStringLiteral("/bin/bash"), script};
+
+    // The process belongs to the guard: if the guard goes, the process and the reply go with it.
+    auto *process = new QProcess(guard);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    auto reply = std::make_shared<Done>(std::move(done));
+    QPointer<QProcess> watched(process);
+    QObject::connect(process, &QProcess::finished, guard,
+                     [watched, reply](int exitCode, QProcess::ExitStatus status) {
+                         if (!*reply)
+                             return;
+                         const bool ok = status == QProcess::NormalExit && exitCode == 0;
+                         const QString error = ok ? QString()
+                             : exitCode == 126 || exitCode == 127
+                                 ? QStringLiteral("administrator authorisation refused")
+                                 : QStringLiteral("install script failed with code %1").arg(exitCode);
+                         Done call = std::exchange(*reply, Done());
+                         if (watched)
+                             watched->deleteLater();
+                         call(ok, error);
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, guard,
+                     [watched, reply, program](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart || !*reply)
+                             return;
+                         Done call = std::exchange(*reply, Done());
+                         if (watched)
+                             watched->deleteLater();
+                         call(false, QStringLiteral("cannot run %1").arg(program));
+                     });
+    process->start(program, arguments);
+}

@@ -1,0 +1,3 @@
+#include "vpn/PrivilegedRunner.h"
+
+PrivilegedRunner::~PrivilegedRunner() = default;

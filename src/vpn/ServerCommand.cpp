@@ -1,0 +1,71 @@
+#include "vpn/ServerCommand.h"
+
+#include <QRegularExpression>
+
+#include <array>
+#include <climits>
+#include <utility>
+
+namespace {
+
+// In this order: a line with two markers takes the first of the table.
+const std::array<std::pair<const char *, const char *>, 10> kMarkers{{
+    {"start_success", ""},
+    {"token_handshake_failed", "token失效"},
+    {"http_tls_handshake_failed", "没有安装证书"},
+    {"user_level_not_match_server", "用户等级变更"},
+    {"user_service_expired", "会员过期"},
+    {"servers_domain_name_update", "服务器dns更新"},
+    {"dns_data_err", "服务器dns数据异常"},
+    {"vpn_service_restart", "VPN服务重启"},
+    {"server_connect_fail", "服务连接异常"},
+    {"server_connect_success", "VPN连接成功"},
+}};
+
+bool looksLikeCommand(const QString &line)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?\\d+:[a-z_]+"));
+    return pattern.match(line).hasMatch();
+}
+
+} // namespace
+
+int ServerCommand::leadingCode(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return -1;
+    const QString head = text.left(colon);
+    qsizetype i = 0;
+    while (i < head.size() && head.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < head.size() && (head.at(i) == QLatin1Char('+') || head.at(i) == QLatin1Char('-'))) {
+        negative = head.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < head.size() && head.at(i) >= QLatin1Char('0') && head.at(i) <= QLatin1Char('9'); ++i) {
+        value = value * 10 + (head.at(i).unicode() - '0');
+        if (value > qint64(INT_MAX))
+            return negative ? INT_MIN : INT_MAX;
+    }
+    return int(negative ? -value : value);
+}
+
+ServerCommand ServerCommand::parseLine(const QString &line)
+{
+    ServerCommand command;
+    bool hasMarker = false;
+    for (const auto &[marker, description] : kMarkers) {
+        if (line.contains(QLatin1String(marker))) {
+            command.cmdDes = QString::fromUtf8(description);
+            command.startSuccess = qstrcmp(marker, "start_success") == 0;
+            hasMarker = true;
+            break;
+        }
+    }
+    if (hasMarker || looksLikeCommand(line))
+        command.cmd = leadingCode(line);
+    return command;
+}
