@@ -1,0 +1,277 @@
+#include "vpn/HelperClient.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QProcess>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kMaxReplyLine = 1024 * 1024;
+constexpr int kRetryIntervalMs = 100;
+
+QJsonValue optionalText(const std::optional<QString> &text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+} // namespace
+
+HelperClient::HelperClient(const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+{
+    if (m_options.socketPath.isEmpty())
+        m_options.socketPath = defaultSocketPath();
+}
+
+HelperClient::~HelperClient()
+{
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+}
+
+QString HelperClient::defaultSocketPath()
+{
+    // The daemon's own default; both sides must agree without talking first.
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !QDir(folder).exists())
+        return QDir::tempPath() + QStringLiteral("/ostrel-helper-%1.sock").arg(::geteuid());
+    return folder + QStringLiteral("/ostrel-helper.sock");
+}
+
+HelperClient::ErrorReply HelperClient::orNothing(ErrorReply reply)
+{
+    if (reply)
+        return reply;
+    return [](const std::optional<QString> &) {};
+}
+
+void HelperClient::getVersion(VersionReply reply)
+{
+    call(QStringLiteral("getVersion"), {}, [reply](const QJsonValue &result, const QString &, bool transport) {
+        if (transport || !reply)
+            return;
+        reply(result.isString() ? result.toString() : QString());
+    });
+}
+
+void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,
+                                       const std::optional<QString> &dnsServer, bool filterInterface,
+                                       const QStringList &ignoreList, ErrorReply reply)
+{
+    const QJsonObject params = {
+        {QStringLiteral("port"), port},
+        {QStringLiteral("socksPort"), socksPort},
+        {QStringLiteral("pac"), optionalText(pac)},
+        {QStringLiteral("dnsServer"), optionalText(dnsServer)},
+        {QStringLiteral("filterInterface"), filterInterface},
+        {QStringLiteral("ignoreList"), QJsonArray::fromStringList(ignoreList)},
+    };
+    ErrorReply done = orNothing(std::move(reply));
+    call(QStringLiteral("enableProxy"), params, [done](const QJsonValue &, const QString &error, bool) {
+        done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
+    });
+}
+
+void HelperClient::disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply)
+{
+    ErrorReply done = orNothing(std::move(reply));
+    call(QStringLiteral("disableProxy"), {{QStringLiteral("filterInterface"), filterInterface}},
+         [done](const QJsonValue &, const QString &error, bool) {
+             done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
+         });
+}
+
+void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, const QJsonObject &info,
+                                               bool filterInterface, ErrorReply reply)
+{
+    const QJsonObject params = {
+        {QStringLiteral("currentPort"), port},
+        {QStringLiteral("socksPort"), socksPort},
+        {QStringLiteral("info"), info},
+        {QStringLiteral("filterInterface"), filterInterface},
+    };
+    ErrorReply done = orNothing(std::move(reply));
+    call(QStringLiteral("restoreProxy"), params, [done](const QJsonValue &, const QString &error, bool) {
+        done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
+    });
+}
+
+void HelperClient::getCurrentProxySetting(SettingsReply reply)
+{
+    call(QStringLiteral("getCurrentProxySetting"), {}, [reply](const QJsonValue &result, const QString &, bool transport) {
+        if (transport || !reply)
+            return;
+        reply(result.toObject());
+    });
+}
+
+void HelperClient::call(const QString &method, const QJsonObject &params, RawReply reply)
+{
+    const qint64 id = m_nextId++;
+    const QJsonObject request = {{QStringLiteral("id"), id}, {QStringLiteral("method"), method}, {QStringLiteral("params"), params}};
+    m_pending[id] = Pending{QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n', std::move(reply), false};
+    QTimer::singleShot(m_options.callTimeoutMs, this, [this, id] { timeOut(id); });
+    ensureConnected();
+    if (isConnected())
+        onConnected();
+}
+
+void HelperClient::ensureConnected()
+{
+    if (!m_socket) {
+        m_socket = std::make_unique<QLocalSocket>();
+        connect(m_socket.get(), &QLocalSocket::connected, this, &HelperClient::onConnected);
+        connect(m_socket.get(), &QLocalSocket::errorOccurred, this, &HelperClient::onError);
+        connect(m_socket.get(), &QLocalSocket::readyRead, this, &HelperClient::onReadyRead);
+        connect(m_socket.get(), &QLocalSocket::disconnected, this, &HelperClient::onDisconnected);
+    }
+    if (m_socket->state() == QLocalSocket::UnconnectedState)
+        m_socket->connectToServer(m_options.socketPath);
+}
+
+void HelperClient::onConnected()
+{
+    m_launchTried = false;
+    for (auto &[id, pending] : m_pending) {
+        if (pending.sent)
+            continue;
+        m_socket->write(pending.line);
+        pending.sent = true;
+    }
+}
+
+void HelperClient::onError(QLocalSocket::LocalSocketError error)
+{
+    if (!m_socket || m_socket->state() == QLocalSocket::ConnectedState)
+        return;
+    if (error == QLocalSocket::PeerClosedError)
+        return; // reported by onDisconnected
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool canLaunch = !m_options.launchProgram.isEmpty() && !m_launchTried
+        && (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError);
+    if (canLaunch) {
+        m_launchTried = true;
+        m_launchDeadline = now + m_options.launchWaitMs;
+        qint64 pid = 0;
+        if (QProcess::startDetached(m_options.launchProgram, m_options.launchArguments, QString(), &pid))
+            m_launchedPid = pid;
+    }
+    if (m_launchTried && now < m_launchDeadline) {
+        QTimer::singleShot(kRetryIntervalMs, this, &HelperClient::retryAfterLaunch);
+        return;
+    }
+    const QString reason = QStringLiteral("the helper could not be reached: ") + m_socket->errorString();
+    // Connection errors can surface inside connectToServer(); never answer inside the caller's call.
+    QTimer::singleShot(0, this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });
+}
+
+void HelperClient::retryAfterLaunch()
+{
+    if (m_pending.empty() || !m_socket)
+        return;
+    ensureConnected();
+}
+
+void HelperClient::onReadyRead()
+{
+    m_buffer += m_socket->readAll();
+    qsizetype newline;
+    while ((newline = m_buffer.indexOf('\n')) >= 0) {
+        const QByteArray line = m_buffer.left(newline);
+        m_buffer.remove(0, newline + 1);
+        const QJsonObject reply = QJsonDocument::fromJson(line).object();
+        const QJsonValue id = reply.value(QStringLiteral("id"));
+        if (!id.isDouble())
+            continue; // not an answer to anything we asked
+        const QJsonValue error = reply.value(QStringLiteral("error"));
+        const QString errorText = error.isString() ? error.toString()
+                                  : (error.isUndefined() || error.isNull()) ? QString()
+                                                                             : QStringLiteral("malformed helper reply");
+        finish(static_cast<qint64>(id.toDouble()), reply.value(QStringLiteral("result")), errorText, false);
+    }
+    if (m_buffer.size() > kMaxReplyLine) {
+        m_buffer.clear();
+        QTimer::singleShot(0, this, [this] { invalidate(); });
+    }
+}
+
+void HelperClient::onDisconnected()
+{
+    m_buffer.clear();
+    QTimer::singleShot(0, this, [this, ids = pendingIds(true)] {
+        failIds(ids, QStringLiteral("the helper closed the connection"));
+    });
+}
+
+void HelperClient::timeOut(qint64 id)
+{
+    if (m_pending.find(id) == m_pending.end())
+        return;
+    const QString reason = QStringLiteral("the helper did not answer in time");
+    finish(id, QJsonValue::Null, reason, true);
+    if (m_failureHandler)
+        m_failureHandler(reason);
+}
+
+QList<qint64> HelperClient::pendingIds(bool sentOnly) const
+{
+    QList<qint64> ids;
+    for (const auto &[id, pending] : m_pending) {
+        if (!sentOnly || pending.sent)
+            ids.append(id);
+    }
+    return ids;
+}
+
+void HelperClient::failIds(const QList<qint64> &ids, const QString &reason)
+{
+    // Calls made after the failure wait for the next connection; only these fail.
+    m_launchTried = false;
+    bool any = false;
+    for (const qint64 id : ids) {
+        if (m_pending.find(id) == m_pending.end())
+            continue;
+        if (!any && m_failureHandler)
+            m_failureHandler(reason);
+        any = true;
+        finish(id, QJsonValue::Null, reason, true);
+    }
+}
+
+void HelperClient::finish(qint64 id, const QJsonValue &result, const QString &error, bool transport)
+{
+    const auto it = m_pending.find(id);
+    if (it == m_pending.end())
+        return;
+    RawReply reply = std::move(it->second.reply);
+    m_pending.erase(it);
+    if (reply)
+        reply(result, error, transport);
+}
+
+void HelperClient::resetSocket()
+{
+    if (!m_socket)
+        return;
+    m_socket->disconnect(this);
+    m_socket->abort();
+    m_socket.release()->deleteLater();
+    m_buffer.clear();
+}
+
+void HelperClient::invalidate()
+{
+    const QList<qint64> ids = pendingIds(false);
+    resetSocket();
+    failIds(ids, QStringLiteral("helper connection invalidated"));
+    Q_EMIT connectionInvalidated();
+}

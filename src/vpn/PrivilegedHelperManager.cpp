@@ -1,0 +1,284 @@
+#include "vpn/PrivilegedHelperManager.h"
+
+#include "common/AppPaths.h"
+#include "common/Logger.h"
+#include "vpn/PkexecRunner.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+const QString PrivilegedHelperManager::kHelperIdentifier = QStringLiteral("com.ostrel-mac-privoxy.Pelmorath.ProxyHelper");
+const QString PrivilegedHelperManager::kInstalledHelperPath = QStringLiteral("/opt/Ostrel_mac_Pelmorath/ostrel-helper");
+
+namespace {
+
+const QString kLogFile = QStringLiteral("vpn/PrivilegedHelperManager");
+
+} // namespace
+
+PrivilegedHelperManager::Options PrivilegedHelperManager::defaultOptions()
+{
+    Options options;
+    options.bundledHelperPath = QCoreApplication::applicationDirPath() + QStringLiteral("/ostrel-helper");
+    options.installedHelperPath = kInstalledHelperPath;
+    options.socketPath = HelperClient::defaultSocketPath();
+    options.installScriptPath = helperInstallScript();
+    return options;
+}
+
+PrivilegedHelperManager &PrivilegedHelperManager::shared()
+{
+    // Parented to the application so it goes before the event loop does.
+    static QPointer<PrivilegedHelperManager> instance;
+    if (!instance)
+        instance = new PrivilegedHelperManager(defaultOptions(), QCoreApplication::instance());
+    return *instance;
+}
+
+PrivilegedHelperManager::PrivilegedHelperManager(Options options, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+{
+    initAuthorizationRef();
+}
+
+PrivilegedHelperManager::~PrivilegedHelperManager() = default;
+
+void PrivilegedHelperManager::log(const QString &message, int level, const QString &function) const
+{
+    Logger::log(message, level, kLogFile, function);
+}
+
+void PrivilegedHelperManager::initAuthorizationRef()
+{
+    // The one way to get administrator rights here is pkexec, unless we already have them.
+    if (::geteuid() == 0 || !QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty())
+        return;
+    log(QStringLiteral("initAuthorizationRef AuthorizationCreate failed"), Logger::Error,
+        QStringLiteral("initAuthorizationRef()"));
+}
+
+QString PrivilegedHelperManager::statusName(HelperStatus status)
+{
+    switch (status) {
+    case HelperStatus::installed:
+        return QStringLiteral("installed");
+    case HelperStatus::noFound:
+        return QStringLiteral("noFound");
+    case HelperStatus::needUpdate:
+        return QStringLiteral("needUpdate");
+    }
+    return QStringLiteral("unknown");
+}
+
+QString PrivilegedHelperManager::helperInstallScript()
+{
+    return AppPaths::resourcePath(QStringLiteral("scripts/install_helper.sh"));
+}
+
+QString PrivilegedHelperManager::requiredVersion() const
+{
+    if (!m_options.requiredVersion.isEmpty())
+        return m_options.requiredVersion;
+    if (!QFile::exists(m_options.bundledHelperPath))
+        return {};
+    QProcess process;
+    process.start(m_options.bundledHelperPath, {QStringLiteral("--version")});
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    // "ostrel-helper 3.2.0"
+    const QStringList words = QString::fromUtf8(process.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
+    return words.size() == 2 ? words.last() : QString();
+}
+
+void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> callback)
+{
+    const QString function = QStringLiteral("getHelperStatus(callback:)");
+    // Whichever of reply, time-out or early answer comes first wins; all run on this thread.
+    auto answered = std::make_shared<bool>(false);
+    auto answer = [answered, callback](HelperStatus status) {
+        if (*answered)
+            return;
+        *answered = true;
+        if (callback)
+            callback(status);
+    };
+
+    const QString required = requiredVersion();
+    if (required.isEmpty()) {
+        log(QStringLiteral("check helper status fail"), Logger::Info, function);
+        answer(HelperStatus::noFound);
+        return;
+    }
+    if (!QFile::exists(m_options.installedHelperPath)) {
+        answer(HelperStatus::noFound);
+        return;
+    }
+
+    QElapsedTimer started;
+    started.start();
+    if (m_timer)
+        m_timer->deleteLater();
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    const double seconds = m_options.versionTimeoutMs / 1000.0;
+    connect(m_timer, &QTimer::timeout, this, [this, answer, seconds, function] {
+        log(QStringLiteral("check helper timeout time: ") + QString::number(seconds, 'f', 1), Logger::Info, function);
+        if (m_timer)
+            m_timer->deleteLater();
+        answer(HelperStatus::noFound);
+    });
+    m_timer->start(m_options.versionTimeoutMs);
+
+    ProxyConfigRemoteProcessProtocol *proxy = helper();
+    if (!proxy)
+        return;
+    QPointer<PrivilegedHelperManager> self(this);
+    proxy->getVersion([self, answer, required, started, function](const QString &version) {
+        if (!self)
+            return;
+        if (self->m_timer) {
+            self->m_timer->stop();
+            self->m_timer->deleteLater();
+        }
+        self->log(QStringLiteral("helper version ") + version + QStringLiteral(" require version ") + required,
+                  Logger::Debug, function);
+        const HelperStatus status = (version.isEmpty() || version != required) ? HelperStatus::needUpdate
+                                                                               : HelperStatus::installed;
+        self->log(QStringLiteral("check helper using time: ") + QString::number(started.elapsed() / 1000.0),
+                  Logger::Info, function);
+        answer(status);
+    });
+}
+
+void PrivilegedHelperManager::checkInstall()
+{
+    QPointer<PrivilegedHelperManager> self(this);
+    getHelperStatus([self](HelperStatus status) {
+        const QString function = QStringLiteral("checkInstall()");
+        Logger::log(QStringLiteral("check result: ") + statusName(status), Logger::Debug, kLogFile, function);
+        if (!self)
+            return;
+        if (status != HelperStatus::noFound && status != HelperStatus::needUpdate) {
+            self->log(QStringLiteral("installed"), Logger::Info, function);
+            return;
+        }
+        self->log(QStringLiteral("need to install helper"), Logger::Debug, function);
+        self->legacyInstallHelper(self->m_options.installScriptPath);
+    });
+}
+
+void PrivilegedHelperManager::legacyInstallHelper(const QString &scriptPath, std::function<void(bool)> done)
+{
+    if (m_installing) {
+        if (done)
+            done(false);
+        return;
+    }
+    if (!QFile::exists(scriptPath)) {
+        qDebug().noquote() << "legacyInstallHelper create script fail:" << scriptPath << "is missing";
+        if (done)
+            done(false);
+        Q_EMIT installFinished(false);
+        return;
+    }
+    m_installing = true;
+    const QStringList arguments = {scriptPath, QStringLiteral("--from"), m_options.bundledHelperPath};
+    QPointer<PrivilegedHelperManager> self(this);
+    // Asynchronous, unlike a blocking prompt: the window keeps drawing while the agent asks.
+    InstallRunner runner = m_options.runner;
+    if (!runner)
+        runner = [this](const QString &program, const QStringList &args, InstallDone finished) {
+            runPrivileged(program, args, std::move(finished));
+        };
+    runner(QStringLiteral("/bin/bash"), arguments, [self, done](bool ok, const QString &output) {
+        if (!self)
+            return;
+        self->m_installing = false;
+        if (ok)
+            qDebug().noquote() << "apple script result:" << output.trimmed();
+        else
+            qDebug().noquote() << "apple script failed" << output.trimmed();
+        // The next command talks to the freshly installed helper.
+        if (self->m_connection) {
+            self->m_connection->invalidate();
+            self->m_connection.release()->deleteLater();
+        }
+        if (done)
+            done(ok);
+        Q_EMIT self->installFinished(ok);
+    });
+}
+
+void PrivilegedHelperManager::runPrivileged(const QString &program, const QStringList &arguments, InstallDone done)
+{
+    // Root runs the script: it must be one only root can change, or the prompt could be a
+    // window for swapping it.
+    const QString refusal = arguments.isEmpty() ? QString() : PkexecRunner::scriptRefusal(arguments.first());
+    if (!refusal.isEmpty()) {
+        done(false, refusal);
+        return;
+    }
+    const bool asRoot = ::geteuid() == 0;
+    const QString executable = asRoot ? program : QStandardPaths::findExecutable(QStringLiteral("pkexec"));
+    if (executable.isEmpty()) {
+        done(false, QStringLiteral("pkexec is not installed"));
+        return;
+    }
+    const QStringList argv = asRoot ? arguments : QStringList{program} + arguments;
+    auto *process = new QProcess(this); // deleted when it finishes, or with the manager
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    QPointer<QProcess> guard(process);
+    auto reply = std::make_shared<InstallDone>(std::move(done));
+    connect(process, &QProcess::finished, this, [guard, reply](int exitCode, QProcess::ExitStatus status) {
+        if (!guard || !*reply)
+            return;
+        const QString output = QString::fromLocal8Bit(guard->readAll());
+        guard->deleteLater();
+        std::exchange(*reply, InstallDone())(status == QProcess::NormalExit && exitCode == 0, output);
+    });
+    connect(process, &QProcess::errorOccurred, this, [guard, reply](QProcess::ProcessError error) {
+        if (!guard || error != QProcess::FailedToStart || !*reply)
+            return;
+        const QString output = guard->errorString();
+        guard->deleteLater();
+        std::exchange(*reply, InstallDone())(false, output);
+    });
+    process->start(executable, argv);
+}
+
+ProxyConfigRemoteProcessProtocol *PrivilegedHelperManager::helper(std::function<void(const QString &)> failture)
+{
+    if (!m_connection) {
+        HelperClient::Options options;
+        options.socketPath = m_options.socketPath;
+        options.callTimeoutMs = m_options.callTimeoutMs;
+        if (QFile::exists(m_options.installedHelperPath)) {
+            options.launchProgram = m_options.installedHelperPath;
+            options.launchArguments = QStringList{QStringLiteral("--socket"), m_options.socketPath} + m_options.launchArguments;
+        }
+        m_connection = std::make_unique<HelperClient>(options);
+        connect(m_connection.get(), &HelperClient::connectionInvalidated, this, [this] {
+            log(QStringLiteral("XPC Connection Invalidated"), Logger::Info, QStringLiteral("helper(failture:)"));
+        });
+    }
+    QPointer<PrivilegedHelperManager> self(this);
+    m_connection->setFailureHandler([self, failture](const QString &reason) {
+        if (self)
+            self->log(QStringLiteral("Helper connection was closed with error: ") + reason, Logger::Info,
+                      QStringLiteral("helper(failture:)"));
+        if (failture)
+            failture(reason);
+    });
+    return m_connection.get();
+}

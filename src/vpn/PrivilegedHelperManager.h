@@ -1,0 +1,83 @@
+#pragma once
+
+#include "vpn/HelperClient.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+enum class HelperStatus { installed = 0, noFound = 1, needUpdate = 2 };
+
+// The client's side of the proxy-settings helper: checks at start-up that the installed helper
+// answers with the version shipped beside the client, installs it with administrator rights when
+// it is missing or differs, and hands out the connection the system-proxy road sends its
+// commands through.
+class PrivilegedHelperManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const QString kHelperIdentifier;
+    static const QString kInstalledHelperPath;
+    static constexpr int kVersionTimeoutMs = 15000;
+
+    // Runs a program with administrator rights (argument list, never a shell line) and reports
+    // whether it ran and exited 0, with its output for the log.
+    using InstallDone = std::function<void(bool ok, const QString &output)>;
+    using InstallRunner = std::function<void(const QString &program, const QStringList &arguments, InstallDone done)>;
+
+    struct Options
+    {
+        QString bundledHelperPath;   // the helper shipped beside the client
+        QString installedHelperPath; // where the install script puts it
+        QString socketPath;
+        QString installScriptPath;
+        QStringList launchArguments; // extra arguments when the client starts the helper itself
+        QString requiredVersion;     // empty: ask the shipped helper ("--version")
+        int versionTimeoutMs = kVersionTimeoutMs;
+        int callTimeoutMs = 5000;
+        InstallRunner runner; // empty: pkexec, or directly when already root
+    };
+
+    static Options defaultOptions();
+    static PrivilegedHelperManager &shared();
+
+    explicit PrivilegedHelperManager(Options options = defaultOptions(), QObject *parent = nullptr);
+    ~PrivilegedHelperManager() override;
+
+    static QString statusName(HelperStatus status);
+
+    void getHelperStatus(std::function<void(HelperStatus)> callback);
+    void checkInstall();
+
+    // The fixed install script shipped in the resources. (Never a script written at run time:
+    // anything in a user-writable temporary file could be swapped before root runs it.)
+    static QString helperInstallScript();
+    void legacyInstallHelper(const QString &scriptPath, std::function<void(bool ok)> done = {});
+
+    // The connection to the helper; the failure block runs when it cannot be reached or a call
+    // is lost. Never null here, as the socket is only tried on the first call.
+    ProxyConfigRemoteProcessProtocol *helper(std::function<void(const QString &)> failture = {});
+
+    QString requiredVersion() const;
+    const Options &options() const { return m_options; }
+    HelperClient *connection() const { return m_connection.get(); }
+    bool isInstalling() const { return m_installing; }
+
+Q_SIGNALS:
+    void installFinished(bool ok);
+
+private:
+    void initAuthorizationRef();
+    void runPrivileged(const QString &program, const QStringList &arguments, InstallDone done);
+    void log(const QString &message, int level, const QString &function) const;
+
+    Options m_options;
+    std::unique_ptr<HelperClient> m_connection;
+    QPointer<QTimer> m_timer;
+    bool m_installing = false;
+};
