@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFileSystemWatcher>
 
 #include <csignal>
 #include <cstdio>
@@ -86,12 +87,20 @@ int main(int argc, char **argv)
 
     // The session is ending: the user's settings must not keep pointing at a listener that is
     // about to go away with it.
-    UnixSignalWatcher signals({SIGTERM, SIGINT, SIGHUP});
-    QObject::connect(&signals, &UnixSignalWatcher::unixSignal, &app, [&service] {
+    auto shutDown = [&service] {
         const QString restoreError = service.disableProxy(true);
         if (!restoreError.isEmpty())
             qWarning().noquote() << "could not restore the proxy settings:" << restoreError;
         QCoreApplication::quit();
+    };
+    UnixSignalWatcher signals({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signals, &UnixSignalWatcher::unixSignal, &app, shutDown);
+    // An install replaced this program: step aside so the client's next request starts the new one
+    // (an old version would otherwise answer the version check for ever).
+    QFileSystemWatcher selfWatcher({QCoreApplication::applicationFilePath()});
+    QObject::connect(&selfWatcher, &QFileSystemWatcher::fileChanged, &app, [shutDown](const QString &) {
+        qInfo().noquote() << "the helper program was replaced; exiting";
+        shutDown();
     });
     std::signal(SIGPIPE, SIG_IGN);
     return app.exec();

@@ -1,0 +1,54 @@
+#!/bin/bash
+# Installs the proxy-settings helper for every user of this machine: the program into its system
+# folder, owned by root, and a systemd user socket that starts it on a session's first request.
+# Where systemd does not run, the client starts the installed program itself.
+#
+#   install_helper.sh --from <built helper> [--prefix <staging root>]
+#
+# Runs as root (through pkexec). It takes no other input: paths are fixed below, and the
+# program is copied, never executed.
+set -euo pipefail
+
+from=""
+prefix=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --from) from="${2:-}"; shift 2 ;;
+    --prefix) prefix="${2:-}"; shift 2 ;;
+    *) echo "install_helper: unknown argument: $1" >&2; exit 2 ;;
+  esac
+done
+
+if [ -z "$from" ] || [ ! -f "$from" ] || [ ! -x "$from" ]; then
+  echo "install_helper: no helper program at '${from}'" >&2
+  exit 1
+fi
+if [ "$(basename -- "$from")" != "ostrel-helper" ]; then
+  echo "install_helper: '${from}' is not the helper program" >&2
+  exit 1
+fi
+
+here=$(cd -- "$(dirname -- "$0")" && pwd)
+units="$here/../systemd"
+dest_dir="$prefix/opt/Ostrel_mac_Pelmorath"
+unit_dir="$prefix/usr/lib/systemd/user"
+
+install -d -m 0755 "$dest_dir"
+# Copy beside the target and rename: a running helper keeps its old file until it exits.
+tmp=$(mktemp "$dest_dir/.ostrel-helper.XXXXXX")
+trap 'rm -f "$tmp"' EXIT
+install -m 0755 -- "$from" "$tmp"
+if [ "$(id -u)" -eq 0 ]; then
+  chown root:root "$tmp"
+fi
+mv -f -- "$tmp" "$dest_dir/ostrel-helper"
+trap - EXIT
+
+install -d -m 0755 "$unit_dir"
+install -m 0644 -- "$units/ostrel-helper.socket" "$unit_dir/ostrel-helper.socket"
+install -m 0644 -- "$units/ostrel-helper.service" "$unit_dir/ostrel-helper.service"
+
+if [ -z "$prefix" ] && [ -d /run/systemd/system ] && command -v systemctl >/dev/null 2>&1; then
+  systemctl --global enable ostrel-helper.socket >/dev/null 2>&1 || true
+fi
+echo "install_helper: installed $dest_dir/ostrel-helper"
