@@ -1,0 +1,14 @@
+#include "vpn/ProxyConfTool.h"
+
+#include <QDebug>
+#include <QNetworkInterface>
+
+QStringList ProxyConfTool::networkServicesList()
+{
+    QStringList services;
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+        qDebug().noquote() << "network service:" << interface.name() << interface.humanReadableName()
+                           << interface.type() << (interface.flags().testFlag(QNetworkInterface::IsUp) ? "up" : "down");
+    }
+    return services;
+}

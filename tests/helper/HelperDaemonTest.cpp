@@ -1,0 +1,256 @@
+// The helper daemon as the client meets it: the real executable on a temporary socket with the
+// file backend, so every test can read what it would have set on a desktop.
+#include "support/DaemonProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
+
+const QJsonArray kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
+
+QJsonObject userOwnSettings()
+{
+    return {{"mode", "manual"}, {"socks_host", "proxy.example.org"}, {"socks_port", 1080},
+            {"http_host", ""}, {"http_port", 0}, {"ignore_hosts", QJsonArray{"localhost"}}, {"autoconfig_url", ""}};
+}
+
+class HelperDaemonTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::exists(kHelper)) << "build the ostrel-helper target first";
+        ASSERT_TRUE(m_dir.isValid());
+        m_socket = m_dir.filePath("helper.sock");
+        m_settings = m_dir.filePath("desktop-proxy.json");
+        m_state = m_dir.filePath("state");
+    }
+
+    QStringList arguments() const
+    {
+        return {"--socket", m_socket, "--backend", "file", "--settings-file", m_settings, "--state-dir", m_state};
+    }
+
+    bool startHelper(DaemonProcess &daemon) { return daemon.start(kHelper, arguments(), m_socket); }
+
+    void writeUserSettings(const QJsonObject &settings)
+    {
+        QFile file(m_settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(settings).toJson());
+    }
+
+    QJsonObject desktopSettings() const
+    {
+        QFile file(m_settings);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    QJsonObject call(const QString &method, const QJsonObject &params = {}, int id = 1)
+    {
+        const QJsonObject request = {{"id", id}, {"method", method}, {"params", params}};
+        const QByteArray reply = exchangeLine(m_socket, QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+        return QJsonDocument::fromJson(reply).object();
+    }
+
+    QJsonObject enable(int socksPort = 9999)
+    {
+        return call("enableProxy", {{"port", socksPort}, {"socksPort", socksPort}, {"pac", QJsonValue::Null},
+                                    {"dnsServer", QJsonValue::Null}, {"filterInterface", true}, {"ignoreList", kExceptions}});
+    }
+
+    QString savedStatePath() const { return m_state + "/saved-proxy-settings.json"; }
+
+    QTemporaryDir m_dir;
+    QString m_socket;
+    QString m_settings;
+    QString m_state;
+};
+
+TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
+{
+    writeUserSettings(userOwnSettings());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+
+    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    const QJsonObject reply = enable();
+    EXPECT_TRUE(reply.contains("result")) << QJsonDocument(reply).toJson().constData();
+    EXPECT_FALSE(reply.contains("error"));
+
+    const QJsonObject applied = desktopSettings();
+    EXPECT_EQ(applied.value("mode").toString(), "manual");
+    EXPECT_EQ(applied.value("socks_host").toString(), "127.0.0.1");
+    EXPECT_EQ(applied.value("socks_port").toInt(), 9999);
+    EXPECT_EQ(applied.value("ignore_hosts").toArray(), kExceptions);
+
+    // The user's own settings wait on disk, readable by the user alone.
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(savedStatePath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    const QJsonObject current = call("getCurrentProxySetting").value("result").toObject();
+    EXPECT_EQ(current.value("socks_port").toInt(), 9999);
+    EXPECT_TRUE(current.value("changed_by_helper").toBool());
+
+    // A second enable (the engine printed its start line twice) must not save our settings as
+    // the user's.
+    enable(9998);
+    EXPECT_EQ(desktopSettings().value("socks_port").toInt(), 9998);
+
+    const QJsonObject disabled = call("disableProxy", {{"filterInterface", true}});
+    EXPECT_FALSE(disabled.contains("error"));
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_FALSE(QFile::exists(savedStatePath()));
+}
+
+TEST_F(HelperDaemonTest, DisableWithoutSettingsFileRemovesOurs)
+{
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+    enable();
+    ASSERT_TRUE(QFile::exists(m_settings));
+    call("disableProxy", {{"filterInterface", true}});
+    EXPECT_FALSE(QFile::exists(m_settings)) << "there was no file before: none after";
+}
+
+TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
+{
+    writeUserSettings(userOwnSettings());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+
+    const QJsonObject base = {{"port", 9999}, {"socksPort", 9999}, {"filterInterface", true}, {"ignoreList", kExceptions}};
+    const QList<QPair<QString, QJsonValue>> bad = {
+        {"port", 0}, {"port", 65536}, {"port", 99.5}, {"port", "9999"}, {"socksPort", -1},
+        {"pac", "http://x/'; rm -rf ~"}, {"pac", "javascript:alert(1)"}, {"dnsServer", "8.8.8.8; reboot"},
+        {"dnsServer", 8}, {"filterInterface", "yes"},
+        {"ignoreList", QJsonArray{"localhost", "evil'host"}}, {"ignoreList", QJsonArray{"a\nb"}},
+        {"ignoreList", QJsonArray{"with space"}}, {"ignoreList", QJsonArray{"10.0.0.0/33"}},
+        {"ignoreList", QJsonArray{1}}, {"ignoreList", "localhost"},
+    };
+    int id = 10;
+    for (const auto &[key, value] : bad) {
+        QJsonObject params = base;
+        params.insert(key, value);
+        const QJsonObject reply = call("enableProxy", params, ++id);
+        EXPECT_EQ(reply.value("id").toInt(), id);
+        EXPECT_TRUE(reply.value("error").isString()) << key.toStdString() << " accepted: "
+                                                     << QJsonDocument(params).toJson(QJsonDocument::Compact).constData();
+    }
+    QJsonArray tooMany;
+    for (int i = 0; i < 65; ++i)
+        tooMany.append(QStringLiteral("host%1.example").arg(i));
+    QJsonObject params = base;
+    params.insert("ignoreList", tooMany);
+    EXPECT_TRUE(call("enableProxy", params).value("error").isString());
+    EXPECT_TRUE(call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999}, {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "a b"}}}})
+                    .value("error").isString());
+    EXPECT_TRUE(call("noSuchMethod").value("error").isString());
+
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_FALSE(QFile::exists(savedStatePath()));
+}
+
+TEST_F(HelperDaemonTest, SurvivesGarbageHugeLinesAndVanishingClients)
+{
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+
+    EXPECT_TRUE(QJsonDocument::fromJson(exchangeLine(m_socket, "not json at all\n")).object().value("error").isString());
+    EXPECT_TRUE(QJsonDocument::fromJson(exchangeLine(m_socket, "[1,2,3]\n")).object().value("error").isString());
+    EXPECT_TRUE(QJsonDocument::fromJson(exchangeLine(m_socket, "{\"id\":3,\"method\":7}\n")).object().value("error").isString());
+
+    // A line without end: answered once, then the peer is dropped; memory stays bounded.
+    {
+        QLocalSocket socket;
+        socket.connectToServer(m_socket);
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        const QByteArray chunk(256 * 1024, 'x');
+        socket.write(chunk);
+        socket.waitForBytesWritten(2000);
+        QByteArray reply;
+        while (socket.state() == QLocalSocket::ConnectedState && socket.waitForReadyRead(3000))
+            reply += socket.readAll();
+        reply += socket.readAll();
+        EXPECT_TRUE(reply.contains("request too long"));
+    }
+    // Clients that leave in the middle of a request.
+    for (int i = 0; i < 20; ++i) {
+        QLocalSocket socket;
+        socket.connectToServer(m_socket);
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        socket.write("{\"id\":1,\"method\":\"enableProxy\",\"params\":{\"port\":9999,\"socksPort\":9999}}\n{\"id\":2,\"meth");
+        socket.waitForBytesWritten(1000);
+        socket.abort();
+    }
+    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    EXPECT_EQ(daemon.process()->state(), QProcess::Running);
+}
+
+TEST_F(HelperDaemonTest, CrashLeftoverIsRestoredAtTheNextStart)
+{
+    writeUserSettings(userOwnSettings());
+    {
+        DaemonProcess daemon;
+        ASSERT_TRUE(startHelper(daemon));
+        enable();
+        ASSERT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+        daemon.crash();
+    }
+    EXPECT_EQ(desktopSettings().value("socks_port").toInt(), 9999) << "a killed helper cannot clean up";
+    ASSERT_TRUE(QFile::exists(savedStatePath()));
+
+    DaemonProcess again;
+    ASSERT_TRUE(startHelper(again));
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_FALSE(QFile::exists(savedStatePath()));
+}
+
+TEST_F(HelperDaemonTest, TerminationRestoresAndADamagedStateIsSetAside)
+{
+    writeUserSettings(userOwnSettings());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+    enable();
+    EXPECT_TRUE(daemon.terminate());
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
+
+    QDir().mkpath(m_state);
+    QFile damaged(savedStatePath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\"backend\": \"file\", \"snap");
+    damaged.close();
+    DaemonProcess next;
+    ASSERT_TRUE(startHelper(next));
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_TRUE(QFile::exists(savedStatePath() + ".damaged"));
+}
+
+TEST_F(HelperDaemonTest, SecondDaemonOnTheSameSocketRefusesToStart)
+{
+    DaemonProcess first;
+    ASSERT_TRUE(startHelper(first));
+    QProcess second;
+    second.start(kHelper, arguments());
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+}
+
+} // namespace
