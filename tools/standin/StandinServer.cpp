@@ -1,0 +1,290 @@
+#include "StandinServer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrlQuery>
+
+#include <chrono>
+#include <thread>
+
+#include <httplib.h>
+
+#include "StandinProtocol.h"
+
+namespace {
+
+QString header(const httplib::Request &req, const char *name)
+{
+    return QString::fromStdString(req.get_header_value(name));
+}
+
+void sendJson(httplib::Response &res, const QJsonObject &object, int status = 200)
+{
+    res.status = status;
+    res.set_content(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString(), "application/json");
+}
+
+bool isUploadPath(const QString &path)
+{
+    return path == QLatin1String("/api/client/society_v2/users/create_feedbacks")
+        || path == QLatin1String("/api/client/society/users/feedback/resend");
+}
+
+} // namespace
+
+StandinServer::StandinServer()
+    : m_server(std::make_unique<httplib::Server>())
+{
+}
+
+StandinServer::~StandinServer() = default;
+
+int StandinServer::bind(int port)
+{
+    if (port == 0)
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+    else
+        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
+    if (m_port <= 0)
+        return -1;
+    m_state = std::make_unique<StandinState>(QStringLiteral("http://127.0.0.1:%1").arg(m_port));
+    routes();
+    return m_port;
+}
+
+void StandinServer::run()
+{
+    m_server->listen_after_bind();
+}
+
+void StandinServer::stop()
+{
+    m_server->stop();
+}
+
+void StandinServer::routes()
+{
+    m_server->Post("/__control", [this](const httplib::Request &req, httplib::Response &res) {
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(req.body));
+        const bool ok = doc.isObject() && applyControl(doc.object());
+        sendJson(res, QJsonObject{{QStringLiteral("ok"), ok}}, ok ? 200 : 400);
+    });
+    m_server->Get("/__records", [this](const httplib::Request &, httplib::Response &res) {
+        sendJson(res, m_state->records());
+    });
+    m_server->Get("/hostlist", [this](const httplib::Request &req, httplib::Response &res) {
+        const std::optional<Fault> fault = takeFault(QStringLiteral("/hostlist"));
+        if (applyTransportFault(fault, res))
+            return;
+        res.set_content(StandinProtocol::sealHostList(m_state->remoteHosts()).toStdString(), "text/plain");
+    });
+    m_server->Get("/static/.*", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
+    const std::string probe = StandinProtocol::probePath().toStdString();
+    m_server->Get(probe, [this](const httplib::Request &req, httplib::Response &res) { handleProbe(req, res); });
+    auto api = [this](const httplib::Request &req, httplib::Response &res) { handleApi(req, res); };
+    m_server->Get("/.*", api);
+    m_server->Post("/.*", api);
+    m_server->Put("/.*", api);
+    m_server->Delete("/.*", api);
+}
+
+bool StandinServer::applyControl(const QJsonObject &control)
+{
+    {
+        std::lock_guard lock(m_faultMutex);
+        if (control.value(QStringLiteral("clear_faults")).toBool())
+            m_faults.clear();
+        QJsonArray faults = control.value(QStringLiteral("faults")).toArray();
+        if (control.value(QStringLiteral("fault")).isObject())
+            faults.append(control.value(QStringLiteral("fault")));
+        for (const QJsonValue &value : std::as_const(faults)) {
+            const QJsonObject object = value.toObject();
+            const QString path = object.value(QStringLiteral("path")).toString(QStringLiteral("*"));
+            Fault fault;
+            fault.kind = object.value(QStringLiteral("kind")).toString();
+            fault.remaining = object.value(QStringLiteral("count")).toInt(-1);
+            fault.delayMs = object.value(QStringLiteral("delay_ms")).toInt(20000);
+            if (fault.kind.isEmpty() || fault.kind == QLatin1String("none"))
+                m_faults.remove(path);
+            else
+                m_faults.insert(path, fault);
+        }
+    }
+    if (m_state)
+        m_state->applyControl(control);
+    return true;
+}
+
+std::optional<StandinServer::Fault> StandinServer::takeFault(const QString &path)
+{
+    std::lock_guard lock(m_faultMutex);
+    QString key = path;
+    if (!m_faults.contains(key))
+        key = QStringLiteral("*");
+    auto it = m_faults.find(key);
+    if (it == m_faults.end())
+        return std::nullopt;
+    // The wildcard leaves the control endpoints and the static files alone.
+    if (key == QLatin1String("*") && !path.startsWith(QLatin1String("/api/")))
+        return std::nullopt;
+    Fault fault = it.value();
+    if (it->remaining > 0 && --it->remaining == 0)
+        m_faults.erase(it);
+    return fault;
+}
+
+bool StandinServer::applyTransportFault(const std::optional<Fault> &fault, httplib::Response &res)
+{
+    if (!fault)
+        return false;
+    if (fault->kind == QLatin1String("delay"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));
+    if (fault->kind == QLatin1String("http500")) {
+        res.status = 500;
+        res.set_content("internal error", "text/plain");
+        return true;
+    }
+    if (fault->kind == QLatin1String("close")) {
+        // Promise a body, then hang up before sending it.
+        res.set_content_provider(1024, "text/plain", [](size_t, size_t, httplib::DataSink &) { return false; });
+        return true;
+    }
+    return false;
+}
+
+void StandinServer::handleProbe(const httplib::Request &, httplib::Response &res)
+{
+    const std::optional<Fault> fault = takeFault(StandinProtocol::probePath());
+    if (applyTransportFault(fault, res))
+        return;
+    const QString kind = fault ? fault->kind : QString();
+    if (kind != QLatin1String("no_etag"))
+        res.set_header("Etag", (kind == QLatin1String("wrong_etag") ? QStringLiteral("not-the-service") : StandinProtocol::expectedEtag()).toStdString());
+    res.set_content("pong", "text/plain");
+}
+
+void StandinServer::handleStatic(const httplib::Request &req, httplib::Response &res)
+{
+    const QString path = QString::fromStdString(req.path);
+    const std::optional<Fault> fault = takeFault(path);
+    if (applyTransportFault(fault, res))
+        return;
+    if (path.startsWith(QLatin1String("/static/archives/")) && path.endsWith(QLatin1String(".zip"))) {
+        const QString name = path.mid(17).chopped(4);
+        if (const StandinArchives::Archive *archive = m_state->archives().find(name)) {
+            res.set_content(archive->bytes.toStdString(), "application/zip");
+            return;
+        }
+    }
+    if (path.startsWith(QLatin1String("/static/images/"))) {
+        res.set_content(StandinArchives::tinyPng().toStdString(), "image/png");
+        return;
+    }
+    if (path == QLatin1String("/static/page.html")) {
+        res.set_content("<!doctype html><html><body>stand-in page</body></html>", "text/html");
+        return;
+    }
+    if (path == QLatin1String("/static/installer.dmg")) {
+        // Sent slowly in chunks so that a client sees progress; "break_at" cuts it off there.
+        const size_t size = req.has_param("size") ? std::stoul(req.get_param_value("size")) : 256 * 1024;
+        const int delayMs = req.has_param("chunk_delay_ms") ? std::stoi(req.get_param_value("chunk_delay_ms")) : 10;
+        const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
+        res.set_content_provider(size, "application/octet-stream",
+                                 [size, delayMs, breakAt](size_t offset, size_t, httplib::DataSink &sink) {
+            if (offset >= breakAt)
+                return false;
+            const size_t chunk = std::min<size_t>(8192, std::min(size, breakAt) - offset);
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            const std::string data(chunk, char('A' + (offset / 8192) % 26));
+            return sink.write(data.data(), data.size());
+        });
+        return;
+    }
+    res.status = 404;
+    res.set_content("not found", "text/plain");
+}
+
+void StandinServer::handleApi(const httplib::Request &req, httplib::Response &res)
+{
+    const std::optional<StandinProtocol::PlainPath> plain = StandinProtocol::decryptPath(QString::fromStdString(req.path));
+    if (!plain) {
+        res.status = 404;
+        res.set_content("unknown path", "text/plain");
+        return;
+    }
+    StandinState::Request request;
+    request.method = QString::fromStdString(req.method);
+    request.path = plain->path;
+    QString authorization = header(req, "Authorization");
+    if (authorization.startsWith(QLatin1String("Bearer ")))
+        request.token = authorization.mid(7);
+    for (const char *name : {"un_timestamp", "un_nonce", "sign_data", "channel_id", "app_version", "app_name", "app_type",
+                             "language", "api_version", "file_secret"})
+        request.headers.insert(QString::fromLatin1(name), header(req, name));
+
+    if (isUploadPath(plain->path)) {
+        handleUpload(request, req, res);
+        return;
+    }
+    const std::optional<Fault> fault = takeFault(plain->path);
+    if (applyTransportFault(fault, res))
+        return;
+    std::map<std::string, std::string> fields;
+    if (req.method == "POST")
+        fields = StandinProtocol::fieldsFromJson(QByteArray::fromStdString(req.body));
+    else
+        for (const auto &param : req.params)
+            fields[param.first] = param.second;
+    const std::optional<StandinProtocol::Envelope> envelope = StandinProtocol::openEnvelope(fields);
+    if (!envelope) {
+        sendSealed(fault, QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400},
+                                      {QStringLiteral("message"), QStringLiteral("bad envelope")}}, res, false);
+        return;
+    }
+    const bool signedHeaders = request.headers.value(QStringLiteral("sign_data")) == QString::fromStdString(fields["sign_data"]);
+    if (!envelope->signatureValid || !signedHeaders) {
+        sendSealed(fault, QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 401},
+                                      {QStringLiteral("message"), QStringLiteral("bad signature")}}, res, false);
+        return;
+    }
+    request.params = envelope->params;
+    sendSealed(fault, m_state->handle(request), res, false);
+}
+
+void StandinServer::handleUpload(const StandinState::Request &request, const httplib::Request &req, httplib::Response &res)
+{
+    const std::optional<Fault> fault = takeFault(request.path);
+    if (applyTransportFault(fault, res))
+        return;
+    QList<StandinState::FilePart> parts;
+    for (const auto &[name, file] : req.files)
+        parts << StandinState::FilePart{QString::fromStdString(file.name), QString::fromStdString(file.filename),
+                                        QString::fromStdString(file.content_type), QByteArray::fromStdString(file.content)};
+    const bool create = request.path.endsWith(QLatin1String("create_feedbacks"));
+    sendSealed(fault, create ? m_state->createFeedback(request, parts) : m_state->resendFeedback(request, parts), res, true);
+}
+
+void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, bool upload)
+{
+    const QString kind = fault ? fault->kind : QString();
+    if (kind == QLatin1String("fail"))
+        reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400},
+                            {QStringLiteral("message"), QStringLiteral("操作失败")}};
+    else if (kind == QLatin1String("error101"))
+        reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 101},
+                            {QStringLiteral("message"), QStringLiteral("账号异常")}};
+    else if (kind == QLatin1String("C238"))
+        reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 238},
+                            {QStringLiteral("code"), QStringLiteral("C238")}, {QStringLiteral("message"), QStringLiteral("设备数已达上限")}};
+    else if (kind == QLatin1String("C5000"))
+        reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 5000},
+                            {QStringLiteral("code"), QStringLiteral("C5000")}, {QStringLiteral("message"), QStringLiteral("会员已过期")}};
+    if (kind != QLatin1String("no_etag"))
+        res.set_header("Etag", (kind == QLatin1String("wrong_etag") ? QStringLiteral("not-the-service") : StandinProtocol::expectedEtag()).toStdString());
+    if (kind == QLatin1String("bad_body")) {
+        res.set_content("this is not ciphertext", "text/plain");
+        return;
+    }
+    const QByteArray body = upload ? StandinProtocol::sealUploadReply(reply) : StandinProtocol::sealReply(reply);
+    res.set_content(body.toStdString(), "text/plain");
+}

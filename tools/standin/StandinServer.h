@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+
+#include <memory>
+#include <mutex>
+
+#include "StandinState.h"
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}
+
+// The HTTP side of the stand-in: routes encrypted API paths to StandinState, serves the plain
+// probe, the remote host list and the static files, and misbehaves on demand. Misbehaviour is
+// set per plain API path (or "*" for all) through POST /__control or a scenario file:
+//   {"faults": [{"path": "/api/...", "kind": "no_etag", "count": 1, "delay_ms": 3000}]}
+// kinds: no_etag, wrong_etag, bad_body, fail, error101, C238, C5000, delay, http500, close.
+class StandinServer
+{
+public:
+    StandinServer();
+    ~StandinServer();
+
+    // Binds 127.0.0.1:port (0 = any free port); the bound port, or -1.
+    int bind(int port);
+    void run();   // blocks until stop()
+    void stop();
+
+    bool applyControl(const QJsonObject &control);
+
+private:
+    struct Fault
+    {
+        QString kind;
+        int remaining = -1;   // -1: for ever
+        int delayMs = 0;
+    };
+
+    void routes();
+    void handleApi(const httplib::Request &req, httplib::Response &res);
+    void handleProbe(const httplib::Request &req, httplib::Response &res);
+    void handleStatic(const httplib::Request &req, httplib::Response &res);
+    void handleUpload(const StandinState::Request &request, const httplib::Request &req, httplib::Response &res);
+    // Takes one use of the fault for the path; nothing when none is set.
+    std::optional<Fault> takeFault(const QString &path);
+    // True when the fault already produced the whole response.
+    bool applyTransportFault(const std::optional<Fault> &fault, httplib::Response &res);
+    void sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, bool upload);
+
+    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<StandinState> m_state;
+    std::mutex m_faultMutex;
+    QMap<QString, Fault> m_faults;
+    int m_port = -1;
+};

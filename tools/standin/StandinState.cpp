@@ -1,0 +1,501 @@
+#include "StandinState.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+
+namespace {
+
+const QString kCode = QStringLiteral("123456");
+
+QString randomHex(int bytes)
+{
+    QByteArray data(bytes, Qt::Uninitialized);
+    for (char &c : data)
+        c = char(QRandomGenerator::global()->bounded(256));
+    return QString::fromLatin1(data.toHex());
+}
+
+QString text(const QJsonObject &params, const QString &key)
+{
+    const QJsonValue value = params.value(key);
+    return value.isString() ? value.toString() : value.toVariant().toString();
+}
+
+QJsonObject line(qint64 id, const QString &name, int ping, int kind, const QString &in, const QString &out, const QString &city)
+{
+    return QJsonObject{{QStringLiteral("id"), id},
+                       {QStringLiteral("name"), name},
+                       {QStringLiteral("subName"), city},
+                       {QStringLiteral("ping"), ping},
+                       {QStringLiteral("nodeName"), name},
+                       {QStringLiteral("kind"), kind},
+                       {QStringLiteral("is_check_time"), false},
+                       {QStringLiteral("nodeRegionId"), id % 100},
+                       {QStringLiteral("isMark"), kind == 1},
+                       {QStringLiteral("country"), out},
+                       {QStringLiteral("city"), city},
+                       {QStringLiteral("in_region_code"), in},
+                       {QStringLiteral("out_region_code"), out},
+                       {QStringLiteral("in_region_name"), in == QLatin1String("CN") ? QStringLiteral("中国") : in},
+                       {QStringLiteral("line_mark"), kind == 1 ? QStringLiteral("VIP") : QString()},
+                       {QStringLiteral("isGroup"), false}};
+}
+
+} // namespace
+
+StandinState::StandinState(const QString &baseUrl)
+    : m_baseUrl(baseUrl)
+{
+    m_ss = QJsonObject{{QStringLiteral("port"), 8388}, {QStringLiteral("password"), QStringLiteral("standin-secret")},
+                       {QStringLiteral("method"), QStringLiteral("chacha20-ietf-poly1305")}};
+    m_innerHosts = {baseUrl};
+    m_outUrls = {baseUrl + QStringLiteral("/hostlist")};
+    m_remoteHosts = {baseUrl};
+    QJsonObject demo = newUser(false, QStringLiteral("13800000000"));
+    demo.insert(QStringLiteral("phone"), QStringLiteral("13800000000"));
+    demo.insert(QStringLiteral("region_code"), QStringLiteral("86"));
+    demo.insert(QStringLiteral("user_level"), 2);
+    demo.insert(QStringLiteral("vip_invalid_time"), QStringLiteral("2099-12-31 23:59:59"));
+    demo.insert(QStringLiteral("svip_invalid_time"), QStringLiteral("2099-12-31 23:59:59"));
+    m_accounts.insert(QStringLiteral("13800000000"), QJsonObject{{QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("user"), demo}});
+    QJsonObject mail = newUser(false, QStringLiteral("demo@example.com"));
+    mail.insert(QStringLiteral("email_address"), QStringLiteral("demo@example.com"));
+    m_accounts.insert(QStringLiteral("demo@example.com"), QJsonObject{{QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("user"), mail}});
+    for (int i = 1; i <= 3; ++i) {
+        m_messages.append(QJsonObject{{QStringLiteral("id"), i}, {QStringLiteral("title"), QStringLiteral("消息 %1").arg(i)},
+                                      {QStringLiteral("body"), QStringLiteral("Message body %1").arg(i)},
+                                      {QStringLiteral("textBody"), QStringLiteral("Message body %1").arg(i)},
+                                      {QStringLiteral("createTime"), QStringLiteral("2024-05-0%1 10:00:00").arg(i)},
+                                      {QStringLiteral("isRead"), 0}, {QStringLiteral("topType"), 0},
+                                      {QStringLiteral("messageType"), i == 1 ? 1 : 2}, {QStringLiteral("linkUrl"), QString()}});
+    }
+    registerHandlers();
+}
+
+QJsonObject StandinState::ok(const QJsonValue &data)
+{
+    return QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("error_code"), 0},
+                       {QStringLiteral("message"), QStringLiteral("ok")}, {QStringLiteral("code"), QStringLiteral("C200")},
+                       {QStringLiteral("data"), data}};
+}
+
+QJsonObject StandinState::failure(const QString &message, int errorCode, const QString &code)
+{
+    QJsonObject reply{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), errorCode},
+                      {QStringLiteral("message"), message}};
+    if (!code.isEmpty())
+        reply.insert(QStringLiteral("code"), code);
+    return reply;
+}
+
+QJsonObject StandinState::newUser(bool visitor, const QString &account)
+{
+    const qint64 id = m_nextUserId++;
+    return QJsonObject{{QStringLiteral("id"), id},
+                       {QStringLiteral("username"), visitor ? QStringLiteral("guest%1").arg(id) : account},
+                       {QStringLiteral("user_type"), visitor ? 1 : 2},
+                       {QStringLiteral("user_level"), visitor ? 0 : 1},
+                       {QStringLiteral("region_code"), QString()},
+                       {QStringLiteral("is_visitor"), visitor},
+                       {QStringLiteral("vip_invalid_time"), visitor ? QString() : QStringLiteral("2099-12-31 23:59:59")},
+                       {QStringLiteral("svip_invalid_time"), QString()}};
+}
+
+QString StandinState::issueToken(const QJsonObject &user)
+{
+    const QString token = randomHex(24);
+    QJsonObject stored = user;
+    stored.insert(QStringLiteral("api_token"), token);
+    m_usersByToken.insert(token, stored);
+    return token;
+}
+
+QJsonObject StandinState::signInReply(const QJsonObject &user)
+{
+    const QString token = issueToken(user);
+    return ok(QJsonObject{{QStringLiteral("kind"), 1},
+                          {QStringLiteral("exist_new_message"), 1},
+                          {QStringLiteral("proxy_session_id"), randomHex(8)},
+                          {QStringLiteral("user"), m_usersByToken.value(token)}});
+}
+
+QJsonObject StandinState::userForToken(const QString &token) const
+{
+    return m_usersByToken.value(token);
+}
+
+QJsonObject StandinState::lines() const
+{
+    QJsonArray list;
+    list.append(line(101, QStringLiteral("日本 东京 01"), 48, 0, QStringLiteral("CN"), QStringLiteral("JP"), QStringLiteral("Tokyo")));
+    list.append(line(102, QStringLiteral("美国 洛杉矶 01"), 152, 1, QStringLiteral("CN"), QStringLiteral("US"), QStringLiteral("Los Angeles")));
+    QJsonObject group = line(200, QStringLiteral("香港 智能组"), 36, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong"));
+    group.insert(QStringLiteral("isGroup"), true);
+    group.insert(QStringLiteral("group_name"), QStringLiteral("香港"));
+    QJsonArray children;
+    children.append(line(201, QStringLiteral("香港 01"), 31, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")));
+    children.append(line(202, QStringLiteral("香港 02"), 42, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")));
+    group.insert(QStringLiteral("childLines"), children);
+    group.insert(QStringLiteral("child_line_num"), children.size());
+    list.append(group);
+    list.append(line(301, QStringLiteral("回国 上海 01"), 88, 0, QStringLiteral("US"), QStringLiteral("CN"), QStringLiteral("Shanghai")));
+    return QJsonObject{{QStringLiteral("page_datas"), list}};
+}
+
+QJsonObject StandinState::connectReply(qint64 lineId, const QJsonObject &user)
+{
+    const QJsonArray all = lines().value(QStringLiteral("page_datas")).toArray();
+    QJsonObject chosen;
+    for (const QJsonValue &value : all) {
+        const QJsonObject entry = value.toObject();
+        if (entry.value(QStringLiteral("id")).toInteger() == lineId)
+            chosen = entry;
+        for (const QJsonValue &child : entry.value(QStringLiteral("childLines")).toArray()) {
+            if (child.toObject().value(QStringLiteral("id")).toInteger() == lineId)
+                chosen = child.toObject();
+        }
+    }
+    if (chosen.isEmpty())
+        chosen = all.first().toObject();
+    if (chosen.value(QStringLiteral("kind")).toInt() == 1 && user.value(QStringLiteral("user_level")).toInt() == 0)
+        return failure(QStringLiteral("该线路仅限会员使用"), 403, QStringLiteral("C5000"));
+    QJsonObject node{{QStringLiteral("id"), QString::number(chosen.value(QStringLiteral("id")).toInteger() * 10 + 1)},
+                     {QStringLiteral("nodeId"), QString::number(chosen.value(QStringLiteral("id")).toInteger())},
+                     {QStringLiteral("url"), QStringLiteral("127.0.0.1")},
+                     {QStringLiteral("port"), QString::number(m_ss.value(QStringLiteral("port")).toInt())},
+                     {QStringLiteral("password"), m_ss.value(QStringLiteral("password")).toString()},
+                     {QStringLiteral("encrypt_method"), m_ss.value(QStringLiteral("method")).toString()},
+                     {QStringLiteral("plugin_status"), QStringLiteral("0")},
+                     {QStringLiteral("region_name"), chosen.value(QStringLiteral("city")).toString()},
+                     {QStringLiteral("name"), chosen.value(QStringLiteral("name")).toString()},
+                     {QStringLiteral("node_region_id"), QString::number(chosen.value(QStringLiteral("nodeRegionId")).toInt())}};
+    return ok(QJsonObject{{QStringLiteral("in_region_code"), chosen.value(QStringLiteral("in_region_code"))},
+                          {QStringLiteral("out_region_code"), chosen.value(QStringLiteral("out_region_code"))},
+                          {QStringLiteral("in_region_name"), chosen.value(QStringLiteral("in_region_name"))},
+                          {QStringLiteral("proxy_session_token"), randomHex(12)},
+                          {QStringLiteral("node_list"), QJsonArray{node}},
+                          {QStringLiteral("cdn_setting"), QString()},
+                          {QStringLiteral("config"), QJsonObject()}});
+}
+
+QJsonObject StandinState::handle(const Request &request)
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.append(QJsonObject{{QStringLiteral("method"), request.method}, {QStringLiteral("path"), request.path},
+                                  {QStringLiteral("params"), request.params},
+                                  {QStringLiteral("authorized"), !request.token.isEmpty()}});
+    const auto it = m_handlers.constFind(request.path);
+    if (it != m_handlers.constEnd())
+        return it.value()(request);
+    // Pages may call further API paths themselves; those get an empty success.
+    return ok();
+}
+
+void StandinState::registerHandlers()
+{
+    auto needUser = [this](const Request &request, const std::function<QJsonObject(QJsonObject)> &body) {
+        const QJsonObject user = userForToken(request.token);
+        if (user.isEmpty())
+            return failure(QStringLiteral("请先登录"), 401);
+        return body(user);
+    };
+
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/account/login"), [this](const Request &r) {
+        const QString signType = text(r.params, QStringLiteral("signType"));
+        if (signType == QLatin1String("1"))
+            return signInReply(newUser(true, QString()));
+        QString account = text(r.params, QStringLiteral("username"));
+        if (signType == QLatin1String("3"))
+            account = text(r.params, QStringLiteral("phone"));
+        else if (signType == QLatin1String("4"))
+            account = text(r.params, QStringLiteral("emailAddress"));
+        const QJsonObject entry = m_accounts.value(account);
+        if (entry.isEmpty() || entry.value(QStringLiteral("password")).toString() != text(r.params, QStringLiteral("password")))
+            return failure(QStringLiteral("账号或密码错误"), 400);
+        return signInReply(entry.value(QStringLiteral("user")).toObject());
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/account/info"), [this, needUser](const Request &r) {
+        return needUser(r, [this](QJsonObject user) {
+            return ok(QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("exist_new_message"), 1},
+                                  {QStringLiteral("proxy_session_id"), randomHex(8)}, {QStringLiteral("user"), user},
+                                  {QStringLiteral("resource_version"), QJsonObject{
+                                       {QStringLiteral("domainVersion"), QStringLiteral("1")},
+                                       {QStringLiteral("advertisementVersion"), 1}, {QStringLiteral("nodelineVersion"), 1},
+                                       {QStringLiteral("productVersion"), QJsonObject{{QStringLiteral("version"), QStringLiteral(OSTREL_VERSION)}, {QStringLiteral("state"), 0}}},
+                                       {QStringLiteral("logReportSwitch"), true}, {QStringLiteral("h5Version"), QStringLiteral("1")},
+                                       {QStringLiteral("notificationVersion"), 1}, {QStringLiteral("aclVersion"), 1}}}});
+        });
+    });
+    auto registerAccount = [this](const Request &r) {
+        if (text(r.params, QStringLiteral("register_valid_code")) != kCode)
+            return failure(QStringLiteral("验证码错误"), 400);
+        QString account = text(r.params, QStringLiteral("phone"));
+        if (account.isEmpty())
+            account = text(r.params, QStringLiteral("emailAddress"));
+        if (account.isEmpty())
+            account = text(r.params, QStringLiteral("emailAdress"));
+        if (account.isEmpty() || m_accounts.contains(account))
+            return failure(QStringLiteral("账号已存在"), 400);
+        QJsonObject user = newUser(false, account);
+        user.insert(account.contains(QLatin1Char('@')) ? QStringLiteral("email_address") : QStringLiteral("phone"), account);
+        user.insert(QStringLiteral("region_code"), text(r.params, QStringLiteral("region_code")));
+        m_accounts.insert(account, QJsonObject{{QStringLiteral("password"), text(r.params, QStringLiteral("password"))}, {QStringLiteral("user"), user}});
+        return signInReply(user);
+    };
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/account/register"), registerAccount);
+    auto codeSent = [](const Request &) { return ok(); };
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/registers/send_register_code"), codeSent);
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/registers/send_email"), codeSent);
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/registers/bound_account"), [this, needUser](const Request &r) {
+        return needUser(r, [this, r](QJsonObject user) {
+            if (text(r.params, QStringLiteral("register_valid_code")) != kCode)
+                return failure(QStringLiteral("验证码错误"), 400);
+            const QString account = text(r.params, QStringLiteral("boundAccount"));
+            user.insert(account.contains(QLatin1Char('@')) ? QStringLiteral("email_address") : QStringLiteral("phone"), account);
+            m_usersByToken.insert(r.token, user);
+            return ok();
+        });
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/users/get_back_password"), [this](const Request &r) {
+        if (text(r.params, QStringLiteral("register_valid_code")) != kCode)
+            return failure(QStringLiteral("验证码错误"), 400);
+        const QString account = text(r.params, QStringLiteral("account"));
+        if (!m_accounts.contains(account))
+            return failure(QStringLiteral("账号不存在"), 404);
+        QJsonObject entry = m_accounts.value(account);
+        entry.insert(QStringLiteral("password"), text(r.params, QStringLiteral("new_password")));
+        m_accounts.insert(account, entry);
+        return ok();
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/users/update_password"), [this, needUser](const Request &r) {
+        return needUser(r, [r](QJsonObject) {
+            if (text(r.params, QStringLiteral("new_password")) != text(r.params, QStringLiteral("new_password_again")))
+                return failure(QStringLiteral("两次密码不一致"), 400);
+            return ok();
+        });
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/scancode/get_qr_code"), [this](const Request &) {
+        m_qrToken = randomHex(16);
+        m_qrStatus = 0;
+        return ok(QJsonObject{{QStringLiteral("token"), m_qrToken}, {QStringLiteral("qr_id"), randomHex(4)},
+                              {QStringLiteral("expire_seconds"), 120}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/scancode/query_qr_code"), [this](const Request &) {
+        // Each query moves the code one step on: shown, scanned, confirmed.
+        const int status = m_forcedQrStatus >= 0 ? m_forcedQrStatus : m_qrStatus;
+        if (m_forcedQrStatus < 0 && m_qrStatus < 2)
+            ++m_qrStatus;
+        return ok(QJsonObject{{QStringLiteral("qr_code_status"), status}, {QStringLiteral("token"), m_qrToken}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"), [this](const Request &r) {
+        if (m_qrToken.isEmpty() || text(r.params, QStringLiteral("token")) != m_qrToken)
+            return failure(QStringLiteral("二维码已失效"), 400);
+        return signInReply(m_accounts.value(QStringLiteral("13800000000")).value(QStringLiteral("user")).toObject());
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/nodes/node_list"), [this](const Request &) { return ok(lines()); });
+    auto connect = [this, needUser](const Request &r) {
+        return needUser(r, [this, r](QJsonObject user) {
+            qint64 id = r.params.value(QStringLiteral("node_info_id")).toInteger();
+            if (id == 0)
+                id = r.params.value(QStringLiteral("node_id")).toVariant().toLongLong();
+            return connectReply(id, user);
+        });
+    };
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/nodes/connect2"), connect);
+    m_handlers.insert(QStringLiteral("/api/client/v2/nodes/connect"), connect);
+    m_handlers.insert(QStringLiteral("/api/client/v2/commons/location"), [](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("is_domestic"), 1}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/v2/nodes/report_connection_log"), [this](const Request &r) {
+        m_connectionReports.append(r.params);
+        return ok();
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/advertisements/type"), [this](const Request &r) {
+        const int type = text(r.params, QStringLiteral("type")).toInt();
+        const QString archive = type == 6 ? QStringLiteral("banner") : QStringLiteral("splash");
+        QJsonObject reply = ok(QJsonObject{{QStringLiteral("page_datas"), QJsonArray{QJsonObject{
+            {QStringLiteral("id"), type * 10 + 1}, {QStringLiteral("type"), type},
+            {QStringLiteral("img_url"), m_archives.relativeUrl(archive)},
+            {QStringLiteral("link_url"), QStringLiteral("{\"type\":\"outer\",\"value\":\"%1/static/page.html\"}").arg(m_baseUrl)},
+            {QStringLiteral("show_seconds"), 3}, {QStringLiteral("close_seconds"), 3},
+            {QStringLiteral("adv_flag"), 1}, {QStringLiteral("customlize_flag"), 0}}}}});
+        reply.insert(QStringLiteral("success"), 1);
+        return reply;
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/message/unread_messages"), [this](const Request &) {
+        int unread = 0;
+        for (const QJsonValue &m : std::as_const(m_messages))
+            unread += m.toObject().value(QStringLiteral("isRead")).toInt() == 0 ? 1 : 0;
+        return ok(QJsonObject{{QStringLiteral("active_message"), 1}, {QStringLiteral("feedback_message"), 0},
+                              {QStringLiteral("system_message"), unread}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/message/messages_v3"), [this](const Request &) { return ok(m_messages); });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/message/read"), [this](const Request &r) {
+        const qint64 id = text(r.params, QStringLiteral("messageId")).toLongLong();
+        for (int i = 0; i < m_messages.size(); ++i) {
+            QJsonObject m = m_messages.at(i).toObject();
+            if (m.value(QStringLiteral("id")).toInteger() == id) {
+                m.insert(QStringLiteral("isRead"), 1);
+                m_messages.replace(i, m);
+            }
+        }
+        return ok();
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/notifications/list"), [](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("page_datas"), QJsonArray{QJsonObject{
+            {QStringLiteral("id"), 7}, {QStringLiteral("title"), QStringLiteral("服务公告")},
+            {QStringLiteral("body"), QStringLiteral("The stand-in service is running.")},
+            {QStringLiteral("frequency"), 5}, {QStringLiteral("times"), 1}, {QStringLiteral("nextPushSeconds"), 3600},
+            {QStringLiteral("template"), QStringLiteral("text")}}}}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/static/system_setting"), [this](const Request &) {
+        QJsonObject content{{QStringLiteral("staticurl"), m_baseUrl + QStringLiteral("/static/")}};
+        for (const QString &key : {QStringLiteral("buypage"), QStringLiteral("invite"), QStringLiteral("lottery")})
+            content.insert(key, m_archives.relativeUrl(key));
+        return ok(QJsonObject{{QStringLiteral("globalsettings"), QJsonObject{{QStringLiteral("content"), content}}}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/update_app"), [this](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("settings"), QJsonObject{
+            {QStringLiteral("update_state"), m_updateState},
+            {QStringLiteral("update_url"), m_baseUrl + QStringLiteral("/static/installer.dmg")},
+            {QStringLiteral("update_title"), QStringLiteral("新版本")},
+            {QStringLiteral("update_content"), QStringLiteral("Improvements and fixes.")},
+            {QStringLiteral("version"), QStringLiteral("9.9.9")},
+            {QStringLiteral("jump_url"), m_baseUrl + QStringLiteral("/static/page.html")},
+            {QStringLiteral("is_update"), m_updateState > 0 ? 1 : 0}}}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/resource_package_version"), [](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("aclVersion"), 2}, {QStringLiteral("h5Version"), QStringLiteral("2")},
+                              {QStringLiteral("domainVersion"), QStringLiteral("1")}, {QStringLiteral("notificationVersion"), 1}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/get_router_files"), [this](const Request &) {
+        QJsonObject files;
+        for (const QString &list : {QStringLiteral("gfwlist"), QStringLiteral("global"), QStringLiteral("gfwlist_KR"), QStringLiteral("gfwlist_otd")})
+            files.insert(list, QJsonObject{{QStringLiteral("file_path"), m_archives.relativeUrl(list)}, {QStringLiteral("updated_at"), 2}});
+        return ok(files);
+    });
+    m_handlers.insert(QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), [this](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("inner"), QJsonObject{{QStringLiteral("content"), QJsonArray::fromStringList(m_innerHosts)}}},
+                              {QStringLiteral("out"), QJsonObject{{QStringLiteral("content"), QJsonArray::fromStringList(m_outUrls)}}}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society/users/feedback_list"), [this](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("page_datas"), m_feedback}});
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society/users/feedback/record"), [this](const Request &r) {
+        const qint64 id = r.params.value(QStringLiteral("feedback_id")).toInteger();
+        QJsonObject vo;
+        for (const QJsonValue &f : std::as_const(m_feedback)) {
+            if (f.toObject().value(QStringLiteral("id")).toInteger() == id)
+                vo = f.toObject();
+        }
+        QJsonArray records;
+        for (const QJsonValue &rec : std::as_const(m_feedbackRecords)) {
+            if (rec.toObject().value(QStringLiteral("feedbackId")).toInteger() == id)
+                records.append(rec);
+        }
+        return ok(QJsonObject{{QStringLiteral("feedbackVo"), vo}, {QStringLiteral("record"), records}, {QStringLiteral("state"), 1}});
+    });
+    m_handlers.insert(QStringLiteral("/api/log/v1/client/actionTrack"), [this](const Request &r) {
+        m_analytics.append(r.params);
+        return ok();
+    });
+    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/requestLog"), [this](const Request &r) {
+        for (const QJsonValue &row : r.params.value(QStringLiteral("logs")).toArray())
+            m_requestLogs.append(row);
+        return ok();
+    });
+}
+
+QJsonObject StandinState::createFeedback(const Request &request, const QList<FilePart> &parts)
+{
+    std::lock_guard lock(m_mutex);
+    QJsonObject fields;
+    QJsonArray images;
+    for (const FilePart &part : parts) {
+        if (part.name == QLatin1String("file"))
+            images.append(m_baseUrl + QStringLiteral("/static/images/") + part.fileName);
+        else
+            fields.insert(part.name, QString::fromUtf8(part.content));
+    }
+    m_uploads.append(QJsonObject{{QStringLiteral("path"), request.path}, {QStringLiteral("fields"), fields},
+                                 {QStringLiteral("files"), images.size()},
+                                 {QStringLiteral("file_secret"), request.headers.value(QStringLiteral("file_secret"))}});
+    const qint64 id = m_feedback.size() + 1;
+    m_feedback.append(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("content"), fields.value(QStringLiteral("content"))},
+                                  {QStringLiteral("created_at"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
+                                  {QStringLiteral("image_url"), images}, {QStringLiteral("is_read"), 0},
+                                  {QStringLiteral("kind"), fields.value(QStringLiteral("kind")).toString().toInt()}});
+    return QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("message"), QStringLiteral("提交成功")}};
+}
+
+QJsonObject StandinState::resendFeedback(const Request &request, const QList<FilePart> &parts)
+{
+    std::lock_guard lock(m_mutex);
+    QJsonObject fields;
+    int files = 0;
+    for (const FilePart &part : parts) {
+        if (part.name == QLatin1String("file"))
+            ++files;
+        else
+            fields.insert(part.name, QString::fromUtf8(part.content));
+    }
+    m_uploads.append(QJsonObject{{QStringLiteral("path"), request.path}, {QStringLiteral("fields"), fields},
+                                 {QStringLiteral("files"), files}});
+    const QJsonObject record{{QStringLiteral("id"), m_feedbackRecords.size() + 1},
+                             {QStringLiteral("feedbackId"), fields.value(QStringLiteral("userFeedbackId")).toString().toLongLong()},
+                             {QStringLiteral("content"), fields.value(QStringLiteral("content"))},
+                             {QStringLiteral("createTime"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
+                             {QStringLiteral("userType"), 0}, {QStringLiteral("userId"), 0},
+                             {QStringLiteral("username"), QStringLiteral("me")}};
+    m_feedbackRecords.append(record);
+    return QJsonObject{{QStringLiteral("success"), 1}, {QStringLiteral("data"), record}};
+}
+
+void StandinState::applyControl(const QJsonObject &control)
+{
+    std::lock_guard lock(m_mutex);
+    if (control.contains(QStringLiteral("qr_status")))
+        m_forcedQrStatus = control.value(QStringLiteral("qr_status")).toInt(-1);
+    if (control.contains(QStringLiteral("update_state")))
+        m_updateState = control.value(QStringLiteral("update_state")).toInt();
+    if (control.value(QStringLiteral("ss")).isObject()) {
+        const QJsonObject ss = control.value(QStringLiteral("ss")).toObject();
+        for (auto it = ss.constBegin(); it != ss.constEnd(); ++it)
+            m_ss.insert(it.key(), it.value());
+    }
+    if (control.value(QStringLiteral("domain_hosts")).isObject()) {
+        const QJsonObject hosts = control.value(QStringLiteral("domain_hosts")).toObject();
+        m_innerHosts.clear();
+        m_outUrls.clear();
+        for (const QJsonValue &v : hosts.value(QStringLiteral("inner")).toArray())
+            m_innerHosts << v.toString();
+        for (const QJsonValue &v : hosts.value(QStringLiteral("out")).toArray())
+            m_outUrls << v.toString();
+    }
+    if (control.value(QStringLiteral("remote_hosts")).isArray()) {
+        m_remoteHosts.clear();
+        for (const QJsonValue &v : control.value(QStringLiteral("remote_hosts")).toArray())
+            m_remoteHosts << v.toString();
+    }
+    if (control.value(QStringLiteral("clear_records")).toBool()) {
+        m_requests = {};
+        m_analytics = {};
+        m_requestLogs = {};
+        m_connectionReports = {};
+        m_uploads = {};
+    }
+}
+
+QJsonObject StandinState::records() const
+{
+    std::lock_guard lock(m_mutex);
+    return QJsonObject{{QStringLiteral("requests"), m_requests}, {QStringLiteral("analytics"), m_analytics},
+                       {QStringLiteral("request_logs"), m_requestLogs}, {QStringLiteral("connection_reports"), m_connectionReports},
+                       {QStringLiteral("uploads"), m_uploads}};
+}
+
+QStringList StandinState::remoteHosts() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_remoteHosts;
+}

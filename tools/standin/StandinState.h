@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <mutex>
+
+#include "StandinArchives.h"
+
+// What the stand-in service remembers: accounts and tokens, verification codes, the QR
+// sequence, lines, messages, notices, feedback, versions, and every upload it received (so
+// tests can assert on them). Each API endpoint maps to one handler returning the reply envelope.
+class StandinState
+{
+public:
+    struct Request
+    {
+        QString method;
+        QString path;
+        QJsonObject params;
+        QString token;   // from "Authorization: Bearer <token>", empty when absent
+        QMap<QString, QString> headers;
+    };
+
+    struct FilePart
+    {
+        QString name;
+        QString fileName;
+        QString contentType;
+        QByteArray content;
+    };
+
+    explicit StandinState(const QString &baseUrl);
+
+    QJsonObject handle(const Request &request);
+    QJsonObject createFeedback(const Request &request, const QList<FilePart> &parts);
+    QJsonObject resendFeedback(const Request &request, const QList<FilePart> &parts);
+
+    // Control settings that belong to the data (see StandinServer for the faults).
+    void applyControl(const QJsonObject &control);
+    QJsonObject records() const;
+    QStringList remoteHosts() const;
+    const StandinArchives &archives() const { return m_archives; }
+    QString baseUrl() const { return m_baseUrl; }
+
+private:
+    using Handler = std::function<QJsonObject(const Request &)>;
+
+    void registerHandlers();
+    QJsonObject newUser(bool visitor, const QString &account);
+    QJsonObject signInReply(const QJsonObject &user);
+    QJsonObject userForToken(const QString &token) const;
+    QString issueToken(const QJsonObject &user);
+    QJsonObject lines() const;
+    QJsonObject connectReply(qint64 lineId, const QJsonObject &user);
+    static QJsonObject ok(const QJsonValue &data = QJsonObject());
+    static QJsonObject failure(const QString &message, int errorCode = 400, const QString &code = QString());
+
+    mutable std::recursive_mutex m_mutex;
+    QString m_baseUrl;
+    StandinArchives m_archives;
+    QMap<QString, Handler> m_handlers;
+
+    QMap<QString, QJsonObject> m_usersByToken;
+    QMap<QString, QJsonObject> m_accounts;       // account (phone or e-mail) -> {password, user}
+    qint64 m_nextUserId = 1001;
+    int m_qrStatus = 0;
+    int m_forcedQrStatus = -1;
+    QString m_qrToken;
+    QJsonArray m_messages;
+    QJsonArray m_feedback;
+    QJsonArray m_feedbackRecords;
+    int m_updateState = 0;
+    QJsonObject m_ss;
+    QStringList m_innerHosts;
+    QStringList m_outUrls;
+    QStringList m_remoteHosts;
+
+    QJsonArray m_requests;
+    QJsonArray m_analytics;
+    QJsonArray m_requestLogs;
+    QJsonArray m_connectionReports;
+    QJsonArray m_uploads;
+};
