@@ -1,0 +1,1 @@
+#include "vpn/HLLGetRoutesConfig.h"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "vpn/ServerProfile.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The stored server profiles ("ServerProfiles") and the active one's id
+// ("ActiveServerProfileId"), read from the standard defaults when made.
+class ServerProfileManager
+{
+public:
+    ServerProfileManager();
+
+    QList<ServerProfile> profiles;
+    std::optional<QString> activeProfileId;
+};

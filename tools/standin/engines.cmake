@@ -1,0 +1,6 @@
+# Stand-in engines for the tests and the demo: a scripted one that prints markers on cue, and one
+# that relays for real through Debian's ss-local.
+add_executable(standin-sslocal-scripted ${CMAKE_CURRENT_LIST_DIR}/engines/ScriptedEngine.cpp)
+
+add_executable(standin-sslocal-relay ${CMAKE_CURRENT_LIST_DIR}/engines/RelayEngine.cpp)
+target_link_libraries(standin-sslocal-relay PRIVATE Qt6::Core Qt6::Network)
