@@ -46,8 +46,15 @@ bool isAddress(const QString &text)
     static const QRegularExpression chars(QStringLiteral("^[0-9A-Fa-f.:]+$"));
     if (!matchesWhole(text, chars))
         return false;
+    if (!text.contains(QLatin1Char(':'))) {
+        // Four dotted decimals only: the resolver's shorthand forms ("8.8.8", "0x7f.1") are not
+        // what anyone means in a proxy setting.
+        static const QRegularExpression v4(QStringLiteral(
+            "^((25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])\\.){3}(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])$"));
+        return matchesWhole(text, v4);
+    }
     QHostAddress address;
-    return address.setAddress(text);
+    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv6Protocol;
 }
 
 bool isHost(const QString &text)

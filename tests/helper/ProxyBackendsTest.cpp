@@ -1,0 +1,164 @@
+// The backends and the service on their own: KDE's file edited without disturbing the rest,
+// snapshots refused when tampered with, and a failed change rolled back.
+#include "helper/FileProxyBackend.h"
+#include "helper/HelperValidation.h"
+#include "helper/KdeProxyBackend.h"
+#include "helper/ProxyConfigService.h"
+#include "helper/SavedProxyState.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+TEST(HelperValidationTest, AcceptsTheClientsExceptionsAndRefusesAnythingElse)
+{
+    for (const QString &entry : kExceptions)
+        EXPECT_TRUE(HelperValidation::isExceptionEntry(entry)) << entry.toStdString();
+    for (const char *entry : {"*.example.com", "intranet", "fd00::1", "172.16.0.0/12"})
+        EXPECT_TRUE(HelperValidation::isExceptionEntry(entry)) << entry;
+    for (const char *entry : {"", "a b", "a'b", "a\"b", "a\nb", "a;b", "$(reboot)", "10.0.0.0/", "10.0.0.0/99",
+                              "::1/129", "-leading.example", "/8", "a\\b"})
+        EXPECT_FALSE(HelperValidation::isExceptionEntry(entry)) << entry;
+    EXPECT_TRUE(HelperValidation::isPacUrl("http://127.0.0.1:1089/proxy.pac"));
+    EXPECT_TRUE(HelperValidation::isPacUrl("file:///home/u/proxy.pac"));
+    EXPECT_FALSE(HelperValidation::isPacUrl("ftp://x/proxy.pac"));
+    EXPECT_FALSE(HelperValidation::isPacUrl("http://x/a'b"));
+    EXPECT_TRUE(HelperValidation::isAddress("223.5.5.5"));
+    EXPECT_TRUE(HelperValidation::isAddress("2001:db8::1"));
+    EXPECT_FALSE(HelperValidation::isAddress("8.8.8"));
+    EXPECT_FALSE(HelperValidation::isAddress("dns.example"));
+}
+
+TEST(KdeProxyBackendTest, EditsOnlyItsKeysAndRestoresTheFileExactly)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kioslaverc");
+    const QByteArray original =
+        "# written by the user\n"
+        "[Cookies]\n"
+        "CookieGlobalAdvice=Accept\n"
+        "\n"
+        "[Proxy Settings]\n"
+        "AuthMode=0\n"
+        "ProxyType=2\n"
+        "Proxy Config Script=http://wpad.example/proxy.pac\n"
+        "httpProxy=http://proxy.example 3128\n"
+        "\n"
+        "[$Version]\n"
+        "update_info=kioslave.upd:change-proxy-strings\n";
+    writeAll(path, original);
+
+    KdeProxyBackend backend(path);
+    QString error;
+    const std::optional<QJsonObject> snapshot = backend.snapshot(&error);
+    ASSERT_TRUE(snapshot) << error.toStdString();
+    EXPECT_TRUE(backend.isValidSnapshot(*snapshot));
+
+    const std::optional<ProxySettings> before = backend.read(&error);
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->mode, ProxySettings::Mode::Auto);
+    EXPECT_EQ(before->httpHost, "proxy.example");
+    EXPECT_EQ(before->httpPort, 3128);
+
+    ASSERT_TRUE(backend.apply(ProxySettings::forLocalListener(9999, 9999, {}, kExceptions)).isEmpty());
+    const QByteArray applied = readAll(path);
+    EXPECT_TRUE(applied.contains("ProxyType=1\n"));
+    EXPECT_TRUE(applied.contains("socksProxy=socks://127.0.0.1 9999\n"));
+    EXPECT_TRUE(applied.contains("NoProxyFor=127.0.0.1,localhost,192.168.0.0/16,10.0.0.0/8,FE80::/64,::1,FD00::/8\n"));
+    EXPECT_TRUE(applied.contains("[Cookies]\nCookieGlobalAdvice=Accept\n"));
+    EXPECT_TRUE(applied.contains("AuthMode=0\n"));
+    const std::optional<ProxySettings> during = backend.read(&error);
+    ASSERT_TRUE(during);
+    EXPECT_EQ(during->socksHost, "127.0.0.1");
+    EXPECT_EQ(during->socksPort, 9999);
+    EXPECT_EQ(during->ignoreHosts, kExceptions);
+    // Keys added to the group stay inside it, before the next group.
+    EXPECT_LT(applied.indexOf("socksProxy="), applied.indexOf("[$Version]"));
+
+    ASSERT_TRUE(backend.restoreSnapshot(*snapshot).isEmpty());
+    EXPECT_EQ(readAll(path), original);
+}
+
+TEST(KdeProxyBackendTest, RefusesTamperedSnapshots)
+{
+    QTemporaryDir dir;
+    KdeProxyBackend backend(dir.filePath("kioslaverc"));
+    EXPECT_FALSE(backend.isValidSnapshot({{"ProxyType", "1\n[Other]\nEvil=1"}}));
+    EXPECT_FALSE(backend.isValidSnapshot({{"SomeOtherKey", "1"}}));
+    EXPECT_FALSE(backend.isValidSnapshot({}));
+    EXPECT_FALSE(backend.restoreSnapshot({{"ProxyType", 1}}).isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("kioslaverc")));
+}
+
+// Fails every apply after writing half of it, as a backend that dies midway would.
+class HalfFailingBackend : public FileProxyBackend
+{
+public:
+    using FileProxyBackend::FileProxyBackend;
+    QString apply(const ProxySettings &settings) override
+    {
+        FileProxyBackend::apply(settings);
+        return QStringLiteral("dconf went away");
+    }
+};
+
+TEST(ProxyConfigServiceTest, FailedChangePutsTheUsersSettingsBack)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("settings.json");
+    ProxySettings own;
+    own.mode = ProxySettings::Mode::Auto;
+    own.autoconfigUrl = "http://wpad.example/proxy.pac";
+    FileProxyBackend plain(path);
+    ASSERT_TRUE(plain.apply(own).isEmpty());
+
+    HalfFailingBackend backend(path);
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, "1.0");
+    EXPECT_EQ(service.enableProxy(9999, 9999, {}, {}, true, kExceptions), "dconf went away");
+    QString error;
+    EXPECT_EQ(plain.read(&error), own);
+    EXPECT_FALSE(state.exists());
+}
+
+TEST(ProxyConfigServiceTest, RestoreWritesTheGivenSettingsAndForgetsTheSavedOnes)
+{
+    QTemporaryDir dir;
+    FileProxyBackend backend(dir.filePath("settings.json"));
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, "1.0");
+    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, "223.5.5.5", true, kExceptions).isEmpty());
+    QString error;
+    EXPECT_EQ(service.currentProxySetting(&error)->value("dns_server").toString(), "223.5.5.5");
+
+    const QJsonObject info = {{"mode", "manual"}, {"socks_host", "10.1.2.3"}, {"socks_port", 1080}};
+    const ProxyConfigService::Reply reply = service.call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999}, {"info", info}});
+    EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+    EXPECT_FALSE(state.exists());
+    const std::optional<ProxySettings> now = backend.read(&error);
+    ASSERT_TRUE(now);
+    EXPECT_EQ(now->socksHost, "10.1.2.3");
+    EXPECT_TRUE(service.disableProxy(true).isEmpty());
+    EXPECT_EQ(backend.read(&error)->socksHost, "10.1.2.3") << "nothing of ours is left to undo";
+}
+
+} // namespace
