@@ -1,0 +1,50 @@
+#pragma once
+
+// Shared by the network tests: hooks that record what the layer asked the UI to do, and a way
+// to point the client at a stand-in instance.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+#include <mutex>
+
+#include "common/AppPaths.h"
+#include "networking/NetworkUiHooks.h"
+#include "networking/OOHostSafeAdpter.h"
+
+class RecordingHooks : public NetworkUiHooks
+{
+public:
+    void showNetworkHint(const QString &text) override { hints << text; }
+    void showAccountException(AccountExceptionKind kind) override { exceptions << kind; }
+    void onAccountExceptionAcknowledged() override { ++acknowledged; }
+    void showPollingFailure() override { ++pollingFailures; }
+
+    QStringList hints;
+    QList<AccountExceptionKind> exceptions;
+    int acknowledged = 0;
+    int pollingFailures = 0;
+};
+
+inline std::shared_ptr<RecordingHooks> installRecordingHooks()
+{
+    auto hooks = std::make_shared<RecordingHooks>();
+    NetworkUiHooks::setInstance(hooks);
+    return hooks;
+}
+
+// The profile's own host list, as the demo uses it; the stored current domain is forgotten.
+inline void pointClientAt(const QStringList &hosts)
+{
+    AppPaths::ensureFolder(AppPaths::configFolder());
+    QFile file(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("hosts"), QJsonArray::fromStringList(hosts)}}).toJson());
+    file.close();
+    OOHostSafeAdpter::shared().resetForTesting();
+}

@@ -1,0 +1,334 @@
+// The request pipeline against the stand-in service over real loopback HTTP.
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "NetworkTestSupport.h"
+#include "common/MKUserInfoManager.h"
+#include "common/MKUserTable.h"
+#include "common/RequestLogTable.h"
+#include "networking/HLLNetAPI.h"
+#include "networking/OONetWork.h"
+#include "networking/OONetWorkTool.h"
+#include "networking/OORequestLogReporter.h"
+#include "networking/XSAnalyticsManager.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+const QString kNodeList = QStringLiteral("/api/client/society_v2/nodes/node_list");
+
+struct Outcome
+{
+    bool called = false;
+    std::optional<QJsonObject> response;
+    std::optional<NetError> error;
+    bool onGuiThread = false;
+};
+
+class PipelineTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_standin->isRunning());
+        s_standin->clearFaults();
+        pointClientAt({s_standin->baseUrl()});
+        hooks = installRecordingHooks();
+        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+    }
+
+    Outcome request(const QString &method, const QString &path, const std::optional<QJsonObject> &params = std::nullopt, int waitMs = 5000)
+    {
+        auto outcome = std::make_shared<Outcome>();
+        OONetWork::shared().requestData(method, OONetWorkTool::apiUrl(path), true, params, std::nullopt,
+                                        [outcome](std::optional<QJsonObject> r, std::optional<NetError> e) {
+            outcome->called = true;
+            outcome->response = r;
+            outcome->error = e;
+            outcome->onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+        QTest::qWaitFor([outcome] { return outcome->called; }, waitMs);
+        return *outcome;
+    }
+
+    void signInAsVisitor()
+    {
+        bool done = false;
+        std::optional<QString> failure;
+        OONetWorkTool::login([&](std::optional<QString> error) { done = true; failure = error; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        ASSERT_FALSE(failure.has_value()) << failure->toStdString();
+    }
+
+    static StandinProcess *s_standin;
+    std::shared_ptr<RecordingHooks> hooks;
+};
+
+StandinProcess *PipelineTest::s_standin = nullptr;
+
+} // namespace
+
+TEST_F(PipelineTest, VisitorSignInStoresTheUserAndLaterRequestsCarryTheToken)
+{
+    MKUserInfoManager::shared().clearUser();
+    signInAsVisitor();
+    const std::optional<HHUserInfo> user = MKUserTable().queryUser();
+    ASSERT_TRUE(user && user->user && user->user->apiToken);
+    EXPECT_FALSE(user->user->apiToken->isEmpty());
+
+    bool done = false;
+    std::optional<QString> lines;
+    OONetWorkTool::nodeList([&](std::optional<QString> text, std::optional<NetError>) { done = true; lines = text; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_TRUE(QJsonDocument::fromJson(lines->toUtf8()).object().value(QStringLiteral("page_datas")).isArray());
+
+    const QJsonArray requests = s_standin->records().value(QStringLiteral("requests")).toArray();
+    ASSERT_FALSE(requests.isEmpty());
+    bool sawAuthorizedNodeList = false;
+    for (const QJsonValue &r : requests) {
+        const QJsonObject request = r.toObject();
+        if (request.value(QStringLiteral("path")).toString() == kNodeList) {
+            sawAuthorizedNodeList = request.value(QStringLiteral("authorized")).toBool();
+            // The identity record is merged under the caller's parameter, which survives.
+            EXPECT_EQ(request.value(QStringLiteral("params")).toObject().value(QStringLiteral("kind")).toInt(), 1);
+            EXPECT_EQ(request.value(QStringLiteral("params")).toObject().value(QStringLiteral("app_name")).toString(), QStringLiteral("tamsine"));
+        }
+    }
+    EXPECT_TRUE(sawAuthorizedNodeList);
+}
+
+TEST_F(PipelineTest, CompletionRunsOnTheGuiThreadWhenStartedFromAnotherThread)
+{
+    auto outcome = std::make_shared<Outcome>();
+    const QString url = OONetWorkTool::apiUrl(kNodeList);
+    std::thread worker([outcome, url] {
+        OONetWork::shared().requestData(QStringLiteral("GET"), url, true, QJsonObject{{QStringLiteral("kind"), 1}}, std::nullopt,
+                                        [outcome](std::optional<QJsonObject> r, std::optional<NetError> e) {
+            outcome->called = true;
+            outcome->response = r;
+            outcome->error = e;
+            outcome->onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+    });
+    worker.join();
+    ASSERT_TRUE(QTest::qWaitFor([outcome] { return outcome->called; }, 5000));
+    EXPECT_TRUE(outcome->onGuiThread);
+    EXPECT_TRUE(outcome->response.has_value());
+}
+
+TEST_F(PipelineTest, FingerprintMissingDeliversAndStartsAPollingRound)
+{
+    QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
+    s_standin->fault(kNodeList, QStringLiteral("no_etag"), 1);
+    const Outcome outcome = request(QStringLiteral("GET"), kNodeList);
+    ASSERT_TRUE(outcome.called);
+    EXPECT_TRUE(outcome.response.has_value());
+    ASSERT_TRUE(rounds.wait(5000) || rounds.count() > 0);
+    EXPECT_EQ(rounds.first().first().toString(), s_standin->baseUrl());
+}
+
+TEST_F(PipelineTest, FingerprintWrongDropsTheReplyWithoutCallback)
+{
+    QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
+    s_standin->fault(kNodeList, QStringLiteral("wrong_etag"), 1);
+    const Outcome outcome = request(QStringLiteral("GET"), kNodeList, std::nullopt, 1500);
+    EXPECT_FALSE(outcome.called);
+    EXPECT_TRUE(rounds.count() > 0 || rounds.wait(5000));
+}
+
+TEST_F(PipelineTest, UndecryptableBodyGivesDecryptionFailure)
+{
+    s_standin->fault(kNodeList, QStringLiteral("bad_body"), 1);
+    const Outcome outcome = request(QStringLiteral("GET"), kNodeList);
+    ASSERT_TRUE(outcome.called);
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_EQ(outcome.error->code, -10086);
+    EXPECT_EQ(outcome.error->message, QStringLiteral("Decryption failure"));
+}
+
+TEST_F(PipelineTest, AccountExceptionAndDeviceLimitReachTheUiAndTheCompletion)
+{
+    s_standin->fault(kNodeList, QStringLiteral("error101"), 2);
+    Outcome outcome = request(QStringLiteral("GET"), kNodeList);
+    ASSERT_TRUE(outcome.response.has_value());
+    EXPECT_EQ(outcome.response->value(QStringLiteral("error_code")).toInt(), 101);
+    outcome = request(QStringLiteral("GET"), kNodeList);
+    // A second 101 while the alert is up does not stack another alert.
+    ASSERT_EQ(hooks->exceptions.size(), 1);
+    EXPECT_EQ(hooks->exceptions.first(), NetworkUiHooks::AccountExceptionKind::AccountException);
+
+    bool stopped = false;
+    NetworkUiHooks::setStopLocalHandler([&](std::function<void()> done) { stopped = true; done(); });
+    OONetWork::shared().accountExceptionGotIt();
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(hooks->acknowledged, 1);
+    NetworkUiHooks::setStopLocalHandler({});
+
+    s_standin->fault(kNodeList, QStringLiteral("C238"), 1);
+    outcome = request(QStringLiteral("GET"), kNodeList);
+    ASSERT_TRUE(outcome.response.has_value());
+    ASSERT_EQ(hooks->exceptions.size(), 2);
+    EXPECT_EQ(hooks->exceptions.last(), NetworkUiHooks::AccountExceptionKind::DeviceLimit);
+}
+
+TEST_F(PipelineTest, TransportFailuresShowTheHintAndComplete)
+{
+    s_standin->fault(kNodeList, QStringLiteral("http500"), 1);
+    Outcome outcome = request(QStringLiteral("GET"), kNodeList);
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_EQ(outcome.error->code, 500);
+    EXPECT_EQ(hooks->hints.size(), 1);
+
+    s_standin->fault(kNodeList, QStringLiteral("close"), 1);
+    outcome = request(QStringLiteral("GET"), kNodeList);
+    EXPECT_TRUE(outcome.called && outcome.error.has_value());
+
+    OONetWork::shared().setTimeoutsForTesting(300, 300);
+    s_standin->fault(kNodeList, QStringLiteral("delay"), 1, 1500);
+    outcome = request(QStringLiteral("GET"), kNodeList);
+    EXPECT_TRUE(outcome.called && outcome.error.has_value());
+    EXPECT_EQ(hooks->hints.size(), 3);
+}
+
+TEST_F(PipelineTest, RefusesPlainHttpToAnyHostButLoopback)
+{
+    auto outcome = std::make_shared<Outcome>();
+    OONetWork::shared().requestData(QStringLiteral("GET"), QStringLiteral("http://example.com/x"), true, std::nullopt, std::nullopt,
+                                    [outcome](std::optional<QJsonObject>, std::optional<NetError> e) { outcome->called = true; outcome->error = e; });
+    ASSERT_TRUE(QTest::qWaitFor([outcome] { return outcome->called; }, 2000));
+    EXPECT_EQ(outcome->error->code, NetError::InsecureUrl);
+}
+
+TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
+{
+    s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/unread_messages"));
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"));
+    EXPECT_GE(RequestLogTable().count(), 2);
+
+    QSignalSpy uploads(&OORequestLogReporter::shared(), &OORequestLogReporter::uploadFinished);
+    OORequestLogReporter::shared().uploadPending();
+    ASSERT_TRUE(uploads.wait(5000));
+    EXPECT_TRUE(uploads.first().first().toBool());
+    // Only the upload's own row is left, to go with the next upload.
+    EXPECT_LE(RequestLogTable().count(), 1);
+    const QJsonArray uploaded = s_standin->records().value(QStringLiteral("request_logs")).toArray();
+    ASSERT_GE(uploaded.size(), 2);
+    const QJsonObject row = uploaded.first().toObject();
+    EXPECT_TRUE(row.value(QStringLiteral("path")).toString().startsWith(QLatin1Char('/')));
+    EXPECT_EQ(row.value(QStringLiteral("status")).toInt(), 200);
+}
+
+TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
+{
+    bool done = false;
+    std::optional<QJsonObject> reply;
+    std::optional<QString> message;
+    OONetWorkTool::createFeedback(QStringLiteral("2"), QList<QByteArray>{QByteArray("\xff\xd8jpeg")}, QStringList{QStringLiteral("a.jpg")},
+                                  QStringLiteral("it broke"), std::nullopt,
+                                  [&](std::optional<QJsonObject> r, std::optional<QString> m) { done = true; reply = r; message = m; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_TRUE(reply->value(QStringLiteral("success")).toBool());
+    const QJsonObject upload = s_standin->records().value(QStringLiteral("uploads")).toArray().last().toObject();
+    EXPECT_EQ(upload.value(QStringLiteral("files")).toInt(), 1);
+    EXPECT_EQ(upload.value(QStringLiteral("file_secret")).toString(), QStringLiteral("v2"));
+    EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("contact_info")).toString(), QString());
+    EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("project_name")).toString(), QStringLiteral("tamsine"));
+
+    s_standin->fault(QStringLiteral("/api/client/society/users/feedback/resend"), QStringLiteral("bad_body"), 1);
+    done = false;
+    OONetWorkTool::resendFeedback({}, {}, QStringLiteral("more"), 1,
+                                  [&](std::optional<QJsonObject> r, std::optional<QString> m) { done = true; reply = r; message = m; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    EXPECT_FALSE(reply.has_value());
+    EXPECT_EQ(message, QStringLiteral("Decryption failure"));
+}
+
+TEST_F(PipelineTest, DownloadLandsOnlyWhenComplete)
+{
+    const QString target = OONetWork::downloadDestination();
+    QFile::remove(target);
+    int progressEvents = 0;
+    int finishedCalls = 0;
+    std::optional<NetError> error;
+    bool ended = false;
+    auto handler = [&](std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> e) {
+        if (progress)
+            ++progressEvents;
+        if (finished)
+            ++finishedCalls;
+        if (finished || e) {
+            ended = true;
+            error = e;
+        }
+    };
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=65536&chunk_delay_ms=5"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    EXPECT_FALSE(error.has_value());
+    EXPECT_EQ(finishedCalls, 1);
+    EXPECT_GT(progressEvents, 0);
+    EXPECT_EQ(QFileInfo(target).size(), 65536);
+
+    // A transfer that breaks off leaves the earlier installer as it was.
+    ended = false;
+    finishedCalls = 0;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=65536&break_at=16384"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    EXPECT_TRUE(error.has_value());
+    EXPECT_EQ(finishedCalls, 0);
+    EXPECT_EQ(QFileInfo(target).size(), 65536);
+    EXPECT_EQ(QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(PipelineTest, AnalyticsEventsReachTheServiceWithIdentity)
+{
+    s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    XSAnalyticsManager::shared().track(QStringLiteral("homePage_show"));
+    ASSERT_TRUE(uploaded.wait(5000));
+    EXPECT_TRUE(uploaded.first().at(1).toBool());
+    const QJsonArray events = s_standin->records().value(QStringLiteral("analytics")).toArray();
+    ASSERT_EQ(events.size(), 1);
+    const QJsonObject event = events.first().toObject();
+    EXPECT_EQ(event.value(QStringLiteral("event")).toString(), QStringLiteral("homePage_show"));
+    EXPECT_TRUE(event.contains(QStringLiteral("device_uuid")));
+    EXPECT_TRUE(event.value(QStringLiteral("event_time")).isDouble());
+}
+
+TEST_F(PipelineTest, OlderEntryMapsItsTwoEndpoints)
+{
+    bool done = false;
+    std::optional<QJsonObject> reply;
+    std::optional<NetError> error;
+    HLLNetAPI::shared().task(9, QStringLiteral("POST"), std::nullopt, std::nullopt, false, false, std::nullopt,
+                             [&](std::optional<QJsonObject> r, std::optional<NetError> e) { done = true; reply = r; error = e; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(reply->value(QStringLiteral("data")).toObject().value(QStringLiteral("is_domestic")).toInt(), 1);
+
+    done = false;
+    HLLNetAPI::shared().task(4, QStringLiteral("POST"), std::nullopt, std::nullopt, false, false, std::nullopt,
+                             [&](std::optional<QJsonObject> r, std::optional<NetError> e) { done = true; reply = r; error = e; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 2000));
+    EXPECT_EQ(error->code, NetError::UnknownEndpoint);
+}
