@@ -1,0 +1,432 @@
+#include "vpn/HLLPACUtilWrapper.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "common/DefaultsKeys.h"
+#include "common/Logger.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "vpn/HLLShadowsocks.h"
+#include "vpn/HLLSingBox.h"
+#include "vpn/PrivilegedHelperManager.h"
+
+namespace {
+
+const QString kLogFile = QStringLiteral("HLLPACUtilWrapper");
+const QString kGfwListUrl =
+    QStringLiteral("https://raw.githubusercontent.com/gfwlist/gfwlist/master/gfwlist.txt");
+
+UserDefaults &defaults()
+{
+    return UserDefaults::standard();
+}
+
+void postTunStateChange()
+{
+    NotificationCenter::defaultCenter().post(NotificationNames::kTunStateChange);
+}
+
+} // namespace
+
+HLLPACUtilWrapper &HLLPACUtilWrapper::shared()
+{
+    static HLLPACUtilWrapper *instance = new HLLPACUtilWrapper;   // lives for the process
+    return *instance;
+}
+
+HLLPACUtilWrapper::HLLPACUtilWrapper() = default;
+HLLPACUtilWrapper::~HLLPACUtilWrapper() = default;
+
+QStringList HLLPACUtilWrapper::proxyIgnoreList()
+{
+    static const QStringList list = {
+        QStringLiteral("127.0.0.1"), QStringLiteral("localhost"), QStringLiteral("192.168.0.0/16"),
+        QStringLiteral("10.0.0.0/8"), QStringLiteral("FE80::/64"), QStringLiteral("::1"),
+        QStringLiteral("FD00::/8"),
+    };
+    return list;
+}
+
+void HLLPACUtilWrapper::configLocal()
+{
+    const bool externalPac = defaults().integerValue(DefaultsKeys::mac_proxy_type).value_or(0) != 0;
+    QVariantMap registered;
+    registered.insert(DefaultsKeys::ShadowsocksOn, true);
+    registered.insert(DefaultsKeys::ShadowsocksRunningMode,
+                      externalPac ? QStringLiteral("externalPAC") : QStringLiteral("auto"));
+    registered.insert(DefaultsKeys::LocalSocks5_ListenPort, kLocalPort);
+    registered.insert(DefaultsKeys::LocalSocks5_ListenAddress, QStringLiteral("127.0.0.1"));
+    registered.insert(DefaultsKeys::PacServer_ListenAddress, QStringLiteral("127.0.0.1"));
+    registered.insert(DefaultsKeys::PacServer_ListenPort, 1089);
+    registered.insert(DefaultsKeys::LocalSocks5_Timeout, 60);
+    registered.insert(DefaultsKeys::LocalSocks5_EnableUDPRelay, false);
+    registered.insert(DefaultsKeys::LocalSocks5_EnableVerboseMode, false);
+    registered.insert(DefaultsKeys::GFWListURL, kGfwListUrl);
+    registered.insert(DefaultsKeys::AutoConfigureNetworkServices, true);
+    registered.insert(DefaultsKeys::LocalHTTP_ListenAddress, QStringLiteral("127.0.0.1"));
+    registered.insert(DefaultsKeys::LocalHTTP_ListenPort, 1087);
+    registered.insert(DefaultsKeys::LocalHTTPOn, true);
+    registered.insert(DefaultsKeys::LocalHTTP_FollowGlobal, false);
+    registered.insert(DefaultsKeys::ProxyExceptions, proxyIgnoreList().join(QStringLiteral(", ")));
+    registered.insert(DefaultsKeys::ExternalPACURL, QString());
+    defaults().registerDefaults(registered);
+    defaults().synchronize();
+    qDebug() << defaults().stringValue(DefaultsKeys::ShadowsocksRunningMode).value_or(QString());
+}
+
+QString HLLPACUtilWrapper::localDnsServerAddress()
+{
+    return defaults().stringValue(DefaultsKeys::kLocalDnsServerAddress).value_or(QString());
+}
+
+// ---- starting ----
+
+void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion)
+{
+    const bool tunOn = defaults().boolValue(DefaultsKeys::kTunStateKey).value_or(false);
+    shared().startEngine(std::move(completion), tunOn);
+}
+
+void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn)
+{
+    shared().startEngine(std::move(completion), tunOn);
+}
+
+void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
+{
+    const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
+    if (!vpnInfo)
+        return;
+    // The previous engine still holds 127.0.0.1:9999 and the previous session's token: a second
+    // one could not listen, and the old one would keep serving the old line.
+    stopEngines();
+    m_tunOn = tunOn;
+    m_proxyApplied = false;
+    m_engineDied = false;
+    const quint64 generation = ++m_generation;
+    m_shadowsocks = std::make_unique<HLLShadowsocks>(*vpnInfo);
+    connect(m_shadowsocks.get(), &HLLShadowsocks::engineExited, this,
+            [this, generation](int, bool) { onEngineExited(generation); });
+    m_shadowsocks->startWithConnectivityChecks(
+        false, [guard = QPointer(this), completion, generation](int code) {
+            if (guard)
+                guard->sslocalStarted(code, completion, generation);
+        });
+}
+
+void HLLPACUtilWrapper::sslocalStarted(int code, StartCompletion completion, quint64 generation)
+{
+    qDebug().noquote() << "====>" + QString::number(code);
+    if (code == 0)
+        qDebug() << "ss-local开启成功";
+    const bool tunOn = m_tunOn;
+    QMetaObject::invokeMethod(
+        this,
+        [this, code, tunOn, completion, generation]() {
+            if (generation != m_generation || !completion)
+                return;
+            if (tunOn)
+                completion(code == 0);
+            else
+                postPrivoxyStartSucceed(code == 0, completion);
+        },
+        Qt::QueuedConnection);
+}
+
+void HLLPACUtilWrapper::postPrivoxyStartSucceed(bool status, StartCompletion completion)
+{
+    NotificationCenter::defaultCenter().post(NotificationNames::PrivoxyStartSucceed,
+                                             {{QStringLiteral("status"), status}});
+    completion(status);
+}
+
+void HLLPACUtilWrapper::applySystemProxy(bool success, Callback callback)
+{
+    HLLPACUtilWrapper &self = shared();
+    if (!success) {
+        self.rollBack(QStringLiteral("engine failed to start"), std::move(callback));
+        return;
+    }
+    if (self.m_tunOn) {
+        self.startSingBox(std::move(callback));
+        return;
+    }
+    self.enable(std::move(callback));
+}
+
+void HLLPACUtilWrapper::startSingBox(Callback callback)
+{
+    if (m_singBox && m_singBox->isRunning()) {
+        // A repeated start line re-applies the proxy; one TUN engine only, as a second would
+        // fight the first over the routes.
+        enable(std::move(callback));
+        return;
+    }
+    const quint64 generation = m_generation;
+    m_singBox = std::make_unique<HLLSingBox>();
+    connect(m_singBox.get(), &HLLSingBox::engineExited, this,
+            [this, generation](int, bool) { onEngineExited(generation); });
+    // The desktop proxy is pointed at us only once traffic can really be captured: a TUN
+    // connection without its TUN engine would look protected and is not.
+    connect(m_singBox.get(), &HLLSingBox::started, this, [this, generation, callback]() {
+        if (generation != m_generation)
+            return;
+        postTunStateChange();
+        enable(callback);
+    });
+    connect(m_singBox.get(), &HLLSingBox::startFailed, this,
+            [this, generation, callback](int code, const QString &reason) {
+                if (generation != m_generation)
+                    return;
+                rollBack(QStringLiteral("sing-box failed to start (%1): %2").arg(code).arg(reason),
+                         callback);
+            });
+    m_singBox->start();
+}
+
+void HLLPACUtilWrapper::enable(Callback callback)
+{
+    ProxyConfigRemoteProcessProtocol *helper = currentHelper();
+    if (!helper) {
+        rollBack(QStringLiteral("proxy helper unavailable"), std::move(callback));
+        return;
+    }
+    const std::optional<QString> dns = m_tunOn ? std::optional<QString>(localDnsServerAddress())
+                                               : std::nullopt;
+    const quint64 generation = m_generation;
+    helper->enableProxyWithPort(kLocalPort, kLocalPort, std::nullopt, dns, true, proxyIgnoreList(),
+                        [guard = QPointer(this), callback, generation](
+                            const std::optional<QString> &error) {
+                            if (guard)
+                                guard->applyConfigReply(error, callback, generation);
+                        });
+}
+
+void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Callback callback,
+                                         quint64 generation)
+{
+    if (error)
+        Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("applyConfig(_:)"));
+    if (generation != m_generation) {
+        // A newer connection replaced the engine meanwhile; its own reply decides.
+        if (callback)
+            callback(QStringLiteral("connection replaced"));
+        return;
+    }
+    if (error) {
+        rollBack(*error, std::move(callback));
+        return;
+    }
+    if (m_engineDied) {
+        rollBack(QStringLiteral("engine ended while the proxy was applied"), std::move(callback));
+        return;
+    }
+    m_proxyApplied = true;
+    if (callback)
+        callback(std::nullopt);
+}
+
+void HLLPACUtilWrapper::rollBack(const QString &reason, Callback callback)
+{
+    // Whatever the helper did, hand the user's settings back before the engines go away.
+    Logger::log(QStringLiteral("connect failed: ") + reason, Logger::Info, kLogFile,
+                QStringLiteral("applyConfig(_:)"));
+    disable([guard = QPointer(this), reason, callback](const std::optional<QString> &error) {
+        if (!guard)
+            return;
+        if (error)
+            Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("applyConfig(_:)"));
+        guard->stopEngines();
+        guard->markStopped();
+        if (callback)
+            callback(reason);
+    });
+}
+
+// ---- stopping ----
+
+void HLLPACUtilWrapper::disable(Callback callback)
+{
+    ProxyConfigRemoteProcessProtocol *helper = currentHelper();
+    if (!helper) {
+        if (callback)
+            callback(QStringLiteral("proxy helper unavailable"));
+        return;
+    }
+    helper->disableProxyWithFilterInterface(true, std::move(callback));
+}
+
+void HLLPACUtilWrapper::stopLocal(Callback callback)
+{
+    HLLPACUtilWrapper &self = shared();
+    self.disable([guard = QPointer(&self), callback](const std::optional<QString> &error) {
+        if (guard)
+            guard->stopLocalReply(error, callback);
+    });
+}
+
+void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)
+{
+    if (error) {
+        Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("stopLocal(_:)"));
+        if (callback)
+            callback(error);
+        return;
+    }
+    // The settings are back, so nothing points at the engines any more: end them, TUN first, so a
+    // disconnect really disconnects.
+    stopEngines();
+    markStopped();
+    if (callback)
+        callback(std::nullopt);
+}
+
+void HLLPACUtilWrapper::markStopped()
+{
+    m_proxyApplied = false;
+    defaults().setBool(DefaultsKeys::ShadowsocksOn, false);
+    defaults().synchronize();
+    postTunStateChange();
+}
+
+void HLLPACUtilWrapper::stopEngines()
+{
+    // Bump the generation first: the exits we cause are not losses.
+    ++m_generation;
+    if (m_singBox) {
+        m_singBox->stopAndWait();
+        m_singBox.reset();
+    }
+    if (m_shadowsocks) {
+        m_shadowsocks->stopAndWait();
+        m_shadowsocks.reset();
+    }
+}
+
+bool HLLPACUtilWrapper::hasRunningEngine() const
+{
+    if (m_singBox && m_singBox->isRunning())
+        return true;
+    return m_shadowsocks && m_shadowsocks->isRunning();
+}
+
+void HLLPACUtilWrapper::onEngineExited(quint64 generation)
+{
+    if (generation != m_generation)
+        return;
+    if (!m_proxyApplied) {
+        // Still starting: the start completion or the helper's reply turns this into a failure.
+        m_engineDied = true;
+        return;
+    }
+    if (defaults().boolValue(DefaultsKeys::kKillSwitchStateKey).value_or(false)) {
+        // The kill switch: traffic stays pointed at the dead listener and goes nowhere.
+        Logger::log(QStringLiteral("engine ended; kill switch keeps the proxy"), Logger::Info,
+                    kLogFile, QStringLiteral("engineExited"));
+        Q_EMIT engineLost(true);
+        return;
+    }
+    Logger::log(QStringLiteral("engine ended; restoring the proxy settings"), Logger::Info,
+                kLogFile, QStringLiteral("engineExited"));
+    m_proxyApplied = false;
+    disable([guard = QPointer(this)](const std::optional<QString> &error) {
+        if (!guard)
+            return;
+        if (error)
+            Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("stopLocal(_:)"));
+        guard->stopEngines();
+        guard->markStopped();
+        Q_EMIT guard->engineLost(false);
+    });
+}
+
+// ---- compositions and backups ----
+
+void HLLPACUtilWrapper::applyConfig(Callback callback)
+{
+    syncSSlocalWithStartLocalSucceed([callback](bool ok) { applySystemProxy(ok, callback); });
+}
+
+void HLLPACUtilWrapper::run(Callback callback)
+{
+    if (!defaults().boolValue(DefaultsKeys::kTunStateKey).value_or(false))
+        configLocal();
+    applyConfig(std::move(callback));
+}
+
+void HLLPACUtilWrapper::syncPac()
+{
+    shared().syncSocksListenBackup();
+}
+
+void HLLPACUtilWrapper::syncSocksListenBackup()
+{
+    const auto address = defaults().stringValue(DefaultsKeys::LocalSocks5_ListenAddress);
+    const auto oldAddress = defaults().stringValue(DefaultsKeys::LocalSocks5_ListenAddress_Old);
+    if (address != oldAddress) {
+        if (address)
+            defaults().setString(DefaultsKeys::LocalSocks5_ListenAddress_Old, *address);
+        else
+            defaults().remove(DefaultsKeys::LocalSocks5_ListenAddress_Old);
+        defaults().synchronize();
+    }
+    const qint64 port = defaults().integerValue(DefaultsKeys::LocalSocks5_ListenPort).value_or(0);
+    const qint64 oldPort = defaults().integerValue(DefaultsKeys::LocalSocks5_ListenPort_Old).value_or(0);
+    if (port != oldPort)
+        defaults().setInteger(DefaultsKeys::LocalSocks5_ListenPort_Old, port);
+}
+
+// ---- the application's ends ----
+
+void HLLPACUtilWrapper::restoreAfterCrash()
+{
+    shared().disable([](const std::optional<QString> &error) {
+        if (error) {
+            Logger::log(QStringLiteral("restore at start failed: ") + *error, Logger::Info,
+                        kLogFile, QStringLiteral("restoreAfterCrash()"));
+        }
+    });
+}
+
+bool HLLPACUtilWrapper::shutdown(int waitMs)
+{
+    HLLPACUtilWrapper &self = shared();
+    // The reply may come after we stopped waiting: it must not touch this frame then.
+    struct Wait
+    {
+        QEventLoop loop;
+        bool answered = false;
+        bool restored = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    self.disable([wait](const std::optional<QString> &error) {
+        wait->answered = true;
+        wait->restored = !error;
+        if (error)
+            Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("stopLocal(_:)"));
+        wait->loop.quit();
+    });
+    if (!wait->answered) {
+        QTimer::singleShot(waitMs, &wait->loop, &QEventLoop::quit);
+        wait->loop.exec();
+    }
+    self.stopEngines();
+    if (wait->restored)
+        self.markStopped();
+    return wait->restored;
+}
+
+ProxyConfigRemoteProcessProtocol *HLLPACUtilWrapper::currentHelper() const
+{
+    if (m_helperForTesting)
+        return m_helperForTesting;
+    return PrivilegedHelperManager::shared().helper();
+}
+
+void HLLPACUtilWrapper::setHelperForTesting(ProxyConfigRemoteProcessProtocol *helper)
+{
+    shared().m_helperForTesting = helper;
+}

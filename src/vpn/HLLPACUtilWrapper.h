@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class HLLShadowsocks;
+class HLLSingBox;
+class ProxyConfigRemoteProcessProtocol;
+
+// The switchboard between the connect and stop roads and the machinery below them: it registers
+// the local proxy defaults, starts the engines from "VPNInfo", and has the proxy-settings helper
+// point the desktop proxy at the local SOCKS5 listener (port 9999) or restore the user's settings.
+//
+// It owns at most one engine of each kind. Engines are stopped only after the helper has
+// restored the settings (or when quitting), so traffic is never left pointed at a dead listener
+// by our own hand. Everything runs on the GUI thread.
+class HLLPACUtilWrapper : public QObject
+{
+    Q_OBJECT
+public:
+    // Every callback gets the failure text, or nothing on success.
+    using Callback = std::function<void(const std::optional<QString> &error)>;
+    using StartCompletion = std::function<void(bool success)>;
+
+    static constexpr int kLocalPort = 9999;
+    static constexpr int kShutdownWaitMs = 2000;
+
+    static HLLPACUtilWrapper &shared();
+
+    // The seven desktop-proxy exceptions, in order.
+    static QStringList proxyIgnoreList();
+    // Registers the seventeen local proxy defaults (stored values win).
+    static void configLocal();
+
+    // Starts `sslocal` from "VPNInfo" (nothing when it is missing); the completion gets the start
+    // result. The TUN switch is read once here (or given) and holds for this connection.
+    static void syncSSlocalWithStartLocalSucceed(StartCompletion completion);
+    static void syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn);
+    // Success: starts `sing-box` in TUN mode, then has the helper point the desktop proxy at 9999.
+    // Failure: has the helper restore the settings and stops the engines; the callback then gets
+    // the failure. A helper failure on enabling rolls back the same way.
+    static void applySystemProxy(bool success, Callback callback);
+    // Has the helper restore the user's settings; once it has, stops the engines, stores
+    // "ShadowsocksOn" false and posts "kTunStateChange", then calls back. When the helper fails
+    // the callback gets its error and the engines keep running (the proxy may still point at them).
+    static void stopLocal(Callback callback = {});
+    static void applyConfig(Callback callback);
+    static void run(Callback callback);
+    static void syncPac();
+    static QString localDnsServerAddress();
+
+    // Start-up: a previous run that ended without restoring (a crash, a kill) may have left the
+    // desktop proxy pointed at 9999; ask the helper to restore whatever it saved.
+    static void restoreAfterCrash();
+    // Quitting: restores the settings, waiting for the helper at most `waitMs`, then stops the
+    // engines whatever the answer. True when the helper confirmed the restore.
+    static bool shutdown(int waitMs = kShutdownWaitMs);
+
+    bool hasRunningEngine() const;
+
+    // Tests talk to a helper of their own; nothing resets it but another call (nullptr: the
+    // shared helper connection again).
+    static void setHelperForTesting(ProxyConfigRemoteProcessProtocol *helper);
+
+Q_SIGNALS:
+    // An engine ended on its own while the proxy was applied. With the kill switch on the desktop
+    // proxy stays pointed at the dead listener (`killSwitchHolds` true); with it off the settings
+    // were restored (or their restore attempted) before this is emitted.
+    void engineLost(bool killSwitchHolds);
+
+private:
+    HLLPACUtilWrapper();
+    ~HLLPACUtilWrapper() override;
+
+    void startEngine(StartCompletion completion, bool tunOn);
+    void sslocalStarted(int code, StartCompletion completion, quint64 generation);
+    void postPrivoxyStartSucceed(bool status, StartCompletion completion);
+    void startSingBox(Callback callback);
+    void enable(Callback callback);
+    void applyConfigReply(const std::optional<QString> &error, Callback callback, quint64 generation);
+    void rollBack(const QString &reason, Callback callback);
+    void disable(Callback callback);
+    void stopLocalReply(const std::optional<QString> &error, Callback callback);
+    void syncSocksListenBackup();
+    void onEngineExited(quint64 generation);
+    void stopEngines();
+    void markStopped();
+    ProxyConfigRemoteProcessProtocol *currentHelper() const;
+
+    std::unique_ptr<HLLShadowsocks> m_shadowsocks;
+    std::unique_ptr<HLLSingBox> m_singBox;
+    quint64 m_generation = 0;   // one per engine start; late signals of replaced engines are dropped
+    bool m_tunOn = false;
+    bool m_proxyApplied = false;
+    bool m_engineDied = false;
+    ProxyConfigRemoteProcessProtocol *m_helperForTesting = nullptr;
+};

@@ -1,0 +1,540 @@
+#include "vpn/HomeConnectController.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "common/AppPaths.h"
+#include "common/DefaultsKeys.h"
+#include "common/Localization.h"
+#include "common/MKUserTable.h"
+#include "common/UserDefaults.h"
+#include "networking/OONetWorkTool.h"
+#include "networking/XSAnalyticsManager.h"
+#include "vpn/HLLConnection.h"
+#include "vpn/ProxyMode.h"
+#include "vpn/HLLPACUtilWrapper.h"
+#include "vpn/HomeConnectView.h"
+
+namespace {
+
+const QString kNoLineText = QStringLiteral("请连接线路");
+
+bool isChinaCode(const QString &code)
+{
+    return code.startsWith(QStringLiteral("CN"));
+}
+
+// The platform's "as Int" of a JSON value: integral numbers and Booleans.
+std::optional<qint64> intOf(const QJsonValue &value)
+{
+    if (value.isBool())
+        return value.toBool() ? 1 : 0;
+    if (!value.isDouble())
+        return std::nullopt;
+    const double d = value.toDouble();
+    if (d != double(qint64(d)))
+        return std::nullopt;
+    return qint64(d);
+}
+
+QString messageOf(const QJsonObject &result)
+{
+    return result.value(QStringLiteral("message")).toString();
+}
+
+QString resourceAcl(const QString &name)
+{
+    const QString path = AppPaths::resourcePath(QStringLiteral("acl/") + name);
+    if (QFileInfo::exists(path))
+        return path;
+    qWarning() << "access-control list missing from the resources:" << name;
+    return QString();
+}
+
+} // namespace
+
+HomeConnectController::Services HomeConnectController::defaultServices()
+{
+    Services services;
+    services.connect2 = [](int nodeInfoId, Connect2Reply reply) {
+        OONetWorkTool::connect2(nodeInfoId, [reply = std::move(reply)](
+                                                std::optional<QJsonObject> result,
+                                                std::optional<QString> message,
+                                                std::optional<QString> code) {
+            reply(result, message, code);
+        });
+    };
+    services.reportConnectionLog = [](const QJsonObject &report) {
+        OONetWorkTool::reportConnectionLog(report, [](std::optional<QJsonObject> result,
+                                                      std::optional<NetError> error) {
+            if (error)
+                qDebug() << "connection report failed";
+            else
+                qDebug() << "connection report sent";
+        });
+    };
+    services.track = [](const QString &event) { XSAnalyticsManager::shared().track(event); };
+    return services;
+}
+
+HomeConnectController::HomeConnectController(HomeConnectView &view, QObject *parent,
+                                             ConnectClock &clock, Services services)
+    : QObject(parent), m_view(view), m_clock(clock), m_services(std::move(services))
+{
+    connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, this,
+            &HomeConnectController::onEngineLost);
+}
+
+HomeConnectController::~HomeConnectController() = default;
+
+void HomeConnectController::setShowList(const QList<OOHomeNodeModel> &lines)
+{
+    m_showList = lines;
+}
+
+std::optional<OOHomeNodeModel> HomeConnectController::cachedLine() const
+{
+    return OOHomeNodeModel::cachedLine(m_showList);
+}
+
+// ---- connect road ----
+
+void HomeConnectController::startConnect()
+{
+    qDebug() << "startConnect";
+    if (!cachedLine()) {
+        connectWithoutLine();
+        return;
+    }
+    m_conStarTime = m_clock.now();
+    m_view.showLoading();
+    qDebug() << "加载中";
+    requestConnect2();
+    track(isProxyModeOn() ? QStringLiteral("homePage_globalMode_connect")
+                          : QStringLiteral("homePage_appMode_connect"));
+}
+
+void HomeConnectController::connectWithoutLine()
+{
+    m_view.showPausing();
+    qDebug() << "暂停中";
+    stopProxy(false);
+    m_view.showLoading();
+    qDebug() << "加载中";
+    // Measured from this press too, so the connection report never carries an earlier wait.
+    m_conStarTime = m_clock.now();
+    m_clock.after(kNoLineRetryDelayMs, this, [guard = QPointer(this)]() {
+        if (guard)
+            guard->requestConnect2();
+    });
+}
+
+void HomeConnectController::requestConnect2()
+{
+    const std::optional<HHUserInfo> userInfo = MKUserTable().queryUser();
+    if (!userInfo || !userInfo->user || !userInfo->user->apiToken) {
+        // Without a signed-in user no request can be made: say so instead of spinning forever.
+        failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_SIGN_IN_FIRST")));
+        return;
+    }
+    const auto line = cachedLine();
+    const int nodeInfoId = line ? line->id.value_or(0) : -1;
+    const bool isFreeUser = userInfo->user->userLevel && *userInfo->user->userLevel == 0;
+    const quint64 attempt = ++m_attempt;
+    m_phase = Phase::Requesting;
+    m_services.connect2(nodeInfoId, [guard = QPointer(this), attempt, isFreeUser, userInfo](
+                                            const std::optional<QJsonObject> &result,
+                                            const std::optional<QString> &message,
+                                            const std::optional<QString> &code) {
+        if (!guard || guard->m_attempt != attempt)
+            return;
+        guard->handleConnect2Response(result, message, code, isFreeUser, userInfo);
+    });
+}
+
+void HomeConnectController::handleConnect2Response(const std::optional<QJsonObject> &result,
+                                                   const std::optional<QString> &message,
+                                                   const std::optional<QString> &code,
+                                                   bool isFreeUser,
+                                                   const std::optional<HHUserInfo> &userInfo)
+{
+    if (message) {
+        if (code && *code == QLatin1String("C5000")) {
+            if (isFreeUser)
+                m_view.presentFreePage();
+            else
+                m_view.openUpgradePage();
+        }
+        failConnect(*message);
+        return;
+    }
+    if (!result) {
+        failConnect(kNoLineText);
+        return;
+    }
+    const auto success = intOf(result->value(QStringLiteral("success")));
+    if (!success || *success == 0) {
+        failConnect(messageOf(*result));
+        return;
+    }
+    const QJsonValue data = result->value(QStringLiteral("data"));
+    if (!data.isObject()) {
+        failConnect(messageOf(*result));
+        return;
+    }
+    const auto line = cachedLine();
+    if (line && lineNeedsMembership(*line, userInfo)) {
+        m_view.openUpgradePage();
+        m_phase = Phase::Idle;
+        pausingStep();
+        return;
+    }
+    runSuccessSteps(*result, data.toObject(), userInfo);
+}
+
+void HomeConnectController::runSuccessSteps(const QJsonObject &result, const QJsonObject &data,
+                                            const std::optional<HHUserInfo> &userInfo)
+{
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.setDictionary(DefaultsKeys::kNodeInfo, data);
+    const QJsonValue inValue = data.value(QStringLiteral("in_region_code"));
+    const QJsonValue outValue = data.value(QStringLiteral("out_region_code"));
+    const QJsonValue inName = data.value(QStringLiteral("in_region_name"));
+    if (!inValue.isString() || !outValue.isString() || !inName.isString()) {
+        failConnect(messageOf(result));
+        return;
+    }
+    const QString inCode = inValue.toString();
+    const QString outCode = outValue.toString();
+    applyRunningMode();
+
+    // One reading of the TUN switch for the whole connection, so that the files, the engines and
+    // the desktop proxy never disagree when the switch moves meanwhile.
+    const bool tunOn = defaults.boolValue(DefaultsKeys::kTunStateKey).value_or(false);
+
+    HLLConnection connection;
+    connection.local_dns = isChinaCode(inCode) ? QStringLiteral("223.5.5.5")
+                                               : QStringLiteral("8.8.8.8");
+    defaults.setString(DefaultsKeys::kLocalDnsServerAddress, *connection.local_dns);
+    connection.remote_dns = isChinaCode(outCode) ? QStringLiteral("223.5.5.5")
+                                                 : QStringLiteral("8.8.8.8");
+    connection.proxystatus = regionDirection(outCode, inCode);
+    const MKUser *user = userInfo && userInfo->user ? &*userInfo->user : nullptr;
+    connection.userId = QString::number(user && user->id ? *user->id : 0);
+    connection.tunOn = tunOn;
+    connection.globalMode = isProxyModeOn();
+    connection.sessionId = userInfo && userInfo->proxySessionId ? *userInfo->proxySessionId
+                                                                 : QString();
+    connection.proxy_session_token = data.value(QStringLiteral("proxy_session_token")).toString();
+    connection.aclPath = aclFilePath(outCode, inCode);
+    const HLLConnection::FillResult filled = connection.setValuesForKeysWithDictionary(data);
+    if (!filled.ok) {
+        qWarning().noquote() << "engine configuration not written:" << filled.error;
+        failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")));
+        return;
+    }
+
+    defaults.setBool(DefaultsKeys::kProxyConnected, true);
+    QJsonObject vpnInfo;
+    vpnInfo.insert(QStringLiteral("configPath"),
+                   AppPaths::privateFolder() + QStringLiteral("/sslocal.conf"));
+    defaults.setDictionary(DefaultsKeys::VPNInfo, vpnInfo);
+    defaults.synchronize();
+    if (!tunOn)
+        HLLPACUtilWrapper::configLocal();
+
+    m_phase = Phase::Starting;
+    const quint64 attempt = m_attempt;
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
+        [guard = QPointer(this), attempt](bool ok) {
+            HLLPACUtilWrapper::applySystemProxy(ok, [guard, attempt](const std::optional<QString> &error) {
+                if (!guard || guard->m_attempt != attempt)
+                    return;
+                guard->proxyApplied(error);
+            });
+        },
+        tunOn);
+}
+
+void HomeConnectController::applyRunningMode()
+{
+    UserDefaults &defaults = UserDefaults::standard();
+    const auto mode = defaults.integerValue(DefaultsKeys::kProxyMode);
+    const bool global = mode && *mode != 0;
+    defaults.setString(DefaultsKeys::ShadowsocksRunningMode,
+                       global ? QStringLiteral("global") : QStringLiteral("auto"));
+    defaults.setString(DefaultsKeys::mac_proxy_pac,
+                       global ? QStringLiteral("global.acl") : QStringLiteral("gfwlist_d2o.acl"));
+    defaults.synchronize();
+}
+
+ProxyStatus HomeConnectController::regionDirection(const QString &outRegionCode,
+                                                   const QString &inRegionCode)
+{
+    return proxyStatusForRegions(inRegionCode, outRegionCode);
+}
+
+QString HomeConnectController::globalAclPath()
+{
+    const QString own = AppPaths::privateFolder() + QStringLiteral("/global.acl");
+    if (QFileInfo::exists(own))
+        return own;
+    return resourceAcl(QStringLiteral("global.acl"));
+}
+
+QString HomeConnectController::aclFilePath(const QString &outRegionCode,
+                                           const QString &inRegionCode)
+{
+    if (isProxyModeOn())
+        return globalAclPath();
+    const bool outCN = isChinaCode(outRegionCode);
+    const bool inCN = isChinaCode(inRegionCode);
+    if (outCN && !inCN) {
+        qDebug() << "acl type : 国外 -> 国内";
+        const QString own = QDir::homePath()
+            + QStringLiteral("/.Ostrel_mac_privoxy/private/gfwlist_otd.acl");
+        if (QFileInfo::exists(own))
+            return own;
+        return resourceAcl(QStringLiteral("gfwlist_o2d.acl"));
+    }
+    if (!outCN && inCN) {
+        qDebug() << "acl type : 国内 -> 国外";
+        const QString own = AppPaths::privateFolder() + QStringLiteral("/gfwlist.acl");
+        if (QFileInfo::exists(own))
+            return own;
+        return resourceAcl(QStringLiteral("gfwlist_d2o.acl"));
+    }
+    return globalAclPath();
+}
+
+void HomeConnectController::proxyApplied(const std::optional<QString> &error)
+{
+    // A second start line of the same engine applies the proxy again; the road ends only once.
+    if (m_phase != Phase::Starting)
+        return;
+    if (error) {
+        UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
+        failConnect(*error);
+        return;
+    }
+    m_phase = Phase::Connected;
+    showConnectSuccess();
+}
+
+void HomeConnectController::showConnectSuccess()
+{
+    reportConnect(1, 0);
+    qDebug() << "运行中";
+    m_view.showRunning();
+    m_view.showSuccessToast(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_SUCCESS")));
+    Q_EMIT connectSucceeded();
+    if (m_lineChangePending) {
+        // The line changed while this connection was being made: move to the new one now.
+        m_lineChangePending = false;
+        lineDidChange();
+    }
+}
+
+void HomeConnectController::resetConnectState()
+{
+    m_view.showStopped();
+    qDebug() << "已暂停";
+}
+
+void HomeConnectController::pausingStep()
+{
+    m_view.showPausing();
+    qDebug() << "暂停中";
+    m_clock.after(kResetDelayMs, this, [guard = QPointer(this)]() {
+        if (guard)
+            guard->resetConnectState();
+    });
+}
+
+void HomeConnectController::failConnect(const QString &text)
+{
+    m_phase = Phase::Idle;
+    m_lineChangePending = false;
+    pausingStep();
+    m_view.showErrorToast(text);
+    Q_EMIT connectFailed(text);
+}
+
+void HomeConnectController::reportConnect(int success, int connectFlag)
+{
+    const auto nodeInfo = UserDefaults::standard().dictionaryValue(DefaultsKeys::kNodeInfo);
+    if (!nodeInfo)
+        return;
+    const auto userInfo = MKUserTable().queryUser();
+    if (!userInfo || !userInfo->user || !userInfo->user->apiToken)
+        return;
+    const auto line = cachedLine();
+    const std::optional<int> lineId = line ? line->id : std::nullopt;
+    const std::optional<int> childIndex = line ? line->childIndex : std::nullopt;
+    const auto report = buildConnectReport(success, *nodeInfo, lineId, childIndex, connectFlag,
+                                           m_conStarTime, m_clock.now());
+    if (report)
+        sendReportLater(*report);
+}
+
+std::optional<QJsonObject> HomeConnectController::buildConnectReport(
+    int success, const QJsonObject &nodeInfo, std::optional<int> lineId,
+    std::optional<int> childIndex, int connectFlag, double startTime, double now)
+{
+    if (startTime == 0 && connectFlag == 0)
+        return std::nullopt;
+    QJsonObject report;
+    report.insert(QStringLiteral("line_id"), lineId ? QString::number(*lineId) : QString());
+    report.insert(QStringLiteral("success"), success);
+    report.insert(QStringLiteral("wait_time"), connectFlag == 1 ? 0.0 : (now - startTime) * 1000.0);
+    report.insert(QStringLiteral("connect_method"), 2);
+    report.insert(QStringLiteral("is_connect"), connectFlag);
+    if (childIndex)
+        report.insert(QStringLiteral("child_index"), *childIndex);
+    const QJsonValue token = nodeInfo.value(QStringLiteral("proxy_session_token"));
+    if (token.isString())
+        report.insert(QStringLiteral("proxy_session_token"), token.toString());
+
+    QJsonArray entries;
+    for (const QJsonValue &node : nodeInfo.value(QStringLiteral("node_list")).toArray()) {
+        const QJsonObject entry = node.toObject();
+        const QJsonValue id = entry.value(QStringLiteral("id"));
+        if (!id.isString())
+            continue;
+        int connectType = 1;
+        const QJsonValue plugin = entry.value(QStringLiteral("plugin_status"));
+        if (plugin.isString() && plugin.toString() == QLatin1String("1"))
+            connectType = entry.value(QStringLiteral("plugin_domain")).isString() ? 4 : 2;
+        QJsonObject kept;
+        kept.insert(QStringLiteral("node_id"), id);
+        kept.insert(QStringLiteral("idx"), int(entries.size()));
+        kept.insert(QStringLiteral("connect_type"), connectType);
+        entries.append(kept);
+    }
+    if (!entries.isEmpty()) {
+        report.insert(QStringLiteral("node_content"),
+                      QString::fromUtf8(QJsonDocument(entries).toJson(QJsonDocument::Compact)));
+    }
+    return report;
+}
+
+void HomeConnectController::sendReportLater(const QJsonObject &report)
+{
+    // The session token is a secret: the printed copy leaves it out.
+    QJsonObject printed = report;
+    printed.remove(QStringLiteral("proxy_session_token"));
+    qDebug().noquote() << "connection report"
+                       << QString::fromUtf8(QJsonDocument(printed).toJson(QJsonDocument::Compact));
+    m_clock.after(kReportDelayMs, this, [guard = QPointer(this), report]() {
+        if (guard && guard->m_services.reportConnectionLog)
+            guard->m_services.reportConnectionLog(report);
+    });
+}
+
+// ---- disconnect road ----
+
+void HomeConnectController::stopConnect()
+{
+    track(isProxyModeOn() ? QStringLiteral("homePage_globalMode_disConnect")
+                          : QStringLiteral("homePage_appMode_disConnect"));
+    stopProxy(true);
+}
+
+void HomeConnectController::stopProxy(bool toast, std::function<void()> completion)
+{
+    if (!UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false))
+        return;
+    m_view.showPausing();
+    qDebug() << "暂停中";
+    HLLPACUtilWrapper::stopLocal(
+        [guard = QPointer(this), toast, completion = std::move(completion)](
+            const std::optional<QString> &error) {
+            if (guard)
+                guard->showStopSuccess(error, toast, completion);
+        });
+}
+
+void HomeConnectController::showStopSuccess(const std::optional<QString> &error, bool toast,
+                                            std::function<void()> completion)
+{
+    if (error) {
+        // The desktop proxy may still point at the engine, which keeps running: the connection is
+        // still up, so say that the stop failed instead of showing a stopped look.
+        m_view.showRunning();
+        m_view.showErrorToast(localizedByAppLanguage(QStringLiteral("HOME_STOP_PROXY_FAILED")));
+        Q_EMIT stopFinished(false);
+        return;
+    }
+    m_phase = Phase::Idle;
+    reportConnect(1, 1);
+    m_view.showStopped();
+    qDebug() << "已暂停";
+    m_view.updateConnectedTime(false);
+    if (toast)
+        m_view.showSuccessToast(localizedByAppLanguage(QStringLiteral("HOME_STOP_PROXY_SUCCESS")));
+    UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
+    UserDefaults::standard().synchronize();
+    Q_EMIT stopFinished(true);
+    if (completion)
+        completion();
+}
+
+void HomeConnectController::lineDidChange()
+{
+    if (m_phase == Phase::Requesting || m_phase == Phase::Starting) {
+        // "ShadowsocksOn" is still false while a connection is being made, so a stop would do
+        // nothing and the connection would come up on the old line.
+        m_lineChangePending = true;
+        return;
+    }
+    const bool on = UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false);
+    stopProxy(on, [guard = QPointer(this)]() {
+        if (!guard)
+            return;
+        guard->m_clock.after(kReconnectDelayMs, guard, [guard]() {
+            if (guard)
+                guard->startConnect();
+        });
+    });
+}
+
+void HomeConnectController::changeLine(const OOHomeNodeModel &line)
+{
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, line.toJsonText());
+    UserDefaults::standard().synchronize();
+    lineDidChange();
+    track(QStringLiteral("homePage_selectMode_click"));
+}
+
+bool HomeConnectController::lineNeedsMembership(const OOHomeNodeModel &line,
+                                                const std::optional<HHUserInfo> &userInfo)
+{
+    if (!userInfo || !userInfo->user || !userInfo->user->userType)
+        return false;
+    return *userInfo->user->userType != 2 && line.kind && *line.kind == 1;
+}
+
+void HomeConnectController::onEngineLost(bool killSwitchHolds)
+{
+    if (m_phase != Phase::Connected)
+        return;
+    if (killSwitchHolds) {
+        m_view.showKillSwitch();
+        return;
+    }
+    m_phase = Phase::Idle;
+    m_view.showStopped();
+    m_view.updateConnectedTime(false);
+    UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
+    UserDefaults::standard().synchronize();
+    Q_EMIT stopFinished(true);
+}
+
+void HomeConnectController::track(const QString &event)
+{
+    if (m_services.track)
+        m_services.track(event);
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+#include "vpn/ConnectClock.h"
+#include "vpn/OOHomeNodeModel.h"
+#include "vpn/ProxyStatus.h"
+
+#include "common/HHUserInfo.h"
+
+class HomeConnectView;
+
+// The connect and disconnect roads of the home screen, without any widget: the home screen owns
+// one, implements HomeConnectView for the looks, and forwards its connect area's clicks, the line
+// choice and "VPNStop" here. Everything runs on the GUI thread.
+//
+// Every road ends either in the running look (the engine is up and the desktop proxy points at
+// it) or in the paused look with an error toast; an unanswered connect request keeps its loading
+// look, as the service may still answer.
+class HomeConnectController : public QObject
+{
+    Q_OBJECT
+public:
+    // Fixed delays of the roads, in milliseconds.
+    static constexpr int kResetDelayMs = 500;       // refused connect -> reset of the connect area
+    static constexpr int kNoLineRetryDelayMs = 1500; // connect without a line -> request
+    static constexpr int kReconnectDelayMs = 300;   // line change: stop -> new connect
+    static constexpr int kReportDelayMs = 1000;     // connection report
+
+    // The connect request's answer as the envelope reader gives it: (result, message, code).
+    using Connect2Reply = std::function<void(const std::optional<QJsonObject> &result,
+                                             const std::optional<QString> &message,
+                                             const std::optional<QString> &code)>;
+
+    // What the roads need of the network layer; the defaults are the real endpoint functions.
+    struct Services
+    {
+        std::function<void(int nodeInfoId, Connect2Reply reply)> connect2;
+        std::function<void(const QJsonObject &report)> reportConnectionLog;
+        std::function<void(const QString &event)> track;
+    };
+    static Services defaultServices();
+
+    explicit HomeConnectController(HomeConnectView &view, QObject *parent = nullptr,
+                                   ConnectClock &clock = ConnectClock::system(),
+                                   Services services = defaultServices());
+    ~HomeConnectController() override;
+
+    // The home screen's line list in server order; its first line stands in for a chosen line
+    // while none is stored.
+    void setShowList(const QList<OOHomeNodeModel> &lines);
+    // The chosen line: "kProxyLineInfo" decoded, the first listed line when the key is absent.
+    std::optional<OOHomeNodeModel> cachedLine() const;
+
+    // Connect road.
+    void startConnect();
+    void connectWithoutLine();
+    void requestConnect2();
+    void handleConnect2Response(const std::optional<QJsonObject> &result,
+                                const std::optional<QString> &message,
+                                const std::optional<QString> &code, bool isFreeUser,
+                                const std::optional<HHUserInfo> &userInfo);
+    void applyRunningMode();
+    static ProxyStatus regionDirection(const QString &outRegionCode, const QString &inRegionCode);
+    static QString globalAclPath();
+    static QString aclFilePath(const QString &outRegionCode, const QString &inRegionCode);
+    void proxyApplied(const std::optional<QString> &error);
+    void showConnectSuccess();
+    void resetConnectState();
+    void reportConnect(int success, int connectFlag);
+    // The report as it is sent, or nothing when there is nothing to send. `now` in seconds.
+    static std::optional<QJsonObject> buildConnectReport(int success, const QJsonObject &nodeInfo,
+                                                         std::optional<int> lineId,
+                                                         std::optional<int> childIndex,
+                                                         int connectFlag, double startTime,
+                                                         double now);
+
+    // Disconnect road.
+    void stopConnect();
+    void stopProxy(bool toast, std::function<void()> completion = {});
+    void showStopSuccess(const std::optional<QString> &error, bool toast,
+                         std::function<void()> completion);
+
+    // Line change: after the line popup stored the new line, stop a running connection and
+    // connect again 0.3 s after the stop. A change while disconnected only remembers the line.
+    void lineDidChange();
+    // The home line table's choice: stores the line under "kProxyLineInfo", then as lineDidChange.
+    void changeLine(const OOHomeNodeModel &line);
+    // The membership gate of the line choice and the connect answer: a `kind` 1 line for a user
+    // whose type is present and not 2 opens the purchase page instead.
+    static bool lineNeedsMembership(const OOHomeNodeModel &line,
+                                    const std::optional<HHUserInfo> &userInfo);
+
+    double conStarTime() const { return m_conStarTime; }
+    // True from the connect request until the road ends (connected or failed).
+    bool isConnecting() const { return m_phase == Phase::Requesting || m_phase == Phase::Starting; }
+    bool isConnected() const { return m_phase == Phase::Connected; }
+
+Q_SIGNALS:
+    // For observers that are not the view (tests, the left menu): the road's two ends.
+    void connectSucceeded();
+    void connectFailed(const QString &reason);
+    void stopFinished(bool ok);
+
+private:
+    void pausingStep();
+    void runSuccessSteps(const QJsonObject &result, const QJsonObject &data,
+                         const std::optional<HHUserInfo> &userInfo);
+    void failConnect(const QString &text);
+    void onEngineLost(bool killSwitchHolds);
+    void sendReportLater(const QJsonObject &report);
+    void track(const QString &event);
+
+    // Where the road stands; the looks follow it, this only keeps late answers from acting twice.
+    enum class Phase { Idle, Requesting, Starting, Connected };
+
+    HomeConnectView &m_view;
+    ConnectClock &m_clock;
+    Services m_services;
+    QList<OOHomeNodeModel> m_showList;
+    double m_conStarTime = 0;
+    Phase m_phase = Phase::Idle;
+    quint64 m_attempt = 0;           // answers of an earlier connect attempt are dropped
+    bool m_lineChangePending = false;
+};

@@ -1,0 +1,3 @@
+#include "vpn/HomeConnectView.h"
+
+HomeConnectView::~HomeConnectView() = default;

@@ -1,0 +1,229 @@
+// The connect road's answers handled without the network: each refusal ends in the paused look
+// with its toast, the membership pages open where they should, and nothing reaches the engines.
+
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include "ConnectTestSupport.h"
+#include "common/DefaultsKeys.h"
+#include "common/MKUserInfoManager.h"
+#include "common/UserDefaults.h"
+#include "vpn/HomeConnectController.h"
+
+namespace {
+
+QJsonObject json(const char *text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+class HomeConnectControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().removePersistentDomain();
+        MKUserInfoManager::shared().clearUser();
+        signIn(R"({"user": {"id": 5, "api_token": "t", "user_level": 1}})");
+        UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo,
+                                           QStringLiteral(R"({"id": 12, "kind": 0})"));
+        services.connect2 = [this](int id, HomeConnectController::Connect2Reply reply) {
+            sentIds.push_back(id);
+            pending = std::move(reply);
+        };
+        services.reportConnectionLog = [this](const QJsonObject &report) { reports.push_back(report); };
+        services.track = [this](const QString &event) { events << event; };
+        controller = std::make_unique<HomeConnectController>(view, nullptr, clock, services);
+    }
+
+    void signIn(const char *record)
+    {
+        MKUserInfoManager::shared().clearUser();
+        ASSERT_TRUE(MKUserInfoManager::shared().saveUser(json(record)));
+    }
+
+    void answer(std::optional<QJsonObject> result, std::optional<QString> message = std::nullopt,
+                std::optional<QString> code = std::nullopt)
+    {
+        ASSERT_TRUE(pending);
+        auto reply = std::move(pending);
+        pending = {};
+        reply(result, message, code);
+    }
+
+    // The paused look, then 0.5 s later the stopped one.
+    void expectPausedThenReset()
+    {
+        EXPECT_EQ(view.lastLook(), QStringLiteral("pausing"));
+        clock.advance(499);
+        EXPECT_EQ(view.lastLook(), QStringLiteral("pausing"));
+        clock.advance(1);
+        EXPECT_EQ(view.lastLook(), QStringLiteral("stopped"));
+        EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
+        EXPECT_TRUE(view.successes.isEmpty());
+        EXPECT_TRUE(reports.empty());
+    }
+
+    ManualClock clock;
+    RecordingView view;
+    HomeConnectController::Services services;
+    std::unique_ptr<HomeConnectController> controller;
+    std::vector<int> sentIds;
+    HomeConnectController::Connect2Reply pending;
+    std::vector<QJsonObject> reports;
+    QStringList events;
+};
+
+TEST_F(HomeConnectControllerTest, SendsTheCachedLineAndTracksTheMode)
+{
+    UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 0);
+    controller->startConnect();
+    EXPECT_EQ(sentIds, std::vector<int>{12});
+    EXPECT_EQ(view.looks, QStringList{QStringLiteral("loading")});
+    EXPECT_EQ(events, QStringList{QStringLiteral("homePage_appMode_connect")});
+    EXPECT_TRUE(controller->isConnecting());
+
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"kind": 0})"));
+    UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 1);
+    controller->startConnect();
+    EXPECT_EQ(sentIds.back(), 0);
+    EXPECT_EQ(events.last(), QStringLiteral("homePage_globalMode_connect"));
+}
+
+TEST_F(HomeConnectControllerTest, WithoutALineTheRequestWaitsOneAndAHalfSeconds)
+{
+    UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
+    controller->startConnect();
+    EXPECT_TRUE(sentIds.empty());
+    clock.advance(1499);
+    EXPECT_TRUE(sentIds.empty());
+    clock.advance(1);
+    EXPECT_EQ(sentIds, std::vector<int>{-1});
+    EXPECT_EQ(view.looks, (QStringList{QStringLiteral("pausing"), QStringLiteral("loading")}));
+    // A line list from the home screen stands in for a missing choice.
+    OOHomeNodeModel first;
+    first.id = 44;
+    controller->setShowList({first});
+    controller->startConnect();
+    EXPECT_EQ(sentIds.back(), 44);
+}
+
+TEST_F(HomeConnectControllerTest, WithoutATokenNothingIsSentAndTheRoadEnds)
+{
+    MKUserInfoManager::shared().clearUser();
+    controller->startConnect();
+    EXPECT_TRUE(sentIds.empty());
+    EXPECT_EQ(view.errors.size(), 1);
+    expectPausedThenReset();
+}
+
+TEST_F(HomeConnectControllerTest, RefusalsEndPausedWithTheirMessage)
+{
+    struct Case
+    {
+        const char *name;
+        std::optional<QJsonObject> result;
+        std::optional<QString> message;
+        std::optional<QString> code;
+        QString toast;
+    };
+    const std::vector<Case> cases = {
+        {"transport failure", std::nullopt, QStringLiteral("server busy"), QStringLiteral("500"),
+         QStringLiteral("server busy")},
+        {"refusal with a message", std::nullopt, QStringLiteral("line full"), QStringLiteral("C100"),
+         QStringLiteral("line full")},
+        {"account exception", std::nullopt, std::nullopt, QStringLiteral("500"),
+         QStringLiteral("请连接线路")},
+        {"success 0", json(R"({"success": 0, "message": "no"})"), std::nullopt,
+         QStringLiteral("200"), QStringLiteral("no")},
+        {"success not a number", json(R"({"success": "1"})"), std::nullopt, QStringLiteral("200"),
+         QString()},
+        {"no data", json(R"({"success": true, "message": "empty"})"), std::nullopt,
+         QStringLiteral("200"), QStringLiteral("empty")},
+        {"no region", json(R"({"success": 1, "message": "m", "data": {"in_region_code": "CN",
+           "in_region_name": "x"}})"), std::nullopt, QStringLiteral("200"), QStringLiteral("m")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        view = RecordingView();
+        controller->startConnect();
+        answer(c.result, c.message, c.code);
+        EXPECT_EQ(view.errors, QStringList{c.toast});
+        EXPECT_FALSE(view.looks.contains(QStringLiteral("upgradePage")));
+        expectPausedThenReset();
+        EXPECT_FALSE(controller->isConnecting());
+    }
+}
+
+TEST_F(HomeConnectControllerTest, C5000OpensTheFreePageOnlyForFreeUsers)
+{
+    controller->startConnect();
+    answer(std::nullopt, QStringLiteral("members only"), QStringLiteral("C5000"));
+    EXPECT_TRUE(view.looks.contains(QStringLiteral("upgradePage")));
+    EXPECT_EQ(view.errors, QStringList{QStringLiteral("members only")});
+    expectPausedThenReset();
+
+    signIn(R"({"user": {"id": 5, "api_token": "t", "user_level": 0}})");
+    view = RecordingView();
+    controller->startConnect();
+    answer(std::nullopt, QStringLiteral("members only"), QStringLiteral("C5000"));
+    EXPECT_TRUE(view.looks.contains(QStringLiteral("freePage")));
+    EXPECT_FALSE(view.looks.contains(QStringLiteral("upgradePage")));
+    expectPausedThenReset();
+}
+
+TEST_F(HomeConnectControllerTest, MembershipGateSendsOrdinaryUsersOfMemberLinesToThePurchasePage)
+{
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo,
+                                       QStringLiteral(R"({"id": 3, "kind": 1})"));
+    const QJsonObject granted = json(R"({"success": true, "data": {"in_region_code": "CN",
+        "out_region_code": "US", "in_region_name": "x"}})");
+
+    signIn(R"({"user": {"id": 5, "api_token": "t", "user_type": 1}})");
+    controller->startConnect();
+    answer(granted, std::nullopt, QStringLiteral("200"));
+    EXPECT_TRUE(view.looks.contains(QStringLiteral("upgradePage")));
+    EXPECT_TRUE(view.errors.isEmpty());
+    expectPausedThenReset();
+
+    OOHomeNodeModel memberLine;
+    memberLine.kind = 1;
+    EXPECT_FALSE(HomeConnectController::lineNeedsMembership(
+        memberLine, HHUserInfo::fromJson(json(R"({"user": {"api_token": "t", "user_type": 2}})"))));
+    EXPECT_FALSE(HomeConnectController::lineNeedsMembership(
+        memberLine, HHUserInfo::fromJson(json(R"({"user": {"api_token": "t"}})"))));
+    memberLine.kind = 0;
+    EXPECT_FALSE(HomeConnectController::lineNeedsMembership(
+        memberLine, HHUserInfo::fromJson(json(R"({"user": {"api_token": "t", "user_type": 1}})"))));
+}
+
+TEST_F(HomeConnectControllerTest, AnAnswerToAnEarlierAttemptIsDropped)
+{
+    controller->startConnect();
+    auto first = std::move(pending);
+    controller->startConnect();
+    first(std::nullopt, QStringLiteral("late"), QStringLiteral("C1"));
+    EXPECT_TRUE(view.errors.isEmpty());
+    EXPECT_TRUE(controller->isConnecting());
+}
+
+TEST_F(HomeConnectControllerTest, StopWhileOffDoesNothing)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+    bool called = false;
+    controller->stopProxy(true, [&] { called = true; });
+    EXPECT_FALSE(called);
+    EXPECT_TRUE(view.looks.isEmpty());
+
+    // A line chosen while disconnected is only remembered.
+    OOHomeNodeModel line;
+    line.id = 77;
+    controller->changeLine(line);
+    clock.advance(1000);
+    EXPECT_TRUE(sentIds.empty());
+    EXPECT_EQ(OOHomeNodeModel::cachedLine()->id, 77);
+    EXPECT_EQ(events, QStringList{QStringLiteral("homePage_selectMode_click")});
+}
+
+} // namespace
