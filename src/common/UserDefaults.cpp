@@ -120,6 +120,7 @@ void UserDefaults::reloadAllForTesting()
         QMutexLocker suiteLock(&suite->m_mutex);
         suite->m_values.clear();
         suite->m_registered.clear();
+        suite->m_unreadable = QJsonObject();
         suite->load();
     }
 }
@@ -159,10 +160,12 @@ void UserDefaults::load()
     const QJsonObject root = doc.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         const QVariant value = decode(it.value());
-        if (value.isValid())
+        if (value.isValid()) {
             m_values.insert(it.key(), value);
-        else
-            qCWarning(lcDefaults) << "ignoring unreadable defaults value" << it.key();
+            continue;
+        }
+        qCWarning(lcDefaults) << "ignoring unreadable defaults value" << it.key();
+        m_unreadable.insert(it.key(), it.value());
     }
 }
 
@@ -172,7 +175,7 @@ bool UserDefaults::save()
         qCWarning(lcDefaults) << "cannot create" << AppPaths::configFolder();
         return m_lastWriteOk = false;
     }
-    QJsonObject root;
+    QJsonObject root = m_unreadable;
     for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
         root.insert(it.key(), encode(it.value()));
     QSaveFile file(filePath());
@@ -346,6 +349,7 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
         return;
     }
     QMutexLocker lock(&m_mutex);
+    m_unreadable.remove(key);
     m_values.insert(key, stored);
     save();
 }
@@ -353,7 +357,9 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
 void UserDefaults::remove(const QString &key)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_values.remove(key) > 0)
+    const bool hadUnreadable = m_unreadable.contains(key);
+    m_unreadable.remove(key);
+    if (m_values.remove(key) > 0 || hadUnreadable)
         save();
 }
 
@@ -371,6 +377,7 @@ void UserDefaults::removePersistentDomain()
 {
     QMutexLocker lock(&m_mutex);
     m_values.clear();
+    m_unreadable = QJsonObject();
     QFile::remove(filePath());
 }
 

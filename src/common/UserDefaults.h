@@ -79,5 +79,9 @@ private:
     mutable QMutex m_mutex;
     QVariantMap m_values;
     QVariantMap m_registered;
+    // Entries of the file this version cannot read (another type tag, say). They are written
+    // back untouched, so a later write never silently drops them; setting or removing the key
+    // replaces them.
+    QJsonObject m_unreadable;
     bool m_lastWriteOk = true;
 };

@@ -170,7 +170,7 @@ TEST_F(UserDefaultsTest, CorruptFileIsReportedSetAsideAndTheStoreStillWorks)
     EXPECT_EQ(defaults().integerValue(QStringLiteral("after")), 2);
 }
 
-TEST_F(UserDefaultsTest, UnreadableEntryIsSkippedWithoutLosingTheOthers)
+TEST_F(UserDefaultsTest, UnreadableEntryIsSkippedButNeverDropped)
 {
     defaults().setInteger(QStringLiteral("good"), 5);
     const QString path = defaults().filePath();
@@ -185,6 +185,13 @@ TEST_F(UserDefaultsTest, UnreadableEntryIsSkippedWithoutLosingTheOthers)
     UserDefaults::reloadAllForTesting();
     EXPECT_EQ(defaults().integerValue(QStringLiteral("good")), 5);
     EXPECT_FALSE(defaults().contains(QStringLiteral("bad")));
+
+    // The next write keeps the entry it could not read, until the key is set or removed.
+    defaults().setInteger(QStringLiteral("other"), 6);
+    EXPECT_TRUE(QJsonDocument::fromJson(fileBytes(path)).object().contains(QStringLiteral("bad")));
+    defaults().remove(QStringLiteral("bad"));
+    EXPECT_FALSE(QJsonDocument::fromJson(fileBytes(path)).object().contains(QStringLiteral("bad")));
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("other")), 6);
 }
 
 TEST_F(UserDefaultsTest, FileIsPrivateToTheUser)
