@@ -1,0 +1,198 @@
+// The helper status road: version asked of the installed helper, time-out, install through a
+// recording runner in place of pkexec, and the client starting the helper itself.
+#include "support/DaemonProcess.h"
+#include "vpn/PrivilegedHelperManager.h"
+
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
+
+struct RecordedRun
+{
+    QString program;
+    QStringList arguments;
+};
+
+class PrivilegedHelperManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::exists(kHelper)) << "build the ostrel-helper target first";
+        ASSERT_TRUE(m_dir.isValid());
+        m_options.bundledHelperPath = kHelper;
+        m_options.installedHelperPath = m_dir.filePath("installed/ostrel-helper");
+        m_options.socketPath = m_dir.filePath("helper.sock");
+        m_options.installScriptPath = QStringLiteral(OSTREL_SOURCE_DIR "/resources/scripts/install_helper.sh");
+        m_options.launchArguments = {"--backend", "file", "--state-dir", m_dir.filePath("state")};
+        m_options.callTimeoutMs = 2000;
+        m_options.runner = [this](const QString &program, const QStringList &arguments,
+                                  PrivilegedHelperManager::InstallDone done) {
+            m_runs.append({program, arguments});
+            m_pendingInstall = std::move(done);
+        };
+    }
+
+    void installHelperFile()
+    {
+        QDir().mkpath(m_dir.filePath("installed"));
+        ASSERT_TRUE(QFile::copy(kHelper, m_options.installedHelperPath));
+    }
+
+    bool startDaemon(DaemonProcess &daemon)
+    {
+        return daemon.start(kHelper, QStringList{"--socket", m_options.socketPath} + m_options.launchArguments,
+                            m_options.socketPath);
+    }
+
+    // Collects every answer of one status question.
+    struct Answers
+    {
+        QList<HelperStatus> statuses;
+        std::function<void(HelperStatus)> callback() { return [this](HelperStatus s) { statuses.append(s); }; }
+    };
+
+    QTemporaryDir m_dir;
+    PrivilegedHelperManager::Options m_options;
+    QList<RecordedRun> m_runs;
+    PrivilegedHelperManager::InstallDone m_pendingInstall;
+};
+
+TEST_F(PrivilegedHelperManagerTest, NoInstalledHelperAnswersAtOnceAndInstalls)
+{
+    PrivilegedHelperManager manager(m_options);
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    ASSERT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+    EXPECT_EQ(manager.connection(), nullptr) << "no connection for a helper that is not there";
+
+    QSignalSpy finished(&manager, &PrivilegedHelperManager::installFinished);
+    manager.checkInstall();
+    ASSERT_EQ(m_runs.size(), 1);
+    EXPECT_EQ(m_runs.first().program, "/bin/bash");
+    EXPECT_EQ(m_runs.first().arguments, QStringList({m_options.installScriptPath, "--from", kHelper}));
+    EXPECT_TRUE(manager.isInstalling());
+    manager.checkInstall(); // a second start-up check while the prompt shows asks nothing more
+    EXPECT_EQ(m_runs.size(), 1);
+
+    m_pendingInstall(true, "install_helper: installed");
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_TRUE(finished.first().first().toBool());
+    EXPECT_FALSE(manager.isInstalling());
+}
+
+TEST_F(PrivilegedHelperManagerTest, SameVersionIsInstalledAndNeedsNoInstall)
+{
+    installHelperFile();
+    DaemonProcess daemon;
+    ASSERT_TRUE(startDaemon(daemon));
+    PrivilegedHelperManager manager(m_options);
+    EXPECT_EQ(manager.requiredVersion(), QStringLiteral(OSTREL_VERSION)) << "read from the shipped helper";
+
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
+
+    manager.checkInstall();
+    QTest::qWait(200);
+    EXPECT_TRUE(m_runs.isEmpty());
+}
+
+TEST_F(PrivilegedHelperManagerTest, OtherVersionNeedsUpdateAndFailedInstallResetsTheConnection)
+{
+    installHelperFile();
+    DaemonProcess daemon;
+    ASSERT_TRUE(startDaemon(daemon));
+    m_options.requiredVersion = "99.0.0";
+    PrivilegedHelperManager manager(m_options);
+
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::needUpdate});
+
+    QSignalSpy finished(&manager, &PrivilegedHelperManager::installFinished);
+    manager.checkInstall();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_runs.isEmpty(); }, 5000));
+    QPointer<HelperClient> before = manager.connection();
+    ASSERT_TRUE(before);
+    m_pendingInstall(false, "administrator authorisation refused");
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_FALSE(finished.first().first().toBool());
+    EXPECT_EQ(manager.connection(), nullptr);
+    EXPECT_FALSE(manager.isInstalling());
+
+    // The next command opens a fresh connection and still works.
+    std::optional<std::optional<QString>> reply;
+    manager.helper()->disableProxyWithFilterInterface(true, [&reply](const std::optional<QString> &e) { reply = e; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reply.has_value(); }, 5000));
+    EXPECT_FALSE(reply->has_value());
+}
+
+TEST_F(PrivilegedHelperManagerTest, SilentHelperTimesOutOnceAndALateReplyIsIgnored)
+{
+    installHelperFile();
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(m_options.socketPath));
+    m_options.versionTimeoutMs = 200;
+    m_options.callTimeoutMs = 5000;
+    m_options.launchArguments.clear();
+    PrivilegedHelperManager manager(m_options);
+
+    Answers answers;
+    QElapsedTimer clock;
+    clock.start();
+    manager.getHelperStatus(answers.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 3000));
+    EXPECT_GE(clock.elapsed(), 190);
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+
+    // Now the helper answers, too late.
+    ASSERT_TRUE(silent.hasPendingConnections() || silent.waitForNewConnection(1000));
+    QLocalSocket *peer = silent.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->canReadLine(); }, 2000));
+    peer->readLine();
+    peer->write("{\"id\":1,\"result\":\"" OSTREL_VERSION "\"}\n");
+    peer->flush();
+    QTest::qWait(200);
+    EXPECT_EQ(answers.statuses.size(), 1);
+}
+
+TEST_F(PrivilegedHelperManagerTest, MissingShippedHelperIsReportedAsNotFound)
+{
+    m_options.bundledHelperPath = m_dir.filePath("nowhere/ostrel-helper");
+    PrivilegedHelperManager manager(m_options);
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+}
+
+TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAnswers)
+{
+    installHelperFile();
+    PrivilegedHelperManager manager(m_options);
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 8000));
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
+    const qint64 launched = manager.connection()->lastLaunchedPid();
+    ASSERT_GT(launched, 0);
+    ::kill(static_cast<pid_t>(launched), SIGTERM);
+    QTest::qWaitFor([&] { return ::kill(static_cast<pid_t>(launched), 0) != 0; }, 3000);
+}
+
+} // namespace
