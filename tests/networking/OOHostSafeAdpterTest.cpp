@@ -1,0 +1,116 @@
+// Fail-over across real stand-in instances on loopback, some of them down or foreign.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+#include "NetworkTestSupport.h"
+#include "common/NHHostTable.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+QString deadHost()
+{
+    // A port that was free a moment ago: nothing listens there.
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return QStringLiteral("http://127.0.0.1:%1").arg(port);
+}
+
+QString poll(const QStringList &hosts)
+{
+    bool done = false;
+    QString found;
+    OOHostSafeAdpter::shared().pollHosts(hosts, [&](const QString &host) { done = true; found = host; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+    return found;
+}
+
+class FailoverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (StandinProcess &instance : instances)
+            ASSERT_TRUE(instance.start()) << instance.errorText().toStdString();
+        hooks = installRecordingHooks();
+        OOHostSafeAdpter::shared().setProbeTimeoutForTesting(1000);
+        OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList());
+        NHHostTable().remove(OOHostSafeAdpter::kRemoteUrlsKey);
+        NHHostTable().remove(OOHostSafeAdpter::kHistoryHostsKey);
+        pointClientAt({deadHost()});
+    }
+
+    StandinProcess instances[3];
+    std::shared_ptr<RecordingHooks> hooks;
+};
+
+} // namespace
+
+TEST_F(FailoverTest, FindsTheOneInstanceThatAnswersWithTheFingerprint)
+{
+    instances[0].stop();
+    instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("wrong_etag"));
+    const QStringList hosts{instances[0].baseUrl(), instances[1].baseUrl(), instances[2].baseUrl()};
+    EXPECT_EQ(poll(hosts), instances[2].baseUrl());
+}
+
+TEST_F(FailoverTest, ProbesThreeAtATimeAndMovesToTheNextBatch)
+{
+    instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("http500"));
+    instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("no_etag"));
+    const QStringList hosts{deadHost(), instances[0].baseUrl(), instances[1].baseUrl(), instances[2].baseUrl()};
+    EXPECT_EQ(poll(hosts), instances[2].baseUrl());
+}
+
+TEST_F(FailoverTest, FallsBackToTheRemoteHostLists)
+{
+    // Instance 0 publishes a list naming instance 2; the polled hosts are all down or foreign.
+    instances[0].control(QJsonObject{{QStringLiteral("remote_hosts"), QJsonArray{instances[2].baseUrl()}}});
+    instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("wrong_etag"));
+    const QJsonArray remote{instances[0].baseUrl() + QStringLiteral("/hostlist")};
+    NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey);
+    instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("http500"));
+    EXPECT_EQ(poll({deadHost(), instances[1].baseUrl()}), instances[2].baseUrl());
+}
+
+TEST_F(FailoverTest, RoundStoresTheFoundHostAndPromptsWhenNoneAnswers)
+{
+    instances[0].stop();
+    NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(QJsonArray{instances[0].baseUrl(), instances[1].baseUrl()}).toJson()),
+                                  OOHostSafeAdpter::kHistoryHostsKey);
+    QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
+    ASSERT_TRUE(OOHostSafeAdpter::shared().startPollingRoundIfIdle());
+    EXPECT_TRUE(OOHostSafeAdpter::shared().isPolling());
+    EXPECT_FALSE(OOHostSafeAdpter::shared().startPollingRoundIfIdle());   // one round at a time
+    ASSERT_TRUE(rounds.wait(10000));
+    EXPECT_FALSE(OOHostSafeAdpter::shared().isPolling());
+    const QString found = instances[1].baseUrl();
+    EXPECT_EQ(OOHostSafeAdpter::shared().currentDomain(), found);
+
+    instances[1].stop();
+    instances[2].stop();
+    ASSERT_TRUE(OOHostSafeAdpter::shared().startPollingRoundIfIdle());
+    ASSERT_TRUE(rounds.wait(10000));
+    EXPECT_EQ(rounds.last().first().toString(), QString());
+    EXPECT_EQ(hooks->pollingFailures, 1);
+    // A failed round keeps the last good domain.
+    EXPECT_EQ(OOHostSafeAdpter::shared().currentDomain(), found);
+}
+
+TEST(GeneratedDomains, AreStableForADayAndDifferBetweenDays)
+{
+    const QDate day(2024, 5, 1);
+    const QStringList first = OOHostSafeAdpter::generatedDomains(day);
+    EXPECT_EQ(first, OOHostSafeAdpter::generatedDomains(day));
+    ASSERT_EQ(first.size(), 6);
+    EXPECT_TRUE(first.first().startsWith(QStringLiteral("https://")));
+    EXPECT_NE(first.first(), OOHostSafeAdpter::generatedDomains(day.addDays(1)).first());
+    // Yesterday's names follow today's, so a clock a little ahead still finds them.
+    EXPECT_EQ(first.mid(3), OOHostSafeAdpter::generatedDomains(day.addDays(-1)).mid(0, 3));
+}
