@@ -1,0 +1,222 @@
+// The envelope readers' outcome tables, the envelope itself and the response decoding, on plain
+// dictionaries and bytes.
+#include <QJsonDocument>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include "common/Localization.h"
+#include "common/MKUserInfoManager.h"
+#include "common/MKUserTable.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/OOAES256.h"
+#include "common/ProtocolConfig.h"
+#include "networking/OONetParamManager.h"
+#include "networking/OONetWork.h"
+#include "networking/OONetWorkTool.h"
+
+namespace {
+
+using Reply = std::optional<QJsonObject>;
+
+struct Result
+{
+    int calls = 0;
+    Reply dict;
+    std::optional<QString> message;
+};
+
+using Reader = void (*)(const Reply &, const std::optional<NetError> &, const OONetWorkTool::MessageCompletion &);
+
+Result run(Reader reader, const Reply &response)
+{
+    Result result;
+    reader(response, std::nullopt, [&](Reply d, std::optional<QString> m) {
+        ++result.calls;
+        result.dict = d;
+        result.message = m;
+    });
+    return result;
+}
+
+QJsonObject obj(const char *json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
+
+const QJsonObject kUser = obj(R"({"success": true, "data": {"kind": 1, "user": {"id": 77, "api_token": "tok", "region_code": "86"}}})");
+
+} // namespace
+
+TEST(Readers, CommonEnvelopeOutcomes)
+{
+    for (Reader reader : {&OONetWorkTool::parseResponse, &OONetWorkTool::parseAccountEditResponse,
+                          &OONetWorkTool::parseCodeSendResponse, &OONetWorkTool::parseResourceResponse,
+                          &OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
+                          &OONetWorkTool::parseRegisterResponse}) {
+        Result r = run(reader, std::nullopt);
+        EXPECT_EQ(r.calls, 1);
+        EXPECT_FALSE(r.dict);
+        EXPECT_EQ(r.message, localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR")));
+
+        r = run(reader, obj(R"({"success": true, "message": "ignored"})"));
+        EXPECT_TRUE(r.dict && !r.message);
+
+        r = run(reader, obj(R"({"success": 1})"));   // older endpoints write the number 1
+        EXPECT_TRUE(r.dict.has_value());
+
+        r = run(reader, obj(R"({"success": false, "error_code": 101, "message": "x"})"));
+        EXPECT_EQ(r.calls, 1);
+        EXPECT_FALSE(r.dict || r.message);
+
+        r = run(reader, obj(R"({"success": false, "message": "bad code"})"));
+        EXPECT_EQ(r.message, QStringLiteral("bad code"));
+
+        r = run(reader, obj(R"({"message": 12})"));   // "success" missing, "message" not text
+        EXPECT_EQ(r.calls, 1);
+        EXPECT_FALSE(r.dict || r.message);
+
+        r = run(reader, obj(R"({"success": "true", "message": "m"})"));
+        EXPECT_FALSE(r.dict);
+        EXPECT_EQ(r.message, QStringLiteral("m"));
+    }
+}
+
+TEST(Readers, SignInReadersStoreTheUserOnlyOnSuccess)
+{
+    for (Reader reader : {&OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
+                          &OONetWorkTool::parseRegisterResponse}) {
+        MKUserInfoManager::shared().clearUser();
+        QJsonObject failed = kUser;
+        failed.insert(QStringLiteral("success"), false);
+        run(reader, failed);
+        EXPECT_FALSE(MKUserTable().queryUser().has_value());
+
+        const Result r = run(reader, kUser);
+        EXPECT_EQ(r.dict, kUser);
+        const std::optional<HHUserInfo> stored = MKUserTable().queryUser();
+        ASSERT_TRUE(stored && stored->user);
+        EXPECT_EQ(stored->user->apiToken, QStringLiteral("tok"));
+
+        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(run(reader, obj(R"({"success": true})")).dict.has_value());   // no data: still a success
+        EXPECT_FALSE(MKUserTable().queryUser().has_value());
+    }
+}
+
+TEST(Readers, RegisterSignInPostsOnlyWithData)
+{
+    QObject owner;
+    QStringList posted;
+    for (const QString &name : {NotificationNames::kAnonySignSuccessNotification, NotificationNames::kPopToHomeVcNotification})
+        NotificationCenter::defaultCenter().addObserver(name, &owner, [&posted, name](const Notification &) { posted << name; });
+
+    OONetWorkTool::parseRegisterSignInResponse(obj(R"({"success": true})"), std::nullopt);
+    OONetWorkTool::parseRegisterSignInResponse(obj(R"({"success": false, "data": {}})"), std::nullopt);
+    OONetWorkTool::parseRegisterSignInResponse(std::nullopt, NetError{1, QStringLiteral("x")});
+    EXPECT_TRUE(posted.isEmpty());
+
+    OONetWorkTool::parseRegisterSignInResponse(kUser, std::nullopt);
+    EXPECT_EQ(posted, (QStringList{NotificationNames::kAnonySignSuccessNotification, NotificationNames::kPopToHomeVcNotification}));
+    EXPECT_TRUE(MKUserTable().queryUser().has_value());
+}
+
+TEST(Readers, AccountInfoCallsBackOnlyWhereItShould)
+{
+    int calls = 0;
+    Reply data;
+    std::optional<NetError> error;
+    auto cb = [&](Reply d, std::optional<NetError> e) { ++calls; data = d; error = e; };
+    const NetError transport{5, QStringLiteral("down")};
+
+    OONetWorkTool::parseAccountInfoResponse(std::nullopt, transport, cb);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(error->code, 5);
+
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"data": {}})"), std::nullopt, cb);          // no "success"
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": "yes"})"), std::nullopt, cb);    // not a Boolean
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": true, "data": [1]})"), std::nullopt, cb);
+    EXPECT_EQ(calls, 1);
+
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": true, "data": {"a": 1}})"), std::nullopt, cb);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(data->value(QStringLiteral("a")).toInt(), 1);
+
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": false, "error_code": 101})"), std::nullopt, cb);
+    EXPECT_EQ(calls, 3);
+    EXPECT_FALSE(data || error);
+
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": false, "message": "m"})"), std::nullopt, cb);
+    EXPECT_EQ(calls, 4);
+    EXPECT_FALSE(data || error);   // the transport error of a successful exchange: none
+}
+
+TEST(Readers, HomeContentGivesTheCodes)
+{
+    Reply dict;
+    std::optional<QString> message, code;
+    auto cb = [&](Reply d, std::optional<QString> m, std::optional<QString> c) { dict = d; message = m; code = c; };
+    OONetWorkTool::parseHomeContentResponse(obj(R"({"success": true, "data": {}})"), std::nullopt, cb);
+    EXPECT_TRUE(dict && !message);
+    EXPECT_EQ(code, QStringLiteral("200"));
+    OONetWorkTool::parseHomeContentResponse(obj(R"({"success": false, "error_code": 101})"), std::nullopt, cb);
+    EXPECT_FALSE(dict || message);
+    EXPECT_EQ(code, QStringLiteral("500"));
+    OONetWorkTool::parseHomeContentResponse(obj(R"({"success": false, "message": "会员已过期", "code": "C5000"})"), std::nullopt, cb);
+    EXPECT_EQ(message, QStringLiteral("会员已过期"));
+    EXPECT_EQ(code, QStringLiteral("C5000"));
+    OONetWorkTool::parseHomeContentResponse(obj(R"({"success": false, "code": 5000})"), std::nullopt, cb);
+    EXPECT_FALSE(message || code);
+    OONetWorkTool::parseHomeContentResponse(std::nullopt, std::nullopt, cb);
+    EXPECT_EQ(message, localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR")));
+    EXPECT_EQ(code, QStringLiteral("500"));
+}
+
+TEST(Envelope, PathAndParametersRoundTripAndAreSigned)
+{
+    const QString path = OONetWorkTool::encryptPath(QStringLiteral("/api/client/society_v2/account/login"));
+    ASSERT_TRUE(path.startsWith(QLatin1Char('/')));
+    const std::optional<QString> plain = OOAES256::decryptToString(ProtocolConfig::pathKey(), path.mid(1));
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_TRUE(plain->startsWith(QStringLiteral("/api/client/society_v2/account/login/")));
+
+    const QJsonObject merged = OONetParamManager::shared().mergeAppInfoParameters(QJsonObject{{QStringLiteral("app_name"), QStringLiteral("mine")}});
+    EXPECT_EQ(merged.value(QStringLiteral("app_name")).toString(), QStringLiteral("mine"));   // the caller wins
+    EXPECT_TRUE(merged.contains(QStringLiteral("device_uuid")));
+
+    const std::optional<QJsonObject> wire = OONetParamManager::shared().encryptParameters(merged);
+    ASSERT_TRUE(wire.has_value());
+    for (const char *key : {"encrypt_data", "encrypt_resp", "un_nonce", "un_timestamp", "sign_data", "skv", "data_skv"})
+        EXPECT_TRUE(wire->contains(QLatin1String(key))) << key;
+    EXPECT_EQ(wire->size(), 7);
+    const QString data = wire->value(QStringLiteral("encrypt_data")).toString();
+    EXPECT_EQ(QJsonDocument::fromJson(*OOAES256::decrypt(ProtocolConfig::paramKey(), data)).object(), merged);
+    EXPECT_EQ(wire->value(QStringLiteral("sign_data")).toString(),
+              OONetParamManager::sign(wire->value(QStringLiteral("un_timestamp")).toString(), wire->value(QStringLiteral("un_nonce")).toString(), data));
+
+    const HeaderMap headers = OONetParamManager::shared().buildCommonHeaders({{QStringLiteral("X-Extra"), QStringLiteral("1")}}, true, wire);
+    EXPECT_EQ(headers.value(QStringLiteral("sign_data")), wire->value(QStringLiteral("sign_data")).toString());
+    EXPECT_EQ(headers.value(QStringLiteral("file_secret")), QStringLiteral("v2"));
+    EXPECT_EQ(headers.value(QStringLiteral("X-Extra")), QStringLiteral("1"));
+    EXPECT_FALSE(OONetParamManager::shared().buildCommonHeaders({}, false).contains(QStringLiteral("file_secret")));
+}
+
+TEST(Decoding, MalformedBodiesGiveAnErrorNeverACrash)
+{
+    NetError error;
+    QByteArray random(4096, Qt::Uninitialized);
+    for (char &c : random)
+        c = char(QRandomGenerator::global()->bounded(256));
+    EXPECT_FALSE(OONetWork::decodeResponseBody(random, &error));
+    EXPECT_EQ(error.code, NetError::DecryptionFailure);
+
+    const QString sealed = *OOAES256::encryptBytes(ProtocolConfig::apiKey(), R"({"success": true})");
+    EXPECT_TRUE(OONetWork::decodeResponseBody(sealed.toLatin1(), &error));
+    EXPECT_FALSE(OONetWork::decodeResponseBody(sealed.toLatin1().chopped(7), &error));   // truncated Base64
+    EXPECT_FALSE(OONetWork::decodeResponseBody(OOAES256::encryptBytes(ProtocolConfig::apiKey(), "[1, 2]")->toLatin1(), &error));
+    EXPECT_FALSE(OONetWork::decodeResponseBody(OOAES256::encryptBytes(ProtocolConfig::apiKey(), "{\"a\": ")->toLatin1(), &error));
+    EXPECT_FALSE(OONetWork::decodeResponseBody(QByteArray(), &error));
+    EXPECT_FALSE(OONetWork::decodeResponseBody(QByteArray(OONetWork::MaxResponseBytes + 1, 'A'), &error));
+    EXPECT_FALSE(OONetWorkTool::decodeUploadReply(random));
+}
