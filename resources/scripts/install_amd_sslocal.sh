@@ -1,0 +1,5 @@
+#!/bin/bash
+# Installs the bundled "intel_sslocal" engine (run as root through pkexec, no arguments).
+set -euo pipefail
+here="$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")" && pwd)"
+exec /bin/bash "$here/install_engine.sh" intel_sslocal cap_net_bind_service+ep

@@ -1,0 +1,273 @@
+#include "EngineTestSupport.h"
+
+#include "common/AppPaths.h"
+#include "common/DefaultsKeys.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "vpn/HLLConnection.h"
+#include "vpn/HLLShadowsocks.h"
+#include "vpn/HLLSingBox.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+class EngineControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().removePersistentDomain();
+        m_record = m_sandbox.path() + QStringLiteral("/runs.txt");
+        qputenv("OSTREL_STANDIN_ENGINE_RECORD", m_record.toLocal8Bit());
+        qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
+        m_sandbox.installEngine(EngineInstaller::Engine::SSLocal, scriptedEnginePath());
+        m_sandbox.installEngine(EngineInstaller::Engine::SingBox, scriptedEnginePath());
+        m_config = QJsonObject{{QStringLiteral("configPath"), m_sandbox.path() + QStringLiteral("/sslocal.conf")}};
+    }
+
+    void TearDown() override
+    {
+        qunsetenv("OSTREL_STANDIN_ENGINE_RECORD");
+        qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
+    }
+
+    std::unique_ptr<HLLShadowsocks> makeShadowsocks()
+    {
+        auto engine = std::make_unique<HLLShadowsocks>(m_config, nullptr, m_sandbox.setup);
+        engine->setStopGrace(300);
+        return engine;
+    }
+
+    // Starts and waits for the start report; returns the codes reported so far.
+    QList<int> startAndWait(HLLShadowsocks &engine, int expectedReports = 1)
+    {
+        auto codes = std::make_shared<QList<int>>();
+        engine.startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
+        QTest::qWaitFor([&] { return codes->size() >= expectedReports; }, kWaitMs);
+        return *codes;
+    }
+
+    QString script(const QStringList &steps) { return writeEngineScript(m_sandbox.path(), steps); }
+
+    EngineSandbox m_sandbox{currentMachineName()};
+    QString m_record;
+    QJsonObject m_config;
+};
+
+} // namespace
+
+TEST_F(EngineControllerTest, StartReportsSuccessAndTurnsEveryLineIntoACommand)
+{
+    script({"write 3:user_serv", "sleep 80", "write ice_expired\\n07:15:02 INFO listening\\n", "print start_success",
+            "print 12:user_service_expired"});
+    QObject owner;
+    QList<QVariantMap> posted;
+    NotificationCenter::defaultCenter().addObserver(NotificationNames::ServerCMD, &owner,
+                                                    [&](const Notification &n) { posted.append(n.userInfo); });
+    auto engine = makeShadowsocks();
+    QSignalSpy commands(engine.get(), &HLLShadowsocks::serverCommand);
+
+    EXPECT_EQ(startAndWait(*engine), QList<int>{HLLShadowsocks::Started});
+    EXPECT_TRUE(UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false));
+    QTest::qWaitFor([&] { return posted.size() >= 4; }, kWaitMs);
+    ASSERT_EQ(posted.size(), 4);
+    EXPECT_EQ(posted.at(0).value("cmd").toInt(), 3);
+    EXPECT_EQ(posted.at(0).value("cmdDes").toString(), QStringLiteral("会员过期"));
+    EXPECT_EQ(posted.at(1).value("cmd").toInt(), -1);
+    EXPECT_EQ(posted.at(2).value("cmd").toInt(), -1);
+    EXPECT_EQ(posted.at(2).value("cmdDes").toString(), QString());
+    EXPECT_EQ(posted.at(3).value("cmd").toInt(), 12);
+    EXPECT_EQ(commands.size(), 4);
+
+    const QList<QStringList> runs = recordedRuns(m_record);
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs.first().mid(1), (QStringList{"-c", m_config.value("configPath").toString()}));
+    EXPECT_EQ(runs.first().first().toLongLong(), engine->processId());
+}
+
+TEST_F(EngineControllerTest, StartFailuresHaveTheirOwnCodes)
+{
+    // No start parameters.
+    HLLShadowsocks noConfig(QJsonObject{}, nullptr, m_sandbox.setup);
+    EXPECT_EQ(startAndWait(noConfig), QList<int>{HLLShadowsocks::NoStartParameters});
+
+    // The engine ends before its start line.
+    script({"print hello", "exit 3"});
+    auto early = makeShadowsocks();
+    QSignalSpy exited(early.get(), &HLLShadowsocks::engineExited);
+    EXPECT_EQ(startAndWait(*early), QList<int>{HLLShadowsocks::ExitedBeforeStart});
+    QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
+    ASSERT_EQ(exited.size(), 1);
+    EXPECT_EQ(exited.first().at(0).toInt(), 3);
+    EXPECT_FALSE(exited.first().at(1).toBool());
+
+    // The engine never says it started: a time-out ends the wait and the engine.
+    script({"print still warming up", "wait"});
+    auto silent = makeShadowsocks();
+    silent->setStartTimeout(300);
+    EXPECT_EQ(startAndWait(*silent), QList<int>{HLLShadowsocks::StartTimedOut});
+    QTest::qWaitFor([&] { return !silent->isRunning(); }, kWaitMs);
+    EXPECT_FALSE(silent->isRunning());
+
+    // Unknown processor: nothing is installed or started.
+    EngineSetup odd = m_sandbox.setup;
+    odd.machine = QStringLiteral("mips");
+    HLLShadowsocks unknown(m_config, nullptr, odd);
+    EXPECT_EQ(startAndWait(unknown), QList<int>{HLLShadowsocks::UnknownArchitecture});
+
+    // The engine is missing and the install is refused.
+    QFile::remove(makeShadowsocks()->enginePath());
+    m_sandbox.runner.succeed = false;
+    auto missing = makeShadowsocks();
+    EXPECT_EQ(startAndWait(*missing), QList<int>{HLLShadowsocks::InstallFailed});
+    EXPECT_EQ(m_sandbox.runner.scripts.size(), 1);
+}
+
+TEST_F(EngineControllerTest, EngineThatCannotBeLaunchedIsReported)
+{
+    // An executable file the system cannot run.
+    const QString bogus = m_sandbox.path() + QStringLiteral("/bogus");
+    QFile file(bogus);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x7f" "ELF garbage");
+    file.close();
+    ASSERT_TRUE(QFile::setPermissions(bogus, QFileDevice::Permissions(0x7755)));
+    m_sandbox.installEngine(EngineInstaller::Engine::SSLocal, bogus);
+    auto engine = makeShadowsocks();
+    const QList<int> codes = startAndWait(*engine);
+    ASSERT_EQ(codes.size(), 1);
+    EXPECT_TRUE(codes.first() == HLLShadowsocks::LaunchFailed || codes.first() == HLLShadowsocks::ExitedBeforeStart)
+        << codes.first();
+}
+
+TEST_F(EngineControllerTest, ExitAfterStartIsReported)
+{
+    script({"print start_success", "sleep 100", "exit 5"});
+    auto engine = makeShadowsocks();
+    QSignalSpy exited(engine.get(), &HLLShadowsocks::engineExited);
+    EXPECT_EQ(startAndWait(*engine), QList<int>{HLLShadowsocks::Started});
+    QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
+    ASSERT_EQ(exited.size(), 1);
+    EXPECT_EQ(exited.first().at(0).toInt(), 5);
+    EXPECT_TRUE(exited.first().at(1).toBool());
+}
+
+TEST_F(EngineControllerTest, StartingAgainReplacesTheRunningEngine)
+{
+    auto engine = makeShadowsocks();
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    const qint64 first = engine->processId();
+    ASSERT_TRUE(processAlive(first));
+
+    // A second start while the first is still waiting for its report is refused.
+    script({"sleep 200", "print start_success"});
+    auto slow = makeShadowsocks();
+    auto codes = std::make_shared<QList<int>>();
+    slow->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
+    slow->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
+    QTest::qWaitFor([&] { return codes->size() >= 2; }, kWaitMs);
+    EXPECT_EQ(*codes, (QList<int>{HLLShadowsocks::StartPending, HLLShadowsocks::Started}));
+
+    qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    EXPECT_FALSE(processAlive(first));
+    EXPECT_NE(engine->processId(), first);
+    EXPECT_TRUE(processAlive(engine->processId()));
+}
+
+TEST_F(EngineControllerTest, StopTerminatesAndKillsAfterTheGracePeriod)
+{
+    auto engine = makeShadowsocks();
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    const qint64 pid = engine->processId();
+    QSignalSpy exited(engine.get(), &HLLShadowsocks::engineExited);
+    int stopped = -1;
+    engine->stop([&](int code) { stopped = code; });
+    QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
+    EXPECT_EQ(stopped, 0);
+    EXPECT_FALSE(processAlive(pid));
+    EXPECT_EQ(exited.size(), 1);
+
+    // An engine that ignores SIGTERM is killed once the grace period is over.
+    script({"ignore-term", "print start_success", "wait"});
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    const qint64 stubborn = engine->processId();
+    stopped = -1;
+    engine->stop([&](int code) { stopped = code; });
+    QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
+    EXPECT_FALSE(processAlive(stubborn));
+
+    // Nothing running: answered at once.
+    stopped = -1;
+    engine->stop([&](int code) { stopped = code; });
+    EXPECT_EQ(stopped, 0);
+}
+
+TEST_F(EngineControllerTest, DestroyingTheControllerEndsItsEngine)
+{
+    auto engine = makeShadowsocks();
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    const qint64 pid = engine->processId();
+    engine.reset();
+    QTest::qWaitFor([&] { return !processAlive(pid); }, kWaitMs);
+    EXPECT_FALSE(processAlive(pid));
+}
+
+TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
+{
+    script({"print sing-box started", "wait"});
+    HLLSingBox singBox(nullptr, m_sandbox.setup);
+    singBox.setStopGrace(300);
+    QSignalSpy started(&singBox, &HLLSingBox::started);
+    QSignalSpy exited(&singBox, &HLLSingBox::engineExited);
+    singBox.start();
+    QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs);
+    ASSERT_EQ(started.size(), 1);
+    const qint64 first = singBox.processId();
+    QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 1; }, kWaitMs);
+
+    singBox.start();
+    QTest::qWaitFor([&] { return started.size() == 2; }, kWaitMs);
+    EXPECT_FALSE(processAlive(first));
+    EXPECT_TRUE(processAlive(singBox.processId()));
+
+    // "started" comes when the program runs; its record follows a moment later.
+    QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 2; }, kWaitMs);
+    const QList<QStringList> runs = recordedRuns(m_record);
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs.first().mid(1), (QStringList{"run", "-c", HLLConnection::singBoxConfigPath()}));
+
+    bool stopped = false;
+    const qint64 second = singBox.processId();
+    singBox.stop([&] { stopped = true; });
+    QTest::qWaitFor([&] { return stopped; }, kWaitMs);
+    EXPECT_FALSE(processAlive(second));
+    // A replaced engine is not reported as an exit; the stopped one is.
+    EXPECT_EQ(exited.size(), 1);
+}
+
+TEST_F(EngineControllerTest, SingBoxStartFailuresAreSignalled)
+{
+    EngineSetup odd = m_sandbox.setup;
+    odd.machine = QStringLiteral("mips");
+    HLLSingBox unknown(nullptr, odd);
+    QSignalSpy failed(&unknown, &HLLSingBox::startFailed);
+    unknown.start();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.first().at(0).toInt(), HLLSingBox::UnknownArchitecture);
+
+    HLLSingBox probe(nullptr, m_sandbox.setup);
+    QFile::remove(probe.enginePath());
+    m_sandbox.runner.succeed = false;
+    HLLSingBox missing(nullptr, m_sandbox.setup);
+    QSignalSpy missingFailed(&missing, &HLLSingBox::startFailed);
+    missing.start();
+    ASSERT_EQ(missingFailed.size(), 1);
+    EXPECT_EQ(missingFailed.first().at(0).toInt(), HLLSingBox::InstallFailed);
+}
