@@ -1,0 +1,163 @@
+// The connect and disconnect roads over the real pieces: the stand-in service on loopback, the
+// helper daemon with its file backend, and the scripted stand-in engine.
+
+#include <csignal>
+
+#include "ConnectRoadFixture.h"
+
+namespace {
+
+class ConnectRoadTest : public ConnectRoadFixture
+{
+protected:
+    void SetUp() override
+    {
+        startPieces(QStringLiteral("standin-sslocal-scripted"));
+        signInAsVisitor();
+        makeController();
+    }
+};
+
+TEST_F(ConnectRoadTest, ConnectsReportsAndStopsTheEngineOnDisconnect)
+{
+    ASSERT_TRUE(connectAndWait()) << m_view.errors.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("running"));
+    EXPECT_EQ(m_view.successes.size(), 1);
+    EXPECT_TRUE(proxyPointsAtUs());
+    UserDefaults &defaults = UserDefaults::standard();
+    EXPECT_TRUE(defaults.boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_TRUE(defaults.boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_EQ(defaults.stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("223.5.5.5"));
+    EXPECT_EQ(defaults.dictionaryValue(DefaultsKeys::VPNInfo)->value("configPath").toString(),
+              AppPaths::privateFolder() + QStringLiteral("/sslocal.conf"));
+    EXPECT_EQ(enginePids().size(), 1);
+    // TUN off: the local proxy defaults are registered.
+    EXPECT_EQ(defaults.integerValue(DefaultsKeys::LocalSocks5_ListenPort), 9999);
+
+    // The report goes 1.0 s later.
+    m_clock.advance(1000);
+    ASSERT_TRUE(waitUntil([&] {
+        return m_standin.records().value("connection_reports").toArray().size() == 1;
+    }));
+
+    ASSERT_TRUE(stopAndWait());
+    EXPECT_TRUE(m_view.looks.contains(QStringLiteral("stopped")));
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(defaults.boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_FALSE(defaults.boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_TRUE(noEngineLeft());
+}
+
+TEST_F(ConnectRoadTest, TunModeStartsOneTunEngineAndPassesTheDns)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, true);
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_TRUE(proxyPointsAtUs());
+    EXPECT_EQ(enginePids().size(), 2);   // sslocal and sing-box
+    ASSERT_TRUE(stopAndWait());
+    EXPECT_TRUE(noEngineLeft());
+}
+
+TEST_F(ConnectRoadTest, EngineThatEndsBeforeItsStartLineFailsTheRoad)
+{
+    scriptEngine(QStringLiteral("print booting\nexit 3\n"));
+    EXPECT_FALSE(connectAndWait());
+    EXPECT_EQ(m_view.errors.size(), 1);
+    EXPECT_TRUE(m_view.successes.isEmpty());
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("pausing"));
+    m_clock.advance(500);
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("stopped"));
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    m_clock.advance(2000);
+    QTest::qWait(100);
+    EXPECT_TRUE(m_standin.records().value("connection_reports").toArray().isEmpty());
+}
+
+TEST_F(ConnectRoadTest, HelperThatCannotBeReachedFailsTheRoadAndStopsTheEngine)
+{
+    m_helper.terminate();
+    EXPECT_FALSE(connectAndWait());
+    EXPECT_EQ(m_view.errors.size(), 1);
+    EXPECT_TRUE(m_view.successes.isEmpty());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+}
+
+TEST_F(ConnectRoadTest, RefusalOfTheServiceShowsItsMessage)
+{
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"id": 102, "kind": 1})"));
+    EXPECT_FALSE(connectAndWait());
+    // The visitor is a free user: the refusal "C5000" presents the free-membership page.
+    EXPECT_TRUE(m_view.looks.contains(QStringLiteral("freePage")));
+    EXPECT_EQ(m_view.errors.size(), 1);
+    EXPECT_TRUE(enginePids().isEmpty());
+
+    ASSERT_TRUE(m_standin.fault(QStringLiteral("/api/client/society_v2/nodes/connect2"), QStringLiteral("fail"), 1));
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"id": 101, "kind": 0})"));
+    m_view = RecordingView();
+    EXPECT_FALSE(connectAndWait());
+    EXPECT_EQ(m_view.errors, QStringList{QStringLiteral("操作失败")});
+}
+
+TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
+{
+    ASSERT_TRUE(connectAndWait());
+    const qint64 firstEngine = enginePids().value(0);
+
+    bool reconnected = false;
+    QObject::connect(m_controller.get(), &HomeConnectController::connectSucceeded, [&] { reconnected = true; });
+    OOHomeNodeModel line;
+    line.id = 301;
+    line.kind = 0;
+    m_controller->changeLine(line);
+    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
+    EXPECT_FALSE(processAlive(firstEngine));
+    EXPECT_FALSE(reconnected);
+    m_clock.advance(299);
+    QTest::qWait(50);
+    EXPECT_FALSE(reconnected);
+    m_clock.advance(1);
+    ASSERT_TRUE(waitUntil([&] { return reconnected; }));
+    EXPECT_TRUE(proxyPointsAtUs());
+    EXPECT_EQ(enginePids().size(), 2);
+    // The overseas-to-domestic line: the entry is overseas, so the DNS is too.
+    EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
+}
+
+TEST_F(ConnectRoadTest, EngineDeathWithoutKillSwitchRestoresTheSettings)
+{
+    ASSERT_TRUE(connectAndWait());
+    ::kill(pid_t(enginePids().value(0)), SIGKILL);
+    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }))
+        << m_view.looks.join(QLatin1Char(',')).toStdString();
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_FALSE(m_controller->isConnected());
+}
+
+TEST_F(ConnectRoadTest, EngineDeathWithKillSwitchKeepsTheProxyPointedAtUs)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
+    ASSERT_TRUE(connectAndWait());
+    ::kill(pid_t(enginePids().value(0)), SIGKILL);
+    ASSERT_TRUE(waitUntil([&] { return m_view.lastLook() == QStringLiteral("killSwitch"); }));
+    EXPECT_TRUE(proxyPointsAtUs());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    // The long press stops for real.
+    bool stopped = false;
+    m_controller->stopProxy(true, [&] { stopped = true; });
+    ASSERT_TRUE(waitUntil([&] { return stopped; }));
+    EXPECT_FALSE(proxyPointsAtUs());
+}
+
+TEST_F(ConnectRoadTest, QuittingRestoresTheSettingsAndEndsTheEngines)
+{
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_TRUE(HLLPACUtilWrapper::shutdown());
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_TRUE(noEngineLeft());
+}
+
+} // namespace
