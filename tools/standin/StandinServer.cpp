@@ -35,6 +35,8 @@ bool isUploadPath(const QString &path)
 StandinServer::StandinServer()
     : m_server(std::make_unique<httplib::Server>())
 {
+    // Small replies on loopback would otherwise wait out the delayed acknowledgement.
+    m_server->set_tcp_nodelay(true);
 }
 
 StandinServer::~StandinServer() = default;
