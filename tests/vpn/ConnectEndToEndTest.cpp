@@ -1,0 +1,102 @@
+// One connection end to end with no screen: a visitor signs in against the stand-in service,
+// connects a line, and a page of a local web server comes back through 127.0.0.1:9999, the
+// relaying stand-in engine (Debian's ss-local) and a local ss-server. Disconnecting restores the
+// desktop proxy and leaves no engine behind.
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "ConnectRoadFixture.h"
+
+namespace {
+
+constexpr char kPage[] = "a page from the far side";
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool portTaken(int port)
+{
+    QTcpServer probe;
+    return !probe.listen(QHostAddress::LocalHost, quint16(port));
+}
+
+// Answers every request with the page.
+class PageServer : public QTcpServer
+{
+public:
+    PageServer()
+    {
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    if (!socket->readAll().contains("\r\n\r\n"))
+                        return;
+                    const QByteArray body(kPage);
+                    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
+                                  + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+};
+
+class ConnectEndToEndTest : public ConnectRoadFixture
+{
+};
+
+TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects)
+{
+    const QString ssServer = QStandardPaths::findExecutable(QStringLiteral("ss-server"));
+    const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
+    if (ssServer.isEmpty() || curl.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("ss-local")).isEmpty())
+        GTEST_SKIP() << "shadowsocks-libev or curl is not installed";
+    if (portTaken(9999))
+        GTEST_SKIP() << "127.0.0.1:9999, the client's fixed listener, is taken by another program";
+
+    const int ssPort = freePort();
+    QProcess relay;
+    relay.setProcessChannelMode(QProcess::MergedChannels);
+    relay.start(ssServer, {QStringLiteral("-s"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                           QString::number(ssPort), QStringLiteral("-k"), QStringLiteral("e2e-secret"),
+                           QStringLiteral("-m"), QStringLiteral("chacha20-ietf-poly1305")});
+    ASSERT_TRUE(relay.waitForStarted(5000));
+    startPieces(QStringLiteral("standin-sslocal-relay"),
+                {QStringLiteral("--ss-port"), QString::number(ssPort), QStringLiteral("--ss-password"),
+                 QStringLiteral("e2e-secret"), QStringLiteral("--ss-method"),
+                 QStringLiteral("chacha20-ietf-poly1305")});
+    signInAsVisitor();
+    makeController();
+    PageServer page;
+
+    ASSERT_TRUE(connectAndWait(20000)) << m_view.errors.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(proxyPointsAtUs());
+    EXPECT_EQ(desktopProxy().value(QStringLiteral("socks_host")).toString(), QStringLiteral("127.0.0.1"));
+
+    QProcess fetch;
+    fetch.start(curl, {QStringLiteral("-s"), QStringLiteral("--max-time"), QStringLiteral("10"),
+                       QStringLiteral("--socks5-hostname"), QStringLiteral("127.0.0.1:9999"),
+                       QStringLiteral("http://127.0.0.1:%1/").arg(page.serverPort())});
+    ASSERT_TRUE(waitUntil([&] { return fetch.state() == QProcess::NotRunning; }, 15000));
+    EXPECT_EQ(fetch.readAllStandardOutput(), QByteArray(kPage));
+
+    ASSERT_TRUE(stopAndWait());
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+    EXPECT_FALSE(portTaken(9999));
+
+    relay.terminate();
+    relay.waitForFinished(3000);
+}
+
+} // namespace
