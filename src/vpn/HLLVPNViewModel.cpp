@@ -1,0 +1,77 @@
+#include "vpn/HLLVPNViewModel.h"
+
+#include <QPointer>
+
+#include "common/HLLAppConstant.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "networking/HLLNetAPI.h"
+#include "vpn/HLLPACUtilWrapper.h"
+
+HLLVPNViewModel &HLLVPNViewModel::shared()
+{
+    static HLLVPNViewModel *instance = new HLLVPNViewModel;   // lives for the process
+    return *instance;
+}
+
+HLLVPNViewModel::HLLVPNViewModel()
+{
+    NotificationCenter::defaultCenter().addObserver(
+        NotificationNames::VPNStop, this, [this](const Notification &) { stopVPN(); },
+        NotificationCenter::Delivery::MainThread);
+}
+
+void HLLVPNViewModel::getIPLocation(std::function<void(const QJsonObject &response)> block)
+{
+    HLLNetAPI::shared().task(kLocationEndpoint, QStringLiteral("POST"), std::nullopt, std::nullopt,
+                             false, false, std::nullopt,
+                             [block = std::move(block)](std::optional<QJsonObject> response,
+                                                        std::optional<NetError> error) {
+                                 if (error || !response || !block)
+                                     return;
+                                 block(*response);
+                             });
+}
+
+void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completionBlock)
+{
+    getIPLocation([guard = QPointer(this), nodeId, completionBlock](const QJsonObject &response) {
+        if (!guard)
+            return;
+        const QJsonValue domestic = response.value(QStringLiteral("data")).toObject().value(
+            HLLAppConstant::is_domestic());
+        UserDefaults &group = UserDefaults::suite(HLLAppConstant::sharedGroupIdentifier());
+        group.setBool(HLLAppConstant::is_domestic(), domestic.toBool());
+        group.synchronize();
+        guard->completion = completionBlock;
+
+        QJsonObject parameters;
+        if (nodeId)
+            parameters.insert(QStringLiteral("node_id"), *nodeId);
+        HLLNetAPI::shared().task(
+            kConnectEndpoint, QStringLiteral("POST"), std::nullopt, parameters, false, false,
+            std::nullopt,
+            [guard, nodeId](std::optional<QJsonObject> result, std::optional<NetError> error) {
+                if (!guard)
+                    return;
+                if (error || !result) {
+                    if (guard->completion) {
+                        guard->completion(std::nullopt,
+                                          Failure{QStringLiteral("101"), 101, result.value_or(QJsonObject())});
+                    }
+                    return;
+                }
+                guard->startVPNWith(nodeId, result->value(QStringLiteral("data")).toObject());
+            });
+    });
+}
+
+void HLLVPNViewModel::startVPNWith(std::optional<qint64>, const QJsonObject &)
+{
+}
+
+void HLLVPNViewModel::stopVPN()
+{
+    HLLPACUtilWrapper::stopLocal([](const std::optional<QString> &) {});
+}
