@@ -4,6 +4,7 @@
 #include "common/DefaultsKeys.h"
 #include "common/ProtocolConfig.h"
 #include "common/UserDefaults.h"
+#include "networking/OOHostSafeAdpter.h"
 #include "vpn/ProxyMode.h"
 #include "vpn/SSLocalConfigBuilder.h"
 #include "vpn/SingBoxConfigBuilder.h"
@@ -150,9 +151,8 @@ QString HLLConnection::singBoxConfigPath()
 
 QStringList HLLConnection::fixedApiHosts()
 {
-    QJsonValue value = ProtocolConfig::value(QStringLiteral("hosts.default"));
-    if (!value.isArray())
-        value = ProtocolConfig::value(QStringLiteral("hosts.defaults"));
+    // The same list the network layer starts its fail-over from; entries may be URLs.
+    const QJsonValue value = ProtocolConfig::value(QStringLiteral("hosts.defaults"));
     QStringList hosts;
     for (const QJsonValue &entry : value.toArray()) {
         const QString host = hostOf(entry.toString());
@@ -180,5 +180,5 @@ QString HLLConnection::effectiveCurrentDomain() const
 {
     if (currentDomain)
         return *currentDomain;
-    return QString();
+    return OOHostSafeAdpter::shared().currentDomain();
 }

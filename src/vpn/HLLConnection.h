@@ -67,7 +67,7 @@ public:
 
     static QString sslocalConfigPath();
     static QString singBoxConfigPath();
-    // The service's fixed API host names, from the protocol configuration ("hosts.default").
+    // The service's fixed API host names, from the protocol configuration ("hosts.defaults").
     static QStringList fixedApiHosts();
 
 private:

@@ -366,3 +366,22 @@ TEST_F(EngineConfigTest, NodeFillIgnoresIdAndUnknownKeys)
     EXPECT_EQ(node.port, QStringLiteral("8388"));
     EXPECT_FALSE(node.name.has_value());
 }
+
+TEST_F(EngineConfigTest, DomainListStartsWithTheServiceHosts)
+{
+    const QStringList fixed = HLLConnection::fixedApiHosts();
+    ASSERT_EQ(fixed.size(), 6);
+    for (const QString &host : fixed)
+        EXPECT_FALSE(host.contains(QLatin1Char('/'))) << host.toStdString();
+
+    HLLConnection connection = connectionWithNodes("[]");
+    connection.currentDomain = QStringLiteral("http://127.0.0.1:8080");
+    ASSERT_TRUE(connection.writeSingBoxConfig().ok);
+    EXPECT_EQ(connection.domainList, fixed + QStringList{"127.0.0.1"});
+
+    // Without a fixed domain the network layer's current one is asked.
+    HLLConnection live = connectionWithNodes("[]");
+    ASSERT_TRUE(live.writeSingBoxConfig().ok);
+    EXPECT_TRUE(live.domainList.startsWith(fixed.first()));
+    EXPECT_GE(live.domainList.size(), 6);
+}
