@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <optional>
+
 #include <unistd.h>
 
 const QString PrivilegedHelperManager::kHelperIdentifier = QStringLiteral("com.ostrel-mac-privoxy.Pelmorath.ProxyHelper");
@@ -31,13 +33,33 @@ PrivilegedHelperManager::Options PrivilegedHelperManager::defaultOptions()
     return options;
 }
 
+namespace {
+
+QPointer<PrivilegedHelperManager> s_shared;
+std::optional<PrivilegedHelperManager::Options> s_sharedOptions;
+
+} // namespace
+
 PrivilegedHelperManager &PrivilegedHelperManager::shared()
 {
     // Parented to the application so it goes before the event loop does.
-    static QPointer<PrivilegedHelperManager> instance;
-    if (!instance)
-        instance = new PrivilegedHelperManager(defaultOptions(), QCoreApplication::instance());
-    return *instance;
+    if (!s_shared)
+        s_shared = new PrivilegedHelperManager(s_sharedOptions.value_or(defaultOptions()), QCoreApplication::instance());
+    return *s_shared;
+}
+
+void PrivilegedHelperManager::configureShared(Options options)
+{
+    s_sharedOptions = options;
+    if (!s_shared)
+        return;
+    if (!options.runner)
+        options.runner = s_shared->m_options.runner;
+    s_shared->m_options = std::move(options);
+    if (s_shared->m_connection) {
+        s_shared->m_connection->invalidate();
+        s_shared->m_connection.release()->deleteLater();
+    }
 }
 
 PrivilegedHelperManager::PrivilegedHelperManager(Options options, QObject *parent)

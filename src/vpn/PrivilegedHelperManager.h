@@ -45,6 +45,9 @@ public:
 
     static Options defaultOptions();
     static PrivilegedHelperManager &shared();
+    // Points the shared manager elsewhere (a demo profile running the helper from the build tree
+    // with its file backend); the next command opens a connection with these options.
+    static void configureShared(Options options);
 
     explicit PrivilegedHelperManager(Options options = defaultOptions(), QObject *parent = nullptr);
     ~PrivilegedHelperManager() override;

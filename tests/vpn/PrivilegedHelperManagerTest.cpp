@@ -204,3 +204,20 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PrivilegedHelperManagerTest, SharedManagerTakesTheConfiguredHelper)
+{
+    DaemonProcess daemon;
+    ASSERT_TRUE(startDaemon(daemon));
+    PrivilegedHelperManager::configureShared(m_options);
+    PrivilegedHelperManager &shared = PrivilegedHelperManager::shared();
+    EXPECT_EQ(shared.options().socketPath, m_options.socketPath);
+    QString version;
+    shared.helper()->getVersion([&version](const QString &v) { version = v; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !version.isEmpty(); }, 5000));
+    EXPECT_EQ(version, QStringLiteral(OSTREL_VERSION));
+}
+
+} // namespace
