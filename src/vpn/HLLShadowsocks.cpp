@@ -10,6 +10,12 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 namespace {
 
 const QString kFile = QStringLiteral("HLLShadowsocks");
@@ -199,4 +205,42 @@ bool HLLShadowsocks::isRunning() const
 qint64 HLLShadowsocks::processId() const
 {
     return m_engine->processId();
+}
+
+void HLLShadowsocks::checkServerConnectivity()
+{
+    if (m_startCompletion)
+        m_startCompletion(Started);
+}
+
+void HLLShadowsocks::reportServerCommand(int socketDescriptor, int code)
+{
+    if (code == 0) {
+        getsock_port(socketDescriptor);
+        checkServerConnectivity();
+        return;
+    }
+    static const char *const kDescriptions[] = {"token失效", "没有安装证书", "用户等级变更",
+                                                "会员过期", "服务器dns更新", "强制退出登录"};
+    const QString description = code >= 1 && code <= 6 ? QString::fromUtf8(kDescriptions[code - 1]) : QString();
+    log(QStringLiteral("服务器异常信息:%1").arg(code - 1), QStringLiteral("reportServerCommand"));
+    NotificationCenter::defaultCenter().post(NotificationNames::ServerCMD,
+                                             {{QStringLiteral("cmd"), code - 1},
+                                              {QStringLiteral("cmdDes"), description}});
+}
+
+int HLLShadowsocks::getsock_port(int socketDescriptor)
+{
+    sockaddr_storage address {};
+    socklen_t length = sizeof(address);
+    if (::getsockname(socketDescriptor, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
+        log(QStringLiteral("getsock_port(%1) error: %2").arg(socketDescriptor).arg(QString::fromLocal8Bit(std::strerror(errno))),
+            QStringLiteral("getsock_port"), Logger::Error);
+        return 0;
+    }
+    if (address.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<sockaddr_in *>(&address)->sin_port);
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<sockaddr_in6 *>(&address)->sin6_port);
+    return 0;
 }

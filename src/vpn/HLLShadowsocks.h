@@ -70,6 +70,14 @@ public:
     bool isStarting() const { return bool(m_startCompletion) && !m_started; }
     qint64 processId() const;
 
+    // The engine's status callback of its library form (kept for engines that report that way
+    // instead of printing): code 0 means started (the local port is read from the socket), codes
+    // 1 to 6 become "ServerCMD" with cmd = code - 1.
+    void reportServerCommand(int socketDescriptor, int code);
+    void checkServerConnectivity();
+    // The local port of a socket; 0 (logged) when it cannot be read.
+    static int getsock_port(int socketDescriptor);
+
     void setStartTimeout(int ms) { m_startTimeoutMs = ms; }
     void setStopGrace(int ms) { m_stopGraceMs = ms; }
 

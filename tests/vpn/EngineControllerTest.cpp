@@ -9,6 +9,7 @@
 #include "vpn/HLLSingBox.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -270,4 +271,27 @@ TEST_F(EngineControllerTest, SingBoxStartFailuresAreSignalled)
     missing.start();
     ASSERT_EQ(missingFailed.size(), 1);
     EXPECT_EQ(missingFailed.first().at(0).toInt(), HLLSingBox::InstallFailed);
+}
+
+TEST_F(EngineControllerTest, StatusCallbackCodesBecomeCommands)
+{
+    QObject owner;
+    QList<QVariantMap> posted;
+    NotificationCenter::defaultCenter().addObserver(NotificationNames::ServerCMD, &owner,
+                                                    [&](const Notification &n) { posted.append(n.userInfo); });
+    HLLShadowsocks engine(m_config, nullptr, m_sandbox.setup);
+    engine.reportServerCommand(-1, 4);
+    engine.reportServerCommand(-1, 6);
+    engine.reportServerCommand(-1, 9);
+    ASSERT_EQ(posted.size(), 3);
+    EXPECT_EQ(posted.at(0).value("cmd").toInt(), 3);
+    EXPECT_EQ(posted.at(0).value("cmdDes").toString(), QStringLiteral("会员过期"));
+    EXPECT_EQ(posted.at(1).value("cmdDes").toString(), QStringLiteral("强制退出登录"));
+    EXPECT_EQ(posted.at(2).value("cmd").toInt(), 8);
+    EXPECT_EQ(posted.at(2).value("cmdDes").toString(), QString());
+
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
+    EXPECT_EQ(HLLShadowsocks::getsock_port(int(listener.socketDescriptor())), listener.serverPort());
+    EXPECT_EQ(HLLShadowsocks::getsock_port(-1), 0);
 }
