@@ -1,7 +1,6 @@
 #include <QApplication>
 
-#include "app/MainWindow.h"
-#include "common/FoundationStartup.h"
+#include "app/AppDelegate.h"
 
 int main(int argc, char **argv)
 {
@@ -9,9 +8,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
 
-    FoundationStartup::run();
-
-    MainWindow window;
-    window.show();
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

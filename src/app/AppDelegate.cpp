@@ -1,0 +1,95 @@
+#include "app/AppDelegate.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+#include "app/AppUiHooks.h"
+#include "app/MainWindow.h"
+#include "common/DefaultsKeys.h"
+#include "common/FoundationStartup.h"
+#include "common/Logger.h"
+#include "common/MKUserInfoManager.h"
+#include "common/UserDefaults.h"
+#include "networking/NetworkUiHooks.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OOReachability.h"
+#include "networking/XSAnalyticsManager.h"
+#include "vpn/HLLPACUtilWrapper.h"
+
+AppDelegate::AppDelegate(QObject *parent)
+    : QObject(parent)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    applicationWillTerminate();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    FoundationStartup::run();
+
+    QPointer<AppDelegate> self(this);
+    m_uiHooks = std::make_shared<AppUiHooks>([self] {
+        if (self)
+            self->backToGuide();
+    });
+    NetworkUiHooks::setInstance(m_uiHooks);
+    NetworkUiHooks::setStopLocalHandler([](std::function<void()> done) {
+        HLLPACUtilWrapper::stopLocal([done](const std::optional<QString> &) {
+            if (done)
+                done();
+        });
+    });
+
+    // A previous run that crashed may have left the desktop pointed at a dead listener.
+    HLLPACUtilWrapper::restoreAfterCrash();
+
+    // Every reachability report may mean another API host answers better now.
+    connect(&OOReachability::shared(), &OOReachability::statusChanged, this, [] {
+        OOHostSafeAdpter::shared().startPollingRoundIfIdle();
+    });
+    OOReachability::shared().start();
+
+    trackLaunch();
+    Logger::log(QStringLiteral("application did finish launching"), 0, QStringLiteral("AppDelegate"),
+                QStringLiteral("applicationDidFinishLaunching"));
+
+    m_window = std::make_unique<MainWindow>();
+    m_uiHooks->setWindow(m_window.get());
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
+    m_window->show();
+}
+
+void AppDelegate::trackLaunch()
+{
+    XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
+    UserDefaults &defaults = UserDefaults::standard();
+    if (defaults.boolValue(DefaultsKeys::kSecondLaunch).value_or(false))
+        return;
+    XSAnalyticsManager::shared().track(QStringLiteral("firstOpen"));
+    defaults.setBool(DefaultsKeys::kSecondLaunch, true);
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    // Bounded: a helper that does not answer must not keep the application from quitting.
+    HLLPACUtilWrapper::shutdown();
+    Logger::log(QStringLiteral("application will terminate"), 0, QStringLiteral("AppDelegate"),
+                QStringLiteral("applicationWillTerminate"));
+    Logger::flush();
+}
+
+void AppDelegate::backToGuide()
+{
+    QPointer<AppDelegate> self(this);
+    HLLPACUtilWrapper::stopLocal([self](const std::optional<QString> &) {
+        MKUserInfoManager::shared().clearUser();
+        if (self && self->m_window)
+            self->m_window->reload();
+    });
+}

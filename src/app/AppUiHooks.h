@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "networking/NetworkUiHooks.h"
+
+// The application's answer to what the network layer needs shown: the no-network hint and the
+// account alerts, as modal message boxes over the main window.
+class AppUiHooks : public NetworkUiHooks
+{
+public:
+    explicit AppUiHooks(std::function<void()> signOut);
+
+    void setWindow(QWidget *window) { m_window = window; }
+
+    void showNetworkHint(const QString &text) override;
+    void showAccountException(AccountExceptionKind kind) override;
+    void onAccountExceptionAcknowledged() override;
+    void showPollingFailure() override;
+
+private:
+    QPointer<QWidget> m_window;
+    std::function<void()> m_signOut;
+    bool m_networkHintShown = false;
+};

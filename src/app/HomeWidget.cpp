@@ -1,0 +1,254 @@
+#include "app/HomeWidget.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QJsonArray>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/DefaultsKeys.h"
+#include "common/JsonUtils.h"
+#include "common/Localization.h"
+#include "common/MKUserInfoManager.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "networking/OONetWorkTool.h"
+#include "vpn/HomeConnectController.h"
+
+namespace {
+
+constexpr int kToastMs = 3000;
+
+QString lineTitle(const OOHomeNodeModel &line)
+{
+    QString title = line.name;
+    if (!line.subName.isEmpty())
+        title += QStringLiteral(" · ") + line.subName;
+    if (line.ping > 0)
+        title += QStringLiteral("   %1 ms").arg(line.ping);
+    return title;
+}
+
+// A group stands for its lines: the list shows the lines themselves, so a click picks one.
+QList<OOHomeNodeModel> flattened(const QList<OOHomeNodeModel> &lines)
+{
+    QList<OOHomeNodeModel> out;
+    for (const OOHomeNodeModel &line : lines) {
+        if (line.isGroup && !line.childLines.isEmpty())
+            out += line.childLines;
+        else
+            out += line;
+    }
+    return out;
+}
+
+} // namespace
+
+HomeWidget::HomeWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    m_lineList = new QListWidget(this);
+    m_modeBox = new QComboBox(this);
+    m_modeBox->addItem(localizedByAppLanguage(QStringLiteral("HOME_MODE_SMART")));
+    m_modeBox->addItem(localizedByAppLanguage(QStringLiteral("HOME_MODE_GLOBAL")));
+    m_connectButton = new QPushButton(this);
+    m_stateLabel = new QLabel(this);
+    m_toastLabel = new QLabel(this);
+    m_toastLabel->setWordWrap(true);
+
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(m_modeBox);
+    controls->addStretch();
+    controls->addWidget(m_stateLabel);
+    controls->addWidget(m_connectButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_lineList, 1);
+    layout->addLayout(controls);
+    layout->addWidget(m_toastLabel);
+
+    const qint64 mode = UserDefaults::standard().integerValue(DefaultsKeys::kProxyMode).value_or(0);
+    m_modeBox->setCurrentIndex(mode == 1 ? 1 : 0);
+
+    m_controller = new HomeConnectController(*this, this);
+    connect(m_lineList, &QListWidget::currentRowChanged, this, &HomeWidget::lineActivated);
+    connect(m_modeBox, &QComboBox::activated, this, &HomeWidget::modeChosen);
+    connect(m_connectButton, &QPushButton::clicked, this, &HomeWidget::connectClicked);
+    NotificationCenter::defaultCenter().addObserver(NotificationNames::VPNStop, this,
+        [this](const Notification &) { m_controller->stopConnect(); },
+        NotificationCenter::Delivery::MainThread);
+    showStopped();
+}
+
+HomeWidget::~HomeWidget() = default;
+
+void HomeWidget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void HomeWidget::refresh()
+{
+    const auto user = MKUserInfoManager::shared().currentUser();
+    if (user && user->hasToken()) {
+        fetchLines();
+        return;
+    }
+    QPointer<HomeWidget> self(this);
+    OONetWorkTool::login([self](std::optional<QString> error) {
+        if (!self)
+            return;
+        if (error) {
+            self->showErrorToast(*error);
+            return;
+        }
+        self->fetchLines();
+    });
+}
+
+void HomeWidget::fetchLines()
+{
+    QPointer<HomeWidget> self(this);
+    OONetWorkTool::nodeList([self](std::optional<QString> data, std::optional<NetError> error) {
+        if (!self)
+            return;
+        if (!data) {
+            if (error)
+                self->showErrorToast(error->message);
+            return;
+        }
+        QList<OOHomeNodeModel> lines;
+        const auto object = JsonUtils::jsonObjectFromString(*data);
+        const QJsonArray records = object ? object->value(QStringLiteral("page_datas")).toArray() : QJsonArray();
+        for (const QJsonValue &record : records) {
+            if (record.isObject())
+                lines += OOHomeNodeModel::fromJson(record.toObject());
+        }
+        self->showLines(lines);
+    });
+}
+
+void HomeWidget::showLines(const QList<OOHomeNodeModel> &lines)
+{
+    m_controller->setShowList(lines);
+    m_lines = flattened(lines);
+    const auto chosen = m_controller->cachedLine();
+    const QSignalBlocker blocker(m_lineList);
+    m_lineList->clear();
+    for (const OOHomeNodeModel &line : m_lines) {
+        m_lineList->addItem(lineTitle(line));
+        if (chosen && line.id && chosen->id == line.id)
+            m_lineList->setCurrentRow(m_lineList->count() - 1);
+    }
+}
+
+void HomeWidget::lineActivated(int row)
+{
+    if (row < 0 || row >= m_lines.size())
+        return;
+    m_controller->changeLine(m_lines.at(row));
+}
+
+void HomeWidget::modeChosen(int index)
+{
+    UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, index == 1 ? 1 : 0);
+}
+
+void HomeWidget::connectClicked()
+{
+    if (m_busy)
+        return;
+    if (m_on)
+        m_controller->stopConnect();
+    else
+        m_controller->startConnect();
+}
+
+void HomeWidget::setState(const QString &text, const QString &buttonText, bool buttonEnabled)
+{
+    m_stateLabel->setText(text);
+    m_connectButton->setText(buttonText);
+    m_connectButton->setEnabled(buttonEnabled);
+}
+
+void HomeWidget::showLoading()
+{
+    m_busy = true;
+    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_CONNECTING")),
+             localizedByAppLanguage(QStringLiteral("HOME_CONNECT")), false);
+}
+
+void HomeWidget::showPausing()
+{
+    m_busy = false;
+    m_on = false;
+    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_PAUSED")),
+             localizedByAppLanguage(QStringLiteral("HOME_CONNECT")), true);
+}
+
+void HomeWidget::showRunning()
+{
+    m_busy = false;
+    m_on = true;
+    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_CONNECTED")),
+             localizedByAppLanguage(QStringLiteral("HOME_DISCONNECT")), true);
+}
+
+void HomeWidget::showStopped()
+{
+    m_busy = false;
+    m_on = false;
+    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_STOPPED")),
+             localizedByAppLanguage(QStringLiteral("HOME_CONNECT")), true);
+}
+
+void HomeWidget::showKillSwitch()
+{
+    m_busy = false;
+    m_on = true;
+    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_KILL_SWITCH")),
+             localizedByAppLanguage(QStringLiteral("HOME_DISCONNECT")), true);
+}
+
+void HomeWidget::showErrorToast(const QString &text)
+{
+    showToast(text, QStringLiteral("#d64545"));
+}
+
+void HomeWidget::showSuccessToast(const QString &text)
+{
+    showToast(text, QStringLiteral("#2e9e5b"));
+}
+
+void HomeWidget::showToast(const QString &text, const QString &colour)
+{
+    m_toastLabel->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
+    m_toastLabel->setText(text);
+    // A toast fades after a while unless a newer one replaced it.
+    QPointer<QLabel> label(m_toastLabel);
+    QTimer::singleShot(kToastMs, this, [label, text] {
+        if (label && label->text() == text)
+            label->clear();
+    });
+}
+
+void HomeWidget::openUpgradePage()
+{
+    // The purchase page is a web page of its own; until it exists the user is told why.
+    showErrorToast(localizedByAppLanguage(QStringLiteral("HOME_NEEDS_MEMBERSHIP")));
+}
+
+void HomeWidget::presentFreePage()
+{
+    showErrorToast(localizedByAppLanguage(QStringLiteral("HOME_NEEDS_MEMBERSHIP")));
+}
+
+void HomeWidget::updateConnectedTime(bool running)
+{
+    Q_UNUSED(running);
+}
