@@ -60,6 +60,8 @@ HomeWidget::HomeWidget(QWidget *parent)
     m_stateLabel = new QLabel(this);
     m_toastLabel = new QLabel(this);
     m_toastLabel->setWordWrap(true);
+    // Room for a two-line toast at all times, so the controls never move under the pointer.
+    m_toastLabel->setMinimumHeight(m_toastLabel->fontMetrics().lineSpacing() * 2);
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(m_modeBox);
