@@ -28,6 +28,14 @@ if [ ! -f "$source_file" ]; then
   echo "install_engine: the application ships no $source_file" >&2
   exit 3
 fi
+# Root copies and empowers only a file that nobody but root could have changed or swapped.
+source_file="$(readlink -f "$source_file")"
+for path in "$source_file" "$(dirname "$source_file")"; do
+  if [ "$(stat -c %u "$path")" != 0 ] || [ -n "$(find "$path" -maxdepth 0 -perm /022)" ]; then
+    echo "install_engine: $path may be changed by others than root" >&2
+    exit 3
+  fi
+done
 
 install -d -o root -g root -m 0755 "$target_dir"
 # Copy beside the old engine and rename over it, so a running engine keeps its file and no one

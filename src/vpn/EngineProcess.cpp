@@ -91,6 +91,11 @@ bool EngineProcess::isRunning() const
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
+bool EngineProcess::isStarting() const
+{
+    return m_process && m_process->state() == QProcess::Starting;
+}
+
 qint64 EngineProcess::processId() const
 {
     return m_process ? m_process->processId() : 0;

@@ -33,6 +33,8 @@ public:
     void stopAndWait(int graceMs);
 
     bool isRunning() const;
+    // Launched, but the program is not running yet.
+    bool isStarting() const;
     qint64 processId() const;
     QString program() const;
     QStringList arguments() const;

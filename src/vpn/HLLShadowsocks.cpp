@@ -5,7 +5,6 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
-#include "vpn/EngineProcess.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -30,43 +29,38 @@ void log(const QString &message, const QString &function, int level = Logger::In
 HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const EngineSetup &setup)
     : QObject(parent)
     , m_config(config)
-    , m_installer(EngineInstaller::Engine::SSLocal, setup)
-    , m_engine(new EngineProcess(this))
+    , m_launcher(new EngineLauncher(EngineInstaller::Engine::SSLocal, setup, this))
 {
+    m_launcher->setStopGrace(kDefaultStopGraceMs);
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, [this] {
         failStart(StartTimedOut, QStringLiteral("no start line in time"));
-        m_engine->stop(m_stopGraceMs);
+        m_launcher->stop();
     });
-    connect(m_engine, &EngineProcess::lineRead, this, &HLLShadowsocks::handleLine);
-    connect(m_engine, &EngineProcess::finished, this, &HLLShadowsocks::handleFinished);
-    connect(m_engine, &EngineProcess::failedToStart, this, [this](const QString &error) {
-        failStart(LaunchFailed, error);
+    connect(m_launcher, &EngineLauncher::started, this, [this] {
+        log(QStringLiteral("started %1").arg(enginePath()), QStringLiteral("startShadowsocks"));
+        if (m_startCompletion && !m_started)
+            m_startTimer.start(m_startTimeoutMs);
     });
+    connect(m_launcher, &EngineLauncher::failed, this, &HLLShadowsocks::failStart);
+    connect(m_launcher, &EngineLauncher::lineRead, this, &HLLShadowsocks::handleLine);
+    connect(m_launcher, &EngineLauncher::finished, this, &HLLShadowsocks::handleFinished);
 }
 
 HLLShadowsocks::~HLLShadowsocks()
 {
-    disconnect(m_engine, nullptr, this, nullptr);
-    m_engine->stopAndWait(m_stopGraceMs);
+    disconnect(m_launcher, nullptr, this, nullptr);
+    m_launcher->stopAndWait();
 }
 
 void HLLShadowsocks::install(std::function<void(bool ok)> done)
 {
-    m_installing = true;
-    QPointer<HLLShadowsocks> self(this);
-    m_installer.ensureInstalled(this, [self, done](EngineInstaller::Outcome outcome, const QString &) {
-        if (!self)
-            return;
-        self->m_installing = false;
-        if (done)
-            done(outcome == EngineInstaller::Outcome::Ready);
-    });
+    m_launcher->install(std::move(done));
 }
 
 void HLLShadowsocks::startWithConnectivityChecks(bool checkConnectivity, Completion completion)
 {
-    if (m_installing || isStarting()) {
+    if (m_launcher->isInstalling() || isStarting()) {
         if (completion)
             completion(StartPending);
         return;
@@ -78,44 +72,10 @@ void HLLShadowsocks::startWithConnectivityChecks(bool checkConnectivity, Complet
             completion(NoStartParameters);
         return;
     }
-    if (m_engine->isRunning()) {
-        disconnect(m_engine, &EngineProcess::finished, this, &HLLShadowsocks::handleFinished);
-        m_engine->stopAndWait(m_stopGraceMs);
-        connect(m_engine, &EngineProcess::finished, this, &HLLShadowsocks::handleFinished);
-    }
     m_started = false;
-    m_stopRequested = false;
     m_startCompletion = completion ? std::move(completion) : Completion([](int) {});
-
-    m_installing = true;
-    QPointer<HLLShadowsocks> self(this);
-    m_installer.ensureInstalled(this, [self](EngineInstaller::Outcome outcome, const QString &error) {
-        if (!self)
-            return;
-        self->m_installing = false;
-        if (std::exchange(self->m_stopRequested, false))
-            self->failStart(ExitedBeforeStart, QStringLiteral("stopped before the engine was started"));
-        else if (outcome == EngineInstaller::Outcome::UnknownArchitecture)
-            self->failStart(UnknownArchitecture, error);
-        else if (outcome == EngineInstaller::Outcome::InstallFailed)
-            self->failStart(InstallFailed, error);
-        else
-            self->launch();
-    });
-}
-
-void HLLShadowsocks::launch()
-{
-    if (!m_installer.isEngineUsable()) {
-        failStart(EngineMissing, QStringLiteral("no executable engine at %1").arg(enginePath()));
-        return;
-    }
-    const QString configPath = m_config.value(QStringLiteral("configPath")).toString();
-    const QStringList arguments{QStringLiteral("-c"), configPath};
-    log(QStringLiteral("start %1").arg(enginePath()), QStringLiteral("startShadowsocks"));
-    m_startTimer.start(m_startTimeoutMs);
-    m_engine->start(enginePath(), arguments, QFileInfo(configPath).absolutePath(),
-                    EngineProcess::ErrorOutput::Forwarded);
+    m_launcher->launch({QStringLiteral("-c"), configPath}, QFileInfo(configPath).absolutePath(),
+                       EngineProcess::ErrorOutput::Forwarded);
 }
 
 void HLLShadowsocks::handleLine(const QString &line)
@@ -180,31 +140,27 @@ void HLLShadowsocks::failStart(int code, const QString &reason)
 
 void HLLShadowsocks::stop(Completion completion)
 {
-    if (!m_engine->isRunning()) {
-        // A start still installing is called off: it reports its failure instead of launching.
-        if (m_installing && m_startCompletion)
-            m_stopRequested = true;
+    if (!m_launcher->stop()) {
         if (completion)
             completion(0);
         return;
     }
     m_stopCompletion = std::move(completion);
-    m_engine->stop(m_stopGraceMs);
 }
 
 void HLLShadowsocks::stopAndWait()
 {
-    m_engine->stopAndWait(m_stopGraceMs);
+    m_launcher->stopAndWait();
 }
 
 bool HLLShadowsocks::isRunning() const
 {
-    return m_engine->isRunning();
+    return m_launcher->isRunning();
 }
 
 qint64 HLLShadowsocks::processId() const
 {
-    return m_engine->processId();
+    return m_launcher->processId();
 }
 
 void HLLShadowsocks::checkServerConnectivity()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vpn/EngineInstaller.h"
+#include "vpn/EngineLauncher.h"
 #include "vpn/EngineSetup.h"
 #include "vpn/ServerCommand.h"
 
@@ -10,8 +10,6 @@
 #include <QTimer>
 
 #include <functional>
-
-class EngineProcess;
 
 // The shadowsocks engine ("sslocal"): installs it when needed, starts it with
 // "-c <configPath>", reports the start, and turns every line it prints into a server command
@@ -31,11 +29,11 @@ public:
         Started = 0,
         NoStartParameters = 7,   // no "configPath" in the start parameters
         StartPending = 8,        // a start is already under way
-        UnknownArchitecture = 9, // no engine for this processor
-        InstallFailed = 10,      // the install script failed or was refused
-        EngineMissing = 11,      // no executable engine at the engine path
-        LaunchFailed = 12,       // the engine could not be started
-        ExitedBeforeStart = 13,  // the engine ended before "start_success"
+        UnknownArchitecture = EngineLauncher::UnknownArchitecture,
+        InstallFailed = EngineLauncher::InstallFailed,
+        EngineMissing = EngineLauncher::EngineMissing,
+        LaunchFailed = EngineLauncher::LaunchFailed,
+        ExitedBeforeStart = EngineLauncher::ExitedBeforeStart, // ended before "start_success"
         StartTimedOut = 14,      // no "start_success" within the start time-out
     };
     using Completion = std::function<void(int code)>;
@@ -51,11 +49,11 @@ public:
     QJsonObject config() const { return m_config; }
     bool checkConnectivity() const { return m_checkConnectivity; }
 
-    QString getCurrentArchitecture() const { return m_installer.getCurrentArchitecture(); }
-    QString getCurrentProgressName() const { return m_installer.getCurrentProgressName(); }
-    QString getShellFileName() const { return m_installer.getShellFileName(); }
-    QString enginePath() const { return m_installer.enginePath(); }
-    bool isVersionOk() const { return m_installer.isVersionOk(); }
+    QString getCurrentArchitecture() const { return installer().getCurrentArchitecture(); }
+    QString getCurrentProgressName() const { return installer().getCurrentProgressName(); }
+    QString getShellFileName() const { return installer().getShellFileName(); }
+    QString enginePath() const { return installer().enginePath(); }
+    bool isVersionOk() const { return installer().isVersionOk(); }
 
     // Installs the engine when it is missing or outdated; `done` gets true when it is usable.
     void install(std::function<void(bool ok)> done = {});
@@ -79,7 +77,7 @@ public:
     static int getsock_port(int socketDescriptor);
 
     void setStartTimeout(int ms) { m_startTimeoutMs = ms; }
-    void setStopGrace(int ms) { m_stopGraceMs = ms; }
+    void setStopGrace(int ms) { m_launcher->setStopGrace(ms); }
 
 Q_SIGNALS:
     void serverCommand(int cmd, const QString &cmdDes);
@@ -87,21 +85,17 @@ Q_SIGNALS:
     void engineExited(int exitCode, bool afterStart);
 
 private:
-    void launch();
+    const EngineInstaller &installer() const { return m_launcher->installer(); }
     void handleLine(const QString &line);
     void handleFinished(int exitCode, bool crashed);
     void failStart(int code, const QString &reason);
 
     QJsonObject m_config;
-    EngineInstaller m_installer;
-    EngineProcess *m_engine = nullptr; // child
+    EngineLauncher *m_launcher = nullptr; // child
     QTimer m_startTimer;
     Completion m_startCompletion;
     Completion m_stopCompletion;
     bool m_checkConnectivity = false;
     bool m_started = false;
-    bool m_installing = false;
-    bool m_stopRequested = false;
     int m_startTimeoutMs = kDefaultStartTimeoutMs;
-    int m_stopGraceMs = kDefaultStopGraceMs;
 };

@@ -2,7 +2,6 @@
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
-#include "vpn/EngineProcess.h"
 #include "vpn/HLLConnection.h"
 
 #include <QPointer>
@@ -20,26 +19,24 @@ void log(const QString &message, const QString &function, int level = Logger::In
 
 HLLSingBox::HLLSingBox(QObject *parent, const EngineSetup &setup)
     : QObject(parent)
-    , m_installer(EngineInstaller::Engine::SingBox, setup)
-    , m_engine(new EngineProcess(this))
+    , m_launcher(new EngineLauncher(EngineInstaller::Engine::SingBox, setup, this))
 {
-    connect(m_engine, &EngineProcess::lineRead, this, [](const QString &line) {
+    m_launcher->setStopGrace(kDefaultStopGraceMs);
+    connect(m_launcher, &EngineLauncher::lineRead, this, [](const QString &line) {
         log(QStringLiteral("标准输出: %1").arg(line), QStringLiteral("receivedData"), Logger::Debug);
     });
-    connect(m_engine, &EngineProcess::started, this, [this] {
-        m_launching = false;
+    connect(m_launcher, &EngineLauncher::started, this, [this] {
+        log(QStringLiteral("started %1").arg(enginePath()), QStringLiteral("startSingBoxAction"));
         Q_EMIT started();
     });
-    connect(m_engine, &EngineProcess::failedToStart, this, [this](const QString &error) {
-        fail(LaunchFailed, error);
-    });
-    connect(m_engine, &EngineProcess::finished, this, &HLLSingBox::handleFinished);
+    connect(m_launcher, &EngineLauncher::failed, this, &HLLSingBox::fail);
+    connect(m_launcher, &EngineLauncher::finished, this, &HLLSingBox::handleFinished);
 }
 
 HLLSingBox::~HLLSingBox()
 {
-    disconnect(m_engine, nullptr, this, nullptr);
-    m_engine->stopAndWait(m_stopGraceMs);
+    disconnect(m_launcher, nullptr, this, nullptr);
+    m_launcher->stopAndWait();
 }
 
 QString HLLSingBox::configPath() const
@@ -49,15 +46,7 @@ QString HLLSingBox::configPath() const
 
 void HLLSingBox::install(std::function<void(bool ok)> done)
 {
-    m_installing = true;
-    QPointer<HLLSingBox> self(this);
-    m_installer.ensureInstalled(this, [self, done](EngineInstaller::Outcome outcome, const QString &) {
-        if (!self)
-            return;
-        self->m_installing = false;
-        if (done)
-            done(outcome == EngineInstaller::Outcome::Ready);
-    });
+    m_launcher->install(std::move(done));
 }
 
 void HLLSingBox::start()
@@ -66,46 +55,15 @@ void HLLSingBox::start()
         Q_EMIT startFailed(StartPending, QStringLiteral("a start is already under way"));
         return;
     }
-    if (m_engine->isRunning()) {
-        disconnect(m_engine, &EngineProcess::finished, this, &HLLSingBox::handleFinished);
-        m_engine->stopAndWait(m_stopGraceMs);
-        connect(m_engine, &EngineProcess::finished, this, &HLLSingBox::handleFinished);
-    }
-    m_installing = true;
-    m_stopRequested = false;
-    QPointer<HLLSingBox> self(this);
-    m_installer.ensureInstalled(this, [self](EngineInstaller::Outcome outcome, const QString &error) {
-        if (!self)
-            return;
-        self->m_installing = false;
-        if (std::exchange(self->m_stopRequested, false))
-            self->fail(ExitedBeforeStart, QStringLiteral("stopped before the engine was started"));
-        else if (outcome == EngineInstaller::Outcome::UnknownArchitecture)
-            self->fail(UnknownArchitecture, error);
-        else if (outcome == EngineInstaller::Outcome::InstallFailed)
-            self->fail(InstallFailed, error);
-        else
-            self->launch();
-    });
-}
-
-void HLLSingBox::launch()
-{
-    if (!m_installer.isEngineUsable()) {
-        fail(EngineMissing, QStringLiteral("no executable engine at %1").arg(enginePath()));
-        return;
-    }
+    // sing-box looks for relative paths (and its caches) in its working folder: keep it private.
     const QString folder = AppPaths::privateFolder();
     AppPaths::ensureFolder(folder, true);
-    log(QStringLiteral("start %1").arg(enginePath()), QStringLiteral("startSingBoxAction"));
-    m_launching = true;
-    m_engine->start(enginePath(), {QStringLiteral("run"), QStringLiteral("-c"), configPath()}, folder,
-                    EngineProcess::ErrorOutput::Merged);
+    m_launcher->launch({QStringLiteral("run"), QStringLiteral("-c"), configPath()}, folder,
+                       EngineProcess::ErrorOutput::Merged);
 }
 
 void HLLSingBox::fail(int code, const QString &reason)
 {
-    m_launching = false;
     log(QStringLiteral("start failed (%1): %2").arg(code).arg(reason), QStringLiteral("startSingBoxAction"),
         Logger::Error);
     Q_EMIT startFailed(code, reason);
@@ -113,7 +71,6 @@ void HLLSingBox::fail(int code, const QString &reason)
 
 void HLLSingBox::handleFinished(int exitCode, bool crashed)
 {
-    m_launching = false;
     log(QStringLiteral("engine ended, code %1").arg(exitCode), QStringLiteral("startSingBoxAction"),
         Logger::Warning);
     QPointer<HLLSingBox> self(this);
@@ -128,28 +85,25 @@ void HLLSingBox::handleFinished(int exitCode, bool crashed)
 
 void HLLSingBox::stop(std::function<void()> done)
 {
-    if (!m_engine->isRunning()) {
-        if (m_installing)
-            m_stopRequested = true;
+    if (!m_launcher->stop()) {
         if (done)
             done();
         return;
     }
     m_stopDone = std::move(done);
-    m_engine->stop(m_stopGraceMs);
 }
 
 void HLLSingBox::stopAndWait()
 {
-    m_engine->stopAndWait(m_stopGraceMs);
+    m_launcher->stopAndWait();
 }
 
 bool HLLSingBox::isRunning() const
 {
-    return m_engine->isRunning();
+    return m_launcher->isRunning();
 }
 
 qint64 HLLSingBox::processId() const
 {
-    return m_engine->processId();
+    return m_launcher->processId();
 }

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "vpn/EngineInstaller.h"
+#include "vpn/EngineLauncher.h"
 #include "vpn/EngineSetup.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
-
-class EngineProcess;
 
 // The TUN engine ("sing-box"): installs it when needed (the install script also gives it the
 // network-administration capability TUN needs) and runs "run -c <singbox.json>" with the private
@@ -25,11 +23,11 @@ public:
     enum StartCode {
         Started = 0,
         StartPending = 8,
-        UnknownArchitecture = 9,
-        InstallFailed = 10,
-        EngineMissing = 11,
-        LaunchFailed = 12,
-        ExitedBeforeStart = 13,
+        UnknownArchitecture = EngineLauncher::UnknownArchitecture,
+        InstallFailed = EngineLauncher::InstallFailed,
+        EngineMissing = EngineLauncher::EngineMissing,
+        LaunchFailed = EngineLauncher::LaunchFailed,
+        ExitedBeforeStart = EngineLauncher::ExitedBeforeStart,
     };
 
     static constexpr int kDefaultStopGraceMs = 3000;
@@ -37,12 +35,12 @@ public:
     explicit HLLSingBox(QObject *parent = nullptr, const EngineSetup &setup = EngineSetup::standard());
     ~HLLSingBox() override;
 
-    QString getCurrentArchitecture() const { return m_installer.getCurrentArchitecture(); }
-    QString getCurrentProgressName() const { return m_installer.getCurrentProgressName(); }
-    QString getShellFileName() const { return m_installer.getShellFileName(); }
-    QString enginePath() const { return m_installer.enginePath(); }
+    QString getCurrentArchitecture() const { return installer().getCurrentArchitecture(); }
+    QString getCurrentProgressName() const { return installer().getCurrentProgressName(); }
+    QString getShellFileName() const { return installer().getShellFileName(); }
+    QString enginePath() const { return installer().enginePath(); }
     QString configPath() const;
-    bool isVersionOk() const { return m_installer.isVersionOk(); }
+    bool isVersionOk() const { return installer().isVersionOk(); }
 
     void install(std::function<void(bool ok)> done = {});
     void start();
@@ -51,9 +49,9 @@ public:
     void stopAndWait();
 
     bool isRunning() const;
-    bool isStarting() const { return m_installing || m_launching; }
+    bool isStarting() const { return m_launcher->isStarting(); }
     qint64 processId() const;
-    void setStopGrace(int ms) { m_stopGraceMs = ms; }
+    void setStopGrace(int ms) { m_launcher->setStopGrace(ms); }
 
 Q_SIGNALS:
     void started();
@@ -61,15 +59,10 @@ Q_SIGNALS:
     void engineExited(int exitCode, bool crashed);
 
 private:
-    void launch();
+    const EngineInstaller &installer() const { return m_launcher->installer(); }
     void fail(int code, const QString &reason);
     void handleFinished(int exitCode, bool crashed);
 
-    EngineInstaller m_installer;
-    EngineProcess *m_engine = nullptr; // child
+    EngineLauncher *m_launcher = nullptr; // child
     std::function<void()> m_stopDone;
-    bool m_installing = false;
-    bool m_launching = false;
-    bool m_stopRequested = false;
-    int m_stopGraceMs = kDefaultStopGraceMs;
 };

@@ -10,14 +10,16 @@
 
 namespace {
 
-QString ownershipProblem(const QString &path)
+// `allowSticky`: a folder others may write to is still safe above root's files when its sticky
+// bit keeps them from renaming entries they do not own (/tmp).
+QString ownershipProblem(const QString &path, bool allowSticky = false)
 {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return QStringLiteral("cannot read %1").arg(path);
     if (info.st_uid != 0)
         return QStringLiteral("%1 is not owned by root").arg(path);
-    if (info.st_mode & (S_IWGRP | S_IWOTH))
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) && !(allowSticky && (info.st_mode & S_ISVTX)))
         return QStringLiteral("%1 is writable by others than root").arg(path);
     return QString();
 }
@@ -32,7 +34,17 @@ QString PkexecRunner::scriptRefusal(const QString &scriptPath)
     const QString canonical = script.canonicalFilePath();
     if (const QString problem = ownershipProblem(canonical); !problem.isEmpty())
         return problem;
-    return ownershipProblem(QFileInfo(canonical).absolutePath());
+    // The script's folder holds its helper script and the engines it copies; and whoever may
+    // rename any folder above could put another tree in its place.
+    QString folder = QFileInfo(canonical).absolutePath();
+    if (const QString problem = ownershipProblem(folder); !problem.isEmpty())
+        return problem;
+    while (folder != QLatin1String("/")) {
+        folder = QFileInfo(folder).absolutePath();
+        if (const QString problem = ownershipProblem(folder, true); !problem.isEmpty())
+            return problem;
+    }
+    return QString();
 }
 
 void PkexecRunner::runScript(const QString &scriptPath, QObject *guard, Done done)

@@ -6,9 +6,11 @@
 // administrator password), or "/bin/bash <script>" directly when the program already runs as
 // root. Always an argument list, never a shell string.
 //
-// A script that root would run must not be changeable by anyone but root: the script and its
-// folder must be owned by root and writable by nobody else, otherwise the run is refused (a
-// process of the user could otherwise swap the script while the password prompt shows).
+// A script that root would run must not be changeable by anyone but root: the script, its folder
+// (which also holds the engines the script installs) and every folder above must be owned by root
+// and writable by nobody else (above the script's folder, a sticky folder such as /tmp is
+// accepted), otherwise the run is refused: a process of the user could otherwise swap the script
+// or the tree it sits in while the password prompt shows.
 class PkexecRunner : public PrivilegedRunner
 {
 public:

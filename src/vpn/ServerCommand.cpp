@@ -22,9 +22,19 @@ const std::array<std::pair<const char *, const char *>, 10> kMarkers{{
     {"server_connect_success", "VPN连接成功"},
 }};
 
+// An event without a known marker: a decimal code directly followed by an event word.
 bool looksLikeCommand(const QString &line)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?\\d+:[a-z_]+"));
+    return pattern.match(line).hasMatch();
+}
+
+// A line carrying a marker is an event when its first colon introduces a word ("3:dns_data_err",
+// "abc:dns_data_err"); in "07:15:02 INFO dns_data_err ..." the colon belongs to a clock time and
+// the line is the engine's own log, whose leading digits are no command code.
+bool markerLineIsEvent(const QString &line)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[^:]*:\\s*[A-Za-z_]"));
     return pattern.match(line).hasMatch();
 }
 
@@ -65,7 +75,7 @@ ServerCommand ServerCommand::parseLine(const QString &line)
             break;
         }
     }
-    if (hasMarker || looksLikeCommand(line))
+    if (hasMarker ? markerLineIsEvent(line) : looksLikeCommand(line))
         command.cmd = leadingCode(line);
     return command;
 }

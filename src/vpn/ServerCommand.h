@@ -6,9 +6,10 @@
 // "ServerCMD" notification's "cmd" and "cmdDes".
 //
 // The engine prints events as "<decimal code>:<marker>". A line counts as a command when it
-// starts with such a code directly followed by a marker word, or when it contains one of the
-// known markers; any other line (the engine's own log, "07:15:02 INFO ...") gives cmd -1, which
-// no receiver acts on.
+// starts with such a code directly followed by an event word, or when it contains one of the
+// known markers and its first colon introduces a word; any other line (the engine's own log,
+// "07:15:02 INFO ...", even when it mentions a marker) gives cmd -1, which no receiver acts on.
+// "cmdDes" and startSuccess follow the markers the line contains, whatever its shape.
 struct ServerCommand
 {
     int cmd = -1;

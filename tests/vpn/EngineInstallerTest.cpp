@@ -156,10 +156,20 @@ TEST_F(EngineInstallerTest, RootRunsOnlyScriptsNobodyElseCanChange)
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
     EXPECT_FALSE(PkexecRunner::scriptRefusal(script).isEmpty()) << "a folder others may write to";
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
-    if (::geteuid() != 0)
+    if (::geteuid() != 0) {
         EXPECT_FALSE(PkexecRunner::scriptRefusal(script).isEmpty()) << "not owned by root";
-    else
-        EXPECT_TRUE(PkexecRunner::scriptRefusal(script).isEmpty());
+        return;
+    }
+    EXPECT_TRUE(PkexecRunner::scriptRefusal(script).isEmpty());
+
+    // A folder further up that others may write to (and rename entries in) is refused too.
+    const QString inner = dir.path() + QStringLiteral("/open/inner");
+    ASSERT_TRUE(QDir().mkpath(inner));
+    ASSERT_TRUE(QFile::copy(script, inner + QStringLiteral("/install_x.sh")));
+    ASSERT_TRUE(QFile::setPermissions(dir.path() + QStringLiteral("/open"), QFileDevice::Permissions(0x7777)));
+    EXPECT_FALSE(PkexecRunner::scriptRefusal(inner + QStringLiteral("/install_x.sh")).isEmpty());
+    ASSERT_TRUE(QFile::setPermissions(dir.path() + QStringLiteral("/open"), QFileDevice::Permissions(0x7755)));
+    EXPECT_TRUE(PkexecRunner::scriptRefusal(inner + QStringLiteral("/install_x.sh")).isEmpty());
 }
 
 TEST_F(EngineInstallerTest, BundledScriptsExistAndRefuseUnknownEngines)

@@ -28,6 +28,10 @@ TEST(ServerCommandTest, CodeAndMarkerTable)
         // Engine log lines are not commands, even when they begin with digits and a colon.
         {"07:15:02 INFO listening on 127.0.0.1:9999", -1, "", false},
         {"2024-01-01T07:15:02 WARN something", -1, "", false},
+        // ... nor when they mention a marker: the clock's digits are no code.
+        {"07:15:02 INFO server_connect_fail to 1.2.3.4:8388", -1, "服务连接异常", false},
+        {"07:15:02 INFO start_success", -1, "", true},
+        {"5: user_service_expired", 5, "会员过期", false},
         // An unknown event word after a code still travels as a command, without description.
         {"6:some_new_event", 6, "", false},
         {"plain text", -1, "", false},

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "vpn/EngineInstaller.h"
+#include "vpn/EngineProcess.h"
+#include "vpn/EngineSetup.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The part both engine controllers share: one engine program, installed when needed and then
+// launched with an argument list, at most one process at a time.
+//
+// launch() first ends a process still running (without reporting that end: it is being
+// replaced), then installs when needed, then starts the program. Every launch ends in started()
+// or failed(); a running engine's end comes as finished(). stop() during the install calls the
+// launch off, which then fails with ExitedBeforeStart.
+class EngineLauncher : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Shared start failure codes of the two controllers.
+    enum Failure {
+        UnknownArchitecture = 9, // no engine for this processor
+        InstallFailed = 10,      // the install script failed, was refused, or left no engine
+        EngineMissing = 11,      // no executable engine at the engine path
+        LaunchFailed = 12,       // the engine could not be started
+        ExitedBeforeStart = 13,  // the engine ended (or was stopped) before its start
+    };
+
+    EngineLauncher(EngineInstaller::Engine engine, const EngineSetup &setup, QObject *parent = nullptr);
+    ~EngineLauncher() override;
+
+    const EngineInstaller &installer() const { return m_installer; }
+
+    // Installs the engine when it is missing or outdated; `done` gets true when it is usable.
+    void install(std::function<void(bool ok)> done = {});
+    void launch(const QStringList &arguments, const QString &workingFolder, EngineProcess::ErrorOutput errorOutput);
+    // Asks a running engine to end (SIGTERM, SIGKILL after the grace period): true when one ran,
+    // and finished() follows. Calls off a launch that is still installing.
+    bool stop();
+    // Ends the engine before returning.
+    void stopAndWait();
+    void setStopGrace(int ms) { m_stopGraceMs = ms; }
+
+    bool isInstalling() const { return m_installing; }
+    // Installing, or the program not yet running.
+    bool isStarting() const { return m_installing || m_engine->isStarting(); }
+    bool isRunning() const { return m_engine->isRunning(); }
+    qint64 processId() const { return m_engine->processId(); }
+
+Q_SIGNALS:
+    void started();
+    void failed(int code, const QString &reason);
+    void lineRead(const QString &line);
+    void finished(int exitCode, bool crashed);
+
+private:
+    void installed(EngineInstaller::Outcome outcome, const QString &error);
+
+    EngineInstaller m_installer;
+    EngineProcess *m_engine = nullptr; // child
+    QStringList m_arguments;
+    QString m_workingFolder;
+    EngineProcess::ErrorOutput m_errorOutput = EngineProcess::ErrorOutput::Forwarded;
+    bool m_installing = false;
+    bool m_launchPending = false;
+    bool m_stopRequested = false;
+    bool m_replacing = false;
+    int m_stopGraceMs = 3000;
+};
