@@ -1,22 +1,26 @@
 #include "networking/HHProductVersion.h"
 
-#include "common/JsonFields.h"
+#include "networking/JsonRecordCodec.h"
+
+namespace {
+
+const JsonRecordCodec<HHProductVersion> &codec()
+{
+    static const JsonRecordCodec<HHProductVersion> fields{
+        {QStringLiteral("version"), &HHProductVersion::version},
+        {QStringLiteral("state"), &HHProductVersion::state},
+    };
+    return fields;
+}
+
+} // namespace
 
 std::optional<HHProductVersion> HHProductVersion::fromJson(const QJsonObject &json)
 {
-    JsonFields fields(json);
-    HHProductVersion product;
-    product.version = fields.text(QStringLiteral("version"));
-    product.state = fields.integer(QStringLiteral("state"));
-    if (!fields.ok())
-        return std::nullopt;
-    return product;
+    return codec().decode(json);
 }
 
 QJsonObject HHProductVersion::toJson() const
 {
-    QJsonObject json;
-    JsonFields::put(json, QStringLiteral("version"), version);
-    JsonFields::put(json, QStringLiteral("state"), state);
-    return json;
+    return codec().encode(*this);
 }

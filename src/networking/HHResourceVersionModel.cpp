@@ -1,23 +1,42 @@
 #include "networking/HHResourceVersionModel.h"
 
 #include "common/JsonFields.h"
+#include "networking/JsonRecordCodec.h"
+
+namespace {
+
+using M = HHResourceVersionModel;
+
+// The flat fields; "productVersion" is a record of its own.
+const JsonRecordCodec<M> &codec()
+{
+    static const JsonRecordCodec<M> fields{
+        {QStringLiteral("domainVersion"), &M::domainVersion},
+        {QStringLiteral("advertisementVersion"), &M::advertisementVersion},
+        {QStringLiteral("nodelineVersion"), &M::nodelineVersion},
+        {QStringLiteral("logReportSwitch"), &M::logReportSwitch},
+        {QStringLiteral("h5Version"), &M::h5Version},
+        {QStringLiteral("notificationVersion"), &M::notificationVersion},
+        {QStringLiteral("aclVersion"), &M::aclVersion},
+    };
+    return fields;
+}
+
+} // namespace
 
 bool HHResourceVersionModel::decodeInto(const QJsonObject &json, HHResourceVersionModel &model)
 {
+    if (!codec().decodeInto(json, model))
+        return false;
     JsonFields fields(json);
-    model.domainVersion = fields.text(QStringLiteral("domainVersion"));
-    model.advertisementVersion = fields.integer(QStringLiteral("advertisementVersion"));
-    model.nodelineVersion = fields.integer(QStringLiteral("nodelineVersion"));
-    if (const std::optional<QJsonObject> product = fields.object(QStringLiteral("productVersion"))) {
-        model.productVersion = HHProductVersion::fromJson(*product);
-        if (!model.productVersion)
-            return false;
-    }
-    model.logReportSwitch = fields.boolean(QStringLiteral("logReportSwitch"));
-    model.h5Version = fields.text(QStringLiteral("h5Version"));
-    model.notificationVersion = fields.integer(QStringLiteral("notificationVersion"));
-    model.aclVersion = fields.integer(QStringLiteral("aclVersion"));
-    return fields.ok();
+    const std::optional<QJsonObject> product = fields.object(QStringLiteral("productVersion"));
+    if (!fields.ok())
+        return false;
+    model.productVersion.reset();
+    if (!product)
+        return true;
+    model.productVersion = HHProductVersion::fromJson(*product);
+    return model.productVersion.has_value();
 }
 
 std::optional<HHResourceVersionModel> HHResourceVersionModel::fromJson(const QJsonObject &json)
@@ -30,15 +49,8 @@ std::optional<HHResourceVersionModel> HHResourceVersionModel::fromJson(const QJs
 
 QJsonObject HHResourceVersionModel::toJson() const
 {
-    QJsonObject json;
-    JsonFields::put(json, QStringLiteral("domainVersion"), domainVersion);
-    JsonFields::put(json, QStringLiteral("advertisementVersion"), advertisementVersion);
-    JsonFields::put(json, QStringLiteral("nodelineVersion"), nodelineVersion);
+    QJsonObject json = codec().encode(*this);
     if (productVersion)
         json.insert(QStringLiteral("productVersion"), productVersion->toJson());
-    JsonFields::put(json, QStringLiteral("logReportSwitch"), logReportSwitch);
-    JsonFields::put(json, QStringLiteral("h5Version"), h5Version);
-    JsonFields::put(json, QStringLiteral("notificationVersion"), notificationVersion);
-    JsonFields::put(json, QStringLiteral("aclVersion"), aclVersion);
     return json;
 }

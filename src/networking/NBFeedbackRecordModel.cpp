@@ -1,32 +1,41 @@
 #include "networking/NBFeedbackRecordModel.h"
 
-#include "common/JsonFields.h"
+#include <cmath>
+
+#include "networking/JsonRecordCodec.h"
+
+namespace {
+
+const JsonRecordCodec<NBFeedbackRecordModel> &codec()
+{
+    using M = NBFeedbackRecordModel;
+    static const JsonRecordCodec<M> fields{
+        {QStringLiteral("content"), &M::content},   {QStringLiteral("createTime"), &M::createTime},
+        {QStringLiteral("id"), &M::id},             {QStringLiteral("imageUrl"), &M::imageUrl},
+        {QStringLiteral("userId"), &M::userId},     {QStringLiteral("userType"), &M::userType},
+        {QStringLiteral("username"), &M::username},
+    };
+    return fields;
+}
+
+} // namespace
 
 std::optional<NBFeedbackRecordModel> NBFeedbackRecordModel::fromJson(const QJsonObject &json)
 {
-    JsonFields fields(json);
-    NBFeedbackRecordModel model;
-    model.content = fields.text(QStringLiteral("content"));
-    model.createTime = fields.text(QStringLiteral("createTime"));
-    model.id = fields.integer(QStringLiteral("id"));
-    model.imageUrl = fields.text(QStringLiteral("imageUrl"));
-    model.userId = fields.integer(QStringLiteral("userId"));
-    model.userType = fields.integer(QStringLiteral("userType"));
-    model.username = fields.text(QStringLiteral("username"));
-    if (!fields.ok())
-        return std::nullopt;
-    return model;
+    return codec().decode(json);
 }
 
 QJsonObject NBFeedbackRecordModel::toJson() const
 {
-    QJsonObject json;
-    JsonFields::put(json, QStringLiteral("content"), content);
-    JsonFields::put(json, QStringLiteral("createTime"), createTime);
-    JsonFields::put(json, QStringLiteral("id"), id);
-    JsonFields::put(json, QStringLiteral("imageUrl"), imageUrl);
-    JsonFields::put(json, QStringLiteral("userId"), userId);
-    JsonFields::put(json, QStringLiteral("userType"), userType);
-    JsonFields::put(json, QStringLiteral("username"), username);
-    return json;
+    return codec().encode(*this);
+}
+
+qreal NBFeedbackRecordModel::rowHeight(const std::function<qreal(const QString &)> &contentTextHeight) const
+{
+    qreal height = kTopMargin + kRowBase;
+    if (content && !content->isEmpty() && contentTextHeight)
+        height += std::ceil(contentTextHeight(*content));
+    if (imageUrl && !imageUrl->isEmpty())
+        height += kPictureHeight;
+    return height;
 }

@@ -1,36 +1,30 @@
 #include "networking/NBMessageListModel.h"
 
-#include "common/JsonFields.h"
+#include "networking/JsonRecordCodec.h"
+
+namespace {
+
+const JsonRecordCodec<NBMessageListModel> &codec()
+{
+    using M = NBMessageListModel;
+    static const JsonRecordCodec<M> fields{
+        {QStringLiteral("isRead"), &M::isRead},       {QStringLiteral("linkUrl"), &M::linkUrl},
+        {QStringLiteral("id"), &M::id},               {QStringLiteral("textBody"), &M::textBody},
+        {QStringLiteral("title"), &M::title},         {QStringLiteral("body"), &M::body},
+        {QStringLiteral("createTime"), &M::createTime}, {QStringLiteral("topType"), &M::topType},
+        {QStringLiteral("messageType"), &M::messageType},
+    };
+    return fields;
+}
+
+} // namespace
 
 std::optional<NBMessageListModel> NBMessageListModel::fromJson(const QJsonObject &json)
 {
-    JsonFields fields(json);
-    NBMessageListModel model;
-    model.isRead = fields.integer(QStringLiteral("isRead"));
-    model.linkUrl = fields.text(QStringLiteral("linkUrl"));
-    model.id = fields.integer(QStringLiteral("id"));
-    model.textBody = fields.text(QStringLiteral("textBody"));
-    model.title = fields.text(QStringLiteral("title"));
-    model.body = fields.text(QStringLiteral("body"));
-    model.createTime = fields.text(QStringLiteral("createTime"));
-    model.topType = fields.integer(QStringLiteral("topType"));
-    model.messageType = fields.integer(QStringLiteral("messageType"));
-    if (!fields.ok())
-        return std::nullopt;
-    return model;
+    return codec().decode(json);
 }
 
 QJsonObject NBMessageListModel::toJson() const
 {
-    QJsonObject json;
-    JsonFields::put(json, QStringLiteral("isRead"), isRead);
-    JsonFields::put(json, QStringLiteral("linkUrl"), linkUrl);
-    JsonFields::put(json, QStringLiteral("id"), id);
-    JsonFields::put(json, QStringLiteral("textBody"), textBody);
-    JsonFields::put(json, QStringLiteral("title"), title);
-    JsonFields::put(json, QStringLiteral("body"), body);
-    JsonFields::put(json, QStringLiteral("createTime"), createTime);
-    JsonFields::put(json, QStringLiteral("topType"), topType);
-    JsonFields::put(json, QStringLiteral("messageType"), messageType);
-    return json;
+    return codec().encode(*this);
 }

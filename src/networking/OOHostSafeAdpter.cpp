@@ -21,6 +21,7 @@
 #include "common/NHHostTable.h"
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
+#include "networking/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OONetWork.h"
@@ -73,13 +74,7 @@ OOHostSafeAdpter::OOHostSafeAdpter(QObject *parent)
 
 OOHostSafeAdpter &OOHostSafeAdpter::shared()
 {
-    static OOHostSafeAdpter *instance = [] {
-        auto *adapter = new OOHostSafeAdpter();
-        QCoreApplication *app = QCoreApplication::instance();
-        adapter->moveToThread(app->thread());
-        adapter->setParent(app);
-        return adapter;
-    }();
+    static OOHostSafeAdpter *instance = GuiThread::adopt(new OOHostSafeAdpter());
     return *instance;
 }
 
@@ -154,18 +149,12 @@ bool OOHostSafeAdpter::startPollingRoundIfIdle(std::function<void()> callback)
     if (!beginPolling())
         return false;
     QPointer<OOHostSafeAdpter> self(this);
-    auto start = [self, callback] {
-        if (!self)
-            return;
+    GuiThread::run(this, [self, callback] {
         self->pollHosts(shuffleHosts(self->cachedHosts()), [self, callback](const QString &found) {
             if (self)
                 self->finishPolling(found, callback);
         });
-    };
-    if (QThread::currentThread() == thread())
-        start();
-    else
-        QMetaObject::invokeMethod(this, start, Qt::QueuedConnection);
+    });
     return true;
 }
 

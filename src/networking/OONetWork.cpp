@@ -23,6 +23,7 @@
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
 #include "common/RequestLogTable.h"
+#include "networking/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
@@ -32,11 +33,6 @@ Q_LOGGING_CATEGORY(lcNetwork, "ostrel.network", QtInfoMsg)
 namespace {
 
 const char *kTooLarge = "ostrel_too_large";
-
-QString pathOf(const QString &url)
-{
-    return QUrl(url).path();
-}
 
 // Query text by hand: QUrlQuery leaves '+' alone, which servers read as a space, and the
 // envelope's Base64 is full of them.
@@ -51,6 +47,14 @@ QByteArray encodeQuery(const QJsonObject &fields)
         query += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(text);
     }
     return query;
+}
+
+std::function<void(NetError)> rawFailure(const OONetWork::RawCompletion &completion)
+{
+    return [completion](NetError error) {
+        if (completion)
+            completion(std::nullopt, error);
+    };
 }
 
 int httpStatus(QNetworkReply *reply)
@@ -70,67 +74,55 @@ OONetWork::OONetWork(QObject *parent)
 
 OONetWork &OONetWork::shared()
 {
-    static OONetWork *instance = [] {
-        auto *network = new OONetWork();
-        QCoreApplication *app = QCoreApplication::instance();
-        network->moveToThread(app->thread());
-        network->setParent(app);
-        return network;
-    }();
+    static OONetWork *instance = GuiThread::adopt(new OONetWork());
     return *instance;
 }
 
 bool OONetWork::runOnOwnThread(std::function<void()> task)
 {
-    if (QThread::currentThread() == thread())
+    if (GuiThread::isCurrent(this))
         return false;
-    QPointer<OONetWork> self(this);
-    QMetaObject::invokeMethod(this, [self, task = std::move(task)] {
-        if (self)
-            task();
-    }, Qt::QueuedConnection);
+    GuiThread::post(this, std::move(task));
     return true;
 }
 
-void OONetWork::deliverLater(std::function<void()> task)
+bool OONetWork::refuseUrl(const QUrl &url, const std::function<void(NetError)> &fail)
 {
-    QPointer<OONetWork> self(this);
-    QMetaObject::invokeMethod(this, [self, task = std::move(task)] {
-        if (self)
-            task();
-    }, Qt::QueuedConnection);
+    if (url.isValid() && isAllowedUrl(url))
+        return false;
+    qCWarning(lcNetwork) << "refused request to" << url.scheme() << url.host();
+    const NetError error{NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")};
+    GuiThread::post(this, [fail, error] {
+        if (fail)
+            fail(error);
+    });
+    return true;
 }
 
 void OONetWork::requestData(const QString &method, const QString &url, bool decryptResponse,
                             const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
                             Completion completion)
 {
-    if (runOnOwnThread([=] { sendData(method, url, decryptResponse, params, headers, completion); }))
-        return;
-    sendData(method, url, decryptResponse, params, headers, completion);
+    GuiThread::run(this, [=, this] { sendData(method, url, decryptResponse, params, headers, completion); });
 }
 
 void OONetWork::sendData(const QString &method, const QString &url, bool decryptResponse,
                          const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
                          Completion completion)
 {
-    auto fail = [this, completion](NetError error) {
-        deliverLater([completion, error] {
-            if (completion)
-                completion(std::nullopt, error);
-        });
+    auto fail = [completion](NetError error) {
+        if (completion)
+            completion(std::nullopt, error);
     };
     const QUrl target(url);
-    if (!target.isValid() || !isAllowedUrl(target)) {
-        qCWarning(lcNetwork) << "refused request to" << target.scheme() << target.host();
-        fail({NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
+    if (refuseUrl(target, fail))
         return;
-    }
     const QJsonObject merged = mergeAppInfoParameters(params);
     const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(merged, decryptResponse);
     if (!envelope) {
         qCWarning(lcNetwork) << "could not build the request envelope for" << target.path();
-        fail({NetError::DecryptionFailure, QStringLiteral("Encryption failure")});
+        const NetError error{NetError::DecryptionFailure, QStringLiteral("Encryption failure")};
+        GuiThread::post(this, [fail, error] { fail(error); });
         return;
     }
     qCDebug(lcNetwork).noquote() << method << target.path() << "parameters:"
@@ -318,16 +310,11 @@ void OONetWork::insertRequestLog(const QString &method, const QString &path, int
 
 void OONetWork::requestConfigRawData(const QString &method, const QString &url, RawCompletion completion)
 {
-    if (runOnOwnThread([=] { requestConfigRawData(method, url, completion); }))
+    if (runOnOwnThread([=, this] { requestConfigRawData(method, url, completion); }))
         return;
     const QUrl target(url);
-    if (!target.isValid() || !isAllowedUrl(target)) {
-        deliverLater([completion] {
-            if (completion)
-                completion(std::nullopt, NetError{NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
-        });
+    if (refuseUrl(target, rawFailure(completion)))
         return;
-    }
     QNetworkRequest request(target);
     request.setTransferTimeout(m_rawTimeoutMs);
     QElapsedTimer clock;
@@ -360,31 +347,28 @@ QString OONetWork::downloadDestination()
 
 void OONetWork::download(const QString &url, DownloadHandler handler)
 {
-    if (runOnOwnThread([=] { startDownload(url, handler); }))
+    if (runOnOwnThread([=, this] { startDownload(url, handler); }))
         return;
     startDownload(url, handler);
 }
 
 void OONetWork::startDownload(const QString &url, DownloadHandler handler)
 {
-    auto failNow = [this, handler](NetError error) {
-        deliverLater([handler, error] {
-            if (handler)
-                handler(std::nullopt, false, error);
-        });
+    auto fail = [handler](NetError error) {
+        if (handler)
+            handler(std::nullopt, false, error);
     };
     const QUrl target(url);
-    if (!target.isValid() || !isAllowedUrl(target)) {
-        failNow({NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
+    if (refuseUrl(target, fail))
         return;
-    }
     const QString destination = downloadDestination();
     QDir().mkpath(QFileInfo(destination).absolutePath());
     // The installer is written beside its final place and renamed only when every byte arrived,
     // so a broken transfer never leaves a truncated file where the installer is expected.
     auto file = std::make_shared<QSaveFile>(destination);
     if (!file->open(QIODevice::WriteOnly)) {
-        failNow({NetError::Malformed, file->errorString()});
+        const NetError error{NetError::Malformed, file->errorString()};
+        GuiThread::post(this, [fail, error] { fail(error); });
         return;
     }
     QNetworkRequest request(target);
@@ -429,16 +413,11 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
 void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &parts, const HeaderMap &headers,
                                 RawCompletion completion)
 {
-    if (runOnOwnThread([=] { uploadMultipart(url, parts, headers, completion); }))
+    if (runOnOwnThread([=, this] { uploadMultipart(url, parts, headers, completion); }))
         return;
     const QUrl target(url);
-    if (!target.isValid() || !isAllowedUrl(target)) {
-        deliverLater([completion] {
-            if (completion)
-                completion(std::nullopt, NetError{NetError::InsecureUrl, QStringLiteral("Insecure or invalid address")});
-        });
+    if (refuseUrl(target, rawFailure(completion)))
         return;
-    }
     auto *multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     for (const MultipartPart &part : parts) {
         QHttpPart httpPart;

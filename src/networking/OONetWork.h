@@ -91,7 +91,8 @@ private:
     explicit OONetWork(QObject *parent = nullptr);
 
     bool runOnOwnThread(std::function<void()> task);
-    void deliverLater(std::function<void()> task);
+    // True (and `fail` queued) for an address the client must not talk to.
+    bool refuseUrl(const QUrl &url, const std::function<void(NetError)> &fail);
     void sendData(const QString &method, const QString &url, bool decryptResponse,
                   const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
                   Completion completion);

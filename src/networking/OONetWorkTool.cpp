@@ -39,6 +39,13 @@ bool isAccountException(const QJsonObject &response)
     return code.isDouble() && code.toDouble() == 101;
 }
 
+// "success" written as false (or 0) together with "error_code" 101: the account alert already
+// ran in the pipeline, so the readers stay silent.
+bool isRefusedAccount(const QJsonObject &response)
+{
+    return successIsBool(response) && !successIsTrue(response) && isAccountException(response);
+}
+
 std::optional<QString> textOf(const QJsonObject &object, const QString &key)
 {
     const QJsonValue value = object.value(key);
@@ -92,6 +99,12 @@ void OONetWorkTool::request(const QString &method, const QString &path, const st
     OONetWork::shared().requestData(method, apiUrl(path), true, params, std::nullopt, completion);
 }
 
+void OONetWorkTool::requestRead(const QString &method, const QString &path, const std::optional<QJsonObject> &params,
+                                MessageReader reader, const MessageCompletion &completion)
+{
+    request(method, path, params, [reader, completion](Reply response, Error error) { reader(response, error, completion); });
+}
+
 // --- readers ----------------------------------------------------------------------------------
 
 void OONetWorkTool::printReply(const Reply &response, const Error &error)
@@ -102,7 +115,7 @@ void OONetWorkTool::printReply(const Reply &response, const Error &error)
                                  << QStringLiteral(" 异常：") << (error ? error->message : QStringLiteral("nil"));
 }
 
-void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion &completion)
+void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion &completion, SilentOn silentOn)
 {
     if (!completion)
         return;
@@ -114,7 +127,9 @@ void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion
         completion(*response, std::nullopt);
         return;
     }
-    if (isAccountException(*response)) {
+    const bool silent = silentOn == SilentOn::AnyAccountException ? isAccountException(*response)
+                                                                  : isRefusedAccount(*response);
+    if (silent) {
         completion(std::nullopt, std::nullopt);
         return;
     }
@@ -168,7 +183,9 @@ void OONetWorkTool::parseCodeSendResponse(const Reply &response, const Error &er
 void OONetWorkTool::parseResourceResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
 {
     printReply(response, error);
-    parseEnvelope(response, completion);
+    // Unlike the other readers, any reply that is not a success and carries 101 stays silent,
+    // whatever its "success" says.
+    parseEnvelope(response, completion, SilentOn::AnyAccountException);
 }
 
 void OONetWorkTool::logResponse(const Reply &response, const Error &error)
@@ -262,9 +279,8 @@ void OONetWorkTool::nodeList(const TextCompletion &completion)
 void OONetWorkTool::connect2(qint64 nodeInfoId, const HomeContentCompletion &completion)
 {
     request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/nodes/connect2"),
-            QJsonObject{{QStringLiteral("node_info_id"), nodeInfoId}}, [completion](Reply response, Error error) {
-        parseHomeContentResponse(response, error, completion);
-    });
+            QJsonObject{{QStringLiteral("node_info_id"), nodeInfoId}},
+            [completion](Reply response, Error error) { parseHomeContentResponse(response, error, completion); });
 }
 
 void OONetWorkTool::reportConnectionLog(const QJsonObject &report, const ErrorCompletion &completion)
@@ -280,10 +296,8 @@ void OONetWorkTool::reportConnectionLog(const QJsonObject &report, const ErrorCo
 
 void OONetWorkTool::advertisements(int type, const MessageCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/advertisements/type"),
-            QJsonObject{{QStringLiteral("type"), QString::number(type)}}, [completion](Reply response, Error error) {
-        parseResponse(response, error, completion);
-    });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/advertisements/type"),
+                QJsonObject{{QStringLiteral("type"), QString::number(type)}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &completion)
@@ -310,8 +324,7 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
 
 void OONetWorkTool::accountLogin(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"), params,
-            [completion](Reply response, Error error) { parseLoginResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"), params, &parseLoginResponse, completion);
 }
 
 void OONetWorkTool::accountLoginAfterRegister(const QJsonObject &params)
@@ -333,8 +346,7 @@ void OONetWorkTool::unreadMessages(const OONetWork::Completion &completion)
 
 void OONetWorkTool::domainHosts(const MessageCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), std::nullopt,
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), std::nullopt, &parseResponse, completion);
 }
 
 void OONetWorkTool::notificationList(const TextCompletion &completion)
@@ -365,8 +377,7 @@ void OONetWorkTool::systemSetting(const MessageCompletion &completion)
                        {QStringLiteral("platform"), QStringLiteral("mac")}};
     if (const std::optional<qint64> userId = currentUserId())
         params.insert(QStringLiteral("userId"), *userId);
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"), params,
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"), params, &parseResponse, completion);
 }
 
 void OONetWorkTool::updateApp(const ErrorCompletion &completion)
@@ -396,22 +407,19 @@ void OONetWorkTool::resourcePackageVersion(const MessageCompletion &completion)
                        {QStringLiteral("platform"), QStringLiteral("mac")}};
     if (const std::optional<qint64> userId = currentUserId())
         params.insert(QStringLiteral("userId"), *userId);
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/resource_package_version"), params,
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/resource_package_version"), params, &parseResponse, completion);
 }
 
 void OONetWorkTool::routerFiles(const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/commons/get_router_files"),
-            QJsonObject{{QStringLiteral("platform"), QStringLiteral("mac")}},
-            [completion](Reply response, Error error) { parseResourceResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/commons/get_router_files"),
+                QJsonObject{{QStringLiteral("platform"), QStringLiteral("mac")}}, &parseResourceResponse, completion);
 }
 
 void OONetWorkTool::getQRCode(const MessageCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/get_qr_code"),
-            QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}},
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/get_qr_code"),
+                QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const MessageCompletion &completion)
@@ -419,58 +427,49 @@ void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const MessageComple
     QJsonObject params = qrRecord;
     params.insert(QStringLiteral("platform"), 2);
     params.insert(QStringLiteral("app_name"), ProtocolConfig::projectName());
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/query_qr_code"), params,
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/query_qr_code"), params, &parseResponse, completion);
 }
 
 void OONetWorkTool::signInByQRCode(const QString &token, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"),
-            QJsonObject{{QStringLiteral("token"), token}},
-            [completion](Reply response, Error error) { parseQRSignInResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"),
+                QJsonObject{{QStringLiteral("token"), token}}, &parseQRSignInResponse, completion);
 }
 
 void OONetWorkTool::sendRegisterCode(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_register_code"), params,
-            [completion](Reply response, Error error) { parseAccountEditResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_register_code"), params, &parseAccountEditResponse, completion);
 }
 
 void OONetWorkTool::sendEmail(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_email"), params,
-            [completion](Reply response, Error error) { parseCodeSendResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_email"), params, &parseCodeSendResponse, completion);
 }
 
 void OONetWorkTool::registerAccount(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/register"), params,
-            [completion](Reply response, Error error) { parseRegisterResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/register"), params, &parseRegisterResponse, completion);
 }
 
 void OONetWorkTool::getBackPassword(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/get_back_password"), params,
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/get_back_password"), params, &parseResponse, completion);
 }
 
 void OONetWorkTool::boundAccount(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/bound_account"), params,
-            [completion](Reply response, Error error) { parseCodeSendResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/bound_account"), params, &parseCodeSendResponse, completion);
 }
 
 void OONetWorkTool::updatePassword(const QJsonObject &params, const MessageCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/update_password"), params,
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/update_password"), params, &parseResponse, completion);
 }
 
 void OONetWorkTool::messageList(int page, const MessageCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/messages_v3"),
-            QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}},
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/messages_v3"),
+                QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::readMessage(qint64 messageId)
@@ -482,16 +481,14 @@ void OONetWorkTool::readMessage(qint64 messageId)
 
 void OONetWorkTool::feedbackList(int page, const MessageCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback_list"),
-            QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}},
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback_list"),
+                QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::feedbackRecord(qint64 feedbackId, const MessageCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback/record"),
-            QJsonObject{{QStringLiteral("feedback_id"), feedbackId}},
-            [completion](Reply response, Error error) { parseResponse(response, error, completion); });
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback/record"),
+                QJsonObject{{QStringLiteral("feedback_id"), feedbackId}}, &parseResponse, completion);
 }
 
 // --- uploads ----------------------------------------------------------------------------------

@@ -90,8 +90,14 @@ private:
     OONetWorkTool() = delete;
     static void request(const QString &method, const QString &path, const std::optional<QJsonObject> &params,
                         const OONetWork::Completion &completion);
+    using MessageReader = void (*)(const Reply &, const Error &, const MessageCompletion &);
+    // The common shape of most endpoints: the request, then one reader over its reply.
+    static void requestRead(const QString &method, const QString &path, const std::optional<QJsonObject> &params,
+                            MessageReader reader, const MessageCompletion &completion);
     static void parseWithUserSave(const Reply &response, const Error &error, const MessageCompletion &completion, bool print);
-    static void parseEnvelope(const Reply &response, const MessageCompletion &completion);
+    enum class SilentOn { RefusedAccount, AnyAccountException };
+    static void parseEnvelope(const Reply &response, const MessageCompletion &completion,
+                              SilentOn silentOn = SilentOn::RefusedAccount);
     static void printReply(const Reply &response, const Error &error);
     static void handleUploadReply(const std::optional<QByteArray> &body, const std::optional<NetError> &error,
                                   const MessageCompletion &completion);

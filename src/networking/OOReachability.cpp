@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "networking/GuiThread.h"
 #include "networking/NetworkLog.h"
 
 namespace {
@@ -33,10 +34,7 @@ OOReachability::OOReachability(QObject *parent)
 
 OOReachability &OOReachability::shared()
 {
-    static OOReachability *instance = [] {
-        auto *reachability = new OOReachability(QCoreApplication::instance());
-        return reachability;
-    }();
+    static OOReachability *instance = GuiThread::adopt(new OOReachability());
     return *instance;
 }
 
@@ -46,7 +44,7 @@ void OOReachability::start()
         return;
     m_started = true;
     Status first = Status::Unknown;
-    if (QNetworkInformation::load(QNetworkInformation::Feature::Reachability)) {
+    if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
         QNetworkInformation *info = QNetworkInformation::instance();
         first = fromQt(info->reachability());
         connect(info, &QNetworkInformation::reachabilityChanged, this,

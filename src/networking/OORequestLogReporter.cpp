@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "common/RequestLogTable.h"
+#include "networking/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
@@ -18,27 +19,13 @@ OORequestLogReporter::OORequestLogReporter(QObject *parent)
 
 OORequestLogReporter &OORequestLogReporter::shared()
 {
-    static OORequestLogReporter *instance = [] {
-        auto *reporter = new OORequestLogReporter();
-        QCoreApplication *app = QCoreApplication::instance();
-        reporter->moveToThread(app->thread());
-        reporter->setParent(app);
-        return reporter;
-    }();
+    static OORequestLogReporter *instance = GuiThread::adopt(new OORequestLogReporter());
     return *instance;
 }
 
 void OORequestLogReporter::uploadPending()
 {
-    if (QThread::currentThread() == thread()) {
-        upload();
-        return;
-    }
-    QPointer<OORequestLogReporter> self(this);
-    QMetaObject::invokeMethod(this, [self] {
-        if (self)
-            self->upload();
-    }, Qt::QueuedConnection);
+    GuiThread::run(this, [this] { upload(); });
 }
 
 void OORequestLogReporter::upload()

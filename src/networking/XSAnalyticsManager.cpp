@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "common/MKUserTable.h"
+#include "networking/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
@@ -58,13 +59,7 @@ XSAnalyticsManager::~XSAnalyticsManager()
 
 XSAnalyticsManager &XSAnalyticsManager::shared()
 {
-    static XSAnalyticsManager *instance = [] {
-        auto *manager = new XSAnalyticsManager();
-        QCoreApplication *app = QCoreApplication::instance();
-        manager->moveToThread(app->thread());
-        manager->setParent(app);
-        return manager;
-    }();
+    static XSAnalyticsManager *instance = GuiThread::adopt(new XSAnalyticsManager());
     return *instance;
 }
 

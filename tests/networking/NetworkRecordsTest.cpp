@@ -8,6 +8,7 @@
 #include "networking/HHHostModel.h"
 #include "networking/HHNoticeModel.h"
 #include "networking/NBFeedbackListModel.h"
+#include "networking/NBFeedbackRecordModel.h"
 #include "networking/NBMessageListModel.h"
 
 namespace {
@@ -81,4 +82,31 @@ TEST(Records, MessagesAndFeedback)
     ASSERT_TRUE(feedback && feedback->imageUrl);
     EXPECT_EQ(feedback->imageUrl->size(), 2);
     EXPECT_FALSE(NBFeedbackListModel::fromJson(obj(R"({"image_url": [1]})")));
+    EXPECT_FALSE(NBFeedbackListModel::fromJson(obj(R"({"image_url": "a"})")));
+    EXPECT_FALSE(NBMessageListModel::fromJson(obj(R"({"isRead": "0"})")));
+    EXPECT_FALSE(NBMessageListModel::fromJson(obj(R"({"id": 1.5})")));
+
+    // Re-encoding keeps the declared keys only, and a cleared field leaves no stale key behind.
+    NBMessageListModel read = *message;
+    read.isRead = 1;
+    read.title.reset();
+    EXPECT_EQ(read.toJson(), obj(R"({"id": 3, "isRead": 1})"));
+    const QJsonObject feedbackJson = obj(R"({"id": 1, "image_url": ["a"], "is_read": 0, "kind": 2, "content": "c", "created_at": "t"})");
+    EXPECT_EQ(NBFeedbackListModel::fromJson(feedbackJson)->toJson(), feedbackJson);
+}
+
+TEST(Records, FeedbackRecordRowHeight)
+{
+    const std::optional<NBFeedbackRecordModel> both =
+        NBFeedbackRecordModel::fromJson(obj(R"({"content": "hello", "imageUrl": "/p.jpg", "userType": 0, "extra": [1]})"));
+    ASSERT_TRUE(both);
+    EXPECT_TRUE(both->isWrittenByUser());
+    auto measure = [](const QString &) { return 16.2; };
+    EXPECT_EQ(both->rowHeight(measure), 14 + 17 + 85 + 62);
+
+    const NBFeedbackRecordModel textOnly = *NBFeedbackRecordModel::fromJson(obj(R"({"content": "hello", "imageUrl": ""})"));
+    EXPECT_EQ(textOnly.rowHeight(measure), 14 + 17 + 62);
+    const NBFeedbackRecordModel empty = *NBFeedbackRecordModel::fromJson(obj(R"({"content": ""})"));
+    EXPECT_EQ(empty.rowHeight(measure), 14 + 62);
+    EXPECT_FALSE(NBFeedbackRecordModel::fromJson(obj(R"({"imageUrl": ["a"]})")));
 }

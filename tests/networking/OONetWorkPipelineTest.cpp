@@ -65,7 +65,7 @@ protected:
             outcome->error = e;
             outcome->onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
         });
-        QTest::qWaitFor([outcome] { return outcome->called; }, waitMs);
+        (void)QTest::qWaitFor([outcome] { return outcome->called; }, waitMs);
         return *outcome;
     }
 

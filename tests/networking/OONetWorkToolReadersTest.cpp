@@ -80,6 +80,16 @@ TEST(Readers, CommonEnvelopeOutcomes)
         r = run(reader, obj(R"({"success": "true", "message": "m"})"));
         EXPECT_FALSE(r.dict);
         EXPECT_EQ(r.message, QStringLiteral("m"));
+
+        r = run(reader, obj(R"({"success": 0, "error_code": 101, "message": "m"})"));
+        EXPECT_FALSE(r.dict || r.message);
+        // Without an explicit false, 101 silences only the route-file reader.
+        r = run(reader, obj(R"({"error_code": 101, "message": "m"})"));
+        EXPECT_EQ(r.calls, 1);
+        if (reader == &OONetWorkTool::parseResourceResponse)
+            EXPECT_FALSE(r.message);
+        else
+            EXPECT_EQ(r.message, QStringLiteral("m"));
     }
 }
 
