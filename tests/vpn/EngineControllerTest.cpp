@@ -6,8 +6,11 @@
 #include "common/NotificationNames.h"
 #include "vpn/HLLConnection.h"
 #include "vpn/HLLShadowsocks.h"
+#include "vpn/EngineProcess.h"
 #include "vpn/HLLSingBox.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 
@@ -50,7 +53,7 @@ protected:
     {
         auto codes = std::make_shared<QList<int>>();
         engine.startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
-        QTest::qWaitFor([&] { return codes->size() >= expectedReports; }, kWaitMs);
+        (void)QTest::qWaitFor([&] { return codes->size() >= expectedReports; }, kWaitMs);
         return *codes;
     }
 
@@ -76,7 +79,7 @@ TEST_F(EngineControllerTest, StartReportsSuccessAndTurnsEveryLineIntoACommand)
 
     EXPECT_EQ(startAndWait(*engine), QList<int>{HLLShadowsocks::Started});
     EXPECT_TRUE(UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false));
-    QTest::qWaitFor([&] { return posted.size() >= 4; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return posted.size() >= 4; }, kWaitMs);
     ASSERT_EQ(posted.size(), 4);
     EXPECT_EQ(posted.at(0).value("cmd").toInt(), 3);
     EXPECT_EQ(posted.at(0).value("cmdDes").toString(), QStringLiteral("会员过期"));
@@ -103,7 +106,7 @@ TEST_F(EngineControllerTest, StartFailuresHaveTheirOwnCodes)
     auto early = makeShadowsocks();
     QSignalSpy exited(early.get(), &HLLShadowsocks::engineExited);
     EXPECT_EQ(startAndWait(*early), QList<int>{HLLShadowsocks::ExitedBeforeStart});
-    QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
     ASSERT_EQ(exited.size(), 1);
     EXPECT_EQ(exited.first().at(0).toInt(), 3);
     EXPECT_FALSE(exited.first().at(1).toBool());
@@ -113,7 +116,7 @@ TEST_F(EngineControllerTest, StartFailuresHaveTheirOwnCodes)
     auto silent = makeShadowsocks();
     silent->setStartTimeout(300);
     EXPECT_EQ(startAndWait(*silent), QList<int>{HLLShadowsocks::StartTimedOut});
-    QTest::qWaitFor([&] { return !silent->isRunning(); }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return !silent->isRunning(); }, kWaitMs);
     EXPECT_FALSE(silent->isRunning());
 
     // Unknown processor: nothing is installed or started.
@@ -153,7 +156,7 @@ TEST_F(EngineControllerTest, ExitAfterStartIsReported)
     auto engine = makeShadowsocks();
     QSignalSpy exited(engine.get(), &HLLShadowsocks::engineExited);
     EXPECT_EQ(startAndWait(*engine), QList<int>{HLLShadowsocks::Started});
-    QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
     ASSERT_EQ(exited.size(), 1);
     EXPECT_EQ(exited.first().at(0).toInt(), 5);
     EXPECT_TRUE(exited.first().at(1).toBool());
@@ -172,7 +175,7 @@ TEST_F(EngineControllerTest, StartingAgainReplacesTheRunningEngine)
     auto codes = std::make_shared<QList<int>>();
     slow->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
     slow->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
-    QTest::qWaitFor([&] { return codes->size() >= 2; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return codes->size() >= 2; }, kWaitMs);
     EXPECT_EQ(*codes, (QList<int>{HLLShadowsocks::StartPending, HLLShadowsocks::Started}));
 
     qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
@@ -190,7 +193,7 @@ TEST_F(EngineControllerTest, StopTerminatesAndKillsAfterTheGracePeriod)
     QSignalSpy exited(engine.get(), &HLLShadowsocks::engineExited);
     int stopped = -1;
     engine->stop([&](int code) { stopped = code; });
-    QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
     EXPECT_EQ(stopped, 0);
     EXPECT_FALSE(processAlive(pid));
     EXPECT_EQ(exited.size(), 1);
@@ -201,7 +204,7 @@ TEST_F(EngineControllerTest, StopTerminatesAndKillsAfterTheGracePeriod)
     const qint64 stubborn = engine->processId();
     stopped = -1;
     engine->stop([&](int code) { stopped = code; });
-    QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
     EXPECT_FALSE(processAlive(stubborn));
 
     // Nothing running: answered at once.
@@ -216,7 +219,7 @@ TEST_F(EngineControllerTest, DestroyingTheControllerEndsItsEngine)
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
     const qint64 pid = engine->processId();
     engine.reset();
-    QTest::qWaitFor([&] { return !processAlive(pid); }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return !processAlive(pid); }, kWaitMs);
     EXPECT_FALSE(processAlive(pid));
 }
 
@@ -228,18 +231,18 @@ TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
     QSignalSpy started(&singBox, &HLLSingBox::started);
     QSignalSpy exited(&singBox, &HLLSingBox::engineExited);
     singBox.start();
-    QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs);
     ASSERT_EQ(started.size(), 1);
     const qint64 first = singBox.processId();
-    QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 1; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 1; }, kWaitMs);
 
     singBox.start();
-    QTest::qWaitFor([&] { return started.size() == 2; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return started.size() == 2; }, kWaitMs);
     EXPECT_FALSE(processAlive(first));
     EXPECT_TRUE(processAlive(singBox.processId()));
 
     // "started" comes when the program runs; its record follows a moment later.
-    QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 2; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 2; }, kWaitMs);
     const QList<QStringList> runs = recordedRuns(m_record);
     ASSERT_EQ(runs.size(), 2);
     EXPECT_EQ(runs.first().mid(1), (QStringList{"run", "-c", HLLConnection::singBoxConfigPath()}));
@@ -247,7 +250,7 @@ TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
     bool stopped = false;
     const qint64 second = singBox.processId();
     singBox.stop([&] { stopped = true; });
-    QTest::qWaitFor([&] { return stopped; }, kWaitMs);
+    (void)QTest::qWaitFor([&] { return stopped; }, kWaitMs);
     EXPECT_FALSE(processAlive(second));
     // A replaced engine is not reported as an exit; the stopped one is.
     EXPECT_EQ(exited.size(), 1);
@@ -294,4 +297,118 @@ TEST_F(EngineControllerTest, StatusCallbackCodesBecomeCommands)
     ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
     EXPECT_EQ(HLLShadowsocks::getsock_port(int(listener.socketDescriptor())), listener.serverPort());
     EXPECT_EQ(HLLShadowsocks::getsock_port(-1), 0);
+}
+
+namespace {
+
+// Holds the install until the test lets it finish, as a password prompt does.
+class DeferredRunner : public PrivilegedRunner
+{
+public:
+    QList<Done> pending;
+    void runScript(const QString &, QObject *, Done done) override { pending.append(std::move(done)); }
+};
+
+} // namespace
+
+TEST_F(EngineControllerTest, StopDuringTheInstallCallsTheStartOff)
+{
+    DeferredRunner runner;
+    EngineSetup setup = m_sandbox.setup;
+    setup.runner = &runner;
+    HLLShadowsocks probe(m_config, nullptr, setup);
+    QFile::remove(probe.enginePath());
+
+    HLLShadowsocks engine(m_config, nullptr, setup);
+    QList<int> codes;
+    engine.startWithConnectivityChecks(false, [&](int code) { codes.append(code); });
+    ASSERT_EQ(runner.pending.size(), 1);
+    // While the prompt shows, a second start is refused rather than queued.
+    engine.startWithConnectivityChecks(false, [&](int code) { codes.append(code); });
+    EXPECT_EQ(codes, QList<int>{HLLShadowsocks::StartPending});
+
+    int stopped = -1;
+    engine.stop([&](int code) { stopped = code; });
+    EXPECT_EQ(stopped, 0);
+    // The install completes after the user has disconnected: nothing may start then.
+    QFile::link(scriptedEnginePath(), probe.enginePath());
+    runner.pending.takeFirst()(true, QString());
+    EXPECT_EQ(codes, (QList<int>{HLLShadowsocks::StartPending, HLLShadowsocks::ExitedBeforeStart}));
+    EXPECT_FALSE(engine.isRunning());
+    EXPECT_TRUE(recordedRuns(m_record).isEmpty());
+
+    // The same for the TUN engine.
+    HLLSingBox singBoxProbe(nullptr, setup);
+    QFile::remove(singBoxProbe.enginePath());
+    HLLSingBox singBox(nullptr, setup);
+    QSignalSpy failed(&singBox, &HLLSingBox::startFailed);
+    singBox.start();
+    ASSERT_EQ(runner.pending.size(), 1);
+    bool singBoxStopped = false;
+    singBox.stop([&] { singBoxStopped = true; });
+    EXPECT_TRUE(singBoxStopped);
+    QFile::link(scriptedEnginePath(), singBoxProbe.enginePath());
+    runner.pending.takeFirst()(true, QString());
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.first().at(0).toInt(), HLLSingBox::ExitedBeforeStart);
+    EXPECT_FALSE(singBox.isRunning());
+}
+
+namespace {
+
+// Gone, or a zombie nobody has reaped yet: either way no longer running.
+bool processGone(qint64 pid)
+{
+    if (!processAlive(pid))
+        return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close >= 0 && text.mid(close + 2, 1) == "Z";
+}
+
+} // namespace
+
+// Run by EngineDiesWithTheClient in a process of its own: starts an engine, tells its pid, waits.
+TEST_F(EngineControllerTest, ClientThatIsKilled)
+{
+    if (qEnvironmentVariableIsEmpty("OSTREL_TEST_KILLED_CLIENT"))
+        GTEST_SKIP() << "only run as the client of EngineDiesWithTheClient";
+    EngineProcess engine;
+    ASSERT_TRUE(engine.start(scriptedEnginePath(), {}, QString(), EngineProcess::ErrorOutput::Forwarded));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.processId() > 0; }, kWaitMs));
+    std::printf("engine %lld\n", engine.processId());
+    std::fflush(stdout);
+    QTest::qWait(60000);
+}
+
+TEST_F(EngineControllerTest, EngineDiesWithTheClient)
+{
+    if (!qEnvironmentVariableIsEmpty("OSTREL_TEST_KILLED_CLIENT"))
+        GTEST_SKIP();
+    QProcess client;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OSTREL_TEST_KILLED_CLIENT"), QStringLiteral("1"));
+    // The killed client cannot clean its temporary profile up: keep it inside ours.
+    environment.insert(QStringLiteral("TMPDIR"), m_sandbox.path());
+    client.setProcessEnvironment(environment);
+    client.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=EngineControllerTest.ClientThatIsKilled")});
+    qint64 enginePid = 0;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const QByteArray output = client.readAllStandardOutput();
+        for (const QByteArray &line : output.split('\n')) {
+            if (line.startsWith("engine "))
+                enginePid = line.mid(7).toLongLong();
+        }
+        return enginePid > 0 || client.state() == QProcess::NotRunning;
+    }, kWaitMs));
+    ASSERT_GT(enginePid, 0);
+    ASSERT_TRUE(processAlive(enginePid));
+
+    ::kill(pid_t(client.processId()), SIGKILL);
+    client.waitForFinished(kWaitMs);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processGone(enginePid); }, kWaitMs));
 }
