@@ -1,6 +1,7 @@
 #include "common/UserDefaults.h"
 
 #include "common/AppPaths.h"
+#include "common/Logger.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -153,8 +154,11 @@ void UserDefaults::load()
         const QString aside = filePath() + QStringLiteral(".corrupt");
         QFile::remove(aside);
         QFile::rename(filePath(), aside);
-        qCWarning(lcDefaults) << "defaults file" << filePath() << "is corrupt ("
-                              << error.errorString() << "); moved to" << aside << "and starting empty";
+        // Worth a line in the file log: every setting of this suite is back at its default.
+        const QString line = QStringLiteral("Defaults file %1 is corrupt (%2); kept as %3, starting empty")
+                                 .arg(filePath(), error.errorString(), aside);
+        Logger::log(line, Logger::Error, QStringLiteral("UserDefaults.cpp"), QStringLiteral("load()"));
+        qCWarning(lcDefaults).noquote() << line;
         return;
     }
     const QJsonObject root = doc.object();
@@ -164,7 +168,10 @@ void UserDefaults::load()
             m_values.insert(it.key(), value);
             continue;
         }
-        qCWarning(lcDefaults) << "ignoring unreadable defaults value" << it.key();
+        const QString line = QStringLiteral("Defaults %1: value of \"%2\" is unreadable; kept untouched")
+                                 .arg(m_name, it.key());
+        Logger::log(line, Logger::Warning, QStringLiteral("UserDefaults.cpp"), QStringLiteral("load()"));
+        qCWarning(lcDefaults).noquote() << line;
         m_unreadable.insert(it.key(), it.value());
     }
 }

@@ -1,6 +1,7 @@
 #include "support/MessageCapture.h"
 
 #include "common/AppPaths.h"
+#include "common/ClickableFlag.h"
 #include "common/DefaultsKeys.h"
 #include "common/FoundationStartup.h"
 #include "common/FoundationUtils.h"
@@ -134,6 +135,24 @@ TEST(HHLinkNodeTest, ChainsAndFreesLongLists)
     EXPECT_EQ(head.next->value.value(QStringLiteral("id")).toInt(), 1);
     EXPECT_EQ(tail->value.value(QStringLiteral("id")).toInt(), 199999);
     // Destroying the head must not recurse 200000 frames deep.
+}
+
+TEST(ClickableFlagTest, UnsetUntilABooleanIsStoredAndClearedByUnset)
+{
+    QObject button;
+    EXPECT_EQ(ClickableFlag::isClickable(&button), std::nullopt);
+    ClickableFlag::setIsClickable(&button, false);
+    EXPECT_EQ(ClickableFlag::isClickable(&button), false);
+    ClickableFlag::setIsClickable(&button, true);
+    EXPECT_EQ(ClickableFlag::isClickable(&button), true);
+    ClickableFlag::setIsClickable(&button, std::nullopt);
+    EXPECT_EQ(ClickableFlag::isClickable(&button), std::nullopt);
+
+    // Something that is not a Boolean under the flag's name reads as unset, never as true.
+    button.setProperty("ostrel_isClickable", QStringLiteral("false"));
+    EXPECT_EQ(ClickableFlag::isClickable(&button), std::nullopt);
+    EXPECT_EQ(ClickableFlag::isClickable(nullptr), std::nullopt);
+    ClickableFlag::setIsClickable(nullptr, true);
 }
 
 TEST(FoundationStartupTest, ResetsConnectionStateAndRegistersDefaults)

@@ -2,8 +2,10 @@
 
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
+#include "common/Logger.h"
 #include "common/UserDefaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -161,6 +163,13 @@ TEST_F(UserDefaultsTest, CorruptFileIsReportedSetAsideAndTheStoreStillWorks)
     UserDefaults::reloadAllForTesting();
 
     EXPECT_TRUE(capture.contains(QStringLiteral("corrupt")));
+    // The file log keeps the event too, for a support request long after the console is gone.
+    Logger::flush();
+    QByteArray logged;
+    const QDir logs(AppPaths::logFolder());
+    for (const QString &name : logs.entryList(QDir::Files))
+        logged += fileBytes(logs.filePath(name));
+    EXPECT_TRUE(logged.contains("[error] UserDefaults.cpp load() Defaults file")) << logged.toStdString();
     EXPECT_EQ(fileBytes(path + QStringLiteral(".corrupt")), QByteArray("{\"before\": {\"t\": \"int\", \"v\": "));
     EXPECT_FALSE(defaults().contains(QStringLiteral("before")));
 
