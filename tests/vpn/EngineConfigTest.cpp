@@ -86,13 +86,12 @@ TEST_F(EngineConfigTest, SSLocalTunOnAddsDnsListenerAndDropsAcl)
     ASSERT_EQ(locals.size(), 2);
     EXPECT_FALSE(locals.at(0).toObject().contains("acl"));
     EXPECT_FALSE(locals.at(1).toObject().contains("acl"));
-    const QJsonObject dns = locals.at(1).toObject();
-    EXPECT_EQ(dns.value("protocol").toString(), QStringLiteral("dns"));
-    EXPECT_EQ(dns.value("local_port").toInt(), 53);
-    EXPECT_EQ(dns.value("local_dns_address").toString(), QStringLiteral("8.8.8.8"));
-    EXPECT_EQ(dns.value("local_dns_port").toInt(), 53);
-    EXPECT_EQ(dns.value("remote_dns_address").toString(), SSLocalConfigBuilder::remoteDnsHost());
-    EXPECT_EQ(dns.value("remote_dns_port").toInt(), 53);
+    EXPECT_EQ(locals.at(0).toObject(), parse(R"({"mode":"tcp_and_udp","local_address":"127.0.0.1","local_port":9999})"));
+    QJsonObject expectedDns = parse(R"({"protocol":"dns","mode":"tcp_and_udp","local_address":"127.0.0.1",
+        "local_port":53,"local_dns_address":"8.8.8.8","local_dns_port":53,"remote_dns_port":53})");
+    expectedDns.insert("remote_dns_address", SSLocalConfigBuilder::remoteDnsHost());
+    EXPECT_EQ(locals.at(1).toObject(), expectedDns);
+    EXPECT_FALSE(SSLocalConfigBuilder::remoteDnsHost().isEmpty());
 
     connection.local_dns = QStringLiteral("223.5.5.5");
     locals = SSLocalConfigBuilder::build(connection, true).config.value("locals").toArray();
@@ -212,20 +211,22 @@ TEST_F(EngineConfigTest, SingBoxFixedSections)
     EXPECT_EQ(config.value("inbounds").toArray().at(0).toObject(),
               parse(R"({"type":"tun","tag":"tun-in","inet4_address":"172.19.0.1/30","auto_route":true,
                         "strict_route":true,"sniff":true})"));
-    const QJsonArray outbounds = config.value("outbounds").toArray();
-    ASSERT_EQ(outbounds.size(), 4);
-    EXPECT_EQ(outbounds.at(0).toObject(),
-              parse(R"({"type":"socks","tag":"proxy","server":"127.0.0.1","server_port":9999,"version":"5"})"));
-    EXPECT_EQ(outbounds.at(3).toObject(), parse(R"({"type":"dns","tag":"dns_out"})"));
+    EXPECT_EQ(config.value("inbounds").toArray().size(), 1);
+    EXPECT_EQ(config.value("outbounds").toArray(),
+              QJsonDocument::fromJson(R"([{"type":"socks","tag":"proxy","server":"127.0.0.1","server_port":9999,"version":"5"},
+                  {"type":"direct","tag":"direct"},{"type":"block","tag":"block"},{"type":"dns","tag":"dns_out"}])").array());
     const QJsonObject dns = config.value("dns").toObject();
-    EXPECT_EQ(dns.value("servers").toArray().at(1).toObject(),
-              parse(R"({"tag":"local","address":"8.8.8.8","detour":"direct"})"));
-    EXPECT_EQ(dns.value("servers").toArray().at(2).toObject(),
-              parse(R"({"tag":"remote","address":"127.0.0.1","detour":"direct"})"));
+    EXPECT_EQ(dns.keys(), (QStringList{"disable_cache", "final", "independent_cache", "rules", "servers", "strategy"}));
+    EXPECT_EQ(dns.value("servers").toArray(),
+              QJsonDocument::fromJson(R"([{"tag":"block","address":"rcode://success"},
+                  {"tag":"local","address":"8.8.8.8","detour":"direct"},
+                  {"tag":"remote","address":"127.0.0.1","detour":"direct"}])").array());
     EXPECT_EQ(dns.value("strategy").toString(), QStringLiteral("ipv4_only"));
-    EXPECT_TRUE(dns.value("independent_cache").toBool());
+    EXPECT_EQ(dns.value("disable_cache"), QJsonValue(false));
+    EXPECT_EQ(dns.value("independent_cache"), QJsonValue(true));
     const QJsonObject route = config.value("route").toObject();
-    EXPECT_TRUE(route.value("auto_detect_interface").toBool());
+    EXPECT_EQ(route.keys(), (QStringList{"auto_detect_interface", "final", "geoip", "geosite", "rules"}));
+    EXPECT_EQ(route.value("auto_detect_interface"), QJsonValue(true));
     EXPECT_EQ(route.value("geoip").toObject().value("path").toString(), QStringLiteral("/r/geoip.db"));
     EXPECT_EQ(route.value("geosite").toObject().value("path").toString(), QString());
 }
