@@ -4,3 +4,13 @@ foreach(_t helper_HelperDaemonTest helper_GSettingsBackendTest helper_InstallScr
     add_dependencies(${_t} ostrel-helper)
   endif()
 endforeach()
+# The connect-road tests run the helper, the stand-in service and the stand-in engines.
+foreach(_t vpn_ConnectRoadTest vpn_ConnectEndToEndTest vpn_HLLPACUtilWrapperTest)
+  if(TARGET ${_t})
+    foreach(_dep ostrel-helper ostrel-standin standin-sslocal-scripted standin-sslocal-relay)
+      if(TARGET ${_dep})
+        add_dependencies(${_t} ${_dep})
+      endif()
+    endforeach()
+  endif()
+endforeach()

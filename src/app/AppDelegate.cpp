@@ -15,6 +15,7 @@
 #include "networking/OOReachability.h"
 #include "networking/XSAnalyticsManager.h"
 #include "vpn/HLLPACUtilWrapper.h"
+#include "vpn/PrivilegedHelperManager.h"
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
@@ -60,6 +61,12 @@ void AppDelegate::applicationDidFinishLaunching()
     m_uiHooks->setWindow(m_window.get());
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
     m_window->show();
+
+    // Signed in: make sure the proxy-settings helper is there and current (one administrator
+    // prompt when it is not). Without a user nothing can connect yet, so nothing is asked.
+    const auto user = MKUserInfoManager::shared().currentUser();
+    if (user && user->hasToken())
+        PrivilegedHelperManager::shared().checkInstall();
 }
 
 void AppDelegate::trackLaunch()
@@ -86,9 +93,9 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::backToGuide()
 {
+    MKUserInfoManager::shared().clearUser();
     QPointer<AppDelegate> self(this);
     HLLPACUtilWrapper::stopLocal([self](const std::optional<QString> &) {
-        MKUserInfoManager::shared().clearUser();
         if (self && self->m_window)
             self->m_window->reload();
     });

@@ -234,15 +234,24 @@ void HLLPACUtilWrapper::rollBack(const QString &reason, Callback callback)
     // Whatever the helper did, hand the user's settings back before the engines go away.
     Logger::log(QStringLiteral("connect failed: ") + reason, Logger::Info, kLogFile,
                 QStringLiteral("applyConfig(_:)"));
-    disable([guard = QPointer(this), reason, callback](const std::optional<QString> &error) {
+    restoreThenStop(QStringLiteral("applyConfig(_:)"), [reason, callback]() {
+        if (callback)
+            callback(reason);
+    });
+}
+
+void HLLPACUtilWrapper::restoreThenStop(const QString &function, std::function<void()> then)
+{
+    // The engines go even when the helper failed: nothing of ours may keep running for a
+    // connection the user no longer has.
+    disable([guard = QPointer(this), function, then = std::move(then)](const std::optional<QString> &error) {
         if (!guard)
             return;
         if (error)
-            Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("applyConfig(_:)"));
+            Logger::log(*error, Logger::Info, kLogFile, function);
         guard->stopEngines();
         guard->markStopped();
-        if (callback)
-            callback(reason);
+        then();
     });
 }
 
@@ -290,6 +299,7 @@ void HLLPACUtilWrapper::markStopped()
     defaults().setBool(DefaultsKeys::ShadowsocksOn, false);
     defaults().synchronize();
     postTunStateChange();
+    Q_EMIT proxyStopped();
 }
 
 void HLLPACUtilWrapper::stopEngines()
@@ -332,15 +342,7 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
     Logger::log(QStringLiteral("engine ended; restoring the proxy settings"), Logger::Info,
                 kLogFile, QStringLiteral("engineExited"));
     m_proxyApplied = false;
-    disable([guard = QPointer(this)](const std::optional<QString> &error) {
-        if (!guard)
-            return;
-        if (error)
-            Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("stopLocal(_:)"));
-        guard->stopEngines();
-        guard->markStopped();
-        Q_EMIT guard->engineLost(false);
-    });
+    restoreThenStop(QStringLiteral("stopLocal(_:)"), [this]() { Q_EMIT engineLost(false); });
 }
 
 // ---- compositions and backups ----

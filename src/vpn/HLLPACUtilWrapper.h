@@ -72,6 +72,10 @@ Q_SIGNALS:
     // proxy stays pointed at the dead listener (`killSwitchHolds` true); with it off the settings
     // were restored (or their restore attempted) before this is emitted.
     void engineLost(bool killSwitchHolds);
+    // The proxy is off: the settings were restored (or the engines ended for good), the engines
+    // are gone and "ShadowsocksOn" is false. Emitted for every stop, including those that other
+    // parts start without the home screen (sign-out, the account alert, quitting).
+    void proxyStopped();
 
 private:
     HLLPACUtilWrapper();
@@ -84,6 +88,9 @@ private:
     void enable(Callback callback);
     void applyConfigReply(const std::optional<QString> &error, Callback callback, quint64 generation);
     void rollBack(const QString &reason, Callback callback);
+    // Has the helper restore the settings, then ends the engines and records the proxy off,
+    // whatever the helper answered (its error is logged under `function`), then runs `then`.
+    void restoreThenStop(const QString &function, std::function<void()> then);
     void disable(Callback callback);
     void stopLocalReply(const std::optional<QString> &error, Callback callback);
     void syncSocksListenBackup();

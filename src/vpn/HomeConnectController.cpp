@@ -8,7 +8,9 @@
 
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
+#include "common/JsonUtils.h"
 #include "common/Localization.h"
+#include "common/Logger.h"
 #include "common/MKUserTable.h"
 #include "common/UserDefaults.h"
 #include "networking/OONetWorkTool.h"
@@ -25,19 +27,6 @@ const QString kNoLineText = QStringLiteral("请连接线路");
 bool isChinaCode(const QString &code)
 {
     return code.startsWith(QStringLiteral("CN"));
-}
-
-// The platform's "as Int" of a JSON value: integral numbers and Booleans.
-std::optional<qint64> intOf(const QJsonValue &value)
-{
-    if (value.isBool())
-        return value.toBool() ? 1 : 0;
-    if (!value.isDouble())
-        return std::nullopt;
-    const double d = value.toDouble();
-    if (d != double(qint64(d)))
-        return std::nullopt;
-    return qint64(d);
 }
 
 QString messageOf(const QJsonObject &result)
@@ -86,6 +75,8 @@ HomeConnectController::HomeConnectController(HomeConnectView &view, QObject *par
 {
     connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, this,
             &HomeConnectController::onEngineLost);
+    connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::proxyStopped, this,
+            &HomeConnectController::onProxyStopped);
 }
 
 HomeConnectController::~HomeConnectController() = default;
@@ -175,7 +166,7 @@ void HomeConnectController::handleConnect2Response(const std::optional<QJsonObje
         failConnect(kNoLineText);
         return;
     }
-    const auto success = intOf(result->value(QStringLiteral("success")));
+    const auto success = JsonUtils::intValue(result->value(QStringLiteral("success")));
     if (!success || *success == 0) {
         failConnect(messageOf(*result));
         return;
@@ -316,8 +307,13 @@ void HomeConnectController::proxyApplied(const std::optional<QString> &error)
     if (m_phase != Phase::Starting)
         return;
     if (error) {
+        // The reason is for the log (it is technical and not localised); the user is told that
+        // the connection failed.
+        Logger::log(QStringLiteral("connect failed: ") + *error, Logger::Info,
+                    QStringLiteral("NBHomeViewController"), QStringLiteral("proxyApplied"));
         UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-        failConnect(*error);
+        UserDefaults::standard().synchronize();
+        failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")), *error);
         return;
     }
     m_phase = Phase::Connected;
@@ -354,13 +350,13 @@ void HomeConnectController::pausingStep()
     });
 }
 
-void HomeConnectController::failConnect(const QString &text)
+void HomeConnectController::failConnect(const QString &text, const QString &reason)
 {
     m_phase = Phase::Idle;
     m_lineChangePending = false;
     pausingStep();
     m_view.showErrorToast(text);
-    Q_EMIT connectFailed(text);
+    Q_EMIT connectFailed(reason.isEmpty() ? text : reason);
 }
 
 void HomeConnectController::reportConnect(int success, int connectFlag)
@@ -449,11 +445,14 @@ void HomeConnectController::stopProxy(bool toast, std::function<void()> completi
         return;
     m_view.showPausing();
     qDebug() << "暂停中";
+    m_stopping = true;
     HLLPACUtilWrapper::stopLocal(
         [guard = QPointer(this), toast, completion = std::move(completion)](
             const std::optional<QString> &error) {
-            if (guard)
-                guard->showStopSuccess(error, toast, completion);
+            if (!guard)
+                return;
+            guard->m_stopping = false;
+            guard->showStopSuccess(error, toast, completion);
         });
 }
 
@@ -519,12 +518,17 @@ bool HomeConnectController::lineNeedsMembership(const OOHomeNodeModel &line,
 
 void HomeConnectController::onEngineLost(bool killSwitchHolds)
 {
-    if (m_phase != Phase::Connected)
-        return;
-    if (killSwitchHolds) {
+    // Without the kill switch the settings were restored first, and onProxyStopped showed it.
+    if (m_phase == Phase::Connected && killSwitchHolds)
         m_view.showKillSwitch();
+}
+
+void HomeConnectController::onProxyStopped()
+{
+    // Our own stop ends in showStopSuccess; this is a stop made elsewhere (the engine ended,
+    // sign-out, the account alert) while the connected look was up.
+    if (m_phase != Phase::Connected || m_stopping)
         return;
-    }
     m_phase = Phase::Idle;
     m_view.showStopped();
     m_view.updateConnectedTime(false);

@@ -113,8 +113,10 @@ private:
     void pausingStep();
     void runSuccessSteps(const QJsonObject &result, const QJsonObject &data,
                          const std::optional<HHUserInfo> &userInfo);
-    void failConnect(const QString &text);
+    // `text` is the toast; `reason` (the toast when empty) goes to connectFailed.
+    void failConnect(const QString &text, const QString &reason = QString());
     void onEngineLost(bool killSwitchHolds);
+    void onProxyStopped();
     void sendReportLater(const QJsonObject &report);
     void track(const QString &event);
 
@@ -129,4 +131,5 @@ private:
     Phase m_phase = Phase::Idle;
     quint64 m_attempt = 0;           // answers of an earlier connect attempt are dropped
     bool m_lineChangePending = false;
+    bool m_stopping = false;          // our own stop is waiting for the helper
 };

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -142,7 +143,10 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
         answer(HelperStatus::noFound);
         return;
     }
-    if (!QFile::exists(m_options.installedHelperPath)) {
+    // A helper is there to be asked when its program is installed, or when something already
+    // serves its socket (the session started one from elsewhere, as the demo profile does);
+    // otherwise there is nothing to wait 15 s for.
+    if (!QFile::exists(m_options.installedHelperPath) && !QFileInfo::exists(m_options.socketPath)) {
         answer(HelperStatus::noFound);
         return;
     }
@@ -185,6 +189,7 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
 
 void PrivilegedHelperManager::checkInstall()
 {
+    log(QStringLiteral("checkInstall"), Logger::Info, QStringLiteral("checkInstall()"));
     QPointer<PrivilegedHelperManager> self(this);
     getHelperStatus([self](HelperStatus status) {
         const QString function = QStringLiteral("checkInstall()");

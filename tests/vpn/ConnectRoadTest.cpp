@@ -126,6 +126,57 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
 }
 
+TEST_F(ConnectRoadTest, LineChosenWhileConnectingIsConnectedOnceTheFirstConnectionIsUp)
+{
+    int connects = 0;
+    QObject::connect(m_controller.get(), &HomeConnectController::connectSucceeded, [&] { ++connects; });
+    m_controller->startConnect();
+    ASSERT_TRUE(m_controller->isConnecting());
+    OOHomeNodeModel line;
+    line.id = 301;
+    line.kind = 0;
+    m_controller->changeLine(line);
+    ASSERT_TRUE(waitUntil([&] { return connects == 1; }, 10000));
+    // The connection to the old line is stopped at once, and the new line connected 0.3 s later.
+    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
+    m_clock.advance(300);
+    ASSERT_TRUE(waitUntil([&] { return connects == 2; }, 10000));
+    EXPECT_TRUE(m_controller->isConnected());
+    EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
+    EXPECT_EQ(enginePids().size(), 2);
+    EXPECT_FALSE(processAlive(enginePids().value(0)));
+}
+
+TEST_F(ConnectRoadTest, StopThatTheHelperCannotMakeKeepsTheConnectedLook)
+{
+    ASSERT_TRUE(connectAndWait());
+    m_helper.terminate();
+    m_view = RecordingView();
+    EXPECT_FALSE(stopAndWait());
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("running"));
+    EXPECT_EQ(m_view.errors.size(), 1);
+    EXPECT_TRUE(m_view.successes.isEmpty());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_TRUE(processAlive(enginePids().value(0)));
+}
+
+TEST_F(ConnectRoadTest, StopMadeElsewhereShowsTheStoppedLook)
+{
+    // Sign-out and the account alert restore the settings without the home screen.
+    ASSERT_TRUE(connectAndWait());
+    bool called = false;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { called = true; });
+    ASSERT_TRUE(waitUntil([&] { return called; }));
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("clockOff"));
+    EXPECT_TRUE(m_view.looks.contains(QStringLiteral("stopped")));
+    EXPECT_FALSE(m_controller->isConnected());
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_TRUE(noEngineLeft());
+    // And the next connect works.
+    EXPECT_TRUE(connectAndWait());
+}
+
 TEST_F(ConnectRoadTest, EngineDeathWithoutKillSwitchRestoresTheSettings)
 {
     ASSERT_TRUE(connectAndWait());

@@ -142,6 +142,22 @@ TEST_F(PrivilegedHelperManagerTest, OtherVersionNeedsUpdateAndFailedInstallReset
     EXPECT_FALSE(reply->has_value());
 }
 
+TEST_F(PrivilegedHelperManagerTest, HelperServingItsSocketFromElsewhereCountsAsInstalled)
+{
+    // Nothing at the installed path, but the session runs a current helper on the socket (the
+    // demo profile does): it is asked, and nothing is installed.
+    DaemonProcess daemon;
+    ASSERT_TRUE(startDaemon(daemon));
+    PrivilegedHelperManager manager(m_options);
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
+    manager.checkInstall();
+    QTest::qWait(200);
+    EXPECT_TRUE(m_runs.isEmpty());
+}
+
 TEST_F(PrivilegedHelperManagerTest, SilentHelperTimesOutOnceAndALateReplyIsIgnored)
 {
     installHelperFile();

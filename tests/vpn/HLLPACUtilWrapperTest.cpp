@@ -1,0 +1,287 @@
+// The switchboard between the roads and the machinery: what it tells the helper, what it posts,
+// in which order, and that it leaves no engine behind. A recording helper stands in for the
+// daemon; the scripted stand-in engine plays both engines.
+
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "EngineTestSupport.h"
+#include "common/DefaultsKeys.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "vpn/HLLPACUtilWrapper.h"
+#include "vpn/PrivilegedHelperManager.h"
+#include "vpn/ProxyConfigRemoteProcessProtocol.h"
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+// Answers every command on the next turn of the event loop, as the daemon's socket would, and
+// writes each command and each notification seen into one shared journal.
+class RecordingHelper : public ProxyConfigRemoteProcessProtocol
+{
+public:
+    struct Enable
+    {
+        qint32 port = 0;
+        qint32 socksPort = 0;
+        std::optional<QString> pac;
+        std::optional<QString> dns;
+        bool filterInterface = false;
+        QStringList ignoreList;
+    };
+
+    explicit RecordingHelper(QStringList &journal) : m_journal(journal) {}
+
+    void getVersion(VersionReply) override {}
+    void enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,
+                             const std::optional<QString> &dns, bool filterInterface,
+                             const QStringList &ignoreList, ErrorReply reply) override
+    {
+        enables.push_back({port, socksPort, pac, dns, filterInterface, ignoreList});
+        m_journal << QStringLiteral("enable");
+        answerLater(std::move(reply), enableError);
+    }
+    void disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply) override
+    {
+        m_journal << (filterInterface ? QStringLiteral("disable") : QStringLiteral("disable:NO"));
+        answerLater(std::move(reply), disableError);
+    }
+    void restoreProxyWithCurrentPort(qint32, qint32, const QJsonObject &, bool, ErrorReply) override {}
+    void getCurrentProxySetting(SettingsReply) override {}
+
+    std::vector<Enable> enables;
+    std::optional<QString> enableError;
+    std::optional<QString> disableError;
+
+private:
+    void answerLater(ErrorReply reply, std::optional<QString> error)
+    {
+        QTimer::singleShot(0, &m_context, [reply = std::move(reply), error] { reply(error); });
+    }
+
+    QStringList &m_journal;
+    QObject m_context;
+};
+
+class HLLPACUtilWrapperTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().removePersistentDomain();
+        UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+        qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
+        m_record = m_sandbox.path() + QStringLiteral("/runs.txt");
+        qputenv("OSTREL_STANDIN_ENGINE_RECORD", m_record.toLocal8Bit());
+        m_sandbox.installEngine(EngineInstaller::Engine::SSLocal, scriptedEnginePath());
+        m_sandbox.installEngine(EngineInstaller::Engine::SingBox, scriptedEnginePath());
+        EngineSetup::setStandardForTesting(m_sandbox.setup);
+        UserDefaults::standard().setDictionary(
+            DefaultsKeys::VPNInfo,
+            QJsonObject{{QStringLiteral("configPath"), m_sandbox.path() + QStringLiteral("/sslocal.conf")}});
+        HLLPACUtilWrapper::setHelperForTesting(&m_helper);
+        for (const QString &name : {NotificationNames::PrivoxyStartSucceed, NotificationNames::kTunStateChange}) {
+            NotificationCenter::defaultCenter().addObserver(name, &m_observer, [this, name](const Notification &n) {
+                QString entry = name;
+                if (n.userInfo.contains(QStringLiteral("status")))
+                    entry += QStringLiteral(":") + (n.userInfo.value(QStringLiteral("status")).toBool()
+                                                        ? QStringLiteral("true") : QStringLiteral("false"));
+                m_journal << entry;
+            });
+        }
+    }
+
+    void TearDown() override
+    {
+        m_helper.disableError.reset();
+        HLLPACUtilWrapper::shutdown(1000);
+        HLLPACUtilWrapper::setHelperForTesting(nullptr);
+        EngineSetup::resetStandard();
+        qunsetenv("OSTREL_STANDIN_ENGINE_RECORD");
+        qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
+    }
+
+    // Starts the engine and applies the proxy; the callback's answer, once it came.
+    std::optional<std::optional<QString>> connectAndWait(bool tunOn)
+    {
+        auto result = std::make_shared<std::optional<std::optional<QString>>>();
+        HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
+            [this, result](bool ok) {
+                m_journal << (ok ? QStringLiteral("started") : QStringLiteral("failed"));
+                HLLPACUtilWrapper::applySystemProxy(ok, [result](const std::optional<QString> &error) {
+                    *result = error;
+                });
+            },
+            tunOn);
+        QTest::qWaitFor([&] { return result->has_value(); }, kWaitMs);
+        return *result;
+    }
+
+    int runCount() const { return int(recordedRuns(m_record).size()); }
+
+    EngineSandbox m_sandbox{currentMachineName()};
+    QString m_record;
+    QStringList m_journal;
+    RecordingHelper m_helper{m_journal};
+    QObject m_observer;
+};
+
+const QStringList kSevenExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8",
+                                      "FE80::/64", "::1", "FD00::/8"};
+
+TEST_F(HLLPACUtilWrapperTest, TunOffPostsTheStartResultBeforeTheEnableWithoutDns)
+{
+    UserDefaults::standard().setString(DefaultsKeys::kLocalDnsServerAddress, QStringLiteral("223.5.5.5"));
+    const auto answer = connectAndWait(false);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(answer->has_value()) << answer->value_or(QString()).toStdString();
+    EXPECT_EQ(m_journal, (QStringList{"PrivoxyStartSucceed:true", "started", "enable"}));
+    ASSERT_EQ(m_helper.enables.size(), 1u);
+    const RecordingHelper::Enable &enable = m_helper.enables.front();
+    EXPECT_EQ(enable.port, 9999);
+    EXPECT_EQ(enable.socksPort, 9999);
+    EXPECT_FALSE(enable.pac.has_value());
+    EXPECT_FALSE(enable.dns.has_value());
+    EXPECT_TRUE(enable.filterInterface);
+    EXPECT_EQ(enable.ignoreList, kSevenExceptions);
+    EXPECT_EQ(runCount(), 1);
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+}
+
+TEST_F(HLLPACUtilWrapperTest, TunOnStartsOneTunEngineAndPassesTheDns)
+{
+    UserDefaults::standard().setString(DefaultsKeys::kLocalDnsServerAddress, QStringLiteral("8.8.8.8"));
+    // The engine reports its start twice: the proxy is applied again, the TUN engine kept.
+    writeEngineScript(m_sandbox.path(), {"print 0:start_success", "sleep 300", "print 0:start_success"});
+    const auto answer = connectAndWait(true);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(answer->has_value());
+    EXPECT_FALSE(m_journal.contains(QStringLiteral("PrivoxyStartSucceed:true")));
+    EXPECT_EQ(m_journal.mid(0, 3), (QStringList{"started", "kTunStateChange", "enable"}));
+    ASSERT_FALSE(m_helper.enables.empty());
+    EXPECT_EQ(m_helper.enables.front().dns, QStringLiteral("8.8.8.8"));
+    EXPECT_EQ(m_helper.enables.front().ignoreList, kSevenExceptions);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_helper.enables.size() == 2; }, kWaitMs));
+    QTest::qWait(200);
+    EXPECT_EQ(runCount(), 2) << "one sslocal and one sing-box";
+}
+
+TEST_F(HLLPACUtilWrapperTest, StopReplyMarksTheProxyOffBeforeItCallsBackAndEndsTheEngines)
+{
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    ASSERT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    m_journal.clear();
+    std::optional<bool> onWhenCalledBack;
+    bool called = false;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &error) {
+        EXPECT_FALSE(error.has_value());
+        onWhenCalledBack = UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn);
+        m_journal << QStringLiteral("callback");
+        called = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, kWaitMs));
+    EXPECT_EQ(m_journal, (QStringList{"disable", "kTunStateChange", "callback"}));
+    EXPECT_EQ(onWhenCalledBack, false);
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+}
+
+TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
+{
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    m_helper.disableError = QStringLiteral("cannot write the settings");
+    std::optional<std::optional<QString>> answer;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &error) { answer = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, kWaitMs));
+    EXPECT_EQ(*answer, QStringLiteral("cannot write the settings"));
+    // The desktop may still point at the engine: it keeps running, and the proxy counts as on.
+    EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+}
+
+TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)
+{
+    // The helper refuses the enable: the settings are restored and the engine goes.
+    m_helper.enableError = QStringLiteral("backend unavailable");
+    auto answer = connectAndWait(false);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, QStringLiteral("backend unavailable"));
+    EXPECT_EQ(m_journal.mid(m_journal.indexOf(QStringLiteral("enable"))),
+              (QStringList{"enable", "disable", "kTunStateChange"}));
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+
+    // The engine ends before its start line: the start fails and nothing is enabled.
+    m_helper.enableError.reset();
+    m_helper.enables.clear();
+    m_journal.clear();
+    writeEngineScript(m_sandbox.path(), {"print booting", "exit 3"});
+    answer = connectAndWait(false);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->has_value());
+    EXPECT_TRUE(m_helper.enables.empty());
+    EXPECT_TRUE(m_journal.contains(QStringLiteral("PrivoxyStartSucceed:false")));
+    EXPECT_TRUE(m_journal.contains(QStringLiteral("disable")));
+}
+
+TEST_F(HLLPACUtilWrapperTest, NoHelperFailsTheRoadInsteadOfWaiting)
+{
+    HLLPACUtilWrapper::setHelperForTesting(nullptr);
+    PrivilegedHelperManager::Options options = PrivilegedHelperManager::defaultOptions();
+    options.socketPath = m_sandbox.path() + QStringLiteral("/nobody-listens.sock");
+    options.installedHelperPath = m_sandbox.path() + QStringLiteral("/not-installed");
+    PrivilegedHelperManager::configureShared(options);
+    const auto answer = connectAndWait(false);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->has_value());
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    PrivilegedHelperManager::configureShared(PrivilegedHelperManager::defaultOptions());
+}
+
+TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStarts)
+{
+    UserDefaults::standard().remove(DefaultsKeys::VPNInfo);
+    bool called = false;
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool) { called = true; }, false);
+    QTest::qWait(200);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(runCount(), 0);
+}
+
+TEST_F(HLLPACUtilWrapperTest, LocalDefaultsAreRegisteredAndBackupsFollowTheListener)
+{
+    UserDefaults &defaults = UserDefaults::standard();
+    defaults.remove(DefaultsKeys::ShadowsocksOn);
+    defaults.setInteger(DefaultsKeys::mac_proxy_type, 1);
+    HLLPACUtilWrapper::configLocal();
+    EXPECT_TRUE(defaults.boolForKey(DefaultsKeys::ShadowsocksOn)) << "registered, nothing stored";
+    EXPECT_EQ(defaults.stringValue(DefaultsKeys::ShadowsocksRunningMode), QStringLiteral("externalPAC"));
+    EXPECT_EQ(defaults.integerValue(DefaultsKeys::LocalSocks5_ListenPort), 9999);
+    EXPECT_EQ(defaults.integerValue(DefaultsKeys::PacServer_ListenPort), 1089);
+    EXPECT_EQ(defaults.integerValue(DefaultsKeys::LocalHTTP_ListenPort), 1087);
+    EXPECT_EQ(defaults.stringValue(DefaultsKeys::ProxyExceptions),
+              QStringLiteral("127.0.0.1, localhost, 192.168.0.0/16, 10.0.0.0/8, FE80::/64, ::1, FD00::/8"));
+    EXPECT_TRUE(defaults.stringValue(DefaultsKeys::GFWListURL)->endsWith("/gfwlist/gfwlist/master/gfwlist.txt"));
+    // A stored value wins over the registered one.
+    defaults.setBool(DefaultsKeys::ShadowsocksOn, false);
+    HLLPACUtilWrapper::configLocal();
+    EXPECT_FALSE(defaults.boolForKey(DefaultsKeys::ShadowsocksOn));
+
+    HLLPACUtilWrapper::syncPac();
+    EXPECT_EQ(defaults.stringValue(DefaultsKeys::LocalSocks5_ListenAddress_Old), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(defaults.integerValue(DefaultsKeys::LocalSocks5_ListenPort_Old), 9999);
+    // No listener address at all (nothing stored, nothing registered): the backup goes too.
+    defaults.removePersistentDomain();
+    UserDefaults::reloadAllForTesting();
+    UserDefaults &fresh = UserDefaults::standard();
+    fresh.setString(DefaultsKeys::LocalSocks5_ListenAddress_Old, QStringLiteral("10.1.1.1"));
+    HLLPACUtilWrapper::syncPac();
+    EXPECT_FALSE(fresh.contains(DefaultsKeys::LocalSocks5_ListenAddress_Old));
+}
+
+} // namespace
