@@ -2,8 +2,10 @@
 
 #include "common/AppPaths.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QThread>
 
 #include <cmath>
 
@@ -33,4 +35,10 @@ bool removeUserCacheFolder()
         return true;
     qDebug() << "cannot remove the user cache folder" << folder;
     return false;
+}
+
+bool isOnMainThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
 }

@@ -110,6 +110,18 @@ void write(spdlog::log_clock::time_point time, const QString &message, int level
     }
 }
 
+// The caller holds s_mutex.
+void flushLocked()
+{
+    if (!s_logger)
+        return;
+    try {
+        s_logger->flush();
+    } catch (...) {
+        // A flush that fails must not reach the caller either.
+    }
+}
+
 } // namespace
 
 QString Logger::levelName(int level)
@@ -157,22 +169,12 @@ void Logger::logAt(const QDateTime &time, const QString &message, int level, con
 void Logger::flush()
 {
     QMutexLocker lock(&s_mutex);
-    if (!s_logger)
-        return;
-    try {
-        s_logger->flush();
-    } catch (...) {
-    }
+    flushLocked();
 }
 
 void Logger::shutdown()
 {
     QMutexLocker lock(&s_mutex);
-    if (!s_logger)
-        return;
-    try {
-        s_logger->flush();
-    } catch (...) {
-    }
+    flushLocked();
     s_logger.reset();
 }

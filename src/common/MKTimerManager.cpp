@@ -1,20 +1,12 @@
 #include "common/MKTimerManager.h"
 
+#include "common/FoundationUtils.h"
+
 #include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
-
-namespace {
-
-bool onMainThread()
-{
-    const QCoreApplication *app = QCoreApplication::instance();
-    return !app || QThread::currentThread() == app->thread();
-}
-
-} // namespace
 
 MKTimerManager &MKTimerManager::shared()
 {
@@ -39,7 +31,7 @@ void MKTimerManager::startTimer(int intervalSeconds, bool repeats, double leeway
 void MKTimerManager::startTimer(std::chrono::milliseconds interval, bool repeats, double leeway,
                                 std::function<void()> tick)
 {
-    if (onMainThread()) {
+    if (isOnMainThread()) {
         startOnMainThread(interval, repeats, leeway, std::move(tick));
         return;
     }

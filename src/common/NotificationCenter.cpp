@@ -1,9 +1,10 @@
 #include "common/NotificationCenter.h"
 
+#include "common/FoundationUtils.h"
+
 #include <QCoreApplication>
 #include <QMutexLocker>
 #include <QPointer>
-#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -115,16 +116,14 @@ void NotificationCenter::deliver(const std::shared_ptr<Entry> &entry, const Noti
 {
     if (entry->removed || !entry->owner)
         return;
-    QCoreApplication *app = QCoreApplication::instance();
-    const bool queue = entry->delivery == Delivery::MainThread && app
-                       && QThread::currentThread() != app->thread();
+    const bool queue = entry->delivery == Delivery::MainThread && !isOnMainThread();
     if (!queue) {
         entry->block(notification);
         return;
     }
     std::weak_ptr<Entry> weak = entry;
     QMetaObject::invokeMethod(
-        app,
+        QCoreApplication::instance(),
         [weak, notification] {
             const auto alive = weak.lock();
             // The observer may have been removed, or its owner destroyed, while the block waited.

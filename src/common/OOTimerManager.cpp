@@ -1,5 +1,7 @@
 #include "common/OOTimerManager.h"
 
+#include "common/FoundationUtils.h"
+
 #include <QCoreApplication>
 #include <QMutexLocker>
 #include <QThread>
@@ -9,12 +11,6 @@
 #include <cmath>
 
 namespace {
-
-bool onMainThread()
-{
-    const QCoreApplication *app = QCoreApplication::instance();
-    return !app || QThread::currentThread() == app->thread();
-}
 
 int intervalMs(double seconds)
 {
@@ -46,7 +42,7 @@ void OOTimerManager::schedule(const QString &name, std::chrono::milliseconds sta
     Q_UNUSED(onGlobalQueue)
     if (name.isEmpty() || !action)
         return;
-    if (onMainThread()) {
+    if (isOnMainThread()) {
         scheduleOnMainThread(name, startDelay, repeats, std::move(action), interval);
         return;
     }
@@ -117,7 +113,7 @@ void OOTimerManager::cancelTimer(const QString &name, QTimer *onlyThis)
     }
     if (!timer)
         return;
-    if (onMainThread()) {
+    if (isOnMainThread()) {
         timer->stop();
         // Deferred: the timer may be the one whose timeout is running right now.
         timer->deleteLater();
