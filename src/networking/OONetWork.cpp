@@ -62,6 +62,16 @@ int httpStatus(QNetworkReply *reply)
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
+// A plain transfer (archive, image, installer) counts only with a 2xx answer: an error page or
+// an unfollowed redirect is never handed over as the file.
+bool plainTransferFailed(QNetworkReply *reply)
+{
+    if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError)
+        return true;
+    const int status = httpStatus(reply);
+    return status < 200 || status >= 300;
+}
+
 } // namespace
 
 OONetWork::OONetWork(QObject *parent)
@@ -169,6 +179,35 @@ QNetworkReply *OONetWork::send(const QString &method, QNetworkRequest request, c
     return m_manager->sendCustomRequest(request, verb, body);
 }
 
+NetError OONetWork::transportError(QNetworkReply *reply)
+{
+    const int status = httpStatus(reply);
+    const int code = status >= 300 ? status : int(reply->error());
+    return NetError{code, hintForError(reply->error())};
+}
+
+void OONetWork::followSafeRedirects(QNetworkRequest &request)
+{
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+}
+
+void OONetWork::verifyRedirects(QNetworkReply *reply)
+{
+    // Plain transfers carry no signed headers and may be sent on to a mirror, but only to an
+    // address the client would have fetched itself, and never from https down to http.
+    const bool fromHttps = reply->url().scheme() == QLatin1String("https");
+    connect(reply, &QNetworkReply::redirected, reply, [reply, fromHttps](const QUrl &target) {
+        const QUrl resolved = reply->url().resolved(target);
+        const bool downgrade = fromHttps && resolved.scheme() != QLatin1String("https");
+        if (!downgrade && isAllowedUrl(resolved)) {
+            Q_EMIT reply->redirectAllowed();
+            return;
+        }
+        qCWarning(lcNetwork) << "refused redirect to" << resolved.scheme() << resolved.host();
+        reply->abort();
+    });
+}
+
 void OONetWork::guardSize(QNetworkReply *reply)
 {
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
@@ -190,11 +229,11 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
         return;
     }
     if (reply->error() != QNetworkReply::NoError) {
-        const QString hint = hintForError(reply->error());
+        const NetError error = transportError(reply);
         qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status;
-        showNetworkHint(hint);
+        showNetworkHint(error.message);
         if (completion)
-            completion(std::nullopt, NetError{status >= 400 ? status : int(reply->error()), hint});
+            completion(std::nullopt, error);
         return;
     }
 
@@ -317,20 +356,22 @@ void OONetWork::requestConfigRawData(const QString &method, const QString &url, 
         return;
     QNetworkRequest request(target);
     request.setTransferTimeout(m_rawTimeoutMs);
+    followSafeRedirects(request);
     QElapsedTimer clock;
     clock.start();
     QNetworkReply *reply = send(method, request, {});
+    verifyRedirects(reply);
     guardSize(reply);
     const QString verb = method.toUpper();
-    connect(reply, &QNetworkReply::finished, this, [this, reply, clock, verb, completion] {
+    const QString path = target.path();
+    connect(reply, &QNetworkReply::finished, this, [this, reply, clock, verb, path, completion] {
         reply->deleteLater();
         const int status = httpStatus(reply);
-        const QString path = reply->url().path();
-        if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError) {
-            insertRequestLog(verb, path, status, clock.elapsed(), int(reply->error()));
-            const int code = status >= 400 ? status : int(reply->error());
+        if (plainTransferFailed(reply)) {
+            const NetError error = transportError(reply);
+            insertRequestLog(verb, path, status, clock.elapsed(), error.code);
             if (completion)
-                completion(std::nullopt, NetError{code, hintForError(reply->error())});
+                completion(std::nullopt, error);
             return;
         }
         const QByteArray data = reply->readAll();
@@ -374,11 +415,15 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     QNetworkRequest request(target);
     request.setRawHeader("Accept-Encoding", "");
     request.setTransferTimeout(m_rawTimeoutMs);
+    followSafeRedirects(request);
     QNetworkReply *reply = m_manager->get(request);
+    verifyRedirects(reply);
     auto writeFailed = std::make_shared<bool>(false);
     connect(reply, &QNetworkReply::readyRead, this, [reply, file, writeFailed] {
         const QByteArray chunk = reply->readAll();
-        if (reply->error() == QNetworkReply::NoError && httpStatus(reply) < 400 && file->write(chunk) != chunk.size())
+        if (plainTransferFailed(reply))
+            return;
+        if (file->write(chunk) != chunk.size())
             *writeFailed = true;
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [handler](qint64 received, qint64 total) {
@@ -390,11 +435,10 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     connect(reply, &QNetworkReply::finished, this, [reply, file, writeFailed, handler] {
         reply->deleteLater();
         const QByteArray rest = reply->readAll();
-        if (reply->error() != QNetworkReply::NoError) {
+        if (plainTransferFailed(reply)) {
             file->cancelWriting();
-            const int status = httpStatus(reply);
             if (handler)
-                handler(std::nullopt, false, NetError{status >= 400 ? status : int(reply->error()), hintForError(reply->error())});
+                handler(std::nullopt, false, transportError(reply));
             return;
         }
         if (!rest.isEmpty() && file->write(rest) != rest.size())
@@ -441,7 +485,7 @@ void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &
         reply->deleteLater();
         if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError) {
             if (completion)
-                completion(std::nullopt, NetError{int(reply->error()), hintForError(reply->error())});
+                completion(std::nullopt, transportError(reply));
             return;
         }
         const QByteArray body = reply->readAll();

@@ -100,6 +100,11 @@ private:
     void handleDataReply(QNetworkReply *reply, bool decryptResponse, const QElapsedTimer &clock,
                          const QString &method, const QString &path, const Completion &completion);
     void guardSize(QNetworkReply *reply);
+    // The HTTP status when the server answered with one that is not a success, else Qt's error
+    // number; the message is the localised hint.
+    static NetError transportError(QNetworkReply *reply);
+    static void followSafeRedirects(QNetworkRequest &request);
+    void verifyRedirects(QNetworkReply *reply);
     void insertRequestLog(const QString &method, const QString &path, int status, qint64 durationMs, int errorCode);
     void startDownload(const QString &url, DownloadHandler handler);
 

@@ -298,6 +298,56 @@ TEST_F(PipelineTest, DownloadLandsOnlyWhenComplete)
     EXPECT_EQ(finishedCalls, 0);
     EXPECT_EQ(QFileInfo(target).size(), 65536);
     EXPECT_EQ(QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files).size(), 1);
+
+    // An error page is never taken for the installer.
+    s_standin->fault(QStringLiteral("/static/installer.dmg"), QStringLiteral("http500"), 1);
+    ended = false;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=1024"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, 500);
+    EXPECT_EQ(finishedCalls, 0);
+    EXPECT_EQ(QFileInfo(target).size(), 65536);
+
+    // A mirror redirect is followed; one to an address the client must not use is refused.
+    const QString installer = s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=2048&chunk_delay_ms=0");
+    ended = false;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/redirect?to=")
+                                     + QString::fromLatin1(QUrl::toPercentEncoding(installer)), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    EXPECT_FALSE(error.has_value());
+    EXPECT_EQ(QFileInfo(target).size(), 2048);
+
+    ended = false;
+    finishedCalls = 0;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/redirect?to=http%3A%2F%2Fexample.com%2Fx.dmg"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    EXPECT_TRUE(error.has_value());
+    EXPECT_EQ(finishedCalls, 0);
+    EXPECT_EQ(QFileInfo(target).size(), 2048);
+}
+
+TEST_F(PipelineTest, RawRequestsGiveTheBytesOrAnErrorAndAreLogged)
+{
+    const int rowsBefore = RequestLogTable().count();
+    std::optional<QByteArray> bytes;
+    std::optional<NetError> error;
+    bool done = false;
+    auto completion = [&](std::optional<QByteArray> b, std::optional<NetError> e) { done = true; bytes = b; error = e; };
+    OONetWork::shared().requestConfigRawData(QStringLiteral("GET"), s_standin->baseUrl() + QStringLiteral("/static/images/a.png"), completion);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_TRUE(bytes->startsWith("\x89PNG"));
+
+    done = false;
+    OONetWork::shared().requestConfigRawData(QStringLiteral("GET"), s_standin->baseUrl() + QStringLiteral("/static/missing"), completion);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    EXPECT_FALSE(bytes.has_value());
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, 404);
+    EXPECT_EQ(RequestLogTable().count(), rowsBefore + 2);
+    // Plain transfers carry no fingerprint: nothing here may start a fail-over round.
+    EXPECT_FALSE(OOHostSafeAdpter::shared().isPolling());
 }
 
 TEST_F(PipelineTest, AnalyticsEventsReachTheServiceWithIdentity)

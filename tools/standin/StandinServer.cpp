@@ -182,6 +182,11 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
         res.set_content(StandinArchives::tinyPng().toStdString(), "image/png");
         return;
     }
+    if (path == QLatin1String("/static/redirect") && req.has_param("to")) {
+        // Sends the client on to another address, as a download mirror would.
+        res.set_redirect(req.get_param_value("to"), 302);
+        return;
+    }
     if (path == QLatin1String("/static/page.html")) {
         res.set_content("<!doctype html><html><body>stand-in page</body></html>", "text/html");
         return;
