@@ -15,7 +15,12 @@ EngineLauncher::EngineLauncher(EngineInstaller::Engine engine, const EngineSetup
         Q_EMIT failed(LaunchFailed, error);
     });
     connect(m_engine, &EngineProcess::finished, this, [this](int exitCode, bool crashed) {
-        if (!m_replacing)
+        if (m_replacing)
+            return;
+        QPointer<EngineLauncher> self(this);
+        if (std::function<void()> done = std::exchange(m_stopDone, {}))
+            done();
+        if (self)
             Q_EMIT finished(exitCode, crashed);
     });
 }
@@ -84,15 +89,17 @@ void EngineLauncher::installed(EngineInstaller::Outcome outcome, const QString &
     m_engine->start(m_installer.enginePath(), m_arguments, m_workingFolder, m_errorOutput);
 }
 
-bool EngineLauncher::stop()
+void EngineLauncher::stop(std::function<void()> done)
 {
     if (!m_engine->isRunning()) {
         if (m_launchPending)
             m_stopRequested = true;
-        return false;
+        if (done)
+            done();
+        return;
     }
+    m_stopDone = std::move(done);
     m_engine->stop(m_stopGraceMs);
-    return true;
 }
 
 void EngineLauncher::stopAndWait()

@@ -39,9 +39,10 @@ public:
     // Installs the engine when it is missing or outdated; `done` gets true when it is usable.
     void install(std::function<void(bool ok)> done = {});
     void launch(const QStringList &arguments, const QString &workingFolder, EngineProcess::ErrorOutput errorOutput);
-    // Asks a running engine to end (SIGTERM, SIGKILL after the grace period): true when one ran,
-    // and finished() follows. Calls off a launch that is still installing.
-    bool stop();
+    // Asks a running engine to end (SIGTERM, SIGKILL after the grace period); `done` runs once it
+    // has ended, just before finished(), or at once when none runs. Calls off a launch that is
+    // still installing.
+    void stop(std::function<void()> done = {});
     // Ends the engine before returning.
     void stopAndWait();
     void setStopGrace(int ms) { m_stopGraceMs = ms; }
@@ -65,6 +66,7 @@ private:
     EngineProcess *m_engine = nullptr; // child
     QStringList m_arguments;
     QString m_workingFolder;
+    std::function<void()> m_stopDone;
     EngineProcess::ErrorOutput m_errorOutput = EngineProcess::ErrorOutput::Forwarded;
     bool m_installing = false;
     bool m_launchPending = false;

@@ -117,12 +117,6 @@ void HLLShadowsocks::handleFinished(int exitCode, bool crashed)
         return;
     m_started = false;
     m_startCompletion = nullptr;
-    if (m_stopCompletion) {
-        Completion stopped = std::exchange(m_stopCompletion, Completion());
-        stopped(0);
-        if (!self)
-            return;
-    }
     Q_EMIT engineExited(exitCode, afterStart);
 }
 
@@ -140,27 +134,7 @@ void HLLShadowsocks::failStart(int code, const QString &reason)
 
 void HLLShadowsocks::stop(Completion completion)
 {
-    if (!m_launcher->stop()) {
-        if (completion)
-            completion(0);
-        return;
-    }
-    m_stopCompletion = std::move(completion);
-}
-
-void HLLShadowsocks::stopAndWait()
-{
-    m_launcher->stopAndWait();
-}
-
-bool HLLShadowsocks::isRunning() const
-{
-    return m_launcher->isRunning();
-}
-
-qint64 HLLShadowsocks::processId() const
-{
-    return m_launcher->processId();
+    m_launcher->stop(completion ? std::function<void()>([completion] { completion(0); }) : std::function<void()>());
 }
 
 void HLLShadowsocks::checkServerConnectivity()

@@ -62,11 +62,11 @@ public:
     // process has ended, at once when none runs.
     void stop(Completion completion = {});
     // Ends the engine before returning (quitting, a new line's start).
-    void stopAndWait();
+    void stopAndWait() { m_launcher->stopAndWait(); }
 
-    bool isRunning() const;
+    bool isRunning() const { return m_launcher->isRunning(); }
     bool isStarting() const { return bool(m_startCompletion) && !m_started; }
-    qint64 processId() const;
+    qint64 processId() const { return m_launcher->processId(); }
 
     // The engine's status callback of its library form (kept for engines that report that way
     // instead of printing): code 0 means started (the local port is read from the socket), codes
@@ -94,7 +94,6 @@ private:
     EngineLauncher *m_launcher = nullptr; // child
     QTimer m_startTimer;
     Completion m_startCompletion;
-    Completion m_stopCompletion;
     bool m_checkConnectivity = false;
     bool m_started = false;
     int m_startTimeoutMs = kDefaultStartTimeoutMs;

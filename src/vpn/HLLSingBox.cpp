@@ -73,37 +73,10 @@ void HLLSingBox::handleFinished(int exitCode, bool crashed)
 {
     log(QStringLiteral("engine ended, code %1").arg(exitCode), QStringLiteral("startSingBoxAction"),
         Logger::Warning);
-    QPointer<HLLSingBox> self(this);
-    if (m_stopDone) {
-        std::function<void()> done = std::exchange(m_stopDone, {});
-        done();
-        if (!self)
-            return;
-    }
     Q_EMIT engineExited(exitCode, crashed);
 }
 
 void HLLSingBox::stop(std::function<void()> done)
 {
-    if (!m_launcher->stop()) {
-        if (done)
-            done();
-        return;
-    }
-    m_stopDone = std::move(done);
-}
-
-void HLLSingBox::stopAndWait()
-{
-    m_launcher->stopAndWait();
-}
-
-bool HLLSingBox::isRunning() const
-{
-    return m_launcher->isRunning();
-}
-
-qint64 HLLSingBox::processId() const
-{
-    return m_launcher->processId();
+    m_launcher->stop(std::move(done));
 }

@@ -46,11 +46,11 @@ public:
     void start();
     // Ends the engine (SIGTERM, SIGKILL after the grace period); `done` once it has ended.
     void stop(std::function<void()> done = {});
-    void stopAndWait();
+    void stopAndWait() { m_launcher->stopAndWait(); }
 
-    bool isRunning() const;
+    bool isRunning() const { return m_launcher->isRunning(); }
     bool isStarting() const { return m_launcher->isStarting(); }
-    qint64 processId() const;
+    qint64 processId() const { return m_launcher->processId(); }
     void setStopGrace(int ms) { m_launcher->setStopGrace(ms); }
 
 Q_SIGNALS:
@@ -64,5 +64,4 @@ private:
     void handleFinished(int exitCode, bool crashed);
 
     EngineLauncher *m_launcher = nullptr; // child
-    std::function<void()> m_stopDone;
 };
