@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "common/HLLAppConstant.h"
+#include "common/JsonUtils.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
@@ -42,7 +43,8 @@ void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completio
         const QJsonValue domestic = response.value(QStringLiteral("data")).toObject().value(
             HLLAppConstant::is_domestic());
         UserDefaults &group = UserDefaults::suite(HLLAppConstant::sharedGroupIdentifier());
-        group.setBool(HLLAppConstant::is_domestic(), domestic.toBool());
+        // The service writes this flag as true/false or as 1/0.
+        group.setBool(HLLAppConstant::is_domestic(), JsonUtils::isTrue(domestic));
         group.synchronize();
         guard->completion = completionBlock;
 
@@ -55,7 +57,9 @@ void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completio
             [guard, nodeId](std::optional<QJsonObject> result, std::optional<NetError> error) {
                 if (!guard)
                     return;
-                if (error || !result) {
+                // A refusal comes back as a body whose "success" is not true: a failure too.
+                const bool granted = result && JsonUtils::isTrue(result->value(QStringLiteral("success")));
+                if (error || !granted) {
                     if (guard->completion) {
                         guard->completion(std::nullopt,
                                           Failure{QStringLiteral("101"), 101, result.value_or(QJsonObject())});

@@ -1,8 +1,18 @@
-// The legacy connect model still answers "VPNStop" by asking the helper to restore the settings.
+// The legacy connect model: its road over the legacy endpoints of the stand-in service, and the
+// "VPNStop" answer that restores the settings once the model exists.
+
+#include <QJsonArray>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "common/HLLAppConstant.h"
+#include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
+#include "common/UserDefaults.h"
+#include "networking/NetworkTestSupport.h"
+#include "networking/OONetWorkTool.h"
+#include "support/StandinProcess.h"
 #include "common/NotificationNames.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HLLVPNViewModel.h"
@@ -50,6 +60,73 @@ TEST(HLLVPNViewModelTest, ProxyExceptionsAreTheSevenInOrder)
     EXPECT_EQ(HLLPACUtilWrapper::proxyIgnoreList(),
               (QStringList{"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64",
                            "::1", "FD00::/8"}));
+}
+
+class HLLVPNViewModelRoadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
+        m_hooks = installRecordingHooks();
+        pointClientAt({m_standin.baseUrl()});
+        MKUserInfoManager::shared().clearUser();
+        bool done = false;
+        OONetWorkTool::login([&done](std::optional<QString>) { done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+        m_group().remove(HLLAppConstant::is_domestic());
+    }
+
+    static UserDefaults &m_group() { return UserDefaults::suite(HLLAppConstant::sharedGroupIdentifier()); }
+
+    // Paths the service was asked for, in order.
+    QStringList paths() const
+    {
+        QStringList out;
+        for (const QJsonValue &request : m_standin.records().value(QStringLiteral("requests")).toArray())
+            out << request.toObject().value(QStringLiteral("path")).toString();
+        return out;
+    }
+
+    StandinProcess m_standin;
+    std::shared_ptr<RecordingHooks> m_hooks;
+};
+
+TEST_F(HLLVPNViewModelRoadTest, RecordsTheLocationThenAsksForTheNode)
+{
+    bool called = false;
+    HLLVPNViewModel::shared().connect(101, [&](const auto &, const auto &) { called = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paths().contains("/api/client/v2/nodes/connect"); }, 10000));
+    QTest::qWait(200);
+    EXPECT_EQ(m_group().boolValue(HLLAppConstant::is_domestic()), true);
+    EXPECT_LT(paths().indexOf("/api/client/v2/commons/location"), paths().indexOf("/api/client/v2/nodes/connect"));
+    // A granted connection starts nothing and calls nothing back.
+    EXPECT_FALSE(called);
+}
+
+TEST_F(HLLVPNViewModelRoadTest, FailedLocationEndsSilentlyAndFailedConnectReportsCode101)
+{
+    ASSERT_TRUE(m_standin.fault(QStringLiteral("/api/client/v2/commons/location"), QStringLiteral("http500"), 1));
+    bool called = false;
+    HLLVPNViewModel::shared().connect(101, [&](const auto &, const auto &) { called = true; });
+    QTest::qWait(1000);
+    EXPECT_FALSE(called);
+    EXPECT_FALSE(paths().contains("/api/client/v2/nodes/connect"));
+    EXPECT_FALSE(m_group().contains(HLLAppConstant::is_domestic()));
+
+    ASSERT_TRUE(m_standin.fault(QStringLiteral("/api/client/v2/nodes/connect"), QStringLiteral("fail"), 1));
+    std::optional<HLLVPNViewModel::Failure> failure;
+    bool answered = false;
+    HLLVPNViewModel::shared().connect(101, [&](const std::optional<QJsonObject> &result,
+                                               const std::optional<HLLVPNViewModel::Failure> &error) {
+        EXPECT_FALSE(result.has_value());
+        failure = error;
+        answered = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->domain, QStringLiteral("101"));
+    EXPECT_EQ(failure->code, 101);
 }
 
 } // namespace
