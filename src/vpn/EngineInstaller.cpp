@@ -21,6 +21,14 @@ void log(const QString &message, int level = Logger::Info)
     Logger::log(message, level, kFile, QStringLiteral("install"));
 }
 
+// Both Intel kinds run the same build; no name at all for a processor nothing is shipped for.
+QString byArchitecture(EngineArchitecture architecture, const QString &arm, const QString &intel)
+{
+    if (architecture == EngineArchitecture::Unknown)
+        return QString();
+    return architecture == EngineArchitecture::ARM ? arm : intel;
+}
+
 } // namespace
 
 EngineInstaller::EngineInstaller(Engine engine, const EngineSetup &setup)
@@ -37,22 +45,16 @@ QString EngineInstaller::getCurrentArchitecture() const
 
 QString EngineInstaller::getCurrentProgressName() const
 {
-    const bool arm = m_architecture == EngineArchitecture::ARM;
-    if (m_architecture == EngineArchitecture::Unknown)
-        return QString();
     if (m_engine == Engine::SSLocal)
-        return arm ? QStringLiteral("arm_sslocal") : QStringLiteral("intel_sslocal");
-    return arm ? QStringLiteral("sing-box_arm64") : QStringLiteral("sing-box_amd64");
+        return byArchitecture(m_architecture, QStringLiteral("arm_sslocal"), QStringLiteral("intel_sslocal"));
+    return byArchitecture(m_architecture, QStringLiteral("sing-box_arm64"), QStringLiteral("sing-box_amd64"));
 }
 
 QString EngineInstaller::getShellFileName() const
 {
-    const bool arm = m_architecture == EngineArchitecture::ARM;
-    if (m_architecture == EngineArchitecture::Unknown)
-        return QString();
     if (m_engine == Engine::SSLocal)
-        return arm ? QStringLiteral("install_arm_sslocal") : QStringLiteral("install_amd_sslocal");
-    return arm ? QStringLiteral("install_arm_singbox") : QStringLiteral("install_amd_singbox");
+        return byArchitecture(m_architecture, QStringLiteral("install_arm_sslocal"), QStringLiteral("install_amd_sslocal"));
+    return byArchitecture(m_architecture, QStringLiteral("install_arm_singbox"), QStringLiteral("install_amd_singbox"));
 }
 
 QString EngineInstaller::enginePath() const
