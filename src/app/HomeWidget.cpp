@@ -142,10 +142,13 @@ void HomeWidget::showLines(const QList<OOHomeNodeModel> &lines)
     const auto chosen = m_controller->cachedLine();
     const QSignalBlocker blocker(m_lineList);
     m_lineList->clear();
+    m_selectedRow = -1;
     for (const OOHomeNodeModel &line : m_lines) {
         m_lineList->addItem(lineTitle(line));
-        if (chosen && line.id && chosen->id == line.id)
+        if (chosen && line.id && chosen->id == line.id) {
             m_lineList->setCurrentRow(m_lineList->count() - 1);
+            m_selectedRow = m_lineList->count() - 1;
+        }
     }
 }
 
@@ -153,7 +156,13 @@ void HomeWidget::lineActivated(int row)
 {
     if (row < 0 || row >= m_lines.size())
         return;
-    m_controller->changeLine(m_lines.at(row));
+    if (!m_controller->selectLineRow(m_lines.at(row))) {
+        // Refused (a member line for an ordinary user): the highlight stays on the chosen line.
+        const QSignalBlocker blocker(m_lineList);
+        m_lineList->setCurrentRow(m_selectedRow);
+        return;
+    }
+    m_selectedRow = row;
 }
 
 void HomeWidget::modeChosen(int index)

@@ -57,6 +57,7 @@ private:
     QLabel *m_stateLabel = nullptr;
     QLabel *m_toastLabel = nullptr;
     QList<OOHomeNodeModel> m_lines;
+    int m_selectedRow = -1;
     bool m_on = false;
     bool m_busy = false;
 };

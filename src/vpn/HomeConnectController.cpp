@@ -508,6 +508,18 @@ void HomeConnectController::changeLine(const OOHomeNodeModel &line)
     track(QStringLiteral("homePage_selectMode_click"));
 }
 
+bool HomeConnectController::selectLineRow(const OOHomeNodeModel &line)
+{
+    if (line.isClickState)
+        return false;
+    if (lineNeedsMembership(line, MKUserTable().queryUser())) {
+        m_view.openUpgradePage();
+        return false;
+    }
+    changeLine(line);
+    return true;
+}
+
 bool HomeConnectController::lineNeedsMembership(const OOHomeNodeModel &line,
                                                 const std::optional<HHUserInfo> &userInfo)
 {

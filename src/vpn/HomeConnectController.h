@@ -93,6 +93,10 @@ public:
     void lineDidChange();
     // The home line table's choice: stores the line under "kProxyLineInfo", then as lineDidChange.
     void changeLine(const OOHomeNodeModel &line);
+    // The home line table's selection test: refuses the line already chosen (`isClickState`) and,
+    // through the membership gate, member lines for ordinary users (opening the purchase page);
+    // otherwise changes the line and answers true, so the table moves its highlight.
+    bool selectLineRow(const OOHomeNodeModel &line);
     // The membership gate of the line choice and the connect answer: a `kind` 1 line for a user
     // whose type is present and not 2 opens the purchase page instead.
     static bool lineNeedsMembership(const OOHomeNodeModel &line,

@@ -226,4 +226,27 @@ TEST_F(HomeConnectControllerTest, StopWhileOffDoesNothing)
     EXPECT_EQ(events, QStringList{QStringLiteral("homePage_selectMode_click")});
 }
 
+TEST_F(HomeConnectControllerTest, LineTableRefusesTheChosenLineAndGatesMemberLines)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+    OOHomeNodeModel chosen;
+    chosen.id = 12;
+    chosen.isClickState = true;
+    EXPECT_FALSE(controller->selectLineRow(chosen));
+
+    OOHomeNodeModel member;
+    member.id = 90;
+    member.kind = 1;
+    signIn(R"({"user": {"id": 5, "api_token": "t", "user_type": 1}})");
+    EXPECT_FALSE(controller->selectLineRow(member));
+    EXPECT_EQ(view.looks, QStringList{QStringLiteral("upgradePage")});
+    EXPECT_EQ(OOHomeNodeModel::cachedLine()->id, 12) << "a refused line is not stored";
+    EXPECT_TRUE(events.isEmpty());
+
+    signIn(R"({"user": {"id": 5, "api_token": "t", "user_type": 2}})");
+    EXPECT_TRUE(controller->selectLineRow(member));
+    EXPECT_EQ(OOHomeNodeModel::cachedLine()->id, 90);
+    EXPECT_EQ(events, QStringList{QStringLiteral("homePage_selectMode_click")});
+}
+
 } // namespace
