@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -20,20 +22,23 @@
 
 namespace {
 
+// Runs the event loop until the request completes. (QTest::qWaitFor sleeps 10 ms between
+// checks, which would be measured instead of the round trip.)
 double roundTrips(const QString &url, int rounds, bool envelope)
 {
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < rounds; ++i) {
-        bool done = false;
+        QEventLoop loop;
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         if (envelope) {
             OONetWork::shared().requestData(QStringLiteral("GET"), url, true, QJsonObject{{QStringLiteral("kind"), 1}}, std::nullopt,
-                                            [&done](std::optional<QJsonObject>, std::optional<NetError>) { done = true; });
+                                            [&loop](std::optional<QJsonObject>, std::optional<NetError>) { loop.quit(); });
         } else {
             OONetWork::shared().requestConfigRawData(QStringLiteral("GET"), url,
-                                                     [&done](std::optional<QByteArray>, std::optional<NetError>) { done = true; });
+                                                     [&loop](std::optional<QByteArray>, std::optional<NetError>) { loop.quit(); });
         }
-        QTest::qWaitFor([&done] { return done; }, 10000);
+        loop.exec();
     }
     return double(clock.nsecsElapsed()) / rounds / 1e6;
 }
@@ -61,6 +66,8 @@ int main(int argc, char **argv)
     qputenv("HOME", profile.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (profile.path() + QStringLiteral("/.config")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (profile.path() + QStringLiteral("/.cache")).toLocal8Bit());
+    // The per-request console lines would drown the figures.
+    qputenv("QT_LOGGING_RULES", "*.debug=false");
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 200;
 
@@ -81,15 +88,16 @@ int main(int argc, char **argv)
     OONetWork::shared().requestData(QStringLiteral("GET"), OONetWorkTool::apiUrl(QStringLiteral("/api/client/society_v2/nodes/node_list")), true,
                                     QJsonObject{{QStringLiteral("kind"), 1}}, std::nullopt,
                                     [&](std::optional<QJsonObject> r, std::optional<NetError>) { done = true; sample = r.value_or(QJsonObject()); });
-    QTest::qWaitFor([&done] { return done; }, 10000);
+    (void)QTest::qWaitFor([&done] { return done; }, 10000);
     const QByteArray sealed = OOAES256::encryptBytes(ProtocolConfig::apiKey(), QJsonDocument(sample).toJson(QJsonDocument::Compact))->toLatin1();
 
     const double withEnvelope = roundTrips(OONetWorkTool::apiUrl(QStringLiteral("/api/client/society_v2/nodes/node_list")), rounds, true);
-    const double plain = roundTrips(standin.baseUrl() + QStringLiteral("/api/ping"), rounds, false);
+    const double plain = roundTrips(standin.baseUrl() + QStringLiteral("/__plain/api/client/society_v2/nodes/node_list?kind=1"), rounds, false);
     const double cost = envelopeCost(sealed, rounds);
-    std::printf("node-list round trip with envelope: %.3f ms\n", withEnvelope);
-    std::printf("plain round trip without envelope:  %.3f ms\n", plain);
+    const double share = cost / withEnvelope;
+    std::printf("node-list round trip with envelope:    %.3f ms\n", withEnvelope);
+    std::printf("node-list round trip without envelope: %.3f ms\n", plain);
     std::printf("envelope cost (encrypt, sign, decrypt, parse): %.3f ms\n", cost);
-    std::printf("envelope share of the round trip: %.3f (goal < 0.1)\n", cost / withEnvelope);
-    return cost >= 0 ? 0 : 1;
+    std::printf("envelope share of the round trip: %.3f (goal < 0.1): %s\n", share, share < 0.1 ? "met" : "MISSED");
+    return cost >= 0 && share < 0.1 ? 0 : 1;
 }

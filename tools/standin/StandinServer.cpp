@@ -5,6 +5,7 @@
 #include <QUrlQuery>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include <httplib.h>
@@ -81,6 +82,9 @@ void StandinServer::routes()
         res.set_content(StandinProtocol::sealHostList(m_state->remoteHosts()).toStdString(), "text/plain");
     });
     m_server->Get("/static/.*", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
+    // Benchmark baseline only: the same handlers with a plain path, plain query and plain JSON
+    // reply, so the envelope's share of a round trip can be measured. Not part of the protocol.
+    m_server->Get("/__plain/.*", [this](const httplib::Request &req, httplib::Response &res) { handlePlain(req, res); });
     const std::string probe = StandinProtocol::probePath().toStdString();
     m_server->Get(probe, [this](const httplib::Request &req, httplib::Response &res) { handleProbe(req, res); });
     auto api = [this](const httplib::Request &req, httplib::Response &res) { handleApi(req, res); };
@@ -256,6 +260,16 @@ void StandinServer::handleApi(const httplib::Request &req, httplib::Response &re
     }
     request.params = envelope->params;
     sendSealed(fault, m_state->handle(request), res, false);
+}
+
+void StandinServer::handlePlain(const httplib::Request &req, httplib::Response &res)
+{
+    StandinState::Request request;
+    request.method = QString::fromStdString(req.method);
+    request.path = QString::fromStdString(req.path).mid(int(std::strlen("/__plain")));
+    for (const auto &param : req.params)
+        request.params.insert(QString::fromStdString(param.first), QString::fromStdString(param.second));
+    sendJson(res, m_state->handle(request));
 }
 
 void StandinServer::handleUpload(const StandinState::Request &request, const httplib::Request &req, httplib::Response &res)

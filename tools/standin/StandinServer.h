@@ -43,6 +43,7 @@ private:
 
     void routes();
     void handleApi(const httplib::Request &req, httplib::Response &res);
+    void handlePlain(const httplib::Request &req, httplib::Response &res);
     void handleProbe(const httplib::Request &req, httplib::Response &res);
     void handleStatic(const httplib::Request &req, httplib::Response &res);
     void handleUpload(const StandinState::Request &request, const httplib::Request &req, httplib::Response &res);
