@@ -59,11 +59,13 @@ void PkexecRunner::runScript(const QString &scriptPath, QObject *guard, Done don
     const QStringList arguments = asRoot ? QStringList{script} : QStringList{QStringLiteral("/bin/bash"), script};
 
     // The process belongs to the guard: if the guard goes, the process and the reply go with it.
+    // Without a guard the process answers to itself and goes once it has reported.
     auto *process = new QProcess(guard);
+    QObject *context = guard ? guard : process;
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     auto reply = std::make_shared<Done>(std::move(done));
     QPointer<QProcess> watched(process);
-    QObject::connect(process, &QProcess::finished, guard,
+    QObject::connect(process, &QProcess::finished, context,
                      [watched, reply](int exitCode, QProcess::ExitStatus status) {
                          if (!*reply)
                              return;
@@ -77,7 +79,7 @@ void PkexecRunner::runScript(const QString &scriptPath, QObject *guard, Done don
                              watched->deleteLater();
                          call(ok, error);
                      });
-    QObject::connect(process, &QProcess::errorOccurred, guard,
+    QObject::connect(process, &QProcess::errorOccurred, context,
                      [watched, reply, program](QProcess::ProcessError error) {
                          if (error != QProcess::FailedToStart || !*reply)
                              return;

@@ -7,6 +7,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -197,4 +199,49 @@ TEST_F(EngineInstallerTest, BundledScriptsExistAndRefuseUnknownEngines)
     }();
     EXPECT_FALSE(scripts.contains("+s ")) << "no setuid bit anywhere";
     EXPECT_FALSE(scripts.contains("u+s"));
+}
+
+TEST_F(EngineInstallerTest, RunnerRunsTheFixedScriptAndReportsItsOutcome)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "as a user the runner would ask pkexec for a password";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+    const auto writeScript = [&](const QString &name, const QByteArray &body) {
+        const QString path = dir.path() + QLatin1Char('/') + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(body);
+        file.close();
+        QFile::setPermissions(path, QFileDevice::Permissions(0x6644));
+        return path;
+    };
+    // The script gets no arguments and runs from its fixed place.
+    const QString good = writeScript(QStringLiteral("good.sh"), "echo \"$# $0\" > \"$(dirname \"$0\")/ran\"\n");
+    const QString bad = writeScript(QStringLiteral("bad.sh"), "exit 4\n");
+
+    PkexecRunner runner;
+    QObject guard;
+    std::optional<std::pair<bool, QString>> outcome;
+    runner.runScript(good, &guard, [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 5000));
+    EXPECT_TRUE(outcome->first) << outcome->second.toStdString();
+    QFile ran(dir.path() + QStringLiteral("/ran"));
+    ASSERT_TRUE(ran.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ran.readAll().trimmed(), "0 " + good.toUtf8());
+
+    // A failing script is a failure with its code; no guard is needed to hear it.
+    outcome.reset();
+    runner.runScript(bad, nullptr, [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 5000));
+    EXPECT_FALSE(outcome->first);
+    EXPECT_TRUE(outcome->second.contains(QLatin1String("4"))) << outcome->second.toStdString();
+
+    // A guard that goes first takes the answer with it.
+    outcome.reset();
+    auto shortLived = std::make_unique<QObject>();
+    runner.runScript(good, shortLived.get(), [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
+    shortLived.reset();
+    QTest::qWait(200);
+    EXPECT_FALSE(outcome.has_value());
 }
