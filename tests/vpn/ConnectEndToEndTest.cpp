@@ -1,8 +1,9 @@
 // One connection end to end with no screen: a visitor signs in against the stand-in service,
 // connects a line, and a page of a local web server comes back through 127.0.0.1:9999, the
 // relaying stand-in engine (Debian's ss-local) and a local ss-server. Disconnecting restores the
-// desktop proxy and leaves no engine behind.
+// user's own desktop proxy and leaves no engine behind.
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -77,6 +78,14 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     signInAsVisitor();
     makeController();
     PageServer page;
+    // The user's own desktop proxy before the connection: it must come back as it was.
+    const QJsonObject own = {{"mode", "manual"}, {"http_host", "proxy.example.org"}, {"http_port", 3128},
+                             {"ignore_hosts", QJsonArray{"localhost", "intranet.example.org"}}};
+    {
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(own).toJson());
+    }
 
     ASSERT_TRUE(connectAndWait(20000)) << m_view.errors.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(proxyPointsAtUs());
@@ -91,6 +100,7 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
 
     ASSERT_TRUE(stopAndWait());
     EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_EQ(desktopProxy(), own);
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
     EXPECT_FALSE(portTaken(9999));
