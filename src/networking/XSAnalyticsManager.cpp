@@ -102,8 +102,11 @@ void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
         Q_EMIT uploaded(name, false);
         return;
     }
-    if (!m_manager)
+    if (!m_manager) {
         m_manager = new QNetworkAccessManager(m_worker);
+        // The event carries the signed headers and the token: never let a redirect take them on.
+        m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    }
     QNetworkRequest request(target);
     request.setTransferTimeout(15000);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));

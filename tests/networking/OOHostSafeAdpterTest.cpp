@@ -79,6 +79,16 @@ TEST_F(FailoverTest, FallsBackToTheRemoteHostLists)
     EXPECT_EQ(poll({deadHost(), instances[1].baseUrl()}), instances[2].baseUrl());
 }
 
+TEST_F(FailoverTest, FallsBackToTheGeneratedDomainsLast)
+{
+    // No remote list answers with a usable host; the generated names are tried after it.
+    const QJsonArray remote{deadHost() + QStringLiteral("/hostlist"), instances[0].baseUrl() + QStringLiteral("/nothing-here")};
+    NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey);
+    OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList{deadHost(), instances[1].baseUrl()});
+    instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("close"));
+    EXPECT_EQ(poll({instances[0].baseUrl()}), instances[1].baseUrl());
+}
+
 TEST_F(FailoverTest, RoundStoresTheFoundHostAndPromptsWhenNoneAnswers)
 {
     instances[0].stop();
