@@ -10,7 +10,11 @@ EngineLauncher::EngineLauncher(EngineInstaller::Engine engine, const EngineSetup
     , m_engine(new EngineProcess(this))
 {
     connect(m_engine, &EngineProcess::started, this, &EngineLauncher::started);
-    connect(m_engine, &EngineProcess::lineRead, this, &EngineLauncher::lineRead);
+    // The last words of an engine being replaced belong to the old start, not the new one.
+    connect(m_engine, &EngineProcess::lineRead, this, [this](const QString &line) {
+        if (!m_replacing)
+            Q_EMIT lineRead(line);
+    });
     connect(m_engine, &EngineProcess::failedToStart, this, [this](const QString &error) {
         Q_EMIT failed(LaunchFailed, error);
     });

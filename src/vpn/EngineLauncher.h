@@ -13,8 +13,8 @@
 // The part both engine controllers share: one engine program, installed when needed and then
 // launched with an argument list, at most one process at a time.
 //
-// launch() first ends a process still running (without reporting that end: it is being
-// replaced), then installs when needed, then starts the program. Every launch ends in started()
+// launch() first ends a process still running (without passing on its last lines or its end: it
+// is being replaced), then installs when needed, then starts the program. Every launch ends in started()
 // or failed(); a running engine's end comes as finished(). stop() during the install calls the
 // launch off, which then fails with ExitedBeforeStart.
 class EngineLauncher : public QObject

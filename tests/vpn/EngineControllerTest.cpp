@@ -183,6 +183,17 @@ TEST_F(EngineControllerTest, StartingAgainReplacesTheRunningEngine)
     EXPECT_FALSE(processAlive(first));
     EXPECT_NE(engine->processId(), first);
     EXPECT_TRUE(processAlive(engine->processId()));
+
+    // What the replaced engine says as it goes is not the new engine's start.
+    script({"print start_success", "on-term start_success", "wait"});
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    script({"print warming up", "wait"});
+    engine->setStartTimeout(300);
+    QSignalSpy exited(engine.get(), &HLLShadowsocks::engineExited);
+    EXPECT_EQ(startAndWait(*engine), QList<int>{HLLShadowsocks::StartTimedOut});
+    (void)QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs);
+    // Only the timed-out engine's end is reported, not the replaced one's.
+    EXPECT_EQ(exited.size(), 1);
 }
 
 TEST_F(EngineControllerTest, StopTerminatesAndKillsAfterTheGracePeriod)

@@ -7,6 +7,7 @@
 //       sleep MS        pause
 //       exit CODE       end now with CODE
 //       ignore-term     from now on SIGTERM is ignored (only SIGKILL ends it)
+//       on-term TEXT    print TEXT and a line feed when stopped by SIGTERM
 //       wait            wait until stopped (the default after the last step)
 //     Without a script it prints "start_success" and waits.
 //   OSTREL_STANDIN_ENGINE_RECORD  a file to which it appends its pid and its arguments, one per
@@ -22,6 +23,7 @@
 namespace {
 
 volatile std::sig_atomic_t s_stop = 0;
+std::string s_lastWords;
 
 void onTerm(int)
 {
@@ -64,6 +66,8 @@ int waitForStop()
 {
     while (!s_stop)
         pause();
+    if (!s_lastWords.empty())
+        out(s_lastWords + "\n");
     return 0;
 }
 
@@ -98,11 +102,13 @@ int main(int argc, char **argv)
             return std::atoi(rest.c_str());
         else if (verb == "ignore-term")
             std::signal(SIGTERM, SIG_IGN);
+        else if (verb == "on-term")
+            s_lastWords = rest;
         else if (verb == "wait")
             break;
     }
     if (s_stop)
-        return 0;
+        return waitForStop();
     // With SIGTERM ignored, pause() only returns for SIGKILL, which never returns at all.
     return waitForStop();
 }
