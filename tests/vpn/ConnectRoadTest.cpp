@@ -48,6 +48,28 @@ TEST_F(ConnectRoadTest, ConnectsReportsAndStopsTheEngineOnDisconnect)
     EXPECT_TRUE(noEngineLeft());
 }
 
+TEST_F(ConnectRoadTest, QuietStopStillReportsAndClearsTheConnection)
+{
+    ASSERT_TRUE(connectAndWait());
+    m_clock.advance(1000);
+    ASSERT_TRUE(waitUntil([&] {
+        return m_standin.records().value("connection_reports").toArray().size() == 1;
+    }));
+    m_view = RecordingView();
+    bool stopped = false;
+    m_controller->stopProxy(false, [&] { stopped = true; });
+    ASSERT_TRUE(waitUntil([&] { return stopped; }));
+    EXPECT_TRUE(m_view.successes.isEmpty());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
+    m_clock.advance(1000);
+    ASSERT_TRUE(waitUntil([&] {
+        return m_standin.records().value("connection_reports").toArray().size() == 2;
+    }));
+    const QJsonObject report = m_standin.records().value("connection_reports").toArray().at(1).toObject();
+    EXPECT_EQ(report.value("is_connect").toInt(), 1);
+    EXPECT_EQ(report.value("wait_time").toDouble(), 0.0);
+}
+
 TEST_F(ConnectRoadTest, TunModeStartsOneTunEngineAndPassesTheDns)
 {
     UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, true);
