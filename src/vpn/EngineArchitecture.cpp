@@ -4,8 +4,8 @@
 
 EngineArchitecture engineArchitectureFromMachine(const QString &machine)
 {
-    if (machine == QLatin1String("aarch64") || machine == QLatin1String("arm64")
-        || machine.startsWith(QLatin1String("arm")))
+    // The ARM engines are 64-bit builds: a 32-bit ARM kernel ("armv7l") has none it could run.
+    if (machine == QLatin1String("aarch64") || machine == QLatin1String("arm64"))
         return EngineArchitecture::ARM;
     if (machine == QLatin1String("x86_64"))
         return EngineArchitecture::Intel64;

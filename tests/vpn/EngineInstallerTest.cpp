@@ -52,6 +52,8 @@ TEST_F(EngineInstallerTest, ArchitectureChoosesEngineAndScript)
         {"x86_64", "Intel 64-bit", "intel_sslocal", "install_amd_sslocal", "sing-box_amd64", "install_amd_singbox"},
         {"i686", "Intel 32-bit", "intel_sslocal", "install_amd_sslocal", "sing-box_amd64", "install_amd_singbox"},
         {"riscv64", "", "", "", "", ""},
+        // No 32-bit ARM build is shipped: an explicit error, not a 64-bit engine that cannot run.
+        {"armv7l", "", "", "", "", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.machine);
