@@ -1,6 +1,9 @@
 // Entry of every test executable: a private profile (HOME and XDG folders in a temporary folder)
 // and a Qt application object, so that tests touch real files without touching the user's.
 #include <QCoreApplication>
+#ifdef OSTREL_TEST_WIDGETS
+#include <QApplication>
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -24,7 +27,11 @@ int main(int argc, char **argv)
         qputenv("XDG_RUNTIME_DIR", home + "/run");
     }
 
+#ifdef OSTREL_TEST_WIDGETS
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     // Resources come from the source tree, so a test never depends on an install step.
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,92 @@
+// The home screen against a real stand-in service: a first start signs in as a visitor, shows the
+// service's lines, and a click on a line makes it the chosen line.
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/HomeWidget.h"
+#include "common/DefaultsKeys.h"
+#include "common/Localization.h"
+#include "common/MKUserInfoManager.h"
+#include "common/UserDefaults.h"
+#include "networking/NetworkUiHooks.h"
+#include "support/StandinProcess.h"
+#include "vpn/OOHomeNodeModel.h"
+#include "../networking/NetworkTestSupport.h"
+
+namespace {
+
+QListWidget *lineList(HomeWidget &home)
+{
+    return home.findChild<QListWidget *>();
+}
+
+} // namespace
+
+TEST(HomeWidget, SignsInAsVisitorAndShowsTheServiceLines)
+{
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
+    auto hooks = installRecordingHooks();
+    pointClientAt({standin.baseUrl()});
+    MKUserInfoManager::shared().clearUser();
+
+    HomeWidget home;
+    home.show();
+
+    QListWidget *list = lineList(home);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->count() > 0; }, 10000));
+
+    const auto user = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(user.has_value());
+    EXPECT_TRUE(user->hasToken());
+    EXPECT_TRUE(hooks->hints.isEmpty());
+
+    // A free line becomes the chosen line when clicked; a member line is refused for a visitor
+    // and the purchase hint is shown instead.
+    const QString membershipHint = localizedByAppLanguage(QStringLiteral("HOME_NEEDS_MEMBERSHIP"));
+    bool choseFreeLine = false;
+    bool refusedMemberLine = false;
+    for (int row = 0; row < list->count(); ++row) {
+        UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
+        list->setCurrentRow(row);
+        const auto stored = UserDefaults::standard().stringValue(DefaultsKeys::kProxyLineInfo);
+        if (stored) {
+            const auto chosen = OOHomeNodeModel::fromJsonText(*stored);
+            ASSERT_TRUE(chosen.has_value());
+            EXPECT_TRUE(list->item(row)->text().startsWith(chosen->name));
+            EXPECT_NE(chosen->kind.value_or(0), 1);
+            choseFreeLine = true;
+            continue;
+        }
+        for (QLabel *label : home.findChildren<QLabel *>())
+            refusedMemberLine = refusedMemberLine || label->text() == membershipHint;
+    }
+    EXPECT_TRUE(choseFreeLine);
+    EXPECT_TRUE(refusedMemberLine);
+}
+
+TEST(HomeWidget, UnreachableServiceShowsAnErrorAndNoLines)
+{
+    auto hooks = installRecordingHooks();
+    pointClientAt({QStringLiteral("http://127.0.0.1:9")});
+    MKUserInfoManager::shared().clearUser();
+
+    HomeWidget home;
+    home.show();
+    QListWidget *list = lineList(home);
+    ASSERT_NE(list, nullptr);
+    QTest::qWait(1500);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+    // The request layer's no-network hint, and the failure text on the screen.
+    EXPECT_FALSE(hooks->hints.isEmpty());
+    bool toastShown = false;
+    for (QLabel *label : home.findChildren<QLabel *>())
+        toastShown = toastShown || label->text().contains(hooks->hints.value(0));
+    EXPECT_TRUE(toastShown);
+}
