@@ -238,6 +238,16 @@ QVariant UserDefaults::normalised(const QVariant &value)
         return QJsonArray::fromVariantList(value.toList());
     case QMetaType::QByteArray:
         return QString::fromUtf8(value.toByteArray());
+    case QMetaType::QJsonValue: {
+        // A value taken straight out of a JSON reply: store what it holds (null is refused).
+        const QJsonValue json = value.toJsonValue();
+        if (json.isObject())
+            return json.toObject();
+        if (json.isArray())
+            return json.toArray();
+        const QVariant inner = json.toVariant();
+        return inner.typeId() == QMetaType::QJsonValue ? QVariant() : normalised(inner);
+    }
     default:
         return {};
     }

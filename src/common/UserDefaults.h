@@ -57,7 +57,8 @@ public:
     void setString(const QString &key, const QString &value);
     void setDictionary(const QString &key, const QJsonObject &value);
     void setArray(const QString &key, const QJsonArray &value);
-    // Accepts bool, integral types, double, QString, QJsonObject/QVariantMap, QJsonArray/QVariantList.
+    // Accepts bool, integral types, double, QString, QJsonObject/QVariantMap, QJsonArray/QVariantList
+    // and a QJsonValue holding any of those.
     // An invalid QVariant removes the key.
     void setValue(const QString &key, const QVariant &value);
     void remove(const QString &key);

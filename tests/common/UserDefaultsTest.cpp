@@ -96,6 +96,26 @@ TEST_F(UserDefaultsTest, TextNeverReadsAsANumberAndMissingIsToldApartFromOtherTy
     EXPECT_FALSE(defaults().dictionaryValue(QStringLiteral("n")).has_value());
 }
 
+TEST_F(UserDefaultsTest, JsonValuesAreStoredAsWhatTheyHold)
+{
+    const QJsonObject reply = QJsonDocument::fromJson(
+        R"({"mode": 1, "on": true, "name": "x", "node": {"id": 7}, "list": [1], "none": null})").object();
+    defaults().setValue(QStringLiteral("mode"), QVariant(reply.value(QStringLiteral("mode"))));
+    defaults().setValue(QStringLiteral("on"), QVariant(reply.value(QStringLiteral("on"))));
+    defaults().setValue(QStringLiteral("name"), QVariant(reply.value(QStringLiteral("name"))));
+    defaults().setValue(QStringLiteral("node"), QVariant(reply.value(QStringLiteral("node"))));
+    defaults().setValue(QStringLiteral("list"), QVariant(reply.value(QStringLiteral("list"))));
+    defaults().setValue(QStringLiteral("none"), QVariant(reply.value(QStringLiteral("none"))));
+    UserDefaults::reloadAllForTesting();
+
+    EXPECT_EQ(defaults().object(QStringLiteral("mode")).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(defaults().object(QStringLiteral("on")).typeId(), QMetaType::Bool);
+    EXPECT_EQ(defaults().stringValue(QStringLiteral("name")), QStringLiteral("x"));
+    EXPECT_EQ(defaults().dictionaryValue(QStringLiteral("node"))->value(QStringLiteral("id")).toInt(), 7);
+    EXPECT_EQ(defaults().arrayValue(QStringLiteral("list"))->size(), 1);
+    EXPECT_FALSE(defaults().contains(QStringLiteral("none")));
+}
+
 TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerButAreNeverWritten)
 {
     defaults().registerDefaults({{DefaultsKeys::kTunStateKey, true}, {DefaultsKeys::kProxyMode, 0}});
