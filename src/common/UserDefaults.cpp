@@ -395,7 +395,11 @@ void UserDefaults::removePersistentDomain()
     QMutexLocker lock(&m_mutex);
     m_values.clear();
     m_unreadable = QJsonObject();
-    QFile::remove(filePath());
+    QFile file(filePath());
+    m_lastWriteOk = !file.exists() || file.remove();
+    // Left on disk, the old values would come back at the next start.
+    if (!m_lastWriteOk)
+        qCWarning(lcDefaults) << "cannot remove" << filePath() << file.errorString();
 }
 
 bool UserDefaults::synchronize()
