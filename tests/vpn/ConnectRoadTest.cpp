@@ -225,6 +225,19 @@ TEST_F(ConnectRoadTest, EngineDeathWithKillSwitchKeepsTheProxyPointedAtUs)
     EXPECT_FALSE(proxyPointsAtUs());
 }
 
+TEST_F(ConnectRoadTest, StartAfterACrashRestoresTheSettingsLeftPointedAtUs)
+{
+    // An earlier run pointed the desktop at 9999 and died without restoring.
+    std::optional<std::optional<QString>> enabled;
+    m_helperClient->enableProxyWithPort(9999, 9999, std::nullopt, std::nullopt, true,
+                                        HLLPACUtilWrapper::proxyIgnoreList(),
+                                        [&](const std::optional<QString> &error) { enabled = error; });
+    ASSERT_TRUE(waitUntil([&] { return enabled.has_value(); }));
+    ASSERT_TRUE(proxyPointsAtUs());
+    HLLPACUtilWrapper::restoreAfterCrash();
+    EXPECT_TRUE(waitUntil([&] { return !proxyPointsAtUs(); }));
+}
+
 TEST_F(ConnectRoadTest, QuittingRestoresTheSettingsAndEndsTheEngines)
 {
     ASSERT_TRUE(connectAndWait());

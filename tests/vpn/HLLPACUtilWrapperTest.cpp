@@ -2,6 +2,7 @@
 // in which order, and that it leaves no engine behind. A recording helper stands in for the
 // daemon; the scripted stand-in engine plays both engines.
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -57,10 +58,16 @@ public:
     std::vector<Enable> enables;
     std::optional<QString> enableError;
     std::optional<QString> disableError;
+    bool silent = false;
 
 private:
+    std::vector<ErrorReply> m_unanswered;
     void answerLater(ErrorReply reply, std::optional<QString> error)
     {
+        if (silent) {
+            m_unanswered.push_back(std::move(reply));
+            return;
+        }
         QTimer::singleShot(0, &m_context, [reply = std::move(reply), error] { reply(error); });
     }
 
@@ -241,6 +248,19 @@ TEST_F(HLLPACUtilWrapperTest, NoHelperFailsTheRoadInsteadOfWaiting)
     EXPECT_TRUE(answer->has_value());
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     PrivilegedHelperManager::configureShared(PrivilegedHelperManager::defaultOptions());
+}
+
+TEST_F(HLLPACUtilWrapperTest, QuittingWaitsABoundedTimeForASilentHelper)
+{
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    m_helper.silent = true;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(HLLPACUtilWrapper::shutdown(300));
+    EXPECT_GE(clock.elapsed(), 290);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    m_helper.silent = false;
 }
 
 TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStarts)
