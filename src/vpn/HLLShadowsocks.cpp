@@ -34,8 +34,11 @@ HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const
     m_launcher->setStopGrace(kDefaultStopGraceMs);
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, [this] {
+        // The completion may let the owner drop this controller; the engine goes with it then.
+        QPointer<HLLShadowsocks> self(this);
         failStart(StartTimedOut, QStringLiteral("no start line in time"));
-        m_launcher->stop();
+        if (self)
+            m_launcher->stop();
     });
     connect(m_launcher, &EngineLauncher::started, this, [this] {
         log(QStringLiteral("started %1").arg(enginePath()), QStringLiteral("startShadowsocks"));
