@@ -57,6 +57,18 @@ std::function<void(NetError)> rawFailure(const OONetWork::RawCompletion &complet
     };
 }
 
+// The plain API path behind an encrypted one ("/api/..." without its time), for the log and the
+// request-log rows; any other path as it stands.
+QString apiPathOf(const QUrl &url)
+{
+    const QString path = url.path();
+    const std::optional<QString> plain = OOAES256::decryptToString(ProtocolConfig::pathKey(), path.mid(1));
+    if (!plain || !plain->startsWith(QLatin1Char('/')))
+        return path;
+    const int slash = plain->lastIndexOf(QLatin1Char('/'));
+    return slash > 0 ? plain->left(slash) : *plain;
+}
+
 int httpStatus(QNetworkReply *reply)
 {
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -158,7 +170,7 @@ void OONetWork::sendData(const QString &method, const QString &url, bool decrypt
     clock.start();
     QNetworkReply *reply = send(method, request, body);
     guardSize(reply);
-    const QString path = target.path();
+    const QString path = apiPathOf(target);
     connect(reply, &QNetworkReply::finished, this, [this, reply, decryptResponse, clock, method, path, completion] {
         reply->deleteLater();
         handleDataReply(reply, decryptResponse, clock, method.toUpper(), path, completion);

@@ -233,9 +233,18 @@ TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
     EXPECT_LE(RequestLogTable().count(), 1);
     const QJsonArray uploaded = s_standin->records().value(QStringLiteral("request_logs")).toArray();
     ASSERT_GE(uploaded.size(), 2);
-    const QJsonObject row = uploaded.first().toObject();
-    EXPECT_TRUE(row.value(QStringLiteral("path")).toString().startsWith(QLatin1Char('/')));
-    EXPECT_EQ(row.value(QStringLiteral("status")).toInt(), 200);
+    // Rows name the plain API path, never the encrypted form or the query.
+    bool sawUnread = false;
+    for (const QJsonValue &value : uploaded) {
+        const QJsonObject row = value.toObject();
+        EXPECT_TRUE(row.value(QStringLiteral("path")).toString().startsWith(QStringLiteral("/api/")));
+        if (row.value(QStringLiteral("path")).toString() == QStringLiteral("/api/client/society_v2/message/unread_messages")) {
+            sawUnread = true;
+            EXPECT_EQ(row.value(QStringLiteral("status")).toInt(), 200);
+            EXPECT_EQ(row.value(QStringLiteral("method")).toString(), QStringLiteral("GET"));
+        }
+    }
+    EXPECT_TRUE(sawUnread);
 }
 
 TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
