@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the reply decoding and, as JSON, to every envelope reader and record
 // decoder. Any crash, hang or sanitizer report is a fault: bad replies must only give errors.
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -35,11 +36,18 @@ void readAll(const std::optional<QJsonObject> &reply)
     if (!reply)
         return;
     const QJsonObject data = reply->value(QStringLiteral("data")).toObject();
-    HHHostModel::fromJson(data);
+    if (const std::optional<HHHostModel> host = HHHostModel::fromJson(data))
+        host->toJson();
     HHNoticeModel::fromJson(data);
-    NBMessageListModel::fromJson(data);
-    NBFeedbackListModel::fromJson(data);
-    NBFeedbackRecordModel::fromJson(data);
+    if (const std::optional<NBMessageListModel> message = NBMessageListModel::fromJson(data))
+        message->toJson();
+    if (const std::optional<NBFeedbackListModel> feedback = NBFeedbackListModel::fromJson(data))
+        feedback->toJson();
+    if (const std::optional<NBFeedbackRecordModel> record = NBFeedbackRecordModel::fromJson(data))
+        record->rowHeight([](const QString &text) { return qreal(text.size()); });
+    // Lists of records, as the message centre and the feedback screens read them.
+    for (const QJsonValue &item : reply->value(QStringLiteral("data")).toArray())
+        NBMessageListModel::fromJson(item.toObject());
 }
 
 } // namespace
