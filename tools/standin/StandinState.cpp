@@ -119,6 +119,15 @@ QJsonObject StandinState::signInReply(const QJsonObject &user)
                           {QStringLiteral("user"), m_usersByToken.value(token)}});
 }
 
+QString StandinState::accountOf(qint64 userId) const
+{
+    for (auto it = m_accounts.constBegin(); it != m_accounts.constEnd(); ++it) {
+        if (it.value().value(QStringLiteral("user")).toObject().value(QStringLiteral("id")).toInteger() == userId)
+            return it.key();
+    }
+    return QString();
+}
+
 QJsonObject StandinState::userForToken(const QString &token) const
 {
     return m_usersByToken.value(token);
@@ -251,8 +260,20 @@ void StandinState::registerHandlers()
             if (text(r.params, QStringLiteral("register_valid_code")) != kCode)
                 return failure(QStringLiteral("验证码错误"), 400);
             const QString account = text(r.params, QStringLiteral("boundAccount"));
+            if (account.isEmpty())
+                return failure(QStringLiteral("账号不能为空"), 400);
             user.insert(account.contains(QLatin1Char('@')) ? QStringLiteral("email_address") : QStringLiteral("phone"), account);
+            if (!account.contains(QLatin1Char('@')))
+                user.insert(QStringLiteral("region_code"), text(r.params, QStringLiteral("region_code")));
             m_usersByToken.insert(r.token, user);
+            // The bound account signs in from now on, with the password set here or the one it had.
+            const QString password = text(r.params, QStringLiteral("new_password"));
+            const QString previous = accountOf(user.value(QStringLiteral("id")).toInteger());
+            const QString kept = previous.isEmpty() ? QString() : m_accounts.value(previous).value(QStringLiteral("password")).toString();
+            QJsonObject stored = user;
+            stored.remove(QStringLiteral("api_token"));
+            m_accounts.insert(account, QJsonObject{{QStringLiteral("password"), password.isEmpty() ? kept : password},
+                                                   {QStringLiteral("user"), stored}});
             return ok();
         });
     });
@@ -268,9 +289,17 @@ void StandinState::registerHandlers()
         return ok();
     });
     m_handlers.insert(QStringLiteral("/api/client/society_v2/users/update_password"), [this, needUser](const Request &r) {
-        return needUser(r, [r](QJsonObject) {
+        return needUser(r, [this, r](QJsonObject user) {
             if (text(r.params, QStringLiteral("new_password")) != text(r.params, QStringLiteral("new_password_again")))
                 return failure(QStringLiteral("两次密码不一致"), 400);
+            const QString account = accountOf(user.value(QStringLiteral("id")).toInteger());
+            if (account.isEmpty())
+                return failure(QStringLiteral("游客账号不能修改密码"), 400);
+            QJsonObject entry = m_accounts.value(account);
+            if (entry.value(QStringLiteral("password")).toString() != text(r.params, QStringLiteral("old_password")))
+                return failure(QStringLiteral("原密码错误"), 400);
+            entry.insert(QStringLiteral("password"), text(r.params, QStringLiteral("new_password")));
+            m_accounts.insert(account, entry);
             return ok();
         });
     });

@@ -54,6 +54,8 @@ private:
     QJsonObject newUser(bool visitor, const QString &account);
     QJsonObject signInReply(const QJsonObject &user);
     QJsonObject userForToken(const QString &token) const;
+    // The sign-in account (phone or e-mail) of a user id; empty for a visitor.
+    QString accountOf(qint64 userId) const;
     QString issueToken(const QJsonObject &user);
     QJsonObject lines() const;
     QJsonObject connectReply(qint64 lineId, const QJsonObject &user);

@@ -1,0 +1,363 @@
+// The endpoint functions end to end against the stand-in service: each sends what the service
+// expects (method, path, parameter names and types) and reads its reply the way its screen needs.
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include "NetworkTestSupport.h"
+#include "common/MKUserInfoManager.h"
+#include "common/MKUserTable.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "networking/HHNoticeModel.h"
+#include "networking/NBFeedbackListModel.h"
+#include "networking/NBFeedbackRecordModel.h"
+#include "networking/NBMessageListModel.h"
+#include "networking/OONetWorkTool.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+using Reply = std::optional<QJsonObject>;
+using Message = std::optional<QString>;
+
+struct Answer
+{
+    bool called = false;
+    Reply reply;
+    Message message;
+};
+
+// Runs an endpoint whose completion is (reply, message text) and waits for it.
+template <typename Start>
+Answer ask(Start start)
+{
+    auto answer = std::make_shared<Answer>();
+    start([answer](Reply reply, Message message) {
+        answer->called = true;
+        answer->reply = reply;
+        answer->message = message;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([answer] { return answer->called; }, 5000));
+    return *answer;
+}
+
+QJsonObject dataOf(const Answer &answer)
+{
+    return answer.reply ? answer.reply->value(QStringLiteral("data")).toObject() : QJsonObject();
+}
+
+class EndpointsTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_standin->isRunning());
+        s_standin->clearFaults();
+        pointClientAt({s_standin->baseUrl()});
+        hooks = installRecordingHooks();
+        MKUserInfoManager::shared().clearUser();
+    }
+
+    void signInVisitor()
+    {
+        bool done = false;
+        OONetWorkTool::login([&](std::optional<QString> error) {
+            done = true;
+            EXPECT_FALSE(error.has_value());
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    }
+
+    QJsonObject lastRequest(const QString &path) const
+    {
+        const QJsonArray requests = s_standin->records().value(QStringLiteral("requests")).toArray();
+        for (qsizetype i = requests.size() - 1; i >= 0; --i) {
+            if (requests.at(i).toObject().value(QStringLiteral("path")).toString() == path)
+                return requests.at(i).toObject();
+        }
+        return {};
+    }
+
+    static StandinProcess *s_standin;
+    std::shared_ptr<RecordingHooks> hooks;
+};
+
+StandinProcess *EndpointsTest::s_standin = nullptr;
+
+} // namespace
+
+TEST_F(EndpointsTest, RegistrationThenSignInThenPasswordChange)
+{
+    const Answer wrongCode = ask([](auto cb) {
+        OONetWorkTool::registerAccount(QJsonObject{{QStringLiteral("register_valid_code"), QStringLiteral("000000")},
+                                                   {QStringLiteral("password"), QStringLiteral("pw123456")},
+                                                   {QStringLiteral("region_code"), QStringLiteral("86")},
+                                                   {QStringLiteral("phone"), QStringLiteral("13900000001")}}, cb);
+    });
+    EXPECT_FALSE(wrongCode.reply);
+    EXPECT_EQ(wrongCode.message, QStringLiteral("验证码错误"));
+    EXPECT_FALSE(MKUserTable().queryUser().has_value());
+
+    const Answer code = ask([](auto cb) {
+        OONetWorkTool::sendRegisterCode(QJsonObject{{QStringLiteral("register_type"), 0}, {QStringLiteral("region_code"), QStringLiteral("86")},
+                                                    {QStringLiteral("phone"), QStringLiteral("13900000001")}}, cb);
+    });
+    EXPECT_TRUE(code.reply.has_value());
+    EXPECT_EQ(lastRequest(QStringLiteral("/api/client/society_v2/registers/send_register_code"))
+                  .value(QStringLiteral("params")).toObject().value(QStringLiteral("register_type")).toInt(-1), 0);
+
+    const Answer registered = ask([](auto cb) {
+        OONetWorkTool::registerAccount(QJsonObject{{QStringLiteral("register_valid_code"), QStringLiteral("123456")},
+                                                   {QStringLiteral("password"), QStringLiteral("pw123456")},
+                                                   {QStringLiteral("region_code"), QStringLiteral("86")},
+                                                   {QStringLiteral("phone"), QStringLiteral("13900000001")}}, cb);
+    });
+    ASSERT_TRUE(registered.reply.has_value());
+    ASSERT_TRUE(MKUserTable().queryUser().has_value());   // the register reader stored the user
+
+    // The sign-in that follows a registration posts the two notifications.
+    MKUserInfoManager::shared().clearUser();
+    QObject owner;
+    QStringList posted;
+    for (const QString &name : {NotificationNames::kAnonySignSuccessNotification, NotificationNames::kPopToHomeVcNotification})
+        NotificationCenter::defaultCenter().addObserver(name, &owner, [&posted, name](const Notification &) { posted << name; });
+    OONetWorkTool::accountLoginAfterRegister(QJsonObject{{QStringLiteral("username"), QStringLiteral("13900000001")},
+                                                         {QStringLiteral("password"), QStringLiteral("pw123456")},
+                                                         {QStringLiteral("region_code"), QStringLiteral("86")}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return posted.size() == 2; }, 5000));
+    EXPECT_EQ(posted.first(), NotificationNames::kAnonySignSuccessNotification);
+    ASSERT_TRUE(MKUserTable().queryUser().has_value());
+
+    const Answer badOld = ask([](auto cb) {
+        OONetWorkTool::updatePassword(QJsonObject{{QStringLiteral("old_password"), QStringLiteral("nope")},
+                                                  {QStringLiteral("new_password"), QStringLiteral("pw654321")},
+                                                  {QStringLiteral("new_password_again"), QStringLiteral("pw654321")}}, cb);
+    });
+    EXPECT_FALSE(badOld.reply);
+    EXPECT_TRUE(badOld.message.has_value());
+    const Answer changed = ask([](auto cb) {
+        OONetWorkTool::updatePassword(QJsonObject{{QStringLiteral("old_password"), QStringLiteral("pw123456")},
+                                                  {QStringLiteral("new_password"), QStringLiteral("pw654321")},
+                                                  {QStringLiteral("new_password_again"), QStringLiteral("pw654321")}}, cb);
+    });
+    EXPECT_TRUE(changed.reply.has_value());
+
+    // Phone sign-in with the new password, through the login reader.
+    MKUserInfoManager::shared().clearUser();
+    const Answer signedIn = ask([](auto cb) {
+        OONetWorkTool::accountLogin(QJsonObject{{QStringLiteral("signType"), QStringLiteral("3")},
+                                                {QStringLiteral("phone"), QStringLiteral("13900000001")},
+                                                {QStringLiteral("password"), QStringLiteral("pw654321")},
+                                                {QStringLiteral("region_code"), QStringLiteral("86")}}, cb);
+    });
+    ASSERT_TRUE(signedIn.reply.has_value());
+    const std::optional<HHUserInfo> user = MKUserTable().queryUser();
+    ASSERT_TRUE(user && user->user);
+    EXPECT_EQ(user->user->phone, QStringLiteral("13900000001"));
+}
+
+TEST_F(EndpointsTest, PasswordRetrievalAndEmailCode)
+{
+    const Answer mail = ask([](auto cb) {
+        OONetWorkTool::sendEmail(QJsonObject{{QStringLiteral("register_type"), 1}, {QStringLiteral("emailAdress"), QStringLiteral("demo@example.com")}}, cb);
+    });
+    EXPECT_TRUE(mail.reply.has_value());
+    const Answer reset = ask([](auto cb) {
+        OONetWorkTool::getBackPassword(QJsonObject{{QStringLiteral("register_valid_code"), QStringLiteral("123456")},
+                                                   {QStringLiteral("account"), QStringLiteral("demo@example.com")},
+                                                   {QStringLiteral("new_password"), QStringLiteral("new12345")},
+                                                   {QStringLiteral("new_password_again"), QStringLiteral("new12345")},
+                                                   {QStringLiteral("register_type"), 1}}, cb);
+    });
+    EXPECT_TRUE(reset.reply.has_value());
+    const Answer signedIn = ask([](auto cb) {
+        OONetWorkTool::accountLogin(QJsonObject{{QStringLiteral("signType"), QStringLiteral("4")},
+                                                {QStringLiteral("emailAddress"), QStringLiteral("demo@example.com")},
+                                                {QStringLiteral("password"), QStringLiteral("new12345")}}, cb);
+    });
+    EXPECT_TRUE(signedIn.reply.has_value());
+}
+
+TEST_F(EndpointsTest, QrSignInFollowsTheStatusSequence)
+{
+    const Answer qr = ask([](auto cb) { OONetWorkTool::getQRCode(cb); });
+    ASSERT_TRUE(qr.reply.has_value());
+    const QJsonObject record = dataOf(qr);
+    ASSERT_FALSE(record.value(QStringLiteral("token")).toString().isEmpty());
+
+    QList<int> statuses;
+    for (int i = 0; i < 3; ++i) {
+        const Answer status = ask([record](auto cb) { OONetWorkTool::queryQRCode(record, cb); });
+        statuses << dataOf(status).value(QStringLiteral("qr_code_status")).toInt(-1);
+    }
+    EXPECT_EQ(statuses, (QList<int>{0, 1, 2}));
+    const QJsonObject sent = lastRequest(QStringLiteral("/api/client/society_v2/scancode/query_qr_code")).value(QStringLiteral("params")).toObject();
+    EXPECT_EQ(sent.value(QStringLiteral("platform")).toInt(), 2);
+    EXPECT_EQ(sent.value(QStringLiteral("token")), record.value(QStringLiteral("token")));
+
+    const Answer signedIn = ask([record](auto cb) {
+        OONetWorkTool::signInByQRCode(record.value(QStringLiteral("token")).toString(), cb);
+    });
+    ASSERT_TRUE(signedIn.reply.has_value());
+    EXPECT_TRUE(MKUserTable().queryUser().has_value());
+
+    s_standin->control(QJsonObject{{QStringLiteral("qr_status"), 4}});
+    const Answer expired = ask([record](auto cb) { OONetWorkTool::queryQRCode(record, cb); });
+    EXPECT_EQ(dataOf(expired).value(QStringLiteral("qr_code_status")).toInt(), 4);
+    s_standin->control(QJsonObject{{QStringLiteral("qr_status"), -1}});
+}
+
+TEST_F(EndpointsTest, AccountInformationAndConnect)
+{
+    signInVisitor();
+    std::optional<QJsonObject> info;
+    bool done = false;
+    OONetWorkTool::accountInfo([&](std::optional<QJsonObject> data, std::optional<NetError>) { done = true; info = data; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(info.has_value());
+    EXPECT_TRUE(info->value(QStringLiteral("resource_version")).isObject());
+    EXPECT_TRUE(info->value(QStringLiteral("user")).isObject());
+
+    // A visitor asking for a members-only line gets the refusal code.
+    std::optional<QString> message, code;
+    done = false;
+    OONetWorkTool::connect2(102, [&](std::optional<QJsonObject>, std::optional<QString> m, std::optional<QString> c) {
+        done = true;
+        message = m;
+        code = c;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    EXPECT_EQ(code, QStringLiteral("C5000"));
+    EXPECT_TRUE(message.has_value());
+
+    std::optional<QJsonObject> connection;
+    done = false;
+    OONetWorkTool::connect2(101, [&](std::optional<QJsonObject> body, std::optional<QString>, std::optional<QString> c) {
+        done = true;
+        connection = body;
+        code = c;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    EXPECT_EQ(code, QStringLiteral("200"));
+    ASSERT_TRUE(connection.has_value());
+    EXPECT_FALSE(connection->value(QStringLiteral("data")).toObject().value(QStringLiteral("node_list")).toArray().isEmpty());
+    EXPECT_TRUE(lastRequest(QStringLiteral("/api/client/society_v2/nodes/connect2"))
+                    .value(QStringLiteral("params")).toObject().value(QStringLiteral("node_info_id")).isDouble());
+
+    s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
+    done = false;
+    OONetWorkTool::reportConnectionLog(QJsonObject{{QStringLiteral("line_id"), QStringLiteral("101")}, {QStringLiteral("success"), 1},
+                                                   {QStringLiteral("connect_method"), 2}},
+                                       [&](std::optional<QJsonObject>, std::optional<NetError>) { done = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    EXPECT_EQ(s_standin->records().value(QStringLiteral("connection_reports")).toArray().size(), 1);
+    // The stored request logs follow the report.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s_standin->records().value(QStringLiteral("request_logs")).toArray().isEmpty(); }, 5000));
+}
+
+TEST_F(EndpointsTest, MessagesNoticesAndFeedback)
+{
+    signInVisitor();
+    const Answer messages = ask([](auto cb) { OONetWorkTool::messageList(1, cb); });
+    ASSERT_TRUE(messages.reply.has_value());
+    const QJsonArray list = messages.reply->value(QStringLiteral("data")).toArray();
+    ASSERT_FALSE(list.isEmpty());
+    const std::optional<NBMessageListModel> first = NBMessageListModel::fromJson(list.first().toObject());
+    ASSERT_TRUE(first && first->id);
+
+    auto unread = [] {
+        std::optional<QJsonObject> reply;
+        bool done = false;
+        OONetWorkTool::unreadMessages([&](std::optional<QJsonObject> r, std::optional<NetError>) { done = true; reply = r; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        return reply ? reply->value(QStringLiteral("data")).toObject().value(QStringLiteral("system_message")).toInt(-1) : -1;
+    };
+    const int before = unread();
+    OONetWorkTool::readMessage(*first->id);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return lastRequest(QStringLiteral("/api/client/society_v2/message/read")).value(QStringLiteral("params")).toObject()
+                   .value(QStringLiteral("messageId")).toString() == QString::number(*first->id);
+    }, 5000));
+    EXPECT_EQ(unread(), before - 1);
+
+    bool done = false;
+    std::optional<QString> notices;
+    OONetWorkTool::notificationList([&](std::optional<QString> text, std::optional<NetError>) { done = true; notices = text; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(notices.has_value());
+    const QJsonArray pages = QJsonDocument::fromJson(notices->toUtf8()).object().value(QStringLiteral("page_datas")).toArray();
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(HHNoticeModel::fromJson(pages.first().toObject()).has_value());
+
+    const Answer created = ask([](auto cb) {
+        OONetWorkTool::createFeedback(QStringLiteral("1"), std::nullopt, std::nullopt, QStringLiteral("slow lines"), QStringLiteral("me@example.com"), cb);
+    });
+    ASSERT_TRUE(created.reply.has_value());
+    const Answer feedback = ask([](auto cb) { OONetWorkTool::feedbackList(1, cb); });
+    const QJsonArray entries = dataOf(feedback).value(QStringLiteral("page_datas")).toArray();
+    ASSERT_FALSE(entries.isEmpty());
+    const std::optional<NBFeedbackListModel> entry = NBFeedbackListModel::fromJson(entries.last().toObject());
+    ASSERT_TRUE(entry && entry->id);
+
+    const Answer resent = ask([&entry](auto cb) {
+        OONetWorkTool::resendFeedback({QByteArray("\xff\xd8jpeg")}, {QStringLiteral("b.jpg")}, QStringLiteral("still slow"), *entry->id, cb);
+    });
+    ASSERT_TRUE(resent.reply.has_value());
+    EXPECT_EQ(resent.reply->value(QStringLiteral("success")).toInt(), 1);
+    const Answer conversation = ask([&entry](auto cb) { OONetWorkTool::feedbackRecord(*entry->id, cb); });
+    const QJsonArray records = dataOf(conversation).value(QStringLiteral("record")).toArray();
+    ASSERT_EQ(records.size(), 1);
+    const std::optional<NBFeedbackRecordModel> record = NBFeedbackRecordModel::fromJson(records.first().toObject());
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->content, QStringLiteral("still slow"));
+    EXPECT_TRUE(record->isWrittenByUser());
+}
+
+TEST_F(EndpointsTest, SettingsVersionsAdvertisementsAndHosts)
+{
+    signInVisitor();
+    const Answer settings = ask([](auto cb) { OONetWorkTool::systemSetting(cb); });
+    EXPECT_TRUE(dataOf(settings).value(QStringLiteral("globalsettings")).toObject().value(QStringLiteral("content")).isObject());
+    const QJsonObject sent = lastRequest(QStringLiteral("/api/client/society_v2/static/system_setting")).value(QStringLiteral("params")).toObject();
+    EXPECT_EQ(sent.value(QStringLiteral("pageType")).toString(), QStringLiteral("buypage"));
+    EXPECT_TRUE(sent.value(QStringLiteral("userId")).isDouble());   // signed in: the user id goes along
+
+    const Answer versions = ask([](auto cb) { OONetWorkTool::resourcePackageVersion(cb); });
+    EXPECT_TRUE(dataOf(versions).value(QStringLiteral("aclVersion")).isDouble());
+    const Answer routes = ask([](auto cb) { OONetWorkTool::routerFiles(cb); });
+    EXPECT_TRUE(dataOf(routes).value(QStringLiteral("gfwlist")).toObject().value(QStringLiteral("file_path")).toString().contains(QStringLiteral("md5key=")));
+
+    for (int type : {1, 6}) {
+        const Answer ads = ask([type](auto cb) { OONetWorkTool::advertisements(type, cb); });
+        ASSERT_TRUE(ads.reply.has_value()) << type;   // "success" comes as the number 1 here
+        EXPECT_FALSE(dataOf(ads).value(QStringLiteral("page_datas")).toArray().isEmpty());
+    }
+    EXPECT_EQ(lastRequest(QStringLiteral("/api/client/society_v2/commons/advertisements/type"))
+                  .value(QStringLiteral("params")).toObject().value(QStringLiteral("type")).toString(), QStringLiteral("6"));
+
+    std::optional<QJsonObject> update;
+    bool done = false;
+    s_standin->control(QJsonObject{{QStringLiteral("update_state"), 2}});
+    OONetWorkTool::updateApp([&](std::optional<QJsonObject> r, std::optional<NetError>) { done = true; update = r; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(update.has_value());
+    EXPECT_EQ(update->value(QStringLiteral("data")).toObject().value(QStringLiteral("settings")).toObject()
+                  .value(QStringLiteral("update_state")).toInt(), 2);
+    s_standin->control(QJsonObject{{QStringLiteral("update_state"), 0}});
+
+    const Answer hosts = ask([](auto cb) { OONetWorkTool::domainHosts(cb); });
+    EXPECT_EQ(dataOf(hosts).value(QStringLiteral("inner")).toObject().value(QStringLiteral("content")).toArray().first().toString(),
+              s_standin->baseUrl());
+}
