@@ -88,6 +88,78 @@ QString OONetWorkTool::encryptPath(const QString &path)
     return QLatin1Char('/') + *encrypted;
 }
 
+std::optional<QString> OONetWorkTool::endpointPath(int endpoint)
+{
+    // The service's numbered path table, in its own order. Nothing calls the API by number: the
+    // endpoint functions carry their own paths, and the tests check them against this table.
+    static const QStringList paths{
+        QStringLiteral("/api/client/society_v2/account/login"),
+        QStringLiteral("/api/client/society_v2/account/register"),
+        QStringLiteral("/api/client/society_v2/users/update_password"),
+        QStringLiteral("/api/client/v2/nodes"),
+        QStringLiteral("/api/client/v2/nodes/connect"),
+        QStringLiteral("/api/client/v2/nodes/node_regions"),
+        QStringLiteral("/api/client/v2/nodes/proper_lines"),
+        QStringLiteral("/api/client/v2/websites"),
+        QStringLiteral("/api/client/v2/nodes/delete_proper_line"),
+        QStringLiteral("/api/client/v2/commons/routes"),
+        QStringLiteral("/api/client/society_v2/commons/location"),
+        QStringLiteral("/api/client/v2/nodes/add_proper_line"),
+        QStringLiteral("/api/client/v2/nodes/update_proper_line"),
+        QStringLiteral("/api/client/v2/nodes/connection_log"),
+        QStringLiteral("/api/client/v2/commons"),
+        QStringLiteral("/api/client/v2/commons/update_app"),
+        QStringLiteral("/api/client/v2/nodes/exclusive_node_regions"),
+        QStringLiteral("/api/client/v2/nodes/change_node_type"),
+        QStringLiteral("/api/client/v2/nodes/distribute_exclusive_node"),
+        QStringLiteral("/api/client/v2/nodes/close_node"),
+        QStringLiteral("/api/client/v2/user_logout"),
+        QStringLiteral("/api/strategy/client/v1/user_infos"),
+        QStringLiteral("/api/client/v2/commons/load_ca"),
+        QStringLiteral("/api/client/society_v2/account/info"),
+        QStringLiteral("/api/client/society_v2/notifications/list"),
+        QStringLiteral("/api/client/society_v2/commons/international_setting"),
+        QStringLiteral("/api/client/society_v2/registers/bound_account"),
+        QStringLiteral("/api/client/society_v2/registers/send_email"),
+        QStringLiteral("/api/client/society_v2/registers/send_register_code"),
+        QStringLiteral("/api/client/society_v2/products"),
+        QStringLiteral("/api/log/v1/client/actionTrack"),
+        QStringLiteral("/api/client/society/anony/anony_cipher"),
+        QStringLiteral("/api/client/society_v2/users/create_feedbacks"),
+        QStringLiteral("/api/client/society_v2/registers/auth_validate_code"),
+        QStringLiteral("/api/client/society_v2/users/get_back_password"),
+        QStringLiteral("/api/client/society_v2/commons/get_un_key"),
+        QStringLiteral("/api/client/society/orders/create_third_order"),
+        QStringLiteral("/api/client/society_v2/orders/auth_apple_token"),
+        QStringLiteral("/api/client/society_v2/activities/checkStatus"),
+        QStringLiteral("/api/client/society_v2/commons/geted_routes_list_v2"),
+        QStringLiteral("/api/client/society/orders/recoverBuy"),
+        QStringLiteral("/api/client/society_v2/commons/get_router_files"),
+        QStringLiteral("/api/client/society_v2/nodes/connect2"),
+        QStringLiteral("/api/client/society_v2/commons/check_beat_version"),
+        QStringLiteral("/api/client/society/forward_apis/app_version_list"),
+        QStringLiteral("/api/client/society_v2/commons/update_app"),
+        QStringLiteral("/api/client/society_v2/scancode/get_qr_code"),
+        QStringLiteral("/api/client/society_v2/scancode/query_qr_code"),
+        QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"),
+        QStringLiteral("/api/client/society_v2/message/messages_v3"),
+        QStringLiteral("/api/client/society_v2/message/read"),
+        QStringLiteral("/api/client/society_v2/message/unread_messages"),
+        QStringLiteral("/api/client/society/users/feedback_list"),
+        QStringLiteral("/api/client/society/users/feedback/record"),
+        QStringLiteral("/api/client/society/users/feedback/resend"),
+        QStringLiteral("/api/client/society_v2/commons/resource_package_version"),
+        QStringLiteral("/api/client/society_v2/static/system_setting"),
+        QStringLiteral("/api/client/society_v2/commons/advertisements/type"),
+        QStringLiteral("/api/client/v2/nodes/report_connection_log"),
+        QStringLiteral("/api/client/society_v2/commons/requestLog"),
+        QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"),
+    };
+    if (endpoint < 0 || endpoint >= paths.size())
+        return std::nullopt;
+    return paths.at(endpoint);
+}
+
 QString OONetWorkTool::apiUrl(const QString &path)
 {
     return OOHostSafeAdpter::shared().currentDomain() + encryptPath(path);

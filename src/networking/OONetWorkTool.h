@@ -28,6 +28,8 @@ public:
     // "/" + Base64(AES(path + "/" + unix seconds)) with the path key; the plain path on failure.
     static QString encryptPath(const QString &path);
     static QString apiUrl(const QString &path);
+    // The numbered table of API paths (0 to 60); nothing outside it.
+    static std::optional<QString> endpointPath(int endpoint);
 
     // --- readers -------------------------------------------------------------------------
     static void parseResponse(const Reply &response, const Error &error, const MessageCompletion &completion);

@@ -361,3 +361,20 @@ TEST_F(EndpointsTest, SettingsVersionsAdvertisementsAndHosts)
     EXPECT_EQ(dataOf(hosts).value(QStringLiteral("inner")).toObject().value(QStringLiteral("content")).toArray().first().toString(),
               s_standin->baseUrl());
 }
+
+// Runs after the others in this file: every path they sent is one the service numbers.
+TEST_F(EndpointsTest, EveryPathSentIsInTheNumberedTable)
+{
+    QStringList table;
+    for (int i = 0; OONetWorkTool::endpointPath(i); ++i)
+        table << *OONetWorkTool::endpointPath(i);
+    ASSERT_EQ(table.size(), 61);
+    EXPECT_FALSE(OONetWorkTool::endpointPath(-1) || OONetWorkTool::endpointPath(61));
+    signInVisitor();
+    const QJsonArray requests = s_standin->records().value(QStringLiteral("requests")).toArray();
+    ASSERT_FALSE(requests.isEmpty());
+    for (const QJsonValue &request : requests) {
+        const QString path = request.toObject().value(QStringLiteral("path")).toString();
+        EXPECT_TRUE(table.contains(path)) << path.toStdString();
+    }
+}
