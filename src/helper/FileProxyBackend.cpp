@@ -1,10 +1,9 @@
 #include "helper/FileProxyBackend.h"
 
-#include <QDir>
+#include "helper/BackendFile.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace {
 
@@ -21,15 +20,12 @@ FileProxyBackend::FileProxyBackend(const QString &filePath)
 
 std::optional<QJsonObject> FileProxyBackend::readObject(QString *error) const
 {
-    QFile file(m_filePath);
-    if (!file.exists())
-        return QJsonObject();
-    if (file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1").arg(m_filePath);
+    const std::optional<QByteArray> bytes = BackendFile::read(m_filePath, kMaxFileSize, error);
+    if (!bytes)
         return std::nullopt;
-    }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (bytes->isEmpty() && !QFile::exists(m_filePath))
+        return QJsonObject();
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     if (!document.isObject()) {
         *error = QStringLiteral("%1 is not a JSON object").arg(m_filePath);
         return std::nullopt;
@@ -39,14 +35,7 @@ std::optional<QJsonObject> FileProxyBackend::readObject(QString *error) const
 
 QString FileProxyBackend::writeObject(const QJsonObject &object) const
 {
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1").arg(m_filePath);
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        return QStringLiteral("cannot write %1").arg(m_filePath);
-    return {};
+    return BackendFile::write(m_filePath, QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
 std::optional<QJsonObject> FileProxyBackend::snapshot(QString *error)

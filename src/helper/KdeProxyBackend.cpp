@@ -1,13 +1,11 @@
 #include "helper/KdeProxyBackend.h"
 
+#include "helper/BackendFile.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -93,14 +91,10 @@ QString KdeProxyBackend::defaultPath()
 
 std::optional<QStringList> KdeProxyBackend::readLines(QString *error) const
 {
-    QFile file(m_path);
-    if (!file.exists())
-        return QStringList();
-    if (file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1").arg(m_path);
+    const std::optional<QByteArray> bytes = BackendFile::read(m_path, kMaxFileSize, error);
+    if (!bytes)
         return std::nullopt;
-    }
-    QString text = QString::fromUtf8(file.readAll());
+    QString text = QString::fromUtf8(*bytes);
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     if (text.isEmpty())
@@ -110,14 +104,7 @@ std::optional<QStringList> KdeProxyBackend::readLines(QString *error) const
 
 QString KdeProxyBackend::writeLines(const QStringList &lines) const
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1").arg(m_path);
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    if (!file.commit())
-        return QStringLiteral("cannot write %1").arg(m_path);
-    return {};
+    return BackendFile::write(m_path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
 QString KdeProxyBackend::writeValues(const QJsonObject &values) const
