@@ -396,7 +396,8 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
 
 void OONetWorkTool::accountLogin(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"), params, &parseLoginResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"),
+                params, &parseLoginResponse, completion);
 }
 
 void OONetWorkTool::accountLoginAfterRegister(const QJsonObject &params)
@@ -418,7 +419,8 @@ void OONetWorkTool::unreadMessages(const OONetWork::Completion &completion)
 
 void OONetWorkTool::domainHosts(const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), std::nullopt, &parseResponse, completion);
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"),
+                std::nullopt, &parseResponse, completion);
 }
 
 void OONetWorkTool::notificationList(const TextCompletion &completion)
@@ -449,7 +451,8 @@ void OONetWorkTool::systemSetting(const MessageCompletion &completion)
                        {QStringLiteral("platform"), QStringLiteral("mac")}};
     if (const std::optional<qint64> userId = currentUserId())
         params.insert(QStringLiteral("userId"), *userId);
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"), params, &parseResponse, completion);
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"),
+                params, &parseResponse, completion);
 }
 
 void OONetWorkTool::updateApp(const ErrorCompletion &completion)
@@ -479,7 +482,8 @@ void OONetWorkTool::resourcePackageVersion(const MessageCompletion &completion)
                        {QStringLiteral("platform"), QStringLiteral("mac")}};
     if (const std::optional<qint64> userId = currentUserId())
         params.insert(QStringLiteral("userId"), *userId);
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/resource_package_version"), params, &parseResponse, completion);
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/resource_package_version"),
+                params, &parseResponse, completion);
 }
 
 void OONetWorkTool::routerFiles(const MessageCompletion &completion)
@@ -499,7 +503,8 @@ void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const MessageComple
     QJsonObject params = qrRecord;
     params.insert(QStringLiteral("platform"), 2);
     params.insert(QStringLiteral("app_name"), ProtocolConfig::projectName());
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/query_qr_code"), params, &parseResponse, completion);
+    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/query_qr_code"),
+                params, &parseResponse, completion);
 }
 
 void OONetWorkTool::signInByQRCode(const QString &token, const MessageCompletion &completion)
@@ -510,32 +515,38 @@ void OONetWorkTool::signInByQRCode(const QString &token, const MessageCompletion
 
 void OONetWorkTool::sendRegisterCode(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_register_code"), params, &parseAccountEditResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_register_code"),
+                params, &parseAccountEditResponse, completion);
 }
 
 void OONetWorkTool::sendEmail(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_email"), params, &parseCodeSendResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_email"),
+                params, &parseCodeSendResponse, completion);
 }
 
 void OONetWorkTool::registerAccount(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/register"), params, &parseRegisterResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/register"),
+                params, &parseRegisterResponse, completion);
 }
 
 void OONetWorkTool::getBackPassword(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/get_back_password"), params, &parseResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/get_back_password"),
+                params, &parseResponse, completion);
 }
 
 void OONetWorkTool::boundAccount(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/bound_account"), params, &parseCodeSendResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/bound_account"),
+                params, &parseCodeSendResponse, completion);
 }
 
 void OONetWorkTool::updatePassword(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/update_password"), params, &parseResponse, completion);
+    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/update_password"),
+                params, &parseResponse, completion);
 }
 
 void OONetWorkTool::messageList(int page, const MessageCompletion &completion)

@@ -10,12 +10,16 @@
 #include <QStringList>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <mutex>
 
 #include "common/AppPaths.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWork.h"
+#include "support/StandinProcess.h"
 
 class RecordingHooks : public NetworkUiHooks
 {
@@ -48,3 +52,31 @@ inline void pointClientAt(const QStringList &hosts)
     file.close();
     OOHostSafeAdpter::shared().resetForTesting();
 }
+
+// One stand-in instance for the whole suite; each test starts with no faults, the client pointed
+// at the instance, fresh recording hooks and the usual time-outs.
+class StandinSuite : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_standin && s_standin->isRunning());
+        s_standin->clearFaults();
+        pointClientAt({s_standin->baseUrl()});
+        hooks = installRecordingHooks();
+        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+    }
+
+    static inline StandinProcess *s_standin = nullptr;
+    std::shared_ptr<RecordingHooks> hooks;
+};

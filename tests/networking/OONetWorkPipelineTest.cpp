@@ -33,28 +33,9 @@ struct Outcome
     bool onGuiThread = false;
 };
 
-class PipelineTest : public ::testing::Test
+class PipelineTest : public StandinSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_standin->isRunning());
-        s_standin->clearFaults();
-        pointClientAt({s_standin->baseUrl()});
-        hooks = installRecordingHooks();
-        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
-    }
-
     Outcome request(const QString &method, const QString &path, const std::optional<QJsonObject> &params = std::nullopt, int waitMs = 5000)
     {
         auto outcome = std::make_shared<Outcome>();
@@ -77,12 +58,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
         ASSERT_FALSE(failure.has_value()) << failure->toStdString();
     }
-
-    static StandinProcess *s_standin;
-    std::shared_ptr<RecordingHooks> hooks;
 };
-
-StandinProcess *PipelineTest::s_standin = nullptr;
 
 } // namespace
 

@@ -48,25 +48,12 @@ QJsonObject dataOf(const Answer &answer)
     return answer.reply ? answer.reply->value(QStringLiteral("data")).toObject() : QJsonObject();
 }
 
-class EndpointsTest : public ::testing::Test
+class EndpointsTest : public StandinSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(s_standin->isRunning());
-        s_standin->clearFaults();
-        pointClientAt({s_standin->baseUrl()});
-        hooks = installRecordingHooks();
+        StandinSuite::SetUp();
         MKUserInfoManager::shared().clearUser();
     }
 
@@ -89,12 +76,7 @@ protected:
         }
         return {};
     }
-
-    static StandinProcess *s_standin;
-    std::shared_ptr<RecordingHooks> hooks;
 };
-
-StandinProcess *EndpointsTest::s_standin = nullptr;
 
 } // namespace
 
