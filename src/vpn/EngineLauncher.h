@@ -45,7 +45,11 @@ public:
     void stop(std::function<void()> done = {});
     // Ends the engine before returning.
     void stopAndWait();
-    void setStopGrace(int ms) { m_stopGraceMs = ms; }
+    void setStopGrace(int ms)
+    {
+        m_stopGraceMs = ms;
+        m_engine->setStopGrace(ms);
+    }
 
     bool isInstalling() const { return m_installing; }
     // Installing, or the program not yet running.

@@ -1,9 +1,13 @@
 #include "vpn/EngineProcess.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 
 #include <csignal>
+#include <optional>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -24,9 +28,19 @@ bool EngineProcess::start(const QString &program, const QStringList &arguments,
     if (isRunning())
         return false;
     m_buffer = EngineLineBuffer();
+    m_program = program;
+    m_arguments = arguments;
+    const QString guard = guardPath();
+    m_guarded = !guard.isEmpty();
     m_process = std::make_unique<QProcess>();
-    m_process->setProgram(program);
-    m_process->setArguments(arguments);
+    if (m_guarded) {
+        m_process->setProgram(guard);
+        m_process->setArguments(QStringList{QString::number(m_stopGraceMs), QFileInfo(program).absoluteFilePath()}
+                                + arguments);
+    } else {
+        m_process->setProgram(program);
+        m_process->setArguments(arguments);
+    }
     if (!workingFolder.isEmpty())
         m_process->setWorkingDirectory(workingFolder);
     m_process->setProcessChannelMode(errorOutput == ErrorOutput::Merged ? QProcess::MergedChannels
@@ -62,7 +76,7 @@ void EngineProcess::stop(int graceMs)
         return;
     m_process->terminate();
     QPointer<QProcess> process(m_process.get());
-    QTimer::singleShot(graceMs, this, [process] {
+    QTimer::singleShot(killDelay(graceMs), this, [process] {
         if (process && process->state() != QProcess::NotRunning)
             process->kill();
     });
@@ -79,7 +93,7 @@ void EngineProcess::stopAndWait(int graceMs)
     if (!process || process->state() == QProcess::NotRunning)
         return;
     process->terminate();
-    if (process->waitForFinished(graceMs) || !process)
+    if (process->waitForFinished(killDelay(graceMs)) || !process)
         return;
     process->kill();
     if (process)
@@ -98,17 +112,44 @@ bool EngineProcess::isStarting() const
 
 qint64 EngineProcess::processId() const
 {
-    return m_process ? m_process->processId() : 0;
+    const qint64 pid = m_process ? m_process->processId() : 0;
+    if (!m_guarded || pid <= 0)
+        return pid;
+    // The guard has exactly one child, the engine.
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    if (!children.open(QIODevice::ReadOnly))
+        return pid;
+    const qint64 engine = children.readAll().trimmed().split(' ').value(0).toLongLong();
+    return engine > 0 ? engine : pid;
 }
 
 QString EngineProcess::program() const
 {
-    return m_process ? m_process->program() : QString();
+    return m_process ? m_program : QString();
 }
 
 QStringList EngineProcess::arguments() const
 {
-    return m_process ? m_process->arguments() : QStringList();
+    return m_process ? m_arguments : QStringList();
+}
+
+namespace {
+
+std::optional<QString> s_guardOverride;
+
+} // namespace
+
+QString EngineProcess::guardPath()
+{
+    if (s_guardOverride)
+        return *s_guardOverride;
+    const QFileInfo guard(QCoreApplication::applicationDirPath() + QStringLiteral("/ostrel-engine-guard"));
+    return guard.isFile() && guard.isExecutable() ? guard.absoluteFilePath() : QString();
+}
+
+void EngineProcess::setGuardPathForTesting(const QString &path)
+{
+    s_guardOverride = path;
 }
 
 void EngineProcess::readOutput()

@@ -13,6 +13,12 @@
 // output handed on line by line, stopped by its own process id (SIGTERM, then SIGKILL after a
 // grace period). The child is told to die with the client (PR_SET_PDEATHSIG), so a crashed
 // client leaves no engine behind.
+//
+// The kernel drops that request when a program with file capabilities starts, as the installed
+// engines do. So when "ostrel-engine-guard" sits beside the client's executable, the engine runs
+// under it: the guard keeps the request, passes a stop on to the engine's process group, kills it
+// after the grace period, and ends as the engine ended. Without the guard the engine is started
+// directly.
 class EngineProcess : public QObject
 {
     Q_OBJECT
@@ -29,13 +35,22 @@ public:
                ErrorOutput errorOutput);
     // Asks the engine to end; kills it when it has not ended after `graceMs`. `finished` follows.
     void stop(int graceMs);
-    // The same, but returns only once the process is gone (at most about graceMs + 1 s).
+    // The same, but returns only once the process is gone (at most about graceMs + 2 s).
     void stopAndWait(int graceMs);
+    // The grace period the guard of the next start gives its engine.
+    void setStopGrace(int graceMs) { m_stopGraceMs = graceMs; }
+
+    // The guard beside the executable; empty when there is none.
+    static QString guardPath();
+    static void setGuardPathForTesting(const QString &path);
 
     bool isRunning() const;
     // Launched, but the program is not running yet.
     bool isStarting() const;
+    // The engine's own process id (under a guard: once the guard has started it; the guard's id
+    // until then).
     qint64 processId() const;
+    bool isGuarded() const { return m_guarded; }
     QString program() const;
     QStringList arguments() const;
 
@@ -49,6 +64,13 @@ private:
     void readOutput();
     void onFinished(int exitCode, QProcess::ExitStatus status);
 
+    // SIGKILL waits this much longer under a guard, which kills its engine itself first.
+    int killDelay(int graceMs) const { return m_guarded ? graceMs + 1000 : graceMs; }
+
     std::unique_ptr<QProcess> m_process;
     EngineLineBuffer m_buffer;
+    QString m_program;
+    QStringList m_arguments;
+    int m_stopGraceMs = 3000;
+    bool m_guarded = false;
 };

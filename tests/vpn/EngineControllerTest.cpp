@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -387,39 +388,103 @@ TEST_F(EngineControllerTest, ClientThatIsKilled)
 {
     if (qEnvironmentVariableIsEmpty("OSTREL_TEST_KILLED_CLIENT"))
         GTEST_SKIP() << "only run as the client of EngineDiesWithTheClient";
+    qputenv("OSTREL_STANDIN_ENGINE_RECORD", qgetenv("OSTREL_TEST_KILLED_CLIENT_RECORD"));
     EngineProcess engine;
-    ASSERT_TRUE(engine.start(scriptedEnginePath(), {}, QString(), EngineProcess::ErrorOutput::Forwarded));
+    const QString program = qEnvironmentVariable("OSTREL_TEST_KILLED_CLIENT", scriptedEnginePath());
+    ASSERT_TRUE(engine.start(program, {}, QString(), EngineProcess::ErrorOutput::Forwarded));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.processId() > 0; }, kWaitMs));
     std::printf("engine %lld\n", engine.processId());
     std::fflush(stdout);
     QTest::qWait(60000);
 }
 
-TEST_F(EngineControllerTest, EngineDiesWithTheClient)
+namespace {
+
+// Starts a client that runs `engine` (as the unprivileged user `nobody` when `asNobody`), kills
+// the client, and checks that the engine went too.
+void expectEngineDiesWithItsClient(const QString &engine, const QString &scratch, bool asNobody = false)
 {
-    if (!qEnvironmentVariableIsEmpty("OSTREL_TEST_KILLED_CLIENT"))
-        GTEST_SKIP();
+    const QString record = scratch + QStringLiteral("/killed-client-runs.txt");
+    QFile::remove(record);
     QProcess client;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("OSTREL_TEST_KILLED_CLIENT"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("OSTREL_TEST_KILLED_CLIENT"), engine);
+    environment.insert(QStringLiteral("OSTREL_TEST_KILLED_CLIENT_RECORD"), record);
     // The killed client cannot clean its temporary profile up: keep it inside ours.
-    environment.insert(QStringLiteral("TMPDIR"), m_sandbox.path());
+    environment.insert(QStringLiteral("TMPDIR"), scratch);
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     client.setProcessEnvironment(environment);
-    client.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=EngineControllerTest.ClientThatIsKilled")});
+    QStringList command{QCoreApplication::applicationFilePath(),
+                        QStringLiteral("--gtest_filter=EngineControllerTest.ClientThatIsKilled")};
+    if (asNobody)
+        command = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                              QStringLiteral("--clear-groups")} + command;
+    client.start(asNobody ? QStringLiteral("setpriv") : command.takeFirst(), command);
     qint64 enginePid = 0;
     ASSERT_TRUE(QTest::qWaitFor([&] {
-        const QByteArray output = client.readAllStandardOutput();
-        for (const QByteArray &line : output.split('\n')) {
-            if (line.startsWith("engine "))
-                enginePid = line.mid(7).toLongLong();
-        }
+        const QList<QStringList> runs = recordedRuns(record);
+        enginePid = runs.isEmpty() ? 0 : runs.first().value(0).toLongLong();
         return enginePid > 0 || client.state() == QProcess::NotRunning;
-    }, kWaitMs));
-    ASSERT_GT(enginePid, 0);
+    }, kWaitMs)) << client.readAllStandardError().toStdString();
+    ASSERT_GT(enginePid, 0) << client.readAll().toStdString();
     ASSERT_TRUE(processAlive(enginePid));
 
     ::kill(pid_t(client.processId()), SIGKILL);
     client.waitForFinished(kWaitMs);
     EXPECT_TRUE(QTest::qWaitFor([&] { return processGone(enginePid); }, kWaitMs));
+    if (!processGone(enginePid))
+        ::kill(pid_t(enginePid), SIGKILL);
+}
+
+} // namespace
+
+TEST_F(EngineControllerTest, EngineDiesWithTheClient)
+{
+    if (!qEnvironmentVariableIsEmpty("OSTREL_TEST_KILLED_CLIENT"))
+        GTEST_SKIP();
+    expectEngineDiesWithItsClient(scriptedEnginePath(), m_sandbox.path());
+
+    // The installed engines carry file capabilities, and the kernel drops a parent-death signal
+    // when a user's process starts such a program: they must die with the client all the same.
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        GTEST_SKIP() << "needs root (to give a file capability and to run a client as nobody) and setpriv";
+    ASSERT_FALSE(EngineProcess::guardPath().isEmpty()) << "ostrel-engine-guard is built beside the tests";
+    const QString scratch = m_sandbox.path() + QStringLiteral("/open");
+    ASSERT_TRUE(QDir().mkpath(scratch));
+    ASSERT_TRUE(QFile::setPermissions(m_sandbox.path(), QFileDevice::Permissions(0x7755)));
+    ASSERT_TRUE(QFile::setPermissions(scratch, QFileDevice::Permissions(0x7777)));
+    const QString empowered = scratch + QStringLiteral("/empowered-engine");
+    ASSERT_TRUE(QFile::copy(scriptedEnginePath(), empowered));
+    ASSERT_TRUE(QFile::setPermissions(empowered, QFileDevice::Permissions(0x7755)));
+    if (QProcess::execute(QStringLiteral("setcap"), {QStringLiteral("cap_net_bind_service+ep"), empowered}) != 0)
+        GTEST_SKIP() << "cannot give a file capability here (no setcap, or no extended attributes)";
+    expectEngineDiesWithItsClient(empowered, scratch, true);
+}
+
+TEST_F(EngineControllerTest, GuardEndsAsItsEngineEnds)
+{
+    const QString guard = EngineProcess::guardPath();
+    if (guard.isEmpty())
+        GTEST_SKIP() << "no ostrel-engine-guard beside the tests";
+    const auto run = [&](const QStringList &arguments) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(guard, arguments);
+        EXPECT_TRUE(process.waitForFinished(kWaitMs));
+        return std::make_pair(process.exitStatus(), process.exitCode());
+    };
+    script({"exit 7"});
+    EXPECT_EQ(run({"100", scriptedEnginePath()}), std::make_pair(QProcess::NormalExit, 7));
+    EXPECT_EQ(run({"100", m_sandbox.path() + QStringLiteral("/no-such-engine")}), std::make_pair(QProcess::NormalExit, 127));
+    EXPECT_EQ(run({"soon", scriptedEnginePath()}).second, 2);
+    EXPECT_EQ(run({"100"}).second, 2);
+
+    // A stop reaches an engine that ignores it only as SIGKILL after the grace period.
+    script({"ignore-term", "print start_success", "wait"});
+    QProcess guarded;
+    guarded.start(guard, {"200", scriptedEnginePath()});
+    ASSERT_TRUE(guarded.waitForReadyRead(kWaitMs));
+    guarded.terminate();
+    ASSERT_TRUE(guarded.waitForFinished(kWaitMs));
+    EXPECT_EQ(guarded.exitStatus(), QProcess::CrashExit);
 }
