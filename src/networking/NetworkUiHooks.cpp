@@ -9,20 +9,20 @@ QMutex s_mutex;
 std::shared_ptr<NetworkUiHooks> s_hooks;
 NetworkUiHooks::StopLocalHandler s_stopLocal;
 
-NetworkUiHooks &noOpHooks()
+const std::shared_ptr<NetworkUiHooks> &noOpHooks()
 {
-    static NetworkUiHooks hooks;
+    static const std::shared_ptr<NetworkUiHooks> hooks = std::make_shared<NetworkUiHooks>();
     return hooks;
 }
 
 } // namespace
 
-NetworkUiHooks &NetworkUiHooks::instance()
+std::shared_ptr<NetworkUiHooks> NetworkUiHooks::instance()
 {
     QMutexLocker lock(&s_mutex);
     if (!s_hooks)
         return noOpHooks();
-    return *s_hooks;
+    return s_hooks;
 }
 
 void NetworkUiHooks::setInstance(std::shared_ptr<NetworkUiHooks> hooks)

@@ -24,8 +24,9 @@ public:
     virtual void onAccountExceptionAcknowledged() {}
     virtual void showPollingFailure() {}
 
-    // Always returns a usable object (the no-op default when nothing is registered).
-    static NetworkUiHooks &instance();
+    // Always a usable object (the no-op default when nothing is registered), kept alive by the
+    // caller's copy even if another registration replaces it meanwhile.
+    static std::shared_ptr<NetworkUiHooks> instance();
     static void setInstance(std::shared_ptr<NetworkUiHooks> hooks);
 
     // Stops the local proxy engine and calls `done` when it has stopped. Registered by the

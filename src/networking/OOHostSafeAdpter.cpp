@@ -297,7 +297,7 @@ void OOHostSafeAdpter::finishPolling(const QString &foundHost, const std::functi
         qCInfo(lcNetwork) << "API host now" << foundHost;
     } else {
         qCWarning(lcNetwork) << "no API host answered";
-        NetworkUiHooks::instance().showPollingFailure();
+        NetworkUiHooks::instance()->showPollingFailure();
     }
     if (callback)
         callback();

@@ -516,7 +516,7 @@ void OONetWork::networkStatusChanged(OOReachability::Status status, const std::f
 
 void OONetWork::showNetworkHint(const QString &text)
 {
-    NetworkUiHooks::instance().showNetworkHint(text);
+    NetworkUiHooks::instance()->showNetworkHint(text);
 }
 
 void OONetWork::checkAccountException(const QJsonObject &response)
@@ -527,11 +527,11 @@ void OONetWork::checkAccountException(const QJsonObject &response)
         if (m_accountAlertShown)
             return;
         m_accountAlertShown = true;
-        NetworkUiHooks::instance().showAccountException(NetworkUiHooks::AccountExceptionKind::AccountException);
+        NetworkUiHooks::instance()->showAccountException(NetworkUiHooks::AccountExceptionKind::AccountException);
         return;
     }
     if (response.value(QStringLiteral("code")).toString() == QLatin1String("C238"))
-        NetworkUiHooks::instance().showAccountException(NetworkUiHooks::AccountExceptionKind::DeviceLimit);
+        NetworkUiHooks::instance()->showAccountException(NetworkUiHooks::AccountExceptionKind::DeviceLimit);
 }
 
 void OONetWork::accountExceptionGotIt()
@@ -542,7 +542,7 @@ void OONetWork::accountExceptionGotIt()
     QPointer<OONetWork> self(this);
     auto signOut = [self] {
         if (self)
-            NetworkUiHooks::instance().onAccountExceptionAcknowledged();
+            NetworkUiHooks::instance()->onAccountExceptionAcknowledged();
     };
     const NetworkUiHooks::StopLocalHandler stopLocal = NetworkUiHooks::stopLocalHandler();
     if (!stopLocal) {
