@@ -19,6 +19,7 @@
 #include "networking/OONetWorkTool.h"
 #include "networking/OORequestLogReporter.h"
 #include "networking/XSAnalyticsManager.h"
+#include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
 
 namespace {
@@ -366,4 +367,26 @@ TEST_F(PipelineTest, OlderEntryMapsItsTwoEndpoints)
                              [&](std::optional<QJsonObject> r, std::optional<NetError> e) { done = true; reply = r; error = e; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 2000));
     EXPECT_EQ(error->code, NetError::UnknownEndpoint);
+}
+
+TEST_F(PipelineTest, SecretsStayOutOfTheLogUnlessDebuggingIsOn)
+{
+    MKUserInfoManager::shared().clearUser();
+    MessageCapture capture;
+    const Outcome signIn = request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"),
+                                   QJsonObject{{QStringLiteral("signType"), QStringLiteral("4")},
+                                               {QStringLiteral("emailAddress"), QStringLiteral("demo@example.com")},
+                                               {QStringLiteral("password"), QStringLiteral("abc12345")}});
+    ASSERT_TRUE(signIn.response.has_value());
+    OONetWorkTool::parseLoginResponse(signIn.response, std::nullopt, [](std::optional<QJsonObject>, std::optional<QString>) {});
+    const std::optional<HHUserInfo> user = MKUserTable().queryUser();
+    ASSERT_TRUE(user && user->user && user->user->apiToken);
+    const QString token = *user->user->apiToken;
+    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/info"));
+    s_standin->fault(kNodeList, QStringLiteral("bad_body"), 1);
+    request(QStringLiteral("GET"), kNodeList);
+
+    EXPECT_FALSE(capture.contains(QStringLiteral("abc12345")));
+    EXPECT_FALSE(capture.contains(token));
+    EXPECT_FALSE(capture.contains(QStringLiteral("encrypt_data")));
 }
