@@ -84,8 +84,10 @@ int main(int argc, char **argv)
         return 126;
     }
     if (engine == 0) {
-        // Its own process group, so a stop reaches whatever the engine starts in turn.
+        // Its own process group, so a stop reaches whatever the engine starts in turn. Outside
+        // the terminal's foreground group, a write to a terminal set to "tostop" would stop it.
         ::setpgid(0, 0);
+        std::signal(SIGTTOU, SIG_IGN);
         sigprocmask(SIG_SETMASK, &previous, nullptr);
         ::execv(argv[2], argv + 2);
         std::fprintf(stderr, "ostrel-engine-guard: cannot run %s: %s\n", argv[2], std::strerror(errno));
