@@ -19,12 +19,11 @@ EngineLauncher::EngineLauncher(EngineInstaller::Engine engine, const EngineSetup
         Q_EMIT failed(LaunchFailed, error);
     });
     connect(m_engine, &EngineProcess::finished, this, [this](int exitCode, bool crashed) {
-        if (m_replacing)
-            return;
+        // A stop asked for earlier is answered even when a new launch overtook it.
         QPointer<EngineLauncher> self(this);
         if (std::function<void()> done = std::exchange(m_stopDone, {}))
             done();
-        if (self)
+        if (self && !m_replacing)
             Q_EMIT finished(exitCode, crashed);
     });
 }

@@ -488,3 +488,16 @@ TEST_F(EngineControllerTest, GuardEndsAsItsEngineEnds)
     ASSERT_TRUE(guarded.waitForFinished(kWaitMs));
     EXPECT_EQ(guarded.exitStatus(), QProcess::CrashExit);
 }
+
+TEST_F(EngineControllerTest, StopOvertakenByANewStartIsStillAnswered)
+{
+    script({"ignore-term", "print start_success", "wait"});
+    auto engine = makeShadowsocks();
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    int stopped = -1;
+    engine->stop([&](int code) { stopped = code; });
+    // The engine ignores the stop; a new start replaces it before the grace period is over.
+    qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    EXPECT_EQ(stopped, 0);
+}
