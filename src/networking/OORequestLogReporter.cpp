@@ -4,7 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPointer>
-#include <QThread>
+#include <QTimer>
 
 #include "common/RequestLogTable.h"
 #include "networking/GuiThread.h"
@@ -47,17 +47,33 @@ void OORequestLogReporter::upload()
                                 {QStringLiteral("time"), row.time.toUTC().toString(Qt::ISODateWithMs)},
                                 {QStringLiteral("error_code"), row.errorCode}});
     }
+    const quint64 attempt = ++m_attempt;
     QPointer<OORequestLogReporter> self(this);
+    // A reply with a foreign fingerprint is dropped without a completion; without this the
+    // reporter would wait for it for ever and never upload again.
+    QTimer::singleShot(m_giveUpMs, this, [self, attempt, ids] {
+        if (self && self->m_uploading && self->m_attempt == attempt)
+            self->finish(false, ids);
+    });
     const QString url = OONetWorkTool::apiUrl(QStringLiteral("/api/client/society_v2/commons/requestLog"));
     OONetWork::shared().requestData(QStringLiteral("POST"), url, true, QJsonObject{{QStringLiteral("logs"), logs}}, std::nullopt,
-                                    [self, ids](std::optional<QJsonObject> response, std::optional<NetError>) {
-        if (!self)
+                                    [self, attempt, ids](std::optional<QJsonObject> response, std::optional<NetError>) {
+        if (!self || self->m_attempt != attempt || !self->m_uploading)
             return;
-        self->m_uploading = false;
-        const bool accepted = response && response->value(QStringLiteral("success")).toBool();
-        if (accepted)
-            RequestLogTable().deleteIds(ids);
-        qCDebug(lcNetwork) << "request log upload of" << ids.size() << "rows" << (accepted ? "accepted" : "kept for later");
-        Q_EMIT self->uploadFinished(accepted, int(ids.size()));
+        self->finish(response && response->value(QStringLiteral("success")).toBool(), ids);
     });
+}
+
+void OORequestLogReporter::finish(bool accepted, const QList<qint64> &ids)
+{
+    m_uploading = false;
+    if (accepted)
+        RequestLogTable().deleteIds(ids);
+    qCDebug(lcNetwork) << "request log upload of" << ids.size() << "rows" << (accepted ? "accepted" : "kept for later");
+    Q_EMIT uploadFinished(accepted, int(ids.size()));
+}
+
+void OORequestLogReporter::setGiveUpForTesting(int ms)
+{
+    m_giveUpMs = ms;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 // Uploads the stored request-log rows (oldest first, a bounded batch) and deletes the rows the
@@ -15,6 +16,7 @@ public:
     // Starts one upload unless one is already running. Callable from any thread.
     void uploadPending();
     bool isUploading() const { return m_uploading; }
+    void setGiveUpForTesting(int ms);
 
 Q_SIGNALS:
     void uploadFinished(bool accepted, int rows);
@@ -22,6 +24,9 @@ Q_SIGNALS:
 private:
     explicit OORequestLogReporter(QObject *parent = nullptr);
     void upload();
+    void finish(bool accepted, const QList<qint64> &ids);
 
     bool m_uploading = false;
+    quint64 m_attempt = 0;
+    int m_giveUpMs = 2 * 15000;   // twice the request time-out
 };

@@ -224,6 +224,25 @@ TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
     EXPECT_TRUE(sawUnread);
 }
 
+TEST_F(PipelineTest, RequestLogUploadRecoversFromADroppedReply)
+{
+    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/unread_messages"));
+    OORequestLogReporter::shared().setGiveUpForTesting(300);
+    s_standin->fault(QStringLiteral("/api/client/society_v2/commons/requestLog"), QStringLiteral("wrong_etag"), 1);
+    QSignalSpy uploads(&OORequestLogReporter::shared(), &OORequestLogReporter::uploadFinished);
+    OORequestLogReporter::shared().uploadPending();
+    ASSERT_TRUE(uploads.wait(3000));
+    EXPECT_FALSE(uploads.first().first().toBool());   // given up, rows kept
+    const int kept = RequestLogTable().count();
+    EXPECT_GE(kept, 1);
+
+    // The next trigger uploads again instead of waiting for the lost reply.
+    OORequestLogReporter::shared().uploadPending();
+    ASSERT_TRUE(uploads.wait(3000));
+    EXPECT_TRUE(uploads.last().first().toBool());
+    OORequestLogReporter::shared().setGiveUpForTesting(30000);
+}
+
 TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
 {
     bool done = false;
