@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -33,6 +34,7 @@ const QString OOHostSafeAdpter::kCurrentHostKey = QStringLiteral("currentHostKey
 namespace {
 
 constexpr int kBatchSize = 3;
+constexpr qint64 kMaxPlainBytes = 1024 * 1024;   // a probe answer or a host list is far smaller
 
 QStringList textArray(const QJsonValue &value)
 {
@@ -233,9 +235,22 @@ QNetworkReply *OOHostSafeAdpter::probe(const QString &host)
     const QUrl url(host + ProtocolConfig::string(QStringLiteral("probe.path")));
     if (!url.isValid() || !OONetWork::isAllowedUrl(url))
         return nullptr;
+    return plainGet(url);
+}
+
+QNetworkReply *OOHostSafeAdpter::plainGet(const QUrl &url)
+{
     QNetworkRequest request(url);
     request.setTransferTimeout(m_probeTimeoutMs);
-    return OONetWork::shared().manager()->get(request);
+    QNetworkReply *reply = OONetWork::shared().manager()->get(request);
+    // A host that trickles bytes would keep the transfer time-out from ever firing, and the
+    // round with it: every fetch also has a hard deadline and a size limit.
+    QTimer::singleShot(2 * m_probeTimeoutMs, reply, [reply] { reply->abort(); });
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxPlainBytes)
+            reply->abort();
+    });
+    return reply;
 }
 
 void OOHostSafeAdpter::fetchRemoteLists(const std::shared_ptr<Round> &round)
@@ -247,14 +262,12 @@ void OOHostSafeAdpter::fetchRemoteLists(const std::shared_ptr<Round> &round)
         const QUrl url(text);
         if (!url.isValid() || !OONetWork::isAllowedUrl(url))
             continue;
-        QNetworkRequest request(url);
-        request.setTransferTimeout(m_probeTimeoutMs);
-        QNetworkReply *reply = OONetWork::shared().manager()->get(request);
+        QNetworkReply *reply = plainGet(url);
         ++*outstanding;
         connect(reply, &QNetworkReply::finished, this, [this, round, reply, outstanding, found] {
             reply->deleteLater();
             if (reply->error() == QNetworkReply::NoError)
-                *found << parseRemoteList(reply->readAll().left(1024 * 1024));
+                *found << parseRemoteList(reply->readAll());
             if (--*outstanding > 0 || round->done)
                 return;
             for (const QString &host : std::as_const(*found))

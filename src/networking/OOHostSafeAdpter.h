@@ -11,6 +11,7 @@
 #include <optional>
 
 class QNetworkReply;
+class QUrl;
 
 // API-domain fail-over: which API host the client talks to, and the polling round that finds a
 // working one when replies stop carrying the server fingerprint or the network comes back.
@@ -68,6 +69,7 @@ private:
     void fetchRemoteLists(const std::shared_ptr<Round> &round);
     void endRound(const std::shared_ptr<Round> &round, const QString &found);
     QNetworkReply *probe(const QString &host);
+    QNetworkReply *plainGet(const QUrl &url);
     static QString normalisedHost(const QString &host);
     static QStringList parseRemoteList(const QByteArray &body);
 
