@@ -13,7 +13,6 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>

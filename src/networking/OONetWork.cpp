@@ -12,7 +12,6 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QSaveFile>
-#include <QThread>
 #include <QTimer>
 #include <QUrlQuery>
 
