@@ -449,10 +449,20 @@ TEST_F(EngineControllerTest, EngineDiesWithTheClient)
     if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
         GTEST_SKIP() << "needs root (to give a file capability and to run a client as nobody) and setpriv";
     ASSERT_FALSE(EngineProcess::guardPath().isEmpty()) << "ostrel-engine-guard is built beside the tests";
+    for (const QString &program : {QCoreApplication::applicationFilePath(), EngineProcess::guardPath()}) {
+        const QStringList asNobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                   QStringLiteral("--clear-groups"), QStringLiteral("test"), QStringLiteral("-x"), program};
+        if (QProcess::execute(QStringLiteral("setpriv"), asNobody) != 0)
+            GTEST_SKIP() << "the unprivileged user cannot run " << program.toStdString();
+    }
     const QString scratch = m_sandbox.path() + QStringLiteral("/open");
     ASSERT_TRUE(QDir().mkpath(scratch));
     ASSERT_TRUE(QFile::setPermissions(m_sandbox.path(), QFileDevice::Permissions(0x7755)));
     ASSERT_TRUE(QFile::setPermissions(scratch, QFileDevice::Permissions(0x7777)));
+    if (QProcess::execute(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                      QStringLiteral("--clear-groups"), QStringLiteral("test"),
+                                                      QStringLiteral("-w"), scratch}) != 0)
+        GTEST_SKIP() << "the unprivileged user cannot reach the temporary folder";
     const QString empowered = scratch + QStringLiteral("/empowered-engine");
     ASSERT_TRUE(QFile::copy(scriptedEnginePath(), empowered));
     ASSERT_TRUE(QFile::setPermissions(empowered, QFileDevice::Permissions(0x7755)));
