@@ -68,6 +68,17 @@ QString apiPathOf(const QUrl &url)
     return slash > 0 ? plain->left(slash) : *plain;
 }
 
+// A picture's file name comes from the user's disk: it must not close the quoted value or start
+// a header line of its own inside the part.
+QString safeFileName(QString name)
+{
+    name.remove(QLatin1Char('"'));
+    name.remove(QLatin1Char('\\'));
+    name.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    name.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return name;
+}
+
 int httpStatus(QNetworkReply *reply)
 {
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -478,7 +489,7 @@ void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &
         QHttpPart httpPart;
         QString disposition = QStringLiteral("form-data; name=\"%1\"").arg(part.name);
         if (!part.fileName.isEmpty())
-            disposition += QStringLiteral("; filename=\"%1\"").arg(QString(part.fileName).remove(QLatin1Char('"')));
+            disposition += QStringLiteral("; filename=\"%1\"").arg(safeFileName(part.fileName));
         httpPart.setHeader(QNetworkRequest::ContentDispositionHeader, disposition);
         if (!part.contentType.isEmpty())
             httpPart.setHeader(QNetworkRequest::ContentTypeHeader, part.contentType);

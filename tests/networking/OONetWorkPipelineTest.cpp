@@ -248,14 +248,16 @@ TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
     bool done = false;
     std::optional<QJsonObject> reply;
     std::optional<QString> message;
-    OONetWorkTool::createFeedback(QStringLiteral("2"), QList<QByteArray>{QByteArray("\xff\xd8jpeg")}, QStringList{QStringLiteral("a.jpg")},
+    OONetWorkTool::createFeedback(QStringLiteral("2"), QList<QByteArray>{QByteArray("\xff\xd8jpeg")}, QStringList{QStringLiteral("a\"\r\nContent-Disposition: form-data; name=\"kind\"\r\n\r\n9.jpg")},
                                   QStringLiteral("it broke"), std::nullopt,
                                   [&](std::optional<QJsonObject> r, std::optional<QString> m) { done = true; reply = r; message = m; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
     ASSERT_TRUE(reply.has_value());
     EXPECT_TRUE(reply->value(QStringLiteral("success")).toBool());
     const QJsonObject upload = s_standin->records().value(QStringLiteral("uploads")).toArray().last().toObject();
+    // A hostile picture name stays inside its own part.
     EXPECT_EQ(upload.value(QStringLiteral("files")).toInt(), 1);
+    EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("kind")).toString(), QStringLiteral("2"));
     EXPECT_EQ(upload.value(QStringLiteral("file_secret")).toString(), QStringLiteral("v2"));
     EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("contact_info")).toString(), QString());
     EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("project_name")).toString(), QStringLiteral("tamsine"));
