@@ -5,6 +5,8 @@
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 #include "common/HHAppInfo.h"
 #include "common/MKUserTable.h"
 #include "common/OOAES256.h"
@@ -111,7 +113,13 @@ std::optional<QString> OONetParamManager::authorizationValue()
     const std::optional<HHUserInfo> info = MKUserTable().queryUser();
     if (!info || !info->user || !info->user->apiToken || info->user->apiToken->isEmpty())
         return std::nullopt;
-    return QStringLiteral("Bearer ") + *info->user->apiToken;
+    const QString &token = *info->user->apiToken;
+    // A token is a header value: one with line breaks or other control characters would add
+    // header lines of its own, so it is not sent at all.
+    const bool printable = std::all_of(token.cbegin(), token.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() != 0x7f; });
+    if (!printable)
+        return std::nullopt;
+    return QStringLiteral("Bearer ") + token;
 }
 
 QString OONetParamManager::languageHeaderValue()

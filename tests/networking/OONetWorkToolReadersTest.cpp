@@ -212,6 +212,17 @@ TEST(Envelope, PathAndParametersRoundTripAndAreSigned)
     EXPECT_FALSE(OONetParamManager::shared().buildCommonHeaders({}, false).contains(QStringLiteral("file_secret")));
 }
 
+TEST(Envelope, AuthorizationCarriesOnlyAPrintableToken)
+{
+    MKUserInfoManager::shared().clearUser();
+    EXPECT_FALSE(OONetParamManager::authorizationValue().has_value());
+    MKUserInfoManager::shared().saveUser(obj(R"({"user": {"id": 5, "api_token": "abc", "region_code": ""}})"));
+    EXPECT_EQ(OONetParamManager::authorizationValue(), QStringLiteral("Bearer abc"));
+    MKUserInfoManager::shared().saveUser(obj(R"({"user": {"id": 5, "api_token": "abc\r\nX-Other: 1", "region_code": ""}})"));
+    EXPECT_FALSE(OONetParamManager::authorizationValue().has_value());
+    MKUserInfoManager::shared().clearUser();
+}
+
 TEST(Decoding, MalformedBodiesGiveAnErrorNeverACrash)
 {
     NetError error;
