@@ -132,6 +132,20 @@ TEST_F(PipelineTest, FingerprintWrongDropsTheReplyWithoutCallback)
     EXPECT_TRUE(rounds.count() > 0 || rounds.wait(5000));
 }
 
+TEST_F(PipelineTest, PlainRepliesWhenDecryptionIsNotAsked)
+{
+    auto outcome = std::make_shared<Outcome>();
+    OONetWork::shared().requestData(QStringLiteral("GET"), OONetWorkTool::apiUrl(kNodeList), false, QJsonObject{{QStringLiteral("kind"), 1}},
+                                    std::nullopt, [outcome](std::optional<QJsonObject> r, std::optional<NetError> e) {
+        outcome->called = true;
+        outcome->response = r;
+        outcome->error = e;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([outcome] { return outcome->called; }, 5000));
+    ASSERT_TRUE(outcome->response.has_value());
+    EXPECT_TRUE(outcome->response->value(QStringLiteral("data")).toObject().value(QStringLiteral("page_datas")).isArray());
+}
+
 TEST_F(PipelineTest, UndecryptableBodyGivesDecryptionFailure)
 {
     s_standin->fault(kNodeList, QStringLiteral("bad_body"), 1);

@@ -249,17 +249,17 @@ void StandinServer::handleApi(const httplib::Request &req, httplib::Response &re
     const std::optional<StandinProtocol::Envelope> envelope = StandinProtocol::openEnvelope(fields);
     if (!envelope) {
         sendSealed(fault, QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400},
-                                      {QStringLiteral("message"), QStringLiteral("bad envelope")}}, res, false);
+                                      {QStringLiteral("message"), QStringLiteral("bad envelope")}}, res, Seal::ApiKey);
         return;
     }
     const bool signedHeaders = request.headers.value(QStringLiteral("sign_data")) == QString::fromStdString(fields["sign_data"]);
     if (!envelope->signatureValid || !signedHeaders) {
         sendSealed(fault, QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 401},
-                                      {QStringLiteral("message"), QStringLiteral("bad signature")}}, res, false);
+                                      {QStringLiteral("message"), QStringLiteral("bad signature")}}, res, Seal::ApiKey);
         return;
     }
     request.params = envelope->params;
-    sendSealed(fault, m_state->handle(request), res, false);
+    sendSealed(fault, m_state->handle(request), res, envelope->encryptResponse ? Seal::ApiKey : Seal::None);
 }
 
 void StandinServer::handlePlain(const httplib::Request &req, httplib::Response &res)
@@ -282,10 +282,10 @@ void StandinServer::handleUpload(const StandinState::Request &request, const htt
         parts << StandinState::FilePart{QString::fromStdString(file.name), QString::fromStdString(file.filename),
                                         QString::fromStdString(file.content_type), QByteArray::fromStdString(file.content)};
     const bool create = request.path.endsWith(QLatin1String("create_feedbacks"));
-    sendSealed(fault, create ? m_state->createFeedback(request, parts) : m_state->resendFeedback(request, parts), res, true);
+    sendSealed(fault, create ? m_state->createFeedback(request, parts) : m_state->resendFeedback(request, parts), res, Seal::UploadKey);
 }
 
-void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, bool upload)
+void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, Seal seal)
 {
     const QString kind = fault ? fault->kind : QString();
     if (kind == QLatin1String("fail"))
@@ -306,6 +306,10 @@ void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject re
         res.set_content("this is not ciphertext", "text/plain");
         return;
     }
-    const QByteArray body = upload ? StandinProtocol::sealUploadReply(reply) : StandinProtocol::sealReply(reply);
+    if (seal == Seal::None) {
+        sendJson(res, reply);
+        return;
+    }
+    const QByteArray body = seal == Seal::UploadKey ? StandinProtocol::sealUploadReply(reply) : StandinProtocol::sealReply(reply);
     res.set_content(body.toStdString(), "text/plain");
 }

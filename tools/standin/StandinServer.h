@@ -51,7 +51,10 @@ private:
     std::optional<Fault> takeFault(const QString &path);
     // True when the fault already produced the whole response.
     bool applyTransportFault(const std::optional<Fault> &fault, httplib::Response &res);
-    void sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, bool upload);
+    // How the reply body is sealed: with the API key, the upload key, or not at all (a request
+    // whose envelope says "encrypt_resp": "0").
+    enum class Seal { ApiKey, UploadKey, None };
+    void sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, Seal seal);
 
     std::unique_ptr<httplib::Server> m_server;
     std::unique_ptr<StandinState> m_state;
