@@ -250,7 +250,8 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
             completion(std::nullopt, NetError{NetError::Malformed, QStringLiteral("Response too large")});
         return;
     }
-    if (reply->error() != QNetworkReply::NoError) {
+    // An unfollowed redirect (3xx) is a failure like any error status.
+    if (reply->error() != QNetworkReply::NoError || status < 200 || status >= 300) {
         const NetError error = transportError(reply);
         qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status;
         showNetworkHint(error.message);

@@ -193,11 +193,26 @@ TEST_F(PipelineTest, TransportFailuresShowTheHintAndComplete)
     outcome = request(QStringLiteral("GET"), kNodeList);
     EXPECT_TRUE(outcome.called && outcome.error.has_value());
 
+    // An API request follows no redirect: the signed headers stay with the API host.
+    auto redirected = std::make_shared<Outcome>();
+    // (POST: the envelope goes in the body and leaves the redirect's own query alone.)
+    OONetWork::shared().requestData(QStringLiteral("POST"),
+                                    s_standin->baseUrl() + QStringLiteral("/static/redirect?to=") + QString::fromLatin1(QUrl::toPercentEncoding(OONetWorkTool::apiUrl(kNodeList))),
+                                    true, std::nullopt, std::nullopt, [redirected](std::optional<QJsonObject> r, std::optional<NetError> e) {
+        redirected->called = true;
+        redirected->response = r;
+        redirected->error = e;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([redirected] { return redirected->called; }, 5000));
+    ASSERT_TRUE(redirected->error.has_value());
+    EXPECT_EQ(redirected->error->code, 302);
+    EXPECT_EQ(hooks->hints.size(), 3);
+
     OONetWork::shared().setTimeoutsForTesting(300, 300);
     s_standin->fault(kNodeList, QStringLiteral("delay"), 1, 1500);
     outcome = request(QStringLiteral("GET"), kNodeList);
     EXPECT_TRUE(outcome.called && outcome.error.has_value());
-    EXPECT_EQ(hooks->hints.size(), 3);
+    EXPECT_EQ(hooks->hints.size(), 4);
 }
 
 TEST_F(PipelineTest, RefusesPlainHttpToAnyHostButLoopback)

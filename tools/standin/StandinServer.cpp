@@ -82,6 +82,7 @@ void StandinServer::routes()
         res.set_content(StandinProtocol::sealHostList(m_state->remoteHosts()).toStdString(), "text/plain");
     });
     m_server->Get("/static/.*", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
+    m_server->Post("/static/redirect", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
     // Benchmark baseline only: the same handlers with a plain path, plain query and plain JSON
     // reply, so the envelope's share of a round trip can be measured. Not part of the protocol.
     m_server->Get("/__plain/.*", [this](const httplib::Request &req, httplib::Response &res) { handlePlain(req, res); });
