@@ -5,12 +5,14 @@
 
 #include <optional>
 
+#include "networking/JsonRecordCodec.h"
+
 // The product version inside the resource-version record: {"version", "state"}.
-class HHProductVersion
+class HHProductVersion : public JsonRecord<HHProductVersion>
 {
 public:
-    static std::optional<HHProductVersion> fromJson(const QJsonObject &json);
-    QJsonObject toJson() const;
+    // The declared keys, each once (fromJson and toJson come from it).
+    static const JsonRecordCodec<HHProductVersion> &codec();
 
     std::optional<QString> version;
     std::optional<qint64> state;

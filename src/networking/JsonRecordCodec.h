@@ -102,3 +102,13 @@ private:
 
     std::vector<Field> m_fields;
 };
+
+// Gives a record its fromJson/toJson from the codec it declares:
+//   class R : public JsonRecord<R> { public: static const JsonRecordCodec<R> &codec(); ... };
+template <typename Derived>
+class JsonRecord
+{
+public:
+    static std::optional<Derived> fromJson(const QJsonObject &json) { return Derived::codec().decode(json); }
+    QJsonObject toJson() const { return Derived::codec().encode(static_cast<const Derived &>(*this)); }
+};

@@ -1,10 +1,6 @@
 #include "networking/NBFeedbackListModel.h"
 
-#include "networking/JsonRecordCodec.h"
-
-namespace {
-
-const JsonRecordCodec<NBFeedbackListModel> &codec()
+const JsonRecordCodec<NBFeedbackListModel> &NBFeedbackListModel::codec()
 {
     using M = NBFeedbackListModel;
     static const JsonRecordCodec<M> fields{
@@ -13,16 +9,4 @@ const JsonRecordCodec<NBFeedbackListModel> &codec()
         {QStringLiteral("is_read"), &M::isRead},  {QStringLiteral("kind"), &M::kind},
     };
     return fields;
-}
-
-} // namespace
-
-std::optional<NBFeedbackListModel> NBFeedbackListModel::fromJson(const QJsonObject &json)
-{
-    return codec().decode(json);
-}
-
-QJsonObject NBFeedbackListModel::toJson() const
-{
-    return codec().encode(*this);
 }

@@ -6,12 +6,14 @@
 
 #include <optional>
 
+#include "networking/JsonRecordCodec.h"
+
 // One feedback of the feedback list ("page_datas"). Every field optional and settable.
-class NBFeedbackListModel
+class NBFeedbackListModel : public JsonRecord<NBFeedbackListModel>
 {
 public:
-    static std::optional<NBFeedbackListModel> fromJson(const QJsonObject &json);
-    QJsonObject toJson() const;
+    // The declared keys, each once (fromJson and toJson come from it).
+    static const JsonRecordCodec<NBFeedbackListModel> &codec();
 
     std::optional<QString> content;
     std::optional<QString> createdTime;     // "created_at"

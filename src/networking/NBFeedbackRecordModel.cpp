@@ -2,11 +2,7 @@
 
 #include <cmath>
 
-#include "networking/JsonRecordCodec.h"
-
-namespace {
-
-const JsonRecordCodec<NBFeedbackRecordModel> &codec()
+const JsonRecordCodec<NBFeedbackRecordModel> &NBFeedbackRecordModel::codec()
 {
     using M = NBFeedbackRecordModel;
     static const JsonRecordCodec<M> fields{
@@ -16,18 +12,6 @@ const JsonRecordCodec<NBFeedbackRecordModel> &codec()
         {QStringLiteral("username"), &M::username},
     };
     return fields;
-}
-
-} // namespace
-
-std::optional<NBFeedbackRecordModel> NBFeedbackRecordModel::fromJson(const QJsonObject &json)
-{
-    return codec().decode(json);
-}
-
-QJsonObject NBFeedbackRecordModel::toJson() const
-{
-    return codec().encode(*this);
 }
 
 qreal NBFeedbackRecordModel::rowHeight(const std::function<qreal(const QString &)> &contentTextHeight) const

@@ -6,12 +6,14 @@
 #include <functional>
 #include <optional>
 
+#include "networking/JsonRecordCodec.h"
+
 // One entry of a feedback conversation ("record"). Every field optional.
-class NBFeedbackRecordModel
+class NBFeedbackRecordModel : public JsonRecord<NBFeedbackRecordModel>
 {
 public:
-    static std::optional<NBFeedbackRecordModel> fromJson(const QJsonObject &json);
-    QJsonObject toJson() const;
+    // The declared keys, each once (fromJson and toJson come from it).
+    static const JsonRecordCodec<NBFeedbackRecordModel> &codec();
     bool isWrittenByUser() const { return userType.value_or(-1) == 0; }
 
     // Height of the conversation row: 14 + 62 around the entry, plus the text when there is any

@@ -1,10 +1,6 @@
 #include "networking/NBMessageListModel.h"
 
-#include "networking/JsonRecordCodec.h"
-
-namespace {
-
-const JsonRecordCodec<NBMessageListModel> &codec()
+const JsonRecordCodec<NBMessageListModel> &NBMessageListModel::codec()
 {
     using M = NBMessageListModel;
     static const JsonRecordCodec<M> fields{
@@ -15,16 +11,4 @@ const JsonRecordCodec<NBMessageListModel> &codec()
         {QStringLiteral("messageType"), &M::messageType},
     };
     return fields;
-}
-
-} // namespace
-
-std::optional<NBMessageListModel> NBMessageListModel::fromJson(const QJsonObject &json)
-{
-    return codec().decode(json);
-}
-
-QJsonObject NBMessageListModel::toJson() const
-{
-    return codec().encode(*this);
 }

@@ -5,13 +5,15 @@
 
 #include <optional>
 
+#include "networking/JsonRecordCodec.h"
+
 // One message of the message centre ("messages_v3"). Every field optional; the message centre
 // sets `isRead` to 1 in place when the user opens it.
-class NBMessageListModel
+class NBMessageListModel : public JsonRecord<NBMessageListModel>
 {
 public:
-    static std::optional<NBMessageListModel> fromJson(const QJsonObject &json);
-    QJsonObject toJson() const;
+    // The declared keys, each once (fromJson and toJson come from it).
+    static const JsonRecordCodec<NBMessageListModel> &codec();
 
     std::optional<qint64> isRead;        // 0 unread, 1 read
     std::optional<QString> linkUrl;
