@@ -14,6 +14,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +25,27 @@ bool isCorruption(const SQLite::Exception &error)
 {
     const int code = error.getErrorCode();
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// SQLite would create the file with the umask's rights and we could only narrow them afterwards;
+// whoever opened it in between keeps reading. An empty file is a valid empty database.
+void createOwnerOnly(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// The user table holds the sign-in token: the file and the journal files SQLite derives from it
+// are for the user alone, also when an earlier version or a crash left them more open.
+void restrictToOwner(const QString &path)
+{
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
+        if (QFile::exists(path + suffix))
+            QFile::setPermissions(path + suffix, kOwnerOnly);
+    }
 }
 
 } // namespace
@@ -64,12 +87,11 @@ QString MKConnection::nowTimestamp()
 MKConnection::OpenResult MKConnection::openFile()
 {
     const QByteArray path = QFile::encodeName(filePath());
+    createOwnerOnly(filePath());
+    restrictToOwner(filePath());
     try {
         auto database = std::make_unique<SQLite::Database>(
             path.constData(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_FULLMUTEX, kBusyTimeoutMs);
-        // The user table holds the sign-in token: the file (and the journal files SQLite derives
-        // from its mode) is for the user alone.
-        QFile::setPermissions(filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // The first read of the header is where a file that is no database shows itself.
         bool healthy = false;
         {
@@ -110,7 +132,8 @@ bool MKConnection::ensureOpen()
 {
     if (m_database)
         return true;
-    if (!AppPaths::ensureFolder(AppPaths::cachesFolder())) {
+    // Private as a whole: besides the database it holds the log folder and the journal files.
+    if (!AppPaths::ensureFolder(AppPaths::cachesFolder(), true)) {
         qWarning().noquote() << "Cannot create the caches folder" << AppPaths::cachesFolder();
         return false;
     }

@@ -1,5 +1,7 @@
 // The local database on a real SQLite file in the test's private caches folder.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QThread>
 
@@ -170,4 +172,33 @@ TEST_F(DatabaseTest, RowsSurviveReopeningAndConcurrentWriters)
     MKConnection::shared().closeForTesting();
     EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("w1-49")), QStringLiteral("49"));
     EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("w2-0")), QStringLiteral("0"));
+}
+
+TEST_F(DatabaseTest, FilesLeftOpenByAnEarlierRunAreNarrowedToTheOwner)
+{
+    // A database and journal left readable by all (an older version, a crash in WAL mode), in a
+    // caches folder that is open too: the next open leaves nothing of them readable by others.
+    const QString path = MKConnection::defaultFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    {
+        SQLite::Database earlier(QFile::encodeName(path).constData(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        earlier.exec("PRAGMA journal_mode=WAL");
+        earlier.exec("CREATE TABLE kept (v TEXT)");
+        earlier.exec("INSERT INTO kept VALUES ('token')");
+        for (const QString &suffix : { QString(), QStringLiteral("-wal"), QStringLiteral("-shm") })
+            ASSERT_EQ(::chmod(QFile::encodeName(path + suffix).constData(), 0644), 0) << suffix.toStdString();
+
+        // Opened while the earlier connection still holds its journal files.
+        ASSERT_TRUE(MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one"))));
+        for (const QString &suffix : { QString(), QStringLiteral("-wal"), QStringLiteral("-shm") }) {
+            struct stat info {};
+            ASSERT_EQ(::stat(QFile::encodeName(path + suffix).constData(), &info), 0) << suffix.toStdString();
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix.toStdString();
+        }
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << "the caches folder also holds the log folder";
 }
