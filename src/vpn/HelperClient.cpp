@@ -8,12 +8,25 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 kMaxReplyLine = 1024 * 1024;
 constexpr int kRetryIntervalMs = 100;
+
+// The daemon is the user's own (or root's). Where the socket sits in a shared folder (/tmp when
+// there is no runtime folder), another user could be listening there first and answer in its
+// name: its word would be taken for whether the desktop proxy is set.
+bool peerIsTrusted(qintptr descriptor)
+{
+    struct ucred credentials = {};
+    socklen_t length = sizeof(credentials);
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
+        return false;
+    return credentials.uid == ::geteuid() || credentials.uid == 0;
+}
 
 QJsonValue optionalText(const std::optional<QString> &text)
 {
@@ -140,6 +153,17 @@ void HelperClient::ensureConnected()
 
 void HelperClient::onConnected()
 {
+    if (!m_socket)
+        return;
+    if (!peerIsTrusted(m_socket->socketDescriptor())) {
+        const QList<qint64> ids = pendingIds(false);
+        resetSocket();
+        // Possibly still inside the caller's call: answer from the event loop.
+        QTimer::singleShot(0, this, [this, ids] {
+            failIds(ids, QStringLiteral("the helper socket belongs to another user"));
+        });
+        return;
+    }
     m_launchTried = false;
     for (auto &[id, pending] : m_pending) {
         if (pending.sent)

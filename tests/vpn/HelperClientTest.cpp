@@ -3,12 +3,22 @@
 #include "support/DaemonProcess.h"
 #include "vpn/HelperClient.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QLocalServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <grp.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +117,65 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     ASSERT_TRUE(QTest::qWaitFor([&] { return dropped.has_value(); }, 2000));
     ASSERT_TRUE(dropped->has_value());
     EXPECT_TRUE((*dropped)->contains("closed"));
+}
+
+// Runs in a forked child as another user: listens where the client looks for its helper and
+// answers every request as if it were the helper. Plain system calls only.
+[[noreturn]] void impostor(const QByteArray &socketPath)
+{
+    constexpr uid_t kNobody = 65534;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+        ::_exit(3);
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.constData(), sizeof(address.sun_path) - 1);
+    if (::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 || ::listen(server, 4) != 0)
+        ::_exit(4);
+    ::chmod(socketPath.constData(), 0777);
+    for (;;) {
+        const int peer = ::accept(server, nullptr, nullptr);
+        if (peer < 0)
+            continue;
+        char buffer[4096];
+        if (::read(peer, buffer, sizeof(buffer)) > 0) {
+            const char reply[] = "{\"id\":1,\"result\":\"9.9.9\"}\n{\"id\":2}\n";
+            [[maybe_unused]] const ssize_t sent = ::write(peer, reply, sizeof(reply) - 1);
+        }
+        ::close(peer);
+    }
+}
+
+TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run a process as another user";
+    // A shared folder, as /tmp is where there is no runtime folder.
+    QTemporaryDir shared(QStringLiteral("/tmp/ostrel-impostor-XXXXXX"));
+    ASSERT_TRUE(shared.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+    m_options.socketPath = shared.filePath("helper.sock");
+    const QByteArray path = QFile::encodeName(m_options.socketPath);
+    const pid_t child = ::fork();
+    if (child == 0)
+        impostor(path);
+    ASSERT_GT(child, 0);
+    const bool listening = QTest::qWaitFor([&] { return QFile::exists(m_options.socketPath); }, 5000);
+
+    HelperClient client(m_options);
+    QString version;
+    Reply disabled;
+    client.getVersion([&version](const QString &v) { version = v; });
+    client.disableProxyWithFilterInterface(true, into(disabled));
+    const bool answered = QTest::qWaitFor([&] { return disabled.has_value(); }, 3000);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+
+    ASSERT_TRUE(listening) << "the impostor never listened";
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(disabled->has_value()) << "another user's word was taken for a disabled proxy";
+    EXPECT_TRUE((*disabled)->contains("another user"));
+    EXPECT_TRUE(version.isEmpty());
 }
 
 } // namespace
