@@ -3,7 +3,10 @@
 // relaying stand-in engine (Debian's ss-local) and a local ss-server. Disconnecting restores the
 // user's own desktop proxy and leaves no engine behind.
 
+#include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -20,6 +23,13 @@ int freePort()
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
+}
+
+bool writePrivate(const QString &path, const QJsonObject &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        && file.write(QJsonDocument(content).toJson()) > 0;
 }
 
 bool portTaken(int port)
@@ -67,14 +77,16 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     const int ssPort = freePort();
     QProcess relay;
     relay.setProcessChannelMode(QProcess::MergedChannels);
-    relay.start(ssServer, {QStringLiteral("-s"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                           QString::number(ssPort), QStringLiteral("-k"), QStringLiteral("e2e-secret"),
-                           QStringLiteral("-m"), QStringLiteral("chacha20-ietf-poly1305")});
+    // The relay password goes in files, as the demo hands it over: command lines are public.
+    const QJsonObject ss{{"port", ssPort}, {"password", "e2e-secret"}, {"method", "chacha20-ietf-poly1305"}};
+    const QString relayConfig = m_dir.filePath(QStringLiteral("ss-server.json"));
+    const QString scenario = m_dir.filePath(QStringLiteral("standin-relay.json"));
+    ASSERT_TRUE(writePrivate(relayConfig, {{"server", "127.0.0.1"}, {"server_port", ssPort},
+                                           {"password", ss.value("password")}, {"method", ss.value("method")}}));
+    ASSERT_TRUE(writePrivate(scenario, {{"ss", ss}}));
+    relay.start(ssServer, {QStringLiteral("-c"), relayConfig});
     ASSERT_TRUE(relay.waitForStarted(5000));
-    startPieces(QStringLiteral("standin-sslocal-relay"),
-                {QStringLiteral("--ss-port"), QString::number(ssPort), QStringLiteral("--ss-password"),
-                 QStringLiteral("e2e-secret"), QStringLiteral("--ss-method"),
-                 QStringLiteral("chacha20-ietf-poly1305")});
+    startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), scenario});
     signInAsVisitor();
     makeController();
     PageServer page;

@@ -7,11 +7,14 @@
 #include "vpn/HLLShadowsocks.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkProxy>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -118,7 +121,18 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     const QString method = QStringLiteral("chacha20-ietf-poly1305");
     QProcess relay;
     relay.setProcessChannelMode(QProcess::ForwardedChannels);
-    relay.start(ssServer, {"-s", "127.0.0.1", "-p", QString::number(relayPort), "-k", password, "-m", method});
+    // The password in a file of the test's own, never on ss-server's command line.
+    QTemporaryDir relayFolder;
+    ASSERT_TRUE(relayFolder.isValid());
+    const QString relayConfig = relayFolder.filePath(QStringLiteral("ss-server.json"));
+    {
+        QFile file(relayConfig);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(QJsonObject{{"server", "127.0.0.1"}, {"server_port", int(relayPort)},
+                                             {"password", password}, {"method", method}})
+                       .toJson());
+    }
+    relay.start(ssServer, {"-c", relayConfig});
     ASSERT_TRUE(relay.waitForStarted(5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return portAccepts(relayPort); }, kWaitMs)) << "ss-server did not listen";
 
