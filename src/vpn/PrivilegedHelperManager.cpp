@@ -247,13 +247,18 @@ void PrivilegedHelperManager::runPrivileged(const QString &program, const QStrin
         done(false, refusal);
         return;
     }
+    // The checked file, not the path asked for: a link on the way could be turned elsewhere
+    // between the check and the start.
+    QStringList checked = arguments;
+    if (!checked.isEmpty())
+        checked.first() = QFileInfo(checked.first()).canonicalFilePath();
     const bool asRoot = ::geteuid() == 0;
     const QString executable = asRoot ? program : QStandardPaths::findExecutable(QStringLiteral("pkexec"));
     if (executable.isEmpty()) {
         done(false, QStringLiteral("pkexec is not installed"));
         return;
     }
-    const QStringList argv = asRoot ? arguments : QStringList{program} + arguments;
+    const QStringList argv = asRoot ? checked : QStringList{program} + checked;
     auto *process = new QProcess(this); // deleted when it finishes, or with the manager
     process->setProcessChannelMode(QProcess::MergedChannels);
     QPointer<QProcess> guard(process);

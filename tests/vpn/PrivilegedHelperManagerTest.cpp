@@ -3,7 +3,9 @@
 #include "support/DaemonProcess.h"
 #include "vpn/PrivilegedHelperManager.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -224,6 +226,39 @@ TEST_F(PrivilegedHelperManagerTest, SharedManagerTakesTheConfiguredHelper)
     shared.helper()->getVersion([&version](const QString &v) { version = v; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !version.isEmpty(); }, 5000));
     EXPECT_EQ(version, QStringLiteral(OSTREL_VERSION));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrivilegedHelperManagerTest, RootRunsTheScriptItCheckedNotTheLinkItWasGiven)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "the script is only run directly (without pkexec) as root";
+    // A root-owned script reached through a link: whoever owns a link on the way could turn it
+    // elsewhere between the ownership check and the start.
+    QTemporaryDir folder(QStringLiteral("/tmp/ostrel-install-XXXXXX"));
+    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(QDir().mkpath(folder.filePath("real")));
+    const QString record = folder.filePath("ran-as");
+    const QString script = folder.filePath("real/install.sh");
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("#!/bin/bash\nprintf '%s' \"$0\" > '%1'\n").arg(record).toUtf8());
+    }
+    ASSERT_TRUE(QFile::link(folder.filePath("real"), folder.filePath("link")));
+
+    m_options.runner = nullptr;
+    PrivilegedHelperManager manager(m_options);
+    std::optional<bool> result;
+    manager.legacyInstallHelper(folder.filePath("link/install.sh"), [&result](bool ok) { result = ok; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 5000));
+    EXPECT_TRUE(*result);
+    QFile ran(record);
+    ASSERT_TRUE(ran.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ran.readAll().toStdString(), QFileInfo(script).canonicalFilePath().toStdString());
 }
 
 } // namespace
