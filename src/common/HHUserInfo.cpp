@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <cmath>
+
 namespace {
 
 // The service's types for these two are not fixed: take a number or a Boolean, and leave the
@@ -13,8 +15,14 @@ std::optional<qint64> lenientInteger(const QJsonValue &value)
 {
     if (value.isBool())
         return value.toBool() ? 1 : 0;
-    if (value.isDouble())
-        return qint64(value.toDouble());
+    if (value.isDouble()) {
+        // Converting a number past the 64-bit range is undefined; such a value is as unknown as
+        // a wrong type.
+        const double number = value.toDouble();
+        if (!(std::fabs(number) <= 9007199254740992.0))
+            return std::nullopt;
+        return qint64(number);
+    }
     if (value.isString()) {
         bool ok = false;
         const qint64 number = value.toString().toLongLong(&ok);

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cmath>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -214,13 +215,16 @@ void HelperClient::onReadyRead()
         m_buffer.remove(0, newline + 1);
         const QJsonObject reply = QJsonDocument::fromJson(line).object();
         const QJsonValue id = reply.value(QStringLiteral("id"));
-        if (!id.isDouble())
-            continue; // not an answer to anything we asked
+        // Our ids are whole numbers from 1; anything else answers nothing we asked (1.5 is not
+        // call 1, and a number past qint64 would not even convert).
+        const double number = id.toDouble();
+        if (!id.isDouble() || !(number >= 1 && number <= 9007199254740992.0) || std::trunc(number) != number)
+            continue;
         const QJsonValue error = reply.value(QStringLiteral("error"));
         const QString errorText = error.isString() ? error.toString()
                                   : (error.isUndefined() || error.isNull()) ? QString()
                                                                              : QStringLiteral("malformed helper reply");
-        finish(static_cast<qint64>(id.toDouble()), reply.value(QStringLiteral("result")), errorText, false);
+        finish(static_cast<qint64>(number), reply.value(QStringLiteral("result")), errorText, false);
     }
     if (m_buffer.size() > kMaxReplyLine) {
         m_buffer.clear();

@@ -65,6 +65,12 @@ TEST_F(UserRecordTest, MissingRegionCodeStillDecodesAndWrongTypesFail)
     EXPECT_FALSE(nulls->user->phone.has_value());
     EXPECT_EQ(nulls->kind, 1);
 
+    // A number past any integer range leaves the field unknown, not some wrapped value.
+    const auto huge = HHUserInfo::fromJson(parse(R"({"user": {"id": 3}, "kind": 1e300, "exist_new_message": -1e19})"));
+    ASSERT_TRUE(huge.has_value());
+    EXPECT_FALSE(huge->kind.has_value());
+    EXPECT_FALSE(huge->existNewMessage.has_value());
+
     const auto noUser = HHUserInfo::fromJson(parse(R"({"kind": 1})"));
     ASSERT_TRUE(noUser.has_value());
     EXPECT_FALSE(noUser->hasToken());

@@ -119,6 +119,22 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     EXPECT_TRUE((*dropped)->contains("closed"));
 }
 
+TEST_F(HelperClientTest, RepliesWithIdsWeNeverSentAnswerNothing)
+{
+    QLocalServer server;
+    ASSERT_TRUE(server.listen(m_options.socketPath));
+    HelperClient client(m_options);
+    QString version;
+    client.getVersion([&version](const QString &v) { version = v; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
+    QLocalSocket *peer = server.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    peer->write("{\"id\":1.5,\"result\":\"fraction\"}\n{\"id\":1e300,\"result\":\"huge\"}\n"
+                "{\"id\":-9e18,\"result\":\"negative\"}\n{\"id\":1,\"result\":\"1.2.3\"}\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !version.isEmpty(); }, 2000));
+    EXPECT_EQ(version, QStringLiteral("1.2.3"));
+}
+
 // Runs in a forked child as another user: listens where the client looks for its helper and
 // answers every request as if it were the helper. Plain system calls only.
 [[noreturn]] void impostor(const QByteArray &socketPath)
