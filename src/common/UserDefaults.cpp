@@ -285,7 +285,8 @@ std::optional<qint64> UserDefaults::integerValue(const QString &key) const
         return std::nullopt;
     if (v.typeId() == QMetaType::Double) {
         const double d = v.toDouble();
-        if (!std::isfinite(d) || std::trunc(d) != d)
+        // Past 2^63 the conversion is undefined; such a value is no integer of ours.
+        if (!std::isfinite(d) || std::trunc(d) != d || std::fabs(d) >= 9223372036854775808.0)
             return std::nullopt;
         return static_cast<qint64>(d);
     }

@@ -77,6 +77,11 @@ TEST_F(UserDefaultsTest, NumbersAndBooleansBridgeOnlyForZeroAndOne)
     defaults().setDouble(QStringLiteral("half"), 0.5);
     EXPECT_FALSE(defaults().integerValue(QStringLiteral("half")).has_value());
     EXPECT_FALSE(defaults().boolValue(QStringLiteral("half")).has_value());
+
+    defaults().setDouble(QStringLiteral("huge"), 1e20);
+    EXPECT_FALSE(defaults().integerValue(QStringLiteral("huge")).has_value()) << "beyond any 64-bit integer";
+    defaults().setDouble(QStringLiteral("whole"), -4096.0);
+    EXPECT_EQ(defaults().integerValue(QStringLiteral("whole")), -4096);
 }
 
 TEST_F(UserDefaultsTest, TextNeverReadsAsANumberAndMissingIsToldApartFromOtherType)
