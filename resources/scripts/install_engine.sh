@@ -28,25 +28,10 @@ if [ ! -f "$source_file" ]; then
   echo "install_engine: the application ships no $source_file" >&2
   exit 3
 fi
-# Root copies and empowers only a file that nobody but root could have changed or swapped: the
-# file, its folder and every folder above must be root's and writable by root only (above the
-# file's folder a sticky folder such as /tmp is fine: nobody else may rename root's entries).
-source_file="$(readlink -f "$source_file")"
-path="$source_file"
-level=0
-while :; do
-  open_to_others="$(find "$path" -maxdepth 0 -perm /022)"
-  if [ "$level" -ge 2 ] && [ -n "$(find "$path" -maxdepth 0 -perm -1000)" ]; then
-    open_to_others=""
-  fi
-  if [ "$(stat -c %u "$path")" != 0 ] || [ -n "$open_to_others" ]; then
-    echo "install_engine: $path may be changed by others than root" >&2
-    exit 3
-  fi
-  [ "$path" = / ] && break
-  path="$(dirname "$path")"
-  level=$((level + 1))
-done
+# Root copies and empowers only a file that nobody but root could have changed or swapped.
+# shellcheck source=root_owned.sh
+. "$here/root_owned.sh"
+source_file="$(require_root_owned "$source_file" install_engine)"
 
 install -d -o root -g root -m 0755 "$target_dir"
 # Copy beside the old engine and rename over it, so a running engine keeps its file and no one

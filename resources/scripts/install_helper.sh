@@ -28,7 +28,14 @@ if [ "$(basename -- "$from")" != "ostrel-helper" ]; then
   exit 1
 fi
 
-here=$(cd -- "$(dirname -- "$0")" && pwd)
+here=$(cd -- "$(dirname -- "$(readlink -f "${BASH_SOURCE[0]}")")" && pwd)
+# As root, install only a program nobody but root could have changed or swapped: it is enabled
+# for every user of the machine. (Without root the script only stages into a folder of the caller.)
+if [ "$(id -u)" -eq 0 ]; then
+  # shellcheck source=root_owned.sh
+  . "$here/root_owned.sh"
+  from="$(require_root_owned "$from" install_helper)"
+fi
 units="$here/../systemd"
 dest_dir="$prefix/opt/Ostrel_mac_Pelmorath"
 unit_dir="$prefix/usr/lib/systemd/user"

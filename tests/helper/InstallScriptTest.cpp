@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kScript = QStringLiteral(OSTREL_SOURCE_DIR "/resources/scripts/install_helper.sh");
@@ -50,6 +52,24 @@ TEST(InstallScriptTest, RefusesAnythingButTheHelper)
     EXPECT_NE(runScript({"--from", root.filePath("missing/ostrel-helper"), "--prefix", root.path()}), 0);
     EXPECT_NE(runScript({"--prefix", root.path()}), 0);
     EXPECT_NE(runScript({"--from", kHelper, "--prefix", root.path(), "--evil"}), 0);
+    EXPECT_FALSE(QFile::exists(root.filePath("opt/Ostrel_mac_Pelmorath/ostrel-helper")));
+}
+
+TEST(InstallScriptTest, RootRefusesAProgramSomeoneElseCouldHaveSwapped)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root: the ownership rule applies to root installs only";
+    QTemporaryDir root;
+    QTemporaryDir source;
+    const QString copy = source.filePath("ostrel-helper");
+    ASSERT_TRUE(QFile::copy(kHelper, copy));
+    // A program another user owns, or may write, is not installed for every user of the machine.
+    ASSERT_EQ(::chown(copy.toLocal8Bit().constData(), 65534, 65534), 0);
+    QByteArray output;
+    EXPECT_EQ(runScript({"--from", copy, "--prefix", root.path()}, &output), 3) << output.constData();
+    ASSERT_EQ(::chown(copy.toLocal8Bit().constData(), 0, 0), 0);
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::WriteOther);
+    EXPECT_EQ(runScript({"--from", copy, "--prefix", root.path()}, &output), 3) << output.constData();
     EXPECT_FALSE(QFile::exists(root.filePath("opt/Ostrel_mac_Pelmorath/ostrel-helper")));
 }
 
