@@ -167,8 +167,11 @@ void EngineProcess::readOutput()
 
 void EngineProcess::onFinished(int exitCode, QProcess::ExitStatus status)
 {
-    readOutput();
+    // The last lines' slots may drop this engine before its end is handed on.
     QPointer<EngineProcess> self(this);
+    readOutput();
+    if (!self)
+        return;
     if (const std::optional<QString> rest = m_buffer.flush())
         Q_EMIT lineRead(*rest);
     if (!self)

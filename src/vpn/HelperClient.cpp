@@ -209,8 +209,10 @@ void HelperClient::retryAfterLaunch()
 void HelperClient::onReadyRead()
 {
     m_buffer += m_socket->readAll();
+    // A reply may let its owner drop this client; the rest of the read then answers nobody.
+    QPointer<HelperClient> self(this);
     qsizetype newline;
-    while ((newline = m_buffer.indexOf('\n')) >= 0) {
+    while (self && (newline = m_buffer.indexOf('\n')) >= 0) {
         const QByteArray line = m_buffer.left(newline);
         m_buffer.remove(0, newline + 1);
         const QJsonObject reply = QJsonDocument::fromJson(line).object();
@@ -226,6 +228,8 @@ void HelperClient::onReadyRead()
                                                                              : QStringLiteral("malformed helper reply");
         finish(static_cast<qint64>(number), reply.value(QStringLiteral("result")), errorText, false);
     }
+    if (!self)
+        return;
     if (m_buffer.size() > kMaxReplyLine) {
         m_buffer.clear();
         QTimer::singleShot(0, this, [this] { invalidate(); });
@@ -245,8 +249,9 @@ void HelperClient::timeOut(qint64 id)
     if (m_pending.find(id) == m_pending.end())
         return;
     const QString reason = QStringLiteral("the helper did not answer in time");
+    QPointer<HelperClient> self(this);
     finish(id, QJsonValue::Null, reason, true);
-    if (m_failureHandler)
+    if (self && m_failureHandler)
         m_failureHandler(reason);
 }
 
@@ -265,13 +270,18 @@ void HelperClient::failIds(const QList<qint64> &ids, const QString &reason)
     // Calls made after the failure wait for the next connection; only these fail.
     m_launchTried = false;
     bool any = false;
+    // The failure handler or a reply may let the owner drop this client: stop answering then.
+    QPointer<HelperClient> self(this);
     for (const qint64 id : ids) {
+        if (!self)
+            return;
         if (m_pending.find(id) == m_pending.end())
             continue;
         if (!any && m_failureHandler)
             m_failureHandler(reason);
         any = true;
-        finish(id, QJsonValue::Null, reason, true);
+        if (self)
+            finish(id, QJsonValue::Null, reason, true);
     }
 }
 
@@ -300,6 +310,8 @@ void HelperClient::invalidate()
 {
     const QList<qint64> ids = pendingIds(false);
     resetSocket();
+    QPointer<HelperClient> self(this);
     failIds(ids, QStringLiteral("helper connection invalidated"));
-    Q_EMIT connectionInvalidated();
+    if (self)
+        Q_EMIT connectionInvalidated();
 }

@@ -195,3 +195,45 @@ TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
 }
 
 } // namespace
+
+TEST_F(HelperClientTest, OwnerMayDropTheClientInsideAReply)
+{
+    // Two answers in one read: the first one's reply drops the client while the rest of the
+    // read is still being worked through.
+    QLocalServer server;
+    ASSERT_TRUE(server.listen(m_options.socketPath));
+    auto client = std::make_unique<HelperClient>(m_options);
+    QString version;
+    Reply second;
+    client->getVersion([&](const QString &v) {
+        version = v;
+        client.reset();
+    });
+    client->disableProxyWithFilterInterface(true, into(second));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
+    QLocalSocket *peer = server.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->bytesAvailable() > 0 || peer->waitForReadyRead(50); }, 2000));
+    peer->write("{\"id\":1,\"result\":\"1.2.3\"}\n{\"id\":2}\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !client; }, 2000));
+    EXPECT_EQ(version, QStringLiteral("1.2.3"));
+    EXPECT_FALSE(second.has_value());   // its owner is gone: nothing more is answered
+
+    // The same when the helper vanishes with two calls in flight.
+    client = std::make_unique<HelperClient>(m_options);
+    int failures = 0;
+    auto dropOnFailure = [&](const std::optional<QString> &) {
+        ++failures;
+        client.reset();
+    };
+    client->disableProxyWithFilterInterface(true, dropOnFailure);
+    client->disableProxyWithFilterInterface(true, dropOnFailure);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
+    peer = server.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->bytesAvailable() > 0 || peer->waitForReadyRead(50); }, 2000));
+    peer->abort();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !client; }, 2000));
+    QTest::qWait(50);
+    EXPECT_EQ(failures, 1);
+}
