@@ -3,14 +3,9 @@
 #include <QDateTime>
 #include <QJsonArray>
 
+#include "common/DefaultsKeys.h"
 #include "common/JsonFields.h"
 #include "common/UserDefaults.h"
-
-namespace {
-
-const QString kRecordsKey = QStringLiteral("kAnouncePreTimeRecords");
-
-} // namespace
 
 std::optional<HHNoticeModel> HHNoticeModel::fromJson(const QJsonObject &json)
 {
@@ -34,7 +29,7 @@ std::optional<HHNoticeModel> HHNoticeModel::fromJson(const QJsonObject &json)
 
 std::optional<qint64> HHNoticeModel::lastShownAt(qint64 id)
 {
-    const QJsonArray records = UserDefaults::standard().arrayValue(kRecordsKey).value_or(QJsonArray());
+    const QJsonArray records = UserDefaults::standard().arrayValue(DefaultsKeys::kAnouncePreTimeRecords).value_or(QJsonArray());
     for (const QJsonValue &value : records) {
         const QJsonObject record = value.toObject();
         if (record.value(QStringLiteral("id")).toInteger(-1) == id && record.value(QStringLiteral("timestamp")).isDouble())
@@ -72,16 +67,16 @@ bool HHNoticeModel::shouldShow(bool frequencyOneSession, qint64 nowSeconds) cons
 
 void HHNoticeModel::recordShown(qint64 id, qint64 nowSeconds)
 {
-    QJsonArray records = UserDefaults::standard().arrayValue(kRecordsKey).value_or(QJsonArray());
+    QJsonArray records = UserDefaults::standard().arrayValue(DefaultsKeys::kAnouncePreTimeRecords).value_or(QJsonArray());
     const QJsonObject entry{{QStringLiteral("id"), id}, {QStringLiteral("timestamp"), nowSeconds}};
     // One entry per notice: replace the earlier showing instead of letting the list grow.
     for (int i = 0; i < records.size(); ++i) {
         if (records.at(i).toObject().value(QStringLiteral("id")).toInteger(-1) == id) {
             records.replace(i, entry);
-            UserDefaults::standard().setArray(kRecordsKey, records);
+            UserDefaults::standard().setArray(DefaultsKeys::kAnouncePreTimeRecords, records);
             return;
         }
     }
     records.append(entry);
-    UserDefaults::standard().setArray(kRecordsKey, records);
+    UserDefaults::standard().setArray(DefaultsKeys::kAnouncePreTimeRecords, records);
 }
