@@ -180,50 +180,39 @@ void HomeWidget::connectClicked()
         m_controller->startConnect();
 }
 
-void HomeWidget::setState(const QString &text, const QString &buttonText, bool buttonEnabled)
+void HomeWidget::setState(const char *stateKey, bool on, bool busy)
 {
-    m_stateLabel->setText(text);
-    m_connectButton->setText(buttonText);
-    m_connectButton->setEnabled(buttonEnabled);
+    m_on = on;
+    m_busy = busy;
+    m_stateLabel->setText(localizedByAppLanguage(QString::fromLatin1(stateKey)));
+    m_connectButton->setText(localizedByAppLanguage(on ? QStringLiteral("HOME_DISCONNECT")
+                                                       : QStringLiteral("HOME_CONNECT")));
+    m_connectButton->setEnabled(!busy);
 }
 
 void HomeWidget::showLoading()
 {
-    m_busy = true;
-    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_CONNECTING")),
-             localizedByAppLanguage(QStringLiteral("HOME_CONNECT")), false);
+    setState("HOME_STATE_CONNECTING", false, true);
 }
 
 void HomeWidget::showPausing()
 {
-    m_busy = false;
-    m_on = false;
-    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_PAUSED")),
-             localizedByAppLanguage(QStringLiteral("HOME_CONNECT")), true);
+    setState("HOME_STATE_PAUSED", false, false);
 }
 
 void HomeWidget::showRunning()
 {
-    m_busy = false;
-    m_on = true;
-    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_CONNECTED")),
-             localizedByAppLanguage(QStringLiteral("HOME_DISCONNECT")), true);
+    setState("HOME_STATE_CONNECTED", true, false);
 }
 
 void HomeWidget::showStopped()
 {
-    m_busy = false;
-    m_on = false;
-    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_STOPPED")),
-             localizedByAppLanguage(QStringLiteral("HOME_CONNECT")), true);
+    setState("HOME_STATE_STOPPED", false, false);
 }
 
 void HomeWidget::showKillSwitch()
 {
-    m_busy = false;
-    m_on = true;
-    setState(localizedByAppLanguage(QStringLiteral("HOME_STATE_KILL_SWITCH")),
-             localizedByAppLanguage(QStringLiteral("HOME_DISCONNECT")), true);
+    setState("HOME_STATE_KILL_SWITCH", true, false);
 }
 
 void HomeWidget::showErrorToast(const QString &text)

@@ -48,7 +48,8 @@ private:
     void modeChosen(int index);
     void connectClicked();
     void showToast(const QString &text, const QString &colour);
-    void setState(const QString &text, const QString &buttonText, bool buttonEnabled);
+    // The state text, the button (connect or disconnect, disabled while busy) and the flags.
+    void setState(const char *stateKey, bool on, bool busy);
 
     HomeConnectController *m_controller = nullptr;
     QListWidget *m_lineList = nullptr;
