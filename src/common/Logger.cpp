@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
@@ -14,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -56,6 +58,26 @@ void pruneOldFiles(const QString &folder)
         QFile::remove(folder + QLatin1Char('/') + files.takeFirst());
 }
 
+// The log records the destinations visited: for the user alone, as the rest of the profile. The
+// sink opens files itself, so each is narrowed right after it is opened, before the first line.
+spdlog::file_event_handlers ownerOnlyFiles()
+{
+    spdlog::file_event_handlers handlers;
+    handlers.after_open = [](const spdlog::filename_t &, std::FILE *stream) {
+        if (stream)
+            ::fchmod(::fileno(stream), S_IRUSR | S_IWUSR);
+    };
+    return handlers;
+}
+
+// Files written by an earlier version with the umask's rights.
+void restrictExistingFiles(const QString &folder)
+{
+    const QStringList all = QDir(folder).entryList(QDir::Files);
+    for (const QString &name : all)
+        QFile::setPermissions(folder + QLatin1Char('/') + name, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 std::shared_ptr<spdlog::logger> makeStderrLogger()
 {
     auto sink = std::make_shared<spdlog::sinks::stderr_sink_mt>();
@@ -70,9 +92,10 @@ std::shared_ptr<spdlog::logger> makeLogger()
         try {
             const std::string path = (folder + QLatin1Char('/') + Logger::baseFileName()).toStdString();
             auto sink = std::make_shared<spdlog::sinks::daily_file_sink_mt>(
-                path, 0, 0, false, static_cast<uint16_t>(Logger::kKeptFiles));
+                path, 0, 0, false, static_cast<uint16_t>(Logger::kKeptFiles), ownerOnlyFiles());
             logger = std::make_shared<spdlog::logger>("ostrel", std::move(sink));
             pruneOldFiles(folder);
+            restrictExistingFiles(folder);
         } catch (const spdlog::spdlog_ex &error) {
             std::fprintf(stderr, "log file unavailable in %s: %s\n", qPrintable(folder), error.what());
         }
@@ -164,6 +187,17 @@ void Logger::logAt(const QDateTime &time, const QString &message, int level, con
     const auto point = spdlog::log_clock::time_point(std::chrono::duration_cast<spdlog::log_clock::duration>(
         std::chrono::milliseconds(time.toMSecsSinceEpoch())));
     write(point, message, level, file, function);
+}
+
+void Logger::configureConsole()
+{
+    // The user's own rules win, and OSTREL_DEBUG=1 asks for the debug lines.
+    if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        return;
+    const QString wanted = qEnvironmentVariable("OSTREL_DEBUG");
+    if (!wanted.isEmpty() && wanted != QLatin1String("0"))
+        return;
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
 }
 
 void Logger::flush()

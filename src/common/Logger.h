@@ -6,7 +6,7 @@
 #include <memory>
 
 // The program's rolling file log: one file per day in AppPaths::logFolder(), the newest three
-// kept. Each line reads "<yyyy/MM/dd HH:mm:ss:SSS> [level] file function message".
+// kept, readable by the user alone. Each line reads "<yyyy/MM/dd HH:mm:ss:SSS> [level] file function message".
 //
 // Logging never fails towards the caller: when the folder cannot be made or written, lines go to
 // standard error instead. Safe to call from any thread. Secrets must not be passed in.
@@ -34,4 +34,9 @@ public:
     // log folder as it is then).
     static void shutdown();
     static void flush();
+
+    // Qt's console debug lines (the host in use, each road's steps) are for debugging only: they
+    // are turned off unless OSTREL_DEBUG is set (not "0") or the user set QT_LOGGING_RULES.
+    // Called once by the executable at start.
+    static void configureConsole();
 };

@@ -1,5 +1,6 @@
 #include "helper/HelperServer.h"
 
+#include "helper/HelperValidation.h"
 #include "helper/ProxyConfigService.h"
 
 #include <QDebug>
@@ -100,6 +101,7 @@ void HelperServer::acceptPending()
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
             --m_clients;
+            m_queues.remove(socket);
             socket->deleteLater();
         });
         readFrom(socket);
@@ -108,33 +110,84 @@ void HelperServer::acceptPending()
 
 void HelperServer::readFrom(QLocalSocket *socket)
 {
+    if (!m_serving)
+        return;
     QByteArray buffer = socket->property(kBufferProperty).toByteArray();
     buffer += socket->readAll();
+    QByteArrayList &queue = m_queues[socket];
+    const bool wasWaiting = !queue.isEmpty();
     qsizetype newline;
-    while ((newline = buffer.indexOf('\n')) >= 0 && socket->state() == QLocalSocket::ConnectedState) {
+    while ((newline = buffer.indexOf('\n')) >= 0) {
         const QByteArray line = buffer.left(newline);
         buffer.remove(0, newline + 1);
         if (line.size() > kMaxLineLength) {
-            buffer.clear();
-            send(socket, errorReply(QJsonValue::Null, QStringLiteral("request too long")));
-            socket->disconnectFromServer();
+            dropClient(socket, QStringLiteral("request too long"));
             return;
         }
-        handleLine(socket, line);
+        if (line.trimmed().isEmpty())
+            continue;
+        if (queue.size() >= kMaxQueuedRequests) {
+            // Every other client, and the way out, would wait behind this one.
+            dropClient(socket, QStringLiteral("too many requests waiting"));
+            return;
+        }
+        queue.append(line);
     }
     if (buffer.size() > kMaxLineLength) {
         // No end of line in sight: answer once and drop the peer instead of buffering on.
-        buffer.clear();
-        send(socket, errorReply(QJsonValue::Null, QStringLiteral("request too long")));
-        socket->disconnectFromServer();
+        dropClient(socket, QStringLiteral("request too long"));
+        return;
     }
     socket->setProperty(kBufferProperty, buffer);
+    if (!queue.isEmpty() && !wasWaiting)
+        m_turns.append(socket);
+    scheduleAnswer();
+}
+
+void HelperServer::dropClient(QLocalSocket *socket, const QString &reason)
+{
+    m_queues.remove(socket);
+    socket->setProperty(kBufferProperty, QByteArray());
+    send(socket, errorReply(QJsonValue::Null, reason));
+    socket->disconnectFromServer();
+}
+
+void HelperServer::scheduleAnswer()
+{
+    if (m_answerScheduled || m_turns.isEmpty() || !m_serving)
+        return;
+    m_answerScheduled = true;
+    QMetaObject::invokeMethod(this, &HelperServer::answerNext, Qt::QueuedConnection);
+}
+
+void HelperServer::answerNext()
+{
+    m_answerScheduled = false;
+    while (!m_turns.isEmpty() && m_serving) {
+        const QPointer<QLocalSocket> socket = m_turns.takeFirst();
+        if (!socket || socket->state() != QLocalSocket::ConnectedState)
+            continue;
+        auto queue = m_queues.find(socket.data());
+        if (queue == m_queues.end() || queue->isEmpty())
+            continue;
+        const QByteArray line = queue->takeFirst();
+        if (!queue->isEmpty())
+            m_turns.append(socket);
+        handleLine(socket.data(), line);
+        break;
+    }
+    scheduleAnswer();
+}
+
+void HelperServer::stopServing()
+{
+    m_serving = false;
+    m_queues.clear();
+    m_turns.clear();
 }
 
 void HelperServer::handleLine(QLocalSocket *socket, const QByteArray &line)
 {
-    if (line.trimmed().isEmpty())
-        return;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
     if (!document.isObject()) {
@@ -149,6 +202,10 @@ void HelperServer::handleLine(QLocalSocket *socket, const QByteArray &line)
     const QJsonValue params = request.value(QStringLiteral("params"));
     if (!method.isString() || !(params.isUndefined() || params.isObject())) {
         send(socket, errorReply(id, QStringLiteral("malformed request")));
+        return;
+    }
+    if (HelperValidation::hasControlCharacter(params)) {
+        send(socket, errorReply(id, QStringLiteral("arguments must not hold control characters")));
         return;
     }
     const ProxyConfigService::Reply reply = m_service.call(method.toString(), params.toObject());

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArrayList>
+#include <QHash>
+#include <QList>
 #include <QLocalServer>
 #include <QObject>
 #include <QPointer>
@@ -12,6 +15,10 @@ class QLocalSocket;
 // The daemon's socket: one JSON request object per line, one reply line per request, in order.
 // Only peers running as this process's own user get an answer; the peer's identity is read from
 // the kernel (SO_PEERCRED), never taken from what the peer says.
+//
+// Requests are answered one per turn of the event loop, taking the clients in turn, so neither a
+// busy client nor a flood keeps a termination signal from being handled. Each client may have at
+// most kMaxQueuedRequests lines waiting; one that sends more is answered once and dropped.
 class HelperServer : public QObject
 {
     Q_OBJECT
@@ -19,6 +26,7 @@ class HelperServer : public QObject
 public:
     static constexpr qint64 kMaxLineLength = 64 * 1024;
     static constexpr int kMaxClients = 16;
+    static constexpr int kMaxQueuedRequests = 32;
 
     explicit HelperServer(ProxyConfigService &service, QObject *parent = nullptr);
 
@@ -32,6 +40,9 @@ public:
     bool listenOnDescriptor(qintptr descriptor, QString *error);
 
     int clientCount() const { return m_clients; }
+    // Stops answering: queued requests are dropped. For the way out, before the settings are
+    // restored, so nothing a client still asks can undo the restore.
+    void stopServing();
 
     // The uid of the process at the other end of a connected Unix socket, or -1.
     static qint64 peerUid(qintptr descriptor);
@@ -42,10 +53,17 @@ Q_SIGNALS:
 private:
     void acceptPending();
     void readFrom(QLocalSocket *socket);
+    void answerNext();
+    void scheduleAnswer();
+    void dropClient(QLocalSocket *socket, const QString &reason);
     void handleLine(QLocalSocket *socket, const QByteArray &line);
     void send(QLocalSocket *socket, const QJsonObject &reply);
 
     ProxyConfigService &m_service;
     QLocalServer m_server;
     int m_clients = 0;
+    QHash<QLocalSocket *, QByteArrayList> m_queues; // complete lines not yet answered, per client
+    QList<QPointer<QLocalSocket>> m_turns;           // clients with queued lines, in answering order
+    bool m_answerScheduled = false;
+    bool m_serving = true;
 };

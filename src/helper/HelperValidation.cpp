@@ -2,16 +2,28 @@
 
 #include <QHostAddress>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
+// "$" also matches before a final line break, so a pattern's own anchors are not trusted: the
+// match must cover the whole text.
 bool matchesWhole(const QString &text, const QRegularExpression &pattern)
 {
-    return pattern.match(text).hasMatch();
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() && match.capturedStart() == 0 && match.capturedLength() == text.size();
+}
+
+bool isControl(QChar c)
+{
+    const char16_t code = c.unicode();
+    // C0, DEL, C1, and the Unicode line and paragraph separators: all break a line of a file.
+    return code < 0x20 || (code >= 0x7f && code <= 0x9f) || code == 0x2028 || code == 0x2029;
 }
 
 std::optional<int> integerIn(const QJsonValue &value, int low, int high)
@@ -27,6 +39,29 @@ std::optional<int> integerIn(const QJsonValue &value, int low, int high)
 } // namespace
 
 namespace HelperValidation {
+
+bool hasControlCharacter(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), isControl);
+}
+
+bool hasControlCharacter(const QJsonValue &value)
+{
+    if (value.isString())
+        return hasControlCharacter(value.toString());
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(), [](const QJsonValue &item) { return hasControlCharacter(item); });
+    }
+    if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            if (hasControlCharacter(it.key()) || hasControlCharacter(it.value()))
+                return true;
+        }
+    }
+    return false;
+}
 
 std::optional<int> port(const QJsonValue &value)
 {

@@ -15,6 +15,13 @@ constexpr int kMaxIgnoreEntries = 64;
 constexpr int kMaxEntryLength = 253;
 constexpr int kMaxUrlLength = 2048;
 
+// A control character anywhere (C0, DEL, C1, line and paragraph separators). Checked on every
+// argument of every request before any method sees it: one of them inside a value would split a
+// line of a settings file, and the per-value patterns below are not the only line of defence.
+bool hasControlCharacter(const QString &text);
+// The same over a whole JSON value: texts, object keys, and array items at any depth.
+bool hasControlCharacter(const QJsonValue &value);
+
 // A JSON number that is an integer in 1..65535.
 std::optional<int> port(const QJsonValue &value);
 // As port(), but 0 (unset) is allowed too.

@@ -87,7 +87,8 @@ int main(int argc, char **argv)
 
     // The session is ending: the user's settings must not keep pointing at a listener that is
     // about to go away with it.
-    auto shutDown = [&service] {
+    auto shutDown = [&service, &server] {
+        server.stopServing();
         const QString restoreError = service.disableProxy(true);
         if (!restoreError.isEmpty())
             qWarning().noquote() << "could not restore the proxy settings:" << restoreError;

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -157,3 +158,51 @@ TEST_F(LoggerTest, ConcurrentWritersProduceWholeLines)
 }
 
 } // namespace
+
+TEST_F(LoggerTest, FilesAreForTheUserAloneAlsoWhenLeftMoreOpen)
+{
+    // A file from an earlier run with the umask's rights, then today's file made by the sink.
+    ASSERT_TRUE(AppPaths::ensureFolder(AppPaths::logFolder(), true));
+    const QString old = logFileFor(QDate::currentDate().addDays(-1));
+    {
+        QFile file(old);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("2020/01/01 00:00:00:000 [info] a b visited host.example\n");
+    }
+    QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+    Logger::log(QStringLiteral("visited host.example"), Logger::Info, QStringLiteral("f"), QStringLiteral("g"));
+    Logger::flush();
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                               | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    for (const QString &name : logFiles()) {
+        const QString path = AppPaths::logFolder() + QLatin1Char('/') + name;
+        EXPECT_EQ(QFile::permissions(path), ownerOnly) << path.toStdString();
+    }
+    EXPECT_EQ(logFiles().size(), 2);
+}
+
+TEST(ConsoleLogTest, DebugLinesOnlyWhenAskedFor)
+{
+    const QByteArray rules = qgetenv("QT_LOGGING_RULES");
+    const QByteArray debug = qgetenv("OSTREL_DEBUG");
+    qunsetenv("QT_LOGGING_RULES");
+    qunsetenv("OSTREL_DEBUG");
+    QLoggingCategory::setFilterRules(QString());
+    Logger::configureConsole();
+    EXPECT_FALSE(QLoggingCategory::defaultCategory()->isDebugEnabled());
+    EXPECT_TRUE(QLoggingCategory::defaultCategory()->isWarningEnabled());
+
+    QLoggingCategory::setFilterRules(QString());
+    qputenv("OSTREL_DEBUG", "1");
+    Logger::configureConsole();
+    EXPECT_TRUE(QLoggingCategory::defaultCategory()->isDebugEnabled());
+
+    QLoggingCategory::setFilterRules(QString());
+    if (!rules.isNull())
+        qputenv("QT_LOGGING_RULES", rules);
+    if (debug.isNull())
+        qunsetenv("OSTREL_DEBUG");
+    else
+        qputenv("OSTREL_DEBUG", debug);
+}

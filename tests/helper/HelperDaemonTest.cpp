@@ -143,6 +143,8 @@ TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
         {"ignoreList", QJsonArray{"localhost", "evil'host"}}, {"ignoreList", QJsonArray{"a\nb"}},
         {"ignoreList", QJsonArray{"with space"}}, {"ignoreList", QJsonArray{"10.0.0.0/33"}},
         {"ignoreList", QJsonArray{1}}, {"ignoreList", "localhost"},
+        {"ignoreList", QJsonArray{"host.example\n"}}, {"dnsServer", "8.8.8.8\n"},
+        {"pac", "http://127.0.0.1:1089/proxy.pac\n"}, {"unused", "x\ty"},
     };
     int id = 10;
     for (const auto &[key, value] : bad) {
@@ -160,6 +162,9 @@ TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
     params.insert("ignoreList", tooMany);
     EXPECT_TRUE(call("enableProxy", params).value("error").isString());
     EXPECT_TRUE(call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999}, {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "a b"}}}})
+                    .value("error").isString());
+    EXPECT_TRUE(call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999},
+                                      {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "host.example\n"}, {"socks_port", 1080}}}})
                     .value("error").isString());
     EXPECT_TRUE(call("noSuchMethod").value("error").isString());
 
@@ -201,6 +206,41 @@ TEST_F(HelperDaemonTest, SurvivesGarbageHugeLinesAndVanishingClients)
     }
     EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
     EXPECT_EQ(daemon.process()->state(), QProcess::Running);
+}
+
+TEST_F(HelperDaemonTest, AFloodingClientIsCutOffAndTerminationStaysPrompt)
+{
+    writeUserSettings(userOwnSettings());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+    enable();
+
+    // Thousands of requests in one go: the helper must not queue them all (each one writes the
+    // desktop's settings), or it stays deaf to everyone else, and to SIGTERM, for a long time.
+    QByteArray flood;
+    for (int i = 0; i < 5000; ++i)
+        flood += QByteArray("{\"id\":") + QByteArray::number(i)
+                 + "," "\"method\":\"enableProxy\",\"params\":{\"port\":9998,\"socksPort\":9998}}\n";
+    QLocalSocket socket;
+    socket.connectToServer(m_socket);
+    ASSERT_TRUE(socket.waitForConnected(2000));
+    socket.write(flood);
+    QByteArray replies;
+    while (socket.state() == QLocalSocket::ConnectedState) {
+        socket.waitForBytesWritten(100);
+        if (!socket.waitForReadyRead(5000))
+            break;
+        replies += socket.readAll();
+    }
+    replies += socket.readAll();
+    EXPECT_EQ(socket.state(), QLocalSocket::UnconnectedState) << "the flooding client was not dropped";
+    EXPECT_TRUE(replies.contains("too many requests waiting"));
+    EXPECT_LE(replies.count('\n'), 33);
+
+    // Others are still answered, and the way out restores the user's settings at once.
+    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    EXPECT_TRUE(daemon.terminate(3000));
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
 }
 
 TEST_F(HelperDaemonTest, CrashLeftoverIsRestoredAtTheNextStart)

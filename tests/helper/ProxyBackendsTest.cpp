@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,8 +37,18 @@ TEST(HelperValidationTest, AcceptsTheClientsExceptionsAndRefusesAnythingElse)
     for (const char *entry : {"*.example.com", "intranet", "fd00::1", "172.16.0.0/12"})
         EXPECT_TRUE(HelperValidation::isExceptionEntry(entry)) << entry;
     for (const char *entry : {"", "a b", "a'b", "a\"b", "a\nb", "a;b", "$(reboot)", "10.0.0.0/", "10.0.0.0/99",
-                              "::1/129", "-leading.example", "/8", "a\\b"})
+                              "::1/129", "-leading.example", "/8", "a\\b", "host.example\n", "*.host.example\n",
+                              "10.0.0.0/8\n"})
         EXPECT_FALSE(HelperValidation::isExceptionEntry(entry)) << entry;
+    // A final line break slips past a pattern anchored with "$".
+    EXPECT_FALSE(HelperValidation::isHost("host.example\n"));
+    EXPECT_FALSE(HelperValidation::isAddress("127.0.0.1\n"));
+    EXPECT_FALSE(HelperValidation::isPacUrl("http://127.0.0.1:1089/proxy.pac\n"));
+    for (const char16_t c : {u'\n', u'\r', u'\t', u'\0', u'\x7f', u'\x85', u'\u2028'})
+        EXPECT_TRUE(HelperValidation::hasControlCharacter(QStringLiteral("host") + QChar(c) + QStringLiteral("x")));
+    EXPECT_FALSE(HelperValidation::hasControlCharacter(QStringLiteral("höst.example")));
+    EXPECT_TRUE(HelperValidation::hasControlCharacter(QJsonValue(QJsonObject{{"info", QJsonObject{{"a\nb", 1}}}})));
+    EXPECT_TRUE(HelperValidation::hasControlCharacter(QJsonValue(QJsonArray{"ok", QJsonArray{"x\r"}})));
     EXPECT_TRUE(HelperValidation::isPacUrl("http://127.0.0.1:1089/proxy.pac"));
     EXPECT_TRUE(HelperValidation::isPacUrl("file:///home/u/proxy.pac"));
     EXPECT_FALSE(HelperValidation::isPacUrl("ftp://x/proxy.pac"));
