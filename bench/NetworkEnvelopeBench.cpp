@@ -19,6 +19,7 @@
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -85,13 +86,13 @@ int main(int argc, char **argv)
     // A real node-list reply, to decode in the envelope measurement.
     bool done = false;
     QJsonObject sample;
-    OONetWork::shared().requestData(QStringLiteral("GET"), OONetWorkTool::apiUrl(QStringLiteral("/api/client/society_v2/nodes/node_list")), true,
+    OONetWork::shared().requestData(QStringLiteral("GET"), OONetWorkTool::apiUrl(ApiPaths::kNodeList), true,
                                     QJsonObject{{QStringLiteral("kind"), 1}}, std::nullopt,
                                     [&](std::optional<QJsonObject> r, std::optional<NetError>) { done = true; sample = r.value_or(QJsonObject()); });
     (void)QTest::qWaitFor([&done] { return done; }, 10000);
     const QByteArray sealed = OOAES256::encryptBytes(ProtocolConfig::apiKey(), QJsonDocument(sample).toJson(QJsonDocument::Compact))->toLatin1();
 
-    const double withEnvelope = roundTrips(OONetWorkTool::apiUrl(QStringLiteral("/api/client/society_v2/nodes/node_list")), rounds, true);
+    const double withEnvelope = roundTrips(OONetWorkTool::apiUrl(ApiPaths::kNodeList), rounds, true);
     const double plain = roundTrips(standin.baseUrl() + QStringLiteral("/__plain/api/client/society_v2/nodes/node_list?kind=1"), rounds, false);
     const double cost = envelopeCost(sealed, rounds);
     const double share = cost / withEnvelope;

@@ -1,11 +1,10 @@
 #include "common/HHUserInfo.h"
 
 #include "common/JsonFields.h"
+#include "common/JsonUtils.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
-
-#include <cmath>
 
 namespace {
 
@@ -13,16 +12,8 @@ namespace {
 // field unknown for anything else rather than refusing the whole record.
 std::optional<qint64> lenientInteger(const QJsonValue &value)
 {
-    if (value.isBool())
-        return value.toBool() ? 1 : 0;
-    if (value.isDouble()) {
-        // Converting a number past the 64-bit range is undefined; such a value is as unknown as
-        // a wrong type.
-        const double number = value.toDouble();
-        if (!(std::fabs(number) <= 9007199254740992.0))
-            return std::nullopt;
-        return qint64(number);
-    }
+    if (value.isBool() || value.isDouble())
+        return JsonUtils::intValue(value);
     if (value.isString()) {
         bool ok = false;
         const qint64 number = value.toString().toLongLong(&ok);

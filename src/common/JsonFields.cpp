@@ -1,6 +1,7 @@
 #include "common/JsonFields.h"
 
-#include <cmath>
+#include "common/JsonUtils.h"
+
 
 bool JsonFields::present(const QString &key) const
 {
@@ -24,14 +25,11 @@ std::optional<qint64> JsonFields::integer(const QString &key)
 {
     if (!present(key))
         return std::nullopt;
-    const QJsonValue value = m_object.value(key);
     // JSON has one number type; an integer field takes any number without a fractional part.
-    const double number = value.toDouble();
-    if (!value.isDouble() || std::trunc(number) != number || std::fabs(number) > 9007199254740992.0) {
+    const std::optional<qint64> number = JsonUtils::integer(m_object.value(key));
+    if (!number)
         m_ok = false;
-        return std::nullopt;
-    }
-    return qint64(number);
+    return number;
 }
 
 std::optional<bool> JsonFields::boolean(const QString &key)

@@ -33,18 +33,30 @@ bool isBool(const QJsonValue &value)
     return number == 0.0 || number == 1.0;
 }
 
+std::optional<qint64> integer(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    constexpr double kLimit = static_cast<double>(kMaxExactInteger);
+    if (!std::isfinite(number) || std::trunc(number) != number || std::fabs(number) > kLimit)
+        return std::nullopt;
+    return static_cast<qint64>(number);
+}
+
+std::optional<qint64> integerIn(const QJsonValue &value, qint64 low, qint64 high)
+{
+    const std::optional<qint64> number = integer(value);
+    if (!number || *number < low || *number > high)
+        return std::nullopt;
+    return number;
+}
+
 std::optional<qint64> intValue(const QJsonValue &value)
 {
     if (value.isBool())
         return value.toBool() ? 1 : 0;
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    // Outside this range a double no longer holds every integer, and the cast would be undefined.
-    constexpr double kLimit = 9007199254740992.0; // 2^53
-    if (!std::isfinite(number) || std::trunc(number) != number || std::fabs(number) > kLimit)
-        return std::nullopt;
-    return static_cast<qint64>(number);
+    return integer(value);
 }
 
 } // namespace JsonUtils

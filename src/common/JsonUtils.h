@@ -18,7 +18,16 @@ std::optional<QJsonObject> jsonObjectFromString(const QString &text);
 bool isTrue(const QJsonValue &value);
 // True for a JSON Boolean and for the numbers 0 and 1.
 bool isBool(const QJsonValue &value);
-// An integral number (a Boolean counts as 0 or 1); nothing for texts, fractions and the rest.
+// The largest whole number a JSON number (a double) holds exactly: 2^53.
+constexpr qint64 kMaxExactInteger = 9007199254740992;
+
+// The one integer reader for JSON: a number without a fractional part within +-2^53. Nothing for
+// texts, Booleans, fractions, and numbers past that range, where digits are lost and a cast to
+// an integer type would be undefined.
+std::optional<qint64> integer(const QJsonValue &value);
+// As integer(), inside [low, high] only.
+std::optional<qint64> integerIn(const QJsonValue &value, qint64 low, qint64 high);
+// As integer(), and a Boolean counts as 0 or 1.
 std::optional<qint64> intValue(const QJsonValue &value);
 
 } // namespace JsonUtils

@@ -3,14 +3,12 @@
 #include "helper/HelperValidation.h"
 #include "helper/ProxyConfigService.h"
 
+#include "common/HelperProtocol.h"
+
 #include <QDebug>
-#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,14 +29,6 @@ HelperServer::HelperServer(ProxyConfigService &service, QObject *parent)
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     m_server.setMaxPendingConnections(kMaxClients);
     connect(&m_server, &QLocalServer::newConnection, this, &HelperServer::acceptPending);
-}
-
-QString HelperServer::defaultSocketPath()
-{
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists())
-        return QDir::tempPath() + QStringLiteral("/ostrel-helper-%1.sock").arg(::geteuid());
-    return folder + QStringLiteral("/ostrel-helper.sock");
 }
 
 void HelperServer::setSocketOptions(QLocalServer::SocketOptions options)
@@ -71,20 +61,11 @@ bool HelperServer::listenOnDescriptor(qintptr descriptor, QString *error)
     return true;
 }
 
-qint64 HelperServer::peerUid(qintptr descriptor)
-{
-    struct ucred credentials = {};
-    socklen_t length = sizeof(credentials);
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
-        return -1;
-    return credentials.uid;
-}
-
 void HelperServer::acceptPending()
 {
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
-        const qint64 uid = peerUid(socket->socketDescriptor());
-        if (uid != static_cast<qint64>(::geteuid())) {
+        const qint64 uid = HelperProtocol::peerUid(socket->socketDescriptor());
+        if (!HelperProtocol::helperAcceptsPeer(uid)) {
             qWarning().noquote() << "refused a connection from uid" << uid;
             Q_EMIT peerRefused(uid);
             socket->abort();
@@ -188,33 +169,24 @@ void HelperServer::stopServing()
 
 void HelperServer::handleLine(QLocalSocket *socket, const QByteArray &line)
 {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
-    if (!document.isObject()) {
-        send(socket, errorReply(QJsonValue::Null, QStringLiteral("malformed request")));
+    const std::optional<HelperProtocol::Request> request = HelperProtocol::parseRequest(line);
+    if (!request)
+        return;
+    if (!request->error.isEmpty()) {
+        send(socket, errorReply(request->id, request->error));
         return;
     }
-    const QJsonObject request = document.object();
-    QJsonValue id = request.value(QStringLiteral("id"));
-    if (!id.isDouble() && !id.isString())
-        id = QJsonValue::Null;
-    const QJsonValue method = request.value(QStringLiteral("method"));
-    const QJsonValue params = request.value(QStringLiteral("params"));
-    if (!method.isString() || !(params.isUndefined() || params.isObject())) {
-        send(socket, errorReply(id, QStringLiteral("malformed request")));
+    if (HelperValidation::hasControlCharacter(request->params)) {
+        send(socket, errorReply(request->id, QStringLiteral("arguments must not hold control characters")));
         return;
     }
-    if (HelperValidation::hasControlCharacter(params)) {
-        send(socket, errorReply(id, QStringLiteral("arguments must not hold control characters")));
-        return;
-    }
-    const ProxyConfigService::Reply reply = m_service.call(method.toString(), params.toObject());
+    const ProxyConfigService::Reply reply = m_service.call(request->method, request->params);
     if (!reply.error.isEmpty()) {
-        qWarning().noquote() << method.toString() << "failed:" << reply.error;
-        send(socket, errorReply(id, reply.error));
+        qWarning().noquote() << request->method << "failed:" << reply.error;
+        send(socket, errorReply(request->id, reply.error));
         return;
     }
-    send(socket, {{QStringLiteral("id"), id}, {QStringLiteral("result"), reply.result}});
+    send(socket, {{QStringLiteral("id"), request->id}, {QStringLiteral("result"), reply.result}});
 }
 
 void HelperServer::send(QLocalSocket *socket, const QJsonObject &reply)

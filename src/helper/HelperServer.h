@@ -1,13 +1,13 @@
 #pragma once
 
+#include "common/HelperProtocol.h"
+
 #include <QByteArrayList>
 #include <QHash>
 #include <QList>
 #include <QLocalServer>
 #include <QObject>
 #include <QPointer>
-
-#include <sys/types.h>
 
 class ProxyConfigService;
 class QLocalSocket;
@@ -24,13 +24,11 @@ class HelperServer : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint64 kMaxLineLength = 64 * 1024;
+    static constexpr qint64 kMaxLineLength = HelperProtocol::kMaxRequestLine;
     static constexpr int kMaxClients = 16;
     static constexpr int kMaxQueuedRequests = 32;
 
     explicit HelperServer(ProxyConfigService &service, QObject *parent = nullptr);
-
-    static QString defaultSocketPath();
 
     // Tests widen this to reach the socket from another user; the peer check still applies.
     void setSocketOptions(QLocalServer::SocketOptions options);
@@ -43,9 +41,6 @@ public:
     // Stops answering: queued requests are dropped. For the way out, before the settings are
     // restored, so nothing a client still asks can undo the restore.
     void stopServing();
-
-    // The uid of the process at the other end of a connected Unix socket, or -1.
-    static qint64 peerUid(qintptr descriptor);
 
 Q_SIGNALS:
     void peerRefused(qint64 uid);

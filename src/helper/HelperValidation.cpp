@@ -7,7 +7,8 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <cmath>
+
+#include "common/JsonUtils.h"
 
 namespace {
 
@@ -28,12 +29,8 @@ bool isControl(QChar c)
 
 std::optional<int> integerIn(const QJsonValue &value, int low, int high)
 {
-    if (!value.isDouble())
-        return std::nullopt;
-    const double number = value.toDouble();
-    if (std::floor(number) != number || number < low || number > high)
-        return std::nullopt;
-    return static_cast<int>(number);
+    const std::optional<qint64> number = JsonUtils::integerIn(value, low, high);
+    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
 }
 
 } // namespace

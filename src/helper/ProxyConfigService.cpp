@@ -2,6 +2,8 @@
 
 #include "helper/HelperValidation.h"
 
+#include "common/HelperProtocol.h"
+
 #include <QDebug>
 
 namespace {
@@ -44,20 +46,20 @@ ProxyConfigService::ProxyConfigService(ProxyBackend &backend, SavedProxyState &s
 
 ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const QJsonObject &params)
 {
-    if (method == QLatin1String("getVersion"))
+    if (method == HelperProtocol::kGetVersion)
         return {m_version, {}};
-    if (method == QLatin1String("enableProxy"))
+    if (method == HelperProtocol::kEnableProxy)
         return callEnable(params);
-    if (method == QLatin1String("disableProxy")) {
+    if (method == HelperProtocol::kDisableProxy) {
         const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
         if (!filter)
             return failure(QStringLiteral("filterInterface must be a boolean"));
         const QString error = disableProxy(*filter);
         return {QJsonValue::Null, error};
     }
-    if (method == QLatin1String("restoreProxy"))
+    if (method == HelperProtocol::kRestoreProxy)
         return callRestore(params);
-    if (method == QLatin1String("getCurrentProxySetting")) {
+    if (method == HelperProtocol::kGetCurrentProxySetting) {
         QString error;
         const std::optional<QJsonObject> current = currentProxySetting(&error);
         if (!current)

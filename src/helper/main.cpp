@@ -1,5 +1,6 @@
 // ostrel-helper: points the desktop's proxy settings at the client's local listener and puts
 // the user's own settings back, on request of the client over a Unix socket.
+#include "common/HelperProtocol.h"
 #include "helper/HelperServer.h"
 #include "helper/ProxyBackendFactory.h"
 #include "helper/ProxyConfigService.h"
@@ -45,7 +46,7 @@ int main(int argc, char **argv)
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption socketOption(QStringLiteral("socket"), QStringLiteral("Socket path."), QStringLiteral("path"),
-                                          HelperServer::defaultSocketPath());
+                                          HelperProtocol::defaultSocketPath());
     const QCommandLineOption backendOption(QStringLiteral("backend"), QStringLiteral("auto, file, gsettings or kde."),
                                            QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption stateOption(QStringLiteral("state-dir"), QStringLiteral("Folder of the saved settings."),

@@ -5,6 +5,7 @@
 #include "networking/NetworkLog.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "common/ApiPaths.h"
 
 HLLNetAPI &HLLNetAPI::shared()
 {
@@ -16,9 +17,9 @@ std::optional<QString> HLLNetAPI::pathForEndpoint(int endpoint)
 {
     switch (endpoint) {
     case 3:
-        return QStringLiteral("/api/client/v2/nodes/connect");
+        return ApiPaths::kNodesConnect;
     case 9:
-        return QStringLiteral("/api/client/v2/commons/location");
+        return ApiPaths::kLocationV2;
     default:
         break;
     }

@@ -15,6 +15,7 @@
 #include "networking/NetworkLog.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OORequestLogReporter.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -90,74 +91,9 @@ QString OONetWorkTool::encryptPath(const QString &path)
 
 std::optional<QString> OONetWorkTool::endpointPath(int endpoint)
 {
-    // The service's numbered path table, in its own order. Nothing calls the API by number: the
-    // endpoint functions carry their own paths, and the tests check them against this table.
-    static const QStringList paths{
-        QStringLiteral("/api/client/society_v2/account/login"),
-        QStringLiteral("/api/client/society_v2/account/register"),
-        QStringLiteral("/api/client/society_v2/users/update_password"),
-        QStringLiteral("/api/client/v2/nodes"),
-        QStringLiteral("/api/client/v2/nodes/connect"),
-        QStringLiteral("/api/client/v2/nodes/node_regions"),
-        QStringLiteral("/api/client/v2/nodes/proper_lines"),
-        QStringLiteral("/api/client/v2/websites"),
-        QStringLiteral("/api/client/v2/nodes/delete_proper_line"),
-        QStringLiteral("/api/client/v2/commons/routes"),
-        QStringLiteral("/api/client/society_v2/commons/location"),
-        QStringLiteral("/api/client/v2/nodes/add_proper_line"),
-        QStringLiteral("/api/client/v2/nodes/update_proper_line"),
-        QStringLiteral("/api/client/v2/nodes/connection_log"),
-        QStringLiteral("/api/client/v2/commons"),
-        QStringLiteral("/api/client/v2/commons/update_app"),
-        QStringLiteral("/api/client/v2/nodes/exclusive_node_regions"),
-        QStringLiteral("/api/client/v2/nodes/change_node_type"),
-        QStringLiteral("/api/client/v2/nodes/distribute_exclusive_node"),
-        QStringLiteral("/api/client/v2/nodes/close_node"),
-        QStringLiteral("/api/client/v2/user_logout"),
-        QStringLiteral("/api/strategy/client/v1/user_infos"),
-        QStringLiteral("/api/client/v2/commons/load_ca"),
-        QStringLiteral("/api/client/society_v2/account/info"),
-        QStringLiteral("/api/client/society_v2/notifications/list"),
-        QStringLiteral("/api/client/society_v2/commons/international_setting"),
-        QStringLiteral("/api/client/society_v2/registers/bound_account"),
-        QStringLiteral("/api/client/society_v2/registers/send_email"),
-        QStringLiteral("/api/client/society_v2/registers/send_register_code"),
-        QStringLiteral("/api/client/society_v2/products"),
-        QStringLiteral("/api/log/v1/client/actionTrack"),
-        QStringLiteral("/api/client/society/anony/anony_cipher"),
-        QStringLiteral("/api/client/society_v2/users/create_feedbacks"),
-        QStringLiteral("/api/client/society_v2/registers/auth_validate_code"),
-        QStringLiteral("/api/client/society_v2/users/get_back_password"),
-        QStringLiteral("/api/client/society_v2/commons/get_un_key"),
-        QStringLiteral("/api/client/society/orders/create_third_order"),
-        QStringLiteral("/api/client/society_v2/orders/auth_apple_token"),
-        QStringLiteral("/api/client/society_v2/activities/checkStatus"),
-        QStringLiteral("/api/client/society_v2/commons/geted_routes_list_v2"),
-        QStringLiteral("/api/client/society/orders/recoverBuy"),
-        QStringLiteral("/api/client/society_v2/commons/get_router_files"),
-        QStringLiteral("/api/client/society_v2/nodes/connect2"),
-        QStringLiteral("/api/client/society_v2/commons/check_beat_version"),
-        QStringLiteral("/api/client/society/forward_apis/app_version_list"),
-        QStringLiteral("/api/client/society_v2/commons/update_app"),
-        QStringLiteral("/api/client/society_v2/scancode/get_qr_code"),
-        QStringLiteral("/api/client/society_v2/scancode/query_qr_code"),
-        QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"),
-        QStringLiteral("/api/client/society_v2/message/messages_v3"),
-        QStringLiteral("/api/client/society_v2/message/read"),
-        QStringLiteral("/api/client/society_v2/message/unread_messages"),
-        QStringLiteral("/api/client/society/users/feedback_list"),
-        QStringLiteral("/api/client/society/users/feedback/record"),
-        QStringLiteral("/api/client/society/users/feedback/resend"),
-        QStringLiteral("/api/client/society_v2/commons/resource_package_version"),
-        QStringLiteral("/api/client/society_v2/static/system_setting"),
-        QStringLiteral("/api/client/society_v2/commons/advertisements/type"),
-        QStringLiteral("/api/client/v2/nodes/report_connection_log"),
-        QStringLiteral("/api/client/society_v2/commons/requestLog"),
-        QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"),
-    };
-    if (endpoint < 0 || endpoint >= paths.size())
-        return std::nullopt;
-    return paths.at(endpoint);
+    // Nothing calls the API by number: the endpoint functions name their paths, and the tests
+    // check what they send against this table.
+    return ApiPaths::numbered(endpoint);
 }
 
 QString OONetWorkTool::apiUrl(const QString &path)
@@ -331,7 +267,7 @@ void OONetWorkTool::parseHomeContentResponse(const Reply &response, const Error 
 
 void OONetWorkTool::nodeList(const TextCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/nodes/node_list"),
+    request(QStringLiteral("GET"), ApiPaths::kNodeList,
             QJsonObject{{QStringLiteral("kind"), 1}}, [completion](Reply response, Error error) {
         if (completion) {
             if (response) {
@@ -350,14 +286,14 @@ void OONetWorkTool::nodeList(const TextCompletion &completion)
 
 void OONetWorkTool::connect2(qint64 nodeInfoId, const HomeContentCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/nodes/connect2"),
+    request(QStringLiteral("POST"), ApiPaths::kConnect2,
             QJsonObject{{QStringLiteral("node_info_id"), nodeInfoId}},
             [completion](Reply response, Error error) { parseHomeContentResponse(response, error, completion); });
 }
 
 void OONetWorkTool::reportConnectionLog(const QJsonObject &report, const ErrorCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/v2/nodes/report_connection_log"), report,
+    request(QStringLiteral("POST"), ApiPaths::kReportConnectionLog, report,
             [completion](Reply response, Error error) {
         printReply(response, error);
         if (completion)
@@ -368,13 +304,13 @@ void OONetWorkTool::reportConnectionLog(const QJsonObject &report, const ErrorCo
 
 void OONetWorkTool::advertisements(int type, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/advertisements/type"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kAdvertisements,
                 QJsonObject{{QStringLiteral("type"), QString::number(type)}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"),
+    request(QStringLiteral("POST"), ApiPaths::kAccountLogin,
             QJsonObject{{QStringLiteral("signType"), QStringLiteral("1")}}, [completion](Reply response, Error error) {
         printReply(response, error);
         if (response && successIsTrue(*response)) {
@@ -396,36 +332,36 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
 
 void OONetWorkTool::accountLogin(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kAccountLogin,
                 params, &parseLoginResponse, completion);
 }
 
 void OONetWorkTool::accountLoginAfterRegister(const QJsonObject &params)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"), params,
+    request(QStringLiteral("POST"), ApiPaths::kAccountLogin, params,
             [](Reply response, Error error) { parseRegisterSignInResponse(response, error); });
 }
 
 void OONetWorkTool::accountInfo(const ErrorCompletion &completion)
 {
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/info"), std::nullopt,
+    request(QStringLiteral("POST"), ApiPaths::kAccountInfo, std::nullopt,
             [completion](Reply response, Error error) { parseAccountInfoResponse(response, error, completion); });
 }
 
 void OONetWorkTool::unreadMessages(const OONetWork::Completion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/unread_messages"), std::nullopt, completion);
+    request(QStringLiteral("GET"), ApiPaths::kUnreadMessages, std::nullopt, completion);
 }
 
 void OONetWorkTool::domainHosts(const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kDomainHosts,
                 std::nullopt, &parseResponse, completion);
 }
 
 void OONetWorkTool::notificationList(const TextCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/notifications/list"), std::nullopt,
+    request(QStringLiteral("GET"), ApiPaths::kNotificationList, std::nullopt,
             [completion](Reply response, Error error) {
         if (!completion)
             return;
@@ -451,13 +387,13 @@ void OONetWorkTool::systemSetting(const MessageCompletion &completion)
                        {QStringLiteral("platform"), QStringLiteral("mac")}};
     if (const std::optional<qint64> userId = currentUserId())
         params.insert(QStringLiteral("userId"), *userId);
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kSystemSetting,
                 params, &parseResponse, completion);
 }
 
 void OONetWorkTool::updateApp(const ErrorCompletion &completion)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/update_app"), std::nullopt,
+    request(QStringLiteral("GET"), ApiPaths::kUpdateApp, std::nullopt,
             [completion](Reply response, Error error) {
         printReply(response, error);
         if (!completion)
@@ -482,19 +418,19 @@ void OONetWorkTool::resourcePackageVersion(const MessageCompletion &completion)
                        {QStringLiteral("platform"), QStringLiteral("mac")}};
     if (const std::optional<qint64> userId = currentUserId())
         params.insert(QStringLiteral("userId"), *userId);
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/commons/resource_package_version"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kResourcePackageVersion,
                 params, &parseResponse, completion);
 }
 
 void OONetWorkTool::routerFiles(const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/commons/get_router_files"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kRouterFiles,
                 QJsonObject{{QStringLiteral("platform"), QStringLiteral("mac")}}, &parseResourceResponse, completion);
 }
 
 void OONetWorkTool::getQRCode(const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/get_qr_code"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kGetQRCode,
                 QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}}, &parseResponse, completion);
 }
 
@@ -503,74 +439,74 @@ void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const MessageComple
     QJsonObject params = qrRecord;
     params.insert(QStringLiteral("platform"), 2);
     params.insert(QStringLiteral("app_name"), ProtocolConfig::projectName());
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/scancode/query_qr_code"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kQueryQRCode,
                 params, &parseResponse, completion);
 }
 
 void OONetWorkTool::signInByQRCode(const QString &token, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kSignInByQRCode,
                 QJsonObject{{QStringLiteral("token"), token}}, &parseQRSignInResponse, completion);
 }
 
 void OONetWorkTool::sendRegisterCode(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_register_code"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kSendRegisterCode,
                 params, &parseAccountEditResponse, completion);
 }
 
 void OONetWorkTool::sendEmail(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/send_email"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kSendEmail,
                 params, &parseCodeSendResponse, completion);
 }
 
 void OONetWorkTool::registerAccount(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/register"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kAccountRegister,
                 params, &parseRegisterResponse, completion);
 }
 
 void OONetWorkTool::getBackPassword(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/get_back_password"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kGetBackPassword,
                 params, &parseResponse, completion);
 }
 
 void OONetWorkTool::boundAccount(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/registers/bound_account"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kBoundAccount,
                 params, &parseCodeSendResponse, completion);
 }
 
 void OONetWorkTool::updatePassword(const QJsonObject &params, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/users/update_password"),
+    requestRead(QStringLiteral("POST"), ApiPaths::kUpdatePassword,
                 params, &parseResponse, completion);
 }
 
 void OONetWorkTool::messageList(int page, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/messages_v3"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kMessages,
                 QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::readMessage(qint64 messageId)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/read"),
+    request(QStringLiteral("GET"), ApiPaths::kMessageRead,
             QJsonObject{{QStringLiteral("messageId"), QString::number(messageId)}},
             [](Reply response, Error error) { logResponse(response, error); });
 }
 
 void OONetWorkTool::feedbackList(int page, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback_list"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kFeedbackList,
                 QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}}, &parseResponse, completion);
 }
 
 void OONetWorkTool::feedbackRecord(qint64 feedbackId, const MessageCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), QStringLiteral("/api/client/society/users/feedback/record"),
+    requestRead(QStringLiteral("GET"), ApiPaths::kFeedbackRecord,
                 QJsonObject{{QStringLiteral("feedback_id"), feedbackId}}, &parseResponse, completion);
 }
 
@@ -601,7 +537,7 @@ void OONetWorkTool::createFeedback(const QString &kind, const std::optional<QLis
     parts << MultipartPart{QStringLiteral("contact_info"), contact.value_or(QString()).toUtf8(), {}, {}};
     parts << MultipartPart{QStringLiteral("kind"), kind.toUtf8(), {}, {}};
     parts << appInfoParts();
-    OONetWork::shared().uploadMultipart(apiUrl(QStringLiteral("/api/client/society_v2/users/create_feedbacks")), parts,
+    OONetWork::shared().uploadMultipart(apiUrl(ApiPaths::kCreateFeedbacks), parts,
                                         OONetWork::buildCommonHeaders({}, true),
                                         [completion](std::optional<QByteArray> body, std::optional<NetError> error) {
         handleUploadReply(body, error, completion);
@@ -619,7 +555,7 @@ void OONetWorkTool::resendFeedback(const QList<QByteArray> &images, const QStrin
         parts << MultipartPart{QStringLiteral("content"), content->toUtf8(), {}, {}};
     parts << MultipartPart{QStringLiteral("userFeedbackId"), QByteArray::number(feedbackId), {}, {}};
     parts << appInfoParts();
-    OONetWork::shared().uploadMultipart(apiUrl(QStringLiteral("/api/client/society/users/feedback/resend")), parts,
+    OONetWork::shared().uploadMultipart(apiUrl(ApiPaths::kFeedbackResend), parts,
                                         OONetWork::buildCommonHeaders({}, false),
                                         [completion](std::optional<QByteArray> body, std::optional<NetError> error) {
         handleUploadReply(body, error, completion);

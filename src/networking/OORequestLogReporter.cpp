@@ -11,6 +11,7 @@
 #include "networking/NetworkLog.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "common/ApiPaths.h"
 
 OORequestLogReporter::OORequestLogReporter(QObject *parent)
     : QObject(parent)
@@ -55,7 +56,7 @@ void OORequestLogReporter::upload()
         if (self && self->m_uploading && self->m_attempt == attempt)
             self->finish(false, ids);
     });
-    const QString url = OONetWorkTool::apiUrl(QStringLiteral("/api/client/society_v2/commons/requestLog"));
+    const QString url = OONetWorkTool::apiUrl(ApiPaths::kRequestLog);
     OONetWork::shared().requestData(QStringLiteral("POST"), url, true, QJsonObject{{QStringLiteral("logs"), logs}}, std::nullopt,
                                     [self, attempt, ids](std::optional<QJsonObject> response, std::optional<NetError>) {
         if (!self || self->m_attempt != attempt || !self->m_uploading)

@@ -15,6 +15,7 @@
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
                                const std::optional<QString> &dataId, const std::optional<QJsonObject> &params)
 {
     const QJsonObject record = buildEvent(event, url, dataId, params);
-    const QString target = OONetWorkTool::apiUrl(QStringLiteral("/api/log/v1/client/actionTrack"));
+    const QString target = OONetWorkTool::apiUrl(ApiPaths::kActionTrack);
     QPointer<XSAnalyticsManager> self(this);
     QMetaObject::invokeMethod(m_worker, [self, target, record] {
         if (self)

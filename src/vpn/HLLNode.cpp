@@ -2,7 +2,7 @@
 
 #include <QDebug>
 
-#include <cmath>
+#include "common/JsonUtils.h"
 
 HLLNode HLLNode::fromDictionary(const QJsonObject &dictionary)
 {
@@ -30,11 +30,8 @@ void HLLNode::setValueForKey(const QString &key, const QJsonValue &value)
         *target = value.toString();
         return;
     }
-    if (value.isDouble()) {
-        const double number = value.toDouble();
-        if (std::isfinite(number) && number == std::floor(number) && std::fabs(number) < 9.0e15)
-            *target = QString::number(qint64(number));
-    }
+    if (const std::optional<qint64> number = JsonUtils::integer(value))
+        *target = QString::number(*number);
 }
 
 std::optional<QString> *HLLNode::field(const QString &key)

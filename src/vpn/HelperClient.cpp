@@ -1,33 +1,18 @@
 #include "vpn/HelperClient.h"
 
+#include "common/HelperProtocol.h"
+
 #include <QDateTime>
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
 #include <QProcess>
 #include <QTimer>
 
-#include <cmath>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr qint64 kMaxReplyLine = 1024 * 1024;
 constexpr int kRetryIntervalMs = 100;
-
-// The daemon is the user's own (or root's). Where the socket sits in a shared folder (/tmp when
-// there is no runtime folder), another user could be listening there first and answer in its
-// name: its word would be taken for whether the desktop proxy is set.
-bool peerIsTrusted(qintptr descriptor)
-{
-    struct ucred credentials = {};
-    socklen_t length = sizeof(credentials);
-    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
-        return false;
-    return credentials.uid == ::geteuid() || credentials.uid == 0;
-}
 
 QJsonValue optionalText(const std::optional<QString> &text)
 {
@@ -54,11 +39,7 @@ HelperClient::~HelperClient()
 
 QString HelperClient::defaultSocketPath()
 {
-    // The daemon's own default; both sides must agree without talking first.
-    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists())
-        return QDir::tempPath() + QStringLiteral("/ostrel-helper-%1.sock").arg(::geteuid());
-    return folder + QStringLiteral("/ostrel-helper.sock");
+    return HelperProtocol::defaultSocketPath();
 }
 
 HelperClient::ErrorReply HelperClient::orNothing(ErrorReply reply)
@@ -70,7 +51,7 @@ HelperClient::ErrorReply HelperClient::orNothing(ErrorReply reply)
 
 void HelperClient::getVersion(VersionReply reply)
 {
-    call(QStringLiteral("getVersion"), {}, [reply](const QJsonValue &result, const QString &, bool transport) {
+    call(HelperProtocol::kGetVersion, {}, [reply](const QJsonValue &result, const QString &, bool transport) {
         if (transport || !reply)
             return;
         reply(result.isString() ? result.toString() : QString());
@@ -90,7 +71,7 @@ void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std:
         {QStringLiteral("ignoreList"), QJsonArray::fromStringList(ignoreList)},
     };
     ErrorReply done = orNothing(std::move(reply));
-    call(QStringLiteral("enableProxy"), params, [done](const QJsonValue &, const QString &error, bool) {
+    call(HelperProtocol::kEnableProxy, params, [done](const QJsonValue &, const QString &error, bool) {
         done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
     });
 }
@@ -98,7 +79,7 @@ void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std:
 void HelperClient::disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply)
 {
     ErrorReply done = orNothing(std::move(reply));
-    call(QStringLiteral("disableProxy"), {{QStringLiteral("filterInterface"), filterInterface}},
+    call(HelperProtocol::kDisableProxy, {{QStringLiteral("filterInterface"), filterInterface}},
          [done](const QJsonValue &, const QString &error, bool) {
              done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
          });
@@ -114,14 +95,14 @@ void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, co
         {QStringLiteral("filterInterface"), filterInterface},
     };
     ErrorReply done = orNothing(std::move(reply));
-    call(QStringLiteral("restoreProxy"), params, [done](const QJsonValue &, const QString &error, bool) {
+    call(HelperProtocol::kRestoreProxy, params, [done](const QJsonValue &, const QString &error, bool) {
         done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
     });
 }
 
 void HelperClient::getCurrentProxySetting(SettingsReply reply)
 {
-    call(QStringLiteral("getCurrentProxySetting"), {}, [reply](const QJsonValue &result, const QString &, bool transport) {
+    call(HelperProtocol::kGetCurrentProxySetting, {}, [reply](const QJsonValue &result, const QString &, bool transport) {
         if (transport || !reply)
             return;
         reply(result.toObject());
@@ -156,7 +137,7 @@ void HelperClient::onConnected()
 {
     if (!m_socket)
         return;
-    if (!peerIsTrusted(m_socket->socketDescriptor())) {
+    if (!HelperProtocol::clientTrustsPeer(HelperProtocol::peerUid(m_socket->socketDescriptor()))) {
         const QList<qint64> ids = pendingIds(false);
         resetSocket();
         // Possibly still inside the caller's call: answer from the event loop.
@@ -217,16 +198,14 @@ void HelperClient::onReadyRead()
         m_buffer.remove(0, newline + 1);
         const QJsonObject reply = QJsonDocument::fromJson(line).object();
         const QJsonValue id = reply.value(QStringLiteral("id"));
-        // Our ids are whole numbers from 1; anything else answers nothing we asked (1.5 is not
-        // call 1, and a number past qint64 would not even convert).
-        const double number = id.toDouble();
-        if (!id.isDouble() || !(number >= 1 && number <= 9007199254740992.0) || std::trunc(number) != number)
+        const std::optional<qint64> number = HelperProtocol::replyId(id);
+        if (!number)
             continue;
         const QJsonValue error = reply.value(QStringLiteral("error"));
         const QString errorText = error.isString() ? error.toString()
                                   : (error.isUndefined() || error.isNull()) ? QString()
                                                                              : QStringLiteral("malformed helper reply");
-        finish(static_cast<qint64>(number), reply.value(QStringLiteral("result")), errorText, false);
+        finish(*number, reply.value(QStringLiteral("result")), errorText, false);
     }
     if (!self)
         return;

@@ -1,12 +1,13 @@
 #include "vpn/OOHomeNodeModel.h"
 
 #include "common/DefaultsKeys.h"
+#include "common/JsonUtils.h"
 #include "common/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <cmath>
+#include <climits>
 
 namespace {
 
@@ -16,10 +17,8 @@ std::optional<int> readInt(const QJsonObject &json, const QString &key)
 {
     const QJsonValue value = json.value(key);
     if (value.isDouble()) {
-        const double number = value.toDouble();
-        if (std::isfinite(number) && number == std::floor(number) && std::fabs(number) < 2147483648.0)
-            return int(number);
-        return std::nullopt;
+        const std::optional<qint64> number = JsonUtils::integerIn(value, INT_MIN, INT_MAX);
+        return number ? std::optional<int>(int(*number)) : std::nullopt;
     }
     if (value.isString()) {
         bool ok = false;

@@ -2,7 +2,7 @@
 
 #include <QUuid>
 
-#include <cmath>
+#include "common/JsonUtils.h"
 
 namespace {
 
@@ -30,12 +30,8 @@ ServerProfile ServerProfile::fromDictionary(const QJsonObject &dictionary)
     ServerProfile profile;
     readString(dictionary, "Id", profile.uuid);
     readString(dictionary, "ServerHost", profile.serverHost);
-    const QJsonValue port = dictionary.value(QStringLiteral("ServerPort"));
-    if (port.isDouble()) {
-        const double number = port.toDouble();
-        if (number >= 0 && number <= 65535 && number == std::floor(number))
-            profile.serverPort = quint16(number);
-    }
+    if (const std::optional<qint64> port = JsonUtils::integerIn(dictionary.value(QStringLiteral("ServerPort")), 0, 65535))
+        profile.serverPort = quint16(*port);
     readString(dictionary, "Method", profile.method);
     readString(dictionary, "Password", profile.password);
     readString(dictionary, "Remark", profile.remark);

@@ -59,6 +59,16 @@ TEST(JsonUtilsTest, TruthinessAcceptsBooleansAndZeroOrOne)
     EXPECT_FALSE(intValue(QJsonValue(QStringLiteral("7"))).has_value());
     EXPECT_FALSE(intValue(QJsonValue(1e300)).has_value());
     EXPECT_FALSE(intValue(QJsonValue::Null).has_value());
+
+    // The one integer reader every JSON reader shares: exact up to 2^53, nothing past it.
+    EXPECT_EQ(integer(QJsonValue(9007199254740992.0)), kMaxExactInteger);
+    EXPECT_EQ(integer(QJsonValue(-9007199254740992.0)), -kMaxExactInteger);
+    EXPECT_FALSE(integer(QJsonValue(18014398509481984.0)).has_value());
+    EXPECT_FALSE(integer(QJsonValue(true)).has_value());
+    EXPECT_FALSE(integer(QJsonValue(std::numeric_limits<double>::quiet_NaN())).has_value());
+    EXPECT_EQ(integerIn(QJsonValue(65535), 1, 65535), 65535);
+    EXPECT_FALSE(integerIn(QJsonValue(0), 1, 65535).has_value());
+    EXPECT_FALSE(integerIn(QJsonValue(65535.5), 1, 65536).has_value());
 }
 
 TEST(UrlUtilsTest, QueryValueOfTheFirstItemOfThatName)

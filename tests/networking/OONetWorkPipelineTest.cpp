@@ -21,10 +21,11 @@
 #include "networking/XSAnalyticsManager.h"
 #include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
-const QString kNodeList = QStringLiteral("/api/client/society_v2/nodes/node_list");
+const QString kNodeList = ApiPaths::kNodeList;
 
 struct Outcome
 {
@@ -227,8 +228,8 @@ TEST_F(PipelineTest, RefusesPlainHttpToAnyHostButLoopback)
 TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
 {
     s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/unread_messages"));
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/static/system_setting"));
+    request(QStringLiteral("GET"), ApiPaths::kUnreadMessages);
+    request(QStringLiteral("GET"), ApiPaths::kSystemSetting);
     EXPECT_GE(RequestLogTable().count(), 2);
 
     QSignalSpy uploads(&OORequestLogReporter::shared(), &OORequestLogReporter::uploadFinished);
@@ -244,7 +245,7 @@ TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
     for (const QJsonValue &value : uploaded) {
         const QJsonObject row = value.toObject();
         EXPECT_TRUE(row.value(QStringLiteral("path")).toString().startsWith(QStringLiteral("/api/")));
-        if (row.value(QStringLiteral("path")).toString() == QStringLiteral("/api/client/society_v2/message/unread_messages")) {
+        if (row.value(QStringLiteral("path")).toString() == ApiPaths::kUnreadMessages) {
             sawUnread = true;
             EXPECT_EQ(row.value(QStringLiteral("status")).toInt(), 200);
             EXPECT_EQ(row.value(QStringLiteral("method")).toString(), QStringLiteral("GET"));
@@ -255,9 +256,9 @@ TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
 
 TEST_F(PipelineTest, RequestLogUploadRecoversFromADroppedReply)
 {
-    request(QStringLiteral("GET"), QStringLiteral("/api/client/society_v2/message/unread_messages"));
+    request(QStringLiteral("GET"), ApiPaths::kUnreadMessages);
     OORequestLogReporter::shared().setGiveUpForTesting(300);
-    s_standin->fault(QStringLiteral("/api/client/society_v2/commons/requestLog"), QStringLiteral("wrong_etag"), 1);
+    s_standin->fault(ApiPaths::kRequestLog, QStringLiteral("wrong_etag"), 1);
     QSignalSpy uploads(&OORequestLogReporter::shared(), &OORequestLogReporter::uploadFinished);
     OORequestLogReporter::shared().uploadPending();
     ASSERT_TRUE(uploads.wait(3000));
@@ -291,7 +292,7 @@ TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
     EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("contact_info")).toString(), QString());
     EXPECT_EQ(upload.value(QStringLiteral("fields")).toObject().value(QStringLiteral("project_name")).toString(), QStringLiteral("tamsine"));
 
-    s_standin->fault(QStringLiteral("/api/client/society/users/feedback/resend"), QStringLiteral("bad_body"), 1);
+    s_standin->fault(ApiPaths::kFeedbackResend, QStringLiteral("bad_body"), 1);
     done = false;
     OONetWorkTool::resendFeedback({}, {}, QStringLiteral("more"), 1,
                                   [&](std::optional<QJsonObject> r, std::optional<QString> m) { done = true; reply = r; message = m; });
@@ -423,7 +424,7 @@ TEST_F(PipelineTest, SecretsStayOutOfTheLogUnlessDebuggingIsOn)
 {
     MKUserInfoManager::shared().clearUser();
     MessageCapture capture;
-    const Outcome signIn = request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/login"),
+    const Outcome signIn = request(QStringLiteral("POST"), ApiPaths::kAccountLogin,
                                    QJsonObject{{QStringLiteral("signType"), QStringLiteral("4")},
                                                {QStringLiteral("emailAddress"), QStringLiteral("demo@example.com")},
                                                {QStringLiteral("password"), QStringLiteral("abc12345")}});
@@ -432,7 +433,7 @@ TEST_F(PipelineTest, SecretsStayOutOfTheLogUnlessDebuggingIsOn)
     const std::optional<HHUserInfo> user = MKUserTable().queryUser();
     ASSERT_TRUE(user && user->user && user->user->apiToken);
     const QString token = *user->user->apiToken;
-    request(QStringLiteral("POST"), QStringLiteral("/api/client/society_v2/account/info"));
+    request(QStringLiteral("POST"), ApiPaths::kAccountInfo);
     s_standin->fault(kNodeList, QStringLiteral("bad_body"), 1);
     request(QStringLiteral("GET"), kNodeList);
 

@@ -16,6 +16,7 @@
 #include "networking/NBMessageListModel.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ TEST_F(EndpointsTest, RegistrationThenSignInThenPasswordChange)
                                                     {QStringLiteral("phone"), QStringLiteral("13900000001")}}, cb);
     });
     EXPECT_TRUE(code.reply.has_value());
-    EXPECT_EQ(lastRequest(QStringLiteral("/api/client/society_v2/registers/send_register_code"))
+    EXPECT_EQ(lastRequest(ApiPaths::kSendRegisterCode)
                   .value(QStringLiteral("params")).toObject().value(QStringLiteral("register_type")).toInt(-1), 0);
 
     const Answer registered = ask([](auto cb) {
@@ -185,7 +186,7 @@ TEST_F(EndpointsTest, QrSignInFollowsTheStatusSequence)
         statuses << dataOf(status).value(QStringLiteral("qr_code_status")).toInt(-1);
     }
     EXPECT_EQ(statuses, (QList<int>{0, 1, 2}));
-    const QJsonObject sent = lastRequest(QStringLiteral("/api/client/society_v2/scancode/query_qr_code")).value(QStringLiteral("params")).toObject();
+    const QJsonObject sent = lastRequest(ApiPaths::kQueryQRCode).value(QStringLiteral("params")).toObject();
     EXPECT_EQ(sent.value(QStringLiteral("platform")).toInt(), 2);
     EXPECT_EQ(sent.value(QStringLiteral("token")), record.value(QStringLiteral("token")));
 
@@ -235,7 +236,7 @@ TEST_F(EndpointsTest, AccountInformationAndConnect)
     EXPECT_EQ(code, QStringLiteral("200"));
     ASSERT_TRUE(connection.has_value());
     EXPECT_FALSE(connection->value(QStringLiteral("data")).toObject().value(QStringLiteral("node_list")).toArray().isEmpty());
-    EXPECT_TRUE(lastRequest(QStringLiteral("/api/client/society_v2/nodes/connect2"))
+    EXPECT_TRUE(lastRequest(ApiPaths::kConnect2)
                     .value(QStringLiteral("params")).toObject().value(QStringLiteral("node_info_id")).isDouble());
 
     s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
@@ -269,7 +270,7 @@ TEST_F(EndpointsTest, MessagesNoticesAndFeedback)
     const int before = unread();
     OONetWorkTool::readMessage(*first->id);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return lastRequest(QStringLiteral("/api/client/society_v2/message/read")).value(QStringLiteral("params")).toObject()
+        return lastRequest(ApiPaths::kMessageRead).value(QStringLiteral("params")).toObject()
                    .value(QStringLiteral("messageId")).toString() == QString::number(*first->id);
     }, 5000));
     EXPECT_EQ(unread(), before - 1);
@@ -312,7 +313,7 @@ TEST_F(EndpointsTest, SettingsVersionsAdvertisementsAndHosts)
     signInVisitor();
     const Answer settings = ask([](auto cb) { OONetWorkTool::systemSetting(cb); });
     EXPECT_TRUE(dataOf(settings).value(QStringLiteral("globalsettings")).toObject().value(QStringLiteral("content")).isObject());
-    const QJsonObject sent = lastRequest(QStringLiteral("/api/client/society_v2/static/system_setting")).value(QStringLiteral("params")).toObject();
+    const QJsonObject sent = lastRequest(ApiPaths::kSystemSetting).value(QStringLiteral("params")).toObject();
     EXPECT_EQ(sent.value(QStringLiteral("pageType")).toString(), QStringLiteral("buypage"));
     EXPECT_TRUE(sent.value(QStringLiteral("userId")).isDouble());   // signed in: the user id goes along
 
@@ -326,7 +327,7 @@ TEST_F(EndpointsTest, SettingsVersionsAdvertisementsAndHosts)
         ASSERT_TRUE(ads.reply.has_value()) << type;   // "success" comes as the number 1 here
         EXPECT_FALSE(dataOf(ads).value(QStringLiteral("page_datas")).toArray().isEmpty());
     }
-    EXPECT_EQ(lastRequest(QStringLiteral("/api/client/society_v2/commons/advertisements/type"))
+    EXPECT_EQ(lastRequest(ApiPaths::kAdvertisements)
                   .value(QStringLiteral("params")).toObject().value(QStringLiteral("type")).toString(), QStringLiteral("6"));
 
     std::optional<QJsonObject> update;

@@ -15,6 +15,7 @@
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -185,11 +186,11 @@ TEST(Readers, HomeContentGivesTheCodes)
 
 TEST(Envelope, PathAndParametersRoundTripAndAreSigned)
 {
-    const QString path = OONetWorkTool::encryptPath(QStringLiteral("/api/client/society_v2/account/login"));
+    const QString path = OONetWorkTool::encryptPath(ApiPaths::kAccountLogin);
     ASSERT_TRUE(path.startsWith(QLatin1Char('/')));
     const std::optional<QString> plain = OOAES256::decryptToString(ProtocolConfig::pathKey(), path.mid(1));
     ASSERT_TRUE(plain.has_value());
-    EXPECT_TRUE(plain->startsWith(QStringLiteral("/api/client/society_v2/account/login/")));
+    EXPECT_TRUE(plain->startsWith(ApiPaths::kAccountLogin + QLatin1Char('/')));
 
     const QJsonObject merged = OONetParamManager::shared().mergeAppInfoParameters(QJsonObject{{QStringLiteral("app_name"), QStringLiteral("mine")}});
     EXPECT_EQ(merged.value(QStringLiteral("app_name")).toString(), QStringLiteral("mine"));   // the caller wins

@@ -9,6 +9,7 @@
 
 #include "NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ TEST(StandinService, ScenarioFileSetsFaultsFromTheStart)
 {
     QTemporaryDir dir;
     const QJsonObject scenario{{QStringLiteral("faults"), QJsonArray{QJsonObject{
-        {QStringLiteral("path"), QStringLiteral("/api/client/society_v2/nodes/node_list")},
+        {QStringLiteral("path"), ApiPaths::kNodeList},
         {QStringLiteral("kind"), QStringLiteral("fail")},
         {QStringLiteral("count"), 1}}}}};
     StandinProcess standin;
@@ -62,10 +63,10 @@ TEST(StandinService, RefusesUnsignedAndUnencryptedRequests)
     ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
     int status = 0;
     // A plain path does not decrypt.
-    TestHttp::get(standin.baseUrl() + QStringLiteral("/api/client/society_v2/nodes/node_list?kind=1"), &status);
+    TestHttp::get(standin.baseUrl() + ApiPaths::kNodeList + QStringLiteral("?kind=1"), &status);
     EXPECT_EQ(status, 404);
     // An encrypted path without an envelope gets a sealed refusal, not data.
-    const QByteArray body = TestHttp::get(standin.baseUrl() + OONetWorkTool::encryptPath(QStringLiteral("/api/client/society_v2/nodes/node_list")), &status);
+    const QByteArray body = TestHttp::get(standin.baseUrl() + OONetWorkTool::encryptPath(ApiPaths::kNodeList), &status);
     EXPECT_EQ(status, 200);
     NetError error;
     const std::optional<QJsonObject> reply = OONetWork::decodeResponseBody(body, &error);

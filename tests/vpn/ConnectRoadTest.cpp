@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "ConnectRoadFixture.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ TEST_F(ConnectRoadTest, RefusalOfTheServiceShowsItsMessage)
     EXPECT_EQ(m_view.errors.size(), 1);
     EXPECT_TRUE(enginePids().isEmpty());
 
-    ASSERT_TRUE(m_standin.fault(QStringLiteral("/api/client/society_v2/nodes/connect2"), QStringLiteral("fail"), 1));
+    ASSERT_TRUE(m_standin.fault(ApiPaths::kConnect2, QStringLiteral("fail"), 1));
     UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"id": 101, "kind": 0})"));
     m_view = RecordingView();
     EXPECT_FALSE(connectAndWait());

@@ -17,6 +17,7 @@
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HLLVPNViewModel.h"
 #include "vpn/ProxyConfigRemoteProcessProtocol.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -96,25 +97,25 @@ TEST_F(HLLVPNViewModelRoadTest, RecordsTheLocationThenAsksForTheNode)
 {
     bool called = false;
     HLLVPNViewModel::shared().connect(101, [&](const auto &, const auto &) { called = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return paths().contains("/api/client/v2/nodes/connect"); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paths().contains(ApiPaths::kNodesConnect); }, 10000));
     QTest::qWait(200);
     EXPECT_EQ(m_group().boolValue(HLLAppConstant::is_domestic()), true);
-    EXPECT_LT(paths().indexOf("/api/client/v2/commons/location"), paths().indexOf("/api/client/v2/nodes/connect"));
+    EXPECT_LT(paths().indexOf(ApiPaths::kLocationV2), paths().indexOf(ApiPaths::kNodesConnect));
     // A granted connection starts nothing and calls nothing back.
     EXPECT_FALSE(called);
 }
 
 TEST_F(HLLVPNViewModelRoadTest, FailedLocationEndsSilentlyAndFailedConnectReportsCode101)
 {
-    ASSERT_TRUE(m_standin.fault(QStringLiteral("/api/client/v2/commons/location"), QStringLiteral("http500"), 1));
+    ASSERT_TRUE(m_standin.fault(ApiPaths::kLocationV2, QStringLiteral("http500"), 1));
     bool called = false;
     HLLVPNViewModel::shared().connect(101, [&](const auto &, const auto &) { called = true; });
     QTest::qWait(1000);
     EXPECT_FALSE(called);
-    EXPECT_FALSE(paths().contains("/api/client/v2/nodes/connect"));
+    EXPECT_FALSE(paths().contains(ApiPaths::kNodesConnect));
     EXPECT_FALSE(m_group().contains(HLLAppConstant::is_domestic()));
 
-    ASSERT_TRUE(m_standin.fault(QStringLiteral("/api/client/v2/nodes/connect"), QStringLiteral("fail"), 1));
+    ASSERT_TRUE(m_standin.fault(ApiPaths::kNodesConnect, QStringLiteral("fail"), 1));
     std::optional<HLLVPNViewModel::Failure> failure;
     bool answered = false;
     HLLVPNViewModel::shared().connect(101, [&](const std::optional<QJsonObject> &result,

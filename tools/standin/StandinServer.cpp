@@ -11,6 +11,7 @@
 #include <httplib.h>
 
 #include "StandinProtocol.h"
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -27,8 +28,8 @@ void sendJson(httplib::Response &res, const QJsonObject &object, int status = 20
 
 bool isUploadPath(const QString &path)
 {
-    return path == QLatin1String("/api/client/society_v2/users/create_feedbacks")
-        || path == QLatin1String("/api/client/society/users/feedback/resend");
+    return path == ApiPaths::kCreateFeedbacks
+        || path == ApiPaths::kFeedbackResend;
 }
 
 } // namespace

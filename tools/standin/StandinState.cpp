@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QRandomGenerator>
+#include "common/ApiPaths.h"
 
 namespace {
 
@@ -209,7 +210,7 @@ void StandinState::registerHandlers()
         return body(user);
     };
 
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/account/login"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kAccountLogin, [this](const Request &r) {
         const QString signType = text(r.params, QStringLiteral("signType"));
         if (signType == QLatin1String("1"))
             return signInReply(newUser(true, QString()));
@@ -223,7 +224,7 @@ void StandinState::registerHandlers()
             return failure(QStringLiteral("账号或密码错误"), 400);
         return signInReply(entry.value(QStringLiteral("user")).toObject());
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/account/info"), [this, needUser](const Request &r) {
+    m_handlers.insert(ApiPaths::kAccountInfo, [this, needUser](const Request &r) {
         return needUser(r, [this](QJsonObject user) {
             return ok(QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("exist_new_message"), 1},
                                   {QStringLiteral("proxy_session_id"), randomHex(8)}, {QStringLiteral("user"), user},
@@ -251,11 +252,11 @@ void StandinState::registerHandlers()
         m_accounts.insert(account, QJsonObject{{QStringLiteral("password"), text(r.params, QStringLiteral("password"))}, {QStringLiteral("user"), user}});
         return signInReply(user);
     };
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/account/register"), registerAccount);
+    m_handlers.insert(ApiPaths::kAccountRegister, registerAccount);
     auto codeSent = [](const Request &) { return ok(); };
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/registers/send_register_code"), codeSent);
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/registers/send_email"), codeSent);
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/registers/bound_account"), [this, needUser](const Request &r) {
+    m_handlers.insert(ApiPaths::kSendRegisterCode, codeSent);
+    m_handlers.insert(ApiPaths::kSendEmail, codeSent);
+    m_handlers.insert(ApiPaths::kBoundAccount, [this, needUser](const Request &r) {
         return needUser(r, [this, r](QJsonObject user) {
             if (text(r.params, QStringLiteral("register_valid_code")) != kCode)
                 return failure(QStringLiteral("验证码错误"), 400);
@@ -277,7 +278,7 @@ void StandinState::registerHandlers()
             return ok();
         });
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/users/get_back_password"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kGetBackPassword, [this](const Request &r) {
         if (text(r.params, QStringLiteral("register_valid_code")) != kCode)
             return failure(QStringLiteral("验证码错误"), 400);
         const QString account = text(r.params, QStringLiteral("account"));
@@ -288,7 +289,7 @@ void StandinState::registerHandlers()
         m_accounts.insert(account, entry);
         return ok();
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/users/update_password"), [this, needUser](const Request &r) {
+    m_handlers.insert(ApiPaths::kUpdatePassword, [this, needUser](const Request &r) {
         return needUser(r, [this, r](QJsonObject user) {
             if (text(r.params, QStringLiteral("new_password")) != text(r.params, QStringLiteral("new_password_again")))
                 return failure(QStringLiteral("两次密码不一致"), 400);
@@ -303,25 +304,25 @@ void StandinState::registerHandlers()
             return ok();
         });
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/scancode/get_qr_code"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kGetQRCode, [this](const Request &) {
         m_qrToken = randomHex(16);
         m_qrStatus = 0;
         return ok(QJsonObject{{QStringLiteral("token"), m_qrToken}, {QStringLiteral("qr_id"), randomHex(4)},
                               {QStringLiteral("expire_seconds"), 120}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/scancode/query_qr_code"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kQueryQRCode, [this](const Request &) {
         // Each query moves the code one step on: shown, scanned, confirmed.
         const int status = m_forcedQrStatus >= 0 ? m_forcedQrStatus : m_qrStatus;
         if (m_forcedQrStatus < 0 && m_qrStatus < 2)
             ++m_qrStatus;
         return ok(QJsonObject{{QStringLiteral("qr_code_status"), status}, {QStringLiteral("token"), m_qrToken}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/scancode/sign_in_by_qr_code"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kSignInByQRCode, [this](const Request &r) {
         if (m_qrToken.isEmpty() || text(r.params, QStringLiteral("token")) != m_qrToken)
             return failure(QStringLiteral("二维码已失效"), 400);
         return signInReply(m_accounts.value(QStringLiteral("13800000000")).value(QStringLiteral("user")).toObject());
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/nodes/node_list"), [this](const Request &) { return ok(lines()); });
+    m_handlers.insert(ApiPaths::kNodeList, [this](const Request &) { return ok(lines()); });
     auto connect = [this, needUser](const Request &r) {
         return needUser(r, [this, r](QJsonObject user) {
             qint64 id = r.params.value(QStringLiteral("node_info_id")).toInteger();
@@ -330,16 +331,16 @@ void StandinState::registerHandlers()
             return connectReply(id, user);
         });
     };
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/nodes/connect2"), connect);
-    m_handlers.insert(QStringLiteral("/api/client/v2/nodes/connect"), connect);
-    m_handlers.insert(QStringLiteral("/api/client/v2/commons/location"), [](const Request &) {
+    m_handlers.insert(ApiPaths::kConnect2, connect);
+    m_handlers.insert(ApiPaths::kNodesConnect, connect);
+    m_handlers.insert(ApiPaths::kLocationV2, [](const Request &) {
         return ok(QJsonObject{{QStringLiteral("is_domestic"), 1}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/v2/nodes/report_connection_log"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kReportConnectionLog, [this](const Request &r) {
         m_connectionReports.append(r.params);
         return ok();
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/advertisements/type"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kAdvertisements, [this](const Request &r) {
         const int type = text(r.params, QStringLiteral("type")).toInt();
         const QString archive = type == 6 ? QStringLiteral("banner") : QStringLiteral("splash");
         QJsonObject reply = ok(QJsonObject{{QStringLiteral("page_datas"), QJsonArray{QJsonObject{
@@ -351,15 +352,15 @@ void StandinState::registerHandlers()
         reply.insert(QStringLiteral("success"), 1);
         return reply;
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/message/unread_messages"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kUnreadMessages, [this](const Request &) {
         int unread = 0;
         for (const QJsonValue &m : std::as_const(m_messages))
             unread += m.toObject().value(QStringLiteral("isRead")).toInt() == 0 ? 1 : 0;
         return ok(QJsonObject{{QStringLiteral("active_message"), 1}, {QStringLiteral("feedback_message"), 0},
                               {QStringLiteral("system_message"), unread}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/message/messages_v3"), [this](const Request &) { return ok(m_messages); });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/message/read"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kMessages, [this](const Request &) { return ok(m_messages); });
+    m_handlers.insert(ApiPaths::kMessageRead, [this](const Request &r) {
         const qint64 id = text(r.params, QStringLiteral("messageId")).toLongLong();
         for (int i = 0; i < m_messages.size(); ++i) {
             QJsonObject m = m_messages.at(i).toObject();
@@ -370,20 +371,20 @@ void StandinState::registerHandlers()
         }
         return ok();
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/notifications/list"), [](const Request &) {
+    m_handlers.insert(ApiPaths::kNotificationList, [](const Request &) {
         return ok(QJsonObject{{QStringLiteral("page_datas"), QJsonArray{QJsonObject{
             {QStringLiteral("id"), 7}, {QStringLiteral("title"), QStringLiteral("服务公告")},
             {QStringLiteral("body"), QStringLiteral("The stand-in service is running.")},
             {QStringLiteral("frequency"), 5}, {QStringLiteral("times"), 1}, {QStringLiteral("nextPushSeconds"), 3600},
             {QStringLiteral("template"), QStringLiteral("text")}}}}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/static/system_setting"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kSystemSetting, [this](const Request &) {
         QJsonObject content{{QStringLiteral("staticurl"), m_baseUrl + QStringLiteral("/static/")}};
         for (const QString &key : {QStringLiteral("buypage"), QStringLiteral("invite"), QStringLiteral("lottery")})
             content.insert(key, m_archives.relativeUrl(key));
         return ok(QJsonObject{{QStringLiteral("globalsettings"), QJsonObject{{QStringLiteral("content"), content}}}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/update_app"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kUpdateApp, [this](const Request &) {
         return ok(QJsonObject{{QStringLiteral("settings"), QJsonObject{
             {QStringLiteral("update_state"), m_updateState},
             {QStringLiteral("update_url"), m_baseUrl + QStringLiteral("/static/installer.dmg")},
@@ -393,24 +394,24 @@ void StandinState::registerHandlers()
             {QStringLiteral("jump_url"), m_baseUrl + QStringLiteral("/static/page.html")},
             {QStringLiteral("is_update"), m_updateState > 0 ? 1 : 0}}}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/resource_package_version"), [](const Request &) {
+    m_handlers.insert(ApiPaths::kResourcePackageVersion, [](const Request &) {
         return ok(QJsonObject{{QStringLiteral("aclVersion"), 2}, {QStringLiteral("h5Version"), QStringLiteral("2")},
                               {QStringLiteral("domainVersion"), QStringLiteral("1")}, {QStringLiteral("notificationVersion"), 1}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/get_router_files"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kRouterFiles, [this](const Request &) {
         QJsonObject files;
         for (const QString &list : {QStringLiteral("gfwlist"), QStringLiteral("global"), QStringLiteral("gfwlist_KR"), QStringLiteral("gfwlist_otd")})
             files.insert(list, QJsonObject{{QStringLiteral("file_path"), m_archives.relativeUrl(list)}, {QStringLiteral("updated_at"), 2}});
         return ok(files);
     });
-    m_handlers.insert(QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kDomainHosts, [this](const Request &) {
         return ok(QJsonObject{{QStringLiteral("inner"), QJsonObject{{QStringLiteral("content"), QJsonArray::fromStringList(m_innerHosts)}}},
                               {QStringLiteral("out"), QJsonObject{{QStringLiteral("content"), QJsonArray::fromStringList(m_outUrls)}}}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society/users/feedback_list"), [this](const Request &) {
+    m_handlers.insert(ApiPaths::kFeedbackList, [this](const Request &) {
         return ok(QJsonObject{{QStringLiteral("page_datas"), m_feedback}});
     });
-    m_handlers.insert(QStringLiteral("/api/client/society/users/feedback/record"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kFeedbackRecord, [this](const Request &r) {
         const qint64 id = r.params.value(QStringLiteral("feedback_id")).toInteger();
         QJsonObject vo;
         for (const QJsonValue &f : std::as_const(m_feedback)) {
@@ -424,11 +425,11 @@ void StandinState::registerHandlers()
         }
         return ok(QJsonObject{{QStringLiteral("feedbackVo"), vo}, {QStringLiteral("record"), records}, {QStringLiteral("state"), 1}});
     });
-    m_handlers.insert(QStringLiteral("/api/log/v1/client/actionTrack"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kActionTrack, [this](const Request &r) {
         m_analytics.append(r.params);
         return ok();
     });
-    m_handlers.insert(QStringLiteral("/api/client/society_v2/commons/requestLog"), [this](const Request &r) {
+    m_handlers.insert(ApiPaths::kRequestLog, [this](const Request &r) {
         for (const QJsonValue &row : r.params.value(QStringLiteral("logs")).toArray())
             m_requestLogs.append(row);
         return ok();

@@ -1,0 +1,71 @@
+#include "common/HelperProtocol.h"
+
+#include "common/JsonUtils.h"
+
+#include <QDir>
+#include <QJsonDocument>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace HelperProtocol {
+
+QString defaultSocketPath()
+{
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !QDir(folder).exists())
+        return QDir::tempPath() + QStringLiteral("/ostrel-helper-%1.sock").arg(::geteuid());
+    return folder + QStringLiteral("/ostrel-helper.sock");
+}
+
+qint64 peerUid(qintptr descriptor)
+{
+    struct ucred credentials = {};
+    socklen_t length = sizeof(credentials);
+    if (::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
+        return -1;
+    return credentials.uid;
+}
+
+bool helperAcceptsPeer(qint64 uid)
+{
+    return uid == static_cast<qint64>(::geteuid());
+}
+
+bool clientTrustsPeer(qint64 uid)
+{
+    return uid == static_cast<qint64>(::geteuid()) || uid == 0;
+}
+
+std::optional<Request> parseRequest(const QByteArray &line)
+{
+    if (line.trimmed().isEmpty())
+        return std::nullopt;
+    Request request;
+    request.id = QJsonValue::Null;
+    const QJsonDocument document = QJsonDocument::fromJson(line);
+    if (!document.isObject()) {
+        request.error = QStringLiteral("malformed request");
+        return request;
+    }
+    const QJsonObject object = document.object();
+    const QJsonValue id = object.value(QStringLiteral("id"));
+    if (id.isDouble() || id.isString())
+        request.id = id;
+    const QJsonValue method = object.value(QStringLiteral("method"));
+    const QJsonValue params = object.value(QStringLiteral("params"));
+    if (!method.isString() || !(params.isUndefined() || params.isObject())) {
+        request.error = QStringLiteral("malformed request");
+        return request;
+    }
+    request.method = method.toString();
+    request.params = params.toObject();
+    return request;
+}
+
+std::optional<qint64> replyId(const QJsonValue &id)
+{
+    return JsonUtils::integerIn(id, 1, JsonUtils::kMaxExactInteger);
+}
+
+} // namespace HelperProtocol
