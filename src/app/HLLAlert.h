@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+class HLLAlert
+{
+public:
+    // Kept for callers that report a message this way; the messages are shown by the toasts.
+    static void alertWithMessage(const QString &message, QWidget *view)
+    {
+        Q_UNUSED(message);
+        Q_UNUSED(view);
+    }
+
+private:
+    HLLAlert() = delete;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+class LMCommonHelper
+{
+public:
+    // Callers asked this to choose a look for one system release; no release here needs it.
+    static bool isMacOS11() { return false; }
+
+private:
+    LMCommonHelper() = delete;
+};

@@ -1,0 +1,8 @@
+#include "OOSigActionTool.h"
+
+#include "CrashReporter.h"
+
+bool OOSigActionTool::RegisterSigAction()
+{
+    return CrashReporter::start();
+}

@@ -1,0 +1,193 @@
+#include "app/CrashReporter.h"
+#include "app/LaunchAtLoginController.h"
+#include "app/NBFullDiskAccessManager.h"
+#include "app/QRCodeImage.h"
+#include "app/ScreenQRScanner.h"
+#include "app/ShortcutsController.h"
+#include "common/DefaultsKeys.h"
+#include "common/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Points XDG_CONFIG_HOME at a fresh folder while it lives.
+class ConfigHome
+{
+public:
+    ConfigHome()
+        : m_old(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+    }
+    ~ConfigHome() { qputenv("XDG_CONFIG_HOME", m_old); }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_old;
+};
+
+TEST(LaunchAtLoginTest, WritesAndRemovesTheAutostartEntryAndAppliesTheStoredChoice)
+{
+    ConfigHome home;
+    UserDefaults::standard().setBool(DefaultsKeys::LaunchAtLogin, false);
+    const QString entry = home.path() + QStringLiteral("/autostart/ostrel.desktop");
+    EXPECT_EQ(LaunchAtLoginController::autostartFilePath(), entry);
+
+    LaunchAtLoginController controller(QStringLiteral("/opt/Ostrel Client/bin/ostrel"));
+    EXPECT_FALSE(controller.launchAtLogin());
+    EXPECT_FALSE(QFileInfo::exists(entry));
+
+    ASSERT_TRUE(controller.setLaunchAtLogin(true));
+    EXPECT_TRUE(controller.launchAtLogin());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::LaunchAtLogin));
+    const QByteArray text = readAll(entry);
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(text.contains("Type=Application\n"));
+    EXPECT_TRUE(text.contains("Exec=\"/opt/Ostrel Client/bin/ostrel\"\n")) << text.toStdString();
+
+    // The next start re-applies the stored choice: a deleted entry comes back.
+    QFile::remove(entry);
+    LaunchAtLoginController nextRun(QStringLiteral("/usr/bin/ostrel"));
+    EXPECT_TRUE(nextRun.launchAtLogin());
+    EXPECT_TRUE(readAll(entry).contains("Exec=\"/usr/bin/ostrel\"\n"));
+
+    ASSERT_TRUE(nextRun.setLaunchAtLogin(false));
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::LaunchAtLogin));
+}
+
+TEST(LaunchAtLoginTest, ARefusedWriteLeavesStateAndStoredChoiceAlone)
+{
+    ConfigHome home;
+    UserDefaults::standard().setBool(DefaultsKeys::LaunchAtLogin, false);
+    LaunchAtLoginController controller(QStringLiteral("/usr/bin/ostrel"));
+    // A file where the autostart folder should be.
+    QFile blocker(home.path() + QStringLiteral("/autostart"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    EXPECT_FALSE(controller.setLaunchAtLogin(true));
+    EXPECT_FALSE(controller.launchAtLogin());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::LaunchAtLogin));
+}
+
+TEST(LaunchAtLoginTest, ExecQuotingFollowsTheDesktopEntryRules)
+{
+    const QByteArray entry = LaunchAtLoginController::desktopEntry(QStringLiteral("/home/a\"b/$x/100%/c\\d"));
+    EXPECT_TRUE(entry.contains("Exec=\"/home/a\\\\\"b/\\\\$x/100%%/c\\\\\\\\d\"\n")) << entry.toStdString();
+    EXPECT_TRUE(LaunchAtLoginController::desktopEntry(QStringLiteral("/bin/a\nExec=evil")).isEmpty());
+}
+
+// Reads the module at (x, y) of a code drawn `scale` pixels per module from the image's top-left.
+bool dark(const QImage &image, int scale, int x, int y)
+{
+    const QColor c = image.pixelColor(x * scale + scale / 2, y * scale + scale / 2);
+    return c.alpha() == 255 && c.lightness() < 128;
+}
+
+// A finder pattern: a dark 7x7 ring, a light ring inside, a dark 3x3 centre, light around it.
+bool finderAt(const QImage &image, int scale, int left, int top)
+{
+    for (int y = -1; y <= 7; ++y) {
+        for (int x = -1; x <= 7; ++x) {
+            const int ring = qMax(qAbs(x - 3), qAbs(y - 3));
+            const bool expected = ring == 3 || ring <= 1;
+            if (dark(image, scale, left + x, top + y) != expected)
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(QRCodeImageTest, DrawsFinderSquaresAtThreeCornersOnAWhiteMargin)
+{
+    // 14 bytes of UTF-8 need version 2 at level Q: 25 modules, 27 with the margin, 8 pixels each.
+    const QString text = QStringLiteral("ss://一二三");
+    const QImage image = createQRImage(text, QSize(27 * 8, 27 * 8));
+    ASSERT_FALSE(image.isNull());
+    ASSERT_EQ(image.size(), QSize(216, 216));
+    const int width = 25;
+    EXPECT_TRUE(finderAt(image, 8, 1, 1));
+    EXPECT_TRUE(finderAt(image, 8, 1 + width - 7, 1));
+    EXPECT_TRUE(finderAt(image, 8, 1, 1 + width - 7));
+    EXPECT_FALSE(finderAt(image, 8, 1 + width - 7, 1 + width - 7));
+    for (int i = 0; i < 27; ++i) {
+        EXPECT_FALSE(dark(image, 8, i, 0));
+        EXPECT_FALSE(dark(image, 8, 0, i));
+    }
+}
+
+TEST(QRCodeImageTest, FitsTheSmallerSideAndLeavesTheRestTransparent)
+{
+    const QImage image = createQRImage(QStringLiteral("hello"), QSize(100, 60));
+    ASSERT_EQ(image.size(), QSize(100, 60));
+    // The code is 60 pixels square at the bottom-left; the right-hand strip stays transparent.
+    EXPECT_EQ(image.pixelColor(99, 30).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 255);
+    EXPECT_EQ(image.pixelColor(59, 59).alpha(), 255);
+    EXPECT_TRUE(createQRImage(QStringLiteral("x"), QSize()).isNull());
+    EXPECT_TRUE(createQRImage(QString(8000, QLatin1Char('x')), QSize(100, 100)).isNull());
+}
+
+TEST(SystemIntegrationTest, LinuxAnswersWhatItCanAndSaysWhatItCannot)
+{
+    EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::Access));
+    EXPECT_EQ(NBFullDiskAccessManager::getUserHomePath(), QDir::homePath());
+    NBFullDiskAccessManager::setStatusForTesting(NBFullDiskAccessManager::NoAccess);
+    EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::NoAccess));
+    NBFullDiskAccessManager::setStatusForTesting(std::nullopt);
+    EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::Access));
+
+    EXPECT_EQ(ShortcutsController::bindShortcuts(), ShortcutsController::Binding::Unavailable);
+    EXPECT_EQ(scanScreensForQRCode(), ScreenQRScan::Unavailable);
+}
+
+// The crash happens in a forked child; the parent sees how it ended and reads the report.
+void crashWithReport(const QString &folder, int signal)
+{
+    if (!CrashReporter::start(folder))
+        std::_Exit(3);
+    if (signal == SIGSEGV) {
+        volatile int *nowhere = nullptr;
+        *nowhere = 1;
+    }
+    if (signal == SIGABRT)
+        std::abort();
+    std::raise(signal);
+    std::_Exit(0);
+}
+
+TEST(CrashReporterTest, ACrashIsReportedAndStillEndsTheProcessByItsSignal)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("crashes"));
+    for (const int signal : {SIGSEGV, SIGABRT, SIGFPE}) {
+        const int before = int(CrashReporter::reports(folder).size());
+        EXPECT_EXIT(crashWithReport(folder, signal), ::testing::KilledBySignal(signal), "");
+        const QStringList reports = CrashReporter::reports(folder);
+        ASSERT_EQ(reports.size(), before + 1) << signal;
+        const QByteArray text = readAll(reports.last());
+        EXPECT_TRUE(text.startsWith("signal " + QByteArray::number(signal) + " (")) << text.toStdString();
+        EXPECT_TRUE(text.contains("backtrace:\n"));
+        EXPECT_EQ(QFileInfo(reports.last()).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
+    }
+}
+
+} // namespace
