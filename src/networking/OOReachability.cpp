@@ -55,10 +55,21 @@ void OOReachability::start()
     // The platform reports changes only: hand the first state over ourselves, after the caller
     // has had the chance to connect.
     QPointer<OOReachability> self(this);
-    QTimer::singleShot(0, this, [self, first] {
-        if (self)
+    const quint64 start = ++m_startCount;
+    QTimer::singleShot(0, this, [self, first, start] {
+        if (self && self->m_startCount == start)
             self->report(first);
     });
+}
+
+void OOReachability::resetForTesting()
+{
+    if (QNetworkInformation *info = QNetworkInformation::instance())
+        disconnect(info, nullptr, this, nullptr);
+    m_started = false;
+    m_status = Status::Unknown;
+    // A first report still queued from an earlier start belongs to that start.
+    ++m_startCount;
 }
 
 OOReachability::Status OOReachability::status() const

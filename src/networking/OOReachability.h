@@ -19,6 +19,10 @@ public:
     Status status() const;
     static QString statusName(Status status);
 
+    // Back to the state before start(): not started, status unknown, no backend wiring. Tests
+    // share one process-wide instance and each starts from scratch.
+    void resetForTesting();
+
 Q_SIGNALS:
     void statusChanged(OOReachability::Status status);
 
@@ -27,5 +31,6 @@ private:
     void report(Status status);
 
     bool m_started = false;
+    quint64 m_startCount = 0;
     Status m_status = Status::Unknown;
 };

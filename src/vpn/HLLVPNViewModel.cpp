@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 #include "common/HLLAppConstant.h"
 #include "common/JsonUtils.h"
 #include "common/NotificationCenter.h"
@@ -10,11 +12,25 @@
 #include "networking/HLLNetAPI.h"
 #include "vpn/HLLPACUtilWrapper.h"
 
+namespace {
+
+HLLVPNViewModel *s_instance = nullptr;   // lives for the process once made
+
+} // namespace
+
 HLLVPNViewModel &HLLVPNViewModel::shared()
 {
-    static HLLVPNViewModel *instance = new HLLVPNViewModel;   // lives for the process
-    return *instance;
+    if (!s_instance)
+        s_instance = new HLLVPNViewModel;
+    return *s_instance;
 }
+
+void HLLVPNViewModel::resetForTesting()
+{
+    delete std::exchange(s_instance, nullptr);
+}
+
+HLLVPNViewModel::~HLLVPNViewModel() = default;
 
 HLLVPNViewModel::HLLVPNViewModel()
 {

@@ -29,6 +29,8 @@ public:
     static constexpr int kConnectEndpoint = 3;   // "/api/client/v2/nodes/connect"
 
     static HLLVPNViewModel &shared();
+    // Drops the shared model, so the next shared() makes a new one (as in a fresh process).
+    static void resetForTesting();
 
     // The block gets the location response; it is not called when the request fails.
     void getIPLocation(std::function<void(const QJsonObject &response)> block);
@@ -41,4 +43,5 @@ public:
 
 private:
     HLLVPNViewModel();
+    ~HLLVPNViewModel() override;
 };

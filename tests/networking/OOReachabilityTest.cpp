@@ -8,6 +8,7 @@
 
 TEST(Reachability, ReportsTheFirstStateOnceStarted)
 {
+    OOReachability::shared().resetForTesting();
     QSignalSpy reports(&OOReachability::shared(), &OOReachability::statusChanged);
     OOReachability::shared().start();
     OOReachability::shared().start();   // a second start neither doubles the report nor the wiring

@@ -47,6 +47,7 @@ TEST(HLLVPNViewModelTest, VPNStopRestoresTheProxyOnceTheModelExists)
 {
     RecordingHelper helper;
     HLLPACUtilWrapper::setHelperForTesting(&helper);
+    HLLVPNViewModel::resetForTesting();
     NotificationCenter::defaultCenter().post(NotificationNames::VPNStop);
     EXPECT_TRUE(helper.calls.isEmpty());
 
