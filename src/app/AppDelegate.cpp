@@ -54,8 +54,7 @@ void AppDelegate::applicationDidFinishLaunching()
     OOReachability::shared().start();
 
     trackLaunch();
-    Logger::log(QStringLiteral("application did finish launching"), 0, QStringLiteral("AppDelegate"),
-                QStringLiteral("applicationDidFinishLaunching"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("application did finish launching"));
 
     m_window = std::make_unique<MainWindow>();
     m_uiHooks->setWindow(m_window.get());
@@ -86,8 +85,7 @@ void AppDelegate::applicationWillTerminate()
     m_terminated = true;
     // Bounded: a helper that does not answer must not keep the application from quitting.
     HLLPACUtilWrapper::shutdown();
-    Logger::log(QStringLiteral("application will terminate"), 0, QStringLiteral("AppDelegate"),
-                QStringLiteral("applicationWillTerminate"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("application will terminate"));
     Logger::flush();
 }
 

@@ -17,8 +17,7 @@ void run()
     defaults.setBool(DefaultsKeys::kProxyConnected, false);
 
     setupAppLanguage();
-    Logger::log(QStringLiteral("app language: ") + currentAppLanguage().value_or(QString()), Logger::Info,
-                QStringLiteral("AppDelegate"), QStringLiteral("startUp()"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("app language: ") + currentAppLanguage().value_or(QString()));
 
     // Registered, never written: a value the user stores later wins.
     defaults.registerDefaults({

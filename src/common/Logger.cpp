@@ -165,6 +165,33 @@ QString Logger::levelName(int level)
     }
 }
 
+QString Logger::sourceFileName(const char *path)
+{
+    const QString text = QString::fromUtf8(path);
+    return text.mid(text.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString Logger::functionName(const char *signature)
+{
+    const QString text = QString::fromUtf8(signature);
+    // The name ends at the first parenthesis outside template arguments and starts after the
+    // last blank before it (the return type's end).
+    int depth = 0;
+    int start = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('<'))
+            ++depth;
+        else if (c == QLatin1Char('>') && depth > 0)
+            --depth;
+        else if (depth == 0 && c == QLatin1Char(' '))
+            start = i + 1;
+        else if (depth == 0 && c == QLatin1Char('('))
+            return text.mid(start, i - start);
+    }
+    return text.mid(start);
+}
+
 QString Logger::formatLine(const QString &message, int level, const QString &file, const QString &function)
 {
     return QLatin1Char('[') + levelName(level) + QStringLiteral("] ") + file + QLatin1Char(' ') + function

@@ -8,6 +8,9 @@
 // The program's rolling file log: one file per day in AppPaths::logFolder(), the newest three
 // kept, readable by the user alone. Each line reads "<yyyy/MM/dd HH:mm:ss:SSS> [level] file function message".
 //
+// Write lines with OSTREL_LOG, which fills in the file and function columns from the code itself,
+// so that no column is typed by hand and none drifts from the code it names.
+//
 // Logging never fails towards the caller: when the folder cannot be made or written, lines go to
 // standard error instead. Safe to call from any thread. Secrets must not be passed in.
 class Logger
@@ -16,6 +19,12 @@ public:
     enum Level { Info = 0, Warning = 1, Error = 2, Debug = 3, Silent = 4, Unknown = 5 };
 
     static void log(const QString &message, int level, const QString &file, const QString &function);
+
+    // "src/vpn/HLLShadowsocks.cpp" -> "HLLShadowsocks.cpp".
+    static QString sourceFileName(const char *path);
+    // The qualified name out of a compiler's function signature: "void A::b(int) const" -> "A::b";
+    // inside a lambda, the function that holds it ("A::b()::<lambda()>" -> "A::b").
+    static QString functionName(const char *signature);
 
     // "info", "warning", "error", "debug", "silent", "unknown"; a level outside 0..5 is "unknown".
     static QString levelName(int level);
@@ -40,3 +49,8 @@ public:
     // Called once by the executable at start.
     static void configureConsole();
 };
+
+// One line of the file log from the place that calls it; `level` is a Logger::Level.
+#define OSTREL_LOG(level, message)                                                                   \
+    Logger::log((message), (level), Logger::sourceFileName(__FILE__),                                \
+                Logger::functionName(static_cast<const char *>(__PRETTY_FUNCTION__)))

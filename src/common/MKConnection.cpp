@@ -124,7 +124,7 @@ void MKConnection::moveAsideCorruptFile()
     QFile::remove(path + QStringLiteral("-shm"));
     // Worth a line in the file log: the cached rows (and a signed-in user) are gone after this.
     const QString line = QStringLiteral("Database %1 was damaged; kept as %2 and started afresh").arg(path, aside);
-    Logger::log(line, Logger::Error, QStringLiteral("MKConnection.cpp"), QStringLiteral("moveAsideCorruptFile"));
+    OSTREL_LOG(Logger::Error, line);
     qWarning().noquote() << line;
 }
 

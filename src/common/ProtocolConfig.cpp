@@ -58,7 +58,7 @@ LoadedConfig config()
         // Said once per load, not on every lookup: callers see empty values and fail on their own.
         if (!cache->error.isEmpty()) {
             const QString line = QStringLiteral("Protocol configuration unavailable: ") + cache->error;
-            Logger::log(line, Logger::Error, QStringLiteral("ProtocolConfig.cpp"), QStringLiteral("config"));
+            OSTREL_LOG(Logger::Error, line);
             qWarning().noquote() << line;
         }
     }

@@ -157,7 +157,7 @@ void UserDefaults::load()
         // Worth a line in the file log: every setting of this suite is back at its default.
         const QString line = QStringLiteral("Defaults file %1 is corrupt (%2); kept as %3, starting empty")
                                  .arg(filePath(), error.errorString(), aside);
-        Logger::log(line, Logger::Error, QStringLiteral("UserDefaults.cpp"), QStringLiteral("load()"));
+        OSTREL_LOG(Logger::Error, line);
         qCWarning(lcDefaults).noquote() << line;
         return;
     }
@@ -170,7 +170,7 @@ void UserDefaults::load()
         }
         const QString line = QStringLiteral("Defaults %1: value of \"%2\" is unreadable; kept untouched")
                                  .arg(m_name, it.key());
-        Logger::log(line, Logger::Warning, QStringLiteral("UserDefaults.cpp"), QStringLiteral("load()"));
+        OSTREL_LOG(Logger::Warning, line);
         qCWarning(lcDefaults).noquote() << line;
         m_unreadable.insert(it.key(), it.value());
     }

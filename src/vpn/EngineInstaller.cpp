@@ -14,13 +14,6 @@
 
 namespace {
 
-const QString kFile = QStringLiteral("EngineInstaller");
-
-void log(const QString &message, int level = Logger::Info)
-{
-    Logger::log(message, level, kFile, QStringLiteral("install"));
-}
-
 // Both Intel kinds run the same build; no name at all for a processor nothing is shipped for.
 QString byArchitecture(EngineArchitecture architecture, const QString &arm, const QString &intel)
 {
@@ -111,7 +104,7 @@ int EngineInstaller::compareVersions(const QString &a, const QString &b)
 void EngineInstaller::ensureInstalled(QObject *guard, Done done) const
 {
     if (m_architecture == EngineArchitecture::Unknown) {
-        log(QStringLiteral("no engine for the processor \"%1\"").arg(m_setup.machine), Logger::Error);
+        OSTREL_LOG(Logger::Error, QStringLiteral("no engine for the processor \"%1\"").arg(m_setup.machine));
         done(Outcome::UnknownArchitecture, QStringLiteral("unsupported processor: %1").arg(m_setup.machine));
         return;
     }
@@ -124,14 +117,14 @@ void EngineInstaller::ensureInstalled(QObject *guard, Done done) const
         return;
     }
     const QString script = scriptPath();
-    log(QStringLiteral("run install script: %1").arg(script));
+    OSTREL_LOG(Logger::Info, QStringLiteral("run install script: %1").arg(script));
     const EngineInstaller self = *this;
     QPointer<QObject> alive(guard);
     m_setup.runner->runScript(script, guard, [self, alive, done](bool ok, const QString &error) {
         if (!alive)
             return;
         if (ok && self.isEngineUsable()) {
-            log(QStringLiteral("installation success"));
+            OSTREL_LOG(Logger::Info, QStringLiteral("installation success"));
             UserDefaults &defaults = UserDefaults::standard();
             defaults.setString(self.versionKey(), self.shippedVersion());
             defaults.synchronize();
@@ -139,7 +132,7 @@ void EngineInstaller::ensureInstalled(QObject *guard, Done done) const
             return;
         }
         const QString reason = ok ? QStringLiteral("the engine is still missing after the install") : error;
-        log(QStringLiteral("installation failure: %1").arg(reason), Logger::Error);
+        OSTREL_LOG(Logger::Error, QStringLiteral("installation failure: %1").arg(reason));
         done(Outcome::InstallFailed, reason);
     });
 }

@@ -15,7 +15,6 @@
 
 namespace {
 
-const QString kLogFile = QStringLiteral("HLLPACUtilWrapper");
 const QString kGfwListUrl =
     QStringLiteral("https://raw.githubusercontent.com/gfwlist/gfwlist/master/gfwlist.txt");
 
@@ -209,7 +208,7 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
                                          quint64 generation)
 {
     if (error)
-        Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("applyConfig(_:)"));
+        OSTREL_LOG(Logger::Info, *error);
     if (generation != m_generation) {
         // A newer connection replaced the engine meanwhile; its own reply decides.
         if (callback)
@@ -232,23 +231,22 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
 void HLLPACUtilWrapper::rollBack(const QString &reason, Callback callback)
 {
     // Whatever the helper did, hand the user's settings back before the engines go away.
-    Logger::log(QStringLiteral("connect failed: ") + reason, Logger::Info, kLogFile,
-                QStringLiteral("applyConfig(_:)"));
-    restoreThenStop(QStringLiteral("applyConfig(_:)"), [reason, callback]() {
+    OSTREL_LOG(Logger::Info, QStringLiteral("connect failed: ") + reason);
+    restoreThenStop([reason, callback]() {
         if (callback)
             callback(reason);
     });
 }
 
-void HLLPACUtilWrapper::restoreThenStop(const QString &function, std::function<void()> then)
+void HLLPACUtilWrapper::restoreThenStop(std::function<void()> then)
 {
     // The engines go even when the helper failed: nothing of ours may keep running for a
     // connection the user no longer has.
-    disable([guard = QPointer(this), function, then = std::move(then)](const std::optional<QString> &error) {
+    disable([guard = QPointer(this), then = std::move(then)](const std::optional<QString> &error) {
         if (!guard)
             return;
         if (error)
-            Logger::log(*error, Logger::Info, kLogFile, function);
+            OSTREL_LOG(Logger::Info, *error);
         guard->stopEngines();
         guard->markStopped();
         then();
@@ -280,7 +278,7 @@ void HLLPACUtilWrapper::stopLocal(Callback callback)
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)
 {
     if (error) {
-        Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("stopLocal(_:)"));
+        OSTREL_LOG(Logger::Info, *error);
         if (callback)
             callback(error);
         return;
@@ -334,15 +332,13 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
     }
     if (defaults().boolValue(DefaultsKeys::kKillSwitchStateKey).value_or(false)) {
         // The kill switch: traffic stays pointed at the dead listener and goes nowhere.
-        Logger::log(QStringLiteral("engine ended; kill switch keeps the proxy"), Logger::Info,
-                    kLogFile, QStringLiteral("engineExited"));
+        OSTREL_LOG(Logger::Info, QStringLiteral("engine ended; kill switch keeps the proxy"));
         Q_EMIT engineLost(true);
         return;
     }
-    Logger::log(QStringLiteral("engine ended; restoring the proxy settings"), Logger::Info,
-                kLogFile, QStringLiteral("engineExited"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("engine ended; restoring the proxy settings"));
     m_proxyApplied = false;
-    restoreThenStop(QStringLiteral("stopLocal(_:)"), [this]() { Q_EMIT engineLost(false); });
+    restoreThenStop([this]() { Q_EMIT engineLost(false); });
 }
 
 // ---- compositions and backups ----
@@ -387,8 +383,7 @@ void HLLPACUtilWrapper::restoreAfterCrash()
 {
     shared().disable([](const std::optional<QString> &error) {
         if (error) {
-            Logger::log(QStringLiteral("restore at start failed: ") + *error, Logger::Info,
-                        kLogFile, QStringLiteral("restoreAfterCrash()"));
+            OSTREL_LOG(Logger::Info, QStringLiteral("restore at start failed: ") + *error);
         }
     });
 }
@@ -408,7 +403,7 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
         wait->answered = true;
         wait->restored = !error;
         if (error)
-            Logger::log(*error, Logger::Info, kLogFile, QStringLiteral("stopLocal(_:)"));
+            OSTREL_LOG(Logger::Info, *error);
         wait->loop.quit();
     });
     if (!wait->answered) {

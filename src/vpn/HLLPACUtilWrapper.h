@@ -89,8 +89,8 @@ private:
     void applyConfigReply(const std::optional<QString> &error, Callback callback, quint64 generation);
     void rollBack(const QString &reason, Callback callback);
     // Has the helper restore the settings, then ends the engines and records the proxy off,
-    // whatever the helper answered (its error is logged under `function`), then runs `then`.
-    void restoreThenStop(const QString &function, std::function<void()> then);
+    // whatever the helper answered (its error is logged), then runs `then`.
+    void restoreThenStop(std::function<void()> then);
     void disable(Callback callback);
     void stopLocalReply(const std::optional<QString> &error, Callback callback);
     void syncSocksListenBackup();

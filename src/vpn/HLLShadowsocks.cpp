@@ -15,17 +15,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-namespace {
-
-const QString kFile = QStringLiteral("HLLShadowsocks");
-
-void log(const QString &message, const QString &function, int level = Logger::Info)
-{
-    Logger::log(message, level, kFile, function);
-}
-
-} // namespace
-
 HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const EngineSetup &setup)
     : QObject(parent)
     , m_config(config)
@@ -41,7 +30,7 @@ HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const
             m_launcher->stop();
     });
     connect(m_launcher, &EngineLauncher::started, this, [this] {
-        log(QStringLiteral("started %1").arg(enginePath()), QStringLiteral("startShadowsocks"));
+        OSTREL_LOG(Logger::Info, QStringLiteral("started %1").arg(enginePath()));
         if (m_startCompletion && !m_started)
             m_startTimer.start(m_startTimeoutMs);
     });
@@ -83,11 +72,11 @@ void HLLShadowsocks::startWithConnectivityChecks(bool checkConnectivity, Complet
 
 void HLLShadowsocks::handleLine(const QString &line)
 {
-    log(QStringLiteral("标准输出: %1").arg(line), QStringLiteral("receivedData"), Logger::Debug);
+    OSTREL_LOG(Logger::Debug, QStringLiteral("标准输出: %1").arg(line));
     const ServerCommand command = ServerCommand::parseLine(line);
     QPointer<HLLShadowsocks> self(this);
     if (command.startSuccess && m_startCompletion) {
-        log(QStringLiteral("sslocal启动成功"), QStringLiteral("receivedData"));
+        OSTREL_LOG(Logger::Info, QStringLiteral("sslocal启动成功"));
         m_started = true;
         m_startTimer.stop();
         UserDefaults &defaults = UserDefaults::standard();
@@ -105,14 +94,13 @@ void HLLShadowsocks::handleLine(const QString &line)
         return;
     Q_EMIT serverCommand(command.cmd, command.cmdDes);
     if (self)
-        log(QStringLiteral("command -- %1").arg(line), QStringLiteral("receivedData"), Logger::Debug);
+        OSTREL_LOG(Logger::Debug, QStringLiteral("command -- %1").arg(line));
 }
 
 void HLLShadowsocks::handleFinished(int exitCode, bool crashed)
 {
     const bool afterStart = m_started;
-    log(QStringLiteral("engine ended, code %1%2").arg(exitCode).arg(crashed ? QStringLiteral(", crashed") : QString()),
-        QStringLiteral("startShadowsocks"), afterStart ? Logger::Warning : Logger::Error);
+    OSTREL_LOG(afterStart ? Logger::Warning : Logger::Error, QStringLiteral("engine ended, code %1%2").arg(exitCode).arg(crashed ? QStringLiteral(", crashed") : QString()));
     QPointer<HLLShadowsocks> self(this);
     if (!afterStart && m_startCompletion)
         failStart(ExitedBeforeStart, QStringLiteral("the engine ended before its start line"));
@@ -128,8 +116,7 @@ void HLLShadowsocks::failStart(int code, const QString &reason)
     m_startTimer.stop();
     if (!m_startCompletion)
         return;
-    log(QStringLiteral("start failed (%1): %2").arg(code).arg(reason), QStringLiteral("startShadowsocks"),
-        Logger::Error);
+    OSTREL_LOG(Logger::Error, QStringLiteral("start failed (%1): %2").arg(code).arg(reason));
     Completion completion = std::exchange(m_startCompletion, Completion());
     m_started = false;
     completion(code);
@@ -156,7 +143,7 @@ void HLLShadowsocks::reportServerCommand(int socketDescriptor, int code)
     static const char *const kDescriptions[] = {"token失效", "没有安装证书", "用户等级变更",
                                                 "会员过期", "服务器dns更新", "强制退出登录"};
     const QString description = code >= 1 && code <= 6 ? QString::fromUtf8(kDescriptions[code - 1]) : QString();
-    log(QStringLiteral("服务器异常信息:%1").arg(code - 1), QStringLiteral("reportServerCommand"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("服务器异常信息:%1").arg(code - 1));
     NotificationCenter::defaultCenter().post(NotificationNames::ServerCMD,
                                              {{QStringLiteral("cmd"), code - 1},
                                               {QStringLiteral("cmdDes"), description}});
@@ -167,8 +154,7 @@ int HLLShadowsocks::getsock_port(int socketDescriptor)
     sockaddr_storage address {};
     socklen_t length = sizeof(address);
     if (::getsockname(socketDescriptor, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-        log(QStringLiteral("getsock_port(%1) error: %2").arg(socketDescriptor).arg(QString::fromLocal8Bit(std::strerror(errno))),
-            QStringLiteral("getsock_port"), Logger::Error);
+        OSTREL_LOG(Logger::Error, QStringLiteral("getsock_port(%1) error: %2").arg(socketDescriptor).arg(QString::fromLocal8Bit(std::strerror(errno))));
         return 0;
     }
     if (address.ss_family == AF_INET)

@@ -6,27 +6,16 @@
 
 #include <QPointer>
 
-namespace {
-
-const QString kFile = QStringLiteral("HLLSingBox");
-
-void log(const QString &message, const QString &function, int level = Logger::Info)
-{
-    Logger::log(message, level, kFile, function);
-}
-
-} // namespace
-
 HLLSingBox::HLLSingBox(QObject *parent, const EngineSetup &setup)
     : QObject(parent)
     , m_launcher(new EngineLauncher(EngineInstaller::Engine::SingBox, setup, this))
 {
     m_launcher->setStopGrace(kDefaultStopGraceMs);
     connect(m_launcher, &EngineLauncher::lineRead, this, [](const QString &line) {
-        log(QStringLiteral("标准输出: %1").arg(line), QStringLiteral("receivedData"), Logger::Debug);
+        OSTREL_LOG(Logger::Debug, QStringLiteral("标准输出: %1").arg(line));
     });
     connect(m_launcher, &EngineLauncher::started, this, [this] {
-        log(QStringLiteral("started %1").arg(enginePath()), QStringLiteral("startSingBoxAction"));
+        OSTREL_LOG(Logger::Info, QStringLiteral("started %1").arg(enginePath()));
         Q_EMIT started();
     });
     connect(m_launcher, &EngineLauncher::failed, this, &HLLSingBox::fail);
@@ -64,15 +53,13 @@ void HLLSingBox::start()
 
 void HLLSingBox::fail(int code, const QString &reason)
 {
-    log(QStringLiteral("start failed (%1): %2").arg(code).arg(reason), QStringLiteral("startSingBoxAction"),
-        Logger::Error);
+    OSTREL_LOG(Logger::Error, QStringLiteral("start failed (%1): %2").arg(code).arg(reason));
     Q_EMIT startFailed(code, reason);
 }
 
 void HLLSingBox::handleFinished(int exitCode, bool crashed)
 {
-    log(QStringLiteral("engine ended, code %1").arg(exitCode), QStringLiteral("startSingBoxAction"),
-        Logger::Warning);
+    OSTREL_LOG(Logger::Warning, QStringLiteral("engine ended, code %1").arg(exitCode));
     Q_EMIT engineExited(exitCode, crashed);
 }
 

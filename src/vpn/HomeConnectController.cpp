@@ -309,8 +309,7 @@ void HomeConnectController::proxyApplied(const std::optional<QString> &error)
     if (error) {
         // The reason is for the log (it is technical and not localised); the user is told that
         // the connection failed.
-        Logger::log(QStringLiteral("connect failed: ") + *error, Logger::Info,
-                    QStringLiteral("NBHomeViewController"), QStringLiteral("proxyApplied"));
+        OSTREL_LOG(Logger::Info, QStringLiteral("connect failed: ") + *error);
         UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
         UserDefaults::standard().synchronize();
         failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")), *error);

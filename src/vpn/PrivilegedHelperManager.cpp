@@ -18,12 +18,6 @@
 const QString PrivilegedHelperManager::kHelperIdentifier = QStringLiteral("com.ostrel-mac-privoxy.Pelmorath.ProxyHelper");
 const QString PrivilegedHelperManager::kInstalledHelperPath = QStringLiteral("/opt/Ostrel_mac_Pelmorath/ostrel-helper");
 
-namespace {
-
-const QString kLogFile = QStringLiteral("vpn/PrivilegedHelperManager");
-
-} // namespace
-
 PrivilegedHelperManager::Options PrivilegedHelperManager::defaultOptions()
 {
     Options options;
@@ -72,18 +66,12 @@ PrivilegedHelperManager::PrivilegedHelperManager(Options options, QObject *paren
 
 PrivilegedHelperManager::~PrivilegedHelperManager() = default;
 
-void PrivilegedHelperManager::log(const QString &message, int level, const QString &function) const
-{
-    Logger::log(message, level, kLogFile, function);
-}
-
 void PrivilegedHelperManager::initAuthorizationRef()
 {
     // The one way to get administrator rights here is pkexec, unless we already have them.
     if (::geteuid() == 0 || !QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty())
         return;
-    log(QStringLiteral("initAuthorizationRef AuthorizationCreate failed"), Logger::Error,
-        QStringLiteral("initAuthorizationRef()"));
+    OSTREL_LOG(Logger::Error, QStringLiteral("initAuthorizationRef AuthorizationCreate failed"));
 }
 
 QString PrivilegedHelperManager::statusName(HelperStatus status)
@@ -117,7 +105,6 @@ QString PrivilegedHelperManager::requiredVersion() const
 
 void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> callback)
 {
-    const QString function = QStringLiteral("getHelperStatus(callback:)");
     // Whichever of reply, time-out or early answer comes first wins; all run on this thread.
     auto answered = std::make_shared<bool>(false);
     auto answer = [answered, callback](HelperStatus status) {
@@ -130,7 +117,7 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
 
     const QString required = requiredVersion();
     if (required.isEmpty()) {
-        log(QStringLiteral("check helper status fail"), Logger::Info, function);
+        OSTREL_LOG(Logger::Info, QStringLiteral("check helper status fail"));
         answer(HelperStatus::noFound);
         return;
     }
@@ -149,8 +136,8 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
     const double seconds = m_options.versionTimeoutMs / 1000.0;
-    connect(m_timer, &QTimer::timeout, this, [this, answer, seconds, function] {
-        log(QStringLiteral("check helper timeout time: ") + QString::number(seconds, 'f', 1), Logger::Info, function);
+    connect(m_timer, &QTimer::timeout, this, [this, answer, seconds] {
+        OSTREL_LOG(Logger::Info, QStringLiteral("check helper timeout time: ") + QString::number(seconds, 'f', 1));
         if (m_timer)
             m_timer->deleteLater();
         answer(HelperStatus::noFound);
@@ -161,37 +148,34 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
     if (!proxy)
         return;
     QPointer<PrivilegedHelperManager> self(this);
-    proxy->getVersion([self, answer, required, started, function](const QString &version) {
+    proxy->getVersion([self, answer, required, started](const QString &version) {
         if (!self)
             return;
         if (self->m_timer) {
             self->m_timer->stop();
             self->m_timer->deleteLater();
         }
-        self->log(QStringLiteral("helper version ") + version + QStringLiteral(" require version ") + required,
-                  Logger::Debug, function);
+        OSTREL_LOG(Logger::Debug, QStringLiteral("helper version ") + version + QStringLiteral(" require version ") + required);
         const HelperStatus status = (version.isEmpty() || version != required) ? HelperStatus::needUpdate
                                                                                : HelperStatus::installed;
-        self->log(QStringLiteral("check helper using time: ") + QString::number(started.elapsed() / 1000.0),
-                  Logger::Info, function);
+        OSTREL_LOG(Logger::Info, QStringLiteral("check helper using time: ") + QString::number(started.elapsed() / 1000.0));
         answer(status);
     });
 }
 
 void PrivilegedHelperManager::checkInstall()
 {
-    log(QStringLiteral("checkInstall"), Logger::Info, QStringLiteral("checkInstall()"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("checkInstall"));
     QPointer<PrivilegedHelperManager> self(this);
     getHelperStatus([self](HelperStatus status) {
-        const QString function = QStringLiteral("checkInstall()");
-        Logger::log(QStringLiteral("check result: ") + statusName(status), Logger::Debug, kLogFile, function);
+        OSTREL_LOG(Logger::Debug, QStringLiteral("check result: ") + statusName(status));
         if (!self)
             return;
         if (status != HelperStatus::noFound && status != HelperStatus::needUpdate) {
-            self->log(QStringLiteral("installed"), Logger::Info, function);
+            OSTREL_LOG(Logger::Info, QStringLiteral("installed"));
             return;
         }
-        self->log(QStringLiteral("need to install helper"), Logger::Debug, function);
+        OSTREL_LOG(Logger::Debug, QStringLiteral("need to install helper"));
         self->legacyInstallHelper(self->m_options.installScriptPath);
     });
 }
@@ -292,14 +276,13 @@ ProxyConfigRemoteProcessProtocol *PrivilegedHelperManager::helper(std::function<
         }
         m_connection = std::make_unique<HelperClient>(options);
         connect(m_connection.get(), &HelperClient::connectionInvalidated, this, [this] {
-            log(QStringLiteral("XPC Connection Invalidated"), Logger::Info, QStringLiteral("helper(failture:)"));
+            OSTREL_LOG(Logger::Info, QStringLiteral("XPC Connection Invalidated"));
         });
     }
     QPointer<PrivilegedHelperManager> self(this);
     m_connection->setFailureHandler([self, failture](const QString &reason) {
         if (self)
-            self->log(QStringLiteral("Helper connection was closed with error: ") + reason, Logger::Info,
-                      QStringLiteral("helper(failture:)"));
+            OSTREL_LOG(Logger::Info, QStringLiteral("Helper connection was closed with error: ") + reason);
         if (failture)
             failture(reason);
     });

@@ -77,7 +77,6 @@ Q_SIGNALS:
 private:
     void initAuthorizationRef();
     void runPrivileged(const QString &program, const QStringList &arguments, InstallDone done);
-    void log(const QString &message, int level, const QString &function) const;
 
     Options m_options;
     std::unique_ptr<HelperClient> m_connection;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -33,6 +34,17 @@ QStringList logFiles()
 {
     return QDir(AppPaths::logFolder()).entryList({QStringLiteral("ostrel_*.log")}, QDir::Files, QDir::Name);
 }
+
+struct LogSite
+{
+    static void fromMember() { OSTREL_LOG(Logger::Info, QStringLiteral("member")); }
+    static std::optional<int> fromLambda()
+    {
+        auto inner = [](int) { OSTREL_LOG(Logger::Error, QStringLiteral("lambda")); };
+        inner(1);
+        return std::nullopt;
+    }
+};
 
 class LoggerTest : public ::testing::Test
 {
@@ -205,4 +217,23 @@ TEST(ConsoleLogTest, DebugLinesOnlyWhenAskedFor)
         qunsetenv("OSTREL_DEBUG");
     else
         qputenv("OSTREL_DEBUG", debug);
+}
+
+TEST_F(LoggerTest, MacroFillsInFileAndFunctionFromTheCode)
+{
+    LogSite::fromMember();
+    LogSite::fromLambda();
+    Logger::flush();
+    const QStringList lines = readLines(logFileFor(QDate::currentDate()));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines.at(0).endsWith(QStringLiteral("[info] LoggerTest.cpp {anonymous}::LogSite::fromMember member")))
+        << lines.at(0).toStdString();
+    // Inside a lambda the function column names the function that holds it.
+    EXPECT_TRUE(lines.at(1).endsWith(QStringLiteral("[error] LoggerTest.cpp {anonymous}::LogSite::fromLambda lambda")))
+        << lines.at(1).toStdString();
+
+    EXPECT_EQ(Logger::functionName("std::optional<QMap<int, QString> > A::b(int) const"), QStringLiteral("A::b"));
+    EXPECT_EQ(Logger::functionName("void f()"), QStringLiteral("f"));
+    EXPECT_EQ(Logger::sourceFileName("/a/b/c/File.cpp"), QStringLiteral("File.cpp"));
+    EXPECT_EQ(Logger::sourceFileName("File.cpp"), QStringLiteral("File.cpp"));
 }

@@ -194,7 +194,7 @@ TEST_F(UserDefaultsTest, CorruptFileIsReportedSetAsideAndTheStoreStillWorks)
     const QDir logs(AppPaths::logFolder());
     for (const QString &name : logs.entryList(QDir::Files))
         logged += fileBytes(logs.filePath(name));
-    EXPECT_TRUE(logged.contains("[error] UserDefaults.cpp load() Defaults file")) << logged.toStdString();
+    EXPECT_TRUE(logged.contains("[error] UserDefaults.cpp UserDefaults::load Defaults file")) << logged.toStdString();
     EXPECT_EQ(fileBytes(path + QStringLiteral(".corrupt")), QByteArray("{\"before\": {\"t\": \"int\", \"v\": "));
     EXPECT_FALSE(defaults().contains(QStringLiteral("before")));
 
