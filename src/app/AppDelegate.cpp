@@ -5,6 +5,7 @@
 
 #include "app/AppUiHooks.h"
 #include "app/MainWindow.h"
+#include "app/TerminationRoad.h"
 #include "common/DefaultsKeys.h"
 #include "common/FoundationStartup.h"
 #include "common/Logger.h"
@@ -29,6 +30,9 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
+    // First of all: a kill while starting must still put the desktop proxy back.
+    m_termination = std::make_unique<TerminationRoad>([this] { applicationWillTerminate(); });
+    m_termination->install();
     FoundationStartup::run();
 
     QPointer<AppDelegate> self(this);
@@ -58,7 +62,6 @@ void AppDelegate::applicationDidFinishLaunching()
 
     m_window = std::make_unique<MainWindow>();
     m_uiHooks->setWindow(m_window.get());
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
     m_window->show();
 
     // Signed in: make sure the proxy-settings helper is there and current (one administrator

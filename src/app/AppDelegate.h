@@ -6,6 +6,7 @@
 
 class MainWindow;
 class AppUiHooks;
+class TerminationRoad;
 
 // Start-up and termination of the application: wires the layers together, opens the main
 // window, and on quit has the helper restore the desktop's proxy settings before the engines go.
@@ -26,5 +27,7 @@ private:
 
     std::shared_ptr<AppUiHooks> m_uiHooks;
     std::unique_ptr<MainWindow> m_window;
+    // Every ending (quit, signal, session end) runs applicationWillTerminate through it.
+    std::unique_ptr<TerminationRoad> m_termination;
     bool m_terminated = false;
 };

@@ -5,7 +5,7 @@
 #include "helper/ProxyBackendFactory.h"
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
-#include "helper/UnixSignalWatcher.h"
+#include "common/UnixSignalWatcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

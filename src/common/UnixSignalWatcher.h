@@ -7,8 +7,9 @@
 
 class QSocketNotifier;
 
-// Turns termination signals into a Qt signal on the event loop (self-pipe), so the daemon can
-// put the user's settings back before it exits instead of dying inside a signal handler.
+// Turns termination signals into a Qt signal on the event loop (self-pipe), so a program can put
+// the user's settings back before it exits instead of dying inside a signal handler. The handlers
+// stay until the watcher goes; then the signals get their default action back.
 class UnixSignalWatcher : public QObject
 {
     Q_OBJECT
@@ -25,4 +26,5 @@ private:
     static void handler(int signalNumber);
 
     std::unique_ptr<QSocketNotifier> m_notifier;
+    QList<int> m_signals;
 };

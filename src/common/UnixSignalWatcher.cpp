@@ -1,4 +1,4 @@
-#include "helper/UnixSignalWatcher.h"
+#include "common/UnixSignalWatcher.h"
 
 #include <QSocketNotifier>
 
@@ -15,6 +15,7 @@ int s_pipe[2] = {-1, -1};
 
 UnixSignalWatcher::UnixSignalWatcher(const QList<int> &signalNumbers, QObject *parent)
     : QObject(parent)
+    , m_signals(signalNumbers)
 {
     if (s_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_pipe) != 0)
         return;
@@ -30,7 +31,11 @@ UnixSignalWatcher::UnixSignalWatcher(const QList<int> &signalNumbers, QObject *p
     }
 }
 
-UnixSignalWatcher::~UnixSignalWatcher() = default;
+UnixSignalWatcher::~UnixSignalWatcher()
+{
+    for (const int number : std::as_const(m_signals))
+        std::signal(number, SIG_DFL);
+}
 
 void UnixSignalWatcher::handler(int signalNumber)
 {

@@ -1,0 +1,90 @@
+// Every ending goes through one road: a termination signal is taken into the event loop and runs
+// the same teardown as a quit (the desktop proxy put back), once, and then quits.
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <unistd.h>
+
+#include "app/TerminationRoad.h"
+#include "vpn/HLLPACUtilWrapper.h"
+#include "vpn/ProxyConfigRemoteProcessProtocol.h"
+
+namespace {
+
+class RecordingHelper : public ProxyConfigRemoteProcessProtocol
+{
+public:
+    void getVersion(VersionReply) override {}
+    void enableProxyWithPort(qint32, qint32, const std::optional<QString> &, const std::optional<QString> &, bool,
+                             const QStringList &, ErrorReply reply) override
+    {
+        reply(std::nullopt);
+    }
+    void disableProxyWithFilterInterface(bool, ErrorReply reply) override
+    {
+        ++disables;
+        reply(std::nullopt);
+    }
+    void restoreProxyWithCurrentPort(qint32, qint32, const QJsonObject &, bool, ErrorReply reply) override
+    {
+        reply(std::nullopt);
+    }
+    void getCurrentProxySetting(SettingsReply) override {}
+
+    int disables = 0;
+};
+
+} // namespace
+
+TEST(TerminationRoad, TerminationSignalsRestoreTheProxyOnceThenQuit)
+{
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        RecordingHelper helper;
+        HLLPACUtilWrapper::setHelperForTesting(&helper);
+        int teardowns = 0;
+        int quits = 0;
+        TerminationRoad road([&] {
+            ++teardowns;
+            HLLPACUtilWrapper::shutdown();
+        });
+        road.setQuitForTesting([&] { ++quits; });
+        road.install();
+        QSignalSpy ended(&road, &TerminationRoad::ended);
+
+        ASSERT_EQ(::kill(::getpid(), number), 0);
+        // Not inside the handler: the teardown runs once the event loop turns.
+        EXPECT_EQ(teardowns, 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, 5000)) << "signal " << number;
+        EXPECT_EQ(teardowns, 1);
+        EXPECT_EQ(helper.disables, 1) << "the desktop proxy was not put back on signal " << number;
+        ASSERT_EQ(ended.size(), 1);
+        EXPECT_EQ(ended.first().at(0).value<TerminationRoad::Reason>(), TerminationRoad::Reason::Signal);
+        EXPECT_EQ(ended.first().at(1).toInt(), number);
+
+        // A second signal, and then the quit it caused, change nothing.
+        ASSERT_EQ(::kill(::getpid(), SIGHUP), 0);
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        road.end(TerminationRoad::Reason::Quit);
+        EXPECT_EQ(teardowns, 1);
+        EXPECT_EQ(quits, 1);
+        HLLPACUtilWrapper::setHelperForTesting(nullptr);
+    }
+}
+
+TEST(TerminationRoad, TheApplicationsOwnQuitRunsTheTeardownWithoutQuittingAgain)
+{
+    int teardowns = 0;
+    int quits = 0;
+    TerminationRoad road([&] { ++teardowns; });
+    road.setQuitForTesting([&] { ++quits; });
+    road.end(TerminationRoad::Reason::Quit);
+    road.end(TerminationRoad::Reason::SessionEnd);
+    EXPECT_EQ(teardowns, 1);
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(road.hasEnded());
+}
