@@ -2,6 +2,7 @@
 // service would refuse.
 #include <QFile>
 #include <QJsonArray>
+#include <QProcess>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -22,7 +23,78 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     return path;
 }
 
+struct StandinRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the stand-in with these arguments alone and waits for it to end by itself.
+StandinRun runStandin(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(StandinProcess::executablePath(), arguments);
+    StandinRun run;
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished(3000);
+        run.err = QStringLiteral("did not end by itself");
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err += QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
 } // namespace
+
+TEST(StandinCommandLine, HelpShowsEveryOption)
+{
+    const StandinRun run = runStandin({QStringLiteral("--help")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char *option : {"--port", "--scenario", "--resources", "--ss-port", "--ss-password", "--ss-method"})
+        EXPECT_TRUE(run.out.contains(QLatin1String(option))) << option;
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Usage: "))) << "help, not a start";
+}
+
+TEST(StandinCommandLine, BadOptionsAreRefusedWithAMessage)
+{
+    const QList<QStringList> cases = {
+        {QStringLiteral("--bogus")},
+        {QStringLiteral("--port"), QStringLiteral("abc")},
+        {QStringLiteral("--port"), QStringLiteral("80x")},
+        {QStringLiteral("--port"), QStringLiteral("70000")},
+        {QStringLiteral("--port"), QStringLiteral("-1")},
+        {QStringLiteral("--port")},
+        {QStringLiteral("--ss-port"), QStringLiteral("0")},
+        {QStringLiteral("stray")},
+    };
+    for (const QStringList &arguments : cases) {
+        const StandinRun run = runStandin(arguments);
+        const std::string label = arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(run.exitCode, 2) << label << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("ostrel-standin: "))) << label << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("--help"))) << label;
+        EXPECT_TRUE(run.out.isEmpty()) << label << ": " << run.out.toStdString();
+    }
+}
+
+TEST(StandinCommandLine, BusyPortIsRefusedAndTheFirstKeepsServing)
+{
+    StandinProcess first;
+    ASSERT_TRUE(first.start()) << first.errorText().toStdString();
+    const StandinRun second = runStandin({QStringLiteral("--port"), QString::number(first.port())});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(first.port())))
+        << second.err.toStdString();
+    EXPECT_TRUE(second.out.isEmpty()) << second.out.toStdString();
+
+    int status = 0;
+    TestHttp::get(first.baseUrl() + QStringLiteral("/api/ping"), &status);
+    EXPECT_EQ(status, 200);
+}
 
 TEST(StandinService, ScenarioFileSetsFaultsFromTheStart)
 {

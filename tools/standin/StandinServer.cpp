@@ -4,9 +4,15 @@
 #include <QJsonDocument>
 #include <QUrlQuery>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <httplib.h>
 
@@ -32,6 +38,32 @@ bool isUploadPath(const QString &path)
         || path == ApiPaths::kFeedbackResend;
 }
 
+// httplib's default options add SO_REUSEPORT, which lets a second instance bind a port the first
+// still listens on (and take half its connections). Reusing a port in TIME_WAIT is all we want.
+void reuseAddressOnly(socket_t sock)
+{
+    const int yes = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+}
+
+// Why 127.0.0.1:port cannot be bound, as the system says it; httplib keeps the reason to itself.
+QString bindProblem(int port)
+{
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (sock < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    reuseAddressOnly(sock);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QString problem = QStringLiteral("the port cannot be bound");
+    if (::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0)
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+    ::close(sock);
+    return problem;
+}
+
 } // namespace
 
 StandinServer::StandinServer()
@@ -39,18 +71,22 @@ StandinServer::StandinServer()
 {
     // Small replies on loopback would otherwise wait out the delayed acknowledgement.
     m_server->set_tcp_nodelay(true);
+    m_server->set_socket_options(reuseAddressOnly);
 }
 
 StandinServer::~StandinServer() = default;
 
-int StandinServer::bind(int port)
+int StandinServer::bind(int port, QString *error)
 {
     if (port == 0)
         m_port = m_server->bind_to_any_port("127.0.0.1");
     else
         m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
-    if (m_port <= 0)
+    if (m_port <= 0) {
+        if (error)
+            *error = bindProblem(port);
         return -1;
+    }
     m_state = std::make_unique<StandinState>(QStringLiteral("http://127.0.0.1:%1").arg(m_port));
     routes();
     return m_port;

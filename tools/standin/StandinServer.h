@@ -26,8 +26,9 @@ public:
     StandinServer();
     ~StandinServer();
 
-    // Binds 127.0.0.1:port (0 = any free port); the bound port, or -1.
-    int bind(int port);
+    // Binds 127.0.0.1:port (0 = any free port); the bound port, or -1 with the reason. A port
+    // another process listens on is refused, never shared.
+    int bind(int port, QString *error = nullptr);
     void run();   // blocks until stop()
     void stop();
 
