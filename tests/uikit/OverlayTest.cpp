@@ -1,0 +1,115 @@
+// Overlays keep clicks and the keyboard away from what lies under them, and give the focus back.
+#include "app/uikit/NBBaseView.h"
+#include "app/uikit/NBControllerView.h"
+#include "app/uikit/NBMaskView.h"
+#include "app/uikit/OOBasePopupView.h"
+#include "app/uikit/WindowInUse.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A window with a button and a field that would react if anything got through.
+struct Window
+{
+    Window()
+    {
+        host.resize(800, 500);
+        button = new QPushButton(QStringLiteral("under"), &host);
+        button->setGeometry(10, 10, 200, 40);
+        field = new QLineEdit(&host);
+        field->setGeometry(10, 60, 200, 30);
+        host.show();
+        QApplication::setActiveWindow(&host);
+        field->setFocus();
+        WindowInUse::setContentWidget(&host);
+    }
+    ~Window() { WindowInUse::setContentWidget(nullptr); }
+    QWidget host;
+    QPushButton *button;
+    QLineEdit *field;
+};
+
+} // namespace
+
+TEST(Overlay, EveryOverlayKindSwallowsPressesOverTheWidgetsUnderIt)
+{
+    Window window;
+    QSignalSpy clicked(window.button, &QPushButton::clicked);
+    QList<OverlayWidget *> overlays{new NBBaseView, new OOBasePopupView(&window.host), new NBMaskView(&window.host)};
+    for (OverlayWidget *overlay : overlays) {
+        overlay->setParent(&window.host);
+        overlay->setGeometry(window.host.rect());
+        overlay->show();
+        overlay->raise();
+        QWidget *hit = window.host.childAt(QPoint(20, 20));
+        EXPECT_EQ(hit, overlay) << overlay->metaObject()->className();
+        QTest::mouseClick(hit, Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseClick(hit, Qt::RightButton, {}, QPoint(20, 20));
+        delete overlay;
+    }
+    EXPECT_EQ(clicked.count(), 0);
+}
+
+TEST(Overlay, ScreenBackgroundStopsPresses)
+{
+    int parentPresses = 0;
+    struct Counting : QWidget
+    {
+        int *count;
+        void mousePressEvent(QMouseEvent *) override { ++*count; }
+    };
+    auto *counting = new Counting;
+    counting->count = &parentPresses;
+    auto *root = new NBControllerView(NBControllerView::contentSize(), counting);
+    QTest::mouseClick(root, Qt::LeftButton);
+    EXPECT_EQ(parentPresses, 0);
+    EXPECT_EQ(root->size(), QSize(728, 500));
+    delete counting;
+}
+
+TEST(Overlay, ShownPopupTakesTheFocusKeepsEnterAndGivesTheFocusBack)
+{
+    Window window;
+    ASSERT_TRUE(window.field->hasFocus());
+    QSignalSpy returnPressed(window.field, &QLineEdit::returnPressed);
+
+    auto *popup = new NBBaseView;
+    ASSERT_TRUE(popup->show());
+    EXPECT_EQ(popup->parentWidget(), &window.host);
+    EXPECT_EQ(popup->geometry(), window.host.rect()) << "fills the window's content";
+    EXPECT_FALSE(window.field->hasFocus());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc"));
+    // Tab stays inside the overlay.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_FALSE(window.field->hasFocus());
+    EXPECT_FALSE(window.button->hasFocus());
+    EXPECT_EQ(returnPressed.count(), 0);
+    EXPECT_TRUE(window.field->text().isEmpty());
+
+    window.host.resize(900, 600);
+    EXPECT_EQ(popup->geometry(), window.host.rect()) << "follows the window's size";
+
+    QPointer<NBBaseView> weak(popup);
+    popup->closeOverlay();
+    EXPECT_TRUE(window.field->hasFocus()) << "the focus goes back to the field";
+    QTRY_VERIFY_WITH_TIMEOUT(weak.isNull(), 2000);
+}
+
+TEST(Overlay, ShowWithoutAWindowInUseReportsFailure)
+{
+    WindowInUse::setContentWidget(nullptr);
+    NBBaseView popup;
+    EXPECT_FALSE(popup.show());
+    EXPECT_EQ(popup.parentWidget(), nullptr);
+    EXPECT_FALSE(popup.isVisible());
+}

@@ -1,0 +1,112 @@
+// ostrel-gallery OUTDIR [NAME-FILTER]: draws every registered scene to OUTDIR/<name>.png and
+// writes OUTDIR/manifest.json (name, file, expected width and height) for the gallery test.
+#include "GalleryScene.h"
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiTiming.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+void settle()
+{
+    // Enough turns of the loop for 0-length transitions and deferred deletions to finish.
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+QString fileNameFor(const QString &name)
+{
+    QString file = name;
+    file.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return file + QStringLiteral(".png");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Fake data only: the pictures never read or write the user's profile.
+    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-gallery-XXXXXX"));
+    if (profile.isValid()) {
+        const QByteArray home = profile.path().toLocal8Bit();
+        qputenv("HOME", home);
+        qputenv("XDG_CONFIG_HOME", home + "/.config");
+        qputenv("XDG_CACHE_HOME", home + "/.cache");
+        qputenv("XDG_DATA_HOME", home + "/.local/share");
+    }
+
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        err << "usage: ostrel-gallery OUTDIR [NAME-FILTER]\n";
+        return 2;
+    }
+    const QString outDir = args.at(1);
+    const QString filter = args.size() > 2 ? args.at(2) : QString();
+    if (!QDir().mkpath(outDir)) {
+        err << "cannot create " << outDir << "\n";
+        return 2;
+    }
+
+    NSFontHelper::installFontSubstitutions();
+    // Transitions end at once; removals and auto-hides wait for ever, so transient looks stay.
+    UiTiming::setScale(0);
+    UiTiming::setDelaysHeld(true);
+
+    auto scenes = GalleryRegistry::scenes();
+    std::sort(scenes.begin(), scenes.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+
+    QJsonArray manifest;
+    int failures = 0;
+    for (const GalleryScene &scene : scenes) {
+        if (!filter.isEmpty() && !scene.name.contains(filter))
+            continue;
+        std::unique_ptr<QWidget> widget(scene.build());
+        if (!widget) {
+            err << scene.name << ": no widget\n";
+            ++failures;
+            continue;
+        }
+        widget->resize(scene.size);
+        widget->show();
+        settle();
+        const QPixmap picture = widget->grab();
+        const QString file = fileNameFor(scene.name);
+        if (!picture.save(QDir(outDir).filePath(file))) {
+            err << scene.name << ": cannot save\n";
+            ++failures;
+        }
+        manifest.append(QJsonObject{{QStringLiteral("name"), scene.name},
+                                    {QStringLiteral("file"), file},
+                                    {QStringLiteral("width"), scene.size.width()},
+                                    {QStringLiteral("height"), scene.size.height()}});
+        widget.reset();
+        settle();
+    }
+
+    QSaveFile out(QDir(outDir).filePath(QStringLiteral("manifest.json")));
+    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(manifest).toJson()) < 0 || !out.commit()) {
+        err << "cannot write the manifest\n";
+        return 1;
+    }
+    QTextStream(stdout) << manifest.size() << " pictures in " << outDir << "\n";
+    return failures == 0 ? 0 : 1;
+}
