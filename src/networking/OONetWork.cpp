@@ -406,7 +406,7 @@ void OONetWork::requestConfigRawData(const QString &method, const QString &url, 
 
 QString OONetWork::downloadDestination()
 {
-    return AppPaths::downloadsFolder() + QStringLiteral("/翠鸟通行器Pro.dmg");
+    return AppPaths::downloadsFolder() + QStringLiteral("/翠鸟通行器Pro.deb");
 }
 
 void OONetWork::download(const QString &url, DownloadHandler handler)
@@ -449,7 +449,10 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
         if (file->write(chunk) != chunk.size())
             *writeFailed = true;
     });
-    connect(reply, &QNetworkReply::downloadProgress, this, [handler](qint64 received, qint64 total) {
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply, handler](qint64 received, qint64 total) {
+        // An error page arriving is no progress of the installer (its end could read as "complete").
+        if (plainTransferFailed(reply))
+            return;
         DownloadProgress progress{received, total};
         qDebug().noquote() << "Download Progress: " + QString::number(progress.fraction() * 100.0, 'f', 1) + QLatin1Char('%');
         if (handler)

@@ -58,7 +58,7 @@ public:
     // A plain request (archives, images): raw bytes, no envelope, 60 s time-out, one log row.
     void requestConfigRawData(const QString &method, const QString &url, RawCompletion completion);
 
-    // The installer download into "<Downloads>/翠鸟通行器Pro.dmg". The file only appears there
+    // The installer download into "<Downloads>/翠鸟通行器Pro.deb" (a Debian package of the client). The file only appears there
     // once complete; a failed or broken transfer leaves any earlier file untouched.
     void download(const QString &url, DownloadHandler handler);
     static QString downloadDestination();

@@ -2,10 +2,13 @@
 
 #include "app/AppDelegate.h"
 #include "common/Logger.h"
+#include "upgrade/UpgradeInstallRunner.h"
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Before anything can replace the executable: the relaunch after an upgrade starts this path.
+    UpgradeInstallRunner::captureExecutablePath();
     Logger::configureConsole();
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));

@@ -249,8 +249,46 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
         });
         return;
     }
+    if (path == QLatin1String("/static/ostrel.deb")) {
+        serveInstaller(req, res);
+        return;
+    }
     res.status = 404;
     res.set_content("not found", "text/plain");
+}
+
+void StandinServer::serveInstaller(const httplib::Request &req, httplib::Response &res)
+{
+    // The upgrade package, slowly and in chunks so that a client shows progress. "break_at" cuts
+    // the transfer off there; "chunked=1" sends it without a length.
+    const std::string package = m_installer.package().toStdString();
+    if (package.empty()) {
+        res.status = 500;
+        res.set_content(("no installer: " + m_installer.errorText()).toStdString(), "text/plain");
+        return;
+    }
+    const int delayMs = req.has_param("chunk_delay_ms") ? std::stoi(req.get_param_value("chunk_delay_ms")) : 20;
+    const size_t size = package.size();
+    const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
+    const size_t chunkSize = req.has_param("chunk") ? std::max<size_t>(1, std::stoul(req.get_param_value("chunk"))) : 256;
+    auto send = [package, size, breakAt, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
+        if (offset >= breakAt)
+            return false;
+        if (offset >= size) {
+            sink.done();
+            return true;
+        }
+        const size_t chunk = std::min(chunkSize, std::min(size, breakAt) - offset);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        return sink.write(package.data() + offset, chunk);
+    };
+    if (req.has_param("chunked")) {
+        res.set_chunked_content_provider("application/vnd.debian.binary-package",
+                                         [send](size_t offset, httplib::DataSink &sink) { return send(offset, sink); });
+        return;
+    }
+    res.set_content_provider(size, "application/vnd.debian.binary-package",
+                             [send](size_t offset, size_t, httplib::DataSink &sink) { return send(offset, sink); });
 }
 
 void StandinServer::handleApi(const httplib::Request &req, httplib::Response &res)

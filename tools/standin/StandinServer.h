@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "StandinInstaller.h"
 #include "StandinState.h"
 
 namespace httplib {
@@ -47,6 +48,7 @@ private:
     void handlePlain(const httplib::Request &req, httplib::Response &res);
     void handleProbe(const httplib::Request &req, httplib::Response &res);
     void handleStatic(const httplib::Request &req, httplib::Response &res);
+    void serveInstaller(const httplib::Request &req, httplib::Response &res);
     void handleUpload(const StandinState::Request &request, const httplib::Request &req, httplib::Response &res);
     // Takes one use of the fault for the path; nothing when none is set.
     std::optional<Fault> takeFault(const QString &path);
@@ -59,6 +61,7 @@ private:
 
     std::unique_ptr<httplib::Server> m_server;
     std::unique_ptr<StandinState> m_state;
+    StandinInstaller m_installer;
     std::mutex m_faultMutex;
     QMap<QString, Fault> m_faults;
     int m_port = -1;

@@ -385,14 +385,19 @@ void StandinState::registerHandlers()
         return ok(QJsonObject{{QStringLiteral("globalsettings"), QJsonObject{{QStringLiteral("content"), content}}}});
     });
     m_handlers.insert(ApiPaths::kUpdateApp, [this](const Request &) {
-        return ok(QJsonObject{{QStringLiteral("settings"), QJsonObject{
+        QJsonObject settings{
             {QStringLiteral("update_state"), m_updateState},
-            {QStringLiteral("update_url"), m_baseUrl + QStringLiteral("/static/installer.dmg")},
             {QStringLiteral("update_title"), QStringLiteral("新版本")},
             {QStringLiteral("update_content"), QStringLiteral("Improvements and fixes.")},
             {QStringLiteral("version"), QStringLiteral("9.9.9")},
             {QStringLiteral("jump_url"), m_baseUrl + QStringLiteral("/static/page.html")},
-            {QStringLiteral("is_update"), m_updateState > 0 ? 1 : 0}}}});
+            {QStringLiteral("is_update"), m_updateState > 0 ? 1 : 0}};
+        // The real package by default; a path of the stand-in (a missing file, a transfer cut
+        // off) or a whole address when told; none at all for an empty text.
+        const QString url = m_updateUrl.value_or(QStringLiteral("/static/ostrel.deb"));
+        if (!url.isEmpty())
+            settings.insert(QStringLiteral("update_url"), url.startsWith(QLatin1Char('/')) ? m_baseUrl + url : url);
+        return ok(QJsonObject{{QStringLiteral("settings"), settings}});
     });
     m_handlers.insert(ApiPaths::kResourcePackageVersion, [](const Request &) {
         return ok(QJsonObject{{QStringLiteral("aclVersion"), 2}, {QStringLiteral("h5Version"), QStringLiteral("2")},
@@ -488,6 +493,11 @@ void StandinState::applyControl(const QJsonObject &control)
         m_forcedQrStatus = control.value(QStringLiteral("qr_status")).toInt(-1);
     if (control.contains(QStringLiteral("update_state")))
         m_updateState = control.value(QStringLiteral("update_state")).toInt();
+    if (control.contains(QStringLiteral("update_url")))
+    {
+        const QJsonValue url = control.value(QStringLiteral("update_url"));
+        m_updateUrl = url.isString() ? std::optional<QString>(url.toString()) : std::nullopt;
+    }
     if (control.value(QStringLiteral("ss")).isObject()) {
         const QJsonObject ss = control.value(QStringLiteral("ss")).toObject();
         for (auto it = ss.constBegin(); it != ss.constEnd(); ++it)

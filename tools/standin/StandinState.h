@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 
 #include "StandinArchives.h"
 
@@ -77,6 +78,7 @@ private:
     QJsonArray m_feedback;
     QJsonArray m_feedbackRecords;
     int m_updateState = 0;
+    std::optional<QString> m_updateUrl;   // none: the stand-in's package
     QJsonObject m_ss;
     QStringList m_innerHosts;
     QStringList m_outUrls;

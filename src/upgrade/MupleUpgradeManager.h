@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+#include "networking/OONetWork.h"
+#include "upgrade/UpgradeInstallRunner.h"
+#include "upgrade/upgradeSetting.h"
+
+class NBMutipUpgradeModel;
+
+// The one upgrade manager of the process. The home screen stores the server's offer in
+// `settings` and calls `showUpgrade`, which turns it into nothing, a dialog that downloads with
+// progress and then offers the install, the same dialog installing as soon as the download is
+// done, or a silent download announced by "preUpgradeDownloadSucceed".
+//
+// One download runs at a time: every road writes the same installer file, so a second confirm
+// while one runs is ignored. A failed download is reported to the dialog that started it.
+class MupleUpgradeManager : public QObject
+{
+    Q_OBJECT
+public:
+    // Shows a new dialog over the window in use (it takes the dialog); false when there is none.
+    using Presenter = std::function<bool(NBMutipUpgradeModel *dialog)>;
+    using Downloader = std::function<void(const QString &url, OONetWork::DownloadHandler handler)>;
+
+    static MupleUpgradeManager &shared();
+    explicit MupleUpgradeManager(QObject *parent = nullptr);
+
+    std::optional<upgradeSetting> settings;
+    // Kept for the record; the dialog measures the speed from its own start time.
+    std::optional<QDateTime> downloadStartTime;
+
+    void showUpgrade();
+    // The home screen's update check answered: the reply's "data"."settings" decoded into
+    // `settings` (empty when it does not decode), then `showUpgrade`. False, and nothing done,
+    // when the reply carries no "settings" object (the home screen refreshes the account then).
+    bool handleUpdateReply(const QJsonObject &reply);
+
+    // The install of the downloaded package with the bundle's script; nothing without one.
+    void installDownloadedPackage();
+    void runInstallScript(const std::optional<QString> &scriptPath, UpgradeInstallRunner::Log log,
+                          QPointer<QObject> relaunchTarget);
+    void relaunch();
+
+    bool isDownloading() const { return m_downloading; }
+
+    // The installer address of an offer: nothing when absent, not a URL, or not one the client
+    // may download from (https; plain http only on loopback).
+    static std::optional<QUrl> installerUrl(const std::optional<upgradeSetting> &setting);
+
+    // Seams: where dialogs go, how the installer is fetched, which runner installs.
+    static Presenter defaultPresenter();
+    static void setDefaultPresenter(Presenter presenter);
+    void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
+    void setDownloader(Downloader downloader) { m_downloader = std::move(downloader); }
+    void setInstallRunner(UpgradeInstallRunner *runner);
+    UpgradeInstallRunner *installRunner() const { return m_runner; }
+
+Q_SIGNALS:
+    void downloadFailed(const QString &message);
+    // A failed install; the shell shows it (the dialog is gone by then).
+    void installFailed(const QString &message);
+
+private:
+    NBMutipUpgradeModel *makeDialog(const upgradeSetting &setting);
+    void present(NBMutipUpgradeModel *dialog);
+    void progressDownload(QPointer<NBMutipUpgradeModel> dialog);
+    void downloadAndInstall(QPointer<NBMutipUpgradeModel> dialog);
+    void silentDownload();
+    // Starts the one download; false (nothing started) when one runs or the offer has no usable
+    // installer address.
+    using Progress = std::function<void(const DownloadProgress &)>;
+    using Finished = std::function<void(qint64 receivedBytes)>;
+    using Failed = std::function<void(const NetError &)>;
+    bool startDownload(Progress onProgress, Finished onFinished, Failed onFailed);
+
+    Presenter m_presenter;
+    Downloader m_downloader;
+    QPointer<UpgradeInstallRunner> m_runner;
+    QMetaObject::Connection m_runnerFailure;
+    bool m_downloading = false;
+};

@@ -1,0 +1,160 @@
+#include "upgrade/NBMutipUpgradeModel.h"
+
+#include <QPointer>
+#include <QTimer>
+
+NBMutipUpgradeModel::NBMutipUpgradeModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QDateTime NBMutipUpgradeModel::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTimeUtc();
+}
+
+void NBMutipUpgradeModel::applyConfig()
+{
+    if (!config)
+        return;
+    if (config->update_title)
+        m_look.titleText = *config->update_title;
+    if (config->update_content)
+        m_look.notesText = *config->update_content;
+    if (config->version)
+        m_look.tipsText = QStringLiteral("找到最新的版本：") + *config->version;
+    Q_EMIT changed();
+}
+
+QString NBMutipUpgradeModel::speedLine(qint64 megabytes, double speed)
+{
+    return QStringLiteral("正在下载安装包 ") + QString::number(megabytes) + QStringLiteral("M - ")
+        + QString::asprintf("%.2f", speed) + QStringLiteral("M/s");
+}
+
+void NBMutipUpgradeModel::updateProgress(const std::optional<DownloadProgress> &progress)
+{
+    if (!progress || !downloadStartTime || m_removed)
+        return;
+    const double elapsed = double(downloadStartTime->msecsTo(now())) / 1000.0;
+    const qint64 megabytes = progress->received / 1048576;
+    // No time has passed yet at the very first report: no speed rather than an infinite one.
+    bytesDownloaded = elapsed > 0.0 ? double(megabytes) / elapsed : 0.0;
+    const double fraction = progress->fraction();
+
+    m_look.progressValue = fraction;
+    m_look.downloadRateText = QString::asprintf("%.2f", fraction * 100.0) + QLatin1Char('%');
+    m_look.indicatorSpeedText = speedLine(megabytes, bytesDownloaded);
+    m_look.cancelVisible = false;
+    m_look.closeVisible = false;
+    m_look.failureShown = false;
+    if (fraction < 1.0) {
+        m_look.phase = Phase::Downloading;
+        m_look.confirmEnabled = false;
+        attrButedTitle = QStringLiteral("正在下载请稍后");
+        m_look.progressVisible = true;
+        m_look.warnVisible = false;
+    } else {
+        m_look.phase = Phase::Install;
+        m_look.confirmEnabled = true;
+        attrButedTitle = QStringLiteral("准备就绪，请安装");
+        m_look.progressVisible = false;
+        m_look.warnVisible = true;
+        m_look.warnText = QStringLiteral("安装过程中请勿退出应用，以免发生错误");
+        m_confirmInstalls = true;
+    }
+    m_look.confirmTitle = *attrButedTitle;
+    Q_EMIT changed();
+}
+
+void NBMutipUpgradeModel::relayoutAfterDelay()
+{
+    // The dialog is kept until then by its parent; a removed one needs no layout.
+    QPointer<NBMutipUpgradeModel> self(this);
+    QTimer::singleShot(500, this, [self] {
+        if (self)
+            self->applyReadyToInstallLayout();
+    });
+}
+
+void NBMutipUpgradeModel::applyReadyToInstallLayout()
+{
+    if (m_removed)
+        return;
+    m_look.phase = Phase::ReadyToInstall;
+    m_look.cancelVisible = false;
+    m_look.warnVisible = true;
+    m_look.warnText = QStringLiteral("更新过程中请勿退出应用，以免发生错误");
+    Q_EMIT changed();
+}
+
+void NBMutipUpgradeModel::downloadFailed(const QString &message)
+{
+    if (m_removed)
+        return;
+    m_look.phase = Phase::Offer;
+    m_confirmInstalls = false;
+    m_look.closeVisible = true;
+    m_look.cancelVisible = true;
+    m_look.progressVisible = false;
+    m_look.confirmEnabled = true;
+    m_look.confirmTitle = QStringLiteral("立即更新");
+    attrButedTitle.reset();
+    m_look.warnVisible = true;
+    m_look.failureShown = true;
+    m_look.warnText = QStringLiteral("下载失败，请稍后重试") + (message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message));
+    Q_EMIT changed();
+}
+
+void NBMutipUpgradeModel::remove()
+{
+    if (m_removed)
+        return;
+    m_removed = true;
+    Q_EMIT removeRequested();
+}
+
+void NBMutipUpgradeModel::cancelAction()
+{
+    if (m_removed)
+        return;
+    if (cancelBlock)
+        cancelBlock();
+    remove();
+}
+
+void NBMutipUpgradeModel::closeAction()
+{
+    if (m_removed)
+        return;
+    if (closeBlock)
+        closeBlock();
+    remove();
+}
+
+void NBMutipUpgradeModel::installAction()
+{
+    if (m_removed)
+        return;
+    if (installBlock)
+        installBlock();
+    remove();
+}
+
+void NBMutipUpgradeModel::confirmAction()
+{
+    if (m_removed)
+        return;
+    if (confirmBlock)
+        confirmBlock();
+}
+
+void NBMutipUpgradeModel::confirmPressed()
+{
+    if (!m_look.confirmEnabled)
+        return;
+    if (m_confirmInstalls)
+        installAction();
+    else
+        confirmAction();
+}

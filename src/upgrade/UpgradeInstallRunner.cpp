@@ -1,0 +1,254 @@
+#include "upgrade/UpgradeInstallRunner.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QTimer>
+
+#include <memory>
+#include <unistd.h>
+
+#include "common/AppPaths.h"
+#include "networking/OONetWork.h"
+#include "vpn/HLLPACUtilWrapper.h"
+#include "vpn/PkexecRunner.h"
+
+namespace {
+
+QString &capturedExecutable()
+{
+    static QString path;
+    return path;
+}
+
+// Undecodable output counts as no output rather than as mangled text in the log.
+QString decodeOutput(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    return decoder.hasError() ? QString() : text;
+}
+
+// The helper may not answer at all; the install must not wait for it for ever.
+constexpr int kStopProxyWaitMs = 3000;
+
+void stopProxyThroughHelper(std::function<void()> then)
+{
+    auto once = std::make_shared<std::function<void()>>(std::move(then));
+    auto fire = [once] {
+        if (*once)
+            std::exchange(*once, {})();
+    };
+    QTimer::singleShot(kStopProxyWaitMs, qApp, fire);
+    HLLPACUtilWrapper::stopLocal([fire](const std::optional<QString> &) { fire(); });
+}
+
+} // namespace
+
+UpgradeInstallRunner &UpgradeInstallRunner::shared()
+{
+    static UpgradeInstallRunner *instance = new UpgradeInstallRunner(qApp);
+    return *instance;
+}
+
+UpgradeInstallRunner::UpgradeInstallRunner(QObject *parent)
+    : QObject(parent)
+    , m_stopProxy(stopProxyThroughHelper)
+    , m_startDetached([](const Command &command) { return QProcess::startDetached(command.program, command.arguments); })
+    , m_quit([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); })
+{
+}
+
+UpgradeInstallRunner::~UpgradeInstallRunner() = default;
+
+QString UpgradeInstallRunner::installerPath()
+{
+    return OONetWork::downloadDestination();
+}
+
+QString UpgradeInstallRunner::databasePath()
+{
+    return AppPaths::cachesFolder() + QStringLiteral("/database_swift.sqlite3");
+}
+
+QString UpgradeInstallRunner::applicationName()
+{
+    return QStringLiteral("翠鸟通行器Pro");
+}
+
+std::optional<QString> UpgradeInstallRunner::scriptPath() const
+{
+    if (m_overrideSet)
+        return m_scriptOverride;
+    const QString configured = qEnvironmentVariable("OSTREL_UPGRADE_SCRIPT");
+    if (!configured.isEmpty())
+        return configured;
+    const QString bundled = AppPaths::resourcePath(QStringLiteral("update_new_version.sh"));
+    if (!QFileInfo(bundled).isFile())
+        return std::nullopt;
+    return bundled;
+}
+
+UpgradeInstallRunner::Elevation UpgradeInstallRunner::elevation() const
+{
+    if (m_overrideSet)
+        return m_overrideElevation;
+    return qEnvironmentVariableIsEmpty("OSTREL_UPGRADE_SCRIPT") ? Elevation::Auto : Elevation::Never;
+}
+
+void UpgradeInstallRunner::setScriptPathForTesting(const std::optional<QString> &path, Elevation elevation)
+{
+    m_overrideSet = true;
+    m_scriptOverride = path;
+    m_overrideElevation = elevation;
+}
+
+UpgradeInstallRunner::Command UpgradeInstallRunner::installCommand(const QString &script, bool elevate)
+{
+    const QStringList scriptArguments{script, installerPath(), databasePath(), applicationName()};
+    if (elevate)
+        return {QStringLiteral("pkexec"), QStringList{QStringLiteral("/bin/sh")} + scriptArguments};
+    return {QStringLiteral("/bin/sh"), scriptArguments};
+}
+
+UpgradeInstallRunner::Command UpgradeInstallRunner::relaunchCommand(const QString &executable)
+{
+    // The old process needs a moment to be gone before the new one takes the single-instance
+    // places (helper socket, engines).
+    return {QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 1; exec \"$0\""), executable}};
+}
+
+void UpgradeInstallRunner::captureExecutablePath()
+{
+    if (!capturedExecutable().isEmpty())
+        return;
+    capturedExecutable() = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
+                                                        : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QString UpgradeInstallRunner::executablePath()
+{
+    captureExecutablePath();
+    return capturedExecutable();
+}
+
+void UpgradeInstallRunner::setExecutablePathForTesting(const QString &path)
+{
+    capturedExecutable() = path;
+}
+
+void UpgradeInstallRunner::answer(QObject *context, const Done &done, const Result &result)
+{
+    if (!done)
+        return;
+    QTimer::singleShot(0, context, [done, result] { done(result); });
+}
+
+void UpgradeInstallRunner::fail(Result result, const Done &done)
+{
+    qWarning().noquote() << "upgrade install failed:" << result.message;
+    Q_EMIT installFailed(result.message);
+    answer(this, done, result);
+}
+
+void UpgradeInstallRunner::runInstallScript(const std::optional<QString> &scriptPath, Log log,
+                                            QPointer<QObject> relaunchTarget, Done done)
+{
+    if (isRunning()) {
+        answer(this, done, Result{Outcome::Busy, 0, {}, QStringLiteral("正在安装，请稍候")});
+        return;
+    }
+    if (!scriptPath || !QFileInfo(*scriptPath).isFile()) {
+        if (log)
+            log(QStringLiteral("路径不存在！"));
+        answer(this, done, Result{Outcome::ScriptMissing, 0, {}, QStringLiteral("路径不存在！")});
+        return;
+    }
+    const bool elevate = elevation() == Elevation::Auto && ::geteuid() != 0;
+    if (elevate) {
+        if (const QString refusal = PkexecRunner::scriptRefusal(*scriptPath); !refusal.isEmpty()) {
+            fail(Result{Outcome::Refused, 0, {}, QStringLiteral("安装脚本不安全，未安装：") + refusal}, done);
+            return;
+        }
+    }
+    m_preparing = true;
+    const QString script = *scriptPath;
+    QPointer<UpgradeInstallRunner> self(this);
+    // The desktop proxy points at our own listener; it must not outlive the program being replaced.
+    m_stopProxy([self, script, elevate, log, relaunchTarget, done] {
+        if (!self)
+            return;
+        self->m_preparing = false;
+        self->startScript(script, elevate, log, relaunchTarget, done);
+    });
+}
+
+void UpgradeInstallRunner::startScript(const QString &script, bool elevate, Log log, QPointer<QObject> relaunchTarget,
+                                       Done done)
+{
+    const Command command = installCommand(script, elevate);
+    qDebug().noquote() << "upgrade install:" << command.program << command.arguments;
+    auto *process = new QProcess(this);
+    m_process = process;
+    // The script's progress lines are read and logged; its complaints go where ours go.
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(process, &QProcess::finished, this,
+            [this, process, script, elevate, log, relaunchTarget, done](int exitCode, QProcess::ExitStatus status) {
+        if (m_process != process)
+            return;
+        m_process = nullptr;
+        process->deleteLater();
+        const QString output = decodeOutput(process->readAllStandardOutput());
+        finishScript(exitCode, status == QProcess::CrashExit, output, script, elevate, log, relaunchTarget, done);
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, process, command, done](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart || m_process != process)
+            return;
+        m_process = nullptr;
+        process->deleteLater();
+        fail(Result{Outcome::FailedToStart, -1, {}, QStringLiteral("无法启动安装程序：") + command.program}, done);
+    });
+    process->start(command.program, command.arguments);
+}
+
+void UpgradeInstallRunner::finishScript(int exitCode, bool crashed, const QString &output, const QString &script,
+                                        bool elevate, const Log &log, QPointer<QObject> relaunchTarget, const Done &done)
+{
+    qDebug().noquote() << QStringLiteral("执行 ") + script;
+    if (log)
+        log(output);
+    if (crashed) {
+        fail(Result{Outcome::Crashed, exitCode, output, QStringLiteral("安装程序异常退出，未完成安装")}, done);
+        return;
+    }
+    if (exitCode != 0) {
+        // pkexec answers 126 when the password dialog was dismissed and 127 when not authorised.
+        const bool refused = elevate && (exitCode == 126 || exitCode == 127);
+        const QString message = refused ? QStringLiteral("未获得管理员授权，未安装新版本")
+                                        : QStringLiteral("安装失败（代码 %1）").arg(exitCode);
+        fail(Result{Outcome::Failed, exitCode, output, message}, done);
+        return;
+    }
+    answer(this, done, Result{Outcome::Relaunching, 0, output, {}});
+    QPointer<UpgradeInstallRunner> self(this);
+    QTimer::singleShot(0, this, [self, relaunchTarget] {
+        if (self && relaunchTarget)
+            self->relaunch();
+    });
+}
+
+void UpgradeInstallRunner::relaunch()
+{
+    const Command command = relaunchCommand(executablePath());
+    if (!m_startDetached || !m_startDetached(command)) {
+        const QString message = QStringLiteral("新版本已安装，请手动重新打开应用");
+        qWarning().noquote() << "upgrade relaunch could not start:" << command.program << command.arguments;
+        Q_EMIT installFailed(message);
+        return;
+    }
+    Q_EMIT relaunchStarted();
+    if (m_quit)
+        m_quit();
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QProcess;
+
+// The install step of the self-upgrade: hands the downloaded Debian package to the bundle's
+// "update_new_version.sh" (through pkexec unless we are root), and once that script has exited
+// with success starts a fresh copy of the program and quits.
+//
+// The script runs asynchronously: the window keeps drawing while the administrator password is
+// asked for, and nothing waits on a pipe of a process that never started. Every value reaches the
+// script as an argument of its own; no shell command is ever built from a path. A failed install
+// (no start, a crash, a non-zero exit) is reported and never followed by a relaunch.
+class UpgradeInstallRunner : public QObject
+{
+    Q_OBJECT
+public:
+    using Log = std::function<void(const QString &text)>;
+
+    enum class Outcome {
+        Relaunching,   // the script succeeded; the relaunch is scheduled (or skipped: target gone)
+        ScriptMissing, // no script path, or no file there
+        Busy,          // an install is already running
+        Refused,       // root would run a script that others could change
+        FailedToStart,
+        Crashed,
+        Failed,        // the script (or pkexec) exited with a non-zero status
+    };
+    struct Result
+    {
+        Outcome outcome = Outcome::Failed;
+        int exitCode = 0;
+        QString output;
+        QString message;   // for the user when the install failed
+        bool ok() const { return outcome == Outcome::Relaunching; }
+    };
+    using Done = std::function<void(const Result &)>;
+
+    struct Command
+    {
+        QString program;
+        QStringList arguments;
+    };
+
+    enum class Elevation { Auto, Never };
+
+    static UpgradeInstallRunner &shared();
+    explicit UpgradeInstallRunner(QObject *parent = nullptr);
+    ~UpgradeInstallRunner() override;
+
+    // The three values handed to the script.
+    static QString installerPath();
+    static QString databasePath();
+    static QString applicationName();
+
+    // The install script: "OSTREL_UPGRADE_SCRIPT" when set (the demo's harmless stand-in, always
+    // run without elevation), else the bundle's "update_new_version.sh"; nothing when missing.
+    std::optional<QString> scriptPath() const;
+    Elevation elevation() const;
+    void setScriptPathForTesting(const std::optional<QString> &path, Elevation elevation = Elevation::Never);
+
+    // "pkexec /bin/sh <script> <installer> <database> <name>", or without pkexec.
+    static Command installCommand(const QString &script, bool elevate);
+    // "sh -c 'sleep 1; exec "$0"' <executable>": the path is an argument, never part of the text.
+    static Command relaunchCommand(const QString &executable);
+
+    // The executable as it was at start: once the package has replaced it, /proc/self/exe
+    // names a deleted file.
+    static void captureExecutablePath();
+    static QString executablePath();
+    static void setExecutablePathForTesting(const QString &path);
+
+    bool isRunning() const { return m_process != nullptr || m_preparing; }
+
+    // Runs the script with the installer, database and name; logs "执行 <script>" and the script's
+    // output; after a successful exit schedules the relaunch when `relaunchTarget` still lives.
+    // `done` runs exactly once, from the event loop.
+    void runInstallScript(const std::optional<QString> &scriptPath, Log log, QPointer<QObject> relaunchTarget,
+                          Done done = {});
+    // Starts the delayed reopen, then asks the application to quit. No quit when the reopen
+    // cannot start: the user would be left with no program at all.
+    void relaunch();
+
+    // Seams for tests: what turns the desktop proxy off first (default: the helper, bounded
+    // wait), how a detached process is started, and how the application quits.
+    using StopProxy = std::function<void(std::function<void()> then)>;
+    using StartDetached = std::function<bool(const Command &)>;
+    void setStopProxy(StopProxy stopProxy) { m_stopProxy = std::move(stopProxy); }
+    void setStartDetached(StartDetached start) { m_startDetached = std::move(start); }
+    void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
+
+Q_SIGNALS:
+    void installFailed(const QString &message);
+    void relaunchStarted();
+
+private:
+    void startScript(const QString &script, bool elevate, Log log, QPointer<QObject> relaunchTarget, Done done);
+    void finishScript(int exitCode, bool crashed, const QString &output, const QString &script, bool elevate,
+                      const Log &log, QPointer<QObject> relaunchTarget, const Done &done);
+    void fail(Result result, const Done &done);
+    static void answer(QObject *context, const Done &done, const Result &result);
+
+    std::optional<QString> m_scriptOverride;
+    bool m_overrideSet = false;
+    Elevation m_overrideElevation = Elevation::Never;
+    QProcess *m_process = nullptr;
+    bool m_preparing = false;
+    StopProxy m_stopProxy;
+    StartDetached m_startDetached;
+    std::function<void()> m_quit;
+};

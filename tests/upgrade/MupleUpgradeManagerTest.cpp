@@ -1,0 +1,241 @@
+// The upgrade decision against the stand-in service: each server state, the real download of
+// the stand-in's package with progress, and the install through a recording script.
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "networking/NetworkTestSupport.h"
+#include "networking/OONetWorkTool.h"
+#include "upgrade/MupleUpgradeManager.h"
+#include "upgrade/NBMutipUpgradeModel.h"
+
+namespace {
+
+class UpgradeDecisionTest : public StandinSuite
+{
+protected:
+    void SetUp() override
+    {
+        StandinSuite::SetUp();
+        s_standin->control(QJsonObject{{QStringLiteral("update_url"), QJsonValue::Null}});
+        ASSERT_TRUE(m_dir.isValid());
+        QDir(AppPaths::downloadsFolder()).removeRecursively();
+        m_script = m_dir.path() + QStringLiteral("/record install.sh");
+        m_record = m_dir.path() + QStringLiteral("/record.txt");
+        QFile script(m_script);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$RECORD\"\n"
+                     "dpkg-deb -f \"$1\" Package >> \"$RECORD\"\n");
+        script.close();
+        qputenv("RECORD", m_record.toUtf8());
+
+        m_runner.setScriptPathForTesting(m_script);
+        m_runner.setStopProxy([this](std::function<void()> then) { QTimer::singleShot(0, &m_runner, then); });
+        m_runner.setStartDetached([this](const UpgradeInstallRunner::Command &) { ++m_relaunches; return true; });
+        m_runner.setQuit([] {});
+        m_manager.setInstallRunner(&m_runner);
+        m_manager.setPresenter([this](NBMutipUpgradeModel *dialog) {
+            dialog->setParent(&m_holder);
+            QObject::connect(dialog, &NBMutipUpgradeModel::removeRequested, dialog, &QObject::deleteLater);
+            m_dialogs << dialog;
+            return true;
+        });
+        m_manager.setDownloader([this](const QString &url, OONetWork::DownloadHandler handler) {
+            ++m_downloads;
+            OONetWork::shared().download(url, std::move(handler));
+        });
+        NotificationCenter::defaultCenter().addObserver(NotificationNames::updateCloseTaped, &m_holder,
+                                                        [this](const Notification &) { ++m_closeTaped; });
+        NotificationCenter::defaultCenter().addObserver(NotificationNames::preUpgradeDownloadSucceed, &m_holder,
+                                                        [this](const Notification &n) { m_succeeded << n.userInfo; });
+    }
+
+    // The home screen's road: ask the service, hand the answer to the manager.
+    void offer(int state, const std::optional<QString> &url = std::nullopt)
+    {
+        QJsonObject control{{QStringLiteral("update_state"), state}};
+        if (url)
+            control.insert(QStringLiteral("update_url"), *url);
+        ASSERT_TRUE(s_standin->control(control));
+        std::optional<QJsonObject> reply;
+        bool done = false;
+        OONetWorkTool::updateApp([&](std::optional<QJsonObject> r, std::optional<NetError>) { done = true; reply = r; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        ASSERT_TRUE(reply.has_value());
+        ASSERT_TRUE(m_manager.handleUpdateReply(*reply));
+    }
+
+    QStringList recorded() const
+    {
+        QFile file(m_record);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QStringList downloadsFolderFiles() const
+    {
+        return QDir(AppPaths::downloadsFolder()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_script, m_record;
+    QObject m_holder;
+    UpgradeInstallRunner m_runner;
+    MupleUpgradeManager m_manager;
+    QList<QPointer<NBMutipUpgradeModel>> m_dialogs;
+    int m_downloads = 0;
+    int m_relaunches = 0;
+    int m_closeTaped = 0;
+    QList<QVariantMap> m_succeeded;
+};
+
+} // namespace
+
+TEST_F(UpgradeDecisionTest, StatesOneAndTwoDownloadWithProgressThenInstallOnConfirm)
+{
+    for (int state : {1, 2}) {
+        m_dialogs.clear();
+        QFile::remove(m_record);
+        offer(state, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=40"));
+        ASSERT_EQ(m_dialogs.size(), 1) << state;
+        QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+        EXPECT_EQ(dialog->look().titleText, QStringLiteral("新版本"));
+        EXPECT_EQ(dialog->look().tipsText, QStringLiteral("找到最新的版本：9.9.9"));
+        EXPECT_TRUE(dialog->installBlock != nullptr);
+
+        bool sawDownloading = false;
+        QObject::connect(dialog, &NBMutipUpgradeModel::changed, &m_holder, [&, dialog] {
+            sawDownloading = sawDownloading || dialog->look().phase == NBMutipUpgradeModel::Phase::Downloading;
+        });
+        dialog->confirmPressed();
+        dialog->confirmPressed();   // a second confirm while it runs starts nothing
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->look().phase == NBMutipUpgradeModel::Phase::Install; }, 10000));
+        EXPECT_TRUE(sawDownloading);
+        EXPECT_EQ(m_downloads, state == 1 ? 1 : 2);
+        EXPECT_EQ(downloadsFolderFiles(), QStringList{QStringLiteral("翠鸟通行器Pro.deb")});
+
+        const int relaunchesBefore = m_relaunches;
+        dialog->confirmPressed();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == relaunchesBefore + 1; }, 10000));
+        const QStringList seen = recorded();
+        ASSERT_EQ(seen.size(), 5);
+        EXPECT_EQ(seen[0], QStringLiteral("3"));
+        EXPECT_EQ(seen[1], UpgradeInstallRunner::installerPath());
+        EXPECT_EQ(seen[4], QStringLiteral("ostrel"));   // what it was handed is our own package
+    }
+    EXPECT_EQ(m_closeTaped, 0);
+}
+
+TEST_F(UpgradeDecisionTest, StateFourInstallsAsSoonAsTheDownloadIsDone)
+{
+    offer(4);
+    ASSERT_EQ(m_dialogs.size(), 1);
+    QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+    EXPECT_FALSE(dialog->installBlock);
+    dialog->confirmPressed();
+    dialog->confirmPressed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == 1; }, 10000));
+    EXPECT_EQ(m_downloads, 1);
+    EXPECT_EQ(dialog->look().phase, NBMutipUpgradeModel::Phase::Offer);   // no progress shown
+    EXPECT_EQ(recorded().value(4), QStringLiteral("ostrel"));
+}
+
+TEST_F(UpgradeDecisionTest, StateThreeDownloadsSilentlyAndAnnouncesOnce)
+{
+    offer(3);
+    EXPECT_TRUE(m_dialogs.isEmpty());
+    EXPECT_TRUE(m_manager.isDownloading());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_succeeded.isEmpty(); }, 10000));
+    EXPECT_EQ(m_succeeded.size(), 1);
+    EXPECT_EQ(upgradeSetting::fromDictionary(m_succeeded[0]), m_manager.settings);
+    EXPECT_TRUE(QFileInfo::exists(UpgradeInstallRunner::installerPath()));
+    EXPECT_EQ(m_relaunches, 0);
+
+    // Without an address nothing starts, so nothing can be announced.
+    offer(3, QString());
+    EXPECT_FALSE(m_manager.isDownloading());
+    EXPECT_EQ(m_succeeded.size(), 1);
+}
+
+TEST_F(UpgradeDecisionTest, OtherStatesSayNoUpgradeAndClosingSaysItOnce)
+{
+    for (int state : {0, 5, -1}) {
+        const int before = m_closeTaped;
+        offer(state);
+        EXPECT_EQ(m_closeTaped, before + 1) << state;
+    }
+    EXPECT_TRUE(m_dialogs.isEmpty());
+    EXPECT_EQ(m_downloads, 0);
+
+    offer(1);
+    ASSERT_EQ(m_dialogs.size(), 1);
+    m_dialogs[0]->closeAction();
+    EXPECT_EQ(m_closeTaped, 4);
+
+    // An offer that does not decode leaves nothing to show.
+    ASSERT_TRUE(m_manager.handleUpdateReply(QJsonObject{{QStringLiteral("data"),
+        QJsonObject{{QStringLiteral("settings"), QJsonObject{{QStringLiteral("update_state"), 1}}}}}}));
+    EXPECT_FALSE(m_manager.settings.has_value());
+    EXPECT_EQ(m_dialogs.size(), 1);
+    EXPECT_FALSE(m_manager.handleUpdateReply(QJsonObject{{QStringLiteral("data"), QJsonObject{}}}));
+}
+
+TEST_F(UpgradeDecisionTest, UnknownLengthStillEndsInTheInstallPhase)
+{
+    offer(1, QStringLiteral("/static/ostrel.deb?chunked=1"));
+    ASSERT_EQ(m_dialogs.size(), 1);
+    QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+    dialog->confirmPressed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->look().phase == NBMutipUpgradeModel::Phase::Install; }, 10000));
+    EXPECT_TRUE(QFileInfo::exists(UpgradeInstallRunner::installerPath()));
+}
+
+TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
+{
+    QSignalSpy failures(&m_manager, &MupleUpgradeManager::downloadFailed);
+    const QStringList broken{QStringLiteral("/static/missing.deb"), QStringLiteral("/static/ostrel.deb?break_at=300"),
+                             QStringLiteral("/static/ostrel.deb?chunked=1&break_at=300")};
+    for (const QString &url : broken) {
+        m_dialogs.clear();
+        offer(1, url);
+        ASSERT_EQ(m_dialogs.size(), 1);
+        QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+        const int before = failures.count();
+        dialog->confirmPressed();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() == before + 1; }, 10000)) << url.toStdString();
+        EXPECT_EQ(dialog->look().phase, NBMutipUpgradeModel::Phase::Offer) << url.toStdString();
+        EXPECT_TRUE(dialog->look().failureShown);
+        EXPECT_TRUE(downloadsFolderFiles().isEmpty()) << downloadsFolderFiles().join(QLatin1Char(',')).toStdString();
+    }
+    // State four with a broken installer: no install at all.
+    m_dialogs.clear();
+    offer(4, QStringLiteral("/static/ostrel.deb?break_at=300"));
+    m_dialogs[0]->confirmPressed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_manager.isDownloading(); }, 10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_relaunches, 0);
+    EXPECT_FALSE(QFile::exists(m_record));
+}
+
+TEST(UpgradeInstallerUrlTest, OnlyHttpsOrLoopbackAddressesAreDownloaded)
+{
+    auto with = [](const QString &url) {
+        upgradeSetting setting;
+        setting.update_url = url;
+        return MupleUpgradeManager::installerUrl(setting).has_value();
+    };
+    EXPECT_TRUE(with(QStringLiteral("https://downloads.example.com/ostrel.deb")));
+    EXPECT_TRUE(with(QStringLiteral("http://127.0.0.1:8080/static/ostrel.deb")));
+    EXPECT_FALSE(with(QStringLiteral("http://downloads.example.com/ostrel.deb")));
+    EXPECT_FALSE(with(QStringLiteral("file:///tmp/ostrel.deb")));
+    EXPECT_FALSE(with(QStringLiteral("not an address")));
+    EXPECT_FALSE(with(QString()));
+    EXPECT_FALSE(MupleUpgradeManager::installerUrl(upgradeSetting{}).has_value());
+}

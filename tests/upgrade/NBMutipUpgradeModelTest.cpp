@@ -1,0 +1,143 @@
+// The upgrade dialog's texts and phases, with a clock the test moves by hand.
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "upgrade/NBMutipUpgradeModel.h"
+
+namespace {
+
+struct ManualClock
+{
+    QDateTime now = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+    NBMutipUpgradeModel::Clock fn() { return [this] { return now; }; }
+};
+
+upgradeSetting offer()
+{
+    upgradeSetting setting;
+    setting.update_state = 1;
+    setting.update_title = QStringLiteral("新版本来了");
+    setting.update_content = QStringLiteral("修复了一些问题");
+    setting.version = QStringLiteral("9.9.9");
+    setting.is_update = 1;
+    return setting;
+}
+
+} // namespace
+
+TEST(UpgradeDialogModelTest, ConfigFillsTheOfferAndAbsentFieldsKeepTheInitialTexts)
+{
+    NBMutipUpgradeModel dialog;
+    dialog.applyConfig();
+    EXPECT_EQ(dialog.look().titleText, QStringLiteral("切换线路和模式"));
+    dialog.config = upgradeSetting{};
+    dialog.applyConfig();
+    EXPECT_EQ(dialog.look().titleText, QStringLiteral("切换线路和模式"));
+    EXPECT_EQ(dialog.look().tipsText, QStringLiteral("更新内容："));
+
+    dialog.config = offer();
+    dialog.applyConfig();
+    EXPECT_EQ(dialog.look().titleText, QStringLiteral("新版本来了"));
+    EXPECT_EQ(dialog.look().tipsText, QStringLiteral("找到最新的版本：9.9.9"));
+    EXPECT_EQ(dialog.look().notesText, QStringLiteral("修复了一些问题"));
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
+    EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("立即更新"));
+}
+
+TEST(UpgradeDialogModelTest, DownloadShowsSpeedAndPercentThenTheInstallPhase)
+{
+    ManualClock clock;
+    NBMutipUpgradeModel dialog;
+    dialog.setClock(clock.fn());
+    int installs = 0;
+    int removals = 0;
+    dialog.installBlock = [&] { ++installs; };
+    QObject::connect(&dialog, &NBMutipUpgradeModel::removeRequested, [&] { ++removals; });
+
+    // Nothing before the download has a start time.
+    dialog.updateProgress(DownloadProgress{5242880, 10485760});
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
+
+    dialog.downloadStartTime = clock.now;
+    dialog.updateProgress(DownloadProgress{1024, 10485760});   // at once: no speed, not "inf"
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 0M - 0.00M/s"));
+
+    clock.now = clock.now.addSecs(2);
+    dialog.updateProgress(DownloadProgress{5242880, 10485760});
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 5M - 2.50M/s"));
+    EXPECT_EQ(dialog.look().downloadRateText, QStringLiteral("50.00%"));
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Downloading);
+    EXPECT_FALSE(dialog.look().confirmEnabled);
+    EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("正在下载请稍后"));
+    EXPECT_FALSE(dialog.look().cancelVisible || dialog.look().closeVisible);
+    EXPECT_TRUE(dialog.look().progressVisible);
+    dialog.confirmPressed();
+    EXPECT_EQ(installs, 0);
+
+    dialog.updateProgress(DownloadProgress{1048575, -1});   // size unknown: no fraction
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 0M - 0.00M/s"));
+    EXPECT_EQ(dialog.look().downloadRateText, QStringLiteral("0.00%"));
+
+    dialog.updateProgress(DownloadProgress{10485760, 10485760});
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Install);
+    EXPECT_TRUE(dialog.look().confirmEnabled);
+    EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("准备就绪，请安装"));
+    EXPECT_EQ(dialog.look().warnText, QStringLiteral("安装过程中请勿退出应用，以免发生错误"));
+    EXPECT_FALSE(dialog.look().progressVisible);
+    dialog.confirmPressed();
+    EXPECT_EQ(installs, 1);
+    EXPECT_EQ(removals, 1);
+    dialog.confirmPressed();
+    EXPECT_EQ(installs, 1);
+}
+
+TEST(UpgradeDialogModelTest, AFailedDownloadGivesTheWayOutBack)
+{
+    ManualClock clock;
+    NBMutipUpgradeModel dialog;
+    dialog.setClock(clock.fn());
+    int confirms = 0;
+    dialog.confirmBlock = [&] { ++confirms; };
+    dialog.downloadStartTime = clock.now;
+    dialog.updateProgress(DownloadProgress{100, 1000});
+    dialog.downloadFailed(QStringLiteral("404"));
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
+    EXPECT_TRUE(dialog.look().closeVisible && dialog.look().cancelVisible && dialog.look().confirmEnabled);
+    EXPECT_TRUE(dialog.look().failureShown);
+    EXPECT_TRUE(dialog.look().warnText.startsWith(QStringLiteral("下载失败")));
+    dialog.confirmPressed();
+    EXPECT_EQ(confirms, 1);
+}
+
+TEST(UpgradeDialogModelTest, CancelAndCloseRemoveEvenWithoutABlockConfirmNever)
+{
+    for (bool useClose : {false, true}) {
+        NBMutipUpgradeModel dialog;
+        QSignalSpy removed(&dialog, &NBMutipUpgradeModel::removeRequested);
+        dialog.confirmAction();
+        EXPECT_EQ(removed.count(), 0);
+        useClose ? dialog.closeAction() : dialog.cancelAction();
+        EXPECT_EQ(removed.count(), 1);
+        EXPECT_TRUE(dialog.isRemoved());
+    }
+    int closes = 0;
+    NBMutipUpgradeModel dialog;
+    dialog.closeBlock = [&] { ++closes; };
+    dialog.closeAction();
+    dialog.closeAction();
+    EXPECT_EQ(closes, 1);
+}
+
+TEST(UpgradeDialogModelTest, HomeVariantTurnsReadyToInstallAfterHalfASecond)
+{
+    NBMutipUpgradeModel dialog;
+    dialog.relayoutAfterDelay();
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.look().phase == NBMutipUpgradeModel::Phase::ReadyToInstall; }, 5000));
+    EXPECT_FALSE(dialog.look().cancelVisible);
+    EXPECT_TRUE(dialog.look().warnVisible);
+    EXPECT_EQ(dialog.look().warnText, QStringLiteral("更新过程中请勿退出应用，以免发生错误"));
+    EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("立即更新"));
+}

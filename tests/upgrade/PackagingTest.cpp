@@ -1,0 +1,52 @@
+// The project makes its own Debian package, and it is the package the upgrade accepts: named
+// "ostrel", with the install script executable in the bundle folder.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments, int *exitCode, const QString &folder = {})
+{
+    QProcess process;
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromLocal8Bit(process.readAll());
+}
+
+} // namespace
+
+TEST(PackagingTest, CpackMakesThePackageTheUpgradeInstalls)
+{
+    const QString build = QStringLiteral(OSTREL_BINARY_DIR);
+    if (!QFile::exists(build + QStringLiteral("/bin/ostrel")) || !QFile::exists(build + QStringLiteral("/bin/ostrel-helper"))
+        || !QFile::exists(build + QStringLiteral("/bin/ostrel-engine-guard")))
+        GTEST_SKIP() << "the programs are not built in this tree";
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    int code = 0;
+    const QString log = run(QStringLiteral("cpack"), {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()},
+                            &code, build);
+    ASSERT_EQ(code, 0) << log.toStdString();
+    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("ostrel_*.deb")}, QDir::Files);
+    ASSERT_EQ(debs.size(), 1) << log.toStdString();
+    const QString deb = out.path() + QLatin1Char('/') + debs[0];
+
+    EXPECT_EQ(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QStringLiteral("Package")}, &code).trimmed(),
+              QStringLiteral("ostrel"));
+    const QString contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb}, &code);
+    EXPECT_TRUE(contents.contains(QStringLiteral("./usr/bin/ostrel\n")));
+    EXPECT_TRUE(contents.contains(QStringLiteral("./usr/bin/ostrel-helper\n")));
+    bool scriptExecutable = false;
+    for (const QString &line : contents.split(QLatin1Char('\n')))
+        if (line.endsWith(QStringLiteral("./usr/share/ostrel/update_new_version.sh")))
+            scriptExecutable = line.startsWith(QStringLiteral("-rwxr-xr-x root/root"));
+    EXPECT_TRUE(scriptExecutable) << contents.toStdString();
+}
