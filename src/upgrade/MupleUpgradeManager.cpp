@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "common/Logger.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "upgrade/NBMutipUpgradeModel.h"
@@ -155,7 +156,7 @@ bool MupleUpgradeManager::startDownload(Progress onProgress, Finished onFinished
             return;
         if (error) {
             self->m_downloading = false;
-            qWarning().noquote() << "upgrade download failed:" << error->message;
+            OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade download failed (%1): %2").arg(error->code).arg(error->message));
             Q_EMIT self->downloadFailed(error->message);
             if (onFailed)
                 onFailed(*error);

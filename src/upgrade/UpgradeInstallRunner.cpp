@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "common/AppPaths.h"
+#include "common/Logger.h"
 #include "networking/OONetWork.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/PkexecRunner.h"
@@ -148,7 +149,7 @@ void UpgradeInstallRunner::answer(QObject *context, const Done &done, const Resu
 
 void UpgradeInstallRunner::fail(Result result, const Done &done)
 {
-    qWarning().noquote() << "upgrade install failed:" << result.message;
+    OSTREL_LOG(Logger::Error, QStringLiteral("upgrade install failed (%1): %2").arg(result.exitCode).arg(result.message));
     Q_EMIT installFailed(result.message);
     answer(this, done, result);
 }
@@ -190,6 +191,7 @@ void UpgradeInstallRunner::startScript(const QString &script, bool elevate, Log 
 {
     const Command command = installCommand(script, elevate);
     qDebug().noquote() << "upgrade install:" << command.program << command.arguments;
+    OSTREL_LOG(Logger::Info, QStringLiteral("upgrade install started%1").arg(elevate ? QStringLiteral(" through pkexec") : QString()));
     auto *process = new QProcess(this);
     m_process = process;
     // The script's progress lines are read and logged; its complaints go where ours go.
@@ -244,10 +246,11 @@ void UpgradeInstallRunner::relaunch()
     const Command command = relaunchCommand(executablePath());
     if (!m_startDetached || !m_startDetached(command)) {
         const QString message = QStringLiteral("新版本已安装，请手动重新打开应用");
-        qWarning().noquote() << "upgrade relaunch could not start:" << command.program << command.arguments;
+        OSTREL_LOG(Logger::Error, QStringLiteral("upgrade relaunch could not start"));
         Q_EMIT installFailed(message);
         return;
     }
+    OSTREL_LOG(Logger::Info, QStringLiteral("upgrade installed; relaunching"));
     Q_EMIT relaunchStarted();
     if (m_quit)
         m_quit();
