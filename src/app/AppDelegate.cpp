@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/TerminationRoad.h"
 #include "common/DefaultsKeys.h"
+#include "common/FirstFrameGate.h"
 #include "common/FoundationStartup.h"
 #include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
@@ -33,6 +34,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // First of all: a kill while starting must still put the desktop proxy back.
     m_termination = std::make_unique<TerminationRoad>([this] { applicationWillTerminate(); });
     m_termination->install();
+    // Back-ends and connections that the first window does not need wait until it is painted.
+    FirstFrameGate::hold();
     FoundationStartup::run();
 
     QPointer<AppDelegate> self(this);
@@ -63,6 +66,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_window = std::make_unique<MainWindow>();
     m_uiHooks->setWindow(m_window.get());
     m_window->show();
+    FirstFrameGate::openAfterPaintOf(m_window.get());
 
     // Signed in: make sure the proxy-settings helper is there and current (one administrator
     // prompt when it is not). Without a user nothing can connect yet, so nothing is asked.

@@ -367,6 +367,13 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
         return;
     }
     QMutexLocker lock(&m_mutex);
+    // Each write is a synchronous flush to disk; start-up alone sets three flags that nearly
+    // always hold their value already. An unchanged value is on disk as it is, unless the last
+    // write failed.
+    const auto existing = m_values.constFind(key);
+    if (existing != m_values.cend() && existing->metaType() == stored.metaType() && *existing == stored
+        && m_lastWriteOk && !m_unreadable.contains(key))
+        return;
     m_unreadable.remove(key);
     m_values.insert(key, stored);
     save();

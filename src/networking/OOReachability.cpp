@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "common/FirstFrameGate.h"
 #include "networking/GuiThread.h"
 #include "networking/NetworkLog.h"
 
@@ -43,22 +44,24 @@ void OOReachability::start()
     if (m_started)
         return;
     m_started = true;
-    Status first = Status::Unknown;
-    if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
-        QNetworkInformation *info = QNetworkInformation::instance();
-        first = fromQt(info->reachability());
-        connect(info, &QNetworkInformation::reachabilityChanged, this,
-                [this](QNetworkInformation::Reachability r) { report(fromQt(r)); });
-    } else {
-        qCInfo(lcNetwork) << "no reachability backend; network state stays unknown";
-    }
-    // The platform reports changes only: hand the first state over ourselves, after the caller
-    // has had the chance to connect.
-    QPointer<OOReachability> self(this);
+    // Loading a back-end opens a system-bus connection: the first window need not wait for it.
+    // The first state is handed over from the event loop either way, after the caller has had
+    // the chance to connect (the platform itself reports changes only).
     const quint64 start = ++m_startCount;
-    QTimer::singleShot(0, this, [self, first, start] {
-        if (self && self->m_startCount == start)
-            self->report(first);
+    FirstFrameGate::defer(this, [this, start] {
+        // A start undone by a reset before its turn does nothing.
+        if (m_startCount != start)
+            return;
+        Status first = Status::Unknown;
+        if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+            QNetworkInformation *info = QNetworkInformation::instance();
+            first = fromQt(info->reachability());
+            connect(info, &QNetworkInformation::reachabilityChanged, this,
+                    [this](QNetworkInformation::Reachability r) { report(fromQt(r)); });
+        } else {
+            qCInfo(lcNetwork) << "no reachability backend; network state stays unknown";
+        }
+        report(first);
     });
 }
 

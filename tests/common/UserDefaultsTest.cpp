@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kGroupSuite = QStringLiteral("R8T2M6WQ4N.group.fenbra.mac.data");
@@ -233,6 +235,31 @@ TEST_F(UserDefaultsTest, FileIsPrivateToTheUser)
     defaults().setString(QStringLiteral("k"), QStringLiteral("v"));
     const QFileDevice::Permissions permissions = QFile::permissions(defaults().filePath());
     EXPECT_FALSE(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST_F(UserDefaultsTest, AnUnchangedValueIsNotWrittenAgainButAChangedTypeIs)
+{
+    defaults().setBool(QStringLiteral("flag"), false);
+    defaults().setInteger(QStringLiteral("count"), 1);
+    // Every write replaces the file, so an unchanged inode means nothing was written.
+    const ino_t written = inodeOf(defaults().filePath());
+    ASSERT_NE(written, ino_t(0));
+    defaults().setBool(QStringLiteral("flag"), false);
+    defaults().setInteger(QStringLiteral("count"), 1);
+    EXPECT_EQ(inodeOf(defaults().filePath()), written);
+
+    // Same number, other type: written, and read back with its new type after a restart.
+    defaults().setBool(QStringLiteral("count"), true);
+    EXPECT_NE(inodeOf(defaults().filePath()), written);
+    UserDefaults::reloadAllForTesting();
+    EXPECT_TRUE(defaults().object(QStringLiteral("count")).typeId() == QMetaType::Bool);
+    EXPECT_EQ(defaults().boolValue(QStringLiteral("flag")), false);
 }
 
 } // namespace

@@ -1,0 +1,13 @@
+# Start-up of the client against the least Qt window showing the same text, under Xvfb:
+#   bench/startup/startup.sh [runs]
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+
+add_executable(bench_startup ${CMAKE_CURRENT_LIST_DIR}/startup/StartupBench.cpp)
+target_link_libraries(bench_startup PRIVATE PkgConfig::XCB)
+
+add_executable(bench_startup_baseline ${CMAKE_CURRENT_LIST_DIR}/startup/BaselineWindow.cpp)
+target_link_libraries(bench_startup_baseline PRIVATE Qt6::Widgets)
+
+add_executable(bench_startup_profile ${CMAKE_CURRENT_LIST_DIR}/startup/SignedInProfile.cpp)
+target_link_libraries(bench_startup_profile PRIVATE ostrel_common)
