@@ -4,8 +4,7 @@
 
 bool LSApplicationWorkspaceHook::openTessmarSet()
 {
-    Logger::log(QStringLiteral("no settings pane of another program can be opened on this system"), Logger::Info,
-                QStringLiteral("LSApplicationWorkspaceHook"), QStringLiteral("openTessmarSet"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("no settings pane of another program can be opened on this system"));
     return false;
 }
 

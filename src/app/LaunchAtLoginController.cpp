@@ -13,11 +13,6 @@
 
 namespace {
 
-void log(const QString &message, int level)
-{
-    Logger::log(message, level, QStringLiteral("LaunchAtLoginController"), QStringLiteral("setLaunchAtLogin"));
-}
-
 // The Exec key's quoting: the path in double quotes with ", `, $ and \ escaped, then the value
 // escaping that doubles every backslash again, and %% for a literal percent sign.
 QString execValue(const QString &executable)
@@ -72,12 +67,12 @@ bool LaunchAtLoginController::setLaunchAtLogin(bool enabled)
 {
     const QString state = QString::number(enabled ? 1 : 0);
     if (!apply(enabled)) {
-        log(QStringLiteral("Call SMLoginItemSetEnabled with [%1] failed").arg(state), Logger::Error);
+        OSTREL_LOG(Logger::Error, QStringLiteral("Call SMLoginItemSetEnabled with [%1] failed").arg(state));
         return false;
     }
     m_enabled = enabled;
     UserDefaults::standard().setBool(DefaultsKeys::LaunchAtLogin, enabled);
-    log(QStringLiteral("Call SMLoginItemSetEnabled with [%1] success").arg(state), Logger::Info);
+    OSTREL_LOG(Logger::Info, QStringLiteral("Call SMLoginItemSetEnabled with [%1] success").arg(state));
     return true;
 }
 

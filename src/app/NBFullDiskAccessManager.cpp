@@ -24,8 +24,7 @@ unsigned NBFullDiskAccessManager::getFullDiskAuthorationStatus()
 void NBFullDiskAccessManager::openFullDiskAuthPrefreence()
 {
     ++g_paneOpenCount;
-    Logger::log(QStringLiteral("no full-disk-access settings on this system"), Logger::Info,
-                QStringLiteral("NBFullDiskAccessManager"), QStringLiteral("openFullDiskAuthPrefreence"));
+    OSTREL_LOG(Logger::Info, QStringLiteral("no full-disk-access settings on this system"));
 }
 
 void NBFullDiskAccessManager::setStatusForTesting(std::optional<unsigned> status)

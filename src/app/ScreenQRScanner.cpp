@@ -4,7 +4,6 @@
 
 ScreenQRScan scanScreensForQRCode()
 {
-    Logger::log(QStringLiteral("screen QR scanning is unavailable: no QR decoder in this build"), Logger::Warning,
-                QStringLiteral("ScreenQRScanner"), QStringLiteral("scanScreensForQRCode"));
+    OSTREL_LOG(Logger::Warning, QStringLiteral("screen QR scanning is unavailable: no QR decoder in this build"));
     return ScreenQRScan::Unavailable;
 }

@@ -6,7 +6,6 @@
 
 ShortcutsController::Binding ShortcutsController::bindShortcuts()
 {
-    Logger::log(QStringLiteral("global shortcuts are unavailable on this desktop (%1)").arg(QGuiApplication::platformName()),
-                Logger::Warning, QStringLiteral("ShortcutsController"), QStringLiteral("bindShortcuts"));
+    OSTREL_LOG(Logger::Warning, QStringLiteral("global shortcuts are unavailable on this desktop (%1)").arg(QGuiApplication::platformName()));
     return Binding::Unavailable;
 }
