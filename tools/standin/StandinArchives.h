@@ -1,11 +1,22 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QMap>
 #include <QString>
 
+#include <mutex>
+#include <optional>
+#include <utility>
+
 // The package archives the stand-in serves: password-protected zip files (AES-256, the
-// protocol's archive password) holding one file each, built once at start-up.
+// protocol's archive password) holding one file each, built at start-up and rebuilt when the
+// control endpoint changes a route file or a page (so a client sees a new "md5key" and "fid").
+//
+// A page package is a zip inside the password-protected zip: the outer archive holds
+// "<key>.zip", a plain zip of the page's files, which the client installs as it is and unpacks
+// when the page is shown. The pages come from "pages/<key>/" of the resource folder when it has
+// them, else a one-line page.
 class StandinArchives
 {
 public:
@@ -16,15 +27,27 @@ public:
         QString fid;
     };
 
+    using Files = QList<std::pair<QString, QByteArray>>;
+
     StandinArchives();
-    const Archive *find(const QString &name) const;
+    std::optional<Archive> find(const QString &name) const;
+    // A route list ("gfwlist", ...) with new text.
+    void setRouteFile(const QString &name, const QByteArray &aclText);
+    // A page package with new files (relative name -> content).
+    void setPageFiles(const QString &key, const Files &files);
+    // Any bytes served as the archive of that name, checksum and all (hostile archives in tests).
+    void setRawArchive(const QString &name, const QByteArray &bytes);
+    // The page's files as served now (the page sources of the resource folder at first).
+    static Files pageSources(const QString &key);
+    static QByteArray buildZip(const Files &files, const QString &password);
     // The relative address a list hands out: "/static/archives/<name>.zip?fid=..&md5key=..".
     QString relativeUrl(const QString &name) const;
     static QByteArray tinyPng();
 
 private:
     void add(const QString &name, const QString &innerName, const QByteArray &content, bool encrypted);
-    static QByteArray buildZip(const QString &innerName, const QByteArray &content, const QString &password);
+    void store(const QString &name, const QByteArray &bytes);
 
+    mutable std::mutex m_mutex;
     QMap<QString, Archive> m_archives;
 };

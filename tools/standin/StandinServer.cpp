@@ -104,6 +104,14 @@ void StandinServer::stop()
 
 void StandinServer::routes()
 {
+    // The local pages call the service from "file:" pages in Chromium, which asks first.
+    m_server->set_default_headers({{"Access-Control-Allow-Origin", "*"}, {"Access-Control-Expose-Headers", "Etag"}});
+    m_server->Options(".*", [](const httplib::Request &, httplib::Response &res) {
+        res.status = 204;
+        res.set_header("Access-Control-Allow-Methods", "GET, POST, PUT, DELETE, OPTIONS");
+        res.set_header("Access-Control-Allow-Headers", "*, Authorization, Content-Type");
+        res.set_header("Access-Control-Max-Age", "600");
+    });
     m_server->Post("/__control", [this](const httplib::Request &req, httplib::Response &res) {
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(req.body));
         const bool ok = doc.isObject() && applyControl(doc.object());
@@ -215,7 +223,7 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
         return;
     if (path.startsWith(QLatin1String("/static/archives/")) && path.endsWith(QLatin1String(".zip"))) {
         const QString name = path.mid(17).chopped(4);
-        if (const StandinArchives::Archive *archive = m_state->archives().find(name)) {
+        if (const std::optional<StandinArchives::Archive> archive = m_state->archives().find(name)) {
             res.set_content(archive->bytes.toStdString(), "application/zip");
             return;
         }

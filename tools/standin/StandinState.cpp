@@ -399,14 +399,32 @@ void StandinState::registerHandlers()
             settings.insert(QStringLiteral("update_url"), url.startsWith(QLatin1Char('/')) ? m_baseUrl + url : url);
         return ok(QJsonObject{{QStringLiteral("settings"), settings}});
     });
-    m_handlers.insert(ApiPaths::kResourcePackageVersion, [](const Request &) {
-        return ok(QJsonObject{{QStringLiteral("aclVersion"), 2}, {QStringLiteral("h5Version"), QStringLiteral("2")},
+    // What the local purchase and download pages ask for through their own signed requests.
+    m_handlers.insert(ApiPaths::kProducts, [](const Request &) {
+        QJsonArray products;
+        products.append(QJsonObject{{QStringLiteral("id"), 1}, {QStringLiteral("name"), QStringLiteral("月度会员")},
+                                    {QStringLiteral("price"), QStringLiteral("30.00")}, {QStringLiteral("days"), 30}});
+        products.append(QJsonObject{{QStringLiteral("id"), 2}, {QStringLiteral("name"), QStringLiteral("年度会员")},
+                                    {QStringLiteral("price"), QStringLiteral("298.00")}, {QStringLiteral("days"), 365}});
+        return ok(QJsonObject{{QStringLiteral("page_datas"), products}});
+    });
+    m_handlers.insert(ApiPaths::kAppVersionList, [this](const Request &) {
+        QJsonArray versions;
+        versions.append(QJsonObject{{QStringLiteral("platform"), QStringLiteral("linux")}, {QStringLiteral("version"), QStringLiteral("9.9.9")},
+                                    {QStringLiteral("url"), m_baseUrl + QStringLiteral("/static/installer.dmg")}});
+        versions.append(QJsonObject{{QStringLiteral("platform"), QStringLiteral("mac")}, {QStringLiteral("version"), QStringLiteral("9.9.9")},
+                                    {QStringLiteral("url"), QStringLiteral("https://example.com/download")}});
+        return ok(QJsonObject{{QStringLiteral("page_datas"), versions}});
+    });
+    m_handlers.insert(ApiPaths::kResourcePackageVersion, [this](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("aclVersion"), m_aclVersion}, {QStringLiteral("h5Version"), m_h5Version},
                               {QStringLiteral("domainVersion"), QStringLiteral("1")}, {QStringLiteral("notificationVersion"), 1}});
     });
     m_handlers.insert(ApiPaths::kRouterFiles, [this](const Request &) {
         QJsonObject files;
         for (const QString &list : {QStringLiteral("gfwlist"), QStringLiteral("global"), QStringLiteral("gfwlist_KR"), QStringLiteral("gfwlist_otd")})
-            files.insert(list, QJsonObject{{QStringLiteral("file_path"), m_archives.relativeUrl(list)}, {QStringLiteral("updated_at"), 2}});
+            files.insert(list, QJsonObject{{QStringLiteral("file_path"), m_archives.relativeUrl(list)},
+                                           {QStringLiteral("updated_at"), m_routeUpdatedAt.value(list, 2)}});
         return ok(files);
     });
     m_handlers.insert(ApiPaths::kDomainHosts, [this](const Request &) {
@@ -516,6 +534,34 @@ void StandinState::applyControl(const QJsonObject &control)
         m_remoteHosts.clear();
         for (const QJsonValue &v : control.value(QStringLiteral("remote_hosts")).toArray())
             m_remoteHosts << v.toString();
+    }
+    if (control.value(QStringLiteral("resource_versions")).isObject()) {
+        const QJsonObject versions = control.value(QStringLiteral("resource_versions")).toObject();
+        if (versions.contains(QStringLiteral("aclVersion")))
+            m_aclVersion = versions.value(QStringLiteral("aclVersion")).toInt();
+        if (versions.contains(QStringLiteral("h5Version")))
+            m_h5Version = versions.value(QStringLiteral("h5Version")).toString();
+    }
+    // New route-list text: a new archive, and the list's "updated_at" moves on.
+    const QJsonObject routeFiles = control.value(QStringLiteral("route_files")).toObject();
+    for (auto it = routeFiles.begin(); it != routeFiles.end(); ++it) {
+        m_archives.setRouteFile(it.key(), it.value().toString().toUtf8());
+        m_routeUpdatedAt.insert(it.key(), m_routeUpdatedAt.value(it.key(), 2) + 1);
+    }
+    const QJsonObject pageFiles = control.value(QStringLiteral("page_files")).toObject();
+    for (auto it = pageFiles.begin(); it != pageFiles.end(); ++it) {
+        StandinArchives::Files files;
+        const QJsonObject object = it.value().toObject();
+        for (auto f = object.begin(); f != object.end(); ++f)
+            files.append({f.key(), f.value().toString().toUtf8()});
+        m_archives.setPageFiles(it.key(), files);
+    }
+    // Any bytes as an archive (Base64), for hostile archives; a route list's version moves on too.
+    const QJsonObject raw = control.value(QStringLiteral("raw_archives")).toObject();
+    for (auto it = raw.begin(); it != raw.end(); ++it) {
+        m_archives.setRawArchive(it.key(), QByteArray::fromBase64(it.value().toString().toLatin1()));
+        if (m_routeUpdatedAt.contains(it.key()) || it.key().startsWith(QLatin1String("gfwlist")) || it.key() == QLatin1String("global"))
+            m_routeUpdatedAt.insert(it.key(), m_routeUpdatedAt.value(it.key(), 2) + 1);
     }
     if (control.value(QStringLiteral("clear_records")).toBool()) {
         m_requests = {};

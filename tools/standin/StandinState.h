@@ -83,6 +83,11 @@ private:
     QStringList m_innerHosts;
     QStringList m_outUrls;
     QStringList m_remoteHosts;
+    // Resource packages: the published versions and each route list's "updated_at", moved on by
+    // the control endpoint together with the archives they describe.
+    int m_aclVersion = 2;
+    QString m_h5Version = QStringLiteral("2");
+    QMap<QString, int> m_routeUpdatedAt;
 
     QJsonArray m_requests;
     QJsonArray m_analytics;

@@ -1,0 +1,182 @@
+// The resource packages end to end against the stand-in service: the version check, the route
+// files downloaded and installed where the connect road reads them, the versions recorded, a
+// change on the service reaching the lists at the next check, a page package updated and shown,
+// and a hostile archive from the service installing nothing.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+#include "common/AppPaths.h"
+#include "networking/NetworkTestSupport.h"
+#include "support/TestZipBuilder.h"
+#include "vpn/HomeConnectController.h"
+#include "web/core/OOPackageFiles.h"
+#include "web/core/OOPageLoader.h"
+#include "web/core/OOResourcePackageVersionTool.h"
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString acl(const QString &name)
+{
+    return OOPackageFiles::installedPath(name, QStringLiteral(".acl"));
+}
+
+class ResourcePackageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // A fresh service per test: its versions only move forward.
+        ASSERT_TRUE(standin.start({QStringLiteral("--resources"), QStringLiteral(OSTREL_SOURCE_DIR "/resources")}))
+            << standin.errorText().toStdString();
+        pointClientAt({standin.baseUrl()});
+        hooks = installRecordingHooks();
+        QDir(AppPaths::dataFolder()).removeRecursively();
+    }
+
+    // Runs one check and waits for the named updates to end; their results in that order.
+    QList<bool> check(OOResourcePackageVersionTool &tool, const QStringList &keys)
+    {
+        QMap<QString, bool> results;
+        QObject::connect(&tool, &OOResourcePackageVersionTool::updateFinished, &tool,
+                         [&](const QString &key, bool success) { results.insert(key, success); });
+        tool.check();
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return std::all_of(keys.begin(), keys.end(), [&](const QString &key) { return results.contains(key); });
+        }, 30000)) << results.size();
+        QTest::qWait(0);
+        tool.disconnect();
+        QList<bool> ordered;
+        for (const QString &key : keys)
+            ordered << results.value(key, false);
+        return ordered;
+    }
+
+    QJsonArray apiPaths()
+    {
+        QJsonArray paths;
+        for (const QJsonValue &request : standin.records().value(QStringLiteral("requests")).toArray())
+            paths.append(request.toObject().value(QStringLiteral("path")));
+        return paths;
+    }
+
+    StandinProcess standin;
+    std::shared_ptr<RecordingHooks> hooks;
+};
+
+} // namespace
+
+TEST_F(ResourcePackageTest, FirstCheckInstallsRouteFilesAndPagesAndRecordsTheVersions)
+{
+    OOResourcePackageVersionTool tool;
+    EXPECT_EQ(check(tool, {QStringLiteral("aclVersion"), QStringLiteral("h5Version")}), (QList<bool>{true, true}));
+
+    for (const QString &name : {QStringLiteral("gfwlist"), QStringLiteral("global"), QStringLiteral("gfwlist_otd"), QStringLiteral("gfwlist_KR")})
+        EXPECT_TRUE(readAll(acl(name)).contains(QStringLiteral("# %1 access-control list served by the stand-in").arg(name).toUtf8())) << name.toStdString();
+    // The next connect's list choice reads an installed file, not the bundled fallback.
+    const QString chosen = HomeConnectController::aclFilePath(QStringLiteral("US"), QStringLiteral("CN"));
+    EXPECT_TRUE(chosen.startsWith(AppPaths::privateFolder() + QLatin1Char('/'))) << chosen.toStdString();
+    EXPECT_TRUE(readAll(chosen).contains("served by the stand-in"));
+
+    const QJsonObject routes = OOPackageFiles::readDataFolderFile(OOPackageFiles::kRouterList).value_or(QJsonObject());
+    const QJsonObject gfwlist = routes.value(QStringLiteral("gfwlist")).toObject();
+    EXPECT_EQ(gfwlist.value(QStringLiteral("updated_at")), QJsonValue(2));
+    EXPECT_TRUE(gfwlist.value(QStringLiteral("file_path")).toString().startsWith(standin.baseUrl() + QStringLiteral("/static/archives/gfwlist.zip?")));
+
+    const QJsonObject versions = OOPackageFiles::readDataFolderFile(OOPackageFiles::kVersionList).value_or(QJsonObject());
+    EXPECT_EQ(versions.value(QStringLiteral("aclVersion")), QJsonValue(2));
+    EXPECT_EQ(versions.value(QStringLiteral("h5Version")), QJsonValue(QStringLiteral("2")));
+
+    const QJsonObject content = OOPackageFiles::readDataFolderFile(OOPackageFiles::kSettingList).value_or(QJsonObject())
+                                    .value(QStringLiteral("data")).toObject().value(QStringLiteral("globalsettings")).toObject()
+                                    .value(QStringLiteral("content")).toObject();
+    EXPECT_TRUE(content.value(QStringLiteral("buypage")).toString().startsWith(standin.baseUrl() + QStringLiteral("/static/archives/buypage.zip?fid=")));
+    EXPECT_TRUE(content.contains(QStringLiteral("mac-tamsine-download"))) << "keys the service does not list stay";
+    // The installed package is what the purchase page unpacks: the page sources of the project.
+    const std::optional<QString> entry = OOPageLoader::unpack(OOPageLoader::kPurchasePage);
+    ASSERT_TRUE(entry);
+    EXPECT_TRUE(readAll(*entry).contains("buy.js"));
+
+    // Nothing moved on the service: the next check asks for no list.
+    standin.control(QJsonObject{{QStringLiteral("clear_records"), true}});
+    QSignalSpy finished(&tool, &OOResourcePackageVersionTool::updateFinished);
+    tool.check();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return apiPaths().contains(QStringLiteral("/api/client/society_v2/commons/resource_package_version")); }, 15000));
+    QTest::qWait(200);
+    EXPECT_FALSE(apiPaths().contains(QStringLiteral("/api/client/society_v2/commons/get_router_files")));
+    EXPECT_FALSE(apiPaths().contains(QStringLiteral("/api/client/society_v2/static/system_setting")));
+    EXPECT_EQ(finished.count(), 0);
+}
+
+TEST_F(ResourcePackageTest, ChangesOnTheServiceReachTheClientAtTheNextCheck)
+{
+    OOResourcePackageVersionTool tool;
+    ASSERT_EQ(check(tool, {QStringLiteral("aclVersion"), QStringLiteral("h5Version")}), (QList<bool>{true, true}));
+    const QByteArray global = readAll(acl(QStringLiteral("global")));
+
+    ASSERT_TRUE(standin.control(QJsonObject{
+        {QStringLiteral("route_files"), QJsonObject{{QStringLiteral("gfwlist"), QStringLiteral("[proxy_all]\n[bypass_list]\n10.0.0.0/8\n")}}},
+        {QStringLiteral("page_files"), QJsonObject{{QStringLiteral("buypage"), QJsonObject{{QStringLiteral("index.html"), QStringLiteral("<p>v2</p>")}}}}},
+        {QStringLiteral("resource_versions"), QJsonObject{{QStringLiteral("aclVersion"), 3}, {QStringLiteral("h5Version"), QStringLiteral("3")}}}}));
+    EXPECT_EQ(check(tool, {QStringLiteral("aclVersion"), QStringLiteral("h5Version")}), (QList<bool>{true, true}));
+
+    EXPECT_EQ(readAll(acl(QStringLiteral("gfwlist"))), QByteArray("[proxy_all]\n[bypass_list]\n10.0.0.0/8\n"));
+    EXPECT_EQ(readAll(acl(QStringLiteral("global"))), global);
+    const QJsonObject routes = OOPackageFiles::readDataFolderFile(OOPackageFiles::kRouterList).value_or(QJsonObject());
+    EXPECT_EQ(routes.value(QStringLiteral("gfwlist")).toObject().value(QStringLiteral("updated_at")), QJsonValue(3));
+    const QJsonObject versions = OOPackageFiles::readDataFolderFile(OOPackageFiles::kVersionList).value_or(QJsonObject());
+    EXPECT_EQ(versions.value(QStringLiteral("aclVersion")), QJsonValue(3));
+    EXPECT_EQ(versions.value(QStringLiteral("h5Version")), QJsonValue(QStringLiteral("3")));
+
+    const std::optional<QString> entry = OOPageLoader::unpack(OOPageLoader::kPurchasePage);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(readAll(*entry), QByteArray("<p>v2</p>"));
+}
+
+TEST_F(ResourcePackageTest, AHostileArchiveFromTheServiceInstallsAndRecordsNothing)
+{
+    OOResourcePackageVersionTool tool;
+    ASSERT_EQ(check(tool, {QStringLiteral("aclVersion")}), QList<bool>{true});
+    const QByteArray before = readAll(acl(QStringLiteral("gfwlist")));
+    const QByteArray hostile = TestZipBuilder().addFile(QStringLiteral("../../../escaped.acl"), "x")
+                                   .encrypt(OOPackageFiles::packagePassword()).build();
+    ASSERT_TRUE(standin.control(QJsonObject{
+        {QStringLiteral("raw_archives"), QJsonObject{{QStringLiteral("gfwlist"), QString::fromLatin1(hostile.toBase64())}}},
+        {QStringLiteral("resource_versions"), QJsonObject{{QStringLiteral("aclVersion"), 5}}}}));
+    EXPECT_EQ(check(tool, {QStringLiteral("aclVersion")}), QList<bool>{false});
+    EXPECT_EQ(readAll(acl(QStringLiteral("gfwlist"))), before);
+    EXPECT_FALSE(QFileInfo::exists(QDir::homePath() + QStringLiteral("/escaped.acl")));
+    EXPECT_FALSE(QFileInfo::exists(AppPaths::dataFolder() + QStringLiteral("/escaped.acl")));
+    const QJsonObject versions = OOPackageFiles::readDataFolderFile(OOPackageFiles::kVersionList).value_or(QJsonObject());
+    EXPECT_EQ(versions.value(QStringLiteral("aclVersion")), QJsonValue(2)) << "the version is asked for again next time";
+    const QJsonObject routes = OOPackageFiles::readDataFolderFile(OOPackageFiles::kRouterList).value_or(QJsonObject());
+    EXPECT_EQ(routes.value(QStringLiteral("gfwlist")).toObject().value(QStringLiteral("updated_at")), QJsonValue(2));
+}
+
+TEST_F(ResourcePackageTest, NoRecordAnywhereAsksForNothing)
+{
+    AppPaths::setResourceFolderForTesting(QDir::homePath() + QStringLiteral("/no-bundle"));
+    OOResourcePackageVersionTool tool;
+    standin.control(QJsonObject{{QStringLiteral("clear_records"), true}});
+    QSignalSpy finished(&tool, &OOResourcePackageVersionTool::updateFinished);
+    tool.checkVersion(QJsonObject{{QStringLiteral("data"), QJsonObject{{QStringLiteral("aclVersion"), 9}}}}, std::nullopt);
+    QTest::qWait(100);
+    AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_SOURCE_DIR "/resources"));
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_FALSE(tool.localConfig());
+    EXPECT_FALSE(QFile::exists(OOPackageFiles::listPath(OOPackageFiles::kVersionList)));
+}
