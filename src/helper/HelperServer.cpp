@@ -169,24 +169,26 @@ void HelperServer::stopServing()
 
 void HelperServer::handleLine(QLocalSocket *socket, const QByteArray &line)
 {
+    const std::optional<QJsonObject> reply = replyTo(line);
+    if (reply)
+        send(socket, *reply);
+}
+
+std::optional<QJsonObject> HelperServer::replyTo(const QByteArray &line)
+{
     const std::optional<HelperProtocol::Request> request = HelperProtocol::parseRequest(line);
     if (!request)
-        return;
-    if (!request->error.isEmpty()) {
-        send(socket, errorReply(request->id, request->error));
-        return;
-    }
-    if (HelperValidation::hasControlCharacter(request->params)) {
-        send(socket, errorReply(request->id, QStringLiteral("arguments must not hold control characters")));
-        return;
-    }
+        return std::nullopt;
+    if (!request->error.isEmpty())
+        return errorReply(request->id, request->error);
+    if (HelperValidation::hasControlCharacter(request->params))
+        return errorReply(request->id, QStringLiteral("arguments must not hold control characters"));
     const ProxyConfigService::Reply reply = m_service.call(request->method, request->params);
     if (!reply.error.isEmpty()) {
         qWarning().noquote() << request->method << "failed:" << reply.error;
-        send(socket, errorReply(request->id, reply.error));
-        return;
+        return errorReply(request->id, reply.error);
     }
-    send(socket, {{QStringLiteral("id"), request->id}, {QStringLiteral("result"), reply.result}});
+    return QJsonObject{{QStringLiteral("id"), request->id}, {QStringLiteral("result"), reply.result}};
 }
 
 void HelperServer::send(QLocalSocket *socket, const QJsonObject &reply)

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 class ProxyConfigService;
 class QLocalSocket;
 
@@ -38,6 +40,8 @@ public:
     bool listenOnDescriptor(qintptr descriptor, QString *error);
 
     int clientCount() const { return m_clients; }
+    // The reply line's object for one request line, as a client gets it; nothing for a blank line.
+    std::optional<QJsonObject> replyTo(const QByteArray &line);
     // Stops answering: queued requests are dropped. For the way out, before the settings are
     // restored, so nothing a client still asks can undo the restore.
     void stopServing();
