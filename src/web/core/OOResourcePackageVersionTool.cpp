@@ -69,6 +69,7 @@ void OOResourcePackageVersionTool::updateRouteFiles(const QJsonValue &serverVers
         return;
     QPointer<OOResourcePackageVersionTool> self(this);
     QPointer<OOPacUpdate> pac(m_pacTool);
+    Q_EMIT updateStarted(kAclVersion);
     OONetWorkTool::routerFiles([self, pac, serverVersion](std::optional<QJsonObject> response, std::optional<QString> message) {
         if (!pac)
             return;
@@ -89,6 +90,7 @@ void OOResourcePackageVersionTool::updatePages(const QJsonValue &serverVersion)
         return;
     QPointer<OOResourcePackageVersionTool> self(this);
     QPointer<OOBuyHTMLUpdate> pages(m_buyHTMLTool);
+    Q_EMIT updateStarted(kH5Version);
     OONetWorkTool::systemSetting([self, pages, serverVersion](std::optional<QJsonObject> response, std::optional<QString> message) {
         if (!pages)
             return;

@@ -39,6 +39,8 @@ public:
     OOBuyHTMLUpdate *buyHTMLTool() const { return m_buyHTMLTool; }
 
 Q_SIGNALS:
+    // A version moved and its updater's list was asked for ("aclVersion" or "h5Version").
+    void updateStarted(const QString &key);
     // A run of an updater ended: `key` is "aclVersion" or "h5Version"; on success the new
     // version has been written (or the write failed and was logged).
     void updateFinished(const QString &key, bool success);
