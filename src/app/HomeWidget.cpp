@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/DefaultsKeys.h"
+#include "common/FirstFrameGate.h"
 #include "common/JsonUtils.h"
 #include "common/Localization.h"
 #include "common/MKUserInfoManager.h"
@@ -91,7 +92,8 @@ HomeWidget::~HomeWidget() = default;
 void HomeWidget::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    refresh();
+    // The lines come from the network either way; the window is painted before asking for them.
+    FirstFrameGate::defer(this, [this] { refresh(); });
 }
 
 void HomeWidget::refresh()
