@@ -4,6 +4,7 @@
 
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiTiming.h"
+#include "common/Localization.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,6 +68,8 @@ int main(int argc, char **argv)
     }
 
     NSFontHelper::installFontSubstitutions();
+    // The fresh profile gets the program's first language, as at start-up.
+    setupAppLanguage();
     // Transitions end at once; removals and auto-hides wait for ever, so transient looks stay.
     UiTiming::setScale(0);
     UiTiming::setDelaysHeld(true);

@@ -1,0 +1,1 @@
+#include "app/uikit/ConnectImageView.h"

@@ -1,0 +1,7 @@
+#include "app/uikit/HUDNoMouseView.h"
+
+HUDNoMouseView::HUDNoMouseView(QWidget *parent)
+    : OverlayWidget(parent)
+{
+    setFillsParent(true);
+}

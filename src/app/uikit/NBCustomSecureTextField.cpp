@@ -1,0 +1,7 @@
+#include "app/uikit/NBCustomSecureTextField.h"
+
+NBCustomSecureTextField::NBCustomSecureTextField(QWidget *parent)
+    : NBCustomTextField(parent)
+{
+    setEchoMode(QLineEdit::Password);
+}

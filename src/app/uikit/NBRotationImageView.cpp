@@ -1,0 +1,1 @@
+#include "app/uikit/NBRotationImageView.h"

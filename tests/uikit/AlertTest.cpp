@@ -1,0 +1,121 @@
+// The alert: blocks, closing, what it keeps from the window under it.
+#include "app/uikit/NBAlertView.h"
+#include "app/uikit/NBDisableButton.h"
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/RoundedPanel.h"
+#include "app/uikit/WindowInUse.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AlertTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        host = new QWidget;
+        host->resize(800, 500);
+        under = new QPushButton(QStringLiteral("under"), host);
+        under->setGeometry(10, 10, 100, 30);
+        field = new QLineEdit(host);
+        field->setGeometry(10, 50, 100, 30);
+        host->show();
+        QApplication::setActiveWindow(host);
+        field->setFocus();
+        WindowInUse::setContentWidget(host);
+    }
+    void TearDown() override
+    {
+        delete host;
+        WindowInUse::setContentWidget(nullptr);
+    }
+    QWidget *host = nullptr;
+    QPushButton *under = nullptr;
+    QLineEdit *field = nullptr;
+};
+
+} // namespace
+
+TEST_F(AlertTest, ButtonsWithoutBlocksOnlyClose)
+{
+    for (bool confirm : {false, true}) {
+        auto *alert = new NBAlertView;
+        alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
+        ASSERT_TRUE(alert->show());
+        QPointer<NBAlertView> weak(alert);
+        QTest::mouseClick(confirm ? alert->confirmButton() : alert->cancleButton(), Qt::LeftButton);
+        EXPECT_FALSE(alert->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(weak.isNull(), 2000);
+    }
+}
+
+TEST_F(AlertTest, BlockRunsBeforeTheAlertGoesAndMayDeleteItsHost)
+{
+    auto *alert = new NBAlertView;
+    alert->titleLabel()->setText(QStringLiteral("t"));
+    ASSERT_TRUE(alert->show());
+    bool visibleDuringBlock = false;
+    alert->confirmBlock = [&] {
+        visibleDuringBlock = alert->isVisible();
+        // Replacing the window's content deletes the alert with its parent.
+        delete host;
+        host = nullptr;
+    };
+    QPointer<NBAlertView> weak(alert);
+    QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
+    EXPECT_TRUE(visibleDuringBlock);
+    EXPECT_TRUE(weak.isNull());
+}
+
+TEST_F(AlertTest, PressesAroundThePanelAndKeysReachNothingUnderIt)
+{
+    QSignalSpy clicked(under, &QPushButton::clicked);
+    QSignalSpy returnPressed(field, &QLineEdit::returnPressed);
+    auto *alert = new NBAlertView;
+    bool ran = false;
+    alert->cancelBlock = [&] { ran = true; };
+    ASSERT_TRUE(alert->show());
+    QWidget *hit = host->childAt(QPoint(20, 20));
+    EXPECT_EQ(hit, alert);
+    QTest::mouseClick(hit, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(hit, Qt::RightButton, {}, QPoint(20, 20));
+    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_TRUE(alert->isVisible()) << "a press outside the panel does not close it";
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(field->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(returnPressed.count(), 0);
+    delete alert;
+}
+
+TEST_F(AlertTest, PanelLayout)
+{
+    auto *alert = new NBAlertView;
+    alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
+    ASSERT_TRUE(alert->show());
+    const int title = QFontMetrics(NSFontHelper::getRegularPingFangFont(14)).boundingRect(
+        QRect(0, 0, 280, 10000), Qt::TextWordWrap, alert->titleLabel()->text()).height();
+    RoundedPanel *panel = alert->contentView();
+    EXPECT_EQ(panel->width(), 330);
+    EXPECT_EQ(panel->height(), title + 96) << "no tips: buttons 25 below the title";
+    EXPECT_EQ(panel->geometry().center().x(), alert->rect().center().x());
+    EXPECT_EQ(alert->cancleButton()->geometry(), QRect(17, 18 + title + 25, 140, 40));
+    EXPECT_EQ(alert->confirmButton()->geometry(), QRect(330 - 17 - 140, 18 + title + 25, 140, 40));
+    EXPECT_EQ(alert->cancleButton()->text(), QStringLiteral("取消"));
+    EXPECT_EQ(alert->confirmButton()->text(), QStringLiteral("确定"));
+
+    alert->tipsLabel()->setText(QStringLiteral("一行说明"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_GT(panel->height(), title + 96) << "a tips line grows the panel";
+    delete alert;
+}

@@ -1,0 +1,251 @@
+// The small widgets: fields, buttons, theme, fonts, circle arc, link markup.
+#include "app/uikit/ColorHelpers.h"
+#include "app/uikit/LMAppThemeHelper.h"
+#include "app/uikit/LMGradientTitleButton.h"
+#include "app/uikit/LMTitleButton.h"
+#include "app/uikit/LinkMarkup.h"
+#include "app/uikit/NBBaseTextField.h"
+#include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBDisableButton.h"
+#include "app/uikit/NBDrawCircleView.h"
+#include "app/uikit/NBPlaceHolderView.h"
+#include "app/uikit/NBSecureTextView.h"
+#include "app/uikit/NBTrackButton.h"
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/ScreenFactory.h"
+#include "app/uikit/PlaceholderViewController.h"
+#include "app/uikit/TextFieldStyle.h"
+#include "common/ClickableFlag.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(SecureTextView, EyeShowsAndHidesTheSameText)
+{
+    QWidget window;
+    NBSecureTextView box(&window);
+    box.resize(300, 40);
+    QLineEdit other(&window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+
+    box.secTextFiled()->setFocus();
+    QTest::keyClicks(box.secTextFiled(), QStringLiteral("abc"));
+    EXPECT_FALSE(box.isTextShown());
+    EXPECT_EQ(box.secTextFiled()->echoMode(), QLineEdit::Password);
+    QTest::mouseClick(box.secrityButton(), Qt::LeftButton);
+    EXPECT_TRUE(box.isTextShown());
+    EXPECT_EQ(box.textFiled()->displayText(), QStringLiteral("abc"));
+    QTest::keyClicks(box.textFiled(), QStringLiteral("d"));
+    QTest::mouseClick(box.secrityButton(), Qt::LeftButton);
+    EXPECT_FALSE(box.isTextShown());
+    EXPECT_EQ(box.secTextFiled()->text(), QStringLiteral("abcd"));
+    EXPECT_NE(box.secTextFiled()->displayText(), QStringLiteral("abcd"));
+
+    QTest::keyClicks(&other, QStringLiteral("zz"));
+    EXPECT_EQ(box.secTextFiled()->text(), QStringLiteral("abcd")) << "other fields leave the password alone";
+    EXPECT_EQ(box.secTextFiled()->geometry().left(), 23);
+    EXPECT_EQ(box.secrityButton()->geometry(), QRect(300 - 23 - 14, (40 - 11) / 2, 14, 11));
+}
+
+TEST(TextFields, PlaceholderStyleClearsTheValueAndLabelFieldsTakeNoFocus)
+{
+    NBCustomTextField field;
+    field.setPlaceholderText(QStringLiteral("手机号"));
+    field.setText(QStringLiteral("typed"));
+    TextFieldStyle::setPlaceholder(&field);
+    EXPECT_TRUE(field.text().isEmpty());
+    EXPECT_EQ(field.palette().color(QPalette::PlaceholderText), QColor(101, 101, 103));
+    EXPECT_EQ(field.font().pixelSize(), 12);
+    EXPECT_EQ(field.palette().color(QPalette::Text), QColor(Qt::white)) << "white text and caret";
+
+    QWidget window;
+    NBBaseTextField label(QStringLiteral("label"), &window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QTest::mouseClick(&label, Qt::LeftButton);
+    QTest::mouseDClick(&label, Qt::LeftButton);
+    EXPECT_FALSE(label.hasFocus());
+    EXPECT_FALSE(label.hasSelectedText());
+}
+
+TEST(TextFields, PlaceHolderViewShowsItsPlaceholderOnlyWhileEmpty)
+{
+    NBPlaceHolderView view;
+    EXPECT_TRUE(view.isPlaceholderShown());
+    EXPECT_EQ(view.palette().color(QPalette::PlaceholderText), QColor(123, 123, 123));
+    view.show();
+    QTest::keyClicks(&view, QStringLiteral("x"));
+    EXPECT_FALSE(view.isPlaceholderShown());
+}
+
+TEST(Buttons, DisableButtonIgnoresClicksWhileItsFlagIsFalse)
+{
+    NBDisableButton button(QStringLiteral("发送"));
+    button.resize(100, 30);
+    QSignalSpy clicked(&button, &QPushButton::clicked);
+    ClickableFlag::setIsClickable(&button, false);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::RightButton);
+    QTest::keyClick(&button, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 0);
+    ClickableFlag::setIsClickable(&button, true);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 1);
+    ClickableFlag::setIsClickable(&button, std::nullopt);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 2) << "unset is clickable";
+}
+
+TEST(Buttons, TitleButtonColoursFollowTheMouse)
+{
+    LMTitleButton button(QStringLiteral("t"));
+    button.resize(80, 30);
+    button.setDefaultTitleColor(Qt::gray);
+    button.setHoverTitleColor(Qt::white);
+    button.setDownTitleColor(Qt::darkGray);
+    QSignalSpy clicked(&button, &QPushButton::clicked);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.currentTitleColor(), QColor(Qt::white));
+    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(button.currentTitleColor(), QColor(Qt::darkGray));
+    // Released outside: no action, back to the default colour.
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(200, 200));
+    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_EQ(button.currentTitleColor(), QColor(Qt::gray));
+}
+
+TEST(Buttons, GradientButtonStatesAndDisabledLook)
+{
+    LMGradientTitleButton button(QStringLiteral("go"));
+    button.resize(100, 30);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.state(), LMGradientTitleButton::State::Hover);
+    button.setEnabled(false);
+    EXPECT_EQ(button.state(), LMGradientTitleButton::State::Disabled);
+    EXPECT_EQ(button.titleColorFor(button.state()), ColorHelpers::colorWithHex(0x7E7E7E));
+    QApplication::sendEvent(&button, &enter);
+    button.setEnabled(true);
+    EXPECT_EQ(button.state(), LMGradientTitleButton::State::Normal) << "the mouse went nowhere while disabled";
+    button.hoverColorArray.clear();
+    EXPECT_EQ(button.gradientFor(LMGradientTitleButton::State::Hover), button.normalColorArray) << "missing falls back to normal";
+    const QColor normalPixel = button.grab().toImage().pixelColor(5, 5);
+    button.setEnabled(false);
+    const QColor disabledPixel = button.grab().toImage().pixelColor(5, 5);
+    EXPECT_GT(normalPixel.green(), normalPixel.red() + 60) << "green gradient";
+    EXPECT_NEAR(disabledPixel.red(), 0xD7, 3);
+    EXPECT_NEAR(disabledPixel.green(), 0xF7, 3);
+    EXPECT_NEAR(disabledPixel.blue(), 0xEC, 3);
+}
+
+TEST(Buttons, TrackButtonShowsThePointingHandInside)
+{
+    NBTrackButton button(QStringLiteral("link"));
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.cursor().shape(), Qt::PointingHandCursor);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&button, &leave);
+    EXPECT_EQ(button.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(Theme, HexColoursAppearanceAndPixelFonts)
+{
+    EXPECT_EQ(ColorHelpers::colorWithHex(0x0787FF), QColor(7, 135, 255));
+    LMAppThemeHelper::setDarkMode(true);
+    const QColor dark = LMAppThemeHelper::getFixedMainBgColor();
+    EXPECT_EQ(dark, ColorHelpers::colorWithHex(0x242633));
+    LMAppThemeHelper::setDarkMode(false);
+    EXPECT_EQ(LMAppThemeHelper::getFixedMainBgColor(), QColor(Qt::white));
+    EXPECT_EQ(dark, ColorHelpers::colorWithHex(0x242633)) << "a colour read earlier keeps its value";
+    LMAppThemeHelper::setDarkMode(true);
+    EXPECT_TRUE(LMAppThemeHelper::getTitleColor().isValid());
+    EXPECT_FALSE(LMAppThemeHelper::namedColor(QStringLiteral("no_such_color")).isValid());
+
+    const QFont font = NSFontHelper::getRegularPingFangFont(12);
+    EXPECT_EQ(font.pixelSize(), 12);
+    EXPECT_EQ(font.pointSize(), -1) << "pixel sized, never point sized";
+    EXPECT_TRUE(font.families().contains(QStringLiteral("Noto Sans CJK SC")));
+    EXPECT_EQ(NSFontHelper::getMediumPingFangFont(14).weight(), QFont::Medium);
+}
+
+TEST(CircleView, ArcSweepsByProgressAndDirection)
+{
+    NBCircleViewConfig config;
+    config.circleLineWidth = 6;
+    config.colorArray = {Qt::red, Qt::blue};
+    config.isCloseWise = true;
+    NBDrawCircleView ccw(config);
+    ccw.resize(100, 100);
+    EXPECT_DOUBLE_EQ(ccw.sweepDegrees(), 2.0);
+    ccw.setProgress(1);
+    EXPECT_DOUBLE_EQ(ccw.sweepDegrees(), 359.75);
+    config.isCloseWise = false;
+    NBDrawCircleView cw(config);
+    cw.resize(100, 100);
+    EXPECT_DOUBLE_EQ(cw.sweepDegrees(), -2.0);
+    cw.setProgress(1);
+    EXPECT_DOUBLE_EQ(cw.sweepDegrees(), -359.75);
+    cw.grab();
+    EXPECT_EQ(cw.circleConfig().colorSizeArray, (QList<double>{0.0, 0.5}));
+}
+
+TEST(LinkMarkup, PlainLinksAndMalformedOrders)
+{
+    using Runs = QList<LinkMarkup::Run>;
+    EXPECT_TRUE(LinkMarkup::getContentAttributeStringWithText(QString()).isEmpty());
+    const Runs plain = LinkMarkup::getContentAttributeStringWithText(QStringLiteral("no links"));
+    ASSERT_EQ(plain.size(), 1);
+    EXPECT_EQ(plain.first().text, QStringLiteral("no links"));
+
+    const Runs outer = LinkMarkup::getContentAttributeStringWithText(
+        QStringLiteral("a[url={\"type\":\"outer\",\"value\":\"https://x.example\"}]b[url]c"));
+    EXPECT_EQ(LinkMarkup::plainText(outer), QStringLiteral("abc"));
+    ASSERT_EQ(outer.size(), 3);
+    EXPECT_EQ(outer.at(1).link, QStringLiteral("https://x.example"));
+
+    const Runs page = LinkMarkup::getContentAttributeStringWithText(
+        QStringLiteral("[URL={\"type\":\"page\",\"value\":\"7 &x\"}]go[url]"));
+    ASSERT_EQ(page.size(), 1);
+    EXPECT_EQ(page.first().link, QStringLiteral("http://page?value=7%20%26x"));
+
+    // A closing tag before the JSON's end, no "}]", bad JSON, unsafe types: no crash, plain rest.
+    for (const QString &text : {QStringLiteral("x[url]y[url={\"type\":\"outer\",\"value\":\"https://a\"}]b"),
+                                QStringLiteral("a[url={\"type\":\"outer\"b[url]"),
+                                QStringLiteral("a[url={nonsense}]b[url]"),
+                                QStringLiteral("a[url={\"type\":\"evil.host/x\",\"value\":\"1\"}]b[url]"),
+                                QStringLiteral("a[url={\"type\":\"outer\",\"value\":\"javascript:alert(1)\"}]b[url]")}) {
+        const Runs runs = LinkMarkup::getContentAttributeStringWithText(text);
+        for (const auto &run : runs)
+            EXPECT_TRUE(run.link.isEmpty()) << text.toStdString();
+    }
+    EXPECT_EQ(LinkMarkup::toHtml({{QStringLiteral("<b>"), QString()}}), QStringLiteral("&lt;b&gt;"));
+}
+
+TEST(ScreenFactory, RegisteredScreensAndPlaceholders)
+{
+    auto &factory = ScreenFactory::instance();
+    EXPECT_EQ(ScreenFactory::key(QStringLiteral("Guid"), QStringLiteral("NBGuidViewController")),
+              QStringLiteral("Guid/NBGuidViewController"));
+    NBBaseViewController *unknown = factory.make(QStringLiteral("NoSuchScreenForTests"));
+    auto *placeholder = qobject_cast<PlaceholderViewController *>(unknown);
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->screenName(), QStringLiteral("NoSuchScreenForTests"));
+    EXPECT_FALSE(placeholder->isViewLoaded()) << "containers load what the factory makes";
+    delete unknown;
+
+    QWidget parent;
+    factory.registerScreen(QStringLiteral("TestOnlyScreen"), [](QWidget *p) { return new NBBaseViewController(p); });
+    NBBaseViewController *made = factory.make(QStringLiteral("TestOnlyScreen"), &parent);
+    EXPECT_EQ(qobject_cast<PlaceholderViewController *>(made), nullptr);
+    EXPECT_EQ(made->parentWidget(), &parent);
+    factory.unregisterScreen(QStringLiteral("TestOnlyScreen"));
+    EXPECT_FALSE(factory.hasScreen(QStringLiteral("TestOnlyScreen")));
+}
