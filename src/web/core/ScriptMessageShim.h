@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The page-side script that gives a page window.webkit.messageHandlers.NAME.postMessage(body)
+// over a QWebChannel, so pages written for script messages run unchanged.
+//
+// The web view runs qwebchannel.js and then source(names) at document creation in the main
+// world, and registers an HHScriptMessageHandlerTarget under kBridgeObjectName in the channel.
+// Only the host's own names get a handler (a page can test for one, as with script messages).
+// Messages posted before the channel is up wait and go out in order once it is; bodies pass as
+// they are (a non-text body reaches native code as such and is ignored there).
+class ScriptMessageShim
+{
+public:
+    static const QString kBridgeObjectName;   // "nativeBridge"
+    static QString source(const QStringList &names);
+
+private:
+    ScriptMessageShim() = delete;
+};
