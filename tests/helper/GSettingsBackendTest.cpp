@@ -1,5 +1,6 @@
 // One round trip through GNOME's proxy settings: the real daemon with the gsettings backend on a
 // private session bus, with the user's own settings in place before and after.
+#include "common/HelperProtocol.h"
 #include "helper/GSettingsProxyBackend.h"
 #include "helper/GVariantText.h"
 #include "support/DaemonProcess.h"
@@ -78,23 +79,23 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
                              socket, 15000))
         << daemon.output().constData();
 
-    const QJsonObject before = call(socket, "getCurrentProxySetting").value("result").toObject();
+    const QJsonObject before = call(socket, HelperProtocol::kGetCurrentProxySetting).value("result").toObject();
     EXPECT_EQ(before.value("backend").toString(), "gsettings");
     EXPECT_EQ(before.value("mode").toString(), "auto");
     EXPECT_EQ(before.value("autoconfig_url").toString(), "http://wpad.example/proxy.pac");
 
     const QJsonArray exceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
-    const QJsonObject enabled = call(socket, "enableProxy", {{"port", 9999}, {"socksPort", 9999}, {"filterInterface", true},
+    const QJsonObject enabled = call(socket, HelperProtocol::kEnableProxy, {{"port", 9999}, {"socksPort", 9999}, {"filterInterface", true},
                                                              {"ignoreList", exceptions}});
     EXPECT_FALSE(enabled.contains("error")) << QJsonDocument(enabled).toJson().constData();
-    const QJsonObject during = call(socket, "getCurrentProxySetting").value("result").toObject();
+    const QJsonObject during = call(socket, HelperProtocol::kGetCurrentProxySetting).value("result").toObject();
     EXPECT_EQ(during.value("mode").toString(), "manual");
     EXPECT_EQ(during.value("socks_host").toString(), "127.0.0.1");
     EXPECT_EQ(during.value("socks_port").toInt(), 9999);
     EXPECT_EQ(during.value("ignore_hosts").toArray(), exceptions);
 
-    EXPECT_FALSE(call(socket, "disableProxy", {{"filterInterface", true}}).contains("error"));
-    const QJsonObject after = call(socket, "getCurrentProxySetting").value("result").toObject();
+    EXPECT_FALSE(call(socket, HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
+    const QJsonObject after = call(socket, HelperProtocol::kGetCurrentProxySetting).value("result").toObject();
     EXPECT_EQ(after.value("mode").toString(), "auto");
     EXPECT_EQ(after.value("autoconfig_url").toString(), "http://wpad.example/proxy.pac");
     EXPECT_EQ(after.value("ignore_hosts").toArray(), QJsonArray({"localhost", "intranet.example"}));

@@ -2,6 +2,8 @@
 // file backend, so every test can read what it would have set on a desktop.
 #include "support/DaemonProcess.h"
 
+#include "common/HelperProtocol.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -70,7 +72,7 @@ protected:
 
     QJsonObject enable(int socksPort = 9999)
     {
-        return call("enableProxy", {{"port", socksPort}, {"socksPort", socksPort}, {"pac", QJsonValue::Null},
+        return call(HelperProtocol::kEnableProxy, {{"port", socksPort}, {"socksPort", socksPort}, {"pac", QJsonValue::Null},
                                     {"dnsServer", QJsonValue::Null}, {"filterInterface", true}, {"ignoreList", kExceptions}});
     }
 
@@ -88,7 +90,7 @@ TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
 
-    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
     const QJsonObject reply = enable();
     EXPECT_TRUE(reply.contains("result")) << QJsonDocument(reply).toJson().constData();
     EXPECT_FALSE(reply.contains("error"));
@@ -104,7 +106,7 @@ TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
     ASSERT_EQ(::stat(QFile::encodeName(savedStatePath()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    const QJsonObject current = call("getCurrentProxySetting").value("result").toObject();
+    const QJsonObject current = call(HelperProtocol::kGetCurrentProxySetting).value("result").toObject();
     EXPECT_EQ(current.value("socks_port").toInt(), 9999);
     EXPECT_TRUE(current.value("changed_by_helper").toBool());
 
@@ -113,7 +115,7 @@ TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
     enable(9998);
     EXPECT_EQ(desktopSettings().value("socks_port").toInt(), 9998);
 
-    const QJsonObject disabled = call("disableProxy", {{"filterInterface", true}});
+    const QJsonObject disabled = call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
     EXPECT_FALSE(disabled.contains("error"));
     EXPECT_EQ(desktopSettings(), userOwnSettings());
     EXPECT_FALSE(QFile::exists(savedStatePath()));
@@ -125,7 +127,7 @@ TEST_F(HelperDaemonTest, DisableWithoutSettingsFileRemovesOurs)
     ASSERT_TRUE(startHelper(daemon));
     enable();
     ASSERT_TRUE(QFile::exists(m_settings));
-    call("disableProxy", {{"filterInterface", true}});
+    call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
     EXPECT_FALSE(QFile::exists(m_settings)) << "there was no file before: none after";
 }
 
@@ -150,7 +152,7 @@ TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
     for (const auto &[key, value] : bad) {
         QJsonObject params = base;
         params.insert(key, value);
-        const QJsonObject reply = call("enableProxy", params, ++id);
+        const QJsonObject reply = call(HelperProtocol::kEnableProxy, params, ++id);
         EXPECT_EQ(reply.value("id").toInt(), id);
         EXPECT_TRUE(reply.value("error").isString()) << key.toStdString() << " accepted: "
                                                      << QJsonDocument(params).toJson(QJsonDocument::Compact).constData();
@@ -160,10 +162,10 @@ TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
         tooMany.append(QStringLiteral("host%1.example").arg(i));
     QJsonObject params = base;
     params.insert("ignoreList", tooMany);
-    EXPECT_TRUE(call("enableProxy", params).value("error").isString());
-    EXPECT_TRUE(call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999}, {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "a b"}}}})
+    EXPECT_TRUE(call(HelperProtocol::kEnableProxy, params).value("error").isString());
+    EXPECT_TRUE(call(HelperProtocol::kRestoreProxy, {{"currentPort", 9999}, {"socksPort", 9999}, {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "a b"}}}})
                     .value("error").isString());
-    EXPECT_TRUE(call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999},
+    EXPECT_TRUE(call(HelperProtocol::kRestoreProxy, {{"currentPort", 9999}, {"socksPort", 9999},
                                       {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "host.example\n"}, {"socks_port", 1080}}}})
                     .value("error").isString());
     EXPECT_TRUE(call("noSuchMethod").value("error").isString());
@@ -204,7 +206,7 @@ TEST_F(HelperDaemonTest, SurvivesGarbageHugeLinesAndVanishingClients)
         socket.waitForBytesWritten(1000);
         socket.abort();
     }
-    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
     EXPECT_EQ(daemon.process()->state(), QProcess::Running);
 }
 
@@ -238,7 +240,7 @@ TEST_F(HelperDaemonTest, AFloodingClientIsCutOffAndTerminationStaysPrompt)
     EXPECT_LE(replies.count('\n'), 33);
 
     // Others are still answered, and the way out restores the user's settings at once.
-    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
     EXPECT_TRUE(daemon.terminate(3000));
     EXPECT_EQ(desktopSettings(), userOwnSettings());
 }
@@ -290,7 +292,7 @@ TEST_F(HelperDaemonTest, SecondDaemonOnTheSameSocketRefusesToStart)
     second.start(kHelper, arguments());
     ASSERT_TRUE(second.waitForFinished(5000));
     EXPECT_NE(second.exitCode(), 0);
-    EXPECT_EQ(call("getVersion").value("result").toString(), QStringLiteral(OSTREL_VERSION));
+    EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The backends and the service on their own: KDE's file edited without disturbing the rest,
 // snapshots refused when tampered with, and a failed change rolled back.
+#include "common/HelperProtocol.h"
 #include "helper/FileProxyBackend.h"
 #include "helper/HelperValidation.h"
 #include "helper/KdeProxyBackend.h"
@@ -162,7 +163,7 @@ TEST(ProxyConfigServiceTest, RestoreWritesTheGivenSettingsAndForgetsTheSavedOnes
     EXPECT_EQ(service.currentProxySetting(&error)->value("dns_server").toString(), "223.5.5.5");
 
     const QJsonObject info = {{"mode", "manual"}, {"socks_host", "10.1.2.3"}, {"socks_port", 1080}};
-    const ProxyConfigService::Reply reply = service.call("restoreProxy", {{"currentPort", 9999}, {"socksPort", 9999}, {"info", info}});
+    const ProxyConfigService::Reply reply = service.call(HelperProtocol::kRestoreProxy, {{"currentPort", 9999}, {"socksPort", 9999}, {"info", info}});
     EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
     EXPECT_FALSE(state.exists());
     const std::optional<ProxySettings> now = backend.read(&error);
