@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <optional>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -48,7 +49,62 @@ void restrictToOwner(const QString &path)
     }
 }
 
+// Column names in order, or nothing when no such table is there.
+std::optional<QStringList> columnsOf(SQLite::Database &database, const QString &table)
+{
+    SQLite::Statement info(database, "SELECT name FROM pragma_table_info(?)");
+    info.bind(1, table.toStdString());
+    QStringList columns;
+    while (info.executeStep())
+        columns << QString::fromStdString(info.getColumn(0).getString());
+    if (columns.isEmpty())
+        return std::nullopt;
+    return columns;
+}
+
 } // namespace
+
+const QMap<QString, QStringList> &MKConnection::tableColumns()
+{
+    static const QMap<QString, QStringList> tables = {
+        {QStringLiteral("User"), {QStringLiteral("id"), QStringLiteral("json"), QStringLiteral("timestamp")}},
+        {QStringLiteral("Notification"), {QStringLiteral("name"), QStringLiteral("json"), QStringLiteral("timestamp")}},
+        {QStringLiteral("Host"), {QStringLiteral("name"), QStringLiteral("json"), QStringLiteral("timestamp")}},
+        {QStringLiteral("RequestLog"),
+         {QStringLiteral("id"), QStringLiteral("method"), QStringLiteral("path"), QStringLiteral("http_status"),
+          QStringLiteral("duration_ms"), QStringLiteral("time"), QStringLiteral("error_code")}},
+    };
+    return tables;
+}
+
+bool MKConnection::schemaIsOurs(SQLite::Database &database, QString *why)
+{
+    SQLite::Statement objects(database, "SELECT type, name FROM sqlite_master "
+                                        "WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND type IN ('table', 'view')");
+    bool anyTable = false;
+    bool anyOurs = false;
+    while (objects.executeStep()) {
+        const QString type = QString::fromStdString(objects.getColumn(0).getString());
+        const QString name = QString::fromStdString(objects.getColumn(1).getString());
+        anyTable = true;
+        const auto ours = tableColumns().constFind(name);
+        if (ours == tableColumns().constEnd())
+            continue;
+        anyOurs = true;
+        // A view, or a table of our name with other columns: every statement on it would fail.
+        if (type != QLatin1String("table") || columnsOf(database, name) != *ours) {
+            *why = QStringLiteral("\"%1\" is not the table this program keeps").arg(name);
+            return false;
+        }
+    }
+    // Tables of which none is ours: another program's database. Tables we do not know beside ours
+    // are left alone (a later version may add some).
+    if (anyTable && !anyOurs) {
+        *why = QStringLiteral("it holds another program's tables");
+        return false;
+    }
+    return true;
+}
 
 MKConnection &MKConnection::shared()
 {
@@ -102,6 +158,13 @@ MKConnection::OpenResult MKConnection::openFile()
             qWarning().noquote() << "Database" << filePath() << "failed its integrity check";
             return OpenResult::Corrupt;
         }
+        // A healthy file that is not ours is set aside like a damaged one: nothing we store or
+        // read would work on it, and repairing another program's tables is not ours to do.
+        QString why;
+        if (!schemaIsOurs(*database, &why)) {
+            qWarning().noquote() << "Database" << filePath() << "is not this program's:" << why;
+            return OpenResult::Corrupt;
+        }
         database->exec("PRAGMA journal_mode=WAL");
         m_database = std::move(database);
         return OpenResult::Opened;
@@ -123,7 +186,7 @@ void MKConnection::moveAsideCorruptFile()
     QFile::remove(path + QStringLiteral("-wal"));
     QFile::remove(path + QStringLiteral("-shm"));
     // Worth a line in the file log: the cached rows (and a signed-in user) are gone after this.
-    const QString line = QStringLiteral("Database %1 was damaged; kept as %2 and started afresh").arg(path, aside);
+    const QString line = QStringLiteral("Database %1 was damaged or not ours; kept as %2 and started afresh").arg(path, aside);
     OSTREL_LOG(Logger::Error, line);
     qWarning().noquote() << line;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -16,9 +18,10 @@ class Database;
 // so callers on any thread never interleave inside one statement sequence. SQLite errors never
 // leave this class: run() logs them and reports false.
 //
-// A file that is not a database (or fails its integrity check) is moved aside as
-// "<file>.corrupt" and a fresh database is created in its place, so a damaged cache costs the
-// cached rows, never the program.
+// A file that is not a database, fails its integrity check, or holds tables that are not ours
+// (another program's, or ours with other columns) is moved aside as "<file>.corrupt" and a fresh
+// database is created in its place, so a damaged or foreign cache costs the cached rows, never the
+// program.
 class MKConnection
 {
 public:
@@ -30,6 +33,12 @@ public:
     bool run(const QString &what, const std::function<void(SQLite::Database &)> &work);
 
     QString filePath() const;
+
+    // The tables this program keeps and their columns in order; the tables' own creation
+    // statements must agree (a test holds them together).
+    static const QMap<QString, QStringList> &tableColumns();
+    // False, with the reason, when the open file is not this program's database.
+    static bool schemaIsOurs(SQLite::Database &database, QString *why);
 
     // The time stamp every table stores: UTC, milliseconds, in a form that sorts as text
     // ("2024-05-01 08:30:12.345"), the same form as SQLite's own strftime('%Y-%m-%d %H:%M:%f'),

@@ -157,6 +157,64 @@ TEST_F(DatabaseTest, DamagedFileIsSetAsideAndAFreshDatabaseTakesItsPlace)
     EXPECT_EQ(aside.readAll(), garbage);
 }
 
+namespace {
+
+// A healthy SQLite file made by someone else, in the database's place.
+void writeForeignDatabase(const QStringList &statements)
+{
+    MKConnection::shared().closeForTesting();
+    QDir().mkpath(QFileInfo(MKConnection::defaultFilePath()).path());
+    SQLite::Database other(QFile::encodeName(MKConnection::defaultFilePath()).constData(),
+                           SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    for (const QString &statement : statements)
+        other.exec(statement.toStdString());
+}
+
+} // namespace
+
+TEST_F(DatabaseTest, AnotherProgramsDatabaseIsSetAsideAndAFreshOneUsed)
+{
+    const QString path = MKConnection::defaultFilePath();
+    for (const QStringList &statements : {
+             QStringList{"CREATE TABLE places (id INTEGER PRIMARY KEY, url TEXT)", "INSERT INTO places VALUES (1, 'x')"},
+             QStringList{"CREATE TABLE \"User\" (uid TEXT, name TEXT)", "INSERT INTO \"User\" VALUES ('a', 'b')"},
+             QStringList{"CREATE TABLE t (a)", "CREATE VIEW \"Host\" AS SELECT a AS name, a AS json, a AS timestamp FROM t"},
+         }) {
+        resetDatabase();
+        writeForeignDatabase(statements);
+        EXPECT_TRUE(MKUserTable().insertOrReplace(7, userJson(7, QStringLiteral("seven")))) << statements.join("; ").toStdString();
+        const auto user = MKUserTable().queryUser();
+        ASSERT_TRUE(user.has_value());
+        EXPECT_EQ(user->user->id, 7);
+        EXPECT_TRUE(NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k")));
+        EXPECT_TRUE(QFile::exists(path + QStringLiteral(".corrupt"))) << "the foreign file is kept aside";
+        SQLite::Database aside(QFile::encodeName(path + QStringLiteral(".corrupt")).constData(), SQLite::OPEN_READONLY);
+        EXPECT_FALSE(aside.tableExists("RequestLog")) << "the file set aside is the other program's, untouched";
+    }
+}
+
+TEST_F(DatabaseTest, OurOwnTablesPassTheSchemaCheckAndUnknownExtrasAreKept)
+{
+    MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one")));
+    HHNotificationTable().insertOrReplace(QStringLiteral("{}"), QStringLiteral("n"));
+    NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k"));
+    RequestLogTable::Record record;
+    record.method = QStringLiteral("GET");
+    record.path = QStringLiteral("/api/x");
+    record.time = QDateTime::currentDateTimeUtc();
+    ASSERT_TRUE(RequestLogTable().insert(record));
+    QString why;
+    ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("check"), [&](SQLite::Database &database) {
+        EXPECT_TRUE(MKConnection::schemaIsOurs(database, &why)) << why.toStdString();
+        for (auto it = MKConnection::tableColumns().begin(); it != MKConnection::tableColumns().end(); ++it)
+            EXPECT_TRUE(database.tableExists(it.key().toStdString())) << it.key().toStdString();
+        database.exec("CREATE TABLE LaterVersion (x)");
+    }));
+    MKConnection::shared().closeForTesting();
+    EXPECT_EQ(MKUserTable().queryUser()->user->id, 1);
+    EXPECT_FALSE(QFile::exists(MKConnection::defaultFilePath() + QStringLiteral(".corrupt")));
+}
+
 TEST_F(DatabaseTest, RowsSurviveReopeningAndConcurrentWriters)
 {
     auto writer = [](int base) {
