@@ -73,6 +73,14 @@ QString logFolder()
     return cachesFolder() + QStringLiteral("/logs");
 }
 
+QString runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime + QStringLiteral("/ostrel");
+    return cachesFolder() + QStringLiteral("/run");
+}
+
 QString resourceFolder()
 {
     {

@@ -18,6 +18,7 @@ QString configFolder();    // $XDG_CONFIG_HOME/ostrel: the defaults suites
 QString cachesFolder();    // $XDG_CACHE_HOME/ostrel: the database, the image cache
 QString downloadsFolder(); // $XDG_DOWNLOAD_DIR, else ~/Downloads
 QString logFolder();       // <caches>/logs
+QString runtimeFolder();   // $XDG_RUNTIME_DIR/ostrel (gone with the session), else <caches>/run
 
 // The application's resource folder ("the bundle"): share/ostrel beside bin/, found from the
 // executable's own path. Tests may point it elsewhere.

@@ -1,5 +1,7 @@
 #include "vpn/EngineLauncher.h"
 
+#include "vpn/EngineRecord.h"
+
 #include <QPointer>
 
 #include <utility>
@@ -63,10 +65,20 @@ void EngineLauncher::launch(const QStringList &arguments, const QString &working
     m_launchPending = true;
     m_stopRequested = false;
     QPointer<EngineLauncher> self(this);
-    m_installer.ensureInstalled(this, [self](EngineInstaller::Outcome outcome, const QString &error) {
-        if (self)
-            self->installed(outcome, error);
-    });
+    auto install = [self] {
+        if (!self)
+            return;
+        self->m_installer.ensureInstalled(self, [self](EngineInstaller::Outcome outcome, const QString &error) {
+            if (self)
+                self->installed(outcome, error);
+        });
+    };
+    // An engine an earlier run left behind would hold the local port: it goes first.
+    if (EngineRecord::hasLeftovers()) {
+        EngineRecord::stopLeftovers(this, m_stopGraceMs, [install](int) { install(); });
+        return;
+    }
+    install();
 }
 
 void EngineLauncher::installed(EngineInstaller::Outcome outcome, const QString &error)

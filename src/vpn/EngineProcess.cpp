@@ -1,5 +1,7 @@
 #include "vpn/EngineProcess.h"
 
+#include "vpn/EngineRecord.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -8,8 +10,17 @@
 
 #include <csignal>
 #include <optional>
+#include <utility>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+namespace {
+
+// Under a guard the engine is forked right after the guard starts; this bounds the wait for it.
+constexpr int kRecordTries = 100;
+constexpr int kRecordRetryMs = 10;
+
+} // namespace
 
 EngineProcess::EngineProcess(QObject *parent)
     : QObject(parent)
@@ -55,6 +66,10 @@ bool EngineProcess::start(const QString &program, const QStringList &arguments,
     });
 
     QProcess *process = m_process.get();
+    connect(process, &QProcess::started, this, [this, process] {
+        if (m_process.get() == process)
+            recordEngine(kRecordTries);
+    });
     connect(process, &QProcess::started, this, &EngineProcess::started);
     connect(process, &QProcess::readyReadStandardOutput, this, &EngineProcess::readOutput);
     connect(process, &QProcess::finished, this, &EngineProcess::onFinished);
@@ -165,6 +180,26 @@ void EngineProcess::readOutput()
     }
 }
 
+void EngineProcess::recordEngine(int triesLeft)
+{
+    if (!isRunning() || m_recordedPid > 0)
+        return;
+    const qint64 pid = processId();
+    const bool known = pid > 0 && (!m_guarded || pid != m_process->processId());
+    if (known) {
+        if (EngineRecord::write(pid, m_program))
+            m_recordedPid = pid;
+        return;
+    }
+    if (triesLeft <= 0)
+        return;
+    QPointer<QProcess> process(m_process.get());
+    QTimer::singleShot(kRecordRetryMs, this, [this, process, triesLeft] {
+        if (process && process == m_process.get())
+            recordEngine(triesLeft - 1);
+    });
+}
+
 void EngineProcess::onFinished(int exitCode, QProcess::ExitStatus status)
 {
     // The last lines' slots may drop this engine before its end is handed on.
@@ -179,5 +214,13 @@ void EngineProcess::onFinished(int exitCode, QProcess::ExitStatus status)
     // Keep the QProcess until control has left its signal; a slot may start a new engine.
     if (m_process)
         m_process.release()->deleteLater();
-    Q_EMIT finished(exitCode, status == QProcess::CrashExit);
+    const bool crashed = status == QProcess::CrashExit;
+    // An engine that outlived its guard is stopped before anyone hears that it ended.
+    const qint64 recorded = std::exchange(m_recordedPid, 0);
+    if (recorded > 0 && EngineRecord::stop(recorded, this, m_stopGraceMs, [self, exitCode, crashed] {
+            if (self)
+                Q_EMIT self->finished(exitCode, crashed);
+        }))
+        return;
+    Q_EMIT finished(exitCode, crashed);
 }

@@ -19,6 +19,10 @@
 // under it: the guard keeps the request, passes a stop on to the engine's process group, kills it
 // after the grace period, and ends as the engine ended. Without the guard the engine is started
 // directly.
+//
+// Each running engine is written down (EngineRecord) while it runs. When the guard ends and its
+// engine does not (the guard was killed outright), the engine is stopped before finished() is
+// emitted, so it never keeps the local port from the next start.
 class EngineProcess : public QObject
 {
     Q_OBJECT
@@ -63,6 +67,8 @@ Q_SIGNALS:
 private:
     void readOutput();
     void onFinished(int exitCode, QProcess::ExitStatus status);
+    // Writes the engine down once its process id is known (under a guard, once it has forked).
+    void recordEngine(int triesLeft);
 
     // SIGKILL waits this much longer under a guard, which kills its engine itself first.
     int killDelay(int graceMs) const { return m_guarded ? graceMs + 1000 : graceMs; }
@@ -73,4 +79,5 @@ private:
     QStringList m_arguments;
     int m_stopGraceMs = 3000;
     bool m_guarded = false;
+    qint64 m_recordedPid = 0;
 };

@@ -1,5 +1,7 @@
 #include "vpn/HLLPACUtilWrapper.h"
 
+#include "vpn/EngineRecord.h"
+
 #include <QDebug>
 #include <QEventLoop>
 #include <QTimer>
@@ -381,6 +383,8 @@ void HLLPACUtilWrapper::syncSocksListenBackup()
 
 void HLLPACUtilWrapper::restoreAfterCrash()
 {
+    // An engine whose client and guard were both killed outright still holds the local port.
+    EngineRecord::stopLeftovers(&shared(), kShutdownWaitMs);
     shared().disable([](const std::optional<QString> &error) {
         if (error) {
             OSTREL_LOG(Logger::Info, QStringLiteral("restore at start failed: ") + *error);

@@ -55,7 +55,8 @@ public:
     static QString localDnsServerAddress();
 
     // Start-up: a previous run that ended without restoring (a crash, a kill) may have left the
-    // desktop proxy pointed at 9999; ask the helper to restore whatever it saved.
+    // desktop proxy pointed at 9999; ask the helper to restore whatever it saved. An engine it
+    // left running (its guard killed too) is stopped.
     static void restoreAfterCrash();
     // Quitting: restores the settings, waiting for the helper at most `waitMs`, then stops the
     // engines whatever the answer. True when the helper confirmed the restore.
