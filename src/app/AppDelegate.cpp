@@ -1,32 +1,62 @@
 #include "app/AppDelegate.h"
 
 #include <QCoreApplication>
-#include <QPointer>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QTimer>
 
+#include "app/AdClickRoute.h"
+#include "app/CrashReporter.h"
 #include "app/AppUiHooks.h"
-#include "app/MainWindow.h"
+#include "app/HHSplashViewController.h"
+#include "app/LoginPlaceholderViewController.h"
+#include "app/NBGuidViewController.h"
+#include "app/NBLeftSideViewController.h"
+#include "app/NBMainSplitViewController.h"
+#include "app/NBMainWindowController.h"
+#include "app/OONoNetworkPopupView.h"
+#include "app/SplashAdStore.h"
 #include "app/TerminationRoad.h"
+#include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/ScreenFactory.h"
 #include "common/DefaultsKeys.h"
 #include "common/FirstFrameGate.h"
 #include "common/FoundationStartup.h"
 #include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
+#include "common/MKUserTable.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWorkTool.h"
 #include "networking/OOReachability.h"
 #include "networking/XSAnalyticsManager.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/PrivilegedHelperManager.h"
 
+namespace {
+QPointer<AppDelegate> g_shared;
+}
+
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
+    , m_splashStore(new SplashAdStore(this))
+    , m_urlOpener([](const QUrl &url) { QDesktopServices::openUrl(url); })
+    , m_visitorLogin([](std::function<void(std::optional<QString>)> done) { OONetWorkTool::login(done); })
 {
+    g_shared = this;
 }
 
 AppDelegate::~AppDelegate()
 {
     applicationWillTerminate();
+}
+
+AppDelegate *AppDelegate::shared()
+{
+    return g_shared;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -50,58 +80,237 @@ void AppDelegate::applicationDidFinishLaunching()
                 done();
         });
     });
-
     // A previous run that crashed may have left the desktop pointed at a dead listener.
     HLLPACUtilWrapper::restoreAfterCrash();
 
-    // Every reachability report may mean another API host answers better now.
-    connect(&OOReachability::shared(), &OOReachability::statusChanged, this, [] {
+    // The sequence runs once the event loop does, as it would after launching has finished.
+    QTimer::singleShot(0, this, &AppDelegate::startUp);
+}
+
+void AppDelegate::startUp()
+{
+    AppStartup::run(*this);
+}
+
+// --- start-up steps ---------------------------------------------------------------------------
+
+void AppDelegate::setupHud()
+{
+    // KITPENDING FNHUD::setup();
+}
+
+void AppDelegate::startReachability()
+{
+    OOReachability &reachability = OOReachability::shared();
+    connect(&reachability, &OOReachability::statusChanged, this, [](OOReachability::Status status) {
+        qDebug().noquote() << "网络状态: " + OOReachability::statusName(status);
+        // No popup here: a missing network shows itself where a request fails.
+        if (status == OOReachability::Status::NotReachable)
+            return;
         OOHostSafeAdpter::shared().startPollingRoundIfIdle();
     });
-    OOReachability::shared().start();
+    reachability.start();
+}
 
-    trackLaunch();
-    OSTREL_LOG(Logger::Info, QStringLiteral("application did finish launching"));
+void AppDelegate::startCrashReporter()
+{
+    CrashReporter::start();
+}
 
-    m_window = std::make_unique<MainWindow>();
-    m_uiHooks->setWindow(m_window.get());
+void AppDelegate::track(const QString &event)
+{
+    XSAnalyticsManager::shared().track(event);
+}
+
+std::optional<HHUserInfo> AppDelegate::queryUser()
+{
+    return MKUserTable().queryUser();
+}
+
+std::optional<HHAdModel> AppDelegate::loadCachedSplashAd()
+{
+    return m_splashStore->loadCachedSplashAd();
+}
+
+void AppDelegate::requestSplashAds()
+{
+    QPointer<SplashAdStore> store(m_splashStore);
+    OONetWorkTool::advertisements(1, [store](std::optional<QJsonObject> reply, std::optional<QString>) {
+        if (store)
+            store->handleSplashAdList(reply);
+    });
+}
+
+void AppDelegate::checkInstall()
+{
+    PrivilegedHelperManager::shared().checkInstall();
+}
+
+// --- windows ----------------------------------------------------------------------------------
+
+NBMainWindowController *AppDelegate::ensureWindow()
+{
+    if (m_fakeWindowVC)
+        return m_fakeWindowVC;
+    m_window = std::make_unique<NBMainWindowController>();
+    m_fakeWindowVC = m_window.get();
+    m_uiHooks ? m_uiHooks->setWindow(m_window.get()) : void();
+    m_window->centreOnScreen();
     m_window->show();
     FirstFrameGate::openAfterPaintOf(m_window.get());
-
-    // Signed in: make sure the proxy-settings helper is there and current (one administrator
-    // prompt when it is not). Without a user nothing can connect yet, so nothing is asked.
-    const auto user = MKUserInfoManager::shared().currentUser();
-    if (user && user->hasToken())
-        PrivilegedHelperManager::shared().checkInstall();
+    return m_fakeWindowVC;
 }
 
-void AppDelegate::trackLaunch()
+void AppDelegate::showLaunchAd(const HHAdModel &ad)
 {
-    XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
-    UserDefaults &defaults = UserDefaults::standard();
-    if (defaults.boolValue(DefaultsKeys::kSecondLaunch).value_or(false))
-        return;
-    XSAnalyticsManager::shared().track(QStringLiteral("firstOpen"));
-    defaults.setBool(DefaultsKeys::kSecondLaunch, true);
+    auto *splash = new HHSplashViewController;
+    splash->model = ad;
+    QPointer<AppDelegate> self(this);
+    splash->dismissBlock = [self] {
+        if (!self)
+            return;
+        OONoNetworkPopupView::closeCurrent();
+        self->showMainWindowVC();
+    };
+    splash->tapBlock = [self](const std::optional<QJsonObject> &link) {
+        if (self)
+            self->handleAdClick(link);
+    };
+    ensureWindow()->setContentViewController(splash);
+    splash->setupAd();
 }
+
+void AppDelegate::showGuide()
+{
+    ensureWindow()->setContentViewController(makeGuide());
+}
+
+NBGuidViewController *AppDelegate::makeGuide()
+{
+    auto *guide = new NBGuidViewController;
+    QPointer<AppDelegate> self(this);
+    guide->visitorBlock = [self] {
+        if (self)
+            self->visitorSignIn();
+    };
+    guide->userBlock = [self] {
+        if (self)
+            self->presentLogin();
+    };
+    return guide;
+}
+
+void AppDelegate::showMainWindowVC()
+{
+    if (m_fakeWindowVC) {
+        m_fakeWindowVC->setContentViewController(new NBMainSplitViewController);
+        return;
+    }
+    ensureWindow()->setContentViewController(new NBMainSplitViewController);
+}
+
+void AppDelegate::backToGuide()
+{
+    MKUserInfoManager::shared().clearUser();
+    HLLPACUtilWrapper::stopLocal();
+    if (m_fakeWindowVC)
+        m_fakeWindowVC->setContentViewController(makeGuide());
+}
+
+void AppDelegate::visitorSignIn()
+{
+    NBMainWindowController *window = m_fakeWindowVC;
+    if (!window || !window->contentViewController())
+        return;
+    // One sign-in at a time: a second click while the first runs finds the cover up.
+    if (m_loadingView)
+        return;
+    auto *loading = new QWidget(window->contentViewController()); // KITPENDING NBBaseLoadingView
+    loading->setGeometry(window->contentViewController()->rect());
+    loading->show();
+    loading->raise();
+    // KITPENDING loading->setRotating(true);
+    m_loadingView = loading;
+
+    UserDefaults::standard().setBool(DefaultsKeys::kExceptionGotIt, false);
+    UserDefaults::standard().synchronize();
+
+    QPointer<AppDelegate> self(this);
+    m_visitorLogin([self](std::optional<QString> error) {
+        if (!self)
+            return;
+        if (self->m_loadingView)
+            self->m_loadingView->deleteLater();
+        self->m_loadingView = nullptr;
+        if (error) {
+            if (self->m_fakeWindowVC && self->m_fakeWindowVC->contentViewController())
+                qDebug() << *error; // KITPENDING Toast::showErrorToast(self->m_fakeWindowVC->contentViewController(), *error);
+            return;
+        }
+        NotificationCenter::defaultCenter().post(NotificationNames::kAnonySignSuccessNotification);
+        self->showMainWindowVC();
+    });
+}
+
+void AppDelegate::presentLogin()
+{
+    auto *guide = m_fakeWindowVC ? qobject_cast<NBGuidViewController *>(m_fakeWindowVC->contentViewController()) : nullptr;
+    if (!guide)
+        return;
+    const QString name = QStringLiteral("NBLoginViewCOntroller");
+    // Until the sign-in screens are there, a stand-in that at least leads back to the guide.
+    NBBaseViewController *login = ScreenFactory::instance().hasScreen(name)
+                                      ? ScreenFactory::instance().make(name, guide)
+                                      : new LoginPlaceholderViewController(guide);
+    guide->presentViewController(login, new NBPresentationAnimator(login, guide));
+}
+
+void AppDelegate::handleAdClick(const std::optional<QJsonObject> &link)
+{
+    OONoNetworkPopupView::closeCurrent();
+    if (!m_fakeWindowVC)
+        return;
+    // The main content first, whatever the link: no link may keep the user on the advertisement.
+    auto *split = new NBMainSplitViewController;
+    m_fakeWindowVC->setContentViewController(split);
+    const AdClickRoute route = AdClickRoute::fromLink(link);
+    switch (route.kind) {
+    case AdClickRoute::Kind::MainOnly:
+        return;
+    case AdClickRoute::Kind::Buy:
+        split->leftSide()->selectItem(split->leftSide()->upgradeItem());
+        split->switchContent(NBLeftMenuType::upgrade);
+        return;
+    case AdClickRoute::Kind::My:
+        split->leftSide()->selectItem(split->leftSide()->accountItem());
+        split->switchContent(NBLeftMenuType::account);
+        return;
+    case AdClickRoute::Kind::NewsList:
+    case AdClickRoute::Kind::Lottery: {
+        const QString name = route.kind == AdClickRoute::Kind::NewsList ? QStringLiteral("NBMessageViewController")
+                                                                        : QStringLiteral("NBFreeViewController");
+        NBBaseViewController *home = split->homeVc();
+        NBBaseViewController *page = ScreenFactory::instance().make(name, home);
+        home->presentViewController(page, new NBPresentationAnimator(page, home));
+        return;
+    }
+    case AdClickRoute::Kind::Outer:
+        if (m_urlOpener)
+            m_urlOpener(route.url);
+        return;
+    }
+}
+
+// --- termination ------------------------------------------------------------------------------
 
 void AppDelegate::applicationWillTerminate()
 {
     if (m_terminated)
         return;
     m_terminated = true;
+    qDebug().noquote() << "即将关闭程序";
     // Bounded: a helper that does not answer must not keep the application from quitting.
     HLLPACUtilWrapper::shutdown();
     OSTREL_LOG(Logger::Info, QStringLiteral("application will terminate"));
     Logger::flush();
-}
-
-void AppDelegate::backToGuide()
-{
-    MKUserInfoManager::shared().clearUser();
-    QPointer<AppDelegate> self(this);
-    HLLPACUtilWrapper::stopLocal([self](const std::optional<QString> &) {
-        if (self && self->m_window)
-            self->m_window->reload();
-    });
 }

@@ -1,33 +1,86 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
+#include <QPointer>
+#include <QUrl>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
-class MainWindow;
+#include "app/AppStartup.h"
+#include "app/NBMainWindowController.h"
+
 class AppUiHooks;
+class NBBaseViewController;
+class NBGuidViewController;
+class SplashAdStore;
 class TerminationRoad;
 
-// Start-up and termination of the application: wires the layers together, opens the main
-// window, and on quit has the helper restore the desktop's proxy settings before the engines go.
-class AppDelegate : public QObject
+// The application's start-up, its one window and its termination.
+//
+// Start-up runs the sequence of AppStartup and then opens the guide (nobody signed in), the
+// splash advertisement (a cached one) or the main content. One window is used for all of them:
+// the splash and the guide become the main window by swapping their content for a split view,
+// and signing out swaps the guide back in. Quitting, by whatever road, has the helper restore
+// the desktop's proxy settings first, with a bounded wait.
+class AppDelegate : public QObject, public AppStartupEnvironment
 {
     Q_OBJECT
 public:
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
+    static AppDelegate *shared();
+
+    // Takes every ending onto the termination road, wires the layers together, then runs
+    // startUp from the event loop.
     void applicationDidFinishLaunching();
+    void startUp();
     void applicationWillTerminate();
-    // Signs out: the proxy is turned off, the stored user removed, and the home screen reloaded.
+
+    void showLaunchAd(const HHAdModel &ad) override;
+    void showGuide() override;
+    void showMainWindowVC() override;
+    // Sign-out: the user is removed, the proxy turned off and the guide shown in the window.
     void backToGuide();
+    void visitorSignIn();
+    void presentLogin();
+    // Where a click on the splash leads: always the main content, then the link's page.
+    void handleAdClick(const std::optional<QJsonObject> &link);
+
+    NBMainWindowController *fakeWindowVC() const { return m_fakeWindowVC; }
+    SplashAdStore &splashStore() const { return *m_splashStore; }
+
+    // Tests: where "outer" links go instead of the browser, and the visitor sign-in request.
+    void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
+    using VisitorLogin = std::function<void(std::function<void(std::optional<QString> error)>)>;
+    void setVisitorLogin(VisitorLogin login) { m_visitorLogin = std::move(login); }
+
+    // AppStartupEnvironment
+    void setupHud() override;
+    void startReachability() override;
+    void startCrashReporter() override;
+    void track(const QString &event) override;
+    std::optional<HHUserInfo> queryUser() override;
+    std::optional<HHAdModel> loadCachedSplashAd() override;
+    void requestSplashAds() override;
+    void checkInstall() override;
 
 private:
-    void trackLaunch();
+    NBGuidViewController *makeGuide();
+    // The window in use, made (centred, shown) when there is none yet.
+    NBMainWindowController *ensureWindow();
 
     std::shared_ptr<AppUiHooks> m_uiHooks;
-    std::unique_ptr<MainWindow> m_window;
-    // Every ending (quit, signal, session end) runs applicationWillTerminate through it.
+    std::unique_ptr<NBMainWindowController> m_window;
+    QPointer<NBMainWindowController> m_fakeWindowVC;
+    SplashAdStore *m_splashStore = nullptr;
+    QPointer<QWidget> m_loadingView;
+    // Every ending (quit, window close, signal, session end) runs applicationWillTerminate through it.
     std::unique_ptr<TerminationRoad> m_termination;
+    std::function<void(const QUrl &)> m_urlOpener;
+    VisitorLogin m_visitorLogin;
     bool m_terminated = false;
 };

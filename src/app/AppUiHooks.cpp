@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/OONoNetworkPopupView.h"
 #include "common/Localization.h"
 #include "networking/OONetWork.h"
 
@@ -13,12 +14,9 @@ AppUiHooks::AppUiHooks(std::function<void()> signOut)
 
 void AppUiHooks::showNetworkHint(const QString &text)
 {
-    // One hint at a time: a burst of failed requests must not stack popups.
-    if (m_networkHintShown)
-        return;
-    m_networkHintShown = true;
-    QMessageBox::warning(m_window, localizedByAppLanguage(QStringLiteral("NO_NET_TITLE")), text);
-    m_networkHintShown = false;
+    // One popup at a time (the popup keeps that itself): a burst of failed requests shows the
+    // first failure's text once.
+    OONoNetworkPopupView::showNoNetwork(text);
 }
 
 void AppUiHooks::showAccountException(AccountExceptionKind kind)

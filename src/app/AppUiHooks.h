@@ -6,7 +6,7 @@
 #include "networking/NetworkUiHooks.h"
 
 // The application's answer to what the network layer needs shown: the no-network hint and the
-// account alerts, as modal message boxes over the main window.
+// account alerts. The no-network hint is the no-network popup over the window in use.
 class AppUiHooks : public NetworkUiHooks
 {
 public:
@@ -22,5 +22,4 @@ public:
 private:
     QPointer<QWidget> m_window;
     std::function<void()> m_signOut;
-    bool m_networkHintShown = false;
 };

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/AppDelegate.h"
+#include "app/uikit/NSFontHelper.h"
 #include "common/Logger.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
@@ -10,8 +11,11 @@ int main(int argc, char **argv)
     // Before anything can replace the executable: the relaunch after an upgrade starts this path.
     UpgradeInstallRunner::captureExecutablePath();
     Logger::configureConsole();
+    QApplication::setOrganizationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    QApplication::setQuitOnLastWindowClosed(true);
+    NSFontHelper::installFontSubstitutions();
 
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();

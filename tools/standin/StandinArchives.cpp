@@ -26,7 +26,7 @@ StandinArchives::StandinArchives()
         add(list, list + QStringLiteral(".acl"), aclText(list), true);
     for (const QString &key : {QStringLiteral("buypage"), QStringLiteral("invite"), QStringLiteral("lottery")})
         setPageFiles(key, pageSources(key));
-    add(QStringLiteral("splash"), QStringLiteral("splash.png"), tinyPng(), true);
+    add(QStringLiteral("splash"), QStringLiteral("splash.png"), splashPng(), true);
     add(QStringLiteral("banner"), QStringLiteral("banner.png"), tinyPng(), true);
 }
 
@@ -127,6 +127,72 @@ QByteArray StandinArchives::buildZip(const Files &files, const QString &password
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+namespace {
+
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void appendBigEndian(QByteArray &out, quint32 value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.append(char((value >> shift) & 0xFF));
+}
+
+void appendChunk(QByteArray &png, const char *type, const QByteArray &data)
+{
+    appendBigEndian(png, quint32(data.size()));
+    const QByteArray typed = QByteArray(type, 4) + data;
+    png += typed;
+    appendBigEndian(png, crc32(typed));
+}
+
+} // namespace
+
+QByteArray StandinArchives::splashPng()
+{
+    // An 800 x 500 picture drawn here, so the demo's splash has something to show: a violet
+    // gradient with a gold disc and three light bands.
+    constexpr int width = 800;
+    constexpr int height = 500;
+    QByteArray raw;
+    raw.reserve((width * 3 + 1) * height);
+    for (int y = 0; y < height; ++y) {
+        raw.append(char(0)); // no filter
+        for (int x = 0; x < width; ++x) {
+            int r = 41 + (x * 60) / width;
+            int g = 7 + (y * 30) / height;
+            int b = 70 + (x + y) * 80 / (width + height);
+            const int dx = x - 560;
+            const int dy = y - 230;
+            if (dx * dx + dy * dy < 120 * 120) {
+                r = 230; g = 190; b = 120;
+            } else if ((y > 150 && y < 170 && x > 80 && x < 420) || (y > 200 && y < 214 && x > 80 && x < 360)
+                       || (y > 240 && y < 254 && x > 80 && x < 300)) {
+                r = 255; g = 230; b = 191;
+            }
+            raw.append(char(r)).append(char(g)).append(char(b));
+        }
+    }
+    QByteArray header;
+    appendBigEndian(header, width);
+    appendBigEndian(header, height);
+    header.append(char(8)).append(char(2)).append(char(0)).append(char(0)).append(char(0));
+    QByteArray png = QByteArray::fromHex("89504e470d0a1a0a");
+    appendChunk(png, "IHDR", header);
+    // qCompress writes a zlib stream behind a four-byte length of its own.
+    appendChunk(png, "IDAT", qCompress(raw, 6).mid(4));
+    appendChunk(png, "IEND", QByteArray());
+    return png;
 }
 
 QByteArray StandinArchives::tinyPng()

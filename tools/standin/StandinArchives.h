@@ -43,6 +43,7 @@ public:
     // The relative address a list hands out: "/static/archives/<name>.zip?fid=..&md5key=..".
     QString relativeUrl(const QString &name) const;
     static QByteArray tinyPng();
+    static QByteArray splashPng();
 
 private:
     void add(const QString &name, const QString &innerName, const QByteArray &content, bool encrypted);

@@ -347,8 +347,9 @@ void StandinState::registerHandlers()
             {QStringLiteral("id"), type * 10 + 1}, {QStringLiteral("type"), type},
             {QStringLiteral("img_url"), m_archives.relativeUrl(archive)},
             {QStringLiteral("link_url"), QStringLiteral("{\"type\":\"outer\",\"value\":\"%1/static/page.html\"}").arg(m_baseUrl)},
-            {QStringLiteral("show_seconds"), 3}, {QStringLiteral("close_seconds"), 3},
-            {QStringLiteral("adv_flag"), 1}, {QStringLiteral("customlize_flag"), 0}}}}});
+            // The service writes these counts and flags as texts.
+            {QStringLiteral("show_seconds"), QStringLiteral("3")}, {QStringLiteral("close_seconds"), QStringLiteral("3")},
+            {QStringLiteral("adv_flag"), QStringLiteral("1")}, {QStringLiteral("customlize_flag"), QStringLiteral("0")}}}}});
         reply.insert(QStringLiteral("success"), 1);
         return reply;
     });

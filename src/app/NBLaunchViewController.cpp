@@ -1,0 +1,76 @@
+#include "app/NBLaunchViewController.h"
+
+#include <QDebug>
+
+#include "app/OONoNetworkPopupView.h"
+#include "common/Localization.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OOReachability.h"
+
+NBLaunchViewController::NBLaunchViewController(QWidget *parent)
+    : NBBaseViewController(parent)
+    , m_pollingStarter([](std::function<void()> done) {
+        return OOHostSafeAdpter::shared().startPollingRoundIfIdle(std::move(done));
+    })
+{
+    resize(800, 500);
+}
+
+NBLaunchViewController::~NBLaunchViewController()
+{
+    // Only this screen's own listening ends (with its connection); the application keeps its own.
+    qDebug().noquote() << "NBLaunchViewController deinit";
+}
+
+void NBLaunchViewController::viewDidLoad()
+{
+    NBBaseViewController::viewDidLoad();
+    startReachability();
+}
+
+void NBLaunchViewController::startReachability()
+{
+    OOReachability &reachability = OOReachability::shared();
+    connect(&reachability, &OOReachability::statusChanged, this, [this](OOReachability::Status status) {
+        qDebug().noquote() << "网络状态: " + OOReachability::statusName(status);
+        onReachability(status == OOReachability::Status::NotReachable);
+    });
+    reachability.start();
+}
+
+void NBLaunchViewController::onReachability(bool notReachable)
+{
+    if (notReachable) {
+        if (m_hud)
+            m_hud->deleteLater();
+        m_hud = nullptr;
+        showNoNetwork(localizedByAppLanguage(QStringLiteral("NO_NET_TITLE")));
+        return;
+    }
+    // Only the popup this screen showed goes; one shown by another part stays.
+    if (m_noNetworkView) {
+        m_noNetworkView->closeOverlay();
+        m_noNetworkView = nullptr;
+    }
+    // One cover at a time, however many reports come.
+    if (!m_hud) {
+        m_hud = new QWidget(this); // KITPENDING OOLoadingView
+        m_hud->setGeometry(rect());
+        m_hud->show();
+        // KITPENDING m_hud->setRotating(true);
+    }
+    QPointer<NBLaunchViewController> self(this);
+    if (m_pollingStarter) {
+        m_pollingStarter([self] {
+            if (self)
+                Q_EMIT self->hostFound();
+        });
+    }
+}
+
+void NBLaunchViewController::showNoNetwork(const QString &text)
+{
+    if (OONoNetworkPopupView::isShown())
+        return;
+    m_noNetworkView = OONoNetworkPopupView::showNoNetwork(text);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPointer>
+
+#include "app/uikit/NBBaseViewController.h"
+#include <QWidget>
+
+#include <functional>
+
+
+// The one window of the application: 800 x 500, not resizable, no maximise button. Its content
+// is one screen at a time (splash, guide or the main split view), swapped in place; the old
+// content gets its disappear calls and is deleted, the new one its appear calls.
+//
+// While it shows the main split view, a language change or a completed sign-in rebuilds the
+// split view, so every page is made again (in the new language, for the new user).
+class NBMainWindowController : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr QSize kSize{800, 500};
+
+    explicit NBMainWindowController(QWidget *parent = nullptr);
+    ~NBMainWindowController() override;
+
+    NBBaseViewController *contentViewController() const { return m_content; }
+    // Takes ownership of the controller.
+    void setContentViewController(NBBaseViewController *controller);
+
+    void reloadSplitView();
+    void centreOnScreen();
+
+    // Asked before the window closes (the application's termination road); the window stays open
+    // when it answers false.
+    void setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void setupWindow();
+    void switchLanguageAction();
+
+    QPointer<NBBaseViewController> m_content;
+    std::function<bool()> m_closeHandler;
+};
