@@ -52,6 +52,8 @@ public:
 
     NBMainWindowController *fakeWindowVC() const { return m_fakeWindowVC; }
     SplashAdStore &splashStore() const { return *m_splashStore; }
+    // The cover over the guide while the visitor sign-in runs.
+    QWidget *loadingView() const { return m_loadingView; }
 
     // Tests: where "outer" links go instead of the browser, and the visitor sign-in request.
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }

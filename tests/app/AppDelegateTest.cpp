@@ -117,11 +117,13 @@ TEST_F(AppDelegateTest, VisitorSignInCoversTheGuideThenOpensTheMainContent)
     guide->visitorAction();
     guide->visitorAction();
     EXPECT_EQ(requests, 1);
-    EXPECT_EQ(guide->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly) /*KITPENDING*/.size(), 1);
+    ASSERT_NE(delegate.loadingView(), nullptr);
+    EXPECT_EQ(delegate.loadingView()->parentWidget(), guide);
+    EXPECT_EQ(delegate.loadingView()->geometry(), guide->rect());
 
     answer(QStringLiteral("server says no"));
     EXPECT_EQ(delegate.fakeWindowVC()->contentViewController(), guide);
-    QTRY_VERIFY_WITH_TIMEOUT(guide->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly) /*KITPENDING*/.isEmpty(), 2000);
+    EXPECT_EQ(delegate.loadingView(), nullptr);
 
     int posted = 0;
     QObject owner;

@@ -31,6 +31,7 @@
 #include "common/NotificationNames.h"
 #include "common/OOAppinfoHelper.h"
 #include "common/UserDefaults.h"
+#include "networking/OOReachability.h"
 
 namespace {
 
@@ -416,6 +417,8 @@ TEST_F(ShellScreensTest, LaunchScreenShowsOnePopupOneCoverAndOneRound)
         return true;
     });
     window->setContentViewController(launch);
+    // The reports come from the test alone.
+    QObject::disconnect(&OOReachability::shared(), nullptr, launch, nullptr);
 
     launch->onReachability(true);
     launch->onReachability(true);

@@ -19,6 +19,7 @@
 #include "common/DefaultsKeys.h"
 #include "common/Localization.h"
 #include "common/UserDefaults.h"
+#include "networking/OOReachability.h"
 
 namespace {
 
@@ -67,13 +68,15 @@ QImage splashPicture()
 
 } // namespace
 
-OSTREL_GALLERY_SCENE("shell/launch_screen", 800, 500)
+OSTREL_GALLERY_SCENE("shell/launch_screen_no_network", 800, 500)
 {
     auto *window = new NBMainWindowController;
     auto *launch = new NBLaunchViewController;
     launch->setPollingStarter([](std::function<void()>) { return false; });
     window->setContentViewController(launch);
-    launch->onReachability(false);
+    // The picture shows the offline state, whatever this machine's network says.
+    QObject::disconnect(&OOReachability::shared(), nullptr, launch, nullptr);
+    launch->onReachability(true);
     return window;
 }
 
