@@ -37,6 +37,14 @@ QString fileNameFor(const QString &name)
     return file + QStringLiteral(".png");
 }
 
+// Debug lines of the screens (deinit notes, popup placement) say nothing about pictures.
+void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    QTextStream(stderr) << message << "\n";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -53,6 +61,8 @@ int main(int argc, char **argv)
         qputenv("XDG_DATA_HOME", home + "/.local/share");
     }
 
+    if (qEnvironmentVariableIsEmpty("OSTREL_GALLERY_VERBOSE"))
+        qInstallMessageHandler(quietDebug);
     QApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = QCoreApplication::arguments();

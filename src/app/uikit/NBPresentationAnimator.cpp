@@ -45,7 +45,8 @@ void NBPresentationAnimator::animateDismissal(NBBaseViewController *, NBBaseView
     NBBaseViewController::sendAppear(fromVc);
     QPointer<NBBaseViewController> weakTo(to);
     ViewFader::afterDuration(500, this, [weakTo, done] {
-        if (weakTo)
+        // Presented again meanwhile: the new presentation owns the parent link now.
+        if (weakTo && !weakTo->presentingViewController())
             weakTo->removeFromParentViewController();
         if (done)
             done();
