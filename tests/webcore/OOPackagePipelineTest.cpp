@@ -40,6 +40,10 @@ class PipelineTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // A temporary folder of this process alone, so other test programs' runs are not counted.
+        const QString temp = QDir::homePath() + QStringLiteral("/tmp");
+        QDir().mkpath(temp);
+        qputenv("TMPDIR", QFile::encodeName(temp));
         QDir(AppPaths::dataFolder()).removeRecursively();
         AppPaths::ensureFolder(AppPaths::privateFolder(), true);
         target = OOPackageFiles::installedPath(QStringLiteral("gfwlist"), QStringLiteral(".acl"));
