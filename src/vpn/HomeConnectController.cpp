@@ -1,5 +1,8 @@
 #include "vpn/HomeConnectController.h"
 
+#include "vpn/EngineInstaller.h"
+#include "vpn/EngineSetup.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -238,6 +241,7 @@ void HomeConnectController::runSuccessSteps(const QJsonObject &result, const QJs
         HLLPACUtilWrapper::configLocal();
 
     m_phase = Phase::Starting;
+    m_tunOn = tunOn;
     const quint64 attempt = m_attempt;
     HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
         [guard = QPointer(this), attempt](bool ok) {
@@ -312,11 +316,28 @@ void HomeConnectController::proxyApplied(const std::optional<QString> &error)
         OSTREL_LOG(Logger::Info, QStringLiteral("connect failed: ") + *error);
         UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
         UserDefaults::standard().synchronize();
+        // "Try again" would never help while an engine the settings ask for is not there.
+        if (const std::optional<QString> missing = missingEngine(m_tunOn)) {
+            const QString text = localizedByAppLanguage(QStringLiteral("HOME_ENGINE_NOT_INSTALLED"));
+            failConnect(text.contains(QLatin1String("%1")) ? text.arg(*missing) : text + QStringLiteral(": ") + *missing,
+                        *error);
+            return;
+        }
         failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")), *error);
         return;
     }
     m_phase = Phase::Connected;
     showConnectSuccess();
+}
+
+std::optional<QString> HomeConnectController::missingEngine(bool tunOn)
+{
+    const EngineSetup setup = EngineSetup::standard();
+    if (!EngineInstaller(EngineInstaller::Engine::SSLocal, setup).isEngineUsable())
+        return QStringLiteral("sslocal");
+    if (tunOn && !EngineInstaller(EngineInstaller::Engine::SingBox, setup).isEngineUsable())
+        return QStringLiteral("sing-box");
+    return std::nullopt;
 }
 
 void HomeConnectController::showConnectSuccess()

@@ -101,6 +101,9 @@ public:
     // whose type is present and not 2 opens the purchase page instead.
     static bool lineNeedsMembership(const OOHomeNodeModel &line,
                                     const std::optional<HHUserInfo> &userInfo);
+    // The first engine a connection with these settings needs that is not installed ("sslocal",
+    // or "sing-box" with TUN on), or nothing.
+    static std::optional<QString> missingEngine(bool tunOn);
 
     double conStarTime() const { return m_conStarTime; }
     // True from the connect request until the road ends (connected or failed).
@@ -136,4 +139,5 @@ private:
     quint64 m_attempt = 0;           // answers of an earlier connect attempt are dropped
     bool m_lineChangePending = false;
     bool m_stopping = false;          // our own stop is waiting for the helper
+    bool m_tunOn = false;             // the TUN switch as this connection read it
 };

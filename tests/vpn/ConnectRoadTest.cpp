@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "ConnectRoadFixture.h"
+#include "vpn/EngineInstaller.h"
 #include "common/ApiPaths.h"
 
 namespace {
@@ -98,6 +99,21 @@ TEST_F(ConnectRoadTest, EngineThatEndsBeforeItsStartLineFailsTheRoad)
     m_clock.advance(2000);
     QTest::qWait(100);
     EXPECT_TRUE(m_standin.records().value("connection_reports").toArray().isEmpty());
+}
+
+TEST_F(ConnectRoadTest, AnEngineTheSettingsAskForThatIsNotInstalledIsNamedInTheFailure)
+{
+    // TUN on, as a reset defaults file may say, and no TUN engine on this machine.
+    UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, true);
+    UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("en"));
+    ASSERT_TRUE(QFile::remove(EngineInstaller(EngineInstaller::Engine::SingBox, EngineSetup::standard()).enginePath()));
+    EXPECT_FALSE(connectAndWait());
+    ASSERT_EQ(m_view.errors.size(), 1);
+    EXPECT_EQ(m_view.errors.first(), QStringLiteral("Could not connect: the engine sing-box is not installed."));
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+    EXPECT_EQ(HomeConnectController::missingEngine(false), std::nullopt);
+    EXPECT_EQ(HomeConnectController::missingEngine(true), QStringLiteral("sing-box"));
 }
 
 TEST_F(ConnectRoadTest, HelperThatCannotBeReachedFailsTheRoadAndStopsTheEngine)
