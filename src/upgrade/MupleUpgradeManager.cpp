@@ -64,9 +64,14 @@ std::optional<QUrl> MupleUpgradeManager::installerUrl(const std::optional<upgrad
     if (!setting || !setting->update_url || setting->update_url->isEmpty())
         return std::nullopt;
     const QUrl url(*setting->update_url, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !OONetWork::isAllowedUrl(url))
+    if (!isInstallerUrl(url))
         return std::nullopt;
     return url;
+}
+
+bool MupleUpgradeManager::isInstallerUrl(const QUrl &url)
+{
+    return url.isValid() && !url.host().isEmpty() && OONetWork::isAllowedUrl(url);
 }
 
 NBMutipUpgradeModel *MupleUpgradeManager::makeDialog(const upgradeSetting &setting)
@@ -143,6 +148,13 @@ bool MupleUpgradeManager::startDownload(Progress onProgress, Finished onFinished
     const std::optional<QUrl> url = installerUrl(settings);
     if (!url)
         return false;
+    return downloadInstaller(*url, std::move(onProgress), std::move(onFinished), std::move(onFailed));
+}
+
+bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished, Failed onFailed)
+{
+    if (!isInstallerUrl(url))
+        return false;
     if (m_downloading) {
         qDebug() << "upgrade: a download is already running; this one is not started";
         return false;
@@ -150,7 +162,7 @@ bool MupleUpgradeManager::startDownload(Progress onProgress, Finished onFinished
     m_downloading = true;
     QPointer<MupleUpgradeManager> self(this);
     auto received = std::make_shared<qint64>(0);
-    m_downloader(url->toString(), [self, received, onProgress, onFinished, onFailed](
+    m_downloader(url.toString(), [self, received, onProgress, onFinished, onFailed](
                      std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error) {
         if (!self)
             return;

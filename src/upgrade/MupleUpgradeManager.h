@@ -51,6 +51,14 @@ public:
 
     bool isDownloading() const { return m_downloading; }
 
+    // The one installer download of the process, for both roads. False (nothing started, no
+    // callback) when one runs already or the address is not one to download from.
+    using Progress = std::function<void(const DownloadProgress &)>;
+    using Finished = std::function<void(qint64 receivedBytes)>;
+    using Failed = std::function<void(const NetError &)>;
+    bool downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished, Failed onFailed);
+    static bool isInstallerUrl(const QUrl &url);
+
     // The installer address of an offer: nothing when absent, not a URL, or not one the client
     // may download from (https; plain http only on loopback).
     static std::optional<QUrl> installerUrl(const std::optional<upgradeSetting> &setting);
@@ -74,11 +82,7 @@ private:
     void progressDownload(QPointer<NBMutipUpgradeModel> dialog);
     void downloadAndInstall(QPointer<NBMutipUpgradeModel> dialog);
     void silentDownload();
-    // Starts the one download; false (nothing started) when one runs or the offer has no usable
-    // installer address.
-    using Progress = std::function<void(const DownloadProgress &)>;
-    using Finished = std::function<void(qint64 receivedBytes)>;
-    using Failed = std::function<void(const NetError &)>;
+    // The download of the offer's installer; false when the offer has no usable address.
     bool startDownload(Progress onProgress, Finished onFinished, Failed onFailed);
 
     Presenter m_presenter;

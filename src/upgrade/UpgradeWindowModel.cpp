@@ -1,0 +1,94 @@
+#include "upgrade/UpgradeWindowModel.h"
+
+#include <QUrl>
+
+#include <charconv>
+
+#include "common/Logger.h"
+#include "upgrade/MupleUpgradeManager.h"
+#include "vpn/HLLPACUtilWrapper.h"
+
+UpgradeWindowModel::UpgradeWindowModel(QObject *parent)
+    : QObject(parent)
+    , m_stopProxy([] { HLLPACUtilWrapper::stopLocal({}); })
+{
+}
+
+MupleUpgradeManager *UpgradeWindowModel::manager() const
+{
+    return m_manager ? m_manager.data() : &MupleUpgradeManager::shared();
+}
+
+QString UpgradeWindowModel::formatPercent(double fraction)
+{
+    char buffer[64];
+    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, fraction * 100.0);
+    QString text = QString::fromLatin1(buffer, int(result.ptr - buffer));
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) && !text.contains(QLatin1Char('n')))
+        text += QStringLiteral(".0");
+    return text + QLatin1Char('%');
+}
+
+void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_relaunchTarget = relaunchTarget;
+    // Not awaited: an unreachable helper must not keep the upgrade from going ahead.
+    if (m_stopProxy)
+        m_stopProxy();
+    const QUrl url(downloadUrl.value_or(QString()), QUrl::StrictMode);
+    if (!MupleUpgradeManager::isInstallerUrl(url)) {
+        OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window: the installer address is not one to download from"));
+        Q_EMIT changed();
+        return;
+    }
+    QPointer<UpgradeWindowModel> self(this);
+    const bool running = manager()->downloadInstaller(
+        url,
+        [self](const DownloadProgress &progress) {
+            if (self)
+                self->show(progress);
+        },
+        [self](qint64) {
+            if (!self)
+                return;
+            self->install();
+            self->show(std::nullopt);
+        },
+        [self](const NetError &error) {
+            // The last percentage stays; the window can still be closed.
+            OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window download failed (%1)").arg(error.code));
+        });
+    if (!running)
+        OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window: another installer download is running"));
+}
+
+void UpgradeWindowModel::install()
+{
+    MupleUpgradeManager *upgrades = manager();
+    UpgradeInstallRunner *runner = upgrades->installRunner();
+    if (!runner)
+        return;
+    const std::optional<QString> script = runner->scriptPath();
+    if (!script)
+        return;
+    QPointer<UpgradeWindowModel> self(this);
+    runner->runInstallScript(script, [](const QString &text) { qDebug().noquote() << text; }, m_relaunchTarget,
+                             [self](const UpgradeInstallRunner::Result &result) {
+        if (!self || result.ok())
+            return;
+        self->m_failureText = result.message;
+        Q_EMIT self->changed();
+    });
+}
+
+void UpgradeWindowModel::show(const std::optional<DownloadProgress> &progress)
+{
+    const double fraction = progress ? progress->fraction() : 0.0;
+    m_ringVisible = true;
+    m_percentText = formatPercent(fraction);
+    m_ringProgress = fraction;
+    Q_EMIT changed();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+#include "networking/OONetWork.h"
+
+class MupleUpgradeManager;
+
+// What the upgrade progress window (`NBUpgradeController`, the web popup's road) does, without
+// drawing: one press turns the desktop proxy off, downloads the installer with a percentage and
+// installs as soon as the download is complete. The window shows `percentText` and `ringProgress`.
+class UpgradeWindowModel : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UpgradeWindowModel(QObject *parent = nullptr);
+
+    std::optional<QString> downloadUrl;
+    std::optional<QString> version;
+
+    bool started() const { return m_started; }
+    bool ringVisible() const { return m_ringVisible; }
+    double ringProgress() const { return m_ringProgress; }
+    QString percentText() const { return m_percentText; }
+    QString failureText() const { return m_failureText; }
+
+    // The button's press; later presses do nothing. `relaunchTarget` is the window's controller:
+    // the program relaunches after the install only while it still exists.
+    void startDownload(QObject *relaunchTarget);
+
+    // The fraction as a percentage in its shortest exact decimal form: "25.0%", "37.5%".
+    static QString formatPercent(double fraction);
+
+    // Seams: the proxy switch and the manager (its download and install).
+    void setStopProxy(std::function<void()> stopProxy) { m_stopProxy = std::move(stopProxy); }
+    void setManager(MupleUpgradeManager *manager) { m_manager = manager; }
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void show(const std::optional<DownloadProgress> &progress);
+    void install();
+
+    MupleUpgradeManager *manager() const;
+
+    bool m_started = false;
+    bool m_ringVisible = false;
+    double m_ringProgress = 0.0;
+    QString m_percentText = QStringLiteral("0%");
+    QString m_failureText;
+    QPointer<QObject> m_relaunchTarget;
+    std::function<void()> m_stopProxy;
+    QPointer<MupleUpgradeManager> m_manager;
+};
