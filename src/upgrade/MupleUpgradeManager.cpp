@@ -10,6 +10,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "upgrade/NBMutipUpgradeModel.h"
+#include "upgrade/NBMutipUpgradeView.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ MupleUpgradeManager::MupleUpgradeManager(QObject *parent)
     })
 {
     setInstallRunner(&UpgradeInstallRunner::shared());
+    // The dialog is gone when an install fails: the failure is said over the window.
+    connect(this, &MupleUpgradeManager::installFailed, this, &NBMutipUpgradeView::showInstallFailure);
 }
 
 MupleUpgradeManager::Presenter MupleUpgradeManager::defaultPresenter()
@@ -87,7 +90,9 @@ NBMutipUpgradeModel *MupleUpgradeManager::makeDialog(const upgradeSetting &setti
 
 void MupleUpgradeManager::present(NBMutipUpgradeModel *dialog)
 {
-    const Presenter presenter = m_presenter ? m_presenter : presenterSlot();
+    Presenter presenter = m_presenter ? m_presenter : presenterSlot();
+    if (!presenter)
+        presenter = &NBMutipUpgradeView::present;
     if (!presenter || !presenter(dialog))
         delete dialog;   // no window to show it in: as if it had been shown and left alone
 }
@@ -237,6 +242,23 @@ void MupleUpgradeManager::silentDownload()
             NotificationCenter::defaultCenter().post(NotificationNames::preUpgradeDownloadSucceed, userInfo);
         },
         {});
+}
+
+void MupleUpgradeManager::presentReadyToInstall(const QVariantMap &updateConfig)
+{
+    auto *dialog = new NBMutipUpgradeModel();
+    auto closed = [] { NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped); };
+    dialog->closeBlock = closed;
+    dialog->cancelBlock = closed;
+    dialog->relayoutAfterDelay();
+    dialog->config = upgradeSetting::fromDictionary(updateConfig).value_or(upgradeSetting{});
+    dialog->applyConfig();
+    QPointer<MupleUpgradeManager> self(this);
+    dialog->confirmBlock = [self] {
+        if (self)
+            self->installDownloadedPackage();
+    };
+    present(dialog);
 }
 
 void MupleUpgradeManager::installDownloadedPackage()

@@ -43,6 +43,11 @@ public:
     // when the reply carries no "settings" object (the home screen refreshes the account then).
     bool handleUpdateReply(const QJsonObject &reply);
 
+    // The home screen's ready-to-install dialog (its banner's click): a new dialog from the
+    // notification's user info, turning to its install look half a second later; "立即更新"
+    // installs the package already downloaded.
+    void presentReadyToInstall(const QVariantMap &updateConfig);
+
     // The install of the downloaded package with the bundle's script; nothing without one.
     void installDownloadedPackage();
     void runInstallScript(const std::optional<QString> &scriptPath, UpgradeInstallRunner::Log log,

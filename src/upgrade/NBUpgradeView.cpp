@@ -1,0 +1,14 @@
+#include "upgrade/NBUpgradeView.h"
+
+NBUpgradeView::NBUpgradeView(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+void NBUpgradeView::dismissAnimation()
+{
+}
+
+void NBUpgradeView::upgradeAction()
+{
+}

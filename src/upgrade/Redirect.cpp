@@ -1,0 +1,27 @@
+#include "upgrade/Redirect.h"
+
+#include <QDebug>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+Redirect::Redirect(QObject *parent)
+    : QObject(parent)
+    , m_session(new QNetworkAccessManager(this))
+{
+    m_session->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+}
+
+QString Redirect::describe(const QUrl &original, const QUrl &next)
+{
+    return QStringLiteral("Original URL: ") + original.toString() + QStringLiteral("\nRedirect URL: ") + next.toString();
+}
+
+void Redirect::watch(QNetworkReply *reply)
+{
+    const QUrl original = reply->request().url();
+    connect(reply, &QNetworkReply::redirected, reply, [reply, original](const QUrl &next) {
+        if (original.isValid() && next.isValid())
+            qDebug().noquote() << describe(original, next);
+        Q_EMIT reply->redirectAllowed();
+    });
+}

@@ -1,0 +1,124 @@
+// The upgrade screens draw their models: the dialog's phases, the banner's clicks, the older
+// prompt's blocks.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+#include "app/uikit/WindowInUse.h"
+#include "upgrade/NBAboutUpgradeView.h"
+#include "upgrade/NBMutipUpgradeModel.h"
+#include "upgrade/NBMutipUpgradeView.h"
+#include "upgrade/NBUpdateView.h"
+#include "upgrade/NBWarnInstallView.h"
+#include "upgrade/UpgradeImageButton.h"
+
+namespace {
+
+// A window in use, as the shell provides one.
+struct Host
+{
+    Host()
+    {
+        window.resize(800, 500);
+        WindowInUse::setContentWidget(&window);
+        window.show();
+    }
+    ~Host() { WindowInUse::setContentWidget(nullptr); }
+    QWidget window;
+};
+
+} // namespace
+
+TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
+{
+    Host host;
+    auto *model = new NBMutipUpgradeModel();
+    upgradeSetting setting;
+    setting.update_title = QStringLiteral("新版本");
+    setting.version = QStringLiteral("9.9.9");
+    setting.update_content = QStringLiteral("修复");
+    model->config = setting;
+    model->applyConfig();
+    int closes = 0;
+    model->closeBlock = [&] { ++closes; };
+    ASSERT_TRUE(NBMutipUpgradeView::present(model));
+    auto *view = host.window.findChild<NBMutipUpgradeView *>();
+    ASSERT_NE(view, nullptr);
+    QPointer<NBMutipUpgradeView> watched(view);
+    EXPECT_EQ(view->geometry(), host.window.rect());
+    EXPECT_EQ(view->titleText()->text(), QStringLiteral("新版本"));
+    EXPECT_EQ(view->tipsText()->text(), QStringLiteral("找到最新的版本：9.9.9"));
+    EXPECT_EQ(view->markdowTextView()->toPlainText(), QStringLiteral("修复"));
+    EXPECT_TRUE(view->cancleButton()->isVisible());
+    EXPECT_FALSE(view->progressIndicator()->isVisible());
+
+    model->downloadStartTime = model->now();
+    model->updateProgress(DownloadProgress{512, 1024});
+    EXPECT_TRUE(view->progressIndicator()->isVisible());
+    EXPECT_EQ(view->downloadRateText()->text(), QStringLiteral("50.00%"));
+    EXPECT_FALSE(view->cancleButton()->isVisible());
+    EXPECT_FALSE(view->closeView()->isVisible());
+    EXPECT_FALSE(view->confirmButton()->isEnabled());
+    EXPECT_EQ(view->confirmButton()->text(), QStringLiteral("正在下载请稍后"));
+
+    model->downloadFailed(QStringLiteral("404"));
+    EXPECT_TRUE(view->closeView()->isVisible());
+    EXPECT_TRUE(view->warnInstallText()->isVisible());
+    view->closeView()->click();
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
+
+    // No window in use: the dialog is not shown and not taken.
+    WindowInUse::setContentWidget(nullptr);
+    NBMutipUpgradeModel orphan;
+    EXPECT_FALSE(NBMutipUpgradeView::present(&orphan));
+    EXPECT_EQ(orphan.parent(), nullptr);
+}
+
+TEST(UpgradeViewsTest, BannerRunsItsActionOncePerClickAndNothingWithoutOne)
+{
+    NBAboutUpgradeView banner;
+    banner.resize(banner.preferredWidth(), 30);
+    banner.show();
+    EXPECT_EQ(banner.nameLab()->text(), QStringLiteral("发现新版本,为获绝佳体验,请更新..."));
+    QTest::mouseClick(&banner, Qt::LeftButton);   // no action set: nothing
+    int clicks = 0;
+    banner.clickAction = [&] { ++clicks; };
+    QTest::mouseClick(&banner, Qt::LeftButton);
+    QTest::mouseClick(&banner, Qt::LeftButton, {}, banner.nameLab()->geometry().center());
+    EXPECT_EQ(clicks, 2);
+    EXPECT_TRUE(banner.isVisible());   // a click does not hide it
+    banner.dismissAction();
+    EXPECT_FALSE(banner.isVisible());
+}
+
+TEST(UpgradeViewsTest, OlderPromptLeavesFirstThenCallsItsOneBlock)
+{
+    Host host;
+    for (int action = 0; action < 3; ++action) {
+        auto *view = new NBUpdateView();
+        QPointer<NBUpdateView> watched(view);
+        int dismissed = 0;
+        int updated = 0;
+        bool goneFirst = false;
+        view->didDismissSuccessBlock = [&] { ++dismissed; goneFirst = watched && watched->isClosing() && !watched->isVisible(); };
+        view->didUpdateBlock = [&] { ++updated; goneFirst = watched && watched->isClosing() && !watched->isVisible(); };
+        view->show();
+        ASSERT_TRUE(view->isVisible());
+        EXPECT_EQ(view->newVersionLabel()->text(), QStringLiteral("找到最新的版本："));
+        if (action == 0)
+            view->upgradeButton()->click();
+        else if (action == 1)
+            view->cancalButtton()->click();
+        else
+            QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(5, 5));   // the dimmed surround
+        EXPECT_EQ(updated, action == 0 ? 1 : 0);
+        EXPECT_EQ(dismissed, action == 0 ? 0 : 1);
+        EXPECT_TRUE(goneFirst);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
+    }
+}
