@@ -242,3 +242,137 @@ TEST_F(ResourcePackageTest, APagesOwnSignedRequestIsAcceptedAndItsAnswerRead)
     EXPECT_EQ(data.value(QStringLiteral("success")), QJsonValue(true)) << QJsonDocument(data).toJson().toStdString();
     EXPECT_EQ(data.value(QStringLiteral("data")).toObject().value(QStringLiteral("page_datas")).toArray().size(), 2);
 }
+
+#include "web/core/OOBuyHTMLUpdate.h"
+#include "web/core/OOPacUpdate.h"
+
+namespace {
+
+// The service's own list (get_router_files "data"), fetched the way the version check does.
+QJsonObject serviceRouteList()
+{
+    std::optional<QJsonObject> list;
+    bool done = false;
+    OONetWorkTool::routerFiles([&](std::optional<QJsonObject> response, std::optional<QString>) {
+        list = response;
+        done = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 15000));
+    return list.value_or(QJsonObject()).value(QStringLiteral("data")).toObject();
+}
+
+// Runs one update and gives its single answer; fails the test on a second one or none.
+template <typename Updater>
+std::optional<bool> runUpdate(Updater &updater, const QJsonObject &response)
+{
+    QList<bool> answers;
+    bool returned = false;
+    updater.update(response, std::nullopt, [&](bool ok) {
+        EXPECT_TRUE(returned) << "an answer inside the call that started it";
+        answers << ok;
+    });
+    returned = true;
+    if (!QTest::qWaitFor([&] { return !answers.isEmpty(); }, 30000))
+        return std::nullopt;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answers.size(), 1);
+    return answers.first();
+}
+
+QJsonObject envelope(const QJsonObject &data)
+{
+    return QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("data"), data}};
+}
+
+} // namespace
+
+TEST_F(ResourcePackageTest, RouteListRules)
+{
+    QJsonObject server = serviceRouteList();
+    ASSERT_TRUE(server.contains(QStringLiteral("gfwlist")));
+    const auto entry = [&](const QString &name, const QJsonValue &updatedAt) {
+        QJsonObject e = server.value(name).toObject();
+        e.insert(QStringLiteral("updated_at"), updatedAt);
+        return e;
+    };
+    // Local: "gfwlist" older, "global" the same, "gfwlist_otd" the same number, no "gfwlist_KR".
+    ASSERT_FALSE(OOPackageFiles::writeList(OOPackageFiles::kRouterList, QJsonObject{
+        {QStringLiteral("gfwlist"), entry(QStringLiteral("gfwlist"), 1)},
+        {QStringLiteral("global"), entry(QStringLiteral("global"), 2)},
+        {QStringLiteral("gfwlist_otd"), entry(QStringLiteral("gfwlist_otd"), 2)}}));
+    // The service writes one version as text (no number: counted as changed), and lists a name
+    // the client does not handle, with a path that would leave the private folder.
+    server.insert(QStringLiteral("gfwlist_otd"), entry(QStringLiteral("gfwlist_otd"), QStringLiteral("2")));
+    QJsonObject evil = server.value(QStringLiteral("global")).toObject();
+    server.insert(QStringLiteral("../evil"), evil);
+    // A relative path without its leading "/" still reaches the service.
+    QJsonObject gfwlist = server.value(QStringLiteral("gfwlist")).toObject();
+    gfwlist.insert(QStringLiteral("file_path"), gfwlist.value(QStringLiteral("file_path")).toString().mid(1));
+    server.insert(QStringLiteral("gfwlist"), gfwlist);
+
+    OOPacUpdate pac;
+    EXPECT_EQ(runUpdate(pac, envelope(server)), std::optional<bool>(true));
+    for (const QString &name : {QStringLiteral("gfwlist"), QStringLiteral("gfwlist_otd"), QStringLiteral("gfwlist_KR")})
+        EXPECT_TRUE(QFile::exists(acl(name))) << name.toStdString();
+    EXPECT_FALSE(QFile::exists(acl(QStringLiteral("global")))) << "unchanged: not fetched";
+    EXPECT_TRUE(QDir(AppPaths::dataFolder()).entryList({QStringLiteral("*evil*")}).isEmpty());
+    const QJsonObject stored = OOPackageFiles::readDataFolderFile(OOPackageFiles::kRouterList).value_or(QJsonObject());
+    EXPECT_FALSE(stored.contains(QStringLiteral("../evil")));
+    EXPECT_EQ(stored.value(QStringLiteral("gfwlist_otd")).toObject().value(QStringLiteral("updated_at")), QJsonValue(QStringLiteral("2")));
+    EXPECT_TRUE(stored.value(QStringLiteral("gfwlist")).toObject().value(QStringLiteral("file_path")).toString()
+                    .startsWith(standin.baseUrl() + QStringLiteral("/static/")));
+
+    // Nothing changed: success at once (in a later turn), nothing fetched.
+    EXPECT_EQ(runUpdate(pac, envelope(stored)), std::optional<bool>(true));
+
+    // A changed list without an address cannot be stored: the run fails, nothing is recorded.
+    QJsonObject broken = stored;
+    broken.insert(QStringLiteral("global"), QJsonObject{{QStringLiteral("updated_at"), 9}});
+    EXPECT_EQ(runUpdate(pac, envelope(broken)), std::optional<bool>(false));
+    EXPECT_EQ(OOPackageFiles::readDataFolderFile(OOPackageFiles::kRouterList)->value(QStringLiteral("global")).toObject()
+                  .value(QStringLiteral("updated_at")), QJsonValue(2));
+    EXPECT_EQ(runUpdate(pac, QJsonObject()), std::optional<bool>(false)) << "no data";
+}
+
+TEST_F(ResourcePackageTest, PagePackageKeysMustBePlainNames)
+{
+    std::optional<QJsonObject> setting;
+    bool done = false;
+    OONetWorkTool::systemSetting([&](std::optional<QJsonObject> response, std::optional<QString>) {
+        setting = response;
+        done = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 15000));
+    ASSERT_TRUE(setting);
+    QJsonObject data = setting->value(QStringLiteral("data")).toObject();
+    QJsonObject global = data.value(QStringLiteral("globalsettings")).toObject();
+    QJsonObject content = global.value(QStringLiteral("content")).toObject();
+    const QString buypage = content.value(QStringLiteral("buypage")).toString();
+    content = QJsonObject{{QStringLiteral("staticurl"), content.value(QStringLiteral("staticurl"))},
+                          {QStringLiteral("buypage"), buypage},
+                          {QStringLiteral("../../evil"), buypage},
+                          {QStringLiteral("a b"), buypage},
+                          {QStringLiteral(".."), buypage}};
+    global.insert(QStringLiteral("content"), content);
+    data.insert(QStringLiteral("globalsettings"), global);
+
+    OOBuyHTMLUpdate pages;
+    EXPECT_EQ(runUpdate(pages, envelope(data)), std::optional<bool>(true));
+    EXPECT_TRUE(QFile::exists(OOPageLoader::localArchive(QStringLiteral("buypage"))));
+    EXPECT_EQ(QDir(AppPaths::privateFolder()).entryList(QDir::Files), QStringList{QStringLiteral("buypage.zip")});
+    EXPECT_TRUE(QDir(AppPaths::dataFolder()).entryList({QStringLiteral("*evil*")}).isEmpty());
+    EXPECT_TRUE(QDir(QDir::homePath()).entryList({QStringLiteral("*evil*")}).isEmpty());
+    const QJsonObject stored = OOPackageFiles::readDataFolderFile(OOPackageFiles::kSettingList).value_or(QJsonObject())
+                                   .value(QStringLiteral("data")).toObject().value(QStringLiteral("globalsettings")).toObject()
+                                   .value(QStringLiteral("content")).toObject();
+    EXPECT_EQ(stored.value(QStringLiteral("buypage")).toString(), standin.baseUrl() + buypage);
+    EXPECT_FALSE(stored.contains(QStringLiteral("../../evil")));
+
+    // The same list again: the stored address carries the domain, the "fid" is the same, so the
+    // package counts as installed and the run succeeds without fetching it again.
+    QFile::remove(OOPageLoader::localArchive(QStringLiteral("buypage")));
+    EXPECT_EQ(runUpdate(pages, envelope(data)), std::optional<bool>(true));
+    EXPECT_FALSE(QFile::exists(OOPageLoader::localArchive(QStringLiteral("buypage"))));
+    EXPECT_EQ(OOBuyHTMLUpdate::encodedUrl(QStringLiteral("https://h/a b.zip?fid=1&md5key=x")),
+              QStringLiteral("https://h/a%20b.zip?fid=1&md5key=x"));
+}
