@@ -22,6 +22,14 @@ std::optional<QString> stringField(const QJsonObject &object, const QString &key
     return value.toString();
 }
 
+// Page text in a log line: printable and short, so a page cannot forge or flood log lines.
+QString loggable(const QString &text)
+{
+    QString out = text.left(64);
+    out.replace(QRegularExpression(QStringLiteral("[^\\x20-\\x7e]")), QStringLiteral("?"));
+    return out;
+}
+
 std::optional<QUrl> urlFromText(const QString &text)
 {
     const QUrl url(text, QUrl::StrictMode);
@@ -60,7 +68,7 @@ ScriptMessageRouter::Outcome ScriptMessageRouter::receive(const QString &name, c
                                                           const QUrl &pageUrl)
 {
     if (!registeredNames().contains(name)) {
-        webLog(QStringLiteral("script message \"%1\" is not registered here; dropped").arg(name.left(64)),
+        webLog(QStringLiteral("script message \"%1\" is not registered here; dropped").arg(loggable(name)),
                Q_FUNC_INFO);
         return Outcome::UnknownName;
     }
@@ -68,7 +76,7 @@ ScriptMessageRouter::Outcome ScriptMessageRouter::receive(const QString &name, c
         // The URL without query or fragment: enough to find the page, nothing a page put there.
         webLog(QStringLiteral("script message \"%1\" from %2 is not from a local page; dropped")
                    .arg(name, pageUrl.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
-                                  .toString().left(200)),
+                                  .toString(QUrl::FullyEncoded).left(200)),
                Q_FUNC_INFO);
         return Outcome::UntrustedOrigin;
     }
@@ -241,7 +249,7 @@ void ScriptMessageRouter::openWebURL(const QUrl &url)
         return openInApp(url.host());
     if (!PageOriginPolicy::isAllowedExternalLink(url)) {
         webLog(QStringLiteral("link with scheme \"%1\" refused; only http, https and mailto leave the client")
-                   .arg(url.scheme().left(32)),
+                   .arg(loggable(url.scheme())),
                Q_FUNC_INFO);
         return;
     }
