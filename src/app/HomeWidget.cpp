@@ -79,6 +79,7 @@ HomeWidget::HomeWidget(QWidget *parent)
 
     m_controller = new HomeConnectController(*this, this);
     connect(m_lineList, &QListWidget::currentRowChanged, this, &HomeWidget::lineActivated);
+    connect(m_controller, &HomeConnectController::chosenLineChanged, this, &HomeWidget::highlightChosenLine);
     connect(m_modeBox, &QComboBox::activated, this, &HomeWidget::modeChosen);
     connect(m_connectButton, &QPushButton::clicked, this, &HomeWidget::connectClicked);
     NotificationCenter::defaultCenter().addObserver(NotificationNames::VPNStop, this,
@@ -141,17 +142,28 @@ void HomeWidget::showLines(const QList<OOHomeNodeModel> &lines)
 {
     m_controller->setShowList(lines);
     m_lines = flattened(lines);
-    const auto chosen = m_controller->cachedLine();
     const QSignalBlocker blocker(m_lineList);
     m_lineList->clear();
-    m_selectedRow = -1;
-    for (const OOHomeNodeModel &line : m_lines) {
+    for (const OOHomeNodeModel &line : m_lines)
         m_lineList->addItem(lineTitle(line));
-        if (chosen && line.id && chosen->id == line.id) {
-            m_lineList->setCurrentRow(m_lineList->count() - 1);
-            m_selectedRow = m_lineList->count() - 1;
+    highlightChosenLine();
+}
+
+void HomeWidget::highlightChosenLine()
+{
+    const auto chosen = m_controller->cachedLine();
+    m_selectedRow = -1;
+    for (int row = 0; row < m_lines.size(); ++row) {
+        if (chosen && m_lines.at(row).id && chosen->id == m_lines.at(row).id) {
+            m_selectedRow = row;
+            break;
         }
     }
+    const QSignalBlocker blocker(m_lineList);
+    m_lineList->setCurrentRow(m_selectedRow);
+    // Moving the current row to none leaves the clicked row selected: clear that too.
+    if (m_selectedRow < 0)
+        m_lineList->clearSelection();
 }
 
 void HomeWidget::lineActivated(int row)
@@ -159,9 +171,8 @@ void HomeWidget::lineActivated(int row)
     if (row < 0 || row >= m_lines.size())
         return;
     if (!m_controller->selectLineRow(m_lines.at(row))) {
-        // Refused (a member line for an ordinary user): the highlight stays on the chosen line.
-        const QSignalBlocker blocker(m_lineList);
-        m_lineList->setCurrentRow(m_selectedRow);
+        // Refused (a member line for an ordinary user): the highlight goes back to the chosen line.
+        highlightChosenLine();
         return;
     }
     m_selectedRow = row;

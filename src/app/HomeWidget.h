@@ -45,6 +45,8 @@ private:
     void fetchLines();
     void showLines(const QList<OOHomeNodeModel> &lines);
     void lineActivated(int row);
+    // Highlights the chosen line, or nothing when it is not in the list: never a refused one.
+    void highlightChosenLine();
     void modeChosen(int index);
     void connectClicked();
     void showToast(const QString &text, const QString &colour);

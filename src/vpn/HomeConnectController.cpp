@@ -139,6 +139,7 @@ void HomeConnectController::requestConnect2()
     const bool isFreeUser = userInfo->user->userLevel && *userInfo->user->userLevel == 0;
     const quint64 attempt = ++m_attempt;
     m_phase = Phase::Requesting;
+    m_requestedLineText = UserDefaults::standard().stringValue(DefaultsKeys::kProxyLineInfo);
     m_services.connect2(nodeInfoId, [guard = QPointer(this), attempt, isFreeUser, userInfo](
                                             const std::optional<QJsonObject> &result,
                                             const std::optional<QString> &message,
@@ -156,6 +157,10 @@ void HomeConnectController::handleConnect2Response(const std::optional<QJsonObje
                                                    const std::optional<HHUserInfo> &userInfo)
 {
     if (message) {
+        // The service refused the line: a line change away from a running connection falls back
+        // to the line that was in use, so the table does not show the refused one as chosen.
+        if (code && !code->isEmpty())
+            restoreConnectedLine();
         if (code && *code == QLatin1String("C5000")) {
             if (isFreeUser)
                 m_view.presentFreePage();
@@ -181,6 +186,8 @@ void HomeConnectController::handleConnect2Response(const std::optional<QJsonObje
     }
     const auto line = cachedLine();
     if (line && lineNeedsMembership(*line, userInfo)) {
+        restoreConnectedLine();
+        m_restoreLineOnRefusal = false;
         m_view.openUpgradePage();
         m_phase = Phase::Idle;
         pausingStep();
@@ -340,8 +347,25 @@ std::optional<QString> HomeConnectController::missingEngine(bool tunOn)
     return std::nullopt;
 }
 
+void HomeConnectController::restoreConnectedLine()
+{
+    if (!m_restoreLineOnRefusal || !m_hasConnectedLine)
+        return;
+    m_restoreLineOnRefusal = false;
+    UserDefaults &defaults = UserDefaults::standard();
+    if (m_connectedLineText)
+        defaults.setString(DefaultsKeys::kProxyLineInfo, *m_connectedLineText);
+    else
+        defaults.remove(DefaultsKeys::kProxyLineInfo);
+    defaults.synchronize();
+    Q_EMIT chosenLineChanged();
+}
+
 void HomeConnectController::showConnectSuccess()
 {
+    m_connectedLineText = m_requestedLineText;
+    m_hasConnectedLine = true;
+    m_restoreLineOnRefusal = false;
     reportConnect(1, 0);
     qDebug() << "运行中";
     m_view.showRunning();
@@ -372,6 +396,7 @@ void HomeConnectController::pausingStep()
 
 void HomeConnectController::failConnect(const QString &text, const QString &reason)
 {
+    m_restoreLineOnRefusal = false;
     m_phase = Phase::Idle;
     m_lineChangePending = false;
     pausingStep();
@@ -482,6 +507,7 @@ void HomeConnectController::showStopSuccess(const std::optional<QString> &error,
     if (error) {
         // The desktop proxy may still point at the engine, which keeps running: the connection is
         // still up, so say that the stop failed instead of showing a stopped look.
+        m_restoreLineOnRefusal = false;
         m_view.showRunning();
         m_view.showErrorToast(localizedByAppLanguage(QStringLiteral("HOME_STOP_PROXY_FAILED")));
         Q_EMIT stopFinished(false);
@@ -503,6 +529,9 @@ void HomeConnectController::showStopSuccess(const std::optional<QString> &error,
 
 void HomeConnectController::lineDidChange()
 {
+    // Changing away from a connection: a refusal of the new line brings the old one back.
+    if (m_phase == Phase::Connected)
+        m_restoreLineOnRefusal = true;
     if (m_phase == Phase::Requesting || m_phase == Phase::Starting) {
         // "ShadowsocksOn" is still false while a connection is being made, so a stop would do
         // nothing and the connection would come up on the old line.

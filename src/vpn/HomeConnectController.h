@@ -115,6 +115,9 @@ Q_SIGNALS:
     void connectSucceeded();
     void connectFailed(const QString &reason);
     void stopFinished(bool ok);
+    // The chosen line ("kProxyLineInfo") was put back by the road: a line change was refused and
+    // the line of the last connection is the chosen one again. The line table moves its highlight.
+    void chosenLineChanged();
 
 private:
     void pausingStep();
@@ -123,6 +126,8 @@ private:
     // `text` is the toast; `reason` (the toast when empty) goes to connectFailed.
     void failConnect(const QString &text, const QString &reason = QString());
     void onEngineLost(bool killSwitchHolds);
+    // After a refused line change: the line of the last connection is the chosen one again.
+    void restoreConnectedLine();
     void onProxyStopped();
     void sendReportLater(const QJsonObject &report);
     void track(const QString &event);
@@ -140,4 +145,9 @@ private:
     bool m_lineChangePending = false;
     bool m_stopping = false;          // our own stop is waiting for the helper
     bool m_tunOn = false;             // the TUN switch as this connection read it
+    // "kProxyLineInfo" as the pending request read it, and as the last connection used it.
+    std::optional<QString> m_requestedLineText;
+    std::optional<QString> m_connectedLineText;
+    bool m_hasConnectedLine = false;
+    bool m_restoreLineOnRefusal = false; // this connect is a line change away from a connection
 };

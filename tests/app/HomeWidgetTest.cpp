@@ -17,6 +17,7 @@
 #include "networking/NetworkUiHooks.h"
 #include "networking/OORequestLogReporter.h"
 #include "support/StandinProcess.h"
+#include "vpn/HomeConnectController.h"
 #include "vpn/OOHomeNodeModel.h"
 #include "../networking/NetworkTestSupport.h"
 
@@ -86,6 +87,17 @@ TEST_F(HomeWidgetScreen, SignsInAsVisitorAndShowsTheServiceLines)
         }
         for (QLabel *label : home.findChildren<QLabel *>())
             refusedMemberLine = refusedMemberLine || label->text() == membershipHint;
+        // The refused line is not shown as chosen; the chosen one (the first listed line while
+        // none is stored) is, or nothing when it is not in the list.
+        const auto chosen = home.controller().cachedLine();
+        int chosenRow = -1;
+        for (int other = 0; other < list->count(); ++other) {
+            if (chosen && chosenRow < 0 && list->item(other)->text().startsWith(chosen->name))
+                chosenRow = other;
+        }
+        EXPECT_EQ(list->currentRow(), chosenRow) << "row " << row;
+        for (QListWidgetItem *item : list->selectedItems())
+            EXPECT_EQ(list->row(item), chosenRow) << "row " << row;
     }
     EXPECT_TRUE(choseFreeLine);
     EXPECT_TRUE(refusedMemberLine);

@@ -1,6 +1,8 @@
 // The connect and disconnect roads over the real pieces: the stand-in service on loopback, the
 // helper daemon with its file backend, and the scripted stand-in engine.
 
+#include <QSignalSpy>
+
 #include <csignal>
 
 #include "ConnectRoadFixture.h"
@@ -165,6 +167,41 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     EXPECT_EQ(enginePids().size(), 2);
     // The overseas-to-domestic line: the entry is overseas, so the DNS is too.
     EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
+}
+
+TEST_F(ConnectRoadTest, LineChangeRefusedWhileConnectedPutsTheConnectedLineBack)
+{
+    ASSERT_TRUE(connectAndWait());
+    QSignalSpy chosen(m_controller.get(), &HomeConnectController::chosenLineChanged);
+    bool failed = false;
+    QObject::connect(m_controller.get(), &HomeConnectController::connectFailed, [&] { failed = true; });
+    // A member line, stored by the line popup, which has no membership gate: the service refuses it.
+    OOHomeNodeModel line;
+    line.id = 102;
+    line.kind = 1;
+    m_controller->changeLine(line);
+    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
+    m_clock.advance(300);
+    ASSERT_TRUE(waitUntil([&] { return failed; }));
+    EXPECT_TRUE(m_view.looks.contains(QStringLiteral("freePage")));
+    // The refused line is not shown as chosen: the line of the last connection is.
+    EXPECT_EQ(chosen.size(), 1);
+    ASSERT_TRUE(m_controller->cachedLine().has_value());
+    EXPECT_EQ(m_controller->cachedLine()->id, 101);
+    m_clock.advance(500);
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("stopped"));
+    EXPECT_FALSE(m_controller->isConnected());
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+
+    // A refused first connect (no connection to go back to) keeps the user's choice.
+    m_view = RecordingView();
+    failed = false;
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"id": 102, "kind": 1})"));
+    m_controller->startConnect();
+    ASSERT_TRUE(waitUntil([&] { return failed; }));
+    EXPECT_EQ(m_controller->cachedLine()->id, 102);
+    EXPECT_EQ(chosen.size(), 1);
 }
 
 TEST_F(ConnectRoadTest, LineChosenWhileConnectingIsConnectedOnceTheFirstConnectionIsUp)
