@@ -136,8 +136,10 @@ TEST(NotificationCenterTest, QueuedBlockOfADestroyedOwnerNeverRuns)
     worker->start();
     ASSERT_TRUE(worker->wait(5000));
     owner.reset();
-    QCoreApplication::processEvents();
-    QTest::qWait(20);
+    // The queued delivery was posted before this marker, so it has had its turn once the marker ran.
+    bool markerRan = false;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { markerRan = true; }, Qt::QueuedConnection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return markerRan; }, 2000));
     EXPECT_EQ(calls, 0);
 }
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,18 @@ namespace {
 
 constexpr double kShort = 0.01; // seconds
 
+// Lets the event loop run until a control timer of `intervalMs` has fired `count` times: long
+// enough for a timer of that interval that should be silent to have shown itself, without a
+// fixed sleep that a slow machine could outrun.
+void letIntervalsPass(int intervalMs, int count = 3)
+{
+    QTimer control;
+    int fired = 0;
+    QObject::connect(&control, &QTimer::timeout, [&] { ++fired; });
+    control.start(intervalMs);
+    (void)QTest::qWaitFor([&] { return fired >= count; }, 10000);
+}
+
 TEST(OOTimerManagerTest, RepeatingTimerFiresUntilCancelled)
 {
     OOTimerManager manager;
@@ -27,7 +40,7 @@ TEST(OOTimerManagerTest, RepeatingTimerFiresUntilCancelled)
     manager.cancel(QStringLiteral("NBRegsterTimer"));
     EXPECT_FALSE(manager.hasTimer(QStringLiteral("NBRegsterTimer")));
     const int atCancel = ticks;
-    QTest::qWait(50);
+    letIntervalsPass(10);
     EXPECT_EQ(ticks, atCancel);
 }
 
@@ -38,7 +51,7 @@ TEST(OOTimerManagerTest, FirstFiringComesAtTheStartNotAfterAnInterval)
     // A long interval: only the immediate first firing can happen within the wait.
     manager.schedule(QStringLiteral("t"), 0ms, true, false, [&] { ++ticks; }, 60.0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks == 1; }, 1000));
-    QTest::qWait(30);
+    letIntervalsPass(10);
     EXPECT_EQ(ticks, 1);
 }
 
@@ -63,7 +76,7 @@ TEST(OOTimerManagerTest, NonRepeatingTimerFiresOnceAndRemovesItself)
     int ticks = 0;
     manager.schedule(QStringLiteral("once"), 5ms, false, true, [&] { ++ticks; }, kShort);
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks == 1; }, 2000));
-    QTest::qWait(40);
+    letIntervalsPass(10);
     EXPECT_EQ(ticks, 1);
     EXPECT_FALSE(manager.hasTimer(QStringLiteral("once")));
 }
@@ -77,7 +90,7 @@ TEST(OOTimerManagerTest, ActionMayCancelOrRescheduleItsOwnName)
             manager.cancel(QStringLiteral("c"));
     }, kShort);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !manager.hasTimer(QStringLiteral("c")); }, 2000));
-    QTest::qWait(30);
+    letIntervalsPass(10);
     EXPECT_EQ(countdown, 0);
 
     // A one-shot action that schedules a new timer under its own name keeps the new one.
@@ -117,7 +130,7 @@ TEST(MKTimerManagerTest, FirstTickAtOnceThenEveryInterval)
     // A long interval: only the immediate first tick can come within the wait.
     manager.startTimer(60, true, 0.0, [&] { ++ticks; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks == 1; }, 1000));
-    QTest::qWait(30);
+    letIntervalsPass(10);
     EXPECT_EQ(ticks, 1);
 
     ticks = 0;
@@ -126,7 +139,7 @@ TEST(MKTimerManagerTest, FirstTickAtOnceThenEveryInterval)
     manager.cancel();
     EXPECT_FALSE(manager.isActive());
     const int atCancel = ticks;
-    QTest::qWait(40);
+    letIntervalsPass(10);
     EXPECT_EQ(ticks, atCancel);
 }
 
@@ -150,7 +163,7 @@ TEST(MKTimerManagerTest, NonRepeatingTicksOnceAndTickMayCancel)
     int ticks = 0;
     manager.startTimer(1, false, 0.0, [&] { ++ticks; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks == 1; }, 500));
-    QTest::qWait(30);
+    letIntervalsPass(10);
     EXPECT_EQ(ticks, 1);
 
     int cancelled = 0;
@@ -158,7 +171,8 @@ TEST(MKTimerManagerTest, NonRepeatingTicksOnceAndTickMayCancel)
         ++cancelled;
         manager.cancel();
     });
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelled >= 1; }, 2000));
+    letIntervalsPass(5);
     EXPECT_EQ(cancelled, 1);
 }
 
