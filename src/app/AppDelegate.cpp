@@ -17,7 +17,11 @@
 #include "app/OONoNetworkPopupView.h"
 #include "app/SplashAdStore.h"
 #include "app/TerminationRoad.h"
+#include "app/uikit/FNHUD.h"
+#include "app/uikit/NBBaseLoadingView.h"
 #include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/NBRotationImageView.h"
+#include "app/uikit/OOToastView.h"
 #include "app/uikit/ScreenFactory.h"
 #include "common/DefaultsKeys.h"
 #include "common/FirstFrameGate.h"
@@ -96,7 +100,7 @@ void AppDelegate::startUp()
 
 void AppDelegate::setupHud()
 {
-    // KITPENDING FNHUD::setup();
+    FNHUD::setup();
 }
 
 void AppDelegate::startReachability()
@@ -225,11 +229,11 @@ void AppDelegate::visitorSignIn()
     // One sign-in at a time: a second click while the first runs finds the cover up.
     if (m_loadingView)
         return;
-    auto *loading = new QWidget(window->contentViewController()); // KITPENDING NBBaseLoadingView
-    loading->setGeometry(window->contentViewController()->rect());
-    loading->show();
+    auto *loading = new NBBaseLoadingView(window->contentViewController());
     loading->raise();
-    // KITPENDING loading->setRotating(true);
+    loading->show();
+    loading->takeFocus();
+    loading->imgView()->setRotating(true);
     m_loadingView = loading;
 
     UserDefaults::standard().setBool(DefaultsKeys::kExceptionGotIt, false);
@@ -240,11 +244,11 @@ void AppDelegate::visitorSignIn()
         if (!self)
             return;
         if (self->m_loadingView)
-            self->m_loadingView->deleteLater();
+            self->m_loadingView->closeOverlay();
         self->m_loadingView = nullptr;
         if (error) {
             if (self->m_fakeWindowVC && self->m_fakeWindowVC->contentViewController())
-                qDebug() << *error; // KITPENDING Toast::showErrorToast(self->m_fakeWindowVC->contentViewController(), *error);
+                showErrorToast(self->m_fakeWindowVC->contentViewController(), *error);
             return;
         }
         NotificationCenter::defaultCenter().post(NotificationNames::kAnonySignSuccessNotification);

@@ -11,6 +11,7 @@
 
 #include "app/AppStartup.h"
 #include "app/NBMainWindowController.h"
+#include "app/uikit/NBBaseLoadingView.h"
 
 class AppUiHooks;
 class NBBaseViewController;
@@ -53,7 +54,7 @@ public:
     NBMainWindowController *fakeWindowVC() const { return m_fakeWindowVC; }
     SplashAdStore &splashStore() const { return *m_splashStore; }
     // The cover over the guide while the visitor sign-in runs.
-    QWidget *loadingView() const { return m_loadingView; }
+    NBBaseLoadingView *loadingView() const { return m_loadingView; }
 
     // Tests: where "outer" links go instead of the browser, and the visitor sign-in request.
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
@@ -79,7 +80,7 @@ private:
     std::unique_ptr<NBMainWindowController> m_window;
     QPointer<NBMainWindowController> m_fakeWindowVC;
     SplashAdStore *m_splashStore = nullptr;
-    QPointer<QWidget> m_loadingView;
+    QPointer<NBBaseLoadingView> m_loadingView;
     // Every ending (quit, window close, signal, session end) runs applicationWillTerminate through it.
     std::unique_ptr<TerminationRoad> m_termination;
     std::function<void(const QUrl &)> m_urlOpener;

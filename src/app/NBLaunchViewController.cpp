@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "app/OONoNetworkPopupView.h"
+#include "app/uikit/OOLoadingView.h"
 #include "common/Localization.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OOReachability.h"
@@ -42,7 +43,7 @@ void NBLaunchViewController::onReachability(bool notReachable)
 {
     if (notReachable) {
         if (m_hud)
-            m_hud->deleteLater();
+            m_hud->closeOverlay();
         m_hud = nullptr;
         showNoNetwork(localizedByAppLanguage(QStringLiteral("NO_NET_TITLE")));
         return;
@@ -53,12 +54,8 @@ void NBLaunchViewController::onReachability(bool notReachable)
         m_noNetworkView = nullptr;
     }
     // One cover at a time, however many reports come.
-    if (!m_hud) {
-        m_hud = new QWidget(this); // KITPENDING OOLoadingView
-        m_hud->setGeometry(rect());
-        m_hud->show();
-        // KITPENDING m_hud->setRotating(true);
-    }
+    if (!m_hud)
+        m_hud = OOLoadingView::cover(this);
     QPointer<NBLaunchViewController> self(this);
     if (m_pollingStarter) {
         m_pollingStarter([self] {

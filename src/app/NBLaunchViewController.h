@@ -6,8 +6,8 @@
 
 #include "app/uikit/NBBaseViewController.h"
 
-class OOLoadingView; // KITPENDING
 #include "app/OONoNetworkPopupView.h"
+#include "app/uikit/OOLoadingView.h"
 
 // A waiting screen for the moment before the program can reach its service: the no-network
 // popup while there is no network; once there is, a loading cover and a search for a working
@@ -26,7 +26,7 @@ public:
     void onReachability(bool notReachable);
     void showNoNetwork(const QString &text);
 
-    QWidget *hud() const { return m_hud; }
+    OOLoadingView *hud() const { return m_hud; }
     OONoNetworkPopupView *noNetworkView() const { return m_noNetworkView; }
 
     // Starts a polling round unless one runs; true when it did. Tests count rounds here.
@@ -39,7 +39,7 @@ Q_SIGNALS:
 private:
     void startReachability();
 
-    QPointer<QWidget> m_hud; // KITPENDING
+    QPointer<OOLoadingView> m_hud;
     QPointer<OONoNetworkPopupView> m_noNetworkView;
     std::function<bool(std::function<void()> done)> m_pollingStarter;
 };

@@ -16,6 +16,7 @@
 #include "app/OONoNetworkPopupView.h"
 #include "app/SplashAdStore.h"
 #include "app/HHSplashButton.h"
+#include "app/uikit/OOToastView.h"
 #include "app/uikit/PlaceholderViewController.h"
 #include "app/uikit/UiTiming.h"
 #include "common/HHNotificationTable.h"
@@ -123,6 +124,7 @@ TEST_F(AppDelegateTest, VisitorSignInCoversTheGuideThenOpensTheMainContent)
 
     answer(QStringLiteral("server says no"));
     EXPECT_EQ(delegate.fakeWindowVC()->contentViewController(), guide);
+    EXPECT_EQ(guide->findChildren<OOToastView *>().size(), 1);
     EXPECT_EQ(delegate.loadingView(), nullptr);
 
     int posted = 0;

@@ -23,6 +23,7 @@
 #include "app/OONoNetworkTipView.h"
 #include "app/SplashCountdown.h"
 #include "app/SystemSettingsOpener.h"
+#include "app/uikit/OOLoadingView.h"
 #include "app/uikit/ScreenFactory.h"
 #include "app/uikit/UiTiming.h"
 #include "app/uikit/WindowInUse.h"
@@ -432,7 +433,7 @@ TEST_F(ShellScreensTest, LaunchScreenShowsOnePopupOneCoverAndOneRound)
     EXPECT_EQ(rounds, 1);
     EXPECT_NE(launch->hud(), nullptr);
     QCoreApplication::processEvents();
-    // KITPENDING EXPECT_EQ(launch->findChildren<OOLoadingView *>().size(), 1);
+    EXPECT_EQ(launch->findChildren<OOLoadingView *>().size(), 1);
 
     // A popup someone else showed stays when the network returns.
     OONoNetworkPopupView *other = OONoNetworkPopupView::showNoNetwork(QStringLiteral("from a request"));

@@ -80,6 +80,17 @@ OSTREL_GALLERY_SCENE("shell/launch_screen_no_network", 800, 500)
     return window;
 }
 
+OSTREL_GALLERY_SCENE("shell/launch_screen_searching", 800, 500)
+{
+    auto *window = new NBMainWindowController;
+    auto *launch = new NBLaunchViewController;
+    launch->setPollingStarter([](std::function<void()>) { return true; });
+    window->setContentViewController(launch);
+    QObject::disconnect(&OOReachability::shared(), nullptr, launch, nullptr);
+    launch->onReachability(false);
+    return window;
+}
+
 OSTREL_GALLERY_SCENE("shell/guide", 800, 500)
 {
     auto *window = new NBMainWindowController;
