@@ -18,6 +18,11 @@ QLabel *LMViewHelper::createNormalLabel(int size, const QColor &colour, int font
     return label;
 }
 
+QLabel *LMViewHelper::createAcceptsFirstMouseLabel(int size, const QColor &colour, int fontType)
+{
+    return createNormalLabel(size, colour, fontType);
+}
+
 void LMViewHelper::innerSetLabel(QLabel *label, int size, const QColor &colour, int fontType)
 {
     if (!label)

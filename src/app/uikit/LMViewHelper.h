@@ -17,6 +17,9 @@ class LMViewHelper
 public:
     // Font types: 0 light, 1 medium, any other regular (system font at the given pixel size).
     static QLabel *createNormalLabel(int size, const QColor &colour, int fontType = 2);
+    // The platform made this label take the click that activates its window; every Linux
+    // window passes that click on already, so it is the normal label.
+    static QLabel *createAcceptsFirstMouseLabel(int size, const QColor &colour, int fontType);
     static void innerSetLabel(QLabel *label, int size, const QColor &colour, int fontType);
     static QPushButton *createNormalTextButton(int size, const QString &title, const QColor &colour,
                                                Qt::Alignment alignment = Qt::AlignCenter);
