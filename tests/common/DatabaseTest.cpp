@@ -142,6 +142,8 @@ TEST_F(DatabaseTest, DamagedFileIsSetAsideAndAFreshDatabaseTakesItsPlace)
 {
     MKConnection::shared().closeForTesting();
     const QString path = MKConnection::defaultFilePath();
+    // Run first, no earlier case has made the folder yet.
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     const QByteArray garbage(8192, 'Z');

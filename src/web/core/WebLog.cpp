@@ -4,8 +4,8 @@
 
 Q_LOGGING_CATEGORY(lcWeb, "ostrel.web", QtInfoMsg)
 
-void webLog(const QString &message, const char *function)
+void webLogFrom(const QString &message, const char *file, const char *function)
 {
     qCInfo(lcWeb).noquote() << message;
-    Logger::log(message, Logger::Warning, QStringLiteral("web"), QString::fromLatin1(function));
+    Logger::log(message, Logger::Warning, Logger::sourceFileName(file), Logger::functionName(function));
 }

@@ -8,4 +8,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcWeb)
 
 // The file log of this layer (dropped messages, failed installs): warnings a user's report needs.
-void webLog(const QString &message, const char *function);
+// webLog(message, Q_FUNC_INFO) is a macro, so the file column names the calling file, as every
+// OSTREL_LOG line does, and the function column is the caller's qualified name.
+void webLogFrom(const QString &message, const char *file, const char *function);
+#define webLog(message, function) webLogFrom((message), __FILE__, (function))
