@@ -1,7 +1,6 @@
 #include "upgrade/NBMutipUpgradeView.h"
 
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,15 +8,31 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
+#include "app/uikit/ButtonColors.h"
+#include "app/uikit/NBDisableButton.h"
 #include "app/uikit/NSFontHelper.h"
+#include "app/uikit/OOToastView.h"
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/UiImages.h"
 #include "app/uikit/WindowInUse.h"
+#include "common/ClickableFlag.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBWarnInstallView.h"
-#include "upgrade/UpgradeImageButton.h"
 
 namespace {
+
+// The screens' image buttons: a background image, a centred title at 12, corner radius 15.
+NBDisableButton *makeImageButton(const QString &image, const QString &title, const QColor &titleColour, QWidget *parent)
+{
+    auto *button = new NBDisableButton(title, parent);
+    button->setBackgroundImage(image);
+    button->setCornerRadius(15);
+    button->setFont(NSFontHelper::getRegularPingFangFont(12));
+    button->setFocusPolicy(Qt::NoFocus);
+    ButtonColors::setTitleWithColor(button, title, titleColour);
+    ClickableFlag::setIsClickable(button, true);
+    return button;
+}
 
 constexpr int kPanelWidth = 325;
 constexpr int kPanelHeight = 425;
@@ -74,8 +89,8 @@ NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *pare
         "QProgressBar::chunk { background: rgb(231, 180, 90); border-radius: 3px; }"));
     m_warnInstallText = new NBWarnInstallView(m_contentView);
 
-    m_cancleButton = new UpgradeImageButton(QStringLiteral("pop_cancle"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
-    m_confirmButton = new UpgradeImageButton(QStringLiteral("pop_sure"), QStringLiteral("立即更新"), QColor(26, 15, 5), m_contentView);
+    m_cancleButton = makeImageButton(QStringLiteral("pop_cancle"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
+    m_confirmButton = makeImageButton(QStringLiteral("pop_sure"), QStringLiteral("立即更新"), QColor(26, 15, 5), m_contentView);
 
     connect(m_closeView, &QPushButton::clicked, m_model, &NBMutipUpgradeModel::closeAction);
     connect(m_cancleButton, &QPushButton::clicked, m_model, &NBMutipUpgradeModel::cancelAction);
@@ -103,10 +118,7 @@ void NBMutipUpgradeView::showInstallFailure(const QString &message)
     QWidget *host = WindowInUse::contentWidget();
     if (!host)
         return;
-    // Window-modal and asynchronous: nothing waits for the answer.
-    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("升级"), message, QMessageBox::Ok, host->window());
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    showErrorToast(host, message);
 }
 
 void NBMutipUpgradeView::render()
@@ -140,7 +152,7 @@ void NBMutipUpgradeView::render()
     m_downloadRateText->setVisible(look.progressVisible);
     m_progressIndicator->setVisible(look.progressVisible);
     m_warnInstallText->setVisible(look.warnVisible);
-    m_confirmButton->setText(look.confirmTitle);
+    ButtonColors::setTitleWithColor(m_confirmButton, look.confirmTitle, QColor(26, 15, 5));
     m_confirmButton->setEnabled(look.confirmEnabled);
     layoutPanel();
 }

@@ -9,7 +9,7 @@ class QProgressBar;
 class QPushButton;
 class QTextBrowser;
 class RoundedPanel;
-class UpgradeImageButton;
+class NBDisableButton;
 
 // The in-window upgrade dialog: a dimming cover over the whole window with a dark panel that
 // offers the new version, then shows the download (bar, size and speed, percentage), then the
@@ -40,8 +40,8 @@ public:
     QLabel *indicatorSpeedText() const { return m_indicatorSpeedText; }
     NBWarnInstallView *warnInstallText() const { return m_warnInstallText; }
     QLabel *downloadRateText() const { return m_downloadRateText; }
-    UpgradeImageButton *cancleButton() const { return m_cancleButton; }
-    UpgradeImageButton *confirmButton() const { return m_confirmButton; }
+    NBDisableButton *cancleButton() const { return m_cancleButton; }
+    NBDisableButton *confirmButton() const { return m_confirmButton; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -62,6 +62,6 @@ private:
     QLabel *m_downloadRateText = nullptr;
     QProgressBar *m_progressIndicator = nullptr;
     NBWarnInstallView *m_warnInstallText = nullptr;
-    UpgradeImageButton *m_cancleButton = nullptr;
-    UpgradeImageButton *m_confirmButton = nullptr;
+    NBDisableButton *m_cancleButton = nullptr;
+    NBDisableButton *m_confirmButton = nullptr;
 };

@@ -7,12 +7,27 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
+#include "app/uikit/ButtonColors.h"
+#include "app/uikit/NBDisableButton.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/WindowInUse.h"
-#include "upgrade/UpgradeImageButton.h"
+#include "common/ClickableFlag.h"
 
 namespace {
+
+// The screens' image buttons: a background image, a centred title at 12, corner radius 15.
+NBDisableButton *makeImageButton(const QString &image, const QString &title, const QColor &titleColour, QWidget *parent)
+{
+    auto *button = new NBDisableButton(title, parent);
+    button->setBackgroundImage(image);
+    button->setCornerRadius(15);
+    button->setFont(NSFontHelper::getRegularPingFangFont(12));
+    button->setFocusPolicy(Qt::NoFocus);
+    ButtonColors::setTitleWithColor(button, title, titleColour);
+    ClickableFlag::setIsClickable(button, true);
+    return button;
+}
 
 constexpr int kPanelWidth = 284;
 
@@ -40,8 +55,8 @@ NBUpdateView::NBUpdateView(QWidget *parent)
     m_privacyTextView->setOpenLinks(false);
     m_privacyTextView->setTextInteractionFlags(Qt::NoTextInteraction);
     m_privacyTextView->setStyleSheet(QStringLiteral("QTextBrowser { background: rgb(36, 37, 55); color: white; }"));
-    m_cancalButtton = new UpgradeImageButton(QStringLiteral("cancal"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
-    m_upgradeButton = new UpgradeImageButton(QStringLiteral("upgradeApp"), QStringLiteral("立即更新"), QColor(222, 228, 244), m_contentView);
+    m_cancalButtton = makeImageButton(QStringLiteral("cancal"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
+    m_upgradeButton = makeImageButton(QStringLiteral("upgradeApp"), QStringLiteral("立即更新"), QColor(222, 228, 244), m_contentView);
     connect(m_cancalButtton, &QPushButton::clicked, this, &NBUpdateView::cancalAction);
     connect(m_upgradeButton, &QPushButton::clicked, this, &NBUpdateView::upgradeAction);
     m_contentView->resize(kPanelWidth, 29 + 17 + 12 + 14 + 6 + 14 + 8 + 207 + 4 + 40 + 21);

@@ -9,7 +9,7 @@ class QLabel;
 class QScrollArea;
 class QTextBrowser;
 class RoundedPanel;
-class UpgradeImageButton;
+class NBDisableButton;
 
 // An older upgrade prompt that no screen shows: a dark dialog with the version, the release
 // notes and "暂不更新" / "立即更新". It removes itself first, then calls its block.
@@ -37,8 +37,8 @@ public:
     QLabel *newVersionLabel() const { return m_newVersionLabel; }
     QLabel *subTitleLabel() const { return m_subTitleLabel; }
     QTextBrowser *privacyTextView() const { return m_privacyTextView; }
-    UpgradeImageButton *cancalButtton() const { return m_cancalButtton; }
-    UpgradeImageButton *upgradeButton() const { return m_upgradeButton; }
+    NBDisableButton *cancalButtton() const { return m_cancalButtton; }
+    NBDisableButton *upgradeButton() const { return m_upgradeButton; }
 
     // Fills the texts from the fields (show does it; the gallery too).
     void applyTexts();
@@ -56,6 +56,6 @@ private:
     QLabel *m_newVersionLabel = nullptr;
     QLabel *m_subTitleLabel = nullptr;
     QTextBrowser *m_privacyTextView = nullptr;
-    UpgradeImageButton *m_cancalButtton = nullptr;
-    UpgradeImageButton *m_upgradeButton = nullptr;
+    NBDisableButton *m_cancalButtton = nullptr;
+    NBDisableButton *m_upgradeButton = nullptr;
 };

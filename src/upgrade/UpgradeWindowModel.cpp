@@ -51,11 +51,11 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
             if (self)
                 self->show(progress);
         },
-        [self](qint64) {
-            if (!self)
-                return;
-            self->install();
-            self->show(std::nullopt);
+        [self, upgrades = QPointer<MupleUpgradeManager>(manager()), target = m_relaunchTarget](qint64) {
+            // A window closed meanwhile does not stop the install, only the relaunch.
+            install(upgrades, target, self);
+            if (self)
+                self->show(std::nullopt);
         },
         [self](const NetError &error) {
             // The last percentage stays; the window can still be closed.
@@ -65,17 +65,16 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
         OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window: another installer download is running"));
 }
 
-void UpgradeWindowModel::install()
+void UpgradeWindowModel::install(QPointer<MupleUpgradeManager> upgrades, QPointer<QObject> relaunchTarget,
+                                 QPointer<UpgradeWindowModel> self)
 {
-    MupleUpgradeManager *upgrades = manager();
-    UpgradeInstallRunner *runner = upgrades->installRunner();
+    UpgradeInstallRunner *runner = upgrades ? upgrades->installRunner() : nullptr;
     if (!runner)
         return;
     const std::optional<QString> script = runner->scriptPath();
     if (!script)
         return;
-    QPointer<UpgradeWindowModel> self(this);
-    runner->runInstallScript(script, [](const QString &text) { qDebug().noquote() << text; }, m_relaunchTarget,
+    runner->runInstallScript(script, [](const QString &text) { qDebug().noquote() << text; }, relaunchTarget,
                              [self](const UpgradeInstallRunner::Result &result) {
         if (!self || result.ok())
             return;

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "networking/OONetWork.h"
+#include "upgrade/MupleUpgradeManager.h"
 
-class MupleUpgradeManager;
 
 // What the upgrade progress window (`NBUpgradeController`, the web popup's road) does, without
 // drawing: one press turns the desktop proxy off, downloads the installer with a percentage and
@@ -33,6 +33,9 @@ public:
     // the program relaunches after the install only while it still exists.
     void startDownload(QObject *relaunchTarget);
 
+    // Draws a progress as a download report would (the gallery's still pictures).
+    void showForGallery(const DownloadProgress &progress) { show(progress); }
+
     // The fraction as a percentage in its shortest exact decimal form: "25.0%", "37.5%".
     static QString formatPercent(double fraction);
 
@@ -45,7 +48,8 @@ Q_SIGNALS:
 
 private:
     void show(const std::optional<DownloadProgress> &progress);
-    void install();
+    static void install(QPointer<MupleUpgradeManager> upgrades, QPointer<QObject> relaunchTarget,
+                        QPointer<UpgradeWindowModel> self);
 
     MupleUpgradeManager *manager() const;
 

@@ -9,12 +9,17 @@
 #include <gtest/gtest.h>
 
 #include "app/uikit/WindowInUse.h"
+#include "app/uikit/HHCircleView.h"
+#include "common/ClickableFlag.h"
 #include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
 #include "upgrade/NBUpdateView.h"
+#include "upgrade/NBUpgradeController.h"
+#include "upgrade/NBUpgradeProgressController.h"
+#include "upgrade/UpgradeWindowModel.h"
 #include "upgrade/NBWarnInstallView.h"
-#include "upgrade/UpgradeImageButton.h"
+#include "app/uikit/NBDisableButton.h"
 
 namespace {
 
@@ -121,4 +126,25 @@ TEST(UpgradeViewsTest, OlderPromptLeavesFirstThenCallsItsOneBlock)
         EXPECT_TRUE(goneFirst);
         EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
     }
+}
+
+TEST(UpgradeViewsTest, UpgradeWindowOpensWithItsVersionAndTakesOnePress)
+{
+    NBUpgradeProgressController *opened = NBUpgradeProgressController::open(QStringLiteral("not an address"), QStringLiteral("9.9.9"));
+    QPointer<QWidget> window = opened->window();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("升级"));
+    NBUpgradeController *content = opened->contentViewController();
+    ASSERT_NE(content, nullptr);
+    EXPECT_EQ(content->versionLabel()->text(), QStringLiteral("9.9.9"));
+    EXPECT_EQ(content->progressLabel()->text(), QStringLiteral("0%"));
+    EXPECT_FALSE(content->circleView()->isVisible());
+    int proxyOffs = 0;
+    content->model()->setStopProxy([&] { ++proxyOffs; });
+    content->upgradeButton()->click();
+    content->upgradeButton()->click();
+    EXPECT_EQ(proxyOffs, 1);
+    EXPECT_EQ(ClickableFlag::isClickable(content->upgradeButton()), std::optional<bool>(false));
+    window->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 2000));
 }

@@ -1,0 +1,6 @@
+#pragma once
+
+// Belongs with the upgrade window; it has nothing to do.
+class NBUpdateTool
+{
+};

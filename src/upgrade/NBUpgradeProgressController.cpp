@@ -1,0 +1,54 @@
+#include "upgrade/NBUpgradeProgressController.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "upgrade/NBUpgradeController.h"
+
+NBUpgradeProgressController::NBUpgradeProgressController(QWidget *window)
+    : QObject(window)
+    , m_window(window)
+{
+}
+
+NBUpgradeProgressController *NBUpgradeProgressController::open(const QString &url, const QString &version)
+{
+    auto *window = new QWidget(nullptr, Qt::Window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("升级"));
+    window->setFixedSize(NBUpgradeController::kWidth, NBUpgradeController::kHeight);
+    auto *content = new NBUpgradeController(window);
+    content->version = version;
+    content->downloadUrl = url;
+    content->setGeometry(window->rect());
+    auto *controller = new NBUpgradeProgressController(window);
+    controller->showWindow();
+    return controller;
+}
+
+NBUpgradeController *NBUpgradeProgressController::contentViewController() const
+{
+    return m_window ? m_window->findChild<NBUpgradeController *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void NBUpgradeProgressController::showWindow()
+{
+    if (!m_window)
+        return;
+    if (!m_loaded)
+        windowDidLoad();
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void NBUpgradeProgressController::windowDidLoad()
+{
+    m_loaded = true;
+    if (NBUpgradeController *content = contentViewController())
+        NBBaseViewController::sendAppear(content);
+    // Centred on the screen it opens on.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        m_window->move(screen->availableGeometry().center() - m_window->rect().center());
+}
