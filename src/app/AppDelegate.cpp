@@ -138,16 +138,19 @@ std::optional<HHAdModel> AppDelegate::loadCachedSplashAd()
 
 void AppDelegate::requestSplashAds()
 {
+    // After the first frame (the network stack loads then), still before the helper check.
     QPointer<SplashAdStore> store(m_splashStore);
-    OONetWorkTool::advertisements(1, [store](std::optional<QJsonObject> reply, std::optional<QString>) {
-        if (store)
-            store->handleSplashAdList(reply);
+    FirstFrameGate::defer(m_splashStore, [store] {
+        OONetWorkTool::advertisements(1, [store](std::optional<QJsonObject> reply, std::optional<QString>) {
+            if (store)
+                store->handleSplashAdList(reply);
+        });
     });
 }
 
 void AppDelegate::checkInstall()
 {
-    PrivilegedHelperManager::shared().checkInstall();
+    FirstFrameGate::defer(this, [] { PrivilegedHelperManager::shared().checkInstall(); });
 }
 
 // --- windows ----------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
 #include "common/DefaultsKeys.h"
+#include "common/FirstFrameGate.h"
 #include "common/JsonUtils.h"
 #include "common/Localization.h"
 #include "common/NotificationCenter.h"
@@ -53,7 +54,12 @@ void NBLeftSideViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
     buildView();
-    requestUnreadMessage();
+    // The first answer can wait for the first frame; the request is the same.
+    QPointer<NBLeftSideViewController> self(this);
+    FirstFrameGate::defer(this, [self] {
+        if (self)
+            self->requestUnreadMessage();
+    });
     observeNotifications();
 }
 

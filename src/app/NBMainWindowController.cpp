@@ -100,11 +100,8 @@ void NBMainWindowController::reloadSplitView()
 
 void NBMainWindowController::closeEvent(QCloseEvent *event)
 {
+    // Closing the one window quits the application, through the termination road.
     qDebug().noquote() << "window 即将消失";
-    if (m_closeHandler && !m_closeHandler()) {
-        event->ignore();
-        return;
-    }
     event->accept();
 }
 

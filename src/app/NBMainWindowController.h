@@ -5,8 +5,6 @@
 #include "app/uikit/NBBaseViewController.h"
 #include <QWidget>
 
-#include <functional>
-
 
 // The one window of the application: 800 x 500, not resizable, no maximise button. Its content
 // is one screen at a time (splash, guide or the main split view), swapped in place; the old
@@ -30,10 +28,6 @@ public:
     void reloadSplitView();
     void centreOnScreen();
 
-    // Asked before the window closes (the application's termination road); the window stays open
-    // when it answers false.
-    void setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -44,5 +38,4 @@ private:
     void switchLanguageAction();
 
     QPointer<NBBaseViewController> m_content;
-    std::function<bool()> m_closeHandler;
 };

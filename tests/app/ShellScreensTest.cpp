@@ -23,6 +23,7 @@
 #include "app/OONoNetworkTipView.h"
 #include "app/SplashCountdown.h"
 #include "app/SystemSettingsOpener.h"
+#include "app/uikit/NBCustomTextField.h"
 #include "app/uikit/OOLoadingView.h"
 #include "app/uikit/ScreenFactory.h"
 #include "app/uikit/UiTiming.h"
@@ -441,4 +442,23 @@ TEST_F(ShellScreensTest, LaunchScreenShowsOnePopupOneCoverAndOneRound)
     launch->onReachability(false);
     EXPECT_EQ(OONoNetworkPopupView::current(), other);
     OONoNetworkPopupView::closeCurrent();
+}
+
+TEST_F(ShellScreensTest, StandardEditingKeysWorkInTextFieldsWithoutAnApplicationClassOfOurOwn)
+{
+    auto *screen = new CountingScreen(nullptr);
+    window->setContentViewController(screen);
+    auto *field = new NBCustomTextField(screen);
+    field->show();
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("abc"));
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("abcabc"));
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("abc"));
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("abcabc"));
 }
