@@ -15,6 +15,7 @@
 
 #include "EngineTestSupport.h"
 #include "common/AppPaths.h"
+#include "vpn/EngineLauncher.h"
 #include "vpn/EngineProcess.h"
 #include "vpn/EngineRecord.h"
 
@@ -145,4 +146,31 @@ TEST_F(EngineRecordTest, RecordsThatNameNothingAreDropped)
         EXPECT_TRUE(EngineRecord::entries().isEmpty()) << text;
         EXPECT_FALSE(file.exists()) << text;
     }
+}
+
+TEST_F(EngineRecordTest, ALeftoverGoesBeforeTheNextEngineStarts)
+{
+    // An engine an earlier run left behind, still holding on.
+    QProcess leftover;
+    leftover.start(scriptedEnginePath(), QStringList());
+    ASSERT_TRUE(leftover.waitForStarted(kWaitMs));
+    writeRecord(leftover.processId(), QFileInfo(scriptedEnginePath()).canonicalFilePath(), endedPid(), 1);
+
+    EngineSandbox sandbox;
+    sandbox.installEngine(EngineInstaller::Engine::SSLocal, scriptedEnginePath());
+    EngineLauncher launcher(EngineInstaller::Engine::SSLocal, sandbox.setup);
+    bool leftoverGoneAtStart = false;
+    bool started = false;
+    QObject::connect(&launcher, &EngineLauncher::started, [&] {
+        started = true;
+        // Gone, or a zombie waiting to be reaped by this test: either way it holds no port.
+        leftoverGoneAtStart = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(leftover.processId())).isEmpty();
+    });
+    launcher.launch({}, QString(), EngineProcess::ErrorOutput::Forwarded);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started; }, kWaitMs));
+    EXPECT_TRUE(leftoverGoneAtStart) << "the new engine started while the old one still ran";
+    ASSERT_TRUE(QTest::qWaitFor([] { return EngineRecord::entries().size() == 1; }, kWaitMs));
+    EXPECT_EQ(EngineRecord::entries().constFirst().pid, launcher.processId());
+    launcher.stopAndWait();
+    EXPECT_TRUE(QTest::qWaitFor([] { return EngineRecord::entries().isEmpty(); }, kWaitMs));
 }
