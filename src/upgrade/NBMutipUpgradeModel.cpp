@@ -1,7 +1,8 @@
 #include "upgrade/NBMutipUpgradeModel.h"
 
 #include <QPointer>
-#include <QTimer>
+
+#include "app/uikit/UiTiming.h"
 
 NBMutipUpgradeModel::NBMutipUpgradeModel(QObject *parent)
     : QObject(parent)
@@ -71,7 +72,7 @@ void NBMutipUpgradeModel::relayoutAfterDelay()
 {
     // The dialog is kept until then by its parent; a removed one needs no layout.
     QPointer<NBMutipUpgradeModel> self(this);
-    QTimer::singleShot(500, this, [self] {
+    UiTiming::singleShot(500, this, [self] {
         if (self)
             self->applyReadyToInstallLayout();
     });

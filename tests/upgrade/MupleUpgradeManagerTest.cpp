@@ -11,7 +11,10 @@
 #include "common/NotificationNames.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
+#include "app/uikit/UiTiming.h"
+#include "upgrade/HomeUpgradeCheck.h"
 #include "upgrade/MupleUpgradeManager.h"
+#include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 
 namespace {
@@ -222,6 +225,38 @@ TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
     QCoreApplication::processEvents();
     EXPECT_EQ(m_relaunches, 0);
     EXPECT_FALSE(QFile::exists(m_record));
+}
+
+TEST_F(UpgradeDecisionTest, HomeShowsTheBannerAfterASilentDownloadAndItsDialogInstalls)
+{
+    UiTimingScope fast(0.01);
+    HomeUpgradeCheck home;
+    home.setManager(&m_manager);
+    QWidget connectArea;
+    NBAboutUpgradeView *banner = home.upgradeView(&connectArea);
+    connectArea.show();
+    EXPECT_FALSE(banner->isVisible());
+
+    ASSERT_TRUE(s_standin->control(QJsonObject{{QStringLiteral("update_state"), 3}}));
+    home.requestNeedUpdate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return banner->isVisible(); }, 10000));
+    EXPECT_EQ(upgradeSetting::fromDictionary(home.updateConfig())->update_state, 3);
+
+    QTest::mouseClick(banner, Qt::LeftButton);
+    ASSERT_EQ(m_dialogs.size(), 1);
+    QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+    EXPECT_EQ(dialog->look().tipsText, QStringLiteral("找到最新的版本：9.9.9"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->look().phase == NBMutipUpgradeModel::Phase::ReadyToInstall; }, 5000));
+    dialog->confirmPressed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == 1; }, 10000));
+    EXPECT_EQ(recorded().value(4), QStringLiteral("ostrel"));
+
+    // No offer now: the home screen's answer to "updateCloseTaped" refreshes the account.
+    const int before = home.accountRefreshes();
+    ASSERT_TRUE(s_standin->control(QJsonObject{{QStringLiteral("update_state"), 0}}));
+    home.requestNeedUpdate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return home.accountRefreshes() == before + 1; }, 5000));
+    EXPECT_TRUE(banner->isVisible());
 }
 
 TEST(UpgradeInstallerUrlTest, OnlyHttpsOrLoopbackAddressesAreDownloaded)

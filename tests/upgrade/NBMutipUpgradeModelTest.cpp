@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/uikit/UiTiming.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 
 namespace {
@@ -132,6 +133,7 @@ TEST(UpgradeDialogModelTest, CancelAndCloseRemoveEvenWithoutABlockConfirmNever)
 
 TEST(UpgradeDialogModelTest, HomeVariantTurnsReadyToInstallAfterHalfASecond)
 {
+    UiTimingScope fast(0.01);
     NBMutipUpgradeModel dialog;
     dialog.relayoutAfterDelay();
     EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);

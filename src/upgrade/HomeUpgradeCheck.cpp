@@ -1,0 +1,69 @@
+#include "upgrade/HomeUpgradeCheck.h"
+
+#include <QJsonObject>
+
+#include "common/MKUserInfoManager.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "networking/OONetWorkTool.h"
+#include "upgrade/MupleUpgradeManager.h"
+#include "upgrade/NBAboutUpgradeView.h"
+
+HomeUpgradeCheck::HomeUpgradeCheck(QObject *parent)
+    : QObject(parent)
+{
+    NotificationCenter &centre = NotificationCenter::defaultCenter();
+    centre.addObserver(NotificationNames::preUpgradeDownloadSucceed, this, [this](const Notification &notification) {
+        m_updateConfig = notification.userInfo;
+        if (m_upgradeView)
+            m_upgradeView->show();
+    }, NotificationCenter::Delivery::MainThread);
+    centre.addObserver(NotificationNames::updateCloseTaped, this, [this](const Notification &) { refreshAccount(); },
+                       NotificationCenter::Delivery::MainThread);
+}
+
+MupleUpgradeManager *HomeUpgradeCheck::manager() const
+{
+    return m_manager ? m_manager.data() : &MupleUpgradeManager::shared();
+}
+
+void HomeUpgradeCheck::requestNeedUpdate()
+{
+    QPointer<HomeUpgradeCheck> self(this);
+    OONetWorkTool::updateApp([self](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        if (!self || !reply)
+            return;
+        if (!self->manager()->handleUpdateReply(*reply))
+            self->refreshAccount();
+    });
+}
+
+void HomeUpgradeCheck::refreshAccount()
+{
+    ++m_accountRefreshes;
+    QPointer<HomeUpgradeCheck> self(this);
+    OONetWorkTool::accountInfo([self](std::optional<QJsonObject> data, std::optional<NetError>) {
+        if (self && data)
+            MKUserInfoManager::shared().saveUser(*data);
+    });
+}
+
+NBAboutUpgradeView *HomeUpgradeCheck::upgradeView(QWidget *parent)
+{
+    if (m_upgradeView)
+        return m_upgradeView;
+    m_upgradeView = new NBAboutUpgradeView(parent);
+    m_upgradeView->resize(m_upgradeView->preferredWidth(), 30);
+    m_upgradeView->hide();
+    QPointer<HomeUpgradeCheck> self(this);
+    m_upgradeView->clickAction = [self] {
+        if (self)
+            self->showUpgradeView();
+    };
+    return m_upgradeView;
+}
+
+void HomeUpgradeCheck::showUpgradeView()
+{
+    manager()->presentReadyToInstall(m_updateConfig);
+}
