@@ -144,11 +144,17 @@ TEST_F(ShellScreensTest, LoginIsASheetOverAnEmptyPane)
     EXPECT_EQ(split->shownContent(), nullptr);
     NBBaseViewController *login = split->existingScreen(NBLeftMenuType::login);
     ASSERT_NE(login, nullptr);
-    EXPECT_NE(login->presentingViewController(), nullptr);
-    // Asked again while it is up: no second sheet.
+    EXPECT_EQ(login->presentingViewController(), split);
+    EXPECT_EQ(split->presentations(), QList<NBBaseViewController *>{login});
+    // Asked again while it is up: no second sheet, and the same screen.
     split->switchContent(NBLeftMenuType::login);
-    EXPECT_EQ(split->presentations().size() + split->presentedControllers().size() <= 2, true);
+    EXPECT_EQ(split->presentations(), QList<NBBaseViewController *>{login});
     EXPECT_EQ(CountingScreen::s_made, 2);
+    // Dismissed, it is kept for the next time.
+    login->dismissController();
+    QTRY_VERIFY_WITH_TIMEOUT(split->presentations().isEmpty(), 2000);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(split->existingScreen(NBLeftMenuType::login), login);
 }
 
 TEST_F(ShellScreensTest, LanguageChangeRebuildsOnlyTheMainContent)
