@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -26,12 +27,19 @@ constexpr int kWaitMs = 10000;
 class EngineRecordTest : public ::testing::Test
 {
 protected:
+    // A runtime folder of the test's own: on a desktop the session's folder holds the records of
+    // a client the user runs.
     void SetUp() override
     {
         qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
-        QDir(EngineRecord::folder()).removeRecursively();
+        ASSERT_TRUE(m_runtime.isValid());
+        m_savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
-    void TearDown() override { QDir(EngineRecord::folder()).removeRecursively(); }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_savedRuntime); }
+
+    QTemporaryDir m_runtime;
+    QByteArray m_savedRuntime;
 
     // A record as an earlier run of the client would have left it.
     static void writeRecord(qint64 pid, const QString &executable, qint64 clientPid, qint64 clientStart)
