@@ -6,6 +6,7 @@
 //
 // The window is found by its _NET_WM_PID; "painted" is the first moment the window holds a pixel
 // that is not black (Xvfb started with -br, so an unpainted window shows the black root).
+// BENCH_STARTUP_TRACE=1 also prints when the window's pixels change after that.
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
@@ -93,6 +94,32 @@ public:
             poll(&fd, 1, 5);
         }
         return std::nullopt;
+    }
+
+    // A checksum of the window's pixels and whether any is not black.
+    std::pair<uint64_t, bool> snapshot(xcb_window_t window)
+    {
+        xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
+        if (!geometry)
+            return {0, false};
+        const uint16_t width = geometry->width;
+        const uint16_t height = geometry->height;
+        free(geometry);
+        xcb_get_image_reply_t *image = xcb_get_image_reply(
+            m_connection, xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, width, height, ~0u), nullptr);
+        if (!image)
+            return {0, false};
+        const uint8_t *data = xcb_get_image_data(image);
+        const int length = xcb_get_image_data_length(image);
+        uint64_t sum = 1469598103934665603ULL;
+        bool painted = false;
+        for (int i = 0; i + 3 < length; i += 4) {
+            const uint32_t pixel = uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 | uint32_t(data[i + 2]) << 16;
+            painted = painted || pixel != 0;
+            sum = (sum ^ pixel) * 1099511628211ULL;
+        }
+        free(image);
+        return {sum, painted};
     }
 
     bool hasPaintedPixel(xcb_window_t window)
@@ -204,6 +231,19 @@ std::optional<Sample> runOnce(Display &display, const std::vector<std::string> &
     while (!display.hasPaintedPixel(*window) && nowMs() < start + 30000)
         sleepMs(1);
     sample.paintedMs = nowMs() - start;
+    // With BENCH_STARTUP_TRACE set: every change of the window's pixels in the next 400 ms, to
+    // see whether the first frame is the finished one.
+    if (std::getenv("BENCH_STARTUP_TRACE")) {
+        std::fprintf(stderr, "%s: mapped %.1f ms, first non-black %.1f ms\n", command[0].c_str(), sample.mappedMs, sample.paintedMs);
+        uint64_t last = 0;
+        while (nowMs() < start + sample.paintedMs + 400) {
+            const auto [sum, painted] = display.snapshot(*window);
+            if (sum != last)
+                std::fprintf(stderr, "  %.1f ms: pixels changed\n", nowMs() - start);
+            last = sum;
+            sleepMs(1);
+        }
+    }
     sleepMs(2000);
     std::tie(sample.rssMiB, sample.anonMiB) = memoryOf(pid);
     stop(pid);
