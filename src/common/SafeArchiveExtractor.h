@@ -16,8 +16,10 @@
 //
 // Nothing lands in the target folder until the whole archive has been read: entries go to a
 // fresh owner-only folder beside the target (same file system, so the final step is a rename)
-// and are moved into place only when all of them were written. A failure leaves the target as it
-// was and removes the staging folder.
+// and are moved into place only when all of them were written and every destination was checked.
+// A failure before that leaves the target as it was; the staging folder is always removed. The
+// moves themselves are renames within one file system, which do not fail on a folder we could
+// write into a moment before.
 //
 // The calls block while they read and write; run them on a worker thread for large archives.
 class SafeArchiveExtractor
