@@ -211,10 +211,16 @@ TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
         ASSERT_EQ(m_dialogs.size(), 1);
         QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
         const int before = failures.count();
+        // The error page's own bytes are no progress: it never reads as a complete installer.
+        bool sawInstall = false;
+        QObject::connect(dialog, &NBMutipUpgradeModel::changed, &m_holder, [&sawInstall, dialog] {
+            sawInstall = sawInstall || dialog->look().phase == NBMutipUpgradeModel::Phase::Install;
+        });
         dialog->confirmPressed();
         ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() == before + 1; }, 10000)) << url.toStdString();
         EXPECT_EQ(dialog->look().phase, NBMutipUpgradeModel::Phase::Offer) << url.toStdString();
         EXPECT_TRUE(dialog->look().failureShown);
+        EXPECT_FALSE(sawInstall) << url.toStdString();
         EXPECT_TRUE(downloadsFolderFiles().isEmpty()) << downloadsFolderFiles().join(QLatin1Char(',')).toStdString();
     }
     // State four with a broken installer: no install at all.
