@@ -218,7 +218,10 @@ void AppDelegate::showMainWindowVC()
 
 void AppDelegate::backToGuide()
 {
-    MKUserInfoManager::shared().clearUser();
+    // Signed out for this run in any case; a row left behind would sign the user in again at the
+    // next start, so say so.
+    if (!MKUserInfoManager::shared().clearUser())
+        OSTREL_LOG(Logger::Error, QStringLiteral("the signed-in user could not be removed"));
     HLLPACUtilWrapper::stopLocal();
     if (m_fakeWindowVC)
         m_fakeWindowVC->setContentViewController(makeGuide());
@@ -240,7 +243,7 @@ void AppDelegate::visitorSignIn()
     m_loadingView = loading;
 
     UserDefaults::standard().setBool(DefaultsKeys::kExceptionGotIt, false);
-    UserDefaults::standard().synchronize();
+    UserDefaults::standard().synchronizeOrLog("the visitor sign-in");
 
     QPointer<AppDelegate> self(this);
     m_visitorLogin([self](std::optional<QString> error) {

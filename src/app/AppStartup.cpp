@@ -22,7 +22,7 @@ void AppStartup::run(AppStartupEnvironment &environment)
 
     UserDefaults &defaults = UserDefaults::standard();
     defaults.setBool(DefaultsKeys::kProxyConnectionState, false);
-    defaults.synchronize();
+    defaults.synchronizeOrLog("start-up");
 
     trackLaunch(environment);
 
@@ -44,9 +44,9 @@ void AppStartup::resetConnectionState()
     UserDefaults &defaults = UserDefaults::standard();
     defaults.setBool(DefaultsKeys::kProxyConnectionState, false);
     defaults.setBool(DefaultsKeys::ShadowsocksOn, false);
-    defaults.synchronize();
+    defaults.synchronizeOrLog("start-up");
     defaults.setBool(DefaultsKeys::kProxyConnected, false);
-    defaults.synchronize();
+    defaults.synchronizeOrLog("start-up");
 }
 
 void AppStartup::registerDefaults()
@@ -65,5 +65,5 @@ void AppStartup::trackLaunch(AppStartupEnvironment &environment)
     environment.track(QStringLiteral("firstOpen"));
     defaults.setBool(DefaultsKeys::kSecondLaunch, true);
     // Written through at once, so a crash right after the first start does not count it again.
-    defaults.synchronize();
+    defaults.synchronizeOrLog("start-up");
 }

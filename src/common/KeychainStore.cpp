@@ -1,12 +1,13 @@
 #include "common/KeychainStore.h"
 
 #include "common/AppPaths.h"
+#include "common/GuiThread.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTimer>
 
@@ -18,8 +19,6 @@ namespace {
 
 const QString kServiceName = QStringLiteral("Ostrel");
 const QString kProbeKey = QStringLiteral("ostrel-keychain-probe");
-constexpr int kProbeTimeoutMs = 1500;
-constexpr int kJobTimeoutMs = 10000;
 
 constexpr QFileDevice::Permissions kOwnerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
@@ -31,34 +30,31 @@ struct JobOutcome
     QString text;
 };
 
-// Starts the job (which deletes itself when done) and waits for it, at most timeoutMs. After a
-// time-out the job may still finish later; it then only deletes itself, as nothing here is tied
-// to it any more.
-JobOutcome runJob(QKeychain::Job *job, int timeoutMs)
+// Starts the job (which deletes itself when done) and answers once: with its outcome, or after
+// `timeoutMs` with an unfinished one. A job that finishes after its time-out only deletes itself.
+void runJob(QKeychain::Job *job, QObject *context, int timeoutMs, std::function<void(JobOutcome)> answer)
 {
-    auto outcome = std::make_shared<JobOutcome>();
-    QEventLoop loop;
-    QObject::connect(job, &QKeychain::Job::finished, &loop, [outcome, &loop](QKeychain::Job *done) {
-        outcome->finished = true;
-        outcome->error = done->error();
-        outcome->errorString = done->errorString();
+    auto pending = std::make_shared<std::function<void(JobOutcome)>>(std::move(answer));
+    QObject::connect(job, &QKeychain::Job::finished, context, [pending](QKeychain::Job *done) {
+        if (!*pending)
+            return;
+        JobOutcome outcome;
+        outcome.finished = true;
+        outcome.error = done->error();
+        outcome.errorString = done->errorString();
         if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(done))
-            outcome->text = read->textData();
-        loop.quit();
+            outcome.text = read->textData();
+        std::exchange(*pending, {})(outcome);
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, context, [pending] {
+        if (!*pending)
+            return;
+        JobOutcome outcome;
+        outcome.errorString = QStringLiteral("the secret service did not answer in time");
+        std::exchange(*pending, {})(outcome);
+    });
     job->setAutoDelete(true);
     job->start();
-    loop.exec();
-    if (!outcome->finished)
-        outcome->errorString = QStringLiteral("the secret service did not answer in time");
-    return *outcome;
-}
-
-void setError(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
 }
 
 bool sessionBusReachable()
@@ -69,12 +65,20 @@ bool sessionBusReachable()
     return !runtime.isEmpty() && QFile::exists(runtime + QStringLiteral("/bus"));
 }
 
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
 } // namespace
+
+KeychainStore::KeychainStore() = default;
 
 KeychainStore &KeychainStore::shared()
 {
-    static KeychainStore store;
-    return store;
+    static KeychainStore *store = GuiThread::adopt(new KeychainStore());
+    return *store;
 }
 
 QString KeychainStore::filePath() const
@@ -84,89 +88,137 @@ QString KeychainStore::filePath() const
 
 void KeychainStore::setBackendForTesting(Backend backend)
 {
-    QMutexLocker locker(&m_mutex);
     m_backend = backend;
 }
 
-KeychainStore::Backend KeychainStore::backend()
+void KeychainStore::withBackend(std::function<void()> next)
 {
-    QMutexLocker locker(&m_mutex);
-    if (m_backend == Backend::Unknown) {
-        m_backend = probe();
-        qDebug().noquote() << "Keychain backend:" << (m_backend == Backend::SecretService ? "secret service" : "private file");
+    if (m_backend != Backend::Unknown) {
+        next();
+        return;
     }
-    return m_backend;
+    m_waiting.push_back(std::move(next));
+    if (!m_probing)
+        probe();
 }
 
-KeychainStore::Backend KeychainStore::probe() const
+void KeychainStore::probe()
 {
+    m_probing = true;
+    auto choose = [this](Backend backend) {
+        m_probing = false;
+        m_backend = backend;
+        qDebug().noquote() << "Keychain backend:" << (backend == Backend::SecretService ? "secret service" : "private file");
+        Q_EMIT backendChosen(backend);
+        for (std::function<void()> &next : std::exchange(m_waiting, {}))
+            next();
+    };
     // Without a session bus there is nobody to ask, and asking could start one.
-    if (!sessionBusReachable())
-        return Backend::File;
+    if (!sessionBusReachable()) {
+        choose(Backend::File);
+        return;
+    }
     auto *job = new QKeychain::ReadPasswordJob(kServiceName);
     job->setKey(kProbeKey);
-    const JobOutcome outcome = runJob(job, kProbeTimeoutMs);
-    const bool answered = outcome.finished && (outcome.error == QKeychain::NoError || outcome.error == QKeychain::EntryNotFound);
-    return answered ? Backend::SecretService : Backend::File;
+    runJob(job, this, kProbeTimeoutMs, [choose](JobOutcome outcome) {
+        const bool answered = outcome.finished && (outcome.error == QKeychain::NoError || outcome.error == QKeychain::EntryNotFound);
+        choose(answered ? Backend::SecretService : Backend::File);
+    });
 }
 
-std::optional<QString> KeychainStore::get(const QString &key, QString *error)
+void KeychainStore::get(const QString &key, SecretReply reply)
 {
-    if (backend() == Backend::SecretService)
-        return serviceGet(key, error);
-    QMutexLocker locker(&m_mutex);
-    return fileGet(key, error);
+    auto answer = GuiThread::later(this, std::function<void(std::optional<QString>, QString)>(
+        [reply = std::move(reply)](std::optional<QString> secret, QString error) {
+            if (reply)
+                reply(secret, error);
+        }));
+    GuiThread::run(this, [this, key, answer] {
+        withBackend([this, key, answer] {
+            if (m_backend == Backend::SecretService) {
+                serviceGet(key, answer);
+                return;
+            }
+            QString error;
+            const std::optional<QString> secret = fileGet(key, &error);
+            answer(secret, error);
+        });
+    });
 }
 
-bool KeychainStore::set(const QString &key, const QString &secret, QString *error)
+void KeychainStore::set(const QString &key, const QString &secret, Done done)
 {
-    if (backend() == Backend::SecretService)
-        return serviceSet(key, secret, error);
-    QMutexLocker locker(&m_mutex);
-    return fileSet(key, secret, error);
+    auto answer = GuiThread::later(this, std::function<void(bool, QString)>(
+        [done = std::move(done)](bool ok, QString error) {
+            if (done)
+                done(ok, error);
+        }));
+    GuiThread::run(this, [this, key, secret, answer] {
+        withBackend([this, key, secret, answer] {
+            if (m_backend == Backend::SecretService) {
+                serviceSet(key, secret, answer);
+                return;
+            }
+            QString error;
+            const bool ok = fileSet(key, secret, &error);
+            answer(ok, error);
+        });
+    });
 }
 
-bool KeychainStore::remove(const QString &key, QString *error)
+void KeychainStore::remove(const QString &key, Done done)
 {
-    if (backend() == Backend::SecretService)
-        return serviceRemove(key, error);
-    QMutexLocker locker(&m_mutex);
-    return fileSet(key, std::nullopt, error);
+    auto answer = GuiThread::later(this, std::function<void(bool, QString)>(
+        [done = std::move(done)](bool ok, QString error) {
+            if (done)
+                done(ok, error);
+        }));
+    GuiThread::run(this, [this, key, answer] {
+        withBackend([this, key, answer] {
+            if (m_backend == Backend::SecretService) {
+                serviceRemove(key, answer);
+                return;
+            }
+            QString error;
+            const bool ok = fileSet(key, std::nullopt, &error);
+            answer(ok, error);
+        });
+    });
 }
 
-std::optional<QString> KeychainStore::serviceGet(const QString &key, QString *error) const
+void KeychainStore::serviceGet(const QString &key, SecretReply reply)
 {
     auto *job = new QKeychain::ReadPasswordJob(kServiceName);
     job->setKey(key);
-    const JobOutcome outcome = runJob(job, kJobTimeoutMs);
-    if (outcome.finished && outcome.error == QKeychain::NoError)
-        return outcome.text;
-    if (!(outcome.finished && outcome.error == QKeychain::EntryNotFound))
-        setError(error, outcome.errorString);
-    return std::nullopt;
+    runJob(job, this, m_jobTimeoutMs, [reply](JobOutcome outcome) {
+        if (outcome.finished && outcome.error == QKeychain::NoError) {
+            reply(outcome.text, QString());
+            return;
+        }
+        const bool missing = outcome.finished && outcome.error == QKeychain::EntryNotFound;
+        reply(std::nullopt, missing ? QString() : outcome.errorString);
+    });
 }
 
-bool KeychainStore::serviceSet(const QString &key, const QString &secret, QString *error) const
+void KeychainStore::serviceSet(const QString &key, const QString &secret, Done done)
 {
     auto *job = new QKeychain::WritePasswordJob(kServiceName);
     job->setKey(key);
     job->setTextData(secret);
-    const JobOutcome outcome = runJob(job, kJobTimeoutMs);
-    if (outcome.finished && outcome.error == QKeychain::NoError)
-        return true;
-    setError(error, outcome.errorString);
-    return false;
+    runJob(job, this, m_jobTimeoutMs, [done](JobOutcome outcome) {
+        const bool ok = outcome.finished && outcome.error == QKeychain::NoError;
+        done(ok, ok ? QString() : outcome.errorString);
+    });
 }
 
-bool KeychainStore::serviceRemove(const QString &key, QString *error) const
+void KeychainStore::serviceRemove(const QString &key, Done done)
 {
     auto *job = new QKeychain::DeletePasswordJob(kServiceName);
     job->setKey(key);
-    const JobOutcome outcome = runJob(job, kJobTimeoutMs);
-    if (outcome.finished && (outcome.error == QKeychain::NoError || outcome.error == QKeychain::EntryNotFound))
-        return true;
-    setError(error, outcome.errorString);
-    return false;
+    runJob(job, this, m_jobTimeoutMs, [done](JobOutcome outcome) {
+        const bool ok = outcome.finished && (outcome.error == QKeychain::NoError || outcome.error == QKeychain::EntryNotFound);
+        done(ok, ok ? QString() : outcome.errorString);
+    });
 }
 
 std::optional<QJsonObject> KeychainStore::readFile(QString *error) const

@@ -108,7 +108,7 @@ void setupAppLanguage()
     const std::optional<QString> language = currentAppLanguage();
     if (!language) {
         UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, kDefaultLanguage);
-        UserDefaults::standard().synchronize();
+        UserDefaults::standard().synchronizeOrLog("storing the default language");
         return;
     }
     qDebug().noquote() << QStringLiteral("用户设置语言为: ") + *language;
@@ -117,7 +117,7 @@ void setupAppLanguage()
 void setDefaultAppLanguage()
 {
     UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, kDefaultLanguage);
-    UserDefaults::standard().synchronize();
+    UserDefaults::standard().synchronizeOrLog("resetting the language");
 }
 
 QStringList preferredLocalizations(const QStringList &uiLanguages)

@@ -16,16 +16,16 @@ public:
 
     // Decodes a sign-in or account reply's "data" object and stores it as the current user.
     // True only when it held a user and the row was written.
-    bool saveUser(const QJsonObject &data);
+    [[nodiscard]] bool saveUser(const QJsonObject &data);
     // Deletes every row: the user is signed out locally.
-    bool clearUser();
+    [[nodiscard]] bool clearUser();
 
     std::optional<HHUserInfo> currentUser() const;
     // The stored user has both membership expiry times, non-empty.
     bool isVipValid() const;
     // Sets the stored user's phone and calling code and stores the record again; nothing
     // without a stored user.
-    bool updatePhone(const QString &regionCode, const QString &phone);
+    [[nodiscard]] bool updatePhone(const QString &regionCode, const QString &phone);
 
 private:
     MKUserInfoManager() = default;

@@ -22,8 +22,8 @@ public:
     std::optional<HHUserInfo> queryUser() const;
 
     // Stores the record under the user's id, replacing that id's row; without an id a new row.
-    bool insertOrReplace(std::optional<qint64> id, const QString &json);
-    bool deleteAll();
+    [[nodiscard]] bool insertOrReplace(std::optional<qint64> id, const QString &json);
+    [[nodiscard]] bool deleteAll();
 
 private:
     static void createIfMissing(SQLite::Database &database);

@@ -14,11 +14,11 @@ class NamedJsonTable
 {
 public:
     // Stores or replaces the row of that name with the current time; an absent text stores NULL.
-    bool insertOrReplace(const std::optional<QString> &json, const QString &name);
+    [[nodiscard]] bool insertOrReplace(const std::optional<QString> &json, const QString &name);
     // The stored text, or nothing when there is no row (or it holds NULL).
     std::optional<QString> queryJson(const QString &name) const;
     // Deletes the row; a database failure is printed and reported as false.
-    bool remove(const QString &name);
+    [[nodiscard]] bool remove(const QString &name);
 
     QString tableName() const { return m_table; }
 

@@ -34,9 +34,9 @@ public:
 
     RequestLogTable();
 
-    bool insert(const Record &record);
+    [[nodiscard]] bool insert(const Record &record);
     std::vector<Record> fetchOldest(int limit) const;
-    bool deleteIds(const QList<qint64> &ids);
+    [[nodiscard]] bool deleteIds(const QList<qint64> &ids);
     int count() const;
 
 private:

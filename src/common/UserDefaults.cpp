@@ -415,3 +415,9 @@ bool UserDefaults::synchronize()
     QMutexLocker lock(&m_mutex);
     return m_lastWriteOk;
 }
+
+void UserDefaults::synchronizeOrLog(const char *what)
+{
+    if (!synchronize())
+        qCWarning(lcDefaults) << "settings not saved to" << filePath() << "after" << what;
+}

@@ -67,7 +67,10 @@ public:
     // Drops every stored value of this suite (registered defaults stay).
     void removePersistentDomain();
     // Writes are already synchronous; this reports whether the last write reached the disk.
-    bool synchronize();
+    [[nodiscard]] bool synchronize();
+    // For writes whose loss only costs the next start its memory: the failure is logged with
+    // `what` (the value still holds for this run).
+    void synchronizeOrLog(const char *what);
 
 private:
     explicit UserDefaults(const QString &name);

@@ -1,5 +1,7 @@
 #include "networking/HLLNetAPI.h"
 
+#include "common/GuiThread.h"
+
 #include <QMetaObject>
 
 #include "networking/NetworkLog.h"
@@ -34,11 +36,10 @@ void HLLNetAPI::task(int endpoint, const QString &method, const std::optional<He
     if (description)
         qCDebug(lcNetwork).noquote() << "legacy request:" << *description;
     if (!path) {
-        OONetWork *network = &OONetWork::shared();
-        QMetaObject::invokeMethod(network, [completion, endpoint] {
+        GuiThread::post(&OONetWork::shared(), [completion, endpoint] {
             if (completion)
                 completion(std::nullopt, NetError{NetError::UnknownEndpoint, QStringLiteral("Unknown endpoint %1").arg(endpoint)});
-        }, Qt::QueuedConnection);
+        });
         return;
     }
     OONetWork::shared().requestData(method, OONetWorkTool::apiUrl(*path), true, parameter, header, completion);

@@ -21,7 +21,7 @@
 #include "common/NHHostTable.h"
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
-#include "networking/GuiThread.h"
+#include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OONetWork.h"
@@ -305,7 +305,9 @@ void OOHostSafeAdpter::finishPolling(const QString &foundHost, const std::functi
     if (!foundHost.isEmpty()) {
         QJsonObject record{{QStringLiteral("host"), foundHost},
                            {QStringLiteral("found_at"), QDateTime::currentSecsSinceEpoch()}};
-        NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)), kCurrentHostKey);
+        // Unstored, the host still serves this run; the next start begins from the defaults.
+        if (!NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)), kCurrentHostKey))
+            qCWarning(lcNetwork) << "the found API host could not be stored";
         qCInfo(lcNetwork) << "API host now" << foundHost;
     } else {
         qCWarning(lcNetwork) << "no API host answered";
@@ -342,5 +344,6 @@ void OOHostSafeAdpter::setGeneratedDomainsForTesting(std::optional<QStringList> 
 void OOHostSafeAdpter::resetForTesting()
 {
     m_polling = false;
-    NHHostTable().remove(kCurrentHostKey);
+    if (!NHHostTable().remove(kCurrentHostKey))
+        qCWarning(lcNetwork) << "the stored API host could not be removed";
 }

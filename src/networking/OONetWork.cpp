@@ -22,7 +22,7 @@
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
 #include "common/RequestLogTable.h"
-#include "networking/GuiThread.h"
+#include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
@@ -265,8 +265,13 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
         qCInfo(lcNetwork) << path << "reply without a server fingerprint; checking the API hosts";
         OOHostSafeAdpter::shared().startPollingRoundIfIdle();
     } else if (QString::fromUtf8(etag) != expectedEtag()) {
+        // Whoever answered is not our service: its body is never read, but the caller still
+        // hears of the request (a screen waiting on it would otherwise wait for good) and can
+        // try again once the polling round has found a real host.
         qCWarning(lcNetwork) << path << "reply with a foreign server fingerprint dropped";
         OOHostSafeAdpter::shared().startPollingRoundIfIdle();
+        if (completion)
+            completion(std::nullopt, NetError{NetError::ForeignServer, hintForError(QNetworkReply::UnknownServerError)});
         return;
     }
 
@@ -367,7 +372,9 @@ void OONetWork::insertRequestLog(const QString &method, const QString &path, int
     record.time = QDateTime::currentDateTimeUtc().addMSecs(-durationMs);
     if (errorCode != 0)
         record.errorCode = QString::number(errorCode);
-    RequestLogTable().insert(record);
+    // A lost row only thins the diagnostics the service receives.
+    if (!RequestLogTable().insert(record))
+        qCDebug(lcNetwork) << "request-log row for" << path << "not stored";
 }
 
 void OONetWork::requestConfigRawData(const QString &method, const QString &url, RawCompletion completion)

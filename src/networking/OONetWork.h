@@ -49,8 +49,8 @@ public:
 
     // The encrypted API request: identity merged under `params`, the envelope, the common signed
     // headers (`headers` replace them when given), the fingerprint check, the request log, the
-    // decryption and the account checks. A reply with a foreign fingerprint is dropped and the
-    // completion never runs.
+    // decryption and the account checks. A reply with a foreign fingerprint is dropped unread and
+    // completes as a transport failure (NetError::ForeignServer, no body).
     void requestData(const QString &method, const QString &url, bool decryptResponse,
                      const std::optional<QJsonObject> &params, const std::optional<HeaderMap> &headers,
                      Completion completion);

@@ -55,6 +55,12 @@ std::optional<QString> textOf(const QJsonObject &object, const QString &key)
     return value.toString();
 }
 
+bool holdsUserRecord(const QJsonObject &data)
+{
+    const std::optional<HHUserInfo> info = HHUserInfo::fromJson(data);
+    return info && info->user;
+}
+
 QString serverDataError()
 {
     return localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
@@ -156,8 +162,14 @@ void OONetWorkTool::parseWithUserSave(const Reply &response, const Error &error,
         printReply(response, error);
     if (response && successIsTrue(*response)) {
         const QJsonValue data = response->value(QStringLiteral("data"));
-        if (data.isObject())
-            MKUserInfoManager::shared().saveUser(data.toObject());
+        // A user the table did not keep is no sign-in: the screen shows a failure instead.
+        const bool holdsUser = data.isObject() && holdsUserRecord(data.toObject());
+        if (holdsUser && !MKUserInfoManager::shared().saveUser(data.toObject())) {
+            qCWarning(lcNetwork) << "sign-in answered, but the user could not be stored";
+            if (completion)
+                completion(std::nullopt, serverDataError());
+            return;
+        }
     }
     parseEnvelope(response, completion);
 }
@@ -214,7 +226,10 @@ void OONetWorkTool::parseRegisterSignInResponse(const Reply &response, const Err
     const QJsonValue data = response->value(QStringLiteral("data"));
     if (!data.isObject())
         return;
-    MKUserInfoManager::shared().saveUser(data.toObject());
+    if (!MKUserInfoManager::shared().saveUser(data.toObject())) {
+        qCWarning(lcNetwork) << "sign-in after registering answered, but the user could not be stored";
+        return;
+    }
     NotificationCenter::defaultCenter().post(NotificationNames::kAnonySignSuccessNotification);
     NotificationCenter::defaultCenter().post(NotificationNames::kPopToHomeVcNotification);
 }
@@ -228,19 +243,27 @@ void OONetWorkTool::parseAccountInfoResponse(const Reply &response, const Error 
         completion(std::nullopt, error);
         return;
     }
-    if (!successIsBool(*response))
+    const NetError refusal{response->value(QStringLiteral("error_code")).toInt(),
+                           textOf(*response, QStringLiteral("message")).value_or(serverDataError())};
+    // A reply the reader cannot use still answers: the account screen would otherwise keep its
+    // loading cover up for good.
+    if (!successIsBool(*response)) {
+        completion(std::nullopt, NetError{NetError::Malformed, refusal.message});
         return;
+    }
     if (successIsTrue(*response)) {
         const QJsonValue data = response->value(QStringLiteral("data"));
         if (data.isObject())
             completion(data.toObject(), std::nullopt);
+        else
+            completion(std::nullopt, NetError{NetError::Malformed, refusal.message});
         return;
     }
     if (isAccountException(*response)) {
         completion(std::nullopt, std::nullopt);
         return;
     }
-    completion(std::nullopt, error);
+    completion(std::nullopt, refusal);
 }
 
 void OONetWorkTool::parseHomeContentResponse(const Reply &response, const Error &error, const HomeContentCompletion &completion)
@@ -314,11 +337,13 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
             QJsonObject{{QStringLiteral("signType"), QStringLiteral("1")}}, [completion](Reply response, Error error) {
         printReply(response, error);
         if (response && successIsTrue(*response)) {
+            // Signed in means a stored user: every later request reads its token from the table.
             const QJsonValue data = response->value(QStringLiteral("data"));
-            if (data.isObject())
-                MKUserInfoManager::shared().saveUser(data.toObject());
+            const bool stored = data.isObject() && MKUserInfoManager::shared().saveUser(data.toObject());
+            if (!stored)
+                qCWarning(lcNetwork) << "visitor sign-in answered, but no user could be stored";
             if (completion)
-                completion(std::nullopt);
+                completion(stored ? std::nullopt : std::optional<QString>(serverDataError()));
             return;
         }
         if (!completion)

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "common/FirstFrameGate.h"
-#include "networking/GuiThread.h"
+#include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 
 namespace {

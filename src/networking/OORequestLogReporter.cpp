@@ -4,10 +4,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPointer>
-#include <QTimer>
 
 #include "common/RequestLogTable.h"
-#include "networking/GuiThread.h"
+#include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
@@ -50,17 +49,13 @@ void OORequestLogReporter::upload()
     }
     const quint64 attempt = ++m_attempt;
     QPointer<OORequestLogReporter> self(this);
-    // A reply with a foreign fingerprint is dropped without a completion; without this the
-    // reporter would wait for it for ever and never upload again.
-    QTimer::singleShot(m_giveUpMs, this, [self, attempt, ids] {
-        if (self && self->m_uploading && self->m_attempt == attempt)
-            self->finish(false, ids);
-    });
     const QString url = OONetWorkTool::apiUrl(ApiPaths::kRequestLog);
     OONetWork::shared().requestData(QStringLiteral("POST"), url, true, QJsonObject{{QStringLiteral("logs"), logs}}, std::nullopt,
                                     [self, attempt, ids](std::optional<QJsonObject> response, std::optional<NetError>) {
         if (!self || self->m_attempt != attempt || !self->m_uploading)
             return;
+        // Every request completes (a foreign fingerprint as a failure), so the rows of an
+        // unanswered upload are kept and the next trigger sends them again.
         self->finish(response && response->value(QStringLiteral("success")).toBool(), ids);
     });
 }
@@ -68,13 +63,8 @@ void OORequestLogReporter::upload()
 void OORequestLogReporter::finish(bool accepted, const QList<qint64> &ids)
 {
     m_uploading = false;
-    if (accepted)
-        RequestLogTable().deleteIds(ids);
+    if (accepted && !RequestLogTable().deleteIds(ids))
+        qCWarning(lcNetwork) << "accepted request-log rows could not be deleted; they may be sent again";
     qCDebug(lcNetwork) << "request log upload of" << ids.size() << "rows" << (accepted ? "accepted" : "kept for later");
     Q_EMIT uploadFinished(accepted, int(ids.size()));
-}
-
-void OORequestLogReporter::setGiveUpForTesting(int ms)
-{
-    m_giveUpMs = ms;
 }

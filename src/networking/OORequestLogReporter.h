@@ -16,7 +16,6 @@ public:
     // Starts one upload unless one is already running. Callable from any thread.
     void uploadPending();
     bool isUploading() const { return m_uploading; }
-    void setGiveUpForTesting(int ms);
 
 Q_SIGNALS:
     void uploadFinished(bool accepted, int rows);
@@ -28,5 +27,4 @@ private:
 
     bool m_uploading = false;
     quint64 m_attempt = 0;
-    int m_giveUpMs = 2 * 15000;   // twice the request time-out
 };

@@ -10,7 +10,7 @@
 #include <QThread>
 
 #include "common/MKUserTable.h"
-#include "networking/GuiThread.h"
+#include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"

@@ -14,7 +14,7 @@
 #include "common/Logger.h"
 #include "networking/OONetWork.h"
 #include "vpn/HLLPACUtilWrapper.h"
-#include "vpn/PkexecRunner.h"
+#include "vpn/PrivilegedRunner.h"
 
 namespace {
 
@@ -169,7 +169,7 @@ void UpgradeInstallRunner::runInstallScript(const std::optional<QString> &script
     }
     const bool elevate = elevation() == Elevation::Auto && ::geteuid() != 0;
     if (elevate) {
-        if (const QString refusal = PkexecRunner::scriptRefusal(*scriptPath); !refusal.isEmpty()) {
+        if (const QString refusal = PrivilegedRunner::scriptRefusal(*scriptPath); !refusal.isEmpty()) {
             fail(Result{Outcome::Refused, 0, {}, QStringLiteral("安装脚本不安全，未安装：") + refusal}, done);
             return;
         }

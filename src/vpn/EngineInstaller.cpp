@@ -1,10 +1,12 @@
 #include "vpn/EngineInstaller.h"
 
 #include "common/DefaultsKeys.h"
+#include "common/GuiThread.h"
 #include "common/Logger.h"
 #include "common/UserDefaults.h"
 #include "vpn/PrivilegedRunner.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -103,6 +105,12 @@ int EngineInstaller::compareVersions(const QString &a, const QString &b)
 
 void EngineInstaller::ensureInstalled(QObject *guard, Done done) const
 {
+    QObject *context = guard ? guard : QCoreApplication::instance();
+    done = GuiThread::later(context, std::function<void(Outcome, QString)>(
+        [done = std::move(done)](Outcome outcome, QString error) {
+            if (done)
+                done(outcome, error);
+        }));
     if (m_architecture == EngineArchitecture::Unknown) {
         OSTREL_LOG(Logger::Error, QStringLiteral("no engine for the processor \"%1\"").arg(m_setup.machine));
         done(Outcome::UnknownArchitecture, QStringLiteral("unsupported processor: %1").arg(m_setup.machine));
@@ -119,15 +127,14 @@ void EngineInstaller::ensureInstalled(QObject *guard, Done done) const
     const QString script = scriptPath();
     OSTREL_LOG(Logger::Info, QStringLiteral("run install script: %1").arg(script));
     const EngineInstaller self = *this;
-    QPointer<QObject> alive(guard);
-    m_setup.runner->runScript(script, guard, [self, alive, done](bool ok, const QString &error) {
-        if (!alive)
-            return;
+    m_setup.runner->runScript(script, {}, context, [self, done](bool ok, const QString &error) {
         if (ok && self.isEngineUsable()) {
             OSTREL_LOG(Logger::Info, QStringLiteral("installation success"));
             UserDefaults &defaults = UserDefaults::standard();
             defaults.setString(self.versionKey(), self.shippedVersion());
-            defaults.synchronize();
+            // Unsaved, the next start only asks for the install once more.
+            if (!defaults.synchronize())
+                OSTREL_LOG(Logger::Warning, QStringLiteral("installed version not saved; the next start installs again"));
             done(Outcome::Ready, QString());
             return;
         }

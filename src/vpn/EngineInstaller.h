@@ -34,7 +34,8 @@ public:
     bool isVersionOk() const;
     bool isEngineUsable() const;              // a regular, executable file at enginePath()
 
-    // Calls `done` once: at once when nothing needs doing, else when the script has run.
+    // Calls `done` exactly once, later from the event loop (also when nothing needs doing), and
+    // not at all when `guard` goes first.
     void ensureInstalled(QObject *guard, Done done) const;
 
     // -1, 0 or 1 by numeric version order; a text that is no version sorts lowest.

@@ -1,5 +1,6 @@
 #include "vpn/EngineLauncher.h"
 
+#include "common/GuiThread.h"
 #include "vpn/EngineRecord.h"
 
 #include <QPointer>
@@ -21,21 +22,13 @@ EngineLauncher::EngineLauncher(EngineInstaller::Engine engine, const EngineSetup
         Q_EMIT failed(LaunchFailed, error);
     });
     connect(m_engine, &EngineProcess::finished, this, [this](int exitCode, bool crashed) {
-        // A stop asked for earlier is answered even when a new launch overtook it.
-        QPointer<EngineLauncher> self(this);
-        if (std::function<void()> done = std::exchange(m_stopDone, {}))
-            done();
-        if (self && !m_replacing)
+        if (!m_replacing)
             Q_EMIT finished(exitCode, crashed);
     });
 }
 
-EngineLauncher::~EngineLauncher()
-{
-    disconnect(m_engine, nullptr, this, nullptr);
-    // The process's own destructor would give it only half a second; engines get their grace.
-    m_engine->stopAndWait(m_stopGraceMs);
-}
+// A running engine is left to end in the background (EngineProcess's destructor); nothing waits.
+EngineLauncher::~EngineLauncher() = default;
 
 void EngineLauncher::install(std::function<void(bool ok)> done)
 {
@@ -53,23 +46,43 @@ void EngineLauncher::install(std::function<void(bool ok)> done)
 void EngineLauncher::launch(const QStringList &arguments, const QString &workingFolder,
                             EngineProcess::ErrorOutput errorOutput)
 {
-    if (m_engine->isRunning()) {
-        m_replacing = true;
-        m_engine->stopAndWait(m_stopGraceMs);
-        m_replacing = false;
-    }
     m_arguments = arguments;
     m_workingFolder = workingFolder;
     m_errorOutput = errorOutput;
-    m_installing = true;
     m_launchPending = true;
     m_stopRequested = false;
+    const quint64 launch = ++m_launch;
+    if (!m_engine->isRunning()) {
+        installThenStart(launch);
+        return;
+    }
+    // The old engine holds the port and the old session: it goes first, waited for in the event
+    // loop, and its last words and its end are not this launch's.
+    m_replacing = true;
     QPointer<EngineLauncher> self(this);
-    auto install = [self] {
-        if (!self)
+    m_engine->stop(m_stopGraceMs, [self, launch] {
+        // A newer launch waits for the same end and goes on from there.
+        if (!self || self->m_launch != launch)
             return;
-        self->m_installer.ensureInstalled(self, [self](EngineInstaller::Outcome outcome, const QString &error) {
-            if (self)
+        self->m_replacing = false;
+        if (std::exchange(self->m_stopRequested, false)) {
+            self->m_launchPending = false;
+            Q_EMIT self->failed(ExitedBeforeStart, QStringLiteral("stopped before the engine was started"));
+            return;
+        }
+        self->installThenStart(launch);
+    });
+}
+
+void EngineLauncher::installThenStart(quint64 launch)
+{
+    m_installing = true;
+    QPointer<EngineLauncher> self(this);
+    auto install = [self, launch] {
+        if (!self || self->m_launch != launch)
+            return;
+        self->m_installer.ensureInstalled(self, [self, launch](EngineInstaller::Outcome outcome, const QString &error) {
+            if (self && self->m_launch == launch)
                 self->installed(outcome, error);
         });
     };
@@ -106,15 +119,10 @@ void EngineLauncher::installed(EngineInstaller::Outcome outcome, const QString &
 
 void EngineLauncher::stop(std::function<void()> done)
 {
-    if (!m_engine->isRunning()) {
-        if (m_launchPending)
-            m_stopRequested = true;
-        if (done)
-            done();
-        return;
-    }
-    m_stopDone = std::move(done);
-    m_engine->stop(m_stopGraceMs);
+    // A launch still replacing its old engine or installing is called off when it gets there.
+    if (m_launchPending)
+        m_stopRequested = true;
+    m_engine->stop(m_stopGraceMs, std::move(done));
 }
 
 void EngineLauncher::stopAndWait()

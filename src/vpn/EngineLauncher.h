@@ -14,9 +14,10 @@
 // launched with an argument list, at most one process at a time.
 //
 // launch() first ends a process still running (without passing on its last lines or its end: it
-// is being replaced), then installs when needed, then starts the program. Every launch ends in started()
-// or failed(); a running engine's end comes as finished(). stop() during the install calls the
-// launch off, which then fails with ExitedBeforeStart.
+// is being replaced), then installs when needed, then starts the program. Every launch ends in
+// started() or failed(); a running engine's end comes as finished(). stop() while the old engine
+// ends or during the install calls the launch off, which then fails with ExitedBeforeStart.
+// Nothing blocks: the old engine's end and the install are waited for in the event loop.
 class EngineLauncher : public QObject
 {
     Q_OBJECT
@@ -40,10 +41,10 @@ public:
     void install(std::function<void(bool ok)> done = {});
     void launch(const QStringList &arguments, const QString &workingFolder, EngineProcess::ErrorOutput errorOutput);
     // Asks a running engine to end (SIGTERM, SIGKILL after the grace period); `done` runs once it
-    // has ended, just before finished(), or at once when none runs. Calls off a launch that is
-    // still installing.
+    // has ended, just after finished(), or later from the event loop when none runs. Calls off a
+    // launch that is still replacing its engine or installing.
     void stop(std::function<void()> done = {});
-    // Ends the engine before returning.
+    // Quitting only: ends the engine before returning.
     void stopAndWait();
     void setStopGrace(int ms)
     {
@@ -52,8 +53,8 @@ public:
     }
 
     bool isInstalling() const { return m_installing; }
-    // Installing, or the program not yet running.
-    bool isStarting() const { return m_installing || m_engine->isStarting(); }
+    // Replacing the old engine, installing, or the program not yet running.
+    bool isStarting() const { return m_launchPending || m_engine->isStarting(); }
     bool isRunning() const { return m_engine->isRunning(); }
     qint64 processId() const { return m_engine->processId(); }
 
@@ -64,17 +65,18 @@ Q_SIGNALS:
     void finished(int exitCode, bool crashed);
 
 private:
+    void installThenStart(quint64 launch);
     void installed(EngineInstaller::Outcome outcome, const QString &error);
 
     EngineInstaller m_installer;
     EngineProcess *m_engine = nullptr; // child
     QStringList m_arguments;
     QString m_workingFolder;
-    std::function<void()> m_stopDone;
     EngineProcess::ErrorOutput m_errorOutput = EngineProcess::ErrorOutput::Forwarded;
     bool m_installing = false;
     bool m_launchPending = false;
     bool m_stopRequested = false;
     bool m_replacing = false;
+    quint64 m_launch = 0;   // one per launch(); a continuation of an earlier one does nothing
     int m_stopGraceMs = 3000;
 };

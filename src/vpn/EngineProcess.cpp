@@ -1,5 +1,6 @@
 #include "vpn/EngineProcess.h"
 
+#include "common/GuiThread.h"
 #include "vpn/EngineRecord.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,29 @@ EngineProcess::EngineProcess(QObject *parent)
 EngineProcess::~EngineProcess()
 {
     if (isRunning())
-        stopAndWait(500);
+        releaseToBackground(m_stopGraceMs);
+}
+
+void EngineProcess::releaseToBackground(int graceMs)
+{
+    QProcess *process = m_process.release();
+    process->disconnect(this);
+    // The application owns it now: a process still alive when the application goes is killed
+    // then (QProcess's destructor), and PR_SET_PDEATHSIG covers a client that dies outright.
+    process->setParent(QCoreApplication::instance());
+    // Its record goes once it has ended; an engine that outlived its guard is stopped then.
+    const qint64 recorded = std::exchange(m_recordedPid, 0);
+    connect(process, &QProcess::finished, process, [process, recorded, graceMs] {
+        if (recorded > 0)
+            EngineRecord::stop(recorded, QCoreApplication::instance(), graceMs);
+        process->deleteLater();
+    });
+    process->terminate();
+    QPointer<QProcess> guard(process);
+    QTimer::singleShot(killDelay(graceMs), process, [guard] {
+        if (guard && guard->state() != QProcess::NotRunning)
+            guard->kill();
+    });
 }
 
 bool EngineProcess::start(const QString &program, const QStringList &arguments,
@@ -79,16 +102,24 @@ bool EngineProcess::start(const QString &program, const QStringList &arguments,
         const QString text = process->errorString();
         // The QProcess may be deleted by a slot of failedToStart; let it go after this call.
         m_process.release()->deleteLater();
+        // A stop asked for while it was starting has nothing left to wait for.
+        for (std::function<void()> &waiter : std::exchange(m_stopWaiters, {}))
+            GuiThread::post(this, std::move(waiter));
         Q_EMIT failedToStart(text);
     });
     process->start();
     return true;
 }
 
-void EngineProcess::stop(int graceMs)
+void EngineProcess::stop(int graceMs, std::function<void()> done)
 {
-    if (!isRunning())
+    if (!isRunning()) {
+        if (done)
+            GuiThread::post(this, std::move(done));
         return;
+    }
+    if (done)
+        m_stopWaiters.push_back(std::move(done));
     m_process->terminate();
     QPointer<QProcess> process(m_process.get());
     QTimer::singleShot(killDelay(graceMs), this, [process] {
@@ -215,12 +246,20 @@ void EngineProcess::onFinished(int exitCode, QProcess::ExitStatus status)
     if (m_process)
         m_process.release()->deleteLater();
     const bool crashed = status == QProcess::CrashExit;
+    // Those waiting for the stop hear of it right after everyone else.
+    auto report = [self, exitCode, crashed, waiters = std::exchange(m_stopWaiters, {})]() {
+        if (!self)
+            return;
+        Q_EMIT self->finished(exitCode, crashed);
+        for (const std::function<void()> &waiter : waiters) {
+            if (!self)
+                return;
+            waiter();
+        }
+    };
     // An engine that outlived its guard is stopped before anyone hears that it ended.
     const qint64 recorded = std::exchange(m_recordedPid, 0);
-    if (recorded > 0 && EngineRecord::stop(recorded, this, m_stopGraceMs, [self, exitCode, crashed] {
-            if (self)
-                Q_EMIT self->finished(exitCode, crashed);
-        }))
+    if (recorded > 0 && EngineRecord::stop(recorded, this, m_stopGraceMs, report))
         return;
-    Q_EMIT finished(exitCode, crashed);
+    report();
 }

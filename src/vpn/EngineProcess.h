@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 // One running engine program, owned by its controller: started with an argument list, its
 // output handed on line by line, stopped by its own process id (SIGTERM, then SIGKILL after a
@@ -23,6 +25,10 @@
 // Each running engine is written down (EngineRecord) while it runs. When the guard ends and its
 // engine does not (the guard was killed outright), the engine is stopped before finished() is
 // emitted, so it never keeps the local port from the next start.
+//
+// Nothing here blocks the GUI thread except stopAndWait(), which only the quit road uses: a stop
+// reports its end later through its completion, and a destroyed EngineProcess leaves its engine
+// to be ended in the background (SIGTERM, SIGKILL after the grace period).
 class EngineProcess : public QObject
 {
     Q_OBJECT
@@ -37,9 +43,12 @@ public:
     // failedToStart.
     bool start(const QString &program, const QStringList &arguments, const QString &workingFolder,
                ErrorOutput errorOutput);
-    // Asks the engine to end; kills it when it has not ended after `graceMs`. `finished` follows.
-    void stop(int graceMs);
-    // The same, but returns only once the process is gone (at most about graceMs + 2 s).
+    // Asks the engine to end; kills it when it has not ended after `graceMs`. `finished` follows;
+    // `done` runs once the process has ended, just after `finished` (later from the event loop
+    // when none runs).
+    void stop(int graceMs, std::function<void()> done = {});
+    // Quitting only: the same, but returns only once the process is gone (at most about
+    // graceMs + 2 s).
     void stopAndWait(int graceMs);
     // The grace period the guard of the next start gives its engine.
     void setStopGrace(int graceMs) { m_stopGraceMs = graceMs; }
@@ -69,11 +78,14 @@ private:
     void onFinished(int exitCode, QProcess::ExitStatus status);
     // Writes the engine down once its process id is known (under a guard, once it has forked).
     void recordEngine(int triesLeft);
+    // Lets the running process end on its own time, owned by the application until then.
+    void releaseToBackground(int graceMs);
 
     // SIGKILL waits this much longer under a guard, which kills its engine itself first.
     int killDelay(int graceMs) const { return m_guarded ? graceMs + 1000 : graceMs; }
 
     std::unique_ptr<QProcess> m_process;
+    std::vector<std::function<void()>> m_stopWaiters;
     EngineLineBuffer m_buffer;
     QString m_program;
     QStringList m_arguments;

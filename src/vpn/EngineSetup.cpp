@@ -2,7 +2,7 @@
 
 #include "common/AppPaths.h"
 #include "vpn/EngineArchitecture.h"
-#include "vpn/PkexecRunner.h"
+#include "vpn/PrivilegedRunner.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -13,12 +13,6 @@ namespace {
 
 QMutex s_mutex;
 std::optional<EngineSetup> s_override;
-
-PrivilegedRunner *productionRunner()
-{
-    static PkexecRunner runner;
-    return &runner;
-}
 
 } // namespace
 
@@ -39,7 +33,7 @@ EngineSetup EngineSetup::standard()
     setup.scriptFolder = AppPaths::resourcePath(QStringLiteral("scripts"));
     setup.shippedVersionsFile = AppPaths::resourcePath(QStringLiteral("engines/versions.json"));
     setup.machine = currentMachineName();
-    setup.runner = productionRunner();
+    setup.runner = &PrivilegedRunner::standard();
     return setup;
 }
 

@@ -166,7 +166,7 @@ bool HLLConnection::effectiveTunOn() const
 {
     if (tunOn)
         return *tunOn;
-    return UserDefaults::standard().boolValue(DefaultsKeys::kTunStateKey).value_or(true);
+    return isTunStateOn();
 }
 
 bool HLLConnection::effectiveGlobalMode() const

@@ -38,7 +38,7 @@ public:
     // What the writers read from the rest of the program. The connect road sets them once per
     // connect, so the files and the engines it starts agree even when a setting changes
     // meanwhile; unset, they are read when the files are written.
-    std::optional<bool> tunOn;             // else "kTunStateKey" (registered true)
+    std::optional<bool> tunOn;             // else isTunStateOn()
     std::optional<bool> globalMode;        // else isProxyModeOn()
     std::optional<QString> currentDomain;  // else the network layer's current API domain
 

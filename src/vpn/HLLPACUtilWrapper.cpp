@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "common/DefaultsKeys.h"
+#include "common/GuiThread.h"
 #include "common/Logger.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -14,6 +15,7 @@
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
 #include "vpn/PrivilegedHelperManager.h"
+#include "vpn/ProxyMode.h"
 
 namespace {
 
@@ -74,7 +76,7 @@ void HLLPACUtilWrapper::configLocal()
     registered.insert(DefaultsKeys::ProxyExceptions, proxyIgnoreList().join(QStringLiteral(", ")));
     registered.insert(DefaultsKeys::ExternalPACURL, QString());
     defaults().registerDefaults(registered);
-    defaults().synchronize();
+    defaults().synchronizeOrLog("registering the local proxy defaults");
     qDebug() << defaults().stringValue(DefaultsKeys::ShadowsocksRunningMode).value_or(QString());
 }
 
@@ -87,8 +89,7 @@ QString HLLPACUtilWrapper::localDnsServerAddress()
 
 void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion)
 {
-    const bool tunOn = defaults().boolValue(DefaultsKeys::kTunStateKey).value_or(false);
-    shared().startEngine(std::move(completion), tunOn);
+    shared().startEngine(std::move(completion), isTunStateOn());
 }
 
 void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn)
@@ -99,16 +100,35 @@ void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion complet
 void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
 {
     const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
-    if (!vpnInfo)
+    if (!vpnInfo) {
+        // Nothing to start from: a failure the caller hears (later), not a road left waiting.
+        OSTREL_LOG(Logger::Error, QStringLiteral("no \"VPNInfo\" to start the engine from"));
+        if (completion)
+            GuiThread::post(this, [completion] { completion(false); });
         return;
+    }
     // The previous engine still holds 127.0.0.1:9999 and the previous session's token: a second
-    // one could not listen, and the old one would keep serving the old line.
-    stopEngines();
+    // one could not listen, and the old one would keep serving the old line. It is waited for in
+    // the event loop.
     m_tunOn = tunOn;
     m_proxyApplied = false;
     m_engineDied = false;
+    const quint64 starting = ++m_startRequest;
+    stopEngines([guard = QPointer(this), completion, config = *vpnInfo, starting]() {
+        if (!guard)
+            return;
+        // A newer start overtook this one while the old engines ended: as with an engine replaced
+        // after its start, the newer start's answer is the one its road waits for.
+        if (guard->m_startRequest != starting)
+            return;
+        guard->launchShadowsocks(config, completion);
+    });
+}
+
+void HLLPACUtilWrapper::launchShadowsocks(const QJsonObject &config, StartCompletion completion)
+{
     const quint64 generation = ++m_generation;
-    m_shadowsocks = std::make_unique<HLLShadowsocks>(*vpnInfo);
+    m_shadowsocks = std::make_unique<HLLShadowsocks>(config);
     connect(m_shadowsocks.get(), &HLLShadowsocks::engineExited, this,
             [this, generation](int, bool) { onEngineExited(generation); });
     m_shadowsocks->startWithConnectivityChecks(
@@ -124,17 +144,14 @@ void HLLPACUtilWrapper::sslocalStarted(int code, StartCompletion completion, qui
     if (code == 0)
         qDebug() << "ss-local开启成功";
     const bool tunOn = m_tunOn;
-    QMetaObject::invokeMethod(
-        this,
-        [this, code, tunOn, completion, generation]() {
-            if (generation != m_generation || !completion)
-                return;
-            if (tunOn)
-                completion(code == 0);
-            else
-                postPrivoxyStartSucceed(code == 0, completion);
-        },
-        Qt::QueuedConnection);
+    GuiThread::post(this, [this, code, tunOn, completion, generation]() {
+        if (generation != m_generation || !completion)
+            return;
+        if (tunOn)
+            completion(code == 0);
+        else
+            postPrivoxyStartSucceed(code == 0, completion);
+    });
 }
 
 void HLLPACUtilWrapper::postPrivoxyStartSucceed(bool status, StartCompletion completion)
@@ -249,9 +266,12 @@ void HLLPACUtilWrapper::restoreThenStop(std::function<void()> then)
             return;
         if (error)
             OSTREL_LOG(Logger::Info, *error);
-        guard->stopEngines();
-        guard->markStopped();
-        then();
+        guard->stopEngines([guard, then]() {
+            if (!guard)
+                return;
+            guard->markStopped();
+            then();
+        });
     });
 }
 
@@ -262,7 +282,7 @@ void HLLPACUtilWrapper::disable(Callback callback)
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
         if (callback)
-            callback(QStringLiteral("proxy helper unavailable"));
+            GuiThread::post(this, [callback] { callback(QStringLiteral("proxy helper unavailable")); });
         return;
     }
     helper->disableProxyWithFilterInterface(true, std::move(callback));
@@ -286,31 +306,75 @@ void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Call
         return;
     }
     // The settings are back, so nothing points at the engines any more: end them, TUN first, so a
-    // disconnect really disconnects.
-    stopEngines();
-    markStopped();
-    if (callback)
-        callback(std::nullopt);
+    // disconnect really disconnects (waited for in the event loop, never on the window).
+    stopEngines([guard = QPointer(this), callback]() {
+        if (!guard)
+            return;
+        guard->markStopped();
+        if (callback)
+            callback(std::nullopt);
+    });
 }
 
 void HLLPACUtilWrapper::markStopped()
 {
     m_proxyApplied = false;
     defaults().setBool(DefaultsKeys::ShadowsocksOn, false);
-    defaults().synchronize();
+    defaults().synchronizeOrLog("the proxy's stop");
     postTunStateChange();
     Q_EMIT proxyStopped();
 }
 
-void HLLPACUtilWrapper::stopEngines()
+void HLLPACUtilWrapper::stopEngines(std::function<void()> done)
 {
     // Bump the generation first: the exits we cause are not losses.
     ++m_generation;
+    // The controllers leave their places at once (a new start may fill them) and go once their
+    // engines have ended: TUN first, then the SOCKS engine it sends its traffic to.
+    HLLSingBox *singBox = m_singBox.release();
+    HLLShadowsocks *shadowsocks = m_shadowsocks.release();
+    if (singBox)
+        singBox->disconnect(this);
+    if (shadowsocks)
+        shadowsocks->disconnect(this);
+    m_stoppingEngines += (singBox ? 1 : 0) + (shadowsocks ? 1 : 0);
+    auto stopShadowsocks = [guard = QPointer(this), shadowsocks, done]() {
+        if (!shadowsocks) {
+            if (guard && done)
+                GuiThread::post(guard, done);
+            return;
+        }
+        shadowsocks->stop([guard, shadowsocks, done](int) {
+            shadowsocks->deleteLater();
+            if (!guard)
+                return;
+            --guard->m_stoppingEngines;
+            if (done)
+                done();
+        });
+    };
+    if (!singBox) {
+        stopShadowsocks();
+        return;
+    }
+    singBox->stop([guard = QPointer(this), singBox, stopShadowsocks]() {
+        singBox->deleteLater();
+        if (guard)
+            --guard->m_stoppingEngines;
+        stopShadowsocks();
+    });
+}
+
+void HLLPACUtilWrapper::stopEnginesNow()
+{
+    ++m_generation;
     if (m_singBox) {
+        m_singBox->disconnect(this);
         m_singBox->stopAndWait();
         m_singBox.reset();
     }
     if (m_shadowsocks) {
+        m_shadowsocks->disconnect(this);
         m_shadowsocks->stopAndWait();
         m_shadowsocks.reset();
     }
@@ -318,6 +382,8 @@ void HLLPACUtilWrapper::stopEngines()
 
 bool HLLPACUtilWrapper::hasRunningEngine() const
 {
+    if (m_stoppingEngines > 0)
+        return true;
     if (m_singBox && m_singBox->isRunning())
         return true;
     return m_shadowsocks && m_shadowsocks->isRunning();
@@ -352,7 +418,7 @@ void HLLPACUtilWrapper::applyConfig(Callback callback)
 
 void HLLPACUtilWrapper::run(Callback callback)
 {
-    if (!defaults().boolValue(DefaultsKeys::kTunStateKey).value_or(false))
+    if (!isTunStateOn())
         configLocal();
     applyConfig(std::move(callback));
 }
@@ -371,7 +437,7 @@ void HLLPACUtilWrapper::syncSocksListenBackup()
             defaults().setString(DefaultsKeys::LocalSocks5_ListenAddress_Old, *address);
         else
             defaults().remove(DefaultsKeys::LocalSocks5_ListenAddress_Old);
-        defaults().synchronize();
+        defaults().synchronizeOrLog("the SOCKS address backup");
     }
     const qint64 port = defaults().integerValue(DefaultsKeys::LocalSocks5_ListenPort).value_or(0);
     const qint64 oldPort = defaults().integerValue(DefaultsKeys::LocalSocks5_ListenPort_Old).value_or(0);
@@ -410,11 +476,12 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
             OSTREL_LOG(Logger::Info, *error);
         wait->loop.quit();
     });
+    // The quit road alone may wait on this thread, and only this long: the window is going.
     if (!wait->answered) {
         QTimer::singleShot(waitMs, &wait->loop, &QEventLoop::quit);
         wait->loop.exec();
     }
-    self.stopEngines();
+    self.stopEnginesNow();
     if (wait->restored)
         self.markStopped();
     return wait->restored;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -83,6 +84,7 @@ private:
     ~HLLPACUtilWrapper() override;
 
     void startEngine(StartCompletion completion, bool tunOn);
+    void launchShadowsocks(const QJsonObject &config, StartCompletion completion);
     void sslocalStarted(int code, StartCompletion completion, quint64 generation);
     void postPrivoxyStartSucceed(bool status, StartCompletion completion);
     void startSingBox(Callback callback);
@@ -96,13 +98,18 @@ private:
     void stopLocalReply(const std::optional<QString> &error, Callback callback);
     void syncSocksListenBackup();
     void onEngineExited(quint64 generation);
-    void stopEngines();
+    // Ends both engines without waiting on this thread; `done` runs later, once both have ended.
+    void stopEngines(std::function<void()> done);
+    // Quitting only: ends them before returning.
+    void stopEnginesNow();
     void markStopped();
     ProxyConfigRemoteProcessProtocol *currentHelper() const;
 
     std::unique_ptr<HLLShadowsocks> m_shadowsocks;
     std::unique_ptr<HLLSingBox> m_singBox;
     quint64 m_generation = 0;   // one per engine start; late signals of replaced engines are dropped
+    quint64 m_startRequest = 0; // one per start request; a start overtaken while old engines end is dropped
+    int m_stoppingEngines = 0;  // controllers whose engines are still ending
     bool m_tunOn = false;
     bool m_proxyApplied = false;
     bool m_engineDied = false;

@@ -1,6 +1,7 @@
 #include "vpn/HLLShadowsocks.h"
 
 #include "common/DefaultsKeys.h"
+#include "common/GuiThread.h"
 #include "common/Logger.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -23,11 +24,8 @@ HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const
     m_launcher->setStopGrace(kDefaultStopGraceMs);
     m_startTimer.setSingleShot(true);
     connect(&m_startTimer, &QTimer::timeout, this, [this] {
-        // The completion may let the owner drop this controller; the engine goes with it then.
-        QPointer<HLLShadowsocks> self(this);
         failStart(StartTimedOut, QStringLiteral("no start line in time"));
-        if (self)
-            m_launcher->stop();
+        m_launcher->stop();
     });
     connect(m_launcher, &EngineLauncher::started, this, [this] {
         OSTREL_LOG(Logger::Info, QStringLiteral("started %1").arg(enginePath()));
@@ -39,10 +37,17 @@ HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const
     connect(m_launcher, &EngineLauncher::finished, this, &HLLShadowsocks::handleFinished);
 }
 
+// The engine, if still running, is ended in the background (EngineProcess); nothing waits here.
 HLLShadowsocks::~HLLShadowsocks()
 {
     disconnect(m_launcher, nullptr, this, nullptr);
-    m_launcher->stopAndWait();
+}
+
+void HLLShadowsocks::deliver(Completion completion, int code)
+{
+    // From the event loop, never inside the call or signal that decided it.
+    if (completion)
+        GuiThread::post(this, [completion = std::move(completion), code] { completion(code); });
 }
 
 void HLLShadowsocks::install(std::function<void(bool ok)> done)
@@ -53,15 +58,13 @@ void HLLShadowsocks::install(std::function<void(bool ok)> done)
 void HLLShadowsocks::startWithConnectivityChecks(bool checkConnectivity, Completion completion)
 {
     if (m_launcher->isInstalling() || isStarting()) {
-        if (completion)
-            completion(StartPending);
+        deliver(std::move(completion), StartPending);
         return;
     }
     m_checkConnectivity = checkConnectivity;
     const QString configPath = m_config.value(QStringLiteral("configPath")).toString();
     if (configPath.isEmpty()) {
-        if (completion)
-            completion(NoStartParameters);
+        deliver(std::move(completion), NoStartParameters);
         return;
     }
     m_started = false;
@@ -81,11 +84,8 @@ void HLLShadowsocks::handleLine(const QString &line)
         m_startTimer.stop();
         UserDefaults &defaults = UserDefaults::standard();
         defaults.setBool(DefaultsKeys::ShadowsocksOn, true);
-        defaults.synchronize();
-        Completion completion = m_startCompletion;
-        completion(Started);
-        if (!self)
-            return;
+        defaults.synchronizeOrLog("the engine's start");
+        deliver(m_startCompletion, Started);
     }
     NotificationCenter::defaultCenter().post(NotificationNames::ServerCMD,
                                              {{QStringLiteral("cmd"), command.cmd},
@@ -101,11 +101,8 @@ void HLLShadowsocks::handleFinished(int exitCode, bool crashed)
 {
     const bool afterStart = m_started;
     OSTREL_LOG(afterStart ? Logger::Warning : Logger::Error, QStringLiteral("engine ended, code %1%2").arg(exitCode).arg(crashed ? QStringLiteral(", crashed") : QString()));
-    QPointer<HLLShadowsocks> self(this);
     if (!afterStart && m_startCompletion)
         failStart(ExitedBeforeStart, QStringLiteral("the engine ended before its start line"));
-    if (!self)
-        return;
     m_started = false;
     m_startCompletion = nullptr;
     Q_EMIT engineExited(exitCode, afterStart);
@@ -119,7 +116,7 @@ void HLLShadowsocks::failStart(int code, const QString &reason)
     OSTREL_LOG(Logger::Error, QStringLiteral("start failed (%1): %2").arg(code).arg(reason));
     Completion completion = std::exchange(m_startCompletion, Completion());
     m_started = false;
-    completion(code);
+    deliver(std::move(completion), code);
 }
 
 void HLLShadowsocks::stop(Completion completion)
@@ -129,8 +126,7 @@ void HLLShadowsocks::stop(Completion completion)
 
 void HLLShadowsocks::checkServerConnectivity()
 {
-    if (m_startCompletion)
-        m_startCompletion(Started);
+    deliver(m_startCompletion, Started);
 }
 
 void HLLShadowsocks::reportServerCommand(int socketDescriptor, int code)

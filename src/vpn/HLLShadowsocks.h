@@ -16,10 +16,11 @@
 // ("ServerCMD" notification and serverCommand signal).
 //
 // The controller owns its engine: at most one process per controller; starting again while the
-// engine runs stops it first; destroying the controller stops it. Every start ends in exactly
-// one report to its completion: 0 once the engine prints "start_success" (and again for every
-// later "start_success", which the engine prints after it restarts its service), or a failure
-// code. An engine that ends after its start is reported through engineExited.
+// engine runs stops it first; destroying the controller ends it in the background. Every start
+// ends in exactly one report to its completion, always later from the event loop: 0 once the
+// engine prints "start_success" (and again for every later "start_success", which the engine
+// prints after it restarts its service), or a failure code. An engine that ends after its start
+// is reported through engineExited.
 class HLLShadowsocks : public QObject
 {
     Q_OBJECT
@@ -59,9 +60,9 @@ public:
     void install(std::function<void(bool ok)> done = {});
     void startWithConnectivityChecks(bool checkConnectivity, Completion completion);
     // Ends the engine (SIGTERM, SIGKILL after the grace period); `completion` gets 0 once the
-    // process has ended, at once when none runs.
+    // process has ended, later from the event loop when none runs. Nothing blocks.
     void stop(Completion completion = {});
-    // Ends the engine before returning (quitting, a new line's start).
+    // Quitting only: ends the engine before returning.
     void stopAndWait() { m_launcher->stopAndWait(); }
 
     bool isRunning() const { return m_launcher->isRunning(); }
@@ -89,6 +90,7 @@ private:
     void handleLine(const QString &line);
     void handleFinished(int exitCode, bool crashed);
     void failStart(int code, const QString &reason);
+    void deliver(Completion completion, int code);
 
     QJsonObject m_config;
     EngineLauncher *m_launcher = nullptr; // child

@@ -1,6 +1,7 @@
 #include "vpn/HLLSingBox.h"
 
 #include "common/AppPaths.h"
+#include "common/GuiThread.h"
 #include "common/Logger.h"
 #include "vpn/HLLConnection.h"
 
@@ -22,10 +23,10 @@ HLLSingBox::HLLSingBox(QObject *parent, const EngineSetup &setup)
     connect(m_launcher, &EngineLauncher::finished, this, &HLLSingBox::handleFinished);
 }
 
+// The engine, if still running, is ended in the background (EngineProcess); nothing waits here.
 HLLSingBox::~HLLSingBox()
 {
     disconnect(m_launcher, nullptr, this, nullptr);
-    m_launcher->stopAndWait();
 }
 
 QString HLLSingBox::configPath() const
@@ -41,7 +42,7 @@ void HLLSingBox::install(std::function<void(bool ok)> done)
 void HLLSingBox::start()
 {
     if (isStarting()) {
-        Q_EMIT startFailed(StartPending, QStringLiteral("a start is already under way"));
+        GuiThread::post(this, [this] { Q_EMIT startFailed(StartPending, QStringLiteral("a start is already under way")); });
         return;
     }
     // sing-box looks for relative paths (and its caches) in its working folder: keep it private.

@@ -13,8 +13,9 @@
 // folder as its working folder. Its output (both channels) goes to the log; nothing is parsed.
 //
 // One process per controller: start() while the engine runs stops it first (a new connection's
-// files are read afresh); destroying the controller stops it. A start is reported through
-// started() or startFailed(code); an engine that ends afterwards through engineExited.
+// files are read afresh); destroying the controller ends it in the background. A start is
+// reported later, from the event loop, through started() or startFailed(code); an engine that
+// ends afterwards through engineExited.
 class HLLSingBox : public QObject
 {
     Q_OBJECT
@@ -44,8 +45,10 @@ public:
 
     void install(std::function<void(bool ok)> done = {});
     void start();
-    // Ends the engine (SIGTERM, SIGKILL after the grace period); `done` once it has ended.
+    // Ends the engine (SIGTERM, SIGKILL after the grace period); `done` once it has ended, later
+    // from the event loop when none runs. Nothing blocks.
     void stop(std::function<void()> done = {});
+    // Quitting only: ends the engine before returning.
     void stopAndWait() { m_launcher->stopAndWait(); }
 
     bool isRunning() const { return m_launcher->isRunning(); }

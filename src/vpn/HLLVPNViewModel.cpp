@@ -61,7 +61,7 @@ void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completio
         UserDefaults &group = UserDefaults::suite(HLLAppConstant::sharedGroupIdentifier());
         // The service writes this flag as true/false or as 1/0.
         group.setBool(HLLAppConstant::is_domestic(), JsonUtils::isTrue(domestic));
-        group.synchronize();
+        group.synchronizeOrLog("the domestic flag");
         guard->completion = completionBlock;
 
         QJsonObject parameters;

@@ -1,5 +1,6 @@
 #include "vpn/HelperClient.h"
 
+#include "common/GuiThread.h"
 #include "common/HelperProtocol.h"
 
 #include <QDateTime>
@@ -52,10 +53,13 @@ HelperClient::ErrorReply HelperClient::orNothing(ErrorReply reply)
 void HelperClient::getVersion(VersionReply reply)
 {
     call(HelperProtocol::kGetVersion, {}, [reply](const QJsonValue &result, const QString &, bool transport) {
-        if (transport || !reply)
+        if (!reply)
             return;
-        reply(result.isString() ? result.toString() : QString());
-    });
+        if (transport)
+            reply(std::nullopt);
+        else
+            reply(result.isString() ? result.toString() : QString());
+    }, m_options.versionTimeoutMs);
 }
 
 void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,
@@ -102,19 +106,22 @@ void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, co
 
 void HelperClient::getCurrentProxySetting(SettingsReply reply)
 {
-    call(HelperProtocol::kGetCurrentProxySetting, {}, [reply](const QJsonValue &result, const QString &, bool transport) {
-        if (transport || !reply)
+    call(HelperProtocol::kGetCurrentProxySetting, {}, [reply](const QJsonValue &result, const QString &error, bool) {
+        if (!reply)
             return;
-        reply(result.toObject());
+        if (!error.isEmpty() || !result.isObject())
+            reply(std::nullopt);
+        else
+            reply(result.toObject());
     });
 }
 
-void HelperClient::call(const QString &method, const QJsonObject &params, RawReply reply)
+void HelperClient::call(const QString &method, const QJsonObject &params, RawReply reply, int timeoutMs)
 {
     const qint64 id = m_nextId++;
     const QJsonObject request = {{QStringLiteral("id"), id}, {QStringLiteral("method"), method}, {QStringLiteral("params"), params}};
     m_pending[id] = Pending{QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n', std::move(reply), false};
-    QTimer::singleShot(m_options.callTimeoutMs, this, [this, id] { timeOut(id); });
+    QTimer::singleShot(timeoutMs > 0 ? timeoutMs : m_options.callTimeoutMs, this, [this, id] { timeOut(id); });
     ensureConnected();
     if (isConnected())
         onConnected();
@@ -141,7 +148,7 @@ void HelperClient::onConnected()
         const QList<qint64> ids = pendingIds(false);
         resetSocket();
         // Possibly still inside the caller's call: answer from the event loop.
-        QTimer::singleShot(0, this, [this, ids] {
+        GuiThread::post(this, [this, ids] {
             failIds(ids, QStringLiteral("the helper socket belongs to another user"));
         });
         return;
@@ -177,7 +184,7 @@ void HelperClient::onError(QLocalSocket::LocalSocketError error)
     }
     const QString reason = QStringLiteral("the helper could not be reached: ") + m_socket->errorString();
     // Connection errors can surface inside connectToServer(); never answer inside the caller's call.
-    QTimer::singleShot(0, this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });
+    GuiThread::post(this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });
 }
 
 void HelperClient::retryAfterLaunch()
@@ -211,14 +218,14 @@ void HelperClient::onReadyRead()
         return;
     if (m_buffer.size() > kMaxReplyLine) {
         m_buffer.clear();
-        QTimer::singleShot(0, this, [this] { invalidate(); });
+        GuiThread::post(this, [this] { invalidate(); });
     }
 }
 
 void HelperClient::onDisconnected()
 {
     m_buffer.clear();
-    QTimer::singleShot(0, this, [this, ids = pendingIds(true)] {
+    GuiThread::post(this, [this, ids = pendingIds(true)] {
         failIds(ids, QStringLiteral("the helper closed the connection"));
     });
 }

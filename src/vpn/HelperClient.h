@@ -28,6 +28,9 @@ public:
     {
         QString socketPath;
         int callTimeoutMs = 5000;
+        // The version question waits longer: a helper slow to start is not a missing helper
+        // (that would mean an administrator prompt to install it again).
+        int versionTimeoutMs = 15000;
         QString launchProgram;
         QStringList launchArguments;
         int launchWaitMs = 3000;
@@ -57,7 +60,8 @@ public:
 
     // result, error text (empty on success), whether the failure was the transport's.
     using RawReply = std::function<void(const QJsonValue &result, const QString &error, bool transport)>;
-    void call(const QString &method, const QJsonObject &params, RawReply reply);
+    // `timeoutMs` 0: the options' call time-out.
+    void call(const QString &method, const QJsonObject &params, RawReply reply, int timeoutMs = 0);
 
 Q_SIGNALS:
     void connectionInvalidated();

@@ -87,6 +87,9 @@ HomeConnectController::~HomeConnectController() = default;
 void HomeConnectController::setShowList(const QList<OOHomeNodeModel> &lines)
 {
     m_showList = lines;
+    // The line chosen earlier keeps its mark in a fresh list.
+    if (m_selectLineMode)
+        markChosen(*m_selectLineMode, true);
 }
 
 std::optional<OOHomeNodeModel> HomeConnectController::cachedLine() const
@@ -118,8 +121,9 @@ void HomeConnectController::connectWithoutLine()
     stopProxy(false);
     m_view.showLoading();
     qDebug() << "加载中";
-    // Measured from this press too, so the connection report never carries an earlier wait.
-    m_conStarTime = m_clock.now();
+    // This road keeps no start time, so its connection sends no report; and an earlier press's
+    // time must not give it one with a wait that was never this connect's.
+    m_conStarTime = 0;
     m_clock.after(kNoLineRetryDelayMs, this, [guard = QPointer(this)]() {
         if (guard)
             guard->requestConnect2();
@@ -214,7 +218,7 @@ void HomeConnectController::runSuccessSteps(const QJsonObject &result, const QJs
 
     // One reading of the TUN switch for the whole connection, so that the files, the engines and
     // the desktop proxy never disagree when the switch moves meanwhile.
-    const bool tunOn = defaults.boolValue(DefaultsKeys::kTunStateKey).value_or(false);
+    const bool tunOn = isTunStateOn();
 
     HLLConnection connection;
     connection.local_dns = isChinaCode(inCode) ? QStringLiteral("223.5.5.5")
@@ -243,7 +247,7 @@ void HomeConnectController::runSuccessSteps(const QJsonObject &result, const QJs
     vpnInfo.insert(QStringLiteral("configPath"),
                    AppPaths::privateFolder() + QStringLiteral("/sslocal.conf"));
     defaults.setDictionary(DefaultsKeys::VPNInfo, vpnInfo);
-    defaults.synchronize();
+    defaults.synchronizeOrLog("recording the connection");
     if (!tunOn)
         HLLPACUtilWrapper::configLocal();
 
@@ -270,7 +274,7 @@ void HomeConnectController::applyRunningMode()
                        global ? QStringLiteral("global") : QStringLiteral("auto"));
     defaults.setString(DefaultsKeys::mac_proxy_pac,
                        global ? QStringLiteral("global.acl") : QStringLiteral("gfwlist_d2o.acl"));
-    defaults.synchronize();
+    defaults.synchronizeOrLog("recording the running mode");
 }
 
 ProxyStatus HomeConnectController::regionDirection(const QString &outRegionCode,
@@ -322,7 +326,7 @@ void HomeConnectController::proxyApplied(const std::optional<QString> &error)
         // the connection failed.
         OSTREL_LOG(Logger::Info, QStringLiteral("connect failed: ") + *error);
         UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-        UserDefaults::standard().synchronize();
+        UserDefaults::standard().synchronizeOrLog("the failed connect");
         // "Try again" would never help while an engine the settings ask for is not there.
         if (const std::optional<QString> missing = missingEngine(m_tunOn)) {
             const QString text = localizedByAppLanguage(QStringLiteral("HOME_ENGINE_NOT_INSTALLED"));
@@ -521,7 +525,7 @@ void HomeConnectController::showStopSuccess(const std::optional<QString> &error,
     if (toast)
         m_view.showSuccessToast(localizedByAppLanguage(QStringLiteral("HOME_STOP_PROXY_SUCCESS")));
     UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-    UserDefaults::standard().synchronize();
+    UserDefaults::standard().synchronizeOrLog("the proxy's stop");
     Q_EMIT stopFinished(true);
     if (completion)
         completion();
@@ -551,22 +555,58 @@ void HomeConnectController::lineDidChange()
 
 void HomeConnectController::changeLine(const OOHomeNodeModel &line)
 {
-    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, line.toJsonText());
-    UserDefaults::standard().synchronize();
+    // Unsaved, the line still holds for this run; the next start falls back to the first line.
+    if (!line.storeAsProxyLine())
+        qWarning() << "the chosen line could not be saved";
     lineDidChange();
     track(QStringLiteral("homePage_selectMode_click"));
 }
 
+bool HomeConnectController::selectLineRow(int row)
+{
+    if (row < 0 || row >= m_showList.size())
+        return false;
+    const OOHomeNodeModel line = m_showList.at(row);
+    return selectLineRow(line);
+}
+
 bool HomeConnectController::selectLineRow(const OOHomeNodeModel &line)
 {
-    if (line.isClickState)
+    if (line.isClickState || (m_selectLineMode && sameLine(*m_selectLineMode, line)))
         return false;
     if (lineNeedsMembership(line, MKUserTable().queryUser())) {
         m_view.openUpgradePage();
         return false;
     }
-    changeLine(line);
+    // The mark moves before the road does, so a second click on the same line is refused even
+    // while the old connection is still being stopped.
+    if (m_selectLineMode)
+        markChosen(*m_selectLineMode, false);
+    m_selectLineMode = line;
+    m_selectLineMode->isClickState = true;
+    markChosen(line, true);
+    changeLine(*m_selectLineMode);
     return true;
+}
+
+bool HomeConnectController::sameLine(const OOHomeNodeModel &a, const OOHomeNodeModel &b)
+{
+    OOHomeNodeModel left = a;
+    OOHomeNodeModel right = b;
+    left.isClickState = right.isClickState = false;
+    return left == right;
+}
+
+void HomeConnectController::markChosen(const OOHomeNodeModel &line, bool chosen)
+{
+    for (OOHomeNodeModel &row : m_showList) {
+        if (sameLine(row, line))
+            row.isClickState = chosen;
+        for (OOHomeNodeModel &child : row.childLines) {
+            if (sameLine(child, line))
+                child.isClickState = chosen;
+        }
+    }
 }
 
 bool HomeConnectController::lineNeedsMembership(const OOHomeNodeModel &line,
@@ -594,7 +634,7 @@ void HomeConnectController::onProxyStopped()
     m_view.showStopped();
     m_view.updateConnectedTime(false);
     UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-    UserDefaults::standard().synchronize();
+    UserDefaults::standard().synchronizeOrLog("the proxy's stop");
     Q_EMIT stopFinished(true);
 }
 

@@ -93,10 +93,15 @@ public:
     void lineDidChange();
     // The home line table's choice: stores the line under "kProxyLineInfo", then as lineDidChange.
     void changeLine(const OOHomeNodeModel &line);
-    // The home line table's selection test: refuses the line already chosen (`isClickState`) and,
-    // through the membership gate, member lines for ordinary users (opening the purchase page);
-    // otherwise changes the line and answers true, so the table moves its highlight.
+    // The home line table's selection test: refuses the line already chosen (its `isClickState`,
+    // or the line last chosen here) and, through the membership gate, member lines for ordinary
+    // users (opening the purchase page); otherwise marks the line chosen (and the previous one no
+    // longer), changes the line and answers true, so the table moves its highlight.
     bool selectLineRow(const OOHomeNodeModel &line);
+    bool selectLineRow(int row);   // a row of showList()
+    // The list as the table shows it, with the chosen line's mark; the line last chosen, if any.
+    const QList<OOHomeNodeModel> &showList() const { return m_showList; }
+    const std::optional<OOHomeNodeModel> &selectLineMode() const { return m_selectLineMode; }
     // The membership gate of the line choice and the connect answer: a `kind` 1 line for a user
     // whose type is present and not 2 opens the purchase page instead.
     static bool lineNeedsMembership(const OOHomeNodeModel &line,
@@ -131,6 +136,9 @@ private:
     void onProxyStopped();
     void sendReportLater(const QJsonObject &report);
     void track(const QString &event);
+    // Equal but for the chosen mark.
+    static bool sameLine(const OOHomeNodeModel &a, const OOHomeNodeModel &b);
+    void markChosen(const OOHomeNodeModel &line, bool chosen);
 
     // Where the road stands; the looks follow it, this only keeps late answers from acting twice.
     enum class Phase { Idle, Requesting, Starting, Connected };
@@ -139,6 +147,7 @@ private:
     ConnectClock &m_clock;
     Services m_services;
     QList<OOHomeNodeModel> m_showList;
+    std::optional<OOHomeNodeModel> m_selectLineMode;
     double m_conStarTime = 0;
     Phase m_phase = Phase::Idle;
     quint64 m_attempt = 0;           // answers of an earlier connect attempt are dropped

@@ -55,7 +55,7 @@ public:
 
     // Writes the line under "kProxyLineInfo" and synchronises the defaults; false when the
     // defaults could not be written.
-    bool storeAsProxyLine() const;
+    [[nodiscard]] bool storeAsProxyLine() const;
     // The line under "kProxyLineInfo": when the key holds text, that text decoded (nothing when it
     // does not decode, the empty text included); when the key is absent or not text, the first of
     // `fallbackLines`, or nothing when that list is empty.

@@ -2,13 +2,15 @@
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
-#include "vpn/PkexecRunner.h"
+#include "common/GuiThread.h"
+#include "vpn/PrivilegedRunner.h"
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <optional>
@@ -105,15 +107,11 @@ QString PrivilegedHelperManager::requiredVersion() const
 
 void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> callback)
 {
-    // Whichever of reply, time-out or early answer comes first wins; all run on this thread.
-    auto answered = std::make_shared<bool>(false);
-    auto answer = [answered, callback](HelperStatus status) {
-        if (*answered)
-            return;
-        *answered = true;
+    // Once, and never inside this call, whichever way the answer comes.
+    auto answer = GuiThread::later(this, std::function<void(HelperStatus)>([callback](HelperStatus status) {
         if (callback)
             callback(status);
-    };
+    }));
 
     const QString required = requiredVersion();
     if (required.isEmpty()) {
@@ -131,33 +129,23 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
 
     QElapsedTimer started;
     started.start();
-    if (m_timer)
-        m_timer->deleteLater();
-    m_timer = new QTimer(this);
-    m_timer->setSingleShot(true);
-    const double seconds = m_options.versionTimeoutMs / 1000.0;
-    connect(m_timer, &QTimer::timeout, this, [this, answer, seconds] {
-        OSTREL_LOG(Logger::Info, QStringLiteral("check helper timeout time: ") + QString::number(seconds, 'f', 1));
-        if (m_timer)
-            m_timer->deleteLater();
-        answer(HelperStatus::noFound);
-    });
-    m_timer->start(m_options.versionTimeoutMs);
-
-    ProxyConfigRemoteProcessProtocol *proxy = helper();
-    if (!proxy)
-        return;
+    // The connection's own version time-out (versionTimeoutMs) ends an unanswered question.
     QPointer<PrivilegedHelperManager> self(this);
-    proxy->getVersion([self, answer, required, started](const QString &version) {
+    helper()->getVersion([self, answer, required, started](const std::optional<QString> &version) {
         if (!self)
             return;
-        if (self->m_timer) {
-            self->m_timer->stop();
-            self->m_timer->deleteLater();
+        if (!version) {
+            const bool timedOut = started.elapsed() >= self->m_options.versionTimeoutMs;
+            OSTREL_LOG(Logger::Info, timedOut ? QStringLiteral("check helper timeout time: ")
+                                                    + QString::number(self->m_options.versionTimeoutMs / 1000.0, 'f', 1)
+                                              : QStringLiteral("check helper failed after: ")
+                                                    + QString::number(started.elapsed() / 1000.0));
+            answer(HelperStatus::noFound);
+            return;
         }
-        OSTREL_LOG(Logger::Debug, QStringLiteral("helper version ") + version + QStringLiteral(" require version ") + required);
-        const HelperStatus status = (version.isEmpty() || version != required) ? HelperStatus::needUpdate
-                                                                               : HelperStatus::installed;
+        OSTREL_LOG(Logger::Debug, QStringLiteral("helper version ") + *version + QStringLiteral(" require version ") + required);
+        const HelperStatus status = (version->isEmpty() || *version != required) ? HelperStatus::needUpdate
+                                                                                 : HelperStatus::installed;
         OSTREL_LOG(Logger::Info, QStringLiteral("check helper using time: ") + QString::number(started.elapsed() / 1000.0));
         answer(status);
     });
@@ -182,86 +170,42 @@ void PrivilegedHelperManager::checkInstall()
 
 void PrivilegedHelperManager::legacyInstallHelper(const QString &scriptPath, std::function<void(bool)> done)
 {
-    if (m_installing) {
+    auto finished = GuiThread::later(this, std::function<void(bool)>([done](bool ok) {
         if (done)
-            done(false);
+            done(ok);
+    }));
+    if (m_installing) {
+        finished(false);
         return;
     }
     if (!QFile::exists(scriptPath)) {
         qDebug().noquote() << "legacyInstallHelper create script fail:" << scriptPath << "is missing";
-        if (done)
-            done(false);
+        finished(false);
         Q_EMIT installFinished(false);
         return;
     }
     m_installing = true;
-    const QStringList arguments = {scriptPath, QStringLiteral("--from"), m_options.bundledHelperPath};
-    QPointer<PrivilegedHelperManager> self(this);
+    PrivilegedRunner &runner = m_options.runner ? *m_options.runner : PrivilegedRunner::standard();
     // Asynchronous, unlike a blocking prompt: the window keeps drawing while the agent asks.
-    InstallRunner runner = m_options.runner;
-    if (!runner)
-        runner = [this](const QString &program, const QStringList &args, InstallDone finished) {
-            runPrivileged(program, args, std::move(finished));
-        };
-    runner(QStringLiteral("/bin/bash"), arguments, [self, done](bool ok, const QString &output) {
+    QPointer<PrivilegedHelperManager> self(this);
+    runner.runScript(scriptPath, {QStringLiteral("--from"), m_options.bundledHelperPath}, this,
+                     [self, finished](bool ok, const QString &detail) {
         if (!self)
             return;
         self->m_installing = false;
         if (ok)
-            qDebug().noquote() << "apple script result:" << output.trimmed();
+            qDebug().noquote() << "apple script result:" << detail;
         else
-            qDebug().noquote() << "apple script failed" << output.trimmed();
+            qDebug().noquote() << "apple script failed" << detail;
         // The next command talks to the freshly installed helper.
         if (self->m_connection) {
             self->m_connection->invalidate();
             self->m_connection.release()->deleteLater();
         }
-        if (done)
-            done(ok);
-        Q_EMIT self->installFinished(ok);
+        finished(ok);
+        if (self)
+            Q_EMIT self->installFinished(ok);
     });
-}
-
-void PrivilegedHelperManager::runPrivileged(const QString &program, const QStringList &arguments, InstallDone done)
-{
-    // Root runs the script: it must be one only root can change, or the prompt could be a
-    // window for swapping it.
-    const QString refusal = arguments.isEmpty() ? QString() : PkexecRunner::scriptRefusal(arguments.first());
-    if (!refusal.isEmpty()) {
-        done(false, refusal);
-        return;
-    }
-    // The checked file, not the path asked for: a link on the way could be turned elsewhere
-    // between the check and the start.
-    QStringList checked = arguments;
-    if (!checked.isEmpty())
-        checked.first() = QFileInfo(checked.first()).canonicalFilePath();
-    const bool asRoot = ::geteuid() == 0;
-    const QString executable = asRoot ? program : QStandardPaths::findExecutable(QStringLiteral("pkexec"));
-    if (executable.isEmpty()) {
-        done(false, QStringLiteral("pkexec is not installed"));
-        return;
-    }
-    const QStringList argv = asRoot ? checked : QStringList{program} + checked;
-    auto *process = new QProcess(this); // deleted when it finishes, or with the manager
-    process->setProcessChannelMode(QProcess::MergedChannels);
-    QPointer<QProcess> guard(process);
-    auto reply = std::make_shared<InstallDone>(std::move(done));
-    connect(process, &QProcess::finished, this, [guard, reply](int exitCode, QProcess::ExitStatus status) {
-        if (!guard || !*reply)
-            return;
-        const QString output = QString::fromLocal8Bit(guard->readAll());
-        guard->deleteLater();
-        std::exchange(*reply, InstallDone())(status == QProcess::NormalExit && exitCode == 0, output);
-    });
-    connect(process, &QProcess::errorOccurred, this, [guard, reply](QProcess::ProcessError error) {
-        if (!guard || error != QProcess::FailedToStart || !*reply)
-            return;
-        const QString output = guard->errorString();
-        guard->deleteLater();
-        std::exchange(*reply, InstallDone())(false, output);
-    });
-    process->start(executable, argv);
 }
 
 ProxyConfigRemoteProcessProtocol *PrivilegedHelperManager::helper(std::function<void(const QString &)> failture)
@@ -270,6 +214,7 @@ ProxyConfigRemoteProcessProtocol *PrivilegedHelperManager::helper(std::function<
         HelperClient::Options options;
         options.socketPath = m_options.socketPath;
         options.callTimeoutMs = m_options.callTimeoutMs;
+        options.versionTimeoutMs = m_options.versionTimeoutMs;
         if (QFile::exists(m_options.installedHelperPath)) {
             options.launchProgram = m_options.installedHelperPath;
             options.launchArguments = QStringList{QStringLiteral("--socket"), m_options.socketPath} + m_options.launchArguments;

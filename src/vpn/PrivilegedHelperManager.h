@@ -2,10 +2,9 @@
 
 #include "vpn/HelperClient.h"
 
-#include <QElapsedTimer>
+class PrivilegedRunner;
+
 #include <QObject>
-#include <QPointer>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -25,11 +24,6 @@ public:
     static const QString kInstalledHelperPath;
     static constexpr int kVersionTimeoutMs = 15000;
 
-    // Runs a program with administrator rights (argument list, never a shell line) and reports
-    // whether it ran and exited 0, with its output for the log.
-    using InstallDone = std::function<void(bool ok, const QString &output)>;
-    using InstallRunner = std::function<void(const QString &program, const QStringList &arguments, InstallDone done)>;
-
     struct Options
     {
         QString bundledHelperPath;   // the helper shipped beside the client
@@ -38,9 +32,9 @@ public:
         QString installScriptPath;
         QStringList launchArguments; // extra arguments when the client starts the helper itself
         QString requiredVersion;     // empty: ask the shipped helper ("--version")
-        int versionTimeoutMs = kVersionTimeoutMs;
+        int versionTimeoutMs = kVersionTimeoutMs; // how long the version answer is waited for
         int callTimeoutMs = 5000;
-        InstallRunner runner; // empty: pkexec, or directly when already root
+        PrivilegedRunner *runner = nullptr; // not owned; null: PrivilegedRunner::standard()
     };
 
     static Options defaultOptions();
@@ -54,12 +48,15 @@ public:
 
     static QString statusName(HelperStatus status);
 
+    // Answers exactly once, later from the event loop: noFound when nothing is installed, the
+    // helper cannot be reached or does not answer its version within versionTimeoutMs.
     void getHelperStatus(std::function<void(HelperStatus)> callback);
     void checkInstall();
 
     // The fixed install script shipped in the resources. (Never a script written at run time:
     // anything in a user-writable temporary file could be swapped before root runs it.)
     static QString helperInstallScript();
+    // `done` runs exactly once, later from the event loop.
     void legacyInstallHelper(const QString &scriptPath, std::function<void(bool ok)> done = {});
 
     // The connection to the helper; the failure block runs when it cannot be reached or a call
@@ -76,10 +73,8 @@ Q_SIGNALS:
 
 private:
     void initAuthorizationRef();
-    void runPrivileged(const QString &program, const QStringList &arguments, InstallDone done);
 
     Options m_options;
     std::unique_ptr<HelperClient> m_connection;
-    QPointer<QTimer> m_timer;
     bool m_installing = false;
 };

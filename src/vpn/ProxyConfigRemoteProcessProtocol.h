@@ -7,19 +7,19 @@
 #include <functional>
 #include <optional>
 
-// The proxy-settings helper's interface, as the client calls it. Replies arrive later on the
-// caller's (main) thread.
-//
-// Commands with an error reply always get exactly one reply: std::nullopt on success, else the
-// reason, including "the helper could not be reached" and time-outs, so that no road waits
-// forever on a dead helper. getVersion and getCurrentProxySetting have no error channel: on a
-// transport failure their reply is not called and the connection's failure handler runs instead.
+// The proxy-settings helper's interface, as the client calls it. Every call gets exactly one
+// reply, later, on the caller's (main) thread, so that no road waits forever on a dead helper:
+// commands with an error reply get std::nullopt on success, else the reason (including "the
+// helper could not be reached" and time-outs); getVersion and getCurrentProxySetting get nothing
+// when the helper could not be asked or did not answer in time.
 class ProxyConfigRemoteProcessProtocol
 {
 public:
-    using VersionReply = std::function<void(const QString &version)>;
+    // The version text (empty when the helper answered without one); nothing on a transport
+    // failure or time-out.
+    using VersionReply = std::function<void(const std::optional<QString> &version)>;
     using ErrorReply = std::function<void(const std::optional<QString> &error)>;
-    using SettingsReply = std::function<void(const QJsonObject &settings)>;
+    using SettingsReply = std::function<void(const std::optional<QJsonObject> &settings)>;
 
     virtual ~ProxyConfigRemoteProcessProtocol() = default;
 

@@ -8,6 +8,11 @@ bool isProxyModeOn()
     return isProxyModeOn(UserDefaults::standard());
 }
 
+bool isTunStateOn()
+{
+    return UserDefaults::standard().boolValue(DefaultsKeys::kTunStateKey).value_or(false);
+}
+
 bool isProxyModeOn(const UserDefaults &defaults)
 {
     const QVariant stored = defaults.object(DefaultsKeys::kProxyMode);

@@ -22,16 +22,24 @@ const std::array<std::pair<const char *, const char *>, 10> kMarkers{{
     {"server_connect_success", "VPN连接成功"},
 }};
 
-// An event without a known marker: a decimal code directly followed by an event word.
-bool looksLikeCommand(const QString &line)
+// The engine's own log lines start with a clock time ("07:15:02 INFO ...") or a date: their
+// leading digits and colon are no command code, whatever the rest of the line says.
+bool isLogLine(const QString &line)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?\\d+:[a-z_]+"));
+    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,2}:\\d{2}:\\d{2}|\\d{4}-\\d{2}-\\d{2})"));
     return pattern.match(line).hasMatch();
 }
 
-// A line carrying a marker is an event when its first colon introduces a word ("3:dns_data_err",
-// "abc:dns_data_err"); in "07:15:02 INFO dns_data_err ..." the colon belongs to a clock time and
-// the line is the engine's own log, whose leading digits are no command code.
+// An event: a decimal code, then the colon, then anything ("5:foo", "5: new_event", "5:Foo",
+// "3:1 user_service_expired"). An address such as "1.2.3.4:8388" is no code.
+bool startsWithCode(const QString &line)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*[+-]?\\d+\\s*:"));
+    return pattern.match(line).hasMatch();
+}
+
+// A line carrying a marker without a leading code is an event when its first colon introduces a
+// word ("abc:dns_data_err" gives 0, as the text before the colon has no digits).
 bool markerLineIsEvent(const QString &line)
 {
     static const QRegularExpression pattern(QStringLiteral("^[^:]*:\\s*[A-Za-z_]"));
@@ -75,7 +83,9 @@ ServerCommand ServerCommand::parseLine(const QString &line)
             break;
         }
     }
-    if (hasMarker ? markerLineIsEvent(line) : looksLikeCommand(line))
+    if (isLogLine(line))
+        return command;
+    if (startsWithCode(line) || (hasMarker && markerLineIsEvent(line)))
         command.cmd = leadingCode(line);
     return command;
 }

@@ -6,10 +6,12 @@
 // "ServerCMD" notification's "cmd" and "cmdDes".
 //
 // The engine prints events as "<decimal code>:<marker>". A line counts as a command when it
-// starts with such a code directly followed by an event word, or when it contains one of the
-// known markers and its first colon introduces a word; any other line (the engine's own log,
-// "07:15:02 INFO ...", even when it mentions a marker) gives cmd -1, which no receiver acts on.
-// "cmdDes" and startSuccess follow the markers the line contains, whatever its shape.
+// starts with a decimal code and a colon, whatever follows ("5: new_event", "5:Foo",
+// "3:1 user_service_expired"), or when it contains one of the known markers and its first colon
+// introduces a word ("abc:dns_data_err" gives 0). A line of the engine's own log, which starts
+// with a clock time or a date ("07:15:02 INFO ..."), is never one, even when it mentions a
+// marker; nor is any other line. Those give cmd -1, which no receiver acts on. "cmdDes" and
+// startSuccess follow the markers the line contains, whatever its shape.
 struct ServerCommand
 {
     int cmd = -1;

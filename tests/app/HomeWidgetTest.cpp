@@ -54,7 +54,7 @@ TEST_F(HomeWidgetScreen, SignsInAsVisitorAndShowsTheServiceLines)
     ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
     auto hooks = installRecordingHooks();
     pointClientAt({standin.baseUrl()});
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
 
     HomeWidget home;
     home.show();
@@ -107,7 +107,7 @@ TEST_F(HomeWidgetScreen, UnreachableServiceShowsAnErrorAndNoLines)
 {
     auto hooks = installRecordingHooks();
     pointClientAt({QStringLiteral("http://127.0.0.1:9")});
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
 
     HomeWidget home;
     home.show();

@@ -98,8 +98,8 @@ TEST_F(DatabaseTest, NamedJsonTablesStoreReplaceAndDelete)
 
 TEST_F(DatabaseTest, MissingTablesAreCreatedOnUse)
 {
-    NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k"));
-    MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one")));
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k")));
+    ASSERT_TRUE(MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one"))));
     ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("drop"), [](SQLite::Database &database) {
         database.exec("DROP TABLE \"Host\"");
         database.exec("DROP TABLE \"User\"");
@@ -221,7 +221,7 @@ TEST_F(DatabaseTest, RowsSurviveReopeningAndConcurrentWriters)
 {
     auto writer = [](int base) {
         for (int i = 0; i < 50; ++i)
-            NHHostTable().insertOrReplace(QString::number(i), QStringLiteral("w%1-%2").arg(base).arg(i));
+            EXPECT_TRUE(NHHostTable().insertOrReplace(QString::number(i), QStringLiteral("w%1-%2").arg(base).arg(i)));
     };
     std::unique_ptr<QThread> a(QThread::create(writer, 1));
     std::unique_ptr<QThread> b(QThread::create(writer, 2));

@@ -29,7 +29,7 @@ const char *kSignInData = R"({
 class UserRecordTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { MKUserInfoManager::shared().clearUser(); }
+    void SetUp() override { EXPECT_TRUE(MKUserInfoManager::shared().clearUser()); }
 };
 
 } // namespace

@@ -16,6 +16,9 @@
 #include <mutex>
 
 #include "common/AppPaths.h"
+#include "common/MKConnection.h"
+
+#include <SQLiteCpp/Database.h>
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
@@ -52,6 +55,27 @@ inline void pointClientAt(const QStringList &hosts)
     file.close();
     OOHostSafeAdpter::shared().resetForTesting();
 }
+
+// While it lives, the database refuses every write to the user table, as a full disk or a broken
+// file would.
+class RefusedUserWrites
+{
+public:
+    RefusedUserWrites()
+    {
+        EXPECT_TRUE(MKConnection::shared().run(QStringLiteral("refuse user writes"), [](SQLite::Database &database) {
+            database.exec("CREATE TABLE IF NOT EXISTS \"User\" (id INTEGER PRIMARY KEY, json TEXT, timestamp TEXT)");
+            database.exec("CREATE TRIGGER IF NOT EXISTS refuse_user BEFORE INSERT ON \"User\" "
+                          "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        }));
+    }
+    ~RefusedUserWrites()
+    {
+        EXPECT_TRUE(MKConnection::shared().run(QStringLiteral("accept user writes"), [](SQLite::Database &database) {
+            database.exec("DROP TRIGGER IF EXISTS refuse_user");
+        }));
+    }
+};
 
 // One stand-in instance for the whole suite; each test starts with no faults, the client pointed
 // at the instance, fresh recording hooks and the usual time-outs.

@@ -41,8 +41,8 @@ protected:
         hooks = installRecordingHooks();
         OOHostSafeAdpter::shared().setProbeTimeoutForTesting(1000);
         OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList());
-        NHHostTable().remove(OOHostSafeAdpter::kRemoteUrlsKey);
-        NHHostTable().remove(OOHostSafeAdpter::kHistoryHostsKey);
+        EXPECT_TRUE(NHHostTable().remove(OOHostSafeAdpter::kRemoteUrlsKey));
+        EXPECT_TRUE(NHHostTable().remove(OOHostSafeAdpter::kHistoryHostsKey));
         pointClientAt({deadHost()});
     }
 
@@ -74,7 +74,7 @@ TEST_F(FailoverTest, FallsBackToTheRemoteHostLists)
     instances[0].control(QJsonObject{{QStringLiteral("remote_hosts"), QJsonArray{instances[2].baseUrl()}}});
     instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("wrong_etag"));
     const QJsonArray remote{instances[0].baseUrl() + QStringLiteral("/hostlist")};
-    NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey);
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey));
     instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("http500"));
     EXPECT_EQ(poll({deadHost(), instances[1].baseUrl()}), instances[2].baseUrl());
 }
@@ -83,7 +83,7 @@ TEST_F(FailoverTest, FallsBackToTheGeneratedDomainsLast)
 {
     // No remote list answers with a usable host; the generated names are tried after it.
     const QJsonArray remote{deadHost() + QStringLiteral("/hostlist"), instances[0].baseUrl() + QStringLiteral("/nothing-here")};
-    NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey);
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey));
     OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList{deadHost(), instances[1].baseUrl()});
     instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("close"));
     EXPECT_EQ(poll({instances[0].baseUrl()}), instances[1].baseUrl());
@@ -92,8 +92,8 @@ TEST_F(FailoverTest, FallsBackToTheGeneratedDomainsLast)
 TEST_F(FailoverTest, RoundStoresTheFoundHostAndPromptsWhenNoneAnswers)
 {
     instances[0].stop();
-    NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(QJsonArray{instances[0].baseUrl(), instances[1].baseUrl()}).toJson()),
-                                  OOHostSafeAdpter::kHistoryHostsKey);
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(QJsonArray{instances[0].baseUrl(), instances[1].baseUrl()}).toJson()),
+                                  OOHostSafeAdpter::kHistoryHostsKey));
     QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
     ASSERT_TRUE(OOHostSafeAdpter::shared().startPollingRoundIfIdle());
     EXPECT_TRUE(OOHostSafeAdpter::shared().isPolling());

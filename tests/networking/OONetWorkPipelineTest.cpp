@@ -68,7 +68,7 @@ TEST_F(PipelineTest, VisitorSignInStoresTheUserAndLaterRequestsCarryTheToken)
 {
     // The stand-in serves the whole suite: only this test's requests count.
     const qsizetype earlier = s_standin->records().value(QStringLiteral("requests")).toArray().size();
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     signInAsVisitor();
     const std::optional<HHUserInfo> user = MKUserTable().queryUser();
     ASSERT_TRUE(user && user->user && user->user->apiToken);
@@ -94,6 +94,19 @@ TEST_F(PipelineTest, VisitorSignInStoresTheUserAndLaterRequestsCarryTheToken)
         }
     }
     EXPECT_TRUE(sawAuthorizedNodeList);
+}
+
+TEST_F(PipelineTest, VisitorSignInWhoseUserIsNotStoredFails)
+{
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+    RefusedUserWrites refused;
+    bool done = false;
+    std::optional<QString> failure;
+    OONetWorkTool::login([&](std::optional<QString> error) { done = true; failure = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(failure.has_value()) << "the sign-in reported success without a stored user";
+    EXPECT_FALSE(failure->isEmpty());
+    EXPECT_FALSE(MKUserTable().queryUser().has_value());
 }
 
 TEST_F(PipelineTest, CompletionRunsOnTheGuiThreadWhenStartedFromAnotherThread)
@@ -126,12 +139,16 @@ TEST_F(PipelineTest, FingerprintMissingDeliversAndStartsAPollingRound)
     EXPECT_EQ(rounds.first().first().toString(), s_standin->baseUrl());
 }
 
-TEST_F(PipelineTest, FingerprintWrongDropsTheReplyWithoutCallback)
+TEST_F(PipelineTest, FingerprintWrongDropsTheBodyButStillCompletesWithAFailure)
 {
     QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
     s_standin->fault(kNodeList, QStringLiteral("wrong_etag"), 1);
-    const Outcome outcome = request(QStringLiteral("GET"), kNodeList, std::nullopt, 1500);
-    EXPECT_FALSE(outcome.called);
+    const Outcome outcome = request(QStringLiteral("GET"), kNodeList);
+    ASSERT_TRUE(outcome.called);
+    EXPECT_FALSE(outcome.response.has_value());
+    ASSERT_TRUE(outcome.error.has_value());
+    EXPECT_EQ(outcome.error->code, NetError::ForeignServer);
+    EXPECT_FALSE(outcome.error->message.isEmpty());
     EXPECT_TRUE(rounds.count() > 0 || rounds.wait(5000));
 }
 
@@ -265,12 +282,11 @@ TEST_F(PipelineTest, RequestLogIsFilledThenUploadedAndDeleted)
 TEST_F(PipelineTest, RequestLogUploadRecoversFromADroppedReply)
 {
     request(QStringLiteral("GET"), ApiPaths::kUnreadMessages);
-    OORequestLogReporter::shared().setGiveUpForTesting(300);
     s_standin->fault(ApiPaths::kRequestLog, QStringLiteral("wrong_etag"), 1);
     QSignalSpy uploads(&OORequestLogReporter::shared(), &OORequestLogReporter::uploadFinished);
     OORequestLogReporter::shared().uploadPending();
     ASSERT_TRUE(uploads.wait(3000));
-    EXPECT_FALSE(uploads.first().first().toBool());   // given up, rows kept
+    EXPECT_FALSE(uploads.first().first().toBool());   // failed, rows kept
     const int kept = RequestLogTable().count();
     EXPECT_GE(kept, 1);
 
@@ -278,7 +294,6 @@ TEST_F(PipelineTest, RequestLogUploadRecoversFromADroppedReply)
     OORequestLogReporter::shared().uploadPending();
     ASSERT_TRUE(uploads.wait(3000));
     EXPECT_TRUE(uploads.last().first().toBool());
-    OORequestLogReporter::shared().setGiveUpForTesting(30000);
 }
 
 TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
@@ -430,7 +445,7 @@ TEST_F(PipelineTest, OlderEntryMapsItsTwoEndpoints)
 
 TEST_F(PipelineTest, SecretsStayOutOfTheLogUnlessDebuggingIsOn)
 {
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     MessageCapture capture;
     const Outcome signIn = request(QStringLiteral("POST"), ApiPaths::kAccountLogin,
                                    QJsonObject{{QStringLiteral("signType"), QStringLiteral("4")},

@@ -55,7 +55,7 @@ protected:
     void SetUp() override
     {
         StandinSuite::SetUp();
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     }
 
     void signInVisitor()
@@ -111,7 +111,7 @@ TEST_F(EndpointsTest, RegistrationThenSignInThenPasswordChange)
     ASSERT_TRUE(MKUserTable().queryUser().has_value());   // the register reader stored the user
 
     // The sign-in that follows a registration posts the two notifications.
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     QObject owner;
     QStringList posted;
     for (const QString &name : {NotificationNames::kAnonySignSuccessNotification, NotificationNames::kPopToHomeVcNotification})
@@ -138,7 +138,7 @@ TEST_F(EndpointsTest, RegistrationThenSignInThenPasswordChange)
     EXPECT_TRUE(changed.reply.has_value());
 
     // Phone sign-in with the new password, through the login reader.
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     const Answer signedIn = ask([](auto cb) {
         OONetWorkTool::accountLogin(QJsonObject{{QStringLiteral("signType"), QStringLiteral("3")},
                                                 {QStringLiteral("phone"), QStringLiteral("13900000001")},

@@ -12,6 +12,7 @@
 #include "common/NotificationNames.h"
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
+#include "NetworkTestSupport.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
@@ -98,7 +99,7 @@ TEST(Readers, SignInReadersStoreTheUserOnlyOnSuccess)
 {
     for (Reader reader : {&OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
                           &OONetWorkTool::parseRegisterResponse}) {
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
         QJsonObject failed = kUser;
         failed.insert(QStringLiteral("success"), false);
         run(reader, failed);
@@ -110,8 +111,22 @@ TEST(Readers, SignInReadersStoreTheUserOnlyOnSuccess)
         ASSERT_TRUE(stored && stored->user);
         EXPECT_EQ(stored->user->apiToken, QStringLiteral("tok"));
 
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
         EXPECT_TRUE(run(reader, obj(R"({"success": true})")).dict.has_value());   // no data: still a success
+        EXPECT_FALSE(MKUserTable().queryUser().has_value());
+    }
+}
+
+TEST(Readers, SignInWhoseUserIsNotStoredIsAFailure)
+{
+    for (Reader reader : {&OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
+                          &OONetWorkTool::parseRegisterResponse}) {
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+        RefusedUserWrites refused;
+        const Result r = run(reader, kUser);
+        EXPECT_EQ(r.calls, 1);
+        EXPECT_FALSE(r.dict.has_value()) << "reported as signed in without a stored user";
+        EXPECT_EQ(r.message, localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR")));
         EXPECT_FALSE(MKUserTable().queryUser().has_value());
     }
 }
@@ -133,7 +148,7 @@ TEST(Readers, RegisterSignInPostsOnlyWithData)
     EXPECT_TRUE(MKUserTable().queryUser().has_value());
 }
 
-TEST(Readers, AccountInfoCallsBackOnlyWhereItShould)
+TEST(Readers, AccountInfoAlwaysCallsBack)
 {
     int calls = 0;
     Reply data;
@@ -145,22 +160,42 @@ TEST(Readers, AccountInfoCallsBackOnlyWhereItShould)
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(error->code, 5);
 
-    OONetWorkTool::parseAccountInfoResponse(obj(R"({"data": {}})"), std::nullopt, cb);          // no "success"
-    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": "yes"})"), std::nullopt, cb);    // not a Boolean
-    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": true, "data": [1]})"), std::nullopt, cb);
-    EXPECT_EQ(calls, 1);
+    // Replies the reader cannot use still answer, with an error carrying the server's message,
+    // so the account screen never keeps its loading cover up.
+    const char *unusable[] = {
+        R"({"data": {}})",                       // no "success"
+        R"({"success": "yes", "message": "m"})", // not Boolean-like
+        R"({"success": true, "data": [1]})",      // no "data" object
+        R"({"success": 1})",                      // no "data" at all
+    };
+    for (const char *reply : unusable) {
+        SCOPED_TRACE(reply);
+        calls = 0;
+        OONetWorkTool::parseAccountInfoResponse(obj(reply), std::nullopt, cb);
+        EXPECT_EQ(calls, 1);
+        EXPECT_FALSE(data.has_value());
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->code, NetError::Malformed);
+        EXPECT_FALSE(error->message.isEmpty());
+    }
 
+    calls = 0;
     OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": true, "data": {"a": 1}})"), std::nullopt, cb);
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 1);
     EXPECT_EQ(data->value(QStringLiteral("a")).toInt(), 1);
 
+    // The account alert shows the refusal of an exception account: the reader answers with
+    // neither data nor error.
     OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": false, "error_code": 101})"), std::nullopt, cb);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(calls, 2);
     EXPECT_FALSE(data || error);
 
-    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": false, "message": "m"})"), std::nullopt, cb);
-    EXPECT_EQ(calls, 4);
-    EXPECT_FALSE(data || error);   // the transport error of a successful exchange: none
+    OONetWorkTool::parseAccountInfoResponse(obj(R"({"success": false, "error_code": 7, "message": "m"})"), std::nullopt, cb);
+    EXPECT_EQ(calls, 3);
+    EXPECT_FALSE(data.has_value());
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, 7);
+    EXPECT_EQ(error->message, QStringLiteral("m"));
 }
 
 TEST(Readers, HomeContentGivesTheCodes)
@@ -215,13 +250,13 @@ TEST(Envelope, PathAndParametersRoundTripAndAreSigned)
 
 TEST(Envelope, AuthorizationCarriesOnlyAPrintableToken)
 {
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     EXPECT_FALSE(OONetParamManager::authorizationValue().has_value());
-    MKUserInfoManager::shared().saveUser(obj(R"({"user": {"id": 5, "api_token": "abc", "region_code": ""}})"));
+    EXPECT_TRUE(MKUserInfoManager::shared().saveUser(obj(R"({"user": {"id": 5, "api_token": "abc", "region_code": ""}})")));
     EXPECT_EQ(OONetParamManager::authorizationValue(), QStringLiteral("Bearer abc"));
-    MKUserInfoManager::shared().saveUser(obj(R"({"user": {"id": 5, "api_token": "abc\r\nX-Other: 1", "region_code": ""}})"));
+    EXPECT_TRUE(MKUserInfoManager::shared().saveUser(obj(R"({"user": {"id": 5, "api_token": "abc\r\nX-Other: 1", "region_code": ""}})")));
     EXPECT_FALSE(OONetParamManager::authorizationValue().has_value());
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
 }
 
 TEST(Decoding, MalformedBodiesGiveAnErrorNeverACrash)

@@ -38,7 +38,7 @@ protected:
     void startPieces(const QString &sslocal, const QStringList &standinArguments = {})
     {
         UserDefaults::standard().removePersistentDomain();
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
         ASSERT_TRUE(m_dir.isValid());
         installEngines(sslocal);
         ASSERT_TRUE(m_standin.start(standinArguments)) << m_standin.errorText().toStdString();

@@ -347,6 +347,33 @@ TEST_F(EngineConfigTest, FillReadsTunAndModeFromDefaultsWhenNotFixed)
     EXPECT_EQ(readFile(HLLConnection::singBoxConfigPath()).value("dns").toObject().value("rules").toArray().size(), 3);
 }
 
+TEST_F(EngineConfigTest, TunSwitchReadsTheSameForTheFilesAndTheRoad)
+{
+    // The files written for a connection and the road that starts the engines must agree on TUN:
+    // a TUN listener in "sslocal.conf" that no TUN engine uses, or the reverse, breaks the line.
+    const auto filesSayTun = [] {
+        HLLConnection connection = connectionWithNodes("[]");
+        connection.proxystatus = ProxyStatus::otd;
+        EXPECT_TRUE(connection.setValuesForKeysWithDictionary({}).ok);
+        return readFile(HLLConnection::sslocalConfigPath()).value("locals").toArray().size() > 1;
+    };
+    // Nothing stored and nothing registered: off for both.
+    UserDefaults::standard().removePersistentDomain();
+    UserDefaults::reloadAllForTesting();
+    EXPECT_FALSE(isTunStateOn());
+    EXPECT_FALSE(filesSayTun());
+
+    // Start-up registers it on.
+    UserDefaults::standard().registerDefaults({{DefaultsKeys::kTunStateKey, true}});
+    EXPECT_TRUE(isTunStateOn());
+    EXPECT_TRUE(filesSayTun());
+
+    UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, false);
+    EXPECT_FALSE(isTunStateOn());
+    EXPECT_FALSE(filesSayTun());
+    UserDefaults::reloadAllForTesting();
+}
+
 TEST_F(EngineConfigTest, ProxyModeReading)
 {
     UserDefaults &defaults = UserDefaults::standard();

@@ -9,11 +9,13 @@
 #include "vpn/EngineProcess.h"
 #include "vpn/HLLSingBox.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -54,6 +56,7 @@ protected:
     {
         auto codes = std::make_shared<QList<int>>();
         engine.startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
+        EXPECT_TRUE(codes->isEmpty()) << "answered inside the call";
         (void)QTest::qWaitFor([&] { return codes->size() >= expectedReports; }, kWaitMs);
         return *codes;
     }
@@ -219,10 +222,64 @@ TEST_F(EngineControllerTest, StopTerminatesAndKillsAfterTheGracePeriod)
     (void)QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
     EXPECT_FALSE(processAlive(stubborn));
 
-    // Nothing running: answered at once.
+    // Nothing running: answered all the same, later from the event loop.
     stopped = -1;
     engine->stop([&](int code) { stopped = code; });
-    EXPECT_EQ(stopped, 0);
+    EXPECT_EQ(stopped, -1) << "answered inside the call";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs));
+}
+
+TEST_F(EngineControllerTest, EndingAStubbornEngineNeverHoldsTheEventLoop)
+{
+    // An engine that ignores SIGTERM ends only by SIGKILL after the grace period. Whether it is
+    // stopped, replaced by a new start or left behind by its controller, that period passes in
+    // the event loop: a 50 ms timer keeps firing throughout.
+    constexpr int kGraceMs = 1000;
+    script({"ignore-term", "print start_success", "wait"});
+    auto engine = makeShadowsocks();
+    engine->setStopGrace(kGraceMs);
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(50);
+    const auto expectTurning = [&ticks](const QElapsedTimer &clock) {
+        EXPECT_GE(ticks, int(clock.elapsed() / 50) / 2) << "the loop stood still for " << clock.elapsed() << " ms";
+    };
+
+    const qint64 stopped = engine->processId();
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false;
+    engine->stop([&](int) { done = true; });
+    EXPECT_LT(clock.elapsed(), kGraceMs / 2) << "stop() waited for the engine";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
+    EXPECT_GE(clock.elapsed(), kGraceMs - 100) << "the engine was meant to ignore SIGTERM";
+    EXPECT_FALSE(processAlive(stopped));
+    expectTurning(clock);
+
+    // A new start replaces the stubborn engine once it is gone.
+    EXPECT_EQ(startAndWait(*engine), QList<int>{0});
+    const qint64 replaced = engine->processId();
+    ticks = 0;
+    clock.restart();
+    auto codes = std::make_shared<QList<int>>();
+    engine->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
+    EXPECT_LT(clock.elapsed(), kGraceMs / 2) << "the start waited for the old engine";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !codes->isEmpty(); }, kWaitMs));
+    EXPECT_EQ(*codes, QList<int>{0});
+    EXPECT_FALSE(processAlive(replaced));
+    expectTurning(clock);
+
+    // The controller goes: its engine ends in the background.
+    const qint64 orphan = engine->processId();
+    ticks = 0;
+    clock.restart();
+    engine.reset();
+    EXPECT_LT(clock.elapsed(), kGraceMs / 2) << "destruction waited for the engine";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !processAlive(orphan); }, kWaitMs));
+    expectTurning(clock);
 }
 
 TEST_F(EngineControllerTest, DestroyingTheControllerEndsItsEngine)
@@ -275,7 +332,8 @@ TEST_F(EngineControllerTest, SingBoxStartFailuresAreSignalled)
     HLLSingBox unknown(nullptr, odd);
     QSignalSpy failed(&unknown, &HLLSingBox::startFailed);
     unknown.start();
-    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed.isEmpty()) << "reported inside the call";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.size() == 1; }, kWaitMs));
     EXPECT_EQ(failed.first().at(0).toInt(), HLLSingBox::UnknownArchitecture);
 
     HLLSingBox probe(nullptr, m_sandbox.setup);
@@ -284,7 +342,7 @@ TEST_F(EngineControllerTest, SingBoxStartFailuresAreSignalled)
     HLLSingBox missing(nullptr, m_sandbox.setup);
     QSignalSpy missingFailed(&missing, &HLLSingBox::startFailed);
     missing.start();
-    ASSERT_EQ(missingFailed.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return missingFailed.size() == 1; }, kWaitMs));
     EXPECT_EQ(missingFailed.first().at(0).toInt(), HLLSingBox::InstallFailed);
 }
 
@@ -318,7 +376,9 @@ class DeferredRunner : public PrivilegedRunner
 {
 public:
     QList<Done> pending;
-    void runScript(const QString &, QObject *, Done done) override { pending.append(std::move(done)); }
+
+protected:
+    void execute(const QString &, const QStringList &, QObject *, Done done) override { pending.append(std::move(done)); }
 };
 
 } // namespace
@@ -334,17 +394,19 @@ TEST_F(EngineControllerTest, StopDuringTheInstallCallsTheStartOff)
     HLLShadowsocks engine(m_config, nullptr, setup);
     QList<int> codes;
     engine.startWithConnectivityChecks(false, [&](int code) { codes.append(code); });
-    ASSERT_EQ(runner.pending.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.pending.size() == 1; }, kWaitMs));
     // While the prompt shows, a second start is refused rather than queued.
     engine.startWithConnectivityChecks(false, [&](int code) { codes.append(code); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return codes.size() == 1; }, kWaitMs));
     EXPECT_EQ(codes, QList<int>{HLLShadowsocks::StartPending});
 
     int stopped = -1;
     engine.stop([&](int code) { stopped = code; });
-    EXPECT_EQ(stopped, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs));
     // The install completes after the user has disconnected: nothing may start then.
     QFile::link(scriptedEnginePath(), probe.enginePath());
     runner.pending.takeFirst()(true, QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return codes.size() == 2; }, kWaitMs));
     EXPECT_EQ(codes, (QList<int>{HLLShadowsocks::StartPending, HLLShadowsocks::ExitedBeforeStart}));
     EXPECT_FALSE(engine.isRunning());
     EXPECT_TRUE(recordedRuns(m_record).isEmpty());
@@ -355,13 +417,13 @@ TEST_F(EngineControllerTest, StopDuringTheInstallCallsTheStartOff)
     HLLSingBox singBox(nullptr, setup);
     QSignalSpy failed(&singBox, &HLLSingBox::startFailed);
     singBox.start();
-    ASSERT_EQ(runner.pending.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.pending.size() == 1; }, kWaitMs));
     bool singBoxStopped = false;
     singBox.stop([&] { singBoxStopped = true; });
-    EXPECT_TRUE(singBoxStopped);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return singBoxStopped; }, kWaitMs));
     QFile::link(scriptedEnginePath(), singBoxProbe.enginePath());
     runner.pending.takeFirst()(true, QString());
-    ASSERT_EQ(failed.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.size() == 1; }, kWaitMs));
     EXPECT_EQ(failed.first().at(0).toInt(), HLLSingBox::ExitedBeforeStart);
     EXPECT_FALSE(singBox.isRunning());
 }

@@ -1,8 +1,9 @@
 #include "EngineTestSupport.h"
 
 #include "common/DefaultsKeys.h"
-#include "vpn/PkexecRunner.h"
+#include "vpn/PrivilegedRunner.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -18,18 +19,21 @@ class EngineInstallerTest : public ::testing::Test
 protected:
     void SetUp() override { UserDefaults::standard().removePersistentDomain(); }
 
-    // Runs ensureInstalled and returns its outcome (it answers before returning with the
-    // recording runner).
+    // Runs ensureInstalled and returns its outcome, which always comes later from the event
+    // loop, even when nothing needs doing or the runner answers at once.
     static EngineInstaller::Outcome ensure(const EngineInstaller &installer)
     {
         QObject guard;
         EngineInstaller::Outcome result = EngineInstaller::Outcome::InstallFailed;
-        bool answered = false;
+        int answers = 0;
         installer.ensureInstalled(&guard, [&](EngineInstaller::Outcome outcome, const QString &) {
             result = outcome;
-            answered = true;
+            ++answers;
         });
-        EXPECT_TRUE(answered);
+        EXPECT_EQ(answers, 0) << "answered inside the call";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answers > 0; }, 5000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(answers, 1);
         return result;
     }
 };
@@ -153,27 +157,27 @@ TEST_F(EngineInstallerTest, RootRunsOnlyScriptsNobodyElseCanChange)
     file.write("exit 0\n");
     file.close();
 
-    EXPECT_FALSE(PkexecRunner::scriptRefusal(dir.path() + QStringLiteral("/missing.sh")).isEmpty());
+    EXPECT_FALSE(PrivilegedRunner::scriptRefusal(dir.path() + QStringLiteral("/missing.sh")).isEmpty());
     ASSERT_TRUE(QFile::setPermissions(script, QFileDevice::Permissions(0x6666)));
-    EXPECT_FALSE(PkexecRunner::scriptRefusal(script).isEmpty());
+    EXPECT_FALSE(PrivilegedRunner::scriptRefusal(script).isEmpty());
     ASSERT_TRUE(QFile::setPermissions(script, QFileDevice::Permissions(0x6644)));
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
-    EXPECT_FALSE(PkexecRunner::scriptRefusal(script).isEmpty()) << "a folder others may write to";
+    EXPECT_FALSE(PrivilegedRunner::scriptRefusal(script).isEmpty()) << "a folder others may write to";
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
     if (::geteuid() != 0) {
-        EXPECT_FALSE(PkexecRunner::scriptRefusal(script).isEmpty()) << "not owned by root";
+        EXPECT_FALSE(PrivilegedRunner::scriptRefusal(script).isEmpty()) << "not owned by root";
         return;
     }
-    EXPECT_TRUE(PkexecRunner::scriptRefusal(script).isEmpty());
+    EXPECT_TRUE(PrivilegedRunner::scriptRefusal(script).isEmpty());
 
     // A folder further up that others may write to (and rename entries in) is refused too.
     const QString inner = dir.path() + QStringLiteral("/open/inner");
     ASSERT_TRUE(QDir().mkpath(inner));
     ASSERT_TRUE(QFile::copy(script, inner + QStringLiteral("/install_x.sh")));
     ASSERT_TRUE(QFile::setPermissions(dir.path() + QStringLiteral("/open"), QFileDevice::Permissions(0x7777)));
-    EXPECT_FALSE(PkexecRunner::scriptRefusal(inner + QStringLiteral("/install_x.sh")).isEmpty());
+    EXPECT_FALSE(PrivilegedRunner::scriptRefusal(inner + QStringLiteral("/install_x.sh")).isEmpty());
     ASSERT_TRUE(QFile::setPermissions(dir.path() + QStringLiteral("/open"), QFileDevice::Permissions(0x7755)));
-    EXPECT_TRUE(PkexecRunner::scriptRefusal(inner + QStringLiteral("/install_x.sh")).isEmpty());
+    EXPECT_TRUE(PrivilegedRunner::scriptRefusal(inner + QStringLiteral("/install_x.sh")).isEmpty());
 }
 
 TEST_F(EngineInstallerTest, BundledScriptsExistAndRefuseUnknownEngines)
@@ -222,10 +226,10 @@ TEST_F(EngineInstallerTest, RunnerRunsTheFixedScriptAndReportsItsOutcome)
     const QString good = writeScript(QStringLiteral("good.sh"), "echo \"$# $0\" > \"$(dirname \"$0\")/ran\"\n");
     const QString bad = writeScript(QStringLiteral("bad.sh"), "exit 4\n");
 
-    PkexecRunner runner;
+    PrivilegedRunner &runner = PrivilegedRunner::standard();
     QObject guard;
     std::optional<std::pair<bool, QString>> outcome;
-    runner.runScript(good, &guard, [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
+    runner.runScript(good, {}, &guard, [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 5000));
     EXPECT_TRUE(outcome->first) << outcome->second.toStdString();
     QFile ran(dir.path() + QStringLiteral("/ran"));
@@ -234,7 +238,7 @@ TEST_F(EngineInstallerTest, RunnerRunsTheFixedScriptAndReportsItsOutcome)
 
     // A failing script is a failure with its code; no guard is needed to hear it.
     outcome.reset();
-    runner.runScript(bad, nullptr, [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
+    runner.runScript(bad, {}, nullptr, [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 5000));
     EXPECT_FALSE(outcome->first);
     EXPECT_TRUE(outcome->second.contains(QLatin1String("4"))) << outcome->second.toStdString();
@@ -242,7 +246,7 @@ TEST_F(EngineInstallerTest, RunnerRunsTheFixedScriptAndReportsItsOutcome)
     // A guard that goes first takes the answer with it.
     outcome.reset();
     auto shortLived = std::make_unique<QObject>();
-    runner.runScript(good, shortLived.get(), [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
+    runner.runScript(good, {}, shortLived.get(), [&](bool ok, const QString &error) { outcome.emplace(ok, error); });
     shortLived.reset();
     QTest::qWait(200);
     EXPECT_FALSE(outcome.has_value());

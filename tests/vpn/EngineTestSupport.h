@@ -45,7 +45,8 @@ public:
     QString engineName;
     QString engineSource;
 
-    void runScript(const QString &scriptPath, QObject *, Done done) override
+protected:
+    void execute(const QString &scriptPath, const QStringList &, QObject *, Done done) override
     {
         scripts.append(scriptPath);
         if (succeed && !engineName.isEmpty()) {

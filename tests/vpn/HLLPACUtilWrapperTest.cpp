@@ -14,6 +14,7 @@
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
 #include "vpn/HLLPACUtilWrapper.h"
+#include "vpn/HLLShadowsocks.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/ProxyConfigRemoteProcessProtocol.h"
 
@@ -263,14 +264,42 @@ TEST_F(HLLPACUtilWrapperTest, QuittingWaitsABoundedTimeForASilentHelper)
     m_helper.silent = false;
 }
 
-TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStarts)
+TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStartsAndTheStartFails)
 {
     UserDefaults::standard().remove(DefaultsKeys::VPNInfo);
-    bool called = false;
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool) { called = true; }, false);
-    QTest::qWait(200);
-    EXPECT_FALSE(called);
+    std::optional<bool> result;
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { result = ok; }, false);
+    EXPECT_FALSE(result.has_value()) << "answered inside the call";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, kWaitMs));
+    EXPECT_FALSE(*result);
     EXPECT_EQ(runCount(), 0);
+}
+
+TEST_F(HLLPACUtilWrapperTest, DisconnectingFromAStubbornEngineKeepsTheWindowResponsive)
+{
+    // The engine ignores SIGTERM, so it ends only when its grace period is over; the stop must
+    // wait for that in the event loop, with timers (and the window) going on meanwhile.
+    writeEngineScript(m_sandbox.path(), {"ignore-term", "print start_success", "wait"});
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    const QList<QStringList> runs = recordedRuns(m_record);
+    ASSERT_EQ(runs.size(), 1);
+    const qint64 engine = runs.first().value(0).toLongLong();
+    ASSERT_TRUE(processAlive(engine));
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(50);
+    QElapsedTimer clock;
+    clock.start();
+    bool called = false;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { called = true; });
+    EXPECT_LT(clock.elapsed(), 1000) << "stopLocal() waited for the engine";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, kWaitMs));
+    EXPECT_GE(clock.elapsed(), HLLShadowsocks::kDefaultStopGraceMs - 100) << "the engine was meant to ignore SIGTERM";
+    EXPECT_FALSE(processAlive(engine));
+    EXPECT_GE(ticks, int(clock.elapsed() / 50) / 2) << "the loop stood still for " << clock.elapsed() << " ms";
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
 }
 
 TEST_F(HLLPACUtilWrapperTest, LocalDefaultsAreRegisteredAndBackupsFollowTheListener)

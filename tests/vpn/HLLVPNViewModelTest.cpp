@@ -72,7 +72,7 @@ protected:
         ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
         m_hooks = installRecordingHooks();
         pointClientAt({m_standin.baseUrl()});
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
         bool done = false;
         OONetWorkTool::login([&done](std::optional<QString>) { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));

@@ -54,12 +54,12 @@ TEST_F(HelperClientTest, CommandsReachTheDaemonAndItsRefusalsComeBack)
     HelperClient client(m_options);
 
     Reply enabled, refused, disabled;
-    QString version;
+    std::optional<QString> version;
     QJsonObject current;
-    client.getVersion([&version](const QString &v) { version = v; });
+    client.getVersion([&version](const std::optional<QString> &v) { version = v; });
     client.enableProxyWithPort(9999, 9999, std::nullopt, std::nullopt, true, kExceptions, into(enabled));
     client.enableProxyWithPort(0, 9999, std::nullopt, std::nullopt, true, kExceptions, into(refused));
-    client.getCurrentProxySetting([&current](const QJsonObject &s) { current = s; });
+    client.getCurrentProxySetting([&current](const std::optional<QJsonObject> &s) { current = s.value_or(QJsonObject()); });
     client.disableProxyWithFilterInterface(true, into(disabled));
     ASSERT_TRUE(QTest::qWaitFor([&] { return disabled.has_value(); }, 5000));
 
@@ -79,14 +79,19 @@ TEST_F(HelperClientTest, UnreachableHelperAnswersWithAnError)
     QStringList failures;
     client.setFailureHandler([&failures](const QString &reason) { failures.append(reason); });
     Reply reply;
-    bool versionCalled = false;
-    client.getVersion([&versionCalled](const QString &) { versionCalled = true; });
+    std::optional<std::optional<QString>> version;
+    std::optional<std::optional<QJsonObject>> settings;
+    client.getVersion([&version](const std::optional<QString> &v) { version = v; });
+    client.getCurrentProxySetting([&settings](const std::optional<QJsonObject> &s) { settings = s; });
     client.disableProxyWithFilterInterface(true, into(reply));
     EXPECT_FALSE(reply.has_value()) << "never answered inside the call";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reply.has_value(); }, 3000));
+    EXPECT_FALSE(version.has_value()) << "never answered inside the call";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reply.has_value() && version.has_value() && settings.has_value(); }, 3000));
     ASSERT_TRUE(reply->has_value());
     EXPECT_TRUE((*reply)->contains("could not be reached"));
-    EXPECT_FALSE(versionCalled);
+    // The questions without an error channel are answered too: with nothing.
+    EXPECT_FALSE(version->has_value());
+    EXPECT_FALSE(settings->has_value());
     EXPECT_FALSE(failures.isEmpty());
 }
 
@@ -125,7 +130,7 @@ TEST_F(HelperClientTest, RepliesWithIdsWeNeverSentAnswerNothing)
     ASSERT_TRUE(server.listen(m_options.socketPath));
     HelperClient client(m_options);
     QString version;
-    client.getVersion([&version](const QString &v) { version = v; });
+    client.getVersion([&version](const std::optional<QString> &v) { version = v.value_or(QString()); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
     QLocalSocket *peer = server.nextPendingConnection();
     ASSERT_TRUE(peer);
@@ -179,9 +184,9 @@ TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
     const bool listening = QTest::qWaitFor([&] { return QFile::exists(m_options.socketPath); }, 5000);
 
     HelperClient client(m_options);
-    QString version;
+    std::optional<QString> version;
     Reply disabled;
-    client.getVersion([&version](const QString &v) { version = v; });
+    client.getVersion([&version](const std::optional<QString> &v) { version = v; });
     client.disableProxyWithFilterInterface(true, into(disabled));
     const bool answered = QTest::qWaitFor([&] { return disabled.has_value(); }, 3000);
     ::kill(child, SIGKILL);
@@ -191,7 +196,7 @@ TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
     ASSERT_TRUE(answered);
     ASSERT_TRUE(disabled->has_value()) << "another user's word was taken for a disabled proxy";
     EXPECT_TRUE((*disabled)->contains("another user"));
-    EXPECT_TRUE(version.isEmpty());
+    EXPECT_FALSE(version.has_value());
 }
 
 } // namespace
@@ -205,8 +210,8 @@ TEST_F(HelperClientTest, OwnerMayDropTheClientInsideAReply)
     auto client = std::make_unique<HelperClient>(m_options);
     QString version;
     Reply second;
-    client->getVersion([&](const QString &v) {
-        version = v;
+    client->getVersion([&](const std::optional<QString> &v) {
+        version = v.value_or(QString());
         client.reset();
     });
     client->disableProxyWithFilterInterface(true, into(second));
@@ -236,4 +241,29 @@ TEST_F(HelperClientTest, OwnerMayDropTheClientInsideAReply)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !client; }, 2000));
     QTest::qWait(50);
     EXPECT_EQ(failures, 1);
+}
+
+TEST_F(HelperClientTest, SlowVersionAnswerIsAcceptedWithinItsOwnTimeOut)
+{
+    // A helper that takes longer than an ordinary command may, but answers its version within
+    // the version's own time-out, is found, not missing (which would mean a reinstall prompt).
+    m_options.callTimeoutMs = 200;
+    m_options.versionTimeoutMs = 3000;
+    QLocalServer server;
+    ASSERT_TRUE(server.listen(m_options.socketPath));
+    HelperClient client(m_options);
+    std::optional<std::optional<QString>> version;
+    Reply disabled;
+    client.getVersion([&version](const std::optional<QString> &v) { version = v; });
+    client.disableProxyWithFilterInterface(true, into(disabled));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
+    QLocalSocket *peer = server.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    // The ordinary command times out first; the version answer comes after that.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return disabled.has_value(); }, 2000));
+    ASSERT_TRUE(disabled->has_value());
+    EXPECT_FALSE(version.has_value());
+    peer->write("{\"id\":1,\"result\":\"1.2.3\"}\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return version.has_value(); }, 2000));
+    EXPECT_EQ(*version, QStringLiteral("1.2.3"));
 }

@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         UserDefaults::standard().removePersistentDomain();
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
         signIn(R"({"user": {"id": 5, "api_token": "t", "user_level": 1}})");
         UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo,
                                            QStringLiteral(R"({"id": 12, "kind": 0})"));
@@ -39,7 +39,7 @@ protected:
 
     void signIn(const char *record)
     {
-        MKUserInfoManager::shared().clearUser();
+        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
         ASSERT_TRUE(MKUserInfoManager::shared().saveUser(json(record)));
     }
 
@@ -109,9 +109,26 @@ TEST_F(HomeConnectControllerTest, WithoutALineTheRequestWaitsOneAndAHalfSeconds)
     EXPECT_EQ(sentIds.back(), 44);
 }
 
+TEST_F(HomeConnectControllerTest, TheRoadWithoutALineSendsNoConnectionReport)
+{
+    // An earlier press with a line kept its start time...
+    clock.advance(5000);
+    controller->startConnect();
+    EXPECT_EQ(controller->conStarTime(), clock.now());
+    // ...which the road without a line neither sets nor inherits: its connection sends no report.
+    UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
+    clock.advance(2000);
+    controller->startConnect();
+    EXPECT_EQ(controller->conStarTime(), 0.0);
+    UserDefaults::standard().setDictionary(DefaultsKeys::kNodeInfo, json(R"({"node_list": []})"));
+    controller->reportConnect(1, 0);
+    clock.advance(HomeConnectController::kReportDelayMs);
+    EXPECT_TRUE(reports.empty());
+}
+
 TEST_F(HomeConnectControllerTest, WithoutATokenNothingIsSentAndTheRoadEnds)
 {
-    MKUserInfoManager::shared().clearUser();
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
     controller->startConnect();
     EXPECT_TRUE(sentIds.empty());
     EXPECT_EQ(view.errors.size(), 1);
@@ -247,6 +264,39 @@ TEST_F(HomeConnectControllerTest, LineTableRefusesTheChosenLineAndGatesMemberLin
     EXPECT_TRUE(controller->selectLineRow(member));
     EXPECT_EQ(OOHomeNodeModel::cachedLine()->id, 90);
     EXPECT_EQ(events, QStringList{QStringLiteral("homePage_selectMode_click")});
+}
+
+TEST_F(HomeConnectControllerTest, ChoosingARowMovesTheChosenMark)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+    QList<OOHomeNodeModel> lines;
+    for (const int id : {1, 2, 3}) {
+        OOHomeNodeModel line;
+        line.id = id;
+        line.name = QStringLiteral("line %1").arg(id);
+        lines << line;
+    }
+    controller->setShowList(lines);
+
+    EXPECT_TRUE(controller->selectLineRow(0));
+    EXPECT_TRUE(controller->showList().at(0).isClickState);
+    EXPECT_EQ(controller->selectLineMode()->id, 1);
+    // The mark the table set itself refuses a second click, without any help from outside.
+    EXPECT_FALSE(controller->selectLineRow(0));
+    EXPECT_FALSE(controller->selectLineRow(lines.at(0))) << "a fresh copy of the chosen line";
+
+    EXPECT_TRUE(controller->selectLineRow(2));
+    EXPECT_FALSE(controller->showList().at(0).isClickState) << "the previous line lost its mark";
+    EXPECT_TRUE(controller->showList().at(2).isClickState);
+    EXPECT_EQ(controller->selectLineMode()->id, 3);
+    EXPECT_EQ(OOHomeNodeModel::cachedLine()->id, 3);
+    EXPECT_EQ(events.count(QStringLiteral("homePage_selectMode_click")), 2);
+
+    // A refreshed list keeps the mark on the chosen line.
+    controller->setShowList(lines);
+    EXPECT_TRUE(controller->showList().at(2).isClickState);
+    EXPECT_FALSE(controller->selectLineRow(2));
+    EXPECT_FALSE(controller->selectLineRow(7)) << "no such row";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // recording runner in place of pkexec, and the client starting the helper itself.
 #include "support/DaemonProcess.h"
 #include "vpn/PrivilegedHelperManager.h"
+#include "vpn/PrivilegedRunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,23 @@ const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
 
 struct RecordedRun
 {
-    QString program;
+    QString script;
     QStringList arguments;
+};
+
+// Stands in for pkexec: records each run and holds its answer until the test gives it.
+class RecordingInstaller : public PrivilegedRunner
+{
+public:
+    QList<RecordedRun> runs;
+    Done pending;
+
+protected:
+    void execute(const QString &script, const QStringList &arguments, QObject *, Done done) override
+    {
+        runs.append({script, arguments});
+        pending = std::move(done);
+    }
 };
 
 class PrivilegedHelperManagerTest : public ::testing::Test
@@ -40,11 +56,7 @@ protected:
         m_options.installScriptPath = QStringLiteral(OSTREL_SOURCE_DIR "/resources/scripts/install_helper.sh");
         m_options.launchArguments = {"--backend", "file", "--state-dir", m_dir.filePath("state")};
         m_options.callTimeoutMs = 2000;
-        m_options.runner = [this](const QString &program, const QStringList &arguments,
-                                  PrivilegedHelperManager::InstallDone done) {
-            m_runs.append({program, arguments});
-            m_pendingInstall = std::move(done);
-        };
+        m_options.runner = &m_installer;
     }
 
     void installHelperFile()
@@ -68,8 +80,9 @@ protected:
 
     QTemporaryDir m_dir;
     PrivilegedHelperManager::Options m_options;
-    QList<RecordedRun> m_runs;
-    PrivilegedHelperManager::InstallDone m_pendingInstall;
+    RecordingInstaller m_installer;
+    QList<RecordedRun> &m_runs = m_installer.runs;
+    PrivilegedRunner::Done &m_pendingInstall = m_installer.pending;
 };
 
 TEST_F(PrivilegedHelperManagerTest, NoInstalledHelperAnswersAtOnceAndInstalls)
@@ -77,20 +90,23 @@ TEST_F(PrivilegedHelperManagerTest, NoInstalledHelperAnswersAtOnceAndInstalls)
     PrivilegedHelperManager manager(m_options);
     Answers answers;
     manager.getHelperStatus(answers.callback());
-    ASSERT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+    EXPECT_TRUE(answers.statuses.isEmpty()) << "answered inside the call";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
     EXPECT_EQ(manager.connection(), nullptr) << "no connection for a helper that is not there";
 
     QSignalSpy finished(&manager, &PrivilegedHelperManager::installFinished);
     manager.checkInstall();
-    ASSERT_EQ(m_runs.size(), 1);
-    EXPECT_EQ(m_runs.first().program, "/bin/bash");
-    EXPECT_EQ(m_runs.first().arguments, QStringList({m_options.installScriptPath, "--from", kHelper}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_runs.size() == 1; }, 5000));
+    EXPECT_EQ(m_runs.first().script, m_options.installScriptPath);
+    EXPECT_EQ(m_runs.first().arguments, QStringList({"--from", kHelper}));
     EXPECT_TRUE(manager.isInstalling());
     manager.checkInstall(); // a second start-up check while the prompt shows asks nothing more
+    QTest::qWait(100);
     EXPECT_EQ(m_runs.size(), 1);
 
     m_pendingInstall(true, "install_helper: installed");
-    ASSERT_EQ(finished.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 1; }, 5000));
     EXPECT_TRUE(finished.first().first().toBool());
     EXPECT_FALSE(manager.isInstalling());
 }
@@ -138,7 +154,7 @@ TEST_F(PrivilegedHelperManagerTest, OtherVersionNeedsUpdateAndFailedInstallReset
     QPointer<HelperClient> before = manager.connection();
     ASSERT_TRUE(before);
     m_pendingInstall(false, "administrator authorisation refused");
-    ASSERT_EQ(finished.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 1; }, 5000));
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_EQ(manager.connection(), nullptr);
     EXPECT_FALSE(manager.isInstalling());
@@ -186,7 +202,36 @@ TEST_F(PrivilegedHelperManagerTest, MissingShippedHelperIsReportedAsNotFound)
     PrivilegedHelperManager manager(m_options);
     Answers answers;
     manager.getHelperStatus(answers.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
     EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+}
+
+TEST_F(PrivilegedHelperManagerTest, SlowHelperIsFoundWithinTheVersionTimeOut)
+{
+    // The helper answers its version only after an ordinary command would have timed out: it is
+    // there, so no install (and no administrator prompt) follows.
+    installHelperFile();
+    QLocalServer slow;
+    ASSERT_TRUE(slow.listen(m_options.socketPath));
+    m_options.callTimeoutMs = 200;
+    m_options.versionTimeoutMs = 5000;
+    m_options.launchArguments.clear();
+    PrivilegedHelperManager manager(m_options);
+
+    Answers answers;
+    manager.getHelperStatus(answers.callback());
+    std::optional<std::optional<QString>> ordinary;
+    manager.helper()->disableProxyWithFilterInterface(true, [&ordinary](const std::optional<QString> &e) { ordinary = e; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ordinary.has_value(); }, 3000));
+    EXPECT_TRUE(ordinary->has_value()) << "the ordinary command timed out";
+    EXPECT_TRUE(answers.statuses.isEmpty());
+
+    ASSERT_TRUE(slow.hasPendingConnections() || slow.waitForNewConnection(1000));
+    QLocalSocket *peer = slow.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    peer->write("{\"id\":1,\"result\":\"" OSTREL_VERSION "\"}\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 3000));
+    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
 }
 
 TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAnswers)
@@ -223,7 +268,7 @@ TEST_F(PrivilegedHelperManagerTest, SharedManagerTakesTheConfiguredHelper)
     PrivilegedHelperManager &shared = PrivilegedHelperManager::shared();
     EXPECT_EQ(shared.options().socketPath, m_options.socketPath);
     QString version;
-    shared.helper()->getVersion([&version](const QString &v) { version = v; });
+    shared.helper()->getVersion([&version](const std::optional<QString> &v) { version = v.value_or(QString()); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !version.isEmpty(); }, 5000));
     EXPECT_EQ(version, QStringLiteral(OSTREL_VERSION));
 }

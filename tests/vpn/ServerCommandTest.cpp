@@ -32,8 +32,15 @@ TEST(ServerCommandTest, CodeAndMarkerTable)
         {"07:15:02 INFO server_connect_fail to 1.2.3.4:8388", -1, "服务连接异常", false},
         {"07:15:02 INFO start_success", -1, "", true},
         {"5: user_service_expired", 5, "会员过期", false},
-        // An unknown event word after a code still travels as a command, without description.
+        // An unknown event word after a code still travels as a command, without description,
+        // whatever follows the colon.
         {"6:some_new_event", 6, "", false},
+        {"5: new_event", 5, "", false},
+        {"5:Foo", 5, "", false},
+        {"3:1 user_service_expired", 3, "会员过期", false},
+        // An address is no code, and neither is a date-stamped line mentioning a marker.
+        {"1.2.3.4:8388 connected", -1, "", false},
+        {"2024-01-01 07:15:02 dns_data_err", -1, "服务器dns数据异常", false},
         {"plain text", -1, "", false},
     };
     for (const Case &c : cases) {

@@ -1,4 +1,4 @@
-#include "networking/GuiThread.h"
+#include "common/GuiThread.h"
 
 #include <QPointer>
 #include <QThread>
