@@ -39,23 +39,30 @@ HLLVPNViewModel::HLLVPNViewModel()
         NotificationCenter::Delivery::MainThread);
 }
 
-void HLLVPNViewModel::getIPLocation(std::function<void(const QJsonObject &response)> block)
+void HLLVPNViewModel::getIPLocation(std::function<void(const std::optional<QJsonObject> &response)> block)
 {
     HLLNetAPI::shared().task(kLocationEndpoint, QStringLiteral("POST"), std::nullopt, std::nullopt,
                              false, false, std::nullopt,
                              [block = std::move(block)](std::optional<QJsonObject> response,
                                                         std::optional<NetError> error) {
-                                 if (error || !response || !block)
+                                 if (!block)
                                      return;
-                                 block(*response);
+                                 block(error ? std::nullopt : response);
                              });
 }
 
 void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completionBlock)
 {
-    getIPLocation([guard = QPointer(this), nodeId, completionBlock](const QJsonObject &response) {
+    getIPLocation([guard = QPointer(this), nodeId, completionBlock](const std::optional<QJsonObject> &location) {
         if (!guard)
             return;
+        // Without the location nothing is asked for; the caller hears it like a refusal.
+        if (!location) {
+            if (completionBlock)
+                completionBlock(std::nullopt, Failure{QStringLiteral("101"), 101, QJsonObject()});
+            return;
+        }
+        const QJsonObject &response = *location;
         const QJsonValue domestic = response.value(QStringLiteral("data")).toObject().value(
             HLLAppConstant::is_domestic());
         UserDefaults &group = UserDefaults::suite(HLLAppConstant::sharedGroupIdentifier());
@@ -82,7 +89,11 @@ void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completio
                     }
                     return;
                 }
-                guard->startVPNWith(nodeId, result->value(QStringLiteral("data")).toObject());
+                const QJsonObject data = result->value(QStringLiteral("data")).toObject();
+                guard->startVPNWith(nodeId, data);
+                // Granted: the caller hears that too, with the connection's data.
+                if (guard && guard->completion)
+                    guard->completion(data, std::nullopt);
             });
     });
 }
