@@ -165,8 +165,9 @@ void OOHostSafeAdpter::pollHosts(const QStringList &hosts, std::function<void(QS
     auto round = std::make_shared<Round>();
     for (const QString &host : hosts)
         round->pending << normalisedHost(host);
-    round->completion = std::move(completion);
-    round->afterRound = std::move(afterRound);
+    // A round with nothing to probe ends at once; its answer still comes from the event loop.
+    round->completion = GuiThread::later(this, std::move(completion));
+    round->afterRound = GuiThread::later(this, std::move(afterRound));
     runPhase(round);
 }
 

@@ -27,6 +27,7 @@ QString poll(const QStringList &hosts)
     bool done = false;
     QString found;
     OOHostSafeAdpter::shared().pollHosts(hosts, [&](const QString &host) { done = true; found = host; });
+    EXPECT_FALSE(done) << "answered inside the call";
     EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
     return found;
 }
@@ -87,6 +88,13 @@ TEST_F(FailoverTest, FallsBackToTheGeneratedDomainsLast)
     OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList{deadHost(), instances[1].baseUrl()});
     instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("close"));
     EXPECT_EQ(poll({instances[0].baseUrl()}), instances[1].baseUrl());
+}
+
+TEST_F(FailoverTest, ARoundWithNothingToProbeStillAnswersLater)
+{
+    // No hosts, no remote lists, no generated domains: the round ends at once, but never inside
+    // the call that started it.
+    EXPECT_EQ(poll({}), QString());
 }
 
 TEST_F(FailoverTest, RoundStoresTheFoundHostAndPromptsWhenNoneAnswers)
