@@ -361,7 +361,18 @@ void HomeConnectController::restoreConnectedLine()
         defaults.setString(DefaultsKeys::kProxyLineInfo, *m_connectedLineText);
     else
         defaults.remove(DefaultsKeys::kProxyLineInfo);
-    defaults.synchronize();
+    defaults.synchronizeOrLog("restoring the connected line");
+    // The chosen mark goes back with the line, so the refused line can be chosen again.
+    if (m_selectLineMode)
+        markChosen(*m_selectLineMode, false);
+    m_selectLineMode.reset();
+    if (m_connectedLineText) {
+        if (std::optional<OOHomeNodeModel> connected = OOHomeNodeModel::fromJsonText(*m_connectedLineText)) {
+            connected->isClickState = true;
+            m_selectLineMode = connected;
+            markChosen(*connected, true);
+        }
+    }
     Q_EMIT chosenLineChanged();
 }
 

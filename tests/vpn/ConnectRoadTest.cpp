@@ -190,6 +190,10 @@ TEST_F(ConnectRoadTest, LineChangeRefusedWhileConnectedPutsTheConnectedLineBack)
     EXPECT_EQ(chosen.size(), 1);
     ASSERT_TRUE(m_controller->cachedLine().has_value());
     EXPECT_EQ(m_controller->cachedLine()->id, 101);
+    // The line table's chosen mark went back with it.
+    ASSERT_TRUE(m_controller->selectLineMode().has_value());
+    EXPECT_EQ(m_controller->selectLineMode()->id, 101);
+    EXPECT_FALSE(m_controller->selectLineRow(*m_controller->cachedLine())) << "the connected line is the chosen one";
     m_clock.advance(500);
     EXPECT_EQ(m_view.lastLook(), QStringLiteral("stopped"));
     EXPECT_FALSE(m_controller->isConnected());
