@@ -1,7 +1,6 @@
 // The shell's screens under the names the program asks for them by. Compiled into each program
 // that links every screen layer (see src/CMakeLists.txt).
 #include "app/HHSplashViewController.h"
-#include "app/HomeWidgetViewController.h"
 #include "app/NBGuidViewController.h"
 #include "app/NBLaunchViewController.h"
 #include "app/NBMainSplitViewController.h"
@@ -12,5 +11,3 @@ OSTREL_REGISTER_SCREEN("Guid", [](QWidget *parent) { return new NBGuidViewContro
 OSTREL_REGISTER_SCREEN("Guid/NBGuidViewController", [](QWidget *parent) { return new NBGuidViewController(parent); })
 OSTREL_REGISTER_SCREEN("LaunchAd", [](QWidget *parent) { return new HHSplashViewController(parent); })
 OSTREL_REGISTER_SCREEN("NBLaunchViewController", [](QWidget *parent) { return new NBLaunchViewController(parent); })
-// The current home widget fills the home slot until the home screen registers itself here.
-OSTREL_REGISTER_SCREEN("Home", [](QWidget *parent) { return new HomeWidgetViewController(parent); })

@@ -87,9 +87,11 @@ void HLLShadowsocks::handleLine(const QString &line)
         defaults.synchronizeOrLog("the engine's start");
         deliver(m_startCompletion, Started);
     }
+    // "startSuccess" lets receivers tell the start marker from an alarm with the same empty text.
     NotificationCenter::defaultCenter().post(NotificationNames::ServerCMD,
                                              {{QStringLiteral("cmd"), command.cmd},
-                                              {QStringLiteral("cmdDes"), command.cmdDes}});
+                                              {QStringLiteral("cmdDes"), command.cmdDes},
+                                              {QStringLiteral("startSuccess"), command.startSuccess}});
     if (!self)
         return;
     Q_EMIT serverCommand(command.cmd, command.cmdDes);

@@ -1,0 +1,221 @@
+#include "home/HomeAppearanceChain.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+
+#include "app/uikit/WindowInUse.h"
+#include "common/HHNotificationTable.h"
+#include "common/JsonUtils.h"
+#include "common/MKUserInfoManager.h"
+#include "common/NHHostTable.h"
+#include "home/NoticeChain.h"
+#include "networking/HHHostModel.h"
+#include "networking/HHResourceVersionModel.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWorkTool.h"
+#include "networking/XSAnalyticsManager.h"
+#include "upgrade/MupleUpgradeManager.h"
+#include "upgrade/upgradeSetting.h"
+#include "web/core/OOResourcePackageVersionTool.h"
+
+namespace {
+
+const QString kResourceVersion = QStringLiteral("resource_version");
+
+QString compact(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+std::optional<QJsonObject> storedRecord(const NamedJsonTable &table)
+{
+    const std::optional<QString> json = table.queryJson(kResourceVersion);
+    return json ? JsonUtils::jsonObjectFromString(*json) : std::nullopt;
+}
+
+bool isStringArray(const QJsonValue &value)
+{
+    if (!value.isArray())
+        return false;
+    for (const QJsonValue &item : value.toArray()) {
+        if (!item.isString())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+HomeAppearanceChain::Hooks HomeAppearanceChain::defaultHooks()
+{
+    Hooks hooks;
+    hooks.handleUpdateReply = [](const QJsonObject &reply, bool &closeWillFollow) {
+        MupleUpgradeManager &manager = MupleUpgradeManager::shared();
+        if (!manager.handleUpdateReply(reply))
+            return false;
+        // The manager posts "updateCloseTaped" when the user closes its dialog, or at once for a
+        // state that shows none. An undecodable setting, a silent download (3) and a dialog with
+        // no window to show it in post nothing: the chain must not wait for them.
+        if (!manager.settings) {
+            closeWillFollow = false;
+            return true;
+        }
+        const qint64 state = manager.settings->update_state;
+        if (state == 3)
+            closeWillFollow = false;
+        else if (state == 1 || state == 2 || state == 4)
+            closeWillFollow = WindowInUse::contentWidget() != nullptr;
+        else
+            closeWillFollow = true;
+        return true;
+    };
+    hooks.track = [](const QString &event) { XSAnalyticsManager::shared().track(event); };
+    hooks.pollHosts = [] { OOHostSafeAdpter::shared().startPollingRoundIfIdle(); };
+    return hooks;
+}
+
+HomeAppearanceChain::HomeAppearanceChain(NoticeChain &notices, QObject *parent, Hooks hooks)
+    : QObject(parent)
+    , m_notices(notices)
+    , m_hooks(std::move(hooks))
+    , m_resourceVersionTool(new OOResourcePackageVersionTool(this))
+{
+}
+
+HomeAppearanceChain::~HomeAppearanceChain() = default;
+
+void HomeAppearanceChain::run()
+{
+    m_resourceVersionTool->check();
+    checkUpdateGate();
+    QPointer<HomeAppearanceChain> self(this);
+    OONetWorkTool::nodeList([self](std::optional<QString> text, std::optional<NetError> error) {
+        if (self && self->onNodeList)
+            self->onNodeList(text, error);
+    });
+    if (m_hooks.track)
+        m_hooks.track(QStringLiteral("homePage_show"));
+}
+
+void HomeAppearanceChain::checkUpdateGate()
+{
+    // A notice chain still running keeps the account and notices from being asked again.
+    if (!NoticeChain::noticesDone())
+        return;
+    QPointer<HomeAppearanceChain> self(this);
+    OONetWorkTool::updateApp([self](std::optional<QJsonObject> reply, std::optional<NetError> error) {
+        if (self)
+            self->handleUpdateReply(reply, error);
+    });
+}
+
+void HomeAppearanceChain::handleUpdateReply(const std::optional<QJsonObject> &reply, const std::optional<NetError> &error)
+{
+    if (error) {
+        requestUserInfo();
+        return;
+    }
+    if (!reply || !reply->value(QStringLiteral("data")).isObject())
+        return;
+    bool closeWillFollow = false;
+    if (m_hooks.handleUpdateReply && m_hooks.handleUpdateReply(*reply, closeWillFollow) && closeWillFollow)
+        return;   // "updateCloseTaped" goes on
+    requestUserInfo();
+}
+
+void HomeAppearanceChain::requestUserInfo()
+{
+    QPointer<HomeAppearanceChain> self(this);
+    OONetWorkTool::accountInfo([self](std::optional<QJsonObject> data, std::optional<NetError>) {
+        if (!self || !data)
+            return;
+        const QJsonValue version = data->value(kResourceVersion);
+        const std::optional<QJsonObject> resourceVersion = version.isObject() ? std::optional(version.toObject()) : std::nullopt;
+        // One save of the account without the versions: the same row two saves would leave.
+        QJsonObject user = *data;
+        user.remove(kResourceVersion);
+        MKUserInfoManager::shared().saveUser(user);
+        self->checkNoticeVersion(resourceVersion);
+        self->checkDomainVersion(resourceVersion);
+    });
+}
+
+void HomeAppearanceChain::checkNoticeVersion(const std::optional<QJsonObject> &resourceVersion)
+{
+    QPointer<HomeAppearanceChain> self(this);
+    OONetWorkTool::systemSetting([self, resourceVersion](std::optional<QJsonObject> response, std::optional<QString>) {
+        if (!self || !response)
+            return;
+        const QJsonValue content = response->value(QStringLiteral("data")).toObject()
+                                       .value(QStringLiteral("globalsettings")).toObject().value(QStringLiteral("content"));
+        if (!content.isObject())
+            return;
+        const std::optional<HHResourceVersionModel> fresh =
+            resourceVersion ? HHResourceVersionModel::fromJson(*resourceVersion) : std::nullopt;
+        HHNotificationTable table;
+        const std::optional<QJsonObject> storedJson = storedRecord(table);
+        const std::optional<HHResourceVersionModel> stored =
+            storedJson ? HHResourceVersionModel::fromJson(*storedJson) : std::nullopt;
+        const std::optional<qint64> freshVersion = fresh ? fresh->notificationVersion : std::nullopt;
+        const std::optional<qint64> storedVersion = stored ? stored->notificationVersion : std::nullopt;
+        if (freshVersion != storedVersion) {
+            if (!NoticeChain::noticesDone())
+                return;
+            table.insertOrReplace(resourceVersion ? std::optional(compact(*resourceVersion)) : std::nullopt, kResourceVersion);
+        } else if (!NoticeChain::noticesDone()) {
+            return;
+        }
+        QPointer<NoticeChain> notices(&self->m_notices);
+        OONetWorkTool::notificationList([notices](std::optional<QString> text, std::optional<NetError> error) {
+            if (notices)
+                notices->handleNoticeList(text, error);
+        });
+    });
+}
+
+void HomeAppearanceChain::checkDomainVersion(const std::optional<QJsonObject> &resourceVersion)
+{
+    const std::optional<HHHostModel> fresh = resourceVersion ? HHHostModel::fromJson(*resourceVersion) : std::nullopt;
+    const std::optional<QJsonObject> storedJson = storedRecord(NHHostTable());
+    const std::optional<HHHostModel> stored = storedJson ? HHHostModel::fromJson(*storedJson) : std::nullopt;
+    const std::optional<QString> freshVersion = fresh ? fresh->domainVersion : std::nullopt;
+    const std::optional<QString> storedVersion = stored ? stored->domainVersion : std::nullopt;
+    if (freshVersion == storedVersion)
+        return;
+    getHosts([resourceVersion](bool ok) {
+        if (!ok)
+            return;
+        NHHostTable().insertOrReplace(resourceVersion ? std::optional(compact(*resourceVersion)) : std::nullopt,
+                                      kResourceVersion);
+    });
+}
+
+void HomeAppearanceChain::getHosts(std::function<void(bool)> completion)
+{
+    QPointer<HomeAppearanceChain> self(this);
+    OONetWorkTool::domainHosts([self, completion](std::optional<QJsonObject> response, std::optional<QString>) {
+        if (!self)
+            return;
+        const QJsonValue data = response ? response->value(QStringLiteral("data")) : QJsonValue();
+        if (!data.isObject()) {
+            if (completion)
+                completion(false);
+            return;
+        }
+        if (completion)
+            completion(true);
+        const QJsonObject object = data.toObject();
+        NHHostTable table;
+        const QJsonValue inner = object.value(QStringLiteral("inner")).toObject().value(QStringLiteral("content"));
+        if (isStringArray(inner))
+            table.insertOrReplace(QString::fromUtf8(QJsonDocument(inner.toArray()).toJson(QJsonDocument::Compact)),
+                                  OOHostSafeAdpter::kHistoryHostsKey);
+        const QJsonValue out = object.value(QStringLiteral("out")).toObject().value(QStringLiteral("content"));
+        if (isStringArray(out))
+            table.insertOrReplace(QString::fromUtf8(QJsonDocument(out.toArray()).toJson(QJsonDocument::Compact)),
+                                  OOHostSafeAdpter::kRemoteUrlsKey);
+        if (self->m_hooks.pollHosts)
+            self->m_hooks.pollHosts();
+    });
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+#include "networking/NetError.h"
+
+class NoticeChain;
+class OOResourcePackageVersionTool;
+
+// What the home screen asks of the service each time it appears: the resource-package versions,
+// the update check, the line list; then, once the update check is settled, the account, the
+// notices and the fail-over hosts. Every branch stops silently on its own failure; the others go
+// on. No widgets: the screen hands in what it shows.
+class HomeAppearanceChain : public QObject
+{
+    Q_OBJECT
+public:
+    struct Hooks
+    {
+        // The update reply's settings handed to the upgrade manager; false when the reply has
+        // none. `dialogShown` says whether a dialog now waits for the user (whose close posts
+        // "updateCloseTaped"); when none does, the chain goes on at once.
+        std::function<bool(const QJsonObject &reply, bool &dialogShown)> handleUpdateReply;
+        std::function<void(const QString &event)> track;
+        // Starts a fail-over polling round when none runs.
+        std::function<void()> pollHosts;
+    };
+    static Hooks defaultHooks();
+
+    explicit HomeAppearanceChain(NoticeChain &notices, QObject *parent = nullptr, Hooks hooks = defaultHooks());
+    ~HomeAppearanceChain() override;
+
+    // The line list's answer goes here.
+    std::function<void(const std::optional<QString> &text, const std::optional<NetError> &error)> onNodeList;
+
+    void run();
+    void checkUpdateGate();
+    void handleUpdateReply(const std::optional<QJsonObject> &reply, const std::optional<NetError> &error);
+    void requestUserInfo();
+    void checkNoticeVersion(const std::optional<QJsonObject> &resourceVersion);
+    void checkDomainVersion(const std::optional<QJsonObject> &resourceVersion);
+    // The fail-over host lists; `completion(true)` as soon as the answer has data.
+    void getHosts(std::function<void(bool)> completion);
+
+    OOResourcePackageVersionTool *resourceVersionTool() const { return m_resourceVersionTool; }
+
+private:
+    NoticeChain &m_notices;
+    Hooks m_hooks;
+    OOResourcePackageVersionTool *m_resourceVersionTool = nullptr;
+};

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QVariantMap>
+
+#include <functional>
+#include <optional>
+
+#include "app/uikit/NBBaseViewController.h"
+#include "home/NBNewHomeContentViewProtocol.h"
+#include "home/NoticeChain.h"
+#include "networking/NetError.h"
+#include "vpn/HomeConnectView.h"
+#include "vpn/OOHomeNodeModel.h"
+
+class HomeAppearanceChain;
+class HomeConnectController;
+class NBNewHomeContentView;
+class NBTimeScheduView;
+class Notification;
+
+// The home screen: the connect area with the line selector under it. It draws what the connect
+// roads (HomeConnectController) ask for and forwards clicks to them; each appearance asks the
+// service for the lines, the account and the notices (HomeAppearanceChain); the engine's
+// commands raise the kill-switch look. Everything it observes is bound to its own lifetime.
+class NBHomeViewController : public NBBaseViewController, public HomeConnectView, public NBNewHomeContentViewProtocol
+{
+    Q_OBJECT
+public:
+    static constexpr double kKillSwitchAlertIntervalSeconds = 180.0;
+
+    explicit NBHomeViewController(QWidget *parent = nullptr);
+    ~NBHomeViewController() override;
+
+    void viewDidLoad() override;
+    void viewWillAppear() override;
+    void viewDidAppear() override;
+
+    HomeConnectController *connectController() const { return m_connectController; }
+    HomeAppearanceChain *appearanceChain() const { return m_appearanceChain; }
+    NoticeChain *noticeChain() const { return m_noticeChain; }
+    NBNewHomeContentView *homeBackView() const { return m_homeBackView; }
+    QWidget *selectView() const { return m_selectView; }
+    NBTimeScheduView *timeScheduView() const { return m_timeScheduView; }
+    const QList<OOHomeNodeModel> &showList() const { return m_showList; }
+    std::optional<QVariantMap> updateConfig() const { return m_updateConfig; }
+
+    // The line list's answer: "page_datas" as lines, names cut to their region part.
+    void handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error);
+    static QString displayName(const QString &serverName);
+    void showLineList();
+    void lineDidChange(const OOHomeNodeModel &line);
+    void handleJumpAction(const QString &action);
+    void showUpgradeView();
+
+    // "ServerCMD" and the alert it may raise.
+    void serverCommandReceived(const QVariantMap &userInfo);
+    void killSwitchAlert();
+    // Seconds of a monotonic clock for the alert's throttle; tests replace it.
+    void setMonotonicSeconds(std::function<double()> clock) { m_monotonicSeconds = std::move(clock); }
+    // How notice pages are shown; the default lays the popup web view over the window.
+    void setNoticePresenter(NoticeChain::Presenter presenter);
+
+    // NBNewHomeContentViewProtocol
+    void startConnect() override;
+    void stopConnect() override;
+    void stopProxy(bool toast, std::function<void()> completion) override;
+
+    // HomeConnectView
+    void showLoading() override;
+    void showPausing() override;
+    void showRunning() override;
+    void showStopped() override;
+    void showKillSwitch() override;
+    void showErrorToast(const QString &text) override;
+    void showSuccessToast(const QString &text) override;
+    void openUpgradePage() override;
+    void presentFreePage() override;
+    void updateConnectedTime(bool running) override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setupViews();
+    void addObservers();
+    void updateSelector(const std::optional<OOHomeNodeModel> &line);
+    void switchSplitContent(int menuType);
+    void presentByName(const QString &name);
+
+    HomeConnectController *m_connectController = nullptr;
+    NoticeChain *m_noticeChain = nullptr;
+    HomeAppearanceChain *m_appearanceChain = nullptr;
+    NBNewHomeContentView *m_homeBackView = nullptr;
+    QWidget *m_selectView = nullptr;
+    NBTimeScheduView *m_timeScheduView = nullptr;
+    QList<OOHomeNodeModel> m_showList;
+    std::optional<QVariantMap> m_updateConfig;
+    std::optional<double> m_lastAlert;
+    std::function<double()> m_monotonicSeconds;
+};

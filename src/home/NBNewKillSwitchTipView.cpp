@@ -1,0 +1,26 @@
+#include "home/NBNewKillSwitchTipView.h"
+
+#include <QLabel>
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+
+NBNewKillSwitchTipView::NBNewKillSwitchTipView(QWidget *parent)
+    : RoundedPanel(QColor(38, 38, 38), 25, parent)
+{
+    m_iconView = new QLabel(this);
+    m_iconView->setPixmap(UiImages::pixmap(QStringLiteral("erro"), QSize(19, 17), devicePixelRatioF()));
+    m_iconView->setProperty("assetName", QStringLiteral("erro"));
+    m_textLabel = new QLabel(QStringLiteral("加速异常，安全锁已开启\n 如需关闭保护请长按[断开连接]"), this);
+    m_textLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
+    m_textLabel->setStyleSheet(QStringLiteral("color: rgb(206, 172, 137); background: transparent;"));
+    m_textLabel->setAlignment(Qt::AlignCenter);
+}
+
+void NBNewKillSwitchTipView::resizeEvent(QResizeEvent *event)
+{
+    RoundedPanel::resizeEvent(event);
+    m_iconView->setGeometry(12, (height() - 17) / 2, 19, 17);
+    const int textLeft = 12 + 19 + 10;
+    m_textLabel->setGeometry(textLeft, 0, width() - textLeft - 12, height());
+}

@@ -1,0 +1,107 @@
+// The home screen's looks, drawn with fake data and no network.
+#include "GalleryScene.h"
+
+#include <QLabel>
+#include "app/uikit/WindowInUse.h"
+#include "home/LottieWidget.h"
+#include "home/NBCircleAnimationView.h"
+#include "home/NBHomeViewController.h"
+#include "home/NBNewHomeContentView.h"
+#include "home/NBTimeScheduView.h"
+#include "home/NBToggleTunTipView.h"
+#include "app/uikit/NBDisableButton.h"
+#include "upgrade/NBAboutUpgradeView.h"
+
+namespace {
+
+// A home screen that is loaded but never appeared, so it sends nothing.
+NBHomeViewController *homeScreen()
+{
+    auto *screen = new NBHomeViewController;
+    screen->ensureLoaded();
+    return screen;
+}
+
+// Moves the look's animation to a frame that shows it well.
+void advanceAnimation(NBHomeViewController *screen, int ms)
+{
+    if (LottieWidget *player = screen->homeBackView()->lottleAnimationView()->existingAnimationView())
+        player->advance(ms);
+}
+
+} // namespace
+
+OSTREL_GALLERY_SCENE("home/initial", 728, 500)
+{
+    return homeScreen();
+}
+
+OSTREL_GALLERY_SCENE("home/loading", 728, 500)
+{
+    auto *screen = homeScreen();
+    screen->showLoading();
+    advanceAnimation(screen, 400);
+    return screen;
+}
+
+OSTREL_GALLERY_SCENE("home/running", 728, 500)
+{
+    auto *screen = homeScreen();
+    screen->showRunning();
+    advanceAnimation(screen, 700);
+    screen->timeScheduView()->updateConnectedTime(false);
+    screen->timeScheduView()->updateConnectedTime(true);
+    for (int i = 1; i < 3725; ++i)
+        screen->timeScheduView()->tick();
+    return screen;
+}
+
+OSTREL_GALLERY_SCENE("home/pausing", 728, 500)
+{
+    auto *screen = homeScreen();
+    screen->showPausing();
+    advanceAnimation(screen, 500);
+    return screen;
+}
+
+OSTREL_GALLERY_SCENE("home/kill_switch", 728, 500)
+{
+    auto *screen = homeScreen();
+    screen->showKillSwitch();
+    advanceAnimation(screen, 330);
+    return screen;
+}
+
+OSTREL_GALLERY_SCENE("home/running_with_upgrade_banner", 728, 500)
+{
+    auto *screen = homeScreen();
+    screen->showRunning();
+    advanceAnimation(screen, 700);
+    screen->homeBackView()->upgradeView()->show();
+    screen->homeBackView()->layoutUpgradeView();
+    return screen;
+}
+
+OSTREL_GALLERY_SCENE("home/connected_time", 200, 80)
+{
+    auto *clock = new NBTimeScheduView;
+    clock->setStyleSheet(QStringLiteral("background: #16172b;"));
+    clock->setAttribute(Qt::WA_StyledBackground);
+    clock->updateConnectedTime(true);
+    for (int i = 1; i < 3725; ++i)
+        clock->tick();
+    clock->resize(200, 80);
+    return clock;
+}
+
+OSTREL_GALLERY_SCENE("home/tun_tip", 800, 500)
+{
+    QWidget *host = galleryWindowHost();
+    auto *tip = new NBToggleTunTipView;
+    tip->titleLabel()->setText(QStringLiteral("系统提示"));
+    tip->tipsLabel()->setText(QStringLiteral("切换模式后需重新连接才会生效"));
+    tip->confirmButton()->setText(QStringLiteral("确定"));
+    tip->confirmBlock = [] {};
+    tip->show();
+    return host;
+}
