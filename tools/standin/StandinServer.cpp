@@ -228,6 +228,15 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
             return;
         }
     }
+    if (path.startsWith(QLatin1String("/static/feedback/"))) {
+        if (const std::optional<QByteArray> bytes = m_state->picture(path.mid(17))) {
+            res.set_content(bytes->toStdString(), "image/jpeg");
+            return;
+        }
+        res.status = 404;
+        res.set_content("no such picture", "text/plain");
+        return;
+    }
     if (path.startsWith(QLatin1String("/static/images/"))) {
         res.set_content(StandinArchives::tinyPng().toStdString(), "image/png");
         return;

@@ -1,5 +1,6 @@
 #include "StandinState.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QRandomGenerator>
 #include "common/ApiPaths.h"
@@ -437,17 +438,20 @@ void StandinState::registerHandlers()
     });
     m_handlers.insert(ApiPaths::kFeedbackRecord, [this](const Request &r) {
         const qint64 id = r.params.value(QStringLiteral("feedback_id")).toInteger();
-        QJsonObject vo;
-        for (const QJsonValue &f : std::as_const(m_feedback)) {
-            if (f.toObject().value(QStringLiteral("id")).toInteger() == id)
-                vo = f.toObject();
-        }
+        const int index = feedbackIndex(id);
+        if (index < 0)
+            return failure(QStringLiteral("反馈不存在"), 404);
+        // Reading the conversation reads the service's answers: the list's mark goes.
+        QJsonObject vo = m_feedback.at(index).toObject();
+        vo.insert(QStringLiteral("is_read"), 0);
+        m_feedback.replace(index, vo);
         QJsonArray records;
         for (const QJsonValue &rec : std::as_const(m_feedbackRecords)) {
             if (rec.toObject().value(QStringLiteral("feedbackId")).toInteger() == id)
                 records.append(rec);
         }
-        return ok(QJsonObject{{QStringLiteral("feedbackVo"), vo}, {QStringLiteral("record"), records}, {QStringLiteral("state"), 1}});
+        return ok(QJsonObject{{QStringLiteral("feedbackVo"), vo}, {QStringLiteral("record"), records},
+                              {QStringLiteral("state"), m_feedbackState.value(id, 0)}});
     });
     m_handlers.insert(ApiPaths::kActionTrack, [this](const Request &r) {
         m_analytics.append(r.params);
@@ -460,25 +464,90 @@ void StandinState::registerHandlers()
     });
 }
 
+int StandinState::feedbackIndex(qint64 id) const
+{
+    for (int i = 0; i < m_feedback.size(); ++i) {
+        if (m_feedback.at(i).toObject().value(QStringLiteral("id")).toInteger() == id)
+            return i;
+    }
+    return -1;
+}
+
+QString StandinState::keepPicture(const FilePart &part)
+{
+    // Served under a name of the service's own making, never the uploader's file name.
+    const QString fid = QString::fromLatin1(QCryptographicHash::hash(part.content, QCryptographicHash::Md5).toHex());
+    const QString name = QStringLiteral("%1-%2.jpg").arg(m_pictures.size() + 1).arg(fid.left(12));
+    m_pictures.insert(name, part.content);
+    return QStringLiteral("/static/feedback/%1?fid=%2").arg(name, fid);
+}
+
+std::optional<QByteArray> StandinState::picture(const QString &name) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_pictures.constFind(name);
+    if (it == m_pictures.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
+QJsonObject StandinState::uploadRecord(const Request &request, const QList<FilePart> &parts, QJsonObject &fields,
+                                       QStringList &pictureUrls)
+{
+    QJsonArray files;
+    for (const FilePart &part : parts) {
+        if (part.name != QLatin1String("file")) {
+            fields.insert(part.name, QString::fromUtf8(part.content));
+            continue;
+        }
+        pictureUrls << keepPicture(part);
+        files.append(QJsonObject{{QStringLiteral("filename"), part.fileName}, {QStringLiteral("content_type"), part.contentType},
+                                 {QStringLiteral("size"), part.content.size()},
+                                 {QStringLiteral("md5"), QString::fromLatin1(QCryptographicHash::hash(part.content, QCryptographicHash::Md5).toHex())}});
+    }
+    return QJsonObject{{QStringLiteral("path"), request.path}, {QStringLiteral("fields"), fields},
+                       {QStringLiteral("files"), files.size()}, {QStringLiteral("file_parts"), files},
+                       {QStringLiteral("file_secret"), request.headers.value(QStringLiteral("file_secret"))}};
+}
+
+void StandinState::addRecord(qint64 feedbackId, const QString &content, const QString &imageUrl, bool byUser)
+{
+    QJsonObject record{{QStringLiteral("id"), m_feedbackRecords.size() + 1},
+                       {QStringLiteral("feedbackId"), feedbackId},
+                       {QStringLiteral("content"), content},
+                       {QStringLiteral("createTime"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
+                       {QStringLiteral("userType"), byUser ? 0 : 1}, {QStringLiteral("userId"), byUser ? 0 : 1},
+                       {QStringLiteral("username"), byUser ? QStringLiteral("me") : QStringLiteral("客服")}};
+    if (!imageUrl.isEmpty())
+        record.insert(QStringLiteral("imageUrl"), imageUrl);
+    m_feedbackRecords.append(record);
+    if (byUser)
+        return;
+    // A new answer from the service: the list marks the feedback until it is read.
+    const int index = feedbackIndex(feedbackId);
+    if (index < 0)
+        return;
+    QJsonObject vo = m_feedback.at(index).toObject();
+    vo.insert(QStringLiteral("is_read"), 1);
+    m_feedback.replace(index, vo);
+}
+
 QJsonObject StandinState::createFeedback(const Request &request, const QList<FilePart> &parts)
 {
     std::lock_guard lock(m_mutex);
     QJsonObject fields;
-    QJsonArray images;
-    for (const FilePart &part : parts) {
-        if (part.name == QLatin1String("file"))
-            images.append(m_baseUrl + QStringLiteral("/static/images/") + part.fileName);
-        else
-            fields.insert(part.name, QString::fromUtf8(part.content));
-    }
-    m_uploads.append(QJsonObject{{QStringLiteral("path"), request.path}, {QStringLiteral("fields"), fields},
-                                 {QStringLiteral("files"), images.size()},
-                                 {QStringLiteral("file_secret"), request.headers.value(QStringLiteral("file_secret"))}});
-    const qint64 id = m_feedback.size() + 1;
-    m_feedback.append(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("content"), fields.value(QStringLiteral("content"))},
-                                  {QStringLiteral("created_at"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
-                                  {QStringLiteral("image_url"), images}, {QStringLiteral("is_read"), 0},
-                                  {QStringLiteral("kind"), fields.value(QStringLiteral("kind")).toString().toInt()}});
+    QStringList pictures;
+    m_uploads.append(uploadRecord(request, parts, fields, pictures));
+    const QString content = fields.value(QStringLiteral("content")).toString();
+    if (content.isEmpty())
+        return QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("message"), QStringLiteral("反馈内容不能为空")}};
+    const qint64 id = m_nextFeedbackId++;
+    // Newest first, as the service lists them.
+    m_feedback.prepend(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("content"), content},
+                                   {QStringLiteral("created_at"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
+                                   {QStringLiteral("image_url"), QJsonArray::fromStringList(pictures)}, {QStringLiteral("is_read"), 0},
+                                   {QStringLiteral("kind"), fields.value(QStringLiteral("kind")).toString().toInt()}});
+    addRecord(id, QStringLiteral("您好，已收到您的反馈，我们正在核实，请留意本页的回复。"), QString(), false);
     return QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("message"), QStringLiteral("提交成功")}};
 }
 
@@ -486,22 +555,20 @@ QJsonObject StandinState::resendFeedback(const Request &request, const QList<Fil
 {
     std::lock_guard lock(m_mutex);
     QJsonObject fields;
-    int files = 0;
-    for (const FilePart &part : parts) {
-        if (part.name == QLatin1String("file"))
-            ++files;
-        else
-            fields.insert(part.name, QString::fromUtf8(part.content));
-    }
-    m_uploads.append(QJsonObject{{QStringLiteral("path"), request.path}, {QStringLiteral("fields"), fields},
-                                 {QStringLiteral("files"), files}});
-    const QJsonObject record{{QStringLiteral("id"), m_feedbackRecords.size() + 1},
-                             {QStringLiteral("feedbackId"), fields.value(QStringLiteral("userFeedbackId")).toString().toLongLong()},
-                             {QStringLiteral("content"), fields.value(QStringLiteral("content"))},
-                             {QStringLiteral("createTime"), QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))},
-                             {QStringLiteral("userType"), 0}, {QStringLiteral("userId"), 0},
-                             {QStringLiteral("username"), QStringLiteral("me")}};
-    m_feedbackRecords.append(record);
+    QStringList pictures;
+    m_uploads.append(uploadRecord(request, parts, fields, pictures));
+    const qint64 id = fields.value(QStringLiteral("userFeedbackId")).toString().toLongLong();
+    if (feedbackIndex(id) < 0)
+        return QJsonObject{{QStringLiteral("success"), 0}, {QStringLiteral("message"), QStringLiteral("反馈不存在")}};
+    if (m_feedbackState.value(id, 0) == 1 || m_feedbackState.value(id, 0) == 2)
+        return QJsonObject{{QStringLiteral("success"), 0}, {QStringLiteral("message"), QStringLiteral("反馈已结束")}};
+    const QString content = fields.value(QStringLiteral("content")).toString();
+    const QString picture = pictures.isEmpty() ? QString() : m_baseUrl + pictures.first();
+    addRecord(id, content, picture, true);
+    const QJsonObject record = m_feedbackRecords.last().toObject();
+    // A support agent answers every reply.
+    addRecord(id, picture.isEmpty() ? QStringLiteral("感谢补充，技术人员正在处理，请稍候。")
+                                    : QStringLiteral("图片已收到，我们会尽快查看。"), QString(), false);
     return QJsonObject{{QStringLiteral("success"), 1}, {QStringLiteral("data"), record}};
 }
 
@@ -564,6 +631,10 @@ void StandinState::applyControl(const QJsonObject &control)
         if (m_routeUpdatedAt.contains(it.key()) || it.key().startsWith(QLatin1String("gfwlist")) || it.key() == QLatin1String("global"))
             m_routeUpdatedAt.insert(it.key(), m_routeUpdatedAt.value(it.key(), 2) + 1);
     }
+    // {"feedback_state": {"<id>": 0 | 1 finished | 2 adopted}}
+    const QJsonObject states = control.value(QStringLiteral("feedback_state")).toObject();
+    for (auto it = states.constBegin(); it != states.constEnd(); ++it)
+        m_feedbackState.insert(it.key().toLongLong(), it.value().toInt());
     if (control.value(QStringLiteral("clear_records")).toBool()) {
         m_requests = {};
         m_analytics = {};

@@ -40,6 +40,8 @@ public:
     QJsonObject handle(const Request &request);
     QJsonObject createFeedback(const Request &request, const QList<FilePart> &parts);
     QJsonObject resendFeedback(const Request &request, const QList<FilePart> &parts);
+    // A picture received with a feedback or a reply, by the name the service gave it.
+    std::optional<QByteArray> picture(const QString &name) const;
 
     // Control settings that belong to the data (see StandinServer for the faults).
     void applyControl(const QJsonObject &control);
@@ -60,6 +62,10 @@ private:
     QString issueToken(const QJsonObject &user);
     QJsonObject lines() const;
     QJsonObject connectReply(qint64 lineId, const QJsonObject &user);
+    int feedbackIndex(qint64 id) const;
+    QString keepPicture(const FilePart &part);
+    QJsonObject uploadRecord(const Request &request, const QList<FilePart> &parts, QJsonObject &fields, QStringList &pictureUrls);
+    void addRecord(qint64 feedbackId, const QString &content, const QString &imageUrl, bool byUser);
     static QJsonObject ok(const QJsonValue &data = QJsonObject());
     static QJsonObject failure(const QString &message, int errorCode = 400, const QString &code = QString());
 
@@ -77,6 +83,9 @@ private:
     QJsonArray m_messages;
     QJsonArray m_feedback;
     QJsonArray m_feedbackRecords;
+    QMap<qint64, int> m_feedbackState;          // 1 finished, 2 adopted, else open
+    QMap<QString, QByteArray> m_pictures;       // received pictures by served name
+    qint64 m_nextFeedbackId = 1;
     int m_updateState = 0;
     std::optional<QString> m_updateUrl;   // none: the stand-in's package
     QJsonObject m_ss;

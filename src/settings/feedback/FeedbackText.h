@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+// Measures and counts of the feedback screens' texts.
+class FeedbackText
+{
+public:
+    // Characters as the user sees them (an emoji, a letter with its accents: one each).
+    static int visibleLength(const QString &text);
+    // The form's and the reply's lower bound on a feedback text.
+    static constexpr int kMinimumLength = 5;
+
+    // The bounding height of a text laid out at `width` (unlimited height, words wrapped), the
+    // bubbles' text font unless another is given.
+    static qreal height(const QString &text, int width, const QFont &font = bubbleFont());
+    static QFont bubbleFont();
+
+private:
+    FeedbackText() = delete;
+};

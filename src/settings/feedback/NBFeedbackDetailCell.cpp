@@ -1,0 +1,81 @@
+#include "settings/feedback/NBFeedbackDetailCell.h"
+
+#include <QLabel>
+
+#include <cmath>
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/RoundedPanel.h"
+#include "app/uikit/UiImages.h"
+#include "settings/feedback/FeedbackPicture.h"
+#include "settings/feedback/FeedbackText.h"
+
+namespace {
+QLabel *plainLabel(const QColor &colour, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setFont(FeedbackText::bubbleFont());
+    label->setStyleSheet(QStringLiteral("color: rgb(%1, %2, %3); background: transparent;")
+                             .arg(colour.red()).arg(colour.green()).arg(colour.blue()));
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    return label;
+}
+} // namespace
+
+NBFeedbackDetailCell::NBFeedbackDetailCell(QWidget *parent)
+    : QWidget(parent)
+{
+    setupSubviews();
+}
+
+void NBFeedbackDetailCell::setupSubviews()
+{
+    m_cornerView = new RoundedPanel(QColor(35, 35, 35), 15, this);
+    m_iconImgView = new QLabel(this);
+    m_iconImgView->setFixedSize(35, 35);
+    m_infoLab = plainLabel(QColor(234, 234, 234), m_cornerView);
+    m_infoLab->setWordWrap(true);
+    m_infoLab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_timeLab = plainLabel(QColor(117, 110, 147), m_cornerView);
+    m_feedbackImgView = new QLabel(m_cornerView);
+    m_feedbackImgView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_feedbackImgView->setStyleSheet(QStringLiteral("background: transparent; border-radius: 15px;"));
+    m_feedbackImgView->hide();
+}
+
+QString NBFeedbackDetailCell::measuredText() const
+{
+    return m_infoLab->text();
+}
+
+void NBFeedbackDetailCell::setHeadPicture(const QString &name)
+{
+    m_iconImgView->setPixmap(UiImages::pixmap(name, QSize(35, 35), devicePixelRatioF()));
+}
+
+void NBFeedbackDetailCell::showPicture(const QString &source)
+{
+    m_feedbackImgView->show();
+    FeedbackPicture::load(source, m_feedbackImgView, QSize(kPictureSide, kPictureSide));
+}
+
+void NBFeedbackDetailCell::resizeEvent(QResizeEvent *)
+{
+    layoutSubviews();
+}
+
+void NBFeedbackDetailCell::layoutSubviews()
+{
+    const Placement place = placement();
+    const int bubbleLeft = place.headSide == Side::Right ? 12 : 70;
+    m_cornerView->setGeometry(bubbleLeft, 12, qMax(0, width() - 82), qMax(0, height() - 24));
+    m_iconImgView->move(place.headSide == Side::Right ? width() - 12 - 35 : 12, 12);
+    const int textWidth = qMax(0, m_cornerView->width() - 34);
+    const int textHeight = m_infoLab->isHidden() ? 0 : int(std::ceil(FeedbackText::height(measuredText(), textWidth, m_infoLab->font())));
+    m_infoLab->setGeometry(17, 14, textWidth, m_infoLab->isHidden() ? 0 : textHeight);
+    // The picture sits under the text; a record without text starts it at the text's place.
+    const int pictureTop = (place.pictureBelowText && !m_infoLab->isHidden()) ? m_infoLab->geometry().bottom() + 1 + 3 : 14;
+    m_feedbackImgView->setGeometry(17, pictureTop, kPictureSide, kPictureSide);
+    const int timeHeight = m_timeLab->sizeHint().height();
+    m_timeLab->setGeometry(17, m_cornerView->height() - 13 - timeHeight, textWidth, timeHeight);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class RoundedPanel;
+
+// What every bubble of the feedback conversation shares: the bubble, its text, its picture, its
+// time and the head picture beside it. The subclasses fill them from one record and say on which
+// side the head picture sits.
+class NBFeedbackDetailCell : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit NBFeedbackDetailCell(QWidget *parent = nullptr);
+
+    RoundedPanel *cornerView() const { return m_cornerView; }
+    QLabel *infoLab() const { return m_infoLab; }
+    QLabel *feedbackImgView() const { return m_feedbackImgView; }
+    QLabel *timeLab() const { return m_timeLab; }
+    QLabel *iconImgView() const { return m_iconImgView; }
+
+    // The picture's box: 85 wide, as high as the row leaves room for.
+    static constexpr int kPictureSide = 85;
+
+protected:
+    enum class Side { Right, Left };
+    struct Placement
+    {
+        Side headSide = Side::Right;
+        bool pictureBelowText = true;
+    };
+    virtual Placement placement() const = 0;
+    // The text the bubble measures its text height by (the label may hold markup).
+    virtual QString measuredText() const;
+
+    void setupSubviews();
+    void setHeadPicture(const QString &name);
+    void showPicture(const QString &source);
+    void resizeEvent(QResizeEvent *event) override;
+    void layoutSubviews();
+
+private:
+    RoundedPanel *m_cornerView = nullptr;
+    QLabel *m_infoLab = nullptr;
+    QLabel *m_feedbackImgView = nullptr;
+    QLabel *m_timeLab = nullptr;
+    QLabel *m_iconImgView = nullptr;
+};

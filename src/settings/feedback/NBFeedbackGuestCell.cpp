@@ -1,0 +1,1 @@
+#include "settings/feedback/NBFeedbackGuestCell.h"

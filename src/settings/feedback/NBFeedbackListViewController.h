@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QPointer>
+
+#include <optional>
+
+#include "app/uikit/NBBaseViewController.h"
+#include "networking/NBFeedbackListModel.h"
+#include "settings/NBMessageDefaultViewProtocol.h"
+#include "settings/feedback/NBFeedbackListToolViewProtocol.h"
+
+class NBContactViewController;
+class NBFeedbackDetailViewController;
+class NBFeedbackItem;
+class NBFeedbackListToolView;
+class OOLoadingView;
+class QPushButton;
+class QScrollArea;
+
+// The feedback screen: the user's feedbacks on the left and, on the right, either the chosen
+// one's conversation or the form for a new one. The two panes are made once and swapped.
+class NBFeedbackListViewController : public NBBaseViewController,
+                                     public NBMessageDefaultViewProtocol,
+                                     public NBFeedbackListToolViewProtocol
+{
+    Q_OBJECT
+
+public:
+    explicit NBFeedbackListViewController(QWidget *parent = nullptr);
+
+    int page = 1;
+    QList<NBFeedbackListModel> datas;
+    std::optional<NBFeedbackListModel> selectModel;
+
+    // Off for pictures made from fake data: the list then comes only through handleList.
+    bool requestsOnLoad = true;
+
+    void requestFeedbackList();
+    // A list reply ("data"."page_datas"); anything malformed changes nothing.
+    void handleList(const std::optional<QJsonObject> &reply);
+    // The answer to a click on a row: false when the row is the one shown already.
+    bool selectFeedback(int row);
+    void showFeedbackForm();
+    void showEmptyState();
+    void removeEmptyState();
+
+    void defaultViewDidConfirm() override { showFeedbackForm(); }
+    void toolViewDidConfirm() override { showFeedbackForm(); }
+
+    NBFeedbackDetailViewController *detailVC();
+    NBContactViewController *feedbackVc();
+    NBFeedbackListToolView *toolView() const { return m_toolView; }
+    QPushButton *backBtn() const { return m_backBtn; }
+    QList<NBFeedbackItem *> rows() const { return m_rows; }
+    bool isLoading() const { return !m_loading.isNull(); }
+
+protected:
+    void viewDidLoad() override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void setupViews();
+    void showSelectedFeedback();
+    void reloadData();
+    void attach(NBBaseViewController *pane);
+    void detach(NBBaseViewController *pane);
+    QRect listFrame() const;
+
+    QPushButton *m_backBtn = nullptr;
+    QScrollArea *m_scrollView = nullptr;
+    QWidget *m_tableview = nullptr;
+    QList<NBFeedbackItem *> m_rows;
+    NBFeedbackListToolView *m_toolView = nullptr;
+    QPointer<NBFeedbackDetailViewController> m_detailVC;
+    QPointer<NBContactViewController> m_feedbackVc;
+    QPointer<OOLoadingView> m_loading;
+};

@@ -1,0 +1,1 @@
+#include "settings/feedback/NBFeedbackServiceCell.h"

@@ -1,0 +1,367 @@
+// The feedback road against the stand-in service, with real multipart uploads: a new feedback
+// with pictures, reading it, replying with text and a picture, failures that keep the input, and
+// quick switching between feedbacks.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/uikit/ImageCache.h"
+#include "app/uikit/ImageLoader.h"
+#include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBPlaceHolderView.h"
+#include "app/uikit/OOToastView.h"
+#include "common/AppPaths.h"
+#include "common/Localization.h"
+#include "common/ApiPaths.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWork.h"
+#include "networking/OONetWorkTool.h"
+#include "settings/feedback/FeedbackPicture.h"
+#include "settings/feedback/FeedbackPicturePicker.h"
+#include "settings/feedback/NBContactInputView.h"
+#include "settings/feedback/NBContactTypeView.h"
+#include "settings/feedback/NBContactViewController.h"
+#include "settings/feedback/NBFeedbackDetailToolView.h"
+#include "settings/feedback/NBFeedbackDetailViewController.h"
+#include "settings/feedback/NBFeedbackGuestCell.h"
+#include "settings/feedback/NBFeedbackInfoCell.h"
+#include "settings/feedback/NBFeedbackItem.h"
+#include "settings/feedback/NBFeedbackListToolView.h"
+#include "settings/feedback/NBFeedbackListViewController.h"
+#include "settings/feedback/NBFeedbackServiceCell.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+constexpr int kWait = 10000;
+
+QImage picture(const QSize &size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+int indexOfContent(const NBFeedbackListViewController &list, const QString &content)
+{
+    for (int i = 0; i < list.datas.size(); ++i) {
+        if (list.datas.at(i).content == content)
+            return i;
+    }
+    return -1;
+}
+
+bool toastShows(QWidget *host, const QString &text)
+{
+    for (OOToastView *toast : host->findChildren<OOToastView *>()) {
+        if (toast->tipLab()->text() == text)
+            return true;
+    }
+    return false;
+}
+
+QString infoText(NBFeedbackDetailViewController *pane)
+{
+    if (pane->rowViews().isEmpty())
+        return {};
+    auto *info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
+    return info && info->data() ? info->data()->content.value_or(QString()) : QString();
+}
+
+} // namespace
+
+class FeedbackStandin : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_standin && s_standin->isRunning());
+        s_standin->clearFaults();
+        AppPaths::ensureFolder(AppPaths::configFolder());
+        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
+        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{s_standin->baseUrl()}}}).toJson());
+        hosts.close();
+        OOHostSafeAdpter::shared().resetForTesting();
+        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+    }
+    void TearDown() override { FeedbackPicturePicker::setChooserForTesting({}); }
+
+    // Sends a new feedback through the list's form and waits until the list shows it.
+    static int sendFeedback(NBFeedbackListViewController &list, const QString &content, const QList<QImage> &pictures,
+                            int typeIndex = 0, const QString &contact = QString())
+    {
+        list.showFeedbackForm();
+        NBContactViewController *form = list.feedbackVc();
+        form->typeView()->selectItem(typeIndex);
+        form->inputView()->textView()->setPlainText(content);
+        form->inputView()->textFiled()->setText(contact);
+        form->inputView()->imageArray = pictures;
+        form->submit();
+        const bool shown = QTest::qWaitFor([&] { return indexOfContent(list, content) >= 0 && !form->isUploading(); }, kWait);
+        return shown ? indexOfContent(list, content) : -1;
+    }
+
+    static QJsonObject lastUpload()
+    {
+        const QJsonArray uploads = s_standin->records().value("uploads").toArray();
+        return uploads.isEmpty() ? QJsonObject() : uploads.last().toObject();
+    }
+
+    static inline StandinProcess *s_standin = nullptr;
+};
+
+TEST_F(FeedbackStandin, NewFeedbackWithTwoPicturesArrivesWholeAndIsListed)
+{
+    NBFeedbackListViewController list;
+    list.ensureLoaded();
+    const QString content = QStringLiteral("连接后网页打不开 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    const int row = sendFeedback(list, content, {picture(QSize(64, 48), Qt::red), picture(QSize(30, 90), Qt::green)}, 3,
+                                 QStringLiteral("me@example.com"));
+    ASSERT_GE(row, 0);
+
+    const QJsonObject upload = lastUpload();
+    const QJsonObject fields = upload.value("fields").toObject();
+    EXPECT_EQ(upload.value("path").toString(), ApiPaths::kCreateFeedbacks);
+    EXPECT_EQ(fields.value("content").toString(), content);
+    EXPECT_EQ(fields.value("contact_info").toString(), QStringLiteral("me@example.com"));
+    EXPECT_EQ(fields.value("kind").toString(), QStringLiteral("13"));
+    EXPECT_FALSE(fields.value("device_uuid").isUndefined());
+    EXPECT_EQ(upload.value("file_secret").toString(), QStringLiteral("v2"));
+    const QJsonArray parts = upload.value("file_parts").toArray();
+    ASSERT_EQ(parts.size(), 2);
+    for (const QJsonValue &part : parts) {
+        EXPECT_EQ(part.toObject().value("content_type").toString(), QStringLiteral("image/jpeg"));
+        bool number = false;
+        part.toObject().value("filename").toString().toDouble(&number);
+        EXPECT_TRUE(number);
+    }
+
+    // Both pictures are whole: the service serves back what it received, and it decodes.
+    const NBFeedbackListModel &listed = list.datas.at(row);
+    EXPECT_EQ(listed.kind, 13);
+    ASSERT_TRUE(listed.imageUrl && listed.imageUrl->size() == 2);
+    const QList<QSize> sizes{QSize(64, 48), QSize(30, 90)};
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray bytes = TestHttp::get(FeedbackPicture::resolve(listed.imageUrl->at(i), s_standin->baseUrl()));
+        EXPECT_EQ(QImage::fromData(bytes).size(), sizes.at(i));
+    }
+    // The form is empty again and has left the pane; the row is shown.
+    EXPECT_TRUE(list.feedbackVc()->inputView()->textView()->toPlainText().isEmpty());
+    EXPECT_TRUE(list.feedbackVc()->inputView()->imageArray.isEmpty());
+    EXPECT_EQ(list.feedbackVc()->parentViewController(), nullptr);
+    EXPECT_EQ(list.rows().at(row)->titleLab()->text(), QStringLiteral("其他问题"));
+    EXPECT_TRUE(list.toolView()->isVisibleTo(&list));
+}
+
+TEST_F(FeedbackStandin, OpeningAFeedbackReadsItAndShowsItsPictures)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.ensureLoaded();
+    const QString content = QStringLiteral("充值后没有到账 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    int row = sendFeedback(list, content, {picture(QSize(300, 120), Qt::blue)}, 2);
+    ASSERT_GE(row, 0);
+    // The service answered at once, so the row carries the unread mark.
+    EXPECT_FALSE(list.rows().at(row)->redDot()->isHidden());
+
+    EXPECT_TRUE(list.selectFeedback(row));
+    EXPECT_FALSE(list.selectFeedback(row)); // the one shown is not chosen again
+    row = indexOfContent(list, content);
+    EXPECT_TRUE(list.rows().at(row)->redDot()->isHidden());
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 2; }, kWait));
+    EXPECT_EQ(infoText(pane), content);
+    EXPECT_NE(qobject_cast<NBFeedbackServiceCell *>(pane->rowViews().at(1)), nullptr);
+    EXPECT_FALSE(pane->toolView()->isHidden());
+
+    // The feedback's own picture comes through the cache under its "fid", fitted to its cell.
+    auto *info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !info->feedbackImgView()->pixmap().isNull(); }, kWait));
+    EXPECT_LE(info->feedbackImgView()->pixmap().width(), 85);
+    EXPECT_LE(info->feedbackImgView()->pixmap().height(), 85);
+    const QString key = *FeedbackPicture::cacheKey(QUrl(FeedbackPicture::resolve(list.datas.at(row).imageUrl->first(), s_standin->baseUrl())));
+    EXPECT_TRUE(ImageCache::shared().containsDataForKey(key));
+
+    // Read on the service too: the next list has no mark.
+    list.requestFeedbackList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isLoading(); }, kWait));
+    row = indexOfContent(list, content);
+    EXPECT_EQ(list.datas.at(row).isRead, 0);
+}
+
+TEST_F(FeedbackStandin, RepliesWithTextAndPictureJoinTheConversation)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.ensureLoaded();
+    const QString content = QStringLiteral("账号无法登录 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    const int row = sendFeedback(list, content, {});
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(list.selectFeedback(row));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 2; }, kWait));
+
+    NBCustomTextField *field = pane->toolView()->textField();
+    field->setText(QStringLiteral("还是不行"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 3; }, kWait));
+    auto *guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(2));
+    ASSERT_NE(guest, nullptr);
+    EXPECT_EQ(guest->infoLab()->text(), QStringLiteral("还是不行"));
+    EXPECT_TRUE(field->text().isEmpty());
+    QJsonObject upload = lastUpload();
+    EXPECT_EQ(upload.value("path").toString(), ApiPaths::kFeedbackResend);
+    EXPECT_EQ(upload.value("files").toInt(), 0);
+    EXPECT_EQ(upload.value("fields").toObject().value("userFeedbackId").toString(), QString::number(*list.datas.at(row).id));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("shot.png"));
+    ASSERT_TRUE(picture(QSize(200, 400), Qt::yellow).save(path));
+    FeedbackPicturePicker::setChooserForTesting([path](QWidget *, const FeedbackPicturePicker::Done &done) { done(path); });
+    pane->toolView()->selectImage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 4; }, kWait));
+    upload = lastUpload();
+    EXPECT_EQ(upload.value("files").toInt(), 1);
+    EXPECT_FALSE(upload.value("fields").toObject().contains("content"));
+    guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(3));
+    ASSERT_NE(guest, nullptr);
+    EXPECT_TRUE(guest->infoLab()->isHidden());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !guest->feedbackImgView()->pixmap().isNull(); }, kWait));
+    EXPECT_EQ(guest->feedbackImgView()->pixmap().size(), QSize(42, 85));
+
+    // Reopened, the conversation holds both replies and the service's answers to them.
+    list.showFeedbackForm();
+    ASSERT_TRUE(list.selectFeedback(indexOfContent(list, content)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 6; }, kWait));
+}
+
+TEST_F(FeedbackStandin, FailedUploadsKeepTheInputAndSaySo)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.ensureLoaded();
+    list.showFeedbackForm();
+    NBContactViewController *form = list.feedbackVc();
+    const QString content = QStringLiteral("这次会失败的反馈");
+    form->inputView()->textView()->setPlainText(content);
+    form->inputView()->textFiled()->setText(QStringLiteral("13800000000"));
+    form->inputView()->imageArray = {picture(QSize(10, 10), Qt::red), picture(QSize(12, 12), Qt::blue)};
+
+    for (const QString &kind : {QStringLiteral("http500"), QStringLiteral("bad_body"), QStringLiteral("fail")}) {
+        ASSERT_TRUE(s_standin->fault(ApiPaths::kCreateFeedbacks, kind, 1));
+        form->submit();
+        EXPECT_TRUE(form->isUploading());
+        EXPECT_FALSE(form->inputView()->signUpButton()->isEnabled());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form->isUploading(); }, kWait)) << kind.toStdString();
+        const QString expected = kind == QLatin1String("fail") ? QStringLiteral("操作失败")
+            : kind == QLatin1String("http500") ? QStringLiteral("上传图片失败")
+                                               : localizedByAppLanguage(QStringLiteral("SETTING_CONTACTUS_REPORT_FAILED"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return toastShows(form, expected); }, kWait)) << kind.toStdString();
+        EXPECT_EQ(form->inputView()->textView()->toPlainText(), content);
+        EXPECT_EQ(form->inputView()->textFiled()->text(), QStringLiteral("13800000000"));
+        EXPECT_EQ(form->inputView()->imageArray.size(), 2);
+        EXPECT_TRUE(form->inputView()->signUpButton()->isEnabled());
+        EXPECT_EQ(form->parentViewController(), &list);
+    }
+
+    // A reply that fails gives its text back.
+    const int row = sendFeedback(list, QStringLiteral("回复会失败 %1").arg(QDateTime::currentMSecsSinceEpoch()), {});
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(list.selectFeedback(row));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 2; }, kWait));
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kFeedbackResend, QStringLiteral("http500"), 1));
+    pane->toolView()->textField()->setText(QStringLiteral("请再看看"));
+    pane->toolView()->textFieldDidEndEditing();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->toolView()->pendingReplies() == 0; }, kWait));
+    EXPECT_EQ(pane->toolView()->textField()->text(), QStringLiteral("请再看看"));
+    EXPECT_EQ(pane->rowViews().size(), 2);
+}
+
+TEST_F(FeedbackStandin, SwitchingQuicklyNeverShowsOneFeedbackUnderAnother)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.ensureLoaded();
+    const qint64 stamp = QDateTime::currentMSecsSinceEpoch();
+    const QString first = QStringLiteral("第一条 %1").arg(stamp);
+    const QString second = QStringLiteral("第二条 %1").arg(stamp);
+    ASSERT_GE(sendFeedback(list, first, {}), 0);
+    ASSERT_GE(sendFeedback(list, second, {}), 0);
+    const int recordRequests = [] {
+        int n = 0;
+        for (const QJsonValue &r : s_standin->records().value("requests").toArray())
+            n += r.toObject().value("path").toString() == ApiPaths::kFeedbackRecord ? 1 : 0;
+        return n;
+    }();
+
+    // The first one's conversation answers late, after the second is shown.
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"faults", QJsonArray{QJsonObject{{"path", ApiPaths::kFeedbackRecord}, {"kind", "delay"},
+                                                                                   {"count", 1}, {"delay_ms", 600}}}}}));
+    ASSERT_TRUE(list.selectFeedback(indexOfContent(list, first)));
+    ASSERT_TRUE(list.selectFeedback(indexOfContent(list, second)));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return infoText(pane) == second; }, kWait));
+    // Wait until the service has answered the late request, then a little round trip more.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        int n = 0;
+        for (const QJsonValue &r : s_standin->records().value("requests").toArray())
+            n += r.toObject().value("path").toString() == ApiPaths::kFeedbackRecord ? 1 : 0;
+        return n == recordRequests + 2;
+    }, kWait));
+    bool answered = false;
+    OONetWorkTool::feedbackList(1, [&](std::optional<QJsonObject>, std::optional<QString>) { answered = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, kWait));
+    QTest::qWait(0);
+    EXPECT_EQ(infoText(pane), second);
+    EXPECT_EQ(pane->toolView()->feedbackId, QString::number(*list.selectModel->id));
+    EXPECT_EQ(list.selectModel->content, second);
+    EXPECT_FALSE(pane->isLoading());
+}
+
+TEST_F(FeedbackStandin, OnlyDecodablePicturesAreCachedAndAKeyIsFetchedOnce)
+{
+    // Not a picture behind the address: nothing is cached, nothing shown.
+    const QString notPicture = s_standin->baseUrl() + QStringLiteral("/static/page.html?fid=not-a-picture");
+    QLabel view;
+    int handled = 0;
+    QObject::connect(&ImageLoader::shared(), &ImageLoader::downloadHandled, &view, [&] { ++handled; });
+    ASSERT_TRUE(FeedbackPicture::load(notPicture, &view, QSize(85, 85)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled == 1; }, kWait));
+    EXPECT_FALSE(ImageCache::shared().containsDataForKey(QStringLiteral("not-a-picture")));
+    EXPECT_TRUE(view.pixmap().isNull());
+    // No "fid": no request at all.
+    EXPECT_FALSE(FeedbackPicture::load(s_standin->baseUrl() + QStringLiteral("/static/images/a.png"), &view, QSize(85, 85)));
+
+    // A relative path with a "fid" comes from the current domain; a second view of the same
+    // key is served from the cache.
+    const QString fid = QStringLiteral("tiny-%1").arg(QDateTime::currentMSecsSinceEpoch());
+    QLabel first;
+    ASSERT_TRUE(FeedbackPicture::load(QStringLiteral("/static/images/t.png?fid=") + fid, &first, QSize(85, 85)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !first.pixmap().isNull(); }, kWait));
+    EXPECT_EQ(handled, 2);
+    EXPECT_TRUE(QFile::exists(ImageCache::shared().cachePathForKey(fid)));
+    QLabel second;
+    ASSERT_TRUE(FeedbackPicture::load(s_standin->baseUrl() + QStringLiteral("/static/images/other.png?fid=") + fid, &second, QSize(85, 85)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !second.pixmap().isNull(); }, kWait));
+    EXPECT_EQ(handled, 2);
+}

@@ -1,0 +1,334 @@
+// The feedback screens' rules that need no service: the type picker, the input row, the
+// conversation's rows and reply bar, the picture grid, and where pictures are looked for.
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "app/NBFullDiskAccessManager.h"
+#include "app/uikit/ImageCache.h"
+#include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBPlaceHolderView.h"
+#include "app/uikit/RoundedPanel.h"
+#include "common/Hashing.h"
+#include "settings/feedback/FeedbackPicture.h"
+#include "settings/feedback/FeedbackPicturePicker.h"
+#include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/NBContactInputView.h"
+#include "settings/feedback/NBContactPictureView.h"
+#include "settings/feedback/NBContactTypeView.h"
+#include "settings/feedback/NBContactViewController.h"
+#include "settings/feedback/NBFeedbackDetailToolView.h"
+#include "settings/feedback/NBFeedbackDetailViewController.h"
+#include "settings/feedback/NBFeedbackFooter.h"
+#include "settings/feedback/NBFeedbackGuestCell.h"
+#include "settings/feedback/NBFeedbackInfoCell.h"
+#include "settings/feedback/NBFeedbackItem.h"
+#include "settings/feedback/NBFeedbackServiceCell.h"
+#include "settings/feedback/NBFeedbackTypeItem.h"
+
+namespace {
+
+NBFeedbackRecordModel record(const QJsonObject &json)
+{
+    return *NBFeedbackRecordModel::fromJson(json);
+}
+
+NBFeedbackDetailModel conversation(const QJsonObject &json)
+{
+    return *NBFeedbackDetailModel::fromJson(json);
+}
+
+int markedTiles(const NBContactTypeView &view)
+{
+    int marked = 0;
+    for (NBFeedbackTypeItem *item : view.items())
+        marked += item->isMarked() ? 1 : 0;
+    return marked;
+}
+
+} // namespace
+
+TEST(FeedbackTypePicker, StartsAtTheFirstTypeAndMovesTheOneMark)
+{
+    NBContactTypeView view;
+    EXPECT_EQ(view.kind(), 10);
+    ASSERT_EQ(view.items().size(), 4);
+    EXPECT_TRUE(view.items().first()->isMarked());
+    EXPECT_EQ(markedTiles(view), 1);
+
+    QTest::mouseClick(view.items().at(3), Qt::LeftButton);
+    EXPECT_EQ(view.kind(), 13);
+    EXPECT_TRUE(view.items().at(3)->isMarked());
+    EXPECT_EQ(markedTiles(view), 1);
+    QTest::mouseClick(view.items().at(3), Qt::LeftButton);
+    EXPECT_EQ(view.kind(), 13);
+    EXPECT_EQ(markedTiles(view), 1);
+
+    view.selectItem(std::nullopt);
+    view.selectItem(7);
+    EXPECT_EQ(view.kind(), 13);
+    view.reset();
+    EXPECT_EQ(view.kind(), 10);
+}
+
+TEST(FeedbackInput, SubmitFollowsVisibleCharactersAlsoWhenCleared)
+{
+    NBContactInputView view;
+    view.resize(366, 330);
+    view.textView()->setPlainText(QStringLiteral("abcd"));
+    EXPECT_FALSE(view.signUpButton()->isEnabled());
+    view.textView()->setPlainText(QStringLiteral("abcde"));
+    EXPECT_TRUE(view.signUpButton()->isEnabled());
+    // Five emoji and a letter with a combining accent count as the user sees them.
+    view.textView()->setPlainText(QStringLiteral("😀😀😀😀"));
+    EXPECT_FALSE(view.signUpButton()->isEnabled());
+    view.textView()->setPlainText(QStringLiteral("😀😀😀😀e\u0301"));
+    EXPECT_TRUE(view.signUpButton()->isEnabled());
+    EXPECT_EQ(FeedbackText::visibleLength(QStringLiteral("😀😀😀😀e\u0301")), 5);
+    view.setUploading(true);
+    EXPECT_FALSE(view.signUpButton()->isEnabled());
+    view.setUploading(false);
+    view.textView()->setPlainText(QString());
+    EXPECT_FALSE(view.signUpButton()->isEnabled());
+}
+
+TEST(FeedbackInput, DeleteReturnsToTheAddButton)
+{
+    NBContactInputView view;
+    view.imageArray = {QImage(20, 20, QImage::Format_RGB32)};
+    view.reloadImages();
+    EXPECT_FALSE(view.showImageView()->isHidden());
+    EXPECT_TRUE(view.imgBtn()->isHidden());
+    view.deleteImageAction();
+    EXPECT_TRUE(view.imageArray.isEmpty());
+    EXPECT_TRUE(view.showImageView()->isHidden());
+    EXPECT_TRUE(view.deleteBtn()->isHidden());
+    EXPECT_FALSE(view.imgBtn()->isHidden());
+}
+
+TEST(FeedbackForm, TooShortTextSendsNothingAndKeepsTheInput)
+{
+    NBContactViewController form;
+    form.ensureLoaded();
+    form.inputView()->textView()->setPlainText(QStringLiteral("four"));
+    form.submit();
+    EXPECT_FALSE(form.isUploading());
+    EXPECT_EQ(form.inputView()->textView()->toPlainText(), QStringLiteral("four"));
+}
+
+TEST(FeedbackForm, PictureChoiceNeedsAccessAndReplacesThePicture)
+{
+    NBContactViewController form;
+    form.ensureLoaded();
+    int asked = 0;
+    QString path;
+    FeedbackPicturePicker::setChooserForTesting([&](QWidget *, const FeedbackPicturePicker::Done &done) {
+        ++asked;
+        done(path);
+    });
+    NBFullDiskAccessManager::setStatusForTesting(NBFullDiskAccessManager::NoAccess);
+    const int panes = NBFullDiskAccessManager::settingsPaneOpenCountForTesting();
+    form.selectPhoto();
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(NBFullDiskAccessManager::settingsPaneOpenCountForTesting(), panes + 1);
+    NBFullDiskAccessManager::setStatusForTesting(std::nullopt);
+
+    QTemporaryDir folder;
+    for (const QSize size : {QSize(30, 20), QSize(40, 50)}) {
+        path = folder.filePath(QStringLiteral("p%1.png").arg(size.width()));
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        ASSERT_TRUE(picture.save(path));
+        form.selectPhoto();
+    }
+    ASSERT_EQ(form.inputView()->imageArray.size(), 1);
+    EXPECT_EQ(form.inputView()->imageArray.first().size(), QSize(40, 50));
+    // A file that is no picture changes nothing.
+    path = folder.filePath(QStringLiteral("note.png"));
+    QFile note(path);
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+    note.write("not a picture");
+    note.close();
+    form.selectPhoto();
+    EXPECT_EQ(form.inputView()->imageArray.first().size(), QSize(40, 50));
+    FeedbackPicturePicker::setChooserForTesting({});
+}
+
+TEST(FeedbackConversation, RowsHeightsAndClosingLines)
+{
+    NBFeedbackDetailViewController pane;
+    const auto measure = [](const QString &text) { return FeedbackText::height(text, NBFeedbackDetailInfoModel::kTextWidth); };
+    const NBFeedbackRecordModel pictureOnly = record({{"content", ""}, {"imageUrl", "/p.jpg?fid=1"}});
+    const NBFeedbackRecordModel bare = record({});
+    EXPECT_EQ(pictureOnly.rowHeight(measure), 161);
+    EXPECT_EQ(bare.rowHeight(measure), 76);
+
+    const QJsonObject vo{{"id", 5}, {"content", "网络很慢"}, {"image_url", QJsonArray{}}};
+    pane.detailModel = conversation({{"feedbackVo", vo}, {"record", QJsonArray{QJsonObject{{"userType", 0}, {"content", "hi"}},
+                                                                                QJsonObject{{"userType", 1}, {"content", "ok"}}}},
+                                     {"state", 1}});
+    ASSERT_EQ(pane.rowCount(), 4);
+    const qreal text = std::ceil(measure(QStringLiteral("反馈内容：\n网络很慢")));
+    EXPECT_EQ(pane.rowHeight(0), text + 76);
+    EXPECT_EQ(pane.rowHeight(3), 50);
+    QWidget parent;
+    std::unique_ptr<QWidget> guest(pane.rowView(1, &parent));
+    std::unique_ptr<QWidget> service(pane.rowView(2, &parent));
+    std::unique_ptr<QWidget> footer(pane.rowView(3, &parent));
+    EXPECT_NE(qobject_cast<NBFeedbackGuestCell *>(guest.get()), nullptr);
+    EXPECT_NE(qobject_cast<NBFeedbackServiceCell *>(service.get()), nullptr);
+    EXPECT_EQ(qobject_cast<NBFeedbackFooter *>(footer.get())->textField()->text(), QStringLiteral("—— 反馈已结束 ——"));
+    EXPECT_EQ(NBFeedbackDetailViewController::footerText(2), QStringLiteral("—— 反馈已采纳 ——"));
+    EXPECT_TRUE(NBFeedbackDetailViewController::footerText(0).isEmpty());
+
+    QJsonObject withPicture = vo;
+    withPicture.insert("image_url", QJsonArray{"/a.jpg?fid=2"});
+    pane.detailModel = conversation({{"feedbackVo", withPicture}});
+    EXPECT_EQ(pane.rowCount(), 1);
+    EXPECT_EQ(pane.rowHeight(0), text + 164);
+    pane.detailModel = conversation({});
+    EXPECT_EQ(pane.rowHeight(0), 0);
+    // A present key of the wrong kind is no conversation at all.
+    EXPECT_FALSE(NBFeedbackDetailModel::fromJson({{"record", "none"}}));
+}
+
+TEST(FeedbackConversation, CellsShowOnlyWhatTheRecordHas)
+{
+    NBFeedbackServiceCell service;
+    service.resize(366, 161);
+    service.configure(record({{"userType", 1}, {"imageUrl", "http://127.0.0.1:9/x.jpg"}, {"createTime", "2024-01-01"}}));
+    EXPECT_TRUE(service.infoLab()->isHidden());
+    EXPECT_FALSE(service.feedbackImgView()->isHidden());
+    EXPECT_EQ(service.timeLab()->text(), QStringLiteral("2024-01-01"));
+    EXPECT_EQ(service.cornerView()->x(), 70);
+
+    NBFeedbackGuestCell guest;
+    guest.resize(366, 100);
+    guest.configure(record({{"userType", 0}, {"content", "<b>hello</b>"}}));
+    EXPECT_FALSE(guest.infoLab()->isHidden());
+    EXPECT_TRUE(guest.feedbackImgView()->isHidden());
+    EXPECT_EQ(guest.infoLab()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(guest.cornerView()->x(), 12);
+    EXPECT_EQ(guest.iconImgView()->x(), 366 - 12 - 35);
+
+    NBFeedbackInfoCell empty;
+    empty.configure(std::nullopt);
+    EXPECT_TRUE(empty.timeLab()->text().isEmpty());
+    EXPECT_FALSE(empty.data().has_value());
+}
+
+TEST(FeedbackConversation, ReplyBarHasNobodyToReplyToWithoutAnId)
+{
+    NBFeedbackDetailViewController pane;
+    pane.ensureLoaded();
+    pane.model = NBFeedbackListModel::fromJson({{"id", 41}});
+    pane.toolView()->feedbackId = QStringLiteral("41");
+    pane.toolView()->show();
+    // A feedback without an id after an open one: the bar must not keep sending to 41.
+    pane.model = NBFeedbackListModel::fromJson({{"content", "no id"}});
+    pane.showFeedback();
+    EXPECT_FALSE(pane.toolView()->feedbackId.has_value());
+    EXPECT_TRUE(pane.toolView()->isHidden());
+    pane.toolView()->sendReply({}, QStringLiteral("hello there"));
+    EXPECT_EQ(pane.toolView()->pendingReplies(), 0);
+
+    // Return in an empty field sends nothing, also with an id.
+    pane.toolView()->feedbackId = QStringLiteral("41");
+    pane.toolView()->textField()->setText(QStringLiteral("   "));
+    pane.toolView()->textFieldDidEndEditing();
+    EXPECT_EQ(pane.toolView()->pendingReplies(), 0);
+}
+
+TEST(FeedbackConversation, AReplyStartsAnEmptyConversationAndStaysWithItsFeedback)
+{
+    NBFeedbackDetailViewController pane;
+    pane.ensureLoaded();
+    pane.model = NBFeedbackListModel::fromJson({{"id", 5}});
+    pane.detailModel = conversation({{"feedbackVo", QJsonObject{{"id", 5}, {"content", "x"}}}});
+    ASSERT_EQ(pane.rowCount(), 1);
+    const NBFeedbackRecordModel reply = record({{"userType", 0}, {"content", "more"}});
+    pane.appendRecord(reply, 6);
+    EXPECT_EQ(pane.rowCount(), 1);
+    pane.appendRecord(reply, 5);
+    EXPECT_EQ(pane.rowCount(), 2);
+    EXPECT_EQ(pane.rowViews().size(), 2);
+}
+
+TEST(FeedbackList, RowTitlesAndDots)
+{
+    EXPECT_EQ(NBFeedbackItem::titleForKind(10), QStringLiteral("加速异常"));
+    EXPECT_EQ(NBFeedbackItem::titleForKind(12), QStringLiteral("充值问题"));
+    EXPECT_EQ(NBFeedbackItem::titleForKind(13), QStringLiteral("其他问题"));
+    EXPECT_EQ(NBFeedbackItem::titleForKind(std::nullopt), QStringLiteral("其他问题"));
+    NBFeedbackItem item;
+    item.resize(362, 80);
+    item.configure(*NBFeedbackListModel::fromJson({{"is_read", 1}, {"kind", 11}}));
+    EXPECT_FALSE(item.redDot()->isHidden());
+    item.configure(*NBFeedbackListModel::fromJson({{"is_read", 0}}));
+    EXPECT_TRUE(item.redDot()->isHidden());
+}
+
+TEST(FeedbackPictureGrid, AddTileStaysLastAndCannotBeRemoved)
+{
+    NBContactPictureView grid;
+    grid.resize(320, 166);
+    EXPECT_EQ(grid.itemCount(), 1);
+    QList<int> asked;
+    grid.actionBlock = [&](int index) { asked << index; };
+    grid.selectItem(0);
+    EXPECT_EQ(asked, QList<int>{0});
+
+    QImage picture(10, 10, QImage::Format_RGB32);
+    for (int i = 0; i < 3; ++i)
+        grid.appendImage(picture);
+    EXPECT_EQ(grid.imageArray().size(), 4);
+    EXPECT_EQ(grid.itemCount(), 3);
+    grid.selectItem(1);
+    EXPECT_EQ(asked.size(), 1);
+    // The delete road never takes the add tile.
+    EXPECT_FALSE(grid.removeItem(3));
+    EXPECT_EQ(grid.imageArray().size(), 4);
+    EXPECT_TRUE(grid.removeItem(0));
+    EXPECT_EQ(grid.pictures().size(), 2);
+    grid.clear();
+    EXPECT_EQ(grid.imageArray().size(), 1);
+    EXPECT_EQ(grid.itemCount(), 1);
+}
+
+TEST(FeedbackPictures, AddressesKeysAndFitting)
+{
+    EXPECT_EQ(FeedbackPicture::resolve(QStringLiteral("/static/a.jpg?fid=1"), QStringLiteral("http://h:1")),
+              QStringLiteral("http://h:1/static/a.jpg?fid=1"));
+    EXPECT_EQ(FeedbackPicture::resolve(QStringLiteral("https://cdn.example/a.jpg"), QStringLiteral("http://h:1")),
+              QStringLiteral("https://cdn.example/a.jpg"));
+    // White space is no address: the domain goes in front.
+    EXPECT_EQ(FeedbackPicture::resolve(QStringLiteral("https://a b"), QStringLiteral("D")), QStringLiteral("Dhttps://a b"));
+    EXPECT_EQ(FeedbackPicture::cacheKey(QUrl(QStringLiteral("http://h/a.jpg?x=1&fid=abc"))), QStringLiteral("abc"));
+    EXPECT_FALSE(FeedbackPicture::cacheKey(QUrl(QStringLiteral("http://h/a.jpg"))));
+    // The cache never names a file by the server's text.
+    const QString path = ImageCache::shared().cachePathForKey(QStringLiteral("../../etc/x"));
+    EXPECT_TRUE(path.endsWith(Hashing::md5Hex(QByteArrayLiteral("../../etc/x"))));
+    EXPECT_FALSE(path.contains(QStringLiteral("..")));
+
+    QImage big(400, 200, QImage::Format_RGB32);
+    EXPECT_EQ(FeedbackPicture::fitted(big, QSize(85, 85)).size(), QSize(85, 42));
+    QImage small(20, 30, QImage::Format_RGB32);
+    EXPECT_EQ(FeedbackPicture::fitted(small, QSize(85, 85)).size(), QSize(20, 30));
+    small.fill(Qt::blue);
+    const QByteArray jpeg = FeedbackPicture::jpegBytes(small);
+    EXPECT_TRUE(jpeg.startsWith("\xFF\xD8"));
+    EXPECT_EQ(QImage::fromData(jpeg, "JPEG").size(), QSize(20, 30));
+    bool number = false;
+    FeedbackPicture::fileNameForNow().toDouble(&number);
+    EXPECT_TRUE(number);
+}
