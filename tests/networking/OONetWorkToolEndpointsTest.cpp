@@ -291,7 +291,8 @@ TEST_F(EndpointsTest, MessagesNoticesAndFeedback)
     const Answer feedback = ask([](auto cb) { OONetWorkTool::feedbackList(1, cb); });
     const QJsonArray entries = dataOf(feedback).value(QStringLiteral("page_datas")).toArray();
     ASSERT_FALSE(entries.isEmpty());
-    const std::optional<NBFeedbackListModel> entry = NBFeedbackListModel::fromJson(entries.last().toObject());
+    // Newest first, as the service lists them.
+    const std::optional<NBFeedbackListModel> entry = NBFeedbackListModel::fromJson(entries.first().toObject());
     ASSERT_TRUE(entry && entry->id);
 
     const Answer resent = ask([&entry](auto cb) {
@@ -301,11 +302,13 @@ TEST_F(EndpointsTest, MessagesNoticesAndFeedback)
     EXPECT_EQ(resent.reply->value(QStringLiteral("success")).toInt(), 1);
     const Answer conversation = ask([&entry](auto cb) { OONetWorkTool::feedbackRecord(*entry->id, cb); });
     const QJsonArray records = dataOf(conversation).value(QStringLiteral("record")).toArray();
-    ASSERT_EQ(records.size(), 1);
-    const std::optional<NBFeedbackRecordModel> record = NBFeedbackRecordModel::fromJson(records.first().toObject());
+    // The service's first answer, the reply, and the service's answer to it.
+    ASSERT_EQ(records.size(), 3);
+    const std::optional<NBFeedbackRecordModel> record = NBFeedbackRecordModel::fromJson(records.at(1).toObject());
     ASSERT_TRUE(record);
     EXPECT_EQ(record->content, QStringLiteral("still slow"));
     EXPECT_TRUE(record->isWrittenByUser());
+    EXPECT_FALSE(NBFeedbackRecordModel::fromJson(records.last().toObject())->isWrittenByUser());
 }
 
 TEST_F(EndpointsTest, SettingsVersionsAdvertisementsAndHosts)
