@@ -9,6 +9,9 @@
 
 int main(int argc, char **argv)
 {
+    // The web pages (Chromium) share the window's graphics context; this must come before the
+    // application object.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // Before anything can replace the executable: the relaunch after an upgrade starts this path.
     UpgradeInstallRunner::captureExecutablePath();

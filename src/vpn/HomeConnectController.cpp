@@ -300,10 +300,15 @@ QString HomeConnectController::aclFilePath(const QString &outRegionCode,
     const bool inCN = isChinaCode(inRegionCode);
     if (outCN && !inCN) {
         qDebug() << "acl type : 国外 -> 国内";
-        const QString own = QDir::homePath()
-            + QStringLiteral("/.Ostrel_mac_privoxy/private/gfwlist_otd.acl");
+        // The route-file update installs this list in our own private folder; a list left in the
+        // older second folder by an earlier program still counts when ours has none.
+        const QString own = AppPaths::privateFolder() + QStringLiteral("/gfwlist_otd.acl");
         if (QFileInfo::exists(own))
             return own;
+        const QString older = QDir::homePath()
+            + QStringLiteral("/.Ostrel_mac_privoxy/private/gfwlist_otd.acl");
+        if (QFileInfo::exists(older))
+            return older;
         return resourceAcl(QStringLiteral("gfwlist_o2d.acl"));
     }
     if (!outCN && inCN) {

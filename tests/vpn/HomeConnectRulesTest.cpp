@@ -55,11 +55,14 @@ TEST_F(HomeConnectRulesTest, SmartModeListsFollowTheDirectionWithDataFilesFirst)
     EXPECT_EQ(HomeConnectController::aclFilePath("US", "CN"),
               AppPaths::privateFolder() + "/gfwlist.acl");
 
-    // Exit domestic: the second data folder, else the overseas-to-domestic resource.
+    // Exit domestic: the list the route-file update installs in the data folder, else one in the
+    // older second folder, else the overseas-to-domestic resource.
     EXPECT_EQ(HomeConnectController::aclFilePath("CN", "HK"), resources + "gfwlist_o2d.acl");
-    const QString otd = QDir::homePath() + "/.Ostrel_mac_privoxy/private/gfwlist_otd.acl";
-    touch(otd);
-    EXPECT_EQ(HomeConnectController::aclFilePath("CN", "HK"), otd);
+    const QString older = QDir::homePath() + "/.Ostrel_mac_privoxy/private/gfwlist_otd.acl";
+    touch(older);
+    EXPECT_EQ(HomeConnectController::aclFilePath("CN", "HK"), older);
+    touch(AppPaths::privateFolder() + "/gfwlist_otd.acl");
+    EXPECT_EQ(HomeConnectController::aclFilePath("CN", "HK"), AppPaths::privateFolder() + "/gfwlist_otd.acl");
 
     // Both or neither domestic: the global list, whatever the mode.
     EXPECT_EQ(HomeConnectController::aclFilePath("CN", "CN"), resources + "global.acl");

@@ -15,6 +15,8 @@
 inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 #include "common/AppPaths.h"
+#include "common/DefaultsKeys.h"
+#include "common/UserDefaults.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/TestZipBuilder.h"
@@ -92,6 +94,11 @@ TEST_F(ResourcePackageTest, FirstCheckInstallsRouteFilesAndPagesAndRecordsTheVer
     const QString chosen = HomeConnectController::aclFilePath(QStringLiteral("US"), QStringLiteral("CN"));
     EXPECT_TRUE(chosen.startsWith(AppPaths::privateFolder() + QLatin1Char('/'))) << chosen.toStdString();
     EXPECT_TRUE(readAll(chosen).contains("served by the stand-in"));
+    // The same for a domestic exit in smart mode: the overseas-to-domestic list the update installed.
+    UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 0);
+    const QString otd = HomeConnectController::aclFilePath(QStringLiteral("CN"), QStringLiteral("HK"));
+    EXPECT_EQ(otd, acl(QStringLiteral("gfwlist_otd")));
+    EXPECT_TRUE(readAll(otd).contains("# gfwlist_otd access-control list served by the stand-in"));
 
     const QJsonObject routes = OOPackageFiles::readDataFolderFile(OOPackageFiles::kRouterList).value_or(QJsonObject());
     const QJsonObject gfwlist = routes.value(QStringLiteral("gfwlist")).toObject();

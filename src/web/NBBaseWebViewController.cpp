@@ -1,0 +1,145 @@
+#include "web/NBBaseWebViewController.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QImageWriter>
+#include <QStandardPaths>
+#include <QUuid>
+#include <QWebEngineView>
+
+#include "app/NBLeftSideViewController.h"
+#include "app/NBMainSplitViewController.h"
+#include "app/uikit/OOToastView.h"
+#include "web/DesktopLinkOpener.h"
+#include "web/ScriptMessageWebPage.h"
+#include "web/core/OOPageLoader.h"
+#include "web/core/WebLog.h"
+
+namespace {
+
+QString picturesFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return folder.isEmpty() ? QDir::homePath() + QStringLiteral("/Pictures") : folder;
+}
+
+} // namespace
+
+NBBaseWebViewController::NBBaseWebViewController(QWidget *parent)
+    : NBBaseViewController(parent)
+{
+}
+
+NBBaseWebViewController::~NBBaseWebViewController()
+{
+    // The page outlives nothing of ours, but a message it delivers while the view tears down must
+    // not reach a half-destroyed host.
+    if (m_page)
+        m_page->router()->setHost(nullptr);
+}
+
+QWebEngineView *NBBaseWebViewController::webView()
+{
+    if (m_webView)
+        return m_webView;
+    ensureLoaded();
+    auto *view = new QWebEngineView(this);
+    m_page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, this, view);
+    registerScriptHandlers(m_page);
+    view->setPage(m_page);
+    view->setGeometry(rect());
+    view->setAttribute(Qt::WA_TranslucentBackground);
+    view->setStyleSheet(QStringLiteral("background: transparent"));
+    m_webView = view;
+    return view;
+}
+
+ScriptMessageWebPage *NBBaseWebViewController::page()
+{
+    webView();
+    return m_page;
+}
+
+void NBBaseWebViewController::registerScriptHandlers(ScriptMessageWebPage *page)
+{
+    // The page controller's sixteen names come with the page; nothing is added here.
+    Q_UNUSED(page)
+}
+
+void NBBaseWebViewController::resizeEvent(QResizeEvent *event)
+{
+    NBBaseViewController::resizeEvent(event);
+    if (m_webView)
+        m_webView->setGeometry(rect());
+}
+
+void NBBaseWebViewController::loadLocalPage(const QString &name)
+{
+    QPointer<NBBaseWebViewController> self(this);
+    OOPageLoader::loadPage(name, this, [self](std::optional<QString> entry) {
+        if (!self)
+            return;
+        if (!entry) {
+            // Nothing to show; an older page folder is not shown either.
+            Q_EMIT self->pageLoadStarted(QString());
+            return;
+        }
+        self->pageWillLoad();
+        self->page()->load(QUrl::fromLocalFile(*entry));
+        Q_EMIT self->pageLoadStarted(*entry);
+    });
+}
+
+void NBBaseWebViewController::closePage()
+{
+    // An embedded page (the purchase page in the split view) was presented by nobody: nothing.
+    dismissController();
+}
+
+void NBBaseWebViewController::switchMainWindowTab(int index)
+{
+    NBMainSplitViewController *split = NBMainSplitViewController::current();
+    if (!split || split->window() != window())
+        return;
+    NBLeftSideViewController *menu = split->leftSide();
+    const auto type = leftMenuTypeFromRaw(index);
+    if (!menu || !type)
+        return;
+    menu->ensureLoaded();
+    if (*type == NBLeftMenuType::account)
+        menu->selectItem(menu->accountItem());
+    else if (*type == NBLeftMenuType::upgrade)
+        menu->selectItem(menu->upgradeItem());
+    else
+        return;
+    split->switchContent(*type);
+}
+
+void NBBaseWebViewController::openExternalUrl(const QUrl &url)
+{
+    DesktopLinkOpener::open(url);
+}
+
+void NBBaseWebViewController::saveImage(const QByteArray &imageBytes)
+{
+    QImage image;
+    if (!image.loadFromData(imageBytes) || image.isNull())
+        return;
+    const QString folder = picturesFolder();
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
+        + QStringLiteral(".jpeg");
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(100);
+    const QColor background(16, 17, 27);
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        const QString error = writer.errorString();
+        webLog(QStringLiteral("image not saved: %1").arg(error), Q_FUNC_INFO);
+        QFile::remove(path);
+        showToast(this, error, QString(), background, Qt::white);
+        return;
+    }
+    m_lastSavedImage = path;
+    showToast(this, QStringLiteral("保存成功"), QString(), background, Qt::white);
+}

@@ -1,0 +1,101 @@
+#include "web/OOPopupWebView.h"
+
+#include "web/DesktopLinkOpener.h"
+#include "web/OOPopupWebProtocol.h"
+#include "web/PopupUpgradeWindowHook.h"
+#include "web/ScriptMessageWebPage.h"
+#include "web/core/OOWebCommon.h"
+#include "web/core/WebLog.h"
+
+OOPopupWebView::OOPopupWebView(const QRect &frame, const QString &jsonText, QWidget *parent)
+    : QWebEngineView(parent)
+    , jsNamespace(OOWebCommon::kNamespace)
+    , json(jsonText)
+{
+    setGeometry(frame);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setStyleSheet(QStringLiteral("background: transparent"));
+    registerScriptHandlers();
+    injectInitialData();
+}
+
+OOPopupWebView::~OOPopupWebView()
+{
+    if (m_page)
+        m_page->router()->setHost(nullptr);
+    qCDebug(lcWeb) << "deinit";
+}
+
+void OOPopupWebView::registerScriptHandlers()
+{
+    m_page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::Popup, this, this);
+    // A clicked link leaves the notice for its destination and closes it: followed in place, a
+    // remote page would take over the popup, which then has no way to close.
+    QPointer<OOPopupWebView> self(this);
+    m_page->setLinkPolicy([self](const QUrl &url) {
+        if (!self)
+            return false;
+        self->m_page->router()->openWebURL(url.toString(QUrl::FullyEncoded));
+        self->closePage();
+        return false;
+    });
+    setPage(m_page);
+}
+
+void OOPopupWebView::injectInitialData()
+{
+    if (json.isEmpty())
+        return;
+    const std::optional<QString> script = OOWebCommon::initialDataScriptFromText(json);
+    if (!script) {
+        webLog(QStringLiteral("notice data is not a JSON object or array; the page gets none"), Q_FUNC_INFO);
+        return;
+    }
+    m_page->setInitialDataScript(*script);
+}
+
+void OOPopupWebView::setDelegate(OOPopupWebProtocol *delegate)
+{
+    m_delegate = delegate;
+    m_delegateObject = dynamic_cast<QObject *>(delegate);
+    m_delegateIsObject = m_delegateObject != nullptr;
+}
+
+OOPopupWebProtocol *OOPopupWebView::delegate() const
+{
+    if (m_delegateIsObject && !m_delegateObject)
+        return nullptr;
+    return m_delegate;
+}
+
+void OOPopupWebView::closePage()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    hide();
+    setParent(nullptr);
+    // Nothing the page still has queued reaches us after this.
+    m_page->router()->setHost(nullptr);
+    QPointer<OOPopupWebView> self(this);
+    if (closeBlock)
+        closeBlock();
+    if (self)
+        deleteLater();
+}
+
+void OOPopupWebView::handleJumpAction(const QString &destination)
+{
+    if (OOPopupWebProtocol *target = delegate())
+        target->handleJumpAction(destination);
+}
+
+void OOPopupWebView::openExternalUrl(const QUrl &url)
+{
+    DesktopLinkOpener::open(url);
+}
+
+void OOPopupWebView::openUpgradeWindow(const QUrl &installerUrl, const QString &version)
+{
+    PopupUpgradeWindowHook::open(installerUrl, version);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPointer>
+#include <QWebEnginePage>
+
+#include <functional>
+#include <optional>
+
+#include "web/core/ScriptMessageRouter.h"
+
+class QWebChannel;
+class ScriptMessageHost;
+
+// A web page wired to native code: window.webkit.messageHandlers.NAME.postMessage(...) for the
+// host's own names (the shim over a QWebChannel, in the main world from document creation, so a
+// page may post before the channel is up), every message handed to a ScriptMessageRouter with the
+// page's URL at that moment, and every reply run back in this page.
+//
+// Pages are transparent, cannot hand an unknown scheme to the desktop (a clicked "foo:" or
+// "file:" link goes nowhere; the router decides which links leave), and cannot open windows.
+class ScriptMessageWebPage : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    // A clicked link in the main frame; return true to let the page follow it.
+    using LinkPolicy = std::function<bool(const QUrl &url)>;
+
+    ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, ScriptMessageHost *host, QObject *parent = nullptr);
+    ~ScriptMessageWebPage() override;
+
+    ScriptMessageRouter *router() const { return m_router; }
+
+    // "window.initializeData = ..." at document start of the next loads, main frame only. Replaces
+    // the script set before (a page shown again does not collect copies); empty removes it.
+    void setInitialDataScript(const QString &script);
+    bool hasInitialDataScript();
+
+    void setLinkPolicy(LinkPolicy policy) { m_linkPolicy = std::move(policy); }
+
+    // Sees every navigation first, frames included (the older page bridge's signals): true or
+    // false decides it, nothing leaves it to the page's own rules.
+    using NavigationFilter = std::function<std::optional<bool>(const QUrl &url, NavigationType type, bool isMainFrame)>;
+    void setNavigationFilter(NavigationFilter filter) { m_navigationFilter = std::move(filter); }
+
+Q_SIGNALS:
+    // A reply script has been handed to the page (tests wait on it).
+    void replyEvaluated(const QString &script);
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+
+private:
+    void installBridgeScript();
+    void evaluateReply(const QString &script);
+
+    ScriptMessageRouter *m_router = nullptr;
+    QWebChannel *m_channel = nullptr;
+    LinkPolicy m_linkPolicy;
+    NavigationFilter m_navigationFilter;
+};

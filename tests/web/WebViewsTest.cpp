@@ -1,0 +1,362 @@
+// The web views in real Chromium through Qt WebEngine: one program, so Chromium starts once.
+// Without a display the program runs itself again under xvfb-run (see the re-exec below).
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "common/AppPaths.h"
+#include "support/MessageCapture.h"
+#include "support/TestZipBuilder.h"
+#include "web/DesktopLinkOpener.h"
+#include "web/NBUpgradeViewController.h"
+#include "web/OOPopupWebProtocol.h"
+#include "web/OOPopupWebView.h"
+#include "web/PopupUpgradeWindowHook.h"
+#include "web/ScriptMessageWebPage.h"
+#include "web/WKWebViewJavascriptBridge.h"
+#include "web/core/OOPageLoader.h"
+
+namespace {
+
+// (Kept above the page texts: moc misreads some raw string literals.)
+// A catcher for QDesktopServices: anything handed to the desktop behind our back.
+class DesktopCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void handle(const QUrl &url) { urls << url; }
+};
+
+// Chromium needs a display here: without one, run this same program again under xvfb-run, with
+// the X platform and without the sandbox (tests run as root). Runs before main.
+const bool kUnderDisplay = [] {
+    if (qEnvironmentVariableIsSet("OSTREL_WEB_TEST_XVFB") || !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking --disable-component-update");
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        return true;
+    }
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> args;
+    for (size_t start = 0; start < all.size();) {
+        const size_t end = all.find('\0', start);
+        args.push_back(all.substr(start, end - start));
+        start = end == std::string::npos ? all.size() : end + 1;
+    }
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return false;
+    std::vector<std::string> command{"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", self};
+    command.insert(command.end(), args.begin() + (args.empty() ? 0 : 1), args.end());
+    std::vector<char *> argv;
+    for (std::string &arg : command)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    setenv("OSTREL_WEB_TEST_XVFB", "1", 1);
+    execvp("xvfb-run", argv.data());
+    return false;   // no xvfb-run: the tests say so below
+}();
+
+// Runs a script in the page and answers its result (invalid when the page gave none in time).
+QVariant evaluate(QWebEnginePage *page, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant &value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 20000))
+        return {};
+    return result;
+}
+
+// Waits until the script gives true in the page.
+bool waitInPage(QWebEnginePage *page, const QString &condition, int timeoutMs = 30000)
+{
+    return QTest::qWaitFor([&] { return evaluate(page, QStringLiteral("!!(%1)").arg(condition)).toBool(); },
+                           timeoutMs);
+}
+
+// A page that asks for the user information while it is still being parsed, long before the
+// channel to native code is up, and keeps what it gets.
+const QByteArray kEarlyAskingPage = R"(<!doctype html><html><head><meta charset="utf-8">
+<script>
+  window.__$$$_native_call_ios = {
+    getUserInfoCallback: function (reply) { window.userInfoReply = reply; },
+    encryptStringCallback: function (reply) { window.encryptReply = reply; }
+  };
+  window.postedEarly = !!(window.webkit && window.webkit.messageHandlers.getUserInfo);
+  window.webkit.messageHandlers.getUserInfo.postMessage('');
+</script></head>
+<body style="margin:0"><a id="link" href="foo://elsewhere/x" style="display:block;position:fixed;inset:0">elsewhere</a></body></html>
+)";
+
+class RecordingDelegate : public QObject, public OOPopupWebProtocol
+{
+public:
+    void handleJumpAction(const QString &destination) override { destinations << destination; }
+    QStringList destinations;
+};
+
+class WebViewsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(kUnderDisplay) << "xvfb-run is needed to run the web views without a display";
+        QDir(AppPaths::dataFolder()).removeRecursively();
+        DesktopLinkOpener::setOpenerForTesting([this](const QUrl &url) { opened << url; });
+        // Chromium's own road to the desktop for schemes it does not know ends here too.
+        for (const char *scheme : {"foo", "file", "http", "https", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktopCatcher, "handle");
+    }
+
+    void TearDown() override
+    {
+        for (const char *scheme : {"foo", "file", "http", "https", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        DesktopLinkOpener::setOpenerForTesting({});
+        PopupUpgradeWindowHook::setOpener({});
+    }
+
+    // Installs a test-made purchase package where the page-package update would put it.
+    static void installPurchasePackage(const QByteArray &indexHtml)
+    {
+        AppPaths::ensureFolder(AppPaths::privateFolder(), true);
+        ASSERT_TRUE(TestZipBuilder().addFile(QStringLiteral("index.html"), indexHtml)
+                        .writeTo(OOPageLoader::localArchive(OOPageLoader::kPurchasePage)));
+    }
+
+    DesktopCatcher desktopCatcher;
+    QList<QUrl> opened;
+};
+
+TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLinksStayIn)
+{
+    ASSERT_TRUE(QFile::exists(OOPageLoader::bundledArchive(OOPageLoader::kPurchasePage)))
+        << "the page archives are built with the program";
+    installPurchasePackage(kEarlyAskingPage);
+
+    NBUpgradeViewController screen;
+    screen.json = QJsonObject{{QStringLiteral("needBack"), true}};
+    QSignalSpy started(&screen, &NBBaseWebViewController::pageLoadStarted);
+    QSignalSpy loads(screen.page(), &QWebEnginePage::loadFinished);
+    screen.show();
+    NBBaseViewController::sendAppear(&screen);
+    ASSERT_TRUE(started.wait(20000));
+    ASSERT_EQ(started.takeFirst().at(0).toString(), OOPageLoader::pageFolder(OOPageLoader::kPurchasePage) + "/index.html");
+    QWebEnginePage *page = screen.page();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loads.count() == 1; }, 30000));
+
+    // Posted while the document was being parsed; answered once the channel came up.
+    ASSERT_TRUE(waitInPage(page, QStringLiteral("window.userInfoReply")));
+    EXPECT_TRUE(evaluate(page, QStringLiteral("window.postedEarly")).toBool());
+    EXPECT_EQ(evaluate(page, QStringLiteral("window.userInfoReply.code")).toInt(), 200);
+    EXPECT_EQ(evaluate(page, QStringLiteral("window.userInfoReply.msg")).toString(), QStringLiteral("success"));
+    EXPECT_EQ(evaluate(page, QStringLiteral("window.userInfoReply.data.language")).toString(), QStringLiteral("zh_CN"));
+    EXPECT_EQ(evaluate(page, QStringLiteral("JSON.stringify(window.initializeData)")).toString(),
+              QStringLiteral("{\"needBack\":true}"));
+    // Only the page controller's own names exist in the page.
+    EXPECT_TRUE(evaluate(page, QStringLiteral("!!window.webkit.messageHandlers.getProducts")).toBool());
+    EXPECT_FALSE(evaluate(page, QStringLiteral("!!window.webkit.messageHandlers.getStore")).toBool());
+
+    // A real click on a link of a scheme nobody handles: Chromium would hand it to the desktop.
+    const QUrl pageUrl = page->url();
+    QWidget *surface = screen.webView()->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
+    // Links through the bridge: refused schemes stay in, the https one goes out. It is sent last,
+    // so once it is out the others have been dealt with.
+    evaluate(page, QStringLiteral(R"(
+        ['file:///etc/passwd', 'foo://elsewhere/y', 'javascript:alert(1)', 'https://example.com/ok'].forEach(function (url) {
+          window.webkit.messageHandlers.button.postMessage(JSON.stringify({type: 'jump', params: {url: url}}));
+        });)"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 20000));
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("https://example.com/ok"))});
+    EXPECT_TRUE(desktopCatcher.urls.isEmpty()) << desktopCatcher.urls.value(0).toString().toStdString();
+    EXPECT_EQ(page->url(), pageUrl);
+
+    // Shown again: the page is loaded again, with one copy of its initial data.
+    NBBaseViewController::sendDisappear(&screen);
+    screen.json.reset();
+    evaluate(page, QStringLiteral("window.earlierDocument = true"));
+    NBBaseViewController::sendAppear(&screen);
+    ASSERT_TRUE(waitInPage(page, QStringLiteral("!window.earlierDocument && window.userInfoReply")));
+    EXPECT_FALSE(screen.page()->hasInitialDataScript());
+    EXPECT_EQ(evaluate(page, QStringLiteral("typeof window.initializeData")).toString(), QStringLiteral("undefined"));
+}
+
+TEST_F(WebViewsTest, APageFromElsewhereGetsNothing)
+{
+    // The same page, but from a folder that is neither the page root nor the resources.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    QFile file(elsewhere.filePath(QStringLiteral("index.html")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kEarlyAskingPage);
+    file.close();
+
+    MessageCapture log;
+    QWebEngineView view;
+    auto *page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    QSignalSpy replies(page, &ScriptMessageWebPage::replyEvaluated);
+    view.setPage(page);
+    view.resize(400, 300);
+    view.show();
+    page->load(QUrl::fromLocalFile(file.fileName()));
+
+    // The message arrives and is dropped; a signed request from the same page too.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("is not from a local page; dropped")); }, 30000));
+    evaluate(page, QStringLiteral(
+        "window.webkit.messageHandlers.encryptString.postMessage(JSON.stringify({id: 'x', value: {url: '/api/client/x'}}))"));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return log.messages().filter(QStringLiteral("is not from a local page; dropped")).size() >= 2;
+    }, 20000));
+    // And a page that calls the channel object itself, past the shim, with a name of its own.
+    evaluate(page, QStringLiteral("new QWebChannel(qt.webChannelTransport, function (c) {"
+                                   " c.objects.nativeBridge.postMessage('getUserInfo', ''); })"));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return log.messages().filter(QStringLiteral("is not from a local page; dropped")).size() >= 3;
+    }, 20000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(replies.count(), 0);
+    EXPECT_FALSE(evaluate(page, QStringLiteral("!!window.userInfoReply || !!window.encryptReply")).toBool());
+}
+
+TEST_F(WebViewsTest, NoticePopupClosesOnceTakesDestinationsAndReachesTheUpgradeWindow)
+{
+    // The notice page is a local page like the others.
+    const QString folder = AppPaths::pageFolder() + QStringLiteral("/notice");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + QStringLiteral("/index.html"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"(<!doctype html><html><body><a id="out" href="https://example.com/news">news</a><script>
+        window.post = function (name, body) { window.webkit.messageHandlers[name].postMessage(JSON.stringify(body)); };
+    </script></body></html>)");
+    file.close();
+
+    QList<QPair<QUrl, QString>> upgrades;
+    PopupUpgradeWindowHook::setOpener([&](const QUrl &url, const QString &version) { upgrades.append({url, version}); });
+    RecordingDelegate delegate;
+    QWidget window;
+    window.resize(800, 500);
+    QPointer<OOPopupWebView> popup = new OOPopupWebView(QRect(0, 0, 800, 500), QStringLiteral("{\"n\": 1}"), &window);
+    popup->setDelegate(&delegate);
+    int closes = 0;
+    popup->closeBlock = [&] { ++closes; };
+    window.show();
+    QSignalSpy loaded(popup->page(), &QWebEnginePage::loadFinished);
+    popup->load(QUrl::fromLocalFile(file.fileName()));
+    ASSERT_TRUE(loaded.wait(30000));
+    QWebEnginePage *page = popup->page();
+    EXPECT_EQ(evaluate(page, QStringLiteral("JSON.stringify(window.initializeData)")).toString(), QStringLiteral("{\"n\":1}"));
+    EXPECT_FALSE(evaluate(page, QStringLiteral("!!window.webkit.messageHandlers.getProducts")).toBool());
+    EXPECT_TRUE(evaluate(page, QStringLiteral("!!window.webkit.messageHandlers.getStore")).toBool());
+
+    // In order: an update without a version (nothing), an http installer (refused), a lottery
+    // destination (the popup stays), a "marlet" jump (the delegate, then closing), and a
+    // close after it (already closed: no second close).
+    evaluate(page, QStringLiteral(R"(
+        post('button', {type: 'update', params: {url: 'https://example.com/a.deb'}});
+        post('button', {type: 'update', params: {url: 'http://example.com/a.deb', version: '2.0'}});
+        post('button', {type: 'lotteryPage', params: {}});
+        post('button', {type: 'jump', params: {url: 'marlet://newsList'}});
+        post('jumpAction', {type: 'close'});)"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closes > 0; }, 20000));
+    EXPECT_EQ(delegate.destinations, (QStringList{QStringLiteral("lotteryPage"), QStringLiteral("newsList")}));
+    EXPECT_TRUE(upgrades.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 20000));
+    EXPECT_EQ(closes, 1);
+
+    // A second popup, whose data is no JSON (nothing injected, nothing run): "update" with an https installer opens the upgrade window and closes.
+    QPointer<OOPopupWebView> second = new OOPopupWebView(QRect(0, 0, 800, 500), QStringLiteral("alert(1)"), &window);
+    second->closeBlock = [&] { ++closes; };
+    QSignalSpy loadedAgain(second->page(), &QWebEnginePage::loadFinished);
+    second->load(QUrl::fromLocalFile(file.fileName()));
+    ASSERT_TRUE(loadedAgain.wait(30000));
+    EXPECT_EQ(evaluate(second->page(), QStringLiteral("typeof window.initializeData")).toString(), QStringLiteral("undefined"));
+    evaluate(second->page(), QStringLiteral(
+        "post('button', {type: 'update', params: {url: 'https://example.com/Ostrel-2.0.deb', version: '2.0'}})"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !upgrades.isEmpty(); }, 20000));
+    EXPECT_EQ(upgrades.value(0).first, QUrl(QStringLiteral("https://example.com/Ostrel-2.0.deb")));
+    EXPECT_EQ(upgrades.value(0).second, QStringLiteral("2.0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.isNull(); }, 20000));
+    EXPECT_EQ(closes, 2);
+}
+
+TEST_F(WebViewsTest, TheOlderPageBridgeCarriesMessagesBothWays)
+{
+    const QString folder = AppPaths::pageFolder() + QStringLiteral("/older");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + QStringLiteral("/index.html"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"(<!doctype html><html><body><script>
+      function setupWebViewJavascriptBridge(callback) {
+        if (window.WebViewJavascriptBridge) { return callback(WebViewJavascriptBridge); }
+        if (window.WVJBCallbacks) { return window.WVJBCallbacks.push(callback); }
+        window.WVJBCallbacks = [callback];
+        var frame = document.createElement('iframe');
+        frame.style.display = 'none';
+        frame.src = 'https://__bridge_loaded__';
+        document.documentElement.appendChild(frame);
+        setTimeout(function () { document.documentElement.removeChild(frame); }, 0);
+      }
+      setupWebViewJavascriptBridge(function (bridge) {
+        bridge.registerHandler('toPage', function (data, respond) { window.pageGot = data; respond({back: data}); });
+        bridge.callHandler('echo', {text: 'it\'s \\ \u2028 "q"'}, function (answer) { window.nativeAnswer = answer; });
+      });
+    </script></body></html>)");
+    file.close();
+
+    QWebEngineView view;
+    auto *page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    view.setPage(page);
+    WKWebViewJavascriptBridge *bridge = WKWebViewJavascriptBridge::bridgeForWebView(page);
+    ASSERT_NE(bridge, nullptr);
+    EXPECT_EQ(WKWebViewJavascriptBridge::bridgeForWebView(nullptr), nullptr);
+    QJsonValue nativeGot(QJsonValue::Undefined);
+    bridge->registerHandler(QStringLiteral("echo"), [&](const QJsonValue &data, auto respond) {
+        nativeGot = data;
+        respond(data);
+    });
+    // Sent before the page script is in: delivered right after it, with its answer.
+    const QJsonObject payload{{QStringLiteral("text"), QStringLiteral("it's \\ \u2028 \"q\"")}};
+    QJsonValue pageAnswer(QJsonValue::Undefined);
+    bridge->callHandler(QStringLiteral("toPage"), payload, [&](const QJsonValue &answer) { pageAnswer = answer; });
+    view.show();
+    page->load(QUrl::fromLocalFile(file.fileName()));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pageAnswer.isUndefined() && !nativeGot.isUndefined(); }, 30000));
+    EXPECT_EQ(nativeGot, QJsonValue(payload));
+    EXPECT_EQ(pageAnswer, QJsonValue(QJsonObject{{QStringLiteral("back"), payload}}));
+    ASSERT_TRUE(waitInPage(page, QStringLiteral("window.nativeAnswer")));
+    EXPECT_EQ(evaluate(page, QStringLiteral("window.nativeAnswer.text")).toString(), payload.value("text").toString());
+    EXPECT_EQ(evaluate(page, QStringLiteral("window.pageGot.text")).toString(), payload.value("text").toString());
+}
+
+} // namespace
+
+#include "WebViewsTest.moc"
