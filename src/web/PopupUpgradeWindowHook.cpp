@@ -1,6 +1,8 @@
 #include "web/PopupUpgradeWindowHook.h"
 
-#include "web/core/WebLog.h"
+#include <QWidget>
+
+#include "upgrade/NBUpgradeProgressController.h"
 
 namespace {
 
@@ -16,7 +18,7 @@ void PopupUpgradeWindowHook::open(const QUrl &installerUrl, const QString &versi
 {
     if (opener())
         return opener()(installerUrl, version);
-    webLog(QStringLiteral("update button pressed, but no upgrade window is built into this program"), Q_FUNC_INFO);
+    NBUpgradeProgressController::open(installerUrl.toString(QUrl::FullyEncoded), version);
 }
 
 void PopupUpgradeWindowHook::setOpener(Opener replacement)

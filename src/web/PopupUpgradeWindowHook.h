@@ -6,8 +6,8 @@
 #include <functional>
 
 // The door from a notice popup's "update" button to the upgrade window (the web-popup road of the
-// self-upgrade). The popup only knows this hook; the upgrade layer's window fills it by default,
-// and tests put a recorder in its place.
+// self-upgrade): the upgrade layer's window (NBUpgradeProgressController) unless a test put a
+// recorder in its place.
 class PopupUpgradeWindowHook
 {
 public:
