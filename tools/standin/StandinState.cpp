@@ -227,7 +227,7 @@ void StandinState::registerHandlers()
     });
     m_handlers.insert(ApiPaths::kAccountInfo, [this, needUser](const Request &r) {
         return needUser(r, [this](QJsonObject user) {
-            return ok(QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("exist_new_message"), 1},
+            QJsonObject reply = ok(QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("exist_new_message"), 1},
                                   {QStringLiteral("proxy_session_id"), randomHex(8)}, {QStringLiteral("user"), user},
                                   {QStringLiteral("resource_version"), QJsonObject{
                                        {QStringLiteral("domainVersion"), QStringLiteral("1")},
@@ -235,6 +235,15 @@ void StandinState::registerHandlers()
                                        {QStringLiteral("productVersion"), QJsonObject{{QStringLiteral("version"), QStringLiteral(OSTREL_VERSION)}, {QStringLiteral("state"), 0}}},
                                        {QStringLiteral("logReportSwitch"), true}, {QStringLiteral("h5Version"), QStringLiteral("1")},
                                        {QStringLiteral("notificationVersion"), 1}, {QStringLiteral("aclVersion"), 1}}}});
+            if (m_resourceVersion) {
+                QJsonObject data = reply.value(QStringLiteral("data")).toObject();
+                if (m_resourceVersion->isNull())
+                    data.remove(QStringLiteral("resource_version"));
+                else
+                    data.insert(QStringLiteral("resource_version"), *m_resourceVersion);
+                reply.insert(QStringLiteral("data"), data);
+            }
+            return reply;
         });
     });
     auto registerAccount = [this](const Request &r) {
@@ -373,12 +382,18 @@ void StandinState::registerHandlers()
         }
         return ok();
     });
-    m_handlers.insert(ApiPaths::kNotificationList, [](const Request &) {
-        return ok(QJsonObject{{QStringLiteral("page_datas"), QJsonArray{QJsonObject{
-            {QStringLiteral("id"), 7}, {QStringLiteral("title"), QStringLiteral("服务公告")},
-            {QStringLiteral("body"), QStringLiteral("The stand-in service is running.")},
-            {QStringLiteral("frequency"), 5}, {QStringLiteral("times"), 1}, {QStringLiteral("nextPushSeconds"), 3600},
-            {QStringLiteral("template"), QStringLiteral("text")}}}}});
+    // One notice of each frequency: once ever (5), again after nextPushSeconds (2), once per
+    // session (1). Their pages are the "system-notice-default" package unless told otherwise.
+    auto notice = [](int id, int frequency, const QString &title) {
+        return QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("title"), title},
+                           {QStringLiteral("body"), QStringLiteral("The stand-in service is running.")},
+                           {QStringLiteral("frequency"), frequency}, {QStringLiteral("times"), 1},
+                           {QStringLiteral("nextPushSeconds"), 3600}, {QStringLiteral("template"), QStringLiteral("text")}};
+    };
+    m_notices = QJsonArray{notice(7, 5, QStringLiteral("服务公告")), notice(8, 2, QStringLiteral("每小时公告")),
+                           notice(9, 1, QStringLiteral("本次启动公告"))};
+    m_handlers.insert(ApiPaths::kNotificationList, [this](const Request &) {
+        return ok(QJsonObject{{QStringLiteral("page_datas"), m_notices}});
     });
     m_handlers.insert(ApiPaths::kSystemSetting, [this](const Request &) {
         QJsonObject content{{QStringLiteral("staticurl"), m_baseUrl + QStringLiteral("/static/")}};
@@ -635,6 +650,12 @@ void StandinState::applyControl(const QJsonObject &control)
     const QJsonObject states = control.value(QStringLiteral("feedback_state")).toObject();
     for (auto it = states.constBegin(); it != states.constEnd(); ++it)
         m_feedbackState.insert(it.key().toLongLong(), it.value().toInt());
+    if (control.value(QStringLiteral("notices")).isArray())
+        m_notices = control.value(QStringLiteral("notices")).toArray();
+    if (control.contains(QStringLiteral("resource_version"))) {
+        const QJsonValue version = control.value(QStringLiteral("resource_version"));
+        m_resourceVersion = version.isUndefined() ? std::nullopt : std::optional<QJsonValue>(version);
+    }
     if (control.value(QStringLiteral("clear_records")).toBool()) {
         m_requests = {};
         m_analytics = {};

@@ -87,6 +87,10 @@ private:
     QMap<QString, QByteArray> m_pictures;       // received pictures by served name
     qint64 m_nextFeedbackId = 1;
     int m_updateState = 0;
+    // The notices list; set by the control endpoint ("notices"), one of each frequency at first.
+    QJsonArray m_notices;
+    // Replaces the account's "resource_version" when set ("resource_version", null: absent).
+    std::optional<QJsonValue> m_resourceVersion;
     std::optional<QString> m_updateUrl;   // none: the stand-in's package
     QJsonObject m_ss;
     QStringList m_innerHosts;

@@ -1,0 +1,367 @@
+// The connect area, its animations and the kill-switch alert, offscreen with a manual clock.
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/uikit/UiTiming.h"
+#include "app/uikit/WindowInUse.h"
+#include "common/DefaultsKeys.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "home/LottieWidget.h"
+#include "home/NBCircleAnimationView.h"
+#include "home/NBConnectView.h"
+#include "home/NBHomeViewController.h"
+#include "home/NBNewHomeContentView.h"
+#include "home/NBNewHomeContentViewProtocol.h"
+#include "home/NBNewKillSwitchTipView.h"
+#include "home/NBTimeScheduView.h"
+#include "home/NBToggleTunTipView.h"
+#include "home/UserNotifier.h"
+#include "upgrade/NBAboutUpgradeView.h"
+
+namespace {
+
+struct CountingDelegate : NBNewHomeContentViewProtocol
+{
+    void startConnect() override { ++starts; }
+    void stopConnect() override { ++stops; }
+    void stopProxy(bool toast, std::function<void()>) override { proxyStops << toast; }
+    int starts = 0;
+    int stops = 0;
+    QList<bool> proxyStops;
+};
+
+struct RecordingNotifier : UserNotifier
+{
+    void notify(const QString &title, const QString &body) override
+    {
+        titles << title;
+        bodies << body;
+        onGuiThread = QThread::currentThread() == qApp->thread();
+    }
+    static RecordingNotifier *install()
+    {
+        auto notifier = std::make_unique<RecordingNotifier>();
+        RecordingNotifier *raw = notifier.get();
+        UserNotifier::setShared(std::move(notifier));
+        return raw;
+    }
+    QStringList titles;
+    QStringList bodies;
+    bool onGuiThread = false;
+};
+
+class ConnectArea : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+        UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, false);
+        area.resize(728, 500);
+        area.setDelegate(&delegate);
+        area.setMonotonicClock([this] { return now; });
+        area.show();
+    }
+    void TearDown() override { UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false); }
+
+    void clickStage()
+    {
+        QWidget *stage = area.lottleAnimationView();
+        QTest::mouseClick(stage, Qt::LeftButton, {}, QPoint(300, 187));
+    }
+
+    UiTimingScope timing{0.01};
+    qint64 now = 100000;
+    CountingDelegate delegate;
+    NBNewHomeContentView area;
+};
+
+TEST_F(ConnectArea, ClicksWithinOneAndAHalfSecondsAreIgnoredOnAMonotonicClock)
+{
+    area.handleStartClick();
+    now += 1000;
+    area.handleStartClick();
+    now += 500;   // exactly 1.5 s after the accepted click
+    area.handleStartClick();
+    EXPECT_EQ(delegate.starts, 1);
+    now += 100;
+    area.handleStartClick();
+    EXPECT_EQ(delegate.starts, 2);
+
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+    now += 2000;
+    QTest::mouseClick(area.connectButton(), Qt::LeftButton);
+    EXPECT_EQ(delegate.stops, 1);
+    EXPECT_EQ(delegate.starts, 2);
+}
+
+TEST_F(ConnectArea, LooksShowAndHideTheStageAndItsAnimation)
+{
+    area.updateState(NBConnectAreaState::loading);
+    LottieWidget *player = area.lottleAnimationView()->existingAnimationView();
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(area.lottleAnimationView()->isVisible());
+    EXPECT_EQ(player->currentName(), QStringLiteral("loading"));
+    EXPECT_TRUE(player->hasAnimation());
+    area.updateState(NBConnectAreaState::running);
+    EXPECT_TRUE(area.isOn());
+    EXPECT_EQ(player->currentName(), QStringLiteral("runnung"));
+    area.updateState(NBConnectAreaState::paused);
+    EXPECT_FALSE(area.isOn());
+    EXPECT_FALSE(area.lottleAnimationView()->isVisible());
+    EXPECT_TRUE(player->isHidden());
+    area.updateState(NBConnectAreaState::pausing);
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_EQ(player->currentName(), QStringLiteral("pausing"));
+}
+
+TEST_F(ConnectArea, KillSwitchTakesOnlyALongPressWhichReleasesItOnce)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+    area.updateState(NBConnectAreaState::killSwitch);
+    EXPECT_TRUE(area.killSwitchTipView()->isVisible());
+    clickStage();
+    EXPECT_EQ(delegate.stops, 0);
+
+    QWidget *stage = area.lottleAnimationView();
+    QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QTRY_VERIFY_WITH_TIMEOUT(!area.isLongPressArmed(), 2000);
+    QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QTRY_COMPARE_WITH_TIMEOUT(delegate.proxyStops.size(), 1, 2000);
+    EXPECT_TRUE(delegate.proxyStops.first());
+    EXPECT_FALSE(area.killSwitchTipView()->isVisible());
+
+    // A second press does nothing until the next kill-switch look; clicks work again.
+    QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QCoreApplication::processEvents();
+    QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    EXPECT_EQ(delegate.proxyStops.size(), 1);
+    EXPECT_EQ(delegate.stops, 1);
+
+    // Entering the look again arms one press, not one per entry.
+    area.updateState(NBConnectAreaState::killSwitch);
+    area.updateState(NBConnectAreaState::killSwitch);
+    QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QTRY_COMPARE_WITH_TIMEOUT(delegate.proxyStops.size(), 2, 2000);
+    QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delegate.proxyStops.size(), 2);
+}
+
+TEST_F(ConnectArea, LongPressWhileAlreadyOffLeavesTheKillSwitchLook)
+{
+    area.updateState(NBConnectAreaState::killSwitch);
+    area.handleLongPress();
+    QTRY_COMPARE_WITH_TIMEOUT(area.state(), NBConnectAreaState::paused, 2000);
+    EXPECT_TRUE(delegate.proxyStops.isEmpty());
+    EXPECT_FALSE(area.killSwitchTipView()->isVisible());
+    EXPECT_FALSE(area.isOn());
+}
+
+TEST_F(ConnectArea, UpgradeBannerTakesItsOwnClicksOverTheRunningAnimation)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+    area.updateState(NBConnectAreaState::running);
+    int bannerClicks = 0;
+    area.upgradeView()->clickAction = [&] { ++bannerClicks; };
+    area.upgradeView()->show();
+    area.layoutUpgradeView();
+    QWidget *circle = area.contentCircleView();
+    const QPoint onBanner = area.upgradeView()->geometry().center();
+    QWidget *target = circle->childAt(onBanner);
+    ASSERT_NE(target, nullptr);
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(circle, onBanner));
+    EXPECT_EQ(bannerClicks, 1);
+    EXPECT_EQ(delegate.stops, 0);
+}
+
+TEST(ConnectAnimations, KillSwitchLoopsWithinItsSegmentAndMissingNamesDrawNothing)
+{
+    NBCircleAnimationView stage;
+    stage.resize(375, 375);
+    stage.show();
+    stage.showKillSwitch();
+    LottieWidget *player = stage.existingAnimationView();
+    ASSERT_TRUE(player->hasAnimation());
+    EXPECT_EQ(player->frameRange(), qMakePair(30, 50));
+    for (int i = 0; i < 200; ++i) {
+        player->advance(37);
+        ASSERT_GE(player->currentFrame(), 30);
+        ASSERT_LE(player->currentFrame(), 50);
+    }
+    EXPECT_TRUE(player->isTicking());
+    stage.hide();
+    EXPECT_FALSE(player->isTicking());
+    stage.show();
+    EXPECT_TRUE(player->isTicking());
+    stage.window()->showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(!player->isTicking() || !stage.window()->isMinimized(), 2000);
+
+    LottieWidget missing;
+    missing.play(QStringLiteral("no such animation"));
+    EXPECT_FALSE(missing.hasAnimation());
+    EXPECT_FALSE(missing.isTicking());
+    missing.resize(50, 50);
+    missing.grab();   // draws nothing, and does not crash
+}
+
+TEST(ConnectedTime, CountsOnItsOwnTimerAndResets)
+{
+    NBTimeScheduView clock;
+    clock.updateConnectedTime(true);
+    EXPECT_EQ(clock.titleLabel()->text(), QStringLiteral("00:00:01"));
+    for (int i = 1; i < 3725; ++i)
+        clock.tick();
+    EXPECT_EQ(clock.titleLabel()->text(), QStringLiteral("01:02:05"));
+    clock.updateConnectedTime(false);
+    EXPECT_EQ(clock.titleLabel()->text(), QStringLiteral("00:00:00"));
+    EXPECT_FALSE(clock.isCounting());
+    EXPECT_TRUE(clock.isHidden());
+}
+
+TEST(TunTip, CoverSwallowsClicksAndConfirmCloses)
+{
+    QWidget host;
+    host.resize(800, 500);
+    auto *behind = new QPushButton(&host);
+    behind->setGeometry(0, 0, 100, 100);
+    host.show();
+    WindowInUse::setContentWidget(&host);
+    int clicks = 0;
+    QObject::connect(behind, &QPushButton::clicked, [&] { ++clicks; });
+    QPointer<NBToggleTunTipView> tip = new NBToggleTunTipView;
+    ASSERT_TRUE(tip->show());
+    QTest::mouseClick(host.childAt(50, 50), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(clicks, 0);
+    tip->confirmAction();   // no block
+    QTRY_VERIFY_WITH_TIMEOUT(tip.isNull(), 2000);
+    WindowInUse::setContentWidget(nullptr);
+}
+
+class KillSwitchAlert : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        notifier = RecordingNotifier::install();
+        UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+        UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
+        home = new NBHomeViewController;
+        home->ensureLoaded();
+        home->setMonotonicSeconds([this] { return seconds; });
+    }
+    void TearDown() override
+    {
+        delete home;
+        UserNotifier::setShared(nullptr);
+        UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+        UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, false);
+    }
+    static void post(const QVariantMap &info)
+    {
+        NotificationCenter::defaultCenter().post(NotificationNames::ServerCMD, info);
+    }
+    static QVariantMap cmd(int code, const QString &des = QString())
+    {
+        return {{QStringLiteral("cmd"), code}, {QStringLiteral("cmdDes"), des}};
+    }
+
+    double seconds = 5000;
+    RecordingNotifier *notifier = nullptr;
+    NBHomeViewController *home = nullptr;
+};
+
+TEST_F(KillSwitchAlert, AlertsOnceInThreeMinutesFromTheGuiThread)
+{
+    post(cmd(8));
+    post(cmd(-1));
+    post({});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(notifier->titles.isEmpty());
+
+    std::thread worker([] { post(cmd(3, QStringLiteral("会员过期"))); });
+    worker.join();
+    QTRY_COMPARE_WITH_TIMEOUT(notifier->titles.size(), 1, 2000);
+    EXPECT_TRUE(notifier->onGuiThread);
+    EXPECT_EQ(notifier->titles.first(), QStringLiteral("翠鸟通行器Pro"));
+    EXPECT_EQ(home->homeBackView()->state(), NBConnectAreaState::killSwitch);
+
+    seconds += 179;
+    home->killSwitchAlert();
+    EXPECT_EQ(notifier->titles.size(), 1);
+    seconds += 1;
+    home->killSwitchAlert();
+    EXPECT_EQ(notifier->titles.size(), 2);
+}
+
+TEST_F(KillSwitchAlert, SuccessMarkersAndADisconnectedEngineRaiseNothing)
+{
+    post({{QStringLiteral("cmd"), 0}, {QStringLiteral("cmdDes"), QString()}, {QStringLiteral("startSuccess"), true}});
+    post(cmd(0, QStringLiteral("VPN连接成功")));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(notifier->titles.isEmpty());
+
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+    home->killSwitchAlert();
+    EXPECT_TRUE(notifier->titles.isEmpty());
+    EXPECT_NE(home->homeBackView()->state(), NBConnectAreaState::killSwitch);
+
+    // The throttle was not used up: the next real alarm alerts at once.
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+    home->killSwitchAlert();
+    EXPECT_EQ(notifier->titles.size(), 1);
+
+    UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, false);
+    seconds += 1000;
+    home->killSwitchAlert();
+    EXPECT_EQ(notifier->titles.size(), 1);
+}
+
+TEST_F(KillSwitchAlert, ARebuiltHomeLeavesNoOldObserverBehind)
+{
+    const int before = NotificationCenter::defaultCenter().observerCount(NotificationNames::ServerCMD);
+    delete home;
+    home = nullptr;
+    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount(NotificationNames::ServerCMD), before - 1);
+    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount(NotificationNames::VPNStop), 0);
+    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount(NotificationNames::updateCloseTaped), 0);
+    std::thread worker([] {
+        post(cmd(2));
+        NotificationCenter::defaultCenter().post(NotificationNames::VPNStop);
+    });
+    worker.join();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(notifier->titles.isEmpty());
+    home = new NBHomeViewController;
+    home->ensureLoaded();
+    home->setMonotonicSeconds([this] { return seconds; });
+}
+
+TEST(HomeLines, NamesKeepTheirRegionPartAndBadAnswersKeepTheList)
+{
+    EXPECT_EQ(NBHomeViewController::displayName(QStringLiteral("US_Los Angeles")), QStringLiteral("Los Angeles"));
+    EXPECT_EQ(NBHomeViewController::displayName(QStringLiteral("A_B_C")), QStringLiteral("B"));
+    EXPECT_EQ(NBHomeViewController::displayName(QStringLiteral("Tokyo")), QStringLiteral("Tokyo"));
+    EXPECT_EQ(NBHomeViewController::displayName(QStringLiteral("_Tokyo")), QStringLiteral("Tokyo"));
+
+    NBHomeViewController home;
+    home.ensureLoaded();
+    home.handleNodeList(QStringLiteral(R"({"page_datas":[{"id":1,"name":"JP_Tokyo"},{"id":2,"name":"US_Dallas"}]})"), std::nullopt);
+    ASSERT_EQ(home.showList().size(), 2);
+    EXPECT_EQ(home.showList().at(0).name, QStringLiteral("Tokyo"));
+    home.handleNodeList(QStringLiteral("not json"), std::nullopt);
+    home.handleNodeList(QStringLiteral(R"({"other":1})"), std::nullopt);
+    home.handleNodeList(std::nullopt, NetError{1, QStringLiteral("down")});
+    EXPECT_EQ(home.showList().size(), 2);
+    home.handleNodeList(QStringLiteral(R"({"page_datas":[]})"), std::nullopt);
+    EXPECT_TRUE(home.showList().isEmpty());
+}
+
+} // namespace
