@@ -1,0 +1,297 @@
+// The requests of each home appearance and the notice chain, against the stand-in service over
+// real HTTP, with real notice packages unpacked from the private folder.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/uikit/UiTiming.h"
+#include "common/AppPaths.h"
+#include "common/DefaultsKeys.h"
+#include "common/HHNotificationTable.h"
+#include "common/NHHostTable.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "common/UserDefaults.h"
+#include "home/HomeAppearanceChain.h"
+#include "home/NoticeChain.h"
+#include "networking/NetworkTestSupport.h"
+#include "networking/OONetWorkTool.h"
+#include "support/TestZipBuilder.h"
+
+namespace {
+
+QByteArray noticePackage(const QString &name)
+{
+    return TestZipBuilder().addFile(name + QStringLiteral(".html"), "<html><body>notice</body></html>").build();
+}
+
+void writePrivate(const QString &fileName, const QByteArray &bytes)
+{
+    AppPaths::ensureFolder(AppPaths::privateFolder());
+    QFile file(QDir(AppPaths::privateFolder()).filePath(fileName));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QJsonObject notice(int id, int frequency, const QString &templateText)
+{
+    return {{QStringLiteral("id"), id}, {QStringLiteral("title"), QStringLiteral("t")}, {QStringLiteral("body"), QStringLiteral("b")},
+            {QStringLiteral("frequency"), frequency}, {QStringLiteral("times"), 1}, {QStringLiteral("nextPushSeconds"), 60},
+            {QStringLiteral("template"), templateText}};
+}
+
+QString listText(const QJsonArray &notices)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("page_datas"), notices}}).toJson(QJsonDocument::Compact));
+}
+
+class Notices : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir(AppPaths::privateFolder()).removeRecursively();
+        QDir(AppPaths::pageFolder()).removeRecursively();
+        UserDefaults::standard().setValue(DefaultsKeys::kAnouncePreTimeRecords, QVariant());
+        NoticeChain::setNoticesDone(true);
+        NoticeChain::setFrequencyOneSession(true);
+        chain.setNowSeconds([this] { return now; });
+        chain.setPresenter([this](const NoticeChain::Page &page, std::function<void()> closed) {
+            if (!windowThere)
+                return false;
+            shown << page.htmlPath;
+            closers.push_back(std::move(closed));
+            return true;
+        });
+        writePrivate(QStringLiteral("system-notice-default.zip"), noticePackage(QStringLiteral("system-notice-default")));
+    }
+    void closeCurrent()
+    {
+        ASSERT_FALSE(closers.empty());
+        auto close = closers.back();
+        close();
+    }
+
+    qint64 now = 1'000'000;
+    bool windowThere = true;
+    QStringList shown;
+    std::vector<std::function<void()>> closers;
+    NoticeChain chain;
+};
+
+TEST_F(Notices, ShowsDueNoticesOneAfterAnotherAndReopensTheGate)
+{
+    writePrivate(QStringLiteral("promo.zip"), noticePackage(QStringLiteral("promo")));
+    const QJsonArray list{notice(1, 5, QStringLiteral("promo")), notice(2, 2, QStringLiteral("missing")),
+                          notice(3, 1, QStringLiteral("promo"))};
+    chain.handleNoticeList(listText(list), std::nullopt);
+    EXPECT_FALSE(NoticeChain::noticesDone());
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 5000);
+    EXPECT_TRUE(shown.first().endsWith(QStringLiteral("/page/promo/promo.html")));
+    EXPECT_TRUE(QFileInfo::exists(shown.first()));
+    closeCurrent();
+    // A template with no package falls to the default page.
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, 5000);
+    EXPECT_TRUE(shown.at(1).endsWith(QStringLiteral("/system-notice-default/system-notice-default.html")));
+    closeCurrent();
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 3, 5000);
+    closeCurrent();
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    EXPECT_FALSE(NoticeChain::frequencyOneSession());
+
+    // Again: once-ever is done, the timed one waits its 60 s, the session one had its session.
+    shown.clear();
+    now += 30;
+    chain.handleNoticeList(listText(list), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    EXPECT_TRUE(shown.isEmpty());
+    now += 31;
+    chain.handleNoticeList(listText(list), std::nullopt);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 5000);
+    EXPECT_TRUE(shown.first().contains(QStringLiteral("system-notice-default")));
+    closeCurrent();
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+
+    // Records of notices no longer listed are dropped.
+    chain.handleNoticeList(listText({notice(2, 2, QStringLiteral("x"))}), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    const QJsonArray records = UserDefaults::standard().arrayValue(DefaultsKeys::kAnouncePreTimeRecords).value_or(QJsonArray());
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().toObject().value(QStringLiteral("id")).toInt(), 2);
+}
+
+TEST_F(Notices, HostileOrBrokenPackagesAreSkippedAndNothingLeavesThePageFolder)
+{
+    writePrivate(QStringLiteral("slip.zip"), TestZipBuilder().addFile(QStringLiteral("../evil.txt"), "x")
+                                                 .addFile(QStringLiteral("slip.html"), "<html></html>").build());
+    writePrivate(QStringLiteral("empty.zip"), TestZipBuilder().build());
+    writePrivate(QStringLiteral("nohtml.zip"), TestZipBuilder().addFile(QStringLiteral("other.txt"), "x").build());
+    writePrivate(QStringLiteral("garbage.zip"), QByteArray("not a zip at all"));
+    const QJsonArray list{notice(1, 5, QStringLiteral("slip")), notice(2, 5, QStringLiteral("empty")),
+                          notice(3, 5, QStringLiteral("nohtml")), notice(4, 5, QStringLiteral("garbage")),
+                          notice(5, 5, QStringLiteral("../../x"))};
+    chain.handleNoticeList(listText(list), std::nullopt);
+    // Only the traversal template shows, and as the default page.
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 5000);
+    EXPECT_TRUE(shown.first().contains(QStringLiteral("system-notice-default")));
+    EXPECT_FALSE(QFileInfo::exists(QDir(AppPaths::pageFolder()).filePath(QStringLiteral("evil.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir(AppPaths::dataFolder()).filePath(QStringLiteral("evil.txt"))));
+    closeCurrent();
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    EXPECT_FALSE(NoticeChain::isPlainName(QStringLiteral("a/b")));
+    EXPECT_FALSE(NoticeChain::isPlainName(QStringLiteral("..")));
+    EXPECT_FALSE(NoticeChain::isPlainName(QStringLiteral("a\\b")));
+    EXPECT_TRUE(NoticeChain::isPlainName(QStringLiteral("notice-1")));
+}
+
+TEST_F(Notices, WithoutAWindowOrAnyPackageTheChainEndsAndTheGateOpens)
+{
+    windowThere = false;
+    chain.handleNoticeList(listText({notice(1, 5, QStringLiteral("x")), notice(2, 1, QStringLiteral("x"))}), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    EXPECT_TRUE(shown.isEmpty());
+
+    QFile::remove(QDir(AppPaths::privateFolder()).filePath(QStringLiteral("system-notice-default.zip")));
+    windowThere = true;
+    NoticeChain::setFrequencyOneSession(true);
+    chain.handleNoticeList(listText({notice(3, 1, QStringLiteral("x"))}), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    EXPECT_TRUE(shown.isEmpty());
+
+    // An empty list starts nothing.
+    chain.handleNoticeList(listText({}), std::nullopt);
+    EXPECT_TRUE(NoticeChain::noticesDone());
+}
+
+class AppearanceChain : public StandinSuite
+{
+protected:
+    void SetUp() override
+    {
+        StandinSuite::SetUp();
+        NoticeChain::setNoticesDone(true);
+        NoticeChain::setFrequencyOneSession(true);
+        HHNotificationTable().remove(QStringLiteral("resource_version"));
+        NHHostTable().remove(QStringLiteral("resource_version"));
+        s_standin->control({{QStringLiteral("update_state"), 0}, {QStringLiteral("clear_records"), true},
+                            {QStringLiteral("resource_version"), QJsonObject{{QStringLiteral("notificationVersion"), 3},
+                                                                             {QStringLiteral("domainVersion"), QStringLiteral("a")}}}});
+        bool signedIn = false;
+        OONetWorkTool::login([&](std::optional<QString> error) { signedIn = !error; });
+        QTRY_VERIFY_WITH_TIMEOUT(signedIn, 10000);
+        hooks.handleUpdateReply = [this](const QJsonObject &reply, bool &closeWillFollow) {
+            const QJsonValue settings = reply.value(QStringLiteral("data")).toObject().value(QStringLiteral("settings"));
+            if (!settings.isObject())
+                return false;
+            const int state = settings.toObject().value(QStringLiteral("update_state")).toInt(-1);
+            closeWillFollow = state == 1 || state == 2 || state == 4;
+            ++updateReplies;
+            return true;
+        };
+        hooks.pollHosts = [this] { ++pollRounds; };
+        notices.setPresenter([](const NoticeChain::Page &, std::function<void()>) { return false; });
+        s_standin->control({{QStringLiteral("clear_records"), true}});
+    }
+    QStringList paths() const
+    {
+        QStringList out;
+        for (const QJsonValue &r : s_standin->records().value(QStringLiteral("requests")).toArray()) {
+            const QString path = r.toObject().value(QStringLiteral("path")).toString();
+            if (!path.contains(QStringLiteral("action_track")) && !path.contains(QStringLiteral("request_log")))
+                out << path.section(QLatin1Char('/'), -1);
+        }
+        return out;
+    }
+    bool sent(const QString &last) const { return paths().contains(last); }
+
+    HomeAppearanceChain::Hooks hooks;
+    NoticeChain notices;
+    int updateReplies = 0;
+    int pollRounds = 0;
+};
+
+TEST_F(AppearanceChain, FirstAppearanceAsksInOrderAndStoresTheVersions)
+{
+    HomeAppearanceChain chain(notices, nullptr, hooks);
+    int nodeLists = 0;
+    chain.onNodeList = [&](const std::optional<QString> &text, const std::optional<NetError> &) { nodeLists += text ? 1 : 0; };
+    chain.run();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("list")) && NHHostTable().queryJson(QStringLiteral("resource_version")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone() && pollRounds == 1, 10000);
+    const QStringList order = paths();
+    EXPECT_LT(order.indexOf(QStringLiteral("update_app")), order.indexOf(QStringLiteral("info")));
+    // The resource-package pipeline asks for the system settings too; the chain's own request is
+    // the one after the account.
+    EXPECT_LT(order.indexOf(QStringLiteral("info")), order.lastIndexOf(QStringLiteral("system_setting")));
+    EXPECT_LT(order.lastIndexOf(QStringLiteral("system_setting")), order.indexOf(QStringLiteral("list")));
+    EXPECT_TRUE(order.contains(QStringLiteral("get_domain_hosts")));
+    EXPECT_TRUE(order.contains(QStringLiteral("resource_package_version")));
+    EXPECT_TRUE(order.contains(QStringLiteral("node_list")));
+    EXPECT_EQ(nodeLists, 1);
+    EXPECT_TRUE(HHNotificationTable().queryJson(QStringLiteral("resource_version")));
+    EXPECT_TRUE(NHHostTable().queryJson(QStringLiteral("historyHostsKey")));
+    EXPECT_TRUE(NHHostTable().queryJson(QStringLiteral("kRemoteUrlsKey")));
+
+    // The same versions again: the notices are still asked for, the hosts are not.
+    s_standin->control({{QStringLiteral("clear_records"), true}});
+    chain.run();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("list")), 10000);
+    EXPECT_FALSE(sent(QStringLiteral("get_domain_hosts")));
+}
+
+TEST_F(AppearanceChain, UpdateSettingDecidesWhenTheAccountIsAsked)
+{
+    HomeAppearanceChain chain(notices, nullptr, hooks);
+    // A dialog waits for the user: nothing follows until it is closed.
+    s_standin->control({{QStringLiteral("update_state"), 1}});
+    chain.checkUpdateGate();
+    QTRY_COMPARE_WITH_TIMEOUT(updateReplies, 1, 10000);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sent(QStringLiteral("info")));
+    chain.requestUserInfo();   // what "updateCloseTaped" does on the home screen
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+
+    // A silent download shows no dialog: the account is asked at once.
+    s_standin->control({{QStringLiteral("update_state"), 3}, {QStringLiteral("clear_records"), true}});
+    chain.checkUpdateGate();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+
+    // The update check failing also goes on to the account.
+    s_standin->control({{QStringLiteral("clear_records"), true}});
+    s_standin->fault(QStringLiteral("/api/client/society_v2/commons/update_app"), QStringLiteral("fail"), 1);
+    chain.checkUpdateGate();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+}
+
+TEST_F(AppearanceChain, ARunningNoticeChainClosesTheGateAndFailuresStopOnlyTheirBranch)
+{
+    HomeAppearanceChain chain(notices, nullptr, hooks);
+    NoticeChain::setNoticesDone(false);
+    chain.run();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("node_list")) && sent(QStringLiteral("resource_package_version")), 10000);
+    EXPECT_FALSE(sent(QStringLiteral("update_app")));
+    NoticeChain::setNoticesDone(true);
+
+    // No system settings: no notices, but the hosts are still fetched.
+    s_standin->control({{QStringLiteral("clear_records"), true}});
+    s_standin->fault(QStringLiteral("/api/client/society_v2/static/system_setting"), QStringLiteral("fail"), 1);
+    chain.requestUserInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("get_domain_hosts")) && NHHostTable().queryJson(QStringLiteral("resource_version")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("system_setting")), 10000);
+    EXPECT_FALSE(sent(QStringLiteral("list")));
+
+    // The host request failing stores no version, so the next appearance asks again.
+    NHHostTable().remove(QStringLiteral("resource_version"));
+    s_standin->fault(QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), QStringLiteral("fail"), 1);
+    bool answered = false;
+    bool result = true;
+    chain.getHosts([&](bool ok) { answered = true; result = ok; });
+    QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(NHHostTable().queryJson(QStringLiteral("resource_version")));
+}
+
+} // namespace
