@@ -135,6 +135,7 @@ void NBNewHomeContentView::updateState(NBConnectAreaState state)
         m_tapEnabled = false;
         break;
     }
+    Q_EMIT stateChanged(state);
 }
 
 void NBNewHomeContentView::handleStartClick()

@@ -55,6 +55,9 @@ public:
     // The banner sized to its text, centred at the top of the circle.
     void layoutUpgradeView();
 
+Q_SIGNALS:
+    void stateChanged(NBConnectAreaState state);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,0 +1,10 @@
+# The home screen's connect tests run the helper, the stand-in service and the stand-in engines.
+foreach(_t home_HomeConnectTest)
+  if(TARGET ${_t})
+    foreach(_dep ostrel-helper ostrel-standin standin-sslocal-scripted standin-sslocal-relay)
+      if(TARGET ${_dep})
+        add_dependencies(${_t} ${_dep})
+      endif()
+    endforeach()
+  endif()
+endforeach()
