@@ -314,6 +314,12 @@ void NBHomeViewController::showUpgradeView()
     MupleUpgradeManager::shared().presentReadyToInstall(m_updateConfig.value_or(QVariantMap()));
 }
 
+void NBHomeViewController::changeLine()
+{
+    OSTREL_LOG(Logger::Debug, QStringLiteral("切换线路"));
+    showLoading();
+}
+
 void NBHomeViewController::setNoticePresenter(NoticeChain::Presenter presenter)
 {
     m_noticeChain->setPresenter(std::move(presenter));

@@ -53,6 +53,8 @@ public:
     void lineDidChange(const OOHomeNodeModel &line);
     void handleJumpAction(const QString &action);
     void showUpgradeView();
+    // The earlier connect area's line change: the loading look.
+    void changeLine();
 
     // "ServerCMD" and the alert it may raise.
     void serverCommandReceived(const QVariantMap &userInfo);

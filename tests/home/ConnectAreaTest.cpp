@@ -16,7 +16,9 @@
 #include "home/LottieWidget.h"
 #include "home/NBCircleAnimationView.h"
 #include "home/NBConnectView.h"
+#include "home/NBHomeBackView.h"
 #include "home/NBHomeViewController.h"
+#include "home/OOHomeContentView.h"
 #include "home/NBNewHomeContentView.h"
 #include "home/NBNewHomeContentViewProtocol.h"
 #include "home/NBNewKillSwitchTipView.h"
@@ -342,6 +344,26 @@ TEST_F(KillSwitchAlert, ARebuiltHomeLeavesNoOldObserverBehind)
     home = new NBHomeViewController;
     home->ensureLoaded();
     home->setMonotonicSeconds([this] { return seconds; });
+}
+
+TEST(EarlierConnectAreas, BackViewDebouncesAndTheOldAreaAsksTheHomeAbove)
+{
+    CountingDelegate delegate;
+    qint64 now = 0;
+    NBHomeBackView back;
+    back.setDelegate(&delegate);
+    back.setMonotonicClock([&] { return now; });
+    back.handleStartClick();
+    now += 1500;
+    back.handleStartClick();
+    EXPECT_EQ(delegate.starts, 1);
+
+    NBHomeViewController home;
+    home.ensureLoaded();
+    auto *old = new OOHomeContentView(&home);
+    old->changeLineAction();
+    EXPECT_EQ(home.homeBackView()->state(), NBConnectAreaState::loading);
+    EXPECT_FALSE(old->isStart());
 }
 
 TEST(HomeLines, NamesKeepTheirRegionPartAndBadAnswersKeepTheList)

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// The earlier kill-switch tip: a bordered capsule with white text.
+class OOKillSwitchTipView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OOKillSwitchTipView(QWidget *parent = nullptr);
+    QLabel *textLabel() const { return m_textLabel; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QLabel *m_textLabel = nullptr;
+};
