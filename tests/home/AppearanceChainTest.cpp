@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -154,11 +155,19 @@ TEST_F(Notices, WithoutAWindowOrAnyPackageTheChainEndsAndTheGateOpens)
     QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
     EXPECT_TRUE(shown.isEmpty());
 
+    // Without the default package in the private folder the one the program ships is used...
     QFile::remove(QDir(AppPaths::privateFolder()).filePath(QStringLiteral("system-notice-default.zip")));
     windowThere = true;
     NoticeChain::setFrequencyOneSession(true);
+    const auto shipped = NoticeChain::archiveFor(QStringLiteral("x"));
+    ASSERT_TRUE(shipped);
+    EXPECT_EQ(shipped->second, AppPaths::resourcePath(QStringLiteral("system-notice-default.zip")));
+    // ...and with none anywhere the notice is skipped.
+    QTemporaryDir noResources;
+    AppPaths::setResourceFolderForTesting(noResources.path());
     chain.handleNoticeList(listText({notice(3, 1, QStringLiteral("x"))}), std::nullopt);
     QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_SOURCE_DIR "/resources"));
     EXPECT_TRUE(shown.isEmpty());
 
     // An empty list starts nothing.
