@@ -16,6 +16,7 @@
 #include "app/uikit/ScreenFactory.h"
 #include "app/uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
+#include "common/FirstFrameGate.h"
 #include "common/JsonUtils.h"
 #include "common/Localization.h"
 #include "common/Logger.h"
@@ -168,7 +169,12 @@ void NBHomeViewController::addObservers()
 void NBHomeViewController::viewWillAppear()
 {
     NBBaseViewController::viewWillAppear();
-    m_appearanceChain->run();
+    // The first appearance comes before the window's first frame: the requests wait for it.
+    QPointer<HomeAppearanceChain> chain(m_appearanceChain);
+    FirstFrameGate::defer(this, [chain] {
+        if (chain)
+            chain->run();
+    });
 }
 
 void NBHomeViewController::viewDidAppear()
