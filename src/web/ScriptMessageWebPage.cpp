@@ -40,9 +40,11 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     config->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     config->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     config->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
-    // The pages' own files sit beside them on disk; the service is reached under CORS as usual.
+    // The pages' own files sit beside them on disk, and the pages call the service themselves
+    // (signed through encryptString): Chromium refuses any request from a file: page to the
+    // network unless local content may reach remote addresses.
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
-    config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 
     // The page's URL is read when each message arrives, never taken from the page.
     QPointer<QWebEnginePage> self(this);
@@ -115,4 +117,13 @@ bool ScriptMessageWebPage::acceptNavigationRequest(const QUrl &url, NavigationTy
     if (type == NavigationTypeLinkClicked && isMainFrame && m_linkPolicy)
         return m_linkPolicy(url);
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void ScriptMessageWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                                   int lineNumber, const QString &sourceID)
+{
+    // Debug output only: a page's console text is the page's, and may hold what it is sending.
+    Q_UNUSED(level)
+    qCDebug(lcWeb).noquote() << "page console" << QUrl(sourceID).fileName() + QLatin1Char(':') + QString::number(lineNumber)
+                             << message.left(300);
 }

@@ -23,7 +23,9 @@
 #include <vector>
 
 #include "common/AppPaths.h"
+#include "networking/NetworkTestSupport.h"
 #include "support/MessageCapture.h"
+#include "support/StandinProcess.h"
 #include "support/TestZipBuilder.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/NBUpgradeViewController.h"
@@ -207,6 +209,25 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
     ASSERT_TRUE(waitInPage(page, QStringLiteral("!window.earlierDocument && window.userInfoReply")));
     EXPECT_FALSE(screen.page()->hasInitialDataScript());
     EXPECT_EQ(evaluate(page, QStringLiteral("typeof window.initializeData")).toString(), QStringLiteral("undefined"));
+}
+
+TEST_F(WebViewsTest, TheShippedPurchasePageReadsTheProductsFromTheServiceThroughTheBridge)
+{
+    // The page signs its request through encryptString, sends it itself, and reads the sealed
+    // answer through decryptString.
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start({QStringLiteral("--resources"), QStringLiteral(OSTREL_SOURCE_DIR "/resources")}))
+        << standin.errorText().toStdString();
+    pointClientAt({standin.baseUrl()});
+
+    NBUpgradeViewController screen;
+    screen.show();
+    NBBaseViewController::sendAppear(&screen);
+    QWebEnginePage *page = screen.page();
+    ASSERT_TRUE(waitInPage(page, QStringLiteral("document.body.dataset.products && document.body.dataset.userInfo")));
+    EXPECT_GT(evaluate(page, QStringLiteral("document.body.dataset.products")).toString().toInt(), 0)
+        << evaluate(page, QStringLiteral("document.body.innerText")).toString().toStdString();
+    EXPECT_EQ(evaluate(page, QStringLiteral("document.getElementById('back').hidden")).toBool(), true);
 }
 
 TEST_F(WebViewsTest, APageFromElsewhereGetsNothing)
