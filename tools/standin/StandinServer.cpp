@@ -1,4 +1,5 @@
 #include "StandinServer.h"
+#include "StandinFlags.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -235,6 +236,20 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
         }
         res.status = 404;
         res.set_content("no such picture", "text/plain");
+        return;
+    }
+    if (path.startsWith(QLatin1String("/static/flags/")) && path.endsWith(QLatin1String(".png"))) {
+        // "delay_ms" holds the answer back, so a client's slow flag can be overtaken by a newer one.
+        const QByteArray flag = StandinFlags::png(path.mid(14).chopped(4));
+        if (flag.isEmpty()) {
+            res.status = 404;
+            res.set_content("no such flag", "text/plain");
+            return;
+        }
+        const int delayMs = QString::fromStdString(req.get_param_value("delay_ms")).toInt();
+        if (delayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(qMin(10000, delayMs)));
+        res.set_content(flag.toStdString(), "image/png");
         return;
     }
     if (path.startsWith(QLatin1String("/static/images/"))) {

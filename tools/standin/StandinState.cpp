@@ -137,19 +137,30 @@ QJsonObject StandinState::userForToken(const QString &token) const
 
 QJsonObject StandinState::lines() const
 {
+    // Names are "<region>_<line>" as the service sends them. Flags come as paths on this host
+    // (the client puts the API address in front) or as full addresses; kind 1 lines are for
+    // members only.
+    const auto withFlag = [this](QJsonObject entry, const QString &code, bool absolute) {
+        const QString path = QStringLiteral("/static/flags/%1.png").arg(code);
+        entry.insert(QStringLiteral("abbr_url"), absolute ? m_baseUrl + path : path);
+        return entry;
+    };
     QJsonArray list;
-    list.append(line(101, QStringLiteral("日本 东京 01"), 48, 0, QStringLiteral("CN"), QStringLiteral("JP"), QStringLiteral("Tokyo")));
-    list.append(line(102, QStringLiteral("美国 洛杉矶 01"), 152, 1, QStringLiteral("CN"), QStringLiteral("US"), QStringLiteral("Los Angeles")));
-    QJsonObject group = line(200, QStringLiteral("香港 智能组"), 36, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong"));
+    list.append(withFlag(line(101, QStringLiteral("JP_东京 01"), 48, 0, QStringLiteral("CN"), QStringLiteral("JP"), QStringLiteral("Tokyo")), QStringLiteral("jp"), false));
+    list.append(withFlag(line(102, QStringLiteral("US_洛杉矶 01"), 152, 1, QStringLiteral("CN"), QStringLiteral("US"), QStringLiteral("Los Angeles")), QStringLiteral("us"), true));
+    QJsonObject group = withFlag(line(200, QStringLiteral("HK_香港 智能组"), 36, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")), QStringLiteral("hk"), false);
     group.insert(QStringLiteral("isGroup"), true);
     group.insert(QStringLiteral("group_name"), QStringLiteral("香港"));
     QJsonArray children;
-    children.append(line(201, QStringLiteral("香港 01"), 31, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")));
-    children.append(line(202, QStringLiteral("香港 02"), 42, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")));
+    children.append(withFlag(line(201, QStringLiteral("HK_香港 01"), 31, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")), QStringLiteral("hk"), false));
+    children.append(withFlag(line(202, QStringLiteral("HK_香港 02"), 42, 1, QStringLiteral("CN"), QStringLiteral("HK"), QStringLiteral("Hong Kong")), QStringLiteral("hk"), false));
     group.insert(QStringLiteral("childLines"), children);
     group.insert(QStringLiteral("child_line_num"), children.size());
     list.append(group);
-    list.append(line(301, QStringLiteral("回国 上海 01"), 88, 0, QStringLiteral("US"), QStringLiteral("CN"), QStringLiteral("Shanghai")));
+    list.append(withFlag(line(301, QStringLiteral("CN_回国 上海 01"), 88, 0, QStringLiteral("US"), QStringLiteral("CN"), QStringLiteral("Shanghai")), QStringLiteral("cn"), false));
+    list.append(withFlag(line(401, QStringLiteral("SG_新加坡 01"), 64, 0, QStringLiteral("CN"), QStringLiteral("SG"), QStringLiteral("Singapore")), QStringLiteral("sg"), false));
+    list.append(withFlag(line(501, QStringLiteral("DE_法兰克福 01"), 210, 1, QStringLiteral("CN"), QStringLiteral("DE"), QStringLiteral("Frankfurt")), QStringLiteral("de"), true));
+    list.append(withFlag(line(601, QStringLiteral("KR_首尔 01"), 57, 0, QStringLiteral("CN"), QStringLiteral("KR"), QStringLiteral("Seoul")), QStringLiteral("kr"), false));
     return QJsonObject{{QStringLiteral("page_datas"), list}};
 }
 

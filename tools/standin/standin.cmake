@@ -8,6 +8,8 @@ add_executable(ostrel-standin
   ${CMAKE_CURRENT_LIST_DIR}/StandinState.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinArchives.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinArchives.h
+  ${CMAKE_CURRENT_LIST_DIR}/StandinFlags.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StandinFlags.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinInstaller.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinInstaller.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinServer.cpp

@@ -1,0 +1,109 @@
+#include "home/NBHomeLineListModel.h"
+
+#include <QRegularExpression>
+
+#include "common/DefaultsKeys.h"
+#include "common/UserDefaults.h"
+#include "vpn/ProxyMode.h"
+
+const OOHomeNodeModel *NBHomeLineListModel::selectLineMode() const
+{
+    if (!m_selectIndex || *m_selectIndex >= showList.size())
+        return nullptr;
+    return &showList.at(*m_selectIndex);
+}
+
+std::optional<OOHomeNodeModel> NBHomeLineListModel::cachedLine() const
+{
+    return OOHomeNodeModel::cachedLine(showList);
+}
+
+void NBHomeLineListModel::reloadLines(const QString &baseUrl)
+{
+    const std::optional<OOHomeNodeModel> selected = cachedLine();
+    const std::optional<int> selectedId = selected ? selected->id : std::nullopt;
+    m_selectIndex.reset();
+    bool found = false;
+    for (int i = 0; i < showList.size(); ++i) {
+        OOHomeNodeModel &row = showList[i];
+        // Marks of an earlier opening or choice go first: one row is chosen, never two.
+        row.isClickState = false;
+        if (row.id && *row.id == selectedId.value_or(0)) {
+            row.isClickState = true;
+            m_selectIndex = i;
+            found = true;
+        }
+        if (row.abbrUrl && !isAbsoluteAddress(*row.abbrUrl))
+            row.abbrUrl = joinAddress(baseUrl, *row.abbrUrl);
+    }
+    if ((!selectedId || !found) && !showList.isEmpty()) {
+        UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
+        UserDefaults::standard().synchronize();
+    }
+}
+
+std::optional<OOHomeNodeModel> NBHomeLineListModel::selectRow(int row, bool dragged)
+{
+    if (dragged || row < 0 || row >= showList.size())
+        return std::nullopt;
+    OOHomeNodeModel &line = showList[row];
+    if (line.isClickState && !changeMode)
+        return std::nullopt;
+    line.isGlobel = isProxyModeOn();
+    store(line);
+    choose(row);
+    return showList.at(row);
+}
+
+std::optional<OOHomeNodeModel> NBHomeLineListModel::switchMode(int index)
+{
+    changeMode = true;
+    std::optional<OOHomeNodeModel> line = cachedLine();
+    if (!line)
+        return std::nullopt;
+    line->isGlobel = index != 0;
+    store(*line);
+    return line;
+}
+
+void NBHomeLineListModel::markRow(int row)
+{
+    if (row >= 0 && row < showList.size())
+        choose(row);
+}
+
+void NBHomeLineListModel::choose(int row)
+{
+    if (m_selectIndex && *m_selectIndex != row && *m_selectIndex < showList.size())
+        showList[*m_selectIndex].isClickState = false;
+    showList[row].isClickState = true;
+    m_selectIndex = row;
+}
+
+void NBHomeLineListModel::store(const OOHomeNodeModel &line)
+{
+    const QString text = line.toJsonText();
+    if (text.isEmpty())
+        return;
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, text);
+    UserDefaults::standard().synchronize();
+}
+
+bool NBHomeLineListModel::isAbsoluteAddress(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\A[A-Za-z]+://\\S*\\z"));
+    return pattern.match(text).hasMatch();
+}
+
+QString NBHomeLineListModel::joinAddress(const QString &base, const QString &path)
+{
+    if (base.isEmpty())
+        return path;
+    QString left = base;
+    while (left.endsWith(QLatin1Char('/')))
+        left.chop(1);
+    QString right = path;
+    while (right.startsWith(QLatin1Char('/')))
+        right.remove(0, 1);
+    return left + QLatin1Char('/') + right;
+}

@@ -1,0 +1,85 @@
+#include "home/NBLinesCell.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+
+namespace {
+void setColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+} // namespace
+
+NBLinesCell::NBLinesCell(QWidget *parent)
+    : QWidget(parent)
+{
+    m_contentView = new QWidget(this);
+    m_contentView->setAutoFillBackground(true);
+    QPalette palette = m_contentView->palette();
+    palette.setColor(QPalette::Window, QColor(23, 35, 48));
+    m_contentView->setPalette(palette);
+    m_nameText = new QLabel(QStringLiteral("USA - San Francisco - 1"), m_contentView);
+    m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
+    setColour(m_nameText, QColor(191, 191, 191));
+    m_timeText = new QLabel(QStringLiteral("50ms"), m_contentView);
+    m_timeText->setFont(NSFontHelper::getRegularPingFangFont(10));
+    m_markText = new QLabel(m_contentView);
+    m_markText->setFont(NSFontHelper::getRegularPingFangFont(10));
+    setColour(m_markText, QColor(255, 197, 6));
+    m_onOrOffButton = new QPushButton(m_contentView);
+    m_onOrOffButton->setCheckable(true);
+    m_onOrOffButton->setFlat(true);
+    m_onOrOffButton->setFocusPolicy(Qt::NoFocus);
+    QIcon icon;
+    icon.addFile(UiImages::path(QStringLiteral("select_out")), QSize(), QIcon::Normal, QIcon::Off);
+    icon.addFile(UiImages::path(QStringLiteral("select_on")), QSize(), QIcon::Normal, QIcon::On);
+    m_onOrOffButton->setIcon(icon);
+    m_onOrOffButton->setIconSize(QSize(12, 12));
+    m_onOrOffButton->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    // Connected once: the check moves once per press.
+    connect(m_onOrOffButton, &QPushButton::clicked, this, [this] {
+        if (clickBlock)
+            clickBlock();
+    });
+    resize(320, 50);
+}
+
+QColor NBLinesCell::latencyColour(int ping)
+{
+    if (ping <= 99)
+        return QColor(97, 255, 144);
+    if (ping <= 199)
+        return QColor(231, 213, 27);
+    return QColor(222, 72, 81);
+}
+
+void NBLinesCell::configure(const OOHomeNodeModel &line)
+{
+    currentModel = line;
+    m_nameText->setText(line.name);
+    setColour(m_nameText, line.isMark ? QColor(90, 177, 234) : QColor(Qt::white));
+    m_timeText->setText(QStringLiteral("%1ms").arg(line.ping));
+    setColour(m_timeText, latencyColour(line.ping));
+    if (line.lineMark) {
+        m_markText->setText(*line.lineMark);
+        m_markText->setVisible(!line.lineMark->isEmpty());
+    }
+    m_onOrOffButton->setChecked(line.isClickState);
+}
+
+void NBLinesCell::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_contentView->setGeometry(0, 1, width(), height() - 2);
+    const int h = m_contentView->height();
+    m_onOrOffButton->setGeometry(16, (h - 20) / 2, 20, 20);
+    m_nameText->setGeometry(44, 0, 150, h);
+    m_markText->setGeometry(196, 0, 60, h);
+    m_timeText->setGeometry(width() - 16 - 50, 0, 50, h);
+    m_timeText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}

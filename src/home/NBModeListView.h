@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+
+#include <functional>
+#include <optional>
+
+#include "app/uikit/OverlayWidget.h"
+#include "home/NBVPNModeItem.h"
+
+class AssetImageView;
+class NBVPNModeCell;
+class QVBoxLayout;
+
+// The mode list: a small box with the two modes over a darkened window. Choosing a row stores its
+// type under "kProxyMode", tells didSelectBlock and closes; it neither reconnects nor touches a
+// running connection (that keeps the mode it was started with). A click outside the rows closes
+// the list a moment later.
+class NBModeListView : public OverlayWidget
+{
+    Q_OBJECT
+
+public:
+    explicit NBModeListView(QWidget *parent = nullptr);
+
+    std::function<void(int type)> didSelectBlock;
+    std::function<void()> didDismissSuccessBlock;
+    std::optional<NBVPNModeItem> selectModel;
+    const QList<NBVPNModeItem> &datas() const { return m_datas; }
+
+    QWidget *control() const { return m_control; }
+    QWidget *contentView() const { return m_contentView; }
+    QWidget *bgView() const { return m_bgView; }
+    AssetImageView *iconImageView() const { return m_iconImageView; }
+    NBVPNModeCell *cellAt(int row) const;
+
+    // Reads "kProxyMode" again and shows the two rows.
+    void loadModes();
+    // Over the window in use; false when there is none.
+    bool show();
+    void dismiss();
+    // The table's question whether the row may be selected; a yes has chosen it.
+    bool select(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void reloadRows();
+    int rowAt(const QPoint &pos) const;
+
+    QList<NBVPNModeItem> m_datas;
+    QWidget *m_control = nullptr;
+    QWidget *m_bgView = nullptr;
+    QWidget *m_contentView = nullptr;
+    AssetImageView *m_iconImageView = nullptr;
+    QVBoxLayout *m_rows = nullptr;
+    QList<NBVPNModeCell *> m_cells;
+    bool m_dismissing = false;
+};

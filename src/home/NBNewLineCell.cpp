@@ -1,0 +1,114 @@
+#include "home/NBNewLineCell.h"
+
+#include <QLabel>
+
+#include "app/uikit/NBDisableButton.h"
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+#include "home/AssetImageView.h"
+#include "home/LineCellLook.h"
+
+namespace {
+
+constexpr int kBarLeft = 28;
+constexpr int kBarRight = 27;
+constexpr int kBarTop = 4;
+constexpr int kBarHeight = 48;
+
+void setTextColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+void showCheck(NBDisableButton *button, bool on)
+{
+    button->setChecked(on);
+    const QString name = on ? QStringLiteral("select_on") : QStringLiteral("select_out");
+    button->setProperty("assetName", name);
+    static const QIcon onIcon = UiImages::icon(QStringLiteral("select_on"));
+    static const QIcon offIcon = UiImages::icon(QStringLiteral("select_out"));
+    button->setIcon(on ? onIcon : offIcon);
+}
+
+} // namespace
+
+NBNewLineCell::NBNewLineCell(QWidget *parent)
+    : QWidget(parent)
+{
+    m_contentView = new AssetImageView(QStringLiteral("lineoff"), this);
+    m_contentView->setCornerRadius(24);
+    m_iconView = new AssetImageView(QStringLiteral("flag"), m_contentView);
+    m_iconView->setCornerRadius(11.5);
+    m_nameText = new QLabel(QStringLiteral("USA - San Francisco - 1"), m_contentView);
+    m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
+    setTextColour(m_nameText, QColor(223, 226, 253));
+    m_markText = new QLabel(QStringLiteral("ChatGPT 推荐线路"), m_contentView);
+    m_markText->setFont(NSFontHelper::getLightPingFangFont(10));
+    m_markText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setTextColour(m_markText, QColor(129, 131, 162));
+    m_markText->hide();
+    m_onOrOffButton = new NBDisableButton(QString(), m_contentView);
+    m_onOrOffButton->setCheckable(true);
+    m_onOrOffButton->setIconSize(QSize(12, 12));
+    showCheck(m_onOrOffButton, false);
+    m_svipImgView = new AssetImageView(QStringLiteral("home_line_svip_icon"), m_contentView);
+    resize(375, kRowHeight);
+    layoutParts();
+}
+
+void NBNewLineCell::configure(const OOHomeNodeModel &line)
+{
+    configure(line, LineCellLook::currentUserLevel());
+}
+
+void NBNewLineCell::configure(const OOHomeNodeModel &line, std::optional<int> userLevel)
+{
+    currentModel = line;
+    const LineCellLook look = LineCellLook::forLine(line, userLevel);
+    m_nameText->setText(look.name);
+    setTextColour(m_nameText, look.nameColour);
+    if (look.markText) {
+        m_markText->setText(*look.markText);
+        m_markText->setVisible(look.markVisible);
+    }
+    // A recycled row must not keep the flag of the line it showed before.
+    if (look.flagUrl.isValid())
+        m_iconView->loadUrl(look.flagUrl, QStringLiteral("flag"));
+    else
+        m_iconView->setAsset(QStringLiteral("flag"));
+    m_svipImgView->setVisible(look.showsBadge);
+    m_onOrOffButton->setVisible(!look.showsBadge);
+    showCheck(m_onOrOffButton, look.chosen);
+    m_contentView->setAsset(look.chosen ? QStringLiteral("lineon") : QStringLiteral("lineoff"));
+    layoutParts();
+}
+
+void NBNewLineCell::click(NBDisableButton *sender)
+{
+    if (sender)
+        showCheck(sender, !sender->isChecked());
+}
+
+void NBNewLineCell::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutParts();
+}
+
+void NBNewLineCell::layoutParts()
+{
+    const int barWidth = qMax(0, width() - kBarLeft - kBarRight);
+    m_contentView->setGeometry(kBarLeft, kBarTop, barWidth, kBarHeight);
+    m_iconView->setGeometry(12, (kBarHeight - 23) / 2, 23, 23);
+    const int nameX = 12 + 23 + 13;
+    const int rightEdge = barWidth - 20;
+    m_onOrOffButton->setGeometry(rightEdge - 12, (kBarHeight - 12) / 2, 12, 12);
+    m_svipImgView->setGeometry(rightEdge - 53, (kBarHeight - 20) / 2, 53, 20);
+    const int limit = rightEdge - 53 - 8;
+    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, limit - nameX));
+    m_nameText->setGeometry(nameX, 0, nameWidth, kBarHeight);
+    const int markX = nameX + nameWidth + 21;
+    m_markText->setGeometry(markX, 0, qMax(0, limit - markX), kBarHeight);
+}

@@ -1,0 +1,1 @@
+#include "home/OOHomeMenuView.h"

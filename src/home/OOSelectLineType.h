@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+
+#include "vpn/OOHomeNodeModel.h"
+
+// The line page's answer: a line the user chose (`custom`) or the smart choice.
+struct OOSelectLineType
+{
+    enum class Kind { custom, smart };
+    Kind kind = Kind::smart;
+    std::optional<OOHomeNodeModel> line;
+
+    static OOSelectLineType custom(const OOHomeNodeModel &line) { return {Kind::custom, line}; }
+    static OOSelectLineType smart() { return {Kind::smart, std::nullopt}; }
+};
