@@ -28,7 +28,7 @@ QList<OOHomeNodeModel> makeLines(int count)
     for (int i = 0; i < count; ++i) {
         OOHomeNodeModel line;
         line.id = 10000 + i;
-        line.name = QStringLiteral("线路 %1 区域 %2").arg(i).arg(QLatin1String(codes[i % 7]).toUpper());
+        line.name = QStringLiteral("线路 %1 区域 %2").arg(i).arg(QString::fromLatin1(codes[i % 7]).toUpper());
         line.kind = i % 3 == 0 ? 1 : 0;
         line.ping = 30 + i % 200;
         // Relative paths, made absolute by the popup; nothing listens there, so no flag arrives

@@ -42,6 +42,8 @@ void NBLinesViewController::viewDidLoad()
     m_navView->backBtn()->setIcon(UiImages::icon(QStringLiteral("back")));
     m_navView->titleLab()->setText(localizedByAppLanguage(QStringLiteral("HOME_PROXY_LINE_REGION_TIP")));
     m_navView->titleLab()->setWordWrap(true);
+    // The title is a sentence: it wraps between the back button and the right edge.
+    m_navView->titleLab()->setContentsMargins(40, 0, 16, 0);
     connect(m_navView->backBtn(), &QPushButton::clicked, this, [this] { dismissAction(); });
 
     m_scrollView = new QScrollArea(this);

@@ -5,6 +5,9 @@
 #include "GalleryScene.h"
 
 #include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 
 #include "app/uikit/ImageCache.h"
@@ -193,18 +196,23 @@ OSTREL_GALLERY_SCENE("lines/line_window", 320, 667)
     UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, galleryLines().at(0).toJsonText());
     auto *page = new NBLinesViewController;
     page->ensureLoaded();
-    QList<OOHomeNodeModel> lines;
+    // The reply as the service sends it: "<region>_<line>" names, the Hong Kong group with two lines.
+    QJsonArray records;
     for (OOHomeNodeModel model : galleryLines()) {
-        model.name = QStringLiteral("%1_%2").arg(model.abbrUrl->section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0).toUpper(), model.name);
+        const QString region = model.abbrUrl->section(QLatin1Char('/'), -1).section(QLatin1Char('.'), 0, 0).toUpper();
+        model.name = region + QLatin1Char('_') + model.name;
         if (model.id == 200) {
             model.isGroup = true;
             model.childLineNum = 2;
             model.childLines = {line(201, QStringLiteral("HK_香港 01"), 1, QStringLiteral("hk")),
                                 line(202, QStringLiteral("HK_香港 02"), 1, QStringLiteral("hk"))};
+            for (OOHomeNodeModel &child : model.childLines)
+                child.name = child.name.section(QLatin1Char('_'), 1);
         }
-        lines << model;
+        records.append(model.toJson());
     }
-    page->setLines(lines);
+    const QJsonObject reply{{QStringLiteral("page_datas"), records}};
+    page->handleNodeList(QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact)), false);
     // The Hong Kong group open, as a click on its arrow leaves it.
     QList<OOHomeNodeModel> &rows = page->model().showList;
     for (int i = 0; i < rows.size(); ++i) {
