@@ -15,6 +15,7 @@
 #include "common/HHNotificationTable.h"
 #include "app/uikit/ImageCache.h"
 #include "common/JsonUtils.h"
+#include "common/Logger.h"
 #include "common/Localization.h"
 #include "common/ProtocolConfig.h"
 #include "common/SafeArchiveExtractor.h"
@@ -115,14 +116,14 @@ void SplashAdStore::handleSplashAdList(const std::optional<QJsonObject> &reply)
     for (const QJsonValue &item : std::as_const(list))
         allDictionaries = allDictionaries && item.isObject();
     if (!data.isObject() || !allDictionaries || list.isEmpty() || !HHAdModel::fromJson(list.first().toObject())) {
-        table.remove(kRowName);
+        forgetRow(table);
         return;
     }
     QJsonObject element = list.first().toObject();
     const QString imgUrl = absoluteImageUrl(element.value(QStringLiteral("img_url")).toString(),
                                             OOHostSafeAdpter::shared().currentDomain());
     if (!queryEncodedUrl(imgUrl)) {
-        table.remove(kRowName);
+        forgetRow(table);
         return;
     }
     element.insert(QStringLiteral("img_url"), imgUrl);
@@ -211,6 +212,16 @@ void SplashAdStore::storeRow(QJsonObject element) const
         element.insert(QStringLiteral("language"), *language);
     else
         element.remove(QStringLiteral("language"));
-    HHNotificationTable().insertOrReplace(
-        QString::fromUtf8(QJsonDocument(element).toJson(QJsonDocument::Compact)), kRowName);
+    // Nobody waits on this chain: a row that could not be written only means no splash next
+    // time, which the log should say.
+    if (!HHNotificationTable().insertOrReplace(
+            QString::fromUtf8(QJsonDocument(element).toJson(QJsonDocument::Compact)), kRowName))
+        OSTREL_LOG(Logger::Error, QStringLiteral("splash advertisement row not stored"));
+}
+
+void SplashAdStore::forgetRow(HHNotificationTable &table) const
+{
+    // A withdrawn advertisement that stays in the table would show again at the next start.
+    if (!table.remove(kRowName))
+        OSTREL_LOG(Logger::Error, QStringLiteral("withdrawn splash advertisement row not removed"));
 }

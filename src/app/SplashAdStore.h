@@ -10,6 +10,7 @@
 
 #include "app/HHAdModel.h"
 
+class HHNotificationTable;
 class ImageCache;
 
 // The cached splash advertisement: the "splash" row of the notification table (the
@@ -61,6 +62,7 @@ Q_SIGNALS:
 private:
     // Stores the advertisement with the current language.
     void storeRow(QJsonObject element) const;
+    void forgetRow(HHNotificationTable &table) const;
     bool cacheFirstImage(const QStringList &files, const QString &key);
 
     Downloader m_downloader;

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 
+#include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -43,8 +44,11 @@ void HomeUpgradeCheck::refreshAccount()
     ++m_accountRefreshes;
     QPointer<HomeUpgradeCheck> self(this);
     OONetWorkTool::accountInfo([self](std::optional<QJsonObject> data, std::optional<NetError>) {
-        if (self && data)
-            MKUserInfoManager::shared().saveUser(*data);
+        if (!self || !data)
+            return;
+        // The refresh is a background one: the stored user stays as it was, and the log says so.
+        if (!MKUserInfoManager::shared().saveUser(*data))
+            OSTREL_LOG(Logger::Error, QStringLiteral("refreshed account not stored"));
     });
 }
 

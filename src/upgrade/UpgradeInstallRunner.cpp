@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <unistd.h>
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
@@ -108,10 +107,7 @@ void UpgradeInstallRunner::setScriptPathForTesting(const std::optional<QString> 
 
 UpgradeInstallRunner::Command UpgradeInstallRunner::installCommand(const QString &script, bool elevate)
 {
-    const QStringList scriptArguments{script, installerPath(), databasePath(), applicationName()};
-    if (elevate)
-        return {QStringLiteral("pkexec"), QStringList{QStringLiteral("/bin/sh")} + scriptArguments};
-    return {QStringLiteral("/bin/sh"), scriptArguments};
+    return PrivilegedRunner::command(script, {installerPath(), databasePath(), applicationName()}, elevate);
 }
 
 UpgradeInstallRunner::Command UpgradeInstallRunner::relaunchCommand(const QString &executable)
@@ -167,8 +163,11 @@ void UpgradeInstallRunner::runInstallScript(const std::optional<QString> &script
         answer(this, done, Result{Outcome::ScriptMissing, 0, {}, QStringLiteral("路径不存在！")});
         return;
     }
-    const bool elevate = elevation() == Elevation::Auto && ::geteuid() != 0;
-    if (elevate) {
+    const PrivilegedRunner::Elevation elevation = this->elevation() == Elevation::Auto ? PrivilegedRunner::Elevation::Auto
+                                                                                     : PrivilegedRunner::Elevation::None;
+    // Refused before the proxy goes off: a script others could change never runs as root. The
+    // runner checks again when it starts the script.
+    if (PrivilegedRunner::runsAsRoot(elevation)) {
         if (const QString refusal = PrivilegedRunner::scriptRefusal(*scriptPath); !refusal.isEmpty()) {
             fail(Result{Outcome::Refused, 0, {}, QStringLiteral("安装脚本不安全，未安装：") + refusal}, done);
             return;
@@ -178,64 +177,67 @@ void UpgradeInstallRunner::runInstallScript(const std::optional<QString> &script
     const QString script = *scriptPath;
     QPointer<UpgradeInstallRunner> self(this);
     // The desktop proxy points at our own listener; it must not outlive the program being replaced.
-    m_stopProxy([self, script, elevate, log, relaunchTarget, done] {
+    m_stopProxy([self, script, elevation, log, relaunchTarget, done] {
         if (!self)
             return;
         self->m_preparing = false;
-        self->startScript(script, elevate, log, relaunchTarget, done);
+        self->startScript(script, elevation, log, relaunchTarget, done);
     });
 }
 
-void UpgradeInstallRunner::startScript(const QString &script, bool elevate, Log log, QPointer<QObject> relaunchTarget,
-                                       Done done)
+void UpgradeInstallRunner::startScript(const QString &script, PrivilegedRunner::Elevation elevation, Log log,
+                                       QPointer<QObject> relaunchTarget, Done done)
 {
+    const bool elevate = PrivilegedRunner::elevates(elevation);
     const Command command = installCommand(script, elevate);
     qDebug().noquote() << "upgrade install:" << command.program << command.arguments;
     OSTREL_LOG(Logger::Info, QStringLiteral("upgrade install started%1").arg(elevate ? QStringLiteral(" through pkexec") : QString()));
-    auto *process = new QProcess(this);
-    m_process = process;
-    // The script's progress lines are read and logged; its complaints go where ours go.
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    connect(process, &QProcess::finished, this,
-            [this, process, script, elevate, log, relaunchTarget, done](int exitCode, QProcess::ExitStatus status) {
-        if (m_process != process)
+    m_running = true;
+    PrivilegedRunner &runner = m_runner ? *m_runner : PrivilegedRunner::standard();
+    // The run belongs to this object: when it goes, the script's answer goes with it.
+    QPointer<UpgradeInstallRunner> self(this);
+    runner.runScript(script, {installerPath(), databasePath(), applicationName()}, elevation, this,
+                     [self, script, log, relaunchTarget, done](const PrivilegedRunner::Status &status) {
+        if (!self)
             return;
-        m_process = nullptr;
-        process->deleteLater();
-        const QString output = decodeOutput(process->readAllStandardOutput());
-        finishScript(exitCode, status == QProcess::CrashExit, output, script, elevate, log, relaunchTarget, done);
+        self->m_running = false;
+        self->finishScript(status, script, log, relaunchTarget, done);
     });
-    connect(process, &QProcess::errorOccurred, this, [this, process, command, done](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart || m_process != process)
-            return;
-        m_process = nullptr;
-        process->deleteLater();
-        fail(Result{Outcome::FailedToStart, -1, {}, QStringLiteral("无法启动安装程序：") + command.program}, done);
-    });
-    process->start(command.program, command.arguments);
 }
 
-void UpgradeInstallRunner::finishScript(int exitCode, bool crashed, const QString &output, const QString &script,
-                                        bool elevate, const Log &log, QPointer<QObject> relaunchTarget, const Done &done)
+void UpgradeInstallRunner::finishScript(const PrivilegedRunner::Status &status, const QString &script, const Log &log,
+                                        QPointer<QObject> relaunchTarget, const Done &done)
 {
+    using Kind = PrivilegedRunner::Status::Kind;
+    const QString output = decodeOutput(status.output);
+    switch (status.kind) {
+    case Kind::Refused:
+        fail(Result{Outcome::Refused, 0, {}, QStringLiteral("安装脚本不安全，未安装：") + status.reason}, done);
+        return;
+    case Kind::FailedToStart:
+        fail(Result{Outcome::FailedToStart, -1, {}, QStringLiteral("无法启动安装程序：") + status.reason}, done);
+        return;
+    case Kind::Crashed:
+    case Kind::Exited:
+        break;
+    }
     qDebug().noquote() << QStringLiteral("执行 ") + script;
     if (log)
         log(output);
-    if (crashed) {
-        fail(Result{Outcome::Crashed, exitCode, output, QStringLiteral("安装程序异常退出，未完成安装")}, done);
+    if (status.kind == Kind::Crashed) {
+        fail(Result{Outcome::Crashed, status.exitCode, output, QStringLiteral("安装程序异常退出，未完成安装")}, done);
         return;
     }
-    if (exitCode != 0) {
+    if (status.exitCode != 0) {
         // pkexec answers 126 when the password dialog was dismissed and 127 when not authorised.
-        const bool refused = elevate && (exitCode == 126 || exitCode == 127);
+        const bool refused = status.elevated && (status.exitCode == 126 || status.exitCode == 127);
         const QString message = refused ? QStringLiteral("未获得管理员授权，未安装新版本")
-                                        : QStringLiteral("安装失败（代码 %1）").arg(exitCode);
-        fail(Result{Outcome::Failed, exitCode, output, message}, done);
+                                        : QStringLiteral("安装失败（代码 %1）").arg(status.exitCode);
+        fail(Result{Outcome::Failed, status.exitCode, output, message}, done);
         return;
     }
     answer(this, done, Result{Outcome::Relaunching, 0, output, {}});
-    QPointer<UpgradeInstallRunner> self(this);
-    QTimer::singleShot(0, this, [self, relaunchTarget] {
+    QTimer::singleShot(0, this, [self = QPointer<UpgradeInstallRunner>(this), relaunchTarget] {
         if (self && relaunchTarget)
             self->relaunch();
     });

@@ -8,16 +8,17 @@
 #include <functional>
 #include <optional>
 
-class QProcess;
+#include "vpn/PrivilegedRunner.h"
 
 // The install step of the self-upgrade: hands the downloaded Debian package to the bundle's
-// "update_new_version.sh" (through pkexec unless we are root), and once that script has exited
-// with success starts a fresh copy of the program and quits.
+// "update_new_version.sh" through the program's one PrivilegedRunner (pkexec unless we are root),
+// and once that script has exited with success starts a fresh copy of the program and quits.
 //
 // The script runs asynchronously: the window keeps drawing while the administrator password is
 // asked for, and nothing waits on a pipe of a process that never started. Every value reaches the
 // script as an argument of its own; no shell command is ever built from a path. A failed install
-// (no start, a crash, a non-zero exit) is reported and never followed by a relaunch.
+// (no start, a crash, a non-zero exit, a script others could change) is reported and never
+// followed by a relaunch.
 class UpgradeInstallRunner : public QObject
 {
     Q_OBJECT
@@ -43,11 +44,7 @@ public:
     };
     using Done = std::function<void(const Result &)>;
 
-    struct Command
-    {
-        QString program;
-        QStringList arguments;
-    };
+    using Command = PrivilegedRunner::Command;
 
     enum class Elevation { Auto, Never };
 
@@ -66,7 +63,7 @@ public:
     Elevation elevation() const;
     void setScriptPathForTesting(const std::optional<QString> &path, Elevation elevation = Elevation::Never);
 
-    // "pkexec /bin/sh <script> <installer> <database> <name>", or without pkexec.
+    // "pkexec /bin/bash <script> <installer> <database> <name>", or without pkexec.
     static Command installCommand(const QString &script, bool elevate);
     // "sh -c 'sleep 1; exec "$0"' <executable>": the path is an argument, never part of the text.
     static Command relaunchCommand(const QString &executable);
@@ -77,7 +74,7 @@ public:
     static QString executablePath();
     static void setExecutablePathForTesting(const QString &path);
 
-    bool isRunning() const { return m_process != nullptr || m_preparing; }
+    bool isRunning() const { return m_running || m_preparing; }
 
     // Runs the script with the installer, database and name; logs "执行 <script>" and the script's
     // output; after a successful exit schedules the relaunch when `relaunchTarget` still lives.
@@ -95,23 +92,27 @@ public:
     void setStopProxy(StopProxy stopProxy) { m_stopProxy = std::move(stopProxy); }
     void setStartDetached(StartDetached start) { m_startDetached = std::move(start); }
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
+    // Not owned; null: PrivilegedRunner::standard().
+    void setRunner(PrivilegedRunner *runner) { m_runner = runner; }
 
 Q_SIGNALS:
     void installFailed(const QString &message);
     void relaunchStarted();
 
 private:
-    void startScript(const QString &script, bool elevate, Log log, QPointer<QObject> relaunchTarget, Done done);
-    void finishScript(int exitCode, bool crashed, const QString &output, const QString &script, bool elevate,
-                      const Log &log, QPointer<QObject> relaunchTarget, const Done &done);
+    void startScript(const QString &script, PrivilegedRunner::Elevation elevation, Log log,
+                     QPointer<QObject> relaunchTarget, Done done);
+    void finishScript(const PrivilegedRunner::Status &status, const QString &script, const Log &log,
+                      QPointer<QObject> relaunchTarget, const Done &done);
     void fail(Result result, const Done &done);
     static void answer(QObject *context, const Done &done, const Result &result);
 
     std::optional<QString> m_scriptOverride;
     bool m_overrideSet = false;
     Elevation m_overrideElevation = Elevation::Never;
-    QProcess *m_process = nullptr;
+    bool m_running = false;
     bool m_preparing = false;
+    PrivilegedRunner *m_runner = nullptr;
     StopProxy m_stopProxy;
     StartDetached m_startDetached;
     std::function<void()> m_quit;

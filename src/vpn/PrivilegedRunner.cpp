@@ -77,40 +77,108 @@ void PrivilegedRunner::runScript(const QString &scriptPath, const QStringList &a
         })));
 }
 
+void PrivilegedRunner::runScript(const QString &scriptPath, const QStringList &arguments, Elevation elevation,
+                                 QObject *context, StatusDone done)
+{
+    QObject *owner = context ? context : QCoreApplication::instance();
+    executeForStatus(scriptPath, arguments, elevation, owner, GuiThread::later(owner, std::function<void(Status)>(
+        [done = std::move(done)](Status status) {
+            if (done)
+                done(status);
+        })));
+}
+
+PrivilegedRunner::Command PrivilegedRunner::command(const QString &script, const QStringList &arguments, bool elevate)
+{
+    const QStringList scriptArguments = QStringList{script} + arguments;
+    if (elevate)
+        return {QStringLiteral("pkexec"), QStringList{QStringLiteral("/bin/bash")} + scriptArguments};
+    return {QStringLiteral("/bin/bash"), scriptArguments};
+}
+
+bool PrivilegedRunner::elevates(Elevation elevation)
+{
+    return elevation == Elevation::Auto && ::geteuid() != 0;
+}
+
+bool PrivilegedRunner::runsAsRoot(Elevation elevation)
+{
+    return elevation == Elevation::Auto || ::geteuid() == 0;
+}
+
 void PrivilegedRunner::execute(const QString &scriptPath, const QStringList &arguments, QObject *context, Done done)
 {
-    if (const QString refusal = scriptRefusal(scriptPath); !refusal.isEmpty()) {
-        done(false, refusal);
+    executeForStatus(scriptPath, arguments, Elevation::Auto, context, [done = std::move(done)](const Status &status) {
+        if (status.ok()) {
+            done(true, QString::fromLocal8Bit(status.output).trimmed());
+            return;
+        }
+        done(false, status.reason);
+    });
+}
+
+void PrivilegedRunner::executeForStatus(const QString &scriptPath, const QStringList &arguments, Elevation elevation,
+                                        QObject *context, StatusDone done)
+{
+    const bool elevate = elevates(elevation);
+    auto refuse = [&done, elevate](Status::Kind kind, const QString &reason) {
+        Status status;
+        status.kind = kind;
+        status.elevated = elevate;
+        status.reason = reason;
+        done(status);
+    };
+    if (!QFileInfo(scriptPath).isFile()) {
+        refuse(Status::Kind::FailedToStart, QStringLiteral("install script missing: %1").arg(scriptPath));
         return;
     }
-    const QString script = QFileInfo(scriptPath).canonicalFilePath();
-    const bool asRoot = ::geteuid() == 0;
-    const QString program = asRoot ? QStringLiteral("/bin/bash") : QStandardPaths::findExecutable(QStringLiteral("pkexec"));
-    if (program.isEmpty()) {
-        done(false, QStringLiteral("pkexec is not installed"));
-        return;
+    // Whatever will run as root must be changeable by root alone.
+    if (runsAsRoot(elevation)) {
+        if (const QString refusal = scriptRefusal(scriptPath); !refusal.isEmpty()) {
+            refuse(Status::Kind::Refused, refusal);
+            return;
+        }
     }
-    const QStringList argv = (asRoot ? QStringList() : QStringList{QStringLiteral("/bin/bash")}) + QStringList{script} + arguments;
+    Command command = PrivilegedRunner::command(QFileInfo(scriptPath).canonicalFilePath(), arguments, elevate);
+    if (elevate) {
+        command.program = QStandardPaths::findExecutable(command.program);
+        if (command.program.isEmpty()) {
+            refuse(Status::Kind::FailedToStart, QStringLiteral("pkexec is not installed"));
+            return;
+        }
+    }
 
     // The process belongs to the context: if the context goes, the process and the answer go
     // with it. Otherwise the process goes once it has answered.
     auto *process = new QProcess(context);
     process->setProcessChannelMode(QProcess::MergedChannels);
-    auto reply = std::make_shared<Done>(std::move(done));
+    auto reply = std::make_shared<StatusDone>(std::move(done));
     QPointer<QProcess> watched(process);
-    QObject::connect(process, &QProcess::finished, process, [watched, reply](int exitCode, QProcess::ExitStatus status) {
+    QObject::connect(process, &QProcess::finished, process,
+                     [watched, reply, elevate](int exitCode, QProcess::ExitStatus exitStatus) {
         if (!watched || !*reply)
             return;
-        const bool ok = status == QProcess::NormalExit && exitCode == 0;
-        const QString output = QString::fromLocal8Bit(watched->readAll()).trimmed();
+        Status status;
+        status.kind = exitStatus == QProcess::NormalExit ? Status::Kind::Exited : Status::Kind::Crashed;
+        status.exitCode = exitCode;
+        status.elevated = elevate;
+        status.output = watched->readAll();
+        if (status.kind == Status::Kind::Crashed)
+            status.reason = QStringLiteral("install script crashed");
+        else if (exitCode != 0)
+            status.reason = elevate ? failureText(exitCode) : QStringLiteral("install script failed with code %1").arg(exitCode);
         watched->deleteLater();
-        std::exchange(*reply, Done())(ok, ok ? output : failureText(exitCode));
+        std::exchange(*reply, StatusDone())(status);
     });
-    QObject::connect(process, &QProcess::errorOccurred, process, [watched, reply, program](QProcess::ProcessError error) {
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [watched, reply, elevate, program = command.program](QProcess::ProcessError error) {
         if (!watched || error != QProcess::FailedToStart || !*reply)
             return;
         watched->deleteLater();
-        std::exchange(*reply, Done())(false, QStringLiteral("cannot run %1").arg(program));
+        Status status;
+        status.elevated = elevate;
+        status.reason = QStringLiteral("cannot run %1").arg(program);
+        std::exchange(*reply, StatusDone())(status);
     });
-    process->start(program, argv);
+    process->start(command.program, command.arguments);
 }

@@ -190,8 +190,8 @@ TEST(AppDelegateRoad, FreshProfileGuideVisitorThenMainWindowThenSplashOnceCached
     ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
     auto hooks = installRecordingHooks();
     pointClientAt({standin.baseUrl()});
-    MKUserInfoManager::shared().clearUser();
-    HHNotificationTable().remove(SplashAdStore::kRowName);
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+    ASSERT_TRUE(HHNotificationTable().remove(SplashAdStore::kRowName));
 
     {
         ContainedDelegate first;

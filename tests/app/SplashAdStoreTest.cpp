@@ -108,7 +108,7 @@ TEST_F(SplashAdStoreTest, UnsuccessfulRepliesKeepTheStoredAdvertisementUnusableO
     for (const auto &bad : {std::optional<QJsonObject>(), std::optional<QJsonObject>(QJsonObject{}),
                             std::optional<QJsonObject>(reply(QJsonArray{ad(QStringLiteral("/a?fid=1"))}, 0)),
                             std::optional<QJsonObject>(QJsonObject{{QStringLiteral("data"), QJsonObject{}}})}) {
-        HHNotificationTable().insertOrReplace(row, SplashAdStore::kRowName);
+        ASSERT_TRUE(HHNotificationTable().insertOrReplace(row, SplashAdStore::kRowName));
         store.handleSplashAdList(bad);
         EXPECT_EQ(HHNotificationTable().queryJson(SplashAdStore::kRowName), row);
     }
@@ -116,7 +116,7 @@ TEST_F(SplashAdStoreTest, UnsuccessfulRepliesKeepTheStoredAdvertisementUnusableO
          {reply(QJsonArray{}), reply(QJsonArray{1, 2}), reply(QStringLiteral("x")),
           reply(QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("12")}}}),
           QJsonObject{{QStringLiteral("success"), 1}, {QStringLiteral("data"), QJsonArray{}}}}) {
-        HHNotificationTable().insertOrReplace(row, SplashAdStore::kRowName);
+        ASSERT_TRUE(HHNotificationTable().insertOrReplace(row, SplashAdStore::kRowName));
         store.handleSplashAdList(unusable);
         EXPECT_EQ(HHNotificationTable().queryJson(SplashAdStore::kRowName), std::nullopt);
     }

@@ -197,9 +197,9 @@ TEST_F(DatabaseTest, AnotherProgramsDatabaseIsSetAsideAndAFreshOneUsed)
 
 TEST_F(DatabaseTest, OurOwnTablesPassTheSchemaCheckAndUnknownExtrasAreKept)
 {
-    MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one")));
-    HHNotificationTable().insertOrReplace(QStringLiteral("{}"), QStringLiteral("n"));
-    NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k"));
+    ASSERT_TRUE(MKUserTable().insertOrReplace(1, userJson(1, QStringLiteral("one"))));
+    ASSERT_TRUE(HHNotificationTable().insertOrReplace(QStringLiteral("{}"), QStringLiteral("n")));
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QStringLiteral("1"), QStringLiteral("k")));
     RequestLogTable::Record record;
     record.method = QStringLiteral("GET");
     record.path = QStringLiteral("/api/x");

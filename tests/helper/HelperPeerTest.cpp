@@ -6,7 +6,7 @@
 #include "helper/SavedProxyState.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -50,13 +50,8 @@ int runChild(const QString &socketPath, bool switchUser)
     if (pid == 0)
         talkAs(path, switchUser);
     int status = 0;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (::waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    if (QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10000))
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);
     return -1;

@@ -17,12 +17,19 @@
 
 #include "common/AppPaths.h"
 #include "common/MKConnection.h"
+#include "common/ProtocolConfig.h"
 
 #include <SQLiteCpp/Database.h>
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
 #include "support/StandinProcess.h"
+
+// The path the host check probes, from the one protocol configuration client and stand-in read.
+inline QString probePath()
+{
+    return ProtocolConfig::string(QStringLiteral("probe.path"));
+}
 
 class RecordingHooks : public NetworkUiHooks
 {

@@ -56,15 +56,15 @@ protected:
 TEST_F(FailoverTest, FindsTheOneInstanceThatAnswersWithTheFingerprint)
 {
     instances[0].stop();
-    instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("wrong_etag"));
+    instances[1].fault(probePath(), QStringLiteral("wrong_etag"));
     const QStringList hosts{instances[0].baseUrl(), instances[1].baseUrl(), instances[2].baseUrl()};
     EXPECT_EQ(poll(hosts), instances[2].baseUrl());
 }
 
 TEST_F(FailoverTest, ProbesThreeAtATimeAndMovesToTheNextBatch)
 {
-    instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("http500"));
-    instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("no_etag"));
+    instances[0].fault(probePath(), QStringLiteral("http500"));
+    instances[1].fault(probePath(), QStringLiteral("no_etag"));
     const QStringList hosts{deadHost(), instances[0].baseUrl(), instances[1].baseUrl(), instances[2].baseUrl()};
     EXPECT_EQ(poll(hosts), instances[2].baseUrl());
 }
@@ -73,10 +73,10 @@ TEST_F(FailoverTest, FallsBackToTheRemoteHostLists)
 {
     // Instance 0 publishes a list naming instance 2; the polled hosts are all down or foreign.
     instances[0].control(QJsonObject{{QStringLiteral("remote_hosts"), QJsonArray{instances[2].baseUrl()}}});
-    instances[1].fault(QStringLiteral("/api/ping"), QStringLiteral("wrong_etag"));
+    instances[1].fault(probePath(), QStringLiteral("wrong_etag"));
     const QJsonArray remote{instances[0].baseUrl() + QStringLiteral("/hostlist")};
     ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey));
-    instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("http500"));
+    instances[0].fault(probePath(), QStringLiteral("http500"));
     EXPECT_EQ(poll({deadHost(), instances[1].baseUrl()}), instances[2].baseUrl());
 }
 
@@ -86,7 +86,7 @@ TEST_F(FailoverTest, FallsBackToTheGeneratedDomainsLast)
     const QJsonArray remote{deadHost() + QStringLiteral("/hostlist"), instances[0].baseUrl() + QStringLiteral("/nothing-here")};
     ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(remote).toJson()), OOHostSafeAdpter::kRemoteUrlsKey));
     OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList{deadHost(), instances[1].baseUrl()});
-    instances[0].fault(QStringLiteral("/api/ping"), QStringLiteral("close"));
+    instances[0].fault(probePath(), QStringLiteral("close"));
     EXPECT_EQ(poll({instances[0].baseUrl()}), instances[1].baseUrl());
 }
 

@@ -92,7 +92,7 @@ TEST(StandinCommandLine, BusyPortIsRefusedAndTheFirstKeepsServing)
     EXPECT_TRUE(second.out.isEmpty()) << second.out.toStdString();
 
     int status = 0;
-    TestHttp::get(first.baseUrl() + QStringLiteral("/api/ping"), &status);
+    TestHttp::get(first.baseUrl() + probePath(), &status);
     EXPECT_EQ(status, 200);
 }
 

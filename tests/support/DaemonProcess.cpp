@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QLocalSocket>
-#include <QThread>
+#include <QTest>
 
 #include <csignal>
 
@@ -14,18 +14,14 @@ DaemonProcess::~DaemonProcess()
 
 bool DaemonProcess::waitForSocket(const QString &socketPath, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
+    return QTest::qWaitFor([&socketPath] {
         QLocalSocket probe;
         probe.connectToServer(socketPath);
-        if (probe.waitForConnected(200)) {
-            probe.disconnectFromServer();
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return false;
+        if (!probe.waitForConnected(200))
+            return false;
+        probe.disconnectFromServer();
+        return true;
+    }, timeoutMs);
 }
 
 bool DaemonProcess::start(const QString &program, const QStringList &arguments, const QString &socketPath, int timeoutMs)

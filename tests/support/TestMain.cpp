@@ -5,6 +5,7 @@
 #include <QApplication>
 #endif
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,10 +23,13 @@ int main(int argc, char **argv)
     qputenv("XDG_CACHE_HOME", home + "/.cache");
     qputenv("XDG_DATA_HOME", home + "/.local/share");
     qputenv("XDG_DOWNLOAD_DIR", home + "/Downloads");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || !QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).exists()) {
-        QDir().mkpath(profile.path() + QStringLiteral("/run"));
-        qputenv("XDG_RUNTIME_DIR", home + "/run");
-    }
+    // A runtime folder of its own too, even inside a desktop session: it holds the record of the
+    // engines this client started, which start-up sweeps as leftovers, so test programs run side
+    // by side would otherwise stop each other's engines.
+    const QString runtime = profile.path() + QStringLiteral("/run");
+    if (!QDir().mkpath(runtime) || !QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return 2;
+    qputenv("XDG_RUNTIME_DIR", home + "/run");
 
 #ifdef OSTREL_TEST_WIDGETS
     QApplication app(argc, argv);

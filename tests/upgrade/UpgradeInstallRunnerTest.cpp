@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "common/AppPaths.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
@@ -159,6 +161,21 @@ TEST_F(InstallRunnerTest, FailedOrMissingScriptNeverRelaunches)
     EXPECT_FALSE(m_events.contains(QStringLiteral("quit")));
 }
 
+TEST_F(InstallRunnerTest, ScriptOthersCouldChangeNeverRunsAsRootAndKeepsTheProxy)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root runs the script as root without a prompt";
+    recordingScript();
+    QFile::setPermissions(QFileInfo(m_script).absolutePath(), QFileDevice::Permissions(0x7777));
+    QObject target;
+    QSignalSpy failures(&m_runner, &UpgradeInstallRunner::installFailed);
+    const UpgradeInstallRunner::Result result = run(&target);
+    EXPECT_EQ(result.outcome, UpgradeInstallRunner::Outcome::Refused) << result.message.toStdString();
+    EXPECT_EQ(failures.count(), 1);
+    EXPECT_FALSE(QFile::exists(m_record)) << "the script ran";
+    EXPECT_TRUE(m_events.isEmpty()) << m_events.join(QLatin1Char(' ')).toStdString();
+}
+
 TEST_F(InstallRunnerTest, OneInstallAtATimeAndNoRelaunchForAGoneTarget)
 {
     writeScript(m_script, "read _ < /dev/null; sleep 0.2\n");
@@ -181,10 +198,10 @@ TEST_F(InstallRunnerTest, CommandsAreArgumentListsAndTheRelaunchRunsTheCapturedP
     const UpgradeInstallRunner::Command elevated = UpgradeInstallRunner::installCommand(m_script, true);
     EXPECT_EQ(elevated.program, QStringLiteral("pkexec"));
     EXPECT_EQ(elevated.arguments.size(), 5);
-    EXPECT_EQ(elevated.arguments[0], QStringLiteral("/bin/sh"));
+    EXPECT_EQ(elevated.arguments[0], QStringLiteral("/bin/bash"));
     EXPECT_EQ(elevated.arguments[1], m_script);
     const UpgradeInstallRunner::Command direct = UpgradeInstallRunner::installCommand(m_script, false);
-    EXPECT_EQ(direct.program, QStringLiteral("/bin/sh"));
+    EXPECT_EQ(direct.program, QStringLiteral("/bin/bash"));
     EXPECT_EQ(direct.arguments.size(), 4);
 
     // The real relaunch command, run on a program whose path has quotes and spaces.

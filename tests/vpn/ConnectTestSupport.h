@@ -3,10 +3,9 @@
 // Shared pieces of the connect-road tests: a manual clock and a view that records the looks.
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QStringList>
 #include <QPointer>
-#include <QThread>
+#include <QTest>
 
 #include <algorithm>
 
@@ -90,12 +89,5 @@ public:
 // Spins the event loop until `done` holds or `ms` pass; true when it holds.
 inline bool waitUntil(const std::function<bool()> &done, int ms = 5000)
 {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
+    return QTest::qWaitFor(done, ms);
 }

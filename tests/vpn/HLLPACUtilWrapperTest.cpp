@@ -176,7 +176,9 @@ TEST_F(HLLPACUtilWrapperTest, TunOnStartsOneTunEngineAndPassesTheDns)
     EXPECT_EQ(m_helper.enables.front().ignoreList, kSevenExceptions);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_helper.enables.size() == 2; }, kWaitMs));
-    QTest::qWait(200);
+    // A second TUN engine would have announced its start before this enable could come.
+    EXPECT_EQ(m_journal.count(QStringLiteral("kTunStateChange")), 1) << m_journal.join(' ').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runCount() >= 2; }, kWaitMs));
     EXPECT_EQ(runCount(), 2) << "one sslocal and one sing-box";
 }
 

@@ -3,6 +3,7 @@
 #include "support/DaemonProcess.h"
 #include "vpn/HelperClient.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QLocalServer>
@@ -117,7 +118,8 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     ASSERT_TRUE(QTest::qWaitFor([&] { return vanishing.hasPendingConnections(); }, 2000));
     QLocalSocket *peer = vanishing.nextPendingConnection();
     ASSERT_TRUE(peer);
-    QTest::qWait(50);
+    // The helper vanishes with the call in flight: it has the request, and no answer comes.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->canReadLine(); }, 2000));
     peer->abort();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dropped.has_value(); }, 2000));
     ASSERT_TRUE(dropped->has_value());
@@ -239,7 +241,10 @@ TEST_F(HelperClientTest, OwnerMayDropTheClientInsideAReply)
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer->bytesAvailable() > 0 || peer->waitForReadyRead(50); }, 2000));
     peer->abort();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !client; }, 2000));
-    QTest::qWait(50);
+    // Whatever the gone client had queued for the second call was posted before this.
+    bool drained = false;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&drained] { drained = true; }, Qt::QueuedConnection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drained; }, 2000));
     EXPECT_EQ(failures, 1);
 }
 

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -102,7 +104,11 @@ TEST_F(PrivilegedHelperManagerTest, NoInstalledHelperAnswersAtOnceAndInstalls)
     EXPECT_EQ(m_runs.first().arguments, QStringList({"--from", kHelper}));
     EXPECT_TRUE(manager.isInstalling());
     manager.checkInstall(); // a second start-up check while the prompt shows asks nothing more
-    QTest::qWait(100);
+    // Answers come in the order asked, so once a later question is answered the second check's
+    // own answer has been acted on.
+    Answers barrier;
+    manager.getHelperStatus(barrier.callback());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !barrier.statuses.isEmpty(); }, 5000));
     EXPECT_EQ(m_runs.size(), 1);
 
     m_pendingInstall(true, "install_helper: installed");
@@ -130,7 +136,10 @@ TEST_F(PrivilegedHelperManagerTest, SameVersionIsInstalledAndNeedsNoInstall)
         EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
 
         manager.checkInstall();
-        QTest::qWait(200);
+        // The helper answers in order: once a later question is answered, the check has decided.
+        Answers barrier;
+        manager.getHelperStatus(barrier.callback());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !barrier.statuses.isEmpty(); }, 5000));
         EXPECT_TRUE(m_runs.isEmpty());
     }
 }
@@ -190,9 +199,19 @@ TEST_F(PrivilegedHelperManagerTest, SilentHelperTimesOutOnceAndALateReplyIsIgnor
     ASSERT_TRUE(peer);
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer->canReadLine(); }, 2000));
     peer->readLine();
+    // A command asked after the time-out is answered right behind the late reply, on the same
+    // stream: once its answer is in, the late reply has been read and had its chance to count.
+    std::optional<std::optional<QString>> behind;
+    manager.helper()->disableProxyWithFilterInterface(true, [&behind](const std::optional<QString> &e) { behind = e; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->canReadLine(); }, 2000));
+    const QJsonObject command = QJsonDocument::fromJson(peer->readLine()).object();
+    const qint64 commandId = command.value(QStringLiteral("id")).toInteger();
+    ASSERT_NE(commandId, 1);
     peer->write("{\"id\":1,\"result\":\"" OSTREL_VERSION "\"}\n");
+    peer->write("{\"id\":" + QByteArray::number(commandId) + ",\"result\":null}\n");
     peer->flush();
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return behind.has_value(); }, 3000));
+    EXPECT_FALSE(behind->has_value()) << behind->value_or(QString()).toStdString();
     EXPECT_EQ(answers.statuses.size(), 1);
 }
 

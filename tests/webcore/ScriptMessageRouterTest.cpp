@@ -67,7 +67,7 @@ protected:
         ASSERT_TRUE(page.open(QIODevice::WriteOnly));
         page.write("<html></html>");
         localPage = QUrl::fromLocalFile(page.fileName());
-        MKUserTable().deleteAll();
+        ASSERT_TRUE(MKUserTable().deleteAll());
     }
 
     std::unique_ptr<ScriptMessageRouter> router(Kind kind)
@@ -137,7 +137,7 @@ TEST_F(RouterTest, GetUserInfoWithoutAndWithASignedInUser)
     EXPECT_EQ(data.value(QStringLiteral("proxy_session_id")).toString(), QStringLiteral("s1"));
     EXPECT_EQ(data.value(QStringLiteral("user")).toObject().value(QStringLiteral("api_token")).toString(), QStringLiteral("tok"));
     EXPECT_TRUE(data.contains(QStringLiteral("device_uuid")));
-    MKUserTable().deleteAll();
+    EXPECT_TRUE(MKUserTable().deleteAll());
 }
 
 TEST_F(RouterTest, EncryptStringWithOnlyAUrlAndWithHeadersAndBody)

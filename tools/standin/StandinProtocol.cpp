@@ -83,8 +83,7 @@ QString expectedEtag()
 
 QString probePath()
 {
-    const QString path = ProtocolConfig::string(QStringLiteral("probe.path"));
-    return path.isEmpty() ? QStringLiteral("/api/ping") : path;
+    return ProtocolConfig::string(QStringLiteral("probe.path"));
 }
 
 } // namespace StandinProtocol
