@@ -74,7 +74,7 @@ protected:
     void SetUp() override
     {
         UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("zh-Hans"));
-        HHNotificationTable().remove(SplashAdStore::kRowName);
+        ASSERT_TRUE(HHNotificationTable().remove(SplashAdStore::kRowName));
         store.setDownloader([this](const QString &url, auto done) {
             downloads << url;
             done(archive, std::nullopt);
@@ -157,7 +157,7 @@ TEST_F(SplashAdStoreTest, GoodArchiveCachesThePictureStoresTheRowAndLeavesNothin
         EXPECT_FALSE(file.endsWith(QStringLiteral(".png")) || file.endsWith(QStringLiteral(".txt"))) << file.toStdString();
 
     // Cached already: the next reply stores the row without a download.
-    HHNotificationTable().remove(SplashAdStore::kRowName);
+    ASSERT_TRUE(HHNotificationTable().remove(SplashAdStore::kRowName));
     store.handleSplashAdList(reply(QJsonArray{ad(QStringLiteral("/static/splash.zip?fid=") + key)}));
     EXPECT_EQ(downloads.size(), 1);
     EXPECT_TRUE(storedRow().has_value());

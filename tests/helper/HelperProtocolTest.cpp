@@ -28,7 +28,7 @@ TEST(HelperProtocolTest, RequestLines)
     EXPECT_EQ(noParams->id, QJsonValue(QStringLiteral("a")));
 
     // Each malformed line is answered, with the id when one could be read.
-    for (const QByteArray line : {QByteArray("not json"), QByteArray("[1,2]"), QByteArray(R"({"id":3})"),
+    for (const QByteArray &line : {QByteArray("not json"), QByteArray("[1,2]"), QByteArray(R"({"id":3})"),
                                   QByteArray(R"({"id":3,"method":5})"), QByteArray(R"({"id":3,"method":"x","params":[1]})")}) {
         const auto request = parseRequest(line);
         ASSERT_TRUE(request.has_value()) << line.constData();
@@ -42,7 +42,7 @@ TEST(HelperProtocolTest, ReplyIdsAreTheClientsCallNumbers)
 {
     EXPECT_EQ(HelperProtocol::replyId(QJsonValue(1)), 1);
     EXPECT_EQ(HelperProtocol::replyId(QJsonValue(9007199254740992.0)), 9007199254740992LL);
-    for (const QJsonValue id : {QJsonValue(0), QJsonValue(-1), QJsonValue(1.5), QJsonValue(QStringLiteral("1")),
+    for (const QJsonValue &id : {QJsonValue(0), QJsonValue(-1), QJsonValue(1.5), QJsonValue(QStringLiteral("1")),
                                 QJsonValue(1e300), QJsonValue(true), QJsonValue()})
         EXPECT_FALSE(HelperProtocol::replyId(id).has_value());
 }
@@ -61,6 +61,7 @@ TEST(HelperProtocolTest, PeerIdentityComesFromTheKernel)
     EXPECT_FALSE(HelperProtocol::helperAcceptsPeer(-1));
     EXPECT_FALSE(HelperProtocol::clientTrustsPeer(-1));
     EXPECT_TRUE(HelperProtocol::clientTrustsPeer(0)) << "a helper run by root is believed";
-    if (::geteuid() != 0)
+    if (::geteuid() != 0) {
         EXPECT_FALSE(HelperProtocol::helperAcceptsPeer(0));
+    }
 }

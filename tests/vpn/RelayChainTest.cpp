@@ -76,7 +76,8 @@ QByteArray fetchThroughSocks(quint16 webPort)
         return {};
     socket.write("GET /hello HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
     QByteArray response;
-    QTest::qWaitFor([&] {
+    // A page cut short by the time-out comes back short, and the caller's comparison shows it.
+    [[maybe_unused]] const bool closed = QTest::qWaitFor([&] {
         response += socket.readAll();
         return socket.state() == QAbstractSocket::UnconnectedState;
     }, 5000);
