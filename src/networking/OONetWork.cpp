@@ -157,8 +157,8 @@ void OONetWork::sendData(const QString &method, const QString &url, bool decrypt
         GuiThread::post(this, [fail, error] { fail(error); });
         return;
     }
-    qCDebug(lcNetwork).noquote() << method << target.path() << "parameters:"
-                                 << QJsonDocument(merged).toJson(QJsonDocument::Compact);
+    // Parameters carry passwords, codes and tokens: their names only.
+    qCDebug(lcNetwork).noquote() << method << target.path() << "parameters:" << merged.keys().join(QLatin1Char(','));
 
     const HeaderMap sent = headers ? *headers : OONetParamManager::shared().buildCommonHeaders({}, false, envelope);
     const bool isPost = method.compare(QLatin1String("POST"), Qt::CaseInsensitive) == 0;
@@ -276,7 +276,7 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
     }
 
     const QByteArray body = reply->readAll();
-    qCDebug(lcNetwork).noquote() << method << path << "raw reply:" << body.left(4096);
+    qCDebug(lcNetwork).noquote() << method << path << "raw reply:" << body.size() << "bytes";
 
     NetError error;
     std::optional<QJsonObject> object;
@@ -297,7 +297,9 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
             completion(std::nullopt, error);
         return;
     }
-    qCDebug(lcNetwork).noquote() << method << path << "reply:" << QJsonDocument(*object).toJson(QJsonDocument::Compact);
+    // Replies carry user records, tokens and QR records: the envelope's verdict only.
+    qCDebug(lcNetwork).noquote() << method << path << "reply: success" << object->value(QStringLiteral("success"))
+                                 << "error_code" << object->value(QStringLiteral("error_code"));
     checkAccountException(*object);
     if (completion)
         completion(object, std::nullopt);

@@ -123,9 +123,13 @@ void OONetWorkTool::requestRead(const QString &method, const QString &path, cons
 
 void OONetWorkTool::printReply(const Reply &response, const Error &error)
 {
-    // The reply may carry a token or a user record: debug level only.
-    qCDebug(lcNetwork).noquote() << QStringLiteral("返回数据:")
-                                 << (response ? compactText(*response) : QStringLiteral("nil"))
+    // Replies carry tokens, user records and QR records: only the envelope's verdict is printed.
+    const QString verdict = response ? QStringLiteral("success=%1 error_code=%2")
+                                           .arg(QString::fromUtf8(QJsonDocument(QJsonArray{response->value(QStringLiteral("success"))})
+                                                                      .toJson(QJsonDocument::Compact)),
+                                                QString::number(response->value(QStringLiteral("error_code")).toInteger()))
+                                     : QStringLiteral("nil");
+    qCDebug(lcNetwork).noquote() << QStringLiteral("返回数据:") << verdict
                                  << QStringLiteral(" 异常：") << (error ? error->message : QStringLiteral("nil"));
 }
 

@@ -399,6 +399,10 @@ void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject re
     if (kind == QLatin1String("fail"))
         reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400},
                             {QStringLiteral("message"), QStringLiteral("操作失败")}};
+    else if (kind == QLatin1String("refuse_silent"))
+        reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400}};
+    else if (kind == QLatin1String("no_success"))
+        reply = QJsonObject{{QStringLiteral("error_code"), 0}, {QStringLiteral("data"), reply.value(QStringLiteral("data"))}};
     else if (kind == QLatin1String("error101"))
         reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 101},
                             {QStringLiteral("message"), QStringLiteral("账号异常")}};

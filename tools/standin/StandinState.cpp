@@ -3,6 +3,8 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QRandomGenerator>
+
+#include <cstdio>
 #include "common/ApiPaths.h"
 
 namespace {
@@ -274,7 +276,21 @@ void StandinState::registerHandlers()
         return signInReply(user);
     };
     m_handlers.insert(ApiPaths::kAccountRegister, registerAccount);
-    auto codeSent = [](const Request &) { return ok(); };
+    // The codes it "sent" are served under /__records ("codes") and printed, so a newcomer can
+    // type them: every code is the same demo code.
+    auto codeSent = [this](const Request &r) {
+        QString account = text(r.params, QStringLiteral("phone"));
+        if (account.isEmpty())
+            account = text(r.params, QStringLiteral("emailAdress"));
+        if (!text(r.params, QStringLiteral("region_code")).isEmpty())
+            account = text(r.params, QStringLiteral("region_code")) + QLatin1Char(' ') + account;
+        m_codes.append(QJsonObject{{QStringLiteral("account"), account}, {QStringLiteral("code"), kCode},
+                                   {QStringLiteral("register_type"), r.params.value(QStringLiteral("register_type"))},
+                                   {QStringLiteral("path"), r.path}});
+        std::printf("verification code %s sent to %s\n", qPrintable(kCode), qPrintable(account));
+        std::fflush(stdout);
+        return ok();
+    };
     m_handlers.insert(ApiPaths::kSendRegisterCode, codeSent);
     m_handlers.insert(ApiPaths::kSendEmail, codeSent);
     m_handlers.insert(ApiPaths::kBoundAccount, [this, needUser](const Request &r) {
@@ -331,17 +347,23 @@ void StandinState::registerHandlers()
         return ok(QJsonObject{{QStringLiteral("token"), m_qrToken}, {QStringLiteral("qr_id"), randomHex(4)},
                               {QStringLiteral("expire_seconds"), 120}});
     });
-    m_handlers.insert(ApiPaths::kQueryQRCode, [this](const Request &) {
-        // Each query moves the code one step on: shown, scanned, confirmed.
+    m_handlers.insert(ApiPaths::kQueryQRCode, [this](const Request &r) {
+        if (m_qrToken.isEmpty() || text(r.params, QStringLiteral("token")) != m_qrToken)
+            return ok(QJsonObject{{QStringLiteral("qr_code_status"), 4}});
+        // Without a phone app (qr_manual off) each query moves the code one step on: shown,
+        // scanned, confirmed. With it, the code stays where the last "qr_step" put it.
         const int status = m_forcedQrStatus >= 0 ? m_forcedQrStatus : m_qrStatus;
-        if (m_forcedQrStatus < 0 && m_qrStatus < 2)
+        if (!m_qrManual && m_forcedQrStatus < 0 && m_qrStatus < 2)
             ++m_qrStatus;
-        return ok(QJsonObject{{QStringLiteral("qr_code_status"), status}, {QStringLiteral("token"), m_qrToken}});
+        return ok(QJsonObject{{QStringLiteral("qr_code_status"), status}});
     });
     m_handlers.insert(ApiPaths::kSignInByQRCode, [this](const Request &r) {
-        if (m_qrToken.isEmpty() || text(r.params, QStringLiteral("token")) != m_qrToken)
+        const int status = m_forcedQrStatus >= 0 ? m_forcedQrStatus : m_qrStatus;
+        if (m_qrToken.isEmpty() || text(r.params, QStringLiteral("token")) != m_qrToken || status < 2 || status > 2)
             return failure(QStringLiteral("二维码已失效"), 400);
-        return signInReply(m_accounts.value(QStringLiteral("13800000000")).value(QStringLiteral("user")).toObject());
+        // A code signs in once.
+        m_qrToken.clear();
+        return signInReply(m_accounts.value(m_qrAccount).value(QStringLiteral("user")).toObject());
     });
     m_handlers.insert(ApiPaths::kNodeList, [this](const Request &) { return ok(lines()); });
     auto connect = [this, needUser](const Request &r) {
@@ -603,6 +625,20 @@ void StandinState::applyControl(const QJsonObject &control)
     std::lock_guard lock(m_mutex);
     if (control.contains(QStringLiteral("qr_status")))
         m_forcedQrStatus = control.value(QStringLiteral("qr_status")).toInt(-1);
+    if (control.contains(QStringLiteral("qr_manual")))
+        m_qrManual = control.value(QStringLiteral("qr_manual")).toBool();
+    if (control.value(QStringLiteral("qr_account")).isString())
+        m_qrAccount = control.value(QStringLiteral("qr_account")).toString();
+    // What the phone app does with the code on show: scan it, confirm or cancel the sign-in; or
+    // the code running out.
+    static const QMap<QString, int> steps{{QStringLiteral("scan"), 1}, {QStringLiteral("confirm"), 2},
+                                          {QStringLiteral("cancel"), 3}, {QStringLiteral("expire"), 4}};
+    const QString step = control.value(QStringLiteral("qr_step")).toString();
+    if (steps.contains(step)) {
+        m_qrStatus = steps.value(step);
+        std::printf("qr code: %s\n", qPrintable(step));
+        std::fflush(stdout);
+    }
     if (control.contains(QStringLiteral("update_state")))
         m_updateState = control.value(QStringLiteral("update_state")).toInt();
     if (control.contains(QStringLiteral("update_url")))
@@ -673,6 +709,7 @@ void StandinState::applyControl(const QJsonObject &control)
         m_requestLogs = {};
         m_connectionReports = {};
         m_uploads = {};
+        m_codes = {};
     }
 }
 
@@ -681,7 +718,8 @@ QJsonObject StandinState::records() const
     std::lock_guard lock(m_mutex);
     return QJsonObject{{QStringLiteral("requests"), m_requests}, {QStringLiteral("analytics"), m_analytics},
                        {QStringLiteral("request_logs"), m_requestLogs}, {QStringLiteral("connection_reports"), m_connectionReports},
-                       {QStringLiteral("uploads"), m_uploads}};
+                       {QStringLiteral("uploads"), m_uploads},
+                       {QStringLiteral("codes"), m_codes}};
 }
 
 QStringList StandinState::remoteHosts() const

@@ -79,6 +79,8 @@ private:
     qint64 m_nextUserId = 1001;
     int m_qrStatus = 0;
     int m_forcedQrStatus = -1;
+    bool m_qrManual = false;                                     // a phone app (control "qr_step") moves the code
+    QString m_qrAccount = QStringLiteral("13800000000");         // who a confirmed code signs in
     QString m_qrToken;
     QJsonArray m_messages;
     QJsonArray m_feedback;
@@ -107,4 +109,5 @@ private:
     QJsonArray m_requestLogs;
     QJsonArray m_connectionReports;
     QJsonArray m_uploads;
+    QJsonArray m_codes;
 };

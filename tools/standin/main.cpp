@@ -87,7 +87,9 @@ int main(int argc, char **argv)
                                            QStringLiteral("TEXT"));
     const QCommandLineOption ssMethodOpt(QStringLiteral("ss-method"), QStringLiteral("Shadowsocks cipher handed out."),
                                          QStringLiteral("NAME"));
-    parser.addOptions({portOpt, scenarioOpt, resourcesOpt, ssPortOpt, ssPasswordOpt, ssMethodOpt});
+    const QCommandLineOption qrManualOpt(QStringLiteral("qr-manual"),
+                                         QStringLiteral("QR codes wait for the phone app: POST /__control {\"qr_step\": \"scan\" | \"confirm\" | \"cancel\" | \"expire\"}."));
+    parser.addOptions({portOpt, scenarioOpt, resourcesOpt, ssPortOpt, ssPasswordOpt, ssMethodOpt, qrManualOpt});
 
     if (!parser.parse(app.arguments()))
         refuseUsage(parser.errorText());
@@ -130,6 +132,8 @@ int main(int argc, char **argv)
     }
     if (!ss.isEmpty())
         server.applyControl(QJsonObject{{QStringLiteral("ss"), ss}});
+    if (parser.isSet(qrManualOpt))
+        server.applyControl(QJsonObject{{QStringLiteral("qr_manual"), true}});
     if (scenario)
         server.applyControl(*scenario);
 

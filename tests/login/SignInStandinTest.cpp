@@ -1,0 +1,290 @@
+// Sign-in against the stand-in service over real HTTP: the e-mail and phone forms from the login
+// screen to the main window, refusals that must not count as a sign-in, and the QR panel through
+// every status the phone app can bring about.
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/AppDelegate.h"
+#include "app/NBGuidViewController.h"
+#include "app/NBMainSplitViewController.h"
+#include "app/ScreenQRScanner.h"
+#include "app/uikit/ImageTitleButton.h"
+#include "app/uikit/NBMaskView.h"
+#include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBSecureTextView.h"
+#include "app/uikit/OOToastView.h"
+#include "app/uikit/UiTiming.h"
+#include "app/uikit/WindowInUse.h"
+#include "common/ApiPaths.h"
+#include "common/Localization.h"
+#include "common/MKUserInfoManager.h"
+#include "login/AccountReply.h"
+#include "login/AccountRequest.h"
+#include "login/NBCoutryCodeView.h"
+#include "login/NBEmailLoginViewController.h"
+#include "login/NBLoginViewController.h"
+#include "login/NBPhoneLoginViewController.h"
+#include "login/NBQRCodeExpireView.h"
+#include "login/NBRegCodeView.h"
+#include "login/NBScanLoginView.h"
+#include "login/NBSwitchView.h"
+#include "login/NBTextFiledContentView.h"
+#include "login/QRLoginPayload.h"
+#include "../networking/NetworkTestSupport.h"
+
+namespace {
+
+class SignInStandinTest : public StandinSuite
+{
+protected:
+    void SetUp() override
+    {
+        StandinSuite::SetUp();
+        s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), false}, {QStringLiteral("clear_records"), true}});
+        MKUserInfoManager::shared().clearUser();
+        delegate = std::make_unique<AppDelegate>();
+        delegate->showGuide();
+        auto *guide = qobject_cast<NBGuidViewController *>(delegate->fakeWindowVC()->contentViewController());
+        ASSERT_NE(guide, nullptr);
+        login = new NBLoginViewController(guide);
+        login->setGeometry(0, 0, 800, 500);
+        guide->presentViewController(login, new NBPresentationAnimator(login, guide));
+        QTRY_VERIFY_WITH_TIMEOUT(login->currentForm() != nullptr, 3000);
+    }
+    void TearDown() override
+    {
+        AccountRequest::setWatchdogMsForTesting(0);
+        delegate.reset();
+        s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), false}});
+    }
+
+    NBEmailLoginViewController *emailForm() const
+    {
+        return qobject_cast<NBEmailLoginViewController *>(login->currentForm());
+    }
+    bool mainWindowShown() const
+    {
+        return qobject_cast<NBMainSplitViewController *>(delegate->fakeWindowVC()->contentViewController()) != nullptr;
+    }
+    QJsonArray requestsTo(const QString &path) const
+    {
+        QJsonArray found;
+        for (const QJsonValue &r : s_standin->records().value(QStringLiteral("requests")).toArray()) {
+            if (r.toObject().value(QStringLiteral("path")).toString() == path)
+                found.append(r);
+        }
+        return found;
+    }
+    void fillEmailForm(const QString &email, const QString &password)
+    {
+        emailForm()->emailTextFiled()->textFiled()->setText(email);
+        emailForm()->passWordTextFiled()->textFiled()->setText(password);
+    }
+    // A refused sign-in: no user, no window, no success toast, the button usable again.
+    void expectRefused(NBSignInFormController *form, const std::optional<QString> &toast)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!form->isSigningIn(), 5000);
+        // The toast goes by quickly at the tests' timing scale: read it at once.
+        const QList<OOToastView *> toasts = form->findChildren<OOToastView *>();
+        ASSERT_EQ(toasts.size(), toast ? 1 : 0);
+        if (toast)
+            EXPECT_EQ(toasts.first()->tipLab()->text(), *toast);
+        EXPECT_TRUE(login->findChildren<OOToastView *>(Qt::FindDirectChildrenOnly).isEmpty());
+        EXPECT_TRUE(form->signUpButton()->isEnabled());
+        EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+        QTest::qWait(30);
+        EXPECT_FALSE(mainWindowShown());
+    }
+
+    UiTimingScope timing{0.01};
+    std::unique_ptr<AppDelegate> delegate;
+    QPointer<NBLoginViewController> login;
+};
+
+} // namespace
+
+TEST_F(SignInStandinTest, EmailSignInStoresTheUserAndOpensTheMainWindow)
+{
+    fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+    ImageTitleButton *button = emailForm()->signUpButton();
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    // One press, one request: the button waits for the answer.
+    EXPECT_FALSE(button->isEnabled());
+    button->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), 8000);
+    EXPECT_EQ(requestsTo(ApiPaths::kAccountLogin).size(), 1);
+    const QJsonObject sent = requestsTo(ApiPaths::kAccountLogin).first().toObject().value(QStringLiteral("params")).toObject();
+    EXPECT_EQ(sent.value(QStringLiteral("signType")).toString(), QStringLiteral("4"));
+    EXPECT_EQ(sent.value(QStringLiteral("emailAddress")).toString(), QStringLiteral("demo@example.com"));
+    EXPECT_FALSE(sent.contains(QStringLiteral("region_code")));
+
+    const std::optional<HHUserInfo> user = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(user.has_value());
+    EXPECT_TRUE(user->hasToken());
+    // Every key of the reply's record is kept, also those no model names.
+    const QJsonObject stored = user->toJson();
+    for (const QString &key : {QStringLiteral("kind"), QStringLiteral("exist_new_message"), QStringLiteral("proxy_session_id")})
+        EXPECT_TRUE(stored.contains(key)) << key.toStdString();
+    for (const QString &key : {QStringLiteral("api_token"), QStringLiteral("email_address"), QStringLiteral("user_type"), QStringLiteral("is_visitor")})
+        EXPECT_TRUE(stored.value(QStringLiteral("user")).toObject().contains(key)) << key.toStdString();
+}
+
+TEST_F(SignInStandinTest, PhoneSignInSendsTheChosenCallingCode)
+{
+    login->switchAccountView()->selectButton(2);
+    auto *form = qobject_cast<NBPhoneLoginViewController *>(login->currentForm());
+    ASSERT_NE(form, nullptr);
+    WindowInUse::setContentWidget(delegate->fakeWindowVC()->contentViewController());
+    NBRegCodeView *field = form->regcodeView();
+    field->click();
+    ASSERT_TRUE(field->regCodeView()->isVisible());
+    const QList<OOCountyCodeModel> &countries = field->regCodeView()->codeModel().countryList;
+    const int row = int(std::find_if(countries.cbegin(), countries.cend(), [](const auto &c) { return c.code == 852; }) - countries.cbegin());
+    field->regCodeView()->selectRow(row);
+    QTRY_COMPARE_WITH_TIMEOUT(form->countryCode, std::optional<QString>(QStringLiteral("+852")), 3000);
+
+    field->textFiled()->setText(QStringLiteral("13800000000"));
+    form->passWordTextFiled()->textFiled()->setText(QStringLiteral("abc12345"));
+    form->signUpButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), 8000);
+    const QJsonObject sent = requestsTo(ApiPaths::kAccountLogin).first().toObject().value(QStringLiteral("params")).toObject();
+    EXPECT_EQ(sent.value(QStringLiteral("signType")).toString(), QStringLiteral("3"));
+    EXPECT_EQ(sent.value(QStringLiteral("phone")).toString(), QStringLiteral("13800000000"));
+    EXPECT_EQ(sent.value(QStringLiteral("region_code")).toString(), QStringLiteral("+852"));
+    EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+}
+
+TEST_F(SignInStandinTest, WrongPasswordShowsTheServiceMessage)
+{
+    // Toasts stay up while delayed steps are held, so the test can read them.
+    UiTimingScope hold{0.01, true};
+    fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("wrong1234"));
+    emailForm()->signUpButton()->click();
+    expectRefused(emailForm(), QStringLiteral("账号或密码错误"));
+}
+
+TEST_F(SignInStandinTest, RefusalWithoutMessageIsNoSignIn)
+{
+    // Toasts stay up while delayed steps are held, so the test can read them.
+    UiTimingScope hold{0.01, true};
+    for (const QString &kind : {QStringLiteral("refuse_silent"), QStringLiteral("no_success")}) {
+        s_standin->fault(ApiPaths::kAccountLogin, kind, 1);
+        login->switchAccountView()->selectButton(1);
+        fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+        emailForm()->signUpButton()->click();
+        SCOPED_TRACE(kind.toStdString());
+        expectRefused(emailForm(), AccountReply::serverDataError());
+    }
+}
+
+TEST_F(SignInStandinTest, AccountExceptionShowsNothingMore)
+{
+    // Toasts stay up while delayed steps are held, so the test can read them.
+    UiTimingScope hold{0.01, true};
+    s_standin->fault(ApiPaths::kAccountLogin, QStringLiteral("error101"), 1);
+    fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+    emailForm()->signUpButton()->click();
+    expectRefused(emailForm(), std::nullopt);
+    QTRY_VERIFY_WITH_TIMEOUT(!hooks->exceptions.isEmpty(), 3000);
+}
+
+TEST_F(SignInStandinTest, DroppedReplyFreesTheButton)
+{
+    // Toasts stay up while delayed steps are held, so the test can read them.
+    UiTimingScope hold{0.01, true};
+    AccountRequest::setWatchdogMsForTesting(800);
+    s_standin->fault(ApiPaths::kAccountLogin, QStringLiteral("wrong_etag"), 1);
+    fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+    emailForm()->signUpButton()->click();
+    EXPECT_FALSE(emailForm()->signUpButton()->isEnabled());
+    expectRefused(emailForm(), AccountReply::serverDataError());
+}
+
+TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)
+{
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    NBScanLoginView *panel = login->presentScanPanel();
+    EXPECT_EQ(panel->geometry(), login->maskView()->rect());
+    int signedIn = 0;
+    panel->loginBlock = [&] { ++signedIn; };
+    panel->start();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
+    const QJsonObject record = panel->info();
+    EXPECT_EQ(record.value(QStringLiteral("platform")), QJsonValue(2));
+    ASSERT_TRUE(record.value(QStringLiteral("token")).isString());
+    ASSERT_FALSE(panel->qrImgView()->pixmap().isNull());
+    if (canReadQRCodes()) {
+        const QStringList read = readQRCodes(panel->qrImgView()->pixmap().toImage());
+        ASSERT_EQ(read.size(), 1);
+        const std::optional<QJsonObject> decoded = QRLoginPayload::decode(read.first());
+        ASSERT_TRUE(decoded.has_value());
+        EXPECT_EQ(decoded->value(QStringLiteral("token")), record.value(QStringLiteral("token")));
+        EXPECT_EQ(decoded->value(QStringLiteral("platform")), QJsonValue(2));
+    }
+
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("scan")}});
+    QTRY_VERIFY_WITH_TIMEOUT(panel->overlay() == NBScanLoginView::Overlay::Scanned, 5000);
+    EXPECT_TRUE(panel->isPolling());
+
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("confirm")}});
+    QTRY_COMPARE_WITH_TIMEOUT(signedIn, 1, 5000);
+    EXPECT_FALSE(panel->isPolling());
+    const QJsonArray signIns = requestsTo(ApiPaths::kSignInByQRCode);
+    ASSERT_EQ(signIns.size(), 1);
+    EXPECT_EQ(signIns.first().toObject().value(QStringLiteral("params")).toObject().value(QStringLiteral("token")),
+              record.value(QStringLiteral("token")));
+    EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+}
+
+TEST_F(SignInStandinTest, QrCodeExpiresRefreshesAndCancels)
+{
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    NBScanLoginView *panel = login->presentScanPanel();
+    panel->start();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
+    const QJsonValue firstToken = panel->info().value(QStringLiteral("token"));
+
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("expire")}});
+    QTRY_VERIFY_WITH_TIMEOUT(panel->overlay() == NBScanLoginView::Overlay::Expired, 5000);
+    EXPECT_FALSE(panel->isPolling());
+    const int queries = requestsTo(ApiPaths::kQueryQRCode).size();
+    QTest::qWait(60);
+    EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries);
+
+    // Refresh: a new code, the overlay gone, polling again.
+    auto *expired = panel->qrImgView()->findChild<NBQRCodeExpireView *>();
+    ASSERT_NE(expired, nullptr);
+    expired->refreshBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0 && panel->isPolling(), 5000);
+    EXPECT_NE(panel->info().value(QStringLiteral("token")), firstToken);
+    EXPECT_EQ(panel->overlay(), NBScanLoginView::Overlay::None);
+
+    // Cancelled on the phone: polling ends, the code stays as it was.
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("cancel")}});
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 3, 5000);
+    EXPECT_FALSE(panel->isPolling());
+    EXPECT_EQ(panel->overlay(), NBScanLoginView::Overlay::None);
+    EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+    EXPECT_FALSE(mainWindowShown());
+}
+
+TEST_F(SignInStandinTest, RemovedPanelAsksForNothingMore)
+{
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    QPointer<NBScanLoginView> panel = login->presentScanPanel();
+    panel->start();
+    QTRY_VERIFY_WITH_TIMEOUT(panel && panel->lastStatus() == 0, 5000);
+    panel->otherLoginAction();
+    QTRY_VERIFY_WITH_TIMEOUT(panel.isNull(), 3000);
+    QTest::qWait(50);
+    const int queries = requestsTo(ApiPaths::kQueryQRCode).size();
+    QTest::qWait(100);
+    EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries);
+}
