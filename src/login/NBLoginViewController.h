@@ -3,10 +3,10 @@
 #include <QPointer>
 
 #include "app/uikit/NBBaseViewController.h"
+#include "login/NBScanLoginView.h"
+#include "login/NBSignInFormController.h"
 
 class NBMaskView;
-class NBScanLoginView;
-class NBSignInFormController;
 class NBSwitchView;
 class QLabel;
 class QPushButton;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -20,6 +21,9 @@
 #include "login/AccountReply.h"
 #include "login/LoginFormChecks.h"
 #include "login/NBCoutryCodeView.h"
+#include "login/NBEmailLoginViewController.h"
+#include "login/NBLoginViewController.h"
+#include "login/NBPhoneLoginViewController.h"
 #include "login/NBRegCodeView.h"
 #include "login/NBRegisterCountdown.h"
 #include "login/NBSwitchView.h"
@@ -382,4 +386,40 @@ TEST(AccountReplyTest, OnlyASaidSuccessIsASuccess)
     EXPECT_EQ(noUser.message(), serverError);
     EXPECT_FALSE(AccountReply::readSignIn(QJsonDocument::fromJson(R"({"success": true})").object()).isSuccess());
     EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+}
+
+TEST_F(CountryPopupTest, AFieldGoneBeforeTheChoiceLandsHearsNothing)
+{
+    QStringList chosen;
+    field->selectCoutryBlock = [&](const QString &code) { chosen << code; };
+    field->click();
+    field->regCodeView()->selectRow(0);
+    // The field and its pop-up go within the quarter second.
+    delete field;
+    field = nullptr;
+    QTest::qWait(30);
+    EXPECT_TRUE(chosen.isEmpty());
+    EXPECT_TRUE(window.findChildren<NBCoutryCodeView *>().isEmpty());
+}
+
+TEST(LoginScreenTest, AScreenGoneBeforeItsFirstFormDoesNothing)
+{
+    UiTimingScope timing(0.01);
+    auto *login = new NBLoginViewController;
+    login->ensureLoaded();
+    delete login;
+    QTest::qWait(30);
+
+    NBLoginViewController kept;
+    NBBaseViewController::sendAppear(&kept);
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<NBEmailLoginViewController *>(kept.currentForm()) != nullptr, 2000);
+    QPointer<NBSignInFormController> first = kept.currentForm();
+    kept.switchAccountView()->selectButton(2);
+    EXPECT_NE(qobject_cast<NBPhoneLoginViewController *>(kept.currentForm()), nullptr);
+    // Choosing the e-mail segment again gives a fresh, empty form.
+    kept.switchAccountView()->selectButton(1);
+    EXPECT_NE(kept.currentForm(), first.data());
+    QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 2000);
+    EXPECT_NE(kept.privacyTextView()->text().indexOf(QStringLiteral("/terms")), -1);
+    EXPECT_NE(kept.privacyTextView()->text().indexOf(QStringLiteral("/privacy")), -1);
 }

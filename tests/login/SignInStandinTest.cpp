@@ -2,6 +2,7 @@
 // screen to the main window, refusals that must not count as a sign-in, and the QR panel through
 // every status the phone app can bring about.
 #include <QJsonArray>
+#include <QLoggingCategory>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -35,6 +36,7 @@
 #include "login/NBSwitchView.h"
 #include "login/NBTextFiledContentView.h"
 #include "login/QRLoginPayload.h"
+#include "support/MessageCapture.h"
 #include "../networking/NetworkTestSupport.h"
 
 namespace {
@@ -287,4 +289,37 @@ TEST_F(SignInStandinTest, RemovedPanelAsksForNothingMore)
     const int queries = requestsTo(ApiPaths::kQueryQRCode).size();
     QTest::qWait(100);
     EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries);
+}
+
+TEST_F(SignInStandinTest, SecretsStayOutOfTheLog)
+{
+    // Every line, also the debug ones, while a QR sign-in and a password sign-in run.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=true"));
+    MessageCapture capture;
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    NBScanLoginView *panel = login->presentScanPanel();
+    bool qrSignedIn = false;
+    panel->loginBlock = [&] { qrSignedIn = true; };
+    panel->start();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
+    const QString qrToken = panel->info().value(QStringLiteral("token")).toString();
+    const QString payload = QRLoginPayload::payload(panel->info()).value_or(QString());
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("confirm")}});
+    QTRY_VERIFY_WITH_TIMEOUT(qrSignedIn, 5000);
+    const QString qrApiToken = MKUserInfoManager::shared().currentUser()->user->apiToken.value_or(QString());
+    panel->otherLoginAction();
+
+    MKUserInfoManager::shared().clearUser();
+    fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+    emailForm()->signUpButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(MKUserInfoManager::shared().currentUser().has_value(), 8000);
+    const QString apiToken = MKUserInfoManager::shared().currentUser()->user->apiToken.value_or(QString());
+    QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), 5000);
+    QLoggingCategory::setFilterRules(QString());
+
+    ASSERT_FALSE(capture.messages().isEmpty());
+    for (const QString &secret : {QStringLiteral("abc12345"), apiToken, qrApiToken, qrToken, payload}) {
+        ASSERT_FALSE(secret.isEmpty());
+        EXPECT_FALSE(capture.contains(secret)) << "a log line holds a secret";
+    }
 }

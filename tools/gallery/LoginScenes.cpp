@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBDisableButton.h"
 #include "app/uikit/NBSecureTextView.h"
 #include "app/uikit/OOToastView.h"
 #include "common/DefaultsKeys.h"
