@@ -44,8 +44,10 @@ public:
     void showLaunchAd(const HHAdModel &ad) override;
     void showGuide() override;
     void showMainWindowVC() override;
-    // Sign-out: the user is removed, the proxy turned off and the guide shown in the window.
+    // Sign-out: the user is removed, the proxy turned off and, once the desktop's settings are
+    // back and the engines have ended, the guide shown in the window.
     void backToGuide();
+    bool isSigningOut() const { return m_signingOut; }
     void visitorSignIn();
     void presentLogin();
     // Where a click on the splash leads: always the main content, then the link's page.
@@ -73,6 +75,7 @@ public:
 
 private:
     NBGuidViewController *makeGuide();
+    void finishSignOut();
     // The window in use, made (centred, shown) when there is none yet.
     NBMainWindowController *ensureWindow();
 
@@ -86,4 +89,5 @@ private:
     std::function<void(const QUrl &)> m_urlOpener;
     VisitorLogin m_visitorLogin;
     bool m_terminated = false;
+    bool m_signingOut = false;
 };

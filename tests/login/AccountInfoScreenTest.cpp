@@ -1,0 +1,160 @@
+// The account screen against the stand-in service: its rows for a visitor, a member with both
+// expiry dates and an expired member, the refresh of the membership status, copying the user id,
+// and what its rows open.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "AccountTestSupport.h"
+#include "app/uikit/OOToastView.h"
+#include "app/uikit/UiTiming.h"
+#include "login/NBAccountInfoViewController.h"
+#include "login/NBBindAccountViewController.h"
+#include "login/NBChangePassWordViewController.h"
+#include "login/NBSettingPushRowView.h"
+#include "login/NBSettingShowRowView.h"
+#include "networking/NetworkTestSupport.h"
+#include "networking/OONetWorkTool.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+class AccountInfoScreenTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
+        m_hooks = installRecordingHooks();
+        pointClientAt({m_standin.baseUrl()});
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+    }
+    void TearDown() override { (void)MKUserInfoManager::shared().clearUser(); }
+
+    void signIn(const QJsonObject &params)
+    {
+        bool done = false;
+        OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<QString>) {
+            EXPECT_TRUE(reply.has_value());
+            done = true;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+    }
+
+    std::unique_ptr<NBAccountInfoViewController> appeared()
+    {
+        auto screen = std::make_unique<NBAccountInfoViewController>();
+        NBBaseViewController::sendAppear(screen.get());
+        return screen;
+    }
+
+    QString shownValue(NBAccountInfoViewController &screen, int row)
+    {
+        QWidget *view = screen.rowViews().value(row);
+        if (auto *show = qobject_cast<NBSettingShowRowView *>(view))
+            return show->subTitleLabel()->text();
+        if (auto *push = qobject_cast<NBSettingPushRowView *>(view))
+            return push->subTitleLabel()->text();
+        return {};
+    }
+
+    UiTimingScope m_timing{0.01};
+    StandinProcess m_standin;
+    std::shared_ptr<RecordingHooks> m_hooks;
+};
+
+} // namespace
+
+TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
+{
+    signIn({{QStringLiteral("signType"), QStringLiteral("1")}});
+    auto screen = appeared();
+    ASSERT_EQ(screen->data().size(), 5);
+    EXPECT_TRUE(shownValue(*screen, 0).startsWith(QStringLiteral("guest")));
+    EXPECT_NE(qobject_cast<NBSettingPushRowView *>(screen->rowViews()[1]), nullptr);   // e-mail: bind
+    EXPECT_NE(qobject_cast<NBSettingPushRowView *>(screen->rowViews()[2]), nullptr);   // phone: bind
+    EXPECT_EQ(shownValue(*screen, 3), QStringLiteral("非会员"));
+    EXPECT_EQ(shownValue(*screen, 4), QStringLiteral("已到期"));
+    EXPECT_EQ(screen->scrollView()->height(), 5 * 48);
+    // The refresh answers with the same membership: nothing changes.
+    QTest::qWait(50);
+    EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
+}
+
+TEST_F(AccountInfoScreenTest, MemberWithBothDatesShowsTwoExpiryLinesAndTheRefreshedStatus)
+{
+    signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13800000000")},
+            {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("86")}});
+    // The stored record says level 1; the service's answer (level 2) is what the status shows.
+    const auto stored = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(stored && stored->user);
+    QJsonObject data = stored->toJson();
+    QJsonObject user = data.value(QStringLiteral("user")).toObject();
+    user.insert(QStringLiteral("user_level"), 1);
+    data.insert(QStringLiteral("user"), user);
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(data));
+
+    auto screen = appeared();
+    ASSERT_EQ(screen->data().size(), 6);
+    EXPECT_EQ(screen->data()[1].cellType, NBSettingCellType::phone);
+    EXPECT_EQ(shownValue(*screen, 1), QStringLiteral("86******0000"));
+    EXPECT_EQ(screen->statusText(), QStringLiteral("普通会员"));
+    auto *expiry = qobject_cast<NBSettingShowRowView *>(screen->rowViews()[5]);
+    ASSERT_NE(expiry, nullptr);
+    EXPECT_EQ(expiry->subTitleLabel()->text(), QStringLiteral("2099-12-31 23:59:59 高级到期"));
+    EXPECT_EQ(expiry->moreTitleLabel()->text(), QStringLiteral("2099-12-31 23:59:59 普通到期"));
+    EXPECT_TRUE(expiry->lineView()->isHidden());
+    EXPECT_EQ(screen->scrollView()->height(), 6 * 48 + 12);
+    EXPECT_EQ(expiry->height(), 60);
+
+    QTRY_COMPARE_WITH_TIMEOUT(screen->statusText(), QStringLiteral("高级会员"), 10000);
+    EXPECT_EQ(shownValue(*screen, 4), QStringLiteral("高级会员"));
+    // The answer refreshes the screen, not the stored record.
+    EXPECT_EQ(MKUserInfoManager::shared().currentUser()->user->userLevel, 1);
+}
+
+TEST_F(AccountInfoScreenTest, ExpiredMemberAndAFailedRefreshChangeNothing)
+{
+    ASSERT_TRUE(AccountTest::storeUser(AccountTest::expiredMember()));
+    m_standin.fault(QStringLiteral("/api/client/society_v2/account/info"), QStringLiteral("fail"));
+    auto screen = appeared();
+    ASSERT_EQ(screen->data().size(), 6);
+    EXPECT_EQ(screen->data()[1].cellType, NBSettingCellType::email);
+    EXPECT_EQ(shownValue(*screen, 1), QStringLiteral("s*****ple.com"));
+    EXPECT_EQ(shownValue(*screen, 5), QStringLiteral("已到期"));
+    QTest::qWait(200);
+    EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
+}
+
+TEST_F(AccountInfoScreenTest, CopyingTheIdPutsItOnTheClipboard)
+{
+    ASSERT_TRUE(AccountTest::storeUser(AccountTest::visitor()));
+    auto screen = appeared();
+    QGuiApplication::clipboard()->clear();
+    auto *idRow = qobject_cast<NBSettingShowRowView *>(screen->rowViews()[0]);
+    ASSERT_NE(idRow, nullptr);
+    idRow->copyAction();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("u4242"));
+    EXPECT_FALSE(screen->findChildren<OOToastView *>().isEmpty());
+}
+
+TEST_F(AccountInfoScreenTest, RowsOpenBindingAndPasswordScreens)
+{
+    ASSERT_TRUE(AccountTest::storeUser(AccountTest::memberWithBothDates()));
+    auto screen = appeared();
+    screen->selectRow(1);   // the bound phone: nothing
+    EXPECT_TRUE(screen->presentations().isEmpty());
+    screen->selectRow(2);   // e-mail: bind
+    ASSERT_EQ(screen->presentations().size(), 1);
+    auto *bind = qobject_cast<NBBindAccountViewController *>(screen->presentations().first());
+    ASSERT_NE(bind, nullptr);
+    EXPECT_EQ(bind->accountType(), BindAccountType::email);
+    bind->dismissAction();
+    QTRY_VERIFY_WITH_TIMEOUT(screen->presentations().isEmpty(), 2000);
+    screen->selectRow(3);
+    ASSERT_EQ(screen->presentations().size(), 1);
+    EXPECT_NE(qobject_cast<NBChangePassWordViewController *>(screen->presentations().first()), nullptr);
+}

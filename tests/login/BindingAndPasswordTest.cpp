@@ -1,0 +1,267 @@
+// Binding and changing the password against the stand-in service: the stored user is patched in
+// place (token and unknown keys kept), a refused binding changes nothing, local checks stop bad
+// passwords, and a changed password is the one that signs in afterwards.
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "AccountTestSupport.h"
+#include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBDisableButton.h"
+#include "app/uikit/NBSecureTextView.h"
+#include "app/uikit/OOToastView.h"
+#include "app/uikit/UiTiming.h"
+#include "common/ApiPaths.h"
+#include "login/AccountRequest.h"
+#include "login/NBAccountInfoViewController.h"
+#include "login/NBAccountSetTimerView.h"
+#include "login/NBBindAccountViewController.h"
+#include "login/NBChangePassWordViewController.h"
+#include "login/NBRegCodeView.h"
+#include "login/NBTextFiledContentView.h"
+#include "login/NBVerityCodeContentView.h"
+#include "networking/NetworkTestSupport.h"
+#include "networking/OONetWorkTool.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+class BindingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
+        m_hooks = installRecordingHooks();
+        pointClientAt({m_standin.baseUrl()});
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+    }
+    void TearDown() override { (void)MKUserInfoManager::shared().clearUser(); }
+
+    bool signIn(const QJsonObject &params)
+    {
+        std::optional<bool> ok;
+        OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<QString>) {
+            ok = reply.has_value();
+        });
+        QTest::qWaitFor([&] { return ok.has_value(); }, 10000);
+        return ok.value_or(false);
+    }
+    // The stored record with the keys the client does not model added, so the test sees them kept.
+    void markStoredRecord()
+    {
+        auto stored = MKUserInfoManager::shared().currentUser();
+        ASSERT_TRUE(stored && stored->user);
+        QJsonObject data = stored->toJson();
+        QJsonObject user = data.value(QStringLiteral("user")).toObject();
+        user.insert(QStringLiteral("future_field"), QStringLiteral("kept"));
+        data.insert(QStringLiteral("user"), user);
+        data.insert(QStringLiteral("top_level_extra"), 7);
+        ASSERT_TRUE(MKUserInfoManager::shared().saveUser(data));
+        m_token = stored->user->apiToken.value_or(QString());
+        ASSERT_FALSE(m_token.isEmpty());
+    }
+    QJsonObject storedUserJson() const
+    {
+        return MKUserInfoManager::shared().currentUser()->toJson();
+    }
+
+    // The binding screen presented over an account screen, as the account rows present it.
+    NBBindAccountViewController *presentBinding(BindAccountType type)
+    {
+        m_account = std::make_unique<NBAccountInfoViewController>();
+        NBBaseViewController::sendAppear(m_account.get());
+        for (int row = 0; row < m_account->data().size(); ++row) {
+            const NBSettingCellItem &item = m_account->data()[row];
+            const bool wanted = type == BindAccountType::email ? item.cellType == NBSettingCellType::email
+                                                               : item.cellType == NBSettingCellType::phone;
+            if (wanted && !item.infoHasSet)
+                m_account->selectRow(row);
+        }
+        if (m_account->presentations().size() != 1)
+            return nullptr;
+        return qobject_cast<NBBindAccountViewController *>(m_account->presentations().first());
+    }
+
+    int requestsTo(const QString &path) const
+    {
+        int count = 0;
+        for (const QJsonValue &value : m_standin.records().value(QStringLiteral("requests")).toArray())
+            count += value.toObject().value(QStringLiteral("path")).toString() == path ? 1 : 0;
+        return count;
+    }
+
+    UiTimingScope m_timing{0.01};
+    StandinProcess m_standin;
+    std::shared_ptr<RecordingHooks> m_hooks;
+    std::unique_ptr<NBAccountInfoViewController> m_account;
+    QString m_token;
+};
+
+QString lastToastText(QWidget *host)
+{
+    const auto toasts = host->findChildren<OOToastView *>();
+    return toasts.isEmpty() ? QString() : toasts.last()->tipLab()->text();
+}
+
+} // namespace
+
+TEST_F(BindingTest, BindingAnEmailKeepsTheTokenAndEveryOtherKey)
+{
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13800000000")},
+                        {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("86")}}));
+    markStoredRecord();
+    NBBindAccountViewController *bind = presentBinding(BindAccountType::email);
+    ASSERT_NE(bind, nullptr);
+    EXPECT_TRUE(bind->isBind());                 // a phone is bound: no password asked
+    EXPECT_EQ(bind->passWordContentView(), nullptr);
+    EXPECT_TRUE(bind->bottemLabel()->isHidden());
+    EXPECT_FALSE(bind->bindView()->button()->isEnabled());
+
+    // The code request: a success starts the countdown on the send button.
+    bind->contentView()->textFiled()->setText(QStringLiteral("new@example.com"));
+    NBDisableButton *send = bind->verityCodeView()->verityCodeButton();
+    bind->codeButtonClicked(send);
+    QTRY_VERIFY_WITH_TIMEOUT(!send->isClickable(), 10000);
+
+    bind->verityCodeView()->textFiled()->setText(QStringLiteral("123456"));
+    EXPECT_TRUE(bind->bindView()->button()->isEnabled());
+    QPointer<NBBindAccountViewController> guard(bind);
+    bind->bindView()->accountAction();
+    QTRY_VERIFY_WITH_TIMEOUT(m_account->presentations().isEmpty(), 10000);
+
+    const QJsonObject stored = storedUserJson();
+    const QJsonObject user = stored.value(QStringLiteral("user")).toObject();
+    EXPECT_EQ(user.value(QStringLiteral("email_address")).toString(), QStringLiteral("new@example.com"));
+    EXPECT_EQ(user.value(QStringLiteral("api_token")).toString(), m_token);
+    EXPECT_EQ(user.value(QStringLiteral("future_field")).toString(), QStringLiteral("kept"));
+    EXPECT_EQ(user.value(QStringLiteral("phone")).toString(), QStringLiteral("13800000000"));
+    EXPECT_EQ(stored.value(QStringLiteral("top_level_extra")).toInt(), 7);
+    // The account screen appears again with the address bound and says so.
+    EXPECT_TRUE(m_account->emailHasSet());
+    EXPECT_EQ(lastToastText(m_account.get()), QStringLiteral("绑定邮箱地址成功"));
+}
+
+TEST_F(BindingTest, VisitorBindsAPhoneWithAPasswordThatFollowsTheRule)
+{
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("1")}}));
+    markStoredRecord();
+    NBBindAccountViewController *bind = presentBinding(BindAccountType::phone);
+    ASSERT_NE(bind, nullptr);
+    EXPECT_FALSE(bind->isBind());
+    ASSERT_NE(bind->passWordContentView(), nullptr);
+    bind->regcodeView()->textFiled()->setText(QStringLiteral("13900001111"));
+    bind->verityCodeView()->textFiled()->setText(QStringLiteral("123456"));
+    bind->passWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));
+    EXPECT_FALSE(bind->bindView()->button()->isEnabled());
+
+    // Different entries, then a password the sign-in forms would refuse: nothing is sent.
+    bind->passWordAgainContentView()->textFiled()->setText(QStringLiteral("abc12346"));
+    EXPECT_TRUE(bind->bindView()->button()->isEnabled());
+    bind->bindAccount();
+    EXPECT_EQ(lastToastText(bind), QStringLiteral("密码不一致"));
+    bind->passWordContentView()->textFiled()->setText(QStringLiteral("12345678"));
+    bind->passWordAgainContentView()->textFiled()->setText(QStringLiteral("12345678"));
+    bind->bindAccount();
+    EXPECT_EQ(lastToastText(bind), QStringLiteral("密码格式不对"));
+    QTest::qWait(100);
+    EXPECT_EQ(requestsTo(ApiPaths::kBoundAccount), 0);
+
+    bind->passWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));
+    bind->passWordAgainContentView()->textFiled()->setText(QStringLiteral("abc12345"));
+    bind->bindAccount();
+    QTRY_VERIFY_WITH_TIMEOUT(m_account->presentations().isEmpty(), 10000);
+    const QJsonObject user = storedUserJson().value(QStringLiteral("user")).toObject();
+    EXPECT_EQ(user.value(QStringLiteral("phone")).toString(), QStringLiteral("13900001111"));
+    EXPECT_EQ(user.value(QStringLiteral("region_code")).toString(), QStringLiteral("+86"));
+    EXPECT_EQ(user.value(QStringLiteral("api_token")).toString(), m_token);
+    EXPECT_EQ(user.value(QStringLiteral("future_field")).toString(), QStringLiteral("kept"));
+
+    // The bound phone signs in with the password chosen here.
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+    EXPECT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13900001111")},
+                        {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("+86")}}));
+}
+
+TEST_F(BindingTest, RefusedBindingAndDroppedRepliesChangeNothing)
+{
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("4")}, {QStringLiteral("emailAddress"), QStringLiteral("demo@example.com")},
+                        {QStringLiteral("password"), QStringLiteral("abc12345")}}));
+    markStoredRecord();
+    const QJsonObject before = storedUserJson();
+    NBBindAccountViewController *bind = presentBinding(BindAccountType::phone);
+    ASSERT_NE(bind, nullptr);
+    bind->regcodeView()->textFiled()->setText(QStringLiteral("13900002222"));
+    bind->verityCodeView()->textFiled()->setText(QStringLiteral("000000"));
+    bind->bindAccount();
+    QTRY_COMPARE_WITH_TIMEOUT(lastToastText(bind), QStringLiteral("验证码错误"), 10000);
+    EXPECT_EQ(m_account->presentations().size(), 1);
+    EXPECT_EQ(storedUserJson(), before);
+
+    // A refused code request starts no countdown.
+    m_standin.control({{QStringLiteral("faults"), QJsonArray{QJsonObject{{QStringLiteral("path"), ApiPaths::kSendRegisterCode},
+                                                                          {QStringLiteral("kind"), QStringLiteral("fail")}}}}});
+    NBDisableButton *send = bind->verityCodeView()->verityCodeButton();
+    bind->codeButtonClicked(send);
+    QTRY_VERIFY_WITH_TIMEOUT(FNHUD::shownViews().isEmpty(), 10000);
+    EXPECT_TRUE(send->isClickable());
+
+    // A reply the network layer drops still takes the HUD away (the request's watchdog).
+    AccountRequest::setWatchdogMsForTesting(300);
+    m_standin.fault(ApiPaths::kSendRegisterCode, QStringLiteral("wrong_etag"));
+    bind->codeButtonClicked(send);
+    EXPECT_FALSE(FNHUD::shownViews().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(FNHUD::shownViews().isEmpty(), 10000);
+    EXPECT_TRUE(send->isClickable());
+    AccountRequest::setWatchdogMsForTesting(0);
+    EXPECT_EQ(storedUserJson(), before);
+}
+
+TEST_F(BindingTest, ChangePasswordThenSignInWithTheNewOne)
+{
+    const QJsonObject demo{{QStringLiteral("signType"), QStringLiteral("4")},
+                           {QStringLiteral("emailAddress"), QStringLiteral("demo@example.com")},
+                           {QStringLiteral("password"), QStringLiteral("abc12345")}};
+    ASSERT_TRUE(signIn(demo));
+    const QJsonObject before = storedUserJson();
+    m_account = std::make_unique<NBAccountInfoViewController>();
+    NBBaseViewController::sendAppear(m_account.get());
+    m_account->selectRow(3);
+    ASSERT_EQ(m_account->presentations().size(), 1);
+    auto *change = qobject_cast<NBChangePassWordViewController *>(m_account->presentations().first());
+    ASSERT_NE(change, nullptr);
+
+    change->oldPassWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));
+    change->passWordContentView()->textFiled()->setText(QStringLiteral("xyz98765"));
+    EXPECT_FALSE(change->bindView()->button()->isEnabled());
+    change->passWordAgainContentView()->textFiled()->setText(QStringLiteral("xyz98764"));
+    EXPECT_TRUE(change->bindView()->button()->isEnabled());
+    change->bindView()->accountAction();
+    EXPECT_EQ(lastToastText(m_account.get()), QStringLiteral("密码不一致"));
+    change->passWordAgainContentView()->textFiled()->setText(QStringLiteral("98765432"));
+    change->passWordContentView()->textFiled()->setText(QStringLiteral("98765432"));
+    change->bindView()->accountAction();
+    EXPECT_EQ(lastToastText(m_account.get()), QStringLiteral("密码格式不对"));
+    QTest::qWait(100);
+    EXPECT_EQ(requestsTo(ApiPaths::kUpdatePassword), 0);
+
+    // A wrong current password: the service's words, the screen stays.
+    change->oldPassWordContentView()->textFiled()->setText(QStringLiteral("wrong1234"));
+    change->passWordContentView()->textFiled()->setText(QStringLiteral("xyz98765"));
+    change->passWordAgainContentView()->textFiled()->setText(QStringLiteral("xyz98765"));
+    change->bindView()->accountAction();
+    QTRY_COMPARE_WITH_TIMEOUT(lastToastText(m_account.get()), QStringLiteral("原密码错误"), 10000);
+    EXPECT_EQ(m_account->presentations().size(), 1);
+
+    change->oldPassWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));
+    change->bindView()->accountAction();
+    QTRY_VERIFY_WITH_TIMEOUT(m_account->presentations().isEmpty(), 10000);
+    EXPECT_EQ(storedUserJson(), before);   // nothing else of the client changes
+
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+    EXPECT_FALSE(signIn(demo));
+    QJsonObject fresh = demo;
+    fresh.insert(QStringLiteral("password"), QStringLiteral("xyz98765"));
+    EXPECT_TRUE(signIn(fresh));
+}

@@ -1,0 +1,89 @@
+// Sign-out from the account screen with a connected client: the real helper, stand-in engines and
+// the stand-in service. The guide shows only once the desktop proxy is back and the engines are gone.
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/AppDelegate.h"
+#include "app/NBGuidViewController.h"
+#include "app/uikit/NBAlertView.h"
+#include "app/uikit/UiTiming.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "login/NBAccountInfoViewController.h"
+#include "vpn/ConnectRoadFixture.h"
+
+namespace {
+
+class SignOutTest : public ConnectRoadFixture
+{
+};
+
+NBAlertView *shownAlert()
+{
+    for (QWidget *widget : QApplication::allWidgets()) {
+        if (auto *alert = qobject_cast<NBAlertView *>(widget); alert && alert->isVisible())
+            return alert;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(SignOutTest, ConnectedClientStopsBeforeTheGuideShows)
+{
+    UiTimingScope timing(0.01);
+    startPieces(QStringLiteral("standin-sslocal-scripted"));
+    signInAsVisitor();
+    makeController();
+    ASSERT_TRUE(connectAndWait());
+    ASSERT_TRUE(proxyPointsAtUs());
+    ASSERT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+
+    AppDelegate delegate;
+    delegate.showMainWindowVC();
+    NBBaseViewController *content = delegate.fakeWindowVC()->contentViewController();
+    ASSERT_NE(content, nullptr);
+    auto *screen = new NBAccountInfoViewController(content);
+    NBBaseViewController::sendAppear(screen);
+
+    bool userAtStop = false;
+    auto token = NotificationCenter::defaultCenter().addObserver(
+        NotificationNames::VPNStop, screen,
+        [&](const Notification &) { userAtStop = MKUserInfoManager::shared().currentUser().has_value(); });
+
+    screen->logoutAction();
+    NBAlertView *alert = shownAlert();
+    ASSERT_NE(alert, nullptr);
+    alert->confirmAction();
+
+    EXPECT_TRUE(userAtStop);   // the stop is announced while the user still exists
+    EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()) != nullptr, 15000);
+    // By the time the guide is up, nothing of the connection is left.
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    for (qint64 pid : enginePids())
+        EXPECT_FALSE(processAlive(pid)) << pid;
+    EXPECT_FALSE(UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false));
+    EXPECT_FALSE(delegate.isSigningOut());
+    NotificationCenter::defaultCenter().removeObserver(token);
+}
+
+TEST_F(SignOutTest, CancelKeepsEverything)
+{
+    UiTimingScope timing(0.01);
+    startPieces(QStringLiteral("standin-sslocal-scripted"));
+    signInAsVisitor();
+    AppDelegate delegate;
+    delegate.showMainWindowVC();
+    auto *screen = new NBAccountInfoViewController(delegate.fakeWindowVC()->contentViewController());
+    NBBaseViewController::sendAppear(screen);
+    screen->logoutAction();
+    NBAlertView *alert = shownAlert();
+    ASSERT_NE(alert, nullptr);
+    alert->cancelAction();
+    EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+    EXPECT_EQ(qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()), nullptr);
+}
