@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/uikit/NBBaseTextField.h"
 #include "app/uikit/NBCustomTextField.h"
 #include "app/uikit/NBMaskView.h"
 #include "app/uikit/NBSecureTextView.h"

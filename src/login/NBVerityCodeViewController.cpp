@@ -178,7 +178,7 @@ int NBVerityCodeViewController::remainingSeconds() const
 
 bool NBVerityCodeViewController::countdownCovered() const
 {
-    return m_contentView && m_contentView->isVisible();
+    return m_contentView && !m_contentView->isHidden();
 }
 
 void NBVerityCodeViewController::countdownTick()

@@ -164,8 +164,9 @@ TEST_F(AppDelegateTest, LoginPresentedFromTheGuideAndSignOutReturnsToIt)
     QPointer<NBMainWindowController> window = delegate.fakeWindowVC();
     delegate.backToGuide();
     // The guide waits for the proxy's stop (here: no helper, which answers at once with a failure).
-    QTRY_VERIFY_WITH_TIMEOUT(
-        qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()) != nullptr, 5000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()) != nullptr; },
+        5000));
     EXPECT_EQ(delegate.fakeWindowVC(), window);
     EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
 }

@@ -10,6 +10,7 @@
 
 #include "AccountTestSupport.h"
 #include "app/uikit/OOToastView.h"
+#include "app/uikit/RoundedPanel.h"
 #include "app/uikit/UiTiming.h"
 #include "login/NBAccountInfoViewController.h"
 #include "login/NBBindAccountViewController.h"
@@ -61,7 +62,7 @@ protected:
         return {};
     }
 
-    UiTimingScope m_timing{0.01};
+    UiTimingScope m_timing{0.1};
     StandinProcess m_standin;
     std::shared_ptr<RecordingHooks> m_hooks;
 };
@@ -110,7 +111,7 @@ TEST_F(AccountInfoScreenTest, MemberWithBothDatesShowsTwoExpiryLinesAndTheRefres
     EXPECT_EQ(screen->scrollView()->height(), 6 * 48 + 12);
     EXPECT_EQ(expiry->height(), 60);
 
-    QTRY_COMPARE_WITH_TIMEOUT(screen->statusText(), QStringLiteral("高级会员"), 10000);
+    ACCOUNT_WAIT((screen->statusText()) == (QStringLiteral("高级会员")), 10000);
     EXPECT_EQ(shownValue(*screen, 4), QStringLiteral("高级会员"));
     // The answer refreshes the screen, not the stored record.
     EXPECT_EQ(MKUserInfoManager::shared().currentUser()->user->userLevel, 1);
@@ -153,7 +154,7 @@ TEST_F(AccountInfoScreenTest, RowsOpenBindingAndPasswordScreens)
     ASSERT_NE(bind, nullptr);
     EXPECT_EQ(bind->accountType(), BindAccountType::email);
     bind->dismissAction();
-    QTRY_VERIFY_WITH_TIMEOUT(screen->presentations().isEmpty(), 2000);
+    ACCOUNT_WAIT(screen->presentations().isEmpty(), 2000);
     screen->selectRow(3);
     ASSERT_EQ(screen->presentations().size(), 1);
     EXPECT_NE(qobject_cast<NBChangePassWordViewController *>(screen->presentations().first()), nullptr);

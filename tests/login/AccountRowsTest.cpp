@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "AccountTestSupport.h"
+#include "app/uikit/NBClickImageView.h"
 #include "login/NBAccountInfoLogic.h"
 #include "login/NBSettingCellItem.h"
 #include "login/NBSettingPushRowView.h"

@@ -51,3 +51,10 @@ inline QJsonObject expiredMember()
 }
 
 } // namespace AccountTest
+
+#include <QTest>
+
+// Waits on a condition from the event loop and fails the test when it never holds. (Qt's QTRY
+// macros return silently from a GoogleTest body when they fail.)
+#define ACCOUNT_WAIT(condition, ms)                                                                  \
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bool(condition); }, ms)) << #condition

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "AccountTestSupport.h"
+
 #include "app/AppDelegate.h"
 #include "app/NBGuidViewController.h"
 #include "app/uikit/NBAlertView.h"
@@ -59,8 +61,7 @@ TEST_F(SignOutTest, ConnectedClientStopsBeforeTheGuideShows)
 
     EXPECT_TRUE(userAtStop);   // the stop is announced while the user still exists
     EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()) != nullptr, 15000);
+    ACCOUNT_WAIT(qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()) != nullptr, 15000);
     // By the time the guide is up, nothing of the connection is left.
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());

@@ -13,6 +13,7 @@
 #include "app/uikit/UiTiming.h"
 #include "app/uikit/WindowInUse.h"
 #include "common/ApiPaths.h"
+#include "common/Localization.h"
 #include "common/OOTimerManager.h"
 #include "login/NBConfirmPassWordViewController.h"
 #include "login/NBRegCodeView.h"
@@ -95,7 +96,7 @@ TEST(VerityCodeScreen, ATimerWhoseScreenIsGoneEnds)
     screen->ensureLoaded();
     ASSERT_TRUE(OOTimerManager::shared().hasTimer(NBVerityCodeViewController::timerName()));
     delete screen;
-    QTRY_VERIFY_WITH_TIMEOUT(!OOTimerManager::shared().hasTimer(NBVerityCodeViewController::timerName()), 2000);
+    ACCOUNT_WAIT(!OOTimerManager::shared().hasTimer(NBVerityCodeViewController::timerName()), 2000);
 }
 
 TEST(VerityCodeScreen, FindTypesOpenTheNewPasswordSheetWhoseDoneButtonNeedsBothRows)
@@ -109,7 +110,7 @@ TEST(VerityCodeScreen, FindTypesOpenTheNewPasswordSheetWhoseDoneButtonNeedsBothR
     screen.ensureLoaded();
     screen.continueAction();
     NBConfirmPassWordViewController *sheet = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((sheet = window.findChild<NBConfirmPassWordViewController *>()) != nullptr, 2000);
+    ACCOUNT_WAIT((sheet = window.findChild<NBConfirmPassWordViewController *>()) != nullptr, 2000);
     sheet->ensureLoaded();
     ASSERT_NE(sheet->regcodeView(), nullptr);
     EXPECT_EQ(sheet->regcodeView()->code(), QStringLiteral("+81"));
