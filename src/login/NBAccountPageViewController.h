@@ -2,9 +2,9 @@
 
 #include "app/uikit/NBBaseViewController.h"
 
-#include <QPointer>
+#include "login/NBAccountInfoViewController.h"
 
-class NBAccountInfoViewController;
+#include <QPointer>
 
 // The menu's account page until the settings page takes that slot: the account information
 // screen, centred in the content pane, passed the pane's appear and disappear calls.
