@@ -12,6 +12,7 @@
 #include "app/uikit/OOToastView.h"
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/UiTiming.h"
+#include "common/ApiPaths.h"
 #include "login/NBAccountInfoViewController.h"
 #include "login/NBBindAccountViewController.h"
 #include "login/NBChangePassWordViewController.h"
@@ -81,7 +82,7 @@ TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
     EXPECT_EQ(shownValue(*screen, 4), QStringLiteral("已到期"));
     EXPECT_EQ(screen->scrollView()->height(), 5 * 48);
     // The refresh answers with the same membership: nothing changes.
-    QTest::qWait(50);
+    ACCOUNT_WAIT(AccountTest::replyLogged(ApiPaths::kAccountInfo), 10000);
     EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
 }
 
@@ -126,7 +127,7 @@ TEST_F(AccountInfoScreenTest, ExpiredMemberAndAFailedRefreshChangeNothing)
     EXPECT_EQ(screen->data()[1].cellType, NBSettingCellType::email);
     EXPECT_EQ(shownValue(*screen, 1), QStringLiteral("s*****ple.com"));
     EXPECT_EQ(shownValue(*screen, 5), QStringLiteral("已到期"));
-    QTest::qWait(200);
+    ACCOUNT_WAIT(AccountTest::replyLogged(ApiPaths::kAccountInfo), 10000);
     EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
 }
 

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "common/MKUserInfoManager.h"
+#include "common/RequestLogTable.h"
 
 namespace AccountTest {
 
@@ -21,6 +22,16 @@ inline QJsonObject record(const QJsonObject &userFields)
         user.insert(it.key(), it.value());
     return QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("proxy_session_id"), QStringLiteral("abc")},
                        {QStringLiteral("user"), user}};
+}
+
+// A reply to that path has come in (every reply that reaches the client leaves a log row).
+inline bool replyLogged(const QString &path)
+{
+    for (const RequestLogTable::Record &record : RequestLogTable().fetchOldest(RequestLogTable::kMaxRows)) {
+        if (record.path == path)
+            return true;
+    }
+    return false;
 }
 
 inline bool storeUser(const QJsonObject &userFields)
