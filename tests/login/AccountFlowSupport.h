@@ -1,0 +1,96 @@
+#pragma once
+
+// Shared by the registration and retrieval tests: the client pointed at a stand-in, a window
+// showing the guide (the root the sheets go over), and small readers of what the forms showed.
+#include <QJsonArray>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include "../networking/NetworkTestSupport.h"
+#include "app/AppDelegate.h"
+#include "app/NBMainSplitViewController.h"
+#include "app/uikit/OOLoadingView.h"
+#include "app/uikit/OOToastView.h"
+#include "app/uikit/UiTiming.h"
+#include "common/MKUserInfoManager.h"
+#include "login/AccountRequest.h"
+
+class AccountFlowSuite : public StandinSuite
+{
+protected:
+    void SetUp() override
+    {
+        StandinSuite::SetUp();
+        AccountRequest::setWatchdogMsForTesting(0);
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+        s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
+        delegate.showGuide();
+    }
+    void TearDown() override { AccountRequest::setWatchdogMsForTesting(0); }
+
+    NBBaseViewController *root() const { return delegate.fakeWindowVC()->contentViewController(); }
+    NBMainSplitViewController *split() const { return qobject_cast<NBMainSplitViewController *>(root()); }
+
+    template <typename Screen>
+    Screen *openSheet()
+    {
+        auto *screen = new Screen;
+        root()->presentViewControllerAsSheet(screen);
+        return screen;
+    }
+
+    // The requests the stand-in received on a path, oldest first.
+    QList<QJsonObject> requestsTo(const QString &path) const
+    {
+        QList<QJsonObject> found;
+        for (const QJsonValue &entry : s_standin->records().value(QStringLiteral("requests")).toArray()) {
+            if (entry.toObject().value(QStringLiteral("path")).toString() == path)
+                found << entry.toObject().value(QStringLiteral("params")).toObject();
+        }
+        return found;
+    }
+    QStringList analyticsEvents() const
+    {
+        QStringList events;
+        for (const QJsonValue &entry : s_standin->records().value(QStringLiteral("analytics")).toArray())
+            events << entry.toObject().value(QStringLiteral("event")).toString();
+        return events;
+    }
+    QString lastCodeFor(const QString &account) const
+    {
+        QString code;
+        for (const QJsonValue &entry : s_standin->records().value(QStringLiteral("codes")).toArray()) {
+            // Phone numbers are listed after their calling code ("+86 13800000000").
+            if (entry.toObject().value(QStringLiteral("account")).toString().endsWith(account))
+                code = entry.toObject().value(QStringLiteral("code")).toString();
+        }
+        return code;
+    }
+
+    static QStringList toastTexts(QWidget *host)
+    {
+        QStringList texts;
+        if (!host)
+            return texts;
+        for (OOToastView *toast : host->findChildren<OOToastView *>(Qt::FindDirectChildrenOnly))
+            texts << toast->tipLab()->text();
+        return texts;
+    }
+    static bool covered(QWidget *form)
+    {
+        for (OOLoadingView *cover : form->findChildren<OOLoadingView *>()) {
+            if (!cover->isClosing())
+                return true;
+        }
+        return false;
+    }
+    static QString unique(const char *prefix)
+    {
+        return QString::fromLatin1(prefix) + QString::number(QRandomGenerator::global()->bounded(10000000, 99999999));
+    }
+
+    // Long enough for a toast to be seen, short enough for the one-second steps.
+    UiTimingScope timing{0.2};
+    AppDelegate delegate;
+};

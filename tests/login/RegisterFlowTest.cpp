@@ -1,0 +1,241 @@
+// Registration against the stand-in service over real HTTP: by e-mail and by phone it ends
+// signed in on the main window; refusals, error 101 and a dropped reply never do, and never leave
+// the form covered.
+#include <QAbstractButton>
+#include <QPushButton>
+
+#include "AccountFlowSupport.h"
+#include "app/NBGuidViewController.h"
+#include "app/uikit/NBCustomTextField.h"
+#include "app/uikit/NBGradColorView.h"
+#include "app/uikit/RoundedPanel.h"
+#include "app/uikit/NBSecureTextView.h"
+#include "common/ApiPaths.h"
+#include "common/Localization.h"
+#include "login/NBEmailRegisterController.h"
+#include "login/NBPhoneRegisterController.h"
+#include "login/NBRegCodeView.h"
+#include "login/NBRegisterViewController.h"
+#include "login/NBSwitchView.h"
+#include "login/NBTextFiledContentView.h"
+#include "login/NBVerityCodeContentView.h"
+#include "app/uikit/NBDisableButton.h"
+
+namespace {
+
+const QString kPassword = QStringLiteral("abc12345");
+
+class RegisterFlowTest : public AccountFlowSuite
+{
+protected:
+    NBEmailRegisterController *openEmailForm()
+    {
+        screen = openSheet<NBRegisterViewController>();
+        [this] { QTRY_VERIFY_WITH_TIMEOUT(screen->currentForm() != nullptr, 2000); }();
+        return qobject_cast<NBEmailRegisterController *>(screen->currentForm());
+    }
+    NBPhoneRegisterController *openPhoneForm()
+    {
+        openEmailForm();
+        screen->switchAccountView()->selectButton(2);
+        return qobject_cast<NBPhoneRegisterController *>(screen->currentForm());
+    }
+    void fillEmailForm(NBEmailRegisterController *form, const QString &email, const QString &code)
+    {
+        form->emailTextFiled()->textFiled()->setText(email);
+        form->verityCodeView()->textFiled()->setText(code);
+        form->passWordTextFiled()->textFiled()->setText(kPassword);
+        form->againPwdTextFiled()->textFiled()->setText(kPassword);
+    }
+
+    QPointer<NBRegisterViewController> screen;
+};
+
+} // namespace
+
+TEST_F(RegisterFlowTest, EmailRegistrationEndsSignedInWithTheWholeRecordStored)
+{
+    NBEmailRegisterController *form = openEmailForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->parentVC, screen.data());
+    const QString email = unique("reg") + QStringLiteral("@example.com");
+
+    form->emailTextFiled()->textFiled()->setText(email);
+    QAbstractButton *codeButton = form->verityCodeView()->verityCodeButton();
+    codeButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(codeButton->text(), QStringLiteral("59S"), 5000);
+    const QList<QJsonObject> codeRequests = requestsTo(ApiPaths::kSendEmail);
+    ASSERT_EQ(codeRequests.size(), 1);
+    EXPECT_EQ(codeRequests.first().value(QStringLiteral("emailAdress")).toString(), email);
+    EXPECT_TRUE(codeRequests.first().value(QStringLiteral("register_type")).isDouble());
+    EXPECT_EQ(codeRequests.first().value(QStringLiteral("register_type")).toInt(), 0);
+
+    fillEmailForm(form, email, lastCodeFor(email));
+    ASSERT_TRUE(form->registerBtn()->isEnabled());
+    form->registerBtn()->click();
+    // One press, one request: the button is off while it runs.
+    EXPECT_FALSE(form->registerBtn()->isEnabled());
+    EXPECT_TRUE(covered(form));
+    form->signUpAction();
+
+    QTRY_VERIFY_WITH_TIMEOUT(split() != nullptr, 5000);
+    const QList<QJsonObject> registrations = requestsTo(ApiPaths::kAccountRegister);
+    ASSERT_EQ(registrations.size(), 1);
+    EXPECT_EQ(registrations.first().value(QStringLiteral("emailAddress")).toString(), email);
+    EXPECT_FALSE(registrations.first().contains(QStringLiteral("invitation_code")));
+
+    const std::optional<HHUserInfo> user = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(user && user->user);
+    EXPECT_EQ(user->user->emailAdress.value_or(QString()), email);
+    EXPECT_TRUE(user->hasToken());
+    const QJsonObject stored = user->toJson();
+    EXPECT_TRUE(stored.contains(QStringLiteral("proxy_session_id")));
+    EXPECT_TRUE(stored.value(QStringLiteral("user")).toObject().contains(QStringLiteral("is_visitor")));
+    EXPECT_TRUE(stored.value(QStringLiteral("user")).toObject().contains(QStringLiteral("user_type")));
+}
+
+TEST_F(RegisterFlowTest, PhoneRegistrationEndsSignedInWithTheCodeOnTheButton)
+{
+    NBPhoneRegisterController *form = openPhoneForm();
+    ASSERT_NE(form, nullptr);
+    const QString phone = unique("139");
+    form->regcodeView()->textFiled()->setText(phone);
+    form->verityCodeView()->verityCodeButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!lastCodeFor(phone).isEmpty(), 5000);
+
+    form->verityCodeView()->textFiled()->setText(lastCodeFor(phone));
+    form->passWordTextFiled()->textFiled()->setText(kPassword);
+    form->againPwdTextFiled()->textFiled()->setText(kPassword);
+    form->recommandTextFiled()->textFiled()->setText(QStringLiteral("FRIEND1"));
+    form->registerBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(split() != nullptr, 5000);
+
+    const QJsonObject sent = requestsTo(ApiPaths::kAccountRegister).value(0);
+    EXPECT_EQ(sent.value(QStringLiteral("phone")).toString(), phone);
+    EXPECT_EQ(sent.value(QStringLiteral("region_code")).toString(), QStringLiteral("+86"));
+    EXPECT_EQ(sent.value(QStringLiteral("invitation_code")).toString(), QStringLiteral("FRIEND1"));
+    const std::optional<HHUserInfo> user = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(user && user->user);
+    EXPECT_EQ(user->user->phone.value_or(QString()), phone);
+}
+
+TEST_F(RegisterFlowTest, RefusalsAndDroppedRepliesAreNeverASuccess)
+{
+    NBEmailRegisterController *form = openEmailForm();
+    ASSERT_NE(form, nullptr);
+    AccountRequest::setWatchdogMsForTesting(400);
+    const QString serverError = localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
+    struct Case
+    {
+        const char *kind;
+        bool toast;
+    };
+    for (const Case &c : {Case{"refuse_silent", true}, Case{"no_data", true}, Case{"error101", false},
+                          Case{"wrong_etag", true}, Case{"fail", true}}) {
+        SCOPED_TRACE(c.kind);
+        ASSERT_TRUE(s_standin->fault(ApiPaths::kAccountRegister, QString::fromLatin1(c.kind), 1));
+        fillEmailForm(form, unique("refused") + QStringLiteral("@example.com"), QStringLiteral("123456"));
+        form->signUpAction();
+        ASSERT_TRUE(form->isRequestRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!form->isRequestRunning(), 5000);
+        const QStringList toasts = toastTexts(form);
+        if (!c.toast)
+            EXPECT_TRUE(toasts.isEmpty()) << toasts.join(QLatin1Char('|')).toStdString();
+        else if (QLatin1String(c.kind) == QLatin1String("fail"))
+            EXPECT_TRUE(toasts.contains(QStringLiteral("操作失败")));
+        else
+            EXPECT_TRUE(toasts.contains(serverError));
+        QTRY_VERIFY_WITH_TIMEOUT(!covered(form), 3000);
+        EXPECT_TRUE(form->registerBtn()->isEnabled());
+        EXPECT_EQ(split(), nullptr);
+        EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+        QTRY_VERIFY_WITH_TIMEOUT(toastTexts(form).isEmpty(), 3000);
+    }
+}
+
+TEST_F(RegisterFlowTest, CodeRequestSucceedsOnlyWhenTheServiceSaysSo)
+{
+    NBEmailRegisterController *form = openEmailForm();
+    ASSERT_NE(form, nullptr);
+    form->emailTextFiled()->textFiled()->setText(QStringLiteral("someone@example.com"));
+    QAbstractButton *codeButton = form->verityCodeView()->verityCodeButton();
+    const QString ready = codeButton->text();
+    for (const char *kind : {"refuse_silent", "error101"}) {
+        ASSERT_TRUE(s_standin->fault(ApiPaths::kSendEmail, QString::fromLatin1(kind), 1));
+        form->sendEmailCode(codeButton);
+        EXPECT_TRUE(covered(form));
+        QTRY_VERIFY_WITH_TIMEOUT(!form->isCodeRequestRunning(), 5000);
+        EXPECT_EQ(codeButton->text(), ready) << kind;
+        QTRY_VERIFY_WITH_TIMEOUT(!covered(form), 3000);
+    }
+    // A malformed address sends nothing.
+    form->emailTextFiled()->textFiled()->setText(QStringLiteral("someone@example.cn"));
+    form->sendEmailCode(codeButton);
+    EXPECT_FALSE(form->isCodeRequestRunning());
+    EXPECT_TRUE(toastTexts(form).contains(localizedByAppLanguage(QStringLiteral("ENTER_PHONE_ACCOUNT_ERROR"))));
+    EXPECT_EQ(requestsTo(ApiPaths::kSendEmail).size(), 2);
+}
+
+TEST_F(RegisterFlowTest, LocalChecksStopBeforeSending)
+{
+    NBEmailRegisterController *form = openEmailForm();
+    ASSERT_NE(form, nullptr);
+    fillEmailForm(form, QStringLiteral("new@example.com"), QStringLiteral("123456"));
+    form->againPwdTextFiled()->textFiled()->setText(QStringLiteral("abc12346"));
+    form->signUpAction();
+    EXPECT_FALSE(form->isRequestRunning());
+    EXPECT_TRUE(toastTexts(form).contains(localizedByAppLanguage(QStringLiteral("REGISTER_EMAIL_PWD_NOT_THE_SAME"))));
+    EXPECT_TRUE(requestsTo(ApiPaths::kAccountRegister).isEmpty());
+
+    form->againPwdTextFiled()->textFiled()->clear();
+    EXPECT_FALSE(form->registerBtn()->isEnabled());
+    EXPECT_EQ(form->registerBtn()->backgroundImage(), QStringLiteral("confirm_unenable_icon"));
+    form->againPwdTextFiled()->textFiled()->setText(kPassword);
+    EXPECT_EQ(form->registerBtn()->backgroundImage(), QStringLiteral("confirm_enable_icon"));
+}
+
+TEST_F(RegisterFlowTest, SwitchingMakesFreshFormsAndTheWayBackClosesTheSheet)
+{
+    NBEmailRegisterController *first = openEmailForm();
+    ASSERT_NE(first, nullptr);
+    QPointer<NBEmailRegisterController> old(first);
+    first->emailTextFiled()->textFiled()->setText(QStringLiteral("typed@example.com"));
+    EXPECT_EQ(screen->contentView()->geometry(), QRect(800 - 394, 16, 394, 500 - 32));
+
+    screen->switchAccountView()->selectButton(2);
+    ASSERT_NE(qobject_cast<NBPhoneRegisterController *>(screen->currentForm()), nullptr);
+    screen->switchAccountView()->selectButton(1);
+    auto *again = qobject_cast<NBEmailRegisterController *>(screen->currentForm());
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->emailTextFiled()->textFiled()->text().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(old.isNull(), 2000);
+    EXPECT_EQ(again->geometry(), screen->baseView()->rect());
+
+    // Uploads of earlier tests may still arrive: at least these.
+    QTRY_VERIFY_WITH_TIMEOUT(analyticsEvents().count(QStringLiteral("registerPage_email_registerAndLogin_click")) >= 2, 5000);
+    EXPECT_TRUE(analyticsEvents().contains(QStringLiteral("registerPage_phone_registerAndLogin_click")));
+    EXPECT_TRUE(analyticsEvents().contains(QStringLiteral("registerPage_open")));
+
+    ASSERT_EQ(root()->presentedControllers().size(), 1);
+    again->havaAccountBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(screen.isNull(), 3000);
+    EXPECT_TRUE(root()->presentedControllers().isEmpty());
+}
+
+TEST_F(RegisterFlowTest, TabWalksTheFieldsAndStaysInTheLast)
+{
+    NBEmailRegisterController *form = openEmailForm();
+    ASSERT_NE(form, nullptr);
+    delegate.fakeWindowVC()->show();
+    QApplication::setActiveWindow(delegate.fakeWindowVC());
+    const QList<QLineEdit *> order{form->emailTextFiled()->textFiled(), form->verityCodeView()->textFiled(),
+                                   form->passWordTextFiled()->textFiled(), form->againPwdTextFiled()->textFiled(),
+                                   form->recommandTextFiled()->textFiled()};
+    order.first()->setFocus();
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order.at(i)) << i;
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), order.last());
+}
