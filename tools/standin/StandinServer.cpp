@@ -401,6 +401,8 @@ void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject re
                             {QStringLiteral("message"), QStringLiteral("操作失败")}};
     else if (kind == QLatin1String("refuse_silent"))
         reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400}};
+    else if (kind == QLatin1String("no_data"))
+        reply = QJsonObject{{QStringLiteral("success"), true}, {QStringLiteral("error_code"), 0}};
     else if (kind == QLatin1String("no_success"))
         reply = QJsonObject{{QStringLiteral("error_code"), 0}, {QStringLiteral("data"), reply.value(QStringLiteral("data"))}};
     else if (kind == QLatin1String("error101"))
