@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QPointer>
 
-#include "app/uikit/WindowInUse.h"
 #include "common/HHNotificationTable.h"
 #include "common/JsonUtils.h"
 #include "common/MKUserInfoManager.h"
@@ -15,8 +14,6 @@
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
-#include "upgrade/MupleUpgradeManager.h"
-#include "upgrade/upgradeSetting.h"
 #include "web/core/OOResourcePackageVersionTool.h"
 
 namespace {
@@ -50,26 +47,6 @@ bool isStringArray(const QJsonValue &value)
 HomeAppearanceChain::Hooks HomeAppearanceChain::defaultHooks()
 {
     Hooks hooks;
-    hooks.handleUpdateReply = [](const QJsonObject &reply, bool &closeWillFollow) {
-        MupleUpgradeManager &manager = MupleUpgradeManager::shared();
-        if (!manager.handleUpdateReply(reply))
-            return false;
-        // The manager posts "updateCloseTaped" when the user closes its dialog, or at once for a
-        // state that shows none. An undecodable setting, a silent download (3) and a dialog with
-        // no window to show it in post nothing: the chain must not wait for them.
-        if (!manager.settings) {
-            closeWillFollow = false;
-            return true;
-        }
-        const qint64 state = manager.settings->update_state;
-        if (state == 3)
-            closeWillFollow = false;
-        else if (state == 1 || state == 2 || state == 4)
-            closeWillFollow = WindowInUse::contentWidget() != nullptr;
-        else
-            closeWillFollow = true;
-        return true;
-    };
     hooks.track = [](const QString &event) { XSAnalyticsManager::shared().track(event); };
     hooks.pollHosts = [] { OOHostSafeAdpter::shared().startPollingRoundIfIdle(); };
     return hooks;
@@ -103,25 +80,8 @@ void HomeAppearanceChain::checkUpdateGate()
     // A notice chain still running keeps the account and notices from being asked again.
     if (!NoticeChain::noticesDone())
         return;
-    QPointer<HomeAppearanceChain> self(this);
-    OONetWorkTool::updateApp([self](std::optional<QJsonObject> reply, std::optional<NetError> error) {
-        if (self)
-            self->handleUpdateReply(reply, error);
-    });
-}
-
-void HomeAppearanceChain::handleUpdateReply(const std::optional<QJsonObject> &reply, const std::optional<NetError> &error)
-{
-    if (error) {
-        requestUserInfo();
-        return;
-    }
-    if (!reply || !reply->value(QStringLiteral("data")).isObject())
-        return;
-    bool closeWillFollow = false;
-    if (m_hooks.handleUpdateReply && m_hooks.handleUpdateReply(*reply, closeWillFollow) && closeWillFollow)
-        return;   // "updateCloseTaped" goes on
-    requestUserInfo();
+    if (m_hooks.checkUpdate)
+        m_hooks.checkUpdate();
 }
 
 void HomeAppearanceChain::requestUserInfo()

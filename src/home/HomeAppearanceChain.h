@@ -13,7 +13,8 @@ class NoticeChain;
 class OOResourcePackageVersionTool;
 
 // What the home screen asks of the service each time it appears: the resource-package versions,
-// the update check, the line list; then, once the update check is settled, the account, the
+// the update check (gated here, asked by the hook), the line list; then, once the update check is
+// settled, the account, the
 // notices and the fail-over hosts. Every branch stops silently on its own failure; the others go
 // on. No widgets: the screen hands in what it shows.
 class HomeAppearanceChain : public QObject
@@ -22,10 +23,9 @@ class HomeAppearanceChain : public QObject
 public:
     struct Hooks
     {
-        // The update reply's settings handed to the upgrade manager; false when the reply has
-        // none. `dialogShown` says whether a dialog now waits for the user (whose close posts
-        // "updateCloseTaped"); when none does, the chain goes on at once.
-        std::function<bool(const QJsonObject &reply, bool &dialogShown)> handleUpdateReply;
+        // The update check (HomeUpgradeCheck on the home screen); it comes back through
+        // `requestUserInfo` once the upgrade offer is settled.
+        std::function<void()> checkUpdate;
         std::function<void(const QString &event)> track;
         // Starts a fail-over polling round when none runs.
         std::function<void()> pollHosts;
@@ -40,7 +40,6 @@ public:
 
     void run();
     void checkUpdateGate();
-    void handleUpdateReply(const std::optional<QJsonObject> &reply, const std::optional<NetError> &error);
     void requestUserInfo();
     void checkNoticeVersion(const std::optional<QJsonObject> &resourceVersion);
     void checkDomainVersion(const std::optional<QJsonObject> &resourceVersion);

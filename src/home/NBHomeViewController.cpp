@@ -29,8 +29,7 @@
 #include "home/NoticePopupPresenter.h"
 #include "home/UserNotifier.h"
 #include "networking/XSAnalyticsManager.h"
-#include "upgrade/MupleUpgradeManager.h"
-#include "upgrade/NBAboutUpgradeView.h"
+#include "upgrade/HomeUpgradeCheck.h"
 #include "vpn/HomeConnectController.h"
 #include "vpn/ProxyMode.h"
 
@@ -67,7 +66,20 @@ NBHomeViewController::NBHomeViewController(QWidget *parent)
     m_connectController = new HomeConnectController(*this, this);
     m_noticeChain = new NoticeChain(this);
     m_noticeChain->setPresenter(NoticePopupPresenter::present(this));
-    m_appearanceChain = new HomeAppearanceChain(*m_noticeChain, this);
+    m_upgradeCheck = new HomeUpgradeCheck(this);
+    HomeAppearanceChain::Hooks hooks = HomeAppearanceChain::defaultHooks();
+    QPointer<HomeUpgradeCheck> upgradeCheck(m_upgradeCheck);
+    hooks.checkUpdate = [upgradeCheck] {
+        if (upgradeCheck)
+            upgradeCheck->requestNeedUpdate();
+    };
+    m_appearanceChain = new HomeAppearanceChain(*m_noticeChain, this, std::move(hooks));
+    // A closed upgrade dialog (or no offer) goes on with the whole account chain.
+    QPointer<HomeAppearanceChain> chain(m_appearanceChain);
+    m_upgradeCheck->setAccountRefresh([chain] {
+        if (chain)
+            chain->requestUserInfo();
+    });
     m_appearanceChain->onNodeList = [this](const std::optional<QString> &text, const std::optional<NetError> &error) {
         handleNodeList(text, error);
     };
@@ -107,11 +119,7 @@ void NBHomeViewController::setupViews()
         line->isGlobel = isProxyModeOn();
     updateSelector(line);
 
-    QPointer<NBHomeViewController> self(this);
-    m_homeBackView->upgradeView()->clickAction = [self] {
-        if (self)
-            self->showUpgradeView();
-    };
+    m_homeBackView->setUpgradeView(m_upgradeCheck->upgradeView(m_homeBackView->contentCircleView()));
     resizeEvent(nullptr);
 }
 
@@ -156,14 +164,7 @@ void NBHomeViewController::addObservers()
         UserDefaults::standard().setBool(DefaultsKeys::kProxyConnectionState, status.toBool());
         UserDefaults::standard().synchronize();
     }, main);
-    center.addObserver(NotificationNames::preUpgradeDownloadSucceed, this, [this](const Notification &n) {
-        m_homeBackView->upgradeView()->show();
-        m_homeBackView->layoutUpgradeView();
-        if (!n.userInfo.isEmpty())
-            m_updateConfig = n.userInfo;
-    }, main);
-    center.addObserver(NotificationNames::updateCloseTaped, this,
-                       [this](const Notification &) { m_appearanceChain->requestUserInfo(); }, main);
+    // "preUpgradeDownloadSucceed" and "updateCloseTaped" are the upgrade check's, a child of this.
 }
 
 void NBHomeViewController::viewWillAppear()
@@ -313,11 +314,6 @@ void NBHomeViewController::presentByName(const QString &name)
         return;
     screen->setGeometry(rect());
     presentViewController(screen, new NBPresentationAnimator(screen, this));
-}
-
-void NBHomeViewController::showUpgradeView()
-{
-    MupleUpgradeManager::shared().presentReadyToInstall(m_updateConfig.value_or(QVariantMap()));
 }
 
 void NBHomeViewController::changeLine()

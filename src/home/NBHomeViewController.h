@@ -16,6 +16,7 @@
 
 class HomeAppearanceChain;
 class HomeConnectController;
+class HomeUpgradeCheck;
 class NBNewHomeContentView;
 class NBTimeScheduView;
 class Notification;
@@ -44,7 +45,7 @@ public:
     QWidget *selectView() const { return m_selectView; }
     NBTimeScheduView *timeScheduView() const { return m_timeScheduView; }
     const QList<OOHomeNodeModel> &showList() const { return m_showList; }
-    std::optional<QVariantMap> updateConfig() const { return m_updateConfig; }
+    HomeUpgradeCheck *upgradeCheck() const { return m_upgradeCheck; }
 
     // The line list's answer: "page_datas" as lines, names cut to their region part.
     void handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error);
@@ -52,7 +53,6 @@ public:
     void showLineList();
     void lineDidChange(const OOHomeNodeModel &line);
     void handleJumpAction(const QString &action);
-    void showUpgradeView();
     // The earlier connect area's line change: the loading look.
     void changeLine();
 
@@ -95,11 +95,11 @@ private:
     HomeConnectController *m_connectController = nullptr;
     NoticeChain *m_noticeChain = nullptr;
     HomeAppearanceChain *m_appearanceChain = nullptr;
+    HomeUpgradeCheck *m_upgradeCheck = nullptr;
     NBNewHomeContentView *m_homeBackView = nullptr;
     QWidget *m_selectView = nullptr;
     NBTimeScheduView *m_timeScheduView = nullptr;
     QList<OOHomeNodeModel> m_showList;
-    std::optional<QVariantMap> m_updateConfig;
     std::optional<double> m_lastAlert;
     std::function<double()> m_monotonicSeconds;
 };

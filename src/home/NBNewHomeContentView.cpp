@@ -60,17 +60,12 @@ NBNewHomeContentView::NBNewHomeContentView(QWidget *parent)
     m_lottleAnimationView->hide();
     m_killSwitchTipView = new NBNewKillSwitchTipView(m_contentCircleView);
     m_killSwitchTipView->hide();
-    // Above the animation stage, so that a click on the banner opens the upgrade dialog and never
-    // reaches the stage's connect or disconnect.
-    m_upgradeView = new NBAboutUpgradeView(m_contentCircleView);
-    m_upgradeView->hide();
 
     m_cicleOutSideView->setGeometry((kCircleSize - 322) / 2, (kCircleSize - 372) / 2 + 5, 322, 372);
     m_cicleInSideView->setGeometry((kCircleSize - 173) / 2, (kCircleSize - 173) / 2, 173, 173);
     m_connectButton->setGeometry((kCircleSize - 56) / 2, (kCircleSize - 84) / 2, 56, 84);
     m_lottleAnimationView->setGeometry(0, 0, kCircleSize, kCircleSize);
     m_killSwitchTipView->setGeometry((kCircleSize - 284) / 2, kCircleSize - 24 - 50, 284, 50);
-    layoutUpgradeView();
 
     m_longPressTimer.setSingleShot(true);
     connect(&m_longPressTimer, &QTimer::timeout, this, [this] {
@@ -79,8 +74,21 @@ NBNewHomeContentView::NBNewHomeContentView(QWidget *parent)
     });
 }
 
+void NBNewHomeContentView::setUpgradeView(NBAboutUpgradeView *view)
+{
+    m_upgradeView = view;
+    if (!view)
+        return;
+    if (view->parentWidget() != m_contentCircleView)
+        view->setParent(m_contentCircleView);
+    view->raise();
+    layoutUpgradeView();
+}
+
 void NBNewHomeContentView::layoutUpgradeView()
 {
+    if (!m_upgradeView)
+        return;
     const int width = m_upgradeView->preferredWidth();
     m_upgradeView->setGeometry((kCircleSize - width) / 2, 0, width, 30);
 }

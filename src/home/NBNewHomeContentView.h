@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -52,6 +53,9 @@ public:
     NBCircleAnimationView *lottleAnimationView() const { return m_lottleAnimationView; }
     NBNewKillSwitchTipView *killSwitchTipView() const { return m_killSwitchTipView; }
     NBAboutUpgradeView *upgradeView() const { return m_upgradeView; }
+    // Hosts the new-version banner (made by HomeUpgradeCheck) above the animation stage, so that
+    // a click on it opens the upgrade dialog and never reaches the stage's connect or disconnect.
+    void setUpgradeView(NBAboutUpgradeView *view);
     // The banner sized to its text, centred at the top of the circle.
     void layoutUpgradeView();
 
@@ -84,5 +88,5 @@ private:
     NBConnectView *m_connectButton = nullptr;
     NBCircleAnimationView *m_lottleAnimationView = nullptr;
     NBNewKillSwitchTipView *m_killSwitchTipView = nullptr;
-    NBAboutUpgradeView *m_upgradeView = nullptr;
+    QPointer<NBAboutUpgradeView> m_upgradeView;
 };

@@ -1,10 +1,8 @@
 #include <QApplication>
-#include <QTimer>
 
 #include "app/AppDelegate.h"
 #include "app/uikit/NSFontHelper.h"
 #include "common/Logger.h"
-#include "upgrade/HomeUpgradeCheck.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
 int main(int argc, char **argv)
@@ -24,9 +22,5 @@ int main(int argc, char **argv)
 
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
-    // The home screen is to own this and ask on each of its appearances; until it does, the
-    // offer is asked for once, when the first window is up.
-    HomeUpgradeCheck upgradeCheck;
-    QTimer::singleShot(0, &upgradeCheck, &HomeUpgradeCheck::requestNeedUpdate);
     return QApplication::exec();
 }

@@ -15,7 +15,9 @@ HomeUpgradeCheck::HomeUpgradeCheck(QObject *parent)
 {
     NotificationCenter &centre = NotificationCenter::defaultCenter();
     centre.addObserver(NotificationNames::preUpgradeDownloadSucceed, this, [this](const Notification &notification) {
-        m_updateConfig = notification.userInfo;
+        // An offer that encodes to nothing keeps the one the banner already stands for.
+        if (!notification.userInfo.isEmpty())
+            m_updateConfig = notification.userInfo;
         if (m_upgradeView)
             m_upgradeView->show();
     }, NotificationCenter::Delivery::MainThread);
@@ -31,17 +33,33 @@ MupleUpgradeManager *HomeUpgradeCheck::manager() const
 void HomeUpgradeCheck::requestNeedUpdate()
 {
     QPointer<HomeUpgradeCheck> self(this);
-    OONetWorkTool::updateApp([self](std::optional<QJsonObject> reply, std::optional<NetError>) {
-        if (!self || !reply)
-            return;
-        if (!self->manager()->handleUpdateReply(*reply))
-            self->refreshAccount();
+    OONetWorkTool::updateApp([self](std::optional<QJsonObject> reply, std::optional<NetError> error) {
+        if (self)
+            self->handleUpdateReply(reply, error);
     });
+}
+
+void HomeUpgradeCheck::handleUpdateReply(const std::optional<QJsonObject> &reply, const std::optional<NetError> &error)
+{
+    if (error) {
+        refreshAccount();
+        return;
+    }
+    if (!reply || !reply->value(QStringLiteral("data")).isObject())
+        return;
+    MupleUpgradeManager *upgrades = manager();
+    if (upgrades->handleUpdateReply(*reply) && upgrades->closeWillFollow())
+        return;   // "updateCloseTaped" goes on
+    refreshAccount();
 }
 
 void HomeUpgradeCheck::refreshAccount()
 {
     ++m_accountRefreshes;
+    if (m_accountRefresh) {
+        m_accountRefresh();
+        return;
+    }
     QPointer<HomeUpgradeCheck> self(this);
     OONetWorkTool::accountInfo([self](std::optional<QJsonObject> data, std::optional<NetError>) {
         if (!self || !data)

@@ -88,17 +88,20 @@ NBMutipUpgradeModel *MupleUpgradeManager::makeDialog(const upgradeSetting &setti
     return dialog;
 }
 
-void MupleUpgradeManager::present(NBMutipUpgradeModel *dialog)
+bool MupleUpgradeManager::present(NBMutipUpgradeModel *dialog)
 {
     Presenter presenter = m_presenter ? m_presenter : presenterSlot();
     if (!presenter)
         presenter = &NBMutipUpgradeView::present;
-    if (!presenter || !presenter(dialog))
-        delete dialog;   // no window to show it in: as if it had been shown and left alone
+    if (presenter && presenter(dialog))
+        return true;
+    delete dialog;   // no window to show it in: as if it had been shown and left alone
+    return false;
 }
 
 void MupleUpgradeManager::showUpgrade()
 {
+    m_closeWillFollow = false;
     if (!settings)
         return;
     const upgradeSetting setting = *settings;
@@ -115,7 +118,7 @@ void MupleUpgradeManager::showUpgrade()
             if (self)
                 self->installDownloadedPackage();
         };
-        present(dialog);
+        m_closeWillFollow = present(dialog);
         return;
     }
     if (state == 4) {
@@ -126,13 +129,14 @@ void MupleUpgradeManager::showUpgrade()
             if (self)
                 self->downloadAndInstall(weakDialog);
         };
-        present(dialog);
+        m_closeWillFollow = present(dialog);
         return;
     }
     if (state == 3) {
         silentDownload();
         return;
     }
+    m_closeWillFollow = true;
     NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped);
 }
 

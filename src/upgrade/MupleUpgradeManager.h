@@ -42,6 +42,10 @@ public:
     // `settings` (empty when it does not decode), then `showUpgrade`. False, and nothing done,
     // when the reply carries no "settings" object (the home screen refreshes the account then).
     bool handleUpdateReply(const QJsonObject &reply);
+    // Whether the last `showUpgrade` leaves an "updateCloseTaped" to come: a dialog is up (its
+    // close posts it) or the state posted it already. An undecodable offer, a silent download and
+    // a dialog with no window to show it in post nothing, so whoever waits must not.
+    bool closeWillFollow() const { return m_closeWillFollow; }
 
     // The home screen's ready-to-install dialog (its banner's click): a new dialog from the
     // notification's user info, turning to its install look half a second later; "立即更新"
@@ -83,7 +87,7 @@ Q_SIGNALS:
 
 private:
     NBMutipUpgradeModel *makeDialog(const upgradeSetting &setting);
-    void present(NBMutipUpgradeModel *dialog);
+    bool present(NBMutipUpgradeModel *dialog);
     void progressDownload(QPointer<NBMutipUpgradeModel> dialog);
     void downloadAndInstall(QPointer<NBMutipUpgradeModel> dialog);
     void silentDownload();
@@ -95,4 +99,5 @@ private:
     QPointer<UpgradeInstallRunner> m_runner;
     QMetaObject::Connection m_runnerFailure;
     bool m_downloading = false;
+    bool m_closeWillFollow = false;
 };

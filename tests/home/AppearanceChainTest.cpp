@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,6 +22,9 @@
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/TestZipBuilder.h"
+#include "upgrade/HomeUpgradeCheck.h"
+#include "upgrade/MupleUpgradeManager.h"
+#include "upgrade/NBMutipUpgradeModel.h"
 
 namespace {
 
@@ -191,15 +195,19 @@ protected:
         bool signedIn = false;
         OONetWorkTool::login([&](std::optional<QString> error) { signedIn = !error; });
         QTRY_VERIFY_WITH_TIMEOUT(signedIn, 10000);
-        hooks.handleUpdateReply = [this](const QJsonObject &reply, bool &closeWillFollow) {
-            const QJsonValue settings = reply.value(QStringLiteral("data")).toObject().value(QStringLiteral("settings"));
-            if (!settings.isObject())
+        // The home screen's wiring: the chain's gate asks the upgrade check, whose account refresh
+        // is the chain's account step. Dialogs are kept (or refused, as with no window); the
+        // silent download fetches nothing.
+        upgrades.setPresenter([this](NBMutipUpgradeModel *dialog) {
+            if (!dialogWindow)
                 return false;
-            const int state = settings.toObject().value(QStringLiteral("update_state")).toInt(-1);
-            closeWillFollow = state == 1 || state == 2 || state == 4;
-            ++updateReplies;
+            dialog->setParent(&dialogHolder);
+            ++dialogs;
             return true;
-        };
+        });
+        upgrades.setDownloader([](const QString &, OONetWork::DownloadHandler) {});
+        upgradeCheck.setManager(&upgrades);
+        hooks.checkUpdate = [this] { upgradeCheck.requestNeedUpdate(); };
         hooks.pollHosts = [this] { ++pollRounds; };
         notices.setPresenter([](const NoticeChain::Page &, std::function<void()>) { return false; });
         s_standin->control({{QStringLiteral("clear_records"), true}});
@@ -216,15 +224,30 @@ protected:
     }
     bool sent(const QString &last) const { return paths().contains(last); }
 
+    // The chain answers "updateCloseTaped" through the upgrade check, as on the home screen.
+    void bind(HomeAppearanceChain &chain)
+    {
+        QPointer<HomeAppearanceChain> guarded(&chain);
+        upgradeCheck.setAccountRefresh([guarded] {
+            if (guarded)
+                guarded->requestUserInfo();
+        });
+    }
+
     HomeAppearanceChain::Hooks hooks;
     NoticeChain notices;
-    int updateReplies = 0;
+    MupleUpgradeManager upgrades;
+    HomeUpgradeCheck upgradeCheck;
+    QObject dialogHolder;
+    bool dialogWindow = true;
+    int dialogs = 0;
     int pollRounds = 0;
 };
 
 TEST_F(AppearanceChain, FirstAppearanceAsksInOrderAndStoresTheVersions)
 {
     HomeAppearanceChain chain(notices, nullptr, hooks);
+    bind(chain);
     int nodeLists = 0;
     chain.onNodeList = [&](const std::optional<QString> &text, const std::optional<NetError> &) { nodeLists += text ? 1 : 0; };
     chain.run();
@@ -254,19 +277,46 @@ TEST_F(AppearanceChain, FirstAppearanceAsksInOrderAndStoresTheVersions)
 TEST_F(AppearanceChain, UpdateSettingDecidesWhenTheAccountIsAsked)
 {
     HomeAppearanceChain chain(notices, nullptr, hooks);
+    bind(chain);
     // A dialog waits for the user: nothing follows until it is closed.
     s_standin->control({{QStringLiteral("update_state"), 1}});
     chain.checkUpdateGate();
-    QTRY_COMPARE_WITH_TIMEOUT(updateReplies, 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs, 1, 10000);
     QCoreApplication::processEvents();
     EXPECT_FALSE(sent(QStringLiteral("info")));
-    chain.requestUserInfo();   // what "updateCloseTaped" does on the home screen
+    NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped);
     QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    // The whole account chain runs, not the account alone.
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("system_setting")), 10000);
 
     // A silent download shows no dialog: the account is asked at once.
     s_standin->control({{QStringLiteral("update_state"), 3}, {QStringLiteral("clear_records"), true}});
     chain.checkUpdateGate();
     QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+
+    // A dialog with no window to show it in never posts its close: the account is asked at once.
+    dialogWindow = false;
+    s_standin->control({{QStringLiteral("update_state"), 1}, {QStringLiteral("clear_records"), true}});
+    chain.checkUpdateGate();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    EXPECT_EQ(dialogs, 1);
+    dialogWindow = true;
+
+    // An offer that does not decode posts nothing either.
+    s_standin->control({{QStringLiteral("clear_records"), true}});
+    upgradeCheck.handleUpdateReply(QJsonObject{{QStringLiteral("data"),
+                                                QJsonObject{{QStringLiteral("settings"), QJsonObject{{QStringLiteral("update_title"), QStringLiteral("x")}}}}}},
+                                   std::nullopt);
+    EXPECT_FALSE(upgrades.settings.has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+
+    // No state the client knows: the manager posts the close itself, and the account is asked
+    // once, not twice.
+    s_standin->control({{QStringLiteral("update_state"), 0}, {QStringLiteral("clear_records"), true}});
+    const int refreshes = upgradeCheck.accountRefreshes();
+    chain.checkUpdateGate();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    EXPECT_EQ(upgradeCheck.accountRefreshes(), refreshes + 1);
 
     // The update check failing also goes on to the account.
     s_standin->control({{QStringLiteral("clear_records"), true}});
@@ -278,6 +328,7 @@ TEST_F(AppearanceChain, UpdateSettingDecidesWhenTheAccountIsAsked)
 TEST_F(AppearanceChain, ARunningNoticeChainClosesTheGateAndFailuresStopOnlyTheirBranch)
 {
     HomeAppearanceChain chain(notices, nullptr, hooks);
+    bind(chain);
     NoticeChain::setNoticesDone(false);
     chain.run();
     QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("node_list")) && sent(QStringLiteral("resource_package_version")), 10000);

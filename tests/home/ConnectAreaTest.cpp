@@ -25,6 +25,7 @@
 #include "home/NBTimeScheduView.h"
 #include "home/NBToggleTunTipView.h"
 #include "home/UserNotifier.h"
+#include "upgrade/HomeUpgradeCheck.h"
 #include "upgrade/NBAboutUpgradeView.h"
 
 namespace {
@@ -171,10 +172,13 @@ TEST_F(ConnectArea, UpgradeBannerTakesItsOwnClicksOverTheRunningAnimation)
 {
     UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
     area.updateState(NBConnectAreaState::running);
+    // The banner the home screen's upgrade check makes, hosted by the area.
+    HomeUpgradeCheck upgradeCheck;
+    area.setUpgradeView(upgradeCheck.upgradeView(area.contentCircleView()));
     int bannerClicks = 0;
     area.upgradeView()->clickAction = [&] { ++bannerClicks; };
-    area.upgradeView()->show();
-    area.layoutUpgradeView();
+    NotificationCenter::defaultCenter().post(NotificationNames::preUpgradeDownloadSucceed);
+    ASSERT_TRUE(area.upgradeView()->isVisible());
     QWidget *circle = area.contentCircleView();
     const QPoint onBanner = area.upgradeView()->geometry().center();
     QWidget *target = circle->childAt(onBanner);
