@@ -24,7 +24,9 @@
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
 #include "home/HomeAppearanceChain.h"
+#include "home/NBHomeLineListView.h"
 #include "home/NBNewHomeContentView.h"
+#include "home/NBSelectLineView.h"
 #include "home/NBTimeScheduView.h"
 #include "home/NoticePopupPresenter.h"
 #include "home/UserNotifier.h"
@@ -101,15 +103,12 @@ void NBHomeViewController::setupViews()
     m_homeBackView->setDelegate(this);
     m_homeBackView->setGeometry(rect());
 
-    // The line selector's place; the selector itself comes with the line screens.
-    auto *selector = new QLabel(this);
-    selector->setObjectName(QStringLiteral("NBSelectLineViewPlaceholder"));
-    selector->setAlignment(Qt::AlignCenter);
-    selector->setFont(NSFontHelper::getRegularPingFangFont(18));
-    selector->setStyleSheet(QStringLiteral("color: rgb(254, 255, 255); background: rgba(40, 42, 78, 200); border-radius: 20px;"));
-    selector->setCursor(Qt::PointingHandCursor);
-    selector->installEventFilter(this);
-    m_selectView = selector;
+    m_selectView = new NBSelectLineView(this);
+    QPointer<NBHomeViewController> self(this);
+    m_selectView->tapActionBlock = [self] {
+        if (self)
+            self->showLineList();
+    };
 
     m_timeScheduView = new NBTimeScheduView(this);
     m_timeScheduView->hide();
@@ -136,17 +135,12 @@ void NBHomeViewController::resizeEvent(QResizeEvent *event)
 
 bool NBHomeViewController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_selectView && event->type() == QEvent::MouseButtonRelease) {
-        showLineList();
-        return true;
-    }
     return NBBaseViewController::eventFilter(watched, event);
 }
 
 void NBHomeViewController::updateSelector(const std::optional<OOHomeNodeModel> &line)
 {
-    if (auto *label = qobject_cast<QLabel *>(m_selectView))
-        label->setText(line ? line->name : QStringLiteral("Best line"));
+    m_selectView->update(line);
 }
 
 void NBHomeViewController::addObservers()
@@ -225,9 +219,23 @@ void NBHomeViewController::handleNodeList(const std::optional<QString> &text, co
         updateSelector(m_connectController->cachedLine());
 }
 
+NBHomeLineListView *NBHomeViewController::lineListView() const
+{
+    return m_lineListView;
+}
+
 void NBHomeViewController::showLineList()
 {
-    // The line popup comes with the line screens; until then the selector shows the chosen line.
+    if (m_lineListView && m_lineListView->isVisible())
+        return;   // one popup at a time: a second click lands on the open one
+    auto *popup = new NBHomeLineListView;
+    popup->setDelegate(this);
+    popup->setShowList(m_showList);
+    popup->reloadLines();
+    m_lineListView = popup;
+    // Without a window in use (a screen on its own) the popup covers the screen itself.
+    if (!popup->show())
+        popup->showIn(this);
 }
 
 void NBHomeViewController::lineDidChange(const OOHomeNodeModel &line)

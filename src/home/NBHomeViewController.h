@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/uikit/NBBaseViewController.h"
+#include "home/NBHomeLineListViewDelegate.h"
 #include "home/NBNewHomeContentViewProtocol.h"
 #include "home/NoticeChain.h"
 #include "networking/NetError.h"
@@ -17,7 +18,9 @@
 class HomeAppearanceChain;
 class HomeConnectController;
 class HomeUpgradeCheck;
+class NBHomeLineListView;
 class NBNewHomeContentView;
+class NBSelectLineView;
 class NBTimeScheduView;
 class Notification;
 
@@ -25,7 +28,10 @@ class Notification;
 // roads (HomeConnectController) ask for and forwards clicks to them; each appearance asks the
 // service for the lines, the account and the notices (HomeAppearanceChain); the engine's
 // commands raise the kill-switch look. Everything it observes is bound to its own lifetime.
-class NBHomeViewController : public NBBaseViewController, public HomeConnectView, public NBNewHomeContentViewProtocol
+class NBHomeViewController : public NBBaseViewController,
+                             public HomeConnectView,
+                             public NBNewHomeContentViewProtocol,
+                             public NBHomeLineListViewDelegate
 {
     Q_OBJECT
 public:
@@ -42,7 +48,9 @@ public:
     HomeAppearanceChain *appearanceChain() const { return m_appearanceChain; }
     NoticeChain *noticeChain() const { return m_noticeChain; }
     NBNewHomeContentView *homeBackView() const { return m_homeBackView; }
-    QWidget *selectView() const { return m_selectView; }
+    NBSelectLineView *selectView() const { return m_selectView; }
+    // The line popup while it is open.
+    NBHomeLineListView *lineListView() const;
     NBTimeScheduView *timeScheduView() const { return m_timeScheduView; }
     const QList<OOHomeNodeModel> &showList() const { return m_showList; }
     HomeUpgradeCheck *upgradeCheck() const { return m_upgradeCheck; }
@@ -51,7 +59,7 @@ public:
     void handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error);
     static QString displayName(const QString &serverName);
     void showLineList();
-    void lineDidChange(const OOHomeNodeModel &line);
+    void lineDidChange(const OOHomeNodeModel &line) override;
     void handleJumpAction(const QString &action);
     // The earlier connect area's line change: the loading look.
     void changeLine();
@@ -97,7 +105,8 @@ private:
     HomeAppearanceChain *m_appearanceChain = nullptr;
     HomeUpgradeCheck *m_upgradeCheck = nullptr;
     NBNewHomeContentView *m_homeBackView = nullptr;
-    QWidget *m_selectView = nullptr;
+    NBSelectLineView *m_selectView = nullptr;
+    QPointer<NBHomeLineListView> m_lineListView;
     NBTimeScheduView *m_timeScheduView = nullptr;
     QList<OOHomeNodeModel> m_showList;
     std::optional<double> m_lastAlert;

@@ -10,7 +10,7 @@
 
 #include "home/NBConnectAreaState.h"
 
-class NBAboutUpgradeView;
+#include "upgrade/NBAboutUpgradeView.h"
 class NBCircleAnimationView;
 class NBConnectView;
 class NBNewHomeContentViewProtocol;

@@ -14,11 +14,15 @@
 
 namespace {
 
-// A home screen that is loaded but never appeared, so it sends nothing.
+// A home screen that is loaded but never appeared, so it sends nothing; its line selector shows
+// the first of a service-shaped line list.
 NBHomeViewController *homeScreen()
 {
     auto *screen = new NBHomeViewController;
     screen->ensureLoaded();
+    screen->handleNodeList(QStringLiteral(R"({"page_datas":[{"id":1,"name":"JP_Tokyo","kind":0},)"
+                                          R"({"id":2,"name":"US_Dallas","kind":0},{"id":3,"name":"SG_Singapore","kind":0}]})"),
+                           std::nullopt);
     return screen;
 }
 
@@ -34,6 +38,14 @@ void advanceAnimation(NBHomeViewController *screen, int ms)
 OSTREL_GALLERY_SCENE("home/initial", 728, 500)
 {
     return homeScreen();
+}
+
+OSTREL_GALLERY_SCENE("home/line_popup", 728, 500)
+{
+    auto *screen = homeScreen();
+    screen->resize(728, 500);
+    screen->showLineList();
+    return screen;
 }
 
 OSTREL_GALLERY_SCENE("home/loading", 728, 500)

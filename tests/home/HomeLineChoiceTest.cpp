@@ -1,0 +1,94 @@
+// The home screen's own road to a line: its selector opens the line popup over the window, and a
+// line or mode chosen there becomes the chosen line the screen shows and connects with.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "LineTestSupport.h"
+#include "common/DefaultsKeys.h"
+#include "common/MKUserInfoManager.h"
+#include "common/UserDefaults.h"
+#include "home/NBHomeLineListView.h"
+#include "home/NBLineSwitchView.h"
+#include "home/NBHomeViewController.h"
+#include "home/NBSelectLineView.h"
+#include "vpn/HomeConnectController.h"
+
+namespace {
+
+class HomeLineChoice : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().removePersistentDomain();
+        UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 0);
+        MKUserInfoManager::shared().clearUser();
+        home = new NBHomeViewController(m_host.widget());
+        home->ensureLoaded();
+        home->show();
+        home->handleNodeList(QStringLiteral(R"({"page_datas":[{"id":1,"name":"JP_Tokyo"},{"id":2,"name":"US_Dallas"},)"
+                                            R"({"id":3,"name":"SG_Singapore"}]})"),
+                             std::nullopt);
+    }
+    void TearDown() override
+    {
+        delete home;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        UserDefaults::standard().removePersistentDomain();
+    }
+    NBHomeLineListView *openFromSelector()
+    {
+        QTest::mouseClick(home->selectView(), Qt::LeftButton);
+        NBHomeLineListView *popup = home->lineListView();
+        EXPECT_NE(popup, nullptr);
+        if (popup)
+            EXPECT_TRUE(popup->isVisible());
+        return popup;
+    }
+
+    HostWindow m_host;
+    NBHomeViewController *home = nullptr;
+};
+
+TEST_F(HomeLineChoice, ChoosingALineInThePopupChangesTheChosenLine)
+{
+    EXPECT_EQ(home->selectView()->nameText()->text(), QStringLiteral("Tokyo"));
+    NBHomeLineListView *popup = openFromSelector();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->showList().size(), 3);
+    // A second click while it is open opens no second popup.
+    QTest::mouseClick(home->selectView(), Qt::LeftButton);
+    EXPECT_EQ(home->lineListView(), popup);
+
+    ASSERT_TRUE(popup->selectRow(1));
+    const std::optional<OOHomeNodeModel> chosen = home->connectController()->cachedLine();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->id, 2);
+    EXPECT_EQ(home->selectView()->nameText()->text(), QStringLiteral("Dallas"));
+    QPointer<NBHomeLineListView> closing(popup);
+    EXPECT_TRUE(waitFor([&] { return closing.isNull(); }));
+}
+
+TEST_F(HomeLineChoice, TheModeSwitchKeepsTheLineAndStoresGlobal)
+{
+    NBHomeLineListView *popup = openFromSelector();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->selectRow(2));
+    QPointer<NBHomeLineListView> closing(popup);
+    ASSERT_TRUE(waitFor([&] { return closing.isNull(); }));
+
+    popup = openFromSelector();
+    ASSERT_NE(popup, nullptr);
+    QTest::mouseClick(popup->switchLineView()->secondSideButton(), Qt::LeftButton);
+    EXPECT_EQ(UserDefaults::standard().integerValue(DefaultsKeys::kProxyMode), 1);
+    const std::optional<OOHomeNodeModel> chosen = home->connectController()->cachedLine();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->id, 3);
+    EXPECT_TRUE(chosen->isGlobel);
+}
+
+} // namespace
