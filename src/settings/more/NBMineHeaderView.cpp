@@ -1,0 +1,218 @@
+#include "settings/more/NBMineHeaderView.h"
+
+#include <QBuffer>
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QImageReader>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include "app/SplashAdStore.h"
+#include "app/uikit/ImageCache.h"
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+#include "common/AppPaths.h"
+#include "common/MKUserInfoManager.h"
+#include "common/ProtocolConfig.h"
+#include "common/SafeArchiveExtractor.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWork.h"
+#include "settings/more/NBAdView.h"
+#include "settings/more/NBInfoView.h"
+
+namespace {
+
+QLabel *plainLabel(QWidget *parent, const QFont &font, const QColor &colour)
+{
+    auto *label = new QLabel(parent);
+    label->setFont(font);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(colour.name()));
+    return label;
+}
+
+QFont monospacedFont(int px)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(px);
+    return font;
+}
+
+QImage decodedImage(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer);
+    return reader.read();
+}
+
+} // namespace
+
+NBMineHeaderView::NBMineHeaderView(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("NBMineHeaderView { background: rgb(22,22,22); }"));
+    m_infoView = new NBInfoView(this);
+    m_iconImgView = new QLabel(m_infoView);
+    m_iconImgView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_iconImgView->setFixedSize(45, 45);
+    m_nameLab = plainLabel(m_infoView, NSFontHelper::getLightPingFangFont(16), QColor(239, 243, 255));
+    m_markImgView = new QLabel(m_infoView);
+    m_markImgView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_timeLab = plainLabel(m_infoView, monospacedFont(10), QColor(168, 170, 202));
+    m_timeLab->hide();
+    m_svipTimeLab = plainLabel(m_infoView, monospacedFont(10), QColor(168, 170, 202));
+    m_adView = new NBAdView(this);
+    m_adView->resize(364, 55);
+}
+
+void NBMineHeaderView::setBadge(const QString &badge, const QString &mark)
+{
+    m_badgeName = badge;
+    m_markName = mark;
+    m_iconImgView->setPixmap(UiImages::pixmap(badge, QSize(45, 45)));
+    if (mark.isEmpty()) {
+        m_markImgView->clear();
+        m_markImgView->resize(0, 0);
+    } else {
+        m_markImgView->setPixmap(UiImages::pixmap(mark, QSize(34, 16)));
+        m_markImgView->resize(34, 16);
+    }
+}
+
+void NBMineHeaderView::updateUserInfo(const std::optional<HHUserInfo> &userInfo)
+{
+    m_nameLab->setText(userInfo ? userInfo->maskedAccount().value_or(QString()) : QString());
+    // Expiry times always come from the stored user; the level from the record handed in.
+    const std::optional<HHUserInfo> stored = MKUserInfoManager::shared().currentUser();
+    const std::optional<MKUser> storedUser = stored ? stored->user : std::nullopt;
+    const QString vipTime = storedUser ? storedUser->vipInvalidTime.value_or(QString()) : QString();
+    const QString svipTime = storedUser ? storedUser->svipInvalidTime.value_or(QString()) : QString();
+    const std::optional<qint64> level = userInfo && userInfo->user ? userInfo->user->userLevel : std::nullopt;
+    if (MKUserInfoManager::shared().isVipValid()) {
+        m_timeLab->setText(vipTime + QStringLiteral(" 普通到期"));
+        m_timeLab->show();
+        m_svipTimeLab->setText(svipTime + QStringLiteral(" 高级到期"));
+        setBadge(QStringLiteral("mine_svip_icon"), QStringLiteral("mine_svip_mark_icon"));
+    } else if (level == 1) {
+        m_timeLab->hide();
+        m_svipTimeLab->setText(vipTime + QStringLiteral(" 普通到期"));
+        setBadge(QStringLiteral("mine_vip_icon"), QStringLiteral("mine_vip_mark_icon"));
+    } else if (level == 2) {
+        m_timeLab->hide();
+        m_svipTimeLab->setText(svipTime + QStringLiteral(" 高级到期"));
+        setBadge(QStringLiteral("mine_svip_icon"), QStringLiteral("mine_svip_mark_icon"));
+    } else {
+        m_timeLab->hide();
+        m_svipTimeLab->setText(QStringLiteral("已到期"));
+        setBadge(QStringLiteral("mine_no_vip_icon"), QString());
+    }
+    layoutInfo();
+}
+
+void NBMineHeaderView::showAd(HHAdModel model)
+{
+    const QString raw = model.imgUrl.value_or(QString());
+    if (raw.isEmpty())
+        return;
+    const QString imgUrl = SplashAdStore::absoluteImageUrl(raw, OOHostSafeAdpter::shared().currentDomain());
+    model.imgUrl = imgUrl;
+    const std::optional<QString> key = SplashAdStore::adImageKey(imgUrl);
+    if (!key || key->isEmpty())
+        return;
+    ImageCache &cache = ImageCache::shared();
+    if (cache.containsDataForKey(*key)) {
+        const QImage image = cache.imageFromCacheForKey(*key);
+        if (!image.isNull()) {
+            m_adView->setAdvertisement(model, image);
+            return;
+        }
+    }
+    QPointer<NBMineHeaderView> self(this);
+    OONetWork::shared().requestConfigRawData(QStringLiteral("GET"), imgUrl,
+                                             [self, key = *key, model](std::optional<QByteArray> data, std::optional<NetError> error) {
+        if (self)
+            self->unpackAdImage(data, error.has_value(), key, model);
+    });
+}
+
+void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool failed, const QString &key,
+                                     const HHAdModel &model)
+{
+    if (failed || !data || data->isEmpty() || data->size() > kMaxArchiveBytes) {
+        Q_EMIT adImageFinished(false);
+        return;
+    }
+    // A folder of its own for every round, removed when the round ends whatever happened.
+    AppPaths::ensureFolder(AppPaths::cachesFolder(), true);
+    QTemporaryDir scratch(AppPaths::cachesFolder() + QStringLiteral("/mine-ad-XXXXXX"));
+    if (!scratch.isValid()) {
+        qDebug() << "banner picture: no temporary folder:" << scratch.errorString();
+        Q_EMIT adImageFinished(false);
+        return;
+    }
+    SafeArchiveExtractor::Options options;
+    options.password = ProtocolConfig::resourceArchivePassword();
+    options.limits.maxEntries = 64;
+    options.limits.maxEntryBytes = kMaxArchiveBytes;
+    options.limits.maxTotalBytes = 4 * kMaxArchiveBytes;
+    const SafeArchiveExtractor::Result result =
+        SafeArchiveExtractor::extractData(*data, scratch.filePath(QStringLiteral("ad")), options);
+    if (!result.ok()) {
+        qDebug() << "banner picture archive refused:" << result.error;
+        Q_EMIT adImageFinished(false);
+        return;
+    }
+    // Of several files the last picture wins, as each is stored under the same key in turn.
+    QByteArray picture;
+    QImage image;
+    for (const QString &path : result.files) {
+        const QFileInfo info(path);
+        QFile file(path);
+        if (!info.isFile() || info.isSymLink() || !file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = file.readAll();
+        const QImage decoded = decodedImage(bytes);
+        if (decoded.isNull())
+            continue;
+        picture = bytes;
+        image = decoded;
+    }
+    if (image.isNull() || !ImageCache::shared().setDataForKey(picture, key).ok()) {
+        qDebug() << "banner picture archive holds no picture";
+        Q_EMIT adImageFinished(false);
+        return;
+    }
+    m_adView->setAdvertisement(model, image);
+    Q_EMIT adImageFinished(true);
+}
+
+void NBMineHeaderView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_infoView->setGeometry(46, 62, 300, 56);
+    m_adView->setGeometry(width() - 49 - 364, m_infoView->y() + (53 - 55) / 2, 364, 55);
+    layoutInfo();
+}
+
+void NBMineHeaderView::layoutInfo()
+{
+    m_iconImgView->move(0, (m_infoView->height() - 45) / 2);
+    const int textLeft = 45 + 12;
+    m_nameLab->adjustSize();
+    m_nameLab->move(textLeft, 0);
+    m_markImgView->move(m_nameLab->geometry().right() + 1 + 7, m_nameLab->y() + (m_nameLab->height() - 16) / 2);
+    m_svipTimeLab->adjustSize();
+    m_timeLab->adjustSize();
+    const int lineTop = m_nameLab->geometry().bottom() + 4;
+    if (m_timeLab->isVisibleTo(m_infoView)) {
+        m_timeLab->move(textLeft, lineTop);
+        m_svipTimeLab->move(textLeft, m_timeLab->geometry().bottom() + 2);
+    } else {
+        m_svipTimeLab->move(textLeft, lineTop);
+    }
+}

@@ -1,0 +1,206 @@
+// The more page against the stand-in service: what one appearance asks for and what it shows
+// (badge, expiry lines, unread dots, the banner unpacked from its password archive), and a
+// hostile banner archive refused with nothing written anywhere.
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include "app/uikit/ImageCache.h"
+#include "app/uikit/UiTiming.h"
+#include "common/ApiPaths.h"
+#include "common/AppPaths.h"
+#include "common/MKUserInfoManager.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWork.h"
+#include "networking/OONetWorkTool.h"
+#include "settings/more/NBAdView.h"
+#include "settings/more/NBMineHeaderView.h"
+#include "settings/more/NBMineItemView.h"
+#include "settings/more/NBMineViewController.h"
+#include "support/StandinProcess.h"
+
+namespace {
+
+constexpr int kWait = 15000;
+
+// A zip whose one entry climbs out of wherever it is unpacked.
+QByteArray climbingZip(const QByteArray &content)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(buffer);
+    zip_t *archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    QByteArray copy = content;
+    zip_source_t *file = zip_source_buffer(archive, copy.constData(), copy.size(), 0);
+    zip_file_add(archive, "../../../../private/gfwlist.acl", file, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+    zip_close(archive);
+    QByteArray bytes;
+    if (zip_source_open(buffer) == 0) {
+        zip_source_seek(buffer, 0, SEEK_END);
+        bytes.resize(int(zip_source_tell(buffer)));
+        zip_source_seek(buffer, 0, SEEK_SET);
+        zip_source_read(buffer, bytes.data(), bytes.size());
+        zip_source_close(buffer);
+    }
+    zip_source_free(buffer);
+    return bytes;
+}
+
+QStringList filesUnder(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        // The request log database and the logs change with every request; they are not ours.
+        if (path.contains(QStringLiteral(".db")) || path.contains(QStringLiteral("sqlite")) || path.endsWith(QStringLiteral(".log"))
+            || path.contains(QStringLiteral("/log")))
+            continue;
+        files << path;
+    }
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+class MorePageStandin : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_standin && s_standin->isRunning());
+        s_standin->clearFaults();
+        useService(*s_standin);
+    }
+
+    // Points the client at the service and signs in as a visitor.
+    static void useService(const StandinProcess &service)
+    {
+        AppPaths::ensureFolder(AppPaths::configFolder());
+        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
+        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{service.baseUrl()}}}).toJson());
+        hosts.close();
+        OOHostSafeAdpter::shared().resetForTesting();
+        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+        bool done = false;
+        OONetWorkTool::login([&](std::optional<QString>) { done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
+        ASSERT_TRUE(MKUserInfoManager::shared().currentUser());
+        ASSERT_TRUE(service.control(QJsonObject{{"clear_records", true}}));
+    }
+
+    static QStringList requestedPaths()
+    {
+        QStringList paths;
+        for (const QJsonValue &request : s_standin->records().value("requests").toArray())
+            paths << request.toObject().value("path").toString();
+        return paths;
+    }
+
+    UiTimingScope m_scope{0.01};
+    static inline StandinProcess *s_standin = nullptr;
+};
+
+TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
+{
+    // Sign in as the stand-in's senior member.
+    bool signedIn = false;
+    OONetWorkTool::accountLogin(QJsonObject{{"signType", "3"}, {"phone", "13800000000"}, {"password", "abc12345"},
+                                            {"regionCode", "+86"}},
+                                [&](std::optional<QJsonObject>, std::optional<QString>) { signedIn = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signedIn; }, kWait));
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
+
+    NBMineViewController page;
+    page.resize(728, 500);
+    NBBaseViewController::sendAppear(&page);
+    NBAdView *ad = page.headerView()->adView();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model().has_value(); }, kWait));
+    EXPECT_FALSE(ad->adImgView()->pixmap().isNull());
+    ASSERT_TRUE(ad->model()->imgUrl);
+    EXPECT_TRUE(ad->model()->imgUrl->startsWith(s_standin->baseUrl()));
+
+    const QStringList paths = requestedPaths();
+    EXPECT_TRUE(paths.contains(ApiPaths::kAccountInfo));
+    EXPECT_TRUE(paths.contains(ApiPaths::kUnreadMessages));
+    EXPECT_TRUE(paths.contains(ApiPaths::kAdvertisements));
+
+    // The stand-in counts one active message and no feedback answer.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !page.itemOfType(0)->redDot()->isHidden(); }, kWait));
+    EXPECT_TRUE(page.itemOfType(6)->redDot()->isHidden());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.headerView()->badgeName() == QStringLiteral("mine_svip_icon"); }, kWait));
+    EXPECT_TRUE(page.headerView()->svipTimeLab()->text().endsWith(QStringLiteral(" 高级到期")));
+    EXPECT_TRUE(page.headerView()->nameLab()->text().endsWith(QStringLiteral("******0000")));
+    NBBaseViewController::sendDisappear(&page);
+
+    // Shown again: the picture comes from the cache, the archive is not fetched a second time.
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
+    NBMineViewController again;
+    again.resize(728, 500);
+    NBBaseViewController::sendAppear(&again);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return again.headerView()->adView()->model().has_value(); }, kWait));
+    for (const QString &path : requestedPaths())
+        EXPECT_FALSE(path.startsWith(QStringLiteral("/static/archives/"))) << path.toStdString();
+    NBBaseViewController::sendDisappear(&again);
+}
+
+TEST_F(MorePageStandin, HostileBannerArchiveIsRefusedWithNothingWritten)
+{
+    // A service of its own: the hostile banner must not reach the other tests.
+    StandinProcess hostile;
+    ASSERT_TRUE(hostile.start()) << hostile.errorText().toStdString();
+    useService(hostile);
+    AppPaths::ensureFolder(AppPaths::privateFolder());
+    QFile acl(AppPaths::privateFolder() + QStringLiteral("/gfwlist.acl"));
+    ASSERT_TRUE(acl.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    acl.write("[bypass_list]\n10.0.0.0/8\n");
+    acl.close();
+    const QStringList dataBefore = filesUnder(AppPaths::dataFolder());
+    const QStringList cachesBefore = filesUnder(AppPaths::cachesFolder());
+
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    ASSERT_TRUE(hostile.control(QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(climbingZip(png).toBase64())}}}}));
+
+    NBMineViewController page;
+    page.resize(728, 500);
+    page.ensureLoaded();
+    QSignalSpy finished(page.headerView(), &NBMineHeaderView::adImageFinished);
+    page.requestAdvertisements();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 1; }, kWait));
+    EXPECT_FALSE(finished.first().at(0).toBool());
+    EXPECT_FALSE(page.headerView()->adView()->model().has_value());
+
+    QFile after(AppPaths::privateFolder() + QStringLiteral("/gfwlist.acl"));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), QByteArray("[bypass_list]\n10.0.0.0/8\n"));
+    EXPECT_EQ(filesUnder(AppPaths::dataFolder()), dataBefore);
+    EXPECT_EQ(filesUnder(AppPaths::cachesFolder()), cachesBefore);
+}

@@ -1,0 +1,371 @@
+// The more page without the network: rows built from their definitions and found by type, red
+// dots from the unread counts, the switches storing and re-read on every appearance, the TUN tip
+// only while connected, banner clicks, the about page's version and links, the account sheet,
+// and the loose JSON value conversions.
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/uikit/NBBaseViewController.h"
+#include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/PlaceholderViewController.h"
+#include "app/uikit/ScreenFactory.h"
+#include "app/uikit/UiTiming.h"
+#include "app/uikit/WindowInUse.h"
+#include "common/DefaultsKeys.h"
+#include "common/OOAppinfoHelper.h"
+#include "common/UserDefaults.h"
+#include "home/NBToggleTunTipView.h"
+#include "networking/XSAnalyticsManager.h"
+#include "settings/JsonValueConversions.h"
+#include "settings/more/NBAboutViewController.h"
+#include "app/uikit/NBTrackButton.h"
+#include "settings/more/NBAdView.h"
+#include "settings/more/NBInfoView.h"
+#include "settings/more/NBMineHeaderView.h"
+#include "settings/more/NBMineItemView.h"
+#include "settings/more/NBMineSwitchItemView.h"
+#include "settings/more/NBMineViewController.h"
+#include "settings/more/NBSettingViewController.h"
+#include "web/DesktopLinkOpener.h"
+
+namespace {
+
+QJsonObject unread(const QJsonObject &data)
+{
+    return QJsonObject{{"success", true}, {"data", data}};
+}
+
+QList<NBBaseViewController *> presented(NBBaseViewController &page)
+{
+    return page.presentations();
+}
+
+QString presentedName(NBBaseViewController &page)
+{
+    const QList<NBBaseViewController *> list = presented(page);
+    if (list.isEmpty())
+        return {};
+    if (auto *placeholder = qobject_cast<PlaceholderViewController *>(list.last()))
+        return placeholder->screenName();
+    return QString::fromLatin1(list.last()->metaObject()->className());
+}
+
+class MorePage : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        UserDefaults &defaults = UserDefaults::standard();
+        defaults.remove(DefaultsKeys::kKillSwitchStateKey);
+        defaults.remove(DefaultsKeys::kTunStateKey);
+        defaults.remove(DefaultsKeys::ShadowsocksOn);
+        DesktopLinkOpener::setOpenerForTesting([this](const QUrl &url) { m_opened.append(url); });
+    }
+    void TearDown() override
+    {
+        DesktopLinkOpener::setOpenerForTesting({});
+        WindowInUse::setContentWidget(nullptr);
+        WindowInUse::setContentController(nullptr);
+    }
+
+    UiTimingScope m_scope{0.01};
+    QList<QUrl> m_opened;
+};
+
+} // namespace
+
+TEST_F(MorePage, NineRowsInOrderWithSwitchesFromStoredValues)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
+    NBMineViewController page;
+    page.ensureLoaded();
+    ASSERT_EQ(page.items().size(), 9);
+    const QList<qint64> types{0, 1, 2, 3, 4, 8, 5, 6, 7};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(page.models().at(i).type, types.at(i)) << i;
+    EXPECT_EQ(page.contentView()->height(), 128 + 9 * 51);
+    auto *kill = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(4));
+    auto *tun = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(8));
+    ASSERT_TRUE(kill && tun);
+    EXPECT_TRUE(kill->isOn());
+    EXPECT_FALSE(tun->isOn());
+    EXPECT_EQ(page.itemOfType(0)->titleLab()->text(), QStringLiteral("消息中心"));
+    EXPECT_EQ(page.itemOfType(3)->subTitleLab()->text(), QStringLiteral("抽奖领会员"));
+}
+
+TEST_F(MorePage, UnreadCountsSetDotsOnTheRowsOfTheirType)
+{
+    NBMineViewController page;
+    page.ensureLoaded();
+    NBMineItemView *message = page.itemOfType(NBMineViewController::messageRow);
+    NBMineItemView *feedback = page.itemOfType(NBMineViewController::feedbackRow);
+    const auto dot = [](NBMineItemView *row) { return !row->redDot()->isHidden(); };
+
+    page.handleUnreadMessages(unread({{"active_message", 2}, {"feedback_message", 0}, {"system_message", 0}}));
+    EXPECT_TRUE(dot(message));
+    EXPECT_EQ(message->subTitleLab()->text(), NBMineViewController::kNewMessageText);
+    EXPECT_FALSE(dot(feedback));
+    EXPECT_EQ(feedback->subTitleLab()->text(), QString());
+
+    page.handleUnreadMessages(unread({{"active_message", 0}, {"feedback_message", 3}, {"system_message", 1}}));
+    EXPECT_TRUE(dot(message));
+    EXPECT_TRUE(dot(feedback));
+    EXPECT_EQ(feedback->subTitleLab()->text(), NBMineViewController::kNewMessageText);
+    // The feedback row keeps its warm colour for the new text.
+    EXPECT_TRUE(feedback->subTitleLab()->styleSheet().contains(QColor(206, 172, 137).name()));
+
+    // A count missing or not a whole number changes nothing.
+    page.handleUnreadMessages(unread({{"active_message", 0}, {"feedback_message", 0}}));
+    page.handleUnreadMessages(unread({{"active_message", 0}, {"feedback_message", "0"}, {"system_message", 0}}));
+    page.handleUnreadMessages(QJsonObject{{"data", QJsonArray{}}});
+    page.handleUnreadMessages(std::nullopt);
+    EXPECT_TRUE(dot(message));
+    EXPECT_TRUE(dot(feedback));
+
+    page.handleUnreadMessages(unread({{"active_message", 0}, {"feedback_message", 0}, {"system_message", 0}}));
+    EXPECT_FALSE(dot(message));
+    EXPECT_FALSE(dot(feedback));
+    EXPECT_EQ(message->subTitleLab()->text(), QString());
+}
+
+TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
+{
+    NBMineViewController page;
+    NBBaseViewController::sendAppear(&page);
+    auto *kill = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(4));
+    auto *tun = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(8));
+    ASSERT_TRUE(kill && tun);
+
+    kill->switchView()->click();
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kKillSwitchStateKey));
+    EXPECT_EQ(kill->switchView()->icon().cacheKey() != 0, true);
+    kill->switchView()->click();
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kKillSwitchStateKey));
+
+    tun->switchView()->click();
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
+
+    // Another screen (the left menu) turns TUN off: the next appearance shows it.
+    NBBaseViewController::sendDisappear(&page);
+    UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, false);
+    UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
+    NBBaseViewController::sendAppear(&page);
+    EXPECT_FALSE(tun->isOn());
+    EXPECT_TRUE(kill->isOn());
+    NBBaseViewController::sendDisappear(&page);
+}
+
+TEST_F(MorePage, TunTipOnlyWhileConnected)
+{
+    QWidget window;
+    window.resize(800, 500);
+    WindowInUse::setContentWidget(&window);
+    NBMineViewController page;
+    page.ensureLoaded();
+
+    page.tunSwitchChanged(true);
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
+    EXPECT_TRUE(window.findChildren<NBToggleTunTipView *>().isEmpty());
+
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+    page.tunSwitchChanged(false);
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
+    const auto tips = window.findChildren<NBToggleTunTipView *>();
+    ASSERT_EQ(tips.size(), 1);
+    EXPECT_EQ(tips.first()->tipsLabel()->text(), QStringLiteral("切换模式后需重新连接才会生效"));
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+}
+
+TEST_F(MorePage, RowsOpenTheirScreensWithTheirEvents)
+{
+    NBMineViewController page;
+    page.resize(728, 500);
+    page.ensureLoaded();
+    QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    const QList<std::pair<qint64, QString>> rows{
+        {0, "NBMessageViewController"}, {1, "NBDiscoverViewController"}, {2, "NBInviteViewController"},
+        {3, "NBFreeViewController"}, {5, "NBRetrieveViewController"}, {6, "NBFeedbackListViewController"},
+        {7, "NBAboutViewController"}};
+    for (const auto &[type, name] : rows) {
+        const bool registered = ScreenFactory::instance().hasScreen(name);
+        QTest::mouseClick(page.itemOfType(type), Qt::LeftButton, {}, QPoint(100, 20));
+        const QString shown = presentedName(page);
+        EXPECT_EQ(shown, name) << type << (registered ? " (registered)" : "");
+        if (NBBaseViewController *screen = presented(page).value(0))
+            page.dismissViewController(screen);
+        QTRY_VERIFY_WITH_TIMEOUT(presented(page).isEmpty(), 5000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(events.size(), 4, 10000);
+    QStringList names;
+    for (const QList<QVariant> &event : events)
+        names << event.at(0).toString();
+    names.sort();
+    EXPECT_EQ(names, QStringList({"morePage_discover_click", "morePage_freeVIP_click", "morePage_invite_click",
+                                  "morePage_message_click"}));
+
+    // A press on a switch row beside its switch opens nothing.
+    QTest::mouseClick(page.itemOfType(4), Qt::LeftButton, {}, QPoint(100, 20));
+    QTest::mouseClick(page.itemOfType(8), Qt::LeftButton, {}, QPoint(100, 20));
+    EXPECT_TRUE(presented(page).isEmpty());
+}
+
+TEST_F(MorePage, BannerClicksFollowTheirLinkAndOnlySafeAddressesLeave)
+{
+    NBMineViewController page;
+    page.resize(728, 500);
+    page.ensureLoaded();
+    NBAdView *ad = page.headerView()->adView();
+    ad->click();  // nothing shown yet: nothing happens
+    EXPECT_TRUE(presented(page).isEmpty());
+
+    const auto clickWith = [&](const QString &link) {
+        HHAdModel model;
+        model.linkUrl = link;
+        ad->setAdvertisement(model, QImage(10, 10, QImage::Format_RGB32));
+        ad->click();
+    };
+    clickWith(QStringLiteral("not json"));
+    clickWith(QStringLiteral("{\"type\":\"outer\"}"));
+    clickWith(QStringLiteral("{\"type\":\"outer\",\"value\":\"file:///etc/passwd\"}"));
+    clickWith(QStringLiteral("{\"type\":\"outer\",\"value\":\"http://[broken\"}"));
+    EXPECT_TRUE(m_opened.isEmpty());
+    EXPECT_TRUE(presented(page).isEmpty());
+    clickWith(QStringLiteral("{\"type\":\"outer\",\"value\":\"https://example.com/offer\"}"));
+    ASSERT_EQ(m_opened.size(), 1);
+    EXPECT_EQ(m_opened.first(), QUrl(QStringLiteral("https://example.com/offer")));
+
+    clickWith(QStringLiteral("{\"type\":\"lottery\"}"));
+    EXPECT_EQ(presentedName(page), QStringLiteral("NBFreeViewController"));
+}
+
+TEST_F(MorePage, HeaderBadgeAndExpiryLinesFollowLevelAndStoredTimes)
+{
+    NBMineHeaderView header;
+    header.resize(728, 128);
+    header.updateUserInfo(std::nullopt);
+    EXPECT_EQ(header.nameLab()->text(), QString());
+    EXPECT_EQ(header.svipTimeLab()->text(), QStringLiteral("已到期"));
+    EXPECT_EQ(header.badgeName(), QStringLiteral("mine_no_vip_icon"));
+    EXPECT_EQ(header.markName(), QString());
+    EXPECT_TRUE(header.timeLab()->isHidden());
+}
+
+TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
+{
+    NBBaseViewController root;
+    root.resize(800, 500);
+    root.ensureLoaded();
+    WindowInUse::setContentController(&root);
+    NBMineViewController page(&root);
+    page.ensureLoaded();
+    QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+
+    page.headerView()->infoView()->click();
+    ASSERT_EQ(root.presentedControllers().size(), 1);
+    auto *first = qobject_cast<NBSettingViewController *>(root.presentedControllers().first());
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(first->hostedScreen());
+    EXPECT_EQ(first->hostedScreen()->parentViewController(), first);
+    EXPECT_EQ(first->maskView()->geometry(), QRect(800 - 14 - 384, 16, 384, 500 - 32));
+    QTRY_COMPARE_WITH_TIMEOUT(events.size(), 1, 10000);
+    EXPECT_EQ(events.first().at(0).toString(), QStringLiteral("morePage_account_click"));
+
+    // The hosted screen closes the sheet by asking its container.
+    QPointer<NBSettingViewController> closed(first);
+    first->hostedScreen()->parentViewController()->dismissController();
+    QTRY_VERIFY_WITH_TIMEOUT(closed.isNull(), 5000);
+    EXPECT_TRUE(root.presentedControllers().isEmpty());
+
+    page.headerView()->infoView()->click();
+    ASSERT_EQ(root.presentedControllers().size(), 1);
+    EXPECT_NE(root.presentedControllers().first(), nullptr);
+}
+
+TEST_F(MorePage, AboutShowsTheVersionAndOpensOnlyItsLinks)
+{
+    NBAboutViewController about;
+    about.ensureLoaded();
+    EXPECT_EQ(about.versionLabel()->text(), OOAppinfoHelper::getAppVersion());
+    EXPECT_EQ(about.titleLab()->text(), QStringLiteral("翠鸟通行器Pro"));
+    // "和" sits between the two anchors, outside both.
+    const QString html = NBAboutViewController::privacyHtml();
+    EXPECT_EQ(html.count(QStringLiteral("<a ")), 2);
+    EXPECT_GT(html.indexOf(QStringLiteral("和")), html.indexOf(QStringLiteral("</a>")));
+    EXPECT_LT(html.indexOf(QStringLiteral("和")), html.lastIndexOf(QStringLiteral("<a ")));
+
+    about.twitterBtn()->click();
+    about.telegramBtn()->click();
+    Q_EMIT about.privacyTextView()->linkActivated(NBAboutViewController::kPrivacyUrl.toString());
+    NBAboutViewController::openURLString(QStringLiteral("javascript:alert(1)"));
+    NBAboutViewController::openURLString(QStringLiteral("http://[bad"));
+    EXPECT_EQ(m_opened, QList<QUrl>({NBAboutViewController::kTwitterUrl, NBAboutViewController::kTelegramUrl,
+                                     NBAboutViewController::kPrivacyUrl}));
+
+    // In a slot nobody presented it: back does nothing; presented, back closes it.
+    about.backBtn()->click();
+    NBMineViewController page;
+    page.resize(728, 500);
+    page.ensureLoaded();
+    auto *shown = new NBAboutViewController;
+    shown->setGeometry(page.rect());
+    ASSERT_TRUE(page.presentViewController(shown, new NBPresentationAnimator(shown, &page)));
+    shown->backBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(presented(page).isEmpty(), 5000);
+}
+
+TEST(JsonValueConversions, TypedValuesFromLooseOnes)
+{
+    using C = JsonValueConversions;
+    EXPECT_EQ(C::stringFromObject(QStringLiteral("a")), QStringLiteral("a"));
+    EXPECT_FALSE(C::stringFromObject(3));
+    EXPECT_FALSE(C::stringFromObject(QVariant()));
+
+    EXPECT_EQ(C::numberFromObject(4), 4.0);
+    EXPECT_EQ(C::numberFromObject(QStringLiteral("[3, 5]")), 3.0);
+    EXPECT_FALSE(C::numberFromObject(QStringLiteral("3")));   // a number, not a list of them
+    EXPECT_FALSE(C::numberFromObject(QStringLiteral("[]")));
+    EXPECT_FALSE(C::numberFromObject(QStringLiteral("[\"3\"]")));
+    EXPECT_FALSE(C::numberFromObject(QVariant()));
+
+    EXPECT_FALSE(C::dictionaryFromJSONText(QStringLiteral("[1]")));
+    EXPECT_EQ(C::arrayFromJSONText(QStringLiteral("[1]")), QJsonArray({1}));
+    EXPECT_EQ(C::dictionaryFromJSONText(QStringLiteral("{\"a\":1}"))->value("a").toInt(), 1);
+    EXPECT_FALSE(C::dictionaryFromJSONText(QStringLiteral("{not json")));
+    EXPECT_FALSE(C::arrayFromJSONText(QStringLiteral("1] [2")));
+    EXPECT_FALSE(C::arrayFromJSONText(3));
+}
+
+TEST(MineRows, ConfigureShowsExactlyTheRecord)
+{
+    NBMineItemView row;
+    row.resize(628, 51);
+    NBMineModel model = *NBMineModel::fromJson(QJsonObject{{"title", "意见反馈"}, {"subTitle", ""}, {"type", 6}});
+    row.configure(model);
+    EXPECT_TRUE(row.redDot()->isHidden());
+    EXPECT_EQ(row.type(), 6);
+    EXPECT_TRUE(row.subTitleLab()->styleSheet().contains(QColor(206, 172, 137).name()));
+    EXPECT_TRUE(row.iconImgView()->pixmap().isNull());
+    model.hadRedDot = true;
+    row.configure(model);
+    EXPECT_FALSE(row.redDot()->isHidden());
+    row.configure(*NBMineModel::fromJson(QJsonObject{{"title", "发现"}, {"type", 1}}));
+    EXPECT_TRUE(row.subTitleLab()->styleSheet().contains(QColor(132, 132, 132).name()));
+    EXPECT_FALSE(NBMineModel::fromJson(QJsonObject{{"type", "6"}}));
+    EXPECT_EQ(NBMineModel::fromJson(QJsonObject{{"title", "x"}, {"other", 1}})->toJson(), QJsonObject({{"title", "x"}}));
+
+    NBMineSwitchItemView switchRow;
+    QList<bool> calls;
+    switchRow.switchBlock = [&](bool on) { calls.append(on); };
+    switchRow.configure(*NBMineModel::fromJson(QJsonObject{{"title", "Tun"}, {"type", 8}}));
+    EXPECT_FALSE(switchRow.isOn());
+    EXPECT_FALSE(switchRow.type().has_value());
+    switchRow.switchView()->click();
+    switchRow.switchView()->click();
+    EXPECT_EQ(calls, QList<bool>({true, false}));
+}
