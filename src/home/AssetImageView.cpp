@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "app/uikit/ImageCache.h"
 #include "app/uikit/ImageLoader.h"
 #include "app/uikit/UiImages.h"
 
@@ -32,7 +33,17 @@ void AssetImageView::loadUrl(const QUrl &url, const QString &placeholder)
         return;
     setAsset(placeholder);
     m_url = url;
-    ImageLoader::shared().load(url, url.toString(QUrl::FullyEncoded), this,
+    // A picture decoded already is shown at once: a row scrolled into view draws its flag in the
+    // same frame instead of the placeholder first.
+    const QString key = url.toString(QUrl::FullyEncoded);
+    const QImage known = ImageCache::shared().imageFromMemoryCacheForKey(key);
+    if (!known.isNull()) {
+        m_remote = known;
+        m_asset.clear();
+        update();
+        return;
+    }
+    ImageLoader::shared().load(url, key, this,
                                [this, url](const QImage &image, const QString &) {
                                    if (image.isNull())
                                        return;

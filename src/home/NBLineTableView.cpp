@@ -16,7 +16,8 @@ NBLineTableView::NBLineTableView(QWidget *parent)
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Always there (thin and dark), so a long list shown the first time lays out once, not twice.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setStyleSheet(QStringLiteral(
         "QScrollBar:vertical { background: transparent; width: 6px; margin: 0; }"
         "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 60); border-radius: 3px; min-height: 24px; }"
@@ -228,8 +229,11 @@ bool NBLineTableView::viewportEvent(QEvent *event)
     }
 }
 
-void NBLineTableView::scrollContentsBy(int, int)
+void NBLineTableView::scrollContentsBy(int dx, int dy)
 {
+    // The pixels in view move by blitting, cells included; only the rows that come into view are
+    // configured and drawn.
+    viewport()->scroll(dx, dy);
     layoutRows(false);
 }
 
