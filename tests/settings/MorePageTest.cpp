@@ -21,6 +21,7 @@
 #include "common/OOAppinfoHelper.h"
 #include "common/UserDefaults.h"
 #include "home/NBToggleTunTipView.h"
+#include "login/NBAccountInfoViewController.h"
 #include "networking/XSAnalyticsManager.h"
 #include "settings/JsonValueConversions.h"
 #include "settings/more/NBAboutViewController.h"
@@ -278,7 +279,9 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
 
     // The hosted screen closes the sheet by asking its container.
     QPointer<NBSettingViewController> closed(first);
-    first->hostedScreen()->parentViewController()->dismissController();
+    auto *account = qobject_cast<NBAccountInfoViewController *>(first->hostedScreen());
+    ASSERT_TRUE(account);
+    account->dismissAction();
     QTRY_VERIFY_WITH_TIMEOUT(closed.isNull(), 5000);
     EXPECT_TRUE(root.presentedControllers().isEmpty());
 

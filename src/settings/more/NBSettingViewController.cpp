@@ -1,9 +1,7 @@
 #include "settings/more/NBSettingViewController.h"
 
 #include "app/uikit/RoundedPanel.h"
-#include "app/uikit/ScreenFactory.h"
-
-const QString NBSettingViewController::kHostedScreenName = QStringLiteral("NBAccountInfoViewController");
+#include "login/NBAccountInfoViewController.h"
 
 NBSettingViewController::NBSettingViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -18,12 +16,9 @@ void NBSettingViewController::viewDidLoad()
     m_maskView->setObjectName(QStringLiteral("settingMask"));
     m_maskView->setAttribute(Qt::WA_StyledBackground);
     m_maskView->setStyleSheet(QStringLiteral("#settingMask { background: transparent; border-radius: 20px; }"));
-    // By name: the account screen lives in the account layer, which registers it.
-    m_hosted = qobject_cast<NBBaseViewController *>(ScreenFactory::instance().make(kHostedScreenName, m_maskView));
-    if (m_hosted) {
-        addChildViewController(m_hosted);
-        m_hosted->ensureLoaded();
-    }
+    m_hosted = new NBAccountInfoViewController(m_maskView);
+    addChildViewController(m_hosted);
+    m_hosted->ensureLoaded();
     layoutMask();
 }
 

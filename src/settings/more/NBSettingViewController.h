@@ -11,8 +11,6 @@ class NBSettingViewController : public NBBaseViewController
 {
     Q_OBJECT
 public:
-    static const QString kHostedScreenName;  // "NBAccountInfoViewController"
-
     explicit NBSettingViewController(QWidget *parent = nullptr);
 
     void viewDidLoad() override;
