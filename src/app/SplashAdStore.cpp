@@ -1,24 +1,17 @@
 #include "app/SplashAdStore.h"
 
-#include <QBuffer>
 #include <QDebug>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QUrl>
 
-#include "common/AppPaths.h"
+#include "app/AdImageArchive.h"
 #include "common/HHNotificationTable.h"
 #include "app/uikit/ImageCache.h"
 #include "common/JsonUtils.h"
 #include "common/Logger.h"
 #include "common/Localization.h"
-#include "common/ProtocolConfig.h"
-#include "common/SafeArchiveExtractor.h"
 #include "common/UrlUtils.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
@@ -150,59 +143,15 @@ void SplashAdStore::storeSplashAdImage(const std::optional<QByteArray> &data, co
         Q_EMIT imageChainFinished(false);
         return;
     }
-    if (data->size() > kMaxArchiveBytes) {
-        qDebug() << "splash picture archive too large:" << data->size();
-        Q_EMIT imageChainFinished(false);
-        return;
-    }
-    // A folder of its own for every round: two rounds never share a file, and nothing of the
-    // archive stays behind when the round ends, whatever happened.
-    AppPaths::ensureFolder(AppPaths::cachesFolder(), true);
-    QTemporaryDir scratch(AppPaths::cachesFolder() + QStringLiteral("/splash-XXXXXX"));
-    if (!scratch.isValid()) {
-        qDebug() << "splash picture: no temporary folder:" << scratch.errorString();
-        Q_EMIT imageChainFinished(false);
-        return;
-    }
-    SafeArchiveExtractor::Options options;
-    options.password = ProtocolConfig::resourceArchivePassword();
-    options.limits.maxEntries = 64;
-    options.limits.maxEntryBytes = kMaxArchiveBytes;
-    options.limits.maxTotalBytes = 4 * kMaxArchiveBytes;
-    const SafeArchiveExtractor::Result result =
-        SafeArchiveExtractor::extractData(*data, scratch.filePath(QStringLiteral("ad")), options);
+    const AdImageArchive::Result result =
+        AdImageArchive::unpackIntoCache(*data, key, AdImageArchive::Pick::FirstImage, imageCache());
     if (!result.ok()) {
-        qDebug() << "splash picture archive refused:" << result.error;
-        Q_EMIT imageChainFinished(false);
-        return;
-    }
-    if (!cacheFirstImage(result.files, key)) {
-        qDebug() << "splash picture archive holds no picture";
+        qDebug() << "splash picture:" << result.error;
         Q_EMIT imageChainFinished(false);
         return;
     }
     storeRow(element);
     Q_EMIT imageChainFinished(true);
-}
-
-bool SplashAdStore::cacheFirstImage(const QStringList &files, const QString &key)
-{
-    for (const QString &path : files) {
-        const QFileInfo info(path);
-        if (!info.isFile() || info.isSymLink())
-            continue;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        QBuffer buffer;
-        buffer.setData(bytes);
-        QImageReader reader(&buffer);
-        if (reader.read().isNull())
-            continue;
-        return imageCache().setDataForKey(bytes, key).ok();
-    }
-    return false;
 }
 
 void SplashAdStore::storeRow(QJsonObject element) const

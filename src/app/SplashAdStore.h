@@ -17,16 +17,13 @@ class ImageCache;
 // advertisement as the service sent it, its picture address made absolute, plus the language it
 // was stored for) and its picture in the image cache under the "fid" of the picture address.
 //
-// The picture arrives as a password-protected archive. It is unpacked by the shared safe
-// extractor into a fresh temporary folder that is removed afterwards, and only the first file
-// that reads as an image is cached: an archive can neither write outside that folder nor put
-// something that is no picture into the cache.
+// The picture arrives as a password-protected archive, unpacked by `AdImageArchive`; of several
+// pictures the first one is cached.
 class SplashAdStore : public QObject
 {
     Q_OBJECT
 public:
     static const QString kRowName;                  // "splash"
-    static constexpr qint64 kMaxArchiveBytes = 20 * 1024 * 1024;
 
     // Downloads the bytes at the address; the completion gets them or an error text.
     using Downloader = std::function<void(const QString &url,
@@ -63,7 +60,6 @@ private:
     // Stores the advertisement with the current language.
     void storeRow(QJsonObject element) const;
     void forgetRow(HHNotificationTable &table) const;
-    bool cacheFirstImage(const QStringList &files, const QString &key);
 
     Downloader m_downloader;
 };

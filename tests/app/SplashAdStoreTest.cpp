@@ -7,10 +7,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "app/AdImageArchive.h"
 #include "app/SplashAdStore.h"
 #include "app/uikit/ImageCache.h"
 #include "common/AppPaths.h"
@@ -216,4 +218,38 @@ TEST_F(SplashAdStoreTest, RoundAgainstTheStandinService)
     const auto key = SplashAdStore::adImageKey(*loaded->imgUrl);
     ASSERT_TRUE(key.has_value());
     EXPECT_EQ(ImageCache::shared().imageFromDiskCacheForKey(*key).size(), QSize(800, 500));
+}
+
+// The unpacking both advertisement pictures share: which picture of several is kept, and what
+// is refused before anything is unpacked.
+TEST(AdImageArchive, KeepsTheFirstOrLastPictureAndRefusesWhatIsNoPictureArchive)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ImageCache cache(folder.path());
+    const QByteArray red = pngBytes(Qt::red);
+    const QByteArray blue = pngBytes(Qt::blue);
+    const QByteArray archive = TestZipBuilder()
+                                   .addFile(QStringLiteral("a.png"), red)
+                                   .addFile(QStringLiteral("notes.txt"), "no picture")
+                                   .addFile(QStringLiteral("b.png"), blue)
+                                   .encrypt(ProtocolConfig::resourceArchivePassword())
+                                   .build();
+
+    const auto first = AdImageArchive::unpackIntoCache(archive, QStringLiteral("k1"), AdImageArchive::Pick::FirstImage, cache);
+    ASSERT_TRUE(first.ok()) << first.error.toStdString();
+    EXPECT_EQ(cache.dataForKey(QStringLiteral("k1")), red);
+    EXPECT_EQ(first.image.pixelColor(0, 0), QColor(Qt::red));
+    const auto last = AdImageArchive::unpackIntoCache(archive, QStringLiteral("k2"), AdImageArchive::Pick::LastImage, cache);
+    ASSERT_TRUE(last.ok()) << last.error.toStdString();
+    EXPECT_EQ(cache.dataForKey(QStringLiteral("k2")), blue);
+    EXPECT_EQ(last.image.pixelColor(0, 0), QColor(Qt::blue));
+
+    const QByteArray oversize(AdImageArchive::kMaxArchiveBytes + 1, 'P');
+    for (const QByteArray &bad : {QByteArray(), oversize}) {
+        const auto refused = AdImageArchive::unpackIntoCache(bad, QStringLiteral("k3"), AdImageArchive::Pick::FirstImage, cache);
+        EXPECT_FALSE(refused.ok());
+        EXPECT_TRUE(refused.image.isNull());
+        EXPECT_FALSE(cache.containsDataForKey(QStringLiteral("k3")));
+    }
 }

@@ -1,23 +1,16 @@
 #include "settings/more/NBMineHeaderView.h"
 
-#include <QBuffer>
 #include <QDebug>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
-#include <QImageReader>
 #include <QLabel>
 #include <QPointer>
-#include <QTemporaryDir>
 
+#include "app/AdImageArchive.h"
 #include "app/SplashAdStore.h"
 #include "app/uikit/ImageCache.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
-#include "common/AppPaths.h"
 #include "common/MKUserInfoManager.h"
-#include "common/ProtocolConfig.h"
-#include "common/SafeArchiveExtractor.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
 #include "settings/more/NBAdView.h"
@@ -39,14 +32,6 @@ QFont monospacedFont(int px)
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPixelSize(px);
     return font;
-}
-
-QImage decodedImage(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QImageReader reader(&buffer);
-    return reader.read();
 }
 
 } // namespace
@@ -143,51 +128,19 @@ void NBMineHeaderView::showAd(HHAdModel model)
 void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool failed, const QString &key,
                                      const HHAdModel &model)
 {
-    if (failed || !data || data->isEmpty() || data->size() > kMaxArchiveBytes) {
-        Q_EMIT adImageFinished(false);
-        return;
-    }
-    // A folder of its own for every round, removed when the round ends whatever happened.
-    AppPaths::ensureFolder(AppPaths::cachesFolder(), true);
-    QTemporaryDir scratch(AppPaths::cachesFolder() + QStringLiteral("/mine-ad-XXXXXX"));
-    if (!scratch.isValid()) {
-        qDebug() << "banner picture: no temporary folder:" << scratch.errorString();
-        Q_EMIT adImageFinished(false);
-        return;
-    }
-    SafeArchiveExtractor::Options options;
-    options.password = ProtocolConfig::resourceArchivePassword();
-    options.limits.maxEntries = 64;
-    options.limits.maxEntryBytes = kMaxArchiveBytes;
-    options.limits.maxTotalBytes = 4 * kMaxArchiveBytes;
-    const SafeArchiveExtractor::Result result =
-        SafeArchiveExtractor::extractData(*data, scratch.filePath(QStringLiteral("ad")), options);
-    if (!result.ok()) {
-        qDebug() << "banner picture archive refused:" << result.error;
+    if (failed || !data) {
         Q_EMIT adImageFinished(false);
         return;
     }
     // Of several files the last picture wins, as each is stored under the same key in turn.
-    QByteArray picture;
-    QImage image;
-    for (const QString &path : result.files) {
-        const QFileInfo info(path);
-        QFile file(path);
-        if (!info.isFile() || info.isSymLink() || !file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        const QImage decoded = decodedImage(bytes);
-        if (decoded.isNull())
-            continue;
-        picture = bytes;
-        image = decoded;
-    }
-    if (image.isNull() || !ImageCache::shared().setDataForKey(picture, key).ok()) {
-        qDebug() << "banner picture archive holds no picture";
+    const AdImageArchive::Result result =
+        AdImageArchive::unpackIntoCache(*data, key, AdImageArchive::Pick::LastImage, ImageCache::shared());
+    if (!result.ok()) {
+        qDebug() << "banner picture:" << result.error;
         Q_EMIT adImageFinished(false);
         return;
     }
-    m_adView->setAdvertisement(model, image);
+    m_adView->setAdvertisement(model, result.image);
     Q_EMIT adImageFinished(true);
 }
 

@@ -14,16 +14,13 @@ class QLabel;
 // The top of the more page: membership badge, masked account, membership mark and expiry lines
 // in the account area, and the advertisement banner on the right.
 //
-// The banner's picture arrives as a password-protected archive. It is unpacked by the shared
-// safe extractor into a fresh temporary folder that is removed afterwards, never into the data
-// folder where route lists and page archives live; only a file that decodes as an image is
-// cached and shown.
+// The banner's picture arrives as a password-protected archive, unpacked by `AdImageArchive`
+// (never into the data folder where route lists and page archives live); only a file that
+// decodes as an image is cached and shown.
 class NBMineHeaderView : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr qint64 kMaxArchiveBytes = 20 * 1024 * 1024;
-
     explicit NBMineHeaderView(QWidget *parent = nullptr);
 
     // The account area from the record (level) and the stored user (expiry times).
