@@ -89,7 +89,10 @@ int main(int argc, char **argv)
     OONetWork::shared().requestData(QStringLiteral("GET"), OONetWorkTool::apiUrl(ApiPaths::kNodeList), true,
                                     QJsonObject{{QStringLiteral("kind"), 1}}, std::nullopt,
                                     [&](std::optional<QJsonObject> r, std::optional<NetError>) { done = true; sample = r.value_or(QJsonObject()); });
-    (void)QTest::qWaitFor([&done] { return done; }, 10000);
+    if (!QTest::qWaitFor([&done] { return done; }, 10000) || sample.isEmpty()) {
+        std::fprintf(stderr, "the stand-in did not answer the node list\n");
+        return 1;
+    }
     const QByteArray sealed = OOAES256::encryptBytes(ProtocolConfig::apiKey(), QJsonDocument(sample).toJson(QJsonDocument::Compact))->toLatin1();
 
     const double withEnvelope = roundTrips(OONetWorkTool::apiUrl(ApiPaths::kNodeList), rounds, true);

@@ -86,7 +86,10 @@ int main(int argc, char **argv)
         std::printf("page text: %s\n", qPrintable(text.toString().simplified().left(200)));
         read = true;
     });
-    QTest::qWaitFor([&] { return read; }, 10000);
+    if (!QTest::qWaitFor([&] { return read; }, 10000)) {
+        std::printf("the page text could not be read\n");
+        return 1;
+    }
     delete screen;
     QTest::qWait(2000);
     std::printf("after closing it: %ld KiB\n", treeRssKiB());

@@ -380,7 +380,7 @@ TEST(AccountReplyTest, OnlyASaidSuccessIsASuccess)
     EXPECT_EQ(AccountReply::read(std::nullopt).message(), serverError);
 
     // A sign-in success without a user to store is a failure.
-    MKUserInfoManager::shared().clearUser();
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
     const AccountReply noUser = AccountReply::readSignIn(QJsonDocument::fromJson(R"({"success": true, "data": {"kind": 1}})").object());
     EXPECT_FALSE(noUser.isSuccess());
     EXPECT_EQ(noUser.message(), serverError);

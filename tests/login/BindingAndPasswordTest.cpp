@@ -47,8 +47,9 @@ protected:
         OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<QString>) {
             ok = reply.has_value();
         });
-        QTest::qWaitFor([&] { return ok.has_value(); }, 10000);
-        return ok.value_or(false);
+        if (!QTest::qWaitFor([&] { return ok.has_value(); }, 10000))
+            return false;
+        return *ok;
     }
     // The stored record with the keys the client does not model added, so the test sees them kept.
     void markStoredRecord()

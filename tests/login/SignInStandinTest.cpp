@@ -48,7 +48,7 @@ protected:
     {
         StandinSuite::SetUp();
         s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), false}, {QStringLiteral("clear_records"), true}});
-        MKUserInfoManager::shared().clearUser();
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
         delegate = std::make_unique<AppDelegate>();
         delegate->showGuide();
         auto *guide = qobject_cast<NBGuidViewController *>(delegate->fakeWindowVC()->contentViewController());
@@ -94,8 +94,9 @@ protected:
         // The toast goes by quickly at the tests' timing scale: read it at once.
         const QList<OOToastView *> toasts = form->findChildren<OOToastView *>();
         ASSERT_EQ(toasts.size(), toast ? 1 : 0);
-        if (toast)
+        if (toast) {
             EXPECT_EQ(toasts.first()->tipLab()->text(), *toast);
+        }
         EXPECT_TRUE(login->findChildren<OOToastView *>(Qt::FindDirectChildrenOnly).isEmpty());
         EXPECT_TRUE(form->signUpButton()->isEnabled());
         EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
@@ -309,7 +310,7 @@ TEST_F(SignInStandinTest, SecretsStayOutOfTheLog)
     const QString qrApiToken = MKUserInfoManager::shared().currentUser()->user->apiToken.value_or(QString());
     panel->otherLoginAction();
 
-    MKUserInfoManager::shared().clearUser();
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
     fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
     emailForm()->signUpButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(MKUserInfoManager::shared().currentUser().has_value(), 8000);

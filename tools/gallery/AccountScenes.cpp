@@ -27,8 +27,10 @@ void storeUser(const QJsonObject &fields)
                      {QStringLiteral("region_code"), QStringLiteral("+86")}};
     for (auto it = fields.begin(); it != fields.end(); ++it)
         user.insert(it.key(), it.value());
-    (void)MKUserInfoManager::shared().clearUser();
-    (void)MKUserInfoManager::shared().saveUser(QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("user"), user}});
+    // A record that was not stored would picture another account: say so beside the picture.
+    if (!MKUserInfoManager::shared().clearUser()
+        || !MKUserInfoManager::shared().saveUser(QJsonObject{{QStringLiteral("kind"), 1}, {QStringLiteral("user"), user}}))
+        qWarning("gallery: the scene's account was not stored");
 }
 
 void storeVisitor()

@@ -44,7 +44,9 @@ QJsonObject memberRecord(int level, const QString &vip, const QString &svip)
 
 NBMineViewController *morePage(const QJsonObject &record)
 {
-    (void)MKUserInfoManager::shared().saveUser(record);
+    // A record that was not stored would picture another account: say so beside the picture.
+    if (!MKUserInfoManager::shared().saveUser(record))
+        qWarning("gallery: the scene's account was not stored");
     auto *page = new NBMineViewController;
     page->ensureLoaded();
     page->headerView()->updateUserInfo(HHUserInfo::fromJson(record));
@@ -65,7 +67,8 @@ OSTREL_GALLERY_SCENE("settings/more_member", 728, 500)
 
 OSTREL_GALLERY_SCENE("settings/more_expired", 728, 500)
 {
-    (void)MKUserInfoManager::shared().clearUser();
+    if (!MKUserInfoManager::shared().clearUser())
+        qWarning("gallery: the stored account was not removed");
     auto *page = new NBMineViewController;
     page->ensureLoaded();
     page->headerView()->updateUserInfo(std::nullopt);
