@@ -187,9 +187,12 @@ protected:
         StandinSuite::SetUp();
         NoticeChain::setNoticesDone(true);
         NoticeChain::setFrequencyOneSession(true);
-        HHNotificationTable().remove(QStringLiteral("resource_version"));
-        NHHostTable().remove(QStringLiteral("resource_version"));
+        ASSERT_TRUE(HHNotificationTable().remove(QStringLiteral("resource_version")));
+        ASSERT_TRUE(NHHostTable().remove(QStringLiteral("resource_version")));
+        // The stand-in lives as long as the suite: every case states the notices it serves (one
+        // per session, so every account chain runs a notice chain that ends at once).
         s_standin->control({{QStringLiteral("update_state"), 0}, {QStringLiteral("clear_records"), true},
+                            {QStringLiteral("notices"), QJsonArray{notice(9, 1, QStringLiteral("text"))}},
                             {QStringLiteral("resource_version"), QJsonObject{{QStringLiteral("notificationVersion"), 3},
                                                                              {QStringLiteral("domainVersion"), QStringLiteral("a")}}}});
         bool signedIn = false;
@@ -210,6 +213,7 @@ protected:
         hooks.checkUpdate = [this] { upgradeCheck.requestNeedUpdate(); };
         hooks.pollHosts = [this] { ++pollRounds; };
         notices.setPresenter([](const NoticeChain::Page &, std::function<void()>) { return false; });
+        QObject::connect(&notices, &NoticeChain::finished, [this] { ++noticeChainsEnded; });
         s_standin->control({{QStringLiteral("clear_records"), true}});
     }
     QStringList paths() const
@@ -234,8 +238,18 @@ protected:
         });
     }
 
+    // The account step of an update-gate step has run to its end: the account asked and the
+    // notice chain it started over. Until then the notice gate is closed and a new update-gate
+    // step would rightly ask nothing.
+    void waitForAccountChain(int chainsBefore)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(noticeChainsEnded > chainsBefore && NoticeChain::noticesDone(), 10000);
+    }
+
     HomeAppearanceChain::Hooks hooks;
     NoticeChain notices;
+    int noticeChainsEnded = 0;
     MupleUpgradeManager upgrades;
     HomeUpgradeCheck upgradeCheck;
     QObject dialogHolder;
@@ -274,11 +288,9 @@ TEST_F(AppearanceChain, FirstAppearanceAsksInOrderAndStoresTheVersions)
     EXPECT_FALSE(sent(QStringLiteral("get_domain_hosts")));
 }
 
-// Off until its order dependence is found: alone it passes, but after other cases of this program
-// (shuffled with seed 4242) the silent-download step below never asks for the account within
-// 10 s. Qt's waits used to let this pass unseen; now that a wait that runs out fails the case,
-// it shows. Suspect state left in a shared instance (a download still counted as running).
-TEST_F(AppearanceChain, DISABLED_UpdateSettingDecidesWhenTheAccountIsAsked)
+// Each step below asks the account only once the previous step's notice chain has ended: while
+// one runs, the gate rightly asks nothing, so a step that raced it would wait for nothing.
+TEST_F(AppearanceChain, UpdateSettingDecidesWhenTheAccountIsAsked)
 {
     HomeAppearanceChain chain(notices, nullptr, hooks);
     bind(chain);
@@ -288,45 +300,53 @@ TEST_F(AppearanceChain, DISABLED_UpdateSettingDecidesWhenTheAccountIsAsked)
     QTRY_COMPARE_WITH_TIMEOUT(dialogs, 1, 10000);
     QCoreApplication::processEvents();
     EXPECT_FALSE(sent(QStringLiteral("info")));
+    int ended = noticeChainsEnded;
     NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped);
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    waitForAccountChain(ended);
     // The whole account chain runs, not the account alone.
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("system_setting")), 10000);
+    EXPECT_TRUE(sent(QStringLiteral("system_setting")));
+    EXPECT_TRUE(sent(QStringLiteral("list")));
 
     // A silent download shows no dialog: the account is asked at once.
     s_standin->control({{QStringLiteral("update_state"), 3}, {QStringLiteral("clear_records"), true}});
+    ended = noticeChainsEnded;
     chain.checkUpdateGate();
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    waitForAccountChain(ended);
 
     // A dialog with no window to show it in never posts its close: the account is asked at once.
     dialogWindow = false;
     s_standin->control({{QStringLiteral("update_state"), 1}, {QStringLiteral("clear_records"), true}});
+    ended = noticeChainsEnded;
     chain.checkUpdateGate();
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    waitForAccountChain(ended);
     EXPECT_EQ(dialogs, 1);
     dialogWindow = true;
 
     // An offer that does not decode posts nothing either.
     s_standin->control({{QStringLiteral("clear_records"), true}});
+    ended = noticeChainsEnded;
     upgradeCheck.handleUpdateReply(QJsonObject{{QStringLiteral("data"),
                                                 QJsonObject{{QStringLiteral("settings"), QJsonObject{{QStringLiteral("update_title"), QStringLiteral("x")}}}}}},
                                    std::nullopt);
     EXPECT_FALSE(upgrades.settings.has_value());
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    waitForAccountChain(ended);
 
     // No state the client knows: the manager posts the close itself, and the account is asked
     // once, not twice.
     s_standin->control({{QStringLiteral("update_state"), 0}, {QStringLiteral("clear_records"), true}});
     const int refreshes = upgradeCheck.accountRefreshes();
+    ended = noticeChainsEnded;
     chain.checkUpdateGate();
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    waitForAccountChain(ended);
     EXPECT_EQ(upgradeCheck.accountRefreshes(), refreshes + 1);
 
     // The update check failing also goes on to the account.
     s_standin->control({{QStringLiteral("clear_records"), true}});
     s_standin->fault(QStringLiteral("/api/client/society_v2/commons/update_app"), QStringLiteral("fail"), 1);
+    ended = noticeChainsEnded;
     chain.checkUpdateGate();
-    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("info")), 10000);
+    waitForAccountChain(ended);
+
 }
 
 TEST_F(AppearanceChain, ARunningNoticeChainClosesTheGateAndFailuresStopOnlyTheirBranch)
@@ -348,7 +368,7 @@ TEST_F(AppearanceChain, ARunningNoticeChainClosesTheGateAndFailuresStopOnlyTheir
     EXPECT_FALSE(sent(QStringLiteral("list")));
 
     // The host request failing stores no version, so the next appearance asks again.
-    NHHostTable().remove(QStringLiteral("resource_version"));
+    ASSERT_TRUE(NHHostTable().remove(QStringLiteral("resource_version")));
     s_standin->fault(QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"), QStringLiteral("fail"), 1);
     bool answered = false;
     bool result = true;
