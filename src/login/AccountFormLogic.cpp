@@ -12,7 +12,7 @@ AccountFormLogic::Problem error(const char *key)
 
 } // namespace
 
-bool AccountFormLogic::allFilled(std::initializer_list<QString> texts)
+bool AccountFormLogic::allFilled(const QStringList &texts)
 {
     for (const QString &text : texts) {
         if (text.isEmpty())

@@ -2,8 +2,8 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
-#include <initializer_list>
 #include <optional>
 
 // What the registration and password-retrieval forms check before they send, and the parameters
@@ -26,7 +26,7 @@ public:
     enum RegisterType { Registration = 0, Retrieval = 1 };
 
     // The action buttons: enabled while every required field holds text (spaces count).
-    static bool allFilled(std::initializer_list<QString> texts);
+    static bool allFilled(const QStringList &texts);
 
     // --- checks, in the forms' order; nothing when the form may send -------------------------
     static std::optional<Problem> checkPhoneRegistration(const QString &phone, const QString &password,

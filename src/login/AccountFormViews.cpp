@@ -10,6 +10,9 @@
 #include "app/uikit/TextFieldStyle.h"
 #include "app/uikit/UiImages.h"
 #include "common/Localization.h"
+#include "login/NBLoginViewController.h"
+#include "login/NBTextFiledContentView.h"
+#include "login/NBVerityCodeContentView.h"
 
 namespace AccountFormViews {
 
@@ -24,6 +27,13 @@ NBSecureTextView *passwordRow(QWidget *parent, const QString &placeholder, const
     auto *row = new NBSecureTextView(parent);
     row->titleLabel()->setText(title);
     setPlaceholder(row->textFiled(), placeholder);
+    return row;
+}
+
+NBVerityCodeContentView *codeRow(QWidget *parent)
+{
+    auto *row = new NBVerityCodeContentView(parent);
+    setPlaceholder(row->textFiled(), localizedByAppLanguage(QStringLiteral("请输入验证码")));
     return row;
 }
 
@@ -56,6 +66,92 @@ QPushButton *haveAccountButton(QWidget *parent)
     button->setStyleSheet(QStringLiteral(
         "QPushButton { border: none; background: transparent; padding: 0; color: rgb(222,180,132); text-align: left; }"));
     return button;
+}
+
+QLabel *consentLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::RichText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setOpenExternalLinks(true);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    label->setFont(NSFontHelper::getRegularPingFangFont(12));
+    // The same line, links and site as the login screen's.
+    label->setText(NBLoginViewController::consentHtml());
+    return label;
+}
+
+int layoutRows(const QList<QWidget *> &rows, int left, int top, int width)
+{
+    int y = top;
+    for (QWidget *row : rows) {
+        row->setGeometry(left, y, width, 40);
+        y += 46;
+    }
+    return y;
+}
+
+RegistrationRows registrationRows(QWidget *parent)
+{
+    RegistrationRows rows;
+    rows.code = codeRow(parent);
+    const QString title = localizedByAppLanguage(QStringLiteral("REGISTER_EMAIL_PWD_PLACE"));
+    rows.password = passwordRow(parent, localizedByAppLanguage(QStringLiteral("设置新密码（8-20位大小写英文+数字组合）")),
+                                title);
+    rows.again = passwordRow(parent, localizedByAppLanguage(QStringLiteral("确认新密码")), title);
+    rows.invitation = new NBTextFiledContentView(parent);
+    setPlaceholder(rows.invitation->textFiled(), localizedByAppLanguage(QStringLiteral("推荐码（选填）")));
+    rows.registerButton = actionButton(parent, localizedByAppLanguage(QStringLiteral("注册并登录")));
+    rows.haveAccount = haveAccountButton(parent);
+    rows.consent = consentLabel(parent);
+    return rows;
+}
+
+void layoutRegistration(QWidget *form, QWidget *accountRow, const RegistrationRows &rows)
+{
+    const int w = form->width() - 46;
+    int y = layoutRows({accountRow, rows.code, rows.password, rows.again, rows.invitation}, 23, 13, w);
+    y += 13 - 6;
+    rows.registerButton->setGeometry(23, y, w, 40);
+    y += 40 + 17;
+    rows.haveAccount->setGeometry(29, y, qMax(72, rows.haveAccount->sizeHint().width()), 14);
+    y += 14 + 16;
+    rows.consent->setGeometry(29, y, form->width() - 58, 50);
+}
+
+QList<QLineEdit *> registrationFields(QLineEdit *accountField, const RegistrationRows &rows)
+{
+    return {accountField, rows.code->textFiled(), rows.password->textFiled(), rows.again->textFiled(),
+            rows.invitation->textFiled()};
+}
+
+QList<QLineEdit *> registrationRequired(QLineEdit *accountField, const RegistrationRows &rows)
+{
+    return {accountField, rows.code->textFiled(), rows.password->textFiled(), rows.again->textFiled()};
+}
+
+RetrievalRows retrievalRows(QWidget *parent, const QString &passwordPlaceholder)
+{
+    RetrievalRows rows;
+    rows.code = codeRow(parent);
+    const QString title = localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_HEAD_PWD"));
+    rows.password = passwordRow(parent, passwordPlaceholder, title);
+    rows.again = passwordRow(parent, localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_PWD_PLACE")), title);
+    rows.retrieveButton = actionButton(parent, localizedByAppLanguage(QStringLiteral("重置密码并登录")));
+    return rows;
+}
+
+void layoutRetrieval(QWidget *form, QWidget *accountRow, const RetrievalRows &rows)
+{
+    const int w = form->width() - 36;
+    const int y = layoutRows({accountRow, rows.code, rows.password, rows.again}, 18, 0, w);
+    rows.retrieveButton->setGeometry(18, y - 6 + 14, w, 40);
+}
+
+QList<QLineEdit *> retrievalFields(QLineEdit *accountField, const RetrievalRows &rows)
+{
+    return {accountField, rows.code->textFiled(), rows.password->textFiled(), rows.again->textFiled()};
 }
 
 } // namespace AccountFormViews

@@ -2,37 +2,59 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 
 #include "app/AppDelegate.h"
+#include "app/uikit/ImageTitleButton.h"
 #include "app/uikit/OOLoadingView.h"
 #include "app/uikit/OOToastView.h"
-#include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiTiming.h"
+#include "common/ApiPaths.h"
+#include "login/AccountFormViews.h"
 #include "login/AccountReply.h"
 #include "login/AccountRequest.h"
-#include "login/NBLoginViewController.h"
 #include "login/NBVerityCodeContentView.h"
-
 
 NBAccountFormController::NBAccountFormController(QWidget *parent)
     : NBBaseViewController(parent)
 {
+    resize(375, 667);
 }
 
-QLabel *NBAccountFormController::makeConsentLabel(QWidget *parent)
+void NBAccountFormController::viewDidLoad()
 {
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::RichText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setOpenExternalLinks(true);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    label->setFont(NSFontHelper::getRegularPingFangFont(12));
-    // The same line, links and site as the login screen's.
-    label->setText(NBLoginViewController::consentHtml());
-    return label;
+    NBBaseViewController::viewDidLoad();
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void NBAccountFormController::dismissAction()
+{
+    QPointer<NBBaseViewController> screen = parentVC;
+    removeFromParentViewController();
+    if (screen)
+        screen->dismissController();
+}
+
+void NBAccountFormController::setFormFields(const QList<QLineEdit *> &tabOrder, const QList<QLineEdit *> &required,
+                                            ImageTitleButton *actionButton)
+{
+    m_requiredFields.clear();
+    for (QLineEdit *field : required)
+        m_requiredFields.append(field);
+    m_actionButton = actionButton;
+    for (QLineEdit *field : tabOrder)
+        connect(field, &QLineEdit::textChanged, this, [this] { updateActionButton(); });
+    setTabChain(tabOrder);
+}
+
+void NBAccountFormController::updateActionButton()
+{
+    if (!m_actionButton)
+        return;
+    QStringList texts;
+    for (const QPointer<QLineEdit> &field : std::as_const(m_requiredFields))
+        texts.append(field ? field->text() : QString());
+    AccountFormViews::setActionEnabled(m_actionButton, AccountFormLogic::allFilled(texts) && !m_requestRunning);
 }
 
 void NBAccountFormController::setTabChain(const QList<QLineEdit *> &fields)
@@ -65,9 +87,10 @@ bool NBAccountFormController::eventFilter(QObject *watched, QEvent *event)
     return NBBaseViewController::eventFilter(watched, event);
 }
 
-void NBAccountFormController::watchText(QLineEdit *field)
+void NBAccountFormController::resizeEvent(QResizeEvent *event)
 {
-    connect(field, &QLineEdit::textChanged, this, [this] { updateActionButton(); });
+    NBBaseViewController::resizeEvent(event);
+    layoutViews();
 }
 
 void NBAccountFormController::showProblem(const AccountFormLogic::Problem &problem)
@@ -142,6 +165,46 @@ void NBAccountFormController::endRequest()
 {
     m_requestRunning = false;
     updateActionButton();
+}
+
+void NBAccountFormController::sendSignIn(const QString &path, const QJsonObject &params, const QString &successText,
+                                         Cover cover)
+{
+    if (cover == Cover::Shown)
+        coverForm();
+    AccountRequest::send(QStringLiteral("POST"), path, params, this,
+                         [this, successText, cover](const std::optional<QJsonObject> &raw) {
+        const AccountReply reply = AccountReply::readSignIn(raw);
+        if (cover == Cover::Shown)
+            removeCoverLater();
+        if (!reply.isSuccess()) {
+            endRequest();
+            showFailure(reply);
+            return;
+        }
+        finishSignedIn(successText);
+    });
+}
+
+void NBAccountFormController::resetPassword(const QString &password, const QString &again, const QJsonObject &params,
+                                            std::function<void()> then)
+{
+    if (const auto problem = AccountFormLogic::checkRetrieval(password, again)) {
+        showProblem(*problem);
+        return;
+    }
+    if (!beginRequest())
+        return;
+    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kGetBackPassword, params, this,
+                         [this, then = std::move(then)](const std::optional<QJsonObject> &raw) {
+        const AccountReply reply = AccountReply::read(raw);
+        if (!reply.isSuccess()) {
+            endRequest();
+            showFailure(reply);
+            return;
+        }
+        then();
+    });
 }
 
 void NBAccountFormController::finishSignedIn(const QString &successText)

@@ -4,19 +4,22 @@
 #include <QList>
 #include <QPointer>
 
+#include <functional>
+
 #include "app/uikit/NBBaseViewController.h"
 #include "app/uikit/OOLoadingView.h"
 #include "login/AccountFormLogic.h"
 #include "login/AccountReply.h"
 #include "login/NBVerityCodeContentViewProtocol.h"
 
+class ImageTitleButton;
 class QAbstractButton;
-class QLabel;
 class QLineEdit;
 
 // What the registration and password-retrieval forms share: the screen that embeds them
 // (parentVC), the loading cover, the requests in flight, the code request with its countdown,
-// the Tab chain through the fields, and the road to the main window after a sign-in.
+// the Tab chain through the fields, the action button that follows the fields, and the road to
+// the main window after a sign-in. Each form adds its account row and what it sends.
 //
 // A request in flight keeps its button from sending again; its cover is removed one second
 // after the answer, whatever the answer. Every delayed step is tied to the object it touches, so
@@ -27,6 +30,8 @@ class NBAccountFormController : public NBBaseViewController, public NBVerityCode
 public:
     explicit NBAccountFormController(QWidget *parent = nullptr);
 
+    void viewDidLoad() override;
+
     // The screen that embeds the form: it shows the success toasts and is closed by the form.
     QPointer<NBBaseViewController> parentVC;
 
@@ -34,13 +39,20 @@ public:
     bool isCodeRequestRunning() const { return m_codeRequestRunning; }
     OOLoadingView *loadingView() const { return m_loadingView; }
 
-    // The registration forms' consent text: the terms and privacy links of the service's website.
-    static QLabel *makeConsentLabel(QWidget *parent);
+    // Back to sign-in: the form leaves the screen that embeds it and closes it.
+    void dismissAction();
 
 protected:
-    // Tab moves through fields in this order; Tab in the last one stays there.
-    void setTabChain(const QList<QLineEdit *> &fields);
+    // The fields in Tab order (Tab in the last one stays there). Every change re-evaluates the
+    // action button: enabled while each required field holds text and no request runs.
+    void setFormFields(const QList<QLineEdit *> &tabOrder, const QList<QLineEdit *> &required,
+                       ImageTitleButton *actionButton);
+    void updateActionButton();
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // Places the rows; called on every resize.
+    virtual void layoutViews() {}
+    void resizeEvent(QResizeEvent *event) override;
 
     void showProblem(const AccountFormLogic::Problem &problem);
     // A failure's text as an error toast on the form; nothing for the account exception
@@ -60,16 +72,25 @@ protected:
     bool beginRequest();
     void endRequest();
 
+    // A request whose reply carries the user (a registration, the sign-in after a reset), sent
+    // while the action button's request runs: on success the road to the main window, on
+    // failure the form is free again.
+    enum class Cover { Shown, None };
+    void sendSignIn(const QString &path, const QJsonObject &params, const QString &successText, Cover cover);
+    // The retrieval forms' reset: the two entries checked, the reset sent, and on success `then`.
+    void resetPassword(const QString &password, const QString &again, const QJsonObject &params,
+                       std::function<void()> then);
+
     // A signed-in user is stored: the success text on the embedding screen, then a second later
     // the main window replaces the window's content.
     void finishSignedIn(const QString &successText);
 
-    // Re-evaluated on every text change.
-    virtual void updateActionButton() = 0;
-    void watchText(QLineEdit *field);
-
 private:
+    void setTabChain(const QList<QLineEdit *> &fields);
+
     QList<QPointer<QLineEdit>> m_tabChain;
+    QList<QPointer<QLineEdit>> m_requiredFields;
+    QPointer<ImageTitleButton> m_actionButton;
     QPointer<OOLoadingView> m_loadingView;
     bool m_requestRunning = false;
     bool m_codeRequestRunning = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "login/AccountFormViews.h"
 #include "login/NBAccountFormController.h"
 
 class NBGradColorView;
@@ -21,34 +22,23 @@ public:
     void viewDidLoad() override;
 
     NBTextFiledContentView *emailTextFiled() const { return m_emailTextFiled; }
-    NBVerityCodeContentView *verityCodeView() const { return m_verityCodeView; }
-    NBSecureTextView *passWordTextFiled() const { return m_passWordTextFiled; }
-    NBSecureTextView *againPwdTextFiled() const { return m_againPwdTextFiled; }
-    NBTextFiledContentView *recommandTextFiled() const { return m_recommandTextFiled; }
-    NBGradColorView *registerBtn() const { return m_registerBtn; }
-    QPushButton *havaAccountBtn() const { return m_havaAccountBtn; }
-    QLabel *permissionLabel() const { return m_permissionLabel; }
+    NBVerityCodeContentView *verityCodeView() const { return m_rows.code; }
+    NBSecureTextView *passWordTextFiled() const { return m_rows.password; }
+    NBSecureTextView *againPwdTextFiled() const { return m_rows.again; }
+    NBTextFiledContentView *recommandTextFiled() const { return m_rows.invitation; }
+    NBGradColorView *registerBtn() const { return m_rows.registerButton; }
+    QPushButton *havaAccountBtn() const { return m_rows.haveAccount; }
+    QLabel *permissionLabel() const { return m_rows.consent; }
 
     // NBVerityCodeContentViewProtocol: the code row's send-code press.
     void codeButtonClicked(QAbstractButton *button) override;
     void sendEmailCode(QAbstractButton *button);
     void signUpAction();
-    // Back to sign-in: the form leaves the registration screen and closes it.
-    void dismissAction();
 
 protected:
-    void updateActionButton() override;
-    void resizeEvent(QResizeEvent *event) override;
+    void layoutViews() override;
 
 private:
-    void layoutViews();
-
     NBTextFiledContentView *m_emailTextFiled = nullptr;
-    NBVerityCodeContentView *m_verityCodeView = nullptr;
-    NBSecureTextView *m_passWordTextFiled = nullptr;
-    NBSecureTextView *m_againPwdTextFiled = nullptr;
-    NBTextFiledContentView *m_recommandTextFiled = nullptr;
-    NBGradColorView *m_registerBtn = nullptr;
-    QPushButton *m_havaAccountBtn = nullptr;
-    QLabel *m_permissionLabel = nullptr;
+    AccountFormViews::RegistrationRows m_rows;
 };

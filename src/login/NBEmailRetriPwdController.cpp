@@ -8,9 +8,6 @@
 #include "app/uikit/RoundedPanel.h"
 #include "common/ApiPaths.h"
 #include "common/Localization.h"
-#include "login/AccountFormViews.h"
-#include "login/AccountReply.h"
-#include "login/AccountRequest.h"
 #include "login/LoginFormChecks.h"
 #include "login/NBTextFiledContentView.h"
 #include "login/NBVerityCodeContentView.h"
@@ -18,14 +15,16 @@
 NBEmailRetriPwdController::NBEmailRetriPwdController(QWidget *parent)
     : NBAccountFormController(parent)
 {
-    resize(375, 667);
+}
+
+ImageTitleButton *NBEmailRetriPwdController::retrieveButton() const
+{
+    return m_rows.retrieveButton;
 }
 
 void NBEmailRetriPwdController::viewDidLoad()
 {
     NBAccountFormController::viewDidLoad();
-    setAttribute(Qt::WA_TranslucentBackground);
-
     m_emailTextFiled = new NBTextFiledContentView(this);
     m_emailTextFiled->contentView()->setBackgroundColor(QColor(28, 29, 46));
     m_emailTextFiled->titleLabel()->setText(localizedByAppLanguage(QStringLiteral("FORGET_EMAIL_SWITCH_TITLE")));
@@ -38,54 +37,17 @@ void NBEmailRetriPwdController::viewDidLoad()
     email->setFont(NSFontHelper::getRegularPingFangFont(12));
     email->clear();
 
-    m_validCode = new NBVerityCodeContentView(this);
-    AccountFormViews::setPlaceholder(m_validCode->textFiled(), localizedByAppLanguage(QStringLiteral("请输入验证码")));
-
-    const QString placeholder = localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_PWD_PLACE"));
-    const QString title = localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_HEAD_PWD"));
-    m_passWordTextFiled = AccountFormViews::passwordRow(this, placeholder, title);
-    m_aginPassWordTextFiled = AccountFormViews::passwordRow(this, placeholder, title);
-
-    m_retrieveButton = AccountFormViews::actionButton(this, localizedByAppLanguage(QStringLiteral("重置密码并登录")));
-    connect(m_retrieveButton, &QAbstractButton::clicked, this, &NBEmailRetriPwdController::retrieve);
-
-    const QList<QLineEdit *> fields{email, m_validCode->textFiled(), m_passWordTextFiled->textFiled(),
-                                    m_aginPassWordTextFiled->textFiled()};
-    for (QLineEdit *field : fields)
-        watchText(field);
-    setTabChain(fields);
-    layoutViews();
-}
-
-void NBEmailRetriPwdController::resizeEvent(QResizeEvent *event)
-{
-    NBAccountFormController::resizeEvent(event);
+    m_rows = AccountFormViews::retrievalRows(this, localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_PWD_PLACE")));
+    connect(m_rows.retrieveButton, &QAbstractButton::clicked, this, &NBEmailRetriPwdController::retrieve);
+    const QList<QLineEdit *> fields = AccountFormViews::retrievalFields(email, m_rows);
+    setFormFields(fields, fields, m_rows.retrieveButton);
     layoutViews();
 }
 
 void NBEmailRetriPwdController::layoutViews()
 {
-    if (!m_emailTextFiled)
-        return;
-    const int w = width() - 36;
-    int y = 0;
-    for (QWidget *row : {static_cast<QWidget *>(m_emailTextFiled), static_cast<QWidget *>(m_validCode),
-                         static_cast<QWidget *>(m_passWordTextFiled), static_cast<QWidget *>(m_aginPassWordTextFiled)}) {
-        row->setGeometry(18, y, w, 40);
-        y += 46;
-    }
-    m_retrieveButton->setGeometry(18, y - 6 + 14, w, 40);
-}
-
-void NBEmailRetriPwdController::updateActionButton()
-{
-    if (!m_retrieveButton)
-        return;
-    const bool filled = AccountFormLogic::allFilled({m_emailTextFiled->textFiled()->text(),
-                                                     m_validCode->textFiled()->text(),
-                                                     m_passWordTextFiled->textFiled()->text(),
-                                                     m_aginPassWordTextFiled->textFiled()->text()});
-    AccountFormViews::setActionEnabled(m_retrieveButton, filled && !isRequestRunning());
+    if (m_emailTextFiled)
+        AccountFormViews::layoutRetrieval(this, m_emailTextFiled, m_rows);
 }
 
 void NBEmailRetriPwdController::codeButtonClicked(QAbstractButton *button)
@@ -107,43 +69,18 @@ void NBEmailRetriPwdController::sendCode(QAbstractButton *button)
 
 void NBEmailRetriPwdController::retrieve()
 {
-    const QString password = m_passWordTextFiled->textFiled()->text();
-    const QString again = m_aginPassWordTextFiled->textFiled()->text();
-    if (const auto problem = AccountFormLogic::checkRetrieval(password, again)) {
-        showProblem(*problem);
-        return;
-    }
-    if (!beginRequest())
-        return;
-    const QJsonObject params = AccountFormLogic::emailResetParams(
-        m_validCode->textFiled()->text(), m_emailTextFiled->textFiled()->text(), password, again);
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kGetBackPassword, params, this,
-                         [this](const std::optional<QJsonObject> &raw) {
-        const AccountReply reply = AccountReply::read(raw);
-        if (!reply.isSuccess()) {
-            endRequest();
-            showFailure(reply);
-            return;
-        }
-        signInAfterReset();
-    });
+    const QString password = m_rows.password->textFiled()->text();
+    const QString again = m_rows.again->textFiled()->text();
+    resetPassword(password, again,
+                  AccountFormLogic::emailResetParams(m_rows.code->textFiled()->text(),
+                                                     m_emailTextFiled->textFiled()->text(), password, again),
+                  [this] { signInAfterReset(); });
 }
 
 void NBEmailRetriPwdController::signInAfterReset()
 {
-    coverForm();
-    const QJsonObject params = LoginFormChecks::emailParams(m_emailTextFiled->textFiled()->text(),
-                                                             m_passWordTextFiled->textFiled()->text());
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kAccountLogin, params, this,
-                         [this](const std::optional<QJsonObject> &raw) {
-        const AccountReply reply = AccountReply::readSignIn(raw);
-        removeCoverLater();
-        if (!reply.isSuccess()) {
-            // The password has changed on the service; the user stays on the form to sign in.
-            endRequest();
-            showFailure(reply);
-            return;
-        }
-        finishSignedIn(localizedByAppLanguage(QStringLiteral("SIGN_SUCCESS")));
-    });
+    // The password has changed on the service; a failed sign-in leaves the user on the form.
+    sendSignIn(ApiPaths::kAccountLogin,
+               LoginFormChecks::emailParams(m_emailTextFiled->textFiled()->text(), m_rows.password->textFiled()->text()),
+               localizedByAppLanguage(QStringLiteral("SIGN_SUCCESS")), Cover::Shown);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "login/AccountFormViews.h"
 #include "login/NBAccountFormController.h"
 
 class ImageTitleButton;
@@ -19,10 +20,10 @@ public:
     void viewDidLoad() override;
 
     NBTextFiledContentView *emailTextFiled() const { return m_emailTextFiled; }
-    NBVerityCodeContentView *validCode() const { return m_validCode; }
-    NBSecureTextView *passWordTextFiled() const { return m_passWordTextFiled; }
-    NBSecureTextView *aginPassWordTextFiled() const { return m_aginPassWordTextFiled; }
-    ImageTitleButton *retrieveButton() const { return m_retrieveButton; }
+    NBVerityCodeContentView *validCode() const { return m_rows.code; }
+    NBSecureTextView *passWordTextFiled() const { return m_rows.password; }
+    NBSecureTextView *aginPassWordTextFiled() const { return m_rows.again; }
+    ImageTitleButton *retrieveButton() const;
 
     void codeButtonClicked(QAbstractButton *button) override;
     void sendCode(QAbstractButton *button);
@@ -30,15 +31,9 @@ public:
     void signInAfterReset();
 
 protected:
-    void updateActionButton() override;
-    void resizeEvent(QResizeEvent *event) override;
+    void layoutViews() override;
 
 private:
-    void layoutViews();
-
     NBTextFiledContentView *m_emailTextFiled = nullptr;
-    NBVerityCodeContentView *m_validCode = nullptr;
-    NBSecureTextView *m_passWordTextFiled = nullptr;
-    NBSecureTextView *m_aginPassWordTextFiled = nullptr;
-    ImageTitleButton *m_retrieveButton = nullptr;
+    AccountFormViews::RetrievalRows m_rows;
 };

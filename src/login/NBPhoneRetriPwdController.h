@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "login/AccountFormViews.h"
 #include "login/NBAccountFormController.h"
 
 class ImageTitleButton;
@@ -26,10 +27,10 @@ public:
     std::optional<QString> countryCode;
 
     NBRegCodeView *regcodeView() const { return m_regcodeView; }
-    NBVerityCodeContentView *validCode() const { return m_validCode; }
-    NBSecureTextView *passWordTextFiled() const { return m_passWordTextFiled; }
-    NBSecureTextView *aginPassWordTextFiled() const { return m_aginPassWordTextFiled; }
-    ImageTitleButton *retrieveButton() const { return m_retrieveButton; }
+    NBVerityCodeContentView *validCode() const { return m_rows.code; }
+    NBSecureTextView *passWordTextFiled() const { return m_rows.password; }
+    NBSecureTextView *aginPassWordTextFiled() const { return m_rows.again; }
+    ImageTitleButton *retrieveButton() const;
 
     void codeButtonClicked(QAbstractButton *button) override;
     void sendCode(QAbstractButton *button);
@@ -37,15 +38,9 @@ public:
     void signInAfterReset();
 
 protected:
-    void updateActionButton() override;
-    void resizeEvent(QResizeEvent *event) override;
+    void layoutViews() override;
 
 private:
-    void layoutViews();
-
     NBRegCodeView *m_regcodeView = nullptr;
-    NBVerityCodeContentView *m_validCode = nullptr;
-    NBSecureTextView *m_passWordTextFiled = nullptr;
-    NBSecureTextView *m_aginPassWordTextFiled = nullptr;
-    ImageTitleButton *m_retrieveButton = nullptr;
+    AccountFormViews::RetrievalRows m_rows;
 };
