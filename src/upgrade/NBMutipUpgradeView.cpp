@@ -15,24 +15,11 @@
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/UiImages.h"
 #include "app/uikit/WindowInUse.h"
-#include "common/ClickableFlag.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBWarnInstallView.h"
+#include "upgrade/UpgradeDialogParts.h"
 
 namespace {
-
-// The screens' image buttons: a background image, a centred title at 12, corner radius 15.
-NBDisableButton *makeImageButton(const QString &image, const QString &title, const QColor &titleColour, QWidget *parent)
-{
-    auto *button = new NBDisableButton(title, parent);
-    button->setBackgroundImage(image);
-    button->setCornerRadius(15);
-    button->setFont(NSFontHelper::getRegularPingFangFont(12));
-    button->setFocusPolicy(Qt::NoFocus);
-    ButtonColors::setTitleWithColor(button, title, titleColour);
-    ClickableFlag::setIsClickable(button, true);
-    return button;
-}
 
 constexpr int kPanelWidth = 325;
 constexpr int kPanelHeight = 425;
@@ -40,10 +27,7 @@ const QColor kTextColor(231, 218, 204);
 
 QLabel *makeLabel(const QString &text, int size, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    label->setFont(NSFontHelper::getRegularPingFangFont(size));
-    label->setStyleSheet(QStringLiteral("color: rgb(231, 218, 204); background: transparent;"));
-    return label;
+    return UpgradeDialogParts::label(text, size, kTextColor, parent);
 }
 
 } // namespace
@@ -89,8 +73,8 @@ NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *pare
         "QProgressBar::chunk { background: rgb(231, 180, 90); border-radius: 3px; }"));
     m_warnInstallText = new NBWarnInstallView(m_contentView);
 
-    m_cancleButton = makeImageButton(QStringLiteral("pop_cancle"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
-    m_confirmButton = makeImageButton(QStringLiteral("pop_sure"), QStringLiteral("立即更新"), QColor(26, 15, 5), m_contentView);
+    m_cancleButton = UpgradeDialogParts::imageButton(QStringLiteral("pop_cancle"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
+    m_confirmButton = UpgradeDialogParts::imageButton(QStringLiteral("pop_sure"), QStringLiteral("立即更新"), QColor(26, 15, 5), m_contentView);
 
     connect(m_closeView, &QPushButton::clicked, m_model, &NBMutipUpgradeModel::closeAction);
     connect(m_cancleButton, &QPushButton::clicked, m_model, &NBMutipUpgradeModel::cancelAction);

@@ -7,37 +7,15 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
-#include "app/uikit/ButtonColors.h"
 #include "app/uikit/NBDisableButton.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/WindowInUse.h"
-#include "common/ClickableFlag.h"
+#include "upgrade/UpgradeDialogParts.h"
 
 namespace {
 
-// The screens' image buttons: a background image, a centred title at 12, corner radius 15.
-NBDisableButton *makeImageButton(const QString &image, const QString &title, const QColor &titleColour, QWidget *parent)
-{
-    auto *button = new NBDisableButton(title, parent);
-    button->setBackgroundImage(image);
-    button->setCornerRadius(15);
-    button->setFont(NSFontHelper::getRegularPingFangFont(12));
-    button->setFocusPolicy(Qt::NoFocus);
-    ButtonColors::setTitleWithColor(button, title, titleColour);
-    ClickableFlag::setIsClickable(button, true);
-    return button;
-}
-
 constexpr int kPanelWidth = 284;
-
-QLabel *makeLabel(const QString &text, int size, const QString &colour, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setFont(NSFontHelper::getRegularPingFangFont(size));
-    label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colour));
-    return label;
-}
 
 } // namespace
 
@@ -45,18 +23,18 @@ NBUpdateView::NBUpdateView(QWidget *parent)
     : OverlayWidget(parent)
 {
     m_contentView = new RoundedPanel(QColor(36, 37, 55), 20, this);
-    m_titleLabel = makeLabel(QStringLiteral("版本更新"), 12, QStringLiteral("rgb(222, 215, 249)"), m_contentView);
+    m_titleLabel = UpgradeDialogParts::label(QStringLiteral("版本更新"), 12, QColor(222, 215, 249), m_contentView);
     m_titleLabel->setAlignment(Qt::AlignCenter);
-    m_newVersionLabel = makeLabel(QString(), 10, QStringLiteral("rgb(136, 127, 168)"), m_contentView);
-    m_subTitleLabel = makeLabel(QStringLiteral("更新内容"), 10, QStringLiteral("rgb(136, 127, 168)"), m_contentView);
+    m_newVersionLabel = UpgradeDialogParts::label(QString(), 10, QColor(136, 127, 168), m_contentView);
+    m_subTitleLabel = UpgradeDialogParts::label(QStringLiteral("更新内容"), 10, QColor(136, 127, 168), m_contentView);
     m_privacyTextView = new QTextBrowser(m_contentView);
     m_privacyTextView->setFrameShape(QFrame::NoFrame);
     m_privacyTextView->setReadOnly(true);
     m_privacyTextView->setOpenLinks(false);
     m_privacyTextView->setTextInteractionFlags(Qt::NoTextInteraction);
     m_privacyTextView->setStyleSheet(QStringLiteral("QTextBrowser { background: rgb(36, 37, 55); color: white; }"));
-    m_cancalButtton = makeImageButton(QStringLiteral("cancal"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
-    m_upgradeButton = makeImageButton(QStringLiteral("upgradeApp"), QStringLiteral("立即更新"), QColor(222, 228, 244), m_contentView);
+    m_cancalButtton = UpgradeDialogParts::imageButton(QStringLiteral("cancal"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
+    m_upgradeButton = UpgradeDialogParts::imageButton(QStringLiteral("upgradeApp"), QStringLiteral("立即更新"), QColor(222, 228, 244), m_contentView);
     connect(m_cancalButtton, &QPushButton::clicked, this, &NBUpdateView::cancalAction);
     connect(m_upgradeButton, &QPushButton::clicked, this, &NBUpdateView::upgradeAction);
     m_contentView->resize(kPanelWidth, 29 + 17 + 12 + 14 + 6 + 14 + 8 + 207 + 4 + 40 + 21);
