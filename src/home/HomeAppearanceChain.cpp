@@ -6,6 +6,7 @@
 
 #include "common/HHNotificationTable.h"
 #include "common/JsonUtils.h"
+#include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
 #include "common/NHHostTable.h"
 #include "home/NoticeChain.h"
@@ -95,7 +96,10 @@ void HomeAppearanceChain::requestUserInfo()
         // One save of the account without the versions: the same row two saves would leave.
         QJsonObject user = *data;
         user.remove(kResourceVersion);
-        MKUserInfoManager::shared().saveUser(user);
+        // Unsaved, the screens keep the account as stored before; the notices and hosts below
+        // need nothing of it, so they still go on.
+        if (!MKUserInfoManager::shared().saveUser(user))
+            OSTREL_LOG(Logger::Error, QStringLiteral("home: refreshed account not stored"));
         self->checkNoticeVersion(resourceVersion);
         self->checkDomainVersion(resourceVersion);
     });
@@ -122,7 +126,9 @@ void HomeAppearanceChain::checkNoticeVersion(const std::optional<QJsonObject> &r
         if (freshVersion != storedVersion) {
             if (!NoticeChain::noticesDone())
                 return;
-            table.insertOrReplace(resourceVersion ? std::optional(compact(*resourceVersion)) : std::nullopt, kResourceVersion);
+            // Unsaved, the next appearance finds the version new again and asks once more.
+            if (!table.insertOrReplace(resourceVersion ? std::optional(compact(*resourceVersion)) : std::nullopt, kResourceVersion))
+                OSTREL_LOG(Logger::Warning, QStringLiteral("home: notice version not stored"));
         } else if (!NoticeChain::noticesDone()) {
             return;
         }
@@ -146,8 +152,9 @@ void HomeAppearanceChain::checkDomainVersion(const std::optional<QJsonObject> &r
     getHosts([resourceVersion](bool ok) {
         if (!ok)
             return;
-        NHHostTable().insertOrReplace(resourceVersion ? std::optional(compact(*resourceVersion)) : std::nullopt,
-                                      kResourceVersion);
+        if (!NHHostTable().insertOrReplace(resourceVersion ? std::optional(compact(*resourceVersion)) : std::nullopt,
+                                           kResourceVersion))
+            OSTREL_LOG(Logger::Warning, QStringLiteral("home: host version not stored; the hosts are asked again"));
     });
 }
 
@@ -163,18 +170,25 @@ void HomeAppearanceChain::getHosts(std::function<void(bool)> completion)
                 completion(false);
             return;
         }
-        if (completion)
-            completion(true);
         const QJsonObject object = data.toObject();
         NHHostTable table;
+        bool stored = true;
         const QJsonValue inner = object.value(QStringLiteral("inner")).toObject().value(QStringLiteral("content"));
         if (isStringArray(inner))
-            table.insertOrReplace(QString::fromUtf8(QJsonDocument(inner.toArray()).toJson(QJsonDocument::Compact)),
-                                  OOHostSafeAdpter::kHistoryHostsKey);
+            stored = table.insertOrReplace(QString::fromUtf8(QJsonDocument(inner.toArray()).toJson(QJsonDocument::Compact)),
+                                           OOHostSafeAdpter::kHistoryHostsKey) && stored;
         const QJsonValue out = object.value(QStringLiteral("out")).toObject().value(QStringLiteral("content"));
         if (isStringArray(out))
-            table.insertOrReplace(QString::fromUtf8(QJsonDocument(out.toArray()).toJson(QJsonDocument::Compact)),
-                                  OOHostSafeAdpter::kRemoteUrlsKey);
+            stored = table.insertOrReplace(QString::fromUtf8(QJsonDocument(out.toArray()).toJson(QJsonDocument::Compact)),
+                                           OOHostSafeAdpter::kRemoteUrlsKey) && stored;
+        // Lists that were not stored must not count as fetched: their version stays unrecorded,
+        // so the next appearance asks for them again.
+        if (!stored)
+            OSTREL_LOG(Logger::Warning, QStringLiteral("home: fail-over hosts not stored"));
+        if (completion)
+            completion(stored);
+        if (!self)
+            return;
         if (self->m_hooks.pollHosts)
             self->m_hooks.pollHosts();
     });

@@ -43,7 +43,8 @@ public:
     void requestUserInfo();
     void checkNoticeVersion(const std::optional<QJsonObject> &resourceVersion);
     void checkDomainVersion(const std::optional<QJsonObject> &resourceVersion);
-    // The fail-over host lists; `completion(true)` as soon as the answer has data.
+    // The fail-over host lists; `completion(true)` once the answer's lists are stored, false when
+    // there was no answer or a list could not be stored.
     void getHosts(std::function<void(bool)> completion);
 
     OOResourcePackageVersionTool *resourceVersionTool() const { return m_resourceVersionTool; }

@@ -38,7 +38,7 @@ void NBHomeLineListModel::reloadLines(const QString &baseUrl)
     }
     if ((!selectedId || !found) && !showList.isEmpty()) {
         UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
-        UserDefaults::standard().synchronize();
+        UserDefaults::standard().synchronizeOrLog("forgetting a line no longer listed");
     }
 }
 
@@ -86,7 +86,8 @@ void NBHomeLineListModel::store(const OOHomeNodeModel &line)
     if (text.isEmpty())
         return;
     UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, text);
-    UserDefaults::standard().synchronize();
+    // The connect of this run reads the value held in memory; only the next start would miss it.
+    UserDefaults::standard().synchronizeOrLog("storing the chosen line");
 }
 
 bool NBHomeLineListModel::isAbsoluteAddress(const QString &text)

@@ -156,7 +156,7 @@ void NBHomeViewController::addObservers()
         if (status.typeId() != QMetaType::Bool)
             return;
         UserDefaults::standard().setBool(DefaultsKeys::kProxyConnectionState, status.toBool());
-        UserDefaults::standard().synchronize();
+        UserDefaults::standard().synchronizeOrLog("the proxy's connection state");
     }, main);
     // "preUpgradeDownloadSucceed" and "updateCloseTaped" are the upgrade check's, a child of this.
 }

@@ -71,7 +71,8 @@ void NBLineSwitchView::switchAction(QPushButton *sender)
     if (!switchBlock)
         return;
     UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, tag - kSmartTag);
-    UserDefaults::standard().synchronize();
+    // The reconnect reads the mode held in memory; a failed write only costs the next start.
+    UserDefaults::standard().synchronizeOrLog("switching the proxy mode");
     switchBlock(tag - kSmartTag);
 }
 

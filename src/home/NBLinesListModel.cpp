@@ -82,7 +82,7 @@ void NBLinesListModel::buildRows()
         sortByLatency();
     if ((!storedId || !found) && !showList.isEmpty()) {
         UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
-        UserDefaults::standard().synchronize();
+        UserDefaults::standard().synchronizeOrLog("forgetting a line no longer listed");
     }
     if (!found)
         return;

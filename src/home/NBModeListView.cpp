@@ -101,7 +101,7 @@ bool NBModeListView::select(int row)
     selectModel = m_datas.at(row);
     reloadRows();
     UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, m_datas.at(row).type);
-    UserDefaults::standard().synchronize();
+    UserDefaults::standard().synchronizeOrLog("choosing the proxy mode");
     didSelectBlock(m_datas.at(row).type);
     dismiss();
     return true;

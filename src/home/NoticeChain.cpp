@@ -194,7 +194,8 @@ void NoticeChain::finishNotices()
                 kept.append(record);
         }
         defaults.setArray(DefaultsKeys::kAnouncePreTimeRecords, kept);
-        defaults.synchronize();
+        // Unsaved, the next start keeps records of notices gone from the list: harmless.
+        defaults.synchronizeOrLog("dropping records of notices no longer listed");
     }
     // Nothing from this chain may run after its end (a page closed twice, a late unpack).
     ++m_generation;

@@ -378,4 +378,28 @@ TEST_F(AppearanceChain, ARunningNoticeChainClosesTheGateAndFailuresStopOnlyTheir
     EXPECT_FALSE(NHHostTable().queryJson(QStringLiteral("resource_version")));
 }
 
+TEST_F(AppearanceChain, HostListsThatAreNotStoredAreAskedForAgain)
+{
+    HomeAppearanceChain chain(notices, nullptr, hooks);
+    // The database refuses the inner host list, as a full disk would.
+    ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("refuse host lists"), [](SQLite::Database &database) {
+        database.exec("CREATE TABLE IF NOT EXISTS \"Host\" (name TEXT UNIQUE, json TEXT, timestamp DATE)");
+        database.exec("CREATE TRIGGER IF NOT EXISTS refuse_hosts BEFORE INSERT ON \"Host\" WHEN NEW.name = 'historyHostsKey' "
+                      "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    }));
+    chain.requestUserInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(sent(QStringLiteral("get_domain_hosts")) && pollRounds == 1, 10000);
+    EXPECT_FALSE(NHHostTable().queryJson(QStringLiteral("resource_version")));
+    ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("accept host lists"), [](SQLite::Database &database) {
+        database.exec("DROP TRIGGER IF EXISTS refuse_hosts");
+    }));
+
+    // The next appearance asks again and, stored this time, records the version.
+    s_standin->control({{QStringLiteral("clear_records"), true}});
+    chain.requestUserInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(NHHostTable().queryJson(QStringLiteral("resource_version")), 10000);
+    EXPECT_TRUE(sent(QStringLiteral("get_domain_hosts")));
+    EXPECT_TRUE(NHHostTable().queryJson(QStringLiteral("historyHostsKey")));
+}
+
 } // namespace

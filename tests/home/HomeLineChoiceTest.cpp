@@ -26,7 +26,7 @@ protected:
     {
         UserDefaults::standard().removePersistentDomain();
         UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 0);
-        MKUserInfoManager::shared().clearUser();
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
         home = new NBHomeViewController(m_host.widget());
         home->ensureLoaded();
         home->show();

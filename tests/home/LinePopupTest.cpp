@@ -60,7 +60,7 @@ protected:
     {
         UserDefaults::standard().removePersistentDomain();
         UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 0);
-        MKUserInfoManager::shared().clearUser();
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
     }
 
     NBHomeLineListView *openPopup(const QList<OOHomeNodeModel> &lines)
