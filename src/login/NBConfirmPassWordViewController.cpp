@@ -10,8 +10,8 @@
 #include "app/uikit/NBSecureTextView.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/TextFieldStyle.h"
-#include "app/uikit/UiImages.h"
 #include "common/Localization.h"
+#include "login/AccountCodeSheetLook.h"
 #include "login/NBRegCodeView.h"
 #include "login/NBTextFiledContentView.h"
 
@@ -56,17 +56,8 @@ QWidget *NBConfirmPassWordViewController::accountRow() const
 void NBConfirmPassWordViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(12, 26, 38));
-    setPalette(palette);
-
-    m_backBtn = new QPushButton(this);
-    m_backBtn->setFlat(true);
-    m_backBtn->setFocusPolicy(Qt::NoFocus);
-    m_backBtn->setIcon(UiImages::icon(QStringLiteral("back")));
-    m_backBtn->setIconSize(QSize(35, 35));
-    m_backBtn->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    AccountCodeSheetLook::paintBackground(this);
+    m_backBtn = AccountCodeSheetLook::backButton(this);
     connect(m_backBtn, &QPushButton::clicked, this, &NBConfirmPassWordViewController::dismissAction);
 
     m_titleLable = new QLabel(localizedByAppLanguage(QStringLiteral("RECEIVE_VRITIFYCODE_RE_EMAIL_TITLE")), this);

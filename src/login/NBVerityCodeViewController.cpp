@@ -9,10 +9,10 @@
 #include "app/uikit/NBMaskView.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/OOToastView.h"
-#include "app/uikit/UiImages.h"
 #include "app/uikit/UiTiming.h"
 #include "common/ApiPaths.h"
 #include "common/Localization.h"
+#include "login/AccountCodeSheetLook.h"
 #include "common/OOTimerManager.h"
 #include "login/AccountReply.h"
 #include "login/AccountRequest.h"
@@ -83,17 +83,8 @@ void NBVerityCodeViewController::setupTexts()
 void NBVerityCodeViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(12, 26, 38));
-    setPalette(palette);
-
-    m_backBtn = new QPushButton(this);
-    m_backBtn->setFlat(true);
-    m_backBtn->setFocusPolicy(Qt::NoFocus);
-    m_backBtn->setIcon(UiImages::icon(QStringLiteral("back")));
-    m_backBtn->setIconSize(QSize(35, 35));
-    m_backBtn->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    AccountCodeSheetLook::paintBackground(this);
+    m_backBtn = AccountCodeSheetLook::backButton(this);
     connect(m_backBtn, &QPushButton::clicked, this, &NBVerityCodeViewController::dismissAction);
 
     m_titleLable = new QLabel(this);
