@@ -520,11 +520,15 @@ void OONetWorkTool::messageList(int page, const MessageCompletion &completion)
                 QJsonObject{{QStringLiteral("pageSize"), 9999}, {QStringLiteral("page"), page}}, &parseResponse, completion);
 }
 
-void OONetWorkTool::readMessage(qint64 messageId)
+void OONetWorkTool::readMessage(qint64 messageId, const std::function<void(bool stored)> &stored)
 {
     request(QStringLiteral("GET"), ApiPaths::kMessageRead,
             QJsonObject{{QStringLiteral("messageId"), QString::number(messageId)}},
-            [](Reply response, Error error) { logResponse(response, error); });
+            [stored](Reply response, Error error) {
+        logResponse(response, error);
+        if (stored)
+            stored(response && successIsTrue(*response));
+    });
 }
 
 void OONetWorkTool::feedbackList(int page, const MessageCompletion &completion)

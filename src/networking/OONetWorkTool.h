@@ -71,7 +71,9 @@ public:
     static void boundAccount(const QJsonObject &params, const MessageCompletion &completion);
     static void updatePassword(const QJsonObject &params, const MessageCompletion &completion);
     static void messageList(int page, const MessageCompletion &completion);
-    static void readMessage(qint64 messageId);
+    // The read mark ("messageId" as text). The reply is only logged; `stored` then tells the
+    // caller whether the service took the mark (those who count unread messages ask again).
+    static void readMessage(qint64 messageId, const std::function<void(bool stored)> &stored = {});
     static void feedbackList(int page, const MessageCompletion &completion);
     static void feedbackRecord(qint64 feedbackId, const MessageCompletion &completion);
 

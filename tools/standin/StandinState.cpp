@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include "common/ApiPaths.h"
@@ -65,14 +66,7 @@ StandinState::StandinState(const QString &baseUrl)
     QJsonObject mail = newUser(false, QStringLiteral("demo@example.com"));
     mail.insert(QStringLiteral("email_address"), QStringLiteral("demo@example.com"));
     m_accounts.insert(QStringLiteral("demo@example.com"), QJsonObject{{QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("user"), mail}});
-    for (int i = 1; i <= 3; ++i) {
-        m_messages.append(QJsonObject{{QStringLiteral("id"), i}, {QStringLiteral("title"), QStringLiteral("消息 %1").arg(i)},
-                                      {QStringLiteral("body"), QStringLiteral("Message body %1").arg(i)},
-                                      {QStringLiteral("textBody"), QStringLiteral("Message body %1").arg(i)},
-                                      {QStringLiteral("createTime"), QStringLiteral("2024-05-0%1 10:00:00").arg(i)},
-                                      {QStringLiteral("isRead"), 0}, {QStringLiteral("topType"), 0},
-                                      {QStringLiteral("messageType"), i == 1 ? 1 : 2}, {QStringLiteral("linkUrl"), QString()}});
-    }
+    m_messages = defaultMessages();
     registerHandlers();
 }
 
@@ -200,6 +194,69 @@ QJsonObject StandinState::connectReply(qint64 lineId, const QJsonObject &user)
                           {QStringLiteral("node_list"), QJsonArray{node}},
                           {QStringLiteral("cdn_setting"), QString()},
                           {QStringLiteral("config"), QJsonObject()}});
+}
+
+// The message centre's demo: a system notice with a link out (to this service), an activity
+// message whose link opens the purchase page, and one already read with a mail link. The first
+// message is the unread system one (the endpoint test reads it and expects that count to drop).
+QJsonArray StandinState::defaultMessages() const
+{
+    const auto message = [](int id, int type, int read, const QString &title, const QString &body, const QString &time) {
+        QJsonObject entry{{QStringLiteral("id"), id}, {QStringLiteral("title"), title}, {QStringLiteral("body"), body},
+                          {QStringLiteral("textBody"), QString(body).remove(QRegularExpression(QStringLiteral("<[^>]*>")))},
+                          {QStringLiteral("createTime"), time}, {QStringLiteral("isRead"), read},
+                          {QStringLiteral("topType"), 0}, {QStringLiteral("messageType"), type},
+                          {QStringLiteral("linkUrl"), QString()}};
+        return entry;
+    };
+    return QJsonArray{
+        message(1, 2, 0, QStringLiteral("线路维护通知"),
+                QStringLiteral("<p>今晚 02:00 至 04:00 部分线路维护，期间可能短暂断开。</p>"
+                               "<p><a href=\"%1/static/page.html\">查看维护详情</a></p>").arg(m_baseUrl),
+                QStringLiteral("2024-05-03 10:00:00")),
+        message(2, 1, 0, QStringLiteral("会员限时优惠"),
+                QStringLiteral("<p>本周开通高级会员立享八折。</p><p><a href=\"marlet://linkBuy\">立即开通</a></p>"),
+                QStringLiteral("2024-05-02 10:00:00")),
+        message(3, 2, 1, QStringLiteral("欢迎使用"),
+                QStringLiteral("<p>有任何问题请写信给 <a href=\"mailto:support@example.com\">support@example.com</a>。</p>"),
+                QStringLiteral("2024-05-01 10:00:00")),
+    };
+}
+
+// Messages, their read marks and the unread counts ("active" counts unread activity messages,
+// "system" the others); the control's "messages" replaces the list.
+void StandinState::registerMessageHandlers()
+{
+    m_handlers.insert(ApiPaths::kUnreadMessages, [this](const Request &) {
+        int active = 0;
+        int system = 0;
+        for (const QJsonValue &value : std::as_const(m_messages)) {
+            const QJsonObject m = value.toObject();
+            if (m.value(QStringLiteral("isRead")).toInt() != 0)
+                continue;
+            ++(m.value(QStringLiteral("messageType")).toInt() == 1 ? active : system);
+        }
+        return ok(QJsonObject{{QStringLiteral("active_message"), active}, {QStringLiteral("feedback_message"), 0},
+                              {QStringLiteral("system_message"), system}});
+    });
+    m_handlers.insert(ApiPaths::kMessages, [this](const Request &) { return ok(m_messages); });
+    m_handlers.insert(ApiPaths::kMessageRead, [this](const Request &r) {
+        // The service takes the id as text; a number is not an id here.
+        const QJsonValue given = r.params.value(QStringLiteral("messageId"));
+        bool isNumber = false;
+        const qint64 id = given.toString().toLongLong(&isNumber);
+        if (!given.isString() || !isNumber)
+            return failure(QStringLiteral("messageId must be the id as text"));
+        for (int i = 0; i < m_messages.size(); ++i) {
+            QJsonObject m = m_messages.at(i).toObject();
+            if (m.value(QStringLiteral("id")).toInteger() == id) {
+                m.insert(QStringLiteral("isRead"), 1);
+                m_messages.replace(i, m);
+                return ok();
+            }
+        }
+        return failure(QStringLiteral("消息不存在"), 404);
+    });
 }
 
 QJsonObject StandinState::handle(const Request &request)
@@ -396,25 +453,7 @@ void StandinState::registerHandlers()
         reply.insert(QStringLiteral("success"), 1);
         return reply;
     });
-    m_handlers.insert(ApiPaths::kUnreadMessages, [this](const Request &) {
-        int unread = 0;
-        for (const QJsonValue &m : std::as_const(m_messages))
-            unread += m.toObject().value(QStringLiteral("isRead")).toInt() == 0 ? 1 : 0;
-        return ok(QJsonObject{{QStringLiteral("active_message"), 1}, {QStringLiteral("feedback_message"), 0},
-                              {QStringLiteral("system_message"), unread}});
-    });
-    m_handlers.insert(ApiPaths::kMessages, [this](const Request &) { return ok(m_messages); });
-    m_handlers.insert(ApiPaths::kMessageRead, [this](const Request &r) {
-        const qint64 id = text(r.params, QStringLiteral("messageId")).toLongLong();
-        for (int i = 0; i < m_messages.size(); ++i) {
-            QJsonObject m = m_messages.at(i).toObject();
-            if (m.value(QStringLiteral("id")).toInteger() == id) {
-                m.insert(QStringLiteral("isRead"), 1);
-                m_messages.replace(i, m);
-            }
-        }
-        return ok();
-    });
+    registerMessageHandlers();
     // One notice of each frequency: once ever (5), again after nextPushSeconds (2), once per
     // session (1). Their pages are the "system-notice-default" package unless told otherwise.
     auto notice = [](int id, int frequency, const QString &title) {
@@ -697,6 +736,12 @@ void StandinState::applyControl(const QJsonObject &control)
     const QJsonObject states = control.value(QStringLiteral("feedback_state")).toObject();
     for (auto it = states.constBegin(); it != states.constEnd(); ++it)
         m_feedbackState.insert(it.key().toLongLong(), it.value().toInt());
+    // {"messages": [...]} replaces the message list as given (any records, hostile ones too);
+    // {"messages": "default"} brings the demo's back.
+    if (control.value(QStringLiteral("messages")).isArray())
+        m_messages = control.value(QStringLiteral("messages")).toArray();
+    else if (control.value(QStringLiteral("messages")).toString() == QLatin1String("default"))
+        m_messages = defaultMessages();
     if (control.value(QStringLiteral("notices")).isArray())
         m_notices = control.value(QStringLiteral("notices")).toArray();
     if (control.contains(QStringLiteral("resource_version"))) {

@@ -54,6 +54,8 @@ private:
     using Handler = std::function<QJsonObject(const Request &)>;
 
     void registerHandlers();
+    void registerMessageHandlers();
+    QJsonArray defaultMessages() const;
     QJsonObject newUser(bool visitor, const QString &account);
     QJsonObject signInReply(const QJsonObject &user);
     QJsonObject userForToken(const QString &token) const;

@@ -1,0 +1,117 @@
+#include "settings/message/NBMessageDetailViewController.h"
+
+#include <QDebug>
+#include <QJsonObject>
+#include <QPainter>
+#include <QWebEngineView>
+
+#include "app/uikit/NBControllerView.h"
+#include "app/uikit/NBPresentationAnimator.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "settings/message/MessageDetailTemplate.h"
+#include "settings/message/MessageDetailWebPage.h"
+#include "settings/message/MessageLinkRouter.h"
+#include "web/DesktopLinkOpener.h"
+#include "web/NBUpgradeViewController.h"
+
+NBMessageDetailViewController::NBMessageDetailViewController(QWidget *parent)
+    : NBBaseViewController(parent)
+{
+    setGeometry(QRect(QPoint(363, 0), NBControllerView::paneSize()));
+}
+
+void NBMessageDetailViewController::viewDidLoad()
+{
+    NBBaseViewController::viewDidLoad();
+    setupView();
+}
+
+void NBMessageDetailViewController::setupView()
+{
+    // The web view (and with it the web engine) comes with the first message; until then the
+    // pane is its background. It fills the pane whenever it exists (resizeEvent).
+}
+
+void NBMessageDetailViewController::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(22, 22, 22));
+}
+
+void NBMessageDetailViewController::resizeEvent(QResizeEvent *event)
+{
+    NBBaseViewController::resizeEvent(event);
+    if (m_webView)
+        m_webView->setGeometry(rect());
+}
+
+QWebEngineView *NBMessageDetailViewController::webView()
+{
+    if (m_webView)
+        return m_webView;
+    ensureLoaded();
+    if (m_webView)   // loading made it
+        return m_webView;
+    m_webView = new QWebEngineView(this);
+    m_page = new MessageDetailWebPage(m_webView);
+    m_webView->setPage(m_page);
+    m_webView->setContextMenuPolicy(Qt::NoContextMenu);
+    m_webView->setGeometry(rect());
+    m_webView->show();
+    QPointer<NBMessageDetailViewController> self(this);
+    connect(m_page, &MessageDetailWebPage::linkClicked, this, [self](const QUrl &url) {
+        if (self)
+            self->routeLink(url);
+    }, Qt::QueuedConnection);
+    return m_webView;
+}
+
+MessageDetailWebPage *NBMessageDetailViewController::page()
+{
+    webView();
+    return m_page;
+}
+
+void NBMessageDetailViewController::loadMessage()
+{
+    if (!model)
+        return;
+    const std::optional<QString> templateText = MessageDetailTemplate::load();
+    if (!templateText) {
+        qWarning() << "message template missing:" << MessageDetailTemplate::templatePath();
+        return;
+    }
+    m_loadedHtml = MessageDetailTemplate::fill(*templateText, *model);
+    webView()->setHtml(m_loadedHtml, QUrl());
+    NotificationCenter::defaultCenter().post(NotificationNames::kRefreshMessageData);
+}
+
+void NBMessageDetailViewController::routeLink(const QUrl &url)
+{
+    switch (MessageLinkRouter::route(url)) {
+    case MessageLinkRouter::Route::None:
+        return;
+    case MessageLinkRouter::Route::OpenPurchase:
+        presentPurchasePage();
+        return;
+    case MessageLinkRouter::Route::OpenExternal:
+        DesktopLinkOpener::open(url);
+        return;
+    }
+}
+
+void NBMessageDetailViewController::presentPurchasePage()
+{
+    NBBaseViewController *centre = parentViewController();
+    if (!centre)
+        return;
+    auto *purchase = new NBUpgradeViewController;
+    purchase->json = QJsonObject{{QStringLiteral("needBack"), true}};
+    purchase->resize(centre->size());
+    if (!centre->presentViewController(purchase, new NBPresentationAnimator(purchase, centre))) {
+        delete purchase;
+        return;
+    }
+    Q_EMIT purchasePagePresented(purchase);
+}

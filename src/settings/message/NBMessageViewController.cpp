@@ -1,0 +1,215 @@
+#include "settings/message/NBMessageViewController.h"
+
+#include <QJsonArray>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "networking/OONetWorkTool.h"
+#include "networking/XSAnalyticsManager.h"
+#include "settings/NBMessageDefaultView.h"
+#include "settings/message/NBMessageDetailViewController.h"
+#include "settings/message/NBMessageItem.h"
+
+namespace {
+constexpr int kListTop = 62;
+constexpr int kListWidth = 362;
+constexpr int kRowHeight = 80;
+} // namespace
+
+NBMessageViewController::NBMessageViewController(QWidget *parent)
+    : NBBaseViewController(parent)
+{
+    resize(728, 500);
+}
+
+void NBMessageViewController::viewDidLoad()
+{
+    NBBaseViewController::viewDidLoad();
+    setupViews();
+    if (requestsOnLoad)
+        requestMessages();
+}
+
+void NBMessageViewController::viewWillAppear()
+{
+    NBBaseViewController::viewWillAppear();
+    XSAnalyticsManager::shared().track(QStringLiteral("messagePage_open"));
+}
+
+void NBMessageViewController::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(22, 22, 22));
+}
+
+void NBMessageViewController::setupViews()
+{
+    m_backBtn = new QPushButton(QStringLiteral("消息中心"), this);
+    m_backBtn->setIcon(UiImages::icon(QStringLiteral("back")));
+    m_backBtn->setIconSize(QSize(16, 16));
+    m_backBtn->setFont(NSFontHelper::getRegularPingFangFont(14));
+    m_backBtn->setFlat(true);
+    m_backBtn->setFocusPolicy(Qt::NoFocus);
+    m_backBtn->setCursor(Qt::PointingHandCursor);
+    m_backBtn->setStyleSheet(QStringLiteral("QPushButton { color: rgb(239, 243, 255); border: none; background: transparent; }"));
+    m_backBtn->adjustSize();
+    m_backBtn->move(23, 18);
+    connect(m_backBtn, &QPushButton::clicked, this, [this] { dismissAction(); });
+
+    m_scrollView = new QScrollArea(this);
+    m_scrollView->setFrameShape(QFrame::NoFrame);
+    m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_scrollView->setWidgetResizable(false);
+    m_scrollView->setStyleSheet(QStringLiteral("QScrollArea { background: rgb(22, 22, 22); }"
+                                               "QScrollBar:vertical { background: transparent; width: 6px; }"
+                                               "QScrollBar::handle:vertical { background: rgb(60, 60, 60); border-radius: 3px; }"
+                                               "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
+    m_scrollView->setGeometry(0, kListTop, kListWidth, height() - kListTop);
+    m_tableview = new QWidget;
+    m_tableview->setStyleSheet(QStringLiteral("background: rgb(22, 22, 22);"));
+    m_tableview->resize(kListWidth, 0);
+    m_scrollView->setWidget(m_tableview);
+}
+
+void NBMessageViewController::requestMessages()
+{
+    QPointer<NBMessageViewController> self(this);
+    OONetWorkTool::messageList(page, [self](std::optional<QJsonObject> reply, std::optional<QString>) {
+        if (self)
+            self->handleMessages(reply);
+    });
+}
+
+void NBMessageViewController::handleMessages(const std::optional<QJsonObject> &reply)
+{
+    ensureLoaded();
+    if (!reply || reply->isEmpty())
+        return;
+    const QJsonValue data = reply->value(QStringLiteral("data"));
+    if (!data.isArray())
+        return;
+    for (const QJsonValue &entry : data.toArray()) {
+        if (!entry.isObject())
+            continue;
+        if (const std::optional<NBMessageListModel> model = NBMessageListModel::fromJson(entry.toObject()))
+            datas << *model;
+    }
+    reloadData();
+    if (datas.isEmpty())
+        showEmptyState();
+    else
+        removeEmptyState();
+}
+
+void NBMessageViewController::reloadData()
+{
+    qDeleteAll(m_rows);
+    m_rows.clear();
+    const qint64 shownId = selectModel && selectModel->id ? *selectModel->id : -1;
+    const bool anyShown = selectModel && selectModel->id;
+    for (int row = 0; row < datas.size(); ++row) {
+        auto *item = new NBMessageItem(m_tableview);
+        item->setGeometry(0, row * kRowHeight, kListWidth, kRowHeight);
+        item->configure(datas.at(row));
+        item->setSelected(anyShown && datas.at(row).id == shownId);
+        // Queued: choosing rebuilds the rows, the clicked one among them.
+        connect(item, &NBMessageItem::clicked, this, [this, row] { selectMessage(row); }, Qt::QueuedConnection);
+        item->show();
+        m_rows << item;
+    }
+    m_tableview->resize(kListWidth, int(datas.size()) * kRowHeight);
+}
+
+bool NBMessageViewController::selectMessage(int row)
+{
+    if (row < 0 || row >= datas.size())
+        return false;
+    NBMessageListModel &record = datas[row];
+    if (!record.id)
+        return false;
+    if (selectModel && selectModel->id == record.id)
+        return false;
+    selectModel = record;
+    showSelectedMessage();
+    if (record.isRead == 0) {
+        record.isRead = 1;
+        selectModel->isRead = 1;
+        sendReadMark(*record.id);
+    }
+    reloadData();
+    return true;
+}
+
+void NBMessageViewController::attachDetail()
+{
+    ensureLoaded();
+    NBMessageDetailViewController *detail = detailVC();
+    if (detail->parentViewController() == this)
+        return;
+    detail->setParent(this);
+    detail->move(363, 0);
+    addChildViewController(detail);
+    detail->ensureLoaded();
+    detail->show();
+    detail->raise();
+}
+
+void NBMessageViewController::showSelectedMessage()
+{
+    attachDetail();
+    NBMessageDetailViewController *detail = detailVC();
+    detail->model = selectModel;
+    detail->loadMessage();
+}
+
+void NBMessageViewController::sendReadMark(qint64 messageId)
+{
+    QPointer<NBMessageViewController> self(this);
+    OONetWorkTool::readMessage(messageId, [self, messageId](bool stored) {
+        // The detail asked the dots to count when it showed the message, before the service had
+        // the mark; now that it has it they count again. The local mark stays either way.
+        if (stored)
+            NotificationCenter::defaultCenter().post(NotificationNames::kRefreshMessageData);
+        if (self)
+            Q_EMIT self->readMarkAnswered(messageId, stored);
+    });
+}
+
+NBMessageDetailViewController *NBMessageViewController::detailVC()
+{
+    if (!m_detailVC) {
+        m_detailVC = new NBMessageDetailViewController(this);
+        m_detailVC->hide();
+    }
+    return m_detailVC;
+}
+
+NBMessageDefaultView *NBMessageViewController::emptyState() const
+{
+    return findChild<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void NBMessageViewController::removeEmptyState()
+{
+    for (NBMessageDefaultView *view : findChildren<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly))
+        delete view;
+}
+
+void NBMessageViewController::showEmptyState()
+{
+    removeEmptyState();
+    auto *empty = new NBMessageDefaultView(this);
+    empty->setIconName(QStringLiteral("message_no_data"));
+    empty->tipLab()->setText(QStringLiteral("您还没有消息"));
+    // Below the title line: the back button stays reachable (over it, nobody could leave).
+    empty->setGeometry(QRect(0, kListTop, width(), height() - kListTop));
+    empty->show();
+    empty->raise();
+}

@@ -1,0 +1,332 @@
+// The message centre against the stand-in service over real HTTP: messages listed, a chosen
+// message marked read on the service with the unread counts and the left menu's dot following,
+// the message shown in a real web view with a hostile title as text and its links routed, and
+// the empty state.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include "app/NBLeftSideView.h"
+#include "app/NBLeftSideViewController.h"
+#include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/UiTiming.h"
+#include "common/ApiPaths.h"
+#include "common/AppPaths.h"
+#include "common/MKUserInfoManager.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWork.h"
+#include "networking/OONetWorkTool.h"
+#include "networking/XSAnalyticsManager.h"
+#include "settings/NBMessageDefaultView.h"
+#include "settings/message/MessageDetailWebPage.h"
+#include "settings/message/NBMessageDetailViewController.h"
+#include "settings/message/NBMessageItem.h"
+#include "settings/message/NBMessageViewController.h"
+#include "support/StandinProcess.h"
+#include "web/DesktopLinkOpener.h"
+#include "web/NBUpgradeViewController.h"
+
+namespace {
+
+constexpr int kWait = 15000;
+
+QJsonObject message(qint64 id, int type, int read, const QString &title, const QString &body)
+{
+    return QJsonObject{{"id", id}, {"messageType", type}, {"isRead", read}, {"title", title}, {"body", body},
+                       {"createTime", "2024-05-01 10:00:00"}, {"textBody", ""}, {"topType", 0}, {"linkUrl", ""}};
+}
+
+// Runs a script beside the page's own world (the page itself runs none) and answers its result.
+QVariant evaluate(QWebEnginePage *page, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, kWait))
+        return {};
+    return result;
+}
+
+// A real click on an element of the page, where the page drew it.
+bool clickElement(NBMessageDetailViewController *detail, const QString &selector)
+{
+    const QVariantList box = evaluate(detail->page(), QStringLiteral(
+        "(function(){var r=document.querySelector('%1').getBoundingClientRect();"
+        "return [r.left+r.width/2, r.top+r.height/2];})()").arg(selector)).toList();
+    if (box.size() != 2)
+        return false;
+    QWidget *target = detail->webView()->focusProxy() ? detail->webView()->focusProxy() : detail->webView();
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(box.at(0).toInt(), box.at(1).toInt()));
+    return true;
+}
+
+} // namespace
+
+class MessageStandin : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_standin && s_standin->isRunning());
+        s_standin->clearFaults();
+        AppPaths::ensureFolder(AppPaths::configFolder());
+        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
+        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{s_standin->baseUrl()}}}).toJson());
+        hosts.close();
+        OOHostSafeAdpter::shared().resetForTesting();
+        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+        bool done = false;
+        OONetWorkTool::login([&](std::optional<QString>) { done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
+        ASSERT_TRUE(MKUserInfoManager::shared().currentUser());
+        ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", "default"}, {"clear_records", true}}));
+        DesktopLinkOpener::setOpenerForTesting([this](const QUrl &url) { m_opened << url; });
+    }
+    void TearDown() override { DesktopLinkOpener::setOpenerForTesting({}); }
+
+    static QJsonArray requests(const QString &path)
+    {
+        QJsonArray found;
+        for (const QJsonValue &request : s_standin->records().value("requests").toArray()) {
+            if (request.toObject().value("path").toString() == path)
+                found.append(request);
+        }
+        return found;
+    }
+
+    // The service's own counts, asked directly.
+    static QJsonObject unreadCounts()
+    {
+        std::optional<QJsonObject> reply;
+        bool done = false;
+        OONetWorkTool::unreadMessages([&](std::optional<QJsonObject> r, std::optional<NetError>) {
+            reply = r;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
+        return reply ? reply->value("data").toObject() : QJsonObject();
+    }
+
+    // The centre presented over a host screen, as the more page presents it.
+    NBMessageViewController *presentCentre()
+    {
+        m_host.resize(728, 500);
+        m_host.ensureLoaded();
+        auto *centre = new NBMessageViewController;
+        EXPECT_TRUE(m_host.presentViewController(centre, new NBPresentationAnimator(centre, &m_host)));
+        m_host.show();
+        return centre;
+    }
+
+    UiTimingScope m_scope{0.01};
+    NBBaseViewController m_host;
+    QList<QUrl> m_opened;
+    static inline StandinProcess *s_standin = nullptr;
+};
+
+TEST_F(MessageStandin, MessagesAreListedAndReadOnTheService)
+{
+    QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    NBMessageViewController *centre = presentCentre();
+    QTRY_COMPARE_WITH_TIMEOUT(centre->rows().size(), 3, kWait);
+    const QJsonArray listed = requests(ApiPaths::kMessages);
+    ASSERT_EQ(listed.size(), 1);
+    const QJsonObject params = listed.first().toObject().value("params").toObject();
+    EXPECT_EQ(params.value("pageSize"), QJsonValue(9999));
+    EXPECT_EQ(params.value("page"), QJsonValue(1));
+    QTRY_VERIFY_WITH_TIMEOUT(!events.isEmpty(), kWait);
+    EXPECT_EQ(events.first().at(0).toString(), QStringLiteral("messagePage_open"));
+
+    // The demo: an unread system notice, an unread activity message, a read one.
+    QList<NBMessageItem *> rows = centre->rows();
+    EXPECT_EQ(rows.at(0)->title(), QStringLiteral("线路维护通知"));
+    EXPECT_EQ(rows.at(0)->iconName(), QStringLiteral("message_system"));
+    EXPECT_EQ(rows.at(1)->iconName(), QStringLiteral("message_activity"));
+    EXPECT_FALSE(rows.at(0)->redDot()->isHidden());
+    EXPECT_FALSE(rows.at(1)->redDot()->isHidden());
+    EXPECT_TRUE(rows.at(2)->redDot()->isHidden());
+    EXPECT_EQ(unreadCounts(), QJsonObject({{"active_message", 1}, {"feedback_message", 0}, {"system_message", 1}}));
+
+    // Choosing the unread notice: its dot goes at once, the pane shows it, one mark with the id
+    // as text reaches the service.
+    QSignalSpy answered(centre, &NBMessageViewController::readMarkAnswered);
+    ASSERT_TRUE(centre->selectMessage(0));
+    EXPECT_TRUE(centre->rows().at(0)->redDot()->isHidden());
+    EXPECT_TRUE(centre->rows().at(0)->isSelected());
+    NBMessageDetailViewController *detail = centre->detailVC();
+    EXPECT_EQ(detail->parentViewController(), centre);
+    EXPECT_EQ(detail->geometry(), QRect(363, 0, 366, 500));
+    EXPECT_TRUE(detail->loadedHtml().contains(QStringLiteral("线路维护通知")));
+    QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 1, kWait);
+    EXPECT_EQ(answered.first().at(0).toLongLong(), 1);
+    EXPECT_TRUE(answered.first().at(1).toBool());
+    const QJsonArray marks = requests(ApiPaths::kMessageRead);
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks.first().toObject().value("params").toObject().value("messageId"), QJsonValue(QStringLiteral("1")));
+    EXPECT_EQ(unreadCounts().value("system_message"), QJsonValue(0));
+
+    // The same message again: refused, nothing sent, nothing rebuilt.
+    NBMessageItem *first = centre->rows().at(0);
+    EXPECT_FALSE(centre->selectMessage(0));
+    EXPECT_EQ(centre->rows().at(0), first);
+    // A read message: shown, no mark.
+    ASSERT_TRUE(centre->selectMessage(2));
+    EXPECT_TRUE(detail->loadedHtml().contains(QStringLiteral("support@example.com")));
+    EXPECT_TRUE(centre->rows().at(2)->isSelected());
+    EXPECT_FALSE(centre->rows().at(0)->isSelected());
+    // The activity message: marked too.
+    ASSERT_TRUE(centre->selectMessage(1));
+    QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 2, kWait);
+    EXPECT_EQ(requests(ApiPaths::kMessageRead).size(), 2);
+    EXPECT_EQ(unreadCounts(), QJsonObject({{"active_message", 0}, {"feedback_message", 0}, {"system_message", 0}}));
+
+    // A new message centre lists them all as read.
+    centre->dismissAction();
+    QTRY_VERIFY_WITH_TIMEOUT(m_host.presentations().isEmpty(), kWait);
+    NBMessageViewController *again = presentCentre();
+    QTRY_COMPARE_WITH_TIMEOUT(again->rows().size(), 3, kWait);
+    for (NBMessageItem *row : again->rows())
+        EXPECT_TRUE(row->redDot()->isHidden());
+}
+
+TEST_F(MessageStandin, TheUnreadDotFollowsOnceTheServiceHasTheMark)
+{
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", QJsonArray{message(5, 2, 0, "只有一条", "<p>未读</p>")}}}));
+    NBLeftSideViewController menu;
+    menu.resize(72, 500);
+    menu.ensureLoaded();
+    menu.requestUnreadMessage();
+    QLabel *dot = menu.accountItem()->redDot();
+    QTRY_VERIFY_WITH_TIMEOUT(!dot->isHidden(), kWait);
+
+    // The service takes its time over the mark: the count the pane's showing asks for comes back
+    // before the mark is stored, still unread.
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kMessageRead, "delay", 1, 1500));
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
+    NBMessageViewController *centre = presentCentre();
+    QTRY_COMPARE_WITH_TIMEOUT(centre->rows().size(), 1, kWait);
+    QSignalSpy answered(centre, &NBMessageViewController::readMarkAnswered);
+    ASSERT_TRUE(centre->selectMessage(0));
+    QTRY_VERIFY_WITH_TIMEOUT(requests(ApiPaths::kUnreadMessages).size() >= 1, kWait);
+    EXPECT_FALSE(dot->isHidden());
+
+    // Once the mark is stored the counts are asked for again, and the dot goes.
+    QTRY_COMPARE_WITH_TIMEOUT(answered.size(), 1, kWait);
+    EXPECT_TRUE(answered.first().at(1).toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(dot->isHidden(), kWait);
+    // The last count asked for came after the mark.
+    const QJsonArray all = s_standin->records().value("requests").toArray();
+    int markAt = -1;
+    int lastCountAt = -1;
+    for (int i = 0; i < all.size(); ++i) {
+        const QString path = all.at(i).toObject().value("path").toString();
+        if (path == ApiPaths::kMessageRead)
+            markAt = i;
+        if (path == ApiPaths::kUnreadMessages)
+            lastCountAt = i;
+    }
+    EXPECT_GE(markAt, 0);
+    EXPECT_GT(lastCountAt, markAt);
+}
+
+TEST_F(MessageStandin, TheMessageShowsWithAHostileTitleAsTextAndItsLinksRouted)
+{
+    const QString title = QStringLiteral("<img src=x id=injected><b>marletInfo</b> & \"quoted\"");
+    const QString body = QStringLiteral(
+        "<p id=\"text\">Body <b>bold</b></p>"
+        "<p><a id=\"out\" href=\"https://example.com/notes\" style=\"display:inline-block;padding:8px\">out</a></p>"
+        "<p><a id=\"buy\" href=\"marlet://linkBuy\" style=\"display:inline-block;padding:8px\">buy</a></p>"
+        "<p><a id=\"file\" href=\"file:///etc/passwd\" style=\"display:inline-block;padding:8px\">file</a></p>"
+        "<p><a id=\"blank\" href=\"https://example.com/blank\" target=\"_blank\" style=\"display:inline-block;padding:8px\">blank</a></p>");
+    QJsonObject hostile = message(9, 2, 1, title, body);
+    hostile.insert("createTime", "<script>document.title='owned'</script>");
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", QJsonArray{hostile, message(10, 2, 1, "第二条", "<p>second</p>")}}}));
+
+    NBMessageViewController *centre = presentCentre();
+    QTRY_COMPARE_WITH_TIMEOUT(centre->rows().size(), 2, kWait);
+    EXPECT_EQ(centre->rows().at(0)->title(), title);
+    ASSERT_TRUE(centre->selectMessage(0));
+    NBMessageDetailViewController *detail = centre->detailVC();
+    QSignalSpy loaded(detail->page(), &QWebEnginePage::loadFinished);
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, kWait);
+    ASSERT_TRUE(loaded.first().at(0).toBool());
+
+    // Title and time are text on the page; the body is the message's HTML.
+    EXPECT_EQ(evaluate(detail->page(), "document.querySelector('h1.title').textContent").toString(), title);
+    EXPECT_EQ(evaluate(detail->page(), "document.title").toString(), title);
+    EXPECT_EQ(evaluate(detail->page(), "document.querySelector('.time').textContent").toString(),
+              QStringLiteral("<script>document.title='owned'</script>"));
+    EXPECT_EQ(evaluate(detail->page(), "document.querySelectorAll('#injected, script').length").toInt(), 0);
+    EXPECT_EQ(evaluate(detail->page(), "document.querySelector('#text b').textContent").toString(), QStringLiteral("bold"));
+
+    // A link out goes to the desktop; the pane stays on the message.
+    const QUrl shown = detail->page()->url();
+    ASSERT_TRUE(clickElement(detail, "#out"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 1, kWait);
+    EXPECT_EQ(m_opened.first(), QUrl("https://example.com/notes"));
+    // One meant for a new window too.
+    ASSERT_TRUE(clickElement(detail, "#blank"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 2, kWait);
+    EXPECT_EQ(m_opened.last(), QUrl("https://example.com/blank"));
+    // A file link goes nowhere.
+    ASSERT_TRUE(clickElement(detail, "#file"));
+    // "marlet://linkBuy" puts the purchase page over the message centre.
+    QSignalSpy purchase(detail, &NBMessageDetailViewController::purchasePagePresented);
+    ASSERT_TRUE(clickElement(detail, "#buy"));
+    QTRY_COMPARE_WITH_TIMEOUT(purchase.size(), 1, kWait);
+    EXPECT_EQ(m_opened.size(), 2);
+    EXPECT_EQ(detail->page()->url(), shown);
+    const QList<NBBaseViewController *> over = centre->presentations();
+    ASSERT_EQ(over.size(), 1);
+    auto *page = qobject_cast<NBUpgradeViewController *>(over.first());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->json, QJsonObject({{"needBack", true}}));
+    centre->dismissViewController(page);
+    QTRY_VERIFY_WITH_TIMEOUT(centre->presentations().isEmpty(), kWait);
+
+    // The next message replaces the page.
+    ASSERT_TRUE(centre->selectMessage(1));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(detail->page(), "document.querySelector('h1.title').textContent").toString(),
+                              QStringLiteral("第二条"), kWait);
+    EXPECT_EQ(evaluate(detail->page(), "document.querySelectorAll('#out').length").toInt(), 0);
+}
+
+TEST_F(MessageStandin, NoMessagesShowTheEmptyStateAndTheBackButtonLeaves)
+{
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", QJsonArray()}}));
+    NBMessageViewController *centre = presentCentre();
+    QTRY_VERIFY_WITH_TIMEOUT(centre->emptyState() != nullptr, kWait);
+    EXPECT_EQ(centre->emptyState()->tipLab()->text(), QStringLiteral("您还没有消息"));
+    EXPECT_TRUE(centre->emptyState()->confirmBtn()->isHidden());
+    EXPECT_TRUE(centre->rows().isEmpty());
+
+    QTest::mouseClick(centre->backBtn(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_host.presentations().isEmpty(), kWait);
+}
