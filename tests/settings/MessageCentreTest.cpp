@@ -1,12 +1,13 @@
 // The message centre's rules that need no service: the template filled in one pass, where
 // links lead, what a row shows, which records make rows, the empty state below the back button,
-// and the notice box.
+// the pane that never keeps an old message, and the notice box.
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -15,10 +16,14 @@
 #include "app/uikit/NBPresentationAnimator.h"
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/UiTiming.h"
+#include "common/AppPaths.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
 #include "networking/XSAnalyticsManager.h"
 #include "settings/NBMessageDefaultView.h"
 #include "settings/message/MessageDetailTemplate.h"
 #include "settings/message/MessageLinkRouter.h"
+#include "settings/message/NBMessageDetailViewController.h"
 #include "settings/message/NBMessageItem.h"
 #include "settings/message/NBMessageViewController.h"
 #include "settings/notice/OONoticePopupView.h"
@@ -211,6 +216,46 @@ TEST_F(MessageCentre, ChoosingIsRefusedWithoutAnId)
     EXPECT_FALSE(centre.selectModel.has_value());
     EXPECT_FALSE(centre.rows().at(0)->redDot()->isHidden());
     EXPECT_TRUE(centre.childViewControllers().isEmpty());
+}
+
+TEST_F(MessageCentre, ThePaneNeverKeepsTheLastMessageUnderANewOne)
+{
+    QObject observer;
+    int refreshes = 0;
+    NotificationCenter::defaultCenter().addObserver(NotificationNames::kRefreshMessageData, &observer,
+                                                    [&](const Notification &) { ++refreshes; });
+    NBMessageDetailViewController detail;
+    detail.ensureLoaded();
+    EXPECT_EQ(detail.geometry(), QRect(363, 0, 366, 500));
+
+    // No message: nothing shown, nothing posted.
+    detail.loadMessage();
+    EXPECT_TRUE(detail.loadedHtml().isEmpty());
+    EXPECT_EQ(refreshes, 0);
+
+    detail.model = message({{"id", 1}, {"title", "第一条"}, {"createTime", "2024-05-01"}, {"body", "<p>one</p>"}});
+    detail.loadMessage();
+    EXPECT_TRUE(detail.loadedHtml().contains(QStringLiteral("<p>one</p>")));
+    EXPECT_EQ(refreshes, 1);
+
+    // A message without time or body still replaces the first one, its missing places empty.
+    detail.model = message({{"id", 2}, {"title", "第二条"}});
+    detail.loadMessage();
+    EXPECT_TRUE(detail.loadedHtml().contains(QStringLiteral("第二条")));
+    EXPECT_FALSE(detail.loadedHtml().contains(QStringLiteral("第一条")));
+    EXPECT_FALSE(detail.loadedHtml().contains(QStringLiteral("<p>one</p>")));
+    EXPECT_TRUE(detail.loadedHtml().contains(QStringLiteral("<div class=\"time\"></div>")));
+    EXPECT_EQ(refreshes, 2);
+
+    // Without the template nothing changes and nothing is posted.
+    QTemporaryDir empty;
+    AppPaths::setResourceFolderForTesting(empty.path());
+    detail.model = message({{"id", 3}, {"title", "第三条"}});
+    detail.loadMessage();
+    AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_SOURCE_DIR "/resources"));
+    EXPECT_TRUE(detail.loadedHtml().contains(QStringLiteral("第二条")));
+    EXPECT_EQ(refreshes, 2);
+    NotificationCenter::defaultCenter().removeObservers(&observer);
 }
 
 TEST(NoticePopup, PanelInTheMiddleLinksThroughTheDoorAndCloseOnce)
