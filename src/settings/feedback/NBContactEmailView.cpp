@@ -6,6 +6,7 @@
 #include "app/uikit/NBCustomTextField.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/RoundedPanel.h"
+#include "settings/feedback/FeedbackContactField.h"
 
 NBContactEmailView::NBContactEmailView(QWidget *parent)
     : QWidget(parent)
@@ -14,14 +15,7 @@ NBContactEmailView::NBContactEmailView(QWidget *parent)
     m_titleLab->setFont(NSFontHelper::getLightPingFangFont(10));
     m_titleLab->setStyleSheet(QStringLiteral("color: rgb(179, 183, 190); background: transparent;"));
     m_textContentView = new RoundedPanel(QColor(35, 35, 35), 20, this);
-    m_textFiled = new NBCustomTextField(m_textContentView);
-    m_textFiled->setFont(NSFontHelper::getRegularPingFangFont(12));
-    m_textFiled->setPlaceholderText(QStringLiteral("为顺利解决问题，请提供联系方式（手机/邮箱/微信号)"));
-    QPalette palette = m_textFiled->palette();
-    palette.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 77));
-    palette.setColor(QPalette::Text, Qt::white);
-    m_textFiled->setPalette(palette);
-    m_textFiled->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: white; }"));
+    m_textFiled = FeedbackContactField::create(m_textContentView);
     m_signUpButton = new QPushButton(QStringLiteral("提交"), this);
     m_signUpButton->setFont(NSFontHelper::getRegularPingFangFont(14));
     m_signUpButton->setFixedSize(326, 40);

@@ -8,6 +8,7 @@
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/UiImages.h"
+#include "settings/feedback/FeedbackContactField.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"
 
@@ -62,14 +63,7 @@ NBContactInputView::NBContactInputView(QWidget *parent)
 
     m_titleLab = caption(QStringLiteral("联系方式（选填）"), this);
     m_textContentView = new RoundedPanel(QColor(50, 50, 50), 20, this);
-    m_textFiled = new NBCustomTextField(m_textContentView);
-    m_textFiled->setFont(NSFontHelper::getRegularPingFangFont(12));
-    m_textFiled->setPlaceholderText(QStringLiteral("为顺利解决问题，请提供联系方式（手机/邮箱/微信号)"));
-    QPalette palette = m_textFiled->palette();
-    palette.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 77));
-    palette.setColor(QPalette::Text, Qt::white);
-    m_textFiled->setPalette(palette);
-    m_textFiled->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: white; }"));
+    m_textFiled = FeedbackContactField::create(m_textContentView);
 
     m_signUpButton = new QPushButton(QStringLiteral("提交"), this);
     m_signUpButton->setFont(NSFontHelper::getRegularPingFangFont(14));
