@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QTextLayout>
 
@@ -13,13 +14,17 @@ namespace {
 constexpr int kContentWidth = 362;
 constexpr int kIcon = 35;
 
-// Titles and texts come from the service: shown as text, never as markup.
+// Titles and texts come from the service: shown as text, never as markup. Colours through the
+// palette, not style sheets: a list may hold thousands of rows.
 QLabel *whiteLabel(const QFont &font, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setFont(font);
     label->setTextFormat(Qt::PlainText);
-    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    label->setAutoFillBackground(false);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     return label;
 }
@@ -69,6 +74,18 @@ QString textOfHtml(const QString &html)
     return text.replace(blanks, QStringLiteral(" ")).trimmed();
 }
 
+// The same three pictures on every row: drawn from their SVG once.
+QPixmap rowPixmap(const QString &name, const QSize &size, qreal ratio)
+{
+    const QString key = QStringLiteral("message-row/%1/%2x%3@%4").arg(name).arg(size.width()).arg(size.height()).arg(ratio);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    pixmap = UiImages::pixmap(name, size, ratio);
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
 } // namespace
 
 NBMessageItem::Content NBMessageItem::rowContent(const NBMessageListModel &model)
@@ -87,12 +104,12 @@ NBMessageItem::NBMessageItem(QWidget *parent)
 {
     setCursor(Qt::PointingHandCursor);
     m_contentView = new QWidget(this);
-    m_contentView->setAttribute(Qt::WA_StyledBackground);
+    m_contentView->setAutoFillBackground(true);
     m_iconImgView = new QLabel(m_contentView);
     m_iconImgView->setFixedSize(kIcon, kIcon);
     m_redDot = new QLabel(m_contentView);
     m_redDot->setFixedSize(6, 6);
-    m_redDot->setPixmap(UiImages::pixmap(QStringLiteral("red_dot_icon"), QSize(6, 6)));
+    m_redDot->setPixmap(rowPixmap(QStringLiteral("red_dot_icon"), QSize(6, 6), devicePixelRatioF()));
     m_redDot->hide();
     m_titleLab = whiteLabel(NSFontHelper::getRegularPingFangFont(14), m_contentView);
     m_timeLab = whiteLabel(NSFontHelper::getLightPingFangFont(10), m_contentView);
@@ -109,7 +126,7 @@ void NBMessageItem::configure(const NBMessageListModel &model)
     m_desc = content.desc;
     m_iconName = content.iconName;
     m_timeLab->setText(content.time);
-    m_iconImgView->setPixmap(UiImages::pixmap(content.iconName, QSize(kIcon, kIcon), devicePixelRatioF()));
+    m_iconImgView->setPixmap(rowPixmap(content.iconName, QSize(kIcon, kIcon), devicePixelRatioF()));
     m_redDot->setVisible(content.redDot);
     layoutLabels();
 }
@@ -117,8 +134,9 @@ void NBMessageItem::configure(const NBMessageListModel &model)
 void NBMessageItem::setSelected(bool selected)
 {
     m_selected = selected;
-    m_contentView->setStyleSheet(selected ? QStringLiteral("background: rgb(35, 35, 35);")
-                                          : QStringLiteral("background: rgb(22, 22, 22);"));
+    QPalette palette = m_contentView->palette();
+    palette.setColor(QPalette::Window, selected ? QColor(35, 35, 35) : QColor(22, 22, 22));
+    m_contentView->setPalette(palette);
 }
 
 void NBMessageItem::resizeEvent(QResizeEvent *)

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
@@ -67,13 +68,19 @@ void NBMessageViewController::setupViews()
     m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scrollView->setWidgetResizable(false);
-    m_scrollView->setStyleSheet(QStringLiteral("QScrollArea { background: rgb(22, 22, 22); }"
-                                               "QScrollBar:vertical { background: transparent; width: 6px; }"
-                                               "QScrollBar::handle:vertical { background: rgb(60, 60, 60); border-radius: 3px; }"
-                                               "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
+    // Style sheets only on the scroll bar: one on the list would be applied to every row.
+    m_scrollView->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 6px; }"
+        "QScrollBar::handle:vertical { background: rgb(60, 60, 60); border-radius: 3px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
     m_scrollView->setGeometry(0, kListTop, kListWidth, height() - kListTop);
+    QPalette dark = m_scrollView->palette();
+    dark.setColor(QPalette::Window, QColor(22, 22, 22));
+    m_scrollView->setPalette(dark);
+    m_scrollView->viewport()->setAutoFillBackground(true);
     m_tableview = new QWidget;
-    m_tableview->setStyleSheet(QStringLiteral("background: rgb(22, 22, 22);"));
+    m_tableview->setPalette(dark);
+    m_tableview->setAutoFillBackground(true);
     m_tableview->resize(kListWidth, 0);
     m_scrollView->setWidget(m_tableview);
 }
@@ -108,23 +115,43 @@ void NBMessageViewController::handleMessages(const std::optional<QJsonObject> &r
         removeEmptyState();
 }
 
+bool NBMessageViewController::isShown(const NBMessageListModel &record) const
+{
+    return selectModel && selectModel->id && record.id == selectModel->id;
+}
+
+int NBMessageViewController::shownRow() const
+{
+    for (int row = 0; row < datas.size(); ++row) {
+        if (isShown(datas.at(row)))
+            return row;
+    }
+    return -1;
+}
+
 void NBMessageViewController::reloadData()
 {
     qDeleteAll(m_rows);
     m_rows.clear();
-    const qint64 shownId = selectModel && selectModel->id ? *selectModel->id : -1;
-    const bool anyShown = selectModel && selectModel->id;
     for (int row = 0; row < datas.size(); ++row) {
         auto *item = new NBMessageItem(m_tableview);
         item->setGeometry(0, row * kRowHeight, kListWidth, kRowHeight);
         item->configure(datas.at(row));
-        item->setSelected(anyShown && datas.at(row).id == shownId);
-        // Queued: choosing rebuilds the rows, the clicked one among them.
+        item->setSelected(isShown(datas.at(row)));
+        // Queued: the click's own handling ends before the rows change.
         connect(item, &NBMessageItem::clicked, this, [this, row] { selectMessage(row); }, Qt::QueuedConnection);
         item->show();
         m_rows << item;
     }
     m_tableview->resize(kListWidth, int(datas.size()) * kRowHeight);
+}
+
+void NBMessageViewController::refreshRow(int row)
+{
+    if (row < 0 || row >= datas.size() || row >= m_rows.size())
+        return;
+    m_rows.at(row)->configure(datas.at(row));
+    m_rows.at(row)->setSelected(isShown(datas.at(row)));
 }
 
 bool NBMessageViewController::selectMessage(int row)
@@ -134,8 +161,9 @@ bool NBMessageViewController::selectMessage(int row)
     NBMessageListModel &record = datas[row];
     if (!record.id)
         return false;
-    if (selectModel && selectModel->id == record.id)
+    if (isShown(record))
         return false;
+    const int previous = shownRow();
     selectModel = record;
     showSelectedMessage();
     if (record.isRead == 0) {
@@ -143,7 +171,9 @@ bool NBMessageViewController::selectMessage(int row)
         selectModel->isRead = 1;
         sendReadMark(*record.id);
     }
-    reloadData();
+    // Only the two rows that changed are drawn again: the list may hold thousands.
+    refreshRow(previous);
+    refreshRow(row);
     return true;
 }
 

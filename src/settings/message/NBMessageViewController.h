@@ -64,6 +64,9 @@ protected:
 private:
     void setupViews();
     void showSelectedMessage();
+    bool isShown(const NBMessageListModel &record) const;
+    int shownRow() const;
+    void refreshRow(int row);
     void sendReadMark(qint64 messageId);
 
     QPushButton *m_backBtn = nullptr;
