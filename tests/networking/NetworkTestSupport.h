@@ -53,14 +53,18 @@ inline std::shared_ptr<RecordingHooks> installRecordingHooks()
 }
 
 // The profile's own host list, as the demo uses it; the stored current domain is forgotten.
-inline void pointClientAt(const QStringList &hosts)
+// False when the list could not be written.
+inline bool pointClientAt(const QStringList &hosts)
 {
     AppPaths::ensureFolder(AppPaths::configFolder());
     QFile file(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(QJsonDocument(QJsonObject{{QStringLiteral("hosts"), QJsonArray::fromStringList(hosts)}}).toJson());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray text = QJsonDocument(QJsonObject{{QStringLiteral("hosts"), QJsonArray::fromStringList(hosts)}}).toJson();
+    const bool written = file.write(text) == text.size();
     file.close();
     OOHostSafeAdpter::shared().resetForTesting();
+    return written;
 }
 
 // While it lives, the database refuses every write to the user table, as a full disk or a broken
@@ -85,8 +89,8 @@ public:
 };
 
 // One stand-in instance for the whole suite; each test starts with no faults, the client pointed
-// at the instance, fresh recording hooks and the usual time-outs.
-class StandinSuite : public ::testing::Test
+// at the instance and the usual time-outs.
+class OneStandinPerSuite : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
@@ -103,11 +107,22 @@ protected:
     {
         ASSERT_TRUE(s_standin && s_standin->isRunning());
         s_standin->clearFaults();
-        pointClientAt({s_standin->baseUrl()});
-        hooks = installRecordingHooks();
+        ASSERT_TRUE(pointClientAt({s_standin->baseUrl()}));
         OONetWork::shared().setTimeoutsForTesting(15000, 60000);
     }
 
     static inline StandinProcess *s_standin = nullptr;
+};
+
+// The same with fresh recording hooks in place of the screens' alerts.
+class StandinSuite : public OneStandinPerSuite
+{
+protected:
+    void SetUp() override
+    {
+        OneStandinPerSuite::SetUp();
+        hooks = installRecordingHooks();
+    }
+
     std::shared_ptr<RecordingHooks> hooks;
 };

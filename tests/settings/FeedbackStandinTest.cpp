@@ -38,6 +38,7 @@
 #include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
 #include "support/StandinProcess.h"
+#include "../networking/NetworkTestSupport.h"
 
 namespace {
 
@@ -78,31 +79,9 @@ QString infoText(NBFeedbackDetailViewController *pane)
 
 } // namespace
 
-class FeedbackStandin : public ::testing::Test
+class FeedbackStandin : public OneStandinPerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_standin && s_standin->isRunning());
-        s_standin->clearFaults();
-        AppPaths::ensureFolder(AppPaths::configFolder());
-        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
-        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{s_standin->baseUrl()}}}).toJson());
-        hosts.close();
-        OOHostSafeAdpter::shared().resetForTesting();
-        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
-    }
     void TearDown() override { FeedbackPicturePicker::setChooserForTesting({}); }
 
     // Sends a new feedback through the list's form and waits until the list shows it.
@@ -125,8 +104,6 @@ protected:
         const QJsonArray uploads = s_standin->records().value("uploads").toArray();
         return uploads.isEmpty() ? QJsonObject() : uploads.last().toObject();
     }
-
-    static inline StandinProcess *s_standin = nullptr;
 };
 
 TEST_F(FeedbackStandin, NewFeedbackWithTwoPicturesArrivesWholeAndIsListed)

@@ -28,6 +28,7 @@
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineViewController.h"
 #include "support/StandinProcess.h"
+#include "../networking/NetworkTestSupport.h"
 
 namespace {
 
@@ -75,19 +76,9 @@ QStringList filesUnder(const QString &root)
 
 } // namespace
 
-class MorePageStandin : public ::testing::Test
+class MorePageStandin : public OneStandinPerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
     void SetUp() override
     {
         ASSERT_TRUE(s_standin && s_standin->isRunning());
@@ -98,12 +89,7 @@ protected:
     // Points the client at the service and signs in as a visitor.
     static void useService(const StandinProcess &service)
     {
-        AppPaths::ensureFolder(AppPaths::configFolder());
-        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
-        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{service.baseUrl()}}}).toJson());
-        hosts.close();
-        OOHostSafeAdpter::shared().resetForTesting();
+        ASSERT_TRUE(pointClientAt({service.baseUrl()}));
         OONetWork::shared().setTimeoutsForTesting(15000, 60000);
         bool done = false;
         OONetWorkTool::login([&](std::optional<QString>) { done = true; });
@@ -121,7 +107,6 @@ protected:
     }
 
     UiTimingScope m_scope{0.01};
-    static inline StandinProcess *s_standin = nullptr;
 };
 
 TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
