@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AccountStandinFixture.h"
 #include "AccountTestSupport.h"
 #include "app/uikit/OOToastView.h"
 #include "app/uikit/RoundedPanel.h"
@@ -24,28 +25,9 @@
 
 namespace {
 
-class AccountInfoScreenTest : public ::testing::Test
+class AccountInfoScreenTest : public AccountStandinFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
-        m_hooks = installRecordingHooks();
-        pointClientAt({m_standin.baseUrl()});
-        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
-    }
-    void TearDown() override { (void)MKUserInfoManager::shared().clearUser(); }
-
-    void signIn(const QJsonObject &params)
-    {
-        bool done = false;
-        OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<QString>) {
-            EXPECT_TRUE(reply.has_value());
-            done = true;
-        });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
-    }
-
     std::unique_ptr<NBAccountInfoViewController> appeared()
     {
         auto screen = std::make_unique<NBAccountInfoViewController>();
@@ -62,17 +44,13 @@ protected:
             return push->subTitleLabel()->text();
         return {};
     }
-
-    UiTimingScope m_timing{0.1};
-    StandinProcess m_standin;
-    std::shared_ptr<RecordingHooks> m_hooks;
 };
 
 } // namespace
 
 TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
 {
-    signIn({{QStringLiteral("signType"), QStringLiteral("1")}});
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("1")}}));
     auto screen = appeared();
     ASSERT_EQ(screen->data().size(), 5);
     EXPECT_TRUE(shownValue(*screen, 0).startsWith(QStringLiteral("guest")));
@@ -88,8 +66,8 @@ TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
 
 TEST_F(AccountInfoScreenTest, MemberWithBothDatesShowsTwoExpiryLinesAndTheRefreshedStatus)
 {
-    signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13800000000")},
-            {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("86")}});
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13800000000")},
+                        {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("86")}}));
     // The stored record says level 1; the service's answer (level 2) is what the status shows.
     const auto stored = MKUserInfoManager::shared().currentUser();
     ASSERT_TRUE(stored && stored->user);

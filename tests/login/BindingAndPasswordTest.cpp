@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AccountStandinFixture.h"
 #include "AccountTestSupport.h"
 #include "app/uikit/FNHUD.h"
 #include "app/uikit/NBCustomTextField.h"
@@ -29,28 +30,9 @@
 
 namespace {
 
-class BindingTest : public ::testing::Test
+class BindingTest : public AccountStandinFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
-        m_hooks = installRecordingHooks();
-        pointClientAt({m_standin.baseUrl()});
-        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
-    }
-    void TearDown() override { (void)MKUserInfoManager::shared().clearUser(); }
-
-    bool signIn(const QJsonObject &params)
-    {
-        std::optional<bool> ok;
-        OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<QString>) {
-            ok = reply.has_value();
-        });
-        if (!QTest::qWaitFor([&] { return ok.has_value(); }, 10000))
-            return false;
-        return *ok;
-    }
     // The stored record with the keys the client does not model added, so the test sees them kept.
     void markStoredRecord()
     {
@@ -95,9 +77,6 @@ protected:
         return count;
     }
 
-    UiTimingScope m_timing{0.1};
-    StandinProcess m_standin;
-    std::shared_ptr<RecordingHooks> m_hooks;
     std::unique_ptr<NBAccountInfoViewController> m_account;
     QString m_token;
 };
