@@ -68,20 +68,6 @@ QPushButton *haveAccountButton(QWidget *parent)
     return button;
 }
 
-QLabel *consentLabel(QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::RichText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setOpenExternalLinks(true);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    label->setFont(NSFontHelper::getRegularPingFangFont(12));
-    // The same line, links and site as the login screen's.
-    label->setText(NBLoginViewController::consentHtml());
-    return label;
-}
-
 int layoutRows(const QList<QWidget *> &rows, int left, int top, int width)
 {
     int y = top;
@@ -104,7 +90,8 @@ RegistrationRows registrationRows(QWidget *parent)
     setPlaceholder(rows.invitation->textFiled(), localizedByAppLanguage(QStringLiteral("推荐码（选填）")));
     rows.registerButton = actionButton(parent, localizedByAppLanguage(QStringLiteral("注册并登录")));
     rows.haveAccount = haveAccountButton(parent);
-    rows.consent = consentLabel(parent);
+    // The same line, links and site as the login screen's.
+    rows.consent = NBLoginViewController::consentLabel(parent);
     return rows;
 }
 

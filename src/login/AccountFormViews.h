@@ -28,8 +28,6 @@ NBGradColorView *actionButton(QWidget *parent, const QString &title);
 void setActionEnabled(ImageTitleButton *button, bool enabled);
 // The way back to sign-in: the "havaAcc" arrow and its words, 14 px high.
 QPushButton *haveAccountButton(QWidget *parent);
-// The registration forms' consent text: the terms and privacy links of the service's website.
-QLabel *consentLabel(QWidget *parent);
 
 // Rows 40 high and 6 apart from `top` down, `left` from the form's left edge and `width` wide;
 // answers the y below the last row's gap.

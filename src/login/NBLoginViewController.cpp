@@ -74,6 +74,19 @@ QString NBLoginViewController::consentHtml()
            + grey.arg(localizedByAppLanguage(QStringLiteral("，并了解如何收集、使用和储存您的数据。"))) + QStringLiteral("</p>");
 }
 
+QLabel *NBLoginViewController::consentLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setFont(NSFontHelper::getRegularPingFangFont(12));
+    label->setTextFormat(Qt::RichText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setOpenExternalLinks(true);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    label->setText(consentHtml());
+    return label;
+}
+
 void NBLoginViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
@@ -96,14 +109,7 @@ void NBLoginViewController::viewDidLoad()
     connect(m_scanBtn, &QPushButton::clicked, this, &NBLoginViewController::scanloginAction);
 
     const int consentTop = m_maskView->height() - 23 - 49;
-    m_privacyTextView = new QLabel(m_maskView);
-    m_privacyTextView->setFont(NSFontHelper::getRegularPingFangFont(12));
-    m_privacyTextView->setTextFormat(Qt::RichText);
-    m_privacyTextView->setWordWrap(true);
-    m_privacyTextView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_privacyTextView->setOpenExternalLinks(true);
-    m_privacyTextView->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    m_privacyTextView->setText(consentHtml());
+    m_privacyTextView = consentLabel(m_maskView);
     m_privacyTextView->setGeometry(23, consentTop, m_maskView->width() - 46, 49);
 
     const int baseTop = m_switchAccountView->geometry().bottom() + 1 + 12;

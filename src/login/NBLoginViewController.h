@@ -43,6 +43,8 @@ public:
     // The service's web site whose "/terms" and "/privacy" pages the consent line links.
     static QString siteUrl();
     static QString consentHtml();
+    // That line as a label of links, for this screen and the registration forms alike.
+    static QLabel *consentLabel(QWidget *parent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
