@@ -57,7 +57,9 @@ void NBLineTableView::setLines(const QList<OOHomeNodeModel> *lines)
 
 void NBLineTableView::reloadData()
 {
-    m_userLevel = LineCellLook::currentUserLevel();
+    // A database read: not for a table with no rows (the popup is built before its lines come).
+    if (rowCount() > 0)
+        m_userLevel = LineCellLook::currentUserLevel();
     // Rows may have gone: give every cell back and lay out afresh.
     const QList<int> rows = m_visible.keys();
     for (int row : rows)

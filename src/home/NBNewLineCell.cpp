@@ -1,10 +1,11 @@
 #include "home/NBNewLineCell.h"
 
+#include <QIconEngine>
 #include <QLabel>
+#include <QPainter>
 
 #include "app/uikit/NBDisableButton.h"
 #include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
 #include "home/AssetImageView.h"
 #include "home/LineCellLook.h"
 
@@ -22,13 +23,46 @@ void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
+// The check marks, drawn from their SVGs at the size and pixel ratio asked for and kept in the
+// asset views' cache. Qt's SVG icon engine would do the same, but loading its plugin is the
+// largest single cost of the first line popup's opening.
+class CheckIconEngine : public QIconEngine
+{
+public:
+    explicit CheckIconEngine(QString name)
+        : m_name(std::move(name))
+    {
+    }
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, AssetImageView::assetPixmap(m_name, rect.size(), ratio));
+    }
+    // `size` is in device pixels: QIcon asks for the logical size times the screen's ratio.
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        return AssetImageView::assetPixmap(m_name, size, 1.0);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override { return size; }
+    bool isNull() override { return false; }
+    QIconEngine *clone() const override { return new CheckIconEngine(m_name); }
+
+private:
+    QString m_name;
+};
+
+QIcon checkIcon(const QString &name)
+{
+    return QIcon(new CheckIconEngine(name));
+}
+
 void showCheck(NBDisableButton *button, bool on)
 {
     button->setChecked(on);
     const QString name = on ? QStringLiteral("select_on") : QStringLiteral("select_out");
     button->setProperty("assetName", name);
-    static const QIcon onIcon = UiImages::icon(QStringLiteral("select_on"));
-    static const QIcon offIcon = UiImages::icon(QStringLiteral("select_out"));
+    static const QIcon onIcon = checkIcon(QStringLiteral("select_on"));
+    static const QIcon offIcon = checkIcon(QStringLiteral("select_out"));
     button->setIcon(on ? onIcon : offIcon);
 }
 
@@ -51,7 +85,7 @@ NBNewLineCell::NBNewLineCell(QWidget *parent)
     m_markText->hide();
     m_onOrOffButton = new NBDisableButton(QString(), m_contentView);
     m_onOrOffButton->setCheckable(true);
-    m_onOrOffButton->setIconSize(QSize(12, 12));
+    m_onOrOffButton->setIconSize(QSize(kCheckSize, kCheckSize));
     showCheck(m_onOrOffButton, false);
     m_svipImgView = new AssetImageView(QStringLiteral("home_line_svip_icon"), m_contentView);
     resize(375, kRowHeight);

@@ -21,6 +21,7 @@ class NBNewLineCell : public QWidget
 
 public:
     static constexpr int kRowHeight = 56;
+    static constexpr int kCheckSize = 12;
 
     explicit NBNewLineCell(QWidget *parent = nullptr);
 

@@ -227,6 +227,12 @@ TEST_F(LinePopupTest, RelativeFlagAddressesGoUnderTheApiHost)
     EXPECT_EQ(model.showList.at(0).abbrUrl, QStringLiteral("http://127.0.0.1:8080/static/flags/jp.png"));
     EXPECT_EQ(NBHomeLineListModel::joinAddress(QStringLiteral("http://h"), QStringLiteral("f.png")),
               QStringLiteral("http://h/f.png"));
+    EXPECT_TRUE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("https://cdn.example/a.png")));
+    EXPECT_TRUE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("x://")));
+    EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("://h/a.png")));
+    EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("/static/a.png?u=http://h")));
+    EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("h2://h/a b.png")));
+    EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("https://h/a.png\n")));
 }
 
 TEST_F(LinePopupTest, ExplanationTogglesAndTheDarkAreaDoesNotClose)
@@ -308,6 +314,11 @@ TEST(LineCellTest, MarkTextFlagAndChosenState)
     EXPECT_FALSE(cell.onOrOffButton()->isChecked());
     NBNewLineCell::click(cell.onOrOffButton());
     EXPECT_TRUE(cell.onOrOffButton()->isChecked());
+    // The check mark is drawn sharp at the screen's ratio, not scaled from a smaller picture.
+    const QPixmap sharp = cell.onOrOffButton()->icon().pixmap(QSize(12, 12), 2.0);
+    EXPECT_EQ(sharp.size(), QSize(24, 24));
+    EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+    EXPECT_NE(sharp.toImage().pixelColor(12, 12).alpha(), 0);
 }
 
 } // namespace
