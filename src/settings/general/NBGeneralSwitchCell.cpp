@@ -1,0 +1,72 @@
+#include "settings/general/NBGeneralSwitchCell.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+
+namespace {
+constexpr QSize kSwitchSize(37, 20);
+}
+
+NBGeneralSwitchCell::NBGeneralSwitchCell(QWidget *parent)
+    : QWidget(parent)
+{
+    m_titleLab = new QLabel(this);
+    m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(13));
+    m_titleLab->setStyleSheet(QStringLiteral("background: transparent; color: white;"));
+    m_titleLab->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    m_detailLab = new QLabel(this);
+    m_detailLab->setFont(NSFontHelper::getRegularPingFangFont(12));
+    m_detailLab->setWordWrap(true);
+    m_detailLab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_detailLab->setStyleSheet(QStringLiteral("background: transparent; color: rgb(88,90,93);"));
+    m_detailLab->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    m_switchBtn = new QPushButton(this);
+    m_switchBtn->setCheckable(true);
+    m_switchBtn->setFlat(true);
+    m_switchBtn->setFocusPolicy(Qt::NoFocus);
+    m_switchBtn->setFixedSize(kSwitchSize);
+    m_switchBtn->setIconSize(kSwitchSize);
+    m_switchBtn->setCursor(Qt::PointingHandCursor);
+    m_switchBtn->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    connect(m_switchBtn, &QPushButton::toggled, this, &NBGeneralSwitchCell::showState);
+    showState();
+}
+
+void NBGeneralSwitchCell::setOn(bool on)
+{
+    m_switchBtn->setChecked(on);
+    showState();
+}
+
+bool NBGeneralSwitchCell::isOn() const
+{
+    return m_switchBtn->isChecked();
+}
+
+void NBGeneralSwitchCell::showState()
+{
+    m_switchBtn->setIcon(UiImages::icon(isOn() ? QStringLiteral("bt_on") : QStringLiteral("bt_off")));
+}
+
+void NBGeneralSwitchCell::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_switchBtn->move(width() - 15 - kSwitchSize.width(), 5);
+    const int titleWidth = qMax(0, m_switchBtn->x() - 8 - 24);
+    m_titleLab->setGeometry(24, 6, titleWidth, m_titleLab->sizeHint().height());
+    const int detailTop = m_titleLab->geometry().bottom() + 1 + 12;
+    m_detailLab->setGeometry(24, detailTop, 280, qMax(0, height() - detailTop));
+}
+
+void NBGeneralSwitchCell::mouseReleaseEvent(QMouseEvent *event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}

@@ -1,0 +1,274 @@
+#include "settings/general/NBGeneralViewController.h"
+
+#include <QDebug>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "app/uikit/NBAlertView.h"
+#include "app/uikit/NBControllerView.h"
+#include "app/uikit/NBDisableButton.h"
+#include "app/uikit/NBNavView.h"
+#include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/RoundedPanel.h"
+#include "common/DefaultsKeys.h"
+#include "common/Localization.h"
+#include "common/UserDefaults.h"
+#include "settings/general/GeneralSettings.h"
+#include "settings/general/NBGeneralCell.h"
+#include "settings/general/NBGeneralResetCell.h"
+#include "settings/general/NBGeneralSwitchCell.h"
+#include "settings/general/NBLanguageViewController.h"
+#include "settings/general/NBSortViewController.h"
+
+namespace {
+
+const QColor kBackground(13, 25, 37);
+
+QString localized(const char *key)
+{
+    return localizedByAppLanguage(QString::fromLatin1(key));
+}
+
+} // namespace
+
+NBGeneralViewController::NBGeneralViewController(QWidget *parent)
+    : NBBaseViewController(parent)
+{
+    resize(NBControllerView::contentSize());
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kBackground);
+    setPalette(palette);
+}
+
+void NBGeneralViewController::viewDidLoad()
+{
+    NBBaseViewController::viewDidLoad();
+    m_navView = new NBNavView(this);
+    m_navView->setAttribute(Qt::WA_StyledBackground);
+    m_navView->setStyleSheet(QStringLiteral("NBNavView { background: rgb(13,25,37); }"));
+    m_navView->backBtn()->hide();
+    m_navView->titleLab()->setText(localized("GENERAL_TITLE"));
+
+    m_scrollView = new QScrollArea(this);
+    m_scrollView->setFrameShape(QFrame::NoFrame);
+    m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollView->setStyleSheet(QStringLiteral("QScrollArea { background: rgb(13,25,37); border: none; }"
+                                               "QScrollBar:vertical { background: transparent; width: 6px; }"
+                                               "QScrollBar::handle:vertical { background: rgb(60,60,60); border-radius: 3px; }"
+                                               "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
+    // The list takes the scroll area's width; its height is the rows' heights added up.
+    m_scrollView->setWidgetResizable(true);
+    m_tableView = new QWidget;
+    auto *rows = new QVBoxLayout(m_tableView);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addStretch(1);
+    m_tableView->setObjectName(QStringLiteral("generalTable"));
+    m_tableView->setAttribute(Qt::WA_StyledBackground);
+    m_tableView->setStyleSheet(QStringLiteral("#generalTable { background: rgb(13,25,37); }"));
+    m_scrollView->setWidget(m_tableView);
+    m_navView->show();
+    m_scrollView->show();
+    layoutViews();
+}
+
+void NBGeneralViewController::viewWillAppear()
+{
+    NBBaseViewController::viewWillAppear();
+    buildRows();
+}
+
+void NBGeneralViewController::buildRows()
+{
+    qDebug() << "kAutoConnectionStateKey" << UserDefaults::standard().integerForKey(DefaultsKeys::kAutoConnectionStateKey);
+    rawData = GeneralSettings::rowDefinitions();
+    datas.clear();
+    for (const QJsonObject &description : std::as_const(rawData)) {
+        const std::optional<OOGeneralModel> model = OOGeneralModel::fromJson(description);
+        // A row that does not decode ends the list; the rows before it stay.
+        if (!model)
+            break;
+        datas.append(*model);
+    }
+    reloadData();
+}
+
+int NBGeneralViewController::rowHeight(int row) const
+{
+    if (row < 0 || row >= datas.size())
+        return 0;
+    return qRound(datas.at(row).cellHight.value_or(0));
+}
+
+void NBGeneralViewController::reloadData()
+{
+    ensureLoaded();
+    qDeleteAll(m_rows);
+    m_rows.clear();
+    auto *rows = static_cast<QVBoxLayout *>(m_tableView->layout());
+    int total = 0;
+    for (int row = 0; row < datas.size(); ++row) {
+        QWidget *view = makeRowView(row);
+        view->setFixedHeight(rowHeight(row));
+        total += rowHeight(row);
+        // Before the closing stretch, so the rows stay at the top.
+        rows->insertWidget(row, view);
+        m_rows.append(view);
+    }
+    m_tableView->setMinimumHeight(total);
+    layoutViews();
+}
+
+QWidget *NBGeneralViewController::makeRowView(int row)
+{
+    const OOGeneralModel &model = datas.at(row);
+    QPointer<NBGeneralViewController> self(this);
+    const auto select = [self, row] {
+        if (self)
+            self->shouldSelectRow(row);
+    };
+    // The kind of row goes by position, as the list is laid out: two switches, two pickers, reset.
+    if (row <= 1) {
+        auto *cell = new NBGeneralSwitchCell(m_tableView);
+        cell->titleLab()->setText(model.title);
+        cell->detailLab()->setText(model.info.value_or(QString()));
+        cell->setOn(model.state.value_or(false));
+        connect(cell->switchBtn(), &QPushButton::clicked, this,
+                row == 0 ? &NBGeneralViewController::switchAutoConnection : &NBGeneralViewController::switchNotification);
+        connect(cell, &NBGeneralSwitchCell::clicked, this, select);
+        return cell;
+    }
+    if (row <= 3) {
+        auto *cell = new NBGeneralCell(m_tableView);
+        cell->nameText()->setText(model.title);
+        cell->subNameText()->setText(model.subTitle.value_or(QString()));
+        cell->arrowImgView()->setVisible(model.hasArrow);
+        connect(cell, &NBGeneralCell::clicked, this, select);
+        return cell;
+    }
+    auto *cell = new NBGeneralResetCell(m_tableView);
+    cell->nameText()->setText(model.title);
+    connect(cell, &NBGeneralResetCell::clicked, this, select);
+    return cell;
+}
+
+void NBGeneralViewController::resizeEvent(QResizeEvent *event)
+{
+    NBBaseViewController::resizeEvent(event);
+    layoutViews();
+}
+
+void NBGeneralViewController::layoutViews()
+{
+    if (!m_navView)
+        return;
+    m_navView->setGeometry(0, 0, width(), kNavHeight);
+    m_scrollView->setGeometry(0, kNavHeight, width(), qMax(0, height() - kNavHeight));
+}
+
+bool NBGeneralViewController::shouldSelectRow(int row)
+{
+    selectRow(row);
+    return false;
+}
+
+void NBGeneralViewController::selectRow(int row)
+{
+    if (row < 0 || row >= datas.size())
+        return;
+    switch (datas.at(row).type) {
+    case OOGeneralModel::lineOrder: {
+        auto *picker = new NBSortViewController;
+        picker->presentVC = this;
+        presentPicker(picker);
+        break;
+    }
+    case OOGeneralModel::language: {
+        auto *picker = new NBLanguageViewController;
+        picker->presentVC = this;
+        presentPicker(picker);
+        break;
+    }
+    case OOGeneralModel::resetAllSettings:
+        showResetAlert();
+        break;
+    case OOGeneralModel::clearAllCache:
+        showClearCacheAlert();
+        break;
+    default:
+        break;
+    }
+}
+
+void NBGeneralViewController::presentPicker(NBBaseViewController *picker)
+{
+    // The picker covers this screen exactly: drawn at its own taller size it would reach past
+    // the window, with its title bar and back button out of sight.
+    picker->setGeometry(rect());
+    if (!presentViewController(picker, new NBPresentationAnimator(picker, this)))
+        delete picker;
+}
+
+void NBGeneralViewController::switchAutoConnection(bool on)
+{
+    GeneralSettings::storeAutoConnection(on);
+}
+
+void NBGeneralViewController::switchNotification(bool on)
+{
+    // Stored, so the row shows what the user chose the next time the rows are built.
+    GeneralSettings::storeNotification(on);
+}
+
+void NBGeneralViewController::showResetAlert()
+{
+    auto *alert = new NBAlertView;
+    alert->setGeometry(rect());
+    alert->titleLabel()->setText(localized("GENERAL_RESET_TITLE"));
+    alert->tipsLabel()->setText(localized("GENERAL_RESET_INFO"));
+    alert->cancleButton()->setText(localized("GENERAL_RESET"));
+    alert->confirmButton()->setText(localized("CANCEL"));
+    QPointer<NBGeneralViewController> self(this);
+    // The button that resets sits where the alert's cancel button is.
+    alert->cancelBlock = [self] {
+        if (self)
+            self->restoreDefaults();
+    };
+    m_alert = alert;
+    if (!alert->show())
+        delete alert;
+}
+
+void NBGeneralViewController::showClearCacheAlert()
+{
+    auto *alert = new NBAlertView;
+    alert->setGeometry(rect());
+    alert->titleLabel()->setText(localized("GENERAL_CLEAR_ALL_CACHE"));
+    alert->tipsLabel()->setText(localized("GENERAL_CLEAR_ALL_CACHE_MESSAGE"));
+    alert->confirmButton()->setText(localized("GENERAL_CLEAR_ALL_CACHE_SURE"));
+    alert->cancleButton()->setText(localized("GENERAL_CLEAR_ALL_CACHE_CANCLE"));
+    alert->contentView()->setCornerRadius(8);
+    QPointer<NBGeneralViewController> self(this);
+    alert->confirmBlock = [self] {
+        if (self)
+            self->clearAllCache();
+    };
+    alert->cancelBlock = [] {};
+    m_alert = alert;
+    if (!alert->show())
+        delete alert;
+}
+
+void NBGeneralViewController::restoreDefaults()
+{
+    if (GeneralSettings::restoreDefaults() == GeneralSettings::ResetOutcome::RowsRebuilt)
+        buildRows();
+}
+
+void NBGeneralViewController::clearAllCache()
+{
+    GeneralSettings::clearAllCache();
+}

@@ -1,0 +1,40 @@
+#include "settings/general/NBLanguageCell.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "app/uikit/NSFontHelper.h"
+#include "app/uikit/UiImages.h"
+
+namespace {
+constexpr QSize kCheckSize(16, 12);
+}
+
+NBLanguageCell::NBLanguageCell(QWidget *parent)
+    : QWidget(parent)
+{
+    m_titleLab = new QLabel(this);
+    m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(13));
+    m_titleLab->setStyleSheet(QStringLiteral("background: transparent; color: white;"));
+    m_titleLab->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_arrowImgView = new QLabel(this);
+    m_arrowImgView->setFixedSize(kCheckSize);
+    m_arrowImgView->setPixmap(UiImages::pixmap(QStringLiteral("gou"), kCheckSize));
+    m_arrowImgView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_arrowImgView->hide();
+    setCursor(Qt::PointingHandCursor);
+}
+
+void NBLanguageCell::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_arrowImgView->move(width() - 16 - kCheckSize.width(), (height() - kCheckSize.height()) / 2);
+    m_titleLab->setGeometry(24, 0, qMax(0, m_arrowImgView->x() - 8 - 24), height());
+}
+
+void NBLanguageCell::mouseReleaseEvent(QMouseEvent *event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}

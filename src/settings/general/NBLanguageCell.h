@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// A picker row: the choice's name at the left and the check mark at the right when it is the
+// current choice.
+class NBLanguageCell : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit NBLanguageCell(QWidget *parent = nullptr);
+
+    QLabel *titleLab() const { return m_titleLab; }
+    QLabel *arrowImgView() const { return m_arrowImgView; }
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QLabel *m_titleLab = nullptr;
+    QLabel *m_arrowImgView = nullptr;
+};
