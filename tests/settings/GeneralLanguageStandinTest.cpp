@@ -3,10 +3,7 @@
 // each one that belongs to any string table must belong to the chosen language's table. The
 // window's left menu asks the stand-in service for its unread counts over real HTTP.
 #include <QAbstractButton>
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
@@ -23,13 +20,12 @@
 #include "common/Localization.h"
 #include "common/StringsTable.h"
 #include "common/UserDefaults.h"
-#include "networking/OOHostSafeAdpter.h"
-#include "networking/OONetWork.h"
 #include "settings/general/NBGeneralCell.h"
 #include "settings/general/NBGeneralViewController.h"
 #include "settings/general/NBLanguageCell.h"
 #include "settings/general/NBLanguageViewController.h"
 #include "support/StandinProcess.h"
+#include "../networking/NetworkTestSupport.h"
 
 namespace {
 
@@ -72,28 +68,12 @@ NBMainSplitViewController *splitOf(NBMainWindowController &window)
     return qobject_cast<NBMainSplitViewController *>(window.contentViewController());
 }
 
-class GeneralLanguageStandin : public ::testing::Test
+class GeneralLanguageStandin : public OneStandinPerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(s_standin && s_standin->isRunning());
-        AppPaths::ensureFolder(AppPaths::configFolder());
-        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
-        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{s_standin->baseUrl()}}}).toJson());
-        hosts.close();
-        OOHostSafeAdpter::shared().resetForTesting();
+        OneStandinPerSuite::SetUp();
         ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
         // The layer's tests link no registrations: the general slot is named as the program names it.
         ScreenFactory::instance().registerScreen(NBMainSplitViewController::screenName(NBLeftMenuType::general),
@@ -157,7 +137,6 @@ protected:
     UiTimingScope m_scope{0.01};
     NBMainWindowController m_window;
     const QHash<QString, QHash<QString, QString>> m_tables = allTables();
-    static inline StandinProcess *s_standin = nullptr;
 };
 
 } // namespace
