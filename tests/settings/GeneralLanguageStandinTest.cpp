@@ -1,6 +1,7 @@
 // A language chosen in the general settings rebuilds the main window, and every text the
 // rebuilt window shows is the chosen language's: the widget tree is walked for visible texts and
-// each one that belongs to any string table must belong to the chosen language's table. The
+// each one that belongs to any string table must belong to the chosen language's table. A reset
+// away from a language that is not the system's does the same in the default language. The
 // window's left menu asks the stand-in service for its unread counts over real HTTP.
 #include <QAbstractButton>
 #include <QJsonArray>
@@ -13,6 +14,7 @@
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"
 #include "app/NBMainWindowController.h"
+#include "app/uikit/NBDisableButton.h"
 #include "app/uikit/ScreenFactory.h"
 #include "app/uikit/UiTiming.h"
 #include "common/AppPaths.h"
@@ -178,4 +180,29 @@ TEST_F(GeneralLanguageStandin, ChoosingALanguageRebuildsTheWindowInThatLanguage)
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(askedForUnread(), 15000);
+}
+
+TEST_F(GeneralLanguageStandin, ResetFromAnotherLanguageRebuildsTheWindowInTheDefaultOne)
+{
+    const QString preferred = preferredLocalizations().value(0);
+    const QString other = preferred == QLatin1String("ko") ? QStringLiteral("ja") : QStringLiteral("ko");
+    chooseAndExpectRebuild(other);
+    UserDefaults::standard().setInteger(DefaultsKeys::kLineOrderType, 1);
+
+    NBMainSplitViewController *split = splitOf(m_window);
+    ASSERT_NE(split, nullptr);
+    split->switchContent(NBLeftMenuType::general);
+    auto *general = qobject_cast<NBGeneralViewController *>(split->shownContent());
+    ASSERT_NE(general, nullptr);
+    general->selectRow(4);
+    ASSERT_NE(general->alertView(), nullptr);
+    QPointer<NBMainSplitViewController> old(split);
+    QTest::mouseClick(general->alertView()->cancleButton(), Qt::LeftButton);
+
+    ASSERT_NE(splitOf(m_window), old.data());
+    QTRY_VERIFY(old.isNull());
+    EXPECT_EQ(currentAppLanguage(), QStringLiteral("zh-Hans"));
+    EXPECT_EQ(UserDefaults::standard().integerValue(DefaultsKeys::kLineOrderType), 0);
+    splitOf(m_window)->switchContent(NBLeftMenuType::general);
+    EXPECT_GE(expectAllIn(QStringLiteral("zh-Hans"), "after the reset"), 7);
 }
