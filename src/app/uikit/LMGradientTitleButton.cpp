@@ -14,6 +14,24 @@ QColor hex(quint32 value)
 {
     return ColorHelpers::colorWithHex(value);
 }
+
+// The value set for the state; the normal one where the state has none of its own.
+template <typename Value, typename IsSet>
+Value forState(LMGradientTitleButton::State state, const Value &normal, const Value &hover, const Value &down,
+               const Value &disabled, IsSet isSet)
+{
+    using State = LMGradientTitleButton::State;
+    const Value &chosen = state == State::Hover ? hover
+        : state == State::Down                  ? down
+        : state == State::Disabled              ? disabled
+                                                : normal;
+    return isSet(chosen) ? chosen : normal;
+}
+
+bool colourSet(const QColor &colour)
+{
+    return colour.isValid();
+}
 } // namespace
 
 LMGradientTitleButton::LMGradientTitleButton(const QString &title, QWidget *parent)
@@ -58,29 +76,18 @@ LMGradientTitleButton::State LMGradientTitleButton::state() const
 
 QColor LMGradientTitleButton::titleColorFor(State state) const
 {
-    const QColor chosen = state == State::Hover ? titleHoverColor
-        : state == State::Down                  ? titleDownColor
-        : state == State::Disabled              ? titleDisableColor
-                                                : titleNormalColor;
-    return chosen.isValid() ? chosen : titleNormalColor;
+    return forState(state, titleNormalColor, titleHoverColor, titleDownColor, titleDisableColor, colourSet);
 }
 
 QColor LMGradientTitleButton::plainColorFor(State state) const
 {
-    const QColor chosen = state == State::Hover ? hoverColor
-        : state == State::Down                  ? downColor
-        : state == State::Disabled              ? disableColor
-                                                : normalColor;
-    return chosen.isValid() ? chosen : normalColor;
+    return forState(state, normalColor, hoverColor, downColor, disableColor, colourSet);
 }
 
 QList<QColor> LMGradientTitleButton::gradientFor(State state) const
 {
-    const QList<QColor> &chosen = state == State::Hover ? hoverColorArray
-        : state == State::Down                          ? downColorArray
-        : state == State::Disabled                      ? disableColorArray
-                                                        : normalColorArray;
-    return chosen.isEmpty() ? normalColorArray : chosen;
+    return forState(state, normalColorArray, hoverColorArray, downColorArray, disableColorArray,
+                    [](const QList<QColor> &colours) { return !colours.isEmpty(); });
 }
 
 void LMGradientTitleButton::enterEvent(QEnterEvent *event)
