@@ -116,7 +116,9 @@ void NoticeChain::showNotice(HHLinkNode *node)
         const auto archive = archiveFor(notice->templateText);
         if (!archive)
             continue;
-        if (!notice->shouldShow(g_frequencyOneSession, m_now()))
+        // Recorded as shown only once it is on screen: a notice that found no window or no page
+        // is still due next time (a once-ever notice would otherwise be lost unseen).
+        if (!notice->isDue(g_frequencyOneSession, m_now()))
             continue;
         const QString json = QString::fromUtf8(QJsonDocument(node->value).toJson(QJsonDocument::Compact));
         const QString name = archive->first;
@@ -164,12 +166,19 @@ void NoticeChain::unpacked(HHLinkNode *node, const QString &json, const QString 
         if (self && self->m_generation == generation)
             self->showNotice(next);
     };
+    // Read before the page shows: a close that comes at once may end the chain and its nodes.
+    const std::optional<HHNoticeModel> notice = HHNoticeModel::fromJson(node->value);
+    const qint64 shownAt = m_now();
+    QPointer<NoticeChain> alive(this);
     if (!m_presenter || !m_presenter(page, closed)) {
         // No window to show it in: the chain goes on rather than keeping the gate closed.
         showNotice(next);
         return;
     }
-    Q_EMIT pageShown(page.htmlPath);
+    if (notice)
+        HHNoticeModel::recordShown(notice->id, shownAt);
+    if (alive)
+        Q_EMIT pageShown(page.htmlPath);
 }
 
 void NoticeChain::finishNotices()

@@ -45,6 +45,14 @@ bool HHNoticeModel::shouldShow(bool frequencyOneSession) const
 
 bool HHNoticeModel::shouldShow(bool frequencyOneSession, qint64 nowSeconds) const
 {
+    const bool show = isDue(frequencyOneSession, nowSeconds);
+    if (show)
+        recordShown(id, nowSeconds);
+    return show;
+}
+
+bool HHNoticeModel::isDue(bool frequencyOneSession, qint64 nowSeconds) const
+{
     const std::optional<qint64> last = lastShownAt(id);
     bool show = false;
     switch (frequency) {
@@ -60,8 +68,6 @@ bool HHNoticeModel::shouldShow(bool frequencyOneSession, qint64 nowSeconds) cons
     default:
         break;
     }
-    if (show)
-        recordShown(id, nowSeconds);
     return show;
 }
 

@@ -17,6 +17,10 @@ public:
     // A yes records now as the notice's last showing in "kAnouncePreTimeRecords".
     bool shouldShow(bool frequencyOneSession, qint64 nowSeconds) const;
     bool shouldShow(bool frequencyOneSession) const;
+    // The same question without the record, for a caller that records the showing itself once
+    // the notice was really shown (`recordShown`).
+    bool isDue(bool frequencyOneSession, qint64 nowSeconds) const;
+    static void recordShown(qint64 id, qint64 nowSeconds);
 
     // The last showing of a notice id, from "kAnouncePreTimeRecords".
     static std::optional<qint64> lastShownAt(qint64 id);
@@ -28,7 +32,4 @@ public:
     qint64 times = 0;
     qint64 nextPushSeconds = 0;
     std::optional<QString> templateText;   // "template"
-
-private:
-    static void recordShown(qint64 id, qint64 nowSeconds);
 };

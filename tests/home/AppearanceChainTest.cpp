@@ -19,6 +19,7 @@
 #include "common/UserDefaults.h"
 #include "home/HomeAppearanceChain.h"
 #include "home/NoticeChain.h"
+#include "networking/HHNoticeModel.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/TestZipBuilder.h"
@@ -158,6 +159,15 @@ TEST_F(Notices, WithoutAWindowOrAnyPackageTheChainEndsAndTheGateOpens)
     chain.handleNoticeList(listText({notice(1, 5, QStringLiteral("x")), notice(2, 1, QStringLiteral("x"))}), std::nullopt);
     QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
     EXPECT_TRUE(shown.isEmpty());
+    // Not shown is not seen: the once-ever notice is still due when a window is there.
+    EXPECT_FALSE(HHNoticeModel::lastShownAt(1));
+    windowThere = true;
+    chain.handleNoticeList(listText({notice(1, 5, QStringLiteral("x"))}), std::nullopt);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 5000);
+    EXPECT_EQ(HHNoticeModel::lastShownAt(1), now);
+    closeCurrent();
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    shown.clear();
 
     // Without the default package in the private folder the one the program ships is used...
     QFile::remove(QDir(AppPaths::privateFolder()).filePath(QStringLiteral("system-notice-default.zip")));
@@ -166,6 +176,15 @@ TEST_F(Notices, WithoutAWindowOrAnyPackageTheChainEndsAndTheGateOpens)
     const auto shipped = NoticeChain::archiveFor(QStringLiteral("x"));
     ASSERT_TRUE(shipped);
     EXPECT_EQ(shipped->second, AppPaths::resourcePath(QStringLiteral("system-notice-default.zip")));
+    // The shipped archive passes the extractor's checks and holds the page.
+    chain.handleNoticeList(listText({notice(4, 1, QStringLiteral("x"))}), std::nullopt);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 5000);
+    EXPECT_TRUE(shown.first().endsWith(QStringLiteral("/system-notice-default/system-notice-default.html")));
+    EXPECT_TRUE(QFileInfo::exists(shown.first()));
+    closeCurrent();
+    QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
+    shown.clear();
+    NoticeChain::setFrequencyOneSession(true);
     // ...and with none anywhere the notice is skipped.
     QTemporaryDir noResources;
     AppPaths::setResourceFolderForTesting(noResources.path());

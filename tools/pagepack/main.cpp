@@ -1,8 +1,10 @@
 // Packs the local pages into the archives the client ships:
 //   ostrel-pagepack RESOURCES OUT.zip DIR...
+//   ostrel-pagepack --plain OUT.zip DIR...
 // Every file under each DIR goes into the archive under its path relative to that DIR (a later
 // DIR's file replaces an earlier one of the same name), encrypted with the package password of
-// RESOURCES/protocol.json. Entries carry a fixed time and are written in name order, so the same
+// RESOURCES/protocol.json, or not at all with --plain (the default notice page). Local and
+// central headers agree, as the client's extractor demands (cmake -E tar's zip writer does not). Entries carry a fixed time and are written in name order, so the same
 // sources give the same listing (the AES salt still differs from run to run).
 #include <QCoreApplication>
 #include <QDir>
@@ -23,12 +25,16 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr, "usage: ostrel-pagepack RESOURCES OUT.zip DIR...\n");
+        std::fprintf(stderr, "usage: ostrel-pagepack RESOURCES|--plain OUT.zip DIR...\n");
         return 2;
     }
-    AppPaths::setResourceFolderForTesting(args.at(1));
-    const QByteArray password = ProtocolConfig::resourceArchivePassword().toUtf8();
-    if (password.isEmpty()) {
+    const bool plain = args.at(1) == QLatin1String("--plain");
+    QByteArray password;
+    if (!plain) {
+        AppPaths::setResourceFolderForTesting(args.at(1));
+        password = ProtocolConfig::resourceArchivePassword().toUtf8();
+    }
+    if (!plain && password.isEmpty()) {
         std::fprintf(stderr, "no package password in %s/protocol.json\n", qPrintable(args.at(1)));
         return 1;
     }
@@ -62,7 +68,8 @@ int main(int argc, char **argv)
             return 1;
         }
         zip_file_set_mtime(zip, zip_uint64_t(index), 315532800 + 86400, 0);
-        zip_file_set_encryption(zip, zip_uint64_t(index), ZIP_EM_AES_256, password.constData());
+        if (!plain)
+            zip_file_set_encryption(zip, zip_uint64_t(index), ZIP_EM_AES_256, password.constData());
     }
     if (zip_close(zip) != 0) {
         zip_discard(zip);
