@@ -7,6 +7,12 @@ foreach(src ${_web_tests})
     add_dependencies(web_${name} ostrel_page_archives)
   endif()
 endforeach()
+# The invitation, discovery and lottery pages are web-view tests of the settings layer; they make
+# the pages by name as their openers do, so every screen registration is compiled in.
+if(TARGET settings_PagesTest AND TARGET ostrel_page_archives)
+  add_dependencies(settings_PagesTest ostrel_page_archives)
+  target_link_libraries(settings_PagesTest PRIVATE ostrel_screens)
+endif()
 if(TARGET web_WebViewsTest AND TARGET ostrel-standin)
   add_dependencies(web_WebViewsTest ostrel-standin)
 endif()

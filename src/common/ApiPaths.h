@@ -78,6 +78,10 @@ inline const QString kDomainHosts = QStringLiteral("/api/strategy/client/v1/chro
 inline const QString kNodeList = QStringLiteral("/api/client/society_v2/nodes/node_list");
 // The location lookup of the older numbered entry (HLLNetAPI), beside the society one above.
 inline const QString kLocationV2 = QStringLiteral("/api/client/v2/commons/location");
+// What the invitation and lottery pages ask for through their own signed requests (the discovery
+// page reads kWebsites, the lottery's status kActivityCheckStatus).
+inline const QString kInvitationInfo = QStringLiteral("/api/client/society_v2/invitations/info");
+inline const QString kLotteryDraw = QStringLiteral("/api/client/society_v2/activities/lottery_draw");
 
 // The numbered table, 0 to 60.
 const QStringList &numberedTable();

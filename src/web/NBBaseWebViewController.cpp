@@ -51,6 +51,9 @@ QWebEngineView *NBBaseWebViewController::webView()
     view->setGeometry(rect());
     view->setAttribute(Qt::WA_TranslucentBackground);
     view->setStyleSheet(QStringLiteral("background: transparent"));
+    // A child made after its screen is on screen stays hidden unless shown: the page would load
+    // and never be painted.
+    view->show();
     m_webView = view;
     return view;
 }

@@ -1,5 +1,5 @@
 // The web views in real Chromium through Qt WebEngine: one program, so Chromium starts once.
-// Without a display the program runs itself again under xvfb-run (see the re-exec below).
+// Without a display the program runs itself again under xvfb-run (WebTestDisplay).
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -15,18 +15,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <unistd.h>
-#include <vector>
-
 #include "common/AppPaths.h"
 #include "networking/NetworkTestSupport.h"
 #include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
 #include "support/TestZipBuilder.h"
+#include "support/WebPageScript.h"
+#include "support/WebTestDisplay.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/NBUpgradeViewController.h"
 #include "web/OOPopupWebProtocol.h"
@@ -49,58 +44,8 @@ public Q_SLOTS:
     void handle(const QUrl &url) { urls << url; }
 };
 
-// Chromium needs a display here: without one, run this same program again under xvfb-run, with
-// the X platform and without the sandbox (tests run as root). Runs before main.
-const bool kUnderDisplay = [] {
-    if (qEnvironmentVariableIsSet("OSTREL_WEB_TEST_XVFB") || !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking --disable-component-update");
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        return true;
-    }
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::vector<std::string> args;
-    for (size_t start = 0; start < all.size();) {
-        const size_t end = all.find('\0', start);
-        args.push_back(all.substr(start, end - start));
-        start = end == std::string::npos ? all.size() : end + 1;
-    }
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        return false;
-    std::vector<std::string> command{"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", self};
-    command.insert(command.end(), args.begin() + (args.empty() ? 0 : 1), args.end());
-    std::vector<char *> argv;
-    for (std::string &arg : command)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    setenv("OSTREL_WEB_TEST_XVFB", "1", 1);
-    execvp("xvfb-run", argv.data());
-    return false;   // no xvfb-run: the tests say so below
-}();
-
-// Runs a script in the page and answers its result (invalid when the page gave none in time).
-QVariant evaluate(QWebEnginePage *page, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 20000))
-        return {};
-    return result;
-}
-
-// Waits until the script gives true in the page.
-bool waitInPage(QWebEnginePage *page, const QString &condition, int timeoutMs = 30000)
-{
-    return QTest::qWaitFor([&] { return evaluate(page, QStringLiteral("!!(%1)").arg(condition)).toBool(); },
-                           timeoutMs);
-}
+// Without a display the program runs itself again under xvfb-run, before main.
+const bool kUnderDisplay = WebTestDisplay::ensure();
 
 // A page that asks for the user information while it is still being parsed, long before the
 // channel to native code is up, and keeps what it gets.

@@ -118,6 +118,10 @@ TEST_F(ResourcePackageTest, FirstCheckInstallsRouteFilesAndPagesAndRecordsTheVer
     const std::optional<QString> entry = OOPageLoader::unpack(OOPageLoader::kPurchasePage);
     ASSERT_TRUE(entry);
     EXPECT_TRUE(readAll(*entry).contains("buy.js"));
+    // With the shared bridge script and style sheet it loads, or the installed page could no
+    // longer talk to the client.
+    EXPECT_TRUE(readAll(OOPageLoader::pageFolder(OOPageLoader::kPurchasePage) + QStringLiteral("/bridge.js")).contains("NativeBridge"));
+    EXPECT_TRUE(QFile::exists(OOPageLoader::pageFolder(OOPageLoader::kPurchasePage) + QStringLiteral("/page.css")));
 
     // Nothing moved on the service: the next check asks for no list.
     QSignalSpy started(&tool, &OOResourcePackageVersionTool::updateStarted);

@@ -1,5 +1,7 @@
 // ostrel-gallery OUTDIR [NAME-FILTER]: draws every registered scene to OUTDIR/<name>.png and
 // writes OUTDIR/manifest.json (name, file, expected width and height) for the gallery test.
+// The local pages ("web/...") are drawn in Chromium against a stand-in service the gallery starts
+// for them (ostrel-standin beside it).
 #include "GalleryScene.h"
 
 #include "app/uikit/NSFontHelper.h"
@@ -8,16 +10,19 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPixmap>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +66,14 @@ int main(int argc, char **argv)
         qputenv("XDG_DATA_HOME", home + "/.local/share");
     }
 
+    // The local pages draw in Chromium: software rendering, shared GL contexts before the
+    // application object, and no sandbox as root (where Chromium refuses to start with one).
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking --disable-component-update");
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
     if (qEnvironmentVariableIsEmpty("OSTREL_GALLERY_VERBOSE"))
         qInstallMessageHandler(quietDebug);
     QApplication app(argc, argv);
@@ -101,7 +114,24 @@ int main(int argc, char **argv)
         widget->resize(scene.size);
         widget->show();
         settle();
-        const QPixmap picture = widget->grab();
+        QImage picture;
+        if (const GalleryPictureSource source = takeGalleryPictureSource(widget.get())) {
+            QEventLoop wait;
+            bool answered = false;
+            source([&](QImage image) {
+                picture = std::move(image);
+                answered = true;
+                wait.quit();
+            });
+            if (!answered)
+                wait.exec();
+            if (picture.isNull()) {
+                err << scene.name << ": the picture was not ready in time\n";
+                ++failures;
+            }
+        } else {
+            picture = widget->grab().toImage();
+        }
         const QString file = fileNameFor(scene.name);
         if (!picture.save(QDir(outDir).filePath(file))) {
             err << scene.name << ": cannot save\n";

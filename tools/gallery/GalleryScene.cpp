@@ -3,6 +3,7 @@
 #include "app/uikit/LMAppThemeHelper.h"
 #include "app/uikit/WindowInUse.h"
 
+#include <QHash>
 #include <QPalette>
 
 std::vector<GalleryScene> &GalleryRegistry::scenes()
@@ -26,4 +27,24 @@ QWidget *galleryWindowHost(const QSize &size)
     host->setAutoFillBackground(true);
     WindowInUse::setContentWidget(host);
     return host;
+}
+
+namespace {
+
+QHash<QWidget *, GalleryPictureSource> &pictureSources()
+{
+    static QHash<QWidget *, GalleryPictureSource> sources;
+    return sources;
+}
+
+} // namespace
+
+void setGalleryPictureSource(QWidget *sceneWidget, GalleryPictureSource source)
+{
+    pictureSources().insert(sceneWidget, std::move(source));
+}
+
+GalleryPictureSource takeGalleryPictureSource(QWidget *sceneWidget)
+{
+    return pictureSources().take(sceneWidget);
 }

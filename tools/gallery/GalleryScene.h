@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -40,6 +41,16 @@ struct GalleryRegistrar
         GalleryRegistry::add({QString::fromUtf8(name), QSize(width, height), build});
     }
 };
+
+// A scene whose picture is ready only later (a web page that loads and asks the service) hands
+// the runner a source for it with the widget it built; the runner then waits for the source's
+// answer (a null image: it never got ready) instead of grabbing the widget at once. The source
+// must answer once, in bounded time.
+using GalleryPictureDone = std::function<void(QImage picture)>;
+using GalleryPictureSource = std::function<void(GalleryPictureDone done)>;
+void setGalleryPictureSource(QWidget *sceneWidget, GalleryPictureSource source);
+// The runner's side: the source set for that widget, once (empty when none).
+GalleryPictureSource takeGalleryPictureSource(QWidget *sceneWidget);
 
 // A dark window-sized host that is also the "window in use", so popups shown with
 // NBBaseView::show() and toasts land in it.

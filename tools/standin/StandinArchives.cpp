@@ -24,16 +24,23 @@ StandinArchives::StandinArchives()
 {
     for (const QString &list : {QStringLiteral("gfwlist"), QStringLiteral("global"), QStringLiteral("gfwlist_KR"), QStringLiteral("gfwlist_otd")})
         add(list, list + QStringLiteral(".acl"), aclText(list), true);
-    for (const QString &key : {QStringLiteral("buypage"), QStringLiteral("invite"), QStringLiteral("lottery")})
+    for (const QString &key : pageKeys())
         setPageFiles(key, pageSources(key));
     add(QStringLiteral("splash"), QStringLiteral("splash.png"), splashPng(), true);
     add(QStringLiteral("banner"), QStringLiteral("banner.png"), tinyPng(), true);
 }
 
-StandinArchives::Files StandinArchives::pageSources(const QString &key)
+QStringList StandinArchives::pageKeys()
 {
-    Files files;
-    const QString root = AppPaths::resourcePath(QStringLiteral("pages/") + key);
+    return {QStringLiteral("buypage"), QStringLiteral("invitePage"), QStringLiteral("recommendPage"),
+            QStringLiteral("lotteryPage")};
+}
+
+namespace {
+
+StandinArchives::Files filesUnder(const QString &root)
+{
+    StandinArchives::Files files;
     QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -41,11 +48,32 @@ StandinArchives::Files StandinArchives::pageSources(const QString &key)
         if (file.open(QIODevice::ReadOnly))
             files.append({QDir(root).relativeFilePath(path), file.readAll()});
     }
-    std::sort(files.begin(), files.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    if (files.isEmpty())
-        files.append({QStringLiteral("index.html"),
-                      QStringLiteral("<!doctype html><html><body><h1>%1</h1></body></html>\n").arg(key).toUtf8()});
     return files;
+}
+
+} // namespace
+
+StandinArchives::Files StandinArchives::withCommonFiles(const Files &files)
+{
+    // A page without the shared bridge script could not talk to the client once installed.
+    QMap<QString, QByteArray> byName;
+    for (const auto &[name, content] : filesUnder(AppPaths::resourcePath(QStringLiteral("pages/common"))))
+        byName.insert(name, content);
+    for (const auto &[name, content] : files)
+        byName.insert(name, content);
+    Files merged;
+    for (auto it = byName.cbegin(); it != byName.cend(); ++it)
+        merged.append({it.key(), it.value()});
+    return merged;
+}
+
+StandinArchives::Files StandinArchives::pageSources(const QString &key)
+{
+    const Files files = filesUnder(AppPaths::resourcePath(QStringLiteral("pages/") + key));
+    if (!files.isEmpty())
+        return withCommonFiles(files);
+    return {{QStringLiteral("index.html"),
+             QStringLiteral("<!doctype html><html><body><h1>%1</h1></body></html>\n").arg(key).toUtf8()}};
 }
 
 void StandinArchives::add(const QString &name, const QString &innerName, const QByteArray &content, bool encrypted)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <mutex>
 #include <optional>
@@ -15,8 +16,8 @@
 //
 // A page package is a zip inside the password-protected zip: the outer archive holds
 // "<key>.zip", a plain zip of the page's files, which the client installs as it is and unpacks
-// when the page is shown. The pages come from "pages/<key>/" of the resource folder when it has
-// them, else a one-line page.
+// when the page is shown. The pages come from "pages/common/" and "pages/<key>/" of the resource
+// folder when it has them, else a one-line page.
 class StandinArchives
 {
 public:
@@ -37,8 +38,14 @@ public:
     void setPageFiles(const QString &key, const Files &files);
     // Any bytes served as the archive of that name, checksum and all (hostile archives in tests).
     void setRawArchive(const QString &name, const QByteArray &bytes);
-    // The page's files as served now (the page sources of the resource folder at first).
+    // The page packages the service lists, each named after the page that reads it.
+    static QStringList pageKeys();
+    // The page's files as served now (at first the page sources of the resource folder, with
+    // the shared bridge script and style sheet beside them, as the shipped packages have them).
     static Files pageSources(const QString &key);
+    // The given files over the shared bridge script and style sheet, so a page sent through the
+    // control endpoint still talks to the client.
+    static Files withCommonFiles(const Files &files);
     static QByteArray buildZip(const Files &files, const QString &password);
     // The relative address a list hands out: "/static/archives/<name>.zip?fid=..&md5key=..".
     QString relativeUrl(const QString &name) const;

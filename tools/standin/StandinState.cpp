@@ -50,6 +50,7 @@ QJsonObject line(qint64 id, const QString &name, int ping, int kind, const QStri
 
 StandinState::StandinState(const QString &baseUrl)
     : m_baseUrl(baseUrl)
+    , m_pageData(baseUrl)
 {
     m_ss = QJsonObject{{QStringLiteral("port"), 8388}, {QStringLiteral("password"), QStringLiteral("standin-secret")},
                        {QStringLiteral("method"), QStringLiteral("chacha20-ietf-poly1305")}};
@@ -68,6 +69,7 @@ StandinState::StandinState(const QString &baseUrl)
     m_accounts.insert(QStringLiteral("demo@example.com"), QJsonObject{{QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("user"), mail}});
     m_messages = defaultMessages();
     registerHandlers();
+    registerPageHandlers();
 }
 
 QJsonObject StandinState::ok(const QJsonValue &data)
@@ -469,7 +471,7 @@ void StandinState::registerHandlers()
     });
     m_handlers.insert(ApiPaths::kSystemSetting, [this](const Request &) {
         QJsonObject content{{QStringLiteral("staticurl"), m_baseUrl + QStringLiteral("/static/")}};
-        for (const QString &key : {QStringLiteral("buypage"), QStringLiteral("invite"), QStringLiteral("lottery")})
+        for (const QString &key : StandinArchives::pageKeys())
             content.insert(key, m_archives.relativeUrl(key));
         return ok(QJsonObject{{QStringLiteral("globalsettings"), QJsonObject{{QStringLiteral("content"), content}}}});
     });
@@ -659,9 +661,33 @@ QJsonObject StandinState::resendFeedback(const Request &request, const QList<Fil
     return QJsonObject{{QStringLiteral("success"), 1}, {QStringLiteral("data"), record}};
 }
 
+void StandinState::registerPageHandlers()
+{
+    auto withUser = [this](const Request &request, const std::function<QJsonObject(const QJsonObject &)> &body) {
+        const QJsonObject user = userForToken(request.token);
+        return user.isEmpty() ? failure(QStringLiteral("请先登录"), 401) : body(user);
+    };
+    m_handlers.insert(ApiPaths::kInvitationInfo, [this, withUser](const Request &r) {
+        return withUser(r, [this](const QJsonObject &user) { return ok(m_pageData.invitation(user)); });
+    });
+    m_handlers.insert(ApiPaths::kWebsites, [this](const Request &) { return ok(m_pageData.websites()); });
+    m_handlers.insert(ApiPaths::kActivityCheckStatus, [this, withUser](const Request &r) {
+        return withUser(r, [this](const QJsonObject &user) {
+            return ok(m_pageData.lotteryStatus(user.value(QStringLiteral("id")).toInteger()));
+        });
+    });
+    m_handlers.insert(ApiPaths::kLotteryDraw, [this, withUser](const Request &r) {
+        return withUser(r, [this](const QJsonObject &user) {
+            const std::optional<QJsonObject> won = m_pageData.draw(user.value(QStringLiteral("id")).toInteger());
+            return won ? ok(*won) : failure(QStringLiteral("抽奖次数已用完"), 400);
+        });
+    });
+}
+
 void StandinState::applyControl(const QJsonObject &control)
 {
     std::lock_guard lock(m_mutex);
+    m_pageData.applyControl(control);
     if (control.contains(QStringLiteral("qr_status")))
         m_forcedQrStatus = control.value(QStringLiteral("qr_status")).toInt(-1);
     if (control.contains(QStringLiteral("qr_manual")))
@@ -723,7 +749,7 @@ void StandinState::applyControl(const QJsonObject &control)
         const QJsonObject object = it.value().toObject();
         for (auto f = object.begin(); f != object.end(); ++f)
             files.append({f.key(), f.value().toString().toUtf8()});
-        m_archives.setPageFiles(it.key(), files);
+        m_archives.setPageFiles(it.key(), StandinArchives::withCommonFiles(files));
     }
     // Any bytes as an archive (Base64), for hostile archives; a route list's version moves on too.
     const QJsonObject raw = control.value(QStringLiteral("raw_archives")).toObject();

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "StandinArchives.h"
+#include "StandinPageData.h"
 
 // What the stand-in service remembers: accounts and tokens, verification codes, the QR
 // sequence, lines, messages, notices, feedback, versions, and every upload it received (so
@@ -56,6 +57,8 @@ private:
     void registerHandlers();
     void registerMessageHandlers();
     QJsonArray defaultMessages() const;
+    // The invitation, discovery and lottery pages' own requests.
+    void registerPageHandlers();
     QJsonObject newUser(bool visitor, const QString &account);
     QJsonObject signInReply(const QJsonObject &user);
     QJsonObject userForToken(const QString &token) const;
@@ -74,6 +77,7 @@ private:
     mutable std::recursive_mutex m_mutex;
     QString m_baseUrl;
     StandinArchives m_archives;
+    StandinPageData m_pageData;
     QMap<QString, Handler> m_handlers;
 
     QMap<QString, QJsonObject> m_usersByToken;

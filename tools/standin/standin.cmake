@@ -8,6 +8,8 @@ add_executable(ostrel-standin
   ${CMAKE_CURRENT_LIST_DIR}/StandinState.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinArchives.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinArchives.h
+  ${CMAKE_CURRENT_LIST_DIR}/StandinPageData.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StandinPageData.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinFlags.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinFlags.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinInstaller.cpp

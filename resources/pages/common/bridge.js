@@ -87,11 +87,17 @@
         post('button', { type: 'close', params: {} });
       }
     },
+    // http, https and mailto leave for the browser; "marlet://buy" and "marlet://my" switch the
+    // main window's tabs; native code refuses anything else.
     openLink: function (url) {
       post('button', { type: 'jump', params: { url: url } });
     },
     track: function (event) {
       post('trackEvent', { event: event });
+    },
+    // A picture the page drew (a data URL), saved into the user's Pictures folder.
+    saveImage: function (dataUrl) {
+      post('saveImg', { img: dataUrl });
     }
   };
 })();

@@ -1,0 +1,23 @@
+#include "settings/pages/NBDiscoverViewController.h"
+
+#include "app/uikit/NBControllerView.h"
+
+const QString NBDiscoverViewController::kPageName = QStringLiteral("recommendPage");
+
+NBDiscoverViewController::NBDiscoverViewController(QWidget *parent)
+    : NBBaseWebViewController(parent)
+{
+    resize(NBControllerView::contentSize());
+}
+
+void NBDiscoverViewController::viewDidLoad()
+{
+    NBBaseWebViewController::viewDidLoad();
+    webView();
+    loadPage();
+}
+
+void NBDiscoverViewController::loadPage()
+{
+    loadLocalPage(kPageName);
+}

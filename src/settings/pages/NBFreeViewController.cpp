@@ -1,0 +1,23 @@
+#include "settings/pages/NBFreeViewController.h"
+
+#include "app/uikit/NBControllerView.h"
+
+const QString NBFreeViewController::kPageName = QStringLiteral("lotteryPage");
+
+NBFreeViewController::NBFreeViewController(QWidget *parent)
+    : NBBaseWebViewController(parent)
+{
+    resize(NBControllerView::contentSize());
+}
+
+void NBFreeViewController::viewDidLoad()
+{
+    NBBaseWebViewController::viewDidLoad();
+    webView();
+    loadPage();
+}
+
+void NBFreeViewController::loadPage()
+{
+    loadLocalPage(kPageName);
+}

@@ -1,0 +1,23 @@
+#include "settings/pages/NBInviteViewController.h"
+
+#include "app/uikit/NBControllerView.h"
+
+const QString NBInviteViewController::kPageName = QStringLiteral("invitePage");
+
+NBInviteViewController::NBInviteViewController(QWidget *parent)
+    : NBBaseWebViewController(parent)
+{
+    resize(NBControllerView::contentSize());
+}
+
+void NBInviteViewController::viewDidLoad()
+{
+    NBBaseWebViewController::viewDidLoad();
+    webView();
+    loadPage();
+}
+
+void NBInviteViewController::loadPage()
+{
+    loadLocalPage(kPageName);
+}

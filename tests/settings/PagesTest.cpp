@@ -1,0 +1,266 @@
+// The invitation, discovery and lottery pages in real Chromium against the stand-in service:
+// each is made by the name its openers use, unpacks its own package, talks to the service
+// through the bridge (signed requests, decrypted answers), and lets links out only as http,
+// https or mailto. Without a display the program runs itself again under xvfb-run.
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPointer>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include "app/uikit/NBPresentationAnimator.h"
+#include "app/uikit/ScreenFactory.h"
+#include "app/uikit/UiTiming.h"
+#include "common/ApiPaths.h"
+#include "common/AppPaths.h"
+#include "common/MKUserInfoManager.h"
+#include "networking/NetworkTestSupport.h"
+#include "networking/OONetWorkTool.h"
+#include "settings/pages/NBDiscoverViewController.h"
+#include "settings/pages/NBFreeViewController.h"
+#include "settings/pages/NBInviteViewController.h"
+#include "support/StandinProcess.h"
+#include "support/WebPageScript.h"
+#include "support/WebTestDisplay.h"
+#include "web/DesktopLinkOpener.h"
+#include "web/ScriptMessageWebPage.h"
+#include "web/core/OOPageLoader.h"
+
+namespace {
+
+// Anything handed to the desktop behind the link rule's back.
+class DesktopCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void handle(const QUrl &url) { urls << url; }
+};
+
+const bool kUnderDisplay = WebTestDisplay::ensure();
+
+constexpr int kWait = 30000;
+
+const char *const kSchemes[] = {"foo", "file", "http", "https", "mailto", "javascript", "data", "marlet"};
+
+QString clickScript(const QString &elementId)
+{
+    return QStringLiteral("document.getElementById('%1').click()").arg(elementId);
+}
+
+class Pages : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_standin = new StandinProcess();
+        ASSERT_TRUE(s_standin->start({QStringLiteral("--resources"), QStringLiteral(OSTREL_SOURCE_DIR "/resources")}))
+            << s_standin->errorText().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_standin;
+        s_standin = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(kUnderDisplay) << "xvfb-run is needed to run the web views without a display";
+        ASSERT_TRUE(s_standin && s_standin->isRunning());
+        QDir(AppPaths::pageFolder()).removeRecursively();
+        DesktopLinkOpener::setOpenerForTesting([this](const QUrl &url) { opened << url; });
+        for (const char *scheme : kSchemes)
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktopCatcher, "handle");
+        pointClientAt({s_standin->baseUrl()});
+        // A visitor of its own for each case, so its lottery chances are fresh.
+        bool done = false;
+        OONetWorkTool::login([&](std::optional<QString>) { done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
+        ASSERT_TRUE(MKUserInfoManager::shared().currentUser());
+        ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
+    }
+
+    void TearDown() override
+    {
+        for (const char *scheme : kSchemes)
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        DesktopLinkOpener::setOpenerForTesting({});
+    }
+
+    // The requests of that path the service received, and whether each carried the user's token.
+    static QList<bool> requestsTo(const QString &path)
+    {
+        QList<bool> authorized;
+        for (const QJsonValue &request : s_standin->records().value("requests").toArray()) {
+            if (request.toObject().value("path").toString() == path)
+                authorized << request.toObject().value("authorized").toBool();
+        }
+        return authorized;
+    }
+
+    // A screen made the way its openers make it, shown and appearing.
+    template <typename Screen>
+    static Screen *open(const QString &name, QWidget *parent = nullptr)
+    {
+        auto *screen = qobject_cast<Screen *>(ScreenFactory::instance().make(name, parent));
+        if (!screen)
+            return nullptr;
+        screen->resize(728, 500);
+        screen->show();
+        NBBaseViewController::sendAppear(screen);
+        return screen;
+    }
+
+    static inline StandinProcess *s_standin = nullptr;
+    UiTimingScope m_timing{0.01};
+    DesktopCatcher desktopCatcher;
+    QList<QUrl> opened;
+};
+
+} // namespace
+
+TEST_F(Pages, EachPageIsMadeByItsOpenersNameAndReadsItsOwnPackage)
+{
+    const QList<std::pair<QString, QString>> pages{{"NBInviteViewController", "invitePage"},
+                                                   {"NBDiscoverViewController", "recommendPage"},
+                                                   {"NBFreeViewController", "lotteryPage"}};
+    for (const auto &[name, page] : pages) {
+        std::unique_ptr<NBBaseViewController> screen(ScreenFactory::instance().make(name));
+        ASSERT_NE(screen, nullptr);
+        EXPECT_EQ(QString::fromLatin1(screen->metaObject()->className()), name);
+        EXPECT_EQ(screen->size(), QSize(728, 500)) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(OOPageLoader::bundledArchive(page))) << page.toStdString() << ": built with the program";
+        EXPECT_EQ(OOPageLoader::localArchive(page), AppPaths::privateFolder() + "/" + page + ".zip");
+        EXPECT_EQ(OOPageLoader::pageFolder(page), AppPaths::pageFolder() + "/" + page);
+    }
+    EXPECT_EQ(NBInviteViewController::kPageName, QStringLiteral("invitePage"));
+    EXPECT_EQ(NBDiscoverViewController::kPageName, QStringLiteral("recommendPage"));
+    EXPECT_EQ(NBFreeViewController::kPageName, QStringLiteral("lotteryPage"));
+}
+
+TEST_F(Pages, InvitationShowsTheUsersCodeOpensItsRulesAndSavesItsPoster)
+{
+    std::unique_ptr<NBInviteViewController> screen(open<NBInviteViewController>("NBInviteViewController"));
+    ASSERT_NE(screen, nullptr);
+    // Made after its screen was on screen, the view is shown too, and Chromium paints the page.
+    EXPECT_TRUE(screen->webView()->isVisible());
+    QWebEnginePage *page = screen->page();
+    ASSERT_TRUE(waitInPage(page, "document.body.dataset.invite")) << "the page never heard from the service";
+    EXPECT_EQ(evaluate(page, "document.visibilityState").toString(), QStringLiteral("visible"));
+    ASSERT_EQ(evaluate(page, "document.body.dataset.invite").toString(), QStringLiteral("ready"))
+        << evaluate(page, "document.body.innerText").toString().toStdString();
+    // The service knew who asked: the request went out signed with the visitor's token.
+    EXPECT_EQ(requestsTo(ApiPaths::kInvitationInfo), QList<bool>{true});
+    const QString code = evaluate(page, "document.getElementById('code').textContent").toString();
+    EXPECT_TRUE(code.startsWith(QStringLiteral("OS"))) << code.toStdString();
+    EXPECT_TRUE(evaluate(page, "document.getElementById('url').textContent").toString().endsWith(code));
+
+    // The rules are a page of the service, opened in the browser.
+    evaluate(page, clickScript("more"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, kWait));
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(s_standin->baseUrl() + "/static/page.html")});
+
+    // The poster the page draws arrives as a data URL and lands in the Pictures folder.
+    evaluate(page, clickScript("poster"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !screen->lastSavedImage().isEmpty(); }, kWait));
+    const QImage poster(screen->lastSavedImage());
+    EXPECT_EQ(poster.size(), QSize(360, 480));
+    EXPECT_TRUE(desktopCatcher.urls.isEmpty());
+}
+
+TEST_F(Pages, DiscoveryLinksLeaveOnlyAsHttpHttpsOrMail)
+{
+    // What the service recommends is not trusted: only web and mail addresses go to the desktop.
+    auto site = [](const QString &url) { return QJsonObject{{"name", url}, {"url", url}, {"desc", "x"}}; };
+    const QStringList urls{"https://example.org/a", "file:///etc/passwd", "javascript:alert(1)", "http://example.net/b",
+                           "foo://elsewhere/c", "data:text/html,<b>x</b>", "mailto:support@example.com", "marlet://buy",
+                           "https://example.com/last"};
+    QJsonArray sites;
+    for (const QString &url : urls)
+        sites.append(site(url));
+    sites.append(QJsonObject{{"name", "no address"}, {"url", 42}});
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"websites", sites}}));
+
+    std::unique_ptr<NBDiscoverViewController> screen(open<NBDiscoverViewController>("NBDiscoverViewController"));
+    ASSERT_NE(screen, nullptr);
+    QWebEnginePage *page = screen->page();
+    ASSERT_TRUE(waitInPage(page, "document.body.dataset.sites"));
+    ASSERT_EQ(evaluate(page, "document.body.dataset.sites").toString().toInt(), urls.size() + 1)
+        << evaluate(page, "document.body.innerText").toString().toStdString();
+    const QUrl pageUrl = page->url();
+
+    // Every card pressed in order; the last https one goes out last.
+    evaluate(page, "document.querySelectorAll('.site').forEach(function (card) { card.click(); })");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.contains(QUrl("https://example.com/last")); }, kWait));
+    EXPECT_EQ(opened, (QList<QUrl>{QUrl("https://example.org/a"), QUrl("http://example.net/b"),
+                                   QUrl("mailto:support@example.com"), QUrl("https://example.com/last")}));
+    EXPECT_TRUE(desktopCatcher.urls.isEmpty()) << desktopCatcher.urls.value(0).toString().toStdString();
+    EXPECT_EQ(page->url(), pageUrl);
+
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"websites", QJsonArray{site("https://example.org/open-source")}}}));
+}
+
+TEST_F(Pages, LotteryDrawsOnceClosesFromItsPageAndUnpacksAgainWhenOpenedAgain)
+{
+    NBBaseViewController opener;
+    opener.resize(728, 500);
+    opener.show();
+    auto presentLottery = [&]() -> QPointer<NBFreeViewController> {
+        // As the more page, the home screen and the splash link do: a new screen each time.
+        auto *screen = qobject_cast<NBFreeViewController *>(ScreenFactory::instance().make("NBFreeViewController", nullptr));
+        if (!screen)
+            return nullptr;
+        screen->setGeometry(opener.rect());
+        opener.presentViewController(screen, new NBPresentationAnimator(screen, &opener));
+        return screen;
+    };
+
+    QPointer<NBFreeViewController> first = presentLottery();
+    ASSERT_TRUE(first);
+    QWebEnginePage *page = first->page();
+    ASSERT_TRUE(waitInPage(page, "document.body.dataset.lottery"));
+    ASSERT_EQ(evaluate(page, "document.body.dataset.lottery").toString(), QStringLiteral("ready"))
+        << evaluate(page, "document.body.innerText").toString().toStdString();
+    EXPECT_EQ(evaluate(page, "document.querySelectorAll('.prize').length").toInt(), 4);
+    EXPECT_EQ(evaluate(page, "document.getElementById('chances').textContent").toString(), QStringLiteral("剩余 1 次"));
+
+    evaluate(page, clickScript("draw"));
+    ASSERT_TRUE(waitInPage(page, "document.body.dataset.won"));
+    EXPECT_EQ(evaluate(page, "document.body.dataset.won").toString(), QStringLiteral("7天会员"));
+    EXPECT_EQ(evaluate(page, "document.getElementById('result').textContent").toString(), QStringLiteral("恭喜获得 7天会员"));
+    EXPECT_TRUE(evaluate(page, "document.getElementById('draw').disabled").toBool());
+    EXPECT_EQ(requestsTo(ApiPaths::kLotteryDraw), QList<bool>{true});
+    // "My membership" is an in-app link: outside the main window it goes nowhere, and never out.
+    evaluate(page, clickScript("mine"));
+
+    // The page's own close button dismisses it.
+    evaluate(page, clickScript("close"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }, kWait));
+    EXPECT_TRUE(opener.presentations().isEmpty());
+    EXPECT_TRUE(opened.isEmpty()) << opened.value(0).toString().toStdString();
+    EXPECT_TRUE(desktopCatcher.urls.isEmpty()) << desktopCatcher.urls.value(0).toString().toStdString();
+
+    // Opened again: a new screen, the package unpacked again over the old folder, the same page,
+    // and the service remembers the draw.
+    const QString leftover = OOPageLoader::pageFolder(NBFreeViewController::kPageName) + "/leftover.txt";
+    QFile marker(leftover);
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    QPointer<NBFreeViewController> second = presentLottery();
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(waitInPage(second->page(), "document.body.dataset.lottery === 'ready'"));
+    EXPECT_FALSE(QFile::exists(leftover));
+    EXPECT_EQ(evaluate(second->page(), "document.getElementById('draw').textContent").toString(), QStringLiteral("次数已用完"));
+    EXPECT_TRUE(evaluate(second->page(), "document.getElementById('draw').disabled").toBool());
+    opener.dismissViewController(second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.isNull(); }, kWait));
+}
+
+#include "PagesTest.moc"

@@ -1,0 +1,45 @@
+#include "support/WebTestDisplay.h"
+
+#include <QCoreApplication>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace WebTestDisplay {
+
+bool ensure()
+{
+    if (qEnvironmentVariableIsSet("OSTREL_WEB_TEST_XVFB") || !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking --disable-component-update");
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        return true;
+    }
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> args;
+    for (size_t start = 0; start < all.size();) {
+        const size_t end = all.find('\0', start);
+        args.push_back(all.substr(start, end - start));
+        start = end == std::string::npos ? all.size() : end + 1;
+    }
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return false;
+    std::vector<std::string> command{"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", self};
+    command.insert(command.end(), args.begin() + (args.empty() ? 0 : 1), args.end());
+    std::vector<char *> argv;
+    for (std::string &arg : command)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    setenv("OSTREL_WEB_TEST_XVFB", "1", 1);
+    execvp("xvfb-run", argv.data());
+    return false;
+}
+
+} // namespace WebTestDisplay
