@@ -55,30 +55,17 @@ QString clickScript(const QString &elementId)
     return QStringLiteral("document.getElementById('%1').click()").arg(elementId);
 }
 
-class Pages : public ::testing::Test
+class Pages : public OneStandinPerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start({QStringLiteral("--resources"), QStringLiteral(OSTREL_SOURCE_DIR "/resources")}))
-            << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
-
     void SetUp() override
     {
         ASSERT_TRUE(kUnderDisplay) << "xvfb-run is needed to run the web views without a display";
-        ASSERT_TRUE(s_standin && s_standin->isRunning());
+        OneStandinPerSuite::SetUp();
         QDir(AppPaths::pageFolder()).removeRecursively();
         DesktopLinkOpener::setOpenerForTesting([this](const QUrl &url) { opened << url; });
         for (const char *scheme : kSchemes)
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &desktopCatcher, "handle");
-        pointClientAt({s_standin->baseUrl()});
         // A visitor of its own for each case, so its lottery chances are fresh.
         bool done = false;
         OONetWorkTool::login([&](std::optional<QString>) { done = true; });
@@ -118,7 +105,6 @@ protected:
         return screen;
     }
 
-    static inline StandinProcess *s_standin = nullptr;
     UiTimingScope m_timing{0.01};
     DesktopCatcher desktopCatcher;
     QList<QUrl> opened;
@@ -203,8 +189,6 @@ TEST_F(Pages, DiscoveryLinksLeaveOnlyAsHttpHttpsOrMail)
                                    QUrl("mailto:support@example.com"), QUrl("https://example.com/last")}));
     EXPECT_TRUE(desktopCatcher.urls.isEmpty()) << desktopCatcher.urls.value(0).toString().toStdString();
     EXPECT_EQ(page->url(), pageUrl);
-
-    ASSERT_TRUE(s_standin->control(QJsonObject{{"websites", QJsonArray{site("https://example.org/open-source")}}}));
 }
 
 TEST_F(Pages, LotteryDrawsOnceClosesFromItsPageAndUnpacksAgainWhenOpenedAgain)

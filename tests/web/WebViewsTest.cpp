@@ -163,7 +163,7 @@ TEST_F(WebViewsTest, TheShippedPurchasePageReadsTheProductsFromTheServiceThrough
     StandinProcess standin;
     ASSERT_TRUE(standin.start({QStringLiteral("--resources"), QStringLiteral(OSTREL_SOURCE_DIR "/resources")}))
         << standin.errorText().toStdString();
-    pointClientAt({standin.baseUrl()});
+    ASSERT_TRUE(pointClientAt({standin.baseUrl()}));
 
     NBUpgradeViewController screen;
     screen.show();
