@@ -180,6 +180,7 @@ TEST_F(Pages, DiscoveryLinksLeaveOnlyAsHttpHttpsOrMail)
     ASSERT_TRUE(waitInPage(page, "document.body.dataset.sites"));
     ASSERT_EQ(evaluate(page, "document.body.dataset.sites").toString().toInt(), urls.size() + 1)
         << evaluate(page, "document.body.innerText").toString().toStdString();
+    EXPECT_EQ(evaluate(page, "getComputedStyle(document.body).backgroundColor").toString(), QStringLiteral("rgb(22, 22, 22)"));
     const QUrl pageUrl = page->url();
 
     // Every card pressed in order; the last https one goes out last.
@@ -212,6 +213,8 @@ TEST_F(Pages, LotteryDrawsOnceClosesFromItsPageAndUnpacksAgainWhenOpenedAgain)
     ASSERT_TRUE(waitInPage(page, "document.body.dataset.lottery"));
     ASSERT_EQ(evaluate(page, "document.body.dataset.lottery").toString(), QStringLiteral("ready"))
         << evaluate(page, "document.body.innerText").toString().toStdString();
+    // Presented over the more page, the page covers it: the web view itself is transparent.
+    EXPECT_EQ(evaluate(page, "getComputedStyle(document.body).backgroundColor").toString(), QStringLiteral("rgb(22, 22, 22)"));
     EXPECT_EQ(evaluate(page, "document.querySelectorAll('.prize').length").toInt(), 4);
     EXPECT_EQ(evaluate(page, "document.getElementById('chances').textContent").toString(), QStringLiteral("剩余 1 次"));
 
