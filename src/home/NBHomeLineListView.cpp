@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPushButton>
 
 #include "app/uikit/NBMaskControl.h"
@@ -9,6 +11,7 @@
 #include "app/uikit/RoundedPanel.h"
 #include "app/uikit/WindowInUse.h"
 #include "home/AssetImageView.h"
+#include "home/BandedFill.h"
 #include "home/LineEvents.h"
 #include "home/NBHomeLineListViewDelegate.h"
 #include "home/NBLineSwitchView.h"
@@ -20,6 +23,8 @@
 #include "vpn/ProxyMode.h"
 
 namespace {
+
+const QColor kDimColour(0, 0, 0, 128);
 
 QLabel *makeLabel(const QString &text, int size, QWidget *parent)
 {
@@ -38,10 +43,8 @@ NBHomeLineListView::NBHomeLineListView(QWidget *parent)
 {
     resize(800, 500);
     m_control = new NBMaskControl(this);
-    m_control->setAutoFillBackground(true);
-    QPalette dim = m_control->palette();
-    dim.setColor(QPalette::Window, QColor(0, 0, 0, 128));
-    m_control->setPalette(dim);
+    // The dimmed cover is painted in bands (see BandedFill), not filled in one go by Qt.
+    m_control->installEventFilter(this);
 
     m_bgView = new RoundedPanel(QColor(42, 41, 44), 20, m_control);
     m_closeView = new AssetImageView(QStringLiteral("right_close"), m_bgView);
@@ -175,6 +178,11 @@ void NBHomeLineListView::markRow(int row)
 
 bool NBHomeLineListView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_control && event->type() == QEvent::Paint) {
+        QPainter painter(m_control);
+        BandedFill::fill(painter, static_cast<QPaintEvent *>(event)->rect(), kDimColour);
+        return false;
+    }
     if (watched == m_closeView) {
         if (event->type() == QEvent::MouseButtonPress)
             return true;

@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QScrollBar>
 
+#include "home/BandedFill.h"
 #include "home/LineCellLook.h"
 #include "home/NBNewLineBestLocationCell.h"
 #include "home/NBNewLineCell.h"
@@ -23,7 +26,7 @@ NBLineTableView::NBLineTableView(QWidget *parent)
         "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 60); border-radius: 3px; min-height: 24px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
         "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
-    viewport()->setAutoFillBackground(true);
+    // The background is painted here in bands (see BandedFill).
     setBackgroundColour(QColor(42, 41, 44));
 }
 
@@ -43,10 +46,14 @@ void NBLineTableView::setRowHeights(int firstRow, int otherRows)
 
 void NBLineTableView::setBackgroundColour(const QColor &colour)
 {
+    m_background = colour;
+    // An opaque background covers the viewport: Qt need not paint what lies beneath.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent, colour.alpha() == 255);
     QPalette palette = viewport()->palette();
     palette.setColor(QPalette::Window, colour);
     palette.setColor(QPalette::Base, colour);
     viewport()->setPalette(palette);
+    viewport()->update();
 }
 
 void NBLineTableView::setLines(const QList<OOHomeNodeModel> *lines)
@@ -201,6 +208,11 @@ void NBLineTableView::configureCell(int row, NBNewLineCell *cell)
 bool NBLineTableView::viewportEvent(QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Paint: {
+        QPainter painter(viewport());
+        BandedFill::fill(painter, static_cast<QPaintEvent *>(event)->rect(), m_background);
+        return true;
+    }
     case QEvent::MouseButtonPress: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         m_dragged = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QColor>
 #include <QHash>
 #include <QList>
 
@@ -66,6 +67,7 @@ private:
     int m_firstHeight = 84;
     int m_otherHeight = 56;
     std::optional<int> m_userLevel;
+    QColor m_background;
     QHash<int, NBNewLineCell *> m_visible;
     QList<NBNewLineCell *> m_spareCells;
     NBNewLineCell *m_spareBest = nullptr;
