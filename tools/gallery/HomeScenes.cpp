@@ -1,7 +1,14 @@
 // The home screen's looks, drawn with fake data and no network.
 #include "GalleryScene.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QPointer>
+
+#include <memory>
+
 #include "app/uikit/WindowInUse.h"
 #include "home/LottieWidget.h"
 #include "home/NBCircleAnimationView.h"
@@ -9,8 +16,12 @@
 #include "home/NBNewHomeContentView.h"
 #include "home/NBTimeScheduView.h"
 #include "home/NBToggleTunTipView.h"
+#include "home/NoticeChain.h"
+#include "home/NoticePopupPresenter.h"
 #include "app/uikit/NBDisableButton.h"
 #include "upgrade/NBAboutUpgradeView.h"
+#include "web/OOPopupWebView.h"
+#include "web/WebViewSnapshot.h"
 
 namespace {
 
@@ -115,5 +126,54 @@ OSTREL_GALLERY_SCENE("home/tun_tip", 800, 500)
     tip->confirmButton()->setText(QStringLiteral("确定"));
     tip->confirmBlock = [] {};
     tip->show();
+    return host;
+}
+
+// A notice as the home screen shows it after the account step: the shipped default page,
+// unpacked and loaded in the popup web view over the window, pictured once Chromium has drawn
+// the notice's title.
+OSTREL_GALLERY_SCENE("home/notice", 800, 500)
+{
+    QWidget *host = galleryWindowHost();
+    auto *screen = homeScreen();
+    screen->setParent(host);
+    screen->setGeometry(0, 0, 800, 500);
+    screen->show();
+    auto *chain = new NoticeChain(host);
+    chain->setPresenter(NoticePopupPresenter::present(screen));
+    QPointer<QWidget> guardHost(host);
+    QPointer<NoticeChain> guardChain(chain);
+    setGalleryPictureSource(host, [guardHost, guardChain](GalleryPictureDone done) {
+        if (!guardHost || !guardChain) {
+            done(QImage());
+            return;
+        }
+        // The chain either shows the page or ends without it; the picture is answered once.
+        auto answered = std::make_shared<bool>(false);
+        auto answer = [answered, done](QImage picture) {
+            if (*answered)
+                return;
+            *answered = true;
+            done(std::move(picture));
+        };
+        QObject::connect(guardChain, &NoticeChain::finished, guardHost, [answer] { answer(QImage()); });
+        QObject::connect(guardChain, &NoticeChain::pageShown, guardHost, [guardHost, answer] {
+            auto *popup = guardHost ? guardHost->findChild<OOPopupWebView *>() : nullptr;
+            if (!popup) {
+                answer(QImage());
+                return;
+            }
+            WebViewSnapshot::capture(guardHost, popup->page(),
+                                     {QStringLiteral("document.getElementById('title').textContent.length > 0"), 30000},
+                                     nullptr, answer);
+        });
+        const QJsonObject notice{{QStringLiteral("id"), 7}, {QStringLiteral("title"), QStringLiteral("服务公告")},
+                                 {QStringLiteral("body"), QStringLiteral("今晚 02:00 至 04:00 维护线路，期间连接可能中断，请见谅。")},
+                                 {QStringLiteral("frequency"), 1}, {QStringLiteral("times"), 1},
+                                 {QStringLiteral("nextPushSeconds"), 3600}, {QStringLiteral("template"), QStringLiteral("text")}};
+        NoticeChain::setFrequencyOneSession(true);
+        const QJsonObject list{{QStringLiteral("page_datas"), QJsonArray{notice}}};
+        guardChain->handleNoticeList(QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)), std::nullopt);
+    });
     return host;
 }
