@@ -2,6 +2,7 @@
 // each is made by the name its openers use, unpacks its own package, talks to the service
 // through the bridge (signed requests, decrypted answers), and lets links out only as http,
 // https or mailto. Without a display the program runs itself again under xvfb-run.
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -224,6 +225,19 @@ TEST_F(Pages, LotteryDrawsOnceClosesFromItsPageAndUnpacksAgainWhenOpenedAgain)
     EXPECT_EQ(evaluate(page, "document.getElementById('result').textContent").toString(), QStringLiteral("恭喜获得 7天会员"));
     EXPECT_TRUE(evaluate(page, "document.getElementById('draw').disabled").toBool());
     EXPECT_EQ(requestsTo(ApiPaths::kLotteryDraw), QList<bool>{true});
+    // The prize is the account's: read again, the visitor's membership runs a week from now.
+    std::optional<QJsonObject> account;
+    bool read = false;
+    OONetWorkTool::accountInfo([&](std::optional<QJsonObject> data, std::optional<NetError>) {
+        account = data;
+        read = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return read; }, kWait));
+    ASSERT_TRUE(account);
+    const QString vip = account->value("user").toObject().value("vip_invalid_time").toString();
+    const QDateTime until = QDateTime::fromString(vip, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    EXPECT_GT(until, QDateTime::currentDateTime().addDays(6)) << vip.toStdString();
+    EXPECT_LT(until, QDateTime::currentDateTime().addDays(8)) << vip.toStdString();
     // "My membership" is an in-app link: outside the main window it goes nowhere, and never out.
     evaluate(page, clickScript("mine"));
 

@@ -1,5 +1,7 @@
 #include "StandinPageData.h"
 
+#include <QDateTime>
+
 namespace {
 
 QJsonObject site(const QString &name, const QString &url, const QString &desc, const QString &category)
@@ -78,4 +80,17 @@ void StandinPageData::applyControl(const QJsonObject &control)
         m_chances = control.value(QStringLiteral("lottery_chances")).toInt();
         m_draws.clear();
     }
+}
+
+QJsonObject StandinPageData::withPrize(const QJsonObject &user, const QJsonObject &prize)
+{
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    const QDateTime now = QDateTime::currentDateTime();
+    QDateTime until = QDateTime::fromString(user.value(QStringLiteral("vip_invalid_time")).toString(), format);
+    if (!until.isValid() || until < now)
+        until = now;
+    QJsonObject updated = user;
+    updated.insert(QStringLiteral("vip_invalid_time"),
+                   until.addDays(prize.value(QStringLiteral("days")).toInt()).toString(format));
+    return updated;
 }

@@ -677,9 +677,12 @@ void StandinState::registerPageHandlers()
         });
     });
     m_handlers.insert(ApiPaths::kLotteryDraw, [this, withUser](const Request &r) {
-        return withUser(r, [this](const QJsonObject &user) {
+        return withUser(r, [this, &r](const QJsonObject &user) {
             const std::optional<QJsonObject> won = m_pageData.draw(user.value(QStringLiteral("id")).toInteger());
-            return won ? ok(*won) : failure(QStringLiteral("抽奖次数已用完"), 400);
+            if (!won)
+                return failure(QStringLiteral("抽奖次数已用完"), 400);
+            m_usersByToken.insert(r.token, StandinPageData::withPrize(user, won->value(QStringLiteral("prize")).toObject()));
+            return ok(*won);
         });
     });
 }
