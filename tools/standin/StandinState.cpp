@@ -2,9 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include "common/ApiPaths.h"
 
@@ -107,6 +111,7 @@ QString StandinState::issueToken(const QJsonObject &user)
     QJsonObject stored = user;
     stored.insert(QStringLiteral("api_token"), token);
     m_usersByToken.insert(token, stored);
+    saveSignIns();
     return token;
 }
 
@@ -363,6 +368,7 @@ void StandinState::registerHandlers()
             if (!account.contains(QLatin1Char('@')))
                 user.insert(QStringLiteral("region_code"), text(r.params, QStringLiteral("region_code")));
             m_usersByToken.insert(r.token, user);
+            saveSignIns();
             // The bound account signs in from now on, with the password set here or the one it had.
             const QString password = text(r.params, QStringLiteral("new_password"));
             const QString previous = accountOf(user.value(QStringLiteral("id")).toInteger());
@@ -687,9 +693,46 @@ void StandinState::registerPageHandlers()
     });
 }
 
+void StandinState::loadSignIns()
+{
+    QFile file(m_signInFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return;   // none yet
+    const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject tokens = saved.value(QStringLiteral("tokens")).toObject();
+    for (auto it = tokens.begin(); it != tokens.end(); ++it) {
+        if (it.value().isObject())
+            m_usersByToken.insert(it.key(), it.value().toObject());
+    }
+    m_nextUserId = std::max(m_nextUserId, saved.value(QStringLiteral("next_user_id")).toInteger());
+}
+
+void StandinState::saveSignIns() const
+{
+    if (m_signInFile.isEmpty())
+        return;
+    QJsonObject tokens;
+    for (auto it = m_usersByToken.constBegin(); it != m_usersByToken.constEnd(); ++it)
+        tokens.insert(it.key(), it.value());
+    // Tokens are secrets: the file is the owner's alone from its first byte.
+    QSaveFile file(m_signInFile);
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        std::fprintf(stderr, "ostrel-standin: sign-ins not kept in %s\n", qPrintable(m_signInFile));
+        return;
+    }
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("next_user_id"), m_nextUserId}, {QStringLiteral("tokens"), tokens}})
+                   .toJson(QJsonDocument::Compact));
+    if (!file.commit())
+        std::fprintf(stderr, "ostrel-standin: sign-ins not kept in %s\n", qPrintable(m_signInFile));
+}
+
 void StandinState::applyControl(const QJsonObject &control)
 {
     std::lock_guard lock(m_mutex);
+    if (control.value(QStringLiteral("sign_in_file")).isString()) {
+        m_signInFile = control.value(QStringLiteral("sign_in_file")).toString();
+        loadSignIns();
+    }
     m_pageData.applyControl(control);
     if (control.contains(QStringLiteral("qr_status")))
         m_forcedQrStatus = control.value(QStringLiteral("qr_status")).toInt(-1);

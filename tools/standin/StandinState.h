@@ -65,6 +65,10 @@ private:
     // The sign-in account (phone or e-mail) of a user id; empty for a visitor.
     QString accountOf(qint64 userId) const;
     QString issueToken(const QJsonObject &user);
+    // The sign-ins kept in the file named by the control "sign_in_file", so a demo profile's
+    // token still holds after the stand-in restarts.
+    void loadSignIns();
+    void saveSignIns() const;
     QJsonObject lines() const;
     QJsonObject connectReply(qint64 lineId, const QJsonObject &user);
     int feedbackIndex(qint64 id) const;
@@ -83,6 +87,7 @@ private:
     QMap<QString, QJsonObject> m_usersByToken;
     QMap<QString, QJsonObject> m_accounts;       // account (phone or e-mail) -> {password, user}
     qint64 m_nextUserId = 1001;
+    QString m_signInFile;
     int m_qrStatus = 0;
     int m_forcedQrStatus = -1;
     bool m_qrManual = false;                                     // a phone app (control "qr_step") moves the code
