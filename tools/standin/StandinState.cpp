@@ -688,6 +688,7 @@ void StandinState::registerPageHandlers()
             if (!won)
                 return failure(QStringLiteral("抽奖次数已用完"), 400);
             m_usersByToken.insert(r.token, StandinPageData::withPrize(user, won->value(QStringLiteral("prize")).toObject()));
+            saveSignIns();
             return ok(*won);
         });
     });
