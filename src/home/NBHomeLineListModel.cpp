@@ -22,17 +22,21 @@ void NBHomeLineListModel::reloadLines(const QString &baseUrl)
     const std::optional<int> selectedId = selected ? selected->id : std::nullopt;
     m_selectIndex.reset();
     bool found = false;
+    // The host part once for every row: the list may hold thousands.
+    QString base = baseUrl;
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
     for (int i = 0; i < showList.size(); ++i) {
         OOHomeNodeModel &row = showList[i];
         // Marks of an earlier opening or choice go first: one row is chosen, never two.
         row.isClickState = false;
-        if (row.id && *row.id == selectedId.value_or(0)) {
+        if (selectedId && row.id && *row.id == *selectedId) {
             row.isClickState = true;
             m_selectIndex = i;
             found = true;
         }
         if (row.abbrUrl && !isAbsoluteAddress(*row.abbrUrl))
-            row.abbrUrl = joinAddress(baseUrl, *row.abbrUrl);
+            row.abbrUrl = joinAddress(base, *row.abbrUrl);
     }
     if ((!selectedId || !found) && !showList.isEmpty()) {
         UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
@@ -110,11 +114,16 @@ QString NBHomeLineListModel::joinAddress(const QString &base, const QString &pat
 {
     if (base.isEmpty())
         return path;
-    QString left = base;
-    while (left.endsWith(QLatin1Char('/')))
-        left.chop(1);
-    QString right = path;
-    while (right.startsWith(QLatin1Char('/')))
-        right.remove(0, 1);
-    return left + QLatin1Char('/') + right;
+    qsizetype leftEnd = base.size();
+    while (leftEnd > 0 && base.at(leftEnd - 1) == QLatin1Char('/'))
+        --leftEnd;
+    qsizetype rightStart = 0;
+    while (rightStart < path.size() && path.at(rightStart) == QLatin1Char('/'))
+        ++rightStart;
+    QString joined;
+    joined.reserve(leftEnd + 1 + path.size() - rightStart);
+    joined.append(QStringView(base).left(leftEnd));
+    joined.append(QLatin1Char('/'));
+    joined.append(QStringView(path).mid(rightStart));
+    return joined;
 }

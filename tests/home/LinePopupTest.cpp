@@ -227,12 +227,29 @@ TEST_F(LinePopupTest, RelativeFlagAddressesGoUnderTheApiHost)
     EXPECT_EQ(model.showList.at(0).abbrUrl, QStringLiteral("http://127.0.0.1:8080/static/flags/jp.png"));
     EXPECT_EQ(NBHomeLineListModel::joinAddress(QStringLiteral("http://h"), QStringLiteral("f.png")),
               QStringLiteral("http://h/f.png"));
+    EXPECT_EQ(NBHomeLineListModel::joinAddress(QStringLiteral("http://h//"), QStringLiteral("//a/f.png")),
+              QStringLiteral("http://h/a/f.png"));
     EXPECT_TRUE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("https://cdn.example/a.png")));
     EXPECT_TRUE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("x://")));
     EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("://h/a.png")));
     EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("/static/a.png?u=http://h")));
     EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("h2://h/a b.png")));
     EXPECT_FALSE(NBHomeLineListModel::isAbsoluteAddress(QStringLiteral("https://h/a.png\n")));
+}
+
+TEST_F(LinePopupTest, WithoutAStoredLineARowWithIdZeroIsNotTakenForIt)
+{
+    // No stored line and a first row without an id: nothing is chosen, not the row whose id is 0.
+    NBHomeLineListModel model;
+    OOHomeNodeModel noId;
+    noId.name = QStringLiteral("A");
+    OOHomeNodeModel zero;
+    zero.id = 0;
+    zero.name = QStringLiteral("B");
+    model.showList = {noId, zero};
+    model.reloadLines(QStringLiteral("http://h"));
+    EXPECT_FALSE(model.selectIndex().has_value());
+    EXPECT_FALSE(model.showList.at(1).isClickState);
 }
 
 TEST_F(LinePopupTest, ExplanationTogglesAndTheDarkAreaDoesNotClose)
