@@ -210,11 +210,9 @@ NBGuidViewController *AppDelegate::makeGuide()
 
 void AppDelegate::showMainWindowVC()
 {
-    if (m_fakeWindowVC) {
-        m_fakeWindowVC->setContentViewController(new NBMainSplitViewController);
-        return;
-    }
-    ensureWindow()->setContentViewController(new NBMainSplitViewController);
+    auto *split = new NBMainSplitViewController;
+    ensureWindow()->setContentViewController(split);
+    m_startupOpen.applyOnce(*split);
 }
 
 void AppDelegate::backToGuide()

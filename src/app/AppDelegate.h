@@ -11,6 +11,7 @@
 
 #include "app/AppStartup.h"
 #include "app/NBMainWindowController.h"
+#include "app/StartupOpenOption.h"
 #include "app/uikit/NBBaseLoadingView.h"
 
 class AppUiHooks;
@@ -58,6 +59,9 @@ public:
     // The cover over the guide while the visitor sign-in runs.
     NBBaseLoadingView *loadingView() const { return m_loadingView; }
 
+    // A page shown once when the main content first appears ("--open NAME", StartupOpenOption).
+    void setStartupOpen(const QString &name) { m_startupOpen = StartupOpenOption(name); }
+
     // Tests: where "outer" links go instead of the browser, and the visitor sign-in request.
     void setUrlOpener(std::function<void(const QUrl &)> opener) { m_urlOpener = std::move(opener); }
     using VisitorLogin = std::function<void(std::function<void(std::optional<QString> error)>)>;
@@ -88,6 +92,7 @@ private:
     std::unique_ptr<TerminationRoad> m_termination;
     std::function<void(const QUrl &)> m_urlOpener;
     VisitorLogin m_visitorLogin;
+    StartupOpenOption m_startupOpen;
     bool m_terminated = false;
     bool m_signingOut = false;
 };

@@ -1,5 +1,6 @@
 #include "app/NBLeftSideView.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -10,6 +11,9 @@ namespace {
 constexpr int kImageSide = 24;
 constexpr int kDotSide = 6;
 constexpr int kTitleGap = 7;
+constexpr int kTitleFontSize = 10;
+// Smaller than this is unreadable; a title that does not fit even so wraps.
+constexpr int kTitleFontFloor = 8;
 }
 
 NBLeftSideView::NBLeftSideView(QWidget *parent)
@@ -20,7 +24,7 @@ NBLeftSideView::NBLeftSideView(QWidget *parent)
     m_imgView = new QLabel(this);
     m_imgView->setFixedSize(kImageSide, kImageSide);
     m_titleLab = new QLabel(this);
-    m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(10));
+    m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(kTitleFontSize));
     m_titleLab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_titleLab->setWordWrap(true);
     m_titleLab->setAttribute(Qt::WA_TranslucentBackground);
@@ -41,6 +45,7 @@ void NBLeftSideView::configure(const QString &title, const QString &normalImage,
         wrappable += QString(c) + QChar(0x200B);
     m_titleLab->setText(wrappable);
     m_titleLab->setAccessibleName(title);
+    fitTitle();
     m_normalImage = normalImage;
     m_selectImage = selectImage;
     m_normalColor = normalColor;
@@ -81,4 +86,20 @@ void NBLeftSideView::resizeEvent(QResizeEvent *event)
     m_redDot->move(imageLeft + kImageSide - kDotSide, 0);
     const int titleTop = kImageSide + kTitleGap;
     m_titleLab->setGeometry(0, titleTop, width(), qMax(0, height() - titleTop));
+    fitTitle();
+}
+
+void NBLeftSideView::fitTitle()
+{
+    // The room under the picture holds one line: a translation longer than the row gets a
+    // smaller font before it would wrap out of sight.
+    const QString title = m_titleLab->accessibleName();
+    int size = kTitleFontSize;
+    QFont font = NSFontHelper::getRegularPingFangFont(size);
+    while (size > kTitleFontFloor && QFontMetrics(font).horizontalAdvance(title) > m_titleLab->width()) {
+        --size;
+        font = NSFontHelper::getRegularPingFangFont(size);
+    }
+    if (m_titleLab->font() != font)
+        m_titleLab->setFont(font);
 }

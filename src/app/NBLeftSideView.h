@@ -7,7 +7,8 @@
 class QLabel;
 
 // One row of the left menu: a 24 x 24 picture over a small title, with an optional red dot at
-// the picture's top-right corner. A press anywhere on the row emits clicked().
+// the picture's top-right corner. A press anywhere on the row emits clicked(). The title takes the
+// row's width, in a smaller font when a translation would not fit on one line.
 class NBLeftSideView : public QWidget
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ protected:
 
 private:
     void applyLook();
+    void fitTitle();
 
     bool m_isSelect = false;
     QColor m_normalColor = Qt::black;

@@ -27,6 +27,7 @@ const QColor kExtraNormal(85, 103, 136);
 const QColor kExtraSelected(75, 173, 208);
 constexpr int kRowHeight = 50;
 constexpr int kRowGap = 24;
+constexpr int kRowInset = 5;
 
 void requestUnreadFromService(std::function<void(std::optional<QJsonObject>)> done)
 {
@@ -159,12 +160,14 @@ void NBLeftSideViewController::layoutRows()
     if (!m_iconImageView)
         return;
     m_iconImageView->move((width() - m_iconImageView->width()) / 2, 56);
+    // Every row is as wide as the membership row: a 30-pixel row cut "Account" and its Japanese
+    // to their first letters. Pictures and short titles stay centred where they were.
     const int homeTop = 143;
-    m_homeItem->setGeometry(21, homeTop, width() - 42, kRowHeight);
+    m_homeItem->setGeometry(kRowInset, homeTop, width() - 2 * kRowInset, kRowHeight);
     const int upgradeTop = homeTop + kRowHeight + kRowGap;
-    m_upgradeItem->setGeometry(5, upgradeTop, width() - 10, kRowHeight);
+    m_upgradeItem->setGeometry(kRowInset, upgradeTop, width() - 2 * kRowInset, kRowHeight);
     const int accountTop = upgradeTop + kRowHeight + kRowGap;
-    m_accountItem->setGeometry(21, accountTop, width() - 42, kRowHeight);
+    m_accountItem->setGeometry(kRowInset, accountTop, width() - 2 * kRowInset, kRowHeight);
     const int tunTop = accountTop + kRowHeight + kRowGap;
     m_tunItem->setGeometry((width() - 25) / 2, tunTop, 25, kRowHeight);
     const int versionHeight = m_versionLabel->sizeHint().height();
@@ -207,6 +210,13 @@ void NBLeftSideViewController::selectItem(NBLeftSideView *item)
     m_preButton = item;
     if (selectBlock)
         selectBlock(menuType(item));
+}
+
+void NBLeftSideViewController::clearHighlight()
+{
+    if (m_preButton)
+        m_preButton->setSelect(false);
+    m_preButton = nullptr;
 }
 
 NBLeftMenuType NBLeftSideViewController::menuType(const NBLeftSideView *item) const

@@ -37,6 +37,9 @@ public:
 
     // Moves the highlight; nothing when the row is highlighted already.
     void selectItem(NBLeftSideView *item);
+    // No row highlighted, for a page that no row stands for; the next row chosen switches to its
+    // page, home included.
+    void clearHighlight();
     NBLeftMenuType menuType(const NBLeftSideView *item) const;
 
     NBLeftSideView *homeItem();

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/AppDelegate.h"
+#include "app/StartupOpenOption.h"
 #include "app/uikit/NSFontHelper.h"
 #include "common/Logger.h"
 #include "upgrade/UpgradeInstallRunner.h"
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     NSFontHelper::installFontSubstitutions();
 
     AppDelegate delegate;
+    delegate.setStartupOpen(StartupOpenOption::fromArguments(QApplication::arguments()));
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -221,6 +221,37 @@ TEST_F(ShellScreensTest, LeftMenuMovesTheHighlightOnceAndCountsMembershipClicks)
               OOAppinfoHelper::getAppVersion() + QLatin1Char('(') + OOAppinfoHelper::getBuildVersion() + QLatin1Char(')'));
 }
 
+TEST_F(ShellScreensTest, EveryMenuTitleFitsOnItsRowInEveryLanguage)
+{
+    const std::optional<QString> before = UserDefaults::standard().stringValue(DefaultsKeys::kAppLanguageKey);
+    for (const char *language : {"zh-Hans", "en", "ja", "ko", "zh-Hant"}) {
+        UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QString::fromLatin1(language));
+        auto *menu = new NBLeftSideViewController;
+        menu->setUnreadRequester({});
+        window->setContentViewController(menu);
+        menu->resize(NBLeftSideViewController::kWidth, 500);
+        for (NBLeftSideView *row : {menu->homeItem(), menu->upgradeItem(), menu->accountItem()}) {
+            QLabel *title = row->titleLab();
+            // The title is the language's own, and on one line: the room under the picture holds no second one.
+            ASSERT_NE(row->title(), QStringLiteral("ACCOUNT_TITLE")) << language;
+            EXPECT_LE(title->fontMetrics().horizontalAdvance(row->title()), title->width())
+                << language << " " << row->title().toStdString() << " at " << title->font().pixelSize() << " px";
+            EXPECT_LE(title->fontMetrics().height(), title->height()) << language;
+            EXPECT_GE(title->font().pixelSize(), 8) << language;
+            // Pictures stay centred in the menu, as the membership row's always were.
+            EXPECT_EQ(row->mapTo(menu, row->imgView()->geometry().center()).x(), menu->width() / 2 - 1) << language;
+        }
+        QLabel *tun = menu->tunItem()->titleLab();
+        EXPECT_LE(tun->fontMetrics().horizontalAdvance(tun->text()), menu->tunItem()->width());
+        // Short words keep the menu's size everywhere.
+        EXPECT_EQ(menu->homeItem()->titleLab()->font().pixelSize(), 10) << language;
+    }
+    if (before)
+        UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, *before);
+    else
+        UserDefaults::standard().remove(DefaultsKeys::kAppLanguageKey);
+}
+
 TEST_F(ShellScreensTest, UnreadDotFollowsWholeCountsOnly)
 {
     auto counts = [](const QJsonValue &a, const QJsonValue &f, const QJsonValue &s) {
