@@ -1,5 +1,6 @@
-// ostrel-gallery OUTDIR [NAME-FILTER]: draws every registered scene to OUTDIR/<name>.png and
-// writes OUTDIR/manifest.json (name, file, expected width and height) for the gallery test.
+// ostrel-gallery OUTDIR [NAME-FILTER]: draws every registered scene (or those whose name holds
+// NAME-FILTER) to OUTDIR/<name>.png and writes OUTDIR/manifest.json (name, file, expected width
+// and height) for the gallery test. `--list [NAME-FILTER]` prints the scene names instead.
 // The local pages ("web/...") are drawn in Chromium against a stand-in service the gallery starts
 // for them (ostrel-standin beside it).
 #include "GalleryScene.h"
@@ -9,6 +10,7 @@
 #include "common/Localization.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
@@ -21,6 +23,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <unistd.h>
 
@@ -48,6 +52,80 @@ void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &messa
     if (type == QtDebugMsg || type == QtInfoMsg)
         return;
     QTextStream(stderr) << message << "\n";
+}
+
+constexpr int kUsageError = 2;
+
+// What the command line asks for. Options come first so that "-h" or a mistyped option never
+// becomes the name of the output folder.
+struct GalleryCommand
+{
+    // Set when the run ends here (help shown, or a mistake with the usage shown).
+    std::optional<int> exitCode;
+    bool list = false;
+    QString outDir;
+    QString filter;
+};
+
+GalleryCommand readCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Draws every screen, popup and state of the client with fake data to OUTDIR/<area>_<name>.png\n"
+        "and writes OUTDIR/manifest.json. Only the scenes whose name holds NAME-FILTER when given."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption listOption(QStringLiteral("list"),
+                                        QStringLiteral("Print the scene names (those holding NAME-FILTER), one a line, and draw nothing."));
+    parser.addOption(listOption);
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"),
+                                 QStringLiteral("Folder for the pictures and the manifest (made when missing); not with --list."));
+    parser.addPositionalArgument(QStringLiteral("NAME-FILTER"), QStringLiteral("Only scenes whose name holds this text, e.g. \"message/\"."),
+                                 QStringLiteral("[NAME-FILTER]"));
+
+    GalleryCommand command;
+    const auto usageError = [&](const QString &why) {
+        QTextStream(stderr) << "ostrel-gallery: " << why << "\n\n" << parser.helpText();
+        command.exitCode = kUsageError;
+        return command;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << parser.helpText();
+        command.exitCode = 0;
+        return command;
+    }
+    // The long help (with Qt's own options) has no text to ask for: the parser prints it and
+    // ends the program itself.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(arguments);
+
+    const QStringList positional = parser.positionalArguments();
+    command.list = parser.isSet(listOption);
+    if (command.list) {
+        if (positional.size() > 1)
+            return usageError(QStringLiteral("--list takes at most a NAME-FILTER"));
+        command.filter = positional.value(0);
+        return command;
+    }
+    if (positional.isEmpty())
+        return usageError(QStringLiteral("no OUTDIR given"));
+    if (positional.size() > 2)
+        return usageError(QStringLiteral("too many arguments"));
+    command.outDir = positional.at(0);
+    command.filter = positional.value(1);
+    return command;
+}
+
+std::vector<GalleryScene> scenesMatching(const QString &filter)
+{
+    std::vector<GalleryScene> scenes;
+    for (const GalleryScene &scene : GalleryRegistry::scenes()) {
+        if (filter.isEmpty() || scene.name.contains(filter))
+            scenes.push_back(scene);
+    }
+    std::sort(scenes.begin(), scenes.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+    return scenes;
 }
 
 } // namespace
@@ -78,16 +156,27 @@ int main(int argc, char **argv)
         qInstallMessageHandler(quietDebug);
     QApplication app(argc, argv);
     QTextStream err(stderr);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() < 2) {
-        err << "usage: ostrel-gallery OUTDIR [NAME-FILTER]\n";
-        return 2;
+
+    const GalleryCommand command = readCommandLine(QCoreApplication::arguments());
+    if (command.exitCode)
+        return *command.exitCode;
+
+    const std::vector<GalleryScene> scenes = scenesMatching(command.filter);
+    if (scenes.empty()) {
+        // A mistyped filter should not pass for an empty but successful run.
+        err << "ostrel-gallery: no scene name holds \"" << command.filter << "\" (see --list)\n";
+        return kUsageError;
     }
-    const QString outDir = args.at(1);
-    const QString filter = args.size() > 2 ? args.at(2) : QString();
-    if (!QDir().mkpath(outDir)) {
+    if (command.list) {
+        QTextStream out(stdout);
+        for (const GalleryScene &scene : scenes)
+            out << scene.name << "\n";
+        return 0;
+    }
+    const QString outDir = command.outDir;
+    if (outDir.isEmpty() || !QDir().mkpath(outDir)) {
         err << "cannot create " << outDir << "\n";
-        return 2;
+        return kUsageError;
     }
 
     NSFontHelper::installFontSubstitutions();
@@ -97,14 +186,9 @@ int main(int argc, char **argv)
     UiTiming::setScale(0);
     UiTiming::setDelaysHeld(true);
 
-    auto scenes = GalleryRegistry::scenes();
-    std::sort(scenes.begin(), scenes.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
-
     QJsonArray manifest;
     int failures = 0;
     for (const GalleryScene &scene : scenes) {
-        if (!filter.isEmpty() && !scene.name.contains(filter))
-            continue;
         std::unique_ptr<QWidget> widget(scene.build());
         if (!widget) {
             err << scene.name << ": no widget\n";

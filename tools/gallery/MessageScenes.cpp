@@ -1,16 +1,21 @@
-// Pictures of the message centre (unread rows, a chosen row with its pane, the empty state) and
-// of the notice box. Fake data only, no network. The pane's web view is not pictured: the
-// gallery draws without a web engine, so the chosen message's pane shows as its plain page.
+// Pictures of the message centre (unread rows, a chosen row with its message in the pane, the
+// empty state) and of the notice box. Fake data only, no network. The pane is a web view that
+// paints some frames after its page loaded, so those pictures are taken once it has painted.
 #include "GalleryScene.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QWebEngineSettings>
 
+#include "settings/message/MessageDetailWebPage.h"
+#include "settings/message/NBMessageDetailViewController.h"
 #include "settings/message/NBMessageViewController.h"
 #include "settings/notice/OONoticePopupView.h"
+#include "web/WebViewSnapshot.h"
 
 namespace {
 
@@ -39,12 +44,53 @@ QJsonObject listReply()
                                     QStringLiteral("2024-05-01 10:00:00"))}}};
 }
 
+// One message longer than the pane, with an address too long for a line.
+QJsonObject longReply()
+{
+    QString body;
+    for (int i = 1; i <= 8; ++i)
+        body += QStringLiteral("<p>第 %1 段：本次更新改进了线路选择与连接稳定性，修复了若干在休眠唤醒后无法自动重连的问题。</p>").arg(i);
+    body += QStringLiteral("<p>完整说明：<a href=\"https://example.com/releases/2024/05/very-long-release-notes-address-that-does-not-fit\">"
+                           "https://example.com/releases/2024/05/very-long-release-notes-address-that-does-not-fit</a></p>");
+    return QJsonObject{{"success", true},
+                       {"data", QJsonArray{message(7, 2, 0, QStringLiteral("版本更新说明"), body, QStringLiteral("2024-05-06 09:30:00"))}}};
+}
+
 NBMessageViewController *centre(const QJsonObject &reply)
 {
     auto *screen = new NBMessageViewController;
     screen->requestsOnLoad = false;
     screen->ensureLoaded();
     screen->handleMessages(reply);
+    return screen;
+}
+
+// The centre with `row` chosen as a click leaves it (its dot gone, the row marked, the pane in
+// place showing the message), pictured once the pane has painted the message.
+QWidget *chosen(const QJsonObject &reply, int row)
+{
+    NBMessageViewController *screen = centre(reply);
+    screen->datas[row].isRead = 1;
+    screen->selectModel = screen->datas.at(row);
+    screen->reloadData();
+    screen->attachDetail();
+    NBMessageDetailViewController *detail = screen->detailVC();
+    // The pane's page runs no script, and the snapshot asks the page through one whether it has
+    // painted. Scripts come back for the picture only: the template's content policy still
+    // keeps any script of a message body from running, and the fake bodies have none.
+    detail->page()->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
+    detail->model = screen->selectModel;
+    detail->loadMessage();
+    QPointer<NBMessageViewController> guardScreen(screen);
+    QPointer<MessageDetailWebPage> guardPage(detail->page());
+    setGalleryPictureSource(screen, [guardScreen, guardPage](GalleryPictureDone done) {
+        if (!guardScreen || !guardPage) {
+            done(QImage());
+            return;
+        }
+        WebViewSnapshot::capture(guardScreen, guardPage, {QStringLiteral("document.fonts.status === 'loaded'"), 30000},
+                                 nullptr, done);
+    });
     return screen;
 }
 
@@ -67,13 +113,25 @@ OSTREL_GALLERY_SCENE("message/list_unread", 728, 500)
 
 OSTREL_GALLERY_SCENE("message/list_chosen", 728, 500)
 {
-    NBMessageViewController *screen = centre(listReply());
-    // What choosing the second row leaves: its dot gone, the row marked, the pane in place.
-    screen->datas[1].isRead = 1;
-    screen->selectModel = screen->datas.at(1);
-    screen->reloadData();
-    screen->attachDetail();
-    return screen;
+    // A long title and a long body: both must wrap inside the pane.
+    return chosen(listReply(), 1);
+}
+
+OSTREL_GALLERY_SCENE("message/list_chosen_link", 728, 500)
+{
+    return chosen(listReply(), 0);
+}
+
+OSTREL_GALLERY_SCENE("message/list_chosen_markup_title", 728, 500)
+{
+    // The title holds markup and quotes: shown as the text it is, never as bold.
+    return chosen(listReply(), 2);
+}
+
+OSTREL_GALLERY_SCENE("message/list_chosen_long", 728, 500)
+{
+    // Longer than the pane: the page scrolls, and the long address wraps.
+    return chosen(longReply(), 0);
 }
 
 OSTREL_GALLERY_SCENE("message/empty", 728, 500)
