@@ -590,3 +590,9 @@ void OONetWork::setTimeoutsForTesting(int requestMs, int rawMs)
     m_requestTimeoutMs = requestMs;
     m_rawTimeoutMs = rawMs;
 }
+
+void OONetWork::resetForTesting()
+{
+    setTimeoutsForTesting(kRequestTimeoutMs, kRawTimeoutMs);
+    m_accountAlertShown = false;
+}

@@ -85,6 +85,8 @@ public:
     static constexpr qint64 MaxResponseBytes = 32 * 1024 * 1024;
 
     void setTimeoutsForTesting(int requestMs, int rawMs);
+    // Back to the state of a fresh process: usual time-outs, no account alert on the screen.
+    void resetForTesting();
     QNetworkAccessManager *manager() const { return m_manager; }
 
 private:
@@ -109,7 +111,10 @@ private:
     void startDownload(const QString &url, DownloadHandler handler);
 
     QNetworkAccessManager *m_manager = nullptr;
-    int m_requestTimeoutMs = 15000;
-    int m_rawTimeoutMs = 60000;
+    static constexpr int kRequestTimeoutMs = 15000;
+    static constexpr int kRawTimeoutMs = 60000;
+
+    int m_requestTimeoutMs = kRequestTimeoutMs;
+    int m_rawTimeoutMs = kRawTimeoutMs;
     bool m_accountAlertShown = false;
 };

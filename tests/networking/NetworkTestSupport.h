@@ -108,7 +108,7 @@ protected:
         ASSERT_TRUE(s_standin && s_standin->isRunning());
         s_standin->clearFaults();
         ASSERT_TRUE(pointClientAt({s_standin->baseUrl()}));
-        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+        OONetWork::shared().resetForTesting();
     }
 
     static inline StandinProcess *s_standin = nullptr;

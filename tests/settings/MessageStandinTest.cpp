@@ -101,7 +101,7 @@ protected:
         hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{s_standin->baseUrl()}}}).toJson());
         hosts.close();
         OOHostSafeAdpter::shared().resetForTesting();
-        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+        OONetWork::shared().resetForTesting();
         bool done = false;
         OONetWorkTool::login([&](std::optional<QString>) { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));

@@ -90,7 +90,7 @@ protected:
     static void useService(const StandinProcess &service)
     {
         ASSERT_TRUE(pointClientAt({service.baseUrl()}));
-        OONetWork::shared().setTimeoutsForTesting(15000, 60000);
+        OONetWork::shared().resetForTesting();
         bool done = false;
         OONetWorkTool::login([&](std::optional<QString>) { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
