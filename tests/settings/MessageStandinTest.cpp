@@ -2,10 +2,7 @@
 // message marked read on the service with the unread counts and the left menu's dot following,
 // the message shown in a real web view with a hostile title as text and its links routed, and
 // the empty state.
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
@@ -17,17 +14,15 @@
 
 #include <gtest/gtest.h>
 
+#include "../networking/NetworkTestSupport.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBLeftSideViewController.h"
 #include "app/uikit/NBPresentationAnimator.h"
 #include "app/uikit/UiTiming.h"
 #include "common/ApiPaths.h"
-#include "common/AppPaths.h"
 #include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
-#include "networking/OOHostSafeAdpter.h"
-#include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
 #include "settings/NBMessageDefaultView.h"
@@ -35,7 +30,6 @@
 #include "settings/message/NBMessageDetailViewController.h"
 #include "settings/message/NBMessageItem.h"
 #include "settings/message/NBMessageViewController.h"
-#include "support/StandinProcess.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/NBUpgradeViewController.h"
 
@@ -78,30 +72,14 @@ bool clickElement(NBMessageDetailViewController *detail, const QString &selector
 
 } // namespace
 
-class MessageStandin : public ::testing::Test
+class MessageStandin : public OneStandinPerSuite
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_standin = new StandinProcess();
-        ASSERT_TRUE(s_standin->start()) << s_standin->errorText().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_standin;
-        s_standin = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(s_standin && s_standin->isRunning());
-        s_standin->clearFaults();
-        AppPaths::ensureFolder(AppPaths::configFolder());
-        QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
-        ASSERT_TRUE(hosts.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hosts.write(QJsonDocument(QJsonObject{{"hosts", QJsonArray{s_standin->baseUrl()}}}).toJson());
-        hosts.close();
-        OOHostSafeAdpter::shared().resetForTesting();
-        OONetWork::shared().resetForTesting();
+        OneStandinPerSuite::SetUp();
+        if (HasFatalFailure())
+            return;
         bool done = false;
         OONetWorkTool::login([&](std::optional<QString>) { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
@@ -148,7 +126,6 @@ protected:
     UiTimingScope m_scope{0.01};
     NBBaseViewController m_host;
     QList<QUrl> m_opened;
-    static inline StandinProcess *s_standin = nullptr;
 };
 
 TEST_F(MessageStandin, MessagesAreListedAndReadOnTheService)

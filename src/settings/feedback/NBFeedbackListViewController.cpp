@@ -7,18 +7,17 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "app/uikit/NSFontHelper.h"
 #include "app/uikit/OOLoadingView.h"
-#include "app/uikit/UiImages.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/NBMessageDefaultView.h"
+#include "settings/SettingsBackButton.h"
 #include "settings/feedback/NBContactViewController.h"
 #include "settings/feedback/NBFeedbackDetailViewController.h"
 #include "settings/feedback/NBFeedbackItem.h"
 #include "settings/feedback/NBFeedbackListToolView.h"
 
 namespace {
-constexpr int kListTop = 62;
+constexpr int kListTop = SettingsBackButton::kTitleLineHeight;
 constexpr int kListWidth = 362;
 constexpr int kBarHeight = 76;
 constexpr int kRowHeight = 80;
@@ -52,17 +51,7 @@ QRect NBFeedbackListViewController::listFrame() const
 
 void NBFeedbackListViewController::setupViews()
 {
-    m_backBtn = new QPushButton(QStringLiteral("意见反馈"), this);
-    m_backBtn->setIcon(UiImages::icon(QStringLiteral("back")));
-    m_backBtn->setIconSize(QSize(16, 16));
-    m_backBtn->setFont(NSFontHelper::getRegularPingFangFont(14));
-    m_backBtn->setFlat(true);
-    m_backBtn->setFocusPolicy(Qt::NoFocus);
-    m_backBtn->setCursor(Qt::PointingHandCursor);
-    m_backBtn->setStyleSheet(QStringLiteral("QPushButton { color: rgb(239, 243, 255); border: none; background: transparent; }"));
-    m_backBtn->adjustSize();
-    m_backBtn->move(23, 18);
-    connect(m_backBtn, &QPushButton::clicked, this, [this] { dismissAction(); });
+    m_backBtn = new SettingsBackButton(QStringLiteral("意见反馈"), this);
 
     m_scrollView = new QScrollArea(this);
     m_scrollView->setFrameShape(QFrame::NoFrame);
