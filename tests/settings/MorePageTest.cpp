@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "../networking/NetworkTestSupport.h"
 #include "app/uikit/NBBaseViewController.h"
 #include "app/uikit/NBPresentationAnimator.h"
 #include "app/uikit/PlaceholderViewController.h"
@@ -67,9 +70,20 @@ protected:
         defaults.remove(DefaultsKeys::kTunStateKey);
         defaults.remove(DefaultsKeys::ShadowsocksOn);
         DesktopLinkOpener::setOpenerForTesting([this](const QUrl &url) { m_opened.append(url); });
+        // A service address the client refuses before any name lookup: every request and event
+        // ends at once, in the order it was made, so no case waits on a resolver.
+        ASSERT_TRUE(pointClientAt({QStringLiteral("http://ostrel-test.invalid")}));
     }
     void TearDown() override
     {
+        // Events this case sent land before the next case listens for its own.
+        QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+        XSAnalyticsManager::shared().track(QStringLiteral("test_drain"));
+        const auto drained = [&events] {
+            return std::any_of(events.cbegin(), events.cend(),
+                               [](const QList<QVariant> &event) { return event.at(0).toString() == QLatin1String("test_drain"); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(drained(), 5000);
         DesktopLinkOpener::setOpenerForTesting({});
         WindowInUse::setContentWidget(nullptr);
         WindowInUse::setContentController(nullptr);
