@@ -3,8 +3,11 @@
 #include <QList>
 #include <QPointer>
 
+#include <memory>
+
 #include "app/uikit/NBBaseViewController.h"
 
+class GeneralListFrame;
 class NBLanguageCell;
 class NBNavView;
 class QScrollArea;
@@ -18,10 +21,10 @@ class GeneralPickerBase : public NBBaseViewController
 {
     Q_OBJECT
 public:
-    static constexpr int kNavHeight = 74;
     static constexpr int kRowHeight = 50;
 
     explicit GeneralPickerBase(QWidget *parent = nullptr);
+    ~GeneralPickerBase() override;
 
     // The screen that presented the picker; dismissing goes back to it.
     QPointer<NBBaseViewController> presentVC;
@@ -49,6 +52,7 @@ protected:
 private:
     void layoutViews();
 
+    std::unique_ptr<GeneralListFrame> m_frame;
     NBNavView *m_navView = nullptr;
     QScrollArea *m_scrollView = nullptr;
     QWidget *m_tableView = nullptr;

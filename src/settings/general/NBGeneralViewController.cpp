@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QVBoxLayout>
 
 #include "app/uikit/NBAlertView.h"
 #include "app/uikit/NBControllerView.h"
@@ -15,6 +14,7 @@
 #include "common/DefaultsKeys.h"
 #include "common/Localization.h"
 #include "common/UserDefaults.h"
+#include "settings/general/GeneralListFrame.h"
 #include "settings/general/GeneralSettings.h"
 #include "settings/general/NBGeneralCell.h"
 #include "settings/general/NBGeneralResetCell.h"
@@ -23,8 +23,6 @@
 #include "settings/general/NBSortViewController.h"
 
 namespace {
-
-const QColor kBackground(13, 25, 37);
 
 QString localized(const char *key)
 {
@@ -39,37 +37,21 @@ NBGeneralViewController::NBGeneralViewController(QWidget *parent)
     resize(NBControllerView::contentSize());
     setAutoFillBackground(true);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kBackground);
+    palette.setColor(QPalette::Window, GeneralListFrame::background());
     setPalette(palette);
 }
+
+NBGeneralViewController::~NBGeneralViewController() = default;
 
 void NBGeneralViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
-    m_navView = new NBNavView(this);
-    m_navView->setAttribute(Qt::WA_StyledBackground);
-    m_navView->setStyleSheet(QStringLiteral("NBNavView { background: rgb(13,25,37); }"));
+    m_frame = std::make_unique<GeneralListFrame>(this, QStringLiteral("generalTable"));
+    m_navView = m_frame->navView();
+    m_scrollView = m_frame->scrollView();
+    m_tableView = m_frame->tableView();
     m_navView->backBtn()->hide();
     m_navView->titleLab()->setText(localized("GENERAL_TITLE"));
-
-    m_scrollView = new QScrollArea(this);
-    m_scrollView->setFrameShape(QFrame::NoFrame);
-    m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollView->setStyleSheet(QStringLiteral("QScrollArea { background: rgb(13,25,37); border: none; }"
-                                               "QScrollBar:vertical { background: transparent; width: 6px; }"
-                                               "QScrollBar::handle:vertical { background: rgb(60,60,60); border-radius: 3px; }"
-                                               "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"));
-    // The list takes the scroll area's width; its height is the rows' heights added up.
-    m_scrollView->setWidgetResizable(true);
-    m_tableView = new QWidget;
-    auto *rows = new QVBoxLayout(m_tableView);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(0);
-    rows->addStretch(1);
-    m_tableView->setObjectName(QStringLiteral("generalTable"));
-    m_tableView->setAttribute(Qt::WA_StyledBackground);
-    m_tableView->setStyleSheet(QStringLiteral("#generalTable { background: rgb(13,25,37); }"));
-    m_scrollView->setWidget(m_tableView);
     m_navView->show();
     m_scrollView->show();
     layoutViews();
@@ -108,14 +90,12 @@ void NBGeneralViewController::reloadData()
     ensureLoaded();
     qDeleteAll(m_rows);
     m_rows.clear();
-    auto *rows = static_cast<QVBoxLayout *>(m_tableView->layout());
     int total = 0;
     for (int row = 0; row < datas.size(); ++row) {
         QWidget *view = makeRowView(row);
         view->setFixedHeight(rowHeight(row));
         total += rowHeight(row);
-        // Before the closing stretch, so the rows stay at the top.
-        rows->insertWidget(row, view);
+        m_frame->insertRow(row, view);
         m_rows.append(view);
     }
     m_tableView->setMinimumHeight(total);
@@ -163,10 +143,8 @@ void NBGeneralViewController::resizeEvent(QResizeEvent *event)
 
 void NBGeneralViewController::layoutViews()
 {
-    if (!m_navView)
-        return;
-    m_navView->setGeometry(0, 0, width(), kNavHeight);
-    m_scrollView->setGeometry(0, kNavHeight, width(), qMax(0, height() - kNavHeight));
+    if (m_frame)
+        m_frame->layout(size());
 }
 
 bool NBGeneralViewController::shouldSelectRow(int row)

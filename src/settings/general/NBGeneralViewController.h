@@ -4,10 +4,13 @@
 #include <QList>
 #include <QPointer>
 
+#include <memory>
+
 #include "app/uikit/NBAlertView.h"
 #include "app/uikit/NBBaseViewController.h"
 #include "settings/general/OOGeneralModel.h"
 
+class GeneralListFrame;
 class NBNavView;
 class QScrollArea;
 
@@ -19,9 +22,8 @@ class NBGeneralViewController : public NBBaseViewController
 {
     Q_OBJECT
 public:
-    static constexpr int kNavHeight = 74;
-
     explicit NBGeneralViewController(QWidget *parent = nullptr);
+    ~NBGeneralViewController() override;
 
     // The row descriptions of the last build, and the rows decoded from them.
     QList<QJsonObject> rawData;
@@ -62,6 +64,7 @@ private:
     void showResetAlert();
     void showClearCacheAlert();
 
+    std::unique_ptr<GeneralListFrame> m_frame;
     NBNavView *m_navView = nullptr;
     QScrollArea *m_scrollView = nullptr;
     QWidget *m_tableView = nullptr;
