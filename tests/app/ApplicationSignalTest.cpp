@@ -96,6 +96,19 @@ protected:
         return !m_standin.records().value(QStringLiteral("requests")).toArray().isEmpty();
     }
 
+    // What the helper does for the client's connect: the desktop proxy at the local listener,
+    // the user's own settings kept to give back.
+    bool pointDesktopAtListener() const
+    {
+        const QJsonObject enable{{"id", 1}, {"method", "enableProxy"},
+                                 {"params", QJsonObject{{"port", 9999}, {"socksPort", 9999}, {"filterInterface", true},
+                                                        {"ignoreList", QJsonArray{"localhost"}}}}};
+        const QJsonObject reply = QJsonDocument::fromJson(
+            exchangeLine(socketPath(), QJsonDocument(enable).toJson(QJsonDocument::Compact) + '\n')).object();
+        EXPECT_FALSE(reply.contains("error")) << QJsonDocument(reply).toJson().constData();
+        return !reply.contains("error") && desktopSettings().value("socks_port").toInt() == 9999;
+    }
+
     QString socketPath() const { return m_home.path() + QStringLiteral("/run/ostrel-helper.sock"); }
     QString settingsPath() const { return m_home.path() + QStringLiteral("/desktop-proxy.json"); }
 
@@ -109,18 +122,17 @@ protected:
 
 TEST_P(ApplicationSignalTest, TerminationSignalPutsTheDesktopProxyBack)
 {
+    // A crashed earlier run left the desktop pointed at its dead listener. The client puts it
+    // back while starting, so the settings coming back tell that this step of its start-up is
+    // over: an enable sent before it would be undone by it.
+    ASSERT_TRUE(pointDesktopAtListener());
     ASSERT_TRUE(startClient());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == userOwnSettings(); }, 20000))
+        << m_client.readAll().constData();
     ASSERT_TRUE(QTest::qWaitFor([&] { return clientIsUp(); }, 20000)) << m_client.readAll().constData();
 
-    // Connected as far as the desktop is concerned: the helper points it at the local listener
-    // (as it does for the client's connect), keeping the user's own settings to give back.
-    const QJsonObject enable{{"id", 1}, {"method", "enableProxy"},
-                             {"params", QJsonObject{{"port", 9999}, {"socksPort", 9999}, {"filterInterface", true},
-                                                    {"ignoreList", QJsonArray{"localhost"}}}}};
-    const QJsonObject reply = QJsonDocument::fromJson(
-        exchangeLine(socketPath(), QJsonDocument(enable).toJson(QJsonDocument::Compact) + '\n')).object();
-    ASSERT_FALSE(reply.contains("error")) << QJsonDocument(reply).toJson().constData();
-    ASSERT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+    // Connected, as far as the desktop is concerned.
+    ASSERT_TRUE(pointDesktopAtListener());
 
     ASSERT_EQ(::kill(pid_t(m_client.processId()), GetParam()), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_client.state() == QProcess::NotRunning; }, 15000));
