@@ -11,6 +11,7 @@
 #include "networking/OONetWorkTool.h"
 #include "settings/NBMessageDefaultView.h"
 #include "settings/SettingsBackButton.h"
+#include "settings/SplitListPane.h"
 #include "settings/feedback/NBContactViewController.h"
 #include "settings/feedback/NBFeedbackDetailViewController.h"
 #include "settings/feedback/NBFeedbackItem.h"
@@ -21,7 +22,6 @@ constexpr int kListTop = SettingsBackButton::kTitleLineHeight;
 constexpr int kListWidth = 362;
 constexpr int kBarHeight = 76;
 constexpr int kRowHeight = 80;
-constexpr int kPaneX = 363;
 } // namespace
 
 NBFeedbackListViewController::NBFeedbackListViewController(QWidget *parent)
@@ -159,18 +159,6 @@ bool NBFeedbackListViewController::selectFeedback(int row)
     return true;
 }
 
-void NBFeedbackListViewController::attach(NBBaseViewController *pane)
-{
-    if (pane->parentViewController() == this)
-        return;
-    pane->setParent(this);
-    pane->move(kPaneX, 0);
-    addChildViewController(pane);
-    pane->ensureLoaded();
-    pane->show();
-    pane->raise();
-}
-
 void NBFeedbackListViewController::detach(NBBaseViewController *pane)
 {
     if (!pane || pane->parentViewController() != this)
@@ -183,7 +171,7 @@ void NBFeedbackListViewController::showSelectedFeedback()
 {
     detach(m_feedbackVc);
     NBFeedbackDetailViewController *detail = detailVC();
-    attach(detail);
+    SplitListPane::attach(this, detail);
     detail->model = selectModel;
     detail->showFeedback();
 }
@@ -194,7 +182,7 @@ void NBFeedbackListViewController::showFeedbackForm()
     showSelectedFeedback();
     reloadData();
     detach(m_detailVC);
-    attach(feedbackVc());
+    SplitListPane::attach(this, feedbackVc());
 }
 
 NBFeedbackDetailViewController *NBFeedbackListViewController::detailVC()

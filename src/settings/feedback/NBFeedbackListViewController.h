@@ -64,7 +64,6 @@ private:
     void setupViews();
     void showSelectedFeedback();
     void reloadData();
-    void attach(NBBaseViewController *pane);
     void detach(NBBaseViewController *pane);
     QRect listFrame() const;
 

@@ -13,6 +13,7 @@
 #include "networking/XSAnalyticsManager.h"
 #include "settings/NBMessageDefaultView.h"
 #include "settings/SettingsBackButton.h"
+#include "settings/SplitListPane.h"
 #include "settings/message/NBMessageDetailViewController.h"
 #include "settings/message/NBMessageItem.h"
 
@@ -169,15 +170,7 @@ bool NBMessageViewController::selectMessage(int row)
 void NBMessageViewController::attachDetail()
 {
     ensureLoaded();
-    NBMessageDetailViewController *detail = detailVC();
-    if (detail->parentViewController() == this)
-        return;
-    detail->setParent(this);
-    detail->move(363, 0);
-    addChildViewController(detail);
-    detail->ensureLoaded();
-    detail->show();
-    detail->raise();
+    SplitListPane::attach(this, detailVC());
 }
 
 void NBMessageViewController::showSelectedMessage()

@@ -1,0 +1,15 @@
+#include "settings/SplitListPane.h"
+
+#include "app/uikit/NBBaseViewController.h"
+
+void SplitListPane::attach(NBBaseViewController *host, NBBaseViewController *pane)
+{
+    if (pane->parentViewController() == host)
+        return;
+    pane->setParent(host);
+    pane->move(kPaneX, 0);
+    host->addChildViewController(pane);
+    pane->ensureLoaded();
+    pane->show();
+    pane->raise();
+}
