@@ -1,7 +1,6 @@
 #include "settings/feedback/NBFeedbackItem.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
@@ -18,7 +17,7 @@ QLabel *whiteLabel(const QFont &font, QWidget *parent)
 } // namespace
 
 NBFeedbackItem::NBFeedbackItem(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     setCursor(Qt::PointingHandCursor);
     m_contentView = new QWidget(this);
@@ -91,10 +90,4 @@ void NBFeedbackItem::resizeEvent(QResizeEvent *)
     m_descLab->setGeometry(textLeft, descTop, qMax(0, 362 - 17 - textLeft), qMin(2 * lineHeight, qMax(0, height() - descTop)));
     // A long title ends in "...", as a one-line label does.
     m_titleLab->setText(m_titleLab->fontMetrics().elidedText(m_titleLab->text(), Qt::ElideRight, m_titleLab->width()));
-}
-
-void NBFeedbackItem::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }

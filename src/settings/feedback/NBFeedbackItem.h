@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 #include "networking/NBFeedbackListModel.h"
 
@@ -8,7 +8,7 @@ class QLabel;
 
 // One row of the feedback list (80 high): the type as its title, the time as sent, two lines of
 // the text, and a red dot while the service's answer is unread.
-class NBFeedbackItem : public QWidget
+class NBFeedbackItem : public ClickableRow
 {
     Q_OBJECT
 
@@ -28,12 +28,8 @@ public:
     QLabel *timeLab() const { return m_timeLab; }
     QLabel *descLab() const { return m_descLab; }
 
-Q_SIGNALS:
-    void clicked();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QWidget *m_contentView = nullptr;

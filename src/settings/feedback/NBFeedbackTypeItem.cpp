@@ -1,14 +1,13 @@
 #include "settings/feedback/NBFeedbackTypeItem.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/RoundedPanel.h"
 
 NBFeedbackTypeItem::NBFeedbackTypeItem(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     setFixedSize(79, 40);
     setCursor(Qt::PointingHandCursor);
@@ -28,12 +27,6 @@ void NBFeedbackTypeItem::setMarked(bool marked)
     m_marked = marked;
     m_cornerView->setBackgroundColor(marked ? QColor(66, 64, 68) : QColor(Qt::transparent));
     update();
-}
-
-void NBFeedbackTypeItem::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }
 
 void NBFeedbackTypeItem::paintEvent(QPaintEvent *)

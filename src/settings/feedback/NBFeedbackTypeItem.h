@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 class QLabel;
 class RoundedPanel;
 
-// One tile of the type picker (79 x 40): a capsule, filled when its type is the marked one.
-class NBFeedbackTypeItem : public QWidget
+// One tile of the type picker (79 x 40): a capsule, filled when its type is the marked one. It
+// reports every click, also on the tile already marked.
+class NBFeedbackTypeItem : public ClickableRow
 {
     Q_OBJECT
 
@@ -18,12 +19,7 @@ public:
     void setMarked(bool marked);
     bool isMarked() const { return m_marked; }
 
-Q_SIGNALS:
-    // Every click, also on the tile already marked.
-    void clicked();
-
 protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

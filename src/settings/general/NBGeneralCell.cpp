@@ -1,7 +1,6 @@
 #include "settings/general/NBGeneralCell.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/RoundedPanel.h"
@@ -23,7 +22,7 @@ QLabel *textLabel(QWidget *parent, const char *colour)
 } // namespace
 
 NBGeneralCell::NBGeneralCell(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     m_contentView = new RoundedPanel(QColor(23, 35, 48), 10, this);
     m_contentView->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -48,11 +47,4 @@ void NBGeneralCell::resizeEvent(QResizeEvent *event)
     const int valueWidth = qMin(m_subNameText->sizeHint().width(), qMax(0, valueRight - 16));
     m_subNameText->setGeometry(valueRight - valueWidth, 0, valueWidth, contentHeight);
     m_nameText->setGeometry(16, 0, qMax(0, m_subNameText->x() - 8 - 16), contentHeight);
-}
-
-void NBGeneralCell::mouseReleaseEvent(QMouseEvent *event)
-{
-    QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }

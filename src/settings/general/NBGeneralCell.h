@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 class QLabel;
 class RoundedPanel;
 
 // A general-settings row that opens a picker: a rounded box with the name at the left and the
 // current value beside the arrow at the right.
-class NBGeneralCell : public QWidget
+class NBGeneralCell : public ClickableRow
 {
     Q_OBJECT
 public:
@@ -18,12 +18,8 @@ public:
     QLabel *subNameText() const { return m_subNameText; }
     QLabel *arrowImgView() const { return m_arrowImgView; }
 
-Q_SIGNALS:
-    void clicked();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     RoundedPanel *m_contentView = nullptr;

@@ -1,12 +1,11 @@
 #include "settings/general/NBGeneralResetCell.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 
 #include "app/uikit/NSFontHelper.h"
 
 NBGeneralResetCell::NBGeneralResetCell(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     m_nameText = new QLabel(this);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
@@ -19,11 +18,4 @@ void NBGeneralResetCell::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_nameText->setGeometry(24, 0, qMax(0, width() - 48), height());
-}
-
-void NBGeneralResetCell::mouseReleaseEvent(QMouseEvent *event)
-{
-    QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 class QLabel;
 
 // The general-settings row that asks to reset every general setting: its name only.
-class NBGeneralResetCell : public QWidget
+class NBGeneralResetCell : public ClickableRow
 {
     Q_OBJECT
 public:
@@ -13,12 +13,8 @@ public:
 
     QLabel *nameText() const { return m_nameText; }
 
-Q_SIGNALS:
-    void clicked();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QLabel *m_nameText = nullptr;

@@ -1,7 +1,6 @@
 #include "settings/general/NBGeneralSwitchCell.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 
 #include "app/uikit/NSFontHelper.h"
@@ -12,7 +11,7 @@ constexpr QSize kSwitchSize(37, 20);
 }
 
 NBGeneralSwitchCell::NBGeneralSwitchCell(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     m_titleLab = new QLabel(this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(13));
@@ -62,11 +61,4 @@ void NBGeneralSwitchCell::resizeEvent(QResizeEvent *event)
     m_titleLab->setGeometry(24, 6, titleWidth, m_titleLab->sizeHint().height());
     const int detailTop = m_titleLab->geometry().bottom() + 1 + 12;
     m_detailLab->setGeometry(24, detailTop, 280, qMax(0, height() - detailTop));
-}
-
-void NBGeneralSwitchCell::mouseReleaseEvent(QMouseEvent *event)
-{
-    QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }

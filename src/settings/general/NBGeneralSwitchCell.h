@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 class QLabel;
 class QPushButton;
 
 // A general-settings row with a switch: the title at the top left, the switch at the top right
-// and an optional explanation under the title, wrapped at 280.
-class NBGeneralSwitchCell : public QWidget
+// and an optional explanation under the title, wrapped at 280. A click on the switch is the
+// switch's own; the row reports the others.
+class NBGeneralSwitchCell : public ClickableRow
 {
     Q_OBJECT
 public:
@@ -22,13 +23,8 @@ public:
     void setOn(bool on);
     bool isOn() const;
 
-Q_SIGNALS:
-    // A press released on the row outside the switch.
-    void clicked();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void showState();

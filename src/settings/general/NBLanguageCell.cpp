@@ -1,7 +1,6 @@
 #include "settings/general/NBLanguageCell.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
@@ -11,7 +10,7 @@ constexpr QSize kCheckSize(16, 12);
 }
 
 NBLanguageCell::NBLanguageCell(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     m_titleLab = new QLabel(this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(13));
@@ -30,11 +29,4 @@ void NBLanguageCell::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     m_arrowImgView->move(width() - 16 - kCheckSize.width(), (height() - kCheckSize.height()) / 2);
     m_titleLab->setGeometry(24, 0, qMax(0, m_arrowImgView->x() - 8 - 24), height());
-}
-
-void NBLanguageCell::mouseReleaseEvent(QMouseEvent *event)
-{
-    QWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 class QLabel;
 
 // A picker row: the choice's name at the left and the check mark at the right when it is the
 // current choice.
-class NBLanguageCell : public QWidget
+class NBLanguageCell : public ClickableRow
 {
     Q_OBJECT
 public:
@@ -15,12 +15,8 @@ public:
     QLabel *titleLab() const { return m_titleLab; }
     QLabel *arrowImgView() const { return m_arrowImgView; }
 
-Q_SIGNALS:
-    void clicked();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QLabel *m_titleLab = nullptr;

@@ -1,7 +1,6 @@
 #include "settings/message/NBMessageItem.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPixmapCache>
 #include <QRegularExpression>
 #include <QTextLayout>
@@ -100,7 +99,7 @@ NBMessageItem::Content NBMessageItem::rowContent(const NBMessageListModel &model
 }
 
 NBMessageItem::NBMessageItem(QWidget *parent)
-    : QWidget(parent)
+    : ClickableRow(parent)
 {
     setCursor(Qt::PointingHandCursor);
     m_contentView = new QWidget(this);
@@ -167,10 +166,4 @@ void NBMessageItem::layoutLabels()
     const QFontMetrics desc = m_descLab->fontMetrics();
     m_descLab->setGeometry(textLeft, descTop, descWidth, qMin(2 * desc.lineSpacing(), qMax(0, height() - descTop)));
     m_descLab->setText(clampToLines(m_desc, m_descLab->font(), descWidth, 2));
-}
-
-void NBMessageItem::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
 }

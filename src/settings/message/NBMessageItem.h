@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QWidget>
+#include "settings/ClickableRow.h"
 
 #include "networking/NBMessageListModel.h"
 
@@ -9,7 +9,7 @@ class QLabel;
 
 // One row of the message centre (80 high, 362 wide): the kind's icon with a red dot while the
 // message is unread, the title and time on one line, two lines of the text under them.
-class NBMessageItem : public QWidget
+class NBMessageItem : public ClickableRow
 {
     Q_OBJECT
 public:
@@ -40,12 +40,8 @@ public:
     QLabel *timeLab() const { return m_timeLab; }
     QLabel *descLab() const { return m_descLab; }
 
-Q_SIGNALS:
-    void clicked();
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void layoutLabels();
