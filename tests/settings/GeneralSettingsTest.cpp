@@ -117,6 +117,11 @@ TEST_F(GeneralSettingsTest, RowsFromAnEmptyStoreAndReadAgainOnEveryAppearance)
     EXPECT_GT(m_screen->rowHeight(0), 35);
     EXPECT_EQ(m_screen->rowHeight(1), 38);
     EXPECT_EQ(autoConnection->height(), m_screen->rowHeight(0));
+    // The explanation ends inside its own row: the text it wraps to fits under the title.
+    const QRect detail = autoConnection->detailLab()->geometry();
+    const int wrapped = autoConnection->detailLab()->heightForWidth(detail.width());
+    EXPECT_LE(detail.top() + wrapped, autoConnection->height())
+        << "the explanation runs into the notifications row";
     EXPECT_EQ(m_screen->tableView()->minimumHeight(), m_screen->rowHeight(0) + 38 + 3 * 44);
 
     // Any non-zero order counts as latency; the switches follow the store at the next appearance.

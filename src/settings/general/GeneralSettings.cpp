@@ -72,7 +72,12 @@ QString GeneralSettings::lineOrderText()
 int GeneralSettings::autoConnectionRowHeight(const QString &info)
 {
     const QFontMetrics metrics(NSFontHelper::getRegularPingFangFont(12));
-    return metrics.boundingRect(QRect(0, 0, 280, INT_MAX / 2), Qt::TextWordWrap, info).height() + 35;
+    // 35 is what sits above the explanation (6, the title line, 12) with the designed font; a
+    // substitute font with a taller title line must not push the explanation's last line into
+    // the next row.
+    const QFontMetrics titleMetrics(NSFontHelper::getRegularPingFangFont(13));
+    const int above = qMax(35, 6 + titleMetrics.height() + 12);
+    return metrics.boundingRect(QRect(0, 0, 280, INT_MAX / 2), Qt::TextWordWrap, info).height() + above;
 }
 
 void GeneralSettings::storeAutoConnection(bool on)
