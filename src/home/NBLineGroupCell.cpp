@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
 #include "home/AssetImageView.h"
@@ -20,16 +21,12 @@ NBLineGroupCell::NBLineGroupCell(QWidget *parent)
     m_iconImgeView->setCornerRadius(10);
     m_nameText = new QLabel(m_contentView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
-    m_onOrOffButton = new QPushButton(m_contentView);
+    m_onOrOffButton = LMViewHelper::createImageButton(m_contentView, QString(), QSize(12, 12));
     m_onOrOffButton->setCheckable(true);
-    m_onOrOffButton->setFlat(true);
-    m_onOrOffButton->setFocusPolicy(Qt::NoFocus);
     QIcon icon;
     icon.addFile(UiImages::path(QStringLiteral("icn_down")), QSize(), QIcon::Normal, QIcon::Off);
     icon.addFile(UiImages::path(QStringLiteral("icn_up")), QSize(), QIcon::Normal, QIcon::On);
     m_onOrOffButton->setIcon(icon);
-    m_onOrOffButton->setIconSize(QSize(12, 12));
-    m_onOrOffButton->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     // Connected once; the arrow's own toggling is undone, as click() decides the state.
     connect(m_onOrOffButton, &QPushButton::clicked, this, [this] { click(); });
     resize(320, 50);

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
 
@@ -31,16 +32,12 @@ NBLinesCell::NBLinesCell(QWidget *parent)
     m_markText = new QLabel(m_contentView);
     m_markText->setFont(NSFontHelper::getRegularPingFangFont(10));
     setColour(m_markText, QColor(255, 197, 6));
-    m_onOrOffButton = new QPushButton(m_contentView);
+    m_onOrOffButton = LMViewHelper::createImageButton(m_contentView, QString(), QSize(12, 12));
     m_onOrOffButton->setCheckable(true);
-    m_onOrOffButton->setFlat(true);
-    m_onOrOffButton->setFocusPolicy(Qt::NoFocus);
     QIcon icon;
     icon.addFile(UiImages::path(QStringLiteral("select_out")), QSize(), QIcon::Normal, QIcon::Off);
     icon.addFile(UiImages::path(QStringLiteral("select_on")), QSize(), QIcon::Normal, QIcon::On);
     m_onOrOffButton->setIcon(icon);
-    m_onOrOffButton->setIconSize(QSize(12, 12));
-    m_onOrOffButton->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     // Connected once: the check moves once per press.
     connect(m_onOrOffButton, &QPushButton::clicked, this, [this] {
         if (clickBlock)

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/UiImages.h"
 
 void AccountCodeSheetLook::paintBackground(QWidget *sheet)
@@ -14,11 +15,5 @@ void AccountCodeSheetLook::paintBackground(QWidget *sheet)
 
 QPushButton *AccountCodeSheetLook::backButton(QWidget *sheet)
 {
-    auto *button = new QPushButton(sheet);
-    button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setIcon(UiImages::icon(QStringLiteral("back")));
-    button->setIconSize(QSize(35, 35));
-    button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
-    return button;
+    return LMViewHelper::createImageButton(sheet, QStringLiteral("back"), QSize(35, 35));
 }

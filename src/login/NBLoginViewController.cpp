@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/AppDelegate.h"
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NBMaskView.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/UiImages.h"
@@ -40,13 +41,9 @@ protected:
 
 QPushButton *imageButton(const QString &image, QWidget *parent)
 {
-    auto *button = new QPushButton(parent);
-    button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    QPushButton *button = LMViewHelper::createImageButton(
+        parent, image, image == QLatin1String("back") ? QSize(18, 18) : QSize(35, 35));
     button->setCursor(Qt::PointingHandCursor);
-    button->setIcon(UiImages::icon(image));
-    button->setIconSize(image == QLatin1String("back") ? QSize(18, 18) : QSize(35, 35));
-    button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     button->resize(35, 35);
     return button;
 }

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 
 #include "app/uikit/ButtonColors.h"
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NBDisableButton.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/OOToastView.h"
@@ -40,13 +41,8 @@ NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *pare
     m_contentView = new RoundedPanel(QColor(42, 41, 44), 15, this);
     m_contentView->setFixedSize(kPanelWidth, kPanelHeight);
 
-    m_closeView = new QPushButton(m_contentView);
-    m_closeView->setFlat(true);
-    m_closeView->setFocusPolicy(Qt::NoFocus);
+    m_closeView = LMViewHelper::createImageButton(m_contentView, QStringLiteral("right_close"), QSize(30, 30));
     m_closeView->setCursor(Qt::PointingHandCursor);
-    m_closeView->setIcon(UiImages::icon(QStringLiteral("right_close")));
-    m_closeView->setIconSize(QSize(30, 30));
-    m_closeView->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
 
     m_titleText = makeLabel(QString(), 14, m_contentView);
     m_titleText->setAlignment(Qt::AlignCenter);

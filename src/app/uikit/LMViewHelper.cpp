@@ -56,6 +56,18 @@ QPushButton *LMViewHelper::createNormalButton()
     return button;
 }
 
+QPushButton *LMViewHelper::createImageButton(QWidget *parent, const QString &image, const QSize &iconSize)
+{
+    auto *button = new QPushButton(parent);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (!image.isEmpty())
+        button->setIcon(UiImages::icon(image));
+    button->setIconSize(iconSize);
+    button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
+    return button;
+}
+
 LMRectangleButton *LMViewHelper::createNormalGreenButton(int size, const QString &title)
 {
     auto *button = new LMRectangleButton(title);

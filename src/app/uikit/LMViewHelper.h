@@ -24,6 +24,9 @@ public:
     static QPushButton *createNormalTextButton(int size, const QString &title, const QColor &colour,
                                                Qt::Alignment alignment = Qt::AlignCenter);
     static QPushButton *createNormalButton();
+    // A button that is only its picture: flat, no frame or background, never takes keyboard
+    // focus. An empty image name leaves the icon to the caller (two-state or set later).
+    static QPushButton *createImageButton(QWidget *parent, const QString &image, const QSize &iconSize);
     static LMRectangleButton *createNormalGreenButton(int size, const QString &title);
     static LMRectangleButton *createSmallGreenButton(int size, const QString &title);
     static QPixmap getImageFromSelfBundle(const QString &name, const QSize &size);

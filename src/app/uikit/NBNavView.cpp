@@ -1,5 +1,6 @@
 #include "app/uikit/NBNavView.h"
 
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NSFontHelper.h"
 
 #include <QLabel>
@@ -15,12 +16,8 @@ NBNavView::NBNavView(QWidget *parent)
 QPushButton *NBNavView::backBtn()
 {
     if (!m_backBtn) {
-        m_backBtn = new QPushButton(this);
-        m_backBtn->setFlat(true);
-        m_backBtn->setFocusPolicy(Qt::NoFocus);
+        m_backBtn = LMViewHelper::createImageButton(this, QString(), QSize(35, 35));
         m_backBtn->setFixedSize(35, 35);
-        m_backBtn->setIconSize(QSize(35, 35));
-        m_backBtn->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     }
     return m_backBtn;
 }

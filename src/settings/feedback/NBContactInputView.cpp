@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NBCustomTextField.h"
 #include "app/uikit/NBPlaceHolderView.h"
 #include "app/uikit/NSFontHelper.h"
@@ -24,14 +25,9 @@ QLabel *caption(const QString &text, QWidget *parent)
 
 QPushButton *imageButton(const QString &image, const QSize &size, QWidget *parent)
 {
-    auto *button = new QPushButton(parent);
-    button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    QPushButton *button = LMViewHelper::createImageButton(parent, image, size);
     button->setCursor(Qt::PointingHandCursor);
     button->setFixedSize(size);
-    button->setIcon(UiImages::icon(image));
-    button->setIconSize(size);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     return button;
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/NBFullDiskAccessManager.h"
+#include "app/uikit/LMViewHelper.h"
 #include "app/uikit/NBCustomTextField.h"
 #include "app/uikit/NSFontHelper.h"
 #include "app/uikit/OOToastView.h"
@@ -25,14 +26,9 @@ NBFeedbackDetailToolView::NBFeedbackDetailToolView(QWidget *parent)
     m_textField->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_textField->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: white; }"));
     connect(m_textField, &QLineEdit::returnPressed, this, &NBFeedbackDetailToolView::textFieldDidEndEditing);
-    m_sendImgBtn = new QPushButton(this);
-    m_sendImgBtn->setFlat(true);
-    m_sendImgBtn->setFocusPolicy(Qt::NoFocus);
+    m_sendImgBtn = LMViewHelper::createImageButton(this, QStringLiteral("send_img_icon"), QSize(35, 35));
     m_sendImgBtn->setCursor(Qt::PointingHandCursor);
     m_sendImgBtn->setFixedSize(35, 35);
-    m_sendImgBtn->setIcon(UiImages::icon(QStringLiteral("send_img_icon")));
-    m_sendImgBtn->setIconSize(QSize(35, 35));
-    m_sendImgBtn->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"));
     connect(m_sendImgBtn, &QPushButton::clicked, this, &NBFeedbackDetailToolView::selectImage);
 }
 
