@@ -120,11 +120,7 @@ bool NBHomeLineListView::show()
 
 void NBHomeLineListView::showIn(QWidget *host)
 {
-    setParent(host);
-    setFillsParent(true);
-    raise();
-    QWidget::show();
-    takeFocus();
+    showOver(host);
 }
 
 void NBHomeLineListView::tapcloseAction()

@@ -72,11 +72,7 @@ bool NBModeListView::show()
     QWidget *host = WindowInUse::contentWidget();
     if (!host)
         return false;
-    setParent(host);
-    setFillsParent(true);
-    raise();
-    QWidget::show();
-    takeFocus();
+    showOver(host);
     return true;
 }
 

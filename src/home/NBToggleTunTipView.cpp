@@ -40,11 +40,7 @@ bool NBToggleTunTipView::show()
     QWidget *host = WindowInUse::contentWidget();
     if (!host)
         return false;
-    setParent(host);
-    setFillsParent(true);
-    raise();
-    QWidget::show();
-    takeFocus();
+    showOver(host);
     return true;
 }
 

@@ -86,10 +86,7 @@ bool NBMutipUpgradeView::present(NBMutipUpgradeModel *model)
     if (!host)
         return false;
     auto *view = new NBMutipUpgradeView(model, host);
-    view->setFillsParent(true);
-    view->show();
-    view->raise();
-    view->takeFocus();
+    view->showOver(host);
     return true;
 }
 

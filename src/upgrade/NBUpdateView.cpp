@@ -61,11 +61,7 @@ void NBUpdateView::show()
     if (!host)
         return;
     applyTexts();
-    setParent(host);
-    setFillsParent(true);
-    OverlayWidget::show();
-    raise();
-    takeFocus();
+    showOver(host);
 }
 
 void NBUpdateView::leave(const std::function<void()> &block)

@@ -52,6 +52,15 @@ bool OverlayWidget::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void OverlayWidget::showOver(QWidget *host)
+{
+    setParent(host);
+    setFillsParent(true);
+    raise();
+    show();
+    takeFocus();
+}
+
 void OverlayWidget::takeFocus()
 {
     QWidget *current = QApplication::focusWidget();

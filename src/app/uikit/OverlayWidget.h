@@ -20,6 +20,10 @@ public:
     void setFillsParent(bool fills);
     bool fillsParent() const { return m_fillsParent; }
 
+    // Lays the overlay over the whole of host, on top of its other children, shown and holding
+    // the focus: the one way a popup or tip is put over a screen.
+    void showOver(QWidget *host);
+
     // Remembers who had the focus and takes it. The first focusable child gets it when there is
     // one, else the overlay itself.
     void takeFocus();
