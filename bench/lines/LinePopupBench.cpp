@@ -19,12 +19,12 @@
 
 #include <sys/resource.h>
 
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/ImageCache.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/WindowInUse.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "home/NBHomeLineListModel.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/RoundedPanel.h"
 #include "home/NBNewLineCell.h"
 #include "common/DefaultsKeys.h"
 #include "common/MKUserTable.h"

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include "common/AppPaths.h"
 #include "web/NBUpgradeViewController.h"
 #include "web/ScriptMessageWebPage.h"

@@ -6,7 +6,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 
-#include "app/uikit/ImageCache.h"
+#include "uikit/ImageCache.h"
 #include "common/AppPaths.h"
 #include "common/ProtocolConfig.h"
 #include "common/SafeArchiveExtractor.h"

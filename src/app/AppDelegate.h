@@ -12,7 +12,7 @@
 #include "app/AppStartup.h"
 #include "app/NBMainWindowController.h"
 #include "app/StartupOpenOption.h"
-#include "app/uikit/NBBaseLoadingView.h"
+#include "uikit/NBBaseLoadingView.h"
 
 class AppUiHooks;
 class NBBaseViewController;

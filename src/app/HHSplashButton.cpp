@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 HHSplashButton::HHSplashButton(QWidget *parent)
     : QAbstractButton(parent)

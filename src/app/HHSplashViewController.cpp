@@ -8,7 +8,7 @@
 #include "app/HHSplashButton.h"
 #include "app/SplashAdStore.h"
 #include "app/SplashCountdown.h"
-#include "app/uikit/ImageCache.h"
+#include "uikit/ImageCache.h"
 #include "common/JsonUtils.h"
 #include "networking/XSAnalyticsManager.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "app/HHAdModel.h"
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class HHSplashButton;
 class QLabel;

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 
 LoginPlaceholderViewController::LoginPlaceholderViewController(QWidget *parent)
     : NBBaseViewController(parent)

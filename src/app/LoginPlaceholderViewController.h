@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 // Stands for the sign-in screen until it exists: says so, and leads back to the guide.
 class LoginPlaceholderViewController : public NBBaseViewController

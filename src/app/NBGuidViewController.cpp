@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
 #include "networking/XSAnalyticsManager.h"
 
 // The service's two pages; their addresses are the service's to fix.

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class QLabel;
 class QPushButton;

@@ -3,7 +3,7 @@
 #include <QDebug>
 
 #include "app/OONoNetworkPopupView.h"
-#include "app/uikit/OOLoadingView.h"
+#include "uikit/OOLoadingView.h"
 #include "common/Localization.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OOReachability.h"

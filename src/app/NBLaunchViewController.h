@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 #include "app/OONoNetworkPopupView.h"
-#include "app/uikit/OOLoadingView.h"
+#include "uikit/OOLoadingView.h"
 
 // A waiting screen for the moment before the program can reach its service: the no-network
 // popup while there is no network; once there is, a loading cover and a search for a working

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 namespace {
 constexpr int kImageSide = 24;

@@ -5,8 +5,8 @@
 
 #include "app/NBLeftSideView.h"
 #include "app/NBTunStateView.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 #include "common/DefaultsKeys.h"
 #include "common/FirstFrameGate.h"
 #include "common/JsonUtils.h"

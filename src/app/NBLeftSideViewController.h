@@ -9,7 +9,7 @@
 #include "app/NBLeftMenuType.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBTunStateView.h"
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class QLabel;
 

@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "app/NBLeftSideViewController.h"
-#include "app/uikit/ScreenFactory.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/ScreenFactory.h"
+#include "uikit/WindowInUse.h"
 
 namespace {
 const QColor kBackground(23, 17, 43);

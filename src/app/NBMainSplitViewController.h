@@ -4,7 +4,7 @@
 #include <QPointer>
 
 #include "app/NBLeftMenuType.h"
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class NBLeftSideViewController;
 

@@ -7,8 +7,8 @@
 #include <QWindow>
 
 #include "app/NBMainSplitViewController.h"
-#include "app/uikit/NBBaseViewController.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBBaseViewController.h"
+#include "uikit/WindowInUse.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 

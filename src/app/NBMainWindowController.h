@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include <QWidget>
 
 

@@ -6,7 +6,7 @@
 #include "app/OONoNetworkStepView.h"
 #include "app/OONoNetworkTipView.h"
 #include "app/SystemSettingsOpener.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/WindowInUse.h"
 #include "common/Localization.h"
 
 QPointer<OONoNetworkPopupView> OONoNetworkPopupView::s_current;

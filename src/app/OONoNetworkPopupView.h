@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/uikit/NBBaseView.h"
+#include "uikit/NBBaseView.h"
 
 class OONoNetworkStepView;
 class OONoNetworkTipView;

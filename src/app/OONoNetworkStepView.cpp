@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
 
 OONoNetworkStepView::OONoNetworkStepView(QWidget *parent)
     : QWidget(parent)

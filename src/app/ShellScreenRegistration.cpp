@@ -4,7 +4,7 @@
 #include "app/NBGuidViewController.h"
 #include "app/NBLaunchViewController.h"
 #include "app/NBMainSplitViewController.h"
-#include "app/uikit/ScreenFactory.h"
+#include "uikit/ScreenFactory.h"
 
 OSTREL_REGISTER_SCREEN("Main/MainSplitViewController", [](QWidget *parent) { return new NBMainSplitViewController(parent); })
 OSTREL_REGISTER_SCREEN("Guid", [](QWidget *parent) { return new NBGuidViewController(parent); })

@@ -8,7 +8,7 @@
 
 #include "app/AdImageArchive.h"
 #include "common/HHNotificationTable.h"
-#include "app/uikit/ImageCache.h"
+#include "uikit/ImageCache.h"
 #include "common/JsonUtils.h"
 #include "common/Logger.h"
 #include "common/Localization.h"

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 
 SplashCountdown::SplashCountdown(QObject *parent)
     : QObject(parent)

@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/ImageLoader.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/ImageCache.h"
+#include "uikit/ImageLoader.h"
+#include "uikit/UiImages.h"
 
 AssetImageView::AssetImageView(const QString &assetName, QWidget *parent)
     : QWidget(parent)

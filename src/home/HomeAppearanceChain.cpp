@@ -15,7 +15,7 @@
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
-#include "web/core/OOResourcePackageVersionTool.h"
+#include "webcore/OOResourcePackageVersionTool.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 NBConnectView::NBConnectView(QWidget *parent)
     : QWidget(parent)

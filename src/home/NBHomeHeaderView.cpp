@@ -1,6 +1,6 @@
 #include "home/NBHomeHeaderView.h"
 
-#include "app/uikit/UiImages.h"
+#include "uikit/UiImages.h"
 #include "home/AssetImageView.h"
 
 NBHomeHeaderView::NBHomeHeaderView(QWidget *parent)

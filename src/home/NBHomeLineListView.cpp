@@ -6,10 +6,10 @@
 #include <QPaintEvent>
 #include <QPushButton>
 
-#include "app/uikit/NBMaskControl.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBMaskControl.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/WindowInUse.h"
 #include "home/AssetImageView.h"
 #include "home/BandedFill.h"
 #include "home/LineEvents.h"

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QPointer>
 
-#include "app/uikit/OverlayWidget.h"
+#include "uikit/OverlayWidget.h"
 #include "home/NBHomeLineListModel.h"
 #include "home/OOHomeItemListType.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include "home/NBHomeLineListViewDelegate.h"
 #include "home/NBNewHomeContentViewProtocol.h"
 #include "home/NoticeChain.h"

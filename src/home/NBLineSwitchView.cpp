@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/markConnerView.h"

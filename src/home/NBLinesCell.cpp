@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/uikit/LMViewHelper.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/LMViewHelper.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 namespace {
 void setColour(QLabel *label, const QColor &colour)

@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 #include "home/AssetImageView.h"
 #include "home/NBLinesViewController.h"
 

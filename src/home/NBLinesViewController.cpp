@@ -6,9 +6,9 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "app/uikit/NBNavView.h"
-#include "app/uikit/UiImages.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NBNavView.h"
+#include "uikit/UiImages.h"
+#include "uikit/UiTiming.h"
 #include "common/Localization.h"
 #include "home/NBLineGroupCell.h"
 #include "home/NBLinesCell.h"

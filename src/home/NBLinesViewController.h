@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include "home/NBLinesListModel.h"
 #include "home/OOSelectLineType.h"
 

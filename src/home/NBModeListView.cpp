@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/UiTiming.h"
+#include "uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/AssetImageView.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/uikit/OverlayWidget.h"
+#include "uikit/OverlayWidget.h"
 #include "home/NBVPNModeItem.h"
 
 class AssetImageView;

@@ -5,8 +5,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include "app/uikit/UiImages.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiImages.h"
+#include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
 #include "common/Logger.h"
 #include "common/UserDefaults.h"

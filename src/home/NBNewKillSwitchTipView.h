@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/RoundedPanel.h"
 
 class QLabel;
 

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
 #include "home/LineCellLook.h"
 

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"

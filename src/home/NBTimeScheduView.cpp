@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiTiming.h"
 
 NBTimeScheduView::NBTimeScheduView(QWidget *parent)
     : QWidget(parent)

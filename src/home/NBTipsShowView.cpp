@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
 
 NBTipsShowView::NBTipsShowView(QWidget *parent)

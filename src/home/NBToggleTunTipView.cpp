@@ -3,10 +3,10 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/WindowInUse.h"
 
 namespace {
 constexpr int kPanelWidth = 320;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uikit/OverlayWidget.h"
+#include "uikit/OverlayWidget.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
 
 NBVPNModeCell::NBVPNModeCell(QWidget *parent)

@@ -3,8 +3,8 @@
 #include <QDebug>
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/WindowInUse.h"
 #include "home/AssetImageView.h"
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"

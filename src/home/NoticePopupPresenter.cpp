@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QUrl>
 
-#include "app/uikit/WindowInUse.h"
+#include "uikit/WindowInUse.h"
 #include "home/NBHomeViewController.h"
 
 #if __has_include("web/OOPopupWebView.h")

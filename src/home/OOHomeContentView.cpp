@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/RoundedPanel.h"
 #include "home/NBHomeViewController.h"
 #include "home/OOHomeCircleView.h"
 

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 
 changeModeView::changeModeView(QWidget *parent)
     : RoundedPanel(QColor(60, 58, 62), 15, parent)

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 
 markConnerView::markConnerView(QWidget *parent)
     : QWidget(parent)

@@ -2,7 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/StartupOpenOption.h"
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 #include "common/Logger.h"
 #include "upgrade/UpgradeInstallRunner.h"
 

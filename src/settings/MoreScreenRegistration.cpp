@@ -1,6 +1,6 @@
 // The more page under the name the split view asks for in its account slot, the about page in
 // the about slot and by its class name, and the account sheet.
-#include "app/uikit/ScreenFactory.h"
+#include "uikit/ScreenFactory.h"
 #include "settings/more/NBAboutViewController.h"
 #include "settings/more/NBMineViewController.h"
 #include "settings/more/NBSettingViewController.h"

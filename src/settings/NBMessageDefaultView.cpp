@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 #include "settings/NBMessageDefaultViewProtocol.h"
 #include "settings/ScreenChain.h"
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 // Small views reach their screen without a delegate: up the parent chain to the nearest screen,
 // and through the interface only when that screen offers it. Nothing found: nothing happens.

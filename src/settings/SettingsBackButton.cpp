@@ -1,8 +1,8 @@
 #include "settings/SettingsBackButton.h"
 
-#include "app/uikit/NBBaseViewController.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NBBaseViewController.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 SettingsBackButton::SettingsBackButton(const QString &title, NBBaseViewController *screen)
     : QPushButton(title, screen)

@@ -1,6 +1,6 @@
 #include "settings/SplitListPane.h"
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 void SplitListPane::attach(NBBaseViewController *host, NBBaseViewController *pane)
 {

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
 
 NBAboutUpgradeView::NBAboutUpgradeView(QWidget *parent)
     : QWidget(parent)

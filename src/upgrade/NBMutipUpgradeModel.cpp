@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 
 NBMutipUpgradeModel::NBMutipUpgradeModel(QObject *parent)
     : QObject(parent)

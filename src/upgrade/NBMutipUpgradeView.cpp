@@ -8,14 +8,14 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
-#include "app/uikit/ButtonColors.h"
-#include "app/uikit/LMViewHelper.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/OOToastView.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/ButtonColors.h"
+#include "uikit/LMViewHelper.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/OOToastView.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
+#include "uikit/WindowInUse.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBWarnInstallView.h"
 #include "upgrade/UpgradeDialogParts.h"

@@ -7,10 +7,10 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/WindowInUse.h"
 #include "upgrade/UpgradeDialogParts.h"
 
 namespace {

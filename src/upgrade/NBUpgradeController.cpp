@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "app/uikit/ButtonColors.h"
-#include "app/uikit/HHCircleView.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/ButtonColors.h"
+#include "uikit/HHCircleView.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
 #include "common/ClickableFlag.h"
 #include "upgrade/CircularArcImageView.h"
 #include "upgrade/UpgradeWindowModel.h"

@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 NBWarnInstallView::NBWarnInstallView(QWidget *parent)
     : QWidget(parent)

@@ -2,9 +2,9 @@
 
 #include <QLabel>
 
-#include "app/uikit/ButtonColors.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/ButtonColors.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
 #include "common/ClickableFlag.h"
 
 NBDisableButton *UpgradeDialogParts::imageButton(const QString &image, const QString &title, const QColor &titleColour,

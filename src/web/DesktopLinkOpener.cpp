@@ -2,8 +2,8 @@
 
 #include <QDesktopServices>
 
-#include "web/core/PageOriginPolicy.h"
-#include "web/core/WebLog.h"
+#include "webcore/PageOriginPolicy.h"
+#include "webcore/WebLog.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"
-#include "app/uikit/OOToastView.h"
+#include "uikit/OOToastView.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/ScriptMessageWebPage.h"
-#include "web/core/OOPageLoader.h"
-#include "web/core/WebLog.h"
+#include "webcore/OOPageLoader.h"
+#include "webcore/WebLog.h"
 
 namespace {
 

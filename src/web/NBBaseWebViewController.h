@@ -3,8 +3,8 @@
 #include <QPointer>
 #include <QUrl>
 
-#include "app/uikit/NBBaseViewController.h"
-#include "web/core/ScriptMessageHost.h"
+#include "uikit/NBBaseViewController.h"
+#include "webcore/ScriptMessageHost.h"
 
 class QWebEngineView;
 class ScriptMessageWebPage;

@@ -1,7 +1,7 @@
 #include "web/NBRetrieveViewController.h"
 
-#include "app/uikit/NBControllerView.h"
-#include "web/core/OOPageLoader.h"
+#include "uikit/NBControllerView.h"
+#include "webcore/OOPageLoader.h"
 
 NBRetrieveViewController::NBRetrieveViewController(QWidget *parent)
     : NBBaseWebViewController(parent)

@@ -1,9 +1,9 @@
 #include "web/NBUpgradeViewController.h"
 
-#include "app/uikit/NBControllerView.h"
+#include "uikit/NBControllerView.h"
 #include "web/ScriptMessageWebPage.h"
-#include "web/core/OOPageLoader.h"
-#include "web/core/OOWebCommon.h"
+#include "webcore/OOPageLoader.h"
+#include "webcore/OOWebCommon.h"
 
 NBUpgradeViewController::NBUpgradeViewController(QWidget *parent)
     : NBBaseWebViewController(parent)

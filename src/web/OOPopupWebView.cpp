@@ -4,8 +4,8 @@
 #include "web/OOPopupWebProtocol.h"
 #include "web/PopupUpgradeWindowHook.h"
 #include "web/ScriptMessageWebPage.h"
-#include "web/core/OOWebCommon.h"
-#include "web/core/WebLog.h"
+#include "webcore/OOWebCommon.h"
+#include "webcore/WebLog.h"
 
 OOPopupWebView::OOPopupWebView(const QRect &frame, const QString &jsonText, QWidget *parent)
     : QWebEngineView(parent)

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "web/core/ScriptMessageHost.h"
+#include "webcore/ScriptMessageHost.h"
 
 class OOPopupWebProtocol;
 class ScriptMessageWebPage;

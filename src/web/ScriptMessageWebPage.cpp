@@ -7,10 +7,10 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
-#include "web/core/HHScriptMessageHandlerTarget.h"
-#include "web/core/PageOriginPolicy.h"
-#include "web/core/ScriptMessageShim.h"
-#include "web/core/WebLog.h"
+#include "webcore/HHScriptMessageHandlerTarget.h"
+#include "webcore/PageOriginPolicy.h"
+#include "webcore/ScriptMessageShim.h"
+#include "webcore/WebLog.h"
 
 namespace {
 

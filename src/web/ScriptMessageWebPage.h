@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "web/core/ScriptMessageRouter.h"
+#include "webcore/ScriptMessageRouter.h"
 
 class QWebChannel;
 class ScriptMessageHost;

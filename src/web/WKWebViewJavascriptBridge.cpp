@@ -3,8 +3,8 @@
 #include <QWebEngineScript>
 
 #include "web/ScriptMessageWebPage.h"
-#include "web/core/PageOriginPolicy.h"
-#include "web/core/WebLog.h"
+#include "webcore/PageOriginPolicy.h"
+#include "webcore/WebLog.h"
 
 WKWebViewJavascriptBridge *WKWebViewJavascriptBridge::bridgeForWebView(QWebEnginePage *webView)
 {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "web/core/WebViewJavascriptBridgeBase.h"
+#include "webcore/WebViewJavascriptBridgeBase.h"
 
 class QWebEnginePage;
 class ScriptMessageWebPage;

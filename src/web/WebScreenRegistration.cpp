@@ -1,6 +1,6 @@
 // The web pages under the names the program asks for them by. Compiled into each program that
 // links every screen layer (see src/CMakeLists.txt).
-#include "app/uikit/ScreenFactory.h"
+#include "uikit/ScreenFactory.h"
 #include "web/NBRetrieveViewController.h"
 #include "web/NBUpgradeViewController.h"
 

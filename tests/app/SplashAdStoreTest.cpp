@@ -14,7 +14,7 @@
 
 #include "app/AdImageArchive.h"
 #include "app/SplashAdStore.h"
-#include "app/uikit/ImageCache.h"
+#include "uikit/ImageCache.h"
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/HHNotificationTable.h"

@@ -7,7 +7,7 @@
 
 #include "app/AdClickRoute.h"
 #include "app/SplashCountdown.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 
 TEST(SplashCountdown, ReadsCountsLikeTheServiceWritesThem)
 {

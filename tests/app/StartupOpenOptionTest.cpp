@@ -12,7 +12,7 @@
 #include "app/NBMainSplitViewController.h"
 #include "app/NBMainWindowController.h"
 #include "app/StartupOpenOption.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "common/AppPaths.h"
 #include "common/Logger.h"
 

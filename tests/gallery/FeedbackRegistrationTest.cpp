@@ -5,7 +5,7 @@
 
 #include "app/NBLeftMenuType.h"
 #include "app/NBMainSplitViewController.h"
-#include "app/uikit/ScreenFactory.h"
+#include "uikit/ScreenFactory.h"
 #include "settings/feedback/NBFeedbackListViewController.h"
 
 TEST(FeedbackRegistration, ContactSlotAndClassNameMakeTheFeedbackList)

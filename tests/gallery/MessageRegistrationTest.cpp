@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/uikit/ScreenFactory.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/ScreenFactory.h"
+#include "uikit/UiTiming.h"
 #include "settings/message/NBMessageViewController.h"
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineViewController.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/HHNotificationTable.h"

@@ -7,8 +7,8 @@
 
 #include <thread>
 
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/UiTiming.h"
+#include "uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"

@@ -4,7 +4,7 @@
 
 #include <csignal>
 
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "home/NBConnectView.h"
 #include "home/NBCircleAnimationView.h"
 #include "home/NBHomeViewController.h"

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "LineTestSupport.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NBMaskControl.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NBMaskControl.h"
 #include "common/DefaultsKeys.h"
 #include "common/MKUserInfoManager.h"
 #include "common/UserDefaults.h"

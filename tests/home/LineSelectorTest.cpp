@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "LineTestSupport.h"
-#include "app/uikit/ImageLoader.h"
+#include "uikit/ImageLoader.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/AssetImageView.h"

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "app/uikit/WindowInUse.h"
+#include "uikit/WindowInUse.h"
 #include "home/LineEvents.h"
 #include "vpn/OOHomeNodeModel.h"
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "LineTestSupport.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/NBHomeLineScrollView.h"

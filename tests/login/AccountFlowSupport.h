@@ -10,11 +10,11 @@
 #include "../networking/NetworkTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/NBMainSplitViewController.h"
-#include "app/uikit/OOLoadingView.h"
-#include "app/uikit/OOToastView.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/OOLoadingView.h"
+#include "uikit/OOToastView.h"
+#include "uikit/UiTiming.h"
 #include "common/MKUserInfoManager.h"
-#include "login/AccountRequest.h"
+#include "login/form/AccountRequest.h"
 
 class AccountFlowSuite : public StandinSuite
 {

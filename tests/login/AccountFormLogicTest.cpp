@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Localization.h"
-#include "login/AccountFormLogic.h"
+#include "login/form/AccountFormLogic.h"
 
 namespace {
 

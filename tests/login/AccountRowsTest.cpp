@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "AccountTestSupport.h"
-#include "app/uikit/NBClickImageView.h"
-#include "login/NBAccountInfoLogic.h"
-#include "login/NBSettingCellItem.h"
-#include "login/NBSettingPushRowView.h"
-#include "login/NBSettingRowTexts.h"
-#include "login/NBSettingShowRowView.h"
+#include "uikit/NBClickImageView.h"
+#include "login/account/NBAccountInfoLogic.h"
+#include "login/rows/NBSettingCellItem.h"
+#include "login/rows/NBSettingPushRowView.h"
+#include "login/rows/NBSettingRowTexts.h"
+#include "login/rows/NBSettingShowRowView.h"
 
 namespace {
 

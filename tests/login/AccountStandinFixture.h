@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "common/MKUserInfoManager.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"

@@ -4,20 +4,20 @@
 #include <QPushButton>
 
 #include "AccountFlowSupport.h"
-#include "app/uikit/ImageTitleButton.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBSecureTextView.h"
+#include "uikit/ImageTitleButton.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBSecureTextView.h"
 #include "common/ApiPaths.h"
 #include "common/Localization.h"
-#include "login/NBEmailRetriPwdController.h"
-#include "login/NBPhoneRetriPwdController.h"
-#include "login/NBRegCodeView.h"
-#include "login/NBRetrievePassWordController.h"
-#include "login/NBSwitchView.h"
-#include "login/NBTextFiledContentView.h"
-#include "login/NBVerityCodeContentView.h"
-#include "app/uikit/NBDisableButton.h"
+#include "login/register/NBEmailRetriPwdController.h"
+#include "login/register/NBPhoneRetriPwdController.h"
+#include "login/code/NBRegCodeView.h"
+#include "login/register/NBRetrievePassWordController.h"
+#include "login/signin/NBSwitchView.h"
+#include "login/form/NBTextFiledContentView.h"
+#include "login/code/NBVerityCodeContentView.h"
+#include "uikit/NBDisableButton.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 
 #include "app/AppDelegate.h"
 #include "app/NBGuidViewController.h"
-#include "app/uikit/NBAlertView.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NBAlertView.h"
+#include "uikit/UiTiming.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
-#include "login/NBAccountInfoViewController.h"
+#include "login/account/NBAccountInfoViewController.h"
 #include "vpn/ConnectRoadFixture.h"
 
 namespace {

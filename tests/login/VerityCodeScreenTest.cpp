@@ -7,19 +7,19 @@
 #include <gtest/gtest.h>
 
 #include "AccountTestSupport.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBSecureTextView.h"
-#include "app/uikit/OOToastView.h"
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBSecureTextView.h"
+#include "uikit/OOToastView.h"
+#include "uikit/UiTiming.h"
+#include "uikit/WindowInUse.h"
 #include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "common/OOTimerManager.h"
-#include "login/NBConfirmPassWordViewController.h"
-#include "login/NBRegCodeView.h"
-#include "login/NBTextFiledContentView.h"
-#include "login/NBVerityCodeLogic.h"
-#include "login/NBVerityCodeViewController.h"
+#include "login/register/NBConfirmPassWordViewController.h"
+#include "login/code/NBRegCodeView.h"
+#include "login/form/NBTextFiledContentView.h"
+#include "login/code/NBVerityCodeLogic.h"
+#include "login/code/NBVerityCodeViewController.h"
 
 using T = VerityCodeType;
 

@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/ImageLoader.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBPlaceHolderView.h"
-#include "app/uikit/OOToastView.h"
+#include "uikit/ImageCache.h"
+#include "uikit/ImageLoader.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBPlaceHolderView.h"
+#include "uikit/OOToastView.h"
 #include "common/AppPaths.h"
 #include "common/Localization.h"
 #include "common/ApiPaths.h"

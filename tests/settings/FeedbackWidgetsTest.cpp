@@ -15,10 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "app/NBFullDiskAccessManager.h"
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBPlaceHolderView.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/ImageCache.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBPlaceHolderView.h"
+#include "uikit/RoundedPanel.h"
 #include "common/Hashing.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackPicturePicker.h"

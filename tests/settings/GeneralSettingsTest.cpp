@@ -12,11 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/NBAlertView.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NBNavView.h"
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBAlertView.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NBNavView.h"
+#include "uikit/UiTiming.h"
+#include "uikit/WindowInUse.h"
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/Localization.h"

@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/NBPresentationAnimator.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NBPresentationAnimator.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiTiming.h"
 #include "common/AppPaths.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"

@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/ImageCache.h"
+#include "uikit/UiTiming.h"
 #include "common/ApiPaths.h"
 #include "common/AppPaths.h"
 #include "common/MKUserInfoManager.h"

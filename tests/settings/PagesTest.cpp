@@ -15,9 +15,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/NBPresentationAnimator.h"
-#include "app/uikit/ScreenFactory.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NBPresentationAnimator.h"
+#include "uikit/ScreenFactory.h"
+#include "uikit/UiTiming.h"
 #include "common/ApiPaths.h"
 #include "common/AppPaths.h"
 #include "common/MKUserInfoManager.h"
@@ -31,7 +31,7 @@
 #include "support/WebTestDisplay.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/ScriptMessageWebPage.h"
-#include "web/core/OOPageLoader.h"
+#include "webcore/OOPageLoader.h"
 
 namespace {
 

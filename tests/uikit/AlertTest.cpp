@@ -1,9 +1,9 @@
 // The alert: blocks, closing, what it keeps from the window under it.
-#include "app/uikit/NBAlertView.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBAlertView.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/WindowInUse.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,5 +1,5 @@
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/ImageLoader.h"
+#include "uikit/ImageCache.h"
+#include "uikit/ImageLoader.h"
 
 #include <QBuffer>
 #include <QDir>

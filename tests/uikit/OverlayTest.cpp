@@ -1,9 +1,9 @@
 // Overlays keep clicks and the keyboard away from what lies under them, and give the focus back.
-#include "app/uikit/NBBaseView.h"
-#include "app/uikit/NBControllerView.h"
-#include "app/uikit/NBMaskView.h"
-#include "app/uikit/OOBasePopupView.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBBaseView.h"
+#include "uikit/NBControllerView.h"
+#include "uikit/NBMaskView.h"
+#include "uikit/OOBasePopupView.h"
+#include "uikit/WindowInUse.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,11 +1,11 @@
 // The lifecycle of screens through the containers: hook order, presentation records, sheets,
 // ownership after dismissal.
-#include "app/uikit/NBBaseViewController.h"
-#include "app/uikit/NBModeAndSheetAnimation.h"
-#include "app/uikit/NBPresentationAnimator.h"
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/ViewFader.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/NBBaseViewController.h"
+#include "uikit/NBModeAndSheetAnimation.h"
+#include "uikit/NBPresentationAnimator.h"
+#include "uikit/UiTiming.h"
+#include "uikit/ViewFader.h"
+#include "uikit/WindowInUse.h"
 
 #include <QDialog>
 #include <QPointer>

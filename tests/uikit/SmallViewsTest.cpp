@@ -1,15 +1,15 @@
 // The timing scale, fades, and the small views' contracts.
-#include "app/uikit/HHCircleView.h"
-#include "app/uikit/NBBaseViewController.h"
-#include "app/uikit/NBClickImageView.h"
-#include "app/uikit/NBDrawCircleView.h"
-#include "app/uikit/NBNavView.h"
-#include "app/uikit/NBPresentationAnimator.h"
-#include "app/uikit/OOBasePopupView.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/ViewFader.h"
+#include "uikit/HHCircleView.h"
+#include "uikit/NBBaseViewController.h"
+#include "uikit/NBClickImageView.h"
+#include "uikit/NBDrawCircleView.h"
+#include "uikit/NBNavView.h"
+#include "uikit/NBPresentationAnimator.h"
+#include "uikit/OOBasePopupView.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
+#include "uikit/UiTiming.h"
+#include "uikit/ViewFader.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -1,14 +1,14 @@
 // Toasts, HUD boxes and loading covers: where they sit, what they block, and that they go away.
-#include "app/uikit/FNHUD.h"
-#include "app/uikit/HUDNoMouseView.h"
-#include "app/uikit/NBBaseLoadingView.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/OOLoadingView.h"
-#include "app/uikit/OOToastView.h"
-#include "app/uikit/ConnectImageView.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiTiming.h"
-#include "app/uikit/ViewFader.h"
+#include "uikit/FNHUD.h"
+#include "uikit/HUDNoMouseView.h"
+#include "uikit/NBBaseLoadingView.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/OOLoadingView.h"
+#include "uikit/OOToastView.h"
+#include "uikit/ConnectImageView.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiTiming.h"
+#include "uikit/ViewFader.h"
 
 #include <QAbstractAnimation>
 #include <QApplication>

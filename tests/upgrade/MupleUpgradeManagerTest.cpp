@@ -11,7 +11,7 @@
 #include "common/NotificationNames.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "upgrade/HomeUpgradeCheck.h"
 #include "upgrade/MupleUpgradeManager.h"
 #include "upgrade/NBAboutUpgradeView.h"

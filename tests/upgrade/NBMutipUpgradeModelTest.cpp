@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/UiTiming.h"
+#include "uikit/UiTiming.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 
 namespace {

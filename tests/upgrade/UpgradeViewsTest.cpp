@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/uikit/WindowInUse.h"
-#include "app/uikit/HHCircleView.h"
+#include "uikit/WindowInUse.h"
+#include "uikit/HHCircleView.h"
 #include "common/ClickableFlag.h"
 #include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
@@ -19,7 +19,7 @@
 #include "upgrade/NBUpgradeProgressController.h"
 #include "upgrade/UpgradeWindowModel.h"
 #include "upgrade/NBWarnInstallView.h"
-#include "app/uikit/NBDisableButton.h"
+#include "uikit/NBDisableButton.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "web/PopupUpgradeWindowHook.h"
 #include "web/ScriptMessageWebPage.h"
 #include "web/WKWebViewJavascriptBridge.h"
-#include "web/core/OOPageLoader.h"
+#include "webcore/OOPageLoader.h"
 
 namespace {
 

@@ -16,9 +16,9 @@ inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.
 #include "common/AppPaths.h"
 #include "common/Hashing.h"
 #include "support/TestZipBuilder.h"
-#include "web/core/OOPackageFiles.h"
-#include "web/core/OOPackagePipeline.h"
-#include "web/core/OOPageLoader.h"
+#include "webcore/OOPackageFiles.h"
+#include "webcore/OOPackagePipeline.h"
+#include "webcore/OOPageLoader.h"
 
 namespace {
 

@@ -21,9 +21,9 @@ inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.
 #include "networking/OONetWorkTool.h"
 #include "support/TestZipBuilder.h"
 #include "vpn/HomeConnectController.h"
-#include "web/core/OOPackageFiles.h"
-#include "web/core/OOPageLoader.h"
-#include "web/core/OOResourcePackageVersionTool.h"
+#include "webcore/OOPackageFiles.h"
+#include "webcore/OOPageLoader.h"
+#include "webcore/OOResourcePackageVersionTool.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ TEST_F(ResourcePackageTest, NoRecordAnywhereAsksForNothing)
 #include <QNetworkReply>
 #include <QUrlQuery>
 
-#include "web/core/ScriptMessageRouter.h"
+#include "webcore/ScriptMessageRouter.h"
 
 TEST_F(ResourcePackageTest, APagesOwnSignedRequestIsAcceptedAndItsAnswerRead)
 {
@@ -254,8 +254,8 @@ TEST_F(ResourcePackageTest, APagesOwnSignedRequestIsAcceptedAndItsAnswerRead)
     EXPECT_EQ(data.value(QStringLiteral("data")).toObject().value(QStringLiteral("page_datas")).toArray().size(), 2);
 }
 
-#include "web/core/OOBuyHTMLUpdate.h"
-#include "web/core/OOPacUpdate.h"
+#include "webcore/OOBuyHTMLUpdate.h"
+#include "webcore/OOPacUpdate.h"
 
 namespace {
 

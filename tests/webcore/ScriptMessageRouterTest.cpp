@@ -19,10 +19,10 @@ inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.
 #include "common/ProtocolConfig.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetParamManager.h"
-#include "web/core/AnJSregister.h"
-#include "web/core/OOWebCommon.h"
-#include "web/core/ScriptMessageHost.h"
-#include "web/core/ScriptMessageRouter.h"
+#include "webcore/AnJSregister.h"
+#include "webcore/OOWebCommon.h"
+#include "webcore/ScriptMessageHost.h"
+#include "webcore/ScriptMessageRouter.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "common/AppPaths.h"
-#include "web/core/HHScriptMessageHandlerTarget.h"
-#include "web/core/ScriptMessageRouter.h"
-#include "web/core/ScriptMessageShim.h"
+#include "webcore/HHScriptMessageHandlerTarget.h"
+#include "webcore/ScriptMessageRouter.h"
+#include "webcore/ScriptMessageShim.h"
 
 TEST(ScriptMessageShim, EarlyMessagesWaitAndOnlyRegisteredNamesExist)
 {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "web/core/WebViewJavascriptBridgeBase.h"
+#include "webcore/WebViewJavascriptBridgeBase.h"
 
 namespace {
 

@@ -5,17 +5,17 @@
 
 #include <QJsonObject>
 
-#include "app/uikit/NBAlertView.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBSecureTextView.h"
+#include "uikit/NBAlertView.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBSecureTextView.h"
 #include "common/MKUserInfoManager.h"
-#include "login/NBAccountInfoViewController.h"
-#include "login/NBAccountPageViewController.h"
-#include "login/NBBindAccountViewController.h"
-#include "login/NBChangePassWordViewController.h"
-#include "login/NBConfirmPassWordViewController.h"
-#include "login/NBTextFiledContentView.h"
-#include "login/NBVerityCodeViewController.h"
+#include "login/account/NBAccountInfoViewController.h"
+#include "login/account/NBAccountPageViewController.h"
+#include "login/account/NBBindAccountViewController.h"
+#include "login/account/NBChangePassWordViewController.h"
+#include "login/register/NBConfirmPassWordViewController.h"
+#include "login/form/NBTextFiledContentView.h"
+#include "login/code/NBVerityCodeViewController.h"
 
 namespace {
 

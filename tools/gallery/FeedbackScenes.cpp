@@ -9,11 +9,11 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBPlaceHolderView.h"
-#include "app/uikit/OOLoadingView.h"
-#include "app/uikit/OOToastView.h"
+#include "uikit/ImageCache.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBPlaceHolderView.h"
+#include "uikit/OOLoadingView.h"
+#include "uikit/OOToastView.h"
 #include "common/Localization.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "settings/feedback/NBContactEmailView.h"

@@ -5,8 +5,8 @@
 // for them (ostrel-standin beside it).
 #include "GalleryScene.h"
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiTiming.h"
 #include "common/Localization.h"
 
 #include <QApplication>

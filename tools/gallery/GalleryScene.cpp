@@ -1,7 +1,7 @@
 #include "GalleryScene.h"
 
-#include "app/uikit/LMAppThemeHelper.h"
-#include "app/uikit/WindowInUse.h"
+#include "uikit/LMAppThemeHelper.h"
+#include "uikit/WindowInUse.h"
 
 #include <QHash>
 #include <QPalette>

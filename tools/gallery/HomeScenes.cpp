@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "app/uikit/WindowInUse.h"
+#include "uikit/WindowInUse.h"
 #include "home/LottieWidget.h"
 #include "home/NBCircleAnimationView.h"
 #include "home/NBHomeViewController.h"
@@ -18,7 +18,7 @@
 #include "home/NBToggleTunTipView.h"
 #include "home/NoticeChain.h"
 #include "home/NoticePopupPresenter.h"
-#include "app/uikit/NBDisableButton.h"
+#include "uikit/NBDisableButton.h"
 #include "upgrade/NBAboutUpgradeView.h"
 #include "web/OOPopupWebView.h"
 #include "web/WebViewSnapshot.h"

@@ -10,7 +10,7 @@
 #include <QJsonObject>
 #include <QPainter>
 
-#include "app/uikit/ImageCache.h"
+#include "uikit/ImageCache.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/NBHomeLineListView.h"

@@ -4,8 +4,8 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
 #include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"

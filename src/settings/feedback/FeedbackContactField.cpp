@@ -1,7 +1,7 @@
 #include "settings/feedback/FeedbackContactField.h"
 
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NSFontHelper.h"
 
 NBCustomTextField *FeedbackContactField::create(QWidget *panel)
 {

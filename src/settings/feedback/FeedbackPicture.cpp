@@ -12,7 +12,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 
-#include "app/uikit/ImageLoader.h"
+#include "uikit/ImageLoader.h"
 #include "common/UrlUtils.h"
 #include "networking/OOHostSafeAdpter.h"
 

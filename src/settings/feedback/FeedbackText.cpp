@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 
 int FeedbackText::visibleLength(const QString &text)
 {

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
 #include "settings/feedback/FeedbackContactField.h"
 
 NBContactEmailView::NBContactEmailView(QWidget *parent)

@@ -3,12 +3,12 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/uikit/LMViewHelper.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBPlaceHolderView.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/LMViewHelper.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBPlaceHolderView.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
 #include "settings/feedback/FeedbackContactField.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"

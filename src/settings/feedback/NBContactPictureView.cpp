@@ -2,9 +2,9 @@
 
 #include <QLabel>
 
-#include "app/uikit/NBClickImageView.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NBClickImageView.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 #include "common/Localization.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/NBPictUreItem.h"

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 #include "settings/feedback/NBFeedbackTypeItem.h"
 
 NBContactTypeView::NBContactTypeView(QWidget *parent)

@@ -6,11 +6,11 @@
 #include <QScrollBar>
 
 #include "app/NBFullDiskAccessManager.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NBPlaceHolderView.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/OOLoadingView.h"
-#include "app/uikit/OOToastView.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBPlaceHolderView.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/OOLoadingView.h"
+#include "uikit/OOToastView.h"
 #include "common/Localization.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/feedback/FeedbackPicture.h"

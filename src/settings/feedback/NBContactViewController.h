@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class NBContactInputView;
 class NBContactTypeView;

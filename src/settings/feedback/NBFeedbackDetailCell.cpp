@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"
 

@@ -5,12 +5,12 @@
 #include <QPushButton>
 
 #include "app/NBFullDiskAccessManager.h"
-#include "app/uikit/LMViewHelper.h"
-#include "app/uikit/NBCustomTextField.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/OOToastView.h"
-#include "app/uikit/RoundedPanel.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/LMViewHelper.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/OOToastView.h"
+#include "uikit/RoundedPanel.h"
+#include "uikit/UiImages.h"
 #include "common/Localization.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/ScreenChain.h"

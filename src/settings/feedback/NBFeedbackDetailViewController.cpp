@@ -6,8 +6,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "app/uikit/OOLoadingView.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/OOLoadingView.h"
+#include "uikit/UiTiming.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "networking/OONetWorkTool.h"

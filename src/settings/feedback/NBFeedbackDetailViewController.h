@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include "networking/NBFeedbackListModel.h"
 #include "settings/feedback/NBFeedbackDetailModel.h"
 #include "settings/feedback/NBFeedbackDetailToolViewProtocol.h"

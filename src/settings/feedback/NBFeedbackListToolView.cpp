@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 #include "settings/ScreenChain.h"
 #include "settings/feedback/NBFeedbackListToolViewProtocol.h"
 

@@ -7,7 +7,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "app/uikit/OOLoadingView.h"
+#include "uikit/OOLoadingView.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/NBMessageDefaultView.h"
 #include "settings/SettingsBackButton.h"

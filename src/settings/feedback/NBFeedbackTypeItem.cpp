@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
 
 NBFeedbackTypeItem::NBFeedbackTypeItem(QWidget *parent)
     : ClickableRow(parent)

@@ -1,7 +1,7 @@
 #include "settings/feedback/NBPictUreItem.h"
 
-#include "app/uikit/NBClickImageView.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NBClickImageView.h"
+#include "uikit/UiImages.h"
 
 NBPictUreItem::NBPictUreItem(QWidget *parent)
     : QWidget(parent)

@@ -4,7 +4,7 @@
 #include <QSize>
 #include <QVBoxLayout>
 
-#include "app/uikit/NBNavView.h"
+#include "uikit/NBNavView.h"
 
 GeneralListFrame::GeneralListFrame(QWidget *screen, const QString &tableName)
 {

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 
-#include "app/uikit/NBNavView.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NBNavView.h"
+#include "uikit/UiImages.h"
 #include "settings/general/GeneralListFrame.h"
 #include "settings/general/NBLanguageCell.h"
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class GeneralListFrame;
 class NBLanguageCell;

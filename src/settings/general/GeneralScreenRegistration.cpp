@@ -1,6 +1,6 @@
 // The general settings under the name the split view asks for in its general slot, and by their
 // class name; the two pickers by theirs.
-#include "app/uikit/ScreenFactory.h"
+#include "uikit/ScreenFactory.h"
 #include "settings/general/NBGeneralViewController.h"
 #include "settings/general/NBLanguageViewController.h"
 #include "settings/general/NBSortViewController.h"

@@ -9,8 +9,8 @@
 
 #include <climits>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiTiming.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
 #include "common/FoundationUtils.h"
 #include "common/Localization.h"

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
+#include "uikit/NSFontHelper.h"
 
 NBGeneralResetCell::NBGeneralResetCell(QWidget *parent)
     : ClickableRow(parent)

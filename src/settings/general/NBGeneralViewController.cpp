@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QScrollArea>
 
-#include "app/uikit/NBAlertView.h"
-#include "app/uikit/NBControllerView.h"
-#include "app/uikit/NBDisableButton.h"
-#include "app/uikit/NBNavView.h"
-#include "app/uikit/NBPresentationAnimator.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NBAlertView.h"
+#include "uikit/NBControllerView.h"
+#include "uikit/NBDisableButton.h"
+#include "uikit/NBNavView.h"
+#include "uikit/NBPresentationAnimator.h"
+#include "uikit/RoundedPanel.h"
 #include "common/DefaultsKeys.h"
 #include "common/Localization.h"
 #include "common/UserDefaults.h"

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/uikit/NBAlertView.h"
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBAlertView.h"
+#include "uikit/NBBaseViewController.h"
 #include "settings/general/OOGeneralModel.h"
 
 class GeneralListFrame;

@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 namespace {
 constexpr QSize kCheckSize(16, 12);

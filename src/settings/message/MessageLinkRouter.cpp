@@ -2,7 +2,7 @@
 
 #include <QDebug>
 
-#include "web/core/PageOriginPolicy.h"
+#include "webcore/PageOriginPolicy.h"
 
 MessageLinkRouter::Route MessageLinkRouter::route(const QUrl &url)
 {

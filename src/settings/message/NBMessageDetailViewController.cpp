@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QWebEngineView>
 
-#include "app/uikit/NBControllerView.h"
-#include "app/uikit/NBPresentationAnimator.h"
+#include "uikit/NBControllerView.h"
+#include "uikit/NBPresentationAnimator.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "settings/message/MessageDetailTemplate.h"

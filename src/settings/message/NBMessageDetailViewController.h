@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include "networking/NBMessageListModel.h"
 
 class MessageDetailWebPage;

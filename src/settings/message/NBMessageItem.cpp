@@ -5,8 +5,8 @@
 #include <QRegularExpression>
 #include <QTextLayout>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/uikit/ButtonColors.h"
-#include "app/uikit/NBControllerView.h"
-#include "app/uikit/NBTrackButton.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/ButtonColors.h"
+#include "uikit/NBControllerView.h"
+#include "uikit/NBTrackButton.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 #include "common/OOAppinfoHelper.h"
 #include "web/DesktopLinkOpener.h"
 

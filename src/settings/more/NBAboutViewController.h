@@ -2,7 +2,7 @@
 
 #include <QUrl>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class NBTrackButton;
 class QLabel;

@@ -7,9 +7,9 @@
 
 #include "app/AdImageArchive.h"
 #include "app/SplashAdStore.h"
-#include "app/uikit/ImageCache.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/ImageCache.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 #include "common/MKUserInfoManager.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/uikit/ColorHelpers.h"
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/UiImages.h"
+#include "uikit/ColorHelpers.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/UiImages.h"
 
 namespace {
 

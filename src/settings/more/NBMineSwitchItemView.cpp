@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/uikit/UiImages.h"
+#include "uikit/UiImages.h"
 
 NBMineSwitchItemView::NBMineSwitchItemView(QWidget *parent)
     : NBMineItemView(parent)

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 #include "settings/more/NBAdViewProtocol.h"
 #include "settings/more/NBInfoViewProtocol.h"
 #include "settings/more/NBMineModel.h"

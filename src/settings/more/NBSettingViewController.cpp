@@ -1,7 +1,7 @@
 #include "settings/more/NBSettingViewController.h"
 
-#include "app/uikit/RoundedPanel.h"
-#include "login/NBAccountInfoViewController.h"
+#include "uikit/RoundedPanel.h"
+#include "login/account/NBAccountInfoViewController.h"
 
 NBSettingViewController::NBSettingViewController(QWidget *parent)
     : NBBaseViewController(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/uikit/NBBaseViewController.h"
+#include "uikit/NBBaseViewController.h"
 
 class QWidget;
 

@@ -9,8 +9,8 @@
 #include <QTextDocument>
 #include <QTextBrowser>
 
-#include "app/uikit/NSFontHelper.h"
-#include "app/uikit/RoundedPanel.h"
+#include "uikit/NSFontHelper.h"
+#include "uikit/RoundedPanel.h"
 #include "networking/XSAnalyticsManager.h"
 #include "web/DesktopLinkOpener.h"
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QUrl>
 
-#include "app/uikit/OOBasePopupView.h"
+#include "uikit/OOBasePopupView.h"
 
 class QLabel;
 class QPushButton;

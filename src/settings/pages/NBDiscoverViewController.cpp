@@ -1,6 +1,6 @@
 #include "settings/pages/NBDiscoverViewController.h"
 
-#include "app/uikit/NBControllerView.h"
+#include "uikit/NBControllerView.h"
 
 const QString NBDiscoverViewController::kPageName = QStringLiteral("recommendPage");
 

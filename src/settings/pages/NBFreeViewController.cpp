@@ -1,6 +1,6 @@
 #include "settings/pages/NBFreeViewController.h"
 
-#include "app/uikit/NBControllerView.h"
+#include "uikit/NBControllerView.h"
 
 const QString NBFreeViewController::kPageName = QStringLiteral("lotteryPage");
 

@@ -1,6 +1,6 @@
 #include "settings/pages/NBInviteViewController.h"
 
-#include "app/uikit/NBControllerView.h"
+#include "uikit/NBControllerView.h"
 
 const QString NBInviteViewController::kPageName = QStringLiteral("invitePage");
 

@@ -1,6 +1,6 @@
 // The invitation, discovery and lottery pages under the names their openers ask for (the more
 // page, the home screen, the splash advertisement's link).
-#include "app/uikit/ScreenFactory.h"
+#include "uikit/ScreenFactory.h"
 #include "settings/pages/NBDiscoverViewController.h"
 #include "settings/pages/NBFreeViewController.h"
 #include "settings/pages/NBInviteViewController.h"

@@ -1,1 +1,0 @@
-#include "app/uikit/ConnectImageView.h"

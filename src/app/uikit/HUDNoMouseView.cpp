@@ -1,7 +1,0 @@
-#include "app/uikit/HUDNoMouseView.h"
-
-HUDNoMouseView::HUDNoMouseView(QWidget *parent)
-    : OverlayWidget(parent)
-{
-    setFillsParent(true);
-}

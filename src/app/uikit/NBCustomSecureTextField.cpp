@@ -1,7 +1,0 @@
-#include "app/uikit/NBCustomSecureTextField.h"
-
-NBCustomSecureTextField::NBCustomSecureTextField(QWidget *parent)
-    : NBCustomTextField(parent)
-{
-    setEchoMode(QLineEdit::Password);
-}

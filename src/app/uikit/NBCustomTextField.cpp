@@ -1,9 +1,0 @@
-#include "app/uikit/NBCustomTextField.h"
-
-#include "app/uikit/TextFieldStyle.h"
-
-NBCustomTextField::NBCustomTextField(QWidget *parent)
-    : QLineEdit(parent)
-{
-    TextFieldStyle::applyDarkField(this);
-}

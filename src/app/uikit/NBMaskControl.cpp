@@ -1,1 +1,0 @@
-#include "app/uikit/NBMaskControl.h"

@@ -1,1 +1,0 @@
-#include "app/uikit/NBRotationImageView.h"

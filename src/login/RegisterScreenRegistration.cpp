@@ -1,7 +1,0 @@
-// The registration and password-retrieval sheets under the names the sign-in forms open them by.
-#include "app/uikit/ScreenFactory.h"
-#include "login/NBRegisterViewController.h"
-#include "login/NBRetrievePassWordController.h"
-
-OSTREL_REGISTER_SCREEN("NBRegisterViewController", [](QWidget *parent) { return new NBRegisterViewController(parent); })
-OSTREL_REGISTER_SCREEN("NBRetrievePassWordController", [](QWidget *parent) { return new NBRetrievePassWordController(parent); })

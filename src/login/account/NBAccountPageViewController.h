@@ -1,0 +1,30 @@
+#pragma once
+
+#include "uikit/NBBaseViewController.h"
+
+#include "login/account/NBAccountInfoViewController.h"
+
+#include <QPointer>
+
+// The menu's account page until the settings page takes that slot: the account information
+// screen, centred in the content pane, passed the pane's appear and disappear calls.
+class NBAccountPageViewController : public NBBaseViewController
+{
+    Q_OBJECT
+public:
+    explicit NBAccountPageViewController(QWidget *parent = nullptr);
+
+    void viewDidLoad() override;
+    void viewWillAppear() override;
+    void viewDidAppear() override;
+    void viewWillDisappear() override;
+    void viewDidDisappear() override;
+
+    NBAccountInfoViewController *accountInfo() const { return m_accountInfo; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QPointer<NBAccountInfoViewController> m_accountInfo;
+};

@@ -1,0 +1,7 @@
+#include "uikit/HUDNoMouseView.h"
+
+HUDNoMouseView::HUDNoMouseView(QWidget *parent)
+    : OverlayWidget(parent)
+{
+    setFillsParent(true);
+}

@@ -1,0 +1,66 @@
+#include "uikit/ImageTitleButton.h"
+
+#include "uikit/UiImages.h"
+
+#include <QEnterEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+ImageTitleButton::ImageTitleButton(const QString &title, QWidget *parent)
+    : QPushButton(title, parent)
+{
+    setFlat(true);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ImageTitleButton::setBackgroundImage(const QString &name)
+{
+    m_backgroundImage = name;
+    update();
+}
+
+void ImageTitleButton::setCornerRadius(qreal radius)
+{
+    m_radius = radius;
+    update();
+}
+
+void ImageTitleButton::enterEvent(QEnterEvent *event)
+{
+    QPushButton::enterEvent(event);
+    m_hover = true;
+    update();
+}
+
+void ImageTitleButton::leaveEvent(QEvent *event)
+{
+    QPushButton::leaveEvent(event);
+    m_hover = false;
+    update();
+}
+
+void ImageTitleButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled())
+        painter.setOpacity(0.5);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(rect()), m_radius, m_radius);
+    painter.setClipPath(clip);
+    if (!m_backgroundImage.isEmpty())
+        painter.drawPixmap(rect(), UiImages::pixmap(m_backgroundImage, size(), devicePixelRatioF()));
+    if (isEnabled() && isDown())
+        painter.fillPath(clip, QColor(0, 0, 0, 56));
+    else if (isEnabled() && m_hover)
+        painter.fillPath(clip, QColor(255, 255, 255, 28));
+    if (!icon().isNull() && text().isEmpty()) {
+        const QSize size = iconSize();
+        painter.drawPixmap(QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size),
+                           icon().pixmap(size, devicePixelRatioF()));
+    }
+    painter.setClipping(false);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}

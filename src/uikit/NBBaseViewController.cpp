@@ -1,0 +1,226 @@
+#include "uikit/NBBaseViewController.h"
+
+#include "uikit/DialogSheetAnimator.h"
+#include "uikit/NBModeAndSheetAnimation.h"
+#include "uikit/PresentationAnimator.h"
+#include "uikit/WindowInUse.h"
+
+#include <QDebug>
+#include <QMouseEvent>
+
+struct NBBaseViewController::Presentation
+{
+    QPointer<NBBaseViewController> controller;
+    QPointer<PresentationAnimator> animator;
+};
+
+NBBaseViewController::NBBaseViewController(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+NBBaseViewController::~NBBaseViewController()
+{
+    qDebug().noquote() << "deinit in" << (m_typeName.isEmpty() ? QByteArray("NBBaseViewController") : m_typeName);
+}
+
+void NBBaseViewController::ensureLoaded()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    // Read here, where the dynamic type is known; the destructor only sees the base.
+    m_typeName = metaObject()->className();
+    viewDidLoad();
+}
+
+void NBBaseViewController::viewDidLoad()
+{
+    m_presentedControllers.clear();
+}
+
+void NBBaseViewController::viewWillAppear()
+{
+    m_appearing = true;
+}
+
+void NBBaseViewController::viewDidAppear()
+{
+}
+
+void NBBaseViewController::viewWillDisappear()
+{
+    m_appearing = false;
+}
+
+void NBBaseViewController::viewDidDisappear()
+{
+}
+
+void NBBaseViewController::sendAppear(NBBaseViewController *controller)
+{
+    if (!controller)
+        return;
+    controller->ensureLoaded();
+    controller->viewWillAppear();
+    controller->viewDidAppear();
+}
+
+void NBBaseViewController::sendDisappear(NBBaseViewController *controller)
+{
+    if (!controller)
+        return;
+    controller->ensureLoaded();
+    controller->viewWillDisappear();
+    controller->viewDidDisappear();
+}
+
+bool NBBaseViewController::presentViewController(NBBaseViewController *controller, PresentationAnimator *animator)
+{
+    std::unique_ptr<PresentationAnimator> owned(animator);
+    if (!controller || !animator || controller == this || controller->m_presenting)
+        return false;
+    ensureLoaded();
+    controller->ensureLoaded();
+    animator->setParent(this);
+    controller->m_presenting = this;
+    auto record = std::make_unique<Presentation>();
+    record->controller = controller;
+    record->animator = owned.release();
+    m_presentations.push_back(std::move(record));
+    animator->animatePresentation(controller, this);
+    return true;
+}
+
+bool NBBaseViewController::dismissViewController(NBBaseViewController *controller)
+{
+    auto it = std::find_if(m_presentations.begin(), m_presentations.end(),
+                           [controller](const auto &record) { return record->controller == controller; });
+    if (!controller || it == m_presentations.end())
+        return false;
+    QPointer<PresentationAnimator> animator = (*it)->animator;
+    m_presentations.erase(it);
+    controller->m_presenting = nullptr;
+    if (!animator) {
+        finishDismissal(controller);
+        return true;
+    }
+    QPointer<NBBaseViewController> self(this);
+    QPointer<NBBaseViewController> dismissed(controller);
+    animator->animateDismissal(controller, this, [self, dismissed, animator] {
+        if (animator)
+            animator->deleteLater();
+        if (self && dismissed)
+            self->finishDismissal(dismissed);
+    });
+    return true;
+}
+
+void NBBaseViewController::finishDismissal(NBBaseViewController *controller)
+{
+    // Presented again while the fade ran: it belongs to its new presentation now.
+    if (controller->m_presenting)
+        return;
+    if (controller->m_retainer) {
+        controller->hide();
+        controller->setParent(controller->m_retainer);
+        return;
+    }
+    controller->hide();
+    controller->deleteLater();
+}
+
+void NBBaseViewController::dismissController()
+{
+    if (m_presenting)
+        m_presenting->dismissViewController(this);
+}
+
+void NBBaseViewController::presentViewControllerAsSheet(NBBaseViewController *controller)
+{
+    if (!controller)
+        return;
+    NBBaseViewController *root = WindowInUse::contentController();
+    if (root && root != controller) {
+        auto *animator = new NBModeAndSheetAnimation;
+        animator->toVc = root;
+        animator->fromVc = controller;
+        root->presentViewController(controller, animator);
+        return;
+    }
+    presentViewController(controller, new DialogSheetAnimator);
+}
+
+QList<NBBaseViewController *> NBBaseViewController::presentations() const
+{
+    QList<NBBaseViewController *> list;
+    for (const auto &record : m_presentations) {
+        if (record->controller)
+            list.append(record->controller);
+    }
+    return list;
+}
+
+QList<NBBaseViewController *> NBBaseViewController::presentedControllers() const
+{
+    QList<NBBaseViewController *> list;
+    for (const auto &controller : m_presentedControllers) {
+        if (controller)
+            list.append(controller);
+    }
+    return list;
+}
+
+void NBBaseViewController::appendPresentedController(NBBaseViewController *controller)
+{
+    if (controller)
+        m_presentedControllers.append(controller);
+}
+
+void NBBaseViewController::removePresentedController(NBBaseViewController *controller)
+{
+    m_presentedControllers.removeIf([controller](const QPointer<NBBaseViewController> &entry) {
+        return !entry || entry == controller;
+    });
+}
+
+void NBBaseViewController::addChildViewController(NBBaseViewController *child)
+{
+    if (!child || child == this || m_children.contains(child))
+        return;
+    if (child->m_parentController)
+        child->removeFromParentViewController();
+    child->m_parentController = this;
+    m_children.append(child);
+}
+
+void NBBaseViewController::removeFromParentViewController()
+{
+    if (!m_parentController)
+        return;
+    m_parentController->m_children.removeIf([this](const QPointer<NBBaseViewController> &entry) {
+        return !entry || entry == this;
+    });
+    m_parentController = nullptr;
+}
+
+QList<NBBaseViewController *> NBBaseViewController::childViewControllers() const
+{
+    QList<NBBaseViewController *> list;
+    for (const auto &child : m_children) {
+        if (child)
+            list.append(child);
+    }
+    return list;
+}
+
+void NBBaseViewController::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void NBBaseViewController::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}

@@ -1,0 +1,1 @@
+#include "uikit/NBMaskControl.h"

@@ -1,0 +1,54 @@
+#include "uikit/NBPresentationAnimator.h"
+
+#include "uikit/NBBaseViewController.h"
+#include "uikit/ViewFader.h"
+
+#include <QDebug>
+
+NBPresentationAnimator::NBPresentationAnimator(NBBaseViewController *to, NBBaseViewController *from, QObject *parent)
+    : PresentationAnimator(parent)
+    , toVc(to)
+    , fromVc(from)
+{
+}
+
+NBPresentationAnimator::~NBPresentationAnimator()
+{
+    qDebug().noquote() << "deinit in NBPresentationAnimator";
+}
+
+void NBPresentationAnimator::animatePresentation(NBBaseViewController *, NBBaseViewController *)
+{
+    if (!toVc || !fromVc)
+        return;
+    NBBaseViewController::sendDisappear(fromVc);
+    NBBaseViewController *to = toVc;
+    to->ensureLoaded();
+    to->viewWillAppear();
+    to->setParent(fromVc);
+    fromVc->addChildViewController(to);
+    to->raise();
+    to->show();
+    to->viewDidAppear();
+    ViewFader::fade(to, 0.0, 1.0, 500);
+}
+
+void NBPresentationAnimator::animateDismissal(NBBaseViewController *, NBBaseViewController *, Done done)
+{
+    if (!toVc || !fromVc)
+        return;
+    NBBaseViewController *to = toVc;
+    NBBaseViewController::sendDisappear(to);
+    // Off the screen at once; the controller leaves its parent when the 0.5 s group has run.
+    ViewFader::stop(to);
+    to->hide();
+    NBBaseViewController::sendAppear(fromVc);
+    QPointer<NBBaseViewController> weakTo(to);
+    ViewFader::afterDuration(500, this, [weakTo, done] {
+        // Presented again meanwhile: the new presentation owns the parent link now.
+        if (weakTo && !weakTo->presentingViewController())
+            weakTo->removeFromParentViewController();
+        if (done)
+            done();
+    });
+}

@@ -1,0 +1,32 @@
+#include "uikit/NBTrackTextField.h"
+
+#include <QDebug>
+#include <QEnterEvent>
+#include <QMouseEvent>
+
+NBTrackTextField::NBTrackTextField(const QString &text, QWidget *parent)
+    : QLabel(text, parent)
+{
+}
+
+void NBTrackTextField::enterEvent(QEnterEvent *event)
+{
+    QLabel::enterEvent(event);
+    m_isMouseInside = true;
+    qDebug().noquote().nospace() << "isMouseInside:" << "true";
+    setCursor(Qt::PointingHandCursor);
+}
+
+void NBTrackTextField::leaveEvent(QEvent *event)
+{
+    QLabel::leaveEvent(event);
+    m_isMouseInside = false;
+    qDebug().noquote().nospace() << "isMouseInside:" << "false";
+    setCursor(Qt::ArrowCursor);
+}
+
+void NBTrackTextField::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    Q_EMIT activated();
+}
