@@ -40,6 +40,7 @@
 #include "networking/XSAnalyticsManager.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/PrivilegedHelperManager.h"
+#include "app/AppLog.h"
 
 namespace {
 QPointer<AppDelegate> g_shared;
@@ -108,7 +109,7 @@ void AppDelegate::startReachability()
 {
     OOReachability &reachability = OOReachability::shared();
     connect(&reachability, &OOReachability::statusChanged, this, [](OOReachability::Status status) {
-        qDebug().noquote() << "网络状态: " + OOReachability::statusName(status);
+        qCDebug(lcApp).noquote() << "网络状态: " + OOReachability::statusName(status);
         // No popup here: a missing network shows itself where a request fails.
         if (status == OOReachability::Status::NotReachable)
             return;
@@ -355,7 +356,7 @@ void AppDelegate::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
-    qDebug().noquote() << "即将关闭程序";
+    qCDebug(lcApp).noquote() << "即将关闭程序";
     // Bounded: a helper that does not answer must not keep the application from quitting.
     HLLPACUtilWrapper::shutdown();
     OSTREL_LOG(Logger::Info, QStringLiteral("application will terminate"));

@@ -7,6 +7,7 @@
 #include "common/Localization.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OOReachability.h"
+#include "app/AppLog.h"
 
 NBLaunchViewController::NBLaunchViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -20,7 +21,7 @@ NBLaunchViewController::NBLaunchViewController(QWidget *parent)
 NBLaunchViewController::~NBLaunchViewController()
 {
     // Only this screen's own listening ends (with its connection); the application keeps its own.
-    qDebug().noquote() << "NBLaunchViewController deinit";
+    qCDebug(lcApp).noquote() << "NBLaunchViewController deinit";
 }
 
 void NBLaunchViewController::viewDidLoad()
@@ -33,7 +34,7 @@ void NBLaunchViewController::startReachability()
 {
     OOReachability &reachability = OOReachability::shared();
     connect(&reachability, &OOReachability::statusChanged, this, [this](OOReachability::Status status) {
-        qDebug().noquote() << "网络状态: " + OOReachability::statusName(status);
+        qCDebug(lcApp).noquote() << "网络状态: " + OOReachability::statusName(status);
         onReachability(status == OOReachability::Status::NotReachable);
     });
     reachability.start();

@@ -6,6 +6,7 @@
 #include "app/NBLeftSideViewController.h"
 #include "uikit/ScreenFactory.h"
 #include "uikit/WindowInUse.h"
+#include "app/AppLog.h"
 
 namespace {
 const QColor kBackground(23, 17, 43);
@@ -19,7 +20,7 @@ NBMainSplitViewController::NBMainSplitViewController(QWidget *parent)
 
 NBMainSplitViewController::~NBMainSplitViewController()
 {
-    qDebug() << "deinit";
+    qCDebug(lcApp) << "deinit";
 }
 
 NBMainSplitViewController *NBMainSplitViewController::current()

@@ -11,6 +11,7 @@
 #include "uikit/WindowInUse.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
+#include "app/AppLog.h"
 
 NBMainWindowController::NBMainWindowController(QWidget *parent)
     : QWidget(parent)
@@ -21,7 +22,7 @@ NBMainWindowController::NBMainWindowController(QWidget *parent)
 NBMainWindowController::~NBMainWindowController()
 {
     NotificationCenter::defaultCenter().removeObservers(this);
-    qDebug().noquote() << "deinit in" << metaObject()->className() << "--- NBMainWindowController";
+    qCDebug(lcApp).noquote() << "deinit in" << metaObject()->className() << "--- NBMainWindowController";
 }
 
 void NBMainWindowController::setupWindow()
@@ -94,14 +95,14 @@ void NBMainWindowController::reloadSplitView()
     if (!qobject_cast<NBMainSplitViewController *>(m_content))
         return;
     auto *split = new NBMainSplitViewController;
-    qDebug() << split;
+    qCDebug(lcApp) << split;
     setContentViewController(split);
 }
 
 void NBMainWindowController::closeEvent(QCloseEvent *event)
 {
     // Closing the one window quits the application, through the termination road.
-    qDebug().noquote() << "window 即将消失";
+    qCDebug(lcApp).noquote() << "window 即将消失";
     event->accept();
 }
 

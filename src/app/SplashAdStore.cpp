@@ -15,6 +15,7 @@
 #include "common/UrlUtils.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
+#include "app/AppLog.h"
 
 const QString SplashAdStore::kRowName = QStringLiteral("splash");
 
@@ -139,14 +140,14 @@ void SplashAdStore::storeSplashAdImage(const std::optional<QByteArray> &data, co
                                        const QString &key, const QJsonObject &element)
 {
     if (error || !data) {
-        qDebug() << "splash picture download failed:" << error.value_or(QString());
+        qCDebug(lcApp) << "splash picture download failed:" << error.value_or(QString());
         Q_EMIT imageChainFinished(false);
         return;
     }
     const AdImageArchive::Result result =
         AdImageArchive::unpackIntoCache(*data, key, AdImageArchive::Pick::FirstImage, imageCache());
     if (!result.ok()) {
-        qDebug() << "splash picture:" << result.error;
+        qCDebug(lcApp) << "splash picture:" << result.error;
         Q_EMIT imageChainFinished(false);
         return;
     }

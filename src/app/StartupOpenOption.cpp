@@ -7,6 +7,7 @@
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"
 #include "common/Logger.h"
+#include "app/AppLog.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ bool StartupOpenOption::applyOnce(NBMainSplitViewController &split)
         const QString message = QStringLiteral("--open: no page is called \"%1\"; known: %2")
                                     .arg(m_name.left(64), names().join(QStringLiteral(", ")));
         OSTREL_LOG(Logger::Warning, message);
-        qWarning().noquote() << message;
+        qCWarning(lcApp).noquote() << message;
         return false;
     }
     OSTREL_LOG(Logger::Info, QStringLiteral("opened at start: ") + m_name);

@@ -33,6 +33,11 @@ QString dataFolder()
     return QDir::homePath() + QStringLiteral("/.Ostrel_mac_Pelmorath");
 }
 
+QString olderPrivateFolder()
+{
+    return QDir::homePath() + QStringLiteral("/.Ostrel_mac_privoxy/private");
+}
+
 QUrl dataFolderURL()
 {
     return QUrl::fromLocalFile(dataFolder());

@@ -11,6 +11,7 @@ namespace AppPaths {
 QString dataFolder();
 QUrl dataFolderURL();
 QString privateFolder();   // archives, access-control lists, engine configuration files
+QString olderPrivateFolder(); // "~/.Ostrel_mac_privoxy/private", left by earlier programs; only read
 QString pageFolder();      // unpacked web pages
 QString usersFolder();
 

@@ -1,6 +1,7 @@
 #include "common/FoundationUtils.h"
 
 #include "common/AppPaths.h"
+#include "common/CommonLog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -33,7 +34,7 @@ bool removeUserCacheFolder()
         return true;
     if (dir.removeRecursively())
         return true;
-    qDebug() << "cannot remove the user cache folder" << folder;
+    qCDebug(lcCommon) << "cannot remove the user cache folder" << folder;
     return false;
 }
 

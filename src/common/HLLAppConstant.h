@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/DefaultsKeys.h"
+
 #include <QString>
 
 class HLLAppConstant
@@ -8,7 +10,7 @@ public:
     // The app-group identifier, also the suite name of the shared app-group defaults.
     static QString sharedGroupIdentifier() { return QStringLiteral("R8T2M6WQ4N.group.fenbra.mac.data"); }
     // A key of the shared app-group defaults.
-    static QString is_domestic() { return QStringLiteral("is_domestic"); }
+    static QString is_domestic() { return DefaultsKeys::is_domestic; }
 
 private:
     HLLAppConstant() = delete;

@@ -1,4 +1,5 @@
 #include "common/Hashing.h"
+#include "common/CommonLog.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -33,7 +34,7 @@ std::optional<QString> fileMD5Hex(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug().noquote() << "File not found";
+        qCDebug(lcCommon).noquote() << "File not found";
         return std::nullopt;
     }
     QCryptographicHash hash(QCryptographicHash::Md5);
@@ -42,7 +43,7 @@ std::optional<QString> fileMD5Hex(const QString &path)
         const qint64 read = file.read(buffer, sizeof buffer);
         if (read < 0) {
             // A file that cannot be read to its end must not pass as a short, "valid" archive.
-            qWarning().noquote() << "Reading failed for" << path << ":" << file.errorString();
+            qCWarning(lcCommon).noquote() << "Reading failed for" << path << ":" << file.errorString();
             return std::nullopt;
         }
         if (read == 0)

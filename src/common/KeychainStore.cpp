@@ -2,6 +2,7 @@
 
 #include "common/AppPaths.h"
 #include "common/GuiThread.h"
+#include "common/CommonLog.h"
 
 #include <QDebug>
 #include <QFile>
@@ -108,7 +109,7 @@ void KeychainStore::probe()
     auto choose = [this](Backend backend) {
         m_probing = false;
         m_backend = backend;
-        qDebug().noquote() << "Keychain backend:" << (backend == Backend::SecretService ? "secret service" : "private file");
+        qCDebug(lcCommon).noquote() << "Keychain backend:" << (backend == Backend::SecretService ? "secret service" : "private file");
         Q_EMIT backendChosen(backend);
         for (std::function<void()> &next : std::exchange(m_waiting, {}))
             next();
@@ -280,7 +281,7 @@ bool KeychainStore::fileSet(const QString &key, const std::optional<QString> &se
         QFile::remove(aside);
         if (!QFile::rename(filePath(), aside))
             return false;
-        qWarning().noquote() << "Keychain file was damaged; kept as" << aside;
+        qCWarning(lcCommon).noquote() << "Keychain file was damaged; kept as" << aside;
         setError(error, QString());
         items = QJsonObject();
     }

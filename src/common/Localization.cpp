@@ -4,6 +4,7 @@
 #include "common/DefaultsKeys.h"
 #include "common/StringsTable.h"
 #include "common/UserDefaults.h"
+#include "common/CommonLog.h"
 
 #include <QDebug>
 #include <QDir>
@@ -47,9 +48,9 @@ QHash<QString, QString> tableFor(const QString &folderPath, const QString &table
     const QString file = cacheKey + QStringLiteral(".strings");
     auto parsed = StringsTable::parseFile(file, &problems);
     if (!parsed)
-        qWarning() << "string table not readable:" << file;
+        qCWarning(lcCommon) << "string table not readable:" << file;
     for (const QString &problem : std::as_const(problems))
-        qWarning() << "string table" << file << "skips" << problem;
+        qCWarning(lcCommon) << "string table" << file << "skips" << problem;
     return s_tables.insert(cacheKey, parsed.value_or(QHash<QString, QString>())).value();
 }
 
@@ -111,7 +112,7 @@ void setupAppLanguage()
         UserDefaults::standard().synchronizeOrLog("storing the default language");
         return;
     }
-    qDebug().noquote() << QStringLiteral("用户设置语言为: ") + *language;
+    qCDebug(lcCommon).noquote() << QStringLiteral("用户设置语言为: ") + *language;
 }
 
 void setDefaultAppLanguage()

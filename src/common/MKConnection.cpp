@@ -2,6 +2,7 @@
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
+#include "common/CommonLog.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -155,21 +156,21 @@ MKConnection::OpenResult MKConnection::openFile()
             healthy = check.executeStep() && check.getColumn(0).getString() == "ok";
         }
         if (!healthy) {
-            qWarning().noquote() << "Database" << filePath() << "failed its integrity check";
+            qCWarning(lcCommon).noquote() << "Database" << filePath() << "failed its integrity check";
             return OpenResult::Corrupt;
         }
         // A healthy file that is not ours is set aside like a damaged one: nothing we store or
         // read would work on it, and repairing another program's tables is not ours to do.
         QString why;
         if (!schemaIsOurs(*database, &why)) {
-            qWarning().noquote() << "Database" << filePath() << "is not this program's:" << why;
+            qCWarning(lcCommon).noquote() << "Database" << filePath() << "is not this program's:" << why;
             return OpenResult::Corrupt;
         }
         database->exec("PRAGMA journal_mode=WAL");
         m_database = std::move(database);
         return OpenResult::Opened;
     } catch (const SQLite::Exception &error) {
-        qWarning().noquote() << "Database" << filePath() << "cannot be opened:" << error.what();
+        qCWarning(lcCommon).noquote() << "Database" << filePath() << "cannot be opened:" << error.what();
         return isCorruption(error) ? OpenResult::Corrupt : OpenResult::Failed;
     }
 }
@@ -188,7 +189,7 @@ void MKConnection::moveAsideCorruptFile()
     // Worth a line in the file log: the cached rows (and a signed-in user) are gone after this.
     const QString line = QStringLiteral("Database %1 was damaged or not ours; kept as %2 and started afresh").arg(path, aside);
     OSTREL_LOG(Logger::Error, line);
-    qWarning().noquote() << line;
+    qCWarning(lcCommon).noquote() << line;
 }
 
 bool MKConnection::ensureOpen()
@@ -197,7 +198,7 @@ bool MKConnection::ensureOpen()
         return true;
     // Private as a whole: besides the database it holds the log folder and the journal files.
     if (!AppPaths::ensureFolder(AppPaths::cachesFolder(), true)) {
-        qWarning().noquote() << "Cannot create the caches folder" << AppPaths::cachesFolder();
+        qCWarning(lcCommon).noquote() << "Cannot create the caches folder" << AppPaths::cachesFolder();
         return false;
     }
     const OpenResult result = openFile();
@@ -218,13 +219,13 @@ bool MKConnection::run(const QString &what, const std::function<void(SQLite::Dat
             work(*m_database);
             return true;
         } catch (const SQLite::Exception &error) {
-            qWarning().noquote() << "Database error in" << what << ":" << error.what();
+            qCWarning(lcCommon).noquote() << "Database error in" << what << ":" << error.what();
             // A file damaged while open: set it aside once and retry on a fresh database.
             if (!isCorruption(error) || attempt > 0)
                 return false;
             moveAsideCorruptFile();
         } catch (const std::exception &error) {
-            qWarning().noquote() << "Database error in" << what << ":" << error.what();
+            qCWarning(lcCommon).noquote() << "Database error in" << what << ":" << error.what();
             return false;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
+#include "common/CommonLog.h"
 
 #include <QDebug>
 #include <QFile>
@@ -59,7 +60,7 @@ LoadedConfig config()
         if (!cache->error.isEmpty()) {
             const QString line = QStringLiteral("Protocol configuration unavailable: ") + cache->error;
             OSTREL_LOG(Logger::Error, line);
-            qWarning().noquote() << line;
+            qCWarning(lcCommon).noquote() << line;
         }
     }
     return *cache;

@@ -1,4 +1,5 @@
 #include "common/UrlUtils.h"
+#include "common/CommonLog.h"
 
 #include <QDebug>
 #include <QRegularExpression>
@@ -37,14 +38,14 @@ std::optional<QString> urlQueryValueFromString(const QString &name, const QStrin
 {
     const QUrl url(urlText, QUrl::StrictMode);
     if (urlText.isEmpty() || !url.isValid()) {
-        qDebug() << "Invalid URL";
+        qCDebug(lcCommon) << "Invalid URL";
         return std::nullopt;
     }
     std::optional<QString> value;
     if (url.hasQuery())
         value = valueInQuery(url.query(QUrl::FullyEncoded), name);
     if (!value)
-        qDebug() << "Key 'setting' not found";
+        qCDebug(lcCommon) << "Key 'setting' not found";
     return value;
 }
 
@@ -53,6 +54,13 @@ bool isAbsoluteUrlText(const QString &text)
     static const QRegularExpression pattern(QStringLiteral("\\A(?:[a-zA-z]+://[^\\s]*)\\z"),
                                             QRegularExpression::UseUnicodePropertiesOption);
     return pattern.match(text).hasMatch();
+}
+
+QString onDomain(const QString &domain, const QString &address)
+{
+    if (isAbsoluteUrlText(address))
+        return address;
+    return domain + (address.startsWith(QLatin1Char('/')) ? address : QLatin1Char('/') + address);
 }
 
 } // namespace UrlUtils

@@ -19,4 +19,8 @@ std::optional<QString> urlQueryValueFromString(const QString &name, const QStrin
 // (The "A-z" range, which also takes "[\]^_`", is how stored addresses have always been told.)
 bool isAbsoluteUrlText(const QString &text);
 
+// An address as the service gave it, made absolute on the API domain when it is relative, with
+// one "/" between the two ("a/b" and "/a/b" both give "<domain>/a/b"). Absolute addresses stay.
+QString onDomain(const QString &domain, const QString &address);
+
 } // namespace UrlUtils

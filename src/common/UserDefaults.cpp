@@ -2,6 +2,7 @@
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
+#include "common/CommonLog.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -13,8 +14,6 @@
 #include <cmath>
 #include <map>
 #include <memory>
-
-Q_LOGGING_CATEGORY(lcDefaults, "ostrel.defaults")
 
 namespace {
 
@@ -143,7 +142,7 @@ void UserDefaults::load()
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcDefaults) << "cannot read defaults file" << file.fileName() << file.errorString();
+        qCWarning(lcCommon) << "cannot read defaults file" << file.fileName() << file.errorString();
         return;
     }
     QJsonParseError error{};
@@ -158,7 +157,7 @@ void UserDefaults::load()
         const QString line = QStringLiteral("Defaults file %1 is corrupt (%2); kept as %3, starting empty")
                                  .arg(filePath(), error.errorString(), aside);
         OSTREL_LOG(Logger::Error, line);
-        qCWarning(lcDefaults).noquote() << line;
+        qCWarning(lcCommon).noquote() << line;
         return;
     }
     const QJsonObject root = doc.object();
@@ -171,7 +170,7 @@ void UserDefaults::load()
         const QString line = QStringLiteral("Defaults %1: value of \"%2\" is unreadable; kept untouched")
                                  .arg(m_name, it.key());
         OSTREL_LOG(Logger::Warning, line);
-        qCWarning(lcDefaults).noquote() << line;
+        qCWarning(lcCommon).noquote() << line;
         m_unreadable.insert(it.key(), it.value());
     }
 }
@@ -179,7 +178,7 @@ void UserDefaults::load()
 bool UserDefaults::save()
 {
     if (!AppPaths::ensureFolder(AppPaths::configFolder(), true)) {
-        qCWarning(lcDefaults) << "cannot create" << AppPaths::configFolder();
+        qCWarning(lcCommon) << "cannot create" << AppPaths::configFolder();
         return m_lastWriteOk = false;
     }
     QJsonObject root = m_unreadable;
@@ -188,14 +187,14 @@ bool UserDefaults::save()
     QSaveFile file(filePath());
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
-        qCWarning(lcDefaults) << "cannot write" << filePath() << file.errorString();
+        qCWarning(lcCommon) << "cannot write" << filePath() << file.errorString();
         return m_lastWriteOk = false;
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
     m_lastWriteOk = file.commit();
     if (!m_lastWriteOk)
-        qCWarning(lcDefaults) << "cannot write" << filePath() << file.errorString();
+        qCWarning(lcCommon) << "cannot write" << filePath() << file.errorString();
     return m_lastWriteOk;
 }
 
@@ -363,7 +362,7 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
     }
     const QVariant stored = normalised(value);
     if (!stored.isValid()) {
-        qCWarning(lcDefaults) << "refusing to store a value of type" << value.typeName() << "under" << key;
+        qCWarning(lcCommon) << "refusing to store a value of type" << value.typeName() << "under" << key;
         return;
     }
     QMutexLocker lock(&m_mutex);
@@ -407,7 +406,7 @@ void UserDefaults::removePersistentDomain()
     m_lastWriteOk = !file.exists() || file.remove();
     // Left on disk, the old values would come back at the next start.
     if (!m_lastWriteOk)
-        qCWarning(lcDefaults) << "cannot remove" << filePath() << file.errorString();
+        qCWarning(lcCommon) << "cannot remove" << filePath() << file.errorString();
 }
 
 bool UserDefaults::synchronize()
@@ -419,5 +418,5 @@ bool UserDefaults::synchronize()
 void UserDefaults::synchronizeOrLog(const char *what)
 {
     if (!synchronize())
-        qCWarning(lcDefaults) << "settings not saved to" << filePath() << "after" << what;
+        qCWarning(lcCommon) << "settings not saved to" << filePath() << "after" << what;
 }

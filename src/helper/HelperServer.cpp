@@ -4,6 +4,7 @@
 #include "helper/ProxyConfigService.h"
 
 #include "common/HelperProtocol.h"
+#include "helper/HelperLog.h"
 
 #include <QDebug>
 #include <QJsonDocument>
@@ -66,14 +67,14 @@ void HelperServer::acceptPending()
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
         const qint64 uid = HelperProtocol::peerUid(socket->socketDescriptor());
         if (!HelperProtocol::helperAcceptsPeer(uid)) {
-            qWarning().noquote() << "refused a connection from uid" << uid;
+            qCWarning(lcHelper).noquote() << "refused a connection from uid" << uid;
             Q_EMIT peerRefused(uid);
             socket->abort();
             socket->deleteLater();
             continue;
         }
         if (m_clients >= kMaxClients) {
-            qWarning().noquote() << "refused a connection: too many clients";
+            qCWarning(lcHelper).noquote() << "refused a connection: too many clients";
             socket->abort();
             socket->deleteLater();
             continue;
@@ -185,7 +186,7 @@ std::optional<QJsonObject> HelperServer::replyTo(const QByteArray &line)
         return errorReply(request->id, QStringLiteral("arguments must not hold control characters"));
     const ProxyConfigService::Reply reply = m_service.call(request->method, request->params);
     if (!reply.error.isEmpty()) {
-        qWarning().noquote() << request->method << "failed:" << reply.error;
+        qCWarning(lcHelper).noquote() << request->method << "failed:" << reply.error;
         return errorReply(request->id, reply.error);
     }
     return QJsonObject{{QStringLiteral("id"), request->id}, {QStringLiteral("result"), reply.result}};

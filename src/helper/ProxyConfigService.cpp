@@ -3,6 +3,7 @@
 #include "helper/HelperValidation.h"
 
 #include "common/HelperProtocol.h"
+#include "helper/HelperLog.h"
 
 #include <QDebug>
 
@@ -136,7 +137,7 @@ QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &
     // Half-applied settings would leave the desktop pointing nowhere: put the user's back.
     const QString restoreError = restoreSaved();
     if (!restoreError.isEmpty())
-        qWarning().noquote() << "restoring after a failed enable:" << restoreError;
+        qCWarning(lcHelper).noquote() << "restoring after a failed enable:" << restoreError;
     return error;
 }
 

@@ -6,6 +6,7 @@
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
 #include "common/UnixSignalWatcher.h"
+#include "helper/HelperLog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -74,7 +75,7 @@ int main(int argc, char **argv)
     ProxyConfigService service(*backend, state, QStringLiteral(OSTREL_VERSION));
     error = service.restoreLeftover();
     if (!error.isEmpty())
-        qWarning().noquote() << "could not restore the settings saved by an earlier run:" << error;
+        qCWarning(lcHelper).noquote() << "could not restore the settings saved by an earlier run:" << error;
 
     HelperServer server(service);
     const int activated = activatedDescriptor();
@@ -84,7 +85,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(error));
         return 1;
     }
-    qInfo().noquote() << "ostrel-helper" << OSTREL_VERSION << "serving with the" << backend->name() << "backend";
+    qCInfo(lcHelper).noquote() << "ostrel-helper" << OSTREL_VERSION << "serving with the" << backend->name() << "backend";
 
     // The session is ending: the user's settings must not keep pointing at a listener that is
     // about to go away with it.
@@ -92,7 +93,7 @@ int main(int argc, char **argv)
         server.stopServing();
         const QString restoreError = service.disableProxy(true);
         if (!restoreError.isEmpty())
-            qWarning().noquote() << "could not restore the proxy settings:" << restoreError;
+            qCWarning(lcHelper).noquote() << "could not restore the proxy settings:" << restoreError;
         QCoreApplication::quit();
     };
     UnixSignalWatcher signals({SIGTERM, SIGINT, SIGHUP});
@@ -101,7 +102,7 @@ int main(int argc, char **argv)
     // (an old version would otherwise answer the version check for ever).
     QFileSystemWatcher selfWatcher({QCoreApplication::applicationFilePath()});
     QObject::connect(&selfWatcher, &QFileSystemWatcher::fileChanged, &app, [shutDown](const QString &) {
-        qInfo().noquote() << "the helper program was replaced; exiting";
+        qCInfo(lcHelper).noquote() << "the helper program was replaced; exiting";
         shutDown();
     });
     std::signal(SIGPIPE, SIG_IGN);

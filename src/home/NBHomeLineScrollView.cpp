@@ -1,4 +1,5 @@
 #include "home/NBHomeLineScrollView.h"
+#include "home/HomeLog.h"
 
 #include <QDebug>
 #include <QScrollBar>
@@ -35,7 +36,7 @@ NBHomeLineScrollType NBHomeLineScrollView::placeOf(int selectIndex, int firstVis
 void NBHomeLineScrollView::scrollStep(int deltaY)
 {
     if (deltaY != 0)
-        qDebug() << (deltaY > 0 ? "向上滚动" : "向下滚动");
+        qCDebug(lcHome) << (deltaY > 0 ? "向上滚动" : "向下滚动");
     const double next = nextIndex(index, deltaY, contentHeight(), viewport()->height());
     if (next != index) {
         index = next;
@@ -49,7 +50,7 @@ void NBHomeLineScrollView::locateSelectedRow()
     const int first = verticalScrollBar()->value() / kRowHeight;
     const NBHomeLineScrollType place = placeOf(selectIndex, first);
     if (place.kind == NBHomeLineScrollType::Kind::none)
-        qDebug() << "已超出";
+        qCDebug(lcHome) << "已超出";
     if (changeBlock)
         changeBlock(place);
 }

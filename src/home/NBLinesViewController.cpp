@@ -14,6 +14,7 @@
 #include "home/NBLinesCell.h"
 #include "home/NBLinesHeaderView.h"
 #include "networking/OONetWorkTool.h"
+#include "home/HomeLog.h"
 
 namespace {
 constexpr int kNavHeight = 74;
@@ -105,7 +106,7 @@ QWidget *NBLinesViewController::rowAt(int row) const
 
 void NBLinesViewController::switchListType(bool isAll)
 {
-    qDebug() << (isAll ? "选择 all" : "选择 smart");
+    qCDebug(lcHome) << (isAll ? "选择 all" : "选择 smart");
     m_model.switchListType(isAll);
     reloadTable();
 }

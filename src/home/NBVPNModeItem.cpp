@@ -4,6 +4,7 @@
 
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
+#include "home/HomeLog.h"
 
 std::optional<NBVPNModeItem> NBVPNModeItem::fromJson(const QJsonObject &json)
 {
@@ -50,7 +51,7 @@ QList<NBVPNModeItem> NBVPNModeItem::loadModes(const UserDefaults &defaults)
          {QStringLiteral("isSelected"), false}}};
     const QVariant stored = defaults.object(DefaultsKeys::kProxyMode);
     const std::optional<qint64> mode = defaults.integerValue(DefaultsKeys::kProxyMode);
-    qDebug() << "模式哈哈哈 " << stored;
+    qCDebug(lcHome) << "模式哈哈哈 " << stored;
     QList<NBVPNModeItem> items;
     for (const QJsonObject &record : records) {
         NBVPNModeItem item = *fromJson(record);

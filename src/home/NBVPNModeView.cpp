@@ -9,6 +9,7 @@
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"
 #include "home/NBModeListView.h"
+#include "home/HomeLog.h"
 
 NBVPNModeView::NBVPNModeView(QWidget *parent)
     : QWidget(parent)
@@ -39,7 +40,7 @@ NBModeListView *NBVPNModeView::showModeList()
     auto *list = new NBModeListView;
     QPointer<NBVPNModeView> badge(this);
     list->didSelectBlock = [badge](int type) {
-        qDebug() << "mode chosen" << type;
+        qCDebug(lcHome) << "mode chosen" << type;
         if (badge)
             badge->update(type != 0);
     };

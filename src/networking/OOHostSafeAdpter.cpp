@@ -86,7 +86,7 @@ QString OOHostSafeAdpter::currentDomain()
         domain = normalisedHost(QJsonDocument::fromJson(json->toUtf8()).object().value(QStringLiteral("host")).toString());
     if (domain.isEmpty())
         domain = defaultHosts().value(0);
-    qDebug().noquote() << QStringLiteral("当前使用域名:") + domain;
+    qCDebug(lcNetwork).noquote() << QStringLiteral("当前使用域名:") + domain;
     return domain;
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "common/DefaultsKeys.h"
 #include "common/HHAppInfo.h"
 #include "common/MKUserTable.h"
 #include "common/OOAES256.h"
@@ -124,7 +125,7 @@ std::optional<QString> OONetParamManager::authorizationValue()
 
 QString OONetParamManager::languageHeaderValue()
 {
-    const QString language = UserDefaults::standard().stringValue(QStringLiteral("kAppLanguageKey")).value_or(QString());
+    const QString language = UserDefaults::standard().stringValue(DefaultsKeys::kAppLanguageKey).value_or(QString());
     const QJsonObject map = ProtocolConfig::value(QStringLiteral("headers.language_map")).toObject();
     const QString mapped = map.value(language).toString();
     if (!mapped.isEmpty())

@@ -463,7 +463,7 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
         if (plainTransferFailed(reply))
             return;
         DownloadProgress progress{received, total};
-        qDebug().noquote() << "Download Progress: " + QString::number(progress.fraction() * 100.0, 'f', 1) + QLatin1Char('%');
+        qCDebug(lcNetwork).noquote() << "Download Progress: " + QString::number(progress.fraction() * 100.0, 'f', 1) + QLatin1Char('%');
         if (handler)
             handler(progress, false, std::nullopt);
     });
@@ -532,7 +532,7 @@ void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &
 
 void OONetWork::networkStatusChanged(OOReachability::Status status, const std::function<void(bool)> &callback)
 {
-    qDebug().noquote() << QStringLiteral("网络状态: ") + OOReachability::statusName(status);
+    qCDebug(lcNetwork).noquote() << QStringLiteral("网络状态: ") + OOReachability::statusName(status);
     if (callback)
         callback(status == OOReachability::Status::NotReachable);
 }

@@ -9,6 +9,7 @@
 #include "uikit/UiImages.h"
 #include "settings/NBMessageDefaultViewProtocol.h"
 #include "settings/ScreenChain.h"
+#include "settings/SettingsLog.h"
 
 namespace {
 constexpr int kIcon = 102;
@@ -42,7 +43,7 @@ void NBMessageDefaultView::setIconName(const QString &name)
 
 void NBMessageDefaultView::confirmAction()
 {
-    qDebug() << "......";
+    qCDebug(lcSettings) << "......";
     if (auto *screen = findAncestorScreen<NBMessageDefaultViewProtocol>(this))
         screen->defaultViewDidConfirm();
 }

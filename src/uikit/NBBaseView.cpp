@@ -2,6 +2,7 @@
 
 #include "uikit/RoundedPanel.h"
 #include "uikit/WindowInUse.h"
+#include "uikit/UiLog.h"
 
 #include <QDebug>
 
@@ -20,9 +21,9 @@ RoundedPanel *NBBaseView::contentView()
 bool NBBaseView::show()
 {
     QWidget *host = WindowInUse::contentWidget();
-    qDebug().noquote() << " ========= ";
-    qDebug() << host;
-    qDebug().noquote() << " ========= ";
+    qCDebug(lcUi).noquote() << " ========= ";
+    qCDebug(lcUi) << host;
+    qCDebug(lcUi).noquote() << " ========= ";
     if (!host)
         return false;
     setParent(host);

@@ -4,6 +4,7 @@
 #include "uikit/NBModeAndSheetAnimation.h"
 #include "uikit/PresentationAnimator.h"
 #include "uikit/WindowInUse.h"
+#include "uikit/UiLog.h"
 
 #include <QDebug>
 #include <QMouseEvent>
@@ -22,7 +23,7 @@ NBBaseViewController::NBBaseViewController(QWidget *parent)
 
 NBBaseViewController::~NBBaseViewController()
 {
-    qDebug().noquote() << "deinit in" << (m_typeName.isEmpty() ? QByteArray("NBBaseViewController") : m_typeName);
+    qCDebug(lcUi).noquote() << "deinit in" << (m_typeName.isEmpty() ? QByteArray("NBBaseViewController") : m_typeName);
 }
 
 void NBBaseViewController::ensureLoaded()

@@ -2,6 +2,7 @@
 
 #include "uikit/NBBaseViewController.h"
 #include "uikit/ViewFader.h"
+#include "uikit/UiLog.h"
 
 #include <QDebug>
 
@@ -14,7 +15,7 @@ NBPresentationAnimator::NBPresentationAnimator(NBBaseViewController *to, NBBaseV
 
 NBPresentationAnimator::~NBPresentationAnimator()
 {
-    qDebug().noquote() << "deinit in NBPresentationAnimator";
+    qCDebug(lcUi).noquote() << "deinit in NBPresentationAnimator";
 }
 
 void NBPresentationAnimator::animatePresentation(NBBaseViewController *, NBBaseViewController *)

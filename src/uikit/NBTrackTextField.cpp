@@ -1,4 +1,5 @@
 #include "uikit/NBTrackTextField.h"
+#include "uikit/UiLog.h"
 
 #include <QDebug>
 #include <QEnterEvent>
@@ -13,7 +14,7 @@ void NBTrackTextField::enterEvent(QEnterEvent *event)
 {
     QLabel::enterEvent(event);
     m_isMouseInside = true;
-    qDebug().noquote().nospace() << "isMouseInside:" << "true";
+    qCDebug(lcUi).noquote().nospace() << "isMouseInside:" << "true";
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -21,7 +22,7 @@ void NBTrackTextField::leaveEvent(QEvent *event)
 {
     QLabel::leaveEvent(event);
     m_isMouseInside = false;
-    qDebug().noquote().nospace() << "isMouseInside:" << "false";
+    qCDebug(lcUi).noquote().nospace() << "isMouseInside:" << "false";
     setCursor(Qt::ArrowCursor);
 }
 

@@ -1,4 +1,5 @@
 #include "uikit/NBTrackTextView.h"
+#include "uikit/UiLog.h"
 
 #include <QDebug>
 #include <QEnterEvent>
@@ -19,7 +20,7 @@ void NBTrackTextView::enterEvent(QEnterEvent *event)
 {
     QTextBrowser::enterEvent(event);
     m_isMouseInside = true;
-    qDebug().noquote().nospace() << "isMouseInside:" << "true";
+    qCDebug(lcUi).noquote().nospace() << "isMouseInside:" << "true";
     viewport()->setCursor(Qt::PointingHandCursor);
 }
 
@@ -27,6 +28,6 @@ void NBTrackTextView::leaveEvent(QEvent *event)
 {
     QTextBrowser::leaveEvent(event);
     m_isMouseInside = false;
-    qDebug().noquote().nospace() << "isMouseInside:" << "false";
+    qCDebug(lcUi).noquote().nospace() << "isMouseInside:" << "false";
     viewport()->setCursor(Qt::ArrowCursor);
 }

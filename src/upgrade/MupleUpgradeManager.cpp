@@ -11,6 +11,7 @@
 #include "common/NotificationNames.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
+#include "upgrade/UpgradeLog.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ MupleUpgradeManager::Presenter &presenterSlot()
 
 void printLog(const QString &text)
 {
-    qDebug().noquote() << text;
+    qCDebug(lcUpgrade).noquote() << text;
 }
 
 } // namespace
@@ -143,7 +144,7 @@ void MupleUpgradeManager::showUpgrade()
 bool MupleUpgradeManager::handleUpdateReply(const QJsonObject &reply)
 {
     const QJsonObject data = reply.value(QStringLiteral("data")).toObject();
-    qDebug().noquote() << "检查更新 " << data;
+    qCDebug(lcUpgrade).noquote() << "检查更新 " << data;
     const QJsonValue value = data.value(QStringLiteral("settings"));
     if (!value.isObject())
         return false;
@@ -165,7 +166,7 @@ bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress
     if (!isInstallerUrl(url))
         return false;
     if (m_downloading) {
-        qDebug() << "upgrade: a download is already running; this one is not started";
+        qCDebug(lcUpgrade) << "upgrade: a download is already running; this one is not started";
         return false;
     }
     m_downloading = true;

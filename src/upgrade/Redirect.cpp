@@ -1,4 +1,5 @@
 #include "upgrade/Redirect.h"
+#include "upgrade/UpgradeLog.h"
 
 #include <QDebug>
 #include <QNetworkAccessManager>
@@ -21,7 +22,7 @@ void Redirect::watch(QNetworkReply *reply)
     const QUrl original = reply->request().url();
     connect(reply, &QNetworkReply::redirected, reply, [reply, original](const QUrl &next) {
         if (original.isValid() && next.isValid())
-            qDebug().noquote() << describe(original, next);
+            qCDebug(lcUpgrade).noquote() << describe(original, next);
         Q_EMIT reply->redirectAllowed();
     });
 }

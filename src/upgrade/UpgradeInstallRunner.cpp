@@ -14,6 +14,7 @@
 #include "networking/OONetWork.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/PrivilegedRunner.h"
+#include "upgrade/UpgradeLog.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ void UpgradeInstallRunner::startScript(const QString &script, PrivilegedRunner::
 {
     const bool elevate = PrivilegedRunner::elevates(elevation);
     const Command command = installCommand(script, elevate);
-    qDebug().noquote() << "upgrade install:" << command.program << command.arguments;
+    qCDebug(lcUpgrade).noquote() << "upgrade install:" << command.program << command.arguments;
     OSTREL_LOG(Logger::Info, QStringLiteral("upgrade install started%1").arg(elevate ? QStringLiteral(" through pkexec") : QString()));
     m_running = true;
     PrivilegedRunner &runner = m_runner ? *m_runner : PrivilegedRunner::standard();
@@ -221,7 +222,7 @@ void UpgradeInstallRunner::finishScript(const PrivilegedRunner::Status &status, 
     case Kind::Exited:
         break;
     }
-    qDebug().noquote() << QStringLiteral("执行 ") + script;
+    qCDebug(lcUpgrade).noquote() << QStringLiteral("执行 ") + script;
     if (log)
         log(output);
     if (status.kind == Kind::Crashed) {

@@ -7,6 +7,7 @@
 #include "common/Logger.h"
 #include "upgrade/MupleUpgradeManager.h"
 #include "vpn/HLLPACUtilWrapper.h"
+#include "upgrade/UpgradeLog.h"
 
 UpgradeWindowModel::UpgradeWindowModel(QObject *parent)
     : QObject(parent)
@@ -74,7 +75,7 @@ void UpgradeWindowModel::install(QPointer<MupleUpgradeManager> upgrades, QPointe
     const std::optional<QString> script = runner->scriptPath();
     if (!script)
         return;
-    runner->runInstallScript(script, [](const QString &text) { qDebug().noquote() << text; }, relaunchTarget,
+    runner->runInstallScript(script, [](const QString &text) { qCDebug(lcUpgrade).noquote() << text; }, relaunchTarget,
                              [self](const UpgradeInstallRunner::Result &result) {
         if (!self || result.ok())
             return;

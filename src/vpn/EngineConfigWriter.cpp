@@ -1,6 +1,7 @@
 #include "vpn/EngineConfigWriter.h"
 
 #include "common/AppPaths.h"
+#include "vpn/VpnLog.h"
 
 #include <QDebug>
 #include <QDir>
@@ -16,7 +17,7 @@ constexpr QFileDevice::Permissions kOwnerOnlyFile = QFileDevice::ReadOwner | QFi
 
 EngineConfigWriter::Result failure(const QString &path, const QString &error)
 {
-    qWarning().noquote() << "engine configuration not written:" << path << error;
+    qCWarning(lcVpn).noquote() << "engine configuration not written:" << path << error;
     return EngineConfigWriter::Result{false, path, error};
 }
 
@@ -31,7 +32,7 @@ EngineConfigWriter::Result EngineConfigWriter::writeJson(const QString &folder, 
                                                          const QJsonObject &content)
 {
     const QString path = folder + QLatin1Char('/') + fileName;
-    qDebug().noquote() << path;
+    qCDebug(lcVpn).noquote() << path;
     if (!QDir(folder).exists() && !QDir().mkpath(folder))
         return failure(path, QStringLiteral("cannot create the folder"));
     // Tighten the folder even when someone else created it more open.

@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "common/JsonUtils.h"
+#include "vpn/VpnLog.h"
 
 HLLNode HLLNode::fromDictionary(const QJsonObject &dictionary)
 {
@@ -23,7 +24,7 @@ void HLLNode::setValueForKey(const QString &key, const QJsonValue &value)
         return;
     std::optional<QString> *target = field(key);
     if (!target) {
-        qDebug().noquote() << "forUndefinedKey -- " + key;
+        qCDebug(lcVpn).noquote() << "forUndefinedKey -- " + key;
         return;
     }
     if (value.isString()) {

@@ -16,6 +16,7 @@
 #include "vpn/HLLSingBox.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/ProxyMode.h"
+#include "vpn/VpnLog.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void HLLPACUtilWrapper::configLocal()
     registered.insert(DefaultsKeys::ExternalPACURL, QString());
     defaults().registerDefaults(registered);
     defaults().synchronizeOrLog("registering the local proxy defaults");
-    qDebug() << defaults().stringValue(DefaultsKeys::ShadowsocksRunningMode).value_or(QString());
+    qCDebug(lcVpn) << defaults().stringValue(DefaultsKeys::ShadowsocksRunningMode).value_or(QString());
 }
 
 QString HLLPACUtilWrapper::localDnsServerAddress()
@@ -140,9 +141,9 @@ void HLLPACUtilWrapper::launchShadowsocks(const QJsonObject &config, StartComple
 
 void HLLPACUtilWrapper::sslocalStarted(int code, StartCompletion completion, quint64 generation)
 {
-    qDebug().noquote() << "====>" + QString::number(code);
+    qCDebug(lcVpn).noquote() << "====>" + QString::number(code);
     if (code == 0)
-        qDebug() << "ss-local开启成功";
+        qCDebug(lcVpn) << "ss-local开启成功";
     const bool tunOn = m_tunOn;
     GuiThread::post(this, [this, code, tunOn, completion, generation]() {
         if (generation != m_generation || !completion)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vpn/SSLocalConfigBuilder.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -28,7 +30,7 @@ public:
     using Callback = std::function<void(const std::optional<QString> &error)>;
     using StartCompletion = std::function<void(bool success)>;
 
-    static constexpr int kLocalPort = 9999;
+    static constexpr int kLocalPort = SSLocalConfigBuilder::kSocksPort;
     static constexpr int kShutdownWaitMs = 2000;
 
     static HLLPACUtilWrapper &shared();

@@ -22,6 +22,7 @@
 #include "vpn/ProxyMode.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HomeConnectView.h"
+#include "vpn/VpnLog.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ QString resourceAcl(const QString &name)
     const QString path = AppPaths::resourcePath(QStringLiteral("acl/") + name);
     if (QFileInfo::exists(path))
         return path;
-    qWarning() << "access-control list missing from the resources:" << name;
+    qCWarning(lcVpn) << "access-control list missing from the resources:" << name;
     return QString();
 }
 
@@ -63,9 +64,9 @@ HomeConnectController::Services HomeConnectController::defaultServices()
         OONetWorkTool::reportConnectionLog(report, [](std::optional<QJsonObject> result,
                                                       std::optional<NetError> error) {
             if (error)
-                qDebug() << "connection report failed";
+                qCDebug(lcVpn) << "connection report failed";
             else
-                qDebug() << "connection report sent";
+                qCDebug(lcVpn) << "connection report sent";
         });
     };
     services.track = [](const QString &event) { XSAnalyticsManager::shared().track(event); };
@@ -101,14 +102,14 @@ std::optional<OOHomeNodeModel> HomeConnectController::cachedLine() const
 
 void HomeConnectController::startConnect()
 {
-    qDebug() << "startConnect";
+    qCDebug(lcVpn) << "startConnect";
     if (!cachedLine()) {
         connectWithoutLine();
         return;
     }
     m_conStarTime = m_clock.now();
     m_view.showLoading();
-    qDebug() << "加载中";
+    qCDebug(lcVpn) << "加载中";
     requestConnect2();
     track(isProxyModeOn() ? QStringLiteral("homePage_globalMode_connect")
                           : QStringLiteral("homePage_appMode_connect"));
@@ -117,10 +118,10 @@ void HomeConnectController::startConnect()
 void HomeConnectController::connectWithoutLine()
 {
     m_view.showPausing();
-    qDebug() << "暂停中";
+    qCDebug(lcVpn) << "暂停中";
     stopProxy(false);
     m_view.showLoading();
-    qDebug() << "加载中";
+    qCDebug(lcVpn) << "加载中";
     // This road keeps no start time, so its connection sends no report; and an earlier press's
     // time must not give it one with a wait that was never this connect's.
     m_conStarTime = 0;
@@ -237,7 +238,7 @@ void HomeConnectController::runSuccessSteps(const QJsonObject &result, const QJs
     connection.aclPath = aclFilePath(outCode, inCode);
     const HLLConnection::FillResult filled = connection.setValuesForKeysWithDictionary(data);
     if (!filled.ok) {
-        qWarning().noquote() << "engine configuration not written:" << filled.error;
+        qCWarning(lcVpn).noquote() << "engine configuration not written:" << filled.error;
         failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")));
         return;
     }
@@ -299,20 +300,19 @@ QString HomeConnectController::aclFilePath(const QString &outRegionCode,
     const bool outCN = isChinaCode(outRegionCode);
     const bool inCN = isChinaCode(inRegionCode);
     if (outCN && !inCN) {
-        qDebug() << "acl type : 国外 -> 国内";
+        qCDebug(lcVpn) << "acl type : 国外 -> 国内";
         // The route-file update installs this list in our own private folder; a list left in the
         // older second folder by an earlier program still counts when ours has none.
         const QString own = AppPaths::privateFolder() + QStringLiteral("/gfwlist_otd.acl");
         if (QFileInfo::exists(own))
             return own;
-        const QString older = QDir::homePath()
-            + QStringLiteral("/.Ostrel_mac_privoxy/private/gfwlist_otd.acl");
+        const QString older = AppPaths::olderPrivateFolder() + QStringLiteral("/gfwlist_otd.acl");
         if (QFileInfo::exists(older))
             return older;
         return resourceAcl(QStringLiteral("gfwlist_o2d.acl"));
     }
     if (!outCN && inCN) {
-        qDebug() << "acl type : 国内 -> 国外";
+        qCDebug(lcVpn) << "acl type : 国内 -> 国外";
         const QString own = AppPaths::privateFolder() + QStringLiteral("/gfwlist.acl");
         if (QFileInfo::exists(own))
             return own;
@@ -387,7 +387,7 @@ void HomeConnectController::showConnectSuccess()
     m_hasConnectedLine = true;
     m_restoreLineOnRefusal = false;
     reportConnect(1, 0);
-    qDebug() << "运行中";
+    qCDebug(lcVpn) << "运行中";
     m_view.showRunning();
     m_view.showSuccessToast(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_SUCCESS")));
     Q_EMIT connectSucceeded();
@@ -401,13 +401,13 @@ void HomeConnectController::showConnectSuccess()
 void HomeConnectController::resetConnectState()
 {
     m_view.showStopped();
-    qDebug() << "已暂停";
+    qCDebug(lcVpn) << "已暂停";
 }
 
 void HomeConnectController::pausingStep()
 {
     m_view.showPausing();
-    qDebug() << "暂停中";
+    qCDebug(lcVpn) << "暂停中";
     m_clock.after(kResetDelayMs, this, [guard = QPointer(this)]() {
         if (guard)
             guard->resetConnectState();
@@ -487,7 +487,7 @@ void HomeConnectController::sendReportLater(const QJsonObject &report)
     // The session token is a secret: the printed copy leaves it out.
     QJsonObject printed = report;
     printed.remove(QStringLiteral("proxy_session_token"));
-    qDebug().noquote() << "connection report"
+    qCDebug(lcVpn).noquote() << "connection report"
                        << QString::fromUtf8(QJsonDocument(printed).toJson(QJsonDocument::Compact));
     m_clock.after(kReportDelayMs, this, [guard = QPointer(this), report]() {
         if (guard && guard->m_services.reportConnectionLog)
@@ -509,7 +509,7 @@ void HomeConnectController::stopProxy(bool toast, std::function<void()> completi
     if (!UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false))
         return;
     m_view.showPausing();
-    qDebug() << "暂停中";
+    qCDebug(lcVpn) << "暂停中";
     m_stopping = true;
     HLLPACUtilWrapper::stopLocal(
         [guard = QPointer(this), toast, completion = std::move(completion)](
@@ -536,7 +536,7 @@ void HomeConnectController::showStopSuccess(const std::optional<QString> &error,
     m_phase = Phase::Idle;
     reportConnect(1, 1);
     m_view.showStopped();
-    qDebug() << "已暂停";
+    qCDebug(lcVpn) << "已暂停";
     m_view.updateConnectedTime(false);
     if (toast)
         m_view.showSuccessToast(localizedByAppLanguage(QStringLiteral("HOME_STOP_PROXY_SUCCESS")));
@@ -573,7 +573,7 @@ void HomeConnectController::changeLine(const OOHomeNodeModel &line)
 {
     // Unsaved, the line still holds for this run; the next start falls back to the first line.
     if (!line.storeAsProxyLine())
-        qWarning() << "the chosen line could not be saved";
+        qCWarning(lcVpn) << "the chosen line could not be saved";
     lineDidChange();
     track(QStringLiteral("homePage_selectMode_click"));
 }

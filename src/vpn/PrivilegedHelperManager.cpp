@@ -3,7 +3,9 @@
 #include "common/AppPaths.h"
 #include "common/Logger.h"
 #include "common/GuiThread.h"
+#include "vpn/EngineSetup.h"
 #include "vpn/PrivilegedRunner.h"
+#include "vpn/VpnLog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -18,7 +20,7 @@
 #include <unistd.h>
 
 const QString PrivilegedHelperManager::kHelperIdentifier = QStringLiteral("com.ostrel-mac-privoxy.Pelmorath.ProxyHelper");
-const QString PrivilegedHelperManager::kInstalledHelperPath = QStringLiteral("/opt/Ostrel_mac_Pelmorath/ostrel-helper");
+const QString PrivilegedHelperManager::kInstalledHelperPath = EngineSetup::defaultEngineFolder() + QStringLiteral("/ostrel-helper");
 
 PrivilegedHelperManager::Options PrivilegedHelperManager::defaultOptions()
 {
@@ -179,7 +181,7 @@ void PrivilegedHelperManager::legacyInstallHelper(const QString &scriptPath, std
         return;
     }
     if (!QFile::exists(scriptPath)) {
-        qDebug().noquote() << "legacyInstallHelper create script fail:" << scriptPath << "is missing";
+        qCDebug(lcVpn).noquote() << "legacyInstallHelper create script fail:" << scriptPath << "is missing";
         finished(false);
         Q_EMIT installFinished(false);
         return;
@@ -194,9 +196,9 @@ void PrivilegedHelperManager::legacyInstallHelper(const QString &scriptPath, std
             return;
         self->m_installing = false;
         if (ok)
-            qDebug().noquote() << "apple script result:" << detail;
+            qCDebug(lcVpn).noquote() << "apple script result:" << detail;
         else
-            qDebug().noquote() << "apple script failed" << detail;
+            qCDebug(lcVpn).noquote() << "apple script failed" << detail;
         // The next command talks to the freshly installed helper.
         if (self->m_connection) {
             self->m_connection->invalidate();

@@ -2,13 +2,15 @@
 
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
+#include "vpn/EngineSetup.h"
+#include "vpn/VpnLog.h"
 
 #include <QDebug>
 #include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
 
-const QString ProxyConfHelper::kDefaultToolPath = QStringLiteral("/opt/Ostrel_mac_Pelmorath/proxy_conf_helper");
+const QString ProxyConfHelper::kDefaultToolPath = EngineSetup::defaultEngineFolder() + QStringLiteral("/proxy_conf_helper");
 
 namespace {
 
@@ -21,11 +23,11 @@ std::optional<std::pair<QByteArray, QByteArray>> runTool(const QStringList &argu
     QProcess process;
     process.start(ProxyConfHelper::toolPath(), arguments);
     if (!process.waitForStarted(ProxyConfHelper::kToolTimeoutMs)) {
-        qWarning().noquote() << "cannot run" << ProxyConfHelper::toolPath() << process.errorString();
+        qCWarning(lcVpn).noquote() << "cannot run" << ProxyConfHelper::toolPath() << process.errorString();
         return std::nullopt;
     }
     if (!process.waitForFinished(ProxyConfHelper::kToolTimeoutMs)) {
-        qWarning().noquote() << ProxyConfHelper::toolPath() << "did not finish in time";
+        qCWarning(lcVpn).noquote() << ProxyConfHelper::toolPath() << "did not finish in time";
         process.kill();
         process.waitForFinished(1000);
         return std::nullopt;
@@ -94,14 +96,14 @@ void ProxyConfHelper::install()
 
 void ProxyConfHelper::callHelper(const QStringList &arguments)
 {
-    qDebug().noquote() << QStringLiteral("run shadowsocks helper: %1").arg(toolPath());
+    qCDebug(lcVpn).noquote() << QStringLiteral("run shadowsocks helper: %1").arg(toolPath());
     const auto output = runTool(arguments);
     if (!output)
         return;
     if (!output->first.isEmpty())
-        qDebug().noquote() << QString::fromUtf8(output->first);
+        qCDebug(lcVpn).noquote() << QString::fromUtf8(output->first);
     if (!output->second.isEmpty())
-        qDebug().noquote() << QString::fromUtf8(output->second);
+        qCDebug(lcVpn).noquote() << QString::fromUtf8(output->second);
 }
 
 void ProxyConfHelper::addArguments4ManualSpecifyNetworkServices(QStringList &arguments)

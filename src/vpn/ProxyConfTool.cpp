@@ -1,4 +1,5 @@
 #include "vpn/ProxyConfTool.h"
+#include "vpn/VpnLog.h"
 
 #include <QDebug>
 #include <QNetworkInterface>
@@ -7,7 +8,7 @@ QStringList ProxyConfTool::networkServicesList()
 {
     QStringList services;
     for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        qDebug().noquote() << "network service:" << interface.name() << interface.humanReadableName()
+        qCDebug(lcVpn).noquote() << "network service:" << interface.name() << interface.humanReadableName()
                            << interface.type() << (interface.flags().testFlag(QNetworkInterface::IsUp) ? "up" : "down");
     }
     return services;

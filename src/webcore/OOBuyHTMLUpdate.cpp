@@ -7,17 +7,15 @@
 #include "common/AppPaths.h"
 #include "common/UrlUtils.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "webcore/DownloadRun.h"
 #include "webcore/OOPackageFiles.h"
 #include "webcore/OOPackagePipeline.h"
 #include "webcore/WebLog.h"
 
-struct OOBuyHTMLUpdate::Run
+struct OOBuyHTMLUpdate::Run : DownloadRun
 {
-    int counter = 0;     // changed keys still to be stored
-    int started = 0;
-    int finished = 0;
-    bool reported = false;
-    Completion completion;
+    using DownloadRun::DownloadRun;
+    int counter = 0; // changed keys still to be stored
 };
 
 namespace {
@@ -56,8 +54,7 @@ QString OOBuyHTMLUpdate::encodedUrl(const QString &url)
 void OOBuyHTMLUpdate::update(const std::optional<QJsonObject> &response, const std::optional<QString> &,
                              Completion completion)
 {
-    auto run = std::make_shared<Run>();
-    run->completion = std::move(completion);
+    auto run = std::make_shared<Run>(this, std::move(completion));
     const std::optional<QJsonObject> server = response ? packageList(*response) : std::nullopt;
     if (!server)
         return report(run, false);
@@ -83,9 +80,7 @@ void OOBuyHTMLUpdate::update(const std::optional<QJsonObject> &response, const s
         const QString key = it.key();
         if (key == kStaticUrl || local->value(key) == it.value() || !OOPackageFiles::isPlainName(key))
             continue;
-        QString url = it.value().toString();
-        if (!UrlUtils::isAbsoluteUrlText(url))
-            url = domain + (url.startsWith(QLatin1Char('/')) ? url : QLatin1Char('/') + url);
+        const QString url = UrlUtils::onDomain(domain, it.value().toString());
         const std::optional<QString> fid = UrlUtils::urlQueryValueFromString(QStringLiteral("fid"), url);
         const QJsonValue mine = local->value(key);
         if (fid && mine.isString()
@@ -99,13 +94,13 @@ void OOBuyHTMLUpdate::update(const std::optional<QJsonObject> &response, const s
         qCDebug(lcWeb).noquote() << key + "开始下载";
         download(run, url, key);
     }
-    if (run->started == 0)
+    if (run->started() == 0)
         report(run, run->counter == 0);
 }
 
 void OOBuyHTMLUpdate::download(const std::shared_ptr<Run> &run, const QString &url, const QString &key)
 {
-    ++run->started;
+    run->downloadStarted();
     const OOPackagePipeline::Request request{encodedUrl(url), key, OOPackageFiles::installedPath(key, QStringLiteral(".zip"))};
     QPointer<OOBuyHTMLUpdate> self(this);
     OOPackagePipeline::run(request, this, [self, run, key, url](OOPackagePipeline::Result result, const QString &) {
@@ -149,21 +144,14 @@ bool OOBuyHTMLUpdate::saveSystemSetting(const QString &key, const QString &url)
 
 void OOBuyHTMLUpdate::countDown(const std::shared_ptr<Run> &run, bool success)
 {
-    ++run->finished;
     if (success)
         --run->counter;
     qCDebug(lcWeb) << "packages still to store:" << run->counter;
-    if (run->finished == run->started)
+    if (run->downloadFinished())
         report(run, run->counter == 0);
 }
 
 void OOBuyHTMLUpdate::report(const std::shared_ptr<Run> &run, bool success)
 {
-    if (run->reported)
-        return;
-    run->reported = true;
-    if (!run->completion)
-        return;
-    Completion completion = run->completion;
-    QMetaObject::invokeMethod(this, [completion, success] { completion(success); }, Qt::QueuedConnection);
+    run->report(success);
 }

@@ -6,17 +6,15 @@
 #include "common/JsonUtils.h"
 #include "common/UrlUtils.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "webcore/DownloadRun.h"
 #include "webcore/OOPackageFiles.h"
 #include "webcore/OOPackagePipeline.h"
 #include "webcore/WebLog.h"
 
-struct OOPacUpdate::Run
+struct OOPacUpdate::Run : DownloadRun
 {
-    int started = 0;
-    int finished = 0;
+    using DownloadRun::DownloadRun;
     bool allStored = true;
-    bool reported = false;
-    Completion completion;
 };
 
 namespace {
@@ -49,8 +47,7 @@ const QStringList &OOPacUpdate::handledNames()
 void OOPacUpdate::update(const std::optional<QJsonObject> &response, const std::optional<QString> &,
                          Completion completion)
 {
-    auto run = std::make_shared<Run>();
-    run->completion = std::move(completion);
+    auto run = std::make_shared<Run>(this, std::move(completion));
     if (!response)
         return report(run, false);
 
@@ -77,10 +74,7 @@ void OOPacUpdate::update(const std::optional<QJsonObject> &response, const std::
         QJsonObject entry = it.value().toObject();
         const QJsonValue path = entry.value(QStringLiteral("file_path"));
         if (path.isString() && !UrlUtils::isAbsoluteUrlText(path.toString())) {
-            QString relative = path.toString();
-            if (!relative.startsWith(QLatin1Char('/')))
-                relative.prepend(QLatin1Char('/'));
-            entry.insert(QStringLiteral("file_path"), domain + relative);
+            entry.insert(QStringLiteral("file_path"), UrlUtils::onDomain(domain, path.toString()));
             it.value() = entry;
         }
     }
@@ -105,13 +99,13 @@ void OOPacUpdate::update(const std::optional<QJsonObject> &response, const std::
             continue;
         download(run, name, entry.toObject());
     }
-    if (run->started == 0)
+    if (run->started() == 0)
         report(run, false);
 }
 
 void OOPacUpdate::download(const std::shared_ptr<Run> &run, const QString &name, const QJsonObject &entry)
 {
-    ++run->started;
+    run->downloadStarted();
     const QJsonValue path = entry.value(QStringLiteral("file_path"));
     qCDebug(lcWeb).noquote() << "🐶🐶🐶🐶🐶🐶🐶🐶🐶";
     qCDebug(lcWeb).noquote() << " 完整路径：" + path.toString() + " key：" + name + " dict:" + jsonText(entry);
@@ -148,19 +142,12 @@ bool OOPacUpdate::saveRouterFiles(const QString &name, const QJsonObject &entry)
 
 void OOPacUpdate::countStoredFile(const std::shared_ptr<Run> &run, bool success)
 {
-    ++run->finished;
     run->allStored = run->allStored && success;
-    if (run->finished == run->started)
+    if (run->downloadFinished())
         report(run, run->allStored);
 }
 
 void OOPacUpdate::report(const std::shared_ptr<Run> &run, bool success)
 {
-    if (run->reported)
-        return;
-    run->reported = true;
-    if (!run->completion)
-        return;
-    Completion completion = run->completion;
-    QMetaObject::invokeMethod(this, [completion, success] { completion(success); }, Qt::QueuedConnection);
+    run->report(success);
 }

@@ -107,6 +107,14 @@ TEST(UrlUtilsTest, AbsoluteUrlTextKeepsTheWideLetterRange)
     EXPECT_FALSE(isAbsoluteUrlText(QString()));
 }
 
+TEST(UrlUtilsTest, OnDomainJoinsRelativeAddressesWithOneSlash)
+{
+    const QString domain = QStringLiteral("https://api.example.com");
+    EXPECT_EQ(onDomain(domain, QStringLiteral("files/a.zip")), QStringLiteral("https://api.example.com/files/a.zip"));
+    EXPECT_EQ(onDomain(domain, QStringLiteral("/files/a.zip")), QStringLiteral("https://api.example.com/files/a.zip"));
+    EXPECT_EQ(onDomain(domain, QStringLiteral("https://cdn.example.com/a.zip")), QStringLiteral("https://cdn.example.com/a.zip"));
+}
+
 TEST(FoundationUtilsTest, FormatHMS)
 {
     EXPECT_EQ(formatHMS(0), QStringLiteral("00:00:00"));

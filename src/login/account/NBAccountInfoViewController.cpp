@@ -24,6 +24,7 @@
 #include "login/rows/NBSettingShowRowView.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
+#include "login/LoginLog.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ void NBAccountInfoViewController::requestAccountInfo()
         if (!info)
             return;
         // The record holds the token: only its arrival is worth a line.
-        qDebug() << "用户数据: received";
+        qCDebug(lcLogin) << "用户数据: received";
         self->setUserInfo(*info);
     });
 }

@@ -28,6 +28,7 @@
 #include "login/code/NBRegCodeView.h"
 #include "login/form/NBTextFiledContentView.h"
 #include "login/code/NBVerityCodeContentView.h"
+#include "login/LoginLog.h"
 
 namespace {
 
@@ -289,7 +290,7 @@ void NBBindAccountViewController::handleBindResult(const std::optional<QJsonObje
     }
     // The account and code the request was sent with, not what the fields hold by now.
     if (!NBBindAccountLogic::storeBoundAccount(m_accountType, regionCode, account))
-        qWarning() << "the binding succeeded, but the stored user could not be updated";
+        qCWarning(lcLogin) << "the binding succeeded, but the stored user could not be updated";
     const QString text = localizedByAppLanguage(m_accountType == BindAccountType::phone ? QStringLiteral("绑定手机号成功")
                                                                                         : QStringLiteral("绑定邮箱地址成功"));
     // Shown on the account screen below, which stays while this one goes.

@@ -18,6 +18,7 @@
 #include "login/signin/NBScanSuccessView.h"
 #include "login/signin/QRLoginPayload.h"
 #include "common/Localization.h"
+#include "login/LoginLog.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ NBScanLoginView::NBScanLoginView(QWidget *parent)
 
 NBScanLoginView::~NBScanLoginView()
 {
-    qDebug() << "deinit: NBScanLoginView";
+    qCDebug(lcLogin) << "deinit: NBScanLoginView";
 }
 
 void NBScanLoginView::paintEvent(QPaintEvent *)
@@ -181,26 +182,26 @@ void NBScanLoginView::handleQrCodeStatus(const std::optional<QJsonObject> &reply
         return;
     }
     m_lastStatus = status;
-    qDebug().noquote() << "qr_code_status" << *status;
+    qCDebug(lcLogin).noquote() << "qr_code_status" << *status;
     switch (*status) {
     case 0:
-        qDebug().noquote() << QStringLiteral("初始值");
+        qCDebug(lcLogin).noquote() << QStringLiteral("初始值");
         break;
     case 1:
-        qDebug().noquote() << QStringLiteral("已扫码");
+        qCDebug(lcLogin).noquote() << QStringLiteral("已扫码");
         showOverlay(Overlay::Scanned);
         break;
     case 2:
-        qDebug().noquote() << QStringLiteral("确认登录");
+        qCDebug(lcLogin).noquote() << QStringLiteral("确认登录");
         m_polling = false;
         signInByQrCode();
         return;
     case 3:
-        qDebug().noquote() << QStringLiteral("取消登录");
+        qCDebug(lcLogin).noquote() << QStringLiteral("取消登录");
         m_polling = false;
         return;
     case 4:
-        qDebug().noquote() << QStringLiteral("二维码已失效");
+        qCDebug(lcLogin).noquote() << QStringLiteral("二维码已失效");
         m_polling = false;
         showOverlay(Overlay::Expired);
         return;

@@ -18,6 +18,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
+#include "settings/SettingsLog.h"
 
 namespace {
 
@@ -128,10 +129,10 @@ void GeneralSettings::clearAllCache()
     QTimer::singleShot(0, QCoreApplication::instance(), [] {
         removeUserCacheFolder();
         if (!MKUserInfoManager::shared().clearUser())
-            qWarning() << "clearing the cache: the user table could not be emptied";
+            qCWarning(lcSettings) << "clearing the cache: the user table could not be emptied";
         UserDefaults::standard().removePersistentDomain();
         if (!UserDefaults::standard().synchronize())
-            qWarning() << "clearing the cache: the settings file could not be written";
+            qCWarning(lcSettings) << "clearing the cache: the settings file could not be written";
         UiTiming::singleShot(500, QCoreApplication::instance(), [] {
             if (quitHook()) {
                 quitHook()(1);

@@ -21,6 +21,7 @@
 #include "settings/general/NBGeneralSwitchCell.h"
 #include "settings/general/NBLanguageViewController.h"
 #include "settings/general/NBSortViewController.h"
+#include "settings/SettingsLog.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ void NBGeneralViewController::viewWillAppear()
 
 void NBGeneralViewController::buildRows()
 {
-    qDebug() << "kAutoConnectionStateKey" << UserDefaults::standard().integerForKey(DefaultsKeys::kAutoConnectionStateKey);
+    qCDebug(lcSettings) << "kAutoConnectionStateKey" << UserDefaults::standard().integerForKey(DefaultsKeys::kAutoConnectionStateKey);
     rawData = GeneralSettings::rowDefinitions();
     datas.clear();
     for (const QJsonObject &description : std::as_const(rawData)) {

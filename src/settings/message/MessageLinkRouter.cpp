@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "webcore/PageOriginPolicy.h"
+#include "settings/SettingsLog.h"
 
 MessageLinkRouter::Route MessageLinkRouter::route(const QUrl &url)
 {
@@ -15,7 +16,7 @@ MessageLinkRouter::Route MessageLinkRouter::route(const QUrl &url)
     }
     if (!PageOriginPolicy::isAllowedExternalLink(url)) {
         // The scheme only: the address may carry whatever the message's author put in it.
-        qWarning() << "message link refused, scheme" << url.scheme();
+        qCWarning(lcSettings) << "message link refused, scheme" << url.scheme();
         return Route::None;
     }
     return Route::OpenExternal;

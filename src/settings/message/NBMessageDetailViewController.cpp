@@ -14,6 +14,7 @@
 #include "settings/message/MessageLinkRouter.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/NBUpgradeViewController.h"
+#include "settings/SettingsLog.h"
 
 NBMessageDetailViewController::NBMessageDetailViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -79,7 +80,7 @@ void NBMessageDetailViewController::loadMessage()
         return;
     const std::optional<QString> templateText = MessageDetailTemplate::load();
     if (!templateText) {
-        qWarning() << "message template missing:" << MessageDetailTemplate::templatePath();
+        qCWarning(lcSettings) << "message template missing:" << MessageDetailTemplate::templatePath();
         return;
     }
     m_loadedHtml = MessageDetailTemplate::fill(*templateText, *model);

@@ -15,6 +15,7 @@
 #include "networking/OONetWork.h"
 #include "settings/more/NBAdView.h"
 #include "settings/more/NBInfoView.h"
+#include "settings/SettingsLog.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool
     const AdImageArchive::Result result =
         AdImageArchive::unpackIntoCache(*data, key, AdImageArchive::Pick::LastImage, ImageCache::shared());
     if (!result.ok()) {
-        qDebug() << "banner picture:" << result.error;
+        qCDebug(lcSettings) << "banner picture:" << result.error;
         Q_EMIT adImageFinished(false);
         return;
     }

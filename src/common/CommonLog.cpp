@@ -1,0 +1,3 @@
+#include "common/CommonLog.h"
+
+Q_LOGGING_CATEGORY(lcCommon, "ostrel.common")

@@ -1,0 +1,3 @@
+#include "helper/HelperLog.h"
+
+Q_LOGGING_CATEGORY(lcHelper, "ostrel.helper")

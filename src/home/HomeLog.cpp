@@ -1,0 +1,3 @@
+#include "home/HomeLog.h"
+
+Q_LOGGING_CATEGORY(lcHome, "ostrel.home")

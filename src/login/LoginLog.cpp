@@ -1,0 +1,3 @@
+#include "login/LoginLog.h"
+
+Q_LOGGING_CATEGORY(lcLogin, "ostrel.login")

@@ -1,0 +1,3 @@
+#include "settings/SettingsLog.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "ostrel.settings")

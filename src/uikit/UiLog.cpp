@@ -1,0 +1,3 @@
+#include "uikit/UiLog.h"
+
+Q_LOGGING_CATEGORY(lcUi, "ostrel.ui")

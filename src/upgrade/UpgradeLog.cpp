@@ -1,0 +1,3 @@
+#include "upgrade/UpgradeLog.h"
+
+Q_LOGGING_CATEGORY(lcUpgrade, "ostrel.upgrade")

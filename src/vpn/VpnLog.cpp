@@ -1,0 +1,3 @@
+#include "vpn/VpnLog.h"
+
+Q_LOGGING_CATEGORY(lcVpn, "ostrel.vpn")

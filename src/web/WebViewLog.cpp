@@ -1,0 +1,3 @@
+#include "web/WebViewLog.h"
+
+Q_LOGGING_CATEGORY(lcWebView, "ostrel.webview")
