@@ -1,4 +1,4 @@
-#include "CrashReporter.h"
+#include "app/CrashReporter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "LSApplicationWorkspaceHook.h"
+#include "app/LSApplicationWorkspaceHook.h"
 
 #include "common/Logger.h"
 

@@ -1,4 +1,4 @@
-#include "LaunchAtLoginController.h"
+#include "app/LaunchAtLoginController.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "NBFullDiskAccessManager.h"
+#include "app/NBFullDiskAccessManager.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "OOSigActionTool.h"
+#include "app/OOSigActionTool.h"
 
-#include "CrashReporter.h"
+#include "app/CrashReporter.h"
 
 bool OOSigActionTool::RegisterSigAction()
 {

@@ -1,4 +1,4 @@
-#include "QRCodeImage.h"
+#include "app/QRCodeImage.h"
 
 #include <QPainter>
 

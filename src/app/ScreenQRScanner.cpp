@@ -1,4 +1,4 @@
-#include "ScreenQRScanner.h"
+#include "app/ScreenQRScanner.h"
 
 #include <QGuiApplication>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "ShortcutsController.h"
+#include "app/ShortcutsController.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>

@@ -1,4 +1,4 @@
-#include "FirstFrameGate.h"
+#include "common/FirstFrameGate.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "SafeArchiveExtractor.h"
+#include "common/SafeArchiveExtractor.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ImageCache.h"
+#include "uikit/ImageCache.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,11 +1,11 @@
-#include "ImageLoader.h"
+#include "uikit/ImageLoader.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
 
-#include "ImageCache.h"
+#include "uikit/ImageCache.h"
 
 ImageLoader &ImageLoader::shared()
 {
