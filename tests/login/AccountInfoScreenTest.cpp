@@ -31,7 +31,7 @@ protected:
     std::unique_ptr<NBAccountInfoViewController> appeared()
     {
         auto screen = std::make_unique<NBAccountInfoViewController>();
-        NBBaseViewController::sendAppear(screen.get());
+        NBBaseViewController::setAppearing(screen.get(), true);
         return screen;
     }
 

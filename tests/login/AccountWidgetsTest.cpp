@@ -411,7 +411,7 @@ TEST(LoginScreenTest, AScreenGoneBeforeItsFirstFormDoesNothing)
     QTest::qWait(30);
 
     NBLoginViewController kept;
-    NBBaseViewController::sendAppear(&kept);
+    NBBaseViewController::setAppearing(&kept, true);
     QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<NBEmailLoginViewController *>(kept.currentForm()) != nullptr, 2000);
     QPointer<NBSignInFormController> first = kept.currentForm();
     kept.switchAccountView()->selectButton(2);

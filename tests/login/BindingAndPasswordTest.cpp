@@ -56,7 +56,7 @@ protected:
     NBBindAccountViewController *presentBinding(BindAccountType type)
     {
         m_account = std::make_unique<NBAccountInfoViewController>();
-        NBBaseViewController::sendAppear(m_account.get());
+        NBBaseViewController::setAppearing(m_account.get(), true);
         for (int row = 0; row < m_account->data().size(); ++row) {
             const NBSettingCellItem &item = m_account->data()[row];
             const bool wanted = type == BindAccountType::email ? item.cellType == NBSettingCellType::email
@@ -212,7 +212,7 @@ TEST_F(BindingTest, ChangePasswordThenSignInWithTheNewOne)
     ASSERT_TRUE(signIn(demo));
     const QJsonObject before = storedUserJson();
     m_account = std::make_unique<NBAccountInfoViewController>();
-    NBBaseViewController::sendAppear(m_account.get());
+    NBBaseViewController::setAppearing(m_account.get(), true);
     m_account->selectRow(3);
     ASSERT_EQ(m_account->presentations().size(), 1);
     auto *change = qobject_cast<NBChangePassWordViewController *>(m_account->presentations().first());

@@ -47,7 +47,7 @@ TEST_F(SignOutTest, ConnectedClientStopsBeforeTheGuideShows)
     NBBaseViewController *content = delegate.fakeWindowVC()->contentViewController();
     ASSERT_NE(content, nullptr);
     auto *screen = new NBAccountInfoViewController(content);
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
 
     bool userAtStop = false;
     auto token = NotificationCenter::defaultCenter().addObserver(
@@ -80,7 +80,7 @@ TEST_F(SignOutTest, CancelKeepsEverything)
     AppDelegate delegate;
     delegate.showMainWindowVC();
     auto *screen = new NBAccountInfoViewController(delegate.fakeWindowVC()->contentViewController());
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     screen->logoutAction();
     NBAlertView *alert = shownAlert();
     ASSERT_NE(alert, nullptr);

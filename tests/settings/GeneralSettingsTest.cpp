@@ -57,7 +57,7 @@ protected:
         WindowInUse::setContentWidget(&m_host);
         m_screen = new NBGeneralViewController(&m_host);
         m_screen->setGeometry(m_host.rect());
-        NBBaseViewController::sendAppear(m_screen);
+        NBBaseViewController::setAppearing(m_screen, true);
         m_screen->show();
         m_token = NotificationCenter::defaultCenter().addObserver(
             NotificationNames::kSwitchLanguge, &m_host, [this](const Notification &) { ++m_languageSwitches; });
@@ -127,8 +127,8 @@ TEST_F(GeneralSettingsTest, RowsFromAnEmptyStoreAndReadAgainOnEveryAppearance)
     // Any non-zero order counts as latency; the switches follow the store at the next appearance.
     UserDefaults::standard().setInteger(DefaultsKeys::kLineOrderType, 5);
     UserDefaults::standard().setBool(DefaultsKeys::kNotificationStateKey, true);
-    NBBaseViewController::sendDisappear(m_screen);
-    NBBaseViewController::sendAppear(m_screen);
+    NBBaseViewController::setAppearing(m_screen, false);
+    NBBaseViewController::setAppearing(m_screen, true);
     EXPECT_EQ(row<NBGeneralCell>(2)->subNameText()->text(), tableText("en", "GENERAL_ORDER_LATENCY"));
     EXPECT_TRUE(row<NBGeneralSwitchCell>(1)->isOn());
     // A text where a number belongs reads as the server order.

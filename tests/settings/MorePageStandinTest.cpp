@@ -121,7 +121,7 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
 
     NBMineViewController page;
     page.resize(728, 500);
-    NBBaseViewController::sendAppear(&page);
+    NBBaseViewController::setAppearing(&page, true);
     NBAdView *ad = page.headerView()->adView();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model().has_value(); }, kWait));
     EXPECT_FALSE(ad->adImgView()->pixmap().isNull());
@@ -139,17 +139,17 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     EXPECT_TRUE(QTest::qWaitFor([&] { return page.headerView()->badgeName() == QStringLiteral("mine_svip_icon"); }, kWait));
     EXPECT_TRUE(page.headerView()->svipTimeLab()->text().endsWith(QStringLiteral(" 高级到期")));
     EXPECT_TRUE(page.headerView()->nameLab()->text().endsWith(QStringLiteral("******0000")));
-    NBBaseViewController::sendDisappear(&page);
+    NBBaseViewController::setAppearing(&page, false);
 
     // Shown again: the picture comes from the cache, the archive is not fetched a second time.
     ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
     NBMineViewController again;
     again.resize(728, 500);
-    NBBaseViewController::sendAppear(&again);
+    NBBaseViewController::setAppearing(&again, true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return again.headerView()->adView()->model().has_value(); }, kWait));
     for (const QString &path : requestedPaths())
         EXPECT_FALSE(path.startsWith(QStringLiteral("/static/archives/"))) << path.toStdString();
-    NBBaseViewController::sendDisappear(&again);
+    NBBaseViewController::setAppearing(&again, false);
 }
 
 TEST_F(MorePageStandin, HostileBannerArchiveIsRefusedWithNothingWritten)

@@ -152,7 +152,7 @@ TEST_F(MorePage, UnreadCountsSetDotsOnTheRowsOfTheirType)
 TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
 {
     NBMineViewController page;
-    NBBaseViewController::sendAppear(&page);
+    NBBaseViewController::setAppearing(&page, true);
     auto *kill = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(4));
     auto *tun = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(8));
     ASSERT_TRUE(kill && tun);
@@ -167,13 +167,13 @@ TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
 
     // Another screen (the left menu) turns TUN off: the next appearance shows it.
-    NBBaseViewController::sendDisappear(&page);
+    NBBaseViewController::setAppearing(&page, false);
     UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, false);
     UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
-    NBBaseViewController::sendAppear(&page);
+    NBBaseViewController::setAppearing(&page, true);
     EXPECT_FALSE(tun->isOn());
     EXPECT_TRUE(kill->isOn());
-    NBBaseViewController::sendDisappear(&page);
+    NBBaseViewController::setAppearing(&page, false);
 }
 
 TEST_F(MorePage, TunTipOnlyWhileConnected)
@@ -281,15 +281,27 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
     page.ensureLoaded();
     QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
 
-    page.headerView()->infoView()->click();
+    QTest::mouseClick(page.headerView()->infoView(), Qt::LeftButton);
     ASSERT_EQ(root.presentedControllers().size(), 1);
     auto *first = qobject_cast<NBSettingViewController *>(root.presentedControllers().first());
     ASSERT_TRUE(first);
     ASSERT_TRUE(first->hostedScreen());
     EXPECT_EQ(first->hostedScreen()->parentViewController(), first);
     EXPECT_EQ(first->maskView()->geometry(), QRect(800 - 14 - 384, 16, 384, 500 - 32));
-    QTRY_COMPARE_WITH_TIMEOUT(events.size(), 1, 10000);
-    EXPECT_EQ(events.first().at(0).toString(), QStringLiteral("morePage_account_click"));
+    // The hosted screen appeared with the sheet: its rows are there (no stored user: five, no
+    // password row) and it said so.
+    auto *hosted = qobject_cast<NBAccountInfoViewController *>(first->hostedScreen());
+    ASSERT_TRUE(hosted);
+    EXPECT_TRUE(hosted->isAppearing());
+    EXPECT_EQ(hosted->data().size(), 5);
+    EXPECT_EQ(hosted->rowViews().size(), 5);
+    EXPECT_EQ(hosted->statusText(), QStringLiteral("非会员"));
+    QTRY_VERIFY_WITH_TIMEOUT(events.size() >= 2, 10000);
+    QStringList sent;
+    for (const QList<QVariant> &event : events)
+        sent << event.at(0).toString();
+    EXPECT_TRUE(sent.contains(QStringLiteral("morePage_account_click")));
+    EXPECT_TRUE(sent.contains(QStringLiteral("accountPage_open")));
 
     // The hosted screen closes the sheet by asking its container.
     QPointer<NBSettingViewController> closed(first);
@@ -299,7 +311,7 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
     QTRY_VERIFY_WITH_TIMEOUT(closed.isNull(), 5000);
     EXPECT_TRUE(root.presentedControllers().isEmpty());
 
-    page.headerView()->infoView()->click();
+    QTest::mouseClick(page.headerView()->infoView(), Qt::LeftButton);
     ASSERT_EQ(root.presentedControllers().size(), 1);
     EXPECT_NE(root.presentedControllers().first(), nullptr);
 }

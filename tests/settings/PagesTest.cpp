@@ -102,7 +102,7 @@ protected:
             return nullptr;
         screen->resize(728, 500);
         screen->show();
-        NBBaseViewController::sendAppear(screen);
+        NBBaseViewController::setAppearing(screen, true);
         return screen;
     }
 

@@ -112,7 +112,7 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
     QSignalSpy started(&screen, &NBBaseWebViewController::pageLoadStarted);
     QSignalSpy loads(screen.page(), &QWebEnginePage::loadFinished);
     screen.show();
-    NBBaseViewController::sendAppear(&screen);
+    NBBaseViewController::setAppearing(&screen, true);
     ASSERT_TRUE(started.wait(20000));
     ASSERT_EQ(started.takeFirst().at(0).toString(), OOPageLoader::pageFolder(OOPageLoader::kPurchasePage) + "/index.html");
     QWebEnginePage *page = screen.page();
@@ -147,10 +147,10 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
     EXPECT_EQ(page->url(), pageUrl);
 
     // Shown again: the page is loaded again, with one copy of its initial data.
-    NBBaseViewController::sendDisappear(&screen);
+    NBBaseViewController::setAppearing(&screen, false);
     screen.json.reset();
     evaluate(page, QStringLiteral("window.earlierDocument = true"));
-    NBBaseViewController::sendAppear(&screen);
+    NBBaseViewController::setAppearing(&screen, true);
     ASSERT_TRUE(waitInPage(page, QStringLiteral("!window.earlierDocument && window.userInfoReply")));
     EXPECT_FALSE(screen.page()->hasInitialDataScript());
     EXPECT_EQ(evaluate(page, QStringLiteral("typeof window.initializeData")).toString(), QStringLiteral("undefined"));
@@ -167,7 +167,7 @@ TEST_F(WebViewsTest, TheShippedPurchasePageReadsTheProductsFromTheServiceThrough
 
     NBUpgradeViewController screen;
     screen.show();
-    NBBaseViewController::sendAppear(&screen);
+    NBBaseViewController::setAppearing(&screen, true);
     QWebEnginePage *page = screen.page();
     ASSERT_TRUE(waitInPage(page, QStringLiteral("document.body.dataset.products && document.body.dataset.userInfo")));
     EXPECT_GT(evaluate(page, QStringLiteral("document.body.dataset.products")).toString().toInt(), 0)
