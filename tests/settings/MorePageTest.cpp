@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "../networking/NetworkTestSupport.h"
+#include "app/NBMainWindowController.h"
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBPresentationAnimator.h"
 #include "uikit/PlaceholderViewController.h"
@@ -151,8 +152,11 @@ TEST_F(MorePage, UnreadCountsSetDotsOnTheRowsOfTheirType)
 
 TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
 {
-    NBMineViewController page;
-    NBBaseViewController::setAppearing(&page, true);
+    // The page as the window shows it: its content swap brings the page in.
+    NBMainWindowController window;
+    auto *shown = new NBMineViewController;
+    window.setContentViewController(shown);
+    NBMineViewController &page = *shown;
     auto *kill = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(4));
     auto *tun = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(8));
     ASSERT_TRUE(kill && tun);
@@ -166,14 +170,17 @@ TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
     tun->switchView()->click();
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
 
-    // Another screen (the left menu) turns TUN off: the next appearance shows it.
-    NBBaseViewController::setAppearing(&page, false);
+    // While the about page covers it, another screen (the left menu) turns TUN off: the page
+    // shows it when it comes back.
+    QTest::mouseClick(page.itemOfType(7), Qt::LeftButton);
+    ASSERT_EQ(presented(page).size(), 1);
+    EXPECT_FALSE(page.isAppearing());
     UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, false);
     UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
-    NBBaseViewController::setAppearing(&page, true);
+    presented(page).first()->dismissAction();
+    EXPECT_TRUE(page.isAppearing());
     EXPECT_FALSE(tun->isOn());
     EXPECT_TRUE(kill->isOn());
-    NBBaseViewController::setAppearing(&page, false);
 }
 
 TEST_F(MorePage, TunTipOnlyWhileConnected)
@@ -295,7 +302,6 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
     EXPECT_TRUE(hosted->isAppearing());
     EXPECT_EQ(hosted->data().size(), 5);
     EXPECT_EQ(hosted->rowViews().size(), 5);
-    EXPECT_EQ(hosted->statusText(), QStringLiteral("非会员"));
     QTRY_VERIFY_WITH_TIMEOUT(events.size() >= 2, 10000);
     QStringList sent;
     for (const QList<QVariant> &event : events)
