@@ -94,12 +94,10 @@ void NBBaseViewController::collectShownScreens(QList<QPointer<NBBaseViewControll
     if (into.contains(this))
         return;
     into.append(this);
-    QList<NBBaseViewController *> inside = childViewControllers();
-    for (NBBaseViewController *presented : presentations()) {
-        if (!inside.contains(presented))
-            inside.append(presented);
-    }
-    for (NBBaseViewController *child : inside) {
+    // Child screens only: the embedded ones and the pages presented over this one. A sheet over
+    // the window's root is the root's presentation but no child: covering the root does not
+    // take the sheets already up out of the window.
+    for (NBBaseViewController *child : childViewControllers()) {
         // A hidden child is not in the window: a page kept for later, a presentation on its way out.
         if (child->isVisibleTo(this))
             child->collectShownScreens(into);

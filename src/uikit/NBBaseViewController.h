@@ -54,8 +54,8 @@ public:
 
     // The one road into and out of the window. Loads the screen, then runs viewWillAppear and
     // viewDidAppear (or the disappear pair) on it and on every screen shown inside it: its child
-    // screens and its presentations that are not hidden, all the "will" hooks before the "did"
-    // ones. A screen already in the asked state is left alone, so a change reaches each screen
+    // screens that are not hidden (embedded ones, pages presented over it), all the "will" hooks
+    // before the "did" ones. A screen already in the asked state is left alone, so a change reaches each screen
     // once however many containers pass it on.
     static void setAppearing(NBBaseViewController *screen, bool appearing);
 

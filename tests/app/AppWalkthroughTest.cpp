@@ -60,6 +60,7 @@
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NBNavView.h"
+#include "uikit/NBPlaceHolderView.h"
 #include "uikit/NBSecureTextView.h"
 #include "uikit/PresentedBackground.h"
 #include "uikit/UiTiming.h"

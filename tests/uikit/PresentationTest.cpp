@@ -215,6 +215,7 @@ TEST_F(PresentationTest, ChildScreensComeAndGoWithTheirContainer)
 {
     LoggingScreen root(QStringLiteral("root"));
     root.resize(800, 500);
+    root.ensureLoaded();
     auto *inner = new QWidget(&root);
     auto *pane = new LoggingScreen(QStringLiteral("pane"));
     auto *form = new LoggingScreen(QStringLiteral("form"));
