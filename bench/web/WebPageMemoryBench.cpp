@@ -71,7 +71,7 @@ int main(int argc, char **argv)
 
     auto *screen = new NBUpgradeViewController(&window);
     screen->show();
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     bool loaded = false;
     QObject::connect(screen->page(), &QWebEnginePage::loadFinished, [&](bool ok) { loaded = ok; });
     if (!QTest::qWaitFor([&] { return loaded; }, 60000)) {

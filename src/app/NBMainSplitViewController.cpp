@@ -4,13 +4,10 @@
 #include <QPainter>
 
 #include "app/NBLeftSideViewController.h"
+#include "uikit/PresentedBackground.h"
 #include "uikit/ScreenFactory.h"
 #include "uikit/WindowInUse.h"
 #include "app/AppLog.h"
-
-namespace {
-const QColor kBackground(23, 17, 43);
-}
 
 NBMainSplitViewController::NBMainSplitViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -54,54 +51,15 @@ void NBMainSplitViewController::viewDidLoad()
     NBBaseViewController::viewDidLoad();
     m_leftSide = new NBLeftSideViewController(this);
     m_contentPane = new QWidget(this);
-    addChildViewController(m_leftSide);
     QPointer<NBMainSplitViewController> self(this);
     m_leftSide->selectBlock = [self](NBLeftMenuType type) {
         if (self)
             self->switchContent(type);
     };
-    m_leftSide->ensureLoaded();
-    m_leftSide->show();
+    embedChildViewController(m_leftSide, this);
     m_contentPane->show();
     resizeEvent(nullptr);
     showInPane(homeVc());
-}
-
-void NBMainSplitViewController::viewWillAppear()
-{
-    NBBaseViewController::viewWillAppear();
-    // The pages inside come and go with the split view, as they would with the window.
-    for (NBBaseViewController *child : {static_cast<NBBaseViewController *>(m_leftSide), m_shown.data()}) {
-        if (child)
-            child->viewWillAppear();
-    }
-}
-
-void NBMainSplitViewController::viewDidAppear()
-{
-    NBBaseViewController::viewDidAppear();
-    for (NBBaseViewController *child : {static_cast<NBBaseViewController *>(m_leftSide), m_shown.data()}) {
-        if (child)
-            child->viewDidAppear();
-    }
-}
-
-void NBMainSplitViewController::viewWillDisappear()
-{
-    NBBaseViewController::viewWillDisappear();
-    for (NBBaseViewController *child : {static_cast<NBBaseViewController *>(m_leftSide), m_shown.data()}) {
-        if (child)
-            child->viewWillDisappear();
-    }
-}
-
-void NBMainSplitViewController::viewDidDisappear()
-{
-    NBBaseViewController::viewDidDisappear();
-    for (NBBaseViewController *child : {static_cast<NBBaseViewController *>(m_leftSide), m_shown.data()}) {
-        if (child)
-            child->viewDidDisappear();
-    }
 }
 
 NBBaseViewController *NBMainSplitViewController::existingScreen(NBLeftMenuType type) const
@@ -140,15 +98,7 @@ void NBMainSplitViewController::removeShown()
 {
     QPointer<NBBaseViewController> shown = m_shown;
     m_shown = nullptr;
-    if (!shown)
-        return;
-    const bool appearing = isAppearing();
-    if (appearing)
-        shown->viewWillDisappear();
-    shown->hide();
-    shown->removeFromParentViewController();
-    if (appearing)
-        shown->viewDidDisappear();
+    unembedChildViewController(shown);
 }
 
 void NBMainSplitViewController::showInPane(NBBaseViewController *controller)
@@ -159,20 +109,14 @@ void NBMainSplitViewController::showInPane(NBBaseViewController *controller)
     if (controller->parentWidget() != m_contentPane)
         controller->setParent(m_contentPane);
     controller->setGeometry(m_contentPane->rect());
-    addChildViewController(controller);
     m_shown = controller;
-    const bool appearing = isAppearing();
-    if (appearing)
-        controller->viewWillAppear();
-    controller->show();
-    if (appearing)
-        controller->viewDidAppear();
+    embedChildViewController(controller, m_contentPane);
 }
 
 void NBMainSplitViewController::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
+    painter.fillRect(rect(), PresentedBackground::pageColor());
 }
 
 void NBMainSplitViewController::resizeEvent(QResizeEvent *event)

@@ -24,10 +24,6 @@ public:
     static QString screenName(NBLeftMenuType type);
 
     void viewDidLoad() override;
-    void viewWillAppear() override;
-    void viewDidAppear() override;
-    void viewWillDisappear() override;
-    void viewDidDisappear() override;
 
     NBLeftSideViewController *leftSide() const { return m_leftSide; }
     QWidget *contentPane() const { return m_contentPane; }

@@ -64,7 +64,7 @@ void NBMainWindowController::setContentViewController(NBBaseViewController *cont
     if (old == controller)
         return;
     if (old) {
-        NBBaseViewController::sendDisappear(old);
+        NBBaseViewController::setAppearing(old, false);
         old->hide();
     }
     m_content = controller;
@@ -75,7 +75,7 @@ void NBMainWindowController::setContentViewController(NBBaseViewController *cont
         WindowInUse::setContentWidget(controller);
         WindowInUse::setContentController(controller);
         controller->show();
-        NBBaseViewController::sendAppear(controller);
+        NBBaseViewController::setAppearing(controller, true);
     } else {
         WindowInUse::setContentWidget(nullptr);
         WindowInUse::setContentController(nullptr);

@@ -8,8 +8,6 @@ void SplitListPane::attach(NBBaseViewController *host, NBBaseViewController *pan
         return;
     pane->setParent(host);
     pane->move(kPaneX, 0);
-    host->addChildViewController(pane);
-    pane->ensureLoaded();
-    pane->show();
     pane->raise();
+    host->embedChildViewController(pane, host);
 }

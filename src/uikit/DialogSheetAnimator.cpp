@@ -24,7 +24,7 @@ void DialogSheetAnimator::animatePresentation(NBBaseViewController *presented, N
             owner->dismissViewController(weak);
     });
     m_dialog = dialog;
-    NBBaseViewController::sendAppear(presented);
+    NBBaseViewController::setAppearing(presented, true);
     presented->show();
     dialog->show();
 }
@@ -32,7 +32,7 @@ void DialogSheetAnimator::animatePresentation(NBBaseViewController *presented, N
 void DialogSheetAnimator::animateDismissal(NBBaseViewController *presented, NBBaseViewController *presenting, Done done)
 {
     if (presented) {
-        NBBaseViewController::sendDisappear(presented);
+        NBBaseViewController::setAppearing(presented, false);
         presented->hide();
         // Out of the dialog before it goes, so the screen's fate stays with its presenter.
         presented->setParent(presenting);

@@ -43,7 +43,6 @@ void NBBaseViewController::viewDidLoad()
 
 void NBBaseViewController::viewWillAppear()
 {
-    m_appearing = true;
 }
 
 void NBBaseViewController::viewDidAppear()
@@ -52,29 +51,80 @@ void NBBaseViewController::viewDidAppear()
 
 void NBBaseViewController::viewWillDisappear()
 {
-    m_appearing = false;
 }
 
 void NBBaseViewController::viewDidDisappear()
 {
 }
 
-void NBBaseViewController::sendAppear(NBBaseViewController *controller)
+void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appearing)
 {
-    if (!controller)
+    if (!screen)
         return;
-    controller->ensureLoaded();
-    controller->viewWillAppear();
-    controller->viewDidAppear();
+    QList<QPointer<NBBaseViewController>> shown;
+    screen->collectShownScreens(shown);
+    QList<QPointer<NBBaseViewController>> changing;
+    for (const QPointer<NBBaseViewController> &each : shown) {
+        if (each && each->m_appearing != appearing)
+            changing.append(each);
+    }
+    // All "will" hooks first: a hook may show or hide things, and the "did" side must find the
+    // whole tree in its new state.
+    for (const QPointer<NBBaseViewController> &each : changing) {
+        if (!each)
+            continue;
+        each->ensureLoaded();
+        each->m_appearing = appearing;
+        if (appearing)
+            each->viewWillAppear();
+        else
+            each->viewWillDisappear();
+    }
+    for (const QPointer<NBBaseViewController> &each : changing) {
+        if (!each || each->m_appearing != appearing)
+            continue;
+        if (appearing)
+            each->viewDidAppear();
+        else
+            each->viewDidDisappear();
+    }
 }
 
-void NBBaseViewController::sendDisappear(NBBaseViewController *controller)
+void NBBaseViewController::collectShownScreens(QList<QPointer<NBBaseViewController>> &into)
 {
-    if (!controller)
+    if (into.contains(this))
         return;
-    controller->ensureLoaded();
-    controller->viewWillDisappear();
-    controller->viewDidDisappear();
+    into.append(this);
+    // Child screens only: the embedded ones and the pages presented over this one. A sheet over
+    // the window's root is the root's presentation but no child: covering the root does not
+    // take the sheets already up out of the window.
+    for (NBBaseViewController *child : childViewControllers()) {
+        // A hidden child is not in the window: a page kept for later, a presentation on its way out.
+        if (child->isVisibleTo(this))
+            child->collectShownScreens(into);
+    }
+}
+
+void NBBaseViewController::embedChildViewController(NBBaseViewController *child, QWidget *into)
+{
+    if (!child || child == this || !into)
+        return;
+    if (child->parentWidget() != into)
+        child->setParent(into);
+    addChildViewController(child);
+    child->ensureLoaded();
+    child->show();
+    if (m_appearing)
+        setAppearing(child, true);
+}
+
+void NBBaseViewController::unembedChildViewController(NBBaseViewController *child)
+{
+    if (!child || child->m_parentController != this)
+        return;
+    setAppearing(child, false);
+    child->hide();
+    child->removeFromParentViewController();
 }
 
 bool NBBaseViewController::presentViewController(NBBaseViewController *controller, PresentationAnimator *animator)

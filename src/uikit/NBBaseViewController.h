@@ -14,11 +14,15 @@ class PresentationAnimator;
 //  - viewDidLoad() runs once, from ensureLoaded(): the first time a container shows the screen
 //    (or a caller asks for it). Build the children there, not in the constructor, so a screen
 //    made early (the split view's lazy slots, the factory) costs nothing until it is shown.
-//  - viewWillAppear()/viewDidAppear()/viewWillDisappear()/viewDidDisappear() are called by the
-//    containers that move screens in and out of the window: the presentation animators, the
-//    split view, the window's content swap. Never from showEvent: that also fires when the
-//    window is restored from the dock, and "each time shown" work (requests, analytics) must not.
-//    Overrides call the base.
+//  - viewWillAppear()/viewDidAppear()/viewWillDisappear()/viewDidDisappear() run only through
+//    setAppearing(), which every container calls when it moves a screen into or out of the
+//    window: the presentation animators, the split view, the window's content swap, the sheets.
+//    Never from showEvent: that also fires when the window is restored from the dock, and "each
+//    time shown" work (requests, analytics) must not. Overrides call the base.
+//  - A child screen (addChildViewController) shown inside its parent appears and disappears with
+//    it: setAppearing() carries the change down, so a container that embeds a screen has nothing
+//    to forward and nothing to forget. embedChildViewController() puts a child in, also while
+//    the parent is in the window; unembedChildViewController() takes it out.
 //
 // Presenting: presentViewController(vc, animator) records {vc, animator} and lets the animator
 // put vc's view into this screen's view (NBPresentationAnimator) or over the window's root
@@ -48,9 +52,19 @@ public:
     virtual void viewWillDisappear();
     virtual void viewDidDisappear();
 
-    // What containers call: loaded first, then both hooks.
-    static void sendAppear(NBBaseViewController *controller);
-    static void sendDisappear(NBBaseViewController *controller);
+    // The one road into and out of the window. Loads the screen, then runs viewWillAppear and
+    // viewDidAppear (or the disappear pair) on it and on every screen shown inside it: its child
+    // screens that are not hidden (embedded ones, pages presented over it), all the "will" hooks
+    // before the "did" ones. A screen already in the asked state is left alone, so a change reaches each screen
+    // once however many containers pass it on.
+    static void setAppearing(NBBaseViewController *screen, bool appearing);
+
+    // Shows `child` in `into` (this screen or one of its widgets) as a child screen. It appears
+    // at once when this screen is in the window, else when this screen appears.
+    void embedChildViewController(NBBaseViewController *child, QWidget *into);
+    // Takes a child screen out: it disappears when it was in the window, hides and leaves the
+    // child list. The widget stays where it is; its owner decides its fate.
+    void unembedChildViewController(NBBaseViewController *child);
 
     // --- Presentation -------------------------------------------------------------------------
     // Takes ownership of the animator. False (and nothing changes) for a missing controller or
@@ -91,6 +105,8 @@ protected:
 
 private:
     struct Presentation;
+    // This screen and the screens shown inside it, outermost first.
+    void collectShownScreens(QList<QPointer<NBBaseViewController>> &into);
     void finishDismissal(NBBaseViewController *controller);
 
     bool m_loaded = false;

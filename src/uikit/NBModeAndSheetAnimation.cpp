@@ -18,8 +18,8 @@ void NBModeAndSheetAnimation::animatePresentation(NBBaseViewController *presente
     cover->raise();
     cover->show();
     presented->show();
-    NBBaseViewController::sendDisappear(presenting);
-    NBBaseViewController::sendAppear(presented);
+    NBBaseViewController::setAppearing(presenting, false);
+    NBBaseViewController::setAppearing(presented, true);
 }
 
 void NBModeAndSheetAnimation::animateDismissal(NBBaseViewController *presented, NBBaseViewController *, Done done)
@@ -35,8 +35,8 @@ void NBModeAndSheetAnimation::animateDismissal(NBBaseViewController *presented, 
     coverView->deleteLater();
     coverView = nullptr;
     toVc->removePresentedController(presented);
-    NBBaseViewController::sendDisappear(fromVc);
-    NBBaseViewController::sendAppear(toVc);
+    NBBaseViewController::setAppearing(fromVc, false);
+    NBBaseViewController::setAppearing(toVc, true);
     if (done)
         done();
 }

@@ -1,6 +1,7 @@
 #include "uikit/NBPresentationAnimator.h"
 
 #include "uikit/NBBaseViewController.h"
+#include "uikit/PresentedBackground.h"
 #include "uikit/ViewFader.h"
 #include "uikit/UiLog.h"
 
@@ -22,15 +23,13 @@ void NBPresentationAnimator::animatePresentation(NBBaseViewController *, NBBaseV
 {
     if (!toVc || !fromVc)
         return;
-    NBBaseViewController::sendDisappear(fromVc);
+    NBBaseViewController::setAppearing(fromVc, false);
     NBBaseViewController *to = toVc;
-    to->ensureLoaded();
-    to->viewWillAppear();
-    to->setParent(fromVc);
-    fromVc->addChildViewController(to);
+    PresentedBackground::ensure(to);
+    fromVc->embedChildViewController(to, fromVc);
     to->raise();
-    to->show();
-    to->viewDidAppear();
+    // The presenter is out of the window now, so embedding did not bring the page in.
+    NBBaseViewController::setAppearing(to, true);
     ViewFader::fade(to, 0.0, 1.0, 500);
 }
 
@@ -39,11 +38,11 @@ void NBPresentationAnimator::animateDismissal(NBBaseViewController *, NBBaseView
     if (!toVc || !fromVc)
         return;
     NBBaseViewController *to = toVc;
-    NBBaseViewController::sendDisappear(to);
+    NBBaseViewController::setAppearing(to, false);
     // Off the screen at once; the controller leaves its parent when the 0.5 s group has run.
     ViewFader::stop(to);
     to->hide();
-    NBBaseViewController::sendAppear(fromVc);
+    NBBaseViewController::setAppearing(fromVc, true);
     QPointer<NBBaseViewController> weakTo(to);
     ViewFader::afterDuration(500, this, [weakTo, done] {
         // Presented again meanwhile: the new presentation owns the parent link now.

@@ -12,7 +12,9 @@ class NBBaseViewController;
 //
 // The presented screen gets viewWillAppear/viewDidAppear when it goes in (the platform sent them
 // on its own when a view entered a window; here nothing else would), and the disappear pair when
-// it goes out.
+// it goes out. It lies over the presenting screen, so it paints its own background
+// (PresentedBackground): a page made for the split view's pane never lets the screen beneath
+// show through.
 class NBPresentationAnimator : public PresentationAnimator
 {
     Q_OBJECT

@@ -47,7 +47,7 @@ void NBUpgradeProgressController::windowDidLoad()
 {
     m_loaded = true;
     if (NBUpgradeController *content = contentViewController())
-        NBBaseViewController::sendAppear(content);
+        NBBaseViewController::setAppearing(content, true);
     // Centred on the screen it opens on.
     if (QScreen *screen = QGuiApplication::primaryScreen())
         m_window->move(screen->availableGeometry().center() - m_window->rect().center());

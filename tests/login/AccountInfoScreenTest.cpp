@@ -17,6 +17,7 @@
 #include "login/account/NBAccountInfoViewController.h"
 #include "login/account/NBBindAccountViewController.h"
 #include "login/account/NBChangePassWordViewController.h"
+#include "AccountScreenInWindow.h"
 #include "login/rows/NBSettingPushRowView.h"
 #include "login/rows/NBSettingShowRowView.h"
 #include "networking/NetworkTestSupport.h"
@@ -28,12 +29,8 @@ namespace {
 class AccountInfoScreenTest : public AccountStandinFixture
 {
 protected:
-    std::unique_ptr<NBAccountInfoViewController> appeared()
-    {
-        auto screen = std::make_unique<NBAccountInfoViewController>();
-        NBBaseViewController::sendAppear(screen.get());
-        return screen;
-    }
+    // The screen as the menu's account page shows it in the window.
+    static AccountScreenInWindow appeared() { return AccountScreenInWindow(); }
 
     QString shownValue(NBAccountInfoViewController &screen, int row)
     {

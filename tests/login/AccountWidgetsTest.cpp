@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/NBMainWindowController.h"
+
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/UiTiming.h"
@@ -410,16 +412,18 @@ TEST(LoginScreenTest, AScreenGoneBeforeItsFirstFormDoesNothing)
     delete login;
     QTest::qWait(30);
 
-    NBLoginViewController kept;
-    NBBaseViewController::sendAppear(&kept);
-    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<NBEmailLoginViewController *>(kept.currentForm()) != nullptr, 2000);
-    QPointer<NBSignInFormController> first = kept.currentForm();
-    kept.switchAccountView()->selectButton(2);
-    EXPECT_NE(qobject_cast<NBPhoneLoginViewController *>(kept.currentForm()), nullptr);
+    // The window's content swap brings the screen in, and with it its first form.
+    NBMainWindowController window;
+    auto *kept = new NBLoginViewController;
+    window.setContentViewController(kept);
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<NBEmailLoginViewController *>(kept->currentForm()) != nullptr, 2000);
+    QPointer<NBSignInFormController> first = kept->currentForm();
+    kept->switchAccountView()->selectButton(2);
+    EXPECT_NE(qobject_cast<NBPhoneLoginViewController *>(kept->currentForm()), nullptr);
     // Choosing the e-mail segment again gives a fresh, empty form.
-    kept.switchAccountView()->selectButton(1);
-    EXPECT_NE(kept.currentForm(), first.data());
+    kept->switchAccountView()->selectButton(1);
+    EXPECT_NE(kept->currentForm(), first.data());
     QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 2000);
-    EXPECT_NE(kept.privacyTextView()->text().indexOf(QStringLiteral("/terms")), -1);
-    EXPECT_NE(kept.privacyTextView()->text().indexOf(QStringLiteral("/privacy")), -1);
+    EXPECT_NE(kept->privacyTextView()->text().indexOf(QStringLiteral("/terms")), -1);
+    EXPECT_NE(kept->privacyTextView()->text().indexOf(QStringLiteral("/privacy")), -1);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "AccountStandinFixture.h"
+#include "AccountScreenInWindow.h"
 #include "AccountTestSupport.h"
 #include "uikit/FNHUD.h"
 #include "uikit/NBCustomTextField.h"
@@ -55,8 +56,8 @@ protected:
     // The binding screen presented over an account screen, as the account rows present it.
     NBBindAccountViewController *presentBinding(BindAccountType type)
     {
-        m_account = std::make_unique<NBAccountInfoViewController>();
-        NBBaseViewController::sendAppear(m_account.get());
+        m_host = std::make_unique<AccountScreenInWindow>();
+        m_account = m_host->get();
         for (int row = 0; row < m_account->data().size(); ++row) {
             const NBSettingCellItem &item = m_account->data()[row];
             const bool wanted = type == BindAccountType::email ? item.cellType == NBSettingCellType::email
@@ -77,7 +78,8 @@ protected:
         return count;
     }
 
-    std::unique_ptr<NBAccountInfoViewController> m_account;
+    std::unique_ptr<AccountScreenInWindow> m_host;
+    NBAccountInfoViewController *m_account = nullptr;
     QString m_token;
 };
 
@@ -122,7 +124,7 @@ TEST_F(BindingTest, BindingAnEmailKeepsTheTokenAndEveryOtherKey)
     EXPECT_EQ(stored.value(QStringLiteral("top_level_extra")).toInt(), 7);
     // The account screen appears again with the address bound and says so.
     EXPECT_TRUE(m_account->emailHasSet());
-    EXPECT_EQ(lastToastText(m_account.get()), QStringLiteral("绑定邮箱地址成功"));
+    EXPECT_EQ(lastToastText(m_account), QStringLiteral("绑定邮箱地址成功"));
 }
 
 TEST_F(BindingTest, VisitorBindsAPhoneWithAPasswordThatFollowsTheRule)
@@ -211,8 +213,8 @@ TEST_F(BindingTest, ChangePasswordThenSignInWithTheNewOne)
                            {QStringLiteral("password"), QStringLiteral("abc12345")}};
     ASSERT_TRUE(signIn(demo));
     const QJsonObject before = storedUserJson();
-    m_account = std::make_unique<NBAccountInfoViewController>();
-    NBBaseViewController::sendAppear(m_account.get());
+    m_host = std::make_unique<AccountScreenInWindow>();
+    m_account = m_host->get();
     m_account->selectRow(3);
     ASSERT_EQ(m_account->presentations().size(), 1);
     auto *change = qobject_cast<NBChangePassWordViewController *>(m_account->presentations().first());
@@ -224,18 +226,18 @@ TEST_F(BindingTest, ChangePasswordThenSignInWithTheNewOne)
     change->passWordAgainContentView()->textFiled()->setText(QStringLiteral("xyz98764"));
     EXPECT_TRUE(change->bindView()->button()->isEnabled());
     change->bindView()->accountAction();
-    EXPECT_EQ(lastToastText(m_account.get()), QStringLiteral("密码不一致"));
+    EXPECT_EQ(lastToastText(m_account), QStringLiteral("密码不一致"));
     change->passWordAgainContentView()->textFiled()->setText(QStringLiteral("98765432"));
     change->passWordContentView()->textFiled()->setText(QStringLiteral("98765432"));
     change->bindView()->accountAction();
-    EXPECT_EQ(lastToastText(m_account.get()), QStringLiteral("密码格式不对"));
+    EXPECT_EQ(lastToastText(m_account), QStringLiteral("密码格式不对"));
 
     // A wrong current password: the service's words, the screen stays.
     change->oldPassWordContentView()->textFiled()->setText(QStringLiteral("wrong1234"));
     change->passWordContentView()->textFiled()->setText(QStringLiteral("xyz98765"));
     change->passWordAgainContentView()->textFiled()->setText(QStringLiteral("xyz98765"));
     change->bindView()->accountAction();
-    ACCOUNT_WAIT((lastToastText(m_account.get())) == (QStringLiteral("原密码错误")), 10000);
+    ACCOUNT_WAIT((lastToastText(m_account)) == (QStringLiteral("原密码错误")), 10000);
     EXPECT_EQ(m_account->presentations().size(), 1);
 
     change->oldPassWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));

@@ -47,7 +47,8 @@ TEST_F(SignOutTest, ConnectedClientStopsBeforeTheGuideShows)
     NBBaseViewController *content = delegate.fakeWindowVC()->contentViewController();
     ASSERT_NE(content, nullptr);
     auto *screen = new NBAccountInfoViewController(content);
-    NBBaseViewController::sendAppear(screen);
+    // Shown inside the window's content, as its containers show it.
+    content->embedChildViewController(screen, content);
 
     bool userAtStop = false;
     auto token = NotificationCenter::defaultCenter().addObserver(
@@ -79,8 +80,9 @@ TEST_F(SignOutTest, CancelKeepsEverything)
     signInAsVisitor();
     AppDelegate delegate;
     delegate.showMainWindowVC();
-    auto *screen = new NBAccountInfoViewController(delegate.fakeWindowVC()->contentViewController());
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController *content = delegate.fakeWindowVC()->contentViewController();
+    auto *screen = new NBAccountInfoViewController(content);
+    content->embedChildViewController(screen, content);
     screen->logoutAction();
     NBAlertView *alert = shownAlert();
     ASSERT_NE(alert, nullptr);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/NBMainWindowController.h"
 #include "uikit/NBAlertView.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NBNavView.h"
@@ -52,13 +53,11 @@ protected:
     {
         UserDefaults::standard().removePersistentDomain();
         UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("en"));
-        m_host.resize(728, 500);
+        // The window's content swap brings the screen in, as it does any screen of the window.
         m_host.show();
-        WindowInUse::setContentWidget(&m_host);
-        m_screen = new NBGeneralViewController(&m_host);
-        m_screen->setGeometry(m_host.rect());
-        NBBaseViewController::sendAppear(m_screen);
-        m_screen->show();
+        m_screen = new NBGeneralViewController;
+        m_host.setContentViewController(m_screen);
+        m_screen->setGeometry(0, 0, 728, 500);
         m_token = NotificationCenter::defaultCenter().addObserver(
             NotificationNames::kSwitchLanguge, &m_host, [this](const Notification &) { ++m_languageSwitches; });
     }
@@ -81,7 +80,7 @@ protected:
     }
 
     UiTimingScope m_scope{0.01};
-    QWidget m_host;
+    NBMainWindowController m_host;
     NBGeneralViewController *m_screen = nullptr;
     NotificationCenter::Token m_token = 0;
     int m_languageSwitches = 0;
@@ -127,8 +126,12 @@ TEST_F(GeneralSettingsTest, RowsFromAnEmptyStoreAndReadAgainOnEveryAppearance)
     // Any non-zero order counts as latency; the switches follow the store at the next appearance.
     UserDefaults::standard().setInteger(DefaultsKeys::kLineOrderType, 5);
     UserDefaults::standard().setBool(DefaultsKeys::kNotificationStateKey, true);
-    NBBaseViewController::sendDisappear(m_screen);
-    NBBaseViewController::sendAppear(m_screen);
+    // The screen leaves under the order picker and comes back when the picker closes.
+    QTest::mouseClick(row<NBGeneralCell>(2), Qt::LeftButton);
+    ASSERT_NE(presented(), nullptr);
+    EXPECT_FALSE(m_screen->isAppearing());
+    presented()->dismissAction();
+    EXPECT_TRUE(m_screen->isAppearing());
     EXPECT_EQ(row<NBGeneralCell>(2)->subNameText()->text(), tableText("en", "GENERAL_ORDER_LATENCY"));
     EXPECT_TRUE(row<NBGeneralSwitchCell>(1)->isOn());
     // A text where a number belongs reads as the server order.

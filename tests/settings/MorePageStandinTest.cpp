@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include "app/NBMainWindowController.h"
 #include "uikit/ImageCache.h"
 #include "uikit/UiTiming.h"
 #include "common/ApiPaths.h"
@@ -119,9 +120,11 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     ASSERT_TRUE(QTest::qWaitFor([&] { return signedIn; }, kWait));
     ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
 
-    NBMineViewController page;
-    page.resize(728, 500);
-    NBBaseViewController::sendAppear(&page);
+    // The page as the window shows it: its content swap brings the page in.
+    NBMainWindowController window;
+    auto *shown = new NBMineViewController;
+    window.setContentViewController(shown);
+    NBMineViewController &page = *shown;
     NBAdView *ad = page.headerView()->adView();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model().has_value(); }, kWait));
     EXPECT_FALSE(ad->adImgView()->pixmap().isNull());
@@ -139,17 +142,16 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     EXPECT_TRUE(QTest::qWaitFor([&] { return page.headerView()->badgeName() == QStringLiteral("mine_svip_icon"); }, kWait));
     EXPECT_TRUE(page.headerView()->svipTimeLab()->text().endsWith(QStringLiteral(" 高级到期")));
     EXPECT_TRUE(page.headerView()->nameLab()->text().endsWith(QStringLiteral("******0000")));
-    NBBaseViewController::sendDisappear(&page);
 
     // Shown again: the picture comes from the cache, the archive is not fetched a second time.
     ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
-    NBMineViewController again;
-    again.resize(728, 500);
-    NBBaseViewController::sendAppear(&again);
+    auto *shownAgain = new NBMineViewController;
+    window.setContentViewController(shownAgain);
+    NBMineViewController &again = *shownAgain;
     ASSERT_TRUE(QTest::qWaitFor([&] { return again.headerView()->adView()->model().has_value(); }, kWait));
     for (const QString &path : requestedPaths())
         EXPECT_FALSE(path.startsWith(QStringLiteral("/static/archives/"))) << path.toStdString();
-    NBBaseViewController::sendDisappear(&again);
+    window.setContentViewController(nullptr);
 }
 
 TEST_F(MorePageStandin, HostileBannerArchiveIsRefusedWithNothingWritten)

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "../networking/NetworkTestSupport.h"
+#include "app/NBMainWindowController.h"
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBPresentationAnimator.h"
 #include "uikit/PlaceholderViewController.h"
@@ -151,8 +152,11 @@ TEST_F(MorePage, UnreadCountsSetDotsOnTheRowsOfTheirType)
 
 TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
 {
-    NBMineViewController page;
-    NBBaseViewController::sendAppear(&page);
+    // The page as the window shows it: its content swap brings the page in.
+    NBMainWindowController window;
+    auto *shown = new NBMineViewController;
+    window.setContentViewController(shown);
+    NBMineViewController &page = *shown;
     auto *kill = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(4));
     auto *tun = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(8));
     ASSERT_TRUE(kill && tun);
@@ -166,14 +170,17 @@ TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
     tun->switchView()->click();
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
 
-    // Another screen (the left menu) turns TUN off: the next appearance shows it.
-    NBBaseViewController::sendDisappear(&page);
+    // While the about page covers it, another screen (the left menu) turns TUN off: the page
+    // shows it when it comes back.
+    QTest::mouseClick(page.itemOfType(7), Qt::LeftButton);
+    ASSERT_EQ(presented(page).size(), 1);
+    EXPECT_FALSE(page.isAppearing());
     UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, false);
     UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
-    NBBaseViewController::sendAppear(&page);
+    presented(page).first()->dismissAction();
+    EXPECT_TRUE(page.isAppearing());
     EXPECT_FALSE(tun->isOn());
     EXPECT_TRUE(kill->isOn());
-    NBBaseViewController::sendDisappear(&page);
 }
 
 TEST_F(MorePage, TunTipOnlyWhileConnected)
@@ -281,15 +288,26 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
     page.ensureLoaded();
     QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
 
-    page.headerView()->infoView()->click();
+    QTest::mouseClick(page.headerView()->infoView(), Qt::LeftButton);
     ASSERT_EQ(root.presentedControllers().size(), 1);
     auto *first = qobject_cast<NBSettingViewController *>(root.presentedControllers().first());
     ASSERT_TRUE(first);
     ASSERT_TRUE(first->hostedScreen());
     EXPECT_EQ(first->hostedScreen()->parentViewController(), first);
     EXPECT_EQ(first->maskView()->geometry(), QRect(800 - 14 - 384, 16, 384, 500 - 32));
-    QTRY_COMPARE_WITH_TIMEOUT(events.size(), 1, 10000);
-    EXPECT_EQ(events.first().at(0).toString(), QStringLiteral("morePage_account_click"));
+    // The hosted screen appeared with the sheet: its rows are there (no stored user: five, no
+    // password row) and it said so.
+    auto *hosted = qobject_cast<NBAccountInfoViewController *>(first->hostedScreen());
+    ASSERT_TRUE(hosted);
+    EXPECT_TRUE(hosted->isAppearing());
+    EXPECT_EQ(hosted->data().size(), 5);
+    EXPECT_EQ(hosted->rowViews().size(), 5);
+    QTRY_VERIFY_WITH_TIMEOUT(events.size() >= 2, 10000);
+    QStringList sent;
+    for (const QList<QVariant> &event : events)
+        sent << event.at(0).toString();
+    EXPECT_TRUE(sent.contains(QStringLiteral("morePage_account_click")));
+    EXPECT_TRUE(sent.contains(QStringLiteral("accountPage_open")));
 
     // The hosted screen closes the sheet by asking its container.
     QPointer<NBSettingViewController> closed(first);
@@ -299,7 +317,7 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
     QTRY_VERIFY_WITH_TIMEOUT(closed.isNull(), 5000);
     EXPECT_TRUE(root.presentedControllers().isEmpty());
 
-    page.headerView()->infoView()->click();
+    QTest::mouseClick(page.headerView()->infoView(), Qt::LeftButton);
     ASSERT_EQ(root.presentedControllers().size(), 1);
     EXPECT_NE(root.presentedControllers().first(), nullptr);
 }

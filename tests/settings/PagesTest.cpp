@@ -93,20 +93,23 @@ protected:
         return authorized;
     }
 
-    // A screen made the way its openers make it, shown and appearing.
+    // A screen made the way its openers make it and presented over a page as they present it.
     template <typename Screen>
-    static Screen *open(const QString &name, QWidget *parent = nullptr)
+    Screen *open(const QString &name)
     {
-        auto *screen = qobject_cast<Screen *>(ScreenFactory::instance().make(name, parent));
+        auto *screen = qobject_cast<Screen *>(ScreenFactory::instance().make(name, nullptr));
         if (!screen)
             return nullptr;
+        m_opener.resize(728, 500);
+        m_opener.show();
         screen->resize(728, 500);
-        screen->show();
-        NBBaseViewController::sendAppear(screen);
+        if (!m_opener.presentViewController(screen, new NBPresentationAnimator(screen, &m_opener)))
+            return nullptr;
         return screen;
     }
 
     UiTimingScope m_timing{0.01};
+    NBBaseViewController m_opener;
     DesktopCatcher desktopCatcher;
     QList<QUrl> opened;
 };

@@ -3,11 +3,14 @@
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBModeAndSheetAnimation.h"
 #include "uikit/NBPresentationAnimator.h"
+#include "uikit/PresentedBackground.h"
 #include "uikit/UiTiming.h"
 #include "uikit/ViewFader.h"
 #include "uikit/WindowInUse.h"
 
 #include <QDialog>
+#include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -43,6 +46,29 @@ private:
     QString m_name;
 };
 
+// A screen that paints itself one colour, or nothing at all when it has none.
+class PaintedScreen : public LoggingScreen
+{
+public:
+    PaintedScreen(const QString &name, QColor colour, QWidget *parent = nullptr)
+        : LoggingScreen(name, parent)
+        , m_colour(colour)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!m_colour.isValid())
+            return;
+        QPainter painter(this);
+        painter.fillRect(rect(), m_colour);
+    }
+
+private:
+    QColor m_colour;
+};
+
 class PresentationTest : public ::testing::Test
 {
 protected:
@@ -61,7 +87,7 @@ TEST_F(PresentationTest, PresentationAnimatorSendsHooksInOrderAndFadesIn)
 {
     LoggingScreen from(QStringLiteral("from"));
     from.resize(728, 500);
-    NBBaseViewController::sendAppear(&from);
+    NBBaseViewController::setAppearing(&from, true);
     from.show();
     g_log.clear();
 
@@ -136,7 +162,7 @@ TEST_F(PresentationTest, SheetsGoOverTheRootOfTheWindowInUse)
 {
     LoggingScreen root(QStringLiteral("root"));
     root.resize(800, 500);
-    NBBaseViewController::sendAppear(&root);
+    NBBaseViewController::setAppearing(&root, true);
     root.show();
     WindowInUse::setContentController(&root);
     LoggingScreen caller(QStringLiteral("caller"), &root);
@@ -183,4 +209,101 @@ TEST_F(PresentationTest, SheetWithoutAWindowInUseIsAWindowModalDialog)
     QPointer<LoggingScreen> weak(sheet);
     sheet->dismissAction();
     QTRY_VERIFY_WITH_TIMEOUT(weak.isNull(), 2000);
+}
+
+TEST_F(PresentationTest, ChildScreensComeAndGoWithTheirContainer)
+{
+    LoggingScreen root(QStringLiteral("root"));
+    root.resize(800, 500);
+    root.ensureLoaded();
+    auto *inner = new QWidget(&root);
+    auto *pane = new LoggingScreen(QStringLiteral("pane"));
+    auto *form = new LoggingScreen(QStringLiteral("form"));
+    auto *kept = new LoggingScreen(QStringLiteral("kept"), &root);
+    root.embedChildViewController(pane, &root);
+    root.embedChildViewController(form, inner);
+    // A page the container keeps for later: a child screen, but hidden.
+    root.addChildViewController(kept);
+    kept->hide();
+    g_log.clear();
+
+    // Nothing the container forwards by hand: the screens inside come with it, each once.
+    NBBaseViewController::setAppearing(&root, true);
+    EXPECT_EQ(log(), "root:willAppear pane:willAppear form:willAppear root:didAppear pane:didAppear form:didAppear");
+    EXPECT_TRUE(pane->isAppearing());
+    EXPECT_FALSE(kept->isAppearing());
+    g_log.clear();
+    NBBaseViewController::setAppearing(&root, true);
+    EXPECT_EQ(log(), "") << "a second call in the same state reaches nobody";
+
+    // A child put in while the container is up appears at once; one taken out leaves.
+    auto *late = new LoggingScreen(QStringLiteral("late"));
+    root.embedChildViewController(late, inner);
+    EXPECT_EQ(log(), "late:load late:willAppear late:didAppear");
+    g_log.clear();
+    root.unembedChildViewController(pane);
+    EXPECT_EQ(log(), "pane:willDisappear pane:didDisappear");
+    EXPECT_TRUE(pane->isHidden());
+    EXPECT_EQ(pane->parentViewController(), nullptr);
+    g_log.clear();
+
+    NBBaseViewController::setAppearing(&root, false);
+    EXPECT_EQ(log(), "root:willDisappear form:willDisappear late:willDisappear "
+                     "root:didDisappear form:didDisappear late:didDisappear");
+}
+
+TEST_F(PresentationTest, APageShownOverAChildLeavesAndComesBackWithTheContainer)
+{
+    UiTimingScope instant(0);
+    LoggingScreen root(QStringLiteral("root"));
+    root.resize(800, 500);
+    auto *page = new LoggingScreen(QStringLiteral("page"));
+    root.embedChildViewController(page, &root);
+    NBBaseViewController::setAppearing(&root, true);
+    auto *over = new LoggingScreen(QStringLiteral("over"));
+    ASSERT_TRUE(page->presentViewController(over, new NBPresentationAnimator(over, page)));
+    EXPECT_FALSE(page->isAppearing()) << "covered";
+    EXPECT_TRUE(over->isAppearing());
+    g_log.clear();
+
+    // The window's content goes (a language switch, a sign-out): the page on top goes too.
+    NBBaseViewController::setAppearing(&root, false);
+    EXPECT_EQ(log(), "root:willDisappear over:willDisappear root:didDisappear over:didDisappear");
+    g_log.clear();
+    NBBaseViewController::setAppearing(&root, true);
+    EXPECT_EQ(log(), "root:willAppear page:willAppear over:willAppear root:didAppear page:didAppear over:didAppear");
+
+    // Dismissed: hidden at once, so the next change of the container passes it by.
+    over->dismissAction();
+    g_log.clear();
+    NBBaseViewController::setAppearing(&root, false);
+    EXPECT_EQ(log(), "root:willDisappear page:willDisappear root:didDisappear page:didDisappear");
+}
+
+TEST_F(PresentationTest, APagePresentedOverAnotherPaintsItsOwnBackground)
+{
+    PaintedScreen list(QStringLiteral("list"), Qt::red);
+    list.resize(400, 300);
+    NBBaseViewController::setAppearing(&list, true);
+    list.show();
+
+    // A page that relies on what lies under it (a web page on a transparent view).
+    auto *clear = new PaintedScreen(QStringLiteral("clear"), QColor());
+    clear->setGeometry(0, 0, 200, 300);
+    ASSERT_TRUE(list.presentViewController(clear, new NBPresentationAnimator(clear, &list)));
+    QTRY_VERIFY_WITH_TIMEOUT(clear->graphicsEffect() == nullptr, 2000);
+    const QImage shot = list.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(100, 150), PresentedBackground::pageColor()) << "the list must not show through";
+    EXPECT_EQ(shot.pixelColor(300, 150), QColor(Qt::red)) << "beside the page the list stays";
+
+    // A page with its own fill keeps it, whichever road presents it.
+    auto *filled = new PaintedScreen(QStringLiteral("filled"), QColor());
+    filled->setGeometry(200, 0, 200, 300);
+    QPalette palette = filled->palette();
+    palette.setColor(QPalette::Window, Qt::green);
+    filled->setPalette(palette);
+    filled->setAutoFillBackground(true);
+    ASSERT_TRUE(list.presentViewController(filled, new NBPresentationAnimator(filled, &list)));
+    QTRY_VERIFY_WITH_TIMEOUT(filled->graphicsEffect() == nullptr, 2000);
+    EXPECT_EQ(list.grab().toImage().pixelColor(300, 150), QColor(Qt::green));
 }

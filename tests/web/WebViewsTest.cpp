@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/NBMainWindowController.h"
 #include "common/AppPaths.h"
+#include "uikit/NBPresentationAnimator.h"
 #include "networking/NetworkTestSupport.h"
 #include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
@@ -107,12 +109,15 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
         << "the page archives are built with the program";
     installPurchasePackage(kEarlyAskingPage);
 
-    NBUpgradeViewController screen;
+    // The page as the window shows it: its content swap brings the page in.
+    NBMainWindowController window;
+    auto *shown = new NBUpgradeViewController;
+    NBUpgradeViewController &screen = *shown;
     screen.json = QJsonObject{{QStringLiteral("needBack"), true}};
     QSignalSpy started(&screen, &NBBaseWebViewController::pageLoadStarted);
     QSignalSpy loads(screen.page(), &QWebEnginePage::loadFinished);
-    screen.show();
-    NBBaseViewController::sendAppear(&screen);
+    window.show();
+    window.setContentViewController(shown);
     ASSERT_TRUE(started.wait(20000));
     ASSERT_EQ(started.takeFirst().at(0).toString(), OOPageLoader::pageFolder(OOPageLoader::kPurchasePage) + "/index.html");
     QWebEnginePage *page = screen.page();
@@ -146,11 +151,15 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
     EXPECT_TRUE(desktopCatcher.urls.isEmpty()) << desktopCatcher.urls.value(0).toString().toStdString();
     EXPECT_EQ(page->url(), pageUrl);
 
-    // Shown again: the page is loaded again, with one copy of its initial data.
-    NBBaseViewController::sendDisappear(&screen);
+    // Covered by another screen, then shown again: the page is loaded again, with one copy of
+    // its initial data.
+    auto *cover = new NBBaseViewController;
+    ASSERT_TRUE(screen.presentViewController(cover, new NBPresentationAnimator(cover, &screen)));
+    EXPECT_FALSE(screen.isAppearing());
     screen.json.reset();
     evaluate(page, QStringLiteral("window.earlierDocument = true"));
-    NBBaseViewController::sendAppear(&screen);
+    cover->dismissAction();
+    EXPECT_TRUE(screen.isAppearing());
     ASSERT_TRUE(waitInPage(page, QStringLiteral("!window.earlierDocument && window.userInfoReply")));
     EXPECT_FALSE(screen.page()->hasInitialDataScript());
     EXPECT_EQ(evaluate(page, QStringLiteral("typeof window.initializeData")).toString(), QStringLiteral("undefined"));
@@ -165,9 +174,11 @@ TEST_F(WebViewsTest, TheShippedPurchasePageReadsTheProductsFromTheServiceThrough
         << standin.errorText().toStdString();
     ASSERT_TRUE(pointClientAt({standin.baseUrl()}));
 
-    NBUpgradeViewController screen;
-    screen.show();
-    NBBaseViewController::sendAppear(&screen);
+    NBMainWindowController window;
+    auto *shown = new NBUpgradeViewController;
+    NBUpgradeViewController &screen = *shown;
+    window.show();
+    window.setContentViewController(shown);
     QWebEnginePage *page = screen.page();
     ASSERT_TRUE(waitInPage(page, QStringLiteral("document.body.dataset.products && document.body.dataset.userInfo")));
     EXPECT_GT(evaluate(page, QStringLiteral("document.body.dataset.products")).toString().toInt(), 0)

@@ -58,7 +58,7 @@ QWidget *accountInfo(void (*store)())
 {
     store();
     auto *screen = new NBAccountInfoViewController;
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     return screen;
 }
 
@@ -91,7 +91,7 @@ OSTREL_GALLERY_SCENE("account/page_in_menu_slot", 728, 500)
 {
     storeMember();
     auto *page = new NBAccountPageViewController;
-    NBBaseViewController::sendAppear(page);
+    NBBaseViewController::setAppearing(page, true);
     return page;
 }
 
@@ -101,7 +101,7 @@ OSTREL_GALLERY_SCENE("account/signout_alert", 800, 500)
     QWidget *host = galleryWindowHost();
     auto *page = new NBAccountPageViewController(host);
     page->setGeometry(72, 0, 728, 500);
-    NBBaseViewController::sendAppear(page);
+    NBBaseViewController::setAppearing(page, true);
     page->accountInfo()->logoutAction();
     return host;
 }
@@ -110,7 +110,7 @@ OSTREL_GALLERY_SCENE("account/bind_email_bound_user", 375, 468)
 {
     storeMember();
     auto *screen = new NBBindAccountViewController(BindAccountType::email);
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     return screen;
 }
 
@@ -118,7 +118,7 @@ OSTREL_GALLERY_SCENE("account/bind_phone_unbound_user", 375, 468)
 {
     storeVisitor();
     auto *screen = new NBBindAccountViewController(BindAccountType::phone);
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     return screen;
 }
 
@@ -126,7 +126,7 @@ OSTREL_GALLERY_SCENE("account/bind_email_unbound_user", 375, 468)
 {
     storeVisitor();
     auto *screen = new NBBindAccountViewController(BindAccountType::email);
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     screen->contentView()->textFiled()->setText(QStringLiteral("someone@example.com"));
     return screen;
 }
@@ -135,7 +135,7 @@ OSTREL_GALLERY_SCENE("account/change_password", 375, 468)
 {
     storeEmailMember();
     auto *screen = new NBChangePassWordViewController;
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     return screen;
 }
 
@@ -143,7 +143,7 @@ OSTREL_GALLERY_SCENE("account/change_password_filled", 375, 468)
 {
     storeEmailMember();
     auto *screen = new NBChangePassWordViewController;
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     screen->oldPassWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));
     screen->passWordContentView()->textFiled()->setText(QStringLiteral("xyz98765"));
     screen->passWordAgainContentView()->textFiled()->setText(QStringLiteral("xyz98765"));

@@ -92,7 +92,7 @@ NBGeneralViewController *generalScreen(QWidget *owner)
 {
     auto *screen = new NBGeneralViewController(owner);
     screen->resize(728, 500);
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     return screen;
 }
 
@@ -115,7 +115,7 @@ OSTREL_GALLERY_SCENE("settings/general_switches_on_latency", 728, 500)
     auto *screen = new NBGeneralViewController;
     new LanguageScope(screen, QStringLiteral("en"));
     screen->resize(728, 500);
-    NBBaseViewController::sendAppear(screen);
+    NBBaseViewController::setAppearing(screen, true);
     // Later scenes start from the defaults again.
     defaults.remove(DefaultsKeys::kAutoConnectionStateKey);
     defaults.remove(DefaultsKeys::kNotificationStateKey);

@@ -31,7 +31,7 @@ NBLoginViewController *loginScreen(QWidget *host, int segment)
     UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("zh-Hans"));
     auto *login = new NBLoginViewController(host);
     login->setGeometry(0, 0, 800, 500);
-    NBBaseViewController::sendAppear(login);
+    NBBaseViewController::setAppearing(login, true);
     login->switchAccountView()->selectButton(segment);
     login->show();
     return login;

@@ -7,10 +7,12 @@
 #include <QPainter>
 
 #include "common/MKUserInfoManager.h"
+#include "settings/more/NBInfoView.h"
 #include "settings/more/NBAboutViewController.h"
 #include "settings/more/NBAdView.h"
 #include "settings/more/NBMineHeaderView.h"
 #include "settings/more/NBMineViewController.h"
+#include "uikit/WindowInUse.h"
 
 namespace {
 
@@ -80,4 +82,24 @@ OSTREL_GALLERY_SCENE("settings/about", 728, 500)
     auto *page = new NBAboutViewController;
     page->ensureLoaded();
     return page;
+}
+
+// The account sheet as a click on the header opens it: the root of the window presents the sheet,
+// and the account screen inside appears with it (rows, status, expiry).
+OSTREL_GALLERY_SCENE("settings/account_sheet", 800, 500)
+{
+    auto *root = new NBBaseViewController;
+    root->resize(800, 500);
+    root->setAutoFillBackground(true);
+    QPalette palette = root->palette();
+    palette.setColor(QPalette::Window, QColor(23, 17, 43));
+    root->setPalette(palette);
+    WindowInUse::setContentWidget(root);
+    WindowInUse::setContentController(root);
+    NBMineViewController *page = morePage(memberRecord(2, QStringLiteral("2027-01-31"), QStringLiteral("2026-12-31")));
+    root->embedChildViewController(page, root);
+    page->setGeometry(72, 0, 728, 500);
+    NBBaseViewController::setAppearing(root, true);
+    page->headerView()->infoView()->click();
+    return root;
 }

@@ -161,7 +161,7 @@ QWidget *pageScene(NBBaseWebViewController *screen, const QString &ready)
                 done(QImage());
                 return;
             }
-            NBBaseViewController::sendAppear(guardScreen);
+            NBBaseViewController::setAppearing(guardScreen, true);
             WebViewSnapshot::capture(guardHost, guardScreen->page(), {ready, kPageTimeoutMs}, nullptr, done);
         });
     });

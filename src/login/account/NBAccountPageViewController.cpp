@@ -13,37 +13,7 @@ void NBAccountPageViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
     m_accountInfo = new NBAccountInfoViewController(this);
-    addChildViewController(m_accountInfo);
-    m_accountInfo->ensureLoaded();
-    m_accountInfo->show();
-}
-
-void NBAccountPageViewController::viewWillAppear()
-{
-    NBBaseViewController::viewWillAppear();
-    if (m_accountInfo)
-        m_accountInfo->viewWillAppear();
-}
-
-void NBAccountPageViewController::viewDidAppear()
-{
-    NBBaseViewController::viewDidAppear();
-    if (m_accountInfo)
-        m_accountInfo->viewDidAppear();
-}
-
-void NBAccountPageViewController::viewWillDisappear()
-{
-    NBBaseViewController::viewWillDisappear();
-    if (m_accountInfo)
-        m_accountInfo->viewWillDisappear();
-}
-
-void NBAccountPageViewController::viewDidDisappear()
-{
-    NBBaseViewController::viewDidDisappear();
-    if (m_accountInfo)
-        m_accountInfo->viewDidDisappear();
+    embedChildViewController(m_accountInfo, this);
 }
 
 void NBAccountPageViewController::resizeEvent(QResizeEvent *event)

@@ -7,7 +7,7 @@
 #include <QPointer>
 
 // The menu's account page until the settings page takes that slot: the account information
-// screen, centred in the content pane, passed the pane's appear and disappear calls.
+// screen, centred in the content pane, a child screen that appears and disappears with the page.
 class NBAccountPageViewController : public NBBaseViewController
 {
     Q_OBJECT
@@ -15,10 +15,6 @@ public:
     explicit NBAccountPageViewController(QWidget *parent = nullptr);
 
     void viewDidLoad() override;
-    void viewWillAppear() override;
-    void viewDidAppear() override;
-    void viewWillDisappear() override;
-    void viewDidDisappear() override;
 
     NBAccountInfoViewController *accountInfo() const { return m_accountInfo; }
 

@@ -30,7 +30,9 @@ void NBAccountFormController::viewDidLoad()
 void NBAccountFormController::dismissAction()
 {
     QPointer<NBBaseViewController> screen = parentVC;
-    removeFromParentViewController();
+    // Out of its screen before the screen goes, and out of the window with it.
+    if (NBBaseViewController *parent = parentViewController())
+        parent->unembedChildViewController(this);
     if (screen)
         screen->dismissController();
 }

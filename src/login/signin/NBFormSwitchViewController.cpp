@@ -39,20 +39,6 @@ void NBFormSwitchViewController::viewDidLoad()
     layoutViews();
 }
 
-void NBFormSwitchViewController::viewDidAppear()
-{
-    NBBaseViewController::viewDidAppear();
-    if (m_currentForm && !m_currentForm->isAppearing())
-        NBBaseViewController::sendAppear(m_currentForm);
-}
-
-void NBFormSwitchViewController::viewDidDisappear()
-{
-    NBBaseViewController::viewDidDisappear();
-    if (m_currentForm && m_currentForm->isAppearing())
-        NBBaseViewController::sendDisappear(m_currentForm);
-}
-
 void NBFormSwitchViewController::showForm(int tag)
 {
     FormChoice choice = makeForm(tag);
@@ -62,17 +48,13 @@ void NBFormSwitchViewController::showForm(int tag)
     choice.form->parentVC = this;
     // The form that leaves goes with its text: nothing typed survives a switch.
     if (m_currentForm) {
-        NBBaseViewController::sendDisappear(m_currentForm);
-        m_currentForm->removeFromParentViewController();
-        m_currentForm->hide();
+        unembedChildViewController(m_currentForm);
         m_currentForm->deleteLater();
     }
-    addChildViewController(choice.form);
     choice.form->setParent(m_baseView);
     choice.form->setGeometry(m_baseView->rect());
     m_currentForm = choice.form;
-    NBBaseViewController::sendAppear(choice.form);
-    choice.form->show();
+    embedChildViewController(choice.form, m_baseView);
 }
 
 void NBFormSwitchViewController::resizeEvent(QResizeEvent *event)

@@ -21,8 +21,6 @@ public:
 
     void viewDidLoad() override;
     // The shown form comes and goes with the screen (its country list closes with it).
-    void viewDidAppear() override;
-    void viewDidDisappear() override;
 
     NBSwitchView *switchAccountView() const { return m_switchAccountView; }
     RoundedPanel *contentView() const { return m_contentView; }

@@ -130,14 +130,6 @@ void NBLoginViewController::viewWillAppear()
     XSAnalyticsManager::shared().track(QStringLiteral("loginPage_open"));
 }
 
-void NBLoginViewController::viewDidDisappear()
-{
-    NBBaseViewController::viewDidDisappear();
-    // The form goes out of sight with the screen: its pop-up must not stay over the window.
-    if (m_currentForm && m_currentForm->isAppearing())
-        NBBaseViewController::sendDisappear(m_currentForm);
-}
-
 void NBLoginViewController::showForm(int tag)
 {
     NBSignInFormController *form = nullptr;
@@ -149,18 +141,12 @@ void NBLoginViewController::showForm(int tag)
     XSAnalyticsManager::shared().track(tag == 1 ? QStringLiteral("loginPage_email_login_click")
                                                 : QStringLiteral("loginPage_phone_login_click"));
     if (m_currentForm) {
-        if (m_currentForm->isAppearing())
-            NBBaseViewController::sendDisappear(m_currentForm);
-        m_currentForm->removeFromParentViewController();
-        m_currentForm->hide();
+        unembedChildViewController(m_currentForm);
         m_currentForm->deleteLater();
     }
-    addChildViewController(form);
-    form->setParent(m_baseView);
     form->setGeometry(m_baseView->rect());
     m_currentForm = form;
-    NBBaseViewController::sendAppear(form);
-    form->show();
+    embedChildViewController(form, m_baseView);
     if (m_scanLoginView)
         m_scanLoginView->raise();
 }

@@ -23,7 +23,6 @@ public:
 
     void viewDidLoad() override;
     void viewWillAppear() override;
-    void viewDidDisappear() override;
 
     QLabel *bigImgView() const { return m_bigImgView; }
     NBMaskView *maskView() const { return m_maskView; }

@@ -161,10 +161,7 @@ bool NBFeedbackListViewController::selectFeedback(int row)
 
 void NBFeedbackListViewController::detach(NBBaseViewController *pane)
 {
-    if (!pane || pane->parentViewController() != this)
-        return;
-    pane->hide();
-    pane->removeFromParentViewController();
+    unembedChildViewController(pane);
 }
 
 void NBFeedbackListViewController::showSelectedFeedback()

@@ -17,8 +17,9 @@ void NBSettingViewController::viewDidLoad()
     m_maskView->setAttribute(Qt::WA_StyledBackground);
     m_maskView->setStyleSheet(QStringLiteral("#settingMask { background: transparent; border-radius: 20px; }"));
     m_hosted = new NBAccountInfoViewController(m_maskView);
-    addChildViewController(m_hosted);
-    m_hosted->ensureLoaded();
+    // A child screen: it appears and disappears with the sheet, which is what fills its rows and
+    // asks for the account.
+    embedChildViewController(m_hosted, m_maskView);
     layoutMask();
 }
 
