@@ -6,8 +6,16 @@
 #include "common/DefaultsKeys.h"
 #include "common/Logger.h"
 #include "common/UserDefaults.h"
-#include "home/NBNewHomeContentViewProtocol.h"
+#include "home/NBCircleAnimationView.h"
+#include "home/NBHomeViewController.h"
 #include "home/OOKillSwitchTipView.h"
+
+namespace {
+constexpr int kStageSize = 375;
+constexpr int kTipWidth = 284;
+constexpr int kTipHeight = 55;
+constexpr int kTipBottom = 24;
+} // namespace
 
 NBHomeBackView::NBHomeBackView(QWidget *parent)
     : QWidget(parent)
@@ -24,6 +32,27 @@ NBHomeBackView::NBHomeBackView(QWidget *parent)
     m_tipView->hide();
 }
 
+NBHomeViewController *NBHomeBackView::homeAbove(const QWidget *widget)
+{
+    for (QWidget *w = widget ? widget->parentWidget() : nullptr; w; w = w->parentWidget()) {
+        if (auto *home = qobject_cast<NBHomeViewController *>(w))
+            return home;
+    }
+    return nullptr;
+}
+
+NBCircleAnimationView *NBHomeBackView::lottleAnimationView()
+{
+    if (m_lottleAnimationView)
+        return m_lottleAnimationView;
+    m_lottleAnimationView = new NBCircleAnimationView(this);
+    m_lottleAnimationView->hide();
+    // Under the tip, as the two were laid out together.
+    m_lottleAnimationView->stackUnder(m_tipView);
+    m_lottleAnimationView->setGeometry((width() - kStageSize) / 2, 0, kStageSize, kStageSize);
+    return m_lottleAnimationView;
+}
+
 void NBHomeBackView::handleStartClick()
 {
     const qint64 now = m_clock();
@@ -32,12 +61,13 @@ void NBHomeBackView::handleStartClick()
         return;
     }
     m_lastClick = now;
-    if (!m_delegate)
+    NBHomeViewController *home = homeAbove(this);
+    if (!home)
         return;
     if (UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn))
-        m_delegate->stopConnect();
+        home->stopConnect();
     else
-        m_delegate->startConnect();
+        home->startConnect();
 }
 
 void NBHomeBackView::mouseReleaseEvent(QMouseEvent *event)
@@ -45,4 +75,12 @@ void NBHomeBackView::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         handleStartClick();
+}
+
+void NBHomeBackView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_lottleAnimationView)
+        m_lottleAnimationView->setGeometry((width() - kStageSize) / 2, 0, kStageSize, kStageSize);
+    m_tipView->setGeometry((width() - kTipWidth) / 2, kStageSize - kTipBottom - kTipHeight, kTipWidth, kTipHeight);
 }

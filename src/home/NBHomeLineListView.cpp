@@ -29,6 +29,8 @@ const QColor kDimColour(0, 0, 0, 128);
 QLabel *makeLabel(const QString &text, int size, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
+    // Words only: the full-width title lies over the close control, which must get its clicks.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setFont(NSFontHelper::getRegularPingFangFont(size));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(231, 218, 204));
@@ -66,6 +68,7 @@ NBHomeLineListView::NBHomeLineListView(QWidget *parent)
     m_tableView->cellClickBlock = [this](int row, NBNewLineCell *) { markRow(row); };
     m_changeView = new changeModeView(m_bgView);
     m_changeView->hide();
+    m_closeView->raise();
 
     QPointer<NBHomeLineListView> guard(this);
     m_tipsShowView->tapShowBlock = [guard] {

@@ -60,12 +60,19 @@ void NBHomeLineScrollView::wheelEvent(QWheelEvent *event)
     // One row per notch (120 units), however finely a touchpad splits the turn.
     event->accept();
     m_wheelRemainder += event->angleDelta().y();
+    bool stepped = false;
     while (m_wheelRemainder >= 120) {
         m_wheelRemainder -= 120;
         scrollStep(1);
+        stepped = true;
     }
     while (m_wheelRemainder <= -120) {
         m_wheelRemainder += 120;
         scrollStep(-1);
+        stepped = true;
     }
+    // A wheel event that moves no row (a sideways turn, part of a notch) still reports where
+    // the selected row is.
+    if (!stepped)
+        scrollStep(0);
 }

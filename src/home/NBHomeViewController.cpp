@@ -110,13 +110,13 @@ void NBHomeViewController::setupViews()
             self->showLineList();
     };
 
-    m_timeScheduView = new NBTimeScheduView(this);
+    // Made as the selector's neighbour but never put on screen: nothing shows a connection's
+    // running time. Off-screen, so that starting it could not open a window of its own either.
+    m_timeScheduView = std::make_unique<NBTimeScheduView>();
+    m_timeScheduView->setAttribute(Qt::WA_DontShowOnScreen);
     m_timeScheduView->hide();
 
-    std::optional<OOHomeNodeModel> line = m_connectController->cachedLine();
-    if (line)
-        line->isGlobel = isProxyModeOn();
-    updateSelector(line);
+    chosenLineChanged();
 
     m_homeBackView->setUpgradeView(m_upgradeCheck->upgradeView(m_homeBackView->contentCircleView()));
     resizeEvent(nullptr);
@@ -130,7 +130,6 @@ void NBHomeViewController::resizeEvent(QResizeEvent *event)
         return;
     m_homeBackView->setGeometry(rect());
     m_selectView->setGeometry((width() - kSelectWidth) / 2, height() - kSelectBottom - kSelectHeight, kSelectWidth, kSelectHeight);
-    m_timeScheduView->setGeometry(width() - 170, 24, 150, 64);
 }
 
 bool NBHomeViewController::eventFilter(QObject *watched, QEvent *event)
@@ -143,8 +142,18 @@ void NBHomeViewController::updateSelector(const std::optional<OOHomeNodeModel> &
     m_selectView->update(line);
 }
 
+void NBHomeViewController::chosenLineChanged()
+{
+    std::optional<OOHomeNodeModel> line = m_connectController->cachedLine();
+    if (line)
+        line->isGlobel = isProxyModeOn();
+    updateSelector(line);
+}
+
 void NBHomeViewController::addObservers()
 {
+    connect(m_connectController, &HomeConnectController::chosenLineChanged, this,
+            &NBHomeViewController::chosenLineChanged);
     NotificationCenter &center = NotificationCenter::defaultCenter();
     const auto main = NotificationCenter::Delivery::MainThread;
     // Every observer belongs to this screen: a rebuilt split view leaves no old home answering.
@@ -215,8 +224,10 @@ void NBHomeViewController::handleNodeList(const std::optional<QString> &text, co
     }
     m_showList = lines;
     m_connectController->setShowList(lines);
+    // With nothing stored the next connect takes the first line: the bar says so, in the mode
+    // that connect will use.
     if (!UserDefaults::standard().contains(DefaultsKeys::kProxyLineInfo))
-        updateSelector(m_connectController->cachedLine());
+        chosenLineChanged();
 }
 
 NBHomeLineListView *NBHomeViewController::lineListView() const
@@ -228,14 +239,14 @@ void NBHomeViewController::showLineList()
 {
     if (m_lineListView && m_lineListView->isVisible())
         return;   // one popup at a time: a second click lands on the open one
-    auto *popup = new NBHomeLineListView;
+    auto popup = std::make_unique<NBHomeLineListView>();
     popup->setDelegate(this);
     popup->setShowList(m_showList);
     popup->reloadLines();
-    m_lineListView = popup;
-    // Without a window in use (a screen on its own) the popup covers the screen itself.
+    // Laid over the window in use, which then owns it; without one it is not shown.
     if (!popup->show())
-        popup->showIn(this);
+        return;
+    m_lineListView = popup.release();
 }
 
 void NBHomeViewController::lineDidChange(const OOHomeNodeModel &line)
@@ -352,10 +363,7 @@ void NBHomeViewController::showPausing()
 void NBHomeViewController::showRunning()
 {
     ensureLoaded();
-    const bool wasRunning = m_homeBackView->state() == NBConnectAreaState::running;
     m_homeBackView->updateState(NBConnectAreaState::running);
-    if (!wasRunning && !m_timeScheduView->isCounting())
-        m_timeScheduView->updateConnectedTime(true);
 }
 
 void NBHomeViewController::showStopped()

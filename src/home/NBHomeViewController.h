@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "uikit/NBBaseViewController.h"
@@ -51,7 +52,8 @@ public:
     NBSelectLineView *selectView() const { return m_selectView; }
     // The line popup while it is open.
     NBHomeLineListView *lineListView() const;
-    NBTimeScheduView *timeScheduView() const { return m_timeScheduView; }
+    // The connected-time clock: kept hidden and in no window; the stop road resets it.
+    NBTimeScheduView *timeScheduView() const { return m_timeScheduView.get(); }
     const QList<OOHomeNodeModel> &showList() const { return m_showList; }
     HomeUpgradeCheck *upgradeCheck() const { return m_upgradeCheck; }
 
@@ -97,6 +99,9 @@ private:
     void setupViews();
     void addObservers();
     void updateSelector(const std::optional<OOHomeNodeModel> &line);
+    // Shows the line the next connect uses, in the current mode (at start, for a first line
+    // list with nothing stored, and when the road puts the connected line back after a refusal).
+    void chosenLineChanged();
     void switchSplitContent(int menuType);
     void presentByName(const QString &name);
 
@@ -107,7 +112,7 @@ private:
     NBNewHomeContentView *m_homeBackView = nullptr;
     NBSelectLineView *m_selectView = nullptr;
     QPointer<NBHomeLineListView> m_lineListView;
-    NBTimeScheduView *m_timeScheduView = nullptr;
+    std::unique_ptr<NBTimeScheduView> m_timeScheduView;
     QList<OOHomeNodeModel> m_showList;
     std::optional<double> m_lastAlert;
     std::function<double()> m_monotonicSeconds;

@@ -67,6 +67,20 @@ void NBLinesCell::configure(const OOHomeNodeModel &line)
         m_markText->setVisible(!line.lineMark->isEmpty());
     }
     m_onOrOffButton->setChecked(line.isClickState);
+    layoutTexts();
+}
+
+void NBLinesCell::layoutTexts()
+{
+    constexpr int kNameX = 44;
+    constexpr int kGap = 8;
+    const int h = m_contentView->height();
+    const int room = qMax(0, width() - 16 - 50 - kGap - kNameX);
+    // The mark keeps its whole text; a long name gives way to it.
+    const int markWidth = m_markText->isHidden() ? 0 : qMin(room, m_markText->sizeHint().width());
+    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, room - (markWidth > 0 ? markWidth + kGap : 0)));
+    m_nameText->setGeometry(kNameX, 0, nameWidth, h);
+    m_markText->setGeometry(kNameX + nameWidth + kGap, 0, markWidth, h);
 }
 
 void NBLinesCell::resizeEvent(QResizeEvent *event)
@@ -75,8 +89,7 @@ void NBLinesCell::resizeEvent(QResizeEvent *event)
     m_contentView->setGeometry(0, 1, width(), height() - 2);
     const int h = m_contentView->height();
     m_onOrOffButton->setGeometry(16, (h - 20) / 2, 20, 20);
-    m_nameText->setGeometry(44, 0, 150, h);
-    m_markText->setGeometry(196, 0, 60, h);
+    layoutTexts();
     m_timeText->setGeometry(width() - 16 - 50, 0, 50, h);
     m_timeText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }

@@ -36,6 +36,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void layoutTexts();
     QWidget *m_contentView = nullptr;
     QLabel *m_nameText = nullptr;
     QPushButton *m_onOrOffButton = nullptr;

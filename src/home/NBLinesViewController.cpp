@@ -58,10 +58,13 @@ void NBLinesViewController::viewDidLoad()
     m_rows = new QVBoxLayout(m_tableView);
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(0);
-    m_headerView = new NBLinesHeaderView(m_tableView);
-    m_headerView->hide();
-    m_rows->addWidget(m_headerView);
     m_rows->addStretch(1);
+    // The header sits over the rows and stays put while they scroll.
+    m_headerView = new NBLinesHeaderView(this);
+    m_headerView->setAutoFillBackground(true);
+    m_headerView->setPalette(palette);
+    m_headerView->hide();
+    layoutTable();
     m_scrollView->setWidget(m_tableView);
 }
 
@@ -91,7 +94,15 @@ void NBLinesViewController::setLines(const QList<OOHomeNodeModel> &lines)
     m_model.setLines(lines);
     m_headerView->setVisible(!m_model.listMap.isEmpty());
     m_headerView->setItems(m_model.headerItems());
+    layoutTable();
     reloadTable();
+}
+
+void NBLinesViewController::layoutTable()
+{
+    const int headerHeight = m_headerView->isHidden() ? 0 : NBLinesHeaderView::kHeight;
+    m_headerView->setGeometry(0, kNavHeight, kWidth, NBLinesHeaderView::kHeight);
+    m_scrollView->setGeometry(0, kNavHeight + headerHeight, kWidth, qMax(0, height() - kNavHeight - headerHeight));
 }
 
 bool NBLinesViewController::headerShown() const

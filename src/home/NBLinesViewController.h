@@ -55,6 +55,7 @@ protected:
 
 private:
     void reloadTable();
+    void layoutTable();
 
     NBLinesListModel m_model;
     NBNavView *m_navView = nullptr;

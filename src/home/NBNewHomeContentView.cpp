@@ -1,6 +1,7 @@
 #include "home/NBNewHomeContentView.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -85,11 +86,18 @@ void NBNewHomeContentView::setUpgradeView(NBAboutUpgradeView *view)
     layoutUpgradeView();
 }
 
+int NBNewHomeContentView::upgradeBannerWidth(const NBAboutUpgradeView &banner)
+{
+    const QLabel *text = banner.nameLab();
+    const QFontMetrics metrics(text->font());
+    return metrics.boundingRect(QRect(0, 0, 375, 12), Qt::AlignLeft, text->text()).width() + 60;
+}
+
 void NBNewHomeContentView::layoutUpgradeView()
 {
     if (!m_upgradeView)
         return;
-    const int width = m_upgradeView->preferredWidth();
+    const int width = upgradeBannerWidth(*m_upgradeView);
     m_upgradeView->setGeometry((kCircleSize - width) / 2, 0, width, 30);
 }
 
@@ -167,6 +175,9 @@ void NBNewHomeContentView::handleLongPress()
 {
     OSTREL_LOG(Logger::Debug, QStringLiteral("长按检测到"));
     m_tapEnabled = true;
+    // The press that made the long press is used up: its release is not a click as well. Taps
+    // come back for the presses that begin after it.
+    m_pressMayClick = false;
     disarmLongPress();
     QPointer<NBNewHomeContentView> self(this);
     UiTiming::singleShot(kLongPressStopDelayMs, this, [self] {
@@ -200,6 +211,7 @@ bool NBNewHomeContentView::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() != Qt::LeftButton)
             return true;
         m_stagePressed = true;
+        m_pressMayClick = m_tapEnabled;
         m_pressPoint = mouse->position().toPoint();
         if (m_longPressArmed)
             m_longPressTimer.start(UiTiming::ms(kLongPressMs));
@@ -214,10 +226,11 @@ bool NBNewHomeContentView::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonRelease: {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        const bool wasPressed = m_stagePressed;
+        const bool mayClick = m_stagePressed && m_pressMayClick;
         m_stagePressed = false;
+        m_pressMayClick = false;
         m_longPressTimer.stop();
-        if (wasPressed && m_tapEnabled && mouse->button() == Qt::LeftButton
+        if (mayClick && m_tapEnabled && mouse->button() == Qt::LeftButton
             && m_lottleAnimationView->rect().contains(mouse->position().toPoint()))
             handleStartClick();
         return true;

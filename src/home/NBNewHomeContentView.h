@@ -58,6 +58,8 @@ public:
     void setUpgradeView(NBAboutUpgradeView *view);
     // The banner sized to its text, centred at the top of the circle.
     void layoutUpgradeView();
+    // The width of its text in its own font, plus 60.
+    static int upgradeBannerWidth(const NBAboutUpgradeView &banner);
 
 Q_SIGNALS:
     void stateChanged(NBConnectAreaState state);
@@ -76,6 +78,9 @@ private:
     bool m_tapEnabled = true;
     bool m_longPressArmed = false;
     bool m_stagePressed = false;
+    // Whether the press in progress may end in a click: taps were enabled when it began and no
+    // long press has taken it since.
+    bool m_pressMayClick = false;
     QPoint m_pressPoint;
     std::optional<qint64> m_lastClick;
     std::function<qint64()> m_clock;

@@ -16,8 +16,13 @@ constexpr int kBarRight = 27;
 constexpr int kBarTop = 4;
 constexpr int kBarHeight = 48;
 
+const QString kInitialMark = QStringLiteral("ChatGPT 推荐线路");
+
 void setTextColour(QLabel *label, const QColor &colour)
 {
+    // Inside a table the viewport's Base background would make the label draw with Text: the
+    // colour set here is the one drawn wherever the cell sits.
+    label->setForegroundRole(QPalette::WindowText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
@@ -78,7 +83,7 @@ NBNewLineCell::NBNewLineCell(QWidget *parent)
     m_nameText = new QLabel(QStringLiteral("USA - San Francisco - 1"), m_contentView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
     setTextColour(m_nameText, QColor(223, 226, 253));
-    m_markText = new QLabel(QStringLiteral("ChatGPT 推荐线路"), m_contentView);
+    m_markText = new QLabel(kInitialMark, m_contentView);
     m_markText->setFont(NSFontHelper::getLightPingFangFont(10));
     m_markText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setTextColour(m_markText, QColor(129, 131, 162));
@@ -106,6 +111,11 @@ void NBNewLineCell::configure(const OOHomeNodeModel &line, std::optional<int> us
     if (look.markText) {
         m_markText->setText(*look.markText);
         m_markText->setVisible(look.markVisible);
+    } else {
+        // Rows are reused as the table scrolls: a line without a mark gets the mark of a new
+        // cell (hidden), not the one of the line this row showed before.
+        m_markText->setText(kInitialMark);
+        m_markText->hide();
     }
     // A recycled row must not keep the flag of the line it showed before.
     if (look.flagUrl.isValid())
@@ -141,8 +151,11 @@ void NBNewLineCell::layoutParts()
     m_onOrOffButton->setGeometry(rightEdge - 12, (kBarHeight - 12) / 2, 12, 12);
     m_svipImgView->setGeometry(rightEdge - 53, (kBarHeight - 20) / 2, 53, 20);
     const int limit = rightEdge - 53 - 8;
-    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, limit - nameX));
+    // The mark keeps its whole width; a long name gives way to it.
+    const int markWidth = m_markText->isHidden() ? 0 : m_markText->sizeHint().width();
+    const int markRoom = markWidth > 0 ? 21 + markWidth : 0;
+    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, limit - nameX - markRoom));
     m_nameText->setGeometry(nameX, 0, nameWidth, kBarHeight);
     const int markX = nameX + nameWidth + 21;
-    m_markText->setGeometry(markX, 0, qMax(0, limit - markX), kBarHeight);
+    m_markText->setGeometry(markX, 0, qMin(markWidth, qMax(0, limit - markX)), kBarHeight);
 }

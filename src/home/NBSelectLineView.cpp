@@ -5,6 +5,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
+#include "home/CharWrapLabel.h"
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"
 #include "home/NBVPNModeView.h"
@@ -30,10 +31,12 @@ NBSelectLineView::NBSelectLineView(QWidget *parent)
     m_maskView->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_lineFlagView = new AssetImageView(QStringLiteral("flag_place"), m_maskView);
     m_lineFlagView->setCornerRadius(14);
-    m_nameText = new QLabel(QStringLiteral("Best Line"), m_maskView);
+    m_nameText = new CharWrapLabel(QStringLiteral("Best Line"), m_maskView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(18));
-    m_nameText->setStyleSheet(QStringLiteral("color: rgb(254, 255, 255); background: transparent;"));
-    m_nameText->setWordWrap(true);
+    QPalette namePalette = m_nameText->palette();
+    namePalette.setColor(QPalette::WindowText, QColor(254, 255, 255));
+    m_nameText->setPalette(namePalette);
+    m_nameText->setForegroundRole(QPalette::WindowText);
     m_vpnModeView = new NBVPNModeView(m_maskView);
     m_lineArrowView = new AssetImageView(QStringLiteral("line_up"), m_maskView);
     resize(kWidth, kHeight);

@@ -10,6 +10,7 @@
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
+#include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
@@ -19,6 +20,7 @@
 #include "home/NBHomeBackView.h"
 #include "home/NBHomeViewController.h"
 #include "home/OOHomeContentView.h"
+#include "home/OOKillSwitchTipView.h"
 #include "home/NBNewHomeContentView.h"
 #include "home/NBNewHomeContentViewProtocol.h"
 #include "home/NBNewKillSwitchTipView.h"
@@ -140,8 +142,12 @@ TEST_F(ConnectArea, KillSwitchTakesOnlyALongPressWhichReleasesItOnce)
     QTRY_COMPARE_WITH_TIMEOUT(delegate.proxyStops.size(), 1, 2000);
     EXPECT_TRUE(delegate.proxyStops.first());
     EXPECT_FALSE(area.killSwitchTipView()->isVisible());
+    // The release that ended the long press is not a click as well: one stop, not two.
+    EXPECT_EQ(delegate.stops, 0);
+    EXPECT_EQ(delegate.starts, 0);
 
-    // A second press does nothing until the next kill-switch look; clicks work again.
+    // A later press is an ordinary click again, and no second long press.
+    now += 2000;
     QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
     QCoreApplication::processEvents();
     QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
@@ -151,11 +157,28 @@ TEST_F(ConnectArea, KillSwitchTakesOnlyALongPressWhichReleasesItOnce)
     // Entering the look again arms one press, not one per entry.
     area.updateState(NBConnectAreaState::killSwitch);
     area.updateState(NBConnectAreaState::killSwitch);
+    now += 2000;
     QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
     QTRY_COMPARE_WITH_TIMEOUT(delegate.proxyStops.size(), 2, 2000);
     QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
     QCoreApplication::processEvents();
     EXPECT_EQ(delegate.proxyStops.size(), 2);
+    EXPECT_EQ(delegate.stops, 1);
+}
+
+TEST_F(ConnectArea, APressHeldPastTheEndOfTheStopDoesNotConnectAgainOnRelease)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
+    area.updateState(NBConnectAreaState::killSwitch);
+    QWidget *stage = area.lottleAnimationView();
+    QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QTRY_COMPARE_WITH_TIMEOUT(delegate.proxyStops.size(), 1, 2000);
+    // The stop has ended while the button is still down.
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+    EXPECT_TRUE(area.isTapEnabled());
+    QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    EXPECT_EQ(delegate.starts, 0);
+    EXPECT_EQ(delegate.stops, 0);
 }
 
 TEST_F(ConnectArea, LongPressWhileAlreadyOffLeavesTheKillSwitchLook)
@@ -179,6 +202,11 @@ TEST_F(ConnectArea, UpgradeBannerTakesItsOwnClicksOverTheRunningAnimation)
     area.upgradeView()->clickAction = [&] { ++bannerClicks; };
     NotificationCenter::defaultCenter().post(NotificationNames::preUpgradeDownloadSucceed);
     ASSERT_TRUE(area.upgradeView()->isVisible());
+    // As wide as its text plus 60, centred over the circle.
+    const QLabel *text = area.upgradeView()->nameLab();
+    const int textWidth = QFontMetrics(text->font()).boundingRect(QRect(0, 0, 375, 12), Qt::AlignLeft, text->text()).width();
+    EXPECT_EQ(area.upgradeView()->width(), textWidth + 60);
+    EXPECT_NEAR(area.upgradeView()->geometry().center().x(), area.contentCircleView()->rect().center().x(), 1);
     QWidget *circle = area.contentCircleView();
     const QPoint onBanner = area.upgradeView()->geometry().center();
     QWidget *target = circle->childAt(onBanner);
@@ -207,8 +235,14 @@ TEST(ConnectAnimations, KillSwitchLoopsWithinItsSegmentAndMissingNamesDrawNothin
     EXPECT_FALSE(player->isTicking());
     stage.show();
     EXPECT_TRUE(player->isTicking());
-    stage.window()->showMinimized();
-    QTRY_VERIFY_WITH_TIMEOUT(!player->isTicking() || !stage.window()->isMinimized(), 2000);
+    // A minimised window keeps its children visible to Qt; the animation stops all the same,
+    // and goes on when the window comes back.
+    stage.window()->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(stage.window()->isMinimized());
+    ASSERT_TRUE(player->isVisible());
+    EXPECT_FALSE(player->isTicking());
+    stage.window()->setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(player->isTicking());
 
     LottieWidget missing;
     missing.play(QStringLiteral("no such animation"));
@@ -350,20 +384,47 @@ TEST_F(KillSwitchAlert, ARebuiltHomeLeavesNoOldObserverBehind)
     home->setMonotonicSeconds([this] { return seconds; });
 }
 
-TEST(EarlierConnectAreas, BackViewDebouncesAndTheOldAreaAsksTheHomeAbove)
+TEST(EarlierConnectAreas, BackViewDebouncesAndAsksTheHomeItSitsIn)
 {
-    CountingDelegate delegate;
-    qint64 now = 0;
-    NBHomeBackView back;
-    back.setDelegate(&delegate);
-    back.setMonotonicClock([&] { return now; });
-    back.handleStartClick();
-    now += 1500;
-    back.handleStartClick();
-    EXPECT_EQ(delegate.starts, 1);
-
+    UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, false);
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"id": 7, "kind": 0})"));
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
     NBHomeViewController home;
+    home.resize(728, 500);
     home.ensureLoaded();
+    QList<NBConnectAreaState> looks;
+    QObject::connect(home.homeBackView(), &NBNewHomeContentView::stateChanged,
+                     [&](NBConnectAreaState state) { looks << state; });
+    qint64 now = 0;
+    auto *back = new NBHomeBackView(&home);
+    back->setMonotonicClock([&] { return now; });
+    back->setGeometry(home.rect());
+    home.show();
+    QTest::mouseClick(back, Qt::LeftButton, {}, QPoint(300, 200));
+    // The home's connect road starts (and, with nobody signed in, ends at once).
+    ASSERT_FALSE(looks.isEmpty());
+    EXPECT_EQ(looks.first(), NBConnectAreaState::loading);
+    now += 1500;   // exactly 1.5 s later: ignored
+    const int seen = looks.size();
+    QTest::mouseClick(back, Qt::LeftButton, {}, QPoint(300, 200));
+    EXPECT_EQ(looks.size(), seen);
+
+    // Its animation view is made once, hidden, under its tip.
+    NBCircleAnimationView *stage = back->lottleAnimationView();
+    EXPECT_EQ(back->lottleAnimationView(), stage);
+    EXPECT_EQ(stage->parentWidget(), back);
+    EXPECT_TRUE(stage->isHidden());
+    EXPECT_LT(back->children().indexOf(static_cast<QObject *>(stage)),
+              back->children().indexOf(static_cast<QObject *>(back->killSwitchTipView())));
+
+    // Outside a home screen a click has no one to ask.
+    NBHomeBackView alone;
+    alone.resize(200, 200);
+    alone.show();
+    QTest::mouseClick(&alone, Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_EQ(NBHomeBackView::homeAbove(&alone), nullptr);
+    UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
+
     auto *old = new OOHomeContentView(&home);
     old->changeLineAction();
     EXPECT_EQ(home.homeBackView()->state(), NBConnectAreaState::loading);

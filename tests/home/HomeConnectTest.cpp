@@ -1,13 +1,22 @@
 // Connect and disconnect from the home screen through the real roads: the stand-in service, the
 // helper with its file backend and the scripted stand-in engine; the looks in the order they show.
+#include <QLabel>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QTest>
 
 #include <csignal>
 
 #include "uikit/UiTiming.h"
+#include "uikit/WindowInUse.h"
 #include "home/NBConnectView.h"
 #include "home/NBCircleAnimationView.h"
+#include "home/NBHomeLineListView.h"
 #include "home/NBHomeViewController.h"
+#include "home/NBLineTableView.h"
+#include "home/NBSelectLineView.h"
+#include "home/NBVPNModeView.h"
+#include "vpn/ProxyMode.h"
 #include "home/NBNewHomeContentView.h"
 #include "home/NBTimeScheduView.h"
 #include "vpn/ConnectRoadFixture.h"
@@ -57,7 +66,10 @@ TEST_F(HomeConnect, ConnectShowsLoadingThenRunningAndDisconnectPausesThenStops)
     EXPECT_EQ(looks.first(), int(NBConnectAreaState::loading));
     EXPECT_EQ(looks.last(), int(NBConnectAreaState::running));
     EXPECT_FALSE(looks.contains(int(NBConnectAreaState::paused)));
-    EXPECT_TRUE(home->timeScheduView()->isCounting());
+    // The connected-time clock is not started and shows nowhere.
+    EXPECT_FALSE(home->timeScheduView()->isCounting());
+    EXPECT_FALSE(home->timeScheduView()->isVisible());
+    EXPECT_FALSE(home->isAncestorOf(home->timeScheduView()));
     EXPECT_TRUE(proxyPointsAtUs());
 
     looks.clear();
@@ -87,6 +99,77 @@ TEST_F(HomeConnect, EngineDeathShowsTheKillSwitchAndALongPressReleasesIt)
     QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
     ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::paused; }, 15000));
     EXPECT_FALSE(proxyPointsAtUs());
+}
+
+TEST_F(HomeConnect, ReleasingALongPressHeldPastTheStopDoesNotConnectAgain)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
+    clickButton();
+    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000));
+    ::kill(pid_t(enginePids().value(0)), SIGKILL);
+    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::killSwitch; }, 15000));
+
+    QWidget *stage = home->homeBackView()->lottleAnimationView();
+    looks.clear();
+    QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    // Held until the stop has run to its end.
+    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::paused; }, 15000));
+    ASSERT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state(), NBConnectAreaState::paused);
+    EXPECT_FALSE(looks.contains(int(NBConnectAreaState::loading)));
+    EXPECT_EQ(looks.count(int(NBConnectAreaState::paused)), 1);
+    EXPECT_FALSE(proxyPointsAtUs());
+}
+
+TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
+{
+    // The stand-in's lines, as the home screen's appearance fetches them.
+    std::optional<QString> text;
+    OONetWorkTool::nodeList([&](std::optional<QString> reply, std::optional<NetError>) { text = reply ? reply : QString(); });
+    ASSERT_TRUE(waitUntil([&] { return text.has_value(); }));
+    home->handleNodeList(text, std::nullopt);
+    int connectedRow = -1;
+    int memberRow = -1;
+    for (int i = 0; i < home->showList().size(); ++i) {
+        if (home->showList().at(i).id == 101)
+            connectedRow = i;
+        if (home->showList().at(i).id == 102)
+            memberRow = i;
+    }
+    ASSERT_GE(connectedRow, 0);
+    ASSERT_GE(memberRow, 0);
+    const QString connectedName = home->showList().at(connectedRow).name;
+    const QString memberName = home->showList().at(memberRow).name;
+    ASSERT_NE(connectedName, memberName);
+    // Connected on the first line as the popup stores a line: the whole record.
+    UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, home->showList().at(connectedRow).toJsonText());
+
+    clickButton();
+    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000));
+
+    // A member line chosen in the popup by a visitor: the service refuses it.
+    QWidget window;
+    window.resize(800, 500);
+    window.show();
+    WindowInUse::setContentWidget(&window);
+    const auto noWindowAfter = qScopeGuard([] { WindowInUse::setContentWidget(nullptr); });
+    QTest::mouseClick(home->selectView(), Qt::LeftButton);
+    NBHomeLineListView *popup = home->lineListView();
+    ASSERT_NE(popup, nullptr);
+    NBLineTableView *table = popup->tableView();
+    table->verticalScrollBar()->setValue(table->rowTop(memberRow));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      QPoint(120, table->rowTop(memberRow) + 25 - table->verticalScrollBar()->value()));
+    EXPECT_EQ(home->selectView()->nameText()->text(), memberName);
+
+    // The road puts the connected line back; the bar follows it, and so does the next connect.
+    ASSERT_TRUE(waitUntil([&] { return home->selectView()->nameText()->text() == connectedName; }, 15000));
+    ASSERT_TRUE(home->connectController()->cachedLine().has_value());
+    EXPECT_EQ(home->connectController()->cachedLine()->id, 101);
+    EXPECT_EQ(home->selectView()->vpnModeView()->nameText()->text(),
+              isProxyModeOn() ? QStringLiteral("全局模式") : QStringLiteral("智能模式"));
 }
 
 } // namespace

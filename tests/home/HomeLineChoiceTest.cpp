@@ -11,7 +11,10 @@
 #include "common/DefaultsKeys.h"
 #include "common/MKUserInfoManager.h"
 #include "common/UserDefaults.h"
+#include "home/AssetImageView.h"
 #include "home/NBHomeLineListView.h"
+#include "home/NBModeListView.h"
+#include "home/NBToggleTunTipView.h"
 #include "home/NBLineSwitchView.h"
 #include "home/NBHomeViewController.h"
 #include "home/NBSelectLineView.h"
@@ -89,6 +92,35 @@ TEST_F(HomeLineChoice, TheModeSwitchKeepsTheLineAndStoresGlobal)
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(chosen->id, 3);
     EXPECT_TRUE(chosen->isGlobel);
+}
+
+TEST_F(HomeLineChoice, EveryControlOfTheHomeScreenAndItsPopupsTakesItsWholeArea)
+{
+    EXPECT_EQ(controlsCoveredByOthers(m_host.widget()).join(QStringLiteral("; ")).toStdString(), "");
+    NBHomeLineListView *popup = openFromSelector();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(controlsCoveredByOthers(m_host.widget(), popup).join(QStringLiteral("; ")).toStdString(), "");
+
+    // The close control's lowest row of pixels, where the title used to lie over it, closes.
+    QWidget *window = m_host.widget();
+    AssetImageView *close = popup->closeView();
+    const QPoint spot = close->mapTo(window, QPoint(close->width() / 2, close->height() - 2));
+    QWidget *hit = window->childAt(spot);
+    ASSERT_EQ(hit, close);
+    QPointer<NBHomeLineListView> closing(popup);
+    QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(window, spot));
+    EXPECT_TRUE(waitFor([&] { return closing.isNull(); }));
+
+    // The other overlays of the home screen.
+    auto *modes = new NBModeListView;
+    modes->didSelectBlock = [](int) {};
+    ASSERT_TRUE(modes->show());
+    EXPECT_EQ(controlsCoveredByOthers(m_host.widget(), modes).join(QStringLiteral("; ")).toStdString(), "");
+    delete modes;
+    auto *tip = new NBToggleTunTipView;
+    ASSERT_TRUE(tip->show());
+    EXPECT_EQ(controlsCoveredByOthers(m_host.widget(), tip).join(QStringLiteral("; ")).toStdString(), "");
+    delete tip;
 }
 
 } // namespace

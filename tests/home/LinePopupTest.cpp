@@ -48,6 +48,43 @@ std::optional<OOHomeNodeModel> storedLine()
     return text ? OOHomeNodeModel::fromJsonText(*text) : std::nullopt;
 }
 
+// The colour a label's text is drawn in where it stands: the pixel of its area that changes most
+// when the label is left out of the picture.
+QColor drawnTextColour(QLabel *label)
+{
+    QWidget *top = label->window();
+    const QRect area(label->mapTo(top, QPoint(0, 0)), label->size());
+    const QImage with = top->grab(area).toImage();
+    label->hide();
+    const QImage without = top->grab(area).toImage();
+    label->show();
+    int most = -1;
+    QColor colour;
+    for (int y = 0; y < with.height(); ++y) {
+        for (int x = 0; x < with.width(); ++x) {
+            const QColor a = with.pixelColor(x, y);
+            const QColor b = without.pixelColor(x, y);
+            const int change = qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+            if (change > most) {
+                most = change;
+                colour = a;
+            }
+        }
+    }
+    return colour;
+}
+
+bool near(const QColor &drawn, const QColor &meant)
+{
+    return qAbs(drawn.red() - meant.red()) <= 40 && qAbs(drawn.green() - meant.green()) <= 40
+           && qAbs(drawn.blue() - meant.blue()) <= 40;
+}
+
+std::string describe(const QColor &colour)
+{
+    return QStringLiteral("(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue()).toStdString();
+}
+
 int checkedRows(const QList<OOHomeNodeModel> &rows)
 {
     return int(std::count_if(rows.begin(), rows.end(), [](const auto &line) { return line.isClickState; }));
@@ -322,6 +359,7 @@ TEST(LineCellTest, MarkTextFlagAndChosenState)
     EXPECT_EQ(cell.markText()->text(), QStringLiteral("VIP"));
     EXPECT_EQ(cell.contentView()->assetName(), QStringLiteral("lineon"));
     EXPECT_TRUE(cell.onOrOffButton()->isChecked());
+    EXPECT_EQ(cell.nameText()->foregroundRole(), QPalette::WindowText);
     EXPECT_EQ(cell.nameText()->palette().color(QPalette::WindowText), QColor(90, 177, 234));
     line.lineMark = QString();
     line.isClickState = false;
@@ -336,6 +374,67 @@ TEST(LineCellTest, MarkTextFlagAndChosenState)
     EXPECT_EQ(sharp.size(), QSize(24, 24));
     EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
     EXPECT_NE(sharp.toImage().pixelColor(12, 12).alpha(), 0);
+}
+
+TEST_F(LinePopupTest, RowTextsAreDrawnInTheirOwnColoursInsideThePopup)
+{
+    QList<OOHomeNodeModel> lines = threeLines();
+    lines[1].isMark = true;
+    lines[2].lineMark = QStringLiteral("ChatGPT 推荐线路");
+    NBHomeLineListView *popup = openPopup(lines);
+    QCoreApplication::processEvents();
+    NBLineTableView *table = popup->tableView();
+
+    // A marked line's name in the member blue, the others white, the mark in its grey-blue.
+    const QColor member = drawnTextColour(table->cellForRow(1)->nameText());
+    EXPECT_TRUE(near(member, QColor(90, 177, 234))) << describe(member);
+    const QColor other = drawnTextColour(table->cellForRow(0)->nameText());
+    EXPECT_TRUE(near(other, QColor(Qt::white))) << describe(other);
+    NBNewLineCell *marked = table->cellForRow(2);
+    ASSERT_TRUE(marked->markText()->isVisible());
+    const QColor mark = drawnTextColour(marked->markText());
+    EXPECT_TRUE(near(mark, QColor(129, 131, 162))) << describe(mark);
+    // The whole mark fits beside the name.
+    EXPECT_GE(marked->markText()->width(), marked->markText()->sizeHint().width());
+}
+
+TEST_F(LinePopupTest, ReusedRowsShowOnlyTheirOwnLinesMark)
+{
+    // A service that sends a mark for some lines and leaves it out for the others.
+    QList<OOHomeNodeModel> lines;
+    for (int i = 0; i < 60; ++i) {
+        OOHomeNodeModel line = makeLine(500 + i, QStringLiteral("Line %1").arg(i));
+        if (i % 3 == 0)
+            line.lineMark = QStringLiteral("Mark %1").arg(i);
+        lines << line;
+    }
+    NBHomeLineListView *popup = openPopup(lines);
+    QCoreApplication::processEvents();
+    NBLineTableView *table = popup->tableView();
+    QScrollBar *bar = table->verticalScrollBar();
+    for (int step = 0; step <= 12; ++step) {
+        bar->setValue(bar->maximum() * step / 12);
+        for (int row : table->visibleRows()) {
+            NBNewLineCell *cell = table->cellForRow(row);
+            const bool hasMark = row % 3 == 0;
+            ASSERT_EQ(cell->markText()->isVisibleTo(cell), hasMark) << "row " << row;
+            if (hasMark)
+                ASSERT_EQ(cell->markText()->text(), QStringLiteral("Mark %1").arg(row));
+        }
+    }
+}
+
+TEST(LineCellTest, ALongNameGivesWayToTheWholeMark)
+{
+    NBNewLineCell cell;
+    cell.resize(300, NBNewLineCell::kRowHeight);
+    OOHomeNodeModel line = makeLine(1, QStringLiteral("A rather long line name - 01"), 0);
+    line.lineMark = QStringLiteral("ChatGPT 推荐线路");
+    cell.configure(line, 2);
+    QLabel *mark = cell.markText();
+    EXPECT_GE(mark->width(), mark->sizeHint().width());
+    EXPECT_LE(mark->geometry().right(), cell.onOrOffButton()->geometry().left());
+    EXPECT_GE(mark->x(), cell.nameText()->geometry().right());
 }
 
 } // namespace

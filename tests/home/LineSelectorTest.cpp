@@ -14,6 +14,7 @@
 #include "home/AssetImageView.h"
 #include "home/LineSelectorLook.h"
 #include "home/NBModeListView.h"
+#include "home/CharWrapLabel.h"
 #include "home/NBSelectLineView.h"
 #include "home/NBVPNModeCell.h"
 #include "home/NBVPNModeView.h"
@@ -60,6 +61,26 @@ TEST_F(LineSelectorTest, NoLineShowsBestLineSmartModeAndSendsTheModeEvent)
     EXPECT_EQ(bar.vpnModeView()->flagView()->assetName(), QStringLiteral("AI"));
     // Once from the bar and once from the badge, as the analytics have always counted it.
     EXPECT_EQ(recorder.events, QStringList(2, QStringLiteral("selectModePage_appMode_click")));
+}
+
+TEST_F(LineSelectorTest, ALongNameBreaksAtAnyCharacterAndIsDrawnInItsColour)
+{
+    NBSelectLineView bar;
+    bar.resize(340, 91);
+    OOHomeNodeModel line = makeLine(1, QStringLiteral("SingaporePremiumRelay0001"));
+    bar.update(line);
+    auto *name = qobject_cast<CharWrapLabel *>(bar.nameText());
+    ASSERT_NE(name, nullptr);
+    // No blank to break at: the name still goes on to a second line, all of it shown.
+    const QStringList lines = name->lines(name->width());
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.join(QString()), line.name);
+    const QImage picture = name->grab().toImage();
+    int light = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            light += picture.pixelColor(x, y).lightness() > 200 ? 1 : 0;
+    EXPECT_GT(light, 20) << "the name is drawn in its near-white";
 }
 
 TEST_F(LineSelectorTest, GlobalLineLoadsItsFlagOverHttp)

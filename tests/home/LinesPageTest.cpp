@@ -2,8 +2,10 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +201,43 @@ TEST(HomeLineScrollTest, WheelStepsStopAtTheEndsAndReportTheSelectedRow)
     EXPECT_EQ(places, (QList<NBHomeLineScrollType>{NBHomeLineScrollType::none(), NBHomeLineScrollType::none(),
                                                     NBHomeLineScrollType::none(), NBHomeLineScrollType::line(6)}));
     EXPECT_EQ(view.rowHeight(0), 55);
+
+    // A wheel turn that moves no row (sideways) scrolls nothing and still reports.
+    places.clear();
+    QWheelEvent sideways(QPointF(100, 100), view.viewport()->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(120, 0),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view.viewport(), &sideways);
+    EXPECT_EQ(view.index, 3);
+    EXPECT_EQ(places, (QList<NBHomeLineScrollType>{NBHomeLineScrollType::line(6)}));
+}
+
+TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndMarksShowWhole)
+{
+    NBLinesViewController page;
+    page.ensureLoaded();
+    QList<OOHomeNodeModel> lines;
+    for (int i = 0; i < 30; ++i)
+        lines << pinged(100 + i, QStringLiteral("JP_东京 %1").arg(i), 40);
+    lines[0].lineMark = QStringLiteral("ChatGPT 推荐线路");
+    page.setLines(lines);
+    page.show();
+    ASSERT_TRUE(page.headerShown());
+    QScrollBar *bar = page.scrollView()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const QPoint onHeader(160, 74 + NBLinesHeaderView::kHeight / 2);
+    for (int value : {0, bar->maximum() / 2, bar->maximum()}) {
+        bar->setValue(value);
+        QWidget *hit = page.childAt(onHeader);
+        EXPECT_TRUE(hit == page.headerView() || page.headerView()->isAncestorOf(hit)) << value;
+        EXPECT_GE(page.scrollView()->geometry().top(), 74 + NBLinesHeaderView::kHeight);
+    }
+
+    auto *marked = qobject_cast<NBLinesCell *>(page.rowAt(0));
+    ASSERT_NE(marked, nullptr);
+    QLabel *mark = marked->markText();
+    ASSERT_TRUE(mark->isVisibleTo(marked));
+    EXPECT_GE(mark->width(), mark->sizeHint().width());
+    EXPECT_LE(mark->geometry().right(), marked->timeText()->geometry().left());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "uikit/ViewFader.h"
 
 #include <QAbstractAnimation>
+#include <QVariantAnimation>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -177,14 +178,53 @@ TEST_F(ToastHudTest, LoadingCoversFillTheirHostAndCenterTheirSpinner)
     delete box;
 }
 
-TEST_F(ToastHudTest, RotationDirectionAndRestart)
+// Where the drawn arc of the spinner lies: the mean position of its blue pixels.
+QPointF blueCentre(const QImage &image)
 {
+    QPointF sum;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() > 128 && c.blue() > 200 && c.red() < 120) {
+                sum += QPointF(x, y);
+                ++count;
+            }
+        }
+    }
+    return count ? sum / count : QPointF(-1, -1);
+}
+
+TEST_F(ToastHudTest, RotationTurnsTheDrawnImageTheWayAskedAndRestarts)
+{
+    // The icon's arc starts in the top right quarter; a quarter turn moves it to the next one.
+    for (const bool clockwise : {true, false}) {
+        ConnectImageView view;
+        view.resize(30, 30);
+        view.setRotating(clockwise);
+        EXPECT_EQ(view.isClockwise(), clockwise);
+        const QList<QVariantAnimation *> animations = view.findChildren<QVariantAnimation *>();
+        ASSERT_EQ(animations.size(), 1);
+        QVariantAnimation *turn = animations.first();
+        turn->setCurrentTime(0);
+        const QPointF start = blueCentre(view.grab().toImage());
+        EXPECT_GT(start.x(), 15);
+        EXPECT_LT(start.y(), 15);
+        turn->setCurrentTime(turn->duration() / 4);
+        const QPointF quarter = blueCentre(view.grab().toImage());
+        if (clockwise) {
+            EXPECT_GT(quarter.x(), 15) << "clockwise: to the bottom right";
+            EXPECT_GT(quarter.y(), 15);
+        } else {
+            EXPECT_LT(quarter.x(), 15) << "counter-clockwise: to the top left";
+            EXPECT_LT(quarter.y(), 15);
+        }
+    }
+
     ConnectImageView view;
     view.resize(30, 30);
     view.setRotating(false);
-    EXPECT_FALSE(view.isClockwise());
     view.setRotating(true);
-    EXPECT_TRUE(view.isClockwise());
     int running = 0;
     for (QAbstractAnimation *animation : view.findChildren<QAbstractAnimation *>())
         running += animation->state() == QAbstractAnimation::Running ? 1 : 0;

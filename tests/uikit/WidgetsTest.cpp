@@ -176,6 +176,25 @@ TEST(Theme, HexColoursAppearanceAndPixelFonts)
     EXPECT_EQ(NSFontHelper::getMediumPingFangFont(14).weight(), QFont::Medium);
 }
 
+// The mean position of the drawn pixels of a circle view, from its centre, y up.
+QPointF drawnCentre(QWidget &view)
+{
+    const QImage image = view.grab().toImage();
+    QPointF sum;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            // The arc's red-to-blue has no green; whatever lies behind it does.
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() > 128 && c.green() < 100) {
+                sum += QPointF(x + 0.5 - image.width() / 2.0, image.height() / 2.0 - (y + 0.5));
+                ++count;
+            }
+        }
+    }
+    return count ? sum / count : QPointF();
+}
+
 TEST(CircleView, ArcSweepsByProgressAndDirection)
 {
     NBCircleViewConfig config;
@@ -195,6 +214,20 @@ TEST(CircleView, ArcSweepsByProgressAndDirection)
     EXPECT_DOUBLE_EQ(cw.sweepDegrees(), -359.75);
     cw.grab();
     EXPECT_EQ(cw.circleConfig().colorSizeArray, (QList<double>{0.0, 0.5}));
+
+    // What is drawn: a quarter sweep from 3 o'clock lies above it when counter-clockwise and
+    // below it when clockwise; a whole sweep goes round.
+    ccw.setProgress(0.25);
+    const QPointF up = drawnCentre(ccw);
+    EXPECT_GT(up.x(), 10);
+    EXPECT_GT(up.y(), 10) << "counter-clockwise on screen";
+    cw.setProgress(0.25);
+    const QPointF down = drawnCentre(cw);
+    EXPECT_GT(down.x(), 10);
+    EXPECT_LT(down.y(), -10) << "clockwise on screen";
+    cw.setProgress(1);
+    const QPointF round = drawnCentre(cw);
+    EXPECT_LT(qAbs(round.x()) + qAbs(round.y()), 5);
 }
 
 TEST(LinkMarkup, PlainLinksAndMalformedOrders)

@@ -51,12 +51,15 @@ OSTREL_GALLERY_SCENE("home/initial", 728, 500)
     return homeScreen();
 }
 
-OSTREL_GALLERY_SCENE("home/line_popup", 728, 500)
+OSTREL_GALLERY_SCENE("home/line_popup", 800, 500)
 {
+    // The popup covers the whole window, the home screen beside the menu under it.
+    QWidget *host = galleryWindowHost();
     auto *screen = homeScreen();
-    screen->resize(728, 500);
+    screen->setParent(host);
+    screen->setGeometry(72, 0, 728, 500);
     screen->showLineList();
-    return screen;
+    return host;
 }
 
 OSTREL_GALLERY_SCENE("home/loading", 728, 500)
@@ -72,10 +75,6 @@ OSTREL_GALLERY_SCENE("home/running", 728, 500)
     auto *screen = homeScreen();
     screen->showRunning();
     advanceAnimation(screen, 700);
-    screen->timeScheduView()->updateConnectedTime(false);
-    screen->timeScheduView()->updateConnectedTime(true);
-    for (int i = 1; i < 3725; ++i)
-        screen->timeScheduView()->tick();
     return screen;
 }
 
