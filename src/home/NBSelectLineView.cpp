@@ -8,6 +8,7 @@
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"
 #include "home/NBVPNModeView.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kFlagSide = 28;
@@ -30,7 +31,7 @@ NBSelectLineView::NBSelectLineView(QWidget *parent)
     m_maskView->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_lineFlagView = new AssetImageView(QStringLiteral("flag_place"), m_maskView);
     m_lineFlagView->setCornerRadius(14);
-    m_nameText = new QLabel(QStringLiteral("Best Line"), m_maskView);
+    m_nameText = PlainText::label(QStringLiteral("Best Line"), m_maskView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(18));
     m_nameText->setStyleSheet(QStringLiteral("color: rgb(254, 255, 255); background: transparent;"));
     m_nameText->setWordWrap(true);

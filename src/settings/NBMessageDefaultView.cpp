@@ -9,6 +9,7 @@
 #include "uikit/UiImages.h"
 #include "settings/NBMessageDefaultViewProtocol.h"
 #include "settings/ScreenChain.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kIcon = 102;
@@ -22,7 +23,7 @@ NBMessageDefaultView::NBMessageDefaultView(QWidget *parent)
     m_iconImgView = new QLabel(m_placeView);
     m_iconImgView->setFixedSize(kIcon, kIcon);
     m_iconImgView->setAlignment(Qt::AlignCenter);
-    m_tipLab = new QLabel(m_placeView);
+    m_tipLab = PlainText::label(m_placeView);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_tipLab->setAlignment(Qt::AlignCenter);
     m_tipLab->setStyleSheet(QStringLiteral("color: rgb(154, 152, 179); background: transparent;"));

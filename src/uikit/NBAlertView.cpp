@@ -5,6 +5,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "common/ClickableFlag.h"
+#include "uikit/PlainText.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -16,7 +17,7 @@ namespace {
 
 QLabel *makeLabel(QWidget *parent, int size)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(size));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
