@@ -7,6 +7,7 @@
 #include "networking/OONetWork.h"
 #include "uikit/NBAlertView.h"
 #include "uikit/NBDisableButton.h"
+#include "uikit/RoundedPanel.h"
 
 AccountAlertPresenter::AccountAlertPresenter(QObject *parent)
     : QObject(parent)

@@ -5,8 +5,7 @@
 #include <QPointer>
 
 #include "networking/NetworkUiHooks.h"
-
-class NBAlertView;
+#include "uikit/NBAlertView.h"
 
 // Shows the request layer's account warnings (account exception, device limit) as the
 // application's own alert over the window in use, one at a time and never inside the reply that

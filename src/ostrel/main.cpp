@@ -3,7 +3,6 @@
 #include "app/AppDelegate.h"
 #include "app/StartupOpenOption.h"
 #include "uikit/NSFontHelper.h"
-#include "uikit/PlainText.h"
 #include "common/Logger.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
@@ -21,7 +20,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(true);
     NSFontHelper::installFontSubstitutions();
-    PlainText::refuseOutsidePictures();
 
     AppDelegate delegate;
     delegate.setStartupOpen(StartupOpenOption::fromArguments(QApplication::arguments()));

@@ -1,10 +1,6 @@
 #include "uikit/PlainText.h"
 
-#include <QByteArray>
 #include <QLabel>
-#include <QTextDocument>
-#include <QUrl>
-#include <QVariant>
 
 namespace {
 
@@ -78,15 +74,4 @@ void PlainText::setText(QLabel *label, const QString &text, int maxChars)
         return;
     makePlain(label);
     label->setText(displayable(text, maxChars));
-}
-
-void PlainText::refuseOutsidePictures()
-{
-    QTextDocument::setDefaultResourceProvider([](const QUrl &url) -> QVariant {
-        const bool bundled = url.scheme() == QLatin1String("qrc") || url.path().startsWith(QLatin1Char(':'));
-        if (bundled)
-            return {}; // the document's own loading reads the resource
-        // A valid but empty answer: the document takes it as the picture and reads nothing.
-        return QVariant(QByteArray());
-    });
 }

@@ -29,11 +29,6 @@ public:
     // makePlain() and displayable() in one: the way outside text goes into a label.
     static void setText(QLabel *label, const QString &text, int maxChars = kMaxChars);
 
-    // For the whole program: rich text (our own fixed texts, a tool tip, a text browser) may show
-    // pictures of the bundled resources only. A picture it names anywhere else ("/dev/zero", a
-    // user's file) is an empty one, never read. Called once at start-up.
-    static void refuseOutsidePictures();
-
 private:
     PlainText() = delete;
 };

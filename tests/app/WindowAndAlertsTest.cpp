@@ -197,6 +197,8 @@ TEST_F(AccountAlertTest, TheReplyCompletesFirstThenOneAlertAtATime)
     EXPECT_EQ(first->tipsLabel()->text(), localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TIP")));
     EXPECT_EQ(first->confirmButton()->text(), localizedByAppLanguage(QStringLiteral("GOT_IT")));
     EXPECT_FALSE(first->cancleButton()->isVisible());
+    // Its one answer in the middle of the panel.
+    EXPECT_NEAR(first->confirmButton()->geometry().center().x(), first->contentView()->width() / 2, 1);
     EXPECT_EQ(hooks->accountAlerts()->waitingCount(), 1) << "the device-limit refusals wait as one";
     EXPECT_EQ(signOuts, 0);
 

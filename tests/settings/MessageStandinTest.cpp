@@ -323,7 +323,7 @@ TEST_F(MessageStandin, HostileRowsInTheCentreAreTextOfAScreensSize)
     for (QLabel *label : {row->titleLab(), row->descLab(), row->timeLab()})
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_TRUE(row->titleLab()->text().startsWith(QStringLiteral("<img")));
-    EXPECT_TRUE(row->descLab()->text().startsWith(QStringLiteral("<img src=\"/dev/zero\">")));
+    EXPECT_TRUE(row->descLab()->text().startsWith(QStringLiteral("<img")));
     EXPECT_LE(row->descLab()->text().size(), 400);
     EXPECT_EQ(row->timeLab()->text(), QStringLiteral("<img src=\"/dev/zero\">"));
     row->repaint();

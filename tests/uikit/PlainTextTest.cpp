@@ -8,11 +8,8 @@
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 
-#include <QImage>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -149,28 +146,4 @@ TEST_F(PlainTextRoads, AlertTextsAreText)
     // A heading would be taller than one line of the 12 px font.
     EXPECT_LE(alert->tipsLabel()->sizeHint().height(), alert->tipsLabel()->fontMetrics().height() + 2);
     alert->confirmAction();
-}
-
-TEST(PlainText, RichTextReadsNoPictureOutsideTheBundle)
-{
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const QString path = folder.filePath(QStringLiteral("tall.png"));
-    QImage tall(10, 300, QImage::Format_RGB32);
-    tall.fill(Qt::red);
-    ASSERT_TRUE(tall.save(path));
-
-    PlainText::refuseOutsidePictures();
-    QLabel ours;
-    ours.setTextFormat(Qt::RichText);
-    ours.setText(QStringLiteral("<p>a<img src=\"%1\"><img src=\"/dev/zero\"></p>").arg(path));
-    EXPECT_LT(ours.sizeHint().height(), 100) << "the file was read";
-
-    QTextDocument document;
-    EXPECT_TRUE(document.resource(QTextDocument::ImageResource, QUrl::fromLocalFile(path)).toByteArray().isEmpty());
-    // Our own pictures still come from the bundle.
-    EXPECT_FALSE(document.resource(QTextDocument::ImageResource, QUrl(QStringLiteral("qrc:/images/confirm_enable_icon.svg")))
-                     .toByteArray()
-                     .isEmpty());
-    QTextDocument::setDefaultResourceProvider({});
 }
