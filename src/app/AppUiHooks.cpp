@@ -1,16 +1,16 @@
 #include "app/AppUiHooks.h"
 
-#include <QMessageBox>
-#include <QPushButton>
-
+#include "app/AccountAlertPresenter.h"
 #include "app/OONoNetworkPopupView.h"
 #include "common/Localization.h"
-#include "networking/OONetWork.h"
 
 AppUiHooks::AppUiHooks(std::function<void()> signOut)
-    : m_signOut(std::move(signOut))
+    : m_accountAlerts(std::make_unique<AccountAlertPresenter>())
+    , m_signOut(std::move(signOut))
 {
 }
+
+AppUiHooks::~AppUiHooks() = default;
 
 void AppUiHooks::showNetworkHint(const QString &text)
 {
@@ -21,20 +21,7 @@ void AppUiHooks::showNetworkHint(const QString &text)
 
 void AppUiHooks::showAccountException(AccountExceptionKind kind)
 {
-    QMessageBox box(m_window);
-    box.setIcon(QMessageBox::Warning);
-    if (kind == AccountExceptionKind::DeviceLimit) {
-        box.setText(localizedByAppLanguage(QStringLiteral("DEVICE_LIMIT_TITLE")));
-        box.setInformativeText(localizedByAppLanguage(QStringLiteral("DEVICE_LIMIT_TIP")));
-        box.addButton(QMessageBox::Ok);
-        box.exec();
-        return;
-    }
-    box.setText(localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TITLE")));
-    box.setInformativeText(localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TIP")));
-    box.addButton(localizedByAppLanguage(QStringLiteral("GOT_IT")), QMessageBox::AcceptRole);
-    box.exec();
-    OONetWork::shared().accountExceptionGotIt();
+    m_accountAlerts->enqueue(kind);
 }
 
 void AppUiHooks::onAccountExceptionAcknowledged()

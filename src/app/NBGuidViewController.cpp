@@ -8,6 +8,7 @@
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
 #include "networking/XSAnalyticsManager.h"
+#include "uikit/PlainText.h"
 
 // The service's two pages; their addresses are the service's to fix.
 const char *const NBGuidViewController::kTermsUrl = "https://www.ostrel.example/terms.html";
@@ -19,7 +20,7 @@ constexpr QSize kCardSize(394, 448);
 
 QLabel *imageLabel(const QString &name, const QSize &size, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFixedSize(size);
     label->setPixmap(UiImages::pixmap(name, size, parent->devicePixelRatioF()));
     return label;
@@ -79,7 +80,7 @@ void NBGuidViewController::setupViews()
     m_logoImgView = imageLabel(QStringLiteral("icon"), QSize(24, 28), m_contentView);
     m_logoImgView->move(37, 27);
 
-    m_appnameLab = new QLabel(QStringLiteral("翠鸟通行器Pro"), m_contentView);
+    m_appnameLab = PlainText::label(QStringLiteral("翠鸟通行器Pro"), m_contentView);
     m_appnameLab->setFont(NSFontHelper::getRegularPingFangFont(12));
     QPalette white = m_appnameLab->palette();
     white.setColor(QPalette::WindowText, Qt::white);

@@ -6,6 +6,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kImageSide = 24;
@@ -23,7 +24,7 @@ NBLeftSideView::NBLeftSideView(QWidget *parent)
     setCursor(Qt::PointingHandCursor);
     m_imgView = new QLabel(this);
     m_imgView->setFixedSize(kImageSide, kImageSide);
-    m_titleLab = new QLabel(this);
+    m_titleLab = PlainText::label(this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(kTitleFontSize));
     m_titleLab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_titleLab->setWordWrap(true);

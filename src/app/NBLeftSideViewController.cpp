@@ -17,6 +17,7 @@
 #include "common/UserDefaults.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void NBLeftSideViewController::buildView()
     m_preButton = homeItem();
     m_preButton->setSelect(true);
 
-    m_versionLabel = new QLabel(this);
+    m_versionLabel = PlainText::label(this);
     m_versionLabel->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_versionLabel->setAlignment(Qt::AlignCenter);
     QPalette palette = m_versionLabel->palette();

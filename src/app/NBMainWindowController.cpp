@@ -27,10 +27,12 @@ NBMainWindowController::~NBMainWindowController()
 
 void NBMainWindowController::setupWindow()
 {
-    // Native decorations: close and minimise only, no title text, a fixed frame.
+    // Native decorations: close and minimise only, and a fixed frame the window manager is told
+    // about, so it offers no maximise. The title bar shows no text of the program's own, but task
+    // bars and window switchers read the title: it is the program's name.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral(" "));
+    setWindowTitle(kWindowTitle);
     setFixedSize(kSize);
     setAttribute(Qt::WA_NoMousePropagation);
     QPalette palette = this->palette();

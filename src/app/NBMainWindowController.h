@@ -17,6 +17,7 @@ class NBMainWindowController : public QWidget
     Q_OBJECT
 public:
     static constexpr QSize kSize{800, 500};
+    static inline const QString kWindowTitle = QStringLiteral("翠鸟通行器Pro");
 
     explicit NBMainWindowController(QWidget *parent = nullptr);
     ~NBMainWindowController() override;

@@ -5,6 +5,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kImageSide = 20;
@@ -18,7 +19,7 @@ NBTunStateView::NBTunStateView(QWidget *parent)
     setAttribute(Qt::WA_NoMousePropagation);
     m_imgView = new QLabel(this);
     m_imgView->setFixedSize(kImageSide, kImageSide);
-    m_titleLab = new QLabel(QStringLiteral("Tun"), this);
+    m_titleLab = PlainText::label(QStringLiteral("Tun"), this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_titleLab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     applyLook();

@@ -6,6 +6,7 @@
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
 #include "common/Localization.h"
+#include "uikit/PlainText.h"
 
 OONoNetworkTipView::OONoNetworkTipView(QWidget *parent)
     : QWidget(parent)
@@ -14,7 +15,7 @@ OONoNetworkTipView::OONoNetworkTipView(QWidget *parent)
     m_iconImgView = new QLabel(m_cornerView);
     m_iconImgView->setFixedSize(14, 14);
     m_iconImgView->setPixmap(UiImages::pixmap(QStringLiteral("hud_error_icon"), QSize(14, 14), devicePixelRatioF()));
-    m_tipLab = new QLabel(localizedByAppLanguage(QStringLiteral("NO_NET_TITLE")), m_cornerView);
+    m_tipLab = PlainText::label(localizedByAppLanguage(QStringLiteral("NO_NET_TITLE")), m_cornerView);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_tipLab->setWordWrap(true);
     QPalette palette = m_tipLab->palette();

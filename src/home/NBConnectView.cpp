@@ -5,6 +5,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 NBConnectView::NBConnectView(QWidget *parent)
     : QWidget(parent)
@@ -14,7 +15,7 @@ NBConnectView::NBConnectView(QWidget *parent)
     m_imageView->setPixmap(UiImages::pixmap(QStringLiteral("connect_off"), QSize(43, 46), devicePixelRatioF()));
     m_imageView->setProperty("assetName", QStringLiteral("connect_off"));
     m_imageView->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_tipLab = new QLabel(QStringLiteral("点击链接"), this);
+    m_tipLab = PlainText::label(QStringLiteral("点击链接"), this);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(14));
     m_tipLab->setStyleSheet(QStringLiteral("color: rgb(120, 120, 120); background: transparent;"));
     m_tipLab->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);

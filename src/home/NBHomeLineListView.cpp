@@ -21,6 +21,7 @@
 #include "home/changeModeView.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "vpn/ProxyMode.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ const QColor kDimColour(0, 0, 0, 128);
 
 QLabel *makeLabel(const QString &text, int size, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     // Words only: the full-width title lies over the close control, which must get its clicks.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setFont(NSFontHelper::getRegularPingFangFont(size));

@@ -8,6 +8,7 @@
 #include "uikit/UiImages.h"
 #include "home/AssetImageView.h"
 #include "home/LineSelectorLook.h"
+#include "uikit/PlainText.h"
 
 NBLineGroupCell::NBLineGroupCell(QWidget *parent)
     : QWidget(parent)
@@ -19,7 +20,7 @@ NBLineGroupCell::NBLineGroupCell(QWidget *parent)
     m_contentView->setPalette(palette);
     m_iconImgeView = new AssetImageView(QStringLiteral("flag"), m_contentView);
     m_iconImgeView->setCornerRadius(10);
-    m_nameText = new QLabel(m_contentView);
+    m_nameText = PlainText::label(m_contentView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_onOrOffButton = LMViewHelper::createImageButton(m_contentView, QString(), QSize(12, 12));
     m_onOrOffButton->setCheckable(true);

@@ -6,6 +6,7 @@
 #include "uikit/LMViewHelper.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 void setColour(QLabel *label, const QColor &colour)
@@ -24,12 +25,12 @@ NBLinesCell::NBLinesCell(QWidget *parent)
     QPalette palette = m_contentView->palette();
     palette.setColor(QPalette::Window, QColor(23, 35, 48));
     m_contentView->setPalette(palette);
-    m_nameText = new QLabel(QStringLiteral("USA - San Francisco - 1"), m_contentView);
+    m_nameText = PlainText::label(QStringLiteral("USA - San Francisco - 1"), m_contentView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
     setColour(m_nameText, QColor(191, 191, 191));
-    m_timeText = new QLabel(QStringLiteral("50ms"), m_contentView);
+    m_timeText = PlainText::label(QStringLiteral("50ms"), m_contentView);
     m_timeText->setFont(NSFontHelper::getRegularPingFangFont(10));
-    m_markText = new QLabel(m_contentView);
+    m_markText = PlainText::label(m_contentView);
     m_markText->setFont(NSFontHelper::getRegularPingFangFont(10));
     setColour(m_markText, QColor(255, 197, 6));
     m_onOrOffButton = LMViewHelper::createImageButton(m_contentView, QString(), QSize(12, 12));

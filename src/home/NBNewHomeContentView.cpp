@@ -17,6 +17,7 @@
 #include "home/NBNewHomeContentViewProtocol.h"
 #include "home/NBNewKillSwitchTipView.h"
 #include "upgrade/NBAboutUpgradeView.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ constexpr int kCircleTop = 20;
 
 QLabel *imageLabel(const QString &name, const QSize &size, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setPixmap(UiImages::pixmap(name, size, parent->devicePixelRatioF()));
     label->setScaledContents(true);
     label->setProperty("assetName", name);

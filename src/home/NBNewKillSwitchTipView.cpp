@@ -4,6 +4,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 NBNewKillSwitchTipView::NBNewKillSwitchTipView(QWidget *parent)
     : RoundedPanel(QColor(38, 38, 38), 25, parent)
@@ -11,7 +12,7 @@ NBNewKillSwitchTipView::NBNewKillSwitchTipView(QWidget *parent)
     m_iconView = new QLabel(this);
     m_iconView->setPixmap(UiImages::pixmap(QStringLiteral("erro"), QSize(19, 17), devicePixelRatioF()));
     m_iconView->setProperty("assetName", QStringLiteral("erro"));
-    m_textLabel = new QLabel(QStringLiteral("加速异常，安全锁已开启\n 如需关闭保护请长按[断开连接]"), this);
+    m_textLabel = PlainText::label(QStringLiteral("加速异常，安全锁已开启\n 如需关闭保护请长按[断开连接]"), this);
     m_textLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_textLabel->setStyleSheet(QStringLiteral("color: rgb(206, 172, 137); background: transparent;"));
     m_textLabel->setAlignment(Qt::AlignCenter);

@@ -8,6 +8,7 @@
 #include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
 #include "home/LineCellLook.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -80,10 +81,10 @@ NBNewLineCell::NBNewLineCell(QWidget *parent)
     m_contentView->setCornerRadius(24);
     m_iconView = new AssetImageView(QStringLiteral("flag"), m_contentView);
     m_iconView->setCornerRadius(11.5);
-    m_nameText = new QLabel(QStringLiteral("USA - San Francisco - 1"), m_contentView);
+    m_nameText = PlainText::label(QStringLiteral("USA - San Francisco - 1"), m_contentView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
     setTextColour(m_nameText, QColor(223, 226, 253));
-    m_markText = new QLabel(kInitialMark, m_contentView);
+    m_markText = PlainText::label(kInitialMark, m_contentView);
     m_markText->setFont(NSFontHelper::getLightPingFangFont(10));
     m_markText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setTextColour(m_markText, QColor(129, 131, 162));

@@ -9,6 +9,7 @@
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"
 #include "home/NBVPNModeView.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kFlagSide = 28;
@@ -32,6 +33,7 @@ NBSelectLineView::NBSelectLineView(QWidget *parent)
     m_lineFlagView = new AssetImageView(QStringLiteral("flag_place"), m_maskView);
     m_lineFlagView->setCornerRadius(14);
     m_nameText = new CharWrapLabel(QStringLiteral("Best Line"), m_maskView);
+    PlainText::makePlain(m_nameText);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(18));
     QPalette namePalette = m_nameText->palette();
     namePalette.setColor(QPalette::WindowText, QColor(254, 255, 255));

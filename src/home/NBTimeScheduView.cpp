@@ -4,15 +4,16 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiTiming.h"
+#include "uikit/PlainText.h"
 
 NBTimeScheduView::NBTimeScheduView(QWidget *parent)
     : QWidget(parent)
 {
-    m_titleLabel = new QLabel(QStringLiteral("00:00:00"), this);
+    m_titleLabel = PlainText::label(QStringLiteral("00:00:00"), this);
     m_titleLabel->setFont(NSFontHelper::getLightPingFangFont(36));
     m_titleLabel->setStyleSheet(QStringLiteral("color: rgb(249, 249, 249); background: transparent;"));
     m_titleLabel->setAlignment(Qt::AlignCenter);
-    m_newVersionLabel = new QLabel(QStringLiteral("加速时间"), this);
+    m_newVersionLabel = PlainText::label(QStringLiteral("加速时间"), this);
     m_newVersionLabel->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_newVersionLabel->setStyleSheet(QStringLiteral("color: rgb(124, 99, 172); background: transparent;"));
     m_newVersionLabel->setAlignment(Qt::AlignCenter);

@@ -6,11 +6,12 @@
 
 #include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
+#include "uikit/PlainText.h"
 
 NBTipsShowView::NBTipsShowView(QWidget *parent)
     : QWidget(parent)
 {
-    m_nameText = new QLabel(QStringLiteral("调整模式"), this);
+    m_nameText = PlainText::label(QStringLiteral("调整模式"), this);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_nameText->setStyleSheet(QStringLiteral("color: rgb(231, 218, 204); background: transparent;"));
     m_iconView = new AssetImageView(QStringLiteral("path"), this);

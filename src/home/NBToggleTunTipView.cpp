@@ -7,6 +7,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/WindowInUse.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kPanelWidth = 320;
@@ -17,11 +18,11 @@ NBToggleTunTipView::NBToggleTunTipView(QWidget *parent)
     : OverlayWidget(parent)
 {
     m_contentView = new RoundedPanel(QColor(36, 37, 55), 20, this);
-    m_titleLabel = new QLabel(m_contentView);
+    m_titleLabel = PlainText::label(m_contentView);
     m_titleLabel->setFont(NSFontHelper::getRegularPingFangFont(14));
     m_titleLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     m_titleLabel->setAlignment(Qt::AlignCenter);
-    m_tipsLabel = new QLabel(m_contentView);
+    m_tipsLabel = PlainText::label(m_contentView);
     m_tipsLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_tipsLabel->setStyleSheet(QStringLiteral("color: rgb(136, 137, 161); background: transparent;"));
     m_tipsLabel->setAlignment(Qt::AlignCenter);

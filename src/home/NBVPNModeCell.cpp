@@ -5,6 +5,7 @@
 #include "uikit/NBDisableButton.h"
 #include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
+#include "uikit/PlainText.h"
 
 NBVPNModeCell::NBVPNModeCell(QWidget *parent)
     : QWidget(parent)
@@ -13,10 +14,10 @@ NBVPNModeCell::NBVPNModeCell(QWidget *parent)
     m_contentView->setObjectName(QStringLiteral("modeCellContent"));
     m_contentView->setAttribute(Qt::WA_StyledBackground);
     m_iconView = new AssetImageView(QString(), m_contentView);
-    m_titleLabel = new QLabel(m_contentView);
+    m_titleLabel = PlainText::label(m_contentView);
     m_titleLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_titleLabel->setStyleSheet(QStringLiteral("color: rgb(222, 215, 249); background: transparent;"));
-    m_codeLab = new QLabel(m_contentView);
+    m_codeLab = PlainText::label(m_contentView);
     m_codeLab->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_codeLab->setStyleSheet(QStringLiteral("color: rgb(136, 127, 168); background: transparent;"));
     m_onOrOffButton = new NBDisableButton(QString(), m_contentView);

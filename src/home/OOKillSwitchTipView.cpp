@@ -4,11 +4,12 @@
 #include <QPainter>
 
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 
 OOKillSwitchTipView::OOKillSwitchTipView(QWidget *parent)
     : QWidget(parent)
 {
-    m_textLabel = new QLabel(QStringLiteral("加速异常，安全锁保护已开启 \n如需关闭保护请长按[断开连接"), this);
+    m_textLabel = PlainText::label(QStringLiteral("加速异常，安全锁保护已开启 \n如需关闭保护请长按[断开连接"), this);
     m_textLabel->setFont(NSFontHelper::getRegularPingFangFont(11));
     m_textLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     m_textLabel->setAlignment(Qt::AlignCenter);

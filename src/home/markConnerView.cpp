@@ -4,11 +4,12 @@
 #include <QPainter>
 
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 
 markConnerView::markConnerView(QWidget *parent)
     : QWidget(parent)
 {
-    m_markText = new QLabel(QStringLiteral("全局模式"), this);
+    m_markText = PlainText::label(QStringLiteral("全局模式"), this);
     m_markText->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_markText->setAlignment(Qt::AlignCenter);
     m_markText->setStyleSheet(QStringLiteral("color: rgb(234, 179, 68); background: transparent;"));

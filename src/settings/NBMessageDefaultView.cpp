@@ -10,6 +10,7 @@
 #include "settings/NBMessageDefaultViewProtocol.h"
 #include "settings/ScreenChain.h"
 #include "settings/SettingsLog.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kIcon = 102;
@@ -23,7 +24,7 @@ NBMessageDefaultView::NBMessageDefaultView(QWidget *parent)
     m_iconImgView = new QLabel(m_placeView);
     m_iconImgView->setFixedSize(kIcon, kIcon);
     m_iconImgView->setAlignment(Qt::AlignCenter);
-    m_tipLab = new QLabel(m_placeView);
+    m_tipLab = PlainText::label(m_placeView);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_tipLab->setAlignment(Qt::AlignCenter);
     m_tipLab->setStyleSheet(QStringLiteral("color: rgb(154, 152, 179); background: transparent;"));

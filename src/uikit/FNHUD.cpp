@@ -6,6 +6,7 @@
 #include "uikit/UiImages.h"
 #include "uikit/UiTiming.h"
 #include "uikit/ViewFader.h"
+#include "uikit/PlainText.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -75,10 +76,12 @@ QRect FNHUD::calcRect(const QString &message, bool hasImage, const QSize &parent
     return {(parentSize.width() - width) / 2, (parentSize.height() - height) / 2, width, height};
 }
 
-FNHUD *FNHUD::createUI(const QString &message, const QString &imageName, QWidget *view, bool withMask, bool autoHide)
+FNHUD *FNHUD::createUI(const QString &rawMessage, const QString &imageName, QWidget *view, bool withMask, bool autoHide)
 {
     if (!view)
         return nullptr;
+    // The service's messages land here: a box sized to a hostile megabyte would cover the window.
+    const QString message = PlainText::displayable(rawMessage, kMaxMessageChars);
     setup();
     hide();
     const bool hasImage = !imageName.isEmpty() || !autoHide;
@@ -91,7 +94,7 @@ FNHUD *FNHUD::createUI(const QString &message, const QString &imageName, QWidget
     auto *box = new FNHUD(calcRect(message, hasImage, view->size()), holder);
 
     const QSize text = textSize(message);
-    auto *label = new QLabel(message, box);
+    auto *label = PlainText::label(message, box);
     label->setFont(hudStyle().font);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

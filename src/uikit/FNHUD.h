@@ -29,6 +29,9 @@ public:
     // What is on screen (the box, or the mask that holds it).
     static QList<QWidget *> shownViews();
 
+    // Longer messages are cut with "…".
+    static constexpr int kMaxMessageChars = 300;
+
     // The box for a message in a parent of that size (centred).
     static QRect calcRect(const QString &message, bool hasImage, const QSize &parentSize);
 

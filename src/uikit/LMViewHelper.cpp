@@ -5,6 +5,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -13,7 +14,7 @@
 
 QLabel *LMViewHelper::createNormalLabel(int size, const QColor &colour, int fontType)
 {
-    auto *label = new QLabel;
+    auto *label = PlainText::label();
     innerSetLabel(label, size, colour, fontType);
     return label;
 }

@@ -5,6 +5,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "common/ClickableFlag.h"
+#include "uikit/PlainText.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -16,7 +17,7 @@ namespace {
 
 QLabel *makeLabel(QWidget *parent, int size)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(size));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
@@ -130,7 +131,9 @@ void NBAlertView::layoutPanel()
     m_tipsLabel->setGeometry(16, 18 + title + 10, kPanelWidth - 32, tips);
     const int buttonsTop = 18 + title + 10 + tips + 15;
     m_cancleButton->move(17, buttonsTop);
-    m_confirmButton->move(kPanelWidth - 17 - 140, buttonsTop);
+    // A warning with one answer (the cancel button hidden) has that answer in the middle.
+    const bool alone = !m_cancleButton->isVisibleTo(this);
+    m_confirmButton->move(alone ? (kPanelWidth - 140) / 2 : kPanelWidth - 17 - 140, buttonsTop);
 }
 
 void NBAlertView::resizeEvent(QResizeEvent *event)

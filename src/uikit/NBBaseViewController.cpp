@@ -268,10 +268,23 @@ QList<NBBaseViewController *> NBBaseViewController::childViewControllers() const
 
 void NBBaseViewController::mousePressEvent(QMouseEvent *event)
 {
+    // No control took the press: it is on the background, which moves the window when dragged.
+    m_backgroundMove.press(event->globalPosition().toPoint(), event->button());
     event->accept();
 }
 
 void NBBaseViewController::mouseReleaseEvent(QMouseEvent *event)
 {
+    m_backgroundMove.release();
     event->accept();
+}
+
+void NBBaseViewController::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_backgroundMove.shouldStartMove(event->globalPosition().toPoint(), event->buttons())) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    BackgroundWindowMove::startMove(this);
 }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "uikit/BackgroundWindowMove.h"
+
 class PresentationAnimator;
 
 // Base of every screen. A screen is its own root widget, with an explicit lifecycle:
@@ -102,6 +104,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     struct Presentation;
@@ -118,4 +121,5 @@ private:
     QPointer<NBBaseViewController> m_parentController;
     QList<QPointer<NBBaseViewController>> m_children;
     QPointer<QWidget> m_retainer;
+    BackgroundWindowMove m_backgroundMove;
 };

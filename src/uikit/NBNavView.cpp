@@ -2,6 +2,7 @@
 
 #include "uikit/LMViewHelper.h"
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -25,7 +26,7 @@ QPushButton *NBNavView::backBtn()
 QLabel *NBNavView::titleLab()
 {
     if (!m_titleLab) {
-        m_titleLab = new QLabel(QStringLiteral("选择区域"), this);
+        m_titleLab = PlainText::label(QStringLiteral("选择区域"), this);
         m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(14));
         m_titleLab->setAlignment(Qt::AlignCenter);
         QPalette palette = m_titleLab->palette();

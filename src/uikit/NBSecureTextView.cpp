@@ -4,6 +4,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -27,7 +28,7 @@ RoundedPanel *NBSecureTextView::contentView()
 QLabel *NBSecureTextView::titleLabel()
 {
     if (!m_titleLabel) {
-        m_titleLabel = new QLabel(QStringLiteral("Sign Up"), contentView());
+        m_titleLabel = PlainText::label(QStringLiteral("Sign Up"), contentView());
         m_titleLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
         QPalette palette = m_titleLabel->palette();
         palette.setColor(QPalette::WindowText, QColor(191, 191, 191));

@@ -5,6 +5,7 @@
 #include "uikit/UiImages.h"
 #include "uikit/UiTiming.h"
 #include "common/Localization.h"
+#include "uikit/PlainText.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -43,7 +44,7 @@ QLabel *OOToastView::iconImgView()
 QLabel *OOToastView::tipLab()
 {
     if (!m_tipLab) {
-        m_tipLab = new QLabel(this);
+        m_tipLab = PlainText::label(this);
         m_tipLab->setWordWrap(true);
         m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(12));
         m_tipLab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -68,11 +69,13 @@ void OOToastView::resizeEvent(QResizeEvent *event)
     tipLab()->setGeometry(34, 14, width() - 34 - 33, height() - 14 - 17);
 }
 
-OOToastView *showToast(QWidget *host, const QString &message, const QString &iconName,
+OOToastView *showToast(QWidget *host, const QString &rawMessage, const QString &iconName,
                        const QColor &background, const QColor &textColour, std::function<void()> completion)
 {
     if (!host)
         return nullptr;
+    // Server messages are shown here as they came: cut so the toast keeps to a few lines.
+    const QString message = PlainText::displayable(rawMessage, OOToastView::kMaxMessageChars);
     auto *toast = new OOToastView(host);
     toast->contentView()->setBackgroundColor(background);
     QPalette palette = toast->tipLab()->palette();

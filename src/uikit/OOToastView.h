@@ -19,6 +19,8 @@ public:
     static constexpr int kWidth = 300;
     static constexpr int kTextWidth = 233;
     static constexpr int kRise = 100;
+    // Longer messages are cut with "…".
+    static constexpr int kMaxMessageChars = 300;
 
     explicit OOToastView(QWidget *parent = nullptr);
 

@@ -7,12 +7,13 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 NBAboutUpgradeView::NBAboutUpgradeView(QWidget *parent)
     : QWidget(parent)
     , m_cornerView(new RoundedPanel(QColor(52, 120, 255), 15, this))
     , m_iconImgView(new QLabel(this))
-    , m_nameLab(new QLabel(QStringLiteral("发现新版本,为获绝佳体验,请更新..."), this))
+    , m_nameLab(PlainText::label(QStringLiteral("发现新版本,为获绝佳体验,请更新..."), this))
 {
     m_iconImgView->setPixmap(UiImages::pixmap(QStringLiteral("about_upgrade"), QSize(16, 16), devicePixelRatioF()));
     m_nameLab->setFont(NSFontHelper::getRegularPingFangFont(12));

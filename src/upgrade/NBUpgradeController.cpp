@@ -12,6 +12,7 @@
 #include "common/ClickableFlag.h"
 #include "upgrade/CircularArcImageView.h"
 #include "upgrade/UpgradeWindowModel.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void NBUpgradeController::viewDidLoad()
     colours.setColor(QPalette::Window, QColor(18, 18, 27));
     setPalette(colours);
 
-    m_versionLabel = new QLabel(version.value_or(QString()), this);
+    m_versionLabel = PlainText::label(version.value_or(QString()), this);
     m_versionLabel->setFont(NSFontHelper::getRegularPingFangFont(16));
     m_versionLabel->setStyleSheet(QStringLiteral("color: rgb(222, 228, 244); background: transparent;"));
     m_versionLabel->setAlignment(Qt::AlignCenter);
@@ -57,7 +58,7 @@ void NBUpgradeController::viewDidLoad()
     m_circleView = new HHCircleView(m_circleImageView->geometry(), ringConfig(m_circleImageView->width()), this);
     m_circleView->hide();
 
-    m_progressLabel = new QLabel(QStringLiteral("0%"), this);
+    m_progressLabel = PlainText::label(QStringLiteral("0%"), this);
     m_progressLabel->setFont(NSFontHelper::getRegularPingFangFont(36));
     m_progressLabel->setStyleSheet(QStringLiteral("color: rgb(0, 251, 231); background: transparent;"));
     m_progressLabel->setAlignment(Qt::AlignCenter);

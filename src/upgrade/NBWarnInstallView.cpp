@@ -4,12 +4,13 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 NBWarnInstallView::NBWarnInstallView(QWidget *parent)
     : QWidget(parent)
     , m_cornerView(new QWidget(this))
     , m_iconImgView(new QLabel(this))
-    , m_nameLab(new QLabel(QStringLiteral("更新过程中请勿退出应用，以免发生错误"), this))
+    , m_nameLab(PlainText::label(QStringLiteral("更新过程中请勿退出应用，以免发生错误"), this))
 {
     m_iconImgView->setPixmap(UiImages::pixmap(QStringLiteral("erro"), QSize(19, 17), devicePixelRatioF()));
     m_nameLab->setFont(NSFontHelper::getRegularPingFangFont(10));

@@ -6,6 +6,7 @@
 #include "uikit/NBDisableButton.h"
 #include "uikit/NSFontHelper.h"
 #include "common/ClickableFlag.h"
+#include "uikit/PlainText.h"
 
 NBDisableButton *UpgradeDialogParts::imageButton(const QString &image, const QString &title, const QColor &titleColour,
                                                  QWidget *parent)
@@ -22,7 +23,7 @@ NBDisableButton *UpgradeDialogParts::imageButton(const QString &image, const QSt
 
 QLabel *UpgradeDialogParts::label(const QString &text, int size, const QColor &colour, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(size));
     label->setStyleSheet(QStringLiteral("color: rgb(%1, %2, %3); background: transparent;")
                              .arg(colour.red())

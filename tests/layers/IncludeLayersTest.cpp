@@ -65,7 +65,7 @@ struct SourceFile {
 
 std::vector<SourceFile> readSources(const fs::path &srcRoot)
 {
-    static const std::regex includeLine(R"(^\s*#\s*include\s+"([^"]+)")");
+    static const std::regex includeLine(R"re(^\s*#\s*include\s+"([^"]+)")re");
     std::vector<SourceFile> files;
     for (const auto &entry : fs::recursive_directory_iterator(srcRoot)) {
         const std::string ext = entry.path().extension().string();

@@ -135,3 +135,36 @@ TEST_F(AccountInfoScreenTest, RowsOpenBindingAndPasswordScreens)
     ASSERT_EQ(screen->presentations().size(), 1);
     EXPECT_NE(qobject_cast<NBChangePassWordViewController *>(screen->presentations().first()), nullptr);
 }
+
+TEST_F(AccountInfoScreenTest, HostileAccountTextsAreShownAsText)
+{
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13800000000")},
+                        {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("86")}}));
+    // What the service stored for the account: markup that reads /dev/zero, control characters,
+    // an emoji and a megabyte.
+    const auto stored = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(stored && stored->user);
+    QJsonObject data = stored->toJson();
+    QJsonObject user = data.value(QStringLiteral("user")).toObject();
+    user.insert(QStringLiteral("email_address"), QStringLiteral("<img src=\"/dev/zero\">\x07@😀.cn"));
+    user.insert(QStringLiteral("vip_invalid_time"), QStringLiteral("<h1>2099</h1>\x1b") + QString(1024 * 1024, QLatin1Char('9')));
+    user.insert(QStringLiteral("svip_invalid_time"), QStringLiteral("<img src=\"/dev/zero\">"));
+    data.insert(QStringLiteral("user"), user);
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(data));
+
+    auto screen = appeared();
+    screen->resize(728, 500);
+    screen->show();
+    ASSERT_FALSE(screen->rowViews().isEmpty());
+    bool sawMarkup = false;
+    for (QWidget *row : screen->rowViews()) {
+        for (QLabel *label : row->findChildren<QLabel *>()) {
+            if (label->text().isEmpty())
+                continue;
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().left(80).toStdString();
+            sawMarkup = sawMarkup || label->text().contains(QStringLiteral("<img"));
+        }
+    }
+    EXPECT_TRUE(sawMarkup) << "the hostile texts reach the rows, as text";
+    screen->repaint();
+}

@@ -173,6 +173,19 @@ TEST_F(SignInStandinTest, WrongPasswordShowsTheServiceMessage)
     expectRefused(emailForm(), QStringLiteral("账号或密码错误"));
 }
 
+TEST_F(SignInStandinTest, AHostileServiceMessageIsShownAsText)
+{
+    // Toasts stay up while delayed steps are held, so the test can read them.
+    UiTimingScope hold{0.01, true};
+    s_standin->fault(ApiPaths::kAccountLogin, QStringLiteral("hostile_message"), 1);
+    fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+    QTest::mouseClick(emailForm()->signUpButton(), Qt::LeftButton);
+    expectRefused(emailForm(), QStringLiteral("<img src=\"/dev/zero\"><b>错误</b> 😀"));
+    const QList<OOToastView *> toasts = emailForm()->findChildren<OOToastView *>();
+    ASSERT_EQ(toasts.size(), 1);
+    EXPECT_EQ(toasts.first()->tipLab()->textFormat(), Qt::PlainText);
+}
+
 TEST_F(SignInStandinTest, RefusalWithoutMessageIsNoSignIn)
 {
     // Toasts stay up while delayed steps are held, so the test can read them.

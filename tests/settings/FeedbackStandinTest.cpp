@@ -342,3 +342,51 @@ TEST_F(FeedbackStandin, OnlyDecodablePicturesAreCachedAndAKeyIsFetchedOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !second.pixmap().isNull(); }, kWait));
     EXPECT_EQ(handled, 2);
 }
+
+TEST_F(FeedbackStandin, AHostileFeedbackIsShownAsTextEveryTimeTheListOpens)
+{
+    // Markup that would read /dev/zero without end if a label took it for rich text, control
+    // characters, an emoji, and a line of a megabyte.
+    const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
+    const QString hostile = QStringLiteral("<img src=\"/dev/zero\"><b>粗</b>\x07\x1b 😀 ") + stamp;
+    const QString shown = QStringLiteral("<img src=\"/dev/zero\"><b>粗</b> 😀 ") + stamp;
+    const QString megabyte = stamp + QString(1024 * 1024, QLatin1Char('m'));
+    {
+        NBFeedbackListViewController list;
+        list.ensureLoaded();
+        ASSERT_GE(sendFeedback(list, hostile, {}), 0);
+        ASSERT_GE(sendFeedback(list, megabyte, {}), 0);
+    }
+
+    // Opened again, as the more page opens it: the rows come from the service.
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.show();
+    list.ensureLoaded();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return indexOfContent(list, hostile) >= 0 && indexOfContent(list, megabyte) >= 0; },
+                                kWait));
+    const int row = indexOfContent(list, hostile);
+    NBFeedbackItem *item = list.rows().at(row);
+    EXPECT_EQ(item->descLab()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(item->descLab()->text(), shown);
+    NBFeedbackItem *huge = list.rows().at(indexOfContent(list, megabyte));
+    EXPECT_EQ(huge->descLab()->textFormat(), Qt::PlainText);
+    EXPECT_LE(huge->descLab()->text().size(), 201);
+    list.repaint();
+
+    // The conversation, opened by a click on the row: the text is text there too.
+    QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(100, item->height() / 2));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane && !pane->rowViews().isEmpty() && infoText(pane) == hostile; }, kWait));
+    auto *info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->infoLab()->text().contains(shown.toHtmlEscaped()));
+    EXPECT_FALSE(info->infoLab()->text().contains(QStringLiteral("<img")));
+    pane->repaint();
+
+    // The megabyte one opens to a cell of a size a screen can hold.
+    const int hugeRow = indexOfContent(list, megabyte);
+    QTest::mouseClick(list.rows().at(hugeRow), Qt::LeftButton, Qt::NoModifier, QPoint(100, 20));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pane->rowViews().isEmpty() && infoText(pane) == megabyte; }, kWait));
+    EXPECT_LT(pane->rowViews().first()->height(), 20000);
+}

@@ -307,3 +307,24 @@ TEST_F(MessageStandin, NoMessagesShowTheEmptyStateAndTheBackButtonLeaves)
     QTest::mouseClick(centre->backBtn(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(m_host.presentations().isEmpty(), kWait);
 }
+
+TEST_F(MessageStandin, HostileRowsInTheCentreAreTextOfAScreensSize)
+{
+    const QString title = QStringLiteral("<img src=\"/dev/zero\"><b>粗</b>\x07\x1b 😀");
+    const QString body = QStringLiteral("&lt;img src=\"/dev/zero\"&gt;") + QString(1024 * 1024, QLatin1Char('w'));
+    QJsonObject hostile = message(11, 2, 0, title, body);
+    hostile.insert("createTime", QStringLiteral("<img src=\"/dev/zero\">\x1b"));
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", QJsonArray{hostile}}}));
+
+    NBMessageViewController *centre = presentCentre();
+    QTRY_COMPARE_WITH_TIMEOUT(centre->rows().size(), 1, kWait);
+    NBMessageItem *row = centre->rows().first();
+    EXPECT_EQ(row->title(), QStringLiteral("<img src=\"/dev/zero\"><b>粗</b> 😀"));
+    for (QLabel *label : {row->titleLab(), row->descLab(), row->timeLab()})
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(row->titleLab()->text().startsWith(QStringLiteral("<img")));
+    EXPECT_TRUE(row->descLab()->text().startsWith(QStringLiteral("<img")));
+    EXPECT_LE(row->descLab()->text().size(), 400);
+    EXPECT_EQ(row->timeLab()->text(), QStringLiteral("<img src=\"/dev/zero\">"));
+    row->repaint();
+}

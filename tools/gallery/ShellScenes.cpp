@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "app/AccountAlertPresenter.h"
 #include "app/HHSplashViewController.h"
 #include "app/NBGuidViewController.h"
 #include "app/NBLaunchViewController.h"
@@ -146,4 +147,23 @@ OSTREL_GALLERY_SCENE("shell/no_network_popup", 800, 500)
     QWidget *window = mainWindow(nullptr);
     OONoNetworkPopupView::showNoNetwork(localizedByAppLanguage(QStringLiteral("NO_NET_TITLE")));
     return window;
+}
+
+// The request layer's account warnings, as the presenter puts them over the main window.
+static QWidget *accountAlertScene(NetworkUiHooks::AccountExceptionKind kind)
+{
+    QWidget *window = mainWindow(nullptr);
+    auto *presenter = new AccountAlertPresenter(window);
+    presenter->enqueue(kind);
+    return window;
+}
+
+OSTREL_GALLERY_SCENE("shell/account_exception_alert", 800, 500)
+{
+    return accountAlertScene(NetworkUiHooks::AccountExceptionKind::AccountException);
+}
+
+OSTREL_GALLERY_SCENE("shell/device_limit_alert", 800, 500)
+{
+    return accountAlertScene(NetworkUiHooks::AccountExceptionKind::DeviceLimit);
 }

@@ -399,6 +399,11 @@ void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject re
     if (kind == QLatin1String("fail"))
         reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400},
                             {QStringLiteral("message"), QStringLiteral("操作失败")}};
+    else if (kind == QLatin1String("hostile_message"))
+        // A refusal whose message is markup that loads a file without end, with control
+        // characters and an emoji: clients show it as text.
+        reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400},
+                            {QStringLiteral("message"), QStringLiteral("<img src=\"/dev/zero\"><b>错误</b>\x07\x1b 😀")}};
     else if (kind == QLatin1String("refuse_silent"))
         reply = QJsonObject{{QStringLiteral("success"), false}, {QStringLiteral("error_code"), 400}};
     else if (kind == QLatin1String("no_data"))

@@ -6,6 +6,7 @@
 #include "uikit/NBDisableButton.h"
 #include "uikit/NSFontHelper.h"
 #include "common/Localization.h"
+#include "uikit/PlainText.h"
 
 NBAccountSetTimerView::NBAccountSetTimerView(QWidget *parent)
     : QWidget(parent)
@@ -18,7 +19,7 @@ NBAccountSetTimerView::NBAccountSetTimerView(QWidget *parent)
                                     QColor(222, 228, 244));
     connect(m_button, &QPushButton::clicked, this, &NBAccountSetTimerView::accountAction);
 
-    m_timeLabel = new QLabel(this);
+    m_timeLabel = PlainText::label(this);
     m_timeLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_timeLabel->setAlignment(Qt::AlignCenter);
     m_timeLabel->setWordWrap(true);

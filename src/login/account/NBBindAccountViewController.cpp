@@ -29,12 +29,13 @@
 #include "login/form/NBTextFiledContentView.h"
 #include "login/code/NBVerityCodeContentView.h"
 #include "login/LoginLog.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *makeNote(const QString &text, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(12));
     label->setWordWrap(true);
     QPalette palette = label->palette();

@@ -19,6 +19,7 @@
 #include "login/form/AccountPasswordRules.h"
 #include "login/account/NBAccountSetTimerView.h"
 #include "networking/OONetWorkTool.h"
+#include "uikit/PlainText.h"
 
 NBChangePassWordViewController::NBChangePassWordViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -58,7 +59,7 @@ void NBChangePassWordViewController::viewDidLoad()
     m_passWordAgainContentView = makeRow(QStringLiteral("SETTING_ACCOUNT_SETPASSWORD_CONFIRM"),
                                          QStringLiteral("SETTING_ACCOUNT_SETPASSWORD_ENTERPWD_AGAIN"));
 
-    m_topLabel = new QLabel(m_footer, this);
+    m_topLabel = PlainText::label(m_footer, this);
     m_topLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_topLabel->setWordWrap(true);
     QPalette labelPalette = m_topLabel->palette();

@@ -20,6 +20,7 @@
 #include "login/register/NBConfirmPassWordViewController.h"
 #include "login/code/NBVerityCodeView.h"
 #include "networking/OONetWorkTool.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -87,12 +88,12 @@ void NBVerityCodeViewController::viewDidLoad()
     m_backBtn = AccountCodeSheetLook::backButton(this);
     connect(m_backBtn, &QPushButton::clicked, this, &NBVerityCodeViewController::dismissAction);
 
-    m_titleLable = new QLabel(this);
+    m_titleLable = PlainText::label(this);
     m_titleLable->setFont(NSFontHelper::getRegularPingFangFont(14));
     m_titleLable->setAlignment(Qt::AlignCenter);
     m_titleLable->setStyleSheet(QStringLiteral("color: rgb(249, 249, 249);"));
 
-    m_contentLable = new QLabel(this);
+    m_contentLable = PlainText::label(this);
     m_contentLable->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_contentLable->setWordWrap(true);
     m_contentLable->setStyleSheet(QStringLiteral("color: rgb(179, 183, 190);"));

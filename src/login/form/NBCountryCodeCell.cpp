@@ -5,12 +5,13 @@
 #include <QPainter>
 
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *makeLabel(QWidget *parent, Qt::Alignment alignment)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(14));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(229, 229, 229));

@@ -14,6 +14,7 @@
 #include "login/code/AccountCodeSheetLook.h"
 #include "login/code/NBRegCodeView.h"
 #include "login/form/NBTextFiledContentView.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ QString doneStyle(const QColor &background)
 
 QLabel *makeNote(const QString &text, Qt::Alignment alignment, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(12));
     label->setWordWrap(true);
     label->setAlignment(alignment);
@@ -60,7 +61,7 @@ void NBConfirmPassWordViewController::viewDidLoad()
     m_backBtn = AccountCodeSheetLook::backButton(this);
     connect(m_backBtn, &QPushButton::clicked, this, &NBConfirmPassWordViewController::dismissAction);
 
-    m_titleLable = new QLabel(localizedByAppLanguage(QStringLiteral("RECEIVE_VRITIFYCODE_RE_EMAIL_TITLE")), this);
+    m_titleLable = PlainText::label(localizedByAppLanguage(QStringLiteral("RECEIVE_VRITIFYCODE_RE_EMAIL_TITLE")), this);
     m_titleLable->setFont(NSFontHelper::getRegularPingFangFont(14));
     m_titleLable->setStyleSheet(QStringLiteral("color: rgb(249, 249, 249);"));
     m_topLabel = makeNote(localizedByAppLanguage(QStringLiteral("SETTING_ACCOUNT_SETPASSWORD_HEADER")),

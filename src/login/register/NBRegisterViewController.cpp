@@ -7,6 +7,7 @@
 #include "login/register/NBEmailRegisterController.h"
 #include "login/register/NBPhoneRegisterController.h"
 #include "networking/XSAnalyticsManager.h"
+#include "uikit/PlainText.h"
 
 NBRegisterViewController::NBRegisterViewController(QWidget *parent)
     : NBFormSwitchViewController(parent)
@@ -18,7 +19,7 @@ void NBRegisterViewController::viewDidLoad()
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(12, 26, 38));
     setPalette(palette);
-    m_topLabel = new QLabel(QStringLiteral("Use email registration to facilitate multi device login and password retrieval"), this);
+    m_topLabel = PlainText::label(QStringLiteral("Use email registration to facilitate multi device login and password retrieval"), this);
     m_topLabel->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_topLabel->setStyleSheet(QStringLiteral("color: rgb(179,183,190)"));
     m_topLabel->setWordWrap(true);

@@ -8,12 +8,13 @@
 #include "uikit/UiImages.h"
 #include "common/MKUserInfoManager.h"
 #include "login/rows/NBSettingRowTexts.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *makeLabel(QWidget *parent, int pixelSize, const QColor &colour)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(pixelSize));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);

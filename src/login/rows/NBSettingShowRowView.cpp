@@ -10,12 +10,13 @@
 #include "uikit/UiImages.h"
 #include "common/MKUserInfoManager.h"
 #include "login/rows/NBSettingRowTexts.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *makeLabel(QWidget *parent, const QFont &font, const QColor &colour)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(font);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);

@@ -6,11 +6,12 @@
 
 #include "uikit/NSFontHelper.h"
 #include "common/Localization.h"
+#include "uikit/PlainText.h"
 
 NBQRCodeExpireView::NBQRCodeExpireView(QWidget *parent)
     : QWidget(parent)
 {
-    m_tipLab = new QLabel(localizedByAppLanguage(QStringLiteral("二维码已失效")), this);
+    m_tipLab = PlainText::label(localizedByAppLanguage(QStringLiteral("二维码已失效")), this);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(14));
     QPalette palette = m_tipLab->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
@@ -25,10 +26,21 @@ NBQRCodeExpireView::NBQRCodeExpireView(QWidget *parent)
     m_refreshBtn->resize(110, 40);
 }
 
+QRect NBQRCodeExpireView::plateRect() const
+{
+    return m_tipLab->geometry().adjusted(-kPlatePadding, -kPlatePadding / 2, kPlatePadding, kPlatePadding / 2);
+}
+
 void NBQRCodeExpireView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(0, 0, 0, int(0.1 * 255)));
+    // The light cover leaves the code's white modules white: the white text gets a dark plate of
+    // its own, so it reads over any part of the code.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, int(0.6 * 255)));
+    painter.drawRoundedRect(plateRect(), 6, 6);
 }
 
 void NBQRCodeExpireView::resizeEvent(QResizeEvent *event)

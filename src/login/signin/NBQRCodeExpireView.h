@@ -15,6 +15,10 @@ public:
 
     QPushButton *refreshBtn() const { return m_refreshBtn; }
     QLabel *tipLab() const { return m_tipLab; }
+    // The dark plate under the text.
+    QRect plateRect() const;
+
+    static constexpr int kPlatePadding = 8;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -19,12 +19,13 @@
 #include "login/signin/QRLoginPayload.h"
 #include "common/Localization.h"
 #include "login/LoginLog.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *whiteLabel(const QString &text, int fontSize, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(fontSize));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::white);

@@ -7,11 +7,12 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "settings/feedback/FeedbackContactField.h"
+#include "uikit/PlainText.h"
 
 NBContactEmailView::NBContactEmailView(QWidget *parent)
     : QWidget(parent)
 {
-    m_titleLab = new QLabel(QStringLiteral("联系方式（选填）"), this);
+    m_titleLab = PlainText::label(QStringLiteral("联系方式（选填）"), this);
     m_titleLab->setFont(NSFontHelper::getLightPingFangFont(10));
     m_titleLab->setStyleSheet(QStringLiteral("color: rgb(179, 183, 190); background: transparent;"));
     m_textContentView = new RoundedPanel(QColor(35, 35, 35), 20, this);

@@ -12,12 +12,13 @@
 #include "settings/feedback/FeedbackContactField.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *caption(const QString &text, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setFont(NSFontHelper::getLightPingFangFont(10));
     label->setStyleSheet(QStringLiteral("color: rgb(179, 183, 190); background: transparent;"));
     return label;

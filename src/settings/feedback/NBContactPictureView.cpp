@@ -4,6 +4,7 @@
 
 #include "uikit/NBClickImageView.h"
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 #include "uikit/UiImages.h"
 #include "common/Localization.h"
 #include "settings/feedback/FeedbackPicture.h"
@@ -17,7 +18,7 @@ NBContactPictureView::NBContactPictureView(QWidget *parent)
     : QWidget(parent)
     , m_addImage(UiImages::pixmap(QStringLiteral("addImage"), QSize(48, 48)).toImage())
 {
-    m_titleLabel = new QLabel(localizedByAppLanguage(QStringLiteral("SETTING_CONTACTUS_ADDPICTURE")), this);
+    m_titleLabel = PlainText::label(localizedByAppLanguage(QStringLiteral("SETTING_CONTACTUS_ADDPICTURE")), this);
     m_titleLabel->setFont(NSFontHelper::getRegularPingFangFont(14));
     m_titleLabel->setStyleSheet(QStringLiteral("color: rgba(255, 255, 255, 77); background: transparent;"));
     m_collectionView = new QWidget(this);

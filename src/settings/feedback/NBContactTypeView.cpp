@@ -4,12 +4,13 @@
 
 #include "uikit/NSFontHelper.h"
 #include "settings/feedback/NBFeedbackTypeItem.h"
+#include "uikit/PlainText.h"
 
 NBContactTypeView::NBContactTypeView(QWidget *parent)
     : QWidget(parent)
     , m_datas(NBFeedbackTypeModel::defaultTypes())
 {
-    m_titleLab = new QLabel(QStringLiteral("选择反馈类型"), this);
+    m_titleLab = PlainText::label(QStringLiteral("选择反馈类型"), this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_titleLab->setStyleSheet(QStringLiteral("color: rgb(179, 183, 190); background: transparent;"));
     for (int i = 0; i < m_datas.size(); ++i) {

@@ -9,11 +9,12 @@
 #include "uikit/UiImages.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"
+#include "uikit/PlainText.h"
 
 namespace {
 QLabel *plainLabel(const QColor &colour, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(FeedbackText::bubbleFont());
     label->setStyleSheet(QStringLiteral("color: rgb(%1, %2, %3); background: transparent;")
                              .arg(colour.red()).arg(colour.green()).arg(colour.blue()));

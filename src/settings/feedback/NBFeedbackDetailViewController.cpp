@@ -17,6 +17,7 @@
 #include "settings/feedback/NBFeedbackGuestCell.h"
 #include "settings/feedback/NBFeedbackInfoCell.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
+#include "uikit/PlainText.h"
 
 NBFeedbackDetailViewController::NBFeedbackDetailViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -71,7 +72,8 @@ void NBFeedbackDetailViewController::layoutPane()
 
 qreal NBFeedbackDetailViewController::measure(const QString &text)
 {
-    return FeedbackText::height(text, NBFeedbackDetailInfoModel::kTextWidth);
+    // Measured as shown: a cell holds at most what its label shows.
+    return FeedbackText::height(PlainText::displayable(text), NBFeedbackDetailInfoModel::kTextWidth);
 }
 
 void NBFeedbackDetailViewController::showFeedback()

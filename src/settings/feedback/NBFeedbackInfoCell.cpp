@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "uikit/PlainText.h"
+
 void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel> &data)
 {
     if (!data)
@@ -11,16 +13,16 @@ void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel
     infoLab()->setTextFormat(Qt::RichText);
     infoLab()->setText(QStringLiteral("<span style=\"color: rgb(179, 183, 190);\">%1</span><br>"
                                       "<span style=\"color: rgb(218, 222, 227); white-space: pre-wrap;\">%2</span>")
-                           .arg(QStringLiteral("反馈内容："), data->content.value_or(QString()).toHtmlEscaped()));
+                           .arg(QStringLiteral("反馈内容："), PlainText::escaped(data->content.value_or(QString()))));
     const QString source = (data->imageUrl && !data->imageUrl->isEmpty()) ? data->imageUrl->first() : QString();
     if (!source.isEmpty())
         showPicture(source);
-    timeLab()->setText(data->createdTime.value_or(QString()));
+    PlainText::setText(timeLab(), data->createdTime.value_or(QString()));
     setHeadPicture(QStringLiteral("headpic"));
     layoutSubviews();
 }
 
 QString NBFeedbackInfoCell::measuredText() const
 {
-    return m_data ? NBFeedbackDetailInfoModel::infoPrefix() + m_data->content.value_or(QString()) : QString();
+    return m_data ? NBFeedbackDetailInfoModel::infoPrefix() + PlainText::displayable(m_data->content.value_or(QString())) : QString();
 }

@@ -4,11 +4,12 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 QLabel *whiteLabel(const QFont &font, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(font);
     label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     label->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -55,10 +56,9 @@ QString NBFeedbackItem::titleForKind(const std::optional<qint64> &kind)
 void NBFeedbackItem::configure(const NBFeedbackListModel &model)
 {
     m_titleLab->setText(titleForKind(model.kind));
-    m_timeLab->setText(model.createdTime.value_or(QString()));
+    PlainText::setText(m_timeLab, model.createdTime.value_or(QString()));
     // Two lines at most; the label elides what does not fit.
-    const QString content = model.content.value_or(QString());
-    m_descLab->setText(content.left(200));
+    PlainText::setText(m_descLab, model.content.value_or(QString()), 200);
     m_descLab->setToolTip(QString());
     m_redDot->setVisible(model.isRead && *model.isRead != 0);
     resizeEvent(nullptr);

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "uikit/PlainText.h"
+
 void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> &data)
 {
     if (!data)
@@ -9,13 +11,12 @@ void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> 
     m_data = *data;
     setHeadPicture(headPictureName());
     const bool hasText = data->content && !data->content->isEmpty();
-    infoLab()->setTextFormat(Qt::PlainText);
-    infoLab()->setText(hasText ? *data->content : QString());
+    PlainText::setText(infoLab(), hasText ? *data->content : QString());
     infoLab()->setVisible(hasText);
     if (data->imageUrl && !data->imageUrl->isEmpty())
         showPicture(*data->imageUrl);
     else
         feedbackImgView()->hide();
-    timeLab()->setText(data->createTime.value_or(QString()));
+    PlainText::setText(timeLab(), data->createTime.value_or(QString()));
     layoutSubviews();
 }

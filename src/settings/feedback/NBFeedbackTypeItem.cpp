@@ -5,6 +5,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
+#include "uikit/PlainText.h"
 
 NBFeedbackTypeItem::NBFeedbackTypeItem(QWidget *parent)
     : ClickableRow(parent)
@@ -14,7 +15,7 @@ NBFeedbackTypeItem::NBFeedbackTypeItem(QWidget *parent)
     m_cornerView = new RoundedPanel(Qt::transparent, 20, this);
     m_cornerView->setGeometry(rect());
     m_cornerView->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_titleLabel = new QLabel(QStringLiteral("反馈内容"), this);
+    m_titleLabel = PlainText::label(QStringLiteral("反馈内容"), this);
     m_titleLabel->setFont(NSFontHelper::getLightPingFangFont(12));
     m_titleLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     m_titleLabel->setAlignment(Qt::AlignCenter);

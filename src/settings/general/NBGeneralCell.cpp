@@ -5,6 +5,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr QSize kArrowSize(6, 10);
 
 QLabel *textLabel(QWidget *parent, const char *colour)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(12));
     label->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(QLatin1String(colour)));
     label->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -3,11 +3,12 @@
 #include <QLabel>
 
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 
 NBGeneralResetCell::NBGeneralResetCell(QWidget *parent)
     : ClickableRow(parent)
 {
-    m_nameText = new QLabel(this);
+    m_nameText = PlainText::label(this);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_nameText->setStyleSheet(QStringLiteral("background: transparent; color: rgb(191,191,191);"));
     m_nameText->setAttribute(Qt::WA_TransparentForMouseEvents);

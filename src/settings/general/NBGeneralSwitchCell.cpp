@@ -5,6 +5,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr QSize kSwitchSize(37, 20);
@@ -13,12 +14,12 @@ constexpr QSize kSwitchSize(37, 20);
 NBGeneralSwitchCell::NBGeneralSwitchCell(QWidget *parent)
     : ClickableRow(parent)
 {
-    m_titleLab = new QLabel(this);
+    m_titleLab = PlainText::label(this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(13));
     m_titleLab->setStyleSheet(QStringLiteral("background: transparent; color: white;"));
     m_titleLab->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    m_detailLab = new QLabel(this);
+    m_detailLab = PlainText::label(this);
     m_detailLab->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_detailLab->setWordWrap(true);
     m_detailLab->setAlignment(Qt::AlignLeft | Qt::AlignTop);

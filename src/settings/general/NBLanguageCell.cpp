@@ -4,6 +4,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr QSize kCheckSize(16, 12);
@@ -12,7 +13,7 @@ constexpr QSize kCheckSize(16, 12);
 NBLanguageCell::NBLanguageCell(QWidget *parent)
     : ClickableRow(parent)
 {
-    m_titleLab = new QLabel(this);
+    m_titleLab = PlainText::label(this);
     m_titleLab->setFont(NSFontHelper::getRegularPingFangFont(13));
     m_titleLab->setStyleSheet(QStringLiteral("background: transparent; color: white;"));
     m_titleLab->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -7,6 +7,7 @@
 
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr int kIcon = 35;
 // palette, not style sheets: a list may hold thousands of rows.
 QLabel *whiteLabel(const QFont &font, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(font);
     label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
@@ -121,10 +122,10 @@ NBMessageItem::NBMessageItem(QWidget *parent)
 void NBMessageItem::configure(const NBMessageListModel &model)
 {
     const Content content = rowContent(model);
-    m_title = content.title;
-    m_desc = content.desc;
+    m_title = PlainText::displayable(content.title);
+    m_desc = PlainText::displayable(content.desc);
     m_iconName = content.iconName;
-    m_timeLab->setText(content.time);
+    PlainText::setText(m_timeLab, content.time);
     m_iconImgView->setPixmap(rowPixmap(content.iconName, QSize(kIcon, kIcon), devicePixelRatioF()));
     m_redDot->setVisible(content.redDot);
     layoutLabels();

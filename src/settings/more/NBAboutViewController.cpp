@@ -10,6 +10,7 @@
 #include "uikit/UiImages.h"
 #include "common/OOAppinfoHelper.h"
 #include "web/DesktopLinkOpener.h"
+#include "uikit/PlainText.h"
 
 const QUrl NBAboutViewController::kTwitterUrl(QStringLiteral("https://twitter.com/ostrel_app"));
 const QUrl NBAboutViewController::kTelegramUrl(QStringLiteral("https://t.me/ostrel_group"));
@@ -20,7 +21,7 @@ namespace {
 
 QLabel *centredLabel(QWidget *parent, const QString &text, int px)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = PlainText::label(text, parent);
     label->setFont(NSFontHelper::getRegularPingFangFont(px));
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral("background: transparent; color: rgb(179,183,190);"));

@@ -16,12 +16,13 @@
 #include "settings/more/NBAdView.h"
 #include "settings/more/NBInfoView.h"
 #include "settings/SettingsLog.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *plainLabel(QWidget *parent, const QFont &font, const QColor &colour)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(font);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(colour.name()));

@@ -6,12 +6,13 @@
 #include "uikit/ColorHelpers.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
+#include "uikit/PlainText.h"
 
 namespace {
 
 QLabel *textLabel(QWidget *parent, const QColor &colour)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setFont(NSFontHelper::getLightPingFangFont(12));
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(colour.name()));
@@ -20,7 +21,7 @@ QLabel *textLabel(QWidget *parent, const QColor &colour)
 
 QLabel *imageLabel(QWidget *parent, const QString &name, const QSize &size)
 {
-    auto *label = new QLabel(parent);
+    auto *label = PlainText::label(parent);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setFixedSize(size);
     if (!name.isEmpty())

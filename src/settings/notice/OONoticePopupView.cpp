@@ -13,6 +13,7 @@
 #include "uikit/RoundedPanel.h"
 #include "networking/XSAnalyticsManager.h"
 #include "web/DesktopLinkOpener.h"
+#include "uikit/PlainText.h"
 
 namespace {
 constexpr int kPanelWidth = 300;
@@ -37,7 +38,7 @@ OONoticePopupView::OONoticePopupView(QWidget *parent)
 QLabel *OONoticePopupView::titleLab()
 {
     if (!m_titleLab) {
-        m_titleLab = new QLabel(contentView());
+        m_titleLab = PlainText::label(contentView());
         m_titleLab->setTextFormat(Qt::PlainText);
         m_titleLab->hide();
     }

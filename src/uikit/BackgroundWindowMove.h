@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPoint>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+// The window is movable by its background, as by a title bar: a left press on a screen's bare
+// background (no control took it) that turns into a drag hands the window to the window manager
+// (QWindow::startSystemMove). A press that does not move stays a click.
+class BackgroundWindowMove
+{
+public:
+    void press(const QPoint &globalPos, Qt::MouseButton button);
+    // True once per press: when the left button, held since a background press, has moved the
+    // desktop's drag distance.
+    bool shouldStartMove(const QPoint &globalPos, Qt::MouseButtons buttons);
+    void release();
+
+    // Asks the window manager to move the widget's window; false where it cannot (offscreen,
+    // no native window).
+    static bool startMove(QWidget *widget);
+
+    // Replaces the window manager's move (which the offscreen platform lacks) while tests run;
+    // an empty function puts it back.
+    using Starter = std::function<bool(QWidget *window)>;
+    static void setStarterForTesting(Starter starter);
+
+private:
+    std::optional<QPoint> m_pressAt;
+};

@@ -1,0 +1,91 @@
+// Our own artwork under our own text reads at the contrast the accessibility guidelines ask of
+// body text (4.5:1): the gold of the main buttons (登录, 注册并登录, 重置密码并登录, 反馈问题)
+// under their light titles, and "二维码已失效" over the white of a QR code.
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QWidget>
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "login/signin/NBQRCodeExpireView.h"
+#include "uikit/UiImages.h"
+
+namespace {
+
+double channel(int value)
+{
+    const double c = value / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double luminance(const QColor &colour)
+{
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The titles the gold buttons carry: white, and the light blue-grey of the form buttons.
+const QList<QColor> kTitleColours{Qt::white, QColor(222, 228, 244)};
+
+} // namespace
+
+TEST(ReadableText, ContrastIsComputedAsTheGuidelinesDo)
+{
+    EXPECT_NEAR(contrast(Qt::white, Qt::black), 21.0, 0.01);
+    EXPECT_NEAR(contrast(Qt::white, QColor(0x77, 0x77, 0x77)), 4.48, 0.01);
+}
+
+TEST(ReadableText, MainButtonGoldCarriesItsTitle)
+{
+    const QImage art = UiImages::pixmap(QStringLiteral("confirm_enable_icon"), QSize(350, 40)).toImage();
+    ASSERT_FALSE(art.isNull());
+    double worst = 21.0;
+    // Every column between the rounded ends, along the text's middle line and above and below it.
+    for (int y : {12, 20, 28}) {
+        for (int x = 20; x < 330; ++x) {
+            const QColor gold = art.pixelColor(x, y);
+            ASSERT_EQ(gold.alpha(), 255) << x << "," << y;
+            for (const QColor &title : kTitleColours)
+                worst = std::min(worst, contrast(title, gold));
+        }
+    }
+    EXPECT_GE(worst, 4.5);
+}
+
+TEST(ReadableText, ExpiredQrTextReadsOverTheCodesWhite)
+{
+    // The worst place under the text: all white modules.
+    QWidget code;
+    code.resize(160, 160);
+    code.setAutoFillBackground(true);
+    QPalette palette = code.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    code.setPalette(palette);
+    auto *expired = new NBQRCodeExpireView(&code);
+    expired->setGeometry(code.rect());
+
+    const QImage shot = code.grab().toImage();
+    const QRect text = expired->tipLab()->geometry();
+    const QRect plate = expired->plateRect();
+    ASSERT_TRUE(plate.contains(text));
+    // Beside the glyphs, inside the plate: what the text's edges are seen against.
+    double worst = 21.0;
+    for (int y = text.top(); y <= text.bottom(); ++y) {
+        for (int x : {plate.left() + 4, plate.right() - 4})
+            worst = std::min(worst, contrast(Qt::white, shot.pixelColor(x, y)));
+    }
+    EXPECT_GE(worst, 4.5);
+    // The cover over the rest of the code stays the light 0.1 one.
+    const QColor corner = shot.pixelColor(2, 2);
+    EXPECT_NEAR(corner.red(), 230, 2);
+}
