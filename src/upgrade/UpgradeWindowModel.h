@@ -28,6 +28,8 @@ public:
     double ringProgress() const { return m_ringProgress; }
     QString percentText() const { return m_percentText; }
     QString failureText() const { return m_failureText; }
+    // The install runs: the window says so until it ends.
+    bool installing() const { return m_installing; }
 
     // The button's press; later presses do nothing. `relaunchTarget` is the window's controller:
     // the program relaunches after the install only while it still exists.
@@ -55,6 +57,7 @@ private:
 
     bool m_started = false;
     bool m_ringVisible = false;
+    bool m_installing = false;
     double m_ringProgress = 0.0;
     QString m_percentText = QStringLiteral("0%");
     QString m_failureText;
