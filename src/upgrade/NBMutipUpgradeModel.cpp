@@ -36,7 +36,8 @@ QString NBMutipUpgradeModel::speedLine(qint64 megabytes, double speed)
 
 void NBMutipUpgradeModel::updateProgress(const std::optional<DownloadProgress> &progress)
 {
-    if (!progress || !downloadStartTime || m_removed)
+    // An install running owns the dialog's look until it ends.
+    if (!progress || !downloadStartTime || m_removed || m_installing)
         return;
     const double elapsed = double(downloadStartTime->msecsTo(now())) / 1000.0;
     const qint64 megabytes = progress->received / 1048576;
