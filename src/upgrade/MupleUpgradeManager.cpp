@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QJsonObject>
+#include <QNetworkReply>
+#include <QSslError>
 #include <QTimer>
 
 #include <memory>
@@ -13,6 +15,7 @@
 #include "common/NotificationNames.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
+#include "upgrade/Redirect.h"
 
 namespace {
 
@@ -302,6 +305,17 @@ void MupleUpgradeManager::presentReadyToInstall(const QVariantMap &updateConfig)
     };
     dialog->follow(m_state);
     present(dialog);
+}
+
+void MupleUpgradeManager::watchRedirects(QNetworkReply *reply)
+{
+    Redirect::watch(reply);
+    connect(reply, &QNetworkReply::sslErrors, reply, [](const QList<QSslError> &errors) {
+        QStringList texts;
+        for (const QSslError &error : errors)
+            texts << error.errorString();
+        qDebug().noquote() << QStringLiteral("Redirect URL: ") + texts.join(QStringLiteral("; "));
+    });
 }
 
 void MupleUpgradeManager::installDownloadedPackage()

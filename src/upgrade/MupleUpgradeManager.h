@@ -15,6 +15,7 @@
 #include "upgrade/upgradeSetting.h"
 
 class NBMutipUpgradeModel;
+class QNetworkReply;
 
 // The one upgrade manager of the process. The home screen stores the server's offer in
 // `settings` and calls `showUpgrade`, which turns it into nothing, a dialog that downloads with
@@ -63,6 +64,12 @@ public:
     void runInstallScript(const std::optional<QString> &scriptPath, UpgradeInstallRunner::Log log,
                           QPointer<QObject> relaunchTarget);
     void relaunch();
+
+    // The session-delegate logging the manager shares with `Redirect`: each redirect of `reply`
+    // is logged ("Original URL: " / "Redirect URL: ") and followed; a TLS complaint is logged and
+    // handled as by default (refused). The installer download does not use it: it follows its
+    // redirects through the network layer's own checks.
+    static void watchRedirects(QNetworkReply *reply);
 
     bool isDownloading() const { return m_downloading; }
     UpgradeState &state() const { return *m_state; }

@@ -7,7 +7,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
 #include "common/NotificationCenter.h"
+#include "support/MessageCapture.h"
 #include "common/NotificationNames.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
@@ -305,10 +309,7 @@ TEST_F(UpgradeDecisionTest, DialogsAreDisabledWhileAnInstallRunsAndSayWhenItFail
 {
     QFile script(m_script);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    script.write("#!/bin/sh
-sleep 0.5
-exit 1
-");
+    script.write("#!/bin/sh\nsleep 0.5\nexit 1\n");
     script.close();
     QSignalSpy failures(&m_manager, &MupleUpgradeManager::installFailed);
 
@@ -338,6 +339,46 @@ exit 1
     EXPECT_TRUE(dialog->look().confirmEnabled);
     EXPECT_EQ(m_downloads, 1);
     EXPECT_EQ(m_relaunches, 0);
+}
+
+TEST_F(UpgradeDecisionTest, TheBannerGoesWhenAFailedInstallDeletedItsPackage)
+{
+    HomeUpgradeCheck home;
+    home.setManager(&m_manager);
+    QWidget connectArea;
+    NBAboutUpgradeView *banner = home.upgradeView(&connectArea);
+    connectArea.show();
+    offer(3, QStringLiteral("/static/installer.dmg?size=4096&chunk_delay_ms=0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return banner->isVisible(); }, 10000));
+
+    // The script refuses what was downloaded (not our package): it is deleted, the banner goes.
+    QFile script(m_script);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("#!/bin/sh\nexit 4\n");
+    script.close();
+    m_manager.installDownloadedPackage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 10000));
+    EXPECT_FALSE(QFile::exists(UpgradeInstallRunner::installerPath()));
+    EXPECT_FALSE(banner->isVisible());
+    EXPECT_EQ(m_proxyRestores, 1);
+}
+
+TEST_F(UpgradeDecisionTest, WatchedRedirectsAreLoggedAndFollowed)
+{
+    MessageCapture log;
+    QNetworkAccessManager session;
+    session.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    const QString target = s_standin->baseUrl() + QStringLiteral("/static/page.html");
+    const QString start = s_standin->baseUrl() + QStringLiteral("/static/redirect?to=")
+        + QString::fromLatin1(QUrl::toPercentEncoding(target));
+    QNetworkReply *reply = session.get(QNetworkRequest(QUrl(start)));
+    MupleUpgradeManager::watchRedirects(reply);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, 5000));
+    EXPECT_EQ(reply->error(), QNetworkReply::NoError);
+    EXPECT_EQ(reply->url(), QUrl(target));
+    EXPECT_TRUE(log.contains(QStringLiteral("Original URL: ") + start));
+    EXPECT_TRUE(log.contains(QStringLiteral("Redirect URL: ") + target));
+    reply->deleteLater();
 }
 
 TEST(UpgradeInstallerUrlTest, OnlyHttpsOrLoopbackAddressesAreDownloaded)
