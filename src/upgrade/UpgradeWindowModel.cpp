@@ -11,7 +11,10 @@
 
 UpgradeWindowModel::UpgradeWindowModel(QObject *parent)
     : QObject(parent)
-    , m_stopProxy([] { HLLPACUtilWrapper::stopLocal({}); })
+    // The desktop proxy goes back to the user's settings, the connection stays: an upgrade that
+    // goes nowhere puts the proxy back as it was.
+    , m_stopProxy([] { HLLPACUtilWrapper::suspendSystemProxy({}); })
+    , m_restoreProxy([] { HLLPACUtilWrapper::resumeSystemProxy({}); })
 {
 }
 
@@ -49,6 +52,8 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
     const QUrl url(downloadUrl.value_or(QString()), QUrl::StrictMode);
     if (!MupleUpgradeManager::isInstallerUrl(url)) {
         OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window: the installer address is not one to download from"));
+        if (m_restoreProxy)
+            m_restoreProxy();
         Q_EMIT changed();
         return;
     }
@@ -71,6 +76,8 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
             OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window download failed (%1)").arg(error.code));
             if (!self)
                 return;
+            if (self->m_restoreProxy)
+                self->m_restoreProxy();
             self->m_failureText = QStringLiteral("下载失败，请稍后重试");
             Q_EMIT self->changed();
         });

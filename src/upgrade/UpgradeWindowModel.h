@@ -13,7 +13,8 @@
 
 // What the upgrade progress window (`NBUpgradeController`, the web popup's road) does, without
 // drawing: one press turns the desktop proxy off, downloads the installer with a percentage and
-// installs as soon as the download is complete. The window shows `percentText` and `ringProgress`.
+// installs as soon as the download is complete. While another road's download runs, the press
+// follows that one; a failure is said in `failureText` and puts the desktop proxy back. The window shows `percentText` and `ringProgress`.
 class UpgradeWindowModel : public QObject
 {
     Q_OBJECT
@@ -43,6 +44,9 @@ public:
 
     // Seams: the proxy switch and the manager (its download and install).
     void setStopProxy(std::function<void()> stopProxy) { m_stopProxy = std::move(stopProxy); }
+    // What puts the desktop proxy back when no download follows (a bad address, a failed
+    // download); a failed install puts it back through the install step.
+    void setRestoreProxy(std::function<void()> restoreProxy) { m_restoreProxy = std::move(restoreProxy); }
     void setManager(MupleUpgradeManager *manager) { m_manager = manager; }
 
 Q_SIGNALS:
@@ -63,5 +67,6 @@ private:
     QString m_failureText;
     QPointer<QObject> m_relaunchTarget;
     std::function<void()> m_stopProxy;
+    std::function<void()> m_restoreProxy;
     QPointer<MupleUpgradeManager> m_manager;
 };
