@@ -1,5 +1,7 @@
 #include "networking/OONetWork.h"
 
+#include "networking/InstallerFileWriter.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -23,6 +25,7 @@
 #include "common/ProtocolConfig.h"
 #include "common/RequestLogTable.h"
 #include "common/GuiThread.h"
+#include "networking/InstallerFileWriter.h"
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
@@ -425,6 +428,42 @@ void OONetWork::download(const QString &url, DownloadHandler handler)
     startDownload(url, handler);
 }
 
+namespace {
+
+// What the window can bear: the reply holds at most this much, and at most this much waits for
+// the writer thread, so a download of gigabytes never sits in memory.
+constexpr qint64 kDownloadReadChunk = 1024 * 1024;
+constexpr qint64 kDownloadMaxPending = 8 * kDownloadReadChunk;
+// Progress reports: a few a second are all a window can show.
+constexpr qint64 kDownloadReportMs = 250;
+// No installer of this client comes near this; a transfer without a length stops here.
+qint64 s_installerLimit = 4LL * 1024 * 1024 * 1024;
+
+struct DownloadRun
+{
+    QPointer<InstallerFileWriter> writer;
+    qint64 received = 0;
+    qint64 announced = -1;
+    qint64 pending = 0;
+    QElapsedTimer sinceReport;
+    bool tooLarge = false;
+    bool ended = false;
+
+    qint64 limit() const { return announced > 0 ? std::min(announced, s_installerLimit) : s_installerLimit; }
+};
+
+} // namespace
+
+qint64 OONetWork::installerLimit()
+{
+    return s_installerLimit;
+}
+
+void OONetWork::setInstallerLimitForTesting(qint64 bytes)
+{
+    s_installerLimit = bytes > 0 ? bytes : 4LL * 1024 * 1024 * 1024;
+}
+
 void OONetWork::startDownload(const QString &url, DownloadHandler handler)
 {
     auto fail = [handler](NetError error) {
@@ -438,9 +477,10 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     QDir().mkpath(QFileInfo(destination).absolutePath());
     // The installer is written beside its final place and renamed only when every byte arrived,
     // so a broken transfer never leaves a truncated file where the installer is expected.
-    auto file = std::make_shared<QSaveFile>(destination);
-    if (!file->open(QIODevice::WriteOnly)) {
-        const NetError error{NetError::Malformed, file->errorString()};
+    QString openError;
+    InstallerFileWriter *writer = InstallerFileWriter::open(destination, &openError);
+    if (!writer) {
+        const NetError error{NetError::Malformed, openError};
         GuiThread::post(this, [fail, error] { fail(error); });
         return;
     }
@@ -449,43 +489,97 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     request.setTransferTimeout(m_rawTimeoutMs);
     followSafeRedirects(request);
     QNetworkReply *reply = m_manager->get(request);
+    reply->setReadBufferSize(kDownloadReadChunk);
     verifyRedirects(reply);
-    auto writeFailed = std::make_shared<bool>(false);
-    connect(reply, &QNetworkReply::readyRead, this, [reply, file, writeFailed] {
-        const QByteArray chunk = reply->readAll();
-        if (plainTransferFailed(reply))
+    auto run = std::make_shared<DownloadRun>();
+    run->writer = writer;
+    run->sinceReport.start();
+
+    auto report = [run, handler](bool force) {
+        if (!force && run->sinceReport.elapsed() < kDownloadReportMs)
             return;
-        if (file->write(chunk) != chunk.size())
-            *writeFailed = true;
-    });
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply, handler](qint64 received, qint64 total) {
-        // An error page arriving is no progress of the installer (its end could read as "complete").
-        if (plainTransferFailed(reply))
-            return;
-        DownloadProgress progress{received, total};
-        qCDebug(lcNetwork).noquote() << "Download Progress: " + QString::number(progress.fraction() * 100.0, 'f', 1) + QLatin1Char('%');
+        run->sinceReport.restart();
         if (handler)
-            handler(progress, false, std::nullopt);
-    });
-    connect(reply, &QNetworkReply::finished, this, [reply, file, writeFailed, handler] {
-        reply->deleteLater();
-        const QByteArray rest = reply->readAll();
+            handler(DownloadProgress{run->received, run->announced}, false, std::nullopt);
+    };
+    // Reads what the reply holds into the writer, as long as the writer keeps up.
+    auto pump = [reply, run, report](bool drain) {
+        if (run->ended)
+            return;
+        // An error page arriving is no part of the installer (its end could read as "complete").
         if (plainTransferFailed(reply)) {
-            file->cancelWriting();
-            if (handler)
-                handler(std::nullopt, false, transportError(reply));
+            reply->readAll();
             return;
         }
-        if (!rest.isEmpty() && file->write(rest) != rest.size())
-            *writeFailed = true;
-        if (*writeFailed || !file->commit()) {
-            file->cancelWriting();
+        while (reply->bytesAvailable() > 0 && (drain || run->pending < kDownloadMaxPending)) {
+            const QByteArray chunk = reply->read(kDownloadReadChunk);
+            run->received += chunk.size();
+            if (run->received > run->limit()) {
+                // More than the server announced, or more than any installer: stop it here.
+                run->tooLarge = true;
+                reply->setProperty(kTooLarge, true);
+                reply->abort();
+                return;
+            }
+            run->pending += chunk.size();
+            if (run->writer)
+                run->writer->append(chunk);
+        }
+        // The last report waits for the file: "complete" must mean the installer is in place.
+        if (run->announced <= 0 || run->received < run->announced)
+            report(false);
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, run] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!length.isValid() || httpStatus(reply) < 200 || httpStatus(reply) >= 300)
+            return;
+        run->announced = length.toLongLong();
+        if (run->announced > s_installerLimit && !run->tooLarge) {
+            run->tooLarge = true;
+            reply->setProperty(kTooLarge, true);
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [pump] { pump(false); });
+    connect(writer, &InstallerFileWriter::written, reply, [run, pump](qint64 bytes) {
+        run->pending -= bytes;
+        pump(false);
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, run, pump, handler] {
+        reply->deleteLater();
+        if (!plainTransferFailed(reply))
+            pump(true);
+        run->ended = true;
+        QPointer<InstallerFileWriter> writer = run->writer;
+        if (plainTransferFailed(reply)) {
+            if (writer)
+                writer->cancel();
+            const NetError error = run->tooLarge
+                ? NetError{NetError::Malformed, QStringLiteral("The download is larger than announced")}
+                : transportError(reply);
+            if (handler)
+                handler(std::nullopt, false, error);
+            return;
+        }
+        if (!writer || (run->announced > 0 && run->received < run->announced)) {
+            if (writer)
+                writer->cancel();
             if (handler)
                 handler(std::nullopt, false, NetError{NetError::Malformed, QStringLiteral("Could not write the download")});
             return;
         }
-        if (handler)
+        connect(writer, &InstallerFileWriter::committed, this, [handler, run](bool ok, const QString &error) {
+            if (!handler)
+                return;
+            if (!ok) {
+                handler(std::nullopt, false, NetError{NetError::Malformed, error});
+                return;
+            }
+            if (run->announced > 0)
+                handler(DownloadProgress{run->received, run->announced}, false, std::nullopt);
             handler(std::nullopt, true, std::nullopt);
+        });
+        writer->finish();
     });
 }
 

@@ -60,8 +60,14 @@ public:
 
     // The installer download into "<Downloads>/翠鸟通行器Pro.deb" (a Debian package of the client). The file only appears there
     // once complete; a failed or broken transfer leaves any earlier file untouched.
+    // The file is written on a thread of its own as it arrives; progress comes a few times a
+    // second (and once at the end); a transfer that grows past the length the server announced,
+    // or past `installerLimit`, fails.
     void download(const QString &url, DownloadHandler handler);
     static QString downloadDestination();
+    static qint64 installerLimit();
+    // 0 or less: the usual limit.
+    static void setInstallerLimitForTesting(qint64 bytes);
 
     // Multipart POST without envelope or fingerprint check (the feedback uploads).
     void uploadMultipart(const QString &url, const QList<MultipartPart> &parts, const HeaderMap &headers,

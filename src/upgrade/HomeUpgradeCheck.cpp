@@ -1,5 +1,6 @@
 #include "upgrade/HomeUpgradeCheck.h"
 
+#include <QFileInfo>
 #include <QJsonObject>
 
 #include "common/Logger.h"
@@ -9,6 +10,7 @@
 #include "networking/OONetWorkTool.h"
 #include "upgrade/MupleUpgradeManager.h"
 #include "upgrade/NBAboutUpgradeView.h"
+#include "upgrade/UpgradeState.h"
 
 HomeUpgradeCheck::HomeUpgradeCheck(QObject *parent)
     : QObject(parent)
@@ -82,6 +84,15 @@ NBAboutUpgradeView *HomeUpgradeCheck::upgradeView(QWidget *parent)
         if (self)
             self->showUpgradeView();
     };
+    // The banner stands for a downloaded installer: once a failed install has deleted it, there is
+    // nothing left to install from the banner.
+    connect(&manager()->state(), &UpgradeState::changed, m_upgradeView, [self] {
+        if (!self || !self->m_upgradeView)
+            return;
+        if (self->manager()->state().phase() == UpgradeState::Phase::Failed
+            && !QFileInfo::exists(UpgradeInstallRunner::installerPath()))
+            self->m_upgradeView->hide();
+    });
     return m_upgradeView;
 }
 

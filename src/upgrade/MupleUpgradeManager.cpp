@@ -3,14 +3,19 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QJsonObject>
+#include <QNetworkReply>
+#include <QSslError>
+#include <QTimer>
 
 #include <memory>
+#include <utility>
 
 #include "common/Logger.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
+#include "upgrade/Redirect.h"
 #include "upgrade/UpgradeLog.h"
 
 namespace {
@@ -40,9 +45,11 @@ MupleUpgradeManager::MupleUpgradeManager(QObject *parent)
         OONetWork::shared().download(url, std::move(handler));
     })
 {
+    m_state = new UpgradeState(this);
     setInstallRunner(&UpgradeInstallRunner::shared());
-    // The dialog is gone when an install fails: the failure is said over the window.
+    // The dialog may be gone when an install fails: the failure is said over the window.
     connect(this, &MupleUpgradeManager::installFailed, this, &NBMutipUpgradeView::showInstallFailure);
+    connect(this, &MupleUpgradeManager::notice, this, &NBMutipUpgradeView::showInstallFailure);
 }
 
 MupleUpgradeManager::Presenter MupleUpgradeManager::defaultPresenter()
@@ -59,8 +66,12 @@ void MupleUpgradeManager::setInstallRunner(UpgradeInstallRunner *runner)
 {
     disconnect(m_runnerFailure);
     m_runner = runner;
-    if (runner)
-        m_runnerFailure = connect(runner, &UpgradeInstallRunner::installFailed, this, &MupleUpgradeManager::installFailed);
+    if (!runner)
+        return;
+    m_runnerFailure = connect(runner, &UpgradeInstallRunner::installFailed, this, [this](const QString &message) {
+        m_state->failed(message);
+        Q_EMIT installFailed(message);
+    });
 }
 
 std::optional<QUrl> MupleUpgradeManager::installerUrl(const std::optional<upgradeSetting> &setting)
@@ -86,6 +97,7 @@ NBMutipUpgradeModel *MupleUpgradeManager::makeDialog(const upgradeSetting &setti
     auto closed = [] { NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped); };
     dialog->closeBlock = closed;
     dialog->cancelBlock = closed;
+    dialog->follow(m_state);
     return dialog;
 }
 
@@ -166,45 +178,74 @@ bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress
     if (!isInstallerUrl(url))
         return false;
     if (m_downloading) {
-        qCDebug(lcUpgrade) << "upgrade: a download is already running; this one is not started";
-        return false;
+        // Every road writes the same installer file: the one running serves this caller too.
+        if (url.toString() != m_state->url())
+            OSTREL_LOG(Logger::Info, QStringLiteral("upgrade: following the installer download already running"));
+        if (onProgress && m_state->progress().received > 0) {
+            QPointer<MupleUpgradeManager> self(this);
+            QTimer::singleShot(0, this, [self, onProgress] {
+                if (self && self->m_downloading)
+                    onProgress(self->m_state->progress());
+            });
+        }
+        m_listeners.append(Listener{std::move(onProgress), std::move(onFinished), std::move(onFailed)});
+        return true;
     }
     m_downloading = true;
+    m_received = 0;
+    m_listeners = {Listener{std::move(onProgress), std::move(onFinished), std::move(onFailed)}};
+    m_state->downloadStarted(url.toString());
     QPointer<MupleUpgradeManager> self(this);
-    auto received = std::make_shared<qint64>(0);
-    m_downloader(url.toString(), [self, received, onProgress, onFinished, onFailed](
-                     std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error) {
-        if (!self)
-            return;
-        if (error) {
-            self->m_downloading = false;
-            OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade download failed (%1): %2").arg(error->code).arg(error->message));
-            Q_EMIT self->downloadFailed(error->message);
-            if (onFailed)
-                onFailed(*error);
-            return;
-        }
-        if (progress) {
-            *received = progress->received;
-            if (onProgress)
-                onProgress(*progress);
-            return;
-        }
-        if (finished) {
-            self->m_downloading = false;
-            if (onFinished)
-                onFinished(*received);
-        }
+    m_downloader(url.toString(), [self](std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error) {
+        if (self)
+            self->downloadEvent(progress, finished, error);
     });
     return true;
 }
 
+void MupleUpgradeManager::downloadEvent(std::optional<DownloadProgress> progress, bool finished,
+                                        std::optional<NetError> error)
+{
+    if (!m_downloading)
+        return;
+    if (error) {
+        m_downloading = false;
+        OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade download failed (%1): %2").arg(error->code).arg(error->message));
+        const QList<Listener> listeners = std::exchange(m_listeners, {});
+        m_state->failed(QStringLiteral("下载失败，请稍后重试") + (error->message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(error->message)));
+        Q_EMIT downloadFailed(error->message);
+        for (const Listener &listener : listeners) {
+            if (listener.onFailed)
+                listener.onFailed(*error);
+        }
+        return;
+    }
+    if (progress) {
+        m_received = progress->received;
+        m_state->downloadProgressed(*progress);
+        const QList<Listener> listeners = m_listeners;
+        for (const Listener &listener : listeners) {
+            if (listener.onProgress)
+                listener.onProgress(*progress);
+        }
+        return;
+    }
+    if (!finished)
+        return;
+    m_downloading = false;
+    const QList<Listener> listeners = std::exchange(m_listeners, {});
+    m_state->downloadFinished();
+    for (const Listener &listener : listeners) {
+        if (listener.onFinished)
+            listener.onFinished(m_received);
+    }
+}
+
 void MupleUpgradeManager::progressDownload(QPointer<NBMutipUpgradeModel> dialog)
 {
-    if (m_downloading)
-        return;   // the dialog that started it keeps showing it; the speed keeps its start
+    // A dialog joining a download already running measures the speed from that download's start.
     if (dialog)
-        dialog->downloadStartTime = dialog->now();
+        dialog->downloadStartTime = m_downloading ? m_state->downloadStartedAt() : dialog->now();
     startDownload(
         [dialog](const DownloadProgress &progress) {
             if (dialog)
@@ -263,17 +304,56 @@ void MupleUpgradeManager::presentReadyToInstall(const QVariantMap &updateConfig)
         if (self)
             self->installDownloadedPackage();
     };
+    dialog->follow(m_state);
     present(dialog);
+}
+
+void MupleUpgradeManager::watchRedirects(QNetworkReply *reply)
+{
+    Redirect::watch(reply);
+    connect(reply, &QNetworkReply::sslErrors, reply, [](const QList<QSslError> &errors) {
+        QStringList texts;
+        for (const QSslError &error : errors)
+            texts << error.errorString();
+        qCDebug(lcUpgrade).noquote() << QStringLiteral("Redirect URL: ") + texts.join(QStringLiteral("; "));
+    });
 }
 
 void MupleUpgradeManager::installDownloadedPackage()
 {
-    if (!m_runner)
+    install(this);
+}
+
+void MupleUpgradeManager::install(QPointer<QObject> relaunchTarget, UpgradeInstallRunner::Done done)
+{
+    // Whoever waits hears once, from the event loop, whatever happens.
+    auto answer = [this, done](UpgradeInstallRunner::Outcome outcome, const QString &message) {
+        if (done)
+            QTimer::singleShot(0, this, [done, outcome, message] { done(UpgradeInstallRunner::Result{outcome, 0, {}, message}); });
+    };
+    const std::optional<QString> script = m_runner ? m_runner->scriptPath() : std::nullopt;
+    if (!script) {
+        answer(UpgradeInstallRunner::Outcome::ScriptMissing, QStringLiteral("路径不存在！"));
         return;
-    const std::optional<QString> script = m_runner->scriptPath();
-    if (!script)
+    }
+    if (m_runner->isRunning() || m_state->phase() == UpgradeState::Phase::Installing) {
+        Q_EMIT notice(QStringLiteral("正在安装，请稍候"));
+        answer(UpgradeInstallRunner::Outcome::Busy, QStringLiteral("正在安装，请稍候"));
         return;
-    runInstallScript(script, printLog, this);
+    }
+    m_state->installStarted();
+    QPointer<MupleUpgradeManager> self(this);
+    m_runner->runInstallScript(script, printLog, relaunchTarget, [self, done](const UpgradeInstallRunner::Result &result) {
+        if (self) {
+            // A failure reached the state through the runner's signal already.
+            if (result.ok())
+                self->m_state->installed();
+            else if (result.outcome == UpgradeInstallRunner::Outcome::ScriptMissing)
+                self->m_state->installSkipped();
+        }
+        if (done)
+            done(result);
+    });
 }
 
 void MupleUpgradeManager::runInstallScript(const std::optional<QString> &scriptPath, UpgradeInstallRunner::Log log,

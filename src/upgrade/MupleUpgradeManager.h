@@ -11,17 +11,21 @@
 
 #include "networking/OONetWork.h"
 #include "upgrade/UpgradeInstallRunner.h"
+#include "upgrade/UpgradeState.h"
 #include "upgrade/upgradeSetting.h"
 
 class NBMutipUpgradeModel;
+class QNetworkReply;
 
 // The one upgrade manager of the process. The home screen stores the server's offer in
 // `settings` and calls `showUpgrade`, which turns it into nothing, a dialog that downloads with
 // progress and then offers the install, the same dialog installing as soon as the download is
 // done, or a silent download announced by "preUpgradeDownloadSucceed".
 //
-// One download runs at a time: every road writes the same installer file, so a second confirm
-// while one runs is ignored. A failed download is reported to the dialog that started it.
+// One download runs at a time: every road writes the same installer file, so a road that asks
+// while one runs follows the running one instead of starting another. Where things stand (idle,
+// downloading, ready, installing, failed) is `state()`, which every dialog, the upgrade window
+// and the banner read. A failed download is reported to every road that waits for it.
 class MupleUpgradeManager : public QObject
 {
     Q_OBJECT
@@ -54,14 +58,25 @@ public:
 
     // The install of the downloaded package with the bundle's script; nothing without one.
     void installDownloadedPackage();
+    // The install of both roads, with the state kept: installing, then failed or done. Nothing
+    // when the bundle has no script; a second install while one runs is refused with a notice.
+    void install(QPointer<QObject> relaunchTarget, UpgradeInstallRunner::Done done = {});
     void runInstallScript(const std::optional<QString> &scriptPath, UpgradeInstallRunner::Log log,
                           QPointer<QObject> relaunchTarget);
     void relaunch();
 
-    bool isDownloading() const { return m_downloading; }
+    // The session-delegate logging the manager shares with `Redirect`: each redirect of `reply`
+    // is logged ("Original URL: " / "Redirect URL: ") and followed; a TLS complaint is logged and
+    // handled as by default (refused). The installer download does not use it: it follows its
+    // redirects through the network layer's own checks.
+    static void watchRedirects(QNetworkReply *reply);
 
-    // The one installer download of the process, for both roads. False (nothing started, no
-    // callback) when one runs already or the address is not one to download from.
+    bool isDownloading() const { return m_downloading; }
+    UpgradeState &state() const { return *m_state; }
+
+    // The one installer download of the process, for both roads. While one runs, the callbacks
+    // join it (the last progress is replayed from the event loop). False (no callback) when the
+    // address is not one to download from.
     using Progress = std::function<void(const DownloadProgress &)>;
     using Finished = std::function<void(qint64 receivedBytes)>;
     using Failed = std::function<void(const NetError &)>;
@@ -84,6 +99,8 @@ Q_SIGNALS:
     void downloadFailed(const QString &message);
     // A failed install; the shell shows it (the dialog is gone by then).
     void installFailed(const QString &message);
+    // Something the user should read that is no failure ("an install is running").
+    void notice(const QString &message);
 
 private:
     NBMutipUpgradeModel *makeDialog(const upgradeSetting &setting);
@@ -94,7 +111,18 @@ private:
     // The download of the offer's installer; false when the offer has no usable address.
     bool startDownload(Progress onProgress, Finished onFinished, Failed onFailed);
 
+    struct Listener
+    {
+        Progress onProgress;
+        Finished onFinished;
+        Failed onFailed;
+    };
+    void downloadEvent(std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error);
+
     Presenter m_presenter;
+    UpgradeState *m_state = nullptr;
+    QList<Listener> m_listeners;
+    qint64 m_received = 0;
     Downloader m_downloader;
     QPointer<UpgradeInstallRunner> m_runner;
     QMetaObject::Connection m_runnerFailure;

@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "uikit/UiTiming.h"
+#include "upgrade/UpgradeState.h"
 
 NBMutipUpgradeModel::NBMutipUpgradeModel(QObject *parent)
     : QObject(parent)
@@ -35,17 +36,21 @@ QString NBMutipUpgradeModel::speedLine(qint64 megabytes, double speed)
 
 void NBMutipUpgradeModel::updateProgress(const std::optional<DownloadProgress> &progress)
 {
-    if (!progress || !downloadStartTime || m_removed)
+    // An install running owns the dialog's look until it ends.
+    if (!progress || !downloadStartTime || m_removed || m_installing)
         return;
     const double elapsed = double(downloadStartTime->msecsTo(now())) / 1000.0;
     const qint64 megabytes = progress->received / 1048576;
-    // No time has passed yet at the very first report: no speed rather than an infinite one.
-    bytesDownloaded = elapsed > 0.0 ? double(megabytes) / elapsed : 0.0;
+    // The speed from every byte: from whole megabytes a slow download would read "0.00M/s".
+    const bool measured = elapsed > 0.0 && progress->received > 0;
+    bytesDownloaded = measured ? double(progress->received) / 1048576.0 / elapsed : 0.0;
     const double fraction = progress->fraction();
 
     m_look.progressValue = fraction;
     m_look.downloadRateText = QString::asprintf("%.2f", fraction * 100.0) + QLatin1Char('%');
-    m_look.indicatorSpeedText = speedLine(megabytes, bytesDownloaded);
+    // Nothing until there is a measurement: "0M - 0.00M/s" would say the download stands still.
+    m_look.indicatorSpeedText = measured ? speedLine(megabytes, bytesDownloaded) : QString();
+    m_look.busy = fraction < 1.0;
     m_look.cancelVisible = false;
     m_look.closeVisible = false;
     m_look.failureShown = false;
@@ -91,10 +96,18 @@ void NBMutipUpgradeModel::applyReadyToInstallLayout()
 
 void NBMutipUpgradeModel::downloadFailed(const QString &message)
 {
+    showFailure(QStringLiteral("下载失败，请稍后重试") + (message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message)));
+}
+
+void NBMutipUpgradeModel::showFailure(const QString &text)
+{
     if (m_removed)
         return;
     m_look.phase = Phase::Offer;
     m_confirmInstalls = false;
+    m_installing = false;
+    m_following = false;
+    m_look.busy = false;
     m_look.closeVisible = true;
     m_look.cancelVisible = true;
     m_look.progressVisible = false;
@@ -103,7 +116,65 @@ void NBMutipUpgradeModel::downloadFailed(const QString &message)
     attrButedTitle.reset();
     m_look.warnVisible = true;
     m_look.failureShown = true;
-    m_look.warnText = QStringLiteral("下载失败，请稍后重试") + (message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message));
+    m_look.warnText = text;
+    Q_EMIT changed();
+}
+
+void NBMutipUpgradeModel::follow(UpgradeState *state)
+{
+    if (m_state)
+        disconnect(m_state, nullptr, this, nullptr);
+    m_state = state;
+    if (!state)
+        return;
+    connect(state, &UpgradeState::changed, this, &NBMutipUpgradeModel::applyState);
+    applyState();
+}
+
+void NBMutipUpgradeModel::applyState()
+{
+    if (m_removed || !m_state)
+        return;
+    switch (m_state->phase()) {
+    case UpgradeState::Phase::Idle:
+        return;
+    case UpgradeState::Phase::Downloading:
+        if (downloadStartTime && m_look.phase != Phase::Install)
+            updateProgress(m_state->progress());
+        else if (m_following && !m_look.busy)
+            showBusy(QStringLiteral("正在下载请稍后"));   // a dialog that shows no progress (state 4)
+        return;
+    case UpgradeState::Phase::Ready:
+        return;
+    case UpgradeState::Phase::Installing:
+        showInstalling();
+        return;
+    case UpgradeState::Phase::Failed:
+        // Only a dialog that waited for the download or the install has something to take back.
+        if (m_following || m_installing || m_look.phase == Phase::Downloading)
+            showFailure(m_state->failure());
+        return;
+    }
+}
+
+void NBMutipUpgradeModel::showBusy(const QString &title)
+{
+    m_look.busy = true;
+    m_look.confirmEnabled = false;
+    m_look.confirmTitle = title;
+    Q_EMIT changed();
+}
+
+void NBMutipUpgradeModel::showInstalling()
+{
+    m_installing = true;
+    m_look.busy = true;
+    m_look.confirmEnabled = false;
+    m_look.confirmTitle = QStringLiteral("正在安装请稍后");
+    m_look.progressVisible = false;
+    m_look.failureShown = false;
+    m_look.warnVisible = true;
+    m_look.warnText = QStringLiteral("安装过程中请勿退出应用，以免发生错误");
     Q_EMIT changed();
 }
 
@@ -146,6 +217,8 @@ void NBMutipUpgradeModel::confirmAction()
 {
     if (m_removed)
         return;
+    // From here the dialog waits for what its confirm started, and shows how that goes.
+    m_following = true;
     if (confirmBlock)
         confirmBlock();
 }

@@ -10,6 +10,8 @@
 #include "networking/OONetWork.h"
 #include "upgrade/upgradeSetting.h"
 
+class UpgradeState;
+
 // Everything the upgrade dialog knows and decides, without drawing: its texts, its phase (offer,
 // download, install), the speed line, and the blocks its creator set. `NBMutipUpgradeView` draws
 // it and forwards its controls here; tests drive it with a manual clock.
@@ -45,6 +47,7 @@ public:
         QString warnText = QStringLiteral("更新过程中请勿退出应用，以免发生错误");
         bool failureShown = false;      // the warning row carries a failure, not the warning
         bool confirmEnabled = true;
+        bool busy = false;              // a download or install runs: the confirm waits for it
         QString confirmTitle = QStringLiteral("立即更新");
     };
 
@@ -77,6 +80,13 @@ public:
     // A failed download ends the download phase: back to the offer, so that the user can close
     // the dialog or try again, with the reason in the warning row.
     void downloadFailed(const QString &message);
+    // The same with the whole text given (an install's failure).
+    void showFailure(const QString &text);
+
+    // Shows what the process's one upgrade does, whichever road started it: an install running
+    // anywhere disables the confirm; a failure ends this dialog's wait with its reason; the
+    // progress of a download this dialog follows (its `downloadStartTime` is set) is shown.
+    void follow(UpgradeState *state);
 
     void cancelAction();
     void closeAction();
@@ -95,9 +105,15 @@ Q_SIGNALS:
 
 private:
     void remove();
+    void applyState();
+    void showInstalling();
+    void showBusy(const QString &title);
 
     Look m_look;
     Clock m_clock;
     bool m_confirmInstalls = false;
     bool m_removed = false;
+    bool m_installing = false;   // the busy look of an install running
+    bool m_following = false;    // its confirm started (or joined) a download or an install
+    UpgradeState *m_state = nullptr;
 };

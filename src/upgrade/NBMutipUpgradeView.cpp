@@ -25,6 +25,7 @@ namespace {
 constexpr int kPanelWidth = 325;
 constexpr int kPanelHeight = 425;
 const QColor kTextColor(231, 218, 204);
+const QColor kLinkColor(145, 147, 187);
 
 QLabel *makeLabel(const QString &text, int size, QWidget *parent)
 {
@@ -57,6 +58,10 @@ NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *pare
     m_markdowTextView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_markdowTextView->setStyleSheet(QStringLiteral("QTextBrowser { background: transparent; color: white; }"));
     m_markdowTextView->viewport()->setAutoFillBackground(false);
+    QPalette links = m_markdowTextView->palette();
+    links.setColor(QPalette::Link, kLinkColor);
+    m_markdowTextView->setPalette(links);
+    m_markdowTextView->document()->setDefaultStyleSheet(QStringLiteral("a { color: rgb(145, 147, 187); }"));
 
     m_indicatorSpeedText = makeLabel(QString(), 12, m_contentView);
     m_downloadRateText = makeLabel(QString(), 12, m_contentView);
@@ -105,18 +110,10 @@ void NBMutipUpgradeView::render()
     m_tipsText->setText(look.tipsText);
     m_subText->setText(look.subText);
 
-    QTextDocument *document = m_markdowTextView->document();
-    document->clear();
-    QTextCursor cursor(document);
-    QTextBlockFormat block;
-    block.setAlignment(Qt::AlignHCenter);
-    block.setLineHeight(7, QTextBlockFormat::LineDistanceHeight);
-    QTextCharFormat characters;
-    characters.setFont(NSFontHelper::getRegularPingFangFont(12));
-    characters.setForeground(QColor(136, 137, 161));
-    cursor.setBlockFormat(block);
-    cursor.setBlockCharFormat(characters);
-    cursor.insertText(look.notesText, characters);
+    if (m_notesShown != look.notesText) {
+        m_notesShown = look.notesText;
+        showNotes(look.notesText);
+    }
 
     m_indicatorSpeedText->setText(look.indicatorSpeedText);
     m_downloadRateText->setText(look.downloadRateText);
@@ -134,6 +131,23 @@ void NBMutipUpgradeView::render()
     layoutPanel();
 }
 
+void NBMutipUpgradeView::showNotes(const QString &notes)
+{
+    // Laid out again only when they change, not at every progress report.
+    QTextDocument *document = m_markdowTextView->document();
+    document->clear();
+    QTextCursor cursor(document);
+    QTextBlockFormat block;
+    block.setAlignment(Qt::AlignHCenter);
+    block.setLineHeight(7, QTextBlockFormat::LineDistanceHeight);
+    QTextCharFormat characters;
+    characters.setFont(NSFontHelper::getRegularPingFangFont(12));
+    characters.setForeground(QColor(136, 137, 161));
+    cursor.setBlockFormat(block);
+    cursor.setBlockCharFormat(characters);
+    cursor.insertText(notes, characters);
+}
+
 void NBMutipUpgradeView::layoutPanel()
 {
     const NBMutipUpgradeModel::Look &look = m_model->look();
@@ -143,17 +157,23 @@ void NBMutipUpgradeView::layoutPanel()
     m_subText->setGeometry(26, 100, kPanelWidth - 52, 20);
 
     const int buttonTop = kPanelHeight - 22 - 40;
+    // The install phase puts the warning row 30 above the button; the home screen's
+    // ready-to-install look puts it 10 above the button and 40 below the notes.
+    const bool readyToInstall = look.phase == NBMutipUpgradeModel::Phase::ReadyToInstall;
+    const int warnTop = readyToInstall ? buttonTop - 10 - 20 : buttonTop - 30 - 20;
     int notesBottom = buttonTop - 40;
     if (look.progressVisible)
         notesBottom = 297;
+    else if (readyToInstall)
+        notesBottom = warnTop - 40;
     else if (look.warnVisible)
-        notesBottom = 303;
+        notesBottom = warnTop - 10;
     m_markdowTextView->setGeometry(26, 142, kPanelWidth - 52, notesBottom - 142);
 
     m_indicatorSpeedText->setGeometry(22, kPanelHeight - 100 - 20, kPanelWidth - 44, 20);
     m_downloadRateText->setGeometry(22, kPanelHeight - 100 - 20, kPanelWidth - 44, 20);
     m_progressIndicator->setGeometry(22, kPanelHeight - 100 + 10, kPanelWidth - 44, 6);
-    m_warnInstallText->setGeometry(22, buttonTop - 30 - 20, kPanelWidth - 44, 20);
+    m_warnInstallText->setGeometry(22, warnTop, kPanelWidth - 44, 20);
 
     if (look.cancelVisible) {
         const int width = (kPanelWidth - 3 * 22) / 2;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "uikit/OverlayWidget.h"
 
 class NBMutipUpgradeModel;
@@ -50,6 +52,7 @@ protected:
 private:
     void render();
     void layoutPanel();
+    void showNotes(const QString &notes);
 
     NBMutipUpgradeModel *m_model;
     RoundedPanel *m_contentView = nullptr;
@@ -64,4 +67,5 @@ private:
     NBWarnInstallView *m_warnInstallText = nullptr;
     NBDisableButton *m_cancleButton = nullptr;
     NBDisableButton *m_confirmButton = nullptr;
+    std::optional<QString> m_notesShown;
 };

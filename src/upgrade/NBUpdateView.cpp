@@ -33,6 +33,11 @@ NBUpdateView::NBUpdateView(QWidget *parent)
     m_privacyTextView->setOpenLinks(false);
     m_privacyTextView->setTextInteractionFlags(Qt::NoTextInteraction);
     m_privacyTextView->setStyleSheet(QStringLiteral("QTextBrowser { background: rgb(36, 37, 55); color: white; }"));
+    // Links in the panel's own colour, not underlined: they do not stand out from the panel.
+    QPalette links = m_privacyTextView->palette();
+    links.setColor(QPalette::Link, QColor(36, 37, 55));
+    m_privacyTextView->setPalette(links);
+    m_privacyTextView->document()->setDefaultStyleSheet(QStringLiteral("a { color: rgb(36, 37, 55); text-decoration: none; }"));
     m_cancalButtton = UpgradeDialogParts::imageButton(QStringLiteral("cancal"), QStringLiteral("暂不更新"), QColor(222, 228, 244), m_contentView);
     m_upgradeButton = UpgradeDialogParts::imageButton(QStringLiteral("upgradeApp"), QStringLiteral("立即更新"), QColor(222, 228, 244), m_contentView);
     connect(m_cancalButtton, &QPushButton::clicked, this, &NBUpdateView::cancalAction);

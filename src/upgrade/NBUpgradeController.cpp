@@ -97,8 +97,12 @@ void NBUpgradeController::render()
     m_circleView->setVisible(m_model->ringVisible());
     m_circleView->setProgress(m_model->ringProgress());
     m_progressLabel->setText(m_model->percentText());
-    if (!m_model->failureText().isEmpty())
+    if (m_model->installing())
+        m_versionLabel->setText(QStringLiteral("正在安装，请稍候"));
+    else if (!m_model->failureText().isEmpty())
         m_versionLabel->setText(m_model->failureText());
+    else
+        m_versionLabel->setText(version.value_or(QString()));
 }
 
 void NBUpgradeController::resizeEvent(QResizeEvent *)

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "app/NBNoTitleWindow.h"
 #include "upgrade/NBUpgradeController.h"
 
 NBUpgradeProgressController::NBUpgradeProgressController(QWidget *window)
@@ -14,14 +15,11 @@ NBUpgradeProgressController::NBUpgradeProgressController(QWidget *window)
 
 NBUpgradeProgressController *NBUpgradeProgressController::open(const QString &url, const QString &version)
 {
-    auto *window = new QWidget(nullptr, Qt::Window);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(QStringLiteral("升级"));
-    window->setFixedSize(NBUpgradeController::kWidth, NBUpgradeController::kHeight);
-    auto *content = new NBUpgradeController(window);
+    auto *content = new NBUpgradeController();
     content->version = version;
     content->downloadUrl = url;
-    content->setGeometry(window->rect());
+    NBNoTitleWindow *window = NBNoTitleWindow::windowWithContentViewController(content);
+    window->setupNoTitleWindow(QStringLiteral("升级"));
     auto *controller = new NBUpgradeProgressController(window);
     controller->showWindow();
     return controller;

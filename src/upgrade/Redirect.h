@@ -18,7 +18,7 @@ public:
     QNetworkAccessManager *session() const { return m_session; }
 
     // Logs each redirect of the reply and lets it be followed.
-    void watch(QNetworkReply *reply);
+    static void watch(QNetworkReply *reply);
     static QString describe(const QUrl &original, const QUrl &next);
 
 private:

@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 #include "common/AppPaths.h"
 #include "common/Logger.h"
@@ -35,6 +37,8 @@ QString decodeOutput(const QByteArray &bytes)
 // The helper may not answer at all; the install must not wait for it for ever.
 constexpr int kStopProxyWaitMs = 3000;
 
+// Only the desktop proxy goes off, the engines stay: a failed install puts it back and the user
+// is connected as before.
 void stopProxyThroughHelper(std::function<void()> then)
 {
     auto once = std::make_shared<std::function<void()>>(std::move(then));
@@ -43,7 +47,15 @@ void stopProxyThroughHelper(std::function<void()> then)
             std::exchange(*once, {})();
     };
     QTimer::singleShot(kStopProxyWaitMs, qApp, fire);
-    HLLPACUtilWrapper::stopLocal([fire](const std::optional<QString> &) { fire(); });
+    HLLPACUtilWrapper::suspendSystemProxy([fire](const std::optional<QString> &) { fire(); });
+}
+
+void restoreProxyThroughHelper()
+{
+    HLLPACUtilWrapper::resumeSystemProxy([](const std::optional<QString> &error) {
+        if (error)
+            OSTREL_LOG(Logger::Warning, QStringLiteral("proxy not restored after the failed install: ") + *error);
+    });
 }
 
 } // namespace
@@ -57,6 +69,7 @@ UpgradeInstallRunner &UpgradeInstallRunner::shared()
 UpgradeInstallRunner::UpgradeInstallRunner(QObject *parent)
     : QObject(parent)
     , m_stopProxy(stopProxyThroughHelper)
+    , m_restoreProxy(restoreProxyThroughHelper)
     , m_startDetached([](const Command &command) { return QProcess::startDetached(command.program, command.arguments); })
     , m_quit([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); })
 {
@@ -147,6 +160,8 @@ void UpgradeInstallRunner::answer(QObject *context, const Done &done, const Resu
 void UpgradeInstallRunner::fail(Result result, const Done &done)
 {
     OSTREL_LOG(Logger::Error, QStringLiteral("upgrade install failed (%1): %2").arg(result.exitCode).arg(result.message));
+    if (std::exchange(m_proxyTurnedOff, false) && m_restoreProxy)
+        m_restoreProxy();
     Q_EMIT installFailed(result.message);
     answer(this, done, result);
 }
@@ -175,6 +190,7 @@ void UpgradeInstallRunner::runInstallScript(const std::optional<QString> &script
         }
     }
     m_preparing = true;
+    m_proxyTurnedOff = true;
     const QString script = *scriptPath;
     QPointer<UpgradeInstallRunner> self(this);
     // The desktop proxy points at our own listener; it must not outlive the program being replaced.
@@ -232,11 +248,19 @@ void UpgradeInstallRunner::finishScript(const PrivilegedRunner::Status &status, 
     if (status.exitCode != 0) {
         // pkexec answers 126 when the password dialog was dismissed and 127 when not authorised.
         const bool refused = status.elevated && (status.exitCode == 126 || status.exitCode == 127);
-        const QString message = refused ? QStringLiteral("未获得管理员授权，未安装新版本")
-                                        : QStringLiteral("安装失败（代码 %1）").arg(status.exitCode);
+        QString message = refused ? QStringLiteral("未获得管理员授权，未安装新版本")
+                                  : QStringLiteral("安装失败（代码 %1）").arg(status.exitCode);
+        if (!refused && refusedPackage(status.exitCode)) {
+            // Downloading it again is the only way on; a refused package must not wait to be
+            // installed again from the downloads folder.
+            if (QFile::remove(installerPath()))
+                OSTREL_LOG(Logger::Info, QStringLiteral("refused installer deleted"));
+            message = QStringLiteral("安装包无效，已删除，请重新下载（代码 %1）").arg(status.exitCode);
+        }
         fail(Result{Outcome::Failed, status.exitCode, output, message}, done);
         return;
     }
+    m_proxyTurnedOff = false;
     answer(this, done, Result{Outcome::Relaunching, 0, output, {}});
     QTimer::singleShot(0, this, [self = QPointer<UpgradeInstallRunner>(this), relaunchTarget] {
         if (self && relaunchTarget)

@@ -17,8 +17,9 @@
 // The script runs asynchronously: the window keeps drawing while the administrator password is
 // asked for, and nothing waits on a pipe of a process that never started. Every value reaches the
 // script as an argument of its own; no shell command is ever built from a path. A failed install
-// (no start, a crash, a non-zero exit, a script others could change) is reported and never
-// followed by a relaunch.
+// (no start, a crash, a non-zero exit, a script others could change) is reported, never followed
+// by a relaunch, and puts the desktop proxy back as it was; a package the script refused is
+// deleted, so that it is never offered for install again.
 class UpgradeInstallRunner : public QObject
 {
     Q_OBJECT
@@ -88,8 +89,15 @@ public:
     // Seams for tests: what turns the desktop proxy off first (default: the helper, bounded
     // wait), how a detached process is started, and how the application quits.
     using StopProxy = std::function<void(std::function<void()> then)>;
+    using RestoreProxy = std::function<void()>;
     using StartDetached = std::function<bool(const Command &)>;
     void setStopProxy(StopProxy stopProxy) { m_stopProxy = std::move(stopProxy); }
+    // What puts the desktop proxy back after an install that failed once it had been turned off.
+    void setRestoreProxy(RestoreProxy restoreProxy) { m_restoreProxy = std::move(restoreProxy); }
+
+    // Exit statuses of the bundle's script for a package it refused: not a package of this
+    // client (4), or one dpkg could not install (5). Such an installer is deleted.
+    static bool refusedPackage(int exitCode) { return exitCode == 4 || exitCode == 5; }
     void setStartDetached(StartDetached start) { m_startDetached = std::move(start); }
     void setQuit(std::function<void()> quit) { m_quit = std::move(quit); }
     // Not owned; null: PrivilegedRunner::standard().
@@ -112,8 +120,10 @@ private:
     Elevation m_overrideElevation = Elevation::Never;
     bool m_running = false;
     bool m_preparing = false;
+    bool m_proxyTurnedOff = false;
     PrivilegedRunner *m_runner = nullptr;
     StopProxy m_stopProxy;
+    RestoreProxy m_restoreProxy;
     StartDetached m_startDetached;
     std::function<void()> m_quit;
 };

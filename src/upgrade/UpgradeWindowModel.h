@@ -13,7 +13,8 @@
 
 // What the upgrade progress window (`NBUpgradeController`, the web popup's road) does, without
 // drawing: one press turns the desktop proxy off, downloads the installer with a percentage and
-// installs as soon as the download is complete. The window shows `percentText` and `ringProgress`.
+// installs as soon as the download is complete. While another road's download runs, the press
+// follows that one; a failure is said in `failureText` and puts the desktop proxy back. The window shows `percentText` and `ringProgress`.
 class UpgradeWindowModel : public QObject
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     double ringProgress() const { return m_ringProgress; }
     QString percentText() const { return m_percentText; }
     QString failureText() const { return m_failureText; }
+    // The install runs: the window says so until it ends.
+    bool installing() const { return m_installing; }
 
     // The button's press; later presses do nothing. `relaunchTarget` is the window's controller:
     // the program relaunches after the install only while it still exists.
@@ -41,6 +44,9 @@ public:
 
     // Seams: the proxy switch and the manager (its download and install).
     void setStopProxy(std::function<void()> stopProxy) { m_stopProxy = std::move(stopProxy); }
+    // What puts the desktop proxy back when no download follows (a bad address, a failed
+    // download); a failed install puts it back through the install step.
+    void setRestoreProxy(std::function<void()> restoreProxy) { m_restoreProxy = std::move(restoreProxy); }
     void setManager(MupleUpgradeManager *manager) { m_manager = manager; }
 
 Q_SIGNALS:
@@ -55,10 +61,12 @@ private:
 
     bool m_started = false;
     bool m_ringVisible = false;
+    bool m_installing = false;
     double m_ringProgress = 0.0;
     QString m_percentText = QStringLiteral("0%");
     QString m_failureText;
     QPointer<QObject> m_relaunchTarget;
     std::function<void()> m_stopProxy;
+    std::function<void()> m_restoreProxy;
     QPointer<MupleUpgradeManager> m_manager;
 };

@@ -113,6 +113,7 @@ void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
     // the event loop.
     m_tunOn = tunOn;
     m_proxyApplied = false;
+    m_suspended = false;
     m_engineDied = false;
     const quint64 starting = ++m_startRequest;
     stopEngines([guard = QPointer(this), completion, config = *vpnInfo, starting]() {
@@ -298,6 +299,48 @@ void HLLPACUtilWrapper::stopLocal(Callback callback)
     });
 }
 
+void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
+{
+    HLLPACUtilWrapper &self = shared();
+    if (!self.m_proxyApplied) {
+        GuiThread::post(&self, [callback] {
+            if (callback)
+                callback(std::nullopt);
+        });
+        return;
+    }
+    self.disable([guard = QPointer(&self), callback](const std::optional<QString> &error) {
+        if (guard && !error) {
+            guard->m_proxyApplied = false;
+            guard->m_suspended = true;
+        }
+        if (callback)
+            callback(error);
+    });
+}
+
+void HLLPACUtilWrapper::resumeSystemProxy(Callback callback)
+{
+    HLLPACUtilWrapper &self = shared();
+    if (!self.m_suspended) {
+        GuiThread::post(&self, [callback] {
+            if (callback)
+                callback(std::nullopt);
+        });
+        return;
+    }
+    self.m_suspended = false;
+    if (!self.hasRunningEngine()) {
+        // The engines ended meanwhile: nothing to point the proxy at; the stop road tidies up.
+        self.restoreThenStop([callback] {
+            if (callback)
+                callback(QStringLiteral("engine ended while the proxy was suspended"));
+        });
+        return;
+    }
+    self.enable(std::move(callback));
+}
+
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)
 {
     if (error) {
@@ -320,6 +363,7 @@ void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Call
 void HLLPACUtilWrapper::markStopped()
 {
     m_proxyApplied = false;
+    m_suspended = false;
     defaults().setBool(DefaultsKeys::ShadowsocksOn, false);
     defaults().synchronizeOrLog("the proxy's stop");
     postTunStateChange();

@@ -52,6 +52,12 @@ public:
     // "ShadowsocksOn" false and posts "kTunStateChange", then calls back. When the helper fails
     // the callback gets its error and the engines keep running (the proxy may still point at them).
     static void stopLocal(Callback callback = {});
+    // The self-upgrade's install: the desktop proxy stops pointing at our listener while the
+    // package replaces the program, but the engines keep running, so that a failed install can
+    // put the connection back as it was with `resumeSystemProxy`. Both succeed at once when the
+    // proxy was not applied.
+    static void suspendSystemProxy(Callback callback);
+    static void resumeSystemProxy(Callback callback);
     static void applyConfig(Callback callback);
     static void run(Callback callback);
     static void syncPac();
@@ -115,5 +121,6 @@ private:
     bool m_tunOn = false;
     bool m_proxyApplied = false;
     bool m_engineDied = false;
+    bool m_suspended = false;   // the proxy was applied and the upgrade's install took it off
     ProxyConfigRemoteProcessProtocol *m_helperForTesting = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
+#include "upgrade/UpgradeProductPage.h"
 #include "webcore/HHScriptMessageHandlerTarget.h"
 #include "webcore/PageOriginPolicy.h"
 #include "webcore/ScriptMessageShim.h"
@@ -34,6 +35,8 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     , m_channel(new QWebChannel(this))
 {
     setBackgroundColor(QColor(Qt::transparent));
+    if (kind == ScriptMessageRouter::HostKind::PageController)
+        m_router->setProductPageUrl(UpgradeProductPage::url());
     QWebEngineSettings *config = settings();
     // Without this, Chromium passes a clicked link of a scheme it does not know to the desktop,
     // past every rule of ours.

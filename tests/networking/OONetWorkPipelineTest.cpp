@@ -1,5 +1,8 @@
 // The request pipeline against the stand-in service over real loopback HTTP.
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -322,6 +325,61 @@ TEST_F(PipelineTest, FeedbackUploadsAlwaysComplete)
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
     EXPECT_FALSE(reply.has_value());
     EXPECT_EQ(message, QStringLiteral("Decryption failure"));
+}
+
+TEST_F(PipelineTest, ADownloadGrowingPastItsLimitStopsAndProgressComesAFewTimesASecond)
+{
+    const QString target = OONetWork::downloadDestination();
+    QFile::remove(target);
+    std::optional<NetError> error;
+    bool ended = false;
+    int progressEvents = 0;
+    qint64 lastReceived = 0;
+    auto handler = [&](std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> e) {
+        if (progress) {
+            ++progressEvents;
+            lastReceived = progress->received;
+        }
+        if (finished || e) {
+            ended = true;
+            error = e;
+        }
+    };
+
+    // Many small pieces in quick succession: a handful of reports, the last one the whole file.
+    QElapsedTimer clock;
+    clock.start();
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=4194304&chunk_delay_ms=1"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 30000));
+    ASSERT_FALSE(error.has_value());
+    EXPECT_EQ(QFileInfo(target).size(), 4194304);
+    EXPECT_EQ(lastReceived, 4194304);
+    EXPECT_LE(progressEvents, clock.elapsed() / 250 + 2) << "over " << clock.elapsed() << " ms";
+
+    // Without an announced length the transfer stops at the limit, and no file is left of it.
+    OONetWork::setInstallerLimitForTesting(16384);
+    QFile::remove(target);
+    ended = false;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=65536&chunked=1&chunk_delay_ms=0"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    ASSERT_TRUE(error.has_value());
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(QDir(QFileInfo(target).absolutePath()).entryList(QDir::Files).isEmpty());
+
+    // An announced length beyond the limit is refused as soon as it is known.
+    ended = false;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=65536&chunk_delay_ms=50"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    ASSERT_TRUE(error.has_value());
+    EXPECT_FALSE(QFile::exists(target));
+    OONetWork::setInstallerLimitForTesting(0);
+
+    // Within the limit, a transfer without a length lands whole.
+    ended = false;
+    OONetWork::shared().download(s_standin->baseUrl() + QStringLiteral("/static/installer.dmg?size=65536&chunked=1&chunk_delay_ms=0"), handler);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    EXPECT_FALSE(error.has_value());
+    EXPECT_EQ(QFileInfo(target).size(), 65536);
 }
 
 TEST_F(PipelineTest, DownloadLandsOnlyWhenComplete)

@@ -7,7 +7,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
 #include "common/NotificationCenter.h"
+#include "support/MessageCapture.h"
 #include "common/NotificationNames.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
@@ -16,6 +20,8 @@
 #include "upgrade/MupleUpgradeManager.h"
 #include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
+#include "upgrade/UpgradeState.h"
+#include "upgrade/UpgradeWindowModel.h"
 
 namespace {
 
@@ -41,6 +47,7 @@ protected:
         m_runner.setStopProxy([this](std::function<void()> then) { QTimer::singleShot(0, &m_runner, then); });
         m_runner.setStartDetached([this](const UpgradeInstallRunner::Command &) { ++m_relaunches; return true; });
         m_runner.setQuit([] {});
+        m_runner.setRestoreProxy([this] { ++m_proxyRestores; });
         m_manager.setInstallRunner(&m_runner);
         m_manager.setPresenter([this](NBMutipUpgradeModel *dialog) {
             dialog->setParent(&m_holder);
@@ -95,6 +102,7 @@ protected:
     int m_downloads = 0;
     int m_relaunches = 0;
     int m_closeTaped = 0;
+    int m_proxyRestores = 0;
     QList<QVariantMap> m_succeeded;
 };
 
@@ -263,6 +271,114 @@ TEST_F(UpgradeDecisionTest, HomeShowsTheBannerAfterASilentDownloadAndItsDialogIn
     home.requestNeedUpdate();
     ASSERT_TRUE(QTest::qWaitFor([&] { return home.accountRefreshes() == before + 1; }, 5000));
     EXPECT_TRUE(banner->isVisible());
+}
+
+TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunning)
+{
+    offer(3, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=40"));
+    ASSERT_TRUE(m_manager.isDownloading());
+    EXPECT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading);
+
+    // A notice's "update" meanwhile: the window shows the running download, not a dead "0%".
+    UpgradeWindowModel window;
+    window.setManager(&m_manager);
+    window.setStopProxy([] {});
+    window.downloadUrl = s_standin->baseUrl() + QStringLiteral("/static/ostrel.deb");
+    QObject windowController;
+    window.startDownload(&windowController);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.percentText() != QStringLiteral("0%"); }, 10000));
+    EXPECT_TRUE(window.ringVisible());
+
+    // "立即更新" of a dialog meanwhile: it shows the same download's progress.
+    offer(1, QStringLiteral("/static/ostrel.deb"));
+    ASSERT_EQ(m_dialogs.size(), 1);
+    QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+    dialog->confirmPressed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->look().phase == NBMutipUpgradeModel::Phase::Downloading; }, 5000));
+    EXPECT_FALSE(dialog->look().confirmEnabled);
+
+    // One download served all three; the window installs when it ends.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == 1; }, 20000));
+    EXPECT_EQ(m_downloads, 1);
+    EXPECT_EQ(m_succeeded.size(), 1);
+    EXPECT_EQ(recorded().value(4), QStringLiteral("ostrel"));
+    EXPECT_EQ(dialog->look().phase, NBMutipUpgradeModel::Phase::Install);
+}
+
+TEST_F(UpgradeDecisionTest, DialogsAreDisabledWhileAnInstallRunsAndSayWhenItFailed)
+{
+    QFile script(m_script);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("#!/bin/sh\nsleep 0.5\nexit 1\n");
+    script.close();
+    QSignalSpy failures(&m_manager, &MupleUpgradeManager::installFailed);
+
+    offer(4);
+    ASSERT_EQ(m_dialogs.size(), 1);
+    QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
+    dialog->confirmPressed();
+    // Its download shows itself as busy although the dialog shows no progress.
+    EXPECT_FALSE(dialog->look().confirmEnabled);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Installing; }, 10000));
+    EXPECT_FALSE(dialog->look().confirmEnabled);
+    EXPECT_EQ(dialog->look().confirmTitle, QStringLiteral("正在安装请稍后"));
+
+    // The banner's dialog opened during the install cannot start a second one.
+    m_manager.presentReadyToInstall(m_manager.settings->toDictionary());
+    ASSERT_EQ(m_dialogs.size(), 2);
+    QPointer<NBMutipUpgradeModel> ready = m_dialogs[1];
+    EXPECT_FALSE(ready->look().confirmEnabled);
+    ready->confirmPressed();
+
+    // The failure is said in the dialog and over the window, and the proxy comes back.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 10000));
+    EXPECT_EQ(failures.count(), 1);
+    EXPECT_EQ(m_proxyRestores, 1);
+    EXPECT_TRUE(dialog->look().failureShown);
+    EXPECT_TRUE(dialog->look().warnText.contains(QStringLiteral("安装失败"))) << dialog->look().warnText.toStdString();
+    EXPECT_TRUE(dialog->look().confirmEnabled);
+    EXPECT_EQ(m_downloads, 1);
+    EXPECT_EQ(m_relaunches, 0);
+}
+
+TEST_F(UpgradeDecisionTest, TheBannerGoesWhenAFailedInstallDeletedItsPackage)
+{
+    HomeUpgradeCheck home;
+    home.setManager(&m_manager);
+    QWidget connectArea;
+    NBAboutUpgradeView *banner = home.upgradeView(&connectArea);
+    connectArea.show();
+    offer(3, QStringLiteral("/static/installer.dmg?size=4096&chunk_delay_ms=0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return banner->isVisible(); }, 10000));
+
+    // The script refuses what was downloaded (not our package): it is deleted, the banner goes.
+    QFile script(m_script);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("#!/bin/sh\nexit 4\n");
+    script.close();
+    m_manager.installDownloadedPackage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 10000));
+    EXPECT_FALSE(QFile::exists(UpgradeInstallRunner::installerPath()));
+    EXPECT_FALSE(banner->isVisible());
+    EXPECT_EQ(m_proxyRestores, 1);
+}
+
+TEST_F(UpgradeDecisionTest, WatchedRedirectsAreLoggedAndFollowed)
+{
+    MessageCapture log;
+    QNetworkAccessManager session;
+    session.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    const QString target = s_standin->baseUrl() + QStringLiteral("/static/page.html");
+    const QString start = s_standin->baseUrl() + QStringLiteral("/static/redirect?to=")
+        + QString::fromLatin1(QUrl::toPercentEncoding(target));
+    QNetworkReply *reply = session.get(QNetworkRequest(QUrl(start)));
+    MupleUpgradeManager::watchRedirects(reply);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, 5000));
+    EXPECT_EQ(reply->error(), QNetworkReply::NoError);
+    EXPECT_EQ(reply->url(), QUrl(target));
+    EXPECT_TRUE(log.contains(QStringLiteral("Original URL: ") + start));
+    EXPECT_TRUE(log.contains(QStringLiteral("Redirect URL: ") + target));
+    reply->deleteLater();
 }
 
 TEST(UpgradeInstallerUrlTest, OnlyHttpsOrLoopbackAddressesAreDownloaded)

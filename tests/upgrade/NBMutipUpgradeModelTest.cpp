@@ -6,6 +6,7 @@
 
 #include "uikit/UiTiming.h"
 #include "upgrade/NBMutipUpgradeModel.h"
+#include "upgrade/UpgradeState.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ TEST(UpgradeDialogModelTest, DownloadShowsSpeedAndPercentThenTheInstallPhase)
     EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
 
     dialog.downloadStartTime = clock.now;
-    dialog.updateProgress(DownloadProgress{1024, 10485760});   // at once: no speed, not "inf"
-    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 0M - 0.00M/s"));
+    dialog.updateProgress(DownloadProgress{1024, 10485760});   // at once: no measurement yet, nothing shown
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QString());
 
     clock.now = clock.now.addSecs(2);
     dialog.updateProgress(DownloadProgress{5242880, 10485760});
@@ -77,8 +78,9 @@ TEST(UpgradeDialogModelTest, DownloadShowsSpeedAndPercentThenTheInstallPhase)
     dialog.confirmPressed();
     EXPECT_EQ(installs, 0);
 
-    dialog.updateProgress(DownloadProgress{1048575, -1});   // size unknown: no fraction
-    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 0M - 0.00M/s"));
+    // Size unknown: no fraction. Under a megabyte the speed still counts every byte.
+    dialog.updateProgress(DownloadProgress{1048575, -1});
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 0M - 0.50M/s"));
     EXPECT_EQ(dialog.look().downloadRateText, QStringLiteral("0.00%"));
 
     dialog.updateProgress(DownloadProgress{10485760, 10485760});
@@ -142,4 +144,65 @@ TEST(UpgradeDialogModelTest, HomeVariantTurnsReadyToInstallAfterHalfASecond)
     EXPECT_TRUE(dialog.look().warnVisible);
     EXPECT_EQ(dialog.look().warnText, QStringLiteral("更新过程中请勿退出应用，以免发生错误"));
     EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("立即更新"));
+}
+
+TEST(UpgradeDialogModelTest, TheDialogShowsTheSharedStateAndIsDisabledWhileBusy)
+{
+    UpgradeState state;
+    NBMutipUpgradeModel dialog;
+    dialog.config = offer();
+    dialog.applyConfig();
+    dialog.follow(&state);
+    int confirms = 0;
+    dialog.confirmBlock = [&] { ++confirms; };
+
+    // Another road downloads: an offer not yet confirmed stays as it is.
+    state.downloadStarted(QStringLiteral("https://example.com/ostrel.deb"));
+    state.downloadProgressed(DownloadProgress{10, 100});
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
+    EXPECT_TRUE(dialog.look().confirmEnabled);
+
+    // Confirmed (state four shows no progress): busy, and a second press does nothing.
+    dialog.confirmPressed();
+    state.downloadProgressed(DownloadProgress{20, 100});
+    EXPECT_TRUE(dialog.look().busy);
+    EXPECT_FALSE(dialog.look().confirmEnabled);
+    EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("正在下载请稍后"));
+    dialog.confirmPressed();
+    EXPECT_EQ(confirms, 1);
+
+    // Any install, whoever started it, disables it; its failure is said and the way out is back.
+    state.downloadFinished();
+    state.installStarted();
+    EXPECT_FALSE(dialog.look().confirmEnabled);
+    EXPECT_EQ(dialog.look().confirmTitle, QStringLiteral("正在安装请稍后"));
+    EXPECT_EQ(dialog.look().warnText, QStringLiteral("安装过程中请勿退出应用，以免发生错误"));
+    state.failed(QStringLiteral("安装失败（代码 1）"));
+    EXPECT_TRUE(dialog.look().failureShown);
+    EXPECT_EQ(dialog.look().warnText, QStringLiteral("安装失败（代码 1）"));
+    EXPECT_TRUE(dialog.look().confirmEnabled);
+    EXPECT_TRUE(dialog.look().closeVisible);
+    EXPECT_FALSE(dialog.look().busy);
+}
+
+TEST(UpgradeDialogModelTest, AJoinedDownloadShowsItsProgressAndAnInstallKeepsItsLook)
+{
+    ManualClock clock;
+    UpgradeState state;
+    NBMutipUpgradeModel dialog;
+    dialog.setClock(clock.fn());
+    dialog.follow(&state);
+    dialog.downloadStartTime = clock.now;
+    state.downloadStarted(QStringLiteral("https://example.com/ostrel.deb"));
+    clock.now = clock.now.addSecs(1);
+    state.downloadProgressed(DownloadProgress{2097152, 4194304});
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Downloading);
+    EXPECT_EQ(dialog.look().downloadRateText, QStringLiteral("50.00%"));
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 2M - 2.00M/s"));
+
+    // A late report cannot turn an install's busy look back into a live button.
+    state.downloadFinished();
+    state.installStarted();
+    dialog.updateProgress(DownloadProgress{4194304, 4194304});
+    EXPECT_FALSE(dialog.look().confirmEnabled);
 }

@@ -65,6 +65,7 @@ protected:
             return true;
         });
         m_runner.setQuit([this] { m_events << QStringLiteral("quit"); });
+        m_runner.setRestoreProxy([this] { m_events << QStringLiteral("proxy back"); });
         UpgradeInstallRunner::setExecutablePathForTesting(QStringLiteral("/opt/it's here/ostrel"));
     }
     void TearDown() override
@@ -159,6 +160,42 @@ TEST_F(InstallRunnerTest, FailedOrMissingScriptNeverRelaunches)
     QCoreApplication::processEvents();
     EXPECT_TRUE(m_relaunches.isEmpty());
     EXPECT_FALSE(m_events.contains(QStringLiteral("quit")));
+}
+
+TEST_F(InstallRunnerTest, AFailedInstallPutsTheProxyBackAndARefusedPackageIsDeleted)
+{
+    QObject target;
+    auto placeInstaller = [] {
+        QDir().mkpath(QFileInfo(UpgradeInstallRunner::installerPath()).absolutePath());
+        QFile installer(UpgradeInstallRunner::installerPath());
+        ASSERT_TRUE(installer.open(QIODevice::WriteOnly));
+        installer.write("not a package");
+    };
+
+    // The script's check refused the package: it is gone, and the message says to download again.
+    placeInstaller();
+    recordingScript(4);
+    UpgradeInstallRunner::Result result = run(&target);
+    EXPECT_EQ(result.outcome, UpgradeInstallRunner::Outcome::Failed);
+    EXPECT_TRUE(result.message.contains(QStringLiteral("已删除"))) << result.message.toStdString();
+    EXPECT_FALSE(QFile::exists(UpgradeInstallRunner::installerPath()));
+    EXPECT_EQ(m_events, (QStringList{QStringLiteral("proxy off"), QStringLiteral("proxy back")}));
+
+    // Any other failure keeps the package (a retry may work) but still puts the proxy back.
+    m_events.clear();
+    placeInstaller();
+    recordingScript(1);
+    result = run(&target);
+    EXPECT_EQ(result.outcome, UpgradeInstallRunner::Outcome::Failed);
+    EXPECT_TRUE(QFile::exists(UpgradeInstallRunner::installerPath()));
+    EXPECT_EQ(m_events, (QStringList{QStringLiteral("proxy off"), QStringLiteral("proxy back")}));
+
+    // A successful install leaves the proxy off: the program is about to be replaced.
+    m_events.clear();
+    recordingScript(0);
+    result = run(&target);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_events.contains(QStringLiteral("quit")); }, 5000));
+    EXPECT_FALSE(m_events.contains(QStringLiteral("proxy back")));
 }
 
 TEST_F(InstallRunnerTest, ScriptOthersCouldChangeNeverRunsAsRootAndKeepsTheProxy)

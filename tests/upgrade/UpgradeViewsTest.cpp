@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/NBNoTitleWindow.h"
+#include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 #include "uikit/HHCircleView.h"
 #include "common/ClickableFlag.h"
@@ -84,6 +86,45 @@ TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
     EXPECT_EQ(orphan.parent(), nullptr);
 }
 
+TEST(UpgradeViewsTest, ReadyToInstallPutsTheWarningRowBetweenNotesAndButtonAndLinksKeepTheirColour)
+{
+    Host host;
+    UiTimingScope fast(0.01);
+    auto *model = new NBMutipUpgradeModel();
+    model->relayoutAfterDelay();
+    ASSERT_TRUE(NBMutipUpgradeView::present(model));
+    auto *view = host.window.findChild<NBMutipUpgradeView *>();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->look().phase == NBMutipUpgradeModel::Phase::ReadyToInstall; }, 2000));
+    // The button 22 above the panel's bottom; the row 10 above it; the notes end 40 above the row.
+    const QRect button = view->confirmButton()->geometry();
+    const QRect row = view->warnInstallText()->geometry();
+    EXPECT_EQ(button.top(), 425 - 22 - 40);
+    EXPECT_EQ(row.height(), 20);
+    EXPECT_EQ(row.bottom() + 1 + 10, button.top());
+    EXPECT_EQ(view->markdowTextView()->geometry().bottom() + 1 + 40, row.top());
+    EXPECT_FALSE(view->cancleButton()->isVisible());
+    EXPECT_EQ(view->markdowTextView()->palette().color(QPalette::Link), QColor(145, 147, 187));
+
+    // The install phase keeps the row 30 above the button.
+    model->downloadStartTime = model->now();
+    model->updateProgress(DownloadProgress{1024, 1024});
+    EXPECT_EQ(view->warnInstallText()->geometry().bottom() + 1 + 30, view->confirmButton()->geometry().top());
+
+    // The speed line says nothing until there is a measurement.
+    auto *fresh = new NBMutipUpgradeModel();
+    ASSERT_TRUE(NBMutipUpgradeView::present(fresh));
+    NBMutipUpgradeView *freshView = nullptr;
+    for (NBMutipUpgradeView *candidate : host.window.findChildren<NBMutipUpgradeView *>()) {
+        if (candidate->model() == fresh)
+            freshView = candidate;
+    }
+    ASSERT_NE(freshView, nullptr);
+    fresh->downloadStartTime = fresh->now();
+    fresh->updateProgress(DownloadProgress{0, 1024});
+    EXPECT_TRUE(freshView->indicatorSpeedText()->text().isEmpty()) << freshView->indicatorSpeedText()->text().toStdString();
+}
+
 TEST(UpgradeViewsTest, BannerRunsItsActionOncePerClickAndNothingWithoutOne)
 {
     NBAboutUpgradeView banner;
@@ -136,14 +177,32 @@ TEST(UpgradeViewsTest, UpgradeWindowOpensWithItsVersionAndTakesOnePress)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("升级"));
     NBUpgradeController *content = opened->contentViewController();
     ASSERT_NE(content, nullptr);
+
+    // A window of its own kind: one size, no maximise button, moved by its background.
+    auto *noTitle = qobject_cast<NBNoTitleWindow *>(window.data());
+    ASSERT_NE(noTitle, nullptr);
+    EXPECT_EQ(noTitle->contentViewController(), content);
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(window->size(), QSize(NBUpgradeController::kWidth, NBUpgradeController::kHeight));
+    int moves = 0;
+    QObject::connect(noTitle, &NBNoTitleWindow::backgroundMoveStarted, [&] { ++moves; });
+    QTest::mousePress(content, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(content, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(moves, 1);
+    QTest::mousePress(content->versionLabel(), Qt::LeftButton, {}, QPoint(2, 2));   // text is background too
+    QTest::mouseRelease(content->versionLabel(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(moves, 2);
     EXPECT_EQ(content->versionLabel()->text(), QStringLiteral("9.9.9"));
     EXPECT_EQ(content->progressLabel()->text(), QStringLiteral("0%"));
     EXPECT_FALSE(content->circleView()->isVisible());
     int proxyOffs = 0;
     content->model()->setStopProxy([&] { ++proxyOffs; });
-    content->upgradeButton()->click();
-    content->upgradeButton()->click();
+    QTest::mouseClick(content->upgradeButton(), Qt::LeftButton);
+    QTest::mouseClick(content->upgradeButton(), Qt::LeftButton);
     EXPECT_EQ(proxyOffs, 1);
+    EXPECT_EQ(moves, 2) << "a press on the button is the button's";
     EXPECT_EQ(ClickableFlag::isClickable(content->upgradeButton()), std::optional<bool>(false));
     window->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 2000));

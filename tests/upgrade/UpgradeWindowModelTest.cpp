@@ -34,6 +34,7 @@ protected:
         });
         m_model.setManager(&m_manager);
         m_model.setStopProxy([this] { ++m_proxyOffs; });
+        m_model.setRestoreProxy([this] { ++m_proxyBacks; });
         m_model.downloadUrl = QStringLiteral("https://downloads.example.com/ostrel.deb");
         m_model.version = QStringLiteral("9.9.9");
     }
@@ -48,6 +49,7 @@ protected:
     QStringList m_urls;
     OONetWork::DownloadHandler m_handler;
     int m_proxyOffs = 0;
+    int m_proxyBacks = 0;
     int m_relaunches = 0;
 };
 
@@ -88,10 +90,13 @@ TEST_F(UpgradeWindowTest, AnAddressThatIsNoInstallerStartsNothingButTheProxyIsAl
         UpgradeWindowModel model;
         model.setManager(&m_manager);
         int offs = 0;
+        int backs = 0;
         model.setStopProxy([&] { ++offs; });
+        model.setRestoreProxy([&] { ++backs; });
         model.downloadUrl = url;
         model.startDownload(nullptr);
         EXPECT_EQ(offs, 1);
+        EXPECT_EQ(backs, 1) << "nothing follows: the proxy is put back";
         EXPECT_TRUE(model.started());
     }
     EXPECT_TRUE(m_urls.isEmpty());
@@ -102,13 +107,17 @@ TEST_F(UpgradeWindowTest, AFailureKeepsTheLastPercentAndAMissingScriptInstallsNo
     QObject controller;
     m_model.startDownload(&controller);
     m_handler(DownloadProgress{500, 1000}, false, std::nullopt);
+    EXPECT_EQ(m_proxyBacks, 0);
     m_handler(std::nullopt, false, NetError{404, QStringLiteral("not found")});
     EXPECT_EQ(m_model.percentText(), QStringLiteral("50.0%"));
+    EXPECT_FALSE(m_model.failureText().isEmpty());
+    EXPECT_EQ(m_proxyBacks, 1);
     EXPECT_FALSE(m_manager.isDownloading());
 
     UpgradeWindowModel second;
     second.setManager(&m_manager);
     second.setStopProxy([] {});
+    second.setRestoreProxy([] {});
     second.downloadUrl = m_model.downloadUrl;
     m_runner.setScriptPathForTesting(std::nullopt);
     second.startDownload(&controller);

@@ -337,3 +337,45 @@ TEST_F(HLLPACUtilWrapperTest, LocalDefaultsAreRegisteredAndBackupsFollowTheListe
 }
 
 } // namespace
+
+TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPointsTheProxyBack)
+{
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    m_journal.clear();
+    const size_t enablesBefore = m_helper.enables.size();
+    std::optional<std::optional<QString>> suspended;
+    HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
+    EXPECT_FALSE(suspended->has_value());
+    // The desktop proxy is the user's own again, but the connection stands.
+    EXPECT_EQ(m_journal, QStringList{"disable"});
+    EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+
+    std::optional<std::optional<QString>> resumed;
+    HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+    EXPECT_FALSE(resumed->has_value());
+    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+    ASSERT_EQ(m_helper.enables.size(), enablesBefore + 1);
+    EXPECT_EQ(m_helper.enables.back().port, HLLPACUtilWrapper::kLocalPort);
+
+    // A second resume has nothing to put back.
+    resumed.reset();
+    HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+}
+
+TEST_F(HLLPACUtilWrapperTest, SuspendingWithoutAConnectionTouchesNothing)
+{
+    std::optional<std::optional<QString>> suspended, resumed;
+    HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+    EXPECT_FALSE(suspended.has_value()) << "answered inside the call";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
+    HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+    EXPECT_FALSE(suspended->has_value());
+    EXPECT_FALSE(resumed->has_value());
+    EXPECT_TRUE(m_journal.isEmpty()) << m_journal.join(QLatin1Char(' ')).toStdString();
+}

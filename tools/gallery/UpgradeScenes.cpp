@@ -11,6 +11,7 @@
 #include "upgrade/NBMutipUpgradeView.h"
 #include "upgrade/NBUpdateView.h"
 #include "upgrade/NBUpgradeController.h"
+#include "upgrade/UpgradeState.h"
 #include "upgrade/UpgradeWindowModel.h"
 
 namespace {
@@ -63,6 +64,28 @@ OSTREL_GALLERY_SCENE("upgrade/dialog_failed", 800, 500)
     return dialogScene([](NBMutipUpgradeModel &model) {
         model.updateProgress(DownloadProgress{5 * 1048576, 36 * 1048576});
         model.downloadFailed(QStringLiteral("404"));
+    });
+}
+
+OSTREL_GALLERY_SCENE("upgrade/dialog_installing", 800, 500)
+{
+    // Whichever road started the install, every dialog shows it and takes no press meanwhile.
+    return dialogScene([](NBMutipUpgradeModel &model) {
+        auto *state = new UpgradeState(&model);
+        model.follow(state);
+        state->downloadStarted(QStringLiteral("https://downloads.example.com/ostrel.deb"));
+        state->downloadFinished();
+        state->installStarted();
+    });
+}
+
+OSTREL_GALLERY_SCENE("upgrade/dialog_install_failed", 800, 500)
+{
+    return dialogScene([](NBMutipUpgradeModel &model) {
+        auto *state = new UpgradeState(&model);
+        model.follow(state);
+        state->installStarted();
+        state->failed(QStringLiteral("安装包无效，已删除，请重新下载（代码 4）"));
     });
 }
 

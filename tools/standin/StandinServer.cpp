@@ -128,6 +128,7 @@ void StandinServer::routes()
         res.set_content(StandinProtocol::sealHostList(m_state->remoteHosts()).toStdString(), "text/plain");
     });
     m_server->Get("/static/.*", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
+    m_server->Get("/download", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
     m_server->Post("/static/redirect", [this](const httplib::Request &req, httplib::Response &res) { handleStatic(req, res); });
     // Benchmark baseline only: the same handlers with a plain path, plain query and plain JSON
     // reply, so the envelope's share of a round trip can be measured. Not part of the protocol.
@@ -261,24 +262,46 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
         res.set_redirect(req.get_param_value("to"), 302);
         return;
     }
+    if (path == QLatin1String("/download")) {
+        // The service's download page, which the pages' "update" button opens in a browser.
+        res.set_content("<!doctype html><html lang=\"zh\"><head><meta charset=\"utf-8\"><title>Ostrel 下载</title></head>"
+                        "<body style=\"font-family:sans-serif;background:#12121b;color:#dee4f4;text-align:center;padding:60px\">"
+                        "<h1>Ostrel</h1><p>最新版本的桌面客户端</p>"
+                        "<p><a style=\"color:#a07aff\" href=\"/static/ostrel.deb\">下载 Debian 安装包</a></p>"
+                        "</body></html>",
+                        "text/html; charset=utf-8");
+        return;
+    }
     if (path == QLatin1String("/static/page.html")) {
         res.set_content("<!doctype html><html><body>stand-in page</body></html>", "text/html");
         return;
     }
     if (path == QLatin1String("/static/installer.dmg")) {
         // Sent slowly in chunks so that a client sees progress; "break_at" cuts it off there.
-        const size_t size = req.has_param("size") ? std::stoul(req.get_param_value("size")) : 256 * 1024;
+        const size_t size = req.has_param("size") ? std::stoull(req.get_param_value("size")) : 256 * 1024;
         const int delayMs = req.has_param("chunk_delay_ms") ? std::stoi(req.get_param_value("chunk_delay_ms")) : 10;
         const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
-        res.set_content_provider(size, "application/octet-stream",
-                                 [size, delayMs, breakAt](size_t offset, size_t, httplib::DataSink &sink) {
+        auto send = [size, delayMs, breakAt](size_t offset, httplib::DataSink &sink) {
             if (offset >= breakAt)
                 return false;
+            if (offset >= size) {
+                sink.done();
+                return true;
+            }
             const size_t chunk = std::min<size_t>(8192, std::min(size, breakAt) - offset);
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            if (delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
             const std::string data(chunk, char('A' + (offset / 8192) % 26));
             return sink.write(data.data(), data.size());
-        });
+        };
+        // "chunked=1": no length announced, as a server that streams the file would send it.
+        if (req.has_param("chunked")) {
+            res.set_chunked_content_provider("application/octet-stream",
+                                             [send](size_t offset, httplib::DataSink &sink) { return send(offset, sink); });
+            return;
+        }
+        res.set_content_provider(size, "application/octet-stream",
+                                 [send](size_t offset, size_t, httplib::DataSink &sink) { return send(offset, sink); });
         return;
     }
     if (path == QLatin1String("/static/ostrel.deb")) {

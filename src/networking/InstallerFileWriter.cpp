@@ -1,0 +1,87 @@
+#include "networking/InstallerFileWriter.h"
+
+#include <QSaveFile>
+#include <QThread>
+
+#include <memory>
+
+InstallerFileWriter::InstallerFileWriter(QObject *parent)
+    : QObject(parent)
+{
+}
+
+InstallerFileWriter *InstallerFileWriter::open(const QString &destination, QString *error)
+{
+    std::unique_ptr<InstallerFileWriter> made(new InstallerFileWriter());
+    made->m_file = new QSaveFile(destination, made.get());
+    if (!made->m_file->open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = made->m_file->errorString();
+        return nullptr;
+    }
+    // From here the thread owns it: it goes when the thread has finished.
+    InstallerFileWriter *writer = made.release();
+    writer->m_thread = new QThread();
+    writer->m_thread->setObjectName(QStringLiteral("installer writer"));
+    writer->moveToThread(writer->m_thread);
+    connect(writer->m_thread, &QThread::finished, writer, &QObject::deleteLater);
+    connect(writer->m_thread, &QThread::finished, writer->m_thread, &QObject::deleteLater);
+    writer->m_thread->start();
+    return writer;
+}
+
+void InstallerFileWriter::append(const QByteArray &chunk)
+{
+    QMetaObject::invokeMethod(this, [this, chunk] { writeChunk(chunk); }, Qt::QueuedConnection);
+}
+
+void InstallerFileWriter::finish()
+{
+    QMetaObject::invokeMethod(this, [this] { commitFile(); }, Qt::QueuedConnection);
+}
+
+void InstallerFileWriter::cancel()
+{
+    QMetaObject::invokeMethod(this, [this] { dropFile(); }, Qt::QueuedConnection);
+}
+
+void InstallerFileWriter::writeChunk(const QByteArray &chunk)
+{
+    if (m_done)
+        return;
+    // A failed write is remembered and the rest skipped: the commit then reports it.
+    if (!m_failed && m_file->write(chunk) != chunk.size())
+        m_failed = true;
+    Q_EMIT written(chunk.size());
+}
+
+void InstallerFileWriter::commitFile()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    if (m_failed || !m_file->commit()) {
+        m_file->cancelWriting();
+        Q_EMIT committed(false, QStringLiteral("Could not write the download"));
+    } else {
+        Q_EMIT committed(true, QString());
+    }
+    stop();
+}
+
+void InstallerFileWriter::dropFile()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_file->cancelWriting();
+    stop();
+}
+
+void InstallerFileWriter::stop()
+{
+    // The file closes on this thread, before the thread ends.
+    delete m_file;
+    m_file = nullptr;
+    thread()->quit();
+}

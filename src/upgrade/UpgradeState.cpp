@@ -1,0 +1,59 @@
+#include "upgrade/UpgradeState.h"
+
+UpgradeState::UpgradeState(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void UpgradeState::setPhase(Phase phase)
+{
+    m_phase = phase;
+    Q_EMIT changed();
+}
+
+void UpgradeState::downloadStarted(const QString &url)
+{
+    m_url = url;
+    m_startedAt = QDateTime::currentDateTimeUtc();
+    m_progress = DownloadProgress{};
+    m_failure.clear();
+    setPhase(Phase::Downloading);
+}
+
+void UpgradeState::downloadProgressed(const DownloadProgress &progress)
+{
+    if (m_phase != Phase::Downloading)
+        return;
+    m_progress = progress;
+    Q_EMIT changed();
+}
+
+void UpgradeState::downloadFinished()
+{
+    if (m_progress.total <= 0)
+        m_progress.total = m_progress.received;
+    setPhase(Phase::Ready);
+}
+
+void UpgradeState::installStarted()
+{
+    m_failure.clear();
+    setPhase(Phase::Installing);
+}
+
+void UpgradeState::installed()
+{
+    setPhase(Phase::Idle);
+}
+
+void UpgradeState::failed(const QString &message)
+{
+    m_failure = message.isEmpty() ? QStringLiteral("更新失败，请稍后重试") : message;
+    setPhase(Phase::Failed);
+}
+
+void UpgradeState::installSkipped()
+{
+    if (m_phase == Phase::Installing)
+        setPhase(Phase::Ready);
+}

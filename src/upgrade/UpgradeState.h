@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include "networking/OONetWork.h"
+
+// Where the self-upgrade stands, for the whole process: every dialog, the upgrade window and the
+// home banner read this one state, so that whichever road started a download or an install, the
+// others show it and do not start a second one.
+class UpgradeState : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Phase {
+        Idle,          // nothing running, nothing downloaded in this run
+        Downloading,   // `progress()` holds the last report
+        Ready,         // the installer is complete on disk
+        Installing,    // the install script runs (the administrator password may be asked for)
+        Failed,        // the last download or install failed; `failure()` says why
+    };
+
+    explicit UpgradeState(QObject *parent = nullptr);
+
+    Phase phase() const { return m_phase; }
+    DownloadProgress progress() const { return m_progress; }
+    QString failure() const { return m_failure; }
+    // The installer address of the download running or done; empty when idle.
+    QString url() const { return m_url; }
+    // When the running (or last) download started; the speed is measured from it.
+    QDateTime downloadStartedAt() const { return m_startedAt; }
+    // A download or an install runs: whatever would start another one is disabled.
+    bool isBusy() const { return m_phase == Phase::Downloading || m_phase == Phase::Installing; }
+
+    void downloadStarted(const QString &url);
+    void downloadProgressed(const DownloadProgress &progress);
+    void downloadFinished();
+    void installStarted();
+    // The install succeeded; the relaunch follows (or was skipped: the window that asked is gone).
+    void installed();
+    // A failed download or install; an empty message keeps the generic one.
+    void failed(const QString &message);
+    // An install that ended without being run (the script was missing): the installer is still there.
+    void installSkipped();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void setPhase(Phase phase);
+
+    Phase m_phase = Phase::Idle;
+    DownloadProgress m_progress;
+    QString m_failure;
+    QString m_url;
+    QDateTime m_startedAt;
+};
