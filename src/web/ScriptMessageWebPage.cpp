@@ -2,12 +2,15 @@
 
 #include <QColor>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include "webcore/HHScriptMessageHandlerTarget.h"
+#include "webcore/PageNavigationPolicy.h"
 #include "webcore/PageOriginPolicy.h"
 #include "webcore/ScriptMessageShim.h"
 #include "webcore/WebLog.h"
@@ -25,6 +28,38 @@ QString webChannelSource()
     return QString::fromUtf8(file.readAll());
 }
 
+QString newFrameToken()
+{
+    QByteArray bytes(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    return QString::fromLatin1(bytes.toHex());
+}
+
+// Every request of the page, its own document and subresources, frames, fetches and forms alike,
+// passes the page's request rule; Qt calls it on the GUI thread.
+class PageRequestGate : public QWebEngineUrlRequestInterceptor
+{
+public:
+    PageRequestGate(const PageRequestPolicy *policy, QObject *parent)
+        : QWebEngineUrlRequestInterceptor(parent)
+        , m_policy(policy)
+    {
+    }
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        const QUrl url = info.requestUrl();
+        if (m_policy->allows(url))
+            return;
+        info.block(true);
+        // Scheme and host are enough to find the page at fault; a path may name the user's files.
+        webLog(QStringLiteral("page request refused: %1 %2").arg(url.scheme(), url.host().left(100)), Q_FUNC_INFO);
+    }
+
+private:
+    const PageRequestPolicy *m_policy;
+};
+
 } // namespace
 
 ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, ScriptMessageHost *host,
@@ -40,21 +75,29 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     config->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     config->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     config->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
-    // The pages' own files sit beside them on disk, and the pages call the service themselves
-    // (signed through encryptString): Chromium refuses any request from a file: page to the
-    // network unless local content may reach remote addresses.
-    config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    // The pages call the service themselves (signed through encryptString): Chromium refuses any
+    // request from a file: page to the network unless local content may reach remote addresses.
+    // Which addresses, and which of the user's files, is the request gate's business below.
+    config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    refreshServiceHosts();
+    m_interceptor = new PageRequestGate(&m_requests, this);
+    setUrlRequestInterceptor(m_interceptor);
 
-    // The page's URL is read when each message arrives, never taken from the page.
-    QPointer<QWebEnginePage> self(this);
-    auto *target = new HHScriptMessageHandlerTarget(m_router, [self] { return self ? self->url() : QUrl(); }, this);
+    // Read when each message arrives, never taken from the page; empty while the document is not
+    // a loaded local page.
+    QPointer<ScriptMessageWebPage> self(this);
+    m_frameToken = newFrameToken();
+    auto *target = new HHScriptMessageHandlerTarget(m_router, [self] { return self ? self->answeringUrl() : QUrl(); }, this);
+    target->setFrameToken(m_frameToken);
     m_channel->registerObject(ScriptMessageShim::kBridgeObjectName, target);
     setWebChannel(m_channel, QWebEngineScript::MainWorld);
     installBridgeScript();
 
     connect(m_router, &ScriptMessageRouter::replyReady, this, &ScriptMessageWebPage::evaluateReply);
-    connect(this, &QWebEnginePage::loadFinished, this, [](bool ok) {
+    connect(this, &QWebEnginePage::loadStarted, this, [this] { m_gate.navigationStarted(); });
+    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        m_gate.loadFinished(ok, url());
         qCDebug(lcWeb) << (ok ? "didfinish" : "didFail");
     });
 }
@@ -63,6 +106,19 @@ ScriptMessageWebPage::~ScriptMessageWebPage()
 {
     // Messages still queued in the channel must not reach a host that is going away.
     m_router->setHost(nullptr);
+    setUrlRequestInterceptor(nullptr);
+}
+
+QUrl ScriptMessageWebPage::answeringUrl() const
+{
+    const QUrl loaded = m_gate.answeringUrl();
+    // The gate has seen the load finish; the view must still show that very document.
+    return loaded.isValid() && loaded == url() ? loaded : QUrl();
+}
+
+void ScriptMessageWebPage::refreshServiceHosts()
+{
+    m_requests.setServiceHosts(PageRequestPolicy::serviceHosts());
 }
 
 void ScriptMessageWebPage::installBridgeScript()
@@ -72,7 +128,7 @@ void ScriptMessageWebPage::installBridgeScript()
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(webChannelSource() + QLatin1Char('\n') + ScriptMessageShim::source(m_router->registeredNames()));
+    script.setSourceCode(webChannelSource() + QLatin1Char('\n') + ScriptMessageShim::source(m_router->registeredNames(), m_frameToken));
     scripts().insert(script);
 }
 
@@ -100,23 +156,46 @@ void ScriptMessageWebPage::evaluateReply(const QString &script)
 {
     // The router hands replies over in a later turn; the page may have moved on to another
     // document since. A reply can hold the user's token: it goes only to a local page.
-    if (!PageOriginPolicy::isTrustedPage(url())) {
-        webLog(QStringLiteral("reply dropped: the page is no longer a local page"), Q_FUNC_INFO);
+    if (!PageOriginPolicy::isTrustedPage(answeringUrl())) {
+        webLog(QStringLiteral("reply dropped: the page is no longer a loaded local page"), Q_FUNC_INFO);
         return;
     }
-    runJavaScript(script, QWebEngineScript::MainWorld);
+    // Chromium reports no evaluation error to us; the line keeps the log's shape.
+    runJavaScript(script, QWebEngineScript::MainWorld, [](const QVariant &) {
+        qCDebug(lcWeb).noquote() << "evaluateJavaScript: nil";
+    });
     Q_EMIT replyEvaluated(script);
 }
 
 bool ScriptMessageWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (m_navigationFilter) {
-        if (const std::optional<bool> decided = m_navigationFilter(url, type, isMainFrame))
-            return *decided;
-    }
-    if (type == NavigationTypeLinkClicked && isMainFrame && m_linkPolicy)
+    std::optional<bool> decided;
+    if (m_navigationFilter)
+        decided = m_navigationFilter(url, type, isMainFrame);
+    if (decided && !*decided)
+        return false;
+    const bool linkClicked = type == NavigationTypeLinkClicked;
+    if (linkClicked && isMainFrame && m_linkPolicy)
         return m_linkPolicy(url);
-    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    switch (PageNavigationPolicy::decide(url, linkClicked, isMainFrame)) {
+    case PageNavigationPolicy::Decision::Refuse:
+        webLog(QStringLiteral("navigation of the main frame to %1 refused: not a local page").arg(url.scheme()),
+               Q_FUNC_INFO);
+        return false;
+    case PageNavigationPolicy::Decision::FollowLink:
+        m_router->openWebURL(url);
+        return false;
+    case PageNavigationPolicy::Decision::Allow:
+        break;
+    }
+    if (!decided && !QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame))
+        return false;
+    if (isMainFrame) {
+        // The hosts may have moved on since the last page (a fail-over picks another one).
+        m_gate.navigationStarted();
+        refreshServiceHosts();
+    }
+    return true;
 }
 
 void ScriptMessageWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,

@@ -11,11 +11,16 @@
 // Only the host's own names get a handler (a page can test for one, as with script messages).
 // Messages posted before the channel is up wait and go out in order once it is; bodies pass as
 // they are (a non-text body reaches native code as such and is ignored there).
+//
+// Every call carries `frameToken`, which only this script (run in the main frame alone) knows:
+// the channel object answers nothing without it, so no other frame of the page is answered even
+// if it reaches the channel itself. A clicked "marlet:" link goes to the channel's followLink with
+// its text as the page wrote it.
 class ScriptMessageShim
 {
 public:
     static const QString kBridgeObjectName;   // "nativeBridge"
-    static QString source(const QStringList &names);
+    static QString source(const QStringList &names, const QString &frameToken);
 
 private:
     ScriptMessageShim() = delete;
