@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -26,13 +25,6 @@ QString webChannelSource()
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
-}
-
-QString newFrameToken()
-{
-    QByteArray bytes(16, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-    return QString::fromLatin1(bytes.toHex());
 }
 
 // Every request of the page, its own document and subresources, frames, fetches and forms alike,
@@ -84,22 +76,21 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     m_interceptor = new PageRequestGate(&m_requests, this);
     setUrlRequestInterceptor(m_interceptor);
 
-    // Read when each message arrives, never taken from the page; empty while the document is not
-    // a loaded local page.
+    // The page's URL is the view's, never one the page claims; the gate decides which document
+    // is answered, and when.
     QPointer<ScriptMessageWebPage> self(this);
-    m_frameToken = newFrameToken();
     auto *target = new HHScriptMessageHandlerTarget(m_router, [self] { return self ? self->answeringUrl() : QUrl(); }, this);
-    target->setFrameToken(m_frameToken);
+    target->setDocumentGate([self](const QString &documentId, PageDocumentGate::Delivery delivery) {
+        if (self)
+            self->m_gate.deliver(documentId, std::move(delivery));
+    });
     m_channel->registerObject(ScriptMessageShim::kBridgeObjectName, target);
     setWebChannel(m_channel, QWebEngineScript::MainWorld);
     installBridgeScript();
 
     connect(m_router, &ScriptMessageRouter::replyReady, this, &ScriptMessageWebPage::evaluateReply);
-    connect(this, &QWebEnginePage::loadStarted, this, [this] { m_gate.navigationStarted(); });
-    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        m_gate.loadFinished(ok, url());
-        qCDebug(lcWeb) << (ok ? "didfinish" : "didFail");
-    });
+    // The gate hears of navigations from acceptNavigationRequest, which sees only those accepted.
+    connect(this, &QWebEnginePage::loadFinished, this, &ScriptMessageWebPage::identifyDocument);
 }
 
 ScriptMessageWebPage::~ScriptMessageWebPage()
@@ -113,7 +104,34 @@ QUrl ScriptMessageWebPage::answeringUrl() const
 {
     const QUrl loaded = m_gate.answeringUrl();
     // The gate has seen the load finish; the view must still show that very document.
-    return loaded.isValid() && loaded == url() ? loaded : QUrl();
+    const auto document = [](const QUrl &url) { return url.adjusted(QUrl::RemoveFragment); };
+    return loaded.isValid() && document(loaded) == document(url()) ? loaded : QUrl();
+}
+
+void ScriptMessageWebPage::whenAnswering(std::function<void()> step)
+{
+    m_gate.deliver(PageDocumentGate::kAnyDocument, [step = std::move(step)](const QUrl &) { step(); });
+}
+
+void ScriptMessageWebPage::identifyDocument(bool ok)
+{
+    qCDebug(lcWeb) << (ok ? "didfinish" : "didFail");
+    const PageDocumentGate::LoadEnd end = m_gate.loadFinished(ok, url());
+    if (end == PageDocumentGate::LoadEnd::Refused)
+        Q_EMIT documentRefused();
+    if (end != PageDocumentGate::LoadEnd::Identifying)
+        return;
+    // Read in the main frame of the document that has just loaded: only it holds this id.
+    QPointer<ScriptMessageWebPage> self(this);
+    const int navigation = m_gate.navigation();
+    runJavaScript(QStringLiteral("window.%1 || ''").arg(ScriptMessageShim::kDocumentIdName), QWebEngineScript::MainWorld,
+                  [self, navigation](const QVariant &id) {
+                      if (!self)
+                          return;
+                      self->m_gate.documentIdentified(navigation, id.toString());
+                      if (navigation == self->m_gate.navigation() && !self->m_gate.isAnswering())
+                          Q_EMIT self->documentRefused();
+                  });
 }
 
 void ScriptMessageWebPage::refreshServiceHosts()
@@ -128,7 +146,7 @@ void ScriptMessageWebPage::installBridgeScript()
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(webChannelSource() + QLatin1Char('\n') + ScriptMessageShim::source(m_router->registeredNames(), m_frameToken));
+    script.setSourceCode(webChannelSource() + QLatin1Char('\n') + ScriptMessageShim::source(m_router->registeredNames()));
     scripts().insert(script);
 }
 

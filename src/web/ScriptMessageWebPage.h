@@ -46,6 +46,9 @@ public:
     // The loaded local page while native code answers it; empty while any other document is
     // shown or a navigation is under way.
     QUrl answeringUrl() const;
+    // Runs `step` once a local page is loaded and answered: now, after the load under way, or not
+    // at all when that load turns out to be no local page.
+    void whenAnswering(std::function<void()> step);
 
     // Sees every navigation first, frames included (the older page bridge's signals): true or
     // false decides it, nothing leaves it to the page's own rules. A filter can refuse a
@@ -56,6 +59,9 @@ public:
 Q_SIGNALS:
     // A reply script has been handed to the page (tests wait on it).
     void replyEvaluated(const QString &script);
+    // A load this page accepted ended without a local page that native code answers: a failed
+    // load, a page from elsewhere, or one without our script. What it shows has no native side.
+    void documentRefused();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -67,12 +73,12 @@ private:
     void evaluateReply(const QString &script);
 
     void refreshServiceHosts();
+    void identifyDocument(bool ok);
 
     ScriptMessageRouter *m_router = nullptr;
     PageDocumentGate m_gate;
     PageRequestPolicy m_requests;
     QWebEngineUrlRequestInterceptor *m_interceptor = nullptr;
-    QString m_frameToken;
     QWebChannel *m_channel = nullptr;
     LinkPolicy m_linkPolicy;
     NavigationFilter m_navigationFilter;

@@ -16,27 +16,26 @@ HHScriptMessageHandlerTarget::~HHScriptMessageHandlerTarget()
     qCDebug(lcWeb).noquote() << "对象销毁 HHScriptMessageHandlerTarget";
 }
 
-bool HHScriptMessageHandlerTarget::admits(const QString &token) const
+void HHScriptMessageHandlerTarget::pass(const QString &documentId,
+                                        std::function<void(ScriptMessageRouter *router, const QUrl &page)> step)
 {
     if (!m_scriptDeleagte)
-        return false;
-    if (!m_frameToken.isEmpty() && token != m_frameToken) {
-        webLog(QStringLiteral("message without the main frame's token dropped"), Q_FUNC_INFO);
-        return false;
-    }
-    return true;
+        return;
+    if (!m_documentGate)
+        return step(m_scriptDeleagte, m_pageUrl ? m_pageUrl() : QUrl());
+    QPointer<ScriptMessageRouter> router = m_scriptDeleagte;
+    m_documentGate(documentId, [router, step](const QUrl &page) {
+        if (router)
+            step(router, page);
+    });
 }
 
-void HHScriptMessageHandlerTarget::postMessage(const QString &name, const QJsonValue &body, const QString &token)
+void HHScriptMessageHandlerTarget::postMessage(const QString &name, const QJsonValue &body, const QString &documentId)
 {
-    if (!admits(token))
-        return;
-    m_scriptDeleagte->receive(name, body, m_pageUrl ? m_pageUrl() : QUrl());
+    pass(documentId, [name, body](ScriptMessageRouter *router, const QUrl &page) { router->receive(name, body, page); });
 }
 
-void HHScriptMessageHandlerTarget::followLink(const QString &href, const QString &token)
+void HHScriptMessageHandlerTarget::followLink(const QString &href, const QString &documentId)
 {
-    if (!admits(token))
-        return;
-    m_scriptDeleagte->followLink(href, m_pageUrl ? m_pageUrl() : QUrl());
+    pass(documentId, [href](ScriptMessageRouter *router, const QUrl &page) { router->followLink(href, page); });
 }

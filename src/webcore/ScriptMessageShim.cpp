@@ -4,11 +4,11 @@
 #include <QJsonDocument>
 
 const QString ScriptMessageShim::kBridgeObjectName = QStringLiteral("nativeBridge");
+const QString ScriptMessageShim::kDocumentIdName = QStringLiteral("__ostrelDocument");
 
-QString ScriptMessageShim::source(const QStringList &names, const QString &frameToken)
+QString ScriptMessageShim::source(const QStringList &names)
 {
     const QString list = QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact));
-    const QString token = QString::fromUtf8(QJsonDocument(QJsonArray{frameToken}).toJson(QJsonDocument::Compact));
     // The transport appears shortly after document creation; try again on a zero-delay timer, a
     // bounded number of times (a page without a channel simply gets no native side).
     return QStringLiteral(R"JS(;(function () {
@@ -16,7 +16,15 @@ QString ScriptMessageShim::source(const QStringList &names, const QString &frame
   if (window.__ostrelMessageShim) { return; }
   window.__ostrelMessageShim = true;
   var names = %1;
-  var token = %3[0];
+  // This document's id: native code answers only the document whose id it read from the loaded
+  // page itself, never a document that was leaving or another frame.
+  var token = (function () {
+    var words = new Uint32Array(4);
+    if (typeof crypto !== 'undefined' && crypto.getRandomValues) { crypto.getRandomValues(words); }
+    else { for (var i = 0; i < 4; ++i) { words[i] = Math.floor(Math.random() * 4294967296); } }
+    return Array.prototype.map.call(words, function (w) { return ('0000000' + w.toString(16)).slice(-8); }).join('');
+  })();
+  Object.defineProperty(window, '%3', { value: token });
   var queue = [];
   var bridge = null;
   var tries = 0;
@@ -61,5 +69,5 @@ QString ScriptMessageShim::source(const QStringList &names, const QString &frame
   }
   connect();
 })();
-)JS").arg(list, kBridgeObjectName, token);
+)JS").arg(list, kBridgeObjectName, kDocumentIdName);
 }

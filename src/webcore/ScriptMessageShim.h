@@ -12,15 +12,17 @@
 // Messages posted before the channel is up wait and go out in order once it is; bodies pass as
 // they are (a non-text body reaches native code as such and is ignored there).
 //
-// Every call carries `frameToken`, which only this script (run in the main frame alone) knows:
-// the channel object answers nothing without it, so no other frame of the page is answered even
-// if it reaches the channel itself. A clicked "marlet:" link goes to the channel's followLink with
-// its text as the page wrote it.
+// Every call carries the document's id, made here at random and kept, read-only, as
+// window[kDocumentIdName]; the view reads it from the loaded page and answers calls with that id
+// only, so neither a document on its way out nor another frame is answered, even one that
+// reaches the channel itself. A clicked "marlet:" link goes to the channel's followLink with its
+// text as the page wrote it.
 class ScriptMessageShim
 {
 public:
     static const QString kBridgeObjectName;   // "nativeBridge"
-    static QString source(const QStringList &names, const QString &frameToken);
+    static const QString kDocumentIdName;     // "__ostrelDocument"
+    static QString source(const QStringList &names);
 
 private:
     ScriptMessageShim() = delete;
