@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFile>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
@@ -67,10 +68,10 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     config->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     config->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     config->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
-    // The pages call the service themselves (signed through encryptString): Chromium refuses any
-    // request from a file: page to the network unless local content may reach remote addresses.
-    // Which addresses, and which of the user's files, is the request gate's business below.
-    config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    // A page loads its own scripts and styles from beside it, and calls the service itself (signed
+    // through encryptString): Chromium refuses both to a file: page unless local content may reach
+    // files and remote addresses. Which files and which addresses is the request gate's business.
+    config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     refreshServiceHosts();
     m_interceptor = new PageRequestGate(&m_requests, this);
@@ -89,8 +90,9 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     installBridgeScript();
 
     connect(m_router, &ScriptMessageRouter::replyReady, this, &ScriptMessageWebPage::evaluateReply);
-    // The gate hears of navigations from acceptNavigationRequest, which sees only those accepted.
-    connect(this, &QWebEnginePage::loadFinished, this, &ScriptMessageWebPage::identifyDocument);
+    // The gate hears of navigations from acceptNavigationRequest, which sees only those accepted,
+    // and of their ends by address: a refused one ends too, with a failure of its own.
+    connect(this, &QWebEnginePage::loadingChanged, this, &ScriptMessageWebPage::identifyDocument);
 }
 
 ScriptMessageWebPage::~ScriptMessageWebPage()
@@ -113,10 +115,13 @@ void ScriptMessageWebPage::whenAnswering(std::function<void()> step)
     m_gate.deliver(PageDocumentGate::kAnyDocument, [step = std::move(step)](const QUrl &) { step(); });
 }
 
-void ScriptMessageWebPage::identifyDocument(bool ok)
+void ScriptMessageWebPage::identifyDocument(const QWebEngineLoadingInfo &info)
 {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return;
+    const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !info.isErrorPage();
     qCDebug(lcWeb) << (ok ? "didfinish" : "didFail");
-    const PageDocumentGate::LoadEnd end = m_gate.loadFinished(ok, url());
+    const PageDocumentGate::LoadEnd end = m_gate.loadFinished(ok, info.url(), url());
     if (end == PageDocumentGate::LoadEnd::Refused)
         Q_EMIT documentRefused();
     if (end != PageDocumentGate::LoadEnd::Identifying)
@@ -210,7 +215,7 @@ bool ScriptMessageWebPage::acceptNavigationRequest(const QUrl &url, NavigationTy
         return false;
     if (isMainFrame) {
         // The hosts may have moved on since the last page (a fail-over picks another one).
-        m_gate.navigationStarted();
+        m_gate.navigationStarted(url);
         refreshServiceHosts();
     }
     return true;

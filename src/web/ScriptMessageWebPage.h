@@ -11,6 +11,7 @@
 #include "webcore/ScriptMessageRouter.h"
 
 class QWebChannel;
+class QWebEngineLoadingInfo;
 class QWebEngineUrlRequestInterceptor;
 class ScriptMessageHost;
 
@@ -73,7 +74,7 @@ private:
     void evaluateReply(const QString &script);
 
     void refreshServiceHosts();
-    void identifyDocument(bool ok);
+    void identifyDocument(const QWebEngineLoadingInfo &info);
 
     ScriptMessageRouter *m_router = nullptr;
     PageDocumentGate m_gate;

@@ -10,25 +10,41 @@ void PageDocumentGate::close(State next)
     m_documentId.clear();
 }
 
-void PageDocumentGate::navigationStarted()
+namespace {
+
+QUrl document(const QUrl &url)
+{
+    return url.adjusted(QUrl::RemoveFragment);
+}
+
+} // namespace
+
+void PageDocumentGate::navigationStarted(const QUrl &target)
 {
     ++m_navigation;
     m_waiting.clear();
     close(State::Loading);
+    m_pending = document(target);
 }
 
-PageDocumentGate::LoadEnd PageDocumentGate::loadFinished(bool ok, const QUrl &url)
+PageDocumentGate::LoadEnd PageDocumentGate::loadFinished(bool ok, const QUrl &url, const QUrl &shown)
 {
-    // A navigation the view refused still reports its end; the document shown has not changed.
     if (m_state != State::Loading)
         return LoadEnd::Ignored;
-    if (!ok || !PageOriginPolicy::isTrustedPage(url)) {
+    QUrl loaded = url;
+    if (document(url) != m_pending) {
+        // Another navigation's end (one the view refused): the document shown has not changed,
+        // unless ours has arrived meanwhile.
+        if (document(shown) != m_pending || !PageOriginPolicy::isTrustedPage(shown))
+            return LoadEnd::Ignored;
+        loaded = shown;
+    } else if (!ok || !PageOriginPolicy::isTrustedPage(url)) {
         dropWaiting();
         close(State::Closed);
         return LoadEnd::Refused;
     }
     m_state = State::Identifying;
-    m_url = url;
+    m_url = loaded;
     return LoadEnd::Identifying;
 }
 

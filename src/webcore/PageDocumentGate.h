@@ -29,9 +29,12 @@ public:
         Identifying,   // a local page: its document id is wanted (documentIdentified)
     };
 
-    // A main-frame navigation the view has accepted.
-    void navigationStarted();
-    LoadEnd loadFinished(bool ok, const QUrl &url);
+    // A main-frame navigation the view has accepted, to `target` (again for each redirect).
+    void navigationStarted(const QUrl &target);
+    // The end of a main-frame load to `url`, with `shown` the view's address now. The engine may
+    // report only the last of overlapping loads (a navigation refused while ours ran): then ours
+    // counts as done when the view shows its page.
+    LoadEnd loadFinished(bool ok, const QUrl &url, const QUrl &shown);
     // The id read from the loaded page; ignored unless it answers the current load.
     void documentIdentified(int navigation, const QString &documentId);
     int navigation() const { return m_navigation; }
@@ -57,6 +60,7 @@ private:
     State m_state = State::Closed;
     int m_navigation = 0;
     QUrl m_url;
+    QUrl m_pending;
     QString m_documentId;
     std::vector<Waiting> m_waiting;
 };

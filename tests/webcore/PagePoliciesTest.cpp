@@ -54,16 +54,20 @@ TEST(PageDocumentGate, AnswersOnlyTheLoadedLocalDocumentAndHoldsCallsWhileItLoad
     EXPECT_TRUE(delivered.isEmpty());
 
     // A remote page shown first: what it posts while loading, and after, gets nothing.
-    gate.navigationStarted();
+    const QUrl remote(QStringLiteral("https://example.com/"));
+    gate.navigationStarted(remote);
     call(QStringLiteral("remote"), QStringLiteral("remote while loading"));
-    EXPECT_EQ(gate.loadFinished(true, QUrl(QStringLiteral("https://example.com/"))), LoadEnd::Refused);
+    EXPECT_EQ(gate.loadFinished(true, remote, remote), LoadEnd::Refused);
     call(QStringLiteral("remote"), QStringLiteral("remote loaded"));
 
     // Then the local page over it: the remote document still runs until the local one commits.
-    gate.navigationStarted();
+    gate.navigationStarted(local);
     call(QStringLiteral("remote"), QStringLiteral("remote leaving"));
     call(QStringLiteral("local"), QStringLiteral("local early"));
-    EXPECT_EQ(gate.loadFinished(true, local), LoadEnd::Identifying);
+    // The page tries to leave while it loads; that navigation is refused and ends on its own.
+    const QUrl promo(QStringLiteral("https://example.com/promo"));
+    EXPECT_EQ(gate.loadFinished(false, promo, remote), LoadEnd::Ignored);
+    EXPECT_EQ(gate.loadFinished(true, local, local), LoadEnd::Identifying);
     EXPECT_FALSE(gate.isAnswering()) << "not before the document has said which it is";
     gate.documentIdentified(gate.navigation() - 1, QStringLiteral("remote"));   // an answer for an older load
     EXPECT_FALSE(gate.isAnswering());
@@ -78,15 +82,16 @@ TEST(PageDocumentGate, AnswersOnlyTheLoadedLocalDocumentAndHoldsCallsWhileItLoad
 
     // A navigation the view refused (a redirect away) still ends with a failure: the page stays
     // and is still answered.
-    EXPECT_EQ(gate.loadFinished(false, QUrl(QStringLiteral("https://example.com/promo"))), LoadEnd::Ignored);
+    EXPECT_EQ(gate.loadFinished(false, promo, local), LoadEnd::Ignored);
     EXPECT_TRUE(gate.isAnswering());
 
     // Leaving shuts it at once; a failed load or a page without our script does not open it.
-    gate.navigationStarted();
+    gate.navigationStarted(local);
     EXPECT_FALSE(gate.isAnswering());
-    EXPECT_EQ(gate.loadFinished(false, local), LoadEnd::Refused);
-    gate.navigationStarted();
-    EXPECT_EQ(gate.loadFinished(true, local), LoadEnd::Identifying);
+    EXPECT_EQ(gate.loadFinished(false, local, local), LoadEnd::Refused);
+    // The engine reports only the refused navigation's end, after ours has arrived.
+    gate.navigationStarted(local);
+    EXPECT_EQ(gate.loadFinished(false, promo, local), LoadEnd::Identifying);
     gate.documentIdentified(gate.navigation(), QString());
     EXPECT_FALSE(gate.isAnswering());
 }
@@ -95,11 +100,11 @@ TEST(PageDocumentGate, APageFloodingWhileItLoadsIsHeldOnlySoFar)
 {
     const QUrl local = makeLocalPage(QStringLiteral("buypage/index.html"));
     PageDocumentGate gate;
-    gate.navigationStarted();
+    gate.navigationStarted(local);
     std::size_t delivered = 0;
     for (std::size_t i = 0; i < PageDocumentGate::kMaxWaiting * 4; ++i)
         gate.deliver(QStringLiteral("local"), [&](const QUrl &) { ++delivered; });
-    ASSERT_EQ(gate.loadFinished(true, local), LoadEnd::Identifying);
+    ASSERT_EQ(gate.loadFinished(true, local, local), LoadEnd::Identifying);
     gate.documentIdentified(gate.navigation(), QStringLiteral("local"));
     EXPECT_EQ(delivered, PageDocumentGate::kMaxWaiting);
 }
@@ -169,8 +174,8 @@ TEST(InAppLinks, KeepTheirCaseAndOnlyALoadedLocalPageFollowsThem)
     HHScriptMessageHandlerTarget target(&router, [] { return QUrl(); });
     PageDocumentGate gate;
     target.setDocumentGate([&](const QString &id, PageDocumentGate::Delivery delivery) { gate.deliver(id, std::move(delivery)); });
-    gate.navigationStarted();
-    ASSERT_EQ(gate.loadFinished(true, local), LoadEnd::Identifying);
+    gate.navigationStarted(local);
+    ASSERT_EQ(gate.loadFinished(true, local, local), LoadEnd::Identifying);
     gate.documentIdentified(gate.navigation(), QStringLiteral("main-frame"));
 
     target.followLink(QStringLiteral("marlet://newsList"), QStringLiteral("main-frame"));
@@ -183,8 +188,8 @@ TEST(InAppLinks, KeepTheirCaseAndOnlyALoadedLocalPageFollowsThem)
     host.calls.clear();
     target.followLink(QStringLiteral("marlet://newsList"), QString());
     target.postMessage(QStringLiteral("button"), QStringLiteral(R"({"type":"close","params":{}})"), QStringLiteral("guess"));
-    gate.navigationStarted();
-    EXPECT_EQ(gate.loadFinished(true, QUrl(QStringLiteral("https://example.com/"))), LoadEnd::Refused);
+    gate.navigationStarted(QUrl(QStringLiteral("https://example.com/")));
+    EXPECT_EQ(gate.loadFinished(true, QUrl(QStringLiteral("https://example.com/")), QUrl()), LoadEnd::Refused);
     target.followLink(QStringLiteral("marlet://newsList"), QStringLiteral("main-frame"));
     EXPECT_TRUE(host.calls.isEmpty()) << host.calls.join(QLatin1Char(',')).toStdString();
 
