@@ -7,12 +7,19 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
+#include "networking/ServiceDocumentLinks.h"
 #include "networking/XSAnalyticsManager.h"
 #include "uikit/PlainText.h"
 
-// The service's two pages; their addresses are the service's to fix.
-const char *const NBGuidViewController::kTermsUrl = "https://www.ostrel.example/terms.html";
-const char *const NBGuidViewController::kPrivacyUrl = "https://www.ostrel.example/privacy.html";
+QUrl NBGuidViewController::termsUrl()
+{
+    return ServiceDocumentLinks::termsUrl();
+}
+
+QUrl NBGuidViewController::privacyUrl()
+{
+    return ServiceDocumentLinks::privacyUrl();
+}
 
 namespace {
 
@@ -66,8 +73,8 @@ QString NBGuidViewController::consentHtml()
     const QString link = QStringLiteral("<a href=\"%1\" style=\"color:rgb(255,230,191); text-decoration:none\">%2</a>");
     const QString grey = QStringLiteral("<span style=\"color:rgb(136,137,161)\">%1</span>");
     return QStringLiteral("<p style=\"line-height:18px; margin:0\">") + grey.arg(QStringLiteral("使用即表示您同意我们的"))
-           + link.arg(QString::fromLatin1(kTermsUrl), QStringLiteral("用户协议")) + QStringLiteral("与")
-           + link.arg(QString::fromLatin1(kPrivacyUrl), QStringLiteral("隐私政策"))
+           + link.arg(termsUrl().toString(QUrl::FullyEncoded).toHtmlEscaped(), QStringLiteral("用户协议")) + QStringLiteral("与")
+           + link.arg(privacyUrl().toString(QUrl::FullyEncoded).toHtmlEscaped(), QStringLiteral("隐私政策"))
            + grey.arg(QStringLiteral("，并了解如何收集、使用和储存您的数据。")) + QStringLiteral("</p>");
 }
 

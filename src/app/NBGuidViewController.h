@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QUrl>
+
 #include <functional>
 
 #include "uikit/NBBaseViewController.h"
@@ -15,8 +17,9 @@ class NBGuidViewController : public NBBaseViewController
 {
     Q_OBJECT
 public:
-    static const char *const kTermsUrl;
-    static const char *const kPrivacyUrl;
+    // The service's user agreement and privacy policy (ServiceDocumentLinks).
+    static QUrl termsUrl();
+    static QUrl privacyUrl();
 
     using Tracker = std::function<void(const QString &event)>;
 

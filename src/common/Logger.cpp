@@ -221,10 +221,15 @@ void Logger::configureConsole()
     // The user's own rules win, and OSTREL_DEBUG=1 asks for the debug lines.
     if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
         return;
+    // Qt WebEngine describes its graphics set-up in some twenty lines when the first page shows;
+    // nothing a user can act on, so it stays out of the console in every mode.
+    const QString quietWebEngine = QStringLiteral("qt.webenginecontext.info=false");
     const QString wanted = qEnvironmentVariable("OSTREL_DEBUG");
-    if (!wanted.isEmpty() && wanted != QLatin1String("0"))
+    if (!wanted.isEmpty() && wanted != QLatin1String("0")) {
+        QLoggingCategory::setFilterRules(quietWebEngine);
         return;
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    }
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n") + quietWebEngine);
 }
 
 void Logger::flush()

@@ -44,6 +44,9 @@ QWebEngineView *NBBaseWebViewController::webView()
     if (m_webView)
         return m_webView;
     ensureLoaded();
+    // Loading the screen (its viewDidLoad) may have made the view already.
+    if (m_webView)
+        return m_webView;
     auto *view = new QWebEngineView(this);
     m_page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, this, view);
     registerScriptHandlers(m_page);

@@ -30,7 +30,8 @@ void OOPopupWebView::registerScriptHandlers()
 {
     m_page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::Popup, this, this);
     // A clicked link leaves the notice for its destination and closes it: followed in place, a
-    // remote page would take over the popup, which then has no way to close.
+    // remote page would take over the popup, which then has no way to close. (In-app links come
+    // through the page script with their text intact; this sees what is left.)
     QPointer<OOPopupWebView> self(this);
     m_page->setLinkPolicy([self](const QUrl &url) {
         if (!self)
@@ -38,6 +39,15 @@ void OOPopupWebView::registerScriptHandlers()
         self->m_page->router()->openWebURL(url.toString(QUrl::FullyEncoded));
         self->closePage();
         return false;
+    });
+    // The popup covers the whole window and its only close control is the page's own: a page
+    // that did not load as a local page (missing, broken, from elsewhere) would leave the window
+    // unusable, so the popup goes away, as if closed.
+    connect(m_page, &ScriptMessageWebPage::documentRefused, this, [self] {
+        if (!self)
+            return;
+        webLog(QStringLiteral("notice page did not load as a local page; the popup closes"), Q_FUNC_INFO);
+        self->closePage();
     });
     setPage(m_page);
 }

@@ -6,9 +6,13 @@
 #include <functional>
 #include <optional>
 
+#include "webcore/PageDocumentGate.h"
+#include "webcore/PageRequestPolicy.h"
 #include "webcore/ScriptMessageRouter.h"
 
 class QWebChannel;
+class QWebEngineLoadingInfo;
+class QWebEngineUrlRequestInterceptor;
 class ScriptMessageHost;
 
 // A web page wired to native code: window.webkit.messageHandlers.NAME.postMessage(...) for the
@@ -18,6 +22,9 @@ class ScriptMessageHost;
 //
 // Pages are transparent, cannot hand an unknown scheme to the desktop (a clicked "foo:" or
 // "file:" link goes nowhere; the router decides which links leave), and cannot open windows.
+// The main frame stays on our own local pages (PageNavigationPolicy), a page fetches only its own
+// files and the service's hosts (PageRequestPolicy), and native code answers only the main frame
+// of a loaded local page (PageDocumentGate), never a document that is leaving or arriving.
 class ScriptMessageWebPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -37,14 +44,25 @@ public:
 
     void setLinkPolicy(LinkPolicy policy) { m_linkPolicy = std::move(policy); }
 
+    // The loaded local page while native code answers it; empty while any other document is
+    // shown or a navigation is under way.
+    QUrl answeringUrl() const;
+    // Runs `step` once a local page is loaded and answered: now, after the load under way, or not
+    // at all when that load turns out to be no local page.
+    void whenAnswering(std::function<void()> step);
+
     // Sees every navigation first, frames included (the older page bridge's signals): true or
-    // false decides it, nothing leaves it to the page's own rules.
+    // false decides it, nothing leaves it to the page's own rules. A filter can refuse a
+    // navigation but never let the main frame leave our local pages.
     using NavigationFilter = std::function<std::optional<bool>(const QUrl &url, NavigationType type, bool isMainFrame)>;
     void setNavigationFilter(NavigationFilter filter) { m_navigationFilter = std::move(filter); }
 
 Q_SIGNALS:
     // A reply script has been handed to the page (tests wait on it).
     void replyEvaluated(const QString &script);
+    // A load this page accepted ended without a local page that native code answers: a failed
+    // load, a page from elsewhere, or one without our script. What it shows has no native side.
+    void documentRefused();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -55,7 +73,13 @@ private:
     void installBridgeScript();
     void evaluateReply(const QString &script);
 
+    void refreshServiceHosts();
+    void identifyDocument(const QWebEngineLoadingInfo &info);
+
     ScriptMessageRouter *m_router = nullptr;
+    PageDocumentGate m_gate;
+    PageRequestPolicy m_requests;
+    QWebEngineUrlRequestInterceptor *m_interceptor = nullptr;
     QWebChannel *m_channel = nullptr;
     LinkPolicy m_linkPolicy;
     NavigationFilter m_navigationFilter;

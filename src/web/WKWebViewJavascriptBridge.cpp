@@ -3,7 +3,6 @@
 #include <QWebEngineScript>
 
 #include "web/ScriptMessageWebPage.h"
-#include "webcore/PageOriginPolicy.h"
 #include "webcore/WebLog.h"
 
 WKWebViewJavascriptBridge *WKWebViewJavascriptBridge::bridgeForWebView(QWebEnginePage *webView)
@@ -24,9 +23,10 @@ WKWebViewJavascriptBridge::WKWebViewJavascriptBridge(ScriptMessageWebPage *webVi
     m_base->setDelegate(this);
     m_base->reset();
     QPointer<WKWebViewJavascriptBridge> self(this);
-    webView->setNavigationFilter([self](const QUrl &url, QWebEnginePage::NavigationType, bool) -> std::optional<bool> {
-        return self ? self->decidePolicy(url) : std::nullopt;
-    });
+    webView->setNavigationFilter(
+        [self](const QUrl &url, QWebEnginePage::NavigationType type, bool isMainFrame) -> std::optional<bool> {
+            return self ? self->decidePolicy(url, type, isMainFrame) : std::nullopt;
+        });
 }
 
 WKWebViewJavascriptBridge::~WKWebViewJavascriptBridge()
@@ -36,24 +36,39 @@ WKWebViewJavascriptBridge::~WKWebViewJavascriptBridge()
     m_base->setDelegate(nullptr);
 }
 
-std::optional<bool> WKWebViewJavascriptBridge::decidePolicy(const QUrl &url)
+void WKWebViewJavascriptBridge::setWebViewDelegate(QObject *owner, ScriptMessageWebPage::NavigationFilter decide)
+{
+    m_webViewDelegateOwner = owner;
+    m_webViewDelegate = owner ? std::move(decide) : ScriptMessageWebPage::NavigationFilter();
+}
+
+std::optional<bool> WKWebViewJavascriptBridge::decidePolicy(const QUrl &url, QWebEnginePage::NavigationType type,
+                                                            bool isMainFrame)
 {
     if (!m_base->isWebViewJavascriptBridgeURL(url)) {
         if (url.scheme().compare(QLatin1String("wvjbscheme"), Qt::CaseInsensitive) == 0) {
             m_base->logUnknownMessage(url);
             return false;
         }
+        if (m_webViewDelegateOwner && m_webViewDelegate)
+            return m_webViewDelegate(url, type, isMainFrame);
         return std::nullopt;
     }
-    // The bridge's signals are never navigations. Only a local page may talk to native handlers.
-    if (!m_webView || !PageOriginPolicy::isTrustedPage(m_webView->url())) {
-        webLog(QStringLiteral("page bridge signal from a page that is not local; dropped"), Q_FUNC_INFO);
+    // The bridge's signals are never navigations. Only a loaded local page may talk to native
+    // handlers; a signal sent while it loads is acted on once it has, on that page.
+    if (!m_webView)
         return false;
-    }
-    if (m_base->isBridgeLoadedURL(url))
-        m_base->injectJavascriptFile();
-    else if (m_base->isQueueMessageURL(url))
-        flushMessageQueue();
+    QPointer<WKWebViewJavascriptBridge> self(this);
+    const bool loaded = m_base->isBridgeLoadedURL(url);
+    const bool queued = m_base->isQueueMessageURL(url);
+    m_webView->whenAnswering([self, loaded, queued] {
+        if (!self)
+            return;
+        if (loaded)
+            self->m_base->injectJavascriptFile();
+        else if (queued)
+            self->flushMessageQueue();
+    });
     return false;
 }
 

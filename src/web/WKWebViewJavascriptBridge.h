@@ -5,10 +5,9 @@
 
 #include <memory>
 
+#include "web/ScriptMessageWebPage.h"
 #include "webcore/WebViewJavascriptBridgeBase.h"
 
-class QWebEnginePage;
-class ScriptMessageWebPage;
 
 // The web view half of the older page bridge: it watches the page's navigations for the bridge's
 // signals (a frame pointed at https://__bridge_loaded__ or https://__wvjb_queue_message__),
@@ -34,14 +33,19 @@ public:
     void removeHandler(const QString &handlerName);
     void reset();
     void disableJavscriptAlertBoxSafetyTimeout();
+    // The page's own say over every navigation that is not a bridge signal, while `owner` lives
+    // (held weakly). It can refuse a navigation; what the page itself refuses stays refused.
+    void setWebViewDelegate(QObject *owner, ScriptMessageWebPage::NavigationFilter decide);
 
     void _evaluateJavascript(const QString &javascriptCommand) override;
 
 private:
     explicit WKWebViewJavascriptBridge(ScriptMessageWebPage *webView);
-    std::optional<bool> decidePolicy(const QUrl &url);
+    std::optional<bool> decidePolicy(const QUrl &url, QWebEnginePage::NavigationType type, bool isMainFrame);
     void flushMessageQueue();
 
     QPointer<ScriptMessageWebPage> m_webView;
     std::unique_ptr<WebViewJavascriptBridgeBase> m_base;
+    QPointer<QObject> m_webViewDelegateOwner;
+    ScriptMessageWebPage::NavigationFilter m_webViewDelegate;
 };

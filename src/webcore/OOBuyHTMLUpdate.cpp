@@ -86,9 +86,8 @@ void OOBuyHTMLUpdate::update(const std::optional<QJsonObject> &response, const s
         if (fid && mine.isString()
             && UrlUtils::urlQueryValueFromString(QStringLiteral("fid"), mine.toString()) == fid) {
             // The same file under another address (a stored relative address carries the domain):
-            // it is installed already, so it counts as stored. Left counted, every later check
-            // would fetch the system settings again and never record the version.
-            --run->counter;
+            // not fetched again, but it stays counted, so this run does not record the version
+            // and the next check looks at the list once more.
             continue;
         }
         qCDebug(lcWeb).noquote() << key + "开始下载";
@@ -101,7 +100,7 @@ void OOBuyHTMLUpdate::update(const std::optional<QJsonObject> &response, const s
 void OOBuyHTMLUpdate::download(const std::shared_ptr<Run> &run, const QString &url, const QString &key)
 {
     run->downloadStarted();
-    const OOPackagePipeline::Request request{encodedUrl(url), key, OOPackageFiles::installedPath(key, QStringLiteral(".zip"))};
+    const OOPackagePipeline::Request request{encodedUrl(url), key, OOPackageFiles::installedPath(key, QStringLiteral(".zip")), {}};
     QPointer<OOBuyHTMLUpdate> self(this);
     OOPackagePipeline::run(request, this, [self, run, key, url](OOPackagePipeline::Result result, const QString &) {
         if (!self)

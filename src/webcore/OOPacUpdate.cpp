@@ -113,14 +113,14 @@ void OOPacUpdate::download(const std::shared_ptr<Run> &run, const QString &name,
         webLog(QStringLiteral("route file %1 has no address; not downloaded").arg(name), Q_FUNC_INFO);
         return countStoredFile(run, false);
     }
-    const OOPackagePipeline::Request request{path.toString(), name,
-                                             OOPackageFiles::installedPath(name, QStringLiteral(".acl"))};
+    OOPackagePipeline::Request request{path.toString(), name, OOPackageFiles::installedPath(name, QStringLiteral(".acl")), {}};
+    request.checksummed = [target = request.targetPath, url = request.url, name](const QString &md5) {
+        qCDebug(lcWeb).noquote() << "acl 路径地址:" + target + " 完整路径：" + url + " key：" + name + " fileMd5Value:" + md5;
+    };
     QPointer<OOPacUpdate> self(this);
-    OOPackagePipeline::run(request, this, [self, run, name, entry, request](OOPackagePipeline::Result result, const QString &) {
+    OOPackagePipeline::run(request, this, [self, run, name, entry](OOPackagePipeline::Result result, const QString &) {
         if (!self)
             return;
-        qCDebug(lcWeb).noquote() << "acl 路径地址:" + request.targetPath + " 完整路径：" + request.url + " key：" + name
-                + " result:" + OOPackagePipeline::resultName(result);
         if (result != OOPackagePipeline::Result::Installed)
             return self->countStoredFile(run, false);
         self->countStoredFile(run, self->saveRouterFiles(name, entry));

@@ -80,6 +80,8 @@ OOPackagePipeline::Result OOPackagePipeline::install(const QByteArray &archive, 
     }
 
     const std::optional<QString> md5 = fileMD5Hex(archivePath);
+    if (request.checksummed)
+        request.checksummed(md5.value_or(QString()));
     const std::optional<QString> expected = UrlUtils::urlQueryValueFromString(QStringLiteral("md5key"), request.url);
     // Exact comparison: the service writes lower-case digits, and anything else is not its archive.
     if (!md5 || !expected || expected->isEmpty() || *md5 != *expected) {

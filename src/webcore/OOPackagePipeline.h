@@ -29,6 +29,9 @@ public:
         QString url;          // what is fetched; "md5key" is read from it
         QString name;         // the list name or key, for the log
         QString targetPath;   // the installed file, replaced in one rename
+        // Told the archive's MD5 (empty when it could not be read) once it is computed, on the
+        // worker thread; the route lists log it.
+        std::function<void(const QString &md5)> checksummed;
     };
 
     using Completion = std::function<void(Result, const QString &installedFrom)>;

@@ -67,6 +67,17 @@ std::optional<QJsonObject> OOWebCommon::userInfoDictionary(const std::optional<H
     return info->toJson();
 }
 
+NotificationCenter::Token OOWebCommon::addNotificationObserver(QObject *observer, NotificationCenter::Block block,
+                                                               const QString &name)
+{
+    return NotificationCenter::defaultCenter().addObserver(name, observer, std::move(block));
+}
+
+void OOWebCommon::postNotification(const QString &name, const QVariantMap &userInfo)
+{
+    NotificationCenter::defaultCenter().post(name, userInfo);
+}
+
 QJsonObject OOWebCommon::userInfoReply()
 {
     QJsonObject data;

@@ -3,8 +3,11 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+#include <QVariantMap>
 
 #include <optional>
+
+#include "common/NotificationCenter.h"
 
 class HHAppInfo;
 class HHUserInfo;
@@ -31,6 +34,21 @@ public:
 
     static std::optional<QJsonObject> appInfoDictionary(const HHAppInfo &info);
     static std::optional<QJsonObject> userInfoDictionary(const std::optional<HHUserInfo> &info);
+    // The server's upgrade offer as a dictionary (the user info of "preUpgradeDownloadSucceed").
+    // The offer's type belongs to the upgrade screens above this layer, so any record that
+    // encodes itself with toJson() is taken.
+    template <typename Setting>
+    static std::optional<QJsonObject> upgradeSettingDictionary(const Setting &setting)
+    {
+        const QJsonObject encoded = setting.toJson();
+        return encoded.isEmpty() ? std::nullopt : std::optional<QJsonObject>(encoded);
+    }
+
+    // The default notification centre, as the screens of the account layer use it: `observer`
+    // owns the observation, which ends with it.
+    static NotificationCenter::Token addNotificationObserver(QObject *observer, NotificationCenter::Block block,
+                                                             const QString &name);
+    static void postNotification(const QString &name, const QVariantMap &userInfo = {});
 
     // A message body as the pages send it: JSON text holding an object. Anything else (not a
     // string, not JSON, not an object) gives nothing, and the message is then a no-op.

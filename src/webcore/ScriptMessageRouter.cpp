@@ -85,6 +85,18 @@ ScriptMessageRouter::Outcome ScriptMessageRouter::receive(const QString &name, c
     return Outcome::Handled;
 }
 
+ScriptMessageRouter::Outcome ScriptMessageRouter::followLink(const QString &href, const QUrl &pageUrl)
+{
+    if (!PageOriginPolicy::isTrustedPage(pageUrl)) {
+        webLog(QStringLiteral("link from a page that is not a loaded local page; dropped"), Q_FUNC_INFO);
+        return Outcome::UntrustedOrigin;
+    }
+    openWebURL(href);
+    if (m_kind == HostKind::Popup && m_host)
+        m_host->closePage();
+    return Outcome::Handled;
+}
+
 void ScriptMessageRouter::logMessage(const QString &name, const QJsonValue &body) const
 {
     // Bodies can carry what a page is about to send (passwords, codes); their size is enough.

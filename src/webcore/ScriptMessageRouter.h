@@ -54,6 +54,9 @@ public:
     // The same from a link's text. In-app hosts are case-sensitive ("newsList", "linkBuy"), and
     // a parsed URL folds its host to lower case, so "marlet" links are read from the text.
     void openWebURL(const QString &text);
+    // A link the page's user clicked, as its text (in-app links keep their case this way): from a
+    // local page only, it goes through openWebURL, and the popup then closes as after a "jump".
+    Outcome followLink(const QString &href, const QUrl &pageUrl);
     // The page buttons, by their exact "type"; `params` absent for "jumpAction".
     void handleButtonAction(const QString &type, const std::optional<QJsonObject> &params);
 

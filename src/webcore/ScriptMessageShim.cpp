@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 
 const QString ScriptMessageShim::kBridgeObjectName = QStringLiteral("nativeBridge");
+const QString ScriptMessageShim::kDocumentIdName = QStringLiteral("__ostrelDocument");
 
 QString ScriptMessageShim::source(const QStringList &names)
 {
@@ -15,21 +16,46 @@ QString ScriptMessageShim::source(const QStringList &names)
   if (window.__ostrelMessageShim) { return; }
   window.__ostrelMessageShim = true;
   var names = %1;
+  // This document's id: native code answers only the document whose id it read from the loaded
+  // page itself, never a document that was leaving or another frame.
+  var token = (function () {
+    var words = new Uint32Array(4);
+    if (typeof crypto !== 'undefined' && crypto.getRandomValues) { crypto.getRandomValues(words); }
+    else { for (var i = 0; i < 4; ++i) { words[i] = Math.floor(Math.random() * 4294967296); } }
+    return Array.prototype.map.call(words, function (w) { return ('0000000' + w.toString(16)).slice(-8); }).join('');
+  })();
+  Object.defineProperty(window, '%3', { value: token });
   var queue = [];
   var bridge = null;
   var tries = 0;
   var handlers = {};
+  function send(call) {
+    if (bridge) { call(bridge); } else { queue.push(call); }
+  }
   names.forEach(function (name) {
     handlers[name] = Object.freeze({
       postMessage: function (body) {
-        if (bridge) { bridge.postMessage(name, body === undefined ? null : body); }
-        else { queue.push([name, body === undefined ? null : body]); }
+        var value = body === undefined ? null : body;
+        send(function (b) { b.postMessage(name, value, token); });
       }
     });
   });
   var webkit = window.webkit || {};
   Object.defineProperty(webkit, 'messageHandlers', { value: Object.freeze(handlers), enumerable: true });
   window.webkit = webkit;
+  // An in-app link names its destination with capitals ("marlet://newsList"); the browser would
+  // hand it over as a parsed address with the host folded to lower case, so it goes as written.
+  if (typeof document !== 'undefined' && document.addEventListener) {
+    document.addEventListener('click', function (event) {
+      if (event.defaultPrevented || !event.target || !event.target.closest) { return; }
+      var link = event.target.closest('a[href]');
+      if (!link) { return; }
+      var href = String(link.getAttribute('href')).trim();
+      if (!/^marlet:/i.test(href)) { return; }
+      event.preventDefault();
+      send(function (b) { b.followLink(href, token); });
+    });
+  }
   function connect() {
     if (typeof qt === 'undefined' || !qt.webChannelTransport || typeof QWebChannel === 'undefined') {
       if (++tries < 500) { setTimeout(connect, 0); }
@@ -38,10 +64,10 @@ QString ScriptMessageShim::source(const QStringList &names)
     new QWebChannel(qt.webChannelTransport, function (channel) {
       bridge = channel.objects.%2 || null;
       if (!bridge) { return; }
-      while (queue.length) { var message = queue.shift(); bridge.postMessage(message[0], message[1]); }
+      while (queue.length) { queue.shift()(bridge); }
     });
   }
   connect();
 })();
-)JS").arg(list, kBridgeObjectName);
+)JS").arg(list, kBridgeObjectName, kDocumentIdName);
 }

@@ -11,10 +11,17 @@
 // Only the host's own names get a handler (a page can test for one, as with script messages).
 // Messages posted before the channel is up wait and go out in order once it is; bodies pass as
 // they are (a non-text body reaches native code as such and is ignored there).
+//
+// Every call carries the document's id, made here at random and kept, read-only, as
+// window[kDocumentIdName]; the view reads it from the loaded page and answers calls with that id
+// only, so neither a document on its way out nor another frame is answered, even one that
+// reaches the channel itself. A clicked "marlet:" link goes to the channel's followLink with its
+// text as the page wrote it.
 class ScriptMessageShim
 {
 public:
     static const QString kBridgeObjectName;   // "nativeBridge"
+    static const QString kDocumentIdName;     // "__ostrelDocument"
     static QString source(const QStringList &names);
 
 private:

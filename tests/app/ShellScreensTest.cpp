@@ -325,7 +325,10 @@ TEST_F(ShellScreensTest, GuideSendsEachEventBeforeItsChoiceAndOnEveryShowing)
     EXPECT_EQ(log.mid(3), (QStringList{QStringLiteral("welcomePage_tourist_click"), QStringLiteral("visitor"),
                                        QStringLiteral("welcomePage_accountLogin_click"), QStringLiteral("user")}));
     EXPECT_EQ(guide->contentView()->size(), QSize(394, 448));
-    EXPECT_TRUE(guide->privacyTextView()->text().contains(QString::fromLatin1(NBGuidViewController::kTermsUrl)));
+    const QString consent = guide->privacyTextView()->text();
+    EXPECT_TRUE(NBGuidViewController::termsUrl().isValid());
+    EXPECT_TRUE(consent.contains(QStringLiteral("href=\"%1\"").arg(NBGuidViewController::termsUrl().toString()))) << consent.toStdString();
+    EXPECT_TRUE(consent.contains(QStringLiteral("href=\"%1\"").arg(NBGuidViewController::privacyUrl().toString()))) << consent.toStdString();
 
     // Shown again (after a sign-out): the container sends the hook again.
     auto *again = new NBGuidViewController;

@@ -204,11 +204,16 @@ TEST(ConsoleLogTest, DebugLinesOnlyWhenAskedFor)
     Logger::configureConsole();
     EXPECT_FALSE(QLoggingCategory::defaultCategory()->isDebugEnabled());
     EXPECT_TRUE(QLoggingCategory::defaultCategory()->isWarningEnabled());
+    // The web engine's graphics report at the first page, in either mode.
+    QLoggingCategory webEngineContext("qt.webenginecontext");
+    EXPECT_FALSE(webEngineContext.isInfoEnabled());
+    EXPECT_TRUE(webEngineContext.isWarningEnabled());
 
     QLoggingCategory::setFilterRules(QString());
     qputenv("OSTREL_DEBUG", "1");
     Logger::configureConsole();
     EXPECT_TRUE(QLoggingCategory::defaultCategory()->isDebugEnabled());
+    EXPECT_FALSE(webEngineContext.isInfoEnabled());
 
     QLoggingCategory::setFilterRules(QString());
     if (!rules.isNull())

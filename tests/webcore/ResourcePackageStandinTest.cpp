@@ -144,7 +144,10 @@ TEST_F(ResourcePackageTest, ChangesOnTheServiceReachTheClientAtTheNextCheck)
         {QStringLiteral("route_files"), QJsonObject{{QStringLiteral("gfwlist"), QStringLiteral("[proxy_all]\n[bypass_list]\n10.0.0.0/8\n")}}},
         {QStringLiteral("page_files"), QJsonObject{{QStringLiteral("buypage"), QJsonObject{{QStringLiteral("index.html"), QStringLiteral("<p>v2</p>")}}}}},
         {QStringLiteral("resource_versions"), QJsonObject{{QStringLiteral("aclVersion"), 3}, {QStringLiteral("h5Version"), QStringLiteral("3")}}}}));
-    EXPECT_EQ(check(tool, {QStringLiteral("aclVersion"), QStringLiteral("h5Version")}), (QList<bool>{true, true}));
+    // The new purchase page is installed. The download page's stored address carries the domain
+    // while the service lists it relative: under the same "fid" it is not fetched again but still
+    // counts as changed, so this run does not record the new "h5Version" (the next check asks again).
+    EXPECT_EQ(check(tool, {QStringLiteral("aclVersion"), QStringLiteral("h5Version")}), (QList<bool>{true, false}));
 
     EXPECT_EQ(readAll(acl(QStringLiteral("gfwlist"))), QByteArray("[proxy_all]\n[bypass_list]\n10.0.0.0/8\n"));
     EXPECT_EQ(readAll(acl(QStringLiteral("global"))), global);
@@ -152,7 +155,7 @@ TEST_F(ResourcePackageTest, ChangesOnTheServiceReachTheClientAtTheNextCheck)
     EXPECT_EQ(routes.value(QStringLiteral("gfwlist")).toObject().value(QStringLiteral("updated_at")), QJsonValue(3));
     const QJsonObject versions = OOPackageFiles::readDataFolderFile(OOPackageFiles::kVersionList).value_or(QJsonObject());
     EXPECT_EQ(versions.value(QStringLiteral("aclVersion")), QJsonValue(3));
-    EXPECT_EQ(versions.value(QStringLiteral("h5Version")), QJsonValue(QStringLiteral("3")));
+    EXPECT_EQ(versions.value(QStringLiteral("h5Version")), QJsonValue(QStringLiteral("2")));
 
     const std::optional<QString> entry = OOPageLoader::unpack(OOPageLoader::kPurchasePage);
     ASSERT_TRUE(entry);
@@ -380,9 +383,17 @@ TEST_F(ResourcePackageTest, PagePackageKeysMustBePlainNames)
     EXPECT_FALSE(stored.contains(QStringLiteral("../../evil")));
 
     // The same list again: the stored address carries the domain, the "fid" is the same, so the
-    // package counts as installed and the run succeeds without fetching it again.
+    // package is not fetched again; it still counts as changed, so the version is not recorded.
     QFile::remove(OOPageLoader::localArchive(QStringLiteral("buypage")));
-    EXPECT_EQ(runUpdate(pages, envelope(data)), std::optional<bool>(true));
+    EXPECT_EQ(runUpdate(pages, envelope(data)), std::optional<bool>(false));
+    EXPECT_FALSE(QFile::exists(OOPageLoader::localArchive(QStringLiteral("buypage"))));
+
+    // Only the base address changed: nothing counts, nothing is fetched, nothing is recorded.
+    QJsonObject baseOnly = data;
+    global.insert(QStringLiteral("content"), QJsonObject{{QStringLiteral("staticurl"), QStringLiteral("https://static.example/")},
+                                                         {QStringLiteral("buypage"), stored.value(QStringLiteral("buypage"))}});
+    baseOnly.insert(QStringLiteral("globalsettings"), global);
+    EXPECT_EQ(runUpdate(pages, envelope(baseOnly)), std::optional<bool>(false));
     EXPECT_FALSE(QFile::exists(OOPageLoader::localArchive(QStringLiteral("buypage"))));
     EXPECT_EQ(OOBuyHTMLUpdate::encodedUrl(QStringLiteral("https://h/a b.zip?fid=1&md5key=x")),
               QStringLiteral("https://h/a%20b.zip?fid=1&md5key=x"));

@@ -25,7 +25,17 @@ TEST(ScriptMessageShim, EarlyMessagesWaitAndOnlyRegisteredNamesExist)
     const QString script = QStringLiteral(R"JS(
 var window = globalThis;
 var posted = [];
+var clickHandler = null;
+globalThis.document = { addEventListener: function (type, handler) { if (type === 'click') { clickHandler = handler; } } };
+function click(href, prevented) {
+  var event = { defaultPrevented: !!prevented, prevent: 0, preventDefault: function () { this.prevent++; },
+                target: { closest: function () { return href === null ? null : { getAttribute: function () { return href; } }; } } };
+  clickHandler(event);
+  return event.prevent;
+}
 %1
+var clicks = [click(' marlet://newsList '), click('https://example.com/'), click(null), click('MARLET://linkBuy'),
+              click('marlet://lotteryPage', true)];
 var h = window.webkit.messageHandlers;
 var out = [typeof h.getProducts, typeof h.closePage, typeof h.getUserInfo];
 h.getUserInfo.postMessage('');
@@ -34,9 +44,14 @@ h.button.postMessage({ type: 'close' });
 h.jumpAction.postMessage();
 globalThis.QWebChannel = function (transport, ready) {
   setTimeout(function () {
-    ready({ objects: { nativeBridge: { postMessage: function (n, b) { posted.push([n, b]); } } } });
+    ready({ objects: { nativeBridge: {
+      postMessage: function (n, b, t) { posted.push([n, b, t === window.__ostrelDocument && t.length === 32]); },
+      followLink: function (href, t) { posted.push(['link', href, t === window.__ostrelDocument]); } } } });
+    window.__ostrelDocument = 'changed';
+    out.push(window.__ostrelDocument !== 'changed');
     h.trackEvent.postMessage('{"event":"x"}');
     out.push(posted);
+    out.push(clicks);
     console.log(JSON.stringify(out));
   }, 0);
 };
@@ -53,8 +68,10 @@ globalThis.qt = { webChannelTransport: {} };
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     const QByteArray output = process.readAllStandardOutput().trimmed();
     EXPECT_EQ(QJsonDocument::fromJson(output).toJson(QJsonDocument::Compact),
-              QByteArray(R"(["undefined","undefined","object",[["getUserInfo",""],["encryptString","{\"id\":\"1\"}"],)"
-                         R"(["button",{"type":"close"}],["jumpAction",null],["trackEvent","{\"event\":\"x\"}"]]])"))
+              QByteArray(R"(["undefined","undefined","object",true,[["link","marlet://newsList",true],)"
+                         R"(["link","MARLET://linkBuy",true],["getUserInfo","",true],)"
+                         R"(["encryptString","{\"id\":\"1\"}",true],["button",{"type":"close"},true],)"
+                         R"(["jumpAction",null,true],["trackEvent","{\"event\":\"x\"}",true]],[1,0,0,1,0]])"))
         << output.toStdString();
 }
 
@@ -68,13 +85,13 @@ TEST(HHScriptMessageHandlerTarget, ForwardsWithTheViewsUrlWhileTheRouterLives)
     QSignalSpy replies(router.get(), &ScriptMessageRouter::replyReady);
     HHScriptMessageHandlerTarget target(router.get(), [&] { return current; });
 
-    target.postMessage(QStringLiteral("getUserInfo"), QJsonValue());
+    target.postMessage(QStringLiteral("getUserInfo"), QJsonValue(), QString());
     QCoreApplication::processEvents();
     EXPECT_EQ(replies.count(), 0) << "a remote page gets nothing";
     current = QUrl::fromLocalFile(page);
-    target.postMessage(QStringLiteral("getUserInfo"), QJsonValue());
+    target.postMessage(QStringLiteral("getUserInfo"), QJsonValue(), QString());
     QCoreApplication::processEvents();
     EXPECT_EQ(replies.count(), 1);
     router.reset();
-    target.postMessage(QStringLiteral("getUserInfo"), QJsonValue());   // dropped, no crash
+    target.postMessage(QStringLiteral("getUserInfo"), QJsonValue(), QString());   // dropped, no crash
 }

@@ -1,4 +1,5 @@
 #include "StandinServer.h"
+#include "StandinDocuments.h"
 #include "StandinFlags.h"
 
 #include <QJsonArray>
@@ -19,6 +20,7 @@
 
 #include "StandinProtocol.h"
 #include "common/ApiPaths.h"
+#include "common/ProtocolConfig.h"
 
 namespace {
 
@@ -133,6 +135,15 @@ void StandinServer::routes()
     // Benchmark baseline only: the same handlers with a plain path, plain query and plain JSON
     // reply, so the envelope's share of a round trip can be measured. Not part of the protocol.
     m_server->Get("/__plain/.*", [this](const httplib::Request &req, httplib::Response &res) { handlePlain(req, res); });
+    for (const QString &key : {QStringLiteral("hosts.terms"), QStringLiteral("hosts.privacy")}) {
+        const QString path = ProtocolConfig::string(key);
+        if (!path.startsWith(QLatin1Char('/')))
+            continue;
+        m_server->Get(path.toStdString(), [](const httplib::Request &req, httplib::Response &res) {
+            const std::optional<QByteArray> page = StandinDocuments::page(QString::fromStdString(req.path));
+            res.set_content(page.value_or(QByteArray()).toStdString(), "text/html; charset=utf-8");
+        });
+    }
     const std::string probe = StandinProtocol::probePath().toStdString();
     m_server->Get(probe, [this](const httplib::Request &req, httplib::Response &res) { handleProbe(req, res); });
     auto api = [this](const httplib::Request &req, httplib::Response &res) { handleApi(req, res); };

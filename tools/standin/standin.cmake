@@ -10,6 +10,8 @@ add_executable(ostrel-standin
   ${CMAKE_CURRENT_LIST_DIR}/StandinArchives.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinPageData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinPageData.h
+  ${CMAKE_CURRENT_LIST_DIR}/StandinDocuments.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StandinDocuments.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinFlags.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinFlags.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinInstaller.cpp
