@@ -114,8 +114,12 @@ void NBMainWindowController::resizeEvent(QResizeEvent *event)
 
 void NBMainWindowController::mousePressEvent(QMouseEvent *event)
 {
-    // Movable by its background, as the title bar would move it.
-    if (event->button() == Qt::LeftButton && windowHandle())
-        windowHandle()->startSystemMove();
+    // Movable by its background, as the title bar would move it; the screens hand their
+    // background presses up to here.
     event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    Q_EMIT backgroundDragStarted();
+    if (windowHandle())
+        windowHandle()->startSystemMove();
 }

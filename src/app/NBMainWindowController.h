@@ -28,6 +28,11 @@ public:
     void reloadSplitView();
     void centreOnScreen();
 
+Q_SIGNALS:
+    // A left press on the background of the window or of any screen in it: the window system
+    // is asked to move the window with the mouse.
+    void backgroundDragStarted();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -5,6 +5,7 @@
 #include "uikit/PresentationAnimator.h"
 #include "uikit/WindowInUse.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QMouseEvent>
 
@@ -217,7 +218,18 @@ QList<NBBaseViewController *> NBBaseViewController::childViewControllers() const
 
 void NBBaseViewController::mousePressEvent(QMouseEvent *event)
 {
+    // A press on a screen's background goes to nothing underneath it, but the window moves by
+    // its background: the top-level window alone is told, and may start a move.
     event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    QWidget *top = window();
+    if (!top || top == this)
+        return;
+    QMouseEvent forwarded(event->type(), top->mapFromGlobal(event->globalPosition()), event->scenePosition(),
+                          event->globalPosition(), event->button(), event->buttons(), event->modifiers(),
+                          event->pointingDevice());
+    QCoreApplication::sendEvent(top, &forwarded);
 }
 
 void NBBaseViewController::mouseReleaseEvent(QMouseEvent *event)
