@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 #include <memory>
 
