@@ -11,8 +11,9 @@ OOWindow::OOWindow(QWidget *parent)
 void OOWindow::relayoutWindowButtons()
 {
     const bool wasVisible = isVisible();
+    // Only the zoom button goes: asking Qt for close or minimise buttons here would bring the
+    // title bar back, and the close and minimise hints the window has stay as they are.
     Qt::WindowFlags flags = windowFlags();
-    flags |= Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
     flags &= ~Qt::WindowMaximizeButtonHint;
     if (flags == windowFlags())
         return;

@@ -138,8 +138,10 @@ TEST(TextFields, CustomTextViewIsAPlainEditableTextView)
 {
     NBCustomTextView view;
     view.show();
-    QTest::keyClicks(&view, QStringLiteral("第一行"));
-    EXPECT_EQ(view.toPlainText(), QStringLiteral("第一行"));
+    QTest::keyClicks(&view, QStringLiteral("first"));
+    QTest::keyClick(&view, Qt::Key_Return);
+    QTest::keyClicks(&view, QStringLiteral("second"));
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("first\nsecond"));
     EXPECT_FALSE(view.isReadOnly());
 }
 
@@ -184,6 +186,36 @@ TEST(Buttons, TitleColourOverPartOfTheTitle)
     ButtonColors::setFontColor(&button, Qt::red, 5, 1);
     ButtonColors::setFontColor(&button, Qt::red, -1, 1);
     EXPECT_EQ(ButtonColors::fontColorAt(&button, 0), QColor(Qt::blue)) << "ranges outside the title do nothing";
+}
+
+TEST(TextFields, PlaceHolderViewDrawsItsPlaceholderEightPixelsInside)
+{
+    NBPlaceHolderView view;
+    view.setFrameShape(QFrame::NoFrame);
+    view.setPlaceholderAttributedString(QString(QStringLiteral("|| ")).repeated(40));
+    view.resize(200, 60);
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Base, Qt::black);
+    view.setPalette(palette);
+    view.show();
+    const QImage image = view.viewport()->grab().toImage();
+    // The ink of the placeholder (grey on black): its first and last columns.
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) > 40) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    ASSERT_GE(first, 0) << "no placeholder drawn";
+    EXPECT_GE(first, 8);
+    EXPECT_LE(first, 10);
+    EXPECT_LE(last, image.width() - 1 - 8) << "the text stays 8 px inside the right edge";
 }
 
 TEST(Buttons, DisableButtonIgnoresClicksWhileItsFlagIsFalse)
