@@ -1,6 +1,7 @@
 #include "app/NBFullDiskAccessManager.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "common/Logger.h"
 
@@ -18,7 +19,24 @@ QString NBFullDiskAccessManager::getUserHomePath()
 
 unsigned NBFullDiskAccessManager::getFullDiskAuthorationStatus()
 {
-    return g_statusOverride.value_or(Access);
+    if (g_statusOverride)
+        return *g_statusOverride;
+    // No system gate stands in front of a user's own files here: what decides is whether the
+    // home folder, where the pickers start, can be listed.
+    const QString home = getUserHomePath();
+    const QFileInfo info(home);
+    if (!info.exists()) {
+        OSTREL_LOG(Logger::Info, QStringLiteral("getFullDiskAuthorationStatus, %1 is not exist").arg(home));
+        return CannotTell;
+    }
+    QDir folder(home);
+    if (!info.isDir() || !info.isReadable() || !folder.isReadable()) {
+        OSTREL_LOG(Logger::Info, QStringLiteral("getFullDiskAuthorationStatus, home contents is null, path = %1").arg(home));
+        return NoAccess;
+    }
+    const qsizetype count = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size();
+    OSTREL_LOG(Logger::Debug, QStringLiteral("getFullDiskAuthorationStatus, home contents count : %1").arg(count));
+    return Access;
 }
 
 void NBFullDiskAccessManager::openFullDiskAuthPrefreence()

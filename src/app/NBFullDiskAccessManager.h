@@ -4,9 +4,10 @@
 
 #include <optional>
 
-// Whether the program may read the user's private files. Linux puts no such gate in front of a
-// user's own files, so the answer is always "access" and there is no settings pane to open; the
-// interface stays so the picture pickers ask as they would elsewhere.
+// Whether the program may read the user's private files. Linux puts no system gate in front of a
+// user's own files, so the answer is whether the home folder can be listed: access when it can,
+// no access when it exists and cannot, cannot tell when there is none. There is no settings pane
+// to open; the interface stays so the picture pickers ask as they would elsewhere.
 class NBFullDiskAccessManager
 {
 public:

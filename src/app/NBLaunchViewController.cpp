@@ -1,6 +1,7 @@
 #include "app/NBLaunchViewController.h"
 
 #include <QDebug>
+#include <QTimer>
 
 #include "app/OONoNetworkPopupView.h"
 #include "uikit/OOLoadingView.h"
@@ -33,11 +34,23 @@ void NBLaunchViewController::viewDidLoad()
 void NBLaunchViewController::startReachability()
 {
     OOReachability &reachability = OOReachability::shared();
-    connect(&reachability, &OOReachability::statusChanged, this, [this](OOReachability::Status status) {
-        qCDebug(lcApp).noquote() << "网络状态: " + OOReachability::statusName(status);
-        onReachability(status == OOReachability::Status::NotReachable);
-    });
+    connect(&reachability, &OOReachability::statusChanged, this, &NBLaunchViewController::reachabilityReport);
+    // The application starts listening at start-up, so a screen made later would never hear the
+    // first state: it gets the current one, from the event loop like any report.
+    if (reachability.hasReported()) {
+        QPointer<NBLaunchViewController> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self)
+                self->reachabilityReport(OOReachability::shared().status());
+        });
+    }
     reachability.start();
+}
+
+void NBLaunchViewController::reachabilityReport(OOReachability::Status status)
+{
+    qCDebug(lcApp).noquote() << "网络状态: " + OOReachability::statusName(status);
+    onReachability(status == OOReachability::Status::NotReachable);
 }
 
 void NBLaunchViewController::onReachability(bool notReachable)

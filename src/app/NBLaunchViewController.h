@@ -8,6 +8,7 @@
 
 #include "app/OONoNetworkPopupView.h"
 #include "uikit/OOLoadingView.h"
+#include "networking/OOReachability.h"
 
 // A waiting screen for the moment before the program can reach its service: the no-network
 // popup while there is no network; once there is, a loading cover and a search for a working
@@ -38,6 +39,7 @@ Q_SIGNALS:
 
 private:
     void startReachability();
+    void reachabilityReport(OOReachability::Status status);
 
     QPointer<OOLoadingView> m_hud;
     QPointer<OONoNetworkPopupView> m_noNetworkView;

@@ -1,6 +1,5 @@
 #include "app/NBLeftSideView.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -13,8 +12,6 @@ constexpr int kImageSide = 24;
 constexpr int kDotSide = 6;
 constexpr int kTitleGap = 7;
 constexpr int kTitleFontSize = 10;
-// Smaller than this is unreadable; a title that does not fit even so wraps.
-constexpr int kTitleFontFloor = 8;
 }
 
 NBLeftSideView::NBLeftSideView(QWidget *parent)
@@ -40,13 +37,12 @@ NBLeftSideView::NBLeftSideView(QWidget *parent)
 void NBLeftSideView::configure(const QString &title, const QString &normalImage, const QString &selectImage,
                                const QColor &normalColor, const QColor &selectColor)
 {
-    // Titles may wrap anywhere: a long translation breaks inside a word rather than overflow.
+    // Titles wrap by character, as the narrow rows need.
     QString wrappable;
     for (const QChar c : title)
         wrappable += QString(c) + QChar(0x200B);
     m_titleLab->setText(wrappable);
     m_titleLab->setAccessibleName(title);
-    fitTitle();
     m_normalImage = normalImage;
     m_selectImage = selectImage;
     m_normalColor = normalColor;
@@ -87,20 +83,4 @@ void NBLeftSideView::resizeEvent(QResizeEvent *event)
     m_redDot->move(imageLeft + kImageSide - kDotSide, 0);
     const int titleTop = kImageSide + kTitleGap;
     m_titleLab->setGeometry(0, titleTop, width(), qMax(0, height() - titleTop));
-    fitTitle();
-}
-
-void NBLeftSideView::fitTitle()
-{
-    // The room under the picture holds one line: a translation longer than the row gets a
-    // smaller font before it would wrap out of sight.
-    const QString title = m_titleLab->accessibleName();
-    int size = kTitleFontSize;
-    QFont font = NSFontHelper::getRegularPingFangFont(size);
-    while (size > kTitleFontFloor && QFontMetrics(font).horizontalAdvance(title) > m_titleLab->width()) {
-        --size;
-        font = NSFontHelper::getRegularPingFangFont(size);
-    }
-    if (m_titleLab->font() != font)
-        m_titleLab->setFont(font);
 }

@@ -38,7 +38,6 @@ protected:
 
 private:
     void applyLook();
-    void fitTitle();
 
     bool m_isSelect = false;
     QColor m_normalColor = Qt::black;

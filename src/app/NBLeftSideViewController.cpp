@@ -28,7 +28,9 @@ const QColor kExtraNormal(85, 103, 136);
 const QColor kExtraSelected(75, 173, 208);
 constexpr int kRowHeight = 50;
 constexpr int kRowGap = 24;
-constexpr int kRowInset = 5;
+// The home and account rows are 30 wide; the membership row, with its crown, 62.
+constexpr int kRowInset = 21;
+constexpr int kUpgradeRowInset = 5;
 
 void requestUnreadFromService(std::function<void(std::optional<QJsonObject>)> done)
 {
@@ -161,12 +163,10 @@ void NBLeftSideViewController::layoutRows()
     if (!m_iconImageView)
         return;
     m_iconImageView->move((width() - m_iconImageView->width()) / 2, 56);
-    // Every row is as wide as the membership row: a 30-pixel row cut "Account" and its Japanese
-    // to their first letters. Pictures and short titles stay centred where they were.
     const int homeTop = 143;
     m_homeItem->setGeometry(kRowInset, homeTop, width() - 2 * kRowInset, kRowHeight);
     const int upgradeTop = homeTop + kRowHeight + kRowGap;
-    m_upgradeItem->setGeometry(kRowInset, upgradeTop, width() - 2 * kRowInset, kRowHeight);
+    m_upgradeItem->setGeometry(kUpgradeRowInset, upgradeTop, width() - 2 * kUpgradeRowInset, kRowHeight);
     const int accountTop = upgradeTop + kRowHeight + kRowGap;
     m_accountItem->setGeometry(kRowInset, accountTop, width() - 2 * kRowInset, kRowHeight);
     const int tunTop = accountTop + kRowHeight + kRowGap;

@@ -117,8 +117,22 @@ void NBMainWindowController::resizeEvent(QResizeEvent *event)
 
 void NBMainWindowController::mousePressEvent(QMouseEvent *event)
 {
-    // Movable by its background, as the title bar would move it.
-    if (event->button() == Qt::LeftButton && windowHandle())
-        windowHandle()->startSystemMove();
+    m_backgroundMove.press(event->globalPosition().toPoint(), event->button());
+    event->accept();
+}
+
+void NBMainWindowController::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_backgroundMove.shouldStartMove(event->globalPosition().toPoint(), event->buttons())) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    BackgroundWindowMove::startMove(this);
+}
+
+void NBMainWindowController::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_backgroundMove.release();
     event->accept();
 }

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "uikit/BackgroundWindowMove.h"
 #include "uikit/NBBaseViewController.h"
 #include <QWidget>
 
@@ -32,11 +33,15 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // Presses no screen took (the left menu's background) move the window as a screen's do.
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void setupWindow();
     void switchLanguageAction();
 
     QPointer<NBBaseViewController> m_content;
+    BackgroundWindowMove m_backgroundMove;
 };

@@ -70,6 +70,7 @@ void OOReachability::resetForTesting()
     if (QNetworkInformation *info = QNetworkInformation::instance())
         disconnect(info, nullptr, this, nullptr);
     m_started = false;
+    m_reported = false;
     m_status = Status::Unknown;
     // A first report still queued from an earlier start belongs to that start.
     ++m_startCount;
@@ -96,5 +97,6 @@ QString OOReachability::statusName(Status status)
 void OOReachability::report(Status status)
 {
     m_status = status;
+    m_reported = true;
     Q_EMIT statusChanged(status);
 }

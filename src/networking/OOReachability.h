@@ -17,6 +17,9 @@ public:
 
     void start();
     Status status() const;
+    // True once the first state is out: a listener that comes later does not hear it again and
+    // takes status() instead.
+    bool hasReported() const { return m_reported; }
     static QString statusName(Status status);
 
     // Back to the state before start(): not started, status unknown, no backend wiring. Tests
@@ -31,6 +34,7 @@ private:
     void report(Status status);
 
     bool m_started = false;
+    bool m_reported = false;
     quint64 m_startCount = 0;
     Status m_status = Status::Unknown;
 };

@@ -1,6 +1,5 @@
-#include <QApplication>
-
 #include "app/AppDelegate.h"
+#include "app/SWBApplication.h"
 #include "app/StartupOpenOption.h"
 #include "uikit/NSFontHelper.h"
 #include "common/Logger.h"
@@ -11,7 +10,7 @@ int main(int argc, char **argv)
     // The web pages (Chromium) share the window's graphics context; this must come before the
     // application object.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    SWBApplication app(argc, argv);
     // Before anything can replace the executable: the relaunch after an upgrade starts this path.
     UpgradeInstallRunner::captureExecutablePath();
     Logger::configureConsole();

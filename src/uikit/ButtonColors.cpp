@@ -1,6 +1,37 @@
 #include "uikit/ButtonColors.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QVariant>
+
+namespace {
+
+constexpr auto kRangesProperty = "ostrelTitleColourRanges";
+constexpr auto kRangesTitleProperty = "ostrelTitleColourRangesTitle";
+
+struct ColourRange
+{
+    int start = 0;
+    int length = 0;
+    QColor colour;
+};
+
+QList<ColourRange> rangesOf(const QAbstractButton *button)
+{
+    QList<ColourRange> ranges;
+    if (!button || button->property(kRangesTitleProperty).toString() != button->text())
+        return ranges;
+    const QVariantList stored = button->property(kRangesProperty).toList();
+    for (const QVariant &entry : stored) {
+        const QVariantMap map = entry.toMap();
+        ranges.append({map.value(QStringLiteral("start")).toInt(), map.value(QStringLiteral("length")).toInt(),
+                       map.value(QStringLiteral("colour")).value<QColor>()});
+    }
+    return ranges;
+}
+
+} // namespace
 
 void ButtonColors::setTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour)
 {
@@ -23,6 +54,70 @@ void ButtonColors::setFontColor(QAbstractButton *button, const QColor &colour)
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, QPalette::ButtonText, colour);
     button->setPalette(palette);
+    button->setProperty(kRangesProperty, QVariant());
+    button->setProperty(kRangesTitleProperty, QVariant());
+}
+
+void ButtonColors::setFontColor(QAbstractButton *button, const QColor &colour, int start, int length)
+{
+    if (!button || !colour.isValid() || start < 0 || length <= 0)
+        return;
+    // A range past the end of the title is a caller's mistake: colour what exists of it.
+    const int end = qMin(start + length, int(button->text().size()));
+    if (start >= end)
+        return;
+    QVariantList stored;
+    if (button->property(kRangesTitleProperty).toString() == button->text())
+        stored = button->property(kRangesProperty).toList();
+    stored.append(QVariantMap{{QStringLiteral("start"), start},
+                              {QStringLiteral("length"), end - start},
+                              {QStringLiteral("colour"), colour}});
+    button->setProperty(kRangesProperty, stored);
+    button->setProperty(kRangesTitleProperty, button->text());
+    button->update();
+}
+
+QColor ButtonColors::fontColorAt(const QAbstractButton *button, int index)
+{
+    if (!button)
+        return {};
+    QColor colour = fontColor(button);
+    // Later ranges lie over earlier ones.
+    for (const ColourRange &range : rangesOf(button)) {
+        if (index >= range.start && index < range.start + range.length)
+            colour = range.colour;
+    }
+    return colour;
+}
+
+void ButtonColors::drawTitle(QPainter &painter, const QAbstractButton *button, const QRect &area)
+{
+    if (!button)
+        return;
+    const QString title = button->text();
+    painter.setFont(button->font());
+    const QColor base = button->palette().color(QPalette::ButtonText);
+    if (rangesOf(button).isEmpty()) {
+        painter.setPen(base);
+        painter.drawText(area, Qt::AlignCenter, title);
+        return;
+    }
+    const QFontMetrics metrics(button->font());
+    int x = area.left() + (area.width() - metrics.horizontalAdvance(title)) / 2;
+    const int baseline = area.top() + (area.height() - metrics.height()) / 2 + metrics.ascent();
+    // Runs of one colour, drawn one after the other on the title's baseline.
+    int runStart = 0;
+    while (runStart < title.size()) {
+        const QColor colour = button->isEnabled() ? fontColorAt(button, runStart) : base;
+        int runEnd = runStart + 1;
+        while (runEnd < title.size() && fontColorAt(button, runEnd) == colour)
+            ++runEnd;
+        const QString run = title.mid(runStart, runEnd - runStart);
+        painter.setPen(colour);
+        painter.drawText(QPoint(x, baseline), run);
+        x += metrics.horizontalAdvance(run);
+        runStart = runEnd;
+    }
 }
 
 QColor ButtonColors::fontColor(const QAbstractButton *button)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QRect>
 #include <QString>
 
 class QAbstractButton;
+class QPainter;
 
 // Coloured button titles (the program's button colour category): the title colour is the
 // button's ButtonText palette entry, which every button of the kit paints with.
@@ -13,7 +15,15 @@ public:
     // Sets the title, then the colour over the whole title.
     static void setTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
     static void setAttributedTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
+    // Over the whole title; colours given to parts of it before no longer apply.
     static void setFontColor(QAbstractButton *button, const QColor &colour);
+    // Over the characters [start, start + length) of the present title only; the rest keeps
+    // the title colour. A new title drops such parts, as a replaced title would.
+    static void setFontColor(QAbstractButton *button, const QColor &colour, int start, int length);
+    // The colour the title's character at index is drawn in.
+    static QColor fontColorAt(const QAbstractButton *button, int index);
+    // The title centred in area, one line, in the button's font and colours.
+    static void drawTitle(QPainter &painter, const QAbstractButton *button, const QRect &area);
     static QColor fontColor(const QAbstractButton *button);
 
 private:

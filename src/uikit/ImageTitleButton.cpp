@@ -1,5 +1,6 @@
 #include "uikit/ImageTitleButton.h"
 
+#include "uikit/ButtonColors.h"
 #include "uikit/UiImages.h"
 
 #include <QEnterEvent>
@@ -60,7 +61,5 @@ void ImageTitleButton::paintEvent(QPaintEvent *)
                            icon().pixmap(size, devicePixelRatioF()));
     }
     painter.setClipping(false);
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::ButtonText));
-    painter.drawText(rect(), Qt::AlignCenter, text());
+    ButtonColors::drawTitle(painter, this, rect());
 }

@@ -105,7 +105,5 @@ void LMTitleButton::paintEvent(QPaintEvent *)
         painter.drawPixmap(QRect(QPoint(0, (height() - size.height()) / 2), size), pixmap);
         area.setLeft(size.width() + 4);
     }
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::ButtonText));
-    painter.drawText(area, Qt::AlignCenter, text());
+    ButtonColors::drawTitle(painter, this, area);
 }

@@ -3,6 +3,8 @@
 #include "uikit/NSFontHelper.h"
 #include "common/Localization.h"
 
+#include <QPainter>
+
 NBPlaceHolderView::NBPlaceHolderView(QWidget *parent)
     : QPlainTextEdit(parent)
 {
@@ -10,20 +12,34 @@ NBPlaceHolderView::NBPlaceHolderView(QWidget *parent)
     QPalette palette = this->palette();
     palette.setColor(QPalette::PlaceholderText, QColor(123, 123, 123));
     setPalette(palette);
-    // Qt draws the placeholder at the document margin: 4 here plus the text's own 4 makes the
-    // program's 8 px from each side.
     document()->setDocumentMargin(m_insets.left());
-    setPlaceholderText(localizedByAppLanguage(QStringLiteral("SETTING_CONTACTUS_MESSAGE")));
+    m_placeholder = localizedByAppLanguage(QStringLiteral("SETTING_CONTACTUS_MESSAGE"));
 }
 
 void NBPlaceHolderView::setPlaceholderAttributedString(const QString &text)
 {
-    setPlaceholderText(text);
+    m_placeholder = text;
+    viewport()->update();
 }
 
 bool NBPlaceHolderView::isPlaceholderShown() const
 {
-    return document()->isEmpty() && !placeholderText().isEmpty();
+    return document()->isEmpty() && !m_placeholder.isEmpty();
+}
+
+void NBPlaceHolderView::paintEvent(QPaintEvent *event)
+{
+    QPlainTextEdit::paintEvent(event);
+    if (!isPlaceholderShown())
+        return;
+    // The insets count twice on each side: 4 + 4 inside the left and right edges.
+    const QRect area = viewport()->rect().adjusted(m_insets.left() + m_insets.right(), m_insets.top() + m_insets.bottom(),
+                                                   -(m_insets.left() + m_insets.right()),
+                                                   -(m_insets.top() + m_insets.bottom()));
+    QPainter painter(viewport());
+    painter.setFont(NSFontHelper::getRegularPingFangFont(12));
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_placeholder);
 }
 
 void NBPlaceHolderView::focusInEvent(QFocusEvent *event)

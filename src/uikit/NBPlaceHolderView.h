@@ -11,7 +11,7 @@ class NBPlaceHolderView : public QPlainTextEdit
 public:
     explicit NBPlaceHolderView(QWidget *parent = nullptr);
 
-    QString placeholderAttributedString() const { return placeholderText(); }
+    QString placeholderAttributedString() const { return m_placeholder; }
     void setPlaceholderAttributedString(const QString &text);
     QMargins placeholderInsets() const { return m_insets; }
 
@@ -20,7 +20,10 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QMargins m_insets{4, 0, 4, 0};
+    // Drawn here rather than by Qt, which puts a placeholder at the document margin.
+    QString m_placeholder;
 };

@@ -1,6 +1,7 @@
 #include "app/CrashReporter.h"
 #include "app/LaunchAtLoginController.h"
 #include "app/NBFullDiskAccessManager.h"
+#include "app/OOLocationPermisionManager.h"
 #include "app/QRCodeImage.h"
 #include "app/ScreenQRScanner.h"
 #include "app/ShortcutsController.h"
@@ -9,7 +10,11 @@
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QNmeaPositionInfoSource>
+#include <QTimer>
+#include <cmath>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -160,12 +165,21 @@ TEST(QRCodeImageTest, FitsTheSmallerSideAndLeavesTheRestTransparent)
 
 TEST(SystemIntegrationTest, LinuxAnswersWhatItCanAndSaysWhatItCannot)
 {
+    // The full-disk status is the home folder's: listable, not a folder, or not there at all.
+    const QByteArray home = qgetenv("HOME");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    qputenv("HOME", dir.path().toUtf8());
+    EXPECT_EQ(NBFullDiskAccessManager::getUserHomePath(), dir.path());
     EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::Access));
-    EXPECT_EQ(NBFullDiskAccessManager::getUserHomePath(), QDir::homePath());
-    NBFullDiskAccessManager::setStatusForTesting(NBFullDiskAccessManager::NoAccess);
+    qputenv("HOME", plain.fileName().toUtf8());
     EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::NoAccess));
-    NBFullDiskAccessManager::setStatusForTesting(std::nullopt);
-    EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::Access));
+    qputenv("HOME", dir.filePath(QStringLiteral("gone")).toUtf8());
+    EXPECT_EQ(NBFullDiskAccessManager::getFullDiskAuthorationStatus(), unsigned(NBFullDiskAccessManager::CannotTell));
+    qputenv("HOME", home);
 
     EXPECT_EQ(ShortcutsController::bindShortcuts(), ShortcutsController::Binding::Unavailable);
     // Nothing to capture on the offscreen platform: unavailable, and no empty "found nothing".
@@ -316,3 +330,84 @@ TEST(CrashReporterTest, ACrashIsReportedAndStillEndsTheProcessByItsSignal)
 }
 
 } // namespace
+
+namespace {
+
+// One NMEA position sentence with its checksum, as a receiver would send it.
+QByteArray nmeaFix(const char *time, double latitude, double longitude)
+{
+    const auto part = [](double value, int degreeDigits) {
+        const double whole = std::floor(std::abs(value));
+        const double minutes = (std::abs(value) - whole) * 60;
+        return QStringLiteral("%1%2").arg(int(whole), degreeDigits, 10, QLatin1Char('0')).arg(minutes, 7, 'f', 4, QLatin1Char('0'));
+    };
+    const QString body = QStringLiteral("GPRMC,%1,A,%2,%3,%4,%5,0.0,0.0,071226,,,A")
+                             .arg(QString::fromLatin1(time), part(latitude, 2),
+                                  latitude < 0 ? QStringLiteral("S") : QStringLiteral("N"), part(longitude, 3),
+                                  longitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+    quint8 sum = 0;
+    for (const char c : body.toLatin1())
+        sum ^= quint8(c);
+    return QStringLiteral("$%1*%2\r\n").arg(body).arg(sum, 2, 16, QLatin1Char('0')).toUpper().toLatin1();
+}
+
+} // namespace
+
+TEST(LocationPermisionManagerTest, PositionsBecomeRegionCodesOncePerPlace)
+{
+    auto *log = new QBuffer;
+    log->setData(nmeaFix("123519.00", 31.2304, 121.4737) + nmeaFix("123519.10", 31.2310, 121.4740)
+                 + nmeaFix("123519.20", 35.6762, 139.6503));
+    auto *source = new QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode);
+    source->setDevice(log);
+    log->setParent(source);
+    QObject context;
+    auto *manager = new OOLocationPermisionManager(source, &context);
+    ASSERT_EQ(manager->cllManager(), source);
+    int geocoded = 0;
+    manager->setGeocoder([&](const QGeoCoordinate &at, OOLocationPermisionManager::GeocodeDone done) {
+        ++geocoded;
+        const QString code = at.latitude() > 34 ? QStringLiteral("JP") : QStringLiteral("CN");
+        QTimer::singleShot(0, [done, code] { done({{QStringLiteral("XX")}, {code}}, {}); });
+    });
+    QStringList codes;
+    manager->iosRegCode = [&](const std::optional<QString> &code) { codes.append(code.value_or(QStringLiteral("-"))); };
+    source->startUpdates();
+    QTRY_COMPARE(codes, (QStringList{QStringLiteral("CN"), QStringLiteral("JP")}));
+    EXPECT_EQ(geocoded, 2) << "a position 70 m from the last one is the same place";
+    EXPECT_EQ(manager->ipRegCode(), QStringLiteral("JP")) << "the last place's code";
+}
+
+TEST(LocationPermisionManagerTest, FailuresAndMissingListenersLeaveTheCodeAlone)
+{
+    QObject context;
+    OOLocationPermisionManager manager(nullptr, &context);
+    EXPECT_EQ(manager.cllManager(), nullptr);
+    // Without a listener nothing is stored.
+    manager.geocodeFinished({{QStringLiteral("CN")}}, {});
+    EXPECT_EQ(manager.ipRegCode(), std::nullopt);
+
+    int calls = 0;
+    manager.iosRegCode = [&](const std::optional<QString> &) { ++calls; };
+    manager.geocodeFinished({{QStringLiteral("CN")}}, QStringLiteral("network down"));
+    manager.geocodeFinished({}, {});
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(manager.ipRegCode(), std::nullopt);
+    manager.geocodeFinished({{QStringLiteral("CN")}, {std::nullopt}}, {});
+    EXPECT_EQ(calls, 1) << "a place without a country still answers";
+    EXPECT_EQ(manager.ipRegCode(), std::nullopt);
+
+    // A geocoder answering after the manager is gone reaches nothing.
+    OOLocationPermisionManager::GeocodeDone late;
+    auto *gone = new OOLocationPermisionManager(nullptr, &context);
+    gone->setGeocoder([&](const QGeoCoordinate &, OOLocationPermisionManager::GeocodeDone done) { late = done; });
+    gone->iosRegCode = [&](const std::optional<QString> &) { ++calls; };
+    QGeoPositionInfo at(QGeoCoordinate(31.23, 121.47), QDateTime::currentDateTimeUtc());
+    gone->reverseGeocode({});
+    EXPECT_FALSE(late) << "no positions, no geocoding";
+    gone->reverseGeocode({at});
+    ASSERT_TRUE(late);
+    delete gone;
+    late({{QStringLiteral("CN")}}, {});
+    EXPECT_EQ(calls, 1);
+}

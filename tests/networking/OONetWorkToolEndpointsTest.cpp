@@ -202,6 +202,52 @@ TEST_F(EndpointsTest, QrSignInFollowsTheStatusSequence)
     s_standin->control(QJsonObject{{QStringLiteral("qr_status"), -1}});
 }
 
+TEST_F(EndpointsTest, LotteryPrizeMakesAVisitorAMemberForItsDays)
+{
+    signInVisitor();
+    const auto account = [] {
+        std::optional<QJsonObject> info;
+        bool done = false;
+        OONetWorkTool::accountInfo([&](std::optional<QJsonObject> data, std::optional<NetError>) {
+            done = true;
+            info = data;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        return info.value_or(QJsonObject()).value(QStringLiteral("user")).toObject();
+    };
+    const auto connectTo = [](int line) {
+        std::optional<QString> code;
+        bool done = false;
+        OONetWorkTool::connect2(line, [&](std::optional<QJsonObject>, std::optional<QString>, std::optional<QString> c) {
+            done = true;
+            code = c;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        return code;
+    };
+    EXPECT_EQ(account().value(QStringLiteral("user_level")).toInt(), 0);
+    EXPECT_EQ(connectTo(102), QStringLiteral("C5000"));
+
+    std::optional<QJsonObject> won;
+    bool drawn = false;
+    OONetWork::shared().requestData(QStringLiteral("POST"), OONetWorkTool::apiUrl(ApiPaths::kLotteryDraw), true, QJsonObject(),
+                                    std::nullopt, [&](std::optional<QJsonObject> reply, std::optional<NetError>) {
+                                        drawn = true;
+                                        won = reply;
+                                    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn; }, 5000));
+    ASSERT_TRUE(won.has_value());
+    ASSERT_TRUE(won->value(QStringLiteral("success")).toBool());
+
+    // The account shows the membership the prize gave, and members' lines take it.
+    const QJsonObject user = account();
+    EXPECT_EQ(user.value(QStringLiteral("user_level")).toInt(), 1);
+    const QDateTime until = QDateTime::fromString(user.value(QStringLiteral("vip_invalid_time")).toString(),
+                                                  QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    EXPECT_GT(until, QDateTime::currentDateTime());
+    EXPECT_EQ(connectTo(102), QStringLiteral("200"));
+}
+
 TEST_F(EndpointsTest, AccountInformationAndConnect)
 {
     signInVisitor();

@@ -12,6 +12,7 @@
 #include "app/NBMainSplitViewController.h"
 #include "app/NBMainWindowController.h"
 #include "app/StartupOpenOption.h"
+#include "uikit/NBAlertView.h"
 #include "uikit/ScreenFactory.h"
 #include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
@@ -95,4 +96,26 @@ TEST_F(StartupOpenSettingsTest, NoticeShowsTheBoxWithItsSampleOverTheMainWindowO
     QTRY_VERIFY_WITH_TIMEOUT(box.isNull() || !box->isVisible(), 2000);
     delegate.showMainWindowVC();
     EXPECT_TRUE(split()->findChildren<OONoticePopupView *>().isEmpty());
+}
+
+TEST_F(StartupOpenSettingsTest, NoticeStaysAboveWhatTheStartShowsAfterIt)
+{
+    delegate.setStartupOpen(QStringLiteral("notice"));
+    delegate.showMainWindowVC();
+    ASSERT_NE(split(), nullptr);
+    const auto boxes = split()->findChildren<OONoticePopupView *>();
+    ASSERT_EQ(boxes.size(), 1);
+    OONoticePopupView *box = boxes.first();
+
+    // A dialog over the main content after it, as the upgrade offer comes.
+    auto *later = new NBAlertView;
+    later->titleLabel()->setText(QStringLiteral("later"));
+    ASSERT_TRUE(later->show());
+    ASSERT_EQ(later->parentWidget(), split());
+    const auto onTop = [&] {
+        QWidget *top = split()->childAt(split()->rect().center());
+        return top == box || box->isAncestorOf(top);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(), 2000);
+    EXPECT_TRUE(later->isVisible()) << "the later dialog is still there, under the box";
 }

@@ -5,7 +5,9 @@
 #include "uikit/NBDrawCircleView.h"
 #include "uikit/NBNavView.h"
 #include "uikit/NBPresentationAnimator.h"
+#include "uikit/NBTimerView.h"
 #include "uikit/OOBasePopupView.h"
+#include "uikit/OOWindow.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiImages.h"
 #include "uikit/UiTiming.h"
@@ -134,4 +136,34 @@ TEST(SmallViews, EveryImageTheKitNamesIsInTheResources)
         EXPECT_FALSE(UiImages::pixmap(QString::fromLatin1(name), QSize(16, 16)).isNull()) << name;
     }
     EXPECT_TRUE(UiImages::pixmap(QStringLiteral("no_such_image"), QSize(16, 16)).isNull());
+}
+
+TEST(SmallViews, TitleLessWindowDropsZoomAndKeepsItsTitleBarAway)
+{
+    OOWindow window;
+    EXPECT_TRUE(window.isWindow());
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint) << "the content covers the title bar";
+    window.setWindowFlags(window.windowFlags() | Qt::WindowMaximizeButtonHint);
+    window.show();
+    window.relayoutWindowButtons();
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint) << "the title bar stays away";
+    EXPECT_TRUE(window.isVisible()) << "a shown window stays shown";
+}
+
+TEST(SmallViews, TimerViewButtonCallsItsBlockWhenSet)
+{
+    NBTimerView view;
+    view.resize(200, 40);
+    view.show();
+    QPushButton *button = view.button();
+    EXPECT_EQ(view.button(), button) << "made once";
+    button->setGeometry(0, 0, 100, 30);
+    QTest::mouseClick(button, Qt::LeftButton);
+    int clicks = 0;
+    view.clickBlock = [&] { ++clicks; };
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(view.timeLabel()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(view.privatyAttrLabel()->parentWidget(), &view);
 }

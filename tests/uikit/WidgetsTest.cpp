@@ -1,10 +1,12 @@
 // The small widgets: fields, buttons, theme, fonts, circle arc, link markup.
+#include "uikit/ButtonColors.h"
 #include "uikit/ColorHelpers.h"
 #include "uikit/LMAppThemeHelper.h"
 #include "uikit/LMGradientTitleButton.h"
 #include "uikit/LMTitleButton.h"
 #include "uikit/LinkMarkup.h"
 #include "uikit/NBBaseTextField.h"
+#include "uikit/NBCustomTextView.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NBDrawCircleView.h"
@@ -14,11 +16,14 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/ScreenFactory.h"
 #include "uikit/PlaceholderViewController.h"
+#include "uikit/TextFieldPlaceholderLabel.h"
 #include "uikit/TextFieldStyle.h"
 #include "common/ClickableFlag.h"
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -82,6 +87,135 @@ TEST(TextFields, PlaceHolderViewShowsItsPlaceholderOnlyWhileEmpty)
     view.show();
     QTest::keyClicks(&view, QStringLiteral("x"));
     EXPECT_FALSE(view.isPlaceholderShown());
+}
+
+TEST(TextFields, AnyFieldCarriesAPlaceholderLabelShownWhileTheUserEmptiedIt)
+{
+    QWidget window;
+    QLineEdit field(&window);
+    field.setGeometry(0, 0, 200, 40);
+    QFont font = field.font();
+    font.setPixelSize(15);
+    field.setFont(font);
+    window.show();
+    QLabel *label = TextFieldPlaceholderLabel::x_placeholderLabel(&field);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(TextFieldPlaceholderLabel::x_placeholderLabel(&field), label) << "one label per field";
+    EXPECT_EQ(label->parentWidget(), &field);
+    EXPECT_EQ(label->geometry(), QRect(2, 7, 198, 33));
+    EXPECT_EQ(label->font().pixelSize(), 15);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(12, 26, 38));
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    TextFieldPlaceholderLabel::setX_placeholderText(&field, QStringLiteral("<b>邮箱</b>"));
+
+    field.setFocus();
+    QTest::keyClicks(&field, QStringLiteral("a"));
+    EXPECT_TRUE(label->isHidden());
+    EXPECT_TRUE(label->text().isEmpty());
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_FALSE(label->isHidden());
+    EXPECT_EQ(label->text(), QStringLiteral("<b>邮箱</b>"));
+
+    // Another field's typing is not this one's.
+    QLineEdit other(&window);
+    other.show();
+    other.setFocus();
+    QTest::keyClicks(&other, QStringLiteral("x"));
+    EXPECT_FALSE(label->isHidden());
+
+    auto *replacement = new QLabel;
+    TextFieldPlaceholderLabel::setX_placeholderLabel(&field, replacement);
+    EXPECT_EQ(TextFieldPlaceholderLabel::x_placeholderLabel(&field), replacement);
+    EXPECT_EQ(replacement->parentWidget(), &field) << "a label set later is shown in the field too";
+    field.resize(300, 40);
+    EXPECT_EQ(replacement->geometry(), QRect(2, 7, 298, 33));
+    field.setFocus();
+    QTest::keyClicks(&field, QStringLiteral("b"));
+    EXPECT_TRUE(replacement->isHidden());
+}
+
+TEST(TextFields, CustomTextViewIsAPlainEditableTextView)
+{
+    NBCustomTextView view;
+    view.show();
+    QTest::keyClicks(&view, QStringLiteral("first"));
+    QTest::keyClick(&view, Qt::Key_Return);
+    QTest::keyClicks(&view, QStringLiteral("second"));
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("first\nsecond"));
+    EXPECT_FALSE(view.isReadOnly());
+}
+
+TEST(Buttons, TitleColourOverPartOfTheTitle)
+{
+    LMTitleButton button(QStringLiteral("AB"));
+    QFont font = button.font();
+    font.setPixelSize(24);
+    font.setBold(true);
+    button.setFont(font);
+    button.resize(80, 40);
+    ButtonColors::setFontColor(&button, Qt::white);
+    ButtonColors::setFontColor(&button, Qt::red, 1, 1);
+    EXPECT_EQ(ButtonColors::fontColorAt(&button, 0), QColor(Qt::white));
+    EXPECT_EQ(ButtonColors::fontColorAt(&button, 1), QColor(Qt::red));
+
+    // Drawn: white ink left of the middle, red ink right of it, and no red on the left.
+    const QImage image = button.grab().toImage();
+    const auto count = [&](int from, int to, auto match) {
+        int n = 0;
+        for (int x = from; x < to; ++x) {
+            for (int y = 0; y < image.height(); ++y)
+                n += match(image.pixelColor(x, y)) ? 1 : 0;
+        }
+        return n;
+    };
+    const auto red = [](const QColor &c) { return c.red() > 180 && c.green() < 80 && c.blue() < 80; };
+    const auto white = [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; };
+    const int middle = image.width() / 2;
+    EXPECT_GT(count(0, middle, white), 10);
+    EXPECT_EQ(count(0, middle, red), 0);
+    EXPECT_GT(count(middle, image.width(), red), 10);
+
+    // A range past the end colours what exists; a new title or a whole-title colour drops parts.
+    ButtonColors::setFontColor(&button, Qt::green, 0, 10);
+    EXPECT_EQ(ButtonColors::fontColorAt(&button, 1), QColor(Qt::green));
+    button.setText(QStringLiteral("CD"));
+    EXPECT_EQ(ButtonColors::fontColorAt(&button, 1), QColor(Qt::white));
+    ButtonColors::setFontColor(&button, Qt::red, 0, 1);
+    ButtonColors::setFontColor(&button, Qt::blue);
+    EXPECT_EQ(ButtonColors::fontColorAt(&button, 0), QColor(Qt::blue));
+    ButtonColors::setFontColor(&button, Qt::red, 5, 1);
+    ButtonColors::setFontColor(&button, Qt::red, -1, 1);
+    EXPECT_EQ(ButtonColors::fontColorAt(&button, 0), QColor(Qt::blue)) << "ranges outside the title do nothing";
+}
+
+TEST(TextFields, PlaceHolderViewDrawsItsPlaceholderEightPixelsInside)
+{
+    NBPlaceHolderView view;
+    view.setFrameShape(QFrame::NoFrame);
+    view.setPlaceholderAttributedString(QString(QStringLiteral("|| ")).repeated(40));
+    view.resize(200, 60);
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Base, Qt::black);
+    view.setPalette(palette);
+    view.show();
+    const QImage image = view.viewport()->grab().toImage();
+    // The ink of the placeholder (grey on black): its first and last columns.
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) > 40) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    ASSERT_GE(first, 0) << "no placeholder drawn";
+    EXPECT_GE(first, 8);
+    EXPECT_LE(first, 10);
+    EXPECT_LE(last, image.width() - 1 - 8) << "the text stays 8 px inside the right edge";
 }
 
 TEST(Buttons, DisableButtonIgnoresClicksWhileItsFlagIsFalse)

@@ -8,9 +8,13 @@
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/EngineProcess.h"
 #include "vpn/HLLSingBox.h"
+#include "vpn/SingBoxConfigBuilder.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -323,6 +327,42 @@ TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
     EXPECT_FALSE(processAlive(second));
     // A replaced engine is not reported as an exit; the stopped one is.
     EXPECT_EQ(exited.size(), 1);
+}
+
+TEST_F(EngineControllerTest, DemoTunEngineRunsOnTheConfigurationTheClientWritesAndRefusesOthers)
+{
+    m_sandbox.installEngine(EngineInstaller::Engine::SingBox, tunStandinEnginePath());
+    const QString path = HLLConnection::singBoxConfigPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const auto writeConfig = [&path](const QByteArray &content) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    };
+    writeConfig(QJsonDocument(SingBoxConfigBuilder::build({})).toJson());
+
+    HLLSingBox singBox(nullptr, m_sandbox.setup);
+    singBox.setStopGrace(300);
+    QSignalSpy started(&singBox, &HLLSingBox::started);
+    QSignalSpy exited(&singBox, &HLLSingBox::engineExited);
+    singBox.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs));
+    const qint64 pid = singBox.processId();
+    EXPECT_TRUE(processAlive(pid));
+    bool stopped = false;
+    singBox.stop([&] { stopped = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
+    EXPECT_FALSE(processAlive(pid));
+    // It ran until it was stopped, and ended well: a refused configuration ends it with 1.
+    ASSERT_EQ(exited.size(), 1);
+    EXPECT_EQ(exited.first().at(0).toInt(), 0);
+    exited.clear();
+
+    // A configuration without a TUN inbound is not one the client writes: the engine ends at once.
+    writeConfig(R"({"inbounds": [{"type": "socks"}], "outbounds": [{"type": "direct"}]})");
+    singBox.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exited.size() == 1; }, kWaitMs));
+    EXPECT_EQ(exited.first().at(0).toInt(), 1);
 }
 
 TEST_F(EngineControllerTest, SingBoxStartFailuresAreSignalled)

@@ -29,6 +29,11 @@ inline QString relayEnginePath()
     return QStringLiteral(OSTREL_BINARY_DIR "/bin/standin-sslocal-relay");
 }
 
+inline QString tunStandinEnginePath()
+{
+    return QStringLiteral(OSTREL_BINARY_DIR "/bin/standin-sing-box");
+}
+
 inline bool processAlive(qint64 pid)
 {
     return pid > 0 && ::kill(pid_t(pid), 0) == 0;

@@ -27,7 +27,7 @@ StandinArchives::StandinArchives()
     for (const QString &key : pageKeys())
         setPageFiles(key, pageSources(key));
     add(QStringLiteral("splash"), QStringLiteral("splash.png"), splashPng(), true);
-    add(QStringLiteral("banner"), QStringLiteral("banner.png"), tinyPng(), true);
+    add(QStringLiteral("banner"), QStringLiteral("banner.png"), bannerPng(), true);
 }
 
 QStringList StandinArchives::pageKeys()
@@ -185,6 +185,70 @@ void appendChunk(QByteArray &png, const char *type, const QByteArray &data)
 }
 
 } // namespace
+
+namespace {
+
+// An 8-bit RGB PNG of width x height whose pixels come from pixel(x, y) as 0xRRGGBB.
+template <typename Pixel>
+QByteArray encodePng(int width, int height, Pixel pixel)
+{
+    QByteArray raw;
+    raw.reserve((width * 3 + 1) * height);
+    for (int y = 0; y < height; ++y) {
+        raw.append(char(0)); // no filter
+        for (int x = 0; x < width; ++x) {
+            const quint32 rgb = pixel(x, y);
+            raw.append(char((rgb >> 16) & 0xFF)).append(char((rgb >> 8) & 0xFF)).append(char(rgb & 0xFF));
+        }
+    }
+    QByteArray header;
+    appendBigEndian(header, width);
+    appendBigEndian(header, height);
+    header.append(char(8)).append(char(2)).append(char(0)).append(char(0)).append(char(0));
+    QByteArray png = QByteArray::fromHex("89504e470d0a1a0a");
+    appendChunk(png, "IHDR", header);
+    // qCompress writes a zlib stream behind a four-byte length of its own.
+    appendChunk(png, "IDAT", qCompress(raw, 6).mid(4));
+    appendChunk(png, "IEND", QByteArray());
+    return png;
+}
+
+quint32 rgb(int r, int g, int b)
+{
+    return quint32(qBound(0, r, 255)) << 16 | quint32(qBound(0, g, 255)) << 8 | quint32(qBound(0, b, 255));
+}
+
+} // namespace
+
+QByteArray StandinArchives::bannerPng()
+{
+    // The more page's banner (364 x 55 on screen), drawn here at twice that: a deep blue to violet
+    // band with three light title bars on the left and a gift box under a gold coin on the right.
+    constexpr int width = 728;
+    constexpr int height = 110;
+    return encodePng(width, height, [](int x, int y) {
+        // Corners are the page's own background, so the rounded view shows no seams.
+        const auto inCoin = [](int x, int y, int radius) {
+            const int dx = x - 640;
+            const int dy = y - 40;
+            return dx * dx + dy * dy < radius * radius;
+        };
+        if (inCoin(x, y, 30))
+            return inCoin(x, y, 22) ? (inCoin(x, y, 14) ? rgb(246, 206, 120) : rgb(214, 160, 70)) : rgb(250, 222, 150);
+        // The gift box: a red box with a gold ribbon, its lid a little wider.
+        const bool lid = x >= 532 && x < 612 && y >= 50 && y < 64;
+        const bool box = x >= 540 && x < 604 && y >= 64 && y < 100;
+        if (lid || box)
+            return (x >= 566 && x < 578) ? rgb(250, 214, 120) : (lid ? rgb(226, 70, 80) : rgb(196, 52, 66));
+        // Title bars: a long bright one over two shorter, dimmer ones.
+        if (x >= 40 && ((y >= 26 && y < 42 && x < 330) || (y >= 54 && y < 64 && x < 260) || (y >= 74 && y < 84 && x < 200)))
+            return y < 42 ? rgb(255, 230, 191) : rgb(200, 196, 230);
+        const int r = 28 + x * 70 / width + y * 10 / height;
+        const int g = 30 + y * 20 / height;
+        const int b = 92 + x * 60 / width;
+        return rgb(r, g, b);
+    });
+}
 
 QByteArray StandinArchives::splashPng()
 {

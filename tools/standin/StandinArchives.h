@@ -51,6 +51,7 @@ public:
     QString relativeUrl(const QString &name) const;
     static QByteArray tinyPng();
     static QByteArray splashPng();
+    static QByteArray bannerPng();
 
 private:
     void add(const QString &name, const QString &innerName, const QByteArray &content, bool encrypted);

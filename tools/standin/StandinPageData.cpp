@@ -92,5 +92,9 @@ QJsonObject StandinPageData::withPrize(const QJsonObject &user, const QJsonObjec
     QJsonObject updated = user;
     updated.insert(QStringLiteral("vip_invalid_time"),
                    until.addDays(prize.value(QStringLiteral("days")).toInt()).toString(format));
+    // A membership prize makes a free account a member (a senior one stays senior): the
+    // account page and the members' lines go by the level, not by the date.
+    if (updated.value(QStringLiteral("user_level")).toInt() < 1)
+        updated.insert(QStringLiteral("user_level"), 1);
     return updated;
 }

@@ -32,7 +32,8 @@ public:
     void applyControl(const QJsonObject &control);
 
     // The user with "vip_invalid_time" moved on by the prize's days (from now when it had run
-    // out), so the account the client reads next shows what the lottery gave.
+    // out) and a member at least, so the account the client reads next shows what the lottery
+    // gave.
     static QJsonObject withPrize(const QJsonObject &user, const QJsonObject &prize);
 
 private:

@@ -4,3 +4,6 @@ add_executable(standin-sslocal-scripted ${CMAKE_CURRENT_LIST_DIR}/engines/Script
 
 add_executable(standin-sslocal-relay ${CMAKE_CURRENT_LIST_DIR}/engines/RelayEngine.cpp)
 target_link_libraries(standin-sslocal-relay PRIVATE Qt6::Core Qt6::Network)
+
+add_executable(standin-sing-box ${CMAKE_CURRENT_LIST_DIR}/engines/TunEngine.cpp)
+target_link_libraries(standin-sing-box PRIVATE Qt6::Core)

@@ -1,6 +1,9 @@
 #include "settings/notice/NoticeStartupOpener.h"
 
+#include <QEvent>
+#include <QPointer>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/NBMainSplitViewController.h"
 #include "app/StartupOpenOption.h"
@@ -11,12 +14,48 @@ void NoticeStartupOpener::registerName()
     StartupOpenOption::registerOpener(QStringLiteral("notice"), [](NBMainSplitViewController &split) { open(&split); });
 }
 
+namespace {
+
+// Keeps the sample box above whatever the start shows over the same view after it (the upgrade
+// dialog, notices of the service): the box was asked for by name, so it is what the user sees.
+class StayOnTop : public QObject
+{
+public:
+    explicit StayOnTop(QWidget *box)
+        : QObject(box)
+        , m_box(box)
+    {
+        if (box->parentWidget())
+            box->parentWidget()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded && watched == m_box->parentWidget()) {
+            // After the newcomer has raised and shown itself.
+            QPointer<QWidget> box = m_box;
+            QTimer::singleShot(0, this, [box] {
+                if (box && box->isVisible())
+                    box->raise();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_box;
+};
+
+} // namespace
+
 OONoticePopupView *NoticeStartupOpener::open(QWidget *over)
 {
     auto *popup = new OONoticePopupView(over);
     popup->textView()->setHtml(sampleHtml());
     popup->raise();
     popup->show();
+    new StayOnTop(popup);
     return popup;
 }
 

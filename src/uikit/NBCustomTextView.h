@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// A plain multi-line text view of the kit, for a caller that needs one without a placeholder.
+class NBCustomTextView : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit NBCustomTextView(QWidget *parent = nullptr);
+};
