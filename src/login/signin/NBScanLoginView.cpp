@@ -17,7 +17,6 @@
 #include "login/signin/NBQRCodeExpireView.h"
 #include "login/signin/NBScanSuccessView.h"
 #include "login/signin/QRLoginPayload.h"
-#include "common/Localization.h"
 
 namespace {
 
@@ -52,13 +51,13 @@ std::optional<int> statusOf(const QJsonObject &reply)
 NBScanLoginView::NBScanLoginView(QWidget *parent)
     : QWidget(parent)
 {
-    m_titleLab = whiteLabel(localizedByAppLanguage(QStringLiteral("扫码登录")), 14, this);
+    m_titleLab = whiteLabel(QStringLiteral("扫码登录"), 14, this);
     m_qrImgView = new QLabel(this);
     m_qrImgView->resize(kQrSide, kQrSide);
     m_qrImgView->setAlignment(Qt::AlignCenter);
-    m_tipLab = whiteLabel(localizedByAppLanguage(QStringLiteral("请使用翠鸟通行器Pro App扫码登录")), 10, this);
+    m_tipLab = whiteLabel(QStringLiteral("请使用翠鸟通行器Pro App扫码登录"), 10, this);
 
-    m_otherLoginBtn = new QPushButton(localizedByAppLanguage(QStringLiteral("其他登录选项")), this);
+    m_otherLoginBtn = new QPushButton(QStringLiteral("其他登录选项"), this);
     m_otherLoginBtn->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_otherLoginBtn->setCursor(Qt::PointingHandCursor);
     m_otherLoginBtn->setFocusPolicy(Qt::NoFocus);
