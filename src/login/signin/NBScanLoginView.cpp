@@ -136,7 +136,7 @@ void NBScanLoginView::handleQrPayload(const std::optional<QJsonObject> &reply, i
 void NBScanLoginView::showQrPayload(const QString &payload)
 {
     const qreal ratio = devicePixelRatioF();
-    QImage image = createQRImage(payload, QSize(kQrSide, kQrSide) * ratio);
+    QImage image = createQRImage(payload, QSize(kQrSide, kQrSide) * ratio, QRErrorCorrection::M);
     if (image.isNull()) {
         m_qrImgView->clear();
         return;
@@ -225,15 +225,9 @@ void NBScanLoginView::signInByQrCode()
                                  return;
                              self->m_signingIn = false;
                              const AccountReply result = AccountReply::readSignIn(reply);
-                             if (result.isSuccess()) {
-                                 if (self->loginBlock)
-                                     self->loginBlock();
-                                 return;
-                             }
-                             // The code is used up either way: offer a new one.
-                             if (!result.isSilent())
-                                 showErrorToast(self, result.message());
-                             self->showOverlay(Overlay::Expired);
+                             // A refusal shows nothing and leaves the panel as it is.
+                             if (result.isSuccess() && self->loginBlock)
+                                 self->loginBlock();
                          });
 }
 
