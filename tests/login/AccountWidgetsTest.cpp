@@ -36,6 +36,7 @@
 #include "login/signin/NBQRCodeExpireView.h"
 #include "login/signin/NBScanSuccessView.h"
 #include "uikit/ButtonColors.h"
+#include "uikit/TextFieldKeyEquivalents.h"
 #include "uikit/NBGradColorView.h"
 #include "uikit/NBSecureTextView.h"
 #include "common/DefaultsKeys.h"
@@ -522,4 +523,33 @@ TEST(FixedTextsTest, TheResetButtonTitleIsWhiteAndTheRegisterButtonsIsNot)
     EXPECT_EQ(retrieval.retrieveButton->font().pixelSize(), 14);
     const AccountFormViews::RegistrationRows registration = AccountFormViews::registrationRows(&form);
     EXPECT_EQ(ButtonColors::fontColor(registration.registerButton), QColor(222, 228, 244));
+}
+
+TEST(KeyEquivalentsTest, EscapeAloneGivesUpTheFocusInEveryField)
+{
+    TextFieldKeyEquivalents::install(qApp);
+    TextFieldKeyEquivalents::install(qApp);
+    QWidget window;
+    window.resize(400, 200);
+    auto *row = new NBTextFiledContentView(&window);
+    row->setGeometry(0, 0, 300, 40);
+    auto *plain = new QLineEdit(&window);
+    plain->setGeometry(0, 60, 300, 30);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    for (QLineEdit *field : {static_cast<QLineEdit *>(row->textFiled()), plain}) {
+        field->setFocus();
+        ASSERT_TRUE(field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("ab"));
+        // Shift+Escape is not Escape alone: the field keeps the caret.
+        QTest::keyClick(field, Qt::Key_Escape, Qt::ShiftModifier);
+        EXPECT_TRUE(field->hasFocus());
+        QTest::keyClick(field, Qt::Key_Escape);
+        EXPECT_FALSE(field->hasFocus());
+        EXPECT_EQ(field->text(), QStringLiteral("ab"));
+    }
+    // One filter, however often it is installed.
+    EXPECT_EQ(qApp->findChildren<TextFieldKeyEquivalents *>(Qt::FindDirectChildrenOnly).size(), 1);
 }
