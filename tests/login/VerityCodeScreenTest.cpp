@@ -69,6 +69,11 @@ TEST(VerityCodeLogic, ContinuationsCheckCodeAndPassword)
     EXPECT_EQ(request.registration.value(QStringLiteral("region_code")).toString(), QStringLiteral("+86"));
     EXPECT_EQ(request.signIn.value(QStringLiteral("region_code")).toString(), QStringLiteral("+86"));
     EXPECT_FALSE(request.signIn.contains(QStringLiteral("signType")));
+    // Registration applies the same password rule, after the code.
+    EXPECT_EQ(std::get<QString>(NBVerityCodeLogic::registerParams(T::registerEmail, QStringLiteral("123456"), digits)),
+              QStringLiteral("密码格式不对"));
+    EXPECT_NE(std::get<QString>(NBVerityCodeLogic::registerParams(T::registerEmail, QStringLiteral("12"), digits)),
+              QStringLiteral("密码格式不对"));
 }
 
 TEST(VerityCodeScreen, CountdownRunsOutToTheResendText)
