@@ -16,7 +16,6 @@
 #include "common/OOTimerManager.h"
 #include "login/form/AccountReply.h"
 #include "login/form/AccountRequest.h"
-#include "login/account/NBBindAccountLogic.h"
 #include "login/register/NBConfirmPassWordViewController.h"
 #include "login/code/NBVerityCodeView.h"
 #include "networking/OONetWorkTool.h"
