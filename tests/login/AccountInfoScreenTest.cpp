@@ -60,6 +60,12 @@ TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
     // A visitor is of type 1 and has no times: the ordinary line, empty.
     EXPECT_EQ(shownValue(*screen, 4), QStringLiteral(" 普通到期"));
     EXPECT_EQ(screen->scrollView()->height(), 5 * 48);
+    // The table's corners are rounded over its square rows.
+    const QRegion clip = screen->tableView()->mask();
+    EXPECT_FALSE(clip.contains(QPoint(0, 0)));
+    EXPECT_FALSE(clip.contains(QPoint(screen->tableView()->width() - 1, 5 * 48 - 1)));
+    EXPECT_TRUE(clip.contains(QPoint(20, 2)));
+    EXPECT_TRUE(clip.contains(screen->tableView()->rect().center()));
     // The refresh answers with the same membership: nothing changes.
     ACCOUNT_WAIT(AccountTest::replyLogged(ApiPaths::kAccountInfo), 10000);
     EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
