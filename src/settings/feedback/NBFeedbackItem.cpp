@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "settings/feedback/FeedbackText.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
 
@@ -56,9 +57,10 @@ void NBFeedbackItem::configure(const NBFeedbackListModel &model)
 {
     m_titleLab->setText(titleForKind(model.kind));
     m_timeLab->setText(model.createdTime.value_or(QString()));
-    // Two lines at most; the label elides what does not fit.
-    const QString content = model.content.value_or(QString());
-    m_descLab->setText(content.left(200));
+    // Two lines at most, the second ending in "…" when the text goes on (laid out with the row).
+    // Two lines never hold 200 characters, so the rest is not measured.
+    m_description = model.content.value_or(QString()).left(200);
+    m_descLab->setText(m_description);
     m_descLab->setToolTip(QString());
     m_redDot->setVisible(model.isRead && *model.isRead != 0);
     resizeEvent(nullptr);
@@ -88,6 +90,7 @@ void NBFeedbackItem::resizeEvent(QResizeEvent *)
     const int descTop = titleTop + titleHeight + 7;
     const int lineHeight = m_descLab->fontMetrics().lineSpacing();
     m_descLab->setGeometry(textLeft, descTop, qMax(0, 362 - 17 - textLeft), qMin(2 * lineHeight, qMax(0, height() - descTop)));
+    m_descLab->setText(FeedbackText::elidedLines(m_description, m_descLab->font(), m_descLab->width(), 2));
     // A long title ends in "...", as a one-line label does.
     m_titleLab->setText(m_titleLab->fontMetrics().elidedText(m_titleLab->text(), Qt::ElideRight, m_titleLab->width()));
 }
