@@ -21,7 +21,6 @@
 #include "uikit/NBBaseLoadingView.h"
 #include "uikit/NBPresentationAnimator.h"
 #include "uikit/NBRotationImageView.h"
-#include "uikit/OOLoadingView.h"
 #include "uikit/OOToastView.h"
 #include "uikit/ScreenFactory.h"
 #include "common/DefaultsKeys.h"
@@ -218,51 +217,25 @@ void AppDelegate::showMainWindowVC()
 
 void AppDelegate::backToGuide()
 {
-    // One sign-out at a time: a second call (the account alert during a sign-out) finds it running.
-    if (m_signingOut)
-        return;
-    m_signingOut = true;
     // Signed out for this run in any case; a row left behind would sign the user in again at the
     // next start, so say so.
     if (!MKUserInfoManager::shared().clearUser())
         OSTREL_LOG(Logger::Error, QStringLiteral("the signed-in user could not be removed"));
-    // Nothing can be pressed while the stop runs; the cover goes with the content it covers.
-    if (m_fakeWindowVC && m_fakeWindowVC->contentViewController())
-        OOLoadingView::cover(m_fakeWindowVC->contentViewController());
-    // The guide comes once the desktop's proxy settings are back and the engines have ended, so
-    // nothing of the signed-out user's connection outlives the sign-out. A helper that cannot
-    // restore them does not hold the sign-out up.
+    // The guide at once; the desktop's proxy settings come back and the engines end behind it. A
+    // connect started meanwhile waits for that stop (HLLPACUtilWrapper), so nothing of the
+    // signed-out user's connection outlives the sign-out. A second call (the account alert during
+    // a sign-out) keeps the guide it finds and asks for one more stop.
+    if (m_fakeWindowVC && !qobject_cast<NBGuidViewController *>(m_fakeWindowVC->contentViewController()))
+        m_fakeWindowVC->setContentViewController(makeGuide());
+    ++m_signOutStops;
     QPointer<AppDelegate> self(this);
     HLLPACUtilWrapper::stopLocal([self](const std::optional<QString> &error) {
         if (!self)
             return;
-        HLLPACUtilWrapper &proxy = HLLPACUtilWrapper::shared();
-        if (error || !proxy.hasRunningEngine()) {
-            self->finishSignOut();
-            return;
-        }
-        // Another stop (the home screen's) is still ending the engines: wait for it, bounded.
-        auto connection = std::make_shared<QMetaObject::Connection>();
-        *connection = connect(&proxy, &HLLPACUtilWrapper::proxyStopped, self, [self, connection] {
-            QObject::disconnect(*connection);
-            if (self)
-                self->finishSignOut();
-        });
-        QTimer::singleShot(HLLPACUtilWrapper::kShutdownWaitMs, self, [self, connection] {
-            QObject::disconnect(*connection);
-            if (self)
-                self->finishSignOut();
-        });
+        if (error)
+            OSTREL_LOG(Logger::Info, QStringLiteral("the sign-out could not restore the desktop proxy: ") + *error);
+        --self->m_signOutStops;
     });
-}
-
-void AppDelegate::finishSignOut()
-{
-    if (!m_signingOut)
-        return;
-    m_signingOut = false;
-    if (m_fakeWindowVC)
-        m_fakeWindowVC->setContentViewController(makeGuide());
 }
 
 void AppDelegate::visitorSignIn()

@@ -45,10 +45,11 @@ public:
     void showLaunchAd(const HHAdModel &ad) override;
     void showGuide() override;
     void showMainWindowVC() override;
-    // Sign-out: the user is removed, the proxy turned off and, once the desktop's settings are
-    // back and the engines have ended, the guide shown in the window.
+    // Sign-out: the user is removed and the guide shown at once; the proxy is turned off behind
+    // it (the desktop's settings back, the engines ended) while a new connect waits.
     void backToGuide();
-    bool isSigningOut() const { return m_signingOut; }
+    // True until the sign-out's stop has ended.
+    bool isSigningOut() const { return m_signOutStops > 0; }
     void visitorSignIn();
     void presentLogin();
     // Where a click on the splash leads: always the main content, then the link's page.
@@ -79,7 +80,6 @@ public:
 
 private:
     NBGuidViewController *makeGuide();
-    void finishSignOut();
     // The window in use, made (centred, shown) when there is none yet.
     NBMainWindowController *ensureWindow();
 
@@ -94,5 +94,5 @@ private:
     VisitorLogin m_visitorLogin;
     StartupOpenOption m_startupOpen;
     bool m_terminated = false;
-    bool m_signingOut = false;
+    int m_signOutStops = 0;
 };

@@ -17,13 +17,14 @@ constexpr int kMargin = 1;
 
 } // namespace
 
-QImage createQRImage(const QString &text, const QSize &size)
+QImage createQRImage(const QString &text, const QSize &size, QRErrorCorrection level)
 {
     if (size.isEmpty())
         return {};
     const QByteArray data = text.toUtf8();
     std::unique_ptr<QRcode, QRcodeFree> code(
-        QRcode_encodeData(int(data.size()), reinterpret_cast<const unsigned char *>(data.constData()), 0, QR_ECLEVEL_Q));
+        QRcode_encodeData(int(data.size()), reinterpret_cast<const unsigned char *>(data.constData()), 0,
+                          level == QRErrorCorrection::M ? QR_ECLEVEL_M : QR_ECLEVEL_Q));
     if (!code)
         return {};
 

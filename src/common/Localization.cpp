@@ -91,9 +91,10 @@ std::optional<QString> currentAppLanguage()
     return UserDefaults::standard().stringValue(DefaultsKeys::kAppLanguageKey);
 }
 
-QString localizedByAppLanguage(const QString &key, const QString &table)
+namespace {
+
+QString lookUp(const std::optional<QString> &language, const QString &key, const QString &table)
 {
-    const std::optional<QString> language = currentAppLanguage();
     if (!language || !isPlainLanguageCode(*language) || !isPlainLanguageCode(table))
         return key;
     const QString folderPath = AppPaths::resourcePath(folderFor(*language));
@@ -102,6 +103,19 @@ QString localizedByAppLanguage(const QString &key, const QString &table)
     const QHash<QString, QString> texts = tableFor(folderPath, table);
     const auto it = texts.constFind(key);
     return it == texts.cend() ? key : it.value();
+}
+
+} // namespace
+
+QString localizedByAppLanguage(const QString &key, const QString &table)
+{
+    return lookUp(currentAppLanguage(), key, table);
+}
+
+QString localizedBySystemLanguage(const QString &key, const QString &table)
+{
+    const QStringList preferred = preferredLocalizations();
+    return lookUp(preferred.isEmpty() ? std::nullopt : std::optional<QString>(preferred.first()), key, table);
 }
 
 void setupAppLanguage()

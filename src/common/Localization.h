@@ -14,6 +14,9 @@
 // The key's text in the application language; the key itself when no language is stored, the
 // language has no folder, or the table lacks the key. Never fails.
 QString localizedByAppLanguage(const QString &key, const QString &table = QStringLiteral("Localizable"));
+// The key's text in the system's best language among the program's (preferredLocalizations()),
+// whatever the user chose for the application; the key itself when there is none.
+QString localizedBySystemLanguage(const QString &key, const QString &table = QStringLiteral("Localizable"));
 
 // At start-up: stores "zh-Hans" when no language text is stored; otherwise prints the stored one.
 void setupAppLanguage();

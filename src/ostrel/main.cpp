@@ -2,6 +2,7 @@
 #include "app/SWBApplication.h"
 #include "app/StartupOpenOption.h"
 #include "uikit/NSFontHelper.h"
+#include "uikit/TextFieldKeyEquivalents.h"
 #include "common/Logger.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(true);
     NSFontHelper::installFontSubstitutions();
+    TextFieldKeyEquivalents::install(&app);
 
     AppDelegate delegate;
     delegate.setStartupOpen(StartupOpenOption::fromArguments(QApplication::arguments()));

@@ -1,7 +1,8 @@
-// The feedback screen under the names the program asks for it by: the window's contact entry
-// and its own class name (the more page's feedback row).
+// The feedback screens under the names the program asks for them by: the window's contact entry
+// makes the feedback form, the more page's feedback row the list under its own class name.
 #include "uikit/ScreenFactory.h"
+#include "settings/feedback/NBContactViewController.h"
 #include "settings/feedback/NBFeedbackListViewController.h"
 
-OSTREL_REGISTER_SCREEN("Contact", [](QWidget *parent) { return new NBFeedbackListViewController(parent); })
+OSTREL_REGISTER_SCREEN("Contact", [](QWidget *parent) { return new NBContactViewController(parent); })
 OSTREL_REGISTER_SCREEN("NBFeedbackListViewController", [](QWidget *parent) { return new NBFeedbackListViewController(parent); })

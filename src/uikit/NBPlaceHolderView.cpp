@@ -1,19 +1,27 @@
 #include "uikit/NBPlaceHolderView.h"
 
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
 #include "uikit/NSFontHelper.h"
 #include "common/Localization.h"
 
 #include <QPainter>
 
 NBPlaceHolderView::NBPlaceHolderView(QWidget *parent)
-    : QPlainTextEdit(parent)
+    : QTextEdit(parent)
 {
+    setAcceptRichText(false);
     setFont(NSFontHelper::getRegularPingFangFont(12));
     QPalette palette = this->palette();
     palette.setColor(QPalette::PlaceholderText, QColor(123, 123, 123));
     setPalette(palette);
     document()->setDocumentMargin(m_insets.left());
     m_placeholder = localizedByAppLanguage(QStringLiteral("SETTING_CONTACTUS_MESSAGE"));
+    // Setting or pasting text gives its blocks a plain format: the spacing goes back on each change.
+    connect(document(), &QTextDocument::contentsChanged, this, &NBPlaceHolderView::applyLineSpacing);
 }
 
 void NBPlaceHolderView::setPlaceholderAttributedString(const QString &text)
@@ -42,8 +50,39 @@ void NBPlaceHolderView::paintEvent(QPaintEvent *event)
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_placeholder);
 }
 
+void NBPlaceHolderView::setLineSpacing(qreal spacing)
+{
+    m_lineSpacing = spacing;
+    applyLineSpacing();
+}
+
+void NBPlaceHolderView::applyLineSpacing()
+{
+    if (m_applyingSpacing)
+        return;
+    bool needed = false;
+    for (QTextBlock block = document()->begin(); block.isValid() && !needed; block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        const bool spaced = format.lineHeightType() == QTextBlockFormat::LineDistanceHeight && format.lineHeight() == m_lineSpacing;
+        const bool single = format.lineHeightType() == QTextBlockFormat::SingleHeight && m_lineSpacing == 0;
+        needed = !spaced && !single;
+    }
+    if (!needed)
+        return;
+    m_applyingSpacing = true;
+    QTextCursor cursor(document());
+    // Part of the edit that caused it: one undo takes back both.
+    cursor.joinPreviousEditBlock();
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat spacing;
+    spacing.setLineHeight(m_lineSpacing, QTextBlockFormat::LineDistanceHeight);
+    cursor.mergeBlockFormat(spacing);
+    cursor.endEditBlock();
+    m_applyingSpacing = false;
+}
+
 void NBPlaceHolderView::focusInEvent(QFocusEvent *event)
 {
     viewport()->update();
-    QPlainTextEdit::focusInEvent(event);
+    QTextEdit::focusInEvent(event);
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QMargins>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 
 // The feedback form's message box: a grey 12 px placeholder (the localised
-// "SETTING_CONTACTUS_MESSAGE") while it is empty, 8 px inside its left and right edges.
-class NBPlaceHolderView : public QPlainTextEdit
+// "SETTING_CONTACTUS_MESSAGE") while it is empty, 8 px inside its left and right edges. It holds
+// plain text only (a paste brings no formatting), and can keep a spacing between its lines.
+class NBPlaceHolderView : public QTextEdit
 {
     Q_OBJECT
 public:
@@ -18,12 +19,20 @@ public:
     // Whether the placeholder is drawn now.
     bool isPlaceholderShown() const;
 
+    // Pixels between one line and the next, for every line, typed, pasted or set.
+    qreal lineSpacing() const { return m_lineSpacing; }
+    void setLineSpacing(qreal spacing);
+
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void applyLineSpacing();
+
     QMargins m_insets{4, 0, 4, 0};
     // Drawn here rather than by Qt, which puts a placeholder at the document margin.
     QString m_placeholder;
+    qreal m_lineSpacing = 0;
+    bool m_applyingSpacing = false;
 };

@@ -100,6 +100,12 @@ void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion complet
 
 void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
 {
+    if (m_pendingStops > 0) {
+        // The newest start is the one its road waits for, as when a start overtakes another.
+        OSTREL_LOG(Logger::Info, QStringLiteral("the start waits for the running stop"));
+        m_waitingStart = WaitingStart{std::move(completion), tunOn};
+        return;
+    }
     const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
     if (!vpnInfo) {
         // Nothing to start from: a failure the caller hears (later), not a road left waiting.
@@ -293,9 +299,21 @@ void HLLPACUtilWrapper::disable(Callback callback)
 void HLLPACUtilWrapper::stopLocal(Callback callback)
 {
     HLLPACUtilWrapper &self = shared();
+    // A start still waiting was asked for before this stop: the stop overtakes it.
+    self.giveUpWaitingStart();
+    ++self.m_pendingStops;
     self.disable([guard = QPointer(&self), callback](const std::optional<QString> &error) {
-        if (guard)
-            guard->stopLocalReply(error, callback);
+        if (!guard)
+            return;
+        guard->stopLocalReply(error, [guard, callback](const std::optional<QString> &result) {
+            if (!guard)
+                return;
+            --guard->m_pendingStops;
+            if (callback)
+                callback(result);
+            if (guard && guard->m_pendingStops == 0)
+                guard->runWaitingStart();
+        });
     });
 }
 
@@ -339,6 +357,29 @@ void HLLPACUtilWrapper::resumeSystemProxy(Callback callback)
         return;
     }
     self.enable(std::move(callback));
+}
+
+void HLLPACUtilWrapper::runWaitingStart()
+{
+    if (!m_waitingStart)
+        return;
+    WaitingStart start = std::move(*m_waitingStart);
+    m_waitingStart.reset();
+    // From the event loop: the stop's caller finishes first.
+    GuiThread::post(this, [guard = QPointer(this), start = std::move(start)]() {
+        if (guard)
+            guard->startEngine(start.completion, start.tunOn);
+    });
+}
+
+void HLLPACUtilWrapper::giveUpWaitingStart()
+{
+    if (!m_waitingStart)
+        return;
+    StartCompletion completion = std::move(m_waitingStart->completion);
+    m_waitingStart.reset();
+    if (completion)
+        GuiThread::post(this, [completion] { completion(false); });
 }
 
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)

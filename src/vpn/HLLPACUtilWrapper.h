@@ -41,7 +41,10 @@ public:
     static void configLocal();
 
     // Starts `sslocal` from "VPNInfo" (nothing when it is missing); the completion gets the start
-    // result. The TUN switch is read once here (or given) and holds for this connection.
+    // result. The TUN switch is read once here (or given) and holds for this connection. While a
+    // stopLocal is still restoring the settings or ending the engines, the start waits for it
+    // (its stop would otherwise end the new engines, or leave the desktop proxy to a road that
+    // thinks it is off); a later stopLocal gives a waiting start up, which then answers false.
     static void syncSSlocalWithStartLocalSucceed(StartCompletion completion);
     static void syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn);
     // Success: starts `sing-box` in TUN mode, then has the helper point the desktop proxy at 9999.
@@ -58,6 +61,8 @@ public:
     // proxy was not applied.
     static void suspendSystemProxy(Callback callback);
     static void resumeSystemProxy(Callback callback);
+    // True while a stopLocal has not called back.
+    bool isStopping() const { return m_pendingStops > 0; }
     static void applyConfig(Callback callback);
     static void run(Callback callback);
     static void syncPac();
@@ -92,6 +97,8 @@ private:
     ~HLLPACUtilWrapper() override;
 
     void startEngine(StartCompletion completion, bool tunOn);
+    void runWaitingStart();
+    void giveUpWaitingStart();
     void launchShadowsocks(const QJsonObject &config, StartCompletion completion);
     void sslocalStarted(int code, StartCompletion completion, quint64 generation);
     void postPrivoxyStartSucceed(bool status, StartCompletion completion);
@@ -118,6 +125,13 @@ private:
     quint64 m_generation = 0;   // one per engine start; late signals of replaced engines are dropped
     quint64 m_startRequest = 0; // one per start request; a start overtaken while old engines end is dropped
     int m_stoppingEngines = 0;  // controllers whose engines are still ending
+    int m_pendingStops = 0;     // stopLocal calls that have not called back
+    struct WaitingStart
+    {
+        StartCompletion completion;
+        bool tunOn = false;
+    };
+    std::optional<WaitingStart> m_waitingStart;   // a start asked for while a stop runs
     bool m_tunOn = false;
     bool m_proxyApplied = false;
     bool m_engineDied = false;

@@ -151,6 +151,18 @@ TEST(QRCodeImageTest, DrawsFinderSquaresAtThreeCornersOnAWhiteMargin)
     }
 }
 
+TEST(QRCodeImageTest, LevelMPacksTheSameTextIntoASmallerSymbol)
+{
+    // The same 14 bytes fit version 1 at level M: 21 modules, so the finders sit closer.
+    const QImage image = createQRImage(QStringLiteral("ss://一二三"), QSize(23 * 8, 23 * 8), QRErrorCorrection::M);
+    ASSERT_EQ(image.size(), QSize(184, 184));
+    const int width = 21;
+    EXPECT_TRUE(finderAt(image, 8, 1, 1));
+    EXPECT_TRUE(finderAt(image, 8, 1 + width - 7, 1));
+    EXPECT_TRUE(finderAt(image, 8, 1, 1 + width - 7));
+    EXPECT_FALSE(finderAt(image, 8, 1 + width - 7, 1 + width - 7));
+}
+
 TEST(QRCodeImageTest, FitsTheSmallerSideAndLeavesTheRestTransparent)
 {
     const QImage image = createQRImage(QStringLiteral("hello"), QSize(100, 60));

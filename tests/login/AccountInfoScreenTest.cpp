@@ -54,8 +54,15 @@ TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
     EXPECT_NE(qobject_cast<NBSettingPushRowView *>(screen->rowViews()[1]), nullptr);   // e-mail: bind
     EXPECT_NE(qobject_cast<NBSettingPushRowView *>(screen->rowViews()[2]), nullptr);   // phone: bind
     EXPECT_EQ(shownValue(*screen, 3), QStringLiteral("非会员"));
-    EXPECT_EQ(shownValue(*screen, 4), QStringLiteral("已到期"));
+    // A visitor is of type 1 and has no times: the ordinary line, empty.
+    EXPECT_EQ(shownValue(*screen, 4), QStringLiteral(" 普通到期"));
     EXPECT_EQ(screen->scrollView()->height(), 5 * 48);
+    // The table's corners are rounded over its square rows.
+    const QRegion clip = screen->tableView()->mask();
+    EXPECT_FALSE(clip.contains(QPoint(0, 0)));
+    EXPECT_FALSE(clip.contains(QPoint(screen->tableView()->width() - 1, 5 * 48 - 1)));
+    EXPECT_TRUE(clip.contains(QPoint(20, 2)));
+    EXPECT_TRUE(clip.contains(screen->tableView()->rect().center()));
     // The refresh answers with the same membership: nothing changes.
     ACCOUNT_WAIT(AccountTest::replyLogged(ApiPaths::kAccountInfo), 10000);
     EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
@@ -101,7 +108,8 @@ TEST_F(AccountInfoScreenTest, ExpiredMemberAndAFailedRefreshChangeNothing)
     ASSERT_EQ(screen->data().size(), 6);
     EXPECT_EQ(screen->data()[1].cellType, NBSettingCellType::email);
     EXPECT_EQ(shownValue(*screen, 1), QStringLiteral("s*****ple.com"));
-    EXPECT_EQ(shownValue(*screen, 5), QStringLiteral("已到期"));
+    // Type 2 with only the ordinary time: the senior line, whose time is missing.
+    EXPECT_EQ(shownValue(*screen, 5), QStringLiteral(" 高级到期"));
     ACCOUNT_WAIT(AccountTest::replyLogged(ApiPaths::kAccountInfo), 10000);
     EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
 }

@@ -31,6 +31,18 @@
 #include "login/signin/NBSwitchView.h"
 #include "login/code/NBVerityCodeContentView.h"
 #include "login/code/NBVerityCodeView.h"
+#include "login/code/NBLoginTimerView.h"
+#include "login/form/NBAccountTextView.h"
+#include "login/form/AccountFormViews.h"
+#include "login/form/NBTextFiledContentView.h"
+#include "login/signin/NBQRCodeExpireView.h"
+#include "login/signin/NBScanSuccessView.h"
+#include "uikit/ButtonColors.h"
+#include "uikit/TextFieldKeyEquivalents.h"
+#include "uikit/NBGradColorView.h"
+#include "uikit/NBSecureTextView.h"
+#include "common/DefaultsKeys.h"
+#include "common/UserDefaults.h"
 #include "login/form/OOCountyCodeListModel.h"
 
 namespace {
@@ -173,7 +185,7 @@ TEST(CountdownTest, SixtySecondsOnAManualClock)
     NBVerityCodeContentView row;
     QSignalSpy presses(&row, &NBVerityCodeContentView::sendCodeRequested);
     NBDisableButton *button = row.verityCodeButton();
-    const QString ready = localizedByAppLanguage(QStringLiteral("发送验证码"));
+    const QString ready = QStringLiteral("发送验证码");
     EXPECT_EQ(button->text(), ready);
 
     NBVerityCodeContentView::startRegisterCountdown(button);
@@ -426,4 +438,122 @@ TEST(LoginScreenTest, AScreenGoneBeforeItsFirstFormDoesNothing)
     QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 2000);
     EXPECT_NE(kept->privacyTextView()->text().indexOf(QStringLiteral("/terms")), -1);
     EXPECT_NE(kept->privacyTextView()->text().indexOf(QStringLiteral("/privacy")), -1);
+}
+
+TEST(LoginTimerViewTest, ThePressReachesTheHolderAndTheRowLaysOutAroundTheButton)
+{
+    NBLoginTimerView row;
+    row.resize(300, 40);
+    row.show();
+    // Without a holder's block a press does nothing (and does not crash).
+    QTest::mouseClick(row.button(), Qt::LeftButton);
+    int presses = 0;
+    row.clickBlock = [&presses] { ++presses; };
+    QTest::mouseClick(row.button(), Qt::LeftButton);
+    EXPECT_EQ(presses, 1);
+
+    EXPECT_EQ(row.button()->geometry(), QRect(300 - 8 - 120, 5, 120, 30));
+    EXPECT_EQ(row.textField()->x(), 23);
+    EXPECT_EQ(row.textField()->geometry().right() + 1, row.button()->x() - 10);
+    EXPECT_EQ(row.textField()->font().pixelSize(), 12);
+    EXPECT_EQ(row.button()->font().pixelSize(), 14);
+    // It runs no countdown of its own: the title stays as it was.
+    EXPECT_EQ(row.button()->text(), localizedByAppLanguage(QStringLiteral("发送验证码")));
+}
+
+TEST(AccountTextViewTest, TheFieldIsMadeOnFirstUseAndFillsTheRowInsideItsInsets)
+{
+    NBAccountTextView unused;
+    EXPECT_FALSE(unused.hasTextField());
+    EXPECT_TRUE(unused.findChildren<QLineEdit *>().isEmpty());
+
+    NBAccountTextView row;
+    row.resize(200, 40);
+    row.show();
+    ASSERT_TRUE(row.hasTextField());
+    EXPECT_EQ(row.textField()->parentWidget(), &row);
+    EXPECT_EQ(row.textField()->geometry(), QRect(23, 0, 200 - 46, 40));
+    // The same field on every read.
+    EXPECT_EQ(row.textField(), row.findChild<QLineEdit *>());
+    row.resize(100, 30);
+    EXPECT_EQ(row.textField()->geometry(), QRect(23, 0, 100 - 46, 30));
+}
+
+// The sign-in, registration and retrieval screens' fixed Chinese texts are the same in every
+// language the user may choose.
+TEST(FixedTextsTest, TheChineseTitlesStayInEnglish)
+{
+    UiTimingScope timing(0.01);
+    struct EnglishScope
+    {
+        EnglishScope() { UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("en")); }
+        ~EnglishScope() { UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("zh-Hans")); }
+    } english;
+    // The tables do translate these keys: the screens must not ask them.
+    ASSERT_NE(localizedByAppLanguage(QStringLiteral("登录")), QStringLiteral("登录"));
+
+    NBLoginViewController login;
+    NBBaseViewController::sendAppear(&login);
+    QTRY_VERIFY_WITH_TIMEOUT(login.currentForm() != nullptr, 2000);
+    EXPECT_EQ(login.currentForm()->signUpButton()->text(), QStringLiteral("登录"));
+    EXPECT_EQ(login.currentForm()->accountButton()->text(), QStringLiteral("注册账号"));
+    EXPECT_EQ(login.currentForm()->forgetPwdButton()->text(), QStringLiteral("忘记密码"));
+    for (const char *run : {"使用即表示您同意我们的", "用户协议", "隐私政策", "，并了解如何收集、使用和储存您的数据。"})
+        EXPECT_NE(login.privacyTextView()->text().indexOf(QString::fromUtf8(run)), -1) << run;
+
+    QWidget form;
+    const AccountFormViews::RegistrationRows registration = AccountFormViews::registrationRows(&form);
+    EXPECT_EQ(registration.registerButton->text(), QStringLiteral("注册并登录"));
+    EXPECT_EQ(registration.code->textFiled()->placeholderText(), QStringLiteral("请输入验证码"));
+    EXPECT_EQ(registration.again->textFiled()->placeholderText(), QStringLiteral("确认新密码"));
+    EXPECT_EQ(registration.invitation->textFiled()->placeholderText(), QStringLiteral("推荐码（选填）"));
+    // The hint states the rule the form applies: 8 to 16 characters.
+    EXPECT_EQ(registration.password->textFiled()->placeholderText(), QStringLiteral("设置新密码（8-16位大小写英文+数字组合）"));
+    EXPECT_EQ(registration.code->verityCodeButton()->text(), QStringLiteral("发送验证码"));
+
+    NBQRCodeExpireView expired;
+    EXPECT_EQ(expired.tipLab()->text(), QStringLiteral("二维码已失效"));
+    EXPECT_EQ(expired.refreshBtn()->text(), QStringLiteral("点击刷新"));
+    NBScanSuccessView scanned;
+    EXPECT_EQ(scanned.tipLab()->text(), QStringLiteral("扫码成功"));
+}
+
+TEST(FixedTextsTest, TheResetButtonTitleIsWhiteAndTheRegisterButtonsIsNot)
+{
+    QWidget form;
+    const AccountFormViews::RetrievalRows retrieval = AccountFormViews::retrievalRows(&form, QStringLiteral("请输入新密码"));
+    EXPECT_EQ(retrieval.retrieveButton->text(), QStringLiteral("重置密码并登录"));
+    EXPECT_EQ(ButtonColors::fontColor(retrieval.retrieveButton), QColor(Qt::white));
+    EXPECT_EQ(retrieval.retrieveButton->font().pixelSize(), 14);
+    const AccountFormViews::RegistrationRows registration = AccountFormViews::registrationRows(&form);
+    EXPECT_EQ(ButtonColors::fontColor(registration.registerButton), QColor(222, 228, 244));
+}
+
+TEST(KeyEquivalentsTest, EscapeAloneGivesUpTheFocusInEveryField)
+{
+    TextFieldKeyEquivalents::install(qApp);
+    TextFieldKeyEquivalents::install(qApp);
+    QWidget window;
+    window.resize(400, 200);
+    auto *row = new NBTextFiledContentView(&window);
+    row->setGeometry(0, 0, 300, 40);
+    auto *plain = new QLineEdit(&window);
+    plain->setGeometry(0, 60, 300, 30);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    for (QLineEdit *field : {static_cast<QLineEdit *>(row->textFiled()), plain}) {
+        field->setFocus();
+        ASSERT_TRUE(field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("ab"));
+        // Shift+Escape is not Escape alone: the field keeps the caret.
+        QTest::keyClick(field, Qt::Key_Escape, Qt::ShiftModifier);
+        EXPECT_TRUE(field->hasFocus());
+        QTest::keyClick(field, Qt::Key_Escape);
+        EXPECT_FALSE(field->hasFocus());
+        EXPECT_EQ(field->text(), QStringLiteral("ab"));
+    }
+    // One filter, however often it is installed.
+    EXPECT_EQ(qApp->findChildren<TextFieldKeyEquivalents *>(Qt::FindDirectChildrenOnly).size(), 1);
 }

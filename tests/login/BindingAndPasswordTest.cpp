@@ -25,6 +25,9 @@
 #include "login/code/NBRegCodeView.h"
 #include "login/form/NBTextFiledContentView.h"
 #include "login/code/NBVerityCodeContentView.h"
+#include "login/code/NBVerityCodeView.h"
+#include "login/code/NBVerityCodeViewController.h"
+#include "common/Localization.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
@@ -87,6 +90,17 @@ QString lastToastText(QWidget *host)
 {
     const auto toasts = host->findChildren<OOToastView *>();
     return toasts.isEmpty() ? QString() : toasts.last()->tipLab()->text();
+}
+
+// Types the demo code into the code screen's six boxes, one digit each, as a user does.
+void typeCode(NBVerityCodeViewController &screen)
+{
+    const QString code = QStringLiteral("123456");
+    const QList<QLineEdit *> boxes = screen.codeView()->boxes();
+    ASSERT_EQ(boxes.size(), 6);
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClicks(boxes.at(i), code.mid(i, 1));
+    ASSERT_EQ(screen.verityCode(), code);
 }
 
 } // namespace
@@ -251,4 +265,43 @@ TEST_F(BindingTest, ChangePasswordThenSignInWithTheNewOne)
     QJsonObject fresh = demo;
     fresh.insert(QStringLiteral("password"), QStringLiteral("xyz98765"));
     EXPECT_TRUE(signIn(fresh));
+}
+
+TEST_F(BindingTest, CodeScreenBindTellsTheUserAndLeavesTheStoredUserAsItIs)
+{
+    ASSERT_TRUE(signIn({{QStringLiteral("signType"), QStringLiteral("3")}, {QStringLiteral("phone"), QStringLiteral("13800000000")},
+                        {QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("region_code"), QStringLiteral("86")}}));
+    const QJsonObject before = storedUserJson();
+    NBVerityCodeViewController screen(VerityCodeType::bindEmail, QStringLiteral("bound@example.com"), QStringLiteral("abc12345"),
+                                      std::nullopt);
+    screen.ensureLoaded();
+    typeCode(screen);
+    screen.continueAction();
+    ACCOUNT_WAIT(lastToastText(&screen) == localizedByAppLanguage(QStringLiteral("BAIND_PHONE_SUCCESS")), 10000);
+    EXPECT_EQ(requestsTo(ApiPaths::kBoundAccount), 1);
+    EXPECT_EQ(storedUserJson(), before);
+}
+
+TEST_F(BindingTest, CodeScreenRegistersOnlyAPasswordTheRuleAcceptsAndThenSignsIn)
+{
+    NBVerityCodeViewController weak(VerityCodeType::registerEmail, QStringLiteral("fresh@example.com"), QStringLiteral("12345678"),
+                                    std::nullopt);
+    weak.ensureLoaded();
+    typeCode(weak);
+    weak.continueAction();
+    EXPECT_EQ(lastToastText(&weak), QStringLiteral("密码格式不对"));
+    QTest::qWait(50);
+    EXPECT_EQ(requestsTo(ApiPaths::kAccountRegister), 0);
+
+    const int signInsBefore = requestsTo(ApiPaths::kAccountLogin);
+    NBVerityCodeViewController screen(VerityCodeType::registerEmail, QStringLiteral("fresh@example.com"), QStringLiteral("abc12345"),
+                                      std::nullopt);
+    screen.ensureLoaded();
+    typeCode(screen);
+    screen.continueAction();
+    ACCOUNT_WAIT(requestsTo(ApiPaths::kAccountRegister) == 1, 10000);
+    ACCOUNT_WAIT(requestsTo(ApiPaths::kAccountLogin) == signInsBefore + 1, 10000);
+    const auto stored = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(stored && stored->user);
+    EXPECT_EQ(stored->user->emailAdress, QStringLiteral("fresh@example.com"));
 }

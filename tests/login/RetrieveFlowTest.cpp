@@ -127,7 +127,7 @@ TEST_F(RetrieveFlowTest, ChecksStopBeforeTheReset)
     form->passWordTextFiled()->textFiled()->setText(QStringLiteral("abc12345"));
     form->aginPassWordTextFiled()->textFiled()->setText(QStringLiteral("abc12344"));
     form->retrieve();
-    EXPECT_TRUE(toastTexts(form).contains(localizedByAppLanguage(QStringLiteral("密码不一致"))));
+    EXPECT_TRUE(toastTexts(form).contains(QStringLiteral("密码不一致")));
     // Equal, but a password the sign-in forms would refuse.
     form->passWordTextFiled()->textFiled()->setText(QStringLiteral("12345678"));
     form->aginPassWordTextFiled()->textFiled()->setText(QStringLiteral("12345678"));

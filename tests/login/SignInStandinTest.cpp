@@ -12,6 +12,7 @@
 #include "app/AppDelegate.h"
 #include "app/NBGuidViewController.h"
 #include "app/NBMainSplitViewController.h"
+#include "app/QRCodeImage.h"
 #include "app/ScreenQRScanner.h"
 #include "uikit/ImageTitleButton.h"
 #include "uikit/NBMaskView.h"
@@ -257,6 +258,36 @@ TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)
     EXPECT_EQ(signIns.first().toObject().value(QStringLiteral("params")).toObject().value(QStringLiteral("token")),
               record.value(QStringLiteral("token")));
     EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+}
+
+TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)
+{
+    // Toasts stay up while delayed steps are held, so a toast would still be there to find.
+    UiTimingScope hold{0.01, true};
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    s_standin->fault(ApiPaths::kSignInByQRCode, QStringLiteral("fail"), 1);
+    NBScanLoginView *panel = login->presentScanPanel();
+    int signedIn = 0;
+    panel->loginBlock = [&] { ++signedIn; };
+    panel->start();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
+    // The symbol is drawn at error correction M.
+    const QString payload = QRLoginPayload::payload(panel->info()).value_or(QString());
+    EXPECT_EQ(panel->qrImgView()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+              createQRImage(payload, panel->qrImgView()->pixmap().size(), QRErrorCorrection::M)
+                  .convertToFormat(QImage::Format_ARGB32));
+
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("scan")}});
+    QTRY_VERIFY_WITH_TIMEOUT(panel->overlay() == NBScanLoginView::Overlay::Scanned, 5000);
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("confirm")}});
+    QTRY_VERIFY_WITH_TIMEOUT(requestsTo(ApiPaths::kSignInByQRCode).size() == 1, 5000);
+    QTest::qWait(100);
+    EXPECT_EQ(signedIn, 0);
+    EXPECT_EQ(panel->overlay(), NBScanLoginView::Overlay::Scanned);
+    EXPECT_TRUE(panel->findChildren<OOToastView *>().isEmpty());
+    EXPECT_TRUE(login->findChildren<OOToastView *>().isEmpty());
+    EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+    EXPECT_FALSE(mainWindowShown());
 }
 
 TEST_F(SignInStandinTest, QrCodeExpiresRefreshesAndCancels)

@@ -1,5 +1,6 @@
 // Sign-out from the account screen with a connected client: the real helper, stand-in engines and
-// the stand-in service. The guide shows only once the desktop proxy is back and the engines are gone.
+// the stand-in service. The guide shows at once; the desktop proxy comes back and the engines end
+// behind it, and an engine started meanwhile waits for that stop.
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include "app/AppDelegate.h"
 #include "app/NBGuidViewController.h"
 #include "uikit/NBAlertView.h"
+#include "uikit/RoundedPanel.h"
 #include "uikit/UiTiming.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -32,7 +34,7 @@ NBAlertView *shownAlert()
 
 } // namespace
 
-TEST_F(SignOutTest, ConnectedClientStopsBeforeTheGuideShows)
+TEST_F(SignOutTest, TheGuideShowsAtOnceAndTheConnectionEndsBehindIt)
 {
     UiTimingScope timing(0.01);
     startPieces(QStringLiteral("standin-sslocal-scripted"));
@@ -58,19 +60,78 @@ TEST_F(SignOutTest, ConnectedClientStopsBeforeTheGuideShows)
     screen->logoutAction();
     NBAlertView *alert = shownAlert();
     ASSERT_NE(alert, nullptr);
+    // The confirmation panel is less rounded than the kit's popups.
+    EXPECT_EQ(alert->contentView()->cornerRadius(), 8);
     alert->confirmAction();
 
     EXPECT_TRUE(userAtStop);   // the stop is announced while the user still exists
     EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
-    ACCOUNT_WAIT(qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()) != nullptr, 15000);
-    // By the time the guide is up, nothing of the connection is left.
+    // The guide comes at once, while the proxy's stop still runs.
+    EXPECT_NE(qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()), nullptr);
+    EXPECT_TRUE(delegate.isSigningOut());
+    ACCOUNT_WAIT(!delegate.isSigningOut(), 15000);
+    // Once the stop has ended, nothing of the connection is left.
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     for (qint64 pid : enginePids())
         EXPECT_FALSE(processAlive(pid)) << pid;
     EXPECT_FALSE(UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false));
-    EXPECT_FALSE(delegate.isSigningOut());
     NotificationCenter::defaultCenter().removeObserver(token);
+}
+
+TEST_F(SignOutTest, AnEngineStartedWhileTheSignOutStopsWaitsAndSurvivesIt)
+{
+    UiTimingScope timing(0.01);
+    startPieces(QStringLiteral("standin-sslocal-scripted"));
+    signInAsVisitor();
+    makeController();
+    ASSERT_TRUE(connectAndWait());
+
+    AppDelegate delegate;
+    delegate.showMainWindowVC();
+    auto *screen = new NBAccountInfoViewController(delegate.fakeWindowVC()->contentViewController());
+    NBBaseViewController::sendAppear(screen);
+    screen->logoutAction();
+    NBAlertView *alert = shownAlert();
+    ASSERT_NE(alert, nullptr);
+    alert->confirmAction();
+    ASSERT_TRUE(delegate.isSigningOut());
+
+    // A start asked for now must not run under the stop, which would end its engine.
+    std::optional<bool> started;
+    bool stopHadEnded = false;
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
+        [&](bool ok) {
+            started = ok;
+            stopHadEnded = !delegate.isSigningOut();
+        },
+        false);
+    ACCOUNT_WAIT(started.has_value(), 15000);
+    EXPECT_TRUE(*started);
+    EXPECT_TRUE(stopHadEnded);
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().isStopping());
+    EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    // Nothing turned the desktop proxy on behind the guide.
+    EXPECT_FALSE(proxyPointsAtUs());
+}
+
+TEST_F(SignOutTest, AStartStillWaitingIsGivenUpByALaterStop)
+{
+    UiTimingScope timing(0.01);
+    startPieces(QStringLiteral("standin-sslocal-scripted"));
+    signInAsVisitor();
+    makeController();
+    ASSERT_TRUE(connectAndWait());
+
+    int stops = 0;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { ++stops; });
+    std::optional<bool> started;
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { started = ok; }, false);
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { ++stops; });
+    ACCOUNT_WAIT(stops == 2 && started.has_value(), 15000);
+    EXPECT_FALSE(*started);
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_FALSE(proxyPointsAtUs());
 }
 
 TEST_F(SignOutTest, CancelKeepsEverything)
@@ -89,4 +150,5 @@ TEST_F(SignOutTest, CancelKeepsEverything)
     alert->cancelAction();
     EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
     EXPECT_EQ(qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()), nullptr);
+    EXPECT_FALSE(delegate.isSigningOut());
 }

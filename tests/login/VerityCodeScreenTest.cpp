@@ -20,6 +20,7 @@
 #include "login/form/NBTextFiledContentView.h"
 #include "login/code/NBVerityCodeLogic.h"
 #include "login/code/NBVerityCodeViewController.h"
+#include "login/signin/NBPhoneLoginViewController.h"
 
 using T = VerityCodeType;
 
@@ -69,6 +70,11 @@ TEST(VerityCodeLogic, ContinuationsCheckCodeAndPassword)
     EXPECT_EQ(request.registration.value(QStringLiteral("region_code")).toString(), QStringLiteral("+86"));
     EXPECT_EQ(request.signIn.value(QStringLiteral("region_code")).toString(), QStringLiteral("+86"));
     EXPECT_FALSE(request.signIn.contains(QStringLiteral("signType")));
+    // Registration applies the same password rule, after the code.
+    EXPECT_EQ(std::get<QString>(NBVerityCodeLogic::registerParams(T::registerEmail, QStringLiteral("123456"), digits)),
+              QStringLiteral("密码格式不对"));
+    EXPECT_NE(std::get<QString>(NBVerityCodeLogic::registerParams(T::registerEmail, QStringLiteral("12"), digits)),
+              QStringLiteral("密码格式不对"));
 }
 
 TEST(VerityCodeScreen, CountdownRunsOutToTheResendText)
@@ -140,4 +146,32 @@ TEST(VerityCodeScreen, RegisterTypeWithAShortCodeSendsNothing)
     const auto toasts = screen.findChildren<OOToastView *>();
     ASSERT_FALSE(toasts.isEmpty());
     EXPECT_EQ(toasts.last()->tipLab()->text(), localizedByAppLanguage(QStringLiteral("PLEASEURE_ENTER_SIX_CODE")));
+}
+
+TEST(VerityCodeScreen, ThePhoneFormsHiddenActionOpensItToFindTheAccount)
+{
+    UiTimingScope timing(0.01);
+    NBBaseViewController window;
+    window.resize(800, 500);
+    WindowInUse::setContentWidget(&window);
+    WindowInUse::setContentController(&window);
+    NBPhoneLoginViewController form(&window);
+    form.ensureLoaded();
+    form.cancle();
+    NBVerityCodeViewController *screen = nullptr;
+    ACCOUNT_WAIT((screen = window.findChild<NBVerityCodeViewController *>()) != nullptr, 2000);
+    EXPECT_EQ(screen->type(), T::findPhone);
+    EXPECT_EQ(screen->account(), QString());
+    EXPECT_EQ(screen->regCode(), QStringLiteral("+86"));
+    window.dismissViewController(screen);
+    ACCOUNT_WAIT(window.presentations().isEmpty(), 2000);
+
+    form.countryCode = QStringLiteral("+81");
+    form.cancle();
+    ACCOUNT_WAIT(window.presentations().size() == 1, 2000);
+    auto *second = qobject_cast<NBVerityCodeViewController *>(window.presentations().first());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->regCode(), QStringLiteral("+81"));
+    WindowInUse::setContentController(nullptr);
+    WindowInUse::setContentWidget(nullptr);
 }

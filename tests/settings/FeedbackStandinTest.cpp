@@ -11,12 +11,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "uikit/ImageCache.h"
 #include "uikit/ImageLoader.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBPlaceHolderView.h"
+#include "uikit/OOLoadingView.h"
 #include "uikit/OOToastView.h"
 #include "common/AppPaths.h"
 #include "common/Localization.h"
@@ -231,6 +234,28 @@ TEST_F(FeedbackStandin, RepliesWithTextAndPictureJoinTheConversation)
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 6; }, kWait));
 }
 
+TEST_F(FeedbackStandin, ReturnInAnEmptyReplyFieldSendsAnEmptyReply)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.ensureLoaded();
+    const int row = sendFeedback(list, QStringLiteral("空白回复 %1").arg(QDateTime::currentMSecsSinceEpoch()), {});
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(list.selectFeedback(row));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 2; }, kWait));
+
+    NBCustomTextField *field = pane->toolView()->textField();
+    ASSERT_TRUE(field->text().isEmpty());
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastUpload().value("path").toString() == ApiPaths::kFeedbackResend; }, kWait));
+    const QJsonObject fields = lastUpload().value("fields").toObject();
+    ASSERT_TRUE(fields.contains("content"));
+    EXPECT_EQ(fields.value("content").toString(), QString());
+    EXPECT_EQ(lastUpload().value("files").toInt(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->toolView()->pendingReplies() == 0; }, kWait));
+}
+
 TEST_F(FeedbackStandin, FailedUploadsKeepTheInputAndSaySo)
 {
     NBFeedbackListViewController list;
@@ -297,6 +322,10 @@ TEST_F(FeedbackStandin, SwitchingQuicklyNeverShowsOneFeedbackUnderAnother)
     ASSERT_TRUE(list.selectFeedback(indexOfContent(list, first)));
     ASSERT_TRUE(list.selectFeedback(indexOfContent(list, second)));
     NBFeedbackDetailViewController *pane = list.detailVC();
+    // The second conversation loads under a cover of its own, a visible one.
+    EXPECT_TRUE(pane->isLoading());
+    const auto covers = pane->findChildren<OOLoadingView *>();
+    EXPECT_EQ(std::count_if(covers.begin(), covers.end(), [](OOLoadingView *cover) { return cover->isVisibleTo(cover->parentWidget()); }), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return infoText(pane) == second; }, kWait));
     // Wait until the service has answered the late request, then a little round trip more.
     ASSERT_TRUE(QTest::qWaitFor([&] {

@@ -6,8 +6,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QFile>
+#include <QFontMetrics>
 #include <QTemporaryDir>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QAbstractTextDocumentLayout>
 
 #include <cmath>
 #include <memory>
@@ -19,6 +26,7 @@
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBPlaceHolderView.h"
 #include "uikit/RoundedPanel.h"
+#include "uikit/ScreenFactory.h"
 #include "common/Hashing.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackPicturePicker.h"
@@ -33,8 +41,11 @@
 #include "settings/feedback/NBFeedbackGuestCell.h"
 #include "settings/feedback/NBFeedbackInfoCell.h"
 #include "settings/feedback/NBFeedbackItem.h"
+#include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
 #include "settings/feedback/NBFeedbackTypeItem.h"
+#include "settings/feedback/NBPictUreItem.h"
+#include "uikit/NBClickImageView.h"
 
 namespace {
 
@@ -100,6 +111,49 @@ TEST(FeedbackInput, SubmitFollowsVisibleCharactersAlsoWhenCleared)
     view.setUploading(false);
     view.textView()->setPlainText(QString());
     EXPECT_FALSE(view.signUpButton()->isEnabled());
+}
+
+TEST(FeedbackInput, LinesAreFourPixelsApartHoweverTheTextArrives)
+{
+    NBContactInputView view;
+    view.resize(366, 330);
+    view.show();
+    NBPlaceHolderView *box = view.textView();
+    const auto secondLineTop = [](QTextEdit *edit) {
+        QTextDocument *document = edit->document();
+        return document->documentLayout()->blockBoundingRect(document->begin().next()).top();
+    };
+    const auto allSpaced = [](QTextEdit *edit) {
+        for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+            if (block.blockFormat().lineHeightType() != QTextBlockFormat::LineDistanceHeight || block.blockFormat().lineHeight() != 4)
+                return false;
+        }
+        return true;
+    };
+    box->setPlainText(QStringLiteral("第一行\n第二行"));
+    EXPECT_TRUE(allSpaced(box));
+    QTextEdit plain;
+    plain.setFont(box->font());
+    plain.document()->setDocumentMargin(box->document()->documentMargin());
+    plain.resize(box->size());
+    plain.setPlainText(QStringLiteral("第一行\n第二行"));
+    EXPECT_NEAR(secondLineTop(box) - secondLineTop(&plain), 4, 1);
+
+    // Typed lines, and text pasted as rich text, keep the spacing and carry no markup.
+    box->clear();
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("abc"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClicks(box, QStringLiteral("def"));
+    EXPECT_TRUE(allSpaced(box));
+    auto *data = new QMimeData;   // the clipboard takes it
+    data->setHtml(QStringLiteral("<p><b>bold</b></p><p>next</p>"));
+    data->setText(QStringLiteral("bold\nnext"));
+    QApplication::clipboard()->setMimeData(data);
+    box->paste();
+    EXPECT_TRUE(box->toPlainText().endsWith(QStringLiteral("bold\nnext")));
+    EXPECT_TRUE(allSpaced(box));
+    EXPECT_FALSE(box->toHtml().contains(QStringLiteral("font-weight:700")));
 }
 
 TEST(FeedbackInput, DeleteReturnsToTheAddButton)
@@ -242,11 +296,11 @@ TEST(FeedbackConversation, ReplyBarHasNobodyToReplyToWithoutAnId)
     pane.toolView()->sendReply({}, QStringLiteral("hello there"));
     EXPECT_EQ(pane.toolView()->pendingReplies(), 0);
 
-    // Return in an empty field sends nothing, also with an id.
-    pane.toolView()->feedbackId = QStringLiteral("41");
-    pane.toolView()->textField()->setText(QStringLiteral("   "));
+    // Without an id, Return keeps the text and sends nothing.
+    pane.toolView()->textField()->setText(QStringLiteral("kept"));
     pane.toolView()->textFieldDidEndEditing();
     EXPECT_EQ(pane.toolView()->pendingReplies(), 0);
+    EXPECT_EQ(pane.toolView()->textField()->text(), QStringLiteral("kept"));
 }
 
 TEST(FeedbackConversation, AReplyStartsAnEmptyConversationAndStaysWithItsFeedback)
@@ -276,6 +330,37 @@ TEST(FeedbackList, RowTitlesAndDots)
     EXPECT_FALSE(item.redDot()->isHidden());
     item.configure(*NBFeedbackListModel::fromJson({{"is_read", 0}}));
     EXPECT_TRUE(item.redDot()->isHidden());
+
+    // A description longer than two lines ends the second line in "…"; a short one stays whole.
+    item.show();
+    const QString longText = QString(40, QChar(0x8fde)) + QStringLiteral(" line after line of words that goes on and on");
+    item.configure(*NBFeedbackListModel::fromJson({{"content", longText}}));
+    const QString shown = item.descLab()->text();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("…"))) << shown.toStdString();
+    EXPECT_LE(shown.count(QLatin1Char('\n')), 1);
+    const QFontMetrics metrics(item.descLab()->font());
+    for (const QString &line : shown.split(QLatin1Char('\n')))
+        EXPECT_LE(metrics.horizontalAdvance(line), item.descLab()->width());
+    item.configure(*NBFeedbackListModel::fromJson({{"content", "连接不上"}}));
+    EXPECT_EQ(item.descLab()->text(), QStringLiteral("连接不上"));
+}
+
+TEST(FeedbackText, TwoLinesAtMostWithTheEndCutByAnEllipsis)
+{
+    const QFont font = FeedbackText::bubbleFont();
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(QStringLiteral("abcdefghij"));
+    EXPECT_EQ(FeedbackText::elidedLines(QStringLiteral("abc"), font, width, 2), QStringLiteral("abc"));
+    // Two explicit lines fit; a third is cut.
+    EXPECT_EQ(FeedbackText::elidedLines(QStringLiteral("ab\ncd"), font, width, 2), QStringLiteral("ab\ncd"));
+    const QString cut = FeedbackText::elidedLines(QStringLiteral("ab\ncd\nef"), font, width, 2);
+    EXPECT_EQ(cut.split(QLatin1Char('\n')).size(), 2);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("ab\n")));
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("…")));
+    const QString wrapped = FeedbackText::elidedLines(QString(60, QLatin1Char('x')), font, width, 2);
+    ASSERT_EQ(wrapped.split(QLatin1Char('\n')).size(), 2);
+    EXPECT_TRUE(wrapped.endsWith(QStringLiteral("…")));
+    EXPECT_LE(metrics.horizontalAdvance(wrapped.split(QLatin1Char('\n')).last()), width);
 }
 
 TEST(FeedbackPictureGrid, AddTileStaysLastAndCannotBeRemoved)
@@ -295,6 +380,10 @@ TEST(FeedbackPictureGrid, AddTileStaysLastAndCannotBeRemoved)
     EXPECT_EQ(grid.itemCount(), 3);
     grid.selectItem(1);
     EXPECT_EQ(asked.size(), 1);
+    // A click on any tile's picture asks with that tile's index.
+    grid.show();
+    QTest::mouseClick(grid.tiles().at(1)->iconImageView(), Qt::LeftButton);
+    EXPECT_EQ(asked, (QList<int>{0, 1}));
     // The delete road never takes the add tile.
     EXPECT_FALSE(grid.removeItem(3));
     EXPECT_EQ(grid.imageArray().size(), 4);
@@ -331,4 +420,12 @@ TEST(FeedbackPictures, AddressesKeysAndFitting)
     bool number = false;
     FeedbackPicture::fileNameForNow().toDouble(&number);
     EXPECT_TRUE(number);
+}
+
+TEST(FeedbackScreens, TheContactNameMakesTheFormAndTheListKeepsItsOwnName)
+{
+    std::unique_ptr<NBBaseViewController> contact(ScreenFactory::instance().make(QStringLiteral("Contact")));
+    EXPECT_NE(qobject_cast<NBContactViewController *>(contact.get()), nullptr);
+    std::unique_ptr<NBBaseViewController> list(ScreenFactory::instance().make(QStringLiteral("NBFeedbackListViewController")));
+    EXPECT_NE(qobject_cast<NBFeedbackListViewController *>(list.get()), nullptr);
 }

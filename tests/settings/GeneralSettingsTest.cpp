@@ -311,7 +311,7 @@ TEST_F(GeneralSettingsTest, ClearingTheCacheLeavesThroughTheOrdinaryQuit)
     EXPECT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
 }
 
-TEST(GeneralModel, DecodesStrictlyAndTheFirstBadRowEndsTheList)
+TEST(GeneralModel, DecodesStrictly)
 {
     const QJsonObject good{{"title", "t"}, {"type", 3}, {"hasSubTitle", true}, {"hasArrow", true}, {"subTitle", "v"}};
     const auto model = OOGeneralModel::fromJson(good);
@@ -328,4 +328,19 @@ TEST(GeneralModel, DecodesStrictlyAndTheFirstBadRowEndsTheList)
     QJsonObject fractionalType = good;
     fractionalType.insert("type", 3.5);
     EXPECT_FALSE(OOGeneralModel::fromJson(fractionalType).has_value());
+}
+
+TEST(GeneralModel, TheFirstBadRowEndsTheList)
+{
+    const QJsonObject first{{"title", "a"}, {"type", 1}, {"hasSubTitle", false}, {"hasArrow", false}};
+    const QJsonObject third{{"title", "c"}, {"type", 3}, {"hasSubTitle", true}, {"hasArrow", true}, {"subTitle", "v"}};
+    QJsonObject bad = third;
+    bad.remove("hasArrow");
+    const QList<OOGeneralModel> rows = GeneralSettings::decodeRows({first, bad, third});
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().title, QStringLiteral("a"));
+    EXPECT_EQ(GeneralSettings::decodeRows({first, third}).size(), 2);
+    EXPECT_TRUE(GeneralSettings::decodeRows({bad, first}).isEmpty());
+    // The shipped rows all decode.
+    EXPECT_EQ(GeneralSettings::decodeRows(GeneralSettings::rowDefinitions()).size(), 5);
 }

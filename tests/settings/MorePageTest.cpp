@@ -19,6 +19,7 @@
 #include "uikit/NBPresentationAnimator.h"
 #include "uikit/PlaceholderViewController.h"
 #include "uikit/ScreenFactory.h"
+#include "uikit/UiImages.h"
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
@@ -161,11 +162,18 @@ TEST_F(MorePage, SwitchesStoreAndAreReadAgainOnEveryAppearance)
     auto *tun = qobject_cast<NBMineSwitchItemView *>(page.itemOfType(8));
     ASSERT_TRUE(kill && tun);
 
+    // The switch shows the picture of the state it stored.
+    const auto looksLike = [](QPushButton *button, const char *image) {
+        const QSize size(44, 24);
+        return button->icon().pixmap(size).toImage() == UiImages::icon(QString::fromLatin1(image)).pixmap(size).toImage();
+    };
+    ASSERT_FALSE(looksLike(kill->switchView(), "bt_on") && looksLike(kill->switchView(), "bt_off"));
     kill->switchView()->click();
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kKillSwitchStateKey));
-    EXPECT_EQ(kill->switchView()->icon().cacheKey() != 0, true);
+    EXPECT_TRUE(looksLike(kill->switchView(), "bt_on"));
     kill->switchView()->click();
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kKillSwitchStateKey));
+    EXPECT_TRUE(looksLike(kill->switchView(), "bt_off"));
 
     tun->switchView()->click();
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::kTunStateKey));
@@ -235,6 +243,20 @@ TEST_F(MorePage, RowsOpenTheirScreensWithTheirEvents)
     QTest::mouseClick(page.itemOfType(4), Qt::LeftButton, {}, QPoint(100, 20));
     QTest::mouseClick(page.itemOfType(8), Qt::LeftButton, {}, QPoint(100, 20));
     EXPECT_TRUE(presented(page).isEmpty());
+}
+
+TEST_F(MorePage, TheAccountAreaSits70DownAnd53HighWithTheBannerBesideIt)
+{
+    NBMineViewController page;
+    page.resize(728, 500);
+    page.ensureLoaded();
+    page.show();
+    NBMineHeaderView *header = page.headerView();
+    EXPECT_EQ(header->infoView()->geometry(), QRect(46, 70, 300, 53));
+    const QRect banner = header->adView()->geometry();
+    EXPECT_EQ(banner.size(), QSize(364, 55));
+    EXPECT_EQ(banner.right() + 1, header->width() - 49);
+    EXPECT_NEAR(banner.center().y(), header->infoView()->geometry().center().y(), 1);
 }
 
 TEST_F(MorePage, BannerClicksFollowTheirLinkAndOnlySafeAddressesLeave)

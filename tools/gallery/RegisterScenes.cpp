@@ -101,7 +101,7 @@ OSTREL_GALLERY_SCENE("register/phone_success", 800, 500)
     fillPasswords(form->passWordTextFiled(), form->againPwdTextFiled(), QStringLiteral("abc12345"), QStringLiteral("abc12345"));
     form->recommandTextFiled()->textFiled()->setText(QStringLiteral("FRIEND1"));
     runningCountdown(form->verityCodeView()->verityCodeButton());
-    showSuccessToast(screen, localizedByAppLanguage(QStringLiteral("注册成功")));
+    showSuccessToast(screen, QStringLiteral("注册成功"));
     return screen;
 }
 
@@ -120,7 +120,7 @@ OSTREL_GALLERY_SCENE("retrieve/email_warn_toast", 800, 500)
     form->validCode()->textFiled()->setText(QStringLiteral("123456"));
     fillPasswords(form->passWordTextFiled(), form->aginPassWordTextFiled(), QStringLiteral("abc12345"), QStringLiteral("abc1234"));
     runningCountdown(form->validCode()->verityCodeButton());
-    showWarnToast(form, localizedByAppLanguage(QStringLiteral("密码不一致")));
+    showWarnToast(form, QStringLiteral("密码不一致"));
     return screen;
 }
 

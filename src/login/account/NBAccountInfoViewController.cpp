@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainterPath>
 #include <QPushButton>
+#include <QRegion>
 
 #include "app/AppDelegate.h"
 #include "uikit/NBAlertView.h"
@@ -159,6 +161,10 @@ void NBAccountInfoViewController::layoutViews()
     m_navView->setGeometry(0, 0, w, 74);
     m_scrollView->setGeometry(18, 74, qMax(0, w - 18 - 17), m_tableHeight);
     m_tableView->setGeometry(m_scrollView->rect());
+    // The rows are square and opaque: the table's rounded corners must clip them.
+    QPainterPath rounded;
+    rounded.addRoundedRect(QRectF(m_tableView->rect()), 20, 20);
+    m_tableView->setMask(QRegion(rounded.toFillPolygon().toPolygon()));
     const bool twoLines = MKUserInfoManager::shared().isVipValid();
     int y = 0;
     for (int row = 0; row < m_rowViews.size(); ++row) {
@@ -238,6 +244,7 @@ void NBAccountInfoViewController::logoutAction()
 {
     auto *alert = new NBAlertView;
     alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
+    alert->contentView()->setCornerRadius(8);
     alert->cancelBlock = [] { track(QStringLiteral("accountPage_logoutPopup_cancel_click")); };
     alert->confirmBlock = [] {
         AppDelegate *delegate = AppDelegate::shared();

@@ -53,6 +53,7 @@ public:
 
     NBNavView *navView() const { return m_navView; }
     RoundedPanel *scrollView() const { return m_scrollView; }
+    QWidget *tableView() const { return m_tableView; }
     QPushButton *logoutBtn() const { return m_logoutBtn; }
     // The row views as the table made them last, top to bottom.
     QList<QWidget *> rowViews() const;

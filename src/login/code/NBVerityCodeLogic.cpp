@@ -148,5 +148,8 @@ NBVerityCodeLogic::registerParams(std::optional<VerityCodeType> type, const QStr
     request.registration.insert(QStringLiteral("password"), *known.passWord);
     if (!OOTools::isValidCode(code))
         return sixDigitsProblem();
+    // The same rule as binding: a password the sign-in forms would refuse is never registered.
+    if (!OOTools::isValidPassword(*known.passWord))
+        return QStringLiteral("密码格式不对");
     return request;
 }

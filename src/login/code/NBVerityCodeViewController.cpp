@@ -16,7 +16,6 @@
 #include "common/OOTimerManager.h"
 #include "login/form/AccountReply.h"
 #include "login/form/AccountRequest.h"
-#include "login/account/NBBindAccountLogic.h"
 #include "login/register/NBConfirmPassWordViewController.h"
 #include "login/code/NBVerityCodeView.h"
 #include "networking/OONetWorkTool.h"
@@ -257,16 +256,11 @@ void NBVerityCodeViewController::bindAccount()
         return;
     FNHUD::showLoading(QString(), this);
     QPointer<NBVerityCodeViewController> self(this);
-    const QString account = *m_account;
-    const QString region = m_regCode.value_or(QStringLiteral("+86"));
+    // The bind only tells the user; the stored user stays as it is until the account is read again.
     AccountRequest::send(QStringLiteral("POST"), ApiPaths::kBoundAccount, *params, qApp,
-                         [self, type, account, region](const std::optional<QJsonObject> &reply) {
+                         [self](const std::optional<QJsonObject> &reply) {
                              UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
                              const AccountReply answer = AccountReply::read(reply);
-                             if (answer.isSuccess())
-                                 NBBindAccountLogic::storeBoundAccount(
-                                     type == VerityCodeType::bindPhone ? BindAccountType::phone : BindAccountType::email,
-                                     region, account);
                              if (!self || answer.isSilent())
                                  return;
                              if (answer.isSuccess())
@@ -300,7 +294,7 @@ void NBVerityCodeViewController::registerAccount()
                                  return;
                              }
                              showSuccessToast(self, localizedByAppLanguage(QStringLiteral("REGISTER_SUSSESS")));
-                             UiTiming::singleShot(1000, self, [signIn] { OONetWorkTool::accountLoginAfterRegister(signIn); });
+                             UiTiming::singleShot(500, self, [signIn] { OONetWorkTool::accountLoginAfterRegister(signIn); });
                          });
 }
 

@@ -42,6 +42,8 @@ public:
     int remainingSeconds() const;
 
     std::optional<VerityCodeType> type() const { return m_type; }
+    std::optional<QString> account() const { return m_account; }
+    std::optional<QString> regCode() const { return m_regCode; }
     QString verityCode() const { return m_verityCode; }
     QString titleText() const { return m_titleText; }
     QString contentText() const { return m_contentText; }

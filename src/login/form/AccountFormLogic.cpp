@@ -79,7 +79,7 @@ std::optional<AccountFormLogic::Problem> AccountFormLogic::checkRetrievalPhoneFo
 std::optional<AccountFormLogic::Problem> AccountFormLogic::checkRetrieval(const QString &password, const QString &again)
 {
     if (password != again)
-        return Problem{Problem::Toast::Warn, localizedByAppLanguage(QStringLiteral("密码不一致"))};
+        return Problem{Problem::Toast::Warn, QStringLiteral("密码不一致")};
     return checkNewPassword(password, again);
 }
 

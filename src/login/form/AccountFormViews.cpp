@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "uikit/ButtonColors.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBGradColorView.h"
 #include "uikit/NBSecureTextView.h"
@@ -33,7 +34,7 @@ NBSecureTextView *passwordRow(QWidget *parent, const QString &placeholder, const
 NBVerityCodeContentView *codeRow(QWidget *parent)
 {
     auto *row = new NBVerityCodeContentView(parent);
-    setPlaceholder(row->textFiled(), localizedByAppLanguage(QStringLiteral("请输入验证码")));
+    setPlaceholder(row->textFiled(), QStringLiteral("请输入验证码"));
     return row;
 }
 
@@ -83,12 +84,12 @@ RegistrationRows registrationRows(QWidget *parent)
     RegistrationRows rows;
     rows.code = codeRow(parent);
     const QString title = localizedByAppLanguage(QStringLiteral("REGISTER_EMAIL_PWD_PLACE"));
-    rows.password = passwordRow(parent, localizedByAppLanguage(QStringLiteral("设置新密码（8-20位大小写英文+数字组合）")),
+    rows.password = passwordRow(parent, QStringLiteral("设置新密码（8-16位大小写英文+数字组合）"),
                                 title);
-    rows.again = passwordRow(parent, localizedByAppLanguage(QStringLiteral("确认新密码")), title);
+    rows.again = passwordRow(parent, QStringLiteral("确认新密码"), title);
     rows.invitation = new NBTextFiledContentView(parent);
-    setPlaceholder(rows.invitation->textFiled(), localizedByAppLanguage(QStringLiteral("推荐码（选填）")));
-    rows.registerButton = actionButton(parent, localizedByAppLanguage(QStringLiteral("注册并登录")));
+    setPlaceholder(rows.invitation->textFiled(), QStringLiteral("推荐码（选填）"));
+    rows.registerButton = actionButton(parent, QStringLiteral("注册并登录"));
     rows.haveAccount = haveAccountButton(parent);
     // The same line, links and site as the login screen's.
     rows.consent = NBLoginViewController::consentLabel(parent);
@@ -125,7 +126,9 @@ RetrievalRows retrievalRows(QWidget *parent, const QString &passwordPlaceholder)
     const QString title = localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_HEAD_PWD"));
     rows.password = passwordRow(parent, passwordPlaceholder, title);
     rows.again = passwordRow(parent, localizedByAppLanguage(QStringLiteral("LOGIN_EMAIL_PWD_PLACE")), title);
-    rows.retrieveButton = actionButton(parent, localizedByAppLanguage(QStringLiteral("重置密码并登录")));
+    rows.retrieveButton = actionButton(parent, QStringLiteral("重置密码并登录"));
+    // Unlike the registration button's, this title is white.
+    ButtonColors::setFontColor(rows.retrieveButton, Qt::white);
     return rows;
 }
 

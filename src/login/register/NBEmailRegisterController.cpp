@@ -66,5 +66,5 @@ void NBEmailRegisterController::signUpAction()
     sendSignIn(ApiPaths::kAccountRegister,
                AccountFormLogic::emailRegisterParams(m_rows.code->textFiled()->text(), email, password,
                                                      m_rows.invitation->textFiled()->text()),
-               localizedByAppLanguage(QStringLiteral("注册成功")), Cover::Shown);
+               QStringLiteral("注册成功"), Cover::Shown);
 }

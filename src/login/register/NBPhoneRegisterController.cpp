@@ -70,5 +70,5 @@ void NBPhoneRegisterController::signUpAction()
     sendSignIn(ApiPaths::kAccountRegister,
                AccountFormLogic::phoneRegisterParams(m_rows.code->textFiled()->text(), m_regcodeView->code(), phone,
                                                      password, m_rows.invitation->textFiled()->text()),
-               localizedByAppLanguage(QStringLiteral("注册成功")), Cover::Shown);
+               QStringLiteral("注册成功"), Cover::Shown);
 }

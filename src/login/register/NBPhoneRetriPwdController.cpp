@@ -34,7 +34,7 @@ void NBPhoneRetriPwdController::viewDidLoad()
             self->countryCode = code;
     };
 
-    m_rows = AccountFormViews::retrievalRows(this, localizedByAppLanguage(QStringLiteral("请输入新密码")));
+    m_rows = AccountFormViews::retrievalRows(this, QStringLiteral("请输入新密码"));
     connect(m_rows.retrieveButton, &QAbstractButton::clicked, this, &NBPhoneRetriPwdController::retrieve);
     const QList<QLineEdit *> fields = AccountFormViews::retrievalFields(m_regcodeView->textFiled(), m_rows);
     setFormFields(fields, fields, m_rows.retrieveButton);

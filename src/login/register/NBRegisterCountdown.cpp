@@ -7,7 +7,6 @@
 #include "uikit/ButtonColors.h"
 #include "common/ClickableFlag.h"
 #include "common/OOTimerManager.h"
-#include "common/Localization.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ void NBRegisterCountdown::setReadyTitle(QAbstractButton *button)
 {
     if (!button)
         return;
-    ButtonColors::setAttributedTitleWithColor(button, localizedByAppLanguage(QStringLiteral("发送验证码")), kTitleColour);
+    ButtonColors::setAttributedTitleWithColor(button, QStringLiteral("发送验证码"), kTitleColour);
     ClickableFlag::setIsClickable(button, true);
 }
 

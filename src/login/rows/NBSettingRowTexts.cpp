@@ -43,9 +43,9 @@ NBSettingRowTexts::Expiry NBSettingRowTexts::expiry(const std::optional<HHUserIn
     const QString ordinary = QStringLiteral(" 普通到期");
     if (user && user->user && bothTimesKnown(*user->user))
         return {*user->user->svipInvalidTime + senior, *user->user->vipInvalidTime + ordinary};
-    // The membership level tells which expiry applies ("user_type" says whether lines are gated,
-    // not which membership runs: a visitor has type 1 and no expiry at all).
-    switch (levelOf(user).value_or(0)) {
+    // Without both times the user's type picks the line: 1 ordinary, 2 senior.
+    const std::optional<qint64> type = user && user->user ? user->user->userType : std::nullopt;
+    switch (type.value_or(0)) {
     case 1:
         return {user->user->vipInvalidTime.value_or(QString()) + ordinary, std::nullopt};
     case 2:

@@ -16,7 +16,6 @@
 #include "login/signin/NBScanLoginView.h"
 #include "login/signin/NBSwitchView.h"
 #include "networking/XSAnalyticsManager.h"
-#include "common/Localization.h"
 
 namespace {
 
@@ -65,10 +64,10 @@ QString NBLoginViewController::consentHtml()
 {
     const QString link = QStringLiteral("<a href=\"%1\" style=\"color:rgb(222,180,132); text-decoration:none\">%2</a>");
     const QString grey = QStringLiteral("<span style=\"color:rgb(136,137,161)\">%1</span>");
-    return QStringLiteral("<p style=\"margin:0\">") + grey.arg(localizedByAppLanguage(QStringLiteral("使用即表示您同意我们的")))
-           + link.arg(siteUrl() + QStringLiteral("/terms"), localizedByAppLanguage(QStringLiteral("用户协议"))) + grey.arg(localizedByAppLanguage(QStringLiteral("与")))
-           + link.arg(siteUrl() + QStringLiteral("/privacy"), localizedByAppLanguage(QStringLiteral("隐私政策")))
-           + grey.arg(localizedByAppLanguage(QStringLiteral("，并了解如何收集、使用和储存您的数据。"))) + QStringLiteral("</p>");
+    return QStringLiteral("<p style=\"margin:0\">") + grey.arg(QStringLiteral("使用即表示您同意我们的"))
+           + link.arg(siteUrl() + QStringLiteral("/terms"), QStringLiteral("用户协议")) + grey.arg(QStringLiteral("与"))
+           + link.arg(siteUrl() + QStringLiteral("/privacy"), QStringLiteral("隐私政策"))
+           + grey.arg(QStringLiteral("，并了解如何收集、使用和储存您的数据。")) + QStringLiteral("</p>");
 }
 
 QLabel *NBLoginViewController::consentLabel(QWidget *parent)

@@ -5,6 +5,7 @@
 #include "uikit/NBCustomTextField.h"
 #include "login/signin/LoginFormChecks.h"
 #include "login/code/NBRegCodeView.h"
+#include "login/code/NBVerityCodeViewController.h"
 
 NBPhoneLoginViewController::NBPhoneLoginViewController(QWidget *parent)
     : NBSignInFormController(parent)
@@ -53,4 +54,10 @@ std::optional<QString> NBPhoneLoginViewController::checkFields() const
 QJsonObject NBPhoneLoginViewController::requestParams() const
 {
     return LoginFormChecks::phoneParams(m_regcodeView->textFiled()->text(), textValue(), m_regcodeView->code());
+}
+
+void NBPhoneLoginViewController::cancle()
+{
+    presentViewControllerAsSheet(new NBVerityCodeViewController(VerityCodeType::findPhone, QString(), std::nullopt,
+                                                                countryCode.value_or(QStringLiteral("+86"))));
 }

@@ -21,6 +21,10 @@ public:
     void viewDidLoad() override;
     void viewDidDisappear() override;
 
+    // Opens the code screen for finding the account by phone: no account yet, the chosen calling
+    // code or "+86". No control of the form leads here.
+    void cancle();
+
 protected:
     QWidget *accountRow() override;
     QLineEdit *accountField() override;

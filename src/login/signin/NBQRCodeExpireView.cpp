@@ -11,14 +11,14 @@
 NBQRCodeExpireView::NBQRCodeExpireView(QWidget *parent)
     : QWidget(parent)
 {
-    m_tipLab = PlainText::label(localizedByAppLanguage(QStringLiteral("二维码已失效")), this);
+    m_tipLab = PlainText::label(QStringLiteral("二维码已失效"), this);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(14));
     QPalette palette = m_tipLab->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     m_tipLab->setPalette(palette);
     m_tipLab->resize(m_tipLab->sizeHint());
 
-    m_refreshBtn = new QPushButton(localizedByAppLanguage(QStringLiteral("点击刷新")), this);
+    m_refreshBtn = new QPushButton(QStringLiteral("点击刷新"), this);
     m_refreshBtn->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_refreshBtn->setCursor(Qt::PointingHandCursor);
     m_refreshBtn->setStyleSheet(QStringLiteral("QPushButton { color: white; background: rgb(193, 0, 0); border: none; border-radius: 20px; }"

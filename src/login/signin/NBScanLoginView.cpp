@@ -54,13 +54,13 @@ std::optional<int> statusOf(const QJsonObject &reply)
 NBScanLoginView::NBScanLoginView(QWidget *parent)
     : QWidget(parent)
 {
-    m_titleLab = whiteLabel(localizedByAppLanguage(QStringLiteral("扫码登录")), 14, this);
+    m_titleLab = whiteLabel(QStringLiteral("扫码登录"), 14, this);
     m_qrImgView = new QLabel(this);
     m_qrImgView->resize(kQrSide, kQrSide);
     m_qrImgView->setAlignment(Qt::AlignCenter);
-    m_tipLab = whiteLabel(localizedByAppLanguage(QStringLiteral("请使用翠鸟通行器Pro App扫码登录")), 10, this);
+    m_tipLab = whiteLabel(QStringLiteral("请使用翠鸟通行器Pro App扫码登录"), 10, this);
 
-    m_otherLoginBtn = new QPushButton(localizedByAppLanguage(QStringLiteral("其他登录选项")), this);
+    m_otherLoginBtn = new QPushButton(QStringLiteral("其他登录选项"), this);
     m_otherLoginBtn->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_otherLoginBtn->setCursor(Qt::PointingHandCursor);
     m_otherLoginBtn->setFocusPolicy(Qt::NoFocus);
@@ -139,7 +139,7 @@ void NBScanLoginView::handleQrPayload(const std::optional<QJsonObject> &reply, i
 void NBScanLoginView::showQrPayload(const QString &payload)
 {
     const qreal ratio = devicePixelRatioF();
-    QImage image = createQRImage(payload, QSize(kQrSide, kQrSide) * ratio);
+    QImage image = createQRImage(payload, QSize(kQrSide, kQrSide) * ratio, QRErrorCorrection::M);
     if (image.isNull()) {
         m_qrImgView->clear();
         return;
@@ -228,15 +228,9 @@ void NBScanLoginView::signInByQrCode()
                                  return;
                              self->m_signingIn = false;
                              const AccountReply result = AccountReply::readSignIn(reply);
-                             if (result.isSuccess()) {
-                                 if (self->loginBlock)
-                                     self->loginBlock();
-                                 return;
-                             }
-                             // The code is used up either way: offer a new one.
-                             if (!result.isSilent())
-                                 showErrorToast(self, result.message());
-                             self->showOverlay(Overlay::Expired);
+                             // A refusal shows nothing and leaves the panel as it is.
+                             if (result.isSuccess() && self->loginBlock)
+                                 self->loginBlock();
                          });
 }
 

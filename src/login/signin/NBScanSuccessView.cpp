@@ -14,7 +14,7 @@ NBScanSuccessView::NBScanSuccessView(QWidget *parent)
     m_imgView = new QLabel(this);
     m_imgView->setPixmap(UiImages::pixmap(QStringLiteral("scan_success_icon"), QSize(56, 85), devicePixelRatioF()));
     m_imgView->resize(56, 85);
-    m_tipLab = PlainText::label(localizedByAppLanguage(QStringLiteral("扫码成功")), this);
+    m_tipLab = PlainText::label(QStringLiteral("扫码成功"), this);
     m_tipLab->setFont(NSFontHelper::getRegularPingFangFont(10));
     QPalette palette = m_tipLab->palette();
     palette.setColor(QPalette::WindowText, QColor(4, 184, 58));

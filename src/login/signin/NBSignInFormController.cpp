@@ -42,12 +42,12 @@ void NBSignInFormController::viewDidLoad()
     password->installEventFilter(this);
     connect(password, &QLineEdit::textChanged, this, &NBSignInFormController::textDidChange);
 
-    m_accountButton = makeLinkButton(localizedByAppLanguage(QStringLiteral("注册账号")));
+    m_accountButton = makeLinkButton(QStringLiteral("注册账号"));
     connect(m_accountButton, &QPushButton::clicked, this, &NBSignInFormController::accountAction);
-    m_forgetPwdButton = makeLinkButton(localizedByAppLanguage(QStringLiteral("忘记密码")));
+    m_forgetPwdButton = makeLinkButton(QStringLiteral("忘记密码"));
     connect(m_forgetPwdButton, &QPushButton::clicked, this, &NBSignInFormController::findPwdAction);
 
-    m_signUpButton = new ImageTitleButton(localizedByAppLanguage(QStringLiteral("登录")), this);
+    m_signUpButton = new ImageTitleButton(QStringLiteral("登录"), this);
     m_signUpButton->setCornerRadius(20);
     m_signUpButton->setFont(NSFontHelper::getRegularPingFangFont(14));
     ButtonColors::setFontColor(m_signUpButton, signUpTitleColour());

@@ -43,9 +43,10 @@ NBContactInputView::NBContactInputView(QWidget *parent)
     m_textView->setPlaceholderAttributedString(QString());
     m_textView->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_textView->setFrameShape(QFrame::NoFrame);
-    m_textView->setStyleSheet(QStringLiteral("QPlainTextEdit { color: white; background: rgb(35, 35, 35); }"));
+    m_textView->setStyleSheet(QStringLiteral("QTextEdit { color: white; background: rgb(35, 35, 35); }"));
+    m_textView->setLineSpacing(4);
     m_textView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(m_textView, &QPlainTextEdit::textChanged, this, &NBContactInputView::textDidChange);
+    connect(m_textView, &QTextEdit::textChanged, this, &NBContactInputView::textDidChange);
 
     m_imgBtn = imageButton(QStringLiteral("add_image_icon"), QSize(35, 35), m_cornerView);
     connect(m_imgBtn, &QPushButton::clicked, this, &NBContactInputView::selectImageAction);

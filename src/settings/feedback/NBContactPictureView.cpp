@@ -43,6 +43,12 @@ void NBContactPictureView::selectItem(int index)
         actionBlock(index);
 }
 
+void NBContactPictureView::iconAction(int index)
+{
+    if (actionBlock)
+        actionBlock(index);
+}
+
 void NBContactPictureView::appendImage(const QImage &image)
 {
     if (image.isNull())
@@ -74,7 +80,7 @@ void NBContactPictureView::reloadData()
     for (int i = 0; i < itemCount(); ++i) {
         auto *tile = new NBPictUreItem(m_collectionView);
         const bool isAdd = i == entries.size() - 1;
-        tile->clickActionBlock = [this, i] { selectItem(i); };
+        tile->clickActionBlock = [this, i] { iconAction(i); };
         tile->deleteActionBlock = [this, i] { removeItem(i); };
         tile->setProperty("addTile", isAdd);
         tile->setProperty("picture", entries.at(i));

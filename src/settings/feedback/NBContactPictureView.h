@@ -18,7 +18,8 @@ class NBContactPictureView : public QWidget
 public:
     explicit NBContactPictureView(QWidget *parent = nullptr);
 
-    // Called with the tile's index for the add tile.
+    // Called with the tile's index for the add tile when it is selected, and for any tile whose
+    // picture is clicked.
     std::function<void(int index)> actionBlock;
     std::function<void(int index)> deleteBlock;
 
@@ -29,6 +30,8 @@ public:
     int itemCount() const;
     // The last entry is the add tile: choosing it asks for a picture; other tiles do nothing.
     void selectItem(int index);
+    // A click on a tile's picture (or the add image): the action, whichever tile it is.
+    void iconAction(int index);
     void appendImage(const QImage &image);
     // Removes a picture; the add tile stays whatever the index.
     bool removeItem(int index);

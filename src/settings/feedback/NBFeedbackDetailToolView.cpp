@@ -43,12 +43,11 @@ void NBFeedbackDetailToolView::resizeEvent(QResizeEvent *)
 
 void NBFeedbackDetailToolView::textFieldDidEndEditing()
 {
-    const QString text = m_textField->text();
-    // Return in an empty field is no message to the service.
-    if (text.trimmed().isEmpty())
-        return;
+    // The text goes out as typed; Return in an empty field sends an empty reply. Without a
+    // feedback to answer the text stays where it is.
     if (!feedbackId)
         return;
+    const QString text = m_textField->text();
     m_textField->clear();
     sendReply({}, text);
 }
@@ -92,7 +91,8 @@ void NBFeedbackDetailToolView::sendReply(const QList<QImage> &images, const std:
         pictures << jpeg;
         names << FeedbackPicture::fileNameForNow();
     }
-    if (pictures.isEmpty() && (!content || content->isEmpty()))
+    // An empty text is a reply; no text and no picture that could be encoded is none.
+    if (pictures.isEmpty() && !content)
         return;
     ++m_pending;
     QPointer<NBFeedbackDetailToolView> self(this);

@@ -81,8 +81,11 @@ void NBFeedbackDetailViewController::showFeedback()
     ensureLoaded();
     // The old conversation goes at once, and with it any answer still on its way.
     ++m_generation;
+    // Forgotten at once: the closing cover lives until the event loop deletes it, and the new
+    // request must put up a cover of its own.
     if (m_loading)
         m_loading->closeOverlay();
+    m_loading = nullptr;
     if (detailModel) {
         detailModel.reset();
         reloadData();
@@ -123,6 +126,7 @@ void NBFeedbackDetailViewController::handleRecord(const std::optional<QJsonObjec
         return;
     if (m_loading)
         m_loading->closeOverlay();
+    m_loading = nullptr;
     if (!reply || reply->isEmpty())
         return;
     const QJsonValue data = reply->value(QStringLiteral("data"));

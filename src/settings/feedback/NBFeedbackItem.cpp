@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "settings/feedback/FeedbackText.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
 #include "uikit/PlainText.h"
@@ -57,8 +58,10 @@ void NBFeedbackItem::configure(const NBFeedbackListModel &model)
 {
     m_titleLab->setText(titleForKind(model.kind));
     PlainText::setText(m_timeLab, model.createdTime.value_or(QString()));
-    // Two lines at most; the label elides what does not fit.
-    PlainText::setText(m_descLab, model.content.value_or(QString()), 200);
+    // Two lines at most, the second ending in "…" when the text goes on (laid out with the row).
+    // Two lines never hold 200 characters, so the rest is not measured.
+    m_description = PlainText::displayable(model.content.value_or(QString()), 200);
+    m_descLab->setText(m_description);
     m_descLab->setToolTip(QString());
     m_redDot->setVisible(model.isRead && *model.isRead != 0);
     resizeEvent(nullptr);
@@ -88,6 +91,7 @@ void NBFeedbackItem::resizeEvent(QResizeEvent *)
     const int descTop = titleTop + titleHeight + 7;
     const int lineHeight = m_descLab->fontMetrics().lineSpacing();
     m_descLab->setGeometry(textLeft, descTop, qMax(0, 362 - 17 - textLeft), qMin(2 * lineHeight, qMax(0, height() - descTop)));
+    m_descLab->setText(FeedbackText::elidedLines(m_description, m_descLab->font(), m_descLab->width(), 2));
     // A long title ends in "...", as a one-line label does.
     m_titleLab->setText(m_titleLab->fontMetrics().elidedText(m_titleLab->text(), Qt::ElideRight, m_titleLab->width()));
 }

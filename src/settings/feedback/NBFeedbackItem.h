@@ -38,5 +38,6 @@ private:
     QLabel *m_titleLab = nullptr;
     QLabel *m_timeLab = nullptr;
     QLabel *m_descLab = nullptr;
+    QString m_description;   // the text before it is cut to two lines
     bool m_selected = false;
 };

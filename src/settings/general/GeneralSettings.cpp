@@ -44,6 +44,18 @@ QJsonObject row(const char *titleKey, qint64 type, double height, bool hasSubTit
 
 } // namespace
 
+QList<OOGeneralModel> GeneralSettings::decodeRows(const QList<QJsonObject> &descriptions)
+{
+    QList<OOGeneralModel> rows;
+    for (const QJsonObject &description : descriptions) {
+        const std::optional<OOGeneralModel> model = OOGeneralModel::fromJson(description);
+        if (!model)
+            break;
+        rows.append(*model);
+    }
+    return rows;
+}
+
 QList<QJsonObject> GeneralSettings::rowDefinitions()
 {
     const UserDefaults &defaults = UserDefaults::standard();

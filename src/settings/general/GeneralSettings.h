@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "settings/general/OOGeneralModel.h"
+
 // What the general settings and their pickers read and store, without drawing: the row
 // descriptions built from the stored settings, the line-order text, the switches, the pickers'
 // choices and the reset of every general setting.
@@ -27,6 +29,9 @@ public:
     // The five row descriptions in their order (auto connection, notifications, line order,
     // language, reset), texts in the application language.
     static QList<QJsonObject> rowDefinitions();
+    // The rows of the descriptions in order; a description that does not decode ends the list
+    // (the rows before it stay).
+    static QList<OOGeneralModel> decodeRows(const QList<QJsonObject> &descriptions);
     // "GENERAL_ORDER_LATENCY" when "kLineOrderType" holds a non-zero integer, else
     // "GENERAL_ORDER_DEFAULT" (missing, 0, or not an integer), localised.
     static QString lineOrderText();

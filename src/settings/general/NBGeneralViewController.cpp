@@ -68,14 +68,7 @@ void NBGeneralViewController::buildRows()
 {
     qCDebug(lcSettings) << "kAutoConnectionStateKey" << UserDefaults::standard().integerForKey(DefaultsKeys::kAutoConnectionStateKey);
     rawData = GeneralSettings::rowDefinitions();
-    datas.clear();
-    for (const QJsonObject &description : std::as_const(rawData)) {
-        const std::optional<OOGeneralModel> model = OOGeneralModel::fromJson(description);
-        // A row that does not decode ends the list; the rows before it stay.
-        if (!model)
-            break;
-        datas.append(*model);
-    }
+    datas = GeneralSettings::decodeRows(rawData);
     reloadData();
 }
 

@@ -149,7 +149,7 @@ void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool
 void NBMineHeaderView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_infoView->setGeometry(46, 62, 300, 56);
+    m_infoView->setGeometry(46, 70, 300, 53);
     m_adView->setGeometry(width() - 49 - 364, m_infoView->y() + (53 - 55) / 2, 364, 55);
     layoutInfo();
 }

@@ -1,0 +1,6 @@
+#include "login/register/NBHavaAccountView.h"
+
+NBHavaAccountView::NBHavaAccountView(QWidget *parent)
+    : QWidget(parent)
+{
+}

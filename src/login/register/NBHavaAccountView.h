@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QWidget>
+
+// A bare view of the registration family: it holds nothing and draws nothing of its own, so a
+// form can place it as a plain container.
+class NBHavaAccountView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit NBHavaAccountView(QWidget *parent = nullptr);
+};
