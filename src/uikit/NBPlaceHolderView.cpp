@@ -37,7 +37,7 @@ bool NBPlaceHolderView::isPlaceholderShown() const
 
 void NBPlaceHolderView::paintEvent(QPaintEvent *event)
 {
-    QPlainTextEdit::paintEvent(event);
+    QTextEdit::paintEvent(event);
     if (!isPlaceholderShown())
         return;
     // The insets count twice on each side: 4 + 4 inside the left and right edges.

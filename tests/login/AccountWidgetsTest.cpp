@@ -492,8 +492,12 @@ TEST(FixedTextsTest, TheChineseTitlesStayInEnglish)
     // The tables do translate these keys: the screens must not ask them.
     ASSERT_NE(localizedByAppLanguage(QStringLiteral("登录")), QStringLiteral("登录"));
 
-    NBLoginViewController login;
-    NBBaseViewController::sendAppear(&login);
+    // The sign-in screen as the window shows it.
+    NBMainWindowController window;
+    auto *shown = new NBLoginViewController;
+    window.setContentViewController(shown);
+    window.show();
+    NBLoginViewController &login = *shown;
     QTRY_VERIFY_WITH_TIMEOUT(login.currentForm() != nullptr, 2000);
     EXPECT_EQ(login.currentForm()->signUpButton()->text(), QStringLiteral("登录"));
     EXPECT_EQ(login.currentForm()->accountButton()->text(), QStringLiteral("注册账号"));

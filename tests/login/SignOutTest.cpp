@@ -15,6 +15,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "login/account/NBAccountInfoViewController.h"
+#include "login/account/NBAccountPageViewController.h"
 #include "vpn/ConnectRoadFixture.h"
 
 namespace {
@@ -89,8 +90,11 @@ TEST_F(SignOutTest, AnEngineStartedWhileTheSignOutStopsWaitsAndSurvivesIt)
 
     AppDelegate delegate;
     delegate.showMainWindowVC();
-    auto *screen = new NBAccountInfoViewController(delegate.fakeWindowVC()->contentViewController());
-    NBBaseViewController::sendAppear(screen);
+    // The account page as the window shows it.
+    auto *page = new NBAccountPageViewController;
+    delegate.fakeWindowVC()->setContentViewController(page);
+    NBAccountInfoViewController *screen = page->accountInfo();
+    ASSERT_NE(screen, nullptr);
     screen->logoutAction();
     NBAlertView *alert = shownAlert();
     ASSERT_NE(alert, nullptr);

@@ -130,11 +130,11 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model().has_value(); }, kWait));
     EXPECT_FALSE(ad->adImgView()->pixmap().isNull());
     // A drawn banner, not a placeholder pixel: the picture holds several colours.
-    const QImage shown = ad->adImgView()->pixmap().toImage();
+    const QImage banner = ad->adImgView()->pixmap().toImage();
     QSet<QRgb> colours;
-    for (int x = 0; x < shown.width(); x += 4)
-        colours.insert(shown.pixel(x, shown.height() / 2));
-    EXPECT_GT(colours.size(), 8) << shown.width() << "x" << shown.height();
+    for (int x = 0; x < banner.width(); x += 4)
+        colours.insert(banner.pixel(x, banner.height() / 2));
+    EXPECT_GT(colours.size(), 8) << banner.width() << "x" << banner.height();
     ASSERT_TRUE(ad->model()->imgUrl);
     EXPECT_TRUE(ad->model()->imgUrl->startsWith(s_standin->baseUrl()));
 
