@@ -48,6 +48,7 @@ void NBUpgradeController::viewDidLoad()
     setPalette(colours);
 
     m_versionLabel = new QLabel(version.value_or(QString()), this);
+    m_versionLabel->setTextFormat(Qt::PlainText);   // the page's own text
     m_versionLabel->setFont(NSFontHelper::getRegularPingFangFont(16));
     m_versionLabel->setStyleSheet(QStringLiteral("color: rgb(222, 228, 244); background: transparent;"));
     m_versionLabel->setAlignment(Qt::AlignCenter);

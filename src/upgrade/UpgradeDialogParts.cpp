@@ -23,6 +23,8 @@ NBDisableButton *UpgradeDialogParts::imageButton(const QString &image, const QSt
 QLabel *UpgradeDialogParts::label(const QString &text, int size, const QColor &colour, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
+    // Titles, versions and reasons come from the service or a page: never markup.
+    label->setTextFormat(Qt::PlainText);
     label->setFont(NSFontHelper::getRegularPingFangFont(size));
     label->setStyleSheet(QStringLiteral("color: rgb(%1, %2, %3); background: transparent;")
                              .arg(colour.red())
