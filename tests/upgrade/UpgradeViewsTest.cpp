@@ -74,6 +74,9 @@ TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
 
     model->downloadFailed(QStringLiteral("404"));
     EXPECT_TRUE(view->closeView()->isVisible());
+    // Texts of the service or a page are shown as they are, never as markup.
+    for (QLabel *label : {view->titleText(), view->tipsText(), view->warnInstallText()->nameLab()})
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_TRUE(view->warnInstallText()->isVisible());
     view->closeView()->click();
     EXPECT_EQ(closes, 1);
@@ -195,6 +198,7 @@ TEST(UpgradeViewsTest, UpgradeWindowOpensWithItsVersionAndTakesOnePress)
     QTest::mouseRelease(content->versionLabel(), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(moves, 2);
     EXPECT_EQ(content->versionLabel()->text(), QStringLiteral("9.9.9"));
+    EXPECT_EQ(content->versionLabel()->textFormat(), Qt::PlainText);
     EXPECT_EQ(content->progressLabel()->text(), QStringLiteral("0%"));
     EXPECT_FALSE(content->circleView()->isVisible());
     int proxyOffs = 0;
