@@ -39,11 +39,10 @@ void AccountAlertPresenter::showNext()
     if (m_shown || m_waiting.isEmpty())
         return;
     const Kind kind = m_waiting.takeFirst();
-    NBAlertView *alert = makeAlert(kind);
-    if (!alert->show()) {
+    NBAlertView *alert = NBBaseView::showOverWindow(makeAlert(kind));
+    if (!alert) {
         // No window to lay it over (start-up or shutdown). The account exception is still
         // acted on: the service has already signed the user out.
-        delete alert;
         if (kind == Kind::AccountException)
             OONetWork::shared().accountExceptionGotIt();
         scheduleNext();
@@ -53,9 +52,9 @@ void AccountAlertPresenter::showNext()
     m_shownKind = kind;
 }
 
-NBAlertView *AccountAlertPresenter::makeAlert(Kind kind)
+std::unique_ptr<NBAlertView> AccountAlertPresenter::makeAlert(Kind kind)
 {
-    auto *alert = new NBAlertView;
+    auto alert = std::make_unique<NBAlertView>();
     alert->contentView()->setCornerRadius(8);
     alert->cancleButton()->hide();
     auto answered = std::make_shared<bool>(false);
@@ -72,7 +71,7 @@ NBAlertView *AccountAlertPresenter::makeAlert(Kind kind)
             OONetWork::shared().accountExceptionGotIt();
         };
     }
-    connect(alert, &QObject::destroyed, this, [this, kind, answered] { onAlertGone(kind, *answered); });
+    connect(alert.get(), &QObject::destroyed, this, [this, kind, answered] { onAlertGone(kind, *answered); });
     return alert;
 }
 

@@ -32,7 +32,7 @@ public:
 private:
     void scheduleNext();
     void showNext();
-    NBAlertView *makeAlert(Kind kind);
+    std::unique_ptr<NBAlertView> makeAlert(Kind kind);
     void onAlertGone(Kind kind, bool answered);
 
     QList<Kind> m_waiting;

@@ -67,12 +67,11 @@ OONoNetworkPopupView *OONoNetworkPopupView::showNoNetwork(const QString &text)
 {
     if (current())
         return nullptr;
-    auto *popup = new OONoNetworkPopupView;
-    popup->setText(text);
-    if (!popup->show()) {
-        delete popup;
+    auto made = std::make_unique<OONoNetworkPopupView>();
+    made->setText(text);
+    OONoNetworkPopupView *popup = NBBaseView::showOverWindow(std::move(made));
+    if (!popup)
         return nullptr;
-    }
     popup->layoutBoxes();
     s_current = popup;
     return popup;

@@ -18,18 +18,16 @@ RoundedPanel *NBBaseView::contentView()
     return m_contentView;
 }
 
-bool NBBaseView::show()
+bool NBBaseView::placeOverWindow(std::unique_ptr<NBBaseView> view)
 {
     QWidget *host = WindowInUse::contentWidget();
-    qCDebug(lcUi).noquote() << " ========= ";
-    qCDebug(lcUi) << host;
-    qCDebug(lcUi).noquote() << " ========= ";
-    if (!host)
+    if (!host || !view)
         return false;
-    setParent(host);
-    setFillsParent(true);
-    raise();
-    QWidget::show();
-    takeFocus();
+    NBBaseView *shown = view.release();
+    shown->setParent(host);
+    shown->setFillsParent(true);
+    shown->raise();
+    shown->QWidget::show();
+    shown->takeFocus();
     return true;
 }

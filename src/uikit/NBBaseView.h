@@ -2,6 +2,8 @@
 
 #include "uikit/OverlayWidget.h"
 
+#include <memory>
+
 class RoundedPanel;
 
 // Base of the full-window popups (alert, no-network popup): an overlay over the content of the
@@ -16,10 +18,17 @@ public:
     RoundedPanel *contentView();
 
     // Puts the popup over the content of the window in use, filling it, on top, with the
-    // keyboard focus. False when no window is in use: nothing is shown then, and the caller
-    // knows (the program went on as if it had been shown).
-    bool show();
+    // keyboard focus; that content owns it from then on. With no window in use nothing is shown,
+    // the popup is deleted and nullptr comes back (the program goes on as if it had been shown).
+    template <typename View>
+    static View *showOverWindow(std::unique_ptr<View> view)
+    {
+        View *shown = view.get();
+        return placeOverWindow(std::move(view)) ? shown : nullptr;
+    }
 
 private:
+    static bool placeOverWindow(std::unique_ptr<NBBaseView> view);
+
     RoundedPanel *m_contentView = nullptr;
 };

@@ -111,7 +111,7 @@ TEST_F(StartupOpenSettingsTest, NoticeStaysAboveWhatTheStartShowsAfterIt)
     // A dialog over the main content after it, as the upgrade offer comes.
     auto *later = new NBAlertView;
     later->titleLabel()->setText(QStringLiteral("later"));
-    ASSERT_TRUE(later->show());
+    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(later)));
     ASSERT_EQ(later->parentWidget(), split());
     const auto onTop = [&] {
         QWidget *top = split()->childAt(split()->rect().center());

@@ -51,7 +51,7 @@ TEST_F(AlertTest, ButtonsWithoutBlocksOnlyClose)
     for (bool confirm : {false, true}) {
         auto *alert = new NBAlertView;
         alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
-        ASSERT_TRUE(alert->show());
+        ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
         QPointer<NBAlertView> weak(alert);
         QTest::mouseClick(confirm ? alert->confirmButton() : alert->cancleButton(), Qt::LeftButton);
         EXPECT_FALSE(alert->isVisible());
@@ -63,7 +63,7 @@ TEST_F(AlertTest, BlockRunsBeforeTheAlertGoesAndMayDeleteItsHost)
 {
     auto *alert = new NBAlertView;
     alert->titleLabel()->setText(QStringLiteral("t"));
-    ASSERT_TRUE(alert->show());
+    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
     bool visibleDuringBlock = false;
     alert->confirmBlock = [&] {
         visibleDuringBlock = alert->isVisible();
@@ -84,7 +84,7 @@ TEST_F(AlertTest, PressesAroundThePanelAndKeysReachNothingUnderIt)
     auto *alert = new NBAlertView;
     bool ran = false;
     alert->cancelBlock = [&] { ran = true; };
-    ASSERT_TRUE(alert->show());
+    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
     QWidget *hit = host->childAt(QPoint(20, 20));
     EXPECT_EQ(hit, alert);
     QTest::mouseClick(hit, Qt::LeftButton, {}, QPoint(20, 20));
@@ -102,7 +102,7 @@ TEST_F(AlertTest, PanelLayout)
 {
     auto *alert = new NBAlertView;
     alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
-    ASSERT_TRUE(alert->show());
+    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
     const int title = QFontMetrics(NSFontHelper::getRegularPingFangFont(14)).boundingRect(
         QRect(0, 0, 280, 10000), Qt::TextWordWrap, alert->titleLabel()->text()).height();
     RoundedPanel *panel = alert->contentView();

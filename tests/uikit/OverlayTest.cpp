@@ -82,7 +82,7 @@ TEST(Overlay, ShownPopupTakesTheFocusKeepsEnterAndGivesTheFocusBack)
     QSignalSpy returnPressed(window.field, &QLineEdit::returnPressed);
 
     auto *popup = new NBBaseView;
-    ASSERT_TRUE(popup->show());
+    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(popup)));
     EXPECT_EQ(popup->parentWidget(), &window.host);
     EXPECT_EQ(popup->geometry(), window.host.rect()) << "fills the window's content";
     EXPECT_FALSE(window.field->hasFocus());
@@ -108,8 +108,8 @@ TEST(Overlay, ShownPopupTakesTheFocusKeepsEnterAndGivesTheFocusBack)
 TEST(Overlay, ShowWithoutAWindowInUseReportsFailure)
 {
     WindowInUse::setContentWidget(nullptr);
-    NBBaseView popup;
-    EXPECT_FALSE(popup.show());
-    EXPECT_EQ(popup.parentWidget(), nullptr);
-    EXPECT_FALSE(popup.isVisible());
+    auto made = std::make_unique<NBBaseView>();
+    QPointer<NBBaseView> popup(made.get());
+    EXPECT_EQ(NBBaseView::showOverWindow(std::move(made)), nullptr);
+    EXPECT_TRUE(popup.isNull()) << "a popup no window takes is not left behind";
 }

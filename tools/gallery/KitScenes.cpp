@@ -149,20 +149,20 @@ OSTREL_GALLERY_SCENE("kit/loading_box", 800, 500)
 OSTREL_GALLERY_SCENE("kit/alert", 800, 500)
 {
     QWidget *host = contentHost();
-    auto *alert = new NBAlertView;
+    auto alert = std::make_unique<NBAlertView>();
     alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
     alert->contentView()->setCornerRadius(8);
-    alert->show();
+    NBBaseView::showOverWindow(std::move(alert));
     return host;
 }
 
 OSTREL_GALLERY_SCENE("kit/alert_with_tips", 800, 500)
 {
     QWidget *host = contentHost();
-    auto *alert = new NBAlertView;
+    auto alert = std::make_unique<NBAlertView>();
     alert->titleLabel()->setText(QStringLiteral("确定清除缓存吗?"));
     alert->tipsLabel()->setText(QStringLiteral("清除后，已下载的页面和图片需要重新下载。"));
-    alert->show();
+    NBBaseView::showOverWindow(std::move(alert));
     return host;
 }
 

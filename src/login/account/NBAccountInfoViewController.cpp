@@ -242,7 +242,7 @@ void NBAccountInfoViewController::copyUserId()
 
 void NBAccountInfoViewController::logoutAction()
 {
-    auto *alert = new NBAlertView;
+    auto alert = std::make_unique<NBAlertView>();
     alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
     alert->contentView()->setCornerRadius(8);
     alert->cancelBlock = [] { track(QStringLiteral("accountPage_logoutPopup_cancel_click")); };
@@ -256,7 +256,6 @@ void NBAccountInfoViewController::logoutAction()
         delegate->backToGuide();
         track(QStringLiteral("accountPage_logoutPopup_confirm_click"));
     };
-    if (!alert->show())
-        delete alert;
+    NBBaseView::showOverWindow(std::move(alert));
     track(QStringLiteral("accountPage_logout_click"));
 }

@@ -197,7 +197,8 @@ void NBGeneralViewController::switchNotification(bool on)
 
 void NBGeneralViewController::showResetAlert()
 {
-    auto *alert = new NBAlertView;
+    auto made = std::make_unique<NBAlertView>();
+    NBAlertView *alert = made.get();
     alert->setGeometry(rect());
     alert->titleLabel()->setText(localized("GENERAL_RESET_TITLE"));
     alert->tipsLabel()->setText(localized("GENERAL_RESET_INFO"));
@@ -209,14 +210,13 @@ void NBGeneralViewController::showResetAlert()
         if (self)
             self->restoreDefaults();
     };
-    m_alert = alert;
-    if (!alert->show())
-        delete alert;
+    m_alert = NBBaseView::showOverWindow(std::move(made));
 }
 
 void NBGeneralViewController::showClearCacheAlert()
 {
-    auto *alert = new NBAlertView;
+    auto made = std::make_unique<NBAlertView>();
+    NBAlertView *alert = made.get();
     alert->setGeometry(rect());
     alert->titleLabel()->setText(localized("GENERAL_CLEAR_ALL_CACHE"));
     alert->tipsLabel()->setText(localized("GENERAL_CLEAR_ALL_CACHE_MESSAGE"));
@@ -229,9 +229,7 @@ void NBGeneralViewController::showClearCacheAlert()
             self->clearAllCache();
     };
     alert->cancelBlock = [] {};
-    m_alert = alert;
-    if (!alert->show())
-        delete alert;
+    m_alert = NBBaseView::showOverWindow(std::move(made));
 }
 
 void NBGeneralViewController::restoreDefaults()
