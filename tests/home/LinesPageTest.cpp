@@ -211,7 +211,7 @@ TEST(HomeLineScrollTest, WheelStepsStopAtTheEndsAndReportTheSelectedRow)
     EXPECT_EQ(places, (QList<NBHomeLineScrollType>{NBHomeLineScrollType::line(6)}));
 }
 
-TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndMarksShowWhole)
+TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndAMarkWithRoomShowsWhole)
 {
     NBLinesViewController page;
     page.ensureLoaded();
@@ -236,6 +236,7 @@ TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndMarksShowWhole)
     ASSERT_NE(marked, nullptr);
     QLabel *mark = marked->markText();
     ASSERT_TRUE(mark->isVisibleTo(marked));
+    EXPECT_EQ(mark->text(), QStringLiteral("ChatGPT 推荐线路"));
     EXPECT_GE(mark->width(), mark->sizeHint().width());
     EXPECT_LE(mark->geometry().right(), marked->timeText()->geometry().left());
 }
