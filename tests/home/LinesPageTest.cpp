@@ -222,6 +222,8 @@ TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndAMarkWithRoomShowsWhole
     page.setLines(lines);
     page.show();
     ASSERT_TRUE(page.headerShown());
+    // The back button, the header's buttons and the rows' check marks take all of their area.
+    EXPECT_EQ(controlsCoveredByOthers(&page).join(QStringLiteral("; ")).toStdString(), "");
     QScrollBar *bar = page.scrollView()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     const QPoint onHeader(160, 74 + NBLinesHeaderView::kHeight / 2);
