@@ -1,5 +1,6 @@
 #include "home/NBLinesCell.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -64,7 +65,7 @@ void NBLinesCell::configure(const OOHomeNodeModel &line)
     m_timeText->setText(QStringLiteral("%1ms").arg(line.ping));
     setColour(m_timeText, latencyColour(line.ping));
     if (line.lineMark) {
-        m_markText->setText(*line.lineMark);
+        m_mark = *line.lineMark;
         m_markText->setVisible(!line.lineMark->isEmpty());
     }
     m_onOrOffButton->setChecked(line.isClickState);
@@ -77,11 +78,13 @@ void NBLinesCell::layoutTexts()
     constexpr int kGap = 8;
     const int h = m_contentView->height();
     const int room = qMax(0, width() - 16 - 50 - kGap - kNameX);
-    // The mark keeps its whole text; a long name gives way to it.
-    const int markWidth = m_markText->isHidden() ? 0 : qMin(room, m_markText->sizeHint().width());
-    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, room - (markWidth > 0 ? markWidth + kGap : 0)));
+    // The name comes first; the mark takes the room left and, when that is short, ends in "…"
+    // instead of being cut off.
+    const int nameWidth = qMin(m_nameText->sizeHint().width(), room);
     m_nameText->setGeometry(kNameX, 0, nameWidth, h);
-    m_markText->setGeometry(kNameX + nameWidth + kGap, 0, markWidth, h);
+    const int markX = kNameX + nameWidth + kGap;
+    m_markText->setText(QFontMetrics(m_markText->font()).elidedText(m_mark, Qt::ElideRight, qMax(0, room - nameWidth - kGap)));
+    m_markText->setGeometry(markX, 0, m_markText->sizeHint().width(), h);
 }
 
 void NBLinesCell::resizeEvent(QResizeEvent *event)

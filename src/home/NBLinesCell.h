@@ -42,4 +42,6 @@ private:
     QPushButton *m_onOrOffButton = nullptr;
     QLabel *m_timeText = nullptr;
     QLabel *m_markText = nullptr;
+    // The whole mark; the label shows as much of it as the row has room for.
+    QString m_mark;
 };

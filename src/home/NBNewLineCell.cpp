@@ -1,6 +1,7 @@
 #include "home/NBNewLineCell.h"
 
 #include <QIconEngine>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 
@@ -84,6 +85,7 @@ NBNewLineCell::NBNewLineCell(QWidget *parent)
     m_nameText = PlainText::label(QStringLiteral("USA - San Francisco - 1"), m_contentView);
     m_nameText->setFont(NSFontHelper::getRegularPingFangFont(12));
     setTextColour(m_nameText, QColor(223, 226, 253));
+    m_mark = kInitialMark;
     m_markText = PlainText::label(kInitialMark, m_contentView);
     m_markText->setFont(NSFontHelper::getLightPingFangFont(10));
     m_markText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -110,12 +112,12 @@ void NBNewLineCell::configure(const OOHomeNodeModel &line, std::optional<int> us
     m_nameText->setText(look.name);
     setTextColour(m_nameText, look.nameColour);
     if (look.markText) {
-        m_markText->setText(*look.markText);
+        m_mark = *look.markText;
         m_markText->setVisible(look.markVisible);
     } else {
         // Rows are reused as the table scrolls: a line without a mark gets the mark of a new
         // cell (hidden), not the one of the line this row showed before.
-        m_markText->setText(kInitialMark);
+        m_mark = kInitialMark;
         m_markText->hide();
     }
     // A recycled row must not keep the flag of the line it showed before.
@@ -152,11 +154,13 @@ void NBNewLineCell::layoutParts()
     m_onOrOffButton->setGeometry(rightEdge - 12, (kBarHeight - 12) / 2, 12, 12);
     m_svipImgView->setGeometry(rightEdge - 53, (kBarHeight - 20) / 2, 53, 20);
     const int limit = rightEdge - 53 - 8;
-    // The mark keeps its whole width; a long name gives way to it.
-    const int markWidth = m_markText->isHidden() ? 0 : m_markText->sizeHint().width();
-    const int markRoom = markWidth > 0 ? 21 + markWidth : 0;
-    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, limit - nameX - markRoom));
+    const int nameWidth = qMin(m_nameText->sizeHint().width(), qMax(0, limit - nameX));
     m_nameText->setGeometry(nameX, 0, nameWidth, kBarHeight);
+    // The name comes first; the mark takes the room left and, when that is short, ends in "…"
+    // instead of losing its beginning.
     const int markX = nameX + nameWidth + 21;
-    m_markText->setGeometry(markX, 0, qMin(markWidth, qMax(0, limit - markX)), kBarHeight);
+    const QFontMetrics metrics(m_markText->font());
+    const QString shown = metrics.elidedText(m_mark, Qt::ElideRight, qMax(0, limit - markX));
+    m_markText->setText(shown);
+    m_markText->setGeometry(markX, 0, m_markText->sizeHint().width(), kBarHeight);
 }

@@ -54,4 +54,6 @@ private:
     NBDisableButton *m_onOrOffButton = nullptr;
     AssetImageView *m_svipImgView = nullptr;
     QLabel *m_markText = nullptr;
+    // The whole mark; the label shows as much of it as the row has room for.
+    QString m_mark;
 };

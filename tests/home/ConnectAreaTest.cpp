@@ -132,6 +132,10 @@ TEST_F(ConnectArea, KillSwitchTakesOnlyALongPressWhichReleasesItOnce)
     UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
     area.updateState(NBConnectAreaState::killSwitch);
     EXPECT_TRUE(area.killSwitchTipView()->isVisible());
+    // The tip that asks for the long press lies over the stage without taking its presses.
+    QWidget *circle = area.contentCircleView();
+    QWidget *onTip = circle->childAt(area.killSwitchTipView()->geometry().center());
+    EXPECT_TRUE(onTip == area.lottleAnimationView() || area.lottleAnimationView()->isAncestorOf(onTip));
     clickStage();
     EXPECT_EQ(delegate.stops, 0);
 

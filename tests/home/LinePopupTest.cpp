@@ -395,6 +395,7 @@ TEST_F(LinePopupTest, RowTextsAreDrawnInTheirOwnColoursInsideThePopup)
     const QColor mark = drawnTextColour(marked->markText());
     EXPECT_TRUE(near(mark, QColor(129, 131, 162))) << describe(mark);
     // The whole mark fits beside the name.
+    EXPECT_EQ(marked->markText()->text(), QStringLiteral("ChatGPT 推荐线路"));
     EXPECT_GE(marked->markText()->width(), marked->markText()->sizeHint().width());
 }
 
@@ -424,17 +425,27 @@ TEST_F(LinePopupTest, ReusedRowsShowOnlyTheirOwnLinesMark)
     }
 }
 
-TEST(LineCellTest, ALongNameGivesWayToTheWholeMark)
+TEST(LineCellTest, TheNameComesFirstAndAMarkWithoutRoomEndsInAnEllipsis)
 {
-    NBNewLineCell cell;
-    cell.resize(300, NBNewLineCell::kRowHeight);
-    OOHomeNodeModel line = makeLine(1, QStringLiteral("A rather long line name - 01"), 0);
+    OOHomeNodeModel line = makeLine(1, QStringLiteral("洛杉矶"), 0);
     line.lineMark = QStringLiteral("ChatGPT 推荐线路");
-    cell.configure(line, 2);
-    QLabel *mark = cell.markText();
+    NBNewLineCell wide;
+    wide.resize(375, NBNewLineCell::kRowHeight);
+    wide.configure(line, 2);
+    EXPECT_EQ(wide.markText()->text(), *line.lineMark);
+    EXPECT_GE(wide.markText()->width(), wide.markText()->sizeHint().width());
+
+    // The home table's narrower rows: the whole name, and the mark's beginning.
+    NBNewLineCell narrow;
+    narrow.resize(300, NBNewLineCell::kRowHeight);
+    narrow.configure(line, 2);
+    EXPECT_EQ(narrow.nameText()->width(), narrow.nameText()->sizeHint().width());
+    QLabel *mark = narrow.markText();
+    EXPECT_TRUE(mark->text().startsWith(QStringLiteral("Chat"))) << mark->text().toStdString();
+    EXPECT_TRUE(mark->text().endsWith(QChar(0x2026))) << mark->text().toStdString();
     EXPECT_GE(mark->width(), mark->sizeHint().width());
-    EXPECT_LE(mark->geometry().right(), cell.onOrOffButton()->geometry().left());
-    EXPECT_GE(mark->x(), cell.nameText()->geometry().right());
+    EXPECT_GE(mark->x(), narrow.nameText()->geometry().right() + 21);
+    EXPECT_LT(mark->geometry().right(), narrow.svipImgView()->geometry().left());
 }
 
 } // namespace

@@ -211,7 +211,7 @@ TEST(HomeLineScrollTest, WheelStepsStopAtTheEndsAndReportTheSelectedRow)
     EXPECT_EQ(places, (QList<NBHomeLineScrollType>{NBHomeLineScrollType::line(6)}));
 }
 
-TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndMarksShowWhole)
+TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndAMarkWithRoomShowsWhole)
 {
     NBLinesViewController page;
     page.ensureLoaded();
@@ -222,6 +222,8 @@ TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndMarksShowWhole)
     page.setLines(lines);
     page.show();
     ASSERT_TRUE(page.headerShown());
+    // The back button, the header's buttons and the rows' check marks take all of their area.
+    EXPECT_EQ(controlsCoveredByOthers(&page).join(QStringLiteral("; ")).toStdString(), "");
     QScrollBar *bar = page.scrollView()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     const QPoint onHeader(160, 74 + NBLinesHeaderView::kHeight / 2);
@@ -236,6 +238,7 @@ TEST_F(LinesPageTest, TheHeaderStaysWhileTheRowsScrollAndMarksShowWhole)
     ASSERT_NE(marked, nullptr);
     QLabel *mark = marked->markText();
     ASSERT_TRUE(mark->isVisibleTo(marked));
+    EXPECT_EQ(mark->text(), QStringLiteral("ChatGPT 推荐线路"));
     EXPECT_GE(mark->width(), mark->sizeHint().width());
     EXPECT_LE(mark->geometry().right(), marked->timeText()->geometry().left());
 }
