@@ -1,6 +1,7 @@
 // What `--open general` and `--open notice` show when the main content first appears: the real
 // general settings, whose language picker then rebuilds the window, and the notice box with its
 // sample text over the main window.
+#include <QLabel>
 #include <QPointer>
 #include <QTest>
 #include <QTextBrowser>
