@@ -543,7 +543,7 @@ TEST_F(ShellScreensTest, LaunchScreenMadeAfterStartUpGetsTheCurrentNetworkState)
     reachability.resetForTesting();
 }
 
-TEST_F(ShellScreensTest, StandardEditingKeysWorkInTextFieldsWithoutAnApplicationClassOfOurOwn)
+TEST_F(ShellScreensTest, StandardEditingKeysWorkInTextFieldsThroughQtsOwnBindings)
 {
     auto *screen = new CountingScreen(nullptr);
     window->setContentViewController(screen);
