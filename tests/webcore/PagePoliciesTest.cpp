@@ -159,13 +159,6 @@ TEST(PageRequestPolicy, OwnFilesAndTheServiceOnly)
     EXPECT_FALSE(PageRequestPolicy().allows(QUrl(QStringLiteral("https://api1.ostrel-api.example/x"))));
 }
 
-TEST(PageRequestPolicy, TheServiceHostsIncludeTheShippedOnes)
-{
-    const PageRequestPolicy policy(PageRequestPolicy::serviceHosts());
-    EXPECT_TRUE(policy.allows(QUrl(QStringLiteral("https://api1.ostrel-api.example/api/client/x"))));
-    EXPECT_TRUE(policy.allows(QUrl(QStringLiteral("https://api6.ostrel-api.example/api/client/x"))));
-}
-
 TEST(InAppLinks, KeepTheirCaseAndOnlyALoadedLocalPageFollowsThem)
 {
     const QUrl local = makeLocalPage(QStringLiteral("notice/notice.html"));
@@ -215,15 +208,4 @@ TEST(OOWebCommonNotifications, ObserverHearsPostsWhileItLives)
     observer.reset();
     OOWebCommon::postNotification(QStringLiteral("ostrel.test.bound"));
     EXPECT_EQ(count, 1);
-}
-
-TEST(OOWebCommonNotifications, UpgradeOfferEncodesAsItsRecord)
-{
-    struct Offer
-    {
-        QJsonObject toJson() const { return QJsonObject{{QStringLiteral("update_state"), 3}, {QStringLiteral("is_update"), 1}}; }
-    };
-    const std::optional<QJsonObject> dictionary = OOWebCommon::upgradeSettingDictionary(Offer());
-    ASSERT_TRUE(dictionary);
-    EXPECT_EQ(dictionary->value(QStringLiteral("update_state")).toInt(), 3);
 }
