@@ -22,6 +22,7 @@
 #include "uikit/NBAlertView.h"
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBDisableButton.h"
+#include "uikit/RoundedPanel.h"
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 
