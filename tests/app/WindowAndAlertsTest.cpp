@@ -274,3 +274,17 @@ TEST_F(AccountAlertTest, AnUnansweredAccountAlertComesBackOverTheNewContent)
     QTest::mouseClick(shownAlerts(content.get()).first()->confirmButton(), Qt::LeftButton);
     QTRY_COMPARE(signOuts, 2);
 }
+
+TEST_F(AccountAlertTest, WithNoWindowTheAccountExceptionIsActedOnOnce)
+{
+    WindowInUse::setContentWidget(nullptr);
+    int completions = 0;
+    QList<int> alertsAtCompletion;
+    refusedRequest(QStringLiteral("error101"), &completions, &alertsAtCompletion);
+    QTRY_COMPARE(signOuts, 1);
+    EXPECT_EQ(stops, 1);
+    QTest::qWait(50);
+    EXPECT_EQ(signOuts, 1);
+    EXPECT_TRUE(content->findChildren<NBAlertView *>().isEmpty());
+    EXPECT_EQ(hooks->accountAlerts()->waitingCount(), 0);
+}
