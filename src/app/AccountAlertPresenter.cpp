@@ -39,39 +39,40 @@ void AccountAlertPresenter::showNext()
     if (m_shown || m_waiting.isEmpty())
         return;
     const Kind kind = m_waiting.takeFirst();
-    NBAlertView *alert = NBBaseView::showOverWindow(makeAlert(kind));
+    auto answered = std::make_shared<bool>(false);
+    NBAlertView *alert = NBBaseView::showOverWindow(makeAlert(kind, answered));
     if (!alert) {
-        // No window to lay it over (start-up or shutdown). The account exception is still
-        // acted on: the service has already signed the user out.
+        // No window to lay it over (start-up or shutdown): the alert goes unseen. The account
+        // exception is still acted on, since the service has already signed the user out.
         if (kind == Kind::AccountException)
             OONetWork::shared().accountExceptionGotIt();
         scheduleNext();
         return;
     }
+    // Shown, it belongs to the content it lies over.
     m_shown = alert;
     m_shownKind = kind;
+    connect(m_shown, &QObject::destroyed, this, [this, kind, answered] { onAlertGone(kind, *answered); });
 }
 
-std::unique_ptr<NBAlertView> AccountAlertPresenter::makeAlert(Kind kind)
+std::unique_ptr<NBAlertView> AccountAlertPresenter::makeAlert(Kind kind, const std::shared_ptr<bool> &answered)
 {
     auto alert = std::make_unique<NBAlertView>();
     alert->contentView()->setCornerRadius(8);
     alert->cancleButton()->hide();
-    auto answered = std::make_shared<bool>(false);
     if (kind == Kind::DeviceLimit) {
         alert->titleLabel()->setText(localizedByAppLanguage(QStringLiteral("DEVICE_LIMIT_TITLE")));
         alert->tipsLabel()->setText(localizedByAppLanguage(QStringLiteral("DEVICE_LIMIT_TIP")));
         alert->confirmBlock = [answered] { *answered = true; };
-    } else {
-        alert->titleLabel()->setText(localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TITLE")));
-        alert->tipsLabel()->setText(localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TIP")));
-        alert->confirmButton()->setText(localizedByAppLanguage(QStringLiteral("GOT_IT")));
-        alert->confirmBlock = [answered] {
-            *answered = true;
-            OONetWork::shared().accountExceptionGotIt();
-        };
+        return alert;
     }
-    connect(alert.get(), &QObject::destroyed, this, [this, kind, answered] { onAlertGone(kind, *answered); });
+    alert->titleLabel()->setText(localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TITLE")));
+    alert->tipsLabel()->setText(localizedByAppLanguage(QStringLiteral("ACCOUNT_EXCEPTION_TIP")));
+    alert->confirmButton()->setText(localizedByAppLanguage(QStringLiteral("GOT_IT")));
+    alert->confirmBlock = [answered] {
+        *answered = true;
+        OONetWork::shared().accountExceptionGotIt();
+    };
     return alert;
 }
 

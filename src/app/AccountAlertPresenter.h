@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 #include "networking/NetworkUiHooks.h"
 #include "uikit/NBAlertView.h"
 
@@ -32,7 +34,7 @@ public:
 private:
     void scheduleNext();
     void showNext();
-    std::unique_ptr<NBAlertView> makeAlert(Kind kind);
+    static std::unique_ptr<NBAlertView> makeAlert(Kind kind, const std::shared_ptr<bool> &answered);
     void onAlertGone(Kind kind, bool answered);
 
     QList<Kind> m_waiting;

@@ -27,7 +27,7 @@ constexpr QSize kCardSize(394, 448);
 
 QLabel *imageLabel(const QString &name, const QSize &size, QWidget *parent)
 {
-    auto *label = PlainText::label(parent);
+    auto *label = new QLabel(parent);
     label->setFixedSize(size);
     label->setPixmap(UiImages::pixmap(name, size, parent->devicePixelRatioF()));
     return label;

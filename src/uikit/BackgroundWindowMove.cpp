@@ -1,8 +1,45 @@
 #include "uikit/BackgroundWindowMove.h"
 
+#include "uikit/RoundedPanel.h"
+
 #include <QApplication>
+#include <QFrame>
+#include <QLabel>
 #include <QWidget>
 #include <QWindow>
+
+#include <typeinfo>
+
+namespace {
+
+// Exactly these types, not their subclasses: a subclass may be a control that ignores presses.
+bool isPlainSurface(const QWidget *widget)
+{
+    const std::type_info &type = typeid(*widget);
+    if (type == typeid(QWidget) || type == typeid(QFrame) || type == typeid(RoundedPanel))
+        return true;
+    if (type != typeid(QLabel))
+        return false;
+    // A label is background unless it selects text or may hold links (rich text only).
+    const auto *label = static_cast<const QLabel *>(widget);
+    const Qt::TextInteractionFlags flags = label->textInteractionFlags();
+    if (flags & Qt::TextSelectableByMouse)
+        return false;
+    return label->textFormat() == Qt::PlainText || !(flags & Qt::LinksAccessibleByMouse);
+}
+
+} // namespace
+
+bool BackgroundWindowMove::isBackground(const QWidget *screen, const QPoint &pos)
+{
+    if (!screen)
+        return false;
+    for (const QWidget *hit = screen->childAt(pos); hit && hit != screen; hit = hit->parentWidget()) {
+        if (!isPlainSurface(hit))
+            return false;
+    }
+    return true;
+}
 
 void BackgroundWindowMove::press(const QPoint &globalPos, Qt::MouseButton button)
 {

@@ -8,11 +8,17 @@
 class QWidget;
 
 // The window is movable by its background, as by a title bar: a left press on a screen's bare
-// background (no control took it) that turns into a drag hands the window to the window manager
-// (QWindow::startSystemMove). A press that does not move stays a click.
+// background that turns into a drag hands the window to the window manager
+// (QWindow::startSystemMove). A press that does not move stays a click. The background is the
+// screen itself and the plain surfaces on it (bare widgets, frames, panels, labels that take no
+// text selection); a press on anything else, a row or a list that ignores presses as well, is
+// that thing's, so a drag across it never moves the window.
 class BackgroundWindowMove
 {
 public:
+    // Whether the point (in the screen's coordinates) lies on the screen's background.
+    static bool isBackground(const QWidget *screen, const QPoint &pos);
+
     void press(const QPoint &globalPos, Qt::MouseButton button);
     // True once per press: when the left button, held since a background press, has moved the
     // desktop's drag distance.

@@ -268,8 +268,11 @@ QList<NBBaseViewController *> NBBaseViewController::childViewControllers() const
 
 void NBBaseViewController::mousePressEvent(QMouseEvent *event)
 {
-    // No control took the press: it is on the background, which moves the window when dragged.
-    m_backgroundMove.press(event->globalPosition().toPoint(), event->button());
+    // No control took the press; on the background it moves the window when dragged.
+    if (BackgroundWindowMove::isBackground(this, event->position().toPoint()))
+        m_backgroundMove.press(event->globalPosition().toPoint(), event->button());
+    else
+        m_backgroundMove.release();
     event->accept();
 }
 

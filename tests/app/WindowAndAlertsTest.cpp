@@ -22,11 +22,19 @@
 #include "uikit/NBAlertView.h"
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBDisableButton.h"
+#include "uikit/PlainText.h"
 #include "uikit/RoundedPanel.h"
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 
 namespace {
+
+// A row that, like the list rows, ignores presses and acts on the release.
+class IgnoringRow : public QWidget
+{
+public:
+    using QWidget::QWidget;
+};
 
 class FieldScreen : public NBBaseViewController
 {
@@ -35,8 +43,20 @@ public:
     {
         field = new QLineEdit(this);
         field->setGeometry(20, 20, 200, 30);
+        row = new IgnoringRow(this);
+        row->setGeometry(20, 100, 300, 40);
+        caption = new QLabel(QStringLiteral("标题"), row);
+        caption->setGeometry(10, 10, 100, 20);
+        panel = new QWidget(this);
+        panel->setGeometry(400, 100, 200, 100);
+        text = PlainText::label(QStringLiteral("说明"), panel);
+        text->setGeometry(10, 10, 100, 20);
     }
     QLineEdit *field = nullptr;
+    IgnoringRow *row = nullptr;
+    QLabel *caption = nullptr;
+    QWidget *panel = nullptr;
+    QLabel *text = nullptr;
 };
 
 // Presses and drags as the pointer gives them: the press, then moves with the button held.
@@ -155,13 +175,23 @@ TEST_F(WindowTest, DraggingAScreensBackgroundMovesTheWindowAndAClickDoesNot)
     // The field keeps its own presses: dragging in it selects text, it does not move the window.
     drag(screen->field, QPoint(5, 5), QPoint(60, 0));
     EXPECT_EQ(movedWindows.size(), 1);
+    // A row that ignores presses is no background, nor is a label on it.
+    EXPECT_FALSE(BackgroundWindowMove::isBackground(screen, QPoint(25, 105)));
+    EXPECT_FALSE(BackgroundWindowMove::isBackground(screen, QPoint(35, 115)));
+    drag(screen, QPoint(25, 105), QPoint(40, 0));
+    EXPECT_EQ(movedWindows.size(), 1);
+    // A plain panel and its label are.
+    EXPECT_TRUE(BackgroundWindowMove::isBackground(screen, QPoint(405, 105)));
+    EXPECT_TRUE(BackgroundWindowMove::isBackground(screen, QPoint(415, 115)));
+    drag(screen, QPoint(415, 115), QPoint(40, 0));
+    EXPECT_EQ(movedWindows.size(), 2);
     // Another button than the left one moves nothing.
     QTest::mousePress(screen, Qt::RightButton, Qt::NoModifier, QPoint(400, 300));
     QMouseEvent move(QEvent::MouseMove, QPointF(450, 300), QPointF(screen->mapToGlobal(QPoint(450, 300))), Qt::NoButton,
                      Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(screen, &move);
     QTest::mouseRelease(screen, Qt::RightButton, Qt::NoModifier, QPoint(450, 300));
-    EXPECT_EQ(movedWindows.size(), 1);
+    EXPECT_EQ(movedWindows.size(), 2);
 }
 
 TEST(BackgroundWindowMove, OnlyALeftDragFromABackgroundPressStartsAMove)
@@ -243,4 +273,18 @@ TEST_F(AccountAlertTest, AnUnansweredAccountAlertComesBackOverTheNewContent)
     QTRY_COMPARE(shownAlerts(content.get()).size(), 1);
     QTest::mouseClick(shownAlerts(content.get()).first()->confirmButton(), Qt::LeftButton);
     QTRY_COMPARE(signOuts, 2);
+}
+
+TEST_F(AccountAlertTest, WithNoWindowTheAccountExceptionIsActedOnOnce)
+{
+    WindowInUse::setContentWidget(nullptr);
+    int completions = 0;
+    QList<int> alertsAtCompletion;
+    refusedRequest(QStringLiteral("error101"), &completions, &alertsAtCompletion);
+    QTRY_COMPARE(signOuts, 1);
+    EXPECT_EQ(stops, 1);
+    QTest::qWait(50);
+    EXPECT_EQ(signOuts, 1);
+    EXPECT_TRUE(content->findChildren<NBAlertView *>().isEmpty());
+    EXPECT_EQ(hooks->accountAlerts()->waitingCount(), 0);
 }

@@ -372,7 +372,12 @@ TEST_F(FeedbackStandin, OnlyDecodablePicturesAreCachedAndAKeyIsFetchedOnce)
     EXPECT_EQ(handled, 2);
 }
 
-TEST_F(FeedbackStandin, AHostileFeedbackIsShownAsTextEveryTimeTheListOpens)
+// A stand-in of its own: the megabyte feedback it leaves would weigh on every later list.
+class HostileFeedbackStandin : public FeedbackStandin
+{
+};
+
+TEST_F(HostileFeedbackStandin, AHostileFeedbackIsShownAsTextEveryTimeTheListOpens)
 {
     // Markup that would read /dev/zero without end if a label took it for rich text, control
     // characters, an emoji, and a line of a megabyte.

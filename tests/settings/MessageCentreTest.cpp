@@ -1,6 +1,7 @@
 // The message centre's rules that need no service: the template filled in one pass, where
 // links lead, what a row shows, which records make rows, the empty state below the back button,
 // the pane that never keeps an old message, and the notice box.
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -287,6 +289,22 @@ TEST(NoticePopup, PanelInTheMiddleLinksThroughTheDoorAndCloseOnce)
         text += QStringLiteral("<p>第 %1 段公告内容</p>").arg(i);
     popup->textView()->setHtml(text);
     QTRY_VERIFY_WITH_TIMEOUT(popup->textView()->height() > popup->scrollView()->height(), 5000);
+
+    // Pictures the notice names outside the bundle are never read, the endless one included.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QImage tall(10, 900, QImage::Format_RGB32);
+    tall.fill(Qt::red);
+    const QString picture = folder.filePath(QStringLiteral("tall.png"));
+    ASSERT_TRUE(tall.save(picture));
+    popup->textView()->setHtml(QStringLiteral("<p>图<img src=\"%1\"><img src=\"/dev/zero\"><img src=\"tall.png\"></p>")
+                                   .arg(QUrl::fromLocalFile(picture).toString()));
+    popup->textView()->repaint();
+    EXPECT_LT(popup->textView()->document()->size().height(), 200);
+    EXPECT_TRUE(popup->textView()->document()->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(picture))
+                    .toByteArray()
+                    .isEmpty());
+    popup->textView()->setHtml(text);
     EXPECT_EQ(popup->closeBtn()->geometry(), QRect(16, 375, 268, 45));
 
     OpenedLinks opened;

@@ -39,7 +39,7 @@ void NBQRCodeExpireView::paintEvent(QPaintEvent *)
     // its own, so it reads over any part of the code.
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 0, 0, int(0.6 * 255)));
+    painter.setBrush(QColor(0, 0, 0, int(0.78 * 255)));
     painter.drawRoundedRect(plateRect(), 6, 6);
 }
 

@@ -18,7 +18,7 @@ public:
     // The dark plate under the text.
     QRect plateRect() const;
 
-    static constexpr int kPlatePadding = 8;
+    static constexpr int kPlatePadding = 12;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -36,6 +36,10 @@ QString clampToLines(const QString &text, const QFont &font, int width, int line
         return QString();
     const QString flat = QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
     QTextLayout layout(flat, font);
+    // A word longer than the row (a link, a hostile run of letters) breaks too: two lines stay two.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
     layout.beginLayout();
     QString shown;
     for (int i = 0; i < lines; ++i) {

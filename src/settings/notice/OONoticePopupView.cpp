@@ -1,4 +1,5 @@
 #include "settings/notice/OONoticePopupView.h"
+#include "settings/notice/NoticeTextBrowser.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QtMath>
@@ -68,7 +69,7 @@ QTextBrowser *OONoticePopupView::textView()
     if (m_textView)
         return m_textView;
     // The scroll view scrolls; the text grows with its content at the scroll view's width.
-    m_textView = new QTextBrowser;
+    m_textView = new NoticeTextBrowser;
     m_textView->setFont(NSFontHelper::getRegularPingFangFont(15));
     m_textView->setReadOnly(true);
     m_textView->setOpenLinks(false);
