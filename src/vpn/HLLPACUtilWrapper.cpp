@@ -101,8 +101,9 @@ void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion complet
 void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
 {
     if (m_pendingStops > 0) {
-        // The newest start is the one its road waits for, as when a start overtakes another.
+        // Only the newest start waits; one it replaces answers false, so every start answers.
         OSTREL_LOG(Logger::Info, QStringLiteral("the start waits for the running stop"));
+        giveUpWaitingStart();
         m_waitingStart = WaitingStart{std::move(completion), tunOn};
         return;
     }

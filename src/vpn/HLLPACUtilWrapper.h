@@ -44,7 +44,8 @@ public:
     // result. The TUN switch is read once here (or given) and holds for this connection. While a
     // stopLocal is still restoring the settings or ending the engines, the start waits for it
     // (its stop would otherwise end the new engines, or leave the desktop proxy to a road that
-    // thinks it is off); a later stopLocal gives a waiting start up, which then answers false.
+    // thinks it is off); a later stopLocal, or a newer start, gives a waiting start up, which
+    // then answers false.
     static void syncSSlocalWithStartLocalSucceed(StartCompletion completion);
     static void syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn);
     // Success: starts `sing-box` in TUN mode, then has the helper point the desktop proxy at 9999.

@@ -156,3 +156,23 @@ TEST_F(SignOutTest, CancelKeepsEverything)
     EXPECT_EQ(qobject_cast<NBGuidViewController *>(delegate.fakeWindowVC()->contentViewController()), nullptr);
     EXPECT_FALSE(delegate.isSigningOut());
 }
+
+TEST_F(SignOutTest, OfTwoStartsWaitingForAStopOnlyTheNewerRuns)
+{
+    UiTimingScope timing(0.01);
+    startPieces(QStringLiteral("standin-sslocal-scripted"));
+    signInAsVisitor();
+    makeController();
+    ASSERT_TRUE(connectAndWait());
+
+    bool stopped = false;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { stopped = true; });
+    std::optional<bool> older;
+    std::optional<bool> newer;
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { older = ok; }, false);
+    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { newer = ok; }, false);
+    ACCOUNT_WAIT(stopped && older.has_value() && newer.has_value(), 15000);
+    EXPECT_FALSE(*older);
+    EXPECT_TRUE(*newer);
+    EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+}

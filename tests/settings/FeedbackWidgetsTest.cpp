@@ -136,6 +136,7 @@ TEST(FeedbackInput, LinesAreFourPixelsApartHoweverTheTextArrives)
     plain.setFont(box->font());
     plain.document()->setDocumentMargin(box->document()->documentMargin());
     plain.resize(box->size());
+    plain.show();
     plain.setPlainText(QStringLiteral("第一行\n第二行"));
     EXPECT_NEAR(secondLineTop(box) - secondLineTop(&plain), 4, 1);
 

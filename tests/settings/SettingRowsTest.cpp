@@ -117,6 +117,7 @@ TEST(PACURLFormatterTest, TheRefusalFollowsTheSystemLanguageNotTheChosenOne)
     const QString chosen = localizedByAppLanguage(key);
     const QString system = localizedBySystemLanguage(key);
     EXPECT_EQ(PACURLFormatter::errorText(), system);
-    if (preferred.first() != QLatin1String("ko"))
+    if (preferred.first() != QLatin1String("ko")) {
         EXPECT_NE(PACURLFormatter::errorText(), chosen);
+    }
 }

@@ -149,24 +149,32 @@ void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool
 void NBMineHeaderView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_infoView->setGeometry(46, 70, 300, 53);
-    m_adView->setGeometry(width() - 49 - 364, m_infoView->y() + (53 - 55) / 2, 364, 55);
     layoutInfo();
 }
 
 void NBMineHeaderView::layoutInfo()
 {
-    m_iconImgView->move(0, (m_infoView->height() - 45) / 2);
-    const int textLeft = 45 + 12;
     m_nameLab->adjustSize();
-    m_nameLab->move(textLeft, 0);
-    m_markImgView->move(m_nameLab->geometry().right() + 1 + 7, m_nameLab->y() + (m_nameLab->height() - 16) / 2);
     m_svipTimeLab->adjustSize();
     m_timeLab->adjustSize();
-    const int lineTop = m_nameLab->geometry().bottom() + 4;
-    if (m_timeLab->isVisibleTo(m_infoView)) {
+    const bool twoLines = m_timeLab->isVisibleTo(m_infoView);
+    const int textHeight = m_nameLab->height() + 4 + m_svipTimeLab->height() + (twoLines ? 2 + m_timeLab->height() : 0);
+    // The account area is 53 high, 70 from the top. The fonts standing in for the program's may
+    // set the name and two expiry lines taller than that: the area then grows about its own
+    // centre, so no line is cut and the banner stays level with it.
+    const int areaHeight = qMax(kInfoHeight, textHeight);
+    m_infoView->setGeometry(46, kInfoTop + (kInfoHeight - areaHeight) / 2, 300, areaHeight);
+    m_adView->setGeometry(width() - 49 - 364, kInfoTop + (kInfoHeight - 55) / 2, 364, 55);
+
+    m_iconImgView->move(0, (areaHeight - 45) / 2);
+    const int textLeft = 45 + 12;
+    const int nameTop = (areaHeight - textHeight) / 2;
+    m_nameLab->move(textLeft, nameTop);
+    m_markImgView->move(m_nameLab->geometry().right() + 1 + 7, m_nameLab->y() + (m_nameLab->height() - 16) / 2);
+    const int lineTop = m_nameLab->geometry().bottom() + 1 + 4;
+    if (twoLines) {
         m_timeLab->move(textLeft, lineTop);
-        m_svipTimeLab->move(textLeft, m_timeLab->geometry().bottom() + 2);
+        m_svipTimeLab->move(textLeft, m_timeLab->geometry().bottom() + 1 + 2);
     } else {
         m_svipTimeLab->move(textLeft, lineTop);
     }

@@ -21,6 +21,10 @@ class NBMineHeaderView : public QWidget
 {
     Q_OBJECT
 public:
+    // The account area: 70 from the top, 53 high (taller, about the same centre, when its text is).
+    static constexpr int kInfoTop = 70;
+    static constexpr int kInfoHeight = 53;
+
     explicit NBMineHeaderView(QWidget *parent = nullptr);
 
     // The account area from the record (level) and the stored user (expiry times).

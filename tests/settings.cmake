@@ -1,0 +1,5 @@
+# The settings tests that ask the ScreenFactory for a screen by name need the screens'
+# registrations, which come with the screens library.
+if(TARGET settings_FeedbackWidgetsTest)
+  target_link_libraries(settings_FeedbackWidgetsTest PRIVATE ostrel_screens)
+endif()
