@@ -60,6 +60,8 @@ void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appea
 {
     if (!screen)
         return;
+    // Loaded before the tree is read: viewDidLoad is where a container embeds its children.
+    screen->ensureLoaded();
     QList<QPointer<NBBaseViewController>> shown;
     screen->collectShownScreens(shown);
     QList<QPointer<NBBaseViewController>> changing;
