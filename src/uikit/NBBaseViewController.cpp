@@ -9,6 +9,8 @@
 #include <QDebug>
 #include <QMouseEvent>
 
+#include <functional>
+
 struct NBBaseViewController::Presentation
 {
     QPointer<NBBaseViewController> controller;
@@ -57,37 +59,62 @@ void NBBaseViewController::viewDidDisappear()
 {
 }
 
-void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appearing)
+namespace {
+
+using ScreenList = QList<QPointer<NBBaseViewController>>;
+using MarkAppearing = std::function<bool(NBBaseViewController *, bool)>;
+
+// The hooks of one change over a tree read beforehand. `mark` records the new state and answers
+// whether the screen changes at all. All "will" hooks first: a hook may show or hide things, and
+// the "did" side must find the whole tree in its new state. `between` is the container's own step
+// (showing or hiding the screen), so a screen builds its rows in viewWillAppear before it is on
+// screen, and it runs whether anything changed or not.
+void runTransition(const ScreenList &shown, bool appearing, const MarkAppearing &mark, const std::function<void()> &between)
 {
-    if (!screen)
-        return;
-    QList<QPointer<NBBaseViewController>> shown;
-    screen->collectShownScreens(shown);
-    QList<QPointer<NBBaseViewController>> changing;
+    ScreenList changing;
     for (const QPointer<NBBaseViewController> &each : shown) {
-        if (each && each->m_appearing != appearing)
-            changing.append(each);
-    }
-    // All "will" hooks first: a hook may show or hide things, and the "did" side must find the
-    // whole tree in its new state.
-    for (const QPointer<NBBaseViewController> &each : changing) {
         if (!each)
             continue;
         each->ensureLoaded();
-        each->m_appearing = appearing;
+        if (mark(each, appearing))
+            changing.append(each);
+    }
+    for (const QPointer<NBBaseViewController> &each : changing) {
+        if (!each)
+            continue;
         if (appearing)
             each->viewWillAppear();
         else
             each->viewWillDisappear();
     }
+    if (between)
+        between();
     for (const QPointer<NBBaseViewController> &each : changing) {
-        if (!each || each->m_appearing != appearing)
+        if (!each || each->isAppearing() != appearing)
             continue;
         if (appearing)
             each->viewDidAppear();
         else
             each->viewDidDisappear();
     }
+}
+
+} // namespace
+
+void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appearing)
+{
+    if (!screen)
+        return;
+    // Loaded before the tree is read: viewDidLoad is where a container embeds its children.
+    screen->ensureLoaded();
+    ScreenList shown;
+    screen->collectShownScreens(shown);
+    runTransition(shown, appearing, [](NBBaseViewController *each, bool state) {
+        if (each->m_appearing == state)
+            return false;
+        each->m_appearing = state;
+        return true;
+    }, {});
 }
 
 void NBBaseViewController::collectShownScreens(QList<QPointer<NBBaseViewController>> &into)
@@ -113,18 +140,42 @@ void NBBaseViewController::embedChildViewController(NBBaseViewController *child,
         child->setParent(into);
     addChildViewController(child);
     child->ensureLoaded();
-    child->show();
-    if (m_appearing)
-        setAppearing(child, true);
+    if (!m_appearing) {
+        child->show();
+        return;
+    }
+    ScreenList shown;
+    child->collectShownScreens(shown);
+    QPointer<NBBaseViewController> entering(child);
+    runTransition(shown, true, [](NBBaseViewController *each, bool state) {
+        if (each->m_appearing == state)
+            return false;
+        each->m_appearing = state;
+        return true;
+    }, [entering] {
+        if (entering)
+            entering->show();
+    });
 }
 
 void NBBaseViewController::unembedChildViewController(NBBaseViewController *child)
 {
     if (!child || child->m_parentController != this)
         return;
-    setAppearing(child, false);
-    child->hide();
-    child->removeFromParentViewController();
+    ScreenList shown;
+    child->collectShownScreens(shown);
+    QPointer<NBBaseViewController> leaving(child);
+    runTransition(shown, false, [](NBBaseViewController *each, bool state) {
+        if (each->m_appearing == state)
+            return false;
+        each->m_appearing = state;
+        return true;
+    }, [leaving] {
+        if (!leaving)
+            return;
+        leaving->hide();
+        leaving->removeFromParentViewController();
+    });
 }
 
 bool NBBaseViewController::presentViewController(NBBaseViewController *controller, PresentationAnimator *animator)
