@@ -4,6 +4,7 @@
 
 class QWidget;
 
+// Nothing in the client calls this yet; it is kept as the message alert the toasts stand in for.
 class HLLAlert
 {
 public:

@@ -1,5 +1,6 @@
 #pragma once
 
+// Nothing in the client calls this yet; it is kept for screens that pick a look by OS release.
 class LMCommonHelper
 {
 public:

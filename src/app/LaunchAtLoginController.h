@@ -2,6 +2,7 @@
 
 #include <QString>
 
+// Nothing in the client creates this yet; it is kept for starting the client with the session.
 // Starts the client with the desktop session through an XDG autostart entry
 // ($XDG_CONFIG_HOME/autostart/ostrel.desktop). The stored choice "LaunchAtLogin" is applied again
 // at every start, so a moved executable or a deleted entry is put right.

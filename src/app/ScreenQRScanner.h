@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QStringList>
 
+// Nothing in the client starts a scan yet; it is kept for reading relay addresses off the screen.
 // Reading "ss://" QR codes off the screens. A scan captures every screen, reads the QR codes on
 // it, logs each message and posts "NOTIFY_FOUND_SS_URL" with {"urls": the "ss://" addresses
 // found, possibly none, as QUrl values; "source": "qrcode"}.

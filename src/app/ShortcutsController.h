@@ -4,6 +4,7 @@
 
 #include <optional>
 
+// Nothing in the client binds a shortcut yet; it is kept for the proxy's global shortcuts.
 // Global keyboard shortcuts: the one stored under "ToggleRunning" posts
 // "NOTIFY_TOGGLE_RUNNING_SHORTCUT", the one under "SwitchProxyMode" posts
 // "NOTIFY_SWITCH_PROXY_MODE_SHORTCUT", while any program has the focus. A shortcut is stored as

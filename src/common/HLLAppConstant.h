@@ -4,6 +4,7 @@
 
 #include <QString>
 
+// Only code nothing in the client runs reads these; kept because they name the app-group suite.
 class HLLAppConstant
 {
 public:

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+// Nothing in the client stores a secret here yet; it is kept as the home of small secrets.
 // Small secrets by key: the desktop's secret service (through QtKeychain) when one answers,
 // else a file readable by the user alone (0600, in a 0700 folder inside the data folder).
 //

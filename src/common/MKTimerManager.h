@@ -8,6 +8,7 @@
 
 class QTimer;
 
+// Nothing in the client starts this yet; it is kept as the process-wide connected-time countdown.
 // One process-wide countdown timer (the connected-time clock). Starting it again replaces the
 // timer it had. The first tick comes at once, then one per interval, always on the main thread.
 class MKTimerManager : public QObject

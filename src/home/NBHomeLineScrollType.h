@@ -1,5 +1,6 @@
 #pragma once
 
+// Only the home line table, which nothing in the client shows, uses this; kept with that table.
 // Where the selected row of the home line table is after a scroll step: in view, at `index` rows
 // from the first visible row, or out of view.
 struct NBHomeLineScrollType

@@ -10,6 +10,7 @@ class AssetImageView;
 class QLabel;
 class QPushButton;
 
+// Only the line page, which nothing in the client opens yet, creates this; kept with that page.
 // A group row of the line page: the group's flag, its name with the number of its lines, and an
 // arrow that opens ("icn_up") or closes ("icn_down") the group.
 class NBLineGroupCell : public QWidget

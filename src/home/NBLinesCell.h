@@ -9,6 +9,7 @@
 class QLabel;
 class QPushButton;
 
+// Only the line page, which nothing in the client opens yet, creates this; kept with that page.
 // A line row of the line page: name, measured latency in its colour band, an optional mark and a
 // check button.
 class NBLinesCell : public QWidget

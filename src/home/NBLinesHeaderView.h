@@ -7,6 +7,7 @@
 class AssetImageView;
 class QPushButton;
 
+// Only the line page, which nothing in the client opens yet, creates this; kept with that page.
 // The line page's header: an "all" button and one button per group key, with a small indicator
 // under the button last pressed. A press asks the page to show all lines or the groups' lines.
 class NBLinesHeaderView : public QWidget

@@ -10,6 +10,7 @@
 #include "home/OOHomeItemListType.h"
 #include "vpn/OOHomeNodeModel.h"
 
+// Only the line page, which nothing in the client opens yet, creates this; it obeys the line order.
 // The line page's rows without drawing: the lines filed into groups by the first part of their
 // names, groups that open to show their child lines, the stored line marked, and the order by
 // measured latency when the user chose it ("kLineOrderType" 1).

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+// Only the earlier connect area, which nothing in the client shows, creates this; kept with it.
 // The earlier connect area's ring: a short blue arc over the button.
 class OOHomeCircleView : public QWidget
 {

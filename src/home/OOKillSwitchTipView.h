@@ -4,6 +4,7 @@
 
 class QLabel;
 
+// Only the earlier home background, which nothing in the client shows, creates this; kept with it.
 // The earlier kill-switch tip: a bordered capsule with white text.
 class OOKillSwitchTipView : public QWidget
 {

@@ -4,6 +4,7 @@
 
 #include "vpn/OOHomeNodeModel.h"
 
+// Only the line page, which nothing in the client opens yet, uses this; kept with that page.
 // The line page's answer: a line the user chose (`custom`) or the smart choice.
 struct OOSelectLineType
 {

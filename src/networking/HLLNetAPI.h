@@ -9,6 +9,7 @@
 #include "networking/NetError.h"
 #include "networking/OONetParamManager.h"
 
+// Only the earlier connect road, which nothing in the client runs, calls this; kept with that road.
 // The older request entry, numbered by endpoint. Only the two endpoints the earlier connect
 // road uses are mapped; it goes through the same encrypted pipeline as every other request.
 class HLLNetAPI

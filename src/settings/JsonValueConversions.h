@@ -6,6 +6,7 @@
 
 #include <optional>
 
+// Nothing in the client calls these yet; they are kept for reading loosely typed service values.
 // Small conversions from a loosely typed value (a text, a number or nothing) to a typed one; the
 // last three read a text as JSON, bare numbers and literals at the top level included. Every
 // failure is "nothing"; only text that is not JSON at all says so on the standard output.

@@ -2,6 +2,7 @@
 
 #include "uikit/LMTitleButton.h"
 
+// Nothing in the client creates this yet; it is kept as the kit's hover-image button.
 // An LMTitleButton whose image follows the same rule as its title colour: the down image while
 // pressed, the hover image (when set) under the pointer, else the default image.
 class LMImageButton : public LMTitleButton

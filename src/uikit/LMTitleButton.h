@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPushButton>
 
+// Nothing in the client creates this yet (LMImageButton derives from it); the kit's hover button.
 // A borderless button whose title colour follows the mouse: the down colour while pressed, the
 // hover colour (when set) while the pointer is over it, else the default colour. A disabled
 // button keeps the colour it has. Released outside, it sends nothing and goes back to default.

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+// Nothing in the client calls this yet; it is kept to read the link markup of server texts.
 // The small link markup of server texts: plain runs and links written as
 // "[url=" + a JSON object + "]" + link text + "[url]". The JSON's "type" "outer" links to its
 // "value" (http or https only); any other type links to "http://<type>?value=<value>", which the

@@ -4,6 +4,7 @@
 
 class QWidget;
 
+// Nothing in the client calls this yet; it is kept for views made by name through the factory.
 // Views that the program loaded from nibs are made in code; this finds the maker registered for
 // the nib's name with the screen factory.
 class NBNibInitTool

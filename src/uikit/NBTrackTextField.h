@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+// Nothing in the client creates this yet; it is kept as the kit's one-line link text.
 // A text used as a link: tracks whether the pointer is inside (pointing hand then) and reports
 // a press as activated().
 class NBTrackTextField : public QLabel

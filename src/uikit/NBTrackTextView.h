@@ -2,6 +2,7 @@
 
 #include <QTextBrowser>
 
+// Nothing in the client creates this yet; it is kept as the kit's rich text with links.
 // A read-only rich text with links (the privacy line, the about page): tracks whether the
 // pointer is inside and shows the pointing hand then. Links are reported (anchorClicked), never
 // opened by the view itself.

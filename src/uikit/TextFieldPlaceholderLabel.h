@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 
+// Nothing in the client calls this yet; it is kept for fields that carry their own placeholder.
 // A placeholder label that any text field can carry (x_placeholderLabel): shown with the
 // field's placeholder text while the user has emptied the field, hidden while it holds text.
 // The label lives inside the field, 7 px from its top and 2 px from its left edge. The field

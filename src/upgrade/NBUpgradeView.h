@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+// Nothing in the client creates this yet; it is kept for whoever finishes this upgrade prompt.
 // An upgrade prompt that was never finished: its parts are never built and its actions do
 // nothing. Kept so that the name exists for whoever finishes it.
 class NBUpgradeView : public QWidget

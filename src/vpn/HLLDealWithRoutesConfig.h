@@ -2,6 +2,7 @@
 
 #include <QString>
 
+// Nothing in the client calls this yet; it is kept for sharing route lists with the app group.
 // Copies two route lists from text files in the user's Documents folder into the shared
 // app-group defaults: "china_ip_list.txt" under "iplist", then "node_routes.txt" under
 // "nodelist", each as the file's lines (split at line feeds, empty lines kept). When the first

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+// Nothing in the client calls this yet; it is kept for desktops switched by the proxy tool.
 // A second way of switching the desktop proxy: a command-line tool in the engine folder that
 // takes the mode, the local SOCKS5 listener, the network services and the exceptions as options.
 // The helper daemon is the road in use; this driver is kept for the tool.

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+// Nothing in the client calls this yet; it is kept to name network services for the proxy tool.
 // Lists the machine's network services for the proxy tool's "--network-service" options.
 class ProxyConfTool
 {

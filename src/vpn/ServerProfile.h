@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QString>
 
+// Only ServerProfileManager, which nothing in the client creates yet, makes these; kept with it.
 // One user-defined shadowsocks server, as kept in the "ServerProfiles" defaults array.
 class ServerProfile
 {

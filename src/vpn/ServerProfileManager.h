@@ -7,6 +7,7 @@
 
 #include <optional>
 
+// Nothing in the client creates this yet; it is kept for storing user-defined servers.
 // The stored server profiles ("ServerProfiles") and the active one's id
 // ("ActiveServerProfileId"), read from the standard defaults when made.
 class ServerProfileManager

@@ -9,6 +9,7 @@
 #include "webcore/WebViewJavascriptBridgeBase.h"
 
 
+// Nothing in the client creates this yet; it is kept for pages written for the older bridge.
 // The web view half of the older page bridge: it watches the page's navigations for the bridge's
 // signals (a frame pointed at https://__bridge_loaded__ or https://__wvjb_queue_message__),
 // cancels them, puts the page script in, and fetches and delivers the page's queued messages.

@@ -9,6 +9,7 @@ class QObject;
 class QWebEnginePage;
 class QWidget;
 
+// Nothing in the client creates this (the gallery does); it is kept for pictures of the pages.
 // A picture of a widget that holds a web view, taken once its page has finished loading, shows
 // what it should (a script condition) and has painted that: Chromium paints some frames after
 // the page's scripts ran, so a grab right after loading shows an empty view.

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+// Nothing in the client reads this yet; it is kept for pages written for the older bridge.
 // The handler names of the older page bridge, one process-wide instance. Each of the 28 names is
 // a readable and writable text; reading one that was never set sets it to its own name.
 class AnJSregister

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+// Only the older bridge's adapter, which nothing in the client creates, uses this; kept with it.
 // Whoever can run a script in the page (the web view adapter).
 class WebViewJavascriptBridgeBaseDelegate
 {

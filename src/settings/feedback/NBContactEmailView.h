@@ -9,6 +9,7 @@ class QLabel;
 class QPushButton;
 class RoundedPanel;
 
+// Nothing in the client creates this yet (the gallery does); kept for a form with a contact row.
 // A contact field with its own "提交" button, for a form that asks the contact in a row of its own.
 class NBContactEmailView : public QWidget
 {

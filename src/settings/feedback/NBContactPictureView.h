@@ -9,6 +9,7 @@
 class NBPictUreItem;
 class QLabel;
 
+// Nothing in the client creates this yet (the gallery does); kept for a form with several pictures.
 // A grid of up to three picture tiles ending in an "add" tile, for a form that takes several
 // pictures. The add tile is always the last entry and is never removed.
 class NBContactPictureView : public QWidget

@@ -6,6 +6,7 @@
 
 class NBClickImageView;
 
+// Only the picture grid, which nothing in the client creates yet, makes this; kept with the grid.
 // One tile of the picture grid: a dark square, the picture (or the add image) and a delete mark
 // in its top right corner.
 class NBPictUreItem : public QWidget

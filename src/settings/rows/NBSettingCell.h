@@ -5,6 +5,7 @@
 class QLabel;
 class RoundedPanel;
 
+// Nothing in the client creates this yet (the gallery does); kept as the one-text setting row.
 // A list row with one text in a dark panel: the panel 16 in from the sides and 5 from top and
 // bottom, radius 10; the text 16 into the panel, centred vertically.
 class NBSettingCell : public QWidget

@@ -6,6 +6,7 @@
 
 class QPushButton;
 
+// Nothing in the client creates this yet (the gallery does); kept as the switch-account row.
 // The account list's last row: one full-width button (15 in from each side, 40 high, at the
 // bottom of a 77-high clear panel) that asks to switch the account. Presses on the row beside the
 // button select nothing.

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+// Nothing in the client creates this yet; it is kept as the reader of the PAC address field.
 // Reads the text of a URL field: only "http", "https" and "file" addresses pass, the scheme
 // written exactly so (upper case fails). Spaces and tabs around the text are dropped; a blank text
 // passes without a value.

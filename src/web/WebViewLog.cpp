@@ -1,3 +1,0 @@
-#include "web/WebViewLog.h"
-
-Q_LOGGING_CATEGORY(lcWebView, "ostrel.webview")
