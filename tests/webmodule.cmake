@@ -1,0 +1,17 @@
+# The client's road to the web pages: the program is linked as the client is (no Chromium, every
+# layer the pages build on carried and exported) and loads the module from the build tree.
+if(TARGET ostrel-web)
+  add_executable(webmodule_WebModuleTest ${CMAKE_CURRENT_SOURCE_DIR}/webmodule/WebModuleTest.cpp)
+  target_link_libraries(webmodule_WebModuleTest PRIVATE ostrel_screens ostrel_testsupport_gui ostrel_testsupport)
+  ostrel_hosts_web_module(webmodule_WebModuleTest)
+  target_compile_definitions(webmodule_WebModuleTest PRIVATE
+    OSTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" OSTREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # The test reads the client's own libraries, and the module must sit where the client finds it.
+  add_dependencies(webmodule_WebModuleTest ostrel)
+  if(TARGET ostrel_page_archives)
+    add_dependencies(webmodule_WebModuleTest ostrel_page_archives)
+  endif()
+  add_test(NAME webmodule_WebModuleTest COMMAND webmodule_WebModuleTest)
+  set_tests_properties(webmodule_WebModuleTest PROPERTIES TIMEOUT 300
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREL_TEST=1;QTWEBENGINE_DISABLE_SANDBOX=1")
+endif()
