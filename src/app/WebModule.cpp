@@ -88,7 +88,9 @@ bool WebModule::loadFrom(const QString &path, QString *error)
         return fail(QStringLiteral("no web module at %1").arg(path));
     QLibrary library(path);
     // Chromium keeps threads and atexit handlers of its own: the module must never be unmapped.
-    library.setLoadHints(QLibrary::PreventUnloadHint);
+    // Every symbol is bound now, so a module that does not fit this client fails here, with a
+    // reason, rather than on its first call.
+    library.setLoadHints(QLibrary::PreventUnloadHint | QLibrary::ResolveAllSymbolsHint);
     if (!library.load())
         return fail(library.errorString());
     using Entry = int (*)();
