@@ -117,7 +117,7 @@ int main(int argc, char **argv)
     for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
         qputenv(name, (home.path() + QLatin1Char('/') + QLatin1String(name)).toLocal8Bit());
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // As the client's main: the module (or, linked in, Qt WebEngine itself) sets up GL sharing.
     QApplication app(argc, argv);
 
     QWidget window;

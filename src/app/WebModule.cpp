@@ -6,11 +6,15 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QOpenGLContext>
 
 #include "app/WebViews.h"
 
 const char *const WebModule::kFileName = "libostrel-web.so";
 const char *const WebModule::kEntryName = "ostrel_web_module_interface";
+
+// Qt's own setter of the application-wide shared context (exported by Qt GUI, used by Qt WebEngine).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
 
 namespace {
 
@@ -25,6 +29,26 @@ State &state()
 {
     static State s;
     return s;
+}
+
+// Chromium hands its frames to Qt's views through the application-wide shared GL context. Qt
+// makes that context while it builds the application object when Qt::AA_ShareOpenGLContexts is
+// set by then, which loads the GL driver (with a software driver, LLVM: 8 MiB of private pages)
+// in every start. The client makes it here instead, before Qt WebEngine loads. Nothing made a GL
+// context before (the screens paint in software), so every context from now on shares with it,
+// as if the attribute had been set at the start.
+void prepareSharedGraphicsContext()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QOpenGLContext::globalShareContext())
+        return;
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // A child of the application: deleted with it, before the platform integration goes.
+    auto *context = new QOpenGLContext(app);
+    if (!context->create())
+        qWarning() << "no shared GL context for the web pages; they paint in software";
+    qt_gl_set_global_share_context(context);
+    QObject::connect(context, &QObject::destroyed, [] { qt_gl_set_global_share_context(nullptr); });
 }
 
 } // namespace
@@ -118,6 +142,7 @@ bool WebModule::load()
     s.tried = true;
     QElapsedTimer timer;
     timer.start();
+    prepareSharedGraphicsContext();
     QStringList reasons;
     for (const QString &path : candidatePaths()) {
         QString why;

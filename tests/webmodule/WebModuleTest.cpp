@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QOpenGLContext>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -25,6 +26,12 @@
 namespace {
 
 const bool kUnderDisplay = WebTestDisplay::ensure();
+// As in the client: nothing asks for shared GL contexts before the application object (the
+// display helper does, for programs that link Chromium).
+const bool kNoSharedContextsAtStart = [] {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts, false);
+    return true;
+}();
 
 const QString kClient = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel");
 const QString kModule = QStringLiteral(OSTREL_BINARY_DIR "/lib/ostrel/libostrel-web.so");
@@ -120,6 +127,7 @@ TEST(WebModuleRoad, APageAskedForByNameLoadsTheModuleOnceAndEveryWebRoadWorks)
     EXPECT_TRUE(WebModule::available());
     EXPECT_FALSE(WebModule::isLoaded());
     EXPECT_FALSE(mapped(QStringLiteral("libQt6WebEngineCore"))) << "nothing of Chromium before a page";
+    EXPECT_EQ(QOpenGLContext::globalShareContext(), nullptr) << "no GL driver before a page";
     for (const QString &name : WebModule::screenNames()) {
         EXPECT_TRUE(factory.isOnDemand(name)) << name.toStdString();
         EXPECT_FALSE(factory.hasScreen(name)) << name.toStdString();
@@ -133,6 +141,9 @@ TEST(WebModuleRoad, APageAskedForByNameLoadsTheModuleOnceAndEveryWebRoadWorks)
     EXPECT_TRUE(WebModule::isLoaded()) << WebModule::errorString().toStdString();
     EXPECT_TRUE(mapped(QStringLiteral("libostrel-web.so")));
     EXPECT_TRUE(mapped(QStringLiteral("libQt6WebEngineCore")));
+    // Made before Chromium loaded, so that its contexts and the views' share with it.
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
+    EXPECT_NE(QOpenGLContext::globalShareContext(), nullptr);
     // The module's screens are now registered for real, each its own class.
     for (const QString &name : WebModule::screenNames()) {
         EXPECT_TRUE(factory.hasScreen(name)) << name.toStdString();
