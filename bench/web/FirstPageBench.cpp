@@ -72,7 +72,8 @@ TreeMemory treeMemory()
     return total;
 }
 
-// Whether the page shows content: text and pictures give many colours, an empty view one or two.
+// Whether the window shows the page's content: text and pictures give many colours; the window's
+// background and an empty view one or two.
 bool showsContent(QWidget *window)
 {
     const QImage image = window->screen()->grabWindow(window->winId()).toImage();
@@ -155,17 +156,16 @@ int main(int argc, char **argv)
         loaded = true;
         loadedMs = clock.elapsed();
     };
-    if (!QTest::qWaitFor([&] { return loaded; }, 60000)) {
+    // Painted is the first content on the screen, whether or not the document finished loading.
+    qint64 paintedMs = -1;
+    while (clock.elapsed() < 60000 && (paintedMs < 0 || !loaded)) {
+        if (paintedMs < 0 && showsContent(&window))
+            paintedMs = clock.elapsed();
+        QTest::qWait(5);
+    }
+    if (!loaded) {
         std::fprintf(stderr, "bench_web_first_page: the purchase page did not load\n");
         return 1;
-    }
-    qint64 paintedMs = -1;
-    while (clock.elapsed() < 60000) {
-        if (showsContent(&window)) {
-            paintedMs = clock.elapsed();
-            break;
-        }
-        QTest::qWait(5);
     }
     QTest::qWait(2000);
     const TreeMemory open = treeMemory();
