@@ -15,3 +15,13 @@ if(TARGET ostrel-web)
   set_tests_properties(webmodule_WebModuleTest PROPERTIES TIMEOUT 300
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREL_TEST=1;QTWEBENGINE_DISABLE_SANDBOX=1")
 endif()
+
+# The same client without its module: built into a folder of its own, where none is found.
+add_executable(webmodule_WebModuleMissingTest ${CMAKE_CURRENT_SOURCE_DIR}/webmodule/WebModuleMissingTest.cpp)
+target_link_libraries(webmodule_WebModuleMissingTest PRIVATE ostrel_screens ostrel_testsupport_gui ostrel_testsupport)
+ostrel_hosts_web_module(webmodule_WebModuleMissingTest)
+set_target_properties(webmodule_WebModuleMissingTest PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/without-web-module/bin)
+add_test(NAME webmodule_WebModuleMissingTest COMMAND webmodule_WebModuleMissingTest)
+set_tests_properties(webmodule_WebModuleMissingTest PROPERTIES TIMEOUT 300
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREL_TEST=1")
