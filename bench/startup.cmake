@@ -11,3 +11,11 @@ target_link_libraries(bench_startup_baseline PRIVATE Qt6::Widgets)
 
 add_executable(bench_startup_profile ${CMAKE_CURRENT_LIST_DIR}/startup/SignedInProfile.cpp)
 target_link_libraries(bench_startup_profile PRIVATE ostrel_common)
+
+# The client as it was linked before the web pages became a module: Chromium, Qt Quick and the
+# pages in the binary. bench/startup/run measures it beside the client ("linked").
+add_executable(bench_startup_linked_client ${CMAKE_SOURCE_DIR}/src/ostrel/main.cpp)
+target_link_libraries(bench_startup_linked_client PRIVATE ostrel_screens ostrel_web_screens)
+if(ZBAR_FOUND)
+  target_link_libraries(bench_startup_linked_client PRIVATE PkgConfig::ZBAR)
+endif()

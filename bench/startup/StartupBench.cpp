@@ -2,7 +2,12 @@
 // measures, per run: launch to the window being mapped, launch to its first painted pixels, and
 // resident and anonymous memory 2 s after that. Prints the medians and client/baseline ratios.
 //
-//   bench_startup --runs N --client PATH [--client-arg ARG]... --baseline PATH
+//   bench_startup --runs N --client PATH [--label NAME] [--client-arg ARG]... [--client ...]
+//                 --baseline PATH [--before-each COMMAND]
+//
+// Several clients (two builds, say) are measured in turn against one baseline, each labelled.
+// --before-each runs a shell command before every launch of a client (to give each start a fresh
+// profile); its time is not counted.
 //
 // The window is found by its _NET_WM_PID; "painted" is the first moment the window holds a pixel
 // that is not black (Xvfb started with -br, so an unpainted window shows the black root).
@@ -261,28 +266,41 @@ double median(std::vector<double> values)
 
 } // namespace
 
+struct Client
+{
+    std::string label;
+    std::vector<std::string> command;
+    std::vector<Sample> samples;
+};
+
 int main(int argc, char **argv)
 {
     int runs = 7;
-    std::vector<std::string> client;
+    std::vector<Client> clients;
     std::vector<std::string> baseline;
+    std::string beforeEach;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--runs" && hasValue)
             runs = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--client" && hasValue)
-            client.insert(client.begin(), argv[++i]);
-        else if (arg == "--client-arg" && hasValue)
-            client.push_back(argv[++i]);
+            clients.push_back({"client", {argv[++i]}, {}});
+        else if (arg == "--label" && hasValue && !clients.empty())
+            clients.back().label = argv[++i];
+        else if (arg == "--client-arg" && hasValue && !clients.empty())
+            clients.back().command.push_back(argv[++i]);
         else if (arg == "--baseline" && hasValue)
             baseline = {argv[++i]};
+        else if (arg == "--before-each" && hasValue)
+            beforeEach = argv[++i];
         else {
-            std::fprintf(stderr, "usage: bench_startup --runs N --client PATH [--client-arg ARG]... --baseline PATH\n");
+            std::fprintf(stderr, "usage: bench_startup --runs N --client PATH [--label NAME] [--client-arg ARG]... "
+                                 "--baseline PATH [--before-each COMMAND]\n");
             return 2;
         }
     }
-    if (client.empty() || baseline.empty()) {
+    if (clients.empty() || baseline.empty()) {
         std::fprintf(stderr, "bench_startup: --client and --baseline are needed\n");
         return 2;
     }
@@ -291,22 +309,31 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_startup: no X display (run it under xvfb-run)\n");
         return 2;
     }
+    const auto prepare = [&beforeEach] {
+        if (!beforeEach.empty() && std::system(beforeEach.c_str()) != 0)
+            std::fprintf(stderr, "bench_startup: the command before the start failed\n");
+    };
 
-    // One unmeasured round each: the first start of a fresh profile writes its files and fills
-    // the font cache, which a returning user does not pay.
-    runOnce(display, client);
+    // One unmeasured round each: the first start writes the font cache and the files of a
+    // returning user's profile, which a returning user does not pay.
+    for (Client &client : clients) {
+        prepare();
+        runOnce(display, client.command);
+    }
     runOnce(display, baseline);
 
-    std::vector<Sample> clientSamples;
     std::vector<Sample> baselineSamples;
     for (int i = 0; i < runs; ++i) {
-        if (const auto sample = runOnce(display, client))
-            clientSamples.push_back(*sample);
+        for (Client &client : clients) {
+            prepare();
+            if (const auto sample = runOnce(display, client.command))
+                client.samples.push_back(*sample);
+        }
         if (const auto sample = runOnce(display, baseline))
             baselineSamples.push_back(*sample);
         std::fprintf(stderr, "run %d/%d done\n", i + 1, runs);
     }
-    if (clientSamples.empty() || baselineSamples.empty())
+    if (baselineSamples.empty())
         return 1;
 
     const auto column = [](const std::vector<Sample> &samples, double Sample::*field) {
@@ -315,8 +342,11 @@ int main(int argc, char **argv)
             values.push_back(sample.*field);
         return median(values);
     };
-    std::printf("medians of %zu client and %zu baseline runs\n", clientSamples.size(), baselineSamples.size());
-    std::printf("%-28s %10s %10s %8s\n", "", "client", "baseline", "ratio");
+    std::printf("medians of %d runs (baseline: %zu)\n", runs, baselineSamples.size());
+    std::printf("%-30s", "");
+    for (const Client &client : clients)
+        std::printf(" %12s %7s", client.label.c_str(), "ratio");
+    std::printf(" %10s\n", "baseline");
     const std::pair<const char *, double Sample::*> rows[] = {
         {"launch to mapped window, ms", &Sample::mappedMs},
         {"launch to painted window, ms", &Sample::paintedMs},
@@ -324,9 +354,17 @@ int main(int argc, char **argv)
         {"anonymous 2 s later, MiB", &Sample::anonMiB},
     };
     for (const auto &[name, field] : rows) {
-        const double c = column(clientSamples, field);
         const double b = column(baselineSamples, field);
-        std::printf("%-28s %10.1f %10.1f %8.2f\n", name, c, b, b > 0 ? c / b : 0.0);
+        std::printf("%-30s", name);
+        for (const Client &client : clients) {
+            const double c = column(client.samples, field);
+            std::printf(" %12.1f %7.2f", c, b > 0 ? c / b : 0.0);
+        }
+        std::printf(" %10.1f\n", b);
+    }
+    for (const Client &client : clients) {
+        if (client.samples.size() != size_t(runs))
+            std::printf("%s: %zu of %d starts showed a window\n", client.label.c_str(), client.samples.size(), runs);
     }
     return 0;
 }

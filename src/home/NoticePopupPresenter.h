@@ -10,6 +10,6 @@ class NoticePopupPresenter
 {
 public:
     static NoticeChain::Presenter present(NBHomeViewController *home);
-    // Whether this build has the popup web view (without it no page can be shown).
+    // Whether the popup web view can be had (without it no page can be shown).
     static bool available();
 };

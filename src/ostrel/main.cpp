@@ -8,9 +8,9 @@
 
 int main(int argc, char **argv)
 {
-    // The web pages (Chromium) share the window's graphics context; this must come before the
-    // application object.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Qt::AA_ShareOpenGLContexts is not set here: the web pages' module sets it and makes the
+    // shared GL context when the first page is asked for (app/WebModule.cpp), so that a start
+    // that shows no page loads no GL driver.
     SWBApplication app(argc, argv);
     // Before anything can replace the executable: the relaunch after an upgrade starts this path.
     UpgradeInstallRunner::captureExecutablePath();

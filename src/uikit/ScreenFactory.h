@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class NBBaseViewController;
 class QWidget;
@@ -34,6 +35,14 @@ public:
     void registerScreen(const QString &name, Maker maker);
     void unregisterScreen(const QString &name);
     bool hasScreen(const QString &name) const;
+
+    // Screens that live in a module the program loads on first use: asking for one of these names
+    // while nothing is registered under it runs `load` (at most once per program; the module
+    // registers its makers as it loads), then makes the screen as usual. A failed load leaves the
+    // placeholder, as for any unknown name.
+    using Loader = std::function<bool()>;
+    void registerOnDemand(const QStringList &names, Loader load);
+    bool isOnDemand(const QString &name) const;
     QStringList names() const;
 
     // A new screen (not loaded yet; containers load it), parented to parent. Never null.
@@ -45,7 +54,10 @@ public:
 
 private:
     ScreenFactory() = default;
+    void loadOnDemand(const QString &name) const;
+
     QHash<QString, Maker> m_makers;
+    QHash<QString, std::shared_ptr<Loader>> m_onDemand;
 };
 
 namespace ostrel_detail {

@@ -32,7 +32,8 @@ const std::map<std::string, std::vector<std::string>> &layerTable()
         {"app", {"uikit", "vpn"}},
         {"upgrade", {"app"}},
         {"web", {"upgrade", "webcore"}},
-        {"home", {"web", "upgrade", "webcore"}},
+        {"home", {"upgrade", "webcore"}},
+        {"webmodule", {"settings", "web"}},
         {"login", {"app", "webcore"}},
         {"settings", {"home", "login", "web"}},
         {"ostrel", {"settings", "home", "login", "web", "upgrade", "app", "helper"}},
@@ -133,6 +134,29 @@ TEST(IncludeLayers, NoFileIncludesAHigherOrSiblingLayer)
             EXPECT_TRUE(allowed[from].count(to))
                 << "src/" << file.path << " includes " << include << ": " << from
                 << " may not include " << to;
+        }
+    }
+}
+
+// The web pages are a module the client loads on first use: only the module's own files may
+// include what it is made of. The one web class the client links itself is the link opener.
+static bool isModuleFile(const std::string &path)
+{
+    return path.rfind("web/", 0) == 0 || path.rfind("webmodule/", 0) == 0 || path.rfind("settings/pages/", 0) == 0
+        || path.rfind("settings/message/MessageDetailWebPage", 0) == 0;
+}
+
+TEST(IncludeLayers, OnlyTheWebModuleIncludesTheWebPages)
+{
+    for (const SourceFile &file : readSources(srcRoot())) {
+        if (isModuleFile(file.path))
+            continue;
+        for (const std::string &include : file.includes) {
+            const std::string target = resolveInclude(file, include);
+            if (!isModuleFile(target) || target.rfind("web/DesktopLinkOpener", 0) == 0)
+                continue;
+            ADD_FAILURE() << "src/" << file.path << " includes " << include
+                          << ", which lives in the web module: reach it through app/WebViews.h or by screen name";
         }
     }
 }

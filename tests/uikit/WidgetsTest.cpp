@@ -30,6 +30,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 TEST(SecureTextView, EyeShowsAndHidesTheSameText)
 {
     QWidget window;
@@ -415,4 +417,45 @@ TEST(ScreenFactory, RegisteredScreensAndPlaceholders)
     EXPECT_EQ(made->parentWidget(), &parent);
     factory.unregisterScreen(QStringLiteral("TestOnlyScreen"));
     EXPECT_FALSE(factory.hasScreen(QStringLiteral("TestOnlyScreen")));
+}
+
+TEST(ScreenFactory, ScreensOfAModuleLoadItOnceWhenFirstAskedFor)
+{
+    auto &factory = ScreenFactory::instance();
+    int loads = 0;
+    factory.registerOnDemand({QStringLiteral("TestModulePageA"), QStringLiteral("TestModulePageB")}, [&] {
+        ++loads;
+        // As a module does while it loads: its registrations run.
+        factory.registerScreen(QStringLiteral("TestModulePageA"), [](QWidget *p) { return new NBBaseViewController(p); });
+        factory.registerScreen(QStringLiteral("TestModulePageB"), [](QWidget *p) { return new NBBaseViewController(p); });
+        return true;
+    });
+    EXPECT_TRUE(factory.isOnDemand(QStringLiteral("TestModulePageB")));
+    EXPECT_FALSE(factory.hasScreen(QStringLiteral("TestModulePageA")));
+    EXPECT_EQ(loads, 0) << "nothing loads before a screen of the module is asked for";
+
+    std::unique_ptr<NBBaseViewController> b(factory.make(QStringLiteral("TestModulePageB")));
+    EXPECT_EQ(qobject_cast<PlaceholderViewController *>(b.get()), nullptr);
+    std::unique_ptr<NBBaseViewController> a(factory.make(QStringLiteral("TestModulePageA")));
+    EXPECT_EQ(qobject_cast<PlaceholderViewController *>(a.get()), nullptr);
+    EXPECT_EQ(loads, 1);
+    factory.unregisterScreen(QStringLiteral("TestModulePageA"));
+    factory.unregisterScreen(QStringLiteral("TestModulePageB"));
+}
+
+TEST(ScreenFactory, AModuleThatFailsToLoadLeavesThePlaceholderAndIsNotTriedAgain)
+{
+    auto &factory = ScreenFactory::instance();
+    int loads = 0;
+    factory.registerOnDemand({QStringLiteral("TestBrokenModulePage")}, [&] {
+        ++loads;
+        return false;
+    });
+    for (int ask = 0; ask < 3; ++ask) {
+        std::unique_ptr<NBBaseViewController> page(factory.make(QStringLiteral("TestBrokenModulePage")));
+        auto *placeholder = qobject_cast<PlaceholderViewController *>(page.get());
+        ASSERT_NE(placeholder, nullptr);
+        EXPECT_EQ(placeholder->screenName(), QStringLiteral("TestBrokenModulePage"));
+    }
+    EXPECT_EQ(loads, 1);
 }

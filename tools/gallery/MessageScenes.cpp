@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include "settings/message/MessageDetailWebPage.h"
 #include "settings/message/NBMessageDetailViewController.h"
@@ -75,14 +76,18 @@ QWidget *chosen(const QJsonObject &reply, int row)
     screen->reloadData();
     screen->attachDetail();
     NBMessageDetailViewController *detail = screen->detailVC();
+    auto *view = qobject_cast<QWebEngineView *>(detail->webView());
+    auto *page = view ? qobject_cast<MessageDetailWebPage *>(view->page()) : nullptr;
+    if (!page)
+        return screen;
     // The pane's page runs no script, and the snapshot asks the page through one whether it has
     // painted. Scripts come back for the picture only: the template's content policy still
     // keeps any script of a message body from running, and the fake bodies have none.
-    detail->page()->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
     detail->model = screen->selectModel;
     detail->loadMessage();
     QPointer<NBMessageViewController> guardScreen(screen);
-    QPointer<MessageDetailWebPage> guardPage(detail->page());
+    QPointer<MessageDetailWebPage> guardPage(page);
     setGalleryPictureSource(screen, [guardScreen, guardPage](GalleryPictureDone done) {
         if (!guardScreen || !guardPage) {
             done(QImage());

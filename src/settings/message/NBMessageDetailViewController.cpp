@@ -3,17 +3,16 @@
 #include <QDebug>
 #include <QJsonObject>
 #include <QPainter>
-#include <QWebEngineView>
 
+#include "app/WebModule.h"
+#include "app/WebViews.h"
 #include "uikit/NBControllerView.h"
 #include "uikit/NBPresentationAnimator.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "settings/message/MessageDetailTemplate.h"
-#include "settings/message/MessageDetailWebPage.h"
 #include "settings/message/MessageLinkRouter.h"
 #include "web/DesktopLinkOpener.h"
-#include "web/NBUpgradeViewController.h"
 #include "settings/SettingsLog.h"
 
 NBMessageDetailViewController::NBMessageDetailViewController(QWidget *parent)
@@ -47,31 +46,26 @@ void NBMessageDetailViewController::resizeEvent(QResizeEvent *event)
         m_webView->setGeometry(rect());
 }
 
-QWebEngineView *NBMessageDetailViewController::webView()
+QWidget *NBMessageDetailViewController::webView()
 {
     if (m_webView)
         return m_webView;
     ensureLoaded();
     if (m_webView)   // loading made it
         return m_webView;
-    m_webView = new QWebEngineView(this);
-    m_page = new MessageDetailWebPage(m_webView);
-    m_webView->setPage(m_page);
-    m_webView->setContextMenuPolicy(Qt::NoContextMenu);
-    m_webView->setGeometry(rect());
-    m_webView->show();
+    WebViews *views = WebModule::views();
+    if (!views)
+        return nullptr;
     QPointer<NBMessageDetailViewController> self(this);
-    connect(m_page, &MessageDetailWebPage::linkClicked, this, [self](const QUrl &url) {
+    m_webView = views->makeMessageView(this, [self](const QUrl &url) {
         if (self)
             self->routeLink(url);
-    }, Qt::QueuedConnection);
+    });
+    if (!m_webView)
+        return nullptr;
+    m_webView->setGeometry(rect());
+    m_webView->show();
     return m_webView;
-}
-
-MessageDetailWebPage *NBMessageDetailViewController::page()
-{
-    webView();
-    return m_page;
 }
 
 void NBMessageDetailViewController::loadMessage()
@@ -84,7 +78,8 @@ void NBMessageDetailViewController::loadMessage()
         return;
     }
     m_loadedHtml = MessageDetailTemplate::fill(*templateText, *model);
-    webView()->setHtml(m_loadedHtml, QUrl());
+    if (QWidget *view = webView())
+        WebModule::views()->showMessageHtml(view, m_loadedHtml);
     NotificationCenter::defaultCenter().post(NotificationNames::kRefreshMessageData);
 }
 
@@ -107,8 +102,10 @@ void NBMessageDetailViewController::presentPurchasePage()
     NBBaseViewController *centre = parentViewController();
     if (!centre)
         return;
-    auto *purchase = new NBUpgradeViewController;
-    purchase->json = QJsonObject{{QStringLiteral("needBack"), true}};
+    WebViews *views = WebModule::views();
+    if (!views)
+        return;
+    NBBaseViewController *purchase = views->makePurchasePage(QJsonObject{{QStringLiteral("needBack"), true}});
     purchase->resize(centre->size());
     if (!centre->presentViewController(purchase, new NBPresentationAnimator(purchase, centre))) {
         delete purchase;

@@ -9,8 +9,6 @@
 #include "uikit/NBBaseViewController.h"
 #include "networking/NBMessageListModel.h"
 
-class MessageDetailWebPage;
-class QWebEngineView;
 
 // The right-hand pane of the message centre (366 x 500 at x 363): the chosen message in the
 // message template, in a web view. Links in it never navigate the pane: "marlet://linkBuy"
@@ -25,9 +23,9 @@ public:
     // Set by the message centre before loadMessage.
     std::optional<NBMessageListModel> model;
 
-    // Made on first use (the first message shown), filling the pane.
-    QWebEngineView *webView();
-    MessageDetailWebPage *page();
+    // Made on first use (the first message shown), filling the pane: a QWebEngineView whose
+    // page is a MessageDetailWebPage. Null when the web pages cannot be had.
+    QWidget *webView();
 
     // Shows `model` in the template and posts "kRefreshMessageData". Fields the message lacks
     // show empty, so the pane never keeps another message under this one. Without a model or
@@ -52,7 +50,6 @@ private:
     void setupView();
     void presentPurchasePage();
 
-    QPointer<QWebEngineView> m_webView;
-    MessageDetailWebPage *m_page = nullptr;
+    QPointer<QWidget> m_webView;
     QString m_loadedHtml;
 };

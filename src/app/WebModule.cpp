@@ -1,0 +1,165 @@
+#include "app/WebModule.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QOpenGLContext>
+
+#include "app/WebViews.h"
+
+const char *const WebModule::kFileName = "libostrel-web.so";
+const char *const WebModule::kEntryName = "ostrel_web_module_interface";
+
+// Qt's own setter of the application-wide shared context (exported by Qt GUI, used by Qt WebEngine).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
+
+namespace {
+
+struct State
+{
+    std::unique_ptr<WebViews> views;
+    bool tried = false;
+    QString error;
+};
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+// Chromium hands its frames to Qt's views through the application-wide shared GL context. Qt
+// makes that context while it builds the application object when Qt::AA_ShareOpenGLContexts is
+// set by then, which loads the GL driver (with a software driver, LLVM: 8 MiB of private pages)
+// in every start. The client makes it here instead, before Qt WebEngine loads. Nothing made a GL
+// context before (the screens paint in software), so every context from now on shares with it,
+// as if the attribute had been set at the start.
+void prepareSharedGraphicsContext()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QOpenGLContext::globalShareContext())
+        return;
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // A child of the application: deleted with it, before the platform integration goes.
+    auto *context = new QOpenGLContext(app);
+    if (!context->create())
+        qWarning() << "no shared GL context for the web pages; they paint in software";
+    qt_gl_set_global_share_context(context);
+    QObject::connect(context, &QObject::destroyed, [] { qt_gl_set_global_share_context(nullptr); });
+}
+
+} // namespace
+
+QStringList WebModule::screenNames()
+{
+    // The purchase page (the left menu's membership item and its openers), the download page, and
+    // the invitation, discovery and lottery pages.
+    return {QStringLiteral("Upgrade"),
+            QStringLiteral("NBUpgradeViewController"),
+            QStringLiteral("NBRetrieveViewController"),
+            QStringLiteral("NBInviteViewController"),
+            QStringLiteral("NBDiscoverViewController"),
+            QStringLiteral("NBFreeViewController")};
+}
+
+QStringList WebModule::candidatePaths()
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QString file = QString::fromLatin1(kFileName);
+    if (bin.isEmpty())
+        return {};
+    return {QDir(bin).filePath(file), QDir::cleanPath(bin + QStringLiteral("/../lib/ostrel/") + file)};
+}
+
+bool WebModule::isLoaded()
+{
+    return state().views != nullptr;
+}
+
+bool WebModule::available()
+{
+    if (isLoaded())
+        return true;
+    for (const QString &path : candidatePaths()) {
+        if (QFileInfo(path).isFile())
+            return true;
+    }
+    return false;
+}
+
+QString WebModule::errorString()
+{
+    return state().error;
+}
+
+void WebModule::install(std::unique_ptr<WebViews> views)
+{
+    if (views)
+        state().views = std::move(views);
+}
+
+bool WebModule::loadFrom(const QString &path, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!QFileInfo(path).isFile())
+        return fail(QStringLiteral("no web module at %1").arg(path));
+    QLibrary library(path);
+    // Chromium keeps threads and atexit handlers of its own: the module must never be unmapped.
+    // Every symbol is bound now, so a module that does not fit this client fails here, with a
+    // reason, rather than on its first call.
+    library.setLoadHints(QLibrary::PreventUnloadHint | QLibrary::ResolveAllSymbolsHint);
+    if (!library.load())
+        return fail(library.errorString());
+    using Entry = int (*)();
+    const auto entry = reinterpret_cast<Entry>(library.resolve(kEntryName));
+    if (!entry)
+        return fail(QStringLiteral("%1 is not the client's web module").arg(path));
+    const int version = entry();
+    if (version != kInterfaceVersion)
+        return fail(QStringLiteral("%1 was built for interface %2, this client needs %3")
+                        .arg(path).arg(version).arg(kInterfaceVersion));
+    if (!isLoaded())
+        return fail(QStringLiteral("%1 loaded but handed in no pages").arg(path));
+    if (error)
+        error->clear();
+    return true;
+}
+
+bool WebModule::load()
+{
+    State &s = state();
+    if (s.views)
+        return true;
+    if (s.tried)
+        return false;
+    s.tried = true;
+    QElapsedTimer timer;
+    timer.start();
+    prepareSharedGraphicsContext();
+    QStringList reasons;
+    for (const QString &path : candidatePaths()) {
+        QString why;
+        if (loadFrom(path, &why)) {
+            s.error.clear();
+            qInfo().noquote() << "web pages loaded from" << path << "in" << timer.elapsed() << "ms";
+            return true;
+        }
+        reasons << why;
+    }
+    s.error = reasons.isEmpty() ? QStringLiteral("no place to look for the web module") : reasons.join(QStringLiteral("; "));
+    qWarning().noquote() << "web pages unavailable:" << s.error;
+    return false;
+}
+
+WebViews *WebModule::views()
+{
+    load();
+    return state().views.get();
+}
