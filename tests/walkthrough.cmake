@@ -3,7 +3,7 @@
 # page archives and the stand-in service built. It finds its own display (xvfb-run) like the
 # web-view tests.
 if(TARGET app_AppWalkthroughTest)
-  target_link_libraries(app_AppWalkthroughTest PRIVATE ostrel_screens)
+  target_link_libraries(app_AppWalkthroughTest PRIVATE ostrel_screens ostrel_web_screens)
   if(TARGET ostrel_page_archives)
     add_dependencies(app_AppWalkthroughTest ostrel_page_archives)
   endif()

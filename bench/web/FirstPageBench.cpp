@@ -138,7 +138,7 @@ int main(int argc, char **argv)
     const qint64 madeMs = clock.elapsed();
     page->setGeometry(window.rect());
     page->show();
-    NBBaseViewController::sendAppear(page);
+    NBBaseViewController::setAppearing(page, true);
     QObject *webPage = webPageOf(page);
     if (!webPage) {
         std::fprintf(stderr, "bench_web_first_page: the purchase page has no web page\n");

@@ -19,8 +19,8 @@ public:
 
     virtual ~NetworkUiHooks() = default;
 
-    virtual void showNetworkHint(const QString &text) {}
-    virtual void showAccountException(AccountExceptionKind kind) {}
+    virtual void showNetworkHint(const QString &/*text*/) {}
+    virtual void showAccountException(AccountExceptionKind /*kind*/) {}
     virtual void onAccountExceptionAcknowledged() {}
     virtual void showPollingFailure() {}
 

@@ -61,7 +61,7 @@ HomeConnectController::Services HomeConnectController::defaultServices()
         });
     };
     services.reportConnectionLog = [](const QJsonObject &report) {
-        OONetWorkTool::reportConnectionLog(report, [](std::optional<QJsonObject> result,
+        OONetWorkTool::reportConnectionLog(report, [](std::optional<QJsonObject>,
                                                       std::optional<NetError> error) {
             if (error)
                 qCDebug(lcVpn) << "connection report failed";

@@ -156,10 +156,17 @@ QVariant evaluateBeside(QWebEnginePage *page, const QString &script)
     return result;
 }
 
+// The message pane's page; the pane is made by the web pages' module and handed over as a widget.
+QWebEnginePage *paneOf(NBMessageDetailViewController *detail)
+{
+    auto *view = qobject_cast<QWebEngineView *>(detail->webView());
+    return view ? view->page() : nullptr;
+}
+
 // A real click where the page drew the element.
 bool clickElement(NBMessageDetailViewController *detail, const QString &selector)
 {
-    const QVariantList box = evaluateBeside(detail->page(), QStringLiteral(
+    const QVariantList box = evaluateBeside(paneOf(detail), QStringLiteral(
         "(function(){var e=document.querySelector('%1');if(!e)return null;var r=e.getBoundingClientRect();"
         "return [r.left+r.width/2, r.top+r.height/2];})()").arg(selector)).toList();
     if (box.size() != 2)
@@ -346,7 +353,7 @@ TEST_F(Walkthrough, ANewVisitorReachesEveryScreenAndFindsItFilled)
     ASSERT_NE(detail, nullptr);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return evaluateBeside(detail->page(), QStringLiteral("!!document.querySelector('a[href=\"marlet://linkBuy\"]')"))
+            return evaluateBeside(paneOf(detail), QStringLiteral("!!document.querySelector('a[href=\"marlet://linkBuy\"]')"))
                 .toBool();
         },
         kWait));

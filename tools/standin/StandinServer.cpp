@@ -123,7 +123,7 @@ void StandinServer::routes()
     m_server->Get("/__records", [this](const httplib::Request &, httplib::Response &res) {
         sendJson(res, m_state->records());
     });
-    m_server->Get("/hostlist", [this](const httplib::Request &req, httplib::Response &res) {
+    m_server->Get("/hostlist", [this](const httplib::Request &, httplib::Response &res) {
         const std::optional<Fault> fault = takeFault(QStringLiteral("/hostlist"));
         if (applyTransportFault(fault, res))
             return;

@@ -1,5 +1,5 @@
 #include "settings/message/MessageDetailWebPage.h"
-#include "settings/SettingsLog.h"
+#include "webcore/WebLog.h"
 
 #include <QColor>
 #include <QDebug>
@@ -52,7 +52,7 @@ bool MessageDetailWebPage::acceptNavigationRequest(const QUrl &url, NavigationTy
     const QString scheme = url.scheme();
     if (scheme == QLatin1String("data") || (!isMainFrame && url == QUrl(QStringLiteral("about:blank"))))
         return true;
-    qCWarning(lcSettings) << "message page: navigation refused, scheme" << scheme << "type" << type << "main frame" << isMainFrame;
+    qCWarning(lcWeb) << "message page: navigation refused, scheme" << scheme << "type" << type << "main frame" << isMainFrame;
     return false;
 }
 
