@@ -48,8 +48,9 @@ protected:
         QTest::mouseClick(home->selectView(), Qt::LeftButton);
         NBHomeLineListView *popup = home->lineListView();
         EXPECT_NE(popup, nullptr);
-        if (popup)
+        if (popup) {
             EXPECT_TRUE(popup->isVisible());
+        }
         return popup;
     }
 

@@ -419,8 +419,9 @@ TEST_F(LinePopupTest, ReusedRowsShowOnlyTheirOwnLinesMark)
             NBNewLineCell *cell = table->cellForRow(row);
             const bool hasMark = row % 3 == 0;
             ASSERT_EQ(cell->markText()->isVisibleTo(cell), hasMark) << "row " << row;
-            if (hasMark)
+            if (hasMark) {
                 ASSERT_EQ(cell->markText()->text(), QStringLiteral("Mark %1").arg(row));
+            }
         }
     }
 }

@@ -262,8 +262,9 @@ TEST_F(MorePage, TheAccountAreaSits70DownAnd53HighWithTheBannerBesideIt)
         EXPECT_NEAR(area.top() + area.height() / 2.0, 70 + 53 / 2.0, 1) << state;
         // Every line of the account text lies inside the area: none is cut.
         for (QLabel *line : {header->nameLab(), header->timeLab(), header->svipTimeLab()}) {
-            if (line->isVisibleTo(header->infoView()))
+            if (line->isVisibleTo(header->infoView())) {
                 EXPECT_TRUE(header->infoView()->rect().contains(line->geometry())) << state << line->text().toStdString();
+            }
         }
         const QRect banner = header->adView()->geometry();
         EXPECT_EQ(banner.size(), QSize(364, 55)) << state;
