@@ -12,6 +12,7 @@
 #include "uikit/UiTiming.h"
 #include "common/ProtocolConfig.h"
 #include "login/form/AccountReply.h"
+#include "networking/OONetWorkTool.h"
 #include "login/signin/NBQRCodeExpireView.h"
 #include "login/signin/NBScanSuccessView.h"
 #include "login/signin/QRLoginPayload.h"
