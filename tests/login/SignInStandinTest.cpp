@@ -259,8 +259,8 @@ TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)
 
 TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)
 {
-    // Toasts stay up while delayed steps are held, so a toast would still be there to find.
-    UiTimingScope hold{0.01, true};
+    // The status polls are delayed steps, so they run; a toast lives longer than the wait below.
+    UiTimingScope timing{0.1};
     s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
     s_standin->fault(ApiPaths::kSignInByQRCode, QStringLiteral("fail"), 1);
     NBScanLoginView *panel = login->presentScanPanel();
@@ -278,7 +278,8 @@ TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)
     QTRY_VERIFY_WITH_TIMEOUT(panel->overlay() == NBScanLoginView::Overlay::Scanned, 5000);
     s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("confirm")}});
     QTRY_VERIFY_WITH_TIMEOUT(requestsTo(ApiPaths::kSignInByQRCode).size() == 1, 5000);
-    QTest::qWait(100);
+    // Checked as soon as the refusal was read, while a toast it showed would still be up.
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->isSigningIn(), 5000);
     EXPECT_EQ(signedIn, 0);
     EXPECT_EQ(panel->overlay(), NBScanLoginView::Overlay::Scanned);
     EXPECT_TRUE(panel->findChildren<OOToastView *>().isEmpty());
