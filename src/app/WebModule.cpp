@@ -9,6 +9,7 @@
 #include <QOpenGLContext>
 
 #include "app/WebViews.h"
+#include "app/AppLog.h"
 
 const char *const WebModule::kFileName = "libostrel-web.so";
 const char *const WebModule::kEntryName = "ostrel_web_module_interface";
@@ -46,7 +47,7 @@ void prepareSharedGraphicsContext()
     // A child of the application: deleted with it, before the platform integration goes.
     auto *context = new QOpenGLContext(app);
     if (!context->create())
-        qWarning() << "no shared GL context for the web pages; they paint in software";
+        qCWarning(lcApp) << "no shared GL context for the web pages; they paint in software";
     qt_gl_set_global_share_context(context);
     QObject::connect(context, &QObject::destroyed, [] { qt_gl_set_global_share_context(nullptr); });
 }
@@ -148,13 +149,13 @@ bool WebModule::load()
         QString why;
         if (loadFrom(path, &why)) {
             s.error.clear();
-            qInfo().noquote() << "web pages loaded from" << path << "in" << timer.elapsed() << "ms";
+            qCInfo(lcApp).noquote() << "web pages loaded from" << path << "in" << timer.elapsed() << "ms";
             return true;
         }
         reasons << why;
     }
     s.error = reasons.isEmpty() ? QStringLiteral("no place to look for the web module") : reasons.join(QStringLiteral("; "));
-    qWarning().noquote() << "web pages unavailable:" << s.error;
+    qCWarning(lcApp).noquote() << "web pages unavailable:" << s.error;
     return false;
 }
 

@@ -19,32 +19,17 @@
 
 namespace {
 
-// The service writes "success" as a Boolean, and a few older endpoints as the number 1.
-bool successIsTrue(const QJsonObject &response)
-{
-    const QJsonValue value = response.value(QStringLiteral("success"));
-    if (value.isBool())
-        return value.toBool();
-    return value.isDouble() && value.toDouble() == 1;
-}
-
 bool successIsBool(const QJsonObject &response)
 {
     const QJsonValue value = response.value(QStringLiteral("success"));
     return value.isBool() || (value.isDouble() && (value.toDouble() == 0 || value.toDouble() == 1));
 }
 
-bool isAccountException(const QJsonObject &response)
-{
-    const QJsonValue code = response.value(QStringLiteral("error_code"));
-    return code.isDouble() && code.toDouble() == 101;
-}
-
 // "success" written as false (or 0) together with "error_code" 101: the account alert already
 // ran in the pipeline, so the readers stay silent.
 bool isRefusedAccount(const QJsonObject &response)
 {
-    return successIsBool(response) && !successIsTrue(response) && isAccountException(response);
+    return successIsBool(response) && !OONetWorkTool::isSuccess(response) && OONetWorkTool::isAccountException(response);
 }
 
 std::optional<QString> textOf(const QJsonObject &object, const QString &key)
@@ -53,12 +38,6 @@ std::optional<QString> textOf(const QJsonObject &object, const QString &key)
     if (!value.isString())
         return std::nullopt;
     return value.toString();
-}
-
-bool holdsUserRecord(const QJsonObject &data)
-{
-    const std::optional<HHUserInfo> info = HHUserInfo::fromJson(data);
-    return info && info->user;
 }
 
 QString serverDataError()
@@ -121,6 +100,27 @@ void OONetWorkTool::requestRead(const QString &method, const QString &path, cons
 
 // --- readers ----------------------------------------------------------------------------------
 
+bool OONetWorkTool::isSuccess(const QJsonObject &response)
+{
+    const QJsonValue value = response.value(QStringLiteral("success"));
+    if (value.isBool())
+        return value.toBool();
+    return value.isDouble() && value.toDouble() == 1;
+}
+
+bool OONetWorkTool::isAccountException(const QJsonObject &response)
+{
+    const QJsonValue code = response.value(QStringLiteral("error_code"));
+    return code.isDouble() && code.toDouble() == 101;
+}
+
+bool OONetWorkTool::storeSignedInUser(const QJsonObject &response)
+{
+    // Signed in means a stored user: every later request reads its token from the table.
+    const QJsonValue data = response.value(QStringLiteral("data"));
+    return data.isObject() && MKUserInfoManager::shared().saveUser(data.toObject());
+}
+
 void OONetWorkTool::printReply(const Reply &response, const Error &error)
 {
     // Replies carry tokens, user records and QR records: only the envelope's verdict is printed.
@@ -141,7 +141,7 @@ void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion
         completion(std::nullopt, serverDataError());
         return;
     }
-    if (successIsTrue(*response)) {
+    if (isSuccess(*response)) {
         completion(*response, std::nullopt);
         return;
     }
@@ -155,50 +155,6 @@ void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion
 }
 
 void OONetWorkTool::parseResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
-{
-    printReply(response, error);
-    parseEnvelope(response, completion);
-}
-
-void OONetWorkTool::parseWithUserSave(const Reply &response, const Error &error, const MessageCompletion &completion, bool print)
-{
-    if (print)
-        printReply(response, error);
-    if (response && successIsTrue(*response)) {
-        const QJsonValue data = response->value(QStringLiteral("data"));
-        // A user the table did not keep is no sign-in: the screen shows a failure instead.
-        const bool holdsUser = data.isObject() && holdsUserRecord(data.toObject());
-        if (holdsUser && !MKUserInfoManager::shared().saveUser(data.toObject())) {
-            qCWarning(lcNetwork) << "sign-in answered, but the user could not be stored";
-            if (completion)
-                completion(std::nullopt, serverDataError());
-            return;
-        }
-    }
-    parseEnvelope(response, completion);
-}
-
-void OONetWorkTool::parseLoginResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
-{
-    parseWithUserSave(response, error, completion, true);
-}
-
-void OONetWorkTool::parseQRSignInResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
-{
-    parseWithUserSave(response, error, completion, true);
-}
-
-void OONetWorkTool::parseRegisterResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
-{
-    parseWithUserSave(response, error, completion, true);
-}
-
-void OONetWorkTool::parseAccountEditResponse(const Reply &response, const Error &, const MessageCompletion &completion)
-{
-    parseEnvelope(response, completion);
-}
-
-void OONetWorkTool::parseCodeSendResponse(const Reply &response, const Error &error, const MessageCompletion &completion)
 {
     printReply(response, error);
     parseEnvelope(response, completion);
@@ -225,12 +181,9 @@ void OONetWorkTool::logResponse(const Reply &response, const Error &error)
 void OONetWorkTool::parseRegisterSignInResponse(const Reply &response, const Error &error)
 {
     printReply(response, error);
-    if (!response || !successIsTrue(*response))
+    if (!response || !isSuccess(*response))
         return;
-    const QJsonValue data = response->value(QStringLiteral("data"));
-    if (!data.isObject())
-        return;
-    if (!MKUserInfoManager::shared().saveUser(data.toObject())) {
+    if (!storeSignedInUser(*response)) {
         qCWarning(lcNetwork) << "sign-in after registering answered, but the user could not be stored";
         return;
     }
@@ -255,7 +208,7 @@ void OONetWorkTool::parseAccountInfoResponse(const Reply &response, const Error 
         completion(std::nullopt, NetError{NetError::Malformed, refusal.message});
         return;
     }
-    if (successIsTrue(*response)) {
+    if (isSuccess(*response)) {
         const QJsonValue data = response->value(QStringLiteral("data"));
         if (data.isObject())
             completion(data.toObject(), std::nullopt);
@@ -279,7 +232,7 @@ void OONetWorkTool::parseHomeContentResponse(const Reply &response, const Error 
         completion(std::nullopt, serverDataError(), QStringLiteral("500"));
         return;
     }
-    if (successIsTrue(*response)) {
+    if (isSuccess(*response)) {
         completion(*response, std::nullopt, QStringLiteral("200"));
         return;
     }
@@ -340,10 +293,8 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
     request(QStringLiteral("POST"), ApiPaths::kAccountLogin,
             QJsonObject{{QStringLiteral("signType"), QStringLiteral("1")}}, [completion](Reply response, Error error) {
         printReply(response, error);
-        if (response && successIsTrue(*response)) {
-            // Signed in means a stored user: every later request reads its token from the table.
-            const QJsonValue data = response->value(QStringLiteral("data"));
-            const bool stored = data.isObject() && MKUserInfoManager::shared().saveUser(data.toObject());
+        if (response && isSuccess(*response)) {
+            const bool stored = storeSignedInUser(*response);
             if (!stored)
                 qCWarning(lcNetwork) << "visitor sign-in answered, but no user could be stored";
             if (completion)
@@ -357,12 +308,6 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
         else
             completion(error ? error->message : serverDataError());
     });
-}
-
-void OONetWorkTool::accountLogin(const QJsonObject &params, const MessageCompletion &completion)
-{
-    requestRead(QStringLiteral("POST"), ApiPaths::kAccountLogin,
-                params, &parseLoginResponse, completion);
 }
 
 void OONetWorkTool::accountLoginAfterRegister(const QJsonObject &params)
@@ -399,7 +344,7 @@ void OONetWorkTool::notificationList(const TextCompletion &completion)
             return;
         }
         const QJsonValue data = response->value(QStringLiteral("data"));
-        if (successIsTrue(*response) && data.isObject()) {
+        if (isSuccess(*response) && data.isObject()) {
             completion(compactText(data.toObject()), std::nullopt);
             return;
         }
@@ -431,7 +376,7 @@ void OONetWorkTool::updateApp(const ErrorCompletion &completion)
             completion(std::nullopt, error);
             return;
         }
-        if (successIsTrue(*response)) {
+        if (isSuccess(*response)) {
             completion(*response, std::nullopt);
             return;
         }
@@ -457,55 +402,53 @@ void OONetWorkTool::routerFiles(const MessageCompletion &completion)
                 QJsonObject{{QStringLiteral("platform"), QStringLiteral("mac")}}, &parseResourceResponse, completion);
 }
 
-void OONetWorkTool::getQRCode(const MessageCompletion &completion)
+void OONetWorkTool::accountLogin(const QJsonObject &params, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("GET"), ApiPaths::kGetQRCode,
-                QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}}, &parseResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kAccountLogin, params, completion);
 }
 
-void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const MessageCompletion &completion)
+void OONetWorkTool::getQRCode(const ErrorCompletion &completion)
+{
+    request(QStringLiteral("GET"), ApiPaths::kGetQRCode,
+            QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}}, completion);
+}
+
+void OONetWorkTool::queryQRCode(const QJsonObject &qrRecord, const ErrorCompletion &completion)
 {
     QJsonObject params = qrRecord;
     params.insert(QStringLiteral("platform"), 2);
     params.insert(QStringLiteral("app_name"), ProtocolConfig::projectName());
-    requestRead(QStringLiteral("GET"), ApiPaths::kQueryQRCode,
-                params, &parseResponse, completion);
+    request(QStringLiteral("GET"), ApiPaths::kQueryQRCode, params, completion);
 }
 
-void OONetWorkTool::signInByQRCode(const QString &token, const MessageCompletion &completion)
+void OONetWorkTool::signInByQRCode(const QString &token, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), ApiPaths::kSignInByQRCode,
-                QJsonObject{{QStringLiteral("token"), token}}, &parseQRSignInResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kSignInByQRCode, QJsonObject{{QStringLiteral("token"), token}}, completion);
 }
 
-void OONetWorkTool::sendRegisterCode(const QJsonObject &params, const MessageCompletion &completion)
+void OONetWorkTool::sendRegisterCode(const QJsonObject &params, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), ApiPaths::kSendRegisterCode,
-                params, &parseAccountEditResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kSendRegisterCode, params, completion);
 }
 
-void OONetWorkTool::sendEmail(const QJsonObject &params, const MessageCompletion &completion)
+void OONetWorkTool::sendEmail(const QJsonObject &params, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), ApiPaths::kSendEmail,
-                params, &parseCodeSendResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kSendEmail, params, completion);
 }
 
-void OONetWorkTool::registerAccount(const QJsonObject &params, const MessageCompletion &completion)
+void OONetWorkTool::registerAccount(const QJsonObject &params, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), ApiPaths::kAccountRegister,
-                params, &parseRegisterResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kAccountRegister, params, completion);
 }
 
-void OONetWorkTool::getBackPassword(const QJsonObject &params, const MessageCompletion &completion)
+void OONetWorkTool::getBackPassword(const QJsonObject &params, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), ApiPaths::kGetBackPassword,
-                params, &parseResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kGetBackPassword, params, completion);
 }
 
-void OONetWorkTool::boundAccount(const QJsonObject &params, const MessageCompletion &completion)
+void OONetWorkTool::boundAccount(const QJsonObject &params, const ErrorCompletion &completion)
 {
-    requestRead(QStringLiteral("POST"), ApiPaths::kBoundAccount,
-                params, &parseCodeSendResponse, completion);
+    request(QStringLiteral("POST"), ApiPaths::kBoundAccount, params, completion);
 }
 
 void OONetWorkTool::updatePassword(const QJsonObject &params, const MessageCompletion &completion)
@@ -527,7 +470,7 @@ void OONetWorkTool::readMessage(qint64 messageId, const std::function<void(bool 
             [stored](Reply response, Error error) {
         logResponse(response, error);
         if (stored)
-            stored(response && successIsTrue(*response));
+            stored(response && isSuccess(*response));
     });
 }
 

@@ -32,12 +32,14 @@ public:
     static std::optional<QString> endpointPath(int endpoint);
 
     // --- readers -------------------------------------------------------------------------
+    // The service writes "success" as a Boolean, and a few older endpoints as the number 1.
+    static bool isSuccess(const QJsonObject &response);
+    // "error_code" 101: the account alert already ran in the pipeline.
+    static bool isAccountException(const QJsonObject &response);
+    // Stores the user a successful sign-in reply carries in "data" (every key it came with) as
+    // the signed-in user. False when "data" holds no user or the table did not keep it.
+    static bool storeSignedInUser(const QJsonObject &response);
     static void parseResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
-    static void parseLoginResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
-    static void parseQRSignInResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
-    static void parseRegisterResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
-    static void parseAccountEditResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
-    static void parseCodeSendResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
     static void parseResourceResponse(const Reply &response, const Error &error, const MessageCompletion &completion);
     static void logResponse(const Reply &response, const Error &error);
     static void parseRegisterSignInResponse(const Reply &response, const Error &error);
@@ -51,7 +53,6 @@ public:
     static void advertisements(int type, const MessageCompletion &completion);
     // Visitor sign-in: stores the user on success; the error text otherwise.
     static void login(const std::function<void(std::optional<QString>)> &completion);
-    static void accountLogin(const QJsonObject &params, const MessageCompletion &completion);
     static void accountLoginAfterRegister(const QJsonObject &params);
     static void accountInfo(const ErrorCompletion &completion);
     static void unreadMessages(const OONetWork::Completion &completion);
@@ -61,14 +62,21 @@ public:
     static void updateApp(const ErrorCompletion &completion);
     static void resourcePackageVersion(const MessageCompletion &completion);
     static void routerFiles(const MessageCompletion &completion);
-    static void getQRCode(const MessageCompletion &completion);
-    static void queryQRCode(const QJsonObject &qrRecord, const MessageCompletion &completion);
-    static void signInByQRCode(const QString &token, const MessageCompletion &completion);
-    static void sendRegisterCode(const QJsonObject &params, const MessageCompletion &completion);
-    static void sendEmail(const QJsonObject &params, const MessageCompletion &completion);
-    static void registerAccount(const QJsonObject &params, const MessageCompletion &completion);
-    static void getBackPassword(const QJsonObject &params, const MessageCompletion &completion);
-    static void boundAccount(const QJsonObject &params, const MessageCompletion &completion);
+
+    // Account requests. Each hands the whole reply (or nothing) to `completion` exactly once;
+    // the forms read it with their own reader, since a (dictionary, message) pair cannot tell a
+    // refusal without a message from error 101. Nothing is stored here, not even on a sign-in:
+    // the form that is still there to show the result stores the user.
+    using AccountCall = void (*)(const QJsonObject &params, const ErrorCompletion &completion);
+    static void accountLogin(const QJsonObject &params, const ErrorCompletion &completion);
+    static void getQRCode(const ErrorCompletion &completion);
+    static void queryQRCode(const QJsonObject &qrRecord, const ErrorCompletion &completion);
+    static void signInByQRCode(const QString &token, const ErrorCompletion &completion);
+    static void sendRegisterCode(const QJsonObject &params, const ErrorCompletion &completion);
+    static void sendEmail(const QJsonObject &params, const ErrorCompletion &completion);
+    static void registerAccount(const QJsonObject &params, const ErrorCompletion &completion);
+    static void getBackPassword(const QJsonObject &params, const ErrorCompletion &completion);
+    static void boundAccount(const QJsonObject &params, const ErrorCompletion &completion);
     static void updatePassword(const QJsonObject &params, const MessageCompletion &completion);
     static void messageList(int page, const MessageCompletion &completion);
     // The read mark ("messageId" as text). The reply is only logged; `stored` then tells the
@@ -98,7 +106,6 @@ private:
     // The common shape of most endpoints: the request, then one reader over its reply.
     static void requestRead(const QString &method, const QString &path, const std::optional<QJsonObject> &params,
                             MessageReader reader, const MessageCompletion &completion);
-    static void parseWithUserSave(const Reply &response, const Error &error, const MessageCompletion &completion, bool print);
     enum class SilentOn { RefusedAccount, AnyAccountException };
     static void parseEnvelope(const Reply &response, const MessageCompletion &completion,
                               SilentOn silentOn = SilentOn::RefusedAccount);

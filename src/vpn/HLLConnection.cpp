@@ -40,19 +40,21 @@ std::optional<HLLConnection::ConnectionStatus> HLLConnection::connectionStatusFr
     return ConnectionStatus(rawValue);
 }
 
-HLLConnection::FillResult HLLConnection::setValuesForKeysWithDictionary(const QJsonObject &dictionary)
+void HLLConnection::setValuesForKeysWithDictionary(const QJsonObject &dictionary)
 {
     for (auto it = dictionary.begin(); it != dictionary.end(); ++it)
         setValueForKey(it.key(), it.value());
+}
 
-    FillResult result;
+HLLConnection::FilesResult HLLConnection::writeEngineFiles()
+{
     const EngineConfigWriter::Result sslocal = writeSSLocalConfig();
     const EngineConfigWriter::Result singBox = writeSingBoxConfig();
     if (!sslocal.ok)
-        result = FillResult{false, sslocal.error};
-    else if (!singBox.ok)
-        result = FillResult{false, singBox.error};
-    return result;
+        return FilesResult{false, sslocal.error};
+    if (!singBox.ok)
+        return FilesResult{false, singBox.error};
+    return {};
 }
 
 void HLLConnection::setValueForKey(const QString &key, const QJsonValue &value)

@@ -13,9 +13,9 @@
 #include <optional>
 
 // One connection as the service grants it. The connect road sets the plain fields it works out
-// itself, then fills the record from the response's "data": every fill writes "sslocal.conf"
-// and then "singbox.json" from the record's current contents. The record is not kept; the two
-// files are what outlives it.
+// itself, fills the record from the response's "data", then writes the engine files from it
+// ("sslocal.conf", then "singbox.json"). The record is not kept; the two files are what outlives
+// it.
 class HLLConnection
 {
 public:
@@ -42,16 +42,19 @@ public:
     std::optional<bool> globalMode;        // else isProxyModeOn()
     std::optional<QString> currentDomain;  // else the network layer's current API domain
 
-    struct FillResult
+    struct FilesResult
     {
         bool ok = true;   // both files written
         QString error;    // the first failure
     };
 
     // The fill: takes "node_list" (a list of dictionaries, appended as nodes), "cdn_setting" and
-    // "config"; every other key is ignored. Then writes both files, whatever the dictionary held.
-    FillResult setValuesForKeysWithDictionary(const QJsonObject &dictionary);
+    // "config"; every other key is ignored. Writes nothing.
+    void setValuesForKeysWithDictionary(const QJsonObject &dictionary);
     void setValueForKey(const QString &key, const QJsonValue &value);
+    // Writes both engine files from the record as it stands, the second even when the first
+    // failed.
+    FilesResult writeEngineFiles();
 
     // The "sslocal.conf" content; appends the written server addresses to ipList.
     QJsonObject sslocalConfig();

@@ -90,29 +90,40 @@ QString HLLPACUtilWrapper::localDnsServerAddress()
 
 void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion)
 {
-    shared().startEngine(std::move(completion), isTunStateOn());
+    syncSSlocalWithStartLocalSucceed(std::move(completion), isTunStateOn());
 }
 
 void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn)
 {
-    shared().startEngine(std::move(completion), tunOn);
+    HLLPACUtilWrapper &self = shared();
+    const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
+    if (!vpnInfo) {
+        OSTREL_LOG(Logger::Error, QStringLiteral("no \"VPNInfo\" to start the engine from"));
+        self.failStart(std::move(completion));
+        return;
+    }
+    self.startEngine(*vpnInfo, std::move(completion), tunOn);
 }
 
-void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
+void HLLPACUtilWrapper::start(const EngineStart &what, StartCompletion completion)
+{
+    startEngine(QJsonObject{{QStringLiteral("configPath"), what.configPath}}, std::move(completion), what.tunOn);
+}
+
+void HLLPACUtilWrapper::failStart(StartCompletion completion)
+{
+    // Nothing to start from: a failure the caller hears (later), not a road left waiting.
+    if (completion)
+        GuiThread::post(this, [completion] { completion(false); });
+}
+
+void HLLPACUtilWrapper::startEngine(const QJsonObject &config, StartCompletion completion, bool tunOn)
 {
     if (m_pendingStops > 0) {
         // Only the newest start waits; one it replaces answers false, so every start answers.
         OSTREL_LOG(Logger::Info, QStringLiteral("the start waits for the running stop"));
         giveUpWaitingStart();
-        m_waitingStart = WaitingStart{std::move(completion), tunOn};
-        return;
-    }
-    const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
-    if (!vpnInfo) {
-        // Nothing to start from: a failure the caller hears (later), not a road left waiting.
-        OSTREL_LOG(Logger::Error, QStringLiteral("no \"VPNInfo\" to start the engine from"));
-        if (completion)
-            GuiThread::post(this, [completion] { completion(false); });
+        m_waitingStart = WaitingStart{config, std::move(completion), tunOn};
         return;
     }
     // The previous engine still holds 127.0.0.1:9999 and the previous session's token: a second
@@ -123,7 +134,7 @@ void HLLPACUtilWrapper::startEngine(StartCompletion completion, bool tunOn)
     m_suspended = false;
     m_engineDied = false;
     const quint64 starting = ++m_startRequest;
-    stopEngines([guard = QPointer(this), completion, config = *vpnInfo, starting]() {
+    stopEngines([guard = QPointer(this), completion, config, starting]() {
         if (!guard)
             return;
         // A newer start overtook this one while the old engines ended: as with an engine replaced
@@ -369,7 +380,7 @@ void HLLPACUtilWrapper::runWaitingStart()
     // From the event loop: the stop's caller finishes first.
     GuiThread::post(this, [guard = QPointer(this), start = std::move(start)]() {
         if (guard)
-            guard->startEngine(start.completion, start.tunOn);
+            guard->startEngine(start.config, start.completion, start.tunOn);
     });
 }
 

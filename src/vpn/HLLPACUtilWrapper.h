@@ -16,7 +16,7 @@ class HLLSingBox;
 class ProxyConfigRemoteProcessProtocol;
 
 // The switchboard between the connect and stop roads and the machinery below them: it registers
-// the local proxy defaults, starts the engines from "VPNInfo", and has the proxy-settings helper
+// the local proxy defaults, starts the engines, and has the proxy-settings helper
 // point the desktop proxy at the local SOCKS5 listener (port 9999) or restore the user's settings.
 //
 // It owns at most one engine of each kind. Engines are stopped only after the helper has
@@ -33,19 +33,32 @@ public:
     static constexpr int kLocalPort = SSLocalConfigBuilder::kSocksPort;
     static constexpr int kShutdownWaitMs = 2000;
 
+    // What an engine start needs: the "sslocal.conf" to run, and the TUN switch as the
+    // connection read it (it holds for the whole connection).
+    struct EngineStart
+    {
+        QString configPath;
+        bool tunOn = false;
+    };
+
     static HLLPACUtilWrapper &shared();
+
+    // Starts `sslocal` from `what`; the completion gets the start result. While a stopLocal is
+    // still restoring the settings or ending the engines, the start waits for it (its stop would
+    // otherwise end the new engines, or leave the desktop proxy to a road that thinks it is off);
+    // a later stopLocal gives a waiting start up, which then answers false.
+    void start(const EngineStart &what, StartCompletion completion);
 
     // The seven desktop-proxy exceptions, in order.
     static QStringList proxyIgnoreList();
     // Registers the seventeen local proxy defaults (stored values win).
     static void configLocal();
 
-    // Starts `sslocal` from "VPNInfo" (nothing when it is missing); the completion gets the start
-    // result. The TUN switch is read once here (or given) and holds for this connection. While a
-    // stopLocal is still restoring the settings or ending the engines, the start waits for it
-    // (its stop would otherwise end the new engines, or leave the desktop proxy to a road that
-    // thinks it is off); a later stopLocal, or a newer start, gives a waiting start up, which
-    // then answers false.
+    // `start` from the stored "VPNInfo" (a failed start when it is missing). The TUN switch is
+    // read once here (or given) and holds for this connection. While a stopLocal is still
+    // restoring the settings or ending the engines, a start waits for it (its stop would
+    // otherwise end the new engines, or leave the desktop proxy to a road that thinks it is off);
+    // a later stopLocal, or a newer start, gives a waiting start up, which then answers false.
     static void syncSSlocalWithStartLocalSucceed(StartCompletion completion);
     static void syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn);
     // Success: starts `sing-box` in TUN mode, then has the helper point the desktop proxy at 9999.
@@ -97,7 +110,8 @@ private:
     HLLPACUtilWrapper();
     ~HLLPACUtilWrapper() override;
 
-    void startEngine(StartCompletion completion, bool tunOn);
+    void startEngine(const QJsonObject &config, StartCompletion completion, bool tunOn);
+    void failStart(StartCompletion completion);
     void runWaitingStart();
     void giveUpWaitingStart();
     void launchShadowsocks(const QJsonObject &config, StartCompletion completion);
@@ -129,6 +143,7 @@ private:
     int m_pendingStops = 0;     // stopLocal calls that have not called back
     struct WaitingStart
     {
+        QJsonObject config;
         StartCompletion completion;
         bool tunOn = false;
     };

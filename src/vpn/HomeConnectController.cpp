@@ -70,17 +70,57 @@ HomeConnectController::Services HomeConnectController::defaultServices()
         });
     };
     services.track = [](const QString &event) { XSAnalyticsManager::shared().track(event); };
+    services.currentUser = [] { return MKUserTable().queryUser(); };
+    services.startEngines = [](const HLLPACUtilWrapper::EngineStart &what, HLLPACUtilWrapper::StartCompletion done) {
+        HLLPACUtilWrapper::shared().start(what, std::move(done));
+    };
+    services.applySystemProxy = &HLLPACUtilWrapper::applySystemProxy;
+    services.stopLocal = &HLLPACUtilWrapper::stopLocal;
+    services.registerLocalDefaults = &HLLPACUtilWrapper::configLocal;
+    services.watchEngines = [](QObject *context, std::function<void(bool)> lost, std::function<void()> stopped) {
+        QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, context, std::move(lost));
+        QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::proxyStopped, context, std::move(stopped));
+    };
     return services;
 }
 
+namespace {
+
+template <typename Function>
+void fillIfEmpty(Function &given, Function &real)
+{
+    if (!given)
+        given = std::move(real);
+}
+
+HomeConnectController::Services withRealParts(HomeConnectController::Services services)
+{
+    HomeConnectController::Services real = HomeConnectController::defaultServices();
+    fillIfEmpty(services.connect2, real.connect2);
+    fillIfEmpty(services.reportConnectionLog, real.reportConnectionLog);
+    fillIfEmpty(services.track, real.track);
+    fillIfEmpty(services.currentUser, real.currentUser);
+    fillIfEmpty(services.startEngines, real.startEngines);
+    fillIfEmpty(services.applySystemProxy, real.applySystemProxy);
+    fillIfEmpty(services.stopLocal, real.stopLocal);
+    fillIfEmpty(services.registerLocalDefaults, real.registerLocalDefaults);
+    fillIfEmpty(services.watchEngines, real.watchEngines);
+    return services;
+}
+
+} // namespace
+
 HomeConnectController::HomeConnectController(HomeConnectView &view, QObject *parent,
                                              ConnectClock &clock, Services services)
-    : QObject(parent), m_view(view), m_clock(clock), m_services(std::move(services))
+    : QObject(parent), m_view(view), m_clock(clock), m_services(withRealParts(std::move(services)))
 {
-    connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, this,
-            &HomeConnectController::onEngineLost);
-    connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::proxyStopped, this,
-            &HomeConnectController::onProxyStopped);
+    m_services.watchEngines(
+        this, [this](bool killSwitchHolds) { onEngineLost(killSwitchHolds); }, [this] { onProxyStopped(); });
+}
+
+UserDefaults &HomeConnectController::defaults()
+{
+    return UserDefaults::standard();
 }
 
 HomeConnectController::~HomeConnectController() = default;
@@ -133,7 +173,7 @@ void HomeConnectController::connectWithoutLine()
 
 void HomeConnectController::requestConnect2()
 {
-    const std::optional<HHUserInfo> userInfo = MKUserTable().queryUser();
+    const std::optional<HHUserInfo> userInfo = m_services.currentUser();
     if (!userInfo || !userInfo->user || !userInfo->user->apiToken) {
         // Without a signed-in user no request can be made: say so instead of spinning forever.
         failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_SIGN_IN_FIRST")));
@@ -144,7 +184,7 @@ void HomeConnectController::requestConnect2()
     const bool isFreeUser = userInfo->user->userLevel && *userInfo->user->userLevel == 0;
     const quint64 attempt = ++m_attempt;
     m_phase = Phase::Requesting;
-    m_requestedLineText = UserDefaults::standard().stringValue(DefaultsKeys::kProxyLineInfo);
+    m_requestedLineText = defaults().stringValue(DefaultsKeys::kProxyLineInfo);
     m_services.connect2(nodeInfoId, [guard = QPointer(this), attempt, isFreeUser, userInfo](
                                             const std::optional<QJsonObject> &result,
                                             const std::optional<QString> &message,
@@ -204,78 +244,95 @@ void HomeConnectController::handleConnect2Response(const std::optional<QJsonObje
 void HomeConnectController::runSuccessSteps(const QJsonObject &result, const QJsonObject &data,
                                             const std::optional<HHUserInfo> &userInfo)
 {
-    UserDefaults &defaults = UserDefaults::standard();
-    defaults.setDictionary(DefaultsKeys::kNodeInfo, data);
+    const std::optional<Regions> regions = recordGrant(result, data);
+    if (!regions)
+        return;
+    // One reading of the TUN switch for the whole connection, so that the files, the engines and
+    // the desktop proxy never disagree when the switch moves meanwhile.
+    const bool tunOn = isTunStateOn();
+    const std::optional<HLLPACUtilWrapper::EngineStart> start = writeEngineFiles(data, *regions, userInfo, tunOn);
+    if (!start)
+        return;
+    recordConnection(*start);
+    startEngines(*start);
+}
+
+std::optional<HomeConnectController::Regions> HomeConnectController::recordGrant(const QJsonObject &result,
+                                                                                const QJsonObject &data)
+{
+    defaults().setDictionary(DefaultsKeys::kNodeInfo, data);
     const QJsonValue inValue = data.value(QStringLiteral("in_region_code"));
     const QJsonValue outValue = data.value(QStringLiteral("out_region_code"));
     const QJsonValue inName = data.value(QStringLiteral("in_region_name"));
     if (!inValue.isString() || !outValue.isString() || !inName.isString()) {
         failConnect(messageOf(result));
-        return;
+        return std::nullopt;
     }
-    const QString inCode = inValue.toString();
-    const QString outCode = outValue.toString();
     applyRunningMode();
+    return Regions{inValue.toString(), outValue.toString()};
+}
 
-    // One reading of the TUN switch for the whole connection, so that the files, the engines and
-    // the desktop proxy never disagree when the switch moves meanwhile.
-    const bool tunOn = isTunStateOn();
-
+std::optional<HLLPACUtilWrapper::EngineStart> HomeConnectController::writeEngineFiles(
+    const QJsonObject &data, const Regions &regions, const std::optional<HHUserInfo> &userInfo, bool tunOn)
+{
     HLLConnection connection;
-    connection.local_dns = isChinaCode(inCode) ? QStringLiteral("223.5.5.5")
-                                               : QStringLiteral("8.8.8.8");
-    defaults.setString(DefaultsKeys::kLocalDnsServerAddress, *connection.local_dns);
-    connection.remote_dns = isChinaCode(outCode) ? QStringLiteral("223.5.5.5")
-                                                 : QStringLiteral("8.8.8.8");
-    connection.proxystatus = regionDirection(outCode, inCode);
+    connection.local_dns = isChinaCode(regions.in) ? QStringLiteral("223.5.5.5") : QStringLiteral("8.8.8.8");
+    defaults().setString(DefaultsKeys::kLocalDnsServerAddress, *connection.local_dns);
+    connection.remote_dns = isChinaCode(regions.out) ? QStringLiteral("223.5.5.5") : QStringLiteral("8.8.8.8");
+    connection.proxystatus = regionDirection(regions.out, regions.in);
     const MKUser *user = userInfo && userInfo->user ? &*userInfo->user : nullptr;
     connection.userId = QString::number(user && user->id ? *user->id : 0);
     connection.tunOn = tunOn;
     connection.globalMode = isProxyModeOn();
-    connection.sessionId = userInfo && userInfo->proxySessionId ? *userInfo->proxySessionId
-                                                                 : QString();
+    connection.sessionId = userInfo && userInfo->proxySessionId ? *userInfo->proxySessionId : QString();
     connection.proxy_session_token = data.value(QStringLiteral("proxy_session_token")).toString();
-    connection.aclPath = aclFilePath(outCode, inCode);
-    const HLLConnection::FillResult filled = connection.setValuesForKeysWithDictionary(data);
-    if (!filled.ok) {
-        qCWarning(lcVpn).noquote() << "engine configuration not written:" << filled.error;
+    connection.aclPath = aclFilePath(regions.out, regions.in);
+    connection.setValuesForKeysWithDictionary(data);
+    const HLLConnection::FilesResult written = connection.writeEngineFiles();
+    if (!written.ok) {
+        qCWarning(lcVpn).noquote() << "engine configuration not written:" << written.error;
         failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")));
-        return;
+        return std::nullopt;
     }
+    return HLLPACUtilWrapper::EngineStart{HLLConnection::sslocalConfigPath(), tunOn};
+}
 
-    defaults.setBool(DefaultsKeys::kProxyConnected, true);
-    QJsonObject vpnInfo;
-    vpnInfo.insert(QStringLiteral("configPath"),
-                   AppPaths::privateFolder() + QStringLiteral("/sslocal.conf"));
-    defaults.setDictionary(DefaultsKeys::VPNInfo, vpnInfo);
-    defaults.synchronizeOrLog("recording the connection");
-    if (!tunOn)
-        HLLPACUtilWrapper::configLocal();
+void HomeConnectController::recordConnection(const HLLPACUtilWrapper::EngineStart &start)
+{
+    UserDefaults &store = defaults();
+    store.setBool(DefaultsKeys::kProxyConnected, true);
+    // Kept for the stored files that read it; the engines start from `start` itself.
+    store.setDictionary(DefaultsKeys::VPNInfo, QJsonObject{{QStringLiteral("configPath"), start.configPath}});
+    store.synchronizeOrLog("recording the connection");
+}
 
+void HomeConnectController::startEngines(const HLLPACUtilWrapper::EngineStart &start)
+{
+    if (!start.tunOn)
+        m_services.registerLocalDefaults();
     m_phase = Phase::Starting;
-    m_tunOn = tunOn;
+    m_tunOn = start.tunOn;
     const quint64 attempt = m_attempt;
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
-        [guard = QPointer(this), attempt](bool ok) {
-            HLLPACUtilWrapper::applySystemProxy(ok, [guard, attempt](const std::optional<QString> &error) {
-                if (!guard || guard->m_attempt != attempt)
-                    return;
-                guard->proxyApplied(error);
-            });
-        },
-        tunOn);
+    // The proxy is applied (or the start rolled back) even when the home screen went meanwhile.
+    m_services.startEngines(start, [guard = QPointer(this), attempt, apply = m_services.applySystemProxy](bool ok) {
+        apply(ok, [guard, attempt](const std::optional<QString> &error) {
+            if (!guard || guard->m_attempt != attempt)
+                return;
+            guard->proxyApplied(error);
+        });
+    });
 }
 
 void HomeConnectController::applyRunningMode()
 {
-    UserDefaults &defaults = UserDefaults::standard();
-    const auto mode = defaults.integerValue(DefaultsKeys::kProxyMode);
+    UserDefaults &store = defaults();
+    const auto mode = store.integerValue(DefaultsKeys::kProxyMode);
     const bool global = mode && *mode != 0;
-    defaults.setString(DefaultsKeys::ShadowsocksRunningMode,
-                       global ? QStringLiteral("global") : QStringLiteral("auto"));
-    defaults.setString(DefaultsKeys::mac_proxy_pac,
-                       global ? QStringLiteral("global.acl") : QStringLiteral("gfwlist_d2o.acl"));
-    defaults.synchronizeOrLog("recording the running mode");
+    store.setString(DefaultsKeys::ShadowsocksRunningMode,
+                    global ? QStringLiteral("global") : QStringLiteral("auto"));
+    store.setString(DefaultsKeys::mac_proxy_pac,
+                    global ? QStringLiteral("global.acl") : QStringLiteral("gfwlist_d2o.acl"));
+    store.synchronizeOrLog("recording the running mode");
 }
 
 ProxyStatus HomeConnectController::regionDirection(const QString &outRegionCode,
@@ -330,8 +387,8 @@ void HomeConnectController::proxyApplied(const std::optional<QString> &error)
         // The reason is for the log (it is technical and not localised); the user is told that
         // the connection failed.
         OSTREL_LOG(Logger::Info, QStringLiteral("connect failed: ") + *error);
-        UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-        UserDefaults::standard().synchronizeOrLog("the failed connect");
+        defaults().setBool(DefaultsKeys::kProxyConnected, false);
+        defaults().synchronizeOrLog("the failed connect");
         // "Try again" would never help while an engine the settings ask for is not there.
         if (const std::optional<QString> missing = missingEngine(m_tunOn)) {
             const QString text = localizedByAppLanguage(QStringLiteral("HOME_ENGINE_NOT_INSTALLED"));
@@ -361,12 +418,12 @@ void HomeConnectController::restoreConnectedLine()
     if (!m_restoreLineOnRefusal || !m_hasConnectedLine)
         return;
     m_restoreLineOnRefusal = false;
-    UserDefaults &defaults = UserDefaults::standard();
+    UserDefaults &store = defaults();
     if (m_connectedLineText)
-        defaults.setString(DefaultsKeys::kProxyLineInfo, *m_connectedLineText);
+        store.setString(DefaultsKeys::kProxyLineInfo, *m_connectedLineText);
     else
-        defaults.remove(DefaultsKeys::kProxyLineInfo);
-    defaults.synchronizeOrLog("restoring the connected line");
+        store.remove(DefaultsKeys::kProxyLineInfo);
+    store.synchronizeOrLog("restoring the connected line");
     // The chosen mark goes back with the line, so the refused line can be chosen again.
     if (m_selectLineMode)
         markChosen(*m_selectLineMode, false);
@@ -426,10 +483,10 @@ void HomeConnectController::failConnect(const QString &text, const QString &reas
 
 void HomeConnectController::reportConnect(int success, int connectFlag)
 {
-    const auto nodeInfo = UserDefaults::standard().dictionaryValue(DefaultsKeys::kNodeInfo);
+    const auto nodeInfo = defaults().dictionaryValue(DefaultsKeys::kNodeInfo);
     if (!nodeInfo)
         return;
-    const auto userInfo = MKUserTable().queryUser();
+    const auto userInfo = m_services.currentUser();
     if (!userInfo || !userInfo->user || !userInfo->user->apiToken)
         return;
     const auto line = cachedLine();
@@ -506,12 +563,12 @@ void HomeConnectController::stopConnect()
 
 void HomeConnectController::stopProxy(bool toast, std::function<void()> completion)
 {
-    if (!UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false))
+    if (!defaults().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false))
         return;
     m_view.showPausing();
     qCDebug(lcVpn) << "暂停中";
     m_stopping = true;
-    HLLPACUtilWrapper::stopLocal(
+    m_services.stopLocal(
         [guard = QPointer(this), toast, completion = std::move(completion)](
             const std::optional<QString> &error) {
             if (!guard)
@@ -540,8 +597,8 @@ void HomeConnectController::showStopSuccess(const std::optional<QString> &error,
     m_view.updateConnectedTime(false);
     if (toast)
         m_view.showSuccessToast(localizedByAppLanguage(QStringLiteral("HOME_STOP_PROXY_SUCCESS")));
-    UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-    UserDefaults::standard().synchronizeOrLog("the proxy's stop");
+    defaults().setBool(DefaultsKeys::kProxyConnected, false);
+    defaults().synchronizeOrLog("the proxy's stop");
     Q_EMIT stopFinished(true);
     if (completion)
         completion();
@@ -558,7 +615,7 @@ void HomeConnectController::lineDidChange()
         m_lineChangePending = true;
         return;
     }
-    const bool on = UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false);
+    const bool on = defaults().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false);
     stopProxy(on, [guard = QPointer(this)]() {
         if (!guard)
             return;
@@ -590,7 +647,7 @@ bool HomeConnectController::selectLineRow(const OOHomeNodeModel &line)
 {
     if (line.isClickState || (m_selectLineMode && sameLine(*m_selectLineMode, line)))
         return false;
-    if (lineNeedsMembership(line, MKUserTable().queryUser())) {
+    if (lineNeedsMembership(line, m_services.currentUser())) {
         m_view.openUpgradePage();
         return false;
     }
@@ -649,8 +706,8 @@ void HomeConnectController::onProxyStopped()
     m_phase = Phase::Idle;
     m_view.showStopped();
     m_view.updateConnectedTime(false);
-    UserDefaults::standard().setBool(DefaultsKeys::kProxyConnected, false);
-    UserDefaults::standard().synchronizeOrLog("the proxy's stop");
+    defaults().setBool(DefaultsKeys::kProxyConnected, false);
+    defaults().synchronizeOrLog("the proxy's stop");
     Q_EMIT stopFinished(true);
 }
 

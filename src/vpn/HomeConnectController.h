@@ -10,12 +10,14 @@
 #include <optional>
 
 #include "vpn/ConnectClock.h"
+#include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/OOHomeNodeModel.h"
 #include "vpn/ProxyStatus.h"
 
 #include "common/HHUserInfo.h"
 
 class HomeConnectView;
+class UserDefaults;
 
 // The connect and disconnect roads of the home screen, without any widget: the home screen owns
 // one, implements HomeConnectView for the looks, and forwards its connect area's clicks, the line
@@ -39,12 +41,27 @@ public:
                                              const std::optional<QString> &message,
                                              const std::optional<QString> &code)>;
 
-    // What the roads need of the network layer; the defaults are the real endpoint functions.
+    // What the roads need of the layers around them. A member left empty is the real one: the
+    // endpoint functions, the user table and the engine switchboard (HLLPACUtilWrapper).
     struct Services
     {
         std::function<void(int nodeInfoId, Connect2Reply reply)> connect2;
         std::function<void(const QJsonObject &report)> reportConnectionLog;
         std::function<void(const QString &event)> track;
+        // The signed-in user.
+        std::function<std::optional<HHUserInfo>()> currentUser;
+        // The switchboard: starting the engines, pointing the desktop proxy at them (or rolling
+        // back after a failed start), stopping, and registering the local proxy defaults.
+        std::function<void(const HLLPACUtilWrapper::EngineStart &what, HLLPACUtilWrapper::StartCompletion done)>
+            startEngines;
+        std::function<void(bool started, HLLPACUtilWrapper::Callback done)> applySystemProxy;
+        std::function<void(HLLPACUtilWrapper::Callback done)> stopLocal;
+        std::function<void()> registerLocalDefaults;
+        // Has `lost` and `stopped` called, while `context` lives, when an engine ends on its own
+        // (with the kill switch's verdict) and when the proxy was stopped, by anyone.
+        std::function<void(QObject *context, std::function<void(bool killSwitchHolds)> lost,
+                           std::function<void()> stopped)>
+            watchEngines;
     };
     static Services defaultServices();
 
@@ -126,8 +143,22 @@ Q_SIGNALS:
 
 private:
     void pausingStep();
+    // The granted connection, in its steps: record the grant, write the engine files for it,
+    // record the connection, start the engines.
     void runSuccessSteps(const QJsonObject &result, const QJsonObject &data,
                          const std::optional<HHUserInfo> &userInfo);
+    struct Regions
+    {
+        QString in;
+        QString out;
+    };
+    std::optional<Regions> recordGrant(const QJsonObject &result, const QJsonObject &data);
+    std::optional<HLLPACUtilWrapper::EngineStart> writeEngineFiles(const QJsonObject &data, const Regions &regions,
+                                                                   const std::optional<HHUserInfo> &userInfo,
+                                                                   bool tunOn);
+    void recordConnection(const HLLPACUtilWrapper::EngineStart &start);
+    void startEngines(const HLLPACUtilWrapper::EngineStart &start);
+    static UserDefaults &defaults();
     // `text` is the toast; `reason` (the toast when empty) goes to connectFailed.
     void failConnect(const QString &text, const QString &reason = QString());
     void onEngineLost(bool killSwitchHolds);

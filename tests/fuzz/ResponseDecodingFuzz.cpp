@@ -27,8 +27,6 @@ void readAll(const std::optional<QJsonObject> &reply)
 {
     const auto message = [](std::optional<QJsonObject>, std::optional<QString>) {};
     OONetWorkTool::parseResponse(reply, std::nullopt, message);
-    OONetWorkTool::parseAccountEditResponse(reply, std::nullopt, message);
-    OONetWorkTool::parseCodeSendResponse(reply, std::nullopt, message);
     OONetWorkTool::parseResourceResponse(reply, std::nullopt, message);
     OONetWorkTool::logResponse(reply, std::nullopt);
     OONetWorkTool::parseAccountInfoResponse(reply, std::nullopt, [](std::optional<QJsonObject>, std::optional<NetError>) {});

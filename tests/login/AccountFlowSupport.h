@@ -14,7 +14,6 @@
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
 #include "common/MKUserInfoManager.h"
-#include "login/form/AccountRequest.h"
 
 class AccountFlowSuite : public StandinSuite
 {
@@ -22,12 +21,10 @@ protected:
     void SetUp() override
     {
         StandinSuite::SetUp();
-        AccountRequest::setWatchdogMsForTesting(0);
         ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
         s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
         delegate.showGuide();
     }
-    void TearDown() override { AccountRequest::setWatchdogMsForTesting(0); }
 
     NBBaseViewController *root() const { return delegate.fakeWindowVC()->contentViewController(); }
     NBMainSplitViewController *split() const { return qobject_cast<NBMainSplitViewController *>(root()); }

@@ -13,6 +13,7 @@
 #include "uikit/UiTiming.h"
 #include "common/MKUserInfoManager.h"
 #include "networking/NetworkTestSupport.h"
+#include "login/form/AccountReply.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
 
@@ -28,12 +29,13 @@ protected:
     }
     void TearDown() override { EXPECT_TRUE(MKUserInfoManager::shared().clearUser()); }
 
-    // Signs in with the parameters; true when the service answered in time with a reply.
+    // Signs in with the parameters as the forms do; true when the service signed the user in
+    // in time and the user was stored.
     bool signIn(const QJsonObject &params)
     {
         std::optional<bool> ok;
-        OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<QString>) {
-            ok = reply.has_value();
+        OONetWorkTool::accountLogin(params, [&](std::optional<QJsonObject> reply, std::optional<NetError>) {
+            ok = AccountReply::readSignIn(reply).isSuccess();
         });
         if (!QTest::qWaitFor([&] { return ok.has_value(); }, 10000))
             return false;

@@ -123,7 +123,6 @@ TEST_F(RegisterFlowTest, RefusalsAndDroppedRepliesAreNeverASuccess)
 {
     NBEmailRegisterController *form = openEmailForm();
     ASSERT_NE(form, nullptr);
-    AccountRequest::setWatchdogMsForTesting(400);
     const QString serverError = localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
     struct Case
     {

@@ -142,7 +142,6 @@ TEST_F(RetrieveFlowTest, FailedResetOrSignInStaysOnTheForm)
 {
     NBEmailRetriPwdController *form = openEmailForm();
     ASSERT_NE(form, nullptr);
-    AccountRequest::setWatchdogMsForTesting(400);
     form->emailTextFiled()->textFiled()->setText(QStringLiteral("demo@example.com"));
     form->validCode()->textFiled()->setText(QStringLiteral("123456"));
     const QString password = newPassword();

@@ -26,7 +26,6 @@
 #include "common/Localization.h"
 #include "common/MKUserInfoManager.h"
 #include "login/form/AccountReply.h"
-#include "login/form/AccountRequest.h"
 #include "login/form/NBCoutryCodeView.h"
 #include "login/signin/NBEmailLoginViewController.h"
 #include "login/signin/NBLoginViewController.h"
@@ -61,7 +60,6 @@ protected:
     }
     void TearDown() override
     {
-        AccountRequest::setWatchdogMsForTesting(0);
         delegate.reset();
         s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), false}});
     }
@@ -212,11 +210,10 @@ TEST_F(SignInStandinTest, AccountExceptionShowsNothingMore)
     QTRY_VERIFY_WITH_TIMEOUT(!hooks->exceptions.isEmpty(), 3000);
 }
 
-TEST_F(SignInStandinTest, DroppedReplyFreesTheButton)
+TEST_F(SignInStandinTest, ForeignFingerprintFreesTheButton)
 {
     // Toasts stay up while delayed steps are held, so the test can read them.
     UiTimingScope hold{0.01, true};
-    AccountRequest::setWatchdogMsForTesting(800);
     s_standin->fault(ApiPaths::kAccountLogin, QStringLiteral("wrong_etag"), 1);
     fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
     emailForm()->signUpButton()->click();
@@ -262,6 +259,8 @@ TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)
 
 TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)
 {
+    // The status polls are delayed steps, so they run.
+    UiTimingScope timing{0.1};
     // Every toast shown anywhere is counted, however soon it goes again.
     struct ToastWatch : QObject
     {

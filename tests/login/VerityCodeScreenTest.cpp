@@ -12,7 +12,6 @@
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
-#include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "common/OOTimerManager.h"
 #include "login/register/NBConfirmPassWordViewController.h"
@@ -30,7 +29,7 @@ TEST(VerityCodeLogic, EachTypeAsksForItsCodeWithWhatIsKnown)
     EXPECT_EQ(NBVerityCodeLogic::codeParams(T::bindPhone, all),
               (QJsonObject{{QStringLiteral("register_type"), 7}, {QStringLiteral("password"), QStringLiteral("abc12345")},
                            {QStringLiteral("region_code"), QStringLiteral("+81")}, {QStringLiteral("phone"), QStringLiteral("13800000000")}}));
-    EXPECT_EQ(NBVerityCodeLogic::codePath(T::bindEmail), ApiPaths::kSendEmail);
+    EXPECT_EQ(NBVerityCodeLogic::codeRequest(T::bindEmail), &OONetWorkTool::sendEmail);
     EXPECT_EQ(NBVerityCodeLogic::codeParams(T::registerEmail, all).value(QStringLiteral("register_type")).toInt(), 0);
     EXPECT_EQ(NBVerityCodeLogic::codeParams(T::registerEmail, all).value(QStringLiteral("emailAdress")).toString(),
               QStringLiteral("13800000000"));
@@ -40,7 +39,7 @@ TEST(VerityCodeLogic, EachTypeAsksForItsCodeWithWhatIsKnown)
               (QJsonObject{{QStringLiteral("register_type"), 1}, {QStringLiteral("phone"), QString()}}));
     EXPECT_FALSE(NBVerityCodeLogic::codeParams(T::findEmail, all).contains(QStringLiteral("password")));
     // No type: a phone retrieval for the code, a registration for continuing.
-    EXPECT_EQ(NBVerityCodeLogic::codePath(std::nullopt), ApiPaths::kSendRegisterCode);
+    EXPECT_EQ(NBVerityCodeLogic::codeRequest(std::nullopt), &OONetWorkTool::sendRegisterCode);
     EXPECT_EQ(NBVerityCodeLogic::registerType(std::nullopt), 1);
     EXPECT_EQ(NBVerityCodeLogic::continuation(std::nullopt), NBVerityCodeLogic::Continue::Register);
     EXPECT_EQ(NBVerityCodeLogic::continuation(T::findEmail), NBVerityCodeLogic::Continue::NewPassword);

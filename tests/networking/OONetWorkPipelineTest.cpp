@@ -510,7 +510,7 @@ TEST_F(PipelineTest, SecretsStayOutOfTheLogUnlessDebuggingIsOn)
                                                {QStringLiteral("emailAddress"), QStringLiteral("demo@example.com")},
                                                {QStringLiteral("password"), QStringLiteral("abc12345")}});
     ASSERT_TRUE(signIn.response.has_value());
-    OONetWorkTool::parseLoginResponse(signIn.response, std::nullopt, [](std::optional<QJsonObject>, std::optional<QString>) {});
+    ASSERT_TRUE(OONetWorkTool::storeSignedInUser(*signIn.response));
     const std::optional<HHUserInfo> user = MKUserTable().queryUser();
     ASSERT_TRUE(user && user->user && user->user->apiToken);
     const QString token = *user->user->apiToken;

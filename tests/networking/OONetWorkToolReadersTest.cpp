@@ -53,10 +53,7 @@ const QJsonObject kUser = obj(R"({"success": true, "data": {"kind": 1, "user": {
 
 TEST(Readers, CommonEnvelopeOutcomes)
 {
-    for (Reader reader : {&OONetWorkTool::parseResponse, &OONetWorkTool::parseAccountEditResponse,
-                          &OONetWorkTool::parseCodeSendResponse, &OONetWorkTool::parseResourceResponse,
-                          &OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
-                          &OONetWorkTool::parseRegisterResponse}) {
+    for (Reader reader : {&OONetWorkTool::parseResponse, &OONetWorkTool::parseResourceResponse}) {
         Result r = run(reader, std::nullopt);
         EXPECT_EQ(r.calls, 1);
         EXPECT_FALSE(r.dict);
@@ -95,40 +92,36 @@ TEST(Readers, CommonEnvelopeOutcomes)
     }
 }
 
-TEST(Readers, SignInReadersStoreTheUserOnlyOnSuccess)
+TEST(Readers, EnvelopeVerdicts)
 {
-    for (Reader reader : {&OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
-                          &OONetWorkTool::parseRegisterResponse}) {
-        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
-        QJsonObject failed = kUser;
-        failed.insert(QStringLiteral("success"), false);
-        run(reader, failed);
-        EXPECT_FALSE(MKUserTable().queryUser().has_value());
-
-        const Result r = run(reader, kUser);
-        EXPECT_EQ(r.dict, kUser);
-        const std::optional<HHUserInfo> stored = MKUserTable().queryUser();
-        ASSERT_TRUE(stored && stored->user);
-        EXPECT_EQ(stored->user->apiToken, QStringLiteral("tok"));
-
-        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
-        EXPECT_TRUE(run(reader, obj(R"({"success": true})")).dict.has_value());   // no data: still a success
-        EXPECT_FALSE(MKUserTable().queryUser().has_value());
-    }
+    EXPECT_TRUE(OONetWorkTool::isSuccess(obj(R"({"success": true})")));
+    EXPECT_TRUE(OONetWorkTool::isSuccess(obj(R"({"success": 1})")));
+    for (const char *json : {R"({"success": false})", R"({"success": 2})", R"({"success": "true"})", R"({})"})
+        EXPECT_FALSE(OONetWorkTool::isSuccess(obj(json))) << json;
+    EXPECT_TRUE(OONetWorkTool::isAccountException(obj(R"({"success": true, "error_code": 101})")));
+    EXPECT_FALSE(OONetWorkTool::isAccountException(obj(R"({"error_code": "101"})")));
 }
 
-TEST(Readers, SignInWhoseUserIsNotStoredIsAFailure)
+TEST(Readers, SignInReplyStoresOnlyAUser)
 {
-    for (Reader reader : {&OONetWorkTool::parseLoginResponse, &OONetWorkTool::parseQRSignInResponse,
-                          &OONetWorkTool::parseRegisterResponse}) {
-        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
-        RefusedUserWrites refused;
-        const Result r = run(reader, kUser);
-        EXPECT_EQ(r.calls, 1);
-        EXPECT_FALSE(r.dict.has_value()) << "reported as signed in without a stored user";
-        EXPECT_EQ(r.message, localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR")));
-        EXPECT_FALSE(MKUserTable().queryUser().has_value());
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+    for (const char *json : {R"({"success": true})", R"({"success": true, "data": {"kind": 1}})",
+                             R"({"success": true, "data": [1]})"}) {
+        EXPECT_FALSE(OONetWorkTool::storeSignedInUser(obj(json))) << json;
+        EXPECT_FALSE(MKUserTable().queryUser().has_value()) << json;
     }
+    ASSERT_TRUE(OONetWorkTool::storeSignedInUser(kUser));
+    const std::optional<HHUserInfo> stored = MKUserTable().queryUser();
+    ASSERT_TRUE(stored && stored->user);
+    EXPECT_EQ(stored->user->apiToken, QStringLiteral("tok"));
+}
+
+TEST(Readers, SignInWhoseUserIsNotStoredSaysSo)
+{
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+    RefusedUserWrites refused;
+    EXPECT_FALSE(OONetWorkTool::storeSignedInUser(kUser));
+    EXPECT_FALSE(MKUserTable().queryUser().has_value());
 }
 
 TEST(Readers, RegisterSignInPostsOnlyWithData)

@@ -24,6 +24,7 @@
 #include "common/MKUserInfoManager.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
+#include "login/form/AccountReply.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/more/NBAdView.h"
 #include "settings/more/NBMineHeaderView.h"
@@ -114,11 +115,14 @@ protected:
 TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
 {
     // Sign in as the stand-in's senior member.
-    bool signedIn = false;
+    std::optional<bool> signedIn;
     OONetWorkTool::accountLogin(QJsonObject{{"signType", "3"}, {"phone", "13800000000"}, {"password", "abc12345"},
                                             {"regionCode", "+86"}},
-                                [&](std::optional<QJsonObject>, std::optional<QString>) { signedIn = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return signedIn; }, kWait));
+                                [&](std::optional<QJsonObject> reply, std::optional<NetError>) {
+                                    signedIn = AccountReply::readSignIn(reply).isSuccess();
+                                });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signedIn.has_value(); }, kWait));
+    ASSERT_TRUE(*signedIn);
     ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
 
     // The page as the window shows it: its content swap brings the page in.

@@ -261,16 +261,21 @@ TEST_F(EngineConfigTest, DomainListAddsTheCurrentApiHostOnce)
 
 // --- the fill and the files ------------------------------------------------------------------
 
-TEST_F(EngineConfigTest, FillWritesBothFilesPrivately)
+TEST_F(EngineConfigTest, FillThenWriteGivesBothFilesPrivately)
 {
     HLLConnection connection = connectionWithNodes("[]");
     connection.tunOn = false;
     connection.globalMode = false;
     connection.currentDomain = QStringLiteral("https://api.current.example");
     connection.proxystatus = ProxyStatus::dto;
-    const HLLConnection::FillResult result = connection.setValuesForKeysWithDictionary(parse(R"({
+    connection.setValuesForKeysWithDictionary(parse(R"({
         "node_list": [{"url": "1.2.3.4", "port": "8388", "password": "secret", "id": 9, "colour": "red"}],
         "ipList": ["6.6.6.6"], "domainList": ["x"], "local_dns": "1.1.1.1", "cdn_setting": "cdn"})"));
+    // The fill alone writes nothing.
+    EXPECT_FALSE(QFileInfo::exists(HLLConnection::sslocalConfigPath()));
+    EXPECT_FALSE(QFileInfo::exists(HLLConnection::singBoxConfigPath()));
+    EXPECT_TRUE(connection.ipList.isEmpty());
+    const HLLConnection::FilesResult result = connection.writeEngineFiles();
     ASSERT_TRUE(result.ok) << result.error.toStdString();
 
     ASSERT_EQ(connection.node_list.size(), 1);
@@ -292,19 +297,21 @@ TEST_F(EngineConfigTest, FillWritesBothFilesPrivately)
         EXPECT_EQ(QFileInfo(path).permissions() & 0x0777, QFileDevice::Permissions(0x0600)) << path.toStdString();
 }
 
-TEST_F(EngineConfigTest, FillWithoutNodesAndFillingTwice)
+TEST_F(EngineConfigTest, FilesWithoutNodesAndWritingTwice)
 {
     HLLConnection connection = connectionWithNodes("[]");
     connection.tunOn = true;
-    ASSERT_TRUE(connection.setValuesForKeysWithDictionary({}).ok);
+    ASSERT_TRUE(connection.writeEngineFiles().ok);
     EXPECT_EQ(readFile(HLLConnection::sslocalConfigPath()).value("servers").toArray(), QJsonArray());
     EXPECT_TRUE(QFileInfo::exists(HLLConnection::singBoxConfigPath()));
 
     const QJsonObject data = parse(R"({"node_list": [{"url": "1.2.3.4", "port": "1"}]})");
     connection.setValuesForKeysWithDictionary(data);
+    ASSERT_TRUE(connection.writeEngineFiles().ok);
     connection.setValuesForKeysWithDictionary(data);
+    ASSERT_TRUE(connection.writeEngineFiles().ok);
     EXPECT_EQ(connection.node_list.size(), 2);
-    // The addresses of earlier fills stay and every fill adds its servers again.
+    // The addresses of earlier writes stay and every write adds its servers again.
     EXPECT_EQ(connection.ipList, (QStringList{"1.2.3.4", "1.2.3.4", "1.2.3.4"}));
 }
 
@@ -330,7 +337,7 @@ TEST_F(EngineConfigTest, FailedWriteIsReported)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     HLLConnection connection = connectionWithNodes("[]");
-    const HLLConnection::FillResult result = connection.setValuesForKeysWithDictionary({});
+    const HLLConnection::FilesResult result = connection.writeEngineFiles();
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
 }
@@ -342,7 +349,7 @@ TEST_F(EngineConfigTest, FillReadsTunAndModeFromDefaultsWhenNotFixed)
     defaults.setInteger(DefaultsKeys::kProxyMode, 0);
     HLLConnection connection = connectionWithNodes("[]");
     connection.proxystatus = ProxyStatus::otd;
-    ASSERT_TRUE(connection.setValuesForKeysWithDictionary({}).ok);
+    ASSERT_TRUE(connection.writeEngineFiles().ok);
     EXPECT_EQ(readFile(HLLConnection::sslocalConfigPath()).value("locals").toArray().size(), 1);
     EXPECT_EQ(readFile(HLLConnection::singBoxConfigPath()).value("dns").toObject().value("rules").toArray().size(), 3);
 }
@@ -354,7 +361,7 @@ TEST_F(EngineConfigTest, TunSwitchReadsTheSameForTheFilesAndTheRoad)
     const auto filesSayTun = [] {
         HLLConnection connection = connectionWithNodes("[]");
         connection.proxystatus = ProxyStatus::otd;
-        EXPECT_TRUE(connection.setValuesForKeysWithDictionary({}).ok);
+        EXPECT_TRUE(connection.writeEngineFiles().ok);
         return readFile(HLLConnection::sslocalConfigPath()).value("locals").toArray().size() > 1;
     };
     // Nothing stored and nothing registered: off for both.

@@ -278,6 +278,20 @@ TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStartsAndTheStartFails)
     EXPECT_EQ(runCount(), 0);
 }
 
+TEST_F(HLLPACUtilWrapperTest, AGivenStartRunsItsOwnConfigurationWhateverTheDefaultsHold)
+{
+    UserDefaults::standard().remove(DefaultsKeys::VPNInfo);
+    const QString own = m_sandbox.path() + QStringLiteral("/given.conf");
+    std::optional<bool> result;
+    HLLPACUtilWrapper::shared().start({own, false}, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, kWaitMs));
+    EXPECT_TRUE(*result);
+    const QList<QStringList> runs = recordedRuns(m_record);
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_TRUE(runs.first().join(QLatin1Char(' ')).contains(own)) << runs.first().join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(UserDefaults::standard().dictionaryValue(DefaultsKeys::VPNInfo).has_value());
+}
+
 TEST_F(HLLPACUtilWrapperTest, DisconnectingFromAStubbornEngineKeepsTheWindowResponsive)
 {
     // The engine ignores SIGTERM, so it ends only when its grace period is over; the stop must

@@ -1,14 +1,19 @@
-// The connect road's answers handled without the network: each refusal ends in the paused look
-// with its toast, the membership pages open where they should, and nothing reaches the engines.
+// The connect road's answers handled without the network, the user table or the engines: each
+// refusal ends in the paused look with its toast, the membership pages open where they should,
+// and a granted connection writes its engine files and hands them to the switchboard.
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
 #include "ConnectTestSupport.h"
 #include "common/DefaultsKeys.h"
-#include "common/MKUserInfoManager.h"
+#include "common/AppPaths.h"
 #include "common/UserDefaults.h"
+#include "vpn/HLLConnection.h"
 #include "vpn/HomeConnectController.h"
 
 namespace {
@@ -24,7 +29,7 @@ protected:
     void SetUp() override
     {
         UserDefaults::standard().removePersistentDomain();
-        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+        QDir(AppPaths::dataFolder()).removeRecursively();
         signIn(R"({"user": {"id": 5, "api_token": "t", "user_level": 1}})");
         UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo,
                                            QStringLiteral(R"({"id": 12, "kind": 0})"));
@@ -34,13 +39,35 @@ protected:
         };
         services.reportConnectionLog = [this](const QJsonObject &report) { reports.push_back(report); };
         services.track = [this](const QString &event) { events << event; };
+        services.currentUser = [this] { return user; };
+        services.startEngines = [this](const HLLPACUtilWrapper::EngineStart &what,
+                                       HLLPACUtilWrapper::StartCompletion done) {
+            starts.push_back(what);
+            startDone = std::move(done);
+        };
+        services.applySystemProxy = [this](bool started, HLLPACUtilWrapper::Callback done) {
+            applied.push_back(started);
+            applyDone = std::move(done);
+        };
+        services.stopLocal = [this](HLLPACUtilWrapper::Callback done) { stopDone = std::move(done); };
+        services.registerLocalDefaults = [this] { ++localDefaultsRegistered; };
+        services.watchEngines = [this](QObject *, std::function<void(bool)> lost, std::function<void()> stopped) {
+            engineLost = std::move(lost);
+            proxyStopped = std::move(stopped);
+        };
         controller = std::make_unique<HomeConnectController>(view, nullptr, clock, services);
     }
 
-    void signIn(const char *record)
+    void signIn(const char *record) { user = HHUserInfo::fromJson(json(record)); }
+
+    // A granted connection from China to the US, with one server.
+    void grant()
     {
-        EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
-        ASSERT_TRUE(MKUserInfoManager::shared().saveUser(json(record)));
+        controller->startConnect();
+        answer(json(R"({"success": true, "data": {"in_region_code": "CN", "out_region_code": "US",
+            "in_region_name": "x", "proxy_session_token": "tok",
+            "node_list": [{"url": "1.2.3.4", "port": "8388", "password": "p"}]}})"),
+               std::nullopt, QStringLiteral("200"));
     }
 
     void answer(std::optional<QJsonObject> result, std::optional<QString> message = std::nullopt,
@@ -68,6 +95,15 @@ protected:
     ManualClock clock;
     RecordingView view;
     HomeConnectController::Services services;
+    std::optional<HHUserInfo> user;
+    std::vector<HLLPACUtilWrapper::EngineStart> starts;
+    HLLPACUtilWrapper::StartCompletion startDone;
+    std::vector<bool> applied;
+    HLLPACUtilWrapper::Callback applyDone;
+    HLLPACUtilWrapper::Callback stopDone;
+    int localDefaultsRegistered = 0;
+    std::function<void(bool)> engineLost;
+    std::function<void()> proxyStopped;
     std::unique_ptr<HomeConnectController> controller;
     std::vector<int> sentIds;
     HomeConnectController::Connect2Reply pending;
@@ -128,7 +164,7 @@ TEST_F(HomeConnectControllerTest, TheRoadWithoutALineSendsNoConnectionReport)
 
 TEST_F(HomeConnectControllerTest, WithoutATokenNothingIsSentAndTheRoadEnds)
 {
-    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+    user.reset();
     controller->startConnect();
     EXPECT_TRUE(sentIds.empty());
     EXPECT_EQ(view.errors.size(), 1);
@@ -171,6 +207,78 @@ TEST_F(HomeConnectControllerTest, RefusalsEndPausedWithTheirMessage)
         expectPausedThenReset();
         EXPECT_FALSE(controller->isConnecting());
     }
+    EXPECT_TRUE(starts.empty());
+}
+
+TEST_F(HomeConnectControllerTest, AGrantedConnectionStartsTheEnginesFromTheFilesItWrote)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, false);
+    grant();
+    // The files come first, then the start, which is handed their place and the TUN switch.
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts.front().configPath, HLLConnection::sslocalConfigPath());
+    EXPECT_FALSE(starts.front().tunOn);
+    EXPECT_TRUE(QFileInfo::exists(HLLConnection::sslocalConfigPath()));
+    EXPECT_TRUE(QFileInfo::exists(HLLConnection::singBoxConfigPath()));
+    EXPECT_EQ(localDefaultsRegistered, 1);
+    UserDefaults &defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.dictionaryValue(DefaultsKeys::VPNInfo)->value(QStringLiteral("configPath")).toString(),
+              HLLConnection::sslocalConfigPath());
+    EXPECT_EQ(defaults.stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("223.5.5.5"));
+    EXPECT_TRUE(defaults.boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_TRUE(controller->isConnecting());
+
+    ASSERT_TRUE(startDone);
+    startDone(true);
+    EXPECT_EQ(applied, std::vector<bool>{true});
+    ASSERT_TRUE(applyDone);
+    applyDone(std::nullopt);
+    EXPECT_TRUE(controller->isConnected());
+    EXPECT_EQ(view.lastLook(), QStringLiteral("running"));
+
+    // A stop made elsewhere shows the stopped look; an engine lost under the kill switch, its look.
+    engineLost(true);
+    EXPECT_EQ(view.lastLook(), QStringLiteral("killSwitch"));
+    proxyStopped();
+    EXPECT_EQ(view.lastLook(), QStringLiteral("clockOff"));
+    EXPECT_TRUE(view.looks.contains(QStringLiteral("stopped")));
+    EXPECT_FALSE(controller->isConnected());
+    EXPECT_FALSE(defaults.boolForKey(DefaultsKeys::kProxyConnected));
+}
+
+TEST_F(HomeConnectControllerTest, WithTunOnTheLocalProxyDefaultsAreLeftAlone)
+{
+    UserDefaults::standard().setBool(DefaultsKeys::kTunStateKey, true);
+    grant();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(starts.front().tunOn);
+    EXPECT_EQ(localDefaultsRegistered, 0);
+}
+
+TEST_F(HomeConnectControllerTest, UnwritableEngineFilesEndTheRoadBeforeAnyStart)
+{
+    // The private folder's place is taken by a file.
+    ASSERT_TRUE(QDir().mkpath(AppPaths::dataFolder()));
+    QFile blocker(AppPaths::privateFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    grant();
+    EXPECT_TRUE(starts.empty());
+    EXPECT_EQ(view.errors.size(), 1);
+    EXPECT_FALSE(controller->isConnecting());
+    EXPECT_FALSE(UserDefaults::standard().dictionaryValue(DefaultsKeys::VPNInfo).has_value());
+}
+
+TEST_F(HomeConnectControllerTest, AStartAnsweredAfterTheScreenWentStillReachesTheSwitchboard)
+{
+    grant();
+    ASSERT_TRUE(startDone);
+    controller.reset();
+    // A failed start still has the switchboard roll back, with nobody left to tell.
+    startDone(false);
+    EXPECT_EQ(applied, std::vector<bool>{false});
+    ASSERT_TRUE(applyDone);
+    applyDone(QStringLiteral("engine did not start"));
 }
 
 TEST_F(HomeConnectControllerTest, C5000OpensTheFreePageOnlyForFreeUsers)

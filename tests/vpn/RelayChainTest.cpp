@@ -145,7 +145,8 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     connection.tunOn = false;
     QJsonObject node{{"url", "127.0.0.1"}, {"port", QString::number(relayPort)}, {"password", password},
                      {"encrypt_method", method}};
-    ASSERT_TRUE(connection.setValuesForKeysWithDictionary(QJsonObject{{"node_list", QJsonArray{node}}}).ok);
+    connection.setValuesForKeysWithDictionary(QJsonObject{{"node_list", QJsonArray{node}}});
+    ASSERT_TRUE(connection.writeEngineFiles().ok);
 
     EngineSandbox sandbox;
     sandbox.installEngine(EngineInstaller::Engine::SSLocal, relayEnginePath());

@@ -19,11 +19,10 @@
 #include "uikit/RoundedPanel.h"
 #include "uikit/TextFieldStyle.h"
 #include "uikit/UiImages.h"
-#include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "common/MKUserInfoManager.h"
 #include "login/form/AccountReply.h"
-#include "login/form/AccountRequest.h"
+#include "networking/OONetWorkTool.h"
 #include "login/account/NBAccountSetTimerView.h"
 #include "login/code/NBRegCodeView.h"
 #include "login/form/NBTextFiledContentView.h"
@@ -200,7 +199,7 @@ void NBBindAccountViewController::sendPhoneCode(QAbstractButton *button)
         showErrorToast(this, *problem);
         return;
     }
-    sendCode(ApiPaths::kSendRegisterCode,
+    sendCode(&OONetWorkTool::sendRegisterCode,
              NBBindAccountLogic::phoneCodeParams(m_countryCode.value_or(QStringLiteral("+86")), phone),
              QStringLiteral("HAS_ENTER_YZM_PHONE"), button);
 }
@@ -212,24 +211,22 @@ void NBBindAccountViewController::sendEmailCode(QAbstractButton *button)
         showErrorToast(this, *problem);
         return;
     }
-    sendCode(ApiPaths::kSendEmail, NBBindAccountLogic::emailCodeParams(email), QStringLiteral("HAS_ENTER_YZM_EMAIL"),
+    sendCode(&OONetWorkTool::sendEmail, NBBindAccountLogic::emailCodeParams(email), QStringLiteral("HAS_ENTER_YZM_EMAIL"),
              button);
 }
 
-void NBBindAccountViewController::sendCode(const QString &path, const QJsonObject &params, const QString &successKey,
+void NBBindAccountViewController::sendCode(OONetWorkTool::AccountCall send, const QJsonObject &params, const QString &successKey,
                                            QAbstractButton *button)
 {
     FNHUD::showLoading(QString(), this);
     QPointer<NBBindAccountViewController> self(this);
     QPointer<QAbstractButton> sendButton(button);
-    // Answered on the application, not on the screen: the HUD goes away even when the screen
-    // closed meanwhile, and the request's watchdog answers a reply the network layer dropped.
-    AccountRequest::send(QStringLiteral("POST"), path, params, qApp,
-                         [self, sendButton, successKey](const std::optional<QJsonObject> &reply) {
-                             FNHUD::hide();
-                             if (self)
-                                 self->handleCodeResult(reply, successKey, sendButton);
-                         });
+    // The HUD goes away even when the screen closed meanwhile.
+    send(params, [self, sendButton, successKey](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        FNHUD::hide();
+        if (self)
+            self->handleCodeResult(reply, successKey, sendButton);
+    });
 }
 
 void NBBindAccountViewController::handleCodeResult(const std::optional<QJsonObject> &reply, const QString &successKey,
@@ -272,11 +269,11 @@ void NBBindAccountViewController::bindAccount()
     QPointer<NBBindAccountViewController> self(this);
     const QString regionCode = input.regionCode;
     const QString account = input.account;
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kBoundAccount, std::get<QJsonObject>(params), this,
-                         [self, regionCode, account](const std::optional<QJsonObject> &reply) {
-                             if (self)
-                                 self->handleBindResult(reply, regionCode, account);
-                         });
+    OONetWorkTool::boundAccount(std::get<QJsonObject>(params), [self, regionCode, account](std::optional<QJsonObject> reply,
+                                                                                           std::optional<NetError>) {
+        if (self)
+            self->handleBindResult(reply, regionCode, account);
+    });
 }
 
 void NBBindAccountViewController::handleBindResult(const std::optional<QJsonObject> &reply, const QString &regionCode,

@@ -3,6 +3,7 @@
 #include "uikit/NBBaseViewController.h"
 #include "login/account/NBBindAccountLogic.h"
 #include "login/code/NBVerityCodeContentViewProtocol.h"
+#include "networking/OONetWorkTool.h"
 
 #include <QJsonObject>
 
@@ -69,7 +70,8 @@ private:
     void handleCodeResult(const std::optional<QJsonObject> &reply, const QString &successKey,
                           QAbstractButton *button);
     void handleBindResult(const std::optional<QJsonObject> &reply, const QString &regionCode, const QString &account);
-    void sendCode(const QString &path, const QJsonObject &params, const QString &successKey, QAbstractButton *button);
+    void sendCode(OONetWorkTool::AccountCall send, const QJsonObject &params, const QString &successKey,
+                  QAbstractButton *button);
     QString regionCodeShown() const;
     void layoutViews();
     void watch(QLineEdit *field);

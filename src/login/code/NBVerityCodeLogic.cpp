@@ -1,6 +1,5 @@
 #include "login/code/NBVerityCodeLogic.h"
 
-#include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "common/OOTools.h"
 
@@ -74,9 +73,9 @@ QString NBVerityCodeLogic::contentKey(std::optional<VerityCodeType> type)
     }
 }
 
-QString NBVerityCodeLogic::codePath(std::optional<VerityCodeType> type)
+OONetWorkTool::AccountCall NBVerityCodeLogic::codeRequest(std::optional<VerityCodeType> type)
 {
-    return isPhone(type) ? ApiPaths::kSendRegisterCode : ApiPaths::kSendEmail;
+    return isPhone(type) ? &OONetWorkTool::sendRegisterCode : &OONetWorkTool::sendEmail;
 }
 
 QJsonObject NBVerityCodeLogic::codeParams(std::optional<VerityCodeType> type, const Known &known)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "login/code/VerityCodeType.h"
+#include "networking/OONetWorkTool.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -27,7 +28,7 @@ public:
         std::optional<QString> regCode;
     };
     // "registers/send_register_code" for phone types, "registers/send_email" for e-mail types.
-    static QString codePath(std::optional<VerityCodeType> type);
+    static OONetWorkTool::AccountCall codeRequest(std::optional<VerityCodeType> type);
     // Each value only when known; the retrieval types send no password.
     static QJsonObject codeParams(std::optional<VerityCodeType> type, const Known &known);
 

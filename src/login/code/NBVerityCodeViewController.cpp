@@ -10,12 +10,10 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
-#include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "login/code/AccountCodeSheetLook.h"
 #include "common/OOTimerManager.h"
 #include "login/form/AccountReply.h"
-#include "login/form/AccountRequest.h"
 #include "login/register/NBConfirmPassWordViewController.h"
 #include "login/code/NBVerityCodeView.h"
 #include "networking/OONetWorkTool.h"
@@ -205,13 +203,12 @@ void NBVerityCodeViewController::sendVerificationCode()
 {
     FNHUD::showLoading(QString(), this);
     QPointer<NBVerityCodeViewController> self(this);
-    AccountRequest::send(QStringLiteral("POST"), NBVerityCodeLogic::codePath(m_type),
-                         NBVerityCodeLogic::codeParams(m_type, known()), qApp,
-                         [self](const std::optional<QJsonObject> &reply) {
-                             UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
-                             if (self)
-                                 self->handleCodeResult(reply);
-                         });
+    const OONetWorkTool::AccountCall send = NBVerityCodeLogic::codeRequest(m_type);
+    send(NBVerityCodeLogic::codeParams(m_type, known()), [self](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
+        if (self)
+            self->handleCodeResult(reply);
+    });
 }
 
 void NBVerityCodeViewController::handleCodeResult(const std::optional<QJsonObject> &reply)
@@ -257,17 +254,16 @@ void NBVerityCodeViewController::bindAccount()
     FNHUD::showLoading(QString(), this);
     QPointer<NBVerityCodeViewController> self(this);
     // The bind only tells the user; the stored user stays as it is until the account is read again.
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kBoundAccount, *params, qApp,
-                         [self](const std::optional<QJsonObject> &reply) {
-                             UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
-                             const AccountReply answer = AccountReply::read(reply);
-                             if (!self || answer.isSilent())
-                                 return;
-                             if (answer.isSuccess())
-                                 showSuccessToast(self, localizedByAppLanguage(QStringLiteral("BAIND_PHONE_SUCCESS")));
-                             else
-                                 showErrorToast(self, answer.message());
-                         });
+    OONetWorkTool::boundAccount(*params, [self](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
+        const AccountReply answer = AccountReply::read(reply);
+        if (!self || answer.isSilent())
+            return;
+        if (answer.isSuccess())
+            showSuccessToast(self, localizedByAppLanguage(QStringLiteral("BAIND_PHONE_SUCCESS")));
+        else
+            showErrorToast(self, answer.message());
+    });
 }
 
 void NBVerityCodeViewController::registerAccount()
@@ -283,19 +279,20 @@ void NBVerityCodeViewController::registerAccount()
     FNHUD::showLoading(QString(), this);
     QPointer<NBVerityCodeViewController> self(this);
     const QJsonObject signIn = request->signIn;
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kAccountRegister, request->registration, qApp,
-                         [self, signIn](const std::optional<QJsonObject> &reply) {
-                             UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
-                             const AccountReply answer = AccountReply::readSignIn(reply);
-                             if (!self || answer.isSilent())
-                                 return;
-                             if (!answer.isSuccess()) {
-                                 showErrorToast(self, answer.message());
-                                 return;
-                             }
-                             showSuccessToast(self, localizedByAppLanguage(QStringLiteral("REGISTER_SUSSESS")));
-                             UiTiming::singleShot(500, self, [signIn] { OONetWorkTool::accountLoginAfterRegister(signIn); });
-                         });
+    // The registered user is stored even when the screen closed meanwhile.
+    OONetWorkTool::registerAccount(request->registration, [self, signIn](std::optional<QJsonObject> reply,
+                                                                         std::optional<NetError>) {
+        UiTiming::singleShot(500, qApp, [] { FNHUD::hide(); });
+        const AccountReply answer = AccountReply::readSignIn(reply);
+        if (!self || answer.isSilent())
+            return;
+        if (!answer.isSuccess()) {
+            showErrorToast(self, answer.message());
+            return;
+        }
+        showSuccessToast(self, localizedByAppLanguage(QStringLiteral("REGISTER_SUSSESS")));
+        UiTiming::singleShot(500, self, [signIn] { OONetWorkTool::accountLoginAfterRegister(signIn); });
+    });
 }
 
 void NBVerityCodeViewController::openNewPassword()

@@ -1,25 +1,7 @@
 #include "login/form/AccountReply.h"
 
 #include "common/Localization.h"
-#include "common/MKUserInfoManager.h"
-
-namespace {
-
-bool successIsTrue(const QJsonObject &reply)
-{
-    const QJsonValue value = reply.value(QStringLiteral("success"));
-    if (value.isBool())
-        return value.toBool();
-    return value.isDouble() && value.toDouble() == 1;
-}
-
-bool isAccountException(const QJsonObject &reply)
-{
-    const QJsonValue code = reply.value(QStringLiteral("error_code"));
-    return code.isDouble() && code.toDouble() == 101;
-}
-
-} // namespace
+#include "networking/OONetWorkTool.h"
 
 QString AccountReply::serverDataError()
 {
@@ -33,12 +15,12 @@ AccountReply AccountReply::read(const std::optional<QJsonObject> &reply)
         result.m_message = serverDataError();
         return result;
     }
-    if (successIsTrue(*reply)) {
+    if (OONetWorkTool::isSuccess(*reply)) {
         result.m_kind = Kind::Success;
         result.m_reply = *reply;
         return result;
     }
-    if (isAccountException(*reply)) {
+    if (OONetWorkTool::isAccountException(*reply)) {
         result.m_kind = Kind::Silent;
         return result;
     }
@@ -52,8 +34,7 @@ AccountReply AccountReply::readSignIn(const std::optional<QJsonObject> &reply)
     AccountReply result = read(reply);
     if (!result.isSuccess())
         return result;
-    const QJsonValue data = reply->value(QStringLiteral("data"));
-    if (data.isObject() && MKUserInfoManager::shared().saveUser(data.toObject()))
+    if (OONetWorkTool::storeSignedInUser(*reply))
         return result;
     AccountReply failure;
     failure.m_message = serverDataError();

@@ -9,10 +9,8 @@
 #include "uikit/OOLoadingView.h"
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
-#include "common/ApiPaths.h"
 #include "login/form/AccountFormViews.h"
 #include "login/form/AccountReply.h"
-#include "login/form/AccountRequest.h"
 #include "login/code/NBVerityCodeContentView.h"
 
 NBAccountFormController::NBAccountFormController(QWidget *parent)
@@ -129,7 +127,7 @@ void NBAccountFormController::removeCoverLater()
     });
 }
 
-void NBAccountFormController::requestCode(const QString &path, const QJsonObject &params, QAbstractButton *button,
+void NBAccountFormController::requestCode(OONetWorkTool::AccountCall send, const QJsonObject &params, QAbstractButton *button,
                                           const QString &successText, QWidget *toastHost)
 {
     if (m_codeRequestRunning)
@@ -138,13 +136,15 @@ void NBAccountFormController::requestCode(const QString &path, const QJsonObject
     coverForm();
     QPointer<QAbstractButton> codeButton(button);
     QPointer<QWidget> host(toastHost);
-    AccountRequest::send(QStringLiteral("POST"), path, params, this,
-                         [this, codeButton, host, successText](const std::optional<QJsonObject> &raw) {
+    QPointer<NBAccountFormController> self(this);
+    send(params, [self, codeButton, host, successText](std::optional<QJsonObject> raw, std::optional<NetError>) {
+        if (!self)
+            return;
         const AccountReply reply = AccountReply::read(raw);
-        m_codeRequestRunning = false;
-        removeCoverLater();
+        self->m_codeRequestRunning = false;
+        self->removeCoverLater();
         if (!reply.isSuccess()) {
-            showFailure(reply);
+            self->showFailure(reply);
             return;
         }
         if (host)
@@ -169,22 +169,25 @@ void NBAccountFormController::endRequest()
     updateActionButton();
 }
 
-void NBAccountFormController::sendSignIn(const QString &path, const QJsonObject &params, const QString &successText,
-                                         Cover cover)
+void NBAccountFormController::sendSignIn(OONetWorkTool::AccountCall send, const QJsonObject &params,
+                                         const QString &successText, Cover cover)
 {
     if (cover == Cover::Shown)
         coverForm();
-    AccountRequest::send(QStringLiteral("POST"), path, params, this,
-                         [this, successText, cover](const std::optional<QJsonObject> &raw) {
+    QPointer<NBAccountFormController> self(this);
+    send(params, [self, successText, cover](std::optional<QJsonObject> raw, std::optional<NetError>) {
+        // A form that is gone stores no user: nobody is there to be told.
+        if (!self)
+            return;
         const AccountReply reply = AccountReply::readSignIn(raw);
         if (cover == Cover::Shown)
-            removeCoverLater();
+            self->removeCoverLater();
         if (!reply.isSuccess()) {
-            endRequest();
-            showFailure(reply);
+            self->endRequest();
+            self->showFailure(reply);
             return;
         }
-        finishSignedIn(successText);
+        self->finishSignedIn(successText);
     });
 }
 
@@ -197,12 +200,15 @@ void NBAccountFormController::resetPassword(const QString &password, const QStri
     }
     if (!beginRequest())
         return;
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kGetBackPassword, params, this,
-                         [this, then = std::move(then)](const std::optional<QJsonObject> &raw) {
+    QPointer<NBAccountFormController> self(this);
+    OONetWorkTool::getBackPassword(params, [self, then = std::move(then)](std::optional<QJsonObject> raw,
+                                                                          std::optional<NetError>) {
+        if (!self)
+            return;
         const AccountReply reply = AccountReply::read(raw);
         if (!reply.isSuccess()) {
-            endRequest();
-            showFailure(reply);
+            self->endRequest();
+            self->showFailure(reply);
             return;
         }
         then();

@@ -11,6 +11,7 @@
 #include "login/form/AccountFormLogic.h"
 #include "login/form/AccountReply.h"
 #include "login/code/NBVerityCodeContentViewProtocol.h"
+#include "networking/OONetWorkTool.h"
 
 class ImageTitleButton;
 class QAbstractButton;
@@ -65,7 +66,7 @@ protected:
 
     // A code request: the cover, then on success the toast (on toastHost) and the countdown on
     // the button. Nothing while another code request runs.
-    void requestCode(const QString &path, const QJsonObject &params, QAbstractButton *button,
+    void requestCode(OONetWorkTool::AccountCall send, const QJsonObject &params, QAbstractButton *button,
                      const QString &successText, QWidget *toastHost);
 
     // The request of the form's action button. False (nothing sent) while one runs.
@@ -76,7 +77,8 @@ protected:
     // while the action button's request runs: on success the road to the main window, on
     // failure the form is free again.
     enum class Cover { Shown, None };
-    void sendSignIn(const QString &path, const QJsonObject &params, const QString &successText, Cover cover);
+    void sendSignIn(OONetWorkTool::AccountCall send, const QJsonObject &params, const QString &successText,
+                    Cover cover);
     // The retrieval forms' reset: the two entries checked, the reset sent, and on success `then`.
     void resetPassword(const QString &password, const QString &again, const QJsonObject &params,
                        std::function<void()> then);

@@ -6,7 +6,7 @@
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBGradColorView.h"
 #include "uikit/NBSecureTextView.h"
-#include "common/ApiPaths.h"
+#include "networking/OONetWorkTool.h"
 #include "common/Localization.h"
 #include "login/form/NBTextFiledContentView.h"
 #include "login/code/NBVerityCodeContentView.h"
@@ -49,7 +49,7 @@ void NBEmailRegisterController::sendEmailCode(QAbstractButton *button)
         showProblem(*problem);
         return;
     }
-    requestCode(ApiPaths::kSendEmail, AccountFormLogic::emailCodeParams(AccountFormLogic::Registration, email), button,
+    requestCode(&OONetWorkTool::sendEmail, AccountFormLogic::emailCodeParams(AccountFormLogic::Registration, email), button,
                 localizedByAppLanguage(QStringLiteral("HAS_ENTER_YZM_EMAIL")), this);
 }
 
@@ -63,7 +63,7 @@ void NBEmailRegisterController::signUpAction()
     }
     if (!beginRequest())
         return;
-    sendSignIn(ApiPaths::kAccountRegister,
+    sendSignIn(&OONetWorkTool::registerAccount,
                AccountFormLogic::emailRegisterParams(m_rows.code->textFiled()->text(), email, password,
                                                      m_rows.invitation->textFiled()->text()),
                QStringLiteral("注册成功"), Cover::Shown);

@@ -6,7 +6,7 @@
 #include "uikit/NBSecureTextView.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
-#include "common/ApiPaths.h"
+#include "networking/OONetWorkTool.h"
 #include "common/Localization.h"
 #include "login/signin/LoginFormChecks.h"
 #include "login/form/NBTextFiledContentView.h"
@@ -63,7 +63,7 @@ void NBEmailRetriPwdController::sendCode(QAbstractButton *button)
         return;
     }
     // The success toast goes on the retrieval screen; without one, only the countdown starts.
-    requestCode(ApiPaths::kSendEmail, AccountFormLogic::emailCodeParams(AccountFormLogic::Retrieval, email), button,
+    requestCode(&OONetWorkTool::sendEmail, AccountFormLogic::emailCodeParams(AccountFormLogic::Retrieval, email), button,
                 localizedByAppLanguage(QStringLiteral("HAS_ENTER_YZM_EMAIL")), parentVC);
 }
 
@@ -80,7 +80,7 @@ void NBEmailRetriPwdController::retrieve()
 void NBEmailRetriPwdController::signInAfterReset()
 {
     // The password has changed on the service; a failed sign-in leaves the user on the form.
-    sendSignIn(ApiPaths::kAccountLogin,
+    sendSignIn(&OONetWorkTool::accountLogin,
                LoginFormChecks::emailParams(m_emailTextFiled->textFiled()->text(), m_rows.password->textFiled()->text()),
                localizedByAppLanguage(QStringLiteral("SIGN_SUCCESS")), Cover::Shown);
 }

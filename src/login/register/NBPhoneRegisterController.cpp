@@ -6,7 +6,7 @@
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBGradColorView.h"
 #include "uikit/NBSecureTextView.h"
-#include "common/ApiPaths.h"
+#include "networking/OONetWorkTool.h"
 #include "common/Localization.h"
 #include "login/code/NBRegCodeView.h"
 #include "login/form/NBTextFiledContentView.h"
@@ -51,7 +51,7 @@ void NBPhoneRegisterController::codeButtonClicked(QAbstractButton *button)
 
 void NBPhoneRegisterController::sendRegisterCode(QAbstractButton *button)
 {
-    requestCode(ApiPaths::kSendRegisterCode,
+    requestCode(&OONetWorkTool::sendRegisterCode,
                 AccountFormLogic::phoneCodeParams(AccountFormLogic::Registration, m_regcodeView->code(),
                                                   m_regcodeView->textFiled()->text()),
                 button, localizedByAppLanguage(QStringLiteral("HAS_ENTER_YZM_PHONE")), this);
@@ -67,7 +67,7 @@ void NBPhoneRegisterController::signUpAction()
     }
     if (!beginRequest())
         return;
-    sendSignIn(ApiPaths::kAccountRegister,
+    sendSignIn(&OONetWorkTool::registerAccount,
                AccountFormLogic::phoneRegisterParams(m_rows.code->textFiled()->text(), m_regcodeView->code(), phone,
                                                      password, m_rows.invitation->textFiled()->text()),
                QStringLiteral("注册成功"), Cover::Shown);

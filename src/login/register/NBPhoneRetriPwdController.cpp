@@ -6,7 +6,7 @@
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBGradColorView.h"
 #include "uikit/NBSecureTextView.h"
-#include "common/ApiPaths.h"
+#include "networking/OONetWorkTool.h"
 #include "common/Localization.h"
 #include "login/signin/LoginFormChecks.h"
 #include "login/code/NBRegCodeView.h"
@@ -66,7 +66,7 @@ void NBPhoneRetriPwdController::sendCode(QAbstractButton *button)
         showProblem(*problem);
         return;
     }
-    requestCode(ApiPaths::kSendRegisterCode,
+    requestCode(&OONetWorkTool::sendRegisterCode,
                 AccountFormLogic::phoneCodeParams(AccountFormLogic::Retrieval, m_regcodeView->code(), phone), button,
                 localizedByAppLanguage(QStringLiteral("HAS_ENTER_YZM_PHONE")), parentVC);
 }
@@ -85,7 +85,7 @@ void NBPhoneRetriPwdController::signInAfterReset()
 {
     // The password has changed on the service; a failed sign-in leaves the user on the form.
     // Unlike the e-mail form's, this sign-in runs without a cover: the busy button holds the form.
-    sendSignIn(ApiPaths::kAccountLogin,
+    sendSignIn(&OONetWorkTool::accountLogin,
                LoginFormChecks::phoneParams(m_regcodeView->textFiled()->text(), m_rows.password->textFiled()->text(),
                                             m_regcodeView->code()),
                localizedByAppLanguage(QStringLiteral("SIGN_SUCCESS")), Cover::None);

@@ -10,10 +10,9 @@
 #include "uikit/OOToastView.h"
 #include "uikit/UiImages.h"
 #include "uikit/UiTiming.h"
-#include "common/ApiPaths.h"
 #include "common/ProtocolConfig.h"
 #include "login/form/AccountReply.h"
-#include "login/form/AccountRequest.h"
+#include "networking/OONetWorkTool.h"
 #include "login/signin/NBQRCodeExpireView.h"
 #include "login/signin/NBScanSuccessView.h"
 #include "login/signin/QRLoginPayload.h"
@@ -111,12 +110,10 @@ void NBScanLoginView::start()
     m_qrImgView->clear();
     showOverlay(Overlay::None);
     QPointer<NBScanLoginView> self(this);
-    AccountRequest::send(QStringLiteral("GET"), ApiPaths::kGetQRCode,
-                         QJsonObject{{QStringLiteral("app_name"), ProtocolConfig::projectName()}}, this,
-                         [self, generation](const std::optional<QJsonObject> &reply) {
-                             if (self)
-                                 self->handleQrPayload(reply, generation);
-                         });
+    OONetWorkTool::getQRCode([self, generation](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        if (self)
+            self->handleQrPayload(reply, generation);
+    });
 }
 
 void NBScanLoginView::handleQrPayload(const std::optional<QJsonObject> &reply, int generation)
@@ -152,14 +149,11 @@ void NBScanLoginView::pollQrCodeStatus(int generation)
 {
     if (generation != m_generation || !m_info)
         return;
-    QJsonObject params = *m_info;
-    params.insert(QStringLiteral("app_name"), ProtocolConfig::projectName());
     QPointer<NBScanLoginView> self(this);
-    AccountRequest::send(QStringLiteral("GET"), ApiPaths::kQueryQRCode, params, this,
-                         [self, generation](const std::optional<QJsonObject> &reply) {
-                             if (self)
-                                 self->handleQrCodeStatus(reply, generation);
-                         });
+    OONetWorkTool::queryQRCode(*m_info, [self, generation](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        if (self)
+            self->handleQrCodeStatus(reply, generation);
+    });
 }
 
 void NBScanLoginView::schedulePoll(int generation)
@@ -221,17 +215,15 @@ void NBScanLoginView::signInByQrCode()
         return;
     m_signingIn = true;
     QPointer<NBScanLoginView> self(this);
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kSignInByQRCode,
-                         QJsonObject{{QStringLiteral("token"), token.toString()}}, this,
-                         [self](const std::optional<QJsonObject> &reply) {
-                             if (!self)
-                                 return;
-                             self->m_signingIn = false;
-                             const AccountReply result = AccountReply::readSignIn(reply);
-                             // A refusal shows nothing and leaves the panel as it is.
-                             if (result.isSuccess() && self->loginBlock)
-                                 self->loginBlock();
-                         });
+    OONetWorkTool::signInByQRCode(token.toString(), [self](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        if (!self)
+            return;
+        self->m_signingIn = false;
+        const AccountReply result = AccountReply::readSignIn(reply);
+        // A refusal shows nothing and leaves the panel as it is.
+        if (result.isSuccess() && self->loginBlock)
+            self->loginBlock();
+    });
 }
 
 NBScanLoginView::Overlay NBScanLoginView::overlay() const

@@ -15,10 +15,9 @@
 #include "uikit/ScreenFactory.h"
 #include "uikit/TextFieldStyle.h"
 #include "uikit/UiTiming.h"
-#include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "login/form/AccountReply.h"
-#include "login/form/AccountRequest.h"
+#include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
 
 NBSignInFormController::NBSignInFormController(QWidget *parent)
@@ -122,11 +121,10 @@ void NBSignInFormController::signUpAction()
     m_signingIn = true;
     updateSignUpButton();
     QPointer<NBSignInFormController> self(this);
-    AccountRequest::send(QStringLiteral("POST"), ApiPaths::kAccountLogin, requestParams(), this,
-                         [self](const std::optional<QJsonObject> &reply) {
-                             if (self)
-                                 self->handleSignInReply(reply);
-                         });
+    OONetWorkTool::accountLogin(requestParams(), [self](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        if (self)
+            self->handleSignInReply(reply);
+    });
 }
 
 void NBSignInFormController::handleSignInReply(const std::optional<QJsonObject> &reply)
