@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QWebEngineView>
 
+#include "support/MessagePaneScript.h"
+
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
@@ -142,39 +144,7 @@ protected:
     QList<QUrl> m_opened;
 };
 
-// A script beside the page's own world: the message pane runs no script of its own.
-QVariant evaluateBeside(QWebEnginePage *page, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kWait))
-        return {};
-    return result;
-}
-
-// The message pane's page; the pane is made by the web pages' module and handed over as a widget.
-QWebEnginePage *paneOf(NBMessageDetailViewController *detail)
-{
-    auto *view = qobject_cast<QWebEngineView *>(detail->webView());
-    return view ? view->page() : nullptr;
-}
-
-// A real click where the page drew the element.
-bool clickElement(NBMessageDetailViewController *detail, const QString &selector)
-{
-    const QVariantList box = evaluateBeside(paneOf(detail), QStringLiteral(
-        "(function(){var e=document.querySelector('%1');if(!e)return null;var r=e.getBoundingClientRect();"
-        "return [r.left+r.width/2, r.top+r.height/2];})()").arg(selector)).toList();
-    if (box.size() != 2)
-        return false;
-    QWidget *target = detail->webView()->focusProxy() ? detail->webView()->focusProxy() : detail->webView();
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(box.at(0).toInt(), box.at(1).toInt()));
-    return true;
-}
+using MessagePaneScript::clickElement;
 
 int rowOfType(NBAccountInfoViewController *account, NBSettingCellType type)
 {
@@ -353,7 +323,7 @@ TEST_F(Walkthrough, ANewVisitorReachesEveryScreenAndFindsItFilled)
     ASSERT_NE(detail, nullptr);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return evaluateBeside(paneOf(detail), QStringLiteral("!!document.querySelector('a[href=\"marlet://linkBuy\"]')"))
+            return MessagePaneScript::evaluate(MessagePaneScript::pageOf(detail), QStringLiteral("!!document.querySelector('a[href=\"marlet://linkBuy\"]')"))
                 .toBool();
         },
         kWait));

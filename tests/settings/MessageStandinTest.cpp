@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "../networking/NetworkTestSupport.h"
+#include "support/MessagePaneScript.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBLeftSideViewController.h"
 #include "uikit/NBPresentationAnimator.h"
@@ -43,39 +44,9 @@ QJsonObject message(qint64 id, int type, int read, const QString &title, const Q
                        {"createTime", "2024-05-01 10:00:00"}, {"textBody", ""}, {"topType", 0}, {"linkUrl", ""}};
 }
 
-// Runs a script beside the page's own world (the page itself runs none) and answers its result.
-QVariant evaluate(QWebEnginePage *page, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, kWait))
-        return {};
-    return result;
-}
-
-// The pane's page: its web view is Chromium's, made by the pages' module.
-QWebEnginePage *pageOf(NBMessageDetailViewController *detail)
-{
-    auto *view = qobject_cast<QWebEngineView *>(detail->webView());
-    return view ? view->page() : nullptr;
-}
-
-// A real click on an element of the page, where the page drew it.
-bool clickElement(NBMessageDetailViewController *detail, const QString &selector)
-{
-    const QVariantList box = evaluate(pageOf(detail), QStringLiteral(
-        "(function(){var r=document.querySelector('%1').getBoundingClientRect();"
-        "return [r.left+r.width/2, r.top+r.height/2];})()").arg(selector)).toList();
-    if (box.size() != 2)
-        return false;
-    QWidget *target = detail->webView()->focusProxy() ? detail->webView()->focusProxy() : detail->webView();
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(box.at(0).toInt(), box.at(1).toInt()));
-    return true;
-}
+using MessagePaneScript::clickElement;
+using MessagePaneScript::evaluate;
+using MessagePaneScript::pageOf;
 
 } // namespace
 
