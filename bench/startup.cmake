@@ -1,5 +1,5 @@
 # Start-up of the client against the least Qt window showing the same text, under Xvfb:
-#   bench/startup/startup.sh [runs]
+#   bench/startup/run [runs]
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 
