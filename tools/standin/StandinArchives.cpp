@@ -256,35 +256,16 @@ QByteArray StandinArchives::splashPng()
     // gradient with a gold disc and three light bands.
     constexpr int width = 800;
     constexpr int height = 500;
-    QByteArray raw;
-    raw.reserve((width * 3 + 1) * height);
-    for (int y = 0; y < height; ++y) {
-        raw.append(char(0)); // no filter
-        for (int x = 0; x < width; ++x) {
-            int r = 41 + (x * 60) / width;
-            int g = 7 + (y * 30) / height;
-            int b = 70 + (x + y) * 80 / (width + height);
-            const int dx = x - 560;
-            const int dy = y - 230;
-            if (dx * dx + dy * dy < 120 * 120) {
-                r = 230; g = 190; b = 120;
-            } else if ((y > 150 && y < 170 && x > 80 && x < 420) || (y > 200 && y < 214 && x > 80 && x < 360)
-                       || (y > 240 && y < 254 && x > 80 && x < 300)) {
-                r = 255; g = 230; b = 191;
-            }
-            raw.append(char(r)).append(char(g)).append(char(b));
-        }
-    }
-    QByteArray header;
-    appendBigEndian(header, width);
-    appendBigEndian(header, height);
-    header.append(char(8)).append(char(2)).append(char(0)).append(char(0)).append(char(0));
-    QByteArray png = QByteArray::fromHex("89504e470d0a1a0a");
-    appendChunk(png, "IHDR", header);
-    // qCompress writes a zlib stream behind a four-byte length of its own.
-    appendChunk(png, "IDAT", qCompress(raw, 6).mid(4));
-    appendChunk(png, "IEND", QByteArray());
-    return png;
+    return encodePng(width, height, [](int x, int y) {
+        const int dx = x - 560;
+        const int dy = y - 230;
+        if (dx * dx + dy * dy < 120 * 120)
+            return rgb(230, 190, 120);
+        if ((y > 150 && y < 170 && x > 80 && x < 420) || (y > 200 && y < 214 && x > 80 && x < 360)
+            || (y > 240 && y < 254 && x > 80 && x < 300))
+            return rgb(255, 230, 191);
+        return rgb(41 + (x * 60) / width, 7 + (y * 30) / height, 70 + (x + y) * 80 / (width + height));
+    });
 }
 
 QByteArray StandinArchives::tinyPng()
