@@ -100,11 +100,13 @@ void NBGuidViewController::setupViews()
     m_iconImgView->move(40, m_logoImgView->geometry().bottom() + 1);
 
     const int buttonWidth = kCardSize.width() - 44;
+    // Its title is dark, so it stands on the light gold; the other main buttons' light titles
+    // stand on the dark gold of "confirm_enable_icon": no one gold carries both at 4.5:1.
     m_visitorBtn = flatButton(QStringLiteral("匿名使用"), QColor(26, 15, 5), m_contentView);
     m_visitorBtn->setStyleSheet(QStringLiteral("QPushButton { border: none; color: rgb(26,15,5);"
                                                " border-image: url(%1) 0 0 0 0 stretch stretch; }"
                                                " QPushButton:pressed { padding-top: 1px; }")
-                                    .arg(UiImages::path(QStringLiteral("confirm_enable_icon"))));
+                                    .arg(UiImages::path(QStringLiteral("confirm_enable_light_icon"))));
     m_visitorBtn->setGeometry(22, m_iconImgView->geometry().bottom() + 1 - 11, buttonWidth, 40);
     connect(m_visitorBtn, &QPushButton::clicked, this, &NBGuidViewController::visitorAction);
 

@@ -1,6 +1,7 @@
 // Our own artwork under our own text reads at the contrast the accessibility guidelines ask of
 // body text (4.5:1): the gold of the main buttons (登录, 注册并登录, 重置密码并登录, 反馈问题)
-// under their light titles, and "二维码已失效" over the white of a QR code.
+// under their light titles, the guide's "匿名使用" under its dark one, and "二维码已失效" over the
+// white of a QR code.
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/NBGuidViewController.h"
+#include "app/NBMainWindowController.h"
 #include "login/signin/NBQRCodeExpireView.h"
 #include "uikit/UiImages.h"
 
@@ -58,6 +61,32 @@ TEST(ReadableText, MainButtonGoldCarriesItsTitle)
             for (const QColor &title : kTitleColours)
                 worst = std::min(worst, contrast(title, gold));
         }
+    }
+    EXPECT_GE(worst, 4.5);
+}
+
+TEST(ReadableText, GuideVisitorTitleReadsOverItsButton)
+{
+    // The guide as a fresh start shows it: the window's content.
+    NBMainWindowController window;
+    auto *guide = new NBGuidViewController;
+    window.setContentViewController(guide);
+    window.show();
+    QPushButton *visitor = guide->visitorBtn();
+    ASSERT_NE(visitor, nullptr);
+    ASSERT_TRUE(visitor->isVisible());
+    const QColor title = visitor->palette().color(QPalette::ButtonText);
+    ASSERT_EQ(title, QColor(26, 15, 5));
+
+    // The button as drawn, at both ends of its gold (the text sits between them).
+    const QImage shot = visitor->grab().toImage();
+    const int middle = shot.height() / 2;
+    double worst = 21.0;
+    for (int x = 24; x < shot.width() - 24; x += 8) {
+        const QColor gold = shot.pixelColor(x, middle);
+        if (visitor->rect().adjusted(100, 0, -100, 0).contains(x, middle))
+            continue;
+        worst = std::min(worst, contrast(title, gold));
     }
     EXPECT_GE(worst, 4.5);
 }
