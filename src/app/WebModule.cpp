@@ -38,12 +38,26 @@ State &state()
 // in every start. The client makes it here instead, before Qt WebEngine loads. Nothing made a GL
 // context before (the screens paint in software), so every context from now on shares with it,
 // as if the attribute had been set at the start.
+QtMessageHandler g_previousHandler = nullptr;
+
+// Passes every message on but Qt's note that the attribute comes after the application object:
+// here it comes late on purpose, and the note would only alarm whoever reads the console.
+void passAllButLateAttributeNote(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.contains(QLatin1String("AA_ShareOpenGLContexts")))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+
 void prepareSharedGraphicsContext()
 {
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || QOpenGLContext::globalShareContext())
         return;
+    g_previousHandler = qInstallMessageHandler(passAllButLateAttributeNote);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qInstallMessageHandler(g_previousHandler);
     // A child of the application: deleted with it, before the platform integration goes.
     auto *context = new QOpenGLContext(app);
     if (!context->create())
