@@ -345,10 +345,17 @@ TEST_F(EngineControllerTest, DemoTunEngineRunsOnTheConfigurationTheClientWritesA
     singBox.setStopGrace(300);
     QSignalSpy started(&singBox, &HLLSingBox::started);
     QSignalSpy exited(&singBox, &HLLSingBox::engineExited);
+    EngineProcess *process = singBox.findChild<EngineProcess *>();
+    ASSERT_NE(process, nullptr);
+    QSignalSpy lines(process, &EngineProcess::lineRead);
     singBox.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs));
     const qint64 pid = singBox.processId();
     EXPECT_TRUE(processAlive(pid));
+    // Stopped once it says what it would do: a stop sent before it has set up its handling of
+    // the stop signal would end it by the signal, which is not what this case is about.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !lines.isEmpty(); }, kWaitMs));
+    EXPECT_TRUE(lines.first().at(0).toString().contains(QStringLiteral("would open"))) << lines.first().at(0).toString().toStdString();
     bool stopped = false;
     singBox.stop([&] { stopped = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
