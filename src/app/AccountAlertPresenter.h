@@ -28,7 +28,6 @@ public:
 
     void enqueue(Kind kind);
 
-    NBAlertView *shownAlert() const { return m_shown; }
     int waitingCount() const { return int(m_waiting.size()); }
 
 private:

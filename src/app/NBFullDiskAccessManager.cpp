@@ -34,8 +34,6 @@ unsigned NBFullDiskAccessManager::getFullDiskAuthorationStatus()
         OSTREL_LOG(Logger::Info, QStringLiteral("getFullDiskAuthorationStatus, home contents is null, path = %1").arg(home));
         return NoAccess;
     }
-    const qsizetype count = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size();
-    OSTREL_LOG(Logger::Debug, QStringLiteral("getFullDiskAuthorationStatus, home contents count : %1").arg(count));
     return Access;
 }
 

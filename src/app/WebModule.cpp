@@ -1,5 +1,7 @@
 #include "app/WebModule.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -157,9 +159,12 @@ bool WebModule::load()
     s.tried = true;
     QElapsedTimer timer;
     timer.start();
-    prepareSharedGraphicsContext();
+    const QStringList paths = candidatePaths();
+    // No GL driver for a module that is not there.
+    if (std::any_of(paths.begin(), paths.end(), [](const QString &path) { return QFileInfo(path).isFile(); }))
+        prepareSharedGraphicsContext();
     QStringList reasons;
-    for (const QString &path : candidatePaths()) {
+    for (const QString &path : paths) {
         QString why;
         if (loadFrom(path, &why)) {
             s.error.clear();

@@ -21,12 +21,12 @@ InstallerFileWriter *InstallerFileWriter::open(const QString &destination, QStri
     }
     // From here the thread owns it: it goes when the thread has finished.
     InstallerFileWriter *writer = made.release();
-    writer->m_thread = new QThread();
-    writer->m_thread->setObjectName(QStringLiteral("installer writer"));
-    writer->moveToThread(writer->m_thread);
-    connect(writer->m_thread, &QThread::finished, writer, &QObject::deleteLater);
-    connect(writer->m_thread, &QThread::finished, writer->m_thread, &QObject::deleteLater);
-    writer->m_thread->start();
+    auto *thread = new QThread();
+    thread->setObjectName(QStringLiteral("installer writer"));
+    writer->moveToThread(thread);
+    connect(thread, &QThread::finished, writer, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
     return writer;
 }
 

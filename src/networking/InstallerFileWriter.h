@@ -37,7 +37,6 @@ private:
     void stop();
 
     QSaveFile *m_file = nullptr;
-    QThread *m_thread = nullptr;
     bool m_failed = false;
     bool m_done = false;
 };

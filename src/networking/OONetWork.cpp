@@ -25,7 +25,6 @@
 #include "common/ProtocolConfig.h"
 #include "common/RequestLogTable.h"
 #include "common/GuiThread.h"
-#include "networking/InstallerFileWriter.h"
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
@@ -437,7 +436,8 @@ constexpr qint64 kDownloadMaxPending = 8 * kDownloadReadChunk;
 // Progress reports: a few a second are all a window can show.
 constexpr qint64 kDownloadReportMs = 250;
 // No installer of this client comes near this; a transfer without a length stops here.
-qint64 s_installerLimit = 4LL * 1024 * 1024 * 1024;
+constexpr qint64 kInstallerLimit = 4LL * 1024 * 1024 * 1024;
+qint64 s_installerLimit = kInstallerLimit;
 
 struct DownloadRun
 {
@@ -454,14 +454,9 @@ struct DownloadRun
 
 } // namespace
 
-qint64 OONetWork::installerLimit()
-{
-    return s_installerLimit;
-}
-
 void OONetWork::setInstallerLimitForTesting(qint64 bytes)
 {
-    s_installerLimit = bytes > 0 ? bytes : 4LL * 1024 * 1024 * 1024;
+    s_installerLimit = bytes > 0 ? bytes : kInstallerLimit;
 }
 
 void OONetWork::startDownload(const QString &url, DownloadHandler handler)

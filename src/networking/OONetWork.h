@@ -62,10 +62,9 @@ public:
     // once complete; a failed or broken transfer leaves any earlier file untouched.
     // The file is written on a thread of its own as it arrives; progress comes a few times a
     // second (and once at the end); a transfer that grows past the length the server announced,
-    // or past `installerLimit`, fails.
+    // or past a limit no installer of this client comes near (4 GiB), fails.
     void download(const QString &url, DownloadHandler handler);
     static QString downloadDestination();
-    static qint64 installerLimit();
     // 0 or less: the usual limit.
     static void setInstallerLimitForTesting(qint64 bytes);
 

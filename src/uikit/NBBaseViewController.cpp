@@ -101,6 +101,14 @@ void runTransition(const ScreenList &shown, bool appearing, const MarkAppearing 
 
 } // namespace
 
+bool NBBaseViewController::markAppearing(NBBaseViewController *screen, bool appearing)
+{
+    if (screen->m_appearing == appearing)
+        return false;
+    screen->m_appearing = appearing;
+    return true;
+}
+
 void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appearing)
 {
     if (!screen)
@@ -109,12 +117,7 @@ void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appea
     screen->ensureLoaded();
     ScreenList shown;
     screen->collectShownScreens(shown);
-    runTransition(shown, appearing, [](NBBaseViewController *each, bool state) {
-        if (each->m_appearing == state)
-            return false;
-        each->m_appearing = state;
-        return true;
-    }, {});
+    runTransition(shown, appearing, &NBBaseViewController::markAppearing, {});
 }
 
 void NBBaseViewController::collectShownScreens(QList<QPointer<NBBaseViewController>> &into)
@@ -147,12 +150,7 @@ void NBBaseViewController::embedChildViewController(NBBaseViewController *child,
     ScreenList shown;
     child->collectShownScreens(shown);
     QPointer<NBBaseViewController> entering(child);
-    runTransition(shown, true, [](NBBaseViewController *each, bool state) {
-        if (each->m_appearing == state)
-            return false;
-        each->m_appearing = state;
-        return true;
-    }, [entering] {
+    runTransition(shown, true, &NBBaseViewController::markAppearing, [entering] {
         if (entering)
             entering->show();
     });
@@ -165,12 +163,7 @@ void NBBaseViewController::unembedChildViewController(NBBaseViewController *chil
     ScreenList shown;
     child->collectShownScreens(shown);
     QPointer<NBBaseViewController> leaving(child);
-    runTransition(shown, false, [](NBBaseViewController *each, bool state) {
-        if (each->m_appearing == state)
-            return false;
-        each->m_appearing = state;
-        return true;
-    }, [leaving] {
+    runTransition(shown, false, &NBBaseViewController::markAppearing, [leaving] {
         if (!leaving)
             return;
         leaving->hide();

@@ -107,6 +107,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // Records the state; true when it changed, so the screen is told.
+    static bool markAppearing(NBBaseViewController *screen, bool appearing);
     struct Presentation;
     // This screen and the screens shown inside it, outermost first.
     void collectShownScreens(QList<QPointer<NBBaseViewController>> &into);

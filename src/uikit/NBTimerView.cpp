@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "uikit/PlainText.h"
+
 NBTimerView::NBTimerView(QWidget *parent)
     : QWidget(parent)
 {
@@ -20,8 +22,7 @@ QPushButton *NBTimerView::button()
 QLabel *NBTimerView::timeLabel()
 {
     if (!m_timeLabel) {
-        m_timeLabel = new QLabel(this);
-        m_timeLabel->setTextFormat(Qt::PlainText);
+        m_timeLabel = PlainText::label(this);
     }
     return m_timeLabel;
 }
@@ -29,8 +30,7 @@ QLabel *NBTimerView::timeLabel()
 QLabel *NBTimerView::privatyAttrLabel()
 {
     if (!m_privatyAttrLabel) {
-        m_privatyAttrLabel = new QLabel(this);
-        m_privatyAttrLabel->setTextFormat(Qt::PlainText);
+        m_privatyAttrLabel = PlainText::label(this);
     }
     return m_privatyAttrLabel;
 }

@@ -93,7 +93,6 @@ public:
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
     void setDownloader(Downloader downloader) { m_downloader = std::move(downloader); }
     void setInstallRunner(UpgradeInstallRunner *runner);
-    UpgradeInstallRunner *installRunner() const { return m_runner; }
 
 Q_SIGNALS:
     void downloadFailed(const QString &message);

@@ -13,7 +13,6 @@ NBWarnInstallView::NBWarnInstallView(QWidget *parent)
     , m_nameLab(PlainText::label(QStringLiteral("更新过程中请勿退出应用，以免发生错误"), this))
 {
     m_iconImgView->setPixmap(UiImages::pixmap(QStringLiteral("erro"), QSize(19, 17), devicePixelRatioF()));
-    m_nameLab->setTextFormat(Qt::PlainText);   // it may carry a failure's reason
     m_nameLab->setFont(NSFontHelper::getRegularPingFangFont(10));
     m_nameLab->setStyleSheet(QStringLiteral("color: rgb(222, 228, 244); background: transparent;"));
     m_nameLab->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

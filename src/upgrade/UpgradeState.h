@@ -31,7 +31,6 @@ public:
     // When the running (or last) download started; the speed is measured from it.
     QDateTime downloadStartedAt() const { return m_startedAt; }
     // A download or an install runs: whatever would start another one is disabled.
-    bool isBusy() const { return m_phase == Phase::Downloading || m_phase == Phase::Installing; }
 
     void downloadStarted(const QString &url);
     void downloadProgressed(const DownloadProgress &progress);

@@ -390,8 +390,7 @@ void HLLPACUtilWrapper::giveUpWaitingStart()
         return;
     StartCompletion completion = std::move(m_waitingStart->completion);
     m_waitingStart.reset();
-    if (completion)
-        GuiThread::post(this, [completion] { completion(false); });
+    failStart(std::move(completion));
 }
 
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)

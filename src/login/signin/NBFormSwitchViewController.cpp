@@ -51,7 +51,6 @@ void NBFormSwitchViewController::showForm(int tag)
         unembedChildViewController(m_currentForm);
         m_currentForm->deleteLater();
     }
-    choice.form->setParent(m_baseView);
     choice.form->setGeometry(m_baseView->rect());
     m_currentForm = choice.form;
     embedChildViewController(choice.form, m_baseView);

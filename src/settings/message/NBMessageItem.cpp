@@ -20,7 +20,6 @@ QLabel *whiteLabel(const QFont &font, QWidget *parent)
 {
     auto *label = PlainText::label(parent);
     label->setFont(font);
-    label->setTextFormat(Qt::PlainText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(palette);

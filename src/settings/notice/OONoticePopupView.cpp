@@ -40,7 +40,6 @@ QLabel *OONoticePopupView::titleLab()
 {
     if (!m_titleLab) {
         m_titleLab = PlainText::label(contentView());
-        m_titleLab->setTextFormat(Qt::PlainText);
         m_titleLab->hide();
     }
     return m_titleLab;
