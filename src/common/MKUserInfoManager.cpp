@@ -1,5 +1,6 @@
 #include "common/MKUserInfoManager.h"
 
+#include "common/Logger.h"
 #include "common/MKUserTable.h"
 
 MKUserInfoManager &MKUserInfoManager::shared()
@@ -14,6 +15,16 @@ bool MKUserInfoManager::saveUser(const QJsonObject &data)
     if (!info || !info->user)
         return false;
     return store(*info);
+}
+
+bool MKUserInfoManager::storeRefreshedAccount(const QJsonObject &data)
+{
+    QJsonObject user = data;
+    user.remove(QStringLiteral("resource_version"));
+    if (saveUser(user))
+        return true;
+    OSTREL_LOG(Logger::Error, QStringLiteral("refreshed account not stored"));
+    return false;
 }
 
 bool MKUserInfoManager::store(const HHUserInfo &info)

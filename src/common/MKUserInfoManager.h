@@ -17,6 +17,11 @@ public:
     // Decodes a sign-in or account reply's "data" object and stores it as the current user.
     // True only when it held a user and the row was written.
     [[nodiscard]] bool saveUser(const QJsonObject &data);
+    // Stores the "data" of an account refresh ("accountInfo") as the current user, without the
+    // resource versions it also carries: those have their own table, and a user row with them
+    // would differ from the one a sign-in leaves. The screens show the reply either way, so a
+    // record that could not be stored is only logged; the stored user then stays as it was.
+    bool storeRefreshedAccount(const QJsonObject &data);
     // Deletes every row: the user is signed out locally.
     [[nodiscard]] bool clearUser();
 

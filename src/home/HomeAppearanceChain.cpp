@@ -93,13 +93,9 @@ void HomeAppearanceChain::requestUserInfo()
             return;
         const QJsonValue version = data->value(kResourceVersion);
         const std::optional<QJsonObject> resourceVersion = version.isObject() ? std::optional(version.toObject()) : std::nullopt;
-        // One save of the account without the versions: the same row two saves would leave.
-        QJsonObject user = *data;
-        user.remove(kResourceVersion);
         // Unsaved, the screens keep the account as stored before; the notices and hosts below
         // need nothing of it, so they still go on.
-        if (!MKUserInfoManager::shared().saveUser(user))
-            OSTREL_LOG(Logger::Error, QStringLiteral("home: refreshed account not stored"));
+        MKUserInfoManager::shared().storeRefreshedAccount(*data);
         self->checkNoticeVersion(resourceVersion);
         self->checkDomainVersion(resourceVersion);
     });

@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QJsonObject>
 
-#include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -66,9 +65,7 @@ void HomeUpgradeCheck::refreshAccount()
     OONetWorkTool::accountInfo([self](std::optional<QJsonObject> data, std::optional<NetError>) {
         if (!self || !data)
             return;
-        // The refresh is a background one: the stored user stays as it was, and the log says so.
-        if (!MKUserInfoManager::shared().saveUser(*data))
-            OSTREL_LOG(Logger::Error, QStringLiteral("refreshed account not stored"));
+        MKUserInfoManager::shared().storeRefreshedAccount(*data);
     });
 }
 

@@ -127,3 +127,19 @@ TEST_F(UserRecordTest, ManagerSavesReplacesAndClears)
     EXPECT_FALSE(manager.updatePhone(QStringLiteral("+1"), QStringLiteral("5551234"))) << "no stored user";
     EXPECT_FALSE(manager.currentUser().has_value());
 }
+
+TEST_F(UserRecordTest, RefreshedAccountIsStoredWithoutItsResourceVersions)
+{
+    // Every screen that refreshes the account (more page, home screen, upgrade check) stores it
+    // through this one road, so the stored row is the same whichever refreshed last.
+    MKUserInfoManager &manager = MKUserInfoManager::shared();
+    ASSERT_TRUE(manager.storeRefreshedAccount(parse(kSignInData)));
+    const std::optional<HHUserInfo> stored = manager.currentUser();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->user->apiToken, QStringLiteral("secret-token"));
+    EXPECT_FALSE(stored->toJson().contains(QStringLiteral("resource_version")));
+
+    EXPECT_FALSE(manager.storeRefreshedAccount(parse(R"({"resource_version": {"x": 2}})")))
+        << "a refresh without a user stores nothing";
+    EXPECT_EQ(manager.currentUser()->user->id, 42) << "and leaves the stored user as it was";
+}

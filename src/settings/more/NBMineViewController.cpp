@@ -15,7 +15,6 @@
 #include "uikit/ScreenFactory.h"
 #include "common/DefaultsKeys.h"
 #include "common/JsonUtils.h"
-#include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
 #include "common/NotificationCenter.h"
@@ -214,10 +213,7 @@ void NBMineViewController::handleAccountInfo(const std::optional<QJsonObject> &d
 {
     if (failed || !data)
         return;
-    // The header shows the reply either way; a record that could not be stored stays as it was,
-    // and the log says so.
-    if (!MKUserInfoManager::shared().saveUser(*data))
-        OSTREL_LOG(Logger::Error, QStringLiteral("refreshed account not stored"));
+    MKUserInfoManager::shared().storeRefreshedAccount(*data);
     m_headerView->updateUserInfo(HHUserInfo::fromJson(*data));
 }
 
