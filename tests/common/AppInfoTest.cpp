@@ -5,7 +5,7 @@
 
 #include "common/DeviceIdentity.h"
 #include "common/HHAppInfo.h"
-#include "common/HLLAppConstant.h"
+#include "common/unreached/HLLAppConstant.h"
 #include "common/HLLAppInfo.h"
 #include "common/OOAppinfoHelper.h"
 

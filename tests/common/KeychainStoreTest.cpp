@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 #include "common/AppPaths.h"
-#include "common/KeychainStore.h"
+#include "common/unreached/KeychainStore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "common/MKTimerManager.h"
+#include "common/unreached/MKTimerManager.h"
 #include "common/OOTimerManager.h"
 
 #include <QCoreApplication>

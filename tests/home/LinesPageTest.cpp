@@ -13,12 +13,12 @@
 #include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
-#include "home/NBHomeLineScrollView.h"
-#include "home/NBLineGroupCell.h"
-#include "home/NBLinesCell.h"
-#include "home/NBLinesHeaderView.h"
-#include "home/NBLinesListModel.h"
-#include "home/NBLinesViewController.h"
+#include "home/unreached/NBHomeLineScrollView.h"
+#include "home/unreached/NBLineGroupCell.h"
+#include "home/unreached/NBLinesCell.h"
+#include "home/unreached/NBLinesHeaderView.h"
+#include "home/unreached/NBLinesListModel.h"
+#include "home/unreached/NBLinesViewController.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "app/NBMainWindowController.h"
 #include "login/account/NBAccountInfoViewController.h"
-#include "login/account/NBAccountPageViewController.h"
+#include "login/unreached/NBAccountPageViewController.h"
 
 class AccountScreenInWindow
 {

@@ -13,7 +13,7 @@
 #include "app/NBGuidViewController.h"
 #include "app/NBMainSplitViewController.h"
 #include "app/QRCodeImage.h"
-#include "app/ScreenQRScanner.h"
+#include "app/unreached/ScreenQRScanner.h"
 #include "uikit/ImageTitleButton.h"
 #include "uikit/NBMaskView.h"
 #include "uikit/NBPresentationAnimator.h"

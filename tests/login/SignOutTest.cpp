@@ -15,7 +15,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "login/account/NBAccountInfoViewController.h"
-#include "login/account/NBAccountPageViewController.h"
+#include "login/unreached/NBAccountPageViewController.h"
 #include "vpn/ConnectRoadFixture.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
 #include "common/RequestLogTable.h"
-#include "networking/HLLNetAPI.h"
+#include "networking/unreached/HLLNetAPI.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/OORequestLogReporter.h"

@@ -32,7 +32,7 @@
 #include "settings/feedback/FeedbackPicturePicker.h"
 #include "settings/feedback/FeedbackText.h"
 #include "settings/feedback/NBContactInputView.h"
-#include "settings/feedback/NBContactPictureView.h"
+#include "settings/unreached/NBContactPictureView.h"
 #include "settings/feedback/NBContactTypeView.h"
 #include "settings/feedback/NBContactViewController.h"
 #include "settings/feedback/NBFeedbackDetailToolView.h"
@@ -44,7 +44,7 @@
 #include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
 #include "settings/feedback/NBFeedbackTypeItem.h"
-#include "settings/feedback/NBPictUreItem.h"
+#include "settings/unreached/NBPictUreItem.h"
 #include "uikit/NBClickImageView.h"
 
 namespace {

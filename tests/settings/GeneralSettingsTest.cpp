@@ -26,7 +26,7 @@
 #include "common/NotificationNames.h"
 #include "common/StringsTable.h"
 #include "common/UserDefaults.h"
-#include "home/NBLinesListModel.h"
+#include "home/unreached/NBLinesListModel.h"
 #include "settings/general/GeneralSettings.h"
 #include "settings/general/NBGeneralCell.h"
 #include "settings/general/NBGeneralResetCell.h"

@@ -29,7 +29,7 @@
 #include "home/NBToggleTunTipView.h"
 #include "login/account/NBAccountInfoViewController.h"
 #include "networking/XSAnalyticsManager.h"
-#include "settings/JsonValueConversions.h"
+#include "settings/unreached/JsonValueConversions.h"
 #include "settings/more/NBAboutViewController.h"
 #include "uikit/NBTrackButton.h"
 #include "settings/more/NBAdView.h"

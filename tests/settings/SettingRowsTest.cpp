@@ -9,9 +9,9 @@
 #include "common/DefaultsKeys.h"
 #include "common/Localization.h"
 #include "common/UserDefaults.h"
-#include "settings/rows/NBSettingCell.h"
-#include "settings/rows/NBSettingSwitchView.h"
-#include "settings/rows/PACURLFormatter.h"
+#include "settings/unreached/NBSettingCell.h"
+#include "settings/unreached/NBSettingSwitchView.h"
+#include "settings/unreached/PACURLFormatter.h"
 #include "uikit/RoundedPanel.h"
 
 TEST(SettingCellTest, OneTextInAnInsetRoundedPanel)

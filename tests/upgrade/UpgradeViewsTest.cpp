@@ -16,7 +16,7 @@
 #include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
-#include "upgrade/NBUpdateView.h"
+#include "upgrade/unreached/NBUpdateView.h"
 #include "upgrade/NBUpgradeController.h"
 #include "upgrade/NBUpgradeProgressController.h"
 #include "upgrade/UpgradeWindowModel.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/HLLAppConstant.h"
+#include "common/unreached/HLLAppConstant.h"
 #include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
 #include "common/UserDefaults.h"
@@ -15,7 +15,7 @@
 #include "support/StandinProcess.h"
 #include "common/NotificationNames.h"
 #include "vpn/HLLPACUtilWrapper.h"
-#include "vpn/HLLVPNViewModel.h"
+#include "vpn/unreached/HLLVPNViewModel.h"
 #include "vpn/ProxyConfigRemoteProcessProtocol.h"
 #include "common/ApiPaths.h"
 

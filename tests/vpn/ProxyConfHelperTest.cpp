@@ -2,7 +2,7 @@
 // tool that records what it was given.
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
-#include "vpn/ProxyConfHelper.h"
+#include "vpn/unreached/ProxyConfHelper.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
 #include "common/DefaultsKeys.h"
-#include "common/HLLAppConstant.h"
+#include "common/unreached/HLLAppConstant.h"
 #include "common/UserDefaults.h"
-#include "vpn/HLLDealWithRoutesConfig.h"
-#include "vpn/ServerProfileManager.h"
+#include "vpn/unreached/HLLDealWithRoutesConfig.h"
+#include "vpn/unreached/ServerProfileManager.h"
 
 #include <QDir>
 #include <QFile>

@@ -31,7 +31,7 @@
 #include "web/OOPopupWebView.h"
 #include "web/PopupUpgradeWindowHook.h"
 #include "web/ScriptMessageWebPage.h"
-#include "web/WKWebViewJavascriptBridge.h"
+#include "web/unreached/WKWebViewJavascriptBridge.h"
 #include "webcore/OOPageLoader.h"
 
 namespace {

@@ -19,7 +19,7 @@ inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.
 #include "common/ProtocolConfig.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetParamManager.h"
-#include "webcore/AnJSregister.h"
+#include "webcore/unreached/AnJSregister.h"
 #include "webcore/OOWebCommon.h"
 #include "webcore/ScriptMessageHost.h"
 #include "webcore/ScriptMessageRouter.h"

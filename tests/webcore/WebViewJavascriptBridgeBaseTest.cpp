@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "webcore/WebViewJavascriptBridgeBase.h"
+#include "webcore/unreached/WebViewJavascriptBridgeBase.h"
 
 namespace {
 

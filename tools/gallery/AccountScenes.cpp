@@ -10,7 +10,7 @@
 #include "uikit/NBSecureTextView.h"
 #include "common/MKUserInfoManager.h"
 #include "login/account/NBAccountInfoViewController.h"
-#include "login/account/NBAccountPageViewController.h"
+#include "login/unreached/NBAccountPageViewController.h"
 #include "login/account/NBBindAccountViewController.h"
 #include "login/account/NBChangePassWordViewController.h"
 #include "login/register/NBConfirmPassWordViewController.h"

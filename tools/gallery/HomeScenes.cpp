@@ -21,7 +21,7 @@
 #include "uikit/NBDisableButton.h"
 #include "upgrade/NBAboutUpgradeView.h"
 #include "web/OOPopupWebView.h"
-#include "web/WebViewSnapshot.h"
+#include "web/unreached/WebViewSnapshot.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "settings/message/NBMessageDetailViewController.h"
 #include "settings/message/NBMessageViewController.h"
 #include "settings/notice/OONoticePopupView.h"
-#include "web/WebViewSnapshot.h"
+#include "web/unreached/WebViewSnapshot.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <QLineEdit>
 
-#include "login/code/NBLoginTimerView.h"
-#include "login/form/NBAccountTextView.h"
-#include "settings/rows/NBSettingCell.h"
-#include "settings/rows/NBSettingSwitchView.h"
+#include "login/unreached/NBLoginTimerView.h"
+#include "login/unreached/NBAccountTextView.h"
+#include "settings/unreached/NBSettingCell.h"
+#include "settings/unreached/NBSettingSwitchView.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/RoundedPanel.h"
 

@@ -9,7 +9,7 @@
 #include "upgrade/NBAboutUpgradeView.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
-#include "upgrade/NBUpdateView.h"
+#include "upgrade/unreached/NBUpdateView.h"
 #include "upgrade/NBUpgradeController.h"
 #include "upgrade/UpgradeState.h"
 #include "upgrade/UpgradeWindowModel.h"

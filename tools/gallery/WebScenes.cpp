@@ -25,7 +25,7 @@
 #include "web/NBRetrieveViewController.h"
 #include "web/NBUpgradeViewController.h"
 #include "web/ScriptMessageWebPage.h"
-#include "web/WebViewSnapshot.h"
+#include "web/unreached/WebViewSnapshot.h"
 
 namespace {
 

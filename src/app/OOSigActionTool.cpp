@@ -1,8 +1,0 @@
-#include "app/OOSigActionTool.h"
-
-#include "app/CrashReporter.h"
-
-bool OOSigActionTool::RegisterSigAction()
-{
-    return CrashReporter::start();
-}

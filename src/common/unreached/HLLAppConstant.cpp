@@ -1,0 +1,1 @@
+#include "common/unreached/HLLAppConstant.h"

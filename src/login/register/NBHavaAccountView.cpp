@@ -1,6 +1,0 @@
-#include "login/register/NBHavaAccountView.h"
-
-NBHavaAccountView::NBHavaAccountView(QWidget *parent)
-    : QWidget(parent)
-{
-}

@@ -1,0 +1,6 @@
+#include "login/unreached/NBHavaAccountView.h"
+
+NBHavaAccountView::NBHavaAccountView(QWidget *parent)
+    : QWidget(parent)
+{
+}

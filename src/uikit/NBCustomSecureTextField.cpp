@@ -1,7 +1,0 @@
-#include "uikit/NBCustomSecureTextField.h"
-
-NBCustomSecureTextField::NBCustomSecureTextField(QWidget *parent)
-    : NBCustomTextField(parent)
-{
-    setEchoMode(QLineEdit::Password);
-}

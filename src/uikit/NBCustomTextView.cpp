@@ -1,6 +1,0 @@
-#include "uikit/NBCustomTextView.h"
-
-NBCustomTextView::NBCustomTextView(QWidget *parent)
-    : QPlainTextEdit(parent)
-{
-}

@@ -1,0 +1,7 @@
+#include "uikit/unreached/NBCustomSecureTextField.h"
+
+NBCustomSecureTextField::NBCustomSecureTextField(QWidget *parent)
+    : NBCustomTextField(parent)
+{
+    setEchoMode(QLineEdit::Password);
+}

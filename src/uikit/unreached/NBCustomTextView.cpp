@@ -1,0 +1,6 @@
+#include "uikit/unreached/NBCustomTextView.h"
+
+NBCustomTextView::NBCustomTextView(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+}

@@ -1,1 +1,0 @@
-#include "vpn/HLLGetRoutesConfig.h"

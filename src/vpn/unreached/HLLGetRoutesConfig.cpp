@@ -1,0 +1,1 @@
+#include "vpn/unreached/HLLGetRoutesConfig.h"

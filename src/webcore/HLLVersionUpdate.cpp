@@ -1,6 +1,0 @@
-#include "webcore/HLLVersionUpdate.h"
-
-HLLVersionUpdate::HLLVersionUpdate(QObject *parent)
-    : QObject(parent)
-{
-}

@@ -1,0 +1,6 @@
+#include "webcore/unreached/HLLVersionUpdate.h"
+
+HLLVersionUpdate::HLLVersionUpdate(QObject *parent)
+    : QObject(parent)
+{
+}
