@@ -342,8 +342,9 @@ TEST_F(MorePage, HeaderBadgeAndExpiryLinesFollowLevelAndStoredTimes)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.who);
         ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
-        if (c.user)
+        if (c.user) {
             ASSERT_TRUE(MKUserInfoManager::shared().saveUser(QJsonObject{{"kind", 1}, {"user", *c.user}}));
+        }
         // The header as the page makes it, from the stored account.
         NBMineViewController page;
         page.ensureLoaded();
