@@ -292,6 +292,29 @@ TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)
     EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
 }
 
+TEST_F(SignInStandinTest, AQrSignInAnsweredAfterThePanelClosedStillSignsIn)
+{
+    // The status polls are delayed steps, so they run.
+    UiTimingScope timing{0.1};
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kSignInByQRCode, QStringLiteral("delay"), 1, 3000));
+    QTest::mouseClick(login->scanBtn(), Qt::LeftButton);
+    QPointer<NBScanLoginView> panel = login->scanLoginView();
+    ASSERT_FALSE(panel.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("scan")}});
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("confirm")}});
+    QTRY_VERIFY_WITH_TIMEOUT(panel->isSigningIn(), 5000);
+    // Another way of signing in chosen while the service has not answered yet.
+    QTest::mouseClick(panel->otherLoginBtn(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.isNull(), 5000);
+    ASSERT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+
+    QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), 10000);
+    EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+    EXPECT_EQ(requestsTo(ApiPaths::kSignInByQRCode).size(), 1);
+}
+
 TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)
 {
     // The status polls are delayed steps, so they run.
