@@ -3,3 +3,7 @@
 if(TARGET settings_FeedbackWidgetsTest)
   target_link_libraries(settings_FeedbackWidgetsTest PRIVATE ostrel_screens)
 endif()
+# The account sheet is reached from the main window, whose pages come by name.
+if(TARGET settings_AccountSheetTest)
+  target_link_libraries(settings_AccountSheetTest PRIVATE ostrel_screens)
+endif()

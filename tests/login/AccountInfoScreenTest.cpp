@@ -54,8 +54,8 @@ TEST_F(AccountInfoScreenTest, VisitorHasFiveRowsAndNoMembership)
     EXPECT_NE(qobject_cast<NBSettingPushRowView *>(screen->rowViews()[1]), nullptr);   // e-mail: bind
     EXPECT_NE(qobject_cast<NBSettingPushRowView *>(screen->rowViews()[2]), nullptr);   // phone: bind
     EXPECT_EQ(shownValue(*screen, 3), QStringLiteral("非会员"));
-    // A visitor is of type 1 and has no times: the ordinary line, empty.
-    EXPECT_EQ(shownValue(*screen, 4), QStringLiteral(" 普通到期"));
+    // A visitor has no membership level: no date to show.
+    EXPECT_EQ(shownValue(*screen, 4), QStringLiteral("已到期"));
     EXPECT_EQ(screen->scrollView()->height(), 5 * 48);
     // The table's corners are rounded over its square rows.
     const QRegion clip = screen->tableView()->mask();
@@ -108,8 +108,8 @@ TEST_F(AccountInfoScreenTest, ExpiredMemberAndAFailedRefreshChangeNothing)
     ASSERT_EQ(screen->data().size(), 6);
     EXPECT_EQ(screen->data()[1].cellType, NBSettingCellType::email);
     EXPECT_EQ(shownValue(*screen, 1), QStringLiteral("s*****ple.com"));
-    // Type 2 with only the ordinary time: the senior line, whose time is missing.
-    EXPECT_EQ(shownValue(*screen, 5), QStringLiteral(" 高级到期"));
+    // An old ordinary time, but no membership level any more.
+    EXPECT_EQ(shownValue(*screen, 5), QStringLiteral("已到期"));
     ACCOUNT_WAIT(AccountTest::replyLogged(ApiPaths::kAccountInfo), 10000);
     EXPECT_EQ(screen->statusText(), QStringLiteral("非会员"));
 }

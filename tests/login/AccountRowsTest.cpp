@@ -69,10 +69,9 @@ TEST(SettingRowTexts, ExpiryAndStatusFollowTheMembership)
     EXPECT_EQ(NBSettingRowTexts::expiry(std::nullopt).value, QStringLiteral("已到期"));
     EXPECT_EQ(NBSettingRowTexts::statusText(std::nullopt), QStringLiteral("非会员"));
 
-    // The expiry line goes by the user's type, the status by the level: a visitor of type 1
-    // without times shows an empty ordinary line, not "已到期".
+    // The expiry line goes by the level, as the status does: a visitor (level 0) has none.
     const auto visitor = HHUserInfo::fromJson(AccountTest::record(AccountTest::visitor()));
-    EXPECT_EQ(NBSettingRowTexts::expiry(visitor).value, QStringLiteral(" 普通到期"));
+    EXPECT_EQ(NBSettingRowTexts::expiry(visitor).value, QStringLiteral("已到期"));
     EXPECT_FALSE(NBSettingRowTexts::expiry(visitor).more.has_value());
     EXPECT_EQ(NBSettingRowTexts::statusText(visitor), QStringLiteral("非会员"));
 
@@ -81,27 +80,38 @@ TEST(SettingRowTexts, ExpiryAndStatusFollowTheMembership)
     EXPECT_EQ(NBSettingRowTexts::expiry(both).more, QStringLiteral("2030-01-01 普通到期"));
     EXPECT_EQ(NBSettingRowTexts::statusText(both), QStringLiteral("高级会员"));
 
-    QJsonObject ordinary = AccountTest::memberWithBothDates();
-    ordinary.insert(QStringLiteral("user_type"), 1);
-    ordinary.insert(QStringLiteral("user_level"), 2);
-    ordinary.insert(QStringLiteral("svip_invalid_time"), QString());
-    const auto one = HHUserInfo::fromJson(AccountTest::record(ordinary));
-    EXPECT_EQ(NBSettingRowTexts::expiry(one).value, QStringLiteral("2030-01-01 普通到期"));
-    EXPECT_EQ(NBSettingRowTexts::statusText(one), QStringLiteral("高级会员"));
-
-    QJsonObject senior = AccountTest::memberWithBothDates();
-    senior.insert(QStringLiteral("user_level"), 1);
-    senior.insert(QStringLiteral("vip_invalid_time"), QString());
-    const auto two = HHUserInfo::fromJson(AccountTest::record(senior));
-    EXPECT_EQ(NBSettingRowTexts::expiry(two).value, QStringLiteral("2031-02-02 高级到期"));
-
-    QJsonObject untyped = AccountTest::memberWithBothDates();
-    untyped.insert(QStringLiteral("user_type"), 3);
-    untyped.insert(QStringLiteral("vip_invalid_time"), QString());
-    EXPECT_EQ(NBSettingRowTexts::expiry(HHUserInfo::fromJson(AccountTest::record(untyped))).value, QStringLiteral("已到期"));
+    // One time known: the level's line when it has its date, else the date there is under its
+    // own name, and "已到期" with none. The type plays no part.
+    struct Case
+    {
+        qint64 type;
+        qint64 level;
+        QString vip;
+        QString svip;
+        QString line;
+    };
+    const QList<Case> cases{
+        {2, 1, QStringLiteral("2030-01-01"), QString(), QStringLiteral("2030-01-01 普通到期")},
+        {1, 1, QStringLiteral("2030-01-01"), QString(), QStringLiteral("2030-01-01 普通到期")},
+        {1, 2, QString(), QStringLiteral("2031-02-02"), QStringLiteral("2031-02-02 高级到期")},
+        {2, 1, QString(), QStringLiteral("2031-02-02"), QStringLiteral("2031-02-02 高级到期")},
+        {1, 2, QStringLiteral("2030-01-01"), QString(), QStringLiteral("2030-01-01 普通到期")},
+        {2, 1, QString(), QString(), QStringLiteral("已到期")},
+        {2, 0, QStringLiteral("2030-01-01"), QString(), QStringLiteral("已到期")},
+        {3, 3, QString(), QStringLiteral("2031-02-02"), QStringLiteral("已到期")},
+    };
+    for (const Case &c : cases) {
+        QJsonObject fields = AccountTest::memberWithBothDates();
+        fields.insert(QStringLiteral("user_type"), c.type);
+        fields.insert(QStringLiteral("user_level"), c.level);
+        fields.insert(QStringLiteral("vip_invalid_time"), c.vip);
+        fields.insert(QStringLiteral("svip_invalid_time"), c.svip);
+        const NBSettingRowTexts::Expiry expiry = NBSettingRowTexts::expiry(HHUserInfo::fromJson(AccountTest::record(fields)));
+        EXPECT_EQ(expiry.value.toStdString(), c.line.toStdString()) << c.type << "/" << c.level;
+        EXPECT_FALSE(expiry.more.has_value());
+    }
 
     const auto expired = HHUserInfo::fromJson(AccountTest::record(AccountTest::expiredMember()));
-    EXPECT_EQ(NBSettingRowTexts::userId(expired), QStringLiteral("u4242"));
     EXPECT_EQ(NBSettingRowTexts::userId(expired), QStringLiteral("u4242"));
     EXPECT_EQ(NBSettingRowTexts::userId(std::nullopt), QStringLiteral("a1b2c3d4e5f6g7"));
 }

@@ -8,33 +8,19 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <cmath>
-
 #include <gtest/gtest.h>
 
 #include "app/NBGuidViewController.h"
 #include "app/NBMainWindowController.h"
 #include "login/signin/NBQRCodeExpireView.h"
+#include "support/Contrast.h"
 #include "uikit/UiImages.h"
 
 namespace {
 
-double channel(int value)
-{
-    const double c = value / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(const QColor &colour)
-{
-    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
-}
-
 double contrast(const QColor &a, const QColor &b)
 {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return Contrast::ratio(a, b);
 }
 
 // The titles the gold buttons carry: white, and the light blue-grey of the form buttons.

@@ -3,6 +3,7 @@
 // the form covered.
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QTest>
 
 #include "AccountFlowSupport.h"
 #include "app/NBGuidViewController.h"
@@ -92,6 +93,30 @@ TEST_F(RegisterFlowTest, EmailRegistrationEndsSignedInWithTheWholeRecordStored)
     EXPECT_TRUE(stored.contains(QStringLiteral("proxy_session_id")));
     EXPECT_TRUE(stored.value(QStringLiteral("user")).toObject().contains(QStringLiteral("is_visitor")));
     EXPECT_TRUE(stored.value(QStringLiteral("user")).toObject().contains(QStringLiteral("user_type")));
+}
+
+TEST_F(RegisterFlowTest, ARegistrationAnsweredAfterTheTabChangedStillSignsIn)
+{
+    NBEmailRegisterController *form = openEmailForm();
+    ASSERT_NE(form, nullptr);
+    const QString email = unique("late") + QStringLiteral("@example.com");
+    form->emailTextFiled()->textFiled()->setText(email);
+    form->verityCodeView()->verityCodeButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!lastCodeFor(email).isEmpty(), 5000);
+    fillEmailForm(form, email, lastCodeFor(email));
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kAccountRegister, QStringLiteral("delay"), 1, 3000));
+    QPointer<NBEmailRegisterController> sent(form);
+    form->registerBtn()->click();
+    ASSERT_TRUE(form->isRequestRunning());
+    // The phone tab replaces the form before the service answers.
+    QTest::mouseClick(screen->switchAccountView()->secondSideButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(sent.isNull(), 5000);
+    ASSERT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+
+    QTRY_VERIFY_WITH_TIMEOUT(split() != nullptr, 10000);
+    const std::optional<HHUserInfo> user = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(user && user->user);
+    EXPECT_EQ(user->user->emailAdress.value_or(QString()), email);
 }
 
 TEST_F(RegisterFlowTest, PhoneRegistrationEndsSignedInWithTheCodeOnTheButton)

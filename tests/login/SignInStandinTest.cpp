@@ -49,6 +49,13 @@ protected:
         StandinSuite::SetUp();
         s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), false}, {QStringLiteral("clear_records"), true}});
         ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+        openLoginScreen();
+    }
+    // A new window on the guide, with the login screen over it as the guide's account choice
+    // opens it.
+    void openLoginScreen()
+    {
+        delegate.reset();
         delegate = std::make_unique<AppDelegate>();
         delegate->showGuide();
         auto *guide = qobject_cast<NBGuidViewController *>(delegate->fakeWindowVC()->contentViewController());
@@ -136,6 +143,34 @@ TEST_F(SignInStandinTest, EmailSignInStoresTheUserAndOpensTheMainWindow)
         EXPECT_TRUE(stored.contains(key)) << key.toStdString();
     for (const QString &key : {QStringLiteral("api_token"), QStringLiteral("email_address"), QStringLiteral("user_type"), QStringLiteral("is_visitor")})
         EXPECT_TRUE(stored.value(QStringLiteral("user")).toObject().contains(key)) << key.toStdString();
+}
+
+TEST_F(SignInStandinTest, AnAnswerAfterTheTabOrTheScreenWentStillSignsIn)
+{
+    // The user leaves the form before the service answers: another tab, then the back button.
+    for (const bool back : {false, true}) {
+        SCOPED_TRACE(back ? "back" : "the phone tab");
+        if (back) {
+            ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+            ASSERT_TRUE(s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}}));
+            openLoginScreen();
+        }
+        ASSERT_TRUE(s_standin->fault(ApiPaths::kAccountLogin, QStringLiteral("delay"), 1, 3000));
+        fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
+        QPointer<NBSignInFormController> form(emailForm());
+        QTest::mouseClick(form->signUpButton(), Qt::LeftButton);
+        ASSERT_TRUE(form->isSigningIn());
+        QTest::mouseClick(back ? login->backBtn() : login->switchAccountView()->secondSideButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.isNull(); }, 5000));
+        // Still waiting for the answer: nothing stored yet.
+        ASSERT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+
+        ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindowShown(); }, 10000));
+        const std::optional<HHUserInfo> user = MKUserInfoManager::shared().currentUser();
+        ASSERT_TRUE(user.has_value());
+        EXPECT_TRUE(user->hasToken());
+        EXPECT_EQ(requestsTo(ApiPaths::kAccountLogin).size(), 1);
+    }
 }
 
 TEST_F(SignInStandinTest, PhoneSignInSendsTheChosenCallingCode)
@@ -255,6 +290,29 @@ TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)
     EXPECT_EQ(signIns.first().toObject().value(QStringLiteral("params")).toObject().value(QStringLiteral("token")),
               record.value(QStringLiteral("token")));
     EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+}
+
+TEST_F(SignInStandinTest, AQrSignInAnsweredAfterThePanelClosedStillSignsIn)
+{
+    // The status polls are delayed steps, so they run.
+    UiTimingScope timing{0.1};
+    s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kSignInByQRCode, QStringLiteral("delay"), 1, 3000));
+    QTest::mouseClick(login->scanBtn(), Qt::LeftButton);
+    QPointer<NBScanLoginView> panel = login->scanLoginView();
+    ASSERT_FALSE(panel.isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("scan")}});
+    s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("confirm")}});
+    QTRY_VERIFY_WITH_TIMEOUT(panel->isSigningIn(), 5000);
+    // Another way of signing in chosen while the service has not answered yet.
+    QTest::mouseClick(panel->otherLoginBtn(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.isNull(), 5000);
+    ASSERT_FALSE(MKUserInfoManager::shared().currentUser().has_value());
+
+    QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), 10000);
+    EXPECT_TRUE(MKUserInfoManager::shared().currentUser().has_value());
+    EXPECT_EQ(requestsTo(ApiPaths::kSignInByQRCode).size(), 1);
 }
 
 TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)

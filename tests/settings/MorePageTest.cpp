@@ -312,14 +312,53 @@ TEST_F(MorePage, BannerClicksFollowTheirLinkAndOnlySafeAddressesLeave)
 
 TEST_F(MorePage, HeaderBadgeAndExpiryLinesFollowLevelAndStoredTimes)
 {
-    NBMineHeaderView header;
-    header.resize(728, 128);
-    header.updateUserInfo(std::nullopt);
-    EXPECT_EQ(header.nameLab()->text(), QString());
-    EXPECT_EQ(header.svipTimeLab()->text(), QStringLiteral("已到期"));
-    EXPECT_EQ(header.badgeName(), QStringLiteral("mine_no_vip_icon"));
-    EXPECT_EQ(header.markName(), QString());
-    EXPECT_TRUE(header.timeLab()->isHidden());
+    struct Case
+    {
+        const char *who;
+        std::optional<QJsonObject> user;   // the stored account's user fields; none: no account
+        QString badge;
+        QString mark;
+        QString line;                      // the always-shown line
+        std::optional<QString> upper;      // the ordinary line above it, both times known only
+    };
+    const QString vip = QStringLiteral("2030-01-01");
+    const QString svip = QStringLiteral("2031-02-02");
+    const auto fields = [](qint64 level, const QString &vipTime, const QString &svipTime) {
+        return QJsonObject{{"id", 7}, {"api_token", "t7"}, {"region_code", "+86"},
+                           {"email_address", "someone@example.com"}, {"user_type", 2}, {"user_level", level},
+                           {"vip_invalid_time", vipTime}, {"svip_invalid_time", svipTime}};
+    };
+    const QList<Case> cases{
+        {"no account", std::nullopt, "mine_no_vip_icon", "", "已到期", std::nullopt},
+        // Both times win over the level: the premium badge and two lines.
+        {"level 1 with both times", fields(1, vip, svip), "mine_svip_icon", "mine_svip_mark_icon", svip + " 高级到期",
+         vip + " 普通到期"},
+        {"level 1 without the premium time", fields(1, vip, ""), "mine_vip_icon", "mine_vip_mark_icon", vip + " 普通到期",
+         std::nullopt},
+        {"level 2 without the ordinary time", fields(2, "", svip), "mine_svip_icon", "mine_svip_mark_icon",
+         svip + " 高级到期", std::nullopt},
+        {"no membership, an old ordinary time", fields(0, vip, ""), "mine_no_vip_icon", "", "已到期", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.who);
+        ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
+        if (c.user) {
+            ASSERT_TRUE(MKUserInfoManager::shared().saveUser(QJsonObject{{"kind", 1}, {"user", *c.user}}));
+        }
+        // The header as the page makes it, from the stored account.
+        NBMineViewController page;
+        page.ensureLoaded();
+        const NBMineHeaderView *header = page.headerView();
+        EXPECT_EQ(header->nameLab()->text(), c.user ? QStringLiteral("s*****ple.com") : QString());
+        EXPECT_EQ(header->badgeName(), c.badge);
+        EXPECT_EQ(header->markName(), c.mark);
+        EXPECT_EQ(header->svipTimeLab()->text(), c.line);
+        EXPECT_EQ(!header->timeLab()->isHidden(), c.upper.has_value());
+        if (c.upper) {
+            EXPECT_EQ(header->timeLab()->text(), *c.upper);
+        }
+    }
+    ASSERT_TRUE(MKUserInfoManager::shared().clearUser());
 }
 
 TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
@@ -361,9 +400,15 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
     QTRY_VERIFY_WITH_TIMEOUT(closed.isNull(), 5000);
     EXPECT_TRUE(root.presentedControllers().isEmpty());
 
+    // A second click opens a new sheet whose account screen appears with it again.
     QTest::mouseClick(page.headerView()->infoView(), Qt::LeftButton);
     ASSERT_EQ(root.presentedControllers().size(), 1);
-    EXPECT_NE(root.presentedControllers().first(), nullptr);
+    auto *second = qobject_cast<NBSettingViewController *>(root.presentedControllers().first());
+    ASSERT_TRUE(second);
+    auto *again = qobject_cast<NBAccountInfoViewController *>(second->hostedScreen());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->isAppearing());
+    EXPECT_EQ(again->rowViews().size(), 5);
 }
 
 TEST_F(MorePage, AboutShowsTheVersionAndOpensOnlyItsLinks)

@@ -6,7 +6,6 @@
 #include "uikit/unreached/LMTitleButton.h"
 #include "uikit/unreached/LinkMarkup.h"
 #include "uikit/NBBaseTextField.h"
-#include "uikit/unreached/NBCustomTextView.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NBDrawCircleView.h"
@@ -134,17 +133,6 @@ TEST(TextFields, AnyFieldCarriesAPlaceholderLabelShownWhileTheUserEmptiedIt)
     field.setFocus();
     QTest::keyClicks(&field, QStringLiteral("b"));
     EXPECT_TRUE(replacement->isHidden());
-}
-
-TEST(TextFields, CustomTextViewIsAPlainEditableTextView)
-{
-    NBCustomTextView view;
-    view.show();
-    QTest::keyClicks(&view, QStringLiteral("first"));
-    QTest::keyClick(&view, Qt::Key_Return);
-    QTest::keyClicks(&view, QStringLiteral("second"));
-    EXPECT_EQ(view.toPlainText(), QStringLiteral("first\nsecond"));
-    EXPECT_FALSE(view.isReadOnly());
 }
 
 TEST(Buttons, TitleColourOverPartOfTheTitle)

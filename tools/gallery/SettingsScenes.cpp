@@ -1,12 +1,25 @@
 // Pictures of the more page (a member with both expiry lines, unread dots and a banner; a
-// visitor without membership) and of the about page. Fake data only, no network.
+// visitor without membership), of the about page, and of the account sheet over it: its expiry
+// row for each kind of account, and the binding and password forms opened in it with text typed.
+// Fake data only, no network.
 #include "GalleryScene.h"
 
 #include <QJsonObject>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPushButton>
 
 #include "common/MKUserInfoManager.h"
+#include "login/account/NBAccountInfoViewController.h"
+#include "login/account/NBBindAccountViewController.h"
+#include "login/account/NBChangePassWordViewController.h"
+#include "login/code/NBRegCodeView.h"
+#include "login/code/NBVerityCodeContentView.h"
+#include "login/form/NBTextFiledContentView.h"
+#include "login/rows/NBSettingCellItem.h"
+#include "settings/more/NBSettingViewController.h"
+#include "uikit/NBCustomTextField.h"
+#include "uikit/NBSecureTextView.h"
 #include "settings/more/NBInfoView.h"
 #include "settings/more/NBAboutViewController.h"
 #include "settings/more/NBAdView.h"
@@ -84,10 +97,14 @@ OSTREL_GALLERY_SCENE("settings/about", 728, 500)
     return page;
 }
 
+namespace {
+
 // The account sheet as a click on the header opens it: the root of the window presents the sheet,
 // and the account screen inside appears with it (rows, status, expiry).
-OSTREL_GALLERY_SCENE("settings/account_sheet", 800, 500)
+NBBaseViewController *accountSheet(const QJsonObject &record)
 {
+    if (!MKUserInfoManager::shared().clearUser())
+        qWarning("gallery: the stored account was not removed");
     auto *root = new NBBaseViewController;
     root->resize(800, 500);
     root->setAutoFillBackground(true);
@@ -96,10 +113,114 @@ OSTREL_GALLERY_SCENE("settings/account_sheet", 800, 500)
     root->setPalette(palette);
     WindowInUse::setContentWidget(root);
     WindowInUse::setContentController(root);
-    NBMineViewController *page = morePage(memberRecord(2, QStringLiteral("2027-01-31"), QStringLiteral("2026-12-31")));
+    NBMineViewController *page = morePage(record);
     root->embedChildViewController(page, root);
     page->setGeometry(72, 0, 728, 500);
     NBBaseViewController::setAppearing(root, true);
     page->headerView()->infoView()->click();
+    return root;
+}
+
+NBAccountInfoViewController *shownAccountScreen(NBBaseViewController *root)
+{
+    const QList<NBBaseViewController *> shown = root->presentedControllers();
+    auto *sheet = shown.isEmpty() ? nullptr : qobject_cast<NBSettingViewController *>(shown.last());
+    return sheet ? qobject_cast<NBAccountInfoViewController *>(sheet->hostedScreen()) : nullptr;
+}
+
+// The screen a click on the first row of that type opens over the account screen.
+template <typename Screen>
+Screen *openRow(NBBaseViewController *root, NBSettingCellType type)
+{
+    NBAccountInfoViewController *account = shownAccountScreen(root);
+    if (!account)
+        return nullptr;
+    for (int row = 0; row < account->data().size(); ++row) {
+        if (account->data().at(row).cellType != type)
+            continue;
+        account->selectRow(row);
+        const QList<NBBaseViewController *> over = account->presentations();
+        return over.isEmpty() ? nullptr : qobject_cast<Screen *>(over.last());
+    }
+    return nullptr;
+}
+
+QJsonObject accountRecord(const QJsonObject &fields)
+{
+    QJsonObject user{{"id", 7}, {"api_token", "gallery"}, {"region_code", "+86"}, {"username", "gallery"}};
+    for (auto it = fields.begin(); it != fields.end(); ++it)
+        user.insert(it.key(), it.value());
+    return QJsonObject{{"kind", 1}, {"user", user}};
+}
+
+QJsonObject visitorRecord()
+{
+    return accountRecord({{"user_type", 1}, {"user_level", 0}, {"is_visitor", true}, {"username", "guest1001"}});
+}
+
+// Two passwords typed, the second shown with its eye open.
+void typePasswords(NBSecureTextView *first, NBSecureTextView *second)
+{
+    if (!first || !second)
+        return;
+    first->textFiled()->setText(QStringLiteral("abc12345"));
+    second->textFiled()->setText(QStringLiteral("abc12345"));
+    second->secrityButton()->setChecked(true);
+}
+
+} // namespace
+
+OSTREL_GALLERY_SCENE("settings/account_sheet", 800, 500)
+{
+    return accountSheet(memberRecord(2, QStringLiteral("2027-01-31"), QStringLiteral("2026-12-31")));
+}
+
+// The expiry row of a visitor, of a freshly registered account and of a lottery winner.
+OSTREL_GALLERY_SCENE("settings/account_sheet_visitor", 800, 500)
+{
+    return accountSheet(visitorRecord());
+}
+
+OSTREL_GALLERY_SCENE("settings/account_sheet_registered", 800, 500)
+{
+    return accountSheet(accountRecord({{"user_type", 2}, {"user_level", 1}, {"email_address", "someone@example.com"},
+                                       {"vip_invalid_time", "2099-12-31 23:59:59"}}));
+}
+
+OSTREL_GALLERY_SCENE("settings/account_sheet_lottery_winner", 800, 500)
+{
+    return accountSheet(accountRecord({{"user_type", 1}, {"user_level", 1}, {"is_visitor", true},
+                                       {"username", "guest1001"}, {"vip_invalid_time", "2026-12-15 10:00:00"}}));
+}
+
+OSTREL_GALLERY_SCENE("settings/account_sheet_bind_email_typed", 800, 500)
+{
+    NBBaseViewController *root = accountSheet(visitorRecord());
+    if (auto *bind = openRow<NBBindAccountViewController>(root, NBSettingCellType::email)) {
+        bind->contentView()->textFiled()->setText(QStringLiteral("someone@example.com"));
+        bind->verityCodeView()->textFiled()->setText(QStringLiteral("123456"));
+        typePasswords(bind->passWordContentView(), bind->passWordAgainContentView());
+    }
+    return root;
+}
+
+OSTREL_GALLERY_SCENE("settings/account_sheet_bind_phone_typed", 800, 500)
+{
+    NBBaseViewController *root = accountSheet(visitorRecord());
+    if (auto *bind = openRow<NBBindAccountViewController>(root, NBSettingCellType::phone)) {
+        bind->regcodeView()->textFiled()->setText(QStringLiteral("13900002222"));
+        bind->verityCodeView()->textFiled()->setText(QStringLiteral("654321"));
+        typePasswords(bind->passWordContentView(), bind->passWordAgainContentView());
+    }
+    return root;
+}
+
+OSTREL_GALLERY_SCENE("settings/account_sheet_change_password_typed", 800, 500)
+{
+    NBBaseViewController *root = accountSheet(memberRecord(2, QStringLiteral("2027-01-31"), QStringLiteral("2026-12-31")));
+    if (auto *change = openRow<NBChangePassWordViewController>(root, NBSettingCellType::passWord)) {
+        change->oldPassWordContentView()->textFiled()->setText(QStringLiteral("abc12345"));
+        typePasswords(change->passWordContentView(), change->passWordAgainContentView());
+    }
     return root;
 }

@@ -4,13 +4,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include "app/AppDelegate.h"
 #include "uikit/ImageTitleButton.h"
 #include "uikit/OOLoadingView.h"
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
 #include "login/form/AccountFormViews.h"
 #include "login/form/AccountReply.h"
+#include "login/form/SignInCompletion.h"
 #include "login/code/NBVerityCodeContentView.h"
 
 NBAccountFormController::NBAccountFormController(QWidget *parent)
@@ -176,10 +176,13 @@ void NBAccountFormController::sendSignIn(OONetWorkTool::AccountCall send, const 
         coverForm();
     QPointer<NBAccountFormController> self(this);
     send(params, [self, successText, cover](std::optional<QJsonObject> raw, std::optional<NetError>) {
-        // A form that is gone stores no user: nobody is there to be told.
+        // Read even when the form is gone: the reader stores the user the service signed in,
+        // and the main window follows. Only the form's own feedback needs the form.
+        const AccountReply reply = AccountReply::readSignIn(raw);
+        if (reply.isSuccess())
+            SignInCompletion::showMainWindowLater();
         if (!self)
             return;
-        const AccountReply reply = AccountReply::readSignIn(raw);
         if (cover == Cover::Shown)
             self->removeCoverLater();
         if (!reply.isSuccess()) {
@@ -217,16 +220,7 @@ void NBAccountFormController::resetPassword(const QString &password, const QStri
 
 void NBAccountFormController::finishSignedIn(const QString &successText)
 {
+    // The form stays busy, so nothing sends again before the window is rebuilt.
     if (parentVC)
         showSuccessToast(parentVC, successText);
-    AppDelegate *delegate = AppDelegate::shared();
-    if (!delegate)
-        return;
-    // Tied to the delegate, not to the form: the user is stored, so the window follows even if
-    // the form has gone meanwhile. The form stays busy, so nothing rebuilds the window twice.
-    QPointer<AppDelegate> guard(delegate);
-    UiTiming::singleShot(1000, delegate, [guard] {
-        if (guard)
-            guard->showMainWindowVC();
-    });
 }

@@ -74,8 +74,8 @@ protected:
     void endRequest();
 
     // A request whose reply carries the user (a registration, the sign-in after a reset), sent
-    // while the action button's request runs: on success the road to the main window, on
-    // failure the form is free again.
+    // while the action button's request runs: on success the road to the main window, also when
+    // the form has gone meanwhile; on failure the form is free again.
     enum class Cover { Shown, None };
     void sendSignIn(OONetWorkTool::AccountCall send, const QJsonObject &params, const QString &successText,
                     Cover cover);
@@ -83,8 +83,8 @@ protected:
     void resetPassword(const QString &password, const QString &again, const QJsonObject &params,
                        std::function<void()> then);
 
-    // A signed-in user is stored: the success text on the embedding screen, then a second later
-    // the main window replaces the window's content.
+    // A signed-in user is stored: the success text on the embedding screen (the main window
+    // follows a second later, see SignInCompletion).
     void finishSignedIn(const QString &successText);
 
 private:

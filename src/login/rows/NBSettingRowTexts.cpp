@@ -41,18 +41,28 @@ NBSettingRowTexts::Expiry NBSettingRowTexts::expiry(const std::optional<HHUserIn
 {
     const QString senior = QStringLiteral(" 高级到期");
     const QString ordinary = QStringLiteral(" 普通到期");
-    if (user && user->user && bothTimesKnown(*user->user))
-        return {*user->user->svipInvalidTime + senior, *user->user->vipInvalidTime + ordinary};
-    // Without both times the user's type picks the line: 1 ordinary, 2 senior.
-    const std::optional<qint64> type = user && user->user ? user->user->userType : std::nullopt;
-    switch (type.value_or(0)) {
-    case 1:
-        return {user->user->vipInvalidTime.value_or(QString()) + ordinary, std::nullopt};
-    case 2:
-        return {user->user->svipInvalidTime.value_or(QString()) + senior, std::nullopt};
-    default:
+    if (!user || !user->user)
         return {QStringLiteral("已到期"), std::nullopt};
-    }
+    const MKUser &stored = *user->user;
+    if (bothTimesKnown(stored))
+        return {*stored.svipInvalidTime + senior, *stored.vipInvalidTime + ordinary};
+    // Otherwise the membership level picks the line, as the status row and the more page's
+    // header do: a level-1 member reads the ordinary date, a level-2 member the senior one.
+    const QString vipTime = stored.vipInvalidTime.value_or(QString());
+    const QString svipTime = stored.svipInvalidTime.value_or(QString());
+    const qint64 level = stored.userLevel.value_or(0);
+    if (level != 1 && level != 2)
+        return {QStringLiteral("已到期"), std::nullopt};
+    // A suffix with no date before it tells nothing: the one date the record has is shown
+    // under its own name, and with none the membership has no end to show.
+    const bool ordinaryFirst = level == 1;
+    const QString &firstTime = ordinaryFirst ? vipTime : svipTime;
+    if (!firstTime.isEmpty())
+        return {firstTime + (ordinaryFirst ? ordinary : senior), std::nullopt};
+    const QString &otherTime = ordinaryFirst ? svipTime : vipTime;
+    if (!otherTime.isEmpty())
+        return {otherTime + (ordinaryFirst ? senior : ordinary), std::nullopt};
+    return {QStringLiteral("已到期"), std::nullopt};
 }
 
 QString NBSettingRowTexts::statusText(const std::optional<HHUserInfo> &user)

@@ -26,8 +26,10 @@ public:
         QString value;                 // the first line
         std::optional<QString> more;   // the second line, shown only when both times are known
     };
-    // Both expiry times known: senior first, ordinary below. Otherwise by the user's type
-    // ("user_type"): 1 the ordinary time, 2 the senior time, anything else "已到期".
+    // Both expiry times known: senior first, ordinary below. Otherwise by the membership level
+    // ("user_level"): 1 the ordinary time, 2 the senior time, anything else "已到期". Never a
+    // line without a date: when the level's time is missing the other known time is shown, and
+    // with neither "已到期".
     static Expiry expiry(const std::optional<HHUserInfo> &user);
 
     // "普通会员", "高级会员" or "非会员" by membership level.

@@ -158,10 +158,8 @@ void NBLoginViewController::scanloginAction()
 NBScanLoginView *NBLoginViewController::presentScanPanel()
 {
     auto *panel = new NBScanLoginView(m_maskView);
-    QPointer<NBLoginViewController> self(this);
-    panel->loginBlock = [self] {
-        if (!self)
-            return;
+    // The user is stored by then: the main window comes even when this screen went meanwhile.
+    panel->loginBlock = [] {
         if (AppDelegate *app = AppDelegate::shared())
             app->showMainWindowVC();
     };

@@ -215,14 +215,18 @@ void NBScanLoginView::signInByQrCode()
         return;
     m_signingIn = true;
     QPointer<NBScanLoginView> self(this);
-    OONetWorkTool::signInByQRCode(token.toString(), [self](std::optional<QJsonObject> reply, std::optional<NetError>) {
-        if (!self)
-            return;
-        self->m_signingIn = false;
+    // The host's step after a sign-in, kept apart from the panel: a panel closed before the
+    // answer (another way of signing in chosen) still leads a signed-in user to the main window.
+    std::function<void()> signedIn = loginBlock;
+    OONetWorkTool::signInByQRCode(token.toString(), [self, signedIn](std::optional<QJsonObject> reply,
+                                                                     std::optional<NetError>) {
+        // The reader stores the user whether or not the panel is still there.
         const AccountReply result = AccountReply::readSignIn(reply);
+        if (self)
+            self->m_signingIn = false;
         // A refusal shows nothing and leaves the panel as it is.
-        if (result.isSuccess() && self->loginBlock)
-            self->loginBlock();
+        if (result.isSuccess() && signedIn)
+            signedIn();
     });
 }
 

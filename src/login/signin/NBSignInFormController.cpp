@@ -1,11 +1,9 @@
 #include "login/signin/NBSignInFormController.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/AppDelegate.h"
 #include "uikit/ButtonColors.h"
 #include "uikit/ImageTitleButton.h"
 #include "uikit/NBCustomTextField.h"
@@ -14,9 +12,9 @@
 #include "uikit/OOToastView.h"
 #include "uikit/ScreenFactory.h"
 #include "uikit/TextFieldStyle.h"
-#include "uikit/UiTiming.h"
 #include "common/Localization.h"
 #include "login/form/AccountReply.h"
+#include "login/form/SignInCompletion.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
 
@@ -122,15 +120,19 @@ void NBSignInFormController::signUpAction()
     updateSignUpButton();
     QPointer<NBSignInFormController> self(this);
     OONetWorkTool::accountLogin(requestParams(), [self](std::optional<QJsonObject> reply, std::optional<NetError>) {
+        // Read even when the form is gone (another tab chosen, back pressed): the reader stores
+        // the user the service signed in, and the main window follows.
+        const AccountReply result = AccountReply::readSignIn(reply);
+        if (result.isSuccess())
+            SignInCompletion::showMainWindowLater();
         if (self)
-            self->handleSignInReply(reply);
+            self->handleSignInReply(result);
     });
 }
 
-void NBSignInFormController::handleSignInReply(const std::optional<QJsonObject> &reply)
+void NBSignInFormController::handleSignInReply(const AccountReply &result)
 {
     m_signingIn = false;
-    const AccountReply result = AccountReply::readSignIn(reply);
     if (!result.isSuccess()) {
         updateSignUpButton();
         if (!result.isSilent())
@@ -141,11 +143,6 @@ void NBSignInFormController::handleSignInReply(const std::optional<QJsonObject> 
     updateSignUpButton();
     if (parentVC)
         showSuccessToast(parentVC, localizedByAppLanguage(QStringLiteral("SIGN_SUCCESS")));
-    // The window is rebuilt whatever happens to the form meanwhile: the user is signed in.
-    UiTiming::singleShot(1000, qApp, [] {
-        if (AppDelegate *app = AppDelegate::shared())
-            app->showMainWindowVC();
-    });
 }
 
 void NBSignInFormController::presentSheet(const QString &screenName, const QString &event)

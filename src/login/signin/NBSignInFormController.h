@@ -7,6 +7,7 @@
 
 #include "uikit/NBBaseViewController.h"
 
+class AccountReply;
 class ImageTitleButton;
 class NBSecureTextView;
 class QLineEdit;
@@ -18,7 +19,8 @@ class QPushButton;
 // "SIGN_SUCCESS" on the login screen and, one second later, the main window.
 //
 // While a request runs the button is disabled, so one press is one sign-in and one window
-// rebuild. A sign-in counts only when the user record was stored.
+// rebuild. A sign-in counts only when the user record was stored; an answer that comes after
+// the form has gone still stores the user and brings the main window.
 class NBSignInFormController : public NBBaseViewController
 {
     Q_OBJECT
@@ -58,7 +60,8 @@ protected:
 private:
     void textDidChange();
     void updateSignUpButton();
-    void handleSignInReply(const std::optional<QJsonObject> &reply);
+    // The form's own part of the answer: the button, the toast. The user is stored already.
+    void handleSignInReply(const AccountReply &result);
     QPushButton *makeLinkButton(const QString &title);
     void presentSheet(const QString &screenName, const QString &event);
 

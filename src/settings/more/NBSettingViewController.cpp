@@ -12,10 +12,11 @@ NBSettingViewController::NBSettingViewController(QWidget *parent)
 void NBSettingViewController::viewDidLoad()
 {
     NBBaseViewController::viewDidLoad();
+    // A clear panel, drawn by the screen it hosts. It carries no style sheet: one would restyle
+    // every field of the binding and password forms opened inside it, which keep their own
+    // clear ground and light text by palette.
     m_maskView = new QWidget(this);
     m_maskView->setObjectName(QStringLiteral("settingMask"));
-    m_maskView->setAttribute(Qt::WA_StyledBackground);
-    m_maskView->setStyleSheet(QStringLiteral("#settingMask { background: transparent; border-radius: 20px; }"));
     m_hosted = new NBAccountInfoViewController(m_maskView);
     // A child screen: it appears and disappears with the sheet, which is what fills its rows and
     // asks for the account.

@@ -1,0 +1,52 @@
+#pragma once
+
+// Contrast between two colours as the accessibility guidelines compute it (relative luminance,
+// 1:1 to 21:1); body text reads at 4.5:1 or more.
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Contrast {
+
+inline double channel(int value)
+{
+    const double c = value / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+inline double luminance(const QColor &colour)
+{
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+inline double ratio(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The pixel inside `area` of `shot` that stands out most against `ground`: the core of the
+// glyphs drawn there, or the ground itself where nothing is drawn.
+inline QColor strongestAgainst(const QImage &shot, const QRect &area, const QColor &ground)
+{
+    QColor best = ground;
+    double bestRatio = 1.0;
+    const QRect inside = area.intersected(shot.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor pixel = shot.pixelColor(x, y);
+            const double r = ratio(pixel, ground);
+            if (r > bestRatio) {
+                bestRatio = r;
+                best = pixel;
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace Contrast
