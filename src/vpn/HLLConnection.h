@@ -49,11 +49,12 @@ public:
     };
 
     // The fill: takes "node_list" (a list of dictionaries, appended as nodes), "cdn_setting" and
-    // "config"; every other key is ignored. Writes nothing.
-    void setValuesForKeysWithDictionary(const QJsonObject &dictionary);
+    // "config"; every other key is ignored. Then writes both engine files from the record
+    // (writeEngineFiles), so every fill leaves files that match it, whatever the dictionary held.
+    FilesResult setValuesForKeysWithDictionary(const QJsonObject &dictionary);
     void setValueForKey(const QString &key, const QJsonValue &value);
-    // Writes both engine files from the record as it stands, the second even when the first
-    // failed.
+    // Writes both engine files from the record as it stands ("sslocal.conf" first: "singbox.json"
+    // reads the ipList it extends), the second even when the first failed.
     FilesResult writeEngineFiles();
 
     // The "sslocal.conf" content; appends the written server addresses to ipList.
