@@ -13,9 +13,9 @@
 #include <optional>
 
 // One connection as the service grants it. The connect road sets the plain fields it works out
-// itself, fills the record from the response's "data", then writes the engine files from it
-// ("sslocal.conf", then "singbox.json"). The record is not kept; the two files are what outlives
-// it.
+// itself, then fills the record from the response's "data"; the fill writes the engine files from
+// it ("sslocal.conf", then "singbox.json"). The record is not kept; the two files are what
+// outlives it.
 class HLLConnection
 {
 public:
