@@ -159,7 +159,7 @@ int main(int argc, char **argv)
     qint64 networkNs = 0;
     qint64 engineNs = 0;
     QElapsedTimer afterAnswer;
-    HomeConnectController::Services services = HomeConnectController::defaultServices();
+    HomeConnectController::Services services = HomeConnectController::Services::real();
     const auto realConnect2 = services.connect2;
     services.connect2 = [&](int id, HomeConnectController::Connect2Reply reply) {
         auto sent = std::make_shared<QElapsedTimer>();

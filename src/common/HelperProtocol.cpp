@@ -2,7 +2,9 @@
 
 #include "common/JsonUtils.h"
 
+#include <QByteArrayView>
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 
 #include <sys/socket.h>
@@ -66,6 +68,30 @@ std::optional<Request> parseRequest(const QByteArray &line)
 std::optional<qint64> replyId(const QJsonValue &id)
 {
     return JsonUtils::integerIn(id, 1, JsonUtils::kMaxExactInteger);
+}
+
+std::optional<QString> versionInProgram(const QString &programPath)
+{
+    QFile file(programPath);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return std::nullopt;
+    // Mapped, not read: the program is megabytes, and this runs on the way to the first window.
+    const uchar *bytes = file.map(0, file.size());
+    if (!bytes)
+        return std::nullopt;
+    const QByteArrayView content(reinterpret_cast<const char *>(bytes), file.size());
+    const QByteArrayView marker(OSTREL_HELPER_INFO_MARKER);
+    constexpr qsizetype kLongestVersion = 64;
+    for (qsizetype at = content.indexOf(marker); at >= 0; at = content.indexOf(marker, at + 1)) {
+        const QByteArrayView rest = content.sliced(at + marker.size()).first(
+            std::min(kLongestVersion + 1, content.size() - at - marker.size()));
+        const qsizetype end = rest.indexOf('\n');
+        // The marker alone (a reader's own copy of it) ends with a NUL, not with a version.
+        if (end <= 0 || rest.first(end).contains('\0'))
+            continue;
+        return QString::fromUtf8(rest.first(end));
+    }
+    return std::nullopt;
 }
 
 } // namespace HelperProtocol

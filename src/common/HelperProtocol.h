@@ -10,6 +10,10 @@
 // What the client and the proxy-settings helper agree on, for both to include: one JSON object
 // per line over a Unix socket, {"id", "method", "params"} to the helper and {"id", "result"} or
 // {"id", "error"} back, on a socket path both find without talking first.
+// The helper program carries its version in its own file, as an information list the client
+// reads without starting it: this marker, the version, a line feed.
+#define OSTREL_HELPER_INFO_MARKER "OSTREL-HELPER-INFO CFBundleShortVersionString="
+
 namespace HelperProtocol {
 
 inline const QString kGetVersion = QStringLiteral("getVersion");
@@ -48,5 +52,9 @@ std::optional<Request> parseRequest(const QByteArray &line);
 // The id of a reply line to one of the client's calls: the client numbers its calls from 1, so
 // anything else (a fraction, a text, a number past what a double holds) answers nothing asked.
 std::optional<qint64> replyId(const QJsonValue &id);
+
+// The version a helper program's file carries (see OSTREL_HELPER_INFO_MARKER); nothing when the
+// file cannot be read or carries none.
+std::optional<QString> versionInProgram(const QString &programPath);
 
 } // namespace HelperProtocol

@@ -9,7 +9,9 @@
 // kept, readable by the user alone. Each line reads "<yyyy/MM/dd HH:mm:ss:SSS> [level] file function message".
 //
 // Write lines with OSTREL_LOG, which fills in the file and function columns from the code itself,
-// so that no column is typed by hand and none drifts from the code it names.
+// so that no column is typed by hand and none drifts from the code it names. The few lines that
+// support reads by a fixed name (the proxy switchboard's and the helper manager's, e.g.
+// "HLLPACUtilWrapper applyConfig(_:)") use OSTREL_LOG_AS, which states both columns.
 //
 // Logging never fails towards the caller: when the folder cannot be made or written, lines go to
 // standard error instead. Safe to call from any thread. Secrets must not be passed in.
@@ -54,3 +56,8 @@ public:
 #define OSTREL_LOG(level, message)                                                                   \
     Logger::log((message), (level), Logger::sourceFileName(__FILE__),                                \
                 Logger::functionName(static_cast<const char *>(__PRETTY_FUNCTION__)))
+
+// The same line under the file and function names given (string literals), kept whatever the
+// code around it is called.
+#define OSTREL_LOG_AS(level, file, function, message)                                                \
+    Logger::log((message), (level), QStringLiteral(file), QStringLiteral(function))

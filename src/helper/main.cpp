@@ -19,6 +19,11 @@
 
 namespace {
 
+// This program's information list, read by the client from the file it ships (never by starting
+// it) to learn which helper version it must find installed. Kept in the binary though nothing
+// here reads it.
+[[gnu::used]] const char kHelperInfo[] = OSTREL_HELPER_INFO_MARKER OSTREL_VERSION "\n";
+
 constexpr int kSystemdFirstDescriptor = 3;
 
 // A listening socket passed by systemd socket activation, or -1.

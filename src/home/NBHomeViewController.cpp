@@ -65,7 +65,8 @@ NBHomeViewController::NBHomeViewController(QWidget *parent)
     : NBBaseViewController(parent)
     , m_monotonicSeconds(monotonicSeconds)
 {
-    m_connectController = new HomeConnectController(*this, this);
+    m_connectController = new HomeConnectController(*this, this, ConnectClock::system(),
+                                                    HomeConnectController::Services::real());
     m_noticeChain = new NoticeChain(this);
     m_noticeChain->setPresenter(NoticePopupPresenter::present(this));
     m_upgradeCheck = new HomeUpgradeCheck(this);

@@ -5,6 +5,7 @@
 #include "common/ProtocolConfig.h"
 #include "common/UserDefaults.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "vpn/DnsServers.h"
 #include "vpn/ProxyMode.h"
 #include "vpn/SSLocalConfigBuilder.h"
 #include "vpn/SingBoxConfigBuilder.h"
@@ -40,10 +41,11 @@ std::optional<HLLConnection::ConnectionStatus> HLLConnection::connectionStatusFr
     return ConnectionStatus(rawValue);
 }
 
-void HLLConnection::setValuesForKeysWithDictionary(const QJsonObject &dictionary)
+HLLConnection::FilesResult HLLConnection::setValuesForKeysWithDictionary(const QJsonObject &dictionary)
 {
     for (auto it = dictionary.begin(); it != dictionary.end(); ++it)
         setValueForKey(it.key(), it.value());
+    return writeEngineFiles();
 }
 
 HLLConnection::FilesResult HLLConnection::writeEngineFiles()
@@ -110,7 +112,7 @@ SingBoxConfigBuilder::Inputs singBoxInputs(const HLLConnection &connection, bool
     SingBoxConfigBuilder::Inputs inputs;
     inputs.globalMode = globalMode;
     inputs.status = connection.proxystatus;
-    inputs.localDns = connection.local_dns.value_or(QStringLiteral("8.8.8.8"));
+    inputs.localDns = connection.local_dns.value_or(DnsServers::kPublic);
     inputs.domainList = connection.domainList;
     inputs.ipList = connection.ipList;
     inputs.geoipPath = resourceFileOrEmpty(QStringLiteral("geoip.db"));

@@ -13,9 +13,9 @@
 #include <optional>
 
 // One connection as the service grants it. The connect road sets the plain fields it works out
-// itself, fills the record from the response's "data", then writes the engine files from it
-// ("sslocal.conf", then "singbox.json"). The record is not kept; the two files are what outlives
-// it.
+// itself, then fills the record from the response's "data"; the fill writes the engine files from
+// it ("sslocal.conf", then "singbox.json"). The record is not kept; the two files are what
+// outlives it.
 class HLLConnection
 {
 public:
@@ -49,11 +49,12 @@ public:
     };
 
     // The fill: takes "node_list" (a list of dictionaries, appended as nodes), "cdn_setting" and
-    // "config"; every other key is ignored. Writes nothing.
-    void setValuesForKeysWithDictionary(const QJsonObject &dictionary);
+    // "config"; every other key is ignored. Then writes both engine files from the record
+    // (writeEngineFiles), so every fill leaves files that match it, whatever the dictionary held.
+    FilesResult setValuesForKeysWithDictionary(const QJsonObject &dictionary);
     void setValueForKey(const QString &key, const QJsonValue &value);
-    // Writes both engine files from the record as it stands, the second even when the first
-    // failed.
+    // Writes both engine files from the record as it stands ("sslocal.conf" first: "singbox.json"
+    // reads the ipList it extends), the second even when the first failed.
     FilesResult writeEngineFiles();
 
     // The "sslocal.conf" content; appends the written server addresses to ipList.

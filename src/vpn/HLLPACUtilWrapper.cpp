@@ -18,6 +18,10 @@
 #include "vpn/ProxyMode.h"
 #include "vpn/VpnLog.h"
 
+// The switchboard's file-log lines go under its name and the operation as support searches for
+// them ("HLLPACUtilWrapper applyConfig(_:)"), whatever the code around them is called.
+#define WRAPPER_LOG(level, function, message) OSTREL_LOG_AS(level, "HLLPACUtilWrapper", function, message)
+
 namespace {
 
 const QString kGfwListUrl =
@@ -98,7 +102,7 @@ void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion complet
     HLLPACUtilWrapper &self = shared();
     const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
     if (!vpnInfo) {
-        OSTREL_LOG(Logger::Error, QStringLiteral("no \"VPNInfo\" to start the engine from"));
+        WRAPPER_LOG(Logger::Error, "syncSSlocalWithStartLocalSucceed(_:)", QStringLiteral("no \"VPNInfo\" to start the engine from"));
         self.failStart(std::move(completion));
         return;
     }
@@ -121,7 +125,7 @@ void HLLPACUtilWrapper::startEngine(const QJsonObject &config, StartCompletion c
 {
     if (m_pendingStops > 0) {
         // Only the newest start waits; one it replaces answers false, so every start answers.
-        OSTREL_LOG(Logger::Info, QStringLiteral("the start waits for the running stop"));
+        WRAPPER_LOG(Logger::Info, "syncSSlocalWithStartLocalSucceed(_:)", QStringLiteral("the start waits for the running stop"));
         giveUpWaitingStart();
         m_waitingStart = WaitingStart{config, std::move(completion), tunOn};
         return;
@@ -247,7 +251,7 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
                                          quint64 generation)
 {
     if (error)
-        OSTREL_LOG(Logger::Info, *error);
+        WRAPPER_LOG(Logger::Info, "applyConfig(_:)", *error);
     if (generation != m_generation) {
         // A newer connection replaced the engine meanwhile; its own reply decides.
         if (callback)
@@ -270,7 +274,7 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
 void HLLPACUtilWrapper::rollBack(const QString &reason, Callback callback)
 {
     // Whatever the helper did, hand the user's settings back before the engines go away.
-    OSTREL_LOG(Logger::Info, QStringLiteral("connect failed: ") + reason);
+    WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("connect failed: ") + reason);
     restoreThenStop([reason, callback]() {
         if (callback)
             callback(reason);
@@ -285,7 +289,7 @@ void HLLPACUtilWrapper::restoreThenStop(std::function<void()> then)
         if (!guard)
             return;
         if (error)
-            OSTREL_LOG(Logger::Info, *error);
+            WRAPPER_LOG(Logger::Info, "applyConfig(_:)", *error);
         guard->stopEngines([guard, then]() {
             if (!guard)
                 return;
@@ -396,7 +400,7 @@ void HLLPACUtilWrapper::giveUpWaitingStart()
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)
 {
     if (error) {
-        OSTREL_LOG(Logger::Info, *error);
+        WRAPPER_LOG(Logger::Info, "stopLocal(_:)", *error);
         if (callback)
             callback(error);
         return;
@@ -497,11 +501,11 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
     }
     if (defaults().boolValue(DefaultsKeys::kKillSwitchStateKey).value_or(false)) {
         // The kill switch: traffic stays pointed at the dead listener and goes nowhere.
-        OSTREL_LOG(Logger::Info, QStringLiteral("engine ended; kill switch keeps the proxy"));
+        WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; kill switch keeps the proxy"));
         Q_EMIT engineLost(true);
         return;
     }
-    OSTREL_LOG(Logger::Info, QStringLiteral("engine ended; restoring the proxy settings"));
+    WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; restoring the proxy settings"));
     m_proxyApplied = false;
     restoreThenStop([this]() { Q_EMIT engineLost(false); });
 }
@@ -550,7 +554,7 @@ void HLLPACUtilWrapper::restoreAfterCrash()
     EngineRecord::stopLeftovers(&shared(), kShutdownWaitMs);
     shared().disable([](const std::optional<QString> &error) {
         if (error) {
-            OSTREL_LOG(Logger::Info, QStringLiteral("restore at start failed: ") + *error);
+            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("restore at start failed: ") + *error);
         }
     });
 }
@@ -570,7 +574,7 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
         wait->answered = true;
         wait->restored = !error;
         if (error)
-            OSTREL_LOG(Logger::Info, *error);
+            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", *error);
         wait->loop.quit();
     });
     // The quit road alone may wait on this thread, and only this long: the window is going.

@@ -54,8 +54,12 @@ public:
     // Registers the seventeen local proxy defaults (stored values win).
     static void configLocal();
 
-    // `start` from the stored "VPNInfo" (a failed start when it is missing). The TUN switch is
-    // read once here (or given) and holds for this connection. While a stopLocal is still
+    // The legacy entry. The client's connect road starts the engines through `start` above, with
+    // the configuration it has just written; this one starts from the stored "VPNInfo" (which the
+    // road still writes, for the stored files that read it) and serves only the uncalled
+    // applyConfig and run. New code calls `start`.
+    // It is `start` from the stored "VPNInfo" (a failed start when it is missing). The TUN switch
+    // is read once here (or given) and holds for this connection. While a stopLocal is still
     // restoring the settings or ending the engines, a start waits for it (its stop would
     // otherwise end the new engines, or leave the desktop proxy to a road that thinks it is off);
     // a later stopLocal, or a newer start, gives a waiting start up, which then answers false.

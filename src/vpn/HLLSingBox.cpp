@@ -48,8 +48,10 @@ void HLLSingBox::start()
     // sing-box looks for relative paths (and its caches) in its working folder: keep it private.
     const QString folder = AppPaths::privateFolder();
     AppPaths::ensureFolder(folder, true);
+    // Only its standard output is read and logged as such; its error output goes where the
+    // client's own goes, not into the lines logged as standard output.
     m_launcher->launch({QStringLiteral("run"), QStringLiteral("-c"), configPath()}, folder,
-                       EngineProcess::ErrorOutput::Merged);
+                       EngineProcess::ErrorOutput::Forwarded);
 }
 
 void HLLSingBox::fail(int code, const QString &reason)

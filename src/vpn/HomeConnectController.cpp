@@ -18,6 +18,7 @@
 #include "common/UserDefaults.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/XSAnalyticsManager.h"
+#include "vpn/DnsServers.h"
 #include "vpn/HLLConnection.h"
 #include "vpn/ProxyMode.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -49,7 +50,7 @@ QString resourceAcl(const QString &name)
 
 } // namespace
 
-HomeConnectController::Services HomeConnectController::defaultServices()
+HomeConnectController::Services HomeConnectController::Services::real()
 {
     Services services;
     services.connect2 = [](int nodeInfoId, Connect2Reply reply) {
@@ -84,27 +85,35 @@ HomeConnectController::Services HomeConnectController::defaultServices()
     return services;
 }
 
-namespace {
-
-template <typename Function>
-void fillIfEmpty(Function &given, Function &real)
+std::optional<QString> HomeConnectController::Services::firstEmptyMember() const
 {
-    if (!given)
-        given = std::move(real);
+    const std::pair<bool, const char *> members[] = {
+        {bool(connect2), "connect2"},
+        {bool(reportConnectionLog), "reportConnectionLog"},
+        {bool(track), "track"},
+        {bool(currentUser), "currentUser"},
+        {bool(startEngines), "startEngines"},
+        {bool(applySystemProxy), "applySystemProxy"},
+        {bool(stopLocal), "stopLocal"},
+        {bool(registerLocalDefaults), "registerLocalDefaults"},
+        {bool(watchEngines), "watchEngines"},
+    };
+    for (const auto &[given, name] : members) {
+        if (!given)
+            return QString::fromLatin1(name);
+    }
+    return std::nullopt;
 }
 
-HomeConnectController::Services withRealParts(HomeConnectController::Services services)
+namespace {
+
+// A road with a missing part would fail at its first use, long after the mistake: stop here.
+HomeConnectController::Services checked(HomeConnectController::Services services)
 {
-    HomeConnectController::Services real = HomeConnectController::defaultServices();
-    fillIfEmpty(services.connect2, real.connect2);
-    fillIfEmpty(services.reportConnectionLog, real.reportConnectionLog);
-    fillIfEmpty(services.track, real.track);
-    fillIfEmpty(services.currentUser, real.currentUser);
-    fillIfEmpty(services.startEngines, real.startEngines);
-    fillIfEmpty(services.applySystemProxy, real.applySystemProxy);
-    fillIfEmpty(services.stopLocal, real.stopLocal);
-    fillIfEmpty(services.registerLocalDefaults, real.registerLocalDefaults);
-    fillIfEmpty(services.watchEngines, real.watchEngines);
+    if (const std::optional<QString> missing = services.firstEmptyMember()) {
+        qFatal("HomeConnectController: Services::%s was left empty (Services::real() gives the real parts)",
+               qPrintable(*missing));
+    }
     return services;
 }
 
@@ -112,7 +121,7 @@ HomeConnectController::Services withRealParts(HomeConnectController::Services se
 
 HomeConnectController::HomeConnectController(HomeConnectView &view, QObject *parent,
                                              ConnectClock &clock, Services services)
-    : QObject(parent), m_view(view), m_clock(clock), m_services(withRealParts(std::move(services)))
+    : QObject(parent), m_view(view), m_clock(clock), m_services(checked(std::move(services)))
 {
     m_services.watchEngines(
         this, [this](bool killSwitchHolds) { onEngineLost(killSwitchHolds); }, [this] { onProxyStopped(); });
@@ -276,9 +285,9 @@ std::optional<HLLPACUtilWrapper::EngineStart> HomeConnectController::writeEngine
     const QJsonObject &data, const Regions &regions, const std::optional<HHUserInfo> &userInfo, bool tunOn)
 {
     HLLConnection connection;
-    connection.local_dns = isChinaCode(regions.in) ? QStringLiteral("223.5.5.5") : QStringLiteral("8.8.8.8");
+    connection.local_dns = isChinaCode(regions.in) ? DnsServers::kDomestic : DnsServers::kPublic;
     defaults().setString(DefaultsKeys::kLocalDnsServerAddress, *connection.local_dns);
-    connection.remote_dns = isChinaCode(regions.out) ? QStringLiteral("223.5.5.5") : QStringLiteral("8.8.8.8");
+    connection.remote_dns = isChinaCode(regions.out) ? DnsServers::kDomestic : DnsServers::kPublic;
     connection.proxystatus = regionDirection(regions.out, regions.in);
     const MKUser *user = userInfo && userInfo->user ? &*userInfo->user : nullptr;
     connection.userId = QString::number(user && user->id ? *user->id : 0);
@@ -287,8 +296,7 @@ std::optional<HLLPACUtilWrapper::EngineStart> HomeConnectController::writeEngine
     connection.sessionId = userInfo && userInfo->proxySessionId ? *userInfo->proxySessionId : QString();
     connection.proxy_session_token = data.value(QStringLiteral("proxy_session_token")).toString();
     connection.aclPath = aclFilePath(regions.out, regions.in);
-    connection.setValuesForKeysWithDictionary(data);
-    const HLLConnection::FilesResult written = connection.writeEngineFiles();
+    const HLLConnection::FilesResult written = connection.setValuesForKeysWithDictionary(data);
     if (!written.ok) {
         qCWarning(lcVpn).noquote() << "engine configuration not written:" << written.error;
         failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")));

@@ -41,10 +41,16 @@ public:
                                              const std::optional<QString> &message,
                                              const std::optional<QString> &code)>;
 
-    // What the roads need of the layers around them. A member left empty is the real one: the
-    // endpoint functions, the user table and the engine switchboard (HLLPACUtilWrapper).
+    // What the roads need of the layers around them. Every member must be given: real() gives
+    // the real parts (the endpoint functions, the user table and the engine switchboard,
+    // HLLPACUtilWrapper), which a test replaces one by one. A member left empty stops the
+    // program at construction, naming it, rather than reaching a process-wide part unasked.
     struct Services
     {
+        static Services real();
+        // The first member left empty, or nothing when all are given.
+        std::optional<QString> firstEmptyMember() const;
+
         std::function<void(int nodeInfoId, Connect2Reply reply)> connect2;
         std::function<void(const QJsonObject &report)> reportConnectionLog;
         std::function<void(const QString &event)> track;
@@ -63,11 +69,7 @@ public:
                            std::function<void()> stopped)>
             watchEngines;
     };
-    static Services defaultServices();
-
-    explicit HomeConnectController(HomeConnectView &view, QObject *parent = nullptr,
-                                   ConnectClock &clock = ConnectClock::system(),
-                                   Services services = defaultServices());
+    HomeConnectController(HomeConnectView &view, QObject *parent, ConnectClock &clock, Services services);
     ~HomeConnectController() override;
 
     // The home screen's line list in server order; its first line stands in for a chosen line
@@ -78,19 +80,10 @@ public:
 
     // Connect road.
     void startConnect();
-    void connectWithoutLine();
-    void requestConnect2();
-    void handleConnect2Response(const std::optional<QJsonObject> &result,
-                                const std::optional<QString> &message,
-                                const std::optional<QString> &code, bool isFreeUser,
-                                const std::optional<HHUserInfo> &userInfo);
     void applyRunningMode();
     static ProxyStatus regionDirection(const QString &outRegionCode, const QString &inRegionCode);
     static QString globalAclPath();
     static QString aclFilePath(const QString &outRegionCode, const QString &inRegionCode);
-    void proxyApplied(const std::optional<QString> &error);
-    void showConnectSuccess();
-    void resetConnectState();
     void reportConnect(int success, int connectFlag);
     // The report as it is sent, or nothing when there is nothing to send. `now` in seconds.
     static std::optional<QJsonObject> buildConnectReport(int success, const QJsonObject &nodeInfo,
@@ -102,8 +95,6 @@ public:
     // Disconnect road.
     void stopConnect();
     void stopProxy(bool toast, std::function<void()> completion = {});
-    void showStopSuccess(const std::optional<QString> &error, bool toast,
-                         std::function<void()> completion);
 
     // Line change: after the line popup stored the new line, stop a running connection and
     // connect again 0.3 s after the stop. A change while disconnected only remembers the line.
@@ -142,6 +133,21 @@ Q_SIGNALS:
     void chosenLineChanged();
 
 private:
+    // The connect road's steps, in order: the request (at once, or after the wait of a connect
+    // without a line), its answer, the desktop proxy applied, the running look; or the reset.
+    void connectWithoutLine();
+    void requestConnect2();
+    void handleConnect2Response(const std::optional<QJsonObject> &result,
+                                const std::optional<QString> &message,
+                                const std::optional<QString> &code, bool isFreeUser,
+                                const std::optional<HHUserInfo> &userInfo);
+    void proxyApplied(const std::optional<QString> &error);
+    void showConnectSuccess();
+    void resetConnectState();
+    // The disconnect road's end: the stopped look (or the running one again when the restore
+    // failed), the toast, the completion.
+    void showStopSuccess(const std::optional<QString> &error, bool toast,
+                         std::function<void()> completion);
     void pausingStep();
     // The granted connection, in its steps: record the grant, write the engine files for it,
     // record the connection, start the engines.

@@ -3,6 +3,7 @@
 #include "common/AppPaths.h"
 #include "common/Logger.h"
 #include "common/GuiThread.h"
+#include "common/HelperProtocol.h"
 #include "vpn/EngineSetup.h"
 #include "vpn/PrivilegedRunner.h"
 #include "vpn/VpnLog.h"
@@ -18,6 +19,10 @@
 #include <optional>
 
 #include <unistd.h>
+
+// The manager's file-log lines go under its name and the operation as support searches for them
+// ("PrivilegedHelperManager getHelperStatus(callback:)"), whatever the code around them is called.
+#define MANAGER_LOG(level, function, message) OSTREL_LOG_AS(level, "PrivilegedHelperManager", function, message)
 
 const QString PrivilegedHelperManager::kHelperIdentifier = QStringLiteral("com.ostrel-mac-privoxy.Pelmorath.ProxyHelper");
 const QString PrivilegedHelperManager::kInstalledHelperPath = EngineSetup::defaultEngineFolder() + QStringLiteral("/ostrel-helper");
@@ -75,7 +80,7 @@ void PrivilegedHelperManager::initAuthorizationRef()
     // The one way to get administrator rights here is pkexec, unless we already have them.
     if (::geteuid() == 0 || !QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty())
         return;
-    OSTREL_LOG(Logger::Error, QStringLiteral("initAuthorizationRef AuthorizationCreate failed"));
+    MANAGER_LOG(Logger::Error, "initAuthorizationRef()", QStringLiteral("initAuthorizationRef AuthorizationCreate failed"));
 }
 
 QString PrivilegedHelperManager::statusName(HelperStatus status)
@@ -100,11 +105,9 @@ QString PrivilegedHelperManager::requiredVersion() const
 {
     if (!m_options.requiredVersion.isEmpty())
         return m_options.requiredVersion;
-    // The helper is built and shipped with the client, so its version is ours; asking the
-    // shipped program would cost a process start on the GUI thread at every launch.
-    if (!QFile::exists(m_options.bundledHelperPath))
-        return {};
-    return QStringLiteral(OSTREL_VERSION);
+    // The version the shipped helper's file carries; read, not asked, as starting the program
+    // would cost a process start on the GUI thread at every launch.
+    return HelperProtocol::versionInProgram(m_options.bundledHelperPath).value_or(QString());
 }
 
 void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> callback)
@@ -117,7 +120,7 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
 
     const QString required = requiredVersion();
     if (required.isEmpty()) {
-        OSTREL_LOG(Logger::Info, QStringLiteral("check helper status fail"));
+        MANAGER_LOG(Logger::Info, "getHelperStatus(callback:)", QStringLiteral("check helper status fail"));
         answer(HelperStatus::noFound);
         return;
     }
@@ -138,34 +141,36 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
             return;
         if (!version) {
             const bool timedOut = started.elapsed() >= self->m_options.versionTimeoutMs;
-            OSTREL_LOG(Logger::Info, timedOut ? QStringLiteral("check helper timeout time: ")
-                                                    + QString::number(self->m_options.versionTimeoutMs / 1000.0, 'f', 1)
-                                              : QStringLiteral("check helper failed after: ")
-                                                    + QString::number(started.elapsed() / 1000.0));
+            const QString line = timedOut ? QStringLiteral("check helper timeout time: ")
+                                                + QString::number(self->m_options.versionTimeoutMs / 1000.0, 'f', 1)
+                                          : QStringLiteral("check helper failed after: ")
+                                                + QString::number(started.elapsed() / 1000.0);
+            MANAGER_LOG(Logger::Info, "getHelperStatus(callback:)", line);
             answer(HelperStatus::noFound);
             return;
         }
-        OSTREL_LOG(Logger::Debug, QStringLiteral("helper version ") + *version + QStringLiteral(" require version ") + required);
+        MANAGER_LOG(Logger::Debug, "getHelperStatus(callback:)",
+                    QStringLiteral("helper version ") + *version + QStringLiteral(" require version ") + required);
         const HelperStatus status = (version->isEmpty() || *version != required) ? HelperStatus::needUpdate
                                                                                  : HelperStatus::installed;
-        OSTREL_LOG(Logger::Info, QStringLiteral("check helper using time: ") + QString::number(started.elapsed() / 1000.0));
+        MANAGER_LOG(Logger::Info, "getHelperStatus(callback:)", QStringLiteral("check helper using time: ") + QString::number(started.elapsed() / 1000.0));
         answer(status);
     });
 }
 
 void PrivilegedHelperManager::checkInstall()
 {
-    OSTREL_LOG(Logger::Info, QStringLiteral("checkInstall"));
+    MANAGER_LOG(Logger::Info, "checkInstall()", QStringLiteral("checkInstall"));
     QPointer<PrivilegedHelperManager> self(this);
     getHelperStatus([self](HelperStatus status) {
-        OSTREL_LOG(Logger::Debug, QStringLiteral("check result: ") + statusName(status));
+        MANAGER_LOG(Logger::Debug, "checkInstall()", QStringLiteral("check result: ") + statusName(status));
         if (!self)
             return;
         if (status != HelperStatus::noFound && status != HelperStatus::needUpdate) {
-            OSTREL_LOG(Logger::Info, QStringLiteral("installed"));
+            MANAGER_LOG(Logger::Info, "checkInstall()", QStringLiteral("installed"));
             return;
         }
-        OSTREL_LOG(Logger::Debug, QStringLiteral("need to install helper"));
+        MANAGER_LOG(Logger::Debug, "checkInstall()", QStringLiteral("need to install helper"));
         self->legacyInstallHelper(self->m_options.installScriptPath);
     });
 }
@@ -223,13 +228,13 @@ ProxyConfigRemoteProcessProtocol *PrivilegedHelperManager::helper(std::function<
         }
         m_connection = std::make_unique<HelperClient>(options);
         connect(m_connection.get(), &HelperClient::connectionInvalidated, this, [this] {
-            OSTREL_LOG(Logger::Info, QStringLiteral("XPC Connection Invalidated"));
+            MANAGER_LOG(Logger::Info, "helper(failture:)", QStringLiteral("XPC Connection Invalidated"));
         });
     }
     QPointer<PrivilegedHelperManager> self(this);
     m_connection->setFailureHandler([self, failture](const QString &reason) {
         if (self)
-            OSTREL_LOG(Logger::Info, QStringLiteral("Helper connection was closed with error: ") + reason);
+            MANAGER_LOG(Logger::Info, "helper(failture:)", QStringLiteral("Helper connection was closed with error: ") + reason);
         if (failture)
             failture(reason);
     });

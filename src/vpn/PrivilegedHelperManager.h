@@ -31,7 +31,7 @@ public:
         QString socketPath;
         QString installScriptPath;
         QStringList launchArguments; // extra arguments when the client starts the helper itself
-        QString requiredVersion;     // empty: ask the shipped helper ("--version")
+        QString requiredVersion;     // empty: the version the shipped helper's file carries
         int versionTimeoutMs = kVersionTimeoutMs; // how long the version answer is waited for
         int callTimeoutMs = 5000;
         PrivilegedRunner *runner = nullptr; // not owned; null: PrivilegedRunner::standard()
@@ -63,6 +63,9 @@ public:
     // is lost. Never null here, as the socket is only tried on the first call.
     ProxyConfigRemoteProcessProtocol *helper(std::function<void(const QString &)> failture = {});
 
+    // The version the installed helper must answer: the one the shipped helper's file carries
+    // (its information list); empty when it is missing or carries none ("check helper status
+    // fail", noFound).
     QString requiredVersion() const;
     const Options &options() const { return m_options; }
     HelperClient *connection() const { return m_connection.get(); }

@@ -1,9 +1,12 @@
 #include "vpn/SSLocalConfigBuilder.h"
 
+#include "vpn/DnsServers.h"
 #include "vpn/HLLConnection.h"
 #include "vpn/HLLNode.h"
 
 #include <QJsonArray>
+
+#include <algorithm>
 
 namespace {
 
@@ -53,16 +56,24 @@ QString SSLocalConfigBuilder::token(const HLLConnection &connection)
 
 std::optional<int> SSLocalConfigBuilder::portNumber(const QString &text)
 {
-    if (text.isEmpty() || text.size() > 5)
+    // A decimal integer: an optional sign, then digits (leading zeros allowed), nothing else.
+    const bool signed_ = text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-'));
+    const QStringView digits = QStringView(text).mid(signed_ ? 1 : 0);
+    if (digits.isEmpty())
         return std::nullopt;
-    for (const QChar c : text) {
+    qint64 value = 0;
+    for (const QChar c : digits) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return std::nullopt;
+        value = std::min<qint64>(value * 10 + (c.unicode() - '0'), 1'000'000);
     }
-    const int port = text.toInt();
-    if (port < 1 || port > 65535)
+    if (text.startsWith(QLatin1Char('-')))
+        value = -value;
+    // The engine refuses a whole file over one port it cannot listen to, and every other server
+    // with it: such a port is left out like one that is not a number.
+    if (value < 1 || value > 65535)
         return std::nullopt;
-    return port;
+    return int(value);
 }
 
 std::optional<QJsonObject> SSLocalConfigBuilder::serverEntry(const HLLNode &node)
@@ -87,7 +98,7 @@ SSLocalConfigBuilder::Result SSLocalConfigBuilder::build(const HLLConnection &co
 {
     Result result;
     const QString aclPath = connection.aclPath.value_or(QString());
-    const QString localDns = connection.local_dns.value_or(QStringLiteral("8.8.8.8"));
+    const QString localDns = connection.local_dns.value_or(DnsServers::kPublic);
 
     QJsonArray locals{socksListener(tunOn, aclPath)};
     if (tunOn)

@@ -31,8 +31,8 @@ public:
 
     // "userId|sessionId|proxy_session_token"; an absent part counts as the empty text.
     static QString token(const HLLConnection &connection);
-    // Only plain decimal digits in 1...65535 make a port; anything else ("abc", "+80", " 80",
-    // "0", "70000") leaves the entry without one.
+    // A decimal integer ("8388", "+80", "008388") in 1...65535 makes a port; anything else
+    // ("abc", " 80", "0x50", "0", "-80", "70000") leaves the entry without one.
     static std::optional<int> portNumber(const QString &text);
     // Nothing for a node the configuration leaves out (plug-in nodes, "plugin_status" "1").
     static std::optional<QJsonObject> serverEntry(const HLLNode &node);

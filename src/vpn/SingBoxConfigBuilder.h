@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vpn/DnsServers.h"
 #include "vpn/ProxyStatus.h"
 
 #include <QJsonObject>
@@ -14,7 +15,7 @@ public:
     {
         bool globalMode = true;
         ProxyStatus status = ProxyStatus::otd;
-        QString localDns = QStringLiteral("8.8.8.8");
+        QString localDns = DnsServers::kPublic;
         // Host names that bypass the relay and resolve locally (the service's API hosts).
         QStringList domainList;
         // Relay server addresses as "sslocal.conf" lists them; addresses and host names mixed.

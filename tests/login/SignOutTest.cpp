@@ -17,12 +17,21 @@
 #include "login/account/NBAccountInfoViewController.h"
 #include "login/unreached/NBAccountPageViewController.h"
 #include "vpn/ConnectRoadFixture.h"
+#include "vpn/HLLConnection.h"
 
 namespace {
 
 class SignOutTest : public ConnectRoadFixture
 {
 };
+
+// An engine start as the connect road asks for one: the "sslocal.conf" the last connect wrote,
+// with TUN off.
+void startEngine(HLLPACUtilWrapper::StartCompletion completion)
+{
+    HLLPACUtilWrapper::shared().start(HLLPACUtilWrapper::EngineStart{HLLConnection::sslocalConfigPath(), false},
+                                      std::move(completion));
+}
 
 NBAlertView *shownAlert()
 {
@@ -104,12 +113,10 @@ TEST_F(SignOutTest, AnEngineStartedWhileTheSignOutStopsWaitsAndSurvivesIt)
     // A start asked for now must not run under the stop, which would end its engine.
     std::optional<bool> started;
     bool stopHadEnded = false;
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
-        [&](bool ok) {
-            started = ok;
-            stopHadEnded = !delegate.isSigningOut();
-        },
-        false);
+    startEngine([&](bool ok) {
+        started = ok;
+        stopHadEnded = !delegate.isSigningOut();
+    });
     ACCOUNT_WAIT(started.has_value(), 15000);
     EXPECT_TRUE(*started);
     EXPECT_TRUE(stopHadEnded);
@@ -130,7 +137,7 @@ TEST_F(SignOutTest, AStartStillWaitingIsGivenUpByALaterStop)
     int stops = 0;
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { ++stops; });
     std::optional<bool> started;
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { started = ok; }, false);
+    startEngine([&](bool ok) { started = ok; });
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { ++stops; });
     ACCOUNT_WAIT(stops == 2 && started.has_value(), 15000);
     EXPECT_FALSE(*started);
@@ -169,8 +176,8 @@ TEST_F(SignOutTest, OfTwoStartsWaitingForAStopOnlyTheNewerRuns)
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { stopped = true; });
     std::optional<bool> older;
     std::optional<bool> newer;
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { older = ok; }, false);
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { newer = ok; }, false);
+    startEngine([&](bool ok) { older = ok; });
+    startEngine([&](bool ok) { newer = ok; });
     ACCOUNT_WAIT(stopped && older.has_value() && newer.has_value(), 15000);
     EXPECT_FALSE(*older);
     EXPECT_TRUE(*newer);

@@ -113,7 +113,8 @@ protected:
 
     void makeController()
     {
-        m_controller = std::make_unique<HomeConnectController>(m_view, nullptr, m_clock);
+        m_controller = std::make_unique<HomeConnectController>(m_view, nullptr, m_clock,
+                                                              HomeConnectController::Services::real());
     }
 
     // The engine prints these lines (one step per line of the stand-in's script) when started.

@@ -105,18 +105,24 @@ TEST_F(EngineConfigTest, SSLocalServersSkipPluginNodesAndOmitMissingFields)
         {"url": "relay.example.net", "port": "443", "plugin_status": "1"},
         {"url": "5.6.7.8", "port": "abc"},
         {"port": "+80", "password": "p4"},
-        {"url": "9.9.9.9", "port": "70000"}
+        {"url": "9.9.9.9", "port": "70000"},
+        {"url": "8.8.4.4", "port": "008388"}
     ])");
     const SSLocalConfigBuilder::Result built = SSLocalConfigBuilder::build(connection, false);
     const QJsonArray servers = built.config.value("servers").toArray();
-    ASSERT_EQ(servers.size(), 4);
+    ASSERT_EQ(servers.size(), 5);
     EXPECT_EQ(servers.at(0).toObject(),
               parse(R"({"address":"1.2.3.4","port":8388,"method":"aes-256-gcm","password":"p1"})"));
     EXPECT_EQ(servers.at(1).toObject(), parse(R"({"address":"5.6.7.8"})"));
-    EXPECT_EQ(servers.at(2).toObject(), parse(R"({"password":"p4"})"));
+    // Signs and leading zeros belong to a decimal integer.
+    EXPECT_EQ(servers.at(2).toObject(), parse(R"({"port":80,"password":"p4"})"));
     EXPECT_EQ(servers.at(3).toObject(), parse(R"({"address":"9.9.9.9"})"));
+    EXPECT_EQ(servers.at(4).toObject(), parse(R"({"address":"8.8.4.4","port":8388})"));
+    // A number no listener can have is left out as the engine would refuse the whole file.
+    for (const char *text : {"0", "-80", "70000", "99999999999999999999", "", "+", " 80", "80 ", "0x50", "8e3"})
+        EXPECT_FALSE(SSLocalConfigBuilder::portNumber(QString::fromLatin1(text)).has_value()) << text;
     // The plug-in node and the node without url add nothing.
-    EXPECT_EQ(built.serverAddresses, (QStringList{"1.2.3.4", "5.6.7.8", "9.9.9.9"}));
+    EXPECT_EQ(built.serverAddresses, (QStringList{"1.2.3.4", "5.6.7.8", "9.9.9.9", "8.8.4.4"}));
 }
 
 TEST_F(EngineConfigTest, SSLocalTokenWithEmptyParts)
@@ -261,21 +267,18 @@ TEST_F(EngineConfigTest, DomainListAddsTheCurrentApiHostOnce)
 
 // --- the fill and the files ------------------------------------------------------------------
 
-TEST_F(EngineConfigTest, FillThenWriteGivesBothFilesPrivately)
+TEST_F(EngineConfigTest, FillWritesBothFilesPrivately)
 {
     HLLConnection connection = connectionWithNodes("[]");
     connection.tunOn = false;
     connection.globalMode = false;
     connection.currentDomain = QStringLiteral("https://api.current.example");
     connection.proxystatus = ProxyStatus::dto;
-    connection.setValuesForKeysWithDictionary(parse(R"({
+    ASSERT_FALSE(QFileInfo::exists(HLLConnection::sslocalConfigPath()));
+    // The fill is what writes the files: no separate step.
+    const HLLConnection::FilesResult result = connection.setValuesForKeysWithDictionary(parse(R"({
         "node_list": [{"url": "1.2.3.4", "port": "8388", "password": "secret", "id": 9, "colour": "red"}],
         "ipList": ["6.6.6.6"], "domainList": ["x"], "local_dns": "1.1.1.1", "cdn_setting": "cdn"})"));
-    // The fill alone writes nothing.
-    EXPECT_FALSE(QFileInfo::exists(HLLConnection::sslocalConfigPath()));
-    EXPECT_FALSE(QFileInfo::exists(HLLConnection::singBoxConfigPath()));
-    EXPECT_TRUE(connection.ipList.isEmpty());
-    const HLLConnection::FilesResult result = connection.writeEngineFiles();
     ASSERT_TRUE(result.ok) << result.error.toStdString();
 
     ASSERT_EQ(connection.node_list.size(), 1);
@@ -297,22 +300,22 @@ TEST_F(EngineConfigTest, FillThenWriteGivesBothFilesPrivately)
         EXPECT_EQ(QFileInfo(path).permissions() & 0x0777, QFileDevice::Permissions(0x0600)) << path.toStdString();
 }
 
-TEST_F(EngineConfigTest, FilesWithoutNodesAndWritingTwice)
+TEST_F(EngineConfigTest, FillsWithoutNodesAndFillingTwice)
 {
     HLLConnection connection = connectionWithNodes("[]");
     connection.tunOn = true;
-    ASSERT_TRUE(connection.writeEngineFiles().ok);
+    // A "data" without "node_list" still writes both files.
+    ASSERT_TRUE(connection.setValuesForKeysWithDictionary(parse(R"({"cdn_setting": "c"})")).ok);
     EXPECT_EQ(readFile(HLLConnection::sslocalConfigPath()).value("servers").toArray(), QJsonArray());
     EXPECT_TRUE(QFileInfo::exists(HLLConnection::singBoxConfigPath()));
 
     const QJsonObject data = parse(R"({"node_list": [{"url": "1.2.3.4", "port": "1"}]})");
-    connection.setValuesForKeysWithDictionary(data);
-    ASSERT_TRUE(connection.writeEngineFiles().ok);
-    connection.setValuesForKeysWithDictionary(data);
-    ASSERT_TRUE(connection.writeEngineFiles().ok);
+    ASSERT_TRUE(connection.setValuesForKeysWithDictionary(data).ok);
+    ASSERT_TRUE(connection.setValuesForKeysWithDictionary(data).ok);
     EXPECT_EQ(connection.node_list.size(), 2);
-    // The addresses of earlier writes stay and every write adds its servers again.
+    // The second fill appends the nodes again, and its write appends their addresses again.
     EXPECT_EQ(connection.ipList, (QStringList{"1.2.3.4", "1.2.3.4", "1.2.3.4"}));
+    EXPECT_EQ(readFile(HLLConnection::sslocalConfigPath()).value("servers").toArray().size(), 2);
 }
 
 TEST_F(EngineConfigTest, FileKeepsOwnerOnlyModeOverAnOpenOldFile)

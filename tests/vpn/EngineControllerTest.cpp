@@ -1,4 +1,5 @@
 #include "EngineTestSupport.h"
+#include "support/FileLogText.h"
 
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
@@ -327,6 +328,21 @@ TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
     EXPECT_FALSE(processAlive(second));
     // A replaced engine is not reported as an exit; the stopped one is.
     EXPECT_EQ(exited.size(), 1);
+}
+
+TEST_F(EngineControllerTest, SingBoxLogsItsStandardOutputAndLeavesItsErrorOutputApart)
+{
+    // Error output first: were the two channels one, its line would be read before the other.
+    script({"eprint sing-box error line", "print sing-box output line", "wait"});
+    HLLSingBox singBox(nullptr, m_sandbox.setup);
+    singBox.setStopGrace(300);
+    singBox.start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return fileLogText().contains(QStringLiteral("标准输出: sing-box output line")); },
+                                kWaitMs));
+    EXPECT_FALSE(fileLogText().contains(QStringLiteral("sing-box error line")));
+    bool stopped = false;
+    singBox.stop([&] { stopped = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
 }
 
 TEST_F(EngineControllerTest, DemoTunEngineRunsOnTheConfigurationTheClientWritesAndRefusesOthers)

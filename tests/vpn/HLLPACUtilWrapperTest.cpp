@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "support/FileLogText.h"
 #include "common/DefaultsKeys.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -213,6 +214,8 @@ TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
     // The desktop may still point at the engine: it keeps running, and the proxy counts as on.
     EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    // The refusal is in the file log under the switchboard's name and the stop's.
+    EXPECT_TRUE(fileLogText().contains(QStringLiteral("[info] HLLPACUtilWrapper stopLocal(_:) cannot write the settings")));
 }
 
 TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)
@@ -226,6 +229,7 @@ TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)
               (QStringList{"enable", "disable", "kTunStateChange"}));
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_TRUE(fileLogText().contains(QStringLiteral("[info] HLLPACUtilWrapper applyConfig(_:) backend unavailable")));
 
     // The engine ends before its start line: the start fails and nothing is enabled.
     m_helper.enableError.reset();

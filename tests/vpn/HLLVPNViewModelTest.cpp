@@ -12,6 +12,7 @@
 #include "common/UserDefaults.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
+#include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
 #include "common/NotificationNames.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -108,7 +109,28 @@ TEST_F(HLLVPNViewModelRoadTest, RecordsTheLocationThenAsksForTheNode)
     EXPECT_LT(paths().indexOf(ApiPaths::kLocationV2), paths().indexOf(ApiPaths::kNodesConnect));
 }
 
-TEST_F(HLLVPNViewModelRoadTest, FailedLocationOrConnectReportsCode101)
+TEST_F(HLLVPNViewModelRoadTest, AFailedLocationEndsTheRoadSilently)
+{
+    ASSERT_TRUE(m_standin.fault(ApiPaths::kLocationV2, QStringLiteral("http500"), 1));
+    MessageCapture messages;
+    int failedRoadAnswers = 0;
+    HLLVPNViewModel::shared().connect(7, [&](const auto &, const auto &) { ++failedRoadAnswers; });
+    // The network layer has read the failed lookup's reply.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.contains(QStringLiteral("location\" failed:")); }, 10000));
+
+    // A second road, started after that, runs whole (two requests) while the first one's failure
+    // is handed on.
+    bool secondAnswered = false;
+    HLLVPNViewModel::shared().connect(8, [&](const auto &, const auto &) { secondAnswered = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return secondAnswered; }, 10000));
+
+    // The first road ended without a connect request and without an answer.
+    EXPECT_EQ(failedRoadAnswers, 0);
+    EXPECT_EQ(paths().count(ApiPaths::kLocationV2), 1) << "the failed lookup is not among the served requests";
+    EXPECT_EQ(paths().count(ApiPaths::kNodesConnect), 1);
+}
+
+TEST_F(HLLVPNViewModelRoadTest, RefusedConnectReportsCode101)
 {
     const auto connectAndWait = [] {
         std::optional<HLLVPNViewModel::Failure> failure;
@@ -123,16 +145,8 @@ TEST_F(HLLVPNViewModelRoadTest, FailedLocationOrConnectReportsCode101)
         return failure;
     };
 
-    // Without the location nothing is asked for, and the caller still hears of it.
-    ASSERT_TRUE(m_standin.fault(ApiPaths::kLocationV2, QStringLiteral("http500"), 1));
-    std::optional<HLLVPNViewModel::Failure> failure = connectAndWait();
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->code, 101);
-    EXPECT_FALSE(paths().contains(ApiPaths::kNodesConnect));
-    EXPECT_FALSE(m_group().contains(HLLAppConstant::is_domestic()));
-
     ASSERT_TRUE(m_standin.fault(ApiPaths::kNodesConnect, QStringLiteral("fail"), 1));
-    failure = connectAndWait();
+    const std::optional<HLLVPNViewModel::Failure> failure = connectAndWait();
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->domain, QStringLiteral("101"));
     EXPECT_EQ(failure->code, 101);

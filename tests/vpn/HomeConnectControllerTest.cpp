@@ -408,3 +408,21 @@ TEST_F(HomeConnectControllerTest, ChoosingARowMovesTheChosenMark)
 }
 
 } // namespace
+
+TEST_F(HomeConnectControllerTest, AServicesMemberLeftEmptyStopsTheProgramNamingIt)
+{
+    // The real parts are a choice (Services::real()); a forgotten fake never quietly becomes the
+    // process-wide switchboard or user table.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    for (const auto &[name, clear] : std::vector<std::pair<std::string, std::function<void(HomeConnectController::Services &)>>>{
+             {"track", [](auto &s) { s.track = {}; }},
+             {"startEngines", [](auto &s) { s.startEngines = {}; }},
+             {"watchEngines", [](auto &s) { s.watchEngines = {}; }}}) {
+        HomeConnectController::Services partial = services;
+        clear(partial);
+        EXPECT_EQ(partial.firstEmptyMember(), QString::fromStdString(name));
+        EXPECT_DEATH(HomeConnectController(view, nullptr, clock, partial), "Services::" + name + " was left empty");
+    }
+    EXPECT_FALSE(services.firstEmptyMember().has_value());
+    EXPECT_FALSE(HomeConnectController::Services::real().firstEmptyMember().has_value());
+}

@@ -84,7 +84,7 @@ TEST_F(HomeConnectRulesTest, GlobalModeAndAbsentModeTakeTheGlobalList)
 TEST_F(HomeConnectRulesTest, RunningModeTreatsAnAbsentModeAsSmart)
 {
     RecordingView view;
-    HomeConnectController controller(view);
+    HomeConnectController controller(view, nullptr, ConnectClock::system(), HomeConnectController::Services::real());
     UserDefaults &defaults = UserDefaults::standard();
 
     controller.applyRunningMode();

@@ -1,6 +1,8 @@
 // The helper status road: version asked of the installed helper, time-out, install through a
 // recording runner in place of pkexec, and the client starting the helper itself.
 #include "support/DaemonProcess.h"
+#include "support/FileLogText.h"
+#include "common/HelperProtocol.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/PrivilegedRunner.h"
 
@@ -141,6 +143,13 @@ TEST_F(PrivilegedHelperManagerTest, SameVersionIsInstalledAndNeedsNoInstall)
         manager.getHelperStatus(barrier.callback());
         ASSERT_TRUE(QTest::qWaitFor([&] { return !barrier.statuses.isEmpty(); }, 5000));
         EXPECT_TRUE(m_runs.isEmpty());
+        // The file log names the manager and its operations as support searches for them.
+        const QString log = fileLogText();
+        EXPECT_TRUE(log.contains(QStringLiteral("[debug] PrivilegedHelperManager getHelperStatus(callback:) helper version "
+                                                OSTREL_VERSION " require version " OSTREL_VERSION)))
+            << log.toStdString();
+        EXPECT_TRUE(log.contains(QStringLiteral("[debug] PrivilegedHelperManager checkInstall() check result: installed")));
+        EXPECT_TRUE(log.contains(QStringLiteral("[info] PrivilegedHelperManager checkInstall() installed")));
     }
 }
 
@@ -215,14 +224,34 @@ TEST_F(PrivilegedHelperManagerTest, SilentHelperTimesOutOnceAndALateReplyIsIgnor
     EXPECT_EQ(answers.statuses.size(), 1);
 }
 
-TEST_F(PrivilegedHelperManagerTest, MissingShippedHelperIsReportedAsNotFound)
+TEST_F(PrivilegedHelperManagerTest, TheShippedHelpersOwnVersionIsTheRequiredOne)
 {
-    m_options.bundledHelperPath = m_dir.filePath("nowhere/ostrel-helper");
-    PrivilegedHelperManager manager(m_options);
-    Answers answers;
-    manager.getHelperStatus(answers.callback());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
-    EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+    // The version comes from the shipped helper's file, whatever version the client is.
+    const QString shipped = m_dir.filePath("shipped-helper");
+    const auto ship = [&](const QByteArray &content) {
+        QFile file(shipped);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    };
+    m_options.bundledHelperPath = shipped;
+    ship(QByteArray("\x7f" "ELF...") + OSTREL_HELPER_INFO_MARKER + QByteArray(1, '\0') + "..."
+         + OSTREL_HELPER_INFO_MARKER "9.8.7\n" + "...");
+    EXPECT_EQ(PrivilegedHelperManager(m_options).requiredVersion(), QStringLiteral("9.8.7"));
+
+    // Missing, or a program that carries no version: noFound, and the log says why.
+    for (const QString &path : {m_dir.filePath("nowhere/ostrel-helper"), shipped}) {
+        SCOPED_TRACE(path.toStdString());
+        ship("#!/bin/sh\nexit 0\n");
+        m_options.bundledHelperPath = path;
+        PrivilegedHelperManager manager(m_options);
+        EXPECT_TRUE(manager.requiredVersion().isEmpty());
+        Answers answers;
+        manager.getHelperStatus(answers.callback());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 5000));
+        EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::noFound});
+        EXPECT_TRUE(fileLogText().contains(
+            QStringLiteral("[info] PrivilegedHelperManager getHelperStatus(callback:) check helper status fail")));
+    }
 }
 
 TEST_F(PrivilegedHelperManagerTest, SlowHelperIsFoundWithinTheVersionTimeOut)

@@ -86,6 +86,13 @@ TEST_F(ProxyConfHelperTest, ActionsRunTheToolWithTheirOptions)
     defaults.setInteger(DefaultsKeys::LocalSocks5_ListenPort, 0);
     ProxyConfHelper::disableProxy();
     EXPECT_EQ(calls().size(), 23) << "port 0: nothing runs";
+
+    // No listen address: the desktop proxy is not pointed at an empty host.
+    defaults.remove(DefaultsKeys::LocalSocks5_ListenAddress);
+    defaults.setInteger(DefaultsKeys::LocalSocks5_ListenPort, 9999);
+    ProxyConfHelper::enableGlobalProxy();
+    ProxyConfHelper::disableProxy();
+    EXPECT_EQ(calls().size(), 23) << "no listen address: nothing runs";
 }
 
 TEST_F(ProxyConfHelperTest, VersionsCompareAsNumbers)

@@ -145,8 +145,7 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     connection.tunOn = false;
     QJsonObject node{{"url", "127.0.0.1"}, {"port", QString::number(relayPort)}, {"password", password},
                      {"encrypt_method", method}};
-    connection.setValuesForKeysWithDictionary(QJsonObject{{"node_list", QJsonArray{node}}});
-    ASSERT_TRUE(connection.writeEngineFiles().ok);
+    ASSERT_TRUE(connection.setValuesForKeysWithDictionary(QJsonObject{{"node_list", QJsonArray{node}}}).ok);
 
     EngineSandbox sandbox;
     sandbox.installEngine(EngineInstaller::Engine::SSLocal, relayEnginePath());

@@ -80,6 +80,19 @@ TEST(ServerProfileTest, RouteListsCopyIntoTheSharedSuite)
     EXPECT_EQ(shared.arrayValue(DefaultsKeys::iplist), QJsonArray{"9.9.9.0/24"});
     EXPECT_EQ(shared.arrayValue(DefaultsKeys::nodelist), (QJsonArray{"n1", "n2"}));
 
+    // A file that is not UTF-8 text cannot be read: nothing of it is stored, and what the lists
+    // held stays.
+    writeFile(documents.path() + "/node_routes.txt", "n3");
+    writeFile(documents.path() + "/china_ip_list.txt", "1.1.1.0/24\n\xff\xfe" "2.2.2.0/24");
+    HLLDealWithRoutesConfig::copyRouteLists(documents.path());
+    EXPECT_EQ(shared.arrayValue(DefaultsKeys::iplist), QJsonArray{"9.9.9.0/24"});
+    EXPECT_EQ(shared.arrayValue(DefaultsKeys::nodelist), (QJsonArray{"n1", "n2"}));
+    writeFile(documents.path() + "/china_ip_list.txt", "7.7.7.0/24");
+    writeFile(documents.path() + "/node_routes.txt", "n4\n\xc3");
+    HLLDealWithRoutesConfig::copyRouteLists(documents.path());
+    EXPECT_EQ(shared.arrayValue(DefaultsKeys::iplist), QJsonArray{"7.7.7.0/24"});
+    EXPECT_EQ(shared.arrayValue(DefaultsKeys::nodelist), (QJsonArray{"n1", "n2"}));
+
     // The scheduled form reads the user's Documents folder on a worker thread.
     QDir().mkpath(HLLDealWithRoutesConfig::documentsFolder());
     writeFile(HLLDealWithRoutesConfig::documentsFolder() + "/china_ip_list.txt", "8.8.8.0/24");

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QThreadPool>
 
@@ -14,12 +15,19 @@
 
 namespace {
 
+// The file's lines, or nothing when it cannot be read as UTF-8 text: a list with replacement
+// characters in it would be stored as if it were the user's.
 std::optional<QStringList> readLines(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    // Stateless: a sequence cut off at the end of the file is an error too, not a wait for more.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(file.readAll());
+    if (decoder.hasError())
+        return std::nullopt;
+    return text.split(QLatin1Char('\n'));
 }
 
 } // namespace

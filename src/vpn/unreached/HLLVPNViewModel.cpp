@@ -39,30 +39,24 @@ HLLVPNViewModel::HLLVPNViewModel()
         NotificationCenter::Delivery::MainThread);
 }
 
-void HLLVPNViewModel::getIPLocation(std::function<void(const std::optional<QJsonObject> &response)> block)
+void HLLVPNViewModel::getIPLocation(std::function<void(const QJsonObject &response)> block)
 {
     HLLNetAPI::shared().task(kLocationEndpoint, QStringLiteral("POST"), std::nullopt, std::nullopt,
                              false, false, std::nullopt,
                              [block = std::move(block)](std::optional<QJsonObject> response,
                                                         std::optional<NetError> error) {
-                                 if (!block)
+                                 if (!block || error || !response)
                                      return;
-                                 block(error ? std::nullopt : response);
+                                 block(*response);
                              });
 }
 
 void HLLVPNViewModel::connect(std::optional<qint64> nodeId, Completion completionBlock)
 {
-    getIPLocation([guard = QPointer(this), nodeId, completionBlock](const std::optional<QJsonObject> &location) {
+    // A failed lookup ends the road here, with no request and no answer (the block is not called).
+    getIPLocation([guard = QPointer(this), nodeId, completionBlock](const QJsonObject &response) {
         if (!guard)
             return;
-        // Without the location nothing is asked for; the caller hears it like a refusal.
-        if (!location) {
-            if (completionBlock)
-                completionBlock(std::nullopt, Failure{QStringLiteral("101"), 101, QJsonObject()});
-            return;
-        }
-        const QJsonObject &response = *location;
         const QJsonValue domestic = response.value(QStringLiteral("data")).toObject().value(
             HLLAppConstant::is_domestic());
         UserDefaults &group = UserDefaults::suite(HLLAppConstant::sharedGroupIdentifier());

@@ -32,8 +32,11 @@ public:
     // Drops the shared model, so the next shared() makes a new one (as in a fresh process).
     static void resetForTesting();
 
-    // The block gets the location response, or nothing when the request failed.
-    void getIPLocation(std::function<void(const std::optional<QJsonObject> &response)> block);
+    // The block gets the location response; it is not called when the request failed.
+    void getIPLocation(std::function<void(const QJsonObject &response)> block);
+    // Looks the location up, records it, then asks for the node. The completion hears the
+    // connect's answer (its data, or the 101 failure). A failed lookup ends the road without a
+    // request and without an answer: nothing calls this road, and nothing may wait on it.
     void connect(std::optional<qint64> nodeId, Completion completion);
     // Does nothing: this road never started an engine.
     void startVPNWith(std::optional<qint64> nodeId, const QJsonObject &param);

@@ -3,6 +3,7 @@
 //
 //   OSTREL_STANDIN_ENGINE_SCRIPT  a file with one step per line:
 //       print TEXT      TEXT and a line feed
+//       eprint TEXT     TEXT and a line feed on standard error
 //       write TEXT      TEXT without a line feed ("\n" in TEXT becomes a line feed)
 //       sleep MS        pause
 //       exit CODE       end now with CODE
@@ -94,6 +95,8 @@ int main(int argc, char **argv)
         const std::string rest = space == std::string::npos ? std::string() : line.substr(space + 1);
         if (verb == "print")
             out(rest + "\n");
+        else if (verb == "eprint")
+            std::fprintf(stderr, "%s\n", rest.c_str());
         else if (verb == "write")
             out(unescape(rest));
         else if (verb == "sleep")
