@@ -35,6 +35,7 @@
 #include "web/ScriptMessageWebPage.h"
 #include "web/WKWebViewJavascriptBridge.h"
 #include "webcore/OOPageLoader.h"
+#include "webmodule/WebModuleViews.h"
 
 namespace {
 
@@ -457,11 +458,14 @@ TEST_F(WebViewsTest, ANoticeThatLeavesItsPageByAnyRoadClosesAndFreesTheWindow)
         const QUrl notice = writeLocalPage(QStringLiteral("notice-away/%1.html").arg(QLatin1String(road)),
                                            (QStringLiteral("<!doctype html><html><body style=\"margin:0\">") + html.arg(promo)
                                             + QStringLiteral("</body></html>")).toUtf8());
-        QPointer<OOPopupWebView> popup = new OOPopupWebView(QRect(0, 0, 800, 500), QString(), &window);
+        // Shown as the home screen shows its notices.
         int closes = 0;
-        popup->closeBlock = [&closes] { ++closes; };
-        popup->show();
-        popup->load(notice);
+        WebViews::NoticePopup shown;
+        shown.frame = QRect(0, 0, 800, 500);
+        shown.page = notice;
+        shown.closed = [&closes] { ++closes; };
+        QPointer<OOPopupWebView> popup = qobject_cast<OOPopupWebView *>(WebModuleViews().showNoticePopup(&window, shown));
+        ASSERT_FALSE(popup.isNull());
         if (QLatin1String(road) == QLatin1String("link")) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return popup && popup->scriptPage()->answeringUrl() == notice; }, 30000));
             QTest::mouseClick(popup->focusProxy(), Qt::LeftButton, {}, QPoint(400, 250));
