@@ -70,6 +70,25 @@ void prepareSharedGraphicsContext()
 
 } // namespace
 
+void WebModule::prepareEngineEnvironment()
+{
+    // A full disk costs at most a page that does not show. The GL driver and Chromium keep compiled
+    // shaders in files under the cache folder, written through memory maps: on a full disk a write
+    // to such a page is a SIGBUS, which ends the client. Compiling again at each start is cheap.
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+    // The same switch under the name older drivers read.
+    qputenv("MESA_GLSL_CACHE_DISABLE", "true");
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
+    const QList<QByteArray> given = flags.split(' ');
+    // A shared worker belongs to no page: its requests pass no request rule of ours, so one made
+    // by a local page could read the user's files. No page of ours needs one.
+    for (const QByteArray &flag : {QByteArray("--disable-gpu-shader-disk-cache"), QByteArray("--disable-shared-workers")}) {
+        if (!given.contains(flag))
+            flags += (flags.isEmpty() ? "" : " ") + flag;
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+
 QStringList WebModule::screenNames()
 {
     // The purchase page (the left menu's membership item and its openers), the download page, and
@@ -160,6 +179,7 @@ bool WebModule::load()
     QElapsedTimer timer;
     timer.start();
     const QStringList paths = candidatePaths();
+    prepareEngineEnvironment();
     // No GL driver for a module that is not there.
     if (std::any_of(paths.begin(), paths.end(), [](const QString &path) { return QFileInfo(path).isFile(); }))
         prepareSharedGraphicsContext();

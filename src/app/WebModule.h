@@ -42,6 +42,11 @@ public:
     // Loads the module at `path` now, answering why not in `error`. load() goes through this.
     static bool loadFrom(const QString &path, QString *error);
 
+    // What Chromium and the GL driver must be told before either starts (load() does it first; a
+    // program that links the pages does it before its application object). Adds to what the
+    // environment already says.
+    static void prepareEngineEnvironment();
+
     // The pages' own registration hands in its views, before main in a program that links them
     // and while the module loads otherwise. Kept for the program's life.
     static void install(std::unique_ptr<WebViews> views);

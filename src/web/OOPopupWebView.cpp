@@ -37,7 +37,7 @@ void OOPopupWebView::registerScriptHandlers()
         if (!self)
             return false;
         self->m_page->router()->openWebURL(url.toString(QUrl::FullyEncoded));
-        self->closePage();
+        self->closeAfterNavigation();
         return false;
     });
     // The popup covers the whole window and its only close control is the page's own: a page
@@ -49,6 +49,9 @@ void OOPopupWebView::registerScriptHandlers()
         webLog(QStringLiteral("notice page did not load as a local page; the popup closes"), Q_FUNC_INFO);
         self->closePage();
     });
+    // Nor may it stay when its page sends itself elsewhere: the navigation is refused, and the
+    // popup would be left over the window with nothing to close it by.
+    connect(m_page, &ScriptMessageWebPage::leftDocument, this, &OOPopupWebView::closeAfterNavigation);
     setPage(m_page);
 }
 
@@ -92,6 +95,13 @@ void OOPopupWebView::closePage()
         closeBlock();
     if (self)
         deleteLater();
+}
+
+void OOPopupWebView::closeAfterNavigation()
+{
+    // Asked from inside the engine's navigation decision: the view is taken apart in a later turn,
+    // once the engine is done with it.
+    QMetaObject::invokeMethod(this, &OOPopupWebView::closePage, Qt::QueuedConnection);
 }
 
 void OOPopupWebView::handleJumpAction(const QString &destination)

@@ -44,6 +44,7 @@ public:
 
 private:
     void registerScriptHandlers();
+    void closeAfterNavigation();
     void injectInitialData();
 
     ScriptMessageWebPage *m_page = nullptr;

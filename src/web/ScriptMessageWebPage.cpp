@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QWebChannel>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
@@ -13,6 +14,7 @@
 #include "webcore/HHScriptMessageHandlerTarget.h"
 #include "webcore/PageNavigationPolicy.h"
 #include "webcore/PageOriginPolicy.h"
+#include "webcore/PageRequestPolicy.h"
 #include "webcore/ScriptMessageShim.h"
 #include "webcore/WebLog.h"
 
@@ -29,36 +31,55 @@ QString webChannelSource()
     return QString::fromUtf8(file.readAll());
 }
 
-// Every request of the page, its own document and subresources, frames, fetches and forms alike,
-// passes the page's request rule; Qt calls it on the GUI thread.
-class PageRequestGate : public QWebEngineUrlRequestInterceptor
+// Every request made in the pages' profile passes the request rule: documents, frames, fetches and
+// forms, and the workers' too (a shared worker or a service worker belongs to no page, so a page's
+// own interceptor never hears of its requests). Qt calls it on the GUI thread.
+class ProfileRequestGate : public QWebEngineUrlRequestInterceptor
 {
 public:
-    PageRequestGate(const PageRequestPolicy *policy, QObject *parent)
-        : QWebEngineUrlRequestInterceptor(parent)
-        , m_policy(policy)
-    {
-    }
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         const QUrl url = info.requestUrl();
-        if (m_policy->allows(url))
+        if (PageRequestPolicy::allows(url))
             return;
         info.block(true);
         // Scheme and host are enough to find the page at fault; a path may name the user's files.
         webLog(QStringLiteral("page request refused: %1 %2").arg(url.scheme(), url.host().left(100)), Q_FUNC_INFO);
     }
-
-private:
-    const PageRequestPolicy *m_policy;
 };
+
+// Once per profile, for the profile's life.
+void guardProfile(QWebEngineProfile *profile)
+{
+    static const char *const kGuarded = "ostrelRequestGate";
+    if (!profile || profile->property(kGuarded).toBool())
+        return;
+    profile->setProperty(kGuarded, true);
+    profile->setUrlRequestInterceptor(new ProfileRequestGate(profile));
+}
+
+PageNavigationPolicy::Cause causeOf(QWebEnginePage::NavigationType type)
+{
+    switch (type) {
+    case QWebEnginePage::NavigationTypeTyped:
+        return PageNavigationPolicy::Cause::Host;
+    case QWebEnginePage::NavigationTypeReload:
+        return PageNavigationPolicy::Cause::Reload;
+    case QWebEnginePage::NavigationTypeLinkClicked:
+        return PageNavigationPolicy::Cause::LinkClicked;
+    default:
+        return PageNavigationPolicy::Cause::Page;
+    }
+}
 
 } // namespace
 
 ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, ScriptMessageHost *host,
                                            QObject *parent)
     : QWebEnginePage(parent)
+    , m_kind(kind)
     , m_router(new ScriptMessageRouter(kind, host, this))
     , m_channel(new QWebChannel(this))
 {
@@ -73,12 +94,10 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     config->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     // A page loads its own scripts and styles from beside it, and calls the service itself (signed
     // through encryptString): Chromium refuses both to a file: page unless local content may reach
-    // files and remote addresses. Which files and which addresses is the request gate's business.
+    // files and remote addresses. Which files is the request gate's business.
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-    refreshServiceHosts();
-    m_interceptor = new PageRequestGate(&m_requests, this);
-    setUrlRequestInterceptor(m_interceptor);
+    guardProfile(profile());
 
     // The page's URL is the view's, never one the page claims; the gate decides which document
     // is answered, and when.
@@ -102,7 +121,11 @@ ScriptMessageWebPage::~ScriptMessageWebPage()
 {
     // Messages still queued in the channel must not reach a host that is going away.
     m_router->setHost(nullptr);
-    setUrlRequestInterceptor(nullptr);
+    // A page closed while it loads reports the end of that load, and answers the scripts it was
+    // running, as the engine takes it apart in the base class's destructor: this part of it, the
+    // gate included, is gone by then.
+    *m_alive = false;
+    blockSignals(true);
 }
 
 QUrl ScriptMessageWebPage::answeringUrl() const
@@ -115,7 +138,7 @@ QUrl ScriptMessageWebPage::answeringUrl() const
 
 void ScriptMessageWebPage::whenAnswering(std::function<void()> step)
 {
-    m_gate.deliver(PageDocumentGate::kAnyDocument, [step = std::move(step)](const QUrl &) { step(); });
+    m_gate.whenAnswering([step = std::move(step)](const QUrl &) { step(); });
 }
 
 void ScriptMessageWebPage::identifyDocument(const QWebEngineLoadingInfo &info)
@@ -129,22 +152,19 @@ void ScriptMessageWebPage::identifyDocument(const QWebEngineLoadingInfo &info)
         Q_EMIT documentRefused();
     if (end != PageDocumentGate::LoadEnd::Identifying)
         return;
-    // Read in the main frame of the document that has just loaded: only it holds this id.
+    // Read in the main frame of the document that has just loaded: only it holds this id. The
+    // engine answers a page closed meanwhile from the base class's destructor, when a QPointer
+    // still points here but the gate is gone: the alive flag says so.
     QPointer<ScriptMessageWebPage> self(this);
     const int navigation = m_gate.navigation();
     runJavaScript(QStringLiteral("window.%1 || ''").arg(ScriptMessageShim::kDocumentIdName), QWebEngineScript::MainWorld,
-                  [self, navigation](const QVariant &id) {
-                      if (!self)
+                  [self, alive = m_alive, navigation](const QVariant &id) {
+                      if (!self || !*alive)
                           return;
                       self->m_gate.documentIdentified(navigation, id.toString());
                       if (navigation == self->m_gate.navigation() && !self->m_gate.isAnswering())
                           Q_EMIT self->documentRefused();
                   });
-}
-
-void ScriptMessageWebPage::refreshServiceHosts()
-{
-    m_requests.setServiceHosts(PageRequestPolicy::serviceHosts());
 }
 
 void ScriptMessageWebPage::installBridgeScript()
@@ -200,27 +220,31 @@ bool ScriptMessageWebPage::acceptNavigationRequest(const QUrl &url, NavigationTy
         decided = m_navigationFilter(url, type, isMainFrame);
     if (decided && !*decided)
         return false;
-    const bool linkClicked = type == NavigationTypeLinkClicked;
-    if (linkClicked && isMainFrame && m_linkPolicy)
+    const PageNavigationPolicy::Cause cause = causeOf(type);
+    if (cause == PageNavigationPolicy::Cause::LinkClicked && isMainFrame && m_linkPolicy)
         return m_linkPolicy(url);
-    switch (PageNavigationPolicy::decide(url, linkClicked, isMainFrame)) {
+    const PageNavigationPolicy::Decision decision = m_kind == ScriptMessageRouter::HostKind::Popup
+        ? PageNavigationPolicy::decideForNotice(url, cause, isMainFrame, this->url())
+        : PageNavigationPolicy::decide(url, cause, isMainFrame);
+    switch (decision) {
     case PageNavigationPolicy::Decision::Refuse:
-        webLog(QStringLiteral("navigation of the main frame to %1 refused: not a local page").arg(url.scheme()),
+        webLog(QStringLiteral("navigation of the main frame to %1 refused: not a page of ours").arg(url.scheme()),
                Q_FUNC_INFO);
         return false;
     case PageNavigationPolicy::Decision::FollowLink:
         m_router->openWebURL(url);
+        return false;
+    case PageNavigationPolicy::Decision::Close:
+        webLog(QStringLiteral("the page left its document (%1); refused").arg(url.scheme()), Q_FUNC_INFO);
+        Q_EMIT leftDocument();
         return false;
     case PageNavigationPolicy::Decision::Allow:
         break;
     }
     if (!decided && !QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame))
         return false;
-    if (isMainFrame) {
-        // The hosts may have moved on since the last page (a fail-over picks another one).
+    if (isMainFrame)
         m_gate.navigationStarted(url);
-        refreshServiceHosts();
-    }
     return true;
 }
 

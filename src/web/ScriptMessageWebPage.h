@@ -4,15 +4,14 @@
 #include <QWebEnginePage>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "webcore/PageDocumentGate.h"
-#include "webcore/PageRequestPolicy.h"
 #include "webcore/ScriptMessageRouter.h"
 
 class QWebChannel;
 class QWebEngineLoadingInfo;
-class QWebEngineUrlRequestInterceptor;
 class ScriptMessageHost;
 
 // A web page wired to native code: window.webkit.messageHandlers.NAME.postMessage(...) for the
@@ -22,9 +21,10 @@ class ScriptMessageHost;
 //
 // Pages are transparent, cannot hand an unknown scheme to the desktop (a clicked "foo:" or
 // "file:" link goes nowhere; the router decides which links leave), and cannot open windows.
-// The main frame stays on our own local pages (PageNavigationPolicy), a page fetches only its own
-// files and the service's hosts (PageRequestPolicy), and native code answers only the main frame
-// of a loaded local page (PageDocumentGate), never a document that is leaving or arriving.
+// A full-screen page navigates in place, the notice popup stays on its one document
+// (PageNavigationPolicy); nothing in the pages' profile reads a file outside the pages' own folders,
+// workers included (PageRequestPolicy); and native code answers only the main frame of a loaded
+// local page (PageDocumentGate), never a document that is leaving or arriving, nor one from the web.
 class ScriptMessageWebPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -51,9 +51,8 @@ public:
     // at all when that load turns out to be no local page.
     void whenAnswering(std::function<void()> step);
 
-    // Sees every navigation first, frames included (the older page bridge's signals): true or
-    // false decides it, nothing leaves it to the page's own rules. A filter can refuse a
-    // navigation but never let the main frame leave our local pages.
+    // Sees every navigation first, frames included (the older page bridge's signals): false
+    // refuses it; otherwise the page's own rules decide, which a filter can never get past.
     using NavigationFilter = std::function<std::optional<bool>(const QUrl &url, NavigationType type, bool isMainFrame)>;
     void setNavigationFilter(NavigationFilter filter) { m_navigationFilter = std::move(filter); }
 
@@ -63,6 +62,9 @@ Q_SIGNALS:
     // A load this page accepted ended without a local page that native code answers: a failed
     // load, a page from elsewhere, or one without our script. What it shows has no native side.
     void documentRefused();
+    // The notice's page tried to leave its document (a script, a refresh, a form) and was
+    // refused; a popup that stayed would show nothing it could be closed with.
+    void leftDocument();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -73,14 +75,13 @@ private:
     void installBridgeScript();
     void evaluateReply(const QString &script);
 
-    void refreshServiceHosts();
     void identifyDocument(const QWebEngineLoadingInfo &info);
 
+    ScriptMessageRouter::HostKind m_kind;
     ScriptMessageRouter *m_router = nullptr;
     PageDocumentGate m_gate;
-    PageRequestPolicy m_requests;
-    QWebEngineUrlRequestInterceptor *m_interceptor = nullptr;
     QWebChannel *m_channel = nullptr;
     LinkPolicy m_linkPolicy;
     NavigationFilter m_navigationFilter;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

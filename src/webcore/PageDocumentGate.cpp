@@ -52,7 +52,7 @@ void PageDocumentGate::documentIdentified(int navigation, const QString &documen
 {
     if (navigation != m_navigation || m_state != State::Identifying)
         return;
-    if (documentId.isEmpty() || documentId == kAnyDocument) {
+    if (documentId.isEmpty()) {
         // A page without our script (it failed, or the page replaced it): nobody to answer.
         dropWaiting();
         close(State::Closed);
@@ -79,16 +79,32 @@ void PageDocumentGate::runWaiting()
         // A delivery may start another navigation; what is left then belongs to a gone document.
         if (navigation != m_navigation)
             return;
-        deliver(call.documentId, std::move(call.delivery));
+        pass(call.documentId, std::move(call.delivery));
     }
 }
 
 void PageDocumentGate::deliver(const QString &documentId, Delivery delivery)
 {
+    // An id the gate never issues cannot open it: a page (or a frame that reached the channel)
+    // naming no document, or every document, gets nothing.
+    if (documentId.isEmpty()) {
+        webLog(QStringLiteral("call without the id of a loaded local page; dropped"), Q_FUNC_INFO);
+        return;
+    }
+    pass(documentId, std::move(delivery));
+}
+
+void PageDocumentGate::whenAnswering(Delivery delivery)
+{
+    pass(QString(), std::move(delivery));
+}
+
+void PageDocumentGate::pass(const QString &documentId, Delivery delivery)
+{
     if (!delivery)
         return;
     if (m_state == State::Answering) {
-        if (documentId == kAnyDocument || documentId == m_documentId)
+        if (documentId.isEmpty() || documentId == m_documentId)
             delivery(m_url);
         else
             webLog(QStringLiteral("call from another document, not from the loaded local page; dropped"), Q_FUNC_INFO);

@@ -19,8 +19,6 @@ class PageDocumentGate
 {
 public:
     using Delivery = std::function<void(const QUrl &page)>;
-    // No document id: a step that acts on whatever local page is loaded, not on a caller's word.
-    static inline const QString kAnyDocument = QStringLiteral("*");
     static constexpr std::size_t kMaxWaiting = 256;
 
     enum class LoadEnd {
@@ -39,8 +37,13 @@ public:
     void documentIdentified(int navigation, const QString &documentId);
     int navigation() const { return m_navigation; }
 
-    // Runs `delivery` now, later or never, as above.
+    // A page's call: runs `delivery` now, later or never, as above. Only the id the gate read from
+    // the loaded local page itself opens it; any other word of the caller's ("*", empty, a guess)
+    // is dropped.
     void deliver(const QString &documentId, Delivery delivery);
+    // A step of the view's own, not a page's call: runs once a local page is answered, whichever
+    // document that is (now, after the load under way, or never).
+    void whenAnswering(Delivery delivery);
 
     bool isAnswering() const { return m_state == State::Answering; }
     // The loaded local page while answering; empty otherwise.
@@ -50,9 +53,10 @@ private:
     enum class State { Closed, Loading, Identifying, Answering };
     struct Waiting
     {
-        QString documentId;
+        QString documentId;   // empty: a step of the view's own
         Delivery delivery;
     };
+    void pass(const QString &documentId, Delivery delivery);
     void close(State next);
     void runWaiting();
     void dropWaiting();

@@ -1,30 +1,18 @@
 #pragma once
 
-#include <QSet>
-#include <QString>
-#include <QStringList>
 #include <QUrl>
 
-// What a local page may fetch. Its own files (under the page root or the bundled resources), data
-// and blob URLs it made itself, and the service's API hosts; nothing else. A page package comes
-// from the service with only a checksum from the same service, so a page must never be able to
-// read the user's files or send them to a host of its choosing.
+// What a web view of ours may fetch, whichever document, frame or worker asks. Files only from
+// the pages' own folders (the page root and the bundled resources): a page package comes from the
+// service with only a checksum from the same service, so no page may read the user's files, and a
+// remote page shown in place reads none either. The web, as any page: pictures and scripts from
+// the service's "staticurl" or a CDN, the service itself, a payment provider's pages. Data and blob
+// URLs the page made itself.
 class PageRequestPolicy
 {
 public:
-    PageRequestPolicy() = default;
-    // Addresses such as "https://api1.example" or "http://127.0.0.1:8080"; a path is ignored.
-    explicit PageRequestPolicy(const QStringList &serviceHosts);
-
-    // The hosts the pages call through "encryptString": the one in use, the ones remembered and
-    // the shipped ones. Read from the database, so callers take it once per page load.
-    static QStringList serviceHosts();
-
-    void setServiceHosts(const QStringList &serviceHosts);
-    bool allows(const QUrl &url) const;
+    static bool allows(const QUrl &url);
 
 private:
-    static QString originKey(const QUrl &url);
-
-    QSet<QString> m_origins;
+    PageRequestPolicy() = delete;
 };

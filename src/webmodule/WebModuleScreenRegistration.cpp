@@ -5,6 +5,8 @@
 
 namespace {
 const bool webViewsInstalled = [] {
+    // Before any page: in a program that links the pages this runs before main.
+    WebModule::prepareEngineEnvironment();
     WebModule::install(std::make_unique<WebModuleViews>());
     return true;
 }();

@@ -16,7 +16,10 @@ bool ensure()
     if (qEnvironmentVariableIsSet("OSTREL_WEB_TEST_XVFB") || !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking --disable-component-update");
+        // Added to what the pages' own set-up asked for, whichever ran first.
+        const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                flags + " --disable-gpu --disable-background-networking --disable-component-update");
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return true;
     }

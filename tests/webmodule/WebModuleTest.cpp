@@ -131,6 +131,7 @@ TEST(WebModuleRoad, APageAskedForByNameLoadsTheModuleOnceAndEveryWebRoadWorks)
     EXPECT_TRUE(WebModule::available());
     EXPECT_FALSE(mapped(QStringLiteral("libQt6WebEngineCore"))) << "nothing of Chromium before a page";
     EXPECT_EQ(QOpenGLContext::globalShareContext(), nullptr) << "no GL driver before a page";
+    EXPECT_FALSE(qEnvironmentVariableIsSet("MESA_SHADER_CACHE_DISABLE")) << "told where the pages start, not before";
     for (const QString &name : WebModule::screenNames()) {
         EXPECT_TRUE(factory.isOnDemand(name)) << name.toStdString();
         EXPECT_FALSE(factory.hasScreen(name)) << name.toStdString();
@@ -150,6 +151,17 @@ TEST(WebModuleRoad, APageAskedForByNameLoadsTheModuleOnceAndEveryWebRoadWorks)
     // Made before Chromium loaded, so that its contexts and the views' share with it.
     EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
     EXPECT_NE(QOpenGLContext::globalShareContext(), nullptr);
+    // A full disk costs no more than a page: neither the GL driver nor Chromium keeps its shaders
+    // in memory-mapped cache files (a write to one on a full disk is a SIGBUS). The driver has been
+    // loaded and its context made, and left no cache behind.
+    EXPECT_EQ(qgetenv("MESA_SHADER_CACHE_DISABLE"), QByteArray("true"));
+    EXPECT_EQ(qgetenv("MESA_GLSL_CACHE_DISABLE"), QByteArray("true"));
+    const QList<QByteArray> flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").split(' ');
+    EXPECT_TRUE(flags.contains("--disable-gpu-shader-disk-cache"));
+    // No shared workers: they belong to no page, and no request rule of a page holds them.
+    EXPECT_TRUE(flags.contains("--disable-shared-workers"));
+    EXPECT_TRUE(flags.contains("--disable-gpu")) << "what the environment said is kept";
+    EXPECT_FALSE(QFileInfo::exists(QDir::homePath() + QStringLiteral("/.cache/mesa_shader_cache")));
     // The module's screens are now registered for real, each its own class.
     for (const QString &name : WebModule::screenNames()) {
         EXPECT_TRUE(factory.hasScreen(name)) << name.toStdString();
