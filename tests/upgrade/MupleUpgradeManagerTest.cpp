@@ -210,7 +210,12 @@ TEST_F(UpgradeDecisionTest, UnknownLengthStillEndsInTheInstallPhase)
 
 TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
 {
-    QSignalSpy failures(&m_manager, &MupleUpgradeManager::downloadFailed);
+    // Failures reach every screen through the one state.
+    int failureCount = 0;
+    QObject::connect(&m_manager.state(), &UpgradeState::changed, &m_holder, [&] {
+        if (m_manager.state().phase() == UpgradeState::Phase::Failed)
+            ++failureCount;
+    });
     const QStringList broken{QStringLiteral("/static/missing.deb"), QStringLiteral("/static/ostrel.deb?break_at=300"),
                              QStringLiteral("/static/ostrel.deb?chunked=1&break_at=300")};
     for (const QString &url : broken) {
@@ -218,16 +223,18 @@ TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
         offer(1, url);
         ASSERT_EQ(m_dialogs.size(), 1);
         QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
-        const int before = failures.count();
+        const int before = failureCount;
         // The error page's own bytes are no progress: it never reads as a complete installer.
         bool sawInstall = false;
         QObject::connect(dialog, &NBMutipUpgradeModel::changed, &m_holder, [&sawInstall, dialog] {
             sawInstall = sawInstall || dialog->look().phase == NBMutipUpgradeModel::Phase::Install;
         });
         dialog->confirmPressed();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() == before + 1; }, 10000)) << url.toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return failureCount == before + 1; }, 10000)) << url.toStdString();
         EXPECT_EQ(dialog->look().phase, NBMutipUpgradeModel::Phase::Offer) << url.toStdString();
         EXPECT_TRUE(dialog->look().failureShown);
+        EXPECT_EQ(dialog->look().warnText, m_manager.state().failure());
+        EXPECT_TRUE(dialog->look().warnText.startsWith(QStringLiteral("下载失败，请稍后重试")));
         EXPECT_FALSE(sawInstall) << url.toStdString();
         EXPECT_TRUE(downloadsFolderFiles().isEmpty()) << downloadsFolderFiles().join(QLatin1Char(',')).toStdString();
     }
