@@ -211,8 +211,8 @@ void MupleUpgradeManager::downloadEvent(std::optional<DownloadProgress> progress
         m_downloading = false;
         OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade download failed (%1): %2").arg(error->code).arg(error->message));
         m_listeners.clear();
-        // Every dialog, the window and the banner follow the state: the text is made here only.
-        m_state->failed(QStringLiteral("下载失败，请稍后重试") + (error->message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(error->message)));
+        // Every dialog, the window and the banner hear of it through the state alone.
+        m_state->downloadFailed(error->message);
         return;
     }
     if (progress) {

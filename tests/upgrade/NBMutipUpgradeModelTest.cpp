@@ -115,11 +115,11 @@ TEST(UpgradeDialogModelTest, AFailedDownloadGivesTheWayOutBack)
     state.downloadProgressed(DownloadProgress{100, 1000});
     EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Downloading);
     // The state's own text, word for word.
-    state.failed(QStringLiteral("下载失败，请稍后重试（404）"));
+    state.downloadFailed(QStringLiteral("404"));
     EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
     EXPECT_TRUE(dialog.look().closeVisible && dialog.look().cancelVisible && dialog.look().confirmEnabled);
     EXPECT_TRUE(dialog.look().failureShown);
-    EXPECT_EQ(dialog.look().warnText, state.failure());
+    EXPECT_EQ(dialog.look().warnText, QStringLiteral("下载失败，请稍后重试（404）"));
     dialog.confirmPressed();
     EXPECT_EQ(confirms, 1);
 }
