@@ -138,39 +138,3 @@ TEST_F(UpgradeWindowTest, AClosedWindowStillInstallsButDoesNotRelaunch)
     QCoreApplication::processEvents();
     EXPECT_EQ(m_relaunches, 0);
 }
-
-TEST_F(UpgradeWindowTest, EveryEndingButARelaunchPutsTheProxyBackAlsoOnceTheWindowHasGone)
-{
-    int runnerBacks = 0;
-    m_runner.setRestoreProxy([&] { ++runnerBacks; });
-    int backs = 0;
-    auto pressAndClose = [&] {
-        auto controller = std::make_unique<QObject>();
-        auto model = std::make_unique<UpgradeWindowModel>();
-        model->setManager(&m_manager);
-        model->setStopProxy([] {});
-        model->setRestoreProxy([&backs] { ++backs; });
-        model->downloadUrl = m_model.downloadUrl;
-        model->startDownload(controller.get());
-    };
-
-    // The download fails after the window closed.
-    pressAndClose();
-    m_handler(std::nullopt, false, NetError{500, QStringLiteral("broken")});
-    EXPECT_EQ(backs, 1);
-
-    // The install succeeds after the window closed: no relaunch, so the install step puts it back.
-    pressAndClose();
-    m_handler(std::nullopt, true, std::nullopt);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return runnerBacks == 1; }, 10000));
-    EXPECT_TRUE(scriptRan());
-    EXPECT_EQ(m_relaunches, 0);
-    EXPECT_EQ(backs, 1);
-
-    // No script to install with.
-    m_runner.setScriptPathForTesting(std::nullopt);
-    pressAndClose();
-    m_handler(std::nullopt, true, std::nullopt);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return backs == 2; }, 10000));
-    EXPECT_EQ(runnerBacks, 1);
-}
