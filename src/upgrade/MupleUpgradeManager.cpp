@@ -47,8 +47,7 @@ MupleUpgradeManager::MupleUpgradeManager(QObject *parent)
 {
     m_state = new UpgradeState(this);
     setInstallRunner(&UpgradeInstallRunner::shared());
-    // The dialog may be gone when an install fails: the failure is said over the window.
-    connect(this, &MupleUpgradeManager::installFailed, this, &NBMutipUpgradeView::showInstallFailure);
+    connect(m_state, &UpgradeState::changed, this, &MupleUpgradeManager::stateChanged);
     connect(this, &MupleUpgradeManager::notice, this, &NBMutipUpgradeView::showInstallFailure);
 }
 
@@ -70,8 +69,16 @@ void MupleUpgradeManager::setInstallRunner(UpgradeInstallRunner *runner)
         return;
     m_runnerFailure = connect(runner, &UpgradeInstallRunner::installFailed, this, [this](const QString &message) {
         m_state->failed(message);
-        Q_EMIT installFailed(message);
     });
+}
+
+void MupleUpgradeManager::stateChanged()
+{
+    const UpgradeState::Phase previous = std::exchange(m_lastPhase, m_state->phase());
+    // The dialog that asked for an install may be gone when it fails: that failure is said over
+    // the window too. A failed download is said by the screens that wait for it.
+    if (m_lastPhase == UpgradeState::Phase::Failed && previous != UpgradeState::Phase::Downloading)
+        NBMutipUpgradeView::showInstallFailure(m_state->failure());
 }
 
 std::optional<QUrl> MupleUpgradeManager::installerUrl(const std::optional<upgradeSetting> &setting)

@@ -94,12 +94,11 @@ public:
     void setInstallRunner(UpgradeInstallRunner *runner);
 
 Q_SIGNALS:
-    // A failed install; the shell shows it (the dialog is gone by then).
-    void installFailed(const QString &message);
     // Something the user should read that is no failure ("an install is running").
     void notice(const QString &message);
 
 private:
+    void stateChanged();
     NBMutipUpgradeModel *makeDialog(const upgradeSetting &setting);
     bool present(NBMutipUpgradeModel *dialog);
     void progressDownload(QPointer<NBMutipUpgradeModel> dialog);
@@ -124,4 +123,5 @@ private:
     QMetaObject::Connection m_runnerFailure;
     bool m_downloading = false;
     bool m_closeWillFollow = false;
+    UpgradeState::Phase m_lastPhase = UpgradeState::Phase::Idle;
 };
