@@ -1,5 +1,5 @@
 # The home screen's connect tests run the helper, the stand-in service and the stand-in engines.
-foreach(_t home_HomeConnectTest)
+foreach(_t home_HomeConnectTest home_HomeUpgradeWindowTest)
   if(TARGET ${_t})
     foreach(_dep ostrel-helper ostrel-standin standin-sslocal-scripted standin-sslocal-relay)
       if(TARGET ${_dep})

@@ -47,8 +47,7 @@ MupleUpgradeManager::MupleUpgradeManager(QObject *parent)
 {
     m_state = new UpgradeState(this);
     setInstallRunner(&UpgradeInstallRunner::shared());
-    // The dialog may be gone when an install fails: the failure is said over the window.
-    connect(this, &MupleUpgradeManager::installFailed, this, &NBMutipUpgradeView::showInstallFailure);
+    connect(m_state, &UpgradeState::changed, this, &MupleUpgradeManager::stateChanged);
     connect(this, &MupleUpgradeManager::notice, this, &NBMutipUpgradeView::showInstallFailure);
 }
 
@@ -70,8 +69,16 @@ void MupleUpgradeManager::setInstallRunner(UpgradeInstallRunner *runner)
         return;
     m_runnerFailure = connect(runner, &UpgradeInstallRunner::installFailed, this, [this](const QString &message) {
         m_state->failed(message);
-        Q_EMIT installFailed(message);
     });
+}
+
+void MupleUpgradeManager::stateChanged()
+{
+    const UpgradeState::Phase previous = std::exchange(m_lastPhase, m_state->phase());
+    // The dialog that asked for an install may be gone when it fails: that failure is said over
+    // the window too. A failed download is said by the screens that wait for it.
+    if (m_lastPhase == UpgradeState::Phase::Failed && previous != UpgradeState::Phase::Downloading)
+        NBMutipUpgradeView::showInstallFailure(m_state->failure());
 }
 
 std::optional<QUrl> MupleUpgradeManager::installerUrl(const std::optional<upgradeSetting> &setting)
@@ -136,11 +143,10 @@ void MupleUpgradeManager::showUpgrade()
     }
     if (state == 4) {
         NBMutipUpgradeModel *dialog = makeDialog(setting);
-        QPointer<NBMutipUpgradeModel> weakDialog(dialog);
         QPointer<MupleUpgradeManager> self(this);
-        dialog->confirmBlock = [self, weakDialog] {
+        dialog->confirmBlock = [self] {
             if (self)
-                self->downloadAndInstall(weakDialog);
+                self->downloadAndInstall();
         };
         m_closeWillFollow = present(dialog);
         return;
@@ -165,15 +171,15 @@ bool MupleUpgradeManager::handleUpdateReply(const QJsonObject &reply)
     return true;
 }
 
-bool MupleUpgradeManager::startDownload(Progress onProgress, Finished onFinished, Failed onFailed)
+bool MupleUpgradeManager::startDownload(Progress onProgress, Finished onFinished)
 {
     const std::optional<QUrl> url = installerUrl(settings);
     if (!url)
         return false;
-    return downloadInstaller(*url, std::move(onProgress), std::move(onFinished), std::move(onFailed));
+    return downloadInstaller(*url, std::move(onProgress), std::move(onFinished));
 }
 
-bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished, Failed onFailed)
+bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished)
 {
     if (!isInstallerUrl(url))
         return false;
@@ -188,12 +194,12 @@ bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress
                     onProgress(self->m_state->progress());
             });
         }
-        m_listeners.append(Listener{std::move(onProgress), std::move(onFinished), std::move(onFailed)});
+        m_listeners.append(Listener{std::move(onProgress), std::move(onFinished)});
         return true;
     }
     m_downloading = true;
     m_received = 0;
-    m_listeners = {Listener{std::move(onProgress), std::move(onFinished), std::move(onFailed)}};
+    m_listeners = {Listener{std::move(onProgress), std::move(onFinished)}};
     m_state->downloadStarted(url.toString());
     QPointer<MupleUpgradeManager> self(this);
     m_downloader(url.toString(), [self](std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error) {
@@ -211,13 +217,9 @@ void MupleUpgradeManager::downloadEvent(std::optional<DownloadProgress> progress
     if (error) {
         m_downloading = false;
         OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade download failed (%1): %2").arg(error->code).arg(error->message));
-        const QList<Listener> listeners = std::exchange(m_listeners, {});
-        m_state->failed(QStringLiteral("下载失败，请稍后重试") + (error->message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(error->message)));
-        Q_EMIT downloadFailed(error->message);
-        for (const Listener &listener : listeners) {
-            if (listener.onFailed)
-                listener.onFailed(*error);
-        }
+        m_listeners.clear();
+        // Every dialog, the window and the banner hear of it through the state alone.
+        m_state->downloadFailed(error->message);
         return;
     }
     if (progress) {
@@ -257,24 +259,16 @@ void MupleUpgradeManager::progressDownload(QPointer<NBMutipUpgradeModel> dialog)
                 const qint64 size = std::max<qint64>(receivedBytes, 1);
                 dialog->updateProgress(DownloadProgress{size, size});
             }
-        },
-        [dialog](const NetError &error) {
-            if (dialog)
-                dialog->downloadFailed(error.message);
         });
 }
 
-void MupleUpgradeManager::downloadAndInstall(QPointer<NBMutipUpgradeModel> dialog)
+void MupleUpgradeManager::downloadAndInstall()
 {
     QPointer<MupleUpgradeManager> self(this);
     startDownload({},
         [self](qint64) {
             if (self)
                 self->installDownloadedPackage();
-        },
-        [dialog](const NetError &error) {
-            if (dialog)
-                dialog->downloadFailed(error.message);
         });
 }
 
@@ -286,8 +280,7 @@ void MupleUpgradeManager::silentDownload()
             // The offer as it stands now: the home screen builds its install dialog from it.
             const QVariantMap userInfo = self && self->settings ? self->settings->toDictionary() : QVariantMap();
             NotificationCenter::defaultCenter().post(NotificationNames::preUpgradeDownloadSucceed, userInfo);
-        },
-        {});
+        });
 }
 
 void MupleUpgradeManager::presentReadyToInstall(const QVariantMap &updateConfig)

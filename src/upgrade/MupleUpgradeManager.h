@@ -25,7 +25,7 @@ class QNetworkReply;
 // One download runs at a time: every road writes the same installer file, so a road that asks
 // while one runs follows the running one instead of starting another. Where things stand (idle,
 // downloading, ready, installing, failed) is `state()`, which every dialog, the upgrade window
-// and the banner read. A failed download is reported to every road that waits for it.
+// and the banner follow: it is the one channel of download and install events to screens.
 class MupleUpgradeManager : public QObject
 {
     Q_OBJECT
@@ -76,11 +76,10 @@ public:
 
     // The one installer download of the process, for both roads. While one runs, the callbacks
     // join it (the last progress is replayed from the event loop). False (no callback) when the
-    // address is not one to download from.
+    // address is not one to download from. A failure reaches callers through `state()`.
     using Progress = std::function<void(const DownloadProgress &)>;
     using Finished = std::function<void(qint64 receivedBytes)>;
-    using Failed = std::function<void(const NetError &)>;
-    bool downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished, Failed onFailed);
+    bool downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished);
     static bool isInstallerUrl(const QUrl &url);
 
     // The installer address of an offer: nothing when absent, not a URL, or not one the client
@@ -95,26 +94,23 @@ public:
     void setInstallRunner(UpgradeInstallRunner *runner);
 
 Q_SIGNALS:
-    void downloadFailed(const QString &message);
-    // A failed install; the shell shows it (the dialog is gone by then).
-    void installFailed(const QString &message);
     // Something the user should read that is no failure ("an install is running").
     void notice(const QString &message);
 
 private:
+    void stateChanged();
     NBMutipUpgradeModel *makeDialog(const upgradeSetting &setting);
     bool present(NBMutipUpgradeModel *dialog);
     void progressDownload(QPointer<NBMutipUpgradeModel> dialog);
-    void downloadAndInstall(QPointer<NBMutipUpgradeModel> dialog);
+    void downloadAndInstall();
     void silentDownload();
     // The download of the offer's installer; false when the offer has no usable address.
-    bool startDownload(Progress onProgress, Finished onFinished, Failed onFailed);
+    bool startDownload(Progress onProgress, Finished onFinished);
 
     struct Listener
     {
         Progress onProgress;
         Finished onFinished;
-        Failed onFailed;
     };
     void downloadEvent(std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error);
 
@@ -127,4 +123,5 @@ private:
     QMetaObject::Connection m_runnerFailure;
     bool m_downloading = false;
     bool m_closeWillFollow = false;
+    UpgradeState::Phase m_lastPhase = UpgradeState::Phase::Idle;
 };

@@ -40,15 +40,15 @@ void NBMutipUpgradeModel::updateProgress(const std::optional<DownloadProgress> &
     if (!progress || !downloadStartTime || m_removed || m_installing)
         return;
     const double elapsed = double(downloadStartTime->msecsTo(now())) / 1000.0;
+    // Whole megabytes, and the speed from them, as the line writes them.
     const qint64 megabytes = progress->received / 1048576;
-    // The speed from every byte: from whole megabytes a slow download would read "0.00M/s".
-    const bool measured = elapsed > 0.0 && progress->received > 0;
-    bytesDownloaded = measured ? double(progress->received) / 1048576.0 / elapsed : 0.0;
+    bytesDownloaded = elapsed > 0.0 ? double(megabytes) / elapsed : 0.0;
     const double fraction = progress->fraction();
 
     m_look.progressValue = fraction;
     m_look.downloadRateText = QString::asprintf("%.2f", fraction * 100.0) + QLatin1Char('%');
-    // Nothing until there is a measurement: "0M - 0.00M/s" would say the download stands still.
+    // No line before the first whole megabyte: "0M - 0.00M/s" would say the download stands still.
+    const bool measured = elapsed > 0.0 && megabytes >= 1;
     m_look.indicatorSpeedText = measured ? speedLine(megabytes, bytesDownloaded) : QString();
     m_look.busy = fraction < 1.0;
     m_look.cancelVisible = false;
@@ -92,11 +92,6 @@ void NBMutipUpgradeModel::applyReadyToInstallLayout()
     m_look.warnVisible = true;
     m_look.warnText = QStringLiteral("更新过程中请勿退出应用，以免发生错误");
     Q_EMIT changed();
-}
-
-void NBMutipUpgradeModel::downloadFailed(const QString &message)
-{
-    showFailure(QStringLiteral("下载失败，请稍后重试") + (message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message)));
 }
 
 void NBMutipUpgradeModel::showFailure(const QString &text)

@@ -77,10 +77,8 @@ public:
     // Half a second later: the ready-to-install look of the home screen's dialog.
     void relayoutAfterDelay();
     void applyReadyToInstallLayout();
-    // A failed download ends the download phase: back to the offer, so that the user can close
-    // the dialog or try again, with the reason in the warning row.
-    void downloadFailed(const QString &message);
-    // The same with the whole text given (an install's failure).
+    // A failed download or install ends the wait: back to the offer, so that the user can close
+    // the dialog or try again, with the reason (the state's text) in the warning row.
     void showFailure(const QString &text);
 
     // Shows what the process's one upgrade does, whichever road started it: an install running

@@ -70,7 +70,8 @@ NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *pare
     m_progressIndicator->setRange(0, 1000);
     m_progressIndicator->setTextVisible(false);
     m_progressIndicator->setStyleSheet(QStringLiteral(
-        "QProgressBar { background: rgb(70, 69, 74); border: none; border-radius: 3px; }"
+        // A small bar drawn across the middle of its 20-high frame.
+        "QProgressBar { background: rgb(70, 69, 74); border: none; border-radius: 3px; margin: 7px 0px; }"
         "QProgressBar::chunk { background: rgb(231, 180, 90); border-radius: 3px; }"));
     m_warnInstallText = new NBWarnInstallView(m_contentView);
 
@@ -172,7 +173,7 @@ void NBMutipUpgradeView::layoutPanel()
 
     m_indicatorSpeedText->setGeometry(22, kPanelHeight - 100 - 20, kPanelWidth - 44, 20);
     m_downloadRateText->setGeometry(22, kPanelHeight - 100 - 20, kPanelWidth - 44, 20);
-    m_progressIndicator->setGeometry(22, kPanelHeight - 100 + 10, kPanelWidth - 44, 6);
+    m_progressIndicator->setGeometry(22, kPanelHeight - 100 + 3, kPanelWidth - 44, 20);
     m_warnInstallText->setGeometry(22, warnTop, kPanelWidth - 44, 20);
 
     if (look.cancelVisible) {

@@ -160,8 +160,7 @@ void UpgradeInstallRunner::answer(QObject *context, const Done &done, const Resu
 void UpgradeInstallRunner::fail(Result result, const Done &done)
 {
     OSTREL_LOG(Logger::Error, QStringLiteral("upgrade install failed (%1): %2").arg(result.exitCode).arg(result.message));
-    if (std::exchange(m_proxyTurnedOff, false) && m_restoreProxy)
-        m_restoreProxy();
+    restoreProxyIfTurnedOff();
     Q_EMIT installFailed(result.message);
     answer(this, done, result);
 }
@@ -260,12 +259,24 @@ void UpgradeInstallRunner::finishScript(const PrivilegedRunner::Status &status, 
         fail(Result{Outcome::Failed, status.exitCode, output, message}, done);
         return;
     }
-    m_proxyTurnedOff = false;
     answer(this, done, Result{Outcome::Relaunching, 0, output, {}});
     QTimer::singleShot(0, this, [self = QPointer<UpgradeInstallRunner>(this), relaunchTarget] {
-        if (self && relaunchTarget)
+        if (!self)
+            return;
+        if (relaunchTarget) {
             self->relaunch();
+            return;
+        }
+        // Installed, but whoever asked has gone: this program goes on running, connected as
+        // before, so the desktop proxy goes back to it.
+        self->restoreProxyIfTurnedOff();
     });
+}
+
+void UpgradeInstallRunner::restoreProxyIfTurnedOff()
+{
+    if (std::exchange(m_proxyTurnedOff, false) && m_restoreProxy)
+        m_restoreProxy();
 }
 
 void UpgradeInstallRunner::relaunch()
@@ -274,10 +285,14 @@ void UpgradeInstallRunner::relaunch()
     if (!m_startDetached || !m_startDetached(command)) {
         const QString message = QStringLiteral("新版本已安装，请手动重新打开应用");
         OSTREL_LOG(Logger::Error, QStringLiteral("upgrade relaunch could not start"));
+        // The program stays, connected: so does its proxy.
+        restoreProxyIfTurnedOff();
         Q_EMIT installFailed(message);
         return;
     }
     OSTREL_LOG(Logger::Info, QStringLiteral("upgrade installed; relaunching"));
+    // The program quits: its ending road puts the desktop proxy back.
+    m_proxyTurnedOff = false;
     Q_EMIT relaunchStarted();
     if (m_quit)
         m_quit();

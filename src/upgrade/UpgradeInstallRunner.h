@@ -18,7 +18,8 @@
 // asked for, and nothing waits on a pipe of a process that never started. Every value reaches the
 // script as an argument of its own; no shell command is ever built from a path. A failed install
 // (no start, a crash, a non-zero exit, a script others could change) is reported, never followed
-// by a relaunch, and puts the desktop proxy back as it was; a package the script refused is
+// by a relaunch, and puts the desktop proxy back as it was (as does a success that is followed by
+// no relaunch, because whoever asked has gone or the relaunch cannot start); a package the script refused is
 // deleted, so that it is never offered for install again.
 class UpgradeInstallRunner : public QObject
 {
@@ -113,6 +114,8 @@ private:
     void finishScript(const PrivilegedRunner::Status &status, const QString &script, const Log &log,
                       QPointer<QObject> relaunchTarget, const Done &done);
     void fail(Result result, const Done &done);
+    // The proxy this install turned off goes back: every ending but the program quitting.
+    void restoreProxyIfTurnedOff();
     static void answer(QObject *context, const Done &done, const Result &result);
 
     std::optional<QString> m_scriptOverride;

@@ -46,6 +46,11 @@ void UpgradeState::installed()
     setPhase(Phase::Idle);
 }
 
+void UpgradeState::downloadFailed(const QString &reason)
+{
+    failed(QStringLiteral("下载失败，请稍后重试") + (reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason)));
+}
+
 void UpgradeState::failed(const QString &message)
 {
     m_failure = message.isEmpty() ? QStringLiteral("更新失败，请稍后重试") : message;

@@ -8,7 +8,8 @@
 
 // Where the self-upgrade stands, for the whole process: every dialog, the upgrade window and the
 // home banner read this one state, so that whichever road started a download or an install, the
-// others show it and do not start a second one.
+// others show it and do not start a second one. It is their one channel of events: a failure
+// reaches them only here, with its text.
 class UpgradeState : public QObject
 {
     Q_OBJECT
@@ -30,7 +31,6 @@ public:
     QString url() const { return m_url; }
     // When the running (or last) download started; the speed is measured from it.
     QDateTime downloadStartedAt() const { return m_startedAt; }
-    // A download or an install runs: whatever would start another one is disabled.
 
     void downloadStarted(const QString &url);
     void downloadProgressed(const DownloadProgress &progress);
@@ -38,7 +38,9 @@ public:
     void installStarted();
     // The install succeeded; the relaunch follows (or was skipped: the window that asked is gone).
     void installed();
-    // A failed download or install; an empty message keeps the generic one.
+    // A failed download, in the one text every screen shows: "下载失败，请稍后重试（<reason>）".
+    void downloadFailed(const QString &reason);
+    // A failed install (or any failure with its whole text); an empty message keeps the generic one.
     void failed(const QString &message);
     // An install that ended without being run (the script was missing): the installer is still there.
     void installSkipped();

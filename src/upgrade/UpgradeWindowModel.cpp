@@ -3,6 +3,7 @@
 #include <QUrl>
 
 #include <charconv>
+#include <memory>
 
 #include "common/Logger.h"
 #include "upgrade/MupleUpgradeManager.h"
@@ -49,11 +50,14 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
     // Not awaited: an unreachable helper must not keep the upgrade from going ahead.
     if (m_stopProxy)
         m_stopProxy();
+    // Held by each ending rather than by the window: a window closed meanwhile still gets the
+    // desktop proxy back when no install or relaunch follows.
+    const std::function<void()> restore = m_restoreProxy;
     const QUrl url(downloadUrl.value_or(QString()), QUrl::StrictMode);
     if (!MupleUpgradeManager::isInstallerUrl(url)) {
         OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window: the installer address is not one to download from"));
-        if (m_restoreProxy)
-            m_restoreProxy();
+        if (restore)
+            restore();
         Q_EMIT changed();
         return;
     }
@@ -65,40 +69,52 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
             if (self)
                 self->show(progress);
         },
-        [self, upgrades = QPointer<MupleUpgradeManager>(upgrades), target = m_relaunchTarget](qint64) {
+        [self, upgrades = QPointer<MupleUpgradeManager>(upgrades), target = m_relaunchTarget, restore](qint64) {
             // A window closed meanwhile does not stop the install, only the relaunch.
-            install(upgrades, target, self);
+            install(upgrades, target, restore);
             if (self)
                 self->show(std::nullopt);
-        },
-        [self](const NetError &error) {
-            // The last percentage stays; the window says why it stopped.
-            OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade window download failed (%1)").arg(error.code));
-            if (!self)
-                return;
-            if (self->m_restoreProxy)
-                self->m_restoreProxy();
-            self->m_failureText = QStringLiteral("下载失败，请稍后重试");
-            Q_EMIT self->changed();
         });
+    connect(&upgrades->state(), &UpgradeState::changed, this, &UpgradeWindowModel::applyState);
+    restoreIfDownloadFails(upgrades->state(), restore);
+}
+
+void UpgradeWindowModel::restoreIfDownloadFails(UpgradeState &state, std::function<void()> restore)
+{
+    // Watched from the state, which outlives the window; once the download has ended either way.
+    auto watch = std::make_shared<QMetaObject::Connection>();
+    *watch = connect(&state, &UpgradeState::changed, &state, [&state, watch, restore] {
+        const UpgradeState::Phase phase = state.phase();
+        if (phase == UpgradeState::Phase::Downloading)
+            return;
+        QObject::disconnect(*watch);
+        if (phase == UpgradeState::Phase::Failed && restore)
+            restore();
+    });
+}
+
+void UpgradeWindowModel::applyState()
+{
+    const UpgradeState &state = manager()->state();
+    const bool installing = state.phase() == UpgradeState::Phase::Installing;
+    if (state.phase() == UpgradeState::Phase::Failed)
+        m_failureText = state.failure();   // the last percentage stays
+    else if (installing)
+        m_failureText.clear();
+    m_installing = installing;
+    Q_EMIT changed();
 }
 
 void UpgradeWindowModel::install(QPointer<MupleUpgradeManager> upgrades, QPointer<QObject> relaunchTarget,
-                                 QPointer<UpgradeWindowModel> self)
+                                 std::function<void()> restore)
 {
     if (!upgrades)
         return;
-    if (self) {
-        self->m_installing = true;
-        Q_EMIT self->changed();
-    }
-    upgrades->install(relaunchTarget, [self](const UpgradeInstallRunner::Result &result) {
-        if (!self)
-            return;
-        self->m_installing = false;
-        if (!result.ok() && result.outcome != UpgradeInstallRunner::Outcome::ScriptMissing)
-            self->m_failureText = result.message;
-        Q_EMIT self->changed();
+    // A failed install and a success with no relaunch put the proxy back in the install step; a
+    // missing script runs no install step at all.
+    upgrades->install(relaunchTarget, [restore](const UpgradeInstallRunner::Result &result) {
+        if (result.outcome == UpgradeInstallRunner::Outcome::ScriptMissing && restore)
+            restore();
     });
 }
 

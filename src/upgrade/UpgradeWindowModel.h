@@ -14,7 +14,10 @@
 // What the upgrade progress window (`NBUpgradeController`, the web popup's road) does, without
 // drawing: one press turns the desktop proxy off, downloads the installer with a percentage and
 // installs as soon as the download is complete. While another road's download runs, the press
-// follows that one; a failure is said in `failureText` and puts the desktop proxy back. The window shows `percentText` and `ringProgress`.
+// follows that one. What the download and the install come to is read from the one
+// `UpgradeState`; a failure is said in `failureText`. Every ending puts the desktop proxy back
+// unless the program relaunches, also once the window is gone. The window shows `percentText`
+// and `ringProgress`.
 class UpgradeWindowModel : public QObject
 {
     Q_OBJECT
@@ -44,8 +47,9 @@ public:
 
     // Seams: the proxy switch and the manager (its download and install).
     void setStopProxy(std::function<void()> stopProxy) { m_stopProxy = std::move(stopProxy); }
-    // What puts the desktop proxy back when no download follows (a bad address, a failed
-    // download); a failed install puts it back through the install step.
+    // What puts the desktop proxy back when no install follows (a bad address, a failed
+    // download, a missing script); the install step puts it back itself after a failure, or a
+    // success that no relaunch follows.
     void setRestoreProxy(std::function<void()> restoreProxy) { m_restoreProxy = std::move(restoreProxy); }
     void setManager(MupleUpgradeManager *manager) { m_manager = manager; }
 
@@ -54,8 +58,11 @@ Q_SIGNALS:
 
 private:
     void show(const std::optional<DownloadProgress> &progress);
+    // Follows the one upgrade state from the press on: the install running, a failure's text.
+    void applyState();
     static void install(QPointer<MupleUpgradeManager> upgrades, QPointer<QObject> relaunchTarget,
-                        QPointer<UpgradeWindowModel> self);
+                        std::function<void()> restore);
+    static void restoreIfDownloadFails(UpgradeState &state, std::function<void()> restore);
 
     MupleUpgradeManager *manager() const;
 

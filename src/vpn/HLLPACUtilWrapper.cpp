@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <utility>
+
 #include "common/DefaultsKeys.h"
 #include "common/GuiThread.h"
 #include "common/Logger.h"
@@ -337,19 +339,35 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
 {
     HLLPACUtilWrapper &self = shared();
     if (!self.m_proxyApplied) {
+        // Already asked for: the caller hears when the helper has answered that request.
+        if (self.m_suspendsInFlight > 0) {
+            if (callback)
+                self.m_suspendWaiters.append(std::move(callback));
+            return;
+        }
         GuiThread::post(&self, [callback] {
             if (callback)
                 callback(std::nullopt);
         });
         return;
     }
-    self.disable([guard = QPointer(&self), callback](const std::optional<QString> &error) {
-        if (guard && !error) {
-            guard->m_proxyApplied = false;
-            guard->m_suspended = true;
-        }
-        if (callback)
-            callback(error);
+    // Recorded before the helper answers: a resume asked for meanwhile, however late the helper
+    // is, then sends its enable behind this disable, and the helper applies them in that order.
+    self.m_proxyApplied = false;
+    self.m_suspended = true;
+    ++self.m_suspendsInFlight;
+    if (callback)
+        self.m_suspendWaiters.append(std::move(callback));
+    self.disable([guard = QPointer(&self)](const std::optional<QString> &error) {
+        if (!guard)
+            return;
+        if (error)
+            OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + *error);
+        if (--guard->m_suspendsInFlight > 0)
+            return;
+        const QList<Callback> waiters = std::exchange(guard->m_suspendWaiters, {});
+        for (const Callback &waiter : waiters)
+            waiter(error);
     });
 }
 
@@ -372,6 +390,9 @@ void HLLPACUtilWrapper::resumeSystemProxy(Callback callback)
         });
         return;
     }
+    // Sent even while the suspension is unanswered: a helper that never confirms the enable
+    // makes it a failed apply, which ends the connection, so the screen never says connected
+    // while the desktop proxy is the user's own.
     self.enable(std::move(callback));
 }
 

@@ -76,7 +76,9 @@ public:
     // The self-upgrade's install: the desktop proxy stops pointing at our listener while the
     // package replaces the program, but the engines keep running, so that a failed install can
     // put the connection back as it was with `resumeSystemProxy`. Both succeed at once when the
-    // proxy was not applied.
+    // proxy was not applied. A resume holds however late the helper answers the suspension: it
+    // ends either with the proxy pointed at us again or, when the helper does not confirm that,
+    // with the connection stopped as `stopLocal` stops it.
     static void suspendSystemProxy(Callback callback);
     static void resumeSystemProxy(Callback callback);
     // True while a stopLocal has not called back.
@@ -155,6 +157,8 @@ private:
     bool m_tunOn = false;
     bool m_proxyApplied = false;
     bool m_engineDied = false;
-    bool m_suspended = false;   // the proxy was applied and the upgrade's install took it off
+    bool m_suspended = false;   // the proxy was applied and the upgrade took it off (answered or not)
+    int m_suspendsInFlight = 0; // suspensions the helper has not answered
+    QList<Callback> m_suspendWaiters;
     ProxyConfigRemoteProcessProtocol *m_helperForTesting = nullptr;
 };

@@ -1,6 +1,8 @@
 // The upgrade decision against the stand-in service: each server state, the real download of
 // the stand-in's package with progress, and the install through a recording script.
 #include <QDir>
+#include <QLabel>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -15,7 +17,9 @@
 #include "common/NotificationNames.h"
 #include "networking/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
+#include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
+#include "uikit/WindowInUse.h"
 #include "upgrade/HomeUpgradeCheck.h"
 #include "upgrade/MupleUpgradeManager.h"
 #include "upgrade/NBAboutUpgradeView.h"
@@ -210,7 +214,12 @@ TEST_F(UpgradeDecisionTest, UnknownLengthStillEndsInTheInstallPhase)
 
 TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
 {
-    QSignalSpy failures(&m_manager, &MupleUpgradeManager::downloadFailed);
+    // Failures reach every screen through the one state.
+    int failureCount = 0;
+    QObject::connect(&m_manager.state(), &UpgradeState::changed, &m_holder, [&] {
+        if (m_manager.state().phase() == UpgradeState::Phase::Failed)
+            ++failureCount;
+    });
     const QStringList broken{QStringLiteral("/static/missing.deb"), QStringLiteral("/static/ostrel.deb?break_at=300"),
                              QStringLiteral("/static/ostrel.deb?chunked=1&break_at=300")};
     for (const QString &url : broken) {
@@ -218,16 +227,18 @@ TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
         offer(1, url);
         ASSERT_EQ(m_dialogs.size(), 1);
         QPointer<NBMutipUpgradeModel> dialog = m_dialogs[0];
-        const int before = failures.count();
+        const int before = failureCount;
         // The error page's own bytes are no progress: it never reads as a complete installer.
         bool sawInstall = false;
         QObject::connect(dialog, &NBMutipUpgradeModel::changed, &m_holder, [&sawInstall, dialog] {
             sawInstall = sawInstall || dialog->look().phase == NBMutipUpgradeModel::Phase::Install;
         });
         dialog->confirmPressed();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() == before + 1; }, 10000)) << url.toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return failureCount == before + 1; }, 10000)) << url.toStdString();
         EXPECT_EQ(dialog->look().phase, NBMutipUpgradeModel::Phase::Offer) << url.toStdString();
         EXPECT_TRUE(dialog->look().failureShown);
+        EXPECT_EQ(dialog->look().warnText, m_manager.state().failure());
+        EXPECT_TRUE(dialog->look().warnText.startsWith(QStringLiteral("下载失败，请稍后重试")));
         EXPECT_FALSE(sawInstall) << url.toStdString();
         EXPECT_TRUE(downloadsFolderFiles().isEmpty()) << downloadsFolderFiles().join(QLatin1Char(',')).toStdString();
     }
@@ -311,7 +322,11 @@ TEST_F(UpgradeDecisionTest, DialogsAreDisabledWhileAnInstallRunsAndSayWhenItFail
     ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
     script.write("#!/bin/sh\nsleep 0.5\nexit 1\n");
     script.close();
-    QSignalSpy failures(&m_manager, &MupleUpgradeManager::installFailed);
+    QWidget window;
+    window.resize(800, 500);
+    WindowInUse::setContentWidget(&window);
+    const auto noWindow = qScopeGuard([] { WindowInUse::setContentWidget(nullptr); });
+    window.show();
 
     offer(4);
     ASSERT_EQ(m_dialogs.size(), 1);
@@ -332,10 +347,14 @@ TEST_F(UpgradeDecisionTest, DialogsAreDisabledWhileAnInstallRunsAndSayWhenItFail
 
     // The failure is said in the dialog and over the window, and the proxy comes back.
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 10000));
-    EXPECT_EQ(failures.count(), 1);
     EXPECT_EQ(m_proxyRestores, 1);
     EXPECT_TRUE(dialog->look().failureShown);
     EXPECT_TRUE(dialog->look().warnText.contains(QStringLiteral("安装失败"))) << dialog->look().warnText.toStdString();
+    // Over the window, from the same state and in the same words, once.
+    int failureToasts = 0;
+    for (OOToastView *toast : window.findChildren<OOToastView *>())
+        failureToasts += toast->tipLab()->text() == m_manager.state().failure() ? 1 : 0;
+    EXPECT_EQ(failureToasts, 1);
     EXPECT_TRUE(dialog->look().confirmEnabled);
     EXPECT_EQ(m_downloads, 1);
     EXPECT_EQ(m_relaunches, 0);

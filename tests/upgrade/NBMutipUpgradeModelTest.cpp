@@ -78,9 +78,14 @@ TEST(UpgradeDialogModelTest, DownloadShowsSpeedAndPercentThenTheInstallPhase)
     dialog.confirmPressed();
     EXPECT_EQ(installs, 0);
 
-    // Size unknown: no fraction. Under a megabyte the speed still counts every byte.
+    // The speed counts whole megabytes, as the line writes them: 1.5 MB in 2 s reads 1M at 0.50M/s.
+    dialog.updateProgress(DownloadProgress{1572864, 10485760});
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 1M - 0.50M/s"));
+    EXPECT_DOUBLE_EQ(dialog.bytesDownloaded, 0.5);
+
+    // Size unknown: no fraction. Below a whole megabyte there is no line at all.
     dialog.updateProgress(DownloadProgress{1048575, -1});
-    EXPECT_EQ(dialog.look().indicatorSpeedText, QStringLiteral("正在下载安装包 0M - 0.50M/s"));
+    EXPECT_EQ(dialog.look().indicatorSpeedText, QString());
     EXPECT_EQ(dialog.look().downloadRateText, QStringLiteral("0.00%"));
 
     dialog.updateProgress(DownloadProgress{10485760, 10485760});
@@ -101,15 +106,20 @@ TEST(UpgradeDialogModelTest, AFailedDownloadGivesTheWayOutBack)
     ManualClock clock;
     NBMutipUpgradeModel dialog;
     dialog.setClock(clock.fn());
+    UpgradeState state;
+    dialog.follow(&state);
     int confirms = 0;
     dialog.confirmBlock = [&] { ++confirms; };
     dialog.downloadStartTime = clock.now;
-    dialog.updateProgress(DownloadProgress{100, 1000});
-    dialog.downloadFailed(QStringLiteral("404"));
+    state.downloadStarted(QStringLiteral("https://example.com/ostrel.deb"));
+    state.downloadProgressed(DownloadProgress{100, 1000});
+    EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Downloading);
+    // The state's own text, word for word.
+    state.downloadFailed(QStringLiteral("404"));
     EXPECT_EQ(dialog.look().phase, NBMutipUpgradeModel::Phase::Offer);
     EXPECT_TRUE(dialog.look().closeVisible && dialog.look().cancelVisible && dialog.look().confirmEnabled);
     EXPECT_TRUE(dialog.look().failureShown);
-    EXPECT_TRUE(dialog.look().warnText.startsWith(QStringLiteral("下载失败")));
+    EXPECT_EQ(dialog.look().warnText, QStringLiteral("下载失败，请稍后重试（404）"));
     dialog.confirmPressed();
     EXPECT_EQ(confirms, 1);
 }

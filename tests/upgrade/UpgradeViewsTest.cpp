@@ -63,16 +63,25 @@ TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
     EXPECT_TRUE(view->cancleButton()->isVisible());
     EXPECT_FALSE(view->progressIndicator()->isVisible());
 
-    model->downloadStartTime = model->now();
+    model->downloadStartTime = model->now().addSecs(-2);
     model->updateProgress(DownloadProgress{512, 1024});
     EXPECT_TRUE(view->progressIndicator()->isVisible());
+    EXPECT_EQ(view->indicatorSpeedText()->text(), QString()) << "no line below a whole megabyte";
+    // The bar: 3 below the speed line, 22 from the panel's sides, 20 high.
+    const QRect speedLine = view->indicatorSpeedText()->geometry();
+    EXPECT_EQ(speedLine, QRect(22, 425 - 100 - 20, 325 - 44, 20));
+    EXPECT_EQ(view->progressIndicator()->geometry(), QRect(22, speedLine.bottom() + 1 + 3, 325 - 44, 20));
+    model->updateProgress(DownloadProgress{4 * 1048576 + 5, 8 * 1048576});
+    EXPECT_TRUE(view->indicatorSpeedText()->text().startsWith(QStringLiteral("正在下载安装包 4M - ")))
+        << view->indicatorSpeedText()->text().toStdString();
+    model->updateProgress(DownloadProgress{512, 1024});
     EXPECT_EQ(view->downloadRateText()->text(), QStringLiteral("50.00%"));
     EXPECT_FALSE(view->cancleButton()->isVisible());
     EXPECT_FALSE(view->closeView()->isVisible());
     EXPECT_FALSE(view->confirmButton()->isEnabled());
     EXPECT_EQ(view->confirmButton()->text(), QStringLiteral("正在下载请稍后"));
 
-    model->downloadFailed(QStringLiteral("404"));
+    model->showFailure(QStringLiteral("下载失败，请稍后重试（404）"));
     EXPECT_TRUE(view->closeView()->isVisible());
     // Texts of the service or a page are shown as they are, never as markup.
     for (QLabel *label : {view->titleText(), view->tipsText(), view->warnInstallText()->nameLab()})

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "EngineTestSupport.h"
 #include "support/FileLogText.h"
 #include "common/DefaultsKeys.h"
@@ -61,6 +63,14 @@ public:
     std::optional<QString> enableError;
     std::optional<QString> disableError;
     bool silent = false;
+
+    // A helper that was stuck goes on: every held reply, in the order the commands came.
+    void answerHeld()
+    {
+        silent = false;
+        for (ErrorReply &reply : std::exchange(m_unanswered, {}))
+            answerLater(std::move(reply), std::nullopt);
+    }
 
 private:
     std::vector<ErrorReply> m_unanswered;
@@ -383,6 +393,30 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPo
     HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
     EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+}
+
+TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPointsTheProxyBack)
+{
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    m_journal.clear();
+    m_helper.silent = true;
+    std::optional<std::optional<QString>> suspended, resumed;
+    HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+    // A second suspension (the install's, after the window's) waits for the same answer.
+    bool secondSuspended = false;
+    HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &) { secondSuspended = true; });
+    HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"})) << "the enable queues behind the disable";
+    EXPECT_FALSE(suspended.has_value());
+    EXPECT_FALSE(secondSuspended);
+
+    m_helper.answerHeld();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+    EXPECT_FALSE(resumed->has_value());
+    EXPECT_TRUE(suspended.has_value() && secondSuspended);
+    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+    EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
 }
 
 TEST_F(HLLPACUtilWrapperTest, SuspendingWithoutAConnectionTouchesNothing)

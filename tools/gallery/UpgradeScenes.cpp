@@ -62,8 +62,11 @@ OSTREL_GALLERY_SCENE("upgrade/dialog_ready_to_install", 800, 500)
 OSTREL_GALLERY_SCENE("upgrade/dialog_failed", 800, 500)
 {
     return dialogScene([](NBMutipUpgradeModel &model) {
-        model.updateProgress(DownloadProgress{5 * 1048576, 36 * 1048576});
-        model.downloadFailed(QStringLiteral("404"));
+        auto *state = new UpgradeState(&model);
+        model.follow(state);
+        state->downloadStarted(QStringLiteral("https://downloads.example.com/ostrel.deb"));
+        state->downloadProgressed(DownloadProgress{5 * 1048576, 36 * 1048576});
+        state->downloadFailed(QStringLiteral("404"));
     });
 }
 
