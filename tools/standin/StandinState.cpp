@@ -102,7 +102,6 @@ QJsonObject StandinState::accountEntry(const QJsonObject &user, const QString &p
 QJsonObject StandinState::withPassword(QJsonObject entry, const QString &password)
 {
     const QString salt = randomHex(8);
-    entry.remove(QStringLiteral("password"));
     entry.insert(QStringLiteral("salt"), salt);
     entry.insert(QStringLiteral("password_sha256"), passwordDigest(salt, password));
     return entry;
@@ -385,8 +384,7 @@ void StandinState::registerHandlers()
         user.insert(account.contains(QLatin1Char('@')) ? QStringLiteral("email_address") : QStringLiteral("phone"), account);
         user.insert(QStringLiteral("region_code"), text(r.params, QStringLiteral("region_code")));
         m_accounts.insert(account, accountEntry(user, text(r.params, QStringLiteral("password"))));
-        // Kept before the reply: the sign-in below saves again, with the token.
-        saveKept();
+        // Kept with the sign-in's token.
         return signInReply(user);
     };
     m_handlers.insert(ApiPaths::kAccountRegister, registerAccount);
