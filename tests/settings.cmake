@@ -7,3 +7,8 @@ endif()
 if(TARGET settings_AccountSheetTest)
   target_link_libraries(settings_AccountSheetTest PRIVATE ostrel_screens)
 endif()
+# The more page's test opens the about page from its row: the more screens' own registrations
+# only, so the rows that open other layers' screens still meet stand-ins for them.
+if(TARGET settings_MorePageTest)
+  target_sources(settings_MorePageTest PRIVATE ${CMAKE_SOURCE_DIR}/src/settings/MoreScreenRegistration.cpp)
+endif()

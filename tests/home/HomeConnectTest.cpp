@@ -7,6 +7,9 @@
 
 #include <csignal>
 
+#include "common/ApiPaths.h"
+#include "common/MKUserInfoManager.h"
+#include "networking/OONetWork.h"
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 #include "home/NBConnectView.h"
@@ -170,6 +173,59 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     EXPECT_EQ(home->connectController()->cachedLine()->id, 101);
     EXPECT_EQ(home->selectView()->vpnModeView()->nameText()->text(),
               isProxyModeOn() ? QStringLiteral("全局模式") : QStringLiteral("智能模式"));
+}
+
+TEST_F(HomeConnect, ALotteryWinnerConnectsToAMembersLineInsteadOfBeingSentToThePurchasePage)
+{
+    // The visitor draws the lottery as its page does, and the more page stores the account it
+    // reads next.
+    std::optional<QJsonObject> won;
+    OONetWork::shared().requestData(QStringLiteral("POST"), OONetWorkTool::apiUrl(ApiPaths::kLotteryDraw), true, QJsonObject(),
+                                    std::nullopt, [&](std::optional<QJsonObject> reply, std::optional<NetError>) {
+                                        won = reply.value_or(QJsonObject());
+                                    });
+    ASSERT_TRUE(waitUntil([&] { return won.has_value(); }));
+    ASSERT_TRUE(won->value(QStringLiteral("success")).toBool());
+    std::optional<QJsonObject> account;
+    OONetWorkTool::accountInfo([&](std::optional<QJsonObject> data, std::optional<NetError>) { account = data.value_or(QJsonObject()); });
+    ASSERT_TRUE(waitUntil([&] { return account.has_value(); }));
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(*account));
+
+    // A members' line chosen in the popup, then the connect button.
+    std::optional<QString> text;
+    OONetWorkTool::nodeList([&](std::optional<QString> reply, std::optional<NetError>) { text = reply ? reply : QString(); });
+    ASSERT_TRUE(waitUntil([&] { return text.has_value(); }));
+    home->handleNodeList(text, std::nullopt);
+    int memberRow = -1;
+    for (int i = 0; i < home->showList().size(); ++i) {
+        if (home->showList().at(i).id == 102)
+            memberRow = i;
+    }
+    ASSERT_GE(memberRow, 0);
+    ASSERT_EQ(home->showList().at(memberRow).kind, 1);
+    QWidget window;
+    window.resize(800, 500);
+    window.show();
+    WindowInUse::setContentWidget(&window);
+    const auto noWindowAfter = qScopeGuard([] { WindowInUse::setContentWidget(nullptr); });
+    QTest::mouseClick(home->selectView(), Qt::LeftButton);
+    NBHomeLineListView *popup = home->lineListView();
+    ASSERT_NE(popup, nullptr);
+    NBLineTableView *table = popup->tableView();
+    table->verticalScrollBar()->setValue(table->rowTop(memberRow));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      QPoint(120, table->rowTop(memberRow) + 25 - table->verticalScrollBar()->value()));
+    ASSERT_TRUE(home->connectController()->cachedLine().has_value());
+    ASSERT_EQ(home->connectController()->cachedLine()->id, 102);
+
+    clickButton();
+    // The winner is a member: the line connects, where a free account is sent to the purchase
+    // page and left paused.
+    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000))
+        << m_hooks->hints.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(looks.contains(int(NBConnectAreaState::paused)));
+    EXPECT_TRUE(proxyPointsAtUs());
+    EXPECT_EQ(home->connectController()->cachedLine()->id, 102);
 }
 
 } // namespace

@@ -254,6 +254,7 @@ TEST_F(EndpointsTest, LotteryPrizeMakesAVisitorAMemberForItsDays)
     // The account shows the membership the prize gave, and members' lines take it.
     const QJsonObject user = account();
     EXPECT_EQ(user.value(QStringLiteral("user_level")).toInt(), 1);
+    EXPECT_EQ(user.value(QStringLiteral("user_type")).toInt(), 2);
     const QDateTime until = QDateTime::fromString(user.value(QStringLiteral("vip_invalid_time")).toString(),
                                                   QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     EXPECT_GT(until, QDateTime::currentDateTime());

@@ -220,3 +220,105 @@ TEST(ServiceDocumentLinks, PathsJoinTheHostInUseAndOnlyWebAddressesPass)
     EXPECT_FALSE(ServiceDocumentLinks::resolve(QStringLiteral("/terms.html"), QString()).isValid());
     EXPECT_FALSE(ServiceDocumentLinks::resolve(QString(), host).isValid());
 }
+
+namespace {
+
+// Runs an account request of the client and waits for its reply (none on a transport failure).
+template <typename Start>
+std::optional<QJsonObject> replyOf(Start start)
+{
+    auto reply = std::make_shared<std::optional<QJsonObject>>();
+    auto done = std::make_shared<bool>(false);
+    start([reply, done](std::optional<QJsonObject> answer, auto) {
+        *done = true;
+        *reply = answer;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([done] { return *done; }, 5000));
+    return *reply;
+}
+
+bool succeeded(const std::optional<QJsonObject> &reply)
+{
+    return reply && OONetWorkTool::isSuccess(*reply);
+}
+
+std::optional<QJsonObject> signIn(const QJsonObject &params)
+{
+    return replyOf([params](auto cb) { OONetWorkTool::accountLogin(params, cb); });
+}
+
+} // namespace
+
+// A demo run's accounts outlive the stand-in: the next run, on the same profile, still knows who
+// registered, what they bound and the password they changed to.
+TEST(StandinService, ARestartOnTheSameStateKeepsRegistrationsBindingsAndChangedPasswords)
+{
+    auto hooks = installRecordingHooks();
+    QTemporaryDir dir;
+    const QString stateFile = dir.filePath(QStringLiteral("standin-sign-ins.json"));
+    const QString scenario = writeFile(dir, QStringLiteral("s.json"),
+                                       QJsonDocument(QJsonObject{{QStringLiteral("sign_in_file"), stateFile}}).toJson());
+    const QString phone = QStringLiteral("13900000077");
+    const QString mail = QStringLiteral("kept@example.com");
+    {
+        StandinProcess first;
+        ASSERT_TRUE(first.start({QStringLiteral("--scenario"), scenario})) << first.errorText().toStdString();
+        ASSERT_TRUE(pointClientAt({first.baseUrl()}));
+        OONetWork::shared().resetForTesting();
+        const std::optional<QJsonObject> registered = replyOf([&](auto cb) {
+            OONetWorkTool::registerAccount(QJsonObject{{QStringLiteral("register_valid_code"), QStringLiteral("123456")},
+                                                       {QStringLiteral("password"), QStringLiteral("first123")},
+                                                       {QStringLiteral("region_code"), QStringLiteral("86")},
+                                                       {QStringLiteral("phone"), phone}}, cb);
+        });
+        ASSERT_TRUE(succeeded(registered));
+        ASSERT_TRUE(OONetWorkTool::storeSignedInUser(*registered));
+        const std::optional<QJsonObject> changed = replyOf([](auto cb) {
+            OONetWorkTool::updatePassword(QJsonObject{{QStringLiteral("old_password"), QStringLiteral("first123")},
+                                                      {QStringLiteral("new_password"), QStringLiteral("second45")},
+                                                      {QStringLiteral("new_password_again"), QStringLiteral("second45")}}, cb);
+        });
+        ASSERT_TRUE(changed.has_value());
+        const std::optional<QJsonObject> bound = replyOf([&](auto cb) {
+            OONetWorkTool::boundAccount(QJsonObject{{QStringLiteral("boundAccount"), mail},
+                                                    {QStringLiteral("register_valid_code"), QStringLiteral("123456")}}, cb);
+        });
+        ASSERT_TRUE(succeeded(bound));
+    }
+
+    // The state is the owner's alone and holds no password as it was typed.
+    QFile kept(stateFile);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    const QByteArray saved = kept.readAll();
+    EXPECT_FALSE(saved.contains("second45"));
+    EXPECT_FALSE(saved.contains("first123"));
+    EXPECT_EQ(kept.permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+
+    StandinProcess second;
+    ASSERT_TRUE(second.start({QStringLiteral("--scenario"), scenario})) << second.errorText().toStdString();
+    ASSERT_TRUE(pointClientAt({second.baseUrl()}));
+    OONetWork::shared().resetForTesting();
+    const std::optional<QJsonObject> byPhone = signIn(QJsonObject{{QStringLiteral("signType"), QStringLiteral("3")},
+                                                                  {QStringLiteral("phone"), phone},
+                                                                  {QStringLiteral("password"), QStringLiteral("second45")},
+                                                                  {QStringLiteral("region_code"), QStringLiteral("86")}});
+    ASSERT_TRUE(succeeded(byPhone));
+    const QJsonObject user = byPhone->value(QStringLiteral("data")).toObject().value(QStringLiteral("user")).toObject();
+    EXPECT_EQ(user.value(QStringLiteral("phone")).toString(), phone);
+    EXPECT_EQ(user.value(QStringLiteral("email_address")).toString(), mail);
+    EXPECT_TRUE(succeeded(signIn(QJsonObject{{QStringLiteral("signType"), QStringLiteral("4")},
+                                             {QStringLiteral("emailAddress"), mail},
+                                             {QStringLiteral("password"), QStringLiteral("second45")}})));
+    EXPECT_FALSE(succeeded(signIn(QJsonObject{{QStringLiteral("signType"), QStringLiteral("3")},
+                                              {QStringLiteral("phone"), phone},
+                                              {QStringLiteral("password"), QStringLiteral("first123")},
+                                              {QStringLiteral("region_code"), QStringLiteral("86")}})));
+    // Registered once: the name is taken on the next run too.
+    EXPECT_FALSE(succeeded(replyOf([&](auto cb) {
+        OONetWorkTool::registerAccount(QJsonObject{{QStringLiteral("register_valid_code"), QStringLiteral("123456")},
+                                                   {QStringLiteral("password"), QStringLiteral("other123")},
+                                                   {QStringLiteral("region_code"), QStringLiteral("86")},
+                                                   {QStringLiteral("phone"), phone}}, cb);
+    })));
+}

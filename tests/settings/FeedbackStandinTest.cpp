@@ -1,7 +1,9 @@
 // The feedback road against the stand-in service, with real multipart uploads: a new feedback
 // with pictures, reading it, replying with text and a picture, failures that keep the input, and
 // quick switching between feedbacks.
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,6 +30,7 @@
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/feedback/FeedbackPicture.h"
+#include "settings/feedback/FeedbackText.h"
 #include "settings/feedback/FeedbackPicturePicker.h"
 #include "settings/feedback/NBContactInputView.h"
 #include "settings/feedback/NBContactTypeView.h"
@@ -234,6 +237,76 @@ TEST_F(FeedbackStandin, RepliesWithTextAndPictureJoinTheConversation)
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 6; }, kWait));
 }
 
+// Pasted as a user pastes a long text: into the focused field from the clipboard.
+static void paste(QWidget *field, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
+// The label shows all of `text` and has the room to draw it: nothing cut, nothing hidden.
+static void expectShownWhole(QLabel *label, const QString &text)
+{
+    EXPECT_TRUE(label->text().contains(label->textFormat() == Qt::RichText ? text.toHtmlEscaped() : text));
+    EXPECT_FALSE(label->text().contains(QChar(0x2026)));
+    EXPECT_GE(label->height(), int(FeedbackText::height(text, label->width(), label->font())));
+}
+
+TEST_F(FeedbackStandin, ALongFeedbackAndALongReplyAreReadWholeInTheConversation)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.show();
+    list.ensureLoaded();
+    const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
+    QString content = QStringLiteral("开头 ") + stamp;
+    while (content.size() < 2600)
+        content += QStringLiteral(" 连接后十分钟自动断开，重连也不行；");
+    content += QStringLiteral(" 结尾");
+
+    // Written in the form and sent with its button.
+    list.showFeedbackForm();
+    NBContactViewController *form = list.feedbackVc();
+    paste(form->inputView()->textView(), content);
+    ASSERT_EQ(form->inputView()->textView()->toPlainText(), content);
+    ASSERT_TRUE(form->inputView()->signUpButton()->isEnabled());
+    QTest::mouseClick(form->inputView()->signUpButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return indexOfContent(list, content) >= 0 && !form->isUploading(); }, kWait));
+    EXPECT_EQ(lastUpload().value("fields").toObject().value("content").toString(), content);
+
+    // Opened from its row, the conversation shows all of it.
+    NBFeedbackItem *item = list.rows().at(indexOfContent(list, content));
+    QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(100, item->height() / 2));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane && pane->rowViews().size() == 2 && infoText(pane) == content; }, kWait));
+    auto *info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
+    ASSERT_NE(info, nullptr);
+    expectShownWhole(info->infoLab(), content);
+
+    // A reply as long, sent with Return, joins the conversation whole.
+    const QString reply = QStringLiteral("补充：") + QString(2500, QChar(0x65AD)) + QStringLiteral(" 完");
+    NBCustomTextField *field = pane->toolView()->textField();
+    paste(field, reply);
+    ASSERT_EQ(field->text(), reply);
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 3; }, kWait));
+    EXPECT_EQ(lastUpload().value("fields").toObject().value("content").toString(), reply);
+    auto *guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(2));
+    ASSERT_NE(guest, nullptr);
+    expectShownWhole(guest->infoLab(), reply);
+
+    // Opened again, as the service keeps them, both are still whole.
+    list.showFeedbackForm();
+    item = list.rows().at(indexOfContent(list, content));
+    QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(100, item->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 4 && infoText(pane) == content; }, kWait));
+    expectShownWhole(qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first())->infoLab(), content);
+    guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(2));
+    ASSERT_NE(guest, nullptr);
+    expectShownWhole(guest->infoLab(), reply);
+}
+
 TEST_F(FeedbackStandin, ReturnInAnEmptyReplyFieldSendsAnEmptyReply)
 {
     NBFeedbackListViewController list;
@@ -418,9 +491,13 @@ TEST_F(HostileFeedbackStandin, AHostileFeedbackIsShownAsTextEveryTimeTheListOpen
     EXPECT_FALSE(info->infoLab()->text().contains(QStringLiteral("<img")));
     pane->repaint();
 
-    // The megabyte one opens to a cell of a size a screen can hold.
+    // The megabyte one opens too, whole as it was written, and the pane still draws.
     const int hugeRow = indexOfContent(list, megabyte);
     QTest::mouseClick(list.rows().at(hugeRow), Qt::LeftButton, Qt::NoModifier, QPoint(100, 20));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pane->rowViews().isEmpty() && infoText(pane) == megabyte; }, kWait));
-    EXPECT_LT(pane->rowViews().first()->height(), 20000);
+    info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->infoLab()->text().contains(megabyte));
+    EXPECT_GE(info->infoLab()->height(), int(FeedbackText::height(megabyte, info->infoLab()->width(), info->infoLab()->font())));
+    pane->repaint();
 }

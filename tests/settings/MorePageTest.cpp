@@ -30,6 +30,7 @@
 #include "login/account/NBAccountInfoViewController.h"
 #include "networking/XSAnalyticsManager.h"
 #include "settings/unreached/JsonValueConversions.h"
+#include "networking/ServiceDocumentLinks.h"
 #include "settings/more/NBAboutViewController.h"
 #include "uikit/NBTrackButton.h"
 #include "settings/more/NBAdView.h"
@@ -413,33 +414,44 @@ TEST_F(MorePage, AccountSheetHostsTheAccountScreenAndClosesWhole)
 
 TEST_F(MorePage, AboutShowsTheVersionAndOpensOnlyItsLinks)
 {
-    NBAboutViewController about;
-    about.ensureLoaded();
-    EXPECT_EQ(about.versionLabel()->text(), OOAppinfoHelper::getAppVersion());
-    EXPECT_EQ(about.titleLab()->text(), QStringLiteral("翠鸟通行器Pro"));
-    // "和" sits between the two anchors, outside both.
-    const QString html = NBAboutViewController::privacyHtml();
-    EXPECT_EQ(html.count(QStringLiteral("<a ")), 2);
-    EXPECT_GT(html.indexOf(QStringLiteral("和")), html.indexOf(QStringLiteral("</a>")));
-    EXPECT_LT(html.indexOf(QStringLiteral("和")), html.lastIndexOf(QStringLiteral("<a ")));
-
-    about.twitterBtn()->click();
-    about.telegramBtn()->click();
-    Q_EMIT about.privacyTextView()->linkActivated(NBAboutViewController::kPrivacyUrl.toString());
-    NBAboutViewController::openURLString(QStringLiteral("javascript:alert(1)"));
-    NBAboutViewController::openURLString(QStringLiteral("http://[bad"));
-    EXPECT_EQ(m_opened, QList<QUrl>({NBAboutViewController::kTwitterUrl, NBAboutViewController::kTelegramUrl,
-                                     NBAboutViewController::kPrivacyUrl}));
-
-    // In a slot nobody presented it: back does nothing; presented, back closes it.
-    about.backBtn()->click();
+    // Opened from its row, as a user opens it.
     NBMineViewController page;
     page.resize(728, 500);
+    page.show();
     page.ensureLoaded();
-    auto *shown = new NBAboutViewController;
-    shown->setGeometry(page.rect());
-    ASSERT_TRUE(page.presentViewController(shown, new NBPresentationAnimator(shown, &page)));
-    shown->backBtn()->click();
+    QTest::mouseClick(page.itemOfType(7), Qt::LeftButton, {}, QPoint(100, 20));
+    auto *about = qobject_cast<NBAboutViewController *>(presented(page).value(0));
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->versionLabel()->text(), OOAppinfoHelper::getAppVersion());
+    EXPECT_EQ(about->titleLab()->text(), QStringLiteral("翠鸟通行器Pro"));
+
+    about->twitterBtn()->click();
+    about->telegramBtn()->click();
+    // A click on each of the two documents, and one on the "和" between them, which is no link.
+    QLabel *links = about->privacyTextView();
+    const QFontMetrics metrics(links->font());
+    const QString terms = QStringLiteral("《用户协议》");
+    const QString privacy = QStringLiteral("《隐私政策》");
+    const int total = metrics.horizontalAdvance(terms + QStringLiteral("和") + privacy);
+    const int left = (links->width() - total) / 2;
+    const int y = links->height() / 2;
+    const int termsX = left + metrics.horizontalAdvance(terms) / 2;
+    const int andX = left + metrics.horizontalAdvance(terms) + metrics.horizontalAdvance(QStringLiteral("和")) / 2;
+    const int privacyX = left + total - metrics.horizontalAdvance(privacy) / 2;
+    for (const int x : {termsX, andX, privacyX})
+        QTest::mouseClick(links, Qt::LeftButton, {}, QPoint(x, y));
+    NBAboutViewController::openURLString(QStringLiteral("javascript:alert(1)"));
+    NBAboutViewController::openURLString(QStringLiteral("http://[bad"));
+    // The documents are those of the service in use, where the guide links them too.
+    const QUrl termsUrl(QStringLiteral("http://ostrel-test.invalid/terms.html"));
+    const QUrl privacyUrl(QStringLiteral("http://ostrel-test.invalid/privacy.html"));
+    EXPECT_EQ(ServiceDocumentLinks::termsUrl(), termsUrl);
+    EXPECT_EQ(ServiceDocumentLinks::privacyUrl(), privacyUrl);
+    EXPECT_EQ(m_opened, QList<QUrl>({NBAboutViewController::kTwitterUrl, NBAboutViewController::kTelegramUrl, termsUrl,
+                                     privacyUrl}));
+
+    // Presented, back closes it.
+    about->backBtn()->click();
     QTRY_VERIFY_WITH_TIMEOUT(presented(page).isEmpty(), 5000);
 }
 

@@ -92,8 +92,9 @@ QJsonObject StandinPageData::withPrize(const QJsonObject &user, const QJsonObjec
     QJsonObject updated = user;
     updated.insert(QStringLiteral("vip_invalid_time"),
                    until.addDays(prize.value(QStringLiteral("days")).toInt()).toString(format));
-    // A membership prize makes a free account a member (a senior one stays senior): the
-    // account page and the members' lines go by the level, not by the date.
+    // A membership prize makes the account a member: the client lets members' lines through by
+    // "user_type" 2 and shows the membership by the level (a senior member stays senior).
+    updated.insert(QStringLiteral("user_type"), 2);
     if (updated.value(QStringLiteral("user_level")).toInt() < 1)
         updated.insert(QStringLiteral("user_level"), 1);
     return updated;

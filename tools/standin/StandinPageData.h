@@ -32,8 +32,8 @@ public:
     void applyControl(const QJsonObject &control);
 
     // The user with "vip_invalid_time" moved on by the prize's days (from now when it had run
-    // out) and a member at least, so the account the client reads next shows what the lottery
-    // gave.
+    // out), of the members' type and at least the ordinary level, so the account the client reads
+    // next shows what the lottery gave and the members' lines take it.
     static QJsonObject withPrize(const QJsonObject &user, const QJsonObject &prize);
 
 private:

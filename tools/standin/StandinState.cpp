@@ -67,10 +67,10 @@ StandinState::StandinState(const QString &baseUrl)
     demo.insert(QStringLiteral("user_level"), 2);
     demo.insert(QStringLiteral("vip_invalid_time"), QStringLiteral("2099-12-31 23:59:59"));
     demo.insert(QStringLiteral("svip_invalid_time"), QStringLiteral("2099-12-31 23:59:59"));
-    m_accounts.insert(QStringLiteral("13800000000"), QJsonObject{{QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("user"), demo}});
+    m_accounts.insert(QStringLiteral("13800000000"), accountEntry(demo, QStringLiteral("abc12345")));
     QJsonObject mail = newUser(false, QStringLiteral("demo@example.com"));
     mail.insert(QStringLiteral("email_address"), QStringLiteral("demo@example.com"));
-    m_accounts.insert(QStringLiteral("demo@example.com"), QJsonObject{{QStringLiteral("password"), QStringLiteral("abc12345")}, {QStringLiteral("user"), mail}});
+    m_accounts.insert(QStringLiteral("demo@example.com"), accountEntry(mail, QStringLiteral("abc12345")));
     m_messages = defaultMessages();
     registerHandlers();
     registerPageHandlers();
@@ -92,6 +92,53 @@ QJsonObject StandinState::failure(const QString &message, int errorCode, const Q
     return reply;
 }
 
+QJsonObject StandinState::accountEntry(const QJsonObject &user, const QString &password)
+{
+    return withPassword(QJsonObject{{QStringLiteral("user"), user}}, password);
+}
+
+// An account keeps a salted digest of its password, never the password: the accounts outlive the
+// run in the demo profile's file.
+QJsonObject StandinState::withPassword(QJsonObject entry, const QString &password)
+{
+    const QString salt = randomHex(8);
+    entry.insert(QStringLiteral("salt"), salt);
+    entry.insert(QStringLiteral("password_sha256"), passwordDigest(salt, password));
+    return entry;
+}
+
+QString StandinState::passwordDigest(const QString &salt, const QString &password)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash((salt + QLatin1Char(':') + password).toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+bool StandinState::passwordMatches(const QJsonObject &entry, const QString &password)
+{
+    const QString digest = entry.value(QStringLiteral("password_sha256")).toString();
+    return !digest.isEmpty() && digest == passwordDigest(entry.value(QStringLiteral("salt")).toString(), password);
+}
+
+void StandinState::storeUser(const QJsonObject &user)
+{
+    const qint64 id = user.value(QStringLiteral("id")).toInteger();
+    QJsonObject plain = user;
+    plain.remove(QStringLiteral("api_token"));
+    // Every sign-in of that user and its account see the change, so the next sign-in keeps it.
+    for (auto it = m_usersByToken.begin(); it != m_usersByToken.end(); ++it) {
+        if (it.value().value(QStringLiteral("id")).toInteger() != id)
+            continue;
+        QJsonObject signedIn = plain;
+        signedIn.insert(QStringLiteral("api_token"), it.key());
+        it.value() = signedIn;
+    }
+    for (auto it = m_accounts.begin(); it != m_accounts.end(); ++it) {
+        if (it.value().value(QStringLiteral("user")).toObject().value(QStringLiteral("id")).toInteger() == id)
+            it.value().insert(QStringLiteral("user"), plain);
+    }
+    saveKept();
+}
+
 QJsonObject StandinState::newUser(bool visitor, const QString &account)
 {
     const qint64 id = m_nextUserId++;
@@ -111,7 +158,7 @@ QString StandinState::issueToken(const QJsonObject &user)
     QJsonObject stored = user;
     stored.insert(QStringLiteral("api_token"), token);
     m_usersByToken.insert(token, stored);
-    saveSignIns();
+    saveKept();
     return token;
 }
 
@@ -298,7 +345,7 @@ void StandinState::registerHandlers()
         else if (signType == QLatin1String("4"))
             account = text(r.params, QStringLiteral("emailAddress"));
         const QJsonObject entry = m_accounts.value(account);
-        if (entry.isEmpty() || entry.value(QStringLiteral("password")).toString() != text(r.params, QStringLiteral("password")))
+        if (entry.isEmpty() || !passwordMatches(entry, text(r.params, QStringLiteral("password"))))
             return failure(QStringLiteral("账号或密码错误"), 400);
         return signInReply(entry.value(QStringLiteral("user")).toObject());
     });
@@ -336,7 +383,8 @@ void StandinState::registerHandlers()
         QJsonObject user = newUser(false, account);
         user.insert(account.contains(QLatin1Char('@')) ? QStringLiteral("email_address") : QStringLiteral("phone"), account);
         user.insert(QStringLiteral("region_code"), text(r.params, QStringLiteral("region_code")));
-        m_accounts.insert(account, QJsonObject{{QStringLiteral("password"), text(r.params, QStringLiteral("password"))}, {QStringLiteral("user"), user}});
+        m_accounts.insert(account, accountEntry(user, text(r.params, QStringLiteral("password"))));
+        // Kept with the sign-in's token.
         return signInReply(user);
     };
     m_handlers.insert(ApiPaths::kAccountRegister, registerAccount);
@@ -367,16 +415,15 @@ void StandinState::registerHandlers()
             user.insert(account.contains(QLatin1Char('@')) ? QStringLiteral("email_address") : QStringLiteral("phone"), account);
             if (!account.contains(QLatin1Char('@')))
                 user.insert(QStringLiteral("region_code"), text(r.params, QStringLiteral("region_code")));
-            m_usersByToken.insert(r.token, user);
-            saveSignIns();
             // The bound account signs in from now on, with the password set here or the one it had.
             const QString password = text(r.params, QStringLiteral("new_password"));
             const QString previous = accountOf(user.value(QStringLiteral("id")).toInteger());
-            const QString kept = previous.isEmpty() ? QString() : m_accounts.value(previous).value(QStringLiteral("password")).toString();
-            QJsonObject stored = user;
-            stored.remove(QStringLiteral("api_token"));
-            m_accounts.insert(account, QJsonObject{{QStringLiteral("password"), password.isEmpty() ? kept : password},
-                                                   {QStringLiteral("user"), stored}});
+            QJsonObject entry = previous.isEmpty() ? QJsonObject() : m_accounts.value(previous);
+            entry.insert(QStringLiteral("user"), user);
+            if (!password.isEmpty() || previous.isEmpty())
+                entry = withPassword(entry, password);
+            m_accounts.insert(account, entry);
+            storeUser(user);
             return ok();
         });
     });
@@ -386,9 +433,8 @@ void StandinState::registerHandlers()
         const QString account = text(r.params, QStringLiteral("account"));
         if (!m_accounts.contains(account))
             return failure(QStringLiteral("账号不存在"), 404);
-        QJsonObject entry = m_accounts.value(account);
-        entry.insert(QStringLiteral("password"), text(r.params, QStringLiteral("new_password")));
-        m_accounts.insert(account, entry);
+        m_accounts.insert(account, withPassword(m_accounts.value(account), text(r.params, QStringLiteral("new_password"))));
+        saveKept();
         return ok();
     });
     m_handlers.insert(ApiPaths::kUpdatePassword, [this, needUser](const Request &r) {
@@ -398,11 +444,15 @@ void StandinState::registerHandlers()
             const QString account = accountOf(user.value(QStringLiteral("id")).toInteger());
             if (account.isEmpty())
                 return failure(QStringLiteral("游客账号不能修改密码"), 400);
-            QJsonObject entry = m_accounts.value(account);
-            if (entry.value(QStringLiteral("password")).toString() != text(r.params, QStringLiteral("old_password")))
+            if (!passwordMatches(m_accounts.value(account), text(r.params, QStringLiteral("old_password"))))
                 return failure(QStringLiteral("原密码错误"), 400);
-            entry.insert(QStringLiteral("password"), text(r.params, QStringLiteral("new_password")));
-            m_accounts.insert(account, entry);
+            // Every account of the user (its phone and its e-mail) signs in with the new password.
+            const qint64 id = user.value(QStringLiteral("id")).toInteger();
+            for (auto it = m_accounts.begin(); it != m_accounts.end(); ++it) {
+                if (it.value().value(QStringLiteral("user")).toObject().value(QStringLiteral("id")).toInteger() == id)
+                    it.value() = withPassword(it.value(), text(r.params, QStringLiteral("new_password")));
+            }
+            saveKept();
             return ok();
         });
     });
@@ -687,14 +737,13 @@ void StandinState::registerPageHandlers()
             const std::optional<QJsonObject> won = m_pageData.draw(user.value(QStringLiteral("id")).toInteger());
             if (!won)
                 return failure(QStringLiteral("抽奖次数已用完"), 400);
-            m_usersByToken.insert(r.token, StandinPageData::withPrize(user, won->value(QStringLiteral("prize")).toObject()));
-            saveSignIns();
+            storeUser(StandinPageData::withPrize(user, won->value(QStringLiteral("prize")).toObject()));
             return ok(*won);
         });
     });
 }
 
-void StandinState::loadSignIns()
+void StandinState::loadKept()
 {
     QFile file(m_signInFile);
     if (!file.open(QIODevice::ReadOnly))
@@ -705,26 +754,37 @@ void StandinState::loadSignIns()
         if (it.value().isObject())
             m_usersByToken.insert(it.key(), it.value().toObject());
     }
+    // A kept account wins over the built-in one of the same name: its password may have changed.
+    const QJsonObject accounts = saved.value(QStringLiteral("accounts")).toObject();
+    for (auto it = accounts.begin(); it != accounts.end(); ++it) {
+        const QJsonObject entry = it.value().toObject();
+        if (entry.value(QStringLiteral("user")).isObject() && entry.value(QStringLiteral("password_sha256")).isString())
+            m_accounts.insert(it.key(), entry);
+    }
     m_nextUserId = std::max(m_nextUserId, saved.value(QStringLiteral("next_user_id")).toInteger());
 }
 
-void StandinState::saveSignIns() const
+void StandinState::saveKept() const
 {
     if (m_signInFile.isEmpty())
         return;
     QJsonObject tokens;
     for (auto it = m_usersByToken.constBegin(); it != m_usersByToken.constEnd(); ++it)
         tokens.insert(it.key(), it.value());
+    QJsonObject accounts;
+    for (auto it = m_accounts.constBegin(); it != m_accounts.constEnd(); ++it)
+        accounts.insert(it.key(), it.value());
     // Tokens are secrets: the file is the owner's alone from its first byte.
     QSaveFile file(m_signInFile);
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        std::fprintf(stderr, "ostrel-standin: sign-ins not kept in %s\n", qPrintable(m_signInFile));
+        std::fprintf(stderr, "ostrel-standin: sign-ins and accounts not kept in %s\n", qPrintable(m_signInFile));
         return;
     }
-    file.write(QJsonDocument(QJsonObject{{QStringLiteral("next_user_id"), m_nextUserId}, {QStringLiteral("tokens"), tokens}})
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("next_user_id"), m_nextUserId}, {QStringLiteral("tokens"), tokens},
+                                         {QStringLiteral("accounts"), accounts}})
                    .toJson(QJsonDocument::Compact));
     if (!file.commit())
-        std::fprintf(stderr, "ostrel-standin: sign-ins not kept in %s\n", qPrintable(m_signInFile));
+        std::fprintf(stderr, "ostrel-standin: sign-ins and accounts not kept in %s\n", qPrintable(m_signInFile));
 }
 
 void StandinState::applyControl(const QJsonObject &control)
@@ -732,7 +792,7 @@ void StandinState::applyControl(const QJsonObject &control)
     std::lock_guard lock(m_mutex);
     if (control.value(QStringLiteral("sign_in_file")).isString()) {
         m_signInFile = control.value(QStringLiteral("sign_in_file")).toString();
-        loadSignIns();
+        loadKept();
     }
     m_pageData.applyControl(control);
     if (control.contains(QStringLiteral("qr_status")))

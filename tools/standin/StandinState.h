@@ -65,10 +65,17 @@ private:
     // The sign-in account (phone or e-mail) of a user id; empty for a visitor.
     QString accountOf(qint64 userId) const;
     QString issueToken(const QJsonObject &user);
-    // The sign-ins kept in the file named by the control "sign_in_file", so a demo profile's
-    // token still holds after the stand-in restarts.
-    void loadSignIns();
-    void saveSignIns() const;
+    // The sign-ins and the accounts (registrations, bound e-mails and phones, passwords as salted
+    // digests) kept in the owner-only file named by the control "sign_in_file", so a demo
+    // profile's token and accounts still hold after the stand-in restarts.
+    void loadKept();
+    void saveKept() const;
+    // The user's new record for every sign-in of it and its account, then kept.
+    void storeUser(const QJsonObject &user);
+    static QJsonObject accountEntry(const QJsonObject &user, const QString &password);
+    static QJsonObject withPassword(QJsonObject entry, const QString &password);
+    static QString passwordDigest(const QString &salt, const QString &password);
+    static bool passwordMatches(const QJsonObject &entry, const QString &password);
     QJsonObject lines() const;
     QJsonObject connectReply(qint64 lineId, const QJsonObject &user);
     int feedbackIndex(qint64 id) const;
@@ -85,7 +92,7 @@ private:
     QMap<QString, Handler> m_handlers;
 
     QMap<QString, QJsonObject> m_usersByToken;
-    QMap<QString, QJsonObject> m_accounts;       // account (phone or e-mail) -> {password, user}
+    QMap<QString, QJsonObject> m_accounts;       // account (phone or e-mail) -> {salt, password_sha256, user}
     qint64 m_nextUserId = 1001;
     QString m_signInFile;
     int m_qrStatus = 0;

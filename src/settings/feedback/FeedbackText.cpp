@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "uikit/NSFontHelper.h"
+#include "uikit/PlainText.h"
 
 int FeedbackText::visibleLength(const QString &text)
 {
@@ -28,6 +29,13 @@ qreal FeedbackText::height(const QString &text, int width, const QFont &font)
     const QRectF bounds = metrics.boundingRect(QRectF(0, 0, width, std::numeric_limits<int>::max() / 4),
                                                Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return bounds.height();
+}
+
+QString FeedbackText::whole(const QString &text)
+{
+    // A limit of the text's own length never cuts: only what is dropped makes it shorter.
+    const qsizetype length = qMin<qsizetype>(text.size(), std::numeric_limits<int>::max() - 1);
+    return PlainText::displayable(text, int(length));
 }
 
 QFont FeedbackText::bubbleFont()

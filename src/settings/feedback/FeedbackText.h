@@ -16,6 +16,9 @@ public:
     // bubbles' text font unless another is given.
     static qreal height(const QString &text, int width, const QFont &font = bubbleFont());
     static QFont bubbleFont();
+    // A feedback or reply as the conversation shows it: whole, however long, without the control
+    // characters that would garble a line. What the user wrote and sent can be read back.
+    static QString whole(const QString &text);
     // The text as a label of `width` shows it in at most `maxLines` wrapped lines: unchanged when
     // it fits, else cut after the last whole line that fits and the final line ended in "…".
     static QString elidedLines(const QString &text, const QFont &font, int width, int maxLines);

@@ -17,7 +17,6 @@
 #include "settings/feedback/NBFeedbackGuestCell.h"
 #include "settings/feedback/NBFeedbackInfoCell.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
-#include "uikit/PlainText.h"
 
 NBFeedbackDetailViewController::NBFeedbackDetailViewController(QWidget *parent)
     : NBBaseViewController(parent)
@@ -72,8 +71,8 @@ void NBFeedbackDetailViewController::layoutPane()
 
 qreal NBFeedbackDetailViewController::measure(const QString &text)
 {
-    // Measured as shown: a cell holds at most what its label shows.
-    return FeedbackText::height(PlainText::displayable(text), NBFeedbackDetailInfoModel::kTextWidth);
+    // Measured as shown: the cell holds the whole text its label shows.
+    return FeedbackText::height(FeedbackText::whole(text), NBFeedbackDetailInfoModel::kTextWidth);
 }
 
 void NBFeedbackDetailViewController::showFeedback()

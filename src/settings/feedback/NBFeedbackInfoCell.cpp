@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "settings/feedback/FeedbackText.h"
 #include "uikit/PlainText.h"
 
 void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel> &data)
@@ -13,7 +14,7 @@ void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel
     infoLab()->setTextFormat(Qt::RichText);
     infoLab()->setText(QStringLiteral("<span style=\"color: rgb(179, 183, 190);\">%1</span><br>"
                                       "<span style=\"color: rgb(218, 222, 227); white-space: pre-wrap;\">%2</span>")
-                           .arg(QStringLiteral("反馈内容："), PlainText::escaped(data->content.value_or(QString()))));
+                           .arg(QStringLiteral("反馈内容："), FeedbackText::whole(data->content.value_or(QString())).toHtmlEscaped()));
     const QString source = (data->imageUrl && !data->imageUrl->isEmpty()) ? data->imageUrl->first() : QString();
     if (!source.isEmpty())
         showPicture(source);
@@ -24,5 +25,5 @@ void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel
 
 QString NBFeedbackInfoCell::measuredText() const
 {
-    return m_data ? NBFeedbackDetailInfoModel::infoPrefix() + PlainText::displayable(m_data->content.value_or(QString())) : QString();
+    return m_data ? NBFeedbackDetailInfoModel::infoPrefix() + FeedbackText::whole(m_data->content.value_or(QString())) : QString();
 }

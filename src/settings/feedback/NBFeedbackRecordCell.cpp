@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "settings/feedback/FeedbackText.h"
 #include "uikit/PlainText.h"
 
 void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> &data)
@@ -11,7 +12,8 @@ void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> 
     m_data = *data;
     setHeadPicture(headPictureName());
     const bool hasText = data->content && !data->content->isEmpty();
-    PlainText::setText(infoLab(), hasText ? *data->content : QString());
+    PlainText::makePlain(infoLab());
+    infoLab()->setText(hasText ? FeedbackText::whole(*data->content) : QString());
     infoLab()->setVisible(hasText);
     if (data->imageUrl && !data->imageUrl->isEmpty())
         showPicture(*data->imageUrl);

@@ -9,13 +9,22 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
 #include "common/OOAppinfoHelper.h"
+#include "networking/ServiceDocumentLinks.h"
 #include "web/DesktopLinkOpener.h"
 #include "uikit/PlainText.h"
 
 const QUrl NBAboutViewController::kTwitterUrl(QStringLiteral("https://twitter.com/ostrel_app"));
 const QUrl NBAboutViewController::kTelegramUrl(QStringLiteral("https://t.me/ostrel_group"));
-const QUrl NBAboutViewController::kTermsUrl(QStringLiteral("https://www.ostrel.app/agreement.html"));
-const QUrl NBAboutViewController::kPrivacyUrl(QStringLiteral("https://www.ostrel.app/privacy.html"));
+
+QUrl NBAboutViewController::termsUrl()
+{
+    return ServiceDocumentLinks::termsUrl();
+}
+
+QUrl NBAboutViewController::privacyUrl()
+{
+    return ServiceDocumentLinks::privacyUrl();
+}
 
 namespace {
 
@@ -51,7 +60,15 @@ QString NBAboutViewController::privacyHtml()
 {
     const QString style = QStringLiteral("color: rgb(145,147,187); text-decoration: none;");
     return QStringLiteral("<span style=\"%1\"><a style=\"%1\" href=\"%2\">《用户协议》</a>和<a style=\"%1\" href=\"%3\">《隐私政策》</a></span>")
-        .arg(style, kTermsUrl.toString(QUrl::FullyEncoded).toHtmlEscaped(), kPrivacyUrl.toString(QUrl::FullyEncoded).toHtmlEscaped());
+        .arg(style, termsUrl().toString(QUrl::FullyEncoded).toHtmlEscaped(), privacyUrl().toString(QUrl::FullyEncoded).toHtmlEscaped());
+}
+
+void NBAboutViewController::viewWillAppear()
+{
+    NBBaseViewController::viewWillAppear();
+    // The documents live on the host in use, which may have changed since the page was made.
+    if (m_privacyTextView)
+        m_privacyTextView->setText(privacyHtml());
 }
 
 void NBAboutViewController::viewDidLoad()
@@ -124,12 +141,12 @@ void NBAboutViewController::telegramAction()
 
 void NBAboutViewController::openTermsUrl()
 {
-    openURLString(kTermsUrl.toString());
+    openURLString(termsUrl().toString());
 }
 
 void NBAboutViewController::openPrivacyUrl()
 {
-    openURLString(kPrivacyUrl.toString());
+    openURLString(privacyUrl().toString());
 }
 
 void NBAboutViewController::openURLString(const QString &text)

@@ -18,12 +18,14 @@ public:
     // The operator's pages.
     static const QUrl kTwitterUrl;
     static const QUrl kTelegramUrl;
-    static const QUrl kTermsUrl;
-    static const QUrl kPrivacyUrl;
+    // The user agreement and privacy policy, on the host in use, as the guide links them.
+    static QUrl termsUrl();
+    static QUrl privacyUrl();
 
     explicit NBAboutViewController(QWidget *parent = nullptr);
 
     void viewDidLoad() override;
+    void viewWillAppear() override;
 
     void twitterAction();
     void telegramAction();
