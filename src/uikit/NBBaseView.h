@@ -21,8 +21,8 @@ public:
     // The panel, made on first use: RGB (42, 41, 44), corner radius 20.
     RoundedPanel *contentView();
 
-    // Logs the window it goes over (between two " ========= " lines), then showOverWindow. The
-    // name hides QWidget::show() on purpose: a popup cannot be shown past this road.
+    // Logs the window it goes over (between two " ========= " lines), then showOverWindow. On
+    // this class's popups the name hides QWidget::show() on purpose: none is shown past this road.
     template <typename View>
         requires std::derived_from<View, OverlayWidget>
     static View *show(std::unique_ptr<View> view)

@@ -1,5 +1,6 @@
-// The account sheet over the split view, against the stand-in service: the sheet comes and goes,
-// the menu and the more page under it stay where they are and ask the service for nothing again.
+// The more page in the window's split view, against the stand-in service: the account sheet comes
+// and goes while the menu and the page under it stay where they are and ask the service for
+// nothing again; the page's bare background moves the window.
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPushButton>
@@ -21,6 +22,8 @@
 #include "settings/more/NBMineHeaderView.h"
 #include "settings/more/NBMineViewController.h"
 #include "settings/more/NBSettingViewController.h"
+#include "settings/more/NBMineItemView.h"
+#include "uikit/BackgroundWindowMove.h"
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBNavView.h"
 #include "uikit/ScreenFactory.h"
@@ -52,7 +55,21 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWait));
         ASSERT_TRUE(MKUserInfoManager::shared().currentUser());
     }
-    void TearDown() override { window.reset(); }
+    void TearDown() override
+    {
+        BackgroundWindowMove::setStarterForTesting({});
+        window.reset();
+    }
+
+    NBMineViewController *showMorePage()
+    {
+        window = std::make_unique<NBMainWindowController>();
+        window->show();
+        split = new NBMainSplitViewController;
+        window->setContentViewController(split);
+        QTest::mouseClick(split->leftSide()->accountItem(), Qt::LeftButton);
+        return qobject_cast<NBMineViewController *>(split->shownContent());
+    }
 
     static int requestsTo(const QString &path)
     {
@@ -74,18 +91,14 @@ protected:
 
     UiTimingScope timing{0.01};
     std::unique_ptr<NBMainWindowController> window;
+    NBMainSplitViewController *split = nullptr;
 };
 
 } // namespace
 
 TEST_F(SheetOverMorePage, ClosingTheAccountSheetRunsNeitherTheMorePageNorTheMenuAgain)
 {
-    window = std::make_unique<NBMainWindowController>();
-    window->show();
-    auto *split = new NBMainSplitViewController;
-    window->setContentViewController(split);
-    QTest::mouseClick(split->leftSide()->accountItem(), Qt::LeftButton);
-    auto *page = qobject_cast<NBMineViewController *>(split->shownContent());
+    NBMineViewController *page = showMorePage();
     ASSERT_NE(page, nullptr);
     // The page's own appearance: the account, the unread counts, the banner.
     ASSERT_TRUE(QTest::qWaitFor([] { return requestsTo(ApiPaths::kAccountInfo) >= 1 && requestsTo(ApiPaths::kUnreadMessages) >= 1; },
@@ -113,4 +126,33 @@ TEST_F(SheetOverMorePage, ClosingTheAccountSheetRunsNeitherTheMorePageNorTheMenu
     EXPECT_EQ(requestsTo(ApiPaths::kAdvertisements), 0) << "nor for the banner";
     EXPECT_EQ(split->shownContent(), page);
     EXPECT_TRUE(page->isAppearing());
+}
+
+TEST_F(SheetOverMorePage, TheMorePagesBareBackgroundMovesTheWindowAndItsRowsDoNot)
+{
+    QList<QWidget *> moves;
+    BackgroundWindowMove::setStarterForTesting([&moves](QWidget *moved) {
+        moves.append(moved);
+        return true;
+    });
+    NBMineViewController *page = showMorePage();
+    ASSERT_NE(page, nullptr);
+    ASSERT_FALSE(page->items().isEmpty());
+    // A press, a move past the drag distance and the release, as the window delivers them.
+    auto drag = [this](QWidget *widget, QPoint at) {
+        const QPoint from = widget->mapTo(window.get(), at);
+        QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(window->windowHandle(), from + QPoint(30, 10));
+        QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, from + QPoint(30, 10));
+    };
+    // Left of the rows, on the scrolled page.
+    NBMineItemView *row = page->items().first();
+    drag(page, QPoint(20, page->mapFromGlobal(row->mapToGlobal(QPoint(0, 0))).y() + 10));
+    ASSERT_EQ(moves.size(), 1);
+    EXPECT_EQ(moves.first(), window.get());
+    // The header around its account box and banner.
+    drag(page->headerView(), QPoint(5, 5));
+    EXPECT_EQ(moves.size(), 2);
+    drag(row, row->rect().center());
+    EXPECT_EQ(moves.size(), 2) << "a row keeps its presses";
 }
