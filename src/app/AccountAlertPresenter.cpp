@@ -40,7 +40,7 @@ void AccountAlertPresenter::showNext()
         return;
     const Kind kind = m_waiting.takeFirst();
     auto answered = std::make_shared<bool>(false);
-    NBAlertView *alert = NBBaseView::showOverWindow(makeAlert(kind, answered));
+    NBAlertView *alert = NBBaseView::show(makeAlert(kind, answered));
     if (!alert) {
         // No window to lay it over (start-up or shutdown): the alert goes unseen. The account
         // exception is still acted on, since the service has already signed the user out.

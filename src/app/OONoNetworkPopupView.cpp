@@ -69,7 +69,7 @@ OONoNetworkPopupView *OONoNetworkPopupView::showNoNetwork(const QString &text)
         return nullptr;
     auto made = std::make_unique<OONoNetworkPopupView>();
     made->setText(text);
-    OONoNetworkPopupView *popup = NBBaseView::showOverWindow(std::move(made));
+    OONoNetworkPopupView *popup = NBBaseView::show(std::move(made));
     if (!popup)
         return nullptr;
     popup->layoutBoxes();

@@ -9,7 +9,6 @@
 #include "uikit/NBMaskControl.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
-#include "uikit/WindowInUse.h"
 #include "home/AssetImageView.h"
 #include "home/BandedFill.h"
 #include "home/LineEvents.h"
@@ -111,20 +110,6 @@ void NBHomeLineListView::reloadLines()
 {
     m_model.reloadLines(OOHostSafeAdpter::shared().currentDomain());
     m_tableView->reloadData();
-}
-
-bool NBHomeLineListView::show()
-{
-    QWidget *host = WindowInUse::contentWidget();
-    if (!host)
-        return false;
-    showIn(host);
-    return true;
-}
-
-void NBHomeLineListView::showIn(QWidget *host)
-{
-    showOver(host);
 }
 
 void NBHomeLineListView::tapcloseAction()

@@ -24,11 +24,11 @@ class changeModeView;
 // area do nothing; the close icon closes it.
 //
 // The home screen hosts it:
-//     auto *popup = new NBHomeLineListView;
+//     auto popup = std::make_unique<NBHomeLineListView>();
 //     popup->setDelegate(this);          // NBHomeLineListViewDelegate
 //     popup->setShowList(m_showList);
 //     popup->reloadLines();
-//     popup->show();                     // over the window in use; false without one
+//     NBBaseView::show(std::move(popup)); // over the window in use; nullptr without one
 class NBHomeLineListView : public OverlayWidget
 {
     Q_OBJECT
@@ -53,10 +53,6 @@ public:
     std::optional<OOHomeNodeModel> cachedLine() const { return m_model.cachedLine(); }
     void reloadLines();
 
-    // Over the window in use, filling it, on top; false when no window is in use. showIn puts it
-    // over the given widget instead (a test host, the gallery).
-    bool show();
-    void showIn(QWidget *host);
     void tapcloseAction();
 
     // The table's and the switch's answers, callable from tests as a click would call them.

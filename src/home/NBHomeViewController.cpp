@@ -9,6 +9,7 @@
 
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"
+#include "uikit/NBBaseView.h"
 #include "uikit/NBControllerView.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/NBPresentationAnimator.h"
@@ -225,10 +226,8 @@ void NBHomeViewController::handleNodeList(const std::optional<QString> &text, co
     }
     m_showList = lines;
     m_connectController->setShowList(lines);
-    // With nothing stored the next connect takes the first line: the bar says so, in the mode
-    // that connect will use.
-    if (!UserDefaults::standard().contains(DefaultsKeys::kProxyLineInfo))
-        chosenLineChanged();
+    // No view is reloaded: with nothing stored the bar keeps "Best line" (the popup's first row,
+    // the line the next connect takes) until the user chooses; the popup reads the list when it opens.
 }
 
 NBHomeLineListView *NBHomeViewController::lineListView() const
@@ -245,9 +244,7 @@ void NBHomeViewController::showLineList()
     popup->setShowList(m_showList);
     popup->reloadLines();
     // Laid over the window in use, which then owns it; without one it is not shown.
-    if (!popup->show())
-        return;
-    m_lineListView = popup.release();
+    m_lineListView = NBBaseView::show(std::move(popup));
 }
 
 void NBHomeViewController::lineDidChange(const OOHomeNodeModel &line)

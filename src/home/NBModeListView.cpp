@@ -5,7 +5,6 @@
 #include <QVBoxLayout>
 
 #include "uikit/UiTiming.h"
-#include "uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/AssetImageView.h"
@@ -65,15 +64,6 @@ void NBModeListView::reloadRows()
         delete m_cells.takeLast();
     for (int i = 0; i < m_datas.size(); ++i)
         m_cells.at(i)->configure(m_datas.at(i));
-}
-
-bool NBModeListView::show()
-{
-    QWidget *host = WindowInUse::contentWidget();
-    if (!host)
-        return false;
-    showOver(host);
-    return true;
 }
 
 void NBModeListView::dismiss()

@@ -36,8 +36,6 @@ public:
 
     // Reads "kProxyMode" again and shows the two rows.
     void loadModes();
-    // Over the window in use; false when there is none.
-    bool show();
     void dismiss();
     // The table's question whether the row may be selected; a yes has chosen it.
     bool select(int row);

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include "uikit/BackgroundWindowMove.h"
 #include "uikit/UiImages.h"
 #include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
@@ -50,6 +51,9 @@ NBNewHomeContentView::NBNewHomeContentView(QWidget *parent)
     : QWidget(parent)
     , m_clock(monotonicMs)
 {
+    // The stage's backdrop and circles are the home screen's background: a drag there moves the
+    // window, as on any other screen; the connect button, the stage and the banner keep their presses.
+    BackgroundWindowMove::markAsSurface(this);
     m_contentBgView = imageLabel(QStringLiteral("bg"), QSize(728, 500), this);
     m_contentCircleView = new QWidget(this);
     m_cicleOutSideView = imageLabel(QStringLiteral("circle_inside"), QSize(322, 372), m_contentCircleView);

@@ -9,8 +9,8 @@
 NBNewKillSwitchTipView::NBNewKillSwitchTipView(QWidget *parent)
     : RoundedPanel(QColor(38, 38, 38), 25, parent)
 {
-    // The tip lies over the stage and asks for a long press: a press on it is one on the stage.
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The tip lies over the stage: a press on it is the tip's, the long press belongs to the
+    // stage around it.
     m_iconView = new QLabel(this);
     m_iconView->setPixmap(UiImages::pixmap(QStringLiteral("erro"), QSize(19, 17), devicePixelRatioF()));
     m_iconView->setProperty("assetName", QStringLiteral("erro"));

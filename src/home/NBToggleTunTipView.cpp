@@ -6,7 +6,6 @@
 #include "uikit/NBDisableButton.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
-#include "uikit/WindowInUse.h"
 #include "uikit/PlainText.h"
 
 namespace {
@@ -34,15 +33,6 @@ NBToggleTunTipView::NBToggleTunTipView(QWidget *parent)
     m_confirmButton->setStyleSheet(QStringLiteral("color: rgb(222, 228, 244);"));
     m_confirmButton->setProperty("tag", 1);
     connect(m_confirmButton, &QPushButton::clicked, this, &NBToggleTunTipView::confirmAction);
-}
-
-bool NBToggleTunTipView::show()
-{
-    QWidget *host = WindowInUse::contentWidget();
-    if (!host)
-        return false;
-    showOver(host);
-    return true;
 }
 
 void NBToggleTunTipView::confirmAction()

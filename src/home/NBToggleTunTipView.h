@@ -23,8 +23,6 @@ public:
     NBDisableButton *confirmButton() const { return m_confirmButton; }
     RoundedPanel *contentView() const { return m_contentView; }
 
-    // Laid over the window in use; false (and nothing shown) when there is none.
-    bool show();
     void confirmAction();
 
 protected:

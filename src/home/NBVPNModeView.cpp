@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QLabel>
 
+#include "uikit/NBBaseView.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/WindowInUse.h"
 #include "home/AssetImageView.h"
@@ -37,18 +38,14 @@ NBModeListView *NBVPNModeView::showModeList()
 {
     if (tapActionBlock)
         tapActionBlock();
-    auto *list = new NBModeListView;
+    auto list = std::make_unique<NBModeListView>();
     QPointer<NBVPNModeView> badge(this);
     list->didSelectBlock = [badge](int type) {
         qCDebug(lcHome) << "mode chosen" << type;
         if (badge)
             badge->update(type != 0);
     };
-    if (!list->show()) {
-        list->deleteLater();
-        return nullptr;
-    }
-    return list;
+    return NBBaseView::show(std::move(list));
 }
 
 void NBVPNModeView::resizeEvent(QResizeEvent *event)

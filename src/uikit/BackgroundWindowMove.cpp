@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QScrollArea>
 #include <QWidget>
 #include <QWindow>
 
@@ -12,11 +13,16 @@
 
 namespace {
 
+constexpr auto kSurfaceProperty = "ostrelBackgroundSurface";
+
 // Exactly these types, not their subclasses: a subclass may be a control that ignores presses.
+// A scroll area's page is a bare widget too; its scroll bars are controls.
 bool isPlainSurface(const QWidget *widget)
 {
+    if (widget->property(kSurfaceProperty).toBool())
+        return true;
     const std::type_info &type = typeid(*widget);
-    if (type == typeid(QWidget) || type == typeid(QFrame) || type == typeid(RoundedPanel))
+    if (type == typeid(QWidget) || type == typeid(QFrame) || type == typeid(RoundedPanel) || type == typeid(QScrollArea))
         return true;
     if (type != typeid(QLabel))
         return false;
@@ -39,6 +45,12 @@ bool BackgroundWindowMove::isBackground(const QWidget *screen, const QPoint &pos
             return false;
     }
     return true;
+}
+
+void BackgroundWindowMove::markAsSurface(QWidget *container)
+{
+    if (container)
+        container->setProperty(kSurfaceProperty, true);
 }
 
 void BackgroundWindowMove::press(const QPoint &globalPos, Qt::MouseButton button)

@@ -11,13 +11,17 @@ class QWidget;
 // background that turns into a drag hands the window to the window manager
 // (QWindow::startSystemMove). A press that does not move stays a click. The background is the
 // screen itself and the plain surfaces on it (bare widgets, frames, panels, labels that take no
-// text selection); a press on anything else, a row or a list that ignores presses as well, is
-// that thing's, so a drag across it never moves the window.
+// text selection, a scroll area's bare page, and the containers a screen marks as surfaces); a
+// press on anything else, a row or a list that ignores presses as well, is that thing's, so a
+// drag across it never moves the window.
 class BackgroundWindowMove
 {
 public:
     // Whether the point (in the screen's coordinates) lies on the screen's background.
     static bool isBackground(const QWidget *screen, const QPoint &pos);
+    // A container of the screen's own class (a stage, a header) whose bare parts are background:
+    // its controls and rows still keep their presses.
+    static void markAsSurface(QWidget *container);
 
     void press(const QPoint &globalPos, Qt::MouseButton button);
     // True once per press: when the left button, held since a background press, has moved the

@@ -1,6 +1,7 @@
 #include "uikit/ButtonColors.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QVariant>
@@ -9,6 +10,7 @@ namespace {
 
 constexpr auto kRangesProperty = "ostrelTitleColourRanges";
 constexpr auto kRangesTitleProperty = "ostrelTitleColourRangesTitle";
+constexpr auto kAttributedTitleProperty = "ostrelAttributedTitle";
 
 struct ColourRange
 {
@@ -31,6 +33,16 @@ QList<ColourRange> rangesOf(const QAbstractButton *button)
     return ranges;
 }
 
+// The button's colour for its whole title: the one set with the title, or, once the title was
+// replaced, the default style's.
+QColor titleColour(const QAbstractButton *button, QPalette::ColorGroup group)
+{
+    const QVariant attributed = button->property(kAttributedTitleProperty);
+    if (attributed.isValid() && attributed.toString() != button->text())
+        return QApplication::palette(button).color(group, QPalette::ButtonText);
+    return button->palette().color(group, QPalette::ButtonText);
+}
+
 } // namespace
 
 void ButtonColors::setTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour)
@@ -43,7 +55,10 @@ void ButtonColors::setTitleWithColor(QAbstractButton *button, const QString &tit
 
 void ButtonColors::setAttributedTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour)
 {
+    if (!button)
+        return;
     setTitleWithColor(button, title, colour);
+    button->setProperty(kAttributedTitleProperty, title);
 }
 
 void ButtonColors::setFontColor(QAbstractButton *button, const QColor &colour)
@@ -56,6 +71,9 @@ void ButtonColors::setFontColor(QAbstractButton *button, const QColor &colour)
     button->setPalette(palette);
     button->setProperty(kRangesProperty, QVariant());
     button->setProperty(kRangesTitleProperty, QVariant());
+    // A styled title stays styled, now with this colour, for as long as it is the title.
+    if (button->property(kAttributedTitleProperty).isValid())
+        button->setProperty(kAttributedTitleProperty, button->text());
 }
 
 void ButtonColors::setFontColor(QAbstractButton *button, const QColor &colour, int start, int length)
@@ -96,7 +114,7 @@ void ButtonColors::drawTitle(QPainter &painter, const QAbstractButton *button, c
         return;
     const QString title = button->text();
     painter.setFont(button->font());
-    const QColor base = button->palette().color(QPalette::ButtonText);
+    const QColor base = titleColour(button, button->palette().currentColorGroup());
     if (rangesOf(button).isEmpty()) {
         painter.setPen(base);
         painter.drawText(area, Qt::AlignCenter, title);
@@ -122,5 +140,5 @@ void ButtonColors::drawTitle(QPainter &painter, const QAbstractButton *button, c
 
 QColor ButtonColors::fontColor(const QAbstractButton *button)
 {
-    return button ? button->palette().color(QPalette::Active, QPalette::ButtonText) : QColor();
+    return button ? titleColour(button, QPalette::Active) : QColor();
 }

@@ -14,6 +14,8 @@ class ButtonColors
 public:
     // Sets the title, then the colour over the whole title.
     static void setTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
+    // The colour belongs to this title: a later setText() shows the new title in the button's
+    // default style (the application's button text colour), as a replaced styled title does.
     static void setAttributedTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
     // Over the whole title; colours given to parts of it before no longer apply.
     static void setFontColor(QAbstractButton *button, const QColor &colour);
@@ -24,6 +26,7 @@ public:
     static QColor fontColorAt(const QAbstractButton *button, int index);
     // The title centred in area, one line, in the button's font and colours.
     static void drawTitle(QPainter &painter, const QAbstractButton *button, const QRect &area);
+    // The colour the whole title is drawn in.
     static QColor fontColor(const QAbstractButton *button);
 
 private:

@@ -35,7 +35,8 @@ NBDisableButton *makeButton(QWidget *parent, const QString &image, const QString
     button->setFixedSize(140, 40);
     button->setFont(NSFontHelper::getRegularPingFangFont(12));
     button->setFocusPolicy(Qt::StrongFocus);
-    ButtonColors::setFontColor(button, colour);
+    // Styled with its first title only: a caller's new title shows in the default button style.
+    ButtonColors::setAttributedTitleWithColor(button, title, colour);
     ClickableFlag::setIsClickable(button, true);
     return button;
 }

@@ -10,7 +10,7 @@ class QLabel;
 // The one confirmation dialog: a 330 px dark panel centred over the window's content with a
 // title, an optional line of explanation and two buttons, cancel on the left, confirm on the
 // right. Either button runs its block and then closes the alert; presses around the panel do
-// nothing. Callers set the texts and blocks, then NBBaseView::showOverWindow.
+// nothing. Callers set the texts and blocks, then NBBaseView::show.
 //
 // The block may replace the window's content (sign-out, back to the guide), which deletes the
 // alert with it; the alert then does not touch itself again.

@@ -18,16 +18,19 @@ RoundedPanel *NBBaseView::contentView()
     return m_contentView;
 }
 
-bool NBBaseView::placeOverWindow(std::unique_ptr<NBBaseView> view)
+void NBBaseView::logWindowInUse()
+{
+    QWidget *host = WindowInUse::contentWidget();
+    qCDebug(lcUi).noquote() << " ========= ";
+    qCDebug(lcUi) << (host ? host->window() : nullptr);
+    qCDebug(lcUi).noquote() << " ========= ";
+}
+
+bool NBBaseView::placeOverWindow(std::unique_ptr<OverlayWidget> view)
 {
     QWidget *host = WindowInUse::contentWidget();
     if (!host || !view)
         return false;
-    NBBaseView *shown = view.release();
-    shown->setParent(host);
-    shown->setFillsParent(true);
-    shown->raise();
-    shown->QWidget::show();
-    shown->takeFocus();
+    view.release()->showOver(host);
     return true;
 }

@@ -120,6 +120,23 @@ void NBBaseViewController::setAppearing(NBBaseViewController *screen, bool appea
     runTransition(shown, appearing, &NBBaseViewController::markAppearing, {});
 }
 
+void NBBaseViewController::tellCoveredBySheet(NBBaseViewController *root, bool covered)
+{
+    if (!root)
+        return;
+    root->ensureLoaded();
+    QPointer<NBBaseViewController> alive(root);
+    if (covered) {
+        root->viewWillDisappear();
+        if (alive)
+            alive->viewDidDisappear();
+        return;
+    }
+    root->viewWillAppear();
+    if (alive)
+        alive->viewDidAppear();
+}
+
 void NBBaseViewController::collectShownScreens(QList<QPointer<NBBaseViewController>> &into)
 {
     if (into.contains(this))

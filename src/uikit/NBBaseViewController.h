@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <concepts>
 #include <memory>
 #include <vector>
 
@@ -60,6 +61,11 @@ public:
     // before the "did" ones. A screen already in the asked state is left alone, so a change reaches each screen
     // once however many containers pass it on.
     static void setAppearing(NBBaseViewController *screen, bool appearing);
+    // A window's root covered by a sheet, or uncovered again: the root alone is told (its
+    // disappear or appear pair). It stays in the window under the sheet, and so do its menu and
+    // page, which neither stop nor run their "each time shown" work again; isAppearing() keeps
+    // saying so.
+    static void tellCoveredBySheet(NBBaseViewController *root, bool covered);
 
     // Shows `child` in `into` (this screen or one of its widgets) as a child screen. It appears
     // at once when this screen is in the window, else when this screen appears.
@@ -72,6 +78,18 @@ public:
     // Takes ownership of the animator. False (and nothing changes) for a missing controller or
     // animator, for this screen itself, or for a screen that is presented already.
     bool presentViewController(NBBaseViewController *controller, PresentationAnimator *animator);
+    // The same for a screen made for this presentation: a refused one is deleted here, and
+    // nullptr comes back; a presented one belongs to the presentation.
+    template <typename Screen>
+        requires std::derived_from<Screen, NBBaseViewController>
+    Screen *presentViewController(std::unique_ptr<Screen> controller, PresentationAnimator *animator)
+    {
+        Screen *shown = controller.get();
+        if (!presentViewController(static_cast<NBBaseViewController *>(shown), animator))
+            return nullptr;
+        controller.release();
+        return shown;
+    }
     // False when controller was not presented by this screen.
     bool dismissViewController(NBBaseViewController *controller);
     // Dismisses this screen from whoever presented it; nothing when nobody did.

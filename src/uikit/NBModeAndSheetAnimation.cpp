@@ -18,7 +18,7 @@ void NBModeAndSheetAnimation::animatePresentation(NBBaseViewController *presente
     cover->raise();
     cover->show();
     presented->show();
-    NBBaseViewController::setAppearing(presenting, false);
+    NBBaseViewController::tellCoveredBySheet(presenting, true);
     NBBaseViewController::setAppearing(presented, true);
 }
 
@@ -36,7 +36,7 @@ void NBModeAndSheetAnimation::animateDismissal(NBBaseViewController *presented, 
     coverView = nullptr;
     toVc->removePresentedController(presented);
     NBBaseViewController::setAppearing(fromVc, false);
-    NBBaseViewController::setAppearing(toVc, true);
+    NBBaseViewController::tellCoveredBySheet(toVc, false);
     if (done)
         done();
 }

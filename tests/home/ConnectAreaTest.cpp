@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "uikit/NBBaseView.h"
 #include "uikit/UiTiming.h"
 #include "uikit/WindowInUse.h"
 #include "common/DefaultsKeys.h"
@@ -60,6 +61,20 @@ struct RecordingNotifier : UserNotifier
     QStringList titles;
     QStringList bodies;
     bool onGuiThread = false;
+};
+
+// Counts the presses that reach a widget.
+class StagePresses : public QObject
+{
+public:
+    explicit StagePresses(QWidget *stage) { stage->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            ++count;
+        return false;
+    }
+    int count = 0;
 };
 
 class ConnectArea : public ::testing::Test
@@ -132,10 +147,22 @@ TEST_F(ConnectArea, KillSwitchTakesOnlyALongPressWhichReleasesItOnce)
     UserDefaults::standard().setBool(DefaultsKeys::ShadowsocksOn, true);
     area.updateState(NBConnectAreaState::killSwitch);
     EXPECT_TRUE(area.killSwitchTipView()->isVisible());
-    // The tip that asks for the long press lies over the stage without taking its presses.
+    // The tip lies over the stage and keeps its presses: a press on it, as the window delivers
+    // one, never reaches the stage, so it neither clicks nor starts the long press.
+    QWidget *tip = area.killSwitchTipView();
     QWidget *circle = area.contentCircleView();
-    QWidget *onTip = circle->childAt(area.killSwitchTipView()->geometry().center());
-    EXPECT_TRUE(onTip == area.lottleAnimationView() || area.lottleAnimationView()->isAncestorOf(onTip));
+    QWidget *onTip = circle->childAt(tip->geometry().center());
+    EXPECT_TRUE(onTip == tip || tip->isAncestorOf(onTip));
+    StagePresses stagePresses(area.lottleAnimationView());
+    const QPoint tipCentre = tip->mapTo(&area, tip->rect().center());
+    QTest::mousePress(area.windowHandle(), Qt::LeftButton, {}, tipCentre);
+    QTest::mouseRelease(area.windowHandle(), Qt::LeftButton, {}, tipCentre);
+    EXPECT_EQ(stagePresses.count, 0);
+    // Beside the tip the stage takes it.
+    const QPoint onStage = area.lottleAnimationView()->mapTo(&area, QPoint(187, 100));
+    QTest::mousePress(area.windowHandle(), Qt::LeftButton, {}, onStage);
+    QTest::mouseRelease(area.windowHandle(), Qt::LeftButton, {}, onStage);
+    EXPECT_EQ(stagePresses.count, 1);
     clickStage();
     EXPECT_EQ(delegate.stops, 0);
 
@@ -280,8 +307,8 @@ TEST(TunTip, CoverSwallowsClicksAndConfirmCloses)
     WindowInUse::setContentWidget(&host);
     int clicks = 0;
     QObject::connect(behind, &QPushButton::clicked, [&] { ++clicks; });
-    QPointer<NBToggleTunTipView> tip = new NBToggleTunTipView;
-    ASSERT_TRUE(tip->show());
+    QPointer<NBToggleTunTipView> tip = NBBaseView::show(std::make_unique<NBToggleTunTipView>());
+    ASSERT_TRUE(tip);
     QTest::mouseClick(host.childAt(50, 50), Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_EQ(clicks, 0);
     tip->confirmAction();   // no block
@@ -421,12 +448,20 @@ TEST(EarlierConnectAreas, BackViewDebouncesAndAsksTheHomeItSitsIn)
     EXPECT_LT(back->children().indexOf(static_cast<QObject *>(stage)),
               back->children().indexOf(static_cast<QObject *>(back->killSwitchTipView())));
 
-    // Outside a home screen a click has no one to ask.
-    NBHomeBackView alone;
-    alone.resize(200, 200);
-    alone.show();
-    QTest::mouseClick(&alone, Qt::LeftButton, {}, QPoint(100, 100));
-    EXPECT_EQ(NBHomeBackView::homeAbove(&alone), nullptr);
+    // Outside a home screen a click has no one to ask: the home beside it starts nothing.
+    QWidget elsewhere;
+    auto *alone = new NBHomeBackView(&elsewhere);
+    alone->setMonotonicClock([&] { return now; });
+    alone->setGeometry(0, 0, 400, 400);
+    elsewhere.resize(400, 400);
+    elsewhere.show();
+    const int beforeAlone = looks.size();
+    QTest::mouseClick(alone, Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_EQ(looks.size(), beforeAlone);
+    // The same click on the view inside the home, past the debounce, starts the road again.
+    now += 1600;
+    QTest::mouseClick(back, Qt::LeftButton, {}, QPoint(300, 200));
+    EXPECT_GT(looks.size(), beforeAlone);
     UserDefaults::standard().remove(DefaultsKeys::kProxyLineInfo);
 
     auto *old = new OOHomeContentView(&home);

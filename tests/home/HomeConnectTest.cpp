@@ -152,6 +152,10 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     clickButton();
     ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000));
 
+    // The user has turned to global mode since: the line put back shows it on its badge.
+    UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 1);
+    ASSERT_TRUE(isProxyModeOn());
+
     // A member line chosen in the popup by a visitor: the service refuses it.
     QWidget window;
     window.resize(800, 500);
@@ -171,8 +175,7 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     ASSERT_TRUE(waitUntil([&] { return home->selectView()->nameText()->text() == connectedName; }, 15000));
     ASSERT_TRUE(home->connectController()->cachedLine().has_value());
     EXPECT_EQ(home->connectController()->cachedLine()->id, 101);
-    EXPECT_EQ(home->selectView()->vpnModeView()->nameText()->text(),
-              isProxyModeOn() ? QStringLiteral("全局模式") : QStringLiteral("智能模式"));
+    EXPECT_EQ(home->selectView()->vpnModeView()->nameText()->text(), QStringLiteral("全局模式"));
 }
 
 TEST_F(HomeConnect, ALotteryWinnerConnectsToAMembersLineInsteadOfBeingSentToThePurchasePage)

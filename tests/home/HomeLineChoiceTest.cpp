@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "uikit/NBBaseView.h"
 #include "LineTestSupport.h"
 #include "common/DefaultsKeys.h"
 #include "common/MKUserInfoManager.h"
@@ -60,7 +61,8 @@ protected:
 
 TEST_F(HomeLineChoice, ChoosingALineInThePopupChangesTheChosenLine)
 {
-    EXPECT_EQ(home->selectView()->nameText()->text(), QStringLiteral("Tokyo"));
+    // The loaded list leaves the bar alone until the user chooses.
+    EXPECT_EQ(home->selectView()->nameText()->text(), QStringLiteral("Best line"));
     NBHomeLineListView *popup = openFromSelector();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->showList().size(), 3);
@@ -113,15 +115,39 @@ TEST_F(HomeLineChoice, EveryControlOfTheHomeScreenAndItsPopupsTakesItsWholeArea)
     EXPECT_TRUE(waitFor([&] { return closing.isNull(); }));
 
     // The other overlays of the home screen.
-    auto *modes = new NBModeListView;
-    modes->didSelectBlock = [](int) {};
-    ASSERT_TRUE(modes->show());
+    auto madeModes = std::make_unique<NBModeListView>();
+    madeModes->didSelectBlock = [](int) {};
+    NBModeListView *modes = NBBaseView::show(std::move(madeModes));
+    ASSERT_TRUE(modes);
     EXPECT_EQ(controlsCoveredByOthers(m_host.widget(), modes).join(QStringLiteral("; ")).toStdString(), "");
     delete modes;
-    auto *tip = new NBToggleTunTipView;
-    ASSERT_TRUE(tip->show());
+    NBToggleTunTipView *tip = NBBaseView::show(std::make_unique<NBToggleTunTipView>());
+    ASSERT_TRUE(tip);
     EXPECT_EQ(controlsCoveredByOthers(m_host.widget(), tip).join(QStringLiteral("; ")).toStdString(), "");
     delete tip;
 }
 
 } // namespace
+
+TEST(HomePopups, EachGoesOverTheWindowInUseByTheOneRoadOrIsDeleted)
+{
+    WindowInUse::setContentWidget(nullptr);
+    QPointer<NBHomeLineListView> lines = NBBaseView::show(std::make_unique<NBHomeLineListView>());
+    QPointer<NBModeListView> modes = NBBaseView::show(std::make_unique<NBModeListView>());
+    QPointer<NBToggleTunTipView> tip = NBBaseView::show(std::make_unique<NBToggleTunTipView>());
+    EXPECT_TRUE(lines.isNull() && modes.isNull() && tip.isNull()) << "no window: nothing shown, nothing left behind";
+
+    HostWindow host;
+    const QList<QWidget *> shown{NBBaseView::show(std::make_unique<NBHomeLineListView>()),
+                                 NBBaseView::show(std::make_unique<NBModeListView>()),
+                                 NBBaseView::show(std::make_unique<NBToggleTunTipView>())};
+    for (QWidget *popup : shown) {
+        ASSERT_NE(popup, nullptr);
+        EXPECT_EQ(popup->parentWidget(), host.widget()) << "the window's content owns it";
+        EXPECT_EQ(popup->geometry(), host.widget()->rect());
+        EXPECT_TRUE(popup->isVisible());
+    }
+    // The last one is on top.
+    QWidget *hit = host.widget()->childAt(400, 250);
+    EXPECT_TRUE(hit == shown.last() || shown.last()->isAncestorOf(hit));
+}

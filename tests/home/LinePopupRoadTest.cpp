@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "uikit/NBBaseView.h"
 #include "LineTestSupport.h"
 #include "common/ApiPaths.h"
 #include "home/AssetImageView.h"
@@ -82,11 +83,12 @@ protected:
 
     NBHomeLineListView *openPopup(HomeStandIn &home, const QList<OOHomeNodeModel> &lines)
     {
-        auto *popup = new NBHomeLineListView;
-        popup->setDelegate(&home);
-        popup->setShowList(lines);
-        popup->reloadLines();
-        EXPECT_TRUE(popup->show());
+        auto made = std::make_unique<NBHomeLineListView>();
+        made->setDelegate(&home);
+        made->setShowList(lines);
+        made->reloadLines();
+        NBHomeLineListView *popup = NBBaseView::show(std::move(made));
+        EXPECT_TRUE(popup);
         QCoreApplication::processEvents();
         return popup;
     }

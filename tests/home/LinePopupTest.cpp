@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "uikit/NBBaseView.h"
 #include "LineTestSupport.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NBMaskControl.h"
@@ -80,6 +81,16 @@ bool near(const QColor &drawn, const QColor &meant)
            && qAbs(drawn.blue() - meant.blue()) <= 40;
 }
 
+// Nearer the meant colour than the other: the tolerance of near() alone would let a colour pass
+// for a neighbour it is 40 units from.
+bool nearerThan(const QColor &drawn, const QColor &meant, const QColor &other)
+{
+    auto distance = [&drawn](const QColor &to) {
+        return qAbs(drawn.red() - to.red()) + qAbs(drawn.green() - to.green()) + qAbs(drawn.blue() - to.blue());
+    };
+    return distance(meant) < distance(other);
+}
+
 std::string describe(const QColor &colour)
 {
     return QStringLiteral("(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue()).toStdString();
@@ -102,11 +113,12 @@ protected:
 
     NBHomeLineListView *openPopup(const QList<OOHomeNodeModel> &lines)
     {
-        auto *popup = new NBHomeLineListView;
-        popup->setDelegate(&m_delegate);
-        popup->setShowList(lines);
-        popup->reloadLines();
-        EXPECT_TRUE(popup->show());
+        auto made = std::make_unique<NBHomeLineListView>();
+        made->setDelegate(&m_delegate);
+        made->setShowList(lines);
+        made->reloadLines();
+        NBHomeLineListView *popup = NBBaseView::show(std::move(made));
+        EXPECT_TRUE(popup);
         m_popup = popup;
         return popup;
     }
@@ -390,6 +402,8 @@ TEST_F(LinePopupTest, RowTextsAreDrawnInTheirOwnColoursInsideThePopup)
     EXPECT_TRUE(near(member, QColor(90, 177, 234))) << describe(member);
     const QColor other = drawnTextColour(table->cellForRow(0)->nameText());
     EXPECT_TRUE(near(other, QColor(Qt::white))) << describe(other);
+    // White, not the cell's own starting colour, which near() could not tell from it.
+    EXPECT_TRUE(nearerThan(other, QColor(Qt::white), QColor(223, 226, 253))) << describe(other);
     NBNewLineCell *marked = table->cellForRow(2);
     ASSERT_TRUE(marked->markText()->isVisible());
     const QColor mark = drawnTextColour(marked->markText());

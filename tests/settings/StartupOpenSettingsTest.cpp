@@ -76,7 +76,7 @@ TEST_F(StartupOpenSettingsTest, GeneralShowsTheSettingsWhoseLanguagePickerRebuil
     EXPECT_EQ(currentAppLanguage(), QStringLiteral("en"));
     ASSERT_NE(split(), old.data());
     EXPECT_EQ(split()->shownContent(), split()->existingScreen(NBLeftMenuType::home));
-    EXPECT_EQ(split()->leftSide()->accountItem()->title(), QStringLiteral("Account"));
+    EXPECT_EQ(split()->leftSide()->accountItem()->title(), QStringLiteral("Me"));
     QTRY_VERIFY_WITH_TIMEOUT(old.isNull(), 2000);
 }
 

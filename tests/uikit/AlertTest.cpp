@@ -1,4 +1,5 @@
 // The alert: blocks, closing, what it keeps from the window under it.
+#include "uikit/ButtonColors.h"
 #include "uikit/NBAlertView.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NSFontHelper.h"
@@ -51,7 +52,7 @@ TEST_F(AlertTest, ButtonsWithoutBlocksOnlyClose)
     for (bool confirm : {false, true}) {
         auto *alert = new NBAlertView;
         alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
-        ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
+        ASSERT_TRUE(NBBaseView::show(std::unique_ptr<NBBaseView>(alert)));
         QPointer<NBAlertView> weak(alert);
         QTest::mouseClick(confirm ? alert->confirmButton() : alert->cancleButton(), Qt::LeftButton);
         EXPECT_FALSE(alert->isVisible());
@@ -63,7 +64,7 @@ TEST_F(AlertTest, BlockRunsBeforeTheAlertGoesAndMayDeleteItsHost)
 {
     auto *alert = new NBAlertView;
     alert->titleLabel()->setText(QStringLiteral("t"));
-    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
+    ASSERT_TRUE(NBBaseView::show(std::unique_ptr<NBBaseView>(alert)));
     bool visibleDuringBlock = false;
     alert->confirmBlock = [&] {
         visibleDuringBlock = alert->isVisible();
@@ -84,7 +85,7 @@ TEST_F(AlertTest, PressesAroundThePanelAndKeysReachNothingUnderIt)
     auto *alert = new NBAlertView;
     bool ran = false;
     alert->cancelBlock = [&] { ran = true; };
-    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
+    ASSERT_TRUE(NBBaseView::show(std::unique_ptr<NBBaseView>(alert)));
     QWidget *hit = host->childAt(QPoint(20, 20));
     EXPECT_EQ(hit, alert);
     QTest::mouseClick(hit, Qt::LeftButton, {}, QPoint(20, 20));
@@ -98,11 +99,33 @@ TEST_F(AlertTest, PressesAroundThePanelAndKeysReachNothingUnderIt)
     delete alert;
 }
 
+TEST_F(AlertTest, ARetitledButtonShowsItsTitleInTheDefaultButtonStyle)
+{
+    NBAlertView *alert = NBBaseView::show(std::make_unique<NBAlertView>());
+    ASSERT_NE(alert, nullptr);
+    NBDisableButton *cancel = alert->cancleButton();
+    NBDisableButton *confirm = alert->confirmButton();
+    EXPECT_EQ(ButtonColors::fontColor(cancel), QColor(222, 228, 244));
+    EXPECT_EQ(ButtonColors::fontColor(confirm), QColor(26, 15, 5));
+
+    // A new title replaces the styled one: it shows in the application's button text colour.
+    const QColor plain = QApplication::palette(cancel).color(QPalette::Active, QPalette::ButtonText);
+    ASSERT_NE(plain, QColor(222, 228, 244));
+    cancel->setText(QStringLiteral("重置"));
+    EXPECT_EQ(cancel->text(), QStringLiteral("重置"));
+    EXPECT_EQ(ButtonColors::fontColor(cancel), plain);
+    EXPECT_EQ(ButtonColors::fontColorAt(cancel, 0), plain);
+    EXPECT_EQ(ButtonColors::fontColor(confirm), QColor(26, 15, 5)) << "the other button keeps its style";
+    // Styled again with its title, it has its colour again.
+    ButtonColors::setAttributedTitleWithColor(cancel, QStringLiteral("重置"), QColor(222, 228, 244));
+    EXPECT_EQ(ButtonColors::fontColor(cancel), QColor(222, 228, 244));
+}
+
 TEST_F(AlertTest, PanelLayout)
 {
     auto *alert = new NBAlertView;
     alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
-    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
+    ASSERT_TRUE(NBBaseView::show(std::unique_ptr<NBBaseView>(alert)));
     const int title = QFontMetrics(NSFontHelper::getRegularPingFangFont(14)).boundingRect(
         QRect(0, 0, 280, 10000), Qt::TextWordWrap, alert->titleLabel()->text()).height();
     RoundedPanel *panel = alert->contentView();

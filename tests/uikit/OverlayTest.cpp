@@ -3,10 +3,13 @@
 #include "uikit/NBControllerView.h"
 #include "uikit/NBMaskView.h"
 #include "uikit/OOBasePopupView.h"
+#include "uikit/UiLog.h"
 #include "uikit/WindowInUse.h"
+#include "support/MessageCapture.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -110,6 +113,26 @@ TEST(Overlay, ShowWithoutAWindowInUseReportsFailure)
     WindowInUse::setContentWidget(nullptr);
     auto made = std::make_unique<NBBaseView>();
     QPointer<NBBaseView> popup(made.get());
-    EXPECT_EQ(NBBaseView::showOverWindow(std::move(made)), nullptr);
+    EXPECT_EQ(NBBaseView::show(std::move(made)), nullptr);
     EXPECT_TRUE(popup.isNull()) << "a popup no window takes is not left behind";
+}
+
+TEST(Overlay, ShowLogsTheWindowItGoesOverBetweenTwoRules)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("ostrel.ui.debug=true"));
+    Window window;
+    window.host.setObjectName(QStringLiteral("theWindowInUse"));
+    QStringList lines;
+    {
+        MessageCapture capture;
+        // Any overlay goes the same road, not only the panel popups.
+        ASSERT_NE(NBBaseView::show(std::make_unique<NBMaskView>()), nullptr);
+        lines = capture.messages();
+    }
+    const qsizetype first = lines.indexOf(QStringLiteral(" ========= "));
+    ASSERT_GE(first, 0) << lines.join(QLatin1Char('|')).toStdString();
+    ASSERT_LT(first + 2, lines.size());
+    EXPECT_TRUE(lines.at(first + 1).contains(QStringLiteral("theWindowInUse"))) << lines.at(first + 1).toStdString();
+    EXPECT_EQ(lines.at(first + 2), QStringLiteral(" ========= "));
+    EXPECT_EQ(window.host.findChildren<NBMaskView *>().size(), 1);
 }

@@ -140,7 +140,7 @@ TEST_F(PlainTextRoads, AlertTextsAreText)
     auto *alert = new NBAlertView;
     alert->titleLabel()->setText(kHostile);
     alert->tipsLabel()->setText(QStringLiteral("<h1>大</h1>"));
-    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(alert)));
+    ASSERT_TRUE(NBBaseView::show(std::unique_ptr<NBBaseView>(alert)));
     EXPECT_EQ(alert->titleLabel()->textFormat(), Qt::PlainText);
     EXPECT_EQ(alert->tipsLabel()->textFormat(), Qt::PlainText);
     // A heading would be taller than one line of the 12 px font.

@@ -133,6 +133,21 @@ TEST_F(PresentationTest, ViewDidLoadRunsOnceAcrossPresentations)
     EXPECT_FALSE(to->isVisible());
 }
 
+TEST_F(PresentationTest, AScreenMadeForAPresentationIsDeletedWhenRefused)
+{
+    LoggingScreen from(QStringLiteral("from"));
+    auto refused = std::make_unique<LoggingScreen>(QStringLiteral("refused"));
+    QPointer<LoggingScreen> gone(refused.get());
+    EXPECT_EQ(from.presentViewController(std::move(refused), nullptr), nullptr);
+    EXPECT_TRUE(gone.isNull()) << "no animator: refused, and not left behind";
+
+    auto made = std::make_unique<LoggingScreen>(QStringLiteral("shown"));
+    auto *animator = new NBPresentationAnimator(made.get(), &from);
+    LoggingScreen *shown = from.presentViewController(std::move(made), animator);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->parentWidget(), &from) << "the presentation owns it";
+}
+
 TEST_F(PresentationTest, DismissingWhatWasNotPresentedChangesNothing)
 {
     LoggingScreen from(QStringLiteral("from"));
@@ -165,13 +180,17 @@ TEST_F(PresentationTest, SheetsGoOverTheRootOfTheWindowInUse)
     NBBaseViewController::setAppearing(&root, true);
     root.show();
     WindowInUse::setContentController(&root);
+    // A page the root shows, as the split view shows its menu and page: it stays in the window
+    // under the sheets and hears nothing of them.
     LoggingScreen caller(QStringLiteral("caller"), &root);
+    root.embedChildViewController(&caller, &root);
     g_log.clear();
 
     auto *first = new LoggingScreen(QStringLiteral("first"));
     auto *second = new LoggingScreen(QStringLiteral("second"));
     caller.presentViewControllerAsSheet(first);
     EXPECT_EQ(log(), "first:load root:willDisappear root:didDisappear first:willAppear first:didAppear");
+    EXPECT_TRUE(caller.isAppearing());
     caller.presentViewControllerAsSheet(second);
 
     ASSERT_EQ(root.presentedControllers().size(), 2);
@@ -189,6 +208,7 @@ TEST_F(PresentationTest, SheetsGoOverTheRootOfTheWindowInUse)
     g_log.clear();
     first->dismissAction();
     EXPECT_EQ(log(), "first:willDisappear first:didDisappear root:willAppear root:didAppear");
+    EXPECT_TRUE(caller.isAppearing());
     EXPECT_EQ(root.presentedControllers(), QList<NBBaseViewController *>{second});
     QTRY_VERIFY_WITH_TIMEOUT(firstCoverWeak.isNull(), 2000);
     EXPECT_FALSE(secondCoverWeak.isNull()) << "only the first sheet's cover goes";

@@ -1,4 +1,5 @@
 // The home screen's looks, drawn with fake data and no network.
+#include "uikit/NBBaseView.h"
 #include "GalleryScene.h"
 
 #include <QJsonArray>
@@ -119,12 +120,12 @@ OSTREL_GALLERY_SCENE("home/connected_time", 200, 80)
 OSTREL_GALLERY_SCENE("home/tun_tip", 800, 500)
 {
     QWidget *host = galleryWindowHost();
-    auto *tip = new NBToggleTunTipView;
+    auto tip = std::make_unique<NBToggleTunTipView>();
     tip->titleLabel()->setText(QStringLiteral("系统提示"));
     tip->tipsLabel()->setText(QStringLiteral("切换模式后需重新连接才会生效"));
     tip->confirmButton()->setText(QStringLiteral("确定"));
     tip->confirmBlock = [] {};
-    tip->show();
+    NBBaseView::show(std::move(tip));
     return host;
 }
 

@@ -152,7 +152,7 @@ OSTREL_GALLERY_SCENE("kit/alert", 800, 500)
     auto alert = std::make_unique<NBAlertView>();
     alert->titleLabel()->setText(QStringLiteral("是否确定退出登录?"));
     alert->contentView()->setCornerRadius(8);
-    NBBaseView::showOverWindow(std::move(alert));
+    NBBaseView::show(std::move(alert));
     return host;
 }
 
@@ -162,7 +162,7 @@ OSTREL_GALLERY_SCENE("kit/alert_with_tips", 800, 500)
     auto alert = std::make_unique<NBAlertView>();
     alert->titleLabel()->setText(QStringLiteral("确定清除缓存吗?"));
     alert->tipsLabel()->setText(QStringLiteral("清除后，已下载的页面和图片需要重新下载。"));
-    NBBaseView::showOverWindow(std::move(alert));
+    NBBaseView::show(std::move(alert));
     return host;
 }
 

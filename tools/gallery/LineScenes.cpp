@@ -2,6 +2,7 @@
 // the line cells (a member-only line among them), the mode list, the line page and the home
 // line table. Flags are drawn here and put into the image cache, so no network is needed.
 
+#include "uikit/NBBaseView.h"
 #include "GalleryScene.h"
 
 #include <QBuffer>
@@ -110,11 +111,11 @@ QWidget *popup(bool global, bool explanation)
     UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, global ? 1 : 0);
     UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, galleryLines().at(3).toJsonText());
     QWidget *host = galleryWindowHost();
-    auto *view = new NBHomeLineListView;
-    view->setShowList(galleryLines());
-    view->reloadLines();
-    view->show();
-    if (explanation)
+    auto made = std::make_unique<NBHomeLineListView>();
+    made->setShowList(galleryLines());
+    made->reloadLines();
+    NBHomeLineListView *view = NBBaseView::show(std::move(made));
+    if (view && explanation)
         view->toggleModeExplanation();
     return host;
 }
@@ -184,9 +185,9 @@ OSTREL_GALLERY_SCENE("lines/mode_list", 800, 500)
 {
     UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 1);
     QWidget *host = galleryWindowHost();
-    auto *list = new NBModeListView;
+    auto list = std::make_unique<NBModeListView>();
     list->didSelectBlock = [](int) {};
-    list->show();
+    NBBaseView::show(std::move(list));
     return host;
 }
 

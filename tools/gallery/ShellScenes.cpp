@@ -35,13 +35,15 @@ void usePlaceholderPages()
     }
 }
 
-QWidget *mainWindow(void (*prepare)(NBMainSplitViewController *))
+QWidget *mainWindow(void (*prepare)(NBMainSplitViewController *), const QString &language = QStringLiteral("zh-Hans"))
 {
-    UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("zh-Hans"));
+    UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, language);
     usePlaceholderPages();
     auto *window = new NBMainWindowController;
     auto *split = new NBMainSplitViewController;
     split->ensureLoaded();
+    // The menu has read its titles; the scenes after this one draw in Chinese again.
+    UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, QStringLiteral("zh-Hans"));
     split->leftSide()->setUnreadRequester({});
     window->setContentViewController(split);
     if (prepare)
@@ -135,6 +137,19 @@ OSTREL_GALLERY_SCENE("shell/main_account_unread", 800, 500)
             {QStringLiteral("data"), QJsonObject{{QStringLiteral("active_message"), 1}, {QStringLiteral("feedback_message"), 0},
                                                  {QStringLiteral("system_message"), 2}}}});
     });
+}
+
+// The menu's titles in the languages whose words are longest, the account row selected.
+OSTREL_GALLERY_SCENE("shell/main_menu_en", 800, 500)
+{
+    return mainWindow([](NBMainSplitViewController *split) { split->leftSide()->selectItem(split->leftSide()->accountItem()); },
+                      QStringLiteral("en"));
+}
+
+OSTREL_GALLERY_SCENE("shell/main_menu_ja", 800, 500)
+{
+    return mainWindow([](NBMainSplitViewController *split) { split->leftSide()->selectItem(split->leftSide()->accountItem()); },
+                      QStringLiteral("ja"));
 }
 
 OSTREL_GALLERY_SCENE("shell/main_tun_running", 800, 500)

@@ -256,6 +256,6 @@ void NBAccountInfoViewController::logoutAction()
         delegate->backToGuide();
         track(QStringLiteral("accountPage_logoutPopup_confirm_click"));
     };
-    NBBaseView::showOverWindow(std::move(alert));
+    NBBaseView::show(std::move(alert));
     track(QStringLiteral("accountPage_logout_click"));
 }

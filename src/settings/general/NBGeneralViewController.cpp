@@ -153,15 +153,15 @@ void NBGeneralViewController::selectRow(int row)
         return;
     switch (datas.at(row).type) {
     case OOGeneralModel::lineOrder: {
-        auto *picker = new NBSortViewController;
+        auto picker = std::make_unique<NBSortViewController>();
         picker->presentVC = this;
-        presentPicker(picker);
+        presentPicker(std::move(picker));
         break;
     }
     case OOGeneralModel::language: {
-        auto *picker = new NBLanguageViewController;
+        auto picker = std::make_unique<NBLanguageViewController>();
         picker->presentVC = this;
-        presentPicker(picker);
+        presentPicker(std::move(picker));
         break;
     }
     case OOGeneralModel::resetAllSettings:
@@ -175,13 +175,13 @@ void NBGeneralViewController::selectRow(int row)
     }
 }
 
-void NBGeneralViewController::presentPicker(NBBaseViewController *picker)
+void NBGeneralViewController::presentPicker(std::unique_ptr<NBBaseViewController> picker)
 {
     // The picker covers this screen exactly: drawn at its own taller size it would reach past
     // the window, with its title bar and back button out of sight.
     picker->setGeometry(rect());
-    if (!presentViewController(picker, new NBPresentationAnimator(picker, this)))
-        delete picker;
+    auto *animator = new NBPresentationAnimator(picker.get(), this);
+    presentViewController(std::move(picker), animator);
 }
 
 void NBGeneralViewController::switchAutoConnection(bool on)
@@ -210,7 +210,7 @@ void NBGeneralViewController::showResetAlert()
         if (self)
             self->restoreDefaults();
     };
-    m_alert = NBBaseView::showOverWindow(std::move(made));
+    m_alert = NBBaseView::show(std::move(made));
 }
 
 void NBGeneralViewController::showClearCacheAlert()
@@ -229,7 +229,7 @@ void NBGeneralViewController::showClearCacheAlert()
             self->clearAllCache();
     };
     alert->cancelBlock = [] {};
-    m_alert = NBBaseView::showOverWindow(std::move(made));
+    m_alert = NBBaseView::show(std::move(made));
 }
 
 void NBGeneralViewController::restoreDefaults()

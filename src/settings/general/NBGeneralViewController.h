@@ -60,7 +60,7 @@ private:
     void reloadData();
     QWidget *makeRowView(int row);
     void layoutViews();
-    void presentPicker(NBBaseViewController *picker);
+    void presentPicker(std::unique_ptr<NBBaseViewController> picker);
     void showResetAlert();
     void showClearCacheAlert();
 

@@ -105,11 +105,9 @@ void NBMessageDetailViewController::presentPurchasePage()
     WebViews *views = WebModule::views();
     if (!views)
         return;
-    NBBaseViewController *purchase = views->makePurchasePage(QJsonObject{{QStringLiteral("needBack"), true}});
-    purchase->resize(centre->size());
-    if (!centre->presentViewController(purchase, new NBPresentationAnimator(purchase, centre))) {
-        delete purchase;
-        return;
-    }
-    Q_EMIT purchasePagePresented(purchase);
+    std::unique_ptr<NBBaseViewController> made(views->makePurchasePage(QJsonObject{{QStringLiteral("needBack"), true}}));
+    made->resize(centre->size());
+    auto *animator = new NBPresentationAnimator(made.get(), centre);
+    if (NBBaseViewController *purchase = centre->presentViewController(std::move(made), animator))
+        Q_EMIT purchasePagePresented(purchase);
 }

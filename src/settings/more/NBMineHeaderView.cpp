@@ -7,6 +7,7 @@
 
 #include "app/AdImageArchive.h"
 #include "app/SplashAdStore.h"
+#include "uikit/BackgroundWindowMove.h"
 #include "uikit/ImageCache.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
@@ -41,6 +42,8 @@ QFont monospacedFont(int px)
 NBMineHeaderView::NBMineHeaderView(QWidget *parent)
     : QWidget(parent)
 {
+    // Around the account box and the banner, the header is the page's background.
+    BackgroundWindowMove::markAsSurface(this);
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral("NBMineHeaderView { background: rgb(22,22,22); }"));
     m_infoView = new NBInfoView(this);

@@ -9,6 +9,7 @@
 
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"
+#include "uikit/NBBaseView.h"
 #include "uikit/NBControllerView.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NBPresentationAnimator.h"
@@ -300,13 +301,12 @@ void NBMineViewController::tunSwitchChanged(bool on)
     // A running connection keeps its mode; the new one applies at the next connect.
     if (!defaults.boolForKey(DefaultsKeys::ShadowsocksOn))
         return;
-    auto *tip = new NBToggleTunTipView;
+    auto tip = std::make_unique<NBToggleTunTipView>();
     tip->resize(800, 500);
     tip->titleLabel()->setText(QStringLiteral("系统提示"));
     tip->tipsLabel()->setText(QStringLiteral("切换模式后需重新连接才会生效"));
     tip->confirmButton()->setText(QStringLiteral("确定"));
-    if (!tip->show())
-        tip->deleteLater();
+    NBBaseView::show(std::move(tip));
 }
 
 void NBMineViewController::openItem(NBMineItemView *row)
