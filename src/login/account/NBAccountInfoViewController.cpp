@@ -212,24 +212,24 @@ void NBAccountInfoViewController::selectRow(int row)
         return;
     switch (NBAccountInfoLogic::clickTarget(m_data[row])) {
     case NBAccountInfoLogic::Opens::BindEmail:
-        openScreen(new NBBindAccountViewController(BindAccountType::email, this));
+        openScreen(std::make_unique<NBBindAccountViewController>(BindAccountType::email, this));
         break;
     case NBAccountInfoLogic::Opens::BindPhone:
-        openScreen(new NBBindAccountViewController(BindAccountType::phone, this));
+        openScreen(std::make_unique<NBBindAccountViewController>(BindAccountType::phone, this));
         break;
     case NBAccountInfoLogic::Opens::ChangePassword:
-        openScreen(new NBChangePassWordViewController(this));
+        openScreen(std::make_unique<NBChangePassWordViewController>(this));
         break;
     case NBAccountInfoLogic::Opens::Nothing:
         break;
     }
 }
 
-void NBAccountInfoViewController::openScreen(NBBaseViewController *screen)
+void NBAccountInfoViewController::openScreen(std::unique_ptr<NBBaseViewController> screen)
 {
     screen->setGeometry(rect());
-    if (!presentViewController(screen, new NBPresentationAnimator(screen, this)))
-        screen->deleteLater();
+    auto *animator = new NBPresentationAnimator(screen.get(), this);
+    presentViewController(std::move(screen), animator);
 }
 
 void NBAccountInfoViewController::copyUserId()

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 
 class NBNavView;
@@ -65,7 +66,7 @@ private:
     void setupViews();
     void layoutViews();
     QWidget *makeRowView(int row);
-    void openScreen(NBBaseViewController *screen);
+    void openScreen(std::unique_ptr<NBBaseViewController> screen);
 
     bool m_pwdHasSet = false;
     bool m_phoneHasSet = false;
