@@ -15,6 +15,7 @@
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "networking/ReplyGuard.h"
 #include "common/ApiPaths.h"
 
 namespace {
@@ -115,6 +116,9 @@ void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
     for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
         request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
     QNetworkReply *reply = m_manager->post(request, QJsonDocument(*envelope).toJson(QJsonDocument::Compact));
+    // Nobody reads the answer, but it still arrives: held to the size and the deadline of every
+    // other reply, so an endless one cannot fill memory.
+    ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, OONetWork::RequestDeadlineMs, ReplyGuard::Body::Discard);
     QPointer<XSAnalyticsManager> self(this);
     connect(reply, &QNetworkReply::finished, m_worker, [self, reply, name] {
         reply->deleteLater();
