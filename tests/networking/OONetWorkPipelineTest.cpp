@@ -488,8 +488,7 @@ TEST_F(PipelineTest, EveryReplyReadOrNotStopsAtTheSizeLimit)
     const QJsonObject before = s_standin->records().value(QStringLiteral("streams")).toObject();
     const qint64 sentBefore = before.value(QStringLiteral("bytes")).toInteger();
     const int stoppedBefore = before.value(QStringLiteral("stopped")).toInt();
-    // The analytics answer is never read: an endless one (a length announced and never reached)
-    // still ends, as a failed delivery.
+    // The analytics answer is never read: an endless one still ends, as a failed delivery.
     s_standin->fault(ApiPaths::kActionTrack, QStringLiteral("endless"), 1);
     QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
     XSAnalyticsManager::shared().track(QStringLiteral("homePage_show"));
@@ -542,6 +541,10 @@ TEST_F(PipelineTest, ATricklingReplyEndsAtItsWholeDeadlineAsATimeOutDoes)
 
     // A byte every 50 ms is never silent for 300 ms; the whole deadline ends it all the same.
     OONetWork::shared().setDeadlinesForTesting(1000, 1000);
+    const auto stopped = [] {
+        return s_standin->records().value(QStringLiteral("streams")).toObject().value(QStringLiteral("stopped")).toInt();
+    };
+    const int stoppedBefore = stopped();
     s_standin->fault(ApiPaths::kConnect2, QStringLiteral("trickle"), 2, 50);
     const Outcome trickled = request(QStringLiteral("POST"), ApiPaths::kConnect2, std::nullopt, 20000);
     ASSERT_TRUE(trickled.called && trickled.error.has_value());
@@ -553,6 +556,8 @@ TEST_F(PipelineTest, ATricklingReplyEndsAtItsWholeDeadlineAsATimeOutDoes)
     EXPECT_EQ(trickledConnect.message, silentConnect.message);
     EXPECT_EQ(trickledConnect.code, silentConnect.code);
     EXPECT_EQ(hooks->hints.size(), 2 * hintsAfterSilence);
+    // The client hung up both times; the stand-in did not end the bodies itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stopped() == stoppedBefore + 2; }, 10000));
 }
 
 TEST_F(PipelineTest, OlderEntryMapsItsTwoEndpoints)
