@@ -244,7 +244,8 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
     // An unfollowed redirect (3xx) is a failure like any error status.
     if (reply->error() != QNetworkReply::NoError || status < 200 || status >= 300) {
         const NetError error = transportError(reply);
-        qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status;
+        qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status
+                          << (ReplyGuard::pastDeadline(reply) ? "(past its deadline)" : "");
         showNetworkHint(error.message);
         if (completion)
             completion(std::nullopt, error);
