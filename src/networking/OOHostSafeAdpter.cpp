@@ -25,6 +25,7 @@
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OONetWork.h"
+#include "networking/ReplyGuard.h"
 
 const QString OOHostSafeAdpter::kHistoryHostsKey = QStringLiteral("historyHostsKey");
 const QString OOHostSafeAdpter::kRemoteUrlsKey = QStringLiteral("kRemoteUrlsKey");
@@ -245,11 +246,7 @@ QNetworkReply *OOHostSafeAdpter::plainGet(const QUrl &url)
     QNetworkReply *reply = OONetWork::shared().manager()->get(request);
     // A host that trickles bytes would keep the transfer time-out from ever firing, and the
     // round with it: every fetch also has a hard deadline and a size limit.
-    QTimer::singleShot(2 * m_probeTimeoutMs, reply, [reply] { reply->abort(); });
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > kMaxPlainBytes)
-            reply->abort();
-    });
+    ReplyGuard::hold(reply, kMaxPlainBytes, 2 * m_probeTimeoutMs);
     return reply;
 }
 
@@ -267,7 +264,7 @@ void OOHostSafeAdpter::fetchRemoteLists(const std::shared_ptr<Round> &round)
         connect(reply, &QNetworkReply::finished, this, [this, round, reply, outstanding, found] {
             reply->deleteLater();
             if (reply->error() == QNetworkReply::NoError)
-                *found << parseRemoteList(reply->readAll());
+                *found << parseRemoteList(ReplyGuard::takeBody(reply));
             if (--*outstanding > 0 || round->done)
                 return;
             for (const QString &host : std::as_const(*found))

@@ -1,6 +1,8 @@
 #include "networking/OONetWork.h"
 
+#include "networking/InstallerDownload.h"
 #include "networking/InstallerFileWriter.h"
+#include "networking/ReplyGuard.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -13,7 +15,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -32,8 +33,6 @@
 Q_LOGGING_CATEGORY(lcNetwork, "ostrel.network", QtInfoMsg)
 
 namespace {
-
-const char *kTooLarge = "ostrel_too_large";
 
 // Query text by hand: QUrlQuery leaves '+' alone, which servers read as a space, and the
 // envelope's Base64 is full of them.
@@ -90,7 +89,7 @@ int httpStatus(QNetworkReply *reply)
 // an unfollowed redirect is never handed over as the file.
 bool plainTransferFailed(QNetworkReply *reply)
 {
-    if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError)
+    if (ReplyGuard::tooLarge(reply) || reply->error() != QNetworkReply::NoError)
         return true;
     const int status = httpStatus(reply);
     return status < 200 || status >= 300;
@@ -181,7 +180,7 @@ void OONetWork::sendData(const QString &method, const QString &url, bool decrypt
     QElapsedTimer clock;
     clock.start();
     QNetworkReply *reply = send(method, request, body);
-    guardSize(reply);
+    ReplyGuard::hold(reply, MaxResponseBytes, m_requestDeadlineMs);
     const QString path = apiPathOf(target);
     connect(reply, &QNetworkReply::finished, this, [this, reply, decryptResponse, clock, method, path, completion] {
         reply->deleteLater();
@@ -232,21 +231,11 @@ void OONetWork::verifyRedirects(QNetworkReply *reply)
     });
 }
 
-void OONetWork::guardSize(QNetworkReply *reply)
-{
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received <= MaxResponseBytes || reply->property(kTooLarge).toBool())
-            return;
-        reply->setProperty(kTooLarge, true);
-        reply->abort();
-    });
-}
-
 void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, const QElapsedTimer &clock,
                                 const QString &method, const QString &path, const Completion &completion)
 {
     const int status = httpStatus(reply);
-    if (reply->property(kTooLarge).toBool()) {
+    if (ReplyGuard::tooLarge(reply)) {
         qCWarning(lcNetwork) << method << path << "reply larger than" << MaxResponseBytes << "bytes, dropped";
         if (completion)
             completion(std::nullopt, NetError{NetError::Malformed, QStringLiteral("Response too large")});
@@ -255,7 +244,8 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
     // An unfollowed redirect (3xx) is a failure like any error status.
     if (reply->error() != QNetworkReply::NoError || status < 200 || status >= 300) {
         const NetError error = transportError(reply);
-        qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status;
+        qCInfo(lcNetwork) << method << path << "failed:" << reply->error() << "HTTP" << status
+                          << (ReplyGuard::pastDeadline(reply) ? "(past its deadline)" : "");
         showNetworkHint(error.message);
         if (completion)
             completion(std::nullopt, error);
@@ -277,7 +267,7 @@ void OONetWork::handleDataReply(QNetworkReply *reply, bool decryptResponse, cons
         return;
     }
 
-    const QByteArray body = reply->readAll();
+    const QByteArray body = ReplyGuard::takeBody(reply);
     qCDebug(lcNetwork).noquote() << method << path << "raw reply:" << body.size() << "bytes";
 
     NetError error;
@@ -395,7 +385,7 @@ void OONetWork::requestConfigRawData(const QString &method, const QString &url, 
     clock.start();
     QNetworkReply *reply = send(method, request, {});
     verifyRedirects(reply);
-    guardSize(reply);
+    ReplyGuard::hold(reply, MaxResponseBytes, m_rawDeadlineMs);
     const QString verb = method.toUpper();
     const QString path = target.path();
     connect(reply, &QNetworkReply::finished, this, [this, reply, clock, verb, path, completion] {
@@ -408,7 +398,7 @@ void OONetWork::requestConfigRawData(const QString &method, const QString &url, 
                 completion(std::nullopt, error);
             return;
         }
-        const QByteArray data = reply->readAll();
+        const QByteArray data = ReplyGuard::takeBody(reply);
         insertRequestLog(verb, path, status, clock.elapsed(), 0);
         if (completion)
             completion(data, std::nullopt);
@@ -427,36 +417,9 @@ void OONetWork::download(const QString &url, DownloadHandler handler)
     startDownload(url, handler);
 }
 
-namespace {
-
-// What the window can bear: the reply holds at most this much, and at most this much waits for
-// the writer thread, so a download of gigabytes never sits in memory.
-constexpr qint64 kDownloadReadChunk = 1024 * 1024;
-constexpr qint64 kDownloadMaxPending = 8 * kDownloadReadChunk;
-// Progress reports: a few a second are all a window can show.
-constexpr qint64 kDownloadReportMs = 250;
-// No installer of this client comes near this; a transfer without a length stops here.
-constexpr qint64 kInstallerLimit = 4LL * 1024 * 1024 * 1024;
-qint64 s_installerLimit = kInstallerLimit;
-
-struct DownloadRun
-{
-    QPointer<InstallerFileWriter> writer;
-    qint64 received = 0;
-    qint64 announced = -1;
-    qint64 pending = 0;
-    QElapsedTimer sinceReport;
-    bool tooLarge = false;
-    bool ended = false;
-
-    qint64 limit() const { return announced > 0 ? std::min(announced, s_installerLimit) : s_installerLimit; }
-};
-
-} // namespace
-
 void OONetWork::setInstallerLimitForTesting(qint64 bytes)
 {
-    s_installerLimit = bytes > 0 ? bytes : kInstallerLimit;
+    InstallerDownload::setLimitForTesting(bytes);
 }
 
 void OONetWork::startDownload(const QString &url, DownloadHandler handler)
@@ -483,99 +446,11 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     request.setRawHeader("Accept-Encoding", "");
     request.setTransferTimeout(m_rawTimeoutMs);
     followSafeRedirects(request);
+    // No whole deadline: a long download on a slow line is what the progress bar is for, and
+    // its size rule is the installer's own (the announced length, or a limit no installer nears).
     QNetworkReply *reply = m_manager->get(request);
-    reply->setReadBufferSize(kDownloadReadChunk);
     verifyRedirects(reply);
-    auto run = std::make_shared<DownloadRun>();
-    run->writer = writer;
-    run->sinceReport.start();
-
-    auto report = [run, handler](bool force) {
-        if (!force && run->sinceReport.elapsed() < kDownloadReportMs)
-            return;
-        run->sinceReport.restart();
-        if (handler)
-            handler(DownloadProgress{run->received, run->announced}, false, std::nullopt);
-    };
-    // Reads what the reply holds into the writer, as long as the writer keeps up.
-    auto pump = [reply, run, report](bool drain) {
-        if (run->ended)
-            return;
-        // An error page arriving is no part of the installer (its end could read as "complete").
-        if (plainTransferFailed(reply)) {
-            reply->readAll();
-            return;
-        }
-        while (reply->bytesAvailable() > 0 && (drain || run->pending < kDownloadMaxPending)) {
-            const QByteArray chunk = reply->read(kDownloadReadChunk);
-            run->received += chunk.size();
-            if (run->received > run->limit()) {
-                // More than the server announced, or more than any installer: stop it here.
-                run->tooLarge = true;
-                reply->setProperty(kTooLarge, true);
-                reply->abort();
-                return;
-            }
-            run->pending += chunk.size();
-            if (run->writer)
-                run->writer->append(chunk);
-        }
-        // The last report waits for the file: "complete" must mean the installer is in place.
-        if (run->announced <= 0 || run->received < run->announced)
-            report(false);
-    };
-    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, run] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (!length.isValid() || httpStatus(reply) < 200 || httpStatus(reply) >= 300)
-            return;
-        run->announced = length.toLongLong();
-        if (run->announced > s_installerLimit && !run->tooLarge) {
-            run->tooLarge = true;
-            reply->setProperty(kTooLarge, true);
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [pump] { pump(false); });
-    connect(writer, &InstallerFileWriter::written, reply, [run, pump](qint64 bytes) {
-        run->pending -= bytes;
-        pump(false);
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, run, pump, handler] {
-        reply->deleteLater();
-        if (!plainTransferFailed(reply))
-            pump(true);
-        run->ended = true;
-        QPointer<InstallerFileWriter> writer = run->writer;
-        if (plainTransferFailed(reply)) {
-            if (writer)
-                writer->cancel();
-            const NetError error = run->tooLarge
-                ? NetError{NetError::Malformed, QStringLiteral("The download is larger than announced")}
-                : transportError(reply);
-            if (handler)
-                handler(std::nullopt, false, error);
-            return;
-        }
-        if (!writer || (run->announced > 0 && run->received < run->announced)) {
-            if (writer)
-                writer->cancel();
-            if (handler)
-                handler(std::nullopt, false, NetError{NetError::Malformed, QStringLiteral("Could not write the download")});
-            return;
-        }
-        connect(writer, &InstallerFileWriter::committed, this, [handler, run](bool ok, const QString &error) {
-            if (!handler)
-                return;
-            if (!ok) {
-                handler(std::nullopt, false, NetError{NetError::Malformed, error});
-                return;
-            }
-            if (run->announced > 0)
-                handler(DownloadProgress{run->received, run->announced}, false, std::nullopt);
-            handler(std::nullopt, true, std::nullopt);
-        });
-        writer->finish();
-    });
+    new InstallerDownload(reply, writer, std::move(handler), this);
 }
 
 void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &parts, const HeaderMap &headers,
@@ -604,15 +479,15 @@ void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &
         request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
     QNetworkReply *reply = m_manager->post(request, multipart);
     multipart->setParent(reply);
-    guardSize(reply);
+    ReplyGuard::hold(reply, MaxResponseBytes, m_rawDeadlineMs);
     connect(reply, &QNetworkReply::finished, this, [reply, completion] {
         reply->deleteLater();
-        if (reply->property(kTooLarge).toBool() || reply->error() != QNetworkReply::NoError) {
+        if (ReplyGuard::tooLarge(reply) || reply->error() != QNetworkReply::NoError) {
             if (completion)
                 completion(std::nullopt, transportError(reply));
             return;
         }
-        const QByteArray body = reply->readAll();
+        const QByteArray body = ReplyGuard::takeBody(reply);
         qCDebug(lcNetwork).noquote() << "upload raw reply:" << body.left(4096);
         if (completion)
             completion(body, std::nullopt);
@@ -680,8 +555,15 @@ void OONetWork::setTimeoutsForTesting(int requestMs, int rawMs)
     m_rawTimeoutMs = rawMs;
 }
 
+void OONetWork::setDeadlinesForTesting(int requestMs, int rawMs)
+{
+    m_requestDeadlineMs = requestMs;
+    m_rawDeadlineMs = rawMs;
+}
+
 void OONetWork::resetForTesting()
 {
     setTimeoutsForTesting(kRequestTimeoutMs, kRawTimeoutMs);
+    setDeadlinesForTesting(RequestDeadlineMs, kRawDeadlineMs);
     m_accountAlertShown = false;
 }

@@ -58,7 +58,7 @@ public:
     // A plain request (archives, images): raw bytes, no envelope, 60 s time-out, one log row.
     void requestConfigRawData(const QString &method, const QString &url, RawCompletion completion);
 
-    // The installer download into "<Downloads>/翠鸟通行器Pro.deb" (a Debian package of the client). The file only appears there
+    // The installer download (an `InstallerDownload`) into "<Downloads>/翠鸟通行器Pro.deb" (a Debian package of the client). The file only appears there
     // once complete; a failed or broken transfer leaves any earlier file untouched.
     // The file is written on a thread of its own as it arrives; progress comes a few times a
     // second (and once at the end); a transfer that grows past the length the server announced,
@@ -87,9 +87,18 @@ public:
     static bool isAllowedUrl(const QUrl &url);
     static QString hintForError(int networkError);
 
+    // Every reply but the installer's is held to this size, read or not.
     static constexpr qint64 MaxResponseBytes = 32 * 1024 * 1024;
+    // An API request ends by this time however steadily its reply still trickles in (the
+    // time-out counts only silence), and fails as a time-out does.
+    static constexpr int RequestDeadlineMs = 30000;
+
+    // The HTTP status when the server answered with one that is not a success, else Qt's error
+    // number; the message is the localised hint.
+    static NetError transportError(QNetworkReply *reply);
 
     void setTimeoutsForTesting(int requestMs, int rawMs);
+    void setDeadlinesForTesting(int requestMs, int rawMs);
     // Back to the state of a fresh process: usual time-outs, no account alert on the screen.
     void resetForTesting();
     QNetworkAccessManager *manager() const { return m_manager; }
@@ -106,10 +115,6 @@ private:
     QNetworkReply *send(const QString &method, QNetworkRequest request, const QByteArray &body);
     void handleDataReply(QNetworkReply *reply, bool decryptResponse, const QElapsedTimer &clock,
                          const QString &method, const QString &path, const Completion &completion);
-    void guardSize(QNetworkReply *reply);
-    // The HTTP status when the server answered with one that is not a success, else Qt's error
-    // number; the message is the localised hint.
-    static NetError transportError(QNetworkReply *reply);
     static void followSafeRedirects(QNetworkRequest &request);
     void verifyRedirects(QNetworkReply *reply);
     void insertRequestLog(const QString &method, const QString &path, int status, qint64 durationMs, int errorCode);
@@ -118,8 +123,12 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     static constexpr int kRequestTimeoutMs = 15000;
     static constexpr int kRawTimeoutMs = 60000;
+    // Archives, images and uploads of pictures may take minutes on a slow line; not for ever.
+    static constexpr int kRawDeadlineMs = 10 * 60 * 1000;
 
     int m_requestTimeoutMs = kRequestTimeoutMs;
     int m_rawTimeoutMs = kRawTimeoutMs;
+    int m_requestDeadlineMs = RequestDeadlineMs;
+    int m_rawDeadlineMs = kRawDeadlineMs;
     bool m_accountAlertShown = false;
 };

@@ -45,6 +45,14 @@ QString serverDataError()
     return localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
 }
 
+// The failure every reader with a NetError hands on for a reply that is not a success: the
+// service's "error_code", and its "message" or the localised SERVER_DATA_ERROR.
+NetError refusalOf(const QJsonObject &response)
+{
+    return NetError{response.value(QStringLiteral("error_code")).toInt(),
+                    textOf(response, QStringLiteral("message")).value_or(serverDataError())};
+}
+
 std::optional<qint64> currentUserId()
 {
     const std::optional<HHUserInfo> info = MKUserTable().queryUser();
@@ -200,8 +208,7 @@ void OONetWorkTool::parseAccountInfoResponse(const Reply &response, const Error 
         completion(std::nullopt, error);
         return;
     }
-    const NetError refusal{response->value(QStringLiteral("error_code")).toInt(),
-                           textOf(*response, QStringLiteral("message")).value_or(serverDataError())};
+    const NetError refusal = refusalOf(*response);
     // A reply the reader cannot use still answers: the account screen would otherwise keep its
     // loading cover up for good.
     if (!successIsBool(*response)) {
@@ -348,8 +355,7 @@ void OONetWorkTool::notificationList(const TextCompletion &completion)
             completion(compactText(data.toObject()), std::nullopt);
             return;
         }
-        completion(std::nullopt, NetError{response->value(QStringLiteral("error_code")).toInt(),
-                                          textOf(*response, QStringLiteral("message")).value_or(serverDataError())});
+        completion(std::nullopt, refusalOf(*response));
     });
 }
 
@@ -380,8 +386,7 @@ void OONetWorkTool::updateApp(const ErrorCompletion &completion)
             completion(*response, std::nullopt);
             return;
         }
-        completion(std::nullopt, NetError{response->value(QStringLiteral("error_code")).toInt(),
-                                          textOf(*response, QStringLiteral("message")).value_or(serverDataError())});
+        completion(std::nullopt, refusalOf(*response));
     });
 }
 

@@ -13,7 +13,8 @@
 #include "networking/OONetWork.h"
 
 // The endpoint functions the screens call, and the readers that turn a reply envelope
-// ("success", "error_code", "message", "code", "data") into what each caller expects.
+// ("success", "error_code", "message", "code", "data") into what each caller expects (which
+// endpoint uses which, and why they differ: docs/protocol.md, "How the client reads a reply").
 // Endpoint functions may be called from any thread; every completion runs on the GUI thread.
 class OONetWorkTool
 {

@@ -15,6 +15,7 @@
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "networking/ReplyGuard.h"
 #include "common/ApiPaths.h"
 
 namespace {
@@ -115,10 +116,19 @@ void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
     for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
         request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
     QNetworkReply *reply = m_manager->post(request, QJsonDocument(*envelope).toJson(QJsonDocument::Compact));
+    // Nobody reads the answer: once its status line is in, the body is not taken in at all, so no
+    // answer, however long, can fill memory; the deadline ends one whose status never comes.
+    ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, OONetWork::RequestDeadlineMs, ReplyGuard::Body::Discard);
+    connect(reply, &QNetworkReply::metaDataChanged, m_worker, [reply] {
+        if (reply->isRunning())
+            reply->abort();
+    });
     QPointer<XSAnalyticsManager> self(this);
     connect(reply, &QNetworkReply::finished, m_worker, [self, reply, name] {
         reply->deleteLater();
-        const bool delivered = reply->error() == QNetworkReply::NoError;
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool answered = reply->error() == QNetworkReply::NoError || reply->error() == QNetworkReply::OperationCanceledError;
+        const bool delivered = answered && status >= 200 && status < 300;
         qCDebug(lcNetwork) << "analytics" << name << (delivered ? "delivered" : "dropped");
         if (self)
             Q_EMIT self->uploaded(name, delivered);

@@ -13,6 +13,8 @@
 
 #include <thread>
 
+#include <sys/resource.h>
+
 #include "NetworkTestSupport.h"
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
@@ -37,6 +39,13 @@ struct Outcome
     std::optional<NetError> error;
     bool onGuiThread = false;
 };
+
+qint64 peakResidentBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
 
 class PipelineTest : public StandinSuite
 {
@@ -481,6 +490,84 @@ TEST_F(PipelineTest, AnalyticsEventsReachTheServiceWithIdentity)
     EXPECT_EQ(event.value(QStringLiteral("event")).toString(), QStringLiteral("homePage_show"));
     EXPECT_TRUE(event.contains(QStringLiteral("device_uuid")));
     EXPECT_TRUE(event.value(QStringLiteral("event_time")).isDouble());
+}
+
+TEST_F(PipelineTest, EveryReplyReadOrNotStopsAtTheSizeLimit)
+{
+    const qint64 peakBefore = peakResidentBytes();
+    const QJsonObject before = s_standin->records().value(QStringLiteral("streams")).toObject();
+    const qint64 sentBefore = before.value(QStringLiteral("bytes")).toInteger();
+    const int stoppedBefore = before.value(QStringLiteral("stopped")).toInt();
+    // The analytics answer is never read: an endless one still ends (its status says the event
+    // was delivered; its body is not taken in).
+    s_standin->fault(ApiPaths::kActionTrack, QStringLiteral("endless"), 1);
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    XSAnalyticsManager::shared().track(QStringLiteral("homePage_show"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !uploaded.isEmpty(); }, 30000));
+    // A read API reply: the usual failure, and no hint (the network is fine).
+    s_standin->fault(kNodeList, QStringLiteral("endless"), 1);
+    const Outcome outcome = request(QStringLiteral("GET"), kNodeList, std::nullopt, 30000);
+    ASSERT_TRUE(outcome.called && outcome.error.has_value());
+    EXPECT_EQ(outcome.error->message, QStringLiteral("Response too large"));
+
+    // Both streams were hung up by the client, and the process grew by a bounded amount: what
+    // the read reply may hold, and what Qt's network thread takes in before the hang-up.
+    QJsonObject after;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        after = s_standin->records().value(QStringLiteral("streams")).toObject();
+        return after.value(QStringLiteral("stopped")).toInt() >= stoppedBefore + 2;
+    }, 10000));
+    const qint64 sent = after.value(QStringLiteral("bytes")).toInteger() - sentBefore;
+    EXPECT_GT(sent, OONetWork::MaxResponseBytes);
+    EXPECT_LT(peakResidentBytes() - peakBefore, 10 * OONetWork::MaxResponseBytes);
+}
+
+TEST_F(PipelineTest, ATricklingReplyEndsAtItsWholeDeadlineAsATimeOutDoes)
+{
+    struct ConnectOutcome
+    {
+        bool called = false;
+        std::optional<QJsonObject> response;
+        std::optional<QString> message;
+        std::optional<QString> code;
+    };
+    auto connect = [] {
+        auto outcome = std::make_shared<ConnectOutcome>();
+        OONetWorkTool::connect2(101, [outcome](std::optional<QJsonObject> r, std::optional<QString> m, std::optional<QString> c) {
+            *outcome = ConnectOutcome{true, r, m, c};
+        });
+        (void)QTest::qWaitFor([outcome] { return outcome->called; }, 20000);
+        return *outcome;
+    };
+    // A silent reply: the time-out every request has always had.
+    OONetWork::shared().setTimeoutsForTesting(300, 300);
+    s_standin->fault(ApiPaths::kConnect2, QStringLiteral("delay"), 1, 1500);
+    const Outcome silent = request(QStringLiteral("POST"), ApiPaths::kConnect2);
+    ASSERT_TRUE(silent.called && silent.error.has_value());
+    s_standin->fault(ApiPaths::kConnect2, QStringLiteral("delay"), 1, 1500);
+    const ConnectOutcome silentConnect = connect();
+    ASSERT_TRUE(silentConnect.called);
+    const qsizetype hintsAfterSilence = hooks->hints.size();
+
+    // A byte every 50 ms is never silent for 300 ms; the whole deadline ends it all the same.
+    OONetWork::shared().setDeadlinesForTesting(1000, 1000);
+    const auto stopped = [] {
+        return s_standin->records().value(QStringLiteral("streams")).toObject().value(QStringLiteral("stopped")).toInt();
+    };
+    const int stoppedBefore = stopped();
+    s_standin->fault(ApiPaths::kConnect2, QStringLiteral("trickle"), 2, 50);
+    const Outcome trickled = request(QStringLiteral("POST"), ApiPaths::kConnect2, std::nullopt, 20000);
+    ASSERT_TRUE(trickled.called && trickled.error.has_value());
+    EXPECT_EQ(trickled.error->code, silent.error->code);
+    EXPECT_EQ(trickled.error->message, silent.error->message);
+    const ConnectOutcome trickledConnect = connect();
+    ASSERT_TRUE(trickledConnect.called);
+    EXPECT_FALSE(trickledConnect.response.has_value());
+    EXPECT_EQ(trickledConnect.message, silentConnect.message);
+    EXPECT_EQ(trickledConnect.code, silentConnect.code);
+    EXPECT_EQ(hooks->hints.size(), 2 * hintsAfterSilence);
+    // The client hung up both times; the stand-in did not end the bodies itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stopped() == stoppedBefore + 2; }, 10000));
 }
 
 TEST_F(PipelineTest, OlderEntryMapsItsTwoEndpoints)

@@ -8,6 +8,7 @@
 #include "ConnectRoadFixture.h"
 #include "vpn/EngineInstaller.h"
 #include "common/ApiPaths.h"
+#include "networking/OONetWork.h"
 
 namespace {
 
@@ -142,6 +143,18 @@ TEST_F(ConnectRoadTest, RefusalOfTheServiceShowsItsMessage)
     m_view = RecordingView();
     EXPECT_FALSE(connectAndWait());
     EXPECT_EQ(m_view.errors, QStringList{QStringLiteral("操作失败")});
+}
+
+TEST_F(ConnectRoadTest, AConnectReplyThatTricklesFailsAtTheRequestsDeadline)
+{
+    // A byte every 50 ms is never silent long enough for the time-out; the deadline ends it.
+    OONetWork::shared().setDeadlinesForTesting(1000, 1000);
+    ASSERT_TRUE(m_standin.fault(ApiPaths::kConnect2, QStringLiteral("trickle"), 1, 50));
+    EXPECT_FALSE(connectAndWait());
+    EXPECT_EQ(m_view.errors.size(), 1);
+    EXPECT_FALSE(m_controller->isConnecting());
+    EXPECT_TRUE(enginePids().isEmpty());
+    OONetWork::shared().resetForTesting();
 }
 
 TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)

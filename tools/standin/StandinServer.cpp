@@ -121,7 +121,10 @@ void StandinServer::routes()
         sendJson(res, QJsonObject{{QStringLiteral("ok"), ok}}, ok ? 200 : 400);
     });
     m_server->Get("/__records", [this](const httplib::Request &, httplib::Response &res) {
-        sendJson(res, m_state->records());
+        QJsonObject records = m_state->records();
+        records.insert(QStringLiteral("streams"), QJsonObject{{QStringLiteral("bytes"), qint64(m_streamedBytes->load())},
+                                                              {QStringLiteral("stopped"), m_streamsStopped->load()}});
+        sendJson(res, records);
     });
     m_server->Get("/hostlist", [this](const httplib::Request &, httplib::Response &res) {
         const std::optional<Fault> fault = takeFault(QStringLiteral("/hostlist"));
@@ -207,6 +210,34 @@ bool StandinServer::applyTransportFault(const std::optional<Fault> &fault, httpl
     if (fault->kind == QLatin1String("http500")) {
         res.status = 500;
         res.set_content("internal error", "text/plain");
+        return true;
+    }
+    if (fault->kind == QLatin1String("endless") || fault->kind == QLatin1String("trickle")) {
+        // Never silent, never done: only the client's own limits end these.
+        const bool trickle = fault->kind == QLatin1String("trickle");
+        const int delayMs = fault->delayMs;
+        auto bytes = m_streamedBytes;
+        auto stopped = m_streamsStopped;
+        auto send = [trickle, delayMs, bytes, stopped](size_t offset, httplib::DataSink &sink) {
+            if (trickle && offset >= size_t(60000 / std::max(1, delayMs))) {
+                sink.done();
+                return true;
+            }
+            if (trickle)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            static const std::string block(64 * 1024, 'x');
+            const size_t size = trickle ? 1 : block.size();
+            if (!sink.write(block.data(), size)) {
+                ++*stopped;
+                return false;
+            }
+            *bytes += qint64(size);
+            return true;
+        };
+        // Not a text type: the server would gzip a text body, and the client would see a trickle
+        // of compressed bytes rather than the body as sent.
+        res.set_chunked_content_provider("application/octet-stream",
+                                         [send](size_t offset, httplib::DataSink &sink) { return send(offset, sink); });
         return true;
     }
     if (fault->kind == QLatin1String("close")) {

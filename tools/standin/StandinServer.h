@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -20,7 +21,10 @@ struct Response;
 // probe, the remote host list and the static files, and misbehaves on demand. Misbehaviour is
 // set per plain API path (or "*" for all) through POST /__control or a scenario file:
 //   {"faults": [{"path": "/api/...", "kind": "no_etag", "count": 1, "delay_ms": 3000}]}
-// kinds: no_etag, wrong_etag, bad_body, fail, error101, C238, C5000, delay, http500, close.
+// kinds: no_etag, wrong_etag, bad_body, fail, error101, C238, C5000, delay, http500, close,
+// endless (a chunked body that never ends, until the client hangs up), trickle (a chunked body
+// of one byte every "delay_ms", for at most a minute). /__records "streams" says how many bytes the
+// endless and trickling bodies sent, and how many of them the client stopped.
 class StandinServer
 {
 public:
@@ -65,4 +69,7 @@ private:
     std::mutex m_faultMutex;
     QMap<QString, Fault> m_faults;
     int m_port = -1;
+    // Shared with the connection threads that stream endless and trickling bodies.
+    std::shared_ptr<std::atomic<qint64>> m_streamedBytes = std::make_shared<std::atomic<qint64>>(0);
+    std::shared_ptr<std::atomic<int>> m_streamsStopped = std::make_shared<std::atomic<int>>(0);
 };

@@ -1,0 +1,83 @@
+#include "networking/ReplyGuard.h"
+
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace {
+
+const char *kTooLarge = "ostrel_too_large";
+const char *kPastDeadline = "ostrel_past_deadline";
+// Without a bound of its own, Qt's network thread keeps taking in whatever the server sends,
+// however little of it reaches the reply: the bound makes it wait for the guard's reads.
+constexpr qint64 kReadChunk = 1024 * 1024;
+
+} // namespace
+
+ReplyGuard::ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body)
+    : QObject(reply)
+    , m_reply(reply)
+    , m_maxBytes(maxBytes)
+    , m_keep(body)
+{
+    reply->setReadBufferSize(kReadChunk);
+    connect(reply, &QNetworkReply::readyRead, this, &ReplyGuard::readArrived);
+}
+
+void ReplyGuard::hold(QNetworkReply *reply, qint64 maxBytes, int deadlineMs, Body body)
+{
+    new ReplyGuard(reply, maxBytes, body);
+    if (deadlineMs <= 0)
+        return;
+    // The reply is the timer's parent: a reply that ended and went takes its deadline along.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [reply] {
+        if (!reply->isRunning())
+            return;
+        reply->setProperty(kPastDeadline, true);
+        reply->abort();
+    });
+    deadline->start(deadlineMs);
+}
+
+void ReplyGuard::readArrived()
+{
+    if (tooLarge(m_reply))
+        return;
+    const QByteArray chunk = m_reply->readAll();
+    m_read += chunk.size();
+    if (m_maxBytes > 0 && m_read > m_maxBytes) {
+        m_body.clear();
+        markTooLarge(m_reply);
+        return;
+    }
+    if (m_keep == Body::Keep)
+        m_body += chunk;
+}
+
+QByteArray ReplyGuard::takeBody(QNetworkReply *reply)
+{
+    auto *guard = reply->findChild<ReplyGuard *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!guard)
+        return reply->readAll();
+    guard->readArrived();
+    return std::exchange(guard->m_body, QByteArray());
+}
+
+void ReplyGuard::markTooLarge(QNetworkReply *reply)
+{
+    if (tooLarge(reply))
+        return;
+    reply->setProperty(kTooLarge, true);
+    reply->abort();
+}
+
+bool ReplyGuard::tooLarge(const QNetworkReply *reply)
+{
+    return reply->property(kTooLarge).toBool();
+}
+
+bool ReplyGuard::pastDeadline(const QNetworkReply *reply)
+{
+    return reply->property(kPastDeadline).toBool();
+}

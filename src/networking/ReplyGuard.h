@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+class QNetworkReply;
+
+// The two rules every reply of the client is held to, read or not: a size past which it is
+// aborted (an endless body must not fill memory), and a whole deadline after which it is aborted
+// however steadily bytes still trickle in (the transfer time-out only counts silence). The guard
+// reads the body as it arrives, so the size counts what the client took in, whatever Qt buffers;
+// an aborted reply finishes as usual, with Qt's "operation canceled", and the reader tells why by
+// asking here. The guard is a child of its reply and goes with it.
+class ReplyGuard : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Body { Keep, Discard };
+
+    // `maxBytes` 0 or less: no size limit; `deadlineMs` 0 or less: no deadline. `Discard` for a
+    // reply nobody reads: its bytes are counted and dropped.
+    static void hold(QNetworkReply *reply, qint64 maxBytes, int deadlineMs, Body body = Body::Keep);
+    // The body read so far and what the reply still holds.
+    static QByteArray takeBody(QNetworkReply *reply);
+    // Makes a reply the caller stopped for its own size rule read as too large.
+    static void markTooLarge(QNetworkReply *reply);
+    static bool tooLarge(const QNetworkReply *reply);
+    static bool pastDeadline(const QNetworkReply *reply);
+
+private:
+    ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body);
+    void readArrived();
+
+    QNetworkReply *m_reply;
+    qint64 m_maxBytes;
+    Body m_keep;
+    qint64 m_read = 0;
+    QByteArray m_body;
+};
