@@ -27,11 +27,13 @@ int httpStatus(const QNetworkReply *reply)
 
 } // namespace
 
-InstallerDownload::InstallerDownload(QNetworkReply *reply, InstallerFileWriter *writer, Handler handler, QObject *parent)
+InstallerDownload::InstallerDownload(QNetworkReply *reply, InstallerFileWriter *writer, Handler handler, ErrorOf errorOf,
+                                     QObject *parent)
     : QObject(parent)
     , m_reply(reply)
     , m_writer(writer)
     , m_handler(std::move(handler))
+    , m_errorOf(std::move(errorOf))
 {
     m_sinceReport.start();
     reply->setReadBufferSize(kReadChunk);
@@ -127,7 +129,7 @@ void InstallerDownload::replyFinished()
         return;
     }
     if (replyFailed()) {
-        end(OONetWork::transportError(m_reply));
+        end(m_errorOf(m_reply));
         return;
     }
     if (!m_writer || (m_announced > 0 && m_received < m_announced)) {

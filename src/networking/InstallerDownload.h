@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
+#include "networking/DownloadProgress.h"
 #include "networking/NetError.h"
-#include "networking/OONetWork.h"
 
 class InstallerFileWriter;
 class QNetworkReply;
@@ -21,7 +21,9 @@ class InstallerDownload : public QObject
 {
     Q_OBJECT
 public:
-    using Handler = OONetWork::DownloadHandler;
+    using Handler = DownloadHandler;
+    // The failure a reply that ended in error stands for (the network tool's codes and texts).
+    using ErrorOf = std::function<NetError(QNetworkReply *)>;
 
     enum class State {
         Receiving,    // bytes go from the reply to the writer
@@ -32,7 +34,8 @@ public:
 
     // Takes over `reply` and `writer` (both must be fresh); `handler` hears progress, then
     // exactly one outcome: done, or a failure.
-    InstallerDownload(QNetworkReply *reply, InstallerFileWriter *writer, Handler handler, QObject *parent);
+    InstallerDownload(QNetworkReply *reply, InstallerFileWriter *writer, Handler handler, ErrorOf errorOf,
+                      QObject *parent);
 
     State state() const { return m_state; }
 
@@ -53,6 +56,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QPointer<InstallerFileWriter> m_writer;
     Handler m_handler;
+    ErrorOf m_errorOf;
     State m_state = State::Receiving;
     qint64 m_received = 0;
     qint64 m_announced = -1;   // -1 until the server names a length

@@ -450,7 +450,7 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     // its size rule is the installer's own (the announced length, or a limit no installer nears).
     QNetworkReply *reply = m_manager->get(request);
     verifyRedirects(reply);
-    new InstallerDownload(reply, writer, std::move(handler), this);
+    new InstallerDownload(reply, writer, std::move(handler), &OONetWork::transportError, this);
 }
 
 void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &parts, const HeaderMap &headers,

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "networking/DownloadProgress.h"
 #include "networking/NetError.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OOReachability.h"
@@ -19,12 +20,6 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
 
-struct DownloadProgress
-{
-    qint64 received = 0;
-    qint64 total = -1;   // -1 while the size is unknown
-    double fraction() const { return total > 0 ? double(received) / double(total) : 0.0; }
-};
 
 struct MultipartPart
 {
@@ -43,7 +38,7 @@ class OONetWork : public QObject
 public:
     using Completion = std::function<void(std::optional<QJsonObject>, std::optional<NetError>)>;
     using RawCompletion = std::function<void(std::optional<QByteArray>, std::optional<NetError>)>;
-    using DownloadHandler = std::function<void(std::optional<DownloadProgress>, bool, std::optional<NetError>)>;
+    using DownloadHandler = ::DownloadHandler;
 
     static OONetWork &shared();
 
