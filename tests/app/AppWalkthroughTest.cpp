@@ -72,7 +72,7 @@
 #include "web/NBRetrieveViewController.h"
 #include "web/NBUpgradeViewController.h"
 #include "web/ScriptMessageWebPage.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

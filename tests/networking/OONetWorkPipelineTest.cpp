@@ -13,7 +13,7 @@
 
 #include <thread>
 
-#include "NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
 #include "common/RequestLogTable.h"

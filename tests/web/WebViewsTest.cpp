@@ -19,7 +19,7 @@
 #include "app/NBMainWindowController.h"
 #include "common/AppPaths.h"
 #include "uikit/NBPresentationAnimator.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
 #include "support/TestZipBuilder.h"
