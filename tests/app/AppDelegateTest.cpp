@@ -24,7 +24,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "support/StandinProcess.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

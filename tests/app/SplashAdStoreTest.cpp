@@ -26,7 +26,7 @@
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
 #include "support/TestZipBuilder.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

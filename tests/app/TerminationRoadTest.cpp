@@ -10,40 +10,13 @@
 #include <unistd.h>
 
 #include "app/TerminationRoad.h"
+#include "support/RecordingHelper.h"
 #include "vpn/HLLPACUtilWrapper.h"
-#include "vpn/ProxyConfigRemoteProcessProtocol.h"
-
-namespace {
-
-class RecordingHelper : public ProxyConfigRemoteProcessProtocol
-{
-public:
-    void getVersion(VersionReply) override {}
-    void enableProxyWithPort(qint32, qint32, const std::optional<QString> &, const std::optional<QString> &, bool,
-                             const QStringList &, ErrorReply reply) override
-    {
-        reply(std::nullopt);
-    }
-    void disableProxyWithFilterInterface(bool, ErrorReply reply) override
-    {
-        ++disables;
-        reply(std::nullopt);
-    }
-    void restoreProxyWithCurrentPort(qint32, qint32, const QJsonObject &, bool, ErrorReply reply) override
-    {
-        reply(std::nullopt);
-    }
-    void getCurrentProxySetting(SettingsReply) override {}
-
-    int disables = 0;
-};
-
-} // namespace
 
 TEST(TerminationRoad, TerminationSignalsRestoreTheProxyOnceThenQuit)
 {
     for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
-        RecordingHelper helper;
+        RecordingHelper helper(RecordingHelper::Answers::AtOnce);
         HLLPACUtilWrapper::setHelperForTesting(&helper);
         int teardowns = 0;
         int quits = 0;
@@ -60,7 +33,7 @@ TEST(TerminationRoad, TerminationSignalsRestoreTheProxyOnceThenQuit)
         EXPECT_EQ(teardowns, 0);
         ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, 5000)) << "signal " << number;
         EXPECT_EQ(teardowns, 1);
-        EXPECT_EQ(helper.disables, 1) << "the desktop proxy was not put back on signal " << number;
+        EXPECT_EQ(helper.journal().filter(QStringLiteral("disable")).size(), 1) << "the desktop proxy was not put back on signal " << number;
         ASSERT_EQ(ended.size(), 1);
         EXPECT_EQ(ended.first().at(0).value<TerminationRoad::Reason>(), TerminationRoad::Reason::Signal);
         EXPECT_EQ(ended.first().at(1).toInt(), number);

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "app/AccountAlertPresenter.h"
 #include "app/AppUiHooks.h"
 #include "app/NBMainWindowController.h"

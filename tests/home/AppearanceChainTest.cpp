@@ -20,7 +20,7 @@
 #include "home/HomeAppearanceChain.h"
 #include "home/NoticeChain.h"
 #include "networking/HHNoticeModel.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/TestZipBuilder.h"
 #include "upgrade/HomeUpgradeCheck.h"

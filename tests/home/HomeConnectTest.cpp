@@ -22,7 +22,7 @@
 #include "vpn/ProxyMode.h"
 #include "home/NBNewHomeContentView.h"
 #include "home/NBTimeScheduView.h"
-#include "vpn/ConnectRoadFixture.h"
+#include "support/ConnectRoadFixture.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ protected:
 TEST_F(HomeConnect, ConnectShowsLoadingThenRunningAndDisconnectPausesThenStops)
 {
     clickButton();
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::running; }, 15000))
         << m_hooks->hints.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(looks.first(), int(NBConnectAreaState::loading));
     EXPECT_EQ(looks.last(), int(NBConnectAreaState::running));
@@ -77,7 +77,7 @@ TEST_F(HomeConnect, ConnectShowsLoadingThenRunningAndDisconnectPausesThenStops)
 
     looks.clear();
     clickStage();
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::paused; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::paused; }, 15000));
     EXPECT_EQ(looks, (QList<int>{int(NBConnectAreaState::pausing), int(NBConnectAreaState::paused)}));
     EXPECT_FALSE(home->timeScheduView()->isCounting());
     EXPECT_FALSE(proxyPointsAtUs());
@@ -88,9 +88,9 @@ TEST_F(HomeConnect, EngineDeathShowsTheKillSwitchAndALongPressReleasesIt)
 {
     UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
     clickButton();
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::running; }, 15000));
     ::kill(pid_t(enginePids().value(0)), SIGKILL);
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::killSwitch; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::killSwitch; }, 15000));
     EXPECT_TRUE(proxyPointsAtUs());
 
     // A click does nothing; a held press releases the kill switch through the real stop.
@@ -98,9 +98,9 @@ TEST_F(HomeConnect, EngineDeathShowsTheKillSwitchAndALongPressReleasesIt)
     EXPECT_EQ(state(), NBConnectAreaState::killSwitch);
     QWidget *stage = home->homeBackView()->lottleAnimationView();
     QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
-    ASSERT_TRUE(waitUntil([&] { return !home->homeBackView()->isLongPressArmed(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !home->homeBackView()->isLongPressArmed(); }, 5000));
     QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::paused; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::paused; }, 15000));
     EXPECT_FALSE(proxyPointsAtUs());
 }
 
@@ -108,15 +108,15 @@ TEST_F(HomeConnect, ReleasingALongPressHeldPastTheStopDoesNotConnectAgain)
 {
     UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
     clickButton();
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::running; }, 15000));
     ::kill(pid_t(enginePids().value(0)), SIGKILL);
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::killSwitch; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::killSwitch; }, 15000));
 
     QWidget *stage = home->homeBackView()->lottleAnimationView();
     looks.clear();
     QTest::mousePress(stage, Qt::LeftButton, {}, QPoint(187, 187));
     // Held until the stop has run to its end.
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::paused; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::paused; }, 15000));
     ASSERT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     QTest::mouseRelease(stage, Qt::LeftButton, {}, QPoint(187, 187));
     QCoreApplication::processEvents();
@@ -131,7 +131,7 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     // The stand-in's lines, as the home screen's appearance fetches them.
     std::optional<QString> text;
     OONetWorkTool::nodeList([&](std::optional<QString> reply, std::optional<NetError>) { text = reply ? reply : QString(); });
-    ASSERT_TRUE(waitUntil([&] { return text.has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text.has_value(); }));
     home->handleNodeList(text, std::nullopt);
     int connectedRow = -1;
     int memberRow = -1;
@@ -150,7 +150,7 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, home->showList().at(connectedRow).toJsonText());
 
     clickButton();
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::running; }, 15000));
 
     // The user has turned to global mode since: the line put back shows it on its badge.
     UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 1);
@@ -172,7 +172,7 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     EXPECT_EQ(home->selectView()->nameText()->text(), memberName);
 
     // The road puts the connected line back; the bar follows it, and so does the next connect.
-    ASSERT_TRUE(waitUntil([&] { return home->selectView()->nameText()->text() == connectedName; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return home->selectView()->nameText()->text() == connectedName; }, 15000));
     ASSERT_TRUE(home->connectController()->cachedLine().has_value());
     EXPECT_EQ(home->connectController()->cachedLine()->id, 101);
     EXPECT_EQ(home->selectView()->vpnModeView()->nameText()->text(), QStringLiteral("全局模式"));
@@ -187,17 +187,17 @@ TEST_F(HomeConnect, ALotteryWinnerConnectsToAMembersLineInsteadOfBeingSentToTheP
                                     std::nullopt, [&](std::optional<QJsonObject> reply, std::optional<NetError>) {
                                         won = reply.value_or(QJsonObject());
                                     });
-    ASSERT_TRUE(waitUntil([&] { return won.has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return won.has_value(); }, 10000));
     ASSERT_TRUE(won->value(QStringLiteral("success")).toBool());
     std::optional<QJsonObject> account;
     OONetWorkTool::accountInfo([&](std::optional<QJsonObject> data, std::optional<NetError>) { account = data.value_or(QJsonObject()); });
-    ASSERT_TRUE(waitUntil([&] { return account.has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return account.has_value(); }, 10000));
     ASSERT_TRUE(MKUserInfoManager::shared().saveUser(*account));
 
     // A members' line chosen in the popup, then the connect button.
     std::optional<QString> text;
     OONetWorkTool::nodeList([&](std::optional<QString> reply, std::optional<NetError>) { text = reply ? reply : QString(); });
-    ASSERT_TRUE(waitUntil([&] { return text.has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text.has_value(); }, 10000));
     home->handleNodeList(text, std::nullopt);
     int memberRow = -1;
     for (int i = 0; i < home->showList().size(); ++i) {
@@ -224,7 +224,7 @@ TEST_F(HomeConnect, ALotteryWinnerConnectsToAMembersLineInsteadOfBeingSentToTheP
     clickButton();
     // The winner is a member: the line connects, where a free account is sent to the purchase
     // page and left paused.
-    ASSERT_TRUE(waitUntil([&] { return state() == NBConnectAreaState::running; }, 15000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state() == NBConnectAreaState::running; }, 15000))
         << m_hooks->hints.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(looks.contains(int(NBConnectAreaState::paused)));
     EXPECT_TRUE(proxyPointsAtUs());

@@ -76,7 +76,7 @@ TEST_F(HomeLineChoice, ChoosingALineInThePopupChangesTheChosenLine)
     EXPECT_EQ(chosen->id, 2);
     EXPECT_EQ(home->selectView()->nameText()->text(), QStringLiteral("Dallas"));
     QPointer<NBHomeLineListView> closing(popup);
-    EXPECT_TRUE(waitFor([&] { return closing.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }));
 }
 
 TEST_F(HomeLineChoice, TheModeSwitchKeepsTheLineAndStoresGlobal)
@@ -85,7 +85,7 @@ TEST_F(HomeLineChoice, TheModeSwitchKeepsTheLineAndStoresGlobal)
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(popup->selectRow(2));
     QPointer<NBHomeLineListView> closing(popup);
-    ASSERT_TRUE(waitFor([&] { return closing.isNull(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }));
 
     popup = openFromSelector();
     ASSERT_NE(popup, nullptr);
@@ -112,7 +112,7 @@ TEST_F(HomeLineChoice, EveryControlOfTheHomeScreenAndItsPopupsTakesItsWholeArea)
     ASSERT_EQ(hit, close);
     QPointer<NBHomeLineListView> closing(popup);
     QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(window, spot));
-    EXPECT_TRUE(waitFor([&] { return closing.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }));
 
     // The other overlays of the home screen.
     auto madeModes = std::make_unique<NBModeListView>();

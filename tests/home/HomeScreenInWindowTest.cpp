@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "LineTestSupport.h"
 #include "app/NBMainSplitViewController.h"
 #include "app/NBMainWindowController.h"

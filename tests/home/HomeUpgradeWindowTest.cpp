@@ -22,7 +22,7 @@
 #include "upgrade/NBUpgradeProgressController.h"
 #include "upgrade/UpgradeInstallRunner.h"
 #include "upgrade/UpgradeWindowModel.h"
-#include "vpn/ConnectRoadFixture.h"
+#include "support/ConnectRoadFixture.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ protected:
         useScript("exit 0");
 
         QTest::mouseClick(home->homeBackView()->connectButton(), Qt::LeftButton);
-        ASSERT_TRUE(waitUntil([&] { return connectedOnScreen(); }, 15000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return connectedOnScreen(); }, 15000));
         ASSERT_TRUE(proxyPointsAtUs());
     }
 
@@ -88,7 +88,7 @@ protected:
     void closeWindow()
     {
         window->close();
-        ASSERT_TRUE(waitUntil([&] { return window.isNull(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
     }
 
     // The helper answers in order: once it has answered this, it has applied all sent before.
@@ -96,7 +96,7 @@ protected:
     {
         bool answered = false;
         m_helperClient->getCurrentProxySetting([&](const std::optional<QJsonObject> &) { answered = true; });
-        ASSERT_TRUE(waitUntil([&] { return answered; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
     }
 
     bool connectedOnScreen() const
@@ -110,7 +110,7 @@ protected:
     void expectProxyBackAndConnected()
     {
         helperCaughtUp();
-        EXPECT_TRUE(waitUntil([&] { return proxyPointsAtUs(); }, 5000)) << "the desktop proxy is the user's own";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return proxyPointsAtUs(); }, 5000)) << "the desktop proxy is the user's own";
         EXPECT_TRUE(connectedOnScreen());
         EXPECT_FALSE(noEngineLeft()) << "the engines were stopped";
     }
@@ -134,7 +134,7 @@ TEST_F(HomeUpgradeWindow, AWindowClosedDuringTheDownloadPutsTheProxyBackWhenTheD
     openAndPress(QString::fromLatin1(kSlowInstaller) + QStringLiteral("&break_at=300"));
     closeWindow();
     ASSERT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading) << "the download ended before the window";
-    ASSERT_TRUE(waitUntil([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
     expectProxyBackAndConnected();
     EXPECT_FALSE(scriptRan());
 }
@@ -145,7 +145,7 @@ TEST_F(HomeUpgradeWindow, AWindowClosedDuringTheDownloadPutsTheProxyBackAfterAnI
     closeWindow();
     ASSERT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading) << "the download ended before the window";
     // Installed: the state goes back to idle, and no relaunch follows for a window that has gone.
-    ASSERT_TRUE(waitUntil([&] { return scriptRan() && m_manager.state().phase() == UpgradeState::Phase::Idle; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scriptRan() && m_manager.state().phase() == UpgradeState::Phase::Idle; }, 30000));
     expectProxyBackAndConnected();
     EXPECT_EQ(relaunches, 0);
 }
@@ -154,7 +154,7 @@ TEST_F(HomeUpgradeWindow, AFailedInstallOrAMissingScriptPutsTheProxyBackAndTheWi
 {
     useScript("exit 1");
     NBUpgradeController *content = openAndPress(QStringLiteral("/static/ostrel.deb"));
-    ASSERT_TRUE(waitUntil([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
     expectProxyBackAndConnected();
     // The window says what the state says.
     EXPECT_EQ(content->versionLabel()->text(), m_manager.state().failure());
@@ -163,8 +163,8 @@ TEST_F(HomeUpgradeWindow, AFailedInstallOrAMissingScriptPutsTheProxyBackAndTheWi
 
     m_runner.setScriptPathForTesting(std::nullopt);
     content = openAndPress(QStringLiteral("/static/ostrel.deb"));
-    ASSERT_TRUE(waitUntil([&] { return m_manager.state().phase() == UpgradeState::Phase::Ready; }, 20000));
-    ASSERT_TRUE(waitUntil([&] { return content->progressLabel()->text() == QStringLiteral("0.0%"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Ready; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return content->progressLabel()->text() == QStringLiteral("0.0%"); }, 5000));
     expectProxyBackAndConnected();
     EXPECT_EQ(relaunches, 0);
 }
@@ -172,9 +172,9 @@ TEST_F(HomeUpgradeWindow, AFailedInstallOrAMissingScriptPutsTheProxyBackAndTheWi
 TEST_F(HomeUpgradeWindow, AFailedDownloadWithTheWindowOpenSaysTheStatesTextAndPutsTheProxyBack)
 {
     NBUpgradeController *content = openAndPress(QStringLiteral("/static/missing.deb"));
-    ASSERT_TRUE(waitUntil([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
     expectProxyBackAndConnected();
-    EXPECT_TRUE(waitUntil([&] { return content->versionLabel()->text() == m_manager.state().failure(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return content->versionLabel()->text() == m_manager.state().failure(); }, 5000));
     EXPECT_TRUE(m_manager.state().failure().startsWith(QStringLiteral("下载失败，请稍后重试")));
     EXPECT_EQ(ClickableFlag::isClickable(content->upgradeButton()), std::optional<bool>(false));
 }
@@ -182,7 +182,7 @@ TEST_F(HomeUpgradeWindow, AFailedDownloadWithTheWindowOpenSaysTheStatesTextAndPu
 TEST_F(HomeUpgradeWindow, ASuccessfulInstallWithTheWindowOpenRelaunches)
 {
     openAndPress(QStringLiteral("/static/ostrel.deb"));
-    ASSERT_TRUE(waitUntil([&] { return relaunches == 1; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return relaunches == 1; }, 30000));
     EXPECT_TRUE(scriptRan());
 }
 
@@ -198,12 +198,12 @@ TEST_F(HomeUpgradeWindow, AHelperThatAnswersTooLateEndsTheConnectionOnScreenAndO
     ASSERT_EQ(::kill(pid_t(m_helper.pid()), SIGSTOP), 0);
     m_frozen = true;
     openAndPress(QStringLiteral("/static/ostrel.deb"));
-    ASSERT_TRUE(waitUntil([&] { return scriptRan() && m_manager.state().phase() == UpgradeState::Phase::Failed; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scriptRan() && m_manager.state().phase() == UpgradeState::Phase::Failed; }, 30000));
     // The client cannot confirm the proxy back: it ends the connection as a stop does.
-    ASSERT_TRUE(waitUntil([&] { return home->homeBackView()->state() == NBConnectAreaState::paused; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return home->homeBackView()->state() == NBConnectAreaState::paused; }, 30000));
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     EXPECT_GE(tunStateChanges, 1);
-    EXPECT_TRUE(waitUntil([&] { return noEngineLeft(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noEngineLeft(); }, 10000));
 
     // The helper now applies everything it was sent, in order: the desktop is the user's own.
     ASSERT_EQ(::kill(pid_t(m_helper.pid()), SIGCONT), 0);

@@ -19,7 +19,7 @@
 #include <QPushButton>
 #include "home/NBSelectLineView.h"
 #include "home/NBVPNModeView.h"
-#include "vpn/ConnectRoadFixture.h"
+#include "support/ConnectRoadFixture.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ protected:
             text = reply;
             done = true;
         });
-        EXPECT_TRUE(waitUntil([&] { return done; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }));
         QList<OOHomeNodeModel> lines;
         if (!text)
             return lines;
@@ -106,10 +106,10 @@ protected:
     // Waits for the stop, lets the road's 0.3 s pass, and waits for the new connection.
     bool reconnected(int before)
     {
-        if (!waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }))
+        if (!QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }))
             return false;
         m_clock.advance(HomeConnectController::kReconnectDelayMs);
-        return waitUntil([&] { return m_controller->isConnected() && connectedLineIds().size() == before + 1; }, 10000);
+        return QTest::qWaitFor([&] { return m_controller->isConnected() && connectedLineIds().size() == before + 1; }, 10000);
     }
 
     QWidget m_window;
@@ -132,7 +132,7 @@ TEST_F(LinePopupRoadTest, ChoosingALineAndThenAModeWhileConnectedReconnectsEachT
     EXPECT_EQ(popup->selectLineMode()->id, 101);
     EXPECT_EQ(popup->showList().at(0).abbrUrl, m_standin.baseUrl() + QStringLiteral("/static/flags/jp.png"));
     // The flag arrives over HTTP into the first row's cell.
-    ASSERT_TRUE(waitFor([&] { return popup->tableView()->cellForRow(0)->iconView()->showsRemoteImage(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->tableView()->cellForRow(0)->iconView()->showsRemoteImage(); }));
 
     // Shanghai, the fourth row: a click on it.
     int row = -1;
@@ -148,7 +148,7 @@ TEST_F(LinePopupRoadTest, ChoosingALineAndThenAModeWhileConnectedReconnectsEachT
     ASSERT_TRUE(reconnected(1));
     EXPECT_EQ(connectedLineIds(), (QList<int>{101, 301}));
     EXPECT_TRUE(proxyPointsAtUs());
-    EXPECT_TRUE(waitFor([&] { return guard.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }));
 
     // Global mode on the line just connected: stored, shown and connected again.
     m_view = RecordingView();

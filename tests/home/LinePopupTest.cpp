@@ -191,7 +191,7 @@ TEST_F(LinePopupTest, ClickingARowStoresItWithTheModeReportsItOnceAndCloses)
     EXPECT_EQ(storedLine()->id, 301);
     EXPECT_TRUE(storedLine()->isGlobel);
     EXPECT_TRUE(recorder.events.contains(QStringLiteral("homePage_selectMode_click")));
-    EXPECT_TRUE(waitFor([&] { return m_popup.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_popup.isNull(); }));
 
     // Smart mode stores the row as smart.
     UserDefaults::standard().setInteger(DefaultsKeys::kProxyMode, 0);
@@ -233,7 +233,7 @@ TEST_F(LinePopupTest, PressingAModeStoresTheModeAndTheLineAndReportsIt)
     EXPECT_TRUE(m_delegate.lines.first().isGlobel);
     EXPECT_EQ(storedLine()->id, 101);
     EXPECT_TRUE(storedLine()->isGlobel);
-    EXPECT_TRUE(waitFor([&] { return m_popup.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_popup.isNull(); }));
 
     // The mode already selected counts as a press too.
     popup = openPopup(threeLines());
@@ -243,7 +243,7 @@ TEST_F(LinePopupTest, PressingAModeStoresTheModeAndTheLineAndReportsIt)
     EXPECT_FALSE(popup->switchLineView()->secondSideButton()->styleSheet().contains(QStringLiteral("transparent")));
     QTest::mouseClick(popup->switchLineView()->secondSideButton(), Qt::LeftButton);
     EXPECT_EQ(m_delegate.lines.size(), 2);
-    EXPECT_TRUE(waitFor([&] { return m_popup.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_popup.isNull(); }));
 
     // Back to smart: stored and reported once per press.
     popup = openPopup(threeLines());
@@ -313,7 +313,7 @@ TEST_F(LinePopupTest, ExplanationTogglesAndTheDarkAreaDoesNotClose)
     QTest::mouseClick(popup->control(), Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_TRUE(popup->isVisible());
     QTest::mouseClick(popup->closeView(), Qt::LeftButton);
-    EXPECT_TRUE(waitFor([&] { return m_popup.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_popup.isNull(); }));
     EXPECT_TRUE(m_delegate.lines.isEmpty());
 }
 

@@ -94,7 +94,7 @@ TEST_F(LineSelectorTest, GlobalLineLoadsItsFlagOverHttp)
     EXPECT_EQ(bar.vpnModeView()->nameText()->text(), QStringLiteral("全局模式"));
     EXPECT_EQ(bar.vpnModeView()->flagView()->assetName(), QStringLiteral("all"));
     EXPECT_EQ(recorder.events, QStringList(2, QStringLiteral("selectModePage_globalMode_click")));
-    ASSERT_TRUE(waitFor([&] { return bar.lineFlagView()->showsRemoteImage(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.lineFlagView()->showsRemoteImage(); }));
     EXPECT_EQ(bar.lineFlagView()->remoteUrl(), QUrl(*line.abbrUrl));
 }
 
@@ -119,7 +119,7 @@ TEST_F(LineSelectorTest, SlowFlagOfAnEarlierLineNeverReplacesTheNewerPicture)
     bar.update(makeLine(102, QStringLiteral("洛杉矶"), 1, slow));
     const QString fast = flagUrl(QStringLiteral("jp"));
     bar.update(makeLine(101, QStringLiteral("东京"), 0, fast));
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         for (const QList<QVariant> &call : handled)
             if (call.value(0).toUrl() == QUrl(slow))
                 return true;
@@ -132,7 +132,7 @@ TEST_F(LineSelectorTest, SlowFlagOfAnEarlierLineNeverReplacesTheNewerPicture)
     const QString slow2 = flagUrl(QStringLiteral("de"), 600);
     bar.update(makeLine(501, QStringLiteral("法兰克福"), 1, slow2));
     bar.update(makeLine(301, QStringLiteral("上海"), 0));
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         for (const QList<QVariant> &call : handled)
             if (call.value(0).toUrl() == QUrl(slow2))
                 return true;
@@ -198,7 +198,7 @@ TEST_F(LineSelectorTest, ChoosingGlobalInTheModeListStoresItAndUpdatesTheBadge)
     EXPECT_EQ(badge.nameText()->text(), QStringLiteral("全局模式"));
     EXPECT_EQ(badge.flagView()->assetName(), QStringLiteral("all"));
     EXPECT_EQ(dismissed, 1);
-    EXPECT_TRUE(waitFor([&] { return guard.isNull(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }));
 }
 
 TEST_F(LineSelectorTest, ModeListWithoutASelectBlockIgnoresRowClicks)

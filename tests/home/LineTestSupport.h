@@ -3,31 +3,14 @@
 // Shared by the line widget tests: analytics read back, lines made quickly, a host window.
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QStringList>
 #include <QCursor>
-#include <QThread>
+#include <QTest>
 #include <QWidget>
-
-#include <functional>
 
 #include "uikit/WindowInUse.h"
 #include "home/LineEvents.h"
 #include "vpn/OOHomeNodeModel.h"
-
-inline bool waitFor(const std::function<bool()> &done, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        // Closed overlays delete themselves later; a test waiting for that lets it happen.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 // Records the line widgets' analytics events for one test.
 class EventRecorder

@@ -138,10 +138,10 @@ TEST_F(LinesPageTest, PageChoosesALineOnceAndAGroupRowOnlyOpens)
     page.setLines({pinged(1, QStringLiteral("JP_东京"), 48), groupOfThree(10, 36)});
     ASSERT_NE(qobject_cast<NBLineGroupCell *>(page.rowAt(1)), nullptr);
     EXPECT_TRUE(page.selectRow(1));
-    ASSERT_TRUE(waitFor([&] { return page.model().showList.size() == 5; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.model().showList.size() == 5; }));
     EXPECT_TRUE(chosen.isEmpty());
     EXPECT_TRUE(page.selectRow(0));
-    ASSERT_TRUE(waitFor([&] { return chosen.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chosen.size() == 1; }));
     EXPECT_EQ(chosen.first().kind, OOSelectLineType::Kind::custom);
     EXPECT_EQ(chosen.first().line->id, 1);
     auto *cell = qobject_cast<NBLinesCell *>(page.rowAt(0));

@@ -7,7 +7,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/NBMainSplitViewController.h"
 #include "uikit/OOLoadingView.h"

@@ -20,7 +20,7 @@
 #include "AccountScreenInWindow.h"
 #include "login/rows/NBSettingPushRowView.h"
 #include "login/rows/NBSettingShowRowView.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
 

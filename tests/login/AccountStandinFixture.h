@@ -12,7 +12,7 @@
 
 #include "uikit/UiTiming.h"
 #include "common/MKUserInfoManager.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "login/form/AccountReply.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"

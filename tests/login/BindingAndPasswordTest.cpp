@@ -26,7 +26,7 @@
 #include "login/code/NBVerityCodeView.h"
 #include "login/code/NBVerityCodeViewController.h"
 #include "common/Localization.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
 

@@ -37,7 +37,7 @@
 #include "login/form/NBTextFiledContentView.h"
 #include "login/signin/QRLoginPayload.h"
 #include "support/MessageCapture.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "common/NotificationNames.h"
 #include "login/account/NBAccountInfoViewController.h"
 #include "login/unreached/NBAccountPageViewController.h"
-#include "vpn/ConnectRoadFixture.h"
+#include "support/ConnectRoadFixture.h"
 #include "vpn/HLLConnection.h"
 
 namespace {

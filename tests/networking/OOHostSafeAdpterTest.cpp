@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "common/NHHostTable.h"
 #include "support/StandinProcess.h"
 

@@ -15,7 +15,7 @@
 
 #include <sys/resource.h>
 
-#include "NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
 #include "common/RequestLogTable.h"

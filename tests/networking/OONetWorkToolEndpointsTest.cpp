@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
 #include "common/NotificationCenter.h"

@@ -12,7 +12,7 @@
 #include "common/NotificationNames.h"
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
-#include "NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"

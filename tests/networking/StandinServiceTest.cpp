@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "common/ApiPaths.h"
 #include "common/AppPaths.h"

@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "app/AppDelegate.h"
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"

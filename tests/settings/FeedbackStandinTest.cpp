@@ -44,7 +44,7 @@
 #include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
 #include "support/StandinProcess.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

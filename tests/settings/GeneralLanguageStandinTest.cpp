@@ -27,7 +27,7 @@
 #include "settings/general/NBLanguageCell.h"
 #include "settings/general/NBLanguageViewController.h"
 #include "support/StandinProcess.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

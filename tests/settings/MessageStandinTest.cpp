@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "support/MessagePaneScript.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBLeftSideViewController.h"

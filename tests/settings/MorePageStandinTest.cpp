@@ -31,7 +31,7 @@
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineViewController.h"
 #include "support/StandinProcess.h"
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "app/NBMainWindowController.h"
 #include "uikit/NBBaseViewController.h"
 #include "uikit/NBPresentationAnimator.h"

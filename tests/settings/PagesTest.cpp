@@ -21,7 +21,7 @@
 #include "common/ApiPaths.h"
 #include "common/AppPaths.h"
 #include "common/MKUserInfoManager.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "settings/pages/NBDiscoverViewController.h"
 #include "settings/pages/NBFreeViewController.h"

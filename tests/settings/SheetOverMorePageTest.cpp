@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"

@@ -15,7 +15,7 @@
 #include "common/NotificationCenter.h"
 #include "support/MessageCapture.h"
 #include "common/NotificationNames.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"

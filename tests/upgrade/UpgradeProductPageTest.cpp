@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ProtocolConfig.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "upgrade/UpgradeProductPage.h"
 
 namespace {

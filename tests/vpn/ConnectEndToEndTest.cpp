@@ -12,7 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include "ConnectRoadFixture.h"
+#include "support/ConnectRoadFixture.h"
 
 namespace {
 
@@ -107,14 +107,14 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     fetch.start(curl, {QStringLiteral("-s"), QStringLiteral("--max-time"), QStringLiteral("10"),
                        QStringLiteral("--socks5-hostname"), QStringLiteral("127.0.0.1:9999"),
                        QStringLiteral("http://127.0.0.1:%1/").arg(page.serverPort())});
-    ASSERT_TRUE(waitUntil([&] { return fetch.state() == QProcess::NotRunning; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fetch.state() == QProcess::NotRunning; }, 15000));
     EXPECT_EQ(fetch.readAllStandardOutput(), QByteArray(kPage));
 
     ASSERT_TRUE(stopAndWait());
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_EQ(desktopProxy(), own);
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
-    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
     EXPECT_FALSE(portTaken(9999));
 
     relay.terminate();

@@ -5,7 +5,7 @@
 
 #include <csignal>
 
-#include "ConnectRoadFixture.h"
+#include "support/ConnectRoadFixture.h"
 #include "vpn/EngineInstaller.h"
 #include "common/ApiPaths.h"
 #include "networking/OONetWork.h"
@@ -41,7 +41,7 @@ TEST_F(ConnectRoadTest, ConnectsReportsAndStopsTheEngineOnDisconnect)
 
     // The report goes 1.0 s later.
     m_clock.advance(1000);
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         return m_standin.records().value("connection_reports").toArray().size() == 1;
     }));
 
@@ -57,17 +57,17 @@ TEST_F(ConnectRoadTest, QuietStopStillReportsAndClearsTheConnection)
 {
     ASSERT_TRUE(connectAndWait());
     m_clock.advance(1000);
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         return m_standin.records().value("connection_reports").toArray().size() == 1;
     }));
     m_view = RecordingView();
     bool stopped = false;
     m_controller->stopProxy(false, [&] { stopped = true; });
-    ASSERT_TRUE(waitUntil([&] { return stopped; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }));
     EXPECT_TRUE(m_view.successes.isEmpty());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
     m_clock.advance(1000);
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         return m_standin.records().value("connection_reports").toArray().size() == 2;
     }));
     const QJsonObject report = m_standin.records().value("connection_reports").toArray().at(1).toObject();
@@ -81,7 +81,7 @@ TEST_F(ConnectRoadTest, TunModeStartsOneTunEngineAndPassesTheDns)
     ASSERT_TRUE(connectAndWait());
     EXPECT_TRUE(proxyPointsAtUs());
     // sing-box counts as started once its process runs; its record may follow a moment later.
-    EXPECT_TRUE(waitUntil([&] { return enginePids().size() >= 2; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return enginePids().size() >= 2; }, 2000));
     EXPECT_EQ(enginePids().size(), 2);   // sslocal and sing-box
     ASSERT_TRUE(stopAndWait());
     EXPECT_TRUE(noEngineLeft());
@@ -114,7 +114,7 @@ TEST_F(ConnectRoadTest, AnEngineTheSettingsAskForThatIsNotInstalledIsNamedInTheF
     ASSERT_EQ(m_view.errors.size(), 1);
     EXPECT_EQ(m_view.errors.first(), QStringLiteral("Could not connect: the engine sing-box is not installed."));
     EXPECT_FALSE(proxyPointsAtUs());
-    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
     EXPECT_EQ(HomeConnectController::missingEngine(false), std::nullopt);
     EXPECT_EQ(HomeConnectController::missingEngine(true), QStringLiteral("sing-box"));
 }
@@ -126,7 +126,7 @@ TEST_F(ConnectRoadTest, HelperThatCannotBeReachedFailsTheRoadAndStopsTheEngine)
     EXPECT_EQ(m_view.errors.size(), 1);
     EXPECT_TRUE(m_view.successes.isEmpty());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
-    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
 }
 
 TEST_F(ConnectRoadTest, RefusalOfTheServiceShowsItsMessage)
@@ -168,7 +168,7 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     line.id = 301;
     line.kind = 0;
     m_controller->changeLine(line);
-    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
     EXPECT_FALSE(processAlive(firstEngine));
     EXPECT_FALSE(reconnected);
     // The new connect waits on the road's clock, not on the event loop.
@@ -177,7 +177,7 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     EXPECT_FALSE(reconnected);
     m_clock.advance(1);
     EXPECT_TRUE(m_controller->isConnecting());
-    ASSERT_TRUE(waitUntil([&] { return reconnected; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reconnected; }));
     EXPECT_TRUE(proxyPointsAtUs());
     EXPECT_EQ(enginePids().size(), 2);
     // The overseas-to-domestic line: the entry is overseas, so the DNS is too.
@@ -195,9 +195,9 @@ TEST_F(ConnectRoadTest, LineChangeRefusedWhileConnectedPutsTheConnectedLineBack)
     line.id = 102;
     line.kind = 1;
     m_controller->changeLine(line);
-    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
     m_clock.advance(300);
-    ASSERT_TRUE(waitUntil([&] { return failed; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed; }));
     EXPECT_TRUE(m_view.looks.contains(QStringLiteral("freePage")));
     // The refused line is not shown as chosen: the line of the last connection is.
     EXPECT_EQ(chosen.size(), 1);
@@ -211,14 +211,14 @@ TEST_F(ConnectRoadTest, LineChangeRefusedWhileConnectedPutsTheConnectedLineBack)
     EXPECT_EQ(m_view.lastLook(), QStringLiteral("stopped"));
     EXPECT_FALSE(m_controller->isConnected());
     EXPECT_FALSE(proxyPointsAtUs());
-    EXPECT_TRUE(waitUntil([] { return noEngineLeft(); }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
 
     // A refused first connect (no connection to go back to) keeps the user's choice.
     m_view = RecordingView();
     failed = false;
     UserDefaults::standard().setString(DefaultsKeys::kProxyLineInfo, QStringLiteral(R"({"id": 102, "kind": 1})"));
     m_controller->startConnect();
-    ASSERT_TRUE(waitUntil([&] { return failed; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed; }));
     EXPECT_EQ(m_controller->cachedLine()->id, 102);
     EXPECT_EQ(chosen.size(), 1);
 }
@@ -233,11 +233,11 @@ TEST_F(ConnectRoadTest, LineChosenWhileConnectingIsConnectedOnceTheFirstConnecti
     line.id = 301;
     line.kind = 0;
     m_controller->changeLine(line);
-    ASSERT_TRUE(waitUntil([&] { return connects == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return connects == 1; }, 10000));
     // The connection to the old line is stopped at once, and the new line connected 0.3 s later.
-    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
     m_clock.advance(300);
-    ASSERT_TRUE(waitUntil([&] { return connects == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return connects == 2; }, 10000));
     EXPECT_TRUE(m_controller->isConnected());
     EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
     EXPECT_EQ(enginePids().size(), 2);
@@ -263,7 +263,7 @@ TEST_F(ConnectRoadTest, StopMadeElsewhereShowsTheStoppedLook)
     ASSERT_TRUE(connectAndWait());
     bool called = false;
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { called = true; });
-    ASSERT_TRUE(waitUntil([&] { return called; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return called; }));
     EXPECT_EQ(m_view.lastLook(), QStringLiteral("clockOff"));
     EXPECT_TRUE(m_view.looks.contains(QStringLiteral("stopped")));
     EXPECT_FALSE(m_controller->isConnected());
@@ -278,7 +278,7 @@ TEST_F(ConnectRoadTest, EngineDeathWithoutKillSwitchRestoresTheSettings)
 {
     ASSERT_TRUE(connectAndWait());
     ::kill(pid_t(enginePids().value(0)), SIGKILL);
-    ASSERT_TRUE(waitUntil([&] { return m_view.looks.contains(QStringLiteral("stopped")); }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }))
         << m_view.looks.join(QLatin1Char(',')).toStdString();
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
@@ -290,13 +290,13 @@ TEST_F(ConnectRoadTest, EngineDeathWithKillSwitchKeepsTheProxyPointedAtUs)
     UserDefaults::standard().setBool(DefaultsKeys::kKillSwitchStateKey, true);
     ASSERT_TRUE(connectAndWait());
     ::kill(pid_t(enginePids().value(0)), SIGKILL);
-    ASSERT_TRUE(waitUntil([&] { return m_view.lastLook() == QStringLiteral("killSwitch"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.lastLook() == QStringLiteral("killSwitch"); }));
     EXPECT_TRUE(proxyPointsAtUs());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     // The long press stops for real.
     bool stopped = false;
     m_controller->stopProxy(true, [&] { stopped = true; });
-    ASSERT_TRUE(waitUntil([&] { return stopped; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }));
     EXPECT_FALSE(proxyPointsAtUs());
 }
 
@@ -307,10 +307,10 @@ TEST_F(ConnectRoadTest, StartAfterACrashRestoresTheSettingsLeftPointedAtUs)
     m_helperClient->enableProxyWithPort(9999, 9999, std::nullopt, std::nullopt, true,
                                         HLLPACUtilWrapper::proxyIgnoreList(),
                                         [&](const std::optional<QString> &error) { enabled = error; });
-    ASSERT_TRUE(waitUntil([&] { return enabled.has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return enabled.has_value(); }));
     ASSERT_TRUE(proxyPointsAtUs());
     HLLPACUtilWrapper::restoreAfterCrash();
-    EXPECT_TRUE(waitUntil([&] { return !proxyPointsAtUs(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !proxyPointsAtUs(); }));
 }
 
 TEST_F(ConnectRoadTest, QuittingRestoresTheSettingsAndEndsTheEngines)

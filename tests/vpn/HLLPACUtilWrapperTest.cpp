@@ -16,76 +16,14 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
+#include "support/RecordingHelper.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/PrivilegedHelperManager.h"
-#include "vpn/ProxyConfigRemoteProcessProtocol.h"
 
 namespace {
 
 constexpr int kWaitMs = 10000;
-
-// Answers every command on the next turn of the event loop, as the daemon's socket would, and
-// writes each command and each notification seen into one shared journal.
-class RecordingHelper : public ProxyConfigRemoteProcessProtocol
-{
-public:
-    struct Enable
-    {
-        qint32 port = 0;
-        qint32 socksPort = 0;
-        std::optional<QString> pac;
-        std::optional<QString> dns;
-        bool filterInterface = false;
-        QStringList ignoreList;
-    };
-
-    explicit RecordingHelper(QStringList &journal) : m_journal(journal) {}
-
-    void getVersion(VersionReply) override {}
-    void enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,
-                             const std::optional<QString> &dns, bool filterInterface,
-                             const QStringList &ignoreList, ErrorReply reply) override
-    {
-        enables.push_back({port, socksPort, pac, dns, filterInterface, ignoreList});
-        m_journal << QStringLiteral("enable");
-        answerLater(std::move(reply), enableError);
-    }
-    void disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply) override
-    {
-        m_journal << (filterInterface ? QStringLiteral("disable") : QStringLiteral("disable:NO"));
-        answerLater(std::move(reply), disableError);
-    }
-    void restoreProxyWithCurrentPort(qint32, qint32, const QJsonObject &, bool, ErrorReply) override {}
-    void getCurrentProxySetting(SettingsReply) override {}
-
-    std::vector<Enable> enables;
-    std::optional<QString> enableError;
-    std::optional<QString> disableError;
-    bool silent = false;
-
-    // A helper that was stuck goes on: every held reply, in the order the commands came.
-    void answerHeld()
-    {
-        silent = false;
-        for (ErrorReply &reply : std::exchange(m_unanswered, {}))
-            answerLater(std::move(reply), std::nullopt);
-    }
-
-private:
-    std::vector<ErrorReply> m_unanswered;
-    void answerLater(ErrorReply reply, std::optional<QString> error)
-    {
-        if (silent) {
-            m_unanswered.push_back(std::move(reply));
-            return;
-        }
-        QTimer::singleShot(0, &m_context, [reply = std::move(reply), error] { reply(error); });
-    }
-
-    QStringList &m_journal;
-    QObject m_context;
-};
 
 class HLLPACUtilWrapperTest : public ::testing::Test
 {
@@ -271,14 +209,14 @@ TEST_F(HLLPACUtilWrapperTest, NoHelperFailsTheRoadInsteadOfWaiting)
 TEST_F(HLLPACUtilWrapperTest, QuittingWaitsABoundedTimeForASilentHelper)
 {
     ASSERT_TRUE(connectAndWait(false).has_value());
-    m_helper.silent = true;
+    m_helper.answers = RecordingHelper::Answers::Never;
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(HLLPACUtilWrapper::shutdown(300));
     EXPECT_GE(clock.elapsed(), 290);
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
-    m_helper.silent = false;
+    m_helper.answers = RecordingHelper::Answers::Later;
 }
 
 TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStartsAndTheStartFails)
@@ -399,7 +337,7 @@ TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPo
 {
     ASSERT_TRUE(connectAndWait(false).has_value());
     m_journal.clear();
-    m_helper.silent = true;
+    m_helper.answers = RecordingHelper::Answers::Never;
     std::optional<std::optional<QString>> suspended, resumed;
     HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
     // A second suspension (the install's, after the window's) waits for the same answer.

@@ -10,9 +10,10 @@
 #include "common/MKUserInfoManager.h"
 #include "common/NotificationCenter.h"
 #include "common/UserDefaults.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/MessageCapture.h"
+#include "support/RecordingHelper.h"
 #include "support/StandinProcess.h"
 #include "common/NotificationNames.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -22,39 +23,17 @@
 
 namespace {
 
-class RecordingHelper : public ProxyConfigRemoteProcessProtocol
-{
-public:
-    void getVersion(VersionReply) override {}
-    void enableProxyWithPort(qint32, qint32, const std::optional<QString> &,
-                             const std::optional<QString> &, bool, const QStringList &,
-                             ErrorReply reply) override
-    {
-        calls << QStringLiteral("enable");
-        reply(std::nullopt);
-    }
-    void disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply) override
-    {
-        calls << (filterInterface ? QStringLiteral("disable:YES") : QStringLiteral("disable:NO"));
-        reply(std::nullopt);
-    }
-    void restoreProxyWithCurrentPort(qint32, qint32, const QJsonObject &, bool, ErrorReply) override {}
-    void getCurrentProxySetting(SettingsReply) override {}
-
-    QStringList calls;
-};
-
 TEST(HLLVPNViewModelTest, VPNStopRestoresTheProxyOnceTheModelExists)
 {
-    RecordingHelper helper;
+    RecordingHelper helper(RecordingHelper::Answers::AtOnce);
     HLLPACUtilWrapper::setHelperForTesting(&helper);
     HLLVPNViewModel::resetForTesting();
     NotificationCenter::defaultCenter().post(NotificationNames::VPNStop);
-    EXPECT_TRUE(helper.calls.isEmpty());
+    EXPECT_TRUE(helper.journal().isEmpty());
 
     HLLVPNViewModel::shared();
     NotificationCenter::defaultCenter().post(NotificationNames::VPNStop);
-    EXPECT_EQ(helper.calls, QStringList{QStringLiteral("disable:YES")});
+    EXPECT_EQ(helper.journal(), QStringList{QStringLiteral("disable")});
     HLLPACUtilWrapper::setHelperForTesting(nullptr);
 }
 

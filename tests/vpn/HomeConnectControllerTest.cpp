@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ConnectTestSupport.h"
+#include "support/ConnectTestSupport.h"
 #include "common/DefaultsKeys.h"
 #include "common/AppPaths.h"
 #include "common/UserDefaults.h"

@@ -10,7 +10,7 @@
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
-#include "ConnectTestSupport.h"
+#include "support/ConnectTestSupport.h"
 #include "vpn/HomeConnectController.h"
 
 namespace {

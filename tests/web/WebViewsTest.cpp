@@ -21,7 +21,7 @@
 #include "app/WebModule.h"
 #include "common/AppPaths.h"
 #include "uikit/NBPresentationAnimator.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
 #include "support/TestZipBuilder.h"

@@ -17,7 +17,7 @@ inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/TestZipBuilder.h"
 #include "vpn/HomeConnectController.h"

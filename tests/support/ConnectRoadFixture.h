@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include "ConnectTestSupport.h"
+#include "support/ConnectTestSupport.h"
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/MKUserInfoManager.h"
 #include "common/UserDefaults.h"
-#include "networking/NetworkTestSupport.h"
+#include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/DaemonProcess.h"
 #include "support/StandinProcess.h"
@@ -107,7 +107,7 @@ protected:
             failure = error;
             done = true;
         });
-        ASSERT_TRUE(waitUntil([&] { return done; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
         ASSERT_FALSE(failure) << failure->toStdString();
     }
 
@@ -138,7 +138,7 @@ protected:
         const auto b = QObject::connect(m_controller.get(), &HomeConnectController::connectFailed,
                                         [&] { failed = true; });
         m_controller->startConnect();
-        waitUntil([&] { return succeeded || failed; }, ms);
+        [[maybe_unused]] const bool ended = QTest::qWaitFor([&] { return succeeded || failed; }, ms);
         QObject::disconnect(a);
         QObject::disconnect(b);
         return succeeded;
@@ -150,7 +150,7 @@ protected:
         const auto c = QObject::connect(m_controller.get(), &HomeConnectController::stopFinished,
                                         [&](bool result) { ok = result; });
         m_controller->stopConnect();
-        waitUntil([&] { return ok.has_value(); }, ms);
+        [[maybe_unused]] const bool answered = QTest::qWaitFor([&] { return ok.has_value(); }, ms);
         QObject::disconnect(c);
         return ok.value_or(false);
     }

@@ -85,9 +85,3 @@ public:
     QStringList errors;
     QStringList successes;
 };
-
-// Spins the event loop until `done` holds or `ms` pass; true when it holds.
-inline bool waitUntil(const std::function<bool()> &done, int ms = 5000)
-{
-    return QTest::qWaitFor(done, ms);
-}
