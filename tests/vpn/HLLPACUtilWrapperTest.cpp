@@ -263,11 +263,15 @@ TEST_F(HLLPACUtilWrapperTest, DisconnectingFromAStubbornEngineKeepsTheWindowResp
     clock.start();
     bool called = false;
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { called = true; });
-    EXPECT_LT(clock.elapsed(), 1000) << "stopLocal() waited for the engine";
+    // Returned before the grace period ran out: the engine that ignores SIGTERM is still there.
+    EXPECT_FALSE(called) << "stopLocal() answered inside the call";
+    EXPECT_TRUE(processAlive(engine)) << "stopLocal() waited for the engine";
+    const int ticksBeforeWaiting = ticks;
     ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, kWaitMs));
     EXPECT_GE(clock.elapsed(), HLLShadowsocks::kDefaultStopGraceMs - 100) << "the engine was meant to ignore SIGTERM";
     EXPECT_FALSE(processAlive(engine));
-    EXPECT_GE(ticks, int(clock.elapsed() / 50) / 2) << "the loop stood still for " << clock.elapsed() << " ms";
+    // Timers went on while the stop waited (counted, not timed, so a loaded machine passes too).
+    EXPECT_GT(ticks, ticksBeforeWaiting) << "the loop stood still for " << clock.elapsed() << " ms";
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
 }
 
