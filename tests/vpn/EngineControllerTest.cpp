@@ -249,20 +249,20 @@ TEST_F(EngineControllerTest, EndingAStubbornEngineNeverHoldsTheEventLoop)
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
     ticker.start(50);
-    const auto expectTurning = [&ticks](const QElapsedTimer &clock) {
-        EXPECT_GE(ticks, int(clock.elapsed() / 50) / 2) << "the loop stood still for " << clock.elapsed() << " ms";
-    };
+    // Timers go on while each wait runs: counted, not timed, so a loaded machine passes too.
+    const auto expectTurning = [&ticks](int before) { EXPECT_GT(ticks, before) << "the loop stood still"; };
 
     const qint64 stopped = engine->processId();
     QElapsedTimer clock;
     clock.start();
     bool done = false;
     engine->stop([&](int) { done = true; });
-    EXPECT_LT(clock.elapsed(), kGraceMs / 2) << "stop() waited for the engine";
+    EXPECT_TRUE(!done && processAlive(stopped)) << "stop() waited for the engine";
+    int before = ticks;
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
     EXPECT_GE(clock.elapsed(), kGraceMs - 100) << "the engine was meant to ignore SIGTERM";
     EXPECT_FALSE(processAlive(stopped));
-    expectTurning(clock);
+    expectTurning(before);
 
     // A new start replaces the stubborn engine once it is gone.
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
@@ -271,20 +271,22 @@ TEST_F(EngineControllerTest, EndingAStubbornEngineNeverHoldsTheEventLoop)
     clock.restart();
     auto codes = std::make_shared<QList<int>>();
     engine->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
-    EXPECT_LT(clock.elapsed(), kGraceMs / 2) << "the start waited for the old engine";
+    EXPECT_TRUE(codes->isEmpty() && processAlive(replaced)) << "the start waited for the old engine";
+    before = ticks;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !codes->isEmpty(); }, kWaitMs));
     EXPECT_EQ(*codes, QList<int>{0});
     EXPECT_FALSE(processAlive(replaced));
-    expectTurning(clock);
+    expectTurning(before);
 
     // The controller goes: its engine ends in the background.
     const qint64 orphan = engine->processId();
     ticks = 0;
     clock.restart();
     engine.reset();
-    EXPECT_LT(clock.elapsed(), kGraceMs / 2) << "destruction waited for the engine";
+    EXPECT_TRUE(processAlive(orphan)) << "destruction waited for the engine";
+    before = ticks;
     EXPECT_TRUE(QTest::qWaitFor([&] { return !processAlive(orphan); }, kWaitMs));
-    expectTurning(clock);
+    expectTurning(before);
 }
 
 TEST_F(EngineControllerTest, DestroyingTheControllerEndsItsEngine)
