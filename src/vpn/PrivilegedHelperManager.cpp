@@ -227,7 +227,7 @@ ProxyConfigRemoteProcessProtocol *PrivilegedHelperManager::helper(std::function<
             options.launchArguments = QStringList{QStringLiteral("--socket"), m_options.socketPath} + m_options.launchArguments;
         }
         m_connection = std::make_unique<HelperClient>(options);
-        connect(m_connection.get(), &HelperClient::connectionInvalidated, this, [this] {
+        connect(m_connection.get(), &HelperClient::connectionInvalidated, this, [] {
             MANAGER_LOG(Logger::Info, "helper(failture:)", QStringLiteral("XPC Connection Invalidated"));
         });
     }

@@ -50,7 +50,7 @@ void readAll(const std::optional<QJsonObject> &reply)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char ***argv)
 {
     s_profile = std::make_unique<QTemporaryDir>();
     qputenv("HOME", s_profile->path().toLocal8Bit());
