@@ -151,10 +151,20 @@ bool OOHostSafeAdpter::startPollingRoundIfIdle(std::function<void()> callback)
     if (!beginPolling())
         return false;
     QPointer<OOHostSafeAdpter> self(this);
-    GuiThread::run(this, [self, callback] {
-        self->pollHosts(shuffleHosts(self->cachedHosts()), [self, callback](const QString &found) {
-            if (self)
-                self->finishPolling(found, callback);
+    const int era = m_era.load();
+    GuiThread::run(this, [self, callback, era] {
+        self->pollHosts(shuffleHosts(self->cachedHosts()), [self, callback, era](const QString &found) {
+            if (!self)
+                return;
+            if (era != self->m_era.load()) {
+                // Begun before a reset: its host is the old service's, and the polling flag
+                // belongs to the rounds after the reset.
+                qCInfo(lcNetwork) << "a round begun before the reset ended; its host is not kept";
+                if (callback)
+                    callback();
+                return;
+            }
+            self->finishPolling(found, callback);
         });
     });
     return true;
@@ -341,7 +351,11 @@ void OOHostSafeAdpter::setGeneratedDomainsForTesting(std::optional<QStringList> 
 
 void OOHostSafeAdpter::resetForTesting()
 {
+    ++m_era;
     m_polling = false;
-    if (!NHHostTable().remove(kCurrentHostKey))
-        qCWarning(lcNetwork) << "the stored API host could not be removed";
+    NHHostTable table;
+    for (const QString &key : {kCurrentHostKey, kHistoryHostsKey, kRemoteUrlsKey}) {
+        if (!table.remove(key))
+            qCWarning(lcNetwork) << "the stored host entry could not be removed:" << key;
+    }
 }

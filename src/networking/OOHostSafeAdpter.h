@@ -55,6 +55,9 @@ public:
     void setProbeTimeoutForTesting(int ms);
     // Replaces the generated domains (which need public DNS) in tests.
     void setGeneratedDomainsForTesting(std::optional<QStringList> domains);
+    // As on a first start: no chosen host, no host lists learnt from a service, no round
+    // running. A round begun before still ends and calls its callback, but what it finds is not
+    // kept: it names the service of before (the previous case of a test program).
     void resetForTesting();
 
 Q_SIGNALS:
@@ -74,6 +77,7 @@ private:
     static QStringList parseRemoteList(const QByteArray &body);
 
     std::atomic<bool> m_polling{false};
+    std::atomic<int> m_era{0};   // moves on at each reset; a round keeps what it finds only in its own
     int m_probeTimeoutMs = 5000;
     std::optional<QStringList> m_generatedOverride;
 };

@@ -250,15 +250,13 @@ TEST_F(Walkthrough, HomeShowsTheLinesOfTheService)
 TEST_F(Walkthrough, TheMenusPurchasePageShowsTheProductsAndHomeComesBack)
 {
     ASSERT_NO_FATAL_FAILURE(enterAsVisitor());
-    // The user meets the home screen with its lines first.
+    // The user goes for the membership item at once, before home has its lines.
     auto *home = qobject_cast<NBHomeViewController *>(m_main->shownContent());
     ASSERT_NE(home, nullptr);
-    EXPECT_TRUE(reached(ApiPaths::kNodeList));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !home->showList().isEmpty(); }, kWait));
-    forget();
     QTest::mouseClick(m_menu->upgradeItem(), Qt::LeftButton);
     auto *purchase = qobject_cast<NBUpgradeViewController *>(m_main->shownContent());
     ASSERT_NE(purchase, nullptr);
+    EXPECT_TRUE(reached(ApiPaths::kProducts));
     ASSERT_TRUE(waitInPage(purchase->page(), "document.body.dataset.products"));
     EXPECT_GT(evaluate(purchase->page(), "document.body.dataset.products").toString().toInt(), 0)
         << evaluate(purchase->page(), "document.body.innerText").toString().toStdString();
@@ -309,7 +307,9 @@ TEST_P(WalkthroughWebRow, OpensAFilledPageThatItsCloseButtonCloses)
     EXPECT_TRUE(reached(*row.path));
     ASSERT_TRUE(waitInPage(page->page(), QString::fromLatin1(row.ready)))
         << evaluate(page->page(), "document.body.innerText").toString().toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return clickInPage(page->page(), QStringLiteral("close")); }, kWait));
+    // The click may close the page before the page says it clicked: a page gone is a click done.
+    QPointer<NBBaseWebViewController> shown(page);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown || clickInPage(shown->page(), QStringLiteral("close")); }, kWait));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_more->presentations().isEmpty(); }, kWait));
 }
 
@@ -425,7 +425,9 @@ TEST_F(Walkthrough, TheMessageCentreListsTheMessagesAndALinkOpensThePurchasePage
     const QImage shot = centre->grab(QRect(overRow, QSize(1, 1))).toImage();
     offer->webView()->show();
     EXPECT_EQ(shot.pixelColor(0, 0), PresentedBackground::pageColor());
-    ASSERT_TRUE(clickInPage(offer->page(), QStringLiteral("back")));
+    // The page may close before it says it clicked.
+    QPointer<NBUpgradeViewController> shown(offer);
+    ASSERT_TRUE(clickInPage(offer->page(), QStringLiteral("back")) || !shown);
     ASSERT_TRUE(QTest::qWaitFor([&] { return centre->presentations().isEmpty(); }, kWait));
     QTest::mouseClick(centre->backBtn(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_more->presentations().isEmpty(); }, kWait));

@@ -121,6 +121,29 @@ TEST_F(FailoverTest, RoundStoresTheFoundHostAndPromptsWhenNoneAnswers)
     EXPECT_EQ(OOHostSafeAdpter::shared().currentDomain(), found);
 }
 
+TEST_F(FailoverTest, ARoundBegunBeforeAResetKeepsNothingAfterIt)
+{
+    // One test program runs one client after another against a new service each time: a round
+    // the previous client began must not hand its service to the next, whose local pages would
+    // send their requests there.
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(QJsonArray{instances[0].baseUrl()}).toJson()),
+                                  OOHostSafeAdpter::kHistoryHostsKey));
+    bool ended = false;
+    ASSERT_TRUE(OOHostSafeAdpter::shared().startPollingRoundIfIdle([&] { ended = true; }));
+    ASSERT_TRUE(pointClientAt({instances[1].baseUrl()}));
+    EXPECT_FALSE(OOHostSafeAdpter::shared().isPolling());
+    EXPECT_FALSE(NHHostTable().queryJson(OOHostSafeAdpter::kHistoryHostsKey).has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    EXPECT_EQ(OOHostSafeAdpter::shared().currentDomain().toStdString(), instances[1].baseUrl().toStdString());
+
+    // A round of the new client finds the new service and keeps it.
+    QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
+    ASSERT_TRUE(OOHostSafeAdpter::shared().startPollingRoundIfIdle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rounds.isEmpty(); }, 10000));
+    EXPECT_EQ(rounds.last().first().toString().toStdString(), instances[1].baseUrl().toStdString());
+    EXPECT_EQ(OOHostSafeAdpter::shared().currentDomain().toStdString(), instances[1].baseUrl().toStdString());
+}
+
 TEST(GeneratedDomains, AreStableForADayAndDifferBetweenDays)
 {
     const QDate day(2024, 5, 1);
