@@ -113,6 +113,8 @@ TEST_F(SheetOverMorePage, ClosingTheAccountSheetRunsNeitherTheMorePageNorTheMenu
     auto *account = qobject_cast<NBAccountInfoViewController *>(sheet->hostedScreen());
     ASSERT_NE(account, nullptr);
     EXPECT_TRUE(page->isAppearing()) << "under the sheet the page is still in the window";
+    ASSERT_TRUE(QTest::qWaitFor([] { return requestsTo(ApiPaths::kAccountInfo) >= 1; }, kWait))
+        << "the sheet's own account screen asks";
     settle();
     EXPECT_EQ(requestsTo(ApiPaths::kAccountInfo), 1) << "the sheet's own account screen asks once";
 
