@@ -1,7 +1,6 @@
 // Connect and disconnect from the home screen through the real roads: the stand-in service, the
 // helper with its file backend and the scripted stand-in engine; the looks in the order they show.
 #include <QLabel>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 
@@ -44,7 +43,9 @@ protected:
     }
     void TearDown() override
     {
+        WindowInUse::setContentWidget(nullptr);
         home.reset();
+        m_window.reset();
         ConnectRoadFixture::TearDown();
     }
     // Clicks far enough apart for the area's debounce.
@@ -54,11 +55,27 @@ protected:
         QTest::mouseClick(home->homeBackView()->lottleAnimationView(), Qt::LeftButton, {}, QPoint(187, 187));
     }
     NBConnectAreaState state() const { return home->homeBackView()->state(); }
+    // Opens the line popup over a window in use and clicks the row's line, as a user picks one.
+    void pickInPopup(int row)
+    {
+        m_window = std::make_unique<QWidget>();
+        m_window->resize(800, 500);
+        m_window->show();
+        WindowInUse::setContentWidget(m_window.get());
+        QTest::mouseClick(home->selectView(), Qt::LeftButton);
+        NBHomeLineListView *popup = home->lineListView();
+        ASSERT_NE(popup, nullptr);
+        NBLineTableView *table = popup->tableView();
+        table->verticalScrollBar()->setValue(table->rowTop(row));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                          QPoint(120, table->rowTop(row) + 25 - table->verticalScrollBar()->value()));
+    }
 
     UiTimingScope timing{0.01};
     qint64 m_fakeMs = 0;
     QList<int> looks;
     std::unique_ptr<NBHomeViewController> home;
+    std::unique_ptr<QWidget> m_window;
 };
 
 TEST_F(HomeConnect, ConnectShowsLoadingThenRunningAndDisconnectPausesThenStops)
@@ -157,18 +174,9 @@ TEST_F(HomeConnect, ARefusedLineChangeShowsTheConnectedLineAgainInTheSelector)
     ASSERT_TRUE(isProxyModeOn());
 
     // A member line chosen in the popup by a visitor: the service refuses it.
-    QWidget window;
-    window.resize(800, 500);
-    window.show();
-    WindowInUse::setContentWidget(&window);
-    const auto noWindowAfter = qScopeGuard([] { WindowInUse::setContentWidget(nullptr); });
-    QTest::mouseClick(home->selectView(), Qt::LeftButton);
-    NBHomeLineListView *popup = home->lineListView();
-    ASSERT_NE(popup, nullptr);
-    NBLineTableView *table = popup->tableView();
-    table->verticalScrollBar()->setValue(table->rowTop(memberRow));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                      QPoint(120, table->rowTop(memberRow) + 25 - table->verticalScrollBar()->value()));
+    pickInPopup(memberRow);
+    if (HasFatalFailure())
+        return;
     EXPECT_EQ(home->selectView()->nameText()->text(), memberName);
 
     // The road puts the connected line back; the bar follows it, and so does the next connect.
@@ -192,7 +200,7 @@ TEST_F(HomeConnect, ALotteryWinnerConnectsToAMembersLineInsteadOfBeingSentToTheP
     std::optional<QJsonObject> account;
     OONetWorkTool::accountInfo([&](std::optional<QJsonObject> data, std::optional<NetError>) { account = data.value_or(QJsonObject()); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return account.has_value(); }, 10000));
-    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(*account));
+    ASSERT_TRUE(MKUserInfoManager::shared().storeRefreshedAccount(*account));
 
     // A members' line chosen in the popup, then the connect button.
     std::optional<QString> text;
@@ -206,18 +214,9 @@ TEST_F(HomeConnect, ALotteryWinnerConnectsToAMembersLineInsteadOfBeingSentToTheP
     }
     ASSERT_GE(memberRow, 0);
     ASSERT_EQ(home->showList().at(memberRow).kind, 1);
-    QWidget window;
-    window.resize(800, 500);
-    window.show();
-    WindowInUse::setContentWidget(&window);
-    const auto noWindowAfter = qScopeGuard([] { WindowInUse::setContentWidget(nullptr); });
-    QTest::mouseClick(home->selectView(), Qt::LeftButton);
-    NBHomeLineListView *popup = home->lineListView();
-    ASSERT_NE(popup, nullptr);
-    NBLineTableView *table = popup->tableView();
-    table->verticalScrollBar()->setValue(table->rowTop(memberRow));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                      QPoint(120, table->rowTop(memberRow) + 25 - table->verticalScrollBar()->value()));
+    pickInPopup(memberRow);
+    if (HasFatalFailure())
+        return;
     ASSERT_TRUE(home->connectController()->cachedLine().has_value());
     ASSERT_EQ(home->connectController()->cachedLine()->id, 102);
 
