@@ -23,6 +23,7 @@ QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
 
 QMutex s_resourceMutex;
 QString s_resourceOverride;
+QString s_installOverride;
 
 } // namespace
 
@@ -109,6 +110,18 @@ void setResourceFolderForTesting(const QString &folder)
 {
     QMutexLocker lock(&s_resourceMutex);
     s_resourceOverride = folder;
+}
+
+QString installFolder()
+{
+    QMutexLocker lock(&s_resourceMutex);
+    return s_installOverride.isEmpty() ? QStringLiteral("/opt/Ostrel_mac_Pelmorath") : s_installOverride;
+}
+
+void setInstallFolderForTesting(const QString &folder)
+{
+    QMutexLocker lock(&s_resourceMutex);
+    s_installOverride = folder;
 }
 
 bool ensureFolder(const QString &path, bool privateToUser)

@@ -1,5 +1,7 @@
 #include "networking/InstallerFileWriter.h"
 
+#include "common/ProcessTeardown.h"
+
 #include <QSaveFile>
 #include <QThread>
 
@@ -27,6 +29,13 @@ InstallerFileWriter *InstallerFileWriter::open(const QString &destination, QStri
     connect(thread, &QThread::finished, writer, &QObject::deleteLater);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
+    // A download still running when the program ends: the thread must be over before the
+    // application goes. The unfinished file is dropped with the writer (a save file that was
+    // never committed leaves nothing at its place).
+    ProcessTeardown::add(thread, [thread] {
+        thread->quit();
+        thread->wait();
+    });
     return writer;
 }
 

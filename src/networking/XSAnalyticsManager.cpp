@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "common/MKUserTable.h"
+#include "common/ProcessTeardown.h"
 #include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetParamManager.h"
@@ -51,12 +52,22 @@ XSAnalyticsManager::XSAnalyticsManager(QObject *parent)
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread->start();
+    ProcessTeardown::add(this, [this] { stopWorker(); });
 }
 
 XSAnalyticsManager::~XSAnalyticsManager()
 {
+    stopWorker();
+}
+
+void XSAnalyticsManager::stopWorker()
+{
+    if (!m_thread->isRunning())
+        return;
     m_thread->quit();
-    m_thread->wait(2000);
+    // An upload being started finishes its step first; the ones still queued are dropped. The
+    // wait has no deadline: a thread left running while the application goes is what crashes.
+    m_thread->wait();
 }
 
 XSAnalyticsManager &XSAnalyticsManager::shared()
@@ -87,11 +98,10 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
 {
     const QJsonObject record = buildEvent(event, url, dataId, params);
     const QString target = OONetWorkTool::apiUrl(ApiPaths::kActionTrack);
-    QPointer<XSAnalyticsManager> self(this);
-    QMetaObject::invokeMethod(m_worker, [self, target, record] {
-        if (self)
-            self->upload(target, record);
-    }, Qt::QueuedConnection);
+    if (!m_worker || !m_thread->isRunning())
+        return; // the program is ending
+    // The worker never outlives this object: it is stopped before the object goes.
+    QMetaObject::invokeMethod(m_worker, [this, target, record] { upload(target, record); }, Qt::QueuedConnection);
 }
 
 // Runs on the worker thread.
@@ -123,14 +133,12 @@ void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
         if (reply->isRunning())
             reply->abort();
     });
-    QPointer<XSAnalyticsManager> self(this);
-    connect(reply, &QNetworkReply::finished, m_worker, [self, reply, name] {
+    connect(reply, &QNetworkReply::finished, m_worker, [this, reply, name] {
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const bool answered = reply->error() == QNetworkReply::NoError || reply->error() == QNetworkReply::OperationCanceledError;
         const bool delivered = answered && status >= 200 && status < 300;
         qCDebug(lcNetwork) << "analytics" << name << (delivered ? "delivered" : "dropped");
-        if (self)
-            Q_EMIT self->uploaded(name, delivered);
+        Q_EMIT uploaded(name, delivered);
     });
 }

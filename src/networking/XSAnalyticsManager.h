@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -33,8 +34,11 @@ Q_SIGNALS:
 private:
     explicit XSAnalyticsManager(QObject *parent = nullptr);
     void upload(const QString &url, const QJsonObject &event);
+    // Ends the worker thread and waits for it: before the application object goes (the process
+    // teardown) and at the latest in the destructor. Events tracked after it are dropped.
+    void stopWorker();
 
     QThread *m_thread = nullptr;
-    QObject *m_worker = nullptr;               // lives on m_thread
+    QPointer<QObject> m_worker;                // lives on m_thread; gone once it has finished
     QNetworkAccessManager *m_manager = nullptr; // child of m_worker, created on m_thread
 };

@@ -4,6 +4,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/TextFieldKeyEquivalents.h"
 #include "common/Logger.h"
+#include "common/ProcessTeardown.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
 int main(int argc, char **argv)
@@ -25,5 +26,8 @@ int main(int argc, char **argv)
     AppDelegate delegate;
     delegate.setStartupOpen(StartupOpenOption::fromArguments(QApplication::arguments()));
     delegate.applicationDidFinishLaunching();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Worker threads end while the application object is still whole.
+    ProcessTeardown::run();
+    return status;
 }

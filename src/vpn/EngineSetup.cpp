@@ -18,7 +18,7 @@ std::optional<EngineSetup> s_override;
 
 QString EngineSetup::defaultEngineFolder()
 {
-    return QStringLiteral("/opt/Ostrel_mac_Pelmorath");
+    return AppPaths::installFolder();
 }
 
 EngineSetup EngineSetup::standard()

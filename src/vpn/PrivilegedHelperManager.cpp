@@ -25,13 +25,17 @@
 #define MANAGER_LOG(level, function, message) OSTREL_LOG_AS(level, "PrivilegedHelperManager", function, message)
 
 const QString PrivilegedHelperManager::kHelperIdentifier = QStringLiteral("com.ostrel-mac-privoxy.Pelmorath.ProxyHelper");
-const QString PrivilegedHelperManager::kInstalledHelperPath = EngineSetup::defaultEngineFolder() + QStringLiteral("/ostrel-helper");
+
+QString PrivilegedHelperManager::installedHelperPath()
+{
+    return EngineSetup::defaultEngineFolder() + QStringLiteral("/ostrel-helper");
+}
 
 PrivilegedHelperManager::Options PrivilegedHelperManager::defaultOptions()
 {
     Options options;
     options.bundledHelperPath = QCoreApplication::applicationDirPath() + QStringLiteral("/ostrel-helper");
-    options.installedHelperPath = kInstalledHelperPath;
+    options.installedHelperPath = installedHelperPath();
     options.socketPath = HelperClient::defaultSocketPath();
     options.installScriptPath = helperInstallScript();
     return options;

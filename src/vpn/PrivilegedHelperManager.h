@@ -21,7 +21,8 @@ class PrivilegedHelperManager : public QObject
 
 public:
     static const QString kHelperIdentifier;
-    static const QString kInstalledHelperPath;
+    // "ostrel-helper" in the install folder (AppPaths::installFolder()).
+    static QString installedHelperPath();
     static constexpr int kVersionTimeoutMs = 15000;
 
     struct Options

@@ -1,5 +1,6 @@
 // Entry of every test executable: a private profile (HOME and XDG folders in a temporary folder)
-// and a Qt application object, so that tests touch real files without touching the user's.
+// and a Qt application object, so that tests touch real files without touching the user's. A
+// test program uses only what the build made and its profile, and ends everything it started.
 #include <QCoreApplication>
 #ifdef OSTREL_TEST_WIDGETS
 #include <QApplication>
@@ -10,14 +11,21 @@
 
 #include <gtest/gtest.h>
 
-#include "common/AppPaths.h"
+#include <cstdio>
 
-int main(int argc, char **argv)
+#include "LeftoverProcesses.h"
+#include "common/AppPaths.h"
+#include "common/ProcessTeardown.h"
+
+namespace {
+
+// How long what the tests started gets to end on its own once the application is gone: web
+// engine processes follow their browser within a moment.
+constexpr int kLeftoverGraceMs = 10000;
+
+bool makePrivateProfile(const QString &path)
 {
-    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
-    if (!profile.isValid())
-        return 2;
-    const QByteArray home = profile.path().toLocal8Bit();
+    const QByteArray home = path.toLocal8Bit();
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_CACHE_HOME", home + "/.cache");
@@ -26,18 +34,45 @@ int main(int argc, char **argv)
     // A runtime folder of its own too, even inside a desktop session: it holds the record of the
     // engines this client started, which start-up sweeps as leftovers, so test programs run side
     // by side would otherwise stop each other's engines.
-    const QString runtime = profile.path() + QStringLiteral("/run");
+    const QString runtime = path + QStringLiteral("/run");
     if (!QDir().mkpath(runtime) || !QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-        return 2;
+        return false;
     qputenv("XDG_RUNTIME_DIR", home + "/run");
+    return true;
+}
 
+int runTests(int argc, char **argv, const QString &profile)
+{
 #ifdef OSTREL_TEST_WIDGETS
     QApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);
 #endif
-    // Resources come from the source tree, so a test never depends on an install step.
+    // Resources come from the source tree, so a test never depends on an install step; the
+    // install folder is an empty one of the profile, so no test meets the engines or the helper a
+    // run of the client installed on this machine.
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
+    AppPaths::setInstallFolderForTesting(profile + QStringLiteral("/opt/Ostrel_mac_Pelmorath"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    ProcessTeardown::run();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!LeftoverProcesses::adoptDescendants())
+        return 2;
+    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
+    if (!profile.isValid() || !makePrivateProfile(profile.path()))
+        return 2;
+    int result = runTests(argc, argv, profile.path());
+    const int left = LeftoverProcesses::endAndReport(profile.path().toLocal8Bit(), kLeftoverGraceMs);
+    if (left > 0) {
+        std::fprintf(stderr, "FAILED: %d process(es) the tests started were still running at exit\n", left);
+        result = 1;
+    }
+    return result;
 }

@@ -3,6 +3,7 @@
 // and height) for the gallery test. `--list [NAME-FILTER]` prints the scene names instead.
 // The local pages ("web/...") are drawn in Chromium against a stand-in service the gallery starts
 // for them (ostrel-standin beside it).
+#include "common/ProcessTeardown.h"
 #include "GalleryScene.h"
 
 #include "uikit/NSFontHelper.h"
@@ -228,6 +229,7 @@ int main(int argc, char **argv)
         widget.reset();
         settle();
     }
+    ProcessTeardown::run();
 
     QSaveFile out(QDir(outDir).filePath(QStringLiteral("manifest.json")));
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(manifest).toJson()) < 0 || !out.commit()) {
