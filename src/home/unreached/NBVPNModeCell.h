@@ -2,14 +2,15 @@
 
 #include <QWidget>
 
-#include "home/NBVPNModeItem.h"
+#include "home/unreached/NBVPNModeItem.h"
 
 class AssetImageView;
 class NBDisableButton;
 class QLabel;
 
 // One row of the mode list: the mode's icon, title and explanation, and a round mark that is on
-// for the chosen mode. The chosen row has a dark background with a pink hairline border.
+// for the chosen mode. The chosen row has a dark background with a pink hairline border. Only the
+// mode list makes it, and nothing in the client opens that list.
 class NBVPNModeCell : public QWidget
 {
     Q_OBJECT
