@@ -13,11 +13,12 @@ class NBVPNModeCell;
 class NBVPNModeView;
 class QVBoxLayout;
 
+// Nothing in the client opens this: the mode badge (NBVPNModeView) takes no clicks, and a press on
+// the line selector opens the line popup (NBHomeLineListView), which has its own mode choice.
 // The mode list: a small box with the two modes over a darkened window. Choosing a row stores its
 // type under "kProxyMode", tells didSelectBlock and closes; it neither reconnects nor touches a
 // running connection (that keeps the mode it was started with). A click outside the rows closes
-// the list a moment later. Nothing in the client opens it: the mode badge (NBVPNModeView) takes no
-// clicks, and a press on the line selector opens the line popup (NBHomeLineListView).
+// the list a moment later.
 class NBModeListView : public OverlayWidget
 {
     Q_OBJECT

@@ -8,9 +8,9 @@ class AssetImageView;
 class NBDisableButton;
 class QLabel;
 
+// Only the mode list, which nothing in the client opens, creates this; kept with it.
 // One row of the mode list: the mode's icon, title and explanation, and a round mark that is on
-// for the chosen mode. The chosen row has a dark background with a pink hairline border. Only the
-// mode list makes it, and nothing in the client opens that list.
+// for the chosen mode. The chosen row has a dark background with a pink hairline border.
 class NBVPNModeCell : public QWidget
 {
     Q_OBJECT

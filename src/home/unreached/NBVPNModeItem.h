@@ -8,9 +8,9 @@
 
 class UserDefaults;
 
-// One proxy mode as the mode list shows it; the JSON form has exactly these keys. Only the mode
-// list reads it, and nothing in the client opens that list; the mode in use is "kProxyMode"
-// (vpn/ProxyMode.h).
+// Only the mode list, which nothing in the client opens, reads this; kept with it. The mode in
+// use is "kProxyMode" (vpn/ProxyMode.h).
+// One proxy mode as the mode list shows it; the JSON form has exactly these keys.
 class NBVPNModeItem
 {
 public:
