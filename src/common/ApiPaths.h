@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-
-#include <optional>
 
 // Every plain API path (before encryption), in one place: the endpoint functions, the loopback
 // stand-in service and the tests all name a path from here, so no two of them can disagree on its
@@ -82,10 +79,5 @@ inline const QString kLocationV2 = QStringLiteral("/api/client/v2/commons/locati
 // page reads kWebsites, the lottery's status kActivityCheckStatus).
 inline const QString kInvitationInfo = QStringLiteral("/api/client/society_v2/invitations/info");
 inline const QString kLotteryDraw = QStringLiteral("/api/client/society_v2/activities/lottery_draw");
-
-// The numbered table, 0 to 60.
-const QStringList &numberedTable();
-// The path at that number; nothing outside the table.
-std::optional<QString> numbered(int index);
 
 } // namespace ApiPaths

@@ -1,16 +1,11 @@
 #include "home/NBVPNModeView.h"
 
-#include <QDebug>
 #include <QLabel>
 
-#include "uikit/NBBaseView.h"
 #include "uikit/NSFontHelper.h"
-#include "uikit/WindowInUse.h"
 #include "home/AssetImageView.h"
 #include "home/LineEvents.h"
 #include "home/LineSelectorLook.h"
-#include "home/NBModeListView.h"
-#include "home/HomeLog.h"
 
 NBVPNModeView::NBVPNModeView(QWidget *parent)
     : QWidget(parent)
@@ -32,20 +27,6 @@ void NBVPNModeView::update(bool global)
     m_flagView->setAsset(global ? QStringLiteral("all") : QStringLiteral("AI"));
     m_nameText->setText(global ? QStringLiteral("全局模式") : QStringLiteral("智能模式"));
     LineEvents::track(LineSelectorLook::modeEventFor(global));
-}
-
-NBModeListView *NBVPNModeView::showModeList()
-{
-    if (tapActionBlock)
-        tapActionBlock();
-    auto list = std::make_unique<NBModeListView>();
-    QPointer<NBVPNModeView> badge(this);
-    list->didSelectBlock = [badge](int type) {
-        qCDebug(lcHome) << "mode chosen" << type;
-        if (badge)
-            badge->update(type != 0);
-    };
-    return NBBaseView::show(std::move(list));
 }
 
 void NBVPNModeView::resizeEvent(QResizeEvent *event)

@@ -3,10 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 class AssetImageView;
-class NBModeListView;
 class QLabel;
 
 // The mode badge of the line selector: "智能模式" with the "AI" icon or "全局模式" with "all" on the
@@ -19,8 +16,6 @@ class NBVPNModeView : public QWidget
 public:
     explicit NBVPNModeView(QWidget *parent = nullptr);
 
-    std::function<void()> tapActionBlock;
-
     AssetImageView *iconView() const { return m_iconView; }
     QLabel *nameText() const { return m_nameText; }
     AssetImageView *flagView() const { return m_flagView; }
@@ -29,10 +24,6 @@ public:
     // Shows one mode and sends that mode's analytics event.
     void update(bool global);
     bool isGlobal() const { return m_global; }
-    // Opens the mode list over the window in use; a choice there shows on this badge. Nothing in
-    // the bar calls it (the bar's clicks open the line popup); returns the list, or null when no
-    // window is in use.
-    NBModeListView *showModeList();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

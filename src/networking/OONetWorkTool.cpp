@@ -82,13 +82,6 @@ QString OONetWorkTool::encryptPath(const QString &path)
     return QLatin1Char('/') + *encrypted;
 }
 
-std::optional<QString> OONetWorkTool::endpointPath(int endpoint)
-{
-    // Nothing calls the API by number: the endpoint functions name their paths, and the tests
-    // check what they send against this table.
-    return ApiPaths::numbered(endpoint);
-}
-
 QString OONetWorkTool::apiUrl(const QString &path)
 {
     return OOHostSafeAdpter::shared().currentDomain() + encryptPath(path);

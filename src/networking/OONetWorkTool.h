@@ -29,8 +29,6 @@ public:
     // "/" + Base64(AES(path + "/" + unix seconds)) with the path key; the plain path on failure.
     static QString encryptPath(const QString &path);
     static QString apiUrl(const QString &path);
-    // The numbered table of API paths (0 to 60); nothing outside it.
-    static std::optional<QString> endpointPath(int endpoint);
 
     // --- readers -------------------------------------------------------------------------
     // The service writes "success" as a Boolean, and a few older endpoints as the number 1.
@@ -67,7 +65,7 @@ public:
     // Account requests. Each hands the whole reply (or nothing) to `completion` exactly once;
     // the forms read it with their own reader, since a (dictionary, message) pair cannot tell a
     // refusal without a message from error 101. Nothing is stored here, not even on a sign-in:
-    // the form that is still there to show the result stores the user.
+    // the form's reader (AccountReply) stores the user, whether or not the form is still there.
     using AccountCall = void (*)(const QJsonObject &params, const ErrorCompletion &completion);
     static void accountLogin(const QJsonObject &params, const ErrorCompletion &completion);
     static void getQRCode(const ErrorCompletion &completion);

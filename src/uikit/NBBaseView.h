@@ -11,7 +11,7 @@ class RoundedPanel;
 // window in use, with a rounded dark content panel that subclasses lay out.
 //
 // NBBaseView::show is the one road by which a popup (any overlay: these, the home screen's line
-// and mode lists, the TUN tip) goes over the window.
+// list, the TUN tip) goes over the window.
 class NBBaseView : public OverlayWidget
 {
     Q_OBJECT

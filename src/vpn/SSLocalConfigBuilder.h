@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "vpn/LocalListeners.h"
+
 class HLLConnection;
 class HLLNode;
 
@@ -14,8 +16,8 @@ class HLLNode;
 class SSLocalConfigBuilder
 {
 public:
-    static constexpr int kSocksPort = 9999;
-    static constexpr int kDnsPort = 53;
+    static constexpr int kSocksPort = LocalListeners::kSocksPort;
+    static constexpr int kDnsPort = LocalListeners::kDnsPort;
     // Resolver the engine reaches through the relay for names that must resolve abroad.
     static QString remoteDnsHost();
 

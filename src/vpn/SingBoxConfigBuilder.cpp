@@ -1,6 +1,6 @@
 #include "vpn/SingBoxConfigBuilder.h"
 
-#include "vpn/SSLocalConfigBuilder.h"
+#include "vpn/LocalListeners.h"
 
 #include <QHostAddress>
 #include <QJsonArray>
@@ -89,7 +89,7 @@ QJsonObject SingBoxConfigBuilder::baseSections()
         QJsonObject{{QStringLiteral("type"), QStringLiteral("socks")},
                     {QStringLiteral("tag"), QStringLiteral("proxy")},
                     {QStringLiteral("server"), QStringLiteral("127.0.0.1")},
-                    {QStringLiteral("server_port"), SSLocalConfigBuilder::kSocksPort},
+                    {QStringLiteral("server_port"), LocalListeners::kSocksPort},
                     {QStringLiteral("version"), QStringLiteral("5")}},
         QJsonObject{{QStringLiteral("type"), QStringLiteral("direct")}, {QStringLiteral("tag"), QStringLiteral("direct")}},
         QJsonObject{{QStringLiteral("type"), QStringLiteral("block")}, {QStringLiteral("tag"), QStringLiteral("block")}},

@@ -14,7 +14,7 @@
 #include "common/UserDefaults.h"
 #include "home/AssetImageView.h"
 #include "home/NBHomeLineListView.h"
-#include "home/NBModeListView.h"
+#include "home/unreached/NBModeListView.h"
 #include "home/NBToggleTunTipView.h"
 #include "home/NBLineSwitchView.h"
 #include "home/NBHomeViewController.h"

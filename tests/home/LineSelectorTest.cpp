@@ -13,10 +13,10 @@
 #include "common/UserDefaults.h"
 #include "home/AssetImageView.h"
 #include "home/LineSelectorLook.h"
-#include "home/NBModeListView.h"
+#include "home/unreached/NBModeListView.h"
 #include "home/CharWrapLabel.h"
 #include "home/NBSelectLineView.h"
-#include "home/NBVPNModeCell.h"
+#include "home/unreached/NBVPNModeCell.h"
 #include "home/NBVPNModeView.h"
 #include "support/StandinProcess.h"
 
@@ -187,7 +187,7 @@ TEST_F(LineSelectorTest, ChoosingGlobalInTheModeListStoresItAndUpdatesTheBadge)
     HostWindow host;
     NBVPNModeView badge(host.widget());
     badge.update(false);
-    NBModeListView *list = badge.showModeList();
+    NBModeListView *list = NBModeListView::showForBadge(badge);
     ASSERT_NE(list, nullptr);
     int dismissed = 0;
     list->didDismissSuccessBlock = [&] { ++dismissed; };

@@ -1,7 +1,8 @@
 // The programs carry only code that runs. Classes that nothing creates live in each layer's
 // unreached/ folder, a library of its own that tests and the gallery link and no program does: a
 // newcomer's search lands on the code that runs, and the client loads no library for dead code.
-// Read three ways: the build's link graph, the client's own symbols, and the libraries it loads.
+// Read three ways: the build's link graph, the programs' own symbols (the client, the helper and
+// the web module), and the libraries the client and the helper load.
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@
 namespace {
 
 const QString kClient = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel");
+const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
+const QString kModule = QStringLiteral(OSTREL_BINARY_DIR "/lib/ostrel/libostrel-web.so");
 
 QString run(const QString &program, const QStringList &arguments)
 {
@@ -66,20 +69,30 @@ TEST(ProgramLinks, NoProgramLinksAnUnreachedLibrary)
     }
 }
 
-TEST(ProgramLinks, TheClientCarriesNoUnreachedClassAndLoadsNoLibraryOnlyTheyNeed)
+// The link graph does not see what a program takes in through its link options (the client's
+// whole archives) or a module's own sources: the built files are read too.
+TEST(ProgramLinks, NoProgramCarriesAnUnreachedClass)
 {
-    ASSERT_TRUE(QFileInfo::exists(kClient));
     const QStringList classes = unreachedClasses();
     ASSERT_GT(classes.size(), 40);
-    const QString symbols = run(QStringLiteral("nm"), {QStringLiteral("-C"), QStringLiteral("--defined-only"), kClient});
-    ASSERT_FALSE(symbols.isEmpty());
-    for (const QString &name : classes) {
-        const QRegularExpression member(QStringLiteral("(^|[^A-Za-z0-9_])%1::").arg(name),
-                                        QRegularExpression::MultilineOption);
-        EXPECT_FALSE(member.match(symbols).hasMatch()) << "the client carries " << name.toStdString();
+    for (const QString &program : {kClient, kHelper, kModule}) {
+        ASSERT_TRUE(QFileInfo::exists(program)) << program.toStdString();
+        const QString symbols = run(QStringLiteral("nm"), {QStringLiteral("-C"), QStringLiteral("--defined-only"), program});
+        ASSERT_FALSE(symbols.isEmpty()) << program.toStdString();
+        for (const QString &name : classes) {
+            const QRegularExpression member(QStringLiteral("(^|[^A-Za-z0-9_])%1::").arg(name),
+                                            QRegularExpression::MultilineOption);
+            EXPECT_FALSE(member.match(symbols).hasMatch()) << program.toStdString() << " carries " << name.toStdString();
+        }
     }
-    const QString libraries = run(QStringLiteral("ldd"), {kClient});
-    ASSERT_TRUE(libraries.contains(QStringLiteral("libQt6Core"))) << libraries.toStdString();
-    for (const char *unreachedOnly : {"libQt6Positioning", "libqt6keychain"})
-        EXPECT_FALSE(libraries.contains(QLatin1String(unreachedOnly))) << libraries.toStdString();
+}
+
+TEST(ProgramLinks, TheClientAndTheHelperLoadNoLibraryOnlyUnreachedClassesNeed)
+{
+    for (const QString &program : {kClient, kHelper}) {
+        const QString libraries = run(QStringLiteral("ldd"), {program});
+        ASSERT_TRUE(libraries.contains(QStringLiteral("libQt6Core"))) << libraries.toStdString();
+        for (const char *unreachedOnly : {"libQt6Positioning", "libqt6keychain"})
+            EXPECT_FALSE(libraries.contains(QLatin1String(unreachedOnly))) << program.toStdString() << ": " << libraries.toStdString();
+    }
 }

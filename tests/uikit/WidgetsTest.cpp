@@ -2,6 +2,7 @@
 #include "uikit/ButtonColors.h"
 #include "uikit/ColorHelpers.h"
 #include "uikit/LMAppThemeHelper.h"
+#include "uikit/unreached/LMThemeColors.h"
 #include "uikit/LMGradientTitleButton.h"
 #include "uikit/unreached/LMTitleButton.h"
 #include "uikit/unreached/LinkMarkup.h"
@@ -284,13 +285,13 @@ TEST(Theme, HexColoursAppearanceAndPixelFonts)
 {
     EXPECT_EQ(ColorHelpers::colorWithHex(0x0787FF), QColor(7, 135, 255));
     LMAppThemeHelper::setDarkMode(true);
-    const QColor dark = LMAppThemeHelper::getFixedMainBgColor();
+    const QColor dark = LMThemeColors::getFixedMainBgColor();
     EXPECT_EQ(dark, ColorHelpers::colorWithHex(0x242633));
     LMAppThemeHelper::setDarkMode(false);
-    EXPECT_EQ(LMAppThemeHelper::getFixedMainBgColor(), QColor(Qt::white));
+    EXPECT_EQ(LMThemeColors::getFixedMainBgColor(), QColor(Qt::white));
     EXPECT_EQ(dark, ColorHelpers::colorWithHex(0x242633)) << "a colour read earlier keeps its value";
     LMAppThemeHelper::setDarkMode(true);
-    EXPECT_TRUE(LMAppThemeHelper::getTitleColor().isValid());
+    EXPECT_TRUE(LMThemeColors::getTitleColor().isValid());
     EXPECT_FALSE(LMAppThemeHelper::namedColor(QStringLiteral("no_such_color")).isValid());
 
     const QFont font = NSFontHelper::getRegularPingFangFont(12);

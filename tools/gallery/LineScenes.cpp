@@ -17,7 +17,7 @@
 #include "home/NBHomeLineListView.h"
 #include "home/unreached/NBHomeLineScrollView.h"
 #include "home/unreached/NBLinesViewController.h"
-#include "home/NBModeListView.h"
+#include "home/unreached/NBModeListView.h"
 #include "home/NBNewLineBestLocationCell.h"
 #include "home/NBNewLineCell.h"
 #include "home/NBSelectLineView.h"

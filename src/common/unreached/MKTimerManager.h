@@ -11,6 +11,7 @@ class QTimer;
 // Nothing in the client starts this yet; it is kept as the process-wide connected-time countdown.
 // One process-wide countdown timer (the connected-time clock). Starting it again replaces the
 // timer it had. The first tick comes at once, then one per interval, always on the main thread.
+// The connected-time clock the client shows keeps its own timer: NBTimeScheduView (src/home).
 class MKTimerManager : public QObject
 {
     Q_OBJECT

@@ -9,6 +9,7 @@ class RoundedPanel;
 
 // The earlier connect area (no screen shows it any more): a click always asks the home screen
 // above it to connect, without debounce; its line bar asks for a line change.
+// The connect area the client shows is NBNewHomeContentView (src/home).
 class OOHomeContentView : public QWidget
 {
     Q_OBJECT

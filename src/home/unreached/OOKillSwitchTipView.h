@@ -6,6 +6,7 @@ class QLabel;
 
 // Only the earlier home background, which nothing in the client shows, creates this; kept with it.
 // The earlier kill-switch tip: a bordered capsule with white text.
+// The tip the client shows is NBNewKillSwitchTipView (src/home).
 class OOKillSwitchTipView : public QWidget
 {
     Q_OBJECT

@@ -12,6 +12,7 @@
 // Only the earlier connect road, which nothing in the client runs, calls this; kept with that road.
 // The older request entry, numbered by endpoint. Only the two endpoints the earlier connect
 // road uses are mapped; it goes through the same encrypted pipeline as every other request.
+// The client's requests go through OONetWorkTool's endpoint functions (src/networking).
 class HLLNetAPI
 {
 public:

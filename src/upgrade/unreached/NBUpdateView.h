@@ -13,6 +13,7 @@ class NBDisableButton;
 
 // An older upgrade prompt that no screen shows: a dark dialog with the version, the release
 // notes and "暂不更新" / "立即更新". It removes itself first, then calls its block.
+// The upgrade prompt the client shows is NBMutipUpgradeView (src/upgrade).
 class NBUpdateView : public OverlayWidget
 {
     Q_OBJECT

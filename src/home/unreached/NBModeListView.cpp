@@ -1,14 +1,17 @@
-#include "home/NBModeListView.h"
+#include "home/unreached/NBModeListView.h"
 
 #include <QMouseEvent>
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include "uikit/NBBaseView.h"
 #include "uikit/UiTiming.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "home/AssetImageView.h"
-#include "home/NBVPNModeCell.h"
+#include "home/HomeLog.h"
+#include "home/NBVPNModeView.h"
+#include "home/unreached/NBVPNModeCell.h"
 
 namespace {
 constexpr int kRowHeight = 55;
@@ -38,6 +41,18 @@ NBModeListView::NBModeListView(QWidget *parent)
     m_rows->setSpacing(0);
     m_iconImageView = new AssetImageView(QStringLiteral("rangtangel"), m_bgView);
     loadModes();
+}
+
+NBModeListView *NBModeListView::showForBadge(NBVPNModeView &badge)
+{
+    auto list = std::make_unique<NBModeListView>();
+    QPointer<NBVPNModeView> shownOn(&badge);
+    list->didSelectBlock = [shownOn](int type) {
+        qCDebug(lcHome) << "mode chosen" << type;
+        if (shownOn)
+            shownOn->update(type != 0);
+    };
+    return NBBaseView::show(std::move(list));
 }
 
 NBVPNModeCell *NBModeListView::cellAt(int row) const

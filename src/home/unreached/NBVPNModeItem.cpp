@@ -1,4 +1,4 @@
-#include "home/NBVPNModeItem.h"
+#include "home/unreached/NBVPNModeItem.h"
 
 #include <QDebug>
 

@@ -6,12 +6,15 @@
 #include <optional>
 
 #include "uikit/OverlayWidget.h"
-#include "home/NBVPNModeItem.h"
+#include "home/unreached/NBVPNModeItem.h"
 
 class AssetImageView;
 class NBVPNModeCell;
+class NBVPNModeView;
 class QVBoxLayout;
 
+// Nothing in the client opens this: the mode badge (NBVPNModeView) takes no clicks, and a press on
+// the line selector opens the line popup (NBHomeLineListView), which has its own mode choice.
 // The mode list: a small box with the two modes over a darkened window. Choosing a row stores its
 // type under "kProxyMode", tells didSelectBlock and closes; it neither reconnects nor touches a
 // running connection (that keeps the mode it was started with). A click outside the rows closes
@@ -22,6 +25,10 @@ class NBModeListView : public OverlayWidget
 
 public:
     explicit NBModeListView(QWidget *parent = nullptr);
+
+    // Opens the list over the window in use for the badge; a choice there shows on the badge.
+    // Returns the list, or null when no window is in use.
+    static NBModeListView *showForBadge(NBVPNModeView &badge);
 
     std::function<void(int type)> didSelectBlock;
     std::function<void()> didDismissSuccessBlock;

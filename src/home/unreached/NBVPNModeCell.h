@@ -2,12 +2,13 @@
 
 #include <QWidget>
 
-#include "home/NBVPNModeItem.h"
+#include "home/unreached/NBVPNModeItem.h"
 
 class AssetImageView;
 class NBDisableButton;
 class QLabel;
 
+// Only the mode list, which nothing in the client opens, creates this; kept with it.
 // One row of the mode list: the mode's icon, title and explanation, and a round mark that is on
 // for the chosen mode. The chosen row has a dark background with a pink hairline border.
 class NBVPNModeCell : public QWidget

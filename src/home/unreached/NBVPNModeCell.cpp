@@ -1,4 +1,4 @@
-#include "home/NBVPNModeCell.h"
+#include "home/unreached/NBVPNModeCell.h"
 
 #include <QLabel>
 

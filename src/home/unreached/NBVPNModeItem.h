@@ -8,6 +8,8 @@
 
 class UserDefaults;
 
+// Only the mode list, which nothing in the client opens, reads this; kept with it. The mode in
+// use is "kProxyMode" (vpn/ProxyMode.h).
 // One proxy mode as the mode list shows it; the JSON form has exactly these keys.
 class NBVPNModeItem
 {

@@ -1,0 +1,11 @@
+#pragma once
+
+// The ports of the local engine's listeners on 127.0.0.1. Both engine files name them (sing-box
+// hands its traffic to the SOCKS listener), and so does the desktop proxy, so they live apart from
+// either file's builder.
+namespace LocalListeners {
+
+inline constexpr int kSocksPort = 9999;
+inline constexpr int kDnsPort = 53;
+
+} // namespace LocalListeners
