@@ -1,13 +1,12 @@
 // The page controller's web views in real Chromium through Qt WebEngine: the purchase page as the
-// window shows it, its answers through the bridge, its requests to the service, and the older
-// page bridge. Without a display the program runs itself again under xvfb-run (WebTestDisplay).
+// window shows it, its answers through the bridge, the products it reads from the service, and
+// the older page bridge. Without a display the program runs itself again under xvfb-run (WebTestDisplay).
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,8 +16,6 @@
 #include <gtest/gtest.h>
 
 #include "app/NBMainWindowController.h"
-#include "common/ApiPaths.h"
-#include "networking/OONetWork.h"
 #include "uikit/NBPresentationAnimator.h"
 #include "support/NetworkTestSupport.h"
 #include "support/StandinProcess.h"
@@ -129,62 +126,6 @@ TEST_F(WebViewsTest, TheShippedPurchasePageReadsTheProductsFromTheServiceThrough
     EXPECT_GT(evaluate(page, QStringLiteral("document.body.dataset.products")).toString().toInt(), 0)
         << evaluate(page, QStringLiteral("document.body.innerText")).toString().toStdString();
     EXPECT_EQ(evaluate(page, QStringLiteral("document.getElementById('back').hidden")).toBool(), true);
-}
-
-TEST_F(WebViewsTest, ThePurchasePagesOwnRequestEndsAtTheClientsBoundsAndThePageStaysUsable)
-{
-    StandinProcess standin;
-    ASSERT_TRUE(standin.start({QStringLiteral("--resources"), QStringLiteral(OSTREL_SOURCE_DIR "/resources")}))
-        << standin.errorText().toStdString();
-    ASSERT_TRUE(pointClientAt({standin.baseUrl()}));
-    // The client's request deadline, shortened as its own requests' are in tests; a page takes the
-    // bounds when it is made.
-    OONetWork::shared().setDeadlinesForTesting(2000, 2000);
-    const auto restore = qScopeGuard([] { OONetWork::shared().resetForTesting(); });
-    const auto streams = [&] { return standin.records().value(QStringLiteral("streams")).toObject(); };
-
-    NBMainWindowController window;
-    auto *shown = new NBUpgradeViewController;
-    NBUpgradeViewController &screen = *shown;
-    window.show();
-    QWebEnginePage *page = screen.page();
-    // Each time the page appears it loads again and asks the service for its products.
-    bool first = true;
-    const auto appear = [&] {
-        if (first) {
-            first = false;
-            window.setContentViewController(shown);
-            return;
-        }
-        evaluate(page, QStringLiteral("window.earlierDocument = true"));
-        auto *cover = new NBBaseViewController;
-        ASSERT_TRUE(screen.presentViewController(cover, new NBPresentationAnimator(cover, &screen)));
-        cover->dismissAction();
-    };
-
-    // A body that never ends, as sent and gzip-encoded (small on the wire), and one that trickles
-    // past the deadline: each request ends, the page says why, and the service is hung up on.
-    const QList<std::pair<QString, QString>> faults{{QStringLiteral("endless"), QStringLiteral("回复过大")},
-                                                    {QStringLiteral("endless_gzip"), QStringLiteral("回复过大")},
-                                                    {QStringLiteral("trickle"), QStringLiteral("请求超时")}};
-    for (const auto &[kind, shownText] : faults) {
-        SCOPED_TRACE(kind.toStdString());
-        const int stoppedBefore = streams().value(QStringLiteral("stopped")).toInt();
-        ASSERT_TRUE(standin.fault(ApiPaths::kProducts, kind, 1, kind == QLatin1String("trickle") ? 50 : 0));
-        appear();
-        ASSERT_TRUE(waitInPage(page, QStringLiteral("!window.earlierDocument && document.body.dataset.products === 'failed'"), 60000))
-            << evaluate(page, QStringLiteral("document.body.innerText")).toString().toStdString();
-        EXPECT_TRUE(evaluate(page, QStringLiteral("document.getElementById('status').textContent")).toString().contains(shownText))
-            << evaluate(page, QStringLiteral("document.getElementById('status').textContent")).toString().toStdString();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return streams().value(QStringLiteral("stopped")).toInt() > stoppedBefore; }, 20000));
-    }
-    // Never much past the size bound on the wire, whatever Chromium buffers.
-    EXPECT_LT(streams().value(QStringLiteral("bytes")).toDouble(), 2.0 * OONetWork::MaxResponseBytes);
-
-    // The page still works: shown again with the service well, it reads its products.
-    appear();
-    ASSERT_TRUE(waitInPage(page, QStringLiteral("!window.earlierDocument && document.body.dataset.products && document.body.dataset.userInfo")));
-    EXPECT_GT(evaluate(page, QStringLiteral("document.body.dataset.products")).toString().toInt(), 0);
 }
 
 TEST_F(WebViewsTest, TheOlderPageBridgeCarriesMessagesBothWays)
