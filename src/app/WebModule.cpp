@@ -116,25 +116,20 @@ void WebModule::prepareEngineEnvironment()
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     // The same switch under the name older drivers read.
     qputenv("MESA_GLSL_CACHE_DISABLE", "true");
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
-    const QList<QByteArray> given = flags.split(' ');
+    addChromiumFlag("--disable-gpu-shader-disk-cache");
     // A shared worker belongs to no page: its requests pass no request rule of ours, so one made
     // by a local page could read the user's files. No page of ours needs one.
-    for (const QByteArray &flag : {QByteArray("--disable-gpu-shader-disk-cache"), QByteArray("--disable-shared-workers")}) {
-        if (!given.contains(flag))
-            flags += (flags.isEmpty() ? "" : " ") + flag;
-    }
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    addChromiumFlag("--disable-shared-workers");
 }
 
 void WebModule::prepareGraphics()
 {
     prepareSharedGraphicsContext();
-    // With GL drawn by the CPU, Chromium's GPU road gains nothing and loses its pages: its GPU
-    // service runs in this process on that GL, and once it drops the pages' channels (the
-    // renderers log "Failed to send GpuControl.CreateCommandBuffer") no page draws again until the
-    // client restarts, each showing only the window behind it. Chromium's own software
-    // compositing draws the same pages with no GPU channel at all.
+    // With GL drawn by the CPU, Chromium's GPU road gains nothing and can lose the pages: its GPU
+    // service runs in this process on that GL, and under Xvfb it has dropped the pages' channels
+    // early in a session (the renderers log "Failed to send GpuControl.CreateCommandBuffer"),
+    // after which the pages drew nothing but the window behind them. Chromium's own software
+    // compositing draws the same pages with no GPU channel to lose.
     const QByteArray renderer = sharedContextRenderer();
     if (!renderer.isEmpty() && !isSoftwareRenderer(renderer))
         return;
