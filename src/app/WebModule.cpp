@@ -8,7 +8,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include "app/WebViews.h"
 #include "app/AppLog.h"
@@ -68,6 +70,42 @@ void prepareSharedGraphicsContext()
     QObject::connect(context, &QObject::destroyed, [] { qt_gl_set_global_share_context(nullptr); });
 }
 
+// What draws GL on this machine, as the shared context reports it; empty without GL.
+QByteArray sharedContextRenderer()
+{
+    QOpenGLContext *shared = QOpenGLContext::globalShareContext();
+    if (!shared || !shared->isValid())
+        return {};
+    QOffscreenSurface surface;
+    surface.setFormat(shared->format());
+    surface.create();
+    if (!shared->makeCurrent(&surface))
+        return {};
+    const auto *name = reinterpret_cast<const char *>(shared->functions()->glGetString(GL_RENDERER));
+    const QByteArray renderer(name ? name : "");
+    shared->doneCurrent();
+    return renderer;
+}
+
+// Mesa's CPU rasterisers (what Xvfb and a machine without a GPU driver offer), Chromium's own.
+bool isSoftwareRenderer(const QByteArray &renderer)
+{
+    const QByteArray name = renderer.toLower();
+    for (const char *software : {"llvmpipe", "softpipe", "swrast", "software rasterizer", "swiftshader", "lavapipe"}) {
+        if (name.contains(software))
+            return true;
+    }
+    return false;
+}
+
+void addChromiumFlag(const QByteArray &flag)
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
+    if (flags.split(' ').contains(flag))
+        return;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + (flags.isEmpty() ? "" : " ") + flag);
+}
+
 } // namespace
 
 void WebModule::prepareEngineEnvironment()
@@ -78,15 +116,25 @@ void WebModule::prepareEngineEnvironment()
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     // The same switch under the name older drivers read.
     qputenv("MESA_GLSL_CACHE_DISABLE", "true");
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
-    const QList<QByteArray> given = flags.split(' ');
+    addChromiumFlag("--disable-gpu-shader-disk-cache");
     // A shared worker belongs to no page: its requests pass no request rule of ours, so one made
     // by a local page could read the user's files. No page of ours needs one.
-    for (const QByteArray &flag : {QByteArray("--disable-gpu-shader-disk-cache"), QByteArray("--disable-shared-workers")}) {
-        if (!given.contains(flag))
-            flags += (flags.isEmpty() ? "" : " ") + flag;
-    }
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    addChromiumFlag("--disable-shared-workers");
+}
+
+void WebModule::prepareGraphics()
+{
+    prepareSharedGraphicsContext();
+    // With GL drawn by the CPU, Chromium's GPU road gains nothing and can lose the pages: its GPU
+    // service runs in this process on that GL, and under Xvfb it has dropped the pages' channels
+    // early in a session (the renderers log "Failed to send GpuControl.CreateCommandBuffer"),
+    // after which the pages drew nothing but the window behind them. Chromium's own software
+    // compositing draws the same pages with no GPU channel to lose.
+    const QByteArray renderer = sharedContextRenderer();
+    if (!renderer.isEmpty() && !isSoftwareRenderer(renderer))
+        return;
+    addChromiumFlag("--disable-gpu");
+    qCInfo(lcApp).noquote() << "web pages drawn in software; GL:" << (renderer.isEmpty() ? QByteArray("none") : renderer);
 }
 
 QStringList WebModule::screenNames()
@@ -182,7 +230,7 @@ bool WebModule::load()
     prepareEngineEnvironment();
     // No GL driver for a module that is not there.
     if (std::any_of(paths.begin(), paths.end(), [](const QString &path) { return QFileInfo(path).isFile(); }))
-        prepareSharedGraphicsContext();
+        prepareGraphics();
     QStringList reasons;
     for (const QString &path : paths) {
         QString why;

@@ -47,6 +47,11 @@ public:
     // environment already says.
     static void prepareEngineEnvironment();
 
+    // The GL context Chromium's frames reach Qt's views through, and how Chromium draws on this
+    // machine. Needs the application object and comes before the first page: load() does it, a
+    // program that links the pages and leaves the graphics to the client's choice calls it.
+    static void prepareGraphics();
+
     // The pages' own registration hands in its views, before main in a program that links them
     // and while the module loads otherwise. Kept for the program's life.
     static void install(std::unique_ptr<WebViews> views);

@@ -87,6 +87,9 @@ public:
     // An API request ends by this time however steadily its reply still trickles in (the
     // time-out counts only silence), and fails as a time-out does.
     static constexpr int RequestDeadlineMs = 30000;
+    // The deadline API requests get now (RequestDeadlineMs unless a test shortened it); the local
+    // pages' own requests to the service are held to it too.
+    int requestDeadlineMs() const { return m_requestDeadlineMs; }
 
     // The HTTP status when the server answered with one that is not a success, else Qt's error
     // number; the message is the localised hint.

@@ -10,6 +10,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 
+#include "networking/OONetWork.h"
 #include "upgrade/UpgradeProductPage.h"
 #include "webcore/HHScriptMessageHandlerTarget.h"
 #include "webcore/PageNavigationPolicy.h"
@@ -174,7 +175,10 @@ void ScriptMessageWebPage::installBridgeScript()
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(webChannelSource() + QLatin1Char('\n') + ScriptMessageShim::source(m_router->registeredNames()));
+    // The page sends its signed requests to the service itself; its bridge holds them to the
+    // bounds of the client's own requests.
+    const ScriptMessageShim::RequestBounds bounds{OONetWork::MaxResponseBytes, OONetWork::shared().requestDeadlineMs()};
+    script.setSourceCode(webChannelSource() + QLatin1Char('\n') + ScriptMessageShim::source(m_router->registeredNames(), bounds));
     scripts().insert(script);
 }
 

@@ -5,8 +5,9 @@
 
 const QString ScriptMessageShim::kBridgeObjectName = QStringLiteral("nativeBridge");
 const QString ScriptMessageShim::kDocumentIdName = QStringLiteral("__ostrelDocument");
+const QString ScriptMessageShim::kRequestBoundsName = QStringLiteral("__ostrelRequestBounds");
 
-QString ScriptMessageShim::source(const QStringList &names)
+QString ScriptMessageShim::source(const QStringList &names, const RequestBounds &bounds)
 {
     const QString list = QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact));
     // The transport appears shortly after document creation; try again on a zero-delay timer, a
@@ -25,6 +26,7 @@ QString ScriptMessageShim::source(const QStringList &names)
     return Array.prototype.map.call(words, function (w) { return ('0000000' + w.toString(16)).slice(-8); }).join('');
   })();
   Object.defineProperty(window, '%3', { value: token });
+  Object.defineProperty(window, '%4', { value: Object.freeze({ maxBytes: %5, deadlineMs: %6 }) });
   var queue = [];
   var bridge = null;
   var tries = 0;
@@ -69,5 +71,8 @@ QString ScriptMessageShim::source(const QStringList &names)
   }
   connect();
 })();
-)JS").arg(list, kBridgeObjectName, kDocumentIdName);
+)JS")
+        .arg(list, kBridgeObjectName, kDocumentIdName, kRequestBoundsName)
+        .arg(bounds.maxBytes)
+        .arg(bounds.deadlineMs);
 }

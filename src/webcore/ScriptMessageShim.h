@@ -17,12 +17,23 @@
 // only, so neither a document on its way out nor another frame is answered, even one that
 // reaches the channel itself. A clicked "marlet:" link goes to the channel's followLink with its
 // text as the page wrote it.
+//
+// It also tells the page, read-only as window[kRequestBoundsName] ({maxBytes, deadlineMs}), the
+// bounds the client holds its own replies from the service to: a page sends its signed requests
+// itself, and its bridge ends them on the same terms.
 class ScriptMessageShim
 {
 public:
+    struct RequestBounds
+    {
+        qint64 maxBytes = 0;
+        int deadlineMs = 0;
+    };
+
     static const QString kBridgeObjectName;   // "nativeBridge"
     static const QString kDocumentIdName;     // "__ostrelDocument"
-    static QString source(const QStringList &names);
+    static const QString kRequestBoundsName;  // "__ostrelRequestBounds"
+    static QString source(const QStringList &names, const RequestBounds &bounds);
 
 private:
     ScriptMessageShim() = delete;

@@ -26,6 +26,7 @@
 #include "settings/pages/NBDiscoverViewController.h"
 #include "settings/pages/NBFreeViewController.h"
 #include "settings/pages/NBInviteViewController.h"
+#include "support/DesktopCatcher.h"
 #include "support/StandinProcess.h"
 #include "support/WebPageScript.h"
 #include "support/WebTestDisplay.h"
@@ -34,16 +35,6 @@
 #include "webcore/OOPageLoader.h"
 
 namespace {
-
-// Anything handed to the desktop behind the link rule's back.
-class DesktopCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void handle(const QUrl &url) { urls << url; }
-};
 
 const bool kUnderDisplay = WebTestDisplay::ensure();
 
@@ -267,4 +258,3 @@ TEST_F(Pages, LotteryDrawsOnceClosesFromItsPageAndUnpacksAgainWhenOpenedAgain)
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.isNull(); }, kWait));
 }
 
-#include "PagesTest.moc"

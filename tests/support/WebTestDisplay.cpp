@@ -11,16 +11,17 @@
 
 namespace WebTestDisplay {
 
-bool ensure()
+bool ensure(Graphics graphics)
 {
     if (qEnvironmentVariableIsSet("OSTREL_WEB_TEST_XVFB") || !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         // Added to what the pages' own set-up asked for, whichever ran first.
         const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-                flags + " --disable-gpu --disable-background-networking --disable-component-update");
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        const QByteArray software = graphics == Graphics::Software ? " --disable-gpu" : "";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + software + " --disable-background-networking --disable-component-update");
+        if (graphics == Graphics::Software)
+            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return true;
     }
     std::ifstream file("/proc/self/cmdline", std::ios::binary);

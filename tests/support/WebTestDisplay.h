@@ -6,9 +6,14 @@
 //     const bool kUnderDisplay = WebTestDisplay::ensure();
 //
 // With a display (or once re-run) it sets the X platform, no sandbox (tests run as root) and
-// software rendering, and answers true. Without one it runs the same program again under
+// software rendering (Chromium's --disable-gpu), and answers true. Without one it runs the same program again under
 // `xvfb-run -a` with the same arguments and never returns; when xvfb-run is missing it answers
 // false, and the tests say so.
+//
+// `AsTheClient` leaves the graphics to the client's own set-up (WebModule::prepareGraphics, which
+// the program then calls after its application object, as the client's module loader does): GPU
+// compositing unless the machine's GL is software only, and no shared context made early.
 namespace WebTestDisplay {
-bool ensure();
+enum class Graphics { Software, AsTheClient };
+bool ensure(Graphics graphics = Graphics::Software);
 }

@@ -161,6 +161,9 @@ TEST(PageRequestPolicy, OwnFilesAndTheWebOnly)
         {QStringLiteral("https://api1.ostrel-api.example/abc/def"), true},
         {QStringLiteral("http://127.0.0.1:18480/api/client/x"), true},
         {QStringLiteral("https://cdn.example/lib.js"), true},
+        // A page's WebSocket to the same web (a payment provider waiting for the payment).
+        {QStringLiteral("wss://pay.example/socket"), true},
+        {QStringLiteral("ws://127.0.0.1:18480/live"), true},
         {QStringLiteral("data:image/png;base64,AAAA"), true},
         {QStringLiteral("blob:file:///1234"), true},
         {QStringLiteral("about:blank"), true},
@@ -172,6 +175,7 @@ TEST(PageRequestPolicy, OwnFilesAndTheWebOnly)
         {QStringLiteral("filesystem:file:///temporary/x"), false},
         {QStringLiteral("ftp://api1.ostrel-api.example/x"), false},
         {QStringLiteral("https:///nohost"), false},
+        {QStringLiteral("wss:///nohost"), false},
         {QStringLiteral("about:srcdoc"), false},
         {QString(), false},
     };

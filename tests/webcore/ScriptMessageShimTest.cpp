@@ -21,7 +21,8 @@ TEST(ScriptMessageShim, EarlyMessagesWaitAndOnlyRegisteredNamesExist)
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
     if (node.isEmpty())
         GTEST_SKIP() << "node is not installed";
-    const QString shim = ScriptMessageShim::source(ScriptMessageRouter::registeredNames(ScriptMessageRouter::HostKind::Popup));
+    const QString shim = ScriptMessageShim::source(ScriptMessageRouter::registeredNames(ScriptMessageRouter::HostKind::Popup),
+                                                   {33554432, 1500});
     const QString script = QStringLiteral(R"JS(
 var window = globalThis;
 var posted = [];
@@ -38,6 +39,11 @@ var clicks = [click(' marlet://newsList '), click('https://example.com/'), click
               click('marlet://lotteryPage', true)];
 var h = window.webkit.messageHandlers;
 var out = [typeof h.getProducts, typeof h.closePage, typeof h.getUserInfo];
+// The bounds the page's own requests keep, and no page script can widen them.
+var bounds = window.__ostrelRequestBounds;
+try { bounds.maxBytes = 1e12; } catch (e) {}
+window.__ostrelRequestBounds = { maxBytes: 1e12, deadlineMs: 1e9 };
+out.push([window.__ostrelRequestBounds.maxBytes, window.__ostrelRequestBounds.deadlineMs]);
 h.getUserInfo.postMessage('');
 h.encryptString.postMessage('{"id":"1"}');
 h.button.postMessage({ type: 'close' });
@@ -68,7 +74,7 @@ globalThis.qt = { webChannelTransport: {} };
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     const QByteArray output = process.readAllStandardOutput().trimmed();
     EXPECT_EQ(QJsonDocument::fromJson(output).toJson(QJsonDocument::Compact),
-              QByteArray(R"(["undefined","undefined","object",true,[["link","marlet://newsList",true],)"
+              QByteArray(R"(["undefined","undefined","object",[33554432,1500],true,[["link","marlet://newsList",true],)"
                          R"(["link","MARLET://linkBuy",true],["getUserInfo","",true],)"
                          R"(["encryptString","{\"id\":\"1\"}",true],["button",{"type":"close"},true],)"
                          R"(["jumpAction",null,true],["trackEvent","{\"event\":\"x\"}",true]],[1,0,0,1,0]])"))

@@ -17,12 +17,50 @@
 #include <unistd.h>
 
 #include <httplib.h>
+#include <zlib.h>
 
 #include "StandinProtocol.h"
 #include "common/ApiPaths.h"
 #include "common/ProtocolConfig.h"
 
 namespace {
+
+// An endless gzip body: each step compresses another MiB of one repeated byte, which goes out as
+// about a KiB, so only a bound on the decoded body ends it, never one on the wire.
+class EndlessGzip
+{
+public:
+    EndlessGzip() { m_ready = deflateInit2(&m_stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) == Z_OK; }
+    ~EndlessGzip()
+    {
+        if (m_ready)
+            deflateEnd(&m_stream);
+    }
+    EndlessGzip(const EndlessGzip &) = delete;
+    EndlessGzip &operator=(const EndlessGzip &) = delete;
+
+    std::string next()
+    {
+        if (!m_ready)
+            return {};
+        static const std::string plain(1024 * 1024, 'x');
+        std::string out;
+        char buffer[16 * 1024];
+        m_stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(plain.data()));
+        m_stream.avail_in = uInt(plain.size());
+        do {
+            m_stream.next_out = reinterpret_cast<Bytef *>(buffer);
+            m_stream.avail_out = sizeof buffer;
+            deflate(&m_stream, Z_SYNC_FLUSH);
+            out.append(buffer, sizeof buffer - m_stream.avail_out);
+        } while (m_stream.avail_out == 0);
+        return out;
+    }
+
+private:
+    z_stream m_stream{};
+    bool m_ready = false;
+};
 
 QString header(const httplib::Request &req, const char *name)
 {
@@ -238,6 +276,22 @@ bool StandinServer::applyTransportFault(const std::optional<Fault> &fault, httpl
         // of compressed bytes rather than the body as sent.
         res.set_chunked_content_provider("application/octet-stream",
                                          [send](size_t offset, httplib::DataSink &sink) { return send(offset, sink); });
+        return true;
+    }
+    if (fault->kind == QLatin1String("endless_gzip")) {
+        auto bytes = m_streamedBytes;
+        auto stopped = m_streamsStopped;
+        auto gzip = std::make_shared<EndlessGzip>();
+        res.set_header("Content-Encoding", "gzip");
+        res.set_chunked_content_provider("application/octet-stream", [gzip, bytes, stopped](size_t, httplib::DataSink &sink) {
+            const std::string out = gzip->next();
+            if (out.empty() || !sink.write(out.data(), out.size())) {
+                ++*stopped;
+                return false;
+            }
+            *bytes += qint64(out.size());
+            return true;
+        });
         return true;
     }
     if (fault->kind == QLatin1String("close")) {

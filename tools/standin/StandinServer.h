@@ -22,9 +22,10 @@ struct Response;
 // set per plain API path (or "*" for all) through POST /__control or a scenario file:
 //   {"faults": [{"path": "/api/...", "kind": "no_etag", "count": 1, "delay_ms": 3000}]}
 // kinds: no_etag, wrong_etag, bad_body, fail, error101, C238, C5000, delay, http500, close,
-// endless (a chunked body that never ends, until the client hangs up), trickle (a chunked body
-// of one byte every "delay_ms", for at most a minute). /__records "streams" says how many bytes the
-// endless and trickling bodies sent, and how many of them the client stopped.
+// endless (a chunked body that never ends, until the client hangs up), endless_gzip (the same,
+// gzip-encoded: a MiB of body per KiB sent), trickle (a chunked body of one byte every "delay_ms",
+// for at most a minute). /__records "streams" says how many bytes the endless and trickling bodies
+// sent, and how many of them the client stopped.
 class StandinServer
 {
 public:

@@ -18,5 +18,8 @@ add_executable(ostrel-standin
   ${CMAKE_CURRENT_LIST_DIR}/StandinInstaller.h
   ${CMAKE_CURRENT_LIST_DIR}/StandinServer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StandinServer.h)
-target_link_libraries(ostrel-standin PRIVATE ostrel_common PkgConfig::HTTPLIB PkgConfig::STANDIN_LIBZIP Threads::Threads)
+# zlib: the gzip-encoded endless body.
+find_package(ZLIB REQUIRED)
+target_link_libraries(ostrel-standin PRIVATE ostrel_common PkgConfig::HTTPLIB PkgConfig::STANDIN_LIBZIP Threads::Threads
+  ZLIB::ZLIB)
 find_package(Threads REQUIRED)

@@ -51,6 +51,45 @@
     }).join('&');
   }
 
+  // The body as it arrives, never more than maxBytes of it (a body that never ends would
+  // otherwise fill the page's memory); the reader is cancelled at the bound.
+  function readBounded(response, maxBytes) {
+    if (Number(response.headers.get('Content-Length')) > maxBytes) {
+      throw new Error('回复过大');
+    }
+    if (!response.body) {
+      return Promise.resolve('');
+    }
+    var reader = response.body.getReader();
+    var chunks = [];
+    var total = 0;
+    function next() {
+      return reader.read().then(function (step) {
+        if (step.done) {
+          var whole = new Uint8Array(total);
+          var at = 0;
+          chunks.forEach(function (chunk) { whole.set(chunk, at); at += chunk.byteLength; });
+          return new TextDecoder().decode(whole);
+        }
+        total += step.value.byteLength;
+        if (total > maxBytes) {
+          reader.cancel();
+          throw new Error('回复过大');
+        }
+        chunks.push(step.value);
+        return next();
+      });
+    }
+    return next();
+  }
+
+  // Native code gives no answer to a reply it cannot read: the deadline still ends the wait.
+  function whenAborted(signal) {
+    return new Promise(function (resolve, reject) {
+      signal.addEventListener('abort', function () { reject(new Error('aborted')); });
+    });
+  }
+
   window.NativeBridge = {
     userInfo: function () {
       return new Promise(function (resolve, reject) {
@@ -61,10 +100,22 @@
       });
     },
     // A signed request to the service: native encrypts the path and the parameters and signs the
-    // headers; the page sends it and native decrypts the answer.
+    // headers; the page sends it and native decrypts the answer. It ends as the client's own
+    // requests do: past the size bound (however the reply is encoded, counted as it arrives) or the
+    // deadline, with a failure the page shows, and the network stops sending.
     api: function (method, path, params) {
+      var bounds = window.__ostrelRequestBounds;
+      if (!bounds) {
+        return Promise.reject(new Error('no native side'));
+      }
+      var controller = new AbortController();
+      var late = false;
+      var timer = setTimeout(function () {
+        late = true;
+        controller.abort();
+      }, bounds.deadlineMs);
       return ask('encryptString', { url: path, headers: {}, body: params || {} }).then(function (req) {
-        var init = { method: method, headers: req.headers || {} };
+        var init = { method: method, headers: req.headers || {}, signal: controller.signal };
         var url = req.url;
         if (method === 'GET') {
           url += '?' + query(req.body || {});
@@ -77,9 +128,16 @@
         if (!response.ok) {
           throw new Error('HTTP ' + response.status);
         }
-        return response.text();
+        return readBounded(response, bounds.maxBytes);
       }).then(function (sealed) {
-        return ask('decryptString', sealed.trim());
+        return Promise.race([ask('decryptString', sealed.trim()), whenAborted(controller.signal)]);
+      }).then(function (reply) {
+        clearTimeout(timer);
+        return reply;
+      }, function (error) {
+        clearTimeout(timer);
+        controller.abort();
+        throw late ? new Error('请求超时') : error;
       });
     },
     close: function () {

@@ -1,0 +1,6 @@
+#include "support/DesktopCatcher.h"
+
+void DesktopCatcher::handle(const QUrl &url)
+{
+    urls << url;
+}
