@@ -17,7 +17,6 @@
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
 #include "vpn/PrivilegedHelperManager.h"
-#include "vpn/ProxyMode.h"
 #include "vpn/VpnLog.h"
 
 // The switchboard's file-log lines go under its name and the operation as support searches for
@@ -94,67 +93,45 @@ QString HLLPACUtilWrapper::localDnsServerAddress()
 
 // ---- starting ----
 
-void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion)
-{
-    syncSSlocalWithStartLocalSucceed(std::move(completion), isTunStateOn());
-}
-
-void HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn)
-{
-    HLLPACUtilWrapper &self = shared();
-    const auto vpnInfo = defaults().dictionaryValue(DefaultsKeys::VPNInfo);
-    if (!vpnInfo) {
-        WRAPPER_LOG(Logger::Error, "syncSSlocalWithStartLocalSucceed(_:)", QStringLiteral("no \"VPNInfo\" to start the engine from"));
-        self.failStart(std::move(completion));
-        return;
-    }
-    self.startEngine(*vpnInfo, std::move(completion), tunOn);
-}
-
-void HLLPACUtilWrapper::start(const EngineStart &what, StartCompletion completion)
-{
-    startEngine(QJsonObject{{QStringLiteral("configPath"), what.configPath}}, std::move(completion), what.tunOn);
-}
-
 void HLLPACUtilWrapper::failStart(StartCompletion completion)
 {
-    // Nothing to start from: a failure the caller hears (later), not a road left waiting.
+    // A start given up: a failure the caller hears (later), not a road left waiting.
     if (completion)
         GuiThread::post(this, [completion] { completion(false); });
 }
 
-void HLLPACUtilWrapper::startEngine(const QJsonObject &config, StartCompletion completion, bool tunOn)
+void HLLPACUtilWrapper::start(const EngineStart &what, StartCompletion completion)
 {
     if (m_pendingStops > 0) {
         // Only the newest start waits; one it replaces answers false, so every start answers.
-        WRAPPER_LOG(Logger::Info, "syncSSlocalWithStartLocalSucceed(_:)", QStringLiteral("the start waits for the running stop"));
+        WRAPPER_LOG(Logger::Info, "start(_:)", QStringLiteral("the start waits for the running stop"));
         giveUpWaitingStart();
-        m_waitingStart = WaitingStart{config, std::move(completion), tunOn};
+        m_waitingStart = WaitingStart{what, std::move(completion)};
         return;
     }
     // The previous engine still holds 127.0.0.1:9999 and the previous session's token: a second
     // one could not listen, and the old one would keep serving the old line. It is waited for in
     // the event loop.
-    m_tunOn = tunOn;
+    m_tunOn = what.tunOn;
     m_proxyApplied = false;
     m_suspended = false;
     m_engineDied = false;
     const quint64 starting = ++m_startRequest;
-    stopEngines([guard = QPointer(this), completion, config, starting]() {
+    stopEngines([guard = QPointer(this), completion, what, starting]() {
         if (!guard)
             return;
         // A newer start overtook this one while the old engines ended: as with an engine replaced
         // after its start, the newer start's answer is the one its road waits for.
         if (guard->m_startRequest != starting)
             return;
-        guard->launchShadowsocks(config, completion);
+        guard->launchShadowsocks(what, completion);
     });
 }
 
-void HLLPACUtilWrapper::launchShadowsocks(const QJsonObject &config, StartCompletion completion)
+void HLLPACUtilWrapper::launchShadowsocks(const EngineStart &what, StartCompletion completion)
 {
     const quint64 generation = ++m_generation;
-    m_shadowsocks = std::make_unique<HLLShadowsocks>(config);
+    m_shadowsocks = std::make_unique<HLLShadowsocks>(what);
     connect(m_shadowsocks.get(), &HLLShadowsocks::engineExited, this,
             [this, generation](int, bool) { onEngineExited(generation); });
     m_shadowsocks->startWithConnectivityChecks(
@@ -355,20 +332,37 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
     // is, then sends its enable behind this disable, and the helper applies them in that order.
     self.m_proxyApplied = false;
     self.m_suspended = true;
+    const quint64 round = ++self.m_suspensionRound;
     ++self.m_suspendsInFlight;
     if (callback)
         self.m_suspendWaiters.append(std::move(callback));
-    self.disable([guard = QPointer(&self)](const std::optional<QString> &error) {
+    self.disable([guard = QPointer(&self), round](const std::optional<QString> &error) {
         if (!guard)
             return;
-        if (error)
+        if (error) {
             OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + *error);
+            guard->suspensionRefused(round);
+        }
         if (--guard->m_suspendsInFlight > 0)
             return;
         const QList<Callback> waiters = std::exchange(guard->m_suspendWaiters, {});
         for (const Callback &waiter : waiters)
             waiter(error);
     });
+}
+
+void HLLPACUtilWrapper::suspensionRefused(quint64 round)
+{
+    // A resume, a stop or a newer start since then has decided for itself.
+    if (!m_suspended || round != m_suspensionRound)
+        return;
+    // The desktop proxy still points at our listener, so it is still ours: an engine that ends
+    // from now on (or ended while the helper was silent) is a loss like any other, not a
+    // listener left dead until the upgrade ends.
+    m_suspended = false;
+    m_proxyApplied = true;
+    if (m_engineDied)
+        handleEngineLoss();
 }
 
 void HLLPACUtilWrapper::resumeSystemProxy(Callback callback)
@@ -405,7 +399,7 @@ void HLLPACUtilWrapper::runWaitingStart()
     // From the event loop: the stop's caller finishes first.
     GuiThread::post(this, [guard = QPointer(this), start = std::move(start)]() {
         if (guard)
-            guard->startEngine(start.config, start.completion, start.tunOn);
+            guard->start(start.what, start.completion);
     });
 }
 
@@ -517,9 +511,15 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
         return;
     if (!m_proxyApplied) {
         // Still starting: the start completion or the helper's reply turns this into a failure.
+        // Suspended: the resume, or the helper's refusal of the suspension, takes it up.
         m_engineDied = true;
         return;
     }
+    handleEngineLoss();
+}
+
+void HLLPACUtilWrapper::handleEngineLoss()
+{
     if (defaults().boolValue(DefaultsKeys::kKillSwitchStateKey).value_or(false)) {
         // The kill switch: traffic stays pointed at the dead listener and goes nowhere.
         WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; kill switch keeps the proxy"));
@@ -529,42 +529,6 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
     WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; restoring the proxy settings"));
     m_proxyApplied = false;
     restoreThenStop([this]() { Q_EMIT engineLost(false); });
-}
-
-// ---- compositions and backups ----
-
-void HLLPACUtilWrapper::applyConfig(Callback callback)
-{
-    syncSSlocalWithStartLocalSucceed([callback](bool ok) { applySystemProxy(ok, callback); });
-}
-
-void HLLPACUtilWrapper::run(Callback callback)
-{
-    if (!isTunStateOn())
-        configLocal();
-    applyConfig(std::move(callback));
-}
-
-void HLLPACUtilWrapper::syncPac()
-{
-    shared().syncSocksListenBackup();
-}
-
-void HLLPACUtilWrapper::syncSocksListenBackup()
-{
-    const auto address = defaults().stringValue(DefaultsKeys::LocalSocks5_ListenAddress);
-    const auto oldAddress = defaults().stringValue(DefaultsKeys::LocalSocks5_ListenAddress_Old);
-    if (address != oldAddress) {
-        if (address)
-            defaults().setString(DefaultsKeys::LocalSocks5_ListenAddress_Old, *address);
-        else
-            defaults().remove(DefaultsKeys::LocalSocks5_ListenAddress_Old);
-        defaults().synchronizeOrLog("the SOCKS address backup");
-    }
-    const qint64 port = defaults().integerValue(DefaultsKeys::LocalSocks5_ListenPort).value_or(0);
-    const qint64 oldPort = defaults().integerValue(DefaultsKeys::LocalSocks5_ListenPort_Old).value_or(0);
-    if (port != oldPort)
-        defaults().setInteger(DefaultsKeys::LocalSocks5_ListenPort_Old, port);
 }
 
 // ---- the application's ends ----

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "vpn/EngineStart.h"
 #include "vpn/SSLocalConfigBuilder.h"
 
-#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -33,20 +33,15 @@ public:
     static constexpr int kLocalPort = SSLocalConfigBuilder::kSocksPort;
     static constexpr int kShutdownWaitMs = 2000;
 
-    // What an engine start needs: the "sslocal.conf" to run, and the TUN switch as the
-    // connection read it (it holds for the whole connection).
-    struct EngineStart
-    {
-        QString configPath;
-        bool tunOn = false;
-    };
+    using EngineStart = ::EngineStart;
 
     static HLLPACUtilWrapper &shared();
 
     // Starts `sslocal` from `what`; the completion gets the start result. While a stopLocal is
     // still restoring the settings or ending the engines, the start waits for it (its stop would
     // otherwise end the new engines, or leave the desktop proxy to a road that thinks it is off);
-    // a later stopLocal gives a waiting start up, which then answers false.
+    // a later stopLocal, or a newer start, gives a waiting start up, which then answers false.
+    // The TUN switch in `what` holds for this connection.
     void start(const EngineStart &what, StartCompletion completion);
 
     // The seven desktop-proxy exceptions, in order.
@@ -54,17 +49,6 @@ public:
     // Registers the seventeen local proxy defaults (stored values win).
     static void configLocal();
 
-    // The legacy entry. The client's connect road starts the engines through `start` above, with
-    // the configuration it has just written; this one starts from the stored "VPNInfo" (which the
-    // road still writes, for the stored files that read it) and serves only the uncalled
-    // applyConfig and run. New code calls `start`.
-    // It is `start` from the stored "VPNInfo" (a failed start when it is missing). The TUN switch
-    // is read once here (or given) and holds for this connection. While a stopLocal is still
-    // restoring the settings or ending the engines, a start waits for it (its stop would
-    // otherwise end the new engines, or leave the desktop proxy to a road that thinks it is off);
-    // a later stopLocal, or a newer start, gives a waiting start up, which then answers false.
-    static void syncSSlocalWithStartLocalSucceed(StartCompletion completion);
-    static void syncSSlocalWithStartLocalSucceed(StartCompletion completion, bool tunOn);
     // Success: starts `sing-box` in TUN mode, then has the helper point the desktop proxy at 9999.
     // Failure: has the helper restore the settings and stops the engines; the callback then gets
     // the failure. A helper failure on enabling rolls back the same way.
@@ -78,14 +62,13 @@ public:
     // put the connection back as it was with `resumeSystemProxy`. Both succeed at once when the
     // proxy was not applied. A resume holds however late the helper answers the suspension: it
     // ends either with the proxy pointed at us again or, when the helper does not confirm that,
-    // with the connection stopped as `stopLocal` stops it.
+    // with the connection stopped as `stopLocal` stops it. A suspension the helper refuses leaves
+    // the proxy counted as ours, so an engine that ends during the download is a loss as when
+    // connected.
     static void suspendSystemProxy(Callback callback);
     static void resumeSystemProxy(Callback callback);
     // True while a stopLocal has not called back.
     bool isStopping() const { return m_pendingStops > 0; }
-    static void applyConfig(Callback callback);
-    static void run(Callback callback);
-    static void syncPac();
     static QString localDnsServerAddress();
 
     // Start-up: a previous run that ended without restoring (a crash, a kill) may have left the
@@ -116,11 +99,10 @@ private:
     HLLPACUtilWrapper();
     ~HLLPACUtilWrapper() override;
 
-    void startEngine(const QJsonObject &config, StartCompletion completion, bool tunOn);
     void failStart(StartCompletion completion);
     void runWaitingStart();
     void giveUpWaitingStart();
-    void launchShadowsocks(const QJsonObject &config, StartCompletion completion);
+    void launchShadowsocks(const EngineStart &what, StartCompletion completion);
     void sslocalStarted(int code, StartCompletion completion, quint64 generation);
     void postPrivoxyStartSucceed(bool status, StartCompletion completion);
     void startSingBox(Callback callback);
@@ -132,8 +114,12 @@ private:
     void restoreThenStop(std::function<void()> then);
     void disable(Callback callback);
     void stopLocalReply(const std::optional<QString> &error, Callback callback);
-    void syncSocksListenBackup();
     void onEngineExited(quint64 generation);
+    // An engine ended while the desktop proxy pointed at it: the kill switch keeps the proxy,
+    // otherwise the settings are restored.
+    void handleEngineLoss();
+    // The helper kept the desktop proxy pointed at us although the upgrade asked it not to.
+    void suspensionRefused(quint64 round);
     // Ends both engines without waiting on this thread; `done` runs later, once both have ended.
     void stopEngines(std::function<void()> done);
     // Quitting only: ends them before returning.
@@ -149,9 +135,8 @@ private:
     int m_pendingStops = 0;     // stopLocal calls that have not called back
     struct WaitingStart
     {
-        QJsonObject config;
+        EngineStart what;
         StartCompletion completion;
-        bool tunOn = false;
     };
     std::optional<WaitingStart> m_waitingStart;   // a start asked for while a stop runs
     bool m_tunOn = false;
@@ -159,6 +144,7 @@ private:
     bool m_engineDied = false;
     bool m_suspended = false;   // the proxy was applied and the upgrade took it off (answered or not)
     int m_suspendsInFlight = 0; // suspensions the helper has not answered
+    quint64 m_suspensionRound = 0; // one per suspension sent to the helper
     QList<Callback> m_suspendWaiters;
     ProxyConfigRemoteProcessProtocol *m_helperForTesting = nullptr;
 };

@@ -16,7 +16,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-HLLShadowsocks::HLLShadowsocks(const QJsonObject &config, QObject *parent, const EngineSetup &setup)
+HLLShadowsocks::HLLShadowsocks(const EngineStart &config, QObject *parent, const EngineSetup &setup)
     : QObject(parent)
     , m_config(config)
     , m_launcher(new EngineLauncher(EngineInstaller::Engine::SSLocal, setup, this))
@@ -62,7 +62,7 @@ void HLLShadowsocks::startWithConnectivityChecks(bool checkConnectivity, Complet
         return;
     }
     m_checkConnectivity = checkConnectivity;
-    const QString configPath = m_config.value(QStringLiteral("configPath")).toString();
+    const QString configPath = m_config.configPath;
     if (configPath.isEmpty()) {
         deliver(std::move(completion), NoStartParameters);
         return;

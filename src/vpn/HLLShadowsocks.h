@@ -2,9 +2,9 @@
 
 #include "vpn/EngineLauncher.h"
 #include "vpn/EngineSetup.h"
+#include "vpn/EngineStart.h"
 #include "vpn/ServerCommand.h"
 
-#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -28,7 +28,7 @@ class HLLShadowsocks : public QObject
 public:
     enum StartCode {
         Started = 0,
-        NoStartParameters = 7,   // no "configPath" in the start parameters
+        NoStartParameters = 7,   // no configuration path in the start parameters
         StartPending = 8,        // a start is already under way
         UnknownArchitecture = EngineLauncher::UnknownArchitecture,
         InstallFailed = EngineLauncher::InstallFailed,
@@ -42,12 +42,13 @@ public:
     static constexpr int kDefaultStartTimeoutMs = 30000;
     static constexpr int kDefaultStopGraceMs = 3000;
 
-    // `config` holds the start parameters ("configPath": the path of "sslocal.conf").
-    explicit HLLShadowsocks(const QJsonObject &config, QObject *parent = nullptr,
+    // `config` holds the start parameters: the path of "sslocal.conf" (the TUN switch is the
+    // switchboard's, not the engine's).
+    explicit HLLShadowsocks(const EngineStart &config, QObject *parent = nullptr,
                             const EngineSetup &setup = EngineSetup::standard());
     ~HLLShadowsocks() override;
 
-    QJsonObject config() const { return m_config; }
+    const EngineStart &config() const { return m_config; }
     bool checkConnectivity() const { return m_checkConnectivity; }
 
     QString getCurrentArchitecture() const { return installer().getCurrentArchitecture(); }
@@ -92,7 +93,7 @@ private:
     void failStart(int code, const QString &reason);
     void deliver(Completion completion, int code);
 
-    QJsonObject m_config;
+    EngineStart m_config;
     EngineLauncher *m_launcher = nullptr; // child
     QTimer m_startTimer;
     Completion m_startCompletion;

@@ -360,18 +360,22 @@ TEST_F(SignInStandinTest, RefusedQrSignInShowsNothingAndLeavesThePanel)
 
 TEST_F(SignInStandinTest, QrCodeExpiresRefreshesAndCancels)
 {
+    UiTimingScope timing{0.02};
+    const int pollMs = UiTiming::ms(NBScanLoginView::kPollMs);
     s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
     NBScanLoginView *panel = login->presentScanPanel();
     panel->start();
     QTRY_VERIFY_WITH_TIMEOUT(panel->lastStatus() == 0, 5000);
     const QJsonValue firstToken = panel->info().value(QStringLiteral("token"));
+    // At this scale a polling panel asks again within a few periods.
+    QTRY_VERIFY_WITH_TIMEOUT(requestsTo(ApiPaths::kQueryQRCode).size() >= 3, 5000);
 
     s_standin->control(QJsonObject{{QStringLiteral("qr_step"), QStringLiteral("expire")}});
     QTRY_VERIFY_WITH_TIMEOUT(panel->overlay() == NBScanLoginView::Overlay::Expired, 5000);
     EXPECT_FALSE(panel->isPolling());
     const int queries = requestsTo(ApiPaths::kQueryQRCode).size();
-    QTest::qWait(60);
-    EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries);
+    QTest::qWait(5 * pollMs);
+    EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries) << "still asking after the code expired";
 
     // Refresh: a new code, the overlay gone, polling again.
     auto *expired = panel->qrImgView()->findChild<NBQRCodeExpireView *>();
@@ -392,16 +396,21 @@ TEST_F(SignInStandinTest, QrCodeExpiresRefreshesAndCancels)
 
 TEST_F(SignInStandinTest, RemovedPanelAsksForNothingMore)
 {
+    UiTimingScope timing{0.02};
+    const int pollMs = UiTiming::ms(NBScanLoginView::kPollMs);
     s_standin->control(QJsonObject{{QStringLiteral("qr_manual"), true}});
     QPointer<NBScanLoginView> panel = login->presentScanPanel();
     panel->start();
     QTRY_VERIFY_WITH_TIMEOUT(panel && panel->lastStatus() == 0, 5000);
+    // At this scale a polling panel asks again within a few periods.
+    QTRY_VERIFY_WITH_TIMEOUT(requestsTo(ApiPaths::kQueryQRCode).size() >= 3, 5000);
     panel->otherLoginAction();
     QTRY_VERIFY_WITH_TIMEOUT(panel.isNull(), 3000);
-    QTest::qWait(50);
+    // A query sent just before the removal may still arrive.
+    QTest::qWait(5 * pollMs);
     const int queries = requestsTo(ApiPaths::kQueryQRCode).size();
-    QTest::qWait(100);
-    EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries);
+    QTest::qWait(5 * pollMs);
+    EXPECT_EQ(requestsTo(ApiPaths::kQueryQRCode).size(), queries) << "still asking after the panel went";
 }
 
 TEST_F(SignInStandinTest, SecretsStayOutOfTheLog)

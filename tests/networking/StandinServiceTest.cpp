@@ -249,6 +249,52 @@ std::optional<QJsonObject> signIn(const QJsonObject &params)
 
 } // namespace
 
+// The records are readable by any local user: a password typed into a form is there only as the
+// accounts keep it, and a test can still tell which one was sent.
+TEST(StandinService, RecordsHoldNoPasswordAsTyped)
+{
+    auto hooks = installRecordingHooks();
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
+    ASSERT_TRUE(pointClientAt({standin.baseUrl()}));
+    OONetWork::shared().resetForTesting();
+    const QString phone = QStringLiteral("13900000078");
+    const std::optional<QJsonObject> registered = replyOf([&](auto cb) {
+        OONetWorkTool::registerAccount(QJsonObject{{QStringLiteral("register_valid_code"), QStringLiteral("123456")},
+                                                   {QStringLiteral("password"), QStringLiteral("typed123")},
+                                                   {QStringLiteral("region_code"), QStringLiteral("86")},
+                                                   {QStringLiteral("phone"), phone}}, cb);
+    });
+    ASSERT_TRUE(succeeded(registered));
+    ASSERT_TRUE(OONetWorkTool::storeSignedInUser(*registered));
+    ASSERT_TRUE(replyOf([](auto cb) {
+        OONetWorkTool::updatePassword(QJsonObject{{QStringLiteral("old_password"), QStringLiteral("typed123")},
+                                                  {QStringLiteral("new_password"), QStringLiteral("later456")},
+                                                  {QStringLiteral("new_password_again"), QStringLiteral("later456")}}, cb);
+    }).has_value());
+    ASSERT_TRUE(succeeded(signIn(QJsonObject{{QStringLiteral("signType"), QStringLiteral("3")},
+                                             {QStringLiteral("phone"), phone},
+                                             {QStringLiteral("password"), QStringLiteral("later456")},
+                                             {QStringLiteral("region_code"), QStringLiteral("86")}})));
+
+    const QByteArray served = TestHttp::get(standin.baseUrl() + QStringLiteral("/__records"));
+    EXPECT_FALSE(served.contains("typed123"));
+    EXPECT_FALSE(served.contains("later456"));
+    QMap<QString, QJsonObject> lastTo;
+    for (const QJsonValue &entry : QJsonDocument::fromJson(served).object().value(QStringLiteral("requests")).toArray())
+        lastTo.insert(entry.toObject().value(QStringLiteral("path")).toString(), entry.toObject().value(QStringLiteral("params")).toObject());
+    const QJsonObject registration = lastTo.value(ApiPaths::kAccountRegister);
+    EXPECT_TRUE(StandinProcess::recordedPasswordIs(registration.value(QStringLiteral("password")), QStringLiteral("typed123")));
+    EXPECT_FALSE(StandinProcess::recordedPasswordIs(registration.value(QStringLiteral("password")), QStringLiteral("later456")));
+    EXPECT_EQ(registration.value(QStringLiteral("phone")).toString(), phone) << "the other fields stay as sent";
+    const QJsonObject change = lastTo.value(ApiPaths::kUpdatePassword);
+    EXPECT_TRUE(StandinProcess::recordedPasswordIs(change.value(QStringLiteral("old_password")), QStringLiteral("typed123")));
+    EXPECT_TRUE(StandinProcess::recordedPasswordIs(change.value(QStringLiteral("new_password")), QStringLiteral("later456")));
+    EXPECT_TRUE(StandinProcess::recordedPasswordIs(change.value(QStringLiteral("new_password_again")), QStringLiteral("later456")));
+    EXPECT_TRUE(StandinProcess::recordedPasswordIs(lastTo.value(ApiPaths::kAccountLogin).value(QStringLiteral("password")),
+                                                   QStringLiteral("later456")));
+}
+
 // A demo run's accounts outlive the stand-in: the next run, on the same profile, still knows who
 // registered, what they bound and the password they changed to.
 TEST(StandinService, ARestartOnTheSameStateKeepsRegistrationsBindingsAndChangedPasswords)

@@ -1,6 +1,7 @@
 #include "support/StandinProcess.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -101,6 +102,16 @@ bool StandinProcess::clearFaults() const
 QJsonObject StandinProcess::records() const
 {
     return QJsonDocument::fromJson(TestHttp::get(baseUrl() + QStringLiteral("/__records"))).object();
+}
+
+bool StandinProcess::recordedPasswordIs(const QJsonValue &recorded, const QString &typed)
+{
+    const QJsonObject entry = recorded.toObject();
+    const QString salt = entry.value(QStringLiteral("salt")).toString();
+    const QString digest = entry.value(QStringLiteral("password_sha256")).toString();
+    const QByteArray expected =
+        QCryptographicHash::hash((salt + QLatin1Char(':') + typed).toUtf8(), QCryptographicHash::Sha256).toHex();
+    return !salt.isEmpty() && digest == QString::fromLatin1(expected);
 }
 
 namespace TestHttp {

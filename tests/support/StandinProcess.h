@@ -32,6 +32,9 @@ public:
     bool fault(const QString &path, const QString &kind, int count = -1, int delayMs = 0) const;
     bool clearFaults() const;
     QJsonObject records() const;
+    // Whether a password field of a recorded request (kept as {salt, password_sha256}, never as
+    // typed) was `typed`.
+    static bool recordedPasswordIs(const QJsonValue &recorded, const QString &typed);
 
     static QString executablePath();
 

@@ -40,7 +40,7 @@ protected:
         qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
         m_sandbox.installEngine(EngineInstaller::Engine::SSLocal, scriptedEnginePath());
         m_sandbox.installEngine(EngineInstaller::Engine::SingBox, scriptedEnginePath());
-        m_config = QJsonObject{{QStringLiteral("configPath"), m_sandbox.path() + QStringLiteral("/sslocal.conf")}};
+        m_config = EngineStart{m_sandbox.path() + QStringLiteral("/sslocal.conf")};
     }
 
     void TearDown() override
@@ -70,7 +70,7 @@ protected:
 
     EngineSandbox m_sandbox{currentMachineName()};
     QString m_record;
-    QJsonObject m_config;
+    EngineStart m_config;
 };
 
 } // namespace
@@ -100,14 +100,14 @@ TEST_F(EngineControllerTest, StartReportsSuccessAndTurnsEveryLineIntoACommand)
 
     const QList<QStringList> runs = recordedRuns(m_record);
     ASSERT_EQ(runs.size(), 1);
-    EXPECT_EQ(runs.first().mid(1), (QStringList{"-c", m_config.value("configPath").toString()}));
+    EXPECT_EQ(runs.first().mid(1), (QStringList{"-c", m_config.configPath}));
     EXPECT_EQ(runs.first().first().toLongLong(), engine->processId());
 }
 
 TEST_F(EngineControllerTest, StartFailuresHaveTheirOwnCodes)
 {
     // No start parameters.
-    HLLShadowsocks noConfig(QJsonObject{}, nullptr, m_sandbox.setup);
+    HLLShadowsocks noConfig(EngineStart{}, nullptr, m_sandbox.setup);
     EXPECT_EQ(startAndWait(noConfig), QList<int>{HLLShadowsocks::NoStartParameters});
 
     // The engine ends before its start line.

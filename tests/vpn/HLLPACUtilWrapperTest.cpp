@@ -20,6 +20,7 @@
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/PrivilegedHelperManager.h"
+#include "vpn/unreached/LegacyEngineEntries.h"
 
 namespace {
 
@@ -38,9 +39,6 @@ protected:
         m_sandbox.installEngine(EngineInstaller::Engine::SSLocal, scriptedEnginePath());
         m_sandbox.installEngine(EngineInstaller::Engine::SingBox, scriptedEnginePath());
         EngineSetup::setStandardForTesting(m_sandbox.setup);
-        UserDefaults::standard().setDictionary(
-            DefaultsKeys::VPNInfo,
-            QJsonObject{{QStringLiteral("configPath"), m_sandbox.path() + QStringLiteral("/sslocal.conf")}});
         HLLPACUtilWrapper::setHelperForTesting(&m_helper);
         for (const QString &name : {NotificationNames::PrivoxyStartSucceed, NotificationNames::kTunStateChange}) {
             NotificationCenter::defaultCenter().addObserver(name, &m_observer, [this, name](const Notification &n) {
@@ -67,19 +65,19 @@ protected:
     std::optional<std::optional<QString>> connectAndWait(bool tunOn)
     {
         auto result = std::make_shared<std::optional<std::optional<QString>>>();
-        HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed(
-            [this, result](bool ok) {
+        HLLPACUtilWrapper::shared().start(
+            {configPath(), tunOn}, [this, result](bool ok) {
                 m_journal << (ok ? QStringLiteral("started") : QStringLiteral("failed"));
                 HLLPACUtilWrapper::applySystemProxy(ok, [result](const std::optional<QString> &error) {
                     *result = error;
                 });
-            },
-            tunOn);
+            });
         // No answer in time is an empty result, which every caller asserts on.
         [[maybe_unused]] const bool answered = QTest::qWaitFor([&] { return result->has_value(); }, kWaitMs);
         return *result;
     }
 
+    QString configPath() const { return m_sandbox.path() + QStringLiteral("/sslocal.conf"); }
     int runCount() const { return int(recordedRuns(m_record).size()); }
 
     EngineSandbox m_sandbox{currentMachineName()};
@@ -219,20 +217,30 @@ TEST_F(HLLPACUtilWrapperTest, QuittingWaitsABoundedTimeForASilentHelper)
     m_helper.answers = RecordingHelper::Answers::Later;
 }
 
-TEST_F(HLLPACUtilWrapperTest, WithoutVpnInfoNothingStartsAndTheStartFails)
+TEST_F(HLLPACUtilWrapperTest, TheStoredEntryStartsFromVpnInfoAndFailsWithoutIt)
 {
-    UserDefaults::standard().remove(DefaultsKeys::VPNInfo);
     std::optional<bool> result;
-    HLLPACUtilWrapper::syncSSlocalWithStartLocalSucceed([&](bool ok) { result = ok; }, false);
+    LegacyEngineEntries::syncSSlocalWithStartLocalSucceed([&](bool ok) { result = ok; }, false);
     EXPECT_FALSE(result.has_value()) << "answered inside the call";
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, kWaitMs));
     EXPECT_FALSE(*result);
     EXPECT_EQ(runCount(), 0);
+
+    const QString stored = m_sandbox.path() + QStringLiteral("/stored.conf");
+    UserDefaults::standard().setDictionary(DefaultsKeys::VPNInfo, QJsonObject{{QStringLiteral("configPath"), stored}});
+    result.reset();
+    LegacyEngineEntries::syncSSlocalWithStartLocalSucceed([&](bool ok) { result = ok; }, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, kWaitMs));
+    EXPECT_TRUE(*result);
+    const QList<QStringList> runs = recordedRuns(m_record);
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs.first().mid(1), (QStringList{"-c", stored}));
 }
 
 TEST_F(HLLPACUtilWrapperTest, AGivenStartRunsItsOwnConfigurationWhateverTheDefaultsHold)
 {
-    UserDefaults::standard().remove(DefaultsKeys::VPNInfo);
+    const QString stored = m_sandbox.path() + QStringLiteral("/stored.conf");
+    UserDefaults::standard().setDictionary(DefaultsKeys::VPNInfo, QJsonObject{{QStringLiteral("configPath"), stored}});
     const QString own = m_sandbox.path() + QStringLiteral("/given.conf");
     std::optional<bool> result;
     HLLPACUtilWrapper::shared().start({own, false}, [&](bool ok) { result = ok; });
@@ -240,8 +248,9 @@ TEST_F(HLLPACUtilWrapperTest, AGivenStartRunsItsOwnConfigurationWhateverTheDefau
     EXPECT_TRUE(*result);
     const QList<QStringList> runs = recordedRuns(m_record);
     ASSERT_EQ(runs.size(), 1);
-    EXPECT_TRUE(runs.first().join(QLatin1Char(' ')).contains(own)) << runs.first().join(QLatin1Char(' ')).toStdString();
-    EXPECT_FALSE(UserDefaults::standard().dictionaryValue(DefaultsKeys::VPNInfo).has_value());
+    EXPECT_EQ(runs.first().mid(1), (QStringList{"-c", own}));
+    EXPECT_EQ(UserDefaults::standard().dictionaryValue(DefaultsKeys::VPNInfo)->value(QStringLiteral("configPath")).toString(),
+              stored);
 }
 
 TEST_F(HLLPACUtilWrapperTest, DisconnectingFromAStubbornEngineKeepsTheWindowResponsive)
@@ -294,7 +303,7 @@ TEST_F(HLLPACUtilWrapperTest, LocalDefaultsAreRegisteredAndBackupsFollowTheListe
     HLLPACUtilWrapper::configLocal();
     EXPECT_FALSE(defaults.boolForKey(DefaultsKeys::ShadowsocksOn));
 
-    HLLPACUtilWrapper::syncPac();
+    LegacyEngineEntries::syncPac();
     EXPECT_EQ(defaults.stringValue(DefaultsKeys::LocalSocks5_ListenAddress_Old), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(defaults.integerValue(DefaultsKeys::LocalSocks5_ListenPort_Old), 9999);
     // No listener address at all (nothing stored, nothing registered): the backup goes too.
@@ -302,7 +311,7 @@ TEST_F(HLLPACUtilWrapperTest, LocalDefaultsAreRegisteredAndBackupsFollowTheListe
     UserDefaults::reloadAllForTesting();
     UserDefaults &fresh = UserDefaults::standard();
     fresh.setString(DefaultsKeys::LocalSocks5_ListenAddress_Old, QStringLiteral("10.1.1.1"));
-    HLLPACUtilWrapper::syncPac();
+    LegacyEngineEntries::syncPac();
     EXPECT_FALSE(fresh.contains(DefaultsKeys::LocalSocks5_ListenAddress_Old));
 }
 
@@ -339,26 +348,34 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPo
 
 TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPointsTheProxyBack)
 {
-    ASSERT_TRUE(connectAndWait(false).has_value());
-    m_journal.clear();
-    m_helper.answers = RecordingHelper::Answers::Never;
-    std::optional<std::optional<QString>> suspended, resumed;
-    HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
-    // A second suspension (the install's, after the window's) waits for the same answer.
-    bool secondSuspended = false;
-    HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &) { secondSuspended = true; });
-    HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
-    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"})) << "the enable queues behind the disable";
-    EXPECT_FALSE(suspended.has_value());
-    EXPECT_FALSE(secondSuspended);
+    // Whether the helper then grants or refuses the suspension, the resume's enable decides.
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "refused" : "granted");
+        ASSERT_TRUE(connectAndWait(false).has_value());
+        m_journal.clear();
+        m_helper.answers = RecordingHelper::Answers::Never;
+        if (refused)
+            m_helper.disableError = QStringLiteral("cannot write the settings");
+        std::optional<std::optional<QString>> suspended, resumed;
+        HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+        m_helper.disableError.reset();
+        // A second suspension (the install's, after the window's) waits for the same answer.
+        bool secondSuspended = false;
+        HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &) { secondSuspended = true; });
+        HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+        EXPECT_EQ(m_journal, (QStringList{"disable", "enable"})) << "the enable queues behind the disable";
+        EXPECT_FALSE(suspended.has_value());
+        EXPECT_FALSE(secondSuspended);
 
-    m_helper.answerHeld();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
-    EXPECT_FALSE(resumed->has_value());
-    EXPECT_TRUE(suspended.has_value() && secondSuspended);
-    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
-    EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
-    EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+        m_helper.answerHeld();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+        EXPECT_FALSE(resumed->has_value());
+        EXPECT_TRUE(suspended.has_value() && secondSuspended);
+        EXPECT_EQ(suspended->has_value(), refused);
+        EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+        EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+        EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    }
 }
 
 TEST_F(HLLPACUtilWrapperTest, SuspendingWithoutAConnectionTouchesNothing)
@@ -372,4 +389,47 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingWithoutAConnectionTouchesNothing)
     EXPECT_FALSE(suspended->has_value());
     EXPECT_FALSE(resumed->has_value());
     EXPECT_TRUE(m_journal.isEmpty()) << m_journal.join(QLatin1Char(' ')).toStdString();
+}
+
+// The helper keeps the desktop proxy pointed at us when it refuses the suspension; an engine that
+// then ends, before or after the refusal arrives, must not leave it pointed at a dead listener.
+TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineThatDies)
+{
+    for (const bool diesBeforeTheRefusal : {false, true}) {
+        SCOPED_TRACE(diesBeforeTheRefusal ? "the engine dies while the helper is silent"
+                                          : "the engine dies after the refusal");
+        ASSERT_TRUE(connectAndWait(false).has_value());
+        const QList<QStringList> runs = recordedRuns(m_record);
+        ASSERT_FALSE(runs.isEmpty());
+        const qint64 engine = runs.last().value(0).toLongLong();
+        ASSERT_TRUE(processAlive(engine));
+        std::optional<bool> lost;
+        QObject context;
+        QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, &context,
+                         [&](bool killSwitchHolds) { lost = killSwitchHolds; });
+        m_journal.clear();
+
+        m_helper.answers = RecordingHelper::Answers::Never;
+        m_helper.disableError = QStringLiteral("cannot write the settings");
+        std::optional<std::optional<QString>> suspended;
+        HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+        m_helper.disableError.reset();
+        if (diesBeforeTheRefusal) {
+            ::kill(pid_t(engine), SIGKILL);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !HLLPACUtilWrapper::shared().hasRunningEngine(); }, kWaitMs));
+            EXPECT_EQ(m_journal, QStringList{"disable"}) << "nothing to restore while the suspension is unanswered";
+        }
+        m_helper.answerHeld();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
+        EXPECT_EQ(*suspended, QStringLiteral("cannot write the settings"));
+        if (!diesBeforeTheRefusal)
+            ::kill(pid_t(engine), SIGKILL);
+
+        // The loss road: the helper is asked to restore the settings and the stopped look follows.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return lost.has_value(); }, kWaitMs)) << m_journal.join(' ').toStdString();
+        EXPECT_FALSE(*lost);
+        EXPECT_EQ(m_journal.mid(0, 2), (QStringList{"disable", "disable"}));
+        EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+        EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    }
 }

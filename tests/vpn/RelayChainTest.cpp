@@ -149,7 +149,7 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
 
     EngineSandbox sandbox;
     sandbox.installEngine(EngineInstaller::Engine::SSLocal, relayEnginePath());
-    auto engine = std::make_unique<HLLShadowsocks>(QJsonObject{{"configPath", HLLConnection::sslocalConfigPath()}},
+    auto engine = std::make_unique<HLLShadowsocks>(EngineStart{HLLConnection::sslocalConfigPath()},
                                                    nullptr, sandbox.setup);
     engine->setStartTimeout(kWaitMs);
     int code = -1;

@@ -119,6 +119,23 @@ bool StandinState::passwordMatches(const QJsonObject &entry, const QString &pass
     return !digest.isEmpty() && digest == passwordDigest(entry.value(QStringLiteral("salt")).toString(), password);
 }
 
+// The records are served to anyone on the machine who can reach the port: a typed password
+// must not be readable there, yet a test can still tell which password was sent.
+QJsonObject StandinState::withoutClearPasswords(const QJsonObject &params)
+{
+    QJsonObject recorded = params;
+    for (auto it = recorded.begin(); it != recorded.end(); ++it) {
+        if (it.value().isObject()) {
+            it.value() = withoutClearPasswords(it.value().toObject());
+            continue;
+        }
+        if (!it.key().contains(QLatin1String("password"), Qt::CaseInsensitive) || it.value().isArray())
+            continue;
+        it.value() = withPassword(QJsonObject(), it.value().toVariant().toString());
+    }
+    return recorded;
+}
+
 void StandinState::storeUser(const QJsonObject &user)
 {
     const qint64 id = user.value(QStringLiteral("id")).toInteger();
@@ -317,7 +334,7 @@ QJsonObject StandinState::handle(const Request &request)
 {
     std::lock_guard lock(m_mutex);
     m_requests.append(QJsonObject{{QStringLiteral("method"), request.method}, {QStringLiteral("path"), request.path},
-                                  {QStringLiteral("params"), request.params},
+                                  {QStringLiteral("params"), withoutClearPasswords(request.params)},
                                   {QStringLiteral("authorized"), !request.token.isEmpty()}});
     const auto it = m_handlers.constFind(request.path);
     if (it != m_handlers.constEnd())

@@ -76,6 +76,9 @@ private:
     static QJsonObject withPassword(QJsonObject entry, const QString &password);
     static QString passwordDigest(const QString &salt, const QString &password);
     static bool passwordMatches(const QJsonObject &entry, const QString &password);
+    // A request's parameters as /__records shows them: every password (a key that names one)
+    // as {salt, password_sha256}, the form the accounts keep.
+    static QJsonObject withoutClearPasswords(const QJsonObject &params);
     QJsonObject lines() const;
     QJsonObject connectReply(qint64 lineId, const QJsonObject &user);
     int feedbackIndex(qint64 id) const;
