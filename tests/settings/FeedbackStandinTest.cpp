@@ -48,6 +48,7 @@
 #include "settings/feedback/NBFeedbackListToolView.h"
 #include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
+#include "settings/NBMessageDefaultView.h"
 #include "support/StandinProcess.h"
 #include "support/NetworkTestSupport.h"
 
@@ -554,6 +555,9 @@ TEST_F(HostileFeedbackStandin, AMegabyteReplyIsLaidOutWhileTheWindowKeepsTurning
     list.resize(728, 500);
     list.show();
     list.ensureLoaded();
+    // The first list (with any megabyte feedback of this stand-in) is in before the new one is sent,
+    // so that it cannot land after it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isLoading(); }, kWait));
     const QString content = QStringLiteral("长回复 %1").arg(QDateTime::currentMSecsSinceEpoch());
     const int row = sendFeedback(list, content, {});
     ASSERT_GE(row, 0);
@@ -586,7 +590,9 @@ TEST_F(HostileFeedbackStandin, AMegabyteReplyIsLaidOutWhileTheWindowKeepsTurning
     });
     turn.start();
 
-    NBFeedbackItem *item = list.rows().at(indexOfContent(list, content));
+    const int shownRow = indexOfContent(list, content);
+    ASSERT_GE(shownRow, 0);
+    NBFeedbackItem *item = list.rows().at(shownRow);
     QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(100, item->height() / 2));
     ASSERT_TRUE(QTest::qWaitFor([&] { return shownReply() && shownReply()->infoLab()->isLaidOut(); }, 3 * kWait));
     turn.stop();
@@ -600,4 +606,33 @@ TEST_F(HostileFeedbackStandin, AMegabyteReplyIsLaidOutWhileTheWindowKeepsTurning
     QScrollBar *bar = pane->scrollView()->verticalScrollBar();
     QTRY_VERIFY_WITH_TIMEOUT(pane->scrollView()->widget()->height() > guest->infoLab()->laidOutHeight() && bar->value() == bar->maximum(), kWait);
     pane->repaint();
+}
+
+// A stand-in of its own, so that the list starts empty.
+class FirstFeedbackStandin : public FeedbackStandin
+{
+};
+
+TEST_F(FirstFeedbackStandin, AnEmptyListOffersTheFormAndGivesWayToTheFirstFeedback)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.show();
+    list.ensureLoaded();
+    const auto emptyStates = [&] { return list.findChildren<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isLoading() && emptyStates().size() == 1; }, kWait));
+    NBMessageDefaultView *empty = emptyStates().first();
+    EXPECT_EQ(empty->tipLab()->text(), QStringLiteral("您还没有反馈记录"));
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_TRUE(list.toolView()->isHidden());
+    ASSERT_TRUE(empty->confirmBtn()->isVisible());
+
+    // Its button opens the form, and the first feedback takes the empty state's place.
+    QTest::mouseClick(empty->confirmBtn(), Qt::LeftButton);
+    NBContactViewController *form = list.feedbackVc();
+    ASSERT_TRUE(form->isVisible());
+    const QString content = QStringLiteral("第一次反馈 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    ASSERT_GE(sendFeedback(list, content, {}), 0);
+    EXPECT_TRUE(emptyStates().isEmpty());
+    EXPECT_FALSE(list.toolView()->isHidden());
 }
