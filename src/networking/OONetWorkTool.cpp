@@ -40,17 +40,12 @@ std::optional<QString> textOf(const QJsonObject &object, const QString &key)
     return value.toString();
 }
 
-QString serverDataError()
-{
-    return localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
-}
-
 // The failure every reader with a NetError hands on for a reply that is not a success: the
 // service's "error_code", and its "message" or the localised SERVER_DATA_ERROR.
 NetError refusalOf(const QJsonObject &response)
 {
     return NetError{response.value(QStringLiteral("error_code")).toInt(),
-                    textOf(response, QStringLiteral("message")).value_or(serverDataError())};
+                    textOf(response, QStringLiteral("message")).value_or(OONetWorkTool::serverDataError())};
 }
 
 std::optional<qint64> currentUserId()
@@ -109,6 +104,11 @@ bool OONetWorkTool::isSuccess(const QJsonObject &response)
     return value.isDouble() && value.toDouble() == 1;
 }
 
+QString OONetWorkTool::serverDataError()
+{
+    return localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
+}
+
 bool OONetWorkTool::isAccountException(const QJsonObject &response)
 {
     const QJsonValue code = response.value(QStringLiteral("error_code"));
@@ -139,7 +139,7 @@ void OONetWorkTool::parseEnvelope(const Reply &response, const MessageCompletion
     if (!completion)
         return;
     if (!response) {
-        completion(std::nullopt, serverDataError());
+        completion(std::nullopt, OONetWorkTool::serverDataError());
         return;
     }
     if (isSuccess(*response)) {
@@ -229,7 +229,7 @@ void OONetWorkTool::parseHomeContentResponse(const Reply &response, const Error 
     if (!completion)
         return;
     if (!response) {
-        completion(std::nullopt, serverDataError(), QStringLiteral("500"));
+        completion(std::nullopt, OONetWorkTool::serverDataError(), QStringLiteral("500"));
         return;
     }
     if (isSuccess(*response)) {
@@ -255,7 +255,7 @@ void OONetWorkTool::nodeList(const TextCompletion &completion)
                 if (data.isObject())
                     completion(compactText(data.toObject()), std::nullopt);
                 else
-                    completion(std::nullopt, error ? error : NetError{NetError::Malformed, textOf(*response, QStringLiteral("message")).value_or(serverDataError())});
+                    completion(std::nullopt, error ? error : NetError{NetError::Malformed, textOf(*response, QStringLiteral("message")).value_or(OONetWorkTool::serverDataError())});
             } else {
                 completion(std::nullopt, error);
             }
@@ -298,15 +298,15 @@ void OONetWorkTool::login(const std::function<void(std::optional<QString>)> &com
             if (!stored)
                 qCWarning(lcNetwork) << "visitor sign-in answered, but no user could be stored";
             if (completion)
-                completion(stored ? std::nullopt : std::optional<QString>(serverDataError()));
+                completion(stored ? std::nullopt : std::optional<QString>(OONetWorkTool::serverDataError()));
             return;
         }
         if (!completion)
             return;
         if (response)
-            completion(textOf(*response, QStringLiteral("message")).value_or(serverDataError()));
+            completion(textOf(*response, QStringLiteral("message")).value_or(OONetWorkTool::serverDataError()));
         else
-            completion(error ? error->message : serverDataError());
+            completion(error ? error->message : OONetWorkTool::serverDataError());
     });
 }
 

@@ -35,6 +35,8 @@ public:
     static bool isSuccess(const QJsonObject &response);
     // "error_code" 101: the account alert already ran in the pipeline.
     static bool isAccountException(const QJsonObject &response);
+    // What a failure without a message of the service's own says (localised SERVER_DATA_ERROR).
+    static QString serverDataError();
     // Stores the user a successful sign-in reply carries in "data" (every key it came with) as
     // the signed-in user. False when "data" holds no user or the table did not keep it.
     static bool storeSignedInUser(const QJsonObject &response);

@@ -66,3 +66,22 @@ void NBMessageDefaultView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), QColor(22, 22, 22));
 }
+
+NBMessageDefaultView *NBMessageDefaultView::showOn(QWidget *screen, const QRect &frame, const QString &tip, bool withButton)
+{
+    removeFrom(screen);
+    auto *empty = new NBMessageDefaultView(screen);
+    empty->setIconName(QStringLiteral("message_no_data"));
+    empty->tipLab()->setText(tip);
+    empty->confirmBtn()->setVisible(withButton);
+    empty->setGeometry(frame);
+    empty->show();
+    empty->raise();
+    return empty;
+}
+
+void NBMessageDefaultView::removeFrom(QWidget *screen)
+{
+    for (NBMessageDefaultView *view : screen->findChildren<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly))
+        delete view;
+}

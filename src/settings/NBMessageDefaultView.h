@@ -22,6 +22,12 @@ public:
     void setIconName(const QString &name);
     void confirmAction();
 
+    // Lays a fresh empty state over `frame` of `screen`, on top, in place of any it had: the
+    // "message_no_data" icon, `tip`, and the "反馈问题" button when `withButton`.
+    static NBMessageDefaultView *showOn(QWidget *screen, const QRect &frame, const QString &tip, bool withButton);
+    // Takes `screen`'s empty state away, if it has one.
+    static void removeFrom(QWidget *screen);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;

@@ -1,7 +1,6 @@
 #include "uikit/ButtonColors.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QVariant>
@@ -33,13 +32,22 @@ QList<ColourRange> rangesOf(const QAbstractButton *button)
     return ranges;
 }
 
+// The default style of a replaced styled title. The buttons that carry one (the alert's) keep
+// the light appearance on every desktop: their images are light, so the desktop's own button
+// text, near white under a dark colour scheme, would vanish on them.
+const QPalette &lightPalette()
+{
+    static const QPalette palette(QColor(236, 236, 236));
+    return palette;
+}
+
 // The button's colour for its whole title: the one set with the title, or, once the title was
 // replaced, the default style's.
 QColor titleColour(const QAbstractButton *button, QPalette::ColorGroup group)
 {
     const QVariant attributed = button->property(kAttributedTitleProperty);
     if (attributed.isValid() && attributed.toString() != button->text())
-        return QApplication::palette(button).color(group, QPalette::ButtonText);
+        return lightPalette().color(group, QPalette::ButtonText);
     return button->palette().color(group, QPalette::ButtonText);
 }
 

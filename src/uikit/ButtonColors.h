@@ -15,7 +15,8 @@ public:
     // Sets the title, then the colour over the whole title.
     static void setTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
     // The colour belongs to this title: a later setText() shows the new title in the button's
-    // default style (the application's button text colour), as a replaced styled title does.
+    // default style (the light appearance's button text colour, whatever the desktop's colour
+    // scheme), as a replaced styled title does.
     static void setAttributedTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
     // Over the whole title; colours given to parts of it before no longer apply.
     static void setFontColor(QAbstractButton *button, const QColor &colour);

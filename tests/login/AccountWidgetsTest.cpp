@@ -21,6 +21,7 @@
 #include "common/Localization.h"
 #include "common/MKUserInfoManager.h"
 #include "login/form/AccountReply.h"
+#include "networking/OONetWorkTool.h"
 #include "login/signin/LoginFormChecks.h"
 #include "login/form/NBCoutryCodeView.h"
 #include "login/signin/NBEmailLoginViewController.h"
@@ -377,7 +378,7 @@ TEST(LoginFormChecksTest, OrderAndRules)
 
 TEST(AccountReplyTest, OnlyASaidSuccessIsASuccess)
 {
-    const QString serverError = AccountReply::serverDataError();
+    const QString serverError = OONetWorkTool::serverDataError();
     auto read = [](const char *json) { return AccountReply::read(QJsonDocument::fromJson(json).object()); };
 
     EXPECT_TRUE(read(R"({"success": true})").isSuccess());

@@ -3,6 +3,8 @@
 // the form covered.
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QGraphicsEffect>
+#include <QImage>
 #include <QTest>
 
 #include "AccountFlowSupport.h"
@@ -17,6 +19,11 @@
 #include "login/register/NBPhoneRegisterController.h"
 #include "login/code/NBRegCodeView.h"
 #include "login/register/NBRegisterViewController.h"
+#include "login/signin/NBLoginViewController.h"
+#include "uikit/NBMaskView.h"
+#include "uikit/NBPresentationAnimator.h"
+#include "uikit/ScreenFactory.h"
+#include "login/signin/NBSignInFormController.h"
 #include "login/signin/NBSwitchView.h"
 #include "login/form/NBTextFiledContentView.h"
 #include "login/code/NBVerityCodeContentView.h"
@@ -53,6 +60,57 @@ protected:
 };
 
 } // namespace
+
+// Reached as a newcomer does: the sign-in screen over the guide, then its form's register link.
+// The card keeps the sign-in card's margin from the window's right edge: its rounded corners
+// show against the picture instead of meeting the edge.
+TEST_F(RegisterFlowTest, TheRegistrationCardLiesInsideTheWindowWithItsCornersShowing)
+{
+    // The name the register link asks for, as the client's registration file gives it.
+    if (!ScreenFactory::instance().hasScreen(QStringLiteral("NBRegisterViewController"))) {
+        ScreenFactory::instance().registerScreen(QStringLiteral("NBRegisterViewController"),
+                                                 [](QWidget *parent) { return new NBRegisterViewController(parent); });
+    }
+    auto *guide = qobject_cast<NBGuidViewController *>(root());
+    ASSERT_NE(guide, nullptr);
+    // Over the guide, as its account choice opens it (the shell's screen names are not part of
+    // this program).
+    auto *login = new NBLoginViewController(guide);
+    login->setGeometry(guide->rect());
+    guide->presentViewController(login, new NBPresentationAnimator(login, guide));
+    QTRY_VERIFY_WITH_TIMEOUT(login->currentForm() != nullptr, 3000);
+    QTest::mouseClick(login->currentForm()->accountButton(), Qt::LeftButton);
+    ASSERT_FALSE(root()->presentedControllers().isEmpty());
+    screen = qobject_cast<NBRegisterViewController *>(root()->presentedControllers().last());
+    ASSERT_NE(screen, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(screen->currentForm() != nullptr, 3000);
+    const auto settled = [&] {
+        for (QWidget *w = screen->contentView(); w; w = w->parentWidget()) {
+            if (w->graphicsEffect() || !w->isVisible())
+                return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(settled(), 3000);
+
+    QWidget *window = delegate.fakeWindowVC();
+    const auto inWindow = [window](QWidget *w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+    const QRect card = inWindow(screen->contentView());
+    const QRect signInCard = inWindow(login->maskView());
+    EXPECT_EQ(card.size(), QSize(394, 468));
+    EXPECT_EQ(card.top(), 16);
+    EXPECT_TRUE(window->rect().contains(card));
+    EXPECT_EQ(card.right(), signInCard.right()) << "the sign-in card's right margin";
+    EXPECT_EQ(window->width() - 1 - card.right(), 11);
+
+    // Drawn: the picture beside the card and in its rounded corners, the card's colour inside.
+    const QImage shot = window->grab().toImage();
+    const QColor cardColour(42, 41, 44);
+    EXPECT_EQ(shot.pixelColor(card.center().x(), card.top() + 8), cardColour);
+    EXPECT_NE(shot.pixelColor(card.right(), card.top()), cardColour);
+    EXPECT_NE(shot.pixelColor(card.right(), card.bottom()), cardColour);
+    EXPECT_NE(shot.pixelColor(card.right() + 5, card.center().y()), cardColour);
+}
 
 TEST_F(RegisterFlowTest, EmailRegistrationEndsSignedInWithTheWholeRecordStored)
 {
@@ -224,7 +282,7 @@ TEST_F(RegisterFlowTest, SwitchingMakesFreshFormsAndTheWayBackClosesTheSheet)
     ASSERT_NE(first, nullptr);
     QPointer<NBEmailRegisterController> old(first);
     first->emailTextFiled()->textFiled()->setText(QStringLiteral("typed@example.com"));
-    EXPECT_EQ(screen->contentView()->geometry(), QRect(800 - 394, 16, 394, 500 - 32));
+    EXPECT_EQ(screen->contentView()->geometry(), QRect(800 - 11 - 394, 16, 394, 500 - 32));
 
     screen->switchAccountView()->selectButton(2);
     ASSERT_NE(qobject_cast<NBPhoneRegisterController *>(screen->currentForm()), nullptr);

@@ -25,7 +25,7 @@
 #include "common/ApiPaths.h"
 #include "common/Localization.h"
 #include "common/MKUserInfoManager.h"
-#include "login/form/AccountReply.h"
+#include "networking/OONetWorkTool.h"
 #include "login/form/NBCoutryCodeView.h"
 #include "login/signin/NBEmailLoginViewController.h"
 #include "login/signin/NBLoginViewController.h"
@@ -230,7 +230,7 @@ TEST_F(SignInStandinTest, RefusalWithoutMessageIsNoSignIn)
         fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
         emailForm()->signUpButton()->click();
         SCOPED_TRACE(kind.toStdString());
-        expectRefused(emailForm(), AccountReply::serverDataError());
+        expectRefused(emailForm(), OONetWorkTool::serverDataError());
     }
 }
 
@@ -253,7 +253,7 @@ TEST_F(SignInStandinTest, ForeignFingerprintFreesTheButton)
     fillEmailForm(QStringLiteral("demo@example.com"), QStringLiteral("abc12345"));
     emailForm()->signUpButton()->click();
     EXPECT_FALSE(emailForm()->signUpButton()->isEnabled());
-    expectRefused(emailForm(), AccountReply::serverDataError());
+    expectRefused(emailForm(), OONetWorkTool::serverDataError());
 }
 
 TEST_F(SignInStandinTest, QrCodeThroughEveryStatus)

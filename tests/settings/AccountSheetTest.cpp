@@ -16,8 +16,11 @@
 #include "app/NBLeftSideViewController.h"
 #include "app/NBMainSplitViewController.h"
 #include "app/NBMainWindowController.h"
+#include "common/DefaultsKeys.h"
 #include "common/MKUserInfoManager.h"
+#include "common/UserDefaults.h"
 #include "login/account/NBAccountInfoViewController.h"
+#include "login/account/NBAccountSetTimerView.h"
 #include "login/account/NBBindAccountViewController.h"
 #include "login/account/NBChangePassWordViewController.h"
 #include "login/code/NBRegCodeView.h"
@@ -31,6 +34,7 @@
 #include "settings/more/NBSettingViewController.h"
 #include "support/Contrast.h"
 #include "uikit/NBCustomTextField.h"
+#include "uikit/NBDisableButton.h"
 #include "uikit/NBNavView.h"
 #include "uikit/NBSecureTextView.h"
 #include "uikit/UiTiming.h"
@@ -218,6 +222,49 @@ TEST_F(AccountSheetTest, TypedTextReadsInEveryBindingAndPasswordField)
     expectPasswordReadable(change->oldPassWordContentView(), "change password: current");
     expectPasswordReadable(change->passWordContentView(), "change password: new");
     expectPasswordReadable(change->passWordAgainContentView(), "change password: again");
+}
+
+// The binding forms' action button keeps the same room under it in every language: the notes
+// above and below the fields keep to their lines, and nothing pushes the button to the edge.
+TEST_F(AccountSheetTest, TheBindButtonKeepsItsPlaceAboveThePanelsEdgeInEveryLanguage)
+{
+    struct Seen
+    {
+        int emailGap = 0;
+        int phoneGap = 0;
+    };
+    QMap<QString, Seen> seen;
+    const auto gapUnder = [](NBBindAccountViewController *screen) {
+        QWidget *button = screen->bindView()->button();
+        const QRect inPanel(button->mapTo(screen, QPoint(0, 0)), button->size());
+        return screen->height() - 1 - inPanel.bottom();
+    };
+    for (const QString &language : {QStringLiteral("zh-Hans"), QStringLiteral("en"), QStringLiteral("ja"), QStringLiteral("ko"), QStringLiteral("zh-Hant")}) {
+        SCOPED_TRACE(qPrintable(language));
+        UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, language);
+        NBMineViewController *more = openMorePage(visitor());
+        ASSERT_NE(more, nullptr);
+        NBAccountInfoViewController *account = openSheet(more);
+        ASSERT_NE(account, nullptr);
+        auto *email = openRow<NBBindAccountViewController>(account, NBSettingCellType::email);
+        ASSERT_NE(email, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return settled(email->bindView()->button()); }, 5000));
+        EXPECT_EQ(email->height(), 468);
+        seen[language].emailGap = gapUnder(email);
+        QTest::mouseClick(email->navView()->backBtn(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return account->presentations().isEmpty(); }, 5000));
+        auto *phone = openRow<NBBindAccountViewController>(account, NBSettingCellType::phone);
+        ASSERT_NE(phone, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return settled(phone->bindView()->button()); }, 5000));
+        seen[language].phoneGap = gapUnder(phone);
+    }
+    UserDefaults::standard().remove(DefaultsKeys::kAppLanguageKey);
+    const Seen chinese = seen.value(QStringLiteral("zh-Hans"));
+    EXPECT_GE(chinese.emailGap, 20);
+    for (auto it = seen.begin(); it != seen.end(); ++it) {
+        EXPECT_EQ(it->emailGap, chinese.emailGap) << qPrintable(it.key());
+        EXPECT_EQ(it->phoneGap, chinese.phoneGap) << qPrintable(it.key());
+    }
 }
 
 TEST_F(AccountSheetTest, ExpiryRowShowsTheDatedLineTheHeaderShows)

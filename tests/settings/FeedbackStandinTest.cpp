@@ -11,7 +11,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -23,6 +26,7 @@
 #include "uikit/NBPlaceHolderView.h"
 #include "uikit/OOLoadingView.h"
 #include "uikit/OOToastView.h"
+#include "uikit/RoundedPanel.h"
 #include "common/AppPaths.h"
 #include "common/Localization.h"
 #include "common/ApiPaths.h"
@@ -31,6 +35,7 @@
 #include "networking/OONetWorkTool.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/FeedbackTextView.h"
 #include "settings/feedback/FeedbackPicturePicker.h"
 #include "settings/feedback/NBContactInputView.h"
 #include "settings/feedback/NBContactTypeView.h"
@@ -43,6 +48,7 @@
 #include "settings/feedback/NBFeedbackListToolView.h"
 #include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
+#include "settings/NBMessageDefaultView.h"
 #include "support/StandinProcess.h"
 #include "support/NetworkTestSupport.h"
 
@@ -245,12 +251,18 @@ static void paste(QWidget *field, const QString &text)
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
 }
 
-// The label shows all of `text` and has the room to draw it: nothing cut, nothing hidden.
-static void expectShownWhole(QLabel *label, const QString &text)
+// The bubble holds all of `text`, laid out, and has the room to draw it: nothing cut, nothing
+// hidden under the time.
+static void expectShownWhole(NBFeedbackDetailCell *cell, const QString &text)
 {
-    EXPECT_TRUE(label->text().contains(label->textFormat() == Qt::RichText ? text.toHtmlEscaped() : text));
-    EXPECT_FALSE(label->text().contains(QChar(0x2026)));
-    EXPECT_GE(label->height(), int(FeedbackText::height(text, label->width(), label->font())));
+    FeedbackTextView *view = cell->infoLab();
+    EXPECT_TRUE(view->text().endsWith(text));
+    EXPECT_FALSE(view->text().contains(QChar(0x2026)));
+    ASSERT_TRUE(view->isLaidOut());
+    EXPECT_GE(view->height(), int(FeedbackText::height(text, view->width(), view->font())));
+    EXPECT_EQ(view->height(), view->laidOutHeight());
+    EXPECT_LT(view->geometry().bottom(), cell->timeLab()->geometry().top());
+    EXPECT_LE(cell->cornerView()->geometry().bottom(), cell->height());
 }
 
 TEST_F(FeedbackStandin, ALongFeedbackAndALongReplyAreReadWholeInTheConversation)
@@ -282,7 +294,7 @@ TEST_F(FeedbackStandin, ALongFeedbackAndALongReplyAreReadWholeInTheConversation)
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane && pane->rowViews().size() == 2 && infoText(pane) == content; }, kWait));
     auto *info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
     ASSERT_NE(info, nullptr);
-    expectShownWhole(info->infoLab(), content);
+    expectShownWhole(info, content);
 
     // A reply as long, sent with Return, joins the conversation whole.
     const QString reply = QStringLiteral("补充：") + QString(2500, QChar(0x65AD)) + QStringLiteral(" 完");
@@ -294,17 +306,47 @@ TEST_F(FeedbackStandin, ALongFeedbackAndALongReplyAreReadWholeInTheConversation)
     EXPECT_EQ(lastUpload().value("fields").toObject().value("content").toString(), reply);
     auto *guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(2));
     ASSERT_NE(guest, nullptr);
-    expectShownWhole(guest->infoLab(), reply);
+    expectShownWhole(guest, reply);
 
     // Opened again, as the service keeps them, both are still whole.
     list.showFeedbackForm();
     item = list.rows().at(indexOfContent(list, content));
     QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(100, item->height() / 2));
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 4 && infoText(pane) == content; }, kWait));
-    expectShownWhole(qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first())->infoLab(), content);
+    expectShownWhole(qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first()), content);
     guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(2));
     ASSERT_NE(guest, nullptr);
-    expectShownWhole(guest->infoLab(), reply);
+    expectShownWhole(guest, reply);
+}
+
+TEST_F(FeedbackStandin, AReplyPastedBeyondALineFieldsUsualLimitGoesOutWhole)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.show();
+    list.ensureLoaded();
+    const QString content = QStringLiteral("附上日志 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    const int row = sendFeedback(list, content, {});
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(list.selectFeedback(row));
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 2; }, kWait));
+
+    // Longer than the 32,767 characters a line field takes by default.
+    QString reply = QStringLiteral("日志开始 ");
+    while (reply.size() < 40000)
+        reply += QStringLiteral("connect timeout 连接超时 ");
+    reply += QStringLiteral("日志结束");
+    NBCustomTextField *field = pane->toolView()->textField();
+    paste(field, reply);
+    EXPECT_EQ(field->text().size(), reply.size());
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->rowViews().size() == 3; }, kWait));
+    EXPECT_EQ(lastUpload().value("fields").toObject().value("content").toString(), reply);
+    auto *guest = qobject_cast<NBFeedbackGuestCell *>(pane->rowViews().at(2));
+    ASSERT_NE(guest, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return guest->infoLab()->isLaidOut(); }, kWait));
+    expectShownWhole(guest, reply);
 }
 
 TEST_F(FeedbackStandin, ReturnInAnEmptyReplyFieldSendsAnEmptyReply)
@@ -487,8 +529,8 @@ TEST_F(HostileFeedbackStandin, AHostileFeedbackIsShownAsTextEveryTimeTheListOpen
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane && !pane->rowViews().isEmpty() && infoText(pane) == hostile; }, kWait));
     auto *info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
     ASSERT_NE(info, nullptr);
-    EXPECT_TRUE(info->infoLab()->text().contains(shown.toHtmlEscaped()));
-    EXPECT_FALSE(info->infoLab()->text().contains(QStringLiteral("<img")));
+    // Shown as written: the markup is characters on the screen, the control characters gone.
+    EXPECT_EQ(info->infoLab()->text(), NBFeedbackDetailInfoModel::infoPrefix() + shown);
     pane->repaint();
 
     // The megabyte one opens too, whole as it was written, and the pane still draws.
@@ -497,7 +539,100 @@ TEST_F(HostileFeedbackStandin, AHostileFeedbackIsShownAsTextEveryTimeTheListOpen
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pane->rowViews().isEmpty() && infoText(pane) == megabyte; }, kWait));
     info = qobject_cast<NBFeedbackInfoCell *>(pane->rowViews().first());
     ASSERT_NE(info, nullptr);
-    EXPECT_TRUE(info->infoLab()->text().contains(megabyte));
-    EXPECT_GE(info->infoLab()->height(), int(FeedbackText::height(megabyte, info->infoLab()->width(), info->infoLab()->font())));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return info->infoLab()->isLaidOut(); }, kWait));
+    EXPECT_TRUE(info->infoLab()->text().endsWith(megabyte));
+    // One unbroken word of a megabyte is wrapped anywhere, never run off the bubble's side.
+    EXPECT_GT(info->infoLab()->lineCount(), 1000);
+    EXPECT_EQ(info->infoLab()->height(), info->infoLab()->laidOutHeight());
     pane->repaint();
+}
+
+// A megabyte reply, as a broken or hostile service can hand back, is laid out a piece per turn of
+// the event loop: the window keeps taking events while the reply shows, and it ends up whole.
+TEST_F(HostileFeedbackStandin, AMegabyteReplyIsLaidOutWhileTheWindowKeepsTurning)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.show();
+    list.ensureLoaded();
+    // The first list (with any megabyte feedback of this stand-in) is in before the new one is sent,
+    // so that it cannot land after it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isLoading(); }, kWait));
+    const QString content = QStringLiteral("长回复 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    const int row = sendFeedback(list, content, {});
+    ASSERT_GE(row, 0);
+    QString reply = QStringLiteral("开头 ");
+    while (reply.size() < 1024 * 1024)
+        reply += QStringLiteral("reconnect fails again 重连失败 ");
+    reply += QStringLiteral("结尾");
+    bool answered = false;
+    OONetWorkTool::resendFeedback({}, {}, reply, *list.datas.at(row).id,
+                                  [&](std::optional<QJsonObject>, std::optional<QString>) { answered = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, kWait));
+
+    NBFeedbackDetailViewController *pane = list.detailVC();
+    const auto shownReply = [&]() -> NBFeedbackGuestCell * {
+        for (QWidget *view : pane->rowViews()) {
+            auto *guest = qobject_cast<NBFeedbackGuestCell *>(view);
+            if (guest && guest->infoLab()->text() == reply)
+                return guest;
+        }
+        return nullptr;
+    };
+    // Turns of the event loop taken while the reply is shown but not yet laid out whole.
+    int turnsWhileLayingOut = 0;
+    QTimer turn;
+    turn.setInterval(0);
+    QObject::connect(&turn, &QTimer::timeout, [&] {
+        NBFeedbackGuestCell *guest = shownReply();
+        if (guest && !guest->infoLab()->isLaidOut())
+            ++turnsWhileLayingOut;
+    });
+    turn.start();
+
+    const int shownRow = indexOfContent(list, content);
+    ASSERT_GE(shownRow, 0);
+    NBFeedbackItem *item = list.rows().at(shownRow);
+    QTest::mouseClick(item, Qt::LeftButton, Qt::NoModifier, QPoint(100, item->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownReply() && shownReply()->infoLab()->isLaidOut(); }, 3 * kWait));
+    turn.stop();
+    EXPECT_GE(turnsWhileLayingOut, 10);
+
+    // Whole, and the row grew with its text: the end of the conversation is in view.
+    NBFeedbackGuestCell *guest = shownReply();
+    EXPECT_GT(guest->infoLab()->lineCount(), 1000);
+    EXPECT_EQ(guest->infoLab()->height(), guest->infoLab()->laidOutHeight());
+    EXPECT_LT(guest->infoLab()->geometry().bottom(), guest->timeLab()->geometry().top());
+    QScrollBar *bar = pane->scrollView()->verticalScrollBar();
+    QTRY_VERIFY_WITH_TIMEOUT(pane->scrollView()->widget()->height() > guest->infoLab()->laidOutHeight() && bar->value() == bar->maximum(), kWait);
+    pane->repaint();
+}
+
+// A stand-in of its own, so that the list starts empty.
+class FirstFeedbackStandin : public FeedbackStandin
+{
+};
+
+TEST_F(FirstFeedbackStandin, AnEmptyListOffersTheFormAndGivesWayToTheFirstFeedback)
+{
+    NBFeedbackListViewController list;
+    list.resize(728, 500);
+    list.show();
+    list.ensureLoaded();
+    const auto emptyStates = [&] { return list.findChildren<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isLoading() && emptyStates().size() == 1; }, kWait));
+    NBMessageDefaultView *empty = emptyStates().first();
+    EXPECT_EQ(empty->tipLab()->text(), QStringLiteral("您还没有反馈记录"));
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_TRUE(list.toolView()->isHidden());
+    ASSERT_TRUE(empty->confirmBtn()->isVisible());
+
+    // Its button opens the form, and the first feedback takes the empty state's place.
+    QTest::mouseClick(empty->confirmBtn(), Qt::LeftButton);
+    NBContactViewController *form = list.feedbackVc();
+    ASSERT_TRUE(form->isVisible());
+    const QString content = QStringLiteral("第一次反馈 %1").arg(QDateTime::currentMSecsSinceEpoch());
+    ASSERT_GE(sendFeedback(list, content, {}), 0);
+    EXPECT_TRUE(emptyStates().isEmpty());
+    EXPECT_FALSE(list.toolView()->isHidden());
 }

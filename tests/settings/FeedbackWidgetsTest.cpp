@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextDocument>
 #include <QAbstractTextDocumentLayout>
 
@@ -31,6 +32,8 @@
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackPicturePicker.h"
 #include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/FeedbackTextLayout.h"
+#include "settings/feedback/FeedbackTextView.h"
 #include "settings/feedback/NBContactInputView.h"
 #include "settings/unreached/NBContactPictureView.h"
 #include "settings/feedback/NBContactTypeView.h"
@@ -233,13 +236,18 @@ TEST(FeedbackConversation, RowsHeightsAndClosingLines)
                                                                                 QJsonObject{{"userType", 1}, {"content", "ok"}}}},
                                      {"state", 1}});
     ASSERT_EQ(pane.rowCount(), 4);
-    const qreal text = std::ceil(measure(QStringLiteral("反馈内容：\n网络很慢")));
-    EXPECT_EQ(pane.rowHeight(0), text + 76);
-    EXPECT_EQ(pane.rowHeight(3), 50);
     QWidget parent;
+    std::unique_ptr<QWidget> info(pane.rowView(0, &parent));
     std::unique_ptr<QWidget> guest(pane.rowView(1, &parent));
     std::unique_ptr<QWidget> service(pane.rowView(2, &parent));
     std::unique_ptr<QWidget> footer(pane.rowView(3, &parent));
+    // The first row holds its two lines of text, + 14 + 62; the text has the room it measures.
+    const int infoHeight = pane.rowHeight(info.get());
+    const int text = qobject_cast<NBFeedbackInfoCell *>(info.get())->infoLab()->laidOutHeight();
+    EXPECT_EQ(qobject_cast<NBFeedbackInfoCell *>(info.get())->infoLab()->lineCount(), 2);
+    EXPECT_GE(text, std::ceil(measure(QStringLiteral("反馈内容：\n网络很慢"))));
+    EXPECT_EQ(infoHeight, text + 76);
+    EXPECT_EQ(pane.rowHeight(footer.get()), 50);
     EXPECT_NE(qobject_cast<NBFeedbackGuestCell *>(guest.get()), nullptr);
     EXPECT_NE(qobject_cast<NBFeedbackServiceCell *>(service.get()), nullptr);
     EXPECT_EQ(qobject_cast<NBFeedbackFooter *>(footer.get())->textField()->text(), QStringLiteral("—— 反馈已结束 ——"));
@@ -250,9 +258,11 @@ TEST(FeedbackConversation, RowsHeightsAndClosingLines)
     withPicture.insert("image_url", QJsonArray{"/a.jpg?fid=2"});
     pane.detailModel = conversation({{"feedbackVo", withPicture}});
     EXPECT_EQ(pane.rowCount(), 1);
-    EXPECT_EQ(pane.rowHeight(0), text + 164);
+    std::unique_ptr<QWidget> pictured(pane.rowView(0, &parent));
+    EXPECT_EQ(pane.rowHeight(pictured.get()), text + 164);
     pane.detailModel = conversation({});
-    EXPECT_EQ(pane.rowHeight(0), 0);
+    std::unique_ptr<QWidget> none(pane.rowView(0, &parent));
+    EXPECT_EQ(pane.rowHeight(none.get()), 0);
     // A present key of the wrong kind is no conversation at all.
     EXPECT_FALSE(NBFeedbackDetailModel::fromJson({{"record", "none"}}));
 }
@@ -272,7 +282,7 @@ TEST(FeedbackConversation, CellsShowOnlyWhatTheRecordHas)
     guest.configure(record({{"userType", 0}, {"content", "<b>hello</b>"}}));
     EXPECT_FALSE(guest.infoLab()->isHidden());
     EXPECT_TRUE(guest.feedbackImgView()->isHidden());
-    EXPECT_EQ(guest.infoLab()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(guest.infoLab()->text(), QStringLiteral("<b>hello</b>"));
     EXPECT_EQ(guest.cornerView()->x(), 12);
     EXPECT_EQ(guest.iconImgView()->x(), 366 - 12 - 35);
 
@@ -362,6 +372,65 @@ TEST(FeedbackText, TwoLinesAtMostWithTheEndCutByAnEllipsis)
     ASSERT_EQ(wrapped.split(QLatin1Char('\n')).size(), 2);
     EXPECT_TRUE(wrapped.endsWith(QStringLiteral("…")));
     EXPECT_LE(metrics.horizontalAdvance(wrapped.split(QLatin1Char('\n')).last()), width);
+}
+
+// Laid out a window at a time, a text breaks into the lines one layout of each of its paragraphs
+// gives, and no step takes more than its share.
+TEST(FeedbackText, PiecewiseLayoutGivesTheLinesOfAWholeLayoutInBoundedSteps)
+{
+    const QFont font = FeedbackText::bubbleFont();
+    const int width = NBFeedbackDetailInfoModel::kTextWidth;
+    const auto wholeLines = [&](const QString &text) {
+        QList<QPair<int, int>> lines;
+        int start = 0;
+        for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+            QTextLayout layout(paragraph, font);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            int made = 0;
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine(), ++made) {
+                line.setLineWidth(width);
+                lines.append({start + line.textStart(), line.textLength()});
+            }
+            layout.endLayout();
+            if (made == 0)
+                lines.append({start, 0});
+            start += int(paragraph.size()) + 1;
+        }
+        return lines;
+    };
+    QString words;
+    while (words.size() < 3 * FeedbackTextLayout::kWindow)
+        words += QStringLiteral("reconnect fails again 重连失败，");
+    const QStringList texts{
+        QStringLiteral("短"),
+        words,
+        QString(3 * FeedbackTextLayout::kWindow + 17, QLatin1Char('m')), // one word wider than many lines
+        QStringLiteral("第一行\n\n") + words + QStringLiteral("\n") + words.left(900) + QStringLiteral("\n末行"),
+    };
+    for (const QString &text : texts) {
+        FeedbackTextLayout layout(text, font, width);
+        int steps = 0;
+        int placed = 0;
+        while (!layout.layOutSome(500)) {
+            const int now = layout.lines().last().start + layout.lines().last().length;
+            EXPECT_LE(now - placed, 500 + FeedbackTextLayout::kWindow);
+            placed = now;
+            ++steps;
+        }
+        QList<QPair<int, int>> pieces;
+        qreal y = 0;
+        for (const FeedbackTextLayout::Line &line : layout.lines()) {
+            pieces.append({line.start, line.length});
+            EXPECT_EQ(line.y, y);
+            y += line.height;
+        }
+        EXPECT_EQ(pieces, wholeLines(text)) << qPrintable(text.left(20));
+        EXPECT_EQ(layout.height(), y);
+        EXPECT_GE(steps, int(text.size()) / (500 + FeedbackTextLayout::kWindow));
+    }
 }
 
 TEST(FeedbackPictureGrid, AddTileStaysLastAndCannotBeRemoved)

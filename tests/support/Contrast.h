@@ -2,9 +2,12 @@
 
 // Contrast between two colours as the accessibility guidelines compute it (relative luminance,
 // 1:1 to 21:1); body text reads at 4.5:1 or more.
+#include <QApplication>
 #include <QColor>
 #include <QImage>
+#include <QPalette>
 #include <QRect>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -48,5 +51,36 @@ inline QColor strongestAgainst(const QImage &shot, const QRect &area, const QCol
     }
     return best;
 }
+
+// How a button's title reads on the button's own face, as its window draws it. The face is read
+// at the button's left end, beside the centred title.
+inline double buttonTitle(QWidget *button)
+{
+    QWidget *top = button->window();
+    const QImage shot = top->grab().toImage();
+    const QRect area(button->mapTo(top, QPoint(0, 0)), button->size());
+    const QColor face = shot.pixelColor(area.left() + 12, area.center().y());
+    return ratio(strongestAgainst(shot, area.adjusted(20, 4, -20, -4), face), face);
+}
+
+// A dark desktop colour scheme (light text on dark controls) for as long as it lives.
+class DarkDesktop
+{
+public:
+    DarkDesktop()
+        : m_saved(QApplication::palette())
+    {
+        QPalette dark(QColor(49, 54, 59), QColor(35, 38, 41));
+        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text, QPalette::BrightText})
+            dark.setColor(role, QColor(252, 252, 252));
+        QApplication::setPalette(dark);
+    }
+    ~DarkDesktop() { QApplication::setPalette(m_saved); }
+    DarkDesktop(const DarkDesktop &) = delete;
+    DarkDesktop &operator=(const DarkDesktop &) = delete;
+
+private:
+    QPalette m_saved;
+};
 
 } // namespace Contrast

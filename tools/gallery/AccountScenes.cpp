@@ -8,7 +8,10 @@
 #include "uikit/NBAlertView.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NBSecureTextView.h"
+#include "common/DefaultsKeys.h"
+#include "common/Localization.h"
 #include "common/MKUserInfoManager.h"
+#include "common/UserDefaults.h"
 #include "login/account/NBAccountInfoViewController.h"
 #include "login/unreached/NBAccountPageViewController.h"
 #include "login/account/NBBindAccountViewController.h"
@@ -129,6 +132,42 @@ OSTREL_GALLERY_SCENE("account/bind_email_unbound_user", 375, 468)
     NBBaseViewController::setAppearing(screen, true);
     screen->contentView()->textFiled()->setText(QStringLiteral("someone@example.com"));
     return screen;
+}
+
+// The binding form of a visitor in another language: its notes keep to their lines and the
+// button keeps its room above the edge. The language is the form's only while it is made.
+static NBBindAccountViewController *bindFormIn(const QString &language, BindAccountType type)
+{
+    const std::optional<QString> previous = currentAppLanguage();
+    UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, language);
+    storeVisitor();
+    auto *screen = new NBBindAccountViewController(type);
+    NBBaseViewController::setAppearing(screen, true);
+    if (previous)
+        UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, *previous);
+    else
+        UserDefaults::standard().remove(DefaultsKeys::kAppLanguageKey);
+    return screen;
+}
+
+OSTREL_GALLERY_SCENE("account/bind_email_unbound_user_en", 375, 468)
+{
+    return bindFormIn(QStringLiteral("en"), BindAccountType::email);
+}
+
+OSTREL_GALLERY_SCENE("account/bind_email_unbound_user_ja", 375, 468)
+{
+    return bindFormIn(QStringLiteral("ja"), BindAccountType::email);
+}
+
+OSTREL_GALLERY_SCENE("account/bind_phone_unbound_user_en", 375, 468)
+{
+    return bindFormIn(QStringLiteral("en"), BindAccountType::phone);
+}
+
+OSTREL_GALLERY_SCENE("account/bind_phone_unbound_user_ja", 375, 468)
+{
+    return bindFormIn(QStringLiteral("ja"), BindAccountType::phone);
 }
 
 OSTREL_GALLERY_SCENE("account/change_password", 375, 468)

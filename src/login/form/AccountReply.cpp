@@ -1,18 +1,12 @@
 #include "login/form/AccountReply.h"
 
-#include "common/Localization.h"
 #include "networking/OONetWorkTool.h"
-
-QString AccountReply::serverDataError()
-{
-    return localizedByAppLanguage(QStringLiteral("SERVER_DATA_ERROR"));
-}
 
 AccountReply AccountReply::read(const std::optional<QJsonObject> &reply)
 {
     AccountReply result;
     if (!reply) {
-        result.m_message = serverDataError();
+        result.m_message = OONetWorkTool::serverDataError();
         return result;
     }
     if (OONetWorkTool::isSuccess(*reply)) {
@@ -25,7 +19,7 @@ AccountReply AccountReply::read(const std::optional<QJsonObject> &reply)
         return result;
     }
     const QJsonValue message = reply->value(QStringLiteral("message"));
-    result.m_message = message.isString() && !message.toString().isEmpty() ? message.toString() : serverDataError();
+    result.m_message = message.isString() && !message.toString().isEmpty() ? message.toString() : OONetWorkTool::serverDataError();
     return result;
 }
 
@@ -37,6 +31,6 @@ AccountReply AccountReply::readSignIn(const std::optional<QJsonObject> &reply)
     if (OONetWorkTool::storeSignedInUser(*reply))
         return result;
     AccountReply failure;
-    failure.m_message = serverDataError();
+    failure.m_message = OONetWorkTool::serverDataError();
     return failure;
 }

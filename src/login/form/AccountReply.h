@@ -32,8 +32,6 @@ public:
     // The reply itself for a success.
     QJsonObject reply() const { return m_reply; }
 
-    static QString serverDataError();
-
 private:
     Kind m_kind = Kind::Failure;
     QString m_message;

@@ -9,9 +9,16 @@
 #include "uikit/UiImages.h"
 #include "settings/feedback/FeedbackPicture.h"
 #include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/FeedbackTextView.h"
 #include "uikit/PlainText.h"
 
 namespace {
+// The bubble is the row less 82 (the head picture's side), its text 17 in from each side.
+int textWidthIn(int rowWidth)
+{
+    return qMax(0, rowWidth - 82 - 34);
+}
+
 QLabel *plainLabel(const QColor &colour, QWidget *parent)
 {
     auto *label = PlainText::label(parent);
@@ -34,9 +41,13 @@ void NBFeedbackDetailCell::setupSubviews()
     m_cornerView = new RoundedPanel(QColor(35, 35, 35), 15, this);
     m_iconImgView = new QLabel(this);
     m_iconImgView->setFixedSize(35, 35);
-    m_infoLab = plainLabel(QColor(234, 234, 234), m_cornerView);
-    m_infoLab->setWordWrap(true);
-    m_infoLab->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_infoLab = new FeedbackTextView(m_cornerView);
+    m_infoLab->setFont(FeedbackText::bubbleFont());
+    m_infoLab->setTextColour(QColor(234, 234, 234));
+    connect(m_infoLab, &FeedbackTextView::laidOutHeightChanged, this, [this] {
+        layoutSubviews();
+        Q_EMIT preferredHeightChanged();
+    });
     m_timeLab = plainLabel(QColor(117, 110, 147), m_cornerView);
     m_feedbackImgView = new QLabel(m_cornerView);
     m_feedbackImgView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -44,9 +55,15 @@ void NBFeedbackDetailCell::setupSubviews()
     m_feedbackImgView->hide();
 }
 
-QString NBFeedbackDetailCell::measuredText() const
+int NBFeedbackDetailCell::preferredHeight(int rowWidth)
 {
-    return m_infoLab->text();
+    m_infoLab->setTextWidth(textWidthIn(rowWidth));
+    return int(std::ceil(rowHeightWithText(textHeight())));
+}
+
+qreal NBFeedbackDetailCell::textHeight() const
+{
+    return m_infoLab->isHidden() ? 0 : m_infoLab->laidOutHeight();
 }
 
 void NBFeedbackDetailCell::setHeadPicture(const QString &name)
@@ -62,6 +79,9 @@ void NBFeedbackDetailCell::showPicture(const QString &source)
 
 void NBFeedbackDetailCell::resizeEvent(QResizeEvent *)
 {
+    // The text wraps at the width of the row it is in: a row of a new width lays it out again.
+    // (Until then it keeps the width its row was measured at, preferredHeight.)
+    m_infoLab->setTextWidth(textWidthIn(width()));
     layoutSubviews();
 }
 
@@ -71,9 +91,8 @@ void NBFeedbackDetailCell::layoutSubviews()
     const int bubbleLeft = place.headSide == Side::Right ? 12 : 70;
     m_cornerView->setGeometry(bubbleLeft, 12, qMax(0, width() - 82), qMax(0, height() - 24));
     m_iconImgView->move(place.headSide == Side::Right ? width() - 12 - 35 : 12, 12);
-    const int textWidth = qMax(0, m_cornerView->width() - 34);
-    const int textHeight = m_infoLab->isHidden() ? 0 : int(std::ceil(FeedbackText::height(measuredText(), textWidth, m_infoLab->font())));
-    m_infoLab->setGeometry(17, 14, textWidth, m_infoLab->isHidden() ? 0 : textHeight);
+    const int textWidth = textWidthIn(width());
+    m_infoLab->setGeometry(17, 14, textWidth, int(textHeight()));
     // The picture sits under the text; a record without text starts it at the text's place.
     const int pictureTop = (place.pictureBelowText && !m_infoLab->isHidden()) ? m_infoLab->geometry().bottom() + 1 + 3 : 14;
     m_feedbackImgView->setGeometry(17, pictureTop, kPictureSide, kPictureSide);

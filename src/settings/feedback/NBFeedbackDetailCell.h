@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class FeedbackTextView;
 class QLabel;
 class RoundedPanel;
 
@@ -16,13 +17,20 @@ public:
     explicit NBFeedbackDetailCell(QWidget *parent = nullptr);
 
     RoundedPanel *cornerView() const { return m_cornerView; }
-    QLabel *infoLab() const { return m_infoLab; }
+    FeedbackTextView *infoLab() const { return m_infoLab; }
     QLabel *feedbackImgView() const { return m_feedbackImgView; }
     QLabel *timeLab() const { return m_timeLab; }
     QLabel *iconImgView() const { return m_iconImgView; }
 
+    // The height a row `rowWidth` wide needs for what the bubble holds, with its text as far
+    // as it is laid out; it grows (preferredHeightChanged) while a long text is laid out.
+    int preferredHeight(int rowWidth);
+
     // The picture's box: 85 wide, as high as the row leaves room for.
     static constexpr int kPictureSide = 85;
+
+Q_SIGNALS:
+    void preferredHeightChanged();
 
 protected:
     enum class Side { Right, Left };
@@ -32,8 +40,10 @@ protected:
         bool pictureBelowText = true;
     };
     virtual Placement placement() const = 0;
-    // The text the bubble measures its text height by (the label may hold markup).
-    virtual QString measuredText() const;
+    // The height of the bubble's text as far as it is laid out (0 when it is hidden).
+    qreal textHeight() const;
+    // The row's height around a text of that height; 0 for a bubble left empty.
+    virtual qreal rowHeightWithText(qreal textHeight) const = 0;
 
     void setupSubviews();
     void setHeadPicture(const QString &name);
@@ -43,7 +53,7 @@ protected:
 
 private:
     RoundedPanel *m_cornerView = nullptr;
-    QLabel *m_infoLab = nullptr;
+    FeedbackTextView *m_infoLab = nullptr;
     QLabel *m_feedbackImgView = nullptr;
     QLabel *m_timeLab = nullptr;
     QLabel *m_iconImgView = nullptr;

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <limits>
+
 #include "app/NBFullDiskAccessManager.h"
 #include "uikit/LMViewHelper.h"
 #include "uikit/NBCustomTextField.h"
@@ -25,6 +27,8 @@ NBFeedbackDetailToolView::NBFeedbackDetailToolView(QWidget *parent)
     m_textField = new NBCustomTextField(m_cornerView);
     m_textField->setFont(NSFontHelper::getRegularPingFangFont(12));
     m_textField->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: white; }"));
+    // A reply goes out as it was written: a long paste is not cut at the field's usual limit.
+    m_textField->setMaxLength(std::numeric_limits<int>::max());
     connect(m_textField, &QLineEdit::returnPressed, this, &NBFeedbackDetailToolView::textFieldDidEndEditing);
     m_sendImgBtn = LMViewHelper::createImageButton(this, QStringLiteral("send_img_icon"), QSize(35, 35));
     m_sendImgBtn->setCursor(Qt::PointingHandCursor);

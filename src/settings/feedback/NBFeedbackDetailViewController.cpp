@@ -11,7 +11,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "networking/OONetWorkTool.h"
-#include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/NBFeedbackDetailCell.h"
 #include "settings/feedback/NBFeedbackDetailToolView.h"
 #include "settings/feedback/NBFeedbackFooter.h"
 #include "settings/feedback/NBFeedbackGuestCell.h"
@@ -35,6 +35,10 @@ void NBFeedbackDetailViewController::viewDidLoad()
     m_table = new QWidget;
     m_table->setStyleSheet(QStringLiteral("background: rgb(22, 22, 22);"));
     m_scrollView->setWidget(m_table);
+    // Scrolled back by the user, the pane no longer follows the end.
+    connect(m_scrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        m_followEnd = value == m_scrollView->verticalScrollBar()->maximum();
+    });
     m_toolView = new NBFeedbackDetailToolView(this);
     m_toolView->hide();
     m_scrollView->show();
@@ -67,12 +71,6 @@ void NBFeedbackDetailViewController::layoutPane()
         y += row->height();
     }
     m_table->resize(width(), y);
-}
-
-qreal NBFeedbackDetailViewController::measure(const QString &text)
-{
-    // Measured as shown: the cell holds the whole text its label shows.
-    return FeedbackText::height(FeedbackText::whole(text), NBFeedbackDetailInfoModel::kTextWidth);
 }
 
 void NBFeedbackDetailViewController::showFeedback()
@@ -157,15 +155,10 @@ int NBFeedbackDetailViewController::rowCount() const
     return 1 + records + (detailModel->isClosed() ? 1 : 0);
 }
 
-qreal NBFeedbackDetailViewController::rowHeight(int row) const
+int NBFeedbackDetailViewController::rowHeight(QWidget *rowView) const
 {
-    if (!detailModel)
-        return 0;
-    const int records = detailModel->record ? int(detailModel->record->size()) : 0;
-    if (row == 0)
-        return detailModel->feedbackVo ? detailModel->feedbackVo->infoRowHeight(&measure) : 0;
-    if (row <= records)
-        return detailModel->record->at(row - 1).rowHeight(&measure);
+    if (auto *cell = qobject_cast<NBFeedbackDetailCell *>(rowView))
+        return cell->preferredHeight(width());
     return 50;
 }
 
@@ -207,21 +200,35 @@ void NBFeedbackDetailViewController::reloadData()
     // Rows are made anew on every reload, as the conversation changes only as a whole.
     qDeleteAll(m_rows);
     m_rows.clear();
+    m_followEnd = false;
     for (int row = 0; row < rowCount(); ++row) {
         QWidget *view = rowView(row, m_table);
         if (!view)
             continue;
-        view->resize(width(), int(std::ceil(rowHeight(row))));
+        view->resize(width(), rowHeight(view));
+        if (auto *cell = qobject_cast<NBFeedbackDetailCell *>(view))
+            connect(cell, &NBFeedbackDetailCell::preferredHeightChanged, this, &NBFeedbackDetailViewController::rowsGrew);
         view->show();
         m_rows << view;
     }
     layoutPane();
 }
 
+void NBFeedbackDetailViewController::rowsGrew()
+{
+    for (QWidget *row : std::as_const(m_rows))
+        row->resize(width(), rowHeight(row));
+    layoutPane();
+    if (m_followEnd)
+        scrollToLastRow();
+}
+
 void NBFeedbackDetailViewController::scrollToLastRow()
 {
-    if (m_scrollView)
-        m_scrollView->verticalScrollBar()->setValue(m_scrollView->verticalScrollBar()->maximum());
+    if (!m_scrollView)
+        return;
+    m_scrollView->verticalScrollBar()->setValue(m_scrollView->verticalScrollBar()->maximum());
+    m_followEnd = true;
 }
 
 void NBFeedbackDetailViewController::appendRecord(const std::optional<NBFeedbackRecordModel> &record, qint64 feedbackId)

@@ -35,10 +35,11 @@ public:
     void showConversation(const QJsonObject &data);
     void appendRecord(const std::optional<NBFeedbackRecordModel> &record, qint64 feedbackId) override;
 
-    // The rows as the table would ask for them.
+    // The rows as the table would ask for them. A row's height is its view's: a bubble measures
+    // its own text, which a long text lays out over several turns of the event loop.
     int rowCount() const;
-    qreal rowHeight(int row) const;
     QWidget *rowView(int row, QWidget *parent) const;
+    int rowHeight(QWidget *rowView) const;
     static QString footerText(const std::optional<qint64> &state);
 
     NBFeedbackDetailToolView *toolView() const { return m_toolView; }
@@ -56,7 +57,7 @@ private:
     void reloadData();
     void scrollToLastRow();
     void layoutPane();
-    static qreal measure(const QString &text);
+    void rowsGrew();
 
     QScrollArea *m_scrollView = nullptr;
     QWidget *m_table = nullptr;
@@ -64,4 +65,6 @@ private:
     NBFeedbackDetailToolView *m_toolView = nullptr;
     QPointer<OOLoadingView> m_loading;
     quint64 m_generation = 0;
+    // Scrolled to the last row by the pane itself: rows that grow keep the end in view.
+    bool m_followEnd = false;
 };

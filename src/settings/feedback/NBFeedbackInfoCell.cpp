@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/FeedbackTextView.h"
 #include "uikit/PlainText.h"
 
 void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel> &data)
@@ -10,11 +11,11 @@ void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel
     if (!data)
         return;
     m_data = *data;
-    // The text is shown as text: a feedback can never turn into markup on the screen.
-    infoLab()->setTextFormat(Qt::RichText);
-    infoLab()->setText(QStringLiteral("<span style=\"color: rgb(179, 183, 190);\">%1</span><br>"
-                                      "<span style=\"color: rgb(218, 222, 227); white-space: pre-wrap;\">%2</span>")
-                           .arg(QStringLiteral("反馈内容："), FeedbackText::whole(data->content.value_or(QString())).toHtmlEscaped()));
+    // The heading in its own colour over the text, which stays text whatever it holds.
+    const QString prefix = NBFeedbackDetailInfoModel::infoPrefix();
+    infoLab()->setTextColour(QColor(218, 222, 227));
+    infoLab()->setLead(int(prefix.size()), QColor(179, 183, 190));
+    infoLab()->setText(prefix + FeedbackText::whole(data->content.value_or(QString())));
     const QString source = (data->imageUrl && !data->imageUrl->isEmpty()) ? data->imageUrl->first() : QString();
     if (!source.isEmpty())
         showPicture(source);
@@ -23,7 +24,7 @@ void NBFeedbackInfoCell::configure(const std::optional<NBFeedbackDetailInfoModel
     layoutSubviews();
 }
 
-QString NBFeedbackInfoCell::measuredText() const
+qreal NBFeedbackInfoCell::rowHeightWithText(qreal textHeight) const
 {
-    return m_data ? NBFeedbackDetailInfoModel::infoPrefix() + FeedbackText::whole(m_data->content.value_or(QString())) : QString();
+    return m_data ? m_data->infoRowHeight([textHeight](const QString &) { return textHeight; }) : 0;
 }

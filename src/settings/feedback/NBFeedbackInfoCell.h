@@ -16,12 +16,12 @@ public:
 
     // Nothing without a feedback: the bubble stays empty.
     void configure(const std::optional<NBFeedbackDetailInfoModel> &data);
-    const std::optional<NBFeedbackListModel> &data() const { return m_data; }
+    const std::optional<NBFeedbackDetailInfoModel> &data() const { return m_data; }
 
 protected:
     Placement placement() const override { return {Side::Right, true}; }
-    QString measuredText() const override;
+    qreal rowHeightWithText(qreal textHeight) const override;
 
 private:
-    std::optional<NBFeedbackListModel> m_data;
+    std::optional<NBFeedbackDetailInfoModel> m_data;
 };

@@ -127,21 +127,13 @@ void NBFeedbackListViewController::reloadData()
 
 void NBFeedbackListViewController::removeEmptyState()
 {
-    for (NBMessageDefaultView *view : findChildren<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly))
-        delete view;
+    NBMessageDefaultView::removeFrom(this);
 }
 
 void NBFeedbackListViewController::showEmptyState()
 {
-    removeEmptyState();
-    auto *empty = new NBMessageDefaultView(this);
-    empty->setIconName(QStringLiteral("message_no_data"));
-    empty->tipLab()->setText(QStringLiteral("您还没有反馈记录"));
-    empty->confirmBtn()->show();
     // Over the list only: the back button above it stays reachable.
-    empty->setGeometry(QRect(0, kListTop, kListWidth, height() - kListTop));
-    empty->show();
-    empty->raise();
+    NBMessageDefaultView::showOn(this, QRect(0, kListTop, kListWidth, height() - kListTop), QStringLiteral("您还没有反馈记录"), true);
 }
 
 bool NBFeedbackListViewController::selectFeedback(int row)

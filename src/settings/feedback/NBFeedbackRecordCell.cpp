@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "settings/feedback/FeedbackText.h"
+#include "settings/feedback/FeedbackTextView.h"
 #include "uikit/PlainText.h"
 
 void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> &data)
@@ -12,7 +13,6 @@ void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> 
     m_data = *data;
     setHeadPicture(headPictureName());
     const bool hasText = data->content && !data->content->isEmpty();
-    PlainText::makePlain(infoLab());
     infoLab()->setText(hasText ? FeedbackText::whole(*data->content) : QString());
     infoLab()->setVisible(hasText);
     if (data->imageUrl && !data->imageUrl->isEmpty())
@@ -21,4 +21,9 @@ void NBFeedbackRecordCell::configure(const std::optional<NBFeedbackRecordModel> 
         feedbackImgView()->hide();
     PlainText::setText(timeLab(), data->createTime.value_or(QString()));
     layoutSubviews();
+}
+
+qreal NBFeedbackRecordCell::rowHeightWithText(qreal textHeight) const
+{
+    return m_data ? m_data->rowHeight([textHeight](const QString &) { return textHeight; }) : 0;
 }

@@ -19,6 +19,7 @@ public:
 
 protected:
     virtual QString headPictureName() const = 0;
+    qreal rowHeightWithText(qreal textHeight) const override;
 
 private:
     std::optional<NBFeedbackRecordModel> m_data;

@@ -210,18 +210,11 @@ NBMessageDefaultView *NBMessageViewController::emptyState() const
 
 void NBMessageViewController::removeEmptyState()
 {
-    for (NBMessageDefaultView *view : findChildren<NBMessageDefaultView *>(QString(), Qt::FindDirectChildrenOnly))
-        delete view;
+    NBMessageDefaultView::removeFrom(this);
 }
 
 void NBMessageViewController::showEmptyState()
 {
-    removeEmptyState();
-    auto *empty = new NBMessageDefaultView(this);
-    empty->setIconName(QStringLiteral("message_no_data"));
-    empty->tipLab()->setText(QStringLiteral("您还没有消息"));
     // Below the title line: the back button stays reachable (over it, nobody could leave).
-    empty->setGeometry(QRect(0, kListTop, width(), height() - kListTop));
-    empty->show();
-    empty->raise();
+    NBMessageDefaultView::showOn(this, QRect(0, kListTop, width(), height() - kListTop), QStringLiteral("您还没有消息"), false);
 }
