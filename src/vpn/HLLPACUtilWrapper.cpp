@@ -341,7 +341,10 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
             return;
         if (error) {
             OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + *error);
-            guard->suspensionRefused(round);
+            // Only a refusal is known to have left the desktop as it was; a helper that went
+            // silent may still apply the disable, so the resume must still point it back.
+            if (!ProxyConfigRemoteProcessProtocol::mayHaveApplied(*error))
+                guard->suspensionRefused(round);
         }
         if (--guard->m_suspendsInFlight > 0)
             return;

@@ -226,7 +226,7 @@ void HelperClient::onDisconnected()
 {
     m_buffer.clear();
     GuiThread::post(this, [this, ids = pendingIds(true)] {
-        failIds(ids, QStringLiteral("the helper closed the connection"));
+        failIds(ids, closedError());
     });
 }
 
@@ -234,7 +234,7 @@ void HelperClient::timeOut(qint64 id)
 {
     if (m_pending.find(id) == m_pending.end())
         return;
-    const QString reason = QStringLiteral("the helper did not answer in time");
+    const QString reason = noAnswerError();
     QPointer<HelperClient> self(this);
     finish(id, QJsonValue::Null, reason, true);
     if (self && m_failureHandler)

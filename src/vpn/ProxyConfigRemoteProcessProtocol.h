@@ -23,6 +23,12 @@ public:
 
     virtual ~ProxyConfigRemoteProcessProtocol() = default;
 
+    // The errors of a command that went out and got no answer: unlike a refusal, the helper may
+    // have carried it out, or may still.
+    static QString noAnswerError() { return QStringLiteral("the helper did not answer in time"); }
+    static QString closedError() { return QStringLiteral("the helper closed the connection"); }
+    static bool mayHaveApplied(const QString &error) { return error == noAnswerError() || error == closedError(); }
+
     virtual void getVersion(VersionReply reply) = 0;
     virtual void enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,
                                      const std::optional<QString> &dnsServer, bool filterInterface,
