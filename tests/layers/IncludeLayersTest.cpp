@@ -115,22 +115,31 @@ std::vector<std::set<std::string>> listedCycles()
     return groups;
 }
 
-// "target: target target ..." per line: every target a target's link lines reach.
-std::map<std::string, std::set<std::string>> readLinkGraph()
+// "name: item item ..." per line, as the build writes its lists.
+std::map<std::string, std::vector<std::string>> readNamedLists(const char *path)
 {
-    std::map<std::string, std::set<std::string>> graph;
-    std::ifstream in(OSTREL_LINK_GRAPH);
+    std::map<std::string, std::vector<std::string>> lists;
+    std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
         const auto colon = line.find(':');
         if (colon == std::string::npos)
             continue;
         std::stringstream rest(line.substr(colon + 1));
-        std::string target;
-        auto &reached = graph[line.substr(0, colon)];
-        while (rest >> target)
-            reached.insert(target);
+        std::string item;
+        auto &items = lists[line.substr(0, colon)];
+        while (rest >> item)
+            items.push_back(item);
     }
+    return lists;
+}
+
+// Every target a target's link lines reach.
+std::map<std::string, std::set<std::string>> readLinkGraph()
+{
+    std::map<std::string, std::set<std::string>> graph;
+    for (const auto &[target, reached] : readNamedLists(OSTREL_LINK_GRAPH))
+        graph[target].insert(reached.begin(), reached.end());
     return graph;
 }
 
@@ -458,24 +467,10 @@ std::set<std::string> symbols(const std::vector<std::string> &files, const QStri
     return names;
 }
 
-// "library: file file ..." per line, written by the build: every library of src/ and its archive
-// or, for a library of objects, its objects.
+// Every library of src/ and its archive or, for a library of objects, its objects.
 std::map<std::string, std::vector<std::string>> readLibraryFiles()
 {
-    std::map<std::string, std::vector<std::string>> libraries;
-    std::ifstream in(OSTREL_LIBRARY_FILES);
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        std::stringstream rest(line.substr(colon + 1));
-        std::string file;
-        auto &files = libraries[line.substr(0, colon)];
-        while (rest >> file)
-            files.push_back(file);
-    }
-    return libraries;
+    return readNamedLists(OSTREL_LIBRARY_FILES);
 }
 
 struct LibrarySymbols {

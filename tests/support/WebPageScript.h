@@ -3,6 +3,9 @@
 // Reading a page from a web-view test: run a script in the page's main world and wait for its
 // answer, wait until a condition holds in it, or wait for a load's end. Header-only: only the web-view tests, which
 // link WebEngine, include it.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QString>
 #include <QTest>
@@ -12,6 +15,8 @@
 #include <QWebEngineScript>
 
 #include <optional>
+
+#include "common/AppPaths.h"
 
 // The script's result; invalid when the page gave none in time, or is gone (a script that
 // clicks a page's close button may take the page with it before the page answers).
@@ -70,3 +75,15 @@ private:
     QObject m_context;
     QList<std::pair<QUrl, bool>> m_ends;
 };
+
+// Writes a page under the page root (a local page) and gives its address.
+inline QUrl writeLocalPage(const QString &relative, const QByteArray &html)
+{
+    const QString path = AppPaths::pageFolder() + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(html);
+    return QUrl::fromLocalFile(path);
+}

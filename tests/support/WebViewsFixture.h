@@ -16,6 +16,7 @@
 #include "app/WebModule.h"
 #include "common/AppPaths.h"
 #include "support/DesktopCatcher.h"
+#include "support/WebPageScript.h"
 #include "support/TestZipBuilder.h"
 #include "support/WebTestDisplay.h"
 #include "web/DesktopLinkOpener.h"
@@ -66,18 +67,6 @@ private:
     QByteArray m_html;
     QByteArray m_script;
 };
-
-// Writes a page under the page root (a local page) and gives its address.
-inline QUrl writeLocalPage(const QString &relative, const QByteArray &html)
-{
-    const QString path = AppPaths::pageFolder() + QLatin1Char('/') + relative;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(html);
-    return QUrl::fromLocalFile(path);
-}
 
 class WebViewsFixture : public ::testing::Test
 {

@@ -36,17 +36,6 @@ const QColor kPageColour(200, 30, 40);
 const QByteArray kSolidPage = "<!doctype html><html><body style=\"margin:0;height:100vh;background:rgb(200,30,40)\">"
                               "</body></html>";
 
-QUrl writeLocalPage(const QString &relative, const QByteArray &html)
-{
-    const QString path = AppPaths::pageFolder() + QLatin1Char('/') + relative;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(html);
-    return QUrl::fromLocalFile(path);
-}
-
 // A page of ours in a view, in a white window as the client's screens hold them: a page that is
 // not drawn shows the window's white through its transparent view.
 class ShownPage
