@@ -27,11 +27,12 @@ class PresentationAnimator;
 //    to forward and nothing to forget. embedChildViewController() puts a child in, also while
 //    the parent is in the window; unembedChildViewController() takes it out.
 //
-// Presenting: presentViewController(vc, animator) records {vc, animator} and lets the animator
-// put vc's view into this screen's view (NBPresentationAnimator) or over the window's root
-// (NBModeAndSheetAnimation). The presented screen becomes a Qt child of the presenting side, so
-// it dies with it; after its dismissal it is deleted, unless setRetainer() names a widget that
-// keeps it for the next time (the split view's lazily made login screen).
+// Presenting: presentViewController(std::move(vc), animator) records {vc, animator} and lets the
+// animator put vc's view into this screen's view (NBPresentationAnimator) or over the window's
+// root (NBModeAndSheetAnimation). The presented screen becomes a Qt child of the presenting side,
+// so it dies with it; after its dismissal it is deleted, unless setRetainer() names a widget that
+// keeps it for the next time (the split view's lazily made login screen, presented again with
+// presentRetainedViewController).
 //
 // Presses on a screen's background stop at the screen.
 class NBBaseViewController : public QWidget
