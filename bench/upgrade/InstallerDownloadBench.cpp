@@ -78,9 +78,9 @@ int main(int argc, char **argv)
                            .arg(port).arg(megabytes * 1024 * 1024);
     manager.settings = offer;
     NBMutipUpgradeModel *dialog = nullptr;
-    manager.setPresenter([&](NBMutipUpgradeModel *made) {
-        dialog = made;
-        return NBMutipUpgradeView::present(made);
+    manager.setPresenter([&](std::unique_ptr<NBMutipUpgradeModel> made) {
+        dialog = made.get();
+        return NBMutipUpgradeView::present(std::move(made)) != nullptr;
     });
     manager.showUpgrade();
     if (!dialog) {

@@ -246,10 +246,9 @@ void AppDelegate::visitorSignIn()
     // One sign-in at a time: a second click while the first runs finds the cover up.
     if (m_loadingView)
         return;
-    auto *loading = new NBBaseLoadingView(window->contentViewController());
-    loading->raise();
-    loading->show();
-    loading->takeFocus();
+    QWidget *host = window->contentViewController();
+    auto *loading = new NBBaseLoadingView(host);
+    loading->showOver(host);
     loading->imgView()->setRotating(true);
     m_loadingView = loading;
 
@@ -280,10 +279,13 @@ void AppDelegate::presentLogin()
         return;
     const QString name = QStringLiteral("NBLoginViewCOntroller");
     // Until the sign-in screens are there, a stand-in that at least leads back to the guide.
-    NBBaseViewController *login = ScreenFactory::instance().hasScreen(name)
-                                      ? ScreenFactory::instance().make(name, guide)
-                                      : new LoginPlaceholderViewController(guide);
-    guide->presentViewController(login, new NBPresentationAnimator(login, guide));
+    std::unique_ptr<NBBaseViewController> login;
+    if (ScreenFactory::instance().hasScreen(name))
+        login.reset(ScreenFactory::instance().make(name, guide));
+    else
+        login = std::make_unique<LoginPlaceholderViewController>(guide);
+    auto *animator = new NBPresentationAnimator(login.get(), guide);
+    guide->presentViewController(std::move(login), animator);
 }
 
 void AppDelegate::handleAdClick(const std::optional<QJsonObject> &link)
@@ -311,8 +313,9 @@ void AppDelegate::handleAdClick(const std::optional<QJsonObject> &link)
         const QString name = route.kind == AdClickRoute::Kind::NewsList ? QStringLiteral("NBMessageViewController")
                                                                         : QStringLiteral("NBFreeViewController");
         NBBaseViewController *home = split->homeVc();
-        NBBaseViewController *page = ScreenFactory::instance().make(name, home);
-        home->presentViewController(page, new NBPresentationAnimator(page, home));
+        std::unique_ptr<NBBaseViewController> page(ScreenFactory::instance().make(name, home));
+        auto *animator = new NBPresentationAnimator(page.get(), home);
+        home->presentViewController(std::move(page), animator);
         return;
     }
     case AdClickRoute::Kind::Outer:

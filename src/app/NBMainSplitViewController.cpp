@@ -88,7 +88,7 @@ void NBMainSplitViewController::switchContent(NBLeftMenuType type)
         NBBaseViewController *login = screen(type);
         // Presenting a screen that is already up would be a second sheet of the same screen.
         if (!login->presentingViewController())
-            presentViewControllerAsSheet(login);
+            presentRetainedViewControllerAsSheet(login);
         return;
     }
     showInPane(screen(type));

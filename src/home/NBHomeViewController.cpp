@@ -326,11 +326,12 @@ void NBHomeViewController::switchSplitContent(int menuType)
 
 void NBHomeViewController::presentByName(const QString &name)
 {
-    auto *screen = qobject_cast<NBBaseViewController *>(ScreenFactory::instance().make(name, nullptr));
+    std::unique_ptr<NBBaseViewController> screen(ScreenFactory::instance().make(name, nullptr));
     if (!screen)
         return;
     screen->setGeometry(rect());
-    presentViewController(screen, new NBPresentationAnimator(screen, this));
+    auto *animator = new NBPresentationAnimator(screen.get(), this);
+    presentViewController(std::move(screen), animator);
 }
 
 void NBHomeViewController::changeLine()

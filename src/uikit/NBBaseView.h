@@ -11,7 +11,7 @@ class RoundedPanel;
 // window in use, with a rounded dark content panel that subclasses lay out.
 //
 // NBBaseView::show is the one road by which a popup (any overlay: these, the home screen's line
-// list, the TUN tip) goes over the window.
+// list, the TUN tip, the upgrade dialog, the country list of the phone fields) goes over the window.
 class NBBaseView : public OverlayWidget
 {
     Q_OBJECT
@@ -31,6 +31,7 @@ public:
         return showOverWindow(std::move(view));
     }
 
+private:
     // Puts the popup over the content of the window in use, filling it, on top, with the
     // keyboard focus; that content owns it from then on. With no window in use nothing is shown,
     // the popup is deleted and nullptr comes back (the program goes on as if it had been shown).
@@ -42,7 +43,6 @@ public:
         return placeOverWindow(std::move(view)) ? shown : nullptr;
     }
 
-private:
     static void logWindowInUse();
     static bool placeOverWindow(std::unique_ptr<OverlayWidget> view);
 

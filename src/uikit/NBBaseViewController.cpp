@@ -188,7 +188,15 @@ void NBBaseViewController::unembedChildViewController(NBBaseViewController *chil
     });
 }
 
-bool NBBaseViewController::presentViewController(NBBaseViewController *controller, PresentationAnimator *animator)
+bool NBBaseViewController::presentRetainedViewController(NBBaseViewController *controller, PresentationAnimator *animator)
+{
+    std::unique_ptr<PresentationAnimator> owned(animator);
+    if (!controller || !controller->m_retainer)
+        return false;
+    return startPresentation(controller, owned.release());
+}
+
+bool NBBaseViewController::startPresentation(NBBaseViewController *controller, PresentationAnimator *animator)
 {
     std::unique_ptr<PresentationAnimator> owned(animator);
     if (!controller || !animator || controller == this || controller->m_presenting)
@@ -249,19 +257,25 @@ void NBBaseViewController::dismissController()
         m_presenting->dismissViewController(this);
 }
 
-void NBBaseViewController::presentViewControllerAsSheet(NBBaseViewController *controller)
+bool NBBaseViewController::presentRetainedViewControllerAsSheet(NBBaseViewController *controller)
+{
+    if (!controller || !controller->m_retainer)
+        return false;
+    return startSheet(controller);
+}
+
+bool NBBaseViewController::startSheet(NBBaseViewController *controller)
 {
     if (!controller)
-        return;
+        return false;
     NBBaseViewController *root = WindowInUse::contentController();
     if (root && root != controller) {
         auto *animator = new NBModeAndSheetAnimation;
         animator->toVc = root;
         animator->fromVc = controller;
-        root->presentViewController(controller, animator);
-        return;
+        return root->startPresentation(controller, animator);
     }
-    presentViewController(controller, new DialogSheetAnimator);
+    return startPresentation(controller, new DialogSheetAnimator);
 }
 
 QList<NBBaseViewController *> NBBaseViewController::presentations() const

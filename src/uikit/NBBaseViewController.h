@@ -27,11 +27,12 @@ class PresentationAnimator;
 //    to forward and nothing to forget. embedChildViewController() puts a child in, also while
 //    the parent is in the window; unembedChildViewController() takes it out.
 //
-// Presenting: presentViewController(vc, animator) records {vc, animator} and lets the animator
-// put vc's view into this screen's view (NBPresentationAnimator) or over the window's root
-// (NBModeAndSheetAnimation). The presented screen becomes a Qt child of the presenting side, so
-// it dies with it; after its dismissal it is deleted, unless setRetainer() names a widget that
-// keeps it for the next time (the split view's lazily made login screen).
+// Presenting: presentViewController(std::move(vc), animator) records {vc, animator} and lets the
+// animator put vc's view into this screen's view (NBPresentationAnimator) or over the window's
+// root (NBModeAndSheetAnimation). The presented screen becomes a Qt child of the presenting side,
+// so it dies with it; after its dismissal it is deleted, unless setRetainer() names a widget that
+// keeps it for the next time (the split view's lazily made login screen, presented again with
+// presentRetainedViewController).
 //
 // Presses on a screen's background stop at the screen.
 class NBBaseViewController : public QWidget
@@ -75,21 +76,22 @@ public:
     void unembedChildViewController(NBBaseViewController *child);
 
     // --- Presentation -------------------------------------------------------------------------
-    // Takes ownership of the animator. False (and nothing changes) for a missing controller or
-    // animator, for this screen itself, or for a screen that is presented already.
-    bool presentViewController(NBBaseViewController *controller, PresentationAnimator *animator);
-    // The same for a screen made for this presentation: a refused one is deleted here, and
-    // nullptr comes back; a presented one belongs to the presentation.
+    // Presents a screen made for this presentation; takes ownership of the animator. The shown
+    // screen belongs to the presentation and comes back. Refused (no screen or animator), the
+    // screen is deleted here and nullptr comes back, so no caller deletes a screen by hand.
     template <typename Screen>
         requires std::derived_from<Screen, NBBaseViewController>
     Screen *presentViewController(std::unique_ptr<Screen> controller, PresentationAnimator *animator)
     {
         Screen *shown = controller.get();
-        if (!presentViewController(static_cast<NBBaseViewController *>(shown), animator))
+        if (!startPresentation(shown, animator))
             return nullptr;
         controller.release();
         return shown;
     }
+    // Presents again a screen its retainer keeps between presentations (setRetainer). False, and
+    // the screen left to its retainer, for a screen without one or one presented already.
+    bool presentRetainedViewController(NBBaseViewController *controller, PresentationAnimator *animator);
     // False when controller was not presented by this screen.
     bool dismissViewController(NBBaseViewController *controller);
     // Dismisses this screen from whoever presented it; nothing when nobody did.
@@ -98,8 +100,19 @@ public:
     void dismissAction() { dismissController(); }
     // Shown over the content of the window in use when that window has a root screen (its root
     // presents it with NBModeAndSheetAnimation); else as a window-modal dialog over this screen's
-    // window.
-    void presentViewControllerAsSheet(NBBaseViewController *controller);
+    // window. Ownership as with presentViewController: a refused screen is deleted here.
+    template <typename Screen>
+        requires std::derived_from<Screen, NBBaseViewController>
+    Screen *presentViewControllerAsSheet(std::unique_ptr<Screen> controller)
+    {
+        Screen *shown = controller.get();
+        if (!startSheet(shown))
+            return nullptr;
+        controller.release();
+        return shown;
+    }
+    // A retained screen (setRetainer) shown again as a sheet; false as presentRetainedViewController.
+    bool presentRetainedViewControllerAsSheet(NBBaseViewController *controller);
 
     NBBaseViewController *presentingViewController() const { return m_presenting; }
     // Screens this one presented and has not dismissed yet, oldest first.
@@ -125,6 +138,11 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // The presentation itself; the caller decides what becomes of a refused screen. Takes
+    // ownership of the animator. False (and nothing changes) for a missing controller or
+    // animator, for this screen itself, or for a screen that is presented already.
+    bool startPresentation(NBBaseViewController *controller, PresentationAnimator *animator);
+    bool startSheet(NBBaseViewController *controller);
     // Records the state; true when it changed, so the screen is told.
     static bool markAppearing(NBBaseViewController *screen, bool appearing);
     struct Presentation;

@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QJsonObject>
-#include <QNetworkReply>
-#include <QSslError>
 #include <QTimer>
 
 #include <memory>
@@ -15,16 +13,9 @@
 #include "common/NotificationNames.h"
 #include "upgrade/NBMutipUpgradeModel.h"
 #include "upgrade/NBMutipUpgradeView.h"
-#include "upgrade/Redirect.h"
 #include "upgrade/UpgradeLog.h"
 
 namespace {
-
-MupleUpgradeManager::Presenter &presenterSlot()
-{
-    static MupleUpgradeManager::Presenter presenter;
-    return presenter;
-}
 
 void printLog(const QString &text)
 {
@@ -48,17 +39,7 @@ MupleUpgradeManager::MupleUpgradeManager(QObject *parent)
     m_state = new UpgradeState(this);
     setInstallRunner(&UpgradeInstallRunner::shared());
     connect(m_state, &UpgradeState::changed, this, &MupleUpgradeManager::stateChanged);
-    connect(this, &MupleUpgradeManager::notice, this, &NBMutipUpgradeView::showInstallFailure);
-}
-
-MupleUpgradeManager::Presenter MupleUpgradeManager::defaultPresenter()
-{
-    return presenterSlot();
-}
-
-void MupleUpgradeManager::setDefaultPresenter(Presenter presenter)
-{
-    presenterSlot() = std::move(presenter);
+    connect(this, &MupleUpgradeManager::notice, this, &NBMutipUpgradeView::toastOverWindow);
 }
 
 void MupleUpgradeManager::setInstallRunner(UpgradeInstallRunner *runner)
@@ -78,7 +59,7 @@ void MupleUpgradeManager::stateChanged()
     // The dialog that asked for an install may be gone when it fails: that failure is said over
     // the window too. A failed download is said by the screens that wait for it.
     if (m_lastPhase == UpgradeState::Phase::Failed && previous != UpgradeState::Phase::Downloading)
-        NBMutipUpgradeView::showInstallFailure(m_state->failure());
+        NBMutipUpgradeView::toastOverWindow(m_state->failure());
 }
 
 std::optional<QUrl> MupleUpgradeManager::installerUrl(const std::optional<upgradeSetting> &setting)
@@ -96,9 +77,9 @@ bool MupleUpgradeManager::isInstallerUrl(const QUrl &url)
     return url.isValid() && !url.host().isEmpty() && OONetWork::isAllowedUrl(url);
 }
 
-NBMutipUpgradeModel *MupleUpgradeManager::makeDialog(const upgradeSetting &setting)
+std::unique_ptr<NBMutipUpgradeModel> MupleUpgradeManager::makeDialog(const upgradeSetting &setting)
 {
-    auto *dialog = new NBMutipUpgradeModel();
+    auto dialog = std::make_unique<NBMutipUpgradeModel>();
     dialog->config = setting;
     dialog->applyConfig();
     auto closed = [] { NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped); };
@@ -108,15 +89,12 @@ NBMutipUpgradeModel *MupleUpgradeManager::makeDialog(const upgradeSetting &setti
     return dialog;
 }
 
-bool MupleUpgradeManager::present(NBMutipUpgradeModel *dialog)
+bool MupleUpgradeManager::present(std::unique_ptr<NBMutipUpgradeModel> dialog)
 {
-    Presenter presenter = m_presenter ? m_presenter : presenterSlot();
-    if (!presenter)
-        presenter = &NBMutipUpgradeView::present;
-    if (presenter && presenter(dialog))
-        return true;
-    delete dialog;   // no window to show it in: as if it had been shown and left alone
-    return false;
+    // No window to show it in: the dialog goes, as if it had been shown and left alone.
+    if (m_presenter)
+        return m_presenter(std::move(dialog));
+    return NBMutipUpgradeView::present(std::move(dialog)) != nullptr;
 }
 
 void MupleUpgradeManager::showUpgrade()
@@ -127,8 +105,8 @@ void MupleUpgradeManager::showUpgrade()
     const upgradeSetting setting = *settings;
     const qint64 state = setting.update_state;
     if (state == 1 || state == 2) {
-        NBMutipUpgradeModel *dialog = makeDialog(setting);
-        QPointer<NBMutipUpgradeModel> weakDialog(dialog);
+        std::unique_ptr<NBMutipUpgradeModel> dialog = makeDialog(setting);
+        QPointer<NBMutipUpgradeModel> weakDialog(dialog.get());
         QPointer<MupleUpgradeManager> self(this);
         dialog->confirmBlock = [self, weakDialog] {
             if (self)
@@ -138,17 +116,17 @@ void MupleUpgradeManager::showUpgrade()
             if (self)
                 self->installDownloadedPackage();
         };
-        m_closeWillFollow = present(dialog);
+        m_closeWillFollow = present(std::move(dialog));
         return;
     }
     if (state == 4) {
-        NBMutipUpgradeModel *dialog = makeDialog(setting);
+        std::unique_ptr<NBMutipUpgradeModel> dialog = makeDialog(setting);
         QPointer<MupleUpgradeManager> self(this);
         dialog->confirmBlock = [self] {
             if (self)
                 self->downloadAndInstall();
         };
-        m_closeWillFollow = present(dialog);
+        m_closeWillFollow = present(std::move(dialog));
         return;
     }
     if (state == 3) {
@@ -171,15 +149,15 @@ bool MupleUpgradeManager::handleUpdateReply(const QJsonObject &reply)
     return true;
 }
 
-bool MupleUpgradeManager::startDownload(Progress onProgress, Finished onFinished)
+bool MupleUpgradeManager::startDownload()
 {
     const std::optional<QUrl> url = installerUrl(settings);
     if (!url)
         return false;
-    return downloadInstaller(*url, std::move(onProgress), std::move(onFinished));
+    return downloadInstaller(*url);
 }
 
-bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished)
+bool MupleUpgradeManager::downloadInstaller(const QUrl &url)
 {
     if (!isInstallerUrl(url))
         return false;
@@ -187,19 +165,9 @@ bool MupleUpgradeManager::downloadInstaller(const QUrl &url, Progress onProgress
         // Every road writes the same installer file: the one running serves this caller too.
         if (url.toString() != m_state->url())
             OSTREL_LOG(Logger::Info, QStringLiteral("upgrade: following the installer download already running"));
-        if (onProgress && m_state->progress().received > 0) {
-            QPointer<MupleUpgradeManager> self(this);
-            QTimer::singleShot(0, this, [self, onProgress] {
-                if (self && self->m_downloading)
-                    onProgress(self->m_state->progress());
-            });
-        }
-        m_listeners.append(Listener{std::move(onProgress), std::move(onFinished)});
         return true;
     }
     m_downloading = true;
-    m_received = 0;
-    m_listeners = {Listener{std::move(onProgress), std::move(onFinished)}};
     m_state->downloadStarted(url.toString());
     QPointer<MupleUpgradeManager> self(this);
     m_downloader(url.toString(), [self](std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error) {
@@ -217,30 +185,17 @@ void MupleUpgradeManager::downloadEvent(std::optional<DownloadProgress> progress
     if (error) {
         m_downloading = false;
         OSTREL_LOG(Logger::Warning, QStringLiteral("upgrade download failed (%1): %2").arg(error->code).arg(error->message));
-        m_listeners.clear();
-        // Every dialog, the window and the banner hear of it through the state alone.
         m_state->downloadFailed(error->message);
         return;
     }
     if (progress) {
-        m_received = progress->received;
         m_state->downloadProgressed(*progress);
-        const QList<Listener> listeners = m_listeners;
-        for (const Listener &listener : listeners) {
-            if (listener.onProgress)
-                listener.onProgress(*progress);
-        }
         return;
     }
     if (!finished)
         return;
     m_downloading = false;
-    const QList<Listener> listeners = std::exchange(m_listeners, {});
     m_state->downloadFinished();
-    for (const Listener &listener : listeners) {
-        if (listener.onFinished)
-            listener.onFinished(m_received);
-    }
 }
 
 void MupleUpgradeManager::progressDownload(QPointer<NBMutipUpgradeModel> dialog)
@@ -248,44 +203,39 @@ void MupleUpgradeManager::progressDownload(QPointer<NBMutipUpgradeModel> dialog)
     // A dialog joining a download already running measures the speed from that download's start.
     if (dialog)
         dialog->downloadStartTime = m_downloading ? m_state->downloadStartedAt() : dialog->now();
-    startDownload(
-        [dialog](const DownloadProgress &progress) {
-            if (dialog)
-                dialog->updateProgress(progress);
-        },
-        [dialog](qint64 receivedBytes) {
-            // Without a size from the server no report says "complete": the end of the transfer does.
-            if (dialog && dialog->look().phase != NBMutipUpgradeModel::Phase::Install) {
-                const qint64 size = std::max<qint64>(receivedBytes, 1);
-                dialog->updateProgress(DownloadProgress{size, size});
-            }
-        });
+    const bool joined = m_downloading;
+    startDownload();
+    // Joined: what the running download has reached so far, without waiting for its next report.
+    if (joined && dialog)
+        dialog->applyState();
 }
 
 void MupleUpgradeManager::downloadAndInstall()
 {
+    if (!startDownload())
+        return;
     QPointer<MupleUpgradeManager> self(this);
-    startDownload({},
-        [self](qint64) {
-            if (self)
-                self->installDownloadedPackage();
-        });
+    m_state->whenDownloadReady(this, [self] {
+        if (self)
+            self->installDownloadedPackage();
+    });
 }
 
 void MupleUpgradeManager::silentDownload()
 {
+    if (!startDownload())
+        return;
     QPointer<MupleUpgradeManager> self(this);
-    startDownload({},
-        [self](qint64) {
-            // The offer as it stands now: the home screen builds its install dialog from it.
-            const QVariantMap userInfo = self && self->settings ? self->settings->toDictionary() : QVariantMap();
-            NotificationCenter::defaultCenter().post(NotificationNames::preUpgradeDownloadSucceed, userInfo);
-        });
+    m_state->whenDownloadReady(this, [self] {
+        // The offer as it stands now: the home screen builds its install dialog from it.
+        const QVariantMap userInfo = self && self->settings ? self->settings->toDictionary() : QVariantMap();
+        NotificationCenter::defaultCenter().post(NotificationNames::preUpgradeDownloadSucceed, userInfo);
+    });
 }
 
 void MupleUpgradeManager::presentReadyToInstall(const QVariantMap &updateConfig)
 {
-    auto *dialog = new NBMutipUpgradeModel();
+    auto dialog = std::make_unique<NBMutipUpgradeModel>();
     auto closed = [] { NotificationCenter::defaultCenter().post(NotificationNames::updateCloseTaped); };
     dialog->closeBlock = closed;
     dialog->cancelBlock = closed;
@@ -298,18 +248,7 @@ void MupleUpgradeManager::presentReadyToInstall(const QVariantMap &updateConfig)
             self->installDownloadedPackage();
     };
     dialog->follow(m_state);
-    present(dialog);
-}
-
-void MupleUpgradeManager::watchRedirects(QNetworkReply *reply)
-{
-    Redirect::watch(reply);
-    connect(reply, &QNetworkReply::sslErrors, reply, [](const QList<QSslError> &errors) {
-        QStringList texts;
-        for (const QSslError &error : errors)
-            texts << error.errorString();
-        qCDebug(lcUpgrade).noquote() << QStringLiteral("Redirect URL: ") + texts.join(QStringLiteral("; "));
-    });
+    present(std::move(dialog));
 }
 
 void MupleUpgradeManager::installDownloadedPackage()

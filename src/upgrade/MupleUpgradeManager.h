@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "networking/OONetWork.h"
@@ -15,7 +16,6 @@
 #include "upgrade/upgradeSetting.h"
 
 class NBMutipUpgradeModel;
-class QNetworkReply;
 
 // The one upgrade manager of the process. The home screen stores the server's offer in
 // `settings` and calls `showUpgrade`, which turns it into nothing, a dialog that downloads with
@@ -30,8 +30,8 @@ class MupleUpgradeManager : public QObject
 {
     Q_OBJECT
 public:
-    // Shows a new dialog over the window in use (it takes the dialog); false when there is none.
-    using Presenter = std::function<bool(NBMutipUpgradeModel *dialog)>;
+    // Shows a new dialog over the window in use; false when there is none (the dialog is gone then).
+    using Presenter = std::function<bool(std::unique_ptr<NBMutipUpgradeModel> dialog)>;
     using Downloader = std::function<void(const QString &url, OONetWork::DownloadHandler handler)>;
 
     static MupleUpgradeManager &shared();
@@ -65,21 +65,13 @@ public:
                           QPointer<QObject> relaunchTarget);
     void relaunch();
 
-    // The session-delegate logging the manager shares with `Redirect`: each redirect of `reply`
-    // is logged ("Original URL: " / "Redirect URL: ") and followed; a TLS complaint is logged and
-    // handled as by default (refused). The installer download does not use it: it follows its
-    // redirects through the network layer's own checks.
-    static void watchRedirects(QNetworkReply *reply);
-
     bool isDownloading() const { return m_downloading; }
     UpgradeState &state() const { return *m_state; }
 
-    // The one installer download of the process, for both roads. While one runs, the callbacks
-    // join it (the last progress is replayed from the event loop). False (no callback) when the
-    // address is not one to download from. A failure reaches callers through `state()`.
-    using Progress = std::function<void(const DownloadProgress &)>;
-    using Finished = std::function<void(qint64 receivedBytes)>;
-    bool downloadInstaller(const QUrl &url, Progress onProgress, Finished onFinished);
+    // The one installer download of the process, for both roads. While one runs, a caller follows
+    // that one. False when the address is not one to download from. Its progress, its end and its
+    // failure reach callers through `state()` alone.
+    bool downloadInstaller(const QUrl &url);
     static bool isInstallerUrl(const QUrl &url);
 
     // The installer address of an offer: nothing when absent, not a URL, or not one the client
@@ -87,8 +79,6 @@ public:
     static std::optional<QUrl> installerUrl(const std::optional<upgradeSetting> &setting);
 
     // Seams: where dialogs go, how the installer is fetched, which runner installs.
-    static Presenter defaultPresenter();
-    static void setDefaultPresenter(Presenter presenter);
     void setPresenter(Presenter presenter) { m_presenter = std::move(presenter); }
     void setDownloader(Downloader downloader) { m_downloader = std::move(downloader); }
     void setInstallRunner(UpgradeInstallRunner *runner);
@@ -99,25 +89,18 @@ Q_SIGNALS:
 
 private:
     void stateChanged();
-    NBMutipUpgradeModel *makeDialog(const upgradeSetting &setting);
-    bool present(NBMutipUpgradeModel *dialog);
+    std::unique_ptr<NBMutipUpgradeModel> makeDialog(const upgradeSetting &setting);
+    bool present(std::unique_ptr<NBMutipUpgradeModel> dialog);
     void progressDownload(QPointer<NBMutipUpgradeModel> dialog);
     void downloadAndInstall();
     void silentDownload();
     // The download of the offer's installer; false when the offer has no usable address.
-    bool startDownload(Progress onProgress, Finished onFinished);
+    bool startDownload();
 
-    struct Listener
-    {
-        Progress onProgress;
-        Finished onFinished;
-    };
     void downloadEvent(std::optional<DownloadProgress> progress, bool finished, std::optional<NetError> error);
 
     Presenter m_presenter;
     UpgradeState *m_state = nullptr;
-    QList<Listener> m_listeners;
-    qint64 m_received = 0;
     Downloader m_downloader;
     QPointer<UpgradeInstallRunner> m_runner;
     QMetaObject::Connection m_runnerFailure;

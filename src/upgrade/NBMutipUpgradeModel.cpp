@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 #include "uikit/UiTiming.h"
 #include "upgrade/UpgradeState.h"
 
@@ -140,6 +142,11 @@ void NBMutipUpgradeModel::applyState()
             showBusy(QStringLiteral("正在下载请稍后"));   // a dialog that shows no progress (state 4)
         return;
     case UpgradeState::Phase::Ready:
+        // Without a size from the server no report says "complete": the end of the transfer does.
+        if (downloadStartTime && m_look.phase != Phase::Install) {
+            const qint64 size = std::max<qint64>(m_state->progress().received, 1);
+            updateProgress(DownloadProgress{size, size});
+        }
         return;
     case UpgradeState::Phase::Installing:
         showInstalling();

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "networking/OONetWork.h"
+#include "networking/DownloadProgress.h"
 #include "upgrade/upgradeSetting.h"
 
 class UpgradeState;
@@ -83,8 +83,11 @@ public:
 
     // Shows what the process's one upgrade does, whichever road started it: an install running
     // anywhere disables the confirm; a failure ends this dialog's wait with its reason; the
-    // progress of a download this dialog follows (its `downloadStartTime` is set) is shown.
+    // progress of a download this dialog follows (its `downloadStartTime` is set) is shown, and
+    // its end turns the dialog to the install.
     void follow(UpgradeState *state);
+    // Shows the followed state as it stands now; `follow` calls it at every change.
+    void applyState();
 
     void cancelAction();
     void closeAction();
@@ -103,7 +106,6 @@ Q_SIGNALS:
 
 private:
     void remove();
-    void applyState();
     void showInstalling();
     void showBusy(const QString &title);
 

@@ -10,6 +10,7 @@
 
 #include "uikit/ButtonColors.h"
 #include "uikit/LMViewHelper.h"
+#include "uikit/NBBaseView.h"
 #include "uikit/NBDisableButton.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/OOToastView.h"
@@ -34,9 +35,9 @@ QLabel *makeLabel(const QString &text, int size, QWidget *parent)
 
 } // namespace
 
-NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *parent)
+NBMutipUpgradeView::NBMutipUpgradeView(std::unique_ptr<NBMutipUpgradeModel> model, QWidget *parent)
     : OverlayWidget(parent)
-    , m_model(model)
+    , m_model(model.release())
 {
     m_model->setParent(this);
     m_contentView = new RoundedPanel(QColor(42, 41, 44), 15, this);
@@ -86,17 +87,14 @@ NBMutipUpgradeView::NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *pare
     render();
 }
 
-bool NBMutipUpgradeView::present(NBMutipUpgradeModel *model)
+NBMutipUpgradeView *NBMutipUpgradeView::present(std::unique_ptr<NBMutipUpgradeModel> model)
 {
-    QWidget *host = WindowInUse::contentWidget();
-    if (!host)
-        return false;
-    auto *view = new NBMutipUpgradeView(model, host);
-    view->showOver(host);
-    return true;
+    if (!model)
+        return nullptr;
+    return NBBaseView::show(std::make_unique<NBMutipUpgradeView>(std::move(model)));
 }
 
-void NBMutipUpgradeView::showInstallFailure(const QString &message)
+void NBMutipUpgradeView::toastOverWindow(const QString &message)
 {
     QWidget *host = WindowInUse::contentWidget();
     if (!host)

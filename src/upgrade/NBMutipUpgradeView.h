@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "uikit/OverlayWidget.h"
@@ -22,15 +23,16 @@ class NBMutipUpgradeView : public OverlayWidget
     Q_OBJECT
 public:
     // Takes the model as its child.
-    explicit NBMutipUpgradeView(NBMutipUpgradeModel *model, QWidget *parent = nullptr);
+    explicit NBMutipUpgradeView(std::unique_ptr<NBMutipUpgradeModel> model, QWidget *parent = nullptr);
 
     NBMutipUpgradeModel *model() const { return m_model; }
 
-    // Puts a new dialog for the model over the window in use, filling it; false when there is
-    // no window (the model is not taken then).
-    static bool present(NBMutipUpgradeModel *model);
-    // A failed install, said over the window in use (nothing without one).
-    static void showInstallFailure(const QString &message);
+    // Puts a new dialog for the model over the window in use, filling it, by the popups' one road
+    // (NBBaseView::show); nullptr, and the model gone with its dialog, when there is no window.
+    static NBMutipUpgradeView *present(std::unique_ptr<NBMutipUpgradeModel> model);
+    // Said over the window in use, in the error toast (nothing without one): a failed install, or
+    // the notice that an install runs already.
+    static void toastOverWindow(const QString &message);
 
     RoundedPanel *contentView() const { return m_contentView; }
     QPushButton *closeView() const { return m_closeView; }

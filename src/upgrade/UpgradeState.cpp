@@ -1,5 +1,9 @@
 #include "upgrade/UpgradeState.h"
 
+#include <QTimer>
+
+#include <memory>
+
 UpgradeState::UpgradeState(QObject *parent)
     : QObject(parent)
 {
@@ -61,4 +65,19 @@ void UpgradeState::installSkipped()
 {
     if (m_phase == Phase::Installing)
         setPhase(Phase::Ready);
+}
+
+void UpgradeState::whenDownloadReady(QObject *context, std::function<void()> then)
+{
+    if (m_phase != Phase::Downloading || !context || !then)
+        return;
+    auto watch = std::make_shared<QMetaObject::Connection>();
+    *watch = connect(this, &UpgradeState::changed, context, [this, watch, context, then] {
+        if (m_phase == Phase::Downloading)
+            return;
+        QObject::disconnect(*watch);
+        if (m_phase != Phase::Ready)
+            return;
+        QTimer::singleShot(0, context, then);
+    });
 }

@@ -4,12 +4,15 @@
 #include <QObject>
 #include <QString>
 
-#include "networking/OONetWork.h"
+#include <functional>
+
+#include "networking/DownloadProgress.h"
 
 // Where the self-upgrade stands, for the whole process: every dialog, the upgrade window and the
 // home banner read this one state, so that whichever road started a download or an install, the
-// others show it and do not start a second one. It is their one channel of events: a failure
-// reaches them only here, with its text.
+// others show it and do not start a second one. It is their one channel of events: screens read
+// `progress()` and `failure()` when it changes, and a step that waits for the installer (an install,
+// the banner's announcement) follows the `Ready` phase.
 class UpgradeState : public QObject
 {
     Q_OBJECT
@@ -44,6 +47,11 @@ public:
     void failed(const QString &message);
     // An install that ended without being run (the script was missing): the installer is still there.
     void installSkipped();
+
+    // Runs `then` once the download running now has completed, from the event loop, so that every
+    // screen has shown the complete download before the step begins. Nothing when no download runs,
+    // when it fails, or once `context` is gone.
+    void whenDownloadReady(QObject *context, std::function<void()> then);
 
 Q_SIGNALS:
     void changed();

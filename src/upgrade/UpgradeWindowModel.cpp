@@ -61,22 +61,19 @@ void UpgradeWindowModel::startDownload(QObject *relaunchTarget)
         Q_EMIT changed();
         return;
     }
-    QPointer<UpgradeWindowModel> self(this);
     // A download already running (a silent one, a dialog's) is followed rather than refused.
-    upgrades->downloadInstaller(
-        url,
-        [self](const DownloadProgress &progress) {
-            if (self)
-                self->show(progress);
-        },
-        [self, upgrades = QPointer<MupleUpgradeManager>(upgrades), target = m_relaunchTarget, restore](qint64) {
-            // A window closed meanwhile does not stop the install, only the relaunch.
-            install(upgrades, target, restore);
-            if (self)
-                self->show(std::nullopt);
-        });
-    connect(&upgrades->state(), &UpgradeState::changed, this, &UpgradeWindowModel::applyState);
-    restoreIfDownloadFails(upgrades->state(), restore);
+    upgrades->downloadInstaller(url);
+    UpgradeState &state = upgrades->state();
+    connect(&state, &UpgradeState::changed, this, &UpgradeWindowModel::applyState);
+    restoreIfDownloadFails(state, restore);
+    // Held by the manager rather than by the window: a window closed meanwhile does not stop the
+    // install, only the relaunch.
+    QPointer<MupleUpgradeManager> manager(upgrades);
+    state.whenDownloadReady(upgrades, [manager, target = m_relaunchTarget, restore] {
+        install(manager, target, restore);
+    });
+    // Followed while it runs: what it has reached so far, without waiting for its next report.
+    applyState();
 }
 
 void UpgradeWindowModel::restoreIfDownloadFails(UpgradeState &state, std::function<void()> restore)
@@ -96,6 +93,12 @@ void UpgradeWindowModel::restoreIfDownloadFails(UpgradeState &state, std::functi
 void UpgradeWindowModel::applyState()
 {
     const UpgradeState &state = manager()->state();
+    const DownloadProgress progress = state.progress();
+    // The ring comes with the first report; once the download is complete it reads "0.0%" again.
+    if (state.phase() == UpgradeState::Phase::Downloading && (progress.received > 0 || progress.total >= 0))
+        show(progress);
+    else if (state.phase() == UpgradeState::Phase::Ready)
+        show(std::nullopt);
     const bool installing = state.phase() == UpgradeState::Phase::Installing;
     if (state.phase() == UpgradeState::Phase::Failed)
         m_failureText = state.failure();   // the last percentage stays

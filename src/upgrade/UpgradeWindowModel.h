@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "networking/OONetWork.h"
+#include "networking/DownloadProgress.h"
 #include "upgrade/MupleUpgradeManager.h"
 
 

@@ -220,10 +220,10 @@ protected:
         // The home screen's wiring: the chain's gate asks the upgrade check, whose account refresh
         // is the chain's account step. Dialogs are kept (or refused, as with no window); the
         // silent download fetches nothing.
-        upgrades.setPresenter([this](NBMutipUpgradeModel *dialog) {
+        upgrades.setPresenter([this](std::unique_ptr<NBMutipUpgradeModel> dialog) {
             if (!dialogWindow)
                 return false;
-            dialog->setParent(&dialogHolder);
+            dialog.release()->setParent(&dialogHolder);
             ++dialogs;
             return true;
         });

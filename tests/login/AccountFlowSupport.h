@@ -32,9 +32,7 @@ protected:
     template <typename Screen>
     Screen *openSheet()
     {
-        auto *screen = new Screen;
-        root()->presentViewControllerAsSheet(screen);
-        return screen;
+        return root()->presentViewControllerAsSheet(std::make_unique<Screen>());
     }
 
     // The requests the stand-in received on a path, oldest first.

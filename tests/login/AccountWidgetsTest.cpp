@@ -275,9 +275,11 @@ TEST_F(CountryPopupTest, OpensUnderTheButtonCountedOnce)
 {
     field->click();
     ASSERT_TRUE(field->isSelected());
-    NBCoutryCodeView *popup = field->regCodeView();
+    QPointer<NBCoutryCodeView> popup = field->regCodeView();
+    ASSERT_TRUE(popup);
     EXPECT_TRUE(popup->isVisible());
     EXPECT_EQ(popup->parentWidget(), &window);
+    EXPECT_EQ(popup->geometry(), window.rect()) << "over the whole of the window's content";
     const QPoint button = field->onOrOffButton()->mapTo(&window, QPoint(0, 0));
     EXPECT_EQ(int(popup->contentTop), button.y() + 20);
     EXPECT_EQ(int(popup->contentCenterX), button.x() + field->onOrOffButton()->width() / 2);
@@ -288,11 +290,32 @@ TEST_F(CountryPopupTest, OpensUnderTheButtonCountedOnce)
     // A second press closes it and leaves the button off.
     field->click();
     EXPECT_FALSE(field->isSelected());
-    EXPECT_FALSE(popup->isVisible());
+    EXPECT_TRUE(!popup || !popup->isVisible());
     EXPECT_FALSE(field->onOrOffButton()->isChecked());
 
-    popup->contentCenterX = 60;
-    EXPECT_EQ(popup->listBoxGeometry().left(), 0);
+    NBCoutryCodeView alone;
+    alone.contentCenterX = 60;
+    EXPECT_EQ(alone.listBoxGeometry().left(), 0);
+}
+
+TEST_F(CountryPopupTest, EachOpeningMakesItsPopupAndClosingLeavesNothingBehind)
+{
+    EXPECT_EQ(field->regCodeView(), nullptr) << "nothing is made before the first press";
+    for (int opening = 0; opening < 2; ++opening) {
+        field->click();
+        ASSERT_EQ(window.findChildren<NBCoutryCodeView *>().size(), 1);
+        QPointer<NBCoutryCodeView> popup = field->regCodeView();
+        ASSERT_TRUE(popup);
+        // A press outside the list closes it, as the second press on the button does.
+        if (opening == 0)
+            QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(5, 5));
+        else
+            field->click();
+        EXPECT_FALSE(field->isSelected());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 2000));
+        EXPECT_TRUE(window.findChildren<NBCoutryCodeView *>().isEmpty());
+        EXPECT_EQ(field->regCodeView(), nullptr);
+    }
 }
 
 TEST_F(CountryPopupTest, ChoosingARowReportsItsCodeOnce)
@@ -300,14 +323,15 @@ TEST_F(CountryPopupTest, ChoosingARowReportsItsCodeOnce)
     QStringList chosen;
     field->selectCoutryBlock = [&](const QString &code) { chosen << code; };
     field->click();
-    NBCoutryCodeView *popup = field->regCodeView();
+    QPointer<NBCoutryCodeView> popup = field->regCodeView();
+    ASSERT_TRUE(popup);
     const QList<OOCountyCodeModel> &countries = popup->codeModel().countryList;
     const int row = int(std::find_if(countries.cbegin(), countries.cend(), [](const auto &c) { return c.code == 44; }) - countries.cbegin());
     ASSERT_LT(row, countries.size());
     popup->selectRow(row);
     EXPECT_TRUE(chosen.isEmpty());   // a quarter of a second later
     QTRY_COMPARE_WITH_TIMEOUT(chosen, QStringList{QStringLiteral("+44")}, 2000);
-    EXPECT_FALSE(popup->isVisible());
+    EXPECT_TRUE(!popup || !popup->isVisible());
     EXPECT_FALSE(field->isSelected());
     EXPECT_EQ(field->code(), QStringLiteral("+44"));
     QTest::qWait(20);

@@ -60,9 +60,11 @@ protected:
         delegate->showGuide();
         auto *guide = qobject_cast<NBGuidViewController *>(delegate->fakeWindowVC()->contentViewController());
         ASSERT_NE(guide, nullptr);
-        login = new NBLoginViewController(guide);
-        login->setGeometry(0, 0, 800, 500);
-        guide->presentViewController(login, new NBPresentationAnimator(login, guide));
+        auto made = std::make_unique<NBLoginViewController>(guide);
+        made->setGeometry(0, 0, 800, 500);
+        auto *animator = new NBPresentationAnimator(made.get(), guide);
+        login = guide->presentViewController(std::move(made), animator);
+        ASSERT_NE(login, nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(login->currentForm() != nullptr, 3000);
     }
     void TearDown() override

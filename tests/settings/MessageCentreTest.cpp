@@ -180,9 +180,11 @@ TEST_F(MessageCentre, EmptyListLeavesTheBackButtonReachable)
     NBBaseViewController host;
     host.resize(728, 500);
     host.ensureLoaded();
-    auto *centre = new NBMessageViewController;
-    centre->requestsOnLoad = false;
-    ASSERT_TRUE(host.presentViewController(centre, new NBPresentationAnimator(centre, &host)));
+    auto made = std::make_unique<NBMessageViewController>();
+    made->requestsOnLoad = false;
+    auto *animator = new NBPresentationAnimator(made.get(), &host);
+    NBMessageViewController *centre = host.presentViewController(std::move(made), animator);
+    ASSERT_NE(centre, nullptr);
     host.show();
     centre->handleMessages(reply(QJsonArray()));
 

@@ -95,8 +95,10 @@ protected:
     {
         m_host.resize(728, 500);
         m_host.ensureLoaded();
-        auto *centre = new NBMessageViewController;
-        EXPECT_TRUE(m_host.presentViewController(centre, new NBPresentationAnimator(centre, &m_host)));
+        auto made = std::make_unique<NBMessageViewController>();
+        auto *animator = new NBPresentationAnimator(made.get(), &m_host);
+        NBMessageViewController *centre = m_host.presentViewController(std::move(made), animator);
+        EXPECT_NE(centre, nullptr);
         m_host.show();
         return centre;
     }

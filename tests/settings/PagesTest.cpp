@@ -88,15 +88,14 @@ protected:
     template <typename Screen>
     Screen *open(const QString &name)
     {
-        auto *screen = qobject_cast<Screen *>(ScreenFactory::instance().make(name, nullptr));
-        if (!screen)
+        std::unique_ptr<NBBaseViewController> made(ScreenFactory::instance().make(name, nullptr));
+        if (!qobject_cast<Screen *>(made.get()))
             return nullptr;
         m_opener.resize(728, 500);
         m_opener.show();
-        screen->resize(728, 500);
-        if (!m_opener.presentViewController(screen, new NBPresentationAnimator(screen, &m_opener)))
-            return nullptr;
-        return screen;
+        made->resize(728, 500);
+        auto *animator = new NBPresentationAnimator(made.get(), &m_opener);
+        return qobject_cast<Screen *>(m_opener.presentViewController(std::move(made), animator));
     }
 
     UiTimingScope m_timing{0.01};
@@ -194,12 +193,12 @@ TEST_F(Pages, LotteryDrawsOnceClosesFromItsPageAndUnpacksAgainWhenOpenedAgain)
     opener.show();
     auto presentLottery = [&]() -> QPointer<NBFreeViewController> {
         // As the more page, the home screen and the splash link do: a new screen each time.
-        auto *screen = qobject_cast<NBFreeViewController *>(ScreenFactory::instance().make("NBFreeViewController", nullptr));
-        if (!screen)
+        std::unique_ptr<NBBaseViewController> made(ScreenFactory::instance().make("NBFreeViewController", nullptr));
+        if (!qobject_cast<NBFreeViewController *>(made.get()))
             return nullptr;
-        screen->setGeometry(opener.rect());
-        opener.presentViewController(screen, new NBPresentationAnimator(screen, &opener));
-        return screen;
+        made->setGeometry(opener.rect());
+        auto *animator = new NBPresentationAnimator(made.get(), &opener);
+        return qobject_cast<NBFreeViewController *>(opener.presentViewController(std::move(made), animator));
     };
 
     QPointer<NBFreeViewController> first = presentLottery();

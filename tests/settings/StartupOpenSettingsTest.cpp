@@ -109,9 +109,10 @@ TEST_F(StartupOpenSettingsTest, NoticeStaysAboveWhatTheStartShowsAfterIt)
     OONoticePopupView *box = boxes.first();
 
     // A dialog over the main content after it, as the upgrade offer comes.
-    auto *later = new NBAlertView;
-    later->titleLabel()->setText(QStringLiteral("later"));
-    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(later)));
+    auto made = std::make_unique<NBAlertView>();
+    made->titleLabel()->setText(QStringLiteral("later"));
+    NBAlertView *later = NBBaseView::show(std::move(made));
+    ASSERT_NE(later, nullptr);
     ASSERT_EQ(later->parentWidget(), split());
     const auto onTop = [&] {
         QWidget *top = split()->childAt(split()->rect().center());

@@ -84,8 +84,8 @@ TEST(Overlay, ShownPopupTakesTheFocusKeepsEnterAndGivesTheFocusBack)
     ASSERT_TRUE(window.field->hasFocus());
     QSignalSpy returnPressed(window.field, &QLineEdit::returnPressed);
 
-    auto *popup = new NBBaseView;
-    ASSERT_TRUE(NBBaseView::showOverWindow(std::unique_ptr<NBBaseView>(popup)));
+    NBBaseView *popup = NBBaseView::show(std::make_unique<NBBaseView>());
+    ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->parentWidget(), &window.host);
     EXPECT_EQ(popup->geometry(), window.host.rect()) << "fills the window's content";
     EXPECT_FALSE(window.field->hasFocus());

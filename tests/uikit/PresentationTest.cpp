@@ -91,9 +91,11 @@ TEST_F(PresentationTest, PresentationAnimatorSendsHooksInOrderAndFadesIn)
     from.show();
     g_log.clear();
 
-    auto *to = new LoggingScreen(QStringLiteral("to"));
-    to->move(10, 20);
-    ASSERT_TRUE(from.presentViewController(to, new NBPresentationAnimator(to, &from)));
+    auto made = std::make_unique<LoggingScreen>(QStringLiteral("to"));
+    made->move(10, 20);
+    auto *animator = new NBPresentationAnimator(made.get(), &from);
+    LoggingScreen *to = from.presentViewController(std::move(made), animator);
+    ASSERT_NE(to, nullptr);
 
     EXPECT_EQ(log(), "to:load from:willDisappear from:didDisappear to:willAppear to:didAppear");
     EXPECT_EQ(to->parentWidget(), &from);
@@ -103,9 +105,6 @@ TEST_F(PresentationTest, PresentationAnimatorSendsHooksInOrderAndFadesIn)
     EXPECT_LT(ViewFader::opacity(to), 1.0) << "starts transparent";
     QTRY_VERIFY_WITH_TIMEOUT(to->graphicsEffect() == nullptr, 2000);
     EXPECT_TRUE(to->isVisible());
-
-    // Presenting the same screen twice is refused.
-    EXPECT_FALSE(from.presentViewController(to, new NBPresentationAnimator(to, &from)));
 
     g_log.clear();
     QPointer<LoggingScreen> weak(to);
@@ -124,7 +123,10 @@ TEST_F(PresentationTest, ViewDidLoadRunsOnceAcrossPresentations)
     auto *to = new LoggingScreen(QStringLiteral("to"));
     to->setRetainer(&from);
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(from.presentViewController(to, new NBPresentationAnimator(to, &from)));
+        ASSERT_TRUE(from.presentRetainedViewController(to, new NBPresentationAnimator(to, &from)));
+        // Presenting the same screen twice is refused, and it stays where it is.
+        EXPECT_FALSE(from.presentRetainedViewController(to, new NBPresentationAnimator(to, &from)));
+        EXPECT_EQ(to->presentingViewController(), &from);
         ASSERT_TRUE(from.dismissViewController(to));
         QTRY_VERIFY_WITH_TIMEOUT(to->parentViewController() == nullptr, 2000);
     }
@@ -155,16 +157,22 @@ TEST_F(PresentationTest, DismissingWhatWasNotPresentedChangesNothing)
     EXPECT_FALSE(from.dismissViewController(&other));
     EXPECT_FALSE(from.dismissViewController(nullptr));
     other.dismissAction();
-    EXPECT_FALSE(from.presentViewController(nullptr, new NBPresentationAnimator));
-    EXPECT_FALSE(from.presentViewController(&from, new NBPresentationAnimator(&from, &from)));
+    EXPECT_EQ(from.presentViewController(std::unique_ptr<LoggingScreen>(), new NBPresentationAnimator), nullptr);
+    EXPECT_FALSE(from.presentRetainedViewController(nullptr, new NBPresentationAnimator));
+    // Only a screen something keeps is presented again by the raw road; and never this screen itself.
+    EXPECT_FALSE(from.presentRetainedViewController(&other, new NBPresentationAnimator(&other, &from)));
+    EXPECT_EQ(other.presentingViewController(), nullptr);
+    from.setRetainer(&other);
+    EXPECT_FALSE(from.presentRetainedViewController(&from, new NBPresentationAnimator(&from, &from)));
 }
 
 TEST_F(PresentationTest, PresenterDeletedDuringTheFadeTakesThePresentedScreenWithIt)
 {
     UiTimingScope instant(0);
     auto *from = new LoggingScreen(QStringLiteral("from"));
-    auto *to = new LoggingScreen(QStringLiteral("to"));
-    from->presentViewController(to, new NBPresentationAnimator(to, from));
+    auto made = std::make_unique<LoggingScreen>(QStringLiteral("to"));
+    auto *animator = new NBPresentationAnimator(made.get(), from);
+    LoggingScreen *to = from->presentViewController(std::move(made), animator);
     QPointer<LoggingScreen> weak(to);
     from->dismissViewController(to);
     delete from;
@@ -186,12 +194,12 @@ TEST_F(PresentationTest, SheetsGoOverTheRootOfTheWindowInUse)
     root.embedChildViewController(&caller, &root);
     g_log.clear();
 
-    auto *first = new LoggingScreen(QStringLiteral("first"));
-    auto *second = new LoggingScreen(QStringLiteral("second"));
-    caller.presentViewControllerAsSheet(first);
+    LoggingScreen *first = caller.presentViewControllerAsSheet(std::make_unique<LoggingScreen>(QStringLiteral("first")));
+    ASSERT_NE(first, nullptr);
     EXPECT_EQ(log(), "first:load root:willDisappear root:didDisappear first:willAppear first:didAppear");
     EXPECT_TRUE(caller.isAppearing());
-    caller.presentViewControllerAsSheet(second);
+    LoggingScreen *second = caller.presentViewControllerAsSheet(std::make_unique<LoggingScreen>(QStringLiteral("second")));
+    ASSERT_NE(second, nullptr);
 
     ASSERT_EQ(root.presentedControllers().size(), 2);
     EXPECT_EQ(first->presentingViewController(), &root) << "the root presents, not the caller";
@@ -220,8 +228,8 @@ TEST_F(PresentationTest, SheetWithoutAWindowInUseIsAWindowModalDialog)
 {
     LoggingScreen caller(QStringLiteral("caller"));
     caller.show();
-    auto *sheet = new LoggingScreen(QStringLiteral("sheet"));
-    caller.presentViewControllerAsSheet(sheet);
+    LoggingScreen *sheet = caller.presentViewControllerAsSheet(std::make_unique<LoggingScreen>(QStringLiteral("sheet")));
+    ASSERT_NE(sheet, nullptr);
     auto *dialog = qobject_cast<QDialog *>(sheet->window());
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
@@ -280,8 +288,10 @@ TEST_F(PresentationTest, APageShownOverAChildLeavesAndComesBackWithTheContainer)
     auto *page = new LoggingScreen(QStringLiteral("page"));
     root.embedChildViewController(page, &root);
     NBBaseViewController::setAppearing(&root, true);
-    auto *over = new LoggingScreen(QStringLiteral("over"));
-    ASSERT_TRUE(page->presentViewController(over, new NBPresentationAnimator(over, page)));
+    auto made = std::make_unique<LoggingScreen>(QStringLiteral("over"));
+    auto *animator = new NBPresentationAnimator(made.get(), page);
+    LoggingScreen *over = page->presentViewController(std::move(made), animator);
+    ASSERT_NE(over, nullptr);
     EXPECT_FALSE(page->isAppearing()) << "covered";
     EXPECT_TRUE(over->isAppearing());
     g_log.clear();
@@ -308,22 +318,26 @@ TEST_F(PresentationTest, APagePresentedOverAnotherPaintsItsOwnBackground)
     list.show();
 
     // A page that relies on what lies under it (a web page on a transparent view).
-    auto *clear = new PaintedScreen(QStringLiteral("clear"), QColor());
-    clear->setGeometry(0, 0, 200, 300);
-    ASSERT_TRUE(list.presentViewController(clear, new NBPresentationAnimator(clear, &list)));
+    auto madeClear = std::make_unique<PaintedScreen>(QStringLiteral("clear"), QColor());
+    madeClear->setGeometry(0, 0, 200, 300);
+    auto *clearAnimator = new NBPresentationAnimator(madeClear.get(), &list);
+    PaintedScreen *clear = list.presentViewController(std::move(madeClear), clearAnimator);
+    ASSERT_NE(clear, nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(clear->graphicsEffect() == nullptr, 2000);
     const QImage shot = list.grab().toImage();
     EXPECT_EQ(shot.pixelColor(100, 150), PresentedBackground::pageColor()) << "the list must not show through";
     EXPECT_EQ(shot.pixelColor(300, 150), QColor(Qt::red)) << "beside the page the list stays";
 
     // A page with its own fill keeps it, whichever road presents it.
-    auto *filled = new PaintedScreen(QStringLiteral("filled"), QColor());
+    auto madeFilled = std::make_unique<PaintedScreen>(QStringLiteral("filled"), QColor());
+    PaintedScreen *filled = madeFilled.get();
     filled->setGeometry(200, 0, 200, 300);
     QPalette palette = filled->palette();
     palette.setColor(QPalette::Window, Qt::green);
     filled->setPalette(palette);
     filled->setAutoFillBackground(true);
-    ASSERT_TRUE(list.presentViewController(filled, new NBPresentationAnimator(filled, &list)));
+    auto *filledAnimator = new NBPresentationAnimator(filled, &list);
+    ASSERT_EQ(list.presentViewController(std::move(madeFilled), filledAnimator), filled);
     QTRY_VERIFY_WITH_TIMEOUT(filled->graphicsEffect() == nullptr, 2000);
     EXPECT_EQ(list.grab().toImage().pixelColor(300, 150), QColor(Qt::green));
 }

@@ -84,9 +84,9 @@ TEST(Presentation, ARetainedScreenPresentedAgainDuringItsFadeStaysPresented)
     from.show();
     auto *to = new NBBaseViewController;
     to->setRetainer(&from);
-    from.presentViewController(to, new NBPresentationAnimator(to, &from));
+    from.presentRetainedViewController(to, new NBPresentationAnimator(to, &from));
     from.dismissViewController(to);
-    ASSERT_TRUE(from.presentViewController(to, new NBPresentationAnimator(to, &from)));
+    ASSERT_TRUE(from.presentRetainedViewController(to, new NBPresentationAnimator(to, &from)));
     QPointer<NBBaseViewController> weak(to);
     // The first dismissal's delayed step (due at once) runs: it must leave the new presentation alone.
     for (int i = 0; i < 3; ++i)

@@ -9,11 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-
 #include "common/NotificationCenter.h"
-#include "support/MessageCapture.h"
 #include "common/NotificationNames.h"
 #include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
@@ -53,7 +49,8 @@ protected:
         m_runner.setQuit([] {});
         m_runner.setRestoreProxy([this] { ++m_proxyRestores; });
         m_manager.setInstallRunner(&m_runner);
-        m_manager.setPresenter([this](NBMutipUpgradeModel *dialog) {
+        m_manager.setPresenter([this](std::unique_ptr<NBMutipUpgradeModel> owned) {
+            NBMutipUpgradeModel *dialog = owned.release();
             dialog->setParent(&m_holder);
             QObject::connect(dialog, &NBMutipUpgradeModel::removeRequested, dialog, &QObject::deleteLater);
             m_dialogs << dialog;
@@ -380,24 +377,6 @@ TEST_F(UpgradeDecisionTest, TheBannerGoesWhenAFailedInstallDeletedItsPackage)
     EXPECT_FALSE(QFile::exists(UpgradeInstallRunner::installerPath()));
     EXPECT_FALSE(banner->isVisible());
     EXPECT_EQ(m_proxyRestores, 1);
-}
-
-TEST_F(UpgradeDecisionTest, WatchedRedirectsAreLoggedAndFollowed)
-{
-    MessageCapture log;
-    QNetworkAccessManager session;
-    session.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
-    const QString target = s_standin->baseUrl() + QStringLiteral("/static/page.html");
-    const QString start = s_standin->baseUrl() + QStringLiteral("/static/redirect?to=")
-        + QString::fromLatin1(QUrl::toPercentEncoding(target));
-    QNetworkReply *reply = session.get(QNetworkRequest(QUrl(start)));
-    MupleUpgradeManager::watchRedirects(reply);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, 5000));
-    EXPECT_EQ(reply->error(), QNetworkReply::NoError);
-    EXPECT_EQ(reply->url(), QUrl(target));
-    EXPECT_TRUE(log.contains(QStringLiteral("Original URL: ") + start));
-    EXPECT_TRUE(log.contains(QStringLiteral("Redirect URL: ") + target));
-    reply->deleteLater();
 }
 
 TEST(UpgradeInstallerUrlTest, OnlyHttpsOrLoopbackAddressesAreDownloaded)

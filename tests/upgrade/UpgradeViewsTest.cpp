@@ -43,7 +43,8 @@ struct Host
 TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
 {
     Host host;
-    auto *model = new NBMutipUpgradeModel();
+    auto owned = std::make_unique<NBMutipUpgradeModel>();
+    NBMutipUpgradeModel *model = owned.get();
     upgradeSetting setting;
     setting.update_title = QStringLiteral("新版本");
     setting.version = QStringLiteral("9.9.9");
@@ -52,9 +53,10 @@ TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
     model->applyConfig();
     int closes = 0;
     model->closeBlock = [&] { ++closes; };
-    ASSERT_TRUE(NBMutipUpgradeView::present(model));
-    auto *view = host.window.findChild<NBMutipUpgradeView *>();
+    NBMutipUpgradeView *view = NBMutipUpgradeView::present(std::move(owned));
     ASSERT_NE(view, nullptr);
+    EXPECT_EQ(host.window.findChild<NBMutipUpgradeView *>(), view);
+    EXPECT_EQ(view->model(), model);
     QPointer<NBMutipUpgradeView> watched(view);
     EXPECT_EQ(view->geometry(), host.window.rect());
     EXPECT_EQ(view->titleText()->text(), QStringLiteral("新版本"));
@@ -91,21 +93,22 @@ TEST(UpgradeViewsTest, DialogDrawsEachPhaseAndLeavesTheWindowWhenClosed)
     EXPECT_EQ(closes, 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
 
-    // No window in use: the dialog is not shown and not taken.
+    // No window in use: the dialog is not shown, and its model goes with it.
     WindowInUse::setContentWidget(nullptr);
-    NBMutipUpgradeModel orphan;
-    EXPECT_FALSE(NBMutipUpgradeView::present(&orphan));
-    EXPECT_EQ(orphan.parent(), nullptr);
+    auto orphan = std::make_unique<NBMutipUpgradeModel>();
+    QPointer<NBMutipUpgradeModel> orphanWatched(orphan.get());
+    EXPECT_EQ(NBMutipUpgradeView::present(std::move(orphan)), nullptr);
+    EXPECT_TRUE(orphanWatched.isNull());
 }
 
 TEST(UpgradeViewsTest, ReadyToInstallPutsTheWarningRowBetweenNotesAndButtonAndLinksKeepTheirColour)
 {
     Host host;
     UiTimingScope fast(0.01);
-    auto *model = new NBMutipUpgradeModel();
+    auto owned = std::make_unique<NBMutipUpgradeModel>();
+    NBMutipUpgradeModel *model = owned.get();
     model->relayoutAfterDelay();
-    ASSERT_TRUE(NBMutipUpgradeView::present(model));
-    auto *view = host.window.findChild<NBMutipUpgradeView *>();
+    NBMutipUpgradeView *view = NBMutipUpgradeView::present(std::move(owned));
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->look().phase == NBMutipUpgradeModel::Phase::ReadyToInstall; }, 2000));
     // The button 22 above the panel's bottom; the row 10 above it; the notes end 40 above the row.
@@ -124,14 +127,9 @@ TEST(UpgradeViewsTest, ReadyToInstallPutsTheWarningRowBetweenNotesAndButtonAndLi
     EXPECT_EQ(view->warnInstallText()->geometry().bottom() + 1 + 30, view->confirmButton()->geometry().top());
 
     // The speed line says nothing until there is a measurement.
-    auto *fresh = new NBMutipUpgradeModel();
-    ASSERT_TRUE(NBMutipUpgradeView::present(fresh));
-    NBMutipUpgradeView *freshView = nullptr;
-    for (NBMutipUpgradeView *candidate : host.window.findChildren<NBMutipUpgradeView *>()) {
-        if (candidate->model() == fresh)
-            freshView = candidate;
-    }
+    NBMutipUpgradeView *freshView = NBMutipUpgradeView::present(std::make_unique<NBMutipUpgradeModel>());
     ASSERT_NE(freshView, nullptr);
+    NBMutipUpgradeModel *fresh = freshView->model();
     fresh->downloadStartTime = fresh->now();
     fresh->updateProgress(DownloadProgress{0, 1024});
     EXPECT_TRUE(freshView->indicatorSpeedText()->text().isEmpty()) << freshView->indicatorSpeedText()->text().toStdString();

@@ -95,8 +95,10 @@ TEST_F(WebViewsTest, ALocalPageAsksBeforeTheChannelIsUpAndGetsItsAnswerButItsLin
 
     // Covered by another screen, then shown again: the page is loaded again, with one copy of
     // its initial data.
-    auto *cover = new NBBaseViewController;
-    ASSERT_TRUE(screen.presentViewController(cover, new NBPresentationAnimator(cover, &screen)));
+    auto made = std::make_unique<NBBaseViewController>();
+    auto *animator = new NBPresentationAnimator(made.get(), &screen);
+    NBBaseViewController *cover = screen.presentViewController(std::move(made), animator);
+    ASSERT_NE(cover, nullptr);
     EXPECT_FALSE(screen.isAppearing());
     screen.json.reset();
     evaluate(page, QStringLiteral("window.earlierDocument = true"));

@@ -31,14 +31,14 @@ upgradeSetting galleryOffer()
 QWidget *dialogScene(const std::function<void(NBMutipUpgradeModel &)> &prepare)
 {
     QWidget *host = galleryWindowHost();
-    auto *model = new NBMutipUpgradeModel();
+    auto model = std::make_unique<NBMutipUpgradeModel>();
     model->config = galleryOffer();
     model->applyConfig();
     const QDateTime start = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
     model->setClock([start] { return start.addSecs(4); });
     model->downloadStartTime = start;
     prepare(*model);
-    NBMutipUpgradeView::present(model);
+    NBMutipUpgradeView::present(std::move(model));
     return host;
 }
 

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "uikit/ButtonColors.h"
+#include "uikit/NBBaseView.h"
 #include "uikit/NBCustomTextField.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/RoundedPanel.h"
@@ -48,15 +49,13 @@ NBRegCodeView::NBRegCodeView(QWidget *parent)
 
 NBRegCodeView::~NBRegCodeView()
 {
-    // The pop-up lives in the window's content, not under the field: it goes with the field.
+    // The pop-up belongs to the window's content, not to the field: it closes with the field.
     if (m_regCodeView)
-        delete m_regCodeView.data();
+        m_regCodeView->closeOverlay();
 }
 
-NBCoutryCodeView *NBRegCodeView::regCodeView()
+NBCoutryCodeView *NBRegCodeView::regCodeView() const
 {
-    if (!m_regCodeView)
-        m_regCodeView = new NBCoutryCodeView;
     return m_regCodeView;
 }
 
@@ -101,7 +100,20 @@ void NBRegCodeView::setButtonOff()
 
 void NBRegCodeView::click()
 {
-    NBCoutryCodeView *popup = regCodeView();
+    if (m_isSelected) {
+        if (m_regCodeView)
+            m_regCodeView->dismiss();
+        else
+            setButtonOff();
+        return;
+    }
+    QWidget *host = WindowInUse::contentWidget();
+    if (!host) {
+        // Nothing shown, so nothing to remember as open.
+        setButtonOff();
+        return;
+    }
+    auto popup = std::make_unique<NBCoutryCodeView>();
     QPointer<NBRegCodeView> self(this);
     popup->didSelectBlock = [self](const QString &text) {
         if (self)
@@ -111,21 +123,15 @@ void NBRegCodeView::click()
         if (self)
             self->setButtonOff();
     };
-    if (m_isSelected) {
-        popup->dismiss();
-        return;
-    }
-    QWidget *host = WindowInUse::contentWidget();
-    if (!host) {
-        // Nothing shown, so nothing to remember as open.
-        setButtonOff();
-        return;
-    }
     // The button's place in the window's content, counted once.
     const QPoint topLeft = m_onOrOffButton->mapTo(host, QPoint(0, 0));
     popup->contentTop = topLeft.y() + 20;
     popup->contentCenterX = topLeft.x() + m_onOrOffButton->width() / 2.0;
-    popup->showIn(host);
+    m_regCodeView = NBBaseView::show(std::move(popup));
+    if (!m_regCodeView) {
+        setButtonOff();
+        return;
+    }
     m_isSelected = true;
     m_onOrOffButton->setChecked(true);
 }

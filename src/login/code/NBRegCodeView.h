@@ -11,10 +11,10 @@ class QPushButton;
 class RoundedPanel;
 
 // The phone forms' compound field: the calling-code button ("+86" until a country is chosen,
-// an arrow after it), a thin separator and a digits-only number field. The button opens the
-// country pop-up over the window's content, right under itself; choosing a country puts its
-// code on the button and tells selectCoutryBlock. Forms read code() (the button's title) and
-// textFiled().
+// an arrow after it), a thin separator and a digits-only number field. The button opens a new
+// country pop-up over the window's content (by the popups' one road, NBBaseView::show), right
+// under itself; choosing a country puts its code on the button and tells selectCoutryBlock.
+// Forms read code() (the button's title) and textFiled().
 class NBRegCodeView : public QWidget
 {
     Q_OBJECT
@@ -30,7 +30,8 @@ public:
     QWidget *lineView() const { return m_lineView; }
     QPushButton *onOrOffButton() const { return m_onOrOffButton; }
     NBCustomTextField *textFiled() const { return m_textFiled; }
-    NBCoutryCodeView *regCodeView();
+    // The pop-up while it is shown; nullptr while the field is closed.
+    NBCoutryCodeView *regCodeView() const;
 
     // The calling code on the button ("+86").
     QString code() const;

@@ -298,9 +298,8 @@ void NBVerityCodeViewController::registerAccount()
 void NBVerityCodeViewController::openNewPassword()
 {
     const VerityCodeType type = m_type.value_or(VerityCodeType::findPhone);
-    auto *sheet = new NBConfirmPassWordViewController(type, m_verityCode, m_account.value_or(QString()),
-                                                      m_regCode.value_or(QStringLiteral("+86")));
-    presentViewControllerAsSheet(sheet);
+    presentViewControllerAsSheet(std::make_unique<NBConfirmPassWordViewController>(
+        type, m_verityCode, m_account.value_or(QString()), m_regCode.value_or(QStringLiteral("+86"))));
 }
 
 void NBVerityCodeViewController::resizeEvent(QResizeEvent *event)

@@ -14,8 +14,6 @@
 NBCoutryCodeView::NBCoutryCodeView(QWidget *parent)
     : OverlayWidget(parent)
 {
-    hide();
-    resize(800, 500);
     m_contentView = new RoundedPanel(Qt::transparent, 21, this);
     m_scrollView = new QScrollArea(m_contentView);
     m_scrollView->setFrameShape(QFrame::NoFrame);
@@ -28,6 +26,8 @@ NBCoutryCodeView::NBCoutryCodeView(QWidget *parent)
     m_iconImageView = new QLabel(m_contentView);
     m_iconImageView->setPixmap(UiImages::pixmap(QStringLiteral("popup_up_arrow"), QSize(17, 15)));
     m_iconImageView->resize(17, 15);
+    buildRows();
+    placeListBox();
 }
 
 const OOCountyCodeListModel &NBCoutryCodeView::codeModel()
@@ -39,9 +39,6 @@ const OOCountyCodeListModel &NBCoutryCodeView::codeModel()
 
 void NBCoutryCodeView::buildRows()
 {
-    if (m_rowsBuilt)
-        return;
-    m_rowsBuilt = true;
     auto *list = new QWidget;
     auto *layout = new QVBoxLayout(list);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -54,19 +51,6 @@ void NBCoutryCodeView::buildRows()
     }
     layout->addStretch(1);
     m_scrollView->setWidget(list);
-}
-
-void NBCoutryCodeView::showIn(QWidget *host)
-{
-    if (!host)
-        return;
-    if (parentWidget() != host)
-        setParent(host);
-    buildRows();
-    setGeometry(0, 0, 800, 500);
-    placeListBox();
-    show();
-    raise();
 }
 
 QRect NBCoutryCodeView::listBoxGeometry() const
@@ -97,7 +81,9 @@ void NBCoutryCodeView::resizeEvent(QResizeEvent *event)
 
 void NBCoutryCodeView::dismiss()
 {
-    hide();
+    if (isClosing())
+        return;
+    closeOverlay();
     if (didDismissSuccessBlock)
         didDismissSuccessBlock();
 }

@@ -13,11 +13,12 @@ class QLabel;
 class QScrollArea;
 class RoundedPanel;
 
-// The country pop-up of the calling-code field: a transparent 800 x 500 layer over the window's
-// content with a 254 px list box whose top sits at contentTop and whose middle sits at
-// contentCenterX (never left of the window's edge), at most 317 px high and ending at least 10 px
-// above the bottom. A row picked reports "+NN" 0.25 s later and closes the pop-up; a press
-// anywhere outside the list closes it. One pop-up per field, reused between openings.
+// The country pop-up of the calling-code field: a transparent layer over the whole of the window's
+// content (800 x 500), shown by NBBaseView::show, with a 254 px list box whose top sits at
+// contentTop and whose middle sits at contentCenterX (never left of the window's edge), at most
+// 317 px high and ending at least 10 px above the bottom. A row picked reports "+NN" 0.25 s later
+// and closes the pop-up; a press anywhere outside the list closes it. The field makes a new one
+// at each opening; closed, it leaves the window and is deleted.
 class NBCoutryCodeView : public OverlayWidget
 {
     Q_OBJECT
@@ -32,9 +33,7 @@ public:
     std::function<void(const QString &)> didSelectBlock;
     std::function<void()> didDismissSuccessBlock;
 
-    // Lays the pop-up over host (the window's content) and shows it.
-    void showIn(QWidget *host);
-    // Hides it and tells didDismissSuccessBlock.
+    // Closes it (once) and tells didDismissSuccessBlock.
     void dismiss();
     bool isShown() const { return isVisible(); }
 
@@ -56,5 +55,4 @@ private:
     RoundedPanel *m_contentView = nullptr;
     QLabel *m_iconImageView = nullptr;
     QScrollArea *m_scrollView = nullptr;
-    bool m_rowsBuilt = false;
 };

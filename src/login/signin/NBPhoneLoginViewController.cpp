@@ -58,6 +58,6 @@ QJsonObject NBPhoneLoginViewController::requestParams() const
 
 void NBPhoneLoginViewController::cancle()
 {
-    presentViewControllerAsSheet(new NBVerityCodeViewController(VerityCodeType::findPhone, QString(), std::nullopt,
-                                                                countryCode.value_or(QStringLiteral("+86"))));
+    presentViewControllerAsSheet(std::make_unique<NBVerityCodeViewController>(
+        VerityCodeType::findPhone, QString(), std::nullopt, countryCode.value_or(QStringLiteral("+86"))));
 }

@@ -147,8 +147,7 @@ void NBSignInFormController::handleSignInReply(const AccountReply &result)
 
 void NBSignInFormController::presentSheet(const QString &screenName, const QString &event)
 {
-    NBBaseViewController *sheet = ScreenFactory::instance().make(screenName, this);
-    presentViewControllerAsSheet(sheet);
+    presentViewControllerAsSheet(std::unique_ptr<NBBaseViewController>(ScreenFactory::instance().make(screenName, this)));
     XSAnalyticsManager::shared().track(event);
 }
 

@@ -325,22 +325,17 @@ void NBMineViewController::openItem(NBMineItemView *row)
 
 NBBaseViewController *NBMineViewController::presentByName(const QString &name)
 {
-    auto *screen = qobject_cast<NBBaseViewController *>(ScreenFactory::instance().make(name, nullptr));
+    std::unique_ptr<NBBaseViewController> screen(ScreenFactory::instance().make(name, nullptr));
     if (!screen)
         return nullptr;
-    present(screen);
-    return screen;
-}
-
-void NBMineViewController::present(NBBaseViewController *screen)
-{
     screen->setGeometry(rect());
-    presentViewController(screen, new NBPresentationAnimator(screen, this));
+    auto *animator = new NBPresentationAnimator(screen.get(), this);
+    return presentViewController(std::move(screen), animator);
 }
 
 void NBMineViewController::handleInfoClick()
 {
-    presentViewControllerAsSheet(new NBSettingViewController);
+    presentViewControllerAsSheet(std::make_unique<NBSettingViewController>());
     XSAnalyticsManager::shared().track(QStringLiteral("morePage_account_click"));
 }
 

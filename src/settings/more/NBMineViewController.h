@@ -69,7 +69,6 @@ private:
     void setupItems();
     void readSwitches();
     void setRowDot(qint64 type, bool dot);
-    void present(NBBaseViewController *screen);
     NBBaseViewController *presentByName(const QString &name);
     void switchSplit(bool toUpgrade);
 

@@ -1,9 +1,10 @@
-#include "upgrade/Redirect.h"
+#include "upgrade/unreached/Redirect.h"
 #include "upgrade/UpgradeLog.h"
 
 #include <QDebug>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSslError>
 
 Redirect::Redirect(QObject *parent)
     : QObject(parent)
@@ -24,5 +25,11 @@ void Redirect::watch(QNetworkReply *reply)
         if (original.isValid() && next.isValid())
             qCDebug(lcUpgrade).noquote() << describe(original, next);
         Q_EMIT reply->redirectAllowed();
+    });
+    connect(reply, &QNetworkReply::sslErrors, reply, [](const QList<QSslError> &errors) {
+        QStringList texts;
+        for (const QSslError &error : errors)
+            texts << error.errorString();
+        qCDebug(lcUpgrade).noquote() << QStringLiteral("Redirect URL: ") + texts.join(QStringLiteral("; "));
     });
 }

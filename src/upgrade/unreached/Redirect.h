@@ -7,8 +7,9 @@ class QNetworkReply;
 class QUrl;
 
 // A network session of its own that follows every redirect and logs where it went
-// ("Original URL: ..." / "Redirect URL: ..."). Nothing in the program makes one; the installer
-// download follows its redirects through the network layer's checks instead.
+// ("Original URL: ..." / "Redirect URL: ..."). Nothing in the program makes one, nor watches a
+// reply with it: the installer download (MupleUpgradeManager) follows its redirects through the
+// network layer's own checks instead.
 class Redirect : public QObject
 {
     Q_OBJECT
@@ -17,7 +18,8 @@ public:
 
     QNetworkAccessManager *session() const { return m_session; }
 
-    // Logs each redirect of the reply and lets it be followed.
+    // Logs each redirect of the reply and lets it be followed; a TLS complaint is logged and
+    // handled as by default (refused).
     static void watch(QNetworkReply *reply);
     static QString describe(const QUrl &original, const QUrl &next);
 
