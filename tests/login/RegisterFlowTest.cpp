@@ -75,9 +75,10 @@ TEST_F(RegisterFlowTest, TheRegistrationCardLiesInsideTheWindowWithItsCornersSho
     ASSERT_NE(guide, nullptr);
     // Over the guide, as its account choice opens it (the shell's screen names are not part of
     // this program).
-    auto *login = new NBLoginViewController(guide);
+    auto made = std::make_unique<NBLoginViewController>();
+    NBLoginViewController *login = made.get();
     login->setGeometry(guide->rect());
-    guide->presentViewController(login, new NBPresentationAnimator(login, guide));
+    ASSERT_TRUE(guide->presentViewController(std::move(made), new NBPresentationAnimator(login, guide)));
     QTRY_VERIFY_WITH_TIMEOUT(login->currentForm() != nullptr, 3000);
     QTest::mouseClick(login->currentForm()->accountButton(), Qt::LeftButton);
     ASSERT_FALSE(root()->presentedControllers().isEmpty());

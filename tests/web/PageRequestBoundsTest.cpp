@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "app/NBMainWindowController.h"
 #include "common/ApiPaths.h"
 #include "networking/OONetWork.h"
@@ -50,8 +52,9 @@ TEST_F(PageRequestBoundsTest, ThePurchasePagesOwnRequestEndsAtTheClientsBoundsAn
             return;
         }
         evaluate(page, QStringLiteral("window.earlierDocument = true"));
-        auto *cover = new NBBaseViewController;
-        ASSERT_TRUE(screen.presentViewController(cover, new NBPresentationAnimator(cover, &screen)));
+        auto made = std::make_unique<NBBaseViewController>();
+        NBBaseViewController *cover = made.get();
+        ASSERT_TRUE(screen.presentViewController(std::move(made), new NBPresentationAnimator(cover, &screen)));
         cover->dismissAction();
     };
 
