@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include "support/WebTestDisplay.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/PopupUpgradeWindowHook.h"
+#include "web/ScriptMessageWebPage.h"
 #include "webcore/OOPageLoader.h"
 
 namespace WebViewsSetUp {
@@ -66,6 +68,20 @@ private:
     QTcpServer m_server;
     QByteArray m_html;
     QByteArray m_script;
+};
+
+// A page controller's page in a shown view, as a full-screen page is held.
+struct ShownPage
+{
+    QWebEngineView view;
+    ScriptMessageWebPage *page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+
+    ShownPage()
+    {
+        view.setPage(page);
+        view.resize(400, 300);
+        view.show();
+    }
 };
 
 class WebViewsFixture : public ::testing::Test

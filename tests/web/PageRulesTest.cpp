@@ -87,12 +87,9 @@ TEST_F(PageRulesTest, APageFromElsewhereIsNeitherShownNorAnswered)
     file.close();
 
     MessageCapture log;
-    QWebEngineView view;
-    auto *page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    ShownPage shown;
+    ScriptMessageWebPage *page = shown.page;
     QSignalSpy replies(page, &ScriptMessageWebPage::replyEvaluated);
-    view.setPage(page);
-    view.resize(400, 300);
-    view.show();
     LoadEnds ends(page);
     page->load(QUrl::fromLocalFile(file.fileName()));
 
@@ -121,12 +118,9 @@ TEST_F(PageRulesTest, AFullScreenPageUsesTheWebAndNavigatesInPlaceWhereNothingAn
     // The pages' console lines are debug lines.
     QLoggingCategory::setFilterRules(QStringLiteral("%1.debug=true").arg(QLatin1String(lcWeb().categoryName())));
     const auto quiet = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
-    QWebEngineView view;
-    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    ShownPage shown;
+    ScriptMessageWebPage *scriptPage = shown.page;
     QSignalSpy replies(scriptPage, &ScriptMessageWebPage::replyEvaluated);
-    view.setPage(scriptPage);
-    view.resize(400, 300);
-    view.show();
     LoadEnds ends(scriptPage);
     scriptPage->load(page);
     // Its script from the web ran, and the page is answered.
@@ -213,11 +207,8 @@ TEST_F(PageRulesTest, NothingALocalPageStartsReadsTheUsersFilesWorkersIncluded)
           } catch (e) { window.results.service = 'refused'; }
         </script></body></html>)").arg(sshUrl).toUtf8());
 
-    QWebEngineView view;
-    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
-    view.setPage(scriptPage);
-    view.resize(400, 300);
-    view.show();
+    ShownPage shown;
+    ScriptMessageWebPage *scriptPage = shown.page;
     scriptPage->load(page);
     const QString all = QStringLiteral("window.results.key && window.results.xhr && window.results.shared && "
                                        "window.results.dedicated && window.results.service");
@@ -251,12 +242,9 @@ TEST_F(PageRulesTest, OnlyTheMainFrameOfALoadedLocalPageIsAnswered)
         </script><iframe src="frame.html"></iframe></body></html>)");
 
     MessageCapture log;
-    QWebEngineView view;
-    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
+    ShownPage shown;
+    ScriptMessageWebPage *scriptPage = shown.page;
     QSignalSpy replies(scriptPage, &ScriptMessageWebPage::replyEvaluated);
-    view.setPage(scriptPage);
-    view.resize(400, 300);
-    view.show();
     scriptPage->load(page);
     ASSERT_TRUE(QTest::qWaitFor([&] { return scriptPage->answeringUrl() == page; }, 30000));
     ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.frameAsked === true")))
@@ -282,11 +270,8 @@ TEST_F(PageRulesTest, ALocalPageOpensAWebSocketAsItReachesTheWeb)
           socket.onerror = function () { window.socketResult = window.socketResult || 'refused'; };
         </script></body></html>)").arg(server.url(QStringLiteral("/live"))).toUtf8());
 
-    QWebEngineView view;
-    auto *scriptPage = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, nullptr, &view);
-    view.setPage(scriptPage);
-    view.resize(400, 300);
-    view.show();
+    ShownPage shown;
+    ScriptMessageWebPage *scriptPage = shown.page;
     scriptPage->load(page);
     ASSERT_TRUE(waitInPage(scriptPage, QStringLiteral("window.socketResult")));
     EXPECT_EQ(evaluate(scriptPage, QStringLiteral("window.socketResult")).toString().toStdString(), "got hello");
