@@ -6,6 +6,7 @@
 #include <QImageWriter>
 #include <QStandardPaths>
 #include <QUuid>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 
 #include "app/NBLeftSideViewController.h"
@@ -13,6 +14,8 @@
 #include "uikit/OOToastView.h"
 #include "web/DesktopLinkOpener.h"
 #include "web/ScriptMessageWebPage.h"
+#include "web/WebPageFailureView.h"
+#include "web/WebViewRepaintWatch.h"
 #include "webcore/OOPageLoader.h"
 #include "webcore/WebLog.h"
 
@@ -51,6 +54,7 @@ QWebEngineView *NBBaseWebViewController::webView()
     m_page = new ScriptMessageWebPage(ScriptMessageRouter::HostKind::PageController, this, view);
     registerScriptHandlers(m_page);
     view->setPage(m_page);
+    WebViewRepaintWatch::attach(view);
     view->setGeometry(rect());
     view->setAttribute(Qt::WA_TranslucentBackground);
     view->setStyleSheet(QStringLiteral("background: transparent"));
@@ -58,6 +62,7 @@ QWebEngineView *NBBaseWebViewController::webView()
     // and never be painted.
     view->show();
     m_webView = view;
+    watchPageEnds();
     return view;
 }
 
@@ -78,21 +83,71 @@ void NBBaseWebViewController::resizeEvent(QResizeEvent *event)
     NBBaseViewController::resizeEvent(event);
     if (m_webView)
         m_webView->setGeometry(rect());
+    if (m_failure)
+        m_failure->setGeometry(rect());
+}
+
+void NBBaseWebViewController::watchPageEnds()
+{
+    // The entry we asked for failed, or the renderer that drew the page ended: the page cannot
+    // show, and the screen says so rather than leaving an empty area (a page that goes on to
+    // another address is its own business).
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (info.url() != m_entryUrl)
+            return;
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !info.isErrorPage())
+            hidePageFailure();
+        else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus || info.isErrorPage())
+            showPageFailure();
+    });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    showPageFailure();
+            });
+}
+
+void NBBaseWebViewController::showPageFailure()
+{
+    if (!m_failure) {
+        m_failure = new WebPageFailureView(this);
+        connect(m_failure, &WebPageFailureView::closeClicked, this, &NBBaseWebViewController::closePage);
+    }
+    // Only a page presented over another screen can be closed from here.
+    m_failure->setClosable(presentingViewController() != nullptr);
+    m_failure->setGeometry(rect());
+    m_failure->raise();
+    m_failure->show();
+    // A page drawn over the window would cover the message.
+    if (m_webView)
+        m_webView->hide();
+}
+
+void NBBaseWebViewController::hidePageFailure()
+{
+    if (!m_failure || m_failure->isHidden())
+        return;
+    m_failure->hide();
+    if (m_webView)
+        m_webView->show();
 }
 
 void NBBaseWebViewController::loadLocalPage(const QString &name)
 {
     QPointer<NBBaseWebViewController> self(this);
-    OOPageLoader::loadPage(name, this, [self](std::optional<QString> entry) {
+    OOPageLoader::loadPage(name, this, [self, name](std::optional<QString> entry) {
         if (!self)
             return;
         if (!entry) {
             // Nothing to show; an older page folder is not shown either.
+            webLog(QStringLiteral("page %1 could not be unpacked; nothing to show").arg(name), Q_FUNC_INFO);
+            self->showPageFailure();
             Q_EMIT self->pageLoadStarted(QString());
             return;
         }
         self->pageWillLoad();
-        self->page()->load(QUrl::fromLocalFile(*entry));
+        self->m_entryUrl = QUrl::fromLocalFile(*entry);
+        self->page()->load(self->m_entryUrl);
         Q_EMIT self->pageLoadStarted(*entry);
     });
 }

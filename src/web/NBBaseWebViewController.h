@@ -8,6 +8,7 @@
 
 class QWebEngineView;
 class ScriptMessageWebPage;
+class WebPageFailureView;
 
 // Base of every full-screen local page (purchase, download, ...): one web view whose page talks
 // to native code through the script messages of a page controller, and the native side of the
@@ -49,7 +50,14 @@ protected:
     virtual void registerScriptHandlers(ScriptMessageWebPage *page);
 
 private:
+    void watchPageEnds();
+    void showPageFailure();
+    void hidePageFailure();
+
     QPointer<QWebEngineView> m_webView;
     ScriptMessageWebPage *m_page = nullptr;
+    // The entry file last handed to the view: its failure is the page's.
+    QUrl m_entryUrl;
+    WebPageFailureView *m_failure = nullptr;
     QString m_lastSavedImage;
 };

@@ -4,6 +4,7 @@
 #include "web/OOPopupWebProtocol.h"
 #include "web/PopupUpgradeWindowHook.h"
 #include "web/ScriptMessageWebPage.h"
+#include "web/WebViewRepaintWatch.h"
 #include "webcore/OOWebCommon.h"
 #include "webcore/WebLog.h"
 
@@ -53,6 +54,7 @@ void OOPopupWebView::registerScriptHandlers()
     // popup would be left over the window with nothing to close it by.
     connect(m_page, &ScriptMessageWebPage::leftDocument, this, &OOPopupWebView::closeAfterNavigation);
     setPage(m_page);
+    WebViewRepaintWatch::attach(this);
 }
 
 void OOPopupWebView::injectInitialData()

@@ -17,6 +17,7 @@
 #include "webcore/PageOriginPolicy.h"
 #include "webcore/PageRequestPolicy.h"
 #include "webcore/ScriptMessageShim.h"
+#include "common/Logger.h"
 #include "webcore/WebLog.h"
 
 namespace {
@@ -116,6 +117,7 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     // The gate hears of navigations from acceptNavigationRequest, which sees only those accepted,
     // and of their ends by address: a refused one ends too, with a failure of its own.
     connect(this, &QWebEnginePage::loadingChanged, this, &ScriptMessageWebPage::identifyDocument);
+    connect(this, &QWebEnginePage::renderProcessTerminated, this, &ScriptMessageWebPage::logRendererEnd);
 }
 
 ScriptMessageWebPage::~ScriptMessageWebPage()
@@ -144,6 +146,7 @@ void ScriptMessageWebPage::whenAnswering(std::function<void()> step)
 
 void ScriptMessageWebPage::identifyDocument(const QWebEngineLoadingInfo &info)
 {
+    logLoading(info);
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
     const bool ok = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !info.isErrorPage();
@@ -166,6 +169,49 @@ void ScriptMessageWebPage::identifyDocument(const QWebEngineLoadingInfo &info)
                       if (navigation == self->m_gate.navigation() && !self->m_gate.isAnswering())
                           Q_EMIT self->documentRefused();
                   });
+}
+
+// A user's report of a page that did not show starts from these lines. An address from the web
+// may carry a token or an order in its query: only its scheme, host and path are written.
+QString ScriptMessageWebPage::loggedAddress(const QUrl &url)
+{
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment).toString();
+}
+
+void ScriptMessageWebPage::logLoading(const QWebEngineLoadingInfo &info)
+{
+    const QString address = loggedAddress(info.url());
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        OSTREL_LOG(Logger::Info, QStringLiteral("page load started: %1").arg(address));
+        return;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        if (!info.isErrorPage()) {
+            OSTREL_LOG(Logger::Info, QStringLiteral("page load finished: %1").arg(address));
+            return;
+        }
+        break;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        OSTREL_LOG(Logger::Info, QStringLiteral("page load stopped: %1").arg(address));
+        return;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        break;
+    }
+    webLog(QStringLiteral("page load failed: %1 (%2 %3)").arg(address).arg(info.errorCode()).arg(info.errorString()),
+           Q_FUNC_INFO);
+}
+
+void ScriptMessageWebPage::logRendererEnd(RenderProcessTerminationStatus status, int exitCode)
+{
+    static const char *const kStatus[] = {"normally", "abnormally", "by a crash", "killed"};
+    const int index = int(status);
+    webLog(QStringLiteral("the page's renderer ended %1 (exit code %2): %3")
+               .arg(QLatin1String(index >= 0 && index < 4 ? kStatus[index] : "for an unknown reason"))
+               .arg(exitCode)
+               .arg(loggedAddress(url())),
+           Q_FUNC_INFO);
 }
 
 void ScriptMessageWebPage::installBridgeScript()

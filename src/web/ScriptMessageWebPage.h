@@ -76,6 +76,9 @@ private:
     void evaluateReply(const QString &script);
 
     void identifyDocument(const QWebEngineLoadingInfo &info);
+    static QString loggedAddress(const QUrl &url);
+    void logLoading(const QWebEngineLoadingInfo &info);
+    void logRendererEnd(RenderProcessTerminationStatus status, int exitCode);
 
     ScriptMessageRouter::HostKind m_kind;
     ScriptMessageRouter *m_router = nullptr;

@@ -7,6 +7,7 @@
 #include "web/NBUpgradeViewController.h"
 #include "web/OOPopupWebProtocol.h"
 #include "web/OOPopupWebView.h"
+#include "web/WebViewRepaintWatch.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ QWidget *WebModuleViews::makeMessageView(QWidget *parent, std::function<void(con
     auto *view = new QWebEngineView(parent);
     auto *page = new MessageDetailWebPage(view);
     view->setPage(page);
+    WebViewRepaintWatch::attach(view);
     view->setContextMenuPolicy(Qt::NoContextMenu);
     QObject::connect(page, &MessageDetailWebPage::linkClicked, view, [linkClicked](const QUrl &url) {
         if (linkClicked)

@@ -2,6 +2,11 @@
 // window shows it, its answers through the bridge, the products it reads from the service, and
 // the older page bridge. Without a display the program runs itself again under xvfb-run (WebTestDisplay).
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include <csignal>
+#include <signal.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -17,12 +22,16 @@
 
 #include "app/NBMainWindowController.h"
 #include "uikit/NBPresentationAnimator.h"
+#include "common/AppPaths.h"
+#include "support/FileLogText.h"
 #include "support/NetworkTestSupport.h"
 #include "support/StandinProcess.h"
 #include "support/WebPageScript.h"
 #include "support/WebViewsFixture.h"
 #include "web/NBUpgradeViewController.h"
 #include "web/ScriptMessageWebPage.h"
+#include "web/WebPageFailureView.h"
+#include "webcore/OOPageLoader.h"
 #include "web/unreached/WKWebViewJavascriptBridge.h"
 
 namespace {
@@ -204,3 +213,58 @@ TEST_F(WebViewsTest, TheOlderPageBridgeCarriesMessagesBothWays)
 }
 
 } // namespace
+
+TEST_F(WebViewsTest, APageThatCannotShowSaysSoAndTheLogTellsWhy)
+{
+    // A package that is no archive: nothing to show, and the screen says so instead of staying
+    // empty. Presented over another screen, it offers a way out, since the page's own is missing.
+    AppPaths::ensureFolder(AppPaths::privateFolder(), true);
+    {
+        QFile broken(OOPageLoader::localArchive(OOPageLoader::kPurchasePage));
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("not an archive");
+    }
+    NBBaseViewController opener;
+    opener.resize(728, 500);
+    opener.show();
+    auto made = std::make_unique<NBUpgradeViewController>();
+    made->resize(728, 500);
+    auto *animator = new NBPresentationAnimator(made.get(), &opener);
+    QPointer<NBUpgradeViewController> presented =
+        qobject_cast<NBUpgradeViewController *>(opener.presentViewController(std::move(made), animator));
+    ASSERT_NE(presented, nullptr);
+    auto failureOf = [](NBBaseWebViewController *screen) { return screen ? screen->findChild<WebPageFailureView *>() : nullptr; };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failureOf(presented) && failureOf(presented)->isVisible(); }, 20000));
+    EXPECT_EQ(failureOf(presented)->messageLabel()->text(), WebPageFailureView::kMessage);
+    EXPECT_EQ(failureOf(presented)->messageLabel()->textFormat(), Qt::PlainText);
+    ASSERT_TRUE(failureOf(presented)->closeButton()->isVisible());
+    QTest::mouseClick(failureOf(presented)->closeButton(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opener.presentations().isEmpty(); }, 20000));
+    EXPECT_TRUE(fileLogText().contains(QStringLiteral("could not be unpacked")));
+
+    // A page that loads: the log has its start and end; then its renderer is killed, and the
+    // page that went with it is replaced by the message (no close button where nobody presented it).
+    installPurchasePackage("<!doctype html><html><body style=\"background:#161616\">page</body></html>");
+    NBMainWindowController window;
+    auto *shown = new NBUpgradeViewController;
+    QPointer<NBUpgradeViewController> screen(shown);
+    QSignalSpy loads(shown->page(), &QWebEnginePage::loadFinished);
+    window.show();
+    window.setContentViewController(shown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loads.count() == 1; }, 30000));
+    EXPECT_TRUE(loads.first().at(0).toBool());
+    EXPECT_TRUE(failureOf(screen) == nullptr || failureOf(screen)->isHidden());
+    const QString entry = OOPageLoader::pageFolder(OOPageLoader::kPurchasePage) + "/index.html";
+    const QString log = fileLogText();
+    EXPECT_TRUE(log.contains(QStringLiteral("page load started: ") + entry)) << log.right(2000).toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("page load finished: ") + entry));
+
+    const qint64 renderer = screen->page()->renderProcessPid();
+    ASSERT_GT(renderer, 0);
+    ASSERT_EQ(::kill(pid_t(renderer), SIGKILL), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failureOf(screen) && failureOf(screen)->isVisible(); }, 20000));
+    EXPECT_FALSE(failureOf(screen)->closeButton()->isVisible());
+    EXPECT_TRUE(screen->webView()->isHidden()) << "a page drawn over the window would cover the message";
+    EXPECT_TRUE(fileLogText().contains(QStringLiteral("the page's renderer ended killed")));
+    window.setContentViewController(nullptr);
+}

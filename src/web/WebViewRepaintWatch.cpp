@@ -1,0 +1,70 @@
+#include "web/WebViewRepaintWatch.h"
+
+#include <QChildEvent>
+#include <QEvent>
+#include <QWebEngineView>
+#include <QWidget>
+
+#include "webcore/WebLog.h"
+
+namespace {
+const char *const kAttached = "ostrelRepaintWatch";
+}
+
+void WebViewRepaintWatch::attach(QWebEngineView *view)
+{
+    if (!view || view->property(kAttached).toBool())
+        return;
+    view->setProperty(kAttached, true);
+    new WebViewRepaintWatch(view);
+}
+
+WebViewRepaintWatch::WebViewRepaintWatch(QWebEngineView *view)
+    : QObject(view)
+    , m_view(view)
+{
+    view->installEventFilter(this);
+    // The surface exists already when the page was shown before the watch came.
+    follow(view->focusProxy());
+}
+
+void WebViewRepaintWatch::follow(QWidget *surface)
+{
+    if (!surface || surface == m_surface)
+        return;
+    if (m_surface)
+        m_surface->removeEventFilter(this);
+    m_surface = surface;
+    m_onTop = surface->testAttribute(Qt::WA_AlwaysStackOnTop);
+    surface->installEventFilter(this);
+}
+
+bool WebViewRepaintWatch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view) {
+        // The engine puts a new surface into the view when it makes one, and hands it the focus.
+        if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished) {
+            QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (child && child->isWidgetType() && (!m_view->focusProxy() || m_view->focusProxy() == child))
+                follow(static_cast<QWidget *>(child));
+        }
+        return false;
+    }
+    if (watched == m_surface) {
+        // The engine flips the stacking and asks for a repaint of the surface alone; its paint
+        // (and any later event of the surface) is where the change shows.
+        checkStacking(m_surface);
+    }
+    return false;
+}
+
+void WebViewRepaintWatch::checkStacking(QWidget *surface)
+{
+    const bool onTop = surface->testAttribute(Qt::WA_AlwaysStackOnTop);
+    if (onTop == m_onTop)
+        return;
+    m_onTop = onTop;
+    qCDebug(lcWeb) << "page surface now" << (onTop ? "over the window" : "through the window") << "; repainting the view";
+    if (m_view)
+        m_view->update();
+}
