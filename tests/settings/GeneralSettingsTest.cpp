@@ -36,7 +36,6 @@
 #include "settings/general/NBLanguageViewController.h"
 #include "settings/general/NBSortViewController.h"
 #include "settings/general/OOGeneralModel.h"
-#include "support/Contrast.h"
 
 namespace {
 
@@ -274,19 +273,6 @@ TEST_F(GeneralSettingsTest, ResetKeepsThePreferredLanguageAndRebuildsInPlace)
     EXPECT_FALSE(row<NBGeneralSwitchCell>(0)->isOn());
     EXPECT_TRUE(row<NBGeneralSwitchCell>(1)->isOn());
     EXPECT_EQ(row<NBGeneralCell>(2)->subNameText()->text(), tableText(preferred, "GENERAL_ORDER_DEFAULT"));
-}
-
-TEST_F(GeneralSettingsTest, OnADarkDesktopTheResetAlertsGoldButtonReads)
-{
-    Contrast::DarkDesktop dark;
-    m_screen->buildRows();
-    QTest::mouseClick(row<NBGeneralResetCell>(4), Qt::LeftButton);
-    NBAlertView *alert = m_screen->alertView();
-    ASSERT_NE(alert, nullptr);
-    // The retitled button on the gold face: the one that only closes.
-    EXPECT_EQ(alert->confirmButton()->text(), tableText("en", "CANCEL"));
-    EXPECT_GE(Contrast::buttonTitle(alert->confirmButton()), 4.5);
-    QTest::mouseClick(alert->confirmButton(), Qt::LeftButton);
 }
 
 TEST_F(GeneralSettingsTest, ResetAwayFromAnotherLanguageGoesBackToTheDefaultAndAsksForTheRebuild)
