@@ -12,3 +12,11 @@ endif()
 if(TARGET settings_MorePageTest)
   target_sources(settings_MorePageTest PRIVATE ${CMAKE_SOURCE_DIR}/src/settings/MoreScreenRegistration.cpp)
 endif()
+# Every alert of the client, reached in the main window against the stand-in service: the screens
+# come by name, as in the client.
+if(TARGET settings_AlertButtonsTest)
+  target_link_libraries(settings_AlertButtonsTest PRIVATE ostrel_screens)
+  if(TARGET ostrel-standin)
+    add_dependencies(settings_AlertButtonsTest ostrel-standin)
+  endif()
+endif()

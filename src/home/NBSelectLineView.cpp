@@ -67,16 +67,20 @@ void NBSelectLineView::tapClickAction()
 
 void NBSelectLineView::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    m_click.press(event);
+    event->accept();
+}
+
+void NBSelectLineView::mouseMoveEvent(QMouseEvent *event)
+{
+    m_click.move(event);
     event->accept();
 }
 
 void NBSelectLineView::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
     event->accept();
-    if (click)
+    if (m_click.release(event, rect()))
         tapClickAction();
 }
 

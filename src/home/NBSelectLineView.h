@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "uikit/PressClick.h"
 #include "vpn/OOHomeNodeModel.h"
 
 class AssetImageView;
@@ -13,7 +14,7 @@ class QLabel;
 
 // The bar under the connect area that shows the chosen line: its flag (or the mode icon while
 // there is none), its name and the mode badge. A click anywhere on it, badge included, calls
-// tapActionBlock; the home screen opens the line popup there. The bar keeps no line of its own:
+// tapActionBlock (a press that becomes a drag or ends off the bar is none); the home screen opens the line popup there. The bar keeps no line of its own:
 // it shows what the last update() was given.
 class NBSelectLineView : public QWidget
 {
@@ -39,6 +40,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -50,5 +52,5 @@ private:
     QLabel *m_nameText = nullptr;
     NBVPNModeView *m_vpnModeView = nullptr;
     AssetImageView *m_lineArrowView = nullptr;
-    bool m_pressed = false;
+    PressClick m_click;
 };

@@ -7,9 +7,22 @@ ClickableRow::ClickableRow(QWidget *parent)
 {
 }
 
+void ClickableRow::mousePressEvent(QMouseEvent *event)
+{
+    m_click.press(event);
+    // Kept: the press is the row's, not the window background's.
+    event->accept();
+}
+
+void ClickableRow::mouseMoveEvent(QMouseEvent *event)
+{
+    m_click.move(event);
+    event->accept();
+}
+
 void ClickableRow::mouseReleaseEvent(QMouseEvent *event)
 {
-    // A press dragged off the row before its release is no click.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    event->accept();
+    if (m_click.release(event, rect()))
         Q_EMIT clicked();
 }

@@ -2,8 +2,11 @@
 
 #include <QWidget>
 
-// A row or tile of the settings lists that is one big button: a left press released over it is a
-// click. Rows draw themselves; this only turns the release into `clicked`.
+#include "uikit/PressClick.h"
+
+// A row or tile of the settings lists that is one big button: a left press released over it,
+// without having become a drag, is a click. Rows draw themselves; this only turns the click into
+// `clicked`.
 class ClickableRow : public QWidget
 {
     Q_OBJECT
@@ -14,5 +17,10 @@ Q_SIGNALS:
     void clicked();
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    PressClick m_click;
 };

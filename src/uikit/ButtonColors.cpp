@@ -5,11 +5,15 @@
 #include <QPainter>
 #include <QVariant>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr auto kRangesProperty = "ostrelTitleColourRanges";
 constexpr auto kRangesTitleProperty = "ostrelTitleColourRangesTitle";
 constexpr auto kAttributedTitleProperty = "ostrelAttributedTitle";
+constexpr auto kFaceProperty = "ostrelTitleFace";
 
 struct ColourRange
 {
@@ -33,12 +37,43 @@ QList<ColourRange> rangesOf(const QAbstractButton *button)
 }
 
 // The default style of a replaced styled title. The buttons that carry one (the alert's) keep
-// the light appearance on every desktop: their images are light, so the desktop's own button
-// text, near white under a dark colour scheme, would vanish on them.
+// the light appearance on every desktop: the desktop's own button text, near white under a dark
+// colour scheme, would vanish on their light gold face.
 const QPalette &lightPalette()
 {
     static const QPalette palette(QColor(236, 236, 236));
     return palette;
+}
+
+double channel(int value)
+{
+    const double c = value / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// Relative luminance, as text contrast is measured.
+double luminance(const QColor &colour)
+{
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The light appearance's dark text, or its light text on a face too dark for the dark one (the
+// alert's grey button): a replaced title must still be read.
+QColor defaultTitleColour(const QAbstractButton *button, QPalette::ColorGroup group)
+{
+    const QColor dark = lightPalette().color(group, QPalette::ButtonText);
+    const QColor face = button->property(kFaceProperty).value<QColor>();
+    if (!face.isValid())
+        return dark;
+    const QColor light = lightPalette().color(group, QPalette::BrightText);
+    return contrast(dark, face) >= contrast(light, face) ? dark : light;
 }
 
 // The button's colour for its whole title: the one set with the title, or, once the title was
@@ -47,7 +82,7 @@ QColor titleColour(const QAbstractButton *button, QPalette::ColorGroup group)
 {
     const QVariant attributed = button->property(kAttributedTitleProperty);
     if (attributed.isValid() && attributed.toString() != button->text())
-        return lightPalette().color(group, QPalette::ButtonText);
+        return defaultTitleColour(button, group);
     return button->palette().color(group, QPalette::ButtonText);
 }
 
@@ -67,6 +102,14 @@ void ButtonColors::setAttributedTitleWithColor(QAbstractButton *button, const QS
         return;
     setTitleWithColor(button, title, colour);
     button->setProperty(kAttributedTitleProperty, title);
+}
+
+void ButtonColors::setFaceColor(QAbstractButton *button, const QColor &face)
+{
+    if (!button)
+        return;
+    button->setProperty(kFaceProperty, face.isValid() ? QVariant(face) : QVariant());
+    button->update();
 }
 
 void ButtonColors::setFontColor(QAbstractButton *button, const QColor &colour)

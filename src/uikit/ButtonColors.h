@@ -15,9 +15,13 @@ public:
     // Sets the title, then the colour over the whole title.
     static void setTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
     // The colour belongs to this title: a later setText() shows the new title in the button's
-    // default style (the light appearance's button text colour, whatever the desktop's colour
-    // scheme), as a replaced styled title does.
+    // default style (the light appearance's dark button text, or its light text where the
+    // button's face is too dark for that; whatever the desktop's colour scheme), as a replaced
+    // styled title does.
     static void setAttributedTitleWithColor(QAbstractButton *button, const QString &title, const QColor &colour);
+    // The colour of the face the title is drawn on (an image button's picture), which the default
+    // style reads against; unset, the light appearance's face.
+    static void setFaceColor(QAbstractButton *button, const QColor &face);
     // Over the whole title; colours given to parts of it before no longer apply.
     static void setFontColor(QAbstractButton *button, const QColor &colour);
     // Over the characters [start, start + length) of the present title only; the rest keeps

@@ -4,8 +4,38 @@
 #include "uikit/UiImages.h"
 
 #include <QEnterEvent>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+
+namespace {
+
+// The picture's mean colour over what it covers: the face the title is read against.
+QColor meanColour(const QString &name)
+{
+    const QSize natural = UiImages::naturalSize(name);
+    if (natural.isEmpty())
+        return {};
+    const QImage image = UiImages::pixmap(name, natural.scaled(64, 64, Qt::KeepAspectRatio))
+                             .toImage()
+                             .convertToFormat(QImage::Format_ARGB32);
+    double red = 0, green = 0, blue = 0, cover = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const double alpha = pixel.alphaF();
+            red += pixel.redF() * alpha;
+            green += pixel.greenF() * alpha;
+            blue += pixel.blueF() * alpha;
+            cover += alpha;
+        }
+    }
+    if (cover <= 0)
+        return {};
+    return QColor::fromRgbF(float(red / cover), float(green / cover), float(blue / cover));
+}
+
+} // namespace
 
 ImageTitleButton::ImageTitleButton(const QString &title, QWidget *parent)
     : QPushButton(title, parent)
@@ -17,6 +47,7 @@ ImageTitleButton::ImageTitleButton(const QString &title, QWidget *parent)
 void ImageTitleButton::setBackgroundImage(const QString &name)
 {
     m_backgroundImage = name;
+    ButtonColors::setFaceColor(this, meanColour(name));
     update();
 }
 

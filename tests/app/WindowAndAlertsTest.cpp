@@ -11,7 +11,6 @@
 
 #include <algorithm>
 
-#include "support/Contrast.h"
 #include "support/NetworkTestSupport.h"
 #include "app/AccountAlertPresenter.h"
 #include "app/AppUiHooks.h"
@@ -274,21 +273,6 @@ TEST_F(AccountAlertTest, AnUnansweredAccountAlertComesBackOverTheNewContent)
     QTRY_COMPARE(shownAlerts(content.get()).size(), 1);
     QTest::mouseClick(shownAlerts(content.get()).first()->confirmButton(), Qt::LeftButton);
     QTRY_COMPARE(signOuts, 2);
-}
-
-TEST_F(AccountAlertTest, OnADarkDesktopTheAccountAlertsOnlyButtonReads)
-{
-    Contrast::DarkDesktop dark;
-    int completions = 0;
-    QList<int> alertsAtCompletion;
-    refusedRequest(QStringLiteral("error101"), &completions, &alertsAtCompletion);
-    QTRY_COMPARE(shownAlerts(content.get()).size(), 1);
-    NBAlertView *alert = shownAlerts(content.get()).first();
-    NBDisableButton *button = alert->confirmButton();
-    ASSERT_EQ(button->text(), localizedByAppLanguage(QStringLiteral("GOT_IT")));
-    EXPECT_GE(Contrast::buttonTitle(button), 4.5);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE(signOuts, 1);
 }
 
 TEST_F(AccountAlertTest, WithNoWindowTheAccountExceptionIsActedOnOnce)

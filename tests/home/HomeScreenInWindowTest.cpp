@@ -1,6 +1,7 @@
 // The real home screen as the program shows it, in the main window's split view, against the
 // stand-in service: presses reach it through the window as the pointer gives them, and its
 // appearance asks the service for the lines.
+#include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -112,4 +113,40 @@ TEST_F(HomeScreenInWindow, WithNoStoredLineTheLoadedListLeavesBestLineOnTheBarAn
     EXPECT_EQ(home->selectView()->nameText()->text(), QStringLiteral("Best line"));
     for (const QString &event : std::as_const(recorder.events))
         EXPECT_FALSE(event.startsWith(QStringLiteral("selectModePage_"))) << event.toStdString();
+}
+
+// A press on the line selector opens the line popup only as a click: it stays within the
+// desktop's drag distance and ends on the bar. Presses as the window delivers them.
+TEST_F(HomeScreenInWindow, APressOnTheLineSelectorThatBecomesADragOpensNothing)
+{
+    NBHomeViewController *home = showHome();
+    ASSERT_NE(home, nullptr);
+    NBSelectLineView *bar = home->selectView();
+    QWindow *handle = window->windowHandle();
+    const QPoint centre = bar->mapTo(window.get(), bar->rect().center());
+    const QPoint far(QApplication::startDragDistance() + 2, 0);
+
+    // Dragged along the bar and let go on it.
+    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
+    QTest::mouseMove(handle, centre + far);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre + far);
+    // Dragged away and brought back to where it was pressed.
+    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
+    QTest::mouseMove(handle, centre + far);
+    QTest::mouseMove(handle, centre);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre);
+    // Let go below the bar.
+    const QPoint below = bar->mapTo(window.get(), QPoint(bar->width() / 2, bar->height() + 4));
+    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
+    QTest::mouseMove(handle, below);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, below);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(home->lineListView(), nullptr);
+    EXPECT_TRUE(moves.isEmpty()) << "the bar keeps its presses";
+
+    // A hand's tremor is still a click.
+    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
+    QTest::mouseMove(handle, centre + QPoint(1, 1));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre + QPoint(1, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(home->lineListView() != nullptr, kWait);
 }

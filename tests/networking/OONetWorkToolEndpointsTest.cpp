@@ -1,7 +1,10 @@
 // The endpoint functions end to end against the stand-in service: each sends what the service
 // expects (method, path, parameter names and types) and reads its reply the way its screen needs.
 #include <QJsonArray>
+#include <QFile>
 #include <QJsonDocument>
+#include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <type_traits>
@@ -20,34 +23,25 @@
 #include "networking/OONetWorkTool.h"
 #include "support/StandinProcess.h"
 #include "common/ApiPaths.h"
+#include "networking/unreached/NumberedEndpoints.h"
 
 namespace {
 
-// The service's numbered table of paths, 0 to 60 in its order (common/ApiPaths.h numbers each).
-// Nothing in the client asks for a path by number; the table says which paths the service serves.
-const QStringList &numberedPaths()
+// The paths as common/ApiPaths.h numbers them in its comments ("... // 17"), read from the header:
+// the numbered table must give each number the path written beside it there.
+QMap<int, QString> numbersInTheHeader()
 {
-    static const QStringList table{
-        ApiPaths::kAccountLogin, ApiPaths::kAccountRegister, ApiPaths::kUpdatePassword, ApiPaths::kNodes,
-        ApiPaths::kNodesConnect, ApiPaths::kNodeRegions, ApiPaths::kProperLines, ApiPaths::kWebsites,
-        ApiPaths::kDeleteProperLine, ApiPaths::kRoutes, ApiPaths::kLocation, ApiPaths::kAddProperLine,
-        ApiPaths::kUpdateProperLine, ApiPaths::kConnectionLog, ApiPaths::kCommons, ApiPaths::kUpdateAppV2,
-        ApiPaths::kExclusiveNodeRegions, ApiPaths::kChangeNodeType, ApiPaths::kDistributeExclusiveNode,
-        ApiPaths::kCloseNode, ApiPaths::kUserLogout, ApiPaths::kUserInfos, ApiPaths::kLoadCa,
-        ApiPaths::kAccountInfo, ApiPaths::kNotificationList, ApiPaths::kInternationalSetting,
-        ApiPaths::kBoundAccount, ApiPaths::kSendEmail, ApiPaths::kSendRegisterCode, ApiPaths::kProducts,
-        ApiPaths::kActionTrack, ApiPaths::kAnonyCipher, ApiPaths::kCreateFeedbacks,
-        ApiPaths::kAuthValidateCode, ApiPaths::kGetBackPassword, ApiPaths::kGetUnKey,
-        ApiPaths::kCreateThirdOrder, ApiPaths::kAuthAppleToken, ApiPaths::kActivityCheckStatus,
-        ApiPaths::kRoutesListV2, ApiPaths::kRecoverBuy, ApiPaths::kRouterFiles, ApiPaths::kConnect2,
-        ApiPaths::kCheckBeatVersion, ApiPaths::kAppVersionList, ApiPaths::kUpdateApp, ApiPaths::kGetQRCode,
-        ApiPaths::kQueryQRCode, ApiPaths::kSignInByQRCode, ApiPaths::kMessages, ApiPaths::kMessageRead,
-        ApiPaths::kUnreadMessages, ApiPaths::kFeedbackList, ApiPaths::kFeedbackRecord,
-        ApiPaths::kFeedbackResend, ApiPaths::kResourcePackageVersion, ApiPaths::kSystemSetting,
-        ApiPaths::kAdvertisements, ApiPaths::kReportConnectionLog, ApiPaths::kRequestLog,
-        ApiPaths::kDomainHosts,
-    };
-    return table;
+    QMap<int, QString> numbered;
+    QFile header(QStringLiteral(OSTREL_SOURCE_DIR "/src/common/ApiPaths.h"));
+    if (!header.open(QIODevice::ReadOnly))
+        return numbered;
+    static const QRegularExpression line(QStringLiteral(R"re(QStringLiteral\("([^"]+)"\);\s*//\s*(\d+)\s*$)re"));
+    for (const QString &text : QString::fromUtf8(header.readAll()).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = line.match(text);
+        if (match.hasMatch())
+            numbered.insert(match.captured(2).toInt(), match.captured(1));
+    }
+    return numbered;
 }
 
 using Reply = std::optional<QJsonObject>;
@@ -440,7 +434,7 @@ TEST_F(EndpointsTest, SettingsVersionsAdvertisementsAndHosts)
 // Runs after the others in this file: every path they sent is one the service numbers.
 TEST_F(EndpointsTest, EveryPathSentIsInTheNumberedTable)
 {
-    const QStringList &table = numberedPaths();
+    const QStringList &table = NumberedEndpoints::table();
     ASSERT_EQ(QSet<QString>(table.begin(), table.end()).size(), 61) << "each number has a path of its own";
     signInVisitor();
     const QJsonArray requests = s_standin->records().value(QStringLiteral("requests")).toArray();
@@ -449,4 +443,19 @@ TEST_F(EndpointsTest, EveryPathSentIsInTheNumberedTable)
         const QString path = request.toObject().value(QStringLiteral("path")).toString();
         EXPECT_TRUE(table.contains(path)) << path.toStdString();
     }
+}
+
+// The service's numbered table: 0 to 60, each number the path the header writes beside it;
+// nothing outside it.
+TEST(NumberedEndpoints, EachNumberGivesThePathTheServiceNumbersSoAndNothingElse)
+{
+    const QMap<int, QString> header = numbersInTheHeader();
+    ASSERT_EQ(header.size(), NumberedEndpoints::kCount);
+    for (auto it = header.begin(); it != header.end(); ++it)
+        EXPECT_EQ(NumberedEndpoints::endpointPath(it.key()), it.value()) << it.key();
+    EXPECT_EQ(NumberedEndpoints::endpointPath(0), QStringLiteral("/api/client/society_v2/account/login"));
+    EXPECT_EQ(NumberedEndpoints::endpointPath(60), QStringLiteral("/api/strategy/client/v1/chrome/get_domain_hosts"));
+    EXPECT_FALSE(NumberedEndpoints::endpointPath(-1));
+    EXPECT_FALSE(NumberedEndpoints::endpointPath(61));
+    EXPECT_EQ(NumberedEndpoints::table().size(), NumberedEndpoints::kCount);
 }

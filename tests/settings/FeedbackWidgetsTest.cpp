@@ -499,3 +499,53 @@ TEST(FeedbackScreens, TheContactNameMakesTheFormAndTheListKeepsItsOwnName)
     std::unique_ptr<NBBaseViewController> list(ScreenFactory::instance().make(QStringLiteral("NBFeedbackListViewController")));
     EXPECT_NE(qobject_cast<NBFeedbackListViewController *>(list.get()), nullptr);
 }
+
+// A long message is laid out a piece per turn of the event loop. Until it is whole its bubble says
+// that more follows: a "…" line between the lines so far and the time stamp, where a reader would
+// otherwise take the text for one that ends there. Whole, the mark goes.
+TEST(FeedbackConversation, ALongMessageStillBeingLaidOutShowsThatMoreFollows)
+{
+    QString text;
+    while (text.size() < 4 * FeedbackTextView::kFirstStep)
+        text += QStringLiteral("reconnect fails again 重连失败 ");
+    text += QStringLiteral("结尾");
+    NBFeedbackGuestCell guest;
+    const int width = 366;
+    // Sized as the conversation sizes its rows: to the height the row asks for, each time it grows.
+    QObject::connect(&guest, &NBFeedbackDetailCell::preferredHeightChanged, &guest,
+                     [&] { guest.resize(width, guest.preferredHeight(width)); });
+    guest.resize(width, 100);
+    guest.configure(record({{"userType", 0}, {"content", text}, {"createTime", "2024-01-01 10:00"}}));
+    guest.resize(width, guest.preferredHeight(width));
+    guest.show();
+    FeedbackTextView *view = guest.infoLab();
+    ASSERT_FALSE(view->isLaidOut());
+
+    // What is drawn between the text's lines so far and the time stamp, in the text's colour.
+    const auto textPixelsBelowTheLines = [&](qreal linesHeight) {
+        RoundedPanel *bubble = guest.cornerView();
+        const int top = view->y() + int(std::ceil(linesHeight));
+        const QRect band(view->x(), top, view->width(), guest.timeLab()->y() - top);
+        const QImage shot = bubble->grab(band).toImage();
+        int drawn = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x)
+                drawn += shot.pixelColor(x, y).lightness() > 128 ? 1 : 0;
+        }
+        return drawn;
+    };
+    FeedbackTextLayout soFar(text, view->font(), view->textWidth());
+    ASSERT_FALSE(soFar.layOutSome(FeedbackTextView::kFirstStep));
+    EXPECT_EQ(view->lineCount(), soFar.lines().size());
+    EXPECT_TRUE(view->showsContinuation());
+    EXPECT_GT(textPixelsBelowTheLines(soFar.height()), 0) << "the mark that more follows";
+    EXPECT_LT(view->geometry().bottom(), guest.timeLab()->y());
+
+    QTRY_VERIFY_WITH_TIMEOUT(view->isLaidOut(), 10000);
+    FeedbackTextLayout whole(text, view->font(), view->textWidth());
+    ASSERT_TRUE(whole.layOutSome(int(text.size())));
+    EXPECT_FALSE(view->showsContinuation());
+    EXPECT_EQ(view->height(), int(std::ceil(whole.height())));
+    EXPECT_EQ(textPixelsBelowTheLines(whole.height()), 0) << "whole, nothing follows its last line";
+    EXPECT_LT(view->geometry().bottom(), guest.timeLab()->y());
+}

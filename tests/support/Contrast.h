@@ -63,6 +63,26 @@ inline double buttonTitle(QWidget *button)
     return ratio(strongestAgainst(shot, area.adjusted(20, 4, -20, -4), face), face);
 }
 
+// A light desktop colour scheme (dark text on light controls) for as long as it lives.
+class LightDesktop
+{
+public:
+    LightDesktop()
+        : m_saved(QApplication::palette())
+    {
+        QPalette light(QColor(239, 239, 239), QColor(239, 239, 239));
+        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            light.setColor(role, QColor(35, 38, 41));
+        QApplication::setPalette(light);
+    }
+    ~LightDesktop() { QApplication::setPalette(m_saved); }
+    LightDesktop(const LightDesktop &) = delete;
+    LightDesktop &operator=(const LightDesktop &) = delete;
+
+private:
+    QPalette m_saved;
+};
+
 // A dark desktop colour scheme (light text on dark controls) for as long as it lives.
 class DarkDesktop
 {

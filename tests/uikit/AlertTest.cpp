@@ -108,13 +108,19 @@ TEST_F(AlertTest, ARetitledButtonShowsItsTitleInTheDefaultButtonStyle)
     EXPECT_EQ(ButtonColors::fontColor(cancel), QColor(222, 228, 244));
     EXPECT_EQ(ButtonColors::fontColor(confirm), QColor(26, 15, 5));
 
-    // A new title replaces the styled one: it shows in the light appearance's dark button text.
+    // A new title replaces the styled one: it shows in the light appearance's button text, its
+    // light text on the dark grey face and its dark text on the gold one.
     cancel->setText(QStringLiteral("重置"));
     EXPECT_EQ(cancel->text(), QStringLiteral("重置"));
     const QColor plain = ButtonColors::fontColor(cancel);
-    EXPECT_LT(plain.lightness(), 64) << qPrintable(plain.name());
+    EXPECT_NE(plain, QColor(222, 228, 244)) << "the colour set at creation no longer applies";
+    EXPECT_GT(plain.lightness(), 192) << qPrintable(plain.name());
     EXPECT_EQ(ButtonColors::fontColorAt(cancel, 0), plain);
     EXPECT_EQ(ButtonColors::fontColor(confirm), QColor(26, 15, 5)) << "the other button keeps its style";
+    confirm->setText(QStringLiteral("取消"));
+    const QColor plainOnGold = ButtonColors::fontColor(confirm);
+    EXPECT_NE(plainOnGold, QColor(26, 15, 5));
+    EXPECT_LT(plainOnGold.lightness(), 64) << qPrintable(plainOnGold.name());
     // Styled again with its title, it has its colour again.
     ButtonColors::setAttributedTitleWithColor(cancel, QStringLiteral("重置"), QColor(222, 228, 244));
     EXPECT_EQ(ButtonColors::fontColor(cancel), QColor(222, 228, 244));

@@ -8,6 +8,9 @@
 #include <QJsonObject>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "uikit/ImageCache.h"
 #include "uikit/NBCustomTextField.h"
@@ -141,6 +144,33 @@ OSTREL_GALLERY_SCENE("feedback/conversation_finished", 366, 500)
         {"feedbackVo", feedback(2, 12, QStringLiteral("充值后会员没有到账"), 0)},
         {"record", QJsonArray{QJsonObject{{"userType", 1}, {"content", QStringLiteral("已为您补发会员，请重新登录查看。")}, {"createTime", "2024-05-02 11:00"}}}},
         {"state", 2}});
+    return pane;
+}
+
+// A reply of a few hundred thousand characters, pictured while it is still being laid out: the
+// end of the conversation shows the lines so far, the "…" that says more follows, the time.
+OSTREL_GALLERY_SCENE("feedback/conversation_long_reply_laying_out", 366, 500)
+{
+    auto *pane = new NBFeedbackDetailViewController;
+    pane->move(0, 0);
+    pane->model = NBFeedbackListModel::fromJson(feedback(4, 12, QString(), 0));
+    QString reply;
+    while (reply.size() < 300000)
+        reply += QStringLiteral("重连后还是打不开网页，日志如下：reconnect fails again after switching lines. ");
+    pane->showConversation(QJsonObject{
+        {"feedbackVo", feedback(4, 12, QStringLiteral("连接后网页打不开"), 0)},
+        {"record", QJsonArray{QJsonObject{{"userType", 0}, {"content", reply}, {"createTime", "2024-05-04 09:15"}}}},
+        {"state", 0}});
+    QPointer<NBFeedbackDetailViewController> guard(pane);
+    setGalleryPictureSource(pane, [guard](GalleryPictureDone done) {
+        if (!guard) {
+            done({});
+            return;
+        }
+        QScrollBar *bar = guard->scrollView()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        done(guard->grab().toImage());
+    });
     return pane;
 }
 

@@ -45,10 +45,8 @@ NBFormSwitchViewController::FormChoice NBRegisterViewController::makeForm(int ta
 
 QRect NBRegisterViewController::cardFrame() const
 {
-    // The sign-in card's right margin, over which this sheet opens: flush with the window's edge
-    // the card's rounded corners would meet the edge and read as cut off.
-    constexpr int kRightMargin = 11;
-    return QRect(width() - kRightMargin - 394, 16, 394, height() - 32);
+    // Flush with the sheet's right edge, 16 from its top and bottom.
+    return QRect(width() - 394, 16, 394, height() - 32);
 }
 
 QRect NBRegisterViewController::switchFrame() const

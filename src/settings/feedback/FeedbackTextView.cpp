@@ -1,6 +1,7 @@
 #include "settings/feedback/FeedbackTextView.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
@@ -49,7 +50,24 @@ bool FeedbackTextView::isLaidOut() const
 
 int FeedbackTextView::laidOutHeight() const
 {
-    return m_layout ? int(std::ceil(m_layout->height())) : 0;
+    if (!m_layout)
+        return 0;
+    return int(std::ceil(m_layout->height())) + (showsContinuation() ? continuationHeight() : 0);
+}
+
+bool FeedbackTextView::showsContinuation() const
+{
+    return m_layout && !m_layout->isComplete();
+}
+
+int FeedbackTextView::continuationHeight() const
+{
+    return int(std::ceil(QFontMetricsF(font()).lineSpacing()));
+}
+
+QString FeedbackTextView::continuationMark()
+{
+    return QStringLiteral("\u2026");
 }
 
 int FeedbackTextView::lineCount() const
@@ -126,5 +144,10 @@ void FeedbackTextView::paintEvent(QPaintEvent *event)
         }
         layout.endLayout();
         layout.draw(&painter, QPointF(0, line->y));
+    }
+    if (showsContinuation()) {
+        const qreal top = std::ceil(m_layout->height());
+        painter.drawText(QRectF(0, top, width(), continuationHeight()), Qt::AlignLeft | Qt::AlignVCenter,
+                         continuationMark());
     }
 }

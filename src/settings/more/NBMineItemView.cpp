@@ -74,7 +74,20 @@ void NBMineItemView::setSubTitleColour(const QColor &colour)
 void NBMineItemView::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
-    if (event->button() == Qt::LeftButton)
+    m_click.press(event);
+}
+
+void NBMineItemView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    m_click.move(event);
+}
+
+void NBMineItemView::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    // Sent last: the page may open a screen over the row, or rebuild its rows.
+    if (m_click.release(event, rect()))
         Q_EMIT activated(this);
 }
 
