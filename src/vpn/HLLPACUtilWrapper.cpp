@@ -16,6 +16,7 @@
 #include "common/UserDefaults.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
+#include "vpn/HelperClient.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/VpnLog.h"
 
@@ -215,6 +216,7 @@ void HLLPACUtilWrapper::enable(Callback callback)
         rollBack(QStringLiteral("proxy helper unavailable"), std::move(callback));
         return;
     }
+    watchHelper(helper);
     const std::optional<QString> dns = m_tunOn ? std::optional<QString>(localDnsServerAddress())
                                                : std::nullopt;
     const quint64 generation = m_generation;
@@ -248,6 +250,48 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
     m_proxyApplied = true;
     if (callback)
         callback(std::nullopt);
+}
+
+void HLLPACUtilWrapper::watchHelper(ProxyConfigRemoteProcessProtocol *helper)
+{
+    auto *client = dynamic_cast<HelperClient *>(helper);
+    if (!client)
+        return;
+    connect(client, &HelperClient::connectionLost, this, &HLLPACUtilWrapper::helperWentAway, Qt::UniqueConnection);
+    // The manager drops its connection after an install, which replaces the program too.
+    connect(client, &HelperClient::connectionInvalidated, this, &HLLPACUtilWrapper::helperWentAway,
+            Qt::UniqueConnection);
+}
+
+void HLLPACUtilWrapper::helperWentAway()
+{
+    // From the event loop: the calls the loss failed are answered first, so a stop or a start they
+    // ended has settled.
+    GuiThread::post(this, [guard = QPointer(this)] {
+        if (guard)
+            guard->pointProxyBackAfterHelperLoss();
+    });
+}
+
+void HLLPACUtilWrapper::pointProxyBackAfterHelperLoss()
+{
+    // Not ours (off, starting, suspended for an upgrade whose resume enables anyway), or a stop
+    // runs that hands the settings back in any case.
+    if (!m_proxyApplied || m_pendingStops > 0 || m_pointingBack)
+        return;
+    WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
+                QStringLiteral("the proxy helper went away while the desktop proxy was ours; pointing it back"));
+    m_pointingBack = true;
+    // A failure rolls back as a failed connect does: the settings restored, the engines ended and
+    // the stopped look shown.
+    enable([guard = QPointer(this)](const std::optional<QString> &error) {
+        if (!guard)
+            return;
+        guard->m_pointingBack = false;
+        if (error)
+            WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
+                        QStringLiteral("the desktop proxy could not be pointed back; the connection ends: ") + *error);
+    });
 }
 
 void HLLPACUtilWrapper::rollBack(const QString &reason, Callback callback)

@@ -228,6 +228,7 @@ void HelperClient::onDisconnected()
     GuiThread::post(this, [this, ids = pendingIds(true)] {
         failIds(ids, closedError());
     });
+    Q_EMIT connectionLost();
 }
 
 void HelperClient::timeOut(qint64 id)
