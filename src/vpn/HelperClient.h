@@ -99,4 +99,5 @@ private:
     bool m_launchTried = false;
     qint64 m_launchDeadline = 0;
     qint64 m_launchedPid = 0;
+    QString m_launchError;
 };
