@@ -213,7 +213,8 @@ void HLLPACUtilWrapper::enable(Callback callback)
 {
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
-        rollBack(QStringLiteral("proxy helper unavailable"), std::move(callback));
+        rollBack(ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("no helper connection")),
+                 std::move(callback));
         return;
     }
     watchHelper(helper);
@@ -329,7 +330,9 @@ void HLLPACUtilWrapper::disable(Callback callback)
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
         if (callback)
-            GuiThread::post(this, [callback] { callback(QStringLiteral("proxy helper unavailable")); });
+            GuiThread::post(this, [callback] {
+                callback(ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("no helper connection")));
+            });
         return;
     }
     helper->disableProxyWithFilterInterface(true, std::move(callback));
@@ -385,9 +388,10 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
             return;
         if (error) {
             OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + *error);
-            // Only a refusal is known to have left the desktop as it was; a helper that went
-            // silent may still apply the disable, so the resume must still point it back.
-            if (!ProxyConfigRemoteProcessProtocol::mayHaveApplied(*error))
+            // Only a refusal is known to have left the desktop as it was; after any other failure
+            // (silent, gone, a broken connection) the helper may have applied the disable or may
+            // still, so the resume must still point it back.
+            if (ProxyConfigRemoteProcessProtocol::isRefusal(*error))
                 guard->suspensionRefused(round);
         }
         if (--guard->m_suspendsInFlight > 0)

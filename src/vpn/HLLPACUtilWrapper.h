@@ -64,7 +64,8 @@ public:
     // ends either with the proxy pointed at us again or, when the helper does not confirm that,
     // with the connection stopped as `stopLocal` stops it. A suspension the helper refuses leaves
     // the proxy counted as ours, so an engine that ends during the download is a loss as when
-    // connected; one it leaves unanswered may still be applied, so it counts as done.
+    // connected; one that fails on the way (unanswered, a connection closed or broken) may still
+    // be applied, so it counts as done.
     static void suspendSystemProxy(Callback callback);
     static void resumeSystemProxy(Callback callback);
     // True while a stopLocal has not called back.

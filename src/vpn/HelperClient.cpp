@@ -149,7 +149,7 @@ void HelperClient::onConnected()
         resetSocket();
         // Possibly still inside the caller's call: answer from the event loop.
         GuiThread::post(this, [this, ids] {
-            failIds(ids, QStringLiteral("the helper socket belongs to another user"));
+            failIds(ids, untrustedError());
         });
         return;
     }
@@ -187,8 +187,7 @@ void HelperClient::onError(QLocalSocket::LocalSocketError error)
         QTimer::singleShot(kRetryIntervalMs, this, &HelperClient::retryAfterLaunch);
         return;
     }
-    const QString reason = QStringLiteral("the helper could not be reached: ")
-        + (m_launchError.isEmpty() ? m_socket->errorString() : m_launchError);
+    const QString reason = unreachableError(m_launchError.isEmpty() ? m_socket->errorString() : m_launchError);
     m_launchError.clear();
     // Connection errors can surface inside connectToServer(); never answer inside the caller's call.
     GuiThread::post(this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });
@@ -305,7 +304,7 @@ void HelperClient::invalidate()
     const QList<qint64> ids = pendingIds(false);
     resetSocket();
     QPointer<HelperClient> self(this);
-    failIds(ids, QStringLiteral("helper connection invalidated"));
+    failIds(ids, invalidatedError());
     if (self)
         Q_EMIT connectionInvalidated();
 }
