@@ -291,7 +291,7 @@ void HLLPACUtilWrapper::pointProxyBackAfterHelperLoss()
         guard->m_pointingBack = false;
         if (error)
             WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
-                        QStringLiteral("the desktop proxy could not be pointed back; the connection ends: ") + *error);
+                        QStringLiteral("the desktop proxy was not pointed back: ") + *error);
     });
 }
 
