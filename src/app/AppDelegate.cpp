@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QTimer>
 
 #include "app/AdClickRoute.h"
@@ -24,6 +23,7 @@
 #include "uikit/OOToastView.h"
 #include "uikit/ScreenFactory.h"
 #include "common/DefaultsKeys.h"
+#include "common/DetachedProcess.h"
 #include "common/FirstFrameGate.h"
 #include "common/FoundationStartup.h"
 #include "common/Logger.h"
@@ -48,7 +48,12 @@ QPointer<AppDelegate> g_shared;
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , m_splashStore(new SplashAdStore(this))
-    , m_urlOpener([](const QUrl &url) { QDesktopServices::openUrl(url); })
+    // Not QDesktopServices: its opener would hold every descriptor of the client.
+    , m_urlOpener([](const QUrl &url) {
+        const DetachedProcess::Result started = DetachedProcess::openUrl(url);
+        if (!started.ok())
+            OSTREL_LOG(Logger::Warning, QStringLiteral("the ad's link could not be opened: ") + started.error);
+    })
     , m_visitorLogin([](std::function<void(std::optional<QString>)> done) { OONetWorkTool::login(done); })
 {
     g_shared = this;

@@ -1,6 +1,7 @@
 #include "app/SystemSettingsOpener.h"
 
-#include <QProcess>
+#include "common/DetachedProcess.h"
+
 #include <QStandardPaths>
 
 namespace {
@@ -33,7 +34,7 @@ bool SystemSettingsOpener::openNetworkSettings()
     const QStringList command = networkSettingsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     if (command.isEmpty())
         return false;
-    return QProcess::startDetached(command.first(), command.mid(1));
+    return DetachedProcess::start(command.first(), command.mid(1)).ok();
 }
 
 void SystemSettingsOpener::setOpenerForTesting(std::function<bool()> opener)

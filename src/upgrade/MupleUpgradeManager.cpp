@@ -273,6 +273,24 @@ void MupleUpgradeManager::install(QPointer<QObject> relaunchTarget, UpgradeInsta
         answer(UpgradeInstallRunner::Outcome::Busy, QStringLiteral("正在安装，请稍候"));
         return;
     }
+    if (m_downloading) {
+        // The installer is being written again: what is on disk now is about to be replaced, and
+        // the road that started the download installs what it brings. One install, of the new
+        // package, once it is complete; every road follows it through the state.
+        OSTREL_LOG(Logger::Info, QStringLiteral("upgrade: the install waits for the installer download running"));
+        QPointer<MupleUpgradeManager> self(this);
+        m_state->whenDownloadEnds(this, [self, relaunchTarget, done](bool ready) {
+            if (!self)
+                return;
+            if (ready) {
+                self->install(relaunchTarget, done);
+                return;
+            }
+            if (done)
+                done(UpgradeInstallRunner::Result{UpgradeInstallRunner::Outcome::Failed, 0, {}, self->m_state->failure()});
+        });
+        return;
+    }
     m_state->installStarted();
     QPointer<MupleUpgradeManager> self(this);
     m_runner->runInstallScript(script, printLog, relaunchTarget, [self, done](const UpgradeInstallRunner::Result &result) {

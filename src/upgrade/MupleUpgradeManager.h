@@ -60,6 +60,9 @@ public:
     void installDownloadedPackage();
     // The install of both roads, with the state kept: installing, then failed or done. Nothing
     // when the bundle has no script; a second install while one runs is refused with a notice.
+    // Asked for while a download runs, it waits for that download and installs what it brings
+    // (the road that started it installs too: the later one is then refused as a second install);
+    // a failed download answers it with the failure.
     void install(QPointer<QObject> relaunchTarget, UpgradeInstallRunner::Done done = {});
     void runInstallScript(const std::optional<QString> &scriptPath, UpgradeInstallRunner::Log log,
                           QPointer<QObject> relaunchTarget);

@@ -4,7 +4,6 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStringDecoder>
 #include <QTimer>
 
@@ -12,6 +11,7 @@
 #include <utility>
 
 #include "common/AppPaths.h"
+#include "common/DetachedProcess.h"
 #include "common/Logger.h"
 #include "networking/OONetWork.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -70,7 +70,7 @@ UpgradeInstallRunner::UpgradeInstallRunner(QObject *parent)
     : QObject(parent)
     , m_stopProxy(stopProxyThroughHelper)
     , m_restoreProxy(restoreProxyThroughHelper)
-    , m_startDetached([](const Command &command) { return QProcess::startDetached(command.program, command.arguments); })
+    , m_startDetached([](const Command &command) { return DetachedProcess::start(command.program, command.arguments).ok(); })
     , m_quit([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); })
 {
 }

@@ -69,6 +69,16 @@ void UpgradeState::installSkipped()
 
 void UpgradeState::whenDownloadReady(QObject *context, std::function<void()> then)
 {
+    if (!then)
+        return;
+    whenDownloadEnds(context, [then](bool ready) {
+        if (ready)
+            then();
+    });
+}
+
+void UpgradeState::whenDownloadEnds(QObject *context, std::function<void(bool ready)> then)
+{
     if (m_phase != Phase::Downloading || !context || !then)
         return;
     auto watch = std::make_shared<QMetaObject::Connection>();
@@ -76,8 +86,7 @@ void UpgradeState::whenDownloadReady(QObject *context, std::function<void()> the
         if (m_phase == Phase::Downloading)
             return;
         QObject::disconnect(*watch);
-        if (m_phase != Phase::Ready)
-            return;
-        QTimer::singleShot(0, context, then);
+        const bool ready = m_phase == Phase::Ready;
+        QTimer::singleShot(0, context, [then, ready] { then(ready); });
     });
 }

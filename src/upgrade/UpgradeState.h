@@ -52,6 +52,8 @@ public:
     // screen has shown the complete download before the step begins. Nothing when no download runs,
     // when it fails, or once `context` is gone.
     void whenDownloadReady(QObject *context, std::function<void()> then);
+    // As whenDownloadReady, but `then` hears a failed download too (`ready` false), once.
+    void whenDownloadEnds(QObject *context, std::function<void(bool ready)> then);
 
 Q_SIGNALS:
     void changed();

@@ -16,6 +16,7 @@
 #include "common/UserDefaults.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
+#include "vpn/HelperClient.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/VpnLog.h"
 
@@ -212,9 +213,11 @@ void HLLPACUtilWrapper::enable(Callback callback)
 {
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
-        rollBack(QStringLiteral("proxy helper unavailable"), std::move(callback));
+        rollBack(ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("no helper connection")),
+                 std::move(callback));
         return;
     }
+    watchHelper(helper);
     const std::optional<QString> dns = m_tunOn ? std::optional<QString>(localDnsServerAddress())
                                                : std::nullopt;
     const quint64 generation = m_generation;
@@ -248,6 +251,48 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
     m_proxyApplied = true;
     if (callback)
         callback(std::nullopt);
+}
+
+void HLLPACUtilWrapper::watchHelper(ProxyConfigRemoteProcessProtocol *helper)
+{
+    auto *client = dynamic_cast<HelperClient *>(helper);
+    if (!client)
+        return;
+    connect(client, &HelperClient::connectionLost, this, &HLLPACUtilWrapper::helperWentAway, Qt::UniqueConnection);
+    // The manager drops its connection after an install, which replaces the program too.
+    connect(client, &HelperClient::connectionInvalidated, this, &HLLPACUtilWrapper::helperWentAway,
+            Qt::UniqueConnection);
+}
+
+void HLLPACUtilWrapper::helperWentAway()
+{
+    // From the event loop: the calls the loss failed are answered first, so a stop or a start they
+    // ended has settled.
+    GuiThread::post(this, [guard = QPointer(this)] {
+        if (guard)
+            guard->pointProxyBackAfterHelperLoss();
+    });
+}
+
+void HLLPACUtilWrapper::pointProxyBackAfterHelperLoss()
+{
+    // Not ours (off, starting, suspended for an upgrade whose resume enables anyway), or a stop
+    // runs that hands the settings back in any case.
+    if (!m_proxyApplied || m_pendingStops > 0 || m_pointingBack)
+        return;
+    WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
+                QStringLiteral("the proxy helper went away while the desktop proxy was ours; pointing it back"));
+    m_pointingBack = true;
+    // A failure rolls back as a failed connect does: the settings restored, the engines ended and
+    // the stopped look shown.
+    enable([guard = QPointer(this)](const std::optional<QString> &error) {
+        if (!guard)
+            return;
+        guard->m_pointingBack = false;
+        if (error)
+            WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
+                        QStringLiteral("the desktop proxy was not pointed back: ") + *error);
+    });
 }
 
 void HLLPACUtilWrapper::rollBack(const QString &reason, Callback callback)
@@ -285,7 +330,9 @@ void HLLPACUtilWrapper::disable(Callback callback)
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
         if (callback)
-            GuiThread::post(this, [callback] { callback(QStringLiteral("proxy helper unavailable")); });
+            GuiThread::post(this, [callback] {
+                callback(ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("no helper connection")));
+            });
         return;
     }
     helper->disableProxyWithFilterInterface(true, std::move(callback));
@@ -341,9 +388,10 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
             return;
         if (error) {
             OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + *error);
-            // Only a refusal is known to have left the desktop as it was; a helper that went
-            // silent may still apply the disable, so the resume must still point it back.
-            if (!ProxyConfigRemoteProcessProtocol::mayHaveApplied(*error))
+            // Only a refusal is known to have left the desktop as it was; after any other failure
+            // (silent, gone, a broken connection) the helper may have applied the disable or may
+            // still, so the resume must still point it back.
+            if (ProxyConfigRemoteProcessProtocol::isRefusal(*error))
                 guard->suspensionRefused(round);
         }
         if (--guard->m_suspendsInFlight > 0)

@@ -64,7 +64,8 @@ public:
     // ends either with the proxy pointed at us again or, when the helper does not confirm that,
     // with the connection stopped as `stopLocal` stops it. A suspension the helper refuses leaves
     // the proxy counted as ours, so an engine that ends during the download is a loss as when
-    // connected; one it leaves unanswered may still be applied, so it counts as done.
+    // connected; one that fails on the way (unanswered, a connection closed or broken) may still
+    // be applied, so it counts as done.
     static void suspendSystemProxy(Callback callback);
     static void resumeSystemProxy(Callback callback);
     // True while a stopLocal has not called back.
@@ -120,6 +121,13 @@ private:
     void handleEngineLoss();
     // The helper kept the desktop proxy pointed at us although the upgrade asked it not to.
     void suspensionRefused(quint64 round);
+    // Hears when the helper that applied the proxy goes away (it restores the user's settings as
+    // it ends, as when a new install replaces it).
+    void watchHelper(ProxyConfigRemoteProcessProtocol *helper);
+    void helperWentAway();
+    // The desktop proxy was ours when the helper went: the next helper points it back, or the
+    // connection ends, so the screen never says connected while traffic leaves unproxied.
+    void pointProxyBackAfterHelperLoss();
     // Ends both engines without waiting on this thread; `done` runs later, once both have ended.
     void stopEngines(std::function<void()> done);
     // Quitting only: ends them before returning.
@@ -145,6 +153,7 @@ private:
     bool m_suspended = false;   // the proxy was applied and the upgrade took it off (answered or not)
     int m_suspendsInFlight = 0; // suspensions the helper has not answered
     quint64 m_suspensionRound = 0; // one per suspension sent to the helper
+    bool m_pointingBack = false;   // an enable after the helper went away has not been answered
     QList<Callback> m_suspendWaiters;
     ProxyConfigRemoteProcessProtocol *m_helperForTesting = nullptr;
 };

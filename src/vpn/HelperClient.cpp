@@ -1,5 +1,6 @@
 #include "vpn/HelperClient.h"
 
+#include "common/DetachedProcess.h"
 #include "common/GuiThread.h"
 #include "common/HelperProtocol.h"
 
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
-#include <QProcess>
 #include <QTimer>
 
 namespace {
@@ -149,7 +149,7 @@ void HelperClient::onConnected()
         resetSocket();
         // Possibly still inside the caller's call: answer from the event loop.
         GuiThread::post(this, [this, ids] {
-            failIds(ids, QStringLiteral("the helper socket belongs to another user"));
+            failIds(ids, untrustedError());
         });
         return;
     }
@@ -174,15 +174,21 @@ void HelperClient::onError(QLocalSocket::LocalSocketError error)
     if (canLaunch) {
         m_launchTried = true;
         m_launchDeadline = now + m_options.launchWaitMs;
-        qint64 pid = 0;
-        if (QProcess::startDetached(m_options.launchProgram, m_options.launchArguments, QString(), &pid))
-            m_launchedPid = pid;
+        const DetachedProcess::Result launched = DetachedProcess::start(m_options.launchProgram, m_options.launchArguments);
+        if (launched.ok()) {
+            m_launchedPid = launched.pid;
+        } else {
+            // Nothing will come to serve the socket: no use waiting for it.
+            m_launchDeadline = now;
+            m_launchError = launched.error;
+        }
     }
     if (m_launchTried && now < m_launchDeadline) {
         QTimer::singleShot(kRetryIntervalMs, this, &HelperClient::retryAfterLaunch);
         return;
     }
-    const QString reason = QStringLiteral("the helper could not be reached: ") + m_socket->errorString();
+    const QString reason = unreachableError(m_launchError.isEmpty() ? m_socket->errorString() : m_launchError);
+    m_launchError.clear();
     // Connection errors can surface inside connectToServer(); never answer inside the caller's call.
     GuiThread::post(this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });
 }
@@ -228,6 +234,7 @@ void HelperClient::onDisconnected()
     GuiThread::post(this, [this, ids = pendingIds(true)] {
         failIds(ids, closedError());
     });
+    Q_EMIT connectionLost();
 }
 
 void HelperClient::timeOut(qint64 id)
@@ -297,7 +304,7 @@ void HelperClient::invalidate()
     const QList<qint64> ids = pendingIds(false);
     resetSocket();
     QPointer<HelperClient> self(this);
-    failIds(ids, QStringLiteral("helper connection invalidated"));
+    failIds(ids, invalidatedError());
     if (self)
         Q_EMIT connectionInvalidated();
 }

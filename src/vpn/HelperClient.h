@@ -65,6 +65,9 @@ public:
 
 Q_SIGNALS:
     void connectionInvalidated();
+    // The helper closed an open connection: it ended (a new install replaced it, the session
+    // ends), and it restores the user's proxy settings as it goes.
+    void connectionLost();
 
 private:
     struct Pending
@@ -96,4 +99,5 @@ private:
     bool m_launchTried = false;
     qint64 m_launchDeadline = 0;
     qint64 m_launchedPid = 0;
+    QString m_launchError;
 };

@@ -23,11 +23,23 @@ public:
 
     virtual ~ProxyConfigRemoteProcessProtocol() = default;
 
-    // The errors of a command that went out and got no answer: unlike a refusal, the helper may
-    // have carried it out, or may still.
+    // The failures of the way to the helper, as opposed to its refusals (an error it answered
+    // with): a command that met one may have been carried out, may still be, or never left.
+    // Every such failure a command gets is one of these.
     static QString noAnswerError() { return QStringLiteral("the helper did not answer in time"); }
     static QString closedError() { return QStringLiteral("the helper closed the connection"); }
-    static bool mayHaveApplied(const QString &error) { return error == noAnswerError() || error == closedError(); }
+    static QString invalidatedError() { return QStringLiteral("helper connection invalidated"); }
+    static QString untrustedError() { return QStringLiteral("the helper socket belongs to another user"); }
+    static QString unreachableError(const QString &detail)
+    {
+        return QStringLiteral("the helper could not be reached: ") + detail;
+    }
+    // Only the helper's own answer says for sure that it left things as they were.
+    static bool isRefusal(const QString &error)
+    {
+        return error != noAnswerError() && error != closedError() && error != invalidatedError()
+            && error != untrustedError() && !error.startsWith(unreachableError(QString()));
+    }
 
     virtual void getVersion(VersionReply reply) = 0;
     virtual void enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,

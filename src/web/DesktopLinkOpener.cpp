@@ -1,7 +1,6 @@
 #include "web/DesktopLinkOpener.h"
 
-#include <QDesktopServices>
-
+#include "common/DetachedProcess.h"
 #include "webcore/PageOriginPolicy.h"
 #include "webcore/WebLog.h"
 
@@ -23,7 +22,11 @@ void DesktopLinkOpener::open(const QUrl &url)
     }
     if (opener())
         return opener()(url);
-    QDesktopServices::openUrl(url);
+    // The desktop's own opener, started by us: through QDesktopServices it would hold every
+    // descriptor of the client, and keep the web engine's processes alive as long as the browser.
+    const DetachedProcess::Result started = DetachedProcess::openUrl(url);
+    if (!started.ok())
+        webLog(QStringLiteral("the link could not be handed to the desktop: ") + started.error, Q_FUNC_INFO);
 }
 
 void DesktopLinkOpener::setOpenerForTesting(Opener replacement)

@@ -4,8 +4,9 @@
 
 #include <functional>
 
-// Hands a link to the desktop's browser or mail program. The web views call it only for links
-// the router let out (http, https, mailto); it checks again, as the last door out of the client.
+// Hands a link to the desktop's browser or mail program (through xdg-open). The web views call it
+// only for links the router let out (http, https, mailto); it checks again, as the last door out
+// of the client.
 class DesktopLinkOpener
 {
 public:

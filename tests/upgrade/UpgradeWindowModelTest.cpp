@@ -21,7 +21,7 @@ protected:
         m_script = m_dir.path() + QStringLiteral("/install.sh");
         QFile script(m_script);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho \"$#\" > \"$(dirname \"$0\")/ran\"\n");
+        script.write("#!/bin/sh\necho \"$#\" >> \"$(dirname \"$0\")/ran\"\n");
         script.close();
         m_runner.setScriptPathForTesting(m_script);
         m_runner.setStopProxy([this](std::function<void()> then) { QTimer::singleShot(0, &m_runner, then); });
@@ -40,6 +40,11 @@ protected:
     }
 
     bool scriptRan() const { return QFile::exists(m_dir.path() + QStringLiteral("/ran")); }
+    int scriptRuns() const
+    {
+        QFile ran(m_dir.path() + QStringLiteral("/ran"));
+        return ran.open(QIODevice::ReadOnly) ? int(ran.readAll().count('\n')) : 0;
+    }
 
     QTemporaryDir m_dir;
     QString m_script;
@@ -137,4 +142,42 @@ TEST_F(UpgradeWindowTest, AClosedWindowStillInstallsButDoesNotRelaunch)
     ASSERT_TRUE(QTest::qWaitFor([&] { return scriptRan() && !m_runner.isRunning(); }, 10000));
     QCoreApplication::processEvents();
     EXPECT_EQ(m_relaunches, 0);
+}
+
+TEST_F(UpgradeWindowTest, AnotherRoadsInstallDuringTheWindowsDownloadWaitsForItAndOneInstallRuns)
+{
+    QObject controller;
+    m_model.startDownload(&controller);
+    m_handler(DownloadProgress{250, 1000}, false, std::nullopt);
+    // The home screen's ready-to-install dialog is confirmed meanwhile.
+    std::optional<UpgradeInstallRunner::Outcome> otherRoad;
+    m_manager.install(&m_manager, [&](const UpgradeInstallRunner::Result &result) { otherRoad = result.outcome; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading) << "no install over a package being written";
+    EXPECT_FALSE(m_runner.isRunning());
+    EXPECT_FALSE(otherRoad.has_value());
+
+    m_handler(DownloadProgress{1000, 1000}, false, std::nullopt);
+    m_handler(std::nullopt, true, std::nullopt);
+    // The window's own download is installed, once, and the window says so while it runs.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_model.installing(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == 1 && otherRoad.has_value(); }, 10000));
+    EXPECT_EQ(*otherRoad, UpgradeInstallRunner::Outcome::Busy);
+    EXPECT_EQ(scriptRuns(), 1);
+    EXPECT_FALSE(m_model.installing());
+    EXPECT_TRUE(m_model.failureText().isEmpty()) << m_model.failureText().toStdString();
+}
+
+TEST_F(UpgradeWindowTest, AnInstallWaitingForADownloadThatFailsHearsTheFailure)
+{
+    QObject controller;
+    m_model.startDownload(&controller);
+    std::optional<UpgradeInstallRunner::Result> otherRoad;
+    m_manager.install(&m_manager, [&](const UpgradeInstallRunner::Result &result) { otherRoad = result; });
+    m_handler(std::nullopt, false, NetError{404, QStringLiteral("Not Found")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return otherRoad.has_value(); }, 10000));
+    EXPECT_EQ(otherRoad->outcome, UpgradeInstallRunner::Outcome::Failed);
+    EXPECT_EQ(otherRoad->message, m_manager.state().failure());
+    EXPECT_FALSE(scriptRan());
+    EXPECT_EQ(m_proxyBacks, 1);
 }

@@ -1,6 +1,9 @@
 // The connect and disconnect roads over the real pieces: the stand-in service on loopback, the
 // helper daemon with its file backend, and the scripted stand-in engine.
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <csignal>
@@ -247,7 +250,9 @@ TEST_F(ConnectRoadTest, LineChosenWhileConnectingIsConnectedOnceTheFirstConnecti
 TEST_F(ConnectRoadTest, StopThatTheHelperCannotMakeKeepsTheConnectedLook)
 {
     ASSERT_TRUE(connectAndWait());
-    m_helper.terminate();
+    // Stuck, not gone: a helper that went away would have restored the settings as it ended.
+    ASSERT_EQ(::kill(pid_t(m_helper.pid()), SIGSTOP), 0);
+    const auto resume = qScopeGuard([this] { ::kill(pid_t(m_helper.pid()), SIGCONT); });
     m_view = RecordingView();
     EXPECT_FALSE(stopAndWait());
     EXPECT_EQ(m_view.lastLook(), QStringLiteral("running"));
@@ -319,6 +324,118 @@ TEST_F(ConnectRoadTest, QuittingRestoresTheSettingsAndEndsTheEngines)
     EXPECT_TRUE(HLLPACUtilWrapper::shutdown());
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_TRUE(noEngineLeft());
+}
+
+// A new version's install replaces the helper's program while the client is connected: the old
+// helper puts the user's settings back and ends. The client starts the installed one and points
+// the desktop proxy back, or, when nothing answers, ends the connection and shows it.
+class ReplacedHelperTest : public ConnectRoadTest
+{
+protected:
+    void SetUp() override
+    {
+        ConnectRoadTest::SetUp();
+        // Installed as the install script installs it, and running from there.
+        ASSERT_EQ(install(binary(QStringLiteral("ostrel-helper"))), 0);
+        ASSERT_TRUE(m_helper.terminate());
+        ASSERT_TRUE(m_helper.start(installedPath(), helperArguments(), socketPath()));
+        HelperClient::Options options;
+        options.socketPath = socketPath();
+        options.callTimeoutMs = 3000;
+        options.launchProgram = installedPath();
+        options.launchArguments = helperArguments();
+        m_helperClient = std::make_unique<HelperClient>(options);
+        HLLPACUtilWrapper::setHelperForTesting(m_helperClient.get());
+    }
+
+    void TearDown() override
+    {
+        // The connection ends first: a helper ended under it would be started again.
+        if (m_controller && m_controller->isConnected())
+            stopAndWait();
+        if (const qint64 launched = m_helperClient->lastLaunchedPid()) {
+            ::kill(pid_t(launched), SIGTERM);
+            EXPECT_TRUE(QTest::qWaitFor([launched] { return !processAlive(launched); }, 5000));
+        }
+        // The quit road's restore must not start the installed helper once more.
+        HelperClient::Options options;
+        options.socketPath = socketPath();
+        options.callTimeoutMs = 1000;
+        m_helperClient = std::make_unique<HelperClient>(options);
+        HLLPACUtilWrapper::setHelperForTesting(m_helperClient.get());
+        ConnectRoadTest::TearDown();
+    }
+
+    QStringList helperArguments() const
+    {
+        return {QStringLiteral("--socket"), socketPath(), QStringLiteral("--backend"), QStringLiteral("file"),
+                QStringLiteral("--state-dir"), m_dir.path() + QStringLiteral("/helper-state"),
+                QStringLiteral("--settings-file"), settingsPath()};
+    }
+
+    QString installedPath() const { return m_dir.path() + QStringLiteral("/root/opt/Ostrel_mac_Pelmorath/ostrel-helper"); }
+
+    // The install script into a staging root: a copy beside the program, renamed over it.
+    int install(const QString &program)
+    {
+        QProcess script;
+        script.setProcessChannelMode(QProcess::MergedChannels);
+        script.start(QStringLiteral("/bin/bash"),
+                     {QStringLiteral(OSTREL_SOURCE_DIR "/resources/scripts/install_helper.sh"), QStringLiteral("--from"),
+                      program, QStringLiteral("--prefix"), m_dir.path() + QStringLiteral("/root")});
+        if (!script.waitForFinished(10000))
+            return -1;
+        if (script.exitCode() != 0)
+            ADD_FAILURE() << script.readAll().toStdString();
+        return script.exitCode();
+    }
+
+    bool engineRunning() const { return !enginePids().isEmpty() && processAlive(enginePids().constLast()); }
+};
+
+TEST_F(ReplacedHelperTest, TheNewHelperIsStartedAndPointsTheProxyBack)
+{
+    ASSERT_TRUE(connectAndWait()) << m_view.errors.join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(proxyPointsAtUs());
+    const qint64 oldHelper = m_helper.pid();
+
+    ASSERT_EQ(install(binary(QStringLiteral("ostrel-helper"))), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !processAlive(oldHelper); }, 10000)) << "the old helper steps aside";
+    // Screen, engine and desktop proxy agree again within a few seconds: still connected.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return proxyPointsAtUs() && m_helperClient->lastLaunchedPid() > 0; }, 8000))
+        << QJsonDocument(desktopProxy()).toJson().toStdString();
+    EXPECT_EQ(m_view.lastLook(), QStringLiteral("running")) << m_view.looks.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(m_controller->isConnected());
+    EXPECT_TRUE(engineRunning());
+    EXPECT_TRUE(processAlive(m_helperClient->lastLaunchedPid()));
+
+    // And the stop that follows hands the settings back through the new helper.
+    ASSERT_TRUE(stopAndWait());
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_TRUE(noEngineLeft());
+}
+
+TEST_F(ReplacedHelperTest, AReplacementThatDoesNotServeEndsTheConnectionAndShowsIt)
+{
+    ASSERT_TRUE(connectAndWait()) << m_view.errors.join(QLatin1Char('|')).toStdString();
+    const QString broken = m_dir.path() + QStringLiteral("/broken/ostrel-helper");
+    QDir().mkpath(QFileInfo(broken).path());
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nexit 1\n");
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                        | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                        | QFileDevice::ExeOther);
+
+    ASSERT_EQ(install(broken), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_view.lastLook() == QStringLiteral("clockOff"); }, 15000))
+        << m_view.looks.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(m_view.looks.contains(QStringLiteral("stopped")));
+    EXPECT_FALSE(m_controller->isConnected());
+    EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::kProxyConnected));
+    EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
 }
 
 } // namespace

@@ -378,6 +378,35 @@ TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPo
     }
 }
 
+TEST_F(HLLPACUtilWrapperTest, ASuspensionThatFailsOnTheWayStillEndsWithTheProxyPointedBack)
+{
+    // Only the helper's own refusal says the desktop proxy stayed ours; after any failure of the
+    // way to it the disable may have been applied, so the resume must point the proxy back.
+    const QStringList failures = {ProxyConfigRemoteProcessProtocol::noAnswerError(),
+                                  ProxyConfigRemoteProcessProtocol::closedError(),
+                                  ProxyConfigRemoteProcessProtocol::invalidatedError(),
+                                  ProxyConfigRemoteProcessProtocol::untrustedError(),
+                                  ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("connection refused"))};
+    for (const QString &failure : failures) {
+        SCOPED_TRACE(failure.toStdString());
+        ASSERT_TRUE(connectAndWait(false).has_value());
+        m_journal.clear();
+        m_helper.disableError = failure;
+        std::optional<std::optional<QString>> suspended, resumed;
+        HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
+        EXPECT_EQ(*suspended, failure);
+        m_helper.disableError.reset();
+
+        HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+        EXPECT_FALSE(resumed->has_value());
+        EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+        EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+        EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    }
+}
+
 TEST_F(HLLPACUtilWrapperTest, SuspendingWithoutAConnectionTouchesNothing)
 {
     std::optional<std::optional<QString>> suspended, resumed;

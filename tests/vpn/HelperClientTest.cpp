@@ -69,6 +69,7 @@ TEST_F(HelperClientTest, CommandsReachTheDaemonAndItsRefusalsComeBack)
     EXPECT_FALSE(enabled->has_value());
     ASSERT_TRUE(refused.has_value() && refused->has_value());
     EXPECT_TRUE((*refused)->contains("port"));
+    EXPECT_TRUE(ProxyConfigRemoteProcessProtocol::isRefusal(**refused));
     EXPECT_EQ(current.value("socks_port").toInt(), 9999);
     EXPECT_EQ(current.value("ignore_hosts").toArray().size(), kExceptions.size());
     EXPECT_FALSE(disabled->has_value());
@@ -90,6 +91,7 @@ TEST_F(HelperClientTest, UnreachableHelperAnswersWithAnError)
     ASSERT_TRUE(QTest::qWaitFor([&] { return reply.has_value() && version.has_value() && settings.has_value(); }, 3000));
     ASSERT_TRUE(reply->has_value());
     EXPECT_TRUE((*reply)->contains("could not be reached"));
+    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**reply));
     // The questions without an error channel are answered too: with nothing.
     EXPECT_FALSE(version->has_value());
     EXPECT_FALSE(settings->has_value());
@@ -107,6 +109,7 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     ASSERT_TRUE(QTest::qWaitFor([&] { return slow.has_value(); }, 2000));
     ASSERT_TRUE(slow->has_value());
     EXPECT_TRUE((*slow)->contains("in time"));
+    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**slow));
 
     QLocalServer vanishing;
     m_options.socketPath = m_dir.filePath("vanishing.sock");
@@ -124,6 +127,26 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     ASSERT_TRUE(QTest::qWaitFor([&] { return dropped.has_value(); }, 2000));
     ASSERT_TRUE(dropped->has_value());
     EXPECT_TRUE((*dropped)->contains("closed"));
+    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**dropped));
+}
+
+TEST_F(HelperClientTest, AReplyPastTheBoundBreaksTheConnectionWithoutCountingAsARefusal)
+{
+    QLocalServer server;
+    ASSERT_TRUE(server.listen(m_options.socketPath));
+    HelperClient client(m_options);
+    Reply broken;
+    client.disableProxyWithFilterInterface(true, into(broken));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
+    QLocalSocket *peer = server.nextPendingConnection();
+    ASSERT_TRUE(peer);
+    // The request arrived, so the helper may have carried it out; its reply never ends.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->canReadLine(); }, 2000));
+    peer->write(QByteArray(1100 * 1024, 'x'));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return broken.has_value(); }, 5000));
+    ASSERT_TRUE(broken->has_value());
+    EXPECT_EQ(**broken, ProxyConfigRemoteProcessProtocol::invalidatedError());
+    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**broken));
 }
 
 TEST_F(HelperClientTest, RepliesWithIdsWeNeverSentAnswerNothing)

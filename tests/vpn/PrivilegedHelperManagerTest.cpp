@@ -14,6 +14,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -285,6 +288,11 @@ TEST_F(PrivilegedHelperManagerTest, SlowHelperIsFoundWithinTheVersionTimeOut)
 TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAnswers)
 {
     installHelperFile();
+    // Held open as the client's log file and its web engine's files are: inheritable.
+    const QByteArray clientFile = QFile::encodeName(m_dir.filePath("client-file"));
+    const int held = ::open(clientFile.constData(), O_CREAT | O_RDWR, 0600);
+    ASSERT_GE(held, 3);
+    const auto closeHeld = qScopeGuard([held] { ::close(held); });
     PrivilegedHelperManager manager(m_options);
     Answers answers;
     manager.getHelperStatus(answers.callback());
@@ -292,6 +300,10 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
     EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
     const qint64 launched = manager.connection()->lastLaunchedPid();
     ASSERT_GT(launched, 0);
+    // The helper outlives the client: it keeps none of the client's files open.
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(launched));
+    for (const QString &fd : descriptors.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
+        EXPECT_NE(QFile::symLinkTarget(descriptors.filePath(fd)).toStdString(), clientFile.toStdString()) << "descriptor " << fd.toStdString();
     ::kill(static_cast<pid_t>(launched), SIGTERM);
     // Detached, it belongs to init (or a container's first process): gone or a zombie is done.
     const auto ended = [launched] {

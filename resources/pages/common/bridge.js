@@ -83,7 +83,8 @@
     return next();
   }
 
-  // Native code gives no answer to a reply it cannot read: the deadline still ends the wait.
+  // Native code gives no answer to a reply it cannot read, and holds or drops an ask for a
+  // document it does not answer: the deadline still ends the wait.
   function whenAborted(signal) {
     return new Promise(function (resolve, reject) {
       signal.addEventListener('abort', function () { reject(new Error('aborted')); });
@@ -114,7 +115,10 @@
         late = true;
         controller.abort();
       }, bounds.deadlineMs);
-      return ask('encryptString', { url: path, headers: {}, body: params || {} }).then(function (req) {
+      // The deadline covers every step, the encryption asked of native code included: a page
+      // whose ask is held or dropped still ends its request.
+      var sealing = ask('encryptString', { url: path, headers: {}, body: params || {} });
+      return Promise.race([sealing, whenAborted(controller.signal)]).then(function (req) {
         var init = { method: method, headers: req.headers || {}, signal: controller.signal };
         var url = req.url;
         if (method === 'GET') {

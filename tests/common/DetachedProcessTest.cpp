@@ -1,0 +1,98 @@
+// Programs started to outlive the client hold nothing of it but the standard streams, whatever
+// the client has open, and a failed start is told, not hidden.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/DetachedProcess.h"
+
+namespace {
+
+bool running(qint64 pid)
+{
+    // A zombie still has its /proc entry: read its state.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const int close = text.lastIndexOf(')');
+    return close > 0 && text.size() > close + 2 && text.at(close + 2) != 'Z';
+}
+
+void end(qint64 pid)
+{
+    ::kill(pid_t(pid), SIGKILL);
+    EXPECT_TRUE(QTest::qWaitFor([pid] { return !running(pid); }, 5000));
+}
+
+QStringList descriptors(qint64 pid)
+{
+    QStringList names = QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+    return names;
+}
+
+TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOwn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Open as a library or an engine would leave them: inheritable, not close-on-exec.
+    const QByteArray marker = QFile::encodeName(dir.filePath(QStringLiteral("marker")));
+    const int file = ::open(marker.constData(), O_CREAT | O_RDWR, 0600);
+    ASSERT_GE(file, 3);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const int high = ::fcntl(file, F_DUPFD, 200);
+    ASSERT_GE(high, 200);
+
+    const DetachedProcess::Result started =
+        DetachedProcess::start(QStringLiteral("sleep"), {QStringLiteral("300")}, dir.path());
+    ::close(file);
+    ::close(high);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    ASSERT_TRUE(started.ok()) << started.error.toStdString();
+    ASSERT_GT(started.pid, 0);
+    // The exec has happened when start returns: what it holds now is what it keeps.
+    EXPECT_EQ(descriptors(started.pid).join(QLatin1Char(',')).toStdString(), "0,1,2");
+    for (const QString &fd : descriptors(started.pid))
+        EXPECT_NE(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/%2").arg(started.pid).arg(fd)).toStdString(), marker.toStdString());
+    EXPECT_NE(::getsid(pid_t(started.pid)), ::getsid(0));
+    EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(started.pid)).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(started.pid));
+    ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cmdline.readAll().split('\0').mid(1, 1), QByteArrayList{"300"});
+    end(started.pid);
+}
+
+TEST(DetachedProcessTest, AProgramThatCannotStartIsToldAndNothingRuns)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const DetachedProcess::Result missing = DetachedProcess::start(dir.filePath(QStringLiteral("no-such-program")), {});
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.pid, 0);
+    EXPECT_TRUE(missing.error.contains(QStringLiteral("no-such-program"))) << missing.error.toStdString();
+
+    const DetachedProcess::Result notInPath = DetachedProcess::start(QStringLiteral("ostrel-no-such-program"), {});
+    EXPECT_FALSE(notInPath.ok());
+    EXPECT_TRUE(notInPath.error.contains(QStringLiteral("not installed"))) << notInPath.error.toStdString();
+
+    // A file that is no program, and a working folder that does not exist.
+    QFile text(dir.filePath(QStringLiteral("text")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.close();
+    EXPECT_FALSE(DetachedProcess::start(text.fileName(), {}).ok());
+    EXPECT_FALSE(DetachedProcess::start(QStringLiteral("sleep"), {QStringLiteral("300")}, dir.filePath(QStringLiteral("gone"))).ok());
+}
+
+} // namespace
