@@ -331,7 +331,7 @@ TEST_F(PrivilegedHelperManagerTest, RootRunsTheScriptItCheckedNotTheLinkItWasGiv
         GTEST_SKIP() << "the script is only run directly (without pkexec) as root";
     // A root-owned script reached through a link: whoever owns a link on the way could turn it
     // elsewhere between the ownership check and the start.
-    QTemporaryDir folder(QStringLiteral("/tmp/ostrel-install-XXXXXX"));
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/ostrel-install-XXXXXX"));
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(QDir().mkpath(folder.filePath("real")));
     const QString record = folder.filePath("ran-as");
