@@ -12,8 +12,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include "common/AppPaths.h"
 #include "support/DaemonProcess.h"
@@ -30,29 +33,60 @@ struct ProbeRun
     QString output;
 };
 
-ProbeRun runProbe(bool leaveIt)
+// Runs the probe, leaving what `leave` says (see LeftoverProbe.cpp; empty: nothing). For an
+// escaped sleeper this test starts it, as a process outside the probe's tree, under the probe's HOME.
+ProbeRun runProbe(const QString &leave)
 {
+    QTemporaryDir folder;
+    const QString ask = folder.filePath(QStringLiteral("ask"));
     QProcess probe;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("GTEST_SHUFFLE"));
-    if (leaveIt)
-        environment.insert(QStringLiteral("OSTREL_PROBE_LEAVE_IT"), QStringLiteral("1"));
+    if (!leave.isEmpty())
+        environment.insert(QStringLiteral("OSTREL_PROBE_LEAVE_IT"), leave);
+    environment.insert(QStringLiteral("OSTREL_PROBE_ASK"), ask);
     probe.setProcessEnvironment(environment);
     probe.setProcessChannelMode(QProcess::MergedChannels);
     probe.start(kProbe, {});
     ProbeRun run;
-    // The probe's own grace for what it started is 10 s.
+    if (leave == QLatin1String("escaped")) {
+        if (!QTest::qWaitFor([&] { return QFile::exists(ask); }, 30000))
+            return run;
+        QFile request(ask);
+        if (!request.open(QIODevice::ReadOnly))
+            return run;
+        QProcess sleeper;
+        QProcessEnvironment itsHome = QProcessEnvironment::systemEnvironment();
+        itsHome.insert(QStringLiteral("HOME"), QFile::decodeName(request.readAll()));
+        sleeper.setProcessEnvironment(itsHome);
+        sleeper.setProgram(QStringLiteral("sleep"));
+        sleeper.setArguments({QStringLiteral("4244")});
+        if (!sleeper.startDetached())
+            return run;
+        QFile(ask + QStringLiteral(".started")).open(QIODevice::WriteOnly);
+    }
+    if (leave == QLatin1String("ending")) {
+        // The stopped sleeper goes on once the probe's tests are over, while it looks for leftovers.
+        QByteArray output;
+        if (!QTest::qWaitFor([&] { return QFile::exists(ask) && (output += probe.readAll()).contains("[  PASSED  ]"); }, 30000))
+            return run;
+        QFile request(ask);
+        if (!request.open(QIODevice::ReadOnly))
+            return run;
+        ::kill(static_cast<pid_t>(request.readAll().toLongLong()), SIGCONT);
+        run.output = QString::fromLocal8Bit(output);
+    }
     if (!probe.waitForFinished(60000) || probe.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = probe.exitCode();
-    run.output = QString::fromLocal8Bit(probe.readAll());
+    run.output += QString::fromLocal8Bit(probe.readAll());
     return run;
 }
 
-bool sleeperRuns()
+bool sleeperRuns(const QString &command)
 {
     QProcess pgrep;
-    pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("^sleep 4242$")});
+    pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QLatin1Char('^') + command + QLatin1Char('$')});
     pgrep.waitForFinished(10000);
     return pgrep.exitCode() == 0;
 }
@@ -61,15 +95,43 @@ bool sleeperRuns()
 
 TEST(TestEntry, AProcessLeftRunningFailsTheProgramByNameAndIsEnded)
 {
-    const ProbeRun clean = runProbe(false);
+    const ProbeRun clean = runProbe(QString());
     EXPECT_EQ(clean.exitCode, 0) << qPrintable(clean.output);
 
-    const ProbeRun left = runProbe(true);
+    const ProbeRun left = runProbe(QStringLiteral("1"));
     EXPECT_EQ(left.exitCode, 1) << qPrintable(left.output);
     EXPECT_TRUE(left.output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << qPrintable(left.output);
     EXPECT_TRUE(left.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(left.output);
     EXPECT_TRUE(left.output.contains(QStringLiteral("sleep 4242"))) << qPrintable(left.output);
-    EXPECT_FALSE(sleeperRuns()) << "the process left running outlived its test program";
+    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4242"))) << "the process left running outlived its test program";
+}
+
+// What is on its way out when the tests are over (here a process with an end signal waiting for
+// it) is waited for, and ends without failing the program.
+TEST(TestEntry, AProcessOnItsWayOutIsWaitedFor)
+{
+    const ProbeRun ending = runProbe(QStringLiteral("ending"));
+    EXPECT_EQ(ending.exitCode, 0) << qPrintable(ending.output);
+    EXPECT_FALSE(ending.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(ending.output);
+    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4245")));
+}
+
+// Each of the entry's two means alone finds what the other cannot: the program's reaping finds a
+// process it started under another HOME; the profile's HOME finds one that left its tree.
+TEST(TestEntry, AProcessLeftUnderAnotherHomeIsFoundAmongWhatTheProgramStarted)
+{
+    const ProbeRun left = runProbe(QStringLiteral("home"));
+    EXPECT_EQ(left.exitCode, 1) << qPrintable(left.output);
+    EXPECT_TRUE(left.output.contains(QStringLiteral("sleep 4243"))) << qPrintable(left.output);
+    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4243"))) << "the process left running outlived its test program";
+}
+
+TEST(TestEntry, AProcessOutsideTheProgramsTreeIsFoundByTheProfilesHome)
+{
+    const ProbeRun left = runProbe(QStringLiteral("escaped"));
+    EXPECT_EQ(left.exitCode, 1) << qPrintable(left.output);
+    EXPECT_TRUE(left.output.contains(QStringLiteral("sleep 4244"))) << qPrintable(left.output);
+    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4244"))) << "the process left running outlived its test program";
 }
 
 TEST(TestEntry, TheInstallFolderIsAnEmptyFolderOfTheProfile)

@@ -29,9 +29,9 @@ __attribute__((constructor(101))) void leaveTheSessionFirst()
     TestEnvironment::leaveTheSession();
 }
 
-// How long what the tests started gets to end on its own once the application is gone: web
-// engine processes follow their browser within a moment.
-constexpr int kLeftoverGraceMs = 10000;
+// The longest a process the tests started is waited for while it is on its way out, once the
+// application is gone: web engine processes follow their browser within a moment.
+constexpr int kLeftoverEndingBoundMs = 10000;
 
 bool makePrivateProfile(const QString &path)
 {
@@ -82,7 +82,7 @@ int main(int argc, char **argv)
     if (!profile.isValid() || !makePrivateProfile(profile.path()))
         return 2;
     int result = runTests(argc, argv);
-    const int left = LeftoverProcesses::endAndReport(profile.path().toLocal8Bit(), kLeftoverGraceMs);
+    const int left = LeftoverProcesses::endAndReport(profile.path().toLocal8Bit(), kLeftoverEndingBoundMs);
     if (left > 0) {
         std::fprintf(stderr, "FAILED: %d process(es) the tests started were still running at exit\n", left);
         result = 1;
