@@ -293,7 +293,9 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
     const qint64 launched = manager.connection()->lastLaunchedPid();
     ASSERT_GT(launched, 0);
     ::kill(static_cast<pid_t>(launched), SIGTERM);
-    // Detached, it belongs to init (or a container's first process): gone or a zombie is done.
+    // Detached, it still descends from this program, the reaper of everything its tests start
+    // (TestMain): ended, it stays a zombie until the program reaps it at exit, so gone or a
+    // zombie is done.
     const auto ended = [launched] {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(launched));
         if (!stat.open(QIODevice::ReadOnly))
