@@ -91,6 +91,16 @@ bool sleeperRuns(const QString &command)
     return pgrep.exitCode() == 0;
 }
 
+// The probe left `sleeper` running: the program failed and named it, and it did not outlive the
+// program.
+void expectNamedAndEnded(const ProbeRun &run, const QString &sleeper)
+{
+    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.output);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(run.output);
+    EXPECT_TRUE(run.output.contains(sleeper)) << qPrintable(run.output);
+    EXPECT_FALSE(sleeperRuns(sleeper)) << "the process left running outlived its test program";
+}
+
 } // namespace
 
 TEST(TestEntry, AProcessLeftRunningFailsTheProgramByNameAndIsEnded)
@@ -99,11 +109,8 @@ TEST(TestEntry, AProcessLeftRunningFailsTheProgramByNameAndIsEnded)
     EXPECT_EQ(clean.exitCode, 0) << qPrintable(clean.output);
 
     const ProbeRun left = runProbe(QStringLiteral("1"));
-    EXPECT_EQ(left.exitCode, 1) << qPrintable(left.output);
     EXPECT_TRUE(left.output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << qPrintable(left.output);
-    EXPECT_TRUE(left.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(left.output);
-    EXPECT_TRUE(left.output.contains(QStringLiteral("sleep 4242"))) << qPrintable(left.output);
-    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4242"))) << "the process left running outlived its test program";
+    expectNamedAndEnded(left, QStringLiteral("sleep 4242"));
 }
 
 // What is on its way out when the tests are over (here a process with an end signal waiting for
@@ -120,18 +127,12 @@ TEST(TestEntry, AProcessOnItsWayOutIsWaitedFor)
 // process it started under another HOME; the profile's HOME finds one that left its tree.
 TEST(TestEntry, AProcessLeftUnderAnotherHomeIsFoundAmongWhatTheProgramStarted)
 {
-    const ProbeRun left = runProbe(QStringLiteral("home"));
-    EXPECT_EQ(left.exitCode, 1) << qPrintable(left.output);
-    EXPECT_TRUE(left.output.contains(QStringLiteral("sleep 4243"))) << qPrintable(left.output);
-    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4243"))) << "the process left running outlived its test program";
+    expectNamedAndEnded(runProbe(QStringLiteral("home")), QStringLiteral("sleep 4243"));
 }
 
 TEST(TestEntry, AProcessOutsideTheProgramsTreeIsFoundByTheProfilesHome)
 {
-    const ProbeRun left = runProbe(QStringLiteral("escaped"));
-    EXPECT_EQ(left.exitCode, 1) << qPrintable(left.output);
-    EXPECT_TRUE(left.output.contains(QStringLiteral("sleep 4244"))) << qPrintable(left.output);
-    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4244"))) << "the process left running outlived its test program";
+    expectNamedAndEnded(runProbe(QStringLiteral("escaped")), QStringLiteral("sleep 4244"));
 }
 
 TEST(TestEntry, TheInstallFolderIsAnEmptyFolderOfTheProfile)
