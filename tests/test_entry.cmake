@@ -1,6 +1,11 @@
-# The test entry's own test runs a small test program that leaves a process running.
+# The test entry's own test runs small programs: test programs that leave a process running or
+# write down what they meet, and a plain program that prints its install folder.
 add_executable(leftover-probe common/probe/LeftoverProbe.cpp)
 target_link_libraries(leftover-probe PRIVATE ostrel_testsupport)
+add_executable(entry-probe common/probe/EntryProbe.cpp)
+target_link_libraries(entry-probe PRIVATE ostrel_testsupport Qt6::DBus)
+add_executable(install-folder-probe common/probe/InstallFolderProbe.cpp)
+target_link_libraries(install-folder-probe PRIVATE ostrel_common)
 if(TARGET common_TestEntryTest)
-  add_dependencies(common_TestEntryTest leftover-probe)
+  add_dependencies(common_TestEntryTest leftover-probe entry-probe install-folder-probe)
 endif()

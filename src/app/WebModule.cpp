@@ -87,17 +87,6 @@ QByteArray sharedContextRenderer()
     return renderer;
 }
 
-// Mesa's CPU rasterisers (what Xvfb and a machine without a GPU driver offer), Chromium's own.
-bool isSoftwareRenderer(const QByteArray &renderer)
-{
-    const QByteArray name = renderer.toLower();
-    for (const char *software : {"llvmpipe", "softpipe", "swrast", "software rasterizer", "swiftshader", "lavapipe"}) {
-        if (name.contains(software))
-            return true;
-    }
-    return false;
-}
-
 void addChromiumFlag(const QByteArray &flag)
 {
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
@@ -131,10 +120,24 @@ void WebModule::prepareGraphics()
     // after which the pages drew nothing but the window behind them. Chromium's own software
     // compositing draws the same pages with no GPU channel to lose.
     const QByteArray renderer = sharedContextRenderer();
-    if (!renderer.isEmpty() && !isSoftwareRenderer(renderer))
+    if (!drawsPagesInSoftware(renderer))
         return;
     addChromiumFlag("--disable-gpu");
     qCInfo(lcApp).noquote() << "web pages drawn in software; GL:" << (renderer.isEmpty() ? QByteArray("none") : renderer);
+}
+
+bool WebModule::drawsPagesInSoftware(const QByteArray &glRenderer)
+{
+    // No GL at all, or Mesa's CPU rasterisers (what Xvfb and a machine without a GPU driver
+    // offer) and Chromium's own.
+    const QByteArray name = glRenderer.toLower();
+    if (name.isEmpty())
+        return true;
+    for (const char *software : {"llvmpipe", "softpipe", "swrast", "software rasterizer", "swiftshader", "lavapipe"}) {
+        if (name.contains(software))
+            return true;
+    }
+    return false;
 }
 
 QStringList WebModule::screenNames()

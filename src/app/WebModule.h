@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +52,9 @@ public:
     // machine. Needs the application object and comes before the first page: load() does it, a
     // program that links the pages and leaves the graphics to the client's choice calls it.
     static void prepareGraphics();
+    // Its choice for a GL of that renderer name (empty: no GL): Chromium draws the pages without
+    // its GPU road (--disable-gpu) where the GL is drawn by the CPU.
+    static bool drawsPagesInSoftware(const QByteArray &glRenderer);
 
     // The pages' own registration hands in its views, before main in a program that links them
     // and while the module loads otherwise. Kept for the program's life.

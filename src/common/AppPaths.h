@@ -28,11 +28,11 @@ QString resourcePath(const QString &relative);
 void setResourceFolderForTesting(const QString &folder);
 
 // The root-owned folder of what the install scripts put on the machine for every user: the
-// engines and the proxy-settings helper ("/opt/Ostrel_mac_Pelmorath"). Test programs point it
-// into their own profile, so that nothing a run of the client installed on the machine is ever
-// started by a test.
+// engines and the proxy-settings helper ("/opt/Ostrel_mac_Pelmorath"). Under the tests' marker
+// (OSTREL_TEST=1) OSTREL_INSTALL_FOLDER names it instead: test programs point it into their own
+// profile, and clients they start inherit it, so that nothing a run of the client installed on
+// the machine is ever started by a test.
 QString installFolder();
-void setInstallFolderForTesting(const QString &folder);
 
 // Creates the folder (and parents) with the given permissions when it is missing.
 bool ensureFolder(const QString &path, bool privateToUser = false);

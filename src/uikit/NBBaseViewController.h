@@ -17,10 +17,11 @@ class PresentationAnimator;
 //  - viewDidLoad() runs once, from ensureLoaded(): the first time a container shows the screen
 //    (or a caller asks for it). Build the children there, not in the constructor, so a screen
 //    made early (the split view's lazy slots, the factory) costs nothing until it is shown.
-//  - viewWillAppear()/viewDidAppear()/viewWillDisappear()/viewDidDisappear() run only through
+//  - viewWillAppear()/viewDidAppear()/viewWillDisappear()/viewDidDisappear() run through
 //    setAppearing(), which every container calls when it moves a screen into or out of the
-//    window: the presentation animators, the split view, the window's content swap, the sheets.
-//    Never from showEvent: that also fires when the window is restored from the dock, and "each
+//    window: the presentation animators, the split view, the window's content swap, the sheets;
+//    and through tellCoveredBySheet(), which tells a window's root alone that a sheet covers it
+//    or has left it. Never from showEvent: that also fires when the window is restored from the dock, and "each
 //    time shown" work (requests, analytics) must not. Overrides call the base.
 //  - A child screen (addChildViewController) shown inside its parent appears and disappears with
 //    it: setAppearing() carries the change down, so a container that embeds a screen has nothing

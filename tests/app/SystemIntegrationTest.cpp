@@ -9,6 +9,7 @@
 #include "common/NotificationNames.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
+#include "support/TestEnvironment.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -295,9 +296,9 @@ TEST(X11ServerTest, ScreenScanAndShortcutsWorkOnARealServer)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("xvfb-run"), {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 800x600x24"),
-                                              QCoreApplication::applicationFilePath(),
-                                              QStringLiteral("--gtest_filter=OnX11Server.*")});
+    const QStringList command = TestEnvironment::ownDisplayCommand(QStringLiteral("800x600x24"), QCoreApplication::applicationFilePath(),
+                                                                   {QStringLiteral("--gtest_filter=OnX11Server.*")});
+    child.start(command.first(), command.mid(1));
     ASSERT_TRUE(child.waitForFinished(60000));
     const QByteArray output = child.readAll();
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);

@@ -4,8 +4,10 @@
 #include "helper/HelperServer.h"
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
+#include "support/OtherUsers.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTest>
 #include <QFile>
 #include <QTemporaryDir>
@@ -63,8 +65,10 @@ TEST(HelperPeerTest, AnotherUsersProcessGetsNoAnswer)
         GTEST_SKIP() << "needs root to run a process as another user";
 
     // A folder and socket everyone can reach, so only the peer check stands in the way.
-    QTemporaryDir dir(QStringLiteral("/tmp/ostrel-peer-XXXXXX"));
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/ostrel-peer-XXXXXX"));
     ASSERT_TRUE(dir.isValid());
+    if (!otherUsersCanReach(dir.path()))
+        GTEST_SKIP() << "another user cannot reach the temporary folder (TMPDIR) " << qPrintable(QDir::tempPath());
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                                           | QFileDevice::ExeGroup | QFileDevice::ExeOther);
     FileProxyBackend backend(dir.filePath("settings.json"));

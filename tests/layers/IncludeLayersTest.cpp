@@ -204,9 +204,20 @@ std::string pathUnder(const fs::path &root, const fs::path &file)
 }
 
 // Where the compiler finds an include: a quoted one beside the includer first, then (quoted or
-// not) under src/, a public include root; the first file that exists is the one. Empty when that
-// file lies outside src/ (Qt, the system, moc) or there is none.
-std::string resolveInclude(const fs::path &root, const std::string &includer, char delimiter, const std::string &written)
+// not) under src/, a public include root; the first file that exists is the one.
+struct Resolved {
+    std::string target;  // the file under src/, e.g. "home/X.h"; empty when it lies elsewhere or is not there
+    bool outside = false; // it exists, outside src/ and the system's folders (where Qt's headers are)
+};
+
+bool inSystemFolders(const fs::path &file)
+{
+    std::error_code error;
+    const std::string path = fs::canonical(file, error).generic_string();
+    return !error && path.rfind("/usr/", 0) == 0;
+}
+
+Resolved resolveInclude(const fs::path &root, const std::string &includer, char delimiter, const std::string &written)
 {
     std::vector<fs::path> candidates;
     if (delimiter == '"')
@@ -214,8 +225,10 @@ std::string resolveInclude(const fs::path &root, const std::string &includer, ch
     candidates.push_back(root / written);
     for (const fs::path &candidate : candidates) {
         std::error_code error;
-        if (fs::is_regular_file(candidate, error))
-            return pathUnder(root, candidate);
+        if (!fs::is_regular_file(candidate, error))
+            continue;
+        const std::string target = pathUnder(root, candidate);
+        return Resolved{target, target.empty() && !inSystemFolders(candidate)};
     }
     return {};
 }
@@ -299,9 +312,39 @@ bool isSourceFile(const fs::path &path)
     return endings.count(path.extension().string()) > 0;
 }
 
+// The text as the compiler reads its lines: without a leading byte-order mark, and with every
+// line end (CRLF, or a lone CR) a plain LF, so a line splice and the patterns below see one kind.
+std::string withPlainLineEnds(std::string text)
+{
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
+        text.erase(0, 3);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+const char *const kBlanks = " \t\f\v";
+
+// The directives a line may start with; a line that starts like a directive (# or %:) but names
+// none of these cannot be read, and might be an include the guard would miss.
+bool isKnownDirective(const std::string &name)
+{
+    static const std::set<std::string> names{"", "include", "include_next", "import", "define", "undef", "if", "ifdef",
+                                             "ifndef", "elif", "elifdef", "elifndef", "else", "endif", "pragma", "error",
+                                             "warning", "line"};
+    return names.count(name) > 0;
+}
+
 SourceTree readSources(const fs::path &root)
 {
-    static const std::regex directive(R"re(^\s*(#|%:)\s*(include|include_next|import)\b\s*(.*)$)re");
+    static const std::regex directive(R"re(^\s*(#|%:)\s*([A-Za-z_]*)(.*)$)re");
     SourceTree tree;
     for (const auto &entry : fs::recursive_directory_iterator(root)) {
         // Lexically: fs::relative would follow a link to where it points.
@@ -320,15 +363,26 @@ SourceTree readSources(const fs::path &root)
         std::ifstream in(entry.path(), std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
-        std::stringstream lines(withoutComments(text.str()));
+        std::stringstream lines(withoutComments(withPlainLineEnds(text.str())));
         std::string line;
         std::smatch match;
         while (std::getline(lines, line)) {
-            if (line.find('#') == std::string::npos && line.find("%:") == std::string::npos)
+            const size_t first = line.find_first_not_of(kBlanks);
+            if (first == std::string::npos || (line[first] != '#' && line.compare(first, 2, "%:") != 0))
                 continue;
             if (!std::regex_match(line, match, directive))
                 continue;
-            const std::string rest = match[3].str();
+            const std::string name = match[2].str();
+            const std::string after = match[3].str();
+            const size_t start = after.find_first_not_of(kBlanks);
+            const std::string rest = start == std::string::npos ? std::string() : after.substr(start);
+            // A lone # is the null directive.
+            if (!isKnownDirective(name) || (name.empty() && !rest.empty())) {
+                tree.refusals.push_back("src/" + path + ": \"" + line + "\" is no directive the guard knows");
+                continue;
+            }
+            if (name != "include" && name != "include_next" && name != "import")
+                continue;
             const char open = rest.empty() ? '\0' : rest[0];
             const size_t close = open == '"' ? rest.find('"', 1) : open == '<' ? rest.find('>', 1) : std::string::npos;
             if (close == std::string::npos) {
@@ -336,9 +390,12 @@ SourceTree readSources(const fs::path &root)
                 continue;
             }
             const std::string written = rest.substr(1, close - 1);
-            const std::string target = resolveInclude(root, path, open, written);
-            if (!target.empty())
-                file.includes.push_back({rest.substr(0, close + 1), target});
+            const Resolved resolved = resolveInclude(root, path, open, written);
+            if (resolved.outside)
+                tree.refusals.push_back("src/" + path + " includes " + rest.substr(0, close + 1)
+                                        + ", which lies outside src/: the guard cannot follow it there");
+            else if (!resolved.target.empty())
+                file.includes.push_back({rest.substr(0, close + 1), resolved.target});
         }
         tree.files.push_back(std::move(file));
     }
@@ -534,6 +591,14 @@ const std::map<std::string, Row> kScratchTable = {
     {"home", {"lib_home", {"vpn"}}},
 };
 
+std::string lines(const std::vector<std::string> &messages)
+{
+    std::string text;
+    for (const std::string &message : messages)
+        text += message + "\n";
+    return text;
+}
+
 std::vector<std::string> from(const std::vector<std::string> &breaches, const std::string &file)
 {
     std::vector<std::string> found;
@@ -654,9 +719,13 @@ TEST(IncludeLayers, APathThatLeavesSrcAndComesBackIsHeldToTheRule)
         {"src/vpn/Down.cpp", "#include \"../common/Base.h\"\n#include \"../../outside/Other.h\"\n#include <QString>\n"},
         {"outside/Other.h", "#pragma once\n#include \"../src/home/Screen.h\"\n"},
     });
-    const std::vector<std::string> breaches = layerBreaches(kScratchTable, readSources(tree.root).files);
+    const SourceTree read = readSources(tree.root);
+    const std::vector<std::string> breaches = layerBreaches(kScratchTable, read.files);
     EXPECT_EQ(breaches.size(), 3u);
     EXPECT_EQ(from(breaches, "vpn/Up.cpp").size(), 1u);
+    // The one that stays outside is refused (AnIncludeThatLandsOutsideSrcIsRefused).
+    ASSERT_EQ(read.refusals.size(), 1u) << lines(read.refusals);
+    EXPECT_NE(read.refusals[0].find("src/vpn/Down.cpp"), std::string::npos) << read.refusals[0];
     EXPECT_EQ(from(breaches, "vpn/Bracket.cpp").size(), 1u);
     EXPECT_EQ(from(breaches, "vpn/Side.cpp").size(), 1u);
 }
@@ -679,6 +748,79 @@ TEST(IncludeLayers, EverySourceFileIsReadWhateverItsEnding)
     EXPECT_EQ(from(breaches, "vpn/Split.cpp").size(), 1u);
     EXPECT_EQ(from(breaches, "vpn/Quiet.cpp").size(), 1u);
     EXPECT_EQ(from(breaches, "vpn/Road.cpp").size(), 0u);
+}
+
+// Every kind of line end the compiler reads (CRLF, a lone CR, a CRLF line splice) and a byte-order
+// mark before the first line: each include is read as in a file of plain LF lines.
+TEST(IncludeLayers, EveryLineEndAndAByteOrderMarkAreRead)
+{
+    const ScratchSrc tree({
+        {"src/home/Screen.h", "#pragma once\n"},
+        {"src/vpn/Crlf.cpp", "#pragma once\r\n#include \"home/Screen.h\"\r\nint x;\r\n"},
+        {"src/vpn/Cr.cpp", "int x;\r#include <home/Screen.h>\rint y;\r"},
+        {"src/vpn/Splice.cpp", "#include \\\r\n\"home/Screen.h\"\r\n"},
+        {"src/vpn/Bom.cpp", "\xEF\xBB\xBF#include \"home/Screen.h\"\n"},
+        {"src/vpn/BomCrlf.h", "\xEF\xBB\xBF#pragma once\r\n#include \"../home/Screen.h\"\r\n"},
+    });
+    const SourceTree read = readSources(tree.root);
+    EXPECT_TRUE(read.refusals.empty()) << lines(read.refusals);
+    const std::vector<std::string> breaches = layerBreaches(kScratchTable, read.files);
+    for (const char *file : {"vpn/Crlf.cpp", "vpn/Cr.cpp", "vpn/Splice.cpp", "vpn/Bom.cpp", "vpn/BomCrlf.h"})
+        EXPECT_EQ(from(breaches, file).size(), 1u) << file;
+}
+
+// The tree's own files keep LF ends whatever a contributor's checkout writes, so the guard and the
+// compiler read the same lines everywhere; binary files are left as they are.
+TEST(IncludeLayers, TheTreeKeepsOneKindOfLineEnd)
+{
+    const auto git = [](const QStringList &arguments) {
+        QProcess process;
+        process.start(QStringLiteral("git"), QStringList{QStringLiteral("-C"), QStringLiteral(OSTREL_SOURCE_DIR)} + arguments);
+        process.waitForFinished(20000);
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+                   ? QString::fromUtf8(process.readAllStandardOutput())
+                   : QString();
+    };
+    if (git({QStringLiteral("rev-parse"), QStringLiteral("--is-inside-work-tree")}).trimmed() != QLatin1String("true"))
+        GTEST_SKIP() << "the sources are no git work tree";
+    const QString attributes = git({QStringLiteral("check-attr"), QStringLiteral("text"), QStringLiteral("eol"), QStringLiteral("--"),
+                                    QStringLiteral("src/vpn/New.cpp"), QStringLiteral("resources/New.png")});
+    EXPECT_TRUE(attributes.contains(QStringLiteral("src/vpn/New.cpp: text: auto\n"))) << attributes.toStdString();
+    EXPECT_TRUE(attributes.contains(QStringLiteral("src/vpn/New.cpp: eol: lf\n"))) << attributes.toStdString();
+    EXPECT_TRUE(attributes.contains(QStringLiteral("resources/New.png: text: unset\n"))) << attributes.toStdString();
+}
+
+// A line that starts as a directive but is none the guard knows is refused rather than skipped:
+// whatever the guard cannot read might be an include.
+TEST(IncludeLayers, ALineThatLooksLikeADirectiveButIsNoneKnownIsRefused)
+{
+    const ScratchSrc tree({
+        {"src/home/Screen.h", "#pragma once\n"},
+        {"src/vpn/Odd.cpp", "#inculde \"home/Screen.h\"\n"},
+        {"src/vpn/Known.cpp", "#pragma once\n#\n# define A 1\n#if A\n#elif B\n#else\n#endif\n#ifndef C\n#endif\n"
+                              "#undef A\n#line 3\n#error no\n#warning no\n%:define D\nconst char *s = \"#not\";\n"},
+    });
+    const std::vector<std::string> refusals = readSources(tree.root).refusals;
+    ASSERT_EQ(refusals.size(), 1u) << lines(refusals);
+    EXPECT_NE(refusals[0].find("src/vpn/Odd.cpp"), std::string::npos) << refusals[0];
+}
+
+// An include that lands outside src/ (and outside the system's folders, where Qt's headers are)
+// is refused: the guard reads src/ only, so the file could include anything for it.
+TEST(IncludeLayers, AnIncludeThatLandsOutsideSrcIsRefused)
+{
+    const ScratchSrc tree({
+        {"src/home/Screen.h", "#pragma once\n"},
+        {"src/vpn/Relay.cpp", "#include \"../../outside/Relay.h\"\n"},
+        {"src/vpn/Bracket.cpp", "#include <../outside/Relay.h>\n"},
+        {"src/vpn/System.cpp", "#include <QString>\n#include \"/usr/include/stdio.h\"\n#include \"moc_Generated.cpp\"\n"},
+        {"outside/Relay.h", "#pragma once\n#include \"../src/home/Screen.h\"\n"},
+    });
+    std::vector<std::string> refusals = readSources(tree.root).refusals;
+    std::sort(refusals.begin(), refusals.end());
+    ASSERT_EQ(refusals.size(), 2u) << lines(refusals);
+    EXPECT_NE(refusals[0].find("src/vpn/Bracket.cpp"), std::string::npos) << refusals[0];
+    EXPECT_NE(refusals[1].find("src/vpn/Relay.cpp"), std::string::npos) << refusals[1];
 }
 
 // What the guard cannot follow is refused outright: an include through a macro, a file it does not

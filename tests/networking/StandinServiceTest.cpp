@@ -6,9 +6,14 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 #include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
@@ -187,6 +192,28 @@ TEST(StandinService, DocumentedControlCommandTakesALargePage)
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(QJsonDocument::fromJson(process.readAllStandardOutput()).object().value(QStringLiteral("ok")), QJsonValue(true))
         << options.join(QLatin1Char(' ')).toStdString();
+}
+
+// A test's clients hold many connections at once (the client, its pages, the test itself), idle
+// ones and ones waiting on a slow reply; a request on a further connection is still answered.
+TEST(StandinService, AnswersWhileItsClientsHoldManyConnections)
+{
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
+    constexpr int kHeld = 24;
+    ASSERT_TRUE(standin.fault(QStringLiteral("/static/held"), QStringLiteral("delay"), kHeld, 60000));
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < kHeld; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QHostAddress::LocalHost, quint16(QUrl(standin.baseUrl()).port()));
+        ASSERT_TRUE(socket->waitForConnected(5000));
+        socket->write("GET /static/held HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        ASSERT_TRUE(socket->waitForBytesWritten(5000));
+        held.push_back(std::move(socket));
+    }
+    int status = 0;
+    TestHttp::post(standin.baseUrl() + QStringLiteral("/__control"), R"({"clear_faults":true})", &status, 30000);
+    EXPECT_EQ(status, 200);
 }
 
 // The guide's two links lead to pages the service (here its stand-in) really serves.

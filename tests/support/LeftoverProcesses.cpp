@@ -1,11 +1,13 @@
 #include "LeftoverProcesses.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QSet>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <signal.h>
@@ -19,9 +21,14 @@ struct Entry
 {
     pid_t parent = 0;
     char state = '?';
+    quint64 flags = 0;
 };
 
-// /proc/<pid>/stat: "pid (comm) state ppid ...", where comm may hold spaces and parentheses.
+// The kernel's mark of a process that is ending (PF_EXITING).
+constexpr quint64 kExiting = 0x4;
+
+// /proc/<pid>/stat: "pid (comm) state ppid pgrp session tty tpgid flags ...", where comm may hold
+// spaces and parentheses.
 bool readStat(pid_t pid, Entry *entry)
 {
     QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -32,11 +39,34 @@ bool readStat(pid_t pid, Entry *entry)
     if (close < 0)
         return false;
     const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-    if (fields.size() < 2 || fields[0].isEmpty())
+    if (fields.size() < 7 || fields[0].isEmpty())
         return false;
     entry->state = fields[0].at(0);
     entry->parent = static_cast<pid_t>(fields[1].toLongLong());
+    entry->flags = fields[6].toULongLong();
     return true;
+}
+
+// Signals whose default action leaves a process running (SIGCHLD, SIGCONT, SIGSTOP, SIGTSTP,
+// SIGTTIN, SIGTTOU, SIGURG, SIGWINCH), as bits of /proc/<pid>/status (signal n is bit n - 1).
+constexpr quint64 kHarmlessByDefault = (1ull << 16) | (1ull << 17) | (1ull << 18) | (1ull << 19) | (1ull << 20) | (1ull << 21)
+                                       | (1ull << 22) | (1ull << 27);
+
+// Whether a signal waits for the process that it will act on: one that ends it, or one it
+// handles (as a daemon handles SIGTERM, to end in its own time).
+bool actsOnAPendingSignal(pid_t pid)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QHash<QByteArray, quint64> masks;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && (line.startsWith("Sig") || line.startsWith("ShdPnd")))
+            masks.insert(line.left(colon), line.mid(colon + 1).trimmed().toULongLong(nullptr, 16));
+    }
+    const quint64 pending = (masks.value("SigPnd") | masks.value("ShdPnd")) & ~masks.value("SigBlk") & ~masks.value("SigIgn");
+    return (pending & (masks.value("SigCgt") | ~kHarmlessByDefault)) != 0;
 }
 
 QString commandOf(pid_t pid)
@@ -104,6 +134,18 @@ bool endsWithThisProcess(pid_t pid, const Entry &entry, pid_t self)
     return command.contains(QLatin1String("QtWebEngineProcess")) && command.contains(QLatin1String("--type=zygote"));
 }
 
+// A process on its way out: gone or ending already, acting on a signal, or a web engine process,
+// which follows its browser (this process's engine, gone with the application object).
+bool onItsWayOut(const LeftoverProcesses::Process &process)
+{
+    if (process.command.contains(QLatin1String("QtWebEngineProcess")))
+        return true;
+    Entry entry;
+    if (!readStat(process.pid, &entry) || entry.state == 'Z' || (entry.flags & kExiting))
+        return true;
+    return actsOnAPendingSignal(process.pid);
+}
+
 } // namespace
 
 bool LeftoverProcesses::adoptDescendants()
@@ -127,14 +169,16 @@ QList<LeftoverProcesses::Process> LeftoverProcesses::running(const QByteArray &p
     return found;
 }
 
-int LeftoverProcesses::endAndReport(const QByteArray &profile, int graceMs)
+int LeftoverProcesses::endAndReport(const QByteArray &profile, int boundMs)
 {
-    constexpr int kStepMs = 50;
+    constexpr int kStepMs = 20;
     QList<Process> left;
-    for (int waited = 0;; waited += kStepMs) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
         reapEnded();
         left = running(profile);
-        if (left.isEmpty() || waited >= graceMs)
+        if (std::none_of(left.cbegin(), left.cend(), onItsWayOut) || waited.hasExpired(boundMs))
             break;
         QThread::msleep(kStepMs);
     }

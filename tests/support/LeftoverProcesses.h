@@ -26,7 +26,9 @@ public:
     // Descendants of this process that still run, and any other process whose HOME is `profile`.
     static QList<Process> running(const QByteArray &profile);
 
-    // Waits up to `graceMs` for them to end on their own (reaping those that did), then names the
-    // ones still running on stderr, kills them and returns how many there were.
-    static int endAndReport(const QByteArray &profile, int graceMs);
+    // Waits while any of them is on its way out (ending already, acting on a signal sent to it,
+    // or a web engine process following its browser), for at most `boundMs`, reaping those that
+    // ended; then names the ones still running on stderr, kills them and returns how many there
+    // were. A process that is not ending is named at once.
+    static int endAndReport(const QByteArray &profile, int boundMs);
 };

@@ -1,4 +1,5 @@
 #include "support/WebTestDisplay.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 
@@ -13,7 +14,7 @@ namespace WebTestDisplay {
 
 bool ensure(Graphics graphics)
 {
-    if (qEnvironmentVariableIsSet("OSTREL_WEB_TEST_XVFB") || !qEnvironmentVariableIsEmpty("DISPLAY")) {
+    if (TestEnvironment::underOwnDisplay()) {
         qputenv("QT_QPA_PLATFORM", "xcb");
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         // Added to what the pages' own set-up asked for, whichever ran first.
@@ -26,22 +27,24 @@ bool ensure(Graphics graphics)
     }
     std::ifstream file("/proc/self/cmdline", std::ios::binary);
     const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::vector<std::string> args;
+    QStringList args;
     for (size_t start = 0; start < all.size();) {
         const size_t end = all.find('\0', start);
-        args.push_back(all.substr(start, end - start));
+        args.append(QString::fromLocal8Bit(all.substr(start, end - start)));
         start = end == std::string::npos ? all.size() : end + 1;
     }
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
         return false;
-    std::vector<std::string> command{"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", self};
-    command.insert(command.end(), args.begin() + (args.empty() ? 0 : 1), args.end());
+    const QStringList command = TestEnvironment::ownDisplayCommand(QStringLiteral("1280x800x24"), QString::fromLocal8Bit(self),
+                                                                   args.mid(1));
+    std::vector<QByteArray> bytes;
+    for (const QString &arg : command)
+        bytes.push_back(arg.toLocal8Bit());
     std::vector<char *> argv;
-    for (std::string &arg : command)
+    for (QByteArray &arg : bytes)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-    setenv("OSTREL_WEB_TEST_XVFB", "1", 1);
     execvp("xvfb-run", argv.data());
     return false;
 }

@@ -1,9 +1,11 @@
 // The client's end of the helper socket: every command gets exactly one answer, also when the
 // helper is gone or silent, so no road waits forever.
 #include "support/DaemonProcess.h"
+#include "support/OtherUsers.h"
 #include "vpn/HelperClient.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QLocalServer>
@@ -196,9 +198,11 @@ TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to run a process as another user";
-    // A shared folder, as /tmp is where there is no runtime folder.
-    QTemporaryDir shared(QStringLiteral("/tmp/ostrel-impostor-XXXXXX"));
+    // A shared folder, as the temporary folder is where there is no runtime folder.
+    QTemporaryDir shared(QDir::tempPath() + QStringLiteral("/ostrel-impostor-XXXXXX"));
     ASSERT_TRUE(shared.isValid());
+    if (!otherUsersCanReach(shared.path()))
+        GTEST_SKIP() << "another user cannot reach the temporary folder (TMPDIR) " << qPrintable(QDir::tempPath());
     ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
     m_options.socketPath = shared.filePath("helper.sock");
     const QByteArray path = QFile::encodeName(m_options.socketPath);

@@ -305,7 +305,9 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
     for (const QString &fd : descriptors.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
         EXPECT_NE(QFile::symLinkTarget(descriptors.filePath(fd)).toStdString(), clientFile.toStdString()) << "descriptor " << fd.toStdString();
     ::kill(static_cast<pid_t>(launched), SIGTERM);
-    // Detached, it belongs to init (or a container's first process): gone or a zombie is done.
+    // Detached, it still descends from this program, the reaper of everything its tests start
+    // (TestMain): ended, it stays a zombie until the program reaps it at exit, so gone or a
+    // zombie is done.
     const auto ended = [launched] {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(launched));
         if (!stat.open(QIODevice::ReadOnly))
@@ -343,7 +345,7 @@ TEST_F(PrivilegedHelperManagerTest, RootRunsTheScriptItCheckedNotTheLinkItWasGiv
         GTEST_SKIP() << "the script is only run directly (without pkexec) as root";
     // A root-owned script reached through a link: whoever owns a link on the way could turn it
     // elsewhere between the ownership check and the start.
-    QTemporaryDir folder(QStringLiteral("/tmp/ostrel-install-XXXXXX"));
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/ostrel-install-XXXXXX"));
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(QDir().mkpath(folder.filePath("real")));
     const QString record = folder.filePath("ran-as");

@@ -1,9 +1,9 @@
 // The pages keep painting after Chromium loses its GPU channels, with the graphics the client
-// itself chooses on this machine (WebModule::prepareGraphics after the application object, no
-// --disable-gpu of the tests' own). Chromium runs its GPU service inside the client's process, so
-// there is no GPU process to kill; its own debug address chrome://gpuclean drops every GPU channel
-// at once, which is what a failing GPU service does to the pages. Without a display the program
-// runs itself again under xvfb-run.
+// itself chooses (WebModule::prepareGraphics after the application object, no --disable-gpu of
+// the tests' own) on a GL drawn by the CPU: the program runs under its own Xvfb and asks Mesa for
+// its software rasteriser, whatever GPU the machine has. Chromium runs its GPU service inside the
+// client's process, so there is no GPU process to kill; its own debug address chrome://gpuclean
+// drops every GPU channel at once, which is what a failing GPU service does to the pages.
 #include <QApplication>
 #include <QColor>
 #include <QDir>
@@ -25,6 +25,10 @@
 namespace {
 
 const bool kUnderDisplay = WebTestDisplay::ensure(WebTestDisplay::Graphics::AsTheClient);
+const bool kSoftwareGl = [] {
+    qputenv("LIBGL_ALWAYS_SOFTWARE", "1");
+    return true;
+}();
 const bool kEngineEnvironment = [] {
     WebModule::prepareEngineEnvironment();
     return true;
@@ -71,11 +75,22 @@ private:
     ScriptMessageWebPage *m_page = nullptr;
 };
 
+// The client's choice, for the renderer names GL drivers report.
+TEST(PagesAfterGraphicsLoss, ThePagesDrawWithoutTheGpuExactlyWhereGlIsDrawnByTheCpu)
+{
+    for (const char *software : {"", "llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Mesa DRI swrast",
+                                 "Google SwiftShader", "ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero)))"})
+        EXPECT_TRUE(WebModule::drawsPagesInSoftware(software)) << software;
+    for (const char *gpu : {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49)",
+                            "NVIDIA GeForce RTX 3060/PCIe/SSE2", "virgl"})
+        EXPECT_FALSE(WebModule::drawsPagesInSoftware(gpu)) << gpu;
+}
+
 TEST(PagesAfterGraphicsLoss, OnASoftwareOnlyGlThePagesDrawWithoutTheGpuAndKeepPaintingWhenItsChannelsDrop)
 {
     ASSERT_TRUE(kUnderDisplay) << "xvfb-run is needed to run the web views without a display";
     WebModule::prepareGraphics();
-    // Xvfb's GL is Mesa's CPU rasteriser: Chromium is told to draw without its GPU road.
+    // The GL is Mesa's CPU rasteriser: Chromium is told to draw without its GPU road.
     EXPECT_TRUE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").split(' ').contains("--disable-gpu"))
         << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").toStdString();
     const QUrl url = writeLocalPage(QStringLiteral("solid/index.html"), kSolidPage);

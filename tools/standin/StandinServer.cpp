@@ -112,6 +112,11 @@ StandinServer::StandinServer()
 {
     // Small replies on loopback would otherwise wait out the delayed acknowledgement.
     m_server->set_tcp_nodelay(true);
+    // Every connection a test's clients hold takes a worker: an idle one until it times out (5 s),
+    // a slow or endless reply for as long as it runs. The client, its pages and the test each open
+    // several, so the library's one worker per core left a request waiting behind idle
+    // connections on a busy run.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     m_server->set_socket_options(reuseAddressOnly);
 }
 

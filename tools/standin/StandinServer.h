@@ -40,6 +40,9 @@ public:
 
     bool applyControl(const QJsonObject &control);
 
+    // Connections served at once.
+    static constexpr int kWorkers = 64;
+
 private:
     struct Fault
     {

@@ -7,8 +7,8 @@
 #include "settings/general/GeneralPickerBase.h"
 
 // The line-order picker: server order (stored 0) or latency order (stored 1) under
-// "kLineOrderType". Choosing stores the row's number and closes the picker; the line page orders
-// by latency while 1 is stored.
+// "kLineOrderType". Choosing stores the row's number and closes the picker. Only the picker reads
+// the stored order: the line lists show the lines in the service's order whatever it holds.
 class NBSortViewController : public GeneralPickerBase
 {
     Q_OBJECT

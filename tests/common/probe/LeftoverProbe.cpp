@@ -1,16 +1,76 @@
 // A test program that starts a process the way the client starts its helper (detached, with a
 // double fork) and, unless told to leave it, ends it again. The test entry must fail the program
-// and name the process when it is left running.
+// and name the process when it is left running. OSTREL_PROBE_LEAVE_IT says how it is left:
+//   1        `sleep 4242`, a descendant of the program under its profile's HOME;
+//   home     `sleep 4243` under another HOME: only the program's reaping finds it;
+//   escaped  `sleep 4244`, started for the program by the test that runs it (a process outside
+//            the program's tree, named in OSTREL_PROBE_ASK) under the profile's HOME: only the
+//            HOME finds it;
+//   ending   `sleep 4245`, stopped with an end signal waiting for it, which the test that runs
+//            the program lets go on (SIGCONT) only once the program's tests are over: it ends
+//            while the program waits for what is on its way out.
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
+namespace {
+
+// Asks the test for the escaped sleeper: writes the profile into the file, and waits until the
+// test says the sleeper runs.
+bool askForAnEscapedSleeper()
+{
+    const QString ask = qEnvironmentVariable("OSTREL_PROBE_ASK");
+    QFile request(ask + QStringLiteral(".part"));
+    if (ask.isEmpty() || !request.open(QIODevice::WriteOnly) || request.write(QFile::encodeName(QDir::homePath())) < 0)
+        return false;
+    request.close();
+    if (!request.rename(ask))
+        return false;
+    return QTest::qWaitFor([&] { return QFile::exists(ask + QStringLiteral(".started")); }, 30000);
+}
+
+char stateOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return '?';
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close < 0 || close + 2 >= text.size() ? '?' : text.at(close + 2);
+}
+
 TEST(LeftoverProbe, StartsADetachedProcess)
 {
+    const QString leave = qEnvironmentVariable("OSTREL_PROBE_LEAVE_IT");
+    if (leave == QLatin1String("escaped")) {
+        ASSERT_TRUE(askForAnEscapedSleeper());
+        return;
+    }
     qint64 pid = 0;
+    if (leave == QLatin1String("ending")) {
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("4245")}, QString(), &pid));
+        ::kill(static_cast<pid_t>(pid), SIGSTOP);
+        ASSERT_TRUE(QTest::qWaitFor([pid] { return stateOf(pid) == 'T'; }, 10000));
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        QFile request(qEnvironmentVariable("OSTREL_PROBE_ASK"));
+        ASSERT_TRUE(request.open(QIODevice::WriteOnly));
+        request.write(QByteArray::number(pid));
+        return;
+    }
+    if (leave == QLatin1String("home")) {
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("env"), {QStringLiteral("HOME=/nonexistent/elsewhere"), QStringLiteral("sleep"),
+                                                                   QStringLiteral("4243")},
+                                            QString(), &pid));
+        return;
+    }
     ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("4242")}, QString(), &pid));
-    if (qEnvironmentVariableIsEmpty("OSTREL_PROBE_LEAVE_IT"))
+    if (leave.isEmpty())
         ::kill(static_cast<pid_t>(pid), SIGTERM);
 }
+
+} // namespace
