@@ -228,11 +228,10 @@ TEST_F(PagesOnScreen, EveryOpeningOfTheMorePagesWebPagesPutsThePageOnTheDisplay)
 {
     // Each page first in a fresh profile and after another web page, then again and again, the
     // same page twice in a row, and after the membership page of the menu.
-    const QList<Row> order{kDiscover, kInvite, kLottery, kLottery, kInvite, kDiscover, kDiscover,
-                           kInvite,   kLottery, kDiscover, kInvite, kLottery, kInvite, kInvite,
-                           kDiscover, kLottery, kLottery, kDiscover, kInvite, kLottery, kDiscover,
-                           kInvite,   kDiscover, kLottery, kInvite, kLottery, kDiscover, kInvite,
-                           kLottery,  kDiscover, kInvite, kLottery};
+    const QList<Row> order{kDiscover, kInvite,   kLottery,  kLottery, kInvite,   kDiscover, kDiscover, kInvite,
+                           kLottery,  kDiscover, kInvite,   kLottery, kInvite,   kInvite,   kDiscover, kLottery,
+                           kLottery,  kDiscover, kInvite,   kLottery, kDiscover, kInvite,   kDiscover, kLottery,
+                           kInvite,   kLottery,  kDiscover, kInvite,  kLottery,  kDiscover};
     int blank = 0;
     for (int i = 0; i < order.size(); ++i) {
         if (i == 12) {

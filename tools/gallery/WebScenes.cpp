@@ -25,6 +25,7 @@
 #include "web/NBRetrieveViewController.h"
 #include "web/NBUpgradeViewController.h"
 #include "web/ScriptMessageWebPage.h"
+#include "web/WebPageFailureView.h"
 #include "web/unreached/WebViewSnapshot.h"
 
 namespace {
@@ -202,4 +203,12 @@ OSTREL_GALLERY_SCENE("web/lottery_page_won", 728, 500)
     return pageScene(new NBFreeViewController,
                      QStringLiteral("document.body.dataset.lottery === 'ready'"
                                     " && (document.body.dataset.won || (document.getElementById('draw').click(), false))"));
+}
+
+OSTREL_GALLERY_SCENE("web/page_failure", 728, 500)
+{
+    // What a page presented over another screen shows when it cannot show.
+    auto *failure = new WebPageFailureView;
+    failure->setClosable(true);
+    return failure;
 }
