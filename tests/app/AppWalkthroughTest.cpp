@@ -59,6 +59,7 @@
 #include "settings/more/NBMineSwitchItemView.h"
 #include "settings/more/NBMineViewController.h"
 #include "settings/more/NBSettingViewController.h"
+#include "support/ContainedDelegate.h"
 #include "support/StandinProcess.h"
 #include "support/WebPageScript.h"
 #include "support/WebTestDisplay.h"
@@ -96,16 +97,6 @@ void typeInto(QWidget *field, const QString &text)
     field->setFocus();
     QTest::keyClicks(field, text);
 }
-
-// The real start-up, without what reaches outside the test (the helper install, crash handlers,
-// the desktop's reachability).
-class ContainedDelegate : public AppDelegate
-{
-public:
-    void startReachability() override {}
-    void startCrashReporter() override {}
-    void checkInstall() override {}
-};
 
 class Walkthrough : public ::testing::Test
 {

@@ -28,6 +28,7 @@
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineViewController.h"
 #include "support/NetworkTestSupport.h"
+#include "support/ContainedDelegate.h"
 #include "support/StandinProcess.h"
 #include "support/WebPageScript.h"
 #include "support/WebTestDisplay.h"
@@ -138,15 +139,6 @@ bool showsANotice(const QImage &image)
     }
     return colours.size() > 16;
 }
-
-// The real start-up, without what reaches outside the test.
-class ContainedDelegate : public AppDelegate
-{
-public:
-    void startReachability() override {}
-    void startCrashReporter() override {}
-    void checkInstall() override {}
-};
 
 class PagesOnScreen : public ::testing::Test
 {

@@ -14,24 +14,14 @@
 #include <unistd.h>
 
 #include "common/DetachedProcess.h"
+#include "support/ProcessAlive.h"
 
 namespace {
-
-bool running(qint64 pid)
-{
-    // A zombie still has its /proc entry: read its state.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = stat.readAll();
-    const int close = text.lastIndexOf(')');
-    return close > 0 && text.size() > close + 2 && text.at(close + 2) != 'Z';
-}
 
 void end(qint64 pid)
 {
     ::kill(pid_t(pid), SIGKILL);
-    EXPECT_TRUE(QTest::qWaitFor([pid] { return !running(pid); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([pid] { return !processAlive(pid); }, 5000));
 }
 
 QStringList descriptors(qint64 pid)

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ProcessAlive.h"
 #include "support/ConnectTestSupport.h"
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
@@ -185,17 +186,6 @@ protected:
             expectPid = line.isEmpty();
         }
         return pids;
-    }
-
-    static bool processAlive(qint64 pid)
-    {
-        // A zombie still has its /proc entry: read its state.
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray text = stat.readAll();
-        const int close = text.lastIndexOf(')');
-        return close > 0 && text.size() > close + 2 && text.at(close + 2) != 'Z';
     }
 
     // No live process runs with a file of this profile's private folder (the engines' -c

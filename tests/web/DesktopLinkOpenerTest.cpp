@@ -16,18 +16,9 @@
 #include <unistd.h>
 
 #include "web/DesktopLinkOpener.h"
+#include "support/ProcessAlive.h"
 
 namespace {
-
-bool running(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = stat.readAll();
-    const int close = text.lastIndexOf(')');
-    return close > 0 && text.size() > close + 2 && text.at(close + 2) != 'Z';
-}
 
 QByteArrayList commandLine(qint64 pid)
 {
@@ -81,7 +72,7 @@ TEST_F(DesktopLinkOpenerTest, TheOpenerGetsTheLinkAndNoneOfTheClientsFiles)
     const qint64 pid = record.at(0).toLongLong();
     const auto end = qScopeGuard([pid] {
         ::kill(pid_t(pid), SIGKILL);
-        EXPECT_TRUE(QTest::qWaitFor([pid] { return !running(pid); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([pid] { return !processAlive(pid); }, 5000));
     });
     EXPECT_EQ(record.at(1), "https://example.com/a?b=c");
     ASSERT_TRUE(QTest::qWaitFor([&] { return commandLine(pid).value(0).endsWith("sleep"); }, 10000));
