@@ -111,7 +111,7 @@ void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
     const QUrl target(url);
     const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(event);
     if (!envelope || !OONetWork::isAllowedUrl(target)) {
-        Q_EMIT uploaded(name, false);
+        announce(name, false);
         return;
     }
     if (!m_manager) {
@@ -139,6 +139,13 @@ void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
         const bool answered = reply->error() == QNetworkReply::NoError || reply->error() == QNetworkReply::OperationCanceledError;
         const bool delivered = answered && status >= 200 && status < 300;
         qCDebug(lcNetwork) << "analytics" << name << (delivered ? "delivered" : "dropped");
-        Q_EMIT uploaded(name, delivered);
+        announce(name, delivered);
     });
+}
+
+// Runs on the worker thread. The signal belongs to this object, which lives on the GUI thread:
+// its listeners get it there, from the event loop, and never while the worker runs on.
+void XSAnalyticsManager::announce(const QString &event, bool delivered)
+{
+    GuiThread::post(this, [this, event, delivered] { Q_EMIT uploaded(event, delivered); });
 }

@@ -12,7 +12,7 @@ class QThread;
 
 // Analytics events: each call records one event with the app identity, the current user's
 // fields and the time, signs it like every API request, and uploads it from a worker thread.
-// Nothing is reported back; a failed upload is dropped silently.
+// A failed upload is dropped; the outcome of each is only announced (`uploaded`, on the GUI thread).
 class XSAnalyticsManager : public QObject
 {
     Q_OBJECT
@@ -29,11 +29,13 @@ public:
                                   const std::optional<QString> &dataId, const std::optional<QJsonObject> &params);
 
 Q_SIGNALS:
+    // Emitted on this object's (the GUI) thread, from the event loop, once per tracked event.
     void uploaded(const QString &event, bool delivered);
 
 private:
     explicit XSAnalyticsManager(QObject *parent = nullptr);
     void upload(const QString &url, const QJsonObject &event);
+    void announce(const QString &event, bool delivered);
     // Ends the worker thread and waits for it: before the application object goes (the process
     // teardown) and at the latest in the destructor. Events tracked after it are dropped.
     void stopWorker();

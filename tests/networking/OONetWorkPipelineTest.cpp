@@ -481,8 +481,15 @@ TEST_F(PipelineTest, AnalyticsEventsReachTheServiceWithIdentity)
 {
     s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
     QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    // Listeners without a context of their own are called where the signal is emitted: that must
+    // be the GUI thread, whatever thread did the upload.
+    QList<QThread *> emittedOn;
+    const QMetaObject::Connection direct = QObject::connect(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded,
+                                                            [&emittedOn] { emittedOn << QThread::currentThread(); });
     XSAnalyticsManager::shared().track(QStringLiteral("homePage_show"));
     ASSERT_TRUE(uploaded.wait(5000));
+    QObject::disconnect(direct);
+    EXPECT_EQ(emittedOn, QList<QThread *>{qApp->thread()});
     EXPECT_TRUE(uploaded.first().at(1).toBool());
     const QJsonArray events = s_standin->records().value(QStringLiteral("analytics")).toArray();
     ASSERT_EQ(events.size(), 1);
