@@ -59,7 +59,7 @@ public:
         auto started = std::make_shared<QElapsedTimer>();
         started->start();
         m_inner.enableProxyWithPort(port, socksPort, pac, dns, filter, ignore,
-                                    [this, started, reply](const std::optional<QString> &error) {
+                                    [this, started, reply](const std::optional<HelperError> &error) {
                                         waitedNs += started->nsecsElapsed();
                                         reply(error);
                                     });

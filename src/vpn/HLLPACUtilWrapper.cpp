@@ -16,7 +16,6 @@
 #include "common/UserDefaults.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
-#include "vpn/HelperClient.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/VpnLog.h"
 
@@ -37,6 +36,16 @@ UserDefaults &defaults()
 void postTunStateChange()
 {
     NotificationCenter::defaultCenter().post(NotificationNames::kTunStateChange);
+}
+
+std::optional<QString> textOf(const std::optional<HelperError> &error)
+{
+    return error ? std::optional<QString>(error->text()) : std::nullopt;
+}
+
+HelperError noHelperConnection()
+{
+    return HelperError::unreachable(QStringLiteral("no helper connection"));
 }
 
 } // namespace
@@ -114,8 +123,7 @@ void HLLPACUtilWrapper::start(const EngineStart &what, StartCompletion completio
     // one could not listen, and the old one would keep serving the old line. It is waited for in
     // the event loop.
     m_tunOn = what.tunOn;
-    m_proxyApplied = false;
-    m_suspended = false;
+    m_desktopProxy = DesktopProxy::Off;
     m_engineDied = false;
     const quint64 starting = ++m_startRequest;
     stopEngines([guard = QPointer(this), completion, what, starting]() {
@@ -213,8 +221,7 @@ void HLLPACUtilWrapper::enable(Callback callback)
 {
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
-        rollBack(ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("no helper connection")),
-                 std::move(callback));
+        rollBack(noHelperConnection().text(), std::move(callback));
         return;
     }
     watchHelper(helper);
@@ -223,17 +230,17 @@ void HLLPACUtilWrapper::enable(Callback callback)
     const quint64 generation = m_generation;
     helper->enableProxyWithPort(kLocalPort, kLocalPort, std::nullopt, dns, true, proxyIgnoreList(),
                         [guard = QPointer(this), callback, generation](
-                            const std::optional<QString> &error) {
+                            const std::optional<HelperError> &error) {
                             if (guard)
                                 guard->applyConfigReply(error, callback, generation);
                         });
 }
 
-void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Callback callback,
+void HLLPACUtilWrapper::applyConfigReply(const std::optional<HelperError> &error, Callback callback,
                                          quint64 generation)
 {
     if (error)
-        WRAPPER_LOG(Logger::Info, "applyConfig(_:)", *error);
+        WRAPPER_LOG(Logger::Info, "applyConfig(_:)", error->text());
     if (generation != m_generation) {
         // A newer connection replaced the engine meanwhile; its own reply decides.
         if (callback)
@@ -241,26 +248,23 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<QString> &error, Ca
         return;
     }
     if (error) {
-        rollBack(*error, std::move(callback));
+        rollBack(error->text(), std::move(callback));
         return;
     }
     if (m_engineDied) {
         rollBack(QStringLiteral("engine ended while the proxy was applied"), std::move(callback));
         return;
     }
-    m_proxyApplied = true;
+    // A suspension sent behind this enable is applied after it: the proxy stays taken off.
+    if (m_desktopProxy != DesktopProxy::Suspended)
+        m_desktopProxy = DesktopProxy::Ours;
     if (callback)
         callback(std::nullopt);
 }
 
 void HLLPACUtilWrapper::watchHelper(ProxyConfigRemoteProcessProtocol *helper)
 {
-    auto *client = dynamic_cast<HelperClient *>(helper);
-    if (!client)
-        return;
-    connect(client, &HelperClient::connectionLost, this, &HLLPACUtilWrapper::helperWentAway, Qt::UniqueConnection);
-    // The manager drops its connection after an install, which replaces the program too.
-    connect(client, &HelperClient::connectionInvalidated, this, &HLLPACUtilWrapper::helperWentAway,
+    connect(helper, &ProxyConfigRemoteProcessProtocol::wentAway, this, &HLLPACUtilWrapper::helperWentAway,
             Qt::UniqueConnection);
 }
 
@@ -276,19 +280,16 @@ void HLLPACUtilWrapper::helperWentAway()
 
 void HLLPACUtilWrapper::pointProxyBackAfterHelperLoss()
 {
-    // Not ours (off, starting, suspended for an upgrade whose resume enables anyway), or a stop
-    // runs that hands the settings back in any case.
-    if (!m_proxyApplied || m_pendingStops > 0 || m_pointingBack)
+    // Not ours (off, starting, suspended for an upgrade whose resume enables anyway), already
+    // being pointed back, or a stop runs that hands the settings back in any case.
+    if (m_desktopProxy != DesktopProxy::Ours || m_pendingStops > 0)
         return;
     WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
                 QStringLiteral("the proxy helper went away while the desktop proxy was ours; pointing it back"));
-    m_pointingBack = true;
-    // A failure rolls back as a failed connect does: the settings restored, the engines ended and
-    // the stopped look shown.
-    enable([guard = QPointer(this)](const std::optional<QString> &error) {
-        if (!guard)
-            return;
-        guard->m_pointingBack = false;
+    m_desktopProxy = DesktopProxy::PointingBack;
+    // The reply makes it ours again; a failure rolls back as a failed connect does: the settings
+    // restored, the engines ended and the stopped look shown.
+    enable([](const std::optional<QString> &error) {
         if (error)
             WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
                         QStringLiteral("the desktop proxy was not pointed back: ") + *error);
@@ -309,11 +310,11 @@ void HLLPACUtilWrapper::restoreThenStop(std::function<void()> then)
 {
     // The engines go even when the helper failed: nothing of ours may keep running for a
     // connection the user no longer has.
-    disable([guard = QPointer(this), then = std::move(then)](const std::optional<QString> &error) {
+    disable([guard = QPointer(this), then = std::move(then)](const std::optional<HelperError> &error) {
         if (!guard)
             return;
         if (error)
-            WRAPPER_LOG(Logger::Info, "applyConfig(_:)", *error);
+            WRAPPER_LOG(Logger::Info, "applyConfig(_:)", error->text());
         guard->stopEngines([guard, then]() {
             if (!guard)
                 return;
@@ -325,17 +326,15 @@ void HLLPACUtilWrapper::restoreThenStop(std::function<void()> then)
 
 // ---- stopping ----
 
-void HLLPACUtilWrapper::disable(Callback callback)
+void HLLPACUtilWrapper::disable(std::function<void(const std::optional<HelperError> &error)> reply)
 {
     ProxyConfigRemoteProcessProtocol *helper = currentHelper();
     if (!helper) {
-        if (callback)
-            GuiThread::post(this, [callback] {
-                callback(ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("no helper connection")));
-            });
+        if (reply)
+            GuiThread::post(this, [reply] { reply(noHelperConnection()); });
         return;
     }
-    helper->disableProxyWithFilterInterface(true, std::move(callback));
+    helper->disableProxyWithFilterInterface(true, std::move(reply));
 }
 
 void HLLPACUtilWrapper::stopLocal(Callback callback)
@@ -344,7 +343,7 @@ void HLLPACUtilWrapper::stopLocal(Callback callback)
     // A start still waiting was asked for before this stop: the stop overtakes it.
     self.giveUpWaitingStart();
     ++self.m_pendingStops;
-    self.disable([guard = QPointer(&self), callback](const std::optional<QString> &error) {
+    self.disable([guard = QPointer(&self), callback](const std::optional<HelperError> &error) {
         if (!guard)
             return;
         guard->stopLocalReply(error, [guard, callback](const std::optional<QString> &result) {
@@ -362,7 +361,7 @@ void HLLPACUtilWrapper::stopLocal(Callback callback)
 void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
 {
     HLLPACUtilWrapper &self = shared();
-    if (!self.m_proxyApplied) {
+    if (!self.proxyIsOurs()) {
         // Already asked for: the caller hears when the helper has answered that request.
         if (self.m_suspendsInFlight > 0) {
             if (callback)
@@ -377,41 +376,39 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
     }
     // Recorded before the helper answers: a resume asked for meanwhile, however late the helper
     // is, then sends its enable behind this disable, and the helper applies them in that order.
-    self.m_proxyApplied = false;
-    self.m_suspended = true;
+    self.m_desktopProxy = DesktopProxy::Suspended;
     const quint64 round = ++self.m_suspensionRound;
     ++self.m_suspendsInFlight;
     if (callback)
         self.m_suspendWaiters.append(std::move(callback));
-    self.disable([guard = QPointer(&self), round](const std::optional<QString> &error) {
+    self.disable([guard = QPointer(&self), round](const std::optional<HelperError> &error) {
         if (!guard)
             return;
         if (error) {
-            OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + *error);
+            OSTREL_LOG(Logger::Info, QStringLiteral("proxy suspension: ") + error->text());
             // Only a refusal is known to have left the desktop as it was; after any other failure
             // (silent, gone, a broken connection) the helper may have applied the disable or may
             // still, so the resume must still point it back.
-            if (ProxyConfigRemoteProcessProtocol::isRefusal(*error))
+            if (error->isRefusal())
                 guard->suspensionRefused(round);
         }
         if (--guard->m_suspendsInFlight > 0)
             return;
         const QList<Callback> waiters = std::exchange(guard->m_suspendWaiters, {});
         for (const Callback &waiter : waiters)
-            waiter(error);
+            waiter(textOf(error));
     });
 }
 
 void HLLPACUtilWrapper::suspensionRefused(quint64 round)
 {
     // A resume, a stop or a newer start since then has decided for itself.
-    if (!m_suspended || round != m_suspensionRound)
+    if (m_desktopProxy != DesktopProxy::Suspended || round != m_suspensionRound)
         return;
     // The desktop proxy still points at our listener, so it is still ours: an engine that ends
     // from now on (or ended while the helper was silent) is a loss like any other, not a
     // listener left dead until the upgrade ends.
-    m_suspended = false;
-    m_proxyApplied = true;
+    m_desktopProxy = DesktopProxy::Ours;
     if (m_engineDied)
         handleEngineLoss();
 }
@@ -419,14 +416,14 @@ void HLLPACUtilWrapper::suspensionRefused(quint64 round)
 void HLLPACUtilWrapper::resumeSystemProxy(Callback callback)
 {
     HLLPACUtilWrapper &self = shared();
-    if (!self.m_suspended) {
+    if (self.m_desktopProxy != DesktopProxy::Suspended) {
         GuiThread::post(&self, [callback] {
             if (callback)
                 callback(std::nullopt);
         });
         return;
     }
-    self.m_suspended = false;
+    self.m_desktopProxy = DesktopProxy::Off;
     if (!self.hasRunningEngine()) {
         // The engines ended meanwhile: nothing to point the proxy at; the stop road tidies up.
         self.restoreThenStop([callback] {
@@ -463,12 +460,12 @@ void HLLPACUtilWrapper::giveUpWaitingStart()
     failStart(std::move(completion));
 }
 
-void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Callback callback)
+void HLLPACUtilWrapper::stopLocalReply(const std::optional<HelperError> &error, Callback callback)
 {
     if (error) {
-        WRAPPER_LOG(Logger::Info, "stopLocal(_:)", *error);
+        WRAPPER_LOG(Logger::Info, "stopLocal(_:)", error->text());
         if (callback)
-            callback(error);
+            callback(error->text());
         return;
     }
     // The settings are back, so nothing points at the engines any more: end them, TUN first, so a
@@ -484,8 +481,7 @@ void HLLPACUtilWrapper::stopLocalReply(const std::optional<QString> &error, Call
 
 void HLLPACUtilWrapper::markStopped()
 {
-    m_proxyApplied = false;
-    m_suspended = false;
+    m_desktopProxy = DesktopProxy::Off;
     defaults().setBool(DefaultsKeys::ShadowsocksOn, false);
     defaults().synchronizeOrLog("the proxy's stop");
     postTunStateChange();
@@ -560,7 +556,7 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
 {
     if (generation != m_generation)
         return;
-    if (!m_proxyApplied) {
+    if (!proxyIsOurs()) {
         // Still starting: the start completion or the helper's reply turns this into a failure.
         // Suspended: the resume, or the helper's refusal of the suspension, takes it up.
         m_engineDied = true;
@@ -578,7 +574,7 @@ void HLLPACUtilWrapper::handleEngineLoss()
         return;
     }
     WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; restoring the proxy settings"));
-    m_proxyApplied = false;
+    m_desktopProxy = DesktopProxy::Off;
     restoreThenStop([this]() { Q_EMIT engineLost(false); });
 }
 
@@ -588,10 +584,9 @@ void HLLPACUtilWrapper::restoreAfterCrash()
 {
     // An engine whose client and guard were both killed outright still holds the local port.
     EngineRecord::stopLeftovers(&shared(), kShutdownWaitMs);
-    shared().disable([](const std::optional<QString> &error) {
-        if (error) {
-            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("restore at start failed: ") + *error);
-        }
+    shared().disable([](const std::optional<HelperError> &error) {
+        if (error)
+            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("restore at start failed: ") + error->text());
     });
 }
 
@@ -606,11 +601,11 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
         bool restored = false;
     };
     auto wait = std::make_shared<Wait>();
-    self.disable([wait](const std::optional<QString> &error) {
+    self.disable([wait](const std::optional<HelperError> &error) {
         wait->answered = true;
         wait->restored = !error;
         if (error)
-            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", *error);
+            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", error->text());
         wait->loop.quit();
     });
     // The quit road alone may wait on this thread, and only this long: the window is going.

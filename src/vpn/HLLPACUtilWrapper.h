@@ -1,6 +1,7 @@
 #pragma once
 
 #include "vpn/EngineStart.h"
+#include "vpn/HelperError.h"
 #include "vpn/SSLocalConfigBuilder.h"
 
 #include <QObject>
@@ -108,13 +109,13 @@ private:
     void postPrivoxyStartSucceed(bool status, StartCompletion completion);
     void startSingBox(Callback callback);
     void enable(Callback callback);
-    void applyConfigReply(const std::optional<QString> &error, Callback callback, quint64 generation);
+    void applyConfigReply(const std::optional<HelperError> &error, Callback callback, quint64 generation);
     void rollBack(const QString &reason, Callback callback);
     // Has the helper restore the settings, then ends the engines and records the proxy off,
     // whatever the helper answered (its error is logged), then runs `then`.
     void restoreThenStop(std::function<void()> then);
-    void disable(Callback callback);
-    void stopLocalReply(const std::optional<QString> &error, Callback callback);
+    void disable(std::function<void(const std::optional<HelperError> &error)> reply);
+    void stopLocalReply(const std::optional<HelperError> &error, Callback callback);
     void onEngineExited(quint64 generation);
     // An engine ended while the desktop proxy pointed at it: the kill switch keeps the proxy,
     // otherwise the settings are restored.
@@ -135,6 +136,20 @@ private:
     void markStopped();
     ProxyConfigRemoteProcessProtocol *currentHelper() const;
 
+    // Whose the desktop proxy is, as far as our own requests to the helper go. Only Ours and
+    // PointingBack count an engine that ends as a loss, and only Ours is pointed back after the
+    // helper went away.
+    enum class DesktopProxy {
+        Off,          // not pointed at us by our hand: no connection, one starting, or an enable unanswered
+        Ours,         // the helper confirmed it points at our listener
+        PointingBack, // ours, but its helper went away; the enable that points it back is unanswered
+        Suspended,    // taken off for the upgrade (asked; answered or not); the engines keep running
+    };
+    bool proxyIsOurs() const
+    {
+        return m_desktopProxy == DesktopProxy::Ours || m_desktopProxy == DesktopProxy::PointingBack;
+    }
+
     std::unique_ptr<HLLShadowsocks> m_shadowsocks;
     std::unique_ptr<HLLSingBox> m_singBox;
     quint64 m_generation = 0;   // one per engine start; late signals of replaced engines are dropped
@@ -147,13 +162,11 @@ private:
         StartCompletion completion;
     };
     std::optional<WaitingStart> m_waitingStart;   // a start asked for while a stop runs
-    bool m_tunOn = false;
-    bool m_proxyApplied = false;
-    bool m_engineDied = false;
-    bool m_suspended = false;   // the proxy was applied and the upgrade took it off (answered or not)
-    int m_suspendsInFlight = 0; // suspensions the helper has not answered
+    DesktopProxy m_desktopProxy = DesktopProxy::Off;
+    bool m_tunOn = false;         // the connection's TUN switch, read once per start
+    bool m_engineDied = false;    // an engine of this start ended while the proxy was not ours
+    int m_suspendsInFlight = 0;   // suspensions the helper has not answered
     quint64 m_suspensionRound = 0; // one per suspension sent to the helper
-    bool m_pointingBack = false;   // an enable after the helper went away has not been answered
     QList<Callback> m_suspendWaiters;
     ProxyConfigRemoteProcessProtocol *m_helperForTesting = nullptr;
 };

@@ -20,10 +20,19 @@ QJsonValue optionalText(const std::optional<QString> &text)
     return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
 }
 
+// A reply's "error" member: the helper's own refusal, or nothing (an empty text included). One we
+// cannot read is still the helper's answer.
+std::optional<HelperError> refusalIn(const QJsonValue &error)
+{
+    if (error.isUndefined() || error.isNull() || (error.isString() && error.toString().isEmpty()))
+        return std::nullopt;
+    return HelperError::refused(error.isString() ? error.toString() : QStringLiteral("malformed helper reply"));
+}
+
 } // namespace
 
 HelperClient::HelperClient(const Options &options, QObject *parent)
-    : QObject(parent)
+    : ProxyConfigRemoteProcessProtocol(parent)
     , m_options(options)
 {
     if (m_options.socketPath.isEmpty())
@@ -47,15 +56,15 @@ HelperClient::ErrorReply HelperClient::orNothing(ErrorReply reply)
 {
     if (reply)
         return reply;
-    return [](const std::optional<QString> &) {};
+    return [](const std::optional<HelperError> &) {};
 }
 
 void HelperClient::getVersion(VersionReply reply)
 {
-    call(HelperProtocol::kGetVersion, {}, [reply](const QJsonValue &result, const QString &, bool transport) {
+    call(HelperProtocol::kGetVersion, {}, [reply](const QJsonValue &result, const std::optional<HelperError> &error) {
         if (!reply)
             return;
-        if (transport)
+        if (error && !error->isRefusal())
             reply(std::nullopt);
         else
             reply(result.isString() ? result.toString() : QString());
@@ -75,8 +84,8 @@ void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std:
         {QStringLiteral("ignoreList"), QJsonArray::fromStringList(ignoreList)},
     };
     ErrorReply done = orNothing(std::move(reply));
-    call(HelperProtocol::kEnableProxy, params, [done](const QJsonValue &, const QString &error, bool) {
-        done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
+    call(HelperProtocol::kEnableProxy, params, [done](const QJsonValue &, const std::optional<HelperError> &error) {
+        done(error);
     });
 }
 
@@ -84,9 +93,7 @@ void HelperClient::disableProxyWithFilterInterface(bool filterInterface, ErrorRe
 {
     ErrorReply done = orNothing(std::move(reply));
     call(HelperProtocol::kDisableProxy, {{QStringLiteral("filterInterface"), filterInterface}},
-         [done](const QJsonValue &, const QString &error, bool) {
-             done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
-         });
+         [done](const QJsonValue &, const std::optional<HelperError> &error) { done(error); });
 }
 
 void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, const QJsonObject &info,
@@ -99,17 +106,17 @@ void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, co
         {QStringLiteral("filterInterface"), filterInterface},
     };
     ErrorReply done = orNothing(std::move(reply));
-    call(HelperProtocol::kRestoreProxy, params, [done](const QJsonValue &, const QString &error, bool) {
-        done(error.isEmpty() ? std::nullopt : std::optional<QString>(error));
+    call(HelperProtocol::kRestoreProxy, params, [done](const QJsonValue &, const std::optional<HelperError> &error) {
+        done(error);
     });
 }
 
 void HelperClient::getCurrentProxySetting(SettingsReply reply)
 {
-    call(HelperProtocol::kGetCurrentProxySetting, {}, [reply](const QJsonValue &result, const QString &error, bool) {
+    call(HelperProtocol::kGetCurrentProxySetting, {}, [reply](const QJsonValue &result, const std::optional<HelperError> &error) {
         if (!reply)
             return;
-        if (!error.isEmpty() || !result.isObject())
+        if (error || !result.isObject())
             reply(std::nullopt);
         else
             reply(result.toObject());
@@ -149,7 +156,7 @@ void HelperClient::onConnected()
         resetSocket();
         // Possibly still inside the caller's call: answer from the event loop.
         GuiThread::post(this, [this, ids] {
-            failIds(ids, untrustedError());
+            failIds(ids, HelperError::untrusted());
         });
         return;
     }
@@ -187,7 +194,7 @@ void HelperClient::onError(QLocalSocket::LocalSocketError error)
         QTimer::singleShot(kRetryIntervalMs, this, &HelperClient::retryAfterLaunch);
         return;
     }
-    const QString reason = unreachableError(m_launchError.isEmpty() ? m_socket->errorString() : m_launchError);
+    const HelperError reason = HelperError::unreachable(m_launchError.isEmpty() ? m_socket->errorString() : m_launchError);
     m_launchError.clear();
     // Connection errors can surface inside connectToServer(); never answer inside the caller's call.
     GuiThread::post(this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });
@@ -214,11 +221,7 @@ void HelperClient::onReadyRead()
         const std::optional<qint64> number = HelperProtocol::replyId(id);
         if (!number)
             continue;
-        const QJsonValue error = reply.value(QStringLiteral("error"));
-        const QString errorText = error.isString() ? error.toString()
-                                  : (error.isUndefined() || error.isNull()) ? QString()
-                                                                             : QStringLiteral("malformed helper reply");
-        finish(*number, reply.value(QStringLiteral("result")), errorText, false);
+        finish(*number, reply.value(QStringLiteral("result")), refusalIn(reply.value(QStringLiteral("error"))));
     }
     if (!self)
         return;
@@ -232,20 +235,20 @@ void HelperClient::onDisconnected()
 {
     m_buffer.clear();
     GuiThread::post(this, [this, ids = pendingIds(true)] {
-        failIds(ids, closedError());
+        failIds(ids, HelperError::closed());
     });
-    Q_EMIT connectionLost();
+    Q_EMIT wentAway();
 }
 
 void HelperClient::timeOut(qint64 id)
 {
     if (m_pending.find(id) == m_pending.end())
         return;
-    const QString reason = noAnswerError();
+    const HelperError reason = HelperError::noAnswer();
     QPointer<HelperClient> self(this);
-    finish(id, QJsonValue::Null, reason, true);
+    finish(id, QJsonValue::Null, reason);
     if (self && m_failureHandler)
-        m_failureHandler(reason);
+        m_failureHandler(reason.text());
 }
 
 QList<qint64> HelperClient::pendingIds(bool sentOnly) const
@@ -258,7 +261,7 @@ QList<qint64> HelperClient::pendingIds(bool sentOnly) const
     return ids;
 }
 
-void HelperClient::failIds(const QList<qint64> &ids, const QString &reason)
+void HelperClient::failIds(const QList<qint64> &ids, const HelperError &reason)
 {
     // Calls made after the failure wait for the next connection; only these fail.
     m_launchTried = false;
@@ -271,14 +274,14 @@ void HelperClient::failIds(const QList<qint64> &ids, const QString &reason)
         if (m_pending.find(id) == m_pending.end())
             continue;
         if (!any && m_failureHandler)
-            m_failureHandler(reason);
+            m_failureHandler(reason.text());
         any = true;
         if (self)
-            finish(id, QJsonValue::Null, reason, true);
+            finish(id, QJsonValue::Null, reason);
     }
 }
 
-void HelperClient::finish(qint64 id, const QJsonValue &result, const QString &error, bool transport)
+void HelperClient::finish(qint64 id, const QJsonValue &result, const std::optional<HelperError> &error)
 {
     const auto it = m_pending.find(id);
     if (it == m_pending.end())
@@ -286,7 +289,7 @@ void HelperClient::finish(qint64 id, const QJsonValue &result, const QString &er
     RawReply reply = std::move(it->second.reply);
     m_pending.erase(it);
     if (reply)
-        reply(result, error, transport);
+        reply(result, error);
 }
 
 void HelperClient::resetSocket()
@@ -304,7 +307,10 @@ void HelperClient::invalidate()
     const QList<qint64> ids = pendingIds(false);
     resetSocket();
     QPointer<HelperClient> self(this);
-    failIds(ids, invalidatedError());
+    failIds(ids, HelperError::invalidated());
+    if (!self)
+        return;
+    Q_EMIT connectionInvalidated();
     if (self)
-        Q_EMIT connectionInvalidated();
+        Q_EMIT wentAway();
 }

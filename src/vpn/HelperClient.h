@@ -19,7 +19,7 @@
 // The connection opens on the first call and again after it drops. When nothing answers on the
 // socket and a launch program is set (the installed helper, where no service manager starts it),
 // the client starts it detached once and waits for its socket for a short while.
-class HelperClient : public QObject, public ProxyConfigRemoteProcessProtocol
+class HelperClient : public ProxyConfigRemoteProcessProtocol
 {
     Q_OBJECT
 
@@ -44,7 +44,8 @@ public:
     static QString defaultSocketPath();
 
     void setFailureHandler(FailureHandler handler) { m_failureHandler = std::move(handler); }
-    // Drops the connection; calls in flight fail with "helper connection invalidated".
+    // Drops the connection; calls in flight fail with "helper connection invalidated", and the
+    // helper counts as gone (`wentAway`).
     void invalidate();
     qint64 lastLaunchedPid() const { return m_launchedPid; }
     bool isConnected() const { return m_socket && m_socket->state() == QLocalSocket::ConnectedState; }
@@ -58,16 +59,13 @@ public:
                                      bool filterInterface, ErrorReply reply) override;
     void getCurrentProxySetting(SettingsReply reply) override;
 
-    // result, error text (empty on success), whether the failure was the transport's.
-    using RawReply = std::function<void(const QJsonValue &result, const QString &error, bool transport)>;
+    // The result, or why there is none.
+    using RawReply = std::function<void(const QJsonValue &result, const std::optional<HelperError> &error)>;
     // `timeoutMs` 0: the options' call time-out.
     void call(const QString &method, const QJsonObject &params, RawReply reply, int timeoutMs = 0);
 
 Q_SIGNALS:
     void connectionInvalidated();
-    // The helper closed an open connection: it ended (a new install replaced it, the session
-    // ends), and it restores the user's proxy settings as it goes.
-    void connectionLost();
 
 private:
     struct Pending
@@ -85,8 +83,8 @@ private:
     void retryAfterLaunch();
     void timeOut(qint64 id);
     QList<qint64> pendingIds(bool sentOnly) const;
-    void failIds(const QList<qint64> &ids, const QString &reason);
-    void finish(qint64 id, const QJsonValue &result, const QString &error, bool transport);
+    void failIds(const QList<qint64> &ids, const HelperError &reason);
+    void finish(qint64 id, const QJsonValue &result, const std::optional<HelperError> &error);
     void resetSocket();
     static ErrorReply orNothing(ErrorReply reply);
 

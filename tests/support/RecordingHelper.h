@@ -53,9 +53,10 @@ public:
     void answerHeld();
 
     Answers answers = Answers::Later;
-    // The refusal the next enables or disables answer with; none means they succeed.
-    std::optional<QString> enableError;
-    std::optional<QString> disableError;
+    // What the next enables or disables fail with (a refusal or a failure of the way to the
+    // helper); none means they succeed.
+    std::optional<HelperError> enableError;
+    std::optional<HelperError> disableError;
     std::vector<Enable> enables;
 
 private:

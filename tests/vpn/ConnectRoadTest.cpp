@@ -308,10 +308,10 @@ TEST_F(ConnectRoadTest, EngineDeathWithKillSwitchKeepsTheProxyPointedAtUs)
 TEST_F(ConnectRoadTest, StartAfterACrashRestoresTheSettingsLeftPointedAtUs)
 {
     // An earlier run pointed the desktop at 9999 and died without restoring.
-    std::optional<std::optional<QString>> enabled;
+    std::optional<std::optional<HelperError>> enabled;
     m_helperClient->enableProxyWithPort(9999, 9999, std::nullopt, std::nullopt, true,
                                         HLLPACUtilWrapper::proxyIgnoreList(),
-                                        [&](const std::optional<QString> &error) { enabled = error; });
+                                        [&](const std::optional<HelperError> &error) { enabled = error; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return enabled.has_value(); }));
     ASSERT_TRUE(proxyPointsAtUs());
     HLLPACUtilWrapper::restoreAfterCrash();

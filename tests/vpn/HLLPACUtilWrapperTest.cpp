@@ -152,7 +152,7 @@ TEST_F(HLLPACUtilWrapperTest, StopReplyMarksTheProxyOffBeforeItCallsBackAndEndsT
 TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
 {
     ASSERT_TRUE(connectAndWait(false).has_value());
-    m_helper.disableError = QStringLiteral("cannot write the settings");
+    m_helper.disableError = HelperError::refused(QStringLiteral("cannot write the settings"));
     std::optional<std::optional<QString>> answer;
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &error) { answer = error; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, kWaitMs));
@@ -167,7 +167,7 @@ TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
 TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)
 {
     // The helper refuses the enable: the settings are restored and the engine goes.
-    m_helper.enableError = QStringLiteral("backend unavailable");
+    m_helper.enableError = HelperError::refused(QStringLiteral("backend unavailable"));
     auto answer = connectAndWait(false);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, QStringLiteral("backend unavailable"));
@@ -355,7 +355,7 @@ TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPo
         m_journal.clear();
         m_helper.answers = RecordingHelper::Answers::Never;
         if (refused)
-            m_helper.disableError = QStringLiteral("cannot write the settings");
+            m_helper.disableError = HelperError::refused(QStringLiteral("cannot write the settings"));
         std::optional<std::optional<QString>> suspended, resumed;
         HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
         m_helper.disableError.reset();
@@ -378,30 +378,35 @@ TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPo
     }
 }
 
-TEST_F(HLLPACUtilWrapperTest, ASuspensionThatFailsOnTheWayStillEndsWithTheProxyPointedBack)
+TEST_F(HLLPACUtilWrapperTest, OnlyTheHelpersOwnRefusalKeepsASuspendedProxyOurs)
 {
-    // Only the helper's own refusal says the desktop proxy stayed ours; after any failure of the
-    // way to it the disable may have been applied, so the resume must point the proxy back.
-    const QStringList failures = {ProxyConfigRemoteProcessProtocol::noAnswerError(),
-                                  ProxyConfigRemoteProcessProtocol::closedError(),
-                                  ProxyConfigRemoteProcessProtocol::invalidatedError(),
-                                  ProxyConfigRemoteProcessProtocol::untrustedError(),
-                                  ProxyConfigRemoteProcessProtocol::unreachableError(QStringLiteral("connection refused"))};
-    for (const QString &failure : failures) {
-        SCOPED_TRACE(failure.toStdString());
+    // A refusal says the desktop proxy stayed ours, so the resume has nothing to point back, however
+    // its text reads. After any failure of the way to the helper, named or new, the disable may
+    // have been applied, so the resume must point the proxy back.
+    const std::vector<std::pair<HelperError, bool>> outcomes = {
+        {HelperError::refused(HelperError::unreachable(QStringLiteral("so says the helper")).text()), true},
+        {HelperError::unreachable(QStringLiteral("connection refused")), false},
+        {HelperError::untrusted(), false},
+        {HelperError::noAnswer(), false},
+        {HelperError::closed(), false},
+        {HelperError::invalidated(), false},
+        {HelperError(HelperError::Kind::WentAway, QStringLiteral("a failure nobody has named yet")), false},
+    };
+    for (const auto &[failure, refused] : outcomes) {
+        SCOPED_TRACE(failure.text().toStdString());
         ASSERT_TRUE(connectAndWait(false).has_value());
         m_journal.clear();
         m_helper.disableError = failure;
         std::optional<std::optional<QString>> suspended, resumed;
         HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
-        EXPECT_EQ(*suspended, failure);
+        EXPECT_EQ(*suspended, failure.text());
         m_helper.disableError.reset();
 
         HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
         EXPECT_FALSE(resumed->has_value());
-        EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+        EXPECT_EQ(m_journal, refused ? QStringList{"disable"} : (QStringList{"disable", "enable"}));
         EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
         EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     }
@@ -439,7 +444,7 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
         m_journal.clear();
 
         m_helper.answers = RecordingHelper::Answers::Never;
-        m_helper.disableError = QStringLiteral("cannot write the settings");
+        m_helper.disableError = HelperError::refused(QStringLiteral("cannot write the settings"));
         std::optional<std::optional<QString>> suspended;
         HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
         m_helper.disableError.reset();
@@ -460,5 +465,32 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
         EXPECT_EQ(m_journal.mid(0, 2), (QStringList{"disable", "disable"}));
         EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
         EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    }
+}
+
+// The helper that applied the proxy went away, restoring the user's settings as it ended: whichever
+// helper answers now points the proxy back, once however often the loss is heard; when none
+// does, the connection ends as a failed connect ends.
+TEST_F(HLLPACUtilWrapperTest, AHelperThatWentAwayHasTheProxyPointedBackOrTheConnectionEnds)
+{
+    for (const bool answers : {true, false}) {
+        SCOPED_TRACE(answers ? "a helper answers" : "no helper answers");
+        ASSERT_TRUE(connectAndWait(false).has_value());
+        m_journal.clear();
+        if (!answers)
+            m_helper.enableError = HelperError::unreachable(QStringLiteral("connection refused"));
+        bool stopped = false;
+        QObject context;
+        QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::proxyStopped, &context, [&] { stopped = true; });
+        Q_EMIT m_helper.wentAway();
+        Q_EMIT m_helper.wentAway();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.contains(QStringLiteral("enable")); }, kWaitMs));
+        if (answers) {
+            EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
+            HLLPACUtilWrapper::stopLocal();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
+        EXPECT_EQ(m_journal, (QStringList{"enable", "disable", "kTunStateChange"}));
+        EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     }
 }

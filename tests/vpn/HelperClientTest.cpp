@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QLocalServer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,11 +29,12 @@ namespace {
 const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
 const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
 
-using Reply = std::optional<std::optional<QString>>;
+using Reply = std::optional<std::optional<HelperError>>;
+using Kind = HelperError::Kind;
 
 ProxyConfigRemoteProcessProtocol::ErrorReply into(Reply &slot)
 {
-    return [&slot](const std::optional<QString> &error) { slot = error; };
+    return [&slot](const std::optional<HelperError> &error) { slot = error; };
 }
 
 class HelperClientTest : public ::testing::Test
@@ -70,8 +72,8 @@ TEST_F(HelperClientTest, CommandsReachTheDaemonAndItsRefusalsComeBack)
     ASSERT_TRUE(enabled.has_value());
     EXPECT_FALSE(enabled->has_value());
     ASSERT_TRUE(refused.has_value() && refused->has_value());
-    EXPECT_TRUE((*refused)->contains("port"));
-    EXPECT_TRUE(ProxyConfigRemoteProcessProtocol::isRefusal(**refused));
+    EXPECT_TRUE((*refused)->text().contains("port"));
+    EXPECT_EQ((*refused)->kind(), Kind::Refused);
     EXPECT_EQ(current.value("socks_port").toInt(), 9999);
     EXPECT_EQ(current.value("ignore_hosts").toArray().size(), kExceptions.size());
     EXPECT_FALSE(disabled->has_value());
@@ -92,8 +94,8 @@ TEST_F(HelperClientTest, UnreachableHelperAnswersWithAnError)
     EXPECT_FALSE(version.has_value()) << "never answered inside the call";
     ASSERT_TRUE(QTest::qWaitFor([&] { return reply.has_value() && version.has_value() && settings.has_value(); }, 3000));
     ASSERT_TRUE(reply->has_value());
-    EXPECT_TRUE((*reply)->contains("could not be reached"));
-    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**reply));
+    EXPECT_TRUE((*reply)->text().contains("could not be reached"));
+    EXPECT_EQ((*reply)->kind(), Kind::Unreachable);
     // The questions without an error channel are answered too: with nothing.
     EXPECT_FALSE(version->has_value());
     EXPECT_FALSE(settings->has_value());
@@ -110,14 +112,15 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     client.disableProxyWithFilterInterface(true, into(slow));
     ASSERT_TRUE(QTest::qWaitFor([&] { return slow.has_value(); }, 2000));
     ASSERT_TRUE(slow->has_value());
-    EXPECT_TRUE((*slow)->contains("in time"));
-    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**slow));
+    EXPECT_TRUE((*slow)->text().contains("in time"));
+    EXPECT_EQ((*slow)->kind(), Kind::NoAnswer);
 
     QLocalServer vanishing;
     m_options.socketPath = m_dir.filePath("vanishing.sock");
     ASSERT_TRUE(vanishing.listen(m_options.socketPath));
     m_options.callTimeoutMs = 5000;
     HelperClient second(m_options);
+    QSignalSpy gone(&second, &ProxyConfigRemoteProcessProtocol::wentAway);
     Reply dropped;
     second.disableProxyWithFilterInterface(true, into(dropped));
     ASSERT_TRUE(QTest::qWaitFor([&] { return vanishing.hasPendingConnections(); }, 2000));
@@ -128,8 +131,9 @@ TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)
     peer->abort();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dropped.has_value(); }, 2000));
     ASSERT_TRUE(dropped->has_value());
-    EXPECT_TRUE((*dropped)->contains("closed"));
-    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**dropped));
+    EXPECT_TRUE((*dropped)->text().contains("closed"));
+    EXPECT_EQ((*dropped)->kind(), Kind::WentAway);
+    EXPECT_EQ(gone.size(), 1);
 }
 
 TEST_F(HelperClientTest, AReplyPastTheBoundBreaksTheConnectionWithoutCountingAsARefusal)
@@ -137,6 +141,7 @@ TEST_F(HelperClientTest, AReplyPastTheBoundBreaksTheConnectionWithoutCountingAsA
     QLocalServer server;
     ASSERT_TRUE(server.listen(m_options.socketPath));
     HelperClient client(m_options);
+    QSignalSpy gone(&client, &ProxyConfigRemoteProcessProtocol::wentAway);
     Reply broken;
     client.disableProxyWithFilterInterface(true, into(broken));
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 2000));
@@ -147,8 +152,9 @@ TEST_F(HelperClientTest, AReplyPastTheBoundBreaksTheConnectionWithoutCountingAsA
     peer->write(QByteArray(1100 * 1024, 'x'));
     ASSERT_TRUE(QTest::qWaitFor([&] { return broken.has_value(); }, 5000));
     ASSERT_TRUE(broken->has_value());
-    EXPECT_EQ(**broken, ProxyConfigRemoteProcessProtocol::invalidatedError());
-    EXPECT_FALSE(ProxyConfigRemoteProcessProtocol::isRefusal(**broken));
+    EXPECT_EQ(**broken, HelperError::invalidated());
+    EXPECT_EQ((*broken)->kind(), Kind::WentAway);
+    EXPECT_EQ(gone.size(), 1);
 }
 
 TEST_F(HelperClientTest, RepliesWithIdsWeNeverSentAnswerNothing)
@@ -224,7 +230,8 @@ TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
     ASSERT_TRUE(listening) << "the impostor never listened";
     ASSERT_TRUE(answered);
     ASSERT_TRUE(disabled->has_value()) << "another user's word was taken for a disabled proxy";
-    EXPECT_TRUE((*disabled)->contains("another user"));
+    EXPECT_TRUE((*disabled)->text().contains("another user"));
+    EXPECT_EQ((*disabled)->kind(), Kind::Unreachable);
     EXPECT_FALSE(version.has_value());
 }
 
@@ -256,7 +263,7 @@ TEST_F(HelperClientTest, OwnerMayDropTheClientInsideAReply)
     // The same when the helper vanishes with two calls in flight.
     client = std::make_unique<HelperClient>(m_options);
     int failures = 0;
-    auto dropOnFailure = [&](const std::optional<QString> &) {
+    auto dropOnFailure = [&](const std::optional<HelperError> &) {
         ++failures;
         client.reset();
     };

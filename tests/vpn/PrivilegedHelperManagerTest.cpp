@@ -181,8 +181,8 @@ TEST_F(PrivilegedHelperManagerTest, OtherVersionNeedsUpdateAndFailedInstallReset
     EXPECT_FALSE(manager.isInstalling());
 
     // The next command opens a fresh connection and still works.
-    std::optional<std::optional<QString>> reply;
-    manager.helper()->disableProxyWithFilterInterface(true, [&reply](const std::optional<QString> &e) { reply = e; });
+    std::optional<std::optional<HelperError>> reply;
+    manager.helper()->disableProxyWithFilterInterface(true, [&reply](const std::optional<HelperError> &e) { reply = e; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return reply.has_value(); }, 5000));
     EXPECT_FALSE(reply->has_value());
 }
@@ -213,8 +213,8 @@ TEST_F(PrivilegedHelperManagerTest, SilentHelperTimesOutOnceAndALateReplyIsIgnor
     peer->readLine();
     // A command asked after the time-out is answered right behind the late reply, on the same
     // stream: once its answer is in, the late reply has been read and had its chance to count.
-    std::optional<std::optional<QString>> behind;
-    manager.helper()->disableProxyWithFilterInterface(true, [&behind](const std::optional<QString> &e) { behind = e; });
+    std::optional<std::optional<HelperError>> behind;
+    manager.helper()->disableProxyWithFilterInterface(true, [&behind](const std::optional<HelperError> &e) { behind = e; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer->canReadLine(); }, 2000));
     const QJsonObject command = QJsonDocument::fromJson(peer->readLine()).object();
     const qint64 commandId = command.value(QStringLiteral("id")).toInteger();
@@ -223,7 +223,7 @@ TEST_F(PrivilegedHelperManagerTest, SilentHelperTimesOutOnceAndALateReplyIsIgnor
     peer->write("{\"id\":" + QByteArray::number(commandId) + ",\"result\":null}\n");
     peer->flush();
     ASSERT_TRUE(QTest::qWaitFor([&] { return behind.has_value(); }, 3000));
-    EXPECT_FALSE(behind->has_value()) << behind->value_or(QString()).toStdString();
+    EXPECT_FALSE(behind->has_value()) << (*behind)->text().toStdString();
     EXPECT_EQ(answers.statuses.size(), 1);
 }
 
@@ -271,8 +271,8 @@ TEST_F(PrivilegedHelperManagerTest, SlowHelperIsFoundWithinTheVersionTimeOut)
 
     Answers answers;
     manager.getHelperStatus(answers.callback());
-    std::optional<std::optional<QString>> ordinary;
-    manager.helper()->disableProxyWithFilterInterface(true, [&ordinary](const std::optional<QString> &e) { ordinary = e; });
+    std::optional<std::optional<HelperError>> ordinary;
+    manager.helper()->disableProxyWithFilterInterface(true, [&ordinary](const std::optional<HelperError> &e) { ordinary = e; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return ordinary.has_value(); }, 3000));
     EXPECT_TRUE(ordinary->has_value()) << "the ordinary command timed out";
     EXPECT_TRUE(answers.statuses.isEmpty());
