@@ -1,7 +1,6 @@
 #include "home/NBSelectLineView.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 
 #include "uikit/NSFontHelper.h"
 #include "home/AssetImageView.h"
@@ -10,6 +9,7 @@
 #include "home/LineSelectorLook.h"
 #include "home/NBVPNModeView.h"
 #include "uikit/PlainText.h"
+#include "uikit/PressClick.h"
 
 namespace {
 constexpr int kFlagSide = 28;
@@ -43,6 +43,7 @@ NBSelectLineView::NBSelectLineView(QWidget *parent)
     m_lineArrowView = new AssetImageView(QStringLiteral("line_up"), m_maskView);
     resize(kWidth, kHeight);
     layoutParts();
+    PressClick::attach(this, PressClick::ActsOn::Release, [this] { tapClickAction(); });
 }
 
 void NBSelectLineView::update(const std::optional<OOHomeNodeModel> &line)
@@ -63,25 +64,6 @@ void NBSelectLineView::tapClickAction()
 {
     if (tapActionBlock)
         tapActionBlock();
-}
-
-void NBSelectLineView::mousePressEvent(QMouseEvent *event)
-{
-    m_click.press(event);
-    event->accept();
-}
-
-void NBSelectLineView::mouseMoveEvent(QMouseEvent *event)
-{
-    m_click.move(event);
-    event->accept();
-}
-
-void NBSelectLineView::mouseReleaseEvent(QMouseEvent *event)
-{
-    event->accept();
-    if (m_click.release(event, rect()))
-        tapClickAction();
 }
 
 void NBSelectLineView::resizeEvent(QResizeEvent *event)

@@ -5,7 +5,6 @@
 #include <functional>
 #include <optional>
 
-#include "uikit/PressClick.h"
 #include "vpn/OOHomeNodeModel.h"
 
 class AssetImageView;
@@ -14,8 +13,9 @@ class QLabel;
 
 // The bar under the connect area that shows the chosen line: its flag (or the mode icon while
 // there is none), its name and the mode badge. A click anywhere on it, badge included, calls
-// tapActionBlock (a press that becomes a drag or ends off the bar is none); the home screen opens the line popup there. The bar keeps no line of its own:
-// it shows what the last update() was given.
+// tapActionBlock (a press that becomes a drag or ends off the bar is none); the home screen opens
+// the line popup there. The bar keeps no line of its own: it shows what the last update() was
+// given.
 class NBSelectLineView : public QWidget
 {
     Q_OBJECT
@@ -39,9 +39,6 @@ public:
     void tapClickAction();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -52,5 +49,4 @@ private:
     QLabel *m_nameText = nullptr;
     NBVPNModeView *m_vpnModeView = nullptr;
     AssetImageView *m_lineArrowView = nullptr;
-    PressClick m_click;
 };

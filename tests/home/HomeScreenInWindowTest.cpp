@@ -2,6 +2,8 @@
 // stand-in service: presses reach it through the window as the pointer gives them, and its
 // appearance asks the service for the lines.
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -35,6 +37,9 @@ protected:
     void SetUp() override
     {
         OneStandinPerSuite::SetUp();
+        // The appearance's requests end in the notices, whose page lies over the whole window:
+        // whenever they outran the gestures, the presses would land on it.
+        ASSERT_TRUE(s_standin->control(QJsonObject{{"notices", QJsonArray()}}));
         UserDefaults::standard().removePersistentDomain();
         ScreenFactory::instance().registerScreen(NBMainSplitViewController::screenName(NBLeftMenuType::home),
                                                  [](QWidget *parent) { return new NBHomeViewController(parent); });
@@ -115,8 +120,8 @@ TEST_F(HomeScreenInWindow, WithNoStoredLineTheLoadedListLeavesBestLineOnTheBarAn
         EXPECT_FALSE(event.startsWith(QStringLiteral("selectModePage_"))) << event.toStdString();
 }
 
-// A press on the line selector opens the line popup only as a click: it stays within the
-// desktop's drag distance and ends on the bar. Presses as the window delivers them.
+// A press on the line selector opens the line popup only as a click: a press that becomes a drag
+// opens nothing (the gestures themselves are PressClick's). Presses as the window delivers them.
 TEST_F(HomeScreenInWindow, APressOnTheLineSelectorThatBecomesADragOpensNothing)
 {
     NBHomeViewController *home = showHome();
@@ -124,22 +129,12 @@ TEST_F(HomeScreenInWindow, APressOnTheLineSelectorThatBecomesADragOpensNothing)
     NBSelectLineView *bar = home->selectView();
     QWindow *handle = window->windowHandle();
     const QPoint centre = bar->mapTo(window.get(), bar->rect().center());
+    ASSERT_EQ(window->childAt(centre), bar) << "nothing lies over the bar";
     const QPoint far(QApplication::startDragDistance() + 2, 0);
 
-    // Dragged along the bar and let go on it.
     QTest::mousePress(handle, Qt::LeftButton, {}, centre);
     QTest::mouseMove(handle, centre + far);
     QTest::mouseRelease(handle, Qt::LeftButton, {}, centre + far);
-    // Dragged away and brought back to where it was pressed.
-    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
-    QTest::mouseMove(handle, centre + far);
-    QTest::mouseMove(handle, centre);
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre);
-    // Let go below the bar.
-    const QPoint below = bar->mapTo(window.get(), QPoint(bar->width() / 2, bar->height() + 4));
-    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
-    QTest::mouseMove(handle, below);
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, below);
     QCoreApplication::processEvents();
     EXPECT_EQ(home->lineListView(), nullptr);
     EXPECT_TRUE(moves.isEmpty()) << "the bar keeps its presses";

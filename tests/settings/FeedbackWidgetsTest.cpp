@@ -80,10 +80,12 @@ TEST(FeedbackTypePicker, StartsAtTheFirstTypeAndMovesTheOneMark)
     EXPECT_TRUE(view.items().first()->isMarked());
     EXPECT_EQ(markedTiles(view), 1);
 
-    QTest::mouseClick(view.items().at(3), Qt::LeftButton);
+    // A tile is chosen as the button goes down.
+    QTest::mousePress(view.items().at(3), Qt::LeftButton);
     EXPECT_EQ(view.kind(), 13);
     EXPECT_TRUE(view.items().at(3)->isMarked());
     EXPECT_EQ(markedTiles(view), 1);
+    QTest::mouseRelease(view.items().at(3), Qt::LeftButton);
     QTest::mouseClick(view.items().at(3), Qt::LeftButton);
     EXPECT_EQ(view.kind(), 13);
     EXPECT_EQ(markedTiles(view), 1);

@@ -3,7 +3,6 @@
 // what follows them (the line page's order, the language signal), the pickers covering exactly
 // the screen that presents them, the reset with and without a language change, and the cache
 // clearing that leaves through the ordinary quit.
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -344,31 +343,4 @@ TEST(GeneralModel, TheFirstBadRowEndsTheList)
     EXPECT_TRUE(GeneralSettings::decodeRows({bad, first}).isEmpty());
     // The shipped rows all decode.
     EXPECT_EQ(GeneralSettings::decodeRows(GeneralSettings::rowDefinitions()).size(), 5);
-}
-
-// The list's rows act on a click only: a press that stays within the desktop's drag distance and
-// is let go on the row. Presses as the window delivers them.
-TEST_F(GeneralSettingsTest, APressOnARowThatBecomesADragAsksNothing)
-{
-    QCoreApplication::sendPostedEvents();
-    QWidget *reset = row<NBGeneralResetCell>(4);
-    ASSERT_NE(reset, nullptr);
-    QWindow *handle = m_host.windowHandle();
-    const QPoint centre = reset->mapTo(&m_host, reset->rect().center());
-    const QPoint far(QApplication::startDragDistance() + 2, 0);
-
-    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
-    QTest::mouseMove(handle, centre + far);
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre + far);
-    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
-    QTest::mouseMove(handle, centre + far);
-    QTest::mouseMove(handle, centre);
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre);
-    EXPECT_EQ(m_screen->alertView(), nullptr);
-
-    QTest::mousePress(handle, Qt::LeftButton, {}, centre);
-    QTest::mouseMove(handle, centre + QPoint(1, 1));
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, centre + QPoint(1, 1));
-    ASSERT_NE(m_screen->alertView(), nullptr);
-    QTest::mouseClick(m_screen->alertView()->confirmButton(), Qt::LeftButton);
 }

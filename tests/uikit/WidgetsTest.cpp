@@ -16,6 +16,7 @@
 #include "uikit/NSFontHelper.h"
 #include "uikit/ScreenFactory.h"
 #include "uikit/PlaceholderViewController.h"
+#include "uikit/PressClick.h"
 #include "uikit/unreached/TextFieldPlaceholderLabel.h"
 #include "uikit/TextFieldStyle.h"
 #include "common/ClickableFlag.h"
@@ -24,6 +25,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -225,6 +227,61 @@ TEST(Buttons, DisableButtonIgnoresClicksWhileItsFlagIsFalse)
     ClickableFlag::setIsClickable(&button, std::nullopt);
     QTest::mouseClick(&button, Qt::LeftButton);
     EXPECT_EQ(clicked.count(), 2) << "unset is clickable";
+}
+
+namespace {
+
+// A window that counts the presses reaching its background.
+class PressCountingWindow : public QWidget
+{
+public:
+    int backgroundPresses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override { ++backgroundPresses, event->ignore(); }
+};
+
+} // namespace
+
+// Gestures as the window delivers them (a double click's second press comes as a double click).
+TEST(Buttons, OneBigButtonActsAtThePressOrOnAClickThatStayedOnIt)
+{
+    struct Step { QTest::MouseAction action; QPoint offset; Qt::MouseButton button = Qt::LeftButton; };
+    struct Gesture { const char *name; QList<Step> steps; int actsOnPress; int actsOnRelease; };
+    const QPoint far(QApplication::startDragDistance() + 2, 0);
+    const QPoint below(0, 40);
+    const QList<Gesture> gestures{
+        {"a click", {{QTest::MouseClick, {}}}, 1, 1},
+        {"a tremor", {{QTest::MousePress, {}}, {QTest::MouseMove, {1, 1}}, {QTest::MouseRelease, {1, 1}}}, 1, 1},
+        {"a double click", {{QTest::MouseDClick, {}}}, 2, 2},
+        {"a drag let go on it", {{QTest::MousePress, {}}, {QTest::MouseMove, far}, {QTest::MouseRelease, far}}, 1, 0},
+        {"a drag brought back",
+         {{QTest::MousePress, {}}, {QTest::MouseMove, far}, {QTest::MouseMove, {}}, {QTest::MouseRelease, {}}}, 1, 0},
+        {"let go below it", {{QTest::MousePress, {}}, {QTest::MouseMove, below}, {QTest::MouseRelease, below}}, 1, 0},
+        {"a right click", {{QTest::MouseClick, {}, Qt::RightButton}}, 0, 0},
+    };
+    for (const PressClick::ActsOn actsOn : {PressClick::ActsOn::Press, PressClick::ActsOn::Release}) {
+        const bool onPress = actsOn == PressClick::ActsOn::Press;
+        for (const Gesture &gesture : gestures) {
+            PressCountingWindow window;
+            window.resize(300, 200);
+            auto *control = new QWidget(&window);
+            control->setGeometry(100, 80, 100, 40);
+            int actions = 0;
+            PressClick::attach(control, actsOn, [&actions] { ++actions; });
+            window.show();
+            const QPoint centre = control->geometry().center();
+            for (const Step &step : gesture.steps) {
+                QTest::mouseEvent(step.action, window.windowHandle(), step.button, {}, centre + step.offset);
+                if (step.action == QTest::MousePress) {
+                    EXPECT_EQ(actions, onPress ? 1 : 0) << gesture.name << ", as the button goes down";
+                }
+            }
+            EXPECT_EQ(actions, onPress ? gesture.actsOnPress : gesture.actsOnRelease)
+                << gesture.name << (onPress ? " on press" : " on release");
+            EXPECT_EQ(window.backgroundPresses, 0) << gesture.name << ": the control keeps its presses";
+        }
+    }
 }
 
 TEST(Buttons, TitleButtonColoursFollowTheMouse)

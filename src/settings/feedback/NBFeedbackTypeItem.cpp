@@ -8,7 +8,7 @@
 #include "uikit/PlainText.h"
 
 NBFeedbackTypeItem::NBFeedbackTypeItem(QWidget *parent)
-    : ClickableRow(parent)
+    : ClickableRow(parent, PressClick::ActsOn::Press)
 {
     setFixedSize(79, 40);
     setCursor(Qt::PointingHandCursor);

@@ -6,7 +6,7 @@ class QLabel;
 class RoundedPanel;
 
 // One tile of the type picker (79 x 40): a capsule, filled when its type is the marked one. It
-// reports every click, also on the tile already marked.
+// reports every press at once, also on the tile already marked.
 class NBFeedbackTypeItem : public ClickableRow
 {
     Q_OBJECT

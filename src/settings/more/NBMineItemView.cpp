@@ -1,12 +1,12 @@
 #include "settings/more/NBMineItemView.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 
 #include "uikit/ColorHelpers.h"
 #include "uikit/NSFontHelper.h"
 #include "uikit/UiImages.h"
 #include "uikit/PlainText.h"
+#include "uikit/PressClick.h"
 
 namespace {
 
@@ -46,6 +46,7 @@ NBMineItemView::NBMineItemView(QWidget *parent)
     m_redDot = imageLabel(this, QStringLiteral("red_dot_icon"), QSize(6, 6));
     m_redDot->hide();
     setCursor(Qt::PointingHandCursor);
+    PressClick::attach(this, PressClick::ActsOn::Press, [this] { Q_EMIT activated(this); });
 }
 
 void NBMineItemView::applyCommon(const NBMineModel &model)
@@ -69,26 +70,6 @@ void NBMineItemView::configure(const NBMineModel &model)
 void NBMineItemView::setSubTitleColour(const QColor &colour)
 {
     m_subTitleLab->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(colour.name()));
-}
-
-void NBMineItemView::mousePressEvent(QMouseEvent *event)
-{
-    event->accept();
-    m_click.press(event);
-}
-
-void NBMineItemView::mouseMoveEvent(QMouseEvent *event)
-{
-    event->accept();
-    m_click.move(event);
-}
-
-void NBMineItemView::mouseReleaseEvent(QMouseEvent *event)
-{
-    event->accept();
-    // Sent last: the page may open a screen over the row, or rebuild its rows.
-    if (m_click.release(event, rect()))
-        Q_EMIT activated(this);
 }
 
 void NBMineItemView::resizeEvent(QResizeEvent *event)

@@ -5,13 +5,11 @@
 #include <optional>
 
 #include "settings/more/NBMineModel.h"
-#include "uikit/PressClick.h"
 
 class QLabel;
 
-// A row of the more page: icon, title, subtitle, red dot and arrow. A click sends `activated` as
-// the button comes up; a press that becomes a drag or ends off the row sends nothing. The row
-// shows exactly what the last configure gave it.
+// A row of the more page: icon, title, subtitle, red dot and arrow. A left press sends
+// `activated` at once; the row shows exactly what the last configure gave it.
 class NBMineItemView : public QWidget
 {
     Q_OBJECT
@@ -32,9 +30,6 @@ Q_SIGNALS:
     void activated(NBMineItemView *row);
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     // Where the subtitle ends, measured from the trailing edge.
     virtual int subTitleTrailingInset() const { return 25 + 16 + 35; }
@@ -51,5 +46,4 @@ private:
     QLabel *m_subTitleLab = nullptr;
     QLabel *m_arrowImgView = nullptr;
     QWidget *m_lineView = nullptr;
-    PressClick m_click;
 };
