@@ -8,7 +8,8 @@ if(TARGET settings_AccountSheetTest)
   target_link_libraries(settings_AccountSheetTest PRIVATE ostrel_screens)
 endif()
 # The more page's test opens the about page from its row: the more screens' own registrations
-# only, so the rows that open other layers' screens still meet stand-ins for them.
+# only. The rows that open other layers' screens (the web pages among them) meet placeholders that
+# carry the asked name; no page is linked, so the program runs no Chromium.
 if(TARGET settings_MorePageTest)
   target_sources(settings_MorePageTest PRIVATE ${CMAKE_SOURCE_DIR}/src/settings/MoreScreenRegistration.cpp)
 endif()

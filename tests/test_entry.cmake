@@ -9,3 +9,7 @@ target_link_libraries(install-folder-probe PRIVATE ostrel_common)
 if(TARGET common_TestEntryTest)
   add_dependencies(common_TestEntryTest leftover-probe entry-probe install-folder-probe)
 endif()
+# A probe that is killed shows that the stand-in service it started ends with it.
+if(TARGET common_TestEntryTest AND TARGET ostrel-standin)
+  add_dependencies(common_TestEntryTest ostrel-standin)
+endif()

@@ -12,8 +12,7 @@ if(TARGET ostrel-web)
     add_dependencies(webmodule_WebModuleTest ostrel_page_archives)
   endif()
   add_test(NAME webmodule_WebModuleTest COMMAND webmodule_WebModuleTest)
-  set_tests_properties(webmodule_WebModuleTest PROPERTIES TIMEOUT 300
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREL_TEST=1;QTWEBENGINE_DISABLE_SANDBOX=1")
+  set_tests_properties(webmodule_WebModuleTest PROPERTIES TIMEOUT 300)
 endif()
 
 # The same client without its module: built into a folder of its own, where none is found.
@@ -23,5 +22,4 @@ ostrel_hosts_web_module(webmodule_WebModuleMissingTest)
 set_target_properties(webmodule_WebModuleMissingTest PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/without-web-module/bin)
 add_test(NAME webmodule_WebModuleMissingTest COMMAND webmodule_WebModuleMissingTest)
-set_tests_properties(webmodule_WebModuleMissingTest PROPERTIES TIMEOUT 300
-  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREL_TEST=1")
+set_tests_properties(webmodule_WebModuleMissingTest PROPERTIES TIMEOUT 300)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #if __has_include(<linux/close_range.h>)
@@ -77,15 +78,22 @@ bool readAll(int fd, void *data, size_t size)
     return true;
 }
 
+// The client's signal handlers and the signals it ignores (SIGPIPE, what a shell's nohup set) are
+// no business of the program: every signal to its default. The caller blocked every signal around
+// the fork, so none of the client's handlers runs in a child meanwhile.
+void defaultSignals()
+{
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal)
+        ::sigaction(signal, &byDefault, nullptr);
+}
+
 [[noreturn]] void runProgram(const Plan &plan, int reportFd)
 {
-    // The client's blocked signals and ignored SIGPIPE are no business of the program.
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction byDefault = {};
-    byDefault.sa_handler = SIG_DFL;
-    ::sigaction(SIGPIPE, &byDefault, nullptr);
     closeOnExecFromThree(plan.descriptorLimit);
     if (!plan.workingDirectory.isEmpty() && ::chdir(plan.workingDirectory.constData()) != 0) {
         const int error = errno;
@@ -99,11 +107,14 @@ bool readAll(int fd, void *data, size_t size)
 }
 
 // The middle of the double fork: a session of its own, so the program keeps nothing of the
-// client's terminal or process group, and a parent that ends at once, so it passes to init.
+// client's terminal or process group, and a parent that ends at once, so it passes to the nearest
+// reaper (init, or the session's service manager). _Fork runs no handler a library registered for
+// fork: this child of a threaded client may run only async-signal-safe calls.
 [[noreturn]] void forkProgram(const Plan &plan, int pidFd, int reportFd)
 {
+    defaultSignals();
     ::setsid();
-    const pid_t program = ::fork();
+    const pid_t program = ::_Fork();
     if (program == 0)
         runProgram(plan, reportFd);
     writeAll(pidFd, &program, sizeof program);
@@ -146,10 +157,15 @@ DetachedProcess::Result DetachedProcess::start(const QString &program, const QSt
         ::close(pidPipe[1]);
         return {0, describe(program, error)};
     }
+    sigset_t all;
+    sigset_t callers;
+    ::sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &callers);
     const pid_t middle = ::fork();
     if (middle == 0)
         forkProgram(plan, pidPipe[1], reportPipe[1]);
     const int forkError = errno;
+    ::pthread_sigmask(SIG_SETMASK, &callers, nullptr);
     ::close(pidPipe[1]);
     ::close(reportPipe[1]);
 

@@ -220,7 +220,7 @@ TEST(QRCodeImageTest, DrawnCodesReadBack)
 // xvfb-run, where it shows a code in a window and scans the screens.
 TEST(OnX11Server, ScreenScanFindsTheCodeShownInAWindow)
 {
-    if (qEnvironmentVariable("OSTREL_QR_ON_X11") != QLatin1String("1"))
+    if (qEnvironmentVariable("OSTREL_TEST_QR_ON_X11") != QLatin1String("1"))
         GTEST_SKIP() << "runs in the child started by X11ServerTest";
     if (!canReadQRCodes())
         GTEST_SKIP() << "built without a QR reader";
@@ -259,7 +259,7 @@ TEST(ShortcutsTest, KeySequencesBecomeXKeys)
 // (as the server delivers one) posts the notification.
 TEST(OnX11Server, ShortcutsGrabOnTheRootWindowAndPostTheirNotification)
 {
-    if (qEnvironmentVariable("OSTREL_QR_ON_X11") != QLatin1String("1"))
+    if (qEnvironmentVariable("OSTREL_TEST_QR_ON_X11") != QLatin1String("1"))
         GTEST_SKIP() << "runs in the child started by X11ServerTest";
     UserDefaults::standard().setString(DefaultsKeys::ToggleRunning, QStringLiteral("Ctrl+Alt+P"));
     UserDefaults::standard().setString(DefaultsKeys::SwitchProxyMode, QString());
@@ -292,7 +292,7 @@ TEST(X11ServerTest, ScreenScanAndShortcutsWorkOnARealServer)
         GTEST_SKIP() << "xvfb-run is not installed";
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("OSTREL_QR_ON_X11"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("OSTREL_TEST_QR_ON_X11"), QStringLiteral("1"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);

@@ -64,6 +64,45 @@ TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOw
     end(started.pid);
 }
 
+// /proc/<pid>/status's mask of that name, e.g. "SigIgn".
+quint64 signalMask(qint64 pid, const QByteArray &name)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return ~0ull;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(name + ':'))
+            return line.mid(name.size() + 1).trimmed().toULongLong(nullptr, 16);
+    }
+    return ~0ull;
+}
+
+// A client started under nohup, or one that ignores or blocks a signal for its own reasons, hands
+// none of it on: the program can be hung up, interrupted and ended as any other.
+TEST(DetachedProcessTest, TheProgramMeetsEverySignalAtItsDefault)
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction hangUp = {};
+    struct sigaction user2 = {};
+    ASSERT_EQ(::sigaction(SIGHUP, &ignore, &hangUp), 0);
+    ASSERT_EQ(::sigaction(SIGUSR2, &ignore, &user2), 0);
+    sigset_t blocked;
+    sigset_t callers;
+    ::sigemptyset(&blocked);
+    ::sigaddset(&blocked, SIGUSR1);
+    ::pthread_sigmask(SIG_BLOCK, &blocked, &callers);
+
+    const DetachedProcess::Result started = DetachedProcess::start(QStringLiteral("sleep"), {QStringLiteral("300")});
+    ::pthread_sigmask(SIG_SETMASK, &callers, nullptr);
+    ::sigaction(SIGHUP, &hangUp, nullptr);
+    ::sigaction(SIGUSR2, &user2, nullptr);
+    ASSERT_TRUE(started.ok()) << started.error.toStdString();
+    EXPECT_EQ(signalMask(started.pid, "SigIgn"), 0u);
+    EXPECT_EQ(signalMask(started.pid, "SigBlk"), 0u);
+    end(started.pid);
+}
+
 TEST(DetachedProcessTest, AProgramThatCannotStartIsToldAndNothingRuns)
 {
     QTemporaryDir dir;

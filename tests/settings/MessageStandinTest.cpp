@@ -16,6 +16,7 @@
 
 #include "support/NetworkTestSupport.h"
 #include "support/MessagePaneScript.h"
+#include "support/WebTestDisplay.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBLeftSideViewController.h"
 #include "uikit/NBPresentationAnimator.h"
@@ -36,6 +37,9 @@
 
 namespace {
 
+// The message pane is a real web view: the program draws on a display of its own.
+const bool kUnderDisplay = WebTestDisplay::ensure();
+
 constexpr int kWait = 15000;
 
 QJsonObject message(qint64 id, int type, int read, const QString &title, const QString &body)
@@ -55,6 +59,7 @@ class MessageStandin : public OneStandinPerSuite
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(kUnderDisplay) << "xvfb-run is needed to run the web views without a display";
         OneStandinPerSuite::SetUp();
         if (HasFatalFailure())
             return;

@@ -1,4 +1,5 @@
 #include "support/DaemonProcess.h"
+#include "support/EndsWithTheTest.h"
 
 #include <QElapsedTimer>
 #include <QLocalSocket>
@@ -28,6 +29,7 @@ bool DaemonProcess::start(const QString &program, const QStringList &arguments, 
 {
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    endsWithTheTest(*m_process);
     m_process->start(program, arguments);
     if (!m_process->waitForStarted(timeoutMs))
         return false;

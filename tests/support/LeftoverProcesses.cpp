@@ -169,6 +169,17 @@ QList<LeftoverProcesses::Process> LeftoverProcesses::running(const QByteArray &p
     return found;
 }
 
+bool LeftoverProcesses::startedChromium()
+{
+    const pid_t self = ::getpid();
+    const QHash<pid_t, Entry> table = processTable();
+    for (auto it = table.constBegin(); it != table.constEnd(); ++it) {
+        if (endsWithThisProcess(it.key(), it.value(), self))
+            return true;
+    }
+    return false;
+}
+
 int LeftoverProcesses::endAndReport(const QByteArray &profile, int boundMs)
 {
     constexpr int kStepMs = 20;

@@ -26,6 +26,10 @@ public:
     // Descendants of this process that still run, and any other process whose HOME is `profile`.
     static QList<Process> running(const QByteArray &profile);
 
+    // Whether the program started Chromium (its zygotes run as the program's children until the
+    // program ends).
+    static bool startedChromium();
+
     // Waits while any of them is on its way out (ending already, acting on a signal sent to it,
     // or a web engine process following its browser), for at most `boundMs`, reaping those that
     // ended; then names the ones still running on stderr, kills them and returns how many there

@@ -1,4 +1,5 @@
 #include "support/StandinProcess.h"
+#include "support/EndsWithTheTest.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -32,6 +33,7 @@ bool StandinProcess::start(const QStringList &extraArguments)
     }
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    endsWithTheTest(*m_process);
     m_process->start(executablePath(), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + extraArguments);
     if (!m_process->waitForStarted(5000)) {
         m_error = m_process->errorString();

@@ -23,6 +23,7 @@ public:
     bool isRunning() const;
 
     int port() const { return m_port; }
+    qint64 processId() const { return m_process ? m_process->processId() : 0; }
     QString baseUrl() const;
     QString errorText() const { return m_error; }
 

@@ -3,31 +3,41 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
 namespace {
 
-// Each of these reaches the user's session or changes what a test sees. The profile's own (HOME,
-// the XDG folders, the bus address) are set by the entry once it made the profile.
-constexpr const char *kGone[] = {
-    // The proxy: curl, Chromium and Qt's system proxy would all take it.
-    "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY",
-    "no_proxy", "NO_PROXY", "socks_proxy", "SOCKS_PROXY",
-    // The session bus (and the accessibility bus reached through it).
-    "DBUS_SESSION_BUS_ADDRESS", "DBUS_STARTER_ADDRESS", "DBUS_STARTER_BUS_TYPE", "AT_SPI_BUS_ADDRESS",
-    // Which desktop this is: it picks the helper's backend and the settings program.
-    "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "XDG_SESSION_TYPE", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-    "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
-    // How Qt draws: what a screen test measures.
-    "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
-    "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING", "QT_SCALE_FACTOR_ROUNDING_POLICY", "QT_FONT_DPI",
-    "QTWEBENGINE_CHROMIUM_FLAGS",
-    // What the client reads for debugging or in place of its bundled script.
-    "OSTREL_DEBUG", "QT_LOGGING_RULES", "QT_MESSAGE_PATTERN", "OSTREL_UPGRADE_SCRIPT",
-    // The language: texts and number formats.
-    "LANGUAGE", "LC_ALL", "LC_CTYPE", "LC_NUMERIC", "LC_TIME", "LC_COLLATE", "LC_MONETARY", "LC_MESSAGES",
-    "LC_PAPER", "LC_NAME", "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"};
+// Where programs and temporary files are, who runs the program and on what terminal. HOME is
+// replaced by the profile's once the entry made it.
+constexpr const char *kKept[] = {"PATH", "LD_LIBRARY_PATH", "TMPDIR", "HOME", "USER", "LOGNAME", "TERM",
+                                 // The sanitizers' settings, for a run under them.
+                                 "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"};
 
-// The user's screen, unless the program runs under the display it started for itself.
-constexpr const char *kDisplay[] = {"DISPLAY", "XAUTHORITY", TestEnvironment::kOwnDisplayVariable};
+// The test runners' own, and what a test tells a test program it starts (OSTREL_TEST and
+// OSTREL_TEST_*; the client's own OSTREL_ switches are not the tests').
+constexpr const char *kKeptPrefixes[] = {"GTEST_", "CTEST_", "OSTREL_TEST"};
+
+// The display a web-view program started for itself, kept while the program runs under it.
+constexpr const char *kOwnDisplay[] = {"DISPLAY", "XAUTHORITY", TestEnvironment::kOwnDisplayVariable};
+
+bool startsWith(const char *name, const char *prefix)
+{
+    return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
+}
+
+bool oneOf(const char *name, const char *const *names, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (std::strcmp(name, names[i]) == 0)
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -37,6 +47,17 @@ bool underOwnDisplay()
 {
     const QByteArray own = qgetenv(kOwnDisplayVariable);
     return !own.isEmpty() && own == qgetenv("DISPLAY");
+}
+
+bool keeps(const char *name)
+{
+    if (oneOf(name, kKept, std::size(kKept)))
+        return true;
+    for (const char *prefix : kKeptPrefixes) {
+        if (startsWith(name, prefix))
+            return true;
+    }
+    return underOwnDisplay() && oneOf(name, kOwnDisplay, std::size(kOwnDisplay));
 }
 
 QStringList ownDisplayCommand(const QString &screen, const QString &program, const QStringList &arguments)
@@ -49,17 +70,19 @@ QStringList ownDisplayCommand(const QString &screen, const QString &program, con
 
 void leaveTheSession()
 {
-    for (const char *name : kGone)
-        qunsetenv(name);
+    std::vector<std::string> refused;
+    for (char **entry = environ; entry && *entry; ++entry) {
+        const char *equals = std::strchr(*entry, '=');
+        const std::string name = equals ? std::string(*entry, size_t(equals - *entry)) : std::string(*entry);
+        if (!keeps(name.c_str()))
+            refused.push_back(name);
+    }
+    for (const std::string &name : refused)
+        qunsetenv(name.c_str());
     qputenv("LANG", "C.UTF-8");
     qputenv("TZ", "UTC");
-    // Wayland never: a program under its own display draws there through X.
-    qunsetenv("WAYLAND_DISPLAY");
-    if (underOwnDisplay())
-        return;
-    for (const char *name : kDisplay)
-        qunsetenv(name);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", underOwnDisplay() ? "xcb" : "offscreen");
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 } // namespace TestEnvironment

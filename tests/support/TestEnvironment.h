@@ -4,18 +4,24 @@
 #include <QStringList>
 
 // What a test program takes from the shell that started it. An engineer runs the tests inside a
-// desktop session, where the environment names the user's display, session bus and proxy; none of
-// it may reach a test or change a result. The entry scrubs it before anything reads it, and
-// children the tests start inherit the result.
+// desktop session, whose environment names the user's display, session bus, session manager and
+// proxy, and switches for Qt, Chromium, the GL driver and the client; none of it may reach a test
+// or change a result. The entry keeps only the names a test program needs to run and to be run
+// (see keeps()) and sets the rest itself, before anything reads it; children the tests start
+// inherit the result.
 namespace TestEnvironment {
 
 // Names the display a web-view program started for itself (see WebTestDisplay): a display counts
 // as the program's own only while this variable names it.
-inline constexpr char kOwnDisplayVariable[] = "OSTREL_WEB_TEST_XVFB";
+inline constexpr char kOwnDisplayVariable[] = "OSTREL_TEST_OWN_DISPLAY";
 
-// The session's display (unless it is the program's own), bus, proxy, desktop identity, locale,
-// time zone and look, and what the client reads for debugging: gone or set to one value. Runs
-// ahead of every static initialiser of the program.
+// Whether a variable of that name passes from the shell into a test program.
+bool keeps(const char *name);
+
+// Removes every variable keeps() refuses, then sets the language, the time zone, the platform (the
+// program's own display, else offscreen) and Chromium's sandbox switch (tests run as root, where
+// Chromium refuses its sandbox). Runs ahead of every static initialiser of the program. The
+// profile's own (HOME, the XDG folders, the bus address) the entry sets once it made the profile.
 void leaveTheSession();
 
 // Whether DISPLAY is the X display the program started for itself.

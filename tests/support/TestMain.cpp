@@ -1,8 +1,10 @@
 // Entry of every test executable: a private profile (HOME and XDG folders in a temporary folder)
 // and a Qt application object, so that tests touch real files without touching the user's. A
-// test program uses only what the build made and its profile, and ends everything it started.
-// Nothing of the desktop session it was started from reaches it (TestEnvironment): no display but
-// its own, no session bus, no proxy.
+// test program uses only what the build made and its profile. Of the environment it was started
+// with it keeps only what runs it (TestEnvironment): no display but its own, no session bus or
+// session manager, no proxy, no switch of Qt, Chromium or the GL driver. Run by hand it behaves
+// as under ctest, which sets nothing for it. Everything it started ends with it, at its own end
+// (LeftoverProcesses) or when it dies before that (LeftoverWarden).
 #include <QCoreApplication>
 #ifdef OSTREL_TEST_WIDGETS
 #include <QApplication>
@@ -15,7 +17,11 @@
 
 #include <cstdio>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include "LeftoverProcesses.h"
+#include "LeftoverWarden.h"
 #include "TestEnvironment.h"
 #include "common/AppPaths.h"
 #include "common/ProcessTeardown.h"
@@ -67,21 +73,36 @@ int runTests(int argc, char **argv)
     // Resources come from the source tree, so a test never depends on an install step.
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
     ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    // Chromium offscreen, with GL off and the program's own display unused, is not how the client
+    // runs its pages, and run by hand as root it refuses to start.
+    if (!TestEnvironment::underOwnDisplay() && LeftoverProcesses::startedChromium()) {
+        std::fprintf(stderr, "FAILED: the tests started Chromium outside a display of the program's own: a program whose "
+                             "cases open web pages calls WebTestDisplay::ensure() (tests/support/WebTestDisplay.h)\n");
+        result = 1;
+    }
     ProcessTeardown::run();
     return result;
+}
+
+// A program under its own display ends with the xvfb-run that made it (killed by ctest's
+// time-out, say); its warden then ends what it left and the display's server.
+bool endWithItsDisplay()
+{
+    return !TestEnvironment::underOwnDisplay() || ::prctl(PR_SET_PDEATHSIG, SIGKILL) == 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (!LeftoverProcesses::adoptDescendants())
+    if (!LeftoverProcesses::adoptDescendants() || !endWithItsDisplay())
         return 2;
     QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
-    if (!profile.isValid() || !makePrivateProfile(profile.path()))
+    if (!profile.isValid() || !makePrivateProfile(profile.path()) || !LeftoverWarden::start(profile.path().toLocal8Bit()))
         return 2;
     int result = runTests(argc, argv);
+    LeftoverWarden::stop();
     const int left = LeftoverProcesses::endAndReport(profile.path().toLocal8Bit(), kLeftoverEndingBoundMs);
     if (left > 0) {
         std::fprintf(stderr, "FAILED: %d process(es) the tests started were still running at exit\n", left);

@@ -15,8 +15,6 @@ namespace WebTestDisplay {
 bool ensure(Graphics graphics)
 {
     if (TestEnvironment::underOwnDisplay()) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         // Added to what the pages' own set-up asked for, whichever ran first.
         const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         const QByteArray software = graphics == Graphics::Software ? " --disable-gpu" : "";

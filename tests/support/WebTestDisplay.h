@@ -7,8 +7,8 @@
 //
 // A program always draws on a display of its own, never on the user's screen: it runs itself again
 // under `xvfb-run -a` with the same arguments and never returns (when xvfb-run is missing it
-// answers false, and the tests say so). Re-run, under its own display, it sets the X platform, no
-// sandbox (tests run as root) and software rendering (Chromium's --disable-gpu), and answers true.
+// answers false, and the tests say so). Re-run, under its own display (where the entry chose the X
+// platform), it sets software rendering (Chromium's --disable-gpu) and answers true.
 //
 // `AsTheClient` leaves the graphics to the client's own set-up (WebModule::prepareGraphics, which
 // the program then calls after its application object, as the client's module loader does): GPU

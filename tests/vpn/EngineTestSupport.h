@@ -4,6 +4,7 @@
 // holding the scripted stand-in engine under the name this processor's engine has, and small
 // waiting helpers.
 #include "common/UserDefaults.h"
+#include "support/ProcessAlive.h"
 #include "vpn/EngineArchitecture.h"
 #include "vpn/EngineInstaller.h"
 #include "vpn/EngineSetup.h"
@@ -32,11 +33,6 @@ inline QString relayEnginePath()
 inline QString tunStandinEnginePath()
 {
     return QStringLiteral(OSTREL_BINARY_DIR "/bin/standin-sing-box");
-}
-
-inline bool processAlive(qint64 pid)
-{
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
 
 // Records every script it is asked to run; "installs" by linking `engineSource` into the engine

@@ -1,6 +1,6 @@
 // A test program that writes down what it meets once the entry has made its profile: the
 // environment, whether a session bus answers, the install folder and the temporary folder. The
-// file is the one OSTREL_PROBE_REPORT names. With OSTREL_PROBE_WEB set it first finds its display
+// file is the one OSTREL_TEST_PROBE_REPORT names. With OSTREL_TEST_PROBE_WEB set it first finds its display
 // as a web-view program does.
 #include <QDBusConnection>
 #include <QDir>
@@ -16,7 +16,7 @@
 
 namespace {
 
-const bool kOwnDisplay = qEnvironmentVariableIsSet("OSTREL_PROBE_WEB") && WebTestDisplay::ensure();
+const bool kOwnDisplay = qEnvironmentVariableIsSet("OSTREL_TEST_PROBE_WEB") && WebTestDisplay::ensure();
 
 TEST(EntryProbe, WritesDownWhatItMeets)
 {
@@ -30,7 +30,7 @@ TEST(EntryProbe, WritesDownWhatItMeets)
                              {QStringLiteral("installFolder"), AppPaths::installFolder()},
                              {QStringLiteral("home"), QDir::homePath()},
                              {QStringLiteral("temp"), QDir::tempPath()}};
-    QFile file(qEnvironmentVariable("OSTREL_PROBE_REPORT"));
+    QFile file(qEnvironmentVariable("OSTREL_TEST_PROBE_REPORT"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << file.fileName().toStdString();
     file.write(QJsonDocument(report).toJson());
 }

@@ -1,14 +1,18 @@
 // A test program that starts a process the way the client starts its helper (detached, with a
 // double fork) and, unless told to leave it, ends it again. The test entry must fail the program
-// and name the process when it is left running. OSTREL_PROBE_LEAVE_IT says how it is left:
+// and name the process when it is left running. OSTREL_TEST_PROBE_LEAVE_IT says how it is left:
 //   1        `sleep 4242`, a descendant of the program under its profile's HOME;
 //   home     `sleep 4243` under another HOME: only the program's reaping finds it;
 //   escaped  `sleep 4244`, started for the program by the test that runs it (a process outside
-//            the program's tree, named in OSTREL_PROBE_ASK) under the profile's HOME: only the
-//            HOME finds it;
+//            the program's tree, named in OSTREL_TEST_PROBE_ASK) under the profile's HOME: only
+//            the HOME finds it;
 //   ending   `sleep 4245`, stopped with an end signal waiting for it, which the test that runs
 //            the program lets go on (SIGCONT) only once the program's tests are over: it ends
-//            while the program waits for what is on its way out.
+//            while the program waits for what is on its way out;
+//   killed   a stand-in service and `sleep 4246` started as the client starts its helper, named
+//            in OSTREL_TEST_PROBE_ASK with the program's pid, profile and display; then it waits
+//            for the test to kill it.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -18,13 +22,16 @@
 
 #include <signal.h>
 
+#include "common/DetachedProcess.h"
+#include "support/StandinProcess.h"
+
 namespace {
 
 // Asks the test for the escaped sleeper: writes the profile into the file, and waits until the
 // test says the sleeper runs.
 bool askForAnEscapedSleeper()
 {
-    const QString ask = qEnvironmentVariable("OSTREL_PROBE_ASK");
+    const QString ask = qEnvironmentVariable("OSTREL_TEST_PROBE_ASK");
     QFile request(ask + QStringLiteral(".part"));
     if (ask.isEmpty() || !request.open(QIODevice::WriteOnly) || request.write(QFile::encodeName(QDir::homePath())) < 0)
         return false;
@@ -44,9 +51,33 @@ char stateOf(qint64 pid)
     return close < 0 || close + 2 >= text.size() ? '?' : text.at(close + 2);
 }
 
+// Tells the test what it started and waits to be killed.
+void startAndWaitToBeKilled()
+{
+    StandinProcess standin;
+    ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
+    const DetachedProcess::Result sleeper = DetachedProcess::start(QStringLiteral("sleep"), {QStringLiteral("4246")});
+    ASSERT_TRUE(sleeper.ok()) << sleeper.error.toStdString();
+    QFile request(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK") + QStringLiteral(".part"));
+    ASSERT_TRUE(request.open(QIODevice::WriteOnly));
+    const QString told = QStringLiteral("%1\n%2\n%3\n%4\n%5\n")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(standin.processId())
+                             .arg(sleeper.pid)
+                             .arg(QDir::homePath(), qEnvironmentVariable("DISPLAY"));
+    request.write(told.toLocal8Bit());
+    request.close();
+    ASSERT_TRUE(request.rename(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK")));
+    QTest::qWait(120000);
+}
+
 TEST(LeftoverProbe, StartsADetachedProcess)
 {
-    const QString leave = qEnvironmentVariable("OSTREL_PROBE_LEAVE_IT");
+    const QString leave = qEnvironmentVariable("OSTREL_TEST_PROBE_LEAVE_IT");
+    if (leave == QLatin1String("killed")) {
+        startAndWaitToBeKilled();
+        return;
+    }
     if (leave == QLatin1String("escaped")) {
         ASSERT_TRUE(askForAnEscapedSleeper());
         return;
@@ -57,7 +88,7 @@ TEST(LeftoverProbe, StartsADetachedProcess)
         ::kill(static_cast<pid_t>(pid), SIGSTOP);
         ASSERT_TRUE(QTest::qWaitFor([pid] { return stateOf(pid) == 'T'; }, 10000));
         ::kill(static_cast<pid_t>(pid), SIGTERM);
-        QFile request(qEnvironmentVariable("OSTREL_PROBE_ASK"));
+        QFile request(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK"));
         ASSERT_TRUE(request.open(QIODevice::WriteOnly));
         request.write(QByteArray::number(pid));
         return;
