@@ -1,5 +1,6 @@
 #include "common/GuiThread.h"
 
+#include "common/ThreadHandOff.h"
 #include <QPointer>
 #include <QThread>
 
@@ -15,7 +16,8 @@ void GuiThread::run(QObject *context, std::function<void()> task)
 void GuiThread::post(QObject *context, std::function<void()> task)
 {
     QPointer<QObject> guard(context);
-    QMetaObject::invokeMethod(context, [guard, task = std::move(task)] {
+    QMetaObject::invokeMethod(context, [guard, task = std::move(task), handOff = ThreadHandOff()] {
+        handOff.arrived();
         if (guard)
             task();
     }, Qt::QueuedConnection);

@@ -1,6 +1,7 @@
 #include "common/NotificationCenter.h"
 
 #include "common/FoundationUtils.h"
+#include "common/ThreadHandOff.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
@@ -124,7 +125,8 @@ void NotificationCenter::deliver(const std::shared_ptr<Entry> &entry, const Noti
     std::weak_ptr<Entry> weak = entry;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [weak, notification] {
+        [weak, notification, handOff = ThreadHandOff()] {
+            handOff.arrived();
             const auto alive = weak.lock();
             // The observer may have been removed, or its owner destroyed, while the block waited.
             if (!alive || alive->removed || !alive->owner)

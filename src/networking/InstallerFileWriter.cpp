@@ -1,6 +1,7 @@
 #include "networking/InstallerFileWriter.h"
 
 #include "common/ProcessTeardown.h"
+#include "common/ThreadHandOff.h"
 
 #include <QSaveFile>
 #include <QThread>
@@ -41,17 +42,26 @@ InstallerFileWriter *InstallerFileWriter::open(const QString &destination, QStri
 
 void InstallerFileWriter::append(const QByteArray &chunk)
 {
-    QMetaObject::invokeMethod(this, [this, chunk] { writeChunk(chunk); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, chunk, handOff = ThreadHandOff()] {
+        handOff.arrived();
+        writeChunk(chunk);
+    }, Qt::QueuedConnection);
 }
 
 void InstallerFileWriter::finish()
 {
-    QMetaObject::invokeMethod(this, [this] { commitFile(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, handOff = ThreadHandOff()] {
+        handOff.arrived();
+        commitFile();
+    }, Qt::QueuedConnection);
 }
 
 void InstallerFileWriter::cancel()
 {
-    QMetaObject::invokeMethod(this, [this] { dropFile(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, handOff = ThreadHandOff()] {
+        handOff.arrived();
+        dropFile();
+    }, Qt::QueuedConnection);
 }
 
 void InstallerFileWriter::writeChunk(const QByteArray &chunk)

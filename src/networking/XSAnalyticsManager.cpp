@@ -11,6 +11,7 @@
 
 #include "common/MKUserTable.h"
 #include "common/ProcessTeardown.h"
+#include "common/ThreadHandOff.h"
 #include "common/GuiThread.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetParamManager.h"
@@ -101,7 +102,10 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
     if (!m_worker || !m_thread->isRunning())
         return; // the program is ending
     // The worker never outlives this object: it is stopped before the object goes.
-    QMetaObject::invokeMethod(m_worker, [this, target, record] { upload(target, record); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_worker, [this, target, record, handOff = ThreadHandOff()] {
+        handOff.arrived();
+        upload(target, record);
+    }, Qt::QueuedConnection);
 }
 
 // Runs on the worker thread.

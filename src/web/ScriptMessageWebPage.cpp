@@ -158,12 +158,13 @@ void ScriptMessageWebPage::identifyDocument(const QWebEngineLoadingInfo &info)
         return;
     // Read in the main frame of the document that has just loaded: only it holds this id. The
     // engine answers a page closed meanwhile from the base class's destructor, when a QPointer
-    // still points here but the gate is gone: the alive flag says so.
+    // still points here but the gate is gone: the alive flag says so, and is read first, since
+    // even testing the QPointer casts to a page that is no longer one.
     QPointer<ScriptMessageWebPage> self(this);
     const int navigation = m_gate.navigation();
     runJavaScript(QStringLiteral("window.%1 || ''").arg(ScriptMessageShim::kDocumentIdName), QWebEngineScript::MainWorld,
                   [self, alive = m_alive, navigation](const QVariant &id) {
-                      if (!self || !*alive)
+                      if (!*alive || !self)
                           return;
                       self->m_gate.documentIdentified(navigation, id.toString());
                       if (navigation == self->m_gate.navigation() && !self->m_gate.isAnswering())

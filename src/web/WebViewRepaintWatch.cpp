@@ -21,7 +21,6 @@ void WebViewRepaintWatch::attach(QWebEngineView *view)
 
 WebViewRepaintWatch::WebViewRepaintWatch(QWebEngineView *view)
     : QObject(view)
-    , m_view(view)
 {
     view->installEventFilter(this);
     // The surface exists already when the page was shown before the watch came.
@@ -41,11 +40,14 @@ void WebViewRepaintWatch::follow(QWidget *surface)
 
 bool WebViewRepaintWatch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view) {
+    // The view is told of its children's removal while its destructor runs, when it is a
+    // QWebEngineView no more: it is known by identity here, and as a view only where it adds one.
+    if (watched == parent()) {
         // The engine puts a new surface into the view when it makes one, and hands it the focus.
         if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished) {
+            const auto *view = qobject_cast<QWebEngineView *>(watched);
             QObject *child = static_cast<QChildEvent *>(event)->child();
-            if (child && child->isWidgetType() && (!m_view->focusProxy() || m_view->focusProxy() == child))
+            if (view && child && child->isWidgetType() && (!view->focusProxy() || view->focusProxy() == child))
                 follow(static_cast<QWidget *>(child));
         }
         return false;
@@ -65,6 +67,6 @@ void WebViewRepaintWatch::checkStacking(QWidget *surface)
         return;
     m_onTop = onTop;
     qCDebug(lcWeb) << "page surface now" << (onTop ? "over the window" : "through the window") << "; repainting the view";
-    if (m_view)
-        m_view->update();
+    // The watch is the view's own child: the view is there as long as the watch is.
+    static_cast<QWidget *>(parent())->update();
 }

@@ -23,7 +23,7 @@ class WebViewRepaintWatch : public QObject
 {
     Q_OBJECT
 public:
-    // Owned by the view; once per view.
+    // Owned by the view (its parent); once per view.
     static void attach(QWebEngineView *view);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -33,7 +33,6 @@ private:
     void follow(QWidget *surface);
     void checkStacking(QWidget *surface);
 
-    QPointer<QWebEngineView> m_view;
     QPointer<QWidget> m_surface;
     bool m_onTop = true;
 };

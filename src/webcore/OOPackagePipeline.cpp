@@ -11,6 +11,7 @@
 
 #include "common/Hashing.h"
 #include "common/SafeArchiveExtractor.h"
+#include "common/ThreadHandOff.h"
 #include "common/UrlUtils.h"
 #include "networking/OONetWork.h"
 #include "webcore/OOPackageFiles.h"
@@ -125,7 +126,8 @@ void OOPackagePipeline::run(const Request &request, QObject *context, Completion
         // Always from the application's event loop, and only while the caller is there.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [guard, completion, result, from] {
+            [guard, completion, result, from, handOff = ThreadHandOff()] {
+                handOff.arrived();
                 if (guard && completion)
                     completion(result, from);
             },
@@ -141,7 +143,8 @@ void OOPackagePipeline::run(const Request &request, QObject *context, Completion
                 return finish(Result::NoData, QString());
             }
             const QByteArray bytes = *data;
-            QThreadPool::globalInstance()->start([request, bytes, finish] {
+            QThreadPool::globalInstance()->start([request, bytes, finish, handOff = ThreadHandOff()] {
+                handOff.arrived();
                 QString from;
                 const Result result = install(bytes, request, &from);
                 finish(result, from);

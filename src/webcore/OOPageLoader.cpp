@@ -7,6 +7,7 @@
 
 #include "common/AppPaths.h"
 #include "common/SafeArchiveExtractor.h"
+#include "common/ThreadHandOff.h"
 #include "webcore/OOPackageFiles.h"
 #include "webcore/WebLog.h"
 
@@ -66,11 +67,13 @@ std::optional<QString> OOPageLoader::unpack(const QString &name)
 void OOPageLoader::loadPage(const QString &name, QObject *context, Completion completion)
 {
     QPointer<QObject> guard(context);
-    QThreadPool::globalInstance()->start([name, guard, completion] {
+    QThreadPool::globalInstance()->start([name, guard, completion, handOff = ThreadHandOff()] {
+        handOff.arrived();
         const std::optional<QString> entry = unpack(name);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [guard, completion, entry] {
+            [guard, completion, entry, handOff = ThreadHandOff()] {
+                handOff.arrived();
                 if (guard && completion)
                     completion(entry);
             },

@@ -35,6 +35,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <sys/mman.h>
 
 namespace {
 
@@ -317,8 +318,12 @@ void crashWithReport(const QString &folder, int signal)
     if (!CrashReporter::start(folder))
         std::_Exit(3);
     if (signal == SIGSEGV) {
-        volatile int *nowhere = nullptr;
-        *nowhere = 1;
+        // A store the hardware refuses: through a null pointer, the undefined-behaviour
+        // sanitizer would stop the program before it ever faulted.
+        void *page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (page == MAP_FAILED)
+            std::_Exit(4);
+        *static_cast<volatile int *>(page) = 1;
     }
     if (signal == SIGABRT)
         std::abort();

@@ -122,7 +122,8 @@ TEST_F(UpgradeDecisionTest, StatesOneAndTwoDownloadWithProgressThenInstallOnConf
         EXPECT_TRUE(dialog->installBlock != nullptr);
 
         bool sawDownloading = false;
-        QObject::connect(dialog, &NBMutipUpgradeModel::changed, &m_holder, [&, dialog] {
+        QObject iteration;
+        QObject::connect(dialog, &NBMutipUpgradeModel::changed, &iteration, [&, dialog] {
             sawDownloading = sawDownloading || dialog->look().phase == NBMutipUpgradeModel::Phase::Downloading;
         });
         dialog->confirmPressed();
@@ -227,7 +228,9 @@ TEST_F(UpgradeDecisionTest, AMissingOrBrokenInstallerLeavesNoFileAndNoInstall)
         const int before = failureCount;
         // The error page's own bytes are no progress: it never reads as a complete installer.
         bool sawInstall = false;
-        QObject::connect(dialog, &NBMutipUpgradeModel::changed, &m_holder, [&sawInstall, dialog] {
+        // The dialogs stay and follow later downloads: the watch ends with this iteration's flag.
+        QObject iteration;
+        QObject::connect(dialog, &NBMutipUpgradeModel::changed, &iteration, [&sawInstall, dialog] {
             sawInstall = sawInstall || dialog->look().phase == NBMutipUpgradeModel::Phase::Install;
         });
         dialog->confirmPressed();

@@ -1,0 +1,39 @@
+#pragma once
+
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
+// A closure queued for another thread (a queued invokeMethod, the thread pool) is handed over
+// under a lock that Qt takes inside its own library, where ThreadSanitizer does not see it: to
+// the sanitizer, everything the closure carries looks written on one thread and read on another
+// unguarded. A ThreadHandOff, captured last, tells it: each copy publishes what was written
+// before it, and the closure calls arrived() before it reads anything (its end calls it too).
+// Outside a ThreadSanitizer build it does nothing.
+class ThreadHandOff
+{
+public:
+    ThreadHandOff() { publish(); }
+    ThreadHandOff(const ThreadHandOff &) { publish(); }
+    ThreadHandOff &operator=(const ThreadHandOff &)
+    {
+        publish();
+        return *this;
+    }
+    ~ThreadHandOff() { arrived(); }
+
+    void arrived() const
+    {
+#if defined(__SANITIZE_THREAD__)
+        __tsan_acquire(const_cast<ThreadHandOff *>(this));
+#endif
+    }
+
+private:
+    void publish()
+    {
+#if defined(__SANITIZE_THREAD__)
+        __tsan_release(this);
+#endif
+    }
+};
