@@ -1,5 +1,7 @@
 #include "networking/ReplyGuard.h"
 
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
 
@@ -11,6 +13,13 @@ const char *kPastDeadline = "ostrel_past_deadline";
 // however little of it reaches the reply: the bound makes it wait for the guard's reads.
 constexpr qint64 kReadChunk = 1024 * 1024;
 
+bool startsFromTheEventLoop(const QNetworkReply *reply)
+{
+    const QNetworkAccessManager::Operation operation = reply->operation();
+    return operation == QNetworkAccessManager::PostOperation || operation == QNetworkAccessManager::PutOperation
+        || operation == QNetworkAccessManager::CustomOperation;
+}
+
 } // namespace
 
 ReplyGuard::ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body)
@@ -19,6 +28,12 @@ ReplyGuard::ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body)
     , m_maxBytes(maxBytes)
     , m_keep(body)
 {
+    // Qt's network thread takes the bound only from a request already under way there and drops
+    // one given earlier; it then reads as fast as the server sends, and an endless answer fills
+    // memory faster than an abort reaches that thread. A request with a body gets under way from
+    // the event loop, after its maker returned: it is started here first.
+    if (startsFromTheEventLoop(reply))
+        QCoreApplication::sendPostedEvents(reply, QEvent::MetaCall);
     reply->setReadBufferSize(kReadChunk);
     connect(reply, &QNetworkReply::readyRead, this, &ReplyGuard::readArrived);
 }

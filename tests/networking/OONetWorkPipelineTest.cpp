@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QThread>
 
@@ -23,6 +25,7 @@
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
 #include "networking/OORequestLogReporter.h"
+#include "networking/ReplyGuard.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/MessageCapture.h"
 #include "support/StandinProcess.h"
@@ -527,6 +530,27 @@ TEST_F(PipelineTest, EveryReplyReadOrNotStopsAtTheSizeLimit)
     const qint64 sent = after.value(QStringLiteral("bytes")).toInteger() - sentBefore;
     EXPECT_GT(sent, OONetWork::MaxResponseBytes);
     EXPECT_LT(peakResidentBytes() - peakBefore, 10 * OONetWork::MaxResponseBytes);
+}
+
+// A request with a body gets under way from the event loop, after its guard was put on: the read
+// bound holds from its first byte all the same. While the reader is held up, Qt's network thread
+// takes in no more than the bound and the server waits, however fast it sends.
+TEST_F(PipelineTest, WhileItsReaderIsHeldUpAPostTakesInNoMoreThanTheReadBound)
+{
+    s_standin->fault(ApiPaths::kActionTrack, QStringLiteral("endless"), 1);
+    QNetworkAccessManager manager;
+    const QNetworkRequest request(QUrl(OONetWorkTool::apiUrl(ApiPaths::kActionTrack)));
+    std::unique_ptr<QNetworkReply> reply(manager.post(request, QByteArrayLiteral("{}")));
+    ReplyGuard::hold(reply.get(), OONetWork::MaxResponseBytes, 0);
+    QSignalSpy answered(reply.get(), &QNetworkReply::metaDataChanged);
+    ASSERT_TRUE(answered.wait(10000));
+    ReplyGuard::takeBody(reply.get());
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    QCoreApplication::sendPostedEvents(reply.get(), QEvent::MetaCall);
+    EXPECT_FALSE(ReplyGuard::tooLarge(reply.get()));
+    EXPECT_LE(ReplyGuard::takeBody(reply.get()).size(), 4 * 1024 * 1024);
+    reply->abort();
 }
 
 TEST_F(PipelineTest, ATricklingReplyEndsAtItsWholeDeadlineAsATimeOutDoes)

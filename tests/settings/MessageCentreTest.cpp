@@ -30,6 +30,7 @@
 #include "settings/message/NBMessageViewController.h"
 #include "settings/notice/OONoticePopupView.h"
 #include "web/DesktopLinkOpener.h"
+#include "support/NetworkTestSupport.h"
 
 namespace {
 
@@ -141,9 +142,22 @@ TEST(MessageRows, IconDotAndTextsFollowTheRecord)
     EXPECT_TRUE(row.redDot()->isHidden());
 }
 
+// Opening the centre sends an event. The client is pointed at an address it refuses before any
+// name lookup, so each event ends at once and in order, and each case waits for its own: none
+// reaches a later case's listener.
 class MessageCentre : public ::testing::Test
 {
 protected:
+    void SetUp() override { ASSERT_TRUE(pointClientAt({QStringLiteral("http://ostrel-test.invalid")})); }
+    void TearDown() override
+    {
+        QSignalSpy events(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+        XSAnalyticsManager::shared().track(QStringLiteral("test_drain"));
+        QTRY_VERIFY_WITH_TIMEOUT(std::any_of(events.cbegin(), events.cend(),
+                                             [](const QList<QVariant> &event) { return event.at(0).toString() == QLatin1String("test_drain"); }),
+                                 5000);
+    }
+
     UiTimingScope m_scope{0.01};
 };
 
