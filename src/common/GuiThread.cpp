@@ -16,11 +16,10 @@ void GuiThread::run(QObject *context, std::function<void()> task)
 void GuiThread::post(QObject *context, std::function<void()> task)
 {
     QPointer<QObject> guard(context);
-    QMetaObject::invokeMethod(context, [guard, task = std::move(task), handOff = ThreadHandOff()] {
-        handOff.arrived();
+    QMetaObject::invokeMethod(context, ThreadHandOff::carried([guard, task = std::move(task)] {
         if (guard)
             task();
-    }, Qt::QueuedConnection);
+    }), Qt::QueuedConnection);
 }
 
 bool GuiThread::isCurrent(const QObject *context)

@@ -1,7 +1,7 @@
 #include "common/NotificationCenter.h"
 
 #include "common/FoundationUtils.h"
-#include "common/ThreadHandOff.h"
+#include "common/GuiThread.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
@@ -123,15 +123,11 @@ void NotificationCenter::deliver(const std::shared_ptr<Entry> &entry, const Noti
         return;
     }
     std::weak_ptr<Entry> weak = entry;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [weak, notification, handOff = ThreadHandOff()] {
-            handOff.arrived();
-            const auto alive = weak.lock();
-            // The observer may have been removed, or its owner destroyed, while the block waited.
-            if (!alive || alive->removed || !alive->owner)
-                return;
-            alive->block(notification);
-        },
-        Qt::QueuedConnection);
+    GuiThread::post(QCoreApplication::instance(), [weak, notification] {
+        const auto alive = weak.lock();
+        // The observer may have been removed, or its owner destroyed, while the block waited.
+        if (!alive || alive->removed || !alive->owner)
+            return;
+        alive->block(notification);
+    });
 }

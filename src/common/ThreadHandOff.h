@@ -22,6 +22,16 @@ public:
     }
     ~ThreadHandOff() { arrived(); }
 
+    // `task` as a closure that carries a hand-off and reports its arrival before it runs.
+    template <typename Task>
+    static auto carried(Task task)
+    {
+        return [task = std::move(task), handOff = ThreadHandOff()]() mutable {
+            handOff.arrived();
+            task();
+        };
+    }
+
     void arrived() const
     {
 #if defined(__SANITIZE_THREAD__)

@@ -16,6 +16,7 @@
 #include "common/JsonUtils.h"
 #include "common/Logger.h"
 #include "common/SafeArchiveExtractor.h"
+#include "common/GuiThread.h"
 #include "common/ThreadHandOff.h"
 #include "common/UserDefaults.h"
 #include "networking/HHNoticeModel.h"
@@ -129,8 +130,7 @@ void NoticeChain::showNotice(HHLinkNode *node)
         const quint64 generation = m_generation;
         // Unpacked off the GUI thread; the answer comes back through the application object,
         // which lives on the GUI thread, and finds the chain (or not) there.
-        QThreadPool::globalInstance()->start([self, generation, node, json, name, zipPath, target, handOff = ThreadHandOff()] {
-            handOff.arrived();
+        QThreadPool::globalInstance()->start(ThreadHandOff::carried([self, generation, node, json, name, zipPath, target] {
             AppPaths::ensureFolder(AppPaths::pageFolder());
             SafeArchiveExtractor::Options options;
             options.limits = noticeLimits();
@@ -140,12 +140,11 @@ void NoticeChain::showNotice(HHLinkNode *node)
             if (!result.ok())
                 OSTREL_LOG(Logger::Warning, QStringLiteral("notice package %1 not unpacked: %2").arg(name, result.error));
             const bool ok = result.ok() && htmlThere;
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [self, generation, node, json, name, ok, handOff = ThreadHandOff()] {
-                handOff.arrived();
+            GuiThread::post(QCoreApplication::instance(), [self, generation, node, json, name, ok] {
                 if (self && self->m_generation == generation)
                     self->unpacked(node, json, name, ok);
-            }, Qt::QueuedConnection);
-        });
+            });
+        }));
         return;
     }
     finishNotices();

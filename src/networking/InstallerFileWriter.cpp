@@ -42,26 +42,17 @@ InstallerFileWriter *InstallerFileWriter::open(const QString &destination, QStri
 
 void InstallerFileWriter::append(const QByteArray &chunk)
 {
-    QMetaObject::invokeMethod(this, [this, chunk, handOff = ThreadHandOff()] {
-        handOff.arrived();
-        writeChunk(chunk);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, ThreadHandOff::carried([this, chunk] { writeChunk(chunk); }), Qt::QueuedConnection);
 }
 
 void InstallerFileWriter::finish()
 {
-    QMetaObject::invokeMethod(this, [this, handOff = ThreadHandOff()] {
-        handOff.arrived();
-        commitFile();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, ThreadHandOff::carried([this] { commitFile(); }), Qt::QueuedConnection);
 }
 
 void InstallerFileWriter::cancel()
 {
-    QMetaObject::invokeMethod(this, [this, handOff = ThreadHandOff()] {
-        handOff.arrived();
-        dropFile();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, ThreadHandOff::carried([this] { dropFile(); }), Qt::QueuedConnection);
 }
 
 void InstallerFileWriter::writeChunk(const QByteArray &chunk)

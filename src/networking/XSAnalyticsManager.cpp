@@ -102,10 +102,8 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
     if (!m_worker || !m_thread->isRunning())
         return; // the program is ending
     // The worker never outlives this object: it is stopped before the object goes.
-    QMetaObject::invokeMethod(m_worker, [this, target, record, handOff = ThreadHandOff()] {
-        handOff.arrived();
-        upload(target, record);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_worker, ThreadHandOff::carried([this, target, record] { upload(target, record); }),
+                              Qt::QueuedConnection);
 }
 
 // Runs on the worker thread.

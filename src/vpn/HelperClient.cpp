@@ -52,11 +52,13 @@ QString HelperClient::defaultSocketPath()
     return HelperProtocol::defaultSocketPath();
 }
 
-HelperClient::ErrorReply HelperClient::orNothing(ErrorReply reply)
+// A command's reply carries only its error; a caller may pass none.
+HelperClient::RawReply HelperClient::errorOnly(ErrorReply reply)
 {
-    if (reply)
-        return reply;
-    return [](const std::optional<HelperError> &) {};
+    return [reply = std::move(reply)](const QJsonValue &, const std::optional<HelperError> &error) {
+        if (reply)
+            reply(error);
+    };
 }
 
 void HelperClient::getVersion(VersionReply reply)
@@ -83,17 +85,12 @@ void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std:
         {QStringLiteral("filterInterface"), filterInterface},
         {QStringLiteral("ignoreList"), QJsonArray::fromStringList(ignoreList)},
     };
-    ErrorReply done = orNothing(std::move(reply));
-    call(HelperProtocol::kEnableProxy, params, [done](const QJsonValue &, const std::optional<HelperError> &error) {
-        done(error);
-    });
+    call(HelperProtocol::kEnableProxy, params, errorOnly(std::move(reply)));
 }
 
 void HelperClient::disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply)
 {
-    ErrorReply done = orNothing(std::move(reply));
-    call(HelperProtocol::kDisableProxy, {{QStringLiteral("filterInterface"), filterInterface}},
-         [done](const QJsonValue &, const std::optional<HelperError> &error) { done(error); });
+    call(HelperProtocol::kDisableProxy, {{QStringLiteral("filterInterface"), filterInterface}}, errorOnly(std::move(reply)));
 }
 
 void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, const QJsonObject &info,
@@ -105,10 +102,7 @@ void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, co
         {QStringLiteral("info"), info},
         {QStringLiteral("filterInterface"), filterInterface},
     };
-    ErrorReply done = orNothing(std::move(reply));
-    call(HelperProtocol::kRestoreProxy, params, [done](const QJsonValue &, const std::optional<HelperError> &error) {
-        done(error);
-    });
+    call(HelperProtocol::kRestoreProxy, params, errorOnly(std::move(reply)));
 }
 
 void HelperClient::getCurrentProxySetting(SettingsReply reply)

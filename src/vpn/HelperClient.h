@@ -86,7 +86,7 @@ private:
     void failIds(const QList<qint64> &ids, const HelperError &reason);
     void finish(qint64 id, const QJsonValue &result, const std::optional<HelperError> &error);
     void resetSocket();
-    static ErrorReply orNothing(ErrorReply reply);
+    static RawReply errorOnly(ErrorReply reply);
 
     Options m_options;
     std::unique_ptr<QLocalSocket> m_socket;

@@ -11,6 +11,7 @@
 
 #include "common/Hashing.h"
 #include "common/SafeArchiveExtractor.h"
+#include "common/GuiThread.h"
 #include "common/ThreadHandOff.h"
 #include "common/UrlUtils.h"
 #include "networking/OONetWork.h"
@@ -124,14 +125,10 @@ void OOPackagePipeline::run(const Request &request, QObject *context, Completion
     QPointer<QObject> guard(context);
     auto finish = [guard, completion](Result result, const QString &from) {
         // Always from the application's event loop, and only while the caller is there.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [guard, completion, result, from, handOff = ThreadHandOff()] {
-                handOff.arrived();
-                if (guard && completion)
-                    completion(result, from);
-            },
-            Qt::QueuedConnection);
+        GuiThread::post(QCoreApplication::instance(), [guard, completion, result, from] {
+            if (guard && completion)
+                completion(result, from);
+        });
     };
     OONetWork::shared().requestConfigRawData(
         QStringLiteral("GET"), request.url,
@@ -143,11 +140,10 @@ void OOPackagePipeline::run(const Request &request, QObject *context, Completion
                 return finish(Result::NoData, QString());
             }
             const QByteArray bytes = *data;
-            QThreadPool::globalInstance()->start([request, bytes, finish, handOff = ThreadHandOff()] {
-                handOff.arrived();
+            QThreadPool::globalInstance()->start(ThreadHandOff::carried([request, bytes, finish] {
                 QString from;
                 const Result result = install(bytes, request, &from);
                 finish(result, from);
-            });
+            }));
         });
 }

@@ -7,6 +7,7 @@
 
 #include "common/AppPaths.h"
 #include "common/SafeArchiveExtractor.h"
+#include "common/GuiThread.h"
 #include "common/ThreadHandOff.h"
 #include "webcore/OOPackageFiles.h"
 #include "webcore/WebLog.h"
@@ -67,16 +68,11 @@ std::optional<QString> OOPageLoader::unpack(const QString &name)
 void OOPageLoader::loadPage(const QString &name, QObject *context, Completion completion)
 {
     QPointer<QObject> guard(context);
-    QThreadPool::globalInstance()->start([name, guard, completion, handOff = ThreadHandOff()] {
-        handOff.arrived();
+    QThreadPool::globalInstance()->start(ThreadHandOff::carried([name, guard, completion] {
         const std::optional<QString> entry = unpack(name);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [guard, completion, entry, handOff = ThreadHandOff()] {
-                handOff.arrived();
-                if (guard && completion)
-                    completion(entry);
-            },
-            Qt::QueuedConnection);
-    });
+        GuiThread::post(QCoreApplication::instance(), [guard, completion, entry] {
+            if (guard && completion)
+                completion(entry);
+        });
+    }));
 }

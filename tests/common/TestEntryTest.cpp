@@ -38,19 +38,26 @@ struct ProbeRun
     QString output;
 };
 
-// Runs the probe, leaving what `leave` says (see LeftoverProbe.cpp; empty: nothing). For an
-// escaped sleeper this test starts it, as a process outside the probe's tree, under the probe's HOME.
-ProbeRun runProbe(const QString &leave)
+// The probe's environment: it leaves what `leave` says (see LeftoverProbe.cpp; empty: nothing)
+// and writes what it has to tell to `ask`.
+QProcessEnvironment probeEnvironment(const QString &leave, const QString &ask)
 {
-    QTemporaryDir folder;
-    const QString ask = folder.filePath(QStringLiteral("ask"));
-    QProcess probe;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("GTEST_SHUFFLE"));
     if (!leave.isEmpty())
         environment.insert(QStringLiteral("OSTREL_TEST_PROBE_LEAVE_IT"), leave);
     environment.insert(QStringLiteral("OSTREL_TEST_PROBE_ASK"), ask);
-    probe.setProcessEnvironment(environment);
+    return environment;
+}
+
+// Runs the probe, leaving what `leave` says. For an escaped sleeper this test starts it, as a
+// process outside the probe's tree, under the probe's HOME.
+ProbeRun runProbe(const QString &leave)
+{
+    QTemporaryDir folder;
+    const QString ask = folder.filePath(QStringLiteral("ask"));
+    QProcess probe;
+    probe.setProcessEnvironment(probeEnvironment(leave, ask));
     probe.setProcessChannelMode(QProcess::MergedChannels);
     probe.start(kProbe, {});
     ProbeRun run;
@@ -164,10 +171,7 @@ void expectNothingOutlivesAKilledProgram(bool ownDisplay)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString ask = folder.filePath(QStringLiteral("ask"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("GTEST_SHUFFLE"));
-    environment.insert(QStringLiteral("OSTREL_TEST_PROBE_LEAVE_IT"), QStringLiteral("killed"));
-    environment.insert(QStringLiteral("OSTREL_TEST_PROBE_ASK"), ask);
+    QProcessEnvironment environment = probeEnvironment(QStringLiteral("killed"), ask);
     environment.insert(QStringLiteral("TMPDIR"), folder.path());
     QProcess probe;
     probe.setProcessEnvironment(environment);

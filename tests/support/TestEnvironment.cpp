@@ -39,16 +39,7 @@ bool oneOf(const char *name, const char *const *names, size_t count)
     return false;
 }
 
-} // namespace
-
-namespace TestEnvironment {
-
-bool underOwnDisplay()
-{
-    const QByteArray own = qgetenv(kOwnDisplayVariable);
-    return !own.isEmpty() && own == qgetenv("DISPLAY");
-}
-
+// Whether a variable of that name passes from the shell into a test program.
 bool keeps(const char *name)
 {
     if (oneOf(name, kKept, std::size(kKept)))
@@ -57,7 +48,17 @@ bool keeps(const char *name)
         if (startsWith(name, prefix))
             return true;
     }
-    return underOwnDisplay() && oneOf(name, kOwnDisplay, std::size(kOwnDisplay));
+    return TestEnvironment::underOwnDisplay() && oneOf(name, kOwnDisplay, std::size(kOwnDisplay));
+}
+
+} // namespace
+
+namespace TestEnvironment {
+
+bool underOwnDisplay()
+{
+    const QByteArray own = qgetenv(kOwnDisplayVariable);
+    return !own.isEmpty() && own == qgetenv("DISPLAY");
 }
 
 QStringList ownDisplayCommand(const QString &screen, const QString &program, const QStringList &arguments)

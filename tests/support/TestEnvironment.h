@@ -7,7 +7,7 @@
 // desktop session, whose environment names the user's display, session bus, session manager and
 // proxy, and switches for Qt, Chromium, the GL driver and the client; none of it may reach a test
 // or change a result. The entry keeps only the names a test program needs to run and to be run
-// (see keeps()) and sets the rest itself, before anything reads it; children the tests start
+// (an allow-list) and sets the rest itself, before anything reads it; children the tests start
 // inherit the result.
 namespace TestEnvironment {
 
@@ -15,10 +15,7 @@ namespace TestEnvironment {
 // as the program's own only while this variable names it.
 inline constexpr char kOwnDisplayVariable[] = "OSTREL_TEST_OWN_DISPLAY";
 
-// Whether a variable of that name passes from the shell into a test program.
-bool keeps(const char *name);
-
-// Removes every variable keeps() refuses, then sets the language, the time zone, the platform (the
+// Removes every variable outside the allow-list, then sets the language, the time zone, the platform (the
 // program's own display, else offscreen) and Chromium's sandbox switch (tests run as root, where
 // Chromium refuses its sandbox). Runs ahead of every static initialiser of the program. The
 // profile's own (HOME, the XDG folders, the bus address) the entry sets once it made the profile.
