@@ -46,11 +46,14 @@ public:
     void updateConnectedTime(bool) override {}
 };
 
-// Forwards to the real helper and adds up the time its enable commands take.
+// Forwards to the real helper, its loss included, and adds up the time its enable commands take.
 class TimedHelper : public ProxyConfigRemoteProcessProtocol
 {
 public:
-    explicit TimedHelper(ProxyConfigRemoteProcessProtocol &inner) : m_inner(inner) {}
+    explicit TimedHelper(ProxyConfigRemoteProcessProtocol &inner) : m_inner(inner)
+    {
+        connect(&inner, &ProxyConfigRemoteProcessProtocol::wentAway, this, &ProxyConfigRemoteProcessProtocol::wentAway);
+    }
     void getVersion(VersionReply reply) override { m_inner.getVersion(std::move(reply)); }
     void enableProxyWithPort(qint32 port, qint32 socksPort, const std::optional<QString> &pac,
                              const std::optional<QString> &dns, bool filter, const QStringList &ignore,

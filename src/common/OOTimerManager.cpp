@@ -1,10 +1,9 @@
 #include "common/OOTimerManager.h"
 
-#include "common/FoundationUtils.h"
+#include "common/GuiThread.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -42,18 +41,10 @@ void OOTimerManager::schedule(const QString &name, std::chrono::milliseconds sta
     Q_UNUSED(onGlobalQueue)
     if (name.isEmpty() || !action)
         return;
-    if (isOnMainThread()) {
+    // The timer belongs to this object's (the main) thread: from another thread it is started there.
+    GuiThread::run(this, [this, name, startDelay, repeats, action = std::move(action), interval]() mutable {
         scheduleOnMainThread(name, startDelay, repeats, std::move(action), interval);
-        return;
-    }
-    QPointer<OOTimerManager> self(this);
-    QMetaObject::invokeMethod(
-        this,
-        [self, name, startDelay, repeats, action = std::move(action), interval]() mutable {
-            if (self)
-                self->scheduleOnMainThread(name, startDelay, repeats, std::move(action), interval);
-        },
-        Qt::QueuedConnection);
+    });
 }
 
 void OOTimerManager::scheduleOnMainThread(const QString &name, std::chrono::milliseconds startDelay,
@@ -113,21 +104,13 @@ void OOTimerManager::cancelTimer(const QString &name, QTimer *onlyThis)
     }
     if (!timer)
         return;
-    if (isOnMainThread()) {
+    // A timer is stopped on its own thread; from another one its timeouts stop at the registry
+    // check until then.
+    GuiThread::run(timer, [timer = timer.data()] {
         timer->stop();
         // Deferred: the timer may be the one whose timeout is running right now.
         timer->deleteLater();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        timer,
-        [timer] {
-            if (!timer)
-                return;
-            timer->stop();
-            timer->deleteLater();
-        },
-        Qt::QueuedConnection);
+    });
 }
 
 bool OOTimerManager::isRegistered(const QString &name, const QTimer *timer) const

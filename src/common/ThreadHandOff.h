@@ -1,6 +1,17 @@
 #pragma once
 
+#include <utility>
+
+// GCC names a ThreadSanitizer build with a macro, Clang with a feature test.
 #if defined(__SANITIZE_THREAD__)
+#define OSTREL_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define OSTREL_THREAD_SANITIZER 1
+#endif
+#endif
+
+#if defined(OSTREL_THREAD_SANITIZER)
 #include <sanitizer/tsan_interface.h>
 #endif
 
@@ -34,7 +45,7 @@ public:
 
     void arrived() const
     {
-#if defined(__SANITIZE_THREAD__)
+#if defined(OSTREL_THREAD_SANITIZER)
         __tsan_acquire(const_cast<ThreadHandOff *>(this));
 #endif
     }
@@ -42,7 +53,7 @@ public:
 private:
     void publish()
     {
-#if defined(__SANITIZE_THREAD__)
+#if defined(OSTREL_THREAD_SANITIZER)
         __tsan_release(this);
 #endif
     }

@@ -31,7 +31,9 @@ ReplyGuard::ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body)
     // Qt's network thread takes the bound only from a request already under way there and drops
     // one given earlier; it then reads as fast as the server sends, and an endless answer fills
     // memory faster than an abort reaches that thread. A request with a body gets under way from
-    // the event loop, after its maker returned: it is started here first.
+    // the event loop, after its maker returned: for a body given whole (a byte array or a
+    // multipart form, all this client sends) it is started here first. A body read from a
+    // sequential device is buffered before the request starts, so such a request may start later.
     if (startsFromTheEventLoop(reply))
         QCoreApplication::sendPostedEvents(reply, QEvent::MetaCall);
     reply->setReadBufferSize(kReadChunk);

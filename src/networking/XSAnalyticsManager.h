@@ -29,7 +29,9 @@ public:
                                   const std::optional<QString> &dataId, const std::optional<QJsonObject> &params);
 
 Q_SIGNALS:
-    // Emitted on this object's (the GUI) thread, from the event loop, once per tracked event.
+    // Emitted on this object's (the GUI) thread, from the event loop, once for each event whose
+    // upload the worker ended (delivered or dropped). An event tracked once the program is ending
+    // (the worker stopped), or one still waiting or under way when the worker stops, gets none.
     void uploaded(const QString &event, bool delivered);
 
 private:

@@ -281,7 +281,10 @@ void HLLPACUtilWrapper::helperWentAway()
 void HLLPACUtilWrapper::pointProxyBackAfterHelperLoss()
 {
     // Not ours (off, starting, suspended for an upgrade whose resume enables anyway), already
-    // being pointed back, or a stop runs that hands the settings back in any case.
+    // being pointed back, or a stop waits for the answer to its disable, which hands the settings
+    // back. A stop whose disable this loss failed is not waiting: it has already answered its
+    // caller with that failure and left the connection standing, as every failed stop does, so
+    // the proxy is pointed back as for any connection.
     if (m_desktopProxy != DesktopProxy::Ours || m_pendingStops > 0)
         return;
     WRAPPER_LOG(Logger::Info, "applyConfig(_:)",

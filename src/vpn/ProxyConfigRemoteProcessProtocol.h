@@ -41,6 +41,7 @@ Q_SIGNALS:
     // The helper this connection reached is gone: it closed the connection (it ended, as when a
     // new install replaces it) or the connection was dropped. A helper puts the user's proxy
     // settings back as it ends, so whatever it applied for us no longer holds. The calls the loss
-    // failed may be answered before or after this.
+    // failed may be answered before or after this. A wrapper that passes the calls on to another
+    // helper passes this on too: the switchboard hears the loss only from the helper it calls.
     void wentAway();
 };

@@ -281,7 +281,18 @@ TEST_F(GeneralSettingsTest, ResetAwayFromAnotherLanguageGoesBackToTheDefaultAndA
     const QString other = preferred == QLatin1String("ko") ? QStringLiteral("ja") : QStringLiteral("ko");
     UserDefaults::standard().setString(DefaultsKeys::kAppLanguageKey, other);
     m_screen->buildRows();
-    QTest::mouseClick(row<NBGeneralResetCell>(4), Qt::LeftButton);
+    // A press that is dragged off the row and let go there asks nothing: the list's rows act on a
+    // click. Pressed as the user presses, through the window.
+    QCoreApplication::sendPostedEvents();
+    QWidget *reset = row<NBGeneralResetCell>(4);
+    const QPoint centre = reset->mapTo(&m_host, reset->rect().center());
+    const QPoint off = centre + QPoint(0, reset->height());
+    QTest::mousePress(m_host.windowHandle(), Qt::LeftButton, {}, centre);
+    QTest::mouseMove(m_host.windowHandle(), off);
+    QTest::mouseRelease(m_host.windowHandle(), Qt::LeftButton, {}, off);
+    EXPECT_EQ(m_screen->alertView(), nullptr);
+
+    QTest::mouseClick(reset, Qt::LeftButton);
     ASSERT_NE(m_screen->alertView(), nullptr);
     // The other button leaves everything as it was.
     QTest::mouseClick(m_screen->alertView()->confirmButton(), Qt::LeftButton);

@@ -77,6 +77,20 @@ protected:
         return *result;
     }
 
+    // Connects, then has `lost` hear every engine loss while `context` lives; the engine's pid, or
+    // 0 when the connection or its engine is not there. The journal starts afresh.
+    qint64 connectHearingLoss(const QObject &context, std::optional<bool> &lost)
+    {
+        if (!connectAndWait(false).has_value())
+            return 0;
+        const QList<QStringList> runs = recordedRuns(m_record);
+        const qint64 engine = runs.isEmpty() ? 0 : runs.last().value(0).toLongLong();
+        QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, &context,
+                         [&lost](bool killSwitchHolds) { lost = killSwitchHolds; });
+        m_journal.clear();
+        return engine > 0 && processAlive(engine) ? engine : 0;
+    }
+
     QString configPath() const { return m_sandbox.path() + QStringLiteral("/sslocal.conf"); }
     int runCount() const { return int(recordedRuns(m_record).size()); }
 
@@ -432,16 +446,10 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
     for (const bool diesBeforeTheRefusal : {false, true}) {
         SCOPED_TRACE(diesBeforeTheRefusal ? "the engine dies while the helper is silent"
                                           : "the engine dies after the refusal");
-        ASSERT_TRUE(connectAndWait(false).has_value());
-        const QList<QStringList> runs = recordedRuns(m_record);
-        ASSERT_FALSE(runs.isEmpty());
-        const qint64 engine = runs.last().value(0).toLongLong();
-        ASSERT_TRUE(processAlive(engine));
         std::optional<bool> lost;
         QObject context;
-        QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, &context,
-                         [&](bool killSwitchHolds) { lost = killSwitchHolds; });
-        m_journal.clear();
+        const qint64 engine = connectHearingLoss(context, lost);
+        ASSERT_GT(engine, 0);
 
         m_helper.answers = RecordingHelper::Answers::Never;
         m_helper.disableError = HelperError::refused(QStringLiteral("cannot write the settings"));
@@ -492,5 +500,55 @@ TEST_F(HLLPACUtilWrapperTest, AHelperThatWentAwayHasTheProxyPointedBackOrTheConn
         ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
         EXPECT_EQ(m_journal, (QStringList{"enable", "disable", "kTunStateChange"}));
         EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    }
+}
+
+// While the enable that points the proxy back after a helper loss is unanswered, the proxy still
+// counts as ours: a suspension takes it off, and it stays off once that enable (sent first, so
+// applied first) is confirmed, so the resume points it back; an engine that ends is a loss.
+TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
+{
+    struct Row { const char *name; bool suspend; bool resume; QStringList journal; };
+    const QList<Row> rows{
+        {"suspended", true, false, {"enable", "disable"}},
+        {"suspended, then resumed", true, true, {"enable", "disable", "enable"}},
+        {"its engine ends", false, false, {"enable", "disable", "kTunStateChange"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::optional<bool> lost;
+        QObject context;
+        const qint64 engine = connectHearingLoss(context, lost);
+        ASSERT_GT(engine, 0);
+        m_helper.answers = RecordingHelper::Answers::Never;
+        Q_EMIT m_helper.wentAway();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.contains(QStringLiteral("enable")); }, kWaitMs));
+
+        std::optional<std::optional<QString>> suspended, resumed;
+        if (row.suspend)
+            HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
+        else
+            ::kill(pid_t(engine), SIGKILL);
+        // Either takes the proxy off at once, behind the unanswered enable.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.size() == 2; }, kWaitMs))
+            << m_journal.join(' ').toStdString();
+        m_helper.answerHeld();
+        if (row.suspend) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
+            EXPECT_FALSE(suspended->has_value());
+        }
+        if (row.resume) {
+            HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
+            ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
+            EXPECT_FALSE(resumed->has_value());
+        }
+        if (!row.suspend) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return lost.has_value(); }, kWaitMs))
+                << m_journal.join(' ').toStdString();
+        }
+        EXPECT_EQ(m_journal, row.journal) << m_journal.join(' ').toStdString();
+        EXPECT_EQ(lost, row.suspend ? std::nullopt : std::optional<bool>(false));
+        EXPECT_EQ(HLLPACUtilWrapper::shared().hasRunningEngine(), row.suspend);
+        EXPECT_EQ(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn), row.suspend);
     }
 }

@@ -1,9 +1,8 @@
 #include "common/unreached/MKTimerManager.h"
 
-#include "common/FoundationUtils.h"
+#include "common/GuiThread.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,18 +30,10 @@ void MKTimerManager::startTimer(int intervalSeconds, bool repeats, double leeway
 void MKTimerManager::startTimer(std::chrono::milliseconds interval, bool repeats, double leeway,
                                 std::function<void()> tick)
 {
-    if (isOnMainThread()) {
+    // The timer belongs to this object's (the main) thread: from another thread it is started there.
+    GuiThread::run(this, [this, interval, repeats, leeway, tick = std::move(tick)]() mutable {
         startOnMainThread(interval, repeats, leeway, std::move(tick));
-        return;
-    }
-    QPointer<MKTimerManager> self(this);
-    QMetaObject::invokeMethod(
-        this,
-        [self, interval, repeats, leeway, tick = std::move(tick)]() mutable {
-            if (self)
-                self->startOnMainThread(interval, repeats, leeway, std::move(tick));
-        },
-        Qt::QueuedConnection);
+    });
 }
 
 void MKTimerManager::startOnMainThread(std::chrono::milliseconds interval, bool repeats, double leeway,
