@@ -73,7 +73,16 @@ ProbeRun runProbe(const QString &leave)
         sleeper.setProcessEnvironment(itsHome);
         sleeper.setProgram(QStringLiteral("sleep"));
         sleeper.setArguments({QStringLiteral("4244")});
-        if (!sleeper.startDetached())
+        qint64 pid = 0;
+        if (!sleeper.startDetached(&pid))
+            return run;
+        // Its exec goes on after the start returns, and the probe's entry finds it by the HOME
+        // that the exec lays out: until then its environment reads empty.
+        const auto laidOut = [pid] {
+            QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+            return environment.open(QIODevice::ReadOnly) && !environment.readAll().isEmpty();
+        };
+        if (!QTest::qWaitFor(laidOut, 10000))
             return run;
         QFile(ask + QStringLiteral(".started")).open(QIODevice::WriteOnly);
     }
@@ -98,7 +107,8 @@ ProbeRun runProbe(const QString &leave)
 bool sleeperRuns(const QString &command)
 {
     QProcess pgrep;
-    pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QLatin1Char('^') + command + QLatin1Char('$')});
+    // Started by name, a program's command line begins with the path it was found at.
+    pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("^([^ ]*/)?") + command + QLatin1Char('$')});
     pgrep.waitForFinished(10000);
     return pgrep.exitCode() == 0;
 }
@@ -110,7 +120,8 @@ void expectNamedAndEnded(const ProbeRun &run, const QString &sleeper)
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.output);
     EXPECT_TRUE(run.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(run.output);
     EXPECT_TRUE(run.output.contains(sleeper)) << qPrintable(run.output);
-    EXPECT_FALSE(sleeperRuns(sleeper)) << "the process left running outlived its test program";
+    // The entry kills it on its way out and does not wait: the kill lands in the process's own time.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !sleeperRuns(sleeper); }, 10000)) << "the process left running outlived its test program";
 }
 
 } // namespace

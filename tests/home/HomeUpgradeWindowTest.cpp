@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -91,6 +92,21 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
     }
 
+    // Holds the stand-in still until the returned guard goes: a download it serves cannot end
+    // meanwhile, however slow this program is. A stop reaches a process in its own time; once its
+    // main thread has stopped, every other thread stops before it runs on.
+    auto holdTheStandin()
+    {
+        const pid_t standin = pid_t(m_standin.processId());
+        ::kill(standin, SIGSTOP);
+        EXPECT_TRUE(QTest::qWaitFor([standin] {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(standin));
+            const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+            return text.mid(text.lastIndexOf(')') + 2, 1) == "T";
+        }, 5000));
+        return qScopeGuard([standin] { ::kill(standin, SIGCONT); });
+    }
+
     // The helper answers in order: once it has answered this, it has applied all sent before.
     void helperCaughtUp()
     {
@@ -131,9 +147,12 @@ constexpr auto kSlowInstaller = "/static/ostrel.deb?chunk=100&chunk_delay_ms=20"
 
 TEST_F(HomeUpgradeWindow, AWindowClosedDuringTheDownloadPutsTheProxyBackWhenTheDownloadFails)
 {
-    openAndPress(QString::fromLatin1(kSlowInstaller) + QStringLiteral("&break_at=300"));
-    closeWindow();
-    ASSERT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading) << "the download ended before the window";
+    {
+        const auto held = holdTheStandin();
+        openAndPress(QString::fromLatin1(kSlowInstaller) + QStringLiteral("&break_at=300"));
+        closeWindow();
+        ASSERT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading);
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 20000));
     expectProxyBackAndConnected();
     EXPECT_FALSE(scriptRan());
@@ -141,9 +160,12 @@ TEST_F(HomeUpgradeWindow, AWindowClosedDuringTheDownloadPutsTheProxyBackWhenTheD
 
 TEST_F(HomeUpgradeWindow, AWindowClosedDuringTheDownloadPutsTheProxyBackAfterAnInstallWithNoRelaunch)
 {
-    openAndPress(QString::fromLatin1(kSlowInstaller));
-    closeWindow();
-    ASSERT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading) << "the download ended before the window";
+    {
+        const auto held = holdTheStandin();
+        openAndPress(QString::fromLatin1(kSlowInstaller));
+        closeWindow();
+        ASSERT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading);
+    }
     // Installed: the state goes back to idle, and no relaunch follows for a window that has gone.
     ASSERT_TRUE(QTest::qWaitFor([&] { return scriptRan() && m_manager.state().phase() == UpgradeState::Phase::Idle; }, 30000));
     expectProxyBackAndConnected();

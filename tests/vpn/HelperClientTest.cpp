@@ -174,8 +174,10 @@ TEST_F(HelperClientTest, RepliesWithIdsWeNeverSentAnswerNothing)
 }
 
 // Runs in a forked child as another user: listens where the client looks for its helper and
-// answers every request as if it were the helper. Plain system calls only.
-[[noreturn]] void impostor(const QByteArray &socketPath)
+// answers every request as if it were the helper. Plain system calls only. It binds at `bound`
+// and moves the socket to `socketPath` once it listens: the test takes that file for a listening
+// impostor, and a connection between bind and listen would be refused.
+[[noreturn]] void impostor(const QByteArray &socketPath, const QByteArray &bound)
 {
     constexpr uid_t kNobody = 65534;
     if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
@@ -183,10 +185,12 @@ TEST_F(HelperClientTest, RepliesWithIdsWeNeverSentAnswerNothing)
     const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath.constData(), sizeof(address.sun_path) - 1);
+    std::strncpy(address.sun_path, bound.constData(), sizeof(address.sun_path) - 1);
     if (::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 || ::listen(server, 4) != 0)
         ::_exit(4);
-    ::chmod(socketPath.constData(), 0777);
+    ::chmod(bound.constData(), 0777);
+    if (::rename(bound.constData(), socketPath.constData()) != 0)
+        ::_exit(5);
     for (;;) {
         const int peer = ::accept(server, nullptr, nullptr);
         if (peer < 0)
@@ -212,9 +216,10 @@ TEST_F(HelperClientTest, HelperSocketOfAnotherUserIsNotBelieved)
     ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
     m_options.socketPath = shared.filePath("helper.sock");
     const QByteArray path = QFile::encodeName(m_options.socketPath);
+    const QByteArray bound = path + ".part";
     const pid_t child = ::fork();
     if (child == 0)
-        impostor(path);
+        impostor(path, bound);
     ASSERT_GT(child, 0);
     const bool listening = QTest::qWaitFor([&] { return QFile::exists(m_options.socketPath); }, 5000);
 

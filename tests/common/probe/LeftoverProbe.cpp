@@ -51,6 +51,18 @@ char stateOf(qint64 pid)
     return close < 0 || close + 2 >= text.size() ? '?' : text.at(close + 2);
 }
 
+// Whether the process runs `command` (by any path) within a while: a process started detached is
+// still midway through its exec when the start returns (its command line reads empty until the
+// exec is over), and the entry names what it finds by that line.
+bool runsAfterItsExec(qint64 pid, const QByteArray &command)
+{
+    return QTest::qWaitFor([&] {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        const QByteArray text = cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().replace('\0', ' ').trimmed() : QByteArray();
+        return text == command || text.endsWith('/' + command);
+    }, 10000);
+}
+
 // Tells the test what it started and waits to be killed.
 void startAndWaitToBeKilled()
 {
@@ -97,9 +109,11 @@ TEST(LeftoverProbe, StartsADetachedProcess)
         ASSERT_TRUE(QProcess::startDetached(QStringLiteral("env"), {QStringLiteral("HOME=/nonexistent/elsewhere"), QStringLiteral("sleep"),
                                                                    QStringLiteral("4243")},
                                             QString(), &pid));
+        ASSERT_TRUE(runsAfterItsExec(pid, "sleep 4243"));
         return;
     }
     ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("4242")}, QString(), &pid));
+    ASSERT_TRUE(runsAfterItsExec(pid, "sleep 4242"));
     if (leave.isEmpty())
         ::kill(static_cast<pid_t>(pid), SIGTERM);
 }
