@@ -67,7 +67,7 @@ TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOw
 // /proc/<pid>/status's mask of that name, e.g. "SigIgn".
 quint64 signalMask(qint64 pid, const char *name)
 {
-    return ProcScan::statusMask(pid_t(pid), name);
+    return ProcScan::statusMask(ProcScan::read(pid_t(pid), "status"), name);
 }
 
 // A client started under nohup, or one that ignores or blocks a signal for its own reasons, hands

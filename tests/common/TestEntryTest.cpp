@@ -234,8 +234,10 @@ TEST(TestEntry, TheInstallFolderIsAnEmptyFolderOfTheProfile)
 
 namespace {
 
-// What the entry probe wrote down, run with the given environment; empty when it did not pass.
-QJsonObject entryProbeReport(QProcessEnvironment environment, QString *output)
+// What the entry probe wrote down, run with the given environment (by `command`, which ends
+// with the probe); empty when it did not pass.
+QJsonObject entryProbeReport(QProcessEnvironment environment, QString *output,
+                             const QStringList &command = {kEntryProbe})
 {
     QTemporaryDir folder;
     if (!folder.isValid())
@@ -245,7 +247,7 @@ QJsonObject entryProbeReport(QProcessEnvironment environment, QString *output)
     QProcess probe;
     probe.setProcessEnvironment(environment);
     probe.setProcessChannelMode(QProcess::MergedChannels);
-    probe.start(kEntryProbe, {});
+    probe.start(command.first(), command.mid(1));
     if (!probe.waitForFinished(60000))
         return {};
     *output = QString::fromLocal8Bit(probe.readAll());
@@ -378,6 +380,24 @@ TEST(TestEntry, AWebViewProgramDrawsOnADisplayOfItsOwn)
     EXPECT_EQ(seen.value(QStringLiteral("QT_QPA_PLATFORM")).toString().toStdString(), "xcb");
     EXPECT_EQ(beyondTheAllowList(seen, true).join(QLatin1Char(' ')).toStdString(), "");
     EXPECT_FALSE(seen.value(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")).toString().contains(QStringLiteral("gpu-rasterization")));
+}
+
+// A program started by one that runs under a display of its own (a test program that a web-view
+// program starts) inherits its environment, but does not take the display for its own.
+TEST(TestEntry, AProgramStartedUnderAnothersDisplayDoesNotTakeIt)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    // The shell takes the display as a web-view program does, and starts the probe as its child.
+    const QStringList starter{QStringLiteral("-c"), QStringLiteral("\"$0\"; exit $?"), kEntryProbe};
+    const QStringList command = TestEnvironment::ownDisplayCommand(QStringLiteral("640x480x24"), QStringLiteral("sh"),
+                                                                   starter);
+    QString output;
+    const QJsonObject report = entryProbeReport(desktopSession(), &output, command);
+    ASSERT_FALSE(report.isEmpty()) << qPrintable(output);
+    const QJsonObject seen = report.value(QStringLiteral("environment")).toObject();
+    EXPECT_EQ(seen.value(QStringLiteral("QT_QPA_PLATFORM")).toString().toStdString(), "offscreen");
+    EXPECT_FALSE(seen.contains(QStringLiteral("DISPLAY")));
 }
 
 // A client a test starts (a plain program, not a test program) takes the profile's install folder

@@ -29,9 +29,12 @@ constexpr unsigned long long kHarmlessByDefault = (1ull << 16) | (1ull << 17) | 
 // handles (as a daemon handles SIGTERM, to end in its own time).
 bool actsOnAPendingSignal(pid_t pid)
 {
-    const unsigned long long pending = (ProcScan::statusMask(pid, "SigPnd") | ProcScan::statusMask(pid, "ShdPnd"))
-                                       & ~ProcScan::statusMask(pid, "SigBlk") & ~ProcScan::statusMask(pid, "SigIgn");
-    return (pending & (ProcScan::statusMask(pid, "SigCgt") | ~kHarmlessByDefault)) != 0;
+    const std::string status = ProcScan::read(pid, "status");
+    if (status.empty())
+        return false;
+    const auto mask = [&status](const char *name) { return ProcScan::statusMask(status, name); };
+    const unsigned long long pending = (mask("SigPnd") | mask("ShdPnd")) & ~mask("SigBlk") & ~mask("SigIgn");
+    return (pending & (mask("SigCgt") | ~kHarmlessByDefault)) != 0;
 }
 
 Table processTable()
@@ -125,11 +128,16 @@ int LeftoverProcesses::endAndReport(const std::vector<std::string> &marks, int b
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
     std::vector<Process> left;
+    // A process that took its end signal shows neither the signal nor its ending for a moment:
+    // one is named only when seen not on its way out twice.
+    bool settledBefore = false;
     for (;;) {
         reapEnded();
         left = running(marks);
-        if (std::none_of(left.cbegin(), left.cend(), onItsWayOut) || std::chrono::steady_clock::now() >= deadline)
+        const bool settled = std::none_of(left.cbegin(), left.cend(), onItsWayOut);
+        if (left.empty() || (settled && settledBefore) || std::chrono::steady_clock::now() >= deadline)
             break;
+        settledBefore = settled;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     for (const Process &process : left) {

@@ -33,6 +33,7 @@ public:
     // Waits while any of them is on its way out (ending already, acting on a signal sent to it,
     // or a web engine process following its browser), for at most `boundMs`, reaping those that
     // ended; then names the ones still running on stderr (a stopped one among them), kills them
-    // and returns how many there were. A process that is not ending is named at once.
+    // and returns how many there were. A process that is not ending is named at once
+    // (once seen so twice, a step apart).
     static int endAndReport(const std::vector<std::string> &marks, int boundMs);
 };

@@ -91,13 +91,13 @@ bool startedWithin(pid_t pid, const std::vector<std::string> &assignments)
     return false;
 }
 
-unsigned long long statusMask(pid_t pid, const char *name)
+unsigned long long statusMask(const std::string &status, const char *name)
 {
-    const std::string status = '\n' + read(pid, "status");
-    const size_t at = status.find('\n' + std::string(name) + ':');
+    const std::string lines = '\n' + status;
+    const size_t at = lines.find('\n' + std::string(name) + ':');
     if (at == std::string::npos)
         return ~0ull;
-    return std::strtoull(status.c_str() + at + std::strlen(name) + 2, nullptr, 16);
+    return std::strtoull(lines.c_str() + at + std::strlen(name) + 2, nullptr, 16);
 }
 
 pid_t displayServer(const std::string &display, const std::string &authority)

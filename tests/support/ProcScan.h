@@ -33,8 +33,8 @@ std::string command(pid_t pid);
 // something inside one ("NAME=value/..."): a HOME inside a profile, the marker of a run within a run.
 bool startedWithin(pid_t pid, const std::vector<std::string> &assignments);
 
-// The mask of that name in /proc/<pid>/status (e.g. "SigIgn"); all bits when it cannot be read.
-unsigned long long statusMask(pid_t pid, const char *name);
+// The mask of that name (e.g. "SigIgn") in the text of /proc/<pid>/status; all bits when it has none.
+unsigned long long statusMask(const std::string &status, const char *name);
 
 // The X server that xvfb-run started for `display` (":<n>") with the authority file it made; 0
 // when none runs. A server of another program that took the number since has a file of its own.

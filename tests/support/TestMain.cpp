@@ -48,9 +48,8 @@ bool makePrivateProfile(const QString &folder)
     const QString temporary = folder + QStringLiteral("/tmp");
     const QString path = folder + QStringLiteral("/home");
     const auto owners = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    if (!QDir().mkpath(temporary) || !QDir().mkpath(path) || !QFile::setPermissions(path, owners)
-        || !QFile::setPermissions(temporary, owners | QFile::ExeGroup | QFile::ExeOther)
-        || !QFile::setPermissions(folder, owners | QFile::ExeGroup | QFile::ExeOther))
+    const auto passable = owners | QFile::ExeGroup | QFile::ExeOther;
+    if (!QDir().mkdir(temporary, passable) || !QDir().mkdir(path, owners) || !QFile::setPermissions(folder, passable))
         return false;
     qputenv("TMPDIR", QFile::encodeName(temporary));
     const QByteArray home = QFile::encodeName(path);
@@ -63,7 +62,7 @@ bool makePrivateProfile(const QString &folder)
     // engines this client started, which start-up sweeps as leftovers, so test programs run side
     // by side would otherwise stop each other's engines.
     const QString runtime = path + QStringLiteral("/run");
-    if (!QDir().mkpath(runtime) || !QFile::setPermissions(runtime, owners))
+    if (!QDir().mkdir(runtime, owners))
         return false;
     qputenv("XDG_RUNTIME_DIR", home + "/run");
     // A session bus address where nothing listens: no signal or notice of a test reaches a bus.
