@@ -97,16 +97,9 @@ TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOw
 }
 
 // /proc/<pid>/status's mask of that name, e.g. "SigIgn".
-quint64 signalMask(qint64 pid, const QByteArray &name)
+quint64 signalMask(qint64 pid, const char *name)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return ~0ull;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(name + ':'))
-            return line.mid(name.size() + 1).trimmed().toULongLong(nullptr, 16);
-    }
-    return ~0ull;
+    return ProcScan::statusMask(ProcScan::read(pid_t(pid), "status"), name);
 }
 
 // A client started under nohup, or one that ignores or blocks a signal for its own reasons, hands

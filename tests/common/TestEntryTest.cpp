@@ -23,6 +23,7 @@
 
 #include "common/AppPaths.h"
 #include "support/DaemonProcess.h"
+#include "support/ProcScan.h"
 #include "support/ProcessAlive.h"
 #include "support/TestEnvironment.h"
 
@@ -104,13 +105,19 @@ ProbeRun runProbe(const QString &leave)
     return run;
 }
 
+// Whether a process of this program's run (a probe's among them), by the run's marker, runs
+// `command`; another program's on the machine does not count.
 bool sleeperRuns(const QString &command)
 {
-    QProcess pgrep;
-    // Started by name, a program's command line begins with the path it was found at.
-    pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("^([^ ]*/)?") + command + QLatin1Char('$')});
-    pgrep.waitForFinished(10000);
-    return pgrep.exitCode() == 0;
+    const std::string wanted = command.toStdString();
+    const std::string run = qgetenv(TestEnvironment::kRunVariable).toStdString();
+    const std::vector<std::string> ours{std::string(TestEnvironment::kRunVariable) + '=' + run};
+    const std::vector<pid_t> pids = ProcScan::processes();
+    return std::any_of(pids.cbegin(), pids.cend(), [&](pid_t pid) {
+        const std::string text = ProcScan::command(pid);
+        return (text == wanted || text.ends_with('/' + wanted)) && ProcScan::alive(pid)
+               && ProcScan::startedWithin(pid, ours);
+    });
 }
 
 // The probe left `sleeper` running: the program failed and named it, and it did not outlive the
@@ -164,19 +171,16 @@ namespace {
 QStringList runningUnder(const QString &profile)
 {
     QStringList found;
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs);
-    for (const QString &pid : pids) {
-        QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
-        QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (environment.open(QIODevice::ReadOnly) && environment.readAll().split('\0').contains("HOME=" + QFile::encodeName(profile))
-            && command.open(QIODevice::ReadOnly))
-            found << pid + QLatin1Char(' ') + QString::fromLocal8Bit(command.readAll().replace('\0', ' '));
+    for (const pid_t pid : ProcScan::processes()) {
+        if (ProcScan::startedWithin(pid, {"HOME=" + QFile::encodeName(profile).toStdString()}))
+            found << QString::number(pid) + QLatin1Char(' ') + QString::fromStdString(ProcScan::command(pid));
     }
     return found;
 }
 
 // Starts the probe that waits to be killed (under a display of its own when `ownDisplay`),
-// kills the program (or the xvfb-run it runs under), and expects nothing it started to run on.
+// kills the program (or the xvfb-run it runs under), and expects nothing it started to run on
+// and nothing it made to be left in its temporary folder.
 void expectNothingOutlivesAKilledProgram(bool ownDisplay)
 {
     QTemporaryDir folder;
@@ -193,20 +197,19 @@ void expectNothingOutlivesAKilledProgram(bool ownDisplay)
     QFile told(ask);
     ASSERT_TRUE(told.open(QIODevice::ReadOnly)) << probe.readAll().toStdString();
     const QStringList lines = QString::fromLocal8Bit(told.readAll()).split(QLatin1Char('\n'));
-    ASSERT_GE(lines.size(), 5);
-    QList<qint64> started{lines[0].toLongLong(), lines[1].toLongLong(), lines[2].toLongLong()};
-    const QString profile = lines[3];
-    if (ownDisplay) {
-        QFile lock(QStringLiteral("/tmp/.X%1-lock").arg(lines[4].section(QLatin1Char(':'), 1).section(QLatin1Char('.'), 0, 0)));
-        ASSERT_TRUE(lock.open(QIODevice::ReadOnly)) << lock.fileName().toStdString();
-        started << lock.readAll().trimmed().toLongLong();
-    }
+    ASSERT_GE(lines.size(), 8);
+    QList<qint64> started{lines[0].toLongLong(), lines[1].toLongLong(), lines[2].toLongLong(), lines[3].toLongLong()};
+    const QString profile = lines[4];
+    EXPECT_TRUE(lines[7].startsWith(folder.path() + QLatin1Char('/'))) << qPrintable(lines[7]);
+    if (ownDisplay)
+        started << ProcScan::displayServer(lines[5].toStdString(), lines[6].toStdString());
     for (const qint64 pid : started)
         ASSERT_TRUE(processAlive(pid)) << pid;
 
     ::kill(pid_t(probe.processId()), SIGKILL);
     probe.waitForFinished(10000);
-    // The profile and xvfb-run's folder lie in the temporary folder, beside the file the probe wrote.
+    // The profile, the temporary folder the probe's test made and xvfb-run's folder lie in the
+    // temporary folder, beside the file the probe wrote.
     const auto leftFiles = [&] { return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
     const auto nothingRuns = [&] {
         return std::none_of(started.cbegin(), started.cend(), processAlive) && runningUnder(profile).isEmpty()
@@ -214,14 +217,16 @@ void expectNothingOutlivesAKilledProgram(bool ownDisplay)
     };
     EXPECT_TRUE(QTest::qWaitFor(nothingRuns, 15000))
         << "still running: " << runningUnder(profile).join(QStringLiteral("; ")).toStdString()
+        << "; of what the probe started: " << std::count_if(started.cbegin(), started.cend(), processAlive)
         << "; left in the temporary folder: " << leftFiles().join(QLatin1Char(' ')).toStdString();
 }
 
 } // namespace
 
 // However a test program ends: the processes it started (a stand-in service, a process started
-// detached as the client starts its helper, and for a web-view program the X server of its
-// display) end with it, and its profile goes.
+// detached as the client starts its helper, one started under another HOME that hangs, and for a
+// web-view program the X server of its display) end with it, and its profile and the temporary
+// folders its tests made go.
 TEST(TestEntry, WhatAKilledProgramStartedEndsWithIt)
 {
     expectNothingOutlivesAKilledProgram(false);
@@ -239,8 +244,10 @@ TEST(TestEntry, TheInstallFolderIsAnEmptyFolderOfTheProfile)
 
 namespace {
 
-// What the entry probe wrote down, run with the given environment; empty when it did not pass.
-QJsonObject entryProbeReport(QProcessEnvironment environment, QString *output)
+// What the entry probe wrote down, run with the given environment (by `command`, which ends
+// with the probe); empty when it did not pass.
+QJsonObject entryProbeReport(QProcessEnvironment environment, QString *output,
+                             const QStringList &command = {kEntryProbe})
 {
     QTemporaryDir folder;
     if (!folder.isValid())
@@ -250,7 +257,7 @@ QJsonObject entryProbeReport(QProcessEnvironment environment, QString *output)
     QProcess probe;
     probe.setProcessEnvironment(environment);
     probe.setProcessChannelMode(QProcess::MergedChannels);
-    probe.start(kEntryProbe, {});
+    probe.start(command.first(), command.mid(1));
     if (!probe.waitForFinished(60000))
         return {};
     *output = QString::fromLocal8Bit(probe.readAll());
@@ -383,6 +390,24 @@ TEST(TestEntry, AWebViewProgramDrawsOnADisplayOfItsOwn)
     EXPECT_EQ(seen.value(QStringLiteral("QT_QPA_PLATFORM")).toString().toStdString(), "xcb");
     EXPECT_EQ(beyondTheAllowList(seen, true).join(QLatin1Char(' ')).toStdString(), "");
     EXPECT_FALSE(seen.value(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")).toString().contains(QStringLiteral("gpu-rasterization")));
+}
+
+// A program started by one that runs under a display of its own (a test program that a web-view
+// program starts) inherits its environment, but does not take the display for its own.
+TEST(TestEntry, AProgramStartedUnderAnothersDisplayDoesNotTakeIt)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    // The shell takes the display as a web-view program does, and starts the probe as its child.
+    const QStringList starter{QStringLiteral("-c"), QStringLiteral("\"$0\"; exit $?"), kEntryProbe};
+    const QStringList command = TestEnvironment::ownDisplayCommand(QStringLiteral("640x480x24"), QStringLiteral("sh"),
+                                                                   starter);
+    QString output;
+    const QJsonObject report = entryProbeReport(desktopSession(), &output, command);
+    ASSERT_FALSE(report.isEmpty()) << qPrintable(output);
+    const QJsonObject seen = report.value(QStringLiteral("environment")).toObject();
+    EXPECT_EQ(seen.value(QStringLiteral("QT_QPA_PLATFORM")).toString().toStdString(), "offscreen");
+    EXPECT_FALSE(seen.contains(QStringLiteral("DISPLAY")));
 }
 
 // A client a test starts (a plain program, not a test program) takes the profile's install folder

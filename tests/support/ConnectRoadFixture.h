@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <unistd.h>
+
 #include "support/ProcessAlive.h"
 #include "support/ConnectTestSupport.h"
 #include "common/AppPaths.h"
@@ -192,19 +196,12 @@ protected:
     // argument, the relay's own ss-local configuration).
     static bool noEngineLeft()
     {
-        const QByteArray folder = AppPaths::privateFolder().toLocal8Bit();
-        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-        for (const QString &entry : entries) {
-            bool numeric = false;
-            const qint64 pid = entry.toLongLong(&numeric);
-            if (!numeric || pid == QCoreApplication::applicationPid())
-                continue;
-            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(folder)
-                && processAlive(pid))
-                return false;
-        }
-        return true;
+        const std::string folder = AppPaths::privateFolder().toStdString();
+        const std::vector<pid_t> pids = ProcScan::processes();
+        return std::none_of(pids.cbegin(), pids.cend(), [&folder](pid_t pid) {
+            return pid != ::getpid() && ProcScan::read(pid, "cmdline").find(folder) != std::string::npos
+                   && ProcScan::alive(pid);
+        });
     }
 
     QString socketPath() const { return m_dir.path() + QStringLiteral("/helper.sock"); }

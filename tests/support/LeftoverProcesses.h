@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
+#include <string>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -17,14 +16,15 @@ public:
     struct Process
     {
         pid_t pid = 0;
-        QString command;
+        std::string command;
     };
 
     // First thing in main, before anything is started.
     static bool adoptDescendants();
 
-    // Descendants of this process that still run, and any other process whose HOME is `profile`.
-    static QList<Process> running(const QByteArray &profile);
+    // Descendants of this process that still run, and any other process started with one of the
+    // run's `marks` (see TestEnvironment::runMarks).
+    static std::vector<Process> running(const std::vector<std::string> &marks);
 
     // Whether the program started Chromium (its zygotes run as the program's children until the
     // program ends).
@@ -32,7 +32,8 @@ public:
 
     // Waits while any of them is on its way out (ending already, acting on a signal sent to it,
     // or a web engine process following its browser), for at most `boundMs`, reaping those that
-    // ended; then names the ones still running on stderr, kills them and returns how many there
-    // were. A process that is not ending is named at once.
-    static int endAndReport(const QByteArray &profile, int boundMs);
+    // ended; then names the ones still running on stderr (a stopped one among them), kills them
+    // and returns how many there were. A process that is not ending is named at once
+    // (once seen so twice, a step apart).
+    static int endAndReport(const std::vector<std::string> &marks, int boundMs);
 };

@@ -1,19 +1,19 @@
 #include "support/TestEnvironment.h"
 
-#include <QByteArray>
+#include "support/ProcScan.h"
+
 #include <QtGlobal>
 
 #include <cstring>
 #include <iterator>
-#include <string>
-#include <vector>
+#include <unistd.h>
 
 extern char **environ;
 
 namespace {
 
-// Where programs and temporary files are, who runs the program and on what terminal. HOME is
-// replaced by the profile's once the entry made it.
+// Where programs and temporary files are, who runs the program and on what terminal. HOME and
+// TMPDIR are replaced by folders of the run once the entry made them in the caller's TMPDIR.
 constexpr const char *kKept[] = {"PATH", "LD_LIBRARY_PATH", "TMPDIR", "HOME", "USER", "LOGNAME", "TERM",
                                  // The sanitizers' settings, for a run under them.
                                  "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"};
@@ -55,15 +55,27 @@ bool keeps(const char *name)
 
 namespace TestEnvironment {
 
+std::vector<std::string> markTheRun(const QByteArray &folder)
+{
+    ProcScan::Stat self;
+    const QByteArray outer = qgetenv(kRunVariable);
+    const QByteArray run = (outer.isEmpty() ? QByteArray() : outer + '/') + QByteArray::number(::getpid()) + ':'
+                           + QByteArray::number(ProcScan::statOf(::getpid(), &self) ? self.start : 0);
+    qputenv(kRunVariable, run);
+    return {"HOME=" + folder.toStdString(), std::string(kRunVariable) + '=' + run.toStdString()};
+}
+
 bool underOwnDisplay()
 {
     const QByteArray own = qgetenv(kOwnDisplayVariable);
-    return !own.isEmpty() && own == qgetenv("DISPLAY");
+    return !own.isEmpty() && own == QByteArray::number(::getpid()) + ' ' + qgetenv("DISPLAY");
 }
 
 QStringList ownDisplayCommand(const QString &screen, const QString &program, const QStringList &arguments)
 {
-    const QString script = QStringLiteral("export %1=\"$DISPLAY\"; exec \"$0\" \"$@\"").arg(QLatin1String(kOwnDisplayVariable));
+    // The shell's pid is the program's once it runs the program in its place.
+    const QString script =
+        QStringLiteral("export %1=\"$$ $DISPLAY\"; exec \"$0\" \"$@\"").arg(QLatin1String(kOwnDisplayVariable));
     return QStringList{QStringLiteral("xvfb-run"), QStringLiteral("-a"), QStringLiteral("-s"),
                        QStringLiteral("-screen 0 ") + screen, QStringLiteral("sh"), QStringLiteral("-c"), script, program}
         + arguments;
@@ -84,6 +96,10 @@ void leaveTheSession()
     qputenv("TZ", "UTC");
     qputenv("QT_QPA_PLATFORM", underOwnDisplay() ? "xcb" : "offscreen");
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Debug lines by hand: the rules of Qt's logging, for the program and the clients it starts
+    // (whose console takes them as a user's own), given under a name the allow-list keeps.
+    if (qEnvironmentVariableIsSet("OSTREL_TEST_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", qgetenv("OSTREL_TEST_LOGGING_RULES"));
 }
 
 } // namespace TestEnvironment

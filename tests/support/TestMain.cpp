@@ -4,7 +4,8 @@
 // with it keeps only what runs it (TestEnvironment): no display but its own, no session bus or
 // session manager, no proxy, no switch of Qt, Chromium or the GL driver. Run by hand it behaves
 // as under ctest, which sets nothing for it. Everything it started ends with it, at its own end
-// (LeftoverProcesses) or when it dies before that (LeftoverWarden).
+// (LeftoverProcesses) or when it dies before that (LeftoverWarden), and so do the temporary
+// folders its tests made.
 #include <QCoreApplication>
 #ifdef OSTREL_TEST_WIDGETS
 #include <QApplication>
@@ -39,9 +40,19 @@ __attribute__((constructor(101))) void leaveTheSessionFirst()
 // application is gone: web engine processes follow their browser within a moment.
 constexpr int kLeftoverEndingBoundMs = 10000;
 
-bool makePrivateProfile(const QString &path)
+// The run's folder holds the profile, private to the user, and the tests' temporary folder, which
+// other users may pass as they pass the system's: a test that plays another user's process shares
+// a folder of it with that process. A killed program's temporary folders go with the run's folder.
+bool makePrivateProfile(const QString &folder)
 {
-    const QByteArray home = path.toLocal8Bit();
+    const QString temporary = folder + QStringLiteral("/tmp");
+    const QString path = folder + QStringLiteral("/home");
+    const auto owners = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const auto passable = owners | QFile::ExeGroup | QFile::ExeOther;
+    if (!QDir().mkdir(temporary, passable) || !QDir().mkdir(path, owners) || !QFile::setPermissions(folder, passable))
+        return false;
+    qputenv("TMPDIR", QFile::encodeName(temporary));
+    const QByteArray home = QFile::encodeName(path);
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_CACHE_HOME", home + "/.cache");
@@ -51,7 +62,7 @@ bool makePrivateProfile(const QString &path)
     // engines this client started, which start-up sweeps as leftovers, so test programs run side
     // by side would otherwise stop each other's engines.
     const QString runtime = path + QStringLiteral("/run");
-    if (!QDir().mkpath(runtime) || !QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+    if (!QDir().mkdir(runtime, owners))
         return false;
     qputenv("XDG_RUNTIME_DIR", home + "/run");
     // A session bus address where nothing listens: no signal or notice of a test reaches a bus.
@@ -98,12 +109,15 @@ int main(int argc, char **argv)
 {
     if (!LeftoverProcesses::adoptDescendants() || !endWithItsDisplay())
         return 2;
-    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
-    if (!profile.isValid() || !makePrivateProfile(profile.path()) || !LeftoverWarden::start(profile.path().toLocal8Bit()))
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
+    if (!folder.isValid() || !makePrivateProfile(folder.path()))
+        return 2;
+    const std::vector<std::string> marks = TestEnvironment::markTheRun(QFile::encodeName(folder.path()));
+    if (!LeftoverWarden::start(QFile::encodeName(folder.path()).toStdString(), marks))
         return 2;
     int result = runTests(argc, argv);
     LeftoverWarden::stop();
-    const int left = LeftoverProcesses::endAndReport(profile.path().toLocal8Bit(), kLeftoverEndingBoundMs);
+    const int left = LeftoverProcesses::endAndReport(marks, kLeftoverEndingBoundMs);
     if (left > 0) {
         std::fprintf(stderr, "FAILED: %d process(es) the tests started were still running at exit\n", left);
         result = 1;

@@ -1,12 +1,9 @@
 #include "support/WebTestDisplay.h"
+#include "support/ProcScan.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -23,14 +20,9 @@ bool ensure(Graphics graphics)
             QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return true;
     }
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     QStringList args;
-    for (size_t start = 0; start < all.size();) {
-        const size_t end = all.find('\0', start);
-        args.append(QString::fromLocal8Bit(all.substr(start, end - start)));
-        start = end == std::string::npos ? all.size() : end + 1;
-    }
+    for (const std::string &arg : ProcScan::arguments(::getpid()))
+        args.append(QString::fromLocal8Bit(arg));
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
         return false;

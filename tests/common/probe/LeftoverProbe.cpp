@@ -1,6 +1,6 @@
-// A test program that starts a process the way the client starts its helper (detached, with a
-// double fork) and, unless told to leave it, ends it again. The test entry must fail the program
-// and name the process when it is left running. OSTREL_TEST_PROBE_LEAVE_IT says how it is left:
+// A test program that starts a process and, unless told to leave it, ends it again. The test
+// entry must fail the program and name the process when it is left running.
+// OSTREL_TEST_PROBE_LEAVE_IT says how it is left:
 //   1        `sleep 4242`, a descendant of the program under its profile's HOME;
 //   home     `sleep 4243` under another HOME: only the program's reaping finds it;
 //   escaped  `sleep 4244`, started for the program by the test that runs it (a process outside
@@ -9,13 +9,16 @@
 //   ending   `sleep 4245`, stopped with an end signal waiting for it, which the test that runs
 //            the program lets go on (SIGCONT) only once the program's tests are over: it ends
 //            while the program waits for what is on its way out;
-//   killed   a stand-in service and `sleep 4246` started as the client starts its helper, named
-//            in OSTREL_TEST_PROBE_ASK with the program's pid, profile and display; then it waits
-//            for the test to kill it.
+//   killed   a stand-in service, `sleep 4246` started as the client starts its helper (detached,
+//            with a double fork), `sleep 4247` started as a test starts a client (a plain process
+//            under another HOME) and stopped, as a hung one is, and a temporary folder, named in
+//            OSTREL_TEST_PROBE_ASK with the program's pid, profile and display; then it waits for
+//            the test to kill it.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,6 +26,7 @@
 #include <signal.h>
 
 #include "common/DetachedProcess.h"
+#include "support/ProcScan.h"
 #include "support/StandinProcess.h"
 
 namespace {
@@ -43,12 +47,8 @@ bool askForAnEscapedSleeper()
 
 char stateOf(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return '?';
-    const QByteArray text = stat.readAll();
-    const qsizetype close = text.lastIndexOf(')');
-    return close < 0 || close + 2 >= text.size() ? '?' : text.at(close + 2);
+    ProcScan::Stat stat;
+    return ProcScan::statOf(pid_t(pid), &stat) ? stat.state : '?';
 }
 
 // Whether the process runs `command` (by any path) within a while: a process started detached is
@@ -70,13 +70,25 @@ void startAndWaitToBeKilled()
     ASSERT_TRUE(standin.start()) << standin.errorText().toStdString();
     const DetachedProcess::Result sleeper = DetachedProcess::start(QStringLiteral("sleep"), {QStringLiteral("4246")});
     ASSERT_TRUE(sleeper.ok()) << sleeper.error.toStdString();
+    QProcess hung;
+    QProcessEnvironment elsewhere = QProcessEnvironment::systemEnvironment();
+    elsewhere.insert(QStringLiteral("HOME"), QStringLiteral("/nonexistent/elsewhere"));
+    hung.setProcessEnvironment(elsewhere);
+    hung.start(QStringLiteral("sleep"), {QStringLiteral("4247")});
+    ASSERT_TRUE(hung.waitForStarted(10000));
+    ::kill(pid_t(hung.processId()), SIGSTOP);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stateOf(hung.processId()) == 'T'; }, 10000));
+    QTemporaryDir made;
+    ASSERT_TRUE(made.isValid());
     QFile request(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK") + QStringLiteral(".part"));
     ASSERT_TRUE(request.open(QIODevice::WriteOnly));
-    const QString told = QStringLiteral("%1\n%2\n%3\n%4\n%5\n")
+    const QString told = QStringLiteral("%1\n%2\n%3\n%4\n%5\n%6\n%7\n%8\n")
                              .arg(QCoreApplication::applicationPid())
                              .arg(standin.processId())
                              .arg(sleeper.pid)
-                             .arg(QDir::homePath(), qEnvironmentVariable("DISPLAY"));
+                             .arg(hung.processId())
+                             .arg(QDir::homePath(), qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("XAUTHORITY"),
+                                  made.path());
     request.write(told.toLocal8Bit());
     request.close();
     ASSERT_TRUE(request.rename(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK")));

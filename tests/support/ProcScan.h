@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+// What the test machinery reads of other processes in /proc: the entry at a program's end, its
+// warden, and the tests of both. The warden runs in a fork of a program that may have had
+// threads, so these keep to the C library and std::string, nothing of Qt's.
+namespace ProcScan {
+
+struct Stat
+{
+    char state = '?';
+    pid_t parent = 0;
+    unsigned long long flags = 0;
+    // Clock ticks after boot: with the pid, names a process that a reused pid does not.
+    unsigned long long start = 0;
+};
+
+// /proc/<pid>/<name> whole; empty when it cannot be read (the process is gone, or not ours).
+std::string read(pid_t pid, const char *name);
+std::vector<pid_t> processes();
+bool statOf(pid_t pid, Stat *into);
+// A zombie, which only waits for its parent to take its status, does not count.
+bool alive(pid_t pid);
+std::vector<std::string> arguments(pid_t pid);
+// The arguments joined by spaces, as a report names the process.
+std::string command(pid_t pid);
+
+// Whether the process was started with one of `assignments` ("NAME=value") or with NAME naming
+// something inside one ("NAME=value/..."): a HOME inside a profile, the marker of a run within a run.
+bool startedWithin(pid_t pid, const std::vector<std::string> &assignments);
+
+// The mask of that name (e.g. "SigIgn") in the text of /proc/<pid>/status; all bits when it has none.
+unsigned long long statusMask(const std::string &status, const char *name);
+
+// The X server that xvfb-run started for `display` (":<n>") with the authority file it made; 0
+// when none runs. A server of another program that took the number since has a file of its own.
+pid_t displayServer(const std::string &display, const std::string &authority);
+
+} // namespace ProcScan
