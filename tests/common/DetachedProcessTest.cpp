@@ -3,13 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <algorithm>
 #include <csignal>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include <unistd.h>
 
 #include "common/DetachedProcess.h"
+#include "support/ProcScan.h"
 #include "support/ProcessAlive.h"
 
 namespace {
@@ -26,23 +26,6 @@ void end(qint64 pid)
 {
     ::kill(pid_t(pid), SIGKILL);
     EXPECT_TRUE(QTest::qWaitFor([pid] { return !processAlive(pid); }, 5000));
-}
-
-QString linkTarget(const QString &path)
-{
-    char target[PATH_MAX];
-    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
-    return QFile::decodeName(QByteArray(target, size > 0 ? qsizetype(size) : 0));
-}
-
-// What the program holds: each descriptor and what it points at ("/path", "pipe:[inode]", ...).
-QMap<int, QString> descriptors(qint64 pid)
-{
-    QMap<int, QString> held;
-    const QDir folder(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QString &name : folder.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
-        held.insert(name.toInt(), linkTarget(folder.filePath(name)));
-    return held;
 }
 
 TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOwn)
@@ -59,7 +42,8 @@ TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOw
     ASSERT_GE(high, 200);
     struct stat pipeStatus = {};
     ASSERT_EQ(::fstat(pipeEnds[0], &pipeStatus), 0);
-    const QStringList ours = {QFileInfo(marker).canonicalFilePath(), QStringLiteral("pipe:[%1]").arg(pipeStatus.st_ino)};
+    const std::vector<std::string> ours{QFile::encodeName(QFileInfo(marker).canonicalFilePath()).toStdString(),
+                                        "pipe:[" + std::to_string(pipeStatus.st_ino) + ']'};
 
     const DetachedProcess::Result started =
         DetachedProcess::start(QStringLiteral("sleep"), {QStringLiteral("300")}, dir.path());
@@ -72,27 +56,28 @@ TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOw
     // The program's own start-up (its loader, its C library's locale files) holds a descriptor for
     // a moment, so the test waits for that to end; one it inherited it holds from the exec on, so
     // every look checks for the test's own.
-    QMap<int, QString> held;
-    QString leaked;
+    std::vector<int> held;
+    std::string leaked;
     // The checks below tell a leak and a start-up that never settles apart.
     [[maybe_unused]] const bool settled = QTest::qWaitFor([&] {
-        held = descriptors(started.pid);
-        for (const QString &target : held)
-            leaked = ours.contains(target) ? target : leaked;
-        return !leaked.isEmpty() || held.keys() == QList<int>{0, 1, 2};
+        held.clear();
+        for (const auto &[fd, target] : ProcScan::descriptors(pid_t(started.pid))) {
+            held.push_back(fd);
+            leaked = std::find(ours.cbegin(), ours.cend(), target) != ours.cend() ? target : leaked;
+        }
+        return !leaked.empty() || held == std::vector<int>{0, 1, 2};
     }, 10000);
-    EXPECT_EQ(leaked.toStdString(), "");
-    EXPECT_EQ(std::vector<int>(held.keyBegin(), held.keyEnd()), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(leaked, "");
+    EXPECT_EQ(held, (std::vector<int>{0, 1, 2}));
     EXPECT_NE(::getsid(pid_t(started.pid)), ::getsid(0));
     EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(started.pid)).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
     // start hears of the exec midway through it (the report pipe closes before the new program's
     // arguments are laid out): until then the command line reads empty.
-    QByteArrayList arguments;
+    std::vector<std::string> arguments;
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(started.pid));
-        arguments = cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().split('\0').mid(1, 1) : QByteArrayList();
-        return arguments == QByteArrayList{"300"};
-    }, 10000)) << arguments.join(' ').toStdString();
+        arguments = ProcScan::arguments(pid_t(started.pid));
+        return arguments.size() == 2 && arguments[1] == "300";
+    }, 10000)) << ProcScan::command(pid_t(started.pid));
     end(started.pid);
 }
 

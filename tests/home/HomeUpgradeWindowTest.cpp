@@ -24,6 +24,7 @@
 #include "upgrade/UpgradeInstallRunner.h"
 #include "upgrade/UpgradeWindowModel.h"
 #include "support/ConnectRoadFixture.h"
+#include "support/ProcScan.h"
 
 namespace {
 
@@ -100,9 +101,8 @@ protected:
         const pid_t standin = pid_t(m_standin.processId());
         ::kill(standin, SIGSTOP);
         EXPECT_TRUE(QTest::qWaitFor([standin] {
-            QFile stat(QStringLiteral("/proc/%1/stat").arg(standin));
-            const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
-            return text.mid(text.lastIndexOf(')') + 2, 1) == "T";
+            ProcScan::Stat stat;
+            return ProcScan::statOf(standin, &stat) && stat.state == 'T';
         }, 5000));
         return qScopeGuard([standin] { ::kill(standin, SIGCONT); });
     }

@@ -79,6 +79,27 @@ std::string command(pid_t pid)
     return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
+std::vector<std::pair<int, std::string>> descriptors(pid_t pid)
+{
+    std::vector<std::pair<int, std::string>> held;
+    const std::string folder = "/proc/" + std::to_string(pid) + "/fd/";
+    DIR *list = ::opendir(folder.c_str());
+    if (!list)
+        return held;
+    while (const dirent *entry = ::readdir(list)) {
+        char *end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0')
+            continue;
+        char target[4096];
+        const ssize_t size = ::readlink((folder + entry->d_name).c_str(), target, sizeof target);
+        held.emplace_back(int(fd), std::string(target, size > 0 ? size_t(size) : 0));
+    }
+    ::closedir(list);
+    std::sort(held.begin(), held.end());
+    return held;
+}
+
 bool startedWithin(pid_t pid, const std::vector<std::string> &assignments)
 {
     const std::string environment = '\0' + read(pid, "environ");

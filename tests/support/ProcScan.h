@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/types.h>
@@ -28,6 +29,9 @@ bool alive(pid_t pid);
 std::vector<std::string> arguments(pid_t pid);
 // The arguments joined by spaces, as a report names the process.
 std::string command(pid_t pid);
+// The descriptors the process holds, in order, each with what it points at ("/path",
+// "pipe:[inode]", ...).
+std::vector<std::pair<int, std::string>> descriptors(pid_t pid);
 
 // Whether the process was started with one of `assignments` ("NAME=value") or with NAME naming
 // something inside one ("NAME=value/..."): a HOME inside a profile, the marker of a run within a run.

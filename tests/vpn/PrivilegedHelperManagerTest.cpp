@@ -2,6 +2,8 @@
 // recording runner in place of pkexec, and the client starting the helper itself.
 #include "support/DaemonProcess.h"
 #include "support/FileLogText.h"
+#include "support/ProcScan.h"
+#include "support/ProcessAlive.h"
 #include "common/HelperProtocol.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/PrivilegedRunner.h"
@@ -301,21 +303,13 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
     const qint64 launched = manager.connection()->lastLaunchedPid();
     ASSERT_GT(launched, 0);
     // The helper outlives the client: it keeps none of the client's files open.
-    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(launched));
-    for (const QString &fd : descriptors.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
-        EXPECT_NE(QFile::symLinkTarget(descriptors.filePath(fd)).toStdString(), clientFile.toStdString()) << "descriptor " << fd.toStdString();
+    for (const auto &[fd, target] : ProcScan::descriptors(pid_t(launched)))
+        EXPECT_NE(target, QFile::encodeName(clientFile).toStdString()) << "descriptor " << fd;
     ::kill(static_cast<pid_t>(launched), SIGTERM);
     // Detached, it still descends from this program, the reaper of everything its tests start
     // (TestMain): ended, it stays a zombie until the program reaps it at exit, so gone or a
     // zombie is done.
-    const auto ended = [launched] {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(launched));
-        if (!stat.open(QIODevice::ReadOnly))
-            return true;
-        const QByteArray text = stat.readAll();
-        return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
-    };
-    EXPECT_TRUE(QTest::qWaitFor(ended, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([launched] { return !processAlive(launched); }, 3000));
 }
 
 } // namespace

@@ -16,20 +16,10 @@
 #include <unistd.h>
 
 #include "web/DesktopLinkOpener.h"
+#include "support/ProcScan.h"
 #include "support/ProcessAlive.h"
 
 namespace {
-
-QByteArrayList commandLine(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArrayList parts = file.readAll().split('\0');
-    if (!parts.isEmpty() && parts.last().isEmpty())
-        parts.removeLast();
-    return parts;
-}
 
 class DesktopLinkOpenerTest : public ::testing::Test
 {
@@ -75,16 +65,20 @@ TEST_F(DesktopLinkOpenerTest, TheOpenerGetsTheLinkAndNoneOfTheClientsFiles)
         EXPECT_TRUE(QTest::qWaitFor([pid] { return !processAlive(pid); }, 5000));
     });
     EXPECT_EQ(record.at(1), "https://example.com/a?b=c");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return commandLine(pid).value(0).endsWith("sleep"); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const std::vector<std::string> arguments = ProcScan::arguments(pid_t(pid));
+        return !arguments.empty() && arguments.front().ends_with("sleep");
+    }, 10000));
 
     // sleep's own start-up (its loader, its locale files) holds a descriptor for a moment; one it
     // inherited it would hold for good.
-    const auto descriptors = [pid] {
-        QStringList names = QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
-        std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
-        return names.join(QLatin1Char(','));
-    };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return descriptors() == QLatin1String("0,1,2"); }, 10000)) << descriptors().toStdString();
+    std::vector<int> descriptors;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        descriptors.clear();
+        for (const auto &[fd, target] : ProcScan::descriptors(pid_t(pid)))
+            descriptors.push_back(fd);
+        return descriptors == std::vector<int>{0, 1, 2};
+    }, 10000)) << descriptors.size() << " descriptors";
 }
 
 } // namespace

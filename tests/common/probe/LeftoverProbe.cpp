@@ -57,9 +57,8 @@ char stateOf(qint64 pid)
 bool runsAfterItsExec(qint64 pid, const QByteArray &command)
 {
     return QTest::qWaitFor([&] {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        const QByteArray text = cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().replace('\0', ' ').trimmed() : QByteArray();
-        return text == command || text.endsWith('/' + command);
+        const std::string text = ProcScan::command(pid_t(pid));
+        return text == command.toStdString() || text.ends_with('/' + command.toStdString());
     }, 10000);
 }
 
