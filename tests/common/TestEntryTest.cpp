@@ -24,7 +24,6 @@
 #include "common/AppPaths.h"
 #include "support/DaemonProcess.h"
 #include "support/ProcScan.h"
-#include "support/ProcessAlive.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -79,29 +78,15 @@ ProbeRun runProbe(const QString &leave)
             return run;
         // Its exec goes on after the start returns, and the probe's entry finds it by the HOME
         // that the exec lays out: until then its environment reads empty.
-        const auto laidOut = [pid] {
-            QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
-            return environment.open(QIODevice::ReadOnly) && !environment.readAll().isEmpty();
-        };
+        const auto laidOut = [pid] { return !ProcScan::read(pid_t(pid), "environ").empty(); };
         if (!QTest::qWaitFor(laidOut, 10000))
             return run;
         QFile(ask + QStringLiteral(".started")).open(QIODevice::WriteOnly);
     }
-    if (leave == QLatin1String("ending")) {
-        // The stopped sleeper goes on once the probe's tests are over, while it looks for leftovers.
-        QByteArray output;
-        if (!QTest::qWaitFor([&] { return QFile::exists(ask) && (output += probe.readAll()).contains("[  PASSED  ]"); }, 30000))
-            return run;
-        QFile request(ask);
-        if (!request.open(QIODevice::ReadOnly))
-            return run;
-        ::kill(static_cast<pid_t>(request.readAll().toLongLong()), SIGCONT);
-        run.output = QString::fromLocal8Bit(output);
-    }
     if (!probe.waitForFinished(60000) || probe.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = probe.exitCode();
-    run.output += QString::fromLocal8Bit(probe.readAll());
+    run.output = QString::fromLocal8Bit(probe.readAll());
     return run;
 }
 
@@ -127,8 +112,8 @@ void expectNamedAndEnded(const ProbeRun &run, const QString &sleeper)
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.output);
     EXPECT_TRUE(run.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(run.output);
     EXPECT_TRUE(run.output.contains(sleeper)) << qPrintable(run.output);
-    // The entry kills it on its way out and does not wait: the kill lands in the process's own time.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !sleeperRuns(sleeper); }, 10000)) << "the process left running outlived its test program";
+    // The entry waits for what it killed to be gone before it ends.
+    EXPECT_FALSE(sleeperRuns(sleeper)) << "the process left running outlived its test program";
 }
 
 } // namespace
@@ -143,24 +128,25 @@ TEST(TestEntry, AProcessLeftRunningFailsTheProgramByNameAndIsEnded)
     expectNamedAndEnded(left, QStringLiteral("sleep 4242"));
 }
 
-// What is on its way out when the tests are over (here a process with an end signal waiting for
-// it) is waited for, and ends without failing the program.
-TEST(TestEntry, AProcessOnItsWayOutIsWaitedFor)
+// What still runs when the tests are over is waited for: a process taking its time over the end
+// signal a test sent it ends without failing the program (while one never signalled is named,
+// above).
+TEST(TestEntry, AProcessEndingInItsOwnTimeIsWaitedFor)
 {
-    const ProbeRun ending = runProbe(QStringLiteral("ending"));
-    EXPECT_EQ(ending.exitCode, 0) << qPrintable(ending.output);
-    EXPECT_FALSE(ending.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(ending.output);
-    EXPECT_FALSE(sleeperRuns(QStringLiteral("sleep 4245")));
+    const ProbeRun slow = runProbe(QStringLiteral("slow"));
+    EXPECT_EQ(slow.exitCode, 0) << qPrintable(slow.output);
+    EXPECT_FALSE(slow.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(slow.output);
 }
 
 // Each of the entry's two means alone finds what the other cannot: the program's reaping finds a
-// process it started under another HOME; the profile's HOME finds one that left its tree.
+// process it started under another HOME; a HOME inside the run's folder finds one that left its
+// tree.
 TEST(TestEntry, AProcessLeftUnderAnotherHomeIsFoundAmongWhatTheProgramStarted)
 {
     expectNamedAndEnded(runProbe(QStringLiteral("home")), QStringLiteral("sleep 4243"));
 }
 
-TEST(TestEntry, AProcessOutsideTheProgramsTreeIsFoundByTheProfilesHome)
+TEST(TestEntry, AProcessOutsideTheProgramsTreeIsFoundByItsHome)
 {
     expectNamedAndEnded(runProbe(QStringLiteral("escaped")), QStringLiteral("sleep 4244"));
 }
@@ -198,27 +184,35 @@ void expectNothingOutlivesAKilledProgram(bool ownDisplay)
     ASSERT_TRUE(told.open(QIODevice::ReadOnly)) << probe.readAll().toStdString();
     const QStringList lines = QString::fromLocal8Bit(told.readAll()).split(QLatin1Char('\n'));
     ASSERT_GE(lines.size(), 8);
-    QList<qint64> started{lines[0].toLongLong(), lines[1].toLongLong(), lines[2].toLongLong(), lines[3].toLongLong()};
+    std::vector<pid_t> started;
+    for (int line = 0; line < 4; ++line)
+        started.push_back(pid_t(lines[line].toInt()));
     const QString profile = lines[4];
-    EXPECT_TRUE(lines[7].startsWith(folder.path() + QLatin1Char('/'))) << qPrintable(lines[7]);
+    const QString runFolder = QFileInfo(profile).absolutePath();
+    EXPECT_TRUE(lines[7].startsWith(runFolder + QLatin1Char('/'))) << qPrintable(lines[7]);
     if (ownDisplay)
-        started << ProcScan::displayServer(lines[5].toStdString(), lines[6].toStdString());
-    for (const qint64 pid : started)
-        ASSERT_TRUE(processAlive(pid)) << pid;
+        started.push_back(ProcScan::displayServer(lines[5].toStdString(), lines[6].toStdString()));
+    for (const pid_t pid : started)
+        ASSERT_TRUE(ProcScan::alive(pid)) << pid;
 
     ::kill(pid_t(probe.processId()), SIGKILL);
     probe.waitForFinished(10000);
-    // The profile, the temporary folder the probe's test made and xvfb-run's folder lie in the
-    // temporary folder, beside the file the probe wrote.
-    const auto leftFiles = [&] { return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
+    // The run's folder (the profile and the temporary folder the probe's test made in it) goes, and
+    // so does xvfb-run's folder, which lies in the temporary folder beside the file the probe wrote.
+    const auto leftFiles = [&] {
+        QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        if (QFileInfo::exists(runFolder))
+            left << runFolder;
+        return left;
+    };
     const auto nothingRuns = [&] {
-        return std::none_of(started.cbegin(), started.cend(), processAlive) && runningUnder(profile).isEmpty()
+        return std::none_of(started.cbegin(), started.cend(), ProcScan::alive) && runningUnder(profile).isEmpty()
                && leftFiles() == QStringList{QStringLiteral("ask")};
     };
     EXPECT_TRUE(QTest::qWaitFor(nothingRuns, 15000))
         << "still running: " << runningUnder(profile).join(QStringLiteral("; ")).toStdString()
-        << "; of what the probe started: " << std::count_if(started.cbegin(), started.cend(), processAlive)
-        << "; left in the temporary folder: " << leftFiles().join(QLatin1Char(' ')).toStdString();
+        << "; of what the probe started: " << std::count_if(started.cbegin(), started.cend(), ProcScan::alive)
+        << "; left: " << leftFiles().join(QLatin1Char(' ')).toStdString();
 }
 
 } // namespace
@@ -334,8 +328,8 @@ QStringList beyondTheAllowList(const QJsonObject &seen, bool ownDisplay)
 
 // Run from a desktop session by hand: nothing of the session (display, bus, session manager,
 // proxy, desktop, language, time zone, switches of Qt, Chromium or the GL driver, nor a name
-// nobody listed) reaches the program or what it starts, it runs as under ctest, and its temporary
-// files go where TMPDIR says.
+// nobody listed) reaches the program or what it starts, and it runs as under ctest, with its
+// sockets working where an engineer's TMPDIR lies too deep for them.
 TEST(TestEntry, NothingOfTheDesktopSessionReachesATestProgram)
 {
     QProcessEnvironment environment = desktopSession();
@@ -351,7 +345,10 @@ TEST(TestEntry, NothingOfTheDesktopSessionReachesATestProgram)
                                   busSocket));
     }
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + busSocket);
-    const QString temporary = folder.filePath(QStringLiteral("tmp"));
+    // An engineer's TMPDIR deep in a home folder, too deep for a Unix socket's path below it.
+    QString temporary = folder.filePath(QStringLiteral("tmp/"));
+    temporary += QString(100 - temporary.size(), QLatin1Char('t'));
+    ASSERT_EQ(temporary.size(), 100);
     ASSERT_TRUE(QDir().mkpath(temporary));
     environment.insert(QStringLiteral("TMPDIR"), temporary);
 
@@ -367,9 +364,14 @@ TEST(TestEntry, NothingOfTheDesktopSessionReachesATestProgram)
     EXPECT_FALSE(seen.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")).toString().contains(busSocket));
     EXPECT_FALSE(report.value(QStringLiteral("sessionBus")).toBool()) << "a test program reached a session bus";
     EXPECT_EQ(seen.value(QStringLiteral("OSTREL_TEST")).toString().toStdString(), "1");
+    // The run's folder went where the tests' sockets fit, and took all of the run's files with it.
     const QString home = report.value(QStringLiteral("home")).toString();
-    EXPECT_TRUE(home.startsWith(temporary + QLatin1Char('/'))) << qPrintable(home);
+    const QString runFolder = QFileInfo(home).absolutePath();
+    EXPECT_EQ(report.value(QStringLiteral("temp")).toString(), runFolder + QStringLiteral("/tmp"));
+    EXPECT_TRUE(report.value(QStringLiteral("socketsListen")).toBool()) << qPrintable(home);
     EXPECT_TRUE(report.value(QStringLiteral("installFolder")).toString().startsWith(home + QLatin1Char('/')));
+    EXPECT_FALSE(QFileInfo::exists(runFolder)) << qPrintable(runFolder);
+    EXPECT_TRUE(QDir(temporary).isEmpty());
 }
 
 // A web-view program started from a desktop session draws on an X display it started for itself.

@@ -23,17 +23,15 @@ public:
     static bool adoptDescendants();
 
     // Descendants of this process that still run, and any other process started with one of the
-    // run's `marks` (see TestEnvironment::runMarks).
+    // run's `marks` (see TestEnvironment::markTheRun).
     static std::vector<Process> running(const std::vector<std::string> &marks);
 
     // Whether the program started Chromium (its zygotes run as the program's children until the
     // program ends).
     static bool startedChromium();
 
-    // Waits while any of them is on its way out (ending already, acting on a signal sent to it,
-    // or a web engine process following its browser), for at most `boundMs`, reaping those that
-    // ended; then names the ones still running on stderr (a stopped one among them), kills them
-    // and returns how many there were. A process that is not ending is named at once
-    // (once seen so twice, a step apart).
+    // Waits until none of them runs, for at most `boundMs`, reaping those that ended; then names
+    // the ones still running on stderr, kills them, waits until they are gone, and returns how
+    // many there were.
     static int endAndReport(const std::vector<std::string> &marks, int boundMs);
 };

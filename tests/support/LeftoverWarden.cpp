@@ -55,25 +55,31 @@ void removeDisplayFolder(const std::string &authority)
         ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-void sweep(const std::string &folder, const std::vector<std::string> &marks, const std::string &display,
+// The X server outlives the program when xvfb-run itself was killed. It is looked up just before
+// it is signalled, so that the pid cannot have passed to another process meanwhile.
+void endTheDisplay(const std::string &display, const std::string &authority)
+{
+    const pid_t server = display.empty() ? 0 : ProcScan::displayServer(display, authority);
+    if (server <= 0)
+        return;
+    ::kill(server, SIGTERM);
+    removeDisplayFolder(authority);
+}
+
+void sweep(const std::string &runFolder, const std::vector<std::string> &marks, const std::string &display,
            const std::string &authority)
 {
-    // The X server outlives the program when xvfb-run itself was killed.
-    const pid_t server = display.empty() ? 0 : ProcScan::displayServer(display, authority);
     std::vector<pid_t> ended;
     // What is killed may have started another process meanwhile; what is being killed still shows.
     for (int round = 0; round < 250 && endTheRuns(marks, &ended); ++round) {
         const timespec step{0, 20 * 1000 * 1000};
         ::nanosleep(&step, nullptr);
     }
-    if (server > 0) {
-        ::kill(server, SIGTERM);
-        removeDisplayFolder(authority);
-    }
-    ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    endTheDisplay(display, authority);
+    ::nftw(runFolder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-[[noreturn]] void watch(pid_t program, const std::string &folder, const std::vector<std::string> &marks,
+[[noreturn]] void watch(pid_t program, const std::string &runFolder, const std::vector<std::string> &marks,
                         const std::string &display, const std::string &authority)
 {
     // Nothing of the program's is the warden's to hold open but the streams it reports on.
@@ -91,13 +97,13 @@ void sweep(const std::string &folder, const std::vector<std::string> &marks, con
     const timespec poll{1, 0};
     while (::getppid() == program)
         ::sigtimedwait(&programEnded, nullptr, &poll);
-    sweep(folder, marks, display, authority);
+    sweep(runFolder, marks, display, authority);
     ::_exit(0);
 }
 
 } // namespace
 
-bool LeftoverWarden::start(const std::string &folder, const std::vector<std::string> &marks)
+bool LeftoverWarden::start(const std::string &runFolder, const std::vector<std::string> &marks)
 {
     if (qEnvironmentVariable("OSTREL_TEST_NO_WARDEN") == QLatin1String("1"))
         return true;
@@ -108,7 +114,7 @@ bool LeftoverWarden::start(const std::string &folder, const std::vector<std::str
     std::fflush(nullptr);
     const pid_t warden = ::fork();
     if (warden == 0)
-        watch(program, folder, marks, display, authority);
+        watch(program, runFolder, marks, display, authority);
     if (warden < 0)
         return false;
     g_warden = warden;

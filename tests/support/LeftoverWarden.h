@@ -10,16 +10,16 @@
 // a client a test starts as a plain process: those would pass to init and run on. So the entry
 // starts a warden first, a child process that waits for the program's end; if the program ends
 // without stopping it, the warden kills every process started with one of the run's marks (the
-// run's marker, inherited whatever HOME a test gives a process, or a HOME inside the profile;
-// see TestEnvironment::runMarks), stopped or not, and the X server of the program's own display,
-// and removes the profile (with the temporary folders the tests made in it) and xvfb-run's folder.
+// run's marker, inherited whatever HOME a test gives a process, or a HOME inside the run's folder;
+// see TestEnvironment::markTheRun), stopped or not, and the X server of the program's own display,
+// and removes the run's folder (the profile and the tests' temporary folder) and xvfb-run's folder.
 class LeftoverWarden
 {
 public:
     // Before anything else is started. False when no warden could be started. A test program a
     // test starts in order to kill it, to see what the client's own code ends with it, is started
     // with OSTREL_TEST_NO_WARDEN=1: it gets none, and answers true.
-    static bool start(const std::string &profile, const std::vector<std::string> &marks);
+    static bool start(const std::string &runFolder, const std::vector<std::string> &marks);
 
     // At the program's own end, before it looks for what the tests left: the warden goes.
     static void stop();

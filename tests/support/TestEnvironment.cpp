@@ -13,7 +13,8 @@ extern char **environ;
 namespace {
 
 // Where programs and temporary files are, who runs the program and on what terminal. HOME and
-// TMPDIR are replaced by folders of the run once the entry made them in the caller's TMPDIR.
+// TMPDIR are replaced by folders of the run once the entry made its folder (in the caller's
+// TMPDIR where the tests' sockets fit there).
 constexpr const char *kKept[] = {"PATH", "LD_LIBRARY_PATH", "TMPDIR", "HOME", "USER", "LOGNAME", "TERM",
                                  // The sanitizers' settings, for a run under them.
                                  "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"};
@@ -55,14 +56,14 @@ bool keeps(const char *name)
 
 namespace TestEnvironment {
 
-std::vector<std::string> markTheRun(const QByteArray &folder)
+std::vector<std::string> markTheRun(const std::string &folder)
 {
     ProcScan::Stat self;
     const QByteArray outer = qgetenv(kRunVariable);
     const QByteArray run = (outer.isEmpty() ? QByteArray() : outer + '/') + QByteArray::number(::getpid()) + ':'
                            + QByteArray::number(ProcScan::statOf(::getpid(), &self) ? self.start : 0);
     qputenv(kRunVariable, run);
-    return {"HOME=" + folder.toStdString(), std::string(kRunVariable) + '=' + run.toStdString()};
+    return {"HOME=" + folder, std::string(kRunVariable) + '=' + run.toStdString()};
 }
 
 bool underOwnDisplay()

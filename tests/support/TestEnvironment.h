@@ -28,13 +28,13 @@ inline constexpr char kRunVariable[] = "OSTREL_TEST_RUN";
 // Removes every variable outside the allow-list, then sets the language, the time zone, the
 // platform (the program's own display, else offscreen), Chromium's sandbox switch (tests run as
 // root, where Chromium refuses its sandbox) and, when OSTREL_TEST_LOGGING_RULES gives them, Qt's
-// logging rules. Runs ahead of every static initialiser of the program. The profile's own (HOME,
-// TMPDIR, the XDG folders, the bus address) the entry sets once it made the profile.
+// logging rules. Runs ahead of every static initialiser of the program. The run folder's own (HOME,
+// TMPDIR, the XDG folders, the bus address) the entry sets once it made that folder.
 void leaveTheSession();
 
 // Sets this run's marker; answers what marks a process the run started (for LeftoverProcesses and
 // LeftoverWarden): the marker, or a HOME inside the run's folder (which holds the profile).
-std::vector<std::string> markTheRun(const QByteArray &folder);
+std::vector<std::string> markTheRun(const std::string &folder);
 
 // Whether DISPLAY is the X display the program started for itself.
 bool underOwnDisplay();

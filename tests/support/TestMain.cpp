@@ -17,9 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/un.h>
 
 #include "LeftoverProcesses.h"
 #include "LeftoverWarden.h"
@@ -36,14 +39,16 @@ __attribute__((constructor(101))) void leaveTheSessionFirst()
     TestEnvironment::leaveTheSession();
 }
 
-// The longest a process the tests started is waited for while it is on its way out, once the
-// application is gone: web engine processes follow their browser within a moment.
+// The longest the processes the tests started are waited for to end, once the application is
+// gone: a daemon puts things back on its end signal, web engine processes follow their browser.
 constexpr int kLeftoverEndingBoundMs = 10000;
+
+constexpr char kRunFolderName[] = "ostrel-test-XXXXXX";
 
 // The run's folder holds the profile, private to the user, and the tests' temporary folder, which
 // other users may pass as they pass the system's: a test that plays another user's process shares
 // a folder of it with that process. A killed program's temporary folders go with the run's folder.
-bool makePrivateProfile(const QString &folder)
+bool fillRunFolder(const QString &folder)
 {
     const QString temporary = folder + QStringLiteral("/tmp");
     const QString path = folder + QStringLiteral("/home");
@@ -72,6 +77,35 @@ bool makePrivateProfile(const QString &folder)
     qputenv("OSTREL_TEST", "1");
     qputenv("OSTREL_INSTALL_FOLDER", home + "/opt/Ostrel_mac_Pelmorath");
     return true;
+}
+
+// A Unix socket's path holds at most this many bytes (sun_path, less its terminating zero).
+constexpr qsizetype kSocketPathBytes = sizeof(sockaddr_un::sun_path) - 1;
+
+// What the tests put below the run's folder on the way to their deepest sockets: the helper's
+// socket in a test's temporary folder ("/tmp/<program>-XXXXXX/helper.sock", with program names of
+// up to 40 bytes) is the longest.
+constexpr qsizetype kDeepestSocketBelowTheRun = 64;
+
+// Where the run's folder goes: the caller's TMPDIR, unless a socket the tests make there would
+// not fit in a socket's path (an engineer's TMPDIR may lie deep in a home folder); then the
+// system's, which is short everywhere.
+QString runFolderRoot()
+{
+    const QString caller = QDir::tempPath();
+    const qsizetype runFolder = QFile::encodeName(caller).size() + qsizetype(std::strlen(kRunFolderName)) + 1;
+    return runFolder + kDeepestSocketBelowTheRun <= kSocketPathBytes ? caller : QStringLiteral("/tmp");
+}
+
+std::unique_ptr<QTemporaryDir> makeRunFolder()
+{
+    const QString root = runFolderRoot();
+    auto folder = std::make_unique<QTemporaryDir>(root + QLatin1Char('/') + QLatin1String(kRunFolderName));
+    if (folder->isValid() && fillRunFolder(folder->path()))
+        return folder;
+    std::fprintf(stderr, "FAILED: cannot make the run's folder in %s: %s\n", qPrintable(root),
+                 qPrintable(folder->errorString()));
+    return nullptr;
 }
 
 int runTests(int argc, char **argv)
@@ -109,11 +143,12 @@ int main(int argc, char **argv)
 {
     if (!LeftoverProcesses::adoptDescendants() || !endWithItsDisplay())
         return 2;
-    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/ostrel-test-XXXXXX"));
-    if (!folder.isValid() || !makePrivateProfile(folder.path()))
+    const std::unique_ptr<QTemporaryDir> folder = makeRunFolder();
+    if (!folder)
         return 2;
-    const std::vector<std::string> marks = TestEnvironment::markTheRun(QFile::encodeName(folder.path()));
-    if (!LeftoverWarden::start(QFile::encodeName(folder.path()).toStdString(), marks))
+    const std::string path = QFile::encodeName(folder->path()).toStdString();
+    const std::vector<std::string> marks = TestEnvironment::markTheRun(path);
+    if (!LeftoverWarden::start(path, marks))
         return 2;
     int result = runTests(argc, argv);
     LeftoverWarden::stop();

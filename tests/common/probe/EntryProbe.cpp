@@ -1,5 +1,7 @@
 // A test program that writes down what it meets once the entry has made its profile: the
-// environment, whether a session bus answers, the install folder and the temporary folder. The
+// environment, whether a session bus answers, the install folder, the temporary folder, and
+// whether a socket can listen where the tests put theirs (the helper's, in the runtime folder and
+// in a temporary folder of a test's). The
 // file is the one OSTREL_TEST_PROBE_REPORT names. With OSTREL_TEST_PROBE_WEB set it first finds its display
 // as a web-view program does.
 #include <QDBusConnection>
@@ -7,7 +9,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalServer>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +21,19 @@
 namespace {
 
 const bool kOwnDisplay = qEnvironmentVariableIsSet("OSTREL_TEST_PROBE_WEB") && WebTestDisplay::ensure();
+
+bool listensAt(const QString &path)
+{
+    QLocalServer server;
+    return server.listen(path);
+}
+
+bool socketsListen()
+{
+    const QTemporaryDir folder;
+    return folder.isValid() && listensAt(folder.filePath(QStringLiteral("helper.sock.part")))
+           && listensAt(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/ostrel-helper.sock"));
+}
 
 TEST(EntryProbe, WritesDownWhatItMeets)
 {
@@ -29,7 +46,8 @@ TEST(EntryProbe, WritesDownWhatItMeets)
                              {QStringLiteral("ownDisplay"), kOwnDisplay},
                              {QStringLiteral("installFolder"), AppPaths::installFolder()},
                              {QStringLiteral("home"), QDir::homePath()},
-                             {QStringLiteral("temp"), QDir::tempPath()}};
+                             {QStringLiteral("temp"), QDir::tempPath()},
+                             {QStringLiteral("socketsListen"), socketsListen()}};
     QFile file(qEnvironmentVariable("OSTREL_TEST_PROBE_REPORT"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << file.fileName().toStdString();
     file.write(QJsonDocument(report).toJson());

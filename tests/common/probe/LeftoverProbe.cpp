@@ -6,9 +6,9 @@
 //   escaped  `sleep 4244`, started for the program by the test that runs it (a process outside
 //            the program's tree, named in OSTREL_TEST_PROBE_ASK) under the profile's HOME: only
 //            the HOME finds it;
-//   ending   `sleep 4245`, stopped with an end signal waiting for it, which the test that runs
-//            the program lets go on (SIGCONT) only once the program's tests are over: it ends
-//            while the program waits for what is on its way out;
+//   slow     a shell that takes half a second over its end signal, as a daemon putting things
+//            back does, signalled by the test before it returns: it ends while the program
+//            waits for what still runs, without failing it;
 //   killed   a stand-in service, `sleep 4246` started as the client starts its helper (detached,
 //            with a double fork), `sleep 4247` started as a test starts a client (a plain process
 //            under another HOME) and stopped, as a hung one is, and a temporary folder, named in
@@ -49,6 +49,18 @@ char stateOf(qint64 pid)
 {
     ProcScan::Stat stat;
     return ProcScan::statOf(pid_t(pid), &stat) ? stat.state : '?';
+}
+
+constexpr char kSlowToEnd[] = "trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.1; done";
+
+// Whether the shell running kSlowToEnd has set its handler of SIGTERM (before its exec, the
+// process is still a fork of this program, whose handlers are not the shell's).
+bool catchesItsEndSignal(qint64 pid)
+{
+    const std::string status = ProcScan::read(pid_t(pid), "status");
+    const unsigned long long caught = ProcScan::statusMask(status, "SigCgt");
+    return ProcScan::command(pid_t(pid)).ends_with(std::string("-c ") + kSlowToEnd) && !status.empty()
+           && (caught & (1ull << (SIGTERM - 1))) != 0;
 }
 
 // Whether the process runs `command` (by any path) within a while: a process started detached is
@@ -106,14 +118,11 @@ TEST(LeftoverProbe, StartsADetachedProcess)
         return;
     }
     qint64 pid = 0;
-    if (leave == QLatin1String("ending")) {
-        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("4245")}, QString(), &pid));
-        ::kill(static_cast<pid_t>(pid), SIGSTOP);
-        ASSERT_TRUE(QTest::qWaitFor([pid] { return stateOf(pid) == 'T'; }, 10000));
+    if (leave == QLatin1String("slow")) {
+        const QStringList script{QStringLiteral("-c"), QLatin1String(kSlowToEnd)};
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sh"), script, QString(), &pid));
+        ASSERT_TRUE(QTest::qWaitFor([pid] { return catchesItsEndSignal(pid); }, 10000));
         ::kill(static_cast<pid_t>(pid), SIGTERM);
-        QFile request(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK"));
-        ASSERT_TRUE(request.open(QIODevice::WriteOnly));
-        request.write(QByteArray::number(pid));
         return;
     }
     if (leave == QLatin1String("home")) {
