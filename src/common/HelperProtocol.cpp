@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace HelperProtocol {
@@ -18,6 +19,20 @@ QString defaultSocketPath()
     if (folder.isEmpty() || !QDir(folder).exists())
         return QDir::tempPath() + QStringLiteral("/ostrel-helper-%1.sock").arg(::geteuid());
     return folder + QStringLiteral("/ostrel-helper.sock");
+}
+
+std::optional<QString> socketPathError(const QString &path)
+{
+    // Qt puts a name that is not a path in the temporary folder.
+    const QString full = path.startsWith(QLatin1Char('/')) ? path : QDir::tempPath() + QLatin1Char('/') + path;
+    constexpr qsizetype kLongest = sizeof(sockaddr_un::sun_path) - 1;
+    const qsizetype length = QFile::encodeName(full).size();
+    if (length <= kLongest)
+        return std::nullopt;
+    return QStringLiteral("the socket path %1 is too long: %2 bytes, where a Unix socket takes at most %3")
+        .arg(full)
+        .arg(length)
+        .arg(kLongest);
 }
 
 qint64 peerUid(qintptr descriptor)

@@ -28,6 +28,10 @@ constexpr qint64 kMaxRequestLine = 64 * 1024;
 // In the user's runtime folder; without one, a name of the user's own in the temporary folder.
 QString defaultSocketPath();
 
+// Why no Unix socket can be bound or reached at `path`, or nothing when one can: the kernel takes
+// the path as encoded for the file system, with its terminating NUL, in a fixed few bytes.
+std::optional<QString> socketPathError(const QString &path);
+
 // The uid of the process at the other end of a connected Unix socket as the kernel reports it
 // (SO_PEERCRED), never as the peer says; -1 when it cannot be read.
 qint64 peerUid(qintptr descriptor);

@@ -39,6 +39,10 @@ void HelperServer::setSocketOptions(QLocalServer::SocketOptions options)
 
 bool HelperServer::listen(const QString &path, QString *error)
 {
+    if (const std::optional<QString> pathError = HelperProtocol::socketPathError(path)) {
+        *error = *pathError;
+        return false;
+    }
     QLocalSocket probe;
     probe.connectToServer(path);
     if (probe.waitForConnected(500)) {

@@ -170,7 +170,9 @@ void HelperClient::onError(QLocalSocket::LocalSocketError error)
     if (error == QLocalSocket::PeerClosedError)
         return; // reported by onDisconnected
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const bool canLaunch = !m_options.launchProgram.isEmpty() && !m_launchTried
+    // A helper started for a path no socket can have could not serve it either.
+    const std::optional<QString> pathError = HelperProtocol::socketPathError(m_options.socketPath);
+    const bool canLaunch = !pathError && !m_options.launchProgram.isEmpty() && !m_launchTried
         && (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError);
     if (canLaunch) {
         m_launchTried = true;
@@ -188,7 +190,8 @@ void HelperClient::onError(QLocalSocket::LocalSocketError error)
         QTimer::singleShot(kRetryIntervalMs, this, &HelperClient::retryAfterLaunch);
         return;
     }
-    const HelperError reason = HelperError::unreachable(m_launchError.isEmpty() ? m_socket->errorString() : m_launchError);
+    const HelperError reason = HelperError::unreachable(
+        pathError.value_or(m_launchError.isEmpty() ? m_socket->errorString() : m_launchError));
     m_launchError.clear();
     // Connection errors can surface inside connectToServer(); never answer inside the caller's call.
     GuiThread::post(this, [this, reason, ids = pendingIds(false)] { failIds(ids, reason); });

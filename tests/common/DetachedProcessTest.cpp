@@ -18,15 +18,9 @@
 
 #include "common/DetachedProcess.h"
 #include "support/ProcScan.h"
-#include "support/ProcessAlive.h"
+#include "support/ProcessWaits.h"
 
 namespace {
-
-void end(qint64 pid)
-{
-    ::kill(pid_t(pid), SIGKILL);
-    EXPECT_TRUE(QTest::qWaitFor([pid] { return !processAlive(pid); }, 5000));
-}
 
 TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOwn)
 {
@@ -53,32 +47,21 @@ TEST(DetachedProcessTest, TheProgramHoldsOnlyTheStandardStreamsInASessionOfItsOw
     ::close(pipeEnds[1]);
     ASSERT_TRUE(started.ok()) << started.error.toStdString();
     ASSERT_GT(started.pid, 0);
-    // The program's own start-up (its loader, its C library's locale files) holds a descriptor for
-    // a moment, so the test waits for that to end; one it inherited it holds from the exec on, so
-    // every look checks for the test's own.
-    std::vector<int> held;
-    std::string leaked;
-    // The checks below tell a leak and a start-up that never settles apart.
-    [[maybe_unused]] const bool settled = QTest::qWaitFor([&] {
-        held.clear();
-        for (const auto &[fd, target] : ProcScan::descriptors(pid_t(started.pid))) {
-            held.push_back(fd);
-            leaked = std::find(ours.cbegin(), ours.cend(), target) != ours.cend() ? target : leaked;
-        }
-        return !leaked.empty() || held == std::vector<int>{0, 1, 2};
-    }, 10000);
-    EXPECT_EQ(leaked, "");
-    EXPECT_EQ(held, (std::vector<int>{0, 1, 2}));
-    EXPECT_NE(::getsid(pid_t(started.pid)), ::getsid(0));
-    EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(started.pid)).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
+    const pid_t pid = pid_t(started.pid);
+    EXPECT_EQ(ProcessWaits::settledDescriptors(pid), (std::vector<int>{0, 1, 2}));
+    // None of them, standard streams included, is one of the test's own (a leak shows which).
+    for (const auto &[fd, target] : ProcScan::descriptors(pid))
+        EXPECT_TRUE(std::find(ours.cbegin(), ours.cend(), target) == ours.cend()) << fd << " -> " << target;
+    EXPECT_NE(::getsid(pid), ::getsid(0));
+    EXPECT_EQ(ProcScan::link(pid, "cwd"), QFile::encodeName(QFileInfo(dir.path()).canonicalFilePath()).toStdString());
     // start hears of the exec midway through it (the report pipe closes before the new program's
     // arguments are laid out): until then the command line reads empty.
     std::vector<std::string> arguments;
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        arguments = ProcScan::arguments(pid_t(started.pid));
+        arguments = ProcScan::arguments(pid);
         return arguments.size() == 2 && arguments[1] == "300";
-    }, 10000)) << ProcScan::command(pid_t(started.pid));
-    end(started.pid);
+    }, 10000)) << ProcScan::command(pid);
+    EXPECT_TRUE(ProcessWaits::end(pid));
 }
 
 // /proc/<pid>/status's mask of that name, e.g. "SigIgn".
@@ -110,7 +93,7 @@ TEST(DetachedProcessTest, TheProgramMeetsEverySignalAtItsDefault)
     ASSERT_TRUE(started.ok()) << started.error.toStdString();
     EXPECT_EQ(signalMask(started.pid, "SigIgn"), 0u);
     EXPECT_EQ(signalMask(started.pid, "SigBlk"), 0u);
-    end(started.pid);
+    EXPECT_TRUE(ProcessWaits::end(pid_t(started.pid)));
 }
 
 TEST(DetachedProcessTest, AProgramThatCannotStartIsToldAndNothingRuns)

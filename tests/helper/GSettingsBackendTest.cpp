@@ -4,9 +4,9 @@
 #include "helper/GSettingsProxyBackend.h"
 #include "helper/GVariantText.h"
 #include "support/DaemonProcess.h"
+#include "support/ProcScan.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -28,15 +28,11 @@ QJsonObject call(const QString &socket, const QString &method, const QJsonObject
 }
 
 // The daemon runs as the shell that dbus-run-session started (exec), its only child but the bus.
-qint64 helperPid(qint64 sessionPid)
+pid_t helperPid(pid_t sessionPid)
 {
-    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(sessionPid));
-    if (!children.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &pid : children.readAll().split(' ')) {
-        const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(QString::fromLatin1(pid.trimmed())));
-        if (exe.endsWith(QLatin1String("ostrel-helper")))
-            return pid.trimmed().toLongLong();
+    for (const pid_t pid : ProcScan::children(sessionPid)) {
+        if (ProcScan::link(pid, "exe").ends_with("/ostrel-helper"))
+            return pid;
     }
     return 0;
 }
@@ -102,9 +98,9 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
     EXPECT_EQ(after.value("socks_port").toInt(), 0);
 
     // Stop the daemon itself: the session wrapper does not pass signals on.
-    const qint64 pid = helperPid(daemon.pid());
+    const pid_t pid = helperPid(pid_t(daemon.pid()));
     if (pid > 0)
-        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        ::kill(pid, SIGTERM);
     daemon.process()->waitForFinished(5000);
 }
 

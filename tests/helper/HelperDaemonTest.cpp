@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -318,7 +319,7 @@ TEST_F(HelperDaemonTest, TerminationRestoresAndADamagedStateIsSetAside)
     EXPECT_TRUE(QFile::exists(savedStatePath() + ".damaged"));
 }
 
-TEST_F(HelperDaemonTest, SecondDaemonOnTheSameSocketRefusesToStart)
+TEST_F(HelperDaemonTest, ASocketItCannotHaveRefusesTheStartAndSaysWhy)
 {
     DaemonProcess first;
     ASSERT_TRUE(startHelper(first));
@@ -327,6 +328,15 @@ TEST_F(HelperDaemonTest, SecondDaemonOnTheSameSocketRefusesToStart)
     ASSERT_TRUE(second.waitForFinished(5000));
     EXPECT_NE(second.exitCode(), 0);
     EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
+
+    // No more characters than a socket path may have bytes, but two bytes each.
+    m_socket = m_dir.filePath(QString(std::max<qsizetype>(1, 106 - m_dir.path().size()), u'é'));
+    QProcess tooLong;
+    tooLong.start(kHelper, arguments());
+    ASSERT_TRUE(tooLong.waitForFinished(5000));
+    EXPECT_NE(tooLong.exitCode(), 0);
+    const QString said = QString::fromUtf8(tooLong.readAllStandardError());
+    EXPECT_TRUE(said.contains(m_socket + " is too long") && said.contains("at most 107")) << said.toStdString();
 }
 
 } // namespace

@@ -24,7 +24,7 @@
 #include "upgrade/UpgradeInstallRunner.h"
 #include "upgrade/UpgradeWindowModel.h"
 #include "support/ConnectRoadFixture.h"
-#include "support/ProcScan.h"
+#include "support/ProcessWaits.h"
 
 namespace {
 
@@ -94,16 +94,11 @@ protected:
     }
 
     // Holds the stand-in still until the returned guard goes: a download it serves cannot end
-    // meanwhile, however slow this program is. A stop reaches a process in its own time; once its
-    // main thread has stopped, every other thread stops before it runs on.
+    // meanwhile, however slow this program is.
     auto holdTheStandin()
     {
         const pid_t standin = pid_t(m_standin.processId());
-        ::kill(standin, SIGSTOP);
-        EXPECT_TRUE(QTest::qWaitFor([standin] {
-            ProcScan::Stat stat;
-            return ProcScan::statOf(standin, &stat) && stat.state == 'T';
-        }, 5000));
+        EXPECT_TRUE(ProcessWaits::stop(standin));
         return qScopeGuard([standin] { ::kill(standin, SIGCONT); });
     }
 

@@ -17,6 +17,7 @@
 #include "login/account/NBAccountInfoViewController.h"
 #include "login/unreached/NBAccountPageViewController.h"
 #include "support/ConnectRoadFixture.h"
+#include "support/ProcScan.h"
 #include "vpn/HLLConnection.h"
 
 namespace {
@@ -84,7 +85,7 @@ TEST_F(SignOutTest, TheGuideShowsAtOnceAndTheConnectionEndsBehindIt)
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     for (qint64 pid : enginePids())
-        EXPECT_FALSE(processAlive(pid)) << pid;
+        EXPECT_FALSE(ProcScan::alive(pid_t(pid))) << pid;
     EXPECT_FALSE(UserDefaults::standard().boolValue(DefaultsKeys::ShadowsocksOn).value_or(false));
     NotificationCenter::defaultCenter().removeObserver(token);
 }

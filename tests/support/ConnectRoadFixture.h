@@ -16,7 +16,7 @@
 
 #include <unistd.h>
 
-#include "support/ProcessAlive.h"
+#include "support/ProcScan.h"
 #include "support/ConnectTestSupport.h"
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"

@@ -26,20 +26,37 @@ std::string read(pid_t pid, const char *name)
     return text;
 }
 
-std::vector<pid_t> processes()
+std::string link(pid_t pid, const char *name)
+{
+    char target[4096];
+    const ssize_t size = ::readlink(("/proc/" + std::to_string(pid) + '/' + name).c_str(), target, sizeof target);
+    return std::string(target, size > 0 ? size_t(size) : 0);
+}
+
+namespace {
+
+// The entries of a folder that are numbers: processes in /proc, threads in a task folder.
+std::vector<pid_t> numberedEntries(const std::string &folder)
 {
     std::vector<pid_t> found;
-    DIR *proc = ::opendir("/proc");
-    if (!proc)
+    DIR *list = ::opendir(folder.c_str());
+    if (!list)
         return found;
-    while (const dirent *entry = ::readdir(proc)) {
+    while (const dirent *entry = ::readdir(list)) {
         char *end = nullptr;
         const long pid = std::strtol(entry->d_name, &end, 10);
         if (pid > 0 && *end == '\0')
             found.push_back(pid_t(pid));
     }
-    ::closedir(proc);
+    ::closedir(list);
     return found;
+}
+
+} // namespace
+
+std::vector<pid_t> processes()
+{
+    return numberedEntries("/proc");
 }
 
 // "pid (comm) state ppid pgrp session tty tpgid flags ... starttime ...", where comm may hold
@@ -54,10 +71,33 @@ bool statOf(pid_t pid, Stat *into)
                   == 4;
 }
 
-bool alive(pid_t pid)
+char state(pid_t pid)
 {
     Stat stat;
-    return pid > 0 && statOf(pid, &stat) && stat.state != 'Z' && stat.state != 'X';
+    return pid > 0 && statOf(pid, &stat) ? stat.state : '?';
+}
+
+bool alive(pid_t pid)
+{
+    const char now = state(pid);
+    return now != '?' && now != 'Z' && now != 'X';
+}
+
+std::vector<pid_t> children(pid_t pid)
+{
+    std::vector<pid_t> found;
+    for (const pid_t thread : numberedEntries("/proc/" + std::to_string(pid) + "/task")) {
+        const std::string list = read(pid, ("task/" + std::to_string(thread) + "/children").c_str());
+        for (const char *at = list.c_str(); *at != '\0';) {
+            char *end = nullptr;
+            const long child = std::strtol(at, &end, 10);
+            if (end == at)
+                break;
+            found.push_back(pid_t(child));
+            at = end;
+        }
+    }
+    return found;
 }
 
 std::vector<std::string> arguments(pid_t pid)
@@ -91,9 +131,7 @@ std::vector<std::pair<int, std::string>> descriptors(pid_t pid)
         const long fd = std::strtol(entry->d_name, &end, 10);
         if (end == entry->d_name || *end != '\0')
             continue;
-        char target[4096];
-        const ssize_t size = ::readlink((folder + entry->d_name).c_str(), target, sizeof target);
-        held.emplace_back(int(fd), std::string(target, size > 0 ? size_t(size) : 0));
+        held.emplace_back(int(fd), link(pid, ("fd/" + std::string(entry->d_name)).c_str()));
     }
     ::closedir(list);
     std::sort(held.begin(), held.end());

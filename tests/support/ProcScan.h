@@ -22,10 +22,17 @@ struct Stat
 
 // /proc/<pid>/<name> whole; empty when it cannot be read (the process is gone, or not ours).
 std::string read(pid_t pid, const char *name);
+// Where the link /proc/<pid>/<name> ("exe", "cwd", "fd/3") points; empty when it cannot be read
+// (the process is gone, a zombie, or not ours).
+std::string link(pid_t pid, const char *name);
 std::vector<pid_t> processes();
 bool statOf(pid_t pid, Stat *into);
+// Its state letter ('R', 'S', 'T' when stopped, 'Z'...); '?' when it cannot be read.
+char state(pid_t pid);
 // A zombie, which only waits for its parent to take its status, does not count.
 bool alive(pid_t pid);
+// The processes it started that have not been reaped yet, whichever of its threads started them.
+std::vector<pid_t> children(pid_t pid);
 std::vector<std::string> arguments(pid_t pid);
 // The arguments joined by spaces, as a report names the process.
 std::string command(pid_t pid);

@@ -23,8 +23,8 @@ bool ensure(Graphics graphics)
     QStringList args;
     for (const std::string &arg : ProcScan::arguments(::getpid()))
         args.append(QString::fromLocal8Bit(arg));
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+    const std::string self = ProcScan::link(::getpid(), "exe");
+    if (self.empty())
         return false;
     const QStringList command = TestEnvironment::ownDisplayCommand(QStringLiteral("1280x800x24"), QString::fromLocal8Bit(self),
                                                                    args.mid(1));

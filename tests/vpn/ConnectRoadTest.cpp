@@ -9,6 +9,7 @@
 #include <csignal>
 
 #include "support/ConnectRoadFixture.h"
+#include "support/ProcScan.h"
 #include "vpn/EngineInstaller.h"
 #include "common/ApiPaths.h"
 #include "networking/OONetWork.h"
@@ -163,7 +164,7 @@ TEST_F(ConnectRoadTest, AConnectReplyThatTricklesFailsAtTheRequestsDeadline)
 TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
 {
     ASSERT_TRUE(connectAndWait());
-    const qint64 firstEngine = enginePids().value(0);
+    const pid_t firstEngine = pid_t(enginePids().value(0));
 
     bool reconnected = false;
     QObject::connect(m_controller.get(), &HomeConnectController::connectSucceeded, [&] { reconnected = true; });
@@ -172,7 +173,7 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     line.kind = 0;
     m_controller->changeLine(line);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
-    EXPECT_FALSE(processAlive(firstEngine));
+    EXPECT_FALSE(ProcScan::alive(firstEngine));
     EXPECT_FALSE(reconnected);
     // The new connect waits on the road's clock, not on the event loop.
     m_clock.advance(299);
@@ -244,7 +245,7 @@ TEST_F(ConnectRoadTest, LineChosenWhileConnectingIsConnectedOnceTheFirstConnecti
     EXPECT_TRUE(m_controller->isConnected());
     EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
     EXPECT_EQ(enginePids().size(), 2);
-    EXPECT_FALSE(processAlive(enginePids().value(0)));
+    EXPECT_FALSE(ProcScan::alive(pid_t(enginePids().value(0))));
 }
 
 TEST_F(ConnectRoadTest, StopThatTheHelperCannotMakeKeepsTheConnectedLook)
@@ -259,7 +260,7 @@ TEST_F(ConnectRoadTest, StopThatTheHelperCannotMakeKeepsTheConnectedLook)
     EXPECT_EQ(m_view.errors.size(), 1);
     EXPECT_TRUE(m_view.successes.isEmpty());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
-    EXPECT_TRUE(processAlive(enginePids().value(0)));
+    EXPECT_TRUE(ProcScan::alive(pid_t(enginePids().value(0))));
 }
 
 TEST_F(ConnectRoadTest, StopMadeElsewhereShowsTheStoppedLook)
@@ -353,9 +354,9 @@ protected:
         // The connection ends first: a helper ended under it would be started again.
         if (m_controller && m_controller->isConnected())
             stopAndWait();
-        if (const qint64 launched = m_helperClient->lastLaunchedPid()) {
-            ::kill(pid_t(launched), SIGTERM);
-            EXPECT_TRUE(QTest::qWaitFor([launched] { return !processAlive(launched); }, 5000));
+        if (const pid_t launched = pid_t(m_helperClient->lastLaunchedPid())) {
+            ::kill(launched, SIGTERM);
+            EXPECT_TRUE(QTest::qWaitFor([launched] { return !ProcScan::alive(launched); }, 5000));
         }
         // The quit road's restore must not start the installed helper once more.
         HelperClient::Options options;
@@ -390,24 +391,24 @@ protected:
         return script.exitCode();
     }
 
-    bool engineRunning() const { return !enginePids().isEmpty() && processAlive(enginePids().constLast()); }
+    bool engineRunning() const { return !enginePids().isEmpty() && ProcScan::alive(pid_t(enginePids().constLast())); }
 };
 
 TEST_F(ReplacedHelperTest, TheNewHelperIsStartedAndPointsTheProxyBack)
 {
     ASSERT_TRUE(connectAndWait()) << m_view.errors.join(QLatin1Char('|')).toStdString();
     ASSERT_TRUE(proxyPointsAtUs());
-    const qint64 oldHelper = m_helper.pid();
+    const pid_t oldHelper = pid_t(m_helper.pid());
 
     ASSERT_EQ(install(binary(QStringLiteral("ostrel-helper"))), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !processAlive(oldHelper); }, 10000)) << "the old helper steps aside";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(oldHelper); }, 10000)) << "the old helper steps aside";
     // Screen, engine and desktop proxy agree again within a few seconds: still connected.
     EXPECT_TRUE(QTest::qWaitFor([&] { return proxyPointsAtUs() && m_helperClient->lastLaunchedPid() > 0; }, 8000))
         << QJsonDocument(desktopProxy()).toJson().toStdString();
     EXPECT_EQ(m_view.lastLook(), QStringLiteral("running")) << m_view.looks.join(QLatin1Char(',')).toStdString();
     EXPECT_TRUE(m_controller->isConnected());
     EXPECT_TRUE(engineRunning());
-    EXPECT_TRUE(processAlive(m_helperClient->lastLaunchedPid()));
+    EXPECT_TRUE(ProcScan::alive(pid_t(m_helperClient->lastLaunchedPid())));
 
     // And the stop that follows hands the settings back through the new helper.
     ASSERT_TRUE(stopAndWait());

@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 #include "support/FileLogText.h"
+#include "support/ProcScan.h"
 
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
@@ -175,8 +176,8 @@ TEST_F(EngineControllerTest, StartingAgainReplacesTheRunningEngine)
 {
     auto engine = makeShadowsocks();
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
-    const qint64 first = engine->processId();
-    ASSERT_TRUE(processAlive(first));
+    const pid_t first = pid_t(engine->processId());
+    ASSERT_TRUE(ProcScan::alive(first));
 
     // A second start while the first is still waiting for its report is refused.
     script({"sleep 200", "print start_success"});
@@ -189,9 +190,9 @@ TEST_F(EngineControllerTest, StartingAgainReplacesTheRunningEngine)
 
     qunsetenv("OSTREL_STANDIN_ENGINE_SCRIPT");
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
-    EXPECT_FALSE(processAlive(first));
+    EXPECT_FALSE(ProcScan::alive(first));
     EXPECT_NE(engine->processId(), first);
-    EXPECT_TRUE(processAlive(engine->processId()));
+    EXPECT_TRUE(ProcScan::alive(pid_t(engine->processId())));
 
     // What the replaced engine says as it goes is not the new engine's start.
     script({"print start_success", "on-term start_success", "wait"});
@@ -209,23 +210,23 @@ TEST_F(EngineControllerTest, StopTerminatesAndKillsAfterTheGracePeriod)
 {
     auto engine = makeShadowsocks();
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
-    const qint64 pid = engine->processId();
+    const pid_t pid = pid_t(engine->processId());
     QSignalSpy exited(engine.get(), &HLLShadowsocks::engineExited);
     int stopped = -1;
     engine->stop([&](int code) { stopped = code; });
     (void)QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
     EXPECT_EQ(stopped, 0);
-    EXPECT_FALSE(processAlive(pid));
+    EXPECT_FALSE(ProcScan::alive(pid));
     EXPECT_EQ(exited.size(), 1);
 
     // An engine that ignores SIGTERM is killed once the grace period is over.
     script({"ignore-term", "print start_success", "wait"});
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
-    const qint64 stubborn = engine->processId();
+    const pid_t stubborn = pid_t(engine->processId());
     stopped = -1;
     engine->stop([&](int code) { stopped = code; });
     (void)QTest::qWaitFor([&] { return stopped == 0; }, kWaitMs);
-    EXPECT_FALSE(processAlive(stubborn));
+    EXPECT_FALSE(ProcScan::alive(stubborn));
 
     // Nothing running: answered all the same, later from the event loop.
     stopped = -1;
@@ -252,40 +253,40 @@ TEST_F(EngineControllerTest, EndingAStubbornEngineNeverHoldsTheEventLoop)
     // Timers go on while each wait runs: counted, not timed, so a loaded machine passes too.
     const auto expectTurning = [&ticks](int before) { EXPECT_GT(ticks, before) << "the loop stood still"; };
 
-    const qint64 stopped = engine->processId();
+    const pid_t stopped = pid_t(engine->processId());
     QElapsedTimer clock;
     clock.start();
     bool done = false;
     engine->stop([&](int) { done = true; });
-    EXPECT_TRUE(!done && processAlive(stopped)) << "stop() waited for the engine";
+    EXPECT_TRUE(!done && ProcScan::alive(stopped)) << "stop() waited for the engine";
     int before = ticks;
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, kWaitMs));
     EXPECT_GE(clock.elapsed(), kGraceMs - 100) << "the engine was meant to ignore SIGTERM";
-    EXPECT_FALSE(processAlive(stopped));
+    EXPECT_FALSE(ProcScan::alive(stopped));
     expectTurning(before);
 
     // A new start replaces the stubborn engine once it is gone.
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
-    const qint64 replaced = engine->processId();
+    const pid_t replaced = pid_t(engine->processId());
     ticks = 0;
     clock.restart();
     auto codes = std::make_shared<QList<int>>();
     engine->startWithConnectivityChecks(false, [codes](int code) { codes->append(code); });
-    EXPECT_TRUE(codes->isEmpty() && processAlive(replaced)) << "the start waited for the old engine";
+    EXPECT_TRUE(codes->isEmpty() && ProcScan::alive(replaced)) << "the start waited for the old engine";
     before = ticks;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !codes->isEmpty(); }, kWaitMs));
     EXPECT_EQ(*codes, QList<int>{0});
-    EXPECT_FALSE(processAlive(replaced));
+    EXPECT_FALSE(ProcScan::alive(replaced));
     expectTurning(before);
 
     // The controller goes: its engine ends in the background.
-    const qint64 orphan = engine->processId();
+    const pid_t orphan = pid_t(engine->processId());
     ticks = 0;
     clock.restart();
     engine.reset();
-    EXPECT_TRUE(processAlive(orphan)) << "destruction waited for the engine";
+    EXPECT_TRUE(ProcScan::alive(orphan)) << "destruction waited for the engine";
     before = ticks;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !processAlive(orphan); }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(orphan); }, kWaitMs));
     expectTurning(before);
 }
 
@@ -293,10 +294,10 @@ TEST_F(EngineControllerTest, DestroyingTheControllerEndsItsEngine)
 {
     auto engine = makeShadowsocks();
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
-    const qint64 pid = engine->processId();
+    const pid_t pid = pid_t(engine->processId());
     engine.reset();
-    (void)QTest::qWaitFor([&] { return !processAlive(pid); }, kWaitMs);
-    EXPECT_FALSE(processAlive(pid));
+    (void)QTest::qWaitFor([&] { return !ProcScan::alive(pid); }, kWaitMs);
+    EXPECT_FALSE(ProcScan::alive(pid));
 }
 
 TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
@@ -309,13 +310,13 @@ TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
     singBox.start();
     (void)QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs);
     ASSERT_EQ(started.size(), 1);
-    const qint64 first = singBox.processId();
+    const pid_t first = pid_t(singBox.processId());
     (void)QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 1; }, kWaitMs);
 
     singBox.start();
     (void)QTest::qWaitFor([&] { return started.size() == 2; }, kWaitMs);
-    EXPECT_FALSE(processAlive(first));
-    EXPECT_TRUE(processAlive(singBox.processId()));
+    EXPECT_FALSE(ProcScan::alive(first));
+    EXPECT_TRUE(ProcScan::alive(pid_t(singBox.processId())));
 
     // "started" comes when the program runs; its record follows a moment later.
     (void)QTest::qWaitFor([&] { return recordedRuns(m_record).size() == 2; }, kWaitMs);
@@ -324,10 +325,10 @@ TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
     EXPECT_EQ(runs.first().mid(1), (QStringList{"run", "-c", HLLConnection::singBoxConfigPath()}));
 
     bool stopped = false;
-    const qint64 second = singBox.processId();
+    const pid_t second = pid_t(singBox.processId());
     singBox.stop([&] { stopped = true; });
     (void)QTest::qWaitFor([&] { return stopped; }, kWaitMs);
-    EXPECT_FALSE(processAlive(second));
+    EXPECT_FALSE(ProcScan::alive(second));
     // A replaced engine is not reported as an exit; the stopped one is.
     EXPECT_EQ(exited.size(), 1);
 }
@@ -368,8 +369,8 @@ TEST_F(EngineControllerTest, DemoTunEngineRunsOnTheConfigurationTheClientWritesA
     QSignalSpy lines(process, &EngineProcess::lineRead);
     singBox.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() == 1; }, kWaitMs));
-    const qint64 pid = singBox.processId();
-    EXPECT_TRUE(processAlive(pid));
+    const pid_t pid = pid_t(singBox.processId());
+    EXPECT_TRUE(ProcScan::alive(pid));
     // Stopped once it says what it would do: a stop sent before it has set up its handling of
     // the stop signal would end it by the signal, which is not what this case is about.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !lines.isEmpty(); }, kWaitMs));
@@ -377,7 +378,7 @@ TEST_F(EngineControllerTest, DemoTunEngineRunsOnTheConfigurationTheClientWritesA
     bool stopped = false;
     singBox.stop([&] { stopped = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
-    EXPECT_FALSE(processAlive(pid));
+    EXPECT_FALSE(ProcScan::alive(pid));
     // It ran until it was stopped, and ended well: a refused configuration ends it with 1.
     ASSERT_EQ(exited.size(), 1);
     EXPECT_EQ(exited.first().at(0).toInt(), 0);
@@ -532,20 +533,20 @@ void expectEngineDiesWithItsClient(const QString &engine, const QString &scratch
         command = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                               QStringLiteral("--clear-groups")} + command;
     client.start(asNobody ? QStringLiteral("setpriv") : command.takeFirst(), command);
-    qint64 enginePid = 0;
+    pid_t enginePid = 0;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         const QList<QStringList> runs = recordedRuns(record);
-        enginePid = runs.isEmpty() ? 0 : runs.first().value(0).toLongLong();
+        enginePid = runs.isEmpty() ? 0 : pid_t(runs.first().value(0).toLongLong());
         return enginePid > 0 || client.state() == QProcess::NotRunning;
     }, kWaitMs)) << client.readAllStandardError().toStdString();
     ASSERT_GT(enginePid, 0) << client.readAll().toStdString();
-    ASSERT_TRUE(processAlive(enginePid));
+    ASSERT_TRUE(ProcScan::alive(enginePid));
 
     ::kill(pid_t(client.processId()), SIGKILL);
     client.waitForFinished(kWaitMs);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !processAlive(enginePid); }, kWaitMs));
-    if (processAlive(enginePid))
-        ::kill(pid_t(enginePid), SIGKILL);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(enginePid); }, kWaitMs));
+    if (ProcScan::alive(enginePid))
+        ::kill(enginePid, SIGKILL);
 }
 
 } // namespace

@@ -14,7 +14,10 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 #include "EngineTestSupport.h"
+#include "support/ProcScan.h"
 #include "common/AppPaths.h"
 #include "vpn/EngineLauncher.h"
 #include "vpn/EngineProcess.h"
@@ -85,17 +88,12 @@ TEST_F(EngineRecordTest, AnEngineWhoseGuardIsKilledIsStoppedBeforeItsEndIsReport
     // The guard goes without a word; its engine must not stay behind holding the port.
     ASSERT_TRUE(engine.isGuarded());
     ASSERT_EQ(::kill(pid_t(entry.pid), 0), 0);
-    const QString status = QStringLiteral("/proc/%1/status").arg(entry.pid);
-    QFile statusFile(status);
-    ASSERT_TRUE(statusFile.open(QIODevice::ReadOnly));
-    qint64 guardPid = 0;
-    for (const QByteArray &line : statusFile.readAll().split('\n')) {
-        if (line.startsWith("PPid:"))
-            guardPid = line.mid(5).trimmed().toLongLong();
-    }
+    ProcScan::Stat engineStat;
+    ASSERT_TRUE(ProcScan::statOf(pid_t(entry.pid), &engineStat));
+    const pid_t guardPid = engineStat.parent;
     ASSERT_GT(guardPid, 0);
-    ASSERT_NE(guardPid, QCoreApplication::applicationPid()) << "the engine runs under its guard";
-    ASSERT_EQ(::kill(pid_t(guardPid), SIGKILL), 0);
+    ASSERT_NE(guardPid, ::getpid()) << "the engine runs under its guard";
+    ASSERT_EQ(::kill(guardPid, SIGKILL), 0);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, kWaitMs));
     EXPECT_FALSE(EngineRecord::isRunning(entry)) << "the engine outlived its guard";
@@ -171,7 +169,7 @@ TEST_F(EngineRecordTest, ALeftoverGoesBeforeTheNextEngineStarts)
     QObject::connect(&launcher, &EngineLauncher::started, [&] {
         started = true;
         // Gone, or a zombie waiting to be reaped by this test: either way it holds no port.
-        leftoverGoneAtStart = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(leftover.processId())).isEmpty();
+        leftoverGoneAtStart = !ProcScan::alive(pid_t(leftover.processId()));
     });
     launcher.launch({}, QString(), EngineProcess::ErrorOutput::Forwarded);
     ASSERT_TRUE(QTest::qWaitFor([&] { return started; }, kWaitMs));

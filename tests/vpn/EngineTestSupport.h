@@ -4,7 +4,6 @@
 // holding the scripted stand-in engine under the name this processor's engine has, and small
 // waiting helpers.
 #include "common/UserDefaults.h"
-#include "support/ProcessAlive.h"
 #include "vpn/EngineArchitecture.h"
 #include "vpn/EngineInstaller.h"
 #include "vpn/EngineSetup.h"

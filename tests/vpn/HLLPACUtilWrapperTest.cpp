@@ -12,6 +12,7 @@
 
 #include "EngineTestSupport.h"
 #include "support/FileLogText.h"
+#include "support/ProcScan.h"
 #include "common/DefaultsKeys.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
@@ -79,16 +80,16 @@ protected:
 
     // Connects, then has `lost` hear every engine loss while `context` lives; the engine's pid, or
     // 0 when the connection or its engine is not there. The journal starts afresh.
-    qint64 connectHearingLoss(const QObject &context, std::optional<bool> &lost)
+    pid_t connectHearingLoss(const QObject &context, std::optional<bool> &lost)
     {
         if (!connectAndWait(false).has_value())
             return 0;
         const QList<QStringList> runs = recordedRuns(m_record);
-        const qint64 engine = runs.isEmpty() ? 0 : runs.last().value(0).toLongLong();
+        const pid_t engine = runs.isEmpty() ? 0 : pid_t(runs.last().value(0).toLongLong());
         QObject::connect(&HLLPACUtilWrapper::shared(), &HLLPACUtilWrapper::engineLost, &context,
                          [&lost](bool killSwitchHolds) { lost = killSwitchHolds; });
         m_journal.clear();
-        return engine > 0 && processAlive(engine) ? engine : 0;
+        return engine > 0 && ProcScan::alive(engine) ? engine : 0;
     }
 
     QString configPath() const { return m_sandbox.path() + QStringLiteral("/sslocal.conf"); }
@@ -275,8 +276,8 @@ TEST_F(HLLPACUtilWrapperTest, DisconnectingFromAStubbornEngineKeepsTheWindowResp
     ASSERT_TRUE(connectAndWait(false).has_value());
     const QList<QStringList> runs = recordedRuns(m_record);
     ASSERT_EQ(runs.size(), 1);
-    const qint64 engine = runs.first().value(0).toLongLong();
-    ASSERT_TRUE(processAlive(engine));
+    const pid_t engine = pid_t(runs.first().value(0).toLongLong());
+    ASSERT_TRUE(ProcScan::alive(engine));
 
     int ticks = 0;
     QTimer ticker;
@@ -288,11 +289,11 @@ TEST_F(HLLPACUtilWrapperTest, DisconnectingFromAStubbornEngineKeepsTheWindowResp
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { called = true; });
     // Returned before the grace period ran out: the engine that ignores SIGTERM is still there.
     EXPECT_FALSE(called) << "stopLocal() answered inside the call";
-    EXPECT_TRUE(processAlive(engine)) << "stopLocal() waited for the engine";
+    EXPECT_TRUE(ProcScan::alive(engine)) << "stopLocal() waited for the engine";
     const int ticksBeforeWaiting = ticks;
     ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, kWaitMs));
     EXPECT_GE(clock.elapsed(), HLLShadowsocks::kDefaultStopGraceMs - 100) << "the engine was meant to ignore SIGTERM";
-    EXPECT_FALSE(processAlive(engine));
+    EXPECT_FALSE(ProcScan::alive(engine));
     // Timers went on while the stop waited (counted, not timed, so a loaded machine passes too).
     EXPECT_GT(ticks, ticksBeforeWaiting) << "the loop stood still for " << clock.elapsed() << " ms";
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
@@ -448,7 +449,7 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
                                           : "the engine dies after the refusal");
         std::optional<bool> lost;
         QObject context;
-        const qint64 engine = connectHearingLoss(context, lost);
+        const pid_t engine = connectHearingLoss(context, lost);
         ASSERT_GT(engine, 0);
 
         m_helper.answers = RecordingHelper::Answers::Never;
@@ -457,7 +458,7 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
         HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
         m_helper.disableError.reset();
         if (diesBeforeTheRefusal) {
-            ::kill(pid_t(engine), SIGKILL);
+            ::kill(engine, SIGKILL);
             ASSERT_TRUE(QTest::qWaitFor([&] { return !HLLPACUtilWrapper::shared().hasRunningEngine(); }, kWaitMs));
             EXPECT_EQ(m_journal, QStringList{"disable"}) << "nothing to restore while the suspension is unanswered";
         }
@@ -465,7 +466,7 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
         ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
         EXPECT_EQ(*suspended, QStringLiteral("cannot write the settings"));
         if (!diesBeforeTheRefusal)
-            ::kill(pid_t(engine), SIGKILL);
+            ::kill(engine, SIGKILL);
 
         // The loss road: the helper is asked to restore the settings and the stopped look follows.
         ASSERT_TRUE(QTest::qWaitFor([&] { return lost.has_value(); }, kWaitMs)) << m_journal.join(' ').toStdString();
@@ -518,7 +519,7 @@ TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
         SCOPED_TRACE(row.name);
         std::optional<bool> lost;
         QObject context;
-        const qint64 engine = connectHearingLoss(context, lost);
+        const pid_t engine = connectHearingLoss(context, lost);
         ASSERT_GT(engine, 0);
         m_helper.answers = RecordingHelper::Answers::Never;
         Q_EMIT m_helper.wentAway();
@@ -528,7 +529,7 @@ TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
         if (row.suspend)
             HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &error) { suspended = error; });
         else
-            ::kill(pid_t(engine), SIGKILL);
+            ::kill(engine, SIGKILL);
         // Either takes the proxy off at once, behind the unanswered enable.
         ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.size() == 2; }, kWaitMs))
             << m_journal.join(' ').toStdString();

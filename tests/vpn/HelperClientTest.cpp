@@ -100,6 +100,20 @@ TEST_F(HelperClientTest, UnreachableHelperAnswersWithAnError)
     EXPECT_FALSE(version->has_value());
     EXPECT_FALSE(settings->has_value());
     EXPECT_FALSE(failures.isEmpty());
+
+    // At a path no socket can have, the reason names it, and no helper is started for it.
+    m_options.socketPath = m_dir.filePath(QString(108, u'x'));
+    m_options.launchProgram = kHelper;
+    m_options.launchArguments = {"--socket", m_options.socketPath, "--backend", "file", "--state-dir", m_dir.path()};
+    HelperClient tooLong(m_options);
+    tooLong.setFailureHandler([&failures](const QString &reason) { failures.append(reason); });
+    Reply unreached;
+    tooLong.disableProxyWithFilterInterface(true, into(unreached));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unreached.has_value(); }, 5000));
+    ASSERT_TRUE(unreached->has_value());
+    EXPECT_TRUE((*unreached)->text().contains(m_options.socketPath + " is too long")) << (*unreached)->text().toStdString();
+    EXPECT_EQ(failures.constLast(), (*unreached)->text()) << "the text the client's log gets";
+    EXPECT_EQ(tooLong.lastLaunchedPid(), 0);
 }
 
 TEST_F(HelperClientTest, SilentHelperTimesOutAndAVanishingOneFailsItsCalls)

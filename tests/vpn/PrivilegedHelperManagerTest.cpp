@@ -3,7 +3,6 @@
 #include "support/DaemonProcess.h"
 #include "support/FileLogText.h"
 #include "support/ProcScan.h"
-#include "support/ProcessAlive.h"
 #include "common/HelperProtocol.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/PrivilegedRunner.h"
@@ -300,16 +299,16 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
     manager.getHelperStatus(answers.callback());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.statuses.isEmpty(); }, 8000));
     EXPECT_EQ(answers.statuses, QList<HelperStatus>{HelperStatus::installed});
-    const qint64 launched = manager.connection()->lastLaunchedPid();
+    const pid_t launched = pid_t(manager.connection()->lastLaunchedPid());
     ASSERT_GT(launched, 0);
     // The helper outlives the client: it keeps none of the client's files open.
-    for (const auto &[fd, target] : ProcScan::descriptors(pid_t(launched)))
+    for (const auto &[fd, target] : ProcScan::descriptors(launched))
         EXPECT_NE(target, QFile::encodeName(clientFile).toStdString()) << "descriptor " << fd;
-    ::kill(static_cast<pid_t>(launched), SIGTERM);
+    ::kill(launched, SIGTERM);
     // Detached, it still descends from this program, the reaper of everything its tests start
     // (TestMain): ended, it stays a zombie until the program reaps it at exit, so gone or a
     // zombie is done.
-    EXPECT_TRUE(QTest::qWaitFor([launched] { return !processAlive(launched); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([launched] { return !ProcScan::alive(launched); }, 3000));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // connection fill wrote; it runs Debian's ss-local against a local ss-server, and an HTTP request
 // through the SOCKS5 listener on 127.0.0.1:9999 reaches a local web server.
 #include "EngineTestSupport.h"
+#include "support/ProcScan.h"
 
 #include "vpn/HLLConnection.h"
 #include "vpn/HLLShadowsocks.h"
@@ -86,19 +87,6 @@ QByteArray fetchThroughSocks(quint16 webPort)
     return body < 0 ? QByteArray() : response.mid(body + 4);
 }
 
-QList<qint64> childrenOf(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    QList<qint64> children;
-    if (!file.open(QIODevice::ReadOnly))
-        return children;
-    for (const QByteArray &entry : file.readAll().simplified().split(' ')) {
-        if (!entry.isEmpty())
-            children.append(entry.toLongLong());
-    }
-    return children;
-}
-
 } // namespace
 
 TEST(RelayChainTest, RequestTravelsThroughTheEngine)
@@ -161,12 +149,13 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     EXPECT_EQ(web.served, 1);
 
     // Stopping the engine ends its ss-local too and closes the tunnel.
-    const QList<qint64> helpers = childrenOf(engine->processId());
+    const std::vector<pid_t> helpers = ProcScan::children(pid_t(engine->processId()));
+    ASSERT_FALSE(helpers.empty()) << "the engine runs no ss-local";
     bool stopped = false;
     engine->stop([&](int) { stopped = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
-    for (qint64 pid : helpers)
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !processAlive(pid); }, 5000)) << "ss-local " << pid << " left behind";
+    for (const pid_t pid : helpers)
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(pid); }, 5000)) << "ss-local " << pid << " left behind";
     EXPECT_TRUE(fetchThroughSocks(web.serverPort()).isEmpty());
     EXPECT_EQ(web.served, 1);
 

@@ -10,14 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "web/DesktopLinkOpener.h"
 #include "support/ProcScan.h"
-#include "support/ProcessAlive.h"
+#include "support/ProcessWaits.h"
 
 namespace {
 
@@ -59,26 +57,14 @@ TEST_F(DesktopLinkOpenerTest, TheOpenerGetsTheLinkAndNoneOfTheClientsFiles)
     ASSERT_TRUE(started.open(QIODevice::ReadOnly));
     const QList<QByteArray> record = started.readAll().trimmed().split(' ');
     ASSERT_EQ(record.size(), 2);
-    const qint64 pid = record.at(0).toLongLong();
-    const auto end = qScopeGuard([pid] {
-        ::kill(pid_t(pid), SIGKILL);
-        EXPECT_TRUE(QTest::qWaitFor([pid] { return !processAlive(pid); }, 5000));
-    });
+    const pid_t pid = pid_t(record.at(0).toLongLong());
+    const auto end = qScopeGuard([pid] { EXPECT_TRUE(ProcessWaits::end(pid)); });
     EXPECT_EQ(record.at(1), "https://example.com/a?b=c");
     ASSERT_TRUE(QTest::qWaitFor([&] {
-        const std::vector<std::string> arguments = ProcScan::arguments(pid_t(pid));
+        const std::vector<std::string> arguments = ProcScan::arguments(pid);
         return !arguments.empty() && arguments.front().ends_with("sleep");
     }, 10000));
-
-    // sleep's own start-up (its loader, its locale files) holds a descriptor for a moment; one it
-    // inherited it would hold for good.
-    std::vector<int> descriptors;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        descriptors.clear();
-        for (const auto &[fd, target] : ProcScan::descriptors(pid_t(pid)))
-            descriptors.push_back(fd);
-        return descriptors == std::vector<int>{0, 1, 2};
-    }, 10000)) << descriptors.size() << " descriptors";
+    EXPECT_EQ(ProcessWaits::settledDescriptors(pid), (std::vector<int>{0, 1, 2}));
 }
 
 } // namespace

@@ -14,11 +14,14 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 #include "app/WebModule.h"
 #include "app/WebViews.h"
 #include "networking/NBMessageListModel.h"
 #include "settings/message/NBMessageDetailViewController.h"
 #include "support/MessageCapture.h"
+#include "support/ProcScan.h"
 #include "support/WebTestDisplay.h"
 #include "uikit/PlaceholderViewController.h"
 #include "uikit/ScreenFactory.h"
@@ -46,25 +49,21 @@ QString run(const QString &program, const QStringList &arguments)
     return QString::fromLocal8Bit(process.readAll());
 }
 
-bool mapped(const QString &fileName)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    return QString::fromLocal8Bit(maps.readAll()).contains(fileName);
-}
-
+// The file this program mapped a library of that name from; empty when it mapped none.
 QString loadedLibraryPath(const QString &fileName)
 {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray &line : maps.readAll().split('\n')) {
-        const int slash = line.indexOf('/');
-        if (slash >= 0 && line.contains(fileName.toLocal8Bit()))
-            return QString::fromLocal8Bit(line.mid(slash));
+    const QByteArray maps = QByteArray::fromStdString(ProcScan::read(::getpid(), "maps"));
+    for (const QByteArray &line : maps.split('\n')) {
+        const qsizetype slash = line.indexOf('/');
+        if (slash >= 0 && line.contains(QFile::encodeName(fileName)))
+            return QFile::decodeName(line.mid(slash));
     }
     return {};
+}
+
+bool mapped(const QString &fileName)
+{
+    return !loadedLibraryPath(fileName).isEmpty();
 }
 
 } // namespace

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <vector>
+
+#include <sys/types.h>
+
+// What a test waits for in another process, read from /proc (ProcScan) while the event loop turns.
+namespace ProcessWaits {
+
+// Kills it; true once it is gone, or a zombie that only waits for its parent to take its status.
+bool end(pid_t pid);
+// Stops it; true once it shows stopped. A stop reaches a process in its own time; once its main
+// thread has stopped, every other thread stops before it runs on.
+bool stop(pid_t pid);
+// The numbers of the descriptors it holds once it holds only the standard streams (0, 1, 2), or
+// after a bound: a program's own start-up (its loader, its C library's locale files) holds one for
+// a moment, while one it inherited it holds for good.
+std::vector<int> settledDescriptors(pid_t pid);
+
+} // namespace ProcessWaits
