@@ -99,9 +99,7 @@ bool sleeperRuns(const QString &command)
     const std::vector<std::string> ours{std::string(TestEnvironment::kRunVariable) + '=' + run};
     const std::vector<pid_t> pids = ProcScan::processes();
     return std::any_of(pids.cbegin(), pids.cend(), [&](pid_t pid) {
-        const std::string text = ProcScan::command(pid);
-        return (text == wanted || text.ends_with('/' + wanted)) && ProcScan::alive(pid)
-               && ProcScan::startedWithin(pid, ours);
+        return ProcScan::runs(pid, wanted) && ProcScan::alive(pid) && ProcScan::startedWithin(pid, ours);
     });
 }
 

@@ -119,6 +119,12 @@ std::string command(pid_t pid)
     return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
+bool runs(pid_t pid, const std::string &wanted)
+{
+    const std::string text = command(pid);
+    return text == wanted || text.ends_with('/' + wanted);
+}
+
 std::vector<std::pair<int, std::string>> descriptors(pid_t pid)
 {
     std::vector<std::pair<int, std::string>> held;

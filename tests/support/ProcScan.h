@@ -36,6 +36,8 @@ std::vector<pid_t> children(pid_t pid);
 std::vector<std::string> arguments(pid_t pid);
 // The arguments joined by spaces, as a report names the process.
 std::string command(pid_t pid);
+// Whether its command is `command` ("sleep 42"), its program named by any path.
+bool runs(pid_t pid, const std::string &command);
 // The descriptors the process holds, in order, each with what it points at ("/path",
 // "pipe:[inode]", ...).
 std::vector<std::pair<int, std::string>> descriptors(pid_t pid);

@@ -11,13 +11,13 @@ namespace ProcessWaits {
 bool end(pid_t pid)
 {
     ::kill(pid, SIGKILL);
-    return QTest::qWaitFor([pid] { return !ProcScan::alive(pid); }, 5000);
+    return QTest::qWaitFor([pid] { return !ProcScan::alive(pid); }, 10000);
 }
 
 bool stop(pid_t pid)
 {
     ::kill(pid, SIGSTOP);
-    return QTest::qWaitFor([pid] { return ProcScan::state(pid) == 'T'; }, 5000);
+    return QTest::qWaitFor([pid] { return ProcScan::state(pid) == 'T'; }, 10000);
 }
 
 std::vector<int> settledDescriptors(pid_t pid)

@@ -27,6 +27,7 @@
 
 #include "common/DetachedProcess.h"
 #include "support/ProcScan.h"
+#include "support/ProcessWaits.h"
 #include "support/StandinProcess.h"
 
 namespace {
@@ -45,12 +46,6 @@ bool askForAnEscapedSleeper()
     return QTest::qWaitFor([&] { return QFile::exists(ask + QStringLiteral(".started")); }, 30000);
 }
 
-char stateOf(qint64 pid)
-{
-    ProcScan::Stat stat;
-    return ProcScan::statOf(pid_t(pid), &stat) ? stat.state : '?';
-}
-
 constexpr char kSlowToEnd[] = "trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.1; done";
 
 // Whether the shell running kSlowToEnd has set its handler of SIGTERM (before its exec, the
@@ -66,12 +61,9 @@ bool catchesItsEndSignal(qint64 pid)
 // Whether the process runs `command` (by any path) within a while: a process started detached is
 // still midway through its exec when the start returns (its command line reads empty until the
 // exec is over), and the entry names what it finds by that line.
-bool runsAfterItsExec(qint64 pid, const QByteArray &command)
+bool runsAfterItsExec(qint64 pid, const std::string &command)
 {
-    return QTest::qWaitFor([&] {
-        const std::string text = ProcScan::command(pid_t(pid));
-        return text == command.toStdString() || text.ends_with('/' + command.toStdString());
-    }, 10000);
+    return QTest::qWaitFor([&] { return ProcScan::runs(pid_t(pid), command); }, 10000);
 }
 
 // Tells the test what it started and waits to be killed.
@@ -87,8 +79,7 @@ void startAndWaitToBeKilled()
     hung.setProcessEnvironment(elsewhere);
     hung.start(QStringLiteral("sleep"), {QStringLiteral("4247")});
     ASSERT_TRUE(hung.waitForStarted(10000));
-    ::kill(pid_t(hung.processId()), SIGSTOP);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return stateOf(hung.processId()) == 'T'; }, 10000));
+    ASSERT_TRUE(ProcessWaits::stop(pid_t(hung.processId())));
     QTemporaryDir made;
     ASSERT_TRUE(made.isValid());
     QFile request(qEnvironmentVariable("OSTREL_TEST_PROBE_ASK") + QStringLiteral(".part"));
