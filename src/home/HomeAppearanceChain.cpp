@@ -67,13 +67,25 @@ void HomeAppearanceChain::run()
 {
     m_resourceVersionTool->check();
     checkUpdateGate();
+    const quint64 request = ++m_nodeListRequests;
     QPointer<HomeAppearanceChain> self(this);
-    OONetWorkTool::nodeList([self](std::optional<QString> text, std::optional<NetError> error) {
-        if (self && self->onNodeList)
-            self->onNodeList(text, error);
+    OONetWorkTool::nodeList([self, request](std::optional<QString> text, std::optional<NetError> error) {
+        if (self)
+            self->nodeListAnswered(text, error, request);
     });
     if (m_hooks.track)
         m_hooks.track(QStringLiteral("homePage_show"));
+}
+
+void HomeAppearanceChain::nodeListAnswered(const std::optional<QString> &text, const std::optional<NetError> &error,
+                                           quint64 request)
+{
+    // Answers can overtake one another: a late one to an earlier appearance would put back the
+    // lines from before.
+    if (!onNodeList || request < m_nodeListTaken)
+        return;
+    if (onNodeList(text, error))
+        m_nodeListTaken = request;
 }
 
 void HomeAppearanceChain::checkUpdateGate()

@@ -35,8 +35,9 @@ public:
     explicit HomeAppearanceChain(NoticeChain &notices, QObject *parent = nullptr, Hooks hooks = defaultHooks());
     ~HomeAppearanceChain() override;
 
-    // The line list's answer goes here.
-    std::function<void(const std::optional<QString> &text, const std::optional<NetError> &error)> onNodeList;
+    // The line list's answer goes here; true when the screen took the lines. A late answer to an
+    // earlier appearance is not handed on once a later one's lines were taken.
+    std::function<bool(const std::optional<QString> &text, const std::optional<NetError> &error)> onNodeList;
 
     void run();
     void checkUpdateGate();
@@ -50,7 +51,11 @@ public:
     OOResourcePackageVersionTool *resourceVersionTool() const { return m_resourceVersionTool; }
 
 private:
+    void nodeListAnswered(const std::optional<QString> &text, const std::optional<NetError> &error, quint64 request);
+
     NoticeChain &m_notices;
     Hooks m_hooks;
     OOResourcePackageVersionTool *m_resourceVersionTool = nullptr;
+    quint64 m_nodeListRequests = 0;
+    quint64 m_nodeListTaken = 0;
 };

@@ -85,7 +85,7 @@ NBHomeViewController::NBHomeViewController(QWidget *parent)
             chain->requestUserInfo();
     });
     m_appearanceChain->onNodeList = [this](const std::optional<QString> &text, const std::optional<NetError> &error) {
-        handleNodeList(text, error);
+        return handleNodeList(text, error);
     };
     resize(NBControllerView::contentSize());
 }
@@ -206,20 +206,20 @@ QString NBHomeViewController::displayName(const QString &serverName)
     return parts.isEmpty() ? QString() : parts.first();
 }
 
-void NBHomeViewController::handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error)
+bool NBHomeViewController::handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error)
 {
     if (error || !text)
-        return;
+        return false;
     const std::optional<QJsonObject> object = JsonUtils::jsonObjectFromString(*text);
     if (!object)
-        return;
+        return false;
     const QJsonValue datas = object->value(QStringLiteral("page_datas"));
     if (!datas.isArray())
-        return;
+        return false;
     QList<OOHomeNodeModel> lines;
     for (const QJsonValue &record : datas.toArray()) {
         if (!record.isObject())
-            return;
+            return false;
         OOHomeNodeModel line = OOHomeNodeModel::fromJson(record.toObject());
         line.name = displayName(line.name);
         lines.append(line);
@@ -228,6 +228,7 @@ void NBHomeViewController::handleNodeList(const std::optional<QString> &text, co
     m_connectController->setShowList(lines);
     // No view is reloaded: with nothing stored the bar keeps "Best line" (the popup's first row,
     // the line the next connect takes) until the user chooses; the popup reads the list when it opens.
+    return true;
 }
 
 NBHomeLineListView *NBHomeViewController::lineListView() const

@@ -57,8 +57,9 @@ public:
     const QList<OOHomeNodeModel> &showList() const { return m_showList; }
     HomeUpgradeCheck *upgradeCheck() const { return m_upgradeCheck; }
 
-    // The line list's answer: "page_datas" as lines, names cut to their region part.
-    void handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error);
+    // The line list's answer: "page_datas" as lines, names cut to their region part. False when
+    // the answer held no lines to take (a failure or a malformed list): nothing changed.
+    bool handleNodeList(const std::optional<QString> &text, const std::optional<NetError> &error);
     static QString displayName(const QString &serverName);
     void showLineList();
     void lineDidChange(const OOHomeNodeModel &line) override;

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,20 @@ protected:
         return shown ? indexOfContent(list, content) : -1;
     }
 
+    // One list answer more, through the client's own network: an answer already on its way to the
+    // client is taken before it. Shared, so that an answer after a failed wait finds it alive.
+    static bool oneRoundTripMore()
+    {
+        auto answered = std::make_shared<bool>(false);
+        OONetWorkTool::feedbackList(1, [answered](std::optional<QJsonObject>, std::optional<QString>) { *answered = true; });
+        const bool done = QTest::qWaitFor([&] { return *answered; }, kWait);
+        QTest::qWait(0);
+        return done;
+    }
+
+    // How many answers the stand-in has held, or sent after holding them ("answers", "sent").
+    static int held(const char *count) { return s_standin->records().value("held").toObject().value(count).toInt(); }
+
     static QJsonObject lastUpload()
     {
         const QJsonArray uploads = s_standin->records().value("uploads").toArray();
@@ -120,12 +135,23 @@ protected:
 
 TEST_F(FeedbackStandin, NewFeedbackWithTwoPicturesArrivesWholeAndIsListed)
 {
+    // The list asked for on opening answers only after the one asked for once the feedback is
+    // sent, as on a slow network: its older list must not put itself back.
+    const int heldBefore = held("answers");
+    const int sentBefore = held("sent");
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kFeedbackList, QStringLiteral("hold"), 1));
     NBFeedbackListViewController list;
     list.ensureLoaded();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held("answers") > heldBefore; }, kWait));
     const QString content = QStringLiteral("连接后网页打不开 %1").arg(QDateTime::currentMSecsSinceEpoch());
     const int row = sendFeedback(list, content, {picture(QSize(64, 48), Qt::red), picture(QSize(30, 90), Qt::green)}, 3,
                                  QStringLiteral("me@example.com"));
     ASSERT_GE(row, 0);
+    // Now the first answer comes, after the newer one.
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"release_held", true}}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held("sent") > sentBefore; }, kWait));
+    ASSERT_TRUE(oneRoundTripMore());
+    ASSERT_EQ(indexOfContent(list, content), row);
 
     const QJsonObject upload = lastUpload();
     const QJsonObject fields = upload.value("fields").toObject();
@@ -449,10 +475,7 @@ TEST_F(FeedbackStandin, SwitchingQuicklyNeverShowsOneFeedbackUnderAnother)
             n += r.toObject().value("path").toString() == ApiPaths::kFeedbackRecord ? 1 : 0;
         return n == recordRequests + 2;
     }, kWait));
-    bool answered = false;
-    OONetWorkTool::feedbackList(1, [&](std::optional<QJsonObject>, std::optional<QString>) { answered = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, kWait));
-    QTest::qWait(0);
+    ASSERT_TRUE(oneRoundTripMore());
     EXPECT_EQ(infoText(pane), second);
     EXPECT_EQ(pane->toolView()->feedbackId, QString::number(*list.selectModel->id));
     EXPECT_EQ(list.selectModel->content, second);
@@ -555,9 +578,6 @@ TEST_F(HostileFeedbackStandin, AMegabyteReplyIsLaidOutWhileTheWindowKeepsTurning
     list.resize(728, 500);
     list.show();
     list.ensureLoaded();
-    // The first list (with any megabyte feedback of this stand-in) is in before the new one is sent,
-    // so that it cannot land after it.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !list.isLoading(); }, kWait));
     const QString content = QStringLiteral("长回复 %1").arg(QDateTime::currentMSecsSinceEpoch());
     const int row = sendFeedback(list, content, {});
     ASSERT_GE(row, 0);
@@ -565,10 +585,11 @@ TEST_F(HostileFeedbackStandin, AMegabyteReplyIsLaidOutWhileTheWindowKeepsTurning
     while (reply.size() < 1024 * 1024)
         reply += QStringLiteral("reconnect fails again 重连失败 ");
     reply += QStringLiteral("结尾");
-    bool answered = false;
+    // Shared, so that an answer after a failed wait finds it alive.
+    auto answered = std::make_shared<bool>(false);
     OONetWorkTool::resendFeedback({}, {}, reply, *list.datas.at(row).id,
-                                  [&](std::optional<QJsonObject>, std::optional<QString>) { answered = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, kWait));
+                                  [answered](std::optional<QJsonObject>, std::optional<QString>) { *answered = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return *answered; }, kWait));
 
     NBFeedbackDetailViewController *pane = list.detailVC();
     const auto shownReply = [&]() -> NBFeedbackGuestCell * {

@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -162,6 +164,27 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     ASSERT_TRUE(QTest::qWaitFor([&] { return again.headerView()->adView()->model().has_value(); }, kWait));
     for (const QString &path : requestedPaths())
         EXPECT_FALSE(path.startsWith(QStringLiteral("/static/archives/"))) << path.toStdString();
+
+    // Asked again while the answer to an earlier ask is held back, as on a slow network: the
+    // banner the service has now stays when that earlier answer comes last.
+    const auto held = [](const char *count) { return s_standin->records().value("held").toObject().value(count).toInt(); };
+    const int heldBefore = held("answers");
+    const int sentBefore = held("sent");
+    ASSERT_TRUE(s_standin->fault(ApiPaths::kAdvertisements, QStringLiteral("hold"), 1));
+    again.requestAdvertisements();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held("answers") > heldBefore; }, kWait));
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"banner_id", 99}}));
+    again.requestAdvertisements();
+    NBAdView *shownAd = again.headerView()->adView();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownAd->model() && shownAd->model()->id == 99; }, kWait));
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"release_held", true}, {"banner_id", 0}}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held("sent") > sentBefore; }, kWait));
+    // One round trip more: the late answer, already there, is taken before this one's.
+    auto answered = std::make_shared<bool>(false);
+    OONetWorkTool::advertisements(6, [answered](std::optional<QJsonObject>, std::optional<QString>) { *answered = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return *answered; }, kWait));
+    QTest::qWait(0);
+    EXPECT_EQ(shownAd->model()->id, 99);
     window.setContentViewController(nullptr);
 }
 

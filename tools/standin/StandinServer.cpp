@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -71,6 +72,24 @@ void sendJson(httplib::Response &res, const QJsonObject &object, int status = 20
 {
     res.status = status;
     res.set_content(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString(), "application/json");
+}
+
+// A body of known length from a provider, which the HTTP library sends as it is: a text body it
+// would compress with brotli at its slowest setting when the client takes "br", seconds of work
+// for a megabyte answer of base64 ciphertext that shrinks by a quarter at most. `sent` runs once
+// the body has been written whole.
+void sendUncompressed(httplib::Response &res, std::string body, const std::string &type, std::function<void()> sent = {})
+{
+    auto shared = std::make_shared<std::string>(std::move(body));
+    res.body.clear();
+    res.headers.erase("Content-Type");
+    res.set_content_provider(
+        shared->size(), type,
+        [shared](size_t offset, size_t length, httplib::DataSink &sink) { return sink.write(shared->data() + offset, length); },
+        [sent](bool whole) {
+            if (whole && sent)
+                sent();
+        });
 }
 
 bool isUploadPath(const QString &path)
@@ -145,6 +164,7 @@ void StandinServer::run()
 
 void StandinServer::stop()
 {
+    releaseHeld();
     m_server->stop();
 }
 
@@ -167,6 +187,8 @@ void StandinServer::routes()
         QJsonObject records = m_state->records();
         records.insert(QStringLiteral("streams"), QJsonObject{{QStringLiteral("bytes"), qint64(m_streamedBytes->load())},
                                                               {QStringLiteral("stopped"), m_streamsStopped->load()}});
+        records.insert(QStringLiteral("held"), QJsonObject{{QStringLiteral("answers"), m_heldAnswers.load()},
+                                                           {QStringLiteral("sent"), m_heldSent->load()}});
         sendJson(res, records);
     });
     m_server->Get("/hostlist", [this](const httplib::Request &, httplib::Response &res) {
@@ -201,6 +223,8 @@ void StandinServer::routes()
 
 bool StandinServer::applyControl(const QJsonObject &control)
 {
+    if (control.value(QStringLiteral("release_held")).toBool())
+        releaseHeld();
     {
         std::lock_guard lock(m_faultMutex);
         if (control.value(QStringLiteral("clear_faults")).toBool())
@@ -491,7 +515,34 @@ void StandinServer::handleApi(const httplib::Request &req, httplib::Response &re
         return;
     }
     request.params = envelope->params;
-    sendSealed(fault, m_state->handle(request), res, envelope->encryptResponse ? Seal::ApiKey : Seal::None);
+    // Made now, from the state as the request finds it, even when it is held.
+    const QJsonObject reply = m_state->handle(request);
+    const Seal seal = envelope->encryptResponse ? Seal::ApiKey : Seal::None;
+    if (!fault || fault->kind != QLatin1String("hold")) {
+        sendSealed(fault, reply, res, seal);
+        return;
+    }
+    holdAnswer(fault->delayMs);
+    // Counted as sent only once written whole: the client can then read it.
+    auto sent = m_heldSent;
+    sendSealed(fault, reply, res, seal, [sent] { ++*sent; });
+}
+
+void StandinServer::holdAnswer(int boundMs)
+{
+    std::unique_lock lock(m_holdMutex);
+    ++m_heldAnswers;
+    const quint64 releases = m_releases;
+    m_holdReleased.wait_for(lock, std::chrono::milliseconds(boundMs), [&] { return m_releases != releases; });
+}
+
+void StandinServer::releaseHeld()
+{
+    {
+        std::lock_guard lock(m_holdMutex);
+        ++m_releases;
+    }
+    m_holdReleased.notify_all();
 }
 
 void StandinServer::handlePlain(const httplib::Request &req, httplib::Response &res)
@@ -517,7 +568,8 @@ void StandinServer::handleUpload(const StandinState::Request &request, const htt
     sendSealed(fault, create ? m_state->createFeedback(request, parts) : m_state->resendFeedback(request, parts), res, Seal::UploadKey);
 }
 
-void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, Seal seal)
+void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, Seal seal,
+                               const std::function<void()> &sent)
 {
     const QString kind = fault ? fault->kind : QString();
     if (kind == QLatin1String("fail"))
@@ -550,9 +602,9 @@ void StandinServer::sendSealed(const std::optional<Fault> &fault, QJsonObject re
         return;
     }
     if (seal == Seal::None) {
-        sendJson(res, reply);
+        sendUncompressed(res, QJsonDocument(reply).toJson(QJsonDocument::Compact).toStdString(), "application/json", sent);
         return;
     }
     const QByteArray body = seal == Seal::UploadKey ? StandinProtocol::sealUploadReply(reply) : StandinProtocol::sealReply(reply);
-    res.set_content(body.toStdString(), "text/plain");
+    sendUncompressed(res, body.toStdString(), "text/plain", sent);
 }

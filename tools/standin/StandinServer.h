@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -24,8 +26,11 @@ struct Response;
 // kinds: no_etag, wrong_etag, bad_body, fail, error101, C238, C5000, delay, http500, close,
 // endless (a chunked body that never ends, until the client hangs up), endless_gzip (the same,
 // gzip-encoded: a MiB of body per KiB sent), trickle (a chunked body of one byte every "delay_ms",
-// for at most a minute). /__records "streams" says how many bytes the endless and trickling bodies
-// sent, and how many of them the client stopped.
+// for at most a minute), hold (the answer is made when the request comes, from the state as it
+// finds it, and sent only when {"release_held": true} comes or "delay_ms" has passed, so that an
+// answer to a later request can overtake it). /__records "streams" says how many bytes the endless
+// and trickling bodies sent, and how many of them the client stopped; "held" how many answers were
+// held and how many of them have been sent whole.
 class StandinServer
 {
 public:
@@ -65,7 +70,12 @@ private:
     // How the reply body is sealed: with the API key, the upload key, or not at all (a request
     // whose envelope says "encrypt_resp": "0").
     enum class Seal { ApiKey, UploadKey, None };
-    void sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, Seal seal);
+    // `sent` runs once the body has been written whole.
+    void sendSealed(const std::optional<Fault> &fault, QJsonObject reply, httplib::Response &res, Seal seal,
+                    const std::function<void()> &sent = {});
+    // Waits until the held answers are released, or boundMs at most.
+    void holdAnswer(int boundMs);
+    void releaseHeld();
 
     std::unique_ptr<httplib::Server> m_server;
     std::unique_ptr<StandinState> m_state;
@@ -76,4 +86,9 @@ private:
     // Shared with the connection threads that stream endless and trickling bodies.
     std::shared_ptr<std::atomic<qint64>> m_streamedBytes = std::make_shared<std::atomic<qint64>>(0);
     std::shared_ptr<std::atomic<int>> m_streamsStopped = std::make_shared<std::atomic<int>>(0);
+    std::mutex m_holdMutex;
+    std::condition_variable m_holdReleased;
+    quint64 m_releases = 0;
+    std::atomic<int> m_heldAnswers = 0;
+    std::shared_ptr<std::atomic<int>> m_heldSent = std::make_shared<std::atomic<int>>(0);
 };

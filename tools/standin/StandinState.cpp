@@ -519,7 +519,7 @@ void StandinState::registerHandlers()
         const int type = text(r.params, QStringLiteral("type")).toInt();
         const QString archive = type == 6 ? QStringLiteral("banner") : QStringLiteral("splash");
         QJsonObject reply = ok(QJsonObject{{QStringLiteral("page_datas"), QJsonArray{QJsonObject{
-            {QStringLiteral("id"), type * 10 + 1}, {QStringLiteral("type"), type},
+            {QStringLiteral("id"), type == 6 && m_bannerId != 0 ? m_bannerId : type * 10 + 1}, {QStringLiteral("type"), type},
             {QStringLiteral("img_url"), m_archives.relativeUrl(archive)},
             {QStringLiteral("link_url"), QStringLiteral("{\"type\":\"outer\",\"value\":\"%1/static/page.html\"}").arg(m_baseUrl)},
             // The service writes these counts and flags as texts.
@@ -830,6 +830,8 @@ void StandinState::applyControl(const QJsonObject &control)
     }
     if (control.contains(QStringLiteral("update_state")))
         m_updateState = control.value(QStringLiteral("update_state")).toInt();
+    if (control.contains(QStringLiteral("banner_id")))
+        m_bannerId = control.value(QStringLiteral("banner_id")).toInteger();
     if (control.contains(QStringLiteral("update_url")))
     {
         const QJsonValue url = control.value(QStringLiteral("update_url"));

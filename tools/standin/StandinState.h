@@ -110,6 +110,8 @@ private:
     QMap<QString, QByteArray> m_pictures;       // received pictures by served name
     qint64 m_nextFeedbackId = 1;
     int m_updateState = 0;
+    // The banner's "id" when set ("banner_id"; 0: its own), so that two answers can differ.
+    qint64 m_bannerId = 0;
     // The notices list; set by the control endpoint ("notices"), one of each frequency at first.
     QJsonArray m_notices;
     // Replaces the account's "resource_version" when set ("resource_version", null: absent).

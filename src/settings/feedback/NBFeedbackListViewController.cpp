@@ -74,23 +74,29 @@ void NBFeedbackListViewController::requestFeedbackList()
     ensureLoaded();
     if (!m_loading)
         m_loading = OOLoadingView::cover(this);
+    const quint64 request = ++m_listRequests;
     QPointer<NBFeedbackListViewController> self(this);
-    OONetWorkTool::feedbackList(page, [self](std::optional<QJsonObject> reply, std::optional<QString>) {
+    OONetWorkTool::feedbackList(page, [self, request](std::optional<QJsonObject> reply, std::optional<QString>) {
         if (self)
-            self->handleList(reply);
+            self->handleList(reply, request);
     });
 }
 
-void NBFeedbackListViewController::handleList(const std::optional<QJsonObject> &reply)
+void NBFeedbackListViewController::handleList(const std::optional<QJsonObject> &reply, quint64 request)
 {
     if (m_loading)
         m_loading->closeOverlay();
+    // Answers can overtake one another: a late one to an earlier request would put back the list
+    // from before, without the feedback just sent.
+    if (request < m_listShown)
+        return;
     if (!reply || reply->isEmpty())
         return;
     const QJsonObject data = reply->value(QStringLiteral("data")).toObject();
     const QJsonValue pageDatas = data.value(QStringLiteral("page_datas"));
     if (data.isEmpty() || !pageDatas.isArray())
         return;
+    m_listShown = request;
     datas.clear();
     for (const QJsonValue &entry : pageDatas.toArray()) {
         if (!entry.isObject())

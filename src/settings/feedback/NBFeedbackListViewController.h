@@ -38,8 +38,10 @@ public:
     bool requestsOnLoad = true;
 
     void requestFeedbackList();
-    // A list reply ("data"."page_datas"); anything malformed changes nothing.
-    void handleList(const std::optional<QJsonObject> &reply);
+    // A list reply ("data"."page_datas") to the request numbered `request` (requests are counted
+    // from 1; a reply made from fake data has none). Anything malformed changes nothing, and
+    // neither does a reply to an earlier request than the one whose list is shown.
+    void handleList(const std::optional<QJsonObject> &reply, quint64 request = 0);
     // The answer to a click on a row: false when the row is the one shown already.
     bool selectFeedback(int row);
     void showFeedbackForm();
@@ -75,4 +77,6 @@ private:
     QPointer<NBFeedbackDetailViewController> m_detailVC;
     QPointer<NBContactViewController> m_feedbackVc;
     QPointer<OOLoadingView> m_loading;
+    quint64 m_listRequests = 0;
+    quint64 m_listShown = 0;
 };

@@ -260,22 +260,26 @@ void NBMineViewController::setRowDot(qint64 type, bool dot)
 
 void NBMineViewController::requestAdvertisements()
 {
+    const quint64 request = ++m_adRequests;
     QPointer<NBMineViewController> self(this);
-    OONetWorkTool::advertisements(6, [self](std::optional<QJsonObject> reply, std::optional<QString>) {
+    OONetWorkTool::advertisements(6, [self, request](std::optional<QJsonObject> reply, std::optional<QString>) {
         if (self)
-            self->handleAdvertisements(reply);
+            self->handleAdvertisements(reply, request);
     });
 }
 
-void NBMineViewController::handleAdvertisements(const std::optional<QJsonObject> &response)
+void NBMineViewController::handleAdvertisements(const std::optional<QJsonObject> &response, quint64 request)
 {
-    if (!response)
+    // Answers can overtake one another: a late one to an earlier appearance would put back the
+    // banner from before.
+    if (!response || request < m_adShown)
         return;
     const QJsonArray pages = response->value(QStringLiteral("data")).toObject().value(QStringLiteral("page_datas")).toArray();
     for (const QJsonValue &page : pages) {
         if (!page.isObject())
             continue;
         if (const std::optional<HHAdModel> model = HHAdModel::fromJson(page.toObject())) {
+            m_adShown = request;
             m_headerView->showAd(*model);
             return;
         }

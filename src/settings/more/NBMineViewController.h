@@ -47,7 +47,9 @@ public:
     void requestAdvertisements();
     void handleAccountInfo(const std::optional<QJsonObject> &data, bool failed);
     void handleUnreadMessages(const std::optional<QJsonObject> &response);
-    void handleAdvertisements(const std::optional<QJsonObject> &response);
+    // The banner list's answer to the request numbered `request`; a late answer to an earlier
+    // request than the one whose banner is shown changes nothing.
+    void handleAdvertisements(const std::optional<QJsonObject> &response, quint64 request);
     void killSwitchChanged(bool on);
     void tunSwitchChanged(bool on);
 
@@ -77,4 +79,6 @@ private:
     QScrollArea *m_scrollView = nullptr;
     QWidget *m_contentView = nullptr;
     NBMineHeaderView *m_headerView = nullptr;
+    quint64 m_adRequests = 0;
+    quint64 m_adShown = 0;
 };
