@@ -6,6 +6,8 @@ install(TARGETS ostrel ostrel-helper ostrel-engine-guard RUNTIME DESTINATION bin
 install(TARGETS ostrel-web LIBRARY DESTINATION lib/ostrel)
 # The "bundle": share/ostrel beside bin/, as in the build tree. Scripts keep their modes.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/ DESTINATION share/ostrel USE_SOURCE_PERMISSIONS)
+# What the build made from it (the page archives, built with the client), share/ostrel-built.
+install(DIRECTORY ${OSTREL_BUILT_SHARE_DIR}/ DESTINATION share/ostrel-built)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ostrel)

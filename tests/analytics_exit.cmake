@@ -2,6 +2,3 @@
 add_executable(analytics-exit-probe networking/exit/AnalyticsExitProbe.cpp)
 target_link_libraries(analytics-exit-probe PRIVATE ostrel_networking)
 target_compile_definitions(analytics-exit-probe PRIVATE OSTREL_TEST_RESOURCES="${CMAKE_SOURCE_DIR}/resources")
-if(TARGET networking_AnalyticsAtExitTest)
-  add_dependencies(networking_AnalyticsAtExitTest analytics-exit-probe)
-endif()

@@ -3,7 +3,7 @@
 add_library(ostrel_testsupport_gui STATIC support/TestMain.cpp)
 target_link_libraries(ostrel_testsupport_gui PUBLIC ostrel_testsupport Qt6::Widgets)
 target_compile_definitions(ostrel_testsupport_gui PRIVATE OSTREL_TEST_WIDGETS
-  OSTREL_TEST_RESOURCES="${CMAKE_SOURCE_DIR}/resources")
+  OSTREL_TEST_RESOURCES="${CMAKE_SOURCE_DIR}/resources" OSTREL_TEST_BUILT_RESOURCES="${OSTREL_BUILT_SHARE_DIR}")
 
 foreach(layer uikit app upgrade web home login settings gallery)
   file(GLOB _gui_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*Test.cpp)
@@ -20,8 +20,5 @@ foreach(layer uikit app upgrade web home login settings gallery)
       OSTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" OSTREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT 300)
-    if(TARGET ostrel-standin)
-      add_dependencies(${target} ostrel-standin)
-    endif()
   endforeach()
 endforeach()

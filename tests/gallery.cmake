@@ -1,4 +1,2 @@
-# The gallery test runs the gallery program, so the program is built first.
-if(TARGET gallery_GalleryTest AND TARGET ostrel-gallery)
-  add_dependencies(gallery_GalleryTest ostrel-gallery)
-endif()
+# The gallery test runs the gallery, which draws the web pages in Chromium.
+ostrel_runs_chromium(gallery_GalleryTest)

@@ -17,7 +17,4 @@ endif()
 # come by name, as in the client.
 if(TARGET settings_AlertButtonsTest)
   target_link_libraries(settings_AlertButtonsTest PRIVATE ostrel_screens)
-  if(TARGET ostrel-standin)
-    add_dependencies(settings_AlertButtonsTest ostrel-standin)
-  endif()
 endif()

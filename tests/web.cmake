@@ -1,12 +1,3 @@
-# The web-view tests open the shipped page archives, so those are built first. The programs find
-# their own display (they run themselves under xvfb-run when there is none).
-file(GLOB _web_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/web/*Test.cpp)
-foreach(src ${_web_tests})
-  get_filename_component(name ${src} NAME_WE)
-  if(TARGET web_${name} AND TARGET ostrel_page_archives)
-    add_dependencies(web_${name} ostrel_page_archives)
-  endif()
-endforeach()
 # The screen tests that open web pages meet them in-process, as the client does once it loaded
 # them, and so run as web-view programs (under a display of their own: WebTestDisplay::ensure()).
 # The invitation, discovery and lottery pages are made by name as their openers do, so every
@@ -15,14 +6,13 @@ endforeach()
 foreach(target settings_PagesTest settings_MessageStandinTest)
   if(TARGET ${target})
     target_link_libraries(${target} PRIVATE ostrel_web_screens)
-    if(TARGET ostrel_page_archives)
-      add_dependencies(${target} ostrel_page_archives)
-    endif()
   endif()
 endforeach()
 if(TARGET settings_PagesTest)
   target_link_libraries(settings_PagesTest PRIVATE ostrel_screens)
 endif()
-if(TARGET web_WebViewsTest AND TARGET ostrel-standin)
-  add_dependencies(web_WebViewsTest ostrel-standin)
-endif()
+# The programs that open pages, and so run Chromium: every web-view test but the link opener's,
+# which hands links to the desktop and shows none.
+ostrel_runs_chromium(web_NoticePopupTest web_PageRequestBoundsTest web_PageRulesTest
+  web_PagesAfterGraphicsLossTest web_ProductPageButtonTest web_WebViewsTest
+  settings_PagesTest settings_MessageStandinTest)

@@ -6,13 +6,10 @@ if(TARGET ostrel-web)
   ostrel_hosts_web_module(webmodule_WebModuleTest)
   target_compile_definitions(webmodule_WebModuleTest PRIVATE
     OSTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" OSTREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  # The test reads the client's own libraries, and the module must sit where the client finds it.
-  add_dependencies(webmodule_WebModuleTest ostrel)
-  if(TARGET ostrel_page_archives)
-    add_dependencies(webmodule_WebModuleTest ostrel_page_archives)
-  endif()
   add_test(NAME webmodule_WebModuleTest COMMAND webmodule_WebModuleTest)
   set_tests_properties(webmodule_WebModuleTest PROPERTIES TIMEOUT 300)
+  # It loads the module, and the module's pages run Chromium.
+  ostrel_runs_chromium(webmodule_WebModuleTest)
 endif()
 
 # The same client without its module: built into a folder of its own, where none is found.

@@ -23,6 +23,17 @@ QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
 
 QMutex s_resourceMutex;
 QString s_resourceOverride;
+QString s_builtResourceOverride;
+
+// "share/<name>" beside the executable's bin/.
+QString sharedFolder(const QString &name)
+{
+    // applicationDirPath needs an application object; without one we are in a tool that
+    // set the override or does not need resources.
+    const QString bin = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                     : QDir::currentPath();
+    return QDir::cleanPath(bin + QStringLiteral("/../share/") + name);
+}
 
 } // namespace
 
@@ -93,11 +104,7 @@ QString resourceFolder()
         if (!s_resourceOverride.isEmpty())
             return s_resourceOverride;
     }
-    // applicationDirPath needs an application object; without one we are in a tool that
-    // set the override or does not need resources.
-    const QString bin = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                     : QDir::currentPath();
-    return QDir::cleanPath(bin + QStringLiteral("/../share/ostrel"));
+    return sharedFolder(QStringLiteral("ostrel"));
 }
 
 QString resourcePath(const QString &relative)
@@ -109,6 +116,27 @@ void setResourceFolderForTesting(const QString &folder)
 {
     QMutexLocker lock(&s_resourceMutex);
     s_resourceOverride = folder;
+}
+
+QString builtResourceFolder()
+{
+    {
+        QMutexLocker lock(&s_resourceMutex);
+        if (!s_builtResourceOverride.isEmpty())
+            return s_builtResourceOverride;
+    }
+    return sharedFolder(QStringLiteral("ostrel-built"));
+}
+
+QString builtResourcePath(const QString &relative)
+{
+    return builtResourceFolder() + QLatin1Char('/') + relative;
+}
+
+void setBuiltResourceFolderForTesting(const QString &folder)
+{
+    QMutexLocker lock(&s_resourceMutex);
+    s_builtResourceOverride = folder;
 }
 
 QString installFolder()

@@ -27,6 +27,13 @@ QString resourceFolder();
 QString resourcePath(const QString &relative);
 void setResourceFolderForTesting(const QString &folder);
 
+// What the build makes from the resources (the page archives, the default notice page):
+// share/ostrel-built beside bin/. Apart from the bundle, so that each build folder keeps its own
+// and none is written into the sources (the build tree's share/ostrel is the source folder).
+QString builtResourceFolder();
+QString builtResourcePath(const QString &relative);
+void setBuiltResourceFolderForTesting(const QString &folder);
+
 // The root-owned folder of what the install scripts put on the machine for every user: the
 // engines and the proxy-settings helper ("/opt/Ostrel_mac_Pelmorath"). Under the tests' marker
 // (OSTREL_TEST=1) OSTREL_INSTALL_FOLDER names it instead: test programs point it into their own

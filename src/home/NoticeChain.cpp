@@ -68,10 +68,10 @@ std::optional<std::pair<QString, QString>> NoticeChain::archiveFor(const std::op
     // The service's text names a file; anything but a plain file name falls to the default page.
     if (templateText && isPlainName(*templateText)) {
         candidates.append({*templateText, QDir(AppPaths::privateFolder()).filePath(*templateText + QStringLiteral(".zip"))});
-        candidates.append({*templateText, AppPaths::resourcePath(*templateText + QStringLiteral(".zip"))});
+        candidates.append({*templateText, AppPaths::builtResourcePath(*templateText + QStringLiteral(".zip"))});
     }
     candidates.append({defaultName, QDir(AppPaths::privateFolder()).filePath(defaultName + QStringLiteral(".zip"))});
-    candidates.append({defaultName, AppPaths::resourcePath(defaultName + QStringLiteral(".zip"))});
+    candidates.append({defaultName, AppPaths::builtResourcePath(defaultName + QStringLiteral(".zip"))});
     for (const auto &candidate : std::as_const(candidates)) {
         if (QFileInfo(candidate.second).isFile())
             return candidate;

@@ -50,7 +50,8 @@ void EngineProcess::releaseToBackground(int graceMs)
     });
     process->terminate();
     QPointer<QProcess> guard(process);
-    QTimer::singleShot(killDelay(graceMs), process, [guard] {
+    // Precise, as in stop(): the engine gets its whole grace period.
+    QTimer::singleShot(killDelay(graceMs), Qt::PreciseTimer, process, [guard] {
         if (guard && guard->state() != QProcess::NotRunning)
             guard->kill();
     });
@@ -122,7 +123,9 @@ void EngineProcess::stop(int graceMs, std::function<void()> done)
         m_stopWaiters.push_back(std::move(done));
     m_process->terminate();
     QPointer<QProcess> process(m_process.get());
-    QTimer::singleShot(killDelay(graceMs), this, [process] {
+    // Precise: a timer of seconds is coarse by default and may fire 5 % early, cutting the grace
+    // period the engine is promised (the guard's own timer keeps it to the millisecond).
+    QTimer::singleShot(killDelay(graceMs), Qt::PreciseTimer, this, [process] {
         if (process && process->state() != QProcess::NotRunning)
             process->kill();
     });

@@ -17,7 +17,7 @@ const QString OOPageLoader::kDownloadPage = QStringLiteral("mac-tamsine-download
 
 QString OOPageLoader::bundledArchive(const QString &name)
 {
-    return AppPaths::resourcePath(QStringLiteral("pages/") + name + QStringLiteral(".zip"));
+    return AppPaths::builtResourcePath(QStringLiteral("pages/") + name + QStringLiteral(".zip"));
 }
 
 QString OOPageLoader::localArchive(const QString &name)

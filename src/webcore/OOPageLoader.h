@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-// Unpacks a local page package for a web view. A page named N ships in the resource folder as
+// Unpacks a local page package for a web view. A page named N ships among the built resources as
 // "pages/N.zip"; the first load copies it to "<private>/N.zip", and every load unpacks that copy
 // (which the page-package update may have replaced) into "<page root>/N" and answers with
 // "<page root>/N/index.html".

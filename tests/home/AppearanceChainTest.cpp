@@ -178,7 +178,7 @@ TEST_F(Notices, WithoutAWindowOrAnyPackageTheChainEndsAndTheGateOpens)
     NoticeChain::setFrequencyOneSession(true);
     const auto shipped = NoticeChain::archiveFor(QStringLiteral("x"));
     ASSERT_TRUE(shipped);
-    EXPECT_EQ(shipped->second, AppPaths::resourcePath(QStringLiteral("system-notice-default.zip")));
+    EXPECT_EQ(shipped->second, AppPaths::builtResourcePath(QStringLiteral("system-notice-default.zip")));
     // The shipped archive passes the extractor's checks and holds the page.
     chain.handleNoticeList(listText({notice(4, 1, QStringLiteral("x"))}), std::nullopt);
     QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 5000);
@@ -190,10 +190,11 @@ TEST_F(Notices, WithoutAWindowOrAnyPackageTheChainEndsAndTheGateOpens)
     NoticeChain::setFrequencyOneSession(true);
     // ...and with none anywhere the notice is skipped.
     QTemporaryDir noResources;
-    AppPaths::setResourceFolderForTesting(noResources.path());
+    const QString built = AppPaths::builtResourceFolder();
+    AppPaths::setBuiltResourceFolderForTesting(noResources.path());
     chain.handleNoticeList(listText({notice(3, 1, QStringLiteral("x"))}), std::nullopt);
     QTRY_VERIFY_WITH_TIMEOUT(NoticeChain::noticesDone(), 5000);
-    AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_SOURCE_DIR "/resources"));
+    AppPaths::setBuiltResourceFolderForTesting(built);
     EXPECT_TRUE(shown.isEmpty());
 
     // An empty list starts nothing.

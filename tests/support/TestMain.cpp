@@ -115,15 +115,24 @@ int runTests(int argc, char **argv)
 #else
     QCoreApplication app(argc, argv);
 #endif
-    // Resources come from the source tree, so a test never depends on an install step.
+    // Resources come from the source tree and the build folder, so a test never depends on an
+    // install step, nor on where its program sits.
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
+    AppPaths::setBuiltResourceFolderForTesting(QStringLiteral(OSTREL_TEST_BUILT_RESOURCES));
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
+    const bool startedChromium = LeftoverProcesses::startedChromium();
     // Chromium offscreen, with GL off and the program's own display unused, is not how the client
     // runs its pages, and run by hand as root it refuses to start.
-    if (!TestEnvironment::underOwnDisplay() && LeftoverProcesses::startedChromium()) {
+    if (!TestEnvironment::underOwnDisplay() && startedChromium) {
         std::fprintf(stderr, "FAILED: the tests started Chromium outside a display of the program's own: a program whose "
                              "cases open web pages calls WebTestDisplay::ensure() (tests/support/WebTestDisplay.h)\n");
+        result = 1;
+    }
+    // The sanitizer runs go by the label; ctest says whether this program carries it.
+    if (startedChromium && qgetenv("OSTREL_TEST_RUNS_CHROMIUM") == "0") {
+        std::fprintf(stderr, "FAILED: the tests started Chromium, but the program is not labelled \"chromium\": declare it "
+                             "with ostrel_runs_chromium() where its test is set up (tests/CMakeLists.txt)\n");
         result = 1;
     }
     ProcessTeardown::run();
