@@ -103,9 +103,14 @@ void sweep(const std::string &runFolder, const std::vector<std::string> &marks, 
 
 } // namespace
 
+bool LeftoverWarden::wanted()
+{
+    return qEnvironmentVariable("OSTREL_TEST_NO_WARDEN") != QLatin1String("1");
+}
+
 bool LeftoverWarden::start(const std::string &runFolder, const std::vector<std::string> &marks)
 {
-    if (qEnvironmentVariable("OSTREL_TEST_NO_WARDEN") == QLatin1String("1"))
+    if (!wanted())
         return true;
     const bool ownDisplay = TestEnvironment::underOwnDisplay();
     const std::string display = ownDisplay ? qgetenv("DISPLAY").toStdString() : std::string();

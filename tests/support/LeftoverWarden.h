@@ -21,6 +21,9 @@ public:
     // with OSTREL_TEST_NO_WARDEN=1: it gets none, and answers true.
     static bool start(const std::string &runFolder, const std::vector<std::string> &marks);
 
+    // Whether start() gives the program a warden (not under OSTREL_TEST_NO_WARDEN=1).
+    static bool wanted();
+
     // At the program's own end, before it looks for what the tests left: the warden goes.
     static void stop();
 };

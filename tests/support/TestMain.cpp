@@ -89,10 +89,13 @@ constexpr qsizetype kDeepestSocketBelowTheRun = 64;
 
 // Where the run's folder goes: the caller's TMPDIR, unless a socket the tests make there would
 // not fit in a socket's path (an engineer's TMPDIR may lie deep in a home folder); then the
-// system's, which is short everywhere.
+// system's, which is short everywhere. A program without a warden, which a test starts in order to
+// kill it, keeps to the folder that test gave it: once killed, it removes nothing itself.
 QString runFolderRoot()
 {
     const QString caller = QDir::tempPath();
+    if (!LeftoverWarden::wanted())
+        return caller;
     const qsizetype runFolder = QFile::encodeName(caller).size() + qsizetype(std::strlen(kRunFolderName)) + 1;
     return runFolder + kDeepestSocketBelowTheRun <= kSocketPathBytes ? caller : QStringLiteral("/tmp");
 }

@@ -544,6 +544,8 @@ void expectEngineDiesWithItsClient(const QString &engine, const QString &scratch
 
     ::kill(pid_t(client.processId()), SIGKILL);
     client.waitForFinished(kWaitMs);
+    // What the killed client made stays in our folder, which goes with us.
+    EXPECT_EQ(QDir(scratch).entryList({QStringLiteral("ostrel-test-*")}, QDir::Dirs).size(), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(enginePid); }, kWaitMs));
     if (ProcScan::alive(enginePid))
         ::kill(enginePid, SIGKILL);
