@@ -35,6 +35,23 @@ QString sharedFolder(const QString &name)
     return QDir::cleanPath(bin + QStringLiteral("/../share/") + name);
 }
 
+// The folder a test set in `override`, else share/<name> beside bin/.
+QString overriddenOrShared(const QString &override, const QString &name)
+{
+    QString chosen;
+    {
+        QMutexLocker lock(&s_resourceMutex);
+        chosen = override;
+    }
+    return chosen.isEmpty() ? sharedFolder(name) : chosen;
+}
+
+void setOverride(QString &override, const QString &folder)
+{
+    QMutexLocker lock(&s_resourceMutex);
+    override = folder;
+}
+
 } // namespace
 
 namespace AppPaths {
@@ -99,12 +116,7 @@ QString runtimeFolder()
 
 QString resourceFolder()
 {
-    {
-        QMutexLocker lock(&s_resourceMutex);
-        if (!s_resourceOverride.isEmpty())
-            return s_resourceOverride;
-    }
-    return sharedFolder(QStringLiteral("ostrel"));
+    return overriddenOrShared(s_resourceOverride, QStringLiteral("ostrel"));
 }
 
 QString resourcePath(const QString &relative)
@@ -114,18 +126,12 @@ QString resourcePath(const QString &relative)
 
 void setResourceFolderForTesting(const QString &folder)
 {
-    QMutexLocker lock(&s_resourceMutex);
-    s_resourceOverride = folder;
+    setOverride(s_resourceOverride, folder);
 }
 
 QString builtResourceFolder()
 {
-    {
-        QMutexLocker lock(&s_resourceMutex);
-        if (!s_builtResourceOverride.isEmpty())
-            return s_builtResourceOverride;
-    }
-    return sharedFolder(QStringLiteral("ostrel-built"));
+    return overriddenOrShared(s_builtResourceOverride, QStringLiteral("ostrel-built"));
 }
 
 QString builtResourcePath(const QString &relative)
@@ -135,8 +141,7 @@ QString builtResourcePath(const QString &relative)
 
 void setBuiltResourceFolderForTesting(const QString &folder)
 {
-    QMutexLocker lock(&s_resourceMutex);
-    s_builtResourceOverride = folder;
+    setOverride(s_builtResourceOverride, folder);
 }
 
 QString installFolder()
