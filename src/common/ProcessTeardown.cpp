@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <openssl/crypto.h>
+
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,11 @@ QMutex s_mutex;
 std::vector<Step> s_steps;
 
 } // namespace
+
+void ProcessTeardown::prepare()
+{
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+}
 
 void ProcessTeardown::add(QObject *owner, std::function<void()> step)
 {

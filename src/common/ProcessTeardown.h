@@ -12,6 +12,12 @@
 class ProcessTeardown
 {
 public:
+    // Called first thing in main, before anything uses OpenSSL. OpenSSL then keeps its state to
+    // the very end of the process instead of freeing it from an exit handler: threads of Qt's own
+    // (a network manager's, a thread pool's), which no one can join, may still be running their
+    // thread-exit clean-up, which frees their part of that state, while the exit handlers run.
+    // The two at once corrupt the heap. The system takes the memory back at exit either way.
+    static void prepare();
     // `step` runs once, on the calling thread of run(), unless `owner` is gone by then.
     static void add(QObject *owner, std::function<void()> step);
     // Runs the steps, newest first, then waits for the global thread pool's tasks. Steps added

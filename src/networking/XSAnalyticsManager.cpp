@@ -1,24 +1,18 @@
 #include "networking/XSAnalyticsManager.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
-#include <QThread>
 
+#include "common/ApiPaths.h"
+#include "common/GuiThread.h"
 #include "common/MKUserTable.h"
 #include "common/ProcessTeardown.h"
 #include "common/ThreadHandOff.h"
-#include "common/GuiThread.h"
-#include "networking/NetworkLog.h"
+#include "common/WorkerThread.h"
+#include "networking/AnalyticsUploader.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
-#include "networking/ReplyGuard.h"
-#include "common/ApiPaths.h"
 
 namespace {
 
@@ -42,17 +36,27 @@ QJsonObject userFields()
     return fields;
 }
 
+// The event sealed for the wire: the envelope and the signed headers, or nothing when the
+// parameter key is not configured.
+std::optional<AnalyticsUpload> seal(const QString &event, const QJsonObject &record, const QUrl &target)
+{
+    const OONetParamManager &params = OONetParamManager::shared();
+    const std::optional<QJsonObject> envelope = params.encryptParameters(record);
+    if (!envelope)
+        return std::nullopt;
+    AnalyticsUpload upload{event, target, {}, QJsonDocument(*envelope).toJson(QJsonDocument::Compact)};
+    const HeaderMap headers = params.buildCommonHeaders({}, false, envelope);
+    for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
+        upload.headers.append({it.key().toUtf8(), it.value().toUtf8()});
+    return upload;
+}
+
 } // namespace
 
 XSAnalyticsManager::XSAnalyticsManager(QObject *parent)
     : QObject(parent)
-    , m_thread(new QThread(this))
-    , m_worker(new QObject())
+    , m_worker(std::make_unique<WorkerThread>(QStringLiteral("analytics")))
 {
-    m_thread->setObjectName(QStringLiteral("analytics"));
-    m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread->start();
     ProcessTeardown::add(this, [this] { stopWorker(); });
 }
 
@@ -63,12 +67,13 @@ XSAnalyticsManager::~XSAnalyticsManager()
 
 void XSAnalyticsManager::stopWorker()
 {
-    if (!m_thread->isRunning())
-        return;
-    m_thread->quit();
-    // An upload being started finishes its step first; the ones still queued are dropped. The
-    // wait has no deadline: a thread left running while the application goes is what crashes.
-    m_thread->wait();
+    // The uploader goes on its own thread, and with it every upload under way: the lookups, the
+    // requests and the network manager's own thread. The join then waits for the worker's whole
+    // end, its thread-exit clean-up included, so nothing of it runs once this returns.
+    m_worker->stop([this] {
+        delete m_uploader;
+        m_uploader = nullptr;
+    });
 }
 
 XSAnalyticsManager &XSAnalyticsManager::shared()
@@ -97,56 +102,42 @@ QJsonObject XSAnalyticsManager::buildEvent(const QString &event, const std::opti
 void XSAnalyticsManager::track(const QString &event, const std::optional<QString> &url,
                                const std::optional<QString> &dataId, const std::optional<QJsonObject> &params)
 {
-    const QJsonObject record = buildEvent(event, url, dataId, params);
-    const QString target = OONetWorkTool::apiUrl(ApiPaths::kActionTrack);
-    if (!m_worker || !m_thread->isRunning())
+    if (!m_worker->isRunning())
         return; // the program is ending
-    // The worker never outlives this object: it is stopped before the object goes.
-    QMetaObject::invokeMethod(m_worker, ThreadHandOff::carried([this, target, record] { upload(target, record); }),
-                              Qt::QueuedConnection);
-}
-
-// Runs on the worker thread.
-void XSAnalyticsManager::upload(const QString &url, const QJsonObject &event)
-{
-    const QString name = event.value(QStringLiteral("event")).toString();
-    const QUrl target(url);
-    const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(event);
-    if (!envelope || !OONetWork::isAllowedUrl(target)) {
-        announce(name, false);
+    // Everything that reads the program's shared objects (the user, the settings, the current
+    // domain, the keys) happens here, on the GUI thread; the worker only sends bytes.
+    const QUrl target(OONetWorkTool::apiUrl(ApiPaths::kActionTrack));
+    const std::optional<AnalyticsUpload> upload = OONetWork::isAllowedUrl(target)
+        ? seal(event, buildEvent(event, url, dataId, params), target)
+        : std::nullopt;
+    if (!upload) {
+        announce(event, false);
         return;
     }
-    if (!m_manager) {
-        m_manager = new QNetworkAccessManager(m_worker);
-        // The event carries the signed headers and the token: never let a redirect take them on.
-        m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    }
-    QNetworkRequest request(target);
-    request.setTransferTimeout(15000);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    const HeaderMap headers = OONetParamManager::shared().buildCommonHeaders({}, false, envelope);
-    for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
-        request.setRawHeader(it.key().toUtf8(), it.value().toUtf8());
-    QNetworkReply *reply = m_manager->post(request, QJsonDocument(*envelope).toJson(QJsonDocument::Compact));
-    // Nobody reads the answer: once its status line is in, the body is not taken in at all, so no
-    // answer, however long, can fill memory; the deadline ends one whose status never comes.
-    ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, OONetWork::RequestDeadlineMs, ReplyGuard::Body::Discard);
-    connect(reply, &QNetworkReply::metaDataChanged, m_worker, [reply] {
-        if (reply->isRunning())
-            reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, m_worker, [this, reply, name] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool answered = reply->error() == QNetworkReply::NoError || reply->error() == QNetworkReply::OperationCanceledError;
-        const bool delivered = answered && status >= 200 && status < 300;
-        qCDebug(lcNetwork) << "analytics" << name << (delivered ? "delivered" : "dropped");
-        announce(name, delivered);
+    runOnWorker([this, upload = *upload] {
+        if (!m_worker->isRunning())
+            return; // stopping: what was still queued is dropped
+        if (!m_uploader)
+            m_uploader = new AnalyticsUploader(m_worker->context());
+        m_uploader->send(upload, [this](const QString &name, bool delivered) { announce(name, delivered); });
     });
 }
 
-// Runs on the worker thread. The signal belongs to this object, which lives on the GUI thread:
-// its listeners get it there, from the event loop, and never while the worker runs on.
+void XSAnalyticsManager::runOnWorkerForTesting(std::function<void()> task)
+{
+    runOnWorker(std::move(task));
+}
+
+void XSAnalyticsManager::runOnWorker(std::function<void()> task)
+{
+    QObject *context = m_worker->context();
+    if (!context)
+        return;
+    QMetaObject::invokeMethod(context, ThreadHandOff::carried(std::move(task)), Qt::QueuedConnection);
+}
+
+// The signal belongs to this object, which lives on the GUI thread: its listeners get it there,
+// from the event loop, and never while the worker runs on.
 void XSAnalyticsManager::announce(const QString &event, bool delivered)
 {
     GuiThread::post(this, [this, event, delivered] { Q_EMIT uploaded(event, delivered); });

@@ -2,17 +2,19 @@
 
 #include <QJsonObject>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
-class QNetworkAccessManager;
-class QThread;
+class AnalyticsUploader;
+class WorkerThread;
 
 // Analytics events: each call records one event with the app identity, the current user's
-// fields and the time, signs it like every API request, and uploads it from a worker thread.
-// A failed upload is dropped; the outcome of each is only announced (`uploaded`, on the GUI thread).
+// fields and the time, and signs it like every API request, on the calling (GUI) thread; a
+// worker thread uploads it. A failed upload is dropped; the outcome of each is only announced
+// (`uploaded`, on the GUI thread).
 class XSAnalyticsManager : public QObject
 {
     Q_OBJECT
@@ -28,6 +30,9 @@ public:
     static QJsonObject buildEvent(const QString &event, const std::optional<QString> &url,
                                   const std::optional<QString> &dataId, const std::optional<QJsonObject> &params);
 
+    // Runs `task` on the worker thread, queued behind the uploads. For tests.
+    void runOnWorkerForTesting(std::function<void()> task);
+
 Q_SIGNALS:
     // Emitted on this object's (the GUI) thread, from the event loop, once for each event whose
     // upload the worker ended (delivered or dropped). An event tracked once the program is ending
@@ -36,13 +41,14 @@ Q_SIGNALS:
 
 private:
     explicit XSAnalyticsManager(QObject *parent = nullptr);
-    void upload(const QString &url, const QJsonObject &event);
     void announce(const QString &event, bool delivered);
-    // Ends the worker thread and waits for it: before the application object goes (the process
-    // teardown) and at the latest in the destructor. Events tracked after it are dropped.
+    // Queues `task` for the worker thread; dropped once the worker is stopped.
+    void runOnWorker(std::function<void()> task);
+    // Ends the uploads on the worker thread and joins it: before the application object goes
+    // (the process teardown) and at the latest in the destructor. Events tracked after it are
+    // dropped.
     void stopWorker();
 
-    QThread *m_thread = nullptr;
-    QPointer<QObject> m_worker;                // lives on m_thread; gone once it has finished
-    QNetworkAccessManager *m_manager = nullptr; // child of m_worker, created on m_thread
+    std::unique_ptr<WorkerThread> m_worker;
+    AnalyticsUploader *m_uploader = nullptr; // lives on the worker thread, made there at its first upload
 };

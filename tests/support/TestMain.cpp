@@ -153,6 +153,7 @@ bool endWithItsDisplay()
 
 int main(int argc, char **argv)
 {
+    ProcessTeardown::prepare();
     if (!LeftoverProcesses::adoptDescendants() || !endWithItsDisplay())
         return 2;
     const std::unique_ptr<QTemporaryDir> folder = makeRunFolder();

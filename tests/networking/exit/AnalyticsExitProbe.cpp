@@ -1,16 +1,62 @@
 // Tracks a few analytics events and ends at once, shaped like the client's own main: the
 // uploads are still being started on the worker thread when the event loop returns.
+//
+//   analytics-exit-probe                  tracks, quits, tears down, returns
+//   analytics-exit-probe slow-thread-exit  the worker's thread-exit clean-up takes a while (as
+//                                          libcrypto's may): the teardown must have waited for it
+//   analytics-exit-probe quit-on-input     quits once a line arrives on its standard input
+//
+// OSTREL_EXIT_PROBE_DNS names the servers the uploads' lookups ask ("127.0.0.1:5353").
+// Exit status: 0 a clean end; 3 the worker was still ending after the teardown; 2 no profile.
 #include <QCoreApplication>
 #include <QDir>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include <unistd.h>
+
 #include "common/AppPaths.h"
 #include "common/ProcessTeardown.h"
+#include "networking/HostLookup.h"
 #include "networking/XSAnalyticsManager.h"
+
+namespace {
+
+std::atomic<bool> s_threadExitDone{false};
+
+// Lives in the worker's thread-local storage: its destructor runs in the thread's exit clean-up.
+struct SlowThreadExit
+{
+    bool armed = false;
+    ~SlowThreadExit()
+    {
+        if (!armed)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        s_threadExitDone.store(true);
+    }
+};
+
+void slowDownTheWorkersExit()
+{
+    XSAnalyticsManager::shared().runOnWorkerForTesting([] {
+        thread_local SlowThreadExit slow;
+        slow.armed = true;
+    });
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    ProcessTeardown::prepare();
     QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-exit-probe-XXXXXX"));
     if (!profile.isValid())
         return 2;
@@ -22,11 +68,26 @@ int main(int argc, char **argv)
     qputenv("XDG_RUNTIME_DIR", home);
 
     QCoreApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
+    HostLookup::setServersForTesting(qEnvironmentVariable("OSTREL_EXIT_PROBE_DNS"));
     for (int i = 0; i < 4; ++i)
         XSAnalyticsManager::shared().track(QStringLiteral("exit_probe"));
-    QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    if (mode == QLatin1String("slow-thread-exit"))
+        slowDownTheWorkersExit();
+
+    std::unique_ptr<QSocketNotifier> input;
+    if (mode == QLatin1String("quit-on-input")) {
+        input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(input.get(), &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    } else {
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    }
     const int status = QCoreApplication::exec();
     ProcessTeardown::run();
+    if (mode == QLatin1String("slow-thread-exit") && !s_threadExitDone.load()) {
+        std::fprintf(stderr, "the analytics thread was still ending after the teardown had returned\n");
+        return 3;
+    }
     return status;
 }

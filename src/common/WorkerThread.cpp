@@ -1,0 +1,56 @@
+#include "common/WorkerThread.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QObject>
+
+#include <pthread.h>
+
+#include "common/ThreadHandOff.h"
+
+WorkerThread::WorkerThread(const QString &name)
+{
+    std::promise<void> ready;
+    std::future<void> started = ready.get_future();
+    m_thread = std::thread([this, name, ready = std::move(ready)]() mutable {
+        run(name, ready);
+    });
+    started.wait();
+}
+
+WorkerThread::~WorkerThread()
+{
+    stop();
+}
+
+void WorkerThread::run(const QString &name, std::promise<void> &ready)
+{
+    pthread_setname_np(pthread_self(), name.toUtf8().left(15).constData());
+    {
+        QEventLoop loop;
+        QObject context;
+        m_loop = &loop;
+        m_context.store(&context);
+        ready.set_value();
+        loop.exec();
+        // What the work left to deleteLater goes here, on its own thread, before the context
+        // takes its children with it.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Events still queued for objects of this thread are Qt's to drop as the thread's data goes,
+    // which happens in this thread's exit clean-up, before the join in stop() returns.
+}
+
+void WorkerThread::stop(const std::function<void()> &last)
+{
+    QObject *context = m_context.exchange(nullptr);
+    if (!context)
+        return;
+    QMetaObject::invokeMethod(context, ThreadHandOff::carried([this, last] {
+        if (last)
+            last();
+        m_loop->quit();
+    }), Qt::QueuedConnection);
+    m_thread.join();
+}

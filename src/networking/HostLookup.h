@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QSocketNotifier;
+class QTimer;
+struct ares_addrinfo;
+struct ares_channeldata;
+
+// Name lookups on the event loop of the thread that owns the object, through c-ares: a few
+// sockets and a timer, no thread of their own, and all of them ended at once when the object
+// goes.
+//
+// Qt looks names up with the system resolver on a thread pool of its own, and the application
+// object waits for that pool as it goes: a program that ends while a lookup hangs (offline, or
+// behind a resolver that does not answer) waits seconds for an answer nobody needs, and whatever
+// is still running then meets the statics as they go. Work that may still be under way when the
+// program ends (the analytics uploads) looks its hosts up here instead.
+//
+// The hosts file and the resolver configuration (/etc/hosts, /etc/resolv.conf) are read as the
+// system resolver reads them; other name services of the system's (mDNS, say) are not asked.
+class HostLookup : public QObject
+{
+    Q_OBJECT
+public:
+    // The address of a host, or why there is none.
+    using Completion = std::function<void(std::optional<QHostAddress> address, const QString &error)>;
+
+    explicit HostLookup(QObject *parent = nullptr);
+    // Ends every lookup under way; their completions are never called.
+    ~HostLookup() override;
+
+    // Looks `host` up and answers once, later, from this object's event loop: the first address
+    // in the resolver's order of preference. An address literal answers with itself.
+    void lookup(const QString &host, Completion completion);
+    // Lookups under way.
+    int pending() const { return m_pending; }
+
+    // The servers lookups made from now on ask ("127.0.0.1:5353", comma separated) instead of
+    // those of the system's configuration; empty: the system's again. For tests.
+    static void setServersForTesting(const QString &servers);
+
+private:
+    struct Request;
+
+    static void socketStateChanged(void *data, int socket, int readable, int writable);
+    static void answered(void *data, int status, int timeouts, ares_addrinfo *result);
+    void watch(int socket, bool readable, bool writable);
+    void process(int readSocket, int writeSocket);
+    void scheduleTimeout();
+    void finish(Request *request, std::optional<QHostAddress> address, const QString &error);
+
+    ares_channeldata *m_channel = nullptr;
+    QString m_setupError; // why there is no channel
+    struct Watch
+    {
+        QSocketNotifier *read = nullptr;
+        QSocketNotifier *write = nullptr;
+    };
+    QHash<int, Watch> m_watches;
+    QTimer *m_timeout = nullptr;
+    int m_pending = 0;
+    bool m_ending = false;
+};
