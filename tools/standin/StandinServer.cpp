@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -440,7 +441,9 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
 void StandinServer::serveInstaller(const httplib::Request &req, httplib::Response &res)
 {
     // The upgrade package, slowly and in chunks so that a client shows progress. "break_at" cuts
-    // the transfer off there; "chunked=1" sends it without a length.
+    // the transfer off there; "chunked=1" sends it without a length; "hold_at" stops it there, as
+    // a held answer, until the held answers are released: a test sees it running for as long as
+    // it needs, however slow the machine.
     const std::string package = m_installer.package().toStdString();
     if (package.empty()) {
         res.status = 500;
@@ -451,14 +454,21 @@ void StandinServer::serveInstaller(const httplib::Request &req, httplib::Respons
     const size_t size = package.size();
     const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
     const size_t chunkSize = req.has_param("chunk") ? std::max<size_t>(1, std::stoul(req.get_param_value("chunk"))) : 256;
-    auto send = [package, size, breakAt, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
+    const size_t holdAt = req.has_param("hold_at") ? std::stoul(req.get_param_value("hold_at")) : size + 1;
+    // The provider is called again for each chunk, on this connection's thread alone.
+    auto held = std::make_shared<bool>(false);
+    auto send = [this, package, size, breakAt, holdAt, held, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
         if (offset >= breakAt)
             return false;
+        if (offset >= holdAt && !*held) {
+            *held = true;
+            holdAnswer(kHeldDownloadBoundMs);
+        }
         if (offset >= size) {
             sink.done();
             return true;
         }
-        const size_t chunk = std::min(chunkSize, std::min(size, breakAt) - offset);
+        const size_t chunk = std::min({chunkSize, std::min(size, breakAt) - offset, offset < holdAt ? holdAt - offset : size});
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         return sink.write(package.data() + offset, chunk);
     };
