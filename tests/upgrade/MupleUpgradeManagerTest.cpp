@@ -287,11 +287,13 @@ TEST_F(UpgradeDecisionTest, HomeShowsTheBannerAfterASilentDownloadAndItsDialogIn
 
 TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunning)
 {
-    // The stand-in holds the package after its first bytes until the window and a dialog have
-    // come to the download: it still runs then, however slow the machine.
-    const auto held = [] { return s_standin->records().value(QStringLiteral("held")).toObject().value(QStringLiteral("answers")).toInt(); };
+    // The stand-in keeps the package's last chunk back until the window and a dialog have come to
+    // the download: it still runs then, however slow the machine.
+    const auto held = [] {
+        return s_standin->records().value(QStringLiteral("held")).toObject().value(QStringLiteral("answers")).toInt();
+    };
     const int heldBefore = held();
-    offer(3, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=0&hold_at=100"));
+    offer(3, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=40&hold_end=1"));
     ASSERT_TRUE(m_manager.isDownloading());
     EXPECT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading);
 

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QUrlQuery>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -441,9 +440,9 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
 void StandinServer::serveInstaller(const httplib::Request &req, httplib::Response &res)
 {
     // The upgrade package, slowly and in chunks so that a client shows progress. "break_at" cuts
-    // the transfer off there; "chunked=1" sends it without a length; "hold_at" stops it there, as
-    // a held answer, until the held answers are released: a test sees it running for as long as
-    // it needs, however slow the machine.
+    // the transfer off there; "chunked=1" sends it without a length; "hold_end=1" keeps its last
+    // chunk back, as a held answer, until the held answers are released: a test sees it running,
+    // with its progress so far, for as long as it needs, however slow the machine.
     const std::string package = m_installer.package().toStdString();
     if (package.empty()) {
         res.status = 500;
@@ -454,21 +453,17 @@ void StandinServer::serveInstaller(const httplib::Request &req, httplib::Respons
     const size_t size = package.size();
     const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
     const size_t chunkSize = req.has_param("chunk") ? std::max<size_t>(1, std::stoul(req.get_param_value("chunk"))) : 256;
-    const size_t holdAt = req.has_param("hold_at") ? std::stoul(req.get_param_value("hold_at")) : size + 1;
-    // The provider is called again for each chunk, on this connection's thread alone.
-    auto held = std::make_shared<bool>(false);
-    auto send = [this, package, size, breakAt, holdAt, held, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
+    const bool holdEnd = req.has_param("hold_end");
+    auto send = [this, package, size, breakAt, holdEnd, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
         if (offset >= breakAt)
             return false;
-        if (offset >= holdAt && !*held) {
-            *held = true;
-            holdAnswer(kHeldDownloadBoundMs);
-        }
         if (offset >= size) {
             sink.done();
             return true;
         }
-        const size_t chunk = std::min({chunkSize, std::min(size, breakAt) - offset, offset < holdAt ? holdAt - offset : size});
+        const size_t chunk = std::min(chunkSize, std::min(size, breakAt) - offset);
+        if (holdEnd && offset + chunk == size)
+            holdAnswer(kHeldDownloadBoundMs);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         return sink.write(package.data() + offset, chunk);
     };
