@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kBoundMs = 60000;
 
-}
+} // namespace
 
 bool gone(pid_t pid)
 {

@@ -5,8 +5,8 @@
 #include <sys/types.h>
 
 // What a test waits for in another process, read from /proc (ProcScan) while the event loop turns.
-// Each wait is for a state; its one bound is a guard against a test hanging, far beyond what a
-// slow machine (a sanitizer's build beside busy loops) takes, never what decides a result.
+// The waits for a state (gone, stopped) share one bound, only a guard against a test hanging: far
+// beyond what a slow machine (a sanitizer's build beside busy loops) takes, never what decides.
 namespace ProcessWaits {
 
 // True once it is gone, or a zombie that only waits for its parent to take its status: what it
