@@ -22,6 +22,7 @@
 #include <signal.h>
 
 #include "common/AppPaths.h"
+#include "common/probe/SlowToEnd.h"
 #include "support/DaemonProcess.h"
 #include "support/ProcScan.h"
 #include "support/TestEnvironment.h"
@@ -134,6 +135,9 @@ TEST(TestEntry, AProcessEndingInItsOwnTimeIsWaitedFor)
     const ProbeRun slow = runProbe(QStringLiteral("slow"));
     EXPECT_EQ(slow.exitCode, 0) << qPrintable(slow.output);
     EXPECT_FALSE(slow.output.contains(QStringLiteral("LEFTOVER PROCESS"))) << qPrintable(slow.output);
+    // Waited for, not left to end on its own after the program.
+    EXPECT_FALSE(sleeperRuns(QStringLiteral("sh -c ") + QLatin1String(kSlowToEnd)))
+        << "the process ending in its own time outlived its test program";
 }
 
 // Each of the entry's two means alone finds what the other cannot: the program's reaping finds a

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/NetworkTestSupport.h"
+#include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
 #include "common/ApiPaths.h"
 #include "common/AppPaths.h"
@@ -23,6 +24,10 @@
 #include "networking/ServiceDocumentLinks.h"
 
 namespace {
+
+// Every request of the client answers, at the latest when its own deadline fails it: a test waits
+// for that answer, and this bound, past the deadline, only ends a test that would hang.
+constexpr int kAnswerBoundMs = 2 * OONetWork::RequestDeadlineMs;
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
 {
@@ -122,7 +127,7 @@ TEST(StandinService, ScenarioFileSetsFaultsFromTheStart)
         std::optional<NetError> error;
         bool done = false;
         OONetWorkTool::nodeList([&](std::optional<QString>, std::optional<NetError> e) { done = true; error = e; });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kAnswerBoundMs));
         return error;
     };
     const std::optional<NetError> first = lines();
@@ -260,7 +265,7 @@ std::optional<QJsonObject> replyOf(Start start)
         *done = true;
         *reply = answer;
     });
-    EXPECT_TRUE(QTest::qWaitFor([done] { return *done; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([done] { return *done; }, kAnswerBoundMs));
     return *reply;
 }
 

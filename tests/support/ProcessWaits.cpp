@@ -8,16 +8,27 @@
 
 namespace ProcessWaits {
 
+namespace {
+
+constexpr int kBoundMs = 60000;
+
+} // namespace
+
+bool gone(pid_t pid)
+{
+    return QTest::qWaitFor([pid] { return !ProcScan::alive(pid); }, kBoundMs);
+}
+
 bool end(pid_t pid)
 {
     ::kill(pid, SIGKILL);
-    return QTest::qWaitFor([pid] { return !ProcScan::alive(pid); }, 10000);
+    return gone(pid);
 }
 
 bool stop(pid_t pid)
 {
     ::kill(pid, SIGSTOP);
-    return QTest::qWaitFor([pid] { return ProcScan::state(pid) == 'T'; }, 10000);
+    return QTest::qWaitFor([pid] { return ProcScan::state(pid) == 'T'; }, kBoundMs);
 }
 
 std::vector<int> settledDescriptors(pid_t pid)

@@ -5,9 +5,14 @@
 #include <sys/types.h>
 
 // What a test waits for in another process, read from /proc (ProcScan) while the event loop turns.
+// The waits for a state (gone, stopped) share one bound, only a guard against a test hanging: far
+// beyond what a slow machine (a sanitizer's build beside busy loops) takes, never what decides.
 namespace ProcessWaits {
 
-// Kills it; true once it is gone, or a zombie that only waits for its parent to take its status.
+// True once it is gone, or a zombie that only waits for its parent to take its status: what it
+// was told (an end signal, its parent's end) it acts on in its own time.
+bool gone(pid_t pid);
+// Kills it; true once it is gone as above.
 bool end(pid_t pid);
 // Stops it; true once it shows stopped. A stop reaches a process in its own time; once its main
 // thread has stopped, every other thread stops before it runs on.

@@ -12,6 +12,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "support/NetworkTestSupport.h"
+#include "support/ScriptHold.h"
 #include "networking/OONetWorkTool.h"
 #include "uikit/OOToastView.h"
 #include "uikit/UiTiming.h"
@@ -286,7 +287,13 @@ TEST_F(UpgradeDecisionTest, HomeShowsTheBannerAfterASilentDownloadAndItsDialogIn
 
 TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunning)
 {
-    offer(3, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=40"));
+    // The stand-in keeps the package's last chunk back until the window and a dialog have come to
+    // the download: it still runs then, however slow the machine.
+    const auto held = [] {
+        return s_standin->records().value(QStringLiteral("held")).toObject().value(QStringLiteral("answers")).toInt();
+    };
+    const int heldBefore = held();
+    offer(3, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=40&hold_end=1"));
     ASSERT_TRUE(m_manager.isDownloading());
     EXPECT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading);
 
@@ -309,6 +316,8 @@ TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunni
     EXPECT_FALSE(dialog->look().confirmEnabled);
 
     // One download served all three; the window installs when it ends.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held() == heldBefore + 1; }, 10000));
+    ASSERT_TRUE(s_standin->control(QJsonObject{{QStringLiteral("release_held"), true}}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == 1; }, 20000));
     EXPECT_EQ(m_downloads, 1);
     EXPECT_EQ(m_succeeded.size(), 1);
@@ -318,9 +327,11 @@ TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunni
 
 TEST_F(UpgradeDecisionTest, DialogsAreDisabledWhileAnInstallRunsAndSayWhenItFailed)
 {
+    // The install runs until the test has seen it refuse a second one, then fails.
+    ScriptHold hold(m_dir.filePath(QStringLiteral("release")));
     QFile script(m_script);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    script.write("#!/bin/sh\nsleep 0.5\nexit 1\n");
+    script.write("#!/bin/sh\n" + hold.lines() + "exit 1\n");
     script.close();
     QWidget window;
     window.resize(800, 500);
@@ -344,6 +355,9 @@ TEST_F(UpgradeDecisionTest, DialogsAreDisabledWhileAnInstallRunsAndSayWhenItFail
     QPointer<NBMutipUpgradeModel> ready = m_dialogs[1];
     EXPECT_FALSE(ready->look().confirmEnabled);
     ready->confirmPressed();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_manager.state().phase(), UpgradeState::Phase::Installing);
+    ASSERT_TRUE(hold.release());
 
     // The failure is said in the dialog and over the window, and the proxy comes back.
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_manager.state().phase() == UpgradeState::Phase::Failed; }, 10000));

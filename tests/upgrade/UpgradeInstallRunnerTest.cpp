@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "common/AppPaths.h"
+#include "support/ScriptHold.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
 namespace {
@@ -215,7 +216,9 @@ TEST_F(InstallRunnerTest, ScriptOthersCouldChangeNeverRunsAsRootAndKeepsTheProxy
 
 TEST_F(InstallRunnerTest, OneInstallAtATimeAndNoRelaunchForAGoneTarget)
 {
-    writeScript(m_script, "read _ < /dev/null; sleep 0.2\n");
+    // The first install runs until the test has seen the second one refused.
+    ScriptHold hold(m_root + QStringLiteral("/release"));
+    writeScript(m_script, hold.lines());
     auto target = std::make_unique<QObject>();
     std::optional<UpgradeInstallRunner::Result> first, second;
     m_runner.runInstallScript(m_script, {}, target.get(), [&](const auto &r) { first = r; });
@@ -223,7 +226,9 @@ TEST_F(InstallRunnerTest, OneInstallAtATimeAndNoRelaunchForAGoneTarget)
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.has_value(); }, 5000));
     EXPECT_EQ(second->outcome, UpgradeInstallRunner::Outcome::Busy);
     EXPECT_TRUE(m_runner.isRunning());
+    EXPECT_FALSE(first.has_value());
     target.reset();
+    ASSERT_TRUE(hold.release());
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.has_value(); }, 10000));
     EXPECT_EQ(first->outcome, UpgradeInstallRunner::Outcome::Relaunching);
     QCoreApplication::processEvents();

@@ -10,6 +10,7 @@
 
 #include "support/ConnectRoadFixture.h"
 #include "support/ProcScan.h"
+#include "support/ProcessWaits.h"
 #include "vpn/EngineInstaller.h"
 #include "common/ApiPaths.h"
 #include "networking/OONetWork.h"
@@ -356,7 +357,7 @@ protected:
             stopAndWait();
         if (const pid_t launched = pid_t(m_helperClient->lastLaunchedPid())) {
             ::kill(launched, SIGTERM);
-            EXPECT_TRUE(QTest::qWaitFor([launched] { return !ProcScan::alive(launched); }, 5000));
+            EXPECT_TRUE(ProcessWaits::gone(launched));
         }
         // The quit road's restore must not start the installed helper once more.
         HelperClient::Options options;
@@ -401,7 +402,7 @@ TEST_F(ReplacedHelperTest, TheNewHelperIsStartedAndPointsTheProxyBack)
     const pid_t oldHelper = pid_t(m_helper.pid());
 
     ASSERT_EQ(install(binary(QStringLiteral("ostrel-helper"))), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(oldHelper); }, 10000)) << "the old helper steps aside";
+    ASSERT_TRUE(ProcessWaits::gone(oldHelper)) << "the old helper steps aside";
     // Screen, engine and desktop proxy agree again within a few seconds: still connected.
     EXPECT_TRUE(QTest::qWaitFor([&] { return proxyPointsAtUs() && m_helperClient->lastLaunchedPid() > 0; }, 8000))
         << QJsonDocument(desktopProxy()).toJson().toStdString();

@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 #include "support/FileLogText.h"
 #include "support/ProcScan.h"
+#include "support/ProcessWaits.h"
 
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
@@ -286,7 +287,7 @@ TEST_F(EngineControllerTest, EndingAStubbornEngineNeverHoldsTheEventLoop)
     engine.reset();
     EXPECT_TRUE(ProcScan::alive(orphan)) << "destruction waited for the engine";
     before = ticks;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(orphan); }, kWaitMs));
+    EXPECT_TRUE(ProcessWaits::gone(orphan));
     expectTurning(before);
 }
 
@@ -296,8 +297,7 @@ TEST_F(EngineControllerTest, DestroyingTheControllerEndsItsEngine)
     EXPECT_EQ(startAndWait(*engine), QList<int>{0});
     const pid_t pid = pid_t(engine->processId());
     engine.reset();
-    (void)QTest::qWaitFor([&] { return !ProcScan::alive(pid); }, kWaitMs);
-    EXPECT_FALSE(ProcScan::alive(pid));
+    EXPECT_TRUE(ProcessWaits::gone(pid));
 }
 
 TEST_F(EngineControllerTest, SingBoxRunsItsConfigurationAndKeepsOneProcess)
@@ -546,9 +546,10 @@ void expectEngineDiesWithItsClient(const QString &engine, const QString &scratch
     client.waitForFinished(kWaitMs);
     // What the killed client made stays in our folder, which goes with us.
     EXPECT_EQ(QDir(scratch).entryList({QStringLiteral("ostrel-test-*")}, QDir::Dirs).size(), 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(enginePid); }, kWaitMs));
-    if (ProcScan::alive(enginePid))
-        ::kill(enginePid, SIGKILL);
+    const bool gone = ProcessWaits::gone(enginePid);
+    EXPECT_TRUE(gone) << "the engine outlived its client";
+    if (!gone)
+        ProcessWaits::end(enginePid);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "support/DaemonProcess.h"
 #include "support/FileLogText.h"
 #include "support/ProcScan.h"
+#include "support/ProcessWaits.h"
 #include "common/HelperProtocol.h"
 #include "vpn/PrivilegedHelperManager.h"
 #include "vpn/PrivilegedRunner.h"
@@ -308,7 +309,7 @@ TEST_F(PrivilegedHelperManagerTest, ClientStartsTheInstalledHelperWhenNothingAns
     // Detached, it still descends from this program, the reaper of everything its tests start
     // (TestMain): ended, it stays a zombie until the program reaps it at exit, so gone or a
     // zombie is done.
-    EXPECT_TRUE(QTest::qWaitFor([launched] { return !ProcScan::alive(launched); }, 3000));
+    EXPECT_TRUE(ProcessWaits::gone(launched));
 }
 
 } // namespace

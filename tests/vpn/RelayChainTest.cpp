@@ -3,6 +3,7 @@
 // through the SOCKS5 listener on 127.0.0.1:9999 reaches a local web server.
 #include "EngineTestSupport.h"
 #include "support/ProcScan.h"
+#include "support/ProcessWaits.h"
 
 #include "vpn/HLLConnection.h"
 #include "vpn/HLLShadowsocks.h"
@@ -155,7 +156,7 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     engine->stop([&](int) { stopped = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
     for (const pid_t pid : helpers)
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !ProcScan::alive(pid); }, 5000)) << "ss-local " << pid << " left behind";
+        EXPECT_TRUE(ProcessWaits::gone(pid)) << "ss-local " << pid << " left behind";
     EXPECT_TRUE(fetchThroughSocks(web.serverPort()).isEmpty());
     EXPECT_EQ(web.served, 1);
 

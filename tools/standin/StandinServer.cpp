@@ -440,7 +440,9 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
 void StandinServer::serveInstaller(const httplib::Request &req, httplib::Response &res)
 {
     // The upgrade package, slowly and in chunks so that a client shows progress. "break_at" cuts
-    // the transfer off there; "chunked=1" sends it without a length.
+    // the transfer off there; "chunked=1" sends it without a length; "hold_end=1" keeps its last
+    // chunk back, as a held answer, until the held answers are released: a test sees it running,
+    // with its progress so far, for as long as it needs, however slow the machine.
     const std::string package = m_installer.package().toStdString();
     if (package.empty()) {
         res.status = 500;
@@ -451,7 +453,8 @@ void StandinServer::serveInstaller(const httplib::Request &req, httplib::Respons
     const size_t size = package.size();
     const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
     const size_t chunkSize = req.has_param("chunk") ? std::max<size_t>(1, std::stoul(req.get_param_value("chunk"))) : 256;
-    auto send = [package, size, breakAt, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
+    const bool holdEnd = req.has_param("hold_end");
+    auto send = [this, package, size, breakAt, holdEnd, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
         if (offset >= breakAt)
             return false;
         if (offset >= size) {
@@ -459,6 +462,8 @@ void StandinServer::serveInstaller(const httplib::Request &req, httplib::Respons
             return true;
         }
         const size_t chunk = std::min(chunkSize, std::min(size, breakAt) - offset);
+        if (holdEnd && offset + chunk == size)
+            holdAnswer(kHeldDownloadBoundMs);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         return sink.write(package.data() + offset, chunk);
     };

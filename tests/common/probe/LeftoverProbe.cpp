@@ -26,6 +26,7 @@
 #include <signal.h>
 
 #include "common/DetachedProcess.h"
+#include "common/probe/SlowToEnd.h"
 #include "support/ProcScan.h"
 #include "support/ProcessWaits.h"
 #include "support/StandinProcess.h"
@@ -45,8 +46,6 @@ bool askForAnEscapedSleeper()
         return false;
     return QTest::qWaitFor([&] { return QFile::exists(ask + QStringLiteral(".started")); }, 30000);
 }
-
-constexpr char kSlowToEnd[] = "trap 'sleep 0.5; exit 0' TERM; while :; do sleep 0.1; done";
 
 // Whether the shell running kSlowToEnd has set its handler of SIGTERM (before its exec, the
 // process is still a fork of this program, whose handlers are not the shell's).
