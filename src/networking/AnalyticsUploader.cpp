@@ -24,6 +24,13 @@ QByteArray hostHeader(const QUrl &url)
     return host.toUtf8();
 }
 
+// The address was not reached at all: another of the host's may be.
+bool unreached(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::ConnectionRefusedError || error == QNetworkReply::UnknownNetworkError
+        || error == QNetworkReply::HostNotFoundError;
+}
+
 } // namespace
 
 AnalyticsUploader::AnalyticsUploader(QObject *parent)
@@ -53,21 +60,22 @@ AnalyticsUploader::~AnalyticsUploader()
 void AnalyticsUploader::send(const AnalyticsUpload &upload, Outcome outcome)
 {
     const QString host = upload.target.host();
-    m_lookup->lookup(host, [this, upload, outcome](std::optional<QHostAddress> address, const QString &error) {
-        if (!address) {
+    m_lookup->lookup(host, [this, upload, outcome](const QList<QHostAddress> &addresses, const QString &error) {
+        if (addresses.isEmpty()) {
             qCDebug(lcNetwork) << "analytics" << upload.event << "dropped: no address for the host:" << error;
             outcome(upload.event, false);
             return;
         }
-        QUrl direct = upload.target;
-        direct.setHost(address->toString());
-        post(upload, direct, outcome);
+        post(upload, addresses, 0, outcome);
     });
 }
 
-void AnalyticsUploader::post(const AnalyticsUpload &upload, const QUrl &address, const Outcome &outcome)
+void AnalyticsUploader::post(const AnalyticsUpload &upload, const QList<QHostAddress> &addresses, int index,
+                             const Outcome &outcome)
 {
-    QNetworkRequest request(address);
+    QUrl direct = upload.target;
+    direct.setHost(addresses.at(index).toString());
+    QNetworkRequest request(direct);
     request.setTransferTimeout(15000);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setRawHeader("Host", hostHeader(upload.target));
@@ -82,11 +90,15 @@ void AnalyticsUploader::post(const AnalyticsUpload &upload, const QUrl &address,
         if (reply->isRunning())
             reply->abort();
     });
-    const QString event = upload.event;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, event, outcome] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, upload, addresses, index, outcome] {
         reply->deleteLater();
         if (m_ending)
             return;
+        const QString &event = upload.event;
+        if (unreached(reply->error()) && index + 1 < addresses.size()) {
+            post(upload, addresses, index + 1, outcome);
+            return;
+        }
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const bool answered = reply->error() == QNetworkReply::NoError || reply->error() == QNetworkReply::OperationCanceledError;
         const bool delivered = answered && status >= 200 && status < 300;

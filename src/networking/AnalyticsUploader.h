@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -24,9 +25,10 @@ struct AnalyticsUpload
 };
 
 // Sends analytics events from the thread it lives on (the analytics worker). The host is looked
-// up through HostLookup and the request goes straight to the address found, without the system
-// proxy's query (libproxy, on a thread of Qt's, possibly downloading a proxy script); the name
-// still names the server in the Host header and in the TLS check.
+// up through HostLookup and the request goes straight to the addresses found, the next one when
+// one cannot be reached, without the system proxy's query (libproxy, on a thread of Qt's,
+// possibly downloading a proxy script); the name still names the server in the Host header and
+// in the TLS check.
 //
 // Whatever is under way when the uploader goes (lookups, requests, the network manager's own
 // thread) ends with it, on its own thread: nothing of an upload outlives it.
@@ -46,7 +48,8 @@ public:
     void send(const AnalyticsUpload &upload, Outcome outcome);
 
 private:
-    void post(const AnalyticsUpload &upload, const QUrl &address, const Outcome &outcome);
+    // Posts to addresses[index]; on to the next when it cannot be reached.
+    void post(const AnalyticsUpload &upload, const QList<QHostAddress> &addresses, int index, const Outcome &outcome);
 
     HostLookup *m_lookup;
     QNetworkAccessManager *m_manager;

@@ -97,11 +97,11 @@ void HostLookup::lookup(const QString &host, Completion completion)
     auto *request = new Request{this, std::move(completion)};
     QHostAddress literal;
     if (literal.setAddress(host)) {
-        finish(request, literal, {});
+        finish(request, {literal}, {});
         return;
     }
     if (!m_channel || !m_setupError.isEmpty()) {
-        finish(request, std::nullopt, QStringLiteral("no resolver: %1").arg(m_setupError));
+        finish(request, {}, QStringLiteral("no resolver: %1").arg(m_setupError));
         return;
     }
     ares_addrinfo_hints hints{};
@@ -116,28 +116,34 @@ void HostLookup::answered(void *data, int status, int /*timeouts*/, ares_addrinf
 {
     auto *request = static_cast<Request *>(data);
     HostLookup *self = request->owner;
-    std::optional<QHostAddress> address;
-    if (status == ARES_SUCCESS && result && result->nodes && result->nodes->ai_addr)
-        address = QHostAddress(result->nodes->ai_addr);
+    QList<QHostAddress> addresses;
+    for (const ares_addrinfo_node *node = result ? result->nodes : nullptr; node; node = node->ai_next) {
+        if (!node->ai_addr)
+            continue;
+        const QHostAddress address(node->ai_addr);
+        if (!addresses.contains(address))
+            addresses << address;
+    }
     if (result)
         ares_freeaddrinfo(result);
     if (self->m_ending) {
         delete request;
         return;
     }
-    const QString error = address ? QString() : (status == ARES_SUCCESS ? QStringLiteral("no address") : describe(status));
-    self->finish(request, address, error);
+    const QString error = !addresses.isEmpty() ? QString()
+        : status == ARES_SUCCESS ? QStringLiteral("no address") : describe(status);
+    self->finish(request, addresses, error);
 }
 
-void HostLookup::finish(Request *request, std::optional<QHostAddress> address, const QString &error)
+void HostLookup::finish(Request *request, const QList<QHostAddress> &addresses, const QString &error)
 {
     --m_pending;
     Completion completion = std::move(request->completion);
     delete request;
     // Never from inside lookup() or c-ares: always later, and not at all once this object went.
-    QMetaObject::invokeMethod(this, [completion = std::move(completion), address, error] {
+    QMetaObject::invokeMethod(this, [completion = std::move(completion), addresses, error] {
         if (completion)
-            completion(address, error);
+            completion(addresses, error);
     }, Qt::QueuedConnection);
 }
 

@@ -2,11 +2,11 @@
 
 #include <QHash>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 class QSocketNotifier;
 class QTimer;
@@ -29,15 +29,15 @@ class HostLookup : public QObject
 {
     Q_OBJECT
 public:
-    // The address of a host, or why there is none.
-    using Completion = std::function<void(std::optional<QHostAddress> address, const QString &error)>;
+    // The addresses of a host, in the resolver's order of preference; none, and why.
+    using Completion = std::function<void(const QList<QHostAddress> &addresses, const QString &error)>;
 
     explicit HostLookup(QObject *parent = nullptr);
     // Ends every lookup under way; their completions are never called.
     ~HostLookup() override;
 
-    // Looks `host` up and answers once, later, from this object's event loop: the first address
-    // in the resolver's order of preference. An address literal answers with itself.
+    // Looks `host` up and answers once, later, from this object's event loop. An address literal
+    // answers with itself.
     void lookup(const QString &host, Completion completion);
     // Lookups under way.
     int pending() const { return m_pending; }
@@ -54,7 +54,7 @@ private:
     void watch(int socket, bool readable, bool writable);
     void process(int readSocket, int writeSocket);
     void scheduleTimeout();
-    void finish(Request *request, std::optional<QHostAddress> address, const QString &error);
+    void finish(Request *request, const QList<QHostAddress> &addresses, const QString &error);
 
     ares_channeldata *m_channel = nullptr;
     QString m_setupError; // why there is no channel
