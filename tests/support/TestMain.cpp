@@ -19,15 +19,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/un.h>
 
 #include "LeftoverProcesses.h"
 #include "LeftoverWarden.h"
 #include "TestEnvironment.h"
 #include "common/AppPaths.h"
+#include "common/HelperProtocol.h"
 #include "common/ProcessTeardown.h"
 
 namespace {
@@ -79,13 +80,18 @@ bool fillRunFolder(const QString &folder)
     return true;
 }
 
-// A Unix socket's path holds at most this many bytes (sun_path, less its terminating zero).
-constexpr qsizetype kSocketPathBytes = sizeof(sockaddr_un::sun_path) - 1;
-
-// What the tests put below the run's folder on the way to their deepest sockets: the helper's
-// socket in a test's temporary folder ("/tmp/<program>-XXXXXX/helper.sock", with program names of
-// up to 40 bytes) is the longest.
-constexpr qsizetype kDeepestSocketBelowTheRun = 64;
+// What the tests put below the run's folder on the way to their deepest socket: a test's temporary
+// folder, named after the program ("/tmp/<program>-XXXXXX", the longest program name of the build
+// given by tests/CMakeLists.txt), made the home of a client the test starts, with the client's
+// socket in its runtime folder ("/run/ostrel-helper.sock"), deeper than the helper's socket the
+// other tests make there ("/helper.sock").
+constexpr qsizetype kDeepestSocketBelowTheRun = qsizetype(std::string_view("/tmp/").size())
+                                                + OSTREL_LONGEST_TEST_PROGRAM_NAME
+                                                + qsizetype(std::string_view("-XXXXXX/run/ostrel-helper.sock").size());
+// Where even the system's temporary folder leaves no room for them, a program's name is too long.
+static_assert(qsizetype(std::string_view("/tmp/").size() + std::string_view(kRunFolderName).size()) + kDeepestSocketBelowTheRun
+                  <= HelperProtocol::kLongestSocketPath,
+              "a test program's name leaves its tests' sockets no room below the run's folder: shorten it");
 
 // Where the run's folder goes: the caller's TMPDIR, unless a socket the tests make there would
 // not fit in a socket's path (an engineer's TMPDIR may lie deep in a home folder); then the
@@ -97,7 +103,7 @@ QString runFolderRoot()
     if (!LeftoverWarden::wanted())
         return caller;
     const qsizetype runFolder = QFile::encodeName(caller).size() + qsizetype(std::strlen(kRunFolderName)) + 1;
-    return runFolder + kDeepestSocketBelowTheRun <= kSocketPathBytes ? caller : QStringLiteral("/tmp");
+    return runFolder + kDeepestSocketBelowTheRun <= HelperProtocol::kLongestSocketPath ? caller : QStringLiteral("/tmp");
 }
 
 std::unique_ptr<QTemporaryDir> makeRunFolder()
