@@ -3,9 +3,10 @@
 // test program uses only what the build made and its profile. Of the environment it was started
 // with it keeps only what runs it (TestEnvironment): no display but its own, no session bus or
 // session manager, no proxy, no switch of Qt, Chromium or the GL driver. Run by hand it behaves
-// as under ctest, which sets nothing for it. Everything it started ends with it, at its own end
-// (LeftoverProcesses) or when it dies before that (LeftoverWarden), and so do the temporary
-// folders its tests made.
+// as under ctest, which sets only OSTREL_TEST_RUNS_CHROMIUM, for the check of its label below
+// (and, in a sanitizer build, an ASAN_OPTIONS check off for the programs that run Chromium).
+// Everything it started ends with it, at its own end (LeftoverProcesses) or when it dies before
+// that (LeftoverWarden), and so do the temporary folders its tests made.
 #include <QCoreApplication>
 #ifdef OSTREL_TEST_WIDGETS
 #include <QApplication>
@@ -16,9 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include <signal.h>
@@ -49,14 +52,24 @@ constexpr char kRunFolderName[] = "ostrel-test-XXXXXX";
 // The run's folder holds the profile, private to the user, and the tests' temporary folder, which
 // other users may pass as they pass the system's: a test that plays another user's process shares
 // a folder of it with that process. A killed program's temporary folders go with the run's folder.
-bool fillRunFolder(const QString &folder)
+// What could not be made, when it fails.
+std::optional<QString> fillRunFolder(const QString &folder)
 {
     const QString temporary = folder + QStringLiteral("/tmp");
     const QString path = folder + QStringLiteral("/home");
     const auto owners = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const auto passable = owners | QFile::ExeGroup | QFile::ExeOther;
-    if (!QDir().mkdir(temporary, passable) || !QDir().mkdir(path, owners) || !QFile::setPermissions(folder, passable))
-        return false;
+    // The failed call's errno, read before anything else can overwrite it.
+    const auto failed = [](const char *what, const QString &where) {
+        const int error = errno;
+        return QLatin1String(what) + where + QStringLiteral(": ") + qt_error_string(error);
+    };
+    if (!QDir().mkdir(temporary, passable))
+        return failed("cannot make ", temporary);
+    if (!QDir().mkdir(path, owners))
+        return failed("cannot make ", path);
+    if (!QFile::setPermissions(folder, passable))
+        return failed("cannot set the permissions of ", folder);
     qputenv("TMPDIR", QFile::encodeName(temporary));
     const QByteArray home = QFile::encodeName(path);
     qputenv("HOME", home);
@@ -69,7 +82,7 @@ bool fillRunFolder(const QString &folder)
     // by side would otherwise stop each other's engines.
     const QString runtime = path + QStringLiteral("/run");
     if (!QDir().mkdir(runtime, owners))
-        return false;
+        return failed("cannot make ", runtime);
     qputenv("XDG_RUNTIME_DIR", home + "/run");
     // A session bus address where nothing listens: no signal or notice of a test reaches a bus.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home + "/run/no-session-bus");
@@ -77,7 +90,7 @@ bool fillRunFolder(const QString &folder)
     // meets the engines or the helper a run of the client installed on this machine.
     qputenv("OSTREL_TEST", "1");
     qputenv("OSTREL_INSTALL_FOLDER", home + "/opt/Ostrel_mac_Pelmorath");
-    return true;
+    return std::nullopt;
 }
 
 // What the tests put below the run's folder on the way to their deepest socket: a test's temporary
@@ -110,11 +123,17 @@ std::unique_ptr<QTemporaryDir> makeRunFolder()
 {
     const QString root = runFolderRoot();
     auto folder = std::make_unique<QTemporaryDir>(root + QLatin1Char('/') + QLatin1String(kRunFolderName));
-    if (folder->isValid() && fillRunFolder(folder->path()))
-        return folder;
-    std::fprintf(stderr, "FAILED: cannot make the run's folder in %s: %s\n", qPrintable(root),
-                 qPrintable(folder->errorString()));
-    return nullptr;
+    if (!folder->isValid()) {
+        std::fprintf(stderr, "FAILED: cannot make the run's folder in %s: %s\n", qPrintable(root),
+                     qPrintable(folder->errorString()));
+        return nullptr;
+    }
+    if (const std::optional<QString> failed = fillRunFolder(folder->path())) {
+        std::fprintf(stderr, "FAILED: cannot fill the run's folder %s: %s\n", qPrintable(folder->path()),
+                     qPrintable(*failed));
+        return nullptr;
+    }
+    return folder;
 }
 
 int runTests(int argc, char **argv)
