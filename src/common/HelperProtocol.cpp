@@ -13,6 +13,8 @@
 
 namespace HelperProtocol {
 
+static_assert(kLongestSocketPath == sizeof(sockaddr_un::sun_path) - 2);
+
 QString defaultSocketPath()
 {
     const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -25,14 +27,13 @@ std::optional<QString> socketPathError(const QString &path)
 {
     // Qt puts a name that is not a path in the temporary folder.
     const QString full = path.startsWith(QLatin1Char('/')) ? path : QDir::tempPath() + QLatin1Char('/') + path;
-    constexpr qsizetype kLongest = sizeof(sockaddr_un::sun_path) - 1;
     const qsizetype length = QFile::encodeName(full).size();
-    if (length <= kLongest)
+    if (length <= kLongestSocketPath)
         return std::nullopt;
     return QStringLiteral("the socket path %1 is too long: %2 bytes, where a Unix socket takes at most %3")
         .arg(full)
         .arg(length)
-        .arg(kLongest);
+        .arg(kLongestSocketPath);
 }
 
 qint64 peerUid(qintptr descriptor)

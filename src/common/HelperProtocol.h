@@ -28,8 +28,12 @@ constexpr qint64 kMaxRequestLine = 64 * 1024;
 // In the user's runtime folder; without one, a name of the user's own in the temporary folder.
 QString defaultSocketPath();
 
-// Why no Unix socket can be bound or reached at `path`, or nothing when one can: the kernel takes
-// the path as encoded for the file system, with its terminating NUL, in a fixed few bytes.
+// The longest Unix socket path, in bytes as encoded for the file system, that a socket can be
+// bound at: the kernel's sun_path holds 108 bytes with the terminating NUL, and Qt's local server
+// refuses a path that fills it ("QLocalServer::listen: Name error" at 107 bytes).
+constexpr qsizetype kLongestSocketPath = 106;
+
+// Why no Unix socket can be bound or reached at `path`, or nothing when one can.
 std::optional<QString> socketPathError(const QString &path);
 
 // The uid of the process at the other end of a connected Unix socket as the kernel reports it

@@ -165,6 +165,12 @@ void PrivilegedHelperManager::getHelperStatus(std::function<void(HelperStatus)> 
 void PrivilegedHelperManager::checkInstall()
 {
     MANAGER_LOG(Logger::Info, "checkInstall()", QStringLiteral("checkInstall"));
+    // No helper, installed or not, can serve a socket at that path: an install would ask for
+    // administrator rights and leave it as unreachable as before.
+    if (const std::optional<QString> pathError = HelperProtocol::socketPathError(m_options.socketPath)) {
+        MANAGER_LOG(Logger::Error, "checkInstall()", QStringLiteral("the helper cannot be reached: ") + *pathError);
+        return;
+    }
     QPointer<PrivilegedHelperManager> self(this);
     getHelperStatus([self](HelperStatus status) {
         MANAGER_LOG(Logger::Debug, "checkInstall()", QStringLiteral("check result: ") + statusName(status));

@@ -52,6 +52,8 @@ public:
     // Answers exactly once, later from the event loop: noFound when nothing is installed, the
     // helper cannot be reached or does not answer its version within versionTimeoutMs.
     void getHelperStatus(std::function<void(HelperStatus)> callback);
+    // Installs the helper when it is missing or answers another version; never where its socket
+    // path is one no helper could serve, which the log names instead.
     void checkInstall();
 
     // The fixed install script shipped in the resources. (Never a script written at run time:

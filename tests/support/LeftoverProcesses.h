@@ -8,8 +8,8 @@
 // What a test program leaves running. The program makes itself the reaper of everything it
 // starts, so a process started detached (with a double fork, as the client starts its helper)
 // stays its descendant instead of passing to init; at exit, once the application object is gone,
-// whatever still runs is named and ended, so no test leaves a process behind on the machine or
-// keeps ctest's output open.
+// whatever still runs is given a while to end, and what runs after that is named and killed, so
+// no test leaves a process behind on the machine or keeps ctest's output open.
 class LeftoverProcesses
 {
 public:

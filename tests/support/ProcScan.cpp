@@ -65,10 +65,9 @@ bool statOf(pid_t pid, Stat *into)
 {
     const std::string line = read(pid, "stat");
     const size_t close = line.rfind(')');
-    const char *fields = " %c %d %*d %*d %*d %*d %llu %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu";
+    const char *fields = " %c %d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu";
     return close != std::string::npos
-           && std::sscanf(line.c_str() + close + 1, fields, &into->state, &into->parent, &into->flags, &into->start)
-                  == 4;
+           && std::sscanf(line.c_str() + close + 1, fields, &into->state, &into->parent, &into->start) == 3;
 }
 
 char state(pid_t pid)

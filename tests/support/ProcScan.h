@@ -6,16 +6,18 @@
 
 #include <sys/types.h>
 
-// What the test machinery reads of other processes in /proc: the entry at a program's end, its
-// warden, and the tests of both. The warden runs in a fork of a program that may have had
-// threads, so these keep to the C library and std::string, nothing of Qt's.
+// What the tests and their support read of other processes in /proc: the entry (the run's marker,
+// what is left at the program's end, the warden for when it dies first), a web-view program that
+// runs itself again under a display of its own, the waits for a process to end or stop, and the
+// tests that check what a process runs, holds open or was started with. The warden runs in a fork
+// of a program that may have had threads, so these keep to the C library and std::string, nothing
+// of Qt's.
 namespace ProcScan {
 
 struct Stat
 {
     char state = '?';
     pid_t parent = 0;
-    unsigned long long flags = 0;
     // Clock ticks after boot: with the pid, names a process that a reused pid does not.
     unsigned long long start = 0;
 };
@@ -36,14 +38,15 @@ std::vector<pid_t> children(pid_t pid);
 std::vector<std::string> arguments(pid_t pid);
 // The arguments joined by spaces, as a report names the process.
 std::string command(pid_t pid);
-// Whether its command is `command` ("sleep 42"), its program named by any path.
-bool runs(pid_t pid, const std::string &command);
+// Whether its command is `wanted` ("sleep 42"), its program named by any path.
+bool runs(pid_t pid, const std::string &wanted);
 // The descriptors the process holds, in order, each with what it points at ("/path",
 // "pipe:[inode]", ...).
 std::vector<std::pair<int, std::string>> descriptors(pid_t pid);
 
 // Whether the process was started with one of `assignments` ("NAME=value") or with NAME naming
-// something inside one ("NAME=value/..."): a HOME inside a profile, the marker of a run within a run.
+// something inside one ("NAME=value/..."): a HOME inside the run's folder, the marker of a run
+// within a run.
 bool startedWithin(pid_t pid, const std::vector<std::string> &assignments);
 
 // The mask of that name (e.g. "SigIgn") in the text of /proc/<pid>/status; all bits when it has none.

@@ -3,9 +3,10 @@
 // test program uses only what the build made and its profile. Of the environment it was started
 // with it keeps only what runs it (TestEnvironment): no display but its own, no session bus or
 // session manager, no proxy, no switch of Qt, Chromium or the GL driver. Run by hand it behaves
-// as under ctest, which sets nothing for it. Everything it started ends with it, at its own end
-// (LeftoverProcesses) or when it dies before that (LeftoverWarden), and so do the temporary
-// folders its tests made.
+// as under ctest, which sets only OSTREL_TEST_RUNS_CHROMIUM, for the check of its label below
+// (and, in a sanitizer build, an ASAN_OPTIONS check off for the programs that run Chromium).
+// Everything it started ends with it, at its own end (LeftoverProcesses) or when it dies before
+// that (LeftoverWarden), and so do the temporary folders its tests made.
 #include <QCoreApplication>
 #ifdef OSTREL_TEST_WIDGETS
 #include <QApplication>
@@ -16,18 +17,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/un.h>
 
 #include "LeftoverProcesses.h"
 #include "LeftoverWarden.h"
 #include "TestEnvironment.h"
 #include "common/AppPaths.h"
+#include "common/HelperProtocol.h"
 #include "common/ProcessTeardown.h"
 
 namespace {
@@ -48,14 +52,24 @@ constexpr char kRunFolderName[] = "ostrel-test-XXXXXX";
 // The run's folder holds the profile, private to the user, and the tests' temporary folder, which
 // other users may pass as they pass the system's: a test that plays another user's process shares
 // a folder of it with that process. A killed program's temporary folders go with the run's folder.
-bool fillRunFolder(const QString &folder)
+// What could not be made, when it fails.
+std::optional<QString> fillRunFolder(const QString &folder)
 {
     const QString temporary = folder + QStringLiteral("/tmp");
     const QString path = folder + QStringLiteral("/home");
     const auto owners = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const auto passable = owners | QFile::ExeGroup | QFile::ExeOther;
-    if (!QDir().mkdir(temporary, passable) || !QDir().mkdir(path, owners) || !QFile::setPermissions(folder, passable))
-        return false;
+    // The failed call's errno, read before anything else can overwrite it.
+    const auto failed = [](const char *what, const QString &where) {
+        const int error = errno;
+        return QLatin1String(what) + where + QStringLiteral(": ") + qt_error_string(error);
+    };
+    if (!QDir().mkdir(temporary, passable))
+        return failed("cannot make ", temporary);
+    if (!QDir().mkdir(path, owners))
+        return failed("cannot make ", path);
+    if (!QFile::setPermissions(folder, passable))
+        return failed("cannot set the permissions of ", folder);
     qputenv("TMPDIR", QFile::encodeName(temporary));
     const QByteArray home = QFile::encodeName(path);
     qputenv("HOME", home);
@@ -68,7 +82,7 @@ bool fillRunFolder(const QString &folder)
     // by side would otherwise stop each other's engines.
     const QString runtime = path + QStringLiteral("/run");
     if (!QDir().mkdir(runtime, owners))
-        return false;
+        return failed("cannot make ", runtime);
     qputenv("XDG_RUNTIME_DIR", home + "/run");
     // A session bus address where nothing listens: no signal or notice of a test reaches a bus.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home + "/run/no-session-bus");
@@ -76,16 +90,21 @@ bool fillRunFolder(const QString &folder)
     // meets the engines or the helper a run of the client installed on this machine.
     qputenv("OSTREL_TEST", "1");
     qputenv("OSTREL_INSTALL_FOLDER", home + "/opt/Ostrel_mac_Pelmorath");
-    return true;
+    return std::nullopt;
 }
 
-// A Unix socket's path holds at most this many bytes (sun_path, less its terminating zero).
-constexpr qsizetype kSocketPathBytes = sizeof(sockaddr_un::sun_path) - 1;
-
-// What the tests put below the run's folder on the way to their deepest sockets: the helper's
-// socket in a test's temporary folder ("/tmp/<program>-XXXXXX/helper.sock", with program names of
-// up to 40 bytes) is the longest.
-constexpr qsizetype kDeepestSocketBelowTheRun = 64;
+// What the tests put below the run's folder on the way to their deepest socket: a test's temporary
+// folder, named after the program ("/tmp/<program>-XXXXXX", the longest program name of the build
+// given by tests/CMakeLists.txt), made the home of a client the test starts, with the client's
+// socket in its runtime folder ("/run/ostrel-helper.sock"), deeper than the helper's socket the
+// other tests make there ("/helper.sock").
+constexpr qsizetype kDeepestSocketBelowTheRun = qsizetype(std::string_view("/tmp/").size())
+                                                + OSTREL_LONGEST_TEST_PROGRAM_NAME
+                                                + qsizetype(std::string_view("-XXXXXX/run/ostrel-helper.sock").size());
+// Where even the system's temporary folder leaves no room for them, a program's name is too long.
+static_assert(qsizetype(std::string_view("/tmp/").size() + std::string_view(kRunFolderName).size()) + kDeepestSocketBelowTheRun
+                  <= HelperProtocol::kLongestSocketPath,
+              "a test program's name leaves its tests' sockets no room below the run's folder: shorten it");
 
 // Where the run's folder goes: the caller's TMPDIR, unless a socket the tests make there would
 // not fit in a socket's path (an engineer's TMPDIR may lie deep in a home folder); then the
@@ -97,18 +116,24 @@ QString runFolderRoot()
     if (!LeftoverWarden::wanted())
         return caller;
     const qsizetype runFolder = QFile::encodeName(caller).size() + qsizetype(std::strlen(kRunFolderName)) + 1;
-    return runFolder + kDeepestSocketBelowTheRun <= kSocketPathBytes ? caller : QStringLiteral("/tmp");
+    return runFolder + kDeepestSocketBelowTheRun <= HelperProtocol::kLongestSocketPath ? caller : QStringLiteral("/tmp");
 }
 
 std::unique_ptr<QTemporaryDir> makeRunFolder()
 {
     const QString root = runFolderRoot();
     auto folder = std::make_unique<QTemporaryDir>(root + QLatin1Char('/') + QLatin1String(kRunFolderName));
-    if (folder->isValid() && fillRunFolder(folder->path()))
-        return folder;
-    std::fprintf(stderr, "FAILED: cannot make the run's folder in %s: %s\n", qPrintable(root),
-                 qPrintable(folder->errorString()));
-    return nullptr;
+    if (!folder->isValid()) {
+        std::fprintf(stderr, "FAILED: cannot make the run's folder in %s: %s\n", qPrintable(root),
+                     qPrintable(folder->errorString()));
+        return nullptr;
+    }
+    if (const std::optional<QString> failed = fillRunFolder(folder->path())) {
+        std::fprintf(stderr, "FAILED: cannot fill the run's folder %s: %s\n", qPrintable(folder->path()),
+                     qPrintable(*failed));
+        return nullptr;
+    }
+    return folder;
 }
 
 int runTests(int argc, char **argv)

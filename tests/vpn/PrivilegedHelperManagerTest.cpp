@@ -158,6 +158,34 @@ TEST_F(PrivilegedHelperManagerTest, SameVersionIsInstalledAndNeedsNoInstall)
     }
 }
 
+TEST_F(PrivilegedHelperManagerTest, ASocketPathNoHelperCanServeIsNamedNotInstalledFor)
+{
+    // One byte longer than a socket can be bound at.
+    const qsizetype folder = QFile::encodeName(m_dir.path()).size();
+    ASSERT_LT(folder + 1, 107) << qPrintable(m_dir.path());
+    m_options.socketPath = m_dir.filePath(QString(107 - folder - 1, u's'));
+    // Installed or not, no helper can serve that path: an install would prompt for nothing.
+    for (const bool installed : {false, true}) {
+        SCOPED_TRACE(installed ? "installed program" : "nothing installed");
+        if (installed)
+            installHelperFile();
+        PrivilegedHelperManager manager(m_options);
+        manager.checkInstall();
+        // Answers come in the order asked: once a later question is answered, the check has decided.
+        Answers barrier;
+        manager.getHelperStatus(barrier.callback());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !barrier.statuses.isEmpty(); }, 5000));
+        EXPECT_EQ(barrier.statuses, QList<HelperStatus>{HelperStatus::noFound});
+        EXPECT_TRUE(m_runs.isEmpty()) << "an install was offered";
+        EXPECT_FALSE(manager.isInstalling());
+        const QString log = fileLogText();
+        EXPECT_TRUE(log.contains(QStringLiteral("[error] PrivilegedHelperManager checkInstall() the helper cannot be reached: "
+                                                "the socket path %1 is too long: 107 bytes")
+                                     .arg(m_options.socketPath)))
+            << log.toStdString();
+    }
+}
+
 TEST_F(PrivilegedHelperManagerTest, OtherVersionNeedsUpdateAndFailedInstallResetsTheConnection)
 {
     installHelperFile();
