@@ -97,6 +97,7 @@ public:
     using NBBaseViewController::NBBaseViewController;
 };
 
+// A banner-sized picture of one colour, as PNG bytes.
 QByteArray pngOf(const QColor &colour)
 {
     QImage image(728, 110, QImage::Format_RGB32);
@@ -353,13 +354,8 @@ TEST_F(MorePageStandin, HostileBannerArchiveIsRefusedWithNothingWritten)
     const QStringList dataBefore = filesUnder(AppPaths::dataFolder());
     const QStringList cachesBefore = filesUnder(AppPaths::cachesFolder());
 
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    ASSERT_TRUE(hostile.control(QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(climbingZip(png).toBase64())}}}}));
+    ASSERT_TRUE(hostile.control(
+        QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(climbingZip(pngOf(Qt::red)).toBase64())}}}}));
 
     NBMineViewController page;
     page.resize(728, 500);
