@@ -285,21 +285,28 @@ std::optional<bool> NBLeftSideViewController::unreadDotVisible(const std::option
     return sum >= 1;
 }
 
-void NBLeftSideViewController::applyUnreadReply(const std::optional<QJsonObject> &reply)
+void NBLeftSideViewController::applyUnreadReply(const std::optional<QJsonObject> &reply, quint64 request)
 {
+    if (request == 0)
+        request = m_unreadCounts.ask();
+    if (m_unreadCounts.stale(request))
+        return;
     const std::optional<bool> visible = unreadDotVisible(reply);
-    if (visible)
-        accountItem()->redDot()->setVisible(*visible);
+    if (!visible)
+        return;
+    m_unreadCounts.taken(request);
+    accountItem()->redDot()->setVisible(*visible);
 }
 
 void NBLeftSideViewController::requestUnreadMessage()
 {
     if (!m_unreadRequester)
         return;
+    const quint64 request = m_unreadCounts.ask();
     QPointer<NBLeftSideViewController> self(this);
-    m_unreadRequester([self](std::optional<QJsonObject> reply) {
+    m_unreadRequester([self, request](std::optional<QJsonObject> reply) {
         if (self)
-            self->applyUnreadReply(reply);
+            self->applyUnreadReply(reply, request);
     });
 }
 

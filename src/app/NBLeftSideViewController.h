@@ -9,6 +9,7 @@
 #include "app/NBLeftMenuType.h"
 #include "app/NBLeftSideView.h"
 #include "app/NBTunStateView.h"
+#include "common/LatestAnswer.h"
 #include "uikit/NBBaseViewController.h"
 
 class QLabel;
@@ -65,7 +66,10 @@ public:
     // Whether the unread dot shows for a reply: nothing when the reply does not say (then the
     // dot stays as it is).
     static std::optional<bool> unreadDotVisible(const std::optional<QJsonObject> &reply);
-    void applyUnreadReply(const std::optional<QJsonObject> &reply);
+    // The unread counts' answer to the request numbered `request` (0: one made elsewhere, taken
+    // as the newest). A late answer to an earlier request than the one whose counts are shown
+    // changes nothing: it would bring back a dot the user has read away.
+    void applyUnreadReply(const std::optional<QJsonObject> &reply, quint64 request = 0);
     void refreshTunState();
 
     void setTracker(Tracker tracker) { m_tracker = std::move(tracker); }
@@ -93,4 +97,5 @@ private:
     QPointer<NBLeftSideView> m_preButton;
     Tracker m_tracker;
     UnreadRequester m_unreadRequester;
+    LatestAnswer m_unreadCounts;
 };

@@ -67,7 +67,7 @@ void HomeAppearanceChain::run()
 {
     m_resourceVersionTool->check();
     checkUpdateGate();
-    const quint64 request = ++m_nodeListRequests;
+    const quint64 request = m_nodeLists.ask();
     QPointer<HomeAppearanceChain> self(this);
     OONetWorkTool::nodeList([self, request](std::optional<QString> text, std::optional<NetError> error) {
         if (self)
@@ -80,12 +80,10 @@ void HomeAppearanceChain::run()
 void HomeAppearanceChain::nodeListAnswered(const std::optional<QString> &text, const std::optional<NetError> &error,
                                            quint64 request)
 {
-    // Answers can overtake one another: a late one to an earlier appearance would put back the
-    // lines from before.
-    if (!onNodeList || request < m_nodeListTaken)
+    if (!onNodeList || m_nodeLists.stale(request))
         return;
     if (onNodeList(text, error))
-        m_nodeListTaken = request;
+        m_nodeLists.taken(request);
 }
 
 void HomeAppearanceChain::checkUpdateGate()

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "common/LatestAnswer.h"
 #include "networking/NetError.h"
 
 class NoticeChain;
@@ -56,6 +57,7 @@ private:
     NoticeChain &m_notices;
     Hooks m_hooks;
     OOResourcePackageVersionTool *m_resourceVersionTool = nullptr;
-    quint64 m_nodeListRequests = 0;
-    quint64 m_nodeListTaken = 0;
+    // Answers can overtake one another: a late one to an earlier appearance would put back the
+    // lines from before.
+    LatestAnswer m_nodeLists;
 };

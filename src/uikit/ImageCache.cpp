@@ -64,17 +64,17 @@ QImage ImageCache::imageFromCacheForKey(const QString &key)
 
 quint64 ImageCache::beginRequest(const QString &key)
 {
-    Q_UNUSED(key);
-    return m_nextTicket++;
+    return m_requests[key].ask();
 }
 
 ImageCache::Result ImageCache::setDataForKey(const QByteArray &data, const QString &key, quint64 ticket)
 {
     if (key.isEmpty())
         return {QStringLiteral("no image key")};
+    LatestAnswer &requests = m_requests[key];
     if (ticket == 0)
-        ticket = m_nextTicket++;
-    if (ticket < m_storedTicket.value(key, 0))
+        ticket = requests.ask();
+    if (requests.stale(ticket))
         return {QStringLiteral("a newer picture for this key is stored already")};
     if (data.size() > MaxImageBytes)
         return {QStringLiteral("the picture is larger than %1 bytes").arg(MaxImageBytes)};
@@ -88,7 +88,7 @@ ImageCache::Result ImageCache::setDataForKey(const QByteArray &data, const QStri
     QSaveFile file(cachePathForKey(key));
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
         return {QStringLiteral("cannot write the picture: %1").arg(file.errorString())};
-    m_storedTicket.insert(key, ticket);
+    requests.taken(ticket);
     remember(key, image);
     return {};
 }

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+#include "common/LatestAnswer.h"
+
 // Remote pictures kept by key: the advertisement and banner images under their "fid", flags
 // under their address, feedback pictures under their "fid". A disk layer in the caches folder
 // (one file per key, named by the key's MD5 so a key like "../x" names nothing outside the
@@ -57,6 +59,6 @@ private:
 
     QString m_folder;
     mutable QCache<QString, QImage> m_memory; // cost in kilobytes
-    QHash<QString, quint64> m_storedTicket;
-    quint64 m_nextTicket = 1;
+    // Per key: the tickets are that key's request numbers.
+    QHash<QString, LatestAnswer> m_requests;
 };

@@ -50,6 +50,7 @@
 #include "settings/feedback/NBFeedbackListViewController.h"
 #include "settings/feedback/NBFeedbackServiceCell.h"
 #include "settings/NBMessageDefaultView.h"
+#include "support/HeldAnswers.h"
 #include "support/StandinProcess.h"
 #include "support/NetworkTestSupport.h"
 
@@ -112,19 +113,11 @@ protected:
         return shown ? indexOfContent(list, content) : -1;
     }
 
-    // One list answer more, through the client's own network: an answer already on its way to the
-    // client is taken before it. Shared, so that an answer after a failed wait finds it alive.
-    static bool oneRoundTripMore()
+    // One list answer more, through the client's own network.
+    static void listRoundTrip(const std::function<void()> &answered)
     {
-        auto answered = std::make_shared<bool>(false);
-        OONetWorkTool::feedbackList(1, [answered](std::optional<QJsonObject>, std::optional<QString>) { *answered = true; });
-        const bool done = QTest::qWaitFor([&] { return *answered; }, kWait);
-        QTest::qWait(0);
-        return done;
+        OONetWorkTool::feedbackList(1, [answered](std::optional<QJsonObject>, std::optional<QString>) { answered(); });
     }
-
-    // How many answers the stand-in has held, or sent after holding them ("answers", "sent").
-    static int held(const char *count) { return s_standin->records().value("held").toObject().value(count).toInt(); }
 
     static QJsonObject lastUpload()
     {
@@ -137,20 +130,17 @@ TEST_F(FeedbackStandin, NewFeedbackWithTwoPicturesArrivesWholeAndIsListed)
 {
     // The list asked for on opening answers only after the one asked for once the feedback is
     // sent, as on a slow network: its older list must not put itself back.
-    const int heldBefore = held("answers");
-    const int sentBefore = held("sent");
-    ASSERT_TRUE(s_standin->fault(ApiPaths::kFeedbackList, QStringLiteral("hold"), 1));
+    const HeldAnswers held(*s_standin, ApiPaths::kFeedbackList);
+    ASSERT_TRUE(held.isSet());
     NBFeedbackListViewController list;
     list.ensureLoaded();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held("answers") > heldBefore; }, kWait));
+    ASSERT_TRUE(held.waitUntilHeld());
     const QString content = QStringLiteral("连接后网页打不开 %1").arg(QDateTime::currentMSecsSinceEpoch());
     const int row = sendFeedback(list, content, {picture(QSize(64, 48), Qt::red), picture(QSize(30, 90), Qt::green)}, 3,
                                  QStringLiteral("me@example.com"));
     ASSERT_GE(row, 0);
     // Now the first answer comes, after the newer one.
-    ASSERT_TRUE(s_standin->control(QJsonObject{{"release_held", true}}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held("sent") > sentBefore; }, kWait));
-    ASSERT_TRUE(oneRoundTripMore());
+    ASSERT_TRUE(held.release(listRoundTrip));
     ASSERT_EQ(indexOfContent(list, content), row);
 
     const QJsonObject upload = lastUpload();
@@ -450,17 +440,12 @@ TEST_F(FeedbackStandin, SwitchingQuicklyNeverShowsOneFeedbackUnderAnother)
     const QString second = QStringLiteral("第二条 %1").arg(stamp);
     ASSERT_GE(sendFeedback(list, first, {}), 0);
     ASSERT_GE(sendFeedback(list, second, {}), 0);
-    const int recordRequests = [] {
-        int n = 0;
-        for (const QJsonValue &r : s_standin->records().value("requests").toArray())
-            n += r.toObject().value("path").toString() == ApiPaths::kFeedbackRecord ? 1 : 0;
-        return n;
-    }();
 
     // The first one's conversation answers late, after the second is shown.
-    ASSERT_TRUE(s_standin->control(QJsonObject{{"faults", QJsonArray{QJsonObject{{"path", ApiPaths::kFeedbackRecord}, {"kind", "delay"},
-                                                                                   {"count", 1}, {"delay_ms", 600}}}}}));
+    const HeldAnswers held(*s_standin, ApiPaths::kFeedbackRecord);
+    ASSERT_TRUE(held.isSet());
     ASSERT_TRUE(list.selectFeedback(indexOfContent(list, first)));
+    ASSERT_TRUE(held.waitUntilHeld());
     ASSERT_TRUE(list.selectFeedback(indexOfContent(list, second)));
     NBFeedbackDetailViewController *pane = list.detailVC();
     // The second conversation loads under a cover of its own, a visible one.
@@ -468,14 +453,7 @@ TEST_F(FeedbackStandin, SwitchingQuicklyNeverShowsOneFeedbackUnderAnother)
     const auto covers = pane->findChildren<OOLoadingView *>();
     EXPECT_EQ(std::count_if(covers.begin(), covers.end(), [](OOLoadingView *cover) { return cover->isVisibleTo(cover->parentWidget()); }), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return infoText(pane) == second; }, kWait));
-    // Wait until the service has answered the late request, then a little round trip more.
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        int n = 0;
-        for (const QJsonValue &r : s_standin->records().value("requests").toArray())
-            n += r.toObject().value("path").toString() == ApiPaths::kFeedbackRecord ? 1 : 0;
-        return n == recordRequests + 2;
-    }, kWait));
-    ASSERT_TRUE(oneRoundTripMore());
+    ASSERT_TRUE(held.release(listRoundTrip));
     EXPECT_EQ(infoText(pane), second);
     EXPECT_EQ(pane->toolView()->feedbackId, QString::number(*list.selectModel->id));
     EXPECT_EQ(list.selectModel->content, second);

@@ -1,7 +1,9 @@
-// The more page against the stand-in service: what one appearance asks for and what it shows
-// (badge, expiry lines, unread dots, the banner unpacked from its password archive), and a
+// The more page against the stand-in service, reached through the window's menu: what one
+// appearance asks for and what it shows (badge, expiry lines, unread dots, the banner unpacked
+// from its password archive), late answers of an earlier appearance that change nothing, and a
 // hostile banner archive refused with nothing written anywhere.
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -18,11 +20,15 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include "app/NBLeftSideView.h"
+#include "app/NBLeftSideViewController.h"
+#include "app/NBMainSplitViewController.h"
 #include "app/NBMainWindowController.h"
 #include "uikit/ImageCache.h"
 #include "uikit/UiTiming.h"
 #include "common/ApiPaths.h"
 #include "common/AppPaths.h"
+#include "common/ProtocolConfig.h"
 #include "common/MKUserInfoManager.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
@@ -32,8 +38,12 @@
 #include "settings/more/NBMineHeaderView.h"
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineViewController.h"
+#include "support/HeldAnswers.h"
 #include "support/StandinProcess.h"
 #include "support/NetworkTestSupport.h"
+#include "support/TestZipBuilder.h"
+#include "uikit/NBBaseViewController.h"
+#include "uikit/ScreenFactory.h"
 
 namespace {
 
@@ -79,6 +89,26 @@ QStringList filesUnder(const QString &root)
     return files;
 }
 
+// A page under the menu's home slot that asks for nothing: only the more page's and the menu's
+// requests count.
+class QuietHome : public NBBaseViewController
+{
+public:
+    using NBBaseViewController::NBBaseViewController;
+};
+
+// A banner-sized picture of one colour, as PNG bytes.
+QByteArray pngOf(const QColor &colour)
+{
+    QImage image(728, 110, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
 } // namespace
 
 class MorePageStandin : public OneStandinPerSuite
@@ -88,8 +118,14 @@ protected:
     {
         ASSERT_TRUE(s_standin && s_standin->isRunning());
         s_standin->clearFaults();
+        ScreenFactory::instance().registerScreen(NBMainSplitViewController::screenName(NBLeftMenuType::home),
+                                                 [](QWidget *parent) { return new QuietHome(parent); });
+        ScreenFactory::instance().registerScreen(NBMainSplitViewController::screenName(NBLeftMenuType::account),
+                                                 [](QWidget *parent) { return new NBMineViewController(parent); });
+        ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", "default"}, {"banner_id", 0}}));
         useService(*s_standin);
     }
+    void TearDown() override { m_window.reset(); }
 
     // Points the client at the service and signs in as a visitor.
     static void useService(const StandinProcess &service)
@@ -111,7 +147,27 @@ protected:
         return paths;
     }
 
+    // The more page as a user reaches it: the window's menu, its account row.
+    NBMineViewController *showMorePage()
+    {
+        m_window = std::make_unique<NBMainWindowController>();
+        m_window->show();
+        m_split = new NBMainSplitViewController;
+        m_window->setContentViewController(m_split);
+        QTest::mouseClick(m_split->leftSide()->accountItem(), Qt::LeftButton);
+        return qobject_cast<NBMineViewController *>(m_split->shownContent());
+    }
+
+    // Away to the home page and back, as a user comes back to the page: it appears again.
+    void showAgain()
+    {
+        QTest::mouseClick(m_split->leftSide()->homeItem(), Qt::LeftButton);
+        QTest::mouseClick(m_split->leftSide()->accountItem(), Qt::LeftButton);
+    }
+
     UiTimingScope m_scope{0.01};
+    std::unique_ptr<NBMainWindowController> m_window;
+    NBMainSplitViewController *m_split = nullptr;
 };
 
 TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
@@ -127,10 +183,8 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     ASSERT_TRUE(*signedIn);
     ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
 
-    // The page as the window shows it: its content swap brings the page in.
-    NBMainWindowController window;
-    auto *shown = new NBMineViewController;
-    window.setContentViewController(shown);
+    NBMineViewController *shown = showMorePage();
+    ASSERT_NE(shown, nullptr);
     NBMineViewController &page = *shown;
     NBAdView *ad = page.headerView()->adView();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model().has_value(); }, kWait));
@@ -156,36 +210,134 @@ TEST_F(MorePageStandin, AppearanceRefreshesAccountDotsAndBannerFromItsArchive)
     EXPECT_TRUE(page.headerView()->svipTimeLab()->text().endsWith(QStringLiteral(" 高级到期")));
     EXPECT_TRUE(page.headerView()->nameLab()->text().endsWith(QStringLiteral("******0000")));
 
-    // Shown again: the picture comes from the cache, the archive is not fetched a second time.
-    ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}}));
-    auto *shownAgain = new NBMineViewController;
-    window.setContentViewController(shownAgain);
-    NBMineViewController &again = *shownAgain;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return again.headerView()->adView()->model().has_value(); }, kWait));
+    // Shown again, the banner listed anew: its picture comes from the cache at once, the archive
+    // is not fetched a second time.
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"clear_records", true}, {"banner_id", 42}}));
+    showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model() && ad->model()->id == 42; }, kWait));
     for (const QString &path : requestedPaths())
         EXPECT_FALSE(path.startsWith(QStringLiteral("/static/archives/"))) << path.toStdString();
 
-    // Asked again while the answer to an earlier ask is held back, as on a slow network: the
-    // banner the service has now stays when that earlier answer comes last.
-    const auto held = [](const char *count) { return s_standin->records().value("held").toObject().value(count).toInt(); };
-    const int heldBefore = held("answers");
-    const int sentBefore = held("sent");
-    ASSERT_TRUE(s_standin->fault(ApiPaths::kAdvertisements, QStringLiteral("hold"), 1));
-    again.requestAdvertisements();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held("answers") > heldBefore; }, kWait));
+    // Shown again while that appearance's banner list is held back, as on a slow network, and
+    // once more: the banner the service has now stays when the earlier answer comes last.
+    const HeldAnswers held(*s_standin, ApiPaths::kAdvertisements);
+    ASSERT_TRUE(held.isSet());
+    showAgain();
+    ASSERT_TRUE(held.waitUntilHeld());
     ASSERT_TRUE(s_standin->control(QJsonObject{{"banner_id", 99}}));
-    again.requestAdvertisements();
-    NBAdView *shownAd = again.headerView()->adView();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shownAd->model() && shownAd->model()->id == 99; }, kWait));
-    ASSERT_TRUE(s_standin->control(QJsonObject{{"release_held", true}, {"banner_id", 0}}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held("sent") > sentBefore; }, kWait));
-    // One round trip more: the late answer, already there, is taken before this one's.
-    auto answered = std::make_shared<bool>(false);
-    OONetWorkTool::advertisements(6, [answered](std::optional<QJsonObject>, std::optional<QString>) { *answered = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return *answered; }, kWait));
-    QTest::qWait(0);
-    EXPECT_EQ(shownAd->model()->id, 99);
-    window.setContentViewController(nullptr);
+    showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model() && ad->model()->id == 99; }, kWait));
+    ASSERT_TRUE(held.release([](const std::function<void()> &answered) {
+        OONetWorkTool::advertisements(6, [answered](std::optional<QJsonObject>, std::optional<QString>) { answered(); });
+    }));
+    EXPECT_EQ(ad->model()->id, 99);
+}
+
+TEST_F(MorePageStandin, ALateUnreadCountBringsBackNoDotOnThePageOrTheMenu)
+{
+    NBMineViewController *page = showMorePage();
+    ASSERT_NE(page, nullptr);
+    QLabel *pageDot = page->itemOfType(NBMineViewController::messageRow)->redDot();
+    QLabel *menuDot = m_split->leftSide()->accountItem()->redDot();
+    // The first appearance asks three times: the menu once it is shown, the page, and the menu
+    // again for the page. All three are on the service before the next appearance's are held.
+    const auto asked = [] { return int(requestedPaths().count(ApiPaths::kUnreadMessages)); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked() >= 3 && !pageDot->isHidden() && !menuDot->isHidden(); }, kWait));
+
+    // Shown again: the page's and the menu's counts are made while the messages are unread and
+    // held back, as on a slow network.
+    const HeldAnswers held(*s_standin, ApiPaths::kUnreadMessages, 2);
+    ASSERT_TRUE(held.isSet());
+    showAgain();
+    ASSERT_TRUE(held.waitUntilHeld());
+    // The messages are read meanwhile; shown once more, the page and the menu lose their dots.
+    ASSERT_TRUE(s_standin->control(QJsonObject{{"messages", QJsonArray()}}));
+    showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pageDot->isHidden() && menuDot->isHidden(); }, kWait));
+
+    // The held counts come last: they bring back no dot.
+    ASSERT_TRUE(held.release([](const std::function<void()> &answered) {
+        OONetWorkTool::unreadMessages([answered](std::optional<QJsonObject>, std::optional<NetError>) { answered(); });
+    }));
+    EXPECT_TRUE(pageDot->isHidden());
+    EXPECT_TRUE(menuDot->isHidden());
+}
+
+TEST_F(MorePageStandin, ALateAccountAnswerBringsBackNoAccountFromBefore)
+{
+    // A visitor: no phone, no account name in the header.
+    NBMineViewController *page = showMorePage();
+    ASSERT_NE(page, nullptr);
+    QLabel *name = page->headerView()->nameLab();
+    ASSERT_TRUE(QTest::qWaitFor([] { return requestedPaths().contains(ApiPaths::kAccountInfo); }, kWait));
+    EXPECT_TRUE(name->text().isEmpty());
+
+    // Shown again: the account is made as it stands and held back, as on a slow network.
+    const HeldAnswers held(*s_standin, ApiPaths::kAccountInfo);
+    ASSERT_TRUE(held.isSet());
+    showAgain();
+    ASSERT_TRUE(held.waitUntilHeld());
+    // A phone is bound to the account meanwhile; shown once more, the header names it.
+    const QString phone = QStringLiteral("139%1").arg(QDateTime::currentMSecsSinceEpoch() % 100000000, 8, 10, QLatin1Char('0'));
+    std::optional<bool> bound;
+    OONetWorkTool::boundAccount(QJsonObject{{"boundAccount", phone}, {"register_valid_code", "123456"}, {"region_code", "+86"},
+                                            {"new_password", "abc12345"}},
+                                [&](std::optional<QJsonObject> reply, std::optional<NetError> error) {
+                                    bound = reply && !error;
+                                });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bound.has_value(); }, kWait));
+    ASSERT_TRUE(*bound);
+    const QString masked = QStringLiteral("******") + phone.right(4);
+    showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return name->text().endsWith(masked); }, kWait));
+
+    // The held account comes last: neither the header nor the stored account go back to it.
+    ASSERT_TRUE(held.release([](const std::function<void()> &answered) {
+        OONetWorkTool::accountInfo([answered](std::optional<QJsonObject>, std::optional<NetError>) { answered(); });
+    }));
+    EXPECT_TRUE(name->text().endsWith(masked)) << name->text().toStdString();
+    const std::optional<HHUserInfo> stored = MKUserInfoManager::shared().currentUser();
+    ASSERT_TRUE(stored && stored->user);
+    EXPECT_EQ(stored->user->phone.value_or(QString()), phone);
+}
+
+TEST_F(MorePageStandin, APictureStillDownloadingNeverCoversTheNewerBannerShownFromTheCache)
+{
+    NBMineViewController *page = showMorePage();
+    ASSERT_NE(page, nullptr);
+    NBAdView *ad = page->headerView()->adView();
+    // The service's banner, shown, and so in the cache.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model().has_value() && !ad->adImgView()->pixmap().isNull(); }, kWait));
+    const QByteArray cachedArchive = TestHttp::get(s_standin->baseUrl() + QStringLiteral("/static/archives/banner.zip"));
+    ASSERT_FALSE(cachedArchive.isEmpty());
+
+    // Shown again, a new banner is listed whose picture's download is held back, as on a slow
+    // network.
+    const QByteArray newArchive = TestZipBuilder()
+                                      .addFile(QStringLiteral("banner.png"), pngOf(Qt::darkGreen))
+                                      .encrypt(ProtocolConfig::resourceArchivePassword())
+                                      .build();
+    ASSERT_TRUE(s_standin->control(
+        QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(newArchive.toBase64())}}}, {"banner_id", 77}}));
+    const HeldAnswers held(*s_standin, QStringLiteral("/static/archives/banner.zip"));
+    ASSERT_TRUE(held.isSet());
+    QSignalSpy finished(page->headerView(), &NBMineHeaderView::adImageFinished);
+    showAgain();
+    ASSERT_TRUE(held.waitUntilHeld());
+
+    // Shown once more, the banner listed is one whose picture is cached: it shows at once.
+    ASSERT_TRUE(s_standin->control(
+        QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(cachedArchive.toBase64())}}}, {"banner_id", 78}}));
+    showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ad->model() && ad->model()->id == 78; }, kWait));
+    const QImage shown = ad->adImgView()->pixmap().toImage();
+
+    // The earlier picture lands last: unpacked, but the newer banner stays.
+    ASSERT_TRUE(held.release());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 1; }, kWait));
+    EXPECT_FALSE(finished.first().at(0).toBool());
+    EXPECT_EQ(ad->model()->id, 78);
+    EXPECT_TRUE(ad->adImgView()->pixmap().toImage() == shown) << "the held picture covers the banner shown";
 }
 
 TEST_F(MorePageStandin, HostileBannerArchiveIsRefusedWithNothingWritten)
@@ -202,13 +354,8 @@ TEST_F(MorePageStandin, HostileBannerArchiveIsRefusedWithNothingWritten)
     const QStringList dataBefore = filesUnder(AppPaths::dataFolder());
     const QStringList cachesBefore = filesUnder(AppPaths::cachesFolder());
 
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    ASSERT_TRUE(hostile.control(QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(climbingZip(png).toBase64())}}}}));
+    ASSERT_TRUE(hostile.control(
+        QJsonObject{{"raw_archives", QJsonObject{{"banner", QString::fromLatin1(climbingZip(pngOf(Qt::red)).toBase64())}}}}));
 
     NBMineViewController page;
     page.resize(728, 500);

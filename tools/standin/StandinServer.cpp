@@ -351,6 +351,13 @@ void StandinServer::handleStatic(const httplib::Request &req, httplib::Response 
     if (path.startsWith(QLatin1String("/static/archives/")) && path.endsWith(QLatin1String(".zip"))) {
         const QString name = path.mid(17).chopped(4);
         if (const std::optional<StandinArchives::Archive> archive = m_state->archives().find(name)) {
+            // Held as an API answer is: the archive as the request found it, sent on release.
+            if (fault && fault->kind == QLatin1String("hold")) {
+                holdAnswer(fault->delayMs);
+                auto sent = m_heldSent;
+                sendUncompressed(res, archive->bytes.toStdString(), "application/zip", [sent] { ++*sent; });
+                return;
+            }
             res.set_content(archive->bytes.toStdString(), "application/zip");
             return;
         }

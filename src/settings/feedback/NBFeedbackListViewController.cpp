@@ -74,7 +74,7 @@ void NBFeedbackListViewController::requestFeedbackList()
     ensureLoaded();
     if (!m_loading)
         m_loading = OOLoadingView::cover(this);
-    const quint64 request = ++m_listRequests;
+    const quint64 request = m_lists.ask();
     QPointer<NBFeedbackListViewController> self(this);
     OONetWorkTool::feedbackList(page, [self, request](std::optional<QJsonObject> reply, std::optional<QString>) {
         if (self)
@@ -86,9 +86,9 @@ void NBFeedbackListViewController::handleList(const std::optional<QJsonObject> &
 {
     if (m_loading)
         m_loading->closeOverlay();
-    // Answers can overtake one another: a late one to an earlier request would put back the list
-    // from before, without the feedback just sent.
-    if (request < m_listShown)
+    if (request == 0)
+        request = m_lists.ask();
+    if (m_lists.stale(request))
         return;
     if (!reply || reply->isEmpty())
         return;
@@ -96,7 +96,7 @@ void NBFeedbackListViewController::handleList(const std::optional<QJsonObject> &
     const QJsonValue pageDatas = data.value(QStringLiteral("page_datas"));
     if (data.isEmpty() || !pageDatas.isArray())
         return;
-    m_listShown = request;
+    m_lists.taken(request);
     datas.clear();
     for (const QJsonValue &entry : pageDatas.toArray()) {
         if (!entry.isObject())

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "common/LatestAnswer.h"
 #include "uikit/NBBaseViewController.h"
 #include "networking/NBFeedbackListModel.h"
 #include "settings/NBMessageDefaultViewProtocol.h"
@@ -38,9 +39,9 @@ public:
     bool requestsOnLoad = true;
 
     void requestFeedbackList();
-    // A list reply ("data"."page_datas") to the request numbered `request` (requests are counted
-    // from 1; a reply made from fake data has none). Anything malformed changes nothing, and
-    // neither does a reply to an earlier request than the one whose list is shown.
+    // A list reply ("data"."page_datas") to the request numbered `request` (0: one made from
+    // fake data, taken as the newest). Anything malformed changes nothing, and neither does a
+    // late reply to an earlier request than the one whose list is shown.
     void handleList(const std::optional<QJsonObject> &reply, quint64 request = 0);
     // The answer to a click on a row: false when the row is the one shown already.
     bool selectFeedback(int row);
@@ -77,6 +78,7 @@ private:
     QPointer<NBFeedbackDetailViewController> m_detailVC;
     QPointer<NBContactViewController> m_feedbackVc;
     QPointer<OOLoadingView> m_loading;
-    quint64 m_listRequests = 0;
-    quint64 m_listShown = 0;
+    // Answers can overtake one another: a late one to an earlier request would put back the list
+    // from before, without the feedback just sent.
+    LatestAnswer m_lists;
 };

@@ -114,24 +114,27 @@ void NBMineHeaderView::showAd(HHAdModel model)
     const std::optional<QString> key = SplashAdStore::adImageKey(imgUrl);
     if (!key || key->isEmpty())
         return;
+    const quint64 request = m_adPictures.ask();
     ImageCache &cache = ImageCache::shared();
     if (cache.containsDataForKey(*key)) {
         const QImage image = cache.imageFromCacheForKey(*key);
         if (!image.isNull()) {
+            m_adPictures.taken(request);
             m_adView->setAdvertisement(model, image);
             return;
         }
     }
     QPointer<NBMineHeaderView> self(this);
     OONetWork::shared().requestConfigRawData(QStringLiteral("GET"), imgUrl,
-                                             [self, key = *key, model](std::optional<QByteArray> data, std::optional<NetError> error) {
+                                             [self, key = *key, model, request](std::optional<QByteArray> data,
+                                                                                std::optional<NetError> error) {
         if (self)
-            self->unpackAdImage(data, error.has_value(), key, model);
+            self->unpackAdImage(data, error.has_value(), key, model, request);
     });
 }
 
 void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool failed, const QString &key,
-                                     const HHAdModel &model)
+                                     const HHAdModel &model, quint64 request)
 {
     if (failed || !data) {
         Q_EMIT adImageFinished(false);
@@ -145,6 +148,12 @@ void NBMineHeaderView::unpackAdImage(const std::optional<QByteArray> &data, bool
         Q_EMIT adImageFinished(false);
         return;
     }
+    // Unpacked all the same: the next appearance that lists this banner finds it in the cache.
+    if (m_adPictures.stale(request)) {
+        Q_EMIT adImageFinished(false);
+        return;
+    }
+    m_adPictures.taken(request);
     m_adView->setAdvertisement(model, result.image);
     Q_EMIT adImageFinished(true);
 }

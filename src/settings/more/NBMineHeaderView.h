@@ -6,6 +6,7 @@
 
 #include "app/HHAdModel.h"
 #include "common/HHUserInfo.h"
+#include "common/LatestAnswer.h"
 
 class NBAdView;
 class NBInfoView;
@@ -31,8 +32,11 @@ public:
     void updateUserInfo(const std::optional<HHUserInfo> &userInfo);
     // Shows the advertisement: from the image cache under its "fid", else downloaded.
     void showAd(HHAdModel model);
-    // The downloaded archive of an advertisement's picture.
-    void unpackAdImage(const std::optional<QByteArray> &data, bool failed, const QString &key, const HHAdModel &model);
+    // The downloaded archive of the picture asked for by the showAd numbered `request`. A picture
+    // still downloading that lands after a later advertisement was shown (one from the cache, at
+    // once) fills the cache but changes nothing on the screen.
+    void unpackAdImage(const std::optional<QByteArray> &data, bool failed, const QString &key, const HHAdModel &model,
+                       quint64 request);
 
     NBInfoView *infoView() const { return m_infoView; }
     QLabel *iconImgView() const { return m_iconImgView; }
@@ -65,4 +69,5 @@ private:
     NBAdView *m_adView = nullptr;
     QString m_badgeName;
     QString m_markName;
+    LatestAnswer m_adPictures;
 };

@@ -203,35 +203,42 @@ void NBMineViewController::viewDidAppear()
 
 void NBMineViewController::requestAccountInfo()
 {
+    const quint64 request = m_accounts.ask();
     QPointer<NBMineViewController> self(this);
-    OONetWorkTool::accountInfo([self](std::optional<QJsonObject> data, std::optional<NetError> error) {
+    OONetWorkTool::accountInfo([self, request](std::optional<QJsonObject> data, std::optional<NetError> error) {
         if (self)
-            self->handleAccountInfo(data, error.has_value());
+            self->handleAccountInfo(data, error.has_value(), request);
     });
 }
 
-void NBMineViewController::handleAccountInfo(const std::optional<QJsonObject> &data, bool failed)
+void NBMineViewController::handleAccountInfo(const std::optional<QJsonObject> &data, bool failed, quint64 request)
 {
-    if (failed || !data)
+    if (request == 0)
+        request = m_accounts.ask();
+    if (failed || !data || m_accounts.stale(request))
         return;
+    m_accounts.taken(request);
     MKUserInfoManager::shared().storeRefreshedAccount(*data);
     m_headerView->updateUserInfo(HHUserInfo::fromJson(*data));
 }
 
 void NBMineViewController::requestUnreadMessages()
 {
+    const quint64 request = m_unreadCounts.ask();
     QPointer<NBMineViewController> self(this);
-    OONetWorkTool::unreadMessages([self](OONetWorkTool::Reply response, OONetWorkTool::Error error) {
-        OONetWorkTool::parseResponse(response, error, [self](std::optional<QJsonObject> reply, std::optional<QString>) {
+    OONetWorkTool::unreadMessages([self, request](OONetWorkTool::Reply response, OONetWorkTool::Error error) {
+        OONetWorkTool::parseResponse(response, error, [self, request](std::optional<QJsonObject> reply, std::optional<QString>) {
             if (self)
-                self->handleUnreadMessages(reply);
+                self->handleUnreadMessages(reply, request);
         });
     });
 }
 
-void NBMineViewController::handleUnreadMessages(const std::optional<QJsonObject> &response)
+void NBMineViewController::handleUnreadMessages(const std::optional<QJsonObject> &response, quint64 request)
 {
-    if (!response)
+    if (request == 0)
+        request = m_unreadCounts.ask();
+    if (!response || m_unreadCounts.stale(request))
         return;
     const QJsonValue data = response->value(QStringLiteral("data"));
     if (!data.isObject())
@@ -242,6 +249,7 @@ void NBMineViewController::handleUnreadMessages(const std::optional<QJsonObject>
     const std::optional<qint64> system = wholeNumber(counts.value(QStringLiteral("system_message")));
     if (!active || !feedback || !system)
         return;
+    m_unreadCounts.taken(request);
     setRowDot(messageRow, *active + *system >= 1);
     setRowDot(feedbackRow, *feedback >= 1);
 }
@@ -260,7 +268,7 @@ void NBMineViewController::setRowDot(qint64 type, bool dot)
 
 void NBMineViewController::requestAdvertisements()
 {
-    const quint64 request = ++m_adRequests;
+    const quint64 request = m_banners.ask();
     QPointer<NBMineViewController> self(this);
     OONetWorkTool::advertisements(6, [self, request](std::optional<QJsonObject> reply, std::optional<QString>) {
         if (self)
@@ -270,16 +278,16 @@ void NBMineViewController::requestAdvertisements()
 
 void NBMineViewController::handleAdvertisements(const std::optional<QJsonObject> &response, quint64 request)
 {
-    // Answers can overtake one another: a late one to an earlier appearance would put back the
-    // banner from before.
-    if (!response || request < m_adShown)
+    if (request == 0)
+        request = m_banners.ask();
+    if (!response || m_banners.stale(request))
         return;
     const QJsonArray pages = response->value(QStringLiteral("data")).toObject().value(QStringLiteral("page_datas")).toArray();
     for (const QJsonValue &page : pages) {
         if (!page.isObject())
             continue;
         if (const std::optional<HHAdModel> model = HHAdModel::fromJson(page.toObject())) {
-            m_adShown = request;
+            m_banners.taken(request);
             m_headerView->showAd(*model);
             return;
         }

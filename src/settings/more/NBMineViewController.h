@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "common/LatestAnswer.h"
 #include "uikit/NBBaseViewController.h"
 #include "settings/more/NBAdViewProtocol.h"
 #include "settings/more/NBInfoViewProtocol.h"
@@ -45,11 +46,12 @@ public:
     void requestAccountInfo();
     void requestUnreadMessages();
     void requestAdvertisements();
-    void handleAccountInfo(const std::optional<QJsonObject> &data, bool failed);
-    void handleUnreadMessages(const std::optional<QJsonObject> &response);
-    // The banner list's answer to the request numbered `request`; a late answer to an earlier
-    // request than the one whose banner is shown changes nothing.
-    void handleAdvertisements(const std::optional<QJsonObject> &response, quint64 request);
+    // The answers to the requests above, numbered by the request they answer (0: one made
+    // elsewhere, taken as the newest). A late answer to an earlier request than the one whose
+    // answer is shown changes nothing: it would put back an old account, red dot or banner.
+    void handleAccountInfo(const std::optional<QJsonObject> &data, bool failed, quint64 request = 0);
+    void handleUnreadMessages(const std::optional<QJsonObject> &response, quint64 request = 0);
+    void handleAdvertisements(const std::optional<QJsonObject> &response, quint64 request = 0);
     void killSwitchChanged(bool on);
     void tunSwitchChanged(bool on);
 
@@ -79,6 +81,7 @@ private:
     QScrollArea *m_scrollView = nullptr;
     QWidget *m_contentView = nullptr;
     NBMineHeaderView *m_headerView = nullptr;
-    quint64 m_adRequests = 0;
-    quint64 m_adShown = 0;
+    LatestAnswer m_accounts;
+    LatestAnswer m_unreadCounts;
+    LatestAnswer m_banners;
 };
