@@ -33,13 +33,13 @@ public:
     }
     ~ThreadHandOff() { arrived(); }
 
-    // `task` as a closure that carries a hand-off and reports its arrival before it runs.
-    template <typename Task>
-    static auto carried(Task task)
+    // `work` as a closure that carries a hand-off and reports its arrival before it runs.
+    template <typename Work>
+    static auto carried(Work &&work)
     {
-        return [task = std::move(task), handOff = ThreadHandOff()]() mutable {
+        return [work = std::forward<Work>(work), handOff = ThreadHandOff()]() mutable {
             handOff.arrived();
-            task();
+            work();
         };
     }
 
