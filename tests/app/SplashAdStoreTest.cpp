@@ -1,6 +1,5 @@
 // The cached splash advertisement: the reply table, the picture archive chain with archives made
 // here (hostile ones included), and one round against the stand-in service.
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
@@ -24,21 +23,16 @@
 #include "common/UserDefaults.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OONetWorkTool.h"
+#include "support/PngBytes.h"
 #include "support/StandinProcess.h"
 #include "support/TestZipBuilder.h"
 #include "support/NetworkTestSupport.h"
 
 namespace {
 
-QByteArray pngBytes(const QColor &colour = Qt::magenta)
+QByteArray adPng(const QColor &colour = Qt::magenta)
 {
-    QImage image(8, 5, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return pngBytes(colour, QSize(8, 5));
 }
 
 QJsonObject reply(const QJsonValue &pages, const QJsonValue &success = 1)
@@ -127,7 +121,7 @@ TEST_F(SplashAdStoreTest, UnsuccessfulRepliesKeepTheStoredAdvertisementUnusableO
 
 TEST_F(SplashAdStoreTest, GoodArchiveCachesThePictureStoresTheRowAndLeavesNothingBehind)
 {
-    const QByteArray picture = pngBytes();
+    const QByteArray picture = adPng();
     archive = TestZipBuilder()
                   .addFile(QStringLiteral("readme.txt"), "not a picture")
                   .addFile(QStringLiteral("splash.png"), picture)
@@ -175,10 +169,10 @@ TEST_F(SplashAdStoreTest, HostileOrBrokenArchivesCacheNothingAndWriteNothingOuts
     const QString outside = AppPaths::dataFolder() + QStringLiteral("/evil.png");
     QFile::remove(outside);
     const QList<std::optional<QByteArray>> archives{
-        TestZipBuilder().addFile(QStringLiteral("../../evil.png"), pngBytes()).encrypt(password).build(),
-        TestZipBuilder().addFile(QStringLiteral("/tmp/evil.png"), pngBytes()).encrypt(password).build(),
+        TestZipBuilder().addFile(QStringLiteral("../../evil.png"), adPng()).encrypt(password).build(),
+        TestZipBuilder().addFile(QStringLiteral("/tmp/evil.png"), adPng()).encrypt(password).build(),
         TestZipBuilder().addSymlink(QStringLiteral("link.png"), outside).encrypt(password).build(),
-        TestZipBuilder().addFile(QStringLiteral("splash.png"), pngBytes()).encrypt(QStringLiteral("wrong")).build(),
+        TestZipBuilder().addFile(QStringLiteral("splash.png"), adPng()).encrypt(QStringLiteral("wrong")).build(),
         TestZipBuilder().addFile(QStringLiteral("page.html"), "<html></html>").encrypt(password).build(),
         QByteArray("PK\x03\x04 truncated garbage"),
         std::nullopt,
@@ -227,8 +221,8 @@ TEST(AdImageArchive, KeepsTheFirstOrLastPictureAndRefusesWhatIsNoPictureArchive)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     ImageCache cache(folder.path());
-    const QByteArray red = pngBytes(Qt::red);
-    const QByteArray blue = pngBytes(Qt::blue);
+    const QByteArray red = adPng(Qt::red);
+    const QByteArray blue = adPng(Qt::blue);
     const QByteArray archive = TestZipBuilder()
                                    .addFile(QStringLiteral("a.png"), red)
                                    .addFile(QStringLiteral("notes.txt"), "no picture")

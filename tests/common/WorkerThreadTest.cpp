@@ -5,28 +5,15 @@
 #include <QThread>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "common/WorkerThread.h"
+#include "support/SlowThreadExit.h"
 
 namespace {
 
 std::atomic<bool> s_exitCleanUpDone{false};
-
-struct SlowThreadExit
-{
-    bool armed = false;
-    ~SlowThreadExit()
-    {
-        if (!armed)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        s_exitCleanUpDone.store(true);
-    }
-};
 
 // Records the thread it was deleted on.
 class Witness : public QObject
@@ -55,10 +42,7 @@ TEST(WorkerThread, StopReturnsOnlyOnceTheThreadsExitCleanUpIsOver)
 {
     s_exitCleanUpDone.store(false);
     WorkerThread worker(QStringLiteral("test-worker"));
-    queue(worker, [] {
-        thread_local SlowThreadExit slow;
-        slow.armed = true;
-    });
+    queue(worker, [] { SlowThreadExit::armOnThisThread(&s_exitCleanUpDone); });
     worker.stop();
     EXPECT_TRUE(s_exitCleanUpDone.load()) << "stop() returned while the thread was still ending";
     EXPECT_FALSE(worker.isRunning());

@@ -2,7 +2,6 @@
 // appearance asks for and what it shows (badge, expiry lines, unread dots, the banner unpacked
 // from its password archive), late answers of an earlier appearance that change nothing, and a
 // hostile banner archive refused with nothing written anywhere.
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -39,6 +38,7 @@
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineViewController.h"
 #include "support/HeldAnswers.h"
+#include "support/PngBytes.h"
 #include "support/StandinProcess.h"
 #include "support/NetworkTestSupport.h"
 #include "support/TestZipBuilder.h"
@@ -100,13 +100,7 @@ public:
 // A banner-sized picture of one colour, as PNG bytes.
 QByteArray pngOf(const QColor &colour)
 {
-    QImage image(728, 110, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return pngBytes(colour, QSize(728, 110));
 }
 
 } // namespace

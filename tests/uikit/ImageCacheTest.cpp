@@ -1,7 +1,6 @@
 #include "uikit/ImageCache.h"
 #include "uikit/ImageLoader.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -15,17 +14,13 @@
 
 #include <memory>
 
+#include "support/PngBytes.h"
+
 namespace {
 
 QByteArray png(QColor colour, int side = 4)
 {
-    QImage image(side, side, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return pngBytes(colour, QSize(side, side), QImage::Format_ARGB32);
 }
 
 QColor colourOf(const QImage &image)

@@ -15,10 +15,8 @@
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include <unistd.h>
 
@@ -26,30 +24,15 @@
 #include "common/ProcessTeardown.h"
 #include "networking/HostLookup.h"
 #include "networking/XSAnalyticsManager.h"
+#include "support/SlowThreadExit.h"
 
 namespace {
 
 std::atomic<bool> s_threadExitDone{false};
 
-// Lives in the worker's thread-local storage: its destructor runs in the thread's exit clean-up.
-struct SlowThreadExit
-{
-    bool armed = false;
-    ~SlowThreadExit()
-    {
-        if (!armed)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        s_threadExitDone.store(true);
-    }
-};
-
 void slowDownTheWorkersExit()
 {
-    XSAnalyticsManager::shared().runOnWorkerForTesting([] {
-        thread_local SlowThreadExit slow;
-        slow.armed = true;
-    });
+    XSAnalyticsManager::shared().runOnWorkerForTesting([] { SlowThreadExit::armOnThisThread(&s_threadExitDone); });
 }
 
 } // namespace
