@@ -1,7 +1,8 @@
 // A program that tracks an event just before it ends must end cleanly and at once: the analytics
 // worker is wholly over before main returns (a thread still running its exit clean-up while the
-// exit handlers tear down the statics corrupts the heap), and an upload whose host lookup hangs
-// does not hold up the end.
+// exit handlers tear down the statics corrupts the heap), OpenSSL does not tear itself down under
+// the threads of Qt's that nobody can join (the probe checks in its last exit handler), and an
+// upload whose host lookup hangs does not hold up the end.
 #include <QProcess>
 #include <QTest>
 

@@ -7,7 +7,8 @@
 //   analytics-exit-probe quit-on-input     quits once a line arrives on its standard input
 //
 // OSTREL_EXIT_PROBE_DNS names the servers the uploads' lookups ask ("127.0.0.1:5353").
-// Exit status: 0 a clean end; 3 the worker was still ending after the teardown; 2 no profile.
+// Exit status: 0 a clean end; 3 the worker was still ending after the teardown; 4 OpenSSL tore
+// itself down in the exit handlers (under whatever thread of Qt's was still ending); 2 no profile.
 #include <QCoreApplication>
 #include <QDir>
 #include <QSocketNotifier>
@@ -16,8 +17,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
+#include <openssl/crypto.h>
 #include <unistd.h>
 
 #include "common/AppPaths.h"
@@ -30,6 +33,14 @@ namespace {
 
 std::atomic<bool> s_threadExitDone{false};
 
+// The program's last exit handler (registered before OpenSSL's own): OpenSSL cannot be set up
+// again once it has torn itself down.
+void checkOpenSslIsWhole()
+{
+    if (OPENSSL_init_crypto(0, nullptr) != 1)
+        _exit(4);
+}
+
 void slowDownTheWorkersExit()
 {
     XSAnalyticsManager::shared().runOnWorkerForTesting([] { SlowThreadExit::armOnThisThread(&s_threadExitDone); });
@@ -39,6 +50,7 @@ void slowDownTheWorkersExit()
 
 int main(int argc, char **argv)
 {
+    std::atexit(checkOpenSslIsWhole);
     ProcessTeardown::prepare();
     QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-exit-probe-XXXXXX"));
     if (!profile.isValid())
