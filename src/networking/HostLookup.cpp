@@ -52,7 +52,17 @@ HostLookup::HostLookup(QObject *parent)
 {
     m_timeout->setSingleShot(true);
     connect(m_timeout, &QTimer::timeout, this, [this] { process(ARES_SOCKET_BAD, ARES_SOCKET_BAD); });
+}
 
+HostLookup::~HostLookup()
+{
+    m_ending = true;
+    closeChannel();
+}
+
+void HostLookup::openChannel()
+{
+    m_setupError.clear();
     int status = setUpLibrary();
     if (status != ARES_SUCCESS) {
         m_setupError = describe(status);
@@ -75,11 +85,10 @@ HostLookup::HostLookup(QObject *parent)
         m_setupError = describe(status);
 }
 
-HostLookup::~HostLookup()
+void HostLookup::closeChannel()
 {
-    m_ending = true;
-    // Answers every lookup under way with "destruction" (dropped in answered()) and closes the
-    // sockets, telling socketStateChanged() so first.
+    // Answers every lookup under way with "destruction" (dropped in answered() while ending) and
+    // closes the sockets, telling socketStateChanged() so first.
     if (m_channel)
         ares_destroy(m_channel);
     m_channel = nullptr;
@@ -93,6 +102,12 @@ void HostLookup::setServersForTesting(const QString &servers)
 
 void HostLookup::lookup(const QString &host, Completion completion)
 {
+    // c-ares reads the resolver configuration once per channel: a channel opened afresh whenever
+    // none is in use follows the system's changes (another network, another resolver).
+    if (m_pending == 0) {
+        closeChannel();
+        openChannel();
+    }
     ++m_pending;
     auto *request = new Request{this, std::move(completion)};
     QHostAddress literal;

@@ -51,6 +51,8 @@ private:
 
     static void socketStateChanged(void *data, int socket, int readable, int writable);
     static void answered(void *data, int status, int timeouts, ares_addrinfo *result);
+    void openChannel();
+    void closeChannel();
     void watch(int socket, bool readable, bool writable);
     void process(int readSocket, int writeSocket);
     void scheduleTimeout();
