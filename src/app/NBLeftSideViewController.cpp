@@ -287,8 +287,7 @@ std::optional<bool> NBLeftSideViewController::unreadDotVisible(const std::option
 
 void NBLeftSideViewController::applyUnreadReply(const std::optional<QJsonObject> &reply, quint64 request)
 {
-    if (request == 0)
-        request = m_unreadCounts.ask();
+    request = m_unreadCounts.numbered(request);
     if (m_unreadCounts.stale(request))
         return;
     const std::optional<bool> visible = unreadDotVisible(reply);

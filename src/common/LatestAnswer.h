@@ -18,6 +18,9 @@ class LatestAnswer
 public:
     // The number of a new request, above every number given before.
     quint64 ask();
+    // `request`, or for 0 (an answer asked for elsewhere: fake data, a test) a new number, so
+    // that it counts as the newest.
+    quint64 numbered(quint64 request) { return request != 0 ? request : ask(); }
     // Whether the answer to request `request` comes too late: an answer to a later request was
     // shown already.
     bool stale(quint64 request) const;

@@ -4,7 +4,6 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
 
 #include "networking/HostLookup.h"
 #include "networking/NetworkLog.h"

@@ -2,7 +2,6 @@
 
 #include <QMutex>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 

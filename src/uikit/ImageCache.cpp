@@ -72,8 +72,7 @@ ImageCache::Result ImageCache::setDataForKey(const QByteArray &data, const QStri
     if (key.isEmpty())
         return {QStringLiteral("no image key")};
     LatestAnswer &requests = m_requests[key];
-    if (ticket == 0)
-        ticket = requests.ask();
+    ticket = requests.numbered(ticket);
     if (requests.stale(ticket))
         return {QStringLiteral("a newer picture for this key is stored already")};
     if (data.size() > MaxImageBytes)

@@ -86,8 +86,7 @@ void NBFeedbackListViewController::handleList(const std::optional<QJsonObject> &
 {
     if (m_loading)
         m_loading->closeOverlay();
-    if (request == 0)
-        request = m_lists.ask();
+    request = m_lists.numbered(request);
     if (m_lists.stale(request))
         return;
     if (!reply || reply->isEmpty())

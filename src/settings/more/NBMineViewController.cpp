@@ -213,8 +213,7 @@ void NBMineViewController::requestAccountInfo()
 
 void NBMineViewController::handleAccountInfo(const std::optional<QJsonObject> &data, bool failed, quint64 request)
 {
-    if (request == 0)
-        request = m_accounts.ask();
+    request = m_accounts.numbered(request);
     if (failed || !data || m_accounts.stale(request))
         return;
     m_accounts.taken(request);
@@ -236,8 +235,7 @@ void NBMineViewController::requestUnreadMessages()
 
 void NBMineViewController::handleUnreadMessages(const std::optional<QJsonObject> &response, quint64 request)
 {
-    if (request == 0)
-        request = m_unreadCounts.ask();
+    request = m_unreadCounts.numbered(request);
     if (!response || m_unreadCounts.stale(request))
         return;
     const QJsonValue data = response->value(QStringLiteral("data"));
@@ -278,8 +276,7 @@ void NBMineViewController::requestAdvertisements()
 
 void NBMineViewController::handleAdvertisements(const std::optional<QJsonObject> &response, quint64 request)
 {
-    if (request == 0)
-        request = m_banners.ask();
+    request = m_banners.numbered(request);
     if (!response || m_banners.stale(request))
         return;
     const QJsonArray pages = response->value(QStringLiteral("data")).toObject().value(QStringLiteral("page_datas")).toArray();
