@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "common/AppPaths.h"
+#include "common/ProcessTeardown.h"
 #include "common/OOAES256.h"
 #include "common/ProtocolConfig.h"
 #include "networking/OONetParamManager.h"
@@ -63,6 +64,7 @@ double envelopeCost(const QByteArray &sealedReply, int rounds)
 
 int main(int argc, char **argv)
 {
+    ProcessTeardown::keepOpenSslToTheEnd();
     QTemporaryDir profile;
     qputenv("HOME", profile.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (profile.path() + QStringLiteral("/.config")).toLocal8Bit());

@@ -23,6 +23,7 @@
 #include "networking/OONetWorkTool.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "common/AppPaths.h"
+#include "common/ProcessTeardown.h"
 #include "vpn/EngineSetup.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HelperClient.h"
@@ -99,6 +100,7 @@ bool waitUntil(const std::function<bool()> &done, int ms)
 
 int main(int argc, char **argv)
 {
+    ProcessTeardown::keepOpenSslToTheEnd();
     QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-bench-XXXXXX"));
     const QByteArray home = profile.path().toLocal8Bit();
     qputenv("HOME", home);

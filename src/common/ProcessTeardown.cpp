@@ -7,6 +7,7 @@
 
 #include <openssl/crypto.h>
 
+#include <atomic>
 #include <utility>
 #include <vector>
 
@@ -20,12 +21,14 @@ struct Step
 
 QMutex s_mutex;
 std::vector<Step> s_steps;
+std::atomic<bool> s_openSslKept{false};
 
 } // namespace
 
-void ProcessTeardown::prepare()
+void ProcessTeardown::keepOpenSslToTheEnd()
 {
-    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+    if (OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1)
+        s_openSslKept.store(true);
 }
 
 void ProcessTeardown::add(QObject *owner, std::function<void()> step)
@@ -36,6 +39,9 @@ void ProcessTeardown::add(QObject *owner, std::function<void()> step)
 
 void ProcessTeardown::run()
 {
+    if (!s_openSslKept.load())
+        qWarning("ProcessTeardown: OpenSSL was not kept to the end (keepOpenSslToTheEnd() first in main): "
+                 "a thread of Qt's still ending may corrupt the heap at exit");
     std::vector<Step> steps;
     {
         QMutexLocker lock(&s_mutex);

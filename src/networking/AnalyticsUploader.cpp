@@ -1,9 +1,9 @@
 #include "networking/AnalyticsUploader.h"
 
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 #include "networking/HostLookup.h"
 #include "networking/NetworkLog.h"
@@ -12,25 +12,43 @@
 
 namespace {
 
-// "host" or "host:port" as the Host header names the server of `url`.
-QByteArray hostHeader(const QUrl &url)
+// Set on a reply given up before its address carried it: the address was never reached.
+constexpr char kNotReached[] = "ostrelNotReached";
+
+bool isDirect(const QNetworkProxy &proxy)
 {
-    QString host = url.host(QUrl::FullyEncoded);
-    if (host.contains(QLatin1Char(':')))
-        host = QLatin1Char('[') + host + QLatin1Char(']');
-    if (url.port() != -1)
-        host += QLatin1Char(':') + QString::number(url.port());
-    return host.toUtf8();
+    return proxy.type() == QNetworkProxy::NoProxy;
 }
 
-// The address was not reached at all: another of the host's may be.
-bool unreached(QNetworkReply::NetworkError error)
+// The address, or the proxy in front of it, was not reached at all: another of its addresses
+// may be. Nothing of the request reached the service, so trying again sends no event twice.
+bool unreached(const QNetworkReply *reply)
 {
-    return error == QNetworkReply::ConnectionRefusedError || error == QNetworkReply::UnknownNetworkError
-        || error == QNetworkReply::HostNotFoundError;
+    if (reply->property(kNotReached).toBool())
+        return true;
+    switch (reply->error()) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
+
+struct AnalyticsUploader::Attempt
+{
+    AnalyticsUpload upload;
+    Outcome outcome;
+    QList<QHostAddress> addresses; // of the first hop: the proxy, or the service
+    int index = 0;
+
+    bool hasNext() const { return index + 1 < addresses.size(); }
+};
 
 AnalyticsUploader::AnalyticsUploader(QObject *parent)
     : QObject(parent)
@@ -39,6 +57,7 @@ AnalyticsUploader::AnalyticsUploader(QObject *parent)
 {
     // The event carries the signed headers and the token: never let a redirect take them on.
     m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    // The road is the upload's (set before each request), never this thread's own proxy query.
     m_manager->setProxy(QNetworkProxy::NoProxy);
 }
 
@@ -56,52 +75,105 @@ AnalyticsUploader::~AnalyticsUploader()
     m_lookup = nullptr;
 }
 
+std::optional<QNetworkProxy> AnalyticsUploader::proxyFor(const QUrl &target)
+{
+    // The first proxy that can carry the request, as Qt's own HTTP layer takes it: one that
+    // passes the connection through (none, SOCKS5, an HTTP proxy that tunnels), or, for a
+    // request in the clear, a caching HTTP proxy.
+    const bool encrypted = target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    const QList<QNetworkProxy> offered = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(target));
+    for (const QNetworkProxy &proxy : offered) {
+        if (proxy.isTransparentProxy() || (!encrypted && proxy.type() == QNetworkProxy::HttpCachingProxy))
+            return proxy;
+    }
+    return std::nullopt;
+}
+
 void AnalyticsUploader::send(const AnalyticsUpload &upload, Outcome outcome)
 {
-    const QString host = upload.target.host();
-    m_lookup->lookup(host, [this, upload, outcome](const QList<QHostAddress> &addresses, const QString &error) {
+    // Through a proxy the service's name is the proxy's to resolve: only the first hop is ours.
+    const QString firstHop = isDirect(upload.proxy) ? upload.target.host() : upload.proxy.hostName();
+    auto attempt = std::make_shared<Attempt>(Attempt{upload, std::move(outcome), {}, 0});
+    m_lookup->lookup(firstHop, [this, attempt](const QList<QHostAddress> &addresses, const QString &error) {
         if (addresses.isEmpty()) {
-            qCDebug(lcNetwork) << "analytics" << upload.event << "dropped: no address for the host:" << error;
-            outcome(upload.event, false);
+            qCDebug(lcNetwork) << "analytics" << attempt->upload.event << "dropped: no address for its first hop:" << error;
+            attempt->outcome(attempt->upload.event, false);
             return;
         }
-        post(upload, addresses, 0, outcome);
+        attempt->addresses = addresses;
+        post(attempt);
     });
 }
 
-void AnalyticsUploader::post(const AnalyticsUpload &upload, const QList<QHostAddress> &addresses, int index,
-                             const Outcome &outcome)
+QNetworkRequest AnalyticsUploader::requestTo(const AnalyticsUpload &upload, const QHostAddress &address)
 {
-    QUrl direct = upload.target;
-    direct.setHost(addresses.at(index).toString());
-    QNetworkRequest request(direct);
-    request.setTransferTimeout(15000);
+    QUrl url = upload.target;
+    if (isDirect(upload.proxy))
+        url.setHost(address.toString());
+    QNetworkRequest request(url);
+    request.setTransferTimeout(upload.timeoutMs);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    request.setRawHeader("Host", hostHeader(upload.target));
-    request.setPeerVerifyName(upload.target.host());
     for (const auto &[name, value] : upload.headers)
         request.setRawHeader(name, value);
-    QNetworkReply *reply = m_manager->post(request, upload.body);
-    // Nobody reads the answer: once its status line is in, the body is not taken in at all, so no
-    // answer, however long, can fill memory; the deadline ends one whose status never comes.
-    ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, OONetWork::RequestDeadlineMs, ReplyGuard::Body::Discard);
-    connect(reply, &QNetworkReply::metaDataChanged, this, [reply] {
-        if (reply->isRunning())
-            reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, upload, addresses, index, outcome] {
-        reply->deleteLater();
-        if (m_ending)
+    if (!isDirect(upload.proxy))
+        return request;
+    // Straight to an address: the server is still named by the host's name. HTTP/1.1 carries
+    // it in the Host header; HTTP/2 would take the authority from the URL, the address, and
+    // drop the header, so it is not offered.
+    request.setRawHeader("Host", upload.target.authority(QUrl::FullyEncoded | QUrl::RemoveUserInfo).toUtf8());
+    request.setPeerVerifyName(upload.target.host());
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    return request;
+}
+
+void AnalyticsUploader::post(const std::shared_ptr<Attempt> &attempt)
+{
+    const AnalyticsUpload &upload = attempt->upload;
+    const QHostAddress &address = attempt->addresses.at(attempt->index);
+    QNetworkProxy proxy = upload.proxy;
+    if (!isDirect(proxy))
+        proxy.setHostName(address.toString());
+    m_manager->setProxy(proxy);
+    QNetworkReply *reply = m_manager->post(requestTo(upload, address), upload.body);
+    // Nobody reads the answer: its bytes are counted and dropped as they come, so no answer,
+    // however long, can fill memory, and the deadline ends one that trickles on.
+    ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, upload.deadlineMs, ReplyGuard::Body::Discard);
+    if (attempt->hasNext())
+        giveUpUnlessReached(reply);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, attempt] { finished(reply, attempt); });
+}
+
+void AnalyticsUploader::giveUpUnlessReached(QNetworkReply *reply)
+{
+    // An address that takes no connection, or no handshake, (a network that drops what goes to
+    // it) would hold the event until its time-out: after a while the next address is tried.
+    // Once the handshake is done or the request written, the address carries the upload.
+    auto *reach = new QTimer(reply);
+    reach->setSingleShot(true);
+    connect(reach, &QTimer::timeout, reply, [reply] {
+        if (!reply->isRunning())
             return;
-        const QString &event = upload.event;
-        if (unreached(reply->error()) && index + 1 < addresses.size()) {
-            post(upload, addresses, index + 1, outcome);
-            return;
-        }
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool answered = reply->error() == QNetworkReply::NoError || reply->error() == QNetworkReply::OperationCanceledError;
-        const bool delivered = answered && status >= 200 && status < 300;
-        qCDebug(lcNetwork) << "analytics" << event << (delivered ? "delivered" : "dropped");
-        outcome(event, delivered);
+        reply->setProperty(kNotReached, true);
+        reply->abort();
     });
+    connect(reply, &QNetworkReply::encrypted, reach, &QObject::deleteLater);
+    connect(reply, &QNetworkReply::requestSent, reach, &QObject::deleteLater);
+    reach->start(ReachMs);
+}
+
+void AnalyticsUploader::finished(QNetworkReply *reply, const std::shared_ptr<Attempt> &attempt)
+{
+    reply->deleteLater();
+    if (m_ending)
+        return;
+    const QString &event = attempt->upload.event;
+    if (unreached(reply) && attempt->hasNext()) {
+        ++attempt->index;
+        post(attempt);
+        return;
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool delivered = status >= 200 && status < 300 && !ReplyGuard::pastDeadline(reply);
+    qCDebug(lcNetwork) << "analytics" << event << (delivered ? "delivered" : "dropped") << status << reply->error();
+    attempt->outcome(event, delivered);
 }

@@ -90,6 +90,8 @@ public:
     // The deadline API requests get now (RequestDeadlineMs unless a test shortened it); the local
     // pages' own requests to the service are held to it too.
     int requestDeadlineMs() const { return m_requestDeadlineMs; }
+    // The silence after which an API request is given up (unless a test changed it).
+    int requestTimeoutMs() const { return m_requestTimeoutMs; }
 
     // The HTTP status when the server answered with one that is not a success, else Qt's error
     // number; the message is the localised hint.

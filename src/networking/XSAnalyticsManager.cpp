@@ -10,6 +10,7 @@
 #include "common/ThreadHandOff.h"
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
+#include "networking/NetworkLog.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
@@ -36,15 +37,23 @@ QJsonObject userFields()
     return fields;
 }
 
-// The event sealed for the wire: the envelope and the signed headers, or nothing when the
-// parameter key is not configured.
+// The event sealed for the wire: the envelope, the signed headers and the road the client's
+// own requests take to the service; nothing when the parameter key is not configured or no
+// proxy offered can carry the request.
 std::optional<AnalyticsUpload> seal(const QString &event, const QJsonObject &record, const QUrl &target)
 {
+    const std::optional<QNetworkProxy> proxy = AnalyticsUploader::proxyFor(target);
+    if (!proxy) {
+        qCDebug(lcNetwork) << "analytics" << event << "dropped: no proxy offered can carry it";
+        return std::nullopt;
+    }
     const OONetParamManager &params = OONetParamManager::shared();
     const std::optional<QJsonObject> envelope = params.encryptParameters(record);
     if (!envelope)
         return std::nullopt;
-    AnalyticsUpload upload{event, target, {}, QJsonDocument(*envelope).toJson(QJsonDocument::Compact)};
+    const OONetWork &network = OONetWork::shared();
+    AnalyticsUpload upload{event, target, {}, QJsonDocument(*envelope).toJson(QJsonDocument::Compact), *proxy,
+                           network.requestTimeoutMs(), network.requestDeadlineMs()};
     const HeaderMap headers = params.buildCommonHeaders({}, false, envelope);
     for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
         upload.headers.append({it.key().toUtf8(), it.value().toUtf8()});
@@ -67,13 +76,12 @@ XSAnalyticsManager::~XSAnalyticsManager()
 
 void XSAnalyticsManager::stopWorker()
 {
-    // The uploader goes on its own thread, and with it every upload under way: the lookups, the
-    // requests and the network manager's own thread. The join then waits for the worker's whole
-    // end, its thread-exit clean-up included, so nothing of it runs once this returns.
-    m_worker->stop([this] {
-        delete m_uploader;
-        m_uploader = nullptr;
-    });
+    // The uploader goes on its own thread, and with it every upload under way: the lookups and
+    // the requests; its network manager ends the manager's own thread. The join then waits for
+    // the worker's whole end, its thread-exit clean-up included: nothing of the worker runs once
+    // this returns. The manager's thread is Qt's, waited for but not joined, and its own
+    // thread-exit clean-up may still be running (ProcessTeardown::keepOpenSslToTheEnd()).
+    m_worker->stop([this] { m_uploader.reset(); });
 }
 
 XSAnalyticsManager &XSAnalyticsManager::shared()
@@ -105,7 +113,8 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
     if (!m_worker->isRunning())
         return; // the program is ending
     // Everything that reads the program's shared objects (the user, the settings, the current
-    // domain, the keys) happens here, on the GUI thread; the worker only sends bytes.
+    // domain, the keys, the proxy configuration) happens here, on the GUI thread; the worker only
+    // sends bytes.
     const QUrl target(OONetWorkTool::apiUrl(ApiPaths::kActionTrack));
     const std::optional<AnalyticsUpload> upload = OONetWork::isAllowedUrl(target)
         ? seal(event, buildEvent(event, url, dataId, params), target)
@@ -118,7 +127,7 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
         if (!m_worker->isRunning())
             return; // stopping: what was still queued is dropped
         if (!m_uploader)
-            m_uploader = new AnalyticsUploader(m_worker->context());
+            m_uploader = std::make_unique<AnalyticsUploader>();
         m_uploader->send(upload, [this](const QString &name, bool delivered) { announce(name, delivered); });
     });
 }

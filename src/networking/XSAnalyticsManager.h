@@ -12,8 +12,8 @@ class AnalyticsUploader;
 class WorkerThread;
 
 // Analytics events: each call records one event with the app identity, the current user's
-// fields and the time, and signs it like every API request, on the calling (GUI) thread; a
-// worker thread uploads it. A failed upload is dropped; the outcome of each is only announced
+// fields and the time, and signs it like every API request, on the calling (GUI) thread, where
+// the road the client's own requests take (the proxy) is chosen too; a worker thread uploads it. A failed upload is dropped; the outcome of each is only announced
 // (`uploaded`, on the GUI thread).
 class XSAnalyticsManager : public QObject
 {
@@ -50,5 +50,6 @@ private:
     void stopWorker();
 
     std::unique_ptr<WorkerThread> m_worker;
-    AnalyticsUploader *m_uploader = nullptr; // lives on the worker thread, made there at its first upload
+    // Lives on the worker thread: made there at its first upload, deleted there as it stops.
+    std::unique_ptr<AnalyticsUploader> m_uploader;
 };

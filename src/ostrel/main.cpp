@@ -9,7 +9,7 @@
 
 int main(int argc, char **argv)
 {
-    ProcessTeardown::prepare();
+    ProcessTeardown::keepOpenSslToTheEnd();
     // Qt::AA_ShareOpenGLContexts is not set here: the web pages' module sets it and makes the
     // shared GL context when the first page is asked for (app/WebModule.cpp), so that a start
     // that shows no page loads no GL driver.

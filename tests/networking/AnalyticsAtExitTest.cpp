@@ -1,19 +1,30 @@
-// A program that tracks an event just before it ends must end cleanly and at once: the analytics
-// worker is wholly over before main returns (a thread still running its exit clean-up while the
-// exit handlers tear down the statics corrupts the heap), OpenSSL does not tear itself down under
-// the threads of Qt's that nobody can join (the probe checks in its last exit handler), and an
-// upload whose host lookup hangs does not hold up the end.
+// A program that tracks events and ends must end cleanly and at once, and its events must reach
+// the service on the road the client's own requests take:
+// - the analytics worker is wholly over before main returns (a thread still running its exit
+//   clean-up while the exit handlers tear down the statics corrupts the heap), and OpenSSL does
+//   not tear itself down under the threads of Qt's that nobody can join (the probe checks in its
+//   last exit handler);
+// - an end waits for no upload: not for a lookup nobody answers, nor for a TLS handshake under
+//   way, straight to the service or through a proxy (the probe's uploads are patient for ten
+//   minutes, so an end that waited would not come within any bound here);
+// - a server that takes only requests addressed to its name, and offers HTTP/2, gets every event,
+//   straight or through the proxy the system's configuration names.
 #include <QProcess>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "support/HttpsPeer.h"
 #include "support/TinyResolver.h"
 
 namespace {
 
 const QString kProbe = QStringLiteral(OSTREL_BINARY_DIR "/bin/analytics-exit-probe");
-constexpr int kRuns = 60;
+// The probe tracks this many events.
+constexpr int kEvents = 4;
+constexpr int kRuns = 20;
+constexpr int kQuitsMidHandshake = 25;
 // Bounds against a hang, never the measure of a pass: the probe ends in milliseconds.
 constexpr int kProbeBoundMs = 60000;
 constexpr int kQueryBoundMs = 20000;
@@ -25,18 +36,71 @@ struct Ending
     QString output;
 };
 
+// What the probe is pointed at: its resolver, the service, and the environment's proxy.
+struct Road
+{
+    QString dns;
+    QString api;
+    QString httpsProxy;
+};
+
+QProcessEnvironment environmentFor(const Road &road)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const auto set = [&environment](const char *name, const QString &value) {
+        if (!value.isEmpty())
+            environment.insert(QLatin1String(name), value);
+    };
+    set("OSTREL_EXIT_PROBE_DNS", road.dns);
+    set("OSTREL_EXIT_PROBE_API", road.api);
+    set("https_proxy", road.httpsProxy);
+    if (!road.api.isEmpty())
+        environment.insert(QStringLiteral("OSTREL_EXIT_PROBE_CA"), HttpsPeer::certificateFile());
+    return environment;
+}
+
+// Waits for the probe's end; one that does not end within the bound is killed.
+Ending endOf(QProcess &probe)
+{
+    Ending ending;
+    ending.finished = probe.waitForFinished(kProbeBoundMs);
+    if (!ending.finished) {
+        probe.kill();
+        probe.waitForFinished();
+    }
+    ending.code = ending.finished && probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
+    ending.output = QString::fromLocal8Bit(probe.readAll());
+    return ending;
+}
+
 Ending runProbe(const QStringList &arguments)
 {
     QProcess probe;
     probe.setProcessChannelMode(QProcess::MergedChannels);
     probe.start(kProbe, arguments);
-    Ending ending;
-    if (!probe.waitForStarted(10000) || !probe.waitForFinished(kProbeBoundMs))
-        return ending;
-    ending.finished = true;
-    ending.code = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
-    ending.output = QString::fromLocal8Bit(probe.readAll());
-    return ending;
+    if (!probe.waitForStarted(10000))
+        return {};
+    return endOf(probe);
+}
+
+// Starts the probe in its "quit-on-input" mode: it quits once told by quit().
+bool startProbe(QProcess &probe, const Road &road)
+{
+    probe.setProcessEnvironment(environmentFor(road));
+    probe.setProcessChannelMode(QProcess::MergedChannels);
+    probe.start(kProbe, {QStringLiteral("quit-on-input")});
+    return probe.waitForStarted(10000);
+}
+
+void quit(QProcess &probe)
+{
+    probe.write("quit\n");
+    probe.closeWriteChannel();
+}
+
+QString apiAt(quint16 port)
+{
+    return QStringLiteral("https://%1:%2").arg(HttpsPeer::certifiedName()).arg(port);
 }
 
 } // namespace
@@ -66,29 +130,92 @@ TEST(AnalyticsAtExit, TheWorkerThreadHasWhollyEndedWhenTheTeardownReturns)
 }
 
 // The uploads' lookups go to a server that never answers; the probe is told to end once one
-// reached it, and ends without waiting for an answer (a lookup left to give up on its own takes
-// more than a minute).
+// reached it, and ends without waiting for an answer (lookups against a resolver a test names
+// wait ten minutes for one).
 TEST(AnalyticsAtExit, AnEndIsNotHeldUpByALookupThatIsNeverAnswered)
 {
     TinyResolver silent({}, false);
     QProcess probe;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("OSTREL_EXIT_PROBE_DNS"), silent.server());
-    probe.setProcessEnvironment(environment);
-    probe.setProcessChannelMode(QProcess::MergedChannels);
-    probe.start(kProbe, {QStringLiteral("quit-on-input")});
-    ASSERT_TRUE(probe.waitForStarted(10000)) << qPrintable(probe.errorString());
+    ASSERT_TRUE(startProbe(probe, Road{silent.server(), {}, {}})) << qPrintable(probe.errorString());
 
     const bool asked = QTest::qWaitFor([&] { return silent.questions() > 0; }, kQueryBoundMs);
-    probe.write("quit\n");
-    probe.closeWriteChannel();
-    const bool ended = probe.waitForFinished(kProbeBoundMs);
-    if (!ended) {
-        probe.kill();
-        probe.waitForFinished();
-    }
+    quit(probe);
+    const Ending ending = endOf(probe);
     ASSERT_TRUE(asked) << "no lookup reached the resolver the probe was given";
-    ASSERT_TRUE(ended) << "the probe waited for the lookup";
-    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(probe.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(probe.readAll()));
+    ASSERT_TRUE(ending.finished) << "the probe waited for the lookup";
+    EXPECT_EQ(ending.code, 0) << qPrintable(ending.output);
+}
+
+// Straight to the service: the host is looked up, the server named by it.
+TEST(AnalyticsAtExit, EveryEventReachesAServerThatTakesOnlyItsNameAndTheEndComesAtOnce)
+{
+    const auto server = HttpsPeer::server(QHostAddress(QStringLiteral("127.0.0.1")));
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    TinyResolver resolver({QHostAddress(QStringLiteral("127.0.0.1"))});
+    QProcess probe;
+    ASSERT_TRUE(startProbe(probe, Road{resolver.server(), apiAt(server->port()), {}}));
+
+    const bool arrived = QTest::qWaitFor([&] { return server->count(QStringLiteral("taken")) == kEvents; },
+                                         kProbeBoundMs);
+    quit(probe);
+    const Ending ending = endOf(probe);
+    EXPECT_TRUE(arrived) << qPrintable(server->seen().join(QLatin1Char('\n'))) << qPrintable(ending.output);
+    EXPECT_EQ(server->count(QStringLiteral("refused")), 0);
+    ASSERT_TRUE(ending.finished) << "the probe did not end";
+    EXPECT_EQ(ending.code, 0) << qPrintable(ending.output);
+    EXPECT_EQ(ending.output.count(QLatin1String(" delivered")), kEvents) << qPrintable(ending.output);
+}
+
+// Through the proxy the environment names (as the system's configuration gives it to the
+// client's own requests): the host has no address and the resolver never answers, so only the
+// proxy can reach it, and nothing is looked up here.
+TEST(AnalyticsAtExit, EveryEventReachesTheServerThroughTheProxyTheSystemNames)
+{
+    const auto server = HttpsPeer::server(QHostAddress(QStringLiteral("127.0.0.1")));
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), QStringLiteral("127.0.0.1")}});
+    ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
+    TinyResolver silent({}, false);
+    QProcess probe;
+    const QString proxyUrl = QStringLiteral("http://127.0.0.1:%1").arg(proxy->port());
+    ASSERT_TRUE(startProbe(probe, Road{silent.server(), apiAt(server->port()), proxyUrl}));
+
+    const bool arrived = QTest::qWaitFor([&] { return server->count(QStringLiteral("taken")) == kEvents; },
+                                         kProbeBoundMs);
+    quit(probe);
+    const Ending ending = endOf(probe);
+    EXPECT_TRUE(arrived) << qPrintable(proxy->seen().join(QLatin1Char('\n'))) << qPrintable(ending.output);
+    EXPECT_GE(proxy->count(QStringLiteral("connect")), 1);
+    EXPECT_TRUE(proxy->seen().contains(QStringLiteral("connect ") + apiAt(server->port()).mid(8)));
+    EXPECT_EQ(silent.questions(), 0);
+    ASSERT_TRUE(ending.finished) << "the probe did not end";
+    EXPECT_EQ(ending.code, 0) << qPrintable(ending.output);
+}
+
+// A quit while the uploads' TLS handshakes are under way, with a server that takes the
+// connection and never answers: straight to it and through a proxy, again and again, each
+// probe ends at once and cleanly (Qt's network thread, which holds libcrypto state, may still be
+// ending beside the exit handlers).
+TEST(AnalyticsAtExit, AQuitMidHandshakeEndsAtOnceStraightOrThroughAProxy)
+{
+    TinyResolver resolver({QHostAddress(QStringLiteral("127.0.0.1"))});
+    const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), QStringLiteral("127.0.0.1")}});
+    ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
+    for (const QString &httpsProxy : {QString(), QStringLiteral("http://127.0.0.1:%1").arg(proxy->port())}) {
+        for (int run = 0; run < kQuitsMidHandshake; ++run) {
+            // A server of each run's own, so that a connection an earlier run left on its way
+            // cannot stand for this run's.
+            QTcpServer holder;
+            ASSERT_TRUE(holder.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+            QProcess probe;
+            ASSERT_TRUE(startProbe(probe, Road{resolver.server(), apiAt(holder.serverPort()), httpsProxy}));
+            // The event loop runs meanwhile: the resolver answers from it.
+            const bool underWay = QTest::qWaitFor([&] { return holder.hasPendingConnections(); }, kProbeBoundMs);
+            quit(probe);
+            const Ending ending = endOf(probe);
+            ASSERT_TRUE(underWay) << "no upload reached the server; proxy " << qPrintable(httpsProxy);
+            ASSERT_TRUE(ending.finished) << "the probe waited for the handshake; proxy " << qPrintable(httpsProxy);
+            ASSERT_EQ(ending.code, 0) << qPrintable(ending.output);
+        }
+    }
 }

@@ -1,7 +1,11 @@
-// The analytics uploader on a thread of the test's own: the host is looked up by the resolver it
-// is given, the event goes to an address found (the next one where the first refuses) with the
-// host named as the event's address names it, and whatever is under way ends with the uploader.
+// The analytics uploader on a thread of the test's own, against servers and proxies of the test's
+// own on loopback: straight to the service the host is looked up by the resolver it is given and
+// the event goes to an address found (the next one where one refuses or never answers) with the
+// server named by the host's name, over HTTPS too; through a proxy the proxy resolves the name;
+// whatever is under way ends with the uploader.
 #include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -14,6 +18,7 @@
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
 #include "networking/HostLookup.h"
+#include "support/HttpsPeer.h"
 #include "support/TinyResolver.h"
 
 namespace {
@@ -23,12 +28,14 @@ namespace {
 class TinyCollector
 {
 public:
-    explicit TinyCollector(bool answers)
+    explicit TinyCollector(bool answers, const QHostAddress &host = QHostAddress::LocalHost)
         : m_answers(answers)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
+        m_listening = m_server.listen(host, 0);
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
     }
+    bool isListening() const { return m_listening; }
+    QString errorText() const { return m_server.errorString(); }
     quint16 port() const { return m_server.serverPort(); }
     QByteArray request() const { return m_request; }
     bool complete() const { return m_request.contains("\r\n\r\n") && m_request.endsWith("{\"e\":1}"); }
@@ -47,17 +54,28 @@ private:
     }
 
     QTcpServer m_server;
+    bool m_listening = false;
     bool m_answers;
     QByteArray m_request;
     bool m_closed = false;
 };
 
-AnalyticsUpload upload(quint16 port)
+AnalyticsUpload upload(quint16 port, const QString &scheme = QStringLiteral("http"),
+                       const QNetworkProxy &proxy = QNetworkProxy::NoProxy)
 {
     return AnalyticsUpload{QStringLiteral("homePage_show"),
-                           QUrl(QStringLiteral("http://api.ostrel.test:%1/api/log/v1/client/actionTrack").arg(port)),
+                           QUrl(QStringLiteral("%1://%2:%3/api/log/v1/client/actionTrack")
+                                    .arg(scheme, HttpsPeer::certifiedName()).arg(port)),
                            {{"sign", "abc"}},
-                           "{\"e\":1}"};
+                           "{\"e\":1}",
+                           proxy};
+}
+
+// Whether nothing listens on `port` of `host`: an address there refuses.
+bool refuses(const QHostAddress &host, quint16 port)
+{
+    QTcpServer probe;
+    return probe.listen(host, port);
 }
 
 // An uploader on a worker thread, made and deleted there, as the analytics manager keeps it.
@@ -99,16 +117,36 @@ private:
 class AnalyticsUploaderTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { HostLookup::setServersForTesting({}); }
+    // The test server's certificate is trusted as a public one would be.
+    void SetUp() override
+    {
+        m_defaultTls = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trusting = m_defaultTls;
+        trusting.addCaCertificates(QSslCertificate::fromPath(HttpsPeer::certificateFile()));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+    void TearDown() override
+    {
+        HostLookup::setServersForTesting({});
+        QSslConfiguration::setDefaultConfiguration(m_defaultTls);
+    }
+
+private:
+    QSslConfiguration m_defaultTls;
 };
+
+const QHostAddress kFirst(QStringLiteral("127.0.0.1"));
+const QHostAddress kSecond(QStringLiteral("127.0.0.2"));
 
 } // namespace
 
 TEST_F(AnalyticsUploaderTest, AnEventReachesAnAddressFoundWithItsHostNamedAsGiven)
 {
-    TinyCollector collector(true);
-    // The first address preferred may be one where nothing listens: the next one is tried.
-    TinyResolver resolver({QHostAddress(QStringLiteral("127.0.0.1")), QHostAddress(QStringLiteral("::1"))});
+    // The first address found refuses: the next one is tried.
+    TinyCollector collector(true, kSecond);
+    ASSERT_TRUE(collector.isListening()) << qPrintable(collector.errorText());
+    ASSERT_TRUE(refuses(kFirst, collector.port()));
+    TinyResolver resolver({kFirst, kSecond});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
     uploader.send(upload(collector.port()));
@@ -143,4 +181,63 @@ TEST_F(AnalyticsUploaderTest, EndingTheUploaderEndsItsRequestAndReportsNothing)
     uploader.end();
     QTRY_VERIFY_WITH_TIMEOUT(collector.closedByClient(), 30000);
     EXPECT_EQ(uploader.delivered(), -1);
+}
+
+// Over TLS Qt offers HTTP/2, whose request names the server from the URL: the server, which takes
+// only requests addressed to its name, must still be named by it, and its certificate checked
+// against it.
+TEST_F(AnalyticsUploaderTest, AnHttpsServerOfferingHttp2IsNamedByTheHost)
+{
+    const auto server = HttpsPeer::server(kFirst);
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    TinyResolver resolver({kFirst});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader;
+    uploader.send(upload(server->port(), QStringLiteral("https")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 30000);
+    EXPECT_EQ(uploader.delivered(), 1) << qPrintable(server->seen().join(QLatin1Char('\n')));
+    EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
+    EXPECT_EQ(server->count(QStringLiteral("refused")), 0);
+}
+
+// The first address takes the connection and never answers the TLS handshake (a network that
+// drops what goes there would hold it as long): after a while the next address carries the event.
+TEST_F(AnalyticsUploaderTest, AnAddressThatNeverAnswersGivesWayToTheNext)
+{
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(kFirst, 0));
+    holder.pauseAccepting();
+    const auto server = HttpsPeer::server(kSecond, holder.serverPort());
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    TinyResolver resolver({kFirst, kSecond});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader;
+    uploader.send(upload(server->port(), QStringLiteral("https")));
+
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 60000);
+    EXPECT_EQ(uploader.delivered(), 1);
+    EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
+}
+
+// Through a proxy the service's name is the proxy's to resolve: only the proxy's own name is
+// looked up here, and the request reaches the service through it, named by the host's name.
+TEST_F(AnalyticsUploaderTest, ThroughAProxyTheProxyResolvesTheServicesName)
+{
+    const auto server = HttpsPeer::server(kSecond);
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    ASSERT_TRUE(refuses(kFirst, server->port()));
+    const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), kSecond.toString()}});
+    ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
+    // Any name looked up here is the proxy's address: the service's name would lead nowhere.
+    TinyResolver resolver({kFirst});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader;
+    const QNetworkProxy named(QNetworkProxy::HttpProxy, QStringLiteral("proxy.ostrel.test"), proxy->port());
+    uploader.send(upload(server->port(), QStringLiteral("https"), named));
+
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 30000);
+    EXPECT_EQ(uploader.delivered(), 1) << qPrintable(proxy->seen().join(QLatin1Char('\n')));
+    EXPECT_EQ(proxy->seen().value(0), QStringLiteral("connect %1:%2").arg(HttpsPeer::certifiedName()).arg(server->port()));
+    EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
 }

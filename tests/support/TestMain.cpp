@@ -178,7 +178,7 @@ bool endWithItsDisplay()
 
 int main(int argc, char **argv)
 {
-    ProcessTeardown::prepare();
+    ProcessTeardown::keepOpenSslToTheEnd();
     if (!LeftoverProcesses::adoptDescendants() || !endWithItsDisplay())
         return 2;
     const std::unique_ptr<QTemporaryDir> folder = makeRunFolder();

@@ -133,7 +133,7 @@ std::vector<GalleryScene> scenesMatching(const QString &filter)
 
 int main(int argc, char **argv)
 {
-    ProcessTeardown::prepare();
+    ProcessTeardown::keepOpenSslToTheEnd();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Fake data only: the pictures never read or write the user's profile.

@@ -6,12 +6,26 @@
 //                                          libcrypto's may): the teardown must have waited for it
 //   analytics-exit-probe quit-on-input     quits once a line arrives on its standard input
 //
-// OSTREL_EXIT_PROBE_DNS names the servers the uploads' lookups ask ("127.0.0.1:5353").
+// The environment points the uploads elsewhere:
+//   OSTREL_EXIT_PROBE_DNS  the servers the uploads' lookups ask ("127.0.0.1:5353")
+//   OSTREL_EXIT_PROBE_API  the service's address ("https://api.ostrel.test:8443"); none: the
+//                          client's default
+//   OSTREL_EXIT_PROBE_CA   a certificate (PEM) to trust besides the system's
+//   https_proxy, ...       the proxy, read as the client reads the system's configuration
+// The uploads are patient (ten minutes of silence), so an end that waited for one would not come
+// in any test's time. Each upload's outcome is printed ("uploaded exit_probe delivered").
 // Exit status: 0 a clean end; 3 the worker was still ending after the teardown; 4 OpenSSL tore
-// itself down in the exit handlers (under whatever thread of Qt's was still ending); 2 no profile.
+// itself down in the exit handlers (under whatever thread of Qt's was still ending); 2 no
+// profile, or a certificate or address it cannot use.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -26,6 +40,7 @@
 #include "common/AppPaths.h"
 #include "common/ProcessTeardown.h"
 #include "networking/HostLookup.h"
+#include "networking/OONetWork.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/SlowThreadExit.h"
 
@@ -41,6 +56,31 @@ void checkOpenSslIsWhole()
         _exit(4);
 }
 
+// The service's address, as a profile names its hosts.
+bool pointAtTheService(const QString &address)
+{
+    if (address.isEmpty())
+        return true;
+    if (!AppPaths::ensureFolder(AppPaths::configFolder()))
+        return false;
+    QFile hosts(AppPaths::configFolder() + QStringLiteral("/hosts.json"));
+    const QJsonObject list{{QStringLiteral("hosts"), QJsonArray{address}}};
+    return hosts.open(QIODevice::WriteOnly) && hosts.write(QJsonDocument(list).toJson()) > 0;
+}
+
+bool trust(const QString &certificateFile)
+{
+    if (certificateFile.isEmpty())
+        return true;
+    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(certificateFile);
+    if (certificates.isEmpty())
+        return false;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(certificates);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    return true;
+}
+
 void slowDownTheWorkersExit()
 {
     XSAnalyticsManager::shared().runOnWorkerForTesting([] { SlowThreadExit::armOnThisThread(&s_threadExitDone); });
@@ -51,7 +91,7 @@ void slowDownTheWorkersExit()
 int main(int argc, char **argv)
 {
     std::atexit(checkOpenSslIsWhole);
-    ProcessTeardown::prepare();
+    ProcessTeardown::keepOpenSslToTheEnd();
     QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-exit-probe-XXXXXX"));
     if (!profile.isValid())
         return 2;
@@ -66,6 +106,17 @@ int main(int argc, char **argv)
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
     HostLookup::setServersForTesting(qEnvironmentVariable("OSTREL_EXIT_PROBE_DNS"));
+    if (!pointAtTheService(qEnvironmentVariable("OSTREL_EXIT_PROBE_API"))
+        || !trust(qEnvironmentVariable("OSTREL_EXIT_PROBE_CA")))
+        return 2;
+    constexpr int kTenMinutes = 10 * 60 * 1000;
+    OONetWork::shared().setTimeoutsForTesting(kTenMinutes, kTenMinutes);
+    OONetWork::shared().setDeadlinesForTesting(kTenMinutes, kTenMinutes);
+    QObject::connect(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded, &app,
+                     [](const QString &event, bool delivered) {
+        std::printf("uploaded %s %s\n", qPrintable(event), delivered ? "delivered" : "dropped");
+        std::fflush(stdout);
+    });
     for (int i = 0; i < 4; ++i)
         XSAnalyticsManager::shared().track(QStringLiteral("exit_probe"));
     if (mode == QLatin1String("slow-thread-exit"))
