@@ -11,6 +11,9 @@
 #include <QSignalSpy>
 #include <QThread>
 
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -500,6 +503,30 @@ TEST_F(PipelineTest, AnalyticsEventsReachTheServiceWithIdentity)
     EXPECT_EQ(event.value(QStringLiteral("event")).toString(), QStringLiteral("homePage_show"));
     EXPECT_TRUE(event.contains(QStringLiteral("device_uuid")));
     EXPECT_TRUE(event.value(QStringLiteral("event_time")).isDouble());
+}
+
+// An event is what the program was when it was tracked: sealed on the GUI thread at once, not
+// when the worker gets to it. The worker is held up while the user changes, as it may be behind
+// slow uploads.
+TEST_F(PipelineTest, AnEventCarriesTheUserOfTheMomentItWasTracked)
+{
+    s_standin->control(QJsonObject{{QStringLiteral("clear_records"), true}});
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(QJsonDocument::fromJson(
+        R"({"user": {"id": 41, "api_token": "first-token", "username": "first"}})").object()));
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    XSAnalyticsManager::shared().runOnWorkerForTesting([released] { released.wait_for(std::chrono::minutes(1)); });
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    XSAnalyticsManager::shared().track(QStringLiteral("homePage_show"));
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(QJsonDocument::fromJson(
+        R"({"user": {"id": 42, "api_token": "second-token", "username": "second"}})").object()));
+    release.set_value();
+
+    ASSERT_TRUE(uploaded.wait(30000));
+    const QJsonArray events = s_standin->records().value(QStringLiteral("analytics")).toArray();
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events.first().toObject().value(QStringLiteral("user_id")).toInteger(), 41);
+    EXPECT_EQ(events.first().toObject().value(QStringLiteral("username")).toString().toStdString(), "first");
 }
 
 TEST_F(PipelineTest, EveryReplyReadOrNotStopsAtTheSizeLimit)
