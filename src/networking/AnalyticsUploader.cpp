@@ -22,7 +22,7 @@ bool isDirect(const QNetworkProxy &proxy)
 
 // The address, or the proxy in front of it, was not reached at all: another of its addresses
 // may be. Nothing of the request reached the service, so trying again sends no event twice.
-bool unreached(const QNetworkReply *reply)
+bool neverReached(const QNetworkReply *reply)
 {
     if (reply->property(kNotReached).toBool())
         return true;
@@ -167,7 +167,7 @@ void AnalyticsUploader::finished(QNetworkReply *reply, const std::shared_ptr<Att
     if (m_ending)
         return;
     const QString &event = attempt->upload.event;
-    if (unreached(reply) && attempt->hasNext()) {
+    if (neverReached(reply) && attempt->hasNext()) {
         ++attempt->index;
         post(attempt);
         return;
