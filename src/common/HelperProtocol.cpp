@@ -20,7 +20,7 @@ QString defaultSocketPath()
     const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QDir(folder).exists())
         return QDir::tempPath() + QStringLiteral("/ostrel-helper-%1.sock").arg(::geteuid());
-    return folder + QStringLiteral("/ostrel-helper.sock");
+    return folder + QLatin1Char('/') + QLatin1String(kSocketName);
 }
 
 std::optional<QString> socketPathError(const QString &path)

@@ -25,6 +25,10 @@ inline const QString kGetCurrentProxySetting = QStringLiteral("getCurrentProxySe
 // The longest request line the helper reads; a peer that sends more is answered once and dropped.
 constexpr qint64 kMaxRequestLine = 64 * 1024;
 
+// The socket's name in the user's runtime folder, where the helper's systemd socket unit listens
+// too (resources/systemd/ostrel-helper.socket).
+inline constexpr char kSocketName[] = "ostrel-helper.sock";
+
 // In the user's runtime folder; without one, a name of the user's own in the temporary folder.
 QString defaultSocketPath();
 

@@ -14,6 +14,7 @@
 
 #include <csignal>
 
+#include "common/HelperProtocol.h"
 #include "support/DaemonProcess.h"
 #include "support/StandinProcess.h"
 
@@ -109,7 +110,7 @@ protected:
         return !reply.contains("error") && desktopSettings().value("socks_port").toInt() == 9999;
     }
 
-    QString socketPath() const { return m_home.path() + QStringLiteral("/run/ostrel-helper.sock"); }
+    QString socketPath() const { return m_home.path() + QStringLiteral("/run/") + QLatin1String(HelperProtocol::kSocketName); }
     QString settingsPath() const { return m_home.path() + QStringLiteral("/desktop-proxy.json"); }
 
     QTemporaryDir m_home;

@@ -16,6 +16,15 @@ HeldAnswers::HeldAnswers(const StandinProcess &service, const QString &path, int
 {
 }
 
+HeldAnswers::HeldAnswers(const StandinProcess &service, int count)
+    : m_service(service)
+    , m_count(count)
+    , m_heldBefore(heldCount("answers"))
+    , m_sentBefore(heldCount("sent"))
+    , m_set(true)
+{
+}
+
 int HeldAnswers::heldCount(const char *which) const
 {
     // The service counts every answer it held and every held one written whole, over its life.

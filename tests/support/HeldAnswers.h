@@ -6,9 +6,10 @@
 
 class StandinProcess;
 
-// Answers the stand-in holds back (its "hold" fault) until they are released, so that the answer
-// to a later request overtakes them, as on a slow network. Made by holding the next answers to a
-// path; a test waits until they are held, asks again, then releases them.
+// Answers the stand-in holds back (its "hold" fault, or a download's "hold_end=1") until they are
+// released, so that the answer to a later request overtakes them, as on a slow network, or so that
+// a test sees a download still running. Made by holding the next answers to a path, or before
+// asking for such a download; a test waits until they are held, asks again, then releases them.
 class HeldAnswers
 {
 public:
@@ -18,8 +19,11 @@ public:
 
     // Holds the next `count` answers to `path` (an API path, or a package archive's path).
     HeldAnswers(const StandinProcess &service, const QString &path, int count = 1);
+    // Sets no fault: the next `count` answers held are those whose requests ask for it (the
+    // installer download's "hold_end=1").
+    explicit HeldAnswers(const StandinProcess &service, int count = 1);
 
-    // Whether the service took the fault.
+    // Whether the service took the fault; true where none was to be set.
     bool isSet() const { return m_set; }
     // Until the service holds all of them; false when it did not within the time.
     bool waitUntilHeld(int timeoutMs = 15000) const;

@@ -96,11 +96,12 @@ std::optional<QString> fillRunFolder(const QString &folder)
 // What the tests put below the run's folder on the way to their deepest socket: a test's temporary
 // folder, named after the program ("/tmp/<program>-XXXXXX", the longest program name of the build
 // given by tests/CMakeLists.txt), made the home of a client the test starts, with the client's
-// socket in its runtime folder ("/run/ostrel-helper.sock"), deeper than the helper's socket the
-// other tests make there ("/helper.sock").
+// socket in its runtime folder ("/run/" and HelperProtocol::kSocketName), deeper than the helper's
+// socket the other tests make there ("/helper.sock").
 constexpr qsizetype kDeepestSocketBelowTheRun = qsizetype(std::string_view("/tmp/").size())
                                                 + OSTREL_LONGEST_TEST_PROGRAM_NAME
-                                                + qsizetype(std::string_view("-XXXXXX/run/ostrel-helper.sock").size());
+                                                + qsizetype(std::string_view("-XXXXXX/run/").size())
+                                                + qsizetype(std::string_view(HelperProtocol::kSocketName).size());
 // Where even the system's temporary folder leaves no room for them, a program's name is too long.
 static_assert(qsizetype(std::string_view("/tmp/").size() + std::string_view(kRunFolderName).size()) + kDeepestSocketBelowTheRun
                   <= HelperProtocol::kLongestSocketPath,

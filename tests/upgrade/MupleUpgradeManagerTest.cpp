@@ -11,6 +11,7 @@
 
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
+#include "support/HeldAnswers.h"
 #include "support/NetworkTestSupport.h"
 #include "support/ScriptHold.h"
 #include "networking/OONetWorkTool.h"
@@ -289,10 +290,7 @@ TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunni
 {
     // The stand-in keeps the package's last chunk back until the window and a dialog have come to
     // the download: it still runs then, however slow the machine.
-    const auto held = [] {
-        return s_standin->records().value(QStringLiteral("held")).toObject().value(QStringLiteral("answers")).toInt();
-    };
-    const int heldBefore = held();
+    const HeldAnswers held(*s_standin);
     offer(3, QStringLiteral("/static/ostrel.deb?chunk=100&chunk_delay_ms=40&hold_end=1"));
     ASSERT_TRUE(m_manager.isDownloading());
     EXPECT_EQ(m_manager.state().phase(), UpgradeState::Phase::Downloading);
@@ -316,8 +314,8 @@ TEST_F(UpgradeDecisionTest, TheWindowAndADialogFollowASilentDownloadAlreadyRunni
     EXPECT_FALSE(dialog->look().confirmEnabled);
 
     // One download served all three; the window installs when it ends.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held() == heldBefore + 1; }, 10000));
-    ASSERT_TRUE(s_standin->control(QJsonObject{{QStringLiteral("release_held"), true}}));
+    ASSERT_TRUE(held.waitUntilHeld());
+    ASSERT_TRUE(held.release());
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_relaunches == 1; }, 20000));
     EXPECT_EQ(m_downloads, 1);
     EXPECT_EQ(m_succeeded.size(), 1);

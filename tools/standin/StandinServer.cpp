@@ -461,7 +461,8 @@ void StandinServer::serveInstaller(const httplib::Request &req, httplib::Respons
     const size_t breakAt = req.has_param("break_at") ? std::stoul(req.get_param_value("break_at")) : size + 1;
     const size_t chunkSize = req.has_param("chunk") ? std::max<size_t>(1, std::stoul(req.get_param_value("chunk"))) : 256;
     const bool holdEnd = req.has_param("hold_end");
-    auto send = [this, package, size, breakAt, holdEnd, delayMs, chunkSize](size_t offset, httplib::DataSink &sink) {
+    auto sent = m_heldSent;
+    auto send = [this, package, size, breakAt, holdEnd, delayMs, chunkSize, sent](size_t offset, httplib::DataSink &sink) {
         if (offset >= breakAt)
             return false;
         if (offset >= size) {
@@ -469,10 +470,15 @@ void StandinServer::serveInstaller(const httplib::Request &req, httplib::Respons
             return true;
         }
         const size_t chunk = std::min(chunkSize, std::min(size, breakAt) - offset);
-        if (holdEnd && offset + chunk == size)
+        const bool held = holdEnd && offset + chunk == size;
+        if (held)
             holdAnswer(kHeldDownloadBoundMs);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        return sink.write(package.data() + offset, chunk);
+        const bool written = sink.write(package.data() + offset, chunk);
+        // Counted as sent, as a held API answer is, once the held chunk is written.
+        if (held && written)
+            ++*sent;
+        return written;
     };
     if (req.has_param("chunked")) {
         res.set_chunked_content_provider("application/vnd.debian.binary-package",

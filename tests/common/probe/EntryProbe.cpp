@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "common/AppPaths.h"
+#include "common/HelperProtocol.h"
 #include "support/WebTestDisplay.h"
 
 namespace {
@@ -32,7 +33,7 @@ bool socketsListen()
 {
     const QTemporaryDir folder;
     return folder.isValid() && listensAt(folder.filePath(QStringLiteral("helper.sock.part")))
-           && listensAt(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/ostrel-helper.sock"));
+           && listensAt(qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + QLatin1String(HelperProtocol::kSocketName));
 }
 
 TEST(EntryProbe, WritesDownWhatItMeets)
