@@ -7,7 +7,7 @@
 
 #include <pthread.h>
 
-#include "common/ThreadHandOff.h"
+#include "common/GuiThread.h"
 
 WorkerThread::WorkerThread(const QString &name)
 {
@@ -42,15 +42,24 @@ void WorkerThread::run(const QString &name, std::promise<void> &ready)
     // which happens in this thread's exit clean-up, before the join in stop() returns.
 }
 
+void WorkerThread::post(std::function<void()> task)
+{
+    QObject *context = m_context.load();
+    if (!context)
+        return;
+    GuiThread::post(context, std::move(task));
+}
+
 void WorkerThread::stop(const std::function<void()> &last)
 {
+    // The context is taken first, so nothing posted from now on lands behind the last step.
     QObject *context = m_context.exchange(nullptr);
     if (!context)
         return;
-    QMetaObject::invokeMethod(context, ThreadHandOff::carried([this, last] {
+    GuiThread::post(context, [this, last] {
         if (last)
             last();
         m_loop->quit();
-    }), Qt::QueuedConnection);
+    });
     m_thread.join();
 }

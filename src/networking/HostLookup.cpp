@@ -12,6 +12,8 @@
 
 #include <sys/socket.h>
 
+#include "common/GuiThread.h"
+
 struct HostLookup::Request
 {
     HostLookup *owner;
@@ -155,10 +157,10 @@ void HostLookup::finish(Request *request, const QList<QHostAddress> &addresses, 
     Completion completion = std::move(request->completion);
     delete request;
     // Never from inside lookup() or c-ares: always later, and not at all once this object went.
-    QMetaObject::invokeMethod(this, [completion = std::move(completion), addresses, error] {
+    GuiThread::post(this, [completion = std::move(completion), addresses, error] {
         if (completion)
             completion(addresses, error);
-    }, Qt::QueuedConnection);
+    });
 }
 
 void HostLookup::socketStateChanged(void *data, int socket, int readable, int writable)

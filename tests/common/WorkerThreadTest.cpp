@@ -30,19 +30,13 @@ private:
     std::atomic<QThread *> *m_deletedOn;
 };
 
-template <typename Task>
-void queue(WorkerThread &worker, Task task)
-{
-    QMetaObject::invokeMethod(worker.context(), task, Qt::QueuedConnection);
-}
-
 } // namespace
 
 TEST(WorkerThread, StopReturnsOnlyOnceTheThreadsExitCleanUpIsOver)
 {
     s_exitCleanUpDone.store(false);
     WorkerThread worker(QStringLiteral("test-worker"));
-    queue(worker, [] { SlowThreadExit::armOnThisThread(&s_exitCleanUpDone); });
+    worker.post([] { SlowThreadExit::armOnThisThread(&s_exitCleanUpDone); });
     worker.stop();
     EXPECT_TRUE(s_exitCleanUpDone.load()) << "stop() returned while the thread was still ending";
     EXPECT_FALSE(worker.isRunning());
@@ -62,7 +56,7 @@ TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadE
     std::atomic<int> workAt{-1};
     std::atomic<int> lastAt{-1};
     QObject *context = worker.context();
-    queue(worker, [&, context] {
+    worker.post([&, context] {
         workerThread.store(QThread::currentThread());
         workAt.store(order++);
         new Witness(context, &childDeletedOn);
