@@ -35,7 +35,8 @@ void WorkerThread::run(const QString &name, std::promise<void> &ready)
         ready.set_value();
         loop.exec();
         // What the work left to deleteLater goes here, on its own thread, before the context
-        // takes its children with it.
+        // takes its children with it (a reply before its network manager). Qt's end of the
+        // thread would delete it too, but only after them.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Events still queued for objects of this thread are Qt's to drop as the thread's data goes,
