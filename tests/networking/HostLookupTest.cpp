@@ -2,7 +2,12 @@
 // on loopback: one that answers, and one that never does.
 #include <QHostAddress>
 
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <memory>
+#include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +30,29 @@ HostLookup::Completion recordInto(std::shared_ptr<Answer> answer)
         answer->addresses = addresses;
         answer->error = error;
     };
+}
+
+using Sockets = std::set<std::string>;
+
+// The process's open sockets, by what /proc/self/fd links them to ("socket:[inode]").
+Sockets openSockets()
+{
+    Sockets sockets;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (!error && target.rfind("socket:", 0) == 0)
+            sockets.insert(target);
+    }
+    return sockets;
+}
+
+Sockets without(const Sockets &sockets, const Sockets &others)
+{
+    Sockets rest;
+    std::set_difference(sockets.begin(), sockets.end(), others.begin(), others.end(),
+                        std::inserter(rest, rest.end()));
+    return rest;
 }
 
 class HostLookupTest : public ::testing::Test
@@ -60,20 +88,30 @@ TEST_F(HostLookupTest, AnAddressAnswersWithItselfAndANameWithTheResolversAnswerB
     EXPECT_EQ(lookup.pending(), 0);
 }
 
-TEST_F(HostLookupTest, GoingEndsTheLookupsUnderWayAndAnswersNone)
+TEST_F(HostLookupTest, GoingEndsTheLookupsUnderWayClosesTheirSocketsAndAnswersNone)
 {
     TinyResolver silent({}, false);
     HostLookup::setServersForTesting(silent.server());
+    const Sockets before = openSockets();
     auto answer = std::make_shared<Answer>();
     auto lookup = std::make_unique<HostLookup>();
     lookup->lookup(QStringLiteral("api.ostrel.test"), recordInto(answer));
     QTRY_VERIFY_WITH_TIMEOUT(silent.questions() >= 1, 20000);
     EXPECT_EQ(lookup->pending(), 1);
+    const Sockets asking = without(openSockets(), before);
+    ASSERT_FALSE(asking.empty()) << "the lookup asked through no socket of its own";
 
-    // c-ares answers what is under way with "destruction" as it goes: that must reach no one.
+    // The lookup would wait for its answer far longer than the test runs: only its end closes
+    // the socket it asks through. c-ares answers it with "destruction" as it goes: that must
+    // reach no one.
     lookup.reset();
     QCoreApplication::processEvents();
     EXPECT_FALSE(answer->came);
+    const Sockets open = openSockets();
+    const auto left = std::count_if(asking.begin(), asking.end(), [&open](const std::string &socket) {
+        return open.count(socket) > 0;
+    });
+    EXPECT_EQ(left, 0) << "sockets of the lookup still open after it went";
 }
 
 TEST_F(HostLookupTest, AServerListItCannotUseFailsEachLookupWithTheReason)
