@@ -1,6 +1,7 @@
 // Name lookups through c-ares on the caller's event loop, against a resolver of the test's own
 // on loopback: one that answers, and one that never does.
 #include <QHostAddress>
+#include <QStringList>
 
 #include <algorithm>
 #include <filesystem>
@@ -22,6 +23,14 @@ struct Answer
     QList<QHostAddress> addresses;
     QString error;
 };
+
+std::string joined(const QList<QHostAddress> &addresses)
+{
+    QStringList texts;
+    for (const QHostAddress &address : addresses)
+        texts << address.toString();
+    return texts.join(QStringLiteral(", ")).toStdString();
+}
 
 HostLookup::Completion recordInto(std::shared_ptr<Answer> answer)
 {
@@ -112,6 +121,44 @@ TEST_F(HostLookupTest, GoingEndsTheLookupsUnderWayClosesTheirSocketsAndAnswersNo
         return open.count(socket) > 0;
     });
     EXPECT_EQ(left, 0) << "sockets of the lookup still open after it went";
+}
+
+TEST_F(HostLookupTest, ALookupMadeWhenNoneIsUnderWayAsksTheServersOfThatMomentAndOneMadeBesideAnotherAsksTheOthers)
+{
+    TinyResolver first({QHostAddress(QStringLiteral("127.0.0.2"))});
+    TinyResolver second({QHostAddress(QStringLiteral("127.0.0.3"))});
+    TinyResolver silent({}, false);
+    HostLookup::setServersForTesting(first.server());
+    HostLookup lookup;
+    auto one = std::make_shared<Answer>();
+    lookup.lookup(QStringLiteral("one.ostrel.test"), recordInto(one));
+    QTRY_VERIFY_WITH_TIMEOUT(one->came, 20000);
+    EXPECT_EQ(joined(one->addresses), "127.0.0.2") << qPrintable(one->error);
+
+    // The system's resolver changed (another network) while none was under way.
+    HostLookup::setServersForTesting(second.server());
+    auto two = std::make_shared<Answer>();
+    lookup.lookup(QStringLiteral("two.ostrel.test"), recordInto(two));
+    QTRY_VERIFY_WITH_TIMEOUT(two->came, 20000);
+    EXPECT_EQ(joined(two->addresses), "127.0.0.3") << qPrintable(two->error);
+    EXPECT_FALSE(first.wasAsked(QStringLiteral("two.ostrel.test")));
+    ASSERT_TRUE(second.wasAsked(QStringLiteral("two.ostrel.test"))) << "the servers set since were not asked";
+
+    // Changed again while one is under way: a new channel would end that one, so the next lookup
+    // still asks the servers it asks.
+    HostLookup::setServersForTesting(silent.server());
+    auto three = std::make_shared<Answer>();
+    lookup.lookup(QStringLiteral("three.ostrel.test"), recordInto(three));
+    QTRY_VERIFY_WITH_TIMEOUT(silent.wasAsked(QStringLiteral("three.ostrel.test")), 20000);
+    HostLookup::setServersForTesting(first.server());
+    auto four = std::make_shared<Answer>();
+    lookup.lookup(QStringLiteral("four.ostrel.test"), recordInto(four));
+    QTRY_VERIFY_WITH_TIMEOUT(silent.wasAsked(QStringLiteral("four.ostrel.test"))
+                                 || first.wasAsked(QStringLiteral("four.ostrel.test")), 20000);
+    EXPECT_FALSE(first.wasAsked(QStringLiteral("four.ostrel.test")));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(three->came) << qPrintable(three->error);
+    EXPECT_EQ(lookup.pending(), 2);
 }
 
 TEST_F(HostLookupTest, AServerListItCannotUseFailsEachLookupWithTheReason)
