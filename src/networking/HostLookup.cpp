@@ -119,16 +119,18 @@ void HostLookup::setServersForTesting(const QString &servers)
 
 void HostLookup::lookup(const QString &host, Completion completion)
 {
+    QHostAddress literal;
+    const bool isLiteral = literal.setAddress(host);
     // c-ares reads the resolver configuration once per channel: a channel opened afresh whenever
-    // none is in use follows the system's changes (another network, another resolver).
-    if (m_pending == 0) {
+    // none is in use follows the system's changes (another network, another resolver). An
+    // address needs no channel, so it does not pay for reading that configuration.
+    if (!isLiteral && m_pending == 0) {
         closeChannel();
         openChannel();
     }
     ++m_pending;
     auto *request = new Request{this, std::move(completion)};
-    QHostAddress literal;
-    if (literal.setAddress(host)) {
+    if (isLiteral) {
         finish(request, {literal}, {});
         return;
     }
