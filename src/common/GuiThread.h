@@ -14,6 +14,9 @@
 // context is gone by then (docs/architecture.md, "Completions"). Callers therefore never see
 // their completion run inside the call that started it, and need not check themselves again
 // after each call out.
+//
+// The name says where the core's objects live, not what these serve: run(), post() and later()
+// work for an object of any thread with an event loop (a WorkerThread posts through them too).
 class GuiThread
 {
 public:

@@ -7,7 +7,7 @@
 
 #include <pthread.h>
 
-#include "common/ThreadHandOff.h"
+#include "common/GuiThread.h"
 
 WorkerThread::WorkerThread(const QString &name)
 {
@@ -35,22 +35,32 @@ void WorkerThread::run(const QString &name, std::promise<void> &ready)
         ready.set_value();
         loop.exec();
         // What the work left to deleteLater goes here, on its own thread, before the context
-        // takes its children with it.
+        // takes its children with it (a reply before its network manager). Qt's end of the
+        // thread would delete it too, but only after them.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Events still queued for objects of this thread are Qt's to drop as the thread's data goes,
     // which happens in this thread's exit clean-up, before the join in stop() returns.
 }
 
+void WorkerThread::post(std::function<void()> task)
+{
+    QObject *context = m_context.load();
+    if (!context)
+        return;
+    GuiThread::post(context, std::move(task));
+}
+
 void WorkerThread::stop(const std::function<void()> &last)
 {
+    // The context is taken first, so nothing posted from now on lands behind the last step.
     QObject *context = m_context.exchange(nullptr);
     if (!context)
         return;
-    QMetaObject::invokeMethod(context, ThreadHandOff::carried([this, last] {
+    GuiThread::post(context, [this, last] {
         if (last)
             last();
         m_loop->quit();
-    }), Qt::QueuedConnection);
+    });
     m_thread.join();
 }

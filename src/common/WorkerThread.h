@@ -35,6 +35,10 @@ public:
     // the call and the queueing.
     QObject *context() const { return m_context.load(); }
     bool isRunning() const { return m_context.load() != nullptr; }
+    // Queues `task` to run on the thread, after the work queued before it; dropped once the
+    // thread is stopped. Call it from the thread that stops this one, as for context(), or from
+    // the thread itself.
+    void post(std::function<void()> task);
 
     // Runs `last` on the thread after the work queued before it, deletes what lives on the thread
     // (the context's children, what was left to deleteLater), and joins the system thread. When

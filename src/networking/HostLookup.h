@@ -23,8 +23,12 @@ struct ares_channeldata;
 // is still running then meets the statics as they go. Work that may still be under way when the
 // program ends (the analytics uploads) looks its hosts up here instead.
 //
-// The hosts file and the resolver configuration (/etc/hosts, /etc/resolv.conf) are read as the
-// system resolver reads them; other name services of the system's (mDNS, say) are not asked.
+// c-ares reads the hosts file and the resolver configuration (/etc/hosts, /etc/resolv.conf,
+// RES_OPTIONS) for the servers, the search domains and ndots as the system resolver does, but not
+// for how long to wait: c-ares 1.18 ignores `options timeout:` and `attempts:` (it takes only
+// names of its own, `retrans:` and `retry:`), so a lookup that gets no answer gives up when
+// c-ares's defaults say (with one server, 4 tries of 5, 10, 20 and 40 s: 75 s), whatever the
+// system's resolver is told. Other name services of the system's (mDNS, say) are not asked.
 class HostLookup : public QObject
 {
     Q_OBJECT
@@ -43,7 +47,10 @@ public:
     int pending() const { return m_pending; }
 
     // The servers lookups made from now on ask ("127.0.0.1:5353", comma separated) instead of
-    // those of the system's configuration; empty: the system's again. For tests.
+    // those of the system's configuration; empty: the system's again. Lookups against these ask
+    // once and wait ten minutes for the answer, so that a test whose resolver never answers can
+    // tell an end that is prompt from one that waits for the lookup by a bound alone, whatever
+    // c-ares's own give-up. For tests.
     static void setServersForTesting(const QString &servers);
 
 private:
@@ -52,6 +59,7 @@ private:
     static void socketStateChanged(void *data, int socket, int readable, int writable);
     static void answered(void *data, int status, int timeouts, ares_addrinfo *result);
     void openChannel();
+    int initChannel(bool forTestServers);
     void closeChannel();
     void watch(int socket, bool readable, bool writable);
     void process(int readSocket, int writeSocket);

@@ -15,26 +15,32 @@ namespace {
 
 std::atomic<bool> s_exitCleanUpDone{false};
 
-// Records the thread it was deleted on.
+// Records the thread it was deleted on, and when, on a clock the test shares with its steps.
 class Witness : public QObject
 {
 public:
-    Witness(QObject *parent, std::atomic<QThread *> *deletedOn)
+    struct Seen
+    {
+        std::atomic<QThread *> thread{nullptr};
+        std::atomic<int> at{-1};
+    };
+
+    Witness(QObject *parent, Seen *seen, std::atomic<int> *clock)
         : QObject(parent)
-        , m_deletedOn(deletedOn)
+        , m_seen(seen)
+        , m_clock(clock)
     {
     }
-    ~Witness() override { m_deletedOn->store(QThread::currentThread()); }
+    ~Witness() override
+    {
+        m_seen->thread.store(QThread::currentThread());
+        m_seen->at.store((*m_clock)++);
+    }
 
 private:
-    std::atomic<QThread *> *m_deletedOn;
+    Seen *m_seen;
+    std::atomic<int> *m_clock;
 };
-
-template <typename Task>
-void queue(WorkerThread &worker, Task task)
-{
-    QMetaObject::invokeMethod(worker.context(), task, Qt::QueuedConnection);
-}
 
 } // namespace
 
@@ -42,7 +48,7 @@ TEST(WorkerThread, StopReturnsOnlyOnceTheThreadsExitCleanUpIsOver)
 {
     s_exitCleanUpDone.store(false);
     WorkerThread worker(QStringLiteral("test-worker"));
-    queue(worker, [] { SlowThreadExit::armOnThisThread(&s_exitCleanUpDone); });
+    worker.post([] { SlowThreadExit::armOnThisThread(&s_exitCleanUpDone); });
     worker.stop();
     EXPECT_TRUE(s_exitCleanUpDone.load()) << "stop() returned while the thread was still ending";
     EXPECT_FALSE(worker.isRunning());
@@ -50,33 +56,37 @@ TEST(WorkerThread, StopReturnsOnlyOnceTheThreadsExitCleanUpIsOver)
     worker.stop(); // again: nothing
 }
 
-TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadEndsOnIt)
+TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadEndsOnItDeferredDeletesFirst)
 {
     WorkerThread worker(QStringLiteral("test-worker"));
     ASSERT_TRUE(worker.isRunning());
     std::atomic<QThread *> workerThread{nullptr};
-    std::atomic<QThread *> childDeletedOn{nullptr};
-    std::atomic<QThread *> laterDeletedOn{nullptr};
     std::atomic<QThread *> lastRanOn{nullptr};
-    std::atomic<int> order{0};
+    std::atomic<int> clock{0};
     std::atomic<int> workAt{-1};
     std::atomic<int> lastAt{-1};
+    Witness::Seen child;
+    Witness::Seen later;
     QObject *context = worker.context();
-    queue(worker, [&, context] {
+    worker.post([&, context] {
         workerThread.store(QThread::currentThread());
-        workAt.store(order++);
-        new Witness(context, &childDeletedOn);
-        (new Witness(nullptr, &laterDeletedOn))->deleteLater();
+        workAt.store(clock++);
+        new Witness(context, &child, &clock);
+        (new Witness(nullptr, &later, &clock))->deleteLater();
     });
     worker.stop([&] {
         lastRanOn.store(QThread::currentThread());
-        lastAt.store(order++);
+        lastAt.store(clock++);
     });
     ASSERT_NE(workerThread.load(), nullptr);
     EXPECT_NE(workerThread.load(), QThread::currentThread());
     EXPECT_EQ(workAt.load(), 0);
     EXPECT_EQ(lastAt.load(), 1);
     EXPECT_EQ(lastRanOn.load(), workerThread.load());
-    EXPECT_EQ(childDeletedOn.load(), workerThread.load()) << "the context's child was not deleted on the thread";
-    EXPECT_EQ(laterDeletedOn.load(), workerThread.load()) << "what was left to deleteLater was not deleted on the thread";
+    EXPECT_EQ(child.thread.load(), workerThread.load()) << "the context's child was not deleted on the thread";
+    EXPECT_EQ(later.thread.load(), workerThread.load()) << "what was left to deleteLater was not deleted on the thread";
+    // What the work left to deleteLater (a reply, say) may still point at the context's children
+    // (its network manager): it must go before them.
+    EXPECT_EQ(later.at.load(), 2) << "what was left to deleteLater outlived the context's children";
+    EXPECT_EQ(child.at.load(), 3);
 }

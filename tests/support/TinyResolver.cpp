@@ -2,6 +2,8 @@
 
 #include <QNetworkDatagram>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kHeaderBytes = 12;
@@ -12,6 +14,19 @@ void appendUint16(QByteArray &out, quint16 value)
 {
     out += char(value >> 8);
     out += char(value & 0xff);
+}
+
+// The name a question asks, its labels joined by dots.
+QString askedName(const QByteArray &query)
+{
+    QStringList labels;
+    int at = kHeaderBytes;
+    while (at < query.size() && query.at(at) != 0) {
+        const int length = quint8(query.at(at));
+        labels << QString::fromLatin1(query.mid(at + 1, length));
+        at += 1 + length;
+    }
+    return labels.join(QLatin1Char('.'));
 }
 
 } // namespace
@@ -29,11 +44,20 @@ QString TinyResolver::server() const
     return QStringLiteral("127.0.0.1:%1").arg(m_socket.localPort());
 }
 
+bool TinyResolver::wasAsked(const QString &host) const
+{
+    return std::any_of(m_names.begin(), m_names.end(), [&host](const QString &name) {
+        return name.compare(host, Qt::CaseInsensitive) == 0
+            || name.startsWith(host + QLatin1Char('.'), Qt::CaseInsensitive);
+    });
+}
+
 void TinyResolver::read()
 {
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram query = m_socket.receiveDatagram();
         ++m_questions;
+        m_names << askedName(query.data());
         if (!m_answers)
             continue;
         const QByteArray reply = answer(query.data());
