@@ -7,7 +7,6 @@
 #include "common/GuiThread.h"
 #include "common/MKUserTable.h"
 #include "common/ProcessTeardown.h"
-#include "common/ThreadHandOff.h"
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
 #include "networking/NetworkLog.h"
@@ -123,7 +122,7 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
         announce(event, false);
         return;
     }
-    runOnWorker([this, upload = *upload] {
+    m_worker->post([this, upload = *upload] {
         if (!m_worker->isRunning())
             return; // stopping: what was still queued is dropped
         if (!m_uploader)
@@ -134,15 +133,7 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
 
 void XSAnalyticsManager::runOnWorkerForTesting(std::function<void()> task)
 {
-    runOnWorker(std::move(task));
-}
-
-void XSAnalyticsManager::runOnWorker(std::function<void()> task)
-{
-    QObject *context = m_worker->context();
-    if (!context)
-        return;
-    QMetaObject::invokeMethod(context, ThreadHandOff::carried(std::move(task)), Qt::QueuedConnection);
+    m_worker->post(std::move(task));
 }
 
 // The signal belongs to this object, which lives on the GUI thread: its listeners get it there,

@@ -42,8 +42,6 @@ Q_SIGNALS:
 private:
     explicit XSAnalyticsManager(QObject *parent = nullptr);
     void announce(const QString &event, bool delivered);
-    // Queues `task` for the worker thread; dropped once the worker is stopped.
-    void runOnWorker(std::function<void()> task);
     // Ends the uploads on the worker thread and joins it: before the application object goes
     // (the process teardown) and at the latest in the destructor. Events tracked after it are
     // dropped.

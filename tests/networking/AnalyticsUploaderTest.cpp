@@ -90,13 +90,13 @@ public:
 
     void send(const AnalyticsUpload &what)
     {
-        QMetaObject::invokeMethod(m_worker.context(), [this, what] {
+        m_worker.post([this, what] {
             if (!m_uploader)
                 m_uploader = new AnalyticsUploader(m_worker.context());
             m_uploader->send(what, [this](const QString &, bool delivered) {
                 m_delivered.store(delivered ? 1 : 0);
             });
-        }, Qt::QueuedConnection);
+        });
     }
     void end()
     {
