@@ -1,5 +1,8 @@
 #include "networking/AnalyticsUploader.h"
 
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -40,6 +43,37 @@ bool neverReached(const QNetworkReply *reply)
 
 } // namespace
 
+// The road of each request, by the server its URL names. The network manager asks for it when
+// the request gets under way, which may come after later requests were made: a proxy set on the
+// manager before each request could be another request's by then.
+class AnalyticsUploader::RoadBook : public QNetworkProxyFactory
+{
+public:
+    void set(const QUrl &url, const QNetworkProxy &proxy)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (isDirect(proxy))
+            m_roads.remove(key(url));
+        else
+            m_roads.insert(key(url), proxy);
+    }
+
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
+    {
+        QMutexLocker lock(&m_mutex);
+        return {m_roads.value(key(query.url()), QNetworkProxy(QNetworkProxy::NoProxy))};
+    }
+
+private:
+    static QString key(const QUrl &url)
+    {
+        return url.scheme().toLower() + QLatin1String("://") + url.authority(QUrl::FullyEncoded | QUrl::RemoveUserInfo);
+    }
+
+    QMutex m_mutex;
+    QHash<QString, QNetworkProxy> m_roads;
+};
+
 struct AnalyticsUploader::Attempt
 {
     AnalyticsUpload upload;
@@ -54,11 +88,12 @@ AnalyticsUploader::AnalyticsUploader(QObject *parent)
     : QObject(parent)
     , m_lookup(new HostLookup(this))
     , m_manager(new QNetworkAccessManager(this))
+    , m_roads(new RoadBook)
 {
     // The event carries the signed headers and the token: never let a redirect take them on.
     m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    // The road is the upload's (set before each request), never this thread's own proxy query.
-    m_manager->setProxy(QNetworkProxy::NoProxy);
+    // The road is the upload's, never this thread's own proxy query. The manager owns the book.
+    m_manager->setProxyFactory(m_roads);
 }
 
 AnalyticsUploader::~AnalyticsUploader()
@@ -133,8 +168,9 @@ void AnalyticsUploader::post(const std::shared_ptr<Attempt> &attempt)
     QNetworkProxy proxy = upload.proxy;
     if (!isDirect(proxy))
         proxy.setHostName(address.toString());
-    m_manager->setProxy(proxy);
-    QNetworkReply *reply = m_manager->post(requestTo(upload, address), upload.body);
+    const QNetworkRequest request = requestTo(upload, address);
+    m_roads->set(request.url(), proxy);
+    QNetworkReply *reply = m_manager->post(request, upload.body);
     // Nobody reads the answer: its bytes are counted and dropped as they come, so no answer,
     // however long, can fill memory, and the deadline ends one that trickles on.
     ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, upload.deadlineMs, ReplyGuard::Body::Discard);

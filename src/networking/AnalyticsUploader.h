@@ -76,6 +76,7 @@ public:
 
 private:
     struct Attempt;
+    class RoadBook;
 
     // Posts to the attempt's current address; on to the next when it cannot be reached.
     void post(const std::shared_ptr<Attempt> &attempt);
@@ -85,5 +86,6 @@ private:
 
     HostLookup *m_lookup;
     QNetworkAccessManager *m_manager;
+    RoadBook *m_roads; // owned by the manager
     bool m_ending = false;
 };
