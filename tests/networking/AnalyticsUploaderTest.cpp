@@ -88,15 +88,18 @@ public:
     }
     ~UploaderOnAThread() { end(); }
 
-    void send(const AnalyticsUpload &what)
+    // Sends them all in one turn of the thread's loop.
+    void send(const QList<AnalyticsUpload> &uploads)
     {
-        m_worker.post([this, what] {
+        m_worker.post([this, uploads] {
             if (!m_uploader)
                 m_uploader = new AnalyticsUploader(m_worker.context());
-            m_uploader->send(what, [this](const QString &, bool delivered) {
-                m_delivered.store(delivered ? 1 : 0);
-                ++m_outcomes;
-            });
+            for (const AnalyticsUpload &what : uploads) {
+                m_uploader->send(what, [this](const QString &, bool delivered) {
+                    m_delivered.store(delivered ? 1 : 0);
+                    ++m_outcomes;
+                });
+            }
         });
     }
     void end()
@@ -152,7 +155,7 @@ TEST_F(AnalyticsUploaderTest, AnEventReachesAnAddressFoundWithItsHostNamedAsGive
     TinyResolver resolver({kFirst, kSecond});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send(upload(collector.port()));
+    uploader.send({upload(collector.port())});
 
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 30000);
     EXPECT_EQ(uploader.delivered(), 1);
@@ -169,7 +172,7 @@ TEST_F(AnalyticsUploaderTest, AHostWithoutAnAddressDropsTheEvent)
     TinyResolver resolver({});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send(upload(9));
+    uploader.send({upload(9)});
     QTRY_COMPARE_WITH_TIMEOUT(uploader.delivered(), 0, 30000);
 }
 
@@ -179,7 +182,7 @@ TEST_F(AnalyticsUploaderTest, EndingTheUploaderEndsItsRequestAndReportsNothing)
     TinyResolver resolver({QHostAddress(QStringLiteral("127.0.0.1"))});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send(upload(collector.port()));
+    uploader.send({upload(collector.port())});
     QTRY_VERIFY_WITH_TIMEOUT(collector.complete(), 30000);
 
     uploader.end();
@@ -201,7 +204,7 @@ TEST_F(AnalyticsUploaderTest, AnAddressThatNeverAnswersGivesWayToTheNext)
     TinyResolver resolver({kFirst, kSecond});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send(upload(server->port(), QStringLiteral("https")));
+    uploader.send({upload(server->port(), QStringLiteral("https"))});
 
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 60000);
     EXPECT_EQ(uploader.delivered(), 1) << qPrintable(server->seen().join(QLatin1Char('\n')));
@@ -222,7 +225,7 @@ TEST_F(AnalyticsUploaderTest, ThroughAProxyTheProxyResolvesTheServicesName)
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
     const QNetworkProxy named(QNetworkProxy::HttpProxy, QStringLiteral("proxy.ostrel.test"), proxy->port());
-    uploader.send(upload(server->port(), QStringLiteral("https"), named));
+    uploader.send({upload(server->port(), QStringLiteral("https"), named)});
 
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 30000);
     EXPECT_EQ(uploader.delivered(), 1) << qPrintable(proxy->seen().join(QLatin1Char('\n')));
@@ -239,12 +242,13 @@ TEST_F(AnalyticsUploaderTest, UploadsOnTwoRoadsAtOnceEachTakeTheirOwn)
     const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), kFirst.toString()}});
     ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
     UploaderOnAThread uploader;
-    // Both first hops are addresses, so both requests are made in one turn of the worker's loop.
+    // Both first hops are addresses, so both requests are made in one turn of the worker's loop
+    // and get under way in the next.
     AnalyticsUpload straight = upload(server->port(), QStringLiteral("https"));
     straight.target.setHost(kFirst.toString());
-    uploader.send(upload(server->port(), QStringLiteral("https"),
-                         QNetworkProxy(QNetworkProxy::HttpProxy, kFirst.toString(), proxy->port())));
-    uploader.send(straight);
+    uploader.send({upload(server->port(), QStringLiteral("https"),
+                          QNetworkProxy(QNetworkProxy::HttpProxy, kFirst.toString(), proxy->port())),
+                   straight});
 
     QTRY_COMPARE_WITH_TIMEOUT(uploader.outcomes(), 2, 30000);
     EXPECT_EQ(proxy->seen(), QStringList{QStringLiteral("connect %1:%2").arg(HttpsPeer::certifiedName()).arg(server->port())});
