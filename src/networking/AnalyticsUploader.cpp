@@ -44,8 +44,9 @@ bool neverReached(const QNetworkReply *reply)
 } // namespace
 
 // The road of each request, by the server its URL names. The network manager asks for it when
-// the request gets under way, which may come after later requests were made: a proxy set on the
-// manager before each request could be another request's by then.
+// the request gets under way, and Qt may get a request under way only after the next one was
+// made (requests made from timer events are, two in a row): a proxy set on the whole manager
+// before each request could by then be the next request's.
 class AnalyticsUploader::RoadBook : public QNetworkProxyFactory
 {
 public:

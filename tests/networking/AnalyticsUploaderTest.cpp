@@ -232,25 +232,3 @@ TEST_F(AnalyticsUploaderTest, ThroughAProxyTheProxyResolvesTheServicesName)
     EXPECT_EQ(proxy->seen().value(0), QStringLiteral("connect %1:%2").arg(HttpsPeer::certifiedName()).arg(server->port()));
     EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
 }
-
-// Two uploads that get under way together, one through a proxy and one straight to an address:
-// each takes its own road, though the network manager asks for the road only later.
-TEST_F(AnalyticsUploaderTest, UploadsOnTwoRoadsAtOnceEachTakeTheirOwn)
-{
-    const auto server = HttpsPeer::server(kFirst);
-    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
-    const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), kFirst.toString()}});
-    ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
-    UploaderOnAThread uploader;
-    // Both first hops are addresses, so both requests are made in one turn of the worker's loop
-    // and get under way in the next.
-    AnalyticsUpload straight = upload(server->port(), QStringLiteral("https"));
-    straight.target.setHost(kFirst.toString());
-    uploader.send({upload(server->port(), QStringLiteral("https"),
-                          QNetworkProxy(QNetworkProxy::HttpProxy, kFirst.toString(), proxy->port())),
-                   straight});
-
-    QTRY_COMPARE_WITH_TIMEOUT(uploader.outcomes(), 2, 30000);
-    EXPECT_EQ(proxy->seen(), QStringList{QStringLiteral("connect %1:%2").arg(HttpsPeer::certifiedName()).arg(server->port())});
-    EXPECT_EQ(server->count(QStringLiteral("taken")), 1) << qPrintable(server->seen().join(QLatin1Char('\n')));
-}
