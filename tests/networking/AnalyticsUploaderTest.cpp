@@ -88,18 +88,12 @@ public:
     }
     ~UploaderOnAThread() { end(); }
 
-    // Sends them all in one turn of the thread's loop.
-    void send(const QList<AnalyticsUpload> &uploads)
+    void send(const AnalyticsUpload &what)
     {
-        m_worker.post([this, uploads] {
+        m_worker.post([this, what] {
             if (!m_uploader)
                 m_uploader = new AnalyticsUploader(m_worker.context());
-            for (const AnalyticsUpload &what : uploads) {
-                m_uploader->send(what, [this](const QString &, bool delivered) {
-                    m_delivered.store(delivered ? 1 : 0);
-                    ++m_outcomes;
-                });
-            }
+            m_uploader->send(what, [this](const QString &, bool delivered) { m_delivered.store(delivered ? 1 : 0); });
         });
     }
     void end()
@@ -111,13 +105,11 @@ public:
     }
     // -1 while no outcome came; 1 delivered; 0 dropped.
     int delivered() const { return m_delivered.load(); }
-    int outcomes() const { return m_outcomes.load(); }
 
 private:
     WorkerThread m_worker;
     AnalyticsUploader *m_uploader = nullptr;
     std::atomic<int> m_delivered{-1};
-    std::atomic<int> m_outcomes{0};
 };
 
 class AnalyticsUploaderTest : public ::testing::Test
@@ -155,7 +147,7 @@ TEST_F(AnalyticsUploaderTest, AnEventReachesAnAddressFoundWithItsHostNamedAsGive
     TinyResolver resolver({kFirst, kSecond});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send({upload(collector.port())});
+    uploader.send(upload(collector.port()));
 
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 30000);
     EXPECT_EQ(uploader.delivered(), 1);
@@ -172,7 +164,7 @@ TEST_F(AnalyticsUploaderTest, AHostWithoutAnAddressDropsTheEvent)
     TinyResolver resolver({});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send({upload(9)});
+    uploader.send(upload(9));
     QTRY_COMPARE_WITH_TIMEOUT(uploader.delivered(), 0, 30000);
 }
 
@@ -182,7 +174,7 @@ TEST_F(AnalyticsUploaderTest, EndingTheUploaderEndsItsRequestAndReportsNothing)
     TinyResolver resolver({QHostAddress(QStringLiteral("127.0.0.1"))});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send({upload(collector.port())});
+    uploader.send(upload(collector.port()));
     QTRY_VERIFY_WITH_TIMEOUT(collector.complete(), 30000);
 
     uploader.end();
@@ -204,7 +196,7 @@ TEST_F(AnalyticsUploaderTest, AnAddressThatNeverAnswersGivesWayToTheNext)
     TinyResolver resolver({kFirst, kSecond});
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
-    uploader.send({upload(server->port(), QStringLiteral("https"))});
+    uploader.send(upload(server->port(), QStringLiteral("https")));
 
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 60000);
     EXPECT_EQ(uploader.delivered(), 1) << qPrintable(server->seen().join(QLatin1Char('\n')));
@@ -225,7 +217,7 @@ TEST_F(AnalyticsUploaderTest, ThroughAProxyTheProxyResolvesTheServicesName)
     HostLookup::setServersForTesting(resolver.server());
     UploaderOnAThread uploader;
     const QNetworkProxy named(QNetworkProxy::HttpProxy, QStringLiteral("proxy.ostrel.test"), proxy->port());
-    uploader.send({upload(server->port(), QStringLiteral("https"), named)});
+    uploader.send(upload(server->port(), QStringLiteral("https"), named));
 
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, 30000);
     EXPECT_EQ(uploader.delivered(), 1) << qPrintable(proxy->seen().join(QLatin1Char('\n')));
