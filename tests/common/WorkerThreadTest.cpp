@@ -72,11 +72,13 @@ TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadE
         workerThread.store(QThread::currentThread());
         workAt.store(clock++);
         new Witness(context, &child, &clock);
-        (new Witness(nullptr, &later, &clock))->deleteLater();
     });
+    // The last step leaves an object to deleteLater, as an uploader going leaves its aborted
+    // replies: the loop ends right after, with that deletion still pending.
     worker.stop([&] {
         lastRanOn.store(QThread::currentThread());
         lastAt.store(clock++);
+        (new Witness(nullptr, &later, &clock))->deleteLater();
     });
     ASSERT_NE(workerThread.load(), nullptr);
     EXPECT_NE(workerThread.load(), QThread::currentThread());
@@ -85,8 +87,8 @@ TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadE
     EXPECT_EQ(lastRanOn.load(), workerThread.load());
     EXPECT_EQ(child.thread.load(), workerThread.load()) << "the context's child was not deleted on the thread";
     EXPECT_EQ(later.thread.load(), workerThread.load()) << "what was left to deleteLater was not deleted on the thread";
-    // What the work left to deleteLater (a reply, say) may still point at the context's children
-    // (its network manager): it must go before them.
+    // What was left to deleteLater (a reply, say) may still point at the context's children (its
+    // network manager): it must go before them.
     EXPECT_EQ(later.at.load(), 2) << "what was left to deleteLater outlived the context's children";
     EXPECT_EQ(child.at.load(), 3);
 }
