@@ -41,15 +41,15 @@ QJsonObject userFields()
 // proxy offered can carry the request.
 std::optional<AnalyticsUpload> seal(const QString &event, const QJsonObject &record, const QUrl &target)
 {
+    const OONetParamManager &params = OONetParamManager::shared();
+    const std::optional<QJsonObject> envelope = params.encryptParameters(record);
+    if (!envelope)
+        return std::nullopt;
     const std::optional<QNetworkProxy> proxy = AnalyticsUploader::proxyFor(target);
     if (!proxy) {
         qCDebug(lcNetwork) << "analytics" << event << "dropped: no proxy offered can carry it";
         return std::nullopt;
     }
-    const OONetParamManager &params = OONetParamManager::shared();
-    const std::optional<QJsonObject> envelope = params.encryptParameters(record);
-    if (!envelope)
-        return std::nullopt;
     const OONetWork &network = OONetWork::shared();
     AnalyticsUpload upload{event, target, {}, QJsonDocument(*envelope).toJson(QJsonDocument::Compact), *proxy,
                            network.requestTimeoutMs(), network.requestDeadlineMs()};
