@@ -13,6 +13,6 @@ if(TARGET settings_PagesTest)
 endif()
 # The programs that open pages, and so run Chromium: every web-view test but the link opener's,
 # which hands links to the desktop and shows none.
-ostrel_runs_chromium(web_NoticePopupTest web_PageRequestBoundsTest web_PageRulesTest
-  web_PagesAfterGraphicsLossTest web_ProductPageButtonTest web_WebViewsTest
+ostrel_runs_chromium(web_NoticePopupTest web_OwnRequestsWhileConnectedTest web_PageRequestBoundsTest
+  web_PageRulesTest web_PagesAfterGraphicsLossTest web_ProductPageButtonTest web_WebViewsTest
   settings_PagesTest settings_MessageStandinTest)

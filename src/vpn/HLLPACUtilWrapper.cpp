@@ -14,6 +14,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
+#include "vpn/ApplicationProxy.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
 #include "vpn/PrivilegedHelperManager.h"
@@ -123,7 +124,7 @@ void HLLPACUtilWrapper::start(const EngineStart &what, StartCompletion completio
     // one could not listen, and the old one would keep serving the old line. It is waited for in
     // the event loop.
     m_tunOn = what.tunOn;
-    m_desktopProxy = DesktopProxy::Off;
+    setDesktopProxy(DesktopProxy::Off);
     m_engineDied = false;
     const quint64 starting = ++m_startRequest;
     stopEngines([guard = QPointer(this), completion, what, starting]() {
@@ -257,7 +258,7 @@ void HLLPACUtilWrapper::applyConfigReply(const std::optional<HelperError> &error
     }
     // A suspension sent behind this enable is applied after it: the proxy stays taken off.
     if (m_desktopProxy != DesktopProxy::Suspended)
-        m_desktopProxy = DesktopProxy::Ours;
+        setDesktopProxy(DesktopProxy::Ours);
     if (callback)
         callback(std::nullopt);
 }
@@ -289,7 +290,7 @@ void HLLPACUtilWrapper::pointProxyBackAfterHelperLoss()
         return;
     WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
                 QStringLiteral("the proxy helper went away while the desktop proxy was ours; pointing it back"));
-    m_desktopProxy = DesktopProxy::PointingBack;
+    setDesktopProxy(DesktopProxy::PointingBack);
     // The reply makes it ours again; a failure rolls back as a failed connect does: the settings
     // restored, the engines ended and the stopped look shown.
     enable([](const std::optional<QString> &error) {
@@ -379,7 +380,7 @@ void HLLPACUtilWrapper::suspendSystemProxy(Callback callback)
     }
     // Recorded before the helper answers: a resume asked for meanwhile, however late the helper
     // is, then sends its enable behind this disable, and the helper applies them in that order.
-    self.m_desktopProxy = DesktopProxy::Suspended;
+    self.setDesktopProxy(DesktopProxy::Suspended);
     const quint64 round = ++self.m_suspensionRound;
     ++self.m_suspendsInFlight;
     if (callback)
@@ -411,7 +412,7 @@ void HLLPACUtilWrapper::suspensionRefused(quint64 round)
     // The desktop proxy still points at our listener, so it is still ours: an engine that ends
     // from now on (or ended while the helper was silent) is a loss like any other, not a
     // listener left dead until the upgrade ends.
-    m_desktopProxy = DesktopProxy::Ours;
+    setDesktopProxy(DesktopProxy::Ours);
     if (m_engineDied)
         handleEngineLoss();
 }
@@ -426,7 +427,7 @@ void HLLPACUtilWrapper::resumeSystemProxy(Callback callback)
         });
         return;
     }
-    self.m_desktopProxy = DesktopProxy::Off;
+    self.setDesktopProxy(DesktopProxy::Off);
     if (!self.hasRunningEngine()) {
         // The engines ended meanwhile: nothing to point the proxy at; the stop road tidies up.
         self.restoreThenStop([callback] {
@@ -484,7 +485,7 @@ void HLLPACUtilWrapper::stopLocalReply(const std::optional<HelperError> &error, 
 
 void HLLPACUtilWrapper::markStopped()
 {
-    m_desktopProxy = DesktopProxy::Off;
+    setDesktopProxy(DesktopProxy::Off);
     defaults().setBool(DefaultsKeys::ShadowsocksOn, false);
     defaults().synchronizeOrLog("the proxy's stop");
     postTunStateChange();
@@ -546,6 +547,18 @@ void HLLPACUtilWrapper::stopEnginesNow()
     }
 }
 
+void HLLPACUtilWrapper::setDesktopProxy(DesktopProxy state)
+{
+    const bool wasOurs = proxyIsOurs();
+    m_desktopProxy = state;
+    if (proxyIsOurs() == wasOurs)
+        return;
+    if (proxyIsOurs())
+        ApplicationProxy::pointAt(kLocalPort, proxyIgnoreList());
+    else
+        ApplicationProxy::restore();
+}
+
 bool HLLPACUtilWrapper::hasRunningEngine() const
 {
     if (m_stoppingEngines > 0)
@@ -577,7 +590,7 @@ void HLLPACUtilWrapper::handleEngineLoss()
         return;
     }
     WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; restoring the proxy settings"));
-    m_desktopProxy = DesktopProxy::Off;
+    setDesktopProxy(DesktopProxy::Off);
     restoreThenStop([this]() { Q_EMIT engineLost(false); });
 }
 
@@ -617,6 +630,9 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
         wait->loop.exec();
     }
     self.stopEnginesNow();
+    // The engines are gone: whatever the helper answered for the desktop, the client's own last
+    // requests go as the system sends them, not to a listener that no longer exists.
+    ApplicationProxy::restore();
     if (wait->restored)
         self.markStopped();
     return wait->restored;

@@ -149,6 +149,9 @@ private:
     {
         return m_desktopProxy == DesktopProxy::Ours || m_desktopProxy == DesktopProxy::PointingBack;
     }
+    // Records whose the desktop proxy is; the client's own requests take the engine exactly while
+    // it is ours (ApplicationProxy).
+    void setDesktopProxy(DesktopProxy state);
 
     std::unique_ptr<HLLShadowsocks> m_shadowsocks;
     std::unique_ptr<HLLSingBox> m_singBox;

@@ -3,6 +3,7 @@
 // Shared pieces of the connect-road tests: a manual clock and a view that records the looks.
 
 #include <QCoreApplication>
+#include <QNetworkProxy>
 #include <QStringList>
 #include <QPointer>
 #include <QTest>
@@ -14,7 +15,18 @@
 #include <vector>
 
 #include "vpn/ConnectClock.h"
+#include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HomeConnectView.h"
+
+// Whether the client's own requests take the engine: the road Qt gives a request to a name, as the
+// client's network managers and its pages ask for it.
+inline bool ownRequestsTakeTheEngine()
+{
+    const QList<QNetworkProxy> road =
+        QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(QUrl(QStringLiteral("https://api.ostrel.test/"))));
+    return !road.isEmpty() && road.first().type() == QNetworkProxy::Socks5Proxy
+        && road.first().port() == HLLPACUtilWrapper::kLocalPort;
+}
 
 // Delayed steps wait until the test advances the clock; `now` moves with it.
 class ManualClock : public ConnectClock

@@ -176,6 +176,7 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.looks.contains(QStringLiteral("stopped")); }));
     EXPECT_FALSE(ProcScan::alive(firstEngine));
     EXPECT_FALSE(reconnected);
+    EXPECT_FALSE(ownRequestsTakeTheEngine()) << "between two engines the client's requests go as the system's";
     // The new connect waits on the road's clock, not on the event loop.
     m_clock.advance(299);
     EXPECT_FALSE(m_controller->isConnecting());
@@ -184,6 +185,7 @@ TEST_F(ConnectRoadTest, LineChangeWhileConnectedStopsThenConnectsTheNewLine)
     EXPECT_TRUE(m_controller->isConnecting());
     ASSERT_TRUE(QTest::qWaitFor([&] { return reconnected; }));
     EXPECT_TRUE(proxyPointsAtUs());
+    EXPECT_TRUE(ownRequestsTakeTheEngine());
     EXPECT_EQ(enginePids().size(), 2);
     // The overseas-to-domestic line: the entry is overseas, so the DNS is too.
     EXPECT_EQ(UserDefaults::standard().stringValue(DefaultsKeys::kLocalDnsServerAddress), QStringLiteral("8.8.8.8"));
@@ -290,6 +292,7 @@ TEST_F(ConnectRoadTest, EngineDeathWithoutKillSwitchRestoresTheSettings)
     EXPECT_FALSE(proxyPointsAtUs());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     EXPECT_FALSE(m_controller->isConnected());
+    EXPECT_FALSE(ownRequestsTakeTheEngine());
 }
 
 TEST_F(ConnectRoadTest, EngineDeathWithKillSwitchKeepsTheProxyPointedAtUs)
@@ -300,6 +303,8 @@ TEST_F(ConnectRoadTest, EngineDeathWithKillSwitchKeepsTheProxyPointedAtUs)
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_view.lastLook() == QStringLiteral("killSwitch"); }));
     EXPECT_TRUE(proxyPointsAtUs());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    // The client's own requests are held with the desktop's: none leaves beside the dead engine.
+    EXPECT_TRUE(ownRequestsTakeTheEngine());
     // The long press stops for real.
     bool stopped = false;
     m_controller->stopProxy(true, [&] { stopped = true; });
@@ -323,8 +328,10 @@ TEST_F(ConnectRoadTest, StartAfterACrashRestoresTheSettingsLeftPointedAtUs)
 TEST_F(ConnectRoadTest, QuittingRestoresTheSettingsAndEndsTheEngines)
 {
     ASSERT_TRUE(connectAndWait());
+    EXPECT_TRUE(ownRequestsTakeTheEngine());
     EXPECT_TRUE(HLLPACUtilWrapper::shutdown());
     EXPECT_FALSE(proxyPointsAtUs());
+    EXPECT_FALSE(ownRequestsTakeTheEngine());
     EXPECT_TRUE(noEngineLeft());
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "EngineTestSupport.h"
+#include "support/ConnectTestSupport.h"
 #include "support/FileLogText.h"
 #include "support/ProcScan.h"
 #include "common/DefaultsKeys.h"
@@ -122,6 +123,7 @@ TEST_F(HLLPACUtilWrapperTest, TunOffPostsTheStartResultBeforeTheEnableWithoutDns
     EXPECT_EQ(enable.ignoreList, kSevenExceptions);
     EXPECT_EQ(runCount(), 1);
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_TRUE(ownRequestsTakeTheEngine());
 }
 
 TEST_F(HLLPACUtilWrapperTest, TunOnStartsOneTunEngineAndPassesTheDns)
@@ -150,17 +152,21 @@ TEST_F(HLLPACUtilWrapperTest, StopReplyMarksTheProxyOffBeforeItCallsBackAndEndsT
     ASSERT_TRUE(connectAndWait(false).has_value());
     ASSERT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
     m_journal.clear();
+    ASSERT_TRUE(ownRequestsTakeTheEngine());
     std::optional<bool> onWhenCalledBack;
+    std::optional<bool> engineRoadWhenCalledBack;
     bool called = false;
     HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &error) {
         EXPECT_FALSE(error.has_value());
         onWhenCalledBack = UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn);
+        engineRoadWhenCalledBack = ownRequestsTakeTheEngine();
         m_journal << QStringLiteral("callback");
         called = true;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return called; }, kWaitMs));
     EXPECT_EQ(m_journal, (QStringList{"disable", "kTunStateChange", "callback"}));
     EXPECT_EQ(onWhenCalledBack, false);
+    EXPECT_EQ(engineRoadWhenCalledBack, false);
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
 }
 
@@ -175,6 +181,7 @@ TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
     // The desktop may still point at the engine: it keeps running, and the proxy counts as on.
     EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_TRUE(ownRequestsTakeTheEngine());
     // The refusal is in the file log under the switchboard's name and the stop's.
     EXPECT_TRUE(fileLogText().contains(QStringLiteral("[info] HLLPACUtilWrapper stopLocal(_:) cannot write the settings")));
 }
@@ -190,6 +197,7 @@ TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)
               (QStringList{"enable", "disable", "kTunStateChange"}));
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_FALSE(ownRequestsTakeTheEngine());
     EXPECT_TRUE(fileLogText().contains(QStringLiteral("[info] HLLPACUtilWrapper applyConfig(_:) backend unavailable")));
 
     // The engine ends before its start line: the start fails and nothing is enabled.
@@ -229,6 +237,7 @@ TEST_F(HLLPACUtilWrapperTest, QuittingWaitsABoundedTimeForASilentHelper)
     EXPECT_GE(clock.elapsed(), 290);
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_FALSE(ownRequestsTakeTheEngine()) << "the engines are gone, whatever the helper answered";
     m_helper.answers = RecordingHelper::Answers::Later;
 }
 
@@ -345,6 +354,7 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPo
     EXPECT_EQ(m_journal, QStringList{"disable"});
     EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_FALSE(ownRequestsTakeTheEngine());
 
     std::optional<std::optional<QString>> resumed;
     HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
@@ -353,6 +363,7 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPo
     EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
     ASSERT_EQ(m_helper.enables.size(), enablesBefore + 1);
     EXPECT_EQ(m_helper.enables.back().port, HLLPACUtilWrapper::kLocalPort);
+    EXPECT_TRUE(ownRequestsTakeTheEngine());
 
     // A second resume has nothing to put back.
     resumed.reset();
@@ -465,8 +476,10 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
         m_helper.answerHeld();
         ASSERT_TRUE(QTest::qWaitFor([&] { return suspended.has_value(); }, kWaitMs));
         EXPECT_EQ(*suspended, QStringLiteral("cannot write the settings"));
-        if (!diesBeforeTheRefusal)
+        if (!diesBeforeTheRefusal) {
+            EXPECT_TRUE(ownRequestsTakeTheEngine()) << "the desktop proxy is still ours";
             ::kill(engine, SIGKILL);
+        }
 
         // The loss road: the helper is asked to restore the settings and the stopped look follows.
         ASSERT_TRUE(QTest::qWaitFor([&] { return lost.has_value(); }, kWaitMs)) << m_journal.join(' ').toStdString();
@@ -474,6 +487,7 @@ TEST_F(HLLPACUtilWrapperTest, ARefusedSuspensionLeavesTheProxyOursForAnEngineTha
         EXPECT_EQ(m_journal.mid(0, 2), (QStringList{"disable", "disable"}));
         EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
         EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+        EXPECT_FALSE(ownRequestsTakeTheEngine());
     }
 }
 
@@ -494,6 +508,7 @@ TEST_F(HLLPACUtilWrapperTest, AHelperThatWentAwayHasTheProxyPointedBackOrTheConn
         Q_EMIT m_helper.wentAway();
         Q_EMIT m_helper.wentAway();
         ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.contains(QStringLiteral("enable")); }, kWaitMs));
+        EXPECT_TRUE(ownRequestsTakeTheEngine()) << "ours while it is pointed back";
         if (answers) {
             EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
             HLLPACUtilWrapper::stopLocal();
@@ -501,6 +516,7 @@ TEST_F(HLLPACUtilWrapperTest, AHelperThatWentAwayHasTheProxyPointedBackOrTheConn
         ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
         EXPECT_EQ(m_journal, (QStringList{"enable", "disable", "kTunStateChange"}));
         EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+        EXPECT_FALSE(ownRequestsTakeTheEngine());
     }
 }
 
@@ -551,5 +567,6 @@ TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
         EXPECT_EQ(lost, row.suspend ? std::nullopt : std::optional<bool>(false));
         EXPECT_EQ(HLLPACUtilWrapper::shared().hasRunningEngine(), row.suspend);
         EXPECT_EQ(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn), row.suspend);
+        EXPECT_EQ(ownRequestsTakeTheEngine(), row.resume);
     }
 }
