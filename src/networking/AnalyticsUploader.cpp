@@ -1,12 +1,8 @@
 #include "networking/AnalyticsUploader.h"
 
-#include <QHash>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 
 #include "networking/HostLookup.h"
 #include "networking/NetworkLog.h"
@@ -15,19 +11,56 @@
 
 namespace {
 
-// Set on a reply given up before its address carried it: the address was never reached.
-constexpr char kNotReached[] = "ostrelNotReached";
-
-bool isDirect(const QNetworkProxy &proxy)
+// The request to one address of the upload's first hop, and the proxy it takes there.
+struct Hop
 {
-    return proxy.type() == QNetworkProxy::NoProxy;
+    QNetworkRequest request;
+    QNetworkProxy proxy;
+};
+
+QNetworkRequest requestTo(const QUrl &url, const AnalyticsUpload &upload)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(upload.timeoutMs);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    for (const auto &[name, value] : upload.headers)
+        request.setRawHeader(name, value);
+    return request;
 }
 
-// The address, or the proxy in front of it, was not reached at all: another of its addresses
-// may be. Nothing of the request reached the service, so trying again sends no event twice.
+// Straight to an address of the service: the URL names the address, and the server is still
+// named by the host's name, in the Host header and in the TLS check. HTTP/1.1 carries the
+// header; HTTP/2 would take the authority from the URL, the address, and drop the header, so it
+// is not offered.
+Hop straightTo(const AnalyticsUpload &upload, const QHostAddress &service)
+{
+    QUrl url = upload.target;
+    url.setHost(service.toString());
+    QNetworkRequest request = requestTo(url, upload);
+    request.setRawHeader("Host", upload.target.authority(QUrl::FullyEncoded | QUrl::RemoveUserInfo).toUtf8());
+    request.setPeerVerifyName(upload.target.host());
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    return {request, QNetworkProxy(QNetworkProxy::NoProxy)};
+}
+
+// Through an address of the proxy: the URL keeps the service's name, which the proxy resolves and
+// the TLS check meets; the proxy keeps its user and password.
+Hop throughProxyAt(const AnalyticsUpload &upload, const QHostAddress &proxyAddress)
+{
+    QNetworkProxy proxy = upload.proxy;
+    proxy.setHostName(proxyAddress.toString());
+    return {requestTo(upload.target, upload), proxy};
+}
+
+// Nothing of the request reached the address, or the proxy in front of it: another of its
+// addresses may be reached, and trying it sends no event twice. A reply that carried its request
+// reached, whatever ended it: Qt calls any socket error it does not map "unknown", read errors
+// after the request was written included.
 bool neverReached(const QNetworkReply *reply)
 {
-    if (reply->property(kNotReached).toBool())
+    if (ReplyGuard::carried(reply))
+        return false;
+    if (ReplyGuard::givenUpUncarried(reply))
         return true;
     switch (reply->error()) {
     case QNetworkReply::ConnectionRefusedError:
@@ -43,63 +76,33 @@ bool neverReached(const QNetworkReply *reply)
 
 } // namespace
 
-// The road of each request, by the server its URL names. The network manager asks for it when
-// the request gets under way, and Qt may get a request under way only after the next one was
-// made (requests made from timer events are, two in a row): a proxy set on the whole manager
-// before each request could by then be the next request's.
-class AnalyticsUploader::RoadBook : public QNetworkProxyFactory
-{
-public:
-    void set(const QUrl &url, const QNetworkProxy &proxy)
-    {
-        QMutexLocker lock(&m_mutex);
-        if (isDirect(proxy))
-            m_roads.remove(key(url));
-        else
-            m_roads.insert(key(url), proxy);
-    }
-
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
-    {
-        QMutexLocker lock(&m_mutex);
-        return {m_roads.value(key(query.url()), QNetworkProxy(QNetworkProxy::NoProxy))};
-    }
-
-private:
-    static QString key(const QUrl &url)
-    {
-        return url.scheme().toLower() + QLatin1String("://") + url.authority(QUrl::FullyEncoded | QUrl::RemoveUserInfo);
-    }
-
-    QMutex m_mutex;
-    QHash<QString, QNetworkProxy> m_roads;
-};
-
 struct AnalyticsUploader::Attempt
 {
     AnalyticsUpload upload;
     Outcome outcome;
-    QList<QHostAddress> addresses; // of the first hop: the proxy, or the service
+    // The host looked up here (the proxy's, or the service's) and the request to one of its
+    // addresses: which road, decided once.
+    QString firstHop;
+    Hop (*hopTo)(const AnalyticsUpload &, const QHostAddress &);
+    QList<QHostAddress> addresses{}; // once looked up
     int index = 0;
 
     bool hasNext() const { return index + 1 < addresses.size(); }
 };
 
-AnalyticsUploader::AnalyticsUploader(QObject *parent)
-    : QObject(parent)
+AnalyticsUploader::AnalyticsUploader(int reachMs)
+    : m_reachMs(reachMs)
     , m_lookup(new HostLookup(this))
     , m_manager(new QNetworkAccessManager(this))
-    , m_roads(new RoadBook)
 {
     // The event carries the signed headers and the token: never let a redirect take them on.
     m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    // The road is the upload's, never this thread's own proxy query. The manager owns the book.
-    m_manager->setProxyFactory(m_roads);
 }
 
 AnalyticsUploader::~AnalyticsUploader()
 {
     m_ending = true;
+    m_waiting.clear();
     // Replies first (their finished() comes at once and reports nothing now), then the manager,
     // which ends its own thread, then the lookups.
     const QList<QNetworkReply *> replies = m_manager->findChildren<QNetworkReply *>();
@@ -111,91 +114,53 @@ AnalyticsUploader::~AnalyticsUploader()
     m_lookup = nullptr;
 }
 
-std::optional<QNetworkProxy> AnalyticsUploader::proxyFor(const QUrl &target)
-{
-    // The first proxy that can carry the request, as Qt's own HTTP layer takes it: one that
-    // passes the connection through (none, SOCKS5, an HTTP proxy that tunnels), or, for a
-    // request in the clear, a caching HTTP proxy.
-    const bool encrypted = target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    const QList<QNetworkProxy> offered = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(target));
-    for (const QNetworkProxy &proxy : offered) {
-        if (proxy.isTransparentProxy() || (!encrypted && proxy.type() == QNetworkProxy::HttpCachingProxy))
-            return proxy;
-    }
-    return std::nullopt;
-}
-
 void AnalyticsUploader::send(const AnalyticsUpload &upload, Outcome outcome)
 {
     // Through a proxy the service's name is the proxy's to resolve: only the first hop is ours.
-    const QString firstHop = isDirect(upload.proxy) ? upload.target.host() : upload.proxy.hostName();
-    auto attempt = std::make_shared<Attempt>(Attempt{upload, std::move(outcome), {}, 0});
-    m_lookup->lookup(firstHop, [this, attempt](const QList<QHostAddress> &addresses, const QString &error) {
+    const bool straight = upload.proxy.type() == QNetworkProxy::NoProxy;
+    m_waiting.push_back(std::make_shared<Attempt>(Attempt{
+        .upload = upload,
+        .outcome = std::move(outcome),
+        .firstHop = straight ? upload.target.host() : upload.proxy.hostName(),
+        .hopTo = straight ? &straightTo : &throughProxyAt,
+    }));
+    if (!m_busy)
+        sendNext();
+}
+
+void AnalyticsUploader::sendNext()
+{
+    m_busy = !m_waiting.empty();
+    if (!m_busy)
+        return;
+    const std::shared_ptr<Attempt> attempt = m_waiting.front();
+    m_waiting.pop_front();
+    m_lookup->lookup(attempt->firstHop, [this, attempt](const QList<QHostAddress> &addresses, const QString &error) {
         if (addresses.isEmpty()) {
             qCDebug(lcNetwork) << "analytics" << attempt->upload.event << "dropped: no address for its first hop:" << error;
-            attempt->outcome(attempt->upload.event, false);
+            report(*attempt, false);
             return;
         }
         attempt->addresses = addresses;
-        post(attempt);
+        tryAddress(attempt);
     });
 }
 
-QNetworkRequest AnalyticsUploader::requestTo(const AnalyticsUpload &upload, const QHostAddress &address)
-{
-    QUrl url = upload.target;
-    if (isDirect(upload.proxy))
-        url.setHost(address.toString());
-    QNetworkRequest request(url);
-    request.setTransferTimeout(upload.timeoutMs);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    for (const auto &[name, value] : upload.headers)
-        request.setRawHeader(name, value);
-    if (!isDirect(upload.proxy))
-        return request;
-    // Straight to an address: the server is still named by the host's name. HTTP/1.1 carries
-    // it in the Host header; HTTP/2 would take the authority from the URL, the address, and
-    // drop the header, so it is not offered.
-    request.setRawHeader("Host", upload.target.authority(QUrl::FullyEncoded | QUrl::RemoveUserInfo).toUtf8());
-    request.setPeerVerifyName(upload.target.host());
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    return request;
-}
-
-void AnalyticsUploader::post(const std::shared_ptr<Attempt> &attempt)
+void AnalyticsUploader::tryAddress(const std::shared_ptr<Attempt> &attempt)
 {
     const AnalyticsUpload &upload = attempt->upload;
-    const QHostAddress &address = attempt->addresses.at(attempt->index);
-    QNetworkProxy proxy = upload.proxy;
-    if (!isDirect(proxy))
-        proxy.setHostName(address.toString());
-    const QNetworkRequest request = requestTo(upload, address);
-    m_roads->set(request.url(), proxy);
-    QNetworkReply *reply = m_manager->post(request, upload.body);
+    const Hop hop = attempt->hopTo(upload, attempt->addresses.at(attempt->index));
+    // The manager asks for its proxy as the request gets under way: no other request is made
+    // before that, one upload being under way at a time.
+    m_manager->setProxy(hop.proxy);
+    QNetworkReply *reply = m_manager->post(hop.request, upload.body);
     // Nobody reads the answer: its bytes are counted and dropped as they come, so no answer,
     // however long, can fill memory, and the deadline ends one that trickles on.
     ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, upload.deadlineMs, ReplyGuard::Body::Discard);
-    if (attempt->hasNext())
-        giveUpUnlessReached(reply);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, attempt] { finished(reply, attempt); });
-}
-
-void AnalyticsUploader::giveUpUnlessReached(QNetworkReply *reply)
-{
     // An address that takes no connection, or no handshake, (a network that drops what goes to
     // it) would hold the event until its time-out: after a while the next address is tried.
-    // Once the handshake is done or the request written, the address carries the upload.
-    auto *reach = new QTimer(reply);
-    reach->setSingleShot(true);
-    connect(reach, &QTimer::timeout, reply, [reply] {
-        if (!reply->isRunning())
-            return;
-        reply->setProperty(kNotReached, true);
-        reply->abort();
-    });
-    connect(reply, &QNetworkReply::encrypted, reach, &QObject::deleteLater);
-    connect(reply, &QNetworkReply::requestSent, reach, &QObject::deleteLater);
-    reach->start(ReachMs);
+    ReplyGuard::watchCarried(reply, attempt->hasNext() ? m_reachMs : 0);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, attempt] { finished(reply, attempt); });
 }
 
 void AnalyticsUploader::finished(QNetworkReply *reply, const std::shared_ptr<Attempt> &attempt)
@@ -203,14 +168,20 @@ void AnalyticsUploader::finished(QNetworkReply *reply, const std::shared_ptr<Att
     reply->deleteLater();
     if (m_ending)
         return;
-    const QString &event = attempt->upload.event;
     if (neverReached(reply) && attempt->hasNext()) {
         ++attempt->index;
-        post(attempt);
+        tryAddress(attempt);
         return;
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool delivered = status >= 200 && status < 300 && !ReplyGuard::pastDeadline(reply);
-    qCDebug(lcNetwork) << "analytics" << event << (delivered ? "delivered" : "dropped") << status << reply->error();
-    attempt->outcome(event, delivered);
+    qCDebug(lcNetwork) << "analytics" << attempt->upload.event << (delivered ? "delivered" : "dropped") << status
+                       << reply->error();
+    report(*attempt, delivered);
+}
+
+void AnalyticsUploader::report(const Attempt &attempt, bool delivered)
+{
+    attempt.outcome(attempt.upload.event, delivered);
+    sendNext();
 }

@@ -9,14 +9,13 @@
 #include <QString>
 #include <QUrl>
 
+#include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class HostLookup;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QNetworkRequest;
 
 // One analytics event ready to send: the envelope, its signed headers and the road to the
 // service, all made on the GUI thread, so that the uploading thread reads nothing of the
@@ -29,10 +28,10 @@ struct AnalyticsUpload
     QByteArray body;
     // The proxy the client's own requests to `target` take; NoProxy: straight there.
     QNetworkProxy proxy{QNetworkProxy::NoProxy};
-    // The silence after which the upload is given up, and its whole deadline (those of the
-    // client's API requests).
-    int timeoutMs = 15000;
-    int deadlineMs = 30000;
+    // The silence after which the upload is given up, and its whole deadline; 0: none. The
+    // sealer gives those of the client's API requests.
+    int timeoutMs = 0;
+    int deadlineMs = 0;
 };
 
 // Sends analytics events from the thread it lives on (the analytics worker), on the road the
@@ -43,12 +42,19 @@ struct AnalyticsUpload
 //   found, the next one where one cannot be reached. The name still names the server: in the
 //   Host header and in the TLS check, and the request speaks HTTP/1.1, since HTTP/2 names the
 //   server from the address in the URL.
+// Through a proxy with several addresses, the next is tried the same way. Either way an address
+// that carried the request (the TLS handshake done, or the request written) is never left for
+// the next: no event is sent twice.
 // Lookups go through HostLookup, never Qt's pool, which the application waits for as it goes.
 //
+// One upload is under way at a time, the others wait their turn: the network manager takes its
+// proxy when a request gets under way, not when it is made, so the proxy set just before each
+// request is that request's only while no other request is made meanwhile.
+//
 // When the uploader goes, the lookups and requests under way end with it, on its own thread,
-// and its network manager ends the manager's own thread. That thread is Qt's and is waited for,
-// not joined: its thread-exit clean-up may still run as the program ends, which
-// ProcessTeardown::keepOpenSslToTheEnd() makes safe.
+// what waits is dropped, and its network manager ends the manager's own thread. That thread is
+// Qt's and is waited for, not joined: its thread-exit clean-up may still run as the program
+// ends, which ProcessTeardown::keepOpenSslToTheEnd() makes safe.
 class AnalyticsUploader : public QObject
 {
     Q_OBJECT
@@ -56,36 +62,32 @@ public:
     // `event`, and whether a 2xx answer came.
     using Outcome = std::function<void(const QString &event, bool delivered)>;
 
-    explicit AnalyticsUploader(QObject *parent = nullptr);
-    // Aborts every upload under way (their outcomes are not reported) and ends the lookups.
-    ~AnalyticsUploader() override;
-
-    // The proxy Qt gives the client's own request to `target` (the application's proxy, else the
-    // system's configuration: environment, desktop settings), as the client's network manager
-    // picks it; nothing when none of those offered can carry the request. May wait for the
-    // system's proxy query: call it where the client makes its own requests, never here.
-    static std::optional<QNetworkProxy> proxyFor(const QUrl &target);
-
-    // Looks the first hop up and posts; `outcome` comes later, from this object's thread, unless
-    // the uploader went first.
-    void send(const AnalyticsUpload &upload, Outcome outcome);
-
     // How long an address may take to carry the request (the TLS handshake done, or the request
     // written) before the next one is tried. The last address gets the upload's whole time.
     static constexpr int ReachMs = 5000;
 
+    explicit AnalyticsUploader(int reachMs = ReachMs);
+    // Aborts the upload under way and drops those waiting (their outcomes are not reported), and
+    // ends the lookups.
+    ~AnalyticsUploader() override;
+
+    // Sends `upload` once those before it ended; `outcome` comes later, from this object's
+    // thread, unless the uploader went first.
+    void send(const AnalyticsUpload &upload, Outcome outcome);
+
 private:
     struct Attempt;
-    class RoadBook;
 
+    void sendNext();
     // Posts to the attempt's current address; on to the next when it cannot be reached.
-    void post(const std::shared_ptr<Attempt> &attempt);
+    void tryAddress(const std::shared_ptr<Attempt> &attempt);
     void finished(QNetworkReply *reply, const std::shared_ptr<Attempt> &attempt);
-    static QNetworkRequest requestTo(const AnalyticsUpload &upload, const QHostAddress &address);
-    static void giveUpUnlessReached(QNetworkReply *reply);
+    void report(const Attempt &attempt, bool delivered);
 
+    const int m_reachMs;
     HostLookup *m_lookup;
     QNetworkAccessManager *m_manager;
-    RoadBook *m_roads; // owned by the manager
+    std::deque<std::shared_ptr<Attempt>> m_waiting;
+    bool m_busy = false;
     bool m_ending = false;
 };

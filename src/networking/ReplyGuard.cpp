@@ -9,6 +9,8 @@ namespace {
 
 const char *kTooLarge = "ostrel_too_large";
 const char *kPastDeadline = "ostrel_past_deadline";
+const char *kCarried = "ostrel_carried";
+const char *kGivenUpUncarried = "ostrel_given_up_uncarried";
 // Without a bound of its own, Qt's network thread keeps taking in whatever the server sends,
 // however little of it reaches the reply: the bound makes it wait for the guard's reads.
 constexpr qint64 kReadChunk = 1024 * 1024;
@@ -97,4 +99,40 @@ bool ReplyGuard::tooLarge(const QNetworkReply *reply)
 bool ReplyGuard::pastDeadline(const QNetworkReply *reply)
 {
     return reply->property(kPastDeadline).toBool();
+}
+
+void ReplyGuard::watchCarried(QNetworkReply *reply, int giveUpMs)
+{
+    QTimer *giveUp = nullptr;
+    if (giveUpMs > 0) {
+        // The reply is the timer's parent, as for the deadline.
+        giveUp = new QTimer(reply);
+        giveUp->setSingleShot(true);
+        connect(giveUp, &QTimer::timeout, reply, [reply] {
+            if (!reply->isRunning())
+                return;
+            reply->setProperty(kGivenUpUncarried, true);
+            reply->abort();
+        });
+        giveUp->start(giveUpMs);
+    }
+    // The give-up stops at once, not on a later turn of the loop: one due in this very turn
+    // would abort a request already on its way, and the request would be sent again elsewhere.
+    const auto markCarried = [reply, giveUp] {
+        reply->setProperty(kCarried, true);
+        if (giveUp)
+            giveUp->stop();
+    };
+    connect(reply, &QNetworkReply::encrypted, reply, markCarried);
+    connect(reply, &QNetworkReply::requestSent, reply, markCarried);
+}
+
+bool ReplyGuard::carried(const QNetworkReply *reply)
+{
+    return reply->property(kCarried).toBool();
+}
+
+bool ReplyGuard::givenUpUncarried(const QNetworkReply *reply)
+{
+    return reply->property(kGivenUpUncarried).toBool();
 }

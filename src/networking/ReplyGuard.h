@@ -27,6 +27,13 @@ public:
     static bool tooLarge(const QNetworkReply *reply);
     static bool pastDeadline(const QNetworkReply *reply);
 
+    // Marks the reply carried once its request is: the TLS handshake done (the request follows
+    // without waiting for this thread), or the request written. One not carried within
+    // `giveUpMs` is aborted and reads as givenUpUncarried(); 0 or less: never given up.
+    static void watchCarried(QNetworkReply *reply, int giveUpMs);
+    static bool carried(const QNetworkReply *reply);
+    static bool givenUpUncarried(const QNetworkReply *reply);
+
 private:
     ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body);
     void readArrived();

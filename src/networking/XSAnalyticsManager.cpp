@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QNetworkProxy>
 
 #include "common/ApiPaths.h"
 #include "common/GuiThread.h"
@@ -36,6 +37,25 @@ QJsonObject userFields()
     return fields;
 }
 
+// The proxy Qt gives the client's own request to `target` (the application's proxy, else the
+// system's configuration: environment, desktop settings), as the client's network manager picks
+// it; nothing when none of those offered can carry the request. It may wait for the system's
+// proxy query, as the client's own requests do: asked here on the GUI thread, where they are
+// made, never on the worker.
+std::optional<QNetworkProxy> proxyFor(const QUrl &target)
+{
+    // The first proxy that can carry the request, as Qt's own HTTP layer takes it: one that
+    // passes the connection through (none, SOCKS5, an HTTP proxy that tunnels), or, for a
+    // request in the clear, a caching HTTP proxy.
+    const bool encrypted = target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    const QList<QNetworkProxy> offered = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(target));
+    for (const QNetworkProxy &proxy : offered) {
+        if (proxy.isTransparentProxy() || (!encrypted && proxy.type() == QNetworkProxy::HttpCachingProxy))
+            return proxy;
+    }
+    return std::nullopt;
+}
+
 // The event sealed for the wire: the envelope, the signed headers and the road the client's
 // own requests take to the service; nothing when the parameter key is not configured or no
 // proxy offered can carry the request.
@@ -45,14 +65,21 @@ std::optional<AnalyticsUpload> seal(const QString &event, const QJsonObject &rec
     const std::optional<QJsonObject> envelope = params.encryptParameters(record);
     if (!envelope)
         return std::nullopt;
-    const std::optional<QNetworkProxy> proxy = AnalyticsUploader::proxyFor(target);
+    const std::optional<QNetworkProxy> proxy = proxyFor(target);
     if (!proxy) {
         qCDebug(lcNetwork) << "analytics" << event << "dropped: no proxy offered can carry it";
         return std::nullopt;
     }
     const OONetWork &network = OONetWork::shared();
-    AnalyticsUpload upload{event, target, {}, QJsonDocument(*envelope).toJson(QJsonDocument::Compact), *proxy,
-                           network.requestTimeoutMs(), network.requestDeadlineMs()};
+    AnalyticsUpload upload{
+        .event = event,
+        .target = target,
+        .headers = {}, // signed below, over the envelope
+        .body = QJsonDocument(*envelope).toJson(QJsonDocument::Compact),
+        .proxy = *proxy,
+        .timeoutMs = network.requestTimeoutMs(),
+        .deadlineMs = network.requestDeadlineMs(),
+    };
     const HeaderMap headers = params.buildCommonHeaders({}, false, envelope);
     for (auto it = headers.constBegin(); it != headers.constEnd(); ++it)
         upload.headers.append({it.key().toUtf8(), it.value().toUtf8()});
@@ -75,11 +102,12 @@ XSAnalyticsManager::~XSAnalyticsManager()
 
 void XSAnalyticsManager::stopWorker()
 {
-    // The uploader goes on its own thread, and with it every upload under way: the lookups and
-    // the requests; its network manager ends the manager's own thread. The join then waits for
-    // the worker's whole end, its thread-exit clean-up included: nothing of the worker runs once
-    // this returns. The manager's thread is Qt's, waited for but not joined, and its own
-    // thread-exit clean-up may still be running (ProcessTeardown::keepOpenSslToTheEnd()).
+    // The uploader goes on its own thread, and with it every upload under way (the lookups and
+    // the requests) or waiting its turn; its network manager ends the manager's own thread. The
+    // join then waits for the worker's whole end, its thread-exit clean-up included: nothing of
+    // the worker runs once this returns. The manager's thread is Qt's, waited for but not
+    // joined, and its own thread-exit clean-up may still be running
+    // (ProcessTeardown::keepOpenSslToTheEnd()).
     m_worker->stop([this] { m_uploader.reset(); });
 }
 

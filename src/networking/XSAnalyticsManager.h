@@ -13,8 +13,9 @@ class WorkerThread;
 
 // Analytics events: each call records one event with the app identity, the current user's
 // fields and the time, and signs it like every API request, on the calling (GUI) thread, where
-// the road the client's own requests take (the proxy) is chosen too; a worker thread uploads it. A failed upload is dropped; the outcome of each is only announced
-// (`uploaded`, on the GUI thread).
+// the road the client's own requests take (the proxy) is chosen too; a worker thread uploads it.
+// A failed upload is dropped; the outcome of each is only announced (`uploaded`, on the GUI
+// thread).
 class XSAnalyticsManager : public QObject
 {
     Q_OBJECT

@@ -5,7 +5,7 @@
 namespace {
 
 const QString kSupport = QStringLiteral(OSTREL_TEST_SUPPORT_DIR);
-constexpr int kStartBoundMs = 30000;
+constexpr int kBoundMs = 30000;
 
 } // namespace
 
@@ -19,31 +19,49 @@ QString HttpsPeer::certificateFile()
     return kSupport + QStringLiteral("/tls/api.ostrel.test.crt");
 }
 
-std::unique_ptr<HttpsPeer> HttpsPeer::server(const QHostAddress &host, quint16 port)
+QString HttpsPeer::otherCertificateFile()
 {
-    return std::make_unique<HttpsPeer>(QStringList{QStringLiteral("server"), certifiedName(), certificateFile(),
-                                                   kSupport + QStringLiteral("/tls/api.ostrel.test.key"),
-                                                   host.toString(), QString::number(port)});
+    return kSupport + QStringLiteral("/tls/other.ostrel.test.crt");
 }
 
-std::unique_ptr<HttpsPeer> HttpsPeer::proxy(const QMap<QString, QString> &names)
+std::unique_ptr<HttpsPeer> HttpsPeer::server(const QHostAddress &host, quint16 port, int answerAfterMs)
+{
+    return std::make_unique<HttpsPeer>(
+        QStringList{QStringLiteral("server"), certifiedName(), certificateFile(),
+                    kSupport + QStringLiteral("/tls/api.ostrel.test.key"), host.toString(), QString::number(port)},
+        QMap<QString, QString>{{QStringLiteral("PEER_ANSWER_AFTER_MS"), QString::number(answerAfterMs)}});
+}
+
+std::unique_ptr<HttpsPeer> HttpsPeer::impostor(const QHostAddress &host)
+{
+    return std::make_unique<HttpsPeer>(QStringList{QStringLiteral("server"), certifiedName(), otherCertificateFile(),
+                                                   kSupport + QStringLiteral("/tls/other.ostrel.test.key"),
+                                                   host.toString()});
+}
+
+std::unique_ptr<HttpsPeer> HttpsPeer::proxy(const QMap<QString, QString> &names, const QString &credentials)
 {
     QStringList arguments{QStringLiteral("proxy"), QStringLiteral("127.0.0.1")};
     for (auto it = names.constBegin(); it != names.constEnd(); ++it)
         arguments << it.key() + QLatin1Char('=') + it.value();
-    return std::make_unique<HttpsPeer>(arguments);
+    return std::make_unique<HttpsPeer>(arguments,
+                                       QMap<QString, QString>{{QStringLiteral("PEER_PROXY_CREDENTIALS"), credentials}});
 }
 
-HttpsPeer::HttpsPeer(const QStringList &arguments)
+HttpsPeer::HttpsPeer(const QStringList &arguments, const QMap<QString, QString> &environment)
 {
+    QProcessEnvironment knobs = QProcessEnvironment::systemEnvironment();
+    for (auto it = environment.constBegin(); it != environment.constEnd(); ++it)
+        knobs.insert(it.key(), it.value());
+    m_process.setProcessEnvironment(knobs);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setReadChannel(QProcess::StandardOutput);
     m_process.start(QStringLiteral("node"), QStringList{kSupport + QStringLiteral("/https_peers.js")} + arguments);
-    if (!m_process.waitForStarted(kStartBoundMs)) {
+    if (!m_process.waitForStarted(kBoundMs)) {
         m_error = QStringLiteral("node did not start: ") + m_process.errorString();
         return;
     }
-    const QDeadlineTimer bound(kStartBoundMs);
+    const QDeadlineTimer bound(kBoundMs);
     while (m_port == 0 && m_process.state() == QProcess::Running && !bound.hasExpired()) {
         m_process.waitForReadyRead(int(bound.remainingTime()));
         for (const QString &line : seen()) {
@@ -60,7 +78,7 @@ HttpsPeer::~HttpsPeer()
 {
     // It ends with its standard input.
     m_process.closeWriteChannel();
-    if (!m_process.waitForFinished(kStartBoundMs)) {
+    if (!m_process.waitForFinished(kBoundMs)) {
         m_process.kill();
         m_process.waitForFinished();
     }

@@ -4,14 +4,19 @@
 //       An HTTPS server for NAME that offers HTTP/2 and HTTP/1.1 (ALPN), as most do, and, as a
 //       server behind a name-based front, answers only requests addressed to NAME: 204 to those,
 //       421 to the rest. Prints "taken <protocol> <authority> <path> <body bytes>" or
-//       "refused <protocol> <authority>" for each request.
+//       "refused <protocol> <authority>" for each request as its body has come.
+//       PEER_ANSWER_AFTER_MS: the answer comes that long after the request was taken (a slow
+//       server), on the same connection.
 //   node https_peers.js proxy HOST [NAME=ADDRESS ...]
 //       An HTTP proxy that takes CONNECT only, and resolves names itself: NAME to ADDRESS where
 //       given (the tests' hosts have no address of their own). Prints "connect <host:port>" for
-//       each tunnel asked for.
+//       each tunnel it opens.
+//       PEER_PROXY_CREDENTIALS=USER:PASSWORD: a tunnel asked for without them (Basic) is answered
+//       407, as a proxy that asks for a password does, and "auth-asked <host:port>" printed.
 //
-// Each listens on PORT of HOST (a free one where none is given: the proxy always), prints "listening <port>" once it does, and ends with its
-// standard input (so that it never outlives the test that started it).
+// Each listens on PORT of HOST (a free one where none is given: the proxy always), prints
+// "listening <port>" once it does, and ends with its standard input (so that it never outlives
+// the test that started it).
 'use strict';
 
 const fs = require('fs');
@@ -32,7 +37,7 @@ function hostOf(authority) {
   return colon < 0 ? authority : authority.slice(0, colon);
 }
 
-function serve(name, certFile, keyFile, host) {
+function serve(name, certFile, keyFile, answerAfterMs) {
   const server = http2.createSecureServer({
     cert: fs.readFileSync(certFile),
     key: fs.readFileSync(keyFile),
@@ -51,19 +56,35 @@ function serve(name, certFile, keyFile, host) {
         return;
       }
       say(`taken ${protocol} ${authority} ${request.url} ${bytes}`);
-      response.writeHead(204);
-      response.end();
+      setTimeout(() => {
+        try {
+          response.writeHead(204);
+          response.end();
+        } catch (error) {
+          // The client went before the answer: there is nobody to answer.
+        }
+      }, answerAfterMs);
     });
   });
   return server;
 }
 
-function proxy(names) {
+function proxy(names, credentials) {
   const server = http.createServer((request, response) => {
     response.writeHead(405);
     response.end();
   });
+  const wanted = credentials ? 'Basic ' + Buffer.from(credentials).toString('base64') : '';
   server.on('connect', (request, client, head) => {
+    if (wanted && request.headers['proxy-authorization'] !== wanted) {
+      say(`auth-asked ${request.url}`);
+      client.on('error', () => {});
+      // The connection ends after the challenge, and the answer says so: the client answers
+      // it on a new one.
+      client.end('HTTP/1.1 407 Proxy Authentication Required\r\n'
+                 + 'Proxy-Authenticate: Basic realm="peers"\r\nConnection: close\r\nContent-Length: 0\r\n\r\n');
+      return;
+    }
     say(`connect ${request.url}`);
     const colon = request.url.lastIndexOf(':');
     const target = request.url.slice(0, colon);
@@ -87,12 +108,12 @@ let host;
 let port = 0;
 if (role === 'server') {
   const [name, cert, key, address, wanted] = args;
-  server = serve(name, cert, key, address);
+  server = serve(name, cert, key, Number(process.env.PEER_ANSWER_AFTER_MS || 0));
   host = address;
   port = Number(wanted || 0);
 } else if (role === 'proxy') {
   host = args[0];
-  server = proxy(new Map(args.slice(1).map((pair) => pair.split('='))));
+  server = proxy(new Map(args.slice(1).map((pair) => pair.split('='))), process.env.PEER_PROXY_CREDENTIALS);
 } else {
   process.stderr.write('usage: https_peers.js server NAME CERT KEY HOST [PORT] | proxy HOST [NAME=ADDRESS ...]\n');
   process.exit(2);
