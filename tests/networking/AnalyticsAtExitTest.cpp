@@ -21,7 +21,7 @@
 namespace {
 
 const QString kProbe = QStringLiteral(OSTREL_BINARY_DIR "/bin/analytics-exit-probe");
-// The probe tracks this many events.
+// The probe is told to track this many events.
 constexpr int kEvents = 4;
 constexpr int kRuns = 20;
 constexpr int kQuitsMidHandshake = 25;
@@ -54,6 +54,7 @@ QProcessEnvironment environmentFor(const Road &road)
     set("OSTREL_EXIT_PROBE_DNS", road.dns);
     set("OSTREL_EXIT_PROBE_API", road.api);
     set("https_proxy", road.httpsProxy);
+    environment.insert(QStringLiteral("OSTREL_EXIT_PROBE_EVENTS"), QString::number(kEvents));
     if (!road.api.isEmpty())
         environment.insert(QStringLiteral("OSTREL_EXIT_PROBE_CA"), HttpsPeer::certificateFile());
     return environment;
@@ -73,23 +74,22 @@ Ending endOf(QProcess &probe)
     return ending;
 }
 
-Ending runProbe(const QStringList &arguments)
-{
-    QProcess probe;
-    probe.setProcessChannelMode(QProcess::MergedChannels);
-    probe.start(kProbe, arguments);
-    if (!probe.waitForStarted(10000))
-        return {};
-    return endOf(probe);
-}
-
-// Starts the probe in its "quit-on-input" mode: it quits once told by quit().
-bool startProbe(QProcess &probe, const Road &road)
+// Starts the probe in `mode`; in "quit-on-input" it quits once told by quit().
+bool startProbe(QProcess &probe, const Road &road, const QString &mode = QStringLiteral("quit-on-input"))
 {
     probe.setProcessEnvironment(environmentFor(road));
     probe.setProcessChannelMode(QProcess::MergedChannels);
-    probe.start(kProbe, {QStringLiteral("quit-on-input")});
+    probe.start(kProbe, mode.isEmpty() ? QStringList() : QStringList{mode});
     return probe.waitForStarted(10000);
+}
+
+// Runs the probe in a mode that quits by itself, pointed nowhere, to its end.
+Ending runProbe(const QString &mode)
+{
+    QProcess probe;
+    if (!startProbe(probe, Road{}, mode))
+        return {};
+    return endOf(probe);
 }
 
 void quit(QProcess &probe)
@@ -125,6 +125,17 @@ Outcomes quitOnceAllAreOut(QProcess &probe)
     return outcomes;
 }
 
+// Every event delivered and taken once by `server`, then an end at once and clean; `seen`: what
+// tells why not.
+void expectEveryEventTakenAndACleanEnd(const Outcomes &outcomes, HttpsPeer &server, const QString &seen)
+{
+    ASSERT_TRUE(outcomes.all) << qPrintable(outcomes.printed + outcomes.ending.output);
+    EXPECT_EQ(server.count(QStringLiteral("taken")), kEvents) << qPrintable(seen);
+    EXPECT_EQ(outcomes.printed.count(QLatin1String(" delivered")), kEvents) << qPrintable(outcomes.printed);
+    ASSERT_TRUE(outcomes.ending.finished) << "the probe did not end";
+    EXPECT_EQ(outcomes.ending.code, 0) << qPrintable(outcomes.ending.output);
+}
+
 QString apiAt(quint16 port)
 {
     return QStringLiteral("https://%1:%2").arg(HttpsPeer::certifiedName()).arg(port);
@@ -151,7 +162,7 @@ TEST(AnalyticsAtExit, AProgramThatTracksAndEndsAtOnceNeverAborts)
 // made slow: the teardown must still return only once it is over.
 TEST(AnalyticsAtExit, TheWorkerThreadHasWhollyEndedWhenTheTeardownReturns)
 {
-    const Ending ending = runProbe({QStringLiteral("slow-thread-exit")});
+    const Ending ending = runProbe(QStringLiteral("slow-thread-exit"));
     ASSERT_TRUE(ending.finished) << "the probe did not end";
     EXPECT_EQ(ending.code, 0) << qPrintable(ending.output);
 }
@@ -183,11 +194,7 @@ TEST(AnalyticsAtExit, EveryEventReachesAServerThatTakesOnlyItsNameAndTheEndComes
     ASSERT_TRUE(startProbe(probe, Road{resolver.server(), apiAt(server->port()), {}}));
 
     const Outcomes outcomes = quitOnceAllAreOut(probe);
-    ASSERT_TRUE(outcomes.all) << qPrintable(outcomes.printed + outcomes.ending.output);
-    EXPECT_EQ(server->count(QStringLiteral("taken")), kEvents) << qPrintable(server->seen().join(QLatin1Char('\n')));
-    EXPECT_EQ(outcomes.printed.count(QLatin1String(" delivered")), kEvents) << qPrintable(outcomes.printed);
-    ASSERT_TRUE(outcomes.ending.finished) << "the probe did not end";
-    EXPECT_EQ(outcomes.ending.code, 0) << qPrintable(outcomes.ending.output);
+    expectEveryEventTakenAndACleanEnd(outcomes, *server, server->seen().join(QLatin1Char('\n')));
 }
 
 // Through the proxy the environment names (as the system's configuration gives it to the
@@ -205,14 +212,10 @@ TEST(AnalyticsAtExit, EveryEventReachesTheServerThroughTheProxyTheSystemNames)
     ASSERT_TRUE(startProbe(probe, Road{silent.server(), apiAt(server->port()), proxyUrl}));
 
     const Outcomes outcomes = quitOnceAllAreOut(probe);
-    ASSERT_TRUE(outcomes.all) << qPrintable(outcomes.printed + outcomes.ending.output);
-    EXPECT_EQ(server->count(QStringLiteral("taken")), kEvents) << qPrintable(proxy->seen().join(QLatin1Char('\n')));
-    EXPECT_EQ(outcomes.printed.count(QLatin1String(" delivered")), kEvents) << qPrintable(outcomes.printed);
+    expectEveryEventTakenAndACleanEnd(outcomes, *server, proxy->seen().join(QLatin1Char('\n')));
     EXPECT_TRUE(proxy->seen().contains(
         QStringLiteral("connect %1:%2").arg(HttpsPeer::certifiedName()).arg(server->port())));
     EXPECT_EQ(silent.questions(), 0);
-    ASSERT_TRUE(outcomes.ending.finished) << "the probe did not end";
-    EXPECT_EQ(outcomes.ending.code, 0) << qPrintable(outcomes.ending.output);
 }
 
 // A quit while the uploads' TLS handshakes are under way, with a server that takes the

@@ -6,17 +6,18 @@
 //                                          libcrypto's may): the teardown must have waited for it
 //   analytics-exit-probe quit-on-input     quits once a line arrives on its standard input
 //
-// The environment points the uploads elsewhere:
-//   OSTREL_EXIT_PROBE_DNS  the servers the uploads' lookups ask ("127.0.0.1:5353")
-//   OSTREL_EXIT_PROBE_API  the service's address ("https://api.ostrel.test:8443"); none: the
-//                          client's default
-//   OSTREL_EXIT_PROBE_CA   a certificate (PEM) to trust besides the system's
-//   https_proxy, ...       the proxy, read as the client reads the system's configuration
+// The environment says how many events and points the uploads elsewhere:
+//   OSTREL_EXIT_PROBE_EVENTS  how many events it tracks (at least one)
+//   OSTREL_EXIT_PROBE_DNS     the servers the uploads' lookups ask ("127.0.0.1:5353")
+//   OSTREL_EXIT_PROBE_API     the service's address ("https://api.ostrel.test:8443"); none: the
+//                             client's default
+//   OSTREL_EXIT_PROBE_CA      a certificate (PEM) to trust besides the system's
+//   https_proxy, ...          the proxy, read as the client reads the system's configuration
 // The uploads are patient (ten minutes of silence), so an end that waited for one would not come
 // in any test's time. Each upload's outcome is printed ("uploaded exit_probe delivered").
 // Exit status: 0 a clean end; 3 the worker was still ending after the teardown; 4 OpenSSL tore
 // itself down in the exit handlers (under whatever thread of Qt's was still ending); 2 no
-// profile, or a certificate or address it cannot use.
+// profile, or a count, certificate or address it cannot use.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -106,7 +107,8 @@ int main(int argc, char **argv)
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     AppPaths::setResourceFolderForTesting(QStringLiteral(OSTREL_TEST_RESOURCES));
     HostLookup::setServersForTesting(qEnvironmentVariable("OSTREL_EXIT_PROBE_DNS"));
-    if (!pointAtTheService(qEnvironmentVariable("OSTREL_EXIT_PROBE_API"))
+    const int events = qEnvironmentVariableIntValue("OSTREL_EXIT_PROBE_EVENTS");
+    if (events < 1 || !pointAtTheService(qEnvironmentVariable("OSTREL_EXIT_PROBE_API"))
         || !trust(qEnvironmentVariable("OSTREL_EXIT_PROBE_CA")))
         return 2;
     constexpr int kTenMinutes = 10 * 60 * 1000;
@@ -117,7 +119,7 @@ int main(int argc, char **argv)
         std::printf("uploaded %s %s\n", qPrintable(event), delivered ? "delivered" : "dropped");
         std::fflush(stdout);
     });
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < events; ++i)
         XSAnalyticsManager::shared().track(QStringLiteral("exit_probe"));
     if (mode == QLatin1String("slow-thread-exit"))
         slowDownTheWorkersExit();
