@@ -1,7 +1,6 @@
 #include "common/GuiThread.h"
 
 #include "common/ThreadHandOff.h"
-#include <QPointer>
 #include <QThread>
 
 void GuiThread::run(QObject *context, std::function<void()> task)
@@ -15,11 +14,7 @@ void GuiThread::run(QObject *context, std::function<void()> task)
 
 void GuiThread::post(QObject *context, std::function<void()> task)
 {
-    QPointer<QObject> guard(context);
-    QMetaObject::invokeMethod(context, ThreadHandOff::carried([guard, task = std::move(task)] {
-        if (guard)
-            task();
-    }), Qt::QueuedConnection);
+    ThreadHandOff::post(context, std::move(task));
 }
 
 bool GuiThread::isCurrent(const QObject *context)

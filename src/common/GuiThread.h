@@ -15,8 +15,9 @@
 // their completion run inside the call that started it, and need not check themselves again
 // after each call out.
 //
-// The name says where the core's objects live, not what these serve: run(), post() and later()
-// work for an object of any thread with an event loop (a WorkerThread posts through them too).
+// The name says where the core's objects live: run(), post() and later() work for an object of
+// any thread with an event loop, but code of another thread (a WorkerThread, what lives on it)
+// queues through ThreadHandOff::post(), which post() forwards to.
 class GuiThread
 {
 public:

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <utility>
+
+class QObject;
 
 // GCC names a ThreadSanitizer build with a macro, Clang with a feature test.
 #if defined(__SANITIZE_THREAD__)
@@ -21,9 +24,17 @@
 // unguarded. A ThreadHandOff, captured last, tells it: each copy publishes what was written
 // before it, and the closure calls arrived() before it reads anything (its end calls it too).
 // Outside a ThreadSanitizer build it does nothing.
+//
+// post() is the queued call the code builds on: a task, carrying such a hand-off, for whatever
+// thread an object lives on (the GUI thread, a worker), run there from its event loop.
 class ThreadHandOff
 {
 public:
+    // Runs `task` on `context`'s thread from its event loop, always queued, even from that thread
+    // itself, so it never runs inside the call that posts it. Dropped when `context` is gone
+    // before its turn comes.
+    static void post(QObject *context, std::function<void()> task);
+
     ThreadHandOff() { publish(); }
     ThreadHandOff(const ThreadHandOff &) { publish(); }
     ThreadHandOff &operator=(const ThreadHandOff &)

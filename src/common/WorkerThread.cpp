@@ -7,7 +7,7 @@
 
 #include <pthread.h>
 
-#include "common/GuiThread.h"
+#include "common/ThreadHandOff.h"
 
 WorkerThread::WorkerThread(const QString &name)
 {
@@ -34,9 +34,9 @@ void WorkerThread::run(const QString &name, std::promise<void> &ready)
         m_context.store(&context);
         ready.set_value();
         loop.exec();
-        // What the work left to deleteLater goes here, on its own thread, before the context
-        // takes its children with it (a reply before its network manager). Qt's end of the
-        // thread would delete it too, but only after them.
+        // An object left to deleteLater, with no parent, may still point at the thread's objects:
+        // it goes first, here on its own thread, before the context takes its children with it.
+        // Qt's end of the thread would delete it too, but only after them.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // Events still queued for objects of this thread are Qt's to drop as the thread's data goes,
@@ -48,7 +48,7 @@ void WorkerThread::post(std::function<void()> task)
     QObject *context = m_context.load();
     if (!context)
         return;
-    GuiThread::post(context, std::move(task));
+    ThreadHandOff::post(context, std::move(task));
 }
 
 void WorkerThread::stop(const std::function<void()> &last)
@@ -57,7 +57,7 @@ void WorkerThread::stop(const std::function<void()> &last)
     QObject *context = m_context.exchange(nullptr);
     if (!context)
         return;
-    GuiThread::post(context, [this, last] {
+    ThreadHandOff::post(context, [this, last] {
         if (last)
             last();
         m_loop->quit();

@@ -12,7 +12,7 @@
 
 #include <sys/socket.h>
 
-#include "common/GuiThread.h"
+#include "common/ThreadHandOff.h"
 
 struct HostLookup::Request
 {
@@ -175,7 +175,7 @@ void HostLookup::finish(Request *request, const QList<QHostAddress> &addresses, 
     Completion completion = std::move(request->completion);
     delete request;
     // Never from inside lookup() or c-ares: always later, and not at all once this object went.
-    GuiThread::post(this, [completion = std::move(completion), addresses, error] {
+    ThreadHandOff::post(this, [completion = std::move(completion), addresses, error] {
         if (completion)
             completion(addresses, error);
     });

@@ -73,8 +73,8 @@ TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadE
         workAt.store(clock++);
         new Witness(context, &child, &clock);
     });
-    // The last step leaves an object to deleteLater, as an uploader going leaves its aborted
-    // replies: the loop ends right after, with that deletion still pending.
+    // The last step leaves an object to deleteLater: the loop ends right after, with that
+    // deletion still pending.
     worker.stop([&] {
         lastRanOn.store(QThread::currentThread());
         lastAt.store(clock++);
@@ -87,8 +87,8 @@ TEST(WorkerThread, WorkQueuedBeforeTheLastStepRunsFirstAndEverythingOfTheThreadE
     EXPECT_EQ(lastRanOn.load(), workerThread.load());
     EXPECT_EQ(child.thread.load(), workerThread.load()) << "the context's child was not deleted on the thread";
     EXPECT_EQ(later.thread.load(), workerThread.load()) << "what was left to deleteLater was not deleted on the thread";
-    // What was left to deleteLater (a reply, say) may still point at the context's children (its
-    // network manager): it must go before them.
+    // An object left to deleteLater, with no parent, may still point at the thread's objects:
+    // it goes before the context's children.
     EXPECT_EQ(later.at.load(), 2) << "what was left to deleteLater outlived the context's children";
     EXPECT_EQ(child.at.load(), 3);
 }
