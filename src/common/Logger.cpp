@@ -226,7 +226,9 @@ void Logger::configureConsole()
     const QString quietWebEngine = QStringLiteral("qt.webenginecontext.info=false");
     const QString wanted = qEnvironmentVariable("OSTREL_DEBUG");
     if (!wanted.isEmpty() && wanted != QLatin1String("0")) {
-        QLoggingCategory::setFilterRules(quietWebEngine);
+        // Chatty categories (the network's, the web's) are declared with info as their floor;
+        // asking for the debug lines asks for theirs too.
+        QLoggingCategory::setFilterRules(QStringLiteral("ostrel.*.debug=true\n") + quietWebEngine);
         return;
     }
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n") + quietWebEngine);

@@ -47,7 +47,8 @@ public:
     static void flush();
 
     // Qt's console debug lines (the host in use, each road's steps) are for debugging only: they
-    // are turned off unless OSTREL_DEBUG is set (not "0") or the user set QT_LOGGING_RULES.
+    // are turned off unless OSTREL_DEBUG is set (not "0"), which turns on every ostrel.*
+    // category's, or the user set QT_LOGGING_RULES, which is then left to decide alone.
     // Called once by the executable at start.
     static void configureConsole();
 };

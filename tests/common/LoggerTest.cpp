@@ -204,6 +204,10 @@ TEST(ConsoleLogTest, DebugLinesOnlyWhenAskedFor)
     Logger::configureConsole();
     EXPECT_FALSE(QLoggingCategory::defaultCategory()->isDebugEnabled());
     EXPECT_TRUE(QLoggingCategory::defaultCategory()->isWarningEnabled());
+    // A category of ours declared with info as its floor, as the network's and the web's are.
+    QLoggingCategory infoFloor("ostrel.network", QtInfoMsg);
+    EXPECT_FALSE(infoFloor.isDebugEnabled());
+    EXPECT_TRUE(infoFloor.isInfoEnabled());
     // The web engine's graphics report at the first page, in either mode.
     QLoggingCategory webEngineContext("qt.webenginecontext");
     EXPECT_FALSE(webEngineContext.isInfoEnabled());
@@ -213,7 +217,15 @@ TEST(ConsoleLogTest, DebugLinesOnlyWhenAskedFor)
     qputenv("OSTREL_DEBUG", "1");
     Logger::configureConsole();
     EXPECT_TRUE(QLoggingCategory::defaultCategory()->isDebugEnabled());
+    EXPECT_TRUE(infoFloor.isDebugEnabled()) << "OSTREL_DEBUG=1 left a category of ours at info";
     EXPECT_FALSE(webEngineContext.isInfoEnabled());
+
+    // The user's own rules decide alone.
+    QLoggingCategory::setFilterRules(QString());
+    qputenv("QT_LOGGING_RULES", "ostrel.network.debug=false");
+    Logger::configureConsole();
+    EXPECT_FALSE(infoFloor.isDebugEnabled()) << "OSTREL_DEBUG=1 overrode the user's QT_LOGGING_RULES";
+    qunsetenv("QT_LOGGING_RULES");
 
     QLoggingCategory::setFilterRules(QString());
     if (!rules.isNull())
