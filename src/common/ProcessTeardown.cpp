@@ -22,6 +22,17 @@ struct Step
 QMutex s_mutex;
 std::vector<Step> s_steps;
 std::atomic<bool> s_openSslKept{false};
+std::atomic<bool> s_warned{false};
+
+// Said once, at the first sign of end-time work: whoever registers a step starts threads that
+// may still be ending at exit, and run() may never come (a main that forgot it too).
+void warnUnlessOpenSslKept()
+{
+    if (s_openSslKept.load() || s_warned.exchange(true))
+        return;
+    qWarning("ProcessTeardown: OpenSSL was not kept to the end (keepOpenSslToTheEnd() first in main): "
+             "a thread of Qt's still ending may corrupt the heap at exit");
+}
 
 } // namespace
 
@@ -33,15 +44,14 @@ void ProcessTeardown::keepOpenSslToTheEnd()
 
 void ProcessTeardown::add(QObject *owner, std::function<void()> step)
 {
+    warnUnlessOpenSslKept();
     QMutexLocker lock(&s_mutex);
     s_steps.push_back(Step{owner, std::move(step)});
 }
 
 void ProcessTeardown::run()
 {
-    if (!s_openSslKept.load())
-        qWarning("ProcessTeardown: OpenSSL was not kept to the end (keepOpenSslToTheEnd() first in main): "
-                 "a thread of Qt's still ending may corrupt the heap at exit");
+    warnUnlessOpenSslKept();
     std::vector<Step> steps;
     {
         QMutexLocker lock(&s_mutex);

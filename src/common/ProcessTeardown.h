@@ -22,9 +22,11 @@ public:
     // the very end of the process instead of freeing it from an exit handler: a thread of Qt's
     // still running its thread-exit clean-up, which frees its part of that state, beside the exit
     // handlers would otherwise corrupt the heap. The system takes the memory back at exit either
-    // way. run() warns when it was not called.
+    // way. add() and run() warn (once) when it was not called.
     static void keepOpenSslToTheEnd();
-    // `step` runs once, on the calling thread of run(), unless `owner` is gone by then.
+    // `step` runs once, on the calling thread of run(), unless `owner` is gone by then. Every
+    // owner of end-time work registers here, so a program that starts such work is warned here
+    // when it did not keep OpenSSL, even if its main never calls run().
     static void add(QObject *owner, std::function<void()> step);
     // Runs the steps, newest first, then waits for the global thread pool's tasks. Steps added
     // later (by an object made during teardown) run at the next call.
