@@ -96,19 +96,9 @@ bool waitUntil(const std::function<bool()> &done, int ms)
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The rounds, in the profile made by main; 0 when every round connected.
+int connectRounds(QCoreApplication &app, const QTemporaryDir &profile, int rounds)
 {
-    ProcessTeardown::keepOpenSslToTheEnd();
-    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-bench-XXXXXX"));
-    const QByteArray home = profile.path().toLocal8Bit();
-    qputenv("HOME", home);
-    qputenv("XDG_CONFIG_HOME", home + "/.config");
-    qputenv("XDG_CACHE_HOME", home + "/.cache");
-    qputenv("XDG_RUNTIME_DIR", home);
-    QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     const QString bin = QCoreApplication::applicationDirPath();
     AppPaths::setResourceFolderForTesting(bin + QStringLiteral("/../share/ostrel"));
 
@@ -224,4 +214,22 @@ int main(int argc, char **argv)
     standin.terminate();
     standin.waitForFinished(3000);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ProcessTeardown::keepOpenSslToTheEnd();
+    QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/ostrel-bench-XXXXXX"));
+    const QByteArray home = profile.path().toLocal8Bit();
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", home + "/.config");
+    qputenv("XDG_CACHE_HOME", home + "/.cache");
+    qputenv("XDG_RUNTIME_DIR", home);
+    QCoreApplication app(argc, argv);
+    const int status = connectRounds(app, profile, argc > 1 ? std::max(1, atoi(argv[1])) : 15);
+    // The connect road tracks analytics: its thread ends while the application is still whole.
+    ProcessTeardown::run();
+    return status;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/AppPaths.h"
+#include "common/ProcessTeardown.h"
 #include "uikit/WindowInUse.h"
 #include "upgrade/MupleUpgradeManager.h"
 #include "upgrade/NBMutipUpgradeModel.h"
@@ -44,18 +45,9 @@ int startStandin(QProcess &standin)
     return line.startsWith("listening ") ? line.mid(10).toInt() : -1;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// 0 when the download completed and the window always answered in time.
+int downloadInstaller(QApplication &app, qint64 megabytes)
 {
-    QTemporaryDir profile;
-    qputenv("HOME", profile.path().toUtf8());
-    qputenv("XDG_DOWNLOAD_DIR", (profile.path() + QStringLiteral("/Downloads")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (profile.path() + QStringLiteral("/cache")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", (profile.path() + QStringLiteral("/config")).toUtf8());
-    QApplication app(argc, argv);
-    const qint64 megabytes = argc > 1 ? std::max(1, atoi(argv[1])) : 512;
-
     QProcess standin;
     const int port = startStandin(standin);
     if (port <= 0) {
@@ -126,4 +118,21 @@ int main(int argc, char **argv)
     standin.terminate();
     standin.waitForFinished(3000);
     return ok && worst < 100 ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ProcessTeardown::keepOpenSslToTheEnd();
+    QTemporaryDir profile;
+    qputenv("HOME", profile.path().toUtf8());
+    qputenv("XDG_DOWNLOAD_DIR", (profile.path() + QStringLiteral("/Downloads")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (profile.path() + QStringLiteral("/cache")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", (profile.path() + QStringLiteral("/config")).toUtf8());
+    QApplication app(argc, argv);
+    const int status = downloadInstaller(app, argc > 1 ? std::max(1, atoi(argv[1])) : 512);
+    // The installer's writer thread ends while the application is still whole.
+    ProcessTeardown::run();
+    return status;
 }
