@@ -1,5 +1,6 @@
 #include "networking/AnalyticsUploader.h"
 
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
