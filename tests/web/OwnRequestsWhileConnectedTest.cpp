@@ -1,9 +1,10 @@
 // While connected, the client's own requests take the engine it started: a request of a network
-// manager of the client's and a request of one of its web pages, both to a name, arrive through
-// the relaying stand-in engine (Debian's ss-local) and a local ss-server, which alone can resolve
-// the name. The desktop proxy is the helper's file here, which neither Qt nor Qt WebEngine reads:
-// the client hands them the road itself. After the disconnect both go as the system sends them.
-// Without a display the program runs itself again under xvfb-run (WebTestDisplay).
+// manager of the client's, an analytics event and a request of one of its web pages, all to
+// names, arrive through the relaying stand-in engine (Debian's ss-local) and a local ss-server,
+// which alone can resolve them. The desktop proxy is the helper's file here, which neither Qt nor
+// Qt WebEngine reads: the client hands them the road itself. After the disconnect they go as the
+// system sends them. Without a display the program runs itself again under xvfb-run
+// (WebTestDisplay).
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -13,6 +14,9 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -20,7 +24,9 @@
 
 #include <functional>
 
+#include "networking/XSAnalyticsManager.h"
 #include "support/ConnectRoadFixture.h"
+#include "support/HttpsPeer.h"
 #include "support/TinyResolver.h"
 #include "support/WebViewsFixture.h"
 
@@ -130,7 +136,7 @@ protected:
     FarSide m_far{QHostAddress(QStringLiteral("127.0.0.2"))};
 };
 
-TEST_F(OwnRequestsWhileConnectedTest, ManagersAndPagesTakeTheEngineWhileConnectedAndGoStraightAfter)
+TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileConnectedAndGoStraightAfter)
 {
     const QString ssServer = QStandardPaths::findExecutable(QStringLiteral("ss-server"));
     if (ssServer.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("ss-local")).isEmpty())
@@ -169,6 +175,23 @@ TEST_F(OwnRequestsWhileConnectedTest, ManagersAndPagesTakeTheEngineWhileConnecte
     EXPECT_EQ(reply->error(), QNetworkReply::NoError) << reply->errorString().toStdString();
     EXPECT_EQ(reply->readAll(), QByteArray(kPage));
     EXPECT_TRUE(m_far.paths.contains(QStringLiteral("/native")));
+
+    // An analytics event to the service, here an HTTPS server for a name only the relay resolves.
+    const std::unique_ptr<HttpsPeer> service = HttpsPeer::server(m_far.serverAddress());
+    ASSERT_TRUE(service->isListening()) << service->errorText().toStdString();
+    const QSslConfiguration defaultTls = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = defaultTls;
+    trusting.addCaCertificates(QSslCertificate::fromPath(HttpsPeer::certificateFile()));
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    ASSERT_TRUE(pointClientAt({QStringLiteral("https://%1:%2").arg(HttpsPeer::certifiedName()).arg(service->port())}));
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    XSAnalyticsManager::shared().track(QStringLiteral("homePage_show"));
+    const bool outcome = QTest::qWaitFor([&] { return !uploaded.isEmpty(); }, kBoundMs);
+    ASSERT_TRUE(pointClientAt({m_standin.baseUrl()}));
+    QSslConfiguration::setDefaultConfiguration(defaultTls);
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(uploaded.first().at(1).toBool()) << service->seen().join(' ').toStdString();
+    EXPECT_EQ(service->count(QStringLiteral("taken")), 1);
 
     // A page of the client's. Chromium takes a new road for the loads after it noticed the change,
     // so it loads until one arrived.
