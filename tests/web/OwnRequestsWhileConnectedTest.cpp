@@ -37,19 +37,6 @@ constexpr char kName[] = "far-side.ostrel.test";
 constexpr char kPage[] = "<html><body>a page from the far side</body></html>";
 constexpr int kBoundMs = 60000;
 
-bool writePrivate(const QString &path, const QJsonObject &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        && file.write(QJsonDocument(content).toJson()) > 0;
-}
-
-bool portTaken(quint16 port)
-{
-    QTcpServer probe;
-    return !probe.listen(QHostAddress::LocalHost, port);
-}
-
 // The server the relay's resolver names: answers every request with the page and keeps the paths
 // it was asked for.
 class FarSide : public QTcpServer
@@ -138,31 +125,16 @@ protected:
 
 TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileConnectedAndGoStraightAfter)
 {
-    const QString ssServer = QStandardPaths::findExecutable(QStringLiteral("ss-server"));
-    if (ssServer.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("ss-local")).isEmpty())
-        GTEST_SKIP() << "shadowsocks-libev (ss-server, ss-local) is not installed";
-    if (portTaken(HLLPACUtilWrapper::kLocalPort))
-        GTEST_SKIP() << "127.0.0.1:9999, the client's fixed listener, is taken by another program";
+    if (const std::optional<std::string> why = relayUnavailable())
+        GTEST_SKIP() << *why;
     ASSERT_TRUE(m_far.isListening()) << "127.0.0.2 is not on the loopback interface";
 
     // The relay resolves names through a resolver of the test's, which names the far side.
     TinyResolver resolver({m_far.serverAddress()});
-    QTcpServer portPicker;
-    ASSERT_TRUE(portPicker.listen(QHostAddress::LocalHost, 0));
-    const int ssPort = portPicker.serverPort();
-    portPicker.close();
-    const QJsonObject ss{{"port", ssPort}, {"password", "own-requests-secret"}, {"method", "chacha20-ietf-poly1305"}};
-    const QString relayConfig = m_dir.filePath(QStringLiteral("ss-server.json"));
-    const QString scenario = m_dir.filePath(QStringLiteral("standin-relay.json"));
-    ASSERT_TRUE(writePrivate(relayConfig, {{"server", "127.0.0.1"}, {"server_port", ssPort},
-                                           {"password", ss.value("password")}, {"method", ss.value("method")}}));
-    ASSERT_TRUE(writePrivate(scenario, {{"ss", ss}}));
     QProcess relay;
-    relay.setProcessChannelMode(QProcess::MergedChannels);
-    relay.start(ssServer, {QStringLiteral("-c"), relayConfig, QStringLiteral("-d"), resolver.server()});
-    ASSERT_TRUE(relay.waitForStarted(5000));
-
-    startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), scenario});
+    const std::optional<QString> scenario = startRelay(relay, {QStringLiteral("-d"), resolver.server()});
+    ASSERT_TRUE(scenario);
+    startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), *scenario});
     signInAsVisitor();
     makeController();
     ASSERT_TRUE(connectAndWait(20000)) << m_view.errors.join(QLatin1Char('|')).toStdString();
