@@ -7,9 +7,6 @@
 // (WebTestDisplay).
 
 #include <QDeadlineTimer>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -17,7 +14,6 @@
 #include <QSignalSpy>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebEngineLoadingInfo>
