@@ -22,6 +22,24 @@ bool startsFromTheEventLoop(const QNetworkReply *reply)
         || operation == QNetworkAccessManager::CustomOperation;
 }
 
+// Aborts `reply` once `ms` have passed while it still runs, marking it with `mark`; none for 0 or
+// less. The reply is the timer's parent: a reply that ended and went takes its timer along.
+QTimer *abortAfter(QNetworkReply *reply, int ms, const char *mark)
+{
+    if (ms <= 0)
+        return nullptr;
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, mark] {
+        if (!reply->isRunning())
+            return;
+        reply->setProperty(mark, true);
+        reply->abort();
+    });
+    timer->start(ms);
+    return timer;
+}
+
 } // namespace
 
 ReplyGuard::ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body)
@@ -45,18 +63,7 @@ ReplyGuard::ReplyGuard(QNetworkReply *reply, qint64 maxBytes, Body body)
 void ReplyGuard::hold(QNetworkReply *reply, qint64 maxBytes, int deadlineMs, Body body)
 {
     new ReplyGuard(reply, maxBytes, body);
-    if (deadlineMs <= 0)
-        return;
-    // The reply is the timer's parent: a reply that ended and went takes its deadline along.
-    auto *deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, reply, [reply] {
-        if (!reply->isRunning())
-            return;
-        reply->setProperty(kPastDeadline, true);
-        reply->abort();
-    });
-    deadline->start(deadlineMs);
+    abortAfter(reply, deadlineMs, kPastDeadline);
 }
 
 void ReplyGuard::readArrived()
@@ -103,19 +110,7 @@ bool ReplyGuard::pastDeadline(const QNetworkReply *reply)
 
 void ReplyGuard::watchCarried(QNetworkReply *reply, int giveUpMs)
 {
-    QTimer *giveUp = nullptr;
-    if (giveUpMs > 0) {
-        // The reply is the timer's parent, as for the deadline.
-        giveUp = new QTimer(reply);
-        giveUp->setSingleShot(true);
-        connect(giveUp, &QTimer::timeout, reply, [reply] {
-            if (!reply->isRunning())
-                return;
-            reply->setProperty(kGivenUpUncarried, true);
-            reply->abort();
-        });
-        giveUp->start(giveUpMs);
-    }
+    QTimer *giveUp = abortAfter(reply, giveUpMs, kGivenUpUncarried);
     // The give-up stops at once, not on a later turn of the loop: one due in this very turn
     // would abort a request already on its way, and the request would be sent again elsewhere.
     const auto markCarried = [reply, giveUp] {
