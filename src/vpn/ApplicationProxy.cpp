@@ -6,6 +6,9 @@
 
 #include <optional>
 
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+
 namespace {
 
 // The road every request of the client takes while it is pointed.
@@ -81,6 +84,7 @@ void pointAt(quint16 port, const QStringList &exceptions)
         replaced() = Replaced{QNetworkProxyFactory::usesSystemConfiguration(), QNetworkProxy::applicationProxy()};
     // Qt owns the factory from here and deletes the one it replaces.
     QNetworkProxyFactory::setApplicationProxyFactory(new ListenerFactory(port, exceptions));
+    NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
 }
 
 void restore()
@@ -89,11 +93,11 @@ void restore()
         return;
     const Replaced before = *replaced();
     replaced().reset();
-    if (before.systemConfiguration) {
+    if (before.systemConfiguration)
         QNetworkProxyFactory::setUseSystemConfiguration(true);
-        return;
-    }
-    QNetworkProxy::setApplicationProxy(before.applicationProxy);
+    else
+        QNetworkProxy::setApplicationProxy(before.applicationProxy);
+    NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
 }
 
 bool isPointed()

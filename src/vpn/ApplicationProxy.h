@@ -9,6 +9,8 @@
 // reads GNOME's not at all. Both follow Qt's application-wide proxy, so that is set for as long
 // as the desktop proxy is ours, and the configuration it replaced comes back after.
 //
+// Each change is posted as "ostrelApplicationProxyChange", for the pages (PageProxyRefresh).
+//
 // GUI thread only (Qt's proxy settings are the whole program's).
 namespace ApplicationProxy {
 

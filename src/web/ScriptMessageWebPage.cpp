@@ -12,6 +12,7 @@
 
 #include "networking/OONetWork.h"
 #include "upgrade/UpgradeProductPage.h"
+#include "web/PageProxyRefresh.h"
 #include "webcore/HHScriptMessageHandlerTarget.h"
 #include "webcore/PageNavigationPolicy.h"
 #include "webcore/PageOriginPolicy.h"
@@ -100,6 +101,7 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     guardProfile(profile());
+    PageProxyRefresh::watch(profile());
 
     // The page's URL is the view's, never one the page claims; the gate decides which document
     // is answered, and when.

@@ -2,11 +2,10 @@
 // manager of the client's, an analytics event and a request of one of its web pages, all to
 // names, arrive through the relaying stand-in engine (Debian's ss-local) and a local ss-server,
 // which alone can resolve them. The desktop proxy is the helper's file here, which neither Qt nor
-// Qt WebEngine reads: the client hands them the road itself. After the disconnect they go as the
-// system sends them. Without a display the program runs itself again under xvfb-run
-// (WebTestDisplay).
+// Qt WebEngine reads: the client hands them the road itself, and has Chromium read it at once.
+// After the disconnect they go as the system sends them. Without a display the program runs
+// itself again under xvfb-run (WebTestDisplay).
 
-#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -17,14 +16,16 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
-#include <functional>
 
 #include "networking/XSAnalyticsManager.h"
 #include "support/ConnectRoadFixture.h"
 #include "support/HttpsPeer.h"
 #include "support/TinyResolver.h"
 #include "support/WebViewsFixture.h"
+#include "web/PageProxyRefresh.h"
 
 namespace {
 
@@ -102,20 +103,6 @@ protected:
         return ended.value_or(QWebEngineLoadingInfo::LoadFailedStatus);
     }
 
-    // Chromium reads Qt's proxy again only after a while: a load made before it did takes the
-    // old road. Loads `url` again until a load's status makes `arrived` true, within the bound.
-    static bool loadUntil(QWebEnginePage &page, const QUrl &url,
-                          const std::function<bool(QWebEngineLoadingInfo::LoadStatus)> &arrived)
-    {
-        QDeadlineTimer bound(kBoundMs);
-        while (!bound.hasExpired()) {
-            if (arrived(load(page, url, int(bound.remainingTime()))))
-                return true;
-            QTest::qWait(250);
-        }
-        return false;
-    }
-
     FarSide m_far{QHostAddress(QStringLiteral("127.0.0.2"))};
 };
 
@@ -133,6 +120,17 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), *scenario});
     signInAsVisitor();
     makeController();
+    // A page of the client's, shown before the connect: Chromium's network part is under way with
+    // the road of before (a loopback page, which goes straight whatever the road).
+    ShownPage shown;
+    // No icon fetched later, behind the test's back: each request of the page is one it asks for.
+    shown.page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    const QUrl before(QStringLiteral("http://%1:%2/before").arg(m_far.serverAddress().toString()).arg(m_far.serverPort()));
+    ASSERT_EQ(load(*shown.page, before, kBoundMs), QWebEngineLoadingInfo::LoadSucceededStatus);
+    auto *refresh = shown.page->profile()->findChild<PageProxyRefresh *>();
+    ASSERT_NE(refresh, nullptr);
+    QSignalSpy refreshed(refresh, &PageProxyRefresh::refreshed);
+
     ASSERT_TRUE(connectAndWait(20000)) << m_view.errors.join(QLatin1Char('|')).toStdString();
     ASSERT_TRUE(proxyPointsAtUs());
 
@@ -161,12 +159,10 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     EXPECT_TRUE(uploaded.first().at(1).toBool()) << service->seen().join(' ').toStdString();
     EXPECT_EQ(service->count(QStringLiteral("taken")), 1);
 
-    // A page of the client's. Chromium takes a new road for the loads after it noticed the change,
-    // so it loads until one arrived.
-    ShownPage shown;
-    EXPECT_TRUE(loadUntil(*shown.page, far(QStringLiteral("/page")), [&](QWebEngineLoadingInfo::LoadStatus) {
-        return m_far.paths.contains(QStringLiteral("/page"));
-    })) << m_far.paths.join(' ').toStdString();
+    // The page's first request after the change takes the engine, once Chromium was told.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refreshed.size() == 1; }, kBoundMs));
+    EXPECT_EQ(load(*shown.page, far(QStringLiteral("/page")), kBoundMs), QWebEngineLoadingInfo::LoadSucceededStatus);
+    EXPECT_TRUE(m_far.paths.contains(QStringLiteral("/page"))) << m_far.paths.join(' ').toStdString();
 
     ASSERT_TRUE(stopAndWait());
     EXPECT_FALSE(proxyPointsAtUs());
@@ -174,15 +170,16 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     const QList<QNetworkProxy> road = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(far(QStringLiteral("/after"))));
     ASSERT_FALSE(road.isEmpty());
     EXPECT_EQ(road.first().type(), QNetworkProxy::NoProxy);
-    // The page goes straight again: a load that fails without touching the listener's port.
+    // The page's first request after the disconnect goes straight again: it fails by name,
+    // without touching the listener's port.
     DeadListenerTrap trap;
     ASSERT_TRUE(trap.listen(QHostAddress::LocalHost, HLLPACUtilWrapper::kLocalPort));
-    const bool straight = loadUntil(*shown.page, far(QStringLiteral("/after")), [&](QWebEngineLoadingInfo::LoadStatus status) {
-        const bool wentThere = trap.taken > 0;
-        trap.taken = 0;
-        return !wentThere && status == QWebEngineLoadingInfo::LoadFailedStatus;
-    });
-    EXPECT_TRUE(straight) << "the page's loads still went to the engine's listener after the disconnect";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refreshed.size() == 2; }, kBoundMs));
+    // Only the page's own request counts: what Chromium still had under way on the road of before
+    // may have gone there.
+    trap.taken = 0;
+    EXPECT_EQ(load(*shown.page, far(QStringLiteral("/after")), kBoundMs), QWebEngineLoadingInfo::LoadFailedStatus);
+    EXPECT_EQ(trap.taken, 0) << "the page's request went to the engine's listener after the disconnect";
     EXPECT_FALSE(m_far.paths.contains(QStringLiteral("/after")));
 
     relay.terminate();

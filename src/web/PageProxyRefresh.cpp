@@ -1,0 +1,56 @@
+#include "web/PageProxyRefresh.h"
+
+#include <QTcpServer>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
+
+namespace {
+
+// A loopback port nobody serves: one just given up by a listener of ours. Chromium refuses the
+// well-known ports before it looks at the road at all, so none of those will do.
+quint16 unservedPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+} // namespace
+
+void PageProxyRefresh::watch(QWebEngineProfile *profile)
+{
+    static const char *const kWatched = "ostrelProxyRefresh";
+    if (!profile || profile->property(kWatched).toBool())
+        return;
+    profile->setProperty(kWatched, true);
+    new PageProxyRefresh(profile);
+}
+
+PageProxyRefresh::PageProxyRefresh(QWebEngineProfile *profile)
+    : QObject(profile)
+    , m_profile(profile)
+{
+    NotificationCenter::defaultCenter().addObserver(NotificationNames::ostrelApplicationProxyChange, this,
+                                                    [this](const Notification &) { nudge(); });
+}
+
+void PageProxyRefresh::nudge()
+{
+    const quint16 port = unservedPort();
+    if (!m_profile || port == 0)
+        return;
+    // One nudge at a time: a newer change replaces a nudge under way, whose road is old news.
+    delete m_page;
+    auto *page = new QWebEnginePage(m_profile, this);
+    m_page = page;
+    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool) {
+        page->deleteLater();
+        Q_EMIT refreshed();
+    });
+    page->load(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
+}
