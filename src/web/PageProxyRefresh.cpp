@@ -1,5 +1,6 @@
 #include "web/PageProxyRefresh.h"
 
+#include <QCoreApplication>
 #include <QTcpServer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -37,12 +38,20 @@ PageProxyRefresh::PageProxyRefresh(QWebEngineProfile *profile)
 {
     NotificationCenter::defaultCenter().addObserver(NotificationNames::ostrelApplicationProxyChange, this,
                                                     [this](const Notification &) { nudge(); });
+    // The quit gives the road back too, with no page left to serve: no nudge outlives the
+    // application's own pages into the profile's end.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+        m_quitting = true;
+        delete m_page;
+    });
 }
 
 void PageProxyRefresh::nudge()
 {
+    if (m_quitting || !m_profile)
+        return;
     const quint16 port = unservedPort();
-    if (!m_profile || port == 0)
+    if (port == 0)
         return;
     // One nudge at a time: a newer change replaces a nudge under way, whose road is old news.
     delete m_page;

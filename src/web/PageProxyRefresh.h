@@ -30,4 +30,5 @@ private:
 
     QPointer<QWebEngineProfile> m_profile;
     QPointer<QWebEnginePage> m_page;
+    bool m_quitting = false;
 };
