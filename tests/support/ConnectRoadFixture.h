@@ -31,6 +31,7 @@
 #include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/DaemonProcess.h"
+#include "support/EndsWithTheTest.h"
 #include "support/StandinProcess.h"
 #include "vpn/EngineSetup.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -229,6 +230,7 @@ protected:
             || !writePrivate(scenario, {{"ss", ss}}))
             return std::nullopt;
         relay.setProcessChannelMode(QProcess::MergedChannels);
+        endsWithTheTest(relay);
         relay.start(QStandardPaths::findExecutable(QStringLiteral("ss-server")), QStringList{QStringLiteral("-c"), config} + extra);
         if (!relay.waitForStarted(5000))
             return std::nullopt;
