@@ -2,10 +2,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
+#include "support/LoopbackPort.h"
 #include "support/NetworkTestSupport.h"
 #include "common/NHHostTable.h"
 #include "support/StandinProcess.h"
@@ -15,11 +15,7 @@ namespace {
 QString deadHost()
 {
     // A port that was free a moment ago: nothing listens there.
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return QStringLiteral("http://127.0.0.1:%1").arg(port);
+    return QStringLiteral("http://127.0.0.1:%1").arg(freeLoopbackPort());
 }
 
 QString poll(const QStringList &hosts)

@@ -9,8 +9,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
+#include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -31,7 +30,7 @@
 #include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/DaemonProcess.h"
-#include "support/EndsWithTheTest.h"
+#include "support/LocalRelay.h"
 #include "support/StandinProcess.h"
 #include "vpn/EngineSetup.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -213,53 +212,25 @@ protected:
 
     // Starts a local ss-server for the relaying stand-in engine ("standin-sslocal-relay"), with
     // `extra` arguments; the scenario file that hands the stand-in the relay, or nothing when the
-    // relay could not be set up. The password goes in files, as the demo hands it over: command
-    // lines are public.
-    std::optional<QString> startRelay(QProcess &relay, const QStringList &extra = {})
+    // relay could not be set up.
+    std::optional<QString> startRelay(const QStringList &extra = {})
     {
-        QTcpServer portPicker;
-        if (!portPicker.listen(QHostAddress::LocalHost, 0))
+        if (!m_relay.start(extra))
             return std::nullopt;
-        const int port = portPicker.serverPort();
-        portPicker.close();
-        const QJsonObject ss{{"port", port}, {"password", "relay-test-secret"}, {"method", "chacha20-ietf-poly1305"}};
-        const QString config = m_dir.filePath(QStringLiteral("ss-server.json"));
-        const QString scenario = m_dir.filePath(QStringLiteral("standin-relay.json"));
-        if (!writePrivate(config, {{"server", "127.0.0.1"}, {"server_port", port}, {"password", ss.value("password")},
-                                   {"method", ss.value("method")}})
-            || !writePrivate(scenario, {{"ss", ss}}))
-            return std::nullopt;
-        relay.setProcessChannelMode(QProcess::MergedChannels);
-        endsWithTheTest(relay);
-        relay.start(QStandardPaths::findExecutable(QStringLiteral("ss-server")), QStringList{QStringLiteral("-c"), config} + extra);
-        if (!relay.waitForStarted(5000))
-            return std::nullopt;
-        return scenario;
+        return m_relay.scenarioFile();
     }
 
-    // Why the relay cannot be set up here, or nothing.
+    // Why the relay, or the engine on the client's fixed listener, cannot be had here, or nothing.
     static std::optional<std::string> relayUnavailable()
     {
-        for (const char *program : {"ss-server", "ss-local"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
-                return "shadowsocks-libev (ss-server, ss-local) is not installed";
-        }
-        if (portTaken(HLLPACUtilWrapper::kLocalPort))
-            return "127.0.0.1:9999, the client's fixed listener, is taken by another program";
-        return std::nullopt;
+        return LocalRelay::unavailable(HLLPACUtilWrapper::kLocalPort);
     }
 
     static bool portTaken(quint16 port)
     {
         QTcpServer probe;
+        probe.setProxy(QNetworkProxy::NoProxy);
         return !probe.listen(QHostAddress::LocalHost, port);
-    }
-
-    static bool writePrivate(const QString &path, const QJsonObject &content)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-            && file.write(QJsonDocument(content).toJson()) > 0;
     }
 
     QString socketPath() const { return m_dir.path() + QStringLiteral("/helper.sock"); }
@@ -267,6 +238,7 @@ protected:
     QString recordPath() const { return m_dir.path() + QStringLiteral("/engine-record"); }
 
     QTemporaryDir m_dir;
+    LocalRelay m_relay;
     StandinProcess m_standin;
     DaemonProcess m_helper;
     std::shared_ptr<RecordingHooks> m_hooks;

@@ -37,8 +37,8 @@
 namespace {
 
 // Before any static initialiser of the program reads the environment: a web-view program picks
-// its display in one.
-__attribute__((constructor(101))) void leaveTheSessionFirst()
+// its display in one. Only a program's move into a network of its own comes earlier (OwnNetwork).
+__attribute__((constructor(102))) void leaveTheSessionFirst()
 {
     TestEnvironment::leaveTheSession();
 }

@@ -9,37 +9,13 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include "support/ConnectRoadFixture.h"
+#include "support/PageServer.h"
 
 namespace {
 
 constexpr char kPage[] = "a page from the far side";
-
-// Answers every request with the page.
-class PageServer : public QTcpServer
-{
-public:
-    PageServer()
-    {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                    if (!socket->readAll().contains("\r\n\r\n"))
-                        return;
-                    const QByteArray body(kPage);
-                    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
-                                  + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-};
 
 class ConnectEndToEndTest : public ConnectRoadFixture
 {
@@ -53,13 +29,12 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     if (curl.isEmpty())
         GTEST_SKIP() << "curl is not installed";
 
-    QProcess relay;
-    const std::optional<QString> scenario = startRelay(relay);
+    const std::optional<QString> scenario = startRelay();
     ASSERT_TRUE(scenario);
     startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), *scenario});
     signInAsVisitor();
     makeController();
-    PageServer page;
+    PageServer page(kPage);
     // The user's own desktop proxy before the connection: it must come back as it was.
     const QJsonObject own = {{"mode", "manual"}, {"http_host", "proxy.example.org"}, {"http_port", 3128},
                              {"ignore_hosts", QJsonArray{"localhost", "intranet.example.org"}}};
@@ -86,9 +61,6 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
     EXPECT_FALSE(portTaken(9999));
-
-    relay.terminate();
-    relay.waitForFinished(3000);
 }
 
 } // namespace

@@ -2,21 +2,19 @@
 // connection fill wrote; it runs Debian's ss-local against a local ss-server, and an HTTP request
 // through the SOCKS5 listener on 127.0.0.1:9999 reaches a local web server.
 #include "EngineTestSupport.h"
+#include "support/LocalRelay.h"
+#include "support/PageServer.h"
 #include "support/ProcScan.h"
 #include "support/ProcessWaits.h"
 
 #include "vpn/HLLConnection.h"
+#include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HLLShadowsocks.h"
 
-#include <QFile>
-#include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkProxy>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -25,46 +23,6 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 const QByteArray kPage = "through the relay";
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
-bool portAccepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.setProxy(QNetworkProxy::NoProxy);
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(200);
-}
-
-// Answers every request with one fixed page, and counts the requests it served.
-class PageServer : public QTcpServer
-{
-public:
-    int served = 0;
-
-    PageServer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    if (!socket->readAll().contains("\r\n\r\n"))
-                        return;
-                    ++served;
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(kPage.size())
-                                  + "\r\nConnection: close\r\n\r\n" + kPage);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-};
 
 // A GET through the SOCKS5 listener; the body, or empty on failure.
 QByteArray fetchThroughSocks(quint16 webPort)
@@ -92,39 +50,14 @@ QByteArray fetchThroughSocks(quint16 webPort)
 
 TEST(RelayChainTest, RequestTravelsThroughTheEngine)
 {
-    const QString ssServer = QStandardPaths::findExecutable(QStringLiteral("ss-server"));
-    if (ssServer.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("ss-local")).isEmpty())
-        GTEST_SKIP() << "shadowsocks-libev (ss-server, ss-local) is not installed";
-    {
-        QTcpServer fixedPort;
-        if (!fixedPort.listen(QHostAddress::LocalHost, 9999))
-            GTEST_SKIP() << "127.0.0.1:9999 is taken by another program; the engine's port is fixed";
-    }
+    if (const std::optional<std::string> why = LocalRelay::unavailable(HLLPACUtilWrapper::kLocalPort))
+        GTEST_SKIP() << *why;
     UserDefaults::standard().removePersistentDomain();
 
-    PageServer web;
-    ASSERT_TRUE(web.listen(QHostAddress::LocalHost, 0));
-
-    const quint16 relayPort = freePort();
-    ASSERT_NE(relayPort, 0);
-    const QString password = QStringLiteral("chain-test-password");
-    const QString method = QStringLiteral("chacha20-ietf-poly1305");
-    QProcess relay;
-    relay.setProcessChannelMode(QProcess::ForwardedChannels);
-    // The password in a file of the test's own, never on ss-server's command line.
-    QTemporaryDir relayFolder;
-    ASSERT_TRUE(relayFolder.isValid());
-    const QString relayConfig = relayFolder.filePath(QStringLiteral("ss-server.json"));
-    {
-        QFile file(relayConfig);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(QJsonObject{{"server", "127.0.0.1"}, {"server_port", int(relayPort)},
-                                             {"password", password}, {"method", method}})
-                       .toJson());
-    }
-    relay.start(ssServer, {"-c", relayConfig});
-    ASSERT_TRUE(relay.waitForStarted(5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return portAccepts(relayPort); }, kWaitMs)) << "ss-server did not listen";
+    PageServer web(kPage);
+    ASSERT_TRUE(web.isListening());
+    LocalRelay relay;
+    ASSERT_TRUE(relay.start()) << "ss-server did not start";
 
     // The configuration as the connect road writes it.
     HLLConnection connection;
@@ -132,8 +65,8 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     connection.sessionId = QStringLiteral("s");
     connection.proxy_session_token = QStringLiteral("t");
     connection.tunOn = false;
-    QJsonObject node{{"url", "127.0.0.1"}, {"port", QString::number(relayPort)}, {"password", password},
-                     {"encrypt_method", method}};
+    QJsonObject node{{"url", "127.0.0.1"}, {"port", QString::number(relay.port())},
+                     {"password", LocalRelay::password()}, {"encrypt_method", LocalRelay::method()}};
     ASSERT_TRUE(connection.setValuesForKeysWithDictionary(QJsonObject{{"node_list", QJsonArray{node}}}).ok);
 
     EngineSandbox sandbox;
@@ -147,7 +80,7 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     ASSERT_EQ(code, HLLShadowsocks::Started);
 
     EXPECT_EQ(fetchThroughSocks(web.serverPort()), kPage);
-    EXPECT_EQ(web.served, 1);
+    EXPECT_EQ(web.paths.size(), 1);
 
     // Stopping the engine ends its ss-local too and closes the tunnel.
     const std::vector<pid_t> helpers = ProcScan::children(pid_t(engine->processId()));
@@ -158,8 +91,5 @@ TEST(RelayChainTest, RequestTravelsThroughTheEngine)
     for (const pid_t pid : helpers)
         EXPECT_TRUE(ProcessWaits::gone(pid)) << "ss-local " << pid << " left behind";
     EXPECT_TRUE(fetchThroughSocks(web.serverPort()).isEmpty());
-    EXPECT_EQ(web.served, 1);
-
-    relay.terminate();
-    relay.waitForFinished(3000);
+    EXPECT_EQ(web.paths.size(), 1);
 }

@@ -9,7 +9,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -23,6 +22,7 @@
 #include "networking/XSAnalyticsManager.h"
 #include "support/ConnectRoadFixture.h"
 #include "support/HttpsPeer.h"
+#include "support/PageServer.h"
 #include "support/TinyResolver.h"
 #include "support/WebViewsFixture.h"
 #include "web/PageProxyRefresh.h"
@@ -33,34 +33,6 @@ namespace {
 constexpr char kName[] = "far-side.ostrel.test";
 constexpr char kPage[] = "<html><body>a page from the far side</body></html>";
 constexpr int kBoundMs = 60000;
-
-// The server the relay's resolver names: answers every request with the page and keeps the paths
-// it was asked for.
-class FarSide : public QTcpServer
-{
-public:
-    explicit FarSide(const QHostAddress &address)
-    {
-        listen(address, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QByteArray head = socket->readAll();
-                    if (!head.contains("\r\n\r\n"))
-                        return;
-                    paths << QString::fromUtf8(head.split(' ').value(1));
-                    const QByteArray body(kPage);
-                    socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
-                                  + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    QStringList paths;
-};
 
 // Takes every connection to the listener's port once the engine has left it, and closes it: a
 // request that still went there fails at once and is counted.
@@ -103,7 +75,8 @@ protected:
         return ended.value_or(QWebEngineLoadingInfo::LoadFailedStatus);
     }
 
-    FarSide m_far{QHostAddress(QStringLiteral("127.0.0.2"))};
+    // The server the relay's resolver names.
+    PageServer m_far{kPage, QHostAddress(QStringLiteral("127.0.0.2")), "text/html"};
 };
 
 TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileConnectedAndGoStraightAfter)
@@ -114,8 +87,7 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
 
     // The relay resolves names through a resolver of the test's, which names the far side.
     TinyResolver resolver({m_far.serverAddress()});
-    QProcess relay;
-    const std::optional<QString> scenario = startRelay(relay, {QStringLiteral("-d"), resolver.server()});
+    const std::optional<QString> scenario = startRelay({QStringLiteral("-d"), resolver.server()});
     ASSERT_TRUE(scenario);
     startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), *scenario});
     signInAsVisitor();
@@ -181,9 +153,6 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     EXPECT_EQ(load(*shown.page, far(QStringLiteral("/after")), kBoundMs), QWebEngineLoadingInfo::LoadFailedStatus);
     EXPECT_EQ(trap.taken, 0) << "the page's request went to the engine's listener after the disconnect";
     EXPECT_FALSE(m_far.paths.contains(QStringLiteral("/after")));
-
-    relay.terminate();
-    relay.waitForFinished(3000);
 }
 
 } // namespace

@@ -1,0 +1,217 @@
+#include "support/OwnNetwork.h"
+#include "support/TestEnvironment.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Names the namespace the program made (its /proc/self/ns/net link) and the run it made it for
+// (the run's marker as the program found it, empty for a program started by hand): the program
+// run again under its own display (WebTestDisplay) finds both and stays, while a test program that
+// a test starts has a run marker of its own (TestEnvironment::markTheRun) and moves again.
+constexpr char kMarkVariable[] = "OSTREL_TEST_OWN_NETWORK";
+
+// The lock the programs take turns at where no namespace can be had: one for the machine, in the
+// system's temporary folder (whatever TMPDIR a run has), open to every user.
+constexpr char kLockPath[] = "/tmp/ostrel-test-listener.lock";
+constexpr auto kLockBound = std::chrono::seconds(240);
+
+bool g_entered = false;
+
+// Why the program could not move, when it could not. Made on first use: the move comes before
+// the dynamic initialisers of this file, which would empty a plain global afterwards.
+std::string &notEntered()
+{
+    static std::string text;
+    return text;
+}
+
+std::string errorText(const std::string &what)
+{
+    const int error = errno;
+    return what + ": " + std::strerror(error);
+}
+
+std::string currentNamespace()
+{
+    char link[64] = {};
+    const ssize_t length = ::readlink("/proc/self/ns/net", link, sizeof link - 1);
+    return length > 0 ? std::string(link, size_t(length)) : std::string();
+}
+
+bool writeFile(const char *path, const std::string &text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ::close(fd);
+    return written;
+}
+
+// A user namespace in which this user stays this user (files keep their owner), holding a new
+// network namespace. Only a program with a single thread may make one, as this one is before main.
+std::optional<std::string> unshareAsUser()
+{
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0)
+        return errorText("no user and network namespace");
+    const std::string uidMap = std::to_string(uid) + ' ' + std::to_string(uid) + " 1\n";
+    const std::string gidMap = std::to_string(gid) + ' ' + std::to_string(gid) + " 1\n";
+    if (!writeFile("/proc/self/setgroups", "deny") || !writeFile("/proc/self/uid_map", uidMap)
+        || !writeFile("/proc/self/gid_map", gidMap))
+        return errorText("cannot map the user into its namespace");
+    return std::nullopt;
+}
+
+// A new namespace's loopback is down: bring it up, which gives it 127.0.0.0/8 and ::1.
+std::optional<std::string> loopbackUp()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return errorText("no socket to bring the loopback up");
+    ifreq request {};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    bool up = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    if (up) {
+        request.ifr_flags = short(request.ifr_flags | IFF_UP | IFF_RUNNING);
+        up = ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    }
+    const std::optional<std::string> failed = up ? std::nullopt : std::optional(errorText("cannot bring the loopback up"));
+    ::close(fd);
+    return failed;
+}
+
+std::string markOf(const std::string &network)
+{
+    const char *run = std::getenv(TestEnvironment::kRunVariable);
+    return network + '|' + (run ? run : "");
+}
+
+std::optional<std::string> enter()
+{
+    const char *mark = std::getenv(kMarkVariable);
+    if (mark && mark == markOf(currentNamespace()))
+        return std::nullopt;
+    // Root makes a plain one; where even root may not (a container), a user namespace may still do.
+    const bool plain = ::geteuid() == 0 && ::unshare(CLONE_NEWNET) == 0;
+    if (!plain) {
+        if (const std::optional<std::string> failed = unshareAsUser())
+            return failed;
+    }
+    if (const std::optional<std::string> failed = loopbackUp())
+        return failed;
+    ::setenv(kMarkVariable, markOf(currentNamespace()).c_str(), 1);
+    return std::nullopt;
+}
+
+// Ahead of the test entry's own start (constructor 102), while the program has one thread: every
+// thread and process of the program is made in the new namespace.
+__attribute__((constructor(101))) void enterOwnNetwork()
+{
+    const std::optional<std::string> failed = enter();
+    g_entered = !failed;
+    if (failed)
+        notEntered() = *failed;
+}
+
+// The machine's lock file, made where it is missing. Opened without O_CREAT where it exists: a
+// sticky temporary folder refuses that on another user's file (fs.protected_regular).
+int openLock()
+{
+    for (int tries = 0; tries < 3; ++tries) {
+        const int fd = ::open(kLockPath, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd >= 0 || errno != ENOENT)
+            return fd;
+        const mode_t old = ::umask(0);
+        const int made = ::open(kLockPath, O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0444);
+        ::umask(old);
+        if (made >= 0 || errno != EEXIST)
+            return made;
+    }
+    return -1;
+}
+
+// Waits, within a bound, for the machine's lock; it is held until the program ends (the kernel
+// lets it go with the program, however it ends). Why it could not be had, or nothing.
+std::optional<std::string> takeTurn()
+{
+    static std::optional<std::string> turn = [] () -> std::optional<std::string> {
+        const int fd = openLock();
+        if (fd < 0)
+            return errorText("cannot open the listener's lock " + std::string(kLockPath));
+        const auto until = std::chrono::steady_clock::now() + kLockBound;
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > until) {
+                ::close(fd);
+                return errorText("the listener's lock " + std::string(kLockPath) + " was not had in time");
+            }
+            QThread::msleep(100);
+        }
+        return std::nullopt; // the descriptor stays open: the turn lasts the program's life
+    }();
+    return turn;
+}
+
+bool portFree(quint16 port)
+{
+    QTcpServer probe;
+    probe.setProxy(QNetworkProxy::NoProxy);
+    return probe.listen(QHostAddress::LocalHost, port);
+}
+
+} // namespace
+
+namespace OwnNetwork {
+
+bool entered()
+{
+    return g_entered;
+}
+
+bool required()
+{
+    return qgetenv("OSTREL_TEST_LISTENER_REQUIRED") == "1";
+}
+
+std::optional<std::string> listenerUnavailable(quint16 port)
+{
+    if (g_entered)
+        return std::nullopt;
+    std::optional<std::string> why = takeTurn();
+    if (!why && !portFree(port))
+        why = "127.0.0.1:" + std::to_string(port) + ", the client's fixed listener, is taken by another program";
+    if (!why)
+        return std::nullopt;
+    *why += " (no network of the program's own: " + notEntered() + ')';
+    // Required, the case fails, and no marker may have ctest count it as skipped.
+    if (required()) {
+        ADD_FAILURE() << "the client's listener is required here (OSTREL_TEST_LISTENER_REQUIRED=1): " << *why;
+        return why;
+    }
+    return std::string(kSkipMarker) + ' ' + *why;
+}
+
+} // namespace OwnNetwork
