@@ -21,6 +21,10 @@ inline const QString kEnableProxy = QStringLiteral("enableProxy");
 inline const QString kDisableProxy = QStringLiteral("disableProxy");
 inline const QString kRestoreProxy = QStringLiteral("restoreProxy");
 inline const QString kGetCurrentProxySetting = QStringLiteral("getCurrentProxySetting");
+// {"restore": bool}: whether the helper gives the user's settings back by itself when this
+// connection ends (the client killed or crashed) while an enable sent on it is in place. Until a
+// connection asks, it is false, as for clients that never ask.
+inline const QString kSetRestoreOnClientEnd = QStringLiteral("setRestoreOnClientEnd");
 
 // The longest request line the helper reads; a peer that sends more is answered once and dropped.
 constexpr qint64 kMaxRequestLine = 64 * 1024;

@@ -32,6 +32,15 @@ HelperServer::HelperServer(ProxyConfigService &service, QObject *parent)
     connect(&m_server, &QLocalServer::newConnection, this, &HelperServer::acceptPending);
 }
 
+HelperServer::~HelperServer()
+{
+    // The clients' sockets go with the listening one, after this object's members: their ends
+    // must not reach a half-destroyed server, nor the service as a client's end.
+    m_serving = false;
+    for (QLocalSocket *socket : m_server.findChildren<QLocalSocket *>())
+        socket->disconnect(this);
+}
+
 void HelperServer::setSocketOptions(QLocalServer::SocketOptions options)
 {
     m_server.setSocketOptions(options);
@@ -84,12 +93,9 @@ void HelperServer::acceptPending()
             continue;
         }
         ++m_clients;
+        m_callers.insert(socket, ++m_lastCaller);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            --m_clients;
-            m_queues.remove(socket);
-            socket->deleteLater();
-        });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { clientEnded(socket); });
         readFrom(socket);
     }
 }
@@ -128,6 +134,20 @@ void HelperServer::readFrom(QLocalSocket *socket)
     if (!queue.isEmpty() && !wasWaiting)
         m_turns.append(socket);
     scheduleAnswer();
+}
+
+void HelperServer::clientEnded(QLocalSocket *socket)
+{
+    --m_clients;
+    // What it still asked for is dropped: a client that is gone wants nothing applied any more.
+    m_queues.remove(socket);
+    const quint64 caller = m_callers.take(socket);
+    socket->deleteLater();
+    if (!m_serving)
+        return;
+    const QString error = m_service.callerEnded(caller);
+    if (!error.isEmpty())
+        qCWarning(lcHelper).noquote() << "could not restore the proxy settings at a client's end:" << error;
 }
 
 void HelperServer::dropClient(QLocalSocket *socket, const QString &reason)
@@ -174,12 +194,12 @@ void HelperServer::stopServing()
 
 void HelperServer::handleLine(QLocalSocket *socket, const QByteArray &line)
 {
-    const std::optional<QJsonObject> reply = replyTo(line);
+    const std::optional<QJsonObject> reply = replyTo(line, m_callers.value(socket));
     if (reply)
         send(socket, *reply);
 }
 
-std::optional<QJsonObject> HelperServer::replyTo(const QByteArray &line)
+std::optional<QJsonObject> HelperServer::replyTo(const QByteArray &line, quint64 caller)
 {
     const std::optional<HelperProtocol::Request> request = HelperProtocol::parseRequest(line);
     if (!request)
@@ -188,7 +208,7 @@ std::optional<QJsonObject> HelperServer::replyTo(const QByteArray &line)
         return errorReply(request->id, request->error);
     if (HelperValidation::hasControlCharacter(request->params))
         return errorReply(request->id, QStringLiteral("arguments must not hold control characters"));
-    const ProxyConfigService::Reply reply = m_service.call(request->method, request->params);
+    const ProxyConfigService::Reply reply = m_service.call(request->method, request->params, caller);
     if (!reply.error.isEmpty()) {
         qCWarning(lcHelper).noquote() << request->method << "failed:" << reply.error;
         return errorReply(request->id, reply.error);

@@ -45,12 +45,12 @@ ProxyConfigService::ProxyConfigService(ProxyBackend &backend, SavedProxyState &s
 {
 }
 
-ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const QJsonObject &params)
+ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const QJsonObject &params, Caller caller)
 {
     if (method == HelperProtocol::kGetVersion)
         return {m_version, {}};
     if (method == HelperProtocol::kEnableProxy)
-        return callEnable(params);
+        return callEnable(params, caller);
     if (method == HelperProtocol::kDisableProxy) {
         const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
         if (!filter)
@@ -60,6 +60,8 @@ ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const 
     }
     if (method == HelperProtocol::kRestoreProxy)
         return callRestore(params);
+    if (method == HelperProtocol::kSetRestoreOnClientEnd)
+        return callSetRestoreOnEnd(params, caller);
     if (method == HelperProtocol::kGetCurrentProxySetting) {
         QString error;
         const std::optional<QJsonObject> current = currentProxySetting(&error);
@@ -70,7 +72,7 @@ ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const 
     return failure(QStringLiteral("unknown method"));
 }
 
-ProxyConfigService::Reply ProxyConfigService::callEnable(const QJsonObject &params)
+ProxyConfigService::Reply ProxyConfigService::callEnable(const QJsonObject &params, Caller caller)
 {
     const std::optional<int> port = HelperValidation::port(params.value(QStringLiteral("port")));
     const std::optional<int> socksPort = HelperValidation::port(params.value(QStringLiteral("socksPort")));
@@ -93,6 +95,8 @@ ProxyConfigService::Reply ProxyConfigService::callEnable(const QJsonObject &para
     if (!ignore)
         return failure(error);
     error = enableProxy(*port, *socksPort, *pac, *dns, *filter, *ignore);
+    if (error.isEmpty())
+        m_enabledBy = caller;
     return {QJsonValue::Null, error};
 }
 
@@ -109,6 +113,39 @@ ProxyConfigService::Reply ProxyConfigService::callRestore(const QJsonObject &par
     if (!filter)
         return failure(QStringLiteral("filterInterface must be a boolean"));
     return {QJsonValue::Null, restoreProxy(*port, *socksPort, info.toObject(), *filter)};
+}
+
+ProxyConfigService::Reply ProxyConfigService::callSetRestoreOnEnd(const QJsonObject &params, Caller caller)
+{
+    const QJsonValue restore = params.value(QStringLiteral("restore"));
+    if (!restore.isBool())
+        return failure(QStringLiteral("restore must be a boolean"));
+    // Kept per connection, not per enable: the client says it before its enable, on the same
+    // connection, so a client killed the moment its enable is applied is covered too.
+    if (caller == 0)
+        return {};
+    if (restore.toBool())
+        m_restoreOnEnd.insert(caller);
+    else
+        m_restoreOnEnd.remove(caller);
+    return {};
+}
+
+QString ProxyConfigService::callerEnded(Caller caller)
+{
+    const bool restore = m_restoreOnEnd.remove(caller);
+    if (caller == 0 || caller != m_enabledBy)
+        return {};
+    m_enabledBy = 0;
+    if (!restore) {
+        qCInfo(lcHelper).noquote()
+            << "the client that pointed the desktop proxy ended; the proxy stays: no restore was asked for its end";
+        return {};
+    }
+    const QString error = disableProxy(true);
+    if (error.isEmpty())
+        qCInfo(lcHelper).noquote() << "the client that pointed the desktop proxy ended; the user's settings are back";
+    return error;
 }
 
 QString ProxyConfigService::saveUserSettingsOnce()
@@ -153,6 +190,7 @@ QString ProxyConfigService::restoreSaved()
     if (!error.isEmpty())
         return error; // kept on disk for the next attempt
     m_dnsServer.clear();
+    m_enabledBy = 0;
     if (!m_state.clear())
         return QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath());
     return {};
@@ -178,9 +216,11 @@ QString ProxyConfigService::restoreProxy(int currentPort, int socksPort, const Q
     error = m_backend.apply(*settings);
     if (!error.isEmpty())
         return error;
-    // The caller named the settings to keep; an older saved copy must not override them later.
+    // The caller named the settings to keep; an older saved copy must not override them later,
+    // nor may the end of whoever enabled undo them.
     m_state.clear();
     m_dnsServer.clear();
+    m_enabledBy = 0;
     return {};
 }
 

@@ -5,11 +5,18 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 // The methods of ProxyConfigRemoteProcessProtocol on one backend. Arguments arrive as JSON from
 // an untrusted peer and are validated here before anything is read or written.
+//
+// It also remembers whose enable the desktop shows: a client that dies while connected (killed,
+// crashed) cannot ask for the user's settings back, so when its connection ends, the helper gives
+// them back itself if that client asked for it (its kill switch off). A client with the kill
+// switch on asks not to: its dead listener then keeps the desktop's traffic from leaving
+// unproxied, until a disable, the helper's end or its next start.
 class ProxyConfigService
 {
 public:
@@ -19,9 +26,17 @@ public:
         QString error; // empty on success
     };
 
+    // A connection as the server numbers them; 0 is a caller outside any connection, whose end
+    // is never reported.
+    using Caller = quint64;
+
     ProxyConfigService(ProxyBackend &backend, SavedProxyState &state, const QString &version);
 
-    Reply call(const QString &method, const QJsonObject &params);
+    Reply call(const QString &method, const QJsonObject &params, Caller caller = 0);
+    // The connection `caller` ended. When the desktop proxy is still as its enable set it and it
+    // asked for that, the user's settings go back now. Empty on success, and when nothing was to
+    // be done.
+    QString callerEnded(Caller caller);
 
     QString version() const { return m_version; }
     QString enableProxy(int port, int socksPort, const QString &pac, const QString &dnsServer,
@@ -34,8 +49,9 @@ public:
     QString restoreLeftover();
 
 private:
-    Reply callEnable(const QJsonObject &params);
+    Reply callEnable(const QJsonObject &params, Caller caller);
     Reply callRestore(const QJsonObject &params);
+    Reply callSetRestoreOnEnd(const QJsonObject &params, Caller caller);
     QString saveUserSettingsOnce();
     QString restoreSaved();
 
@@ -43,4 +59,6 @@ private:
     SavedProxyState &m_state;
     QString m_version;
     QString m_dnsServer; // reported only: desktop proxy stores have no DNS setting
+    Caller m_enabledBy = 0;         // whose enable the desktop proxy shows; 0 when none of a live connection
+    QSet<Caller> m_restoreOnEnd;    // live connections that asked for the user's settings back at their end
 };

@@ -49,6 +49,11 @@ HelperError noHelperConnection()
     return HelperError::unreachable(QStringLiteral("no helper connection"));
 }
 
+bool killSwitchOn()
+{
+    return defaults().boolValue(DefaultsKeys::kKillSwitchStateKey).value_or(false);
+}
+
 } // namespace
 
 HLLPACUtilWrapper &HLLPACUtilWrapper::shared()
@@ -226,6 +231,9 @@ void HLLPACUtilWrapper::enable(Callback callback)
         return;
     }
     watchHelper(helper);
+    // Before the enable, on the same connection: the helper takes them in order, so a client
+    // killed the moment its enable is applied leaves the desktop as the kill switch says.
+    tellKillSwitch(helper);
     const std::optional<QString> dns = m_tunOn ? std::optional<QString>(localDnsServerAddress())
                                                : std::nullopt;
     const quint64 generation = m_generation;
@@ -235,6 +243,29 @@ void HLLPACUtilWrapper::enable(Callback callback)
                             if (guard)
                                 guard->applyConfigReply(error, callback, generation);
                         });
+}
+
+void HLLPACUtilWrapper::tellKillSwitch(ProxyConfigRemoteProcessProtocol *helper)
+{
+    helper->setRestoreOnClientEnd(!killSwitchOn(), [](const std::optional<HelperError> &error) {
+        // An older helper refuses it and keeps the desktop proxy at a client's end, as it always did.
+        if (error)
+            WRAPPER_LOG(Logger::Info, "applyConfig(_:)",
+                        QStringLiteral("the helper was not told the kill switch: ") + error->text());
+    });
+}
+
+void HLLPACUtilWrapper::setKillSwitch(bool on)
+{
+    defaults().setBool(DefaultsKeys::kKillSwitchStateKey, on);
+    defaults().synchronizeOrLog("kill switch");
+    HLLPACUtilWrapper &self = shared();
+    // Without a connection there is nothing to tell: the next enable says it first. With one,
+    // starting or up, the helper hears it behind any enable already sent, so it holds for that.
+    if (self.m_desktopProxy == DesktopProxy::Off && !self.hasRunningEngine())
+        return;
+    if (ProxyConfigRemoteProcessProtocol *helper = self.currentHelper())
+        self.tellKillSwitch(helper);
 }
 
 void HLLPACUtilWrapper::applyConfigReply(const std::optional<HelperError> &error, Callback callback,
@@ -583,7 +614,7 @@ void HLLPACUtilWrapper::onEngineExited(quint64 generation)
 
 void HLLPACUtilWrapper::handleEngineLoss()
 {
-    if (defaults().boolValue(DefaultsKeys::kKillSwitchStateKey).value_or(false)) {
+    if (killSwitchOn()) {
         // The kill switch: traffic stays pointed at the dead listener and goes nowhere.
         WRAPPER_LOG(Logger::Info, "applyConfig(_:)", QStringLiteral("engine ended; kill switch keeps the proxy"));
         Q_EMIT engineLost(true);

@@ -69,6 +69,10 @@ public:
     // be applied, so it counts as done.
     static void suspendSystemProxy(Callback callback);
     static void resumeSystemProxy(Callback callback);
+    // The user's kill switch: stored, and told to the helper while a connection may have the
+    // desktop proxy pointed at us, so that a client killed while connected leaves the desktop as
+    // the switch says (the helper restores the user's settings itself unless the switch is on).
+    static void setKillSwitch(bool on);
     // True while a stopLocal has not called back.
     bool isStopping() const { return m_pendingStops > 0; }
     static QString localDnsServerAddress();
@@ -109,6 +113,9 @@ private:
     void postPrivoxyStartSucceed(bool status, StartCompletion completion);
     void startSingBox(Callback callback);
     void enable(Callback callback);
+    // Tells `helper` whether to give the user's settings back should this client end without
+    // asking (killed, crashed): yes unless the kill switch is on.
+    void tellKillSwitch(ProxyConfigRemoteProcessProtocol *helper);
     void applyConfigReply(const std::optional<HelperError> &error, Callback callback, quint64 generation);
     void rollBack(const QString &reason, Callback callback);
     // Has the helper restore the settings, then ends the engines and records the proxy off,
@@ -149,8 +156,10 @@ private:
     {
         return m_desktopProxy == DesktopProxy::Ours || m_desktopProxy == DesktopProxy::PointingBack;
     }
-    // Records whose the desktop proxy is; the client's own requests take the engine exactly while
-    // it is ours (ApplicationProxy).
+    // Records whose the desktop proxy is; the client's own requests take the engine while it is
+    // ours (ApplicationProxy). The quit is the one exception: `shutdown()` gives them back to the
+    // system once it has ended the engines, even when the helper did not confirm the restore and
+    // the desktop may still point at the listener, as no engine is left to carry them.
     void setDesktopProxy(DesktopProxy state);
 
     std::unique_ptr<HLLShadowsocks> m_shadowsocks;

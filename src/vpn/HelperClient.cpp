@@ -117,6 +117,11 @@ void HelperClient::getCurrentProxySetting(SettingsReply reply)
     });
 }
 
+void HelperClient::setRestoreOnClientEnd(bool restore, ErrorReply reply)
+{
+    call(HelperProtocol::kSetRestoreOnClientEnd, {{QStringLiteral("restore"), restore}}, errorOnly(std::move(reply)));
+}
+
 void HelperClient::call(const QString &method, const QJsonObject &params, RawReply reply, int timeoutMs)
 {
     const qint64 id = m_nextId++;

@@ -58,6 +58,7 @@ public:
     void restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, const QJsonObject &info,
                                      bool filterInterface, ErrorReply reply) override;
     void getCurrentProxySetting(SettingsReply reply) override;
+    void setRestoreOnClientEnd(bool restore, ErrorReply reply) override;
 
     // The result, or why there is none.
     using RawReply = std::function<void(const QJsonValue &result, const std::optional<HelperError> &error)>;

@@ -5,12 +5,14 @@
 #include "common/HelperProtocol.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -85,6 +87,42 @@ Exchange sendAndReadToTheEnd(const QString &path, const QByteArray &data)
     return exchange;
 }
 
+// One connection held open, as the client holds its own; requests are answered in order on it.
+class HeldConnection
+{
+public:
+    explicit HeldConnection(const QString &path)
+    {
+        m_socket.connectToServer(path);
+        m_socket.waitForConnected(5000);
+    }
+
+    QJsonObject call(const QString &method, const QJsonObject &params = {})
+    {
+        const QJsonObject request = {{"id", ++m_id}, {"method", method}, {"params", params}};
+        m_socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+        m_socket.waitForBytesWritten(5000);
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_socket.canReadLine() && m_socket.state() == QLocalSocket::ConnectedState && clock.elapsed() < 5000)
+            m_socket.waitForReadyRead(100);
+        return QJsonDocument::fromJson(m_socket.readLine()).object();
+    }
+
+    // What the client asks for its end: the kill switch off (true) or on.
+    void askForRestoreAtTheEnd(bool restore)
+    {
+        EXPECT_FALSE(call(HelperProtocol::kSetRestoreOnClientEnd, {{"restore", restore}}).contains("error"));
+    }
+
+    // Ends at once, as the kernel ends the connection of a client that is killed.
+    void end() { m_socket.abort(); }
+
+private:
+    QLocalSocket m_socket;
+    int m_id = 0;
+};
+
 class HelperDaemonTest : public ::testing::Test
 {
 protected:
@@ -134,11 +172,26 @@ protected:
 
     QString savedStatePath() const { return m_state + "/saved-proxy-settings.json"; }
 
+    static QJsonObject enableParams()
+    {
+        return {{"port", 9999}, {"socksPort", 9999}, {"filterInterface", true}, {"ignoreList", kExceptions}};
+    }
+
+    // Whether the helper's output has said `text` `times` times so far.
+    bool helperSaid(DaemonProcess &daemon, const QByteArray &text, int times = 1)
+    {
+        m_output += daemon.output();
+        return m_output.count(text) >= times;
+    }
+
     QTemporaryDir m_dir;
     QString m_socket;
     QString m_settings;
     QString m_state;
+    QByteArray m_output;
 };
+
+const QByteArray kProxyStays = "the client that pointed the desktop proxy ended; the proxy stays";
 
 TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
 {
@@ -225,6 +278,9 @@ TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
                                       {"info", QJsonObject{{"mode", "manual"}, {"socks_host", "host.example\n"}, {"socks_port", 1080}}}})
                     .value("error").isString());
     EXPECT_TRUE(call("noSuchMethod").value("error").isString());
+    for (const QJsonObject &params : {QJsonObject{}, QJsonObject{{"restore", "yes"}}, QJsonObject{{"restore", 1}},
+                                      QJsonObject{{"restore", QJsonValue::Null}}})
+        EXPECT_TRUE(call(HelperProtocol::kSetRestoreOnClientEnd, params).value("error").isString());
 
     EXPECT_EQ(desktopSettings(), userOwnSettings());
     EXPECT_FALSE(QFile::exists(savedStatePath()));
@@ -277,6 +333,72 @@ TEST_F(HelperDaemonTest, AFloodingClientIsCutOffAndTerminationStaysPrompt)
     // Others are still answered, and the way out restores the user's settings at once.
     EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
     EXPECT_TRUE(daemon.terminate(3000));
+    EXPECT_EQ(desktopSettings(), userOwnSettings());
+}
+
+TEST_F(HelperDaemonTest, AClientThatEndsConnectedGetsTheUsersSettingsBackWhenItAskedFor)
+{
+    writeUserSettings(userOwnSettings());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+    HeldConnection client(m_socket);
+    client.askForRestoreAtTheEnd(true);
+    ASSERT_FALSE(client.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    ASSERT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+
+    // Another client's end (a one-line exchange, which asked the same) is not the end of the
+    // client whose enable is in place. The helper sees that end no later than the next request.
+    EXPECT_FALSE(QJsonDocument::fromJson(exchangeLine(m_socket, R"({"id":1,"method":"setRestoreOnClientEnd","params":{"restore":true}})"
+                                                                "\n")).object().contains("error"));
+    EXPECT_TRUE(client.call(HelperProtocol::kGetCurrentProxySetting).value("result").toObject().value("changed_by_helper").toBool());
+    EXPECT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+
+    client.end();
+    // The settings written back, then their saved copy removed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == userOwnSettings() && !QFile::exists(savedStatePath()); }, 5000))
+        << QJsonDocument(desktopSettings()).toJson().constData();
+
+    // The user changes the setting; the client's next start asks for whatever is left to undo:
+    // nothing, and the user's new setting stays.
+    QJsonObject changed = userOwnSettings();
+    changed.insert("socks_host", "other-proxy.example.org");
+    writeUserSettings(changed);
+    EXPECT_FALSE(call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
+    EXPECT_EQ(desktopSettings(), changed);
+}
+
+TEST_F(HelperDaemonTest, AClientThatEndsConnectedWithoutAskingLeavesTheProxyUntilTheNextStart)
+{
+    writeUserSettings(userOwnSettings());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+
+    // The kill switch turned on while connected: what it asked at its enable no longer holds.
+    HeldConnection killSwitch(m_socket);
+    killSwitch.askForRestoreAtTheEnd(true);
+    ASSERT_FALSE(killSwitch.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    killSwitch.askForRestoreAtTheEnd(false);
+    killSwitch.end();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return helperSaid(daemon, kProxyStays); }, 5000)) << m_output.constData();
+    EXPECT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+    EXPECT_TRUE(QFile::exists(savedStatePath()));
+
+    // A client whose enable another client's replaced: its end is not the end of the enable in
+    // place. That one's client never asked, as one of an older version would not.
+    HeldConnection replaced(m_socket);
+    replaced.askForRestoreAtTheEnd(true);
+    ASSERT_FALSE(replaced.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    HeldConnection older(m_socket);
+    ASSERT_FALSE(older.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    replaced.end();
+    // Answered only after that end was taken: the helper sees it no later than this request.
+    EXPECT_TRUE(older.call(HelperProtocol::kGetCurrentProxySetting).value("result").toObject().value("changed_by_helper").toBool());
+    older.end();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return helperSaid(daemon, kProxyStays, 2); }, 5000)) << m_output.constData();
+    EXPECT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+
+    // The client's next start gives the user's settings back, as ever.
+    EXPECT_FALSE(call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
     EXPECT_EQ(desktopSettings(), userOwnSettings());
 }
 

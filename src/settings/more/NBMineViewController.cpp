@@ -28,6 +28,7 @@
 #include "settings/more/NBMineItemView.h"
 #include "settings/more/NBMineSwitchItemView.h"
 #include "settings/more/NBSettingViewController.h"
+#include "vpn/HLLPACUtilWrapper.h"
 #include "web/DesktopLinkOpener.h"
 
 const QString NBMineViewController::kNewMessageText = QStringLiteral("您有一个新的消息");
@@ -293,9 +294,7 @@ void NBMineViewController::handleAdvertisements(const std::optional<QJsonObject>
 
 void NBMineViewController::killSwitchChanged(bool on)
 {
-    UserDefaults &defaults = UserDefaults::standard();
-    defaults.setBool(DefaultsKeys::kKillSwitchStateKey, on);
-    defaults.synchronizeOrLog("kill switch");
+    HLLPACUtilWrapper::setKillSwitch(on);
 }
 
 void NBMineViewController::tunSwitchChanged(bool on)
