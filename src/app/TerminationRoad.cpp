@@ -8,6 +8,11 @@
 
 #include <csignal>
 
+namespace {
+// Roads that have ended and are still there (GUI thread only).
+int s_endedRoads = 0;
+} // namespace
+
 TerminationRoad::TerminationRoad(std::function<void()> teardown, QObject *parent)
     : QObject(parent)
     , m_teardown(std::move(teardown))
@@ -15,7 +20,16 @@ TerminationRoad::TerminationRoad(std::function<void()> teardown, QObject *parent
 {
 }
 
-TerminationRoad::~TerminationRoad() = default;
+TerminationRoad::~TerminationRoad()
+{
+    if (m_ended)
+        --s_endedRoads;
+}
+
+bool TerminationRoad::isUnderWay()
+{
+    return s_endedRoads > 0;
+}
 
 void TerminationRoad::install()
 {
@@ -37,6 +51,7 @@ void TerminationRoad::end(Reason reason, int signalNumber)
     if (m_ended)
         return;
     m_ended = true;
+    ++s_endedRoads;
     if (reason == Reason::Signal)
         OSTREL_LOG(Logger::Info, QStringLiteral("ending on signal %1").arg(signalNumber));
     if (m_teardown)

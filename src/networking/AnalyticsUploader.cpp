@@ -79,14 +79,18 @@ bool neverReached(const QNetworkReply *reply)
 
 struct AnalyticsUploader::Attempt
 {
-    AnalyticsUpload upload;
+    quint64 id = 0;
+    AnalyticsUpload upload; // its proxy: the road it takes
     Outcome outcome;
+    quint64 road = 0; // the generation of the road it took
     // The host looked up here (the proxy's, or the service's) and the request to one of its
-    // addresses: which road, decided once.
+    // addresses: which road, decided as it sets off on it.
     QString firstHop;
-    Hop (*hopTo)(const AnalyticsUpload &, const QHostAddress &);
-    QList<QHostAddress> addresses{}; // once looked up
+    Hop (*hopTo)(const AnalyticsUpload &, const QHostAddress &) = nullptr;
+    quint64 lookup = 0; // the lookup of its first hop it waits for; 0: none
+    QList<QHostAddress> addresses{};
     int index = 0;
+    QNetworkReply *reply = nullptr; // the request under way
 
     bool hasNext() const { return index + 1 < addresses.size(); }
 };
@@ -94,95 +98,182 @@ struct AnalyticsUploader::Attempt
 AnalyticsUploader::AnalyticsUploader(int reachMs)
     : m_reachMs(reachMs)
     , m_lookup(new HostLookup(this))
-    , m_manager(new QNetworkAccessManager(this))
 {
-    // The event carries the signed headers and the token: never let a redirect take them on.
-    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 AnalyticsUploader::~AnalyticsUploader()
 {
     m_ending = true;
-    m_waiting.clear();
-    // Replies first (their finished() comes at once and reports nothing now), then the manager,
-    // which ends its own thread, then the lookups.
-    const QList<QNetworkReply *> replies = m_manager->findChildren<QNetworkReply *>();
-    for (QNetworkReply *reply : replies)
-        reply->abort();
-    delete m_manager;
-    m_manager = nullptr;
+    // Replies first (their finished() comes at once and reports nothing now), then the managers,
+    // each of which ends its own thread, then the lookups.
+    for (const auto &[proxy, manager] : m_managers) {
+        const QList<QNetworkReply *> replies = manager->findChildren<QNetworkReply *>();
+        for (QNetworkReply *reply : replies)
+            reply->abort();
+    }
+    for (const auto &[proxy, manager] : m_managers)
+        delete manager;
+    m_managers.clear();
     delete m_lookup;
     m_lookup = nullptr;
+    m_attempts.clear();
 }
 
 void AnalyticsUploader::send(const AnalyticsUpload &upload, Outcome outcome)
 {
-    // Through a proxy the service's name is the proxy's to resolve: only the first hop is ours.
-    const bool straight = upload.proxy.type() == QNetworkProxy::NoProxy;
-    m_waiting.push_back(std::make_shared<Attempt>(Attempt{
-        .upload = upload,
-        .outcome = std::move(outcome),
-        .firstHop = straight ? upload.target.host() : upload.proxy.hostName(),
-        .hopTo = straight ? &straightTo : &throughProxyAt,
-    }));
-    if (!m_busy)
-        sendNext();
+    const quint64 id = ++m_lastId;
+    auto attempt = std::make_unique<Attempt>();
+    attempt->id = id;
+    attempt->upload = upload;
+    attempt->outcome = std::move(outcome);
+    attempt->road = m_road.generation;
+    Attempt &added = *(m_attempts[id] = std::move(attempt));
+    setOff(added);
 }
 
-void AnalyticsUploader::sendNext()
+void AnalyticsUploader::changeRoad(const std::optional<QNetworkProxy> &road)
 {
-    m_busy = !m_waiting.empty();
-    if (!m_busy)
-        return;
-    const std::shared_ptr<Attempt> attempt = m_waiting.front();
-    m_waiting.pop_front();
-    m_lookup->lookup(attempt->firstHop, [this, attempt](const QList<QHostAddress> &addresses, const QString &error) {
-        if (addresses.isEmpty()) {
-            qCDebug(lcNetwork) << "analytics" << attempt->upload.event << "dropped: no address for its first hop:" << error;
-            report(*attempt, false);
-            return;
-        }
-        attempt->addresses = addresses;
-        tryAddress(attempt);
+    ++m_road.generation;
+    m_road.proxy = road;
+    // An upload whose first hop is still being looked up has not left: it takes the new road at
+    // once, and the answer of its old lookup is dropped.
+    std::vector<quint64> waiting;
+    for (const auto &[id, attempt] : m_attempts) {
+        if (attempt->lookup != 0)
+            waiting.push_back(id);
+    }
+    for (const quint64 id : waiting) {
+        const auto found = m_attempts.find(id);
+        if (found != m_attempts.end())
+            keepsItsRoad(*found->second);
+    }
+}
+
+void AnalyticsUploader::setOff(Attempt &attempt)
+{
+    // Through a proxy the service's name is the proxy's to resolve: only the first hop is ours.
+    const bool straight = attempt.upload.proxy.type() == QNetworkProxy::NoProxy;
+    attempt.firstHop = straight ? attempt.upload.target.host() : attempt.upload.proxy.hostName();
+    attempt.hopTo = straight ? &straightTo : &throughProxyAt;
+    attempt.addresses.clear();
+    attempt.index = 0;
+    attempt.lookup = ++m_lastLookup;
+    const quint64 id = attempt.id;
+    const quint64 lookup = attempt.lookup;
+    m_lookup->lookup(attempt.firstHop, [this, id, lookup](const QList<QHostAddress> &addresses, const QString &error) {
+        lookedUp(id, lookup, addresses, error);
     });
 }
 
-void AnalyticsUploader::tryAddress(const std::shared_ptr<Attempt> &attempt)
+void AnalyticsUploader::lookedUp(quint64 id, quint64 lookup, const QList<QHostAddress> &addresses,
+                                 const QString &error)
 {
-    const AnalyticsUpload &upload = attempt->upload;
-    const Hop hop = attempt->hopTo(upload, attempt->addresses.at(attempt->index));
-    // The manager asks for its proxy as the request gets under way: no other request is made
-    // before that, one upload being under way at a time.
-    m_manager->setProxy(hop.proxy);
-    QNetworkReply *reply = m_manager->post(hop.request, upload.body);
+    const auto found = m_attempts.find(id);
+    if (found == m_attempts.end() || found->second->lookup != lookup)
+        return; // it took another road meanwhile
+    Attempt &attempt = *found->second;
+    attempt.lookup = 0;
+    if (addresses.isEmpty()) {
+        qCDebug(lcNetwork) << "analytics" << attempt.upload.event << "dropped: no address for its first hop:" << error;
+        report(id, false);
+        return;
+    }
+    attempt.addresses = addresses;
+    tryAddress(attempt);
+}
+
+void AnalyticsUploader::tryAddress(Attempt &attempt)
+{
+    if (!keepsItsRoad(attempt))
+        return;
+    const AnalyticsUpload &upload = attempt.upload;
+    const Hop hop = attempt.hopTo(upload, attempt.addresses.at(attempt.index));
+    QNetworkReply *reply = managerFor(hop.proxy)->post(hop.request, upload.body);
+    attempt.reply = reply;
     // Nobody reads the answer: its bytes are counted and dropped as they come, so no answer,
     // however long, can fill memory, and the deadline ends one that trickles on.
     ReplyGuard::hold(reply, OONetWork::MaxResponseBytes, upload.deadlineMs, ReplyGuard::Body::Discard);
     // An address that takes no connection, or no handshake, (a network that drops what goes to
     // it) would hold the event until its time-out: after a while the next address is tried.
-    ReplyGuard::watchCarried(reply, attempt->hasNext() ? m_reachMs : 0);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, attempt] { finished(reply, attempt); });
+    ReplyGuard::watchCarried(reply, attempt.hasNext() ? m_reachMs : 0);
+    // Qt may destroy this slot on its network thread: it holds nothing but two pointers, and the
+    // attempt is found by its reply.
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { finished(reply); });
 }
 
-void AnalyticsUploader::finished(QNetworkReply *reply, const std::shared_ptr<Attempt> &attempt)
+void AnalyticsUploader::finished(QNetworkReply *reply)
 {
     reply->deleteLater();
     if (m_ending)
         return;
-    if (neverReached(reply) && attempt->hasNext()) {
-        ++attempt->index;
-        tryAddress(attempt);
+    Attempt *attempt = attemptOf(reply);
+    if (!attempt)
         return;
+    attempt->reply = nullptr;
+    if (neverReached(reply)) {
+        // Nothing of it left: the next address, or the current road where it changed.
+        if (!keepsItsRoad(*attempt))
+            return;
+        if (attempt->hasNext()) {
+            ++attempt->index;
+            tryAddress(*attempt);
+            return;
+        }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool delivered = status >= 200 && status < 300 && !ReplyGuard::pastDeadline(reply);
     qCDebug(lcNetwork) << "analytics" << attempt->upload.event << (delivered ? "delivered" : "dropped") << status
                        << reply->error();
-    report(*attempt, delivered);
+    report(attempt->id, delivered);
 }
 
-void AnalyticsUploader::report(const Attempt &attempt, bool delivered)
+bool AnalyticsUploader::keepsItsRoad(Attempt &attempt)
 {
-    attempt.outcome(attempt.upload.event, delivered);
-    sendNext();
+    if (attempt.road == m_road.generation)
+        return true;
+    attempt.road = m_road.generation;
+    if (m_road.proxy && *m_road.proxy == attempt.upload.proxy)
+        return true;
+    if (!m_road.proxy) {
+        qCDebug(lcNetwork) << "analytics" << attempt.upload.event << "dropped: no road to the service since it changed";
+        report(attempt.id, false);
+        return false;
+    }
+    qCDebug(lcNetwork) << "analytics" << attempt.upload.event << "takes the road that changed before it left";
+    attempt.upload.proxy = *m_road.proxy;
+    setOff(attempt);
+    return false;
+}
+
+QNetworkAccessManager *AnalyticsUploader::managerFor(const QNetworkProxy &proxy)
+{
+    for (const auto &[road, manager] : m_managers) {
+        if (road == proxy)
+            return manager;
+    }
+    auto *manager = new QNetworkAccessManager(this);
+    manager->setProxy(proxy);
+    // The event carries the signed headers and the token: never let a redirect take them on.
+    manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    m_managers.emplace_back(proxy, manager);
+    return manager;
+}
+
+AnalyticsUploader::Attempt *AnalyticsUploader::attemptOf(const QNetworkReply *reply)
+{
+    for (const auto &[id, attempt] : m_attempts) {
+        if (attempt->reply == reply)
+            return attempt.get();
+    }
+    return nullptr;
+}
+
+void AnalyticsUploader::report(quint64 id, bool delivered)
+{
+    const auto found = m_attempts.find(id);
+    if (found == m_attempts.end())
+        return;
+    const std::unique_ptr<Attempt> attempt = std::move(found->second);
+    m_attempts.erase(found);
+    attempt->outcome(attempt->upload.event, delivered);
 }

@@ -8,11 +8,15 @@
 #include <QString>
 #include <QUrl>
 
-#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 class HostLookup;
+class QHostAddress;
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -25,7 +29,8 @@ struct AnalyticsUpload
     QUrl target;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
-    // The proxy the client's own requests to `target` take; NoProxy: straight there.
+    // The proxy the client's own requests to `target` took as the event was sealed; NoProxy:
+    // straight there. The uploader gives it up for a newer road told before the upload leaves.
     QNetworkProxy proxy{QNetworkProxy::NoProxy};
     // The silence after which the upload is given up, and its whole deadline; 0: none. The
     // sealer gives those of the client's API requests.
@@ -46,14 +51,22 @@ struct AnalyticsUpload
 // the next: no event is sent twice.
 // Lookups go through HostLookup, never Qt's pool, which the application waits for as it goes.
 //
-// One upload is under way at a time, the others wait their turn: the network manager takes its
-// proxy when a request gets under way, not when it is made, so the proxy set just before each
-// request is that request's only while no other request is made meanwhile.
+// Every upload sets off as it comes: none waits for another, so events made together meet a dead
+// address side by side, not one after the other. Each road (a proxy, or none) has a network
+// manager of its own, whose proxy never changes: a manager takes its proxy as a request gets
+// under way, not when it is made, so one manager shared by roads could send a request by the
+// road of the one made after it.
+//
+// An upload takes the road that holds when it leaves, not the one of when it was tracked: the
+// road is told here at each change (changeRoad()), and an upload that has not left yet (its first
+// hop still being looked up, or on to its next address: nothing of it was carried) takes the new
+// road from its first hop. A request already on its way keeps its road while it may still carry
+// the event: leaving it for the new road could send the event twice.
 //
 // When the uploader goes, the lookups and requests under way end with it, on its own thread,
-// what waits is dropped, and its network manager ends the manager's own thread. That thread is
-// Qt's and is waited for, not joined: its thread-exit clean-up may still run as the program
-// ends, which ProcessTeardown::keepOpenSslToTheEnd() makes safe.
+// nothing is reported, and its network managers end the managers' own threads. Those threads
+// are Qt's and are waited for, not joined: their thread-exit clean-up may still run as the
+// program ends, which ProcessTeardown::keepOpenSslToTheEnd() makes safe.
 class AnalyticsUploader : public QObject
 {
     Q_OBJECT
@@ -62,31 +75,52 @@ public:
     using Outcome = std::function<void(const QString &event, bool delivered)>;
 
     // How long an address may take to carry the request (the TLS handshake done, or the request
-    // written) before the next one is tried. The last address gets the upload's whole time.
+    // written) before the next one is tried. The last address gets the upload's whole time-out.
     static constexpr int ReachMs = 5000;
 
     explicit AnalyticsUploader(int reachMs = ReachMs);
-    // Aborts the upload under way and drops those waiting (their outcomes are not reported), and
-    // ends the lookups.
+    // Aborts the uploads under way (their outcomes are not reported) and ends the lookups.
     ~AnalyticsUploader() override;
 
-    // Sends `upload` once those before it ended; `outcome` comes later, from this object's
-    // thread, unless the uploader went first.
+    // Sends `upload` by its own road, which is the current one; `outcome` comes later, from this
+    // object's thread, unless the uploader went first.
     void send(const AnalyticsUpload &upload, Outcome outcome);
+    // The road the client's own requests to the service take from now on: a proxy (NoProxy:
+    // straight there), or none that can carry them, which drops the uploads that have not left.
+    void changeRoad(const std::optional<QNetworkProxy> &road);
 
 private:
     struct Attempt;
+    struct Road
+    {
+        quint64 generation = 0;
+        // The last one changeRoad() told; none: none can carry the uploads (or no change yet).
+        std::optional<QNetworkProxy> proxy;
+    };
 
-    void sendNext();
+    // Looks the first hop of the attempt's road up, then tries its addresses.
+    void setOff(Attempt &attempt);
+    void lookedUp(quint64 id, quint64 lookup, const QList<QHostAddress> &addresses, const QString &error);
     // Posts to the attempt's current address; on to the next when it cannot be reached.
-    void tryAddress(const std::shared_ptr<Attempt> &attempt);
-    void finished(QNetworkReply *reply, const std::shared_ptr<Attempt> &attempt);
-    void report(const Attempt &attempt, bool delivered);
+    void tryAddress(Attempt &attempt);
+    void finished(QNetworkReply *reply);
+    // Whether the attempt may go on by its road: true when no change came since it set off, or
+    // the change gave the same road. Else it takes the current road from its first hop, or is
+    // dropped where none can carry it; false.
+    bool keepsItsRoad(Attempt &attempt);
+    QNetworkAccessManager *managerFor(const QNetworkProxy &proxy);
+    Attempt *attemptOf(const QNetworkReply *reply);
+    void report(quint64 id, bool delivered);
 
     const int m_reachMs;
     HostLookup *m_lookup;
-    QNetworkAccessManager *m_manager;
-    std::deque<std::shared_ptr<Attempt>> m_waiting;
-    bool m_busy = false;
+    // One for each road taken, with its proxy: none is ever set another.
+    std::vector<std::pair<QNetworkProxy, QNetworkAccessManager *>> m_managers;
+    // Owned here and found by id or reply: nothing Qt may destroy on its own threads (a slot
+    // connected to a reply) holds a part of them.
+    std::map<quint64, std::unique_ptr<Attempt>> m_attempts;
+    quint64 m_lastId = 0;
+    quint64 m_lastLookup = 0;
+    Road m_road;
     bool m_ending = false;
 };

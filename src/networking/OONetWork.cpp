@@ -23,6 +23,7 @@
 #include "common/AppPaths.h"
 #include "common/Localization.h"
 #include "common/OOAES256.h"
+#include "common/ProcessTeardown.h"
 #include "common/ProtocolConfig.h"
 #include "common/RequestLogTable.h"
 #include "common/GuiThread.h"
@@ -103,6 +104,10 @@ OONetWork::OONetWork(QObject *parent)
 {
     // Redirects would carry the signed headers to wherever the server points: follow none.
     m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    // The manager's network thread ends while the application object is whole. Left to the
+    // manager's own end, a child of the application's, it ends after that object is gone, and its
+    // TLS connections, closed then, look for Qt's TLS back-end without it (Qt warns at every quit).
+    ProcessTeardown::add(this, [this] { m_manager->clearConnectionCache(); });
 }
 
 OONetWork &OONetWork::shared()

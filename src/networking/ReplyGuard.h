@@ -5,12 +5,14 @@
 
 class QNetworkReply;
 
-// The two rules every reply of the client is held to, read or not: a size past which it is
-// aborted (an endless body must not fill memory), and a whole deadline after which it is aborted
-// however steadily bytes still trickle in (the transfer time-out only counts silence). The guard
-// reads the body as it arrives, so the size counts what the client took in, whatever Qt buffers;
-// an aborted reply finishes as usual, with Qt's "operation canceled", and the reader tells why by
-// asking here. The guard is a child of its reply and goes with it.
+// What every reply of the client is held to, read or not: a size past which it is aborted (an
+// endless body must not fill memory), and a whole deadline after which it is aborted however
+// steadily bytes still trickle in (the transfer time-out only counts silence). The guard reads the
+// body as it arrives, so the size counts what the client took in, whatever Qt buffers; an aborted
+// reply finishes as usual, with Qt's "operation canceled", and the reader tells why by asking here.
+// Third, for a caller that may try the request elsewhere (another address): whether the request
+// was carried, and a give-up of one not carried within a while. The guard is a child of its
+// reply and goes with it.
 class ReplyGuard : public QObject
 {
     Q_OBJECT
@@ -27,9 +29,15 @@ public:
     static bool tooLarge(const QNetworkReply *reply);
     static bool pastDeadline(const QNetworkReply *reply);
 
-    // Marks the reply carried once its request is: the TLS handshake done (the request follows
-    // without waiting for this thread), or the request written. One not carried within
+    // Marks the reply carried once its request may have reached the server: the TLS handshake
+    // done (`encrypted`), or the request written (`requestSent`). One not carried within
     // `giveUpMs` is aborted and reads as givenUpUncarried(); 0 or less: never given up.
+    // Over TLS the mark comes first: Qt's network thread delivers `encrypted` to this thread and
+    // writes the request only once this thread has taken it (Qt 6.4), so while this thread reads
+    // a reply as not carried nothing of its request was written, and the mark stops the give-up
+    // in the same call: no give-up comes after it. A request in the clear is written without
+    // waiting, and `requestSent` comes after: a give-up due between the write and its news here
+    // reads a request that reached the server as not carried.
     static void watchCarried(QNetworkReply *reply, int giveUpMs);
     static bool carried(const QNetworkReply *reply);
     static bool givenUpUncarried(const QNetworkReply *reply);

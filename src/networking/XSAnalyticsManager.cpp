@@ -7,6 +7,8 @@
 #include "common/ApiPaths.h"
 #include "common/GuiThread.h"
 #include "common/MKUserTable.h"
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
 #include "common/ProcessTeardown.h"
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
@@ -93,6 +95,11 @@ XSAnalyticsManager::XSAnalyticsManager(QObject *parent)
     , m_worker(std::make_unique<WorkerThread>(QStringLiteral("analytics")))
 {
     ProcessTeardown::add(this, [this] { stopWorker(); });
+    // Qt's road changes as the client connects and disconnects (the application's proxy): the
+    // uploads that have not left yet take the new one.
+    NotificationCenter::defaultCenter().addObserver(
+        NotificationNames::ostrelApplicationProxyChange, this, [this](const Notification &) { roadChanged(); },
+        NotificationCenter::Delivery::MainThread);
 }
 
 XSAnalyticsManager::~XSAnalyticsManager()
@@ -156,6 +163,21 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
         if (!m_uploader)
             m_uploader = std::make_unique<AnalyticsUploader>();
         m_uploader->send(upload, [this](const QString &name, bool delivered) { announce(name, delivered); });
+    });
+}
+
+void XSAnalyticsManager::roadChanged()
+{
+    if (!m_worker->isRunning())
+        return; // the program is ending
+    // Asked here, on the GUI thread, as each event is sealed: the road the service's address
+    // takes now, which an event sealed for an address of the service's since replaced takes too.
+    // The worker gets it behind the events tracked before the change.
+    const QUrl target(OONetWorkTool::apiUrl(ApiPaths::kActionTrack));
+    const std::optional<QNetworkProxy> road = OONetWork::isAllowedUrl(target) ? proxyFor(target) : std::nullopt;
+    m_worker->post([this, road] {
+        if (m_uploader)
+            m_uploader->changeRoad(road);
     });
 }
 

@@ -14,8 +14,9 @@ class WorkerThread;
 // Analytics events: each call records one event with the app identity, the current user's
 // fields and the time, and signs it like every API request, on the calling (GUI) thread, where
 // the road the client's own requests take (the proxy) is chosen too; a worker thread uploads it.
-// A failed upload is dropped; the outcome of each is only announced (`uploaded`, on the GUI
-// thread).
+// Where that road changes (the client connects or disconnects), the GUI thread chooses it again
+// and tells the worker, and the events that have not left yet take the new road. A failed upload
+// is dropped; the outcome of each is only announced (`uploaded`, on the GUI thread).
 class XSAnalyticsManager : public QObject
 {
     Q_OBJECT
@@ -43,6 +44,8 @@ Q_SIGNALS:
 private:
     explicit XSAnalyticsManager(QObject *parent = nullptr);
     void announce(const QString &event, bool delivered);
+    // Tells the worker the road to the service, chosen again after Qt's road changed.
+    void roadChanged();
     // Ends the uploads on the worker thread and joins it: before the application object goes
     // (the process teardown) and at the latest in the destructor. Events tracked after it are
     // dropped.

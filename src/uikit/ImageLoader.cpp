@@ -5,6 +5,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include "common/ProcessTeardown.h"
 #include "uikit/ImageCache.h"
 
 ImageLoader &ImageLoader::shared()
@@ -21,8 +22,13 @@ ImageLoader::ImageLoader(ImageCache &cache, QObject *parent)
 
 QNetworkAccessManager *ImageLoader::network()
 {
-    if (!m_network)
-        m_network = new QNetworkAccessManager(this);
+    if (m_network)
+        return m_network;
+    m_network = new QNetworkAccessManager(this);
+    // Its network thread ends while the application object is whole: the shared loader itself
+    // goes only with the program's statics, and a TLS connection closed then looks for Qt's TLS
+    // back-end without an application.
+    ProcessTeardown::add(this, [this] { m_network->clearConnectionCache(); });
     return m_network;
 }
 

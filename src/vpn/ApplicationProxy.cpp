@@ -3,20 +3,30 @@
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QPair>
+#include <QUrl>
 
 #include <optional>
 
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
+#include "networking/OOHostSafeAdpter.h"
 
 namespace {
 
-// The road every request of the client takes while it is pointed.
-class ListenerFactory : public QNetworkProxyFactory
+// What the factory stands on while it is not pointed: the system's configuration, or a proxy the
+// program had set itself before the factory came.
+struct Resting
+{
+    bool systemConfiguration = true;
+    QNetworkProxy applicationProxy;
+};
+
+// The listener and the hosts that go around it, while pointed.
+class Listener
 {
 public:
-    ListenerFactory(quint16 port, const QStringList &exceptions)
-        : m_listener(QNetworkProxy::Socks5Proxy, QStringLiteral("127.0.0.1"), port)
+    Listener(quint16 port, const QStringList &exceptions)
+        : m_proxy(QNetworkProxy::Socks5Proxy, QStringLiteral("127.0.0.1"), port)
     {
         for (const QString &exception : exceptions) {
             const QPair<QHostAddress, int> subnet = QHostAddress::parseSubnet(exception);
@@ -27,22 +37,7 @@ public:
         }
     }
 
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
-    {
-        // A request by URL (the network managers', the analytics seal's).
-        if (query.queryType() == QNetworkProxyQuery::UrlRequest)
-            return {isException(query.url().host()) ? direct() : m_listener};
-        // The empty question is Qt WebEngine's (QNetworkProxy::applicationProxy()): one answer
-        // for all its pages.
-        if (query.peerHostName().isEmpty() && query.url().isEmpty() && query.queryType() == QNetworkProxyQuery::TcpSocket)
-            return {m_listener};
-        // A socket or a server of its own is not a request of the client's: a server proxied
-        // through SOCKS could not listen here.
-        return {direct()};
-    }
-
-private:
-    static QNetworkProxy direct() { return QNetworkProxy(QNetworkProxy::NoProxy); }
+    const QNetworkProxy &proxy() const { return m_proxy; }
 
     bool isException(const QString &host) const
     {
@@ -56,53 +51,128 @@ private:
         return false;
     }
 
-    QNetworkProxy m_listener;
+private:
+    QNetworkProxy m_proxy;
     QList<QPair<QHostAddress, int>> m_subnets;
     QStringList m_names;
 };
 
-// What pointAt replaced: the system's configuration, or an application proxy of the program's.
-struct Replaced
+class ClientFactory;
+// The factory Qt holds, while it is ours: Qt deletes a factory it replaces, whoever replaces it.
+ClientFactory *s_installed = nullptr;
+
+// Built once and never changed: Qt may ask it from Chromium's thread too. A new road is a new
+// factory.
+class ClientFactory : public QNetworkProxyFactory
 {
-    bool systemConfiguration = true;
-    QNetworkProxy applicationProxy;
+public:
+    ClientFactory(Resting resting, std::optional<Listener> listener)
+        : m_resting(std::move(resting))
+        , m_listener(std::move(listener))
+    {
+    }
+
+    ~ClientFactory() override
+    {
+        if (s_installed == this)
+            s_installed = nullptr;
+    }
+
+    const Resting &resting() const { return m_resting; }
+    bool isPointed() const { return m_listener.has_value(); }
+
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
+    {
+        return m_listener ? pointedRoad(query) : restingRoad(query);
+    }
+
+private:
+    static QNetworkProxy direct() { return QNetworkProxy(QNetworkProxy::NoProxy); }
+
+    // The empty question is Qt WebEngine's (QNetworkProxy::applicationProxy()): one answer for
+    // all its pages.
+    static bool isWebEnginesQuestion(const QNetworkProxyQuery &query)
+    {
+        return query.queryType() == QNetworkProxyQuery::TcpSocket && query.peerHostName().isEmpty()
+            && query.url().isEmpty();
+    }
+
+    QList<QNetworkProxy> pointedRoad(const QNetworkProxyQuery &query) const
+    {
+        // A request by URL (the network managers', the analytics seal's).
+        if (query.queryType() == QNetworkProxyQuery::UrlRequest)
+            return {m_listener->isException(query.url().host()) ? direct() : m_listener->proxy()};
+        if (isWebEnginesQuestion(query))
+            return {m_listener->proxy()};
+        // A socket or a server of its own is not a request of the client's: a server proxied
+        // through SOCKS could not listen here.
+        return {direct()};
+    }
+
+    QList<QNetworkProxy> restingRoad(const QNetworkProxyQuery &query) const
+    {
+        if (!m_resting.systemConfiguration)
+            return {m_resting.applicationProxy};
+        // The pages take what the system gives a native request to the service. Its address may
+        // change between two questions (another of its hosts answers), so it is read each time.
+        const QNetworkProxyQuery asked = isWebEnginesQuestion(query)
+            ? QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain()))
+            : query;
+        // As Qt's own system factory answers: a server takes the first road it can listen on,
+        // which no HTTP proxy is, so the list ends straight.
+        QList<QNetworkProxy> road = QNetworkProxyFactory::systemProxyForQuery(asked);
+        road.append(direct());
+        return road;
+    }
+
+    const Resting m_resting;
+    const std::optional<Listener> m_listener;
 };
 
-std::optional<Replaced> &replaced()
+// Qt owns the factory from here and deletes the one it replaces.
+void installFactory(const Resting &resting, std::optional<Listener> listener)
 {
-    static std::optional<Replaced> value;
-    return value;
+    auto *factory = new ClientFactory(resting, std::move(listener));
+    QNetworkProxyFactory::setApplicationProxyFactory(factory);
+    s_installed = factory;
+}
+
+// What a factory of the client's stands on: the one in place, or what the program has now.
+Resting currentResting()
+{
+    if (s_installed)
+        return s_installed->resting();
+    return Resting{QNetworkProxyFactory::usesSystemConfiguration(), QNetworkProxy::applicationProxy()};
 }
 
 } // namespace
 
 namespace ApplicationProxy {
 
+void install()
+{
+    if (s_installed)
+        return;
+    installFactory(currentResting(), std::nullopt);
+}
+
 void pointAt(quint16 port, const QStringList &exceptions)
 {
-    if (!replaced())
-        replaced() = Replaced{QNetworkProxyFactory::usesSystemConfiguration(), QNetworkProxy::applicationProxy()};
-    // Qt owns the factory from here and deletes the one it replaces.
-    QNetworkProxyFactory::setApplicationProxyFactory(new ListenerFactory(port, exceptions));
+    installFactory(currentResting(), Listener(port, exceptions));
     NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
 }
 
 void restore()
 {
-    if (!replaced())
+    if (!isPointed())
         return;
-    const Replaced before = *replaced();
-    replaced().reset();
-    if (before.systemConfiguration)
-        QNetworkProxyFactory::setUseSystemConfiguration(true);
-    else
-        QNetworkProxy::setApplicationProxy(before.applicationProxy);
+    installFactory(currentResting(), std::nullopt);
     NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
 }
 
 bool isPointed()
 {
-    return replaced().has_value();
+    return s_installed && s_installed->isPointed();
 }
 
 } // namespace ApplicationProxy

@@ -2,28 +2,43 @@
 
 #include <QStringList>
 
-// While the desktop proxy points at the engine, the client's own requests take the engine too:
-// its network managers, its analytics (sealed with the proxy Qt offers them) and its web pages.
-// Pointing the desktop at the listener is not enough for them: Qt reads the desktop's proxy
-// settings only through libproxy's desktop plugins, which a desktop may lack, and Qt WebEngine
-// reads GNOME's not at all. Both follow Qt's application-wide proxy, so that is set for as long
-// as the desktop proxy is ours, and the configuration it replaced comes back after.
+// Every request of the client takes one road: its network managers, its analytics (sealed with
+// the proxy Qt offers them) and its web pages.
 //
-// Each change is posted as "ostrelApplicationProxyChange", for the pages (PageProxyRefresh).
+// While the desktop proxy points at the engine, that road is the engine. Pointing the desktop at
+// the listener is not enough for the client's own requests: Qt reads the desktop's proxy settings
+// only through libproxy's desktop plugins, which a desktop may lack, and Qt WebEngine reads
+// GNOME's not at all. Both follow Qt's application-wide proxy, so that is set for as long as the
+// desktop proxy is ours, and the configuration it replaced comes back after.
+//
+// While it is not, the road is the one Qt gives the client's native requests to the service, the
+// pages' too. Left to itself, Qt WebEngine reads the system's proxy on its own, and on Linux only
+// from the environment: with the user's proxy named where Qt reads it but Chromium does not (a
+// GNOME setting, or an http_proxy that Qt also takes for https), the pages would go straight
+// while the native requests take the proxy. So a factory of the client's is installed before the
+// first page (`install`): Chromium then asks Qt, and the factory answers it with what the system
+// gives a request to the service. Every other question it answers as Qt would without it.
+//
+// Each change of the road is posted as "ostrelApplicationProxyChange", for the pages
+// (PageProxyRefresh).
 //
 // GUI thread only (Qt's proxy settings are the whole program's).
 namespace ApplicationProxy {
+
+// Installs the client's factory unless it is Qt's already, resting on the configuration in place:
+// the system's, unless the program had set a proxy of its own. From then on Qt WebEngine asks the
+// client for its pages' road.
+void install();
 
 // Points the client's requests at the SOCKS5 listener on 127.0.0.1:`port`, except those to a host
 // of `exceptions` (names, addresses, or subnets as "10.0.0.0/8"), which go straight as the desktop
 // sends them. Loopback always goes straight (Qt never proxies it). Qt WebEngine takes the
 // listener for every page without the exceptions: it asks Qt once for all its requests, not per
 // host, and keeps only its own rule for local hosts. Pointing again replaces the listener and
-// the exceptions, and keeps what the first pointing replaced.
+// the exceptions, and keeps what the first pointing rested on.
 void pointAt(quint16 port, const QStringList &exceptions);
 
-// The configuration `pointAt` replaced (the system's, unless the program had set its own), or
-// nothing when it is not pointed.
+// Back to the configuration the factory rests on, or nothing when it is not pointed.
 void restore();
 
 // Whether `pointAt` holds.

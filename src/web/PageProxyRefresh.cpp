@@ -6,6 +6,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
+#include "app/TerminationRoad.h"
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 
@@ -25,10 +26,8 @@ quint16 unservedPort()
 
 void PageProxyRefresh::watch(QWebEngineProfile *profile)
 {
-    static const char *const kWatched = "ostrelProxyRefresh";
-    if (!profile || profile->property(kWatched).toBool())
+    if (!profile || profile->findChild<PageProxyRefresh *>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    profile->setProperty(kWatched, true);
     new PageProxyRefresh(profile);
 }
 
@@ -38,17 +37,16 @@ PageProxyRefresh::PageProxyRefresh(QWebEngineProfile *profile)
 {
     NotificationCenter::defaultCenter().addObserver(NotificationNames::ostrelApplicationProxyChange, this,
                                                     [this](const Notification &) { nudge(); });
-    // The quit gives the road back too, with no page left to serve: no nudge outlives the
-    // application's own pages into the profile's end.
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-        m_quitting = true;
-        delete m_page;
-    });
+    // A nudge under way as the application quits does not outlive its pages into the profile's
+    // end.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { delete m_page; });
 }
 
 void PageProxyRefresh::nudge()
 {
-    if (m_quitting || !m_profile)
+    // The quit gives the road back too, with no page left to serve. Its teardown runs before the
+    // application's aboutToQuit (and a signal's before the quit at all): the road knows first.
+    if (TerminationRoad::isUnderWay() || !m_profile)
         return;
     const quint16 port = unservedPort();
     if (port == 0)

@@ -17,7 +17,8 @@ class PageProxyRefresh : public QObject
 {
     Q_OBJECT
 public:
-    // Watches the changes for `profile`'s pages, for the profile's life; once per profile.
+    // Watches the changes for `profile`'s pages, for the profile's life; once per profile (the
+    // profile's set-up, PageProfile, starts it with the first page).
     static void watch(QWebEngineProfile *profile);
 
 Q_SIGNALS:
@@ -30,5 +31,4 @@ private:
 
     QPointer<QWebEngineProfile> m_profile;
     QPointer<QWebEnginePage> m_page;
-    bool m_quitting = false;
 };

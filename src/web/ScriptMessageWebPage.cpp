@@ -8,15 +8,13 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 
 #include "networking/OONetWork.h"
 #include "upgrade/UpgradeProductPage.h"
-#include "web/PageProxyRefresh.h"
+#include "web/PageProfile.h"
 #include "webcore/HHScriptMessageHandlerTarget.h"
 #include "webcore/PageNavigationPolicy.h"
 #include "webcore/PageOriginPolicy.h"
-#include "webcore/PageRequestPolicy.h"
 #include "webcore/ScriptMessageShim.h"
 #include "common/Logger.h"
 #include "webcore/WebLog.h"
@@ -32,35 +30,6 @@ QString webChannelSource()
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
-}
-
-// Every request made in the pages' profile passes the request rule: documents, frames, fetches and
-// forms, and the workers' too (a shared worker or a service worker belongs to no page, so a page's
-// own interceptor never hears of its requests). Qt calls it on the GUI thread.
-class ProfileRequestGate : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        const QUrl url = info.requestUrl();
-        if (PageRequestPolicy::allows(url))
-            return;
-        info.block(true);
-        // Scheme and host are enough to find the page at fault; a path may name the user's files.
-        webLog(QStringLiteral("page request refused: %1 %2").arg(url.scheme(), url.host().left(100)), Q_FUNC_INFO);
-    }
-};
-
-// Once per profile, for the profile's life.
-void guardProfile(QWebEngineProfile *profile)
-{
-    static const char *const kGuarded = "ostrelRequestGate";
-    if (!profile || profile->property(kGuarded).toBool())
-        return;
-    profile->setProperty(kGuarded, true);
-    profile->setUrlRequestInterceptor(new ProfileRequestGate(profile));
 }
 
 PageNavigationPolicy::Cause causeOf(QWebEnginePage::NavigationType type)
@@ -100,8 +69,7 @@ ScriptMessageWebPage::ScriptMessageWebPage(ScriptMessageRouter::HostKind kind, S
     // files and remote addresses. Which files is the request gate's business.
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     config->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-    guardProfile(profile());
-    PageProxyRefresh::watch(profile());
+    PageProfile::prepare(profile());
 
     // The page's URL is the view's, never one the page claims; the gate decides which document
     // is answered, and when.

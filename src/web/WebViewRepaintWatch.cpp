@@ -7,15 +7,10 @@
 
 #include "webcore/WebLog.h"
 
-namespace {
-const char *const kAttached = "ostrelRepaintWatch";
-}
-
 void WebViewRepaintWatch::attach(QWebEngineView *view)
 {
-    if (!view || view->property(kAttached).toBool())
+    if (!view || view->findChild<WebViewRepaintWatch *>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    view->setProperty(kAttached, true);
     new WebViewRepaintWatch(view);
 }
 

@@ -8,7 +8,10 @@
 //   way, straight to the service or through a proxy (the probe's uploads are patient for ten
 //   minutes, so an end that waited would not come within any bound here);
 // - a server that takes only requests addressed to its name, and offers HTTP/2, gets every event,
-//   straight or through the proxy the system's configuration names.
+//   straight or through the proxy the system's configuration names;
+// - nothing of the client's own requests outlives the application object: their network thread
+//   ends in the teardown.
+#include <QNetworkReply>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
@@ -165,6 +168,26 @@ TEST(AnalyticsAtExit, TheWorkerThreadHasWhollyEndedWhenTheTeardownReturns)
     const Ending ending = runProbe(QStringLiteral("slow-thread-exit"));
     ASSERT_TRUE(ending.finished) << "the probe did not end";
     EXPECT_EQ(ending.code, 0) << qPrintable(ending.output);
+}
+
+// A request of the client's own (the GUI thread's network manager, as the API's) over TLS: its
+// network thread, and the TLS connection in it, end while the application object is whole. Left
+// to the application's end, the connection's last clean-up runs without one, and Qt says so.
+TEST(AnalyticsAtExit, TheClientsOwnRequestsLeaveNothingToTheApplicationsEnd)
+{
+    const auto server = HttpsPeer::server(QHostAddress(QStringLiteral("127.0.0.1")));
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    QProcess probe;
+    // By address: the certificate names another host, so the handshake fails, but it was made.
+    const QString api = QStringLiteral("https://127.0.0.1:%1").arg(server->port());
+    ASSERT_TRUE(startProbe(probe, Road{{}, api, {}}, QStringLiteral("client-request")));
+
+    const Ending ending = endOf(probe);
+    ASSERT_TRUE(ending.finished) << "the probe did not end";
+    EXPECT_EQ(ending.code, 0) << qPrintable(ending.output);
+    const QString handshakeFailed = QStringLiteral("client request ended %1").arg(int(QNetworkReply::SslHandshakeFailedError));
+    ASSERT_TRUE(ending.output.contains(handshakeFailed)) << qPrintable(ending.output);
+    EXPECT_FALSE(ending.output.contains(QLatin1String("invalid nullptr parameter"))) << qPrintable(ending.output);
 }
 
 // The uploads' lookups go to a server that never answers; the probe is told to end once one

@@ -1,28 +1,39 @@
 // The analytics uploader on a thread of the test's own, against servers and proxies of the test's
 // own on loopback: straight to the service the host is looked up by the resolver it is given and
 // the event goes to an address found (the next one where one refuses or never answers, never
-// where one carried it) with the server named by the host's name, over HTTPS too; through a
-// proxy the proxy resolves the name and gets its user and password; each upload takes its own
-// road; a server whose certificate names another host gets nothing; whatever is under way ends
-// with the uploader.
+// where one carried it, whatever then ended it) with the server named by the host's name, over
+// HTTPS too; through a proxy the proxy resolves the name and gets its user and password; each
+// upload takes its own road, and events made together meet a dead address side by side; a server
+// whose certificate names another host gets nothing; whatever is under way ends with the
+// uploader. Uploads that have not left when the road changes (still looking their first hop up,
+// or giving an address up) take the new road; through the analytics manager, so do events
+// tracked before the client's road changes.
 #include <QHash>
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QNetworkProxy>
+#include <QSignalSpy>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include <gtest/gtest.h>
 
+#include "common/NotificationCenter.h"
+#include "common/NotificationNames.h"
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
 #include "networking/HostLookup.h"
+#include "networking/XSAnalyticsManager.h"
 #include "support/HttpsPeer.h"
+#include "support/NetworkTestSupport.h"
 #include "support/TinyResolver.h"
 
 namespace {
@@ -64,10 +75,73 @@ private:
     bool m_closed = false;
 };
 
+// A door in front of a server, on loopback: it takes every connection and holds it silent (an
+// address whose network drops what goes to it never answers a handshake either) until it is
+// opened, and then passes the bytes both ways. spoil() sends each client bytes that no TLS peer
+// can read, as a broken middlebox would, whatever the server already took.
+class Doorway
+{
+public:
+    explicit Doorway(const QHostAddress &host)
+    {
+        m_listening = m_server.listen(host, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { take(); });
+    }
+    bool isListening() const { return m_listening; }
+    QString errorText() const { return m_server.errorString(); }
+    quint16 port() const { return m_server.serverPort(); }
+    // The connections taken so far.
+    int taken() const { return int(m_clients.size()); }
+
+    void openTo(const QHostAddress &host, quint16 port)
+    {
+        m_to = host;
+        m_toPort = port;
+        for (QTcpSocket *client : std::as_const(m_clients))
+            pass(client);
+    }
+    void spoil()
+    {
+        for (QTcpSocket *client : std::as_const(m_clients))
+            client->write("HTTP/1.1 500 Not a TLS record\r\n\r\n");
+    }
+
+private:
+    void take()
+    {
+        while (QTcpSocket *client = m_server.nextPendingConnection()) {
+            m_clients << client;
+            if (m_toPort != 0)
+                pass(client);
+        }
+    }
+    void pass(QTcpSocket *client)
+    {
+        auto *server = new QTcpSocket(client);
+        QObject::connect(client, &QTcpSocket::readyRead, server,
+                         [client, server] { server->write(client->readAll()); });
+        QObject::connect(server, &QTcpSocket::readyRead, client,
+                         [client, server] { client->write(server->readAll()); });
+        QObject::connect(client, &QTcpSocket::disconnected, server, &QTcpSocket::disconnectFromHost);
+        QObject::connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+        server->connectToHost(m_to, m_toPort);
+        // What came while the door was shut goes on once the server is reached.
+        server->write(client->readAll());
+    }
+
+    QTcpServer m_server;
+    bool m_listening = false;
+    QList<QTcpSocket *> m_clients; // children of the server
+    QHostAddress m_to;
+    quint16 m_toPort = 0;
+};
+
 const QString kEvent = QStringLiteral("homePage_show");
 // Short, so that a case with an address that never answers waits little; a handshake slower than
 // this on a busy machine only moves an event on to the next address.
 constexpr int kReachMs = 1000;
+// Far beyond any bound here: an address given this long is never left within a case.
+constexpr int kLongReachMs = 10 * 60 * 1000;
 // The uploads' own patience: far beyond what any case here waits for.
 constexpr int kPatienceMs = 60000;
 // Bounds against a hang, never the measure of a pass.
@@ -105,8 +179,9 @@ QString linesOf(HttpsPeer &peer)
 class UploaderOnAThread
 {
 public:
-    UploaderOnAThread()
+    explicit UploaderOnAThread(int reachMs = kReachMs)
         : m_worker(QStringLiteral("test-analytics"))
+        , m_reachMs(reachMs)
     {
     }
     ~UploaderOnAThread() { end(); }
@@ -117,10 +192,15 @@ public:
     {
         m_worker.post([this, uploads] {
             if (!m_uploader)
-                m_uploader = std::make_unique<AnalyticsUploader>(kReachMs);
+                m_uploader = std::make_unique<AnalyticsUploader>(m_reachMs);
             for (const AnalyticsUpload &each : uploads)
                 m_uploader->send(each, [this](const QString &event, bool delivered) { note(event, delivered); });
         });
+    }
+    // As the analytics manager tells it, behind what was sent before.
+    void changeRoad(const std::optional<QNetworkProxy> &road)
+    {
+        m_worker.post([this, road] { m_uploader->changeRoad(road); });
     }
     void end()
     {
@@ -141,6 +221,7 @@ private:
     }
 
     WorkerThread m_worker;
+    const int m_reachMs;
     std::unique_ptr<AnalyticsUploader> m_uploader; // lives on the worker
     mutable QMutex m_mutex;
     QHash<QString, int> m_outcomes;
@@ -171,6 +252,7 @@ private:
 
 const QHostAddress kFirst(QStringLiteral("127.0.0.1"));
 const QHostAddress kSecond(QStringLiteral("127.0.0.2"));
+const QHostAddress kThird(QStringLiteral("127.0.0.3"));
 
 } // namespace
 
@@ -250,8 +332,8 @@ TEST_F(AnalyticsUploaderTest, AnAddressThatNeverAnswersGivesWayToTheNext)
 
 // The first address's server takes each event and answers only well after the reach time: it
 // carried the event, which the next address, a server too, must never get. The first event
-// carries it once the handshake is done, the second, on the connection the first left open, once
-// it is written.
+// carries it once the handshake is done, the second, sent once the first was answered, on the
+// connection the first left open, once it is written.
 TEST_F(AnalyticsUploaderTest, AnEventCarriedIsSentOnceHoweverLateTheAnswer)
 {
     const auto slow = HttpsPeer::server(kFirst, 0, 2 * kReachMs);
@@ -263,14 +345,70 @@ TEST_F(AnalyticsUploaderTest, AnEventCarriedIsSentOnceHoweverLateTheAnswer)
     UploaderOnAThread uploader;
     const QString first = QStringLiteral("first");
     const QString second = QStringLiteral("second");
-    uploader.send({upload(slow->port(), QStringLiteral("https"), QNetworkProxy::NoProxy, first),
-                   upload(slow->port(), QStringLiteral("https"), QNetworkProxy::NoProxy, second)});
+    uploader.send({upload(slow->port(), QStringLiteral("https"), QNetworkProxy::NoProxy, first)});
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered(first) != -1, kBoundMs);
+    uploader.send({upload(slow->port(), QStringLiteral("https"), QNetworkProxy::NoProxy, second)});
 
-    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered(first) != -1 && uploader.delivered(second) != -1, kBoundMs);
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered(second) != -1, kBoundMs);
     EXPECT_EQ(uploader.delivered(first), 1);
     EXPECT_EQ(uploader.delivered(second), 1);
     EXPECT_EQ(slow->count(QStringLiteral("taken")) + next->count(QStringLiteral("taken")), 2)
         << "first address:\n" << qPrintable(linesOf(*slow)) << "\nnext:\n" << qPrintable(linesOf(*next));
+}
+
+// The first address's server takes the event, and then the client reads bytes there that are no
+// TLS record (Qt ends such a reply with an "unknown network error", as it ends one that never got
+// through): the event reached a server, and the next address must never get it.
+TEST_F(AnalyticsUploaderTest, AnEventCarriedIsSentOnceWhateverEndsIt)
+{
+    const auto taker = HttpsPeer::server(kFirst, 0, kPatienceMs);
+    ASSERT_TRUE(taker->isListening()) << qPrintable(taker->errorText());
+    Doorway door(kFirst);
+    ASSERT_TRUE(door.isListening()) << qPrintable(door.errorText());
+    door.openTo(kFirst, taker->port());
+    const auto next = HttpsPeer::server(kSecond, door.port());
+    ASSERT_TRUE(next->isListening()) << qPrintable(next->errorText());
+    TinyResolver resolver({kFirst, kSecond});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader;
+    uploader.send({upload(door.port(), QStringLiteral("https"))});
+    QTRY_COMPARE_WITH_TIMEOUT(taker->count(QStringLiteral("taken")), 1, kBoundMs);
+
+    door.spoil();
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, kBoundMs);
+    EXPECT_EQ(uploader.delivered(), 0);
+    EXPECT_EQ(next->count(QStringLiteral("taken")), 0) << qPrintable(linesOf(*next));
+}
+
+// Three events made together, their service's first address holding every connection without a
+// word: they meet it side by side, none waiting for another's give-up there (which would take the
+// uploader's reach time, far longer than this case waits), and they all go on once it answers.
+TEST_F(AnalyticsUploaderTest, EventsMadeTogetherMeetADeadAddressSideBySide)
+{
+    Doorway door(kFirst);
+    ASSERT_TRUE(door.isListening()) << qPrintable(door.errorText());
+    const auto server = HttpsPeer::server(kFirst);
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    const auto next = HttpsPeer::server(kSecond, door.port());
+    ASSERT_TRUE(next->isListening()) << qPrintable(next->errorText());
+    TinyResolver resolver({kFirst, kSecond});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader(kLongReachMs);
+    const QStringList events{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
+    QList<AnalyticsUpload> uploads;
+    for (const QString &event : events)
+        uploads << upload(door.port(), QStringLiteral("https"), QNetworkProxy::NoProxy, event);
+    uploader.send(uploads);
+
+    QTRY_COMPARE_WITH_TIMEOUT(door.taken(), 3, kBoundMs);
+    door.openTo(kFirst, server->port());
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(events.begin(), events.end(),
+                                         [&](const QString &event) { return uploader.delivered(event) != -1; }),
+                             kBoundMs);
+    for (const QString &event : events)
+        EXPECT_EQ(uploader.delivered(event), 1) << qPrintable(event);
+    EXPECT_EQ(server->count(QStringLiteral("taken")), 3) << qPrintable(linesOf(*server));
+    EXPECT_EQ(next->count(QStringLiteral("taken")), 0) << qPrintable(linesOf(*next));
 }
 
 // Through a proxy the service's name is the proxy's to resolve: only the proxy's own name is
@@ -309,6 +447,27 @@ TEST_F(AnalyticsUploaderTest, ThroughAProxyTheProxyResolvesTheServicesName)
     EXPECT_EQ(impostor->count(QStringLiteral("taken")), 0);
 }
 
+// The service's name is looked up and the resolver never answers (the straight road's resolver is
+// out of reach): the road changes to a proxy given by its address, and the upload, which has not
+// left, takes it at once, without waiting for the answer.
+TEST_F(AnalyticsUploaderTest, AnUploadStillLookingUpItsFirstHopTakesANewRoadAtOnce)
+{
+    const auto server = HttpsPeer::server(kSecond);
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), kSecond.toString()}});
+    ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
+    TinyResolver silent({}, false);
+    HostLookup::setServersForTesting(silent.server());
+    UploaderOnAThread uploader;
+    uploader.send({upload(server->port(), QStringLiteral("https"))});
+    QTRY_VERIFY_WITH_TIMEOUT(silent.wasAsked(HttpsPeer::certifiedName()), kBoundMs);
+
+    uploader.changeRoad(QNetworkProxy(QNetworkProxy::HttpProxy, kFirst.toString(), proxy->port()));
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, kBoundMs);
+    EXPECT_EQ(uploader.delivered(), 1) << qPrintable(linesOf(*proxy));
+    EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
+}
+
 // Two uploads made in one task of the worker's, one through a proxy and one straight to the
 // service, their first hops literal (found without a lookup, both at once): each takes its own
 // road, whichever was made last.
@@ -338,4 +497,47 @@ TEST_F(AnalyticsUploaderTest, UploadsMadeTogetherEachTakeTheirOwnRoad)
     EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
     EXPECT_EQ(uploader.delivered(straight), 1) << collector.request().constData();
     EXPECT_TRUE(collector.complete()) << collector.request().constData();
+}
+
+// The analytics manager, as the client tracks: three events tracked while the client goes
+// straight to the service, whose first address holds every connection without a word. The
+// client then connects (the road of its own requests becomes a proxy, posted as the client
+// posts it): once they give the silent address up, nothing of them having left, they take the
+// proxy, and the service's second address, on the road of before, gets nothing.
+TEST_F(AnalyticsUploaderTest, EventsTrackedBeforeTheRoadChangesLeaveByTheNewOne)
+{
+    Doorway door(kFirst);
+    ASSERT_TRUE(door.isListening()) << qPrintable(door.errorText());
+    const auto straight = HttpsPeer::server(kSecond, door.port());
+    ASSERT_TRUE(straight->isListening()) << qPrintable(straight->errorText());
+    const auto relayed = HttpsPeer::server(kThird, door.port());
+    ASSERT_TRUE(relayed->isListening()) << qPrintable(relayed->errorText());
+    const auto proxy = HttpsPeer::proxy({{HttpsPeer::certifiedName(), kThird.toString()}});
+    ASSERT_TRUE(proxy->isListening()) << qPrintable(proxy->errorText());
+    TinyResolver resolver({kFirst, kSecond});
+    HostLookup::setServersForTesting(resolver.server());
+    ASSERT_TRUE(pointClientAt({QStringLiteral("https://%1:%2").arg(HttpsPeer::certifiedName()).arg(door.port())}));
+    const bool systemConfiguration = QNetworkProxyFactory::usesSystemConfiguration();
+    const QNetworkProxy applicationProxy = QNetworkProxy::applicationProxy();
+    const auto changeRoad = [](const QNetworkProxy &road) {
+        QNetworkProxy::setApplicationProxy(road);
+        NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
+    };
+    QNetworkProxyFactory::setUseSystemConfiguration(false);
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    for (int i = 0; i < 3; ++i)
+        XSAnalyticsManager::shared().track(kEvent);
+    const bool heldThere = QTest::qWaitFor([&] { return door.taken() == 3; }, kBoundMs);
+    changeRoad(QNetworkProxy(QNetworkProxy::HttpProxy, kFirst.toString(), proxy->port()));
+    const bool outcomes = QTest::qWaitFor([&] { return uploaded.size() == 3; }, kBoundMs);
+    QNetworkProxy::setApplicationProxy(applicationProxy);
+    QNetworkProxyFactory::setUseSystemConfiguration(systemConfiguration);
+
+    ASSERT_TRUE(heldThere) << "connections at the first address: " << door.taken();
+    ASSERT_TRUE(outcomes) << uploaded.size() << " outcomes";
+    for (const QList<QVariant> &outcome : std::as_const(uploaded))
+        EXPECT_TRUE(outcome.at(1).toBool()) << qPrintable(linesOf(*proxy));
+    EXPECT_EQ(relayed->count(QStringLiteral("taken")), 3) << qPrintable(linesOf(*proxy));
+    EXPECT_EQ(straight->count(QStringLiteral("taken")), 0) << qPrintable(linesOf(*straight));
 }

@@ -3,8 +3,9 @@
 // names, arrive through the relaying stand-in engine (Debian's ss-local) and a local ss-server,
 // which alone can resolve them. The desktop proxy is the helper's file here, which neither Qt nor
 // Qt WebEngine reads: the client hands them the road itself, and has Chromium read it at once.
-// After the disconnect they go as the system sends them. Without a display the program runs
-// itself again under xvfb-run (WebTestDisplay).
+// After the disconnect they go as the system sends them, the pages too, to a proxy only the
+// system's configuration names. The quit gives the road back without a page for it. Without a
+// display the program runs itself again under xvfb-run (WebTestDisplay).
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -17,15 +18,23 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 
+#include <csignal>
+#include <unistd.h>
 
+#include "app/TerminationRoad.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/ConnectRoadFixture.h"
 #include "support/HttpsPeer.h"
 #include "support/PageServer.h"
+#include "support/RecordingHelper.h"
 #include "support/TinyResolver.h"
 #include "support/WebViewsFixture.h"
+#include "vpn/ApplicationProxy.h"
+#include "web/PageProfile.h"
 #include "web/PageProxyRefresh.h"
+#include "webmodule/WebModuleViews.h"
 
 namespace {
 
@@ -53,16 +62,68 @@ public:
     int taken = 0;
 };
 
+// The user's own HTTP proxy on loopback: keeps the first line of each request (a CONNECT names the
+// host and port asked for) and refuses it.
+class UsersProxy : public QTcpServer
+{
+public:
+    UsersProxy()
+    {
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray head = socket->readAll();
+                    requests << QString::fromUtf8(head.left(head.indexOf('\r')));
+                    socket->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    QNetworkProxy asQtNamesIt() const
+    {
+        return QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), serverPort());
+    }
+
+    QStringList requests;
+};
+
+// Counts the objects made with `watched` as their parent from now on.
+class ChildrenMade : public QObject
+{
+public:
+    explicit ChildrenMade(QObject *watched) { watched->installEventFilter(this); }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded)
+            ++count;
+        return false;
+    }
+
+    int count = 0;
+};
+
 class OwnRequestsWhileConnectedTest : public ConnectRoadFixture
 {
 protected:
-    QUrl far(const QString &path) const
+    void TearDown() override
     {
-        return QUrl(QStringLiteral("http://%1:%2%3").arg(QLatin1String(kName)).arg(m_far.serverPort()).arg(path));
+        qunsetenv("http_proxy");
+        ConnectRoadFixture::TearDown();
     }
 
-    // Loads `url` into the page; its status once the load ended (failed, when it never did).
-    static QWebEngineLoadingInfo::LoadStatus load(QWebEnginePage &page, const QUrl &url, int boundMs)
+    QUrl far(const QString &path, const QString &scheme = QStringLiteral("http")) const
+    {
+        return QUrl(QStringLiteral("%1://%2:%3%4").arg(scheme, QLatin1String(kName)).arg(m_far.serverPort()).arg(path));
+    }
+
+    // Loads `url` into the page; its status once the load ended, nothing when it did not end in
+    // time.
+    static std::optional<QWebEngineLoadingInfo::LoadStatus> load(QWebEnginePage &page, const QUrl &url)
     {
         std::optional<QWebEngineLoadingInfo::LoadStatus> ended;
         const auto c = QObject::connect(&page, &QWebEnginePage::loadingChanged, [&](const QWebEngineLoadingInfo &info) {
@@ -70,16 +131,25 @@ protected:
                 ended = info.status();
         });
         page.load(url);
-        [[maybe_unused]] const bool done = QTest::qWaitFor([&] { return ended.has_value(); }, std::max(boundMs, 1));
+        [[maybe_unused]] const bool done = QTest::qWaitFor([&] { return ended.has_value(); }, kBoundMs);
         QObject::disconnect(c);
-        return ended.value_or(QWebEngineLoadingInfo::LoadFailedStatus);
+        return ended;
+    }
+
+    // Shows, in the message view, a message whose body is an image from `image`; whether its load
+    // ended (the image asked for) in time.
+    static bool showMessageWithImage(QWidget *messageView, const QUrl &image)
+    {
+        QSignalSpy loaded(qobject_cast<QWebEngineView *>(messageView), &QWebEngineView::loadFinished);
+        WebModuleViews().showMessageHtml(messageView, QStringLiteral("<p><img src=\"%1\"></p>").arg(image.toString()));
+        return QTest::qWaitFor([&] { return !loaded.isEmpty(); }, kBoundMs);
     }
 
     // The server the relay's resolver names.
     PageServer m_far{kPage, QHostAddress(QStringLiteral("127.0.0.2")), "text/html"};
 };
 
-TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileConnectedAndGoStraightAfter)
+TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileConnectedAndTheSystemsRoadAfter)
 {
     if (const std::optional<std::string> why = relayUnavailable())
         GTEST_SKIP() << *why;
@@ -92,15 +162,18 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     startPieces(QStringLiteral("standin-sslocal-relay"), {QStringLiteral("--scenario"), *scenario});
     signInAsVisitor();
     makeController();
-    // A page of the client's, shown before the connect: Chromium's network part is under way with
-    // the road of before (a loopback page, which goes straight whatever the road).
-    ShownPage shown;
-    // No icon fetched later, behind the test's back: each request of the page is one it asks for.
-    shown.page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    // The message view, the only page shown before the connect, as when the user read a message
+    // first: Chromium's network part is under way with the road of before (an image on a
+    // loopback address, which goes straight whatever the road).
+    const std::unique_ptr<QWidget> messageView(WebModuleViews().makeMessageView(nullptr, {}));
+    messageView->resize(400, 300);
+    messageView->show();
     const QUrl before(QStringLiteral("http://%1:%2/before").arg(m_far.serverAddress().toString()).arg(m_far.serverPort()));
-    ASSERT_EQ(load(*shown.page, before, kBoundMs), QWebEngineLoadingInfo::LoadSucceededStatus);
-    auto *refresh = shown.page->profile()->findChild<PageProxyRefresh *>();
-    ASSERT_NE(refresh, nullptr);
+    ASSERT_TRUE(showMessageWithImage(messageView.get(), before));
+    ASSERT_TRUE(m_far.paths.contains(QStringLiteral("/before")));
+    QWebEngineProfile *profile = qobject_cast<QWebEngineView *>(messageView.get())->page()->profile();
+    auto *refresh = profile->findChild<PageProxyRefresh *>();
+    ASSERT_NE(refresh, nullptr) << "the message view did not start the pages' road refresh";
     QSignalSpy refreshed(refresh, &PageProxyRefresh::refreshed);
 
     ASSERT_TRUE(connectAndWait(20000)) << m_view.errors.join(QLatin1Char('|')).toStdString();
@@ -131,28 +204,78 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     EXPECT_TRUE(uploaded.first().at(1).toBool()) << service->seen().join(' ').toStdString();
     EXPECT_EQ(service->count(QStringLiteral("taken")), 1);
 
-    // The page's first request after the change takes the engine, once Chromium was told.
+    // The page's first request after the change takes the engine, once Chromium was told: the
+    // message's image, on a name only the relay resolves.
     ASSERT_TRUE(QTest::qWaitFor([&] { return refreshed.size() == 1; }, kBoundMs));
-    EXPECT_EQ(load(*shown.page, far(QStringLiteral("/page")), kBoundMs), QWebEngineLoadingInfo::LoadSucceededStatus);
+    ASSERT_TRUE(showMessageWithImage(messageView.get(), far(QStringLiteral("/page"))));
     EXPECT_TRUE(m_far.paths.contains(QStringLiteral("/page"))) << m_far.paths.join(' ').toStdString();
+
+    // From the disconnect on, the system's road, which here names a proxy of the user's for the
+    // service: the environment's http_proxy, which Qt takes for https too, while Chromium,
+    // reading the environment itself, would send https straight (as it reads no GNOME setting).
+    UsersProxy usersProxy;
+    ASSERT_TRUE(usersProxy.isListening());
+    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(usersProxy.serverPort()).toLatin1());
+    const QUrl serviceAddress(QStringLiteral("https://%1").arg(QLatin1String(kName)));
+    ASSERT_TRUE(pointClientAt({serviceAddress.toString()}));
 
     ASSERT_TRUE(stopAndWait());
     EXPECT_FALSE(proxyPointsAtUs());
-    // The managers ask Qt for their road as each request starts.
-    const QList<QNetworkProxy> road = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(far(QStringLiteral("/after"))));
+    const QList<QNetworkProxy> system = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(serviceAddress));
+    ASSERT_FALSE(system.isEmpty());
+    ASSERT_EQ(system.first(), usersProxy.asQtNamesIt());
+    // The managers ask Qt for their road as each request starts: the user's proxy.
+    const QUrl after = far(QStringLiteral("/after"), QStringLiteral("https"));
+    const QList<QNetworkProxy> road = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(after));
     ASSERT_FALSE(road.isEmpty());
-    EXPECT_EQ(road.first().type(), QNetworkProxy::NoProxy);
-    // The page's first request after the disconnect goes straight again: it fails by name,
-    // without touching the listener's port.
+    EXPECT_EQ(road.first(), system.first());
+    // Qt WebEngine is given the system's road to the service for all its pages.
+    EXPECT_EQ(QNetworkProxy::applicationProxy(), system.first());
+    // A page's first request after the disconnect takes it too, and not the listener's port.
     DeadListenerTrap trap;
     ASSERT_TRUE(trap.listen(QHostAddress::LocalHost, HLLPACUtilWrapper::kLocalPort));
     ASSERT_TRUE(QTest::qWaitFor([&] { return refreshed.size() == 2; }, kBoundMs));
     // Only the page's own request counts: what Chromium still had under way on the road of before
     // may have gone there.
     trap.taken = 0;
-    EXPECT_EQ(load(*shown.page, far(QStringLiteral("/after")), kBoundMs), QWebEngineLoadingInfo::LoadFailedStatus);
+    ShownPage shown;
+    // No icon fetched later, behind the test's back: each request of the page is one it asks for.
+    shown.page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    const std::optional<QWebEngineLoadingInfo::LoadStatus> ended = load(*shown.page, after);
+    ASSERT_TRUE(ended.has_value()) << "the page's load never ended";
+    // The user's proxy refuses it: the road is what counts here, not the far side.
+    EXPECT_EQ(*ended, QWebEngineLoadingInfo::LoadFailedStatus);
+    const QString tunnel = QStringLiteral("CONNECT %1:%2 HTTP/1.1").arg(after.host()).arg(after.port());
+    EXPECT_TRUE(usersProxy.requests.contains(tunnel)) << usersProxy.requests.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(trap.taken, 0) << "the page's request went to the engine's listener after the disconnect";
     EXPECT_FALSE(m_far.paths.contains(QStringLiteral("/after")));
+}
+
+// The quit gives the client's road back with the desktop's, from the termination road's teardown:
+// on a signal, before the application has even begun to quit. No page is made for that change.
+TEST_F(OwnRequestsWhileConnectedTest, TheQuitGivesTheRoadBackWithoutAPageForIt)
+{
+    // A profile of the case's own: the client's pages share the default one, which the case
+    // above needs unprepared until its message view.
+    QWebEngineProfile ownProfile;
+    PageProfile::prepare(&ownProfile);
+    auto *refresh = ownProfile.findChild<PageProxyRefresh *>();
+    ASSERT_NE(refresh, nullptr);
+    RecordingHelper helper(RecordingHelper::Answers::AtOnce);
+    HLLPACUtilWrapper::setHelperForTesting(&helper);
+    // Connected, as far as the client's own requests go.
+    ApplicationProxy::pointAt(HLLPACUtilWrapper::kLocalPort, HLLPACUtilWrapper::proxyIgnoreList());
+    ChildrenMade made(refresh);
+
+    int quits = 0;
+    TerminationRoad road([] { HLLPACUtilWrapper::shutdown(); });
+    road.setQuitForTesting([&] { ++quits; });
+    road.install();
+    ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, kBoundMs));
+    EXPECT_FALSE(ApplicationProxy::isPointed()) << "the quit did not give the client's road back";
+    EXPECT_EQ(made.count, 0) << "a page was made for the road the quit gave back";
+    HLLPACUtilWrapper::setHelperForTesting(nullptr);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "settings/message/MessageDetailWebPage.h"
+#include "web/PageProfile.h"
 #include "webcore/WebLog.h"
 
 #include <QColor>
@@ -28,6 +29,8 @@ MessageDetailWebPage::MessageDetailWebPage(QObject *parent)
     : QWebEnginePage(parent)
 {
     lockDown(settings());
+    // A message's images come from the web: they take the client's road as every page's requests.
+    PageProfile::prepare(profile());
     // The pane's own colour under the page: what a transparent page shows, without leaning on
     // the compositor to blend a web view into a widget.
     setBackgroundColor(QColor(22, 22, 22));

@@ -5,6 +5,9 @@
 //   analytics-exit-probe slow-thread-exit  the worker's thread-exit clean-up takes a while (as
 //                                          libcrypto's may): the teardown must have waited for it
 //   analytics-exit-probe quit-on-input     quits once a line arrives on its standard input
+//   analytics-exit-probe client-request    also makes a request of the client's own to the
+//                                          service (as the API's, on the GUI thread's network
+//                                          manager), prints how it ended, then quits
 //
 // The environment says how many events and points the uploads elsewhere:
 //   OSTREL_EXIT_PROBE_EVENTS  how many events it tracks (at least one)
@@ -24,6 +27,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QSocketNotifier>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -128,6 +134,14 @@ int main(int argc, char **argv)
     if (mode == QLatin1String("quit-on-input")) {
         input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
         QObject::connect(input.get(), &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    } else if (mode == QLatin1String("client-request")) {
+        QNetworkReply *reply = OONetWork::shared().manager()->get(
+            QNetworkRequest(QUrl(qEnvironmentVariable("OSTREL_EXIT_PROBE_API"))));
+        QObject::connect(reply, &QNetworkReply::finished, &app, [reply] {
+            std::printf("client request ended %d\n", int(reply->error()));
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
     } else {
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     }
