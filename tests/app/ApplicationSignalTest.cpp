@@ -16,6 +16,7 @@
 
 #include "common/HelperProtocol.h"
 #include "support/DaemonProcess.h"
+#include "support/DesktopProxyFile.h"
 #include "support/StandinProcess.h"
 
 namespace {
@@ -44,10 +45,10 @@ protected:
         ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
         writeJson(m_home.path() + QStringLiteral("/.config/ostrel/hosts.json"),
                   QJsonObject{{"hosts", QJsonArray{m_standin.baseUrl()}}});
-        writeJson(settingsPath(), userOwnSettings());
+        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), userOwnSettings()));
         ASSERT_TRUE(m_helper.start(kHelper,
-                                   {"--socket", socketPath(), "--backend", "file", "--settings-file", settingsPath(),
-                                    "--state-dir", m_home.path() + QStringLiteral("/helper-state")},
+                                   DesktopProxyFile::helperArguments(socketPath(), settingsPath(),
+                                                                     m_home.path() + QStringLiteral("/helper-state")),
                                    socketPath()));
     }
 
@@ -66,13 +67,7 @@ protected:
         file.write(QJsonDocument(object).toJson());
     }
 
-    QJsonObject desktopSettings() const
-    {
-        QFile file(settingsPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
+    QJsonObject desktopSettings() const { return DesktopProxyFile::read(settingsPath()); }
 
     bool startClient()
     {

@@ -30,6 +30,7 @@
 #include "support/NetworkTestSupport.h"
 #include "networking/OONetWorkTool.h"
 #include "support/DaemonProcess.h"
+#include "support/DesktopProxyFile.h"
 #include "support/LocalRelay.h"
 #include "support/StandinProcess.h"
 #include "vpn/EngineSetup.h"
@@ -103,11 +104,12 @@ protected:
 
     void startHelper()
     {
-        const QStringList arguments = {
-            QStringLiteral("--socket"), socketPath(), QStringLiteral("--backend"), QStringLiteral("file"),
-            QStringLiteral("--state-dir"), m_dir.path() + QStringLiteral("/helper-state"),
-            QStringLiteral("--settings-file"), settingsPath()};
-        ASSERT_TRUE(m_helper.start(binary(QStringLiteral("ostrel-helper")), arguments, socketPath()));
+        ASSERT_TRUE(m_helper.start(binary(QStringLiteral("ostrel-helper")), helperArguments(), socketPath()));
+    }
+
+    QStringList helperArguments() const
+    {
+        return DesktopProxyFile::helperArguments(socketPath(), settingsPath(), m_dir.path() + QStringLiteral("/helper-state"));
     }
 
     void signInAsVisitor()
@@ -167,20 +169,9 @@ protected:
     }
 
     // What the helper's file backend holds: the desktop proxy as the helper set it.
-    QJsonObject desktopProxy() const
-    {
-        QFile file(settingsPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
+    QJsonObject desktopProxy() const { return DesktopProxyFile::read(settingsPath()); }
 
-    bool proxyPointsAtUs() const
-    {
-        const QJsonObject settings = desktopProxy();
-        return settings.value(QStringLiteral("mode")).toString() == QLatin1String("manual")
-            && settings.value(QStringLiteral("socks_port")).toInt() == 9999;
-    }
+    bool proxyPointsAtUs() const { return DesktopProxyFile::pointsAt(desktopProxy(), HLLPACUtilWrapper::kLocalPort); }
 
     // Process ids of every engine the stand-ins recorded.
     QList<qint64> enginePids() const

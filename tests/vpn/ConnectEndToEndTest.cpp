@@ -3,9 +3,7 @@
 // relaying stand-in engine (Debian's ss-local) and a local ss-server. Disconnecting restores the
 // user's own desktop proxy and leaves no engine behind.
 
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -38,15 +36,10 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     // The user's own desktop proxy before the connection: it must come back as it was.
     const QJsonObject own = {{"mode", "manual"}, {"http_host", "proxy.example.org"}, {"http_port", 3128},
                              {"ignore_hosts", QJsonArray{"localhost", "intranet.example.org"}}};
-    {
-        QFile file(settingsPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(own).toJson());
-    }
+    ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), own));
 
     ASSERT_TRUE(connectAndWait(20000)) << m_view.errors.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(proxyPointsAtUs());
-    EXPECT_EQ(desktopProxy().value(QStringLiteral("socks_host")).toString(), QStringLiteral("127.0.0.1"));
 
     QProcess fetch;
     fetch.start(curl, {QStringLiteral("-s"), QStringLiteral("--max-time"), QStringLiteral("10"),

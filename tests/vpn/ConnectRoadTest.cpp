@@ -375,13 +375,6 @@ protected:
         ConnectRoadTest::TearDown();
     }
 
-    QStringList helperArguments() const
-    {
-        return {QStringLiteral("--socket"), socketPath(), QStringLiteral("--backend"), QStringLiteral("file"),
-                QStringLiteral("--state-dir"), m_dir.path() + QStringLiteral("/helper-state"),
-                QStringLiteral("--settings-file"), settingsPath()};
-    }
-
     QString installedPath() const { return m_dir.path() + QStringLiteral("/root/opt/Ostrel_mac_Pelmorath/ostrel-helper"); }
 
     // The install script into a staging root: a copy beside the program, renamed over it.

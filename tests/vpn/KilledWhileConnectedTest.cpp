@@ -25,6 +25,7 @@
 #include "common/HelperProtocol.h"
 #include "common/UserDefaults.h"
 #include "support/DaemonProcess.h"
+#include "support/DesktopProxyFile.h"
 #include "support/EndsWithTheTest.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HelperClient.h"
@@ -63,11 +64,10 @@ protected:
     {
         ASSERT_TRUE(QFile::exists(kHelper)) << "build the ostrel-helper target first";
         ASSERT_TRUE(m_dir.isValid());
-        writeJson(settingsPath(), userOwnSettings());
-        ASSERT_TRUE(m_helper.start(kHelper,
-                                   {"--socket", socketPath(), "--backend", "file", "--settings-file", settingsPath(),
-                                    "--state-dir", m_dir.filePath("helper-state")},
-                                   socketPath()));
+        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), userOwnSettings()));
+        ASSERT_TRUE(m_helper.start(
+            kHelper, DesktopProxyFile::helperArguments(socketPath(), settingsPath(), m_dir.filePath("helper-state")),
+            socketPath()));
     }
 
     void TearDown() override
@@ -78,26 +78,11 @@ protected:
         }
     }
 
-    static void writeJson(const QString &path, const QJsonObject &object)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(object).toJson());
-    }
-
-    QJsonObject desktopSettings() const
-    {
-        QFile file(settingsPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
+    QJsonObject desktopSettings() const { return DesktopProxyFile::read(settingsPath()); }
 
     bool pointsAtTheListener() const
     {
-        const QJsonObject settings = desktopSettings();
-        return settings.value("mode").toString() == "manual" && settings.value("socks_host").toString() == "127.0.0.1"
-            && settings.value("socks_port").toInt() == 9999;
+        return DesktopProxyFile::pointsAt(desktopSettings(), HLLPACUtilWrapper::kLocalPort);
     }
 
     // Starts the client and waits until it says it is connected, its kill switch as the case's.
@@ -175,7 +160,7 @@ TEST_P(KilledWhileConnectedTest, DesktopProxyIsTheUsersAgainUnlessTheKillSwitchH
     // undo, and puts no older copy over it.
     QJsonObject changed = userOwnSettings();
     changed.insert("socks_host", "other-proxy.example.org");
-    writeJson(settingsPath(), changed);
+    ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), changed));
     nextStartRestores();
     EXPECT_EQ(desktopSettings(), changed);
 }
