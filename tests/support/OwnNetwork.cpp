@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +20,9 @@
 #include <fcntl.h>
 #include <net/if.h>
 #include <sched.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -32,9 +33,10 @@ namespace {
 // a test starts has a run marker of its own (TestEnvironment::markTheRun) and moves again.
 constexpr char kMarkVariable[] = "OSTREL_TEST_OWN_NETWORK";
 
-// The lock the programs take turns at where no namespace can be had: one for the machine, in the
-// system's temporary folder (whatever TMPDIR a run has), open to every user.
-constexpr char kLockPath[] = "/tmp/ostrel-test-listener.lock";
+// The lock the programs take turns at where no namespace can be had: a name in the abstract
+// socket space of the network they share with every other run, whatever its user or TMPDIR.
+// Bound, it is held; the kernel lets it go with the program however it ends, and it leaves no file.
+constexpr char kLockName[] = "ostrel-test-listener";
 constexpr auto kLockBound = std::chrono::seconds(240);
 
 bool g_entered = false;
@@ -137,40 +139,39 @@ __attribute__((constructor(101))) void enterOwnNetwork()
         notEntered() = *failed;
 }
 
-// The machine's lock file, made where it is missing. Opened without O_CREAT where it exists: a
-// sticky temporary folder refuses that on another user's file (fs.protected_regular).
-int openLock()
+// Binds the lock's name; the socket, or -1 with errno set (EADDRINUSE: another program holds it).
+int bindLock()
 {
-    for (int tries = 0; tries < 3; ++tries) {
-        const int fd = ::open(kLockPath, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd >= 0 || errno != ENOENT)
-            return fd;
-        const mode_t old = ::umask(0);
-        const int made = ::open(kLockPath, O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0444);
-        ::umask(old);
-        if (made >= 0 || errno != EEXIST)
-            return made;
-    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    // A leading NUL names the socket in the abstract space.
+    std::memcpy(address.sun_path + 1, kLockName, sizeof kLockName - 1);
+    const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + sizeof kLockName - 1);
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), length) == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
     return -1;
 }
 
-// Waits, within a bound, for the machine's lock; it is held until the program ends (the kernel
-// lets it go with the program, however it ends). Why it could not be had, or nothing.
+// Waits, within a bound, for the lock; it is held until the program ends. Why it could not be
+// had, or nothing.
 std::optional<std::string> takeTurn()
 {
-    static std::optional<std::string> turn = [] () -> std::optional<std::string> {
-        const int fd = openLock();
-        if (fd < 0)
-            return errorText("cannot open the listener's lock " + std::string(kLockPath));
+    static std::optional<std::string> turn = []() -> std::optional<std::string> {
         const auto until = std::chrono::steady_clock::now() + kLockBound;
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > until) {
-                ::close(fd);
-                return errorText("the listener's lock " + std::string(kLockPath) + " was not had in time");
-            }
+        while (bindLock() < 0) {
+            if (errno != EADDRINUSE)
+                return errorText("cannot take the listener's lock @" + std::string(kLockName));
+            if (std::chrono::steady_clock::now() > until)
+                return "the listener's lock @" + std::string(kLockName) + " was not had in time";
             QThread::msleep(100);
         }
-        return std::nullopt; // the descriptor stays open: the turn lasts the program's life
+        return std::nullopt; // the socket stays open: the turn lasts the program's life
     }();
     return turn;
 }

@@ -16,7 +16,7 @@
 // linked into a program only when its tests ask for the listener (listenerUnavailable()).
 //
 // Where no namespace can be had, the programs that need the listener take turns through a lock
-// file of the machine's, held for the program's life, and a case that still finds the port taken
+// of the machine's (a name in the abstract socket space), held for the program's life, and a case that still finds the port taken
 // (by a program outside the tests) is skipped, marked so that ctest counts it as skipped. Under
 // OSTREL_TEST_LISTENER_REQUIRED=1 (set by CI) such a case fails instead, with the reason.
 namespace OwnNetwork {
