@@ -90,7 +90,8 @@ void AppDelegate::applicationDidFinishLaunching()
                 done();
         });
     });
-    // A previous run that crashed may have left the desktop pointed at a dead listener.
+    // A previous run that crashed may have left the desktop pointed at a dead listener. Before
+    // any request of the start: from here on none takes it.
     HLLPACUtilWrapper::restoreAfterCrash();
 
     // The sequence runs once the event loop does, as it would after launching has finished.

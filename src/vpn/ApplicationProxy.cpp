@@ -10,6 +10,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "vpn/LocalListeners.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ class ClientFactory;
 // The factory Qt holds, while it is ours: Qt deletes a factory it replaces, whoever replaces it.
 ClientFactory *s_installed = nullptr;
 
-// Built once and never changed: Qt may ask it from Chromium's thread too. A new road is a new
-// factory.
+// Built once and never changed: every thread's sockets and network managers ask it, each under
+// Qt's proxy lock, with no lock of ours. A new road is a new factory.
 class ClientFactory : public QNetworkProxyFactory
 {
 public:
@@ -88,6 +89,18 @@ public:
 
 private:
     static QNetworkProxy direct() { return QNetworkProxy(QNetworkProxy::NoProxy); }
+
+    // The client's own listener, however the system names it. While not pointed no engine of the
+    // client's serves it: one the desktop still names is what a client killed while connected
+    // left there (the kill switch held it), until the start's restore lands.
+    static bool isOwnListener(const QNetworkProxy &proxy)
+    {
+        if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy
+            || proxy.port() != LocalListeners::kSocksPort)
+            return false;
+        const QString host = proxy.hostName();
+        return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || QHostAddress(host).isLoopback();
+    }
 
     // The empty question is Qt WebEngine's (QNetworkProxy::applicationProxy()): one answer for
     // all its pages.
@@ -118,9 +131,10 @@ private:
         const QNetworkProxyQuery asked = isWebEnginesQuestion(query)
             ? QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain()))
             : query;
+        QList<QNetworkProxy> road = QNetworkProxyFactory::systemProxyForQuery(asked);
+        road.removeIf(isOwnListener);
         // As Qt's own system factory answers: a server takes the first road it can listen on,
         // which no HTTP proxy is, so the list ends straight.
-        QList<QNetworkProxy> road = QNetworkProxyFactory::systemProxyForQuery(asked);
         road.append(direct());
         return road;
     }

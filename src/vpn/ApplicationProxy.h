@@ -17,7 +17,12 @@
 // GNOME setting, or an http_proxy that Qt also takes for https), the pages would go straight
 // while the native requests take the proxy. So a factory of the client's is installed before the
 // first page (`install`): Chromium then asks Qt, and the factory answers it with what the system
-// gives a request to the service. Every other question it answers as Qt would without it.
+// gives a request to the service. Every other question it answers as Qt would without it, less
+// one road: the client's own listener (loopback or localhost at its port). Nothing of the client's
+// serves that while not pointed, yet the system may still name it: a client killed while
+// connected with the kill switch on leaves the desktop there, and the next start's restore lands
+// only after its first requests. So the factory is installed at the start, before any request
+// (HLLPACUtilWrapper::restoreAfterCrash), and before the first page wherever a page comes first.
 //
 // Each change of the road is posted as "ostrelApplicationProxyChange", for the pages
 // (PageProxyRefresh).
@@ -27,7 +32,7 @@ namespace ApplicationProxy {
 
 // Installs the client's factory unless it is Qt's already, resting on the configuration in place:
 // the system's, unless the program had set a proxy of its own. From then on Qt WebEngine asks the
-// client for its pages' road.
+// client for its pages' road, and no request takes the client's listener while not pointed.
 void install();
 
 // Points the client's requests at the SOCKS5 listener on 127.0.0.1:`port`, except those to a host

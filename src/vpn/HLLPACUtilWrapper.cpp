@@ -629,6 +629,10 @@ void HLLPACUtilWrapper::handleEngineLoss()
 
 void HLLPACUtilWrapper::restoreAfterCrash()
 {
+    // Until the helper's restore lands the desktop may still name the dead listener, and Qt reads
+    // it where a desktop plugin or the environment serves it: from here on the client's requests
+    // take its own road, which leaves that listener alone.
+    ApplicationProxy::install();
     // An engine whose client and guard were both killed outright still holds the local port.
     EngineRecord::stopLeftovers(&shared(), kShutdownWaitMs);
     shared().disable([](const std::optional<HelperError> &error) {

@@ -79,7 +79,8 @@ public:
 
     // Start-up: a previous run that ended without restoring (a crash, a kill) may have left the
     // desktop proxy pointed at 9999; ask the helper to restore whatever it saved. An engine it
-    // left running (its guard killed too) is stopped.
+    // left running (its guard killed too) is stopped. The client's own requests leave 9999 alone
+    // from this call on, before the helper answers (ApplicationProxy::install).
     static void restoreAfterCrash();
     // Quitting: restores the settings, waiting for the helper at most `waitMs`, then stops the
     // engines whatever the answer. True when the helper confirmed the restore.

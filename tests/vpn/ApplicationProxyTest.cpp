@@ -1,14 +1,24 @@
 // The road Qt gives the client's own requests: pointed at the engine's listener while the desktop
 // proxy is ours, and otherwise the system's, which Qt WebEngine's one question for all its pages
-// then gets for the service's address.
+// then gets for the service's address, and never the client's own listener.
 
+#include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QSignalSpy>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "networking/XSAnalyticsManager.h"
+#include "support/DeadListenerTrap.h"
 #include "support/NetworkTestSupport.h"
+#include "support/OwnNetwork.h"
+#include "support/RecordingHelper.h"
 #include "vpn/ApplicationProxy.h"
+#include "vpn/HLLPACUtilWrapper.h"
 
 namespace {
 
@@ -50,6 +60,7 @@ protected:
     {
         ApplicationProxy::restore();
         QNetworkProxyFactory::setUseSystemConfiguration(true);
+        HLLPACUtilWrapper::setHelperForTesting(nullptr);
         qunsetenv("http_proxy");
         qunsetenv("no_proxy");
     }
@@ -130,6 +141,45 @@ TEST_F(ApplicationProxyTest, NotPointedThePagesTakeTheSystemsRoadToTheServiceAnd
     EXPECT_EQ(QNetworkProxy::applicationProxy(), system);
     for (int i = 0; i < ownQuestions().size(); ++i)
         EXPECT_EQ(QNetworkProxyFactory::proxyForQuery(ownQuestions().at(i)), asQtSendsThem.at(i)) << i;
+}
+
+// A client killed while connected with the kill switch on left the desktop's proxy at its own
+// listener, where nothing serves at the next start. Where Qt reads the desktop's setting (the
+// environment here, as libproxy's desktop plugins elsewhere), the start's first requests went
+// there before the helper's restore landed: the first API request failed, the launch events were
+// dropped. From the start's restore on, none goes there, however late the helper answers.
+TEST_F(ApplicationProxyTest, FromTheStartNoRequestTakesTheDeadListenerTheSystemStillNames)
+{
+    if (const std::optional<std::string> why = OwnNetwork::listenerUnavailable(HLLPACUtilWrapper::kLocalPort))
+        GTEST_SKIP() << *why;
+    DeadListenerTrap trap;
+    ASSERT_TRUE(trap.listen(QHostAddress::LocalHost, HLLPACUtilWrapper::kLocalPort));
+    // As the desktop still names it (GNOME's manual proxy is a SOCKS one; the environment's is
+    // read as HTTP: the listener is the client's either way).
+    qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
+    ASSERT_TRUE(pointClientAt({kService}));
+    RecordingHelper helper(RecordingHelper::Answers::Never);
+    HLLPACUtilWrapper::setHelperForTesting(&helper);
+
+    HLLPACUtilWrapper::restoreAfterCrash();
+    ASSERT_EQ(helper.journal().filter(QStringLiteral("disable")).size(), 1) << "the start asked for no restore";
+
+    // A request of a network manager of the client's, as its API requests go, and a launch event.
+    QNetworkAccessManager manager;
+    const std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(kService + QStringLiteral("/api/x")))));
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished() && !uploaded.isEmpty(); }, 60000));
+    EXPECT_EQ(trap.taken, 0) << "a request of the start went to the client's own listener";
+    // It went straight, where nobody knows the service's test name: not a proxy's failure.
+    EXPECT_EQ(reply->error(), QNetworkReply::HostNotFoundError) << reply->errorString().toStdString();
+    // The pages' road: straight too.
+    EXPECT_EQ(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
+
+    // A proxy of the user's on loopback at another port is still the system's road.
+    qputenv("http_proxy", "http://127.0.0.1:3128");
+    EXPECT_EQ(roadTo(kService), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
+    EXPECT_EQ(QNetworkProxy::applicationProxy(), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
 }
 
 } // namespace
