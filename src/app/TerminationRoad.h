@@ -30,10 +30,10 @@ public:
     // Runs the teardown unless it ran already; after a signal or the session's end, quits too.
     void end(Reason reason, int signalNumber = 0);
     bool hasEnded() const { return m_ended; }
-    // Whether the program's end is under way: a road has begun its teardown and is still there,
-    // as the application's is until main returns. What the end would only tear down unfinished
-    // is not started then. Set before the teardown runs, so before anything it puts back; and
-    // before the application's aboutToQuit, which a signal's teardown precedes.
+    // Whether the program's end is under way: true from the moment a road's teardown starts
+    // (before anything it puts back, and before the application's aboutToQuit, which a signal's
+    // teardown precedes) for as long as that road is there, as the application's is until main
+    // returns. Nothing new should be started then: the end would only tear it down unfinished.
     static bool isUnderWay();
 
     // Tests end the road without ending their own process.

@@ -61,3 +61,28 @@ TEST(TerminationRoad, TheApplicationsOwnQuitRunsTheTeardownWithoutQuittingAgain)
     EXPECT_EQ(quits, 0);
     EXPECT_TRUE(road.hasEnded());
 }
+
+// The end is under way from the moment a road begins its teardown, and only while that road is
+// there: a road that has gone (a test's, or an application's that was made again) leaves nothing
+// under way for whatever runs after it, such as the nudge that has the pages take a new road.
+TEST(TerminationRoad, TheEndIsUnderWayOnlyWhileARoadThatBeganItIsThere)
+{
+    EXPECT_FALSE(TerminationRoad::isUnderWay());
+    {
+        bool underWayInTeardown = false;
+        TerminationRoad road([&] { underWayInTeardown = TerminationRoad::isUnderWay(); });
+        road.setQuitForTesting([] {});
+        EXPECT_FALSE(TerminationRoad::isUnderWay()) << "a road that has not ended";
+        road.end(TerminationRoad::Reason::Signal, SIGTERM);
+        EXPECT_TRUE(underWayInTeardown);
+        EXPECT_TRUE(TerminationRoad::isUnderWay());
+        // A second end of the same road counts once.
+        road.end(TerminationRoad::Reason::Quit);
+    }
+    EXPECT_FALSE(TerminationRoad::isUnderWay()) << "an ended road that has gone left the end under way";
+    // A road that never ended leaves nothing either.
+    {
+        TerminationRoad unused([] {});
+    }
+    EXPECT_FALSE(TerminationRoad::isUnderWay());
+}
