@@ -18,6 +18,7 @@
 #include "support/DaemonProcess.h"
 #include "support/DesktopProxyFile.h"
 #include "support/StandinProcess.h"
+#include "support/WantedSkip.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ protected:
     void SetUp() override
     {
         if (!QFile::exists(kClient) || !QFile::exists(kHelper))
-            GTEST_SKIP() << "build ostrel and ostrel-helper first";
+            GTEST_SKIP() << WantedSkip::tool("build ostrel and ostrel-helper first");
         ASSERT_TRUE(m_home.isValid());
         for (const char *folder : {"/.config/ostrel", "/.cache", "/.local/share", "/run", "/helper-state"})
             ASSERT_TRUE(QDir().mkpath(m_home.path() + QLatin1String(folder)));

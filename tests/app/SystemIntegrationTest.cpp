@@ -10,6 +10,7 @@
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"
 #include "support/TestEnvironment.h"
+#include "support/WantedSkip.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -290,7 +291,7 @@ TEST(OnX11Server, ShortcutsGrabOnTheRootWindowAndPostTheirNotification)
 TEST(X11ServerTest, ScreenScanAndShortcutsWorkOnARealServer)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
-        GTEST_SKIP() << "xvfb-run is not installed";
+        GTEST_SKIP() << WantedSkip::tool("xvfb-run is not installed");
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OSTREL_TEST_QR_ON_X11"), QStringLiteral("1"));

@@ -26,6 +26,7 @@
 #include "support/DaemonProcess.h"
 #include "support/ProcScan.h"
 #include "support/TestEnvironment.h"
+#include "support/WantedSkip.h"
 
 namespace {
 
@@ -227,7 +228,7 @@ TEST(TestEntry, WhatAKilledProgramStartedEndsWithIt)
 {
     expectNothingOutlivesAKilledProgram(false);
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
-        GTEST_SKIP() << "xvfb-run is not installed";
+        GTEST_SKIP() << WantedSkip::tool("xvfb-run is not installed");
     expectNothingOutlivesAKilledProgram(true);
 }
 
@@ -380,7 +381,7 @@ TEST(TestEntry, NothingOfTheDesktopSessionReachesATestProgram)
 TEST(TestEntry, AWebViewProgramDrawsOnADisplayOfItsOwn)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
-        GTEST_SKIP() << "xvfb-run is not installed";
+        GTEST_SKIP() << WantedSkip::tool("xvfb-run is not installed");
     QProcessEnvironment environment = desktopSession();
     environment.insert(QStringLiteral("OSTREL_TEST_PROBE_WEB"), QStringLiteral("1"));
     QString output;
@@ -401,7 +402,7 @@ TEST(TestEntry, AWebViewProgramDrawsOnADisplayOfItsOwn)
 TEST(TestEntry, AProgramStartedUnderAnothersDisplayDoesNotTakeIt)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty())
-        GTEST_SKIP() << "xvfb-run is not installed";
+        GTEST_SKIP() << WantedSkip::tool("xvfb-run is not installed");
     // The shell takes the display as a web-view program does, and starts the probe as its child.
     const QStringList starter{QStringLiteral("-c"), QStringLiteral("\"$0\"; exit $?"), kEntryProbe};
     const QStringList command = TestEnvironment::ownDisplayCommand(QStringLiteral("640x480x24"), QStringLiteral("sh"),

@@ -5,6 +5,7 @@
 #include "helper/GVariantText.h"
 #include "support/DaemonProcess.h"
 #include "support/ProcScan.h"
+#include "support/WantedSkip.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -55,9 +56,9 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
 {
     const QString session = QStandardPaths::findExecutable("dbus-run-session");
     if (session.isEmpty() || QStandardPaths::findExecutable("gsettings").isEmpty())
-        GTEST_SKIP() << "dbus-run-session or gsettings is not installed";
+        GTEST_SKIP() << WantedSkip::tool("dbus-run-session or gsettings is not installed");
     if (!GSettingsProxyBackend::isAvailable())
-        GTEST_SKIP() << "the org.gnome.system.proxy schema is not installed";
+        GTEST_SKIP() << WantedSkip::tool("the org.gnome.system.proxy schema is not installed");
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -22,6 +22,7 @@
 #include "common/AppPaths.h"
 #include "common/ProtocolConfig.h"
 #include "networking/ServiceDocumentLinks.h"
+#include "support/WantedSkip.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ TEST(StandinService, DocumentedControlCommandTakesALargePage)
 {
     const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
     if (curl.isEmpty())
-        GTEST_SKIP() << "curl is not installed";
+        GTEST_SKIP() << WantedSkip::tool("curl is not installed");
     QFile doc(AppPaths::resourceFolder() + QStringLiteral("/../docs/web.md"));
     ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(doc.readAll());

@@ -31,7 +31,6 @@
 #include "networking/OONetWorkTool.h"
 #include "support/DaemonProcess.h"
 #include "support/DesktopProxyFile.h"
-#include "support/LocalRelay.h"
 #include "support/StandinProcess.h"
 #include "vpn/EngineSetup.h"
 #include "vpn/HLLPACUtilWrapper.h"
@@ -201,35 +200,11 @@ protected:
         });
     }
 
-    // Starts a local ss-server for the relaying stand-in engine ("standin-sslocal-relay"), with
-    // `extra` arguments; the scenario file that hands the stand-in the relay, or nothing when the
-    // relay could not be set up.
-    std::optional<QString> startRelay(const QStringList &extra = {})
-    {
-        if (!m_relay.start(extra))
-            return std::nullopt;
-        return m_relay.scenarioFile();
-    }
-
-    // Why the relay, or the engine on the client's fixed listener, cannot be had here, or nothing.
-    static std::optional<std::string> relayUnavailable()
-    {
-        return LocalRelay::unavailable(HLLPACUtilWrapper::kLocalPort);
-    }
-
-    static bool portTaken(quint16 port)
-    {
-        QTcpServer probe;
-        probe.setProxy(QNetworkProxy::NoProxy);
-        return !probe.listen(QHostAddress::LocalHost, port);
-    }
-
     QString socketPath() const { return m_dir.path() + QStringLiteral("/helper.sock"); }
     QString settingsPath() const { return m_dir.path() + QStringLiteral("/desktop-proxy.json"); }
     QString recordPath() const { return m_dir.path() + QStringLiteral("/engine-record"); }
 
     QTemporaryDir m_dir;
-    LocalRelay m_relay;
     StandinProcess m_standin;
     DaemonProcess m_helper;
     std::shared_ptr<RecordingHooks> m_hooks;

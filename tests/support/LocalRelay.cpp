@@ -1,4 +1,5 @@
 #include "support/LocalRelay.h"
+#include "support/WantedSkip.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -51,7 +52,7 @@ std::optional<std::string> LocalRelay::unavailable(quint16 listener)
 {
     for (const char *program : {"ss-server", "ss-local"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
-            return "shadowsocks-libev (ss-server, ss-local) is not installed";
+            return WantedSkip::tool("shadowsocks-libev (ss-server, ss-local) is not installed");
     }
     return OwnNetwork::listenerUnavailable(listener);
 }

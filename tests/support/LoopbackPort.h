@@ -5,7 +5,8 @@
 #include <QTcpServer>
 
 // A port of 127.0.0.1 nothing listens on as this returns (0 when none could be had), for a peer a
-// test starts as a separate process: the kernel picks it, so runs side by side pick different ones.
+// test starts as a separate process. The kernel picks it, from the ports nothing holds; it is
+// free again once this returns, so the peer must bind it soon, and a run beside may still take it.
 inline quint16 freeLoopbackPort()
 {
     QTcpServer probe;
@@ -13,4 +14,12 @@ inline quint16 freeLoopbackPort()
     if (!probe.listen(QHostAddress::LocalHost, 0))
         return 0;
     return probe.serverPort();
+}
+
+// Whether nothing listens on 127.0.0.1:`port` as this returns.
+inline bool isFreeLoopbackPort(quint16 port)
+{
+    QTcpServer probe;
+    probe.setProxy(QNetworkProxy::NoProxy);
+    return probe.listen(QHostAddress::LocalHost, port);
 }

@@ -1,10 +1,9 @@
 #include "support/OwnNetwork.h"
+#include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
+#include "support/WantedSkip.h"
 
 #include <QByteArray>
-#include <QHostAddress>
-#include <QNetworkProxy>
-#include <QTcpServer>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -72,6 +71,14 @@ bool writeFile(const char *path, const std::string &text)
     return written;
 }
 
+// The program is in a new network namespace it could not finish: a lock taken there would lock
+// nothing and every listener case would fail for a reason it cannot tell. It ends here, saying why.
+[[noreturn]] void halfMade(const std::string &why)
+{
+    std::fprintf(stderr, "FAILED: the program's own network namespace is half made: %s\n", why.c_str());
+    std::_Exit(1);
+}
+
 // A user namespace in which this user stays this user (files keep their owner), holding a new
 // network namespace. Only a program with a single thread may make one, as this one is before main.
 std::optional<std::string> unshareAsUser()
@@ -84,7 +91,7 @@ std::optional<std::string> unshareAsUser()
     const std::string gidMap = std::to_string(gid) + ' ' + std::to_string(gid) + " 1\n";
     if (!writeFile("/proc/self/setgroups", "deny") || !writeFile("/proc/self/uid_map", uidMap)
         || !writeFile("/proc/self/gid_map", gidMap))
-        return errorText("cannot map the user into its namespace");
+        halfMade(errorText("cannot map the user into its namespace"));
     return std::nullopt;
 }
 
@@ -124,7 +131,7 @@ std::optional<std::string> enter()
             return failed;
     }
     if (const std::optional<std::string> failed = loopbackUp())
-        return failed;
+        halfMade(*failed);
     ::setenv(kMarkVariable, markOf(currentNamespace()).c_str(), 1);
     return std::nullopt;
 }
@@ -176,13 +183,6 @@ std::optional<std::string> takeTurn()
     return turn;
 }
 
-bool portFree(quint16 port)
-{
-    QTcpServer probe;
-    probe.setProxy(QNetworkProxy::NoProxy);
-    return probe.listen(QHostAddress::LocalHost, port);
-}
-
 } // namespace
 
 namespace OwnNetwork {
@@ -192,9 +192,11 @@ bool entered()
     return g_entered;
 }
 
-bool required()
+std::optional<std::string> namespaceUnavailable()
 {
-    return qgetenv("OSTREL_TEST_LISTENER_REQUIRED") == "1";
+    if (g_entered)
+        return std::nullopt;
+    return WantedSkip::skip(WantedSkip::Want::Namespace, "no network namespace can be had here: " + notEntered());
 }
 
 std::optional<std::string> listenerUnavailable(quint16 port)
@@ -202,17 +204,11 @@ std::optional<std::string> listenerUnavailable(quint16 port)
     if (g_entered)
         return std::nullopt;
     std::optional<std::string> why = takeTurn();
-    if (!why && !portFree(port))
+    if (!why && !isFreeLoopbackPort(port))
         why = "127.0.0.1:" + std::to_string(port) + ", the client's fixed listener, is taken by another program";
     if (!why)
         return std::nullopt;
-    *why += " (no network of the program's own: " + notEntered() + ')';
-    // Required, the case fails, and no marker may have ctest count it as skipped.
-    if (required()) {
-        ADD_FAILURE() << "the client's listener is required here (OSTREL_TEST_LISTENER_REQUIRED=1): " << *why;
-        return why;
-    }
-    return std::string(kSkipMarker) + ' ' + *why;
+    return WantedSkip::skip(WantedSkip::Want::Listener, *why + " (no network of the program's own: " + notEntered() + ')');
 }
 
 } // namespace OwnNetwork

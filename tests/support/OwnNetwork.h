@@ -13,26 +13,25 @@
 // that), so the port is always free for it and nothing it listens on meets another run.
 //
 // The program moves only if it uses the listener: this file's object, which makes the move, is
-// linked into a program only when its tests ask for the listener (listenerUnavailable()).
+// linked into a program only when its tests ask for the listener (listenerUnavailable(), through
+// LocalRelay and RelayRoadFixture), since the test support is a static library.
 //
-// Where no namespace can be had, the programs that need the listener take turns through a lock
-// of the machine's (a name in the abstract socket space), held for the program's life, and a case that still finds the port taken
-// (by a program outside the tests) is skipped, marked so that ctest counts it as skipped. Under
-// OSTREL_TEST_LISTENER_REQUIRED=1 (set by CI) such a case fails instead, with the reason.
+// Where no namespace can be had, the programs that need the listener take turns through a lock of
+// the machine's (a name in the abstract socket space), held for the program's life. A case that
+// still finds the port taken (by a program outside the tests) is skipped for want of it, and ctest
+// counts its program as skipped (support/WantedSkip.h); under OSTREL_TEST_LISTENER_REQUIRED=1 (set
+// by CI) such a case fails instead, with the reason.
 namespace OwnNetwork {
 
 // Whether the program runs in a network namespace of its own.
 bool entered();
 
-// Whether a case that wants the listener must have it (OSTREL_TEST_LISTENER_REQUIRED=1).
-bool required();
+// Why the program has no network of its own, for a case that needs one, or nothing. A namespace is
+// the machine's to give: its want is a skip wherever it is met, CI included.
+std::optional<std::string> namespaceUnavailable();
 
 // Why 127.0.0.1:`port` cannot be this program's for its tests, or nothing. Where no namespace
 // could be had, it first waits its turn at the machine's lock.
 std::optional<std::string> listenerUnavailable(quint16 port);
-
-// What precedes a skip for want of the listener, in the case's output: ctest counts a program
-// whose output holds it as skipped (tests/CMakeLists.txt).
-inline constexpr char kSkipMarker[] = "OSTREL-SKIP-NO-OWN-LISTENER";
 
 } // namespace OwnNetwork

@@ -8,14 +8,16 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "support/ConnectRoadFixture.h"
+#include "support/LoopbackPort.h"
+#include "support/RelayRoadFixture.h"
 #include "support/PageServer.h"
+#include "support/WantedSkip.h"
 
 namespace {
 
 constexpr char kPage[] = "a page from the far side";
 
-class ConnectEndToEndTest : public ConnectRoadFixture
+class ConnectEndToEndTest : public RelayRoadFixture
 {
 };
 
@@ -25,7 +27,7 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
         GTEST_SKIP() << *why;
     const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
     if (curl.isEmpty())
-        GTEST_SKIP() << "curl is not installed";
+        GTEST_SKIP() << WantedSkip::tool("curl is not installed");
 
     const std::optional<QString> scenario = startRelay();
     ASSERT_TRUE(scenario);
@@ -53,7 +55,7 @@ TEST_F(ConnectEndToEndTest, VisitorConnectsFetchesThroughTheTunnelAndDisconnects
     EXPECT_EQ(desktopProxy(), own);
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_TRUE(QTest::qWaitFor([] { return noEngineLeft(); }));
-    EXPECT_FALSE(portTaken(9999));
+    EXPECT_TRUE(isFreeLoopbackPort(9999));
 }
 
 } // namespace

@@ -25,7 +25,7 @@
 
 #include "app/TerminationRoad.h"
 #include "networking/XSAnalyticsManager.h"
-#include "support/ConnectRoadFixture.h"
+#include "support/RelayRoadFixture.h"
 #include "support/HttpsPeer.h"
 #include "support/PageServer.h"
 #include "support/RecordingHelper.h"
@@ -107,7 +107,7 @@ public:
     int count = 0;
 };
 
-class OwnRequestsWhileConnectedTest : public ConnectRoadFixture
+class OwnRequestsWhileConnectedTest : public RelayRoadFixture
 {
 protected:
     void TearDown() override

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/WantedSkip.h"
+
 namespace {
 
 // Runs `test` after bridge.js in node; what it prints.
@@ -51,7 +53,7 @@ globalThis.fetch = function (url, init) {
 TEST(PageBridgeScript, TheDeadlineEndsARequestWhoseEncryptionIsNeverOrLateAnswered)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("node")).isEmpty())
-        GTEST_SKIP() << "node is not installed";
+        GTEST_SKIP() << WantedSkip::tool("node is not installed");
     // Never answered: the page hears "请求超时" at its deadline instead of waiting for ever.
     const QByteArray never = runInNode(QStringLiteral(R"JS(
 NativeBridge.api('GET', '/api/products', {}).then(function () { console.log(JSON.stringify(['answered'])); },

@@ -15,12 +15,13 @@
 #include "webcore/HHScriptMessageHandlerTarget.h"
 #include "webcore/ScriptMessageRouter.h"
 #include "webcore/ScriptMessageShim.h"
+#include "support/WantedSkip.h"
 
 TEST(ScriptMessageShim, EarlyMessagesWaitAndOnlyRegisteredNamesExist)
 {
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
     if (node.isEmpty())
-        GTEST_SKIP() << "node is not installed";
+        GTEST_SKIP() << WantedSkip::tool("node is not installed");
     const QString shim = ScriptMessageShim::source(ScriptMessageRouter::registeredNames(ScriptMessageRouter::HostKind::Popup),
                                                    {33554432, 1500});
     const QString script = QStringLiteral(R"JS(
