@@ -61,7 +61,7 @@ ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const 
     if (method == HelperProtocol::kRestoreProxy)
         return callRestore(params);
     if (method == HelperProtocol::kSetRestoreOnClientEnd)
-        return callSetRestoreOnEnd(params, caller);
+        return callSetRestoreOnClientEnd(params, caller);
     if (method == HelperProtocol::kGetCurrentProxySetting) {
         QString error;
         const std::optional<QJsonObject> current = currentProxySetting(&error);
@@ -115,7 +115,7 @@ ProxyConfigService::Reply ProxyConfigService::callRestore(const QJsonObject &par
     return {QJsonValue::Null, restoreProxy(*port, *socksPort, info.toObject(), *filter)};
 }
 
-ProxyConfigService::Reply ProxyConfigService::callSetRestoreOnEnd(const QJsonObject &params, Caller caller)
+ProxyConfigService::Reply ProxyConfigService::callSetRestoreOnClientEnd(const QJsonObject &params, Caller caller)
 {
     const QJsonValue restore = params.value(QStringLiteral("restore"));
     if (!restore.isBool())
@@ -142,22 +142,49 @@ QString ProxyConfigService::callerEnded(Caller caller)
             << "the client that pointed the desktop proxy ended; the proxy stays: no restore was asked for its end";
         return {};
     }
-    const QString error = disableProxy(true);
-    if (error.isEmpty())
+    if (!m_state.exists())
+        return {};
+    const Restore restored = restoreSaved(Condition::UnlessUserChanged);
+    if (restored.error.isEmpty() && !restored.usersOwnKept)
         qCInfo(lcHelper).noquote() << "the client that pointed the desktop proxy ended; the user's settings are back";
-    return error;
+    return restored.error;
 }
 
 QString ProxyConfigService::saveUserSettingsOnce()
 {
-    // A second enable while ours are in place must not overwrite the user's settings with ours.
-    if (m_state.exists())
-        return {};
     QString error;
-    const std::optional<QJsonObject> snapshot = m_backend.snapshot(&error);
-    if (!snapshot)
+    const std::optional<QJsonObject> current = m_backend.snapshot(&error);
+    if (!current)
         return error;
-    return m_state.save({m_backend.name(), *snapshot});
+    if (!m_state.exists())
+        return m_state.save({m_backend.name(), *current, std::nullopt});
+    const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
+    if (!saved)
+        return error.isEmpty() ? QStringLiteral("the saved proxy settings went away") : error;
+    // A second enable while ours are in place must not overwrite the user's settings with ours.
+    if (saved->backend != m_backend.name() || !saved->applied)
+        return {};
+    // Until it has applied, nothing tells what it is about to leave: should it not be recorded,
+    // the copy restores as one of an older helper, not compared with the earlier enable's.
+    if (*saved->applied == *current)
+        return m_state.recordApplied(std::nullopt);
+    // The user set their own since our last enable: a later restore must bring back theirs, not
+    // the older copy.
+    qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable; the saved copy now holds that setting";
+    return m_state.save({m_backend.name(), *current, std::nullopt});
+}
+
+void ProxyConfigService::recordApplied()
+{
+    // Read back rather than derived from the settings: the store's own form of them is what a
+    // later read finds while nobody changed it.
+    QString error;
+    const std::optional<QJsonObject> applied = m_backend.snapshot(&error);
+    if (applied)
+        error = m_state.recordApplied(*applied);
+    if (!error.isEmpty())
+        qCWarning(lcHelper).noquote() << "the applied proxy settings were not recorded; a restore will not spare a change made since:"
+                                      << error;
 }
 
 QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &pac, const QString &dnsServer,
@@ -169,31 +196,56 @@ QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &
         return QStringLiteral("proxy settings left unchanged: ") + saveError;
     m_dnsServer = dnsServer;
     const QString error = m_backend.apply(ProxySettings::forLocalListener(port, socksPort, pac, ignoreList));
-    if (error.isEmpty())
+    if (error.isEmpty()) {
+        recordApplied();
         return {};
+    }
     // Half-applied settings would leave the desktop pointing nowhere: put the user's back.
-    const QString restoreError = restoreSaved();
-    if (!restoreError.isEmpty())
-        qCWarning(lcHelper).noquote() << "restoring after a failed enable:" << restoreError;
+    const Restore restored = restoreSaved(Condition::Always);
+    if (!restored.error.isEmpty())
+        qCWarning(lcHelper).noquote() << "restoring after a failed enable:" << restored.error;
     return error;
 }
 
-QString ProxyConfigService::restoreSaved()
+ProxyConfigService::Restore ProxyConfigService::restoreSaved(Condition condition)
 {
     QString error;
     const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
     if (!saved)
-        return error;
+        return {error};
     if (saved->backend != m_backend.name())
-        return QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend);
+        return {QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend)};
+    if (condition == Condition::UnlessUserChanged && saved->applied) {
+        const std::optional<QJsonObject> current = m_backend.snapshot(&error);
+        if (!current)
+            return {error}; // whether the user changed it cannot be told: kept for the next attempt
+        if (*current != *saved->applied)
+            return dropSaved();
+    }
     error = m_backend.restoreSnapshot(saved->snapshot);
     if (!error.isEmpty())
-        return error; // kept on disk for the next attempt
+        return {error}; // kept on disk for the next attempt
+    forgetEnable();
+    if (!m_state.clear())
+        return {QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath())};
+    return {};
+}
+
+ProxyConfigService::Restore ProxyConfigService::dropSaved()
+{
+    forgetEnable();
+    if (!m_state.clear())
+        return {QStringLiteral("the desktop proxy was changed since the last enable, but cannot remove %1").arg(m_state.filePath()),
+                true};
+    qCInfo(lcHelper).noquote()
+        << "the desktop proxy was changed since the last enable; the user's setting stays, the saved copy is dropped";
+    return {{}, true};
+}
+
+void ProxyConfigService::forgetEnable()
+{
     m_dnsServer.clear();
     m_enabledBy = 0;
-    if (!m_state.clear())
-        return QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath());
-    return {};
 }
 
 QString ProxyConfigService::disableProxy(bool filterInterface)
@@ -201,7 +253,7 @@ QString ProxyConfigService::disableProxy(bool filterInterface)
     Q_UNUSED(filterInterface)
     if (!m_state.exists())
         return {}; // nothing of ours is in place
-    return restoreSaved();
+    return restoreSaved(Condition::UnlessUserChanged).error;
 }
 
 QString ProxyConfigService::restoreProxy(int currentPort, int socksPort, const QJsonObject &info, bool filterInterface)
@@ -219,8 +271,7 @@ QString ProxyConfigService::restoreProxy(int currentPort, int socksPort, const Q
     // The caller named the settings to keep; an older saved copy must not override them later,
     // nor may the end of whoever enabled undo them.
     m_state.clear();
-    m_dnsServer.clear();
-    m_enabledBy = 0;
+    forgetEnable();
     return {};
 }
 
@@ -240,5 +291,5 @@ QString ProxyConfigService::restoreLeftover()
 {
     if (!m_state.exists())
         return {};
-    return restoreSaved();
+    return restoreSaved(Condition::UnlessUserChanged).error;
 }

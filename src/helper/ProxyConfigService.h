@@ -12,6 +12,10 @@
 // The methods of ProxyConfigRemoteProcessProtocol on one backend. Arguments arrive as JSON from
 // an untrusted peer and are validated here before anything is read or written.
 //
+// Every restore of the user's saved settings (a disable, a client's end, the helper's start and
+// end) gives them back only while the desktop still shows what the last enable set: a setting the
+// user made since is theirs to keep, and the older copy is dropped instead of written over it.
+//
 // It also remembers whose enable the desktop shows: a client that dies while connected (killed,
 // crashed) cannot ask for the user's settings back, so when its connection ends, the helper gives
 // them back itself if that client asked for it (its kill switch off). A client with the kill
@@ -33,9 +37,9 @@ public:
     ProxyConfigService(ProxyBackend &backend, SavedProxyState &state, const QString &version);
 
     Reply call(const QString &method, const QJsonObject &params, Caller caller = 0);
-    // The connection `caller` ended. When the desktop proxy is still as its enable set it and it
-    // asked for that, the user's settings go back now. Empty on success, and when nothing was to
-    // be done.
+    // The connection `caller` ended. When the desktop shows its enable and it asked for that, the
+    // user's settings go back now, as a disable would give them (not over a change the user made
+    // since). Empty on success, and when nothing was to be done.
     QString callerEnded(Caller caller);
 
     QString version() const { return m_version; }
@@ -49,11 +53,24 @@ public:
     QString restoreLeftover();
 
 private:
+    enum class Condition {
+        Always,          // the roll-back of an enable that failed: the desktop shows its half
+        UnlessUserChanged,
+    };
+    struct Restore
+    {
+        QString error;             // empty on success; the saved copy then stays for another try
+        bool usersOwnKept = false; // changed since the enable: nothing written, the copy dropped
+    };
+
     Reply callEnable(const QJsonObject &params, Caller caller);
     Reply callRestore(const QJsonObject &params);
-    Reply callSetRestoreOnEnd(const QJsonObject &params, Caller caller);
+    Reply callSetRestoreOnClientEnd(const QJsonObject &params, Caller caller);
     QString saveUserSettingsOnce();
-    QString restoreSaved();
+    void recordApplied();
+    Restore restoreSaved(Condition condition);
+    Restore dropSaved();
+    void forgetEnable();
 
     ProxyBackend &m_backend;
     SavedProxyState &m_state;

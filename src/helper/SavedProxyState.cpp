@@ -10,6 +10,9 @@
 namespace {
 
 constexpr qint64 kMaxFileSize = 256 * 1024;
+const QString kBackend = QStringLiteral("backend");
+const QString kSnapshot = QStringLiteral("snapshot");
+const QString kApplied = QStringLiteral("applied");
 
 } // namespace
 
@@ -38,14 +41,34 @@ bool SavedProxyState::exists() const
 
 QString SavedProxyState::save(const Entry &entry)
 {
+    QJsonObject object = {
+        {kBackend, entry.backend},
+        {kSnapshot, entry.snapshot},
+        {QStringLiteral("saved_at"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
+    };
+    if (entry.applied)
+        object.insert(kApplied, *entry.applied);
+    return write(object);
+}
+
+QString SavedProxyState::recordApplied(const std::optional<QJsonObject> &applied)
+{
+    QString error;
+    std::optional<QJsonObject> object = readObject(&error);
+    if (!object)
+        return error.isEmpty() ? QStringLiteral("no saved proxy settings to add to") : error;
+    if (applied)
+        object->insert(kApplied, *applied);
+    else
+        object->remove(kApplied);
+    return write(*object);
+}
+
+QString SavedProxyState::write(const QJsonObject &object)
+{
     if (!QDir().mkpath(m_folder))
         return QStringLiteral("cannot create %1").arg(m_folder);
     QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QJsonObject object = {
-        {QStringLiteral("backend"), entry.backend},
-        {QStringLiteral("snapshot"), entry.snapshot},
-        {QStringLiteral("saved_at"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
-    };
     QSaveFile file(filePath());
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot save the current proxy settings");
@@ -56,7 +79,7 @@ QString SavedProxyState::save(const Entry &entry)
     return {};
 }
 
-std::optional<SavedProxyState::Entry> SavedProxyState::load(QString *error) const
+std::optional<QJsonObject> SavedProxyState::readObject(QString *error) const
 {
     QFile file(filePath());
     if (!file.exists())
@@ -66,14 +89,27 @@ std::optional<SavedProxyState::Entry> SavedProxyState::load(QString *error) cons
         document = QJsonDocument::fromJson(file.readAll());
     file.close();
     const QJsonObject object = document.object();
-    if (!object.value(QStringLiteral("backend")).isString() || !object.value(QStringLiteral("snapshot")).isObject()) {
+    const QJsonValue applied = object.value(kApplied);
+    if (!object.value(kBackend).isString() || !object.value(kSnapshot).isObject()
+        || !(applied.isUndefined() || applied.isObject())) {
         const QString aside = filePath() + QStringLiteral(".damaged");
         QFile::remove(aside);
         QFile::rename(filePath(), aside);
         *error = QStringLiteral("the saved proxy settings were damaged and were set aside as %1").arg(aside);
         return std::nullopt;
     }
-    return Entry{object.value(QStringLiteral("backend")).toString(), object.value(QStringLiteral("snapshot")).toObject()};
+    return object;
+}
+
+std::optional<SavedProxyState::Entry> SavedProxyState::load(QString *error) const
+{
+    const std::optional<QJsonObject> object = readObject(error);
+    if (!object)
+        return std::nullopt;
+    Entry entry{object->value(kBackend).toString(), object->value(kSnapshot).toObject(), std::nullopt};
+    if (object->contains(kApplied))
+        entry.applied = object->value(kApplied).toObject();
+    return entry;
 }
 
 bool SavedProxyState::clear()

@@ -15,6 +15,10 @@ public:
     {
         QString backend;
         QJsonObject snapshot;
+        // The same keys as the daemon's last enable left them, read back from the desktop store
+        // right after it applied them: while the store still holds exactly this, nobody changed
+        // it since. Absent in a file of an older helper, which restores whatever the store shows.
+        std::optional<QJsonObject> applied;
     };
 
     explicit SavedProxyState(const QString &folder);
@@ -25,10 +29,17 @@ public:
     bool exists() const;
     // Empty on success.
     QString save(const Entry &entry);
+    // Records what an enable left in the store beside the saved copy, which stays as it is;
+    // nothing removes the record. Empty on success.
+    QString recordApplied(const std::optional<QJsonObject> &applied);
     // nullopt when there is none; a damaged file is set aside as "<file>.damaged" and reported.
     std::optional<Entry> load(QString *error) const;
     bool clear();
 
 private:
+    QString write(const QJsonObject &object);
+    // The file's object once its shape is checked; see load().
+    std::optional<QJsonObject> readObject(QString *error) const;
+
     QString m_folder;
 };

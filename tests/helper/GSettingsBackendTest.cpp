@@ -8,6 +8,7 @@
 #include "support/WantedSkip.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -90,6 +91,11 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
     EXPECT_EQ(during.value("socks_host").toString(), "127.0.0.1");
     EXPECT_EQ(during.value("socks_port").toInt(), 9999);
     EXPECT_EQ(during.value("ignore_hosts").toArray(), exceptions);
+    // What the enable left is on record, so the disable below gives the user's settings back only
+    // because gsettings reads them as it did right after the enable.
+    QFile saved(dir.filePath("state/saved-proxy-settings.json"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QJsonDocument::fromJson(saved.readAll()).object().value("applied").isObject());
 
     EXPECT_FALSE(call(socket, HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
     const QJsonObject after = call(socket, HelperProtocol::kGetCurrentProxySetting).value("result").toObject();

@@ -1,6 +1,7 @@
 // The helper daemon as the client meets it: the real executable on a temporary socket with the
 // file backend, so every test can read what it would have set on a desktop.
 #include "support/DaemonProcess.h"
+#include "support/DesktopProxyFile.h"
 
 #include "common/HelperProtocol.h"
 
@@ -18,6 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <ostream>
 #include <cerrno>
 #include <cstring>
 
@@ -31,12 +35,6 @@ namespace {
 const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
 
 const QJsonArray kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
-
-QJsonObject userOwnSettings()
-{
-    return {{"mode", "manual"}, {"socks_host", "proxy.example.org"}, {"socks_port", 1080},
-            {"http_host", ""}, {"http_port", 0}, {"ignore_hosts", QJsonArray{"localhost"}}, {"autoconfig_url", ""}};
-}
 
 struct Exchange
 {
@@ -135,27 +133,13 @@ protected:
         m_state = m_dir.filePath("state");
     }
 
-    QStringList arguments() const
-    {
-        return {"--socket", m_socket, "--backend", "file", "--settings-file", m_settings, "--state-dir", m_state};
-    }
+    QStringList arguments() const { return DesktopProxyFile::helperArguments(m_socket, m_settings, m_state); }
 
     bool startHelper(DaemonProcess &daemon) { return daemon.start(kHelper, arguments(), m_socket); }
 
-    void writeUserSettings(const QJsonObject &settings)
-    {
-        QFile file(m_settings);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(settings).toJson());
-    }
+    void writeUserSettings(const QJsonObject &settings) { ASSERT_TRUE(DesktopProxyFile::write(m_settings, settings)); }
 
-    QJsonObject desktopSettings() const
-    {
-        QFile file(m_settings);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
+    QJsonObject desktopSettings() const { return DesktopProxyFile::read(m_settings); }
 
     QJsonObject call(const QString &method, const QJsonObject &params = {}, int id = 1)
     {
@@ -195,7 +179,7 @@ const QByteArray kProxyStays = "the client that pointed the desktop proxy ended;
 
 TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
 
@@ -226,7 +210,7 @@ TEST_F(HelperDaemonTest, EnableThenDisableRestoresTheUsersSettings)
 
     const QJsonObject disabled = call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
     EXPECT_FALSE(disabled.contains("error"));
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
     EXPECT_FALSE(QFile::exists(savedStatePath()));
 }
 
@@ -242,7 +226,7 @@ TEST_F(HelperDaemonTest, DisableWithoutSettingsFileRemovesOurs)
 
 TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
 
@@ -282,7 +266,7 @@ TEST_F(HelperDaemonTest, RefusesBadArgumentsAndChangesNothing)
                                       QJsonObject{{"restore", QJsonValue::Null}}})
         EXPECT_TRUE(call(HelperProtocol::kSetRestoreOnClientEnd, params).value("error").isString());
 
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
     EXPECT_FALSE(QFile::exists(savedStatePath()));
 }
 
@@ -314,7 +298,7 @@ TEST_F(HelperDaemonTest, SurvivesGarbageHugeLinesAndVanishingClients)
 
 TEST_F(HelperDaemonTest, AFloodingClientIsCutOffAndTerminationStaysPrompt)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
     enable();
@@ -333,12 +317,12 @@ TEST_F(HelperDaemonTest, AFloodingClientIsCutOffAndTerminationStaysPrompt)
     // Others are still answered, and the way out restores the user's settings at once.
     EXPECT_EQ(call(HelperProtocol::kGetVersion).value("result").toString(), QStringLiteral(OSTREL_VERSION));
     EXPECT_TRUE(daemon.terminate(3000));
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
 }
 
 TEST_F(HelperDaemonTest, AClientThatEndsConnectedGetsTheUsersSettingsBackWhenItAskedFor)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
     HeldConnection client(m_socket);
@@ -355,12 +339,12 @@ TEST_F(HelperDaemonTest, AClientThatEndsConnectedGetsTheUsersSettingsBackWhenItA
 
     client.end();
     // The settings written back, then their saved copy removed.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == userOwnSettings() && !QFile::exists(savedStatePath()); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == DesktopProxyFile::usersOwnSample() && !QFile::exists(savedStatePath()); }, 5000))
         << QJsonDocument(desktopSettings()).toJson().constData();
 
     // The user changes the setting; the client's next start asks for whatever is left to undo:
     // nothing, and the user's new setting stays.
-    QJsonObject changed = userOwnSettings();
+    QJsonObject changed = DesktopProxyFile::usersOwnSample();
     changed.insert("socks_host", "other-proxy.example.org");
     writeUserSettings(changed);
     EXPECT_FALSE(call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
@@ -369,7 +353,7 @@ TEST_F(HelperDaemonTest, AClientThatEndsConnectedGetsTheUsersSettingsBackWhenItA
 
 TEST_F(HelperDaemonTest, AClientThatEndsConnectedWithoutAskingLeavesTheProxyUntilTheNextStart)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
 
@@ -399,12 +383,12 @@ TEST_F(HelperDaemonTest, AClientThatEndsConnectedWithoutAskingLeavesTheProxyUnti
 
     // The client's next start gives the user's settings back, as ever.
     EXPECT_FALSE(call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
 }
 
 TEST_F(HelperDaemonTest, CrashLeftoverIsRestoredAtTheNextStart)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     {
         DaemonProcess daemon;
         ASSERT_TRUE(startHelper(daemon));
@@ -417,18 +401,18 @@ TEST_F(HelperDaemonTest, CrashLeftoverIsRestoredAtTheNextStart)
 
     DaemonProcess again;
     ASSERT_TRUE(startHelper(again));
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
     EXPECT_FALSE(QFile::exists(savedStatePath()));
 }
 
 TEST_F(HelperDaemonTest, TerminationRestoresAndADamagedStateIsSetAside)
 {
-    writeUserSettings(userOwnSettings());
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
     DaemonProcess daemon;
     ASSERT_TRUE(startHelper(daemon));
     enable();
     EXPECT_TRUE(daemon.terminate());
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
 
     QDir().mkpath(m_state);
     QFile damaged(savedStatePath());
@@ -437,8 +421,129 @@ TEST_F(HelperDaemonTest, TerminationRestoresAndADamagedStateIsSetAside)
     damaged.close();
     DaemonProcess next;
     ASSERT_TRUE(startHelper(next));
-    EXPECT_EQ(desktopSettings(), userOwnSettings());
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
     EXPECT_TRUE(QFile::exists(savedStatePath() + ".damaged"));
+}
+
+// Every road that gives the user's saved settings back, with and without a setting the user made
+// after the enable (mode none, to get a network back, or a proxy of their own).
+enum class Road {
+    Disable,           // the client's disconnect, its long press, its next start, its quit
+    ClientsEnd,        // the client ended while connected, having asked for the restore
+    HelperEnd,         // SIGTERM: the session ends
+    HelperStart,       // a copy left by a killed helper
+    EnableAgainThenDisable, // a second enable in between
+};
+
+struct RestoreRow
+{
+    const char *name;
+    Road road;
+    std::optional<QJsonObject> usersChange; // set after the enable, before the road
+};
+
+void PrintTo(const RestoreRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const QByteArray kUsersOwnKept = "the desktop proxy was changed since the last enable; the user's setting stays, the saved copy is dropped";
+const QByteArray kCopyReplaced = "the desktop proxy was changed since the last enable; the saved copy now holds that setting";
+
+QJsonObject usersChange(const QJsonObject &changes)
+{
+    QJsonObject settings = DesktopProxyFile::usersOwnSample();
+    for (auto it = changes.begin(); it != changes.end(); ++it)
+        settings.insert(it.key(), it.value());
+    return settings;
+}
+
+class RestoreRoadTest : public HelperDaemonTest, public ::testing::WithParamInterface<RestoreRow>
+{
+};
+
+TEST_P(RestoreRoadTest, TheUsersSettingComesBackUnlessTheyChangedItSince)
+{
+    const RestoreRow &row = GetParam();
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
+    auto daemon = std::make_unique<DaemonProcess>();
+    ASSERT_TRUE(startHelper(*daemon));
+    HeldConnection client(m_socket);
+    client.askForRestoreAtTheEnd(row.road == Road::ClientsEnd);
+    ASSERT_FALSE(client.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    ASSERT_TRUE(DesktopProxyFile::pointsAt(desktopSettings(), 9999));
+    if (row.usersChange)
+        writeUserSettings(*row.usersChange);
+
+    const QByteArray said = row.road == Road::EnableAgainThenDisable ? kCopyReplaced : kUsersOwnKept;
+    switch (row.road) {
+    case Road::EnableAgainThenDisable:
+        ASSERT_FALSE(client.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+        ASSERT_TRUE(DesktopProxyFile::pointsAt(desktopSettings(), 9999));
+        [[fallthrough]];
+    case Road::Disable:
+        EXPECT_FALSE(call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
+        break;
+    case Road::ClientsEnd:
+        client.end();
+        // Seen through what the helper did: the copy is gone either way.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(savedStatePath()); }, 5000)) << daemon->output().constData();
+        break;
+    case Road::HelperEnd:
+        EXPECT_TRUE(daemon->terminate());
+        break;
+    case Road::HelperStart:
+        daemon->crash();
+        ASSERT_TRUE(QFile::exists(savedStatePath()));
+        daemon = std::make_unique<DaemonProcess>();
+        ASSERT_TRUE(startHelper(*daemon));
+        break;
+    }
+
+    EXPECT_EQ(desktopSettings(), row.usersChange.value_or(DesktopProxyFile::usersOwnSample()))
+        << QJsonDocument(desktopSettings()).toJson().constData();
+    EXPECT_FALSE(QFile::exists(savedStatePath()));
+    // The helper says why it left the desktop as it is, once; its output is whole once it ended.
+    EXPECT_TRUE(daemon->terminate());
+    EXPECT_EQ(desktopSettings(), row.usersChange.value_or(DesktopProxyFile::usersOwnSample()));
+    m_output += daemon->output();
+    EXPECT_EQ(m_output.count(said), row.usersChange ? 1 : 0) << m_output.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRoad, RestoreRoadTest,
+    ::testing::Values(RestoreRow{"Disable", Road::Disable, {}},
+                      RestoreRow{"DisableAfterModeNone", Road::Disable, usersChange({{"mode", "none"}})},
+                      RestoreRow{"ClientsEnd", Road::ClientsEnd, {}},
+                      RestoreRow{"ClientsEndAfterAProxyOfTheirOwn", Road::ClientsEnd,
+                                 usersChange({{"socks_host", "other-proxy.example.org"}})},
+                      RestoreRow{"HelperEnd", Road::HelperEnd, {}},
+                      RestoreRow{"HelperEndAfterModeNone", Road::HelperEnd, usersChange({{"mode", "none"}})},
+                      RestoreRow{"HelperStart", Road::HelperStart, {}},
+                      RestoreRow{"HelperStartAfterAProxyOfTheirOwn", Road::HelperStart,
+                                 usersChange({{"socks_port", 3128}})},
+                      RestoreRow{"EnableAgainThenDisable", Road::EnableAgainThenDisable, {}},
+                      RestoreRow{"EnableAgainAfterModeNoneThenDisable", Road::EnableAgainThenDisable,
+                                 usersChange({{"mode", "none"}})}),
+    [](const ::testing::TestParamInfo<RestoreRow> &info) { return std::string(info.param.name); });
+
+// A copy saved by an older helper does not say what its enable left: it is given back whatever
+// the desktop shows, as that helper would have.
+TEST_F(HelperDaemonTest, ACopyOfAnOlderHelperRestoresAsBefore)
+{
+    writeUserSettings(usersChange({{"mode", "none"}}));
+    ASSERT_TRUE(QDir().mkpath(m_state));
+    QFile saved(savedStatePath());
+    ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
+    const QJsonObject older = {{"backend", "file"}, {"saved_at", "2026-01-05T10:00:00Z"},
+                               {"snapshot", QJsonObject{{"exists", true}, {"content", DesktopProxyFile::usersOwnSample()}}}};
+    saved.write(QJsonDocument(older).toJson());
+    saved.close();
+
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
+    EXPECT_FALSE(QFile::exists(savedStatePath()));
 }
 
 TEST_F(HelperDaemonTest, ASocketItCannotHaveRefusesTheStartAndSaysWhy)

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
@@ -110,6 +112,31 @@ TEST(KdeProxyBackendTest, EditsOnlyItsKeysAndRestoresTheFileExactly)
     EXPECT_EQ(readAll(path), original);
 }
 
+// The service judges a change by the store's own lines: KDE's, as read back after the enable,
+// read the same at the disable while nobody edited them.
+TEST(KdeProxyBackendTest, TheDisableRestoresTheFileUnlessTheUserEditedItSince)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kioslaverc");
+    const QByteArray original = "[Proxy Settings]\nProxyType=2\nProxy Config Script=http://wpad.example/proxy.pac\n";
+    KdeProxyBackend backend(path);
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, "1.0");
+    for (const bool edited : {false, true}) {
+        writeAll(path, original);
+        ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+        QByteArray applied = readAll(path);
+        if (edited) {
+            // What the desktop's settings write when the user turns the proxy off.
+            applied.replace("ProxyType=1\n", "ProxyType=0\n");
+            writeAll(path, applied);
+        }
+        EXPECT_TRUE(service.disableProxy(true).isEmpty());
+        EXPECT_EQ(readAll(path), edited ? applied : original) << "edited: " << edited;
+        EXPECT_FALSE(state.exists());
+    }
+}
+
 TEST(KdeProxyBackendTest, RefusesTamperedSnapshots)
 {
     QTemporaryDir dir;
@@ -149,6 +176,56 @@ TEST(ProxyConfigServiceTest, FailedChangePutsTheUsersSettingsBack)
     EXPECT_EQ(service.enableProxy(9999, 9999, {}, {}, true, kExceptions), "dconf went away");
     QString error;
     EXPECT_EQ(plain.read(&error), own);
+    EXPECT_FALSE(state.exists());
+}
+
+// Reads the store as the file backend does, but not the next time after an apply, as a store
+// that stops answering right after a change would.
+class BlindAfterApplyBackend : public FileProxyBackend
+{
+public:
+    using FileProxyBackend::FileProxyBackend;
+    std::optional<QJsonObject> snapshot(QString *error) override
+    {
+        if (std::exchange(m_blind, false)) {
+            *error = QStringLiteral("dconf did not answer");
+            return std::nullopt;
+        }
+        return FileProxyBackend::snapshot(error);
+    }
+    QString apply(const ProxySettings &settings) override
+    {
+        m_blind = blindAfterApply;
+        return FileProxyBackend::apply(settings);
+    }
+    bool blindAfterApply = false;
+
+private:
+    bool m_blind = false;
+};
+
+// An enable whose result cannot be read back still succeeds, and its restore writes the saved
+// copy back as a helper that records nothing did, not judged against an earlier enable's record.
+TEST(ProxyConfigServiceTest, AnEnableThatCannotBeReadBackRestoresAsBefore)
+{
+    QTemporaryDir dir;
+    BlindAfterApplyBackend backend(dir.filePath("settings.json"));
+    ProxySettings own;
+    own.mode = ProxySettings::Mode::Auto;
+    own.autoconfigUrl = "http://wpad.example/proxy.pac";
+    ASSERT_TRUE(backend.apply(own).isEmpty());
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, "1.0");
+
+    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+    backend.blindAfterApply = true;
+    EXPECT_TRUE(service.enableProxy(9998, 9998, {}, {}, true, kExceptions).isEmpty());
+    backend.blindAfterApply = false;
+    QString error;
+    ASSERT_EQ(backend.read(&error)->socksPort, 9998);
+
+    EXPECT_TRUE(service.disableProxy(true).isEmpty());
+    EXPECT_EQ(backend.read(&error), own);
     EXPECT_FALSE(state.exists());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
@@ -17,6 +18,13 @@ inline QStringList helperArguments(const QString &socket, const QString &setting
             QStringLiteral("--settings-file"), settings, QStringLiteral("--state-dir"), stateFolder};
 }
 
+// A proxy of the user's own, as a desktop would hold it before the client came.
+inline QJsonObject usersOwnSample()
+{
+    return {{"mode", "manual"}, {"socks_host", "proxy.example.org"}, {"socks_port", 1080},
+            {"http_host", ""}, {"http_port", 0}, {"ignore_hosts", QJsonArray{"localhost"}}, {"autoconfig_url", ""}};
+}
+
 // The settings the file holds; empty where there is none.
 inline QJsonObject read(const QString &path)
 {
@@ -26,7 +34,7 @@ inline QJsonObject read(const QString &path)
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
-// The user's own settings, as a desktop would hold them before the client came.
+// Writes the desktop's settings as the user would set them.
 inline bool write(const QString &path, const QJsonObject &settings)
 {
     QFile file(path);
