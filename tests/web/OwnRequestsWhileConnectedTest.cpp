@@ -278,4 +278,38 @@ TEST_F(OwnRequestsWhileConnectedTest, TheQuitGivesTheRoadBackWithoutAPageForIt)
     HLLPACUtilWrapper::setHelperForTesting(nullptr);
 }
 
+// A page shown before the first connect (a message, a notice, the purchase page) takes the road of
+// the client's requests too. Left to itself, Chromium reads the proxy only from the environment on
+// Linux, and http_proxy for http alone: with the user's proxy named in http_proxy, which Qt takes
+// for https too, an https page went straight while the native requests took the proxy. The
+// pages' profile hands Chromium the client's road as the first page is made.
+TEST(OwnRequestsBeforeTheFirstConnect, APageTakesTheUsersProxyTheSystemNamesForTheService)
+{
+    // As in a program whose first request is a page's: Qt has the system's road, nothing of the
+    // client's (a case before may have installed it).
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    UsersProxy usersProxy;
+    ASSERT_TRUE(usersProxy.isListening());
+    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(usersProxy.serverPort()).toLatin1());
+    const QUrl serviceAddress(QStringLiteral("https://%1").arg(QLatin1String(kName)));
+    ASSERT_TRUE(pointClientAt({serviceAddress.toString()}));
+    {
+        // A profile of the case's own: Chromium reads its road as its first request gets under way.
+        QWebEngineProfile profile;
+        PageProfile::prepare(&profile);
+        QWebEnginePage page(&profile);
+        page.settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+        LoadEnds ends(&page);
+        const QUrl url(serviceAddress.toString() + QStringLiteral("/before"));
+        page.load(url);
+        // The user's proxy refuses it: the road is what counts here.
+        EXPECT_EQ(ends.waitFor(url, kBoundMs), std::optional<bool>(false)) << "the page's load never ended";
+        const QString tunnel = QStringLiteral("CONNECT %1:443 HTTP/1.1").arg(QLatin1String(kName));
+        EXPECT_TRUE(usersProxy.requests.contains(tunnel)) << "the page before the first connect did not take the user's proxy: "
+                                                          << usersProxy.requests.join(QLatin1Char('|')).toStdString();
+    }
+    qunsetenv("http_proxy");
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+}
+
 } // namespace
