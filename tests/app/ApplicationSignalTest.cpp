@@ -25,12 +25,6 @@ namespace {
 const QString kClient = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel");
 const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
 
-QJsonObject userOwnSettings()
-{
-    return {{"mode", "manual"}, {"socks_host", "proxy.example.org"}, {"socks_port", 1080},
-            {"http_host", ""}, {"http_port", 0}, {"ignore_hosts", QJsonArray{"localhost"}}, {"autoconfig_url", ""}};
-}
-
 class ApplicationSignalTest : public ::testing::TestWithParam<int>
 {
 protected:
@@ -46,7 +40,7 @@ protected:
         ASSERT_TRUE(m_standin.start()) << m_standin.errorText().toStdString();
         writeJson(m_home.path() + QStringLiteral("/.config/ostrel/hosts.json"),
                   QJsonObject{{"hosts", QJsonArray{m_standin.baseUrl()}}});
-        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), userOwnSettings()));
+        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), DesktopProxyFile::usersOwnSample()));
         ASSERT_TRUE(m_helper.start(kHelper,
                                    DesktopProxyFile::helperArguments(socketPath(), settingsPath(),
                                                                      m_home.path() + QStringLiteral("/helper-state")),
@@ -124,7 +118,7 @@ TEST_P(ApplicationSignalTest, TerminationSignalPutsTheDesktopProxyBack)
     // over: an enable sent before it would be undone by it.
     ASSERT_TRUE(pointDesktopAtListener());
     ASSERT_TRUE(startClient());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == userOwnSettings(); }, 20000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == DesktopProxyFile::usersOwnSample(); }, 20000))
         << m_client.readAll().constData();
     ASSERT_TRUE(QTest::qWaitFor([&] { return clientIsUp(); }, 20000)) << m_client.readAll().constData();
 
@@ -134,7 +128,7 @@ TEST_P(ApplicationSignalTest, TerminationSignalPutsTheDesktopProxyBack)
     ASSERT_EQ(::kill(pid_t(m_client.processId()), GetParam()), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_client.state() == QProcess::NotRunning; }, 15000));
     EXPECT_EQ(m_client.exitStatus(), QProcess::NormalExit) << "the client died of the signal instead of ending";
-    EXPECT_EQ(desktopSettings(), userOwnSettings()) << "the desktop proxy still points at the dead listener";
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample()) << "the desktop proxy still points at the dead listener";
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ApplicationSignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));

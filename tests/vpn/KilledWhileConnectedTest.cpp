@@ -1,13 +1,13 @@
 // A client killed while connected (SIGKILL; a crash looks the same to the desktop): with the kill
 // switch off the desktop proxy is the user's own again at once, and the client's next start finds
-// nothing to undo; with it on the desktop stays on the dead listener until that next start. The
-// client is this program run again: the real switchboard and helper client connect through the
-// real helper daemon (its file backend) that the case started and that outlives the client. The
-// scripted stand-in engine listens on no port, so the case needs no network of its own.
+// nothing to undo; with it on the desktop stays on the dead listener until that next start, which
+// gives the user's settings back unless the user set their own meanwhile. The client is this
+// program run again: the real switchboard and helper client connect through the real helper
+// daemon (its file backend) that the case started and that outlives the client. The scripted
+// stand-in engine listens on no port, so the case needs no network of its own.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -39,22 +39,20 @@ constexpr char kSwitchVariable[] = "OSTREL_TEST_KILLED_CLIENT_KILL_SWITCH";
 constexpr char kReady[] = "killed client: connected\n";
 const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
 
-QJsonObject userOwnSettings()
-{
-    return {{"mode", "manual"}, {"socks_host", "proxy.example.org"}, {"socks_port", 1080},
-            {"http_host", ""}, {"http_port", 0}, {"ignore_hosts", QJsonArray{"localhost"}}, {"autoconfig_url", ""}};
-}
-
 struct KillSwitch
 {
     bool atConnect = false;
     bool atKill = false;
+    // Where the desktop is left on the dead listener, the user sets a proxy of their own before
+    // starting the client again.
+    bool userSetsTheirOwn = false;
 };
 
 std::string caseName(const ::testing::TestParamInfo<KillSwitch> &info)
 {
     const auto word = [](bool on) { return on ? std::string("On") : std::string("Off"); };
-    return "KillSwitch" + word(info.param.atConnect) + "AtConnect" + word(info.param.atKill) + "AtKill";
+    return "KillSwitch" + word(info.param.atConnect) + "AtConnect" + word(info.param.atKill) + "AtKill"
+        + (info.param.userSetsTheirOwn ? "ThenTheUsersOwn" : "");
 }
 
 class KilledWhileConnectedTest : public ::testing::TestWithParam<KillSwitch>
@@ -64,7 +62,7 @@ protected:
     {
         ASSERT_TRUE(QFile::exists(kHelper)) << "build the ostrel-helper target first";
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), userOwnSettings()));
+        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), DesktopProxyFile::usersOwnSample()));
         ASSERT_TRUE(m_helper.start(
             kHelper, DesktopProxyFile::helperArguments(socketPath(), settingsPath(), m_dir.filePath("helper-state")),
             socketPath()));
@@ -147,18 +145,31 @@ TEST_P(KilledWhileConnectedTest, DesktopProxyIsTheUsersAgainUnlessTheKillSwitchH
             << m_helperOutput.constData();
         EXPECT_TRUE(pointsAtTheListener()) << m_helperOutput.constData();
         EXPECT_TRUE(QFile::exists(savedStatePath()));
-        // Until the client starts again.
+        if (!GetParam().userSetsTheirOwn) {
+            // Until the client starts again.
+            nextStartRestores();
+            EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
+            return;
+        }
+        // The user gets a network back by hand; the client's next start leaves that alone and
+        // drops the older copy, saying so.
+        QJsonObject theirOwn = DesktopProxyFile::usersOwnSample();
+        theirOwn.insert("socks_host", "other-proxy.example.org");
+        ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), theirOwn));
         nextStartRestores();
-        EXPECT_EQ(desktopSettings(), userOwnSettings());
+        EXPECT_EQ(desktopSettings(), theirOwn);
+        EXPECT_FALSE(QFile::exists(savedStatePath()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return helperSaid("the user's setting stays, the saved copy is dropped"); }, kWaitMs))
+            << m_helperOutput.constData();
         return;
     }
     // The settings written back, then their saved copy removed.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == userOwnSettings() && !QFile::exists(savedStatePath()); },
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktopSettings() == DesktopProxyFile::usersOwnSample() && !QFile::exists(savedStatePath()); },
                                 kWaitMs))
         << QJsonDocument(desktopSettings()).toJson().constData() << m_helper.output().constData();
     // The user changes the setting before starting the client again: that start finds nothing to
     // undo, and puts no older copy over it.
-    QJsonObject changed = userOwnSettings();
+    QJsonObject changed = DesktopProxyFile::usersOwnSample();
     changed.insert("socks_host", "other-proxy.example.org");
     ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), changed));
     nextStartRestores();
@@ -166,7 +177,7 @@ TEST_P(KilledWhileConnectedTest, DesktopProxyIsTheUsersAgainUnlessTheKillSwitchH
 }
 
 INSTANTIATE_TEST_SUITE_P(KillSwitch, KilledWhileConnectedTest,
-                         ::testing::Values(KillSwitch{false, false}, KillSwitch{true, true},
+                         ::testing::Values(KillSwitch{false, false}, KillSwitch{true, true}, KillSwitch{true, true, true},
                                            // The switch changed while connected: the helper follows.
                                            KillSwitch{true, false}, KillSwitch{false, true}),
                          caseName);
