@@ -5,6 +5,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <utility>
+
 #include "networking/HostLookup.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetWork.h"
@@ -105,14 +107,18 @@ AnalyticsUploader::~AnalyticsUploader()
 {
     m_ending = true;
     // Replies first (their finished() comes at once and reports nothing now), then the managers,
-    // each of which ends its own thread, then the lookups.
-    for (const auto &[proxy, manager] : m_managers) {
-        const QList<QNetworkReply *> replies = manager->findChildren<QNetworkReply *>();
-        for (QNetworkReply *reply : replies)
-            reply->abort();
+    // each of which ends its own thread, then the lookups. A reply that already has its error
+    // (its handshake just failed, say) has its finished() on the way: aborting it would set a
+    // second error, which Qt refuses with a warning. The manager's end takes it along unaborted.
+    for (const ManagerOfARoad &each : m_managers) {
+        const QList<QNetworkReply *> replies = each.manager->findChildren<QNetworkReply *>();
+        for (QNetworkReply *reply : replies) {
+            if (!reply->isFinished() && reply->error() == QNetworkReply::NoError)
+                reply->abort();
+        }
     }
-    for (const auto &[proxy, manager] : m_managers)
-        delete manager;
+    for (const ManagerOfARoad &each : m_managers)
+        delete each.manager;
     m_managers.clear();
     delete m_lookup;
     m_lookup = nullptr;
@@ -145,8 +151,9 @@ void AnalyticsUploader::changeRoad(const std::optional<QNetworkProxy> &road)
     for (const quint64 id : waiting) {
         const auto found = m_attempts.find(id);
         if (found != m_attempts.end())
-            keepsItsRoad(*found->second);
+            followRoadChange(*found->second);
     }
+    dropIdleManagersOfOldRoads();
 }
 
 void AnalyticsUploader::setOff(Attempt &attempt)
@@ -184,8 +191,8 @@ void AnalyticsUploader::lookedUp(quint64 id, quint64 lookup, const QList<QHostAd
 
 void AnalyticsUploader::tryAddress(Attempt &attempt)
 {
-    if (!keepsItsRoad(attempt))
-        return;
+    // Its road is the current one here: an attempt still looking up took every change at once
+    // (changeRoad()), and one given up at an address has just followed the change (finished()).
     const AnalyticsUpload &upload = attempt.upload;
     const Hop hop = attempt.hopTo(upload, attempt.addresses.at(attempt.index));
     QNetworkReply *reply = managerFor(hop.proxy)->post(hop.request, upload.body);
@@ -210,53 +217,84 @@ void AnalyticsUploader::finished(QNetworkReply *reply)
     if (!attempt)
         return;
     attempt->reply = nullptr;
+    settle(*attempt, reply);
+    dropIdleManagersOfOldRoads();
+}
+
+void AnalyticsUploader::settle(Attempt &attempt, const QNetworkReply *reply)
+{
     if (neverReached(reply)) {
-        // Nothing of it left: the next address, or the current road where it changed.
-        if (!keepsItsRoad(*attempt))
+        // Nothing of it left: the current road where it changed (its last address too), else the
+        // next address.
+        if (followRoadChange(attempt) != RoadChange::GoOn)
             return;
-        if (attempt->hasNext()) {
-            ++attempt->index;
-            tryAddress(*attempt);
+        if (attempt.hasNext()) {
+            ++attempt.index;
+            tryAddress(attempt);
             return;
         }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool delivered = status >= 200 && status < 300 && !ReplyGuard::pastDeadline(reply);
-    qCDebug(lcNetwork) << "analytics" << attempt->upload.event << (delivered ? "delivered" : "dropped") << status
+    qCDebug(lcNetwork) << "analytics" << attempt.upload.event << (delivered ? "delivered" : "dropped") << status
                        << reply->error();
-    report(attempt->id, delivered);
+    report(attempt.id, delivered);
 }
 
-bool AnalyticsUploader::keepsItsRoad(Attempt &attempt)
+AnalyticsUploader::RoadChange AnalyticsUploader::followRoadChange(Attempt &attempt)
 {
     if (attempt.road == m_road.generation)
-        return true;
+        return RoadChange::GoOn;
     attempt.road = m_road.generation;
     if (m_road.proxy && *m_road.proxy == attempt.upload.proxy)
-        return true;
+        return RoadChange::GoOn;
     if (!m_road.proxy) {
         qCDebug(lcNetwork) << "analytics" << attempt.upload.event << "dropped: no road to the service since it changed";
         report(attempt.id, false);
-        return false;
+        return RoadChange::Dropped;
     }
     qCDebug(lcNetwork) << "analytics" << attempt.upload.event << "takes the road that changed before it left";
     attempt.upload.proxy = *m_road.proxy;
     setOff(attempt);
-    return false;
+    return RoadChange::SetOffAgain;
 }
 
 QNetworkAccessManager *AnalyticsUploader::managerFor(const QNetworkProxy &proxy)
 {
-    for (const auto &[road, manager] : m_managers) {
-        if (road == proxy)
-            return manager;
+    for (ManagerOfARoad &each : m_managers) {
+        if (each.proxy == proxy) {
+            each.road = m_road.generation;
+            return each.manager;
+        }
     }
     auto *manager = new QNetworkAccessManager(this);
     manager->setProxy(proxy);
     // The event carries the signed headers and the token: never let a redirect take them on.
     manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    m_managers.emplace_back(proxy, manager);
+    m_managers.push_back({proxy, manager, m_road.generation});
     return manager;
+}
+
+void AnalyticsUploader::dropIdleManagersOfOldRoads()
+{
+    const auto goes = [this](const ManagerOfARoad &each) {
+        if (each.road == m_road.generation)
+            return false;
+        for (const auto &[id, attempt] : m_attempts) {
+            if (attempt->reply && attempt->reply->manager() == each.manager)
+                return false;
+        }
+        return true;
+    };
+    for (auto it = m_managers.begin(); it != m_managers.end();) {
+        if (!goes(*it)) {
+            ++it;
+            continue;
+        }
+        // Later, not here: this may run inside the finished() of a reply of its own.
+        it->manager->deleteLater();
+        it = m_managers.erase(it);
+    }
 }
 
 AnalyticsUploader::Attempt *AnalyticsUploader::attemptOf(const QNetworkReply *reply)

@@ -12,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class HostLookup;
@@ -54,8 +53,12 @@ struct AnalyticsUpload
 // Every upload sets off as it comes: none waits for another, so events made together meet a dead
 // address side by side, not one after the other. Each road (a proxy, or none) has a network
 // manager of its own, whose proxy never changes: a manager takes its proxy as a request gets
-// under way, not when it is made, so one manager shared by roads could send a request by the
-// road of the one made after it.
+// under way, not when it is made. ReplyGuard starts each upload's request at once today, but one
+// manager whose proxy is set before each post would be right only while that holds; with one for
+// each road, no start, retry or queueing in Qt can put a request on another road. A manager of a
+// road no longer current goes as soon as no request of its own is under way (at the change, or
+// as its last request ends), its idle connections with it: however often the road changes, the
+// managers kept are the current road's and those still carrying a request.
 //
 // An upload takes the road that holds when it leaves, not the one of when it was tracked: the
 // road is told here at each change (changeRoad()), and an upload that has not left yet (its first
@@ -101,21 +104,38 @@ private:
     // Looks the first hop of the attempt's road up, then tries its addresses.
     void setOff(Attempt &attempt);
     void lookedUp(quint64 id, quint64 lookup, const QList<QHostAddress> &addresses, const QString &error);
-    // Posts to the attempt's current address; on to the next when it cannot be reached.
+    // Posts to the attempt's current address, which is on the current road; on to the next when
+    // it cannot be reached.
     void tryAddress(Attempt &attempt);
     void finished(QNetworkReply *reply);
-    // Whether the attempt may go on by its road: true when no change came since it set off, or
-    // the change gave the same road. Else it takes the current road from its first hop, or is
-    // dropped where none can carry it; false.
-    bool keepsItsRoad(Attempt &attempt);
+    // The attempt's outcome once `reply` ended: the next address, or the current road where it
+    // changed and nothing was carried, or its report.
+    void settle(Attempt &attempt, const QNetworkReply *reply);
+    enum class RoadChange
+    {
+        GoOn, // no change since it set off, or the change gave the same road
+        SetOffAgain, // it takes the current road from its first hop
+        Dropped, // none can carry it now: reported as dropped
+    };
+    // Has the attempt follow a change of road told since it set off. The attempt is gone (erased,
+    // or restarted with nothing of its request left) unless GoOn: read nothing of it then.
+    RoadChange followRoadChange(Attempt &attempt);
     QNetworkAccessManager *managerFor(const QNetworkProxy &proxy);
+    // Lets the managers go that no request used since the road last changed and that carry none.
+    void dropIdleManagersOfOldRoads();
     Attempt *attemptOf(const QNetworkReply *reply);
     void report(quint64 id, bool delivered);
 
     const int m_reachMs;
     HostLookup *m_lookup;
-    // One for each road taken, with its proxy: none is ever set another.
-    std::vector<std::pair<QNetworkProxy, QNetworkAccessManager *>> m_managers;
+    struct ManagerOfARoad
+    {
+        QNetworkProxy proxy; // never set another
+        QNetworkAccessManager *manager = nullptr;
+        quint64 road = 0; // the road's generation of its last request
+    };
+    // One for each road in use.
+    std::vector<ManagerOfARoad> m_managers;
     // Owned here and found by id or reply: nothing Qt may destroy on its own threads (a slot
     // connected to a reply) holds a part of them.
     std::map<quint64, std::unique_ptr<Attempt>> m_attempts;

@@ -39,12 +39,19 @@
 namespace {
 
 // An HTTP server that keeps the head and body of the one request it gets, and answers 204 when
-// told to (else it holds the request open).
+// told to (else it holds the request open), closing the connection unless told to keep it.
 class TinyCollector
 {
 public:
-    explicit TinyCollector(bool answers, const QHostAddress &host = QHostAddress::LocalHost)
+    enum class Connection
+    {
+        Close,
+        KeepAlive,
+    };
+    explicit TinyCollector(bool answers, const QHostAddress &host = QHostAddress::LocalHost,
+                           Connection connection = Connection::Close)
         : m_answers(answers)
+        , m_keepAlive(connection == Connection::KeepAlive)
     {
         m_listening = m_server.listen(host, 0);
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
@@ -63,7 +70,8 @@ private:
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             m_request += socket->readAll();
             if (complete() && m_answers)
-                socket->write("HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n");
+                socket->write(m_keepAlive ? "HTTP/1.1 204 No Content\r\n\r\n"
+                                          : "HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n");
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, [this] { m_closed = true; });
     }
@@ -71,6 +79,7 @@ private:
     QTcpServer m_server;
     bool m_listening = false;
     bool m_answers;
+    bool m_keepAlive;
     QByteArray m_request;
     bool m_closed = false;
 };
@@ -134,6 +143,61 @@ private:
     QList<QTcpSocket *> m_clients; // children of the server
     QHostAddress m_to;
     quint16 m_toPort = 0;
+};
+
+// A SOCKS5 listener on loopback, as the engine's listener the client points at while connected:
+// it greets every client and holds its request to connect unanswered until told to refuse them
+// all, as a listener does whose engine can no longer reach the service (reply 5, "connection
+// refused": nothing of the request went on).
+class SocksListener
+{
+public:
+    explicit SocksListener(const QHostAddress &host)
+    {
+        m_listening = m_server.listen(host, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { take(); });
+    }
+    bool isListening() const { return m_listening; }
+    QString errorText() const { return m_server.errorString(); }
+    quint16 port() const { return m_server.serverPort(); }
+    // The requests to connect held so far.
+    int asked() const { return int(m_asking.size()); }
+
+    void refuseAll()
+    {
+        static const char kRefused[] = {5, 5, 0, 1, 0, 0, 0, 0, 0, 0};
+        for (QTcpSocket *client : std::as_const(m_asking))
+            client->write(kRefused, sizeof kRefused);
+    }
+
+private:
+    void take()
+    {
+        while (QTcpSocket *client = m_server.nextPendingConnection())
+            QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] { read(client); });
+    }
+    // The greeting (version, the count of methods, the methods) gets "no authentication"; the
+    // bytes after it are the request to connect.
+    void read(QTcpSocket *client)
+    {
+        QByteArray &seen = m_seen[client];
+        seen += client->readAll();
+        if (!m_greeted.contains(client)) {
+            if (seen.size() < 2 || seen.size() < 2 + quint8(seen.at(1)))
+                return;
+            seen.remove(0, 2 + quint8(seen.at(1)));
+            m_greeted << client;
+            client->write(QByteArray("\x05\x00", 2));
+        }
+        if (seen.size() >= 4 && !m_asking.contains(client))
+            m_asking << client;
+    }
+
+    QTcpServer m_server;
+    bool m_listening = false;
+    QHash<QTcpSocket *, QByteArray> m_seen; // the sockets: children of the server
+    QList<QTcpSocket *> m_greeted;
+    QList<QTcpSocket *> m_asking;
 };
 
 const QString kEvent = QStringLiteral("homePage_show");
@@ -466,6 +530,51 @@ TEST_F(AnalyticsUploaderTest, AnUploadStillLookingUpItsFirstHopTakesANewRoadAtOn
     QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, kBoundMs);
     EXPECT_EQ(uploader.delivered(), 1) << qPrintable(linesOf(*proxy));
     EXPECT_EQ(server->count(QStringLiteral("taken")), 1);
+}
+
+// While connected, an event sealed for the engine's SOCKS listener, the proxy's only address: the
+// client disconnects (the road becomes straight to the service) while the listener holds its
+// request, and the listener then refuses it, nothing of it having gone on. It takes the new road,
+// from its first hop, and reaches the service straight.
+TEST_F(AnalyticsUploaderTest, AnEventRefusedAtItsLastAddressAfterTheRoadChangedTakesTheNewRoad)
+{
+    SocksListener listener(kFirst);
+    ASSERT_TRUE(listener.isListening()) << qPrintable(listener.errorText());
+    const auto server = HttpsPeer::server(kSecond);
+    ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+    TinyResolver resolver({kSecond});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader;
+    const QNetworkProxy socks(QNetworkProxy::Socks5Proxy, kFirst.toString(), listener.port());
+    uploader.send({upload(server->port(), QStringLiteral("https"), socks)});
+    QTRY_COMPARE_WITH_TIMEOUT(listener.asked(), 1, kBoundMs);
+
+    // The refusal reaches the worker behind the change, queued there before it was written.
+    uploader.changeRoad(QNetworkProxy(QNetworkProxy::NoProxy));
+    listener.refuseAll();
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, kBoundMs);
+    EXPECT_EQ(uploader.delivered(), 1) << qPrintable(linesOf(*server));
+    EXPECT_EQ(server->count(QStringLiteral("taken")), 1) << qPrintable(linesOf(*server));
+    EXPECT_TRUE(resolver.wasAsked(HttpsPeer::certifiedName()));
+}
+
+// An event delivered straight to the service, which keeps the connection open for the next: the
+// client then connects (the road becomes a proxy). The straight road's connection is let go at
+// once, not kept while the uploader lives.
+TEST_F(AnalyticsUploaderTest, AnOldRoadsIdleConnectionIsLetGoWhenTheRoadChanges)
+{
+    TinyCollector collector(true, kSecond, TinyCollector::Connection::KeepAlive);
+    ASSERT_TRUE(collector.isListening()) << qPrintable(collector.errorText());
+    TinyResolver resolver({kSecond});
+    HostLookup::setServersForTesting(resolver.server());
+    UploaderOnAThread uploader;
+    uploader.send({upload(collector.port())});
+    QTRY_VERIFY_WITH_TIMEOUT(uploader.delivered() != -1, kBoundMs);
+    ASSERT_EQ(uploader.delivered(), 1) << collector.request().constData();
+    ASSERT_FALSE(collector.closedByClient());
+
+    uploader.changeRoad(QNetworkProxy(QNetworkProxy::HttpProxy, kFirst.toString(), 9));
+    QTRY_VERIFY_WITH_TIMEOUT(collector.closedByClient(), kBoundMs);
 }
 
 // Two uploads made in one task of the worker's, one through a proxy and one straight to the
