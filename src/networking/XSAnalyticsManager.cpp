@@ -109,12 +109,12 @@ XSAnalyticsManager::~XSAnalyticsManager()
 
 void XSAnalyticsManager::stopWorker()
 {
-    // The uploader goes on its own thread, and with it every upload under way (the lookups and
-    // the requests) or waiting its turn; its network manager ends the manager's own thread. The
-    // join then waits for the worker's whole end, its thread-exit clean-up included: nothing of
-    // the worker runs once this returns. The manager's thread is Qt's, waited for but not
-    // joined, and its own thread-exit clean-up may still be running
-    // (ProcessTeardown::keepOpenSslToTheEnd()).
+    // Events still queued to the worker are dropped there. The uploader goes on its own thread,
+    // and with it every upload under way (their lookups and requests); each of its network
+    // managers (one for each road in use) ends the manager's own thread. The join then waits for
+    // the worker's whole end, its thread-exit clean-up included: nothing of the worker runs once
+    // this returns. The managers' threads are Qt's, waited for but not joined, and their own
+    // thread-exit clean-up may still be running (ProcessTeardown::keepOpenSslToTheEnd()).
     m_worker->stop([this] { m_uploader.reset(); });
 }
 
