@@ -77,6 +77,7 @@ public:
         m_inner.restoreProxyWithCurrentPort(a, b, info, f, std::move(r));
     }
     void getCurrentProxySetting(SettingsReply reply) override { m_inner.getCurrentProxySetting(std::move(reply)); }
+    void setRestoreOnClientEnd(bool restore, ErrorReply reply) override { m_inner.setRestoreOnClientEnd(restore, std::move(reply)); }
 
     qint64 waitedNs = 0;
 

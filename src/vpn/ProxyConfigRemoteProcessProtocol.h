@@ -39,16 +39,8 @@ public:
     // Whether the helper is to give the user's settings back by itself when this client's
     // connection ends (the client killed or crashed) while an enable sent on it is in place: the
     // kill switch off. Until told, it keeps them, as for a client of an older version; a helper
-    // of an older version refuses the call and keeps them too. A stand-in that keeps nothing
-    // past the client has nothing to do: by default the call succeeds, later.
-    virtual void setRestoreOnClientEnd(bool restore, ErrorReply reply)
-    {
-        Q_UNUSED(restore)
-        QMetaObject::invokeMethod(this, [reply] {
-            if (reply)
-                reply(std::nullopt);
-        }, Qt::QueuedConnection);
-    }
+    // of an older version refuses the call and keeps them too.
+    virtual void setRestoreOnClientEnd(bool restore, ErrorReply reply) = 0;
 
 Q_SIGNALS:
     // The helper this connection reached is gone: it closed the connection (it ended, as when a

@@ -42,6 +42,12 @@ void RecordingHelper::getCurrentProxySetting(SettingsReply reply)
     answer([reply = std::move(reply)] { reply(std::nullopt); });
 }
 
+void RecordingHelper::setRestoreOnClientEnd(bool restore, ErrorReply reply)
+{
+    m_journal << (restore ? QStringLiteral("restoreOnEnd:yes") : QStringLiteral("restoreOnEnd:no"));
+    answer([reply = std::move(reply)] { reply(std::nullopt); });
+}
+
 void RecordingHelper::answer(std::function<void()> reply)
 {
     switch (answers) {

@@ -11,7 +11,8 @@
 
 // Stands in for the client of the proxy-settings helper: it writes every command into a journal
 // ("enable", "disable" with the interface filter, "disable:NO" without, "restore", "getVersion",
-// "getCurrentProxySetting"), keeps what each enable asked for, and answers as the test chooses.
+// "getCurrentProxySetting", "restoreOnEnd:yes" or "restoreOnEnd:no"), keeps what each enable asked
+// for, and answers as the test chooses.
 // The journal may be the test's own, so that other events can be written between the commands.
 class RecordingHelper : public ProxyConfigRemoteProcessProtocol
 {
@@ -46,6 +47,7 @@ public:
     void restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, const QJsonObject &info,
                                      bool filterInterface, ErrorReply reply) override;
     void getCurrentProxySetting(SettingsReply reply) override;
+    void setRestoreOnClientEnd(bool restore, ErrorReply reply) override;
 
     const QStringList &journal() const { return m_journal; }
     // A helper that was stuck goes on: it answers later again, and every held reply first, in

@@ -112,7 +112,7 @@ TEST_F(HLLPACUtilWrapperTest, TunOffPostsTheStartResultBeforeTheEnableWithoutDns
     const auto answer = connectAndWait(false);
     ASSERT_TRUE(answer.has_value());
     EXPECT_FALSE(answer->has_value()) << answer->value_or(QString()).toStdString();
-    EXPECT_EQ(m_journal, (QStringList{"PrivoxyStartSucceed:true", "started", "enable"}));
+    EXPECT_EQ(m_journal, (QStringList{"PrivoxyStartSucceed:true", "started", "restoreOnEnd:yes", "enable"}));
     ASSERT_EQ(m_helper.enables.size(), 1u);
     const RecordingHelper::Enable &enable = m_helper.enables.front();
     EXPECT_EQ(enable.port, 9999);
@@ -126,6 +126,28 @@ TEST_F(HLLPACUtilWrapperTest, TunOffPostsTheStartResultBeforeTheEnableWithoutDns
     EXPECT_TRUE(ownRequestsTakeTheEngine());
 }
 
+// The helper hears the kill switch on the connection of the enable, before it: a switch changed
+// while disconnected is news to nobody; one changed while connected is told at once.
+TEST_F(HLLPACUtilWrapperTest, TheHelperHearsTheKillSwitchBeforeEachEnableAndWhileConnected)
+{
+    HLLPACUtilWrapper::setKillSwitch(true);
+    EXPECT_TRUE(m_journal.isEmpty()) << m_journal.join(' ').toStdString();
+    ASSERT_TRUE(connectAndWait(false).has_value());
+    EXPECT_EQ(m_journal, (QStringList{"PrivoxyStartSucceed:true", "started", "restoreOnEnd:no", "enable"}));
+
+    m_journal.clear();
+    HLLPACUtilWrapper::setKillSwitch(false);
+    HLLPACUtilWrapper::setKillSwitch(true);
+    EXPECT_EQ(m_journal, (QStringList{"restoreOnEnd:yes", "restoreOnEnd:no"}));
+
+    bool stopped = false;
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &) { stopped = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
+    m_journal.clear();
+    HLLPACUtilWrapper::setKillSwitch(false);
+    EXPECT_TRUE(m_journal.isEmpty()) << m_journal.join(' ').toStdString();
+}
+
 TEST_F(HLLPACUtilWrapperTest, TunOnStartsOneTunEngineAndPassesTheDns)
 {
     UserDefaults::standard().setString(DefaultsKeys::kLocalDnsServerAddress, QStringLiteral("8.8.8.8"));
@@ -135,7 +157,7 @@ TEST_F(HLLPACUtilWrapperTest, TunOnStartsOneTunEngineAndPassesTheDns)
     ASSERT_TRUE(answer.has_value());
     EXPECT_FALSE(answer->has_value());
     EXPECT_FALSE(m_journal.contains(QStringLiteral("PrivoxyStartSucceed:true")));
-    EXPECT_EQ(m_journal.mid(0, 3), (QStringList{"started", "kTunStateChange", "enable"}));
+    EXPECT_EQ(m_journal.mid(0, 4), (QStringList{"started", "kTunStateChange", "restoreOnEnd:yes", "enable"}));
     ASSERT_FALSE(m_helper.enables.empty());
     EXPECT_EQ(m_helper.enables.front().dns, QStringLiteral("8.8.8.8"));
     EXPECT_EQ(m_helper.enables.front().ignoreList, kSevenExceptions);
@@ -193,8 +215,8 @@ TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)
     auto answer = connectAndWait(false);
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, QStringLiteral("backend unavailable"));
-    EXPECT_EQ(m_journal.mid(m_journal.indexOf(QStringLiteral("enable"))),
-              (QStringList{"enable", "disable", "kTunStateChange"}));
+    EXPECT_EQ(m_journal.mid(m_journal.indexOf(QStringLiteral("enable")) - 1),
+              (QStringList{"restoreOnEnd:yes", "enable", "disable", "kTunStateChange"}));
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     EXPECT_FALSE(ownRequestsTakeTheEngine());
@@ -360,7 +382,7 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPo
     HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
     EXPECT_FALSE(resumed->has_value());
-    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+    EXPECT_EQ(m_journal, (QStringList{"disable", "restoreOnEnd:yes", "enable"}));
     ASSERT_EQ(m_helper.enables.size(), enablesBefore + 1);
     EXPECT_EQ(m_helper.enables.back().port, HLLPACUtilWrapper::kLocalPort);
     EXPECT_TRUE(ownRequestsTakeTheEngine());
@@ -369,7 +391,7 @@ TEST_F(HLLPACUtilWrapperTest, SuspendingForAnInstallKeepsTheEnginesAndResumingPo
     resumed.reset();
     HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
-    EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+    EXPECT_EQ(m_journal, (QStringList{"disable", "restoreOnEnd:yes", "enable"}));
 }
 
 TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPointsTheProxyBack)
@@ -389,7 +411,7 @@ TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPo
         bool secondSuspended = false;
         HLLPACUtilWrapper::suspendSystemProxy([&](const std::optional<QString> &) { secondSuspended = true; });
         HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
-        EXPECT_EQ(m_journal, (QStringList{"disable", "enable"})) << "the enable queues behind the disable";
+        EXPECT_EQ(m_journal, (QStringList{"disable", "restoreOnEnd:yes", "enable"})) << "the enable queues behind the disable";
         EXPECT_FALSE(suspended.has_value());
         EXPECT_FALSE(secondSuspended);
 
@@ -398,7 +420,7 @@ TEST_F(HLLPACUtilWrapperTest, AResumeBeforeTheHelperAnsweredTheSuspensionStillPo
         EXPECT_FALSE(resumed->has_value());
         EXPECT_TRUE(suspended.has_value() && secondSuspended);
         EXPECT_EQ(suspended->has_value(), refused);
-        EXPECT_EQ(m_journal, (QStringList{"disable", "enable"}));
+        EXPECT_EQ(m_journal, (QStringList{"disable", "restoreOnEnd:yes", "enable"}));
         EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
         EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     }
@@ -432,7 +454,7 @@ TEST_F(HLLPACUtilWrapperTest, OnlyTheHelpersOwnRefusalKeepsASuspendedProxyOurs)
         HLLPACUtilWrapper::resumeSystemProxy([&](const std::optional<QString> &error) { resumed = error; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return resumed.has_value(); }, kWaitMs));
         EXPECT_FALSE(resumed->has_value());
-        EXPECT_EQ(m_journal, refused ? QStringList{"disable"} : (QStringList{"disable", "enable"}));
+        EXPECT_EQ(m_journal, refused ? QStringList{"disable"} : (QStringList{"disable", "restoreOnEnd:yes", "enable"}));
         EXPECT_TRUE(HLLPACUtilWrapper::shared().hasRunningEngine());
         EXPECT_TRUE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
     }
@@ -514,7 +536,7 @@ TEST_F(HLLPACUtilWrapperTest, AHelperThatWentAwayHasTheProxyPointedBackOrTheConn
             HLLPACUtilWrapper::stopLocal();
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return stopped; }, kWaitMs));
-        EXPECT_EQ(m_journal, (QStringList{"enable", "disable", "kTunStateChange"}));
+        EXPECT_EQ(m_journal, (QStringList{"restoreOnEnd:yes", "enable", "disable", "kTunStateChange"}));
         EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
         EXPECT_FALSE(ownRequestsTakeTheEngine());
     }
@@ -527,9 +549,9 @@ TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
 {
     struct Row { const char *name; bool suspend; bool resume; QStringList journal; };
     const QList<Row> rows{
-        {"suspended", true, false, {"enable", "disable"}},
-        {"suspended, then resumed", true, true, {"enable", "disable", "enable"}},
-        {"its engine ends", false, false, {"enable", "disable", "kTunStateChange"}},
+        {"suspended", true, false, {"restoreOnEnd:yes", "enable", "disable"}},
+        {"suspended, then resumed", true, true, {"restoreOnEnd:yes", "enable", "disable", "restoreOnEnd:yes", "enable"}},
+        {"its engine ends", false, false, {"restoreOnEnd:yes", "enable", "disable", "kTunStateChange"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -547,7 +569,7 @@ TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
         else
             ::kill(engine, SIGKILL);
         // Either takes the proxy off at once, behind the unanswered enable.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.size() == 2; }, kWaitMs))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_journal.size() == 3; }, kWaitMs))
             << m_journal.join(' ').toStdString();
         m_helper.answerHeld();
         if (row.suspend) {
