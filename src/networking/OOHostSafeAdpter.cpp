@@ -82,13 +82,17 @@ OOHostSafeAdpter &OOHostSafeAdpter::shared()
 
 QString OOHostSafeAdpter::currentDomain()
 {
-    QString domain;
-    if (const std::optional<QString> json = NHHostTable().queryJson(kCurrentHostKey))
-        domain = normalisedHost(QJsonDocument::fromJson(json->toUtf8()).object().value(QStringLiteral("host")).toString());
-    if (domain.isEmpty())
-        domain = defaultHosts().value(0);
-    qCDebug(lcNetwork).noquote() << QStringLiteral("当前使用域名:") + domain;
-    return domain;
+    const std::lock_guard lock(m_domainLock);
+    if (!m_currentDomain) {
+        QString domain;
+        if (const std::optional<QString> json = NHHostTable().queryJson(kCurrentHostKey))
+            domain = normalisedHost(QJsonDocument::fromJson(json->toUtf8()).object().value(QStringLiteral("host")).toString());
+        if (domain.isEmpty())
+            domain = defaultHosts().value(0);
+        m_currentDomain = domain;
+    }
+    qCDebug(lcNetwork).noquote() << QStringLiteral("当前使用域名:") + *m_currentDomain;
+    return *m_currentDomain;
 }
 
 bool OOHostSafeAdpter::isPolling() const
@@ -316,6 +320,11 @@ void OOHostSafeAdpter::finishPolling(const QString &foundHost, const std::functi
         // Unstored, the host still serves this run; the next start begins from the defaults.
         if (!NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact)), kCurrentHostKey))
             qCWarning(lcNetwork) << "the found API host could not be stored";
+        const QString domain = normalisedHost(foundHost);
+        {
+            const std::lock_guard lock(m_domainLock);
+            m_currentDomain = domain.isEmpty() ? std::nullopt : std::optional(domain);
+        }
         qCInfo(lcNetwork) << "API host now" << foundHost;
     } else {
         qCWarning(lcNetwork) << "no API host answered";
@@ -358,4 +367,7 @@ void OOHostSafeAdpter::resetForTesting()
         if (!table.remove(key))
             qCWarning(lcNetwork) << "the stored host entry could not be removed:" << key;
     }
+    // After the entry went, so that no question in between reads the old one back.
+    const std::lock_guard lock(m_domainLock);
+    m_currentDomain.reset();
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class QNetworkReply;
@@ -25,7 +26,9 @@ class OOHostSafeAdpter : public QObject
 public:
     static OOHostSafeAdpter &shared();
 
-    // Scheme and host (and port), no trailing "/". Safe from any thread.
+    // Scheme and host (and port), no trailing "/". Safe from any thread, and cheap: read from the
+    // database once, then kept here as each round stores what it found. Every request and every
+    // page's proxy question asks it.
     QString currentDomain();
     bool isPolling() const;
     // Marks a round as running; false when one already runs (the caller then leaves it alone).
@@ -76,6 +79,9 @@ private:
     static QString normalisedHost(const QString &host);
     static QStringList parseRemoteList(const QByteArray &body);
 
+    // The current domain once read or found; empty until the first question and after a reset.
+    std::mutex m_domainLock;
+    std::optional<QString> m_currentDomain;
     std::atomic<bool> m_polling{false};
     std::atomic<int> m_era{0};   // moves on at each reset; a round keeps what it finds only in its own
     int m_probeTimeoutMs = 5000;

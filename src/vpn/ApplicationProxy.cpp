@@ -127,7 +127,8 @@ private:
         if (!m_resting.systemConfiguration)
             return {m_resting.applicationProxy};
         // The pages take what the system gives a native request to the service. Its address may
-        // change between two questions (another of its hosts answers), so it is read each time.
+        // change between two questions (another of its hosts answers), so it is asked each time:
+        // the adapter keeps it in memory.
         const QNetworkProxyQuery asked = isWebEnginesQuestion(query)
             ? QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain()))
             : query;

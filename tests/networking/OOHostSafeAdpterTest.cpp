@@ -117,6 +117,29 @@ TEST_F(FailoverTest, RoundStoresTheFoundHostAndPromptsWhenNoneAnswers)
     EXPECT_EQ(OOHostSafeAdpter::shared().currentDomain(), found);
 }
 
+TEST_F(FailoverTest, AFoundHostTheDatabaseRefusesStillServesThisRun)
+{
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(QJsonArray{instances[0].baseUrl()}).toJson()),
+                                  OOHostSafeAdpter::kHistoryHostsKey));
+    // From here the database refuses every write to the host table, as a full disk would.
+    ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("refuse host writes"), [](SQLite::Database &database) {
+        database.exec("CREATE TRIGGER IF NOT EXISTS refuse_host BEFORE INSERT ON \"Host\" "
+                      "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    }));
+    QSignalSpy rounds(&OOHostSafeAdpter::shared(), &OOHostSafeAdpter::roundFinished);
+    const bool started = OOHostSafeAdpter::shared().startPollingRoundIfIdle();
+    const bool ended = started && rounds.wait(10000);
+    const QString current = OOHostSafeAdpter::shared().currentDomain();
+    ASSERT_TRUE(MKConnection::shared().run(QStringLiteral("accept host writes"), [](SQLite::Database &database) {
+        database.exec("DROP TRIGGER IF EXISTS refuse_host");
+    }));
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(rounds.last().first().toString().toStdString(), instances[0].baseUrl().toStdString());
+    EXPECT_FALSE(NHHostTable().queryJson(OOHostSafeAdpter::kCurrentHostKey).has_value());
+    // Not the profile's first host, which is down: the one the round found.
+    EXPECT_EQ(current.toStdString(), instances[0].baseUrl().toStdString());
+}
+
 TEST_F(FailoverTest, ARoundBegunBeforeAResetKeepsNothingAfterIt)
 {
     // One test program runs one client after another against a new service each time: a round
