@@ -1,5 +1,6 @@
-// The daemon answers its own user only: a process of another user that reaches the socket gets
-// the connection closed without a reply. Needs root to become another user, as CI runs.
+// The daemon's socket and its peers: a process of another user that reaches the socket gets the
+// connection closed without a reply (needs root to become another user, as CI runs); a server
+// that goes while a client still holds its connection hands that client's end to nobody.
 #include "helper/FileProxyBackend.h"
 #include "helper/HelperServer.h"
 #include "helper/ProxyConfigService.h"
@@ -8,13 +9,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTest>
 #include <QFile>
+#include <QLocalSocket>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <grp.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -84,6 +87,50 @@ TEST(HelperPeerTest, AnotherUsersProcessGetsNoAnswer)
     EXPECT_EQ(runChild(dir.filePath("helper.sock"), false), GotReply) << "the owner is answered";
     EXPECT_EQ(runChild(dir.filePath("helper.sock"), true), NoReply);
     EXPECT_EQ(refusedUid, kNobody);
+}
+
+// The helper's way out restores the user's settings and then lets the server go while clients
+// may still hold their connections. Their sockets close with it: that end must reach neither the
+// server, half gone by then, nor the service as a client's end, which would restore (or drop) the
+// settings again behind the decided restore.
+TEST(HelperPeerTest, AServerThatGoesUnderAConnectedClientTakesNoClientsEnd)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString settings = dir.filePath("settings.json");
+    FileProxyBackend backend(settings);
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, QStringLiteral("1.0"));
+    auto server = std::make_unique<HelperServer>(service);
+    QString error;
+    ASSERT_TRUE(server->listen(dir.filePath("helper.sock"), &error)) << error.toStdString();
+
+    // A client that asked for the restore at its end, and whose enable is in place.
+    QLocalSocket client;
+    client.connectToServer(dir.filePath("helper.sock"));
+    ASSERT_TRUE(client.waitForConnected(5000));
+    client.write(R"({"id":1,"method":"setRestoreOnClientEnd","params":{"restore":true}})"
+                 "\n"
+                 R"({"id":2,"method":"enableProxy","params":{"port":9999,"socksPort":9999}})"
+                 "\n");
+    QByteArrayList replies;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        while (client.canReadLine())
+            replies << client.readLine();
+        return replies.size() == 2;
+    }, 5000));
+    EXPECT_FALSE(replies.join().contains("error")) << replies.join().constData();
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray applied = file.readAll();
+    file.close();
+    ASSERT_TRUE(applied.contains("9999"));
+
+    server.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 5000));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), applied) << "a restore was attempted at the server's end";
+    EXPECT_TRUE(state.exists());
 }
 
 } // namespace
