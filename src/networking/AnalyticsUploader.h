@@ -52,13 +52,13 @@ struct AnalyticsUpload
 //
 // Every upload sets off as it comes: none waits for another, so events made together meet a dead
 // address side by side, not one after the other. Each road (a proxy, or none) has a network
-// manager of its own, whose proxy never changes: a manager takes its proxy as a request gets
-// under way, not when it is made. ReplyGuard starts each upload's request at once today, but one
-// manager whose proxy is set before each post would be right only while that holds; with one for
-// each road, no start, retry or queueing in Qt can put a request on another road. A manager of a
-// road no longer current goes as soon as no request of its own is under way (at the change, or
-// as its last request ends), its idle connections with it: however often the road changes, the
-// managers kept are the current road's and those still carrying a request.
+// manager of its own, whose proxy never changes: Qt reads a manager's proxy as a request gets
+// under way, which for a POST may come after post() returned, so one manager whose proxy is set
+// before each post would rest on when Qt starts each request; with one for each road, no start,
+// retry or queueing in Qt can put a request on another road. A manager of a road no longer
+// current goes as soon as no request of its own is under way (at the change, or as its last
+// request ends), its idle connections with it: however often the road changes, the managers kept
+// are the current road's and those still carrying a request.
 //
 // An upload takes the road that holds when it leaves, not the one of when it was tracked: the
 // road is told here at each change (changeRoad()), and an upload that has not left yet (its first
