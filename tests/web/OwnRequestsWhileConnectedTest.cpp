@@ -25,6 +25,7 @@
 
 #include "app/TerminationRoad.h"
 #include "networking/XSAnalyticsManager.h"
+#include "support/DeadListenerTrap.h"
 #include "support/RelayRoadFixture.h"
 #include "support/HttpsPeer.h"
 #include "support/PageServer.h"
@@ -42,25 +43,6 @@ namespace {
 constexpr char kName[] = "far-side.ostrel.test";
 constexpr char kPage[] = "<html><body>a page from the far side</body></html>";
 constexpr int kBoundMs = 60000;
-
-// Takes every connection to the listener's port once the engine has left it, and closes it: a
-// request that still went there fails at once and is counted.
-class DeadListenerTrap : public QTcpServer
-{
-public:
-    DeadListenerTrap()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                ++taken;
-                socket->abort();
-                socket->deleteLater();
-            }
-        });
-    }
-
-    int taken = 0;
-};
 
 // The user's own HTTP proxy on loopback: keeps the first line of each request (a CONNECT names the
 // host and port asked for) and refuses it.
