@@ -16,9 +16,6 @@ inline const QString VPNStop = QStringLiteral("VPNStop");
 inline const QString PrivoxyStartSucceed = QStringLiteral("PrivoxyStartSucceed");
 // No user info: TUN mode may have changed its running state.
 inline const QString kTunStateChange = QStringLiteral("kTunStateChange");
-// No user info: Qt's application proxy changed (the client's own requests were pointed at the
-// engine's listener, or given back to the system's configuration).
-inline const QString ostrelApplicationProxyChange = QStringLiteral("ostrelApplicationProxyChange");
 // No user info: unread counts should be fetched again.
 inline const QString kRefreshMessageData = QStringLiteral("kRefreshMessageData");
 // The upgrade offer as a dictionary: its installer has been downloaded.

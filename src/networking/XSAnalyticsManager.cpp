@@ -7,11 +7,10 @@
 #include "common/ApiPaths.h"
 #include "common/GuiThread.h"
 #include "common/MKUserTable.h"
-#include "common/NotificationCenter.h"
-#include "common/NotificationNames.h"
 #include "common/ProcessTeardown.h"
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
+#include "networking/ApplicationProxy.h"
 #include "networking/NetworkLog.h"
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
@@ -97,9 +96,7 @@ XSAnalyticsManager::XSAnalyticsManager(QObject *parent)
     ProcessTeardown::add(this, [this] { stopWorker(); });
     // Qt's road changes as the client connects and disconnects (the application's proxy): the
     // uploads that have not left yet take the new one.
-    NotificationCenter::defaultCenter().addObserver(
-        NotificationNames::ostrelApplicationProxyChange, this, [this](const Notification &) { roadChanged(); },
-        NotificationCenter::Delivery::MainThread);
+    connect(&ApplicationProxy::shared(), &ApplicationProxy::changed, this, [this] { roadChanged(); });
 }
 
 XSAnalyticsManager::~XSAnalyticsManager()

@@ -14,7 +14,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
-#include "vpn/ApplicationProxy.h"
+#include "networking/ApplicationProxy.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
 #include "vpn/PrivilegedHelperManager.h"

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "vpn/LocalListeners.h"
+#include "networking/LocalListeners.h"
 
 class HLLConnection;
 class HLLNode;

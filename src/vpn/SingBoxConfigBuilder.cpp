@@ -1,6 +1,6 @@
 #include "vpn/SingBoxConfigBuilder.h"
 
-#include "vpn/LocalListeners.h"
+#include "networking/LocalListeners.h"
 
 #include <QHostAddress>
 #include <QJsonArray>

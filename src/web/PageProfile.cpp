@@ -3,7 +3,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 
-#include "vpn/ApplicationProxy.h"
+#include "networking/ApplicationProxy.h"
 #include "web/PageProxyRefresh.h"
 #include "webcore/PageRequestPolicy.h"
 #include "webcore/WebLog.h"

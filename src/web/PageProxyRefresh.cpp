@@ -7,8 +7,7 @@
 #include <QWebEngineProfile>
 
 #include "app/TerminationRoad.h"
-#include "common/NotificationCenter.h"
-#include "common/NotificationNames.h"
+#include "networking/ApplicationProxy.h"
 
 namespace {
 
@@ -35,8 +34,7 @@ PageProxyRefresh::PageProxyRefresh(QWebEngineProfile *profile)
     : QObject(profile)
     , m_profile(profile)
 {
-    NotificationCenter::defaultCenter().addObserver(NotificationNames::ostrelApplicationProxyChange, this,
-                                                    [this](const Notification &) { nudge(); });
+    connect(&ApplicationProxy::shared(), &ApplicationProxy::changed, this, &PageProxyRefresh::nudge);
     // A nudge under way as the application quits does not outlive its pages into the profile's
     // end.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { delete m_page; });

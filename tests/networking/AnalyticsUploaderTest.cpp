@@ -26,10 +26,9 @@
 
 #include <gtest/gtest.h>
 
-#include "common/NotificationCenter.h"
-#include "common/NotificationNames.h"
 #include "common/WorkerThread.h"
 #include "networking/AnalyticsUploader.h"
+#include "networking/ApplicationProxy.h"
 #include "networking/HostLookup.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/HttpsPeer.h"
@@ -630,7 +629,7 @@ TEST_F(AnalyticsUploaderTest, EventsTrackedBeforeTheRoadChangesLeaveByTheNewOne)
     const QNetworkProxy applicationProxy = QNetworkProxy::applicationProxy();
     const auto changeRoad = [](const QNetworkProxy &road) {
         QNetworkProxy::setApplicationProxy(road);
-        NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
+        Q_EMIT ApplicationProxy::shared().changed();
     };
     QNetworkProxyFactory::setUseSystemConfiguration(false);
     QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);

@@ -17,7 +17,7 @@
 #include "support/NetworkTestSupport.h"
 #include "support/OwnNetwork.h"
 #include "support/RecordingHelper.h"
-#include "vpn/ApplicationProxy.h"
+#include "networking/ApplicationProxy.h"
 #include "vpn/HLLPACUtilWrapper.h"
 
 namespace {

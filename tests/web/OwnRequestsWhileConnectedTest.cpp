@@ -32,7 +32,7 @@
 #include "support/RecordingHelper.h"
 #include "support/TinyResolver.h"
 #include "support/WebViewsFixture.h"
-#include "vpn/ApplicationProxy.h"
+#include "networking/ApplicationProxy.h"
 #include "web/PageProfile.h"
 #include "web/PageProxyRefresh.h"
 #include "webmodule/WebModuleViews.h"

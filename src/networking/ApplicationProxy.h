@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QStringList>
 
 // Every request of the client takes one road: its network managers, its analytics (sealed with
@@ -24,29 +25,45 @@
 // only after its first requests. So the factory is installed at the start, before any request
 // (HLLPACUtilWrapper::restoreAfterCrash), and before the first page wherever a page comes first.
 //
-// Each change of the road is posted as "ostrelApplicationProxyChange", for the pages
+// Pointing is the engine's business (HLLPACUtilWrapper); the road is the client's, which its
+// requests, its analytics and its pages take, so it lives here with them. Each change of it is
+// signalled (`changed`), for the analytics that are sealed and waiting and for the pages
 // (PageProxyRefresh).
 //
 // GUI thread only (Qt's proxy settings are the whole program's).
-namespace ApplicationProxy {
+class ApplicationProxy : public QObject
+{
+    Q_OBJECT
+public:
+    // The one that signals the changes. It lasts as long as the program: the quit gives the road
+    // back as late as the application's end.
+    static ApplicationProxy &shared();
 
-// Installs the client's factory unless it is Qt's already, resting on the configuration in place:
-// the system's, unless the program had set a proxy of its own. From then on Qt WebEngine asks the
-// client for its pages' road, and no request takes the client's listener while not pointed.
-void install();
+    // Installs the client's factory unless it is Qt's already, resting on the configuration in
+    // place: the system's, unless the program had set a proxy of its own. From then on Qt WebEngine
+    // asks the client for its pages' road, and no request takes the client's listener while not
+    // pointed.
+    static void install();
 
-// Points the client's requests at the SOCKS5 listener on 127.0.0.1:`port`, except those to a host
-// of `exceptions` (names, addresses, or subnets as "10.0.0.0/8"), which go straight as the desktop
-// sends them. Loopback always goes straight (Qt never proxies it). Qt WebEngine takes the
-// listener for every page without the exceptions: it asks Qt once for all its requests, not per
-// host, and keeps only its own rule for local hosts. Pointing again replaces the listener and
-// the exceptions, and keeps what the first pointing rested on.
-void pointAt(quint16 port, const QStringList &exceptions);
+    // Points the client's requests at the SOCKS5 listener on 127.0.0.1:`port`, except those to a
+    // host of `exceptions` (names, addresses, or subnets as "10.0.0.0/8"), which go straight as the
+    // desktop sends them. Loopback always goes straight (Qt never proxies it). Qt WebEngine takes
+    // the listener for every page without the exceptions: it asks Qt once for all its requests, not
+    // per host, and keeps only its own rule for local hosts. Pointing again replaces the listener
+    // and the exceptions, and keeps what the first pointing rested on.
+    static void pointAt(quint16 port, const QStringList &exceptions);
 
-// Back to the configuration the factory rests on, or nothing when it is not pointed.
-void restore();
+    // Back to the configuration the factory rests on, or nothing when it is not pointed.
+    static void restore();
 
-// Whether `pointAt` holds.
-bool isPointed();
+    // Whether `pointAt` holds.
+    static bool isPointed();
 
-} // namespace ApplicationProxy
+Q_SIGNALS:
+    // The road changed: pointed at the listener, pointed at another, or given back. Emitted after
+    // the new road is Qt's.
+    void changed();
+
+private:
+    ApplicationProxy() = default;
+};

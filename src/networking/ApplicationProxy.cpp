@@ -1,4 +1,4 @@
-#include "vpn/ApplicationProxy.h"
+#include "networking/ApplicationProxy.h"
 
 #include <QHostAddress>
 #include <QNetworkProxy>
@@ -7,10 +7,8 @@
 
 #include <optional>
 
-#include "common/NotificationCenter.h"
-#include "common/NotificationNames.h"
 #include "networking/OOHostSafeAdpter.h"
-#include "vpn/LocalListeners.h"
+#include "networking/LocalListeners.h"
 
 namespace {
 
@@ -162,32 +160,34 @@ Resting currentResting()
 
 } // namespace
 
-namespace ApplicationProxy {
+ApplicationProxy &ApplicationProxy::shared()
+{
+    static ApplicationProxy instance;
+    return instance;
+}
 
-void install()
+void ApplicationProxy::install()
 {
     if (s_installed)
         return;
     installFactory(currentResting(), std::nullopt);
 }
 
-void pointAt(quint16 port, const QStringList &exceptions)
+void ApplicationProxy::pointAt(quint16 port, const QStringList &exceptions)
 {
     installFactory(currentResting(), Listener(port, exceptions));
-    NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
+    Q_EMIT shared().changed();
 }
 
-void restore()
+void ApplicationProxy::restore()
 {
     if (!isPointed())
         return;
     installFactory(currentResting(), std::nullopt);
-    NotificationCenter::defaultCenter().post(NotificationNames::ostrelApplicationProxyChange);
+    Q_EMIT shared().changed();
 }
 
-bool isPointed()
+bool ApplicationProxy::isPointed()
 {
     return s_installed && s_installed->isPointed();
 }
-
-} // namespace ApplicationProxy

@@ -2,7 +2,8 @@
 
 // The ports of the local engine's listeners on 127.0.0.1. Both engine files name them (sing-box
 // hands its traffic to the SOCKS listener), and so does the desktop proxy, so they live apart from
-// either file's builder.
+// either file's builder; the client's own road (ApplicationProxy) knows the SOCKS one as its own,
+// which it never takes while not pointed at it.
 namespace LocalListeners {
 
 inline constexpr int kSocksPort = 9999;
