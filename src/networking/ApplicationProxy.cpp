@@ -60,8 +60,8 @@ class ClientFactory;
 // The factory Qt holds, while it is ours: Qt deletes a factory it replaces, whoever replaces it.
 ClientFactory *s_installed = nullptr;
 
-// Built once and never changed: every thread's sockets and network managers ask it, each under
-// Qt's proxy lock, with no lock of ours. A new road is a new factory.
+// Built once and never changed: any thread's sockets and network managers ask it, while the road
+// changes on the GUI thread. A new road is a new factory, which Qt swaps in under its own lock.
 class ClientFactory : public QNetworkProxyFactory
 {
 public:
