@@ -6,8 +6,9 @@
 // upload takes its own road, and events made together meet a dead address side by side; a server
 // whose certificate names another host gets nothing; whatever is under way ends with the
 // uploader. Uploads that have not left when the road changes (still looking their first hop up,
-// or giving an address up) take the new road; through the analytics manager, so do events
-// tracked before the client's road changes.
+// giving an address up, or refused at their last) take the new road; through the analytics
+// manager, so do events tracked before the client's road changes. An old road's idle connection
+// goes with the change.
 #include <QHash>
 #include <QHostAddress>
 #include <QMutex>
