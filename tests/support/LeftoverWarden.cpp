@@ -22,15 +22,31 @@ namespace {
 
 pid_t g_warden = 0;
 
-// Kills every process started with one of the run's marks (SIGKILL ends a stopped one too); true
-// when there was one.
-bool endTheRuns(const std::vector<std::string> &marks, std::vector<pid_t> *ended)
+// A warden's name, so that the warden of a test program that a test started (the client of a
+// killed-client case) can be told from what it watches.
+constexpr char kWardenName[] = "ostrel-warden";
+
+// How many rounds of the sweep leave other wardens to finish their own: the one whose program
+// was just killed removes that program's run folder, which may lie apart from this run's (a
+// nested run's folder sits in the system's temporary folder when this run's is too deep).
+constexpr int kRoundsForOtherWardens = 150;
+
+bool isWarden(pid_t pid)
+{
+    return ProcScan::read(pid, "comm") == std::string(kWardenName) + '\n';
+}
+
+// Kills every process started with one of the run's marks (SIGKILL ends a stopped one too), but
+// for other wardens while `spareWardens`; true when there was one.
+bool endTheRuns(const std::vector<std::string> &marks, std::vector<pid_t> *ended, bool spareWardens)
 {
     bool found = false;
     for (const pid_t pid : ProcScan::processes()) {
         if (pid == ::getpid() || !ProcScan::startedWithin(pid, marks))
             continue;
         found = true;
+        if (spareWardens && isWarden(pid))
+            continue;
         if (std::find(ended->begin(), ended->end(), pid) == ended->end()) {
             ended->push_back(pid);
             std::fprintf(stderr, "LEFTOVER PROCESS: pid %d outlived its test program: %s\n", int(pid),
@@ -71,7 +87,7 @@ void sweep(const std::string &runFolder, const std::vector<std::string> &marks, 
 {
     std::vector<pid_t> ended;
     // What is killed may have started another process meanwhile; what is being killed still shows.
-    for (int round = 0; round < 250 && endTheRuns(marks, &ended); ++round) {
+    for (int round = 0; round < 250 && endTheRuns(marks, &ended, round < kRoundsForOtherWardens); ++round) {
         const timespec step{0, 20 * 1000 * 1000};
         ::nanosleep(&step, nullptr);
     }
@@ -82,6 +98,7 @@ void sweep(const std::string &runFolder, const std::vector<std::string> &marks, 
 [[noreturn]] void watch(pid_t program, const std::string &runFolder, const std::vector<std::string> &marks,
                         const std::string &display, const std::string &authority)
 {
+    ::prctl(PR_SET_NAME, kWardenName);
     // Nothing of the program's is the warden's to hold open but the streams it reports on.
     for (int fd = 3; fd < 1024; ++fd)
         ::close(fd);
