@@ -63,14 +63,40 @@ QString FileProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
     return {};
 }
 
-std::optional<ProxySettings> FileProxyBackend::read(QString *error)
+std::optional<ProxySettings> FileProxyBackend::settingsOf(const QJsonObject &snapshot, QString *error) const
 {
-    const std::optional<QJsonObject> object = readObject(error);
-    if (!object)
-        return std::nullopt;
-    if (object->isEmpty())
+    const QJsonObject content = snapshot.value(kContent).toObject();
+    if (content.isEmpty())
         return ProxySettings();
-    return ProxySettings::fromJson(*object, error);
+    return ProxySettings::fromJson(content, error);
+}
+
+QJsonObject FileProxyBackend::noProxySnapshot() const
+{
+    return {{kExists, false}, {kContent, QJsonObject()}};
+}
+
+QList<ProxyBackend::KeyGroup> FileProxyBackend::keyGroups() const
+{
+    using Role = KeyGroup::Role;
+    return {
+        {Role::Mode, {QStringLiteral("mode")}},
+        {Role::Route, {QStringLiteral("autoconfig_url")}},
+        {Role::Bypass, {QStringLiteral("ignore_hosts")}},
+        {Role::Route, {QStringLiteral("socks_host"), QStringLiteral("socks_port")}},
+        {Role::Route, {QStringLiteral("http_host"), QStringLiteral("http_port")}},
+    };
+}
+
+QJsonObject FileProxyBackend::keyValues(const QJsonObject &snapshot) const
+{
+    // A missing file holds no key.
+    return snapshot.value(kContent).toObject();
+}
+
+QJsonObject FileProxyBackend::snapshotOfKeys(const QJsonObject &keyValues) const
+{
+    return {{kExists, true}, {kContent, keyValues}};
 }
 
 QString FileProxyBackend::apply(const ProxySettings &settings)

@@ -135,12 +135,10 @@ QString GSettingsProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
     return firstError;
 }
 
-std::optional<ProxySettings> GSettingsProxyBackend::read(QString *error)
+std::optional<ProxySettings> GSettingsProxyBackend::settingsOf(const QJsonObject &snapshot, QString *error) const
 {
-    const std::optional<QJsonObject> raw = snapshot(error);
-    if (!raw)
-        return std::nullopt;
-    auto text = [&](int index) { return raw->value(managedKeys().at(index)).toString(); };
+    Q_UNUSED(error) // a value gsettings printed and this daemon cannot parse reads as unset
+    auto text = [&](int index) { return snapshot.value(managedKeys().at(index)).toString(); };
     ProxySettings settings;
     settings.mode = ProxySettings::modeFromName(GVariantText::parseString(text(0)).value_or(QString()))
                         .value_or(ProxySettings::Mode::None);
@@ -151,6 +149,34 @@ std::optional<ProxySettings> GSettingsProxyBackend::read(QString *error)
     settings.httpHost = GVariantText::parseString(text(5)).value_or(QString());
     settings.httpPort = GVariantText::parseInt(text(6)).value_or(0);
     return settings;
+}
+
+QJsonObject GSettingsProxyBackend::noProxySnapshot() const
+{
+    // The schema's own defaults.
+    const QStringList values = {
+        QStringLiteral("'none'"), QStringLiteral("''"), QStringLiteral("['localhost', '127.0.0.0/8', '::1']"),
+        QStringLiteral("''"),     QStringLiteral("0"),  QStringLiteral("''"),
+        QStringLiteral("8080"),   QStringLiteral("''"), QStringLiteral("0"),
+    };
+    QJsonObject snapshot;
+    for (int i = 0; i < managedKeys().size(); ++i)
+        snapshot.insert(managedKeys().at(i), values.at(i));
+    return snapshot;
+}
+
+QList<ProxyBackend::KeyGroup> GSettingsProxyBackend::keyGroups() const
+{
+    const QStringList &keys = managedKeys();
+    using Role = KeyGroup::Role;
+    return {
+        {Role::Mode, {keys.at(0)}},
+        {Role::Route, {keys.at(1)}},
+        {Role::Bypass, {keys.at(2)}},
+        {Role::Route, {keys.at(3), keys.at(4)}},
+        {Role::Route, {keys.at(5), keys.at(6)}},
+        {Role::Route, {keys.at(7), keys.at(8)}},
+    };
 }
 
 QString GSettingsProxyBackend::apply(const ProxySettings &settings)

@@ -201,23 +201,41 @@ QString KdeProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
     return writeValues(snapshot);
 }
 
-std::optional<ProxySettings> KdeProxyBackend::read(QString *error)
+std::optional<ProxySettings> KdeProxyBackend::settingsOf(const QJsonObject &snapshot, QString *error) const
 {
-    const std::optional<QJsonObject> raw = snapshot(error);
-    if (!raw)
-        return std::nullopt;
+    Q_UNUSED(error) // a value this daemon cannot parse reads as unset
     ProxySettings settings;
-    const int type = raw->value(kType).toString().toInt();
+    const int type = snapshot.value(kType).toString().toInt();
     settings.mode = type == 1 ? ProxySettings::Mode::Manual
                     : type == 2 ? ProxySettings::Mode::Auto
                                 : ProxySettings::Mode::None;
-    std::tie(settings.socksHost, settings.socksPort) = parseProxyUrl(raw->value(kSocks).toString());
-    std::tie(settings.httpHost, settings.httpPort) = parseProxyUrl(raw->value(kHttp).toString());
-    settings.autoconfigUrl = raw->value(kScript).toString();
-    const QStringList hosts = raw->value(kNoProxy).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    std::tie(settings.socksHost, settings.socksPort) = parseProxyUrl(snapshot.value(kSocks).toString());
+    std::tie(settings.httpHost, settings.httpPort) = parseProxyUrl(snapshot.value(kHttp).toString());
+    settings.autoconfigUrl = snapshot.value(kScript).toString();
+    const QStringList hosts = snapshot.value(kNoProxy).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString &host : hosts)
         settings.ignoreHosts.append(host.trimmed());
     return settings;
+}
+
+QJsonObject KdeProxyBackend::noProxySnapshot() const
+{
+    // No proxy, and KDE's own defaults for the rest (a key without a line).
+    QJsonObject snapshot;
+    for (const QString &key : managedKeys())
+        snapshot.insert(key, QJsonValue::Null);
+    snapshot.insert(kType, QStringLiteral("0"));
+    return snapshot;
+}
+
+QList<ProxyBackend::KeyGroup> KdeProxyBackend::keyGroups() const
+{
+    using Role = KeyGroup::Role;
+    // The exception list and whether it is reversed only mean something together.
+    return {
+        {Role::Mode, {kType}},          {Role::Route, {kSocks}},   {Role::Route, {kHttp}},
+        {Role::Route, {kHttps}},        {Role::Route, {kScript}},  {Role::Bypass, {kNoProxy, kReversed}},
+    };
 }
 
 QString KdeProxyBackend::apply(const ProxySettings &settings)

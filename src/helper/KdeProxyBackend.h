@@ -18,7 +18,9 @@ public:
     std::optional<QJsonObject> snapshot(QString *error) override;
     QString restoreSnapshot(const QJsonObject &snapshot) override;
     bool isValidSnapshot(const QJsonObject &snapshot) const override;
-    std::optional<ProxySettings> read(QString *error) override;
+    std::optional<ProxySettings> settingsOf(const QJsonObject &snapshot, QString *error) const override;
+    QJsonObject noProxySnapshot() const override;
+    QList<KeyGroup> keyGroups() const override;
     QString apply(const ProxySettings &settings) override;
 
 private:

@@ -3,7 +3,9 @@
 #include "helper/ProxySettings.h"
 
 #include <QJsonObject>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -12,6 +14,19 @@
 class ProxyBackend
 {
 public:
+    // Keys of a snapshot that only make sense together (a host and its port), and what they say.
+    // A restore decides group by group whether the user changed the desktop since an enable.
+    struct KeyGroup
+    {
+        enum class Role {
+            Mode,   // whether and how the proxy is used
+            Route,  // where traffic goes: a proxy's address, a PAC address
+            Bypass, // what goes around the proxy
+        };
+        Role role;
+        QStringList keys;
+    };
+
     virtual ~ProxyBackend() = default;
 
     virtual QString name() const = 0;
@@ -24,7 +39,22 @@ public:
     // Whether a snapshot read back from disk has the shape this backend writes; a tampered or
     // foreign file is refused before anything is written from it.
     virtual bool isValidSnapshot(const QJsonObject &snapshot) const = 0;
+    // A snapshot's settings as the daemon understands them.
+    virtual std::optional<ProxySettings> settingsOf(const QJsonObject &snapshot, QString *error) const = 0;
+    // The store's own "no proxy", in snapshot form.
+    virtual QJsonObject noProxySnapshot() const = 0;
 
-    virtual std::optional<ProxySettings> read(QString *error) = 0;
+    virtual QList<KeyGroup> keyGroups() const = 0;
+    // A snapshot as one value per key, and back; most stores keep their snapshots that way.
+    virtual QJsonObject keyValues(const QJsonObject &snapshot) const { return snapshot; }
+    virtual QJsonObject snapshotOfKeys(const QJsonObject &keyValues) const { return keyValues; }
+
+    std::optional<ProxySettings> read(QString *error)
+    {
+        const std::optional<QJsonObject> raw = snapshot(error);
+        if (!raw)
+            return std::nullopt;
+        return settingsOf(*raw, error);
+    }
     virtual QString apply(const ProxySettings &settings) = 0;
 };

@@ -6,6 +6,7 @@
 #include "helper/HelperLog.h"
 
 #include <QDebug>
+#include <QJsonArray>
 
 namespace {
 
@@ -51,13 +52,8 @@ ProxyConfigService::Reply ProxyConfigService::call(const QString &method, const 
         return {m_version, {}};
     if (method == HelperProtocol::kEnableProxy)
         return callEnable(params, caller);
-    if (method == HelperProtocol::kDisableProxy) {
-        const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
-        if (!filter)
-            return failure(QStringLiteral("filterInterface must be a boolean"));
-        const QString error = disableProxy(*filter);
-        return {QJsonValue::Null, error};
-    }
+    if (method == HelperProtocol::kDisableProxy)
+        return callDisable(params);
     if (method == HelperProtocol::kRestoreProxy)
         return callRestore(params);
     if (method == HelperProtocol::kSetRestoreOnClientEnd)
@@ -98,6 +94,19 @@ ProxyConfigService::Reply ProxyConfigService::callEnable(const QJsonObject &para
     if (error.isEmpty())
         m_enabledBy = caller;
     return {QJsonValue::Null, error};
+}
+
+ProxyConfigService::Reply ProxyConfigService::callDisable(const QJsonObject &params)
+{
+    const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
+    if (!filter)
+        return failure(QStringLiteral("filterInterface must be a boolean"));
+    QStringList usersOwnKeys;
+    const QString error = disableProxy(*filter, &usersOwnKeys);
+    if (!error.isEmpty() || usersOwnKeys.isEmpty())
+        return {QJsonValue::Null, error};
+    // Null, as ever, when the saved settings came back whole; older clients take any result.
+    return {QJsonObject{{QStringLiteral("usersOwnKept"), QJsonArray::fromStringList(usersOwnKeys)}}, {}};
 }
 
 ProxyConfigService::Reply ProxyConfigService::callRestore(const QJsonObject &params)
@@ -144,34 +153,56 @@ QString ProxyConfigService::callerEnded(Caller caller)
     }
     if (!m_state.exists())
         return {};
-    const Restore restored = restoreSaved(Condition::UnlessUserChanged);
-    if (restored.error.isEmpty() && !restored.usersOwnKept)
-        qCInfo(lcHelper).noquote() << "the client that pointed the desktop proxy ended; the user's settings are back";
+    const Restore restored = restoreSaved();
+    if (restored.error.isEmpty())
+        qCInfo(lcHelper).noquote() << "the client that pointed the desktop proxy ended; its restore is done";
     return restored.error;
 }
 
-QString ProxyConfigService::saveUserSettingsOnce()
+QString ProxyConfigService::keepUsersSettingsBeforeEnable(const Listener &listener)
 {
     QString error;
     const std::optional<QJsonObject> current = m_backend.snapshot(&error);
     if (!current)
         return error;
     if (!m_state.exists())
-        return m_state.save({m_backend.name(), *current, std::nullopt});
+        return saveCopy(*current, listener);
     const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
     if (!saved)
         return error.isEmpty() ? QStringLiteral("the saved proxy settings went away") : error;
-    // A second enable while ours are in place must not overwrite the user's settings with ours.
-    if (saved->backend != m_backend.name() || !saved->applied)
+    if (saved->backend != m_backend.name())
+        return {}; // left in place for that backend, as every restore leaves it
+    // A restore cut short: what it decided to give back is the user's setting.
+    if (saved->restoring)
+        return saveCopy(saved->snapshot, listener);
+    // A second enable while ours are in place keeps the user's settings, not ours. A copy that
+    // does not say what its enable left (an older helper's) is kept as it is.
+    if (!saved->applied)
         return {};
-    // Until it has applied, nothing tells what it is about to leave: should it not be recorded,
-    // the copy restores as one of an older helper, not compared with the earlier enable's.
-    if (*saved->applied == *current)
-        return m_state.recordApplied(std::nullopt);
-    // The user set their own since our last enable: a later restore must bring back theirs, not
-    // the older copy.
-    qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable; the saved copy now holds that setting";
-    return m_state.save({m_backend.name(), *current, std::nullopt});
+    const RestorePlan plan = RestorePlan::decide(m_backend, saved->snapshot, *saved->applied, *current);
+    // Dropped before applying: should this enable not be read back, its copy is given back
+    // whatever the desktop then shows, rather than compared with the earlier enable's record.
+    if (plan.usersOwnKeys.isEmpty())
+        return m_state.forgetApplied();
+    // The user changed the setting since our last enable: a later restore must bring that back,
+    // as a restore now would, not the older copy.
+    qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable (" + plan.usersOwnKeys.join(QStringLiteral(", "))
+                                      + "); the saved copy now holds that change";
+    return saveCopy(plan.target, listener);
+}
+
+QString ProxyConfigService::saveCopy(const QJsonObject &snapshot, const Listener &listener)
+{
+    QString error;
+    const std::optional<ProxySettings> settings = m_backend.settingsOf(snapshot, &error);
+    if (!settings || !settings->namesListener(listener.port, listener.socksPort, listener.pac))
+        return m_state.save({m_backend.name(), snapshot, std::nullopt});
+    // The desktop already names our listener (a killed client's, a damaged copy set aside): that is
+    // not the user's setting, and giving it back would leave the desktop on a dead port.
+    qCWarning(lcHelper).noquote()
+        << "the desktop proxy already names the client's listener and no copy of the user's own setting is kept;"
+           " a restore will give back no proxy";
+    return m_state.save({m_backend.name(), m_backend.noProxySnapshot(), std::nullopt});
 }
 
 void ProxyConfigService::recordApplied()
@@ -191,7 +222,7 @@ QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &
                                         bool filterInterface, const QStringList &ignoreList)
 {
     Q_UNUSED(filterInterface) // every desktop store here is per user, not per interface
-    const QString saveError = saveUserSettingsOnce();
+    const QString saveError = keepUsersSettingsBeforeEnable({port, socksPort, pac});
     if (!saveError.isEmpty())
         return QStringLiteral("proxy settings left unchanged: ") + saveError;
     m_dnsServer = dnsServer;
@@ -200,46 +231,65 @@ QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &
         recordApplied();
         return {};
     }
-    // Half-applied settings would leave the desktop pointing nowhere: put the user's back.
-    const Restore restored = restoreSaved(Condition::Always);
+    // Half-applied settings would leave the desktop pointing nowhere: put the user's back. The
+    // copy holds no record of an enable now, so it comes back whole.
+    const Restore restored = restoreSaved();
     if (!restored.error.isEmpty())
         qCWarning(lcHelper).noquote() << "restoring after a failed enable:" << restored.error;
     return error;
 }
 
-ProxyConfigService::Restore ProxyConfigService::restoreSaved(Condition condition)
+ProxyConfigService::Restore ProxyConfigService::restoreSaved()
 {
     QString error;
     const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
     if (!saved)
-        return {error};
+        return {error, {}};
     if (saved->backend != m_backend.name())
-        return {QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend)};
-    if (condition == Condition::UnlessUserChanged && saved->applied) {
-        const std::optional<QJsonObject> current = m_backend.snapshot(&error);
-        if (!current)
-            return {error}; // whether the user changed it cannot be told: kept for the next attempt
-        if (*current != *saved->applied)
-            return dropSaved();
+        return {QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend), {}};
+    const RestorePlan plan = planRestore(*saved);
+    // Decided once: a retry after a write that failed half-way finishes this, rather than taking
+    // the half-restored store for a change of the user's.
+    if (saved->applied) {
+        error = m_state.save({m_backend.name(), plan.target, std::nullopt, true});
+        if (!error.isEmpty())
+            return {error, plan.usersOwnKeys};
     }
-    error = m_backend.restoreSnapshot(saved->snapshot);
-    if (!error.isEmpty())
-        return {error}; // kept on disk for the next attempt
+    if (!plan.nothingToWrite) {
+        error = m_backend.restoreSnapshot(plan.target);
+        if (!error.isEmpty())
+            return {error, plan.usersOwnKeys}; // kept on disk for the next attempt
+    }
     forgetEnable();
     if (!m_state.clear())
-        return {QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath())};
-    return {};
+        return {QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath()), plan.usersOwnKeys};
+    if (plan.usersOwnKeys.isEmpty())
+        qCInfo(lcHelper).noquote() << "the user's saved proxy settings are restored";
+    else
+        qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable; the user's change stays ("
+                                          + plan.usersOwnKeys.join(QStringLiteral(", ")) + "), the saved setting is back for the rest";
+    return {{}, plan.usersOwnKeys};
 }
 
-ProxyConfigService::Restore ProxyConfigService::dropSaved()
+RestorePlan ProxyConfigService::planRestore(const SavedProxyState::Entry &saved)
 {
-    forgetEnable();
-    if (!m_state.clear())
-        return {QStringLiteral("the desktop proxy was changed since the last enable, but cannot remove %1").arg(m_state.filePath()),
-                true};
-    qCInfo(lcHelper).noquote()
-        << "the desktop proxy was changed since the last enable; the user's setting stays, the saved copy is dropped";
-    return {{}, true};
+    const RestorePlan whole{saved.snapshot, {}, false};
+    if (saved.restoring) {
+        qCInfo(lcHelper).noquote() << "finishing a restore of the user's proxy settings that was cut short";
+        return whole;
+    }
+    // An older helper's copy, or an enable that could not be read back: given back whatever the
+    // desktop shows, as before.
+    if (!saved.applied)
+        return whole;
+    QString error;
+    const std::optional<QJsonObject> current = m_backend.snapshot(&error);
+    if (!current) {
+        qCWarning(lcHelper).noquote() << "the desktop proxy cannot be read (" + error
+                                             + "); the saved copy is written back whole";
+        return whole;
+    }
+    return RestorePlan::decide(m_backend, saved.snapshot, *saved.applied, *current);
 }
 
 void ProxyConfigService::forgetEnable()
@@ -248,12 +298,15 @@ void ProxyConfigService::forgetEnable()
     m_enabledBy = 0;
 }
 
-QString ProxyConfigService::disableProxy(bool filterInterface)
+QString ProxyConfigService::disableProxy(bool filterInterface, QStringList *usersOwnKeys)
 {
     Q_UNUSED(filterInterface)
     if (!m_state.exists())
         return {}; // nothing of ours is in place
-    return restoreSaved(Condition::UnlessUserChanged).error;
+    const Restore restored = restoreSaved();
+    if (usersOwnKeys)
+        *usersOwnKeys = restored.usersOwnKeys;
+    return restored.error;
 }
 
 QString ProxyConfigService::restoreProxy(int currentPort, int socksPort, const QJsonObject &info, bool filterInterface)
@@ -291,5 +344,5 @@ QString ProxyConfigService::restoreLeftover()
 {
     if (!m_state.exists())
         return {};
-    return restoreSaved(Condition::UnlessUserChanged).error;
+    return restoreSaved().error;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "helper/ProxyBackend.h"
+#include "helper/RestorePlan.h"
 #include "helper/SavedProxyState.h"
 
 #include <QJsonObject>
@@ -13,8 +14,9 @@
 // an untrusted peer and are validated here before anything is read or written.
 //
 // Every restore of the user's saved settings (a disable, a client's end, the helper's start and
-// end) gives them back only while the desktop still shows what the last enable set: a setting the
-// user made since is theirs to keep, and the older copy is dropped instead of written over it.
+// end) gives them back key by key: what the desktop still shows as the last enable set it gets
+// the saved value back, a setting the user made since is theirs to keep (RestorePlan). No copy
+// ever holds the client's own listener as the user's setting.
 //
 // It also remembers whose enable the desktop shows: a client that dies while connected (killed,
 // crashed) cannot ask for the user's settings back, so when its connection ends, the helper gives
@@ -45,7 +47,8 @@ public:
     QString version() const { return m_version; }
     QString enableProxy(int port, int socksPort, const QString &pac, const QString &dnsServer,
                         bool filterInterface, const QStringList &ignoreList);
-    QString disableProxy(bool filterInterface);
+    // Empty on success; `usersOwnKeys` (when given) receives the keys left as the user set them.
+    QString disableProxy(bool filterInterface, QStringList *usersOwnKeys = nullptr);
     QString restoreProxy(int currentPort, int socksPort, const QJsonObject &info, bool filterInterface);
     std::optional<QJsonObject> currentProxySetting(QString *error);
 
@@ -53,23 +56,28 @@ public:
     QString restoreLeftover();
 
 private:
-    enum class Condition {
-        Always,          // the roll-back of an enable that failed: the desktop shows its half
-        UnlessUserChanged,
+    // The client's listener as an enable names it.
+    struct Listener
+    {
+        int port = 0;
+        int socksPort = 0;
+        QString pac;
     };
     struct Restore
     {
-        QString error;             // empty on success; the saved copy then stays for another try
-        bool usersOwnKept = false; // changed since the enable: nothing written, the copy dropped
+        QString error;            // empty on success; the saved copy then stays for another try
+        QStringList usersOwnKeys; // left as the user changed them since the enable
     };
 
     Reply callEnable(const QJsonObject &params, Caller caller);
+    Reply callDisable(const QJsonObject &params);
     Reply callRestore(const QJsonObject &params);
     Reply callSetRestoreOnClientEnd(const QJsonObject &params, Caller caller);
-    QString saveUserSettingsOnce();
+    QString keepUsersSettingsBeforeEnable(const Listener &listener);
+    QString saveCopy(const QJsonObject &snapshot, const Listener &listener);
     void recordApplied();
-    Restore restoreSaved(Condition condition);
-    Restore dropSaved();
+    Restore restoreSaved();
+    RestorePlan planRestore(const SavedProxyState::Entry &saved);
     void forgetEnable();
 
     ProxyBackend &m_backend;

@@ -26,6 +26,12 @@ public:
     static ProxySettings forLocalListener(int port, int socksPort, const QString &pacUrl,
                                           const QStringList &ignoreHosts);
 
+    // Whether any field names the client's listener as an enable with these arguments sets it:
+    // SOCKS or HTTP at a loopback address or localhost on one of its ports, or its PAC address.
+    // The mode is not asked: a listener left in a field not in use comes back the day the user
+    // turns that field on.
+    bool namesListener(int listenerPort, int listenerSocksPort, const QString &listenerPac) const;
+
     QJsonObject toJson() const;
     // Strict: unknown modes, bad hosts, ports or exception entries are refused with a reason.
     static std::optional<ProxySettings> fromJson(const QJsonObject &json, QString *error);

@@ -13,6 +13,7 @@ constexpr qint64 kMaxFileSize = 256 * 1024;
 const QString kBackend = QStringLiteral("backend");
 const QString kSnapshot = QStringLiteral("snapshot");
 const QString kApplied = QStringLiteral("applied");
+const QString kRestoring = QStringLiteral("restoring");
 
 } // namespace
 
@@ -48,19 +49,30 @@ QString SavedProxyState::save(const Entry &entry)
     };
     if (entry.applied)
         object.insert(kApplied, *entry.applied);
+    if (entry.restoring)
+        object.insert(kRestoring, true);
     return write(object);
 }
 
-QString SavedProxyState::recordApplied(const std::optional<QJsonObject> &applied)
+QString SavedProxyState::recordApplied(const QJsonObject &applied)
 {
     QString error;
     std::optional<QJsonObject> object = readObject(&error);
     if (!object)
         return error.isEmpty() ? QStringLiteral("no saved proxy settings to add to") : error;
-    if (applied)
-        object->insert(kApplied, *applied);
-    else
-        object->remove(kApplied);
+    object->insert(kApplied, applied);
+    return write(*object);
+}
+
+QString SavedProxyState::forgetApplied()
+{
+    QString error;
+    std::optional<QJsonObject> object = readObject(&error);
+    if (!object)
+        return error.isEmpty() ? QStringLiteral("no saved proxy settings to change") : error;
+    if (!object->contains(kApplied))
+        return {};
+    object->remove(kApplied);
     return write(*object);
 }
 
@@ -90,8 +102,9 @@ std::optional<QJsonObject> SavedProxyState::readObject(QString *error) const
     file.close();
     const QJsonObject object = document.object();
     const QJsonValue applied = object.value(kApplied);
+    const QJsonValue restoring = object.value(kRestoring);
     if (!object.value(kBackend).isString() || !object.value(kSnapshot).isObject()
-        || !(applied.isUndefined() || applied.isObject())) {
+        || !(applied.isUndefined() || applied.isObject()) || !(restoring.isUndefined() || restoring.isBool())) {
         const QString aside = filePath() + QStringLiteral(".damaged");
         QFile::remove(aside);
         QFile::rename(filePath(), aside);
@@ -106,7 +119,8 @@ std::optional<SavedProxyState::Entry> SavedProxyState::load(QString *error) cons
     const std::optional<QJsonObject> object = readObject(error);
     if (!object)
         return std::nullopt;
-    Entry entry{object->value(kBackend).toString(), object->value(kSnapshot).toObject(), std::nullopt};
+    Entry entry{object->value(kBackend).toString(), object->value(kSnapshot).toObject(), std::nullopt,
+                object->value(kRestoring).toBool()};
     if (object->contains(kApplied))
         entry.applied = object->value(kApplied).toObject();
     return entry;

@@ -19,6 +19,10 @@ public:
         // right after it applied them: while the store still holds exactly this, nobody changed
         // it since. Absent in a file of an older helper, which restores whatever the store shows.
         std::optional<QJsonObject> applied;
+        // The snapshot is what a restore decided to write, recorded before its first write: a
+        // restore cut short (the session bus gone at logout) is finished as decided, not taken
+        // for a change of the user's. An older helper restores it as a copy without `applied`.
+        bool restoring = false;
     };
 
     explicit SavedProxyState(const QString &folder);
@@ -29,9 +33,12 @@ public:
     bool exists() const;
     // Empty on success.
     QString save(const Entry &entry);
-    // Records what an enable left in the store beside the saved copy, which stays as it is;
-    // nothing removes the record. Empty on success.
-    QString recordApplied(const std::optional<QJsonObject> &applied);
+    // Records what an enable left in the store beside the saved copy, which stays as it is.
+    // Empty on success.
+    QString recordApplied(const QJsonObject &applied);
+    // Forgets that record: until an enable records anew, the copy is given back whatever the
+    // store shows. Empty on success.
+    QString forgetApplied();
     // nullopt when there is none; a damaged file is set aside as "<file>.damaged" and reported.
     std::optional<Entry> load(QString *error) const;
     bool clear();

@@ -19,6 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <list>
+#include <vector>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -426,20 +429,30 @@ TEST_F(HelperDaemonTest, TerminationRestoresAndADamagedStateIsSetAside)
 }
 
 // Every road that gives the user's saved settings back, with and without a setting the user made
-// after the enable (mode none, to get a network back, or a proxy of their own).
+// after the enable.
 enum class Road {
-    Disable,           // the client's disconnect, its long press, its next start, its quit
-    ClientsEnd,        // the client ended while connected, having asked for the restore
-    HelperEnd,         // SIGTERM: the session ends
-    HelperStart,       // a copy left by a killed helper
+    Disable,                // the client's disconnect, its long press, its next start, its quit
+    ClientsEnd,             // the client ended while connected, having asked for the restore
+    HelperEnd,              // SIGTERM: the session ends
+    HelperStart,            // a copy left by a killed helper
+    HelperReplaced,         // an install replaced the helper's program
     EnableAgainThenDisable, // a second enable in between
+};
+
+// What the user did to the desktop after the enable, as a desktop's proxy page writes it.
+enum class Change {
+    None,
+    IgnoreListEdit,  // one exception added: the proxy itself is still the client's
+    ModeNone,        // "off", which writes the mode alone
+    ProxyOfTheirOwn, // their own SOCKS proxy in place of the client's
 };
 
 struct RestoreRow
 {
     const char *name;
     Road road;
-    std::optional<QJsonObject> usersChange; // set after the enable, before the road
+    Change change;
+    bool beforeNoProxy = false; // the user had no proxy before the connect, else their own
 };
 
 void PrintTo(const RestoreRow &row, std::ostream *out)
@@ -447,42 +460,107 @@ void PrintTo(const RestoreRow &row, std::ostream *out)
     *out << row.name;
 }
 
-const QByteArray kUsersOwnKept = "the desktop proxy was changed since the last enable; the user's setting stays, the saved copy is dropped";
-const QByteArray kCopyReplaced = "the desktop proxy was changed since the last enable; the saved copy now holds that setting";
+const QByteArray kUsersChangeStays = "the desktop proxy was changed since the last enable; the user's change stays (";
+const QByteArray kCopyHoldsChange = "; the saved copy now holds that change";
 
-QJsonObject usersChange(const QJsonObject &changes)
+QJsonObject withKeys(QJsonObject settings, const QJsonObject &changes)
 {
-    QJsonObject settings = DesktopProxyFile::usersOwnSample();
     for (auto it = changes.begin(); it != changes.end(); ++it)
         settings.insert(it.key(), it.value());
     return settings;
 }
 
+QJsonObject noProxySample()
+{
+    return {{"mode", "none"}, {"socks_host", ""}, {"socks_port", 0}, {"http_host", ""}, {"http_port", 0},
+            {"ignore_hosts", QJsonArray{"localhost", "127.0.0.0/8"}}, {"autoconfig_url", ""}};
+}
+
+QJsonObject settingsBefore(const RestoreRow &row)
+{
+    return row.beforeNoProxy ? noProxySample() : DesktopProxyFile::usersOwnSample();
+}
+
+const QJsonObject kTheirOwnProxy = {{"socks_host", "other-proxy.example.org"}, {"socks_port", 3128}};
+
+// The desktop as the enable left it, changed by the user.
+QJsonObject changedByTheUser(Change change, const QJsonObject &desktop)
+{
+    switch (change) {
+    case Change::None:
+        break;
+    case Change::IgnoreListEdit: {
+        QJsonArray hosts = desktop.value("ignore_hosts").toArray();
+        hosts.append("printer.lan");
+        return withKeys(desktop, {{"ignore_hosts", hosts}});
+    }
+    case Change::ModeNone:
+        return withKeys(desktop, {{"mode", "none"}});
+    case Change::ProxyOfTheirOwn:
+        return withKeys(desktop, kTheirOwnProxy);
+    }
+    return desktop;
+}
+
+// What every road leaves: what the user changed stays, the rest of their earlier setting comes
+// back; where they pointed the proxy elsewhere, it is in use.
+QJsonObject expectedAfter(const RestoreRow &row, const QJsonObject &changed)
+{
+    const QJsonObject before = settingsBefore(row);
+    switch (row.change) {
+    case Change::None:
+        break;
+    case Change::IgnoreListEdit:
+        return withKeys(before, {{"ignore_hosts", changed.value("ignore_hosts")}});
+    case Change::ModeNone:
+        return withKeys(before, {{"mode", "none"}});
+    case Change::ProxyOfTheirOwn:
+        return withKeys(withKeys(before, kTheirOwnProxy), {{"mode", "manual"}});
+    }
+    return before;
+}
+
 class RestoreRoadTest : public HelperDaemonTest, public ::testing::WithParamInterface<RestoreRow>
 {
+protected:
+    // The helper run from a copy of its program, which the road may replace as an install would.
+    bool startHelperCopy(DaemonProcess &daemon)
+    {
+        return QDir().mkpath(m_dir.filePath("bin")) && QFile::copy(kHelper, helperCopy())
+            && daemon.start(helperCopy(), arguments(), m_socket);
+    }
+
+    bool replaceHelperCopy()
+    {
+        const QString next = helperCopy() + ".new";
+        return QFile::copy(kHelper, next) && std::rename(QFile::encodeName(next).constData(), QFile::encodeName(helperCopy()).constData()) == 0;
+    }
+
+    QString helperCopy() const { return m_dir.filePath("bin/ostrel-helper"); }
 };
 
-TEST_P(RestoreRoadTest, TheUsersSettingComesBackUnlessTheyChangedItSince)
+TEST_P(RestoreRoadTest, GivesBackWhatTheUserDidNotChange)
 {
     const RestoreRow &row = GetParam();
-    writeUserSettings(DesktopProxyFile::usersOwnSample());
+    writeUserSettings(settingsBefore(row));
     auto daemon = std::make_unique<DaemonProcess>();
-    ASSERT_TRUE(startHelper(*daemon));
+    ASSERT_TRUE(row.road == Road::HelperReplaced ? startHelperCopy(*daemon) : startHelper(*daemon));
     HeldConnection client(m_socket);
     client.askForRestoreAtTheEnd(row.road == Road::ClientsEnd);
     ASSERT_FALSE(client.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
     ASSERT_TRUE(DesktopProxyFile::pointsAt(desktopSettings(), 9999));
-    if (row.usersChange)
-        writeUserSettings(*row.usersChange);
+    const QJsonObject changed = changedByTheUser(row.change, desktopSettings());
+    writeUserSettings(changed);
 
-    const QByteArray said = row.road == Road::EnableAgainThenDisable ? kCopyReplaced : kUsersOwnKept;
+    QJsonObject disabled;
     switch (row.road) {
     case Road::EnableAgainThenDisable:
         ASSERT_FALSE(client.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
         ASSERT_TRUE(DesktopProxyFile::pointsAt(desktopSettings(), 9999));
         [[fallthrough]];
     case Road::Disable:
-        EXPECT_FALSE(call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
+        disabled = call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+        EXPECT_FALSE(disabled.contains("error")) << QJsonDocument(disabled).toJson().constData();
         break;
     case Road::ClientsEnd:
         client.end();
@@ -498,40 +576,62 @@ TEST_P(RestoreRoadTest, TheUsersSettingComesBackUnlessTheyChangedItSince)
         daemon = std::make_unique<DaemonProcess>();
         ASSERT_TRUE(startHelper(*daemon));
         break;
+    case Road::HelperReplaced:
+        ASSERT_TRUE(replaceHelperCopy());
+        EXPECT_TRUE(daemon->process()->waitForFinished(5000)) << daemon->output().constData();
+        break;
     }
 
-    EXPECT_EQ(desktopSettings(), row.usersChange.value_or(DesktopProxyFile::usersOwnSample()))
-        << QJsonDocument(desktopSettings()).toJson().constData();
+    const QJsonObject expected = expectedAfter(row, changed);
+    EXPECT_EQ(desktopSettings(), expected);
     EXPECT_FALSE(QFile::exists(savedStatePath()));
-    // The helper says why it left the desktop as it is, once; its output is whole once it ended.
-    EXPECT_TRUE(daemon->terminate());
-    EXPECT_EQ(desktopSettings(), row.usersChange.value_or(DesktopProxyFile::usersOwnSample()));
+    // The client hears what was kept; null, as ever, when the saved settings came back whole.
+    if (row.road == Road::Disable)
+        EXPECT_EQ(disabled.value("result").isObject(), row.change != Change::None) << QJsonDocument(disabled).toJson().constData();
+    // The helper says what it left as the user's, once; its output is whole once it ended.
+    if (daemon->process()->state() != QProcess::NotRunning)
+        EXPECT_TRUE(daemon->terminate());
+    EXPECT_EQ(desktopSettings(), expected);
     m_output += daemon->output();
-    EXPECT_EQ(m_output.count(said), row.usersChange ? 1 : 0) << m_output.constData();
+    const bool changedAtTheEnd = row.change != Change::None && row.road != Road::EnableAgainThenDisable;
+    EXPECT_EQ(m_output.count(kUsersChangeStays), changedAtTheEnd ? 1 : 0) << m_output.constData();
+    EXPECT_EQ(m_output.count(kCopyHoldsChange), row.change != Change::None && !changedAtTheEnd ? 1 : 0) << m_output.constData();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryRoad, RestoreRoadTest,
-    ::testing::Values(RestoreRow{"Disable", Road::Disable, {}},
-                      RestoreRow{"DisableAfterModeNone", Road::Disable, usersChange({{"mode", "none"}})},
-                      RestoreRow{"ClientsEnd", Road::ClientsEnd, {}},
-                      RestoreRow{"ClientsEndAfterAProxyOfTheirOwn", Road::ClientsEnd,
-                                 usersChange({{"socks_host", "other-proxy.example.org"}})},
-                      RestoreRow{"HelperEnd", Road::HelperEnd, {}},
-                      RestoreRow{"HelperEndAfterModeNone", Road::HelperEnd, usersChange({{"mode", "none"}})},
-                      RestoreRow{"HelperStart", Road::HelperStart, {}},
-                      RestoreRow{"HelperStartAfterAProxyOfTheirOwn", Road::HelperStart,
-                                 usersChange({{"socks_port", 3128}})},
-                      RestoreRow{"EnableAgainThenDisable", Road::EnableAgainThenDisable, {}},
-                      RestoreRow{"EnableAgainAfterModeNoneThenDisable", Road::EnableAgainThenDisable,
-                                 usersChange({{"mode", "none"}})}),
-    [](const ::testing::TestParamInfo<RestoreRow> &info) { return std::string(info.param.name); });
+// Each road with each change; the proxy of their own also from "no proxy", where only the mode the
+// user left on keeps it in use.
+std::vector<RestoreRow> everyRoadAndChange()
+{
+    const std::pair<const char *, Road> roads[] = {
+        {"Disable", Road::Disable},       {"ClientsEnd", Road::ClientsEnd},         {"HelperEnd", Road::HelperEnd},
+        {"HelperStart", Road::HelperStart}, {"HelperReplaced", Road::HelperReplaced}, {"EnableAgainThenDisable", Road::EnableAgainThenDisable},
+    };
+    const std::pair<const char *, Change> changes[] = {
+        {"", Change::None},
+        {"AfterAnIgnoreListEdit", Change::IgnoreListEdit},
+        {"AfterModeNone", Change::ModeNone},
+        {"AfterAProxyOfTheirOwn", Change::ProxyOfTheirOwn},
+    };
+    static std::list<std::string> names;
+    std::vector<RestoreRow> rows;
+    for (const auto &[road, roadValue] : roads) {
+        for (const auto &[change, changeValue] : changes) {
+            rows.push_back({names.emplace_back(std::string(road) + change).c_str(), roadValue, changeValue});
+            if (changeValue == Change::ProxyOfTheirOwn)
+                rows.push_back({names.emplace_back(std::string(road) + change + "FromNoProxy").c_str(), roadValue, changeValue, true});
+        }
+    }
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRoad, RestoreRoadTest, ::testing::ValuesIn(everyRoadAndChange()),
+                         [](const ::testing::TestParamInfo<RestoreRow> &info) { return std::string(info.param.name); });
 
 // A copy saved by an older helper does not say what its enable left: it is given back whatever
 // the desktop shows, as that helper would have.
 TEST_F(HelperDaemonTest, ACopyOfAnOlderHelperRestoresAsBefore)
 {
-    writeUserSettings(usersChange({{"mode", "none"}}));
+    writeUserSettings(withKeys(DesktopProxyFile::usersOwnSample(), {{"mode", "none"}}));
     ASSERT_TRUE(QDir().mkpath(m_state));
     QFile saved(savedStatePath());
     ASSERT_TRUE(saved.open(QIODevice::WriteOnly));

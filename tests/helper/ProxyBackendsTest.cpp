@@ -7,7 +7,9 @@
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
 
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -113,27 +115,55 @@ TEST(KdeProxyBackendTest, EditsOnlyItsKeysAndRestoresTheFileExactly)
 }
 
 // The service judges a change by the store's own lines: KDE's, as read back after the enable,
-// read the same at the disable while nobody edited them.
-TEST(KdeProxyBackendTest, TheDisableRestoresTheFileUnlessTheUserEditedItSince)
+// read the same at the disable while nobody edited them. Each group of lines the user edited
+// stays theirs; the rest comes back.
+TEST(KdeProxyBackendTest, TheDisableGivesBackEveryLineTheUserDidNotEditSince)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("kioslaverc");
     const QByteArray original = "[Proxy Settings]\nProxyType=2\nProxy Config Script=http://wpad.example/proxy.pac\n";
+    const QString exceptions = kExceptions.join(',');
+    struct Row
+    {
+        const char *name;
+        QJsonObject edit;     // lines the user changed after the enable
+        QJsonObject expected; // the group's lines after the disable; empty for the original file
+    };
+    const QJsonObject pac = {{"Proxy Config Script", "http://wpad.example/proxy.pac"}};
+    const Row rows[] = {
+        {"unedited", {}, {}},
+        // What the desktop's settings write when the user turns the proxy off.
+        {"off", {{"ProxyType", "0"}}, {{"ProxyType", "0"}, {"Proxy Config Script", "http://wpad.example/proxy.pac"},
+                                         {"socksProxy", QJsonValue::Null}, {"NoProxyFor", QJsonValue::Null}}},
+        {"an exception added", {{"NoProxyFor", exceptions + ",printer.lan"}},
+         {{"ProxyType", "2"}, {"Proxy Config Script", "http://wpad.example/proxy.pac"}, {"socksProxy", QJsonValue::Null},
+          {"NoProxyFor", exceptions + ",printer.lan"}, {"ReversedException", "false"}}},
+        // Their own proxy stays in use: the mode that uses it stays too.
+        {"a proxy of their own", {{"socksProxy", "socks://other-proxy.example 1080"}},
+         {{"ProxyType", "1"}, {"Proxy Config Script", "http://wpad.example/proxy.pac"},
+          {"socksProxy", "socks://other-proxy.example 1080"}, {"NoProxyFor", QJsonValue::Null}}},
+    };
     KdeProxyBackend backend(path);
     SavedProxyState state(dir.filePath("state"));
     ProxyConfigService service(backend, state, "1.0");
-    for (const bool edited : {false, true}) {
+    for (const Row &row : rows) {
         writeAll(path, original);
         ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
-        QByteArray applied = readAll(path);
-        if (edited) {
-            // What the desktop's settings write when the user turns the proxy off.
-            applied.replace("ProxyType=1\n", "ProxyType=0\n");
-            writeAll(path, applied);
-        }
+        QString error;
+        QJsonObject edited = *backend.snapshot(&error);
+        for (auto it = row.edit.begin(); it != row.edit.end(); ++it)
+            edited.insert(it.key(), it.value());
+        ASSERT_TRUE(backend.restoreSnapshot(edited).isEmpty());
+
         EXPECT_TRUE(service.disableProxy(true).isEmpty());
-        EXPECT_EQ(readAll(path), edited ? applied : original) << "edited: " << edited;
         EXPECT_FALSE(state.exists());
+        if (row.expected.isEmpty()) {
+            EXPECT_EQ(readAll(path), original) << row.name;
+            continue;
+        }
+        const QJsonObject after = *backend.snapshot(&error);
+        for (auto it = row.expected.begin(); it != row.expected.end(); ++it)
+            EXPECT_EQ(after.value(it.key()), it.value()) << row.name << ": " << it.key().toStdString();
     }
 }
 
@@ -248,6 +278,147 @@ TEST(ProxyConfigServiceTest, RestoreWritesTheGivenSettingsAndForgetsTheSavedOnes
     EXPECT_EQ(now->socksHost, "10.1.2.3");
     EXPECT_TRUE(service.disableProxy(true).isEmpty());
     EXPECT_EQ(backend.read(&error)->socksHost, "10.1.2.3") << "nothing of ours is left to undo";
+}
+
+// Writes every key of a restore but the mode, then fails, as gsettings does when the session bus
+// goes away during the restore at logout (the mode is written last).
+class CutShortBackend : public FileProxyBackend
+{
+public:
+    using FileProxyBackend::FileProxyBackend;
+    QString restoreSnapshot(const QJsonObject &snapshot) override
+    {
+        if (!cutShort)
+            return FileProxyBackend::restoreSnapshot(snapshot);
+        QString error;
+        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
+        const QJsonObject target = keyValues(snapshot);
+        for (auto it = target.begin(); it != target.end(); ++it) {
+            if (it.key() != QLatin1String("mode"))
+                content.insert(it.key(), it.value());
+        }
+        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
+        return QStringLiteral("gsettings set failed for org.gnome.system.proxy mode: the bus went away");
+    }
+    bool cutShort = false;
+};
+
+ProxySettings noProxy()
+{
+    ProxySettings settings;
+    settings.ignoreHosts = {"localhost"};
+    return settings;
+}
+
+// The next start finishes a restore cut short as it was decided: the half it wrote is not the
+// user's change, so the mode the user had comes back with the rest.
+TEST(ProxyConfigServiceTest, ARestoreCutShortIsFinishedAsDecided)
+{
+    QTemporaryDir dir;
+    CutShortBackend backend(dir.filePath("settings.json"));
+    ASSERT_TRUE(backend.apply(noProxy()).isEmpty());
+    SavedProxyState state(dir.filePath("state"));
+    {
+        ProxyConfigService service(backend, state, "1.0");
+        ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+        backend.cutShort = true;
+        EXPECT_FALSE(service.disableProxy(true).isEmpty());
+        EXPECT_TRUE(state.exists());
+    }
+    FileProxyBackend next(dir.filePath("settings.json"));
+    ProxyConfigService service(next, state, "1.0");
+    EXPECT_TRUE(service.restoreLeftover().isEmpty());
+    QString error;
+    EXPECT_EQ(next.read(&error), noProxy());
+    EXPECT_FALSE(state.exists());
+}
+
+// Whether the desktop names the listener an enable at 9999 sets.
+bool namesTheListener(ProxyBackend &backend)
+{
+    QString error;
+    const std::optional<ProxySettings> settings = backend.read(&error);
+    return !settings || settings->namesListener(9999, 9999, {});
+}
+
+// A copy found damaged at a second enable refuses that enable; the one after saves no copy of the
+// client's own listener, which the desktop still shows, as the user's.
+TEST(ProxyConfigServiceTest, ADamagedCopyAtASecondEnableNeverLeadsBackToTheListener)
+{
+    QTemporaryDir dir;
+    FileProxyBackend backend(dir.filePath("settings.json"));
+    ASSERT_TRUE(backend.apply(noProxy()).isEmpty());
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, "1.0");
+    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+    writeAll(state.filePath(), "{\"backend\": \"file\", \"snap");
+
+    const QString refused = service.enableProxy(9999, 9999, {}, {}, true, kExceptions);
+    EXPECT_TRUE(refused.contains("damaged")) << refused.toStdString();
+    EXPECT_TRUE(QFile::exists(state.filePath() + ".damaged"));
+    EXPECT_TRUE(namesTheListener(backend));
+
+    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+    EXPECT_TRUE(service.disableProxy(true).isEmpty());
+    EXPECT_FALSE(namesTheListener(backend));
+    QString error;
+    EXPECT_EQ(backend.read(&error)->mode, ProxySettings::Mode::None);
+}
+
+// With no copy of the user's and the desktop already on the listener (a killed client's, by
+// 127.0.0.1 or by name), the restore gives back no proxy rather than the dead listener.
+TEST(ProxyConfigServiceTest, AnEnableThatMeetsTheListenerKeepsNoCopyOfIt)
+{
+    for (const char *host : {"127.0.0.1", "localhost", "::1"}) {
+        QTemporaryDir dir;
+        FileProxyBackend backend(dir.filePath("settings.json"));
+        ProxySettings dead = ProxySettings::forLocalListener(9999, 9999, {}, kExceptions);
+        dead.socksHost = host;
+        ASSERT_TRUE(backend.apply(dead).isEmpty());
+        SavedProxyState state(dir.filePath("state"));
+        ProxyConfigService service(backend, state, "1.0");
+        ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+        EXPECT_TRUE(service.disableProxy(true).isEmpty());
+        EXPECT_FALSE(namesTheListener(backend)) << host;
+    }
+}
+
+// A record of the enable in a shape no helper writes is a damaged copy: set aside and reported,
+// not read as "the user changed everything", which would drop the copy unseen.
+TEST(ProxyConfigServiceTest, AnAppliedRecordThatIsNotAnObjectIsSetAside)
+{
+    QTemporaryDir dir;
+    FileProxyBackend backend(dir.filePath("settings.json"));
+    ASSERT_TRUE(backend.apply(ProxySettings::forLocalListener(9999, 9999, {}, kExceptions)).isEmpty());
+    SavedProxyState state(dir.filePath("state"));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("state")));
+    const QJsonObject copy = {{"backend", "file"},
+                              {"snapshot", QJsonObject{{"exists", true}, {"content", noProxy().toJson()}}},
+                              {"applied", 5}};
+    writeAll(state.filePath(), QJsonDocument(copy).toJson());
+
+    ProxyConfigService service(backend, state, "1.0");
+    const QString error = service.restoreLeftover();
+    EXPECT_TRUE(error.contains("damaged")) << error.toStdString();
+    EXPECT_TRUE(QFile::exists(state.filePath() + ".damaged"));
+}
+
+// A store that cannot be read at the restore (a hand edit left unfinished) does not hold the
+// copy for ever: it is written back whole, as it was before restores compared anything.
+TEST(ProxyConfigServiceTest, AStoreUnreadableAtTheRestoreGetsTheCopyBack)
+{
+    QTemporaryDir dir;
+    FileProxyBackend backend(dir.filePath("settings.json"));
+    ASSERT_TRUE(backend.apply(noProxy()).isEmpty());
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, "1.0");
+    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+    writeAll(dir.filePath("settings.json"), "{\"mode\": \"man");
+
+    EXPECT_TRUE(service.disableProxy(true).isEmpty());
+    QString error;
+    EXPECT_EQ(backend.read(&error), noProxy());
+    EXPECT_FALSE(state.exists());
 }
 
 } // namespace

@@ -151,15 +151,15 @@ TEST_P(KilledWhileConnectedTest, DesktopProxyIsTheUsersAgainUnlessTheKillSwitchH
             EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
             return;
         }
-        // The user gets a network back by hand; the client's next start leaves that alone and
-        // drops the older copy, saying so.
+        // The user gets a network back by hand; the client's next start leaves what they changed
+        // alone, saying so.
         QJsonObject theirOwn = DesktopProxyFile::usersOwnSample();
         theirOwn.insert("socks_host", "other-proxy.example.org");
         ASSERT_TRUE(DesktopProxyFile::write(settingsPath(), theirOwn));
         nextStartRestores();
         EXPECT_EQ(desktopSettings(), theirOwn);
         EXPECT_FALSE(QFile::exists(savedStatePath()));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return helperSaid("the user's setting stays, the saved copy is dropped"); }, kWaitMs))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return helperSaid("the desktop proxy was changed since the last enable; the user's change stays ("); }, kWaitMs))
             << m_helperOutput.constData();
         return;
     }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "helper/ProxyBackend.h"
+
+#include <QJsonObject>
+#include <QStringList>
+
+// What a restore writes to the desktop store: the user's saved settings, key group by key group,
+// except where the desktop no longer shows what the enable left. A group changed since is the
+// user's own and stays; where the user changed where traffic goes (a proxy, a PAC address), the
+// mode stays as well, so their choice keeps working. A change of the exceptions alone brings the
+// saved setting back with the user's exceptions.
+class RestorePlan
+{
+public:
+    // `saved`, `applied` and `current` are snapshots in the backend's form: the user's settings
+    // before the enable, what the enable left, and what the store holds now.
+    static RestorePlan decide(const ProxyBackend &backend, const QJsonObject &saved, const QJsonObject &applied,
+                              const QJsonObject &current);
+
+    // The snapshot to write. The saved one itself while the user changed nothing.
+    QJsonObject target;
+    // The store's keys the user changed since the enable (or whose change made them theirs),
+    // which keep the user's values; empty when the saved settings come back whole.
+    QStringList usersOwnKeys;
+    // Whether writing the target leaves the store as it is now.
+    bool nothingToWrite = false;
+};
