@@ -8,3 +8,7 @@ add_executable(install-folder-probe common/probe/InstallFolderProbe.cpp)
 target_link_libraries(install-folder-probe PRIVATE ostrel_common)
 add_executable(skip-probe common/probe/SkipProbe.cpp)
 target_link_libraries(skip-probe PRIVATE ostrel_testsupport)
+# The skip test runs the helper's gsettings case without its tools.
+if(TARGET common_WantedSkipTest AND TARGET helper_GSettingsBackendTest)
+  add_dependencies(common_WantedSkipTest helper_GSettingsBackendTest)
+endif()

@@ -32,6 +32,7 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
+#include "networking/ApplicationProxy.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWorkTool.h"
@@ -90,8 +91,12 @@ void AppDelegate::applicationDidFinishLaunching()
                 done();
         });
     });
-    // A previous run that crashed may have left the desktop pointed at a dead listener. Before
-    // any request of the start: from here on none takes it.
+    // The client's road for its requests and pages is Qt's before any request of the start: from
+    // here on none takes the client's own listener while not connected, which a run killed while
+    // connected may have left in the desktop's setting.
+    ApplicationProxy::install();
+    // That run's desktop setting goes back to the user's; the start's first requests wait for it,
+    // bounded, rather than go straight past the user's own proxy.
     HLLPACUtilWrapper::restoreAfterCrash();
 
     // The sequence runs once the event loop does, as it would after launching has finished.

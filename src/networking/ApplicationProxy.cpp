@@ -88,18 +88,6 @@ public:
 private:
     static QNetworkProxy direct() { return QNetworkProxy(QNetworkProxy::NoProxy); }
 
-    // The client's own listener, however the system names it. While not pointed no engine of the
-    // client's serves it: one the desktop still names is what a client killed while connected
-    // left there (the kill switch held it), until the start's restore lands.
-    static bool isOwnListener(const QNetworkProxy &proxy)
-    {
-        if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy
-            || proxy.port() != LocalListeners::kSocksPort)
-            return false;
-        const QString host = proxy.hostName();
-        return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || QHostAddress(host).isLoopback();
-    }
-
     // The empty question is Qt WebEngine's (QNetworkProxy::applicationProxy()): one answer for
     // all its pages.
     static bool isWebEnginesQuestion(const QNetworkProxyQuery &query)
@@ -131,7 +119,10 @@ private:
             ? QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain()))
             : query;
         QList<QNetworkProxy> road = QNetworkProxyFactory::systemProxyForQuery(asked);
-        road.removeIf(isOwnListener);
+        // While not pointed no engine of the client's serves its own listener: one the system still
+        // names is what a client killed while connected left there (the kill switch held it), until
+        // the start's restore lands, or for good where that restore failed.
+        road.removeIf(LocalListeners::isOwnListener);
         // As Qt's own system factory answers: a server takes the first road it can listen on,
         // which no HTTP proxy is, so the list ends straight.
         road.append(direct());

@@ -23,7 +23,9 @@
 // serves that while not pointed, yet the system may still name it: a client killed while
 // connected with the kill switch on leaves the desktop there, and the next start's restore lands
 // only after its first requests. So the factory is installed at the start, before any request
-// (HLLPACUtilWrapper::restoreAfterCrash), and before the first page wherever a page comes first.
+// (AppDelegate, right before the start's restore), and before the first page wherever a page
+// comes first. Leaving that listener out sends a request straight, which is not yet the user's
+// road: the start's requests wait for the restore that brings it back (StartRestoreGate).
 //
 // Pointing is the engine's business (HLLPACUtilWrapper); the road is the client's, which its
 // requests, its analytics and its pages take, so it lives here with them. Each change of it is

@@ -26,6 +26,7 @@
 #include "networking/NetworkUiHooks.h"
 #include "networking/OONetWork.h"
 #include "networking/ReplyGuard.h"
+#include "networking/StartRestoreGate.h"
 
 const QString OOHostSafeAdpter::kHistoryHostsKey = QStringLiteral("historyHostsKey");
 const QString OOHostSafeAdpter::kRemoteUrlsKey = QStringLiteral("kRemoteUrlsKey");
@@ -217,6 +218,13 @@ void OOHostSafeAdpter::runPhase(const std::shared_ptr<Round> &round)
 
 void OOHostSafeAdpter::probeBatch(const std::shared_ptr<Round> &round, const QStringList &batch)
 {
+    // A probe sent straight while the desktop still names a killed run's listener fails where only
+    // the user's proxy leads out, and the round would give up on hosts that answer.
+    if (!batch.isEmpty() && StartRestoreGate::waits(this, QUrl(batch.first()), [this, round, batch] {
+            if (!round->done)
+                probeBatch(round, batch);
+        }))
+        return;
     auto outstanding = std::make_shared<int>(batch.size());
     round->inFlight.clear();
     for (const QString &host : batch) {
@@ -267,6 +275,11 @@ QNetworkReply *OOHostSafeAdpter::plainGet(const QUrl &url)
 void OOHostSafeAdpter::fetchRemoteLists(const std::shared_ptr<Round> &round)
 {
     const QStringList urls = storedArray(kRemoteUrlsKey);
+    if (!urls.isEmpty() && StartRestoreGate::waits(this, QUrl(urls.first()), [this, round] {
+            if (!round->done)
+                fetchRemoteLists(round);
+        }))
+        return;
     auto outstanding = std::make_shared<int>(0);
     auto found = std::make_shared<QStringList>();
     for (const QString &text : urls) {

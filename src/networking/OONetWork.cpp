@@ -30,6 +30,7 @@
 #include "networking/NetworkLog.h"
 #include "networking/NetworkUiHooks.h"
 #include "networking/OOHostSafeAdpter.h"
+#include "networking/StartRestoreGate.h"
 
 Q_LOGGING_CATEGORY(lcNetwork, "ostrel.network", QtInfoMsg)
 
@@ -154,6 +155,9 @@ void OONetWork::sendData(const QString &method, const QString &url, bool decrypt
     };
     const QUrl target(url);
     if (refuseUrl(target, fail))
+        return;
+    // At the start, until the desktop's proxy is the user's again: a later turn sends it.
+    if (StartRestoreGate::waits(this, target, [=, this] { sendData(method, url, decryptResponse, params, headers, completion); }))
         return;
     const QJsonObject merged = mergeAppInfoParameters(params);
     const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(merged, decryptResponse);
@@ -383,6 +387,8 @@ void OONetWork::requestConfigRawData(const QString &method, const QString &url, 
     const QUrl target(url);
     if (refuseUrl(target, rawFailure(completion)))
         return;
+    if (StartRestoreGate::waits(this, target, [=, this] { requestConfigRawData(method, url, completion); }))
+        return;
     QNetworkRequest request(target);
     request.setTransferTimeout(m_rawTimeoutMs);
     followSafeRedirects(request);
@@ -436,6 +442,8 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     const QUrl target(url);
     if (refuseUrl(target, fail))
         return;
+    if (StartRestoreGate::waits(this, target, [=, this] { startDownload(url, handler); }))
+        return;
     const QString destination = downloadDestination();
     QDir().mkpath(QFileInfo(destination).absolutePath());
     // The installer is written beside its final place and renamed only when every byte arrived,
@@ -465,6 +473,8 @@ void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &
         return;
     const QUrl target(url);
     if (refuseUrl(target, rawFailure(completion)))
+        return;
+    if (StartRestoreGate::waits(this, target, [=, this] { uploadMultipart(url, parts, headers, completion); }))
         return;
     auto *multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     for (const MultipartPart &part : parts) {

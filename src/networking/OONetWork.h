@@ -31,7 +31,8 @@ struct MultipartPart
 
 // The request functions of the API client. One network manager on the GUI thread carries every
 // request; entry points may be called from any thread and move themselves to the GUI thread, and
-// every completion runs there.
+// every completion runs there. At the start a request waits, bounded, while the desktop still
+// names the listener a killed run left there (StartRestoreGate).
 class OONetWork : public QObject
 {
     Q_OBJECT

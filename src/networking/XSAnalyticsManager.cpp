@@ -15,6 +15,7 @@
 #include "networking/OONetParamManager.h"
 #include "networking/OONetWork.h"
 #include "networking/OONetWorkTool.h"
+#include "networking/StartRestoreGate.h"
 
 namespace {
 
@@ -147,9 +148,22 @@ void XSAnalyticsManager::track(const QString &event, const std::optional<QString
     // domain, the keys, the proxy configuration) happens here, on the GUI thread; the worker only
     // sends bytes.
     const QUrl target(OONetWorkTool::apiUrl(ApiPaths::kActionTrack));
-    const std::optional<AnalyticsUpload> upload = OONetWork::isAllowedUrl(target)
-        ? seal(event, buildEvent(event, url, dataId, params), target)
-        : std::nullopt;
+    if (!OONetWork::isAllowedUrl(target)) {
+        announce(event, false);
+        return;
+    }
+    send(event, buildEvent(event, url, dataId, params), target);
+}
+
+void XSAnalyticsManager::send(const QString &event, const QJsonObject &record, const QUrl &target)
+{
+    // At the start the event waits, with the time it happened, while the desktop still names the
+    // listener a killed run left there: it is sealed with the road the restore brings back.
+    if (!m_worker->isRunning())
+        return; // the program is ending
+    if (StartRestoreGate::waits(this, target, [=, this] { send(event, record, target); }))
+        return;
+    const std::optional<AnalyticsUpload> upload = seal(event, record, target);
     if (!upload) {
         announce(event, false);
         return;

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -15,8 +16,10 @@ class WorkerThread;
 // fields and the time, and signs it like every API request, on the calling (GUI) thread, where
 // the road the client's own requests take (the proxy) is chosen too; a worker thread uploads it.
 // Where that road changes (the client connects or disconnects), the GUI thread chooses it again
-// and tells the worker, and the events that have not left yet take the new road. A failed upload
-// is dropped; the outcome of each is only announced (`uploaded`, on the GUI thread).
+// and tells the worker, and the events that have not left yet take the new road. At the start an
+// event waits, bounded, while the desktop still names the listener a killed run left there
+// (StartRestoreGate). A failed upload is dropped; the outcome of each is only announced
+// (`uploaded`, on the GUI thread).
 class XSAnalyticsManager : public QObject
 {
     Q_OBJECT
@@ -43,6 +46,8 @@ Q_SIGNALS:
 
 private:
     explicit XSAnalyticsManager(QObject *parent = nullptr);
+    // Seals the event for the road the service's address takes now and hands it to the worker.
+    void send(const QString &event, const QJsonObject &record, const QUrl &target);
     void announce(const QString &event, bool delivered);
     // Tells the worker the road to the service, chosen again after Qt's road changed.
     void roadChanged();

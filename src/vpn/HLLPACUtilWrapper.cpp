@@ -15,6 +15,7 @@
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
 #include "networking/ApplicationProxy.h"
+#include "networking/StartRestoreGate.h"
 #include "vpn/HLLShadowsocks.h"
 #include "vpn/HLLSingBox.h"
 #include "vpn/PrivilegedHelperManager.h"
@@ -629,15 +630,16 @@ void HLLPACUtilWrapper::handleEngineLoss()
 
 void HLLPACUtilWrapper::restoreAfterCrash()
 {
-    // Until the helper's restore lands the desktop may still name the dead listener, and Qt reads
-    // it where a desktop plugin or the environment serves it: from here on the client's requests
-    // take its own road, which leaves that listener alone.
-    ApplicationProxy::install();
     // An engine whose client and guard were both killed outright still holds the local port.
     EngineRecord::stopLeftovers(&shared(), kShutdownWaitMs);
+    // Until the helper's restore lands the desktop may still name the dead listener, which the
+    // client's road leaves out: a request sent now would go straight, past the user's own proxy.
+    // The start's requests to that road wait for the answer, whatever it is, or the bound.
+    StartRestoreGate::hold(kStartRestoreWaitMs);
     shared().disable([](const std::optional<HelperError> &error) {
         if (error)
             WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("restore at start failed: ") + error->text());
+        StartRestoreGate::open();
     });
 }
 

@@ -3,12 +3,15 @@
 #include "common/DetachedProcess.h"
 #include "common/GuiThread.h"
 #include "common/HelperProtocol.h"
+#include "common/Logger.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,46 @@ std::optional<HelperError> refusalIn(const QJsonValue &error)
     if (error.isUndefined() || error.isNull() || (error.isString() && error.toString().isEmpty()))
         return std::nullopt;
     return HelperError::refused(error.isString() ? error.toString() : QStringLiteral("malformed helper reply"));
+}
+
+// A key name the helper reports is shown in the log as it stands only when it is a short plain text:
+// the reply comes from another process, and the log is read by people.
+bool isPlainKeyName(const QJsonValue &value)
+{
+    constexpr qsizetype kLongestKeyName = 40;
+    if (!value.isString())
+        return false;
+    const QString name = value.toString();
+    if (name.isEmpty() || name.size() > kLongestKeyName)
+        return false;
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-'
+            || c == u'_' || c == u'.' || c == u' ';
+    });
+}
+
+// The file log's line for a restore the helper confirmed: its result is null when every saved key
+// came back (an older helper always answers so), or names the keys the user changed since the
+// enable, which stay as the user set them.
+QString restoreLine(const QJsonValue &result)
+{
+    constexpr qsizetype kMostKeysNamed = 16;
+    const QJsonValue kept = result.isObject() ? result.toObject().value(QStringLiteral("usersOwnKept")) : QJsonValue();
+    if (result.isNull() || result.isUndefined() || (kept.isArray() && kept.toArray().isEmpty()))
+        return QStringLiteral("the desktop proxy is back as before the connect");
+    if (!kept.isArray())
+        return QStringLiteral("the desktop proxy is back; the helper's word on the user's own changes is unreadable");
+    const QJsonArray keys = kept.toArray();
+    const bool nameable = keys.size() <= kMostKeysNamed && std::all_of(keys.begin(), keys.end(), isPlainKeyName);
+    if (!nameable) {
+        return QStringLiteral("the desktop proxy is back; the user's own change stays: %1 %2")
+            .arg(keys.size())
+            .arg(keys.size() == 1 ? QStringLiteral("key") : QStringLiteral("keys"));
+    }
+    QStringList names;
+    for (const QJsonValue &key : keys)
+        names << key.toString();
+    return QStringLiteral("the desktop proxy is back; the user's own change stays: ") + names.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -90,7 +133,15 @@ void HelperClient::enableProxyWithPort(qint32 port, qint32 socksPort, const std:
 
 void HelperClient::disableProxyWithFilterInterface(bool filterInterface, ErrorReply reply)
 {
-    call(HelperProtocol::kDisableProxy, {{QStringLiteral("filterInterface"), filterInterface}}, errorOnly(std::move(reply)));
+    // The caller hears only whether it worked; what the helper gave back, and what of the user's it
+    // left, is for the log.
+    call(HelperProtocol::kDisableProxy, {{QStringLiteral("filterInterface"), filterInterface}},
+         [reply = std::move(reply)](const QJsonValue &result, const std::optional<HelperError> &error) {
+             if (!error)
+                 OSTREL_LOG(Logger::Info, restoreLine(result));
+             if (reply)
+                 reply(error);
+         });
 }
 
 void HelperClient::restoreProxyWithCurrentPort(qint32 port, qint32 socksPort, const QJsonObject &info,

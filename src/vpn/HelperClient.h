@@ -19,6 +19,9 @@
 // The connection opens on the first call and again after it drops. When nothing answers on the
 // socket and a launch program is set (the installed helper, where no service manager starts it),
 // the client starts it detached once and waits for its socket for a short while.
+//
+// A restore the helper confirms (`disableProxy`) goes into the file log as what it was: the saved
+// settings back whole, or the keys the user had changed since the enable, which the helper left.
 class HelperClient : public ProxyConfigRemoteProcessProtocol
 {
     Q_OBJECT

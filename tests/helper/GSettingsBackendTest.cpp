@@ -26,12 +26,6 @@ namespace {
 
 const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
 
-QJsonObject call(const QString &socket, const QString &method, const QJsonObject &params = {})
-{
-    const QJsonObject request = {{"id", 1}, {"method", method}, {"params", params}};
-    return QJsonDocument::fromJson(exchangeLine(socket, QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n')).object();
-}
-
 // The daemon runs as the shell that dbus-run-session started (exec), its only child but the bus.
 pid_t helperPid(pid_t sessionPid)
 {
@@ -68,15 +62,18 @@ public:
     // `firstInPath`: a folder searched before the system's for the helper's programs.
     bool start(const QString &firstInPath = {})
     {
-        // The script text is fixed; every path travels as an argument.
-        const QString script = QStringLiteral(
-            "printf '%s' \"$DBUS_SESSION_BUS_ADDRESS\" >\"$1\" && export XDG_CONFIG_HOME=\"$2\" XDG_RUNTIME_DIR=\"$3\" && "
-            "if [ -n \"$4\" ]; then PATH=\"$4:$PATH\"; fi && shift 4 && exec \"$@\"");
+        // The script texts are fixed; every path travels as an argument. The store's folders are
+        // the session's own, set before the bus starts: the dconf service the bus starts writes
+        // where the bus's environment says, and every reader must look there.
+        const QString session = QStringLiteral("export XDG_CONFIG_HOME=\"$1\" XDG_RUNTIME_DIR=\"$2\" && shift 2 && exec \"$@\"");
+        const QString helper = QStringLiteral(
+            "printf '%s' \"$DBUS_SESSION_BUS_ADDRESS\" >\"$1\" && if [ -n \"$2\" ]; then PATH=\"$2:$PATH\"; fi && shift 2 && exec \"$@\"");
         QFile::remove(busFile());
         m_daemon = std::make_unique<DaemonProcess>();
-        return m_daemon->start(QStandardPaths::findExecutable("dbus-run-session"),
-                               {"--", "sh", "-c", script, "sh", busFile(), m_dir.filePath("config"), m_dir.filePath("runtime"),
-                                firstInPath, kHelper, "--socket", socket(), "--backend", "gsettings", "--state-dir", m_dir.filePath("state")},
+        return m_daemon->start(QStringLiteral("/bin/sh"),
+                               {"-c", session, "sh", m_dir.filePath("config"), m_dir.filePath("runtime"),
+                                QStandardPaths::findExecutable("dbus-run-session"), "--", "sh", "-c", helper, "sh", busFile(), firstInPath,
+                                kHelper, "--socket", socket(), "--backend", "gsettings", "--state-dir", m_dir.filePath("state")},
                                socket(), 15000);
     }
 

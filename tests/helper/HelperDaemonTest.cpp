@@ -586,11 +586,13 @@ TEST_P(RestoreRoadTest, GivesBackWhatTheUserDidNotChange)
     EXPECT_EQ(desktopSettings(), expected);
     EXPECT_FALSE(QFile::exists(savedStatePath()));
     // The client hears what was kept; null, as ever, when the saved settings came back whole.
-    if (row.road == Road::Disable)
+    if (row.road == Road::Disable) {
         EXPECT_EQ(disabled.value("result").isObject(), row.change != Change::None) << QJsonDocument(disabled).toJson().constData();
+    }
     // The helper says what it left as the user's, once; its output is whole once it ended.
-    if (daemon->process()->state() != QProcess::NotRunning)
+    if (daemon->process()->state() != QProcess::NotRunning) {
         EXPECT_TRUE(daemon->terminate());
+    }
     EXPECT_EQ(desktopSettings(), expected);
     m_output += daemon->output();
     const bool changedAtTheEnd = row.change != Change::None && row.road != Road::EnableAgainThenDisable;

@@ -22,6 +22,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -71,33 +72,76 @@ bool writeFile(const char *path, const std::string &text)
     return written;
 }
 
-// The program is in a new network namespace it could not finish: a lock taken there would lock
-// nothing and every listener case would fail for a reason it cannot tell. It ends here, saying why.
+// The program left its network for a new one it then could not finish, though a trial of the same
+// move had just worked: a lock taken there would lock nothing and every listener case would fail
+// for a reason it cannot tell. It ends here, saying why.
 [[noreturn]] void halfMade(const std::string &why)
 {
     std::fprintf(stderr, "FAILED: the program's own network namespace is half made: %s\n", why.c_str());
     std::_Exit(1);
 }
 
+// A test's stand-in for a machine that makes the namespaces and then denies its user every right
+// in them (a kernel's policy may): "map" fails the user's mapping, taking the user namespace's
+// road even as root; "loopback" fails bringing the loopback up. Either fails as denied (EPERM).
+constexpr char kPlantVariable[] = "OSTREL_TEST_PLANT_NAMESPACE";
+
+enum class Plant { None, Map, Loopback };
+
+// A value that names no step ends the program: a test that means to plant a denial must not pass
+// on a move that was never denied.
+Plant plant()
+{
+    const char *value = std::getenv(kPlantVariable);
+    if (!value || !*value)
+        return Plant::None;
+    if (std::strcmp(value, "map") == 0)
+        return Plant::Map;
+    if (std::strcmp(value, "loopback") == 0)
+        return Plant::Loopback;
+    std::fprintf(stderr, "FAILED: %s=%s names no step of the move (map or loopback)\n", kPlantVariable, value);
+    std::_Exit(1);
+}
+
+std::string deniedByPlant(const std::string &what)
+{
+    errno = EPERM;
+    return errorText(what) + " (planted by " + kPlantVariable + ")";
+}
+
+// How a move, or a step of it, ended: why it failed, or nothing, and whether the process had
+// already left the network it was in.
+struct Move
+{
+    std::optional<std::string> failed;
+    bool left = false;
+};
+
 // A user namespace in which this user stays this user (files keep their owner), holding a new
 // network namespace. Only a program with a single thread may make one, as this one is before main.
-std::optional<std::string> unshareAsUser()
+Move unshareAsUser(Plant planted)
 {
     const uid_t uid = ::getuid();
     const gid_t gid = ::getgid();
     if (::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0)
-        return errorText("no user and network namespace");
+        return {errorText("no user and network namespace"), false};
+    const std::string what = "cannot map the user into its namespace";
+    if (planted == Plant::Map)
+        return {deniedByPlant(what), true};
     const std::string uidMap = std::to_string(uid) + ' ' + std::to_string(uid) + " 1\n";
     const std::string gidMap = std::to_string(gid) + ' ' + std::to_string(gid) + " 1\n";
     if (!writeFile("/proc/self/setgroups", "deny") || !writeFile("/proc/self/uid_map", uidMap)
         || !writeFile("/proc/self/gid_map", gidMap))
-        halfMade(errorText("cannot map the user into its namespace"));
-    return std::nullopt;
+        return {errorText(what), true};
+    return {std::nullopt, true};
 }
 
 // A new namespace's loopback is down: bring it up, which gives it 127.0.0.0/8 and ::1.
-std::optional<std::string> loopbackUp()
+std::optional<std::string> loopbackUp(Plant planted)
 {
+    const std::string what = "cannot bring the loopback up";
+    if (planted == Plant::Loopback)
+        return deniedByPlant(what);
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return errorText("no socket to bring the loopback up");
@@ -108,9 +152,69 @@ std::optional<std::string> loopbackUp()
         request.ifr_flags = short(request.ifr_flags | IFF_UP | IFF_RUNNING);
         up = ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
     }
-    const std::optional<std::string> failed = up ? std::nullopt : std::optional(errorText("cannot bring the loopback up"));
+    const std::optional<std::string> failed = up ? std::nullopt : std::optional(errorText(what));
     ::close(fd);
     return failed;
+}
+
+// The whole move: a network namespace, its user mapped where it is inside a user namespace, its
+// loopback up.
+Move move(Plant planted)
+{
+    // Root makes a plain one; where even root may not (a container), a user namespace may still do.
+    if (::geteuid() != 0 || planted == Plant::Map || ::unshare(CLONE_NEWNET) != 0) {
+        const Move user = unshareAsUser(planted);
+        if (user.failed)
+            return user;
+    }
+    return {loopbackUp(planted), true};
+}
+
+// Whether the move works here, tried in a child that ends with it: a kernel may make the
+// namespaces and then deny its user every right in them (the mapping, the loopback), which the
+// program can only learn by moving, and cannot undo. Why it failed, or nothing. The program has
+// one thread, so the child may run anything of it.
+std::optional<std::string> tryMove(Plant planted)
+{
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0)
+        return errorText("no pipe to try the move in a child");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const std::string failed = errorText("no child to try the move in");
+        ::close(channel[0]);
+        ::close(channel[1]);
+        return failed;
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        const std::optional<std::string> failed = move(planted).failed;
+        if (failed && ::write(channel[1], failed->data(), failed->size()) < 0)
+            ::_exit(2);
+        ::_exit(failed ? 1 : 0);
+    }
+    ::close(channel[1]);
+    std::string told;
+    char buffer[256];
+    for (;;) {
+        const ssize_t length = ::read(channel[0], buffer, sizeof buffer);
+        if (length < 0 && errno == EINTR)
+            continue;
+        if (length <= 0)
+            break;
+        told.append(buffer, size_t(length));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return errorText("the child that tried the move was lost");
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return std::nullopt;
+    if (told.empty())
+        return "the child that tried the move ended without saying why";
+    return told;
 }
 
 std::string markOf(const std::string &network)
@@ -119,19 +223,20 @@ std::string markOf(const std::string &network)
     return network + '|' + (run ? run : "");
 }
 
+// Where the trial fails, the program stays in the network it shares, with the reason for its skip.
 std::optional<std::string> enter()
 {
     const char *mark = std::getenv(kMarkVariable);
     if (mark && mark == markOf(currentNamespace()))
         return std::nullopt;
-    // Root makes a plain one; where even root may not (a container), a user namespace may still do.
-    const bool plain = ::geteuid() == 0 && ::unshare(CLONE_NEWNET) == 0;
-    if (!plain) {
-        if (const std::optional<std::string> failed = unshareAsUser())
-            return failed;
-    }
-    if (const std::optional<std::string> failed = loopbackUp())
-        halfMade(*failed);
+    const Plant planted = plant();
+    if (const std::optional<std::string> denied = tryMove(planted))
+        return denied;
+    const Move moved = move(planted);
+    if (moved.failed && moved.left)
+        halfMade(*moved.failed);
+    if (moved.failed)
+        return moved.failed;
     ::setenv(kMarkVariable, markOf(currentNamespace()).c_str(), 1);
     return std::nullopt;
 }

@@ -12,6 +12,13 @@
 // (as root a plain one; otherwise inside a user namespace of its own, where the kernel allows
 // that), so the port is always free for it and nothing it listens on meets another run.
 //
+// A kernel may make the namespaces and then deny the user every right in them (mapping the user,
+// bringing the loopback up), and a move once begun cannot be undone. So a child tries the whole
+// move first, and the program moves only after the child's worked; otherwise it stays in the
+// machine's network, as where no namespace can be had, keeping the reason for its skips. Only a
+// move of its own that fails after the child's worked ends the program, before main, as half made.
+// OSTREL_TEST_PLANT_NAMESPACE=map|loopback (a test's plant) denies that step as such a kernel does.
+//
 // The program moves only if it uses the listener: this file's object, which makes the move, is
 // linked into a program only when its tests ask for the listener (listenerUnavailable(), through
 // LocalRelay and RelayRoadFixture), since the test support is a static library.

@@ -6,12 +6,18 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "networking/OOHostSafeAdpter.h"
+#include "networking/OONetWork.h"
+#include "networking/StartRestoreGate.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/DeadListenerTrap.h"
 #include "support/NetworkTestSupport.h"
@@ -53,14 +59,43 @@ QList<QNetworkProxyQuery> ownQuestions()
             QNetworkProxyQuery(quint16(0), QString(), QNetworkProxyQuery::TcpServer)};
 }
 
+// The user's own HTTP proxy on loopback: keeps the first line of each request (a CONNECT names the
+// host and port asked for) and refuses it, as a proxy that leads nowhere from here.
+class UsersOwnProxy : public QTcpServer
+{
+public:
+    UsersOwnProxy()
+    {
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray head = socket->readAll();
+                    requests << QString::fromUtf8(head.left(head.indexOf('\r')));
+                    socket->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    QByteArray asTheEnvironmentNamesIt() const { return "http://127.0.0.1:" + QByteArray::number(serverPort()); }
+
+    QStringList requests;
+};
+
 class ApplicationProxyTest : public ::testing::Test
 {
 protected:
     void TearDown() override
     {
+        // A start's restore a case left unanswered holds nothing of the next case's.
+        StartRestoreGate::open();
         ApplicationProxy::restore();
         QNetworkProxyFactory::setUseSystemConfiguration(true);
         HLLPACUtilWrapper::setHelperForTesting(nullptr);
+        OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(std::nullopt);
         qunsetenv("http_proxy");
         qunsetenv("no_proxy");
     }
@@ -147,30 +182,42 @@ TEST_F(ApplicationProxyTest, NotPointedThePagesTakeTheSystemsRoadToTheServiceAnd
 // listener, where nothing serves at the next start. Where Qt reads the desktop's setting (the
 // environment here, as libproxy's desktop plugins elsewhere), the start's first requests went
 // there before the helper's restore landed: the first API request failed, the launch events were
-// dropped. From the start's restore on, none goes there, however late the helper answers.
-TEST_F(ApplicationProxyTest, FromTheStartNoRequestTakesTheDeadListenerTheSystemStillNames)
+// dropped. From the start's restore on, none goes there, however late the helper answers, and
+// however the desktop names the listener: by its address or as localhost.
+class DeadListenerAtTheStartTest : public ApplicationProxyTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(DeadListenerAtTheStartTest, FromTheStartNoRequestTakesTheDeadListenerTheSystemStillNames)
 {
     if (const std::optional<std::string> why = OwnNetwork::listenerUnavailable(HLLPACUtilWrapper::kLocalPort))
         GTEST_SKIP() << *why;
     DeadListenerTrap trap;
     ASSERT_TRUE(trap.listen(QHostAddress::LocalHost, HLLPACUtilWrapper::kLocalPort));
+    // "localhost" may be looked up as ::1 first: the listener's port there is a trap too, where the
+    // network has IPv6.
+    DeadListenerTrap trapV6;
+    trapV6.listen(QHostAddress::LocalHostIPv6, HLLPACUtilWrapper::kLocalPort);
     // As the desktop still names it (GNOME's manual proxy is a SOCKS one; the environment's is
     // read as HTTP: the listener is the client's either way).
-    qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
+    qputenv("http_proxy", QByteArray("http://") + GetParam() + ':' + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
     ASSERT_TRUE(pointClientAt({kService}));
     RecordingHelper helper(RecordingHelper::Answers::Never);
     HLLPACUtilWrapper::setHelperForTesting(&helper);
 
+    // As the application's start has it.
+    ApplicationProxy::install();
     HLLPACUtilWrapper::restoreAfterCrash();
     ASSERT_EQ(helper.journal().filter(QStringLiteral("disable")).size(), 1) << "the start asked for no restore";
 
-    // A request of a network manager of the client's, as its API requests go, and a launch event.
+    // A request of a network manager of the client's, as its API requests go, and a launch event,
+    // which waits for the restore until its bound.
     QNetworkAccessManager manager;
     const std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(kService + QStringLiteral("/api/x")))));
     QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
     XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished() && !uploaded.isEmpty(); }, 60000));
-    EXPECT_EQ(trap.taken, 0) << "a request of the start went to the client's own listener";
+    EXPECT_EQ(trap.taken + trapV6.taken, 0) << "a request of the start went to the client's own listener";
     // It went straight, where nobody knows the service's test name: not a proxy's failure.
     EXPECT_EQ(reply->error(), QNetworkReply::HostNotFoundError) << reply->errorString().toStdString();
     // The pages' road: straight too.
@@ -180,6 +227,58 @@ TEST_F(ApplicationProxyTest, FromTheStartNoRequestTakesTheDeadListenerTheSystemS
     qputenv("http_proxy", "http://127.0.0.1:3128");
     EXPECT_EQ(roadTo(kService), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
     EXPECT_EQ(QNetworkProxy::applicationProxy(), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
+}
+
+INSTANTIATE_TEST_SUITE_P(AsTheDesktopNamesIt, DeadListenerAtTheStartTest, ::testing::Values("127.0.0.1", "localhost"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             return std::string(info.index == 0 ? "ByAddress" : "AsLocalhost");
+                         });
+
+// The same start on a network that only the user's own proxy leads out of. Leaving the dead
+// listener out sends a request straight, which fails there: the start's first requests (an API
+// request, a launch event, the first host probe) wait for the helper's restore, which puts the
+// user's proxy back in the desktop's setting a moment later, and then take that proxy.
+TEST_F(ApplicationProxyTest, TheStartsFirstRequestsWaitForTheRestoreAndTakeTheUsersOwnProxy)
+{
+    if (const std::optional<std::string> why = OwnNetwork::listenerUnavailable(HLLPACUtilWrapper::kLocalPort))
+        GTEST_SKIP() << *why;
+    DeadListenerTrap trap;
+    ASSERT_TRUE(trap.listen(QHostAddress::LocalHost, HLLPACUtilWrapper::kLocalPort));
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
+    ASSERT_TRUE(pointClientAt({kService}));
+    // The round probes the host given and nothing else.
+    OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList());
+    UsersOwnProxy usersProxy;
+    ASSERT_TRUE(usersProxy.isListening());
+    RecordingHelper helper(RecordingHelper::Answers::Never);
+    HLLPACUtilWrapper::setHelperForTesting(&helper);
+
+    ApplicationProxy::install();
+    HLLPACUtilWrapper::restoreAfterCrash();
+    // The helper gives the user's setting back, then answers: after the requests below were made.
+    QObject restoring;
+    QTimer::singleShot(300, &restoring, [&] {
+        qputenv("http_proxy", usersProxy.asTheEnvironmentNamesIt());
+        helper.answerHeld();
+    });
+
+    // Each to a name of its own, so that the user's proxy tells them apart.
+    bool answered = false;
+    OONetWork::shared().requestData(QStringLiteral("GET"), QStringLiteral("https://first-request.ostrel.test/api/x"), false,
+                                    std::nullopt, std::nullopt,
+                                    [&](std::optional<QJsonObject>, std::optional<NetError>) { answered = true; });
+    QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
+    XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
+    bool probed = false;
+    OOHostSafeAdpter::shared().pollHosts({QStringLiteral("https://probe.ostrel.test")}, [&](const QString &) { probed = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !uploaded.isEmpty() && probed; }, 60000));
+
+    const QString seen = usersProxy.requests.join(QLatin1Char('|'));
+    for (const char *name : {"first-request.ostrel.test", "api.ostrel.test", "probe.ostrel.test"}) {
+        EXPECT_TRUE(usersProxy.requests.contains(QStringLiteral("CONNECT %1:443 HTTP/1.1").arg(QLatin1String(name))))
+            << name << " did not take the user's proxy: " << seen.toStdString();
+    }
+    EXPECT_EQ(trap.taken, 0) << "a request of the start went to the client's own listener";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The client's end of the helper socket: every command gets exactly one answer, also when the
 // helper is gone or silent, so no road waits forever.
 #include "support/DaemonProcess.h"
+#include "support/FileLogText.h"
 #include "support/OtherUsers.h"
 #include "vpn/HelperClient.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -324,4 +326,76 @@ TEST_F(HelperClientTest, SlowVersionAnswerIsAcceptedWithinItsOwnTimeOut)
     peer->write("{\"id\":1,\"result\":\"1.2.3\"}\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return version.has_value(); }, 2000));
     EXPECT_EQ(*version, QStringLiteral("1.2.3"));
+}
+
+// A helper answers a confirmed restore with null (every saved key given back; an older helper
+// always answers so) or with the keys of the desktop's setting the user changed since the enable,
+// which stayed as the user set them. The client's file log tells the two apart. The keys come
+// from another process: they are named only while they are few and plain, else counted.
+TEST_F(HelperClientTest, TheLogTellsARestoreFromTheUsersOwnSettingKept)
+{
+    QLocalServer server;
+    ASSERT_TRUE(server.listen(m_options.socketPath));
+    HelperClient client(m_options);
+    QLocalSocket *peer = nullptr;
+    // Asks for a restore, has the stand-in answer it with `answer` (the reply's members after its
+    // id) and gives back what the file log gained meanwhile, or nothing when the round failed.
+    auto logOfARestoreAnswered = [&](const QByteArray &answer) -> std::optional<QString> {
+        const QString before = fileLogText();
+        Reply done;
+        client.disableProxyWithFilterInterface(true, into(done));
+        if (!peer) {
+            if (!QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000))
+                return std::nullopt;
+            peer = server.nextPendingConnection();
+        }
+        if (!QTest::qWaitFor([&] { return peer->canReadLine(); }, 5000))
+            return std::nullopt;
+        const QJsonObject request = QJsonDocument::fromJson(peer->readLine()).object();
+        if (request.value(QStringLiteral("method")).toString() != QLatin1String("disableProxy"))
+            return std::nullopt;
+        peer->write("{\"id\":" + QByteArray::number(request.value(QStringLiteral("id")).toInteger()) + ',' + answer + "}\n");
+        if (!QTest::qWaitFor([&] { return done.has_value(); }, 5000))
+            return std::nullopt;
+        return fileLogText().mid(before.size());
+    };
+    const QString line = QStringLiteral("[info] HelperClient.cpp HelperClient::disableProxyWithFilterInterface ");
+    const QString back = QStringLiteral("the desktop proxy is back as before the connect");
+    const QString kept = QStringLiteral("the desktop proxy is back; the user's own change stays: ");
+
+    const std::optional<QString> whole = logOfARestoreAnswered("\"result\":null");
+    ASSERT_TRUE(whole);
+    EXPECT_TRUE(whole->contains(line + back)) << whole->toStdString();
+    EXPECT_FALSE(whole->contains(kept)) << whole->toStdString();
+
+    const std::optional<QString> spared = logOfARestoreAnswered(R"("result":{"usersOwnKept":["mode","ignore-hosts"]})");
+    ASSERT_TRUE(spared);
+    EXPECT_TRUE(spared->contains(line + kept + QStringLiteral("mode, ignore-hosts\n"))) << spared->toStdString();
+    EXPECT_FALSE(spared->contains(back)) << spared->toStdString();
+
+    // A name that would start a line of its own in the log, and one far too long to be a key: counted.
+    const std::optional<QString> forged
+        = logOfARestoreAnswered(R"("result":{"usersOwnKept":["mode","ignore-hosts\n[info] forged line"]})");
+    ASSERT_TRUE(forged);
+    EXPECT_TRUE(forged->contains(line + kept + QStringLiteral("2 keys\n"))) << forged->toStdString();
+    EXPECT_FALSE(forged->contains(QStringLiteral("forged"))) << forged->toStdString();
+    const std::optional<QString> lengthy
+        = logOfARestoreAnswered("\"result\":{\"usersOwnKept\":[\"" + QByteArray(200, 'k') + "\"]}");
+    ASSERT_TRUE(lengthy);
+    EXPECT_TRUE(lengthy->contains(line + kept + QStringLiteral("1 key\n"))) << lengthy->toStdString();
+
+    // More keys than any store has: counted, none named.
+    QJsonArray many;
+    for (int i = 0; i < 17; ++i)
+        many.append(QStringLiteral("key-%1").arg(i));
+    const std::optional<QString> crowded = logOfARestoreAnswered(
+        "\"result\":{\"usersOwnKept\":" + QJsonDocument(many).toJson(QJsonDocument::Compact) + '}');
+    ASSERT_TRUE(crowded);
+    EXPECT_TRUE(crowded->contains(line + kept + QStringLiteral("17 keys\n"))) << crowded->toStdString();
+    EXPECT_FALSE(crowded->contains(QStringLiteral("key-0"))) << crowded->toStdString();
+
+    // A refused restore gave nothing back: no such line.
+    const std::optional<QString> refused = logOfARestoreAnswered(R"("error":"no saved settings")");
+    ASSERT_TRUE(refused);
+    EXPECT_FALSE(refused->contains(QStringLiteral("the desktop proxy is back"))) << refused->toStdString();
 }

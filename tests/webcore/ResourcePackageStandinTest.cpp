@@ -10,10 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
-
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
 #include "common/UserDefaults.h"

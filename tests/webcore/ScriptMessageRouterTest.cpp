@@ -9,10 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
-
 #include "common/AppPaths.h"
 #include "common/MKUserTable.h"
 #include "common/OOAES256.h"

@@ -22,6 +22,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -52,6 +53,13 @@ QString configArgument(const QStringList &arguments)
 {
     const qsizetype index = arguments.indexOf(QStringLiteral("-c"));
     return index >= 0 && index + 1 < arguments.size() ? arguments.at(index + 1) : QString();
+}
+
+// Whether a stop signal arrived that the event loop has not taken up yet.
+bool stopSignalled()
+{
+    pollfd pending{s_signalPipe[0], POLLIN, 0};
+    return ::poll(&pending, 1, 0) > 0;
 }
 
 bool portAccepts(const QString &address, int port)
@@ -111,8 +119,11 @@ int main(int argc, char **argv)
     relay.setProcessChannelMode(QProcess::MergedChannels);
     relay.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 
+    // Set once the engine was told to stop: ss-local's end is then the stop's, not news.
+    bool stopping = false;
     QSocketNotifier signalNotifier(s_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&relay] {
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&relay, &stopping] {
+        stopping = true;
         relay.terminate();
         if (!relay.waitForFinished(2000))
             relay.kill();
@@ -127,8 +138,17 @@ int main(int argc, char **argv)
             pending.remove(0, end + 1);
         }
     });
-    QObject::connect(&relay, &QProcess::finished, &app, [](int code, QProcess::ExitStatus) {
-        complain(QStringLiteral("ss-local ended with %1").arg(code));
+    // ss-local ends with 0 only when it is signalled (SIGTERM, SIGINT): one that ends by itself, or
+    // is signalled by anyone but this engine, is an engine that stopped relaying, and says so. A
+    // stop sent to the engine's process group reaches ss-local too, and may end it before this
+    // engine's own signal is read: that signal is already waiting then.
+    QObject::connect(&relay, &QProcess::finished, &app, [&stopping](int code, QProcess::ExitStatus status) {
+        if (stopping || stopSignalled())
+            return;
+        if (status == QProcess::CrashExit)
+            complain(QStringLiteral("ss-local was killed, not stopped by this engine"));
+        else
+            complain(QStringLiteral("ss-local ended with %1, not stopped by this engine").arg(code));
         QCoreApplication::exit(code == 0 ? 1 : code);
     });
     QObject::connect(&relay, &QProcess::errorOccurred, &app, [program](QProcess::ProcessError error) {
