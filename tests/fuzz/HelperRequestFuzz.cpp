@@ -42,7 +42,22 @@ public:
         QString error;
         return ProxySettings::fromJson(snapshot, &error).has_value();
     }
-    std::optional<ProxySettings> read(QString *) override { return m_current; }
+    std::optional<ProxySettings> settingsOf(const QJsonObject &snapshot, QString *error) const override
+    {
+        return ProxySettings::fromJson(snapshot, error);
+    }
+    QJsonObject noProxySnapshot() const override { return ProxySettings().toJson(); }
+    QList<KeyGroup> keyGroups() const override
+    {
+        using Role = KeyGroup::Role;
+        return {
+            {Role::Mode, {QStringLiteral("mode")}},
+            {Role::Route, {QStringLiteral("autoconfig_url")}},
+            {Role::Bypass, {QStringLiteral("ignore_hosts")}},
+            {Role::Route, {QStringLiteral("socks_host"), QStringLiteral("socks_port")}},
+            {Role::Route, {QStringLiteral("http_host"), QStringLiteral("http_port")}},
+        };
+    }
     QString apply(const ProxySettings &settings) override
     {
         FUZZ_CHECK(allowedHost(settings.socksHost));
