@@ -57,22 +57,22 @@ bool GSettingsProxyBackend::isAvailable(const QString &program)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-std::optional<QString> GSettingsProxyBackend::get(const QString &schemaKey, QString *error) const
+std::optional<QByteArray> GSettingsProxyBackend::listSchema(QString *error) const
 {
     QProcess process;
-    process.start(m_program, QStringList{QStringLiteral("get")} + schemaKey.split(QLatin1Char(' ')));
+    process.start(m_program, {QStringLiteral("list-recursively"), kBase});
     if (!process.waitForFinished(m_timeoutMs)) {
         process.kill();
         process.waitForFinished(1000);
-        *error = QStringLiteral("gsettings did not answer for ") + schemaKey;
+        *error = QStringLiteral("gsettings did not answer for ") + kBase;
         return std::nullopt;
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        *error = QStringLiteral("gsettings get failed for ") + schemaKey + QStringLiteral(": ")
+        *error = QStringLiteral("gsettings list-recursively failed for ") + kBase + QStringLiteral(": ")
             + QString::fromUtf8(process.readAllStandardError()).trimmed();
         return std::nullopt;
     }
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return process.readAllStandardOutput();
 }
 
 QString GSettingsProxyBackend::set(const QString &schemaKey, const QString &value) const
@@ -92,12 +92,28 @@ QString GSettingsProxyBackend::set(const QString &schemaKey, const QString &valu
 
 std::optional<QJsonObject> GSettingsProxyBackend::snapshot(QString *error)
 {
+    // One process for the whole schema, its children included: each line is "<schema> <key>
+    // <value>", the value in the same GVariant text `gsettings get` prints. The listing also holds
+    // keys this daemon never touches (the HTTP credentials among them): each is passed over as it
+    // is read, and none is kept.
+    const std::optional<QByteArray> listing = listSchema(error);
+    if (!listing)
+        return std::nullopt;
     QJsonObject saved;
+    for (const QByteArray &line : listing->split('\n')) {
+        const qsizetype schemaEnd = line.indexOf(' ');
+        const qsizetype keyEnd = schemaEnd < 0 ? -1 : line.indexOf(' ', schemaEnd + 1);
+        if (keyEnd < 0)
+            continue;
+        const QString schemaKey = QString::fromUtf8(line.left(keyEnd));
+        if (managedKeys().contains(schemaKey))
+            saved.insert(schemaKey, QString::fromUtf8(line.mid(keyEnd + 1)).trimmed());
+    }
     for (const QString &key : managedKeys()) {
-        const std::optional<QString> value = get(key, error);
-        if (!value)
+        if (!saved.contains(key)) {
+            *error = QStringLiteral("gsettings does not list ") + key;
             return std::nullopt;
-        saved.insert(key, *value);
+        }
     }
     return saved;
 }

@@ -26,7 +26,8 @@ public:
     static bool isAvailable(const QString &program = QStringLiteral("gsettings"));
 
 private:
-    std::optional<QString> get(const QString &schemaKey, QString *error) const;
+    // `gsettings list-recursively` of the proxy schema: every key of it and of its children.
+    std::optional<QByteArray> listSchema(QString *error) const;
     QString set(const QString &schemaKey, const QString &value) const;
 
     QString m_program;

@@ -8,6 +8,7 @@
 #include "support/WantedSkip.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -192,6 +193,9 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
     ASSERT_TRUE(session.set(kProxy, "mode", "'auto'"));
     ASSERT_TRUE(session.set(kProxy, "autoconfig-url", "'http://wpad.example/proxy.pac'"));
     ASSERT_TRUE(session.set(kProxy, "ignore-hosts", "['localhost', 'intranet.example']"));
+    // A password of the user's HTTP proxy, in the same schema the helper reads: never in its files.
+    const QString password = QStringLiteral("pw-4711-of-the-user");
+    ASSERT_TRUE(session.set(kProxy + ".http", "authentication-password", "'" + password + "'"));
 
     const QJsonObject before = session.call(HelperProtocol::kGetCurrentProxySetting).value("result").toObject();
     EXPECT_EQ(before.value("backend").toString(), "gsettings");
@@ -205,6 +209,15 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
     EXPECT_EQ(during.value("socks_host").toString(), "127.0.0.1");
     EXPECT_EQ(during.value("socks_port").toInt(), 9999);
     EXPECT_EQ(during.value("ignore_hosts").toArray(), kExceptions);
+    QDirIterator kept(dir.filePath("state"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    int keptFiles = 0;
+    while (kept.hasNext()) {
+        QFile file(kept.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(file.readAll().contains(password.toUtf8())) << file.fileName().toStdString();
+        ++keptFiles;
+    }
+    EXPECT_GT(keptFiles, 0) << "the enable kept no copy of the user's setting";
 
     const QJsonObject disabled = session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
     EXPECT_FALSE(disabled.contains("error")) << text(disabled);
@@ -214,6 +227,8 @@ TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
     EXPECT_EQ(after.value("autoconfig_url").toString(), "http://wpad.example/proxy.pac");
     EXPECT_EQ(after.value("ignore_hosts").toArray(), QJsonArray({"localhost", "intranet.example"}));
     EXPECT_EQ(after.value("socks_port").toInt(), 0);
+    EXPECT_EQ(session.get(kProxy + ".http", "authentication-password"), "'" + password + "'");
+    EXPECT_FALSE(session.output().contains(password.toUtf8()));
 }
 
 // A change the user makes on GNOME's proxy page while connected stays; every key they left as the
