@@ -220,10 +220,11 @@ void OOHostSafeAdpter::probeBatch(const std::shared_ptr<Round> &round, const QSt
 {
     // A probe sent straight while the desktop still names a killed run's listener fails where only
     // the user's proxy leads out, and the round would give up on hosts that answer.
-    if (!batch.isEmpty() && StartRestoreGate::waits(this, QUrl(batch.first()), [this, round, batch] {
-            if (!round->done)
-                probeBatch(round, batch);
-        }))
+    const auto later = [this, round, batch] {
+        if (!round->done)
+            probeBatch(round, batch);
+    };
+    if (!batch.isEmpty() && StartRestoreGate::waits(this, QUrl(batch.first()), later))
         return;
     auto outstanding = std::make_shared<int>(batch.size());
     round->inFlight.clear();
@@ -275,10 +276,12 @@ QNetworkReply *OOHostSafeAdpter::plainGet(const QUrl &url)
 void OOHostSafeAdpter::fetchRemoteLists(const std::shared_ptr<Round> &round)
 {
     const QStringList urls = storedArray(kRemoteUrlsKey);
-    if (!urls.isEmpty() && StartRestoreGate::waits(this, QUrl(urls.first()), [this, round] {
-            if (!round->done)
-                fetchRemoteLists(round);
-        }))
+    const auto later = [this, round] {
+        if (!round->done)
+            fetchRemoteLists(round);
+    };
+    // Like the probes: the lists' addresses take the user's road once it is back.
+    if (!urls.isEmpty() && StartRestoreGate::waits(this, QUrl(urls.first()), later))
         return;
     auto outstanding = std::make_shared<int>(0);
     auto found = std::make_shared<QStringList>();
