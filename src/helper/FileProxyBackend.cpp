@@ -78,6 +78,11 @@ QJsonObject FileProxyBackend::noProxySnapshot() const
 
 QList<ProxyBackend::KeyGroup> FileProxyBackend::keyGroups() const
 {
+    return settingsKeyGroups();
+}
+
+QList<ProxyBackend::KeyGroup> FileProxyBackend::settingsKeyGroups()
+{
     using Role = KeyGroup::Role;
     return {
         {Role::Mode, {QStringLiteral("mode")}},

@@ -22,6 +22,9 @@ public:
     QJsonObject snapshotOfKeys(const QJsonObject &keyValues) const override;
     QString apply(const ProxySettings &settings) override;
 
+    // The groups of ProxySettings' own JSON form, which is this file's content.
+    static QList<KeyGroup> settingsKeyGroups();
+
 private:
     std::optional<QJsonObject> readObject(QString *error) const;
     QString writeObject(const QJsonObject &object) const;

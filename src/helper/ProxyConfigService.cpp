@@ -249,8 +249,8 @@ ProxyConfigService::Restore ProxyConfigService::restoreSaved()
         return {QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend), {}};
     const RestorePlan plan = planRestore(*saved);
     // Decided once: a retry after a write that failed half-way finishes this, rather than taking
-    // the half-restored store for a change of the user's.
-    if (saved->applied) {
+    // the half-restored store for a change of the user's. Nothing to write, nothing to cut short.
+    if (saved->applied && !plan.nothingToWrite) {
         error = m_state.save({m_backend.name(), plan.target, std::nullopt, true});
         if (!error.isEmpty())
             return {error, plan.usersOwnKeys};

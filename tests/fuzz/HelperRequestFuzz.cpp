@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "FuzzProfile.h"
+#include "helper/FileProxyBackend.h"
 #include "helper/HelperServer.h"
 #include "helper/HelperValidation.h"
 #include "helper/ProxyBackend.h"
@@ -47,17 +48,8 @@ public:
         return ProxySettings::fromJson(snapshot, error);
     }
     QJsonObject noProxySnapshot() const override { return ProxySettings().toJson(); }
-    QList<KeyGroup> keyGroups() const override
-    {
-        using Role = KeyGroup::Role;
-        return {
-            {Role::Mode, {QStringLiteral("mode")}},
-            {Role::Route, {QStringLiteral("autoconfig_url")}},
-            {Role::Bypass, {QStringLiteral("ignore_hosts")}},
-            {Role::Route, {QStringLiteral("socks_host"), QStringLiteral("socks_port")}},
-            {Role::Route, {QStringLiteral("http_host"), QStringLiteral("http_port")}},
-        };
-    }
+    // Its snapshots are the settings' own JSON form, as the file store's content is.
+    QList<KeyGroup> keyGroups() const override { return FileProxyBackend::settingsKeyGroups(); }
     QString apply(const ProxySettings &settings) override
     {
         FUZZ_CHECK(allowedHost(settings.socksHost));

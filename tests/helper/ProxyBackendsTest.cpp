@@ -333,7 +333,20 @@ TEST(ProxyConfigServiceTest, ARestoreCutShortIsFinishedAsDecided)
     EXPECT_FALSE(state.exists());
 }
 
-// Whether the desktop names the listener an enable at 9999 sets.
+// The file store in a folder of the case's own, with the helper's saved state beside it.
+struct FileDesktop
+{
+    QTemporaryDir dir;
+    FileProxyBackend backend{dir.filePath("settings.json")};
+    SavedProxyState state{dir.filePath("state")};
+};
+
+// An enable as the client asks for it: the listener at 9999, the client's exceptions.
+QString enableTheListener(ProxyConfigService &service)
+{
+    return service.enableProxy(9999, 9999, {}, {}, true, kExceptions);
+}
+
 // Whether any key of the desktop still says where the client's listener is: read here by value, not
 // by the daemon's own test of it, which the cases below check.
 bool namesTheListener(ProxyBackend &backend)
@@ -348,24 +361,22 @@ bool namesTheListener(ProxyBackend &backend)
 // client's own listener, which the desktop still shows, as the user's.
 TEST(ProxyConfigServiceTest, ADamagedCopyAtASecondEnableNeverLeadsBackToTheListener)
 {
-    QTemporaryDir dir;
-    FileProxyBackend backend(dir.filePath("settings.json"));
-    ASSERT_TRUE(backend.apply(noProxy()).isEmpty());
-    SavedProxyState state(dir.filePath("state"));
-    ProxyConfigService service(backend, state, "1.0");
-    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
-    writeAll(state.filePath(), "{\"backend\": \"file\", \"snap");
+    FileDesktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(noProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    writeAll(desktop.state.filePath(), "{\"backend\": \"file\", \"snap");
 
-    const QString refused = service.enableProxy(9999, 9999, {}, {}, true, kExceptions);
+    const QString refused = enableTheListener(service);
     EXPECT_TRUE(refused.contains("damaged")) << refused.toStdString();
-    EXPECT_TRUE(QFile::exists(state.filePath() + ".damaged"));
-    EXPECT_TRUE(namesTheListener(backend));
+    EXPECT_TRUE(QFile::exists(desktop.state.filePath() + ".damaged"));
+    EXPECT_TRUE(namesTheListener(desktop.backend));
 
-    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
     EXPECT_TRUE(service.disableProxy(true).isEmpty());
-    EXPECT_FALSE(namesTheListener(backend));
+    EXPECT_FALSE(namesTheListener(desktop.backend));
     QString error;
-    EXPECT_EQ(backend.read(&error)->mode, ProxySettings::Mode::None);
+    EXPECT_EQ(desktop.backend.read(&error)->mode, ProxySettings::Mode::None);
 }
 
 // With no copy of the user's and the desktop already on the listener (a killed client's, by
@@ -373,16 +384,14 @@ TEST(ProxyConfigServiceTest, ADamagedCopyAtASecondEnableNeverLeadsBackToTheListe
 TEST(ProxyConfigServiceTest, AnEnableThatMeetsTheListenerKeepsNoCopyOfIt)
 {
     for (const char *host : {"127.0.0.1", "localhost", "::1"}) {
-        QTemporaryDir dir;
-        FileProxyBackend backend(dir.filePath("settings.json"));
+        FileDesktop desktop;
         ProxySettings dead = ProxySettings::forLocalListener(9999, 9999, {}, kExceptions);
         dead.socksHost = host;
-        ASSERT_TRUE(backend.apply(dead).isEmpty());
-        SavedProxyState state(dir.filePath("state"));
-        ProxyConfigService service(backend, state, "1.0");
-        ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
+        ASSERT_TRUE(desktop.backend.apply(dead).isEmpty());
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        ASSERT_TRUE(enableTheListener(service).isEmpty());
         EXPECT_TRUE(service.disableProxy(true).isEmpty());
-        EXPECT_FALSE(namesTheListener(backend)) << host;
+        EXPECT_FALSE(namesTheListener(desktop.backend)) << host;
     }
 }
 
@@ -390,38 +399,34 @@ TEST(ProxyConfigServiceTest, AnEnableThatMeetsTheListenerKeepsNoCopyOfIt)
 // not read as "the user changed everything", which would drop the copy unseen.
 TEST(ProxyConfigServiceTest, AnAppliedRecordThatIsNotAnObjectIsSetAside)
 {
-    QTemporaryDir dir;
-    FileProxyBackend backend(dir.filePath("settings.json"));
-    ASSERT_TRUE(backend.apply(ProxySettings::forLocalListener(9999, 9999, {}, kExceptions)).isEmpty());
-    SavedProxyState state(dir.filePath("state"));
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("state")));
+    FileDesktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(ProxySettings::forLocalListener(9999, 9999, {}, kExceptions)).isEmpty());
+    ASSERT_TRUE(QDir().mkpath(desktop.dir.filePath("state")));
     const QJsonObject copy = {{"backend", "file"},
                               {"snapshot", QJsonObject{{"exists", true}, {"content", noProxy().toJson()}}},
                               {"applied", 5}};
-    writeAll(state.filePath(), QJsonDocument(copy).toJson());
+    writeAll(desktop.state.filePath(), QJsonDocument(copy).toJson());
 
-    ProxyConfigService service(backend, state, "1.0");
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
     const QString error = service.restoreLeftover();
     EXPECT_TRUE(error.contains("damaged")) << error.toStdString();
-    EXPECT_TRUE(QFile::exists(state.filePath() + ".damaged"));
+    EXPECT_TRUE(QFile::exists(desktop.state.filePath() + ".damaged"));
 }
 
 // A store that cannot be read at the restore (a hand edit left unfinished) does not hold the
 // copy for ever: it is written back whole, as it was before restores compared anything.
 TEST(ProxyConfigServiceTest, AStoreUnreadableAtTheRestoreGetsTheCopyBack)
 {
-    QTemporaryDir dir;
-    FileProxyBackend backend(dir.filePath("settings.json"));
-    ASSERT_TRUE(backend.apply(noProxy()).isEmpty());
-    SavedProxyState state(dir.filePath("state"));
-    ProxyConfigService service(backend, state, "1.0");
-    ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
-    writeAll(dir.filePath("settings.json"), "{\"mode\": \"man");
+    FileDesktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(noProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    writeAll(desktop.dir.filePath("settings.json"), "{\"mode\": \"man");
 
     EXPECT_TRUE(service.disableProxy(true).isEmpty());
     QString error;
-    EXPECT_EQ(backend.read(&error), noProxy());
-    EXPECT_FALSE(state.exists());
+    EXPECT_EQ(desktop.backend.read(&error), noProxy());
+    EXPECT_FALSE(desktop.state.exists());
 }
 
 } // namespace

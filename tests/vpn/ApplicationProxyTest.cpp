@@ -6,8 +6,6 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,6 +21,7 @@
 #include "support/NetworkTestSupport.h"
 #include "support/OwnNetwork.h"
 #include "support/RecordingHelper.h"
+#include "support/UsersOwnProxy.h"
 #include "networking/ApplicationProxy.h"
 #include "vpn/HLLPACUtilWrapper.h"
 
@@ -58,32 +57,6 @@ QList<QNetworkProxyQuery> ownQuestions()
             QNetworkProxyQuery(QStringLiteral("example.org"), 443),
             QNetworkProxyQuery(quint16(0), QString(), QNetworkProxyQuery::TcpServer)};
 }
-
-// The user's own HTTP proxy on loopback: keeps the first line of each request (a CONNECT names the
-// host and port asked for) and refuses it, as a proxy that leads nowhere from here.
-class UsersOwnProxy : public QTcpServer
-{
-public:
-    UsersOwnProxy()
-    {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QByteArray head = socket->readAll();
-                    requests << QString::fromUtf8(head.left(head.indexOf('\r')));
-                    socket->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    QByteArray asTheEnvironmentNamesIt() const { return "http://127.0.0.1:" + QByteArray::number(serverPort()); }
-
-    QStringList requests;
-};
 
 class ApplicationProxyTest : public ::testing::Test
 {

@@ -32,6 +32,7 @@
 #include "support/RecordingHelper.h"
 #include "support/TinyResolver.h"
 #include "support/WebViewsFixture.h"
+#include "support/UsersOwnProxy.h"
 #include "networking/ApplicationProxy.h"
 #include "web/PageProfile.h"
 #include "web/PageProxyRefresh.h"
@@ -43,35 +44,6 @@ namespace {
 constexpr char kName[] = "far-side.ostrel.test";
 constexpr char kPage[] = "<html><body>a page from the far side</body></html>";
 constexpr int kBoundMs = 60000;
-
-// The user's own HTTP proxy on loopback: keeps the first line of each request (a CONNECT names the
-// host and port asked for) and refuses it.
-class UsersProxy : public QTcpServer
-{
-public:
-    UsersProxy()
-    {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QByteArray head = socket->readAll();
-                    requests << QString::fromUtf8(head.left(head.indexOf('\r')));
-                    socket->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    QNetworkProxy asQtNamesIt() const
-    {
-        return QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), serverPort());
-    }
-
-    QStringList requests;
-};
 
 // Counts the objects made with `watched` as their parent from now on.
 class ChildrenMade : public QObject
@@ -195,9 +167,9 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     // From the disconnect on, the system's road, which here names a proxy of the user's for the
     // service: the environment's http_proxy, which Qt takes for https too, while Chromium,
     // reading the environment itself, would send https straight (as it reads no GNOME setting).
-    UsersProxy usersProxy;
+    UsersOwnProxy usersProxy;
     ASSERT_TRUE(usersProxy.isListening());
-    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(usersProxy.serverPort()).toLatin1());
+    qputenv("http_proxy", usersProxy.asTheEnvironmentNamesIt());
     const QUrl serviceAddress(QStringLiteral("https://%1").arg(QLatin1String(kName)));
     ASSERT_TRUE(pointClientAt({serviceAddress.toString()}));
 
@@ -270,9 +242,9 @@ TEST(OwnRequestsBeforeTheFirstConnect, APageTakesTheUsersProxyTheSystemNamesForT
     // As in a program whose first request is a page's: Qt has the system's road, nothing of the
     // client's (a case before may have installed it).
     QNetworkProxyFactory::setUseSystemConfiguration(true);
-    UsersProxy usersProxy;
+    UsersOwnProxy usersProxy;
     ASSERT_TRUE(usersProxy.isListening());
-    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(usersProxy.serverPort()).toLatin1());
+    qputenv("http_proxy", usersProxy.asTheEnvironmentNamesIt());
     const QUrl serviceAddress(QStringLiteral("https://%1").arg(QLatin1String(kName)));
     ASSERT_TRUE(pointClientAt({serviceAddress.toString()}));
     {
