@@ -1,0 +1,237 @@
+#include "support/SmallDisk.h"
+#include "support/WantedSkip.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+bool g_entered = false;
+
+// Why the program could not move, when it could not. Made on first use: the move comes before
+// the dynamic initialisers of this file, which would empty a plain global afterwards.
+std::string &notEntered()
+{
+    static std::string text;
+    return text;
+}
+
+std::string errorText(const std::string &what)
+{
+    const int error = errno;
+    return what + ": " + std::strerror(error);
+}
+
+bool writeFile(const char *path, const std::string &text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ::close(fd);
+    return written;
+}
+
+// How a move, or a step of it, ended: why it failed, or nothing, and whether the process had
+// already left the namespace it was in.
+struct Move
+{
+    std::optional<std::string> failed;
+    bool left = false;
+};
+
+// A user namespace in which this user stays this user (files keep their owner), holding a new
+// mount namespace. Only a program with a single thread may make one, as this one is before main.
+Move unshareAsUser()
+{
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+        return {errorText("no user and mount namespace"), false};
+    const std::string uidMap = std::to_string(uid) + ' ' + std::to_string(uid) + " 1\n";
+    const std::string gidMap = std::to_string(gid) + ' ' + std::to_string(gid) + " 1\n";
+    if (!writeFile("/proc/self/setgroups", "deny") || !writeFile("/proc/self/uid_map", uidMap)
+        || !writeFile("/proc/self/gid_map", gidMap))
+        return {errorText("cannot map the user into its namespace"), true};
+    return {std::nullopt, true};
+}
+
+// The whole move: a mount namespace (a plain one where the program has the right, as root or
+// inside the user namespace its own network was made in; else inside a user namespace of its
+// own), whose mounts stay in it.
+Move move()
+{
+    Move moved;
+    if (::unshare(CLONE_NEWNS) == 0) {
+        moved.left = true;
+    } else {
+        moved = unshareAsUser();
+        if (moved.failed)
+            return moved;
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        moved.failed = errorText("cannot make the mounts private");
+    return moved;
+}
+
+// Whether the move works here and a tmpfs may then be mounted, tried in a child that ends with it:
+// a kernel may make the namespaces and refuse the mount, which the program could not undo.
+std::optional<std::string> tryMove()
+{
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0)
+        return errorText("no pipe to try the move in a child");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const std::string failed = errorText("no child to try the move in");
+        ::close(channel[0]);
+        ::close(channel[1]);
+        return failed;
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        std::optional<std::string> failed = move().failed;
+        // Over the root itself: in the child's own namespace, and gone with it.
+        if (!failed && ::mount("ostrel-small-disk", "/", "tmpfs", 0, "size=64k") != 0)
+            failed = errorText("cannot mount a tmpfs");
+        if (failed && ::write(channel[1], failed->data(), failed->size()) < 0)
+            ::_exit(2);
+        ::_exit(failed ? 1 : 0);
+    }
+    ::close(channel[1]);
+    std::string told;
+    char buffer[256];
+    for (;;) {
+        const ssize_t length = ::read(channel[0], buffer, sizeof buffer);
+        if (length < 0 && errno == EINTR)
+            continue;
+        if (length <= 0)
+            break;
+        told.append(buffer, size_t(length));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return errorText("the child that tried the move was lost");
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return std::nullopt;
+    return told.empty() ? std::string("the child that tried the move ended without saying why") : told;
+}
+
+std::optional<std::string> enter()
+{
+    if (const std::optional<std::string> denied = tryMove())
+        return denied;
+    const Move moved = move();
+    if (moved.failed && moved.left) {
+        // Half made, though the same move had just worked in the child: a mount now might reach
+        // the machine's namespace. The program ends here, before main, saying why.
+        std::fprintf(stderr, "FAILED: the program's own mount namespace is half made: %s\n", moved.failed->c_str());
+        std::_Exit(1);
+    }
+    return moved.failed;
+}
+
+// After the move into a network of the program's own (constructor 101), whose user namespace, as
+// a normal user, is the one this mount namespace must belong to for the program to mount in it;
+// still before main, while the program has one thread.
+__attribute__((constructor(102))) void enterOwnMounts()
+{
+    const std::optional<std::string> failed = enter();
+    g_entered = !failed;
+    if (failed)
+        notEntered() = *failed;
+}
+
+constexpr char kFillerName[] = ".small-disk-filler";
+
+} // namespace
+
+SmallDisk::SmallDisk(const QString &folder, qint64 bytes)
+    : m_folder(QDir(folder).absolutePath())
+{
+    if (!g_entered) {
+        m_unavailable = WantedSkip::skip(WantedSkip::Want::Namespace,
+                                         "no mount namespace of the program's own can be had here: " + notEntered());
+        return;
+    }
+    if (!QDir().mkpath(m_folder)) {
+        m_unavailable = "cannot make " + m_folder.toStdString();
+        ADD_FAILURE() << *m_unavailable;
+        return;
+    }
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
+    const QByteArray target = QFile::encodeName(m_folder);
+    if (::mount("ostrel-small-disk", target.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+        m_unavailable = errorText("cannot mount a tmpfs over " + m_folder.toStdString());
+        ADD_FAILURE() << *m_unavailable;
+        return;
+    }
+    m_mounted = true;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+}
+
+std::optional<std::string> SmallDisk::unavailable() const
+{
+    return m_unavailable;
+}
+
+bool SmallDisk::fill()
+{
+    if (!m_mounted) {
+        ADD_FAILURE() << "the small disk is not mounted";
+        return false;
+    }
+    const QByteArray path = QFile::encodeName(m_folder + QLatin1Char('/') + QLatin1String(kFillerName));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        ADD_FAILURE() << errorText("cannot make the filler " + path.toStdString());
+        return false;
+    }
+    // Page by page, then byte by byte: the last partial page is taken too.
+    const std::string page(4096, 'x');
+    int error = 0;
+    for (size_t size = page.size(); size > 0 && error == 0;) {
+        const ssize_t written = ::write(fd, page.data(), size);
+        if (written >= 0)
+            continue;
+        if (errno == ENOSPC && size > 1) {
+            size = 1;
+            continue;
+        }
+        error = errno;
+    }
+    ::close(fd);
+    if (error != ENOSPC) {
+        ADD_FAILURE() << "filling the small disk ended with " << std::strerror(error) << ", not a full disk";
+        return false;
+    }
+    return true;
+}
+
+void SmallDisk::makeRoom()
+{
+    QFile::remove(m_folder + QLatin1Char('/') + QLatin1String(kFillerName));
+}
