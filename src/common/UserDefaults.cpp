@@ -3,13 +3,13 @@
 #include "common/AppPaths.h"
 #include "common/Logger.h"
 #include "common/CommonLog.h"
+#include "common/WholeFile.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 #include <cmath>
 #include <map>
@@ -177,25 +177,37 @@ void UserDefaults::load()
 
 bool UserDefaults::save()
 {
-    if (!AppPaths::ensureFolder(AppPaths::configFolder(), true)) {
-        qCWarning(lcCommon) << "cannot create" << AppPaths::configFolder();
-        return m_lastWriteOk = false;
-    }
     QJsonObject root = m_unreadable;
     for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
         root.insert(it.key(), encode(it.value()));
-    QSaveFile file(filePath());
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCWarning(lcCommon) << "cannot write" << filePath() << file.errorString();
-        return m_lastWriteOk = false;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
-    m_lastWriteOk = file.commit();
-    if (!m_lastWriteOk)
-        qCWarning(lcCommon) << "cannot write" << filePath() << file.errorString();
+    QString error;
+    if (!AppPaths::ensureFolder(AppPaths::configFolder(), true))
+        error = QStringLiteral("cannot make the folder %1").arg(AppPaths::configFolder());
+    else
+        error = WholeFile::write(filePath(), QJsonDocument(root).toJson(QJsonDocument::Compact),
+                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    noteWrite(error);
     return m_lastWriteOk;
+}
+
+void UserDefaults::noteWrite(const QString &error)
+{
+    const bool wasOk = m_lastWriteOk;
+    m_lastWriteOk = error.isEmpty();
+    // Said when it changes, not at every save: on a full disk each click would add a line.
+    if (wasOk == m_lastWriteOk)
+        return;
+    if (!m_lastWriteOk) {
+        const QString line = QStringLiteral("Settings not saved (%1); the file keeps what it had, and this run's "
+                                            "changes hold until a save succeeds")
+                                 .arg(error);
+        OSTREL_LOG(Logger::Warning, line);
+        qCWarning(lcCommon).noquote() << line;
+        return;
+    }
+    const QString line = QStringLiteral("Settings saved again to %1").arg(filePath());
+    OSTREL_LOG(Logger::Info, line);
+    qCInfo(lcCommon).noquote() << line;
 }
 
 QVariant UserDefaults::lookup(const QString &key) const
@@ -403,20 +415,23 @@ void UserDefaults::removePersistentDomain()
     m_values.clear();
     m_unreadable = QJsonObject();
     QFile file(filePath());
-    m_lastWriteOk = !file.exists() || file.remove();
     // Left on disk, the old values would come back at the next start.
-    if (!m_lastWriteOk)
-        qCWarning(lcCommon) << "cannot remove" << filePath() << file.errorString();
+    const bool removed = !file.exists() || file.remove();
+    noteWrite(removed ? QString() : QStringLiteral("cannot remove %1: %2").arg(filePath(), file.errorString()));
 }
 
 bool UserDefaults::synchronize()
 {
     QMutexLocker lock(&m_mutex);
+    // What a failed write left unsaved is written now, if the disk takes it again.
+    if (!m_lastWriteOk)
+        save();
     return m_lastWriteOk;
 }
 
 void UserDefaults::synchronizeOrLog(const char *what)
 {
+    // The failure itself was logged once, when saving stopped working.
     if (!synchronize())
-        qCWarning(lcCommon) << "settings not saved to" << filePath() << "after" << what;
+        qCDebug(lcCommon) << "settings still not saved to" << filePath() << "after" << what;
 }

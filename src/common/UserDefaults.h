@@ -18,9 +18,12 @@
 // Number bridging follows the platform: a Bool or number reads as a Bool when it is 0 or 1, and
 // as an Int when it is integral; a text never reads as a number.
 //
-// Every change is written through atomically (QSaveFile), so a crash loses nothing and a reader
-// never sees half a file. A corrupt file is set aside as "<file>.corrupt" and the suite starts
-// empty, with a warning in the log.
+// Every change is written through whole (WholeFile), so a crash loses nothing and a reader never
+// sees half a file. A write that fails (a full disk) leaves the file as it was; the values live on
+// in memory and all of them are written at the next save that succeeds (the next change, or
+// synchronize()). The log says once that saving stopped, and once that it works again.
+// A corrupt file is set aside as "<file>.corrupt" and the suite starts empty, with a warning in
+// the log.
 class UserDefaults
 {
 public:
@@ -66,16 +69,19 @@ public:
     void registerDefaults(const QVariantMap &defaults);
     // Drops every stored value of this suite (registered defaults stay).
     void removePersistentDomain();
-    // Writes are already synchronous; this reports whether the last write reached the disk.
+    // Writes are already synchronous; after a failed one this writes the values again, and
+    // reports whether they are all on disk now.
     [[nodiscard]] bool synchronize();
-    // For writes whose loss only costs the next start its memory: the failure is logged with
-    // `what` (the value still holds for this run).
+    // For writes whose loss only costs the next start its memory (the value still holds for this
+    // run): the failure was logged when saving stopped; `what` goes to the debug log only.
     void synchronizeOrLog(const char *what);
 
 private:
     explicit UserDefaults(const QString &name);
     void load();
     bool save();
+    // Records how the last write ended (an empty error is success) and logs a change of it.
+    void noteWrite(const QString &error);
     QVariant lookup(const QString &key) const;
     static QVariant normalised(const QVariant &value);
 

@@ -1,4 +1,5 @@
 #include "support/MessageCapture.h"
+#include "support/SmallDisk.h"
 
 #include "common/AppPaths.h"
 #include "common/DefaultsKeys.h"
@@ -260,6 +261,43 @@ TEST_F(UserDefaultsTest, AnUnchangedValueIsNotWrittenAgainButAChangedTypeIs)
     UserDefaults::reloadAllForTesting();
     EXPECT_TRUE(defaults().object(QStringLiteral("count")).typeId() == QMetaType::Bool);
     EXPECT_EQ(defaults().boolValue(QStringLiteral("flag")), false);
+}
+
+// The user's settings on a full disk: the file keeps what it had (never an empty file, which the
+// next start would read as "no settings"), the change holds for this run, and it reaches the file
+// once the disk takes it again. The log says it once, not at every click.
+TEST_F(UserDefaultsTest, OnAFullDiskTheFileKeepsItsValuesAndTheChangeIsWrittenOnceSpaceReturns)
+{
+    SmallDisk disk(AppPaths::configFolder());
+    if (const std::optional<std::string> why = disk.unavailable())
+        GTEST_SKIP() << *why;
+    defaults().setString(QStringLiteral("line"), QStringLiteral("Tokyo"));
+    ASSERT_TRUE(defaults().synchronize());
+    const QByteArray before = fileBytes(defaults().filePath());
+    ASSERT_TRUE(before.contains("Tokyo"));
+    ASSERT_TRUE(disk.fill());
+
+    MessageCapture capture;
+    defaults().setString(QStringLiteral("line"), QStringLiteral("Osaka"));
+    defaults().synchronizeOrLog("the chosen line");
+    defaults().setBool(QStringLiteral("notifications"), true);
+    defaults().synchronizeOrLog("the notification switch");
+
+    EXPECT_FALSE(defaults().synchronize());
+    EXPECT_EQ(fileBytes(defaults().filePath()), before);
+    EXPECT_EQ(defaults().stringValue(QStringLiteral("line")), QStringLiteral("Osaka"));
+    EXPECT_EQ(defaults().boolValue(QStringLiteral("notifications")), true);
+    const QStringList notSaved = capture.messages().filter(QStringLiteral("Settings not saved"));
+    ASSERT_EQ(notSaved.size(), 1) << capture.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(notSaved.first().contains(QStringLiteral("No space left on device"))) << notSaved.first().toStdString();
+
+    // No change of the user's is needed for the values to reach the file.
+    disk.makeRoom();
+    EXPECT_TRUE(defaults().synchronize());
+    EXPECT_EQ(capture.messages().filter(QStringLiteral("Settings saved again")).size(), 1);
+    UserDefaults::reloadAllForTesting();
+    EXPECT_EQ(defaults().stringValue(QStringLiteral("line")), QStringLiteral("Osaka"));
+    EXPECT_EQ(defaults().boolValue(QStringLiteral("notifications")), true);
 }
 
 } // namespace
