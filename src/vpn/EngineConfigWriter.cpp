@@ -1,13 +1,15 @@
 #include "vpn/EngineConfigWriter.h"
 
 #include "common/AppPaths.h"
+#include "common/WholeFile.h"
 #include "vpn/VpnLog.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -33,27 +35,21 @@ EngineConfigWriter::Result EngineConfigWriter::writeJson(const QString &folder, 
 {
     const QString path = folder + QLatin1Char('/') + fileName;
     qCDebug(lcVpn).noquote() << path;
-    if (!QDir(folder).exists() && !QDir().mkpath(folder))
-        return failure(path, QStringLiteral("cannot create the folder"));
+    errno = 0;
+    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+        const int error = errno;
+        return failure(path, QStringLiteral("cannot make the folder %1: %2")
+                                 .arg(folder, error != 0 ? qt_error_string(error) : QStringLiteral("unknown error")));
+    }
     // Tighten the folder even when someone else created it more open.
     if (!QFile::setPermissions(folder, kOwnerOnlyFolder))
         return failure(path, QStringLiteral("cannot restrict the folder's permissions"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(path, file.errorString());
-    // QSaveFile copies the old file's permissions onto the new one; secrets stay owner-only.
-    if (!file.setPermissions(kOwnerOnlyFile)) {
-        file.cancelWriting();
-        return failure(path, QStringLiteral("cannot restrict the file's permissions"));
-    }
-    const QByteArray text = QJsonDocument(content).toJson(QJsonDocument::Compact);
-    if (file.write(text) != text.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
+    // Written whole with owner-only permissions from its first byte (the old file's are not
+    // copied), or not at all: on a full disk the old file stays and the reason comes back.
+    const QString error = WholeFile::write(path, QJsonDocument(content).toJson(QJsonDocument::Compact),
+                                           kOwnerOnlyFile);
+    if (!error.isEmpty())
         return failure(path, error);
-    }
-    if (!file.commit())
-        return failure(path, file.errorString());
     return Result{true, path, QString()};
 }

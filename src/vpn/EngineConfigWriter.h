@@ -6,8 +6,9 @@
 // Writes an engine configuration file into the data folder's "private" folder.
 //
 // The files hold relay passwords and the session token: the folder is made 0700, the file 0600,
-// and the text replaces the old file atomically (written beside it, then renamed over it), so a
-// failed write leaves the previous file whole and the engine never reads half a file.
+// and the text replaces the old file whole (WholeFile: written beside it, flushed, then renamed over
+// it), so a failed write (a full disk) leaves the previous file as it was, the engine never reads
+// half a file, and the error names the file and the system's reason.
 class EngineConfigWriter
 {
 public:

@@ -1,6 +1,7 @@
 #include "vpn/EngineProcess.h"
 
 #include "common/GuiThread.h"
+#include "common/Logger.h"
 #include "vpn/EngineRecord.h"
 
 #include <QCoreApplication>
@@ -221,8 +222,14 @@ void EngineProcess::recordEngine(int triesLeft)
     const qint64 pid = processId();
     const bool known = pid > 0 && (!m_guarded || pid != m_process->processId());
     if (known) {
-        if (EngineRecord::write(pid, m_program))
+        const QString failed = EngineRecord::write(pid, m_program);
+        if (failed.isEmpty()) {
             m_recordedPid = pid;
+            return;
+        }
+        // The engine still ends with its guard; only a guard killed outright would leave it
+        // running unseen by the next start.
+        OSTREL_LOG(Logger::Warning, QStringLiteral("engine %1 runs without its record: %2").arg(pid).arg(failed));
         return;
     }
     if (triesLeft <= 0)

@@ -3,6 +3,7 @@
 #include "common/AppPaths.h"
 #include "common/JsonUtils.h"
 #include "common/Logger.h"
+#include "common/WholeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -123,24 +123,22 @@ std::optional<qint64> EngineRecord::startTicks(qint64 pid)
     return ticks;
 }
 
-bool EngineRecord::write(qint64 pid, const QString &executable)
+QString EngineRecord::write(qint64 pid, const QString &executable)
 {
     const std::optional<qint64> ticks = startTicks(pid);
     const std::optional<qint64> clientTicks = startTicks(QCoreApplication::applicationPid());
-    if (!ticks || !clientTicks || !AppPaths::ensureFolder(folder(), true))
-        return false;
+    if (!ticks || !clientTicks)
+        return QStringLiteral("cannot read the start time of process %1").arg(pid);
+    if (!AppPaths::ensureFolder(folder(), true))
+        return QStringLiteral("cannot make the folder %1").arg(folder());
     const QString canonical = QFileInfo(executable).canonicalFilePath();
     const QJsonObject record{{QStringLiteral("pid"), pid},
                              {QStringLiteral("executable"), canonical.isEmpty() ? executable : canonical},
                              {QStringLiteral("start"), *ticks},
                              {QStringLiteral("client"), QCoreApplication::applicationPid()},
                              {QStringLiteral("clientStart"), *clientTicks}};
-    QSaveFile file(recordPath(pid));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(QJsonDocument(record).toJson(QJsonDocument::Compact));
-    return file.commit();
+    return WholeFile::write(recordPath(pid), QJsonDocument(record).toJson(QJsonDocument::Compact),
+                            QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void EngineRecord::remove(qint64 pid)

@@ -30,8 +30,9 @@ public:
 
     static QString folder();
 
-    // Records a running engine of this client. False when the process cannot be read.
-    static bool write(qint64 pid, const QString &executable);
+    // Records a running engine of this client, whole or not at all (a record that cannot be
+    // written leaves no file). Why it was not recorded, or the empty string.
+    [[nodiscard]] static QString write(qint64 pid, const QString &executable);
     static void remove(qint64 pid);
     static QList<Entry> entries();
 

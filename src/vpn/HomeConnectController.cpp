@@ -298,8 +298,12 @@ std::optional<HLLPACUtilWrapper::EngineStart> HomeConnectController::writeEngine
     connection.aclPath = aclFilePath(regions.out, regions.in);
     const HLLConnection::FilesResult written = connection.setValuesForKeysWithDictionary(data);
     if (!written.ok) {
-        qCWarning(lcVpn).noquote() << "engine configuration not written:" << written.error;
-        failConnect(localizedByAppLanguage(QStringLiteral("HOME_PROXY_CONNECT_FAILED")));
+        // Nothing is started: the engines would read the previous connection's files. The user
+        // is told why (a full disk), since trying again will not help until that changes.
+        OSTREL_LOG(Logger::Warning, QStringLiteral("connect failed: ") + written.error);
+        const QString text = localizedByAppLanguage(QStringLiteral("HOME_ENGINE_FILES_NOT_WRITTEN"));
+        failConnect(text.contains(QLatin1String("%1")) ? text.arg(written.error) : text + QStringLiteral(": ") + written.error,
+                    written.error);
         return std::nullopt;
     }
     return HLLPACUtilWrapper::EngineStart{HLLConnection::sslocalConfigPath(), tunOn};
