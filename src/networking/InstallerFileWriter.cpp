@@ -2,6 +2,7 @@
 
 #include "common/ProcessTeardown.h"
 #include "common/ThreadHandOff.h"
+#include "common/WholeFile.h"
 
 #include <QSaveFile>
 #include <QThread>
@@ -70,12 +71,14 @@ void InstallerFileWriter::commitFile()
     if (m_done)
         return;
     m_done = true;
-    if (m_failed || !m_file->commit()) {
-        m_file->cancelWriting();
-        Q_EMIT committed(false, QStringLiteral("Could not write the download"));
-    } else {
+    // The last chunk may still sit in the file's buffer: a full disk shows only at its flush, and
+    // the file then goes, the earlier one kept. A failed write was remembered (and the rest
+    // skipped); WholeFile sees its error too and drops the file.
+    const QString error = WholeFile::commit(*m_file);
+    if (!error.isEmpty())
+        Q_EMIT committed(false, QStringLiteral("Could not write the download (%1)").arg(error));
+    else
         Q_EMIT committed(true, QString());
-    }
     stop();
 }
 

@@ -3,12 +3,12 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <limits>
 
 #include "common/AppPaths.h"
 #include "common/Hashing.h"
+#include "common/WholeFile.h"
 
 ImageCache &ImageCache::shared()
 {
@@ -83,10 +83,10 @@ ImageCache::Result ImageCache::setDataForKey(const QByteArray &data, const QStri
     if (!AppPaths::ensureFolder(m_folder, true))
         return {QStringLiteral("cannot create the image cache folder")};
 
-    // Written whole or not at all, so a reader never meets half a picture.
-    QSaveFile file(cachePathForKey(key));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        return {QStringLiteral("cannot write the picture: %1").arg(file.errorString())};
+    // Written whole or not at all, so a reader never meets half a picture: on a full disk the key
+    // simply has no entry (or keeps its older one).
+    if (const QString error = WholeFile::write(cachePathForKey(key), data); !error.isEmpty())
+        return {error};
     requests.taken(ticket);
     remember(key, image);
     return {};

@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "common/AppPaths.h"
 #include "common/JsonUtils.h"
 #include "common/ProtocolConfig.h"
+#include "common/WholeFile.h"
 #include "webcore/WebLog.h"
 
 const QString OOPackageFiles::kVersionList = QStringLiteral("resourcePackageVersion");
@@ -64,12 +64,10 @@ std::optional<QString> OOPackageFiles::writeList(const QString &name, const QJso
 {
     if (!AppPaths::ensureFolder(AppPaths::dataFolder(), true))
         return QStringLiteral("the data folder cannot be created");
-    QSaveFile file(listPath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    file.write(QJsonDocument(list).toJson(QJsonDocument::Compact));
-    if (!file.commit())
-        return file.errorString();
+    // Whole or not at all: on a full disk the list the client has stays as it was.
+    const QString error = WholeFile::write(listPath(name), QJsonDocument(list).toJson(QJsonDocument::Compact));
+    if (!error.isEmpty())
+        return error;
     return std::nullopt;
 }
 

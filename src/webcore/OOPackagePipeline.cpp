@@ -14,6 +14,7 @@
 #include "common/GuiThread.h"
 #include "common/ThreadHandOff.h"
 #include "common/UrlUtils.h"
+#include "common/WholeFile.h"
 #include "networking/OONetWork.h"
 #include "webcore/OOPackageFiles.h"
 #include "webcore/WebLog.h"
@@ -28,30 +29,30 @@ bool writeWhole(const QString &path, const QByteArray &bytes)
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
-// The file's bytes put at the target in one rename, so a reader sees the old file or the new one.
-bool replaceAtomically(const QString &source, const QString &target)
+// The file's bytes put at the target whole, in one rename, so a reader sees the old file or the
+// new one; on a full disk the old one stays. Why it failed, or the empty string.
+QString replaceWhole(const QString &source, const QString &target)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return false;
+        return QStringLiteral("cannot read %1: %2").arg(source, in.errorString());
     if (!QDir().mkpath(QFileInfo(target).absolutePath()))
-        return false;
+        return QStringLiteral("cannot make the folder of %1").arg(target);
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
     // Both ends are plain files we opened ourselves; copy in blocks so a large page set is fine.
     QByteArray block;
     while (!(block = in.read(64 * 1024)).isEmpty()) {
-        if (out.write(block) != block.size()) {
-            out.cancelWriting();
-            return false;
-        }
+        if (out.write(block) != block.size())
+            break; // WholeFile::commit() sees the write's error and drops the file
     }
     if (in.error() != QFileDevice::NoError) {
         out.cancelWriting();
-        return false;
+        out.commit(); // drops the temporary file: a cancelled QSaveFile renames nothing
+        return QStringLiteral("cannot read %1: %2").arg(source, in.errorString());
     }
-    return out.commit();
+    return WholeFile::commit(out);
 }
 
 } // namespace
@@ -111,8 +112,10 @@ OOPackagePipeline::Result OOPackagePipeline::install(const QByteArray &archive, 
         webLog(QStringLiteral("%1: the archive holds %2 files; the last one is installed")
                    .arg(request.name).arg(extracted.files.size()),
                Q_FUNC_INFO);
-    if (!replaceAtomically(chosen, request.targetPath)) {
-        webLog(QStringLiteral("%1: %2 could not be replaced").arg(request.name, request.targetPath), Q_FUNC_INFO);
+    if (const QString failed = replaceWhole(chosen, request.targetPath); !failed.isEmpty()) {
+        webLog(QStringLiteral("%1: %2 could not be replaced, the old file stays (%3)")
+                   .arg(request.name, request.targetPath, failed),
+               Q_FUNC_INFO);
         return Result::InstallFailed;
     }
     if (installedFrom)

@@ -4,6 +4,7 @@
 // The local pages ("web/...") are drawn in Chromium against a stand-in service the gallery starts
 // for them (ostrel-standin beside it).
 #include "common/ProcessTeardown.h"
+#include "common/WholeFile.h"
 #include "GalleryScene.h"
 
 #include "uikit/NSFontHelper.h"
@@ -18,7 +19,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -232,9 +232,10 @@ int main(int argc, char **argv)
     }
     ProcessTeardown::run();
 
-    QSaveFile out(QDir(outDir).filePath(QStringLiteral("manifest.json")));
-    if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(manifest).toJson()) < 0 || !out.commit()) {
-        err << "cannot write the manifest\n";
+    const QString written = WholeFile::write(QDir(outDir).filePath(QStringLiteral("manifest.json")),
+                                             QJsonDocument(manifest).toJson());
+    if (!written.isEmpty()) {
+        err << written << "\n";
         return 1;
     }
     QTextStream(stdout) << manifest.size() << " pictures in " << outDir << "\n";

@@ -4,13 +4,13 @@
 #include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
 #include "common/ApiPaths.h"
+#include "common/WholeFile.h"
 
 namespace {
 
@@ -791,17 +791,16 @@ void StandinState::saveKept() const
     QJsonObject accounts;
     for (auto it = m_accounts.constBegin(); it != m_accounts.constEnd(); ++it)
         accounts.insert(it.key(), it.value());
-    // Tokens are secrets: the file is the owner's alone from its first byte.
-    QSaveFile file(m_signInFile);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        std::fprintf(stderr, "ostrel-standin: sign-ins and accounts not kept in %s\n", qPrintable(m_signInFile));
-        return;
-    }
-    file.write(QJsonDocument(QJsonObject{{QStringLiteral("next_user_id"), m_nextUserId}, {QStringLiteral("tokens"), tokens},
-                                         {QStringLiteral("accounts"), accounts}})
-                   .toJson(QJsonDocument::Compact));
-    if (!file.commit())
-        std::fprintf(stderr, "ostrel-standin: sign-ins and accounts not kept in %s\n", qPrintable(m_signInFile));
+    // Tokens are secrets: the file is the owner's alone from its first byte. Whole or not at all:
+    // the sign-ins kept before stay when the disk is full.
+    const QString error = WholeFile::write(
+        m_signInFile,
+        QJsonDocument(QJsonObject{{QStringLiteral("next_user_id"), m_nextUserId}, {QStringLiteral("tokens"), tokens},
+                                  {QStringLiteral("accounts"), accounts}})
+            .toJson(QJsonDocument::Compact),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!error.isEmpty())
+        std::fprintf(stderr, "ostrel-standin: sign-ins and accounts not kept (%s)\n", qPrintable(error));
 }
 
 void StandinState::applyControl(const QJsonObject &control)

@@ -4,12 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "common/DefaultsKeys.h"
 #include "common/Logger.h"
 #include "common/UserDefaults.h"
+#include "common/WholeFile.h"
 
 namespace {
 
@@ -84,6 +84,8 @@ bool LaunchAtLoginController::apply(bool enabled) const
     const QByteArray entry = desktopEntry(m_executable);
     if (entry.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
         return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(entry) == entry.size() && file.commit();
+    const QString error = WholeFile::write(path, entry);
+    if (!error.isEmpty())
+        OSTREL_LOG(Logger::Warning, QStringLiteral("the start at login is not set: ") + error);
+    return error.isEmpty();
 }

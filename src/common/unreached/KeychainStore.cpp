@@ -2,6 +2,7 @@
 
 #include "common/AppPaths.h"
 #include "common/GuiThread.h"
+#include "common/WholeFile.h"
 #include "common/CommonLog.h"
 
 #include <QDebug>
@@ -9,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QPointer>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <qt6keychain/keychain.h>
@@ -247,15 +247,11 @@ bool KeychainStore::writeFile(const QJsonObject &items, QString *error) const
         setError(error, QStringLiteral("cannot create %1").arg(folder));
         return false;
     }
-    QSaveFile file(filePath());
-    // The temporary file gets owner-only rights before a single secret byte is written to it.
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kOwnerOnlyFile)) {
-        setError(error, QStringLiteral("cannot write %1: %2").arg(filePath(), file.errorString()));
-        return false;
-    }
-    file.write(QJsonDocument(items).toJson(QJsonDocument::Compact));
-    if (!file.commit()) {
-        setError(error, QStringLiteral("cannot write %1: %2").arg(filePath(), file.errorString()));
+    // The temporary file gets owner-only rights before a single secret byte is written to it; on a
+    // full disk the secrets stored before stay as they were.
+    const QString failed = WholeFile::write(filePath(), QJsonDocument(items).toJson(QJsonDocument::Compact), kOwnerOnlyFile);
+    if (!failed.isEmpty()) {
+        setError(error, failed);
         return false;
     }
     return true;

@@ -14,11 +14,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTextStream>
 #include <QTimer>
+
+#include "common/WholeFile.h"
 
 #include <csignal>
 #include <cstdio>
@@ -100,10 +101,10 @@ int main(int argc, char **argv)
         {QStringLiteral("timeout"), 60},
     };
     const QString relayConfigPath = QFileInfo(configPath).absolutePath() + QStringLiteral("/standin-ss-local.json");
-    QSaveFile relayFile(relayConfigPath);
-    if (!relayFile.open(QIODevice::WriteOnly) || !relayFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        || relayFile.write(QJsonDocument(relayConfig).toJson()) < 0 || !relayFile.commit()) {
-        complain(QStringLiteral("cannot write %1").arg(relayConfigPath));
+    const QString written = WholeFile::write(relayConfigPath, QJsonDocument(relayConfig).toJson(),
+                                             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!written.isEmpty()) {
+        complain(written);
         return 2;
     }
 
