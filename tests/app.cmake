@@ -22,3 +22,8 @@ foreach(layer uikit app upgrade web home login settings gallery)
     set_tests_properties(${target} PROPERTIES TIMEOUT 300)
   endforeach()
 endforeach()
+
+# The writers on a full disk meet the route lists of the page packages too.
+if(TARGET app_WritersOnAFullDiskTest)
+  target_link_libraries(app_WritersOnAFullDiskTest PRIVATE ostrel_webcore)
+endif()
