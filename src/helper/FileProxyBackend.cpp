@@ -3,6 +3,7 @@
 #include "helper/BackendFile.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace {
@@ -10,6 +11,7 @@ namespace {
 constexpr qint64 kMaxFileSize = 256 * 1024;
 const QString kExists = QStringLiteral("exists");
 const QString kContent = QStringLiteral("content");
+const QString kExceptions = QStringLiteral("ignore_hosts");
 
 } // namespace
 
@@ -87,7 +89,7 @@ QList<ProxyBackend::KeyGroup> FileProxyBackend::settingsKeyGroups()
     return {
         {Role::Mode, {QStringLiteral("mode")}},
         {Role::Route, {QStringLiteral("autoconfig_url")}},
-        {Role::Bypass, {QStringLiteral("ignore_hosts")}},
+        {Role::Bypass, {kExceptions}, kExceptions},
         {Role::Route, {QStringLiteral("socks_host"), QStringLiteral("socks_port")}},
         {Role::Route, {QStringLiteral("http_host"), QStringLiteral("http_port")}},
     };
@@ -95,8 +97,41 @@ QList<ProxyBackend::KeyGroup> FileProxyBackend::settingsKeyGroups()
 
 QJsonObject FileProxyBackend::keyValues(const QJsonObject &snapshot) const
 {
-    // A missing file holds no key.
-    return snapshot.value(kContent).toObject();
+    // A missing (or empty) file is no proxy, and reads as the settings' own "no proxy": a restore
+    // that keeps a group of the user's on top of it then writes a file this backend can read.
+    const QJsonObject content = snapshot.value(kContent).toObject();
+    return content.isEmpty() ? ProxySettings().toJson() : content;
+}
+
+std::optional<QStringList> FileProxyBackend::listEntries(const QJsonObject &keyValues) const
+{
+    return settingsListEntries(keyValues);
+}
+
+QJsonValue FileProxyBackend::listValue(const QStringList &entries) const
+{
+    return settingsListValue(entries);
+}
+
+std::optional<QStringList> FileProxyBackend::settingsListEntries(const QJsonObject &settings)
+{
+    const QJsonValue value = settings.value(kExceptions);
+    if (value.isUndefined() || value.isNull())
+        return QStringList();
+    if (!value.isArray())
+        return std::nullopt;
+    QStringList entries;
+    for (const QJsonValue &entry : value.toArray()) {
+        if (!entry.isString())
+            return std::nullopt;
+        entries.append(entry.toString());
+    }
+    return entries;
+}
+
+QJsonValue FileProxyBackend::settingsListValue(const QStringList &entries)
+{
+    return QJsonArray::fromStringList(entries);
 }
 
 QJsonObject FileProxyBackend::snapshotOfKeys(const QJsonObject &keyValues) const

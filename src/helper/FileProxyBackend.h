@@ -20,10 +20,15 @@ public:
     QList<KeyGroup> keyGroups() const override;
     QJsonObject keyValues(const QJsonObject &snapshot) const override;
     QJsonObject snapshotOfKeys(const QJsonObject &keyValues) const override;
+    std::optional<QStringList> listEntries(const QJsonObject &keyValues) const override;
+    QJsonValue listValue(const QStringList &entries) const override;
     QString apply(const ProxySettings &settings) override;
 
-    // The groups of ProxySettings' own JSON form, which is this file's content.
+    // The groups of ProxySettings' own JSON form, which is this file's content, and its list of
+    // exceptions: a JSON array.
     static QList<KeyGroup> settingsKeyGroups();
+    static std::optional<QStringList> settingsListEntries(const QJsonObject &settings);
+    static QJsonValue settingsListValue(const QStringList &entries);
 
 private:
     std::optional<QJsonObject> readObject(QString *error) const;

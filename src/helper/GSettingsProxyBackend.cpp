@@ -8,22 +8,94 @@ namespace {
 
 const QString kBase = QStringLiteral("org.gnome.system.proxy");
 
-// The keys this daemon changes, as "<schema> <key>". The HTTP credentials of the same schema are
-// never read: they have no place in a saved state file.
+using Role = ProxyBackend::KeyGroup::Role;
+
+QString stringIn(const QString &text)
+{
+    return GVariantText::parseString(text).value_or(QString());
+}
+
+int numberIn(const QString &text)
+{
+    return GVariantText::parseInt(text).value_or(0);
+}
+
+// A key of the schema this daemon changes: its name as "<schema> <key>", what it says, the group
+// it belongs to (a host and its port share one), the schema's own default, and the field of the
+// settings it holds, read from and written as the GVariant text gsettings prints and parses.
+struct ManagedKey
+{
+    QString name;
+    Role role;
+    int group;
+    QString schemaDefault;
+    void (*read)(ProxySettings &settings, const QString &text);
+    QString (*write)(const ProxySettings &settings);
+};
+
+// Every key this daemon changes, in the order it writes them: the mode last, so the desktop never
+// switches to a half-written manual configuration. The HTTP credentials of the same schema are
+// never read: they have no place in a saved state file. The client's HTTP proxy serves HTTPS too;
+// the store's own HTTPS proxy is read apart, so a listener named there is seen.
+const QList<ManagedKey> &keyTable()
+{
+    static const QList<ManagedKey> table = {
+        {QStringLiteral("org.gnome.system.proxy autoconfig-url"), Role::Route, 1, QStringLiteral("''"),
+         [](ProxySettings &s, const QString &t) { s.autoconfigUrl = stringIn(t); },
+         [](const ProxySettings &s) { return GVariantText::quote(s.autoconfigUrl); }},
+        {QStringLiteral("org.gnome.system.proxy ignore-hosts"), Role::Bypass, 2,
+         QStringLiteral("['localhost', '127.0.0.0/8', '::1']"),
+         [](ProxySettings &s, const QString &t) { s.ignoreHosts = GVariantText::parseStringArray(t).value_or(QStringList()); },
+         [](const ProxySettings &s) { return GVariantText::stringArray(s.ignoreHosts); }},
+        {QStringLiteral("org.gnome.system.proxy.socks host"), Role::Route, 3, QStringLiteral("''"),
+         [](ProxySettings &s, const QString &t) { s.socksHost = stringIn(t); },
+         [](const ProxySettings &s) { return GVariantText::quote(s.socksHost); }},
+        {QStringLiteral("org.gnome.system.proxy.socks port"), Role::Route, 3, QStringLiteral("0"),
+         [](ProxySettings &s, const QString &t) { s.socksPort = numberIn(t); },
+         [](const ProxySettings &s) { return QString::number(s.socksPort); }},
+        {QStringLiteral("org.gnome.system.proxy.http host"), Role::Route, 4, QStringLiteral("''"),
+         [](ProxySettings &s, const QString &t) { s.httpHost = stringIn(t); },
+         [](const ProxySettings &s) { return GVariantText::quote(s.httpHost); }},
+        {QStringLiteral("org.gnome.system.proxy.http port"), Role::Route, 4, QStringLiteral("8080"),
+         [](ProxySettings &s, const QString &t) { s.httpPort = numberIn(t); },
+         [](const ProxySettings &s) { return QString::number(s.httpPort); }},
+        {QStringLiteral("org.gnome.system.proxy.https host"), Role::Route, 5, QStringLiteral("''"),
+         [](ProxySettings &s, const QString &t) { s.httpsHost = stringIn(t); },
+         [](const ProxySettings &s) { return GVariantText::quote(s.httpHost); }},
+        {QStringLiteral("org.gnome.system.proxy.https port"), Role::Route, 5, QStringLiteral("0"),
+         [](ProxySettings &s, const QString &t) { s.httpsPort = numberIn(t); },
+         [](const ProxySettings &s) { return QString::number(s.httpPort); }},
+        {QStringLiteral("org.gnome.system.proxy mode"), Role::Mode, 6, QStringLiteral("'none'"),
+         [](ProxySettings &s, const QString &t) {
+             s.mode = ProxySettings::modeFromName(stringIn(t)).value_or(ProxySettings::Mode::None);
+         },
+         [](const ProxySettings &s) { return GVariantText::quote(ProxySettings::modeName(s.mode)); }},
+    };
+    return table;
+}
+
 const QStringList &managedKeys()
 {
-    static const QStringList keys = {
-        QStringLiteral("org.gnome.system.proxy mode"),
-        QStringLiteral("org.gnome.system.proxy autoconfig-url"),
-        QStringLiteral("org.gnome.system.proxy ignore-hosts"),
-        QStringLiteral("org.gnome.system.proxy.socks host"),
-        QStringLiteral("org.gnome.system.proxy.socks port"),
-        QStringLiteral("org.gnome.system.proxy.http host"),
-        QStringLiteral("org.gnome.system.proxy.http port"),
-        QStringLiteral("org.gnome.system.proxy.https host"),
-        QStringLiteral("org.gnome.system.proxy.https port"),
-    };
+    static const QStringList keys = [] {
+        QStringList names;
+        for (const ManagedKey &key : keyTable())
+            names.append(key.name);
+        return names;
+    }();
     return keys;
+}
+
+// The exceptions: the one key of what goes around the proxy, a list.
+const QString &exceptionsKey()
+{
+    static const QString key = [] {
+        for (const ManagedKey &key : keyTable()) {
+            if (key.role == Role::Bypass)
+                return key.name;
+        }
+        return QString();
+    }();
+    return key;
 }
 
 bool isSafeValueText(const QString &text)
@@ -133,18 +205,12 @@ QString GSettingsProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
 {
     if (!isValidSnapshot(snapshot))
         return QStringLiteral("saved settings are damaged");
-    // Mode last, so the desktop never switches to a half-restored manual configuration.
+    // Every key is tried, so a passing failure leaves as little as possible half restored.
     QString firstError;
-    const QString modeKey = managedKeys().first();
-    for (const QString &key : managedKeys()) {
-        if (key == modeKey || !snapshot.contains(key))
+    for (const ManagedKey &key : keyTable()) {
+        if (!snapshot.contains(key.name))
             continue;
-        const QString error = set(key, snapshot.value(key).toString());
-        if (firstError.isEmpty())
-            firstError = error;
-    }
-    if (snapshot.contains(modeKey)) {
-        const QString error = set(modeKey, snapshot.value(modeKey).toString());
+        const QString error = set(key.name, snapshot.value(key.name).toString());
         if (firstError.isEmpty())
             firstError = error;
     }
@@ -154,64 +220,51 @@ QString GSettingsProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
 std::optional<ProxySettings> GSettingsProxyBackend::settingsOf(const QJsonObject &snapshot, QString *error) const
 {
     Q_UNUSED(error) // a value gsettings printed and this daemon cannot parse reads as unset
-    auto text = [&](int index) { return snapshot.value(managedKeys().at(index)).toString(); };
     ProxySettings settings;
-    settings.mode = ProxySettings::modeFromName(GVariantText::parseString(text(0)).value_or(QString()))
-                        .value_or(ProxySettings::Mode::None);
-    settings.autoconfigUrl = GVariantText::parseString(text(1)).value_or(QString());
-    settings.ignoreHosts = GVariantText::parseStringArray(text(2)).value_or(QStringList());
-    settings.socksHost = GVariantText::parseString(text(3)).value_or(QString());
-    settings.socksPort = GVariantText::parseInt(text(4)).value_or(0);
-    settings.httpHost = GVariantText::parseString(text(5)).value_or(QString());
-    settings.httpPort = GVariantText::parseInt(text(6)).value_or(0);
+    for (const ManagedKey &key : keyTable())
+        key.read(settings, snapshot.value(key.name).toString());
     return settings;
 }
 
 QJsonObject GSettingsProxyBackend::noProxySnapshot() const
 {
-    // The schema's own defaults.
-    const QStringList values = {
-        QStringLiteral("'none'"), QStringLiteral("''"), QStringLiteral("['localhost', '127.0.0.0/8', '::1']"),
-        QStringLiteral("''"),     QStringLiteral("0"),  QStringLiteral("''"),
-        QStringLiteral("8080"),   QStringLiteral("''"), QStringLiteral("0"),
-    };
     QJsonObject snapshot;
-    for (int i = 0; i < managedKeys().size(); ++i)
-        snapshot.insert(managedKeys().at(i), values.at(i));
+    for (const ManagedKey &key : keyTable())
+        snapshot.insert(key.name, key.schemaDefault);
     return snapshot;
 }
 
 QList<ProxyBackend::KeyGroup> GSettingsProxyBackend::keyGroups() const
 {
-    const QStringList &keys = managedKeys();
-    using Role = KeyGroup::Role;
-    return {
-        {Role::Mode, {keys.at(0)}},
-        {Role::Route, {keys.at(1)}},
-        {Role::Bypass, {keys.at(2)}},
-        {Role::Route, {keys.at(3), keys.at(4)}},
-        {Role::Route, {keys.at(5), keys.at(6)}},
-        {Role::Route, {keys.at(7), keys.at(8)}},
-    };
+    QList<KeyGroup> groups;
+    int group = 0;
+    for (const ManagedKey &key : keyTable()) {
+        if (!groups.isEmpty() && key.group == group) {
+            groups.last().keys.append(key.name);
+            continue;
+        }
+        group = key.group;
+        groups.append({key.role, {key.name}, key.name == exceptionsKey() ? key.name : QString()});
+    }
+    return groups;
+}
+
+std::optional<QStringList> GSettingsProxyBackend::listEntries(const QJsonObject &keyValues) const
+{
+    return GVariantText::parseStringArray(keyValues.value(exceptionsKey()).toString());
+}
+
+QJsonValue GSettingsProxyBackend::listValue(const QStringList &entries) const
+{
+    return GVariantText::stringArray(entries);
 }
 
 QString GSettingsProxyBackend::apply(const ProxySettings &settings)
 {
-    const QStringList values = {
-        GVariantText::quote(ProxySettings::modeName(settings.mode)),
-        GVariantText::quote(settings.autoconfigUrl),
-        GVariantText::stringArray(settings.ignoreHosts),
-        GVariantText::quote(settings.socksHost),
-        QString::number(settings.socksPort),
-        GVariantText::quote(settings.httpHost),
-        QString::number(settings.httpPort),
-        GVariantText::quote(settings.httpHost),
-        QString::number(settings.httpPort),
-    };
-    for (int i = 1; i < managedKeys().size(); ++i) {
-        const QString error = set(managedKeys().at(i), values.at(i));
+    for (const ManagedKey &key : keyTable()) {
+        const QString error = set(key.name, key.write(settings));
         if (!error.isEmpty())
             return error;
     }
-    return set(managedKeys().first(), values.first());
+    return {};
 }

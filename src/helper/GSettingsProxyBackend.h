@@ -20,6 +20,8 @@ public:
     std::optional<ProxySettings> settingsOf(const QJsonObject &snapshot, QString *error) const override;
     QJsonObject noProxySnapshot() const override;
     QList<KeyGroup> keyGroups() const override;
+    std::optional<QStringList> listEntries(const QJsonObject &keyValues) const override;
+    QJsonValue listValue(const QStringList &entries) const override;
     QString apply(const ProxySettings &settings) override;
 
     // Whether the tool runs and knows the proxy schema.

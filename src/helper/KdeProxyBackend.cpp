@@ -70,6 +70,17 @@ std::pair<QString, int> parseProxyUrl(const QString &value)
     return {host, match.captured(2).toInt()};
 }
 
+// KDE's comma list; a missing line is an empty one.
+QStringList exceptionsIn(const QString &noProxyFor)
+{
+    QStringList entries;
+    for (const QString &entry : noProxyFor.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (!entry.trimmed().isEmpty())
+            entries.append(entry.trimmed());
+    }
+    return entries;
+}
+
 QString proxyUrl(const QString &scheme, const QString &host, int port)
 {
     if (host.isEmpty())
@@ -211,10 +222,9 @@ std::optional<ProxySettings> KdeProxyBackend::settingsOf(const QJsonObject &snap
                                 : ProxySettings::Mode::None;
     std::tie(settings.socksHost, settings.socksPort) = parseProxyUrl(snapshot.value(kSocks).toString());
     std::tie(settings.httpHost, settings.httpPort) = parseProxyUrl(snapshot.value(kHttp).toString());
+    std::tie(settings.httpsHost, settings.httpsPort) = parseProxyUrl(snapshot.value(kHttps).toString());
     settings.autoconfigUrl = snapshot.value(kScript).toString();
-    const QStringList hosts = snapshot.value(kNoProxy).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (const QString &host : hosts)
-        settings.ignoreHosts.append(host.trimmed());
+    settings.ignoreHosts = exceptionsIn(snapshot.value(kNoProxy).toString());
     return settings;
 }
 
@@ -234,8 +244,25 @@ QList<ProxyBackend::KeyGroup> KdeProxyBackend::keyGroups() const
     // The exception list and whether it is reversed only mean something together.
     return {
         {Role::Mode, {kType}},          {Role::Route, {kSocks}},   {Role::Route, {kHttp}},
-        {Role::Route, {kHttps}},        {Role::Route, {kScript}},  {Role::Bypass, {kNoProxy, kReversed}},
+        {Role::Route, {kHttps}},        {Role::Route, {kScript}},  {Role::Bypass, {kNoProxy, kReversed}, kNoProxy},
     };
+}
+
+std::optional<QStringList> KdeProxyBackend::listEntries(const QJsonObject &keyValues) const
+{
+    // Reversed, the list names the hosts that do use the proxy: no exception of the client's or
+    // the user's means the same there.
+    // Read as KDE reads a flag.
+    const QString reversed = keyValues.value(kReversed).toString().trimmed().toLower();
+    if (reversed == QLatin1String("true") || reversed == QLatin1String("on") || reversed == QLatin1String("yes")
+        || reversed == QLatin1String("1"))
+        return std::nullopt;
+    return exceptionsIn(keyValues.value(kNoProxy).toString());
+}
+
+QJsonValue KdeProxyBackend::listValue(const QStringList &entries) const
+{
+    return entries.join(QLatin1Char(','));
 }
 
 QString KdeProxyBackend::apply(const ProxySettings &settings)

@@ -3,6 +3,7 @@
 #include "helper/ProxySettings.h"
 
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,10 +22,14 @@ public:
         enum class Role {
             Mode,   // whether and how the proxy is used
             Route,  // where traffic goes: a proxy's address, a PAC address
-            Bypass, // what goes around the proxy
+            Bypass, // what goes around the proxy: the exceptions
+            Other,  // a key no backend names (one of a hand-written file)
         };
         Role role;
         QStringList keys;
+        // The key among `keys` whose value is a list of entries (the exceptions), which a restore
+        // merges entry by entry (listEntries(), listValue()); empty for none.
+        QString list = {};
     };
 
     virtual ~ProxyBackend() = default;
@@ -45,9 +50,23 @@ public:
     virtual QJsonObject noProxySnapshot() const = 0;
 
     virtual QList<KeyGroup> keyGroups() const = 0;
-    // A snapshot as one value per key, and back; most stores keep their snapshots that way.
+    // A snapshot as one value per key, and back. Every store but the file keeps its snapshots that
+    // way; the file's snapshot also says whether the file is there at all.
     virtual QJsonObject keyValues(const QJsonObject &snapshot) const { return snapshot; }
     virtual QJsonObject snapshotOfKeys(const QJsonObject &keyValues) const { return keyValues; }
+    // A group's list (KeyGroup::list) in the store's own form, read from a snapshot's key values as
+    // its entries, and back. Nullopt where the values hold no list a merge may take: one this
+    // daemon cannot read, or one that means something else (KDE's reversed exceptions).
+    virtual std::optional<QStringList> listEntries(const QJsonObject &keyValues) const
+    {
+        Q_UNUSED(keyValues)
+        return std::nullopt;
+    }
+    virtual QJsonValue listValue(const QStringList &entries) const
+    {
+        Q_UNUSED(entries)
+        return QJsonValue::Null;
+    }
 
     std::optional<ProxySettings> read(QString *error)
     {

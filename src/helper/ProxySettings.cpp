@@ -2,7 +2,8 @@
 
 #include "helper/HelperValidation.h"
 
-#include <QHostAddress>
+#include "common/ListenerAddress.h"
+
 #include <QJsonArray>
 
 namespace {
@@ -36,26 +37,13 @@ bool readPort(const QJsonObject &json, const QString &key, int *out, QString *er
     return true;
 }
 
-bool isLoopback(const QString &host)
-{
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
-        return true;
-    QString address = host;
-    if (address.startsWith(QLatin1Char('[')) && address.endsWith(QLatin1Char(']')))
-        address = address.mid(1, address.size() - 2);
-    return QHostAddress(address).isLoopback();
-}
-
 } // namespace
 
 bool ProxySettings::namesListener(int listenerPort, int listenerSocksPort, const QString &listenerPac) const
 {
-    const auto atListener = [&](const QString &host, int hostPort) {
-        return (hostPort == listenerPort || hostPort == listenerSocksPort) && isLoopback(host);
-    };
-    if (atListener(socksHost, socksPort) || atListener(httpHost, httpPort))
-        return true;
-    return !listenerPac.isEmpty() && autoconfigUrl == listenerPac;
+    const ListenerAddress listener({listenerPort, listenerSocksPort}, listenerPac);
+    return listener.isNamedBy(socksHost, socksPort) || listener.isNamedBy(httpHost, httpPort)
+        || listener.isNamedBy(httpsHost, httpsPort) || listener.isNamedByPac(autoconfigUrl);
 }
 
 ProxySettings ProxySettings::forLocalListener(int port, int socksPort, const QString &pacUrl,

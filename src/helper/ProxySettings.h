@@ -18,6 +18,11 @@ public:
     int socksPort = 0;
     QString httpHost; // also used for HTTPS; empty when SOCKS carries everything
     int httpPort = 0;
+    // A store's own HTTPS proxy, where it keeps one apart (GNOME, KDE): read so that a listener
+    // named there is seen, never written (apply() points HTTPS at the HTTP proxy), and not part of
+    // the JSON form.
+    QString httpsHost;
+    int httpsPort = 0;
     QStringList ignoreHosts;
     QString autoconfigUrl;
 
@@ -26,8 +31,8 @@ public:
     static ProxySettings forLocalListener(int port, int socksPort, const QString &pacUrl,
                                           const QStringList &ignoreHosts);
 
-    // Whether any field names the client's listener as an enable with these arguments sets it:
-    // SOCKS or HTTP at a loopback address or localhost on one of its ports, or its PAC address.
+    // Whether any field that says where traffic goes (SOCKS, HTTP, HTTPS, the PAC address) names
+    // the client's listener as an enable with these arguments sets it, by ListenerAddress's rule.
     // The mode is not asked: a listener left in a field not in use comes back the day the user
     // turns that field on.
     bool namesListener(int listenerPort, int listenerSocksPort, const QString &listenerPac) const;

@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 namespace {
 
 using KeyGroup = ProxyBackend::KeyGroup;
@@ -19,7 +21,7 @@ QList<KeyGroup> everyGroup(const ProxyBackend &backend, const QList<QJsonObject>
             if (grouped.contains(key))
                 continue;
             grouped.insert(key);
-            groups.append({KeyGroup::Role::Bypass, {key}});
+            groups.append({KeyGroup::Role::Other, {key}});
         }
     }
     return groups;
@@ -32,6 +34,53 @@ bool changedSince(const KeyGroup &group, const QJsonObject &applied, const QJson
             return true;
     }
     return false;
+}
+
+// The saved list with the user's changes since the enable: the entries they added (there now, not
+// in what the enable wrote) added, the entries they removed (in what the enable wrote, not there
+// now) removed. The saved entries keep their order; the added ones follow in the user's.
+QStringList withUsersChanges(const QStringList &saved, const QStringList &applied, const QStringList &current)
+{
+    QStringList merged;
+    for (const QString &entry : saved) {
+        if (!applied.contains(entry) || current.contains(entry))
+            merged.append(entry);
+    }
+    for (const QString &entry : current) {
+        if (!applied.contains(entry) && !merged.contains(entry))
+            merged.append(entry);
+    }
+    return merged;
+}
+
+// A group whose list the user changed, as its saved values with their changes to the list merged
+// in. Nullopt where the group is taken whole as it is now: it holds no list, the user changed its
+// other keys too (KDE's ReversedException), or one of the three holds no list a merge may take.
+std::optional<QJsonObject> mergedGroup(const ProxyBackend &backend, const KeyGroup &group, const QJsonObject &saved,
+                                       const QJsonObject &applied, const QJsonObject &current)
+{
+    if (group.list.isEmpty())
+        return std::nullopt;
+    for (const QString &key : group.keys) {
+        if (key != group.list && applied.value(key) != current.value(key))
+            return std::nullopt;
+    }
+    const std::optional<QStringList> savedList = backend.listEntries(saved);
+    const std::optional<QStringList> appliedList = backend.listEntries(applied);
+    const std::optional<QStringList> currentList = backend.listEntries(current);
+    if (!savedList || !appliedList || !currentList)
+        return std::nullopt;
+    QJsonObject values;
+    for (const QString &key : group.keys) {
+        if (saved.contains(key))
+            values.insert(key, saved.value(key));
+    }
+    // A list that reads as one the store holds is written as the store holds it.
+    const QStringList merged = withUsersChanges(*savedList, *appliedList, *currentList);
+    if (merged == *savedList)
+        return values;
+    values.insert(group.list, merged == *currentList ? current.value(group.list) : backend.listValue(merged));
+    return values;
 }
 
 } // namespace
@@ -53,17 +102,30 @@ RestorePlan RestorePlan::decide(const ProxyBackend &backend, const QJsonObject &
 
     RestorePlan plan;
     QJsonObject merged;
-    for (qsizetype i = 0; i < groups.size(); ++i) {
-        const bool theirs = usersOwn.at(i) || (groups.at(i).role == KeyGroup::Role::Mode && routeChanged);
-        if (theirs)
-            plan.usersOwnKeys.append(groups.at(i).keys);
-        const QJsonObject &from = theirs ? currentKeys : savedKeys;
-        for (const QString &key : groups.at(i).keys) {
+    const auto take = [&merged](const QStringList &keys, const QJsonObject &from) {
+        for (const QString &key : keys) {
             if (from.contains(key))
                 merged.insert(key, from.value(key));
         }
+    };
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const KeyGroup &group = groups.at(i);
+        const bool theirs = usersOwn.at(i) || (group.role == KeyGroup::Role::Mode && routeChanged);
+        if (!theirs) {
+            take(group.keys, savedKeys);
+            continue;
+        }
+        if (const std::optional<QJsonObject> values = mergedGroup(backend, group, savedKeys, appliedKeys, currentKeys)) {
+            plan.usersOwnKeys.append(group.list);
+            take(group.keys, *values);
+            continue;
+        }
+        plan.usersOwnKeys.append(group.keys);
+        take(group.keys, currentKeys);
     }
-    plan.target = plan.usersOwnKeys.isEmpty() ? saved : backend.snapshotOfKeys(merged);
+    // Where the user's changes leave every key as saved (an entry of the client's removed), the
+    // saved snapshot itself comes back, exactly as it was.
+    plan.target = plan.usersOwnKeys.isEmpty() || merged == savedKeys ? saved : backend.snapshotOfKeys(merged);
     plan.nothingToWrite = backend.keyValues(plan.target) == currentKeys;
     return plan;
 }

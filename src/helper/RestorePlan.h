@@ -9,7 +9,9 @@
 // except where the desktop no longer shows what the enable left. A group changed since is the
 // user's own and stays; where the user changed where traffic goes (a proxy, a PAC address), the
 // mode stays as well, so their choice keeps working. A change of the exceptions alone brings the
-// saved setting back with the user's exceptions.
+// saved setting back, its exceptions with the user's changes applied: the entries they added since
+// the enable added, the ones they removed removed, so neither their own earlier entries nor the
+// client's are lost or forced on them.
 class RestorePlan
 {
 public:
@@ -21,7 +23,8 @@ public:
     // The snapshot to write. The saved one itself while the user changed nothing.
     QJsonObject target;
     // The store's keys the user changed since the enable (or whose change made them theirs),
-    // which keep the user's values; empty when the saved settings come back whole.
+    // which keep the user's values (a list: their changes to it); empty when the saved settings
+    // come back whole.
     QStringList usersOwnKeys;
     // Whether writing the target leaves the store as it is now.
     bool nothingToWrite = false;

@@ -50,6 +50,11 @@ public:
     QJsonObject noProxySnapshot() const override { return ProxySettings().toJson(); }
     // Its snapshots are the settings' own JSON form, as the file store's content is.
     QList<KeyGroup> keyGroups() const override { return FileProxyBackend::settingsKeyGroups(); }
+    std::optional<QStringList> listEntries(const QJsonObject &keyValues) const override
+    {
+        return FileProxyBackend::settingsListEntries(keyValues);
+    }
+    QJsonValue listValue(const QStringList &entries) const override { return FileProxyBackend::settingsListValue(entries); }
     QString apply(const ProxySettings &settings) override
     {
         FUZZ_CHECK(allowedHost(settings.socksHost));

@@ -246,9 +246,13 @@ TEST(GSettingsBackendTest, AChangeWhileConnectedStaysAndTheRestComesBack)
         QString mode;   // after the disable
         QString ignore; // after the disable
     };
-    const QString edited = "['127.0.0.1', 'localhost', '192.168.0.0/16', '10.0.0.0/8', 'FE80::/64', '::1', 'FD00::/8', 'printer.lan']";
+    // GNOME's proxy page writes back the whole list it shows. The user's change is made to their
+    // own earlier list: their entries come back with it, the client's go, unless they removed one.
+    const QString added = "['127.0.0.1', 'localhost', '192.168.0.0/16', '10.0.0.0/8', 'FE80::/64', '::1', 'FD00::/8', 'printer.lan']";
+    const QString removed = "['127.0.0.1', '192.168.0.0/16', '10.0.0.0/8', 'FE80::/64', '::1', 'FD00::/8']";
     const Row rows[] = {
-        {"an exception added", "ignore-hosts", edited, "'manual'", edited},
+        {"an exception added", "ignore-hosts", added, "'manual'", "['localhost', 'intranet.example', 'printer.lan']"},
+        {"localhost removed", "ignore-hosts", removed, "'manual'", "['intranet.example']"},
         {"turned off", "mode", "'none'", "'none'", "['localhost', 'intranet.example']"},
     };
     for (const Row &row : rows) {
@@ -271,6 +275,80 @@ TEST(GSettingsBackendTest, AChangeWhileConnectedStaysAndTheRestComesBack)
         EXPECT_EQ(session.get(kProxy + ".socks", "host"), "''") << row.name;
         EXPECT_EQ(session.get(kProxy + ".socks", "port"), "0") << row.name;
     }
+}
+
+// From the schema's defaults ("no proxy"): an exception added leaves the proxy off, with the
+// schema's own exceptions and the user's; their own HTTP proxy set while connected is in use after,
+// though the SOCKS proxy, which the enable set, goes back to none.
+TEST(GSettingsBackendTest, FromNoProxyTheUsersChangeWhileConnectedStays)
+{
+    if (const std::string why = gsettingsUnavailable(); !why.empty())
+        GTEST_SKIP() << WantedSkip::tool(why);
+
+    struct Edit
+    {
+        QString schema;
+        QString key;
+        QString value;
+    };
+    struct Row
+    {
+        const char *name;
+        QList<Edit> edits;
+        QStringList after; // "<schema> <key> <value>" after the disable
+    };
+    const QString added = "['127.0.0.1', 'localhost', '192.168.0.0/16', '10.0.0.0/8', 'FE80::/64', '::1', 'FD00::/8', 'printer.lan']";
+    const Row rows[] = {
+        {"an exception added", {{kProxy, "ignore-hosts", added}},
+         {kProxy + " mode 'none'", kProxy + " ignore-hosts ['localhost', '127.0.0.0/8', '::1', 'printer.lan']",
+          kProxy + ".socks host ''", kProxy + ".socks port 0"}},
+        {"their own HTTP proxy", {{kProxy + ".http", "host", "'their-proxy.example'"}, {kProxy + ".http", "port", "3128"}},
+         {kProxy + " mode 'manual'", kProxy + ".http host 'their-proxy.example'", kProxy + ".http port 3128",
+          kProxy + " ignore-hosts ['localhost', '127.0.0.0/8', '::1']", kProxy + ".socks host ''", kProxy + ".socks port 0"}},
+    };
+    for (const Row &row : rows) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        GnomeSession session(dir);
+        ASSERT_TRUE(session.start()) << session.output().constData();
+        ASSERT_FALSE(session.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+        ASSERT_EQ(session.get(kProxy, "mode"), "'manual'");
+        for (const Edit &edit : row.edits)
+            ASSERT_TRUE(session.set(edit.schema, edit.key, edit.value));
+
+        const QJsonObject disabled = session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+        EXPECT_FALSE(disabled.contains("error")) << text(disabled);
+        for (const QString &expected : row.after) {
+            const QStringList words = expected.split(' ');
+            EXPECT_EQ(session.get(words.at(0), words.at(1)), words.mid(2).join(' ')) << row.name << ": " << expected.toStdString();
+        }
+    }
+}
+
+// A listener of the client's named only in the HTTPS fields (a client killed while connected, by
+// an older helper or by hand) is not the user's proxy: the enable keeps no copy of it, and the
+// restore gives back no proxy.
+TEST(GSettingsBackendTest, AListenerInTheHttpsFieldsIsNotKeptAsTheUsersProxy)
+{
+    if (const std::string why = gsettingsUnavailable(); !why.empty())
+        GTEST_SKIP() << WantedSkip::tool(why);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    GnomeSession session(dir);
+    ASSERT_TRUE(session.start()) << session.output().constData();
+    ASSERT_TRUE(session.set(kProxy + ".https", "host", "'[::1]'") && session.set(kProxy + ".https", "port", "10808")
+                && session.set(kProxy, "mode", "'manual'"));
+    QJsonObject params = enableParams();
+    params.insert("port", 10808);
+    params.insert("socksPort", 10808);
+    ASSERT_FALSE(session.call(HelperProtocol::kEnableProxy, params).contains("error"));
+    ASSERT_FALSE(session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}}).contains("error"));
+    EXPECT_EQ(session.get(kProxy, "mode"), "'none'");
+    EXPECT_EQ(session.get(kProxy + ".https", "host"), "''");
+    EXPECT_EQ(session.get(kProxy + ".https", "port"), "0");
+    session.stop();
+    EXPECT_TRUE(session.output().contains("already names the client's listener")) << session.output().constData();
 }
 
 // At logout the session bus may go while the helper's restore is half done. The next start

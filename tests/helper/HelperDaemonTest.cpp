@@ -4,6 +4,7 @@
 #include "support/DesktopProxyFile.h"
 
 #include "common/HelperProtocol.h"
+#include "helper/ProxySettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -442,9 +443,17 @@ enum class Road {
 // What the user did to the desktop after the enable, as a desktop's proxy page writes it.
 enum class Change {
     None,
-    IgnoreListEdit,  // one exception added: the proxy itself is still the client's
-    ModeNone,        // "off", which writes the mode alone
-    ProxyOfTheirOwn, // their own SOCKS proxy in place of the client's
+    IgnoreListEdit,    // one exception added: the proxy itself is still the client's
+    IgnoreListRemoval, // one of the client's exceptions removed
+    ModeNone,          // "off", which writes the mode alone
+    ProxyOfTheirOwn,   // their own SOCKS proxy in place of the client's
+};
+
+// The desktop before the connect.
+enum class Before {
+    UsersOwn, // a proxy of the user's own
+    NoProxy,  // a settings file that says "none"
+    NoFile,   // no settings file at all
 };
 
 struct RestoreRow
@@ -452,7 +461,7 @@ struct RestoreRow
     const char *name;
     Road road;
     Change change;
-    bool beforeNoProxy = false; // the user had no proxy before the connect, else their own
+    Before before = Before::UsersOwn;
 };
 
 void PrintTo(const RestoreRow &row, std::ostream *out)
@@ -476,9 +485,24 @@ QJsonObject noProxySample()
             {"ignore_hosts", QJsonArray{"localhost", "127.0.0.0/8"}}, {"autoconfig_url", ""}};
 }
 
+// What the file backend's own reader takes for no file: the settings' "no proxy".
+QJsonObject noFileAsRead()
+{
+    return {{"mode", "none"}, {"socks_host", ""}, {"socks_port", 0}, {"http_host", ""}, {"http_port", 0},
+            {"ignore_hosts", QJsonArray()}, {"autoconfig_url", ""}};
+}
+
 QJsonObject settingsBefore(const RestoreRow &row)
 {
-    return row.beforeNoProxy ? noProxySample() : DesktopProxyFile::usersOwnSample();
+    switch (row.before) {
+    case Before::UsersOwn:
+        break;
+    case Before::NoProxy:
+        return noProxySample();
+    case Before::NoFile:
+        return noFileAsRead();
+    }
+    return DesktopProxyFile::usersOwnSample();
 }
 
 const QJsonObject kTheirOwnProxy = {{"socks_host", "other-proxy.example.org"}, {"socks_port", 3128}};
@@ -494,6 +518,11 @@ QJsonObject changedByTheUser(Change change, const QJsonObject &desktop)
         hosts.append("printer.lan");
         return withKeys(desktop, {{"ignore_hosts", hosts}});
     }
+    case Change::IgnoreListRemoval: {
+        QStringList hosts = desktop.value("ignore_hosts").toVariant().toStringList();
+        hosts.removeAll("10.0.0.0/8");
+        return withKeys(desktop, {{"ignore_hosts", QJsonArray::fromStringList(hosts)}});
+    }
     case Change::ModeNone:
         return withKeys(desktop, {{"mode", "none"}});
     case Change::ProxyOfTheirOwn:
@@ -503,21 +532,34 @@ QJsonObject changedByTheUser(Change change, const QJsonObject &desktop)
 }
 
 // What every road leaves: what the user changed stays, the rest of their earlier setting comes
-// back; where they pointed the proxy elsewhere, it is in use.
-QJsonObject expectedAfter(const RestoreRow &row, const QJsonObject &changed)
+// back; where they pointed the proxy elsewhere, it is in use. Their exceptions are their earlier
+// ones with their change made: the client's own go, one of them the user removed stays removed.
+QJsonObject settingsAfter(const RestoreRow &row)
 {
     const QJsonObject before = settingsBefore(row);
     switch (row.change) {
     case Change::None:
+    case Change::IgnoreListRemoval:
         break;
-    case Change::IgnoreListEdit:
-        return withKeys(before, {{"ignore_hosts", changed.value("ignore_hosts")}});
+    case Change::IgnoreListEdit: {
+        QJsonArray hosts = before.value("ignore_hosts").toArray();
+        hosts.append("printer.lan");
+        return withKeys(before, {{"ignore_hosts", hosts}});
+    }
     case Change::ModeNone:
         return withKeys(before, {{"mode", "none"}});
     case Change::ProxyOfTheirOwn:
         return withKeys(withKeys(before, kTheirOwnProxy), {{"mode", "manual"}});
     }
     return before;
+}
+
+// The file as every road leaves it; empty for none. From no file, what says no more than "no
+// proxy" is no file again.
+QJsonObject expectedAfter(const RestoreRow &row)
+{
+    const QJsonObject after = settingsAfter(row);
+    return row.before == Before::NoFile && after == noFileAsRead() ? QJsonObject() : after;
 }
 
 class RestoreRoadTest : public HelperDaemonTest, public ::testing::WithParamInterface<RestoreRow>
@@ -542,7 +584,8 @@ protected:
 TEST_P(RestoreRoadTest, GivesBackWhatTheUserDidNotChange)
 {
     const RestoreRow &row = GetParam();
-    writeUserSettings(settingsBefore(row));
+    if (row.before != Before::NoFile)
+        writeUserSettings(settingsBefore(row));
     auto daemon = std::make_unique<DaemonProcess>();
     ASSERT_TRUE(row.road == Road::HelperReplaced ? startHelperCopy(*daemon) : startHelper(*daemon));
     HeldConnection client(m_socket);
@@ -582,8 +625,12 @@ TEST_P(RestoreRoadTest, GivesBackWhatTheUserDidNotChange)
         break;
     }
 
-    const QJsonObject expected = expectedAfter(row, changed);
+    const QJsonObject expected = expectedAfter(row);
     EXPECT_EQ(desktopSettings(), expected);
+    EXPECT_EQ(QFile::exists(m_settings), !expected.isEmpty());
+    // Whatever is left, the helper can read it again.
+    QString unreadable;
+    EXPECT_TRUE(expected.isEmpty() || ProxySettings::fromJson(desktopSettings(), &unreadable)) << unreadable.toStdString();
     EXPECT_FALSE(QFile::exists(savedStatePath()));
     // The client hears what was kept; null, as ever, when the saved settings came back whole.
     if (row.road == Road::Disable) {
@@ -600,8 +647,9 @@ TEST_P(RestoreRoadTest, GivesBackWhatTheUserDidNotChange)
     EXPECT_EQ(m_output.count(kCopyHoldsChange), row.change != Change::None && !changedAtTheEnd ? 1 : 0) << m_output.constData();
 }
 
-// Each road with each change; the proxy of their own also from "no proxy", where only the mode the
-// user left on keeps it in use.
+// Each road with each change, from a proxy of the user's own and from no settings file; the
+// exceptions edited and the proxy of their own also from "no proxy", where only the mode the user
+// left on keeps their proxy in use, and an exception added leaves it off.
 std::vector<RestoreRow> everyRoadAndChange()
 {
     const std::pair<const char *, Road> roads[] = {
@@ -611,6 +659,7 @@ std::vector<RestoreRow> everyRoadAndChange()
     const std::pair<const char *, Change> changes[] = {
         {"", Change::None},
         {"AfterAnIgnoreListEdit", Change::IgnoreListEdit},
+        {"AfterOneOfTheClientsExceptionsRemoved", Change::IgnoreListRemoval},
         {"AfterModeNone", Change::ModeNone},
         {"AfterAProxyOfTheirOwn", Change::ProxyOfTheirOwn},
     };
@@ -619,8 +668,11 @@ std::vector<RestoreRow> everyRoadAndChange()
     for (const auto &[road, roadValue] : roads) {
         for (const auto &[change, changeValue] : changes) {
             rows.push_back({names.emplace_back(std::string(road) + change).c_str(), roadValue, changeValue});
-            if (changeValue == Change::ProxyOfTheirOwn)
-                rows.push_back({names.emplace_back(std::string(road) + change + "FromNoProxy").c_str(), roadValue, changeValue, true});
+            if (changeValue == Change::ProxyOfTheirOwn || changeValue == Change::IgnoreListEdit)
+                rows.push_back({names.emplace_back(std::string(road) + change + "FromNoProxy").c_str(), roadValue, changeValue,
+                                Before::NoProxy});
+            rows.push_back({names.emplace_back(std::string(road) + change + "FromNoFile").c_str(), roadValue, changeValue,
+                            Before::NoFile});
         }
     }
     return rows;

@@ -114,39 +114,23 @@ TEST(KdeProxyBackendTest, EditsOnlyItsKeysAndRestoresTheFileExactly)
     EXPECT_EQ(readAll(path), original);
 }
 
-// The service judges a change by the store's own lines: KDE's, as read back after the enable,
-// read the same at the disable while nobody edited them. Each group of lines the user edited
-// stays theirs; the rest comes back.
-TEST(KdeProxyBackendTest, TheDisableGivesBackEveryLineTheUserDidNotEditSince)
+// A line of the user's after the enable, and what a line holds after the disable (null: none).
+struct KdeRow
+{
+    const char *name;
+    QJsonObject edit;     // lines the user changed after the enable
+    QJsonObject expected; // the group's lines after the disable; empty for the original file
+};
+
+// Enables from `original`, makes each row's edit and disables: the lines are as the row expects.
+void disableAfterEachEdit(const QByteArray &original, const QList<KdeRow> &rows)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("kioslaverc");
-    const QByteArray original = "[Proxy Settings]\nProxyType=2\nProxy Config Script=http://wpad.example/proxy.pac\n";
-    const QString exceptions = kExceptions.join(',');
-    struct Row
-    {
-        const char *name;
-        QJsonObject edit;     // lines the user changed after the enable
-        QJsonObject expected; // the group's lines after the disable; empty for the original file
-    };
-    const QJsonObject pac = {{"Proxy Config Script", "http://wpad.example/proxy.pac"}};
-    const Row rows[] = {
-        {"unedited", {}, {}},
-        // What the desktop's settings write when the user turns the proxy off.
-        {"off", {{"ProxyType", "0"}}, {{"ProxyType", "0"}, {"Proxy Config Script", "http://wpad.example/proxy.pac"},
-                                         {"socksProxy", QJsonValue::Null}, {"NoProxyFor", QJsonValue::Null}}},
-        {"an exception added", {{"NoProxyFor", exceptions + ",printer.lan"}},
-         {{"ProxyType", "2"}, {"Proxy Config Script", "http://wpad.example/proxy.pac"}, {"socksProxy", QJsonValue::Null},
-          {"NoProxyFor", exceptions + ",printer.lan"}, {"ReversedException", "false"}}},
-        // Their own proxy stays in use: the mode that uses it stays too.
-        {"a proxy of their own", {{"socksProxy", "socks://other-proxy.example 1080"}},
-         {{"ProxyType", "1"}, {"Proxy Config Script", "http://wpad.example/proxy.pac"},
-          {"socksProxy", "socks://other-proxy.example 1080"}, {"NoProxyFor", QJsonValue::Null}}},
-    };
     KdeProxyBackend backend(path);
     SavedProxyState state(dir.filePath("state"));
     ProxyConfigService service(backend, state, "1.0");
-    for (const Row &row : rows) {
+    for (const KdeRow &row : rows) {
         writeAll(path, original);
         ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, kExceptions).isEmpty());
         QString error;
@@ -165,6 +149,54 @@ TEST(KdeProxyBackendTest, TheDisableGivesBackEveryLineTheUserDidNotEditSince)
         for (auto it = row.expected.begin(); it != row.expected.end(); ++it)
             EXPECT_EQ(after.value(it.key()), it.value()) << row.name << ": " << it.key().toStdString();
     }
+}
+
+// The service judges a change by the store's own lines: KDE's, as read back after the enable,
+// read the same at the disable while nobody edited them. Each group of lines the user edited
+// stays theirs; the rest comes back. An edit of the exceptions is made to the user's own list.
+TEST(KdeProxyBackendTest, TheDisableGivesBackEveryLineTheUserDidNotEditSince)
+{
+    const QByteArray original = "[Proxy Settings]\nProxyType=2\nProxy Config Script=http://wpad.example/proxy.pac\n"
+                                "NoProxyFor=localhost,intranet.example\n";
+    const QString exceptions = kExceptions.join(',');
+    QStringList withoutLocalhost = kExceptions;
+    withoutLocalhost.removeAll("localhost");
+    const QString pac = "http://wpad.example/proxy.pac";
+    disableAfterEachEdit(original, {
+        {"unedited", {}, {}},
+        // What the desktop's settings write when the user turns the proxy off.
+        {"off", {{"ProxyType", "0"}}, {{"ProxyType", "0"}, {"Proxy Config Script", pac},
+                                         {"socksProxy", QJsonValue::Null}, {"NoProxyFor", "localhost,intranet.example"}}},
+        {"an exception added", {{"NoProxyFor", exceptions + ",printer.lan"}},
+         {{"ProxyType", "2"}, {"Proxy Config Script", pac}, {"socksProxy", QJsonValue::Null},
+          {"NoProxyFor", "localhost,intranet.example,printer.lan"}, {"ReversedException", QJsonValue::Null}}},
+        {"localhost removed", {{"NoProxyFor", withoutLocalhost.join(',')}},
+         {{"ProxyType", "2"}, {"Proxy Config Script", pac}, {"socksProxy", QJsonValue::Null},
+          {"NoProxyFor", "intranet.example"}, {"ReversedException", QJsonValue::Null}}},
+        // Reversed, the list means the hosts that use the proxy: taken whole as the user left it.
+        {"the exceptions reversed", {{"NoProxyFor", exceptions + ",printer.lan"}, {"ReversedException", "true"}},
+         {{"ProxyType", "2"}, {"Proxy Config Script", pac}, {"socksProxy", QJsonValue::Null},
+          {"NoProxyFor", exceptions + ",printer.lan"}, {"ReversedException", "true"}}},
+        // Their own proxy stays in use: the mode that uses it stays too.
+        {"a proxy of their own", {{"socksProxy", "socks://other-proxy.example 1080"}},
+         {{"ProxyType", "1"}, {"Proxy Config Script", pac},
+          {"socksProxy", "socks://other-proxy.example 1080"}, {"NoProxyFor", "localhost,intranet.example"}}},
+    });
+}
+
+// From no proxy: the user's own HTTP proxy set while connected is in use after (the mode follows
+// it as it follows the SOCKS proxy), an exception added leaves the proxy off.
+TEST(KdeProxyBackendTest, FromNoProxyTheUsersChangeWhileConnectedStays)
+{
+    const QByteArray original = "[Proxy Settings]\nProxyType=0\n";
+    disableAfterEachEdit(original, {
+        {"unedited", {}, {}},
+        {"their own HTTP proxy", {{"httpProxy", "http://their-proxy.example 3128"}},
+         {{"ProxyType", "1"}, {"httpProxy", "http://their-proxy.example 3128"}, {"socksProxy", QJsonValue::Null},
+          {"NoProxyFor", QJsonValue::Null}}},
+        {"an exception added", {{"NoProxyFor", kExceptions.join(',') + ",printer.lan"}},
+         {{"ProxyType", "0"}, {"socksProxy", QJsonValue::Null}, {"NoProxyFor", "printer.lan"}}},
+    });
 }
 
 TEST(KdeProxyBackendTest, RefusesTamperedSnapshots)
