@@ -427,6 +427,48 @@ TEST(ProxyConfigServiceTest, AnEnableThatMeetsTheListenerKeepsNoCopyOfIt)
     }
 }
 
+// Wherever the store names the listener an enable sets (at its port, whichever that is), by
+// whatever name of loopback, in a field that says where traffic goes, the enable keeps no copy of
+// it as the user's: the restore gives back the store's "no proxy". A proxy of the user's own on
+// loopback at another port is theirs.
+TEST(ProxyConfigServiceTest, AListenerNamedInAnyFieldIsNeverKeptAsTheUsersSetting)
+{
+    struct Row
+    {
+        const char *name;
+        QByteArray lines; // the proxy group before the enable
+        QString pac;      // the enable's PAC address
+        bool listener;    // whether the lines name the listener
+    };
+    const Row rows[] = {
+        {"SOCKS", "ProxyType=1\nsocksProxy=socks://127.0.0.1 10808\n", {}, true},
+        {"HTTP alone", "ProxyType=1\nhttpProxy=http://[::1] 10808\n", {}, true},
+        {"HTTPS alone", "ProxyType=1\nhttpsProxy=http://localhost 10808\n", {}, true},
+        {"the enable's PAC address alone", "ProxyType=2\nProxy Config Script=file:///run/ostrel/proxy.pac\n",
+         "file:///run/ostrel/proxy.pac", true},
+        {"a PAC address the listener serves", "ProxyType=2\nProxy Config Script=http://127.0.0.2:10808/proxy.pac\n", {}, true},
+        {"their own proxy on loopback", "ProxyType=1\nhttpProxy=http://127.0.0.1 3128\nhttpsProxy=http://127.0.0.1 3129\n", {},
+         false},
+    };
+    for (const Row &row : rows) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("kioslaverc");
+        const QByteArray original = "[Proxy Settings]\n" + row.lines;
+        writeAll(path, original);
+        KdeProxyBackend backend(path);
+        SavedProxyState state(dir.filePath("state"));
+        ProxyConfigService service(backend, state, "1.0");
+        ASSERT_TRUE(service.enableProxy(10808, 10808, row.pac, {}, true, kExceptions).isEmpty()) << row.name;
+        ASSERT_TRUE(service.disableProxy(true).isEmpty()) << row.name;
+        if (!row.listener) {
+            EXPECT_EQ(readAll(path), original) << row.name;
+            continue;
+        }
+        QString error;
+        EXPECT_EQ(backend.snapshot(&error), backend.noProxySnapshot()) << row.name << "\n" << readAll(path).constData();
+    }
+}
+
 // A record of the enable in a shape no helper writes is a damaged copy: set aside and reported,
 // not read as "the user changed everything", which would drop the copy unseen.
 TEST(ProxyConfigServiceTest, AnAppliedRecordThatIsNotAnObjectIsSetAside)
