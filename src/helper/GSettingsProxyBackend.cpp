@@ -205,7 +205,8 @@ QString GSettingsProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
 {
     if (!isValidSnapshot(snapshot))
         return QStringLiteral("saved settings are damaged");
-    // Every key is tried, so a passing failure leaves as little as possible half restored.
+    // In the table's order, the mode last. Every key is tried, so one refused key leaves no other
+    // unwritten.
     QString firstError;
     for (const ManagedKey &key : keyTable()) {
         if (!snapshot.contains(key.name))

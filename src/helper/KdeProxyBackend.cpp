@@ -250,9 +250,8 @@ QList<ProxyBackend::KeyGroup> KdeProxyBackend::keyGroups() const
 
 std::optional<QStringList> KdeProxyBackend::listEntries(const QJsonObject &keyValues) const
 {
-    // Reversed, the list names the hosts that do use the proxy: no exception of the client's or
-    // the user's means the same there.
-    // Read as KDE reads a flag.
+    // Reversed (the flag read as KDE reads one), the list names the hosts that do use the proxy: no
+    // exception of the client's or the user's means the same there.
     const QString reversed = keyValues.value(kReversed).toString().trimmed().toLower();
     if (reversed == QLatin1String("true") || reversed == QLatin1String("on") || reversed == QLatin1String("yes")
         || reversed == QLatin1String("1"))
