@@ -2,31 +2,19 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 
-#include <deque>
 #include <utility>
+
+#include "common/StartGate.h"
 
 namespace {
 
-struct Pending
+// Lives for the process: work still held as the program ends goes with it, never run.
+StartGate &gate()
 {
-    QPointer<QObject> context;
-    std::function<void()> work;
-};
-
-bool g_open = true;
-std::deque<Pending> g_pending;
-// Bumped at each hold, so the time-out of an earlier hold cannot open a later one.
-quint64 g_holdGeneration = 0;
-
-void runSoon(Pending pending)
-{
-    QObject *context = pending.context.data();
-    if (!context)
-        return;
-    QTimer::singleShot(0, context, [work = std::move(pending.work)] { work(); });
+    static StartGate *instance = new StartGate;
+    return *instance;
 }
 
 // Watches one window for its first paint, then opens the gate from the event loop (the paint
@@ -56,26 +44,12 @@ protected:
 
 void FirstFrameGate::defer(QObject *context, std::function<void()> work)
 {
-    if (!context || !work)
-        return;
-    Pending pending{context, std::move(work)};
-    if (g_open) {
-        runSoon(std::move(pending));
-        return;
-    }
-    g_pending.push_back(std::move(pending));
+    gate().defer(context, std::move(work));
 }
 
 void FirstFrameGate::hold(int timeoutMs)
 {
-    g_open = false;
-    const quint64 generation = ++g_holdGeneration;
-    if (QCoreApplication::instance()) {
-        QTimer::singleShot(timeoutMs, QCoreApplication::instance(), [generation] {
-            if (generation == g_holdGeneration)
-                open();
-        });
-    }
+    gate().hold(timeoutMs);
 }
 
 void FirstFrameGate::openAfterPaintOf(QObject *window)
@@ -89,16 +63,10 @@ void FirstFrameGate::openAfterPaintOf(QObject *window)
 
 void FirstFrameGate::open()
 {
-    if (g_open)
-        return;
-    g_open = true;
-    std::deque<Pending> pending;
-    pending.swap(g_pending);
-    for (Pending &item : pending)
-        runSoon(std::move(item));
+    gate().open();
 }
 
 bool FirstFrameGate::isOpen()
 {
-    return g_open;
+    return gate().isOpen();
 }

@@ -10,7 +10,8 @@
 // always from the event loop, never inside the call that deferred it.
 //
 // The gate is open unless the application closes it: a tool or a test that never shows a window
-// runs deferred work on the next turn of the event loop. Main thread only.
+// runs deferred work on the next turn of the event loop. One StartGate, with its rule for the work
+// that waits. Main thread only.
 class FirstFrameGate
 {
 public:
@@ -18,7 +19,8 @@ public:
     static void defer(QObject *context, std::function<void()> work);
 
     // Closes the gate. It opens after the first paint of the window named by openAfterPaintOf,
-    // or after `timeoutMs` at the latest, so nothing waits for a window that never paints.
+    // or after `timeoutMs` at the latest, so nothing waits for a window that never paints. Without
+    // an application object it stays open.
     static void hold(int timeoutMs = 2000);
     // Opens the gate once `window` has received its first paint event.
     static void openAfterPaintOf(QObject *window);

@@ -1,13 +1,19 @@
 #include "common/ProcessTeardown.h"
 
+#include "common/Logger.h"
+
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPointer>
+#include <QThread>
 #include <QThreadPool>
 
 #include <openssl/crypto.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -23,6 +29,9 @@ QMutex s_mutex;
 std::vector<Step> s_steps;
 std::atomic<bool> s_openSslKept{false};
 std::atomic<bool> s_warned{false};
+std::atomic<int> s_unendingCalls{0};
+// A question that is only slow is let end: the usual end is the one that runs the exit handlers.
+constexpr auto kUnendingGrace = std::chrono::milliseconds(100);
 
 // Said once, at the first sign of end-time work: whoever registers a step starts threads that
 // may still be ending at exit, and run() may never come (a main that forgot it too).
@@ -64,4 +73,26 @@ void ProcessTeardown::run()
     // Archive unpacking and page loading answer through the event loop, which is over: their
     // answers are dropped, but they must not still run when the application goes.
     QThreadPool::globalInstance()->waitForDone();
+}
+
+void ProcessTeardown::beginUnendingCall()
+{
+    s_unendingCalls.fetch_add(1);
+}
+
+void ProcessTeardown::endUnendingCall()
+{
+    s_unendingCalls.fetch_sub(1);
+}
+
+int ProcessTeardown::end(int status)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + kUnendingGrace;
+    while (s_unendingCalls.load() > 0 && std::chrono::steady_clock::now() < giveUp)
+        QThread::msleep(5);
+    if (s_unendingCalls.load() == 0)
+        return status;
+    Logger::flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -32,6 +32,17 @@ public:
     // later (by an object made during teardown) run at the next call.
     static void run();
 
+    // A call that may never return, made on a thread that exit handlers wait for: the system's
+    // proxy question, which Qt hands to its libproxy thread, whose global object's destructor
+    // waits for it. Any thread; each begin has its end once the call returned.
+    static void beginUnendingCall();
+    static void endUnendingCall();
+    // The program's last step, after run() and after the application object is gone. Returns
+    // `status` for main to return, unless such a call is still under way a moment later: then it
+    // flushes the log and the standard streams and ends the process here with `status`, without
+    // the exit handlers that would wait for it for ever.
+    static int end(int status);
+
 private:
     ProcessTeardown() = delete;
 };

@@ -9,6 +9,7 @@
 
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/LocalListeners.h"
+#include "networking/SystemRoute.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ class ClientFactory;
 // The factory Qt holds, while it is ours: Qt deletes a factory it replaces, whoever replaces it.
 ClientFactory *s_installed = nullptr;
 
-// Built once and never changed: any thread's sockets and network managers ask it, while the road
-// changes on the GUI thread. A new road is a new factory, which Qt swaps in under its own lock.
+// Built once and never changed: any thread's sockets and network managers ask it, while the route
+// changes on the GUI thread. A new route is a new factory, which Qt swaps in under its own lock.
 class ClientFactory : public QNetworkProxyFactory
 {
 public:
@@ -82,7 +83,7 @@ public:
 
     QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
     {
-        return m_listener ? pointedRoad(query) : restingRoad(query);
+        return m_listener ? pointedRoute(query) : restingRoute(query);
     }
 
 private:
@@ -96,7 +97,7 @@ private:
             && query.url().isEmpty();
     }
 
-    QList<QNetworkProxy> pointedRoad(const QNetworkProxyQuery &query) const
+    QList<QNetworkProxy> pointedRoute(const QNetworkProxyQuery &query) const
     {
         // A request by URL (the network managers', the analytics seal's).
         if (query.queryType() == QNetworkProxyQuery::UrlRequest)
@@ -108,25 +109,26 @@ private:
         return {direct()};
     }
 
-    QList<QNetworkProxy> restingRoad(const QNetworkProxyQuery &query) const
+    QList<QNetworkProxy> restingRoute(const QNetworkProxyQuery &query) const
     {
         if (!m_resting.systemConfiguration)
             return {m_resting.applicationProxy};
         // The pages take what the system gives a native request to the service. Its address may
         // change between two questions (another of its hosts answers), so it is asked each time:
-        // the adapter keeps it in memory.
+        // the adapter keeps it in memory. The system's answer is the last one that came: this is
+        // asked on any thread, the window's too, and never waits for the system (SystemRoute).
         const QNetworkProxyQuery asked = isWebEnginesQuestion(query)
             ? QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain()))
             : query;
-        QList<QNetworkProxy> road = QNetworkProxyFactory::systemProxyForQuery(asked);
+        QList<QNetworkProxy> route = SystemRoute::routeFor(asked);
         // While not pointed no engine of the client's serves its own listener: one the system still
         // names is what a client killed while connected left there (the kill switch held it), until
         // the start's restore lands, or for good where that restore failed.
-        road.removeIf(LocalListeners::isOwnListener);
-        // As Qt's own system factory answers: a server takes the first road it can listen on,
+        route.removeIf(LocalListeners::isOwnListener);
+        // As Qt's own system factory answers: a server takes the first route it can listen on,
         // which no HTTP proxy is, so the list ends straight.
-        road.append(direct());
-        return road;
+        route.append(direct());
+        return route;
     }
 
     const Resting m_resting;
@@ -151,6 +153,15 @@ Resting currentResting()
 
 } // namespace
 
+ApplicationProxy::ApplicationProxy()
+{
+    // A new answer of the system's is a new route while the factory rests on it.
+    connect(&SystemRoute::shared(), &SystemRoute::answered, this, [this] {
+        if (s_installed && !s_installed->isPointed() && s_installed->resting().systemConfiguration)
+            Q_EMIT changed();
+    });
+}
+
 ApplicationProxy &ApplicationProxy::shared()
 {
     static ApplicationProxy instance;
@@ -161,6 +172,7 @@ void ApplicationProxy::install()
 {
     if (s_installed)
         return;
+    shared();
     installFactory(currentResting(), std::nullopt);
 }
 

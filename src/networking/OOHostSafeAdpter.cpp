@@ -224,7 +224,7 @@ void OOHostSafeAdpter::probeBatch(const std::shared_ptr<Round> &round, const QSt
         if (!round->done)
             probeBatch(round, batch);
     };
-    if (!batch.isEmpty() && StartRestoreGate::waits(this, QUrl(batch.first()), later))
+    if (!batch.isEmpty() && StartRestoreGate::deferWhileRestoring(this, QUrl(batch.first()), later))
         return;
     auto outstanding = std::make_shared<int>(batch.size());
     round->inFlight.clear();
@@ -281,7 +281,7 @@ void OOHostSafeAdpter::fetchRemoteLists(const std::shared_ptr<Round> &round)
             fetchRemoteLists(round);
     };
     // Like the probes: the lists' addresses take the user's road once it is back.
-    if (!urls.isEmpty() && StartRestoreGate::waits(this, QUrl(urls.first()), later))
+    if (!urls.isEmpty() && StartRestoreGate::deferWhileRestoring(this, QUrl(urls.first()), later))
         return;
     auto outstanding = std::make_shared<int>(0);
     auto found = std::make_shared<QStringList>();

@@ -157,7 +157,7 @@ void OONetWork::sendData(const QString &method, const QString &url, bool decrypt
     if (refuseUrl(target, fail))
         return;
     // At the start, until the desktop's proxy is the user's again: a later turn sends it.
-    if (StartRestoreGate::waits(this, target, [=, this] { sendData(method, url, decryptResponse, params, headers, completion); }))
+    if (StartRestoreGate::deferWhileRestoring(this, target, [=, this] { sendData(method, url, decryptResponse, params, headers, completion); }))
         return;
     const QJsonObject merged = mergeAppInfoParameters(params);
     const std::optional<QJsonObject> envelope = OONetParamManager::shared().encryptParameters(merged, decryptResponse);
@@ -387,7 +387,7 @@ void OONetWork::requestConfigRawData(const QString &method, const QString &url, 
     const QUrl target(url);
     if (refuseUrl(target, rawFailure(completion)))
         return;
-    if (StartRestoreGate::waits(this, target, [=, this] { requestConfigRawData(method, url, completion); }))
+    if (StartRestoreGate::deferWhileRestoring(this, target, [=, this] { requestConfigRawData(method, url, completion); }))
         return;
     QNetworkRequest request(target);
     request.setTransferTimeout(m_rawTimeoutMs);
@@ -442,7 +442,7 @@ void OONetWork::startDownload(const QString &url, DownloadHandler handler)
     const QUrl target(url);
     if (refuseUrl(target, fail))
         return;
-    if (StartRestoreGate::waits(this, target, [=, this] { startDownload(url, handler); }))
+    if (StartRestoreGate::deferWhileRestoring(this, target, [=, this] { startDownload(url, handler); }))
         return;
     const QString destination = downloadDestination();
     QDir().mkpath(QFileInfo(destination).absolutePath());
@@ -474,7 +474,7 @@ void OONetWork::uploadMultipart(const QString &url, const QList<MultipartPart> &
     const QUrl target(url);
     if (refuseUrl(target, rawFailure(completion)))
         return;
-    if (StartRestoreGate::waits(this, target, [=, this] { uploadMultipart(url, parts, headers, completion); }))
+    if (StartRestoreGate::deferWhileRestoring(this, target, [=, this] { uploadMultipart(url, parts, headers, completion); }))
         return;
     auto *multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     for (const MultipartPart &part : parts) {

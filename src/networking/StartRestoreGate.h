@@ -9,33 +9,35 @@
 //
 // A client killed while connected with the kill switch on leaves the desktop naming its own
 // listener, which nothing serves at the next start until the helper gives the user's setting back
-// (HLLPACUtilWrapper::restoreAfterCrash). The client's road leaves that listener out
-// (ApplicationProxy), so a request made before the restore lands goes straight, past the user's
-// own proxy, and fails on a network that only that proxy leads out of: the launch events, the
-// first API request, the first host probes. So while the restore is under way, a request whose
-// system road still names the client's own listener waits until the restore answers (restored,
-// refused or failed on the way), or the bound passes, whichever comes first; then it goes, and
-// the road it takes is the one the restore brought back, or, where it failed, the one that leaves
-// the listener out. A request the system sends elsewhere never waits, so an ordinary start, which
-// finds no such listener, holds nothing.
+// (HLLPACUtilWrapper::restoreAfterCrash). The client's route leaves that listener out
+// (ApplicationProxy), so a request sent before the restore lands goes straight, past the user's
+// own proxy, and fails where only that proxy leads out.
 //
-// The senders ask as they are about to send (`waits`): the API client, the host probes, the
-// analytics. Nothing else waits on the gate: a quit does not, and what is held at the quit goes
-// with its sender. GUI thread only.
+// So while the restore is under way, a request whose system route names the listener, or is not
+// known yet (SystemRoute), waits. The gate opens when the restore answers (restored, refused or
+// failed on the way), once the system was asked afresh, so that what waited takes the route the
+// restore brought back; or when the system's first answer for the service names no listener (an
+// ordinary start); or at the bound. One StartGate.
+//
+// Who asks: every sender of the start's network work, as it is about to send (the API client,
+// the host probes and the remote host lists, the analytics, the remote pictures): a new sender
+// does the same, or waits behind one of those. GUI thread only.
 class StartRestoreGate
 {
 public:
-    // The restore was asked for: requests to a road that names the listener wait from now until
-    // `open()`, `boundMs` at the latest. A newer hold replaces the bound of an older one.
+    // The restore was asked for: requests that may take the listener wait from now until the
+    // restore answers, `boundMs` at the latest. Without an application object nothing waits.
     static void hold(int boundMs);
-    // The restore answered: what waits goes, each from the event loop, in the order it came.
+    // The restore answered: the system is asked afresh (SystemRoute::kBoundMs at most), then what
+    // waits goes, each from the event loop, in the order it came.
     static void open();
     static bool isOpen();
 
-    // True when the request to `target` waits: `send` then runs once the gate opens, from the event
-    // loop, unless `context` (an object of the GUI thread) is gone by then, and the caller returns.
-    // False: the caller sends now.
-    static bool waits(QObject *context, const QUrl &target, std::function<void()> send);
+    // While the gate is closed and the system's route to `target` names the client's listener or
+    // is not known yet: holds `send` until the gate opens, then runs it from the event loop unless
+    // `context` (an object of the GUI thread) is gone, and answers true; the caller returns.
+    // Otherwise false: the caller sends now.
+    static bool deferWhileRestoring(QObject *context, const QUrl &target, std::function<void()> send);
 
 private:
     StartRestoreGate() = delete;

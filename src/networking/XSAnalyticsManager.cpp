@@ -41,9 +41,9 @@ QJsonObject userFields()
 
 // The proxy Qt gives the client's own request to `target` (the application's proxy, else the
 // system's configuration: environment, desktop settings), as the client's network manager picks
-// it; nothing when none of those offered can carry the request. It may wait for the system's
-// proxy query, as the client's own requests do: asked here on the GUI thread, where they are
-// made, never on the worker.
+// it; nothing when none of those offered can carry the request. Asked here on the GUI thread, where
+// they are made, never on the worker; the client's factory answers at once, from the system's last
+// answer (SystemRoute).
 std::optional<QNetworkProxy> proxyFor(const QUrl &target)
 {
     // The first proxy that can carry the request, as Qt's own HTTP layer takes it: one that
@@ -161,7 +161,7 @@ void XSAnalyticsManager::send(const QString &event, const QJsonObject &record, c
     // listener a killed run left there: it is sealed with the road the restore brings back.
     if (!m_worker->isRunning())
         return; // the program is ending
-    if (StartRestoreGate::waits(this, target, [=, this] { send(event, record, target); }))
+    if (StartRestoreGate::deferWhileRestoring(this, target, [=, this] { send(event, record, target); }))
         return;
     const std::optional<AnalyticsUpload> upload = seal(event, record, target);
     if (!upload) {

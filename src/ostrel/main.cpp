@@ -7,9 +7,11 @@
 #include "common/ProcessTeardown.h"
 #include "upgrade/UpgradeInstallRunner.h"
 
-int main(int argc, char **argv)
+namespace {
+
+// The client from its application object to the object's end.
+int runClient(int argc, char **argv)
 {
-    ProcessTeardown::keepOpenSslToTheEnd();
     // Qt::AA_ShareOpenGLContexts is not set here: the web pages' module sets it and makes the
     // shared GL context when the first page is asked for (app/WebModule.cpp), so that a start
     // that shows no page loads no GL driver.
@@ -31,4 +33,15 @@ int main(int argc, char **argv)
     // Worker threads end while the application object is still whole.
     ProcessTeardown::run();
     return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ProcessTeardown::keepOpenSslToTheEnd();
+    // The delegate's end (the quit's restore) and the application object's are behind us. A
+    // question to the system's proxy that never came back would have the exit handlers wait for
+    // it (Qt's libproxy thread): the end then skips them.
+    return ProcessTeardown::end(runClient(argc, argv));
 }

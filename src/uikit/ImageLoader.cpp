@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "common/ProcessTeardown.h"
+#include "networking/StartRestoreGate.h"
 #include "uikit/ImageCache.h"
 
 ImageLoader &ImageLoader::shared()
@@ -54,6 +55,15 @@ void ImageLoader::load(const QUrl &url, const QString &key, QObject *target, Com
         return;
     }
 
+    fetch(url, cacheKey, {hasTarget, guard, generation}, done);
+}
+
+void ImageLoader::fetch(const QUrl &url, const QString &cacheKey, const Asker &asker, const Completion &done)
+{
+    // A picture of the start (a splash ad kept from the last run) needs no API answer first: it
+    // waits for the start's restore as the API's requests do.
+    if (StartRestoreGate::deferWhileRestoring(this, url, [=, this] { fetch(url, cacheKey, asker, done); }))
+        return;
     const quint64 ticket = m_cache.beginRequest(cacheKey);
     QNetworkRequest request(url);
     request.setTransferTimeout(TimeoutMs);
@@ -63,8 +73,8 @@ void ImageLoader::load(const QUrl &url, const QString &key, QObject *target, Com
         if (received > ImageCache::MaxImageBytes)
             reply->abort();
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, cacheKey, ticket, hasTarget, guard, generation, done] {
-        finished(reply, cacheKey, ticket, {hasTarget, guard, generation}, done);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, cacheKey, ticket, asker, done] {
+        finished(reply, cacheKey, ticket, asker, done);
     });
 }
 

@@ -16,7 +16,8 @@ class QNetworkReply;
 // shows one picture: a new load for the same target supersedes the previous one, whose answer is
 // then dropped (its bytes still fill the cache). An answer for a target that is gone is dropped.
 // Every other load answers exactly once, from the event loop: the picture, or a null image and a
-// reason.
+// reason. A download at the start waits, bounded, while the desktop may still name the listener
+// a killed run left there (StartRestoreGate).
 class ImageLoader : public QObject
 {
     Q_OBJECT
@@ -47,6 +48,8 @@ private:
         QPointer<QObject> target;
         quint64 generation = 0;
     };
+    // The download, once the start's restore lets it go (StartRestoreGate).
+    void fetch(const QUrl &url, const QString &cacheKey, const Asker &asker, const Completion &done);
     void finished(QNetworkReply *reply, const QString &key, quint64 ticket, const Asker &asker, const Completion &done);
     bool isCurrent(bool hasTarget, const QPointer<QObject> &target, quint64 generation) const;
     QNetworkAccessManager *network();
