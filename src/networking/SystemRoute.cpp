@@ -28,6 +28,9 @@ struct Entry
     std::optional<QList<QNetworkProxy>> answer;
     // Queued or with the system: not asked again until it comes back.
     bool out = false;
+    // Asked afresh while out: the answer under way may be older than what the caller waits for,
+    // so it is asked once more as it comes.
+    bool again = false;
 };
 
 struct Asker
@@ -138,8 +141,12 @@ void runAsker(Asker *self)
             continue;
         const bool changed = entry->answer != answer;
         entry->answer = answer;
-        entry->out = false;
-        --s.outstanding;
+        if (std::exchange(entry->again, false)) {
+            s.queue.push_back(key);
+        } else {
+            entry->out = false;
+            --s.outstanding;
+        }
         // Posted under the lock, so that the end's teardown, which takes it, knows no post is
         // half made.
         QMetaObject::invokeMethod(&SystemRoute::shared(), [changed] { settle(changed); }, Qt::QueuedConnection);
@@ -164,8 +171,10 @@ void stopAskers()
         }
         s.askers.clear();
         for (const QString &key : s.queue) {
-            if (s.entries.contains(key) && std::exchange(s.entries[key].out, false))
+            if (s.entries.contains(key) && std::exchange(s.entries[key].out, false)) {
+                s.entries[key].again = false;
                 --s.outstanding;
+            }
         }
         s.queue.clear();
         s.teardownAdded = false;
@@ -175,12 +184,14 @@ void stopAskers()
         asker->thread.join();
 }
 
-// Under the lock.
-void askLocked(State &s, const QString &key)
+// Under the lock. `fresh`: the answer must come from a question asked from now on.
+void askLocked(State &s, const QString &key, bool fresh)
 {
     Entry &entry = s.entries[key];
-    if (entry.out)
+    if (entry.out) {
+        entry.again = entry.again || fresh;
         return;
+    }
     entry.out = true;
     ++s.outstanding;
     s.queue.push_back(key);
@@ -199,12 +210,12 @@ void askLocked(State &s, const QString &key)
     s.askers.push_back(std::move(asker));
 }
 
-void askLocked(State &s, const QNetworkProxyQuery &query)
+void askLocked(State &s, const QNetworkProxyQuery &query, bool fresh)
 {
     const QString key = keyOf(query);
     if (!s.entries.contains(key))
         s.entries[key].query = targetOnly(query);
-    askLocked(s, key);
+    askLocked(s, key, fresh);
 }
 
 // Runs the waiters when no question is out, or the one `id` names (its bound passed).
@@ -254,7 +265,7 @@ QList<QNetworkProxy> SystemRoute::routeFor(const QNetworkProxyQuery &query)
 {
     State &s = state();
     std::lock_guard lock(s.mutex);
-    askLocked(s, query);
+    askLocked(s, query, false);
     const std::optional<QList<QNetworkProxy>> &answer = s.entries[keyOf(query)].answer;
     return answer ? *answer : straight();
 }
@@ -276,9 +287,9 @@ void SystemRoute::refresh(QObject *context, const QList<QNetworkProxyQuery> &mor
     {
         std::lock_guard lock(s.mutex);
         for (const QString &key : s.entries.keys())
-            askLocked(s, key);
+            askLocked(s, key, true);
         for (const QNetworkProxyQuery &query : more)
-            askLocked(s, query);
+            askLocked(s, query, true);
         id = ++s.lastWaiter;
         s.waiters.push_back({id, context, std::move(done)});
         if (s.outstanding == 0) {

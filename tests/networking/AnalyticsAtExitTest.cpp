@@ -220,6 +220,40 @@ TEST(AnalyticsAtExit, EveryEventReachesAServerThatTakesOnlyItsNameAndTheEndComes
     expectEveryEventTakenAndACleanEnd(outcomes, *server, server->seen().join(QLatin1Char('\n')));
 }
 
+// The system's proxy question never comes back (libproxy's GNOME plugin once the session bus has
+// gone, on a thread that an exit handler waits for): the client's requests still leave, on the
+// route stated for no answer (straight), and the quit ends at once with status 0, whether the
+// route was pointed at the quit or changed before it.
+TEST(AnalyticsAtExit, AProxyQuestionThatNeverComesBackHoldsUpNeitherTheRequestsNorTheQuit)
+{
+    // Far past the quit's own bounds: a quit that waits for the question never ends.
+    constexpr int kQuitBoundMs = 15000;
+    for (const char *mode : {"stuck-route-connected", "stuck-route-changed"}) {
+        SCOPED_TRACE(mode);
+        const auto server = HttpsPeer::server(QHostAddress(QStringLiteral("127.0.0.1")));
+        ASSERT_TRUE(server->isListening()) << qPrintable(server->errorText());
+        TinyResolver resolver({QHostAddress(QStringLiteral("127.0.0.1"))});
+        QProcess probe;
+        ASSERT_TRUE(startProbe(probe, Road{resolver.server(), apiAt(server->port()), {}}, QString::fromLatin1(mode)));
+
+        QString printed;
+        const bool all = waitForOutcomes(probe, printed);
+        quit(probe);
+        const bool ended = probe.waitForFinished(kQuitBoundMs);
+        const int code = ended && probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
+        if (!ended) {
+            probe.kill();
+            probe.waitForFinished();
+        }
+        const QString output = printed + QString::fromLocal8Bit(probe.readAll());
+        ASSERT_TRUE(all) << qPrintable(output);
+        EXPECT_EQ(printed.count(QLatin1String(" delivered")), kEvents) << qPrintable(printed);
+        EXPECT_EQ(server->count(QStringLiteral("taken")), kEvents);
+        ASSERT_TRUE(ended) << "the quit waited for the system's proxy question";
+        EXPECT_EQ(code, 0) << qPrintable(output);
+    }
+}
+
 // Through the proxy the environment names (as the system's configuration gives it to the
 // client's own requests): the host has no address and the resolver never answers, so only the
 // proxy can reach it, and nothing is looked up here.

@@ -1,6 +1,7 @@
-// The road Qt gives the client's own requests: pointed at the engine's listener while the desktop
-// proxy is ours, and otherwise the system's, which Qt WebEngine's one question for all its pages
-// then gets for the service's address, and never the client's own listener.
+// The route Qt gives the client's own requests: pointed at the engine's listener while the desktop
+// proxy is ours, and otherwise the system's (its last answer: Qt's questions never wait for the
+// system), which Qt WebEngine's one question for all its pages then gets for the service's
+// address, and never the client's own listener.
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -16,6 +17,7 @@
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
 #include "networking/StartRestoreGate.h"
+#include "networking/SystemRoute.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/DeadListenerTrap.h"
 #include "support/NetworkTestSupport.h"
@@ -31,15 +33,27 @@ const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10
                                  "FE80::/64", "::1", "FD00::/8"};
 const QString kService = QStringLiteral("https://api.ostrel.test");
 
-QNetworkProxy roadOf(const QNetworkProxyQuery &query)
+QNetworkProxy routeOf(const QNetworkProxyQuery &query)
 {
     const QList<QNetworkProxy> road = QNetworkProxyFactory::proxyForQuery(query);
     return road.isEmpty() ? QNetworkProxy(QNetworkProxy::DefaultProxy) : road.first();
 }
 
-QNetworkProxy roadTo(const QString &url)
+QNetworkProxy routeTo(const QString &url)
 {
-    return roadOf(QNetworkProxyQuery(QUrl(url)));
+    return routeOf(QNetworkProxyQuery(QUrl(url)));
+}
+
+// What `ask` answers once the system has answered the questions asked so far, and those it asks.
+template <typename Ask>
+auto afterTheSystemAnswered(Ask ask)
+{
+    ask();
+    bool answered = false;
+    QObject waiting;
+    SystemRoute::shared().refresh(&waiting, {}, [&answered] { answered = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 30000));
+    return ask();
 }
 
 bool isListener(const QNetworkProxy &proxy, quint16 port)
@@ -61,6 +75,9 @@ QList<QNetworkProxyQuery> ownQuestions()
 class ApplicationProxyTest : public ::testing::Test
 {
 protected:
+    // The environment each case sets is the system's: no answer of an earlier case's stands.
+    void SetUp() override { SystemRoute::setReaderForTesting(nullptr); }
+
     void TearDown() override
     {
         // A start's restore a case left unanswered holds nothing of the next case's.
@@ -80,27 +97,27 @@ TEST_F(ApplicationProxyTest, RequestsTakeTheListenerButTheExceptionsAndOwnSocket
     ASSERT_TRUE(ApplicationProxy::isPointed());
 
     for (const char *url : {"https://api.ostrel.test/api/x", "http://93.184.216.34/", "https://[2001:db8::1]/"})
-        EXPECT_TRUE(isListener(roadTo(QString::fromLatin1(url)), 9999)) << url;
+        EXPECT_TRUE(isListener(routeTo(QString::fromLatin1(url)), 9999)) << url;
     // Names the listener resolves itself: the name goes to it, never looked up here.
-    EXPECT_TRUE(roadTo(QStringLiteral("https://api.ostrel.test/")).capabilities() & QNetworkProxy::HostNameLookupCapability);
+    EXPECT_TRUE(routeTo(QStringLiteral("https://api.ostrel.test/")).capabilities() & QNetworkProxy::HostNameLookupCapability);
     for (const char *url : {"http://192.168.1.20/", "http://10.1.2.3/", "http://[fe80::1]/", "http://[fd12::5]/"})
-        EXPECT_EQ(roadTo(QString::fromLatin1(url)).type(), QNetworkProxy::NoProxy) << url;
+        EXPECT_EQ(routeTo(QString::fromLatin1(url)).type(), QNetworkProxy::NoProxy) << url;
     // Qt's own rule, which the stand-in on loopback relies on: Qt answers loopback before it asks
     // any factory, so this holds whatever the factory says.
-    EXPECT_EQ(roadTo(QStringLiteral("http://127.0.0.1:8080/")).type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(routeTo(QStringLiteral("http://127.0.0.1:8080/")).type(), QNetworkProxy::NoProxy);
     // Qt WebEngine's one question for all its pages.
     EXPECT_TRUE(isListener(QNetworkProxy::applicationProxy(), 9999));
     // A socket or a server the program opens itself is not one of its requests.
-    EXPECT_EQ(roadOf(QNetworkProxyQuery(QStringLiteral("example.org"), 443)).type(), QNetworkProxy::NoProxy);
-    EXPECT_EQ(roadOf(QNetworkProxyQuery(quint16(0), QString(), QNetworkProxyQuery::TcpServer)).type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(routeOf(QNetworkProxyQuery(QStringLiteral("example.org"), 443)).type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(routeOf(QNetworkProxyQuery(quint16(0), QString(), QNetworkProxyQuery::TcpServer)).type(), QNetworkProxy::NoProxy);
 
     // Pointing again takes the new listener.
     ApplicationProxy::pointAt(10999, kExceptions);
-    EXPECT_TRUE(isListener(roadTo(QStringLiteral("https://api.ostrel.test/")), 10999));
+    EXPECT_TRUE(isListener(routeTo(QStringLiteral("https://api.ostrel.test/")), 10999));
 
     ApplicationProxy::restore();
     EXPECT_FALSE(ApplicationProxy::isPointed());
-    EXPECT_EQ(roadTo(QStringLiteral("https://api.ostrel.test/")).type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(routeTo(QStringLiteral("https://api.ostrel.test/")).type(), QNetworkProxy::NoProxy);
 }
 
 TEST_F(ApplicationProxyTest, AProxyTheProgramSetItselfComesBackAfter)
@@ -109,14 +126,14 @@ TEST_F(ApplicationProxyTest, AProxyTheProgramSetItselfComesBackAfter)
     QNetworkProxy::setApplicationProxy(own);
     ApplicationProxy::pointAt(9999, kExceptions);
     ApplicationProxy::pointAt(9999, kExceptions);
-    EXPECT_TRUE(isListener(roadTo(QStringLiteral("https://api.ostrel.test/")), 9999));
+    EXPECT_TRUE(isListener(routeTo(QStringLiteral("https://api.ostrel.test/")), 9999));
 
     ApplicationProxy::restore();
-    EXPECT_EQ(roadTo(QStringLiteral("https://api.ostrel.test/")), own);
+    EXPECT_EQ(routeTo(QStringLiteral("https://api.ostrel.test/")), own);
     EXPECT_EQ(QNetworkProxy::applicationProxy(), own);
     // Restoring twice changes nothing.
     ApplicationProxy::restore();
-    EXPECT_EQ(roadTo(QStringLiteral("https://api.ostrel.test/")), own);
+    EXPECT_EQ(routeTo(QStringLiteral("https://api.ostrel.test/")), own);
 }
 
 TEST_F(ApplicationProxyTest, NotPointedThePagesTakeTheSystemsRoadToTheServiceAndTheRestGoesAsQtSendsIt)
@@ -125,7 +142,7 @@ TEST_F(ApplicationProxyTest, NotPointedThePagesTakeTheSystemsRoadToTheServiceAnd
     // A proxy only the system's configuration names: the environment's http_proxy, which Qt also
     // takes for https, while Chromium, reading the environment itself, sends https straight.
     qputenv("http_proxy", "http://127.0.0.1:3128");
-    const QNetworkProxy system = roadTo(kService + QStringLiteral("/api/x"));
+    const QNetworkProxy system = routeTo(kService + QStringLiteral("/api/x"));
     ASSERT_EQ(system, QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
     QList<QList<QNetworkProxy>> asQtSendsThem;
     for (const QNetworkProxyQuery &query : ownQuestions())
@@ -134,19 +151,21 @@ TEST_F(ApplicationProxyTest, NotPointedThePagesTakeTheSystemsRoadToTheServiceAnd
     ApplicationProxy::install();
     EXPECT_FALSE(ApplicationProxy::isPointed());
     // Qt WebEngine's question gets the system's answer for the service's address.
-    EXPECT_EQ(QNetworkProxy::applicationProxy(), system);
+    EXPECT_EQ(afterTheSystemAnswered([] { return QNetworkProxy::applicationProxy(); }), system);
     // Every other question gets Qt's answer of before.
-    for (int i = 0; i < ownQuestions().size(); ++i)
-        EXPECT_EQ(QNetworkProxyFactory::proxyForQuery(ownQuestions().at(i)), asQtSendsThem.at(i)) << i;
+    for (int i = 0; i < ownQuestions().size(); ++i) {
+        EXPECT_EQ(afterTheSystemAnswered([i] { return QNetworkProxyFactory::proxyForQuery(ownQuestions().at(i)); }),
+                  asQtSendsThem.at(i)) << i;
+    }
     // The service's address, not any host: one the system sends straight has the pages go straight.
     qputenv("no_proxy", "api.ostrel.test");
-    EXPECT_EQ(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(afterTheSystemAnswered([] { return QNetworkProxy::applicationProxy(); }).type(), QNetworkProxy::NoProxy);
     qunsetenv("no_proxy");
 
     // After a connect and a disconnect the pages ask the client still.
     ApplicationProxy::pointAt(9999, kExceptions);
     ApplicationProxy::restore();
-    EXPECT_EQ(QNetworkProxy::applicationProxy(), system);
+    EXPECT_EQ(afterTheSystemAnswered([] { return QNetworkProxy::applicationProxy(); }), system);
     for (int i = 0; i < ownQuestions().size(); ++i)
         EXPECT_EQ(QNetworkProxyFactory::proxyForQuery(ownQuestions().at(i)), asQtSendsThem.at(i)) << i;
 }
@@ -196,9 +215,10 @@ TEST_P(DeadListenerAtTheStartTest, FromTheStartNoRequestTakesTheDeadListenerTheS
     // The pages' road: straight too.
     EXPECT_EQ(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
 
-    // A proxy of the user's on loopback at another port is still the system's road.
+    // A proxy of the user's on loopback at another port is still the system's route.
     qputenv("http_proxy", "http://127.0.0.1:3128");
-    EXPECT_EQ(roadTo(kService), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
+    EXPECT_EQ(afterTheSystemAnswered([] { return routeTo(kService); }),
+              QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
     EXPECT_EQ(QNetworkProxy::applicationProxy(), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128));
 }
 

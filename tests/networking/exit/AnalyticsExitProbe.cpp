@@ -8,6 +8,14 @@
 //   analytics-exit-probe client-request    also makes a request of the client's own to the
 //                                          service (as the API's, on the GUI thread's network
 //                                          manager), prints how it ended, then quits
+//   analytics-exit-probe stuck-route-connected  the system's proxy question never comes back (as
+//                                          libproxy's GNOME plugin once the session bus is gone, on
+//                                          a thread whose global object waits for it at exit): the
+//                                          client's route is installed, its events tracked, and
+//                                          once a line arrives it connects, gives the route back
+//                                          as the quit does, and quits
+//   analytics-exit-probe stuck-route-changed    the same, the route pointed and given back before
+//                                          the events are tracked; a line quits
 //
 // The environment says how many events and points the uploads elsewhere:
 //   OSTREL_EXIT_PROBE_EVENTS  how many events it tracks (at least one)
@@ -37,17 +45,24 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include <openssl/crypto.h>
 #include <unistd.h>
 
 #include "common/AppPaths.h"
 #include "common/ProcessTeardown.h"
+#include "networking/ApplicationProxy.h"
 #include "networking/HostLookup.h"
 #include "networking/OONetWork.h"
+#include "networking/SystemRoute.h"
 #include "networking/XSAnalyticsManager.h"
 #include "support/SlowThreadExit.h"
 
@@ -88,6 +103,46 @@ bool trust(const QString &certificateFile)
     return true;
 }
 
+// As Qt's libproxy wrapper holding GNOME's plugin once the session bus has gone: one thread of
+// its own takes every question and never answers, and its global object's destructor, an exit
+// handler, waits for that thread.
+class StuckProxyLibrary
+{
+public:
+    static StuckProxyLibrary &instance()
+    {
+        static StuckProxyLibrary library;
+        return library;
+    }
+
+    QList<QNetworkProxy> ask()
+    {
+        std::future<void> answer;
+        {
+            std::lock_guard lock(m_mutex);
+            m_questions.emplace_back();
+            answer = m_questions.back().get_future();
+        }
+        answer.wait();
+        return {QNetworkProxy(QNetworkProxy::NoProxy)};
+    }
+
+    ~StuckProxyLibrary() { m_thread.join(); }
+
+private:
+    StuckProxyLibrary()
+        : m_thread([] {
+            for (;;)
+                std::this_thread::sleep_for(std::chrono::hours(1));
+        })
+    {
+    }
+
+    std::mutex m_mutex;
+    std::vector<std::promise<void>> m_questions;
+    std::thread m_thread;
+};
+
 void slowDownTheWorkersExit()
 {
     XSAnalyticsManager::shared().runOnWorkerForTesting([] { SlowThreadExit::armOnThisThread(&s_threadExitDone); });
@@ -125,15 +180,31 @@ int main(int argc, char **argv)
         std::printf("uploaded %s %s\n", qPrintable(event), delivered ? "delivered" : "dropped");
         std::fflush(stdout);
     });
+    const bool stuckRoute = mode.startsWith(QLatin1String("stuck-route-"));
+    if (stuckRoute) {
+        StuckProxyLibrary::instance();
+        SystemRoute::setReaderForTesting([](const QNetworkProxyQuery &) { return StuckProxyLibrary::instance().ask(); });
+        ApplicationProxy::install();
+    }
+    if (mode == QLatin1String("stuck-route-changed")) {
+        ApplicationProxy::pointAt(9999, {});
+        ApplicationProxy::restore();
+    }
     for (int i = 0; i < events; ++i)
         XSAnalyticsManager::shared().track(QStringLiteral("exit_probe"));
     if (mode == QLatin1String("slow-thread-exit"))
         slowDownTheWorkersExit();
 
     std::unique_ptr<QSocketNotifier> input;
-    if (mode == QLatin1String("quit-on-input")) {
+    if (mode == QLatin1String("quit-on-input") || stuckRoute) {
         input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-        QObject::connect(input.get(), &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+        QObject::connect(input.get(), &QSocketNotifier::activated, &app, [mode] {
+            if (mode == QLatin1String("stuck-route-connected")) {
+                ApplicationProxy::pointAt(9999, {});
+                ApplicationProxy::restore();
+            }
+            QCoreApplication::quit();
+        });
     } else if (mode == QLatin1String("client-request")) {
         QNetworkReply *reply = OONetWork::shared().manager()->get(
             QNetworkRequest(QUrl(qEnvironmentVariable("OSTREL_EXIT_PROBE_API"))));
@@ -151,5 +222,5 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the analytics thread was still ending after the teardown had returned\n");
         return 3;
     }
-    return status;
+    return ProcessTeardown::end(status);
 }
