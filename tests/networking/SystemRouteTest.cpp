@@ -1,0 +1,124 @@
+// The system's proxy answer as every part of the client gets it: at once, from the last answer,
+// on any thread, whatever the system is doing; a question that never comes back keeps no other
+// from being asked.
+
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "networking/ApplicationProxy.h"
+#include "networking/SystemRoute.h"
+
+namespace {
+
+const QUrl kService(QStringLiteral("https://api.ostrel.test/api/x"));
+const QNetworkProxy kUsersProxy(QNetworkProxy::HttpProxy, QStringLiteral("proxy.example.org"), 3128);
+// A bound against a hang, never the measure of a pass: an answer from the cache takes microseconds.
+constexpr auto kHangBound = std::chrono::seconds(20);
+
+// A system whose answers to the hosts it holds wait until the case lets them go; it names the
+// user's proxy for every host.
+class HeldSystem
+{
+public:
+    explicit HeldSystem(QStringList heldHosts)
+        : m_held(std::move(heldHosts))
+    {
+        SystemRoute::setReaderForTesting([this](const QNetworkProxyQuery &query) {
+            std::unique_lock lock(m_mutex);
+            ++m_asked;
+            m_wake.wait(lock, [&] { return m_released || !m_held.contains(query.url().host()); });
+            return QList<QNetworkProxy>{kUsersProxy};
+        });
+    }
+    ~HeldSystem()
+    {
+        release();
+        SystemRoute::setReaderForTesting(nullptr);
+    }
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_wake.notify_all();
+    }
+    int asked()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_asked;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    QStringList m_held;
+    bool m_released = false;
+    int m_asked = 0;
+};
+
+// The route Qt gives a request to `url`, asked on a thread of the test's as a network manager's
+// thread asks it; nothing when that question did not come back.
+std::optional<QList<QNetworkProxy>> askedOffTheWindowsThread(const QUrl &url)
+{
+    auto answer = std::make_shared<std::promise<QList<QNetworkProxy>>>();
+    std::future<QList<QNetworkProxy>> asked = answer->get_future();
+    // Left to end by itself: a thread stuck in the question ends once the case frees the system.
+    std::thread([url, answer] { answer->set_value(QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url))); }).detach();
+    if (asked.wait_for(kHangBound) != std::future_status::ready)
+        return std::nullopt;
+    return asked.get();
+}
+
+class SystemRouteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ApplicationProxy::install(); }
+    void TearDown() override { SystemRoute::setReaderForTesting(nullptr); }
+};
+
+TEST_F(SystemRouteTest, QtsQuestionsOnAnyThreadAreAnsweredAtOnceFromTheLastAnswer)
+{
+    HeldSystem system({QStringLiteral("api.ostrel.test")});
+    QSignalSpy changed(&ApplicationProxy::shared(), &ApplicationProxy::changed);
+
+    // No answer yet: straight, as Qt goes where the system names no proxy.
+    const std::optional<QList<QNetworkProxy>> before = askedOffTheWindowsThread(kService);
+    ASSERT_TRUE(before) << "a question of Qt's waited for the system";
+    ASSERT_FALSE(before->isEmpty());
+    EXPECT_EQ(before->first().type(), QNetworkProxy::NoProxy);
+    EXPECT_EQ(QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(kService)).first().type(), QNetworkProxy::NoProxy);
+
+    // The answer comes: it replaces the old one, and the route's users are told.
+    system.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !changed.isEmpty(); }, 30000));
+    const std::optional<QList<QNetworkProxy>> after = askedOffTheWindowsThread(kService);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->first(), kUsersProxy);
+}
+
+TEST_F(SystemRouteTest, AQuestionThatNeverComesBackKeepsNoOtherFromBeingAsked)
+{
+    HeldSystem system({QStringLiteral("stuck.example")});
+    const QNetworkProxyQuery stuck(QUrl(QStringLiteral("https://stuck.example/")));
+    EXPECT_EQ(SystemRoute::routeFor(stuck).first().type(), QNetworkProxy::NoProxy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return system.asked() == 1; }, 30000));
+
+    SystemRoute::routeFor(QNetworkProxyQuery(kService));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SystemRoute::known(QNetworkProxyQuery(kService)).has_value(); }, 30000))
+        << "a question waited behind one that never comes back";
+    EXPECT_EQ(SystemRoute::routeFor(QNetworkProxyQuery(kService)).first(), kUsersProxy);
+    EXPECT_TRUE(SystemRoute::isAsking());
+    EXPECT_FALSE(SystemRoute::known(stuck).has_value());
+}
+
+} // namespace
