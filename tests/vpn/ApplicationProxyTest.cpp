@@ -3,6 +3,8 @@
 // system), which Qt WebEngine's one question for all its pages then gets for the service's
 // address, and never the client's own listener.
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -14,6 +16,7 @@
 
 #include <memory>
 
+#include "common/NHHostTable.h"
 #include "networking/OOHostSafeAdpter.h"
 #include "networking/OONetWork.h"
 #include "networking/StartRestoreGate.h"
@@ -32,6 +35,8 @@ namespace {
 const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8",
                                  "FE80::/64", "::1", "FD00::/8"};
 const QString kService = QStringLiteral("https://api.ostrel.test");
+// Longer than any case runs: only the restore's answer opens the gate.
+constexpr int kNoBound = 10 * 60 * 1000;
 
 QNetworkProxy routeOf(const QNetworkProxyQuery &query)
 {
@@ -229,8 +234,9 @@ INSTANTIATE_TEST_SUITE_P(AsTheDesktopNamesIt, DeadListenerAtTheStartTest, ::test
 
 // The same start on a network that only the user's own proxy leads out of. Leaving the dead
 // listener out sends a request straight, which fails there: the start's first requests (an API
-// request, a launch event, the first host probe) wait for the helper's restore, which puts the
-// user's proxy back in the desktop's setting a moment later, and then take that proxy.
+// request, a launch event, the first host probe, the remote host lists' fetch) wait for the
+// helper's restore, which puts the user's proxy back in the desktop's setting a moment later, and
+// then take that proxy. They leave on the helper's answer: the gate's bound is out of reach here.
 TEST_F(ApplicationProxyTest, TheStartsFirstRequestsWaitForTheRestoreAndTakeTheUsersOwnProxy)
 {
     if (const std::optional<std::string> why = OwnNetwork::listenerUnavailable(HLLPACUtilWrapper::kLocalPort))
@@ -239,8 +245,10 @@ TEST_F(ApplicationProxyTest, TheStartsFirstRequestsWaitForTheRestoreAndTakeTheUs
     ASSERT_TRUE(trap.listen(QHostAddress::LocalHost, HLLPACUtilWrapper::kLocalPort));
     qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
     ASSERT_TRUE(pointClientAt({kService}));
-    // The round probes the host given and nothing else.
+    // The round probes the host given and nothing else; a round given no host fetches the lists.
     OOHostSafeAdpter::shared().setGeneratedDomainsForTesting(QStringList());
+    const QJsonArray lists{QStringLiteral("https://lists.ostrel.test/hosts")};
+    ASSERT_TRUE(NHHostTable().insertOrReplace(QString::fromUtf8(QJsonDocument(lists).toJson()), OOHostSafeAdpter::kRemoteUrlsKey));
     UsersOwnProxy usersProxy;
     ASSERT_TRUE(usersProxy.isListening());
     RecordingHelper helper(RecordingHelper::Answers::Never);
@@ -248,6 +256,8 @@ TEST_F(ApplicationProxyTest, TheStartsFirstRequestsWaitForTheRestoreAndTakeTheUs
 
     ApplicationProxy::install();
     HLLPACUtilWrapper::restoreAfterCrash();
+    // A newer hold's bound replaces the start's: only the helper's answer opens the gate now.
+    StartRestoreGate::hold(kNoBound);
     // The helper gives the user's setting back, then answers: after the requests below were made.
     QObject restoring;
     QTimer::singleShot(300, &restoring, [&] {
@@ -264,13 +274,20 @@ TEST_F(ApplicationProxyTest, TheStartsFirstRequestsWaitForTheRestoreAndTakeTheUs
     XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
     bool probed = false;
     OOHostSafeAdpter::shared().pollHosts({QStringLiteral("https://probe.ostrel.test")}, [&](const QString &) { probed = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !uploaded.isEmpty() && probed; }, 60000));
+    bool listed = false;
+    OOHostSafeAdpter::shared().pollHosts({}, [&](const QString &) { listed = true; });
+    const bool allLeft = QTest::qWaitFor([&] { return answered && !uploaded.isEmpty() && probed && listed; }, 60000);
+    EXPECT_TRUE(NHHostTable().remove(OOHostSafeAdpter::kRemoteUrlsKey));
+    ASSERT_TRUE(allLeft) << "the held requests did not leave on the helper's answer";
 
     const QString seen = usersProxy.requests.join(QLatin1Char('|'));
-    for (const char *name : {"first-request.ostrel.test", "api.ostrel.test", "probe.ostrel.test"}) {
+    for (const char *name : {"first-request.ostrel.test", "api.ostrel.test", "probe.ostrel.test", "lists.ostrel.test"}) {
         EXPECT_TRUE(usersProxy.requests.contains(QStringLiteral("CONNECT %1:443 HTTP/1.1").arg(QLatin1String(name))))
             << name << " did not take the user's proxy: " << seen.toStdString();
     }
+    // The lists are fetched twice: by the round given no host, at the start, and by the probe's
+    // round once its probe failed.
+    EXPECT_EQ(usersProxy.requests.count(QStringLiteral("CONNECT lists.ostrel.test:443 HTTP/1.1")), 2) << seen.toStdString();
     EXPECT_EQ(trap.taken, 0) << "a request of the start went to the client's own listener";
 }
 
