@@ -8,7 +8,6 @@
 
 #include "common/StartGate.h"
 #include "networking/LocalListeners.h"
-#include "networking/OOHostSafeAdpter.h"
 #include "networking/SystemRoute.h"
 
 namespace {
@@ -18,6 +17,9 @@ struct Gate
     StartGate gate;
     // One per hold: an answer that comes for an older hold opens nothing.
     quint64 round = 0;
+    // Where what waits goes, while the gate is closed.
+    QList<QUrl> targets;
+    bool watching = false;
 };
 
 // Lives for the process: a send still held as the program ends is dropped with it, never run.
@@ -45,26 +47,20 @@ bool mayNameOwnListener(const QUrl &target)
     return namesOwnListener(*route);
 }
 
-QNetworkProxyQuery toTheService()
+// An ordinary start: once the system has answered for every target that waits, and names the
+// listener for none, nothing is left to wait for.
+void openIfNoneNamesOwnListener()
 {
-    return QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain()));
-}
-
-// Opens the gate of `round` once the system has answered afresh (or its bound passed): when
-// `onlyIfNoListener`, only where its answer for the service names no listener.
-void openAfterFreshAnswer(quint64 round, bool onlyIfNoListener)
-{
-    SystemRoute::shared().refresh(QCoreApplication::instance(), {toTheService()}, [round, onlyIfNoListener] {
-        Gate &s = state();
-        if (s.round != round)
+    Gate &s = state();
+    if (s.gate.isOpen() || s.targets.isEmpty())
+        return;
+    for (const QUrl &target : std::as_const(s.targets)) {
+        const std::optional<QList<QNetworkProxy>> route = SystemRoute::known(QNetworkProxyQuery(target));
+        if (!route || namesOwnListener(*route))
             return;
-        if (onlyIfNoListener) {
-            const std::optional<QList<QNetworkProxy>> route = SystemRoute::known(toTheService());
-            if (!route || namesOwnListener(*route))
-                return;
-        }
-        s.gate.open();
-    });
+    }
+    s.targets.clear();
+    s.gate.open();
 }
 
 } // namespace
@@ -74,9 +70,10 @@ void StartRestoreGate::hold(int boundMs)
     Gate &s = state();
     if (!s.gate.hold(boundMs))
         return;
-    const quint64 round = ++s.round;
-    // An ordinary start, whose system names no listener, waits only for that first answer.
-    openAfterFreshAnswer(round, true);
+    ++s.round;
+    s.targets.clear();
+    if (!std::exchange(s.watching, true))
+        QObject::connect(&SystemRoute::shared(), &SystemRoute::answered, &SystemRoute::shared(), openIfNoneNamesOwnListener);
 }
 
 void StartRestoreGate::open()
@@ -85,8 +82,15 @@ void StartRestoreGate::open()
     if (s.gate.isOpen())
         return;
     // The last answers may still name the listener the restore has just taken away, which the
-    // client's route leaves out: what waited would go straight.
-    openAfterFreshAnswer(s.round, false);
+    // client's route leaves out: what waited would go straight. So the system is asked afresh
+    // first, SystemRoute::kBoundMs at most.
+    SystemRoute::shared().refresh(QCoreApplication::instance(), {}, [round = s.round] {
+        Gate &now = state();
+        if (now.round != round)
+            return;
+        now.targets.clear();
+        now.gate.open();
+    });
 }
 
 bool StartRestoreGate::isOpen()
@@ -100,5 +104,7 @@ bool StartRestoreGate::deferWhileRestoring(QObject *context, const QUrl &target,
     if (s.gate.isOpen() || !context || !send || !mayNameOwnListener(target))
         return false;
     s.gate.defer(context, std::move(send));
+    if (!s.targets.contains(target))
+        s.targets.append(target);
     return true;
 }

@@ -16,8 +16,8 @@
 // So while the restore is under way, a request whose system route names the listener, or is not
 // known yet (SystemRoute), waits. The gate opens when the restore answers (restored, refused or
 // failed on the way), once the system was asked afresh, so that what waited takes the route the
-// restore brought back; or when the system's first answer for the service names no listener (an
-// ordinary start); or at the bound. One StartGate.
+// restore brought back; or once the system has answered for every request that waits and names
+// the listener for none (an ordinary start); or at the bound. One StartGate.
 //
 // Who asks: every sender of the start's network work, as it is about to send (the API client,
 // the host probes and the remote host lists, the analytics, the remote pictures): a new sender
