@@ -174,6 +174,9 @@ void ApplicationProxy::install()
         return;
     shared();
     installFactory(currentResting(), std::nullopt);
+    // The system's answer for the service's address is asked now, so that it is there by the
+    // start's first requests and pages.
+    SystemRoute::routeFor(QNetworkProxyQuery(QUrl(OOHostSafeAdpter::shared().currentDomain())));
 }
 
 void ApplicationProxy::pointAt(quint16 port, const QStringList &exceptions)

@@ -34,11 +34,24 @@
 #include "support/WebViewsFixture.h"
 #include "support/UsersOwnProxy.h"
 #include "networking/ApplicationProxy.h"
+#include "networking/SystemRoute.h"
 #include "web/PageProfile.h"
 #include "web/PageProxyRefresh.h"
 #include "webmodule/WebModuleViews.h"
 
 namespace {
+
+// The system has answered for `targets` since now: the client's route gives its last answer.
+bool systemAnswered(const QList<QUrl> &targets)
+{
+    QList<QNetworkProxyQuery> queries;
+    for (const QUrl &target : targets)
+        queries << QNetworkProxyQuery(target);
+    bool answered = false;
+    QObject waiting;
+    SystemRoute::shared().refresh(&waiting, queries, [&answered] { answered = true; });
+    return QTest::qWaitFor([&] { return answered; }, 30000);
+}
 
 // A name only the relay's resolver knows: straight from here it resolves nowhere.
 constexpr char kName[] = "far-side.ostrel.test";
@@ -172,6 +185,8 @@ TEST_F(OwnRequestsWhileConnectedTest, RequestsEventsAndPagesTakeTheEngineWhileCo
     qputenv("http_proxy", usersProxy.asTheEnvironmentNamesIt());
     const QUrl serviceAddress(QStringLiteral("https://%1").arg(QLatin1String(kName)));
     ASSERT_TRUE(pointClientAt({serviceAddress.toString()}));
+    // The client learns of the user's change with the system's next answer.
+    ASSERT_TRUE(systemAnswered({serviceAddress, far(QStringLiteral("/after"), QStringLiteral("https"))}));
 
     ASSERT_TRUE(stopAndWait());
     EXPECT_FALSE(proxyPointsAtUs());
@@ -251,6 +266,7 @@ TEST(OwnRequestsBeforeTheFirstConnect, APageTakesTheUsersProxyTheSystemNamesForT
         // A profile of the case's own: Chromium reads its road as its first request gets under way.
         QWebEngineProfile profile;
         PageProfile::prepare(&profile);
+        ASSERT_TRUE(systemAnswered({serviceAddress}));
         QWebEnginePage page(&profile);
         page.settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
         LoadEnds ends(&page);
