@@ -29,7 +29,8 @@
 //
 // The system's answer is the last one SystemRoute has for the request's target, so no question,
 // on whatever thread Qt asks it, waits for the system; before the first answer for a target the
-// request goes straight, as Qt sends it where the system names no proxy.
+// request takes the newest answer for another address, and before any answer it goes straight,
+// as Qt sends it where the system names no proxy.
 //
 // Pointing is the engine's business (HLLPACUtilWrapper); the route is the client's, which its
 // requests, its analytics and its pages take, so it lives here with them. Each change of it is

@@ -65,6 +65,8 @@ struct State
     // GUI thread only.
     std::vector<Waiter> waiters;
     quint64 lastWaiter = 0;
+    // The newest answer for any address: what a new address takes until its own answer comes.
+    std::optional<QList<QNetworkProxy>> newestForAnAddress;
 };
 
 // Lives for the process: a thread stuck in the system's question still holds it at the end.
@@ -141,6 +143,8 @@ void runAsker(Asker *self)
             continue;
         const bool changed = entry->answer != answer;
         entry->answer = answer;
+        if (query.queryType() == QNetworkProxyQuery::UrlRequest)
+            s.newestForAnAddress = answer;
         if (std::exchange(entry->again, false)) {
             s.queue.push_back(key);
         } else {
@@ -267,7 +271,11 @@ QList<QNetworkProxy> SystemRoute::routeFor(const QNetworkProxyQuery &query)
     std::lock_guard lock(s.mutex);
     askLocked(s, query, false);
     const std::optional<QList<QNetworkProxy>> &answer = s.entries[keyOf(query)].answer;
-    return answer ? *answer : straight();
+    if (answer)
+        return *answer;
+    if (query.queryType() == QNetworkProxyQuery::UrlRequest && s.newestForAnAddress)
+        return *s.newestForAnAddress;
+    return straight();
 }
 
 std::optional<QList<QNetworkProxy>> SystemRoute::known(const QNetworkProxyQuery &query)
@@ -316,4 +324,5 @@ void SystemRoute::setReaderForTesting(Reader reader)
     s.entries.clear();
     s.queue.clear();
     s.outstanding = 0;
+    s.newestForAnAddress.reset();
 }

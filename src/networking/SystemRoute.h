@@ -18,8 +18,11 @@
 // at once from the last answer for the same target (scheme, host and port, as libproxy answers
 // per address) and asks the system again on a thread of this class's own; the answer replaces
 // the old one when it comes, and a changed one is signalled (`answered`). Where no answer has
-// come yet for a target, the route is straight (no proxy), as Qt's own answer is where the system
-// names none.
+// come yet for an address, it takes the newest answer for another: most addresses share the
+// system's proxy (a host of its exceptions is the rare one), and on a network that only that
+// proxy leads out of, straight would fail. Before the system's first answer, and for a question
+// that is not about an address, the route is straight (no proxy), as Qt's own answer is where the
+// system names none.
 //
 // A question that never ends keeps its thread; later questions go to another, up to a few
 // threads, after which they wait and the last answers stand. Nothing waits for a stuck question:
@@ -39,8 +42,8 @@ public:
     // Made on the first call, on the thread that owns the application object.
     static SystemRoute &shared();
 
-    // Any thread, never waits: the last answer for the target of `query`, straight where none came
-    // yet. The system is asked again for it, unless a question for it is already out.
+    // Any thread, never waits: the last answer for the target of `query`; where none came yet, the
+    // newest for another address, or straight. The system is asked again for it, unless a question for it is already out.
     static QList<QNetworkProxy> routeFor(const QNetworkProxyQuery &query);
     // Any thread: the last answer, if one came, without asking.
     static std::optional<QList<QNetworkProxy>> known(const QNetworkProxyQuery &query);

@@ -121,4 +121,20 @@ TEST_F(SystemRouteTest, AQuestionThatNeverComesBackKeepsNoOtherFromBeingAsked)
     EXPECT_FALSE(SystemRoute::known(stuck).has_value());
 }
 
+TEST_F(SystemRouteTest, ANewAddressTakesTheNewestAnswerForAnotherUntilItsOwnComes)
+{
+    HeldSystem system({QStringLiteral("images.example")});
+    SystemRoute::routeFor(QNetworkProxyQuery(kService));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return SystemRoute::known(QNetworkProxyQuery(kService)).has_value(); }, 30000));
+
+    // On a network only the user's proxy leads out of, straight would fail: the first request to
+    // an address the system has not answered for yet takes the proxy it named for the service.
+    const QNetworkProxyQuery image(QUrl(QStringLiteral("https://images.example/a.png")));
+    EXPECT_EQ(SystemRoute::routeFor(image).first(), kUsersProxy);
+    EXPECT_FALSE(SystemRoute::known(image).has_value());
+    // A question that is not about an address has nothing to go by.
+    const QNetworkProxyQuery socket(QStringLiteral("images.example"), 443);
+    EXPECT_EQ(SystemRoute::routeFor(socket).first().type(), QNetworkProxy::NoProxy);
+}
+
 } // namespace
