@@ -1,9 +1,8 @@
 #include "helper/BackendFile.h"
 
-#include <QDir>
+#include "common/WholeFile.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace BackendFile {
 
@@ -21,14 +20,7 @@ std::optional<QByteArray> read(const QString &path, qint64 maxSize, QString *err
 
 QString write(const QString &path, const QByteArray &content)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1").arg(path);
-    file.write(content);
-    if (!file.commit())
-        return QStringLiteral("cannot write %1").arg(path);
-    return {};
+    return WholeFile::write(path, content);
 }
 
 } // namespace BackendFile

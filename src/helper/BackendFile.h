@@ -7,7 +7,7 @@
 
 // The desktop stores that the file-based backends edit: read whole (a missing file reads as
 // empty; an oversized or unreadable one is an error, never a partial read) and replaced
-// atomically, so a crash mid-write never leaves the user's settings half written.
+// whole or not at all (WholeFile), so neither a crash nor a full disk leaves them half written.
 namespace BackendFile {
 
 std::optional<QByteArray> read(const QString &path, qint64 maxSize, QString *error);

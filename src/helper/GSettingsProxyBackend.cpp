@@ -109,6 +109,14 @@ bool isSafeValueText(const QString &text)
     return true;
 }
 
+// gsettings exits 0 when its store dropped the change: with the session bus gone, dconf prints
+// "failed to commit changes to dconf" as a GLib warning and the key keeps its old value.
+bool reportsLostWrite(const QString &stderrText)
+{
+    return stderrText.contains(QLatin1String("failed to commit")) || stderrText.contains(QLatin1String("WARNING **"))
+        || stderrText.contains(QLatin1String("CRITICAL **"));
+}
+
 } // namespace
 
 GSettingsProxyBackend::GSettingsProxyBackend(const QString &program, int timeoutMs)
@@ -156,9 +164,9 @@ QString GSettingsProxyBackend::set(const QString &schemaKey, const QString &valu
         process.waitForFinished(1000);
         return QStringLiteral("gsettings did not answer for ") + schemaKey;
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QStringLiteral("gsettings set failed for ") + schemaKey + QStringLiteral(": ")
-            + QString::fromUtf8(process.readAllStandardError()).trimmed();
+    const QString stderrText = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || reportsLostWrite(stderrText))
+        return QStringLiteral("gsettings set failed for ") + schemaKey + QStringLiteral(": ") + stderrText;
     return {};
 }
 

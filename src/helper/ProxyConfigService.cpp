@@ -8,6 +8,8 @@
 #include <QDebug>
 #include <QJsonArray>
 
+#include <algorithm>
+
 namespace {
 
 ProxyConfigService::Reply failure(const QString &error)
@@ -35,6 +37,69 @@ std::optional<QString> optionalText(const QJsonObject &params, const QString &ke
     if (!value.isString())
         return std::nullopt;
     return value.toString();
+}
+
+// A disable's answer: how it ended, and the keys left as the user set them. Older clients take any
+// result; those of the last release read an empty "usersOwnKept" as "back as before".
+QJsonObject outcomeReply(const ProxyConfigService::Restore &restored)
+{
+    using Outcome = ProxyConfigService::Restore::Outcome;
+    const char *outcome = "whole";
+    switch (restored.outcome) {
+    case Outcome::Whole:
+        break;
+    case Outcome::UsersOwnKept:
+        outcome = "usersOwnKept";
+        break;
+    case Outcome::NothingSaved:
+        outcome = "nothingSaved";
+        break;
+    case Outcome::CopyLost:
+        outcome = "copyLost";
+        break;
+    }
+    return {{QStringLiteral("outcome"), QLatin1String(outcome)},
+            {QStringLiteral("usersOwnKept"), QJsonArray::fromStringList(restored.usersOwnKeys)}};
+}
+
+ProxyConfigService::Restore restoreFailed(const QString &error, bool retry)
+{
+    ProxyConfigService::Restore restore;
+    restore.error = error;
+    restore.retry = retry;
+    return restore;
+}
+
+ProxyConfigService::Restore restoreDone(ProxyConfigService::Restore::Outcome outcome, const QStringList &usersOwnKeys = {})
+{
+    ProxyConfigService::Restore restore;
+    restore.outcome = outcome;
+    restore.usersOwnKeys = usersOwnKeys;
+    return restore;
+}
+
+// Sets `key` to what `from` holds for it, or takes it out where `from` has none.
+void takeKey(QJsonObject &values, const QString &key, const QJsonObject &from)
+{
+    if (from.contains(key))
+        values.insert(key, from.value(key));
+    else
+        values.remove(key);
+}
+
+// The keys whose value differs from `before` to `after`; a key taken out reads as null.
+QJsonObject changedKeys(const QJsonObject &before, const QJsonObject &after)
+{
+    QJsonObject changed;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (after.value(it.key()) != it.value())
+            changed.insert(it.key(), after.contains(it.key()) ? after.value(it.key()) : QJsonValue(QJsonValue::Null));
+    }
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        if (!before.contains(it.key()))
+            changed.insert(it.key(), it.value());
+    }
+    return changed;
 }
 
 } // namespace
@@ -101,12 +166,11 @@ ProxyConfigService::Reply ProxyConfigService::callDisable(const QJsonObject &par
     const std::optional<bool> filter = flag(params, QStringLiteral("filterInterface"));
     if (!filter)
         return failure(QStringLiteral("filterInterface must be a boolean"));
-    QStringList usersOwnKeys;
-    const QString error = disableProxy(*filter, &usersOwnKeys);
-    if (!error.isEmpty() || usersOwnKeys.isEmpty())
-        return {QJsonValue::Null, error};
-    // Null, as ever, when the saved settings came back whole; older clients take any result.
-    return {QJsonObject{{QStringLiteral("usersOwnKept"), QJsonArray::fromStringList(usersOwnKeys)}}, {}};
+    Restore restored;
+    const QString error = disableProxy(*filter, &restored);
+    if (!error.isEmpty())
+        return failure(error);
+    return {outcomeReply(restored), {}};
 }
 
 ProxyConfigService::Reply ProxyConfigService::callRestore(const QJsonObject &params)
@@ -151,7 +215,7 @@ QString ProxyConfigService::callerEnded(Caller caller)
             << "the client that pointed the desktop proxy ended; the proxy stays: no restore was asked for its end";
         return {};
     }
-    if (!m_state.exists())
+    if (!m_state.anyRecord())
         return {};
     const Restore restored = restoreSaved();
     if (restored.error.isEmpty())
@@ -167,19 +231,20 @@ QString ProxyConfigService::keepUsersSettingsBeforeEnable(const Listener &listen
         return error;
     if (!m_state.exists())
         return saveCopy(*current, listener);
-    const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
-    if (!saved)
-        return error.isEmpty() ? QStringLiteral("the saved proxy settings went away") : error;
-    if (saved->backend != m_backend.name())
+    const SavedProxyState::Loaded loaded = m_state.load([this](const QJsonObject &copy) { return m_backend.isValidSnapshot(copy); });
+    if (!loaded.entry)
+        return loaded.error.isEmpty() ? QStringLiteral("the saved proxy settings went away") : loaded.error;
+    const SavedProxyState::Entry &saved = *loaded.entry;
+    if (saved.backend != m_backend.name())
         return {}; // left in place for that backend, as every restore leaves it
     // A restore cut short: what it decided to give back is the user's setting.
-    if (saved->restoring)
-        return saveCopy(saved->snapshot, listener);
+    if (saved.stage == SavedProxyState::Stage::Restoring)
+        return saveCopy(saved.toRestore, listener);
     // A second enable while ours are in place keeps the user's settings, not ours. A copy that
     // does not say what its enable left (an older helper's) is kept as it is.
-    if (!saved->applied)
+    if (saved.stage != SavedProxyState::Stage::Applied)
         return {};
-    const RestorePlan plan = RestorePlan::decide(m_backend, saved->snapshot, *saved->applied, *current);
+    const RestorePlan plan = RestorePlan::decide(m_backend, saved.toRestore, untouchedOf(saved, *current), *current);
     // Dropped before applying: should this enable not be read back, its copy is given back
     // whatever the desktop then shows, rather than compared with the earlier enable's record.
     if (plan.usersOwnKeys.isEmpty())
@@ -193,16 +258,25 @@ QString ProxyConfigService::keepUsersSettingsBeforeEnable(const Listener &listen
 
 QString ProxyConfigService::saveCopy(const QJsonObject &snapshot, const Listener &listener)
 {
-    QString error;
-    const std::optional<ProxySettings> settings = m_backend.settingsOf(snapshot, &error);
-    if (!settings || !settings->namesListener(listener.port, listener.socksPort, listener.pac))
-        return m_state.save({m_backend.name(), snapshot, std::nullopt});
+    if (!namesListener(snapshot, {listener}))
+        return m_state.save({m_backend.name(), SavedProxyState::Stage::Saved, snapshot, std::nullopt});
     // The desktop already names our listener (a killed client's, a damaged copy set aside): that is
     // not the user's setting, and giving it back would leave the desktop on a dead port.
     qCWarning(lcHelper).noquote()
         << "the desktop proxy already names the client's listener and no copy of the user's own setting is kept;"
            " a restore will give back no proxy";
-    return m_state.save({m_backend.name(), m_backend.noProxySnapshot(), std::nullopt});
+    return m_state.save({m_backend.name(), SavedProxyState::Stage::Saved, m_backend.noProxySnapshot(), std::nullopt});
+}
+
+bool ProxyConfigService::namesListener(const QJsonObject &snapshot, const QList<Listener> &listeners) const
+{
+    QString error;
+    const std::optional<ProxySettings> settings = m_backend.settingsOf(snapshot, &error);
+    if (!settings)
+        return false;
+    return std::any_of(listeners.begin(), listeners.end(), [&settings](const Listener &listener) {
+        return settings->namesListener(listener.port, listener.socksPort, listener.pac);
+    });
 }
 
 void ProxyConfigService::recordApplied()
@@ -222,90 +296,268 @@ QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &
                                         bool filterInterface, const QStringList &ignoreList)
 {
     Q_UNUSED(filterInterface) // every desktop store here is per user, not per interface
-    const QString saveError = keepUsersSettingsBeforeEnable({port, socksPort, pac});
+    const Listener listener{port, socksPort, pac};
+    // Kept apart from the copy, before the desktop changes: a copy lost later must not leave the
+    // desktop on this listener.
+    QString saveError = m_state.recordListener(listener);
+    if (saveError.isEmpty())
+        saveError = keepUsersSettingsBeforeEnable(listener);
     if (!saveError.isEmpty())
         return QStringLiteral("proxy settings left unchanged: ") + saveError;
+    // This enable takes over from a restore that waited: its decision is now the user's copy.
+    m_restorePending = false;
     m_dnsServer = dnsServer;
     const QString error = m_backend.apply(ProxySettings::forLocalListener(port, socksPort, pac, ignoreList));
     if (error.isEmpty()) {
         recordApplied();
         return {};
     }
-    // Half-applied settings would leave the desktop pointing nowhere: put the user's back. The
-    // copy holds no record of an enable now, so it comes back whole.
-    const Restore restored = restoreSaved();
+    // Half-applied settings would leave the desktop pointing nowhere: put the user's back, whole,
+    // whatever the half-applied desktop shows.
+    const Restore restored = restoreSaved(true);
     if (!restored.error.isEmpty())
         qCWarning(lcHelper).noquote() << "restoring after a failed enable:" << restored.error;
     return error;
 }
 
-ProxyConfigService::Restore ProxyConfigService::restoreSaved()
+ProxyConfigService::Restore ProxyConfigService::restoreSaved(bool whole)
 {
-    QString error;
-    const std::optional<SavedProxyState::Entry> saved = m_state.load(&error);
-    if (!saved)
-        return {error, {}};
-    if (saved->backend != m_backend.name())
-        return {QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved->backend), {}};
-    const RestorePlan plan = planRestore(*saved);
-    // Decided once: a retry after a write that failed half-way finishes this, rather than taking
-    // the half-restored store for a change of the user's. Nothing to write, nothing to cut short.
-    if (saved->applied && !plan.nothingToWrite) {
-        error = m_state.save({m_backend.name(), plan.target, std::nullopt, true});
-        if (!error.isEmpty())
-            return {error, plan.usersOwnKeys};
+    if (!m_state.exists())
+        return pending(restoreWithoutCopy({}, false));
+    const SavedProxyState::Loaded loaded = m_state.load([this](const QJsonObject &copy) { return m_backend.isValidSnapshot(copy); });
+    if (loaded.entry)
+        return pending(restoreEntry(*loaded.entry, whole));
+    if (loaded.error.isEmpty())
+        return pending(restoreWithoutCopy({}, false)); // gone between the two looks
+    // A copy that cannot be read may come back (a passing fault): it stays, and the restore fails
+    // with the reason, but the desktop does not wait on a dead listener meanwhile.
+    Restore restored = restoreWithoutCopy(loaded.error, !loaded.setAside);
+    if (!loaded.setAside) {
+        restored.retry = true;
+        if (restored.error.isEmpty())
+            restored.error = loaded.error;
     }
+    return pending(restored);
+}
+
+ProxyConfigService::Restore ProxyConfigService::restoreEntry(const SavedProxyState::Entry &saved, bool whole)
+{
+    if (saved.backend != m_backend.name())
+        return restoreFailed(QStringLiteral("the saved settings belong to the %1 backend; left in place").arg(saved.backend), false);
+    QString error;
+    const std::optional<QJsonObject> current = m_backend.snapshot(&error);
+    if (!current && !m_retrying)
+        qCWarning(lcHelper).noquote() << "the desktop proxy cannot be read (" + error + "); the saved copy is written back whole";
+    const RestorePlan plan = whole || !current ? RestorePlan{saved.toRestore, {}, false} : planRestore(saved, current);
     if (!plan.nothingToWrite) {
-        error = m_backend.restoreSnapshot(plan.target);
+        // Decided once, before the first write: a retry after a write that failed half-way
+        // finishes this, rather than taking the half-restored store for a change of the user's.
+        // Best effort: without it the copy stays as it was, and a later attempt decides afresh.
+        error = m_state.save({m_backend.name(), SavedProxyState::Stage::Restoring, plan.target, current});
         if (!error.isEmpty())
-            return {error, plan.usersOwnKeys}; // kept on disk for the next attempt
+            qCWarning(lcHelper).noquote() << "the restore's decision was not recorded; writing the desktop all the same:" << error;
+        error = writeAndConfirm(plan.target);
+        if (!error.isEmpty()) {
+            Restore failed = restoreFailed(QStringLiteral("the restore of the user's proxy settings did not land: ") + error, true);
+            failed.usersOwnKeys = plan.usersOwnKeys;
+            return failed;
+        }
     }
     forgetEnable();
     if (!m_state.clear())
-        return {QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath()), plan.usersOwnKeys};
-    if (plan.usersOwnKeys.isEmpty())
+        return restoreFailed(QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath()), false);
+    if (m_retrying)
+        qCInfo(lcHelper).noquote() << "the restore that did not land is done now";
+    if (plan.usersOwnKeys.isEmpty()) {
         qCInfo(lcHelper).noquote() << "the user's saved proxy settings are restored";
-    else
-        qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable; the user's change stays ("
-                                          + plan.usersOwnKeys.join(QStringLiteral(", ")) + "), the saved setting is back for the rest";
-    return {{}, plan.usersOwnKeys};
+        return restoreDone(Restore::Outcome::Whole);
+    }
+    qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable; the user's change stays ("
+                                      + plan.usersOwnKeys.join(QStringLiteral(", ")) + "), the saved setting is back for the rest";
+    return restoreDone(Restore::Outcome::UsersOwnKept, plan.usersOwnKeys);
 }
 
-RestorePlan ProxyConfigService::planRestore(const SavedProxyState::Entry &saved)
+ProxyConfigService::Restore ProxyConfigService::restoreWithoutCopy(const QString &lost, bool copyStays)
 {
-    const RestorePlan whole{saved.snapshot, {}, false};
-    if (saved.restoring) {
-        qCInfo(lcHelper).noquote() << "finishing a restore of the user's proxy settings that was cut short";
-        return whole;
+    const QList<Listener> listeners = m_state.listeners();
+    if (!lost.isEmpty() && listeners.isEmpty()) {
+        // An older helper's enable recorded no listener: nothing here can tell it from the user's.
+        return restoreFailed(lost, false);
     }
-    // An older helper's copy, or an enable that could not be read back: given back whatever the
-    // desktop shows, as before.
-    if (!saved.applied)
-        return whole;
     QString error;
-    const std::optional<QJsonObject> current = m_backend.snapshot(&error);
-    if (!current) {
-        qCWarning(lcHelper).noquote() << "the desktop proxy cannot be read (" + error
-                                             + "); the saved copy is written back whole";
-        return whole;
+    const std::optional<QJsonObject> current = listeners.isEmpty() ? std::optional<QJsonObject>() : m_backend.snapshot(&error);
+    if (!listeners.isEmpty() && !current)
+        return restoreFailed(QStringLiteral("the desktop proxy cannot be read: ") + error, true);
+    const Restore::Outcome outcome = lost.isEmpty() ? Restore::Outcome::NothingSaved : Restore::Outcome::CopyLost;
+    const std::optional<QJsonObject> target = current ? inPlaceOfListener(*current, listeners) : std::nullopt;
+    if (target) {
+        error = writeAndConfirm(*target);
+        if (!error.isEmpty())
+            return restoreFailed(QStringLiteral("the restore of the user's proxy settings did not land: ") + error, true);
+        if (copyStays)
+            m_state.recordWrittenInPlace(changedKeys(m_backend.keyValues(*current), m_backend.keyValues(*target)));
+        if (!m_retrying)
+            qCWarning(lcHelper).noquote()
+                << (lost.isEmpty()  ? QStringLiteral("no copy of the user's proxy settings was kept")
+                    : copyStays     ? QStringLiteral("the user's copy of the proxy settings cannot be used for now (") + lost + QStringLiteral(")")
+                                    : QStringLiteral("the user's copy of the proxy settings was lost (") + lost + QStringLiteral(")"))
+                       + QStringLiteral("; the desktop proxy named the client's listener and is set to no proxy there");
+    } else if (!lost.isEmpty() && !m_retrying) {
+        qCWarning(lcHelper).noquote() << "the user's copy of the proxy settings was lost (" + lost
+                                             + "); the desktop proxy names no listener of the client's and stays as it is";
     }
-    return RestorePlan::decide(m_backend, saved.snapshot, *saved.applied, *current);
+    if (copyStays)
+        return restoreDone(outcome);
+    forgetEnable();
+    m_state.clear();
+    return restoreDone(target || !lost.isEmpty() ? Restore::Outcome::CopyLost : Restore::Outcome::NothingSaved);
+}
+
+std::optional<QJsonObject> ProxyConfigService::inPlaceOfListener(const QJsonObject &current, const QList<Listener> &listeners) const
+{
+    using Role = ProxyBackend::KeyGroup::Role;
+    const QList<ProxyBackend::KeyGroup> groups = m_backend.keyGroups();
+    const QJsonObject none = m_backend.keyValues(m_backend.noProxySnapshot());
+    QJsonObject values = m_backend.keyValues(current);
+    const auto setToNone = [&](const QStringList &keys) {
+        for (const QString &key : keys)
+            takeKey(values, key, none);
+    };
+    // Each place traffic may be sent asked alone: the others read as "no proxy" meanwhile.
+    const auto alone = [&](const ProxyBackend::KeyGroup &asked) {
+        QJsonObject probe = values;
+        for (const ProxyBackend::KeyGroup &group : groups) {
+            if (group.role != Role::Route || group.keys == asked.keys)
+                continue;
+            for (const QString &key : group.keys)
+                takeKey(probe, key, none);
+        }
+        return m_backend.snapshotOfKeys(probe);
+    };
+    bool named = false;
+    for (const ProxyBackend::KeyGroup &group : groups) {
+        if (group.role == Role::Route && namesListener(alone(group), listeners)) {
+            setToNone(group.keys);
+            named = true;
+        }
+    }
+    if (!named)
+        return std::nullopt;
+    // Nothing of the user's left to send traffic to: the mode says "no proxy" too.
+    const bool routeLeft = std::any_of(groups.begin(), groups.end(), [&](const ProxyBackend::KeyGroup &group) {
+        return group.role == Role::Route && std::any_of(group.keys.begin(), group.keys.end(), [&](const QString &key) {
+                   return values.value(key) != none.value(key);
+               });
+    });
+    for (const ProxyBackend::KeyGroup &group : groups) {
+        if (group.role == Role::Mode && !routeLeft)
+            setToNone(group.keys);
+    }
+    return m_backend.snapshotOfKeys(values);
+}
+
+RestorePlan ProxyConfigService::planRestore(const SavedProxyState::Entry &saved, const std::optional<QJsonObject> &current)
+{
+    const RestorePlan whole{saved.toRestore, {}, current && m_backend.keyValues(saved.toRestore) == m_backend.keyValues(*current)};
+    if (saved.stage == SavedProxyState::Stage::Restoring && !m_retrying)
+        qCInfo(lcHelper).noquote() << "finishing a restore of the user's proxy settings that was cut short";
+    // An older helper's copy, or an enable that could not be read back: given back whatever the
+    // desktop shows, as before. So is an older helper's decided restore.
+    if (!saved.untouched || !current)
+        return whole;
+    return RestorePlan::decide(m_backend, saved.toRestore, untouchedOf(saved, *current), *current);
+}
+
+QJsonObject ProxyConfigService::untouchedOf(const SavedProxyState::Entry &saved, const QJsonObject &current) const
+{
+    // A key is untouched while it holds what the record says, or what this daemon wrote since in
+    // its place: the decided value of a restore cut short, or "no proxy" where a restore without a
+    // usable copy found the listener.
+    const QJsonObject ours = saved.stage == SavedProxyState::Stage::Restoring ? m_backend.keyValues(saved.toRestore)
+                                                                              : m_state.writtenInPlace();
+    const bool restoring = saved.stage == SavedProxyState::Stage::Restoring;
+    QJsonObject untouched = m_backend.keyValues(saved.untouched.value_or(QJsonObject()));
+    const QJsonObject now = m_backend.keyValues(current);
+    if (!restoring && ours.isEmpty())
+        return saved.untouched.value_or(QJsonObject());
+    QStringList keys = untouched.keys() + now.keys() + ours.keys();
+    keys.removeDuplicates();
+    for (const QString &key : keys) {
+        // A null written in place stands for a key taken out.
+        const QJsonValue wrote = ours.value(key);
+        const bool same = !restoring && wrote.isNull() ? now.value(key).isNull() || now.value(key).isUndefined()
+                                                       : now.value(key) == wrote;
+        if (!same || (!restoring && !ours.contains(key)))
+            continue;
+        takeKey(untouched, key, now);
+    }
+    return m_backend.snapshotOfKeys(untouched);
+}
+
+QString ProxyConfigService::writeAndConfirm(const QJsonObject &target)
+{
+    QString error = m_backend.restoreSnapshot(target);
+    if (!error.isEmpty())
+        return error;
+    // A store may take a write and drop it (gsettings with the session bus gone exits 0): the
+    // restore is done only when the store shows it.
+    const std::optional<QJsonObject> shown = m_backend.snapshot(&error);
+    if (!shown)
+        return QStringLiteral("the desktop proxy cannot be read back: ") + error;
+    const QJsonObject meant = m_backend.keyValues(target);
+    const QJsonObject now = m_backend.keyValues(*shown);
+    QStringList differing;
+    QStringList keys = meant.keys() + now.keys();
+    keys.removeDuplicates();
+    for (const QString &key : keys) {
+        if (meant.value(key) != now.value(key))
+            differing.append(key);
+    }
+    if (differing.isEmpty())
+        return {};
+    return QStringLiteral("the desktop proxy does not show it (%1)").arg(differing.join(QStringLiteral(", ")));
+}
+
+ProxyConfigService::Restore ProxyConfigService::pending(Restore restore)
+{
+    if (restore.error.isEmpty() || !restore.retry || !m_state.anyRecord())
+        return restore;
+    m_restorePending = true;
+    if (m_onRestorePending && !m_retrying)
+        m_onRestorePending(restore.error);
+    return restore;
+}
+
+QString ProxyConfigService::retryRestore()
+{
+    if (!m_restorePending)
+        return {};
+    m_retrying = true;
+    const Restore restored = restoreSaved();
+    m_retrying = false;
+    if (restored.error.isEmpty() || !restored.retry)
+        m_restorePending = false;
+    return restored.error;
+}
+
+void ProxyConfigService::setRestorePendingHandler(std::function<void(const QString &reason)> handler)
+{
+    m_onRestorePending = std::move(handler);
 }
 
 void ProxyConfigService::forgetEnable()
 {
     m_dnsServer.clear();
     m_enabledBy = 0;
+    m_restorePending = false;
 }
 
-QString ProxyConfigService::disableProxy(bool filterInterface, QStringList *usersOwnKeys)
+QString ProxyConfigService::disableProxy(bool filterInterface, Restore *detail)
 {
     Q_UNUSED(filterInterface)
-    if (!m_state.exists())
-        return {}; // nothing of ours is in place
-    const Restore restored = restoreSaved();
-    if (usersOwnKeys)
-        *usersOwnKeys = restored.usersOwnKeys;
+    const Restore restored = m_state.anyRecord() ? restoreSaved() : Restore{};
+    if (detail)
+        *detail = restored;
     return restored.error;
 }
 
@@ -342,7 +594,7 @@ std::optional<QJsonObject> ProxyConfigService::currentProxySetting(QString *erro
 
 QString ProxyConfigService::restoreLeftover()
 {
-    if (!m_state.exists())
+    if (!m_state.anyRecord())
         return {};
     return restoreSaved().error;
 }

@@ -4,6 +4,7 @@
 #include "helper/HelperServer.h"
 #include "helper/ProxyBackendFactory.h"
 #include "helper/ProxyConfigService.h"
+#include "helper/RestoreRetry.h"
 #include "helper/SavedProxyState.h"
 #include "common/UnixSignalWatcher.h"
 #include "helper/HelperLog.h"
@@ -78,6 +79,8 @@ int main(int argc, char **argv)
 
     SavedProxyState state(parser.value(stateOption));
     ProxyConfigService service(*backend, state, QStringLiteral(OSTREL_VERSION));
+    // Before the leftover's restore, which may itself not land: it is tried again once serving.
+    RestoreRetry retry(service);
     error = service.restoreLeftover();
     if (!error.isEmpty())
         qCWarning(lcHelper).noquote() << "could not restore the settings saved by an earlier run:" << error;

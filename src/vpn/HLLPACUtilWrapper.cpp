@@ -45,6 +45,12 @@ std::optional<QString> textOf(const std::optional<HelperError> &error)
     return error ? std::optional<QString>(error->text()) : std::nullopt;
 }
 
+// The log's line for a restore the helper did not confirm: the desktop may still name the listener.
+QString notBackLine(const HelperError &error)
+{
+    return QStringLiteral("the desktop proxy is not back as before the connect: ") + error.text();
+}
+
 HelperError noHelperConnection()
 {
     return HelperError::unreachable(QStringLiteral("no helper connection"));
@@ -350,7 +356,7 @@ void HLLPACUtilWrapper::restoreThenStop(std::function<void()> then)
         if (!guard)
             return;
         if (error)
-            WRAPPER_LOG(Logger::Info, "applyConfig(_:)", error->text());
+            WRAPPER_LOG(Logger::Info, "applyConfig(_:)", notBackLine(*error));
         guard->stopEngines([guard, then]() {
             if (!guard)
                 return;
@@ -499,7 +505,7 @@ void HLLPACUtilWrapper::giveUpWaitingStart()
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<HelperError> &error, Callback callback)
 {
     if (error) {
-        WRAPPER_LOG(Logger::Info, "stopLocal(_:)", error->text());
+        WRAPPER_LOG(Logger::Info, "stopLocal(_:)", notBackLine(*error));
         if (callback)
             callback(error->text());
         return;
@@ -638,7 +644,7 @@ void HLLPACUtilWrapper::restoreAfterCrash()
     StartRestoreGate::hold(kStartRestoreWaitMs);
     shared().disable([](const std::optional<HelperError> &error) {
         if (error)
-            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("restore at start failed: ") + error->text());
+            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("at the start: ") + notBackLine(*error));
         StartRestoreGate::open();
     });
 }
@@ -658,7 +664,7 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
         wait->answered = true;
         wait->restored = !error;
         if (error)
-            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", error->text());
+            WRAPPER_LOG(Logger::Info, "stopLocal(_:)", notBackLine(*error));
         wait->loop.quit();
     });
     // The quit road alone may wait on this thread, and only this long: the window is going.

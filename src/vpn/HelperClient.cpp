@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <algorithm>
 
 namespace {
 
@@ -32,44 +31,43 @@ std::optional<HelperError> refusalIn(const QJsonValue &error)
     return HelperError::refused(error.isString() ? error.toString() : QStringLiteral("malformed helper reply"));
 }
 
-// A key name the helper reports is shown in the log as it stands only when it is a short plain text:
-// the reply comes from another process, and the log is read by people.
-bool isPlainKeyName(const QJsonValue &value)
-{
-    constexpr qsizetype kLongestKeyName = 40;
-    if (!value.isString())
-        return false;
-    const QString name = value.toString();
-    if (name.isEmpty() || name.size() > kLongestKeyName)
-        return false;
-    return std::all_of(name.cbegin(), name.cend(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-'
-            || c == u'_' || c == u'.' || c == u' ';
-    });
-}
-
-// The file log's line for a restore the helper confirmed: its result is null when every saved key
-// came back (an older helper always answers so), or names the keys the user changed since the
-// enable, which stay as the user set them.
-QString restoreLine(const QJsonValue &result)
+// The keys the helper reports as the user's, for the log: joined, at most so many and so long each
+// (the reply comes from another process; the log escapes what it cannot show on one line).
+QString keptKeys(const QJsonArray &keys)
 {
     constexpr qsizetype kMostKeysNamed = 16;
-    const QJsonValue kept = result.isObject() ? result.toObject().value(QStringLiteral("usersOwnKept")) : QJsonValue();
-    if (result.isNull() || result.isUndefined() || (kept.isArray() && kept.toArray().isEmpty()))
-        return QStringLiteral("the desktop proxy is back as before the connect");
-    if (!kept.isArray())
-        return QStringLiteral("the desktop proxy is back; the helper's word on the user's own changes is unreadable");
-    const QJsonArray keys = kept.toArray();
-    const bool nameable = keys.size() <= kMostKeysNamed && std::all_of(keys.begin(), keys.end(), isPlainKeyName);
-    if (!nameable) {
-        return QStringLiteral("the desktop proxy is back; the user's own change stays: %1 %2")
-            .arg(keys.size())
-            .arg(keys.size() == 1 ? QStringLiteral("key") : QStringLiteral("keys"));
-    }
+    constexpr qsizetype kLongestKeyName = 64;
     QStringList names;
-    for (const QJsonValue &key : keys)
-        names << key.toString();
-    return QStringLiteral("the desktop proxy is back; the user's own change stays: ") + names.join(QStringLiteral(", "));
+    for (const QJsonValue &key : keys) {
+        if (names.size() == kMostKeysNamed) {
+            names << QStringLiteral("and %1 more").arg(keys.size() - kMostKeysNamed);
+            break;
+        }
+        names << key.toString().left(kLongestKeyName).simplified();
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+// The file log's line for a disable the helper answered without an error. A helper of this
+// version says how it ended ("outcome"); one of the version before names only the keys it left as
+// the user set them; an older one answers null, which says no more than that it confirmed.
+QString restoreLine(const QJsonValue &result)
+{
+    if (result.isNull() || result.isUndefined())
+        return QStringLiteral("the helper confirmed the restore of the desktop proxy");
+    const QJsonObject answer = result.toObject();
+    const QJsonArray kept = answer.value(QStringLiteral("usersOwnKept")).toArray();
+    const QString outcome = answer.value(QStringLiteral("outcome")).toString();
+    if (outcome == QLatin1String("nothingSaved"))
+        return QStringLiteral("the desktop proxy held nothing of the client's; nothing to restore");
+    if (outcome == QLatin1String("copyLost"))
+        return QStringLiteral("the helper lost its copy of the user's proxy setting; where the desktop proxy named the "
+                              "client's listener it is set to no proxy");
+    if (!kept.isEmpty())
+        return QStringLiteral("the desktop proxy is back; the user's own change stays: ") + keptKeys(kept);
+    if (outcome == QLatin1String("whole") || (outcome.isEmpty() && answer.value(QStringLiteral("usersOwnKept")).isArray()))
+        return QStringLiteral("the desktop proxy is back as before the connect");
+    return QStringLiteral("the helper confirmed the restore of the desktop proxy; its answer is unreadable");
 }
 
 } // namespace

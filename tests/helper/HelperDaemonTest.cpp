@@ -632,9 +632,10 @@ TEST_P(RestoreRoadTest, GivesBackWhatTheUserDidNotChange)
     QString unreadable;
     EXPECT_TRUE(expected.isEmpty() || ProxySettings::fromJson(desktopSettings(), &unreadable)) << unreadable.toStdString();
     EXPECT_FALSE(QFile::exists(savedStatePath()));
-    // The client hears what was kept; null, as ever, when the saved settings came back whole.
+    // The client hears how it ended: whole, or with the user's own keys kept.
     if (row.road == Road::Disable) {
-        EXPECT_EQ(disabled.value("result").isObject(), row.change != Change::None) << QJsonDocument(disabled).toJson().constData();
+        EXPECT_EQ(disabled.value("result").toObject().value("outcome").toString(), row.change != Change::None ? "usersOwnKept" : "whole")
+            << QJsonDocument(disabled).toJson().constData();
     }
     // The helper says what it left as the user's, once; its output is whole once it ended.
     if (daemon->process()->state() != QProcess::NotRunning) {
