@@ -15,11 +15,15 @@ QString failure(const QString &path, const QString &reason)
     return QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-// The file's own error text, or a plain one where Qt has none.
+// The file's own error text; where Qt has none (a failed flush leaves "Unknown error"), the
+// system's reason for the call that just failed.
 QString reasonOf(const QSaveFile &file)
 {
+    const int error = errno;
     const QString reason = file.errorString();
-    return reason.isEmpty() ? QStringLiteral("write error") : reason;
+    if (!reason.isEmpty() && reason != QLatin1String("Unknown error"))
+        return reason;
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("write error");
 }
 
 // Drops the temporary file now, not when the QSaveFile goes: a download's writer lives on after

@@ -443,17 +443,11 @@ std::optional<QJsonObject> ProxyConfigService::inPlaceOfListener(const QJsonObje
     }
     if (!named)
         return std::nullopt;
-    // Nothing of the user's left to send traffic to: the mode says "no proxy" too.
-    const bool routeLeft = std::any_of(groups.begin(), groups.end(), [&](const ProxyBackend::KeyGroup &group) {
-        return group.role == Role::Route && std::any_of(group.keys.begin(), group.keys.end(), [&](const QString &key) {
-                   return values.value(key) != none.value(key);
-               });
-    });
-    for (const ProxyBackend::KeyGroup &group : groups) {
-        if (group.role == Role::Mode && !routeLeft)
-            setToNone(group.keys);
-    }
-    return m_backend.snapshotOfKeys(values);
+    // Nothing of the user's left to send traffic to: the store's "no proxy", whole.
+    QString error;
+    const std::optional<ProxySettings> left = m_backend.settingsOf(m_backend.snapshotOfKeys(values), &error);
+    const bool routeLeft = left && (!left->socksHost.isEmpty() || !left->httpHost.isEmpty() || !left->autoconfigUrl.isEmpty());
+    return routeLeft ? m_backend.snapshotOfKeys(values) : m_backend.noProxySnapshot();
 }
 
 RestorePlan ProxyConfigService::planRestore(const SavedProxyState::Entry &saved, const std::optional<QJsonObject> &current)

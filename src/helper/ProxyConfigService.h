@@ -106,7 +106,7 @@ private:
     // Whether the snapshot's settings name one of the listeners.
     bool namesListener(const QJsonObject &snapshot, const QList<Listener> &listeners) const;
     // `current` with every place traffic is sent that names a listener set to the store's "no
-    // proxy" (and the mode too where nothing else is left); nothing when none names one.
+    // proxy" (the store's "no proxy" whole where nothing else is left); nothing when none names one.
     std::optional<QJsonObject> inPlaceOfListener(const QJsonObject &current, const QList<Listener> &listeners) const;
     Restore pending(Restore restore);
     void forgetEnable();

@@ -1,0 +1,409 @@
+// A restore of the user's proxy settings is done only when the store shows it: one the store
+// drops keeps its record and is tried again; a copy that cannot be used never leaves the desktop
+// on the client's listener; a full state folder loses nothing. The service on the file backend,
+// with stores that misbehave as real ones do.
+#include "common/HelperProtocol.h"
+#include "helper/FileProxyBackend.h"
+#include "helper/ProxyConfigService.h"
+#include "helper/RestoreRetry.h"
+#include "helper/SavedProxyState.h"
+#include "support/MessageCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
+
+// Takes a restore's writes and answers success while it drops them, as gsettings does with the
+// session bus gone; or, with `cutShort`, writes every key but the mode and fails, as a store that
+// goes away half-way through does.
+class UnreliableBackend : public FileProxyBackend
+{
+public:
+    using FileProxyBackend::FileProxyBackend;
+    QString restoreSnapshot(const QJsonObject &snapshot) override
+    {
+        if (dropWrites > 0) {
+            --dropWrites;
+            return {};
+        }
+        if (!cutShort)
+            return FileProxyBackend::restoreSnapshot(snapshot);
+        QString error;
+        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
+        const QJsonObject target = keyValues(snapshot);
+        for (auto it = target.begin(); it != target.end(); ++it) {
+            if (it.key() != QLatin1String("mode"))
+                content.insert(it.key(), it.value());
+        }
+        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
+        return QStringLiteral("the store went away");
+    }
+    int dropWrites = 0;
+    bool cutShort = false;
+};
+
+// The file store in a folder of the case's own, with the helper's state beside it.
+struct Desktop
+{
+    QTemporaryDir dir;
+    UnreliableBackend backend{dir.filePath("settings.json")};
+    SavedProxyState state{dir.filePath("state")};
+
+    ProxySettings read()
+    {
+        QString error;
+        return backend.read(&error).value_or(ProxySettings());
+    }
+    // Whether any key still says where the client's listener is, read by value.
+    bool namesTheListener()
+    {
+        QString error;
+        const std::optional<ProxySettings> settings = backend.read(&error);
+        return !settings || settings->socksPort == 9999 || settings->httpPort == 9999 || settings->socksHost == "127.0.0.1";
+    }
+    QByteArray bytes(const QString &path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+ProxySettings companyProxy()
+{
+    ProxySettings settings;
+    settings.mode = ProxySettings::Mode::Manual;
+    settings.httpHost = "corp-proxy.example";
+    settings.httpPort = 3128;
+    settings.ignoreHosts = {"localhost", "intranet.example"};
+    return settings;
+}
+
+ProxySettings autoconfig()
+{
+    ProxySettings settings;
+    settings.mode = ProxySettings::Mode::Auto;
+    settings.autoconfigUrl = "http://wpad.example/proxy.pac";
+    return settings;
+}
+
+QString enableTheListener(ProxyConfigService &service)
+{
+    return service.enableProxy(9999, 9999, {}, {}, true, kExceptions);
+}
+
+ProxyConfigService::Reply disable(ProxyConfigService &service)
+{
+    return service.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+}
+
+QString outcomeOf(const ProxyConfigService::Reply &reply)
+{
+    return reply.result.toObject().value("outcome").toString();
+}
+
+std::optional<SavedProxyState::Stage> stageOnDisk(const SavedProxyState &state)
+{
+    const SavedProxyState::Loaded loaded = state.load({});
+    return loaded.entry ? std::optional(loaded.entry->stage) : std::nullopt;
+}
+
+// A store that drops the restore's writes: the restore is not done, its decision waits on disk,
+// and the next start (a new service on the same state) finishes it.
+TEST(RestoreLandsTest, ARestoreTheStoreDropsIsNotDoneAndTheNextStartFinishesIt)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(autoconfig()).isEmpty());
+    {
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        ASSERT_TRUE(enableTheListener(service).isEmpty());
+        desktop.backend.dropWrites = 1;
+        const ProxyConfigService::Reply reply = disable(service);
+        EXPECT_TRUE(reply.error.contains("did not land")) << reply.error.toStdString();
+        EXPECT_EQ(stageOnDisk(desktop.state), SavedProxyState::Stage::Restoring);
+        EXPECT_TRUE(desktop.namesTheListener());
+    }
+    ProxyConfigService next(desktop.backend, desktop.state, "1.0");
+    EXPECT_TRUE(next.restoreLeftover().isEmpty());
+    EXPECT_EQ(desktop.read(), autoconfig());
+    EXPECT_FALSE(desktop.state.anyRecord());
+}
+
+// A store that takes the writes only at the fourth try: the helper's own retry lands the restore,
+// with no client asking, and says so once rather than at every try.
+TEST(RestoreLandsTest, TheRetryLandsARestoreTheStoreTakesLate)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(autoconfig()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    RestoreRetry retry(service, 10, 50);
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    MessageCapture log;
+    desktop.backend.dropWrites = 3;
+    EXPECT_FALSE(service.disableProxy(true).isEmpty());
+    EXPECT_TRUE(service.restorePending());
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.state.anyRecord(); }, 5000));
+    EXPECT_EQ(desktop.read(), autoconfig());
+    EXPECT_FALSE(service.restorePending());
+    EXPECT_FALSE(retry.isActive());
+    EXPECT_EQ(log.messages().filter("trying again").size(), 1) << log.messages().join('\n').toStdString();
+    EXPECT_TRUE(log.contains("the restore that did not land is done now"));
+}
+
+// While the restore waits for the store, the user sets a proxy of their own: the retry leaves it,
+// and gives back the rest.
+TEST(RestoreLandsTest, TheRetryKeepsWhatTheUserSetWhileItWaited)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    RestoreRetry retry(service, 10, 500);
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    desktop.backend.dropWrites = 1000;
+    EXPECT_FALSE(service.disableProxy(true).isEmpty());
+
+    ProxySettings theirs = desktop.read();
+    theirs.socksHost = "10.1.2.3";
+    theirs.socksPort = 1080;
+    FileProxyBackend page(desktop.dir.filePath("settings.json"));
+    ASSERT_TRUE(page.apply(theirs).isEmpty());
+    desktop.backend.dropWrites = 0;
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.state.anyRecord(); }, 5000));
+    const ProxySettings after = desktop.read();
+    EXPECT_EQ(after.socksHost, "10.1.2.3");
+    EXPECT_EQ(after.socksPort, 1080);
+    EXPECT_EQ(after.mode, ProxySettings::Mode::Manual);
+    EXPECT_EQ(after.httpHost, "corp-proxy.example");
+    EXPECT_EQ(after.ignoreHosts, companyProxy().ignoreHosts);
+}
+
+// An enable that meets a restore cut short takes what it decided as the user's copy, and records
+// its own enable: the next disable compares with that, keeps the "no proxy" the user set since,
+// and finishes no restore "cut short".
+TEST(RestoreLandsTest, AnEnableAfterARestoreCutShortStartsAfresh)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    desktop.backend.cutShort = true;
+    EXPECT_FALSE(service.disableProxy(true).isEmpty());
+    ASSERT_EQ(stageOnDisk(desktop.state), SavedProxyState::Stage::Restoring);
+    desktop.backend.cutShort = false;
+
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    ProxySettings off = desktop.read();
+    off.mode = ProxySettings::Mode::None;
+    FileProxyBackend page(desktop.dir.filePath("settings.json"));
+    ASSERT_TRUE(page.apply(off).isEmpty());
+    MessageCapture log;
+    const ProxyConfigService::Reply reply = disable(service);
+    EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+    EXPECT_EQ(outcomeOf(reply), "usersOwnKept");
+    const ProxySettings after = desktop.read();
+    EXPECT_EQ(after.mode, ProxySettings::Mode::None);
+    EXPECT_EQ(after.httpHost, "corp-proxy.example");
+    EXPECT_TRUE(after.socksHost.isEmpty());
+    EXPECT_FALSE(log.contains("cut short")) << log.messages().join('\n').toStdString();
+}
+
+// A copy that cannot be used at the restore: damaged, refused by the backend, or not readable.
+// None leaves a key naming the listener; a damaged or refused one is set aside, one that cannot be
+// read stays where it is, fails the restore with the system's reason, and once readable gives the
+// user's setting back whole.
+TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
+{
+    enum class Harm { Damaged, Refused, AFolderInItsPlace, NoReadPermission };
+    for (const Harm harm : {Harm::Damaged, Harm::Refused, Harm::AFolderInItsPlace, Harm::NoReadPermission}) {
+        if (harm == Harm::NoReadPermission && ::geteuid() == 0)
+            continue; // root reads a file of mode 000: the folder in its place stands for it
+        SCOPED_TRACE(int(harm));
+        Desktop desktop;
+        ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        ASSERT_TRUE(enableTheListener(service).isEmpty());
+        const QString copy = desktop.state.filePath();
+        const QByteArray sound = desktop.bytes(copy);
+        ASSERT_FALSE(sound.isEmpty());
+        switch (harm) {
+        case Harm::Damaged:
+            ASSERT_TRUE(QFile::resize(copy, sound.size() / 2));
+            break;
+        case Harm::Refused: {
+            QJsonObject object = QJsonDocument::fromJson(sound).object();
+            object.insert("snapshot", QJsonObject{{"exists", "yes"}, {"content", 5}});
+            QFile file(copy);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QJsonDocument(object).toJson());
+            break;
+        }
+        case Harm::AFolderInItsPlace:
+            ASSERT_TRUE(QFile::remove(copy));
+            ASSERT_TRUE(QDir().mkdir(copy));
+            break;
+        case Harm::NoReadPermission:
+            ASSERT_TRUE(QFile::setPermissions(copy, {}));
+            break;
+        }
+        MessageCapture log;
+        const ProxyConfigService::Reply reply = disable(service);
+        EXPECT_FALSE(desktop.namesTheListener());
+        const bool setAside = harm == Harm::Damaged || harm == Harm::Refused;
+        if (setAside) {
+            EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+            EXPECT_EQ(outcomeOf(reply), "copyLost");
+            EXPECT_TRUE(log.contains("the user's copy of the proxy settings was lost")) << log.messages().join('\n').toStdString();
+            EXPECT_TRUE(QFile::exists(copy + ".damaged"));
+            EXPECT_FALSE(desktop.state.anyRecord());
+            EXPECT_FALSE(log.contains("cut short"));
+            continue;
+        }
+        EXPECT_TRUE(reply.error.contains("cannot be read")) << reply.error.toStdString();
+        EXPECT_TRUE(log.contains("cannot be used for now")) << log.messages().join('\n').toStdString();
+        EXPECT_TRUE(QFile::exists(copy));
+        EXPECT_FALSE(QFile::exists(copy + ".damaged"));
+
+        // The fault passes: the user's own setting comes back whole.
+        if (harm == Harm::AFolderInItsPlace) {
+            ASSERT_TRUE(QDir(copy).removeRecursively());
+        }
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(sound);
+        file.close();
+        ASSERT_TRUE(QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const ProxyConfigService::Reply again = disable(service);
+        EXPECT_TRUE(again.error.isEmpty()) << again.error.toStdString();
+        EXPECT_EQ(desktop.read(), companyProxy());
+        EXPECT_FALSE(desktop.state.anyRecord());
+    }
+}
+
+// A planted full disk for this process: files may not grow past `bytes` (EFBIG) while it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_before{};
+    void (*m_signal)(int) = nullptr;
+};
+
+// The helper's state cannot be written (its folder full): the enable changes nothing and says
+// why; the disable still gives the desktop back; a restore cut short then leaves the copy as it
+// was, for a later attempt. No file is emptied.
+TEST(RestoreLandsTest, AFullStateFolderLosesNothing)
+{
+    // Small enough for the desktop's own file (the user's setting of one exception), too small for
+    // the helper's copy of it.
+    constexpr rlim_t kRoom = 300;
+    ProxySettings own;
+    own.ignoreHosts = {"localhost"};
+    {
+        Desktop desktop;
+        ASSERT_TRUE(desktop.backend.apply(own).isEmpty());
+        const QByteArray before = desktop.bytes(desktop.backend.filePath());
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        QString error;
+        {
+            FileSizeLimit full(kRoom);
+            error = service.enableProxy(9999, 9999, {}, {}, true, {});
+        }
+        EXPECT_TRUE(error.startsWith("proxy settings left unchanged")) << error.toStdString();
+        EXPECT_TRUE(error.contains("File too large")) << error.toStdString();
+        EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
+        EXPECT_TRUE(disable(service).error.isEmpty());
+        EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
+    }
+    for (const bool cutShort : {false, true}) {
+        SCOPED_TRACE(cutShort ? "cut short" : "whole");
+        Desktop desktop;
+        ASSERT_TRUE(desktop.backend.apply(own).isEmpty());
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, {}).isEmpty());
+        const QByteArray copy = desktop.bytes(desktop.state.filePath());
+        desktop.backend.cutShort = cutShort;
+        ProxyConfigService::Reply reply;
+        {
+            FileSizeLimit full(kRoom);
+            reply = disable(service);
+        }
+        desktop.backend.cutShort = false;
+        if (!cutShort) {
+            EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+            EXPECT_EQ(desktop.read(), own);
+            EXPECT_FALSE(desktop.state.anyRecord());
+            continue;
+        }
+        EXPECT_FALSE(reply.error.isEmpty());
+        EXPECT_EQ(desktop.bytes(desktop.state.filePath()), copy) << "the copy is as the enable left it";
+        ProxyConfigService next(desktop.backend, desktop.state, "1.0");
+        EXPECT_TRUE(next.restoreLeftover().isEmpty());
+        EXPECT_FALSE(desktop.namesTheListener());
+        EXPECT_FALSE(desktop.state.anyRecord());
+    }
+}
+
+// A copy of the release before, in each of its shapes, still restores.
+TEST(RestoreLandsTest, ACopyOfTheReleaseBeforeStillRestores)
+{
+    struct Row
+    {
+        const char *name;
+        bool applied;
+        bool restoring;
+    };
+    for (const Row &row : {Row{"saved", false, false}, Row{"applied", true, false}, Row{"restoring", false, true}}) {
+        SCOPED_TRACE(row.name);
+        Desktop desktop;
+        ASSERT_TRUE(desktop.backend.apply(ProxySettings::forLocalListener(9999, 9999, {}, kExceptions)).isEmpty());
+        QString error;
+        QJsonObject object = {{"backend", "file"},
+                              {"snapshot", QJsonObject{{"exists", true}, {"content", companyProxy().toJson()}}},
+                              {"saved_at", "2026-01-01T00:00:00Z"}};
+        if (row.applied)
+            object.insert("applied", *desktop.backend.snapshot(&error));
+        if (row.restoring)
+            object.insert("restoring", true);
+        ASSERT_TRUE(QDir().mkpath(desktop.dir.filePath("state")));
+        QFile file(desktop.state.filePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(object).toJson());
+        file.close();
+
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        EXPECT_TRUE(service.restoreLeftover().isEmpty());
+        EXPECT_EQ(desktop.read(), companyProxy());
+        EXPECT_FALSE(desktop.state.anyRecord());
+    }
+}
+
+} // namespace
