@@ -125,6 +125,26 @@ public:
         return gsettings({"get", schema, key}).value_or("<no answer>");
     }
 
+    // Kills the session bus, as a logout may end it before the helper: dconf's service goes with
+    // it, and gsettings can no longer write (it still reads the store's file).
+    bool killBus()
+    {
+        if (!m_daemon)
+            return false;
+        for (const pid_t pid : ProcScan::children(pid_t(m_daemon->pid()))) {
+            if (ProcScan::link(pid, "exe").ends_with("/dbus-daemon"))
+                return ::kill(pid, SIGKILL) == 0;
+        }
+        return false;
+    }
+
+    // The helper's state file, as text.
+    QByteArray stateFile() const
+    {
+        QFile file(m_dir.filePath("state/saved-proxy-settings.json"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QByteArray output()
     {
         if (m_daemon)
@@ -401,6 +421,137 @@ TEST(GSettingsBackendTest, ARestoreCutShortAtLogoutIsFinishedAtTheNextStart)
     EXPECT_TRUE(session.output().contains("finishing a restore of the user's proxy settings that was cut short"))
         << session.output().constData();
     EXPECT_FALSE(session.output().contains("the user's change stays")) << session.output().constData();
+}
+
+// At logout the session bus may go before the helper's restore: gsettings then prints that dconf
+// could not take the change and exits 0. The restore is not reported done, its decision waits on
+// disk, and the next start (a new bus on the same store) gives the user's setting back.
+TEST(GSettingsBackendTest, ARestoreOnAGoneSessionBusIsNotDoneAndTheNextStartFinishesIt)
+{
+    if (const std::string why = gsettingsUnavailable(); !why.empty())
+        GTEST_SKIP() << WantedSkip::tool(why);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    GnomeSession session(dir);
+    ASSERT_TRUE(session.start()) << session.output().constData();
+    ASSERT_TRUE(setCorporateProxy(session));
+    ASSERT_FALSE(session.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    ASSERT_TRUE(session.killBus());
+
+    // The client's disconnect, then the session's end: neither is reported done.
+    const QJsonObject disabled = session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+    EXPECT_TRUE(disabled.value("error").toString().contains("did not land")) << text(disabled);
+    session.stop();
+    EXPECT_TRUE(session.output().contains("could not restore the proxy settings")) << session.output().constData();
+    EXPECT_FALSE(session.output().contains("the user's saved proxy settings are restored")) << session.output().constData();
+    EXPECT_TRUE(session.stateFile().contains("\"restoring\"")) << session.stateFile().constData();
+    EXPECT_EQ(session.get(kProxy + ".socks", "host"), "'127.0.0.1'") << "the store kept the client's setting";
+
+    ASSERT_TRUE(session.start()) << session.output().constData();
+    EXPECT_EQ(session.get(kProxy, "mode"), "'manual'");
+    EXPECT_EQ(session.get(kProxy + ".http", "host"), "'corp-proxy.example'");
+    EXPECT_EQ(session.get(kProxy + ".socks", "host"), "''");
+    EXPECT_EQ(session.get(kProxy + ".socks", "port"), "0");
+    EXPECT_EQ(session.get(kProxy, "ignore-hosts"), "['localhost', 'intranet.example']");
+    session.stop();
+    EXPECT_TRUE(session.stateFile().isEmpty());
+    EXPECT_TRUE(session.output().contains("the user's saved proxy settings are restored")) << session.output().constData();
+}
+
+// The helper killed after its restore's first write (a logout's end): its decision was recorded
+// before that write, so the next start finishes it as decided, not taking the half written for a
+// change of the user's.
+TEST(GSettingsBackendTest, AHelperKilledAfterItsFirstWriteIsFinishedAsDecided)
+{
+    if (const std::string why = gsettingsUnavailable(); !why.empty())
+        GTEST_SKIP() << WantedSkip::tool(why);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // gsettings as the helper finds it: while the flag is there, a change ends its caller.
+    const QString wrappers = dir.filePath("wrappers");
+    const QString flag = dir.filePath("killing");
+    ASSERT_TRUE(QDir().mkpath(wrappers));
+    {
+        QFile wrapper(wrappers + "/gsettings");
+        ASSERT_TRUE(wrapper.open(QIODevice::WriteOnly));
+        wrapper.write(QStringLiteral("#!/bin/sh\n"
+                                     "'%2' \"$@\"; status=$?\n"
+                                     "if [ \"$1\" = set ] && [ -e '%1' ]; then kill -KILL \"$PPID\"; fi\n"
+                                     "exit $status\n")
+                          .arg(flag, QStandardPaths::findExecutable("gsettings"))
+                          .toUtf8());
+        wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    GnomeSession session(dir);
+    ASSERT_TRUE(session.start(wrappers)) << session.output().constData();
+    ASSERT_TRUE(session.set(kProxy, "mode", "'auto'"));
+    ASSERT_TRUE(session.set(kProxy, "autoconfig-url", "'http://wpad.example/proxy.pac'"));
+    ASSERT_FALSE(session.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    {
+        QFile killing(flag);
+        ASSERT_TRUE(killing.open(QIODevice::WriteOnly));
+    }
+    session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+    session.stop();
+    ASSERT_EQ(session.get(kProxy, "autoconfig-url"), "'http://wpad.example/proxy.pac'") << "the first write landed";
+    ASSERT_EQ(session.get(kProxy, "mode"), "'manual'") << "the helper was killed before the rest";
+
+    ASSERT_TRUE(session.start()) << session.output().constData();
+    EXPECT_EQ(session.get(kProxy, "mode"), "'auto'");
+    EXPECT_EQ(session.get(kProxy + ".socks", "host"), "''");
+    EXPECT_EQ(session.get(kProxy, "ignore-hosts"), "['localhost', '127.0.0.0/8', '::1']");
+    session.stop();
+    EXPECT_TRUE(session.output().contains("finishing a restore of the user's proxy settings that was cut short"))
+        << session.output().constData();
+    EXPECT_FALSE(session.output().contains("the user's change stays")) << session.output().constData();
+}
+
+// An environment variable set for a scope, then as it was.
+class ScopedVariable
+{
+public:
+    ScopedVariable(const char *name, const QByteArray &value)
+        : m_name(name)
+        , m_before(qgetenv(name))
+        , m_wasSet(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedVariable()
+    {
+        if (m_wasSet)
+            qputenv(m_name, m_before);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    QByteArray m_before;
+    bool m_wasSet;
+};
+
+// gsettings answers 0 for a change dconf could not take and says so on its error stream alone:
+// the write is a failure.
+TEST(GSettingsBackendTest, AWriteTheStoreCouldNotTakeIsAFailure)
+{
+    if (const std::string why = gsettingsUnavailable(); !why.empty())
+        GTEST_SKIP() << WantedSkip::tool(why);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QString error;
+    {
+        // A session bus that is not there, and a store of the case's own.
+        const ScopedVariable bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(dir.filePath("no-bus")));
+        const ScopedVariable config("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+        GSettingsProxyBackend backend;
+        error = backend.restoreSnapshot(backend.noProxySnapshot());
+    }
+    EXPECT_TRUE(error.contains("failed to commit")) << error.toStdString();
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include "support/OtherUsers.h"
@@ -40,6 +42,13 @@ TEST(InstallScriptTest, InstallsTheHelperAndItsUserUnits)
     EXPECT_FALSE(helper.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther));
     EXPECT_TRUE(QFile::exists(root.filePath("usr/lib/systemd/user/ostrel-helper.socket")));
     EXPECT_TRUE(QFile::exists(root.filePath("usr/lib/systemd/user/ostrel-helper.service")));
+    // Stopped before the session bus, which its restore at stop writes through.
+    QFile service(root.filePath("usr/lib/systemd/user/ostrel-helper.service"));
+    ASSERT_TRUE(service.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = service.readAll().split('\n');
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QByteArray &line) {
+        return line.startsWith("After=") && line.contains("dbus.socket") && line.contains("dbus.service");
+    }));
 
     // Installing again replaces the file in one step (a running helper keeps the old one).
     ASSERT_EQ(runScript({"--from", kHelper, "--prefix", root.path()}), 0);

@@ -372,7 +372,8 @@ TEST(RestoreLandsTest, AFullStateFolderLosesNothing)
     }
 }
 
-// A copy of the release before, in each of its shapes, still restores.
+// A copy of the release before, in each of its shapes, still restores; its decided restore is
+// finished as one.
 TEST(RestoreLandsTest, ACopyOfTheReleaseBeforeStillRestores)
 {
     struct Row
@@ -400,9 +401,11 @@ TEST(RestoreLandsTest, ACopyOfTheReleaseBeforeStillRestores)
         file.close();
 
         ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        MessageCapture log;
         EXPECT_TRUE(service.restoreLeftover().isEmpty());
         EXPECT_EQ(desktop.read(), companyProxy());
         EXPECT_FALSE(desktop.state.anyRecord());
+        EXPECT_EQ(log.contains("finishing a restore of the user's proxy settings that was cut short"), row.restoring);
     }
 }
 
