@@ -99,6 +99,8 @@ int main(int argc, char **argv)
     // about to go away with it.
     auto shutDown = [&service, &server] {
         server.stopServing();
+        // The last try: nothing is tried again after the exit but at the next start.
+        service.setRestorePendingHandler({});
         const QString restoreError = service.disableProxy(true);
         if (!restoreError.isEmpty())
             qCWarning(lcHelper).noquote() << "could not restore the proxy settings:" << restoreError;
