@@ -2,6 +2,7 @@
 // file backend, so every test can read what it would have set on a desktop.
 #include "support/DaemonProcess.h"
 #include "support/DesktopProxyFile.h"
+#include "support/SmallDisk.h"
 
 #include "common/HelperProtocol.h"
 #include "helper/ProxySettings.h"
@@ -736,6 +737,41 @@ TEST_F(HelperDaemonTest, ASocketItCannotHaveRefusesTheStartAndSaysWhy)
     m_socket = m_dir.filePath(QString(std::max<qsizetype>(1, 105 - m_dir.path().size()), u'é'));
     said = refusal();
     EXPECT_TRUE(said.contains(m_socket + " is too long") && said.contains("at most 106")) << said.toStdString();
+}
+
+// The real helper with its state folder on a full disk: the enable answers why and leaves the
+// desktop as it was; once connected, the disconnect and the session's end still give the user's
+// setting back; no file is left empty.
+TEST_F(HelperDaemonTest, AFullStateFolderLeavesTheDesktopAsBeforeOrGivesItBack)
+{
+    SmallDisk disk(m_state);
+    if (const std::optional<std::string> why = disk.unavailable())
+        GTEST_SKIP() << *why;
+    writeUserSettings(DesktopProxyFile::usersOwnSample());
+    DaemonProcess daemon;
+    ASSERT_TRUE(startHelper(daemon));
+
+    ASSERT_TRUE(disk.fill());
+    const QJsonObject refused = enable();
+    EXPECT_TRUE(refused.value("error").toString().contains("No space left on device")) << QJsonDocument(refused).toJson().constData();
+    EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
+    disk.makeRoom();
+
+    for (const bool atTheEnd : {false, true}) {
+        ASSERT_FALSE(enable().contains("error"));
+        ASSERT_EQ(desktopSettings().value("socks_port").toInt(), 9999);
+        ASSERT_TRUE(disk.fill());
+        if (atTheEnd) {
+            EXPECT_TRUE(daemon.terminate());
+        } else {
+            const QJsonObject disabled = call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+            EXPECT_EQ(disabled.value("result").toObject().value("outcome").toString(), "whole")
+                << QJsonDocument(disabled).toJson().constData();
+        }
+        EXPECT_EQ(desktopSettings(), DesktopProxyFile::usersOwnSample());
+        EXPECT_TRUE(QDir(m_state).entryList({"*.json", "*.damaged"}, QDir::Files).isEmpty());
+        disk.makeRoom();
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "helper/RestoreRetry.h"
 #include "helper/SavedProxyState.h"
 #include "support/MessageCapture.h"
+#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <string>
+
 #include <unistd.h>
 
 namespace {
@@ -294,77 +295,46 @@ TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
     }
 }
 
-// A planted full disk for this process: files may not grow past `bytes` (EFBIG) while it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_before);
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_before;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_before);
-        std::signal(SIGXFSZ, m_signal);
-    }
-
-private:
-    rlimit m_before{};
-    void (*m_signal)(int) = nullptr;
-};
-
-// The helper's state cannot be written (its folder full): the enable changes nothing and says
-// why; the disable still gives the desktop back; a restore cut short then leaves the copy as it
-// was, for a later attempt. No file is emptied.
+// The helper's state folder on a full disk: the enable changes nothing and says why; the disable
+// still gives the desktop back; a restore cut short leaves the copy as it was, for a later
+// attempt. No file is emptied.
 TEST(RestoreLandsTest, AFullStateFolderLosesNothing)
 {
-    // Small enough for the desktop's own file (the user's setting of one exception), too small for
-    // the helper's copy of it.
-    constexpr rlim_t kRoom = 300;
-    ProxySettings own;
-    own.ignoreHosts = {"localhost"};
-    {
+    enum class Road { Enable, Disable, DisableCutShort };
+    for (const Road road : {Road::Enable, Road::Disable, Road::DisableCutShort}) {
+        SCOPED_TRACE(int(road));
         Desktop desktop;
-        ASSERT_TRUE(desktop.backend.apply(own).isEmpty());
+        SmallDisk disk(desktop.dir.filePath("state"));
+        if (const std::optional<std::string> why = disk.unavailable())
+            GTEST_SKIP() << *why;
+        ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
         const QByteArray before = desktop.bytes(desktop.backend.filePath());
         ProxyConfigService service(desktop.backend, desktop.state, "1.0");
-        QString error;
-        {
-            FileSizeLimit full(kRoom);
-            error = service.enableProxy(9999, 9999, {}, {}, true, {});
+        if (road == Road::Enable) {
+            ASSERT_TRUE(disk.fill());
+            const QString error = enableTheListener(service);
+            EXPECT_TRUE(error.startsWith("proxy settings left unchanged")) << error.toStdString();
+            EXPECT_TRUE(error.contains("No space left on device")) << error.toStdString();
+            EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
+            EXPECT_TRUE(disable(service).error.isEmpty());
+            EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
+            continue;
         }
-        EXPECT_TRUE(error.startsWith("proxy settings left unchanged")) << error.toStdString();
-        EXPECT_TRUE(error.contains("File too large")) << error.toStdString();
-        EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
-        EXPECT_TRUE(disable(service).error.isEmpty());
-        EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
-    }
-    for (const bool cutShort : {false, true}) {
-        SCOPED_TRACE(cutShort ? "cut short" : "whole");
-        Desktop desktop;
-        ASSERT_TRUE(desktop.backend.apply(own).isEmpty());
-        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
-        ASSERT_TRUE(service.enableProxy(9999, 9999, {}, {}, true, {}).isEmpty());
+        ASSERT_TRUE(enableTheListener(service).isEmpty());
         const QByteArray copy = desktop.bytes(desktop.state.filePath());
-        desktop.backend.cutShort = cutShort;
-        ProxyConfigService::Reply reply;
-        {
-            FileSizeLimit full(kRoom);
-            reply = disable(service);
-        }
+        ASSERT_TRUE(disk.fill());
+        desktop.backend.cutShort = road == Road::DisableCutShort;
+        const ProxyConfigService::Reply reply = disable(service);
         desktop.backend.cutShort = false;
-        if (!cutShort) {
+        if (road == Road::Disable) {
             EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
-            EXPECT_EQ(desktop.read(), own);
+            EXPECT_EQ(desktop.read(), companyProxy());
             EXPECT_FALSE(desktop.state.anyRecord());
             continue;
         }
         EXPECT_FALSE(reply.error.isEmpty());
         EXPECT_EQ(desktop.bytes(desktop.state.filePath()), copy) << "the copy is as the enable left it";
+        disk.makeRoom();
         ProxyConfigService next(desktop.backend, desktop.state, "1.0");
         EXPECT_TRUE(next.restoreLeftover().isEmpty());
         EXPECT_FALSE(desktop.namesTheListener());
