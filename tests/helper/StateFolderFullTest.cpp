@@ -1,0 +1,134 @@
+// The helper's state folder on a real full disk (a small tmpfs of the program's own): the service
+// on the file backend, whose desktop file lies elsewhere.
+#include "helper/FileProxyBackend.h"
+#include "common/HelperProtocol.h"
+#include "helper/ProxyConfigService.h"
+#include "helper/SavedProxyState.h"
+#include "support/SmallDisk.h"
+
+#include <QFile>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+// Writes every key of a restore but the mode and then fails, with `cutShort`, as a store that
+// goes away half-way through does.
+class CutShortBackend : public FileProxyBackend
+{
+public:
+    using FileProxyBackend::FileProxyBackend;
+    QString restoreSnapshot(const QJsonObject &snapshot) override
+    {
+        if (!cutShort)
+            return FileProxyBackend::restoreSnapshot(snapshot);
+        QString error;
+        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
+        const QJsonObject target = keyValues(snapshot);
+        for (auto it = target.begin(); it != target.end(); ++it) {
+            if (it.key() != QLatin1String("mode"))
+                content.insert(it.key(), it.value());
+        }
+        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
+        return QStringLiteral("the store went away");
+    }
+    bool cutShort = false;
+};
+
+struct Desktop
+{
+    QTemporaryDir dir;
+    CutShortBackend backend{dir.filePath("settings.json")};
+    SavedProxyState state{dir.filePath("state")};
+
+    ProxySettings read()
+    {
+        QString error;
+        return backend.read(&error).value_or(ProxySettings());
+    }
+    bool namesTheListener()
+    {
+        QString error;
+        const std::optional<ProxySettings> settings = backend.read(&error);
+        return !settings || settings->socksPort == 9999 || settings->httpPort == 9999 || settings->socksHost == "127.0.0.1";
+    }
+    QByteArray bytes(const QString &path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+ProxySettings companyProxy()
+{
+    ProxySettings settings;
+    settings.mode = ProxySettings::Mode::Manual;
+    settings.httpHost = "corp-proxy.example";
+    settings.httpPort = 3128;
+    settings.ignoreHosts = {"localhost", "intranet.example"};
+    return settings;
+}
+
+QString enableTheListener(ProxyConfigService &service)
+{
+    return service.enableProxy(9999, 9999, {}, {}, true, {"127.0.0.1", "localhost", "10.0.0.0/8"});
+}
+
+ProxyConfigService::Reply disable(ProxyConfigService &service)
+{
+    return service.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+}
+
+// The helper's state folder on a full disk: the enable changes nothing and says why; the disable
+// still gives the desktop back; a restore cut short leaves the copy as it was, for a later
+// attempt. No file is emptied.
+TEST(StateFolderFullTest, LosesNothing)
+{
+    enum class Road { Enable, Disable, DisableCutShort };
+    for (const Road road : {Road::Enable, Road::Disable, Road::DisableCutShort}) {
+        SCOPED_TRACE(int(road));
+        Desktop desktop;
+        SmallDisk disk(desktop.dir.filePath("state"));
+        if (const std::optional<std::string> why = disk.unavailable())
+            GTEST_SKIP() << *why;
+        ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+        const QByteArray before = desktop.bytes(desktop.backend.filePath());
+        ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        if (road == Road::Enable) {
+            ASSERT_TRUE(disk.fill());
+            const QString error = enableTheListener(service);
+            EXPECT_TRUE(error.startsWith("proxy settings left unchanged")) << error.toStdString();
+            EXPECT_TRUE(error.contains("No space left on device")) << error.toStdString();
+            EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
+            EXPECT_TRUE(disable(service).error.isEmpty());
+            EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before);
+            continue;
+        }
+        ASSERT_TRUE(enableTheListener(service).isEmpty());
+        const QByteArray copy = desktop.bytes(desktop.state.filePath());
+        ASSERT_TRUE(disk.fill());
+        desktop.backend.cutShort = road == Road::DisableCutShort;
+        const ProxyConfigService::Reply reply = disable(service);
+        desktop.backend.cutShort = false;
+        if (road == Road::Disable) {
+            EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+            EXPECT_EQ(desktop.read(), companyProxy());
+            EXPECT_FALSE(desktop.state.anyRecord());
+            continue;
+        }
+        EXPECT_FALSE(reply.error.isEmpty());
+        EXPECT_EQ(desktop.bytes(desktop.state.filePath()), copy) << "the copy is as the enable left it";
+        disk.makeRoom();
+        ProxyConfigService next(desktop.backend, desktop.state, "1.0");
+        EXPECT_TRUE(next.restoreLeftover().isEmpty());
+        EXPECT_FALSE(desktop.namesTheListener());
+        EXPECT_FALSE(desktop.state.anyRecord());
+    }
+}
+
+} // namespace
