@@ -446,7 +446,8 @@ std::optional<QJsonObject> ProxyConfigService::inPlaceOfListener(const QJsonObje
     // Nothing of the user's left to send traffic to: the store's "no proxy", whole.
     QString error;
     const std::optional<ProxySettings> left = m_backend.settingsOf(m_backend.snapshotOfKeys(values), &error);
-    const bool routeLeft = left && (!left->socksHost.isEmpty() || !left->httpHost.isEmpty() || !left->autoconfigUrl.isEmpty());
+    const bool routeLeft = left
+        && (!left->socksHost.isEmpty() || !left->httpHost.isEmpty() || !left->httpsHost.isEmpty() || !left->autoconfigUrl.isEmpty());
     return routeLeft ? m_backend.snapshotOfKeys(values) : m_backend.noProxySnapshot();
 }
 
