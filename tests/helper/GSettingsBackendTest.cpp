@@ -187,6 +187,20 @@ bool setCorporateProxy(const GnomeSession &session)
         && session.set(kProxy, "ignore-hosts", "['localhost', 'intranet.example']") && session.set(kProxy, "mode", "'manual'");
 }
 
+// A folder holding a `gsettings` of the case's own, the shell `body` with %1 for `flag` and %2 for
+// the real gsettings, which the helper finds first on its PATH.
+QString gsettingsWrapper(const QTemporaryDir &dir, const QString &flag, const char *body)
+{
+    const QString wrappers = dir.filePath("wrappers");
+    QDir().mkpath(wrappers);
+    QFile wrapper(wrappers + "/gsettings");
+    if (!wrapper.open(QIODevice::WriteOnly))
+        return {};
+    wrapper.write(QString::fromUtf8(body).arg(flag, QStandardPaths::findExecutable("gsettings")).toUtf8());
+    wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return wrappers;
+}
+
 TEST(GVariantTextTest, QuotesAndParsesTheSchemaTypes)
 {
     EXPECT_EQ(GVariantText::quote("it's"), "'it\\'s'");
@@ -381,22 +395,15 @@ TEST(GSettingsBackendTest, ARestoreCutShortAtLogoutIsFinishedAtTheNextStart)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     // gsettings as the helper finds it: while the flag is there, every change after the first fails.
-    const QString wrappers = dir.filePath("wrappers");
     const QString flag = dir.filePath("bus-going");
-    ASSERT_TRUE(QDir().mkpath(wrappers));
-    {
-        QFile wrapper(wrappers + "/gsettings");
-        ASSERT_TRUE(wrapper.open(QIODevice::WriteOnly));
-        wrapper.write(QStringLiteral("#!/bin/sh\n"
-                                     "if [ \"$1\" = set ] && [ -e '%1' ]; then\n"
-                                     "  if [ -e '%1.used' ]; then echo 'the session bus went away' >&2; exit 1; fi\n"
-                                     "  : >'%1.used'\n"
-                                     "fi\n"
-                                     "exec '%2' \"$@\"\n")
-                          .arg(flag, QStandardPaths::findExecutable("gsettings"))
-                          .toUtf8());
-        wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
+    const QString wrappers = gsettingsWrapper(dir, flag,
+                                              "#!/bin/sh\n"
+                                              "if [ \"$1\" = set ] && [ -e '%1' ]; then\n"
+                                              "  if [ -e '%1.used' ]; then echo 'the session bus went away' >&2; exit 1; fi\n"
+                                              "  : >'%1.used'\n"
+                                              "fi\n"
+                                              "exec '%2' \"$@\"\n");
+    ASSERT_FALSE(wrappers.isEmpty());
 
     GnomeSession session(dir);
     ASSERT_TRUE(session.start(wrappers)) << session.output().constData();
@@ -470,20 +477,13 @@ TEST(GSettingsBackendTest, AHelperKilledAfterItsFirstWriteIsFinishedAsDecided)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     // gsettings as the helper finds it: while the flag is there, a change ends its caller.
-    const QString wrappers = dir.filePath("wrappers");
     const QString flag = dir.filePath("killing");
-    ASSERT_TRUE(QDir().mkpath(wrappers));
-    {
-        QFile wrapper(wrappers + "/gsettings");
-        ASSERT_TRUE(wrapper.open(QIODevice::WriteOnly));
-        wrapper.write(QStringLiteral("#!/bin/sh\n"
-                                     "'%2' \"$@\"; status=$?\n"
-                                     "if [ \"$1\" = set ] && [ -e '%1' ]; then kill -KILL \"$PPID\"; fi\n"
-                                     "exit $status\n")
-                          .arg(flag, QStandardPaths::findExecutable("gsettings"))
-                          .toUtf8());
-        wrapper.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
+    const QString wrappers = gsettingsWrapper(dir, flag,
+                                              "#!/bin/sh\n"
+                                              "'%2' \"$@\"; status=$?\n"
+                                              "if [ \"$1\" = set ] && [ -e '%1' ]; then kill -KILL \"$PPID\"; fi\n"
+                                              "exit $status\n");
+    ASSERT_FALSE(wrappers.isEmpty());
 
     GnomeSession session(dir);
     ASSERT_TRUE(session.start(wrappers)) << session.output().constData();

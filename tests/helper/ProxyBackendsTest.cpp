@@ -7,6 +7,8 @@
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
 
+#include "FaultyFileDesktop.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -312,27 +314,16 @@ TEST(ProxyConfigServiceTest, RestoreWritesTheGivenSettingsAndForgetsTheSavedOnes
     EXPECT_EQ(backend.read(&error)->socksHost, "10.1.2.3") << "nothing of ours is left to undo";
 }
 
-// Writes every key of a restore but the mode, then fails, as gsettings does when the session bus
-// goes away during the restore at logout (the mode is written last).
-class CutShortBackend : public FileProxyBackend
+// A store that goes away half-way through a restore, as gsettings does when the session bus goes
+// during the restore at logout.
+class CutShortBackend : public FaultyFileBackend
 {
 public:
-    using FileProxyBackend::FileProxyBackend;
-    QString restoreSnapshot(const QJsonObject &snapshot) override
+    explicit CutShortBackend(const QString &path)
+        : FaultyFileBackend(path)
     {
-        if (!cutShort)
-            return FileProxyBackend::restoreSnapshot(snapshot);
-        QString error;
-        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
-        const QJsonObject target = keyValues(snapshot);
-        for (auto it = target.begin(); it != target.end(); ++it) {
-            if (it.key() != QLatin1String("mode"))
-                content.insert(it.key(), it.value());
-        }
-        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
-        return QStringLiteral("gsettings set failed for org.gnome.system.proxy mode: the bus went away");
+        failure = QStringLiteral("gsettings set failed for org.gnome.system.proxy mode: the bus went away");
     }
-    bool cutShort = false;
 };
 
 ProxySettings noProxy()

@@ -8,6 +8,7 @@
 #include "helper/ProxyConfigService.h"
 #include "helper/RestoreRetry.h"
 #include "helper/SavedProxyState.h"
+#include "FaultyFileDesktop.h"
 #include "support/MessageCapture.h"
 
 #include <QDir>
@@ -27,60 +28,7 @@ namespace {
 
 const QStringList kExceptions = {"127.0.0.1", "localhost", "192.168.0.0/16", "10.0.0.0/8", "FE80::/64", "::1", "FD00::/8"};
 
-// Takes a restore's writes and answers success while it drops them, as gsettings does with the
-// session bus gone; or, with `cutShort`, writes every key but the mode and fails, as a store that
-// goes away half-way through does.
-class UnreliableBackend : public FileProxyBackend
-{
-public:
-    using FileProxyBackend::FileProxyBackend;
-    QString restoreSnapshot(const QJsonObject &snapshot) override
-    {
-        if (dropWrites > 0) {
-            --dropWrites;
-            return {};
-        }
-        if (!cutShort)
-            return FileProxyBackend::restoreSnapshot(snapshot);
-        QString error;
-        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
-        const QJsonObject target = keyValues(snapshot);
-        for (auto it = target.begin(); it != target.end(); ++it) {
-            if (it.key() != QLatin1String("mode"))
-                content.insert(it.key(), it.value());
-        }
-        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
-        return QStringLiteral("the store went away");
-    }
-    int dropWrites = 0;
-    bool cutShort = false;
-};
-
-// The file store in a folder of the case's own, with the helper's state beside it.
-struct Desktop
-{
-    QTemporaryDir dir;
-    UnreliableBackend backend{dir.filePath("settings.json")};
-    SavedProxyState state{dir.filePath("state")};
-
-    ProxySettings read()
-    {
-        QString error;
-        return backend.read(&error).value_or(ProxySettings());
-    }
-    // Whether any key still says where the client's listener is, read by value.
-    bool namesTheListener()
-    {
-        QString error;
-        const std::optional<ProxySettings> settings = backend.read(&error);
-        return !settings || settings->socksPort == 9999 || settings->httpPort == 9999 || settings->socksHost == "127.0.0.1";
-    }
-    QByteArray bytes(const QString &path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-};
+using Desktop = FaultyFileDesktop;
 
 // Whether this process reads a file of its own whose mode is 000 (root does, and so does a process
 // with root's powers in a user namespace of its own).

@@ -4,6 +4,7 @@
 #include "common/HelperProtocol.h"
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
+#include "FaultyFileDesktop.h"
 #include "support/SmallDisk.h"
 
 #include <QFile>
@@ -17,52 +18,7 @@
 
 namespace {
 
-// Writes every key of a restore but the mode and then fails, with `cutShort`, as a store that
-// goes away half-way through does.
-class CutShortBackend : public FileProxyBackend
-{
-public:
-    using FileProxyBackend::FileProxyBackend;
-    QString restoreSnapshot(const QJsonObject &snapshot) override
-    {
-        if (!cutShort)
-            return FileProxyBackend::restoreSnapshot(snapshot);
-        QString error;
-        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
-        const QJsonObject target = keyValues(snapshot);
-        for (auto it = target.begin(); it != target.end(); ++it) {
-            if (it.key() != QLatin1String("mode"))
-                content.insert(it.key(), it.value());
-        }
-        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
-        return QStringLiteral("the store went away");
-    }
-    bool cutShort = false;
-};
-
-struct Desktop
-{
-    QTemporaryDir dir;
-    CutShortBackend backend{dir.filePath("settings.json")};
-    SavedProxyState state{dir.filePath("state")};
-
-    ProxySettings read()
-    {
-        QString error;
-        return backend.read(&error).value_or(ProxySettings());
-    }
-    bool namesTheListener()
-    {
-        QString error;
-        const std::optional<ProxySettings> settings = backend.read(&error);
-        return !settings || settings->socksPort == 9999 || settings->httpPort == 9999 || settings->socksHost == "127.0.0.1";
-    }
-    QByteArray bytes(const QString &path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-};
+using Desktop = FaultyFileDesktop;
 
 ProxySettings companyProxy()
 {

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QFile>
+#include <QJsonObject>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <optional>
+
+#include "helper/FileProxyBackend.h"
+#include "helper/ProxySettings.h"
+#include "helper/SavedProxyState.h"
+
+// The file store as real stores misbehave: with `dropWrites`, it takes that many restores' writes
+// and answers success while it drops them, as gsettings does with the session bus gone; with
+// `cutShort`, it writes every key of a restore but the mode (written last) and then fails with
+// `failure`, as a store that goes away half-way through does.
+class FaultyFileBackend : public FileProxyBackend
+{
+public:
+    using FileProxyBackend::FileProxyBackend;
+
+    QString restoreSnapshot(const QJsonObject &snapshot) override
+    {
+        if (dropWrites > 0) {
+            --dropWrites;
+            return {};
+        }
+        if (!cutShort)
+            return FileProxyBackend::restoreSnapshot(snapshot);
+        QString error;
+        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
+        const QJsonObject target = keyValues(snapshot);
+        for (auto it = target.begin(); it != target.end(); ++it) {
+            if (it.key() != QLatin1String("mode"))
+                content.insert(it.key(), it.value());
+        }
+        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
+        return failure;
+    }
+
+    int dropWrites = 0;
+    bool cutShort = false;
+    QString failure = QStringLiteral("the store went away");
+};
+
+// That store in a folder of the case's own, with the helper's state beside it.
+struct FaultyFileDesktop
+{
+    QTemporaryDir dir;
+    FaultyFileBackend backend{dir.filePath("settings.json")};
+    SavedProxyState state{dir.filePath("state")};
+
+    ProxySettings read()
+    {
+        QString error;
+        return backend.read(&error).value_or(ProxySettings());
+    }
+    // Whether any key still says where the client's listener is, read by value.
+    bool namesTheListener()
+    {
+        QString error;
+        const std::optional<ProxySettings> settings = backend.read(&error);
+        return !settings || settings->socksPort == 9999 || settings->httpPort == 9999 || settings->socksHost == "127.0.0.1";
+    }
+    static QByteArray bytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
