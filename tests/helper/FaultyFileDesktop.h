@@ -44,6 +44,17 @@ public:
     QString failure = QStringLiteral("the store went away");
 };
 
+// A company's proxy, as a user's own setting before the client came.
+inline ProxySettings companyProxy()
+{
+    ProxySettings settings;
+    settings.mode = ProxySettings::Mode::Manual;
+    settings.httpHost = "corp-proxy.example";
+    settings.httpPort = 3128;
+    settings.ignoreHosts = {"localhost", "intranet.example"};
+    return settings;
+}
+
 // That store in a folder of the case's own, with the helper's state beside it.
 struct FaultyFileDesktop
 {

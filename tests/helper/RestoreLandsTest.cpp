@@ -44,16 +44,6 @@ bool ownerReadsModeZero()
     return file.open(QIODevice::ReadOnly);
 }
 
-ProxySettings companyProxy()
-{
-    ProxySettings settings;
-    settings.mode = ProxySettings::Mode::Manual;
-    settings.httpHost = "corp-proxy.example";
-    settings.httpPort = 3128;
-    settings.ignoreHosts = {"localhost", "intranet.example"};
-    return settings;
-}
-
 ProxySettings autoconfig()
 {
     ProxySettings settings;

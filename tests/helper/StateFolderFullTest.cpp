@@ -20,16 +20,6 @@ namespace {
 
 using Desktop = FaultyFileDesktop;
 
-ProxySettings companyProxy()
-{
-    ProxySettings settings;
-    settings.mode = ProxySettings::Mode::Manual;
-    settings.httpHost = "corp-proxy.example";
-    settings.httpPort = 3128;
-    settings.ignoreHosts = {"localhost", "intranet.example"};
-    return settings;
-}
-
 QString enableTheListener(ProxyConfigService &service)
 {
     return service.enableProxy(9999, 9999, {}, {}, true, {"127.0.0.1", "localhost", "10.0.0.0/8"});
