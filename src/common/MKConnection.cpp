@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
@@ -25,8 +27,16 @@ constexpr int kBusyTimeoutMs = 3000;
 
 bool isCorruption(const SQLite::Exception &error)
 {
-    const int code = error.getErrorCode();
+    const int code = error.getErrorCode() & 0xff;
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+// The file system refused what the open needed to create or grow (a full disk), as opposed to a
+// file that is damaged, locked or not ours.
+bool isNoRoom(const SQLite::Exception &error)
+{
+    const int code = error.getErrorCode() & 0xff;
+    return code == SQLITE_FULL || code == SQLITE_IOERR || code == SQLITE_CANTOPEN;
 }
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -170,8 +180,45 @@ MKConnection::OpenResult MKConnection::openFile()
         m_database = std::move(database);
         return OpenResult::Opened;
     } catch (const SQLite::Exception &error) {
-        qCWarning(lcCommon).noquote() << "Database" << filePath() << "cannot be opened:" << error.what();
-        return isCorruption(error) ? OpenResult::Corrupt : OpenResult::Failed;
+        // While the disk is full each use tries the ordinary open again; the read-only state was said once.
+        if (!m_readOnly)
+            qCWarning(lcCommon).noquote() << "Database" << filePath() << "cannot be opened:" << error.what();
+        if (isCorruption(error))
+            return OpenResult::Corrupt;
+        return isNoRoom(error) ? OpenResult::NoRoom : OpenResult::Failed;
+    }
+}
+
+bool MKConnection::openAsItStands()
+{
+    // Only a file closed cleanly holds every row itself: with a write-ahead log beside it, the
+    // file alone is an older state, and reading it would show a user the log has replaced. (The
+    // failed open may have left an empty log, which holds nothing.)
+    if (QFileInfo(filePath() + QStringLiteral("-wal")).size() > 0 || QFileInfo(filePath()).size() == 0)
+        return false;
+    // "immutable": SQLite reads the file alone, creates nothing beside it and takes no lock.
+    QUrl uri = QUrl::fromLocalFile(filePath());
+    uri.setQuery(QStringLiteral("immutable=1"));
+    try {
+        auto database = std::make_unique<SQLite::Database>(uri.toEncoded().constData(),
+                                                           SQLite::OPEN_READONLY | SQLite::OPEN_URI | SQLite::OPEN_FULLMUTEX);
+        QString why;
+        // Damage is judged by the ordinary open once there is room; here it only fails the read.
+        SQLite::Statement check(*database, "PRAGMA quick_check");
+        if (!check.executeStep() || check.getColumn(0).getString() != "ok" || !schemaIsOurs(*database, &why))
+            return false;
+        if (!m_readOnly) {
+            const QString line = QStringLiteral("Database %1 opened read-only: no room beside it to open it as usual; "
+                                                "nothing is stored until there is").arg(filePath());
+            OSTREL_LOG(Logger::Warning, line);
+            qCWarning(lcCommon).noquote() << line;
+        }
+        m_database = std::move(database);
+        m_readOnly = true;
+        return true;
+    } catch (const SQLite::Exception &error) {
+        qCWarning(lcCommon).noquote() << "Database" << filePath() << "cannot be read as it stands:" << error.what();
+        return false;
     }
 }
 
@@ -194,16 +241,26 @@ void MKConnection::moveAsideCorruptFile()
 
 bool MKConnection::ensureOpen()
 {
-    if (m_database)
+    if (m_database && !m_readOnly)
         return true;
+    // The read-only database of a full disk gives way as soon as the ordinary open works again.
+    m_database.reset();
     // Private as a whole: besides the database it holds the log folder and the journal files.
     if (!AppPaths::ensureFolder(AppPaths::cachesFolder(), true)) {
         qCWarning(lcCommon).noquote() << "Cannot create the caches folder" << AppPaths::cachesFolder();
         return false;
     }
     const OpenResult result = openFile();
+    if (result == OpenResult::Opened) {
+        if (m_readOnly)
+            OSTREL_LOG(Logger::Info, QStringLiteral("Database %1 is writable again").arg(filePath()));
+        m_readOnly = false;
+        return true;
+    }
+    if (result == OpenResult::NoRoom)
+        return openAsItStands();
     if (result != OpenResult::Corrupt)
-        return result == OpenResult::Opened;
+        return false;
     // Only a file SQLite itself calls damaged is set aside; a locked or unreadable one is kept.
     moveAsideCorruptFile();
     return openFile() == OpenResult::Opened;
@@ -236,4 +293,5 @@ void MKConnection::closeForTesting()
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     m_database.reset();
+    m_readOnly = false;
 }

@@ -22,6 +22,11 @@ class Database;
 // (another program's, or ours with other columns) is moved aside as "<file>.corrupt" and a fresh
 // database is created in its place, so a damaged or foreign cache costs the cached rows, never the
 // program.
+//
+// On a full disk a database that was closed cleanly cannot be opened as usual: the open needs room
+// for the shared index beside it. It is then read as it stands, read-only, so the signed-in user and
+// the cached rows are still there; every write fails as a value until an ordinary open succeeds,
+// which each use tries first.
 class MKConnection
 {
 public:
@@ -53,10 +58,13 @@ public:
 private:
     MKConnection();
     bool ensureOpen();
-    enum class OpenResult { Opened, Corrupt, Failed };
+    enum class OpenResult { Opened, Corrupt, Failed, NoRoom };
     OpenResult openFile();
+    bool openAsItStands();
     void moveAsideCorruptFile();
 
     mutable std::recursive_mutex m_mutex;
     std::unique_ptr<SQLite::Database> m_database;
+    // The open database is the read-only one of a full disk (openAsItStands).
+    bool m_readOnly = false;
 };
