@@ -1,6 +1,7 @@
 #include "common/Logger.h"
 
 #include "common/AppPaths.h"
+#include "common/LogLine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -97,7 +98,9 @@ std::shared_ptr<spdlog::logger> makeLogger()
             pruneOldFiles(folder);
             restrictExistingFiles(folder);
         } catch (const spdlog::spdlog_ex &error) {
-            std::fprintf(stderr, "log file unavailable in %s: %s\n", qPrintable(folder), error.what());
+            // The folder's path and the library's text may hold anything a path may.
+            const QString why = QStringLiteral("log file unavailable in %1: %2").arg(folder, QString::fromUtf8(error.what()));
+            std::fprintf(stderr, "%s\n", qPrintable(LogLine::escaped(why)));
         }
     }
     if (!logger)
@@ -108,7 +111,8 @@ std::shared_ptr<spdlog::logger> makeLogger()
     logger->flush_on(spdlog::level::trace);
     // A failed write must not reach the caller; spdlog reports through this handler instead.
     logger->set_error_handler([](const std::string &message) {
-        std::fprintf(stderr, "log write failed: %s\n", message.c_str());
+        const QString why = QStringLiteral("log write failed: ") + QString::fromStdString(message);
+        std::fprintf(stderr, "%s\n", qPrintable(LogLine::escaped(why)));
     });
     return logger;
 }
@@ -194,8 +198,8 @@ QString Logger::functionName(const char *signature)
 
 QString Logger::formatLine(const QString &message, int level, const QString &file, const QString &function)
 {
-    return QLatin1Char('[') + levelName(level) + QStringLiteral("] ") + file + QLatin1Char(' ') + function
-           + QLatin1Char(' ') + message;
+    return LogLine::escaped(QLatin1Char('[') + levelName(level) + QStringLiteral("] ") + file + QLatin1Char(' ')
+                            + function + QLatin1Char(' ') + message);
 }
 
 QString Logger::baseFileName()
@@ -218,6 +222,7 @@ void Logger::logAt(const QDateTime &time, const QString &message, int level, con
 
 void Logger::configureConsole()
 {
+    LogLine::escapeConsole();
     // The user's own rules win, and OSTREL_DEBUG=1 asks for the debug lines.
     if (qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
         return;

@@ -14,7 +14,9 @@
 // "HLLPACUtilWrapper applyConfig(_:)") use OSTREL_LOG_AS, which states both columns.
 //
 // Logging never fails towards the caller: when the folder cannot be made or written, lines go to
-// standard error instead. Safe to call from any thread. Secrets must not be passed in.
+// standard error instead. Safe to call from any thread. Secrets must not be passed in. Text from
+// outside (another program's error output, a service's message) may be passed as it came: each
+// line is escaped once as it is written (LogLine), so it stays one line whatever it holds.
 class Logger
 {
 public:
@@ -30,7 +32,7 @@ public:
 
     // "info", "warning", "error", "debug", "silent", "unknown"; a level outside 0..5 is "unknown".
     static QString levelName(int level);
-    // The text after the timestamp.
+    // The text after the timestamp, its control characters escaped (LogLine::escaped).
     static QString formatLine(const QString &message, int level, const QString &file,
                               const QString &function);
 
@@ -48,7 +50,8 @@ public:
 
     // Qt's console debug lines (the host in use, each road's steps) are for debugging only: they
     // are turned off unless OSTREL_DEBUG is set (not "0"), which turns on every ostrel.*
-    // category's, or the user set QT_LOGGING_RULES, which is then left to decide alone.
+    // category's, or the user set QT_LOGGING_RULES, which is then left to decide alone. The
+    // console's lines are escaped as the file's are (LogLine::escapeConsole).
     // Called once by the executable at start.
     static void configureConsole();
 };

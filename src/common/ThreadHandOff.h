@@ -21,8 +21,14 @@ class QObject;
 // A closure queued for another thread (a queued invokeMethod, the thread pool) is handed over
 // under a lock that Qt takes inside its own library, where ThreadSanitizer does not see it: to
 // the sanitizer, everything the closure carries looks written on one thread and read on another
-// unguarded. A ThreadHandOff, captured last, tells it: each copy publishes what was written
-// before it, and the closure calls arrived() before it reads anything (its end calls it too).
+// unguarded. A ThreadHandOff, captured last, tells it of both edges:
+// - the way there: each copy publishes what was written before it, and the closure calls
+//   arrived() before it reads anything;
+// - the way back: once the work has run, done() publishes what it wrote, and the end of the
+//   closure calls arrived() before anything it carries is destroyed. Qt drops the closure where
+//   its last reference goes, which may be the posting thread once the work has already run there
+//   (the posting call's own reference goes last); that order is kept by Qt's reference count,
+//   inside its library too.
 // Outside a ThreadSanitizer build it does nothing.
 //
 // post() is the queued call the code builds on: a task, carrying such a hand-off, for whatever
@@ -51,6 +57,7 @@ public:
         return [work = std::forward<Work>(work), handOff = ThreadHandOff()]() mutable {
             handOff.arrived();
             work();
+            handOff.done();
         };
     }
 
@@ -60,6 +67,8 @@ public:
         __tsan_acquire(const_cast<ThreadHandOff *>(this));
 #endif
     }
+    // The work has run: what it wrote is published for the closure's end, wherever that comes.
+    void done() { publish(); }
 
 private:
     void publish()

@@ -1,6 +1,7 @@
 // ostrel-helper: points the desktop's proxy settings at the client's local listener and puts
 // the user's own settings back, on request of the client over a Unix socket.
 #include "common/HelperProtocol.h"
+#include "common/LogLine.h"
 #include "helper/HelperServer.h"
 #include "helper/ProxyBackendFactory.h"
 #include "helper/ProxyConfigService.h"
@@ -45,6 +46,9 @@ int activatedDescriptor()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // What this program logs goes to the journal, a line an entry, and holds gsettings' own error
+    // output, which spans lines.
+    LogLine::escapeConsole();
     QCoreApplication::setApplicationName(QStringLiteral("ostrel-helper"));
     QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
 
@@ -73,7 +77,7 @@ int main(int argc, char **argv)
     QString error;
     const std::unique_ptr<ProxyBackend> backend = ProxyBackendFactory::create(options, &error);
     if (!backend) {
-        std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(error));
+        std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(LogLine::escaped(error)));
         return 2;
     }
 
@@ -90,7 +94,7 @@ int main(int argc, char **argv)
     const bool listening = activated >= 0 ? server.listenOnDescriptor(activated, &error)
                                           : server.listen(parser.value(socketOption), &error);
     if (!listening) {
-        std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(error));
+        std::fprintf(stderr, "ostrel-helper: %s\n", qPrintable(LogLine::escaped(error)));
         return 1;
     }
     qCInfo(lcHelper).noquote() << "ostrel-helper" << OSTREL_VERSION << "serving with the" << backend->name() << "backend";

@@ -1,4 +1,5 @@
 #include "common/AppPaths.h"
+#include "common/LogLine.h"
 #include "common/Logger.h"
 
 #include <QDate>
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +38,17 @@ QStringList logFiles()
 {
     return QDir(AppPaths::logFolder()).entryList({QStringLiteral("ostrel_*.log")}, QDir::Files, QDir::Name);
 }
+
+// What a helper's refusal may carry: gsettings' own error output spans lines, and a text from
+// outside may hold a made-up entry, a terminal's escape sequence, any control character.
+const QString kForged = QStringLiteral("could not set the key: (gsettings:42): error\n"
+                                       "2024/01/01 00:00:00:000 [info] HelperClient restore back as before\r\n"
+                                       "\tnext\x1b[31m red\x7f\u0085\u2028\u2029 a Windows path C:\\Users\\me\x01")
+                        + QChar(0);
+const QString kForgedEscaped =
+    QStringLiteral("could not set the key: (gsettings:42): error\\n"
+                   "2024/01/01 00:00:00:000 [info] HelperClient restore back as before\\r\\n"
+                   "\\tnext\\x1b[31m red\\x7f\\x85\\u2028\\u2029 a Windows path C:\\Users\\me\\x01\\x00");
 
 struct LogSite
 {
@@ -171,6 +186,25 @@ TEST_F(LoggerTest, ConcurrentWritersProduceWholeLines)
 
 } // namespace
 
+TEST_F(LoggerTest, TextFromOutsideIsOneLineOfTheFileWhateverItHolds)
+{
+    Logger::log(kForged, Logger::Info, QStringLiteral("HLLPACUtilWrapper"), QStringLiteral("stopLocal(_:)"));
+    Logger::log(QStringLiteral("after"), Logger::Info, QStringLiteral("F"), QStringLiteral("f()"));
+    Logger::flush();
+
+    QFile file(logFileFor(QDate::currentDate()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    // Each entry ends at the one line break the log writes after it.
+    const QList<QByteArray> lines = bytes.split('\n');
+    ASSERT_EQ(lines.size(), 3) << bytes.toStdString();
+    EXPECT_TRUE(lines.at(2).isEmpty());
+    EXPECT_TRUE(QString::fromUtf8(lines.at(0)).endsWith(QStringLiteral("[info] HLLPACUtilWrapper stopLocal(_:) ")
+                                                        + kForgedEscaped))
+        << lines.at(0).toStdString();
+    EXPECT_TRUE(lines.at(1).endsWith("[info] F f() after")) << lines.at(1).toStdString();
+}
+
 TEST_F(LoggerTest, FilesAreForTheUserAloneAlsoWhenLeftMoreOpen)
 {
     // A file from an earlier run with the umask's rights, then today's file made by the sink.
@@ -234,6 +268,41 @@ TEST(ConsoleLogTest, DebugLinesOnlyWhenAskedFor)
         qunsetenv("OSTREL_DEBUG");
     else
         qputenv("OSTREL_DEBUG", debug);
+}
+
+TEST(ConsoleLogTest, TextFromOutsideIsOneLineOfTheConsoleWhateverItHolds)
+{
+    const QByteArray rules = qgetenv("QT_LOGGING_RULES");
+    qunsetenv("QT_LOGGING_RULES");
+    Logger::configureConsole();
+    // Called again (as by a second start of the console), the console's lines are still escaped
+    // once.
+    Logger::configureConsole();
+
+    // The console is this program's error output: caught in a file for the two lines.
+    QTemporaryFile caught;
+    ASSERT_TRUE(caught.open());
+    std::fflush(stderr);
+    const int console = ::dup(STDERR_FILENO);
+    ASSERT_GE(console, 0);
+    ASSERT_GE(::dup2(caught.handle(), STDERR_FILENO), 0);
+    qWarning().noquote() << kForged;
+    // A quoted string Qt's debug stream escaped itself keeps its escapes as they are.
+    qWarning() << QStringLiteral("quoted\nby Qt");
+    std::fflush(stderr);
+    ::dup2(console, STDERR_FILENO);
+    ::close(console);
+
+    QLoggingCategory::setFilterRules(QString());
+    if (!rules.isNull())
+        qputenv("QT_LOGGING_RULES", rules);
+
+    caught.seek(0);
+    const QByteArray bytes = caught.readAll();
+    const QList<QByteArray> lines = bytes.split('\n');
+    ASSERT_EQ(lines.size(), 3) << bytes.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(lines.at(0)).endsWith(kForgedEscaped)) << lines.at(0).toStdString();
+    EXPECT_TRUE(lines.at(1).endsWith("\"quoted\\nby Qt\"")) << lines.at(1).toStdString();
 }
 
 TEST_F(LoggerTest, MacroFillsInFileAndFunctionFromTheCode)
