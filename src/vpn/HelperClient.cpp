@@ -43,7 +43,7 @@ QString keptKeys(const QJsonArray &keys)
             names << QStringLiteral("and %1 more").arg(keys.size() - kMostKeysNamed);
             break;
         }
-        names << key.toString().left(kLongestKeyName).simplified();
+        names << key.toString().left(kLongestKeyName);
     }
     return names.join(QStringLiteral(", "));
 }

@@ -391,7 +391,8 @@ TEST_F(HelperClientTest, TheLogSaysHowTheRestoreEnded)
     const std::optional<QString> forged
         = logOfARestoreAnswered(R"("result":{"outcome":"usersOwnKept","usersOwnKept":["mode","ignore-hosts\n[info] forged line"]})");
     ASSERT_TRUE(forged);
-    EXPECT_TRUE(forged->contains(line + kept + QStringLiteral("mode, ignore-hosts"))) << forged->toStdString();
+    EXPECT_TRUE(forged->contains(line + kept + QStringLiteral("mode, ignore-hosts\\n[info] forged line\n")))
+        << forged->toStdString();
     for (const QString &logLine : forged->split(u'\n'))
         EXPECT_FALSE(logLine.startsWith(QStringLiteral("[info] forged"))) << forged->toStdString();
 
