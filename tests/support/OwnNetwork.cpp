@@ -1,4 +1,5 @@
 #include "support/OwnNetwork.h"
+#include "support/ChildTrial.h"
 #include "support/LoopbackPort.h"
 #include "support/TestEnvironment.h"
 #include "support/WantedSkip.h"
@@ -22,7 +23,6 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -176,45 +176,7 @@ Move move(Plant planted)
 // one thread, so the child may run anything of it.
 std::optional<std::string> tryMove(Plant planted)
 {
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0)
-        return errorText("no pipe to try the move in a child");
-    const pid_t child = ::fork();
-    if (child < 0) {
-        const std::string failed = errorText("no child to try the move in");
-        ::close(channel[0]);
-        ::close(channel[1]);
-        return failed;
-    }
-    if (child == 0) {
-        ::close(channel[0]);
-        const std::optional<std::string> failed = move(planted).failed;
-        if (failed && ::write(channel[1], failed->data(), failed->size()) < 0)
-            ::_exit(2);
-        ::_exit(failed ? 1 : 0);
-    }
-    ::close(channel[1]);
-    std::string told;
-    char buffer[256];
-    for (;;) {
-        const ssize_t length = ::read(channel[0], buffer, sizeof buffer);
-        if (length < 0 && errno == EINTR)
-            continue;
-        if (length <= 0)
-            break;
-        told.append(buffer, size_t(length));
-    }
-    ::close(channel[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return errorText("the child that tried the move was lost");
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return std::nullopt;
-    if (told.empty())
-        return "the child that tried the move ended without saying why";
-    return told;
+    return ChildTrial::run([planted] { return move(planted).failed; });
 }
 
 std::string markOf(const std::string &network)

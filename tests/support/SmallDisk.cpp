@@ -1,4 +1,5 @@
 #include "support/SmallDisk.h"
+#include "support/ChildTrial.h"
 #include "support/WantedSkip.h"
 
 #include <QByteArray>
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -93,46 +93,14 @@ Move move()
 // a kernel may make the namespaces and refuse the mount, which the program could not undo.
 std::optional<std::string> tryMove()
 {
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0)
-        return errorText("no pipe to try the move in a child");
-    const pid_t child = ::fork();
-    if (child < 0) {
-        const std::string failed = errorText("no child to try the move in");
-        ::close(channel[0]);
-        ::close(channel[1]);
-        return failed;
-    }
-    if (child == 0) {
-        ::close(channel[0]);
-        std::optional<std::string> failed = move().failed;
+    return ChildTrial::run([]() -> std::optional<std::string> {
+        if (std::optional<std::string> failed = move().failed)
+            return failed;
         // Over the root itself: in the child's own namespace, and gone with it.
-        if (!failed && ::mount("ostrel-small-disk", "/", "tmpfs", 0, "size=64k") != 0)
-            failed = errorText("cannot mount a tmpfs");
-        if (failed && ::write(channel[1], failed->data(), failed->size()) < 0)
-            ::_exit(2);
-        ::_exit(failed ? 1 : 0);
-    }
-    ::close(channel[1]);
-    std::string told;
-    char buffer[256];
-    for (;;) {
-        const ssize_t length = ::read(channel[0], buffer, sizeof buffer);
-        if (length < 0 && errno == EINTR)
-            continue;
-        if (length <= 0)
-            break;
-        told.append(buffer, size_t(length));
-    }
-    ::close(channel[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return errorText("the child that tried the move was lost");
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        if (::mount("ostrel-small-disk", "/", "tmpfs", 0, "size=64k") != 0)
+            return errorText("cannot mount a tmpfs");
         return std::nullopt;
-    return told.empty() ? std::string("the child that tried the move ended without saying why") : told;
+    });
 }
 
 std::optional<std::string> enter()
