@@ -51,7 +51,12 @@ std::optional<QJsonObject> FileProxyBackend::snapshot(QString *error)
 
 bool FileProxyBackend::isValidSnapshot(const QJsonObject &snapshot) const
 {
-    return snapshot.value(kExists).isBool() && snapshot.value(kContent).isObject();
+    if (!snapshot.value(kExists).isBool() || !snapshot.value(kContent).isObject())
+        return false;
+    // Only what this backend's own reader takes: anything else, written back, would leave a file
+    // the helper cannot read, which the next connect would keep again as the user's.
+    QString error;
+    return settingsOf(snapshot, &error).has_value();
 }
 
 QString FileProxyBackend::restoreSnapshot(const QJsonObject &snapshot)

@@ -279,17 +279,18 @@ bool ProxyConfigService::namesListener(const QJsonObject &snapshot, const QList<
     });
 }
 
-void ProxyConfigService::recordApplied()
+QString ProxyConfigService::recordApplied()
 {
     // Read back rather than derived from the settings: the store's own form of them is what a
     // later read finds while nobody changed it.
     QString error;
     const std::optional<QJsonObject> applied = m_backend.snapshot(&error);
-    if (applied)
-        error = m_state.recordApplied(*applied);
-    if (!error.isEmpty())
-        qCWarning(lcHelper).noquote() << "the applied proxy settings were not recorded; a restore will not spare a change made since:"
+    if (!applied) {
+        qCWarning(lcHelper).noquote() << "the applied proxy settings were not read back; a restore will not spare a change made since:"
                                       << error;
+        return {};
+    }
+    return m_state.recordApplied(*applied);
 }
 
 QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &pac, const QString &dnsServer,
@@ -309,8 +310,15 @@ QString ProxyConfigService::enableProxy(int port, int socksPort, const QString &
     m_dnsServer = dnsServer;
     const QString error = m_backend.apply(ProxySettings::forLocalListener(port, socksPort, pac, ignoreList));
     if (error.isEmpty()) {
-        recordApplied();
-        return {};
+        const QString unrecorded = recordApplied();
+        if (unrecorded.isEmpty())
+            return {};
+        // Without that record a restore could not tell a change the user makes while connected
+        // from the enable's own, and would write over it: the enable is taken back instead.
+        const Restore rolledBack = restoreSaved(true);
+        if (!rolledBack.error.isEmpty())
+            qCWarning(lcHelper).noquote() << "taking back an enable that was not recorded:" << rolledBack.error;
+        return QStringLiteral("proxy settings left unchanged: ") + unrecorded;
     }
     // Half-applied settings would leave the desktop pointing nowhere: put the user's back, whole,
     // whatever the half-applied desktop shows.

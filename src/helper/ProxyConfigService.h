@@ -92,7 +92,10 @@ private:
     Reply callSetRestoreOnClientEnd(const QJsonObject &params, Caller caller);
     QString keepUsersSettingsBeforeEnable(const Listener &listener);
     QString saveCopy(const QJsonObject &snapshot, const Listener &listener);
-    void recordApplied();
+    // Records what the enable left in the store. Empty when it is recorded, or when the store
+    // could not be read back (logged: a restore then gives the copy back whole); the reason when
+    // the record could not be saved.
+    QString recordApplied();
     // `whole`: the copy as it is, whatever the store shows (a failed enable's roll-back).
     Restore restoreSaved(bool whole = false);
     Restore restoreEntry(const SavedProxyState::Entry &saved, bool whole);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <optional>
 
 #include "helper/FileProxyBackend.h"
@@ -19,6 +20,13 @@ class FaultyFileBackend : public FileProxyBackend
 {
 public:
     using FileProxyBackend::FileProxyBackend;
+
+    QString apply(const ProxySettings &settings) override
+    {
+        if (onApply)
+            onApply();
+        return FileProxyBackend::apply(settings);
+    }
 
     QString restoreSnapshot(const QJsonObject &snapshot) override
     {
@@ -39,6 +47,8 @@ public:
         return failure;
     }
 
+    // Runs as an enable writes the store, after the copy of the user's setting was saved.
+    std::function<void()> onApply;
     int dropWrites = 0;
     bool cutShort = false;
     QString failure = QStringLiteral("the store went away");

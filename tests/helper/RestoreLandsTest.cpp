@@ -180,8 +180,9 @@ TEST(RestoreLandsTest, AnEnableAfterARestoreCutShortStartsAfresh)
 // user's setting back whole.
 TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
 {
-    enum class Harm { Damaged, Refused, AFolderInItsPlace, NoReadPermission };
-    for (const Harm harm : {Harm::Damaged, Harm::Refused, Harm::AFolderInItsPlace, Harm::NoReadPermission}) {
+    enum class Harm { Damaged, Refused, RefusedByItsReader, AFolderInItsPlace, NoReadPermission };
+    for (const Harm harm :
+         {Harm::Damaged, Harm::Refused, Harm::RefusedByItsReader, Harm::AFolderInItsPlace, Harm::NoReadPermission}) {
         if (harm == Harm::NoReadPermission && ownerReadsModeZero())
             continue; // as root (or with its powers in a namespace) the folder in its place stands for it
         SCOPED_TRACE(int(harm));
@@ -204,6 +205,21 @@ TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
             file.write(QJsonDocument(object).toJson());
             break;
         }
+        case Harm::RefusedByItsReader: {
+            // Sound JSON in the backend's shape, with a value its own reader refuses: written back,
+            // it would leave a desktop file the helper cannot read, and be saved again as the
+            // user's at the next connect.
+            QJsonObject object = QJsonDocument::fromJson(sound).object();
+            QJsonObject snapshot = object.value("snapshot").toObject();
+            QJsonObject content = snapshot.value("content").toObject();
+            content.insert("http_host", QStringLiteral("corp-proxy.example\u0007"));
+            snapshot.insert("content", content);
+            object.insert("snapshot", snapshot);
+            QFile file(copy);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QJsonDocument(object).toJson());
+            break;
+        }
         case Harm::AFolderInItsPlace:
             ASSERT_TRUE(QFile::remove(copy));
             ASSERT_TRUE(QDir().mkdir(copy));
@@ -215,7 +231,7 @@ TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
         MessageCapture log;
         const ProxyConfigService::Reply reply = disable(service);
         EXPECT_FALSE(desktop.namesTheListener());
-        const bool setAside = harm == Harm::Damaged || harm == Harm::Refused;
+        const bool setAside = harm == Harm::Damaged || harm == Harm::Refused || harm == Harm::RefusedByItsReader;
         if (setAside) {
             EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
             EXPECT_EQ(outcomeOf(reply), "copyLost");

@@ -30,13 +30,14 @@ ProxyConfigService::Reply disable(ProxyConfigService &service)
     return service.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
 }
 
-// The helper's state folder on a full disk: the enable changes nothing and says why; the disable
+// The helper's state folder on a full disk: the enable changes nothing and says why (also where
+// the disk fills as it writes the desktop); the disable
 // still gives the desktop back; a restore cut short leaves the copy as it was, for a later
 // attempt. No file is emptied.
 TEST(StateFolderFullTest, LosesNothing)
 {
-    enum class Road { Enable, Disable, DisableCutShort };
-    for (const Road road : {Road::Enable, Road::Disable, Road::DisableCutShort}) {
+    enum class Road { Enable, EnableUnrecorded, Disable, DisableCutShort };
+    for (const Road road : {Road::Enable, Road::EnableUnrecorded, Road::Disable, Road::DisableCutShort}) {
         SCOPED_TRACE(int(road));
         Desktop desktop;
         SmallDisk disk(desktop.dir.filePath("state"));
@@ -45,6 +46,18 @@ TEST(StateFolderFullTest, LosesNothing)
         ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
         const QByteArray before = desktop.bytes(desktop.backend.filePath());
         ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+        if (road == Road::EnableUnrecorded) {
+            // Full once the copy is saved: what the enable wrote cannot be recorded, and a restore
+            // without that record would write over a change the user makes while connected.
+            desktop.backend.onApply = [&disk] { EXPECT_TRUE(disk.fill()); };
+            const QString error = enableTheListener(service);
+            desktop.backend.onApply = nullptr;
+            EXPECT_TRUE(error.startsWith("proxy settings left unchanged")) << error.toStdString();
+            EXPECT_TRUE(error.contains("No space left on device")) << error.toStdString();
+            EXPECT_EQ(desktop.bytes(desktop.backend.filePath()), before) << "the enable was taken back";
+            EXPECT_FALSE(desktop.state.anyRecord());
+            continue;
+        }
         if (road == Road::Enable) {
             ASSERT_TRUE(disk.fill());
             const QString error = enableTheListener(service);
