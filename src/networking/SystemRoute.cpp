@@ -202,7 +202,9 @@ void askLocked(State &s, const QString &key, bool fresh)
     entry.out = true;
     ++s.outstanding;
     s.queue.push_back(key);
-    if (s.idle > 0) {
+    // An idle asker woken for an earlier question is not free for this one until it took that
+    // one: each question waiting in the queue needs an idle asker of its own.
+    if (int(s.queue.size()) <= s.idle) {
         s.wake.notify_one();
         return;
     }

@@ -17,6 +17,7 @@
 
 #include "networking/LocalListeners.h"
 #include "networking/StartRestoreGate.h"
+#include "support/HeldProxySystem.h"
 #include "networking/SystemRoute.h"
 
 namespace {
@@ -48,33 +49,13 @@ bool routesKnown(const QList<QUrl> &targets)
 }
 
 // A system that answers only when the case lets it.
-class HeldSystem
+class HeldSystem : public HeldProxySystem
 {
 public:
     HeldSystem()
+        : HeldProxySystem({QNetworkProxy(QNetworkProxy::NoProxy)})
     {
-        SystemRoute::setReaderForTesting([this](const QNetworkProxyQuery &) {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_released; });
-            return QList<QNetworkProxy>{QNetworkProxy(QNetworkProxy::NoProxy)};
-        });
     }
-    ~HeldSystem()
-    {
-        release();
-        SystemRoute::setReaderForTesting(nullptr);
-    }
-    void release()
-    {
-        std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_wake.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_released = false;
 };
 
 class StartRestoreGateTest : public ::testing::Test

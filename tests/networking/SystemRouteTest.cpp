@@ -18,6 +18,7 @@
 
 #include "networking/ApplicationProxy.h"
 #include "networking/SystemRoute.h"
+#include "support/HeldProxySystem.h"
 
 namespace {
 
@@ -26,44 +27,14 @@ const QNetworkProxy kUsersProxy(QNetworkProxy::HttpProxy, QStringLiteral("proxy.
 // A bound against a hang, never the measure of a pass: an answer from the cache takes microseconds.
 constexpr auto kHangBound = std::chrono::seconds(20);
 
-// A system whose answers to the hosts it holds wait until the case lets them go; it names the
-// user's proxy for every host.
-class HeldSystem
+// A system that names the user's proxy for every host, holding its answers for the hosts given.
+class HeldSystem : public HeldProxySystem
 {
 public:
     explicit HeldSystem(QStringList heldHosts)
-        : m_held(std::move(heldHosts))
+        : HeldProxySystem({kUsersProxy}, std::move(heldHosts))
     {
-        SystemRoute::setReaderForTesting([this](const QNetworkProxyQuery &query) {
-            std::unique_lock lock(m_mutex);
-            ++m_asked;
-            m_wake.wait(lock, [&] { return m_released || !m_held.contains(query.url().host()); });
-            return QList<QNetworkProxy>{kUsersProxy};
-        });
     }
-    ~HeldSystem()
-    {
-        release();
-        SystemRoute::setReaderForTesting(nullptr);
-    }
-    void release()
-    {
-        std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_wake.notify_all();
-    }
-    int asked()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_asked;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    QStringList m_held;
-    bool m_released = false;
-    int m_asked = 0;
 };
 
 // The route Qt gives a request to `url`, asked on a thread of the test's as a network manager's
