@@ -9,11 +9,7 @@
 
 namespace {
 
-std::string errorText(const std::string &what)
-{
-    const int error = errno;
-    return what + ": " + std::strerror(error);
-}
+using ChildTrial::errorText;
 
 // Everything the child wrote, up to its end.
 std::string readAll(int fd)
@@ -33,6 +29,22 @@ std::string readAll(int fd)
 } // namespace
 
 namespace ChildTrial {
+
+std::string errorText(const std::string &what)
+{
+    const int error = errno;
+    return what + ": " + std::strerror(error);
+}
+
+bool writeFile(const char *path, const std::string &text)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ::close(fd);
+    return written;
+}
 
 std::optional<std::string> run(const std::function<std::optional<std::string>()> &trial)
 {

@@ -14,4 +14,10 @@ namespace ChildTrial {
 // child was lost).
 std::optional<std::string> run(const std::function<std::optional<std::string>()> &trial);
 
+// `what`, then the system's reason for the last call that failed (errno).
+std::string errorText(const std::string &what);
+
+// Writes `text` into an existing file (a /proc setting) in one write; false when it was refused.
+bool writeFile(const char *path, const std::string &text);
+
 } // namespace ChildTrial

@@ -27,6 +27,9 @@
 
 namespace {
 
+using ChildTrial::errorText;
+using ChildTrial::writeFile;
+
 // Names the namespace the program made (its /proc/self/ns/net link) and the run it made it for
 // (the run's marker as the program found it, empty for a program started by hand): the program
 // run again under its own display (WebTestDisplay) finds both and stays, while a test program that
@@ -49,27 +52,11 @@ std::string &notEntered()
     return text;
 }
 
-std::string errorText(const std::string &what)
-{
-    const int error = errno;
-    return what + ": " + std::strerror(error);
-}
-
 std::string currentNamespace()
 {
     char link[64] = {};
     const ssize_t length = ::readlink("/proc/self/ns/net", link, sizeof link - 1);
     return length > 0 ? std::string(link, size_t(length)) : std::string();
-}
-
-bool writeFile(const char *path, const std::string &text)
-{
-    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-    ::close(fd);
-    return written;
 }
 
 // The program left its network for a new one it then could not finish, though a trial of the same

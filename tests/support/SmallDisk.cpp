@@ -21,6 +21,9 @@
 
 namespace {
 
+using ChildTrial::errorText;
+using ChildTrial::writeFile;
+
 bool g_entered = false;
 
 // Why the program could not move, when it could not. Made on first use: the move comes before
@@ -29,22 +32,6 @@ std::string &notEntered()
 {
     static std::string text;
     return text;
-}
-
-std::string errorText(const std::string &what)
-{
-    const int error = errno;
-    return what + ": " + std::strerror(error);
-}
-
-bool writeFile(const char *path, const std::string &text)
-{
-    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-    ::close(fd);
-    return written;
 }
 
 // How a move, or a step of it, ended: why it failed, or nothing, and whether the process had
