@@ -25,6 +25,9 @@ inline const QString kGetCurrentProxySetting = QStringLiteral("getCurrentProxySe
 // connection ends (the client killed or crashed) while an enable sent on it is in place. Until a
 // connection asks, it is false, as for clients that never ask.
 inline const QString kSetRestoreOnClientEnd = QStringLiteral("setRestoreOnClientEnd");
+// Beside a disable's "error": true when the store did not take the restore yet and the helper
+// goes on trying by itself, so the client's part of the disconnect is done.
+inline const QString kRestoreWaits = QStringLiteral("restoreWaits");
 
 // The longest request line the helper reads; a peer that sends more is answered once and dropped.
 constexpr qint64 kMaxRequestLine = 64 * 1024;

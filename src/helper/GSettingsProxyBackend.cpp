@@ -98,6 +98,23 @@ const QString &exceptionsKey()
     return key;
 }
 
+// A key's value in the one text this daemon writes for it, so that values compare by what they
+// say: GLib prints a string that holds an apostrophe in double quotes and escapes characters its
+// own way, and a port may come typed ("int32 8080"). A text none of the schema's types reads stays
+// as it is.
+QString canonicalText(const QString &key, const QString &text)
+{
+    if (key == exceptionsKey()) {
+        const std::optional<QStringList> list = GVariantText::parseStringArray(text);
+        return list ? GVariantText::stringArray(*list) : text;
+    }
+    if (const std::optional<QString> string = GVariantText::parseString(text))
+        return GVariantText::quote(*string);
+    if (const std::optional<int> number = GVariantText::parseInt(text))
+        return QString::number(*number);
+    return text;
+}
+
 bool isSafeValueText(const QString &text)
 {
     if (text.isEmpty() || text.size() > 8192)
@@ -224,6 +241,29 @@ QString GSettingsProxyBackend::restoreSnapshot(const QJsonObject &snapshot)
             firstError = error;
     }
     return firstError;
+}
+
+QString GSettingsProxyBackend::writeKeys(const QJsonObject &target, const QStringList &keys)
+{
+    if (!isValidSnapshot(target))
+        return QStringLiteral("saved settings are damaged");
+    QString firstError;
+    for (const ManagedKey &key : keyTable()) {
+        if (!keys.contains(key.name) || !target.contains(key.name))
+            continue;
+        const QString error = set(key.name, target.value(key.name).toString());
+        if (firstError.isEmpty())
+            firstError = error;
+    }
+    return firstError;
+}
+
+QJsonObject GSettingsProxyBackend::keyValues(const QJsonObject &snapshot) const
+{
+    QJsonObject values;
+    for (auto it = snapshot.begin(); it != snapshot.end(); ++it)
+        values.insert(it.key(), it.value().isString() ? QJsonValue(canonicalText(it.key(), it.value().toString())) : it.value());
+    return values;
 }
 
 std::optional<ProxySettings> GSettingsProxyBackend::settingsOf(const QJsonObject &snapshot, QString *error) const

@@ -22,6 +22,8 @@ public:
     QList<KeyGroup> keyGroups() const override;
     std::optional<QStringList> listEntries(const QJsonObject &keyValues) const override;
     QJsonValue listValue(const QStringList &entries) const override;
+    QJsonObject keyValues(const QJsonObject &snapshot) const override;
+    QString writeKeys(const QJsonObject &target, const QStringList &keys) override;
     QString apply(const ProxySettings &settings) override;
 
     // Whether the tool runs and knows the proxy schema.

@@ -211,7 +211,10 @@ std::optional<QJsonObject> HelperServer::replyTo(const QByteArray &line, quint64
     const ProxyConfigService::Reply reply = m_service.call(request->method, request->params, caller);
     if (!reply.error.isEmpty()) {
         qCWarning(lcHelper).noquote() << request->method << "failed:" << reply.error;
-        return errorReply(request->id, reply.error);
+        QJsonObject answer = errorReply(request->id, reply.error);
+        if (reply.restoreWaits)
+            answer.insert(HelperProtocol::kRestoreWaits, true);
+        return answer;
     }
     return QJsonObject{{QStringLiteral("id"), request->id}, {QStringLiteral("result"), reply.result}};
 }

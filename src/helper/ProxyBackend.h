@@ -68,6 +68,28 @@ public:
         return QJsonValue::Null;
     }
 
+    // Writes the keys `keys` as the snapshot `target` holds them (a key it lacks is taken out),
+    // and leaves every other key of the store as it is. Empty on success. Here one read and one
+    // write of the whole store; a store written key by key writes only these keys.
+    virtual QString writeKeys(const QJsonObject &target, const QStringList &keys)
+    {
+        QString error;
+        const std::optional<QJsonObject> now = snapshot(&error);
+        if (!now)
+            return error;
+        const QJsonObject wanted = keyValues(target);
+        QJsonObject values = keyValues(*now);
+        for (const QString &key : keys) {
+            if (wanted.contains(key))
+                values.insert(key, wanted.value(key));
+            else
+                values.remove(key);
+        }
+        // The write that completes the target writes the target itself: a snapshot may say more
+        // than its keys (the file's, whether the file is there at all).
+        return restoreSnapshot(values == wanted ? target : snapshotOfKeys(values));
+    }
+
     std::optional<ProxySettings> read(QString *error)
     {
         const std::optional<QJsonObject> raw = snapshot(error);

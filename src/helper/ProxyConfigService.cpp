@@ -102,6 +102,20 @@ QJsonObject changedKeys(const QJsonObject &before, const QJsonObject &after)
     return changed;
 }
 
+// Whether `a` and `b` hold the same value for each of `keys` (a key absent from both counts as same).
+bool sameKeys(const QStringList &keys, const QJsonObject &a, const QJsonObject &b)
+{
+    return std::all_of(keys.cbegin(), keys.cend(), [&](const QString &key) { return a.value(key) == b.value(key); });
+}
+
+void appendNew(QStringList &list, const QStringList &more)
+{
+    for (const QString &item : more) {
+        if (!list.contains(item))
+            list.append(item);
+    }
+}
+
 } // namespace
 
 ProxyConfigService::ProxyConfigService(ProxyBackend &backend, SavedProxyState &state, const QString &version)
@@ -168,8 +182,13 @@ ProxyConfigService::Reply ProxyConfigService::callDisable(const QJsonObject &par
         return failure(QStringLiteral("filterInterface must be a boolean"));
     Restore restored;
     const QString error = disableProxy(*filter, &restored);
-    if (!error.isEmpty())
-        return failure(error);
+    if (!error.isEmpty()) {
+        Reply reply = failure(error);
+        // The store did not take it yet, and this daemon goes on by itself (RestoreRetry, its next
+        // start): the caller's part is done.
+        reply.restoreWaits = m_restorePending;
+        return reply;
+    }
     return {outcomeReply(restored), {}};
 }
 
@@ -356,18 +375,26 @@ ProxyConfigService::Restore ProxyConfigService::restoreEntry(const SavedProxySta
     const std::optional<QJsonObject> current = m_backend.snapshot(&error);
     if (!current && !m_retrying)
         qCWarning(lcHelper).noquote() << "the desktop proxy cannot be read (" + error + "); the saved copy is written back whole";
-    const RestorePlan plan = whole || !current ? RestorePlan{saved.toRestore, {}, false} : planRestore(saved, current);
+    RestorePlan plan = whole || !current ? RestorePlan{saved.toRestore, {}, false} : planRestore(saved, current);
+    if (!m_backend.isValidSnapshot(plan.target)) {
+        // Recorded, it would replace the user's copy with what no restore can write.
+        qCWarning(lcHelper).noquote() << "the restore's decision holds what the desktop store does not take; the saved copy is written back whole";
+        plan = RestorePlan{saved.toRestore, {}, false};
+    }
+    QStringList usersOwn = saved.stage == SavedProxyState::Stage::Restoring ? saved.usersOwnKeys : QStringList();
+    appendNew(usersOwn, plan.usersOwnKeys);
     if (!plan.nothingToWrite) {
         // Decided once, before the first write: a retry after a write that failed half-way
-        // finishes this, rather than taking the half-restored store for a change of the user's.
-        // Best effort: without it the copy stays as it was, and a later attempt decides afresh.
-        error = m_state.save({m_backend.name(), SavedProxyState::Stage::Restoring, plan.target, current});
-        if (!error.isEmpty())
+        // finishes this. Best effort: without it the copy stays as it was, and a later attempt
+        // decides afresh, where the keys this one wrote hold their saved values (RestorePlan).
+        error = m_state.save({m_backend.name(), SavedProxyState::Stage::Restoring, plan.target, current, usersOwn});
+        if (!error.isEmpty() && !m_retrying)
             qCWarning(lcHelper).noquote() << "the restore's decision was not recorded; writing the desktop all the same:" << error;
-        error = writeAndConfirm(plan.target);
-        if (!error.isEmpty()) {
-            Restore failed = restoreFailed(QStringLiteral("the restore of the user's proxy settings did not land: ") + error, true);
-            failed.usersOwnKeys = plan.usersOwnKeys;
+        const Written written = writeAndConfirm(plan.target, current);
+        appendNew(usersOwn, written.leftToUser);
+        if (!written.error.isEmpty()) {
+            Restore failed = restoreFailed(QStringLiteral("the restore of the user's proxy settings did not land: ") + written.error, true);
+            failed.usersOwnKeys = usersOwn;
             return failed;
         }
     }
@@ -376,13 +403,13 @@ ProxyConfigService::Restore ProxyConfigService::restoreEntry(const SavedProxySta
         return restoreFailed(QStringLiteral("restored, but cannot remove %1").arg(m_state.filePath()), false);
     if (m_retrying)
         qCInfo(lcHelper).noquote() << "the restore that did not land is done now";
-    if (plan.usersOwnKeys.isEmpty()) {
+    if (usersOwn.isEmpty()) {
         qCInfo(lcHelper).noquote() << "the user's saved proxy settings are restored";
         return restoreDone(Restore::Outcome::Whole);
     }
     qCInfo(lcHelper).noquote() << "the desktop proxy was changed since the last enable; the user's change stays ("
-                                      + plan.usersOwnKeys.join(QStringLiteral(", ")) + "), the saved setting is back for the rest";
-    return restoreDone(Restore::Outcome::UsersOwnKept, plan.usersOwnKeys);
+                                      + usersOwn.join(QStringLiteral(", ")) + "), the saved setting is back for the rest";
+    return restoreDone(Restore::Outcome::UsersOwnKept, usersOwn);
 }
 
 ProxyConfigService::Restore ProxyConfigService::restoreWithoutCopy(const QString &lost, bool copyStays)
@@ -397,28 +424,38 @@ ProxyConfigService::Restore ProxyConfigService::restoreWithoutCopy(const QString
     if (!listeners.isEmpty() && !current)
         return restoreFailed(QStringLiteral("the desktop proxy cannot be read: ") + error, true);
     const Restore::Outcome outcome = lost.isEmpty() ? Restore::Outcome::NothingSaved : Restore::Outcome::CopyLost;
+    const QString copy = lost.isEmpty() ? QStringLiteral("no copy of the user's proxy settings was kept")
+                         : copyStays    ? QStringLiteral("the user's copy of the proxy settings cannot be used for now (") + lost + QStringLiteral(")")
+                                        : QStringLiteral("the user's copy of the proxy settings was lost (") + lost + QStringLiteral(")");
     const std::optional<QJsonObject> target = current ? inPlaceOfListener(*current, listeners) : std::nullopt;
     if (target) {
-        error = writeAndConfirm(*target);
-        if (!error.isEmpty())
-            return restoreFailed(QStringLiteral("the restore of the user's proxy settings did not land: ") + error, true);
+        const Written written = writeAndConfirm(*target, current);
+        if (!written.error.isEmpty())
+            return restoreFailed(QStringLiteral("the restore of the user's proxy settings did not land: ") + written.error, true);
         if (copyStays)
-            m_state.recordWrittenInPlace(changedKeys(m_backend.keyValues(*current), m_backend.keyValues(*target)));
+            keepWrittenInPlace(*current, *target, written.leftToUser);
         if (!m_retrying)
-            qCWarning(lcHelper).noquote()
-                << (lost.isEmpty()  ? QStringLiteral("no copy of the user's proxy settings was kept")
-                    : copyStays     ? QStringLiteral("the user's copy of the proxy settings cannot be used for now (") + lost + QStringLiteral(")")
-                                    : QStringLiteral("the user's copy of the proxy settings was lost (") + lost + QStringLiteral(")"))
-                       + QStringLiteral("; the desktop proxy named the client's listener and is set to no proxy there");
+            qCWarning(lcHelper).noquote() << copy + QStringLiteral("; the desktop proxy named the client's listener and is set to no proxy there");
     } else if (!lost.isEmpty() && !m_retrying) {
-        qCWarning(lcHelper).noquote() << "the user's copy of the proxy settings was lost (" + lost
-                                             + "); the desktop proxy names no listener of the client's and stays as it is";
+        qCWarning(lcHelper).noquote() << copy + QStringLiteral("; the desktop proxy names no listener of the client's and stays as it is");
     }
     if (copyStays)
         return restoreDone(outcome);
     forgetEnable();
     m_state.clear();
     return restoreDone(target || !lost.isEmpty() ? Restore::Outcome::CopyLost : Restore::Outcome::NothingSaved);
+}
+
+void ProxyConfigService::keepWrittenInPlace(const QJsonObject &before, const QJsonObject &target, const QStringList &leftToUser)
+{
+    QJsonObject wrote = changedKeys(m_backend.keyValues(before), m_backend.keyValues(target));
+    for (const QString &key : leftToUser)
+        wrote.remove(key);
+    const QString error = m_state.recordWrittenInPlace(wrote);
+    if (!error.isEmpty() && !m_retrying)
+        qCWarning(lcHelper).noquote() << "what was written in place of the listener is not on record; once the user's copy "
+                                         "can be read, a restore takes it for the user's:"
+                                      << error;
 }
 
 std::optional<QJsonObject> ProxyConfigService::inPlaceOfListener(const QJsonObject &current, const QList<Listener> &listeners) const
@@ -473,52 +510,108 @@ RestorePlan ProxyConfigService::planRestore(const SavedProxyState::Entry &saved,
 
 QJsonObject ProxyConfigService::untouchedOf(const SavedProxyState::Entry &saved, const QJsonObject &current) const
 {
-    // A key is untouched while it holds what the record says, or what this daemon wrote since in
-    // its place: the decided value of a restore cut short, or "no proxy" where a restore without a
-    // usable copy found the listener.
-    const QJsonObject ours = saved.stage == SavedProxyState::Stage::Restoring ? m_backend.keyValues(saved.toRestore)
-                                                                              : m_state.writtenInPlace();
-    const bool restoring = saved.stage == SavedProxyState::Stage::Restoring;
     QJsonObject untouched = m_backend.keyValues(saved.untouched.value_or(QJsonObject()));
-    const QJsonObject now = m_backend.keyValues(current);
-    if (!restoring && ours.isEmpty())
+    if (saved.stage == SavedProxyState::Stage::Restoring) {
+        // A key that holds the decided value is this daemon's own write of a restore cut short.
+        const QJsonObject decided = m_backend.keyValues(saved.toRestore);
+        const QJsonObject now = m_backend.keyValues(current);
+        for (auto it = decided.begin(); it != decided.end(); ++it) {
+            if (now.value(it.key()) == it.value())
+                takeKey(untouched, it.key(), now);
+        }
+        return m_backend.snapshotOfKeys(untouched);
+    }
+    // What a restore without a usable copy wrote in place of the listener is this daemon's, not
+    // the user's: a change of theirs is measured from it, so its "no proxy" exceptions are never
+    // taken for entries they added. A null stands for a key taken out.
+    const QJsonObject inPlace = m_state.writtenInPlace();
+    if (inPlace.isEmpty())
         return saved.untouched.value_or(QJsonObject());
-    QStringList keys = untouched.keys() + now.keys() + ours.keys();
-    keys.removeDuplicates();
-    for (const QString &key : keys) {
-        // A null written in place stands for a key taken out.
-        const QJsonValue wrote = ours.value(key);
-        const bool same = !restoring && wrote.isNull() ? now.value(key).isNull() || now.value(key).isUndefined()
-                                                       : now.value(key) == wrote;
-        if (!same || (!restoring && !ours.contains(key)))
-            continue;
-        takeKey(untouched, key, now);
+    for (auto it = inPlace.begin(); it != inPlace.end(); ++it) {
+        if (it.value().isNull())
+            untouched.remove(it.key());
+        else
+            untouched.insert(it.key(), it.value());
     }
     return m_backend.snapshotOfKeys(untouched);
 }
 
-QString ProxyConfigService::writeAndConfirm(const QJsonObject &target)
+ProxyConfigService::Written ProxyConfigService::writeAndConfirm(const QJsonObject &target, const std::optional<QJsonObject> &found)
 {
-    QString error = m_backend.restoreSnapshot(target);
-    if (!error.isEmpty())
-        return error;
+    // Without what the restore found there is nothing to tell the user's change by: all of it.
+    Written written = found ? writeGroups(target, *found) : Written{m_backend.restoreSnapshot(target), {}};
+    if (!written.error.isEmpty())
+        return written;
     // A store may take a write and drop it (gsettings with the session bus gone exits 0): the
     // restore is done only when the store shows it.
+    QString error;
     const std::optional<QJsonObject> shown = m_backend.snapshot(&error);
-    if (!shown)
-        return QStringLiteral("the desktop proxy cannot be read back: ") + error;
+    if (!shown) {
+        written.error = QStringLiteral("the desktop proxy cannot be read back: ") + error;
+        return written;
+    }
     const QJsonObject meant = m_backend.keyValues(target);
+    const QJsonObject before = found ? m_backend.keyValues(*found) : QJsonObject();
     const QJsonObject now = m_backend.keyValues(*shown);
     QStringList differing;
-    QStringList keys = meant.keys() + now.keys();
-    keys.removeDuplicates();
-    for (const QString &key : keys) {
-        if (meant.value(key) != now.value(key))
-            differing.append(key);
+    for (const ProxyBackend::KeyGroup &group : RestorePlan::groupsOf(m_backend, {meant, now})) {
+        if (written.leftToUser.contains(group.keys.first()) || sameKeys(group.keys, meant, now))
+            continue;
+        // Neither what the restore found nor what it wrote: the user's, set right after its write.
+        // What still holds what it found is a write the store did not take.
+        if (found && !sameKeys(group.keys, before, now)) {
+            written.leftToUser.append(group.keys);
+            continue;
+        }
+        differing.append(group.keys);
     }
-    if (differing.isEmpty())
-        return {};
-    return QStringLiteral("the desktop proxy does not show it (%1)").arg(differing.join(QStringLiteral(", ")));
+    if (!differing.isEmpty())
+        written.error = QStringLiteral("the desktop proxy does not show it (%1)").arg(differing.join(QStringLiteral(", ")));
+    return written;
+}
+
+ProxyConfigService::Written ProxyConfigService::writeGroups(const QJsonObject &target, const QJsonObject &found)
+{
+    using Role = ProxyBackend::KeyGroup::Role;
+    const QJsonObject meant = m_backend.keyValues(target);
+    const QJsonObject before = m_backend.keyValues(found);
+    // The mode last, so the desktop never switches to a half-written configuration.
+    QList<ProxyBackend::KeyGroup> groups = RestorePlan::groupsOf(m_backend, {meant, before});
+    std::stable_partition(groups.begin(), groups.end(), [](const ProxyBackend::KeyGroup &group) { return group.role != Role::Mode; });
+    Written written;
+    bool routeLeft = false;
+    for (const ProxyBackend::KeyGroup &group : groups) {
+        if (sameKeys(group.keys, meant, before))
+            continue;
+        // Read again just before its own write: what the user changes while the restore writes is
+        // lost to the one write under way at most, not to the whole restore.
+        QString error;
+        const std::optional<QJsonObject> shown = m_backend.snapshot(&error);
+        if (!shown) {
+            if (written.error.isEmpty())
+                written.error = QStringLiteral("the desktop proxy cannot be read: ") + error;
+            continue;
+        }
+        const QJsonObject now = m_backend.keyValues(*shown);
+        if (sameKeys(group.keys, meant, now))
+            continue;
+        // Changed since the restore found it: the user's, and a proxy of theirs keeps the mode
+        // it works with, as a restore decides for a change made while connected.
+        if (!sameKeys(group.keys, before, now) || (group.role == Role::Mode && routeLeft)) {
+            written.leftToUser.append(group.keys);
+            routeLeft = routeLeft || group.role == Role::Route;
+            continue;
+        }
+        QStringList keys;
+        for (const QString &key : group.keys) {
+            if (meant.value(key) != now.value(key))
+                keys.append(key);
+        }
+        error = m_backend.writeKeys(target, keys);
+        if (written.error.isEmpty())
+            written.error = error;
+    }
+    return written;
 }
 
 ProxyConfigService::Restore ProxyConfigService::pending(Restore restore)

@@ -35,6 +35,8 @@ public:
     {
         QJsonValue result;
         QString error; // empty on success
+        // With an error: the restore did not land yet, and waits in this daemon's hands.
+        bool restoreWaits = false;
     };
 
     // A connection as the server numbers them; 0 is a caller outside any connection, whose end
@@ -104,8 +106,19 @@ private:
     RestorePlan planRestore(const SavedProxyState::Entry &saved, const std::optional<QJsonObject> &current);
     // What a key group holds while nobody but this daemon changed it, for the record's state.
     QJsonObject untouchedOf(const SavedProxyState::Entry &saved, const QJsonObject &current) const;
-    // Writes `target` and reads the store back: empty when it shows every key as meant.
-    QString writeAndConfirm(const QJsonObject &target);
+    // How a restore's writes ended: `error` is empty when the store shows every key as meant but
+    // for `leftToUser`, the key groups the user changed while they were under way, left as set.
+    struct Written
+    {
+        QString error;
+        QStringList leftToUser;
+    };
+    // Writes `target` and reads the store back. With `found`, the store as the restore found it,
+    // a group that changed since is the user's and stays (writeGroups).
+    Written writeAndConfirm(const QJsonObject &target, const std::optional<QJsonObject> &found);
+    Written writeGroups(const QJsonObject &target, const QJsonObject &found);
+    // Records what a restore without a usable copy wrote over `before`, as this daemon's.
+    void keepWrittenInPlace(const QJsonObject &before, const QJsonObject &target, const QStringList &leftToUser);
     // Whether the snapshot's settings name one of the listeners.
     bool namesListener(const QJsonObject &snapshot, const QList<Listener> &listeners) const;
     // `current` with every place traffic is sent that names a listener set to the store's "no

@@ -8,25 +8,6 @@ namespace {
 
 using KeyGroup = ProxyBackend::KeyGroup;
 
-// The backend's groups, and every other key one of the snapshots holds as a group of its own (a
-// key of a hand-written file, say), so each key is decided once.
-QList<KeyGroup> everyGroup(const ProxyBackend &backend, const QList<QJsonObject> &snapshots)
-{
-    QList<KeyGroup> groups = backend.keyGroups();
-    QSet<QString> grouped;
-    for (const KeyGroup &group : groups)
-        grouped.unite(QSet<QString>(group.keys.begin(), group.keys.end()));
-    for (const QJsonObject &snapshot : snapshots) {
-        for (const QString &key : snapshot.keys()) {
-            if (grouped.contains(key))
-                continue;
-            grouped.insert(key);
-            groups.append({KeyGroup::Role::Other, {key}});
-        }
-    }
-    return groups;
-}
-
 bool changedSince(const KeyGroup &group, const QJsonObject &applied, const QJsonObject &current)
 {
     for (const QString &key : group.keys) {
@@ -35,6 +16,7 @@ bool changedSince(const KeyGroup &group, const QJsonObject &applied, const QJson
     }
     return false;
 }
+
 
 // The saved list with the user's changes since the enable: the entries they added (there now, not
 // in what the enable wrote) added, the entries they removed (in what the enable wrote, not there
@@ -85,18 +67,38 @@ std::optional<QJsonObject> mergedGroup(const ProxyBackend &backend, const KeyGro
 
 } // namespace
 
+QList<ProxyBackend::KeyGroup> RestorePlan::groupsOf(const ProxyBackend &backend, const QList<QJsonObject> &keyValues)
+{
+    QList<KeyGroup> groups = backend.keyGroups();
+    QSet<QString> grouped;
+    for (const KeyGroup &group : groups)
+        grouped.unite(QSet<QString>(group.keys.begin(), group.keys.end()));
+    for (const QJsonObject &values : keyValues) {
+        for (const QString &key : values.keys()) {
+            if (grouped.contains(key))
+                continue;
+            grouped.insert(key);
+            groups.append({KeyGroup::Role::Other, {key}});
+        }
+    }
+    return groups;
+}
+
 RestorePlan RestorePlan::decide(const ProxyBackend &backend, const QJsonObject &saved, const QJsonObject &applied,
                                 const QJsonObject &current)
 {
     const QJsonObject savedKeys = backend.keyValues(saved);
     const QJsonObject appliedKeys = backend.keyValues(applied);
     const QJsonObject currentKeys = backend.keyValues(current);
-    const QList<KeyGroup> groups = everyGroup(backend, {savedKeys, appliedKeys, currentKeys});
+    const QList<KeyGroup> groups = groupsOf(backend, {savedKeys, appliedKeys, currentKeys});
 
+    // A group that holds its saved values is no change of the user's, whatever the enable left:
+    // either value gives the same keys, and a restore cut short leaves exactly that (its own
+    // writes), which must not keep the enable's mode in place of the user's.
     QList<bool> usersOwn;
     bool routeChanged = false;
     for (const KeyGroup &group : groups) {
-        usersOwn.append(changedSince(group, appliedKeys, currentKeys));
+        usersOwn.append(changedSince(group, appliedKeys, currentKeys) && changedSince(group, savedKeys, currentKeys));
         routeChanged = routeChanged || (group.role == KeyGroup::Role::Route && usersOwn.last());
     }
 
@@ -116,7 +118,10 @@ RestorePlan RestorePlan::decide(const ProxyBackend &backend, const QJsonObject &
             continue;
         }
         if (const std::optional<QJsonObject> values = mergedGroup(backend, group, savedKeys, appliedKeys, currentKeys)) {
-            plan.usersOwnKeys.append(group.list);
+            // Their changes may only have taken out entries of the client's: the saved list is
+            // back as it was, and nothing of theirs is kept.
+            if (changedSince(group, savedKeys, *values))
+                plan.usersOwnKeys.append(group.list);
             take(group.keys, *values);
             continue;
         }

@@ -17,6 +17,10 @@ class RestorePlan
 public:
     // `saved`, `applied` and `current` are snapshots in the backend's form: the user's settings
     // before the enable, what the enable left, and what the store holds now.
+    // The backend's key groups, and every other key one of `keyValues` holds as a group of its own
+    // (a key of a hand-written file), so that each key is decided, and written, once.
+    static QList<ProxyBackend::KeyGroup> groupsOf(const ProxyBackend &backend, const QList<QJsonObject> &keyValues);
+
     static RestorePlan decide(const ProxyBackend &backend, const QJsonObject &saved, const QJsonObject &applied,
                               const QJsonObject &current);
 

@@ -22,6 +22,7 @@ const QString kFound = QStringLiteral("found");
 const QString kRestoring = QStringLiteral("restoring");
 const QString kListeners = QStringLiteral("listeners");
 const QString kWrittenInPlace = QStringLiteral("writtenInPlace");
+const QString kUsersOwnKept = QStringLiteral("usersOwnKept");
 
 const QString kSaved = QStringLiteral("saved");
 const QString kAppliedState = QStringLiteral("applied");
@@ -120,6 +121,8 @@ QString SavedProxyState::save(const Entry &entry)
     };
     if (entry.untouched)
         object.insert(entry.stage == Stage::Applied ? kApplied : kFound, *entry.untouched);
+    if (entry.stage == Stage::Restoring && !entry.usersOwnKeys.isEmpty())
+        object.insert(kUsersOwnKept, QJsonArray::fromStringList(entry.usersOwnKeys));
     return write(filePath(), object);
 }
 
@@ -130,6 +133,7 @@ QString SavedProxyState::recordApplied(const QJsonObject &applied)
         object.insert(kApplied, applied);
         object.remove(kFound);
         object.remove(kRestoring);
+        object.remove(kUsersOwnKept);
     });
 }
 
@@ -203,6 +207,12 @@ SavedProxyState::Loaded SavedProxyState::load(const std::function<bool(const QJs
         entry.untouched = object->value(kApplied).toObject();
     else if (entry.stage == Stage::Restoring && object->value(kFound).isObject())
         entry.untouched = object->value(kFound).toObject();
+    if (entry.stage == Stage::Restoring) {
+        for (const QJsonValue &key : object->value(kUsersOwnKept).toArray()) {
+            if (key.isString())
+                entry.usersOwnKeys.append(key.toString());
+        }
+    }
     // Refused by the backend that wrote it (a value it would never write, a key it does not
     // manage): no restore could ever write it, so it is as damaged as a file cut in half.
     if (isUsable && !isUsable(entry.toRestore)) {

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -44,6 +45,9 @@ public:
         // (applied), or the store as the restore found it (restoring; absent in an older helper's
         // record, which is then written whole).
         std::optional<QJsonObject> untouched;
+        // The keys a restore decided to leave as the user set them (restoring), so that the try
+        // that finishes it says so too.
+        QStringList usersOwnKeys = {};
     };
 
     // The client's listener as an enable names it.

@@ -12,10 +12,11 @@
 #include "helper/ProxySettings.h"
 #include "helper/SavedProxyState.h"
 
-// The file store as real stores misbehave: with `dropWrites`, it takes that many restores' writes
-// and answers success while it drops them, as gsettings does with the session bus gone; with
-// `cutShort`, it writes every key of a restore but the mode (written last) and then fails with
-// `failure`, as a store that goes away half-way through does.
+// The file store as real stores misbehave: with `dropWrites`, it takes that many writes (a restore
+// writes key group by key group) and answers success while it drops them, as gsettings does with
+// the session bus gone; with `cutShort`, it takes the first write and fails every later one with
+// `failure`, as a store that goes away half-way through a restore does; `beforeWrite` runs just
+// before each group's write, where a case plays the user.
 class FaultyFileBackend : public FileProxyBackend
 {
 public:
@@ -34,24 +35,37 @@ public:
             --dropWrites;
             return {};
         }
-        if (!cutShort)
-            return FileProxyBackend::restoreSnapshot(snapshot);
-        QString error;
-        QJsonObject content = keyValues(FileProxyBackend::snapshot(&error).value_or(QJsonObject()));
-        const QJsonObject target = keyValues(snapshot);
-        for (auto it = target.begin(); it != target.end(); ++it) {
-            if (it.key() != QLatin1String("mode"))
-                content.insert(it.key(), it.value());
+        if (cutShort && m_wroteBeforeGone)
+            return failure;
+        m_wroteBeforeGone = cutShort;
+        return FileProxyBackend::restoreSnapshot(snapshot);
+    }
+
+    QString writeKeys(const QJsonObject &target, const QStringList &keys) override
+    {
+        if (beforeWrite)
+            beforeWrite(keys);
+        if (dropWrites > 0) {
+            --dropWrites;
+            return {};
         }
-        FileProxyBackend::restoreSnapshot(snapshotOfKeys(content));
-        return failure;
+        if (cutShort && m_wroteBeforeGone)
+            return failure;
+        const QString error = FileProxyBackend::writeKeys(target, keys);
+        m_wroteBeforeGone = cutShort;
+        return error;
     }
 
     // Runs as an enable writes the store, after the copy of the user's setting was saved.
     std::function<void()> onApply;
+    // Runs before each key group a restore writes, with its keys.
+    std::function<void(const QStringList &keys)> beforeWrite;
     int dropWrites = 0;
     bool cutShort = false;
     QString failure = QStringLiteral("the store went away");
+
+private:
+    bool m_wroteBeforeGone = false;
 };
 
 // A company's proxy, as a user's own setting before the client came.

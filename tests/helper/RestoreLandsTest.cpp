@@ -82,12 +82,14 @@ TEST(RestoreLandsTest, ARestoreTheStoreDropsIsNotDoneAndTheNextStartFinishesIt)
     {
         ProxyConfigService service(desktop.backend, desktop.state, "1.0");
         ASSERT_TRUE(enableTheListener(service).isEmpty());
-        desktop.backend.dropWrites = 1;
+        desktop.backend.dropWrites = 1000;
         const ProxyConfigService::Reply reply = disable(service);
         EXPECT_TRUE(reply.error.contains("did not land")) << reply.error.toStdString();
+        EXPECT_TRUE(reply.restoreWaits);
         EXPECT_EQ(stageOnDisk(desktop.state), SavedProxyState::Stage::Restoring);
         EXPECT_TRUE(desktop.namesTheListener());
     }
+    desktop.backend.dropWrites = 0;
     ProxyConfigService next(desktop.backend, desktop.state, "1.0");
     EXPECT_TRUE(next.restoreLeftover().isEmpty());
     EXPECT_EQ(desktop.read(), autoconfig());
