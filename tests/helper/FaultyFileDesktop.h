@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -45,8 +46,8 @@ public:
     {
         if (beforeWrite)
             beforeWrite(keys);
-        if (dropWrites > 0) {
-            --dropWrites;
+        if (dropWrites > 0 || keys.contains(dropsGroupOf)) {
+            dropWrites = std::max(0, dropWrites - 1);
             return {};
         }
         if (cutShort && m_wroteBeforeGone)
@@ -61,6 +62,8 @@ public:
     // Runs before each key group a restore writes, with its keys.
     std::function<void(const QStringList &keys)> beforeWrite;
     int dropWrites = 0;
+    // Writes of the group that holds this key are dropped, for good.
+    QString dropsGroupOf;
     bool cutShort = false;
     QString failure = QStringLiteral("the store went away");
 

@@ -213,6 +213,9 @@ TEST(GVariantTextTest, QuotesAndParsesTheSchemaTypes)
     EXPECT_EQ(GVariantText::parseStringArray("['localhost', '127.0.0.0/8', '::1']"), QStringList({"localhost", "127.0.0.0/8", "::1"}));
     EXPECT_EQ(GVariantText::parseInt("8080"), 8080);
     EXPECT_EQ(GVariantText::parseInt("int32 0"), 0);
+    // Control characters go escaped, as GLib's parser takes them, and GLib's own escapes read back.
+    EXPECT_EQ(GVariantText::quote("tab\there\u0085"), "'tab\\u0009here\\u0085'");
+    EXPECT_EQ(GVariantText::parseString("'a\\tb\\u0001c\\U0001F600'"), QString("a\tb\u0001c") + QString::fromUcs4(U"\U0001F600"));
 }
 
 TEST(GSettingsBackendTest, RoundTripUnderAPrivateSessionBus)
@@ -309,6 +312,35 @@ TEST(GSettingsBackendTest, AChangeWhileConnectedStaysAndTheRestComesBack)
         EXPECT_EQ(session.get(kProxy + ".socks", "host"), "''") << row.name;
         EXPECT_EQ(session.get(kProxy + ".socks", "port"), "0") << row.name;
     }
+}
+
+// Exceptions GLib prints in its own ways (a tab escaped, an apostrophe in double quotes) are
+// written so the store takes them and read back as written: the user's addition is merged in and
+// the restore lands.
+TEST(GSettingsBackendTest, ExceptionsWithATabOrAnApostropheComeBackWithTheUsersAddition)
+{
+    if (const std::string why = gsettingsUnavailable(); !why.empty())
+        GTEST_SKIP() << WantedSkip::tool(why);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    GnomeSession session(dir);
+    ASSERT_TRUE(session.start()) << session.output().constData();
+    ASSERT_TRUE(setCorporateProxy(session));
+    ASSERT_TRUE(session.set(kProxy, "ignore-hosts", "['localhost', 'tab\\there', \"o'neil.example\"]"));
+    ASSERT_FALSE(session.call(HelperProtocol::kEnableProxy, enableParams()).contains("error"));
+    QJsonArray connected = kExceptions;
+    connected.append("printer.lan");
+    QStringList entries;
+    for (const QJsonValue &entry : connected)
+        entries.append(entry.toString());
+    ASSERT_TRUE(session.set(kProxy, "ignore-hosts", GVariantText::stringArray(entries)));
+
+    const QJsonObject disabled = session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
+    EXPECT_FALSE(disabled.contains("error")) << text(disabled);
+    EXPECT_EQ(session.get(kProxy, "ignore-hosts"), "['localhost', 'tab\\there', \"o'neil.example\", 'printer.lan']");
+    EXPECT_EQ(session.get(kProxy + ".http", "host"), "'corp-proxy.example'");
+    EXPECT_FALSE(QFile::exists(dir.filePath("state/saved-proxy-settings.json")));
 }
 
 // From the schema's defaults ("no proxy"): an exception added leaves the proxy off, with the

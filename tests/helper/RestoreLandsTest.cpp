@@ -79,9 +79,15 @@ TEST(RestoreLandsTest, ARestoreTheStoreDropsIsNotDoneAndTheNextStartFinishesIt)
 {
     Desktop desktop;
     ASSERT_TRUE(desktop.backend.apply(autoconfig()).isEmpty());
+    ProxySettings theirs = autoconfig();
     {
         ProxyConfigService service(desktop.backend, desktop.state, "1.0");
         ASSERT_TRUE(enableTheListener(service).isEmpty());
+        // While connected the user adds an exception of their own, which the restore keeps.
+        ProxySettings connected = desktop.read();
+        connected.ignoreHosts.append("printer.lan");
+        ASSERT_TRUE(FileProxyBackend(desktop.dir.filePath("settings.json")).apply(connected).isEmpty());
+        theirs.ignoreHosts.append("printer.lan");
         desktop.backend.dropWrites = 1000;
         const ProxyConfigService::Reply reply = disable(service);
         EXPECT_TRUE(reply.error.contains("did not land")) << reply.error.toStdString();
@@ -91,9 +97,74 @@ TEST(RestoreLandsTest, ARestoreTheStoreDropsIsNotDoneAndTheNextStartFinishesIt)
     }
     desktop.backend.dropWrites = 0;
     ProxyConfigService next(desktop.backend, desktop.state, "1.0");
+    MessageCapture log;
     EXPECT_TRUE(next.restoreLeftover().isEmpty());
-    EXPECT_EQ(desktop.read(), autoconfig());
+    EXPECT_EQ(desktop.read(), theirs);
     EXPECT_FALSE(desktop.state.anyRecord());
+    // The try that finishes it says what it kept, as the first would have.
+    EXPECT_TRUE(log.contains("the user's change stays (ignore_hosts)")) << log.messages().join('\n').toStdString();
+}
+
+// What the user changes while a restore writes stays theirs: each group is read again just before
+// its own write. Their own SOCKS proxy, set as the restore writes the exceptions, keeps the mode
+// it works with; the rest comes back.
+TEST(RestoreLandsTest, AChangeMadeWhileTheRestoreWritesStaysTheUsers)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    desktop.backend.beforeWrite = [&](const QStringList &keys) {
+        if (!keys.contains("ignore_hosts"))
+            return;
+        ProxySettings theirs = desktop.read();
+        theirs.socksHost = "10.1.2.3";
+        theirs.socksPort = 1080;
+        ASSERT_TRUE(FileProxyBackend(desktop.dir.filePath("settings.json")).apply(theirs).isEmpty());
+    };
+    const ProxyConfigService::Reply reply = disable(service);
+    desktop.backend.beforeWrite = nullptr;
+    EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
+    EXPECT_EQ(outcomeOf(reply), "usersOwnKept");
+    const ProxySettings after = desktop.read();
+    EXPECT_EQ(after.socksHost, "10.1.2.3");
+    EXPECT_EQ(after.socksPort, 1080);
+    EXPECT_EQ(after.mode, ProxySettings::Mode::Manual);
+    EXPECT_EQ(after.httpHost, "corp-proxy.example");
+    EXPECT_EQ(after.ignoreHosts, companyProxy().ignoreHosts);
+    EXPECT_FALSE(desktop.state.anyRecord());
+}
+
+// The read-back looks at every key: a store that takes every write but the exceptions' has not
+// given the user's setting back, and the record waits until it has.
+TEST(RestoreLandsTest, AStoreThatDropsOnlyTheExceptionsHasNotTakenTheRestore)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(enableTheListener(service).isEmpty());
+    desktop.backend.dropsGroupOf = "ignore_hosts";
+    const ProxyConfigService::Reply reply = disable(service);
+    EXPECT_TRUE(reply.error.contains("does not show it (ignore_hosts)")) << reply.error.toStdString();
+    EXPECT_TRUE(desktop.state.anyRecord());
+    desktop.backend.dropsGroupOf.clear();
+    EXPECT_TRUE(service.retryRestore().isEmpty());
+    EXPECT_EQ(desktop.read(), companyProxy());
+    EXPECT_FALSE(desktop.state.anyRecord());
+}
+
+// An enable whose listener cannot be put on record changes nothing: a copy lost later could not
+// be told from the user's own setting.
+TEST(RestoreLandsTest, AnEnableWhoseListenerCannotBeRecordedChangesNothing)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(QDir().mkpath(desktop.state.listenerFilePath()));
+    const QString error = enableTheListener(service);
+    EXPECT_TRUE(error.startsWith("proxy settings left unchanged")) << error.toStdString();
+    EXPECT_EQ(desktop.read(), companyProxy());
+    EXPECT_FALSE(desktop.state.exists());
 }
 
 // A store that takes the writes only at the fourth try: the helper's own retry lands the restore,
@@ -160,7 +231,12 @@ TEST(RestoreLandsTest, AnEnableAfterARestoreCutShortStartsAfresh)
     ASSERT_EQ(stageOnDisk(desktop.state), SavedProxyState::Stage::Restoring);
     desktop.backend.cutShort = false;
 
+    ASSERT_TRUE(service.restorePending());
     ASSERT_TRUE(enableTheListener(service).isEmpty());
+    // The restore that waited is over: a try now would give the desktop back while connected.
+    EXPECT_FALSE(service.restorePending());
+    EXPECT_TRUE(service.retryRestore().isEmpty());
+    EXPECT_TRUE(desktop.namesTheListener());
     ProxySettings off = desktop.read();
     off.mode = ProxySettings::Mode::None;
     FileProxyBackend page(desktop.dir.filePath("settings.json"));
@@ -248,7 +324,13 @@ TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
         EXPECT_TRUE(QFile::exists(copy));
         EXPECT_FALSE(QFile::exists(copy + ".damaged"));
 
-        // The fault passes: the user's own setting comes back whole.
+        // Meanwhile the user adds an exception to the "no proxy" written in place.
+        ProxySettings meanwhile = desktop.read();
+        meanwhile.ignoreHosts.append("printer.lan");
+        ASSERT_TRUE(FileProxyBackend(desktop.dir.filePath("settings.json")).apply(meanwhile).isEmpty());
+
+        // The fault passes: the user's own setting comes back, with that exception and nothing
+        // else of what was written in place.
         if (harm == Harm::AFolderInItsPlace) {
             ASSERT_TRUE(QDir(copy).removeRecursively());
         }
@@ -259,9 +341,28 @@ TEST(RestoreLandsTest, ACopyThatCannotBeUsedNeverLeavesTheListener)
         file.close();
         const ProxyConfigService::Reply again = disable(service);
         EXPECT_TRUE(again.error.isEmpty()) << again.error.toStdString();
-        EXPECT_EQ(desktop.read(), companyProxy());
+        ProxySettings expected = companyProxy();
+        expected.ignoreHosts.append("printer.lan");
+        EXPECT_EQ(desktop.read(), expected);
         EXPECT_FALSE(desktop.state.anyRecord());
     }
+}
+
+// A copy lost where the listener is named in more than one place (its HTTP and its SOCKS port):
+// every one of them becomes "no proxy".
+TEST(RestoreLandsTest, ALostCopyTakesTheListenerOutOfEveryPlace)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+    ProxyConfigService service(desktop.backend, desktop.state, "1.0");
+    ASSERT_TRUE(service.enableProxy(9998, 9999, {}, {}, true, kExceptions).isEmpty());
+    ASSERT_EQ(desktop.read().httpPort, 9998);
+    ASSERT_TRUE(QFile::resize(desktop.state.filePath(), 10));
+    const ProxyConfigService::Reply reply = disable(service);
+    EXPECT_EQ(outcomeOf(reply), "copyLost");
+    const ProxySettings after = desktop.read();
+    EXPECT_TRUE(after.httpHost.isEmpty() && after.socksHost.isEmpty())
+        << after.httpHost.toStdString() << ":" << after.httpPort << " " << after.socksHost.toStdString() << ":" << after.socksPort;
 }
 
 // A copy of the release before, in each of its shapes, still restores; its decided restore is

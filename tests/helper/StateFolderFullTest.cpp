@@ -5,6 +5,7 @@
 #include "helper/ProxyConfigService.h"
 #include "helper/SavedProxyState.h"
 #include "FaultyFileDesktop.h"
+#include "support/MessageCapture.h"
 #include "support/SmallDisk.h"
 
 #include <QFile>
@@ -19,6 +20,14 @@
 namespace {
 
 using Desktop = FaultyFileDesktop;
+
+ProxySettings autoconfig()
+{
+    ProxySettings settings;
+    settings.mode = ProxySettings::Mode::Auto;
+    settings.autoconfigUrl = "http://wpad.example/proxy.pac";
+    return settings;
+}
 
 QString enableTheListener(ProxyConfigService &service)
 {
@@ -43,7 +52,10 @@ TEST(StateFolderFullTest, LosesNothing)
         SmallDisk disk(desktop.dir.filePath("state"));
         if (const std::optional<std::string> why = disk.unavailable())
             GTEST_SKIP() << *why;
-        ASSERT_TRUE(desktop.backend.apply(companyProxy()).isEmpty());
+        // Cut short, the user's PAC setting: written first, its address alone is no change of
+        // theirs that would keep the enable's mode in place of their own.
+        const ProxySettings users = road == Road::DisableCutShort ? autoconfig() : companyProxy();
+        ASSERT_TRUE(desktop.backend.apply(users).isEmpty());
         const QByteArray before = desktop.bytes(desktop.backend.filePath());
         ProxyConfigService service(desktop.backend, desktop.state, "1.0");
         if (road == Road::EnableUnrecorded) {
@@ -84,8 +96,10 @@ TEST(StateFolderFullTest, LosesNothing)
         EXPECT_EQ(desktop.bytes(desktop.state.filePath()), copy) << "the copy is as the enable left it";
         disk.makeRoom();
         ProxyConfigService next(desktop.backend, desktop.state, "1.0");
+        MessageCapture log;
         EXPECT_TRUE(next.restoreLeftover().isEmpty());
-        EXPECT_FALSE(desktop.namesTheListener());
+        EXPECT_EQ(desktop.read(), users);
+        EXPECT_FALSE(log.contains("the user's change stays")) << log.messages().join('\n').toStdString();
         EXPECT_FALSE(desktop.state.anyRecord());
     }
 }
