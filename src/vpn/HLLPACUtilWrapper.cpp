@@ -45,9 +45,13 @@ std::optional<QString> textOf(const std::optional<HelperError> &error)
     return error ? std::optional<QString>(error->text()) : std::nullopt;
 }
 
-// The log's line for a restore the helper did not confirm: the desktop may still name the listener.
+// The log's line for a restore the helper did not confirm: the desktop may still name the listener,
+// or, where the helper has the restore in hand, gets the user's setting once its store takes it.
 QString notBackLine(const HelperError &error)
 {
+    if (error.restoreWaits())
+        return QStringLiteral("the desktop proxy comes back as before the connect once its store takes it; the helper "
+                              "goes on with it: ") + error.text();
     return QStringLiteral("the desktop proxy is not back as before the connect: ") + error.text();
 }
 
@@ -504,14 +508,19 @@ void HLLPACUtilWrapper::giveUpWaitingStart()
 
 void HLLPACUtilWrapper::stopLocalReply(const std::optional<HelperError> &error, Callback callback)
 {
-    if (error) {
+    if (error)
         WRAPPER_LOG(Logger::Info, "stopLocal(_:)", notBackLine(*error));
+    // Where the helper failed outright the desktop may still lead to the engines: they stay, and
+    // the connection with them. Where it has the restore in hand it gives the desktop back without
+    // the engines, which must then be gone, not serving behind a screen that says connected.
+    if (error && !error->restoreWaits()) {
         if (callback)
             callback(error->text());
         return;
     }
-    // The settings are back, so nothing points at the engines any more: end them, TUN first, so a
-    // disconnect really disconnects (waited for in the event loop, never on the window).
+    // The settings are back, or will be, so nothing is to point at the engines any more: end them,
+    // TUN first, so a disconnect really disconnects (waited for in the event loop, never on the
+    // window).
     stopEngines([guard = QPointer(this), callback]() {
         if (!guard)
             return;
@@ -662,7 +671,7 @@ bool HLLPACUtilWrapper::shutdown(int waitMs)
     auto wait = std::make_shared<Wait>();
     self.disable([wait](const std::optional<HelperError> &error) {
         wait->answered = true;
-        wait->restored = !error;
+        wait->restored = !error || error->restoreWaits();
         if (error)
             WRAPPER_LOG(Logger::Info, "stopLocal(_:)", notBackLine(*error));
         wait->loop.quit();

@@ -22,13 +22,17 @@ QJsonValue optionalText(const std::optional<QString> &text)
     return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
 }
 
-// A reply's "error" member: the helper's own refusal, or nothing (an empty text included). One we
-// cannot read is still the helper's answer.
-std::optional<HelperError> refusalIn(const QJsonValue &error)
+// A reply's "error" member: the helper's own refusal, or a restore it goes on with by itself, or
+// nothing (an empty text included). One we cannot read is still the helper's answer.
+std::optional<HelperError> refusalIn(const QJsonObject &reply)
 {
+    const QJsonValue error = reply.value(QStringLiteral("error"));
     if (error.isUndefined() || error.isNull() || (error.isString() && error.toString().isEmpty()))
         return std::nullopt;
-    return HelperError::refused(error.isString() ? error.toString() : QStringLiteral("malformed helper reply"));
+    const QString text = error.isString() ? error.toString() : QStringLiteral("malformed helper reply");
+    if (reply.value(HelperProtocol::kRestoreWaits).toBool())
+        return HelperError::restoreWaits(text);
+    return HelperError::refused(text);
 }
 
 // The keys the helper reports as the user's, for the log: joined, at most so many and so long each
@@ -272,7 +276,7 @@ void HelperClient::onReadyRead()
         const std::optional<qint64> number = HelperProtocol::replyId(id);
         if (!number)
             continue;
-        finish(*number, reply.value(QStringLiteral("result")), refusalIn(reply.value(QStringLiteral("error"))));
+        finish(*number, reply.value(QStringLiteral("result")), refusalIn(reply));
     }
     if (!self)
         return;

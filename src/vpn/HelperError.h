@@ -17,6 +17,9 @@ public:
         Unreachable, // no trusted connection to it could be made
         NoAnswer,    // it did not answer in time
         WentAway,    // the connection closed or was dropped with the command under way
+        // A disable the desktop's store did not take yet, which the helper goes on with by itself:
+        // the desktop gets the user's setting back once the store takes it.
+        RestoreWaits,
     };
 
     HelperError(Kind kind, QString text) : m_kind(kind), m_text(std::move(text)) {}
@@ -34,10 +37,13 @@ public:
         return {Kind::Unreachable, QStringLiteral("the helper could not be reached: ") + detail};
     }
     static HelperError refused(const QString &text) { return {Kind::Refused, text}; }
+    static HelperError restoreWaits(const QString &text) { return {Kind::RestoreWaits, text}; }
 
     Kind kind() const { return m_kind; }
     const QString &text() const { return m_text; }
     bool isRefusal() const { return m_kind == Kind::Refused; }
+    // The helper has the restore in hand: the client's part of a disconnect is done.
+    bool restoreWaits() const { return m_kind == Kind::RestoreWaits; }
 
     bool operator==(const HelperError &other) const = default;
 

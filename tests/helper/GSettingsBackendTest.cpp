@@ -481,6 +481,7 @@ TEST(GSettingsBackendTest, ARestoreOnAGoneSessionBusIsNotDoneAndTheNextStartFini
     // The client's disconnect, then the session's end: neither is reported done.
     const QJsonObject disabled = session.call(HelperProtocol::kDisableProxy, {{"filterInterface", true}});
     EXPECT_TRUE(disabled.value("error").toString().contains("did not land")) << text(disabled);
+    EXPECT_TRUE(disabled.value("restoreWaits").toBool()) << text(disabled);
     session.stop();
     EXPECT_TRUE(session.output().contains("could not restore the proxy settings")) << session.output().constData();
     EXPECT_FALSE(session.output().contains("the user's saved proxy settings are restored")) << session.output().constData();

@@ -192,7 +192,7 @@ TEST_F(HLLPACUtilWrapperTest, StopReplyMarksTheProxyOffBeforeItCallsBackAndEndsT
     EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
 }
 
-TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
+TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnectionAndOneItGoesOnWithEndsIt)
 {
     ASSERT_TRUE(connectAndWait(false).has_value());
     m_helper.disableError = HelperError::refused(QStringLiteral("cannot write the settings"));
@@ -208,6 +208,19 @@ TEST_F(HLLPACUtilWrapperTest, StopThatTheHelperRefusesKeepsTheConnection)
     // that did not happen.
     EXPECT_TRUE(fileLogText().contains(QStringLiteral(
         "[info] HLLPACUtilWrapper stopLocal(_:) the desktop proxy is not back as before the connect: cannot write the settings")));
+
+    // The helper has the restore in hand (its store did not take it yet): the disconnect is done,
+    // the engines end, and the log says when the desktop comes back.
+    m_helper.disableError = HelperError::restoreWaits(QStringLiteral("the store did not take it"));
+    answer.reset();
+    HLLPACUtilWrapper::stopLocal([&](const std::optional<QString> &error) { answer = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, kWaitMs));
+    EXPECT_EQ(*answer, std::nullopt);
+    EXPECT_FALSE(HLLPACUtilWrapper::shared().hasRunningEngine());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn));
+    EXPECT_FALSE(ownRequestsTakeTheEngine());
+    EXPECT_TRUE(fileLogText().contains(QStringLiteral("stopLocal(_:) the desktop proxy comes back as before the connect once its "
+                                                      "store takes it; the helper goes on with it: the store did not take it")));
 }
 
 TEST_F(HLLPACUtilWrapperTest, FailuresRestoreTheSettingsAndEndTheEngines)

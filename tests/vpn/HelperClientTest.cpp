@@ -341,11 +341,12 @@ TEST_F(HelperClientTest, TheLogSaysHowTheRestoreEnded)
     ASSERT_TRUE(server.listen(m_options.socketPath));
     HelperClient client(m_options);
     QLocalSocket *peer = nullptr;
+    Reply done;
     // Asks for a restore, has the stand-in answer it with `answer` (the reply's members after its
     // id) and gives back what the file log gained meanwhile, or nothing when the round failed.
     auto logOfARestoreAnswered = [&](const QByteArray &answer) -> std::optional<QString> {
         const QString before = fileLogText();
-        Reply done;
+        done.reset();
         client.disableProxyWithFilterInterface(true, into(done));
         if (!peer) {
             if (!QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000))
@@ -400,4 +401,9 @@ TEST_F(HelperClientTest, TheLogSaysHowTheRestoreEnded)
     const std::optional<QString> refused = logOfARestoreAnswered(R"("error":"no saved settings")");
     ASSERT_TRUE(refused);
     EXPECT_FALSE(refused->contains(QStringLiteral("the desktop proxy is back"))) << refused->toStdString();
+    EXPECT_EQ(done->value().kind(), Kind::Refused);
+
+    // One the store has not taken yet, which the helper goes on with: told apart from a refusal.
+    ASSERT_TRUE(logOfARestoreAnswered(R"("error":"did not land","restoreWaits":true)"));
+    EXPECT_EQ(done->value(), HelperError::restoreWaits(QStringLiteral("did not land")));
 }
