@@ -16,6 +16,9 @@ bool ListenerAddress::isLoopbackHost(const QString &host)
     QString name = host.trimmed();
     if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
         name = name.mid(1, name.size() - 2);
+    // The absolute form ("localhost.") is the same name.
+    if (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
     if (name.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
     return QHostAddress(name).isLoopback();

@@ -7,7 +7,7 @@
 TEST(ListenerAddress, EveryNameOfLoopbackAtAListenersPort)
 {
     const ListenerAddress listener({10808, 10809});
-    for (const char *host : {"127.0.0.1", "127.0.0.2", "localhost", "LocalHost", "::1", "[::1]", "[0:0:0:0:0:0:0:1]",
+    for (const char *host : {"127.0.0.1", "127.0.0.2", "localhost", "LocalHost", "localhost.", "::1", "[::1]", "[0:0:0:0:0:0:0:1]",
                              "::ffff:127.0.0.1", " 127.0.0.1"}) {
         EXPECT_TRUE(listener.isNamedBy(host, 10808)) << host;
         EXPECT_TRUE(listener.isNamedBy(host, 10809)) << host;
@@ -19,7 +19,7 @@ TEST(ListenerAddress, AnotherHostOrPortIsNotTheListener)
     const ListenerAddress listener({10808});
     EXPECT_FALSE(listener.isNamedBy("127.0.0.1", 9999));
     EXPECT_FALSE(listener.isNamedBy("127.0.0.1", 0));
-    for (const char *host : {"", "10.0.0.1", "192.168.1.1", "::", "0.0.0.0", "localhost.example", "proxy.example.org", "[::2]",
+    for (const char *host : {"", "10.0.0.1", "192.168.1.1", "::", "0.0.0.0", "localhost.example", "localhost..", "proxy.example.org", "[::2]",
                              "[::1", "fe80::1"})
         EXPECT_FALSE(listener.isNamedBy(host, 10808)) << host;
     EXPECT_FALSE(ListenerAddress({}).isNamedBy("127.0.0.1", 10808));
