@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -70,10 +71,12 @@ public:
         const QString helper = QStringLiteral(
             "printf '%s' \"$DBUS_SESSION_BUS_ADDRESS\" >\"$1\" && if [ -n \"$2\" ]; then PATH=\"$2:$PATH\"; fi && shift 2 && exec \"$@\"");
         QFile::remove(busFile());
+        if (!writeBusConfig())
+            return false;
         m_daemon = std::make_unique<DaemonProcess>();
         return m_daemon->start(QStringLiteral("/bin/sh"),
                                {"-c", session, "sh", m_dir.filePath("config"), m_dir.filePath("runtime"),
-                                QStandardPaths::findExecutable("dbus-run-session"), "--", "sh", "-c", helper, "sh", busFile(), firstInPath,
+                                QStandardPaths::findExecutable("dbus-run-session"), "--config-file=" + busConfig(), "--", "sh", "-c", helper, "sh", busFile(), firstInPath,
                                 kHelper, "--socket", socket(), "--backend", "gsettings", "--state-dir", m_dir.filePath("state")},
                                socket(), 15000);
     }
@@ -156,6 +159,25 @@ public:
 
 private:
     QString busFile() const { return m_dir.filePath("bus-address"); }
+    QString busConfig() const { return m_dir.filePath("bus.conf"); }
+
+    // The session bus's own configuration but for where it listens: the system's says a folder,
+    // where its socket file would outlive the bus, and a path under a deep TMPDIR is too long for
+    // a socket. A name of its own in the abstract namespace leaves nothing behind.
+    bool writeBusConfig() const
+    {
+        QFile file(busConfig());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        const QByteArray name = "/ostrel-test/" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+        file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                   "<busconfig>\n  <type>session</type>\n  <keep_umask/>\n  <listen>unix:abstract=" + name + "</listen>\n"
+                   "  <auth>EXTERNAL</auth>\n  <standard_session_servicedirs/>\n"
+                   "  <policy context=\"default\">\n    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                   "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n  </policy>\n</busconfig>\n");
+        return file.error() == QFileDevice::NoError;
+    }
 
     const QTemporaryDir &m_dir;
     std::unique_ptr<DaemonProcess> m_daemon;
