@@ -73,6 +73,17 @@ std::optional<SavedProxyState::Stage> stageOnDisk(const SavedProxyState &state)
     return loaded.entry ? std::optional(loaded.entry->stage) : std::nullopt;
 }
 
+// The user's own SOCKS proxy, set while a restore waited or wrote, stays in use with their mode;
+// the company's proxy and exceptions come back.
+void expectTheirSocksWithTheRestBack(const ProxySettings &after)
+{
+    EXPECT_EQ(after.socksHost, "10.1.2.3");
+    EXPECT_EQ(after.socksPort, 1080);
+    EXPECT_EQ(after.mode, ProxySettings::Mode::Manual);
+    EXPECT_EQ(after.httpHost, "corp-proxy.example");
+    EXPECT_EQ(after.ignoreHosts, companyProxy().ignoreHosts);
+}
+
 // A store that drops the restore's writes: the restore is not done, its decision waits on disk,
 // and the next start (a new service on the same state) finishes it.
 TEST(RestoreLandsTest, ARestoreTheStoreDropsIsNotDoneAndTheNextStartFinishesIt)
@@ -126,12 +137,7 @@ TEST(RestoreLandsTest, AChangeMadeWhileTheRestoreWritesStaysTheUsers)
     desktop.backend.beforeWrite = nullptr;
     EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
     EXPECT_EQ(outcomeOf(reply), "usersOwnKept");
-    const ProxySettings after = desktop.read();
-    EXPECT_EQ(after.socksHost, "10.1.2.3");
-    EXPECT_EQ(after.socksPort, 1080);
-    EXPECT_EQ(after.mode, ProxySettings::Mode::Manual);
-    EXPECT_EQ(after.httpHost, "corp-proxy.example");
-    EXPECT_EQ(after.ignoreHosts, companyProxy().ignoreHosts);
+    expectTheirSocksWithTheRestBack(desktop.read());
     EXPECT_FALSE(desktop.state.anyRecord());
 }
 
@@ -209,12 +215,7 @@ TEST(RestoreLandsTest, TheRetryKeepsWhatTheUserSetWhileItWaited)
     desktop.backend.dropWrites = 0;
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop.state.anyRecord(); }, 5000));
-    const ProxySettings after = desktop.read();
-    EXPECT_EQ(after.socksHost, "10.1.2.3");
-    EXPECT_EQ(after.socksPort, 1080);
-    EXPECT_EQ(after.mode, ProxySettings::Mode::Manual);
-    EXPECT_EQ(after.httpHost, "corp-proxy.example");
-    EXPECT_EQ(after.ignoreHosts, companyProxy().ignoreHosts);
+    expectTheirSocksWithTheRestBack(desktop.read());
 }
 
 // An enable that meets a restore cut short takes what it decided as the user's copy, and records
