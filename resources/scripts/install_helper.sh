@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs the proxy-settings helper for every user of this machine: the program into its system
-# folder, owned by root, and a systemd user socket that starts it on a session's first request.
-# Where systemd does not run, the client starts the installed program itself.
+# folder, owned by root, a systemd user socket that starts it on a session's first request, and a
+# path unit that starts it at a login where a restore waits from the session before. Where systemd
+# does not run, the client starts the installed program itself.
 #
 #   install_helper.sh --from <built helper> [--prefix <staging root>]
 #
@@ -54,8 +55,18 @@ trap - EXIT
 install -d -m 0755 "$unit_dir"
 install -m 0644 -- "$units/ostrel-helper.socket" "$unit_dir/ostrel-helper.socket"
 install -m 0644 -- "$units/ostrel-helper.service" "$unit_dir/ostrel-helper.service"
+install -m 0644 -- "$units/ostrel-helper.path" "$unit_dir/ostrel-helper.path"
 
-if [ -z "$prefix" ] && [ -d /run/systemd/system ] && command -v systemctl >/dev/null 2>&1; then
-  systemctl --global enable ostrel-helper.socket >/dev/null 2>&1 || true
+# Enabled for every user where systemd is there to start them, or into the staging root. Undone
+# with `systemctl --global disable ostrel-helper.socket ostrel-helper.path`.
+scope=()
+if [ -n "$prefix" ]; then
+  scope=(--root="$prefix" --global)
+elif [ -d /run/systemd/system ]; then
+  scope=(--global)
+fi
+if [ ${#scope[@]} -gt 0 ] && command -v systemctl >/dev/null 2>&1 &&
+  ! systemctl "${scope[@]}" enable ostrel-helper.socket ostrel-helper.path >/dev/null 2>&1; then
+  echo "install_helper: could not enable the user units; the client starts the helper itself" >&2
 fi
 echo "install_helper: installed $dest_dir/ostrel-helper"

@@ -4,20 +4,36 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include <unistd.h>
 
 #include "support/OtherUsers.h"
 
+#include "helper/SavedProxyState.h"
+
 namespace {
 
 const QString kScript = QStringLiteral(OSTREL_SOURCE_DIR "/resources/scripts/install_helper.sh");
 const QString kHelper = QStringLiteral(OSTREL_BINARY_DIR "/bin/ostrel-helper");
+
+// The values of `key` in a unit file, in order (a key may stand more than once).
+QStringList unitValues(const QString &path, const QString &key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList values;
+    const QString prefix = key + QLatin1Char('=');
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(prefix))
+            values.append(line.mid(prefix.size()));
+    }
+    return values;
+}
 
 int runScript(const QStringList &arguments, QByteArray *output = nullptr)
 {
@@ -42,18 +58,66 @@ TEST(InstallScriptTest, InstallsTheHelperAndItsUserUnits)
     EXPECT_FALSE(helper.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther));
     EXPECT_TRUE(QFile::exists(root.filePath("usr/lib/systemd/user/ostrel-helper.socket")));
     EXPECT_TRUE(QFile::exists(root.filePath("usr/lib/systemd/user/ostrel-helper.service")));
-    // Stopped before the session bus, which its restore at stop writes through.
-    QFile service(root.filePath("usr/lib/systemd/user/ostrel-helper.service"));
-    ASSERT_TRUE(service.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = service.readAll().split('\n');
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QByteArray &line) {
-        return line.startsWith("After=") && line.contains("dbus.socket") && line.contains("dbus.service");
-    }));
+    EXPECT_TRUE(QFile::exists(root.filePath("usr/lib/systemd/user/ostrel-helper.path")));
+    // Stopped before the session bus and dconf, which its restore at stop writes through.
+    const QStringList after =
+        unitValues(root.filePath("usr/lib/systemd/user/ostrel-helper.service"), "After").join(' ').split(' ');
+    for (const char *unit : {"dbus.socket", "dbus.service", "dconf.service"})
+        EXPECT_TRUE(after.contains(unit)) << unit;
 
     // Installing again replaces the file in one step (a running helper keeps the old one).
     ASSERT_EQ(runScript({"--from", kHelper, "--prefix", root.path()}), 0);
     EXPECT_EQ(QDir(root.filePath("opt/Ostrel_mac_Pelmorath")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"ostrel-helper"});
+}
+
+// A login where a restore waits starts the helper: the path unit, wanted by the session's default
+// target, watches the very files the helper keeps in the folder its service gives it. The service
+// itself has no condition, which would refuse its socket activation too.
+TEST(InstallScriptTest, ALoginStartsTheHelperWhereItsRecordsWait)
+{
+    const QString units = QStringLiteral(OSTREL_SOURCE_DIR "/resources/systemd/");
+    const QString home = QStringLiteral("/home/someone");
+    const QStringList start = unitValues(units + "ostrel-helper.service", "ExecStart").join(' ').split(' ');
+    const qsizetype option = start.indexOf("--state-dir");
+    ASSERT_GE(option, 0);
+    ASSERT_LT(option + 1, start.size());
+    const SavedProxyState state(QString(start.at(option + 1)).replace("%h", home));
+    EXPECT_EQ(state.filePath(), home + "/.local/state/ostrel-helper/saved-proxy-settings.json");
+
+    QStringList watched = unitValues(units + "ostrel-helper.path", "PathExists");
+    for (QString &path : watched)
+        path.replace("%h", home);
+    watched.sort();
+    QStringList kept{state.filePath(), state.listenerFilePath()};
+    kept.sort();
+    EXPECT_EQ(watched, kept);
+    EXPECT_EQ(unitValues(units + "ostrel-helper.path", "Unit"), QStringList{"ostrel-helper.service"});
+    EXPECT_EQ(unitValues(units + "ostrel-helper.path", "WantedBy"), QStringList{"default.target"});
+    for (const char *condition : {"ConditionPathExists", "ConditionPathExistsGlob", "ConditionDirectoryNotEmpty"})
+        EXPECT_TRUE(unitValues(units + "ostrel-helper.service", condition).isEmpty()) << condition;
+}
+
+// Into a staging root the units are enabled as for every user of a machine, and disabled again.
+TEST(InstallScriptTest, EnablesTheSocketAndTheLoginStartForEveryUser)
+{
+    const QString systemctl = QStandardPaths::findExecutable("systemctl");
+    if (systemctl.isEmpty())
+        GTEST_SKIP() << "systemctl is not installed";
+    QTemporaryDir root;
+    QByteArray output;
+    ASSERT_EQ(runScript({"--from", kHelper, "--prefix", root.path()}, &output), 0) << output.constData();
+    const QString wants = root.filePath("etc/systemd/user/%1.wants/%2");
+    const QStringList links{wants.arg("sockets.target", "ostrel-helper.socket"), wants.arg("default.target", "ostrel-helper.path")};
+    for (const QString &link : links)
+        EXPECT_EQ(QFileInfo(link).symLinkTarget(), "/usr/lib/systemd/user/" + QFileInfo(link).fileName()) << qPrintable(link);
+
+    QProcess disable;
+    disable.start(systemctl, {"--root=" + root.path(), "--global", "disable", "ostrel-helper.socket", "ostrel-helper.path"});
+    ASSERT_TRUE(disable.waitForFinished(60000));
+    EXPECT_EQ(disable.exitCode(), 0) << disable.readAllStandardError().constData();
+    for (const QString &link : links)
+        EXPECT_FALSE(QFileInfo(link).isSymLink()) << qPrintable(link);
 }
 
 TEST(InstallScriptTest, RefusesAnythingButTheHelper)
