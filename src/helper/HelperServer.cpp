@@ -7,9 +7,12 @@
 #include "helper/HelperLog.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
+
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +42,24 @@ HelperServer::~HelperServer()
     m_serving = false;
     for (QLocalSocket *socket : m_server.findChildren<QLocalSocket *>())
         socket->disconnect(this);
+    if (m_activated)
+        closeKeepingSocketFile();
+}
+
+void HelperServer::closeKeepingSocketFile()
+{
+    // QLocalServer removes the file of the socket it closes, also one it was handed. That one the
+    // service manager still listens on for the session: without its file the next client's connect
+    // could not start this program again. A second name keeps the file through the close.
+    const QByteArray path = QFile::encodeName(m_server.fullServerName());
+    if (path.isEmpty())
+        return;
+    const QByteArray kept = path + ".kept";
+    ::unlink(kept.constData());
+    const bool linked = ::link(path.constData(), kept.constData()) == 0;
+    m_server.close();
+    if (linked && ::rename(kept.constData(), path.constData()) != 0)
+        ::unlink(kept.constData());
 }
 
 void HelperServer::setSocketOptions(QLocalServer::SocketOptions options)
@@ -72,6 +93,7 @@ bool HelperServer::listenOnDescriptor(qintptr descriptor, QString *error)
         *error = m_server.errorString();
         return false;
     }
+    m_activated = true;
     return true;
 }
 

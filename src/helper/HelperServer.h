@@ -64,6 +64,7 @@ private:
     void clientEnded(QLocalSocket *socket);
     void handleLine(QLocalSocket *socket, const QByteArray &line);
     void send(QLocalSocket *socket, const QJsonObject &reply);
+    void closeKeepingSocketFile();
 
     ProxyConfigService &m_service;
     QLocalServer m_server;
@@ -74,4 +75,6 @@ private:
     QList<QPointer<QLocalSocket>> m_turns;           // clients with queued lines, in answering order
     bool m_answerScheduled = false;
     bool m_serving = true;
+    // Set when the socket came from the session's service manager, which owns its file.
+    bool m_activated = false;
 };

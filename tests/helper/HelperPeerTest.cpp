@@ -135,4 +135,34 @@ TEST(HelperPeerTest, AServerThatGoesUnderAConnectedClientTakesNoClientsEnd)
     EXPECT_TRUE(state.exists());
 }
 
+// A socket the session's service manager handed over stays reachable after the helper ends: the
+// manager listens on it for the session and starts the helper again at the next connect.
+TEST(HelperPeerTest, AHandedOverSocketStaysReachableAfterTheEnd)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    FileProxyBackend backend(dir.filePath("settings.json"));
+    SavedProxyState state(dir.filePath("state"));
+    ProxyConfigService service(backend, state, QStringLiteral("1.0"));
+    const QByteArray path = QFile::encodeName(dir.filePath("helper.sock"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(path.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int manager = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(manager, 0);
+    ASSERT_EQ(::bind(manager, reinterpret_cast<const sockaddr *>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(manager, 4), 0);
+    {
+        HelperServer server(service);
+        QString error;
+        ASSERT_TRUE(server.listenOnDescriptor(::dup(manager), &error)) << error.toStdString();
+    }
+    QLocalSocket client;
+    client.connectToServer(QString::fromLocal8Bit(path));
+    EXPECT_TRUE(client.waitForConnected(5000)) << client.errorString().toStdString();
+    EXPECT_FALSE(QFile::exists(QString::fromLocal8Bit(path + ".kept")));
+    ::close(manager);
+}
+
 } // namespace
