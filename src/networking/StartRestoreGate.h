@@ -17,7 +17,8 @@
 // known yet (SystemRoute), waits. The gate opens when the restore answers (restored, refused or
 // failed on the way), once the system was asked afresh, so that what waited takes the route the
 // restore brought back; or once the system has answered for every request that waits and names
-// the listener for none (an ordinary start); or at the bound. One StartGate.
+// the listener for none (an ordinary start); or at the bound, a safety net only, which the holder
+// sets past the longest its restore's answer can take. One StartGate.
 //
 // Who asks: every sender of the start's network work, as it is about to send (the API client,
 // the host probes and the remote host lists, the analytics, the remote pictures): a new sender
@@ -26,7 +27,8 @@ class StartRestoreGate
 {
 public:
     // The restore was asked for: requests that may take the listener wait from now until the
-    // restore answers, `boundMs` at the latest. Without an application object nothing waits.
+    // restore answers, `boundMs` at the latest (a safety net: the answer is what opens the gate).
+    // Without an application object nothing waits.
     static void hold(int boundMs);
     // The restore answered: the system is asked afresh (SystemRoute::kBoundMs at most), then what
     // waits goes, each from the event loop, in the order it came.

@@ -643,14 +643,31 @@ void HLLPACUtilWrapper::handleEngineLoss()
 
 // ---- the application's ends ----
 
+namespace {
+
+// The start's restore gate's bound, a safety net only: every helper call answers exactly once
+// within its connection's bound (a refusal, no answer in time, the connection gone), and that
+// answer is what opens the gate, however loaded the machine. The net is the longest road the
+// helper's connection knows, a version question and then a command, so that it never decides
+// while that road works.
+int startRestoreSafetyNetMs()
+{
+    const PrivilegedHelperManager::Options &road = PrivilegedHelperManager::shared().options();
+    return road.versionTimeoutMs + road.callTimeoutMs;
+}
+
+} // namespace
+
 void HLLPACUtilWrapper::restoreAfterCrash()
 {
     // An engine whose client and guard were both killed outright still holds the local port.
     EngineRecord::stopLeftovers(&shared(), kShutdownWaitMs);
     // Until the helper's restore lands the desktop may still name the dead listener, which the
     // client's road leaves out: a request sent now would go straight, past the user's own proxy.
-    // The start's requests to that road wait for the answer, whatever it is, or the bound.
-    StartRestoreGate::hold(kStartRestoreWaitMs);
+    // The start's requests to that road wait for the answer, whatever it is and however late
+    // within the helper's own bounds: a first screen held a few seconds longer on a loaded
+    // machine beats requests gone past the user's proxy.
+    StartRestoreGate::hold(startRestoreSafetyNetMs());
     shared().disable([](const std::optional<HelperError> &error) {
         if (error)
             WRAPPER_LOG(Logger::Info, "stopLocal(_:)", QStringLiteral("at the start: ") + notBackLine(*error));

@@ -33,8 +33,6 @@ public:
 
     static constexpr int kLocalPort = SSLocalConfigBuilder::kSocksPort;
     static constexpr int kShutdownWaitMs = 2000;
-    // How long the start's requests wait at most for the start's restore (restoreAfterCrash).
-    static constexpr int kStartRestoreWaitMs = 1000;
 
     using EngineStart = ::EngineStart;
 
@@ -81,9 +79,9 @@ public:
 
     // Start-up: a previous run that ended without restoring (a crash, a kill) may have left the
     // desktop proxy pointed at 9999; ask the helper to restore whatever it saved. An engine it
-    // left running (its guard killed too) is stopped. Until the helper answers, and
-    // kStartRestoreWaitMs at the latest, a request of the client's whose system road still names
-    // 9999 waits (StartRestoreGate), so that it takes the user's setting the restore brings back.
+    // left running (its guard killed too) is stopped. Until the helper answers, however late
+    // within its own bounds, a request of the client's whose system road still names 9999 waits
+    // (StartRestoreGate), so that it takes the user's setting the restore brings back.
     // The client's road, which leaves 9999 out, is installed before this (ApplicationProxy::install).
     static void restoreAfterCrash();
     // Quitting: restores the settings, waiting for the helper at most `waitMs`, then stops the

@@ -200,6 +200,8 @@ TEST_P(DeadListenerAtTheStartTest, FromTheStartNoRequestTakesTheDeadListenerTheS
     qputenv("http_proxy", QByteArray("http://") + GetParam() + ':' + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
     ASSERT_TRUE(pointClientAt({kService}));
     RecordingHelper helper(RecordingHelper::Answers::Never);
+    // A helper that stays silent, answered as its connection's call bound answers it.
+    helper.disableError = HelperError::noAnswer();
     HLLPACUtilWrapper::setHelperForTesting(&helper);
 
     // As the application's start has it.
@@ -208,11 +210,12 @@ TEST_P(DeadListenerAtTheStartTest, FromTheStartNoRequestTakesTheDeadListenerTheS
     ASSERT_EQ(helper.journal().filter(QStringLiteral("disable")).size(), 1) << "the start asked for no restore";
 
     // A request of a network manager of the client's, as its API requests go, and a launch event,
-    // which waits for the restore until its bound.
+    // which waits for the restore until the helper's answer.
     QNetworkAccessManager manager;
     const std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(kService + QStringLiteral("/api/x")))));
     QSignalSpy uploaded(&XSAnalyticsManager::shared(), &XSAnalyticsManager::uploaded);
     XSAnalyticsManager::shared().track(QStringLiteral("launchPage_show"));
+    helper.answerHeld();
     ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished() && !uploaded.isEmpty(); }, 60000));
     EXPECT_EQ(trap.taken + trapV6.taken, 0) << "a request of the start went to the client's own listener";
     // It went straight, where nobody knows the service's test name: not a proxy's failure.

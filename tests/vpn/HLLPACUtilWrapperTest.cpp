@@ -18,6 +18,8 @@
 #include "common/NotificationCenter.h"
 #include "common/NotificationNames.h"
 #include "common/UserDefaults.h"
+#include "networking/StartRestoreGate.h"
+#include "networking/SystemRoute.h"
 #include "support/RecordingHelper.h"
 #include "vpn/HLLPACUtilWrapper.h"
 #include "vpn/HLLShadowsocks.h"
@@ -606,4 +608,42 @@ TEST_F(HLLPACUtilWrapperTest, AProxyBeingPointedBackIsOursToSuspendOrToLose)
         EXPECT_EQ(UserDefaults::standard().boolForKey(DefaultsKeys::ShadowsocksOn), row.suspend);
         EXPECT_EQ(ownRequestsTakeTheEngine(), row.resume);
     }
+}
+
+// A client killed while connected with the kill switch on left the desktop naming its listener.
+// On a loaded machine the helper's restore at the next start answers seconds later: the start's
+// requests wait for that answer, not for a span of time, then take the setting it brought back.
+TEST_F(HLLPACUtilWrapperTest, TheStartsRequestsWaitForASlowRestoreAndTakeTheSettingItBringsBack)
+{
+    SystemRoute::setReaderForTesting(nullptr);
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(HLLPACUtilWrapper::kLocalPort));
+    m_helper.answers = RecordingHelper::Answers::Never;
+    HLLPACUtilWrapper::restoreAfterCrash();
+    const QUrl service(QStringLiteral("https://api.ostrel.test/api/x"));
+    QObject sender;
+    std::optional<QList<QNetworkProxy>> routeAtTheSend;
+    EXPECT_TRUE(StartRestoreGate::deferWhileRestoring(&sender, service, [&] {
+        routeAtTheSend = SystemRoute::routeFor(QNetworkProxyQuery(service));
+    }));
+    // The system's first answer names the listener: no ordinary start, the request stays.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SystemRoute::known(QNetworkProxyQuery(service)).has_value(); }, 60000));
+
+    // The helper gives the user's proxy back and answers a second and a half from here: timers
+    // fire in the order they fall due, so any bound of a second the gate was held with passed first.
+    bool answered = false;
+    bool heldUntilTheAnswer = false;
+    QTimer::singleShot(1500, Qt::PreciseTimer, &sender, [&] {
+        heldUntilTheAnswer = !StartRestoreGate::isOpen() && !routeAtTheSend;
+        qputenv("http_proxy", "http://127.0.0.1:3128");
+        m_helper.answerHeld();
+        answered = true;
+    });
+    const bool sent = QTest::qWaitFor([&] { return answered && routeAtTheSend.has_value(); }, 60000);
+    qunsetenv("http_proxy");
+    StartRestoreGate::open();
+    ASSERT_TRUE(sent);
+    EXPECT_TRUE(heldUntilTheAnswer) << "the start's request left before the helper's restore answered";
+    ASSERT_FALSE(routeAtTheSend->isEmpty());
+    EXPECT_EQ(routeAtTheSend->first(), QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 3128))
+        << "the request left by " << routeAtTheSend->first().hostName().toStdString() << ':' << routeAtTheSend->first().port();
 }
