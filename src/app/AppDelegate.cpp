@@ -26,6 +26,7 @@
 #include "common/DetachedProcess.h"
 #include "common/FirstFrameGate.h"
 #include "common/FoundationStartup.h"
+#include "common/Localization.h"
 #include "common/Logger.h"
 #include "common/MKUserInfoManager.h"
 #include "common/MKUserTable.h"
@@ -228,9 +229,11 @@ void AppDelegate::showMainWindowVC()
 
 void AppDelegate::backToGuide()
 {
-    // Signed out for this run in any case; a row left behind would sign the user in again at the
-    // next start, so say so.
-    if (!MKUserInfoManager::shared().clearUser())
+    // Signed out for this run in any case. The row goes, or on a full disk the database is set
+    // aside; only where neither worked would the next start sign the user in again, and the user
+    // is told so.
+    const bool cleared = MKUserInfoManager::shared().clearUser();
+    if (!cleared)
         OSTREL_LOG(Logger::Error, QStringLiteral("the signed-in user could not be removed"));
     // The guide at once; the desktop's proxy settings come back and the engines end behind it. A
     // connect started meanwhile waits for that stop (HLLPACUtilWrapper), so nothing of the
@@ -238,6 +241,8 @@ void AppDelegate::backToGuide()
     // a sign-out) keeps the guide it finds and asks for one more stop.
     if (m_fakeWindowVC && !qobject_cast<NBGuidViewController *>(m_fakeWindowVC->contentViewController()))
         m_fakeWindowVC->setContentViewController(makeGuide());
+    if (!cleared && m_fakeWindowVC && m_fakeWindowVC->contentViewController())
+        showErrorToast(m_fakeWindowVC->contentViewController(), localizedByAppLanguage(QStringLiteral("SIGN_OUT_NOT_KEPT")));
     ++m_signOutStops;
     QPointer<AppDelegate> self(this);
     HLLPACUtilWrapper::stopLocal([self](const std::optional<QString> &error) {
@@ -346,6 +351,9 @@ void AppDelegate::applicationWillTerminate()
     qCDebug(lcApp).noquote() << "即将关闭程序";
     // Bounded: a helper that does not answer must not keep the application from quitting.
     HLLPACUtilWrapper::shutdown();
+    // The last chance for settings a full disk refused: written now if there is room again.
+    if (!UserDefaults::synchronizeAll())
+        OSTREL_LOG(Logger::Warning, QStringLiteral("settings changed while the disk was full are lost at the quit"));
     OSTREL_LOG(Logger::Info, QStringLiteral("application will terminate"));
     Logger::flush();
 }

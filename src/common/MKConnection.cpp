@@ -17,6 +17,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <optional>
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,12 +33,19 @@ bool isCorruption(const SQLite::Exception &error)
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
 }
 
-// The file system refused what the open needed to create or grow (a full disk), as opposed to a
-// file that is damaged, locked or not ours.
-bool isNoRoom(const SQLite::Exception &error)
+// The file system had no room for what the open needed to create or grow (a full disk, or the
+// user's quota), as opposed to a file that is damaged, locked or not ours, or a folder the process
+// may not write. SQLite calls a full file SQLITE_FULL; a shared index or journal it could not
+// create or extend is an I/O error whose reason is the system's own error number.
+bool isNoRoom(const SQLite::Exception &error, sqlite3 *handle)
 {
     const int code = error.getErrorCode() & 0xff;
-    return code == SQLITE_FULL || code == SQLITE_IOERR || code == SQLITE_CANTOPEN;
+    if (code == SQLITE_FULL)
+        return true;
+    if ((code != SQLITE_IOERR && code != SQLITE_CANTOPEN) || !handle)
+        return false;
+    const int reason = sqlite3_system_errno(handle);
+    return reason == ENOSPC || reason == EDQUOT;
 }
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -58,6 +67,18 @@ void restrictToOwner(const QString &path)
         if (QFile::exists(path + suffix))
             QFile::setPermissions(path + suffix, kOwnerOnly);
     }
+}
+
+// A rename in place needs no room, and it replaces what is there; QFile's falls back to a copy.
+bool renameFile(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+void removeWithJournal(const QString &path)
+{
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+        QFile::remove(path + suffix);
 }
 
 // Column names in order, or nothing when no such table is there.
@@ -156,8 +177,10 @@ MKConnection::OpenResult MKConnection::openFile()
     const QByteArray path = QFile::encodeName(filePath());
     createOwnerOnly(filePath());
     restrictToOwner(filePath());
+    // Outside the try: the reason for a failure is read from the connection in the catch.
+    std::unique_ptr<SQLite::Database> database;
     try {
-        auto database = std::make_unique<SQLite::Database>(
+        database = std::make_unique<SQLite::Database>(
             path.constData(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_FULLMUTEX, kBusyTimeoutMs);
         // The first read of the header is where a file that is no database shows itself.
         bool healthy = false;
@@ -185,7 +208,7 @@ MKConnection::OpenResult MKConnection::openFile()
             qCWarning(lcCommon).noquote() << "Database" << filePath() << "cannot be opened:" << error.what();
         if (isCorruption(error))
             return OpenResult::Corrupt;
-        return isNoRoom(error) ? OpenResult::NoRoom : OpenResult::Failed;
+        return isNoRoom(error, database ? database->getHandle() : nullptr) ? OpenResult::NoRoom : OpenResult::Failed;
     }
 }
 
@@ -239,6 +262,105 @@ void MKConnection::moveAsideCorruptFile()
     qCWarning(lcCommon).noquote() << line;
 }
 
+QString MKConnection::signedOutPath() const
+{
+    return filePath() + QStringLiteral(".signed-out");
+}
+
+bool MKConnection::setAsideSignedOut()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    // Closed first: the connection would go on writing to the file under its new name. On a full
+    // disk the close cannot fold the journal into the file; the journal moves with it.
+    m_database.reset();
+    m_readOnly = false;
+    const QString path = filePath();
+    const QString aside = signedOutPath();
+    // An earlier sign-out's file is older than this one, and its journal must never meet this file.
+    removeWithJournal(aside);
+    const bool moved = renameFile(path, aside);
+    if (!moved && QFile::exists(path) && !QFile::remove(path)) {
+        const QString line = QStringLiteral("Database %1 can neither be set aside nor removed: the signed-out user is "
+                                            "still in it").arg(path);
+        OSTREL_LOG(Logger::Error, line);
+        qCWarning(lcCommon).noquote() << line;
+        return false;
+    }
+    if (moved)
+        renameFile(path + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    // Whatever journal is left under the old name would only be replayed into the fresh file.
+    removeWithJournal(path);
+    const QString line = moved ? QStringLiteral("Database %1 set aside as %2 at the sign-out; its other rows come back "
+                                                "without the user once there is room").arg(path, aside)
+                               : QStringLiteral("Database %1 removed at the sign-out").arg(path);
+    OSTREL_LOG(Logger::Warning, line);
+    qCWarning(lcCommon).noquote() << line;
+    return true;
+}
+
+void MKConnection::bringBackSignedOut()
+{
+    const QString path = filePath();
+    const QString aside = signedOutPath();
+    if (!QFile::exists(aside))
+        return;
+    // Written since (once there was room for a fresh file but not for this step): what the file
+    // holds now is newer than anything set aside.
+    if (QFileInfo(path).size() > 0 || QFileInfo(path + QStringLiteral("-wal")).size() > 0) {
+        removeWithJournal(aside);
+        return;
+    }
+    const Cleaning cleaned = removeUserFrom(aside);
+    if (cleaned == Cleaning::NoRoom)
+        return;
+    if (cleaned == Cleaning::Unusable) {
+        OSTREL_LOG(Logger::Warning, QStringLiteral("Database %1 set aside at the sign-out cannot be read; its cached "
+                                                   "rows are dropped").arg(aside));
+        removeWithJournal(aside);
+        return;
+    }
+    // The leftovers of opens the full disk refused, empty; then the file takes its place whole.
+    removeWithJournal(path);
+    QFile::remove(aside + QStringLiteral("-shm"));
+    if (!renameFile(aside, path)) {
+        qCWarning(lcCommon).noquote() << "Database" << aside << "cannot be moved back to" << path;
+        return;
+    }
+    OSTREL_LOG(Logger::Info, QStringLiteral("Database %1 is back from the sign-out, without its user").arg(path));
+}
+
+MKConnection::Cleaning MKConnection::removeUserFrom(const QString &aside)
+{
+    // Outside the try: the reason for a failure is read from the connection in the catch.
+    std::unique_ptr<SQLite::Database> database;
+    try {
+        database = std::make_unique<SQLite::Database>(QFile::encodeName(aside).constData(),
+                                                      SQLite::OPEN_READWRITE | SQLite::OPEN_FULLMUTEX, kBusyTimeoutMs);
+        bool healthy = false;
+        {
+            SQLite::Statement check(*database, "PRAGMA quick_check");
+            healthy = check.executeStep() && check.getColumn(0).getString() == "ok";
+        }
+        QString why;
+        if (!healthy || !schemaIsOurs(*database, &why))
+            return Cleaning::Unusable;
+        // The freed space is overwritten: the token leaves the file, not only the table.
+        database->exec("PRAGMA secure_delete=ON");
+        if (database->tableExists("User"))
+            database->exec("DELETE FROM \"User\"");
+        database->exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    } catch (const SQLite::Exception &error) {
+        // While the disk is full each use tries again; the sign-out's line said why once.
+        if (isNoRoom(error, database ? database->getHandle() : nullptr))
+            return Cleaning::NoRoom;
+        qCWarning(lcCommon).noquote() << "Database" << aside << "cannot be read:" << error.what();
+        return Cleaning::Unusable;
+    }
+    database.reset();
+    // Moved without its journal, the file would lack what the journal still holds: the delete too.
+    return QFileInfo(aside + QStringLiteral("-wal")).size() > 0 ? Cleaning::NoRoom : Cleaning::Done;
+}
+
 bool MKConnection::ensureOpen()
 {
     if (m_database && !m_readOnly)
@@ -250,6 +372,7 @@ bool MKConnection::ensureOpen()
         qCWarning(lcCommon).noquote() << "Cannot create the caches folder" << AppPaths::cachesFolder();
         return false;
     }
+    bringBackSignedOut();
     const OpenResult result = openFile();
     if (result == OpenResult::Opened) {
         if (m_readOnly)
@@ -277,8 +400,10 @@ bool MKConnection::run(const QString &what, const std::function<void(SQLite::Dat
             return true;
         } catch (const SQLite::Exception &error) {
             qCWarning(lcCommon).noquote() << "Database error in" << what << ":" << error.what();
-            // A file damaged while open: set it aside once and retry on a fresh database.
-            if (!isCorruption(error) || attempt > 0)
+            // A file damaged while open: set it aside once and retry on a fresh database. Not the
+            // read-only one of a full disk: read without a lock, a file another process writes may
+            // look damaged for a moment, and damage is the ordinary open's to judge.
+            if (!isCorruption(error) || attempt > 0 || m_readOnly)
                 return false;
             moveAsideCorruptFile();
         } catch (const std::exception &error) {

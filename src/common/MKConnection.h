@@ -26,7 +26,8 @@ class Database;
 // On a full disk a database that was closed cleanly cannot be opened as usual: the open needs room
 // for the shared index beside it. It is then read as it stands, read-only, so the signed-in user and
 // the cached rows are still there; every write fails as a value until an ordinary open succeeds,
-// which each use tries first.
+// which each use tries first. Only a full disk (or quota) does this: a folder the process may not
+// write, or a lock, fails the open as any other failure does.
 class MKConnection
 {
 public:
@@ -38,6 +39,13 @@ public:
     bool run(const QString &what, const std::function<void(SQLite::Database &)> &work);
 
     QString filePath() const;
+
+    // Sets the database aside as "<file>.signed-out", journal and all, so that the next open
+    // starts a fresh one without the signed-in user: for a sign-out the disk refused to write (a
+    // full disk takes no delete, but a rename needs no room). The first open with room takes the
+    // file back with the user removed, so the rows besides the user are kept. False when the
+    // file could be neither moved nor removed.
+    [[nodiscard]] bool setAsideSignedOut();
 
     // The tables this program keeps and their columns in order; the tables' own creation
     // statements must agree (a test holds them together).
@@ -62,6 +70,10 @@ private:
     OpenResult openFile();
     bool openAsItStands();
     void moveAsideCorruptFile();
+    QString signedOutPath() const;
+    void bringBackSignedOut();
+    enum class Cleaning { Done, NoRoom, Unusable };
+    static Cleaning removeUserFrom(const QString &aside);
 
     mutable std::recursive_mutex m_mutex;
     std::unique_ptr<SQLite::Database> m_database;

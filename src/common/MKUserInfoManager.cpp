@@ -1,6 +1,7 @@
 #include "common/MKUserInfoManager.h"
 
 #include "common/Logger.h"
+#include "common/MKConnection.h"
 #include "common/MKUserTable.h"
 
 MKUserInfoManager &MKUserInfoManager::shared()
@@ -34,7 +35,11 @@ bool MKUserInfoManager::store(const HHUserInfo &info)
 
 bool MKUserInfoManager::clearUser()
 {
-    return MKUserTable().deleteAll();
+    if (MKUserTable().deleteAll())
+        return true;
+    // A full disk takes no delete (the journal cannot grow), and a user left in the file would be
+    // signed in again at the next start: the file goes aside instead, which needs no room.
+    return MKConnection::shared().setAsideSignedOut();
 }
 
 std::optional<HHUserInfo> MKUserInfoManager::currentUser() const

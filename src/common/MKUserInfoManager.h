@@ -22,7 +22,9 @@ public:
     // would differ from the one a sign-in leaves. The screens show the reply either way, so a
     // record that could not be stored is only logged; the stored user then stays as it was.
     bool storeRefreshedAccount(const QJsonObject &data);
-    // Deletes every row: the user is signed out locally.
+    // Deletes every row: the user is signed out locally. Where the delete fails (a full disk) the
+    // database is set aside instead (MKConnection::setAsideSignedOut). False only when the user
+    // may still be there at the next start.
     [[nodiscard]] bool clearUser();
 
     std::optional<HHUserInfo> currentUser() const;

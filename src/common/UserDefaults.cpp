@@ -11,9 +11,11 @@
 #include <QLoggingCategory>
 #include <QMutexLocker>
 
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -84,6 +86,9 @@ bool isNumber(const QVariant &v)
     const int t = v.typeId();
     return t == QMetaType::Bool || t == QMetaType::LongLong || t == QMetaType::Double;
 }
+
+// Suites whose last write failed; while there are none a successful save has nothing to retry.
+std::atomic<int> s_unsavedSuites{0};
 
 QMutex s_registryMutex;
 std::map<QString, std::unique_ptr<UserDefaults>> &registry()
@@ -197,6 +202,7 @@ void UserDefaults::noteWrite(const QString &error)
     // Said when it changes, not at every save: on a full disk each click would add a line.
     if (wasOk == m_lastWriteOk)
         return;
+    s_unsavedSuites += m_lastWriteOk ? -1 : 1;
     if (!m_lastWriteOk) {
         const QString line = QStringLiteral("Settings not saved (%1); the file keeps what it had, and this run's "
                                             "changes hold until a save succeeds")
@@ -387,7 +393,12 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
         return;
     m_unreadable.remove(key);
     m_values.insert(key, stored);
-    save();
+    const bool saved = save();
+    // Another suite is locked only once this one is not: two suites saving at once never wait
+    // for each other.
+    lock.unlock();
+    if (saved)
+        saveTheUnsaved();
 }
 
 void UserDefaults::remove(const QString &key)
@@ -395,8 +406,12 @@ void UserDefaults::remove(const QString &key)
     QMutexLocker lock(&m_mutex);
     const bool hadUnreadable = m_unreadable.contains(key);
     m_unreadable.remove(key);
-    if (m_values.remove(key) > 0 || hadUnreadable)
-        save();
+    if (m_values.remove(key) == 0 && !hadUnreadable)
+        return;
+    const bool saved = save();
+    lock.unlock();
+    if (saved)
+        saveTheUnsaved();
 }
 
 void UserDefaults::registerDefaults(const QVariantMap &defaults)
@@ -420,13 +435,42 @@ void UserDefaults::removePersistentDomain()
     noteWrite(removed ? QString() : QStringLiteral("cannot remove %1: %2").arg(filePath(), file.errorString()));
 }
 
-bool UserDefaults::synchronize()
+bool UserDefaults::retrySave()
 {
     QMutexLocker lock(&m_mutex);
     // What a failed write left unsaved is written now, if the disk takes it again.
     if (!m_lastWriteOk)
         save();
     return m_lastWriteOk;
+}
+
+bool UserDefaults::synchronize()
+{
+    if (!retrySave())
+        return false;
+    saveTheUnsaved();
+    return true;
+}
+
+bool UserDefaults::synchronizeAll()
+{
+    std::vector<UserDefaults *> suites;
+    {
+        QMutexLocker lock(&s_registryMutex);
+        // A suite, once made, lives as long as the program.
+        for (const auto &[name, suite] : registry())
+            suites.push_back(suite.get());
+    }
+    bool all = true;
+    for (UserDefaults *suite : suites)
+        all = suite->retrySave() && all;
+    return all;
+}
+
+void UserDefaults::saveTheUnsaved()
+{
+    if (s_unsavedSuites.load() > 0)
+        (void)synchronizeAll();
 }
 
 void UserDefaults::synchronizeOrLog(const char *what)

@@ -20,8 +20,9 @@
 //
 // Every change is written through whole (WholeFile), so a crash loses nothing and a reader never
 // sees half a file. A write that fails (a full disk) leaves the file as it was; the values live on
-// in memory and all of them are written at the next save that succeeds (the next change, or
-// synchronize()). The log says once that saving stopped, and once that it works again.
+// in memory and all of them are written again when a save of any suite succeeds (the next change
+// anywhere, or synchronize()), and at the quit (synchronizeAll()). The log says once that saving
+// stopped, and once that it works again.
 // A corrupt file is set aside as "<file>.corrupt" and the suite starts empty, with a warning in
 // the log.
 class UserDefaults
@@ -72,6 +73,9 @@ public:
     // Writes are already synchronous; after a failed one this writes the values again, and
     // reports whether they are all on disk now.
     [[nodiscard]] bool synchronize();
+    // synchronize() for every suite: whether all of them are on disk now. The quit calls it, the
+    // last chance for values a full disk refused.
+    [[nodiscard]] static bool synchronizeAll();
     // For writes whose loss only costs the next start its memory (the value still holds for this
     // run): the failure was logged when saving stopped; `what` goes to the debug log only.
     void synchronizeOrLog(const char *what);
@@ -80,6 +84,10 @@ private:
     explicit UserDefaults(const QString &name);
     void load();
     bool save();
+    // Writes the values again when the last write failed; whether they are on disk now.
+    bool retrySave();
+    // A save just succeeded, so the disk may take what other suites could not write.
+    static void saveTheUnsaved();
     // Records how the last write ended (an empty error is success) and logs a change of it.
     void noteWrite(const QString &error);
     QVariant lookup(const QString &key) const;

@@ -1,14 +1,17 @@
 // The local database with the caches folder on a real full disk (support/SmallDisk.h): the
 // signed-in user is there while the disk is full and after the space comes back, a save the disk
-// refused answers false, and nothing is set aside as damaged.
+// refused answers false, a sign-out lasts though the disk takes no delete, and nothing is set
+// aside as damaged. Only a full disk reads the file as it stands.
 #include "support/SmallDisk.h"
 
 #include "common/AppPaths.h"
 #include "common/MKConnection.h"
 #include "common/MKUserInfoManager.h"
+#include "common/NHHostTable.h"
 #include "common/RequestLogTable.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 
@@ -45,6 +48,19 @@ bool setAside()
     return QFile::exists(MKConnection::defaultFilePath() + QStringLiteral(".corrupt"));
 }
 
+// The names of the files in the caches folder that hold these bytes (the filler holds none).
+QStringList filesHolding(const QByteArray &bytes)
+{
+    QStringList holding;
+    const QDir folder(AppPaths::cachesFolder());
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::ReadOnly) && file.readAll().contains(bytes))
+            holding << name;
+    }
+    return holding;
+}
+
 class UserTableOnAFullDiskTest : public ::testing::Test
 {
 protected:
@@ -68,13 +84,19 @@ TEST_F(UserTableOnAFullDiskTest, TheSignedInUserIsThereOnAFullDiskAfterACleanClo
 
     EXPECT_EQ(storedToken(), QStringLiteral("first"));
     EXPECT_FALSE(MKUserInfoManager::shared().saveUser(signInData(QStringLiteral("second"))));
-    EXPECT_FALSE(MKUserInfoManager::shared().clearUser());
     EXPECT_EQ(storedToken(), QStringLiteral("first"));
     restart();
     EXPECT_EQ(storedToken(), QStringLiteral("first"));
 
+    // A sign-out lasts, though the file read as it stands takes no delete.
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+    EXPECT_EQ(storedToken(), std::nullopt);
+    restart();
+    EXPECT_EQ(storedToken(), std::nullopt);
+
     // With the space back the same run writes again, and the write lasts.
     disk.makeRoom();
+    EXPECT_EQ(storedToken(), std::nullopt);
     EXPECT_TRUE(MKUserInfoManager::shared().saveUser(signInData(QStringLiteral("third"))));
     restart();
     EXPECT_EQ(storedToken(), QStringLiteral("third"));
@@ -83,12 +105,18 @@ TEST_F(UserTableOnAFullDiskTest, TheSignedInUserIsThereOnAFullDiskAfterACleanClo
 
 // The disk fills while the client runs: the write-ahead log cannot grow, so every write rolls
 // back and answers false; the end of the program and the next start on the full disk keep the rows.
+// A sign-out there lasts; once there is room, every row but the user's is back, and the token is
+// in no file.
 TEST_F(UserTableOnAFullDiskTest, WritesThatFindTheDiskFullRollBackAndLoseNothing)
 {
     SmallDisk disk(AppPaths::cachesFolder(), kDiskBytes);
     if (const std::optional<std::string> why = disk.unavailable())
         GTEST_SKIP() << *why;
-    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(signInData(QStringLiteral("first"))));
+    const QString hosts = QStringLiteral(R"(["https://api.example.test"])");
+    ASSERT_TRUE(NHHostTable().insertOrReplace(hosts, QStringLiteral("historyHostsKey")));
+    // Told apart from every other byte in the folder.
+    const QString token = QStringLiteral("token-of-the-signed-out-user");
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(signInData(token)));
     for (int i = 0; i < 100; ++i) {
         RequestLogTable::Record record;
         record.method = QStringLiteral("GET");
@@ -99,18 +127,30 @@ TEST_F(UserTableOnAFullDiskTest, WritesThatFindTheDiskFullRollBackAndLoseNothing
     ASSERT_TRUE(disk.fill());
 
     EXPECT_FALSE(MKUserInfoManager::shared().saveUser(signInData(QStringLiteral("second"))));
-    EXPECT_FALSE(MKUserInfoManager::shared().clearUser());
-    EXPECT_EQ(storedToken(), QStringLiteral("first"));
+    EXPECT_EQ(storedToken(), token);
     EXPECT_EQ(RequestLogTable().count(), 100);
     restart(); // the checkpoint of the close finds no room; the log stays
-    EXPECT_EQ(storedToken(), QStringLiteral("first"));
+    EXPECT_EQ(storedToken(), token);
     EXPECT_EQ(RequestLogTable().count(), 100);
 
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
+    EXPECT_EQ(storedToken(), std::nullopt);
+    restart();
+    EXPECT_EQ(storedToken(), std::nullopt);
+
     disk.makeRoom();
+    EXPECT_EQ(storedToken(), std::nullopt);
+    EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("historyHostsKey")), hosts);
+    EXPECT_EQ(RequestLogTable().count(), 100);
+    restart();
+    EXPECT_FALSE(QFile::exists(MKConnection::defaultFilePath() + QStringLiteral(".signed-out")));
+    EXPECT_EQ(filesHolding(token.toUtf8()), QStringList());
+    EXPECT_EQ(storedToken(), std::nullopt);
     EXPECT_TRUE(MKUserInfoManager::shared().saveUser(signInData(QStringLiteral("third"))));
     restart();
     EXPECT_EQ(storedToken(), QStringLiteral("third"));
     EXPECT_EQ(RequestLogTable().count(), 100);
+    EXPECT_EQ(NHHostTable().queryJson(QStringLiteral("historyHostsKey")), hosts);
     EXPECT_FALSE(setAside());
 }
 
@@ -131,4 +171,22 @@ TEST_F(UserTableOnAFullDiskTest, AFirstStartOnAFullDiskStoresNothingAndThenWorks
     restart();
     EXPECT_EQ(storedToken(), QStringLiteral("first"));
     EXPECT_FALSE(setAside());
+}
+
+// Any other failure of the open is no full disk: the stored user is not read as it stands. Here
+// SQLite refuses to open its shared index through a link, with room to spare.
+TEST_F(UserTableOnAFullDiskTest, AnOpenThatFailsForAnotherReasonDoesNotReadTheFileAsItStands)
+{
+    ASSERT_TRUE(MKUserInfoManager::shared().saveUser(signInData(QStringLiteral("first"))));
+    restart();
+    const QString index = MKConnection::defaultFilePath() + QStringLiteral("-shm");
+    ASSERT_FALSE(QFile::exists(index)) << "not a clean close";
+    ASSERT_TRUE(QFile::link(QDir(AppPaths::cachesFolder()).filePath(QStringLiteral("elsewhere")), index));
+
+    EXPECT_EQ(storedToken(), std::nullopt);
+
+    ASSERT_TRUE(QFile::remove(index));
+    EXPECT_EQ(storedToken(), QStringLiteral("first"));
+    EXPECT_FALSE(setAside());
+    EXPECT_TRUE(MKUserInfoManager::shared().clearUser());
 }
