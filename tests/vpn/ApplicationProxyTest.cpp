@@ -289,8 +289,11 @@ TEST_F(ApplicationProxyTest, TheStartsFirstRequestsWaitForTheRestoreAndTakeTheUs
             << name << " did not take the user's proxy: " << seen.toStdString();
     }
     // The lists are fetched twice: by the round given no host, at the start, and by the probe's
-    // round once its probe failed.
-    EXPECT_EQ(usersProxy.requests.count(QStringLiteral("CONNECT lists.ostrel.test:443 HTTP/1.1")), 2) << seen.toStdString();
+    // round once its probe failed. Each fetch had ended before its round answered, so the proxy has
+    // seen all it will. But while the start's fetch is still connecting, Qt queues the second on
+    // that same connection and fails both with its refused CONNECT: one CONNECT or two.
+    const qsizetype listsAsked = usersProxy.requests.count(QStringLiteral("CONNECT lists.ostrel.test:443 HTTP/1.1"));
+    EXPECT_TRUE(listsAsked == 1 || listsAsked == 2) << seen.toStdString();
     EXPECT_EQ(trap.taken, 0) << "a request of the start went to the client's own listener";
 }
 
