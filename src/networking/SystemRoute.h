@@ -25,9 +25,12 @@
 // system names none.
 //
 // A question that never ends keeps its thread; later questions go to another, up to a few
-// threads, after which they wait and the last answers stand. Nothing waits for a stuck question:
-// the program's end skips the exit handlers that would (ProcessTeardown::end), Qt's own libproxy
-// thread's among them.
+// threads, after which they queue. Those threads get past a stuck question only with a reader that
+// holds that question alone: Qt's libproxy reader holds one lock for the whole question, so once
+// one is stuck every later one, on any thread, waits behind it. The questions then queue, and the last
+// answers stand (`refresh` waits kBoundMs at most). Nothing waits for a stuck question at the end
+// either: the program's end skips the exit handlers that would (ProcessTeardown::end), Qt's own
+// libproxy thread's among them.
 class SystemRoute : public QObject
 {
     Q_OBJECT
@@ -36,7 +39,7 @@ public:
 
     // How long the gates that need a fresh answer wait for it at most.
     static constexpr int kBoundMs = 1000;
-    // Threads that may be asking at once; one more stuck question waits behind them.
+    // Threads that may be asking at once; later questions queue behind them.
     static constexpr int kMostAskers = 3;
 
     // Made on the first call, on the thread that owns the application object.

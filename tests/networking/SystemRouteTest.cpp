@@ -1,6 +1,7 @@
 // The system's proxy answer as every part of the client gets it: at once, from the last answer,
-// on any thread, whatever the system is doing; a question that never comes back keeps no other
-// from being asked.
+// on any thread, whatever the system is doing; asked again, so that a changed setting reaches the
+// next request; and, with a reader that holds only the hosts it names (Qt's own holds every
+// question behind a stuck one), a question that never comes back keeps no other from being asked.
 
 #include <QNetworkProxy>
 #include <QSignalSpy>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/ProcessTeardown.h"
 #include "networking/ApplicationProxy.h"
 #include "networking/SystemRoute.h"
 #include "support/HeldProxySystem.h"
@@ -80,7 +82,9 @@ TEST_F(SystemRouteTest, QtsQuestionsOnAnyThreadAreAnsweredAtOnceFromTheLastAnswe
     EXPECT_EQ(after->first(), kUsersProxy);
 }
 
-TEST_F(SystemRouteTest, AQuestionThatNeverComesBackKeepsNoOtherFromBeingAsked)
+// A reader that holds only the named hosts, as HeldProxySystem does: Qt's own would hold the
+// service's question behind the stuck one too, and the last answers would stand.
+TEST_F(SystemRouteTest, AReaderThatHoldsOnlyTheNamedHostsAnswersOthersBesideAQuestionThatNeverComesBack)
 {
     HeldSystem system({QStringLiteral("stuck.example")});
     const QNetworkProxyQuery stuck(QUrl(QStringLiteral("https://stuck.example/")));
@@ -109,6 +113,58 @@ TEST_F(SystemRouteTest, ANewAddressTakesTheNewestAnswerForAnotherUntilItsOwnCome
     // A question that is not about an address has nothing to go by.
     const QNetworkProxyQuery socket(QStringLiteral("images.example"), 443);
     EXPECT_EQ(SystemRoute::routeFor(socket).first().type(), QNetworkProxy::NoProxy);
+}
+
+// The user changes the desktop's proxy setting: the next request still takes the last answer at
+// once, and the system, asked again by it, gives the new one to the requests after it.
+TEST_F(SystemRouteTest, AChangedSettingReachesTheRequestsAfterTheOneThatAskedAgain)
+{
+    struct Setting
+    {
+        std::mutex mutex;
+        QList<QNetworkProxy> proxies{QNetworkProxy(QNetworkProxy::NoProxy)};
+    };
+    const auto setting = std::make_shared<Setting>();
+    SystemRoute::setReaderForTesting([setting](const QNetworkProxyQuery &) {
+        std::lock_guard lock(setting->mutex);
+        return setting->proxies;
+    });
+    const QNetworkProxyQuery service(kService);
+    SystemRoute::routeFor(service);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return SystemRoute::known(service).has_value(); }, 30000));
+
+    {
+        std::lock_guard lock(setting->mutex);
+        setting->proxies = {kUsersProxy};
+    }
+    QSignalSpy answered(&SystemRoute::shared(), &SystemRoute::answered);
+    EXPECT_EQ(SystemRoute::routeFor(service).first().type(), QNetworkProxy::NoProxy);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !answered.isEmpty() && SystemRoute::known(service) == QList<QNetworkProxy>{kUsersProxy}; }, 30000))
+        << "the system was not asked again after its first answer";
+    EXPECT_EQ(SystemRoute::routeFor(service).first(), kUsersProxy);
+}
+
+// A gate asks afresh for several targets at once. The one idle asker, woken for the first of
+// them, is no asker for the others: each gets one of its own, and the question that never comes
+// back holds only its own.
+TEST_F(SystemRouteTest, QuestionsAskedTogetherEachFindAnAskerOfTheirOwn)
+{
+    // No asker left from the cases before: the end's step lets every idle one go.
+    ProcessTeardown::run();
+    HeldSystem system({QStringLiteral("stuck.example")});
+    const QNetworkProxyQuery first(QUrl(QStringLiteral("https://first.example/")));
+    SystemRoute::routeFor(first);
+    // Answered: its asker is idle again, the only one.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return SystemRoute::known(first).has_value(); }, 30000));
+
+    const QNetworkProxyQuery stuck(QUrl(QStringLiteral("https://stuck.example/")));
+    const QNetworkProxyQuery service(kService);
+    QObject waiting;
+    SystemRoute::shared().refresh(&waiting, {stuck, service}, [] {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SystemRoute::known(service).has_value(); }, 30000))
+        << "a question asked beside one that never comes back waited behind it";
+    EXPECT_FALSE(SystemRoute::known(stuck).has_value());
 }
 
 } // namespace
