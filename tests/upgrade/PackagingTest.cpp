@@ -9,6 +9,8 @@
 
 namespace {
 
+// Runs `program` to its end, however long a loaded machine takes: the test's own deadline (its
+// ctest TIMEOUT) is the bound.
 QString run(const QString &program, const QStringList &arguments, int *exitCode, const QString &folder = {})
 {
     QProcess process;
@@ -16,7 +18,7 @@ QString run(const QString &program, const QStringList &arguments, int *exitCode,
         process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    process.waitForFinished(120000);
+    process.waitForFinished(-1);
     *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return QString::fromLocal8Bit(process.readAll());
 }
@@ -29,7 +31,12 @@ TEST(PackagingTest, CpackMakesThePackageTheUpgradeInstalls)
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
     int code = 0;
-    const QString log = run(QStringLiteral("cpack"), {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()},
+    // From the tree the build made (cpack builds nothing). Without the package's Depends, which
+    // dpkg-shlibdeps works out from every library the binaries link, most of cpack's time: that
+    // field is not what is checked here.
+    const QString log = run(QStringLiteral("cpack"),
+                            {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path(),
+                             QStringLiteral("-D"), QStringLiteral("CPACK_DEBIAN_PACKAGE_SHLIBDEPS=OFF")},
                             &code, build);
     ASSERT_EQ(code, 0) << log.toStdString();
     const QStringList debs = QDir(out.path()).entryList({QStringLiteral("ostrel_*.deb")}, QDir::Files);
