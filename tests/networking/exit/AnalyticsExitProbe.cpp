@@ -25,7 +25,8 @@
 //   OSTREL_EXIT_PROBE_CA      a certificate (PEM) to trust besides the system's
 //   https_proxy, ...          the proxy, read as the client reads the system's configuration
 // The uploads are patient (ten minutes of silence), so an end that waited for one would not come
-// in any test's time. Each upload's outcome is printed ("uploaded exit_probe delivered").
+// in any test's time. Each upload's outcome is printed ("uploaded exit_probe delivered"), and in
+// the stuck-route modes the system's first question ("system asked").
 // Exit status: 0 a clean end; 3 the worker was still ending after the teardown; 4 OpenSSL tore
 // itself down in the exit handlers (under whatever thread of Qt's was still ending); 2 no
 // profile, or a count, certificate or address it cannot use.
@@ -45,14 +46,12 @@
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include <openssl/crypto.h>
 #include <unistd.h>
@@ -104,8 +103,9 @@ bool trust(const QString &certificateFile)
 }
 
 // As Qt's libproxy wrapper holding GNOME's plugin once the session bus has gone: one thread of
-// its own takes every question and never answers, and its global object's destructor, an exit
-// handler, waits for that thread.
+// its own takes the questions, and the plugin's call it makes for the first never returns. Its
+// global object's destructor, an exit handler, ends that thread and waits for it: at once while no
+// question came, for ever once one did. The first question taken is printed ("system asked").
 class StuckProxyLibrary
 {
 public:
@@ -115,31 +115,48 @@ public:
         return library;
     }
 
+    // The answer never comes.
     QList<QNetworkProxy> ask()
     {
-        std::future<void> answer;
-        {
-            std::lock_guard lock(m_mutex);
-            m_questions.emplace_back();
-            answer = m_questions.back().get_future();
-        }
-        answer.wait();
+        std::unique_lock lock(m_mutex);
+        ++m_questions;
+        m_wake.notify_all();
+        m_wake.wait(lock, [] { return false; });
         return {QNetworkProxy(QNetworkProxy::NoProxy)};
     }
 
-    ~StuckProxyLibrary() { m_thread.join(); }
+    ~StuckProxyLibrary()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_ending = true;
+            m_wake.notify_all();
+        }
+        m_thread.join();
+    }
 
 private:
     StuckProxyLibrary()
-        : m_thread([] {
-            for (;;)
-                std::this_thread::sleep_for(std::chrono::hours(1));
-        })
+        : m_thread([this] { serve(); })
     {
     }
 
+    void serve()
+    {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_questions > 0 || m_ending; });
+        if (m_questions == 0)
+            return;
+        std::printf("system asked\n");
+        std::fflush(stdout);
+        // The plugin's call.
+        m_wake.wait(lock, [] { return false; });
+    }
+
     std::mutex m_mutex;
-    std::vector<std::promise<void>> m_questions;
+    std::condition_variable m_wake;
+    int m_questions = 0;
+    bool m_ending = false;
     std::thread m_thread;
 };
 
