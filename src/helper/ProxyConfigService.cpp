@@ -550,15 +550,22 @@ ProxyConfigService::Written ProxyConfigService::writeAndConfirm(const QJsonObjec
         written.error = QStringLiteral("the desktop proxy cannot be read back: ") + error;
         return written;
     }
-    // Strict but for the groups left to the user: a value the store changed on its way in must not
-    // pass for a change of the user's. One the user makes right after its group's write fails this
-    // try, and the next one, deciding from the record, leaves it theirs.
+    // Strict where the restore wrote: a value the store changed on its way in must not pass for a
+    // change of the user's. One the user makes right after its group's write fails this try, and
+    // the next one, deciding from the record, leaves it theirs.
     const QJsonObject meant = m_backend.keyValues(target);
     const QJsonObject now = m_backend.keyValues(*shown);
+    const QJsonObject before = found ? m_backend.keyValues(*found) : meant;
     QStringList differing;
     for (const ProxyBackend::KeyGroup &group : RestorePlan::groupsOf(m_backend, {meant, now})) {
-        if (!written.leftToUser.contains(group.keys.first()) && !sameKeys(group.keys, meant, now))
-            differing.append(group.keys);
+        if (written.leftToUser.contains(group.keys.first()) || sameKeys(group.keys, meant, now))
+            continue;
+        // A group the restore had nothing to write to: no write of its was dropped there.
+        if (found && sameKeys(group.keys, meant, before)) {
+            written.leftToUser.append(group.keys);
+            continue;
+        }
+        differing.append(group.keys);
     }
     if (!differing.isEmpty())
         written.error = QStringLiteral("the desktop proxy does not show it (%1)").arg(differing.join(QStringLiteral(", ")));

@@ -131,6 +131,8 @@ TEST(RestoreLandsTest, AChangeMadeWhileTheRestoreWritesStaysTheUsers)
         ProxySettings theirs = desktop.read();
         theirs.socksHost = "10.1.2.3";
         theirs.socksPort = 1080;
+        // And a PAC address, where the restore has nothing to write.
+        theirs.autoconfigUrl = "http://pac.home.example/proxy.pac";
         ASSERT_TRUE(FileProxyBackend(desktop.dir.filePath("settings.json")).apply(theirs).isEmpty());
     };
     const ProxyConfigService::Reply reply = disable(service);
@@ -138,6 +140,7 @@ TEST(RestoreLandsTest, AChangeMadeWhileTheRestoreWritesStaysTheUsers)
     EXPECT_TRUE(reply.error.isEmpty()) << reply.error.toStdString();
     EXPECT_EQ(outcomeOf(reply), "usersOwnKept");
     expectTheirSocksWithTheRestBack(desktop.read());
+    EXPECT_EQ(desktop.read().autoconfigUrl, "http://pac.home.example/proxy.pac");
     EXPECT_FALSE(desktop.state.anyRecord());
 }
 
